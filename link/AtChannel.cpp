@@ -1,0 +1,147 @@
+#include "link/AtChannel.h"
+
+#include <charconv>
+
+namespace q7k3 {
+
+bool ContainsText(std::string_view haystack, std::string_view needle) {
+    return haystack.find(needle) != std::string_view::npos;
+}
+
+AtChannel::AtChannel(ChannelPort& port, EventPump& pump) : m_port(port), m_pump(pump) {}
+
+void AtChannel::Comm321ReceiveData(const void* data, size_t size) {
+    ResponseComplete = true;
+    if (ReceiveBuffer.size() + size > kReceiveLimit) {
+        // Garbage without line ends: drop it and let the running wait fail.
+        ReceiveBuffer.clear();
+        m_overflow = true;
+        return;
+    }
+    ReceiveBuffer.append(static_cast<const char*>(data), size);
+}
+
+bool AtChannel::TakeOverflow() {
+    const bool was = m_overflow;
+    m_overflow = false;
+    return was;
+}
+
+std::string AtChannel::TakeLine() {
+    const size_t pos = ReceiveBuffer.find("\r\n");
+    if (pos == std::string::npos) return {};
+    std::string line = ReceiveBuffer.substr(0, pos + 2);
+    ReceiveBuffer.erase(0, pos + 2);
+    return line;
+}
+
+bool AtChannel::WaitResponse(int timeoutMs) {
+    ResponseComplete = false;
+    const int step = Step();
+    const int limit = timeoutMs / step;
+    int n = 0;
+    while (!ResponseComplete) {
+        m_pump.SleepAndProcess(step);
+        ++n;
+        if (TakeOverflow()) return false;
+        if (n > limit) return false;
+    }
+    return true;
+}
+
+bool AtChannel::WaitResponseResending(std::string_view text, int timeoutMs) {
+    ResponseComplete = false;
+    const int step = Step();
+    const int limit = timeoutMs / step;
+    const int quarter = timeoutMs / (4 * step);
+    int n = 0;
+    while (!ResponseComplete) {
+        m_pump.SleepAndProcess(step);
+        ++n;
+        if (TakeOverflow() || n > limit) {
+            LastError = kErrTimeout;
+            return false;
+        }
+        // Re-send only while the phone is still silent: a command repeated after its
+        // answer has begun would reach the phone as a second command (or as file data).
+        if (quarter > 0 && n % quarter == 0 && !ResponseComplete) Send(text);
+    }
+    return true;
+}
+
+bool AtChannel::DecodeCmeError(const std::string& line) {
+    static constexpr std::string_view kPrefix = "+CME ERROR: ";
+    const size_t at = line.find(kPrefix);
+    if (at == std::string::npos) return false;
+    std::string_view code(line);
+    code.remove_prefix(at + kPrefix.size());
+    if (code.size() >= 2 && code.substr(code.size() - 2) == "\r\n") code.remove_suffix(2);
+    if (code.empty()) return false;
+    long value = 0;
+    const auto [end, ec] = std::from_chars(code.data(), code.data() + code.size(), value);
+    if (ec != std::errc() || end != code.data() + code.size()) return false;
+    if (value == 11 || value == 105 || value == 2000 || value == 2007) {
+        LastError = static_cast<int>(value);
+    }
+    return true;
+}
+
+bool AtChannel::PingPhone() {
+    Send("\r");
+    if (!WaitResponse(2500)) {
+        LastError = kErrTimeout;
+        return false;
+    }
+    return true;
+}
+
+void AtChannel::Send(std::string_view bytes) {
+    if (bytes.empty()) return;
+    m_port.SendData(bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+void AtChannel::ClearReceive() {
+    ReceiveBuffer.clear();
+    ResponseComplete = false;
+}
+
+LineAction AtChannel::StandardLine(const std::string& line) {
+    if (line == "OK\r\n") return LineAction::Success;
+    if (ContainsText(line, "+CME ERROR: ")) {
+        DecodeCmeError(line);
+        return LineAction::Failure;
+    }
+    return LineAction::Skip;
+}
+
+bool AtChannel::RunCommand(const CommandSpec& spec) {
+    if (spec.clearBefore) ClearReceive();
+    Send(spec.text);
+    if (!WaitResponseResending(spec.text, spec.firstTimeoutMs) && spec.firstTimeoutFails) {
+        ClearReceive();
+        LastError = kErrTimeout;
+        return false;
+    }
+    for (;;) {
+        if (!ResponseComplete && !WaitResponse(spec.nextTimeoutMs)) {
+            LastError = kErrTimeout;
+            ClearReceive();
+            return false;
+        }
+        if (spec.beforeTake) spec.beforeTake();
+        for (;;) {
+            const std::string line = TakeLine();
+            if (line.empty()) break;
+            const LineAction action = spec.onLine ? spec.onLine(line) : StandardLine(line);
+            if (action == LineAction::Success) {
+                ClearReceive();
+                return true;
+            }
+            if (action == LineAction::Failure) return false;
+            if (action == LineAction::StopTaking) break;
+        }
+        ResponseComplete = false;
+    }
+}
+
+}  // namespace q7k3

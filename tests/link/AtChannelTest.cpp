@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include "support/VirtualClock.h"
+
+using namespace q7k3;
+using q7k3::test::RecordingPort;
+using q7k3::test::VirtualClock;
+
+namespace {
+
+struct ChannelFixture : ::testing::Test {
+    VirtualClock clock;
+    RecordingPort port;
+    AtChannel ch{port, clock};
+
+    void Arrive(const std::string& bytes) { ch.Comm321ReceiveData(bytes.data(), bytes.size()); }
+};
+
+TEST_F(ChannelFixture, TakeLineSplitsEchoModelBlankAndOk) {
+    Arrive("AT+CGMM\r\r\nSGH-E700\r\n\r\nOK\r\n");
+    EXPECT_EQ(ch.TakeLine(), "AT+CGMM\r\r\n");
+    EXPECT_EQ(ch.TakeLine(), "SGH-E700\r\n");
+    EXPECT_EQ(ch.TakeLine(), "\r\n");
+    EXPECT_EQ(ch.TakeLine(), "OK\r\n");
+    EXPECT_EQ(ch.TakeLine(), "");
+    EXPECT_TRUE(ch.ReceiveBuffer.empty());
+}
+
+TEST_F(ChannelFixture, PartialLineWaitsForItsLineFeedAndNulBytesStay) {
+    Arrive("OK\r");
+    EXPECT_EQ(ch.TakeLine(), "");
+    EXPECT_EQ(ch.ReceiveBuffer, "OK\r");
+    Arrive("\n");
+    EXPECT_EQ(ch.TakeLine(), "OK\r\n");
+
+    Arrive(std::string("a\0b\r\n", 5));
+    EXPECT_EQ(ch.TakeLine(), std::string("a\0b\r\n", 5));
+}
+
+TEST_F(ChannelFixture, ResendingRepeatsAtQuartersAndGivesUpAfterTheLastStep) {
+    ch.PollStep = 1;
+    std::vector<int> sentAt;
+    port.onSend = [&](const std::string&) { sentAt.push_back(clock.steps); };
+    EXPECT_FALSE(ch.WaitResponseResending("AT\r\n", 5000));
+    EXPECT_EQ(sentAt, (std::vector<int>{1250, 2500, 3750, 5000}));
+    EXPECT_EQ(clock.steps, 5001);
+    EXPECT_EQ(ch.LastError, kErrTimeout);
+}
+
+TEST_F(ChannelFixture, DataInTheStepThatExceedsTheLimitStillTimesOut) {
+    ch.PollStep = 1;
+    clock.onTick = [&](int64_t) {
+        if (clock.steps == 2501) Arrive("late\r\n");
+    };
+    EXPECT_FALSE(ch.WaitResponse(2500));
+    clock.steps = 0;
+    clock.onTick = [&](int64_t) {
+        if (clock.steps == 2500) Arrive("in time\r\n");
+    };
+    EXPECT_TRUE(ch.WaitResponse(2500));
+}
+
+TEST_F(ChannelFixture, CmeErrorKnownCodesOnlyAndGarbageCodesFailSafely) {
+    ch.LastError = 1;
+    EXPECT_TRUE(ch.DecodeCmeError("+CME ERROR: 2007\r\n"));
+    EXPECT_EQ(ch.LastError, 2007);
+    EXPECT_TRUE(ch.DecodeCmeError("+CME ERROR: 3\r\n"));
+    EXPECT_EQ(ch.LastError, 2007);
+    EXPECT_FALSE(ch.DecodeCmeError("+CME ERROR: x1\r\n"));
+    EXPECT_FALSE(ch.DecodeCmeError("+CME ERROR: 99999999999999999999\r\n"));
+    EXPECT_FALSE(ch.DecodeCmeError("+CME ERROR: \r\n"));
+    EXPECT_EQ(ch.LastError, 2007);
+}
+
+TEST_F(ChannelFixture, PingNeedsNewDataNotWhatWasAlreadyBuffered) {
+    ch.PollStep = 10;
+    Arrive("OK\r\n");  // left over from an earlier command
+    EXPECT_FALSE(ch.PingPhone());
+    EXPECT_EQ(ch.LastError, kErrTimeout);
+    EXPECT_EQ(port.All(), "\r");
+
+    port.onSend = [&](const std::string&) { clock.onTick = [&](int64_t) { Arrive("\r\n"); }; };
+    EXPECT_TRUE(ch.PingPhone());
+}
+
+TEST_F(ChannelFixture, CommandPatternSkipsEchoAndLeftoversUntilOk) {
+    Arrive("stale\r\n");
+    port.onSend = [&](const std::string& s) {
+        if (s == "AT+FSCD=\"B\"\r\n") {
+            clock.onTick = [&](int64_t) {
+                Arrive("AT+FSCD=\"B\"\r\r\n");
+                clock.onTick = [&](int64_t) { Arrive("\r\nOK\r\n"); };
+            };
+        }
+    };
+    CommandSpec spec;
+    spec.text = "AT+FSCD=\"B\"\r\n";
+    EXPECT_TRUE(ch.RunCommand(spec));
+    EXPECT_TRUE(ch.ReceiveBuffer.empty());
+    EXPECT_EQ(port.writes.size(), 1u);
+}
+
+TEST_F(ChannelFixture, CommandPatternFailsOnCmeErrorAndOnSilence) {
+    ch.LastError = 0;
+    port.onSend = [&](const std::string&) { clock.onTick = [&](int64_t) { Arrive("\r\n+CME ERROR: 2000\r\n"); }; };
+    CommandSpec spec;
+    spec.text = "AT+FSFE=-1,\"x\"\r\n";
+    EXPECT_FALSE(ch.RunCommand(spec));
+    EXPECT_EQ(ch.LastError, 2000);
+
+    port.onSend = nullptr;
+    clock.onTick = nullptr;
+    clock.steps = 0;
+    EXPECT_FALSE(ch.RunCommand(spec));
+    EXPECT_EQ(ch.LastError, kErrTimeout);
+    EXPECT_EQ(clock.steps, 5001);
+    EXPECT_EQ(port.writes.size(), 2u + 4u);  // the first try's one, then 1 + 4 re-sends
+}
+
+TEST_F(ChannelFixture, EndlessGarbageIsBoundedAndEndsTheWait) {
+    ch.PollStep = 1;
+    const std::string chunk(64 * 1024, 'x');
+    clock.onTick = [&](int64_t) { Arrive(chunk); };
+    CommandSpec spec;
+    spec.text = "AT+FSDL=\"B\"\r\n";
+    EXPECT_FALSE(ch.RunCommand(spec));
+    EXPECT_EQ(ch.LastError, kErrTimeout);
+    EXPECT_LE(ch.ReceiveBuffer.size(), AtChannel::kReceiveLimit);
+}
+
+}  // namespace

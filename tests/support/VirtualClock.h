@@ -1,0 +1,52 @@
+#pragma once
+// A virtual clock for unit tests of the channel: every wait step advances the clock and
+// lets a scripted phone answer, so a 5000 ms time-out runs in microseconds with exactly
+// the step counting of the real program.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/AtChannel.h"
+#include "link/EventPump.h"
+
+namespace q7k3::test {
+
+class VirtualClock final : public EventPump {
+public:
+    // Called after each step with the clock's new time (the "poll tick").
+    std::function<void(int64_t nowMs)> onTick;
+    int64_t now = 0;
+    int steps = 0;
+
+    void SleepAndProcess(int ms) override {
+        now += ms;
+        ++steps;
+        if (onTick) onTick(now);
+    }
+    void ProcessEvents() override {
+        if (onTick) onTick(now);
+    }
+    int64_t NowMs() override { return now; }
+};
+
+// Records what the channel sends; a test hooks `onSend` to answer like a phone.
+class RecordingPort final : public ChannelPort {
+public:
+    std::vector<std::string> writes;
+    std::function<void(const std::string&)> onSend;
+
+    uint32_t SendData(const void* data, uint32_t size) override {
+        writes.emplace_back(static_cast<const char*>(data), size);
+        if (onSend) onSend(writes.back());
+        return size;
+    }
+    std::string All() const {
+        std::string all;
+        for (const auto& w : writes) all += w;
+        return all;
+    }
+};
+
+}  // namespace q7k3::test
