@@ -243,17 +243,18 @@ void TCommPortDriver::TimerTick() {
 void TCommPortDriver::NotifierActivated() {
     if (m_device->QueuedInput() > 0) {
         PollTick();
-    } else if (!m_inTick && OnReceiveData && m_packetSize < 1) {
-        // Readable with nothing queued: most likely a hang-up, which only a read tells
-        // (and a byte that arrived meanwhile is delivered as usual).
-        const uint32_t got = ReadInto(1);
-        if (got > 0) OnReceiveData(this, m_scratch.data(), got);
+        return;
     }
-    // A device in a hang-up or error state would wake us again at once: leave it to
-    // the timer, which turns the notifier back on at its next tick.
-    if (m_notifier && (m_device->QueuedInput() <= 0 || m_device->Vanished())) {
-        m_notifier->setEnabled(false);
+    // Readable with nothing queued: most likely a hang-up, which only a read tells (a
+    // byte that arrived meanwhile is delivered as usual).
+    uint32_t got = 0;
+    if (!m_inTick && m_packetSize < 1 && Connected()) {
+        got = ReadInto(1);
+        if (got > 0 && OnReceiveData) OnReceiveData(this, m_scratch.data(), got);
     }
+    // A device in a hang-up or error state would wake us again at once: leave it to the
+    // timer, which turns the notifier back on at its next tick.
+    if (got == 0 && m_notifier) m_notifier->setEnabled(false);
 }
 
 bool TCommPortDriver::ApplyCOMSettings() {

@@ -153,14 +153,18 @@ TEST(DriverOverPty, DataIsPolledAsSoonAsItArrives) {
     ASSERT_TRUE(comm.Connect());
     form10.Channel.PollStep = 1;
     QElapsedTimer t;
-    t.start();
-    ASSERT_TRUE(comm.SendString("AT\r\n"));
-    AnswerOnce(pty, "OK\r\n");
-    ASSERT_TRUE(form10.Channel.WaitResponse(900));
-    EXPECT_LT(t.elapsed(), 500);
-    while (form10.Channel.ReceiveBuffer.size() < 4 && form10.Channel.WaitResponse(900)) {
+    // Every exchange, not just the first, is quicker than the poll period.
+    for (int round = 0; round < 3; ++round) {
+        form10.Channel.ClearReceive();
+        t.start();
+        ASSERT_TRUE(comm.SendString("AT\r\n"));
+        AnswerOnce(pty, "OK\r\n");
+        ASSERT_TRUE(form10.Channel.WaitResponse(900));
+        EXPECT_LT(t.elapsed(), 500) << "round " << round;
+        while (form10.Channel.ReceiveBuffer.size() < 4 && form10.Channel.WaitResponse(900)) {
+        }
+        EXPECT_EQ(form10.Channel.TakeLine(), "OK\r\n");
     }
-    EXPECT_EQ(form10.Channel.TakeLine(), "OK\r\n");
 
     // Pulling the cable neither crashes nor spins; the waits simply time out.
     pty.CloseMaster();
