@@ -35,9 +35,8 @@ bool ParseName(const std::string& name, int& family, long& number) {
         std::string_view prefix = kFamilies[f];
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
         std::string_view digits = std::string_view(name).substr(prefix.size());
-        if (digits.size() > 6 || !std::all_of(digits.begin(), digits.end(), [](char c) {
-                return c >= '0' && c <= '9';
-            }))
+        if (digits.size() > 6 ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
             continue;
         family = f;
         number = std::strtol(std::string(digits).c_str(), nullptr, 10);

@@ -15,7 +15,9 @@
 namespace q7k3 {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // A decimal integer with an optional sign and surrounding blanks; nothing else.
 bool ParseInt(std::string_view text, int& out) {
@@ -63,7 +65,9 @@ const std::vector<Entry>& Entries() {
          }},
         {{"BaudRate", SettingKind::Integer, "115200"},
          [](const SettingsStore& s, const SettingKey& k, const LiveSettings& l) {
-             if (l.Port) l.Port->SetBaudRateValue(s.ReadInt(k.Name, DefaultInt(k)));
+             // A rate of zero or below cannot be set up; it reads as the default.
+             int rate = s.ReadInt(k.Name, DefaultInt(k));
+             if (l.Port) l.Port->SetBaudRateValue(rate > 0 ? rate : DefaultInt(k));
          }},
         {{"EnableDTROnOpen", SettingKind::Boolean, "1"},
          [](const SettingsStore& s, const SettingKey& k, const LiveSettings& l) {
@@ -161,7 +165,9 @@ SettingsStore::SettingsStore(const std::string& iniPath)
 
 SettingsStore::~SettingsStore() = default;
 
-bool SettingsStore::Contains(const std::string& key) const { return m_settings->contains(Q(key)); }
+bool SettingsStore::Contains(const std::string& key) const {
+    return m_settings->contains(Q(key));
+}
 
 std::string SettingsStore::ReadString(const std::string& key, const std::string& def) const {
     QVariant v = m_settings->value(Q(key));
@@ -206,7 +212,9 @@ bool SettingsStore::Flush() {
     return false;
 }
 
-std::string SettingsStore::Location() const { return m_settings->fileName().toStdString(); }
+std::string SettingsStore::Location() const {
+    return m_settings->fileName().toStdString();
+}
 
 void LoadSettings(const SettingsStore& store, const LiveSettings& live) {
     for (const Entry& e : Entries()) e.Apply(store, e.Key, live);

@@ -19,7 +19,9 @@ namespace {
 constexpr const char* kWindow = "TSettingsForm";
 constexpr int kSpeeds[] = {115200, 128000, 230400};
 
-QString Text(const char* control) { return QString::fromStdString(Caption(kWindow, control)); }
+QString Text(const char* control) {
+    return QString::fromStdString(Caption(kWindow, control));
+}
 
 // Selects `index` when the box has such an entry; otherwise the choice stays as it was.
 void SelectIfValid(QComboBox* box, int index) {
@@ -114,8 +116,8 @@ QComboBox* TSettingsForm::AddCombo(QWidget* page, const char* name, const char* 
 
 bool TSettingsForm::FormCreate() {
     Q_ASSERT(m_b.Store && m_b.Port && m_b.Flags);
-    PortScan scan = m_b.ListPorts ? m_b.ListPorts()
-                                  : ListSerialPorts(m_b.Store->ReadString("ComPort", ""));
+    PortScan scan =
+        m_b.ListPorts ? m_b.ListPorts() : ListSerialPorts(m_b.Store->ReadString("ComPort", ""));
     m_selCom->clear();
     if (scan.Listed == 0) {
         if (m_b.Boxes)

@@ -161,8 +161,7 @@ TEST(PortProbe, APortAnotherProgramHoldsIsLeftOut) {
     EXPECT_TRUE(held.Ports.empty());
 
     pty.Release();
-    EXPECT_EQ(ListSerialPorts(pty.Path(), sources).Ports,
-              (std::vector<std::string>{pty.Path()}));
+    EXPECT_EQ(ListSerialPorts(pty.Path(), sources).Ports, (std::vector<std::string>{pty.Path()}));
     EXPECT_FALSE(ProbePort("/no/such/device"));
 }
 

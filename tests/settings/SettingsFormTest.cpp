@@ -79,8 +79,7 @@ protected:
         while (box->currentIndex() > index) QTest::keyClick(box, Qt::Key_Up);
     }
     void ClickStart() {
-        QTest::mouseClick(m_form.findChild<QPushButton*>(QStringLiteral("Start")),
-                          Qt::LeftButton);
+        QTest::mouseClick(m_form.findChild<QPushButton*>(QStringLiteral("Start")), Qt::LeftButton);
     }
 
     QTemporaryDir m_dir;

@@ -8,7 +8,9 @@
 
 #include <cstdlib>
 
+#include "link/MemorySerialDevice.h"
 #include "link/SettingsStore.h"
+#include "link/TCommPortDriver.h"
 #include "settings/Fakes.h"
 #include "ui/Messages.h"
 
@@ -237,6 +239,31 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeWrittenIsReportedOnceAndTheValuesStay
     // Still in force for the rest of the run.
     EXPECT_EQ(store.ReadInt("SleepTime", 0), 2);
     EXPECT_EQ(store.ReadString("FavAlias0", ""), "a");
+}
+
+TEST_F(SettingsStoreTest, TheDriverItselfTakesTheLoadedValues) {
+    TCommPortDriver driver(std::make_unique<MemorySerialDevice>());
+    DriverSettings<TCommPortDriver> target(driver);
+    LoadSettings(SettingsStore(Ini().toStdString()),
+                 {&target, &pollStep, &flags, nullptr, nullptr});
+    EXPECT_EQ(driver.PortName(), DefaultPortName());
+    EXPECT_EQ(driver.BaudRateValue(), 115200u);
+    EXPECT_EQ(driver.HwFlow(), hfRTSCTS);
+    EXPECT_EQ(driver.SwFlow(), sfNONE);
+    EXPECT_TRUE(driver.EnableDTROnOpen());
+    EXPECT_TRUE(driver.CheckLineStatus());
+    EXPECT_FALSE(driver.SettingsMode());
+    EXPECT_EQ(driver.PollingDelay(), 5);
+
+    WriteIni("ComPort=/dev/ttyACM1\nBaudRate=-9600\nHardwareFlow=0\nSoftwareFlow=1\nSleepTime=2\n");
+    LoadSettings(SettingsStore(Ini().toStdString()),
+                 {&target, &pollStep, &flags, nullptr, nullptr});
+    EXPECT_EQ(driver.PortName(), "/dev/ttyACM1");
+    EXPECT_EQ(driver.BaudRateValue(), 115200u);
+    EXPECT_EQ(driver.HwFlow(), hfNONE);
+    EXPECT_EQ(driver.SwFlow(), sfXONXOFF);
+    EXPECT_EQ(driver.PollingDelay(), 50);
+    EXPECT_EQ(pollStep, 10);
 }
 
 }  // namespace
