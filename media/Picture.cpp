@@ -47,7 +47,17 @@ bool BmpHeaderFits(ByteView d, const PictureLimits& limits) {
         h = static_cast<int32_t>(Le32(d, 22));
     }
     if (h < 0) h = -h;  // a negative height is a top-down bitmap
-    return PixelsFit(w, h, limits);
+    if (!PixelsFit(w, h, limits)) return false;
+    // Qt's reader keeps what it got of a short file; an uncompressed bitmap whose rows are
+    // not all there is refused instead. (Run-length data has no size to check against.)
+    if (dib >= 40 && d.size() >= 34) {
+        const uint32_t bpp = Le16(d, 28), compression = Le32(d, 30);
+        if (compression == 0 || compression == 3) {
+            const uint64_t rowBytes = (static_cast<uint64_t>(w) * bpp + 31) / 32 * 4;
+            if (Le32(d, 10) + rowBytes * static_cast<uint64_t>(h) > d.size()) return false;
+        }
+    }
+    return true;
 }
 
 // ---- JPEG --------------------------------------------------------------------------------
