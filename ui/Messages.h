@@ -32,7 +32,11 @@ int MessageCount();
 
 // The catalogue caption of a control (or of the window itself when `control` is empty),
 // by window class and object name: Caption("TProcessForm", "AbortBtn") is "Прервать".
-// Returns an empty string when the catalogue holds no caption for that control.
+// "Name.hint" is a control's tool tip and "Name.N" item N of a drop-down or column N of a
+// list view. Returns an empty string when the catalogue holds no caption for that control.
 const std::string& Caption(std::string_view window, std::string_view control);
+// The number of consecutive items "control.0", "control.1", ... the catalogue holds (the
+// entries of a drop-down, the columns of a list view).
+int CaptionItemCount(std::string_view window, std::string_view control);
 
 }  // namespace q7k3

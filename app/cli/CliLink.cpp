@@ -1,0 +1,81 @@
+#include "app/cli/CliLink.h"
+
+#include <charconv>
+
+#include "app/cli/Cli.h"
+#include "link/Connection.h"
+#include "ui/Messages.h"
+
+namespace q7k3::cli {
+namespace {
+
+bool ParseNumber(const std::string& text, uint32_t& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+}  // namespace
+
+bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
+    bool missing = false;
+    options.Port = TakeOption(args, "--port", options.Port, missing);
+    const std::string baud = TakeOption(args, "--baud", "", missing);
+    const std::string sleep = TakeOption(args, "--sleep", "", missing);
+    if (missing) {
+        Fail("an option lacks its value");
+        return false;
+    }
+    if (!baud.empty()) {
+        uint32_t value = 0;
+        if (!ParseNumber(baud, value) || value == 0 || value > 4000000) {
+            Fail("--baud takes a rate in bit/s");
+            return false;
+        }
+        options.Baud = value;
+    }
+    if (!sleep.empty()) {
+        if (sleep != "0" && sleep != "1" && sleep != "2") {
+            Fail("--sleep takes 0, 1 or 2");
+            return false;
+        }
+        options.Sleep = sleep[0] - '0';
+    }
+    return true;
+}
+
+bool CliLink::Open(const LinkOptions& options) {
+    m_form10 = std::make_unique<TForm10>();
+    TCommPortDriver& comm = m_form10->Comm321;
+    AtChannel& ch = m_form10->Channel;
+    // The settings' defaults: system line settings (rate,N,8,1), line-status check on.
+    comm.SetPortName(options.Port);
+    comm.SetBaudRateValue(options.Baud);
+    comm.SetSettingsMode(false);
+    comm.SetCheckLineStatus(true);
+    static constexpr int kPollingDelay[] = {5, 10, 50};
+    static constexpr int kPollStep[] = {1, 1, 10};
+    comm.SetPollingDelay(static_cast<uint16_t>(kPollingDelay[options.Sleep]));
+    ch.PollStep = kPollStep[options.Sleep];
+
+    if (options.Port.empty() || !comm.Connect()) {
+        m_exitCode = kExitPort;
+        Fail(Msg(kMsgCannotOpenPort), m_exitCode);
+        return false;
+    }
+    if (!ResetPhone(*m_form10) || ReadModel(*m_form10) == "Time Out") {
+        comm.Disconnect();
+        m_exitCode = kExitSilent;
+        Fail(Msg(kMsgPhoneSilent), m_exitCode);
+        return false;
+    }
+    if (!IsSupportedModel(ch.PhoneModel)) {
+        comm.Disconnect();
+        m_exitCode = kExitUnsupported;
+        Fail(Msg(kMsgModelNotSupported), m_exitCode);
+        return false;
+    }
+    if (ch.PhoneModel == "SGH-E800") Flags.MelConvertion = false;
+    return true;
+}
+
+}  // namespace q7k3::cli

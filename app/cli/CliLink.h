@@ -1,0 +1,49 @@
+#pragma once
+// Opening the phone link for a CLI command: the port options, the port opened with the
+// line settings, the phone reset and its model checked. Every command that talks to the
+// phone starts here.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/AppFlags.h"
+#include "link/TForm10.h"
+
+namespace q7k3::cli {
+
+struct LinkOptions {
+    std::string Port;          // device path; empty when --port was not given
+    uint32_t Baud = 115200;    // --baud N
+    int Sleep = 0;             // --sleep 0|1|2: the link's reaction speed
+};
+
+// Usage text of the options, for the commands' usage lines.
+inline constexpr const char* kLinkOptionsUsage = "[--port PATH] [--baud N] [--sleep 0|1|2]";
+
+// Takes --port, --baud and --sleep out of args. On a bad value prints one line on
+// standard error and returns false.
+bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options);
+
+// Exit codes of a link that could not be opened.
+enum LinkExit : int { kExitPort = 3, kExitSilent = 4, kExitUnsupported = 5 };
+
+class CliLink {
+public:
+    // Opens the port, resets the phone and reads its model. On failure prints the
+    // catalogue's text on standard error and returns false; ExitCode() tells why.
+    bool Open(const LinkOptions& options);
+    int ExitCode() const { return m_exitCode; }
+
+    TForm10& Form10() { return *m_form10; }
+    AtChannel& Channel() { return m_form10->Channel; }
+    // The flags for this run (an SGH-E800 turns MelConvertion off).
+    AppFlags Flags;
+
+private:
+    std::unique_ptr<TForm10> m_form10;
+    int m_exitCode = 0;
+};
+
+}  // namespace q7k3::cli

@@ -1,0 +1,71 @@
+#include "localpane/DriveComboBox.h"
+
+#include <QDir>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+namespace q7k3 {
+
+DriveComboBox::DriveComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(false);
+    setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    RefreshDrives();
+    connect(this, &QComboBox::activated, this, [this](int) { emit DriveChanged(DriveLetter()); });
+}
+
+void DriveComboBox::RefreshDrives() {
+    const QString keep = count() > 0 ? DriveLetter() : QString();
+    QStringList roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid()) continue;
+        const QString root = volume.rootPath();
+        if (!roots.contains(root)) roots.append(root);
+    }
+    if (!roots.contains(QDir::rootPath())) roots.prepend(QDir::rootPath());
+    std::sort(roots.begin(), roots.end());
+    const QSignalBlocker block(this);
+    clear();
+    for (const QString& root : roots) addItem(root, root);
+    const int keepIndex = findData(keep);
+    setCurrentIndex(keepIndex >= 0 ? keepIndex : 0);
+}
+
+QString DriveComboBox::DriveLetter() const {
+    const QString root = currentData().toString();
+    return root.isEmpty() ? QDir::rootPath() : root;
+}
+
+void DriveComboBox::SelectDriveFor(const QString& path) {
+    const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(path));
+    int best = -1;
+    qsizetype bestLength = -1;
+    for (int i = 0; i < count(); ++i) {
+        const QString root = itemData(i).toString();
+        const bool holds = clean == root ||
+                           clean.startsWith(root.endsWith('/') ? root : root + QLatin1Char('/'));
+        if (holds && root.size() > bestLength) {
+            best = i;
+            bestLength = root.size();
+        }
+    }
+    const QSignalBlocker block(this);
+    if (best >= 0) setCurrentIndex(best);
+}
+
+qint64 DriveComboBox::TotalBytes() const {
+    QStorageInfo info(DriveLetter());
+    return info.isValid() ? info.bytesTotal() : 0;
+}
+
+qint64 DriveComboBox::FreeBytes() const {
+    QStorageInfo info(DriveLetter());
+    return info.isValid() ? info.bytesAvailable() : 0;
+}
+
+void DriveComboBox::mousePressEvent(QMouseEvent* event) {
+    emit Clicked();
+    QComboBox::mousePressEvent(event);
+}
+
+}  // namespace q7k3

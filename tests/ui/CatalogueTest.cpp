@@ -1,0 +1,243 @@
+// The catalogue against a copy of its texts: every number and caption the windows look up
+// must give the exact text, spaces and line ends included.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "ui/Messages.h"
+
+namespace q7k3 {
+namespace {
+
+struct NumberedText {
+    int number;
+    const char* text;
+};
+
+const NumberedText kMessages[] = {
+    {0, "Время ожидания истекло"},
+    {1, "Невозможно открыть файл "},
+    {2, "Ошибка контрольной суммы"},
+    {3, "Ни одного JAR файла не найдено"},
+    {4, "Файл не найден"},
+    {5, "Память заполнена"},
+    {6, "Ошибка"},
+    {7, "Ваш телефон не пропатчен или Nand отформатирован\r\nВы хотите продолжить?"},
+    {8, "Внимание"},
+    {9, "Файл "},
+    {10, " слишком большой"},
+    {11, "Нет места для мелодии по умолчанию. Пожалуйста удалите одну из них."},
+    {12, "Ошибка конвертирования в mel"},
+    {13, "Файл мелодии не опознан"},
+    {14, "Файл BMP не опознан"},
+    {15, "Ширина BMP файла должна быть не больше 128"},
+    {16, "Нет места для EMS картинки. Пожалуйста удалите одну из них"},
+    {17, "Нет места для EMS мелодии. Пожалуйста удалите одну из них"},
+    {18, "Ошибка создания JAD файла"},
+    {19, "Диск защищен от записи"},
+    {20, "Эта модель телефона не поддерживается"},
+    {21, "Телефон не отвечает"},
+    {22, "Невозможно открыть порт"},
+    {26, "Вы действительно хотите удалить "},
+    {27, " файлов?"},
+    {28, "Удаление"},
+    {29, "Ни одного ком порта не найдено"},
+    {30, "Потеряна связь с телефоном"},
+    {35, "Кэширование списка файлов"},
+    {36, "Инициализация программы"},
+    {37, "Копирование файла 1 из "},
+    {38, "Копирование файла "},
+    {39, " из "},
+    {40, "Копирование на телефон "},
+    {41, "Удаление "},
+    {42, "Удаление файла "},
+    {43, "Удаление Thumbs..."},
+    {44, "Удаление файла 1 из "},
+    {45, "Компилирование Java"},
+    {50, "Переименовывание файла "},
+    {51, "Копирование файла во временную папку"},
+    {52, "Удаление файла"},
+    {53, "Копирование файла с новым именем"},
+    {54, "Завершение операции"},
+    {55, "Обновление папки "},
+    {56, "Обновление текущей папки"},
+    {57, "Введите краткое наименование"},
+    {58, "Переименовать"},
+    {59, "Завершение текущей операции"},
+    {60, "Чтение "},
+    {61, "Просмотр "},
+    {62, "Обновление списка файлов"},
+    {63, "Анализ списка файлов"},
+    {64, "Удаляем suites.utf"},
+    {65, "Удаляем suitesName.utf"},
+    {66, "Запись suites.utf"},
+    {67, "Запись suitesName.utf"},
+    {68, "Обновление папки Java"},
+    {69, "Передача данных... "},
+    {70, "КБ/сек"},
+    {71, " КБ из "},
+    {72, " KБ,Файлов: "},
+    {73, "Свободно "},
+    {74, " KB из 13104 KB"},
+    {75, " МБ из "},
+    {76, " МБ"},
+    {77, " "},
+    {78, "Кэширование файлов было прервано.\r\nСвободное место на телефоне отображается неправильно"},
+    {79, "Телефон прислал ответ, который невозможно прочитать"},
+    {80, "Невозможно сохранить настройки"},
+};
+
+TEST(Catalogue, EveryNumberedMessageHasItsText) {
+    std::set<int> used;
+    for (const auto& m : kMessages) {
+        EXPECT_EQ(Msg(m.number), m.text) << "message " << m.number;
+        used.insert(m.number);
+    }
+    // The unused numbers keep their places, empty.
+    for (int n : {23, 24, 25, 31, 32, 33, 34, 46, 47, 48, 49}) {
+        EXPECT_FALSE(used.count(n));
+        EXPECT_EQ(Msg(n), "") << "message " << n;
+    }
+    EXPECT_EQ(MessageCount(), 81);
+}
+
+TEST(Catalogue, FragmentsKeepTheirExactBytes) {
+    EXPECT_EQ(Msg(77), " ");
+    EXPECT_EQ(Msg(6), "Ошибка");
+    // Message 72 starts its unit with a Latin K followed by a Cyrillic Be.
+    EXPECT_EQ(Msg(72).substr(0, 3), " K\xD0");
+    EXPECT_EQ(Msg(71).substr(0, 2), " \xD0");  // Cyrillic Ka
+    EXPECT_NE(Msg(7).find("\r\n"), std::string::npos);
+    EXPECT_NE(Msg(78).find("\r\n"), std::string::npos);
+    EXPECT_EQ(Msg(9).back(), ' ');
+    EXPECT_EQ(Msg(10).front(), ' ');
+}
+
+struct CaptionRow {
+    const char* window;
+    const char* control;
+    const char* text;
+};
+
+const CaptionRow kCaptions[] = {
+    {"TForm1", "", "Q7K3FileManager v0.53+"},
+    {"TForm1", "FileMenu", "Файл"},
+    {"TForm1", "Settings1", "Настройки"},
+    {"TForm1", "Exit1", "Выход"},
+    {"TForm1", "Help1", "Помощь"},
+    {"TForm1", "Help2", "Помощь"},
+    {"TForm1", "About1", "О программе"},
+    {"TForm1", "About1.hint", "Информация о программе"},
+    {"TForm1", "AddCurrentDir1", "Добавить текущую папку"},
+    {"TForm1", "Setup1", "Настроить"},
+    {"TForm1", "ListPhone.0", "Имя"},
+    {"TForm1", "ListPhone.1", "Размер"},
+    {"TForm1", "ViewBtn", "F3 Просмотр"},
+    {"TForm1", "RfreshBtn", "F4 Обновить"},
+    {"TForm1", "CopyBtn", "F5 Копия"},
+    {"TForm1", "Rename", "F6 Переимен"},
+    {"TForm1", "CompileJavaBtn", "F7 Compile Java"},
+    {"TForm1", "CompileJavaBtn.hint", "Компилировать JAVA"},
+    {"TForm1", "Delete1", "F8 Удалить"},
+    {"TForm1", "PathComp", "Root"},
+    {"TForm1", "PathPhone", "\\Root"},
+    {"TForm1", "DiskStatus", "Свободно 0МБ из 0МБ"},
+    {"TForm1", "StatusComp", "0 KB of 0 KB, Files: 0 of 0"},
+    {"TForm1", "PhoneDiskStatus", "Свободно 0КБ из 0КБ"},
+    {"TForm1", "StatusPhone", "0 KB of 0 KB, Files: 0 of 0"},
+    {"TForm1", "FavoritesBtn", "F"},
+    {"TProcessForm", "", "Передача данных..."},
+    {"TProcessForm", "AbortBtn", "Прервать"},
+    {"TFileExistForm", "", "Файл существует"},
+    {"TFileExistForm", "OndNameCapt", "Старое имя:"},
+    {"TFileExistForm", "NewNameCapt", "Новое имя:"},
+    {"TFileExistForm", "FexOKBtn", "OK"},
+    {"TFileExistForm", "FexOverwriteBtn", "Перезапиписать"},
+    {"TFileExistForm", "FexOverwriteAllBtn", "Перезаписать все"},
+    {"TFileExistForm", "FexCancel", "Отмена"},
+    {"TRenameForm", "", "Переименовать"},
+    {"TRenameForm", "RenOK", "OK"},
+    {"TRenameForm", "RenCancel", "Отмена"},
+    {"TSettingsForm", "", "Настройки"},
+    {"TSettingsForm", "TabSheet1", "Соединение"},
+    {"TSettingsForm", "TabSheet2", "Дополнительно"},
+    {"TSettingsForm", "Label1", "Выберите ком порт"},
+    {"TSettingsForm", "Label3", "Режим:"},
+    {"TSettingsForm", "Label2", "Скорость:"},
+    {"TSettingsForm", "Label4", "Интерфейс:"},
+    {"TSettingsForm", "Label5", "MEL<->MMF"},
+    {"TSettingsForm", "Label17", "Задержки"},
+    {"TSettingsForm", "Label19", "Скрытые файлы"},
+    {"TSettingsForm", "Label9", "Настройки порта:"},
+    {"TSettingsForm", "Label10", "EnableDTROnOpen"},
+    {"TSettingsForm", "Label11", "HardwareFlow"},
+    {"TSettingsForm", "Label12", "SoftwareFlow"},
+    {"TSettingsForm", "Label13", "CheckLineStatus"},
+    {"TSettingsForm", "Mode.0", "Normal"},
+    {"TSettingsForm", "Mode.1", "PRO"},
+    {"TSettingsForm", "Mode.2", "PIMS"},
+    {"TSettingsForm", "SelSpeed.0", "115200"},
+    {"TSettingsForm", "SelSpeed.1", "128000"},
+    {"TSettingsForm", "SelSpeed.2", "230400"},
+    {"TSettingsForm", "IRDAReqBox.0", "ИК-ПОРТ"},
+    {"TSettingsForm", "IRDAReqBox.1", "Кабель"},
+    {"TSettingsForm", "MelConvertionBox.0", "Выключено"},
+    {"TSettingsForm", "MelConvertionBox.1", "Включено"},
+    {"TSettingsForm", "SleepTimeBox.0", "Быстро"},
+    {"TSettingsForm", "SleepTimeBox.1", "Средне"},
+    {"TSettingsForm", "SleepTimeBox.2", "Медленно"},
+    {"TSettingsForm", "HiddenFilesBox.0", "Скрыть"},
+    {"TSettingsForm", "HiddenFilesBox.1", "Показать"},
+    {"TSettingsForm", "PortSettingsBox.0", "Системные"},
+    {"TSettingsForm", "PortSettingsBox.1", "Вручную"},
+    {"TSettingsForm", "EnableDTROnOpenBox.0", "Disabled"},
+    {"TSettingsForm", "EnableDTROnOpenBox.1", "Enabled"},
+    {"TSettingsForm", "HardwareFlowBox.0", "Disabled"},
+    {"TSettingsForm", "HardwareFlowBox.1", "NONE_RTSOn"},
+    {"TSettingsForm", "HardwareFlowBox.2", "Enabled"},
+    {"TSettingsForm", "SoftwareFlowBox.0", "Disable"},
+    {"TSettingsForm", "SoftwareFlowBox.1", "Enable"},
+    {"TSettingsForm", "CheckLineStatusBox.0", "Disable"},
+    {"TSettingsForm", "CheckLineStatusBox.1", "Enable"},
+    {"TSettingsForm", "Start", "Старт"},
+    {"TSettingsForm", "CancelSetBtn", "Отмена"},
+    {"TPlayForm", "", "Просмотрщик"},
+    {"TPlayForm", "PlayList.0", "Название"},
+    {"TPlayForm", "PlayList.hint", "Дважды кликните на файле чтобы просмотреть/прослушать"},
+    {"TPlayForm", "PlayStatus", "Файл 0/0"},
+    {"TFavoritesForm", "", "Favorites Настройки"},
+    {"TFavoritesForm", "DeleteFavBtn", "Удалить"},
+    {"TFavoritesForm", "RenameFavBtn", "Переименовать"},
+    {"TAboutForm", "", "О программе"},
+    {"TAboutForm", "Label1", "Q7K3 File Manager v0.53+"},
+    {"TAboutForm", "Label2", "Автор: Orvik Lanto"},
+    {"TAboutForm", "Label3", "Q7K3FM Group"},
+    {"TAboutForm", "Label4", "q7k3fm@example.org"},
+    {"TAboutForm", "Label5", "Домашняя страница Q7K3FileManager"},
+    {"TAboutForm", "AboutOkBtn", "OK"},
+    {"TForm11", "", "Messages"},
+    {"TForm11", "HomePage", "https://q7k3fm.example.org/"},
+};
+
+TEST(Catalogue, EveryWindowFindsItsCaptions) {
+    for (const auto& c : kCaptions)
+        EXPECT_EQ(Caption(c.window, c.control), c.text) << c.window << " / " << c.control;
+    EXPECT_EQ(Caption("TForm1", "NoSuchControl"), "");
+    EXPECT_EQ(Caption("TNoSuchForm", ""), "");
+}
+
+TEST(Catalogue, DropDownsAndColumnsCountTheirItems) {
+    EXPECT_EQ(CaptionItemCount("TSettingsForm", "Mode"), 3);
+    EXPECT_EQ(CaptionItemCount("TSettingsForm", "SelSpeed"), 3);
+    EXPECT_EQ(CaptionItemCount("TSettingsForm", "IRDAReqBox"), 2);
+    EXPECT_EQ(CaptionItemCount("TSettingsForm", "HardwareFlowBox"), 3);
+    EXPECT_EQ(CaptionItemCount("TSettingsForm", "SoftwareFlowBox"), 2);
+    EXPECT_EQ(CaptionItemCount("TSettingsForm", "SelCom"), 0);
+    EXPECT_EQ(CaptionItemCount("TForm1", "ListPhone"), 2);
+    EXPECT_EQ(CaptionItemCount("TPlayForm", "PlayList"), 1);
+}
+
+}  // namespace
+}  // namespace q7k3

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "window/QtPrompts.h"
+#include "window/TFileExistForm.h"
+#include "window/TProcessForm.h"
+#include "window/WindowTestSupport.h"
+
+using namespace q7k3;
+using q7k3::test::ModalDriver;
+
+namespace {
+
+TEST(FileExistForm, EachButtonGivesItsModalResultAndTheEditedName) {
+    QWidget main;
+    main.resize(694, 440);
+    TFileExistForm form(&main);
+    const struct {
+        const char* button;
+        int result;
+    } rows[] = {{"FexOKBtn", 1}, {"FexOverwriteBtn", 5}, {"FexOverwriteAllBtn", 3}, {"FexCancel", 2}};
+    for (const auto& row : rows) {
+        ModalDriver driver([&](QWidget* modal) {
+            ASSERT_EQ(modal, &form);
+            EXPECT_EQ(form.OldName->text(), "tune.mmf");
+            form.NewName->setText("tune2.mmf");
+            form.findChild<QPushButton*>(row.button)->click();
+        });
+        EXPECT_EQ(form.Ask("tune.mmf", "tune.mmf"), row.result) << row.button;
+        EXPECT_EQ(form.NewNameText(), "tune2.mmf");
+        EXPECT_TRUE(driver.Acted());
+    }
+}
+
+TEST(FileExistForm, ClosingFromTheTitleBarOrEscapeCountsAsCancel) {
+    TFileExistForm form(nullptr);
+    {
+        ModalDriver driver([&](QWidget*) { form.close(); });
+        EXPECT_EQ(form.Ask("a", "b"), TFileExistForm::kCancel);
+    }
+    {
+        ModalDriver driver([&](QWidget*) {
+            QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(&form, &esc);
+        });
+        EXPECT_EQ(form.Ask("a", "b"), TFileExistForm::kCancel);
+    }
+    // Enter takes the default button, "OK".
+    {
+        ModalDriver driver([&](QWidget*) {
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(form.NewName, &enter);
+        });
+        EXPECT_EQ(form.Ask("a", "b"), TFileExistForm::kOk);
+    }
+}
+
+TEST(RenameForm, OkAndCancelAndTheNewName) {
+    TRenameForm form(nullptr);
+    {
+        ModalDriver driver([&](QWidget*) {
+            EXPECT_EQ(form.RenName->text(), "old.jpg");
+            form.RenName->setText("new.jpg");
+            form.RenOK->click();
+        });
+        EXPECT_EQ(form.Ask("old.jpg"), TRenameForm::kOk);
+        EXPECT_EQ(form.NameText(), "new.jpg");
+    }
+    {
+        ModalDriver driver([&](QWidget*) { form.close(); });
+        EXPECT_EQ(form.Ask("old.jpg"), TRenameForm::kCancel);
+    }
+}
+
+TEST(ProcessForm, AbortRaisesTheFlagAndSaysTheCommandIsEnding) {
+    AppFlags flags;
+    TProcessForm form(flags, nullptr);
+    form.Show();
+    form.SetLongStatus("Копирование файла 3 из 5");
+    form.AbortBtn->click();
+    EXPECT_TRUE(flags.AbortRequested);
+    EXPECT_EQ(form.LongStatus->text(), "Завершение текущей операции");
+    // The button stays usable while the main window is disabled: the dialog is its own window.
+    EXPECT_TRUE(form.isWindow());
+    EXPECT_TRUE(form.AbortBtn->isEnabled());
+    form.Hide();
+}
+
+TEST(ProcessForm, TheUserCannotCloseItButTheProgramCan) {
+    AppFlags flags;
+    TProcessForm form(flags, nullptr);
+    form.Show();
+    EXPECT_FALSE(form.isModal());
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&form, &esc);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    form.Hide();
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(ProcessForm, CentredOnTheMainWindowAndBarsStayInRange) {
+    AppFlags flags;
+    QWidget main;
+    main.setGeometry(100, 100, 694, 440);
+    main.show();
+    TProcessForm form(flags, &main);
+    form.Show();
+    const QPoint centre = form.frameGeometry().center();
+    EXPECT_NEAR(centre.x(), main.frameGeometry().center().x(), 2);
+    EXPECT_NEAR(centre.y(), main.frameGeometry().center().y(), 2);
+
+    form.SetMax(1, 3);
+    form.SetPosition(1, 0);
+    for (int i = 0; i < 5; ++i) form.Step(1);
+    EXPECT_EQ(form.Position(1), 3);
+    form.SetPosition(2, -4);
+    EXPECT_EQ(form.Position(2), 0);
+    form.SetMax(2, 33);
+    form.Step(2);
+    EXPECT_EQ(form.Max(2), 33);
+    EXPECT_EQ(form.Position(2), 1);
+    form.Hide();
+}
+
+TEST(QtPrompts, BoxShowsCaptionIconAndTextWithLineBreaks) {
+    QtPrompts prompts;
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    ModalDriver driver([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    });
+    prompts.MessageBox("Кэширование файлов было прервано.\r\nСвободное место", "Внимание",
+                       BoxIcon::Information);
+    EXPECT_EQ(caption, "Внимание");
+    EXPECT_EQ(text, "Кэширование файлов было прервано.\nСвободное место");
+    EXPECT_EQ(icon, QMessageBox::Information);
+}
+
+TEST(QtPrompts, QuestionAnswersYesOrNoWithRussianButtons) {
+    ASSERT_TRUE(InstallRussianTranslation()) << "qtbase_ru is not installed";
+    QtPrompts prompts;
+    for (const bool yes : {true, false}) {
+        QString yesText, noText;
+        ModalDriver driver([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            yesText = box->button(QMessageBox::Yes)->text();
+            noText = box->button(QMessageBox::No)->text();
+            box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        EXPECT_EQ(prompts.AskYesNo("Вы хотите продолжить?", "Внимание"), yes);
+        EXPECT_EQ(yesText.remove('&'), "Да");
+        EXPECT_EQ(noText.remove('&'), "Нет");
+    }
+}
+
+}  // namespace

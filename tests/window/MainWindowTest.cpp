@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+#include "localpane/DriveComboBox.h"
+#include "localpane/LocalDirView.h"
+#include "window/PhoneListView.h"
+#include "window/TForm1.h"
+#include "window/WindowTestSupport.h"
+
+using namespace q7k3;
+using q7k3::test::ScriptedPrompts;
+using q7k3::test::WaitUntil;
+
+namespace {
+
+// Records which command hooks ran.
+class RecordingForm : public TForm1 {
+public:
+    using TForm1::TForm1;
+    using TForm1::PhoneRow;
+    using TForm1::ShowPhoneRows;
+    QStringList calls;
+    QStringList dropped;
+    bool ready = false;
+
+    void ViewBtnClick() override { calls << "view"; }
+    void CopyBtnClick() override { calls << "copy"; }
+    void RenameClick() override { calls << "rename"; }
+    void Delete1Click() override { calls << "delete"; }
+    void CompileJavaBtnClick() override { calls << "java"; }
+    void RfreshBtnClick() override { calls << "refresh"; }
+    bool PhoneIsReady() const override { return ready; }
+    void DragDropFilesPhoneProcessDropped(const QStringList& paths) override { dropped = paths; }
+    void PhoneItemsDropped(const QStringList& names) override { dropped = names; }
+};
+
+struct MainWindowFixture : ::testing::Test {
+    AppFlags flags;
+    ScriptedPrompts prompts;
+    RecordingForm form{flags, prompts};
+
+    void SetUp() override {
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+
+    void FiveFiles() {
+        form.ShowPhoneRows({{"..", false, 0},
+                            {"Sub", false, 0},
+                            {"a", true, 3000},
+                            {"b", true, 2000},
+                            {"c", true, 1000},
+                            {"d", true, 2000},
+                            {"e", true, 2240}});
+    }
+};
+
+TEST_F(MainWindowFixture, EveryComponentCarriesItsName) {
+    for (const char* name :
+         {"CompPanel", "Splitter1", "PhonePanel", "ButtonsPanel", "StatusBar1", "CompPathPanel",
+          "PathComp", "PanelCompStatus", "DiskStatus", "FavoritesBtn", "FavPopupMenu",
+          "DrivesComboBox", "Source", "StatusComp", "PhonePathPanel", "PathPhone",
+          "PanelPhoneStatus", "PhoneDiskStatus", "ListPhone", "StatusPhone", "ViewBtn",
+          "RfreshBtn", "CopyBtn", "Rename", "CompileJavaBtn", "Delete1", "MainMenu1",
+          "FileMenu", "Settings1", "Exit1", "Help1", "Help2", "About1", "AddCurrentDir1",
+          "Setup1", "DragDropFilesPhone"})
+        EXPECT_NE(form.findChild<QObject*>(name), nullptr) << name;
+    EXPECT_EQ(form.minimumSize(), QSize(640, 440));
+    EXPECT_EQ(form.IRDATimer->interval(), 20000);
+    EXPECT_FALSE(form.IRDATimer->isActive());
+    // Controls without visible text of their own have a name for assistive technology.
+    for (QWidget* w : {static_cast<QWidget*>(form.ListPhone), static_cast<QWidget*>(form.Source),
+                       static_cast<QWidget*>(form.DrivesComboBox),
+                       static_cast<QWidget*>(form.FavoritesBtn)})
+        EXPECT_EQ(w->accessibleName(), w->objectName());
+    EXPECT_TRUE(form.PathComp->accessibleName().isEmpty());
+}
+
+TEST_F(MainWindowFixture, TextsComeFromTheCatalogue) {
+    EXPECT_EQ(form.windowTitle(), "Q7K3FileManager v0.53+");
+    EXPECT_EQ(form.FileMenu->title(), "Файл");
+    EXPECT_EQ(form.Settings1->text(), "Настройки");
+    EXPECT_EQ(form.Exit1->text(), "Выход");
+    EXPECT_EQ(form.Help1->title(), "Помощь");
+    EXPECT_EQ(form.Help2->text(), "Помощь");
+    EXPECT_EQ(form.About1->text(), "О программе");
+    EXPECT_EQ(form.About1->statusTip(), "Информация о программе");
+    const QStringList buttons = {form.ViewBtn->text(), form.RfreshBtn->text(),
+                                 form.CopyBtn->text(), form.Rename->text(),
+                                 form.CompileJavaBtn->text(), form.Delete1->text()};
+    EXPECT_EQ(buttons, (QStringList{"F3 Просмотр", "F4 Обновить", "F5 Копия", "F6 Переимен",
+                                    "F7 Compile Java", "F8 Удалить"}));
+    EXPECT_EQ(form.CompileJavaBtn->toolTip(), "Компилировать JAVA");
+    EXPECT_EQ(form.ListPhone->headerItem()->text(0), "Имя");
+    EXPECT_EQ(form.ListPhone->headerItem()->text(1), "Размер");
+    EXPECT_EQ(form.PhoneDiskStatus->text(), "Свободно 0КБ из 0КБ");
+    EXPECT_EQ(form.StatusPhone->text(), "0 KB of 0 KB, Files: 0 of 0");
+    EXPECT_EQ(form.FavoritesBtn->text(), "F");
+}
+
+TEST_F(MainWindowFixture, ResizeMakesThePanesEqualAndButtonsTakeSixths) {
+    const int handle = form.Splitter1->handleWidth();
+    form.resize(680 + handle, 440);
+    ASSERT_TRUE(WaitUntil([&] { return form.Splitter1->width() == 680 + handle; }));
+    form.Splitter1->setSizes({200, 480});
+    ASSERT_EQ(form.Splitter1->sizes(), (QList<int>{200, 480}));
+    QResizeEvent resize(form.size(), form.size());
+    QApplication::sendEvent(&form, &resize);
+    EXPECT_EQ(form.Splitter1->sizes(), (QList<int>{340, 340}));
+
+    form.resize(901, 500);
+    ASSERT_TRUE(WaitUntil([&] { return form.ButtonsPanel->width() == 901; }));
+    const int w = 901 / 6;
+    const QPushButton* buttons[] = {form.ViewBtn,  form.RfreshBtn,       form.CopyBtn,
+                                    form.Rename, form.CompileJavaBtn, form.Delete1};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(buttons[i]->geometry().left(), i * w) << i;
+        EXPECT_EQ(buttons[i]->width(), w) << i;
+    }
+    EXPECT_EQ(form.StatusPanel0->width(), form.StatusBar1->width() - 100);
+    const QList<int> sizes = form.Splitter1->sizes();
+    EXPECT_LE(std::abs(sizes[0] - sizes[1]), 1);
+}
+
+TEST_F(MainWindowFixture, FunctionKeysWorkInBothPanesAndF7NeedsAReadyPhoneOutsidePims) {
+    for (QWidget* pane : {static_cast<QWidget*>(form.Source), static_cast<QWidget*>(form.ListPhone)}) {
+        form.calls.clear();
+        form.ready = false;
+        for (Qt::Key key : {Qt::Key_F3, Qt::Key_F4, Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8})
+            QTest::keyClick(pane, key);
+        EXPECT_EQ(form.calls, (QStringList{"view", "refresh", "copy", "rename", "delete"}));
+        form.calls.clear();
+        form.ready = true;
+        QTest::keyClick(pane, Qt::Key_F7);
+        flags.MODE = 2;
+        QTest::keyClick(pane, Qt::Key_F7);
+        flags.MODE = 0;
+        EXPECT_EQ(form.calls, (QStringList{"java"}));
+    }
+}
+
+TEST_F(MainWindowFixture, ClicksSwitchTheActivePaneAndItsCaptionColours) {
+    EXPECT_TRUE(form.ComputerPaneActive());
+    const QColor active = form.PathComp->palette().color(QPalette::Window);
+    const QColor inactive = form.PathPhone->palette().color(QPalette::Window);
+    EXPECT_NE(active, inactive);
+
+    QTest::mouseClick(form.StatusPhone, Qt::LeftButton);
+    EXPECT_FALSE(form.ComputerPaneActive());
+    EXPECT_EQ(form.PathPhone->palette().color(QPalette::Window), active);
+    EXPECT_EQ(form.PathComp->palette().color(QPalette::Window), inactive);
+
+    QTest::mouseClick(form.DiskStatus, Qt::LeftButton);
+    EXPECT_TRUE(form.ComputerPaneActive());
+    QTest::mouseClick(form.ListPhone->viewport(), Qt::LeftButton);
+    EXPECT_FALSE(form.ComputerPaneActive());
+    QTest::mouseClick(form.PathComp, Qt::LeftButton);
+    EXPECT_TRUE(form.ComputerPaneActive());
+}
+
+TEST_F(MainWindowFixture, PhoneSelectionLineCountsFilesOnly) {
+    FiveFiles();
+    // Filling the list is not a user's selection: the computer pane stays active.
+    EXPECT_TRUE(form.ComputerPaneActive());
+    EXPECT_TRUE(form.StatusPhone->text().startsWith("0 КБ из "));
+    EXPECT_EQ(form.StatusPhone->text(), "0 КБ из 10 KБ,Файлов: 0 из 5");
+    EXPECT_EQ(form.ListPhone->topLevelItem(2)->text(1), "3000");
+    form.ListPhone->FindItem("a")->setSelected(true);
+    form.ListPhone->FindItem("b")->setSelected(true);
+    form.ListPhone->FindItem("Sub")->setSelected(true);
+    EXPECT_EQ(form.StatusPhone->text(), "4 КБ из 10 KБ,Файлов: 2 из 5");
+    EXPECT_FALSE(form.ComputerPaneActive());
+}
+
+TEST_F(MainWindowFixture, ComputerLinesFollowTheDirectory) {
+    QTemporaryDir dir;
+    for (auto [name, size] : {std::pair{"x.bmp", 3000}, std::pair{"y.gif", 2000}}) {
+        QFile f(QDir(dir.path()).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(size, 'z'));
+    }
+    form.SetComputerPath(dir.path() + "/");
+    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
+    EXPECT_EQ(form.PathComp->text(), QDir::toNativeSeparators(QDir::cleanPath(dir.path())));
+    EXPECT_EQ(form.StatusComp->text(), "0 КБ из 4 KБ,Файлов: 0 из 2");
+    ASSERT_TRUE(form.Source->SelectName("x.bmp"));
+    EXPECT_EQ(form.StatusComp->text(), "2 КБ из 4 KБ,Файлов: 1 из 2");
+    EXPECT_TRUE(form.DiskStatus->text().startsWith("Свободно "));
+    EXPECT_TRUE(form.DiskStatus->text().endsWith(" МБ"));
+    EXPECT_TRUE(form.DiskStatus->text().contains(" МБ из "));
+}
+
+TEST_F(MainWindowFixture, DropsFromOtherProgramsAreCopiesOfLocalFiles) {
+    QMimeData outside;
+    outside.setUrls({QUrl::fromLocalFile("/tmp/a.mmf"), QUrl("https://example.org/b.mmf")});
+    EXPECT_EQ(PhoneDropTarget::AcceptableFiles(&outside, false), QStringList{"/tmp/a.mmf"});
+    EXPECT_TRUE(PhoneDropTarget::AcceptableFiles(&outside, true).isEmpty());
+    QMimeData text;
+    text.setText("hello");
+    EXPECT_TRUE(PhoneDropTarget::AcceptableFiles(&text, false).isEmpty());
+
+    // A drop from outside reaches the copy hook.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &outside,
+                          Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.ListPhone->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &outside, Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(form.ListPhone->viewport(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(form.dropped, QStringList{"/tmp/a.mmf"});
+}
+
+TEST_F(MainWindowFixture, PhoneItemsDragOutAsNamesAndDropOnTheComputerPane) {
+    FiveFiles();
+    form.ListPhone->FindItem("a")->setSelected(true);
+    form.ListPhone->FindItem("..")->setSelected(true);
+    std::unique_ptr<QMimeData> data(form.ListPhone->model()->mimeData(
+        form.ListPhone->selectionModel()->selectedRows()));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(QString::fromUtf8(data->data(kPhoneItemsMime)), "a");
+
+    form.dropped.clear();
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(form.Source->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.Source->viewport(), &drop);
+    EXPECT_EQ(form.dropped, QStringList{"a"});
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+#include "window/QtPrompts.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTranslator>
+
+namespace q7k3 {
+
+QString QtPrompts::DisplayText(const std::string& text) {
+    QString s = QString::fromStdString(text);
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return s;
+}
+
+void QtPrompts::MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
+    QMessageBox::Icon qtIcon = QMessageBox::Critical;
+    switch (icon) {
+        case BoxIcon::Error: qtIcon = QMessageBox::Critical; break;
+        case BoxIcon::Warning: qtIcon = QMessageBox::Warning; break;
+        case BoxIcon::Information: qtIcon = QMessageBox::Information; break;
+        case BoxIcon::Question: qtIcon = QMessageBox::Question; break;
+    }
+    QMessageBox box(qtIcon, QString::fromStdString(caption), DisplayText(text), QMessageBox::Ok,
+                    m_parent.data());
+    box.setObjectName("MessageBox");
+    box.exec();
+}
+
+bool QtPrompts::AskYesNo(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), DisplayText(text),
+                    QMessageBox::Yes | QMessageBox::No, m_parent.data());
+    box.setObjectName("QuestionBox");
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool InstallRussianTranslation() {
+    static QTranslator* translator = nullptr;
+    if (translator) return true;
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    translator = t;
+    return true;
+}
+
+}  // namespace q7k3

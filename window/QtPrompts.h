@@ -1,0 +1,30 @@
+#pragma once
+// Message boxes and questions shown with QMessageBox, parented to the main window.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "link/Prompts.h"
+
+namespace q7k3 {
+
+class QtPrompts final : public Prompts {
+public:
+    explicit QtPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
+    void SetParent(QWidget* parent) { m_parent = parent; }
+
+    void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
+
+    // The catalogue writes line breaks as CR LF; a message box wants a bare LF.
+    static QString DisplayText(const std::string& text);
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+// Loads Qt's own Russian texts (standard buttons "Да", "Нет", "Отмена", the file model's
+// column headers). False when the translation is not installed.
+bool InstallRussianTranslation();
+
+}  // namespace q7k3

@@ -1,0 +1,66 @@
+#pragma once
+// The conflict dialog: the phone folder already holds a file of the chosen name.
+// Modal results: 1 use the edited name, 5 overwrite, 3 overwrite all, 2 cancel (also when
+// the dialog is closed from its title bar or with Escape).
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace q7k3 {
+
+class TFileExistForm : public QDialog {
+    Q_OBJECT
+public:
+    enum Result { kOk = 1, kCancel = 2, kOverwriteAll = 3, kOverwrite = 5 };
+
+    explicit TFileExistForm(QWidget* mainWindow);
+
+    // Fills the names, shows the dialog modally and returns its modal result.
+    int Ask(const QString& oldName, const QString& newName);
+    QString NewNameText() const;
+
+    QLabel* OndNameCapt;
+    QLabel* OldName;
+    QLabel* NewNameCapt;
+    QLineEdit* NewName;
+    QPushButton* FexOKBtn;
+    QPushButton* FexOverwriteBtn;
+    QPushButton* FexOverwriteAllBtn;
+    QPushButton* FexCancel;
+
+public slots:
+    void reject() override { done(kCancel); }
+
+private:
+    QWidget* m_mainWindow;
+};
+
+// The rename dialog: the new name of a phone file. Modal results 1 (OK) and 2 (cancel).
+class TRenameForm : public QDialog {
+    Q_OBJECT
+public:
+    enum Result { kOk = 1, kCancel = 2 };
+
+    explicit TRenameForm(QWidget* mainWindow);
+
+    int Ask(const QString& name);
+    QString NameText() const;
+
+    QLineEdit* RenName;
+    QPushButton* RenOK;
+    QPushButton* RenCancel;
+
+public slots:
+    void reject() override { done(kCancel); }
+
+private:
+    QWidget* m_mainWindow;
+};
+
+// Centres a dialog on the main window before it is shown.
+void CentreOn(QWidget* dialog, QWidget* mainWindow);
+
+}  // namespace q7k3

@@ -1,0 +1,108 @@
+#include "window/TProcessForm.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "ui/Messages.h"
+#include "window/Texts.h"
+
+namespace q7k3 {
+
+TProcessForm::TProcessForm(AppFlags& flags, QWidget* mainWindow)
+    : QDialog(nullptr,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_flags(flags),
+      m_mainWindow(mainWindow) {
+    setObjectName("TProcessForm");
+    setWindowTitle(Cap("TProcessForm", ""));
+    setModal(false);
+    setFixedSize(265, 151);
+
+    QuickStatus = new QLabel(this);
+    QuickStatus->setObjectName("QuickStatus");
+    QuickStatus->setGeometry(8, 8, 249, 17);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setGeometry(8, 32, 249, 17);
+    ProgressBar1->setTextVisible(false);
+    LongStatus = new QLabel(this);
+    LongStatus->setObjectName("LongStatus");
+    LongStatus->setGeometry(8, 64, 249, 17);
+    ProgressBar2 = new QProgressBar(this);
+    ProgressBar2->setObjectName("ProgressBar2");
+    ProgressBar2->setGeometry(8, 88, 249, 17);
+    ProgressBar2->setTextVisible(false);
+    for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) {
+        bar->setRange(0, 100);
+        bar->setValue(0);
+    }
+    AbortBtn = new QPushButton(Cap("TProcessForm", "AbortBtn"), this);
+    AbortBtn->setObjectName("AbortBtn");
+    AbortBtn->setGeometry(88, 120, 97, 25);
+    AbortBtn->setAutoDefault(false);
+    connect(AbortBtn, &QPushButton::clicked, this, &TProcessForm::AbortBtnClick);
+}
+
+void TProcessForm::AbortBtnClick() {
+    m_flags.AbortRequested = true;
+    LongStatus->setText(QString::fromStdString(Msg(59)));
+}
+
+void TProcessForm::Show() {
+    if (m_mainWindow) {
+        const QRect main = m_mainWindow->frameGeometry();
+        move(main.center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    raise();
+}
+
+void TProcessForm::Hide() {
+    m_hiding = true;
+    hide();
+    m_hiding = false;
+}
+
+void TProcessForm::closeEvent(QCloseEvent* event) {
+    // Only the program hides the dialog; the window manager's close is refused.
+    if (m_hiding)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TProcessForm::SetCaption(const std::string& text) {
+    setWindowTitle(QString::fromStdString(text));
+}
+
+void TProcessForm::SetQuickStatus(const std::string& text) {
+    QuickStatus->setText(QString::fromStdString(text));
+}
+
+void TProcessForm::SetLongStatus(const std::string& text) {
+    LongStatus->setText(QString::fromStdString(text));
+}
+
+void TProcessForm::SetMax(int bar, int max) {
+    QProgressBar* b = Bar(bar);
+    b->setMaximum(max < b->minimum() ? b->minimum() : max);
+}
+
+void TProcessForm::SetPosition(int bar, int position) {
+    QProgressBar* b = Bar(bar);
+    // QProgressBar ignores values outside its range; the position is kept within it.
+    b->setValue(std::clamp(position, b->minimum(), b->maximum()));
+}
+
+void TProcessForm::Step(int bar) {
+    QProgressBar* b = Bar(bar);
+    if (b->value() < b->maximum()) b->setValue(b->value() + 1);
+}
+
+int TProcessForm::Position(int bar) const { return Bar(bar)->value(); }
+
+int TProcessForm::Max(int bar) const { return Bar(bar)->maximum(); }
+
+}  // namespace q7k3

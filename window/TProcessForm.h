@@ -1,0 +1,55 @@
+#pragma once
+// The progress dialog: shown, not modally, while a phone command runs and the main window
+// is disabled. The user cannot close it; its abort button only raises AbortRequested,
+// which the running command checks before its next file.
+
+#include <QDialog>
+
+#include "link/AppFlags.h"
+#include "link/Prompts.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace q7k3 {
+
+class TProcessForm : public QDialog, public ProgressView {
+    Q_OBJECT
+public:
+    TProcessForm(AppFlags& flags, QWidget* mainWindow);
+
+    void Show() override;
+    void Hide() override;
+    void SetCaption(const std::string& text) override;
+    void SetQuickStatus(const std::string& text) override;
+    void SetLongStatus(const std::string& text) override;
+    void SetMax(int bar, int max) override;
+    void SetPosition(int bar, int position) override;
+    void Step(int bar) override;
+    int Position(int bar) const override;
+    int Max(int bar) const override;
+
+    QLabel* QuickStatus;
+    QProgressBar* ProgressBar1;
+    QLabel* LongStatus;
+    QProgressBar* ProgressBar2;
+    QPushButton* AbortBtn;
+
+public slots:
+    void AbortBtnClick();
+    // Escape must not close the dialog either.
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QProgressBar* Bar(int bar) const { return bar == 2 ? ProgressBar2 : ProgressBar1; }
+
+    AppFlags& m_flags;
+    QWidget* m_mainWindow;
+    bool m_hiding = false;
+};
+
+}  // namespace q7k3
