@@ -4,6 +4,7 @@
 
 #include "app/cli/Cli.h"
 #include "link/Connection.h"
+#include "link/SettingsStore.h"
 #include "ui/Messages.h"
 
 namespace q7k3::cli {
@@ -56,8 +57,16 @@ bool CliLink::Open(const LinkOptions& options) {
     static constexpr int kPollStep[] = {1, 1, 10};
     comm.SetPollingDelay(static_cast<uint16_t>(kPollingDelay[options.Sleep]));
     ch.PollStep = kPollStep[options.Sleep];
+    // Without --port, the port and line settings the program itself stored.
+    if (options.Port.empty()) {
+        SettingsStore store;
+        if (store.Contains("ComPort")) {
+            DriverSettings<TCommPortDriver> port(comm);
+            LoadSettings(store, {&port, &ch.PollStep, &Flags, nullptr, nullptr});
+        }
+    }
 
-    if (options.Port.empty() || !comm.Connect()) {
+    if (comm.PortName().empty() || !comm.Connect()) {
         m_exitCode = kExitPort;
         Fail(Msg(kMsgCannotOpenPort), m_exitCode);
         return false;

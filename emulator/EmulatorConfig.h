@@ -1,0 +1,45 @@
+#pragma once
+// How the emulated phone behaves: its model, its folders, its pace and the faults it shows.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace q7k3::emu {
+
+// A command (by prefix, e.g. "AT+FSFE") or a name (the first quoted argument, a file name or
+// a folder identifier) that the phone refuses with "+CME ERROR: <Code>" ("ERROR" for a
+// code of 0 or less).
+struct ErrorRule {
+    std::string Match;
+    int Code = 0;
+    bool ByName = false;
+};
+
+struct Faults {
+    int SilentAfter = -1;         // answer this many more commands, then nothing at all
+    int DropCommand = 0;          // the Nth command from now on goes unanswered, once
+    int64_t CutAfterBytes = -1;   // the line goes dead after this many transfer data bytes
+    bool BadReadCrc = false;      // the closing line of every read carries a wrong CRC
+    std::vector<ErrorRule> Errors;
+    std::string Unsolicited;      // a line sent after every complete answer
+};
+
+enum class Preset { Empty, Demo };
+
+struct EmulatorConfig {
+    std::string Model = "SGH-E700";  // the AT+CGMM answer; "ERROR" makes it refuse
+    bool Pims = false;               // folders addressed by path, discovered with AT+FSDI
+    std::string RootDir;             // empty: files live in memory
+    Preset Content = Preset::Empty;
+    int Baud = 0;                    // 0: no pacing; else N/10 bytes per second both ways
+    int LatencyMs = 0;               // delay before each answer
+    int Batch = 10;                  // listing lines per batch
+    int Block = 600;                 // data bytes per read block
+    bool Echo = true;
+    std::string LogFile;
+    int CapacityKb = 13104;          // user memory, used in 16 KB units
+    Faults Fault;
+};
+
+}  // namespace q7k3::emu

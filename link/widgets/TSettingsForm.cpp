@@ -1,0 +1,240 @@
+#include "link/widgets/TSettingsForm.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "link/Prompts.h"
+#include "ui/Messages.h"
+
+namespace q7k3 {
+namespace {
+
+constexpr const char* kWindow = "TSettingsForm";
+constexpr int kSpeeds[] = {115200, 128000, 230400};
+
+QString Text(const char* control) {
+    return QString::fromStdString(Caption(kWindow, control));
+}
+
+// Selects `index` when the box has such an entry; otherwise the choice stays as it was.
+void SelectIfValid(QComboBox* box, int index) {
+    if (index >= 0 && index < box->count()) box->setCurrentIndex(index);
+}
+
+}  // namespace
+
+TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("SettingsForm"));
+    setWindowTitle(Text(""));
+    // A fixed dialog without title-bar buttons: it is left through Start or Cancel only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(441, 164);
+    // The fixed size was laid out for an 8-point dialog font; a larger desktop font would
+    // cut the labels.
+    QFont small = font();
+    if (small.pointSizeF() > 8) small.setPointSizeF(8);
+    setFont(small);
+
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    auto* tabSheet1 = new QWidget;
+    tabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    m_tabSheet2 = new QWidget;
+    m_tabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    for (QWidget* page : {tabSheet1, m_tabSheet2}) {
+        auto* grid = new QGridLayout(page);
+        grid->setContentsMargins(6, 4, 6, 4);
+        grid->setHorizontalSpacing(8);
+        grid->setVerticalSpacing(1);
+    }
+    m_pages->addTab(tabSheet1, Text("TabSheet1"));
+    m_pages->addTab(m_tabSheet2, Text("TabSheet2"));
+
+    // Each label above its list, four columns: the texts fit the dialog's fixed width.
+    m_selCom = AddCombo(tabSheet1, "SelCom", "Label1", 0, 0);
+    m_mode = AddCombo(tabSheet1, "Mode", "Label3", 0, 1);
+    m_selSpeed = AddCombo(tabSheet1, "SelSpeed", "Label2", 0, 2);
+    m_irdaReq = AddCombo(tabSheet1, "IRDAReqBox", "Label4", 0, 3);
+    m_melConvertion = AddCombo(tabSheet1, "MelConvertionBox", "Label5", 1, 0);
+    m_sleepTime = AddCombo(tabSheet1, "SleepTimeBox", "Label17", 1, 1);
+    m_hiddenFiles = AddCombo(tabSheet1, "HiddenFilesBox", "Label19", 1, 2);
+    m_portSettings = AddCombo(tabSheet1, "PortSettingsBox", "Label9", 1, 3);
+    m_enableDtr = AddCombo(m_tabSheet2, "EnableDTROnOpenBox", "Label10", 0, 0);
+    m_hardwareFlow = AddCombo(m_tabSheet2, "HardwareFlowBox", "Label11", 0, 1);
+    m_softwareFlow = AddCombo(m_tabSheet2, "SoftwareFlowBox", "Label12", 1, 0);
+    m_checkLineStatus = AddCombo(m_tabSheet2, "CheckLineStatusBox", "Label13", 1, 1);
+    for (QWidget* page : {tabSheet1, m_tabSheet2})
+        static_cast<QGridLayout*>(page->layout())->setRowStretch(4, 1);
+
+    m_start = new QPushButton(Text("Start"));
+    m_start->setObjectName(QStringLiteral("Start"));
+    m_start->setDefault(true);
+    m_cancel = new QPushButton(Text("CancelSetBtn"));
+    m_cancel->setObjectName(QStringLiteral("CancelSetBtn"));
+    connect(m_start, &QPushButton::clicked, this, &TSettingsForm::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &TSettingsForm::reject);
+    // Only the user's own choice changes the page's state; filling the dialog does not.
+    connect(m_portSettings, &QComboBox::activated, this, [this] { PortSettingsBoxChange(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    layout->addWidget(m_pages, 1);
+    layout->addLayout(buttons);
+}
+
+QComboBox* TSettingsForm::AddCombo(QWidget* page, const char* name, const char* label, int row,
+                                   int column) {
+    auto* grid = static_cast<QGridLayout*>(page->layout());
+    auto* caption = new QLabel(Text(label), page);
+    caption->setObjectName(QString::fromLatin1(label));
+    auto* box = new QComboBox(page);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setEditable(false);
+    // Let the labels keep their full width; the lists take what is left.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(4);
+    for (int i = 0, n = CaptionItemCount(kWindow, name); i < n; ++i)
+        box->addItem(Text((std::string(name) + "." + std::to_string(i)).c_str()));
+    if (box->count() > 0) box->setCurrentIndex(0);
+    caption->setBuddy(box);
+    grid->addWidget(caption, row * 2, column);
+    grid->addWidget(box, row * 2 + 1, column);
+    return box;
+}
+
+bool TSettingsForm::FormCreate() {
+    Q_ASSERT(m_b.Store && m_b.Port && m_b.Flags);
+    PortScan scan =
+        m_b.ListPorts ? m_b.ListPorts() : ListSerialPorts(m_b.Store->ReadString("ComPort", ""));
+    m_selCom->clear();
+    if (scan.Listed == 0) {
+        if (m_b.Boxes)
+            m_b.Boxes->MessageBox(Msg(kMsgNoComPort), Msg(kMsgErrorCaption), BoxIcon::Error);
+        if (m_b.EndProgram)
+            m_b.EndProgram();
+        else
+            QCoreApplication::exit(1);
+        return false;
+    }
+    for (const std::string& port : scan.Ports) m_selCom->addItem(QString::fromStdString(port));
+    int current = m_selCom->findText(QString::fromStdString(m_b.Port->PortName()));
+    m_selCom->setCurrentIndex(current >= 0 ? current : (m_selCom->count() > 0 ? 0 : -1));
+
+    const AppFlags& flags = *m_b.Flags;
+    SelectIfValid(m_mode, flags.MODE);
+    m_melConvertion->setCurrentIndex(flags.MelConvertion ? 1 : 0);
+    const int rate = m_b.Port->BaudRateValue();
+    for (int i = 0; i < 3; ++i)
+        if (kSpeeds[i] == rate) m_selSpeed->setCurrentIndex(i);
+    m_irdaReq->setCurrentIndex(flags.IRDAReq ? 0 : 1);
+    m_enableDtr->setCurrentIndex(m_b.Port->EnableDTROnOpen() ? 1 : 0);
+    SelectIfValid(m_hardwareFlow, m_b.Port->HwFlow());
+    SelectIfValid(m_softwareFlow, m_b.Port->SwFlow());
+    m_checkLineStatus->setCurrentIndex(m_b.Port->CheckLineStatus() ? 1 : 0);
+    SelectIfValid(m_sleepTime, m_b.Store->ReadInt("SleepTime", 0));
+    SelectIfValid(m_hiddenFiles, m_b.Store->ReadInt("HiddenFiles", 0));
+    m_portSettings->setCurrentIndex(m_b.Port->SettingsMode() ? 1 : 0);
+    m_pages->setCurrentIndex(0);
+    return true;
+}
+
+void TSettingsForm::StartClick() {
+    Q_ASSERT(m_b.Store && m_b.Port && m_b.Flags);
+    SettingsStore& store = *m_b.Store;
+    PortSettingsTarget& port = *m_b.Port;
+    AppFlags& flags = *m_b.Flags;
+    auto index = [](const QComboBox* box) { return std::max(box->currentIndex(), 0); };
+
+    if (m_selCom->currentIndex() >= 0) {
+        const std::string name = m_selCom->currentText().toStdString();
+        port.SetPortName(name);
+        store.WriteString("ComPort", name);
+    } else {
+        port.SetPortName(DefaultPortName());
+    }
+
+    const int rate = kSpeeds[std::min(index(m_selSpeed), 2)];
+    port.SetBaudRateValue(rate);
+    store.WriteInt("BaudRate", rate);
+
+    const int mode = index(m_mode);
+    store.WriteInt("MODE", mode);
+    ApplyMode(mode, flags);
+
+    flags.IRDAReq = index(m_irdaReq) == 0;
+    store.WriteBool("IRDAReq", flags.IRDAReq);
+
+    // The wait step only; the polling period keeps what was loaded until the next start.
+    const int sleepTime = index(m_sleepTime);
+    store.WriteInt("SleepTime", sleepTime);
+    if (m_b.PollStep) *m_b.PollStep = sleepTime == 2 ? 50 : 1;
+
+    port.SetEnableDTROnOpen(index(m_enableDtr) != 0);
+    store.WriteBool("EnableDTROnOpen", index(m_enableDtr) != 0);
+
+    port.SetHwFlow(index(m_hardwareFlow));
+    store.WriteInt("HardwareFlow", index(m_hardwareFlow));
+
+    port.SetSwFlow(index(m_softwareFlow));
+    store.WriteInt("SoftwareFlow", index(m_softwareFlow));
+
+    port.SetCheckLineStatus(index(m_checkLineStatus) != 0);
+    store.WriteBool("CheckLineStatus", index(m_checkLineStatus) != 0);
+
+    store.WriteInt("HiddenFiles", index(m_hiddenFiles));
+    flags.HiddenFiles = index(m_hiddenFiles) != 0;
+
+    flags.MelConvertion = index(m_melConvertion) != 0;
+    store.WriteBool("MelConvertion", flags.MelConvertion);
+
+    port.SetSettingsMode(index(m_portSettings) == 1);
+    store.WriteBool("PortSettings", index(m_portSettings) == 1);
+
+    store.Flush();
+}
+
+void TSettingsForm::CancelSetBtnClick() {
+    if (m_b.ConnectionExisted && m_b.ConnectionExisted() && m_b.ReopenPort) m_b.ReopenPort();
+}
+
+void TSettingsForm::PortSettingsBoxChange() {
+    m_tabSheet2->setEnabled(m_portSettings->currentIndex() == 1);
+}
+
+bool TSettingsForm::Execute() {
+    if (!FormCreate()) return false;
+    return exec() == QDialog::Accepted;
+}
+
+void TSettingsForm::accept() {
+    StartClick();
+    QDialog::accept();
+}
+
+void TSettingsForm::reject() {
+    CancelSetBtnClick();
+    QDialog::reject();
+}
+
+void TSettingsForm::showEvent(QShowEvent* event) {
+    if (QScreen* s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+}  // namespace q7k3

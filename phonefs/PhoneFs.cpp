@@ -1,0 +1,341 @@
+#include "phonefs/PhoneFs.h"
+
+#include <QDate>
+#include <QTime>
+#include <charconv>
+#include <limits>
+
+#include "phonefs/FolderMaps.h"
+#include "ui/Messages.h"
+
+namespace q7k3 {
+namespace {
+
+constexpr std::string_view kOk = "OK\r\n";
+constexpr std::string_view kCme = "+CME ERROR: ";
+constexpr std::string_view kBatchEnd = "#OK#\r\n";
+constexpr std::string_view kPrompt = "##>\r\n";
+// A listing longer than this is not a phone's folder but a runaway answer.
+constexpr size_t kMaxEntries = 65536;
+
+// A run of decimal digits only (no sign, no blanks), as the phone writes its numbers.
+template <typename T>
+std::optional<T> Decimal(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+    }
+    T value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// Drops everything up to and including the first `c`; false when there is none.
+bool SkipPast(std::string_view& s, char c) {
+    const size_t at = s.find(c);
+    if (at == std::string_view::npos) return false;
+    s.remove_prefix(at + 1);
+    return true;
+}
+
+// Characters 1-19 of "yyyy/mm/dd hh:mm:ss"; the separators may be anything.
+std::optional<QDateTime> ParseTimeStamp(std::string_view ts, const QDateTime& now) {
+    if (ts.empty()) return now;
+    const auto field = [&](size_t pos, size_t len) -> std::optional<int> {
+        if (pos + len > ts.size()) return std::nullopt;
+        return Decimal<int>(ts.substr(pos, len));
+    };
+    const auto y = field(0, 4), mo = field(5, 2), d = field(8, 2);
+    const auto h = field(11, 2), mi = field(14, 2), s = field(17, 2);
+    if (!y || !mo || !d || !h || !mi || !s) return std::nullopt;
+    const QDate date(*y, *mo, *d);
+    const QTime time(*h, *mi, *s);
+    if (*y < 1 || !date.isValid() || !time.isValid()) return now;
+    return QDateTime(date, time);
+}
+
+}  // namespace
+
+std::optional<ListLine> ParseListLine(std::string_view line, const QDateTime& now) {
+    std::string_view s = line;
+    ListLine out;
+    if (!SkipPast(s, '"')) return std::nullopt;
+    const size_t close = s.find('"');
+    if (close == std::string_view::npos) return std::nullopt;
+    out.Name = std::string(s.substr(0, close));
+    s.remove_prefix(close + 1);
+    if (s.empty()) return std::nullopt;
+    s.remove_prefix(1);  // the comma after the name
+    // Four fields the listing does not use.
+    for (int i = 0; i < 4; ++i) {
+        if (!SkipPast(s, ',')) return std::nullopt;
+    }
+    const size_t comma = s.find(',');
+    if (comma == std::string_view::npos) return std::nullopt;
+    const auto size = Decimal<int32_t>(s.substr(0, comma));
+    if (!size) return std::nullopt;
+    out.Size = *size;
+    s.remove_prefix(comma + 1);
+    if (!SkipPast(s, '"')) return std::nullopt;
+    const size_t tsEnd = s.find('"');
+    if (tsEnd == std::string_view::npos) return std::nullopt;
+    const auto date = ParseTimeStamp(s.substr(0, tsEnd), now);
+    if (!date) return std::nullopt;
+    out.Date = *date;
+    return out;
+}
+
+PhoneFs::PhoneFs(AtChannel& channel, AppFlags& flags, ProgressView& progress, Prompts& prompts)
+    : m_ch(channel), m_flags(flags), m_progress(&progress), m_prompts(&prompts) {}
+
+PhoneFs::~PhoneFs() = default;
+
+void PhoneFs::DropTree() {
+    if (onTreeDropped) onTreeDropped();
+    m_root.reset();
+}
+
+void PhoneFs::SetRoot(std::unique_ptr<Tree4> root) {
+    DropTree();
+    m_root = std::move(root);
+}
+
+LineAction PhoneFs::CmeFailure(const std::string& line) {
+    if (!m_ch.DecodeCmeError(line)) m_ch.LastError = kErrBadAnswer;
+    return LineAction::Failure;
+}
+
+void PhoneFs::AnswerBatchEnd() {
+    // The phone sends a long answer in batches, each closed by "#OK#", and the next one
+    // only after the prompt. The CR LF stays behind as an empty line.
+    const size_t at = m_ch.ReceiveBuffer.find(kBatchEnd);
+    if (at == std::string::npos) return;
+    m_ch.ReceiveBuffer.erase(at, 4);
+    m_ch.Send(kPrompt);
+}
+
+bool PhoneFs::ChangeFolder(std::string_view id) {
+    CommandSpec spec;
+    spec.text = "AT+FSCD=\"" + std::string(id) + "\"\r\n";
+    spec.clearBefore = false;
+    spec.onLine = [this](const std::string& line) {
+        if (line == kOk) return LineAction::Success;
+        // A refused folder fails at once instead of waiting for the time-out.
+        if (ContainsText(line, kCme)) return CmeFailure(line);
+        return LineAction::Skip;
+    };
+    return m_ch.RunCommand(spec);
+}
+
+bool PhoneFs::ListBatched(const std::string& command, std::string_view tag,
+                          const std::function<bool(const std::string&)>& onData) {
+    CommandSpec spec;
+    spec.text = command;
+    spec.clearBefore = false;
+    spec.beforeTake = [this] { AnswerBatchEnd(); };
+    size_t entries = 0;
+    bool unreadable = false;
+    spec.onLine = [&](const std::string& line) {
+        if (line == kOk) return LineAction::Success;
+        if (ContainsText(line, kCme)) return CmeFailure(line);
+        if (line == kBatchEnd) {
+            // A second batch end in one delivery: it needs its own prompt.
+            m_ch.Send(kPrompt);
+            return LineAction::Skip;
+        }
+        if (!ContainsText(line, tag) || unreadable) return LineAction::Skip;
+        if (++entries > kMaxEntries) {
+            // No folder is that long: a runaway answer, not worth following to its end.
+            m_ch.LastError = kErrBadAnswer;
+            m_ch.ClearReceive();
+            return LineAction::Failure;
+        }
+        // After a line that cannot be read nothing more is taken, but the answer is
+        // followed to its end so that its rest does not reach the next command.
+        if (!onData(line)) unreadable = true;
+        return LineAction::Skip;
+    };
+    if (!m_ch.RunCommand(spec)) return false;
+    if (unreadable) {
+        m_ch.LastError = kErrBadAnswer;
+        return false;
+    }
+    return true;
+}
+
+bool PhoneFs::ListFolder(Tree4* folder, bool includeEmpty) {
+    if (!folder) return false;
+    m_ch.ClearReceive();
+    FreeFiles(folder);
+    if (folder->IsVirtual()) return true;
+    if (!ChangeFolder(folder->Id)) return false;
+    return ListBatched("AT+FSDL=\"" + folder->Id + "\"\r\n", "+FSDL: ",
+                       [&](const std::string& line) {
+                           const auto entry = ParseListLine(line, QDateTime::currentDateTime());
+                           if (!entry) return false;
+                           if ((entry->Size != 0 || includeEmpty) && !IsReservedName(entry->Name)) {
+                               AddFile(folder, entry->Name, entry->Date, entry->Size);
+                           }
+                           return true;
+                       });
+}
+
+std::string PhoneFs::SubfolderId(const Tree4* parent, std::string_view name) const {
+    if (!parent) return std::string(name);
+    if (m_flags.MODE != 2) return parent->Id;
+    if (!parent->Parent) return "/" + std::string(name);
+    // The path of identifiers from the root down, without the root's own " /".
+    std::string id(name);
+    for (const Tree4* p = parent; p; p = p->Parent) id = p->Id + "/" + id;
+    return id.substr(2);
+}
+
+bool PhoneFs::ListSubfolders(Tree4* folder) {
+    if (!folder) return false;
+    m_ch.ClearReceive();
+    return ListBatched("AT+FSDI=\"" + folder->Id + "\"\r\n", "+FSDI: ",
+                       [&](const std::string& line) {
+                           std::string_view s = line;
+                           if (!SkipPast(s, '"')) return false;
+                           const size_t close = s.find('"');
+                           if (close == std::string_view::npos) return false;
+                           const std::string_view name = s.substr(0, close);
+                           // The phone's own "." and ".." are no folders of ours.
+                           if (name.empty() || name == "." || name == "..") return true;
+                           AddFolder(name, folder, SubfolderId(folder, name));
+                           return true;
+                       });
+}
+
+bool PhoneFs::EraseFile(std::string_view phoneName) {
+    CommandSpec spec;
+    spec.text = "AT+FSFE=-1,\"" + std::string(phoneName) + "\"\r\n";
+    spec.onLine = [this](const std::string& line) {
+        if (line == kOk) {
+            Progress().Step(1);
+            Progress().Step(2);
+            return LineAction::Success;
+        }
+        if (ContainsText(line, kCme)) return CmeFailure(line);
+        return LineAction::Skip;
+    };
+    return m_ch.RunCommand(spec);
+}
+
+bool PhoneFs::DiscoverFolders() {
+    SetRoot(MakeRoot(ModelCodeText(), Tree4::kVirtualId));
+    Tree4* root = m_root.get();
+    CommandSpec info;
+    info.text = "AT+FSIF\r\n";
+    // Only its end matters: what the phone says about itself is not used.
+    info.onLine = [this](const std::string& line) {
+        if (line == kOk) return LineAction::Success;
+        if (ContainsText(line, kCme)) return CmeFailure(line);
+        return LineAction::Skip;
+    };
+    if (!m_ch.RunCommand(info)) return false;
+    m_ch.ClearReceive();
+    Progress().Step(1);
+    Progress().Step(2);
+    if (!ListSubfolders(root)) return false;
+    std::vector<Tree4*> topLevel;
+    for (const auto& child : root->Children) topLevel.push_back(child.get());
+    for (Tree4* folder : topLevel) {
+        // Two levels only; a folder that does not answer keeps no subfolders.
+        ChangeFolder(folder->Id);
+        ListSubfolders(folder);
+    }
+    return true;
+}
+
+void PhoneFs::BuildFolderTree(int mode) {
+    const std::string code = ModelCodeText();
+    switch (mode) {
+        case 0: SetRoot(BuildFolderMap(MapKind::Normal, code)); break;
+        case 1: SetRoot(BuildFolderMap(MapKind::Pro, code)); break;
+        case 2: DiscoverFolders(); break;
+        default: DropTree(); break;
+    }
+}
+
+Tree4* PhoneFs::ScanPhone(int mode, bool includeEmpty) {
+    if (rereadModel) rereadModel();
+    BuildFolderTree(mode);
+    if (!m_root) return nullptr;
+    // The table grows with the tree: a discovered phone may have any number of folders.
+    const std::vector<Tree4*> table = CollectFolderTable(m_root.get());
+    const int count = static_cast<int>(table.size());
+    for (const int bar : {1, 2}) {
+        Progress().SetMax(bar, count);
+        Progress().SetPosition(bar, 0);
+    }
+    if (!CacheWalk(table, includeEmpty)) return nullptr;
+    return m_root.get();
+}
+
+bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
+    m_flags.AbortRequested = false;
+    for (Tree4* node : table) {
+        if (m_flags.AbortRequested) break;
+        if (!ListFolder(node, includeEmpty)) {
+            Ui().MessageBox(LastErrorText(m_ch), Msg(kMsgErrorCaption), BoxIcon::Error);
+            DropTree();
+            if (onWalkFailed) onWalkFailed();
+            return false;
+        }
+        node->Listed = true;
+        Progress().Step(1);
+        Progress().Step(2);
+    }
+    if (m_flags.AbortRequested) {
+        // The folders not reached keep Listed false and are read when they are opened.
+        Ui().MessageBox(Msg(78), Msg(kMsgAttentionCaption), BoxIcon::Information);
+    }
+    return true;
+}
+
+int64_t PhoneFs::UsedKilobytes() const {
+    if (!m_root) return 0;
+    // Every file takes whole 16 KB units. Outside PRO the album folders keep a thumbnail
+    // beside each picture, one more unit each, and a reserve of 240 KB.
+    const bool albums = m_flags.MODE != 1;
+    int64_t used = albums ? 240 : 0;
+    std::vector<const Tree4*> stack{m_root.get()};
+    while (!stack.empty()) {
+        const Tree4* node = stack.back();
+        stack.pop_back();
+        const bool album =
+            albums && (node->Name == "My Album 1" || node->Name == "My Album 2" ||
+                       node->Name == "Camera");
+        for (const FileEntry& f : node->Files) {
+            const int64_t size = f.Size > 0 ? f.Size : 0;
+            used += 16 * ((size + 16383) / 16384);
+            if (album) used += 16;
+        }
+        for (const auto& c : node->Children) stack.push_back(c.get());
+    }
+    return used;
+}
+
+std::string PhoneFs::EstimateFreeSpace() const {
+    return Msg(73) + std::to_string(13104 - UsedKilobytes()) + Msg(74) + Msg(77);
+}
+
+std::string LastErrorText(const AtChannel& channel) {
+    switch (channel.LastError) {
+        case kErrTimeout: return Msg(kMsgTimeout);
+        case kErrLocalFile: return Msg(kMsgCannotOpenFile);
+        case kErrChecksum: return Msg(kMsgChecksum);
+        case kErrNoJar: return Msg(kMsgNoJar);
+        case kErrText: return channel.ErrorText;
+        case kErrBadAnswer: return Msg(kMsgBadAnswer);
+        case kErrPhoneNotFound11: return Msg(kMsgFileNotFound);
+        case kErrPhoneChecksum: return Msg(kMsgChecksum);
+        case kErrPhoneNotFound: return Msg(kMsgFileNotFound);
+        case kErrPhoneMemoryFull: return Msg(kMsgMemoryFull);
+        default: return std::to_string(channel.LastError);
+    }
+}
+
+}  // namespace q7k3

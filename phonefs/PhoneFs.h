@@ -1,0 +1,115 @@
+#pragma once
+// The phone's file-system commands and the folder tree they fill. One PhoneFs lives as
+// long as the link: it works on the channel's state (ReceiveBuffer, LastError, the model
+// line) and owns the current tree, which every scan replaces.
+//
+// Every operation returns true or false and leaves the reason of a failure in the
+// channel's LastError.
+
+#include <QDateTime>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "link/AppFlags.h"
+#include "link/AtChannel.h"
+#include "link/Prompts.h"
+#include "phonefs/Tree.h"
+
+namespace q7k3 {
+
+// One "+FSDL: " line taken apart.
+struct ListLine {
+    std::string Name;  // raw UTF-8 bytes between the first two quotes
+    int32_t Size = 0;
+    QDateTime Date;  // the current time when the phone sent no (valid) time stamp
+};
+
+// Parses '+FSDL: "name",f1,f2,f3,f4,size,"yyyy/mm/dd hh:mm:ss"...'. Empty when a number
+// is not a decimal number or the line lacks its fields. `now` stands in for a missing or
+// impossible time stamp.
+std::optional<ListLine> ParseListLine(std::string_view line, const QDateTime& now);
+
+class PhoneFs {
+public:
+    PhoneFs(AtChannel& channel, AppFlags& flags, ProgressView& progress, Prompts& prompts);
+    ~PhoneFs();
+    PhoneFs(const PhoneFs&) = delete;
+    PhoneFs& operator=(const PhoneFs&) = delete;
+
+    AtChannel& Channel() { return m_ch; }
+    AppFlags& Flags() { return m_flags; }
+    ProgressView& Progress() { return *m_progress; }
+    Prompts& Ui() { return *m_prompts; }
+    // The progress dialog and the boxes can be exchanged (a command with its own dialog).
+    void SetProgress(ProgressView& progress) { m_progress = &progress; }
+    void SetPrompts(Prompts& prompts) { m_prompts = &prompts; }
+
+    // The root of the current tree; null before the first scan and after a failed one.
+    Tree4* PhoneRoot() const { return m_root.get(); }
+    // Frees the tree. onTreeDropped runs first, so nobody keeps a pointer into it.
+    void DropTree();
+    void SetRoot(std::unique_ptr<Tree4> root);
+    std::function<void()> onTreeDropped;
+
+    // Re-reads the model line with AT+CGMM at the start of a scan (the connection's
+    // ReadModel). Unset: the model line already in the channel is used.
+    std::function<void()> rereadModel;
+
+    // Folder commands.
+    bool ChangeFolder(std::string_view id);
+    bool ListFolder(Tree4* folder, bool includeEmpty);
+    bool ListSubfolders(Tree4* folder);
+    std::string SubfolderId(const Tree4* parent, std::string_view name) const;
+
+    // Transfers, in the folder made current with ChangeFolder.
+    bool ReadPhoneFile(const std::string& localPath, std::string_view phoneName,
+                       const QDateTime& date);
+    bool WritePhoneFile(const std::string& localPath, std::string_view phoneName, Tree4* folder);
+
+    bool EraseFile(std::string_view phoneName);
+    bool DiscoverFolders();
+
+    // Builds the tree the mode and the model call for: a fixed map in modes 0 and 1,
+    // discovery in mode 2, nothing for any other mode. Replaces PhoneRoot.
+    void BuildFolderTree(int mode);
+
+    // The whole scan: model, tree, post-order walk listing every folder. Returns the new
+    // root, or null when a listing failed (the tree is then dropped).
+    Tree4* ScanPhone(int mode, bool includeEmpty);
+    // Lists every node of the table, polling AbortRequested between folders.
+    bool CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty);
+    // Called when the walk fails, after its box: the progress dialog and the window.
+    std::function<void()> onWalkFailed;
+
+    // "Свободно N KB из 13104 KB ": the phone's user memory less what the cached files
+    // occupy in 16 KB units.
+    std::string EstimateFreeSpace() const;
+    int64_t UsedKilobytes() const;
+
+    std::string ModelCodeText() const { return ModelCode(m_ch.PhoneModel); }
+
+private:
+    // Fails the command on a "+CME ERROR: " line; a code that is no number is a bad answer.
+    LineAction CmeFailure(const std::string& line);
+    // Sends the batch prompt when a batch end has arrived.
+    void AnswerBatchEnd();
+    // The exchange of a listing: batches closed by "#OK#", one prompt each; every line
+    // with `tag` goes to onData, which returns false for a line it cannot read.
+    bool ListBatched(const std::string& command, std::string_view tag,
+                     const std::function<bool(const std::string&)>& onData);
+
+    AtChannel& m_ch;
+    AppFlags& m_flags;
+    ProgressView* m_progress;
+    Prompts* m_prompts;
+    std::unique_ptr<Tree4> m_root;
+};
+
+// The catalogue text for a LastError code, as the error report shows it.
+std::string LastErrorText(const AtChannel& channel);
+
+}  // namespace q7k3

@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+
+#include "emulator/PhoneEmulator.h"
+#include "PtyClient.h"
+
+using q7k3::EmulatorConfig;
+using q7k3::PhoneEmulator;
+using q7k3::test::PtyClient;
+
+namespace {
+
+std::string Crc(const std::string& bytes) {
+    return std::to_string(crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()),
+                                static_cast<uInt>(bytes.size())));
+}
+
+std::string WriteHeader(const std::string& name, const std::string& bytes,
+                        const std::string& stamp = "2006:05:04 12:34:56") {
+    return "AT+FSFW=-1,\"" + name + "\"," + std::to_string(bytes.size() % 512) + ",\"" + stamp +
+           "\"," + std::to_string(bytes.size()) + "," + Crc(bytes);
+}
+
+// Bytes no text protocol likes: line ends, NUL, the batch end and a quote.
+std::string Awkward(size_t size) {
+    const std::string pattern = std::string("ab\r\ncd\0\"#OK\n\r\xff", 14);
+    std::string out;
+    while (out.size() < size) out += pattern;
+    out.resize(size);
+    return out;
+}
+
+struct Emulator : ::testing::Test {
+    EmulatorConfig config;
+    std::unique_ptr<PhoneEmulator> phone;
+    std::unique_ptr<PtyClient> pc;
+
+    void Start() {
+        phone = std::make_unique<PhoneEmulator>(config);
+        ASSERT_TRUE(phone->Start()) << phone->Error();
+        pc = std::make_unique<PtyClient>(phone->SlavePath());
+        ASSERT_TRUE(pc->IsOpen());
+    }
+
+    // Reads a whole file with the prompts the PC sends; returns the data and the closing CRC.
+    std::string ReadFile(const std::string& name, std::string* crc = nullptr, int* blocks = nullptr) {
+        pc->Send("AT+FSFR=-1,\"" + name + "\"\r\n");
+        std::string data;
+        pc->ReadUntil("\r\n+FSFR: ");
+        for (int n = 0;; ++n) {
+            const std::string head = pc->ReadUntil(",");
+            if (head == "0,") {
+                std::string closing = pc->ReadUntil("#OK#\r\n");
+                closing = closing.substr(closing.find(',') + 1);
+                if (crc) *crc = closing.substr(0, closing.size() - 6);
+                pc->Send("##>\r\n");
+                EXPECT_EQ(pc->ReadUntil("OK\r\n"), "\r\nOK\r\n");
+                if (blocks) *blocks = n;
+                return data;
+            }
+            EXPECT_EQ(head, std::to_string(n + 1) + ",");
+            const size_t len = std::stoul(pc->ReadUntil(","));
+            std::string block = pc->ReadUntil("#OK#\r\n");
+            // The data may itself hold "#OK#": the length says where it ends.
+            while (block.size() < len + 6) block += pc->ReadUntil("#OK#\r\n");
+            EXPECT_EQ(block.size(), len + 6);
+            data += block.substr(0, len);
+            EXPECT_EQ(pc->ReadFor(50), "") << "the next block must wait for the prompt";
+            pc->Send("##>\r\n");
+            pc->ReadUntil("\r\n+FSFR: ");
+        }
+    }
+
+    // Writes a file, answering each prompt with the next 512 bytes; returns the final line.
+    std::string WriteFile(const std::string& name, const std::string& bytes, int* prompts) {
+        pc->Send(WriteHeader(name, bytes) + "\r\n");
+        pc->ReadUntil("\r\r\n");  // the echo
+        *prompts = 0;
+        size_t sent = 0;
+        for (;;) {
+            std::string line = pc->ReadUntil("\r\n");
+            if (line == "\r\n") line = pc->ReadUntil("\r\n");
+            if (line != "##>\r\n") return line;
+            ++*prompts;
+            const size_t len = std::min<size_t>(512, bytes.size() - sent);
+            pc->Send(bytes.substr(sent, len));
+            sent += len;
+        }
+    }
+};
+
+TEST_F(Emulator, AnswersResetAndModelWithEchoFraming) {
+    Start();
+    EXPECT_EQ(pc->Command("ATZ"), "ATZ\r\r\nOK\r\n");
+    EXPECT_EQ(pc->Command("AT+CGMM"), "AT+CGMM\r\r\nSGH-E700\r\n\r\nOK\r\n");
+    EXPECT_EQ(pc->Command("AT+XYZ", "ERROR\r\n"), "AT+XYZ\r\r\nERROR\r\n");
+    EXPECT_EQ(pc->Command("AT+FSCD", "ERROR\r\n"), "AT+FSCD\r\r\nERROR\r\n");
+    // The keep-alive ping gets a short answer that is no final result.
+    pc->Send("\r");
+    EXPECT_EQ(pc->ReadFor(200), "\r\r\n");
+    EXPECT_EQ(pc->Command("ATE0"), "ATE0\r\r\nOK\r\n");
+    EXPECT_EQ(pc->Command("AT+CGMM"), "\r\nSGH-E700\r\n\r\nOK\r\n");
+    EXPECT_EQ(pc->Command("ATE1"), "\r\nOK\r\n");
+    // A model of ERROR refuses the query.
+    phone->SetModel("ERROR");
+    EXPECT_EQ(pc->Command("AT+CGMM", "ERROR\r\n"), "AT+CGMM\r\r\nERROR\r\n");
+    EXPECT_EQ(phone->Received(),
+              "ATZ\r\nAT+CGMM\r\nAT+XYZ\r\nAT+FSCD\r\n\rATE0\r\nAT+CGMM\r\nATE1\r\nAT+CGMM\r\n");
+}
+
+TEST_F(Emulator, FolderIdentifiersFollowTheModelFamily) {
+    Start();
+    // E family: java is "a", test "K", and sms has animations "J".
+    EXPECT_EQ(pc->Command("AT+FSCD=\"a\""), "AT+FSCD=\"a\"\r\r\nOK\r\n");
+    EXPECT_EQ(pc->Command("AT+FSCD=\"J\""), "AT+FSCD=\"J\"\r\r\nOK\r\n");
+    EXPECT_EQ(phone->FolderId("mms/camera/image"), "W");
+    EXPECT_EQ(pc->Command("AT+FSCD=\"%\"", "2000\r\n"), "AT+FSCD=\"%\"\r\r\n+CME ERROR: 2000\r\n");
+    phone->SetModel("SGH-X600");
+    EXPECT_EQ(pc->Command("AT+FSCD=\"`\""), "AT+FSCD=\"`\"\r\r\nOK\r\n");
+    EXPECT_EQ(phone->FolderId("mms/camera/image"), "V");
+    EXPECT_EQ(phone->FolderId("test"), "J");
+    EXPECT_EQ(phone->FolderId("sms/animations"), "");
+    EXPECT_EQ(pc->Command("AT+FSCD=\"a\"", "2000\r\n"), "AT+FSCD=\"a\"\r\r\n+CME ERROR: 2000\r\n");
+}
+
+TEST_F(Emulator, ListingComesInBatchesThatWaitForThePrompt) {
+    config.Batch = 10;
+    Start();
+    for (int i = 0; i < 23; ++i)
+        ASSERT_TRUE(phone->PutFile("C", "melody" + std::to_string(i) + ".mel",
+                                   i == 5 ? "" : std::string(100 + i, 'x'), "2006/01/02 03:04:05"));
+    pc->Send("AT+FSDL=\"C\"\r\n");
+    int lines = 0, batches = 0;
+    for (;;) {
+        const std::string batch = pc->ReadUntil("#OK#\r\n", 1000);
+        if (batch.find("#OK#\r\n") == std::string::npos) {
+            EXPECT_EQ(batch, "\r\nOK\r\n");
+            break;
+        }
+        ++batches;
+        for (size_t at = batch.find("\r\n+FSDL: \""); at != std::string::npos;
+             at = batch.find("\r\n+FSDL: \"", at + 1))
+            ++lines;
+        EXPECT_EQ(pc->ReadFor(100), "") << "no more lines before the prompt";
+        pc->Send("##>\r\n");
+    }
+    EXPECT_EQ(batches, 3);
+    EXPECT_EQ(lines, 23);
+
+    // One line's exact form; a zero-size file is listed like any other.
+    phone->InjectListingLine("B", "+FSDL: \"odd\",0,0,0,0,12x,\"2006/13/01 00:00:00\"");
+    ASSERT_TRUE(phone->PutFile("B", "empty.txt", "", "2007/08/09 10:11:12"));
+    pc->Send("AT+FSDL=\"B\"\r\n");
+    EXPECT_EQ(pc->ReadUntil("#OK#\r\n"),
+              "AT+FSDL=\"B\"\r\r\n+FSDL: \"empty.txt\",0,0,0,0,0,\"2007/08/09 10:11:12\"\r\n"
+              "\r\n+FSDL: \"odd\",0,0,0,0,12x,\"2006/13/01 00:00:00\"\r\n\r\n#OK#\r\n");
+    pc->Send("##>\r\n");
+    EXPECT_EQ(pc->ReadUntil("OK\r\n"), "\r\nOK\r\n");
+
+    EXPECT_EQ(pc->Command("AT+FSDL=\"D\""), "AT+FSDL=\"D\"\r\r\nOK\r\n");
+}
+
+TEST_F(Emulator, ReadSendsRawBlocksAndTheCrcOfTheWholeFile) {
+    config.Block = 600;
+    Start();
+    const std::string file = Awkward(1300);
+    ASSERT_TRUE(phone->PutFile("C", "raw.bin", file));
+    ASSERT_EQ(pc->Command("AT+FSCD=\"C\""), "AT+FSCD=\"C\"\r\r\nOK\r\n");
+    std::string crc;
+    int blocks = 0;
+    EXPECT_EQ(ReadFile("raw.bin", &crc, &blocks), file);
+    EXPECT_EQ(blocks, 3);
+    EXPECT_EQ(crc, Crc(file));
+
+    ASSERT_TRUE(phone->PutFile("C", "zero.bin", ""));
+    EXPECT_EQ(ReadFile("zero.bin", &crc, &blocks), "");
+    EXPECT_EQ(blocks, 0);
+    EXPECT_EQ(crc, "0");
+
+    EXPECT_EQ(pc->Command("AT+FSFR=-1,\"none.bin\"", "2000\r\n"),
+              "AT+FSFR=-1,\"none.bin\"\r\r\n+CME ERROR: 2000\r\n");
+}
+
+TEST_F(Emulator, WriteAsksForEachBlockAndKeepsTheTimeStamp) {
+    Start();
+    ASSERT_EQ(pc->Command("AT+FSCD=\"C\""), "AT+FSCD=\"C\"\r\r\nOK\r\n");
+    int prompts = 0;
+    const std::string file = Awkward(1000);
+    EXPECT_EQ(WriteFile("song.mel", file, &prompts), "OK\r\n");
+    EXPECT_EQ(prompts, 2);
+    EXPECT_EQ(phone->GetFile("C", "song.mel"), file);
+    ASSERT_EQ(phone->ListFiles("C").size(), 1u);
+    EXPECT_EQ(phone->ListFiles("C")[0].Stamp, "2006/05/04 12:34:56");
+
+    EXPECT_EQ(WriteFile("even.bin", Awkward(1024), &prompts), "OK\r\n");
+    EXPECT_EQ(prompts, 2);
+    EXPECT_EQ(WriteFile("zero.bin", "", &prompts), "OK\r\n");
+    EXPECT_EQ(prompts, 0);
+    EXPECT_EQ(phone->GetFile("C", "zero.bin"), "");
+
+    // The PC's whole exchange arrived unchanged, data bytes included.
+    const std::string received = phone->Received();
+    EXPECT_NE(received.find(WriteHeader("song.mel", file) + "\r\n" + file), std::string::npos);
+}
+
+TEST_F(Emulator, WriteIsRefusedOnBadCrcFullMemoryAndMalformedHeaders) {
+    config.CapacityKb = 64;  // four 16 KB units
+    Start();
+    ASSERT_EQ(pc->Command("AT+FSCD=\"B\""), "AT+FSCD=\"B\"\r\r\nOK\r\n");
+    const std::string file = Awkward(700);
+    pc->Send("AT+FSFW=-1,\"bad.bin\",188,\"2006:05:04 12:34:56\",700,12345\r\n");
+    pc->ReadUntil("##>\r\n");
+    pc->Send(file.substr(0, 512));
+    pc->ReadUntil("##>\r\n");
+    pc->Send(file.substr(512));
+    EXPECT_EQ(pc->ReadUntil("\r\n", 2000) + pc->ReadUntil("\r\n"), "\r\n+CME ERROR: 105\r\n");
+    EXPECT_FALSE(phone->GetFile("B", "bad.bin"));
+
+    // 3 units are used; a file of 16385 bytes needs 2 more: refused before any data.
+    ASSERT_TRUE(phone->PutFile("B", "big.bin", std::string(3 * 16384, 'b')));
+    const std::string tooBig(16385, 't');
+    EXPECT_EQ(pc->Command(WriteHeader("more.bin", tooBig), "2007\r\n"),
+              WriteHeader("more.bin", tooBig) + "\r\r\n+CME ERROR: 2007\r\n");
+    // Replacing a file frees its own room first.
+    int prompts = 0;
+    EXPECT_EQ(WriteFile("big.bin", std::string(16384, 'c'), &prompts), "OK\r\n");
+
+    for (const std::string& header : {
+             std::string("AT+FSFW=-1,\"a.bin\",5,\"2006:05:04 12:34:56\",4,0"),  // size mod 512
+             std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34\",4,0"),     // time stamp
+             std::string("AT+FSFW=-1,\"a/b\",4,\"2006:05:04 12:34:56\",4,0"),    // name
+             std::string("AT+FSFW=-1,\"..\",4,\"2006:05:04 12:34:56\",4,0"),
+             std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",4"),    // no CRC
+             std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",4,4294967296"),
+             std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",-4,0"),
+             std::string("AT+FSFW=-1,\"a.bin,4,\"2006:05:04 12:34:56\",4,0"),    // quotes
+         })
+        EXPECT_EQ(pc->Command(header, "ERROR\r\n"), header + "\r\r\nERROR\r\n");
+    EXPECT_FALSE(phone->GetFile("B", "a.bin"));
+    EXPECT_EQ(pc->Command("ATZ"), "ATZ\r\r\nOK\r\n");
+}
+
+TEST_F(Emulator, EraseRemovesOnceThenReportsTheFileMissing) {
+    Start();
+    ASSERT_TRUE(phone->PutFile("B", "old.txt", "x"));
+    ASSERT_TRUE(phone->PutFile("C", "old.txt", "y"));
+    ASSERT_EQ(pc->Command("AT+FSCD=\"B\""), "AT+FSCD=\"B\"\r\r\nOK\r\n");
+    EXPECT_EQ(pc->Command("AT+FSFE=-1,\"old.txt\""), "AT+FSFE=-1,\"old.txt\"\r\r\nOK\r\n");
+    EXPECT_EQ(pc->Command("AT+FSFE=-1,\"old.txt\"", "2000\r\n"),
+              "AT+FSFE=-1,\"old.txt\"\r\r\n+CME ERROR: 2000\r\n");
+    EXPECT_FALSE(phone->GetFile("B", "old.txt"));
+    EXPECT_EQ(phone->GetFile("C", "old.txt"), "y") << "only the current folder is touched";
+}
+
+TEST_F(Emulator, SurvivesHostileInput) {
+    Start();
+    pc->Send(std::string(10000, 'A') + "\r\n");
+    EXPECT_EQ(pc->ReadUntil("ERROR\r\n"), "\r\nERROR\r\n") << "an overlong line is refused";
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 7919) & 0xFF);
+    pc->Send(garbage + "\r\n");
+    pc->ReadFor(300);
+    for (const char* line : {"AT+FSFR=-1,\"", "AT+FSCD=\"\"\"", "AT+FSFE=", "AT+FSFW=-1,,,,,",
+                             "AT+FSDL=\"B\",\"C\"", "##>"})
+        pc->Send(std::string(line) + "\r\n");
+    pc->ReadFor(300);
+    EXPECT_EQ(pc->Command("ATZ"), "ATZ\r\r\nOK\r\n");
+}
+
+}  // namespace

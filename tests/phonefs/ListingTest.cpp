@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include "phonefs/FileListCache.h"
+#include "phonefs/FolderMaps.h"
+#include "ScriptedPhone.h"
+#include "ui/Messages.h"
+
+using namespace q7k3;
+using q7k3::test::FolderPhone;
+using q7k3::test::Fsdl;
+using q7k3::test::ScriptedPhone;
+
+namespace {
+
+struct ListingTest : ::testing::Test {
+    ScriptedPhone p;
+    FolderPhone phone{p};
+    std::unique_ptr<Tree4> root = MakeRoot("E700", "A");
+    Tree4* folder = AddFolder("user", root.get(), "B");
+};
+
+TEST_F(ListingTest, VirtualFolderListsEmptyWithoutTraffic) {
+    Tree4* v = AddFolder("Sounds", root.get(), " ");
+    AddFile(v, "stale", QDateTime::currentDateTime(), 5);
+    EXPECT_TRUE(p.fs.ListFolder(v, true));
+    EXPECT_TRUE(v->Files.empty());
+    EXPECT_TRUE(p.port.writes.empty());
+    EXPECT_FALSE(p.fs.ListFolder(nullptr, true));
+}
+
+TEST_F(ListingTest, ThreeBatchesThreePromptsAndTheWireForm) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 25; ++i) lines.push_back(Fsdl("f" + std::to_string(i), 100 + i));
+    phone.listings["B"] = lines;
+    ASSERT_TRUE(p.fs.ListFolder(folder, false));
+    EXPECT_EQ(p.Commands(), (std::vector<std::string>{"AT+FSCD=\"B\"\r\n", "AT+FSDL=\"B\"\r\n"}));
+    EXPECT_EQ(p.Count("##>\r\n"), 3);
+    ASSERT_EQ(folder->Files.size(), 25u);
+    EXPECT_EQ(folder->Files[24].Name, "f24");
+    EXPECT_EQ(folder->Files[24].Size, 124);
+    EXPECT_EQ(folder->Files[0].Date, QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
+    EXPECT_TRUE(p.ch.ReceiveBuffer.empty());
+}
+
+TEST_F(ListingTest, ZeroSizeOnlyWhenAskedAndReservedNamesNever) {
+    phone.listings["B"] = {Fsdl("empty.txt", 0), Fsdl("sounds", 300), Fsdl("animation", 0),
+                           Fsdl("animations", 7), Fsdl("Sounds", 9)};
+    ASSERT_TRUE(p.fs.ListFolder(folder, false));
+    std::vector<std::string> names;
+    for (const auto& f : folder->Files) names.push_back(f.Name);
+    EXPECT_EQ(names, (std::vector<std::string>{"animations", "Sounds"}));
+    ASSERT_TRUE(p.fs.ListFolder(folder, true));
+    ASSERT_EQ(folder->Files.size(), 3u);
+    EXPECT_EQ(folder->Files[0].Name, "empty.txt");
+}
+
+TEST_F(ListingTest, MissingOrImpossibleTimeStampsMeanNow) {
+    phone.listings["B"] = {Fsdl("a", 1, ""), Fsdl("b", 1, "2024/13/01 10:00:00"),
+                           Fsdl("c", 1, "2024/01/01 10:61:00"), Fsdl("d", 1, "2003-02-28T23:59:58")};
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    ASSERT_TRUE(p.fs.ListFolder(folder, true));
+    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+    ASSERT_EQ(folder->Files.size(), 4u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_GE(folder->Files[i].Date, before) << i;
+        EXPECT_LE(folder->Files[i].Date, after) << i;
+    }
+    // Any separators will do.
+    EXPECT_EQ(folder->Files[3].Date, QDateTime(QDate(2003, 2, 28), QTime(23, 59, 58)));
+}
+
+TEST_F(ListingTest, MalformedNumbersEndTheListingAsABadAnswer) {
+    for (const std::string& bad : std::vector<std::string>{
+             Fsdl("x", 1, "20a4/01/01 10:00:00"), Fsdl("x", 1, "2024/01/01"),
+          "+FSDL: \"x\",0,0,0,0,12k,\"2024/01/01 10:00:00\"",
+          "+FSDL: \"x\",0,0,0,0,-5,\"2024/01/01 10:00:00\"",
+          "+FSDL: \"x\",0,0,0,0,99999999999,\"2024/01/01 10:00:00\"", "+FSDL: \"x\",0,0,1",
+          "+FSDL: \"unterminated"}) {
+        phone.listings["B"] = {Fsdl("good", 1), bad, Fsdl("after", 1)};
+        p.ch.LastError = 0;
+        EXPECT_FALSE(p.fs.ListFolder(folder, true)) << bad;
+        EXPECT_EQ(p.ch.LastError, kErrBadAnswer) << bad;
+        // What was read before stays; nothing after the bad line.
+        ASSERT_EQ(folder->Files.size(), 1u) << bad;
+        EXPECT_EQ(folder->Files[0].Name, "good");
+    }
+}
+
+TEST_F(ListingTest, RefusedFolderFailsAtOnceWithThePhonesCode) {
+    Tree4* gone = AddFolder("gone", root.get(), "Q");
+    EXPECT_FALSE(p.fs.ListFolder(gone, true));
+    EXPECT_EQ(p.ch.LastError, kErrPhoneNotFound);
+    EXPECT_LT(p.clock.now, 1000);  // no time-out spent
+    EXPECT_EQ(p.Commands().size(), 1u);
+}
+
+TEST_F(ListingTest, SilentPhoneTimesOut) {
+    p.react = nullptr;
+    EXPECT_FALSE(p.fs.ListFolder(folder, true));
+    EXPECT_EQ(p.ch.LastError, kErrTimeout);
+}
+
+TEST(DiscoveryTest, PimsPathsFromTwoLevelsAndTheInfoTextIsIgnored) {
+    ScriptedPhone p;
+    p.flags.MODE = 2;
+    FolderPhone phone{p};
+    phone.subfolders[" "] = {"+FSDI: \"Sounds\",0", "+FSDI: \"Pictures\",0"};
+    phone.subfolders["/Sounds"] = {"+FSDI: \"Ring\",0", "+FSDI: \".\",0"};
+    phone.subfolders["/Pictures"] = {};
+    phone.subfolders["/Sounds/Ring"] = {"+FSDI: \"Deeper\",0"};
+    p.fs.BuildFolderTree(2);
+    Tree4* root = p.fs.PhoneRoot();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->Name, "E700");
+    EXPECT_EQ(root->Id, " ");
+    Tree4* ring = FindFolderByPath(root, "Sounds\\Ring");
+    ASSERT_NE(ring, nullptr);
+    EXPECT_EQ(ring->Id, "/Sounds/Ring");
+    EXPECT_EQ(FindChild("Sounds", root)->Id, "/Sounds");
+    EXPECT_EQ(ring->Children.size(), 1u);  // two levels only
+    EXPECT_EQ(FindChild("Sounds", root)->Children.size(), 2u);  // marker and Ring, no "."
+    EXPECT_EQ(p.Commands(),
+              (std::vector<std::string>{"AT+FSIF\r\n", "AT+FSDI=\" \"\r\n", "AT+FSCD=\"/Sounds\"\r\n",
+                                        "AT+FSDI=\"/Sounds\"\r\n", "AT+FSCD=\"/Pictures\"\r\n",
+                                        "AT+FSDI=\"/Pictures\"\r\n"}));
+    // The same discovery with a different information answer builds the same tree.
+    ScriptedPhone q;
+    FolderPhone other{q};
+    other.subfolders = phone.subfolders;
+    q.flags.MODE = 2;
+    q.react = [&](const std::string& sent) {
+        if (sent.starts_with("AT+FSIF")) {
+            q.Answer("\r\n+FSIF: \"Sounds\",\"java\"\r\n+FSDI: \"Bogus\"\r\n\r\nOK\r\n");
+            return;
+        }
+        other.React(sent);
+    };
+    q.fs.BuildFolderTree(2);
+    EXPECT_EQ(CollectFolderTable(q.fs.PhoneRoot()).size(),
+              CollectFolderTable(p.fs.PhoneRoot()).size());
+    EXPECT_EQ(FindChild("Bogus", q.fs.PhoneRoot()), q.fs.PhoneRoot());
+}
+
+// A phone that answers every folder of the PRO E map with one file in "a" and none elsewhere.
+struct ScanTest : ::testing::Test {
+    ScriptedPhone p;
+    FolderPhone phone{p};
+    void SetUp() override {
+        p.flags.MODE = 1;
+        auto map = BuildFolderMap(MapKind::Pro, "E700");
+        for (Tree4* n : CollectFolderTable(map.get())) {
+            if (!n->IsVirtual()) phone.listings[n->Id];
+        }
+        phone.listings["a"] = {Fsdl("game.jar", 20000)};
+    }
+};
+
+TEST_F(ScanTest, ListsExactlyTheRealFoldersInTheWalksOrder) {
+    Tree4* root = p.fs.ScanPhone(1, false);
+    ASSERT_NE(root, nullptr);
+    std::vector<std::string> expected;
+    for (Tree4* n : CollectFolderTable(root)) {
+        if (n->IsVirtual()) continue;
+        expected.push_back("AT+FSCD=\"" + n->Id + "\"\r\n");
+        expected.push_back("AT+FSDL=\"" + n->Id + "\"\r\n");
+    }
+    EXPECT_EQ(expected.size(), 66u);  // 32 folders and the root
+    EXPECT_EQ(p.Commands(), expected);
+    EXPECT_EQ(p.progress.Max(1), 65);
+    EXPECT_EQ(p.progress.Max(2), 65);
+    EXPECT_EQ(p.progress.Position(2), 65);  // markers step the bars too
+    EXPECT_EQ(FindChild("java", root)->Files.size(), 1u);
+    for (Tree4* n : CollectFolderTable(root)) EXPECT_TRUE(n->Listed);
+    EXPECT_TRUE(p.prompts.boxes.empty());
+}
+
+TEST_F(ScanTest, AbortStopsBeforeTheNextFolderAndWarns) {
+    int listings = 0;
+    auto inner = p.react;
+    p.react = [&](const std::string& sent) {
+        if (sent.starts_with("AT+FSDL") && ++listings == 3) p.flags.AbortRequested = true;
+        inner(sent);
+    };
+    Tree4* root = p.fs.ScanPhone(1, false);
+    ASSERT_NE(root, nullptr);  // the scan result is still the tree
+    EXPECT_EQ(listings, 3);
+    ASSERT_EQ(p.prompts.boxes.size(), 1u);
+    EXPECT_EQ(p.prompts.boxes[0].text, Msg(78));
+    EXPECT_EQ(p.prompts.boxes[0].caption, "Внимание");
+    EXPECT_EQ(p.prompts.boxes[0].icon, BoxIcon::Information);
+    EXPECT_FALSE(root->Listed);
+}
+
+TEST_F(ScanTest, FailingListingEndsWithTheTimeoutBoxAndNoTree) {
+    bool dropped = false;
+    p.fs.onTreeDropped = [&] { dropped = true; };
+    auto inner = p.react;
+    p.react = [&](const std::string& sent) {
+        if (sent == "AT+FSDL=\"L\"\r\n") return;  // mms falls silent
+        inner(sent);
+    };
+    EXPECT_EQ(p.fs.ScanPhone(1, false), nullptr);
+    EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
+    EXPECT_TRUE(dropped);
+    ASSERT_EQ(p.prompts.boxes.size(), 1u);
+    EXPECT_EQ(p.prompts.boxes[0].text, "Время ожидания истекло");
+    EXPECT_EQ(p.prompts.boxes[0].caption, "Ошибка");
+    EXPECT_EQ(p.prompts.boxes[0].icon, BoxIcon::Error);
+}
+
+struct RecordingWindow : ScanWindow {
+    std::vector<std::string> calls;
+    void ForgetTree() override { calls.push_back("forget"); }
+    void ShowModel(const std::string& m) override { calls.push_back("model " + m); }
+    void ShowRoot(Tree4* r) override { calls.push_back("root " + r->Name); }
+    void LayOut() override { calls.push_back("layout"); }
+    void EnableWindow(bool e) override { calls.push_back(e ? "enable" : "disable"); }
+    void StartKeepAlive() override { calls.push_back("keepalive"); }
+    void ClosePort() override { calls.push_back("close"); }
+    void RunConnectionDialog() override { calls.push_back("dialog"); }
+};
+
+TEST_F(ScanTest, BuildFileListCacheShowsTheRootOrAsksAboutAnEmptyPhone) {
+    RecordingWindow w;
+    p.flags.IRDAReq = true;
+    p.ch.PhoneModel = "SGH-E700";
+    ASSERT_TRUE(BuildFileListCache(p.fs, w));
+    EXPECT_EQ(p.progress.quick, "Кэширование списка файлов");
+    EXPECT_EQ(p.progress.longStatus, "Инициализация программы");
+    EXPECT_FALSE(p.progress.visible);
+    EXPECT_EQ(w.calls, (std::vector<std::string>{"forget", "forget", "model SGH-E700",
+                                                 "root E700", "layout", "enable", "keepalive"}));
+    EXPECT_FALSE(ScratchFileName().empty());
+
+    // No file anywhere: the question; No drops the tree and goes back to the dialog.
+    phone.listings["a"] = {};
+    p.prompts.answers = {false};
+    w.calls.clear();
+    EXPECT_FALSE(BuildFileListCache(p.fs, w));
+    ASSERT_EQ(p.prompts.boxes.size(), 1u);
+    EXPECT_EQ(p.prompts.boxes[0].text, Msg(kMsgNotPatched));
+    EXPECT_EQ(p.prompts.boxes[0].caption, "Внимание");
+    EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
+    EXPECT_EQ(w.calls.back(), "dialog");
+    EXPECT_EQ(std::count(w.calls.begin(), w.calls.end(), "close"), 1);
+
+    // Yes goes on with the empty tree.
+    p.prompts.answers = {true};
+    p.flags.IRDAReq = false;
+    w.calls.clear();
+    EXPECT_TRUE(BuildFileListCache(p.fs, w));
+    EXPECT_NE(p.fs.PhoneRoot(), nullptr);
+    EXPECT_EQ(w.calls.back(), "enable");
+}
+
+TEST(ScanModeTest, NormalModeListsOnlyRealFoldersAndAModeOutOfRangeBuildsNothing) {
+    ScriptedPhone p;
+    FolderPhone phone{p};
+    for (const char* id : {"a", "B", "U", "C", "R", "H", "S", "E", "D", "G", "W", "Z", "]"}) {
+        phone.listings[id];
+    }
+    p.flags.MODE = 0;
+    Tree4* root = p.fs.ScanPhone(0, false);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(p.progress.Max(1), 33);
+    EXPECT_EQ(p.Commands().size(), 26u);  // 13 real folders; root, groups and markers cost nothing
+    EXPECT_EQ(p.fs.ScanPhone(3, false), nullptr);
+    EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "ScriptedPhone.h"
+#include "phonefs/FolderMaps.h"
+
+using namespace q7k3;
+using q7k3::test::ScriptedPhone;
+
+namespace {
+
+std::string Bytes(size_t n, unsigned seed = 1) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + seed * 13) & 0xFF);
+    return s;
+}
+
+uLong Crc(const std::string& s) {
+    return crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(s.data()),
+                 static_cast<uInt>(s.size()));
+}
+
+struct TransferTest : ::testing::Test {
+    QTemporaryDir dir;
+    ScriptedPhone p;
+    std::unique_ptr<Tree4> root = MakeRoot("E700", "A");
+    Tree4* folder = AddFolder("user", root.get(), "B");
+
+    std::string Path(const std::string& name) { return (dir.path() + "/").toStdString() + name; }
+    void Put(const std::string& name, const std::string& data, const QDateTime& stamp) {
+        QFile f(QString::fromStdString(Path(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data.data(), static_cast<qint64>(data.size()));
+        f.flush();
+        f.setFileTime(stamp, QFileDevice::FileModificationTime);
+    }
+    std::string Get(const std::string& name) {
+        QFile f(QString::fromStdString(Path(name)));
+        if (!f.open(QIODevice::ReadOnly)) return "<missing>";
+        return f.readAll().toStdString();
+    }
+    // A phone that takes a write: one prompt per block, then its final answer.
+    std::string received;
+    void AcceptWrites(const std::string& finalAnswer = "\r\nOK\r\n") {
+        p.react = [this, finalAnswer](const std::string& sent) {
+            if (sent.starts_with("AT+FSFW=")) {
+                const size_t last = sent.rfind(',', sent.rfind(',') - 1);
+                m_expect = std::stoul(sent.substr(last + 1));
+                p.Answer(m_expect == 0 ? finalAnswer : "\r\n##>\r\n");
+                return;
+            }
+            received += sent;
+            p.Answer(received.size() >= m_expect ? finalAnswer : "\r\n##>\r\n");
+        };
+    }
+    // A phone that sends `blocks` as read data blocks, then the closing line.
+    void ServeRead(std::vector<std::string> blocks, const std::string& closing) {
+        auto queue = std::make_shared<std::vector<std::string>>();
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            queue->push_back("\r\n+FSFR: " + std::to_string(i + 1) + "," +
+                             std::to_string(blocks[i].size()) + "," + blocks[i] + "#OK#\r\n");
+        }
+        if (!closing.empty()) queue->push_back(closing);
+        queue->push_back("\r\nOK\r\n");
+        p.react = [this, queue](const std::string& sent) {
+            if (queue->empty()) return;
+            if (!sent.starts_with("AT+FSFR") && sent != "##>\r\n") return;
+            std::string next = queue->front();
+            queue->erase(queue->begin());
+            // Deliver in small pieces so that blocks straddle poll ticks.
+            for (size_t i = 0; i < next.size(); i += 97) p.Answer(next.substr(i, 97));
+        };
+    }
+
+private:
+    size_t m_expect = 0;
+};
+
+TEST_F(TransferTest, WriteAnnouncesSizeModBlockStampAndCrcThenSendsBlocks) {
+    const QDateTime stamp(QDate(2024, 3, 4), QTime(5, 6, 7));
+    struct Case {
+        size_t size;
+        std::string mod;
+        std::vector<size_t> blocks;
+    };
+    for (const Case& c : {Case{1000, "488", {512, 488}}, Case{1024, "0", {512, 512}},
+                          Case{0, "0", {}}}) {
+        const std::string data = Bytes(c.size);
+        Put("f.bin", data, stamp);
+        p.port.writes.clear();
+        received.clear();
+        AcceptWrites();
+        ASSERT_TRUE(p.fs.WritePhoneFile(Path("f.bin"), "f.bin", folder)) << c.size;
+        EXPECT_EQ(p.port.writes[0], "AT+FSFW=-1,\"f.bin\"," + c.mod + ",\"2024:03:04 05:06:07\"," +
+                                        std::to_string(c.size) + "," + std::to_string(Crc(data)) +
+                                        "\r\n");
+        std::vector<size_t> sizes;
+        for (size_t i = 1; i < p.port.writes.size(); ++i) sizes.push_back(p.port.writes[i].size());
+        EXPECT_EQ(sizes, c.blocks) << c.size;
+        EXPECT_EQ(received, data);
+        EXPECT_EQ(p.progress.Max(1), static_cast<int>(c.blocks.size()));
+        EXPECT_EQ(p.ch.LastError, 0);
+    }
+    EXPECT_EQ(Crc(""), 0u);
+    // The entry is added once with the local file's time and size.
+    ASSERT_EQ(folder->Files.size(), 1u);
+    EXPECT_EQ(folder->Files[0].Name, "f.bin");
+    EXPECT_EQ(folder->Files[0].Date, stamp);
+}
+
+TEST_F(TransferTest, WriteRefusedByAFullPhoneOrAMissingFile) {
+    Put("big", Bytes(700), QDateTime::currentDateTime());
+    AcceptWrites("\r\n+CME ERROR: 2007\r\n");
+    EXPECT_FALSE(p.fs.WritePhoneFile(Path("big"), "big", folder));
+    EXPECT_EQ(p.ch.LastError, kErrPhoneMemoryFull);
+    EXPECT_TRUE(folder->Files.empty());
+    EXPECT_EQ(p.progress.captions.back(), "Передача данных... ");
+
+    p.ch.LastError = 0;
+    EXPECT_FALSE(p.fs.WritePhoneFile(Path("nothing"), "nothing", folder));
+    EXPECT_EQ(p.ch.LastError, kErrLocalFile);
+    EXPECT_FALSE(p.fs.WritePhoneFile(Path("big"), "bad\"name", folder));
+}
+
+TEST_F(TransferTest, ReadReassemblesBlocksHoldingLineEndsAndNulBytes) {
+    const std::string a = std::string("line one\r\nline two\r\n\0\0", 22) + Bytes(300);
+    const std::string b = "\r\n#OK# in the middle\r\n" + Bytes(650, 3);  // longer than 600
+    const std::string whole = a + b;
+    ServeRead({a, b}, "\r\n+FSFR: 0,2," + std::to_string(Crc(whole)) + "\r\n");
+    const QDateTime date(QDate(2023, 12, 31), QTime(23, 59, 0));
+    ASSERT_TRUE(p.fs.ReadPhoneFile(Path("got"), "x.bin", date)) << p.ch.LastError;
+    EXPECT_EQ(Get("got"), whole);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(Path("got"))).lastModified(), date);
+    EXPECT_EQ(p.port.writes[0], "AT+FSFR=-1,\"x.bin\"\r\n");
+    // One prompt per block and one for the closing line, even without its "#OK#".
+    EXPECT_EQ(p.Count("##>\r\n"), 3);
+    EXPECT_EQ(p.progress.steps[0], 2);
+    EXPECT_EQ(p.progress.steps[1], 1);
+    EXPECT_EQ(p.ch.LastError, 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"got"});
+}
+
+TEST_F(TransferTest, ReadWithABadCrcOrACutLineLeavesTheTargetAsItWas) {
+    Put("keep", "old contents", QDateTime::currentDateTime());
+    const std::string data = Bytes(1200);
+    ServeRead({data.substr(0, 600), data.substr(600)},
+              "\r\n+FSFR: 0,2," + std::to_string(Crc(data) ^ 1) + "#OK#\r\n");
+    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime::currentDateTime()));
+    EXPECT_EQ(p.ch.LastError, kErrChecksum);
+    EXPECT_EQ(Get("keep"), "old contents");
+
+    // The phone falls silent in the middle of the second block.
+    p.react = [&](const std::string& sent) {
+        if (sent.starts_with("AT+FSFR")) p.Answer("\r\n+FSFR: 1,600," + data.substr(0, 100));
+    };
+    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime::currentDateTime()));
+    EXPECT_EQ(p.ch.LastError, kErrTimeout);
+    EXPECT_EQ(Get("keep"), "old contents");
+
+    // A missing phone file.
+    p.react = [&](const std::string& sent) {
+        if (sent.starts_with("AT+FSFR")) p.Answer("\r\n+CME ERROR: 2000\r\n");
+    };
+    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime::currentDateTime()));
+    EXPECT_EQ(p.ch.LastError, kErrPhoneNotFound);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep"});
+    // A target that cannot be created.
+    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("no/such/dir/f"), "x", QDateTime()));
+    EXPECT_EQ(p.ch.LastError, kErrLocalFile);
+}
+
+TEST_F(TransferTest, ReadEndingWithoutItsCrcLineIsNotASuccess) {
+    ServeRead({"abc"}, "");
+    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime()));
+    EXPECT_EQ(p.ch.LastError, kErrChecksum);
+    EXPECT_EQ(Get("f"), "<missing>");
+}
+
+TEST_F(TransferTest, SpeedCaptionFromTheSecondBlockOn) {
+    // Blocks 100 ms apart on the virtual clock: 2.95e-6 / (100 ms in days) * 2 = 5.0976.
+    const std::string data = Bytes(1536);
+    Put("f", data, QDateTime::currentDateTime());
+    p.ch.PollStep = 50;
+    p.react = [&](const std::string& sent) {
+        if (sent.size() == 512) received += sent;
+        p.Answer("\r\n");  // one poll period later...
+        p.Answer(received.size() == data.size() ? "OK\r\n" : "##>\r\n");  // ...and another
+    };
+    ASSERT_TRUE(p.fs.WritePhoneFile(Path("f"), "f", folder));
+    EXPECT_EQ(p.progress.captions,
+              (std::vector<std::string>{"Передача данных... 5.1КБ/сек",
+                                        "Передача данных... 5.1КБ/сек", "Передача данных... "}));
+}
+
+}  // namespace

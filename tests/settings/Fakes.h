@@ -1,0 +1,78 @@
+#pragma once
+// Stand-ins for the port driver and the message boxes, recording what the settings did.
+
+#include <QByteArray>
+#include <QFile>
+
+#include <string>
+#include <vector>
+
+#include "link/Prompts.h"
+#include "link/SettingsStore.h"
+
+namespace q7k3::test {
+
+// The port driver's settings, starting from values no setting has by default so that a
+// test sees which ones were applied.
+class FakePort final : public PortSettingsTarget {
+public:
+    std::string Name = "unset";
+    int Rate = 9600;
+    bool Dtr = false;
+    bool Manual = true;
+    int Hw = 1;
+    int Sw = 1;
+    bool LineStatus = false;
+    int Polling = 99;
+    int Sets = 0;  // setter calls of any kind
+
+    std::string PortName() const override { return Name; }
+    void SetPortName(const std::string& n) override { Name = n, ++Sets; }
+    int BaudRateValue() const override { return Rate; }
+    void SetBaudRateValue(int r) override { Rate = r, ++Sets; }
+    bool EnableDTROnOpen() const override { return Dtr; }
+    void SetEnableDTROnOpen(bool on) override { Dtr = on, ++Sets; }
+    bool SettingsMode() const override { return Manual; }
+    void SetSettingsMode(bool m) override { Manual = m, ++Sets; }
+    int HwFlow() const override { return Hw; }
+    void SetHwFlow(int f) override { Hw = f, ++Sets; }
+    int SwFlow() const override { return Sw; }
+    void SetSwFlow(int f) override { Sw = f, ++Sets; }
+    bool CheckLineStatus() const override { return LineStatus; }
+    void SetCheckLineStatus(bool on) override { LineStatus = on, ++Sets; }
+    int PollingDelay() const override { return Polling; }
+    void SetPollingDelay(int ms) override { Polling = ms, ++Sets; }
+};
+
+struct Box {
+    std::string Text, Caption;
+    BoxIcon Icon;
+};
+
+class RecordingPrompts final : public Prompts {
+public:
+    std::vector<Box> Boxes;
+    void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override {
+        Boxes.push_back({text, caption, icon});
+    }
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+};
+
+inline std::string FileText(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll().toStdString();
+}
+
+inline void WriteFile(const QString& path, const std::string& text) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+// The line "key=value" as the settings file holds it.
+inline bool HasLine(const std::string& text, const std::string& line) {
+    return ("\n" + text + "\n").find("\n" + line + "\n") != std::string::npos;
+}
+
+}  // namespace q7k3::test
