@@ -241,11 +241,20 @@ void TCommPortDriver::TimerTick() {
 }
 
 void TCommPortDriver::NotifierActivated() {
-    const int64_t before = m_device->QueuedInput();
-    PollTick();
-    // Readable but nothing queued: a hang-up or an error state, which would wake us
-    // again at once. Leave it to the timer until the next tick.
-    if (m_notifier && (before <= 0 || m_device->Vanished())) m_notifier->setEnabled(false);
+    if (m_device->QueuedInput() > 0) {
+        PollTick();
+        return;
+    }
+    // Readable with nothing queued: most likely a hang-up, which only a read tells (a
+    // byte that arrived meanwhile is delivered as usual).
+    uint32_t got = 0;
+    if (!m_inTick && m_packetSize < 1 && Connected()) {
+        got = ReadInto(1);
+        if (got > 0 && OnReceiveData) OnReceiveData(this, m_scratch.data(), got);
+    }
+    // A device in a hang-up or error state would wake us again at once: leave it to the
+    // timer, which turns the notifier back on at its next tick.
+    if (got == 0 && m_notifier) m_notifier->setEnabled(false);
 }
 
 bool TCommPortDriver::ApplyCOMSettings() {

@@ -279,7 +279,7 @@ bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
     for (Tree4* node : table) {
         if (m_flags.AbortRequested) break;
         if (!ListFolder(node, includeEmpty)) {
-            Ui().MessageBox(LastErrorText(m_ch), Msg(kMsgErrorCaption), BoxIcon::Error);
+            Ui().MessageBox(SessionGuardText(m_ch.LastError, m_ch.ErrorText), Msg(kMsgErrorCaption), BoxIcon::Error);
             DropTree();
             if (onWalkFailed) onWalkFailed();
             return false;
@@ -320,22 +320,6 @@ int64_t PhoneFs::UsedKilobytes() const {
 
 std::string PhoneFs::EstimateFreeSpace() const {
     return Msg(73) + std::to_string(13104 - UsedKilobytes()) + Msg(74) + Msg(77);
-}
-
-std::string LastErrorText(const AtChannel& channel) {
-    switch (channel.LastError) {
-        case kErrTimeout: return Msg(kMsgTimeout);
-        case kErrLocalFile: return Msg(kMsgCannotOpenFile);
-        case kErrChecksum: return Msg(kMsgChecksum);
-        case kErrNoJar: return Msg(kMsgNoJar);
-        case kErrText: return channel.ErrorText;
-        case kErrBadAnswer: return Msg(kMsgBadAnswer);
-        case kErrPhoneNotFound11: return Msg(kMsgFileNotFound);
-        case kErrPhoneChecksum: return Msg(kMsgChecksum);
-        case kErrPhoneNotFound: return Msg(kMsgFileNotFound);
-        case kErrPhoneMemoryFull: return Msg(kMsgMemoryFull);
-        default: return std::to_string(channel.LastError);
-    }
 }
 
 }  // namespace q7k3

@@ -16,6 +16,7 @@
 
 #include "link/AppFlags.h"
 #include "link/AtChannel.h"
+#include "link/Connection.h"
 #include "link/Prompts.h"
 #include "phonefs/Tree.h"
 
@@ -108,8 +109,5 @@ private:
     Prompts* m_prompts;
     std::unique_ptr<Tree4> m_root;
 };
-
-// The catalogue text for a LastError code, as the error report shows it.
-std::string LastErrorText(const AtChannel& channel);
 
 }  // namespace q7k3

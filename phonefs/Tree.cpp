@@ -30,11 +30,6 @@ bool IsReservedName(std::string_view rawName) {
     return std::find(names.begin(), names.end(), rawName) != names.end();
 }
 
-std::string ModelCode(std::string_view phoneModel) {
-    if (phoneModel.size() <= 4) return {};
-    return std::string(phoneModel.substr(4, 4));
-}
-
 std::unique_ptr<Tree4> MakeRoot(std::string_view modelCode, std::string_view id) {
     auto root = std::make_unique<Tree4>();
     root->Name = Utf8Left(modelCode, kFolderNameChars);

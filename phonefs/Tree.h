@@ -48,9 +48,6 @@ inline constexpr size_t kFileNameChars = 64;
 const std::vector<std::string>& ReservedNames();
 bool IsReservedName(std::string_view rawName);
 
-// "SGH-E700" gives "E700": the four characters from the fifth.
-std::string ModelCode(std::string_view phoneModel);
-
 // A root node: no ".." marker, no parent.
 std::unique_ptr<Tree4> MakeRoot(std::string_view modelCode, std::string_view id);
 

@@ -1,0 +1,3 @@
+# The phone file-system commands: scan, ls, get, put, rm.
+list(APPEND CLI_SOURCES cli/CmdPhoneFs.cpp)
+list(APPEND CLI_LIBS q7k3_phonefs)

@@ -1,0 +1,114 @@
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "media/MediaResult.h"
+#include "ui/Messages.h"
+#include "ui/Text.h"
+
+namespace q7k3 {
+
+std::string MediaResult::Text() const {
+    if (Message < 0) return {};
+    if (Message == kMsgCannotOpenFile) return Msg(kMsgCannotOpenFile) + Subject;
+    if (Message == 9) return Msg(9) + Subject + Msg(10);
+    return Msg(Message);
+}
+
+MediaResult MediaResult::Success(std::string output) {
+    MediaResult r;
+    r.Ok = true;
+    r.Output = std::move(output);
+    return r;
+}
+
+MediaResult MediaResult::Failure(int message, std::string subject) {
+    MediaResult r;
+    r.Message = message;
+    r.Subject = std::move(subject);
+    return r;
+}
+
+namespace media {
+
+MediaResult ReadFileBounded(const std::string& path, size_t limit, Bytes& out) {
+    out.clear();
+    if (path.empty() || IsDirectory(path)) return MediaResult::Failure(kMsgCannotOpenFile, path);
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return MediaResult::Failure(kMsgCannotOpenFile, path);
+    // Read at most one byte past the limit: that byte alone tells a file that is too large.
+    out.resize(limit + 1);
+    size_t got = 0;
+    while (got < out.size()) {
+        const size_t n = std::fread(out.data() + got, 1, out.size() - got, f);
+        if (n == 0) break;
+        got += n;
+    }
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) {
+        out.clear();
+        return MediaResult::Failure(kMsgCannotOpenFile, path);
+    }
+    if (got > limit) {
+        out.clear();
+        return MediaResult::Failure(9, FileNamePart(path));
+    }
+    out.resize(got);
+    out.shrink_to_fit();
+    return MediaResult::Success(path);
+}
+
+MediaResult WriteFileBytes(const std::string& path, ByteView data) {
+    if (path.empty() || IsDirectory(path)) return MediaResult::Failure(kMsgCannotOpenFile, path);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return MediaResult::Failure(kMsgCannotOpenFile, path);
+    const bool written = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    const bool closed = std::fclose(f) == 0;
+    if (!written || !closed) return MediaResult::Failure(kMsgCannotOpenFile, path);
+    return MediaResult::Success(path);
+}
+
+MediaResult WriteFileBytes(const std::string& path, std::string_view data) {
+    return WriteFileBytes(
+        path, ByteView(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+}
+
+std::string FileNamePart(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string FolderPart(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    if (folder.empty()) return std::string(name);
+    std::string out(folder);
+    if (out.back() != '/') out += '/';
+    out += name;
+    return out;
+}
+
+std::string ReplaceLastThree(std::string_view path, std::string_view ext3) {
+    const std::string name = FileNamePart(path);
+    return JoinPath(FolderPart(path), SafeFileName(Utf8DropRight(name, 3) + std::string(ext3)));
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string StoredTitle(ByteView d, size_t from, size_t to) {
+    std::string title;
+    for (size_t i = from; i < to && i < d.size(); ++i) {
+        if (d[i] != 0x00 && d[i] != 0xFF) title += static_cast<char>(d[i]);
+    }
+    return title;
+}
+
+}  // namespace media
+}  // namespace q7k3

@@ -1,0 +1,379 @@
+#include "media/Picture.h"
+
+#include <gif_lib.h>
+
+#include <cstdio>  // jpeglib.h needs FILE
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+
+#include "ui/Messages.h"
+#include "ui/Text.h"
+
+namespace q7k3 {
+namespace {
+
+constexpr QRgb kWhite = 0xFFFFFFFF;
+
+uint32_t Le32(ByteView d, size_t at) {
+    return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
+           (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
+}
+uint16_t Le16(ByteView d, size_t at) { return static_cast<uint16_t>(d[at] | (d[at + 1] << 8)); }
+
+bool PixelsFit(int64_t w, int64_t h, const PictureLimits& limits) {
+    return w > 0 && h > 0 && w <= 65535 * 4 && h <= 65535 * 4 && w * h <= limits.MaxPixels;
+}
+
+// ---- BMP ---------------------------------------------------------------------------------
+
+// The size a BMP header claims, checked before Qt's reader allocates for it.
+bool BmpHeaderFits(ByteView d, const PictureLimits& limits) {
+    if (d.size() < 26 || d[0] != 'B' || d[1] != 'M') return false;
+    const uint32_t dib = Le32(d, 14);
+    int64_t w = 0, h = 0;
+    if (dib == 12) {
+        w = Le16(d, 18);
+        h = Le16(d, 20);
+    } else {
+        w = static_cast<int32_t>(Le32(d, 18));
+        h = static_cast<int32_t>(Le32(d, 22));
+    }
+    if (h < 0) h = -h;  // a negative height is a top-down bitmap
+    if (!PixelsFit(w, h, limits)) return false;
+    // Qt's reader keeps what it got of a short file; an uncompressed bitmap whose rows are
+    // not all there is refused instead. (Run-length data has no size to check against.)
+    if (dib >= 40 && d.size() >= 34) {
+        const uint32_t bpp = Le16(d, 28), compression = Le32(d, 30);
+        if (compression == 0 || compression == 3) {
+            const uint64_t rowBytes = (static_cast<uint64_t>(w) * bpp + 31) / 32 * 4;
+            if (Le32(d, 10) + rowBytes * static_cast<uint64_t>(h) > d.size()) return false;
+        }
+    }
+    return true;
+}
+
+// ---- JPEG --------------------------------------------------------------------------------
+
+struct JpegError {
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+};
+
+struct JpegProgress {
+    jpeg_progress_mgr pub;
+    int maxScans;
+};
+
+// libjpeg's own error_exit ends the process; this one returns to the decoder's setjmp.
+[[noreturn]] void JpegErrorExit(j_common_ptr cinfo) {
+    longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+}
+
+void JpegEmitMessage(j_common_ptr cinfo, int level) {
+    // Warnings (level -1) are tolerated, except running out of data: a truncated file is
+    // not a picture, even though libjpeg would fill the rest with grey.
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) JpegErrorExit(cinfo);
+    if (level < 0) cinfo->err->num_warnings++;
+}
+
+void JpegOutputMessage(j_common_ptr) {}
+
+// A progressive file can carry thousands of tiny scans that each cost a full pass.
+void JpegProgressMonitor(j_common_ptr cinfo) {
+    if (cinfo->is_decompressor) {
+        auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+        auto* p = reinterpret_cast<JpegProgress*>(cinfo->progress);
+        if (d->input_scan_number > p->maxScans) JpegErrorExit(cinfo);
+    }
+}
+
+QRgb CmykToRgb(int c, int m, int y, int k, bool inverted) {
+    // Adobe writes CMYK inverted (0 = full ink); plain CMYK files store ink amounts.
+    if (!inverted) {
+        c = 255 - c;
+        m = 255 - m;
+        y = 255 - y;
+        k = 255 - k;
+    }
+    return qRgb(c * k / 255, m * k / 255, y * k / 255);
+}
+
+void ReleasePixels(void* p) { std::free(p); }
+
+// Everything between setjmp and a longjmp back to it is plain C data, so that no C++
+// object is skipped by the jump.
+QImage DecodeJpegImpl(const uint8_t* data, size_t size, const PictureLimits& limits) {
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    JpegError err;
+    JpegProgress progress;
+    uint8_t* volatile pixels = nullptr;
+    JSAMPLE* volatile row = nullptr;
+
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = JpegErrorExit;
+    err.pub.emit_message = JpegEmitMessage;
+    err.pub.output_message = JpegOutputMessage;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        std::free(pixels);
+        std::free(row);
+        return QImage();
+    }
+    jpeg_create_decompress(&cinfo);
+    progress.pub.progress_monitor = JpegProgressMonitor;
+    progress.maxScans = limits.MaxJpegScans;
+    cinfo.progress = &progress.pub;
+    cinfo.mem->max_memory_to_use = static_cast<long>(limits.MaxPixels * 8 + (16 << 20));
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+
+    if (!PixelsFit(cinfo.image_width, cinfo.image_height, limits)) JpegErrorExit(
+        reinterpret_cast<j_common_ptr>(&cinfo));
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    if (cmyk) cinfo.out_color_space = JCS_CMYK;
+    else if (cinfo.jpeg_color_space == JCS_GRAYSCALE) cinfo.out_color_space = JCS_GRAYSCALE;
+    else cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+
+    const unsigned w = cinfo.output_width;
+    const unsigned h = cinfo.output_height;
+    const int comps = cinfo.output_components;
+    if (!PixelsFit(w, h, limits) || (comps != 1 && comps != 3 && comps != 4))
+        JpegErrorExit(reinterpret_cast<j_common_ptr>(&cinfo));
+    pixels = static_cast<uint8_t*>(std::malloc(size_t{w} * h * 4));
+    row = static_cast<JSAMPLE*>(std::malloc(size_t{w} * static_cast<size_t>(comps)));
+    if (!pixels || !row) JpegErrorExit(reinterpret_cast<j_common_ptr>(&cinfo));
+    const bool inverted = cinfo.saw_Adobe_marker;
+
+    while (cinfo.output_scanline < h) {
+        const unsigned y = cinfo.output_scanline;
+        JSAMPROW rows[1] = {row};
+        if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) JpegErrorExit(
+            reinterpret_cast<j_common_ptr>(&cinfo));
+        auto* out = reinterpret_cast<QRgb*>(pixels + size_t{y} * w * 4);
+        for (unsigned x = 0; x < w; ++x) {
+            const JSAMPLE* p = row + size_t{x} * static_cast<size_t>(comps);
+            if (comps == 1) out[x] = qRgb(p[0], p[0], p[0]);
+            else if (comps == 3) out[x] = qRgb(p[0], p[1], p[2]);
+            else out[x] = CmykToRgb(p[0], p[1], p[2], p[3], inverted);
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::free(row);
+    // The image takes the pixel block over and frees it when the last copy goes.
+    return QImage(pixels, static_cast<int>(w), static_cast<int>(h), static_cast<qsizetype>(w) * 4,
+                  QImage::Format_RGB32, ReleasePixels, pixels);
+}
+
+// ---- GIF ---------------------------------------------------------------------------------
+
+// Walks the GIF's block structure the way giflib will, to refuse frames too large to
+// allocate before DGifSlurp allocates them.
+bool GifStructureFits(ByteView d, const PictureLimits& limits) {
+    size_t pos = 13;
+    if (d.size() < pos || std::memcmp(d.data(), "GIF", 3) != 0) return false;
+    if (d[10] & 0x80) pos += 3u * (2u << (d[10] & 7));
+    int64_t total = 0;
+    size_t subBlocks = 0;
+    auto skipSubBlocks = [&]() {
+        while (pos < d.size()) {
+            const size_t len = d[pos++];
+            if (len == 0) return true;
+            pos += len;
+            if (++subBlocks > 1000000) return false;
+        }
+        return false;
+    };
+    while (pos < d.size()) {
+        const uint8_t kind = d[pos++];
+        if (kind == 0x3B) return true;
+        if (kind == 0x21) {
+            if (pos >= d.size()) return false;
+            ++pos;
+            if (!skipSubBlocks()) return false;
+        } else if (kind == 0x2C) {
+            if (pos + 9 > d.size()) return false;
+            const int64_t w = Le16(d, pos + 4), h = Le16(d, pos + 6);
+            const uint8_t flags = d[pos + 8];
+            pos += 9;
+            if (!PixelsFit(w, h, limits)) return false;
+            total += w * h;
+            if (total > limits.MaxTotalPixels) return false;
+            if (flags & 0x80) pos += 3u * (2u << (flags & 7));
+            ++pos;  // LZW minimum code size
+            if (pos > d.size() || !skipSubBlocks()) return false;
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
+struct GifReader {
+    ByteView data;
+    size_t pos = 0;
+};
+
+int GifRead(GifFileType* gif, GifByteType* buf, int len) {
+    auto* r = static_cast<GifReader*>(gif->UserData);
+    if (len <= 0) return 0;
+    const size_t n = std::min(static_cast<size_t>(len), r->data.size() - r->pos);
+    std::memcpy(buf, r->data.data() + r->pos, n);
+    r->pos += n;
+    return static_cast<int>(n);
+}
+
+QRgb PaletteColour(const ColorMapObject* map, int index, int transparent) {
+    if (index == transparent) return kWhite;
+    if (!map) return qRgb(index, index, index);
+    if (index < 0 || index >= map->ColorCount) return qRgb(0, 0, 0);
+    const GifColorType& c = map->Colors[index];
+    return qRgb(c.Red, c.Green, c.Blue);
+}
+
+QImage GifFrame(const GifFileType* gif, int i) {
+    const SavedImage& s = gif->SavedImages[i];
+    const int w = s.ImageDesc.Width, h = s.ImageDesc.Height;
+    if (w <= 0 || h <= 0 || !s.RasterBits) return QImage();
+    GraphicsControlBlock gcb{};
+    gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+    DGifSavedExtensionToGCB(const_cast<GifFileType*>(gif), i, &gcb);
+    const ColorMapObject* map = s.ImageDesc.ColorMap ? s.ImageDesc.ColorMap : gif->SColorMap;
+    QImage img(w, h, QImage::Format_RGB32);
+    if (img.isNull()) return img;
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        const GifByteType* src = s.RasterBits + static_cast<size_t>(y) * w;
+        for (int x = 0; x < w; ++x) line[x] = PaletteColour(map, src[x], gcb.TransparentColor);
+    }
+    return img;
+}
+
+}  // namespace
+
+// ---- public ------------------------------------------------------------------------------
+
+QImage DecodeBmp(ByteView data, const PictureLimits& limits) {
+    if (!BmpHeaderFits(data, limits)) return QImage();
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()),
+                                               static_cast<qsizetype>(data.size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "BMP");
+    QImage img;
+    if (!reader.read(&img) || img.isNull()) return QImage();
+    return img.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage DecodeJpeg(ByteView data, const PictureLimits& limits) {
+    if (data.size() < 4) return QImage();
+    return DecodeJpegImpl(data.data(), data.size(), limits);
+}
+
+bool DecodeGif(ByteView data, GifPicture& out, const PictureLimits& limits) {
+    out = GifPicture();
+    if (!GifStructureFits(data, limits)) return false;
+    GifReader reader{data, 0};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&reader, GifRead, &error);
+    if (!gif) return false;
+    bool ok = DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0;
+    for (int i = 0; ok && i < gif->ImageCount; ++i) {
+        QImage frame = GifFrame(gif, i);
+        if (frame.isNull()) ok = false;
+        else out.Frames.push_back(std::move(frame));
+    }
+    if (ok) {
+        // The first frame on the logical screen; a screen of no size is the frame's own.
+        const SavedImage& s0 = gif->SavedImages[0];
+        int sw = gif->SWidth, sh = gif->SHeight, left = s0.ImageDesc.Left, top = s0.ImageDesc.Top;
+        if (sw <= 0 || sh <= 0) {
+            sw = s0.ImageDesc.Width;
+            sh = s0.ImageDesc.Height;
+            left = top = 0;
+        }
+        if (!PixelsFit(sw, sh, limits)) {
+            ok = false;
+        } else {
+            out.Screen = QImage(sw, sh, QImage::Format_RGB32);
+            if (out.Screen.isNull()) {
+                ok = false;
+            } else {
+                out.Screen.fill(kWhite);
+                const QImage& f0 = out.Frames[0];
+                for (int y = 0; y < f0.height(); ++y) {
+                    if (top + y >= sh) break;
+                    for (int x = 0; x < f0.width() && left + x < sw; ++x)
+                        out.Screen.setPixel(left + x, top + y, f0.pixel(x, y));
+                }
+            }
+        }
+    }
+    DGifCloseFile(gif, &error);
+    if (!ok) out = GifPicture();
+    return ok;
+}
+
+bool LoadGifFile(const std::string& fileName, GifPicture& out, const PictureLimits& limits) {
+    out = GifPicture();
+    Bytes data;
+    if (!media::ReadFileBounded(fileName, limits.MaxFileBytes, data)) return false;
+    return DecodeGif(data, out, limits);
+}
+
+QImage DecodePicture(ByteView data, std::string_view lowerExt, const PictureLimits& limits) {
+    if (lowerExt == ".bmp") return DecodeBmp(data, limits);
+    if (lowerExt == ".jpg") return DecodeJpeg(data, limits);
+    if (lowerExt == ".gif") {
+        GifPicture gif;
+        if (!DecodeGif(data, gif, limits)) return QImage();
+        return gif.Screen;
+    }
+    return QImage();
+}
+
+void LoadBitmap1(const std::string& fileName, QImage& bitmap, const PictureLimits& limits) {
+    bitmap = QImage();
+    const std::string name = media::FileNamePart(fileName);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return;
+    const std::string ext = LowerAscii(name.substr(dot));
+    if (ext != ".bmp" && ext != ".gif" && ext != ".jpg") return;
+    Bytes data;
+    if (!media::ReadFileBounded(fileName, limits.MaxFileBytes, data)) return;
+    bitmap = DecodePicture(data, ext, limits);
+}
+
+QImage LoadBitmap1(const std::string& fileName) {
+    QImage img;
+    LoadBitmap1(fileName, img);
+    return img;
+}
+
+Bytes EncodeBmp(const QImage& bitmap) {
+    if (bitmap.isNull()) return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "BMP");
+    if (!writer.write(bitmap)) return {};
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+MediaResult SaveBitmap(const QImage& bitmap, const std::string& path) {
+    const Bytes bmp = EncodeBmp(bitmap);
+    if (bmp.empty()) return MediaResult::Failure(kMsgCannotOpenFile, path);
+    return media::WriteFileBytes(path, bmp);
+}
+
+}  // namespace q7k3

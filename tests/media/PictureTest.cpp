@@ -1,0 +1,123 @@
+#include "media/Picture.h"
+
+#include "media/MediaTestSupport.h"
+
+using namespace q7k3;
+using namespace q7k3::test;
+
+namespace {
+
+using PictureTest = ScratchDir;
+
+bool Near(QRgb a, QRgb b, int tolerance) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+// Real files from ImageMagick: a red square beside a blue one (and a grey ramp for the
+// palette files), each in one of the encodings the loader must read.
+TEST_F(PictureTest, RealFilesOfEveryKindDecode) {
+    REQUIRE_IMAGEMAGICK();
+    const std::string pair = "-size 16x16 xc:red xc:blue";
+    const std::string ramp = pair + " -size 16x16 gradient:white-black +append";
+    struct Row {
+        std::string args, file;
+        int width, tolerance;
+    };
+    const Row rows[] = {
+        {pair + " +append", "base.jpg", 32, 40},
+        {pair + " +append -interlace Plane", "prog.jpg", 32, 40},
+        {pair + " +append -colorspace CMYK", "cmyk.jpg", 32, 40},
+        {pair + " +append", "still.gif", 32, 0},
+        {pair + " +append -interlace GIF", "interlaced.gif", 32, 0},
+        {ramp + " -type Palette -compress None BMP3:", "palette8.bmp", 48, 0},
+        {ramp + " -colors 16 -type Palette BMP3:", "palette4.bmp", 48, 8},
+        {ramp + " -type Palette -compress RLE BMP3:", "rle8.bmp", 48, 0},
+        {pair + " +append -type Palette BMP3:", "mono.bmp", 32, 0},
+        {pair + " +append -type TrueColor BMP3:", "rgb24.bmp", 32, 0},
+        {pair + " +append -alpha set -type TrueColorAlpha BMP:", "rgba32.bmp", 32, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        // ImageMagick takes the BMP flavour as a prefix of the output name.
+        const size_t prefix = row.args.rfind(' ');
+        const std::string flavour = row.args.substr(prefix + 1);
+        const bool prefixed = flavour.ends_with(":");
+        const std::string args = prefixed ? row.args.substr(0, prefix) : row.args;
+        const std::string out = Path(row.file);
+        const std::string cmd = "convert " + args + " " + (prefixed ? flavour : "") + "'" + out + "'";
+        ASSERT_EQ(std::system((cmd + " >/dev/null 2>&1").c_str()), 0) << cmd;
+        const QImage img = LoadBitmap1(out);
+        ASSERT_EQ(img.size(), QSize(row.width, 16));
+        EXPECT_TRUE(Near(img.pixel(8, 8), qRgb(255, 0, 0), row.tolerance)) << std::hex << img.pixel(8, 8);
+        EXPECT_TRUE(Near(img.pixel(24, 8), qRgb(0, 0, 255), row.tolerance)) << std::hex << img.pixel(24, 8);
+    }
+    ASSERT_TRUE(MagickMake("-size 16x16 xc:gray50 -colorspace Gray", Path("grey.jpg")));
+    EXPECT_TRUE(Near(LoadBitmap1(Path("grey.jpg")).pixel(3, 3), qRgb(128, 128, 128), 3));
+}
+
+TEST_F(PictureTest, GifsGiveTheFirstFrameAndTransparencyIsWhite) {
+    REQUIRE_IMAGEMAGICK();
+    ASSERT_TRUE(MagickMake("-delay 10 -size 8x6 xc:black xc:red xc:lime", Path("anim.gif")));
+    const QImage first = LoadBitmap1(Path("anim.gif"));
+    ASSERT_EQ(first.size(), QSize(8, 6));
+    EXPECT_EQ(first.pixel(2, 2), qRgb(0, 0, 0));
+    GifPicture gif;
+    ASSERT_TRUE(LoadGifFile(Path("anim.gif"), gif));
+    ASSERT_EQ(gif.Frames.size(), 3u);
+    EXPECT_EQ(gif.Frames[2].pixel(7, 5), qRgb(0, 255, 0));
+
+    ASSERT_TRUE(MagickMake("-size 8x8 xc:none", Path("clear.gif")));
+    EXPECT_EQ(LoadBitmap1(Path("clear.gif")).pixel(4, 4), qRgb(255, 255, 255));
+}
+
+TEST_F(PictureTest, TheExtensionChoosesTheDecoder) {
+    QImage img = Solid(5, 4, qRgb(10, 20, 30));
+    img.save(QString::fromStdString(Path("photo.JPG")), "JPG");
+    img.save(QString::fromStdString(Path("photo.jpeg")), "JPG");
+    img.save(QString::fromStdString(Path("photo.Bmp")), "BMP");
+    img.save(QString::fromStdString(Path("photo.png")), "PNG");
+    img.save(QString::fromStdString(Path("photo")), "BMP");
+    EXPECT_EQ(LoadBitmap1(Path("photo.JPG")).width(), 5);
+    EXPECT_EQ(LoadBitmap1(Path("photo.Bmp")).pixel(1, 1), qRgb(10, 20, 30));
+    for (const char* name : {"photo.jpeg", "photo.png", "photo", "missing.bmp"})
+        EXPECT_EQ(LoadBitmap1(Path(name)).width(), 0) << name;
+    // A BMP behind a .jpg name is not a JPEG.
+    img.save(QString::fromStdString(Path("liar.jpg")), "BMP");
+    EXPECT_TRUE(LoadBitmap1(Path("liar.jpg")).isNull());
+}
+
+TEST_F(PictureTest, HeadersClaimingHugePicturesAreRefusedBeforeDecoding) {
+    PictureLimits small;
+    small.MaxPixels = 1000;
+    small.MaxTotalPixels = 2000;
+    const QImage img = Solid(40, 30, qRgb(1, 2, 3));  // 1,200 pixels
+    for (const char* ext : {".bmp", ".jpg"}) {
+        const std::string path = Path(std::string("big") + ext);
+        img.save(QString::fromStdString(path), ext[1] == 'b' ? "BMP" : "JPG");
+        QImage out;
+        LoadBitmap1(path, out, small);
+        EXPECT_TRUE(out.isNull()) << ext;
+        LoadBitmap1(path, out);
+        EXPECT_EQ(out.width(), 40) << ext;
+    }
+    PictureLimits tinyFiles;
+    tinyFiles.MaxFileBytes = 100;
+    QImage out;
+    LoadBitmap1(Path("big.bmp"), out, tinyFiles);
+    EXPECT_TRUE(out.isNull());
+}
+
+TEST_F(PictureTest, SavedBitmapsAreWindowsBmpFiles) {
+    const QImage img = Solid(3, 2, qRgb(200, 100, 50));
+    ASSERT_TRUE(SaveBitmap(img, Path("out.bmp")));
+    const Bytes bmp = ReadAll(Path("out.bmp"));
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(bmp[1], 'M');
+    EXPECT_EQ(LoadBitmap1(Path("out.bmp")), img);
+    EXPECT_FALSE(SaveBitmap(img, Path("no/such/dir/out.bmp")));
+    EXPECT_FALSE(SaveBitmap(QImage(), Path("null.bmp")));
+}
+
+}  // namespace

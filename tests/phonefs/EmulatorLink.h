@@ -1,0 +1,59 @@
+#pragma once
+// The file system on a real link: the serial driver over the emulated phone's
+// pseudo-terminal, in real time, as the program runs it.
+
+#include <QCoreApplication>
+#include <memory>
+
+#include "ScriptedPhone.h"
+#include "emulator/PhoneEmulator.h"
+#include "link/Connection.h"
+#include "link/TForm10.h"
+
+namespace q7k3::test {
+
+inline void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "phonefs_emulator_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app =
+        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+    (void)app;
+}
+
+struct EmulatorLink {
+    std::unique_ptr<PhoneEmulator> emu;
+    std::unique_ptr<TForm10> form10;
+    AppFlags flags;
+    RecordingProgress progress;
+    RecordingPrompts prompts;
+    std::unique_ptr<PhoneFs> fs;
+
+    // Starts the phone and opens the link the "Быстро" way: poll every 5 ms, wait in 1 ms steps.
+    bool Open(EmulatorConfig config = {}, uint32_t baud = 115200) {
+        EnsureApplication();
+        emu = std::make_unique<PhoneEmulator>(config);
+        if (!emu->Start()) return false;
+        form10 = std::make_unique<TForm10>();
+        TCommPortDriver& comm = form10->Comm321;
+        comm.SetPortName(emu->SlavePath());
+        comm.SetBaudRateValue(baud);
+        comm.SetSettingsMode(false);
+        comm.SetPollingDelay(5);
+        form10->Channel.PollStep = 1;
+        if (!comm.Connect() || !ResetPhone(*form10) || ReadModel(*form10) != config.Model) {
+            return false;
+        }
+        fs = std::make_unique<PhoneFs>(form10->Channel, flags, progress, prompts);
+        fs->rereadModel = [this] { ReadModel(*form10); };
+        emu->ClearReceived();
+        return true;
+    }
+    AtChannel& Ch() { return form10->Channel; }
+    ~EmulatorLink() {
+        if (form10) form10->Comm321.Disconnect();
+        if (emu) emu->Stop();
+    }
+};
+
+}  // namespace q7k3::test
