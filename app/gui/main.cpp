@@ -40,7 +40,6 @@ int main(int argc, char** argv) {
     store.SetPrompts(&prompts);
     DriverSettings<TCommPortDriver> port(form10.Comm321);
     PhoneFs fs(form10.Channel, flags, *window.ProcessForm(), prompts);
-    fs.rereadModel = [&form10] { ReadModel(form10); };
     Connection connection(form10, flags, prompts, *window.ProcessForm(), window);
     TSettingsForm settingsForm(&window);
     settingsForm.Bind({&store, &port, &form10.Channel.PollStep, &flags, &prompts, nullptr,

@@ -102,7 +102,6 @@ struct PhoneWindowFixture : ::testing::Test {
         form10 = std::make_unique<TForm10>();
         port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
         fs = std::make_unique<PhoneFs>(form10->Channel, flags, *form->ProcessForm(), prompts);
-        fs->rereadModel = [this] { ReadModel(*form10); };
         link = std::make_unique<Connection>(*form10, flags, prompts, *form->ProcessForm(), *form);
         form->AttachCore({form10.get(), fs.get(), link.get(), store.get(), port.get(), [this] {
                               receivedAtDialog.push_back(phone ? phone->Received() : "");
