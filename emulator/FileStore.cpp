@@ -210,7 +210,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FileStore> MakeMemoryStore() { return std::make_unique<MemoryStore>(); }
+std::unique_ptr<FileStore> MakeMemoryStore() {
+    return std::make_unique<MemoryStore>();
+}
 
 std::unique_ptr<FileStore> MakeDirectoryStore(const std::string& rootDir) {
     if (rootDir.empty()) return nullptr;
@@ -220,7 +222,9 @@ std::unique_ptr<FileStore> MakeDirectoryStore(const std::string& rootDir) {
     return std::make_unique<DirectoryStore>(rootDir);
 }
 
-std::string NowStamp() { return FormatStamp(time(nullptr)); }
+std::string NowStamp() {
+    return FormatStamp(time(nullptr));
+}
 
 bool IsValidFileName(const std::string& name) {
     if (name.empty() || name.size() > 255 || name == "." || name == "..") return false;

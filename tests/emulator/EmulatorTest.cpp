@@ -1,95 +1,12 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
 
-#include "emulator/PhoneEmulator.h"
-#include "PtyClient.h"
+#include "EmulatorFixture.h"
 
-using q7k3::EmulatorConfig;
-using q7k3::PhoneEmulator;
-using q7k3::test::PtyClient;
+using namespace q7k3::test;
 
 namespace {
-
-std::string Crc(const std::string& bytes) {
-    return std::to_string(crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()),
-                                static_cast<uInt>(bytes.size())));
-}
-
-std::string WriteHeader(const std::string& name, const std::string& bytes,
-                        const std::string& stamp = "2006:05:04 12:34:56") {
-    return "AT+FSFW=-1,\"" + name + "\"," + std::to_string(bytes.size() % 512) + ",\"" + stamp +
-           "\"," + std::to_string(bytes.size()) + "," + Crc(bytes);
-}
-
-// Bytes no text protocol likes: line ends, NUL, the batch end and a quote.
-std::string Awkward(size_t size) {
-    const std::string pattern = std::string("ab\r\ncd\0\"#OK\n\r\xff", 14);
-    std::string out;
-    while (out.size() < size) out += pattern;
-    out.resize(size);
-    return out;
-}
-
-struct Emulator : ::testing::Test {
-    EmulatorConfig config;
-    std::unique_ptr<PhoneEmulator> phone;
-    std::unique_ptr<PtyClient> pc;
-
-    void Start() {
-        phone = std::make_unique<PhoneEmulator>(config);
-        ASSERT_TRUE(phone->Start()) << phone->Error();
-        pc = std::make_unique<PtyClient>(phone->SlavePath());
-        ASSERT_TRUE(pc->IsOpen());
-    }
-
-    // Reads a whole file with the prompts the PC sends; returns the data and the closing CRC.
-    std::string ReadFile(const std::string& name, std::string* crc = nullptr, int* blocks = nullptr) {
-        pc->Send("AT+FSFR=-1,\"" + name + "\"\r\n");
-        std::string data;
-        pc->ReadUntil("\r\n+FSFR: ");
-        for (int n = 0;; ++n) {
-            const std::string head = pc->ReadUntil(",");
-            if (head == "0,") {
-                std::string closing = pc->ReadUntil("#OK#\r\n");
-                closing = closing.substr(closing.find(',') + 1);
-                if (crc) *crc = closing.substr(0, closing.size() - 6);
-                pc->Send("##>\r\n");
-                EXPECT_EQ(pc->ReadUntil("OK\r\n"), "\r\nOK\r\n");
-                if (blocks) *blocks = n;
-                return data;
-            }
-            EXPECT_EQ(head, std::to_string(n + 1) + ",");
-            const size_t len = std::stoul(pc->ReadUntil(","));
-            std::string block = pc->ReadUntil("#OK#\r\n");
-            // The data may itself hold "#OK#": the length says where it ends.
-            while (block.size() < len + 6) block += pc->ReadUntil("#OK#\r\n");
-            EXPECT_EQ(block.size(), len + 6);
-            data += block.substr(0, len);
-            EXPECT_EQ(pc->ReadFor(50), "") << "the next block must wait for the prompt";
-            pc->Send("##>\r\n");
-            pc->ReadUntil("\r\n+FSFR: ");
-        }
-    }
-
-    // Writes a file, answering each prompt with the next 512 bytes; returns the final line.
-    std::string WriteFile(const std::string& name, const std::string& bytes, int* prompts) {
-        pc->Send(WriteHeader(name, bytes) + "\r\n");
-        pc->ReadUntil("\r\r\n");  // the echo
-        *prompts = 0;
-        size_t sent = 0;
-        for (;;) {
-            std::string line = pc->ReadUntil("\r\n");
-            if (line == "\r\n") line = pc->ReadUntil("\r\n");
-            if (line != "##>\r\n") return line;
-            ++*prompts;
-            const size_t len = std::min<size_t>(512, bytes.size() - sent);
-            pc->Send(bytes.substr(sent, len));
-            sent += len;
-        }
-    }
-};
 
 TEST_F(Emulator, AnswersResetAndModelWithEchoFraming) {
     Start();
@@ -131,21 +48,13 @@ TEST_F(Emulator, ListingComesInBatchesThatWaitForThePrompt) {
     for (int i = 0; i < 23; ++i)
         ASSERT_TRUE(phone->PutFile("C", "melody" + std::to_string(i) + ".mel",
                                    i == 5 ? "" : std::string(100 + i, 'x'), "2006/01/02 03:04:05"));
-    pc->Send("AT+FSDL=\"C\"\r\n");
-    int lines = 0, batches = 0;
-    for (;;) {
-        const std::string batch = pc->ReadUntil("#OK#\r\n", 1000);
-        if (batch.find("#OK#\r\n") == std::string::npos) {
-            EXPECT_EQ(batch, "\r\nOK\r\n");
-            break;
-        }
-        ++batches;
-        for (size_t at = batch.find("\r\n+FSDL: \""); at != std::string::npos;
-             at = batch.find("\r\n+FSDL: \"", at + 1))
-            ++lines;
-        EXPECT_EQ(pc->ReadFor(100), "") << "no more lines before the prompt";
-        pc->Send("##>\r\n");
-    }
+    int batches = 0;
+    const std::string listing = Listing("AT+FSDL=\"C\"", &batches);
+    int lines = 0;
+    for (size_t at = listing.find("\r\n+FSDL: \""); at != std::string::npos;
+         at = listing.find("\r\n+FSDL: \"", at + 1))
+        ++lines;
+    EXPECT_EQ(listing.substr(listing.size() - 14), "\r\n#OK#\r\n\r\nOK\r\n");
     EXPECT_EQ(batches, 3);
     EXPECT_EQ(lines, 23);
 
@@ -232,10 +141,10 @@ TEST_F(Emulator, WriteIsRefusedOnBadCrcFullMemoryAndMalformedHeaders) {
              std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34\",4,0"),     // time stamp
              std::string("AT+FSFW=-1,\"a/b\",4,\"2006:05:04 12:34:56\",4,0"),    // name
              std::string("AT+FSFW=-1,\"..\",4,\"2006:05:04 12:34:56\",4,0"),
-             std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",4"),    // no CRC
+             std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",4"),  // no CRC
              std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",4,4294967296"),
              std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",-4,0"),
-             std::string("AT+FSFW=-1,\"a.bin,4,\"2006:05:04 12:34:56\",4,0"),    // quotes
+             std::string("AT+FSFW=-1,\"a.bin,4,\"2006:05:04 12:34:56\",4,0"),  // quotes
          })
         EXPECT_EQ(pc->Command(header, "ERROR\r\n"), header + "\r\r\nERROR\r\n");
     EXPECT_FALSE(phone->GetFile("B", "a.bin"));
