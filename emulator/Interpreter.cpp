@@ -263,6 +263,7 @@ void Interpreter::Dispatch(const std::string& line, Reply& out) {
     }
 
     if (!hasArgs && (head == "AT" || head == "ATZ")) {
+        // A reset restores the stored profile, echo included.
         if (head == "ATZ") m_echo = m_config.Echo;
         Final(out, "OK");
     } else if (!hasArgs && (head == "ATE0" || head == "ATE" || head == "ATE1")) {

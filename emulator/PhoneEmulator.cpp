@@ -314,12 +314,10 @@ void PhoneEmulator::SetUnsolicited(const std::string& line) {
 }
 
 void PhoneEmulator::SendUnsolicited(const std::string& line) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_unsolicitedQueue.push_back(line);
-    }
-    const char c = 1;
-    if (m_wake[1] >= 0) (void)!write(m_wake[1], &c, 1);
+    // No wake-up: the serving loop looks at the queue every 50 ms, and the wake pipe stays
+    // reserved for stopping (a byte left in it would turn every sleep into a busy wait).
+    std::lock_guard lock(m_mutex);
+    m_unsolicitedQueue.push_back(line);
 }
 
 void PhoneEmulator::ClearFaults() {
