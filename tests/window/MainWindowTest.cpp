@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include "localpane/LocalDirView.h"
 #include "window/PhoneListView.h"
 #include "window/TForm1.h"
+#include "window/Texts.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
@@ -87,6 +89,25 @@ TEST_F(MainWindowFixture, EveryComponentCarriesItsName) {
                        static_cast<QWidget*>(form.FavoritesBtn)})
         EXPECT_EQ(w->accessibleName(), w->objectName());
     EXPECT_TRUE(form.PathComp->accessibleName().isEmpty());
+    // What assistive technology reads: the visible text of labels and buttons.
+    for (QWidget* w : {static_cast<QWidget*>(form.StatusPhone), static_cast<QWidget*>(form.CopyBtn),
+                       static_cast<QWidget*>(form.PhoneDiskStatus)}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr);
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << S(w->objectName());
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.CopyBtn)->text(QAccessible::Name),
+              "F5 Копия");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.ListPhone)->text(QAccessible::Name),
+              "ListPhone");
+}
+
+TEST(HelpFile, ShipsBesideTheProgramAsAnHtmlPage) {
+    QFile help(QStringLiteral(Q7K3_BIN_DIR "/Q7K3FM.hlp"));
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly)) << "build q7k3fm first";
+    const QString text = QString::fromUtf8(help.readAll());
+    EXPECT_TRUE(text.startsWith("<!DOCTYPE html>"));
+    EXPECT_TRUE(text.contains("F5"));
 }
 
 TEST_F(MainWindowFixture, TextsComeFromTheCatalogue) {
