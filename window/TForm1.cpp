@@ -541,6 +541,7 @@ void TForm1::FirstInitialization() {
     LastPath.clear();
     LoadSettings(*m_core.Store, {m_core.Port, &m_core.Form10->Channel.PollStep, &m_flags, &Favs,
                                  &LastPath});
+    UpdateModeControls();
     const QString last = QString::fromStdString(LastPath);
     SetComputerPath(!last.isEmpty() && QDir(last).exists() ? last : QDir::homePath());
 
@@ -579,7 +580,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::ShowSettingsDialog() {
-    return m_core.ShowSettingsDialog ? m_core.ShowSettingsDialog() : false;
+    const bool start = m_core.ShowSettingsDialog ? m_core.ShowSettingsDialog() : false;
+    UpdateModeControls();
+    return start;
+}
+
+void TForm1::UpdateModeControls() {
+    // PIMS firmware has no Java registry to compile into.
+    CompileJavaBtn->setEnabled(m_flags.CompileJavaEnabled);
 }
 
 void TForm1::SetMainWindowEnabled(bool enabled) { setEnabled(enabled); }

