@@ -123,11 +123,6 @@ struct EmulatorConnection : ::testing::Test {
         form10->Channel.PollStep = 1;
         conn = std::make_unique<Connection>(*form10, flags, win, win, win);
     }
-    // The model query ends at the model line; its "OK" is still on the way. A real tick
-    // comes 20 s later, by when it has long arrived.
-    void SettleAfterConnect() {
-        for (int i = 0; i < 100; ++i) form10->Pump.SleepAndProcess(1);
-    }
 };
 
 TEST_F(EmulatorConnection, BoxesComeInOrderUntilASupportedPhoneAnswers) {
@@ -139,9 +134,10 @@ TEST_F(EmulatorConnection, BoxesComeInOrderUntilASupportedPhoneAnswers) {
         LoadSettings(store, {nullptr, nullptr, &flags, nullptr, nullptr});
     }
     ASSERT_TRUE(flags.MelConvertion);
+    // The last phone is paced at 9600 bit/s, so its "OK" trails the model line.
     const std::vector<std::vector<std::string>> phones = {
         {"--model", "SGH-D500"}, {"--model", "SGH-E700 "}, {"--model", "ERROR"},
-        {"--silent-after", "0"}, {"--model", "SGH-E800"}};
+        {"--silent-after", "0"}, {"--model", "SGH-E800", "--baud", "9600"}};
     std::unique_ptr<EmulatorProcess> phone;
     win.dialogAnswers = {true, true, true, true, true};
     win.onDialog = [&](int shown) {
@@ -157,6 +153,11 @@ TEST_F(EmulatorConnection, BoxesComeInOrderUntilASupportedPhoneAnswers) {
                                         Box(kMsgModelNotSupported), "dialog",
                                         Box(kMsgPhoneSilent), "dialog", "scan"}));
     EXPECT_EQ(form10->Channel.PhoneModel, "SGH-E800");
+    // Nothing of the model query is left over to pass for the next command's answer.
+    CommandSpec change;
+    change.text = "AT+FSCD=\"no such folder\"\r\n";
+    EXPECT_FALSE(form10->Channel.RunCommand(change));
+    EXPECT_EQ(form10->Channel.LastError, kErrPhoneNotFound);
     // Off for this run; what the user chose stays stored.
     EXPECT_FALSE(flags.MelConvertion);
     SettingsStore again(ini);
@@ -182,7 +183,6 @@ TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
     form10->Comm321.SetPortName(link);
     win.dialogAnswers = {true};
     ASSERT_TRUE(conn->FormCreate());
-    SettleAfterConnect();
     ASSERT_TRUE(CommandTimesOut(form10->Channel));
 
     // While the box is up, the phone comes back on the same port.
@@ -204,7 +204,6 @@ TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
     win.onBox = nullptr;
     win.events.clear();
     win.phoneReady = false;
-    SettleAfterConnect();
     conn->IRDATimerTimer();
     EXPECT_EQ(Count(ReadAll(log), "PC> \\r\n"), 0u);
     win.phoneReady = true;
@@ -220,7 +219,6 @@ TEST_F(EmulatorConnection, PhoneThatStaysSilentEndsInTheConnectionDialog) {
     form10->Comm321.SetPortName(phone.TtyPath());
     win.dialogAnswers = {true};
     ASSERT_TRUE(conn->FormCreate());
-    SettleAfterConnect();
     ASSERT_TRUE(CommandTimesOut(form10->Channel));
     win.events.clear();
     conn->SessionGuard();
