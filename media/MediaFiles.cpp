@@ -70,8 +70,8 @@ MediaResult WriteFileBytes(const std::string& path, ByteView data) {
 }
 
 MediaResult WriteFileBytes(const std::string& path, std::string_view data) {
-    return WriteFileBytes(
-        path, ByteView(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+    return WriteFileBytes(path,
+                          ByteView(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
 }
 
 std::string FileNamePart(std::string_view path) {
