@@ -17,12 +17,12 @@ struct ErrorRule {
 };
 
 struct Faults {
-    int SilentAfter = -1;         // answer this many more commands, then nothing at all
-    int DropCommand = 0;          // the Nth command from now on goes unanswered, once
-    int64_t CutAfterBytes = -1;   // the line goes dead after this many transfer data bytes
-    bool BadReadCrc = false;      // the closing line of every read carries a wrong CRC
+    int SilentAfter = -1;        // answer this many more commands, then nothing at all
+    int DropCommand = 0;         // the Nth command from now on goes unanswered, once
+    int64_t CutAfterBytes = -1;  // the line goes dead after this many transfer data bytes
+    bool BadReadCrc = false;     // the closing line of every read carries a wrong CRC
     std::vector<ErrorRule> Errors;
-    std::string Unsolicited;      // a line sent after every complete answer
+    std::string Unsolicited;  // a line sent after every complete answer
 };
 
 enum class Preset { Empty, Demo };
@@ -32,13 +32,13 @@ struct EmulatorConfig {
     bool Pims = false;               // folders addressed by path, discovered with AT+FSDI
     std::string RootDir;             // empty: files live in memory
     Preset Content = Preset::Empty;
-    int Baud = 0;                    // 0: no pacing; else N/10 bytes per second both ways
-    int LatencyMs = 0;               // delay before each answer
-    int Batch = 10;                  // listing lines per batch
-    int Block = 600;                 // data bytes per read block
+    int Baud = 0;       // 0: no pacing; else N/10 bytes per second both ways
+    int LatencyMs = 0;  // delay before each answer
+    int Batch = 10;     // listing lines per batch
+    int Block = 600;    // data bytes per read block
     bool Echo = true;
     std::string LogFile;
-    int CapacityKb = 13104;          // user memory, used in 16 KB units
+    int CapacityKb = 13104;  // user memory, used in 16 KB units
     Faults Fault;
 };
 

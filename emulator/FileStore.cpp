@@ -22,7 +22,7 @@ constexpr off_t kMaxHostFile = 64 * 1024 * 1024;
 std::string FormatStamp(time_t t) {
     struct tm tm {};
     localtime_r(&t, &tm);
-    char buf[32];
+    char buf[80];
     std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", tm.tm_year + 1900,
                   tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
     return buf;
@@ -210,7 +210,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FileStore> MakeMemoryStore() { return std::make_unique<MemoryStore>(); }
+std::unique_ptr<FileStore> MakeMemoryStore() {
+    return std::make_unique<MemoryStore>();
+}
 
 std::unique_ptr<FileStore> MakeDirectoryStore(const std::string& rootDir) {
     if (rootDir.empty()) return nullptr;
@@ -220,7 +222,9 @@ std::unique_ptr<FileStore> MakeDirectoryStore(const std::string& rootDir) {
     return std::make_unique<DirectoryStore>(rootDir);
 }
 
-std::string NowStamp() { return FormatStamp(time(nullptr)); }
+std::string NowStamp() {
+    return FormatStamp(time(nullptr));
+}
 
 bool IsValidFileName(const std::string& name) {
     if (name.empty() || name.size() > 255 || name == "." || name == "..") return false;

@@ -54,8 +54,10 @@ constexpr Row kRows[] = {
 
 // What a phone with the PIMS file system shows at its top two levels.
 constexpr const char* kPimsPaths[] = {
-    "Sounds",   "Sounds/Ring", "Sounds/Voice",  "Sounds/SMS", "Pictures", "Pictures/Wallpapers",
-    "Pictures/Camera", "Pictures/SMS", "Java", "Other",
+    "Sounds",          "Sounds/Ring",  "Sounds/Voice",
+    "Sounds/SMS",      "Pictures",     "Pictures/Wallpapers",
+    "Pictures/Camera", "Pictures/SMS", "Java",
+    "Other",
 };
 
 }  // namespace

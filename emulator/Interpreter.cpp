@@ -11,7 +11,9 @@ namespace {
 constexpr uint64_t kUnitBytes = 16384;
 constexpr size_t kWriteBlock = 512;
 
-std::string Frame(const std::string& line) { return "\r\n" + line + "\r\n"; }
+std::string Frame(const std::string& line) {
+    return "\r\n" + line + "\r\n";
+}
 
 std::string Upper(std::string s) {
     for (char& c : s)
@@ -78,7 +80,9 @@ std::string ListingStamp(const std::string& s) {
            ":" + s.substr(14, 2) + ":" + s.substr(17, 2);
 }
 
-uint64_t Units(uint64_t size) { return (size + kUnitBytes - 1) / kUnitBytes; }
+uint64_t Units(uint64_t size) {
+    return (size + kUnitBytes - 1) / kUnitBytes;
+}
 
 }  // namespace
 
@@ -103,7 +107,9 @@ void Interpreter::Revive() {
     Abandon("line restored");
 }
 
-bool Interpreter::Idle() const { return m_state == State::Command && m_line.empty() && !m_dead; }
+bool Interpreter::Idle() const {
+    return m_state == State::Command && m_line.empty() && !m_dead;
+}
 
 std::vector<OutChunk> Interpreter::Unsolicited(const std::string& line) {
     OutChunk c;
@@ -124,8 +130,8 @@ std::vector<OutChunk> Interpreter::Feed(const char* data, size_t size, int64_t n
                 continue;
             }
             m_afterCr = false;
-            const size_t take = static_cast<size_t>(
-                std::min<uint64_t>(size - i, m_writeSize - m_writeData.size()));
+            const size_t take =
+                static_cast<size_t>(std::min<uint64_t>(size - i, m_writeSize - m_writeData.size()));
             WriteData(data + i, take, out);
             i += take;
             continue;
@@ -257,6 +263,7 @@ void Interpreter::Dispatch(const std::string& line, Reply& out) {
     }
 
     if (!hasArgs && (head == "AT" || head == "ATZ")) {
+        // A reset restores the stored profile, echo included.
         if (head == "ATZ") m_echo = m_config.Echo;
         Final(out, "OK");
     } else if (!hasArgs && (head == "ATE0" || head == "ATE" || head == "ATE1")) {
@@ -340,8 +347,7 @@ void Interpreter::SendBatch(Reply& out) {
 
 void Interpreter::CmdRead(const std::string& args, Reply& out) {
     std::vector<Arg> a;
-    if (!ParseArgs(args, a) || a.size() != 2 || a[0].Quoted || a[0].Text != "-1" ||
-        !a[1].Quoted) {
+    if (!ParseArgs(args, a) || a.size() != 2 || a[0].Quoted || a[0].Text != "-1" || !a[1].Quoted) {
         Final(out, "ERROR");
         return;
     }
@@ -409,12 +415,11 @@ void Interpreter::CmdWrite(const std::string& args, Reply& out) {
     std::vector<Arg> a;
     uint64_t mod = 0, size = 0, crc = 0;
     std::string stamp;
-    if (!ParseArgs(args, a) || a.size() != 6 || a[0].Quoted || a[0].Text != "-1" ||
-        !a[1].Quoted || !IsValidFileName(a[1].Text) || a[2].Quoted ||
-        !ParseDecimal(a[2].Text, 511, mod) || !a[3].Quoted ||
-        (stamp = ListingStamp(a[3].Text)).empty() || a[4].Quoted ||
-        !ParseDecimal(a[4].Text, UINT32_MAX, size) || mod != size % kWriteBlock ||
-        a[5].Quoted || !ParseDecimal(a[5].Text, UINT32_MAX, crc)) {
+    if (!ParseArgs(args, a) || a.size() != 6 || a[0].Quoted || a[0].Text != "-1" || !a[1].Quoted ||
+        !IsValidFileName(a[1].Text) || a[2].Quoted || !ParseDecimal(a[2].Text, 511, mod) ||
+        !a[3].Quoted || (stamp = ListingStamp(a[3].Text)).empty() || a[4].Quoted ||
+        !ParseDecimal(a[4].Text, UINT32_MAX, size) || mod != size % kWriteBlock || a[5].Quoted ||
+        !ParseDecimal(a[5].Text, UINT32_MAX, crc)) {
         Final(out, "ERROR");
         return;
     }
@@ -473,8 +478,7 @@ void Interpreter::FinishWrite(Reply& out) {
 
 void Interpreter::CmdErase(const std::string& args, Reply& out) {
     std::vector<Arg> a;
-    if (!ParseArgs(args, a) || a.size() != 2 || a[0].Quoted || a[0].Text != "-1" ||
-        !a[1].Quoted) {
+    if (!ParseArgs(args, a) || a.size() != 2 || a[0].Quoted || a[0].Text != "-1" || !a[1].Quoted) {
         Final(out, "ERROR");
         return;
     }

@@ -15,7 +15,7 @@
 namespace q7k3::emu {
 
 struct OutChunk {
-    int DelayMs = 0;    // wait this long before sending (the phone thinking)
+    int DelayMs = 0;  // wait this long before sending (the phone thinking)
     std::string Bytes;
     std::string Shown;  // how the trace shows it; empty: the bytes, escaped
 };

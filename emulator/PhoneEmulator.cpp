@@ -44,7 +44,9 @@ PhoneEmulator::PhoneEmulator(EmulatorConfig config)
     if (m_config.Content == emu::Preset::Demo) emu::FillDemo(*m_store, m_interp->Map());
 }
 
-PhoneEmulator::~PhoneEmulator() { Stop(); }
+PhoneEmulator::~PhoneEmulator() {
+    Stop();
+}
 
 bool PhoneEmulator::Start() {
     if (!m_interp) return false;
@@ -77,8 +79,7 @@ bool PhoneEmulator::Start() {
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
     if (tcsetattr(m_slave, TCSANOW, &tio) != 0) return fail("tcsetattr");
-    if (fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK) != 0)
-        return fail("fcntl");
+    if (fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK) != 0) return fail("fcntl");
     if (pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe");
     m_stop = false;
     m_thread = std::thread([this] { Serve(); });
@@ -142,8 +143,8 @@ bool PhoneEmulator::WriteOut(const std::string& bytes) {
         if (n <= 0) return false;
         done += static_cast<size_t>(n);
         if (baud > 0) {
-            const auto due = start + std::chrono::microseconds(
-                                         static_cast<int64_t>(done) * 10'000'000 / baud);
+            const auto due =
+                start + std::chrono::microseconds(static_cast<int64_t>(done) * 10'000'000 / baud);
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                                   due - std::chrono::steady_clock::now())
                                   .count();
@@ -313,12 +314,10 @@ void PhoneEmulator::SetUnsolicited(const std::string& line) {
 }
 
 void PhoneEmulator::SendUnsolicited(const std::string& line) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_unsolicitedQueue.push_back(line);
-    }
-    const char c = 1;
-    if (m_wake[1] >= 0) (void)!write(m_wake[1], &c, 1);
+    // No wake-up: the serving loop looks at the queue every 50 ms, and the wake pipe stays
+    // reserved for stopping (a byte left in it would turn every sleep into a busy wait).
+    std::lock_guard lock(m_mutex);
+    m_unsolicitedQueue.push_back(line);
 }
 
 void PhoneEmulator::ClearFaults() {

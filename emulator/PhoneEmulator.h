@@ -64,13 +64,13 @@ public:
     void SetModel(const std::string& model);
 
     // Faults. Counts run from the moment of the call.
-    void FallSilentAfter(int commands);          // answer this many, then nothing at all
-    void DropCommand(int nth = 1);               // the nth command goes unanswered, once
-    void CutLineAfter(int64_t transferBytes);    // dead line after so many data bytes
+    void FallSilentAfter(int commands);        // answer this many, then nothing at all
+    void DropCommand(int nth = 1);             // the nth command goes unanswered, once
+    void CutLineAfter(int64_t transferBytes);  // dead line after so many data bytes
     void CorruptReadCrc(bool on);
     void FailCommand(const std::string& prefix, int cmeCode);  // e.g. ("AT+FSFE", 2000)
     void FailName(const std::string& name, int cmeCode);       // a file name or folder id
-    void SetUnsolicited(const std::string& line);  // sent after every complete answer
+    void SetUnsolicited(const std::string& line);              // sent after every complete answer
     void SendUnsolicited(const std::string& line);  // sent once, as soon as the line is idle
     // Lifts every fault, a cut line included.
     void ClearFaults();

@@ -60,8 +60,7 @@ bool ParseInt(const char* s, long min, long max, long& out) {
 bool ParseRule(const std::string& s, std::string& match, int& code) {
     const size_t colon = s.rfind(':');
     long c = 0;
-    if (colon == std::string::npos || colon == 0 ||
-        !ParseInt(s.c_str() + colon + 1, 0, INT_MAX, c))
+    if (colon == std::string::npos || colon == 0 || !ParseInt(s.c_str() + colon + 1, 0, INT_MAX, c))
         return false;
     match = s.substr(0, colon);
     code = static_cast<int>(c);

@@ -31,15 +31,22 @@ bool ResetPhone(TForm10& form10) {
 std::string ReadModel(TForm10& form10) {
     AtChannel& ch = form10.Channel;
     bool refused = false;
+    bool seen = false;
     CommandSpec spec;
     spec.text = "AT+CGMM\r\n";
     spec.firstTimeoutMs = 5000;
     // A phone silent for the first 5000 ms still gets the usual 2500 ms for its answer.
     spec.firstTimeoutFails = false;
     spec.onLine = [&](const std::string& line) {
+        if (seen) {
+            // The model is known; what follows is its final result.
+            return line == "OK\r\n" || ContainsText(line, "ERROR") ? LineAction::Success
+                                                                    : LineAction::Skip;
+        }
         if (ContainsText(line, "SGH")) {
             ch.PhoneModel = line.substr(0, line.size() - 2);
-            return LineAction::Success;
+            seen = true;
+            return LineAction::Skip;
         }
         if (ContainsText(line, "ERROR")) {
             refused = true;
@@ -47,7 +54,15 @@ std::string ReadModel(TForm10& form10) {
         }
         return LineAction::Skip;
     };
-    if (ch.RunCommand(spec)) return ch.PhoneModel;
+    // The answer is followed to its final "OK": left on the way, that "OK" would pass
+    // for the answer to the next command.
+    const int lastError = ch.LastError;
+    const bool done = ch.RunCommand(spec);
+    if (seen) {
+        if (!done) ch.LastError = lastError;  // only the "OK" failed to come
+        ch.ClearReceive();
+        return ch.PhoneModel;
+    }
     if (refused) {
         form10.Comm321.Disconnect();
         ch.PhoneModel = "ERROR";

@@ -14,7 +14,8 @@ namespace q7k3 {
 // Resets the phone with ATZ (re-sent for up to 2000 ms, then 2500 ms per further batch).
 bool ResetPhone(TForm10& form10);
 // Queries AT+CGMM: the model line without its CR LF (also stored as PhoneModel), "ERROR"
-// when the phone refuses (the port is then closed), or "Time Out" (LastError 1).
+// when the phone refuses (the port is then closed), or "Time Out" (LastError 1). Reads
+// on to the answer's final "OK", so that nothing of it is left for the next command.
 std::string ReadModel(TForm10& form10);
 
 // The five models the program works with, compared as whole strings.

@@ -1,5 +1,5 @@
-# The settings store and the serial port list.
-target_sources(q7k3_link PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/PortList.cpp
-)
+# The settings store and the serial port list (the list reads the kernel's tty devices).
+target_sources(q7k3_link PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp)
+if(UNIX)
+  target_sources(q7k3_link PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PortList.cpp)
+endif()

@@ -1,6 +1,7 @@
 #include "localpane/DriveComboBox.h"
 
 #include <QDir>
+#include <QAbstractItemView>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -9,7 +10,10 @@ namespace q7k3 {
 
 DriveComboBox::DriveComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
-    setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Roots can be long paths: the box stays small, its list shows them whole.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(6);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     RefreshDrives();
     connect(this, &QComboBox::activated, this, [this](int) { emit DriveChanged(DriveLetter()); });
 }
@@ -27,6 +31,7 @@ void DriveComboBox::RefreshDrives() {
     const QSignalBlocker block(this);
     clear();
     for (const QString& root : roots) addItem(root, root);
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
     const int keepIndex = findData(keep);
     setCurrentIndex(keepIndex >= 0 ? keepIndex : 0);
 }

@@ -115,10 +115,35 @@ void PhoneFs::AnswerBatchEnd() {
     m_ch.Send(kPrompt);
 }
 
+bool PhoneFs::RereadModel() {
+    CommandSpec spec;
+    spec.text = "AT+CGMM\r\n";
+    bool seen = false;
+    std::string model;
+    spec.onLine = [&](const std::string& line) {
+        if (ContainsText(line, "SGH")) {
+            seen = true;
+            model = line.substr(0, line.size() - 2);
+            return LineAction::Skip;
+        }
+        // An "OK" before the model line closes an earlier query, not this one.
+        if (line == kOk) return seen ? LineAction::Success : LineAction::Skip;
+        if (ContainsText(line, "ERROR")) return LineAction::Failure;
+        return LineAction::Skip;
+    };
+    const int lastError = m_ch.LastError;
+    const bool ok = m_ch.RunCommand(spec);
+    if (seen) m_ch.PhoneModel = model;
+    m_ch.LastError = lastError;
+    return ok && seen;
+}
+
 bool PhoneFs::ChangeFolder(std::string_view id) {
     CommandSpec spec;
     spec.text = "AT+FSCD=\"" + std::string(id) + "\"\r\n";
-    spec.clearBefore = false;
+    // Whatever is still buffered (the answer to a keep-alive ping) is no answer to this:
+    // an "OK" left there would pass for the phone's consent to the change.
+    spec.clearBefore = true;
     spec.onLine = [this](const std::string& line) {
         if (line == kOk) return LineAction::Success;
         // A refused folder fails at once instead of waiting for the time-out.
@@ -260,7 +285,7 @@ void PhoneFs::BuildFolderTree(int mode) {
 }
 
 Tree4* PhoneFs::ScanPhone(int mode, bool includeEmpty) {
-    if (rereadModel) rereadModel();
+    RereadModel();
     BuildFolderTree(mode);
     if (!m_root) return nullptr;
     // The table grows with the tree: a discovered phone may have any number of folders.

@@ -56,9 +56,10 @@ public:
     void SetRoot(std::unique_ptr<Tree4> root);
     std::function<void()> onTreeDropped;
 
-    // Re-reads the model line with AT+CGMM at the start of a scan (the connection's
-    // ReadModel). Unset: the model line already in the channel is used.
-    std::function<void()> rereadModel;
+    // Reads the model line again with AT+CGMM and follows the answer to its final "OK",
+    // which also absorbs the "OK" still on its way from an earlier model query. Keeps the
+    // old model line when the phone refuses or stays silent.
+    bool RereadModel();
 
     // Folder commands.
     bool ChangeFolder(std::string_view id);

@@ -18,14 +18,20 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QCloseEvent>
+#include <QShowEvent>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "link/TForm10.h"
 #include "localpane/DriveComboBox.h"
 #include "localpane/LocalDirView.h"
 #include "window/PhoneListView.h"
 #include "window/TFileExistForm.h"
 #include "window/TProcessForm.h"
+#include "phonefs/PhoneFs.h"
+#include "phonefs/Tree.h"
+#include "ui/Text.h"
 #include "window/Texts.h"
 
 namespace q7k3 {
@@ -414,7 +420,6 @@ void TForm1::ShowPhoneRows(const QList<PhoneRow>& rows) {
     StatusPhone->setText(PhoneSelectionText());
 }
 
-void TForm1::ListPhoneDblClick() {}
 
 void TForm1::ApplyResizeRule() {
     QList<int> sizes = Splitter1->sizes();
@@ -469,13 +474,6 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::RfreshBtnClick() {
-    if (m_computerPaneActive) {
-        Source->Reload();
-        UpdateComputerStatus();
-    }
-}
-
 void TForm1::Exit1Click() {
     // Ends the program at once: nothing is saved on this path.
     QCoreApplication::exit(0);
@@ -488,6 +486,267 @@ QString TForm1::HelpFilePath() {
 void TForm1::Help2Click() {
     // A missing file is the viewer's to report.
     QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFilePath()));
+}
+
+}  // namespace q7k3
+
+namespace q7k3 {
+
+// ---- core, start-up and shutdown ------------------------------------------------------
+
+void TForm1::AttachCore(const WindowCore& core) {
+    m_core = core;
+    if (m_core.Link) {
+        // One keep-alive timer: the connection's.
+        delete IRDATimer;
+        IRDATimer = &m_core.Link->IRDATimer;
+    }
+    if (m_core.Fs) m_core.Fs->onTreeDropped = [this] { ForgetTree(); };
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_initialized) {
+        m_initialized = true;
+        // After the window has appeared: start-up may show modal dialogs.
+        QTimer::singleShot(0, this, [this] { FirstInitialization(); });
+    }
+}
+
+void TForm1::FirstInitialization() {
+    PathComp->setText(QDir::toNativeSeparators(Source->Path()));
+    DiskStatus->setText(DriveFreeText());
+    PathPhone->setText(Cap(kForm, "PathPhone"));
+    m_computerPaneActive = false;
+    ActivateComputerPane();
+    ClearPhoneReady();
+    if (!m_core.Store || !m_core.Form10 || !m_core.Link) return;
+
+    const std::string port = m_core.Store->ReadString("ComPort", "");
+    LastPath.clear();
+    LoadSettings(*m_core.Store, {m_core.Port, &m_core.Form10->Channel.PollStep, &m_flags, &Favs,
+                                 &LastPath});
+    const QString last = QString::fromStdString(LastPath);
+    SetComputerPath(!last.isEmpty() && QDir(last).exists() ? last : QDir::homePath());
+
+    if (port.empty()) {
+        // First run: the user picks a port before anything is sent.
+        m_core.Link->FormCreate();
+        return;
+    }
+    ClearPhoneReady();
+    if (m_core.Form10->Comm321.Connect()) {
+        m_core.Link->IdentifyPhone();
+    } else {
+        m_prompts.MessageBox(Msg(kMsgCannotOpenPort), Msg(kMsgErrorCaption), BoxIcon::Error);
+        m_core.Link->FormCreate();
+    }
+}
+
+void TForm1::Settings1Click() {
+    if (!m_core.Link) return;
+    m_core.Form10->Comm321.Disconnect();
+    m_core.Link->FormCreate();
+}
+
+void TForm1::FormCloseQuery() {
+    if (m_closed) return;
+    m_closed = true;
+    if (m_core.Store) SaveOnClose(*m_core.Store, S(Source->Path()), Favs);
+    StopKeepAlive();
+    if (m_core.Form10) m_core.Form10->Comm321.Disconnect();
+    m_processForm->Hide();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormCloseQuery();
+    event->accept();
+}
+
+bool TForm1::ShowSettingsDialog() {
+    return m_core.ShowSettingsDialog ? m_core.ShowSettingsDialog() : false;
+}
+
+void TForm1::SetMainWindowEnabled(bool enabled) { setEnabled(enabled); }
+
+void TForm1::StopKeepAlive() {
+    if (m_core.Link)
+        m_core.Link->StopKeepAlive();
+    else
+        IRDATimer->stop();
+}
+
+void TForm1::ArmKeepAlive() {
+    if (m_core.Link) m_core.Link->ArmKeepAlive();
+}
+
+void TForm1::StartKeepAlive() { ArmKeepAlive(); }
+
+void TForm1::ClosePort() {
+    if (!m_inConnectionStart && m_core.Form10) m_core.Form10->Comm321.Disconnect();
+}
+
+void TForm1::RunConnectionDialog() {
+    // Within a connection start the connection brings its dialog back itself.
+    if (!m_inConnectionStart && m_core.Link) m_core.Link->FormCreate();
+}
+
+bool TForm1::BuildFileListCache() {
+    if (!m_core.Fs) return false;
+    m_inConnectionStart = true;
+    const bool ok = q7k3::BuildFileListCache(*m_core.Fs, *this);
+    m_inConnectionStart = false;
+    return ok;
+}
+
+void TForm1::DropTree() {
+    if (m_core.Fs)
+        m_core.Fs->DropTree();
+    else
+        ForgetTree();
+}
+
+bool TForm1::CurrentFolderIsRoot() const {
+    return !CurrentFolder || CurrentFolder == PhoneReadyRoot ||
+           (m_core.Fs && CurrentFolder == m_core.Fs->PhoneRoot());
+}
+
+void TForm1::ForgetTree() {
+    CurrentFolder = nullptr;
+    PhoneReadyRoot = nullptr;
+    const QSignalBlocker block(ListPhone);
+    ListPhone->clear();
+    StatusPhone->setText(PhoneSelectionText());
+}
+
+void TForm1::ShowModel(const std::string& phoneModel) { StatusPanel1->setText(Q(phoneModel)); }
+
+void TForm1::ShowRoot(Tree4* root) {
+    PhoneReadyRoot = root;
+    CurrentFolder = root;
+    FillPhoneList(root);
+    PathPhone->setText(PhonePathText());
+}
+
+// ---- phone pane ------------------------------------------------------------------------
+
+void TForm1::FillPhoneList(Tree4* folder) {
+    if (!folder) return;
+    QList<PhoneRow> rows;
+    for (const auto& child : folder->Children) rows.append({Q(child->Name), false, 0});
+    for (const FileEntry& file : folder->Files) rows.append({Q(file.Name), true, file.Size});
+    ShowPhoneRows(rows);
+    if (m_core.Fs) PhoneDiskStatus->setText(Q(m_core.Fs->EstimateFreeSpace()));
+}
+
+QString TForm1::PhonePathText() const {
+    return CurrentFolder ? Q(q7k3::PhonePathText(CurrentFolder)) : QString();
+}
+
+void TForm1::BeginFolderRead(const Tree4* folder) {
+    m_processForm->SetPosition(1, 0);
+    m_processForm->SetPosition(2, 0);
+    m_processForm->SetQuickStatus(Msg(55) + folder->Name);
+    m_processForm->SetLongStatus(Msg(56));
+    m_processForm->Show();
+    SetMainWindowEnabled(false);
+}
+
+void TForm1::RefreshPhoneFolder() {
+    if (!CurrentFolder || !m_core.Fs) return;
+    if (CurrentFolder == PhoneReadyRoot) {
+        q7k3::BuildFileListCache(*m_core.Fs, *this);
+        return;
+    }
+    if (CurrentFolder->IsVirtual()) return;
+    BeginFolderRead(CurrentFolder);
+    StatusPanel0->setText(M(56));
+    if (m_core.Fs->ListFolder(CurrentFolder, m_flags.HiddenFiles)) {
+        m_processForm->Hide();
+        SetMainWindowEnabled(true);
+        FillPhoneList(CurrentFolder);
+    } else {
+        RunSessionGuard();
+    }
+}
+
+void TForm1::RunSessionGuard() {
+    // The report re-reads the current folder, and that read may fail again in the same
+    // way (a folder the phone refuses, a phone that answers ATZ but no listing): a
+    // failure inside the report's own re-read is shown without another recovery, so the
+    // boxes cannot follow each other for ever.
+    if (m_sessionGuardDepth > 0 || !m_core.Link) {
+        const AtChannel* ch = m_core.Form10 ? &m_core.Form10->Channel : nullptr;
+        m_prompts.MessageBox(ch ? SessionGuardText(ch->LastError, ch->ErrorText) : Msg(0),
+                             Msg(kMsgErrorCaption), BoxIcon::Error);
+        m_processForm->Hide();
+        SetMainWindowEnabled(true);
+        return;
+    }
+    ++m_sessionGuardDepth;
+    m_core.Link->SessionGuard();
+    --m_sessionGuardDepth;
+    m_processForm->Hide();
+    SetMainWindowEnabled(true);
+}
+
+void TForm1::ListPhoneDblClick() {
+    QTreeWidgetItem* item = ListPhone->currentItem();
+    if (!item || !CurrentFolder) return;
+    const std::string caption = S(item->text(0));
+    Tree4* old = CurrentFolder;
+    if (caption != "..") {
+        CurrentFolder = FindChild(caption, CurrentFolder);
+        if (!CurrentFolder->Listed && m_core.Fs) {
+            // A folder the scan did not reach (it was aborted) is read once, now.
+            StopKeepAlive();
+            BeginFolderRead(CurrentFolder);
+            if (!m_core.Fs->ChangeFolder(CurrentFolder->Id)) {
+                RunSessionGuard();
+                ArmKeepAlive();
+                return;
+            }
+            Tree4* folder = CurrentFolder;
+            if (m_core.Fs->ListFolder(folder, m_flags.HiddenFiles)) {
+                m_processForm->Hide();
+                SetMainWindowEnabled(true);
+                // Only a complete listing counts: a failed one is tried again next time.
+                folder->Listed = true;
+            } else {
+                RunSessionGuard();
+            }
+            ArmKeepAlive();
+            // The report may have dropped the tree.
+            if (!CurrentFolder) return;
+        }
+    } else if (CurrentFolder->Parent) {
+        CurrentFolder = CurrentFolder->Parent;
+    }
+    if (CurrentFolder == old) {
+        if (caption != ".." && PhoneListView::IsFile(item)) {
+            const std::string lower = LowerAscii(caption);
+            for (const char* ext : {".mel", ".mmf", ".ani", ".jpg", ".gif"}) {
+                if (lower.find(ext) != std::string::npos) {
+                    ViewBtnClick();
+                    break;
+                }
+            }
+        }
+    } else {
+        FillPhoneList(CurrentFolder);
+    }
+    PathPhone->setText(PhonePathText());
+}
+
+void TForm1::RfreshBtnClick() {
+    StopKeepAlive();
+    if (m_computerPaneActive) {
+        Source->Reload();
+        UpdateComputerStatus();
+    } else if (PhoneReadyRoot) {
+        RefreshPhoneFolder();
+    }
+    ArmKeepAlive();
 }
 
 }  // namespace q7k3

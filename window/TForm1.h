@@ -8,8 +8,15 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+#include <memory>
+#include <string>
+
 #include "link/AppFlags.h"
+#include "link/Connection.h"
 #include "link/Prompts.h"
+#include "link/SettingsStore.h"
+#include "phonefs/FileListCache.h"
 
 class QFrame;
 class QLabel;
@@ -28,12 +35,30 @@ class PhoneListView;
 class TFileExistForm;
 class TProcessForm;
 class TRenameForm;
+class TForm10;
+class PhoneFs;
+struct Tree4;
 
-class TForm1 : public QMainWindow {
+// The core the window drives, made by the program's entry (or a test) and attached once.
+struct WindowCore {
+    TForm10* Form10 = nullptr;
+    PhoneFs* Fs = nullptr;
+    Connection* Link = nullptr;
+    SettingsStore* Store = nullptr;
+    PortSettingsTarget* Port = nullptr;  // the serial driver's settings, for LoadSettings
+    // Shows the settings dialog modally; true for Start.
+    std::function<bool()> ShowSettingsDialog;
+};
+
+class TForm1 : public QMainWindow, public ConnectionHost, public ScanWindow {
     Q_OBJECT
 public:
     TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // Attaches the core; from then on the window talks to the phone.
+    void AttachCore(const WindowCore& core);
+    const WindowCore& Core() const { return m_core; }
 
     // Components, named as the rest of the program refers to them.
     QWidget* CompPanel;
@@ -73,7 +98,14 @@ public:
     QMenu* Help1;
     QAction* Help2;
     QAction* About1;
+    // The keep-alive timer; the connection's once the core is attached.
     QTimer* IRDATimer;
+
+    // Phone state.
+    Tree4* CurrentFolder = nullptr;
+    Tree4* PhoneReadyRoot = nullptr;  // the root after a successful scan, null otherwise
+    Favourites Favs;
+    std::string LastPath;
 
     TProcessForm* ProcessForm() const { return m_processForm; }
     TFileExistForm* FileExistForm() const { return m_fileExistForm; }
@@ -114,11 +146,48 @@ public:
 
     // The refresh command (F4).
     virtual void RfreshBtnClick();
-    virtual void Settings1Click() {}
+    virtual void Settings1Click();
     virtual void Exit1Click();
     virtual void Help2Click();
     // Whether the phone has been read (F7 and every phone command need it).
-    virtual bool PhoneIsReady() const { return false; }
+    virtual bool PhoneIsReady() const { return PhoneReadyRoot != nullptr; }
+
+    // Start-up, run once when the window is first shown.
+    void FirstInitialization();
+    bool Initialized() const { return m_initialized; }
+    // Closing: saves "LastPath" and the favourites, stops the keep-alive, closes the port.
+    void FormCloseQuery();
+
+    // Phone pane.
+    void FillPhoneList(Tree4* folder);
+    QString PhonePathText() const;
+    // Double click in ListPhone on the focused item.
+    virtual void ListPhoneDblClick();
+    // Re-reads the current phone folder: the full scan at the root, nothing in a virtual
+    // folder, one listing elsewhere.
+    void RefreshPhoneFolder();
+    // The error report after a failed phone operation.
+    void RunSessionGuard();
+
+    // ConnectionHost.
+    bool ShowSettingsDialog() override;
+    void SetMainWindowEnabled(bool enabled) override;
+    bool BuildFileListCache() override;
+    bool PhoneReady() const override { return PhoneReadyRoot != nullptr; }
+    void ClearPhoneReady() override { PhoneReadyRoot = nullptr; }
+    void DropTree() override;
+    bool CurrentFolderIsRoot() const override;
+    void RescanBtnClick() override { RefreshPhoneFolder(); }
+
+    // ScanWindow.
+    void ForgetTree() override;
+    void ShowModel(const std::string& phoneModel) override;
+    void ShowRoot(Tree4* root) override;
+    void LayOut() override { ApplyResizeRule(); }
+    void EnableWindow(bool enabled) override { SetMainWindowEnabled(enabled); }
+    void StartKeepAlive() override;
+    void ClosePort() override;
+    void RunConnectionDialog() override;
 
     // The help file beside the program.
     static QString HelpFilePath();
@@ -126,6 +195,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
     // Puts the phone pane's rows: folders first (as given), then files.
     struct PhoneRow {
@@ -134,8 +205,11 @@ protected:
         qint64 Size = 0;
     };
     void ShowPhoneRows(const QList<PhoneRow>& rows);
-    virtual void ListPhoneDblClick();
     void UpdateComputerStatus();
+    void StopKeepAlive();
+    void ArmKeepAlive();
+    // Shows the progress dialog for reading one phone folder and disables the window.
+    void BeginFolderRead(const Tree4* folder);
 
     AppFlags& m_flags;
     Prompts& m_prompts;
@@ -151,6 +225,13 @@ private:
     TFileExistForm* m_fileExistForm = nullptr;
     TRenameForm* m_renameForm = nullptr;
     bool m_computerPaneActive = true;
+    bool m_initialized = false;
+    bool m_closed = false;
+    // The connection start runs the scan and does the link side of a failure itself;
+    // a rescan from the root has to do it here.
+    bool m_inConnectionStart = false;
+    int m_sessionGuardDepth = 0;
+    WindowCore m_core;
 };
 
 }  // namespace q7k3

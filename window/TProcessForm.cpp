@@ -56,7 +56,6 @@ void TProcessForm::Show() {
         move(main.center() - QPoint(width() / 2, height() / 2));
     }
     show();
-    raise();
 }
 
 void TProcessForm::Hide() {

@@ -60,7 +60,8 @@ struct Session {
         link.Flags.Pro = mode == 1;
         link.Flags.HiddenFiles = hidden;
         fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
-        fs->rereadModel = [this] { ReadModel(link.Form10()); };
+        // The model query of the link's opening may still have its "OK" on the way.
+        fs->RereadModel();
         return 0;
     }
     int PhoneError() {

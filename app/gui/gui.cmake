@@ -1,7 +1,7 @@
 # q7k3fm: the two-pane window. The help file ships beside the program.
 add_executable(q7k3fm gui/main.cpp)
 target_include_directories(q7k3fm PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(q7k3fm PRIVATE q7k3_window_widgets)
+target_link_libraries(q7k3fm PRIVATE q7k3_window_widgets q7k3_link_widgets)
 add_custom_command(TARGET q7k3fm POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different
           ${PROJECT_SOURCE_DIR}/docs/help/Q7K3FM.html $<TARGET_FILE_DIR:q7k3fm>/Q7K3FM.hlp)

@@ -4,15 +4,23 @@
 #include <QDir>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "link/AppFlags.h"
+#include "link/Connection.h"
+#include "link/SettingsStore.h"
+#include "link/TForm10.h"
+#include "link/widgets/TSettingsForm.h"
+#include "phonefs/PhoneFs.h"
 #include "window/QtPrompts.h"
 #include "window/TForm1.h"
+#include "window/TProcessForm.h"
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("usage: q7k3fm   (no arguments; the phone's port is chosen in the settings)\n");
+            std::printf("usage: q7k3fm   (no arguments of its own; the phone's port is chosen "
+                        "in the settings dialog)\n");
             return 0;
         }
     }
@@ -20,11 +28,30 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Q7K3FileManager"));
     q7k3::InstallRussianTranslation();
 
-    q7k3::AppFlags flags;
-    q7k3::QtPrompts prompts;
-    q7k3::TForm1 window(flags, prompts);
+    using namespace q7k3;
+    AppFlags flags;
+    QtPrompts prompts;
+    // The windows first, then the communication module; every text comes from the
+    // catalogue, which needs no window of its own.
+    TForm1 window(flags, prompts);
     prompts.SetParent(&window);
+    TForm10 form10;
+    SettingsStore store;
+    store.SetPrompts(&prompts);
+    DriverSettings<TCommPortDriver> port(form10.Comm321);
+    PhoneFs fs(form10.Channel, flags, *window.ProcessForm(), prompts);
+    Connection connection(form10, flags, prompts, *window.ProcessForm(), window);
+    TSettingsForm settingsForm(&window);
+    settingsForm.Bind({&store, &port, &form10.Channel.PollStep, &flags, &prompts, nullptr,
+                       [&window] { return window.PhoneReady(); },
+                       [&form10] { form10.Comm321.Connect(); }, nullptr});
+
+    window.AttachCore({&form10, &fs, &connection, &store, &port,
+                       [&settingsForm] { return settingsForm.Execute(); }});
     window.SetComputerPath(QDir::homePath());
     window.show();
-    return app.exec();
+    const int code = app.exec();
+    // Whatever way the program ends, the port is closed before the driver goes.
+    form10.Comm321.Disconnect();
+    return code;
 }

@@ -6,11 +6,13 @@
 //   q7k3-bench-link [ROUNDS]
 
 #include <poll.h>
+#include <sys/resource.h>
 #include <pty.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -98,6 +100,27 @@ Figures Measure(const std::string& path, uint16_t pollingDelay, int pollStep, bo
     return f;
 }
 
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Share of one core the program takes with the port open and the phone quiet.
+double IdleLoad(const std::string& path, uint16_t pollingDelay, int seconds) {
+    TForm10 form10;
+    form10.Comm321.SetPortName(path);
+    form10.Comm321.SetPollingDelay(pollingDelay);
+    if (!form10.Comm321.Connect()) return -1;
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu = CpuSeconds();
+    QTimer::singleShot(seconds * 1000, QCoreApplication::instance(), &QCoreApplication::quit);
+    QCoreApplication::exec();
+    return (CpuSeconds() - cpu) / (static_cast<double>(wall.elapsed()) / 1000.0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,6 +162,12 @@ int main(int argc, char** argv) {
     }
     stop = true;
     peer.join();
+    // The peer is gone (it would count as well); the terminal stays up through `slave`.
+    for (uint16_t delay : {5, 10, 50}) {
+        const double idle = IdleLoad(name, delay, 3);
+        std::printf("idle with the port open, %2d ms polling: %.2f%% of one core\n", delay,
+                    idle * 100.0);
+    }
     close(master);
     close(slave);
     return 0;

@@ -10,6 +10,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "link/Prompts.h"
 #include "ui/Messages.h"
 
@@ -109,6 +111,7 @@ QComboBox* TSettingsForm::AddCombo(QWidget* page, const char* name, const char* 
         box->addItem(Text((std::string(name) + "." + std::to_string(i)).c_str()));
     if (box->count() > 0) box->setCurrentIndex(0);
     caption->setBuddy(box);
+    box->setAccessibleName(caption->text());
     grid->addWidget(caption, row * 2, column);
     grid->addWidget(box, row * 2 + 1, column);
     return box;

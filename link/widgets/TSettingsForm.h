@@ -1,7 +1,13 @@
 #pragma once
 // The settings dialog: the serial port among those that open, and the link, timing and
 // display settings. Start writes every setting to the store and applies it to the live
-// objects; the connection itself is made by whoever showed the dialog.
+// objects; the connection itself is made by whoever showed the dialog. The program binds
+// it once to its live objects and shows it through Execute:
+//
+//   DriverSettings<TCommPortDriver> port(form10.Comm321);
+//   settingsForm.Bind({&store, &port, &form10.Channel.PollStep, &flags, &prompts, {},
+//                      [&] { return phoneReady; }, [&] { form10.Comm321.Connect(); }, {}});
+//   if (settingsForm.Execute()) ...  // Start: the settings are applied and stored
 
 #include <QDialog>
 

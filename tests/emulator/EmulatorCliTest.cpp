@@ -41,6 +41,26 @@ TEST(EmulatorCli, PrintsItsTerminalMakesTheLinkAndStopsCleanly) {
     rmdir(dir.c_str());
 }
 
+TEST(EmulatorCli, OptionsReachThePhone) {
+    const std::string dir = TempDir();
+    ASSERT_FALSE(dir.empty());
+    {
+        EmulatorProcess phone({"--echo", "off", "--fail-name", "x.bin:105", "--unsolicited", "RING",
+                               "--root", dir, "--preset", "demo", "--silent-after", "2"});
+        ASSERT_TRUE(phone.Started()) << phone.Error();
+        PtyClient pc(phone.TtyPath());
+        EXPECT_EQ(pc.Command("AT+FSFE=-1,\"x.bin\"", "RING\r\n"),
+                  "\r\n+CME ERROR: 105\r\n\r\nRING\r\n");
+        EXPECT_EQ(pc.Command("AT+CGMM", "RING\r\n"), "\r\nSGH-E700\r\n\r\nOK\r\n\r\nRING\r\n");
+        pc.Send("ATZ\r\n");
+        EXPECT_EQ(pc.ReadFor(300), "");
+        struct stat st {};
+        EXPECT_EQ(stat((dir + "/user/sounds/melody01.mel").c_str(), &st), 0);
+        EXPECT_EQ(stat((dir + "/java/Tetris_suite.jar").c_str(), &st), 0);
+    }
+    std::system(("rm -rf " + dir).c_str());
+}
+
 TEST(EmulatorCli, RefusesBadOptionsWithOneLineAndAnswersHelp) {
     const std::string bin = std::string(Q7K3_BIN_DIR) + "/q7k3fm-phone";
     EXPECT_EQ(std::system((bin + " --help >/dev/null").c_str()), 0);

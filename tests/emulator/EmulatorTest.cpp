@@ -1,95 +1,15 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
 
-#include "emulator/PhoneEmulator.h"
-#include "PtyClient.h"
+#include "EmulatorFixture.h"
+#include "emulator/FileStore.h"
+#include "emulator/Interpreter.h"
+#include "emulator/Trace.h"
 
-using q7k3::EmulatorConfig;
-using q7k3::PhoneEmulator;
-using q7k3::test::PtyClient;
+using namespace q7k3::test;
 
 namespace {
-
-std::string Crc(const std::string& bytes) {
-    return std::to_string(crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()),
-                                static_cast<uInt>(bytes.size())));
-}
-
-std::string WriteHeader(const std::string& name, const std::string& bytes,
-                        const std::string& stamp = "2006:05:04 12:34:56") {
-    return "AT+FSFW=-1,\"" + name + "\"," + std::to_string(bytes.size() % 512) + ",\"" + stamp +
-           "\"," + std::to_string(bytes.size()) + "," + Crc(bytes);
-}
-
-// Bytes no text protocol likes: line ends, NUL, the batch end and a quote.
-std::string Awkward(size_t size) {
-    const std::string pattern = std::string("ab\r\ncd\0\"#OK\n\r\xff", 14);
-    std::string out;
-    while (out.size() < size) out += pattern;
-    out.resize(size);
-    return out;
-}
-
-struct Emulator : ::testing::Test {
-    EmulatorConfig config;
-    std::unique_ptr<PhoneEmulator> phone;
-    std::unique_ptr<PtyClient> pc;
-
-    void Start() {
-        phone = std::make_unique<PhoneEmulator>(config);
-        ASSERT_TRUE(phone->Start()) << phone->Error();
-        pc = std::make_unique<PtyClient>(phone->SlavePath());
-        ASSERT_TRUE(pc->IsOpen());
-    }
-
-    // Reads a whole file with the prompts the PC sends; returns the data and the closing CRC.
-    std::string ReadFile(const std::string& name, std::string* crc = nullptr, int* blocks = nullptr) {
-        pc->Send("AT+FSFR=-1,\"" + name + "\"\r\n");
-        std::string data;
-        pc->ReadUntil("\r\n+FSFR: ");
-        for (int n = 0;; ++n) {
-            const std::string head = pc->ReadUntil(",");
-            if (head == "0,") {
-                std::string closing = pc->ReadUntil("#OK#\r\n");
-                closing = closing.substr(closing.find(',') + 1);
-                if (crc) *crc = closing.substr(0, closing.size() - 6);
-                pc->Send("##>\r\n");
-                EXPECT_EQ(pc->ReadUntil("OK\r\n"), "\r\nOK\r\n");
-                if (blocks) *blocks = n;
-                return data;
-            }
-            EXPECT_EQ(head, std::to_string(n + 1) + ",");
-            const size_t len = std::stoul(pc->ReadUntil(","));
-            std::string block = pc->ReadUntil("#OK#\r\n");
-            // The data may itself hold "#OK#": the length says where it ends.
-            while (block.size() < len + 6) block += pc->ReadUntil("#OK#\r\n");
-            EXPECT_EQ(block.size(), len + 6);
-            data += block.substr(0, len);
-            EXPECT_EQ(pc->ReadFor(50), "") << "the next block must wait for the prompt";
-            pc->Send("##>\r\n");
-            pc->ReadUntil("\r\n+FSFR: ");
-        }
-    }
-
-    // Writes a file, answering each prompt with the next 512 bytes; returns the final line.
-    std::string WriteFile(const std::string& name, const std::string& bytes, int* prompts) {
-        pc->Send(WriteHeader(name, bytes) + "\r\n");
-        pc->ReadUntil("\r\r\n");  // the echo
-        *prompts = 0;
-        size_t sent = 0;
-        for (;;) {
-            std::string line = pc->ReadUntil("\r\n");
-            if (line == "\r\n") line = pc->ReadUntil("\r\n");
-            if (line != "##>\r\n") return line;
-            ++*prompts;
-            const size_t len = std::min<size_t>(512, bytes.size() - sent);
-            pc->Send(bytes.substr(sent, len));
-            sent += len;
-        }
-    }
-};
 
 TEST_F(Emulator, AnswersResetAndModelWithEchoFraming) {
     Start();
@@ -131,21 +51,13 @@ TEST_F(Emulator, ListingComesInBatchesThatWaitForThePrompt) {
     for (int i = 0; i < 23; ++i)
         ASSERT_TRUE(phone->PutFile("C", "melody" + std::to_string(i) + ".mel",
                                    i == 5 ? "" : std::string(100 + i, 'x'), "2006/01/02 03:04:05"));
-    pc->Send("AT+FSDL=\"C\"\r\n");
-    int lines = 0, batches = 0;
-    for (;;) {
-        const std::string batch = pc->ReadUntil("#OK#\r\n", 1000);
-        if (batch.find("#OK#\r\n") == std::string::npos) {
-            EXPECT_EQ(batch, "\r\nOK\r\n");
-            break;
-        }
-        ++batches;
-        for (size_t at = batch.find("\r\n+FSDL: \""); at != std::string::npos;
-             at = batch.find("\r\n+FSDL: \"", at + 1))
-            ++lines;
-        EXPECT_EQ(pc->ReadFor(100), "") << "no more lines before the prompt";
-        pc->Send("##>\r\n");
-    }
+    int batches = 0;
+    const std::string listing = Listing("AT+FSDL=\"C\"", &batches);
+    int lines = 0;
+    for (size_t at = listing.find("\r\n+FSDL: \""); at != std::string::npos;
+         at = listing.find("\r\n+FSDL: \"", at + 1))
+        ++lines;
+    EXPECT_EQ(listing.substr(listing.size() - 14), "\r\n#OK#\r\n\r\nOK\r\n");
     EXPECT_EQ(batches, 3);
     EXPECT_EQ(lines, 23);
 
@@ -215,7 +127,7 @@ TEST_F(Emulator, WriteIsRefusedOnBadCrcFullMemoryAndMalformedHeaders) {
     pc->Send(file.substr(0, 512));
     pc->ReadUntil("##>\r\n");
     pc->Send(file.substr(512));
-    EXPECT_EQ(pc->ReadUntil("\r\n", 2000) + pc->ReadUntil("\r\n"), "\r\n+CME ERROR: 105\r\n");
+    EXPECT_EQ(pc->ReadUntil("105\r\n"), "\r\n+CME ERROR: 105\r\n");
     EXPECT_FALSE(phone->GetFile("B", "bad.bin"));
 
     // 3 units are used; a file of 16385 bytes needs 2 more: refused before any data.
@@ -232,10 +144,10 @@ TEST_F(Emulator, WriteIsRefusedOnBadCrcFullMemoryAndMalformedHeaders) {
              std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34\",4,0"),     // time stamp
              std::string("AT+FSFW=-1,\"a/b\",4,\"2006:05:04 12:34:56\",4,0"),    // name
              std::string("AT+FSFW=-1,\"..\",4,\"2006:05:04 12:34:56\",4,0"),
-             std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",4"),    // no CRC
+             std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",4"),  // no CRC
              std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",4,4294967296"),
              std::string("AT+FSFW=-1,\"a.bin\",4,\"2006:05:04 12:34:56\",-4,0"),
-             std::string("AT+FSFW=-1,\"a.bin,4,\"2006:05:04 12:34:56\",4,0"),    // quotes
+             std::string("AT+FSFW=-1,\"a.bin,4,\"2006:05:04 12:34:56\",4,0"),  // quotes
          })
         EXPECT_EQ(pc->Command(header, "ERROR\r\n"), header + "\r\r\nERROR\r\n");
     EXPECT_FALSE(phone->GetFile("B", "a.bin"));
@@ -267,6 +179,45 @@ TEST_F(Emulator, SurvivesHostileInput) {
         pc->Send(std::string(line) + "\r\n");
     pc->ReadFor(300);
     EXPECT_EQ(pc->Command("ATZ"), "ATZ\r\r\nOK\r\n");
+}
+
+// Random mixtures of real command pieces and noise, fed straight to the interpreter: it must
+// neither crash nor grow without bound, and a fresh command line is understood afterwards.
+TEST(EmulatorInterpreter, RandomInputNeverBreaksIt) {
+    q7k3::emu::EmulatorConfig config;
+    auto store = q7k3::emu::MakeMemoryStore();
+    q7k3::emu::Trace trace;
+    q7k3::emu::Interpreter interp(config, *store, trace);
+    const char* pieces[] = {"AT+FSFW=-1,\"a\",3,\"2006:01:01 00:00:00\",3,0\r",
+                            "AT+FSFR=-1,\"a\"\r",
+                            "AT+FSDL=\"A\"\r",
+                            "AT+FSCD=\"",
+                            "##>\r\n",
+                            "\r",
+                            "\"",
+                            ",",
+                            "AT+FSFE=-1,\"a\"\r",
+                            "ATE0\r"};
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    size_t out = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string chunk;
+        if (next() % 3 == 0) {
+            for (int i = next() % 40; i > 0; --i) chunk += static_cast<char>(next() >> 16);
+        } else {
+            chunk = pieces[(next() >> 8) % std::size(pieces)];
+        }
+        for (const auto& c : interp.Feed(chunk.data(), chunk.size(), round)) out += c.Bytes.size();
+    }
+    interp.Tick(1'000'000);  // gives up a write left waiting for data
+    const std::string endless(3 * q7k3::emu::Interpreter::kMaxLine, 'x');
+    interp.Feed(endless.data(), endless.size(), 1'000'000);
+    const std::string reset = "\rATE1\rATZ\r";
+    std::string answer;
+    for (const auto& c : interp.Feed(reset.data(), reset.size(), 1'000'001)) answer += c.Bytes;
+    EXPECT_NE(answer.find("ATZ\r\r\nOK\r\n"), std::string::npos) << answer;
+    EXPECT_GT(out, 0u);
 }
 
 }  // namespace

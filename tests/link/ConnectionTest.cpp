@@ -133,18 +133,6 @@ TEST_F(ConnectionFixture, EachFailureShowsItsBoxClosesThePortAndAsksAgain) {
     }
 }
 
-TEST_F(ConnectionFixture, E800TurnsMelConversionOffForTheRunOnly) {
-    phone.model = "SGH-E800";
-    ASSERT_TRUE(Comm().Connect());
-    EXPECT_TRUE(conn->IdentifyPhone());
-    EXPECT_FALSE(flags.MelConvertion);
-
-    flags.MelConvertion = true;
-    phone.model = "SGH-E100";
-    EXPECT_TRUE(conn->IdentifyPhone());
-    EXPECT_TRUE(flags.MelConvertion);
-}
-
 TEST_F(ConnectionFixture, FailedScanLeavesNoLinkAndBringsTheDialogBack) {
     win.onScan = [] { return false; };
     ASSERT_TRUE(Comm().Connect());
@@ -200,20 +188,6 @@ TEST_F(ConnectionFixture, TimeOutCyclesThePortResetsAndRereadsTheSubfolder) {
     conn->SessionGuard();
     EXPECT_EQ(win.events.front(), "box 0 / Ошибка");
     EXPECT_EQ(dev->written, "");
-}
-
-TEST_F(ConnectionFixture, PhoneSilentAfterATimeOutEndsInTheConnectionDialog) {
-    win.dialogAnswers = {true};
-    ASSERT_TRUE(conn->FormCreate());
-    win.events.clear();
-    win.atRoot = false;
-    phone.silent = true;
-    form10->Channel.LastError = kErrTimeout;
-    conn->SessionGuard();
-    EXPECT_EQ(win.events,
-              (std::vector<std::string>{Box(kMsgTimeout), "progress hidden", "window enabled",
-                                        "tree dropped", "dialog", "window enabled"}));
-    EXPECT_FALSE(Comm().Connected());
 }
 
 TEST_F(ConnectionFixture, KeepAlivePingsOnlyWhileThePhoneIsReady) {

@@ -25,6 +25,7 @@ struct ScriptedWindow : Prompts, ProgressView, ConnectionHost {
     std::deque<bool> dialogAnswers;  // Start (true) or Cancel; none left is Cancel
     std::function<void(int shown)> onDialog;
     std::function<bool()> onScan;  // null: the scan succeeds
+    std::function<void()> onBox;   // runs while a message box is "shown"
     bool phoneReady = false;
     bool atRoot = true;
     int dialogs = 0;
@@ -34,6 +35,7 @@ struct ScriptedWindow : Prompts, ProgressView, ConnectionHost {
     void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override {
         events.push_back("box " + text + " / " + caption +
                          (icon == BoxIcon::Error ? "" : " (not an error icon)"));
+        if (onBox) onBox();
     }
     bool AskYesNo(const std::string& text, const std::string&) override {
         events.push_back("ask " + text);

@@ -135,9 +135,9 @@ TEST(SerialDevicePosix, MovesBytesBothWaysRawAndSurvivesAHangUp) {
 
 // A peer on the master side that answers every CR-ended line at once.
 void AnswerOnce(Pty& pty, const std::string& answer) {
-    std::string got = pty.ReadMaster(1);
-    if (!got.empty()) ASSERT_EQ(write(pty.master, answer.data(), answer.size()),
-                                static_cast<ssize_t>(answer.size()));
+    ASSERT_FALSE(pty.ReadMaster(1).empty());
+    ASSERT_EQ(write(pty.master, answer.data(), answer.size()),
+              static_cast<ssize_t>(answer.size()));
 }
 
 TEST(DriverOverPty, DataIsPolledAsSoonAsItArrives) {

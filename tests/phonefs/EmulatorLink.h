@@ -45,7 +45,7 @@ struct EmulatorLink {
             return false;
         }
         fs = std::make_unique<PhoneFs>(form10->Channel, flags, progress, prompts);
-        fs->rereadModel = [this] { ReadModel(*form10); };
+        fs->RereadModel();
         emu->ClearReceived();
         return true;
     }

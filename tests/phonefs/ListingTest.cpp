@@ -158,13 +158,13 @@ struct ScanTest : ::testing::Test {
 TEST_F(ScanTest, ListsExactlyTheRealFoldersInTheWalksOrder) {
     Tree4* root = p.fs.ScanPhone(1, false);
     ASSERT_NE(root, nullptr);
-    std::vector<std::string> expected;
+    std::vector<std::string> expected{"AT+CGMM\r\n"};
     for (Tree4* n : CollectFolderTable(root)) {
         if (n->IsVirtual()) continue;
         expected.push_back("AT+FSCD=\"" + n->Id + "\"\r\n");
         expected.push_back("AT+FSDL=\"" + n->Id + "\"\r\n");
     }
-    EXPECT_EQ(expected.size(), 66u);  // 32 folders and the root
+    EXPECT_EQ(expected.size(), 67u);  // the model, 32 folders and the root
     EXPECT_EQ(p.Commands(), expected);
     EXPECT_EQ(p.progress.Max(1), 65);
     EXPECT_EQ(p.progress.Max(2), 65);
@@ -263,9 +263,45 @@ TEST(ScanModeTest, NormalModeListsOnlyRealFoldersAndAModeOutOfRangeBuildsNothing
     Tree4* root = p.fs.ScanPhone(0, false);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(p.progress.Max(1), 33);
-    EXPECT_EQ(p.Commands().size(), 26u);  // 13 real folders; root, groups and markers cost nothing
+    // The model, then 13 real folders; the root, the groups and the markers cost nothing.
+    EXPECT_EQ(p.Commands().size(), 27u);
     EXPECT_EQ(p.fs.ScanPhone(3, false), nullptr);
     EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Answers that arrive late must not pass for the answer to the next command.
+TEST(StaleAnswerTest, LeftoverOkAnswersNeitherTheModelQueryNorAFolderChange) {
+    ScriptedPhone p;
+    p.react = [&](const std::string& sent) {
+        if (sent == "AT+CGMM\r\n") {
+            p.Answer("\r\nOK\r\n");  // still on its way from the link's own query
+            p.Answer("AT+CGMM\r\r\nSGH-E800\r\n");
+            p.Answer("\r\nOK\r\n");
+        } else if (sent.starts_with("AT+FSCD")) {
+            p.Answer("\r\nOK\r\n");
+        }
+    };
+    EXPECT_TRUE(p.fs.RereadModel());
+    EXPECT_EQ(p.ch.PhoneModel, "SGH-E800");
+    EXPECT_TRUE(p.pending.empty());  // the whole answer was taken
+
+    // A keep-alive's answer still buffered: the change waits for its own "OK".
+    p.ch.ReceiveBuffer = "\r\nOK\r\n";
+    p.port.writes.clear();
+    bool answered = false;
+    p.react = [&](const std::string& sent) {
+        if (sent.starts_with("AT+FSCD")) {
+            answered = true;
+            p.Answer("\r\n+CME ERROR: 2000\r\n");
+        }
+    };
+    EXPECT_FALSE(p.fs.ChangeFolder("Q"));
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(p.ch.LastError, kErrPhoneNotFound);
 }
 
 }  // namespace

@@ -159,6 +159,8 @@ struct FolderPhone {
             Start(listings[IdOf(sent)]);
         } else if (sent.starts_with("AT+FSDI=")) {
             Start(subfolders[IdOf(sent)]);
+        } else if (sent.starts_with("AT+CGMM")) {
+            p.Answer("\r\n" + p.ch.PhoneModel + "\r\n\r\nOK\r\n");
         } else if (sent.starts_with("AT+FSIF")) {
             p.Answer("\r\n+FSIF: 13418496,anything\r\n\r\nOK\r\n");
         }

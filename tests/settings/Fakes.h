@@ -1,5 +1,11 @@
 #pragma once
-// Stand-ins for the port driver and the message boxes, recording what the settings did.
+// Stand-ins for the port driver and the message boxes, recording what the settings did,
+// and a pseudo-terminal standing for a serial port.
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QFile>
@@ -74,5 +80,34 @@ inline void WriteFile(const QString& path, const std::string& text) {
 inline bool HasLine(const std::string& text, const std::string& line) {
     return ("\n" + text + "\n").find("\n" + line + "\n") != std::string::npos;
 }
+
+// A pseudo-terminal pair; the slave side is a character device like a serial port.
+class Pty {
+public:
+    Pty() {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0)
+            m_slavePath = ptsname(m_master);
+    }
+    ~Pty() {
+        if (m_holder >= 0) close(m_holder);
+        if (m_master >= 0) close(m_master);
+    }
+    const std::string& Path() const { return m_slavePath; }
+    // Another program holding the port: open and locked exclusively.
+    bool Hold() {
+        m_holder = open(m_slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        return m_holder >= 0 && flock(m_holder, LOCK_EX | LOCK_NB) == 0;
+    }
+    void Release() {
+        close(m_holder);
+        m_holder = -1;
+    }
+
+private:
+    int m_master = -1;
+    int m_holder = -1;
+    std::string m_slavePath;
+};
 
 }  // namespace q7k3::test

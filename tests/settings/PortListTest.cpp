@@ -3,11 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -21,35 +16,6 @@ namespace q7k3 {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A pseudo-terminal pair; the slave side is a character device like a serial port.
-class Pty {
-public:
-    Pty() {
-        m_master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0)
-            m_slavePath = ptsname(m_master);
-    }
-    ~Pty() {
-        if (m_holder >= 0) close(m_holder);
-        if (m_master >= 0) close(m_master);
-    }
-    const std::string& Path() const { return m_slavePath; }
-    // Another program holding the port: open and locked exclusively.
-    bool Hold() {
-        m_holder = open(m_slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        return m_holder >= 0 && flock(m_holder, LOCK_EX | LOCK_NB) == 0;
-    }
-    void Release() {
-        close(m_holder);
-        m_holder = -1;
-    }
-
-private:
-    int m_master = -1;
-    int m_holder = -1;
-    std::string m_slavePath;
-};
 
 class PortListTest : public ::testing::Test {
 protected:
@@ -111,7 +77,7 @@ TEST_F(PortListTest, OffersSerialTtysWithARealDeviceThatOpenInFamilyAndNumberOrd
 }
 
 TEST_F(PortListTest, TheStoredPortJoinsWhenItIsAnExistingCharacterDevice) {
-    Pty pty;
+    test::Pty pty;
     ASSERT_FALSE(pty.Path().empty());
     AddTty("ttyUSB0", "ftdi_sio");
 
@@ -129,22 +95,8 @@ TEST_F(PortListTest, TheStoredPortJoinsWhenItIsAnExistingCharacterDevice) {
     }
 }
 
-TEST_F(PortListTest, NothingListedIsToldApartFromEverythingBusy) {
-    PortScan none = ListSerialPorts("", m_sources);
-    EXPECT_EQ(none.Listed, 0);
-
-    AddTty("ttyACM0", "cdc_acm");
-    busy = {"/fake/dev/ttyACM0"};
-    PortScan allBusy = ListSerialPorts("", m_sources);
-    EXPECT_EQ(allBusy.Listed, 1);
-    EXPECT_TRUE(allBusy.Ports.empty());
-
-    m_sources.SysClassTty = (m_root / "no-such-dir").string();
-    EXPECT_EQ(ListSerialPorts("", m_sources).Listed, 0);
-}
-
 TEST(PortProbe, APortAnotherProgramHoldsIsLeftOut) {
-    Pty pty;
+    test::Pty pty;
     ASSERT_FALSE(pty.Path().empty());
     PortListSources sources;  // the real probe
     QTemporaryDir emptySys;

@@ -48,12 +48,10 @@ protected:
 
 TEST_F(SettingsStoreTest, FirstRunWithAnEmptyConfigDirectoryAppliesTheDefaults) {
     ASSERT_EQ(setenv("XDG_CONFIG_HOME", m_dir.path().toUtf8().constData(), 1), 0);
-    flags.IRDAReq = flags.MelConvertion = false;
+    flags.IRDAReq = flags.MelConvertion = flags.CompileJavaEnabled = false;
     flags.HiddenFiles = flags.Pro = true;
     flags.MODE = 1;
-    flags.CompileJavaEnabled = false;
-    favs.Alias = {"stale"};
-    favs.Path = {"/stale"};
+    favs = {{"stale"}, {"/stale"}};
 
     SettingsStore store;
     EXPECT_EQ(store.Location(), Ini().toStdString());
@@ -86,7 +84,7 @@ TEST_F(SettingsStoreTest, StoredStringsAreReadAsNumbersAndFlags) {
     WriteIni(
         "ComPort=/dev/ttyUSB3\nBaudRate=230400\nEnableDTROnOpen=0\nPortSettings=2\n"
         "HardwareFlow=1\nSoftwareFlow=1\nCheckLineStatus=0\nLastPath=/srv/music\n"
-        "IRDAReq=0\nMelConvertion=-1\nSleepTime=1\nHiddenFiles=1\nMODE=1\n");
+        "IRDAReq=0\nMelConvertion=-1\nSleepTime=1\nHiddenFiles=1\nMODE=2\n");
     Load();
     EXPECT_EQ(port.Name, "/dev/ttyUSB3");
     EXPECT_EQ(port.Rate, 230400);
@@ -101,63 +99,36 @@ TEST_F(SettingsStoreTest, StoredStringsAreReadAsNumbersAndFlags) {
     EXPECT_EQ(port.Polling, 10);
     EXPECT_EQ(pollStep, 1);
     EXPECT_TRUE(flags.HiddenFiles);
-    EXPECT_EQ(flags.MODE, 1);
-    EXPECT_TRUE(flags.Pro);
-    EXPECT_TRUE(flags.CompileJavaEnabled);
+    EXPECT_EQ(flags.MODE, 2);
+    EXPECT_FALSE(flags.Pro);
+    EXPECT_FALSE(flags.CompileJavaEnabled);  // PIMS
 }
 
-TEST_F(SettingsStoreTest, ValuesThatAreNotNumbersTakeTheirDefaults) {
+TEST_F(SettingsStoreTest, BadValuesTakeTheDefaultAndOutOfRangeOnesChangeNothing) {
     WriteIni(
-        "BaudRate=fast\nEnableDTROnOpen=yes\nCheckLineStatus=\nIRDAReq=1x\nHardwareFlow=0x1\n"
-        "SleepTime=2.0\nMODE=PIMS\nHiddenFiles=99999999999999999999\n");
-    flags.HiddenFiles = true;
+        "BaudRate=fast\nEnableDTROnOpen=yes\nCheckLineStatus=\nIRDAReq=1x\nSleepTime=2.0\n"
+        "HiddenFiles=99999999999999999999\nHardwareFlow=3\nSoftwareFlow=-1\nMODE=7\n");
+    flags.HiddenFiles = flags.Pro = true;
+    flags.MODE = 1;
     Load();
     EXPECT_EQ(port.Rate, 115200);
     EXPECT_TRUE(port.Dtr);
     EXPECT_TRUE(port.LineStatus);
     EXPECT_TRUE(flags.IRDAReq);
-    EXPECT_EQ(port.Hw, 2);
     EXPECT_EQ(port.Polling, 5);
     EXPECT_EQ(pollStep, 1);
-    EXPECT_EQ(flags.MODE, 0);
     EXPECT_FALSE(flags.HiddenFiles);
-}
-
-TEST_F(SettingsStoreTest, FlowDelayAndModeOutsideTheirRangeLeaveTheTargetAsItWas) {
-    WriteIni("HardwareFlow=3\nSoftwareFlow=-1\nSleepTime=3\nMODE=7\n");
-    flags.MODE = 1;
-    flags.Pro = true;
-    flags.CompileJavaEnabled = true;
-    Load();
+    // Flows and mode outside their lists leave the port and the flags as they were.
     EXPECT_EQ(port.Hw, 1);
     EXPECT_EQ(port.Sw, 1);
-    EXPECT_EQ(port.Polling, 99);
-    EXPECT_EQ(pollStep, 77);
     EXPECT_EQ(flags.MODE, 1);
     EXPECT_TRUE(flags.Pro);
-}
 
-TEST_F(SettingsStoreTest, DelaysAtLoadSetThePollingPeriodAndTheWaitStep) {
-    const int expected[3][2] = {{5, 1}, {10, 1}, {50, 10}};
-    for (int sleep = 0; sleep < 3; ++sleep) {
-        WriteIni("SleepTime=" + std::to_string(sleep) + "\n");
-        Load();
-        EXPECT_EQ(port.Polling, expected[sleep][0]) << sleep;
-        EXPECT_EQ(pollStep, expected[sleep][1]) << sleep;
-    }
-}
-
-TEST_F(SettingsStoreTest, PimsModeDisablesCompileJava) {
-    WriteIni("MODE=2\n");
-    flags.Pro = true;
+    WriteIni("SleepTime=3\n");
+    pollStep = 77;
     Load();
-    EXPECT_EQ(flags.MODE, 2);
-    EXPECT_FALSE(flags.Pro);
-    EXPECT_FALSE(flags.CompileJavaEnabled);
-
-    WriteIni("MODE=0\n");
-    Load();
-    EXPECT_TRUE(flags.CompileJavaEnabled);
+    EXPECT_EQ(port.Polling, 5);
+    EXPECT_EQ(pollStep, 77);
 }
 
 TEST_F(SettingsStoreTest, FavouritesLoadTheirCountWithMissingValuesEmpty) {

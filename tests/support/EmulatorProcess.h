@@ -97,6 +97,8 @@ private:
             prctl(PR_SET_PDEATHSIG, SIGTERM);
             if (getppid() != parent) _exit(127);
             dup2(out[1], STDOUT_FILENO);
+            // Keep the test's own descriptors (other emulators' pipes, open ports) out of it.
+            for (int fd = 3; fd < 1024; ++fd) close(fd);
             execv(argv[0], argv.data());
             _exit(127);
         }

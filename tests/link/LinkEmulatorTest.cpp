@@ -1,0 +1,232 @@
+// The link against the phone emulator over a real pseudo-terminal, in real time: the
+// identify command of the CLI, the connection's boxes in the order the user meets them,
+// and recovery after a lost answer.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "link/ScriptedConnection.h"
+#include "link/SettingsStore.h"
+#include "support/EmulatorProcess.h"
+#include "ui/Messages.h"
+
+extern char** environ;
+
+using namespace q7k3;
+using q7k3::test::EmulatorProcess;
+using q7k3::test::ScriptedWindow;
+
+namespace {
+
+std::string Box(int message) { return "box " + Msg(message) + " / " + Msg(kMsgErrorCaption); }
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+struct CliResult {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs q7k3fm-cli with the arguments as given (no shell between).
+CliResult RunCli(const std::vector<std::string>& args) {
+    const std::string outPath = testing::TempDir() + "/cli.out";
+    const std::string errPath = testing::TempDir() + "/cli.err";
+    std::vector<std::string> all{std::string(Q7K3_BIN_DIR) + "/q7k3fm-cli"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    CliResult r;
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    r.out = ReadAll(outPath);
+    r.err = ReadAll(errPath);
+    return r;
+}
+
+TEST(IdentifyCommand, PrintsEachSupportedModel) {
+    for (const char* model : {"SGH-Q7K3", "SGH-X600", "SGH-E100", "SGH-E700", "SGH-E800"}) {
+        SCOPED_TRACE(model);
+        EmulatorProcess phone({"--model", model});
+        ASSERT_TRUE(phone.Started()) << phone.Error();
+        const CliResult r = RunCli({"--port", phone.TtyPath(), "identify"});
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out, std::string(model) + "\n");
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST(IdentifyCommand, RefusalsSilenceAndMissingPortsGiveTheCatalogueText) {
+    struct Row {
+        std::vector<std::string> phoneArgs;  // empty: no phone at all
+        int message;
+    };
+    const Row rows[] = {
+        {{"--model", "SGH-D500"}, kMsgModelNotSupported},
+        {{"--model", "SGH-E700 "}, kMsgModelNotSupported},
+        {{"--model", "ERROR"}, kMsgModelNotSupported},
+        {{"--silent-after", "0"}, kMsgPhoneSilent},
+        {{}, kMsgCannotOpenPort},
+    };
+    for (const Row& row : rows) {
+        std::unique_ptr<EmulatorProcess> phone;
+        std::string port = "/nonexistent/ttyUSB9";
+        if (!row.phoneArgs.empty()) {
+            phone = std::make_unique<EmulatorProcess>(row.phoneArgs);
+            ASSERT_TRUE(phone->Started()) << phone->Error();
+            port = phone->TtyPath();
+        }
+        SCOPED_TRACE(Msg(row.message));
+        const CliResult r = RunCli({"identify", "--port", port, "--sleep", "1"});
+        EXPECT_NE(r.code, 0);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(Msg(row.message)), std::string::npos) << r.err;
+    }
+}
+
+struct EmulatorConnection : ::testing::Test {
+    std::unique_ptr<TForm10> form10;
+    ScriptedWindow win;
+    AppFlags flags;
+    std::unique_ptr<Connection> conn;
+
+    void SetUp() override {
+        q7k3::test::EnsureCoreApp();
+        form10 = std::make_unique<TForm10>();
+        form10->Comm321.SetBaudRateValue(115200);
+        form10->Channel.PollStep = 1;
+        conn = std::make_unique<Connection>(*form10, flags, win, win, win);
+    }
+};
+
+TEST_F(EmulatorConnection, BoxesComeInOrderUntilASupportedPhoneAnswers) {
+    const std::string ini = testing::TempDir() + "/Q7K3FileManager.conf";
+    {
+        SettingsStore store(ini);
+        store.WriteBool("MelConvertion", true);
+        ASSERT_TRUE(store.Flush());
+        LoadSettings(store, {nullptr, nullptr, &flags, nullptr, nullptr});
+    }
+    ASSERT_TRUE(flags.MelConvertion);
+    // The last phone is paced at 9600 bit/s, so its "OK" trails the model line.
+    const std::vector<std::vector<std::string>> phones = {
+        {"--model", "SGH-D500"}, {"--model", "SGH-E700 "}, {"--model", "ERROR"},
+        {"--silent-after", "0"}, {"--model", "SGH-E800", "--baud", "9600"}};
+    std::unique_ptr<EmulatorProcess> phone;
+    win.dialogAnswers = {true, true, true, true, true};
+    win.onDialog = [&](int shown) {
+        phone.reset();
+        phone = std::make_unique<EmulatorProcess>(phones.at(static_cast<size_t>(shown)));
+        ASSERT_TRUE(phone->Started()) << phone->Error();
+        form10->Comm321.SetPortName(phone->TtyPath());
+    };
+    EXPECT_TRUE(conn->FormCreate());
+    EXPECT_EQ(win.Only({"dialog", "box", "scan"}),
+              (std::vector<std::string>{"dialog", Box(kMsgModelNotSupported), "dialog",
+                                        Box(kMsgModelNotSupported), "dialog",
+                                        Box(kMsgModelNotSupported), "dialog",
+                                        Box(kMsgPhoneSilent), "dialog", "scan"}));
+    EXPECT_EQ(form10->Channel.PhoneModel, "SGH-E800");
+    // Nothing of the model query is left over to pass for the next command's answer.
+    CommandSpec change;
+    change.text = "AT+FSCD=\"no such folder\"\r\n";
+    EXPECT_FALSE(form10->Channel.RunCommand(change));
+    EXPECT_EQ(form10->Channel.LastError, kErrPhoneNotFound);
+    // Off for this run; what the user chose stays stored.
+    EXPECT_FALSE(flags.MelConvertion);
+    SettingsStore again(ini);
+    EXPECT_TRUE(again.ReadBool("MelConvertion", false));
+}
+
+// A command the phone leaves unanswered, as a window command would run it.
+bool CommandTimesOut(AtChannel& ch) {
+    CommandSpec spec;
+    spec.text = "AT+FSCD=\"B\"\r\n";
+    spec.firstTimeoutMs = 400;
+    ch.LastError = 0;
+    return !ch.RunCommand(spec) && ch.LastError == kErrTimeout;
+}
+
+TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
+    const std::string link = testing::TempDir() + "/sgh-phone";
+    const std::string log = testing::TempDir() + "/phone-back.log";
+    // Echo off: a silent emulator would still echo what it receives.
+    auto phone = std::make_unique<EmulatorProcess>(
+        std::vector<std::string>{"--silent-after", "2", "--echo", "off", "--link", link});
+    ASSERT_TRUE(phone->Started()) << phone->Error();
+    form10->Comm321.SetPortName(link);
+    win.dialogAnswers = {true};
+    ASSERT_TRUE(conn->FormCreate());
+    ASSERT_TRUE(CommandTimesOut(form10->Channel));
+
+    // While the box is up, the phone comes back on the same port.
+    win.onBox = [&] {
+        phone.reset();
+        phone = std::make_unique<EmulatorProcess>(
+            std::vector<std::string>{"--link", link, "--log", log});
+    };
+    win.events.clear();
+    win.atRoot = false;
+    conn->SessionGuard();
+    ASSERT_TRUE(phone->Started()) << phone->Error();
+    EXPECT_EQ(win.events, (std::vector<std::string>{Box(kMsgTimeout), "progress hidden",
+                                                    "rescan", "window enabled"}));
+    EXPECT_TRUE(form10->Comm321.Connected());
+    EXPECT_EQ(Count(ReadAll(log), "PC> ATZ"), 1u);
+
+    // The keep-alive pings only while the phone is ready, and the phone answers it.
+    win.onBox = nullptr;
+    win.events.clear();
+    win.phoneReady = false;
+    conn->IRDATimerTimer();
+    EXPECT_EQ(Count(ReadAll(log), "PC> \\r\n"), 0u);
+    win.phoneReady = true;
+    conn->IRDATimerTimer();
+    EXPECT_TRUE(win.events.empty());
+    EXPECT_TRUE(conn->KeepAliveArmed());
+    EXPECT_EQ(Count(ReadAll(log), "PC> \\r\n"), 1u);
+}
+
+TEST_F(EmulatorConnection, PhoneThatStaysSilentEndsInTheConnectionDialog) {
+    EmulatorProcess phone({"--silent-after", "2", "--echo", "off"});
+    ASSERT_TRUE(phone.Started()) << phone.Error();
+    form10->Comm321.SetPortName(phone.TtyPath());
+    win.dialogAnswers = {true};
+    ASSERT_TRUE(conn->FormCreate());
+    ASSERT_TRUE(CommandTimesOut(form10->Channel));
+    win.events.clear();
+    conn->SessionGuard();
+    EXPECT_EQ(win.events,
+              (std::vector<std::string>{Box(kMsgTimeout), "progress hidden", "window enabled",
+                                        "tree dropped", "dialog", "window enabled"}));
+    EXPECT_FALSE(form10->Comm321.Connected());
+    EXPECT_FALSE(conn->KeepAliveArmed());
+}
+
+}  // namespace

@@ -1,0 +1,414 @@
+// The main window against the phone emulator over a real pseudo-terminal: start-up,
+// navigation, refresh, the scan's questions, abort, the error report, close and exit.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "emulator/PhoneEmulator.h"
+#include "link/Connection.h"
+#include "link/SettingsStore.h"
+#include "link/TForm10.h"
+#include "phonefs/PhoneFs.h"
+#include "phonefs/Tree.h"
+#include "window/PhoneListView.h"
+#include "window/TForm1.h"
+#include "window/TProcessForm.h"
+#include "window/Texts.h"
+#include "window/WindowTestSupport.h"
+
+using namespace q7k3;
+using q7k3::test::ScriptedPrompts;
+using q7k3::test::WaitUntil;
+
+namespace {
+
+class PhoneForm : public TForm1 {
+public:
+    using TForm1::TForm1;
+    int views = 0;
+    void ViewBtnClick() override { ++views; }
+};
+
+// The command lines the PC sent, without prompts, pings and data.
+std::vector<std::string> Commands(const std::string& received) {
+    std::vector<std::string> out;
+    size_t pos = 0;
+    while (pos < received.size()) {
+        size_t end = received.find("\r\n", pos);
+        if (end == std::string::npos) break;
+        const std::string line = received.substr(pos, end - pos);
+        if (line.rfind("AT", 0) == 0) out.push_back(line);
+        pos = end + 2;
+    }
+    return out;
+}
+
+struct PhoneWindowFixture : ::testing::Test {
+    QTemporaryDir configDir;
+    std::unique_ptr<PhoneEmulator> phone;
+    std::unique_ptr<SettingsStore> store;
+    AppFlags flags;
+    ScriptedPrompts prompts;
+    std::unique_ptr<PhoneForm> form;
+    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
+    std::unique_ptr<PhoneFs> fs;
+    std::unique_ptr<Connection> link;
+    // The connection dialog: what it answers, and what the line had seen each time.
+    std::vector<bool> dialogAnswers;
+    std::vector<std::string> receivedAtDialog;
+    bool bootFinished = false;
+
+    void SetUp() override {
+        ASSERT_TRUE(configDir.isValid());
+        store = std::make_unique<SettingsStore>(S(configDir.filePath("Q7K3FileManager.conf")));
+    }
+
+    void TearDown() override {
+        if (form) {
+            // Whatever the test did, the window is usable and the progress dialog gone.
+            EXPECT_TRUE(form->isEnabled());
+            EXPECT_FALSE(form->ProcessForm()->isVisible());
+            form->FormCloseQuery();
+        }
+        link.reset();
+        fs.reset();
+        form.reset();
+        port.reset();
+        form10.reset();
+        if (phone) phone->Stop();
+    }
+
+    void StartPhone(EmulatorConfig config = {}) {
+        phone = std::make_unique<PhoneEmulator>(config);
+        ASSERT_TRUE(phone->Start()) << phone->Error();
+    }
+
+    void StorePort() {
+        store->WriteString("ComPort", phone->SlavePath());
+        store->WriteString("LastPath", S(configDir.path()));
+        ASSERT_TRUE(store->Flush());
+    }
+
+    // Builds the program as its entry does and shows the window; waits for start-up.
+    void Boot() {
+        form = std::make_unique<PhoneForm>(flags, prompts);
+        form10 = std::make_unique<TForm10>();
+        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
+        fs = std::make_unique<PhoneFs>(form10->Channel, flags, *form->ProcessForm(), prompts);
+        link = std::make_unique<Connection>(*form10, flags, prompts, *form->ProcessForm(), *form);
+        form->AttachCore({form10.get(), fs.get(), link.get(), store.get(), port.get(), [this] {
+                              receivedAtDialog.push_back(phone ? phone->Received() : "");
+                              const bool start = !dialogAnswers.empty() && dialogAnswers.front();
+                              if (!dialogAnswers.empty()) dialogAnswers.erase(dialogAnswers.begin());
+                              if (start) form10->Comm321.SetPortName(phone->SlavePath());
+                              return start;
+                          }});
+        form->show();
+        ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
+        // Start-up runs from the event loop; it has finished once the window is usable
+        // again and no dialog is pending.
+        QTimer::singleShot(0, [this] { bootFinished = true; });
+        ASSERT_TRUE(WaitUntil([&] { return bootFinished && form->isEnabled(); }, 30000));
+    }
+
+    void PutDemoFiles() {
+        ASSERT_TRUE(phone->PutFile("U", "tune.MMF", std::string(3000, 'm')));
+        ASSERT_TRUE(phone->PutFile("U", "tune.imy", std::string(2000, 'i')));
+        ASSERT_TRUE(phone->PutFile("B", "notes.txt", std::string(16385, 'n')));
+    }
+
+    void DoubleClick(const QString& name) {
+        QTreeWidgetItem* item = form->ListPhone->FindItem(name);
+        ASSERT_NE(item, nullptr) << S(name) << " not in " << S(form->ListPhone->Names().join(','));
+        form->ListPhone->setCurrentItem(item);
+        form->ListPhoneDblClick();
+    }
+
+    void PressF4InPhonePane() {
+        form->ActivatePhonePane();
+        QTest::keyClick(form->ListPhone, Qt::Key_F4);
+    }
+};
+
+TEST_F(PhoneWindowFixture, StoredPortResetsIdentifiesScansAndShowsTheRoot) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+
+    EXPECT_TRUE(receivedAtDialog.empty());
+    EXPECT_TRUE(prompts.shown.empty());
+    const std::vector<std::string> sent = Commands(phone->Received());
+    ASSERT_GE(sent.size(), 3u);
+    EXPECT_EQ(sent[0], "ATZ");
+    EXPECT_EQ(sent[1], "AT+CGMM");
+    EXPECT_EQ(sent[2], "AT+CGMM");
+    // Then every real folder, changed to and listed, in the scan's order.
+    std::vector<std::string> expected;
+    for (const Tree4* node : CollectFolderTable(fs->PhoneRoot())) {
+        if (node->IsVirtual()) continue;
+        expected.push_back("AT+FSCD=\"" + node->Id + "\"");
+        expected.push_back("AT+FSDL=\"" + node->Id + "\"");
+    }
+    EXPECT_EQ(std::vector<std::string>(sent.begin() + 3, sent.end()), expected);
+
+    ASSERT_TRUE(form->PhoneReady());
+    EXPECT_EQ(form->CurrentFolder, fs->PhoneRoot());
+    EXPECT_EQ(form->ListPhone->Names(),
+              (QStringList{"java", "Sounds", "Images", "User"}));
+    EXPECT_EQ(form->PathPhone->text(), "E700:");
+    EXPECT_EQ(form->StatusPanel1->text(), "SGH-E700");
+    // 3000 + 2000 + 16385 bytes take 16 + 16 + 32 KB, plus the 240 KB reserve.
+    EXPECT_EQ(form->PhoneDiskStatus->text(), "Свободно 12800 KB из 13104 KB ");
+    EXPECT_EQ(form->PathComp->text(), QDir::toNativeSeparators(configDir.path()));
+    EXPECT_TRUE(form->ComputerPaneActive());
+}
+
+TEST_F(PhoneWindowFixture, WithoutAStoredPortTheDialogComesBeforeAnyByte) {
+    StartPhone();
+    PutDemoFiles();
+    dialogAnswers = {false};
+    Boot();
+    ASSERT_EQ(receivedAtDialog.size(), 1u);
+    EXPECT_EQ(receivedAtDialog[0], "");
+    EXPECT_EQ(phone->Received(), "");
+    EXPECT_FALSE(form->PhoneReady());
+
+    // "Настройки" then Start connects to the chosen port.
+    dialogAnswers = {true};
+    form->Settings1Click();
+    ASSERT_EQ(receivedAtDialog.size(), 2u);
+    EXPECT_EQ(receivedAtDialog[1], "");
+    EXPECT_TRUE(form->PhoneReady());
+    EXPECT_EQ(Commands(phone->Received()).front(), "ATZ");
+}
+
+TEST_F(PhoneWindowFixture, StoredPortThatCannotOpenSaysSoThenShowsTheDialog) {
+    store->WriteString("ComPort", S(configDir.filePath("no-such-tty")));
+    ASSERT_TRUE(store->Flush());
+    dialogAnswers = {false};
+    Boot();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Text, "Невозможно открыть порт");
+    EXPECT_EQ(prompts.shown[0].Caption, "Ошибка");
+    EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Error);
+    EXPECT_EQ(receivedAtDialog.size(), 1u);
+}
+
+TEST_F(PhoneWindowFixture, NavigationUpDownAndUnlistedFoldersReadOnce) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    ASSERT_TRUE(form->PhoneReady());
+
+    DoubleClick("Sounds");
+    EXPECT_EQ(form->PathPhone->text(), "E700:\\Sounds");
+    EXPECT_EQ(form->ListPhone->Names(),
+              (QStringList{"..", "My Sounds", "Default Sounds", "Voice", "sms"}));
+    DoubleClick("My Sounds");
+    EXPECT_EQ(form->PathPhone->text(), "E700:\\Sounds\\My Sounds");
+    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"..", "tune.MMF", "tune.imy"}));
+    EXPECT_EQ(form->StatusPhone->text(), "0 КБ из 4 KБ,Файлов: 0 из 2");
+
+    // A file: the viewer for a melody, nothing for an iMelody text.
+    DoubleClick("tune.MMF");
+    EXPECT_EQ(form->views, 1);
+    DoubleClick("tune.imy");
+    EXPECT_EQ(form->views, 1);
+    EXPECT_EQ(form->PathPhone->text(), "E700:\\Sounds\\My Sounds");
+
+    DoubleClick("..");
+    EXPECT_EQ(form->PathPhone->text(), "E700:\\Sounds");
+    DoubleClick("..");
+    EXPECT_EQ(form->PathPhone->text(), "E700:");
+    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+
+    // A folder the scan never reached is read when it is opened, and only then.
+    Tree4* user = FindChild("User", fs->PhoneRoot());
+    ASSERT_NE(user, fs->PhoneRoot());
+    user->Listed = false;
+    ASSERT_TRUE(phone->PutFile("B", "late.jpg", std::string(100, 'j')));
+    phone->ClearReceived();
+    DoubleClick("User");
+    EXPECT_EQ(Commands(phone->Received()),
+              (std::vector<std::string>{"AT+FSCD=\"B\"", "AT+FSCD=\"B\"", "AT+FSDL=\"B\""}));
+    EXPECT_EQ(form->ProcessForm()->QuickStatus->text(), "Обновление папки User");
+    EXPECT_EQ(form->ProcessForm()->LongStatus->text(), "Обновление текущей папки");
+    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"..", "notes.txt", "late.jpg"}));
+    EXPECT_TRUE(user->Listed);
+    DoubleClick("..");
+    phone->ClearReceived();
+    DoubleClick("User");
+    EXPECT_EQ(phone->Received(), "");
+}
+
+TEST_F(PhoneWindowFixture, RefreshRescansAtTheRootRelistsARealFolderAndSkipsAVirtualOne) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+
+    // A virtual folder has nothing to read.
+    DoubleClick("Sounds");
+    phone->ClearReceived();
+    PressF4InPhonePane();
+    EXPECT_EQ(phone->Received(), "");
+
+    // A real folder is listed again and shows what changed on the phone.
+    DoubleClick("My Sounds");
+    ASSERT_TRUE(phone->PutFile("U", "new.mmf", std::string(10, 'x')));
+    phone->ClearReceived();
+    PressF4InPhonePane();
+    EXPECT_EQ(Commands(phone->Received()),
+              (std::vector<std::string>{"AT+FSCD=\"U\"", "AT+FSDL=\"U\""}));
+    EXPECT_TRUE(form->ListPhone->Names().contains("new.mmf"));
+    EXPECT_EQ(form->StatusPanel0->text(), "Обновление текущей папки");
+
+    // At the root, F4 is the whole scan again.
+    DoubleClick("..");
+    DoubleClick("..");
+    phone->ClearReceived();
+    PressF4InPhonePane();
+    const std::vector<std::string> sent = Commands(phone->Received());
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.front(), "AT+CGMM");
+    EXPECT_GT(sent.size(), 20u);
+    EXPECT_EQ(form->CurrentFolder, fs->PhoneRoot());
+    EXPECT_EQ(form->PathPhone->text(), "E700:");
+}
+
+TEST_F(PhoneWindowFixture, TimeOutInASubfolderReportsRecoversAndRereadsIt) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    DoubleClick("Sounds");
+    DoubleClick("My Sounds");
+
+    phone->FallSilentAfter(0);
+    prompts.onShow = [this] { phone->ClearFaults(); };
+    phone->ClearReceived();
+    PressF4InPhonePane();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Text, "Время ожидания истекло");
+    EXPECT_EQ(prompts.shown[0].Caption, "Ошибка");
+    const std::vector<std::string> sent = Commands(phone->Received());
+    // The unanswered change of folder (sent again while the phone was silent), then the
+    // reset after the port was cycled, then the folder once more.
+    const auto atz = std::find(sent.begin(), sent.end(), "ATZ");
+    ASSERT_NE(atz, sent.end());
+    EXPECT_EQ(std::vector<std::string>(atz + 1, sent.end()),
+              (std::vector<std::string>{"AT+FSCD=\"U\"", "AT+FSDL=\"U\""}));
+    EXPECT_TRUE(form->PhoneReady());
+    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"..", "tune.MMF", "tune.imy"}));
+}
+
+TEST_F(PhoneWindowFixture, ARefusedFolderIsReportedWithoutEndlessRetries) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    DoubleClick("Sounds");
+    DoubleClick("My Sounds");
+    phone->FailName("U", 2000);
+    PressF4InPhonePane();
+    // The report and the report of its own re-read; then it stops.
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].Text, "Файл не найден");
+    EXPECT_EQ(prompts.shown[1].Text, "Файл не найден");
+    EXPECT_TRUE(form->PhoneReady());
+}
+
+TEST_F(PhoneWindowFixture, EmptyPhoneQuestionNoDropsTheTreeAndReconnectsYesKeepsIt) {
+    StartPhone();
+    StorePort();
+    prompts.answers = {false};
+    dialogAnswers = {false};
+    Boot();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_TRUE(prompts.shown[0].Question);
+    EXPECT_EQ(prompts.shown[0].Text,
+              "Ваш телефон не пропатчен или Nand отформатирован\r\nВы хотите продолжить?");
+    EXPECT_EQ(prompts.shown[0].Caption, "Внимание");
+    EXPECT_FALSE(form->PhoneReady());
+    EXPECT_EQ(fs->PhoneRoot(), nullptr);
+    EXPECT_FALSE(form10->Comm321.Connected());
+    EXPECT_EQ(receivedAtDialog.size(), 1u);
+    EXPECT_EQ(form->ListPhone->topLevelItemCount(), 0);
+
+    // Start from the dialog again, and this time go on with the empty phone.
+    prompts.shown.clear();
+    prompts.answers = {true};
+    dialogAnswers = {true};
+    form->Settings1Click();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_TRUE(form->PhoneReady());
+    EXPECT_TRUE(form10->Comm321.Connected());
+    EXPECT_EQ(form->PathPhone->text(), "E700:");
+}
+
+TEST_F(PhoneWindowFixture, AbortDuringTheScanStopsBeforeTheNextFolderAndKeepsTheTree) {
+    EmulatorConfig config;
+    config.LatencyMs = 40;
+    StartPhone(config);
+    PutDemoFiles();
+    StorePort();
+    // Press "Прервать" once the walk has listed its first folders.
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+        if (form && form->ProcessForm()->isVisible() && phone->CommandCount() >= 7) {
+            form->ProcessForm()->AbortBtn->click();
+            presser.stop();
+        }
+    });
+    presser.start(5);
+    Boot();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Text,
+              "Кэширование файлов было прервано.\r\nСвободное место на телефоне отображается "
+              "неправильно");
+    EXPECT_EQ(prompts.shown[0].Caption, "Внимание");
+    EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Information);
+    ASSERT_TRUE(form->PhoneReady());
+    EXPECT_FALSE(flags.AbortRequested);
+    int unlisted = 0;
+    for (const Tree4* node : CollectFolderTable(fs->PhoneRoot())) unlisted += node->Listed ? 0 : 1;
+    EXPECT_GT(unlisted, 0);
+    EXPECT_EQ(form->ProcessForm()->LongStatus->text(), "Завершение текущей операции");
+}
+
+TEST_F(PhoneWindowFixture, CloseSavesTheLastPathAndFavouritesExitDoesNot) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    QTemporaryDir other;
+    form->SetComputerPath(other.path());
+    form->Favs.Alias = {"home"};
+    form->Favs.Path = {"/home"};
+
+    form->Exit1Click();
+    {
+        QSettings file(configDir.filePath("Q7K3FileManager.conf"), QSettings::IniFormat);
+        EXPECT_EQ(file.value("LastPath").toString(), configDir.path());
+        EXPECT_FALSE(file.contains("FavCount"));
+    }
+    EXPECT_TRUE(form10->Comm321.Connected());
+
+    form->close();
+    QSettings file(configDir.filePath("Q7K3FileManager.conf"), QSettings::IniFormat);
+    EXPECT_EQ(file.value("LastPath").toString(), QDir::cleanPath(other.path()));
+    EXPECT_EQ(file.value("FavCount").toString(), "1");
+    EXPECT_FALSE(form10->Comm321.Connected());
+    EXPECT_FALSE(link->KeepAliveArmed());
+}
+
+}  // namespace
