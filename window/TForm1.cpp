@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -31,6 +33,7 @@
 #include "window/TProcessForm.h"
 #include "phonefs/PhoneFs.h"
 #include "phonefs/Tree.h"
+#include "ui/TempDir.h"
 #include "ui/Text.h"
 #include "window/Texts.h"
 
@@ -192,6 +195,8 @@ void TForm1::BuildComputerPane() {
     Setup1->setObjectName("Setup1");
     FavoritesBtn->setMenu(FavPopupMenu);
     FavoritesBtn->setPopupMode(QToolButton::InstantPopup);
+    // 16 x 16 leaves no room for the menu arrow beside the letter.
+    FavoritesBtn->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     connect(AddCurrentDir1, &QAction::triggered, this, [this] { AddCurrentDir1Click(); });
     connect(Setup1, &QAction::triggered, this, [this] { Setup1Click(); });
     DrivesComboBox = new DriveComboBox(PanelCompStatus);
@@ -484,8 +489,18 @@ QString TForm1::HelpFilePath() {
 }
 
 void TForm1::Help2Click() {
+    const QString help = HelpFilePath();
+    QString target = help;
+    // The help file is an HTML page under its traditional name; desktops choose a viewer
+    // by the name's extension, so it is opened through a copy that says what it is.
+    const QString dir = QString::fromStdString(PrivateTempDir());
+    if (QFileInfo::exists(help) && !dir.isEmpty()) {
+        const QString copy = QDir(dir).filePath(QStringLiteral("Q7K3FM.html"));
+        QFile::remove(copy);
+        if (QFile::copy(help, copy)) target = copy;
+    }
     // A missing file is the viewer's to report.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFilePath()));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(target));
 }
 
 }  // namespace q7k3
@@ -526,6 +541,7 @@ void TForm1::FirstInitialization() {
     LastPath.clear();
     LoadSettings(*m_core.Store, {m_core.Port, &m_core.Form10->Channel.PollStep, &m_flags, &Favs,
                                  &LastPath});
+    UpdateModeControls();
     const QString last = QString::fromStdString(LastPath);
     SetComputerPath(!last.isEmpty() && QDir(last).exists() ? last : QDir::homePath());
 
@@ -564,7 +580,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::ShowSettingsDialog() {
-    return m_core.ShowSettingsDialog ? m_core.ShowSettingsDialog() : false;
+    const bool start = m_core.ShowSettingsDialog ? m_core.ShowSettingsDialog() : false;
+    UpdateModeControls();
+    return start;
+}
+
+void TForm1::UpdateModeControls() {
+    // PIMS firmware has no Java registry to compile into.
+    CompileJavaBtn->setEnabled(m_flags.CompileJavaEnabled);
 }
 
 void TForm1::SetMainWindowEnabled(bool enabled) { setEnabled(enabled); }

@@ -208,6 +208,8 @@ protected:
     void UpdateComputerStatus();
     void StopKeepAlive();
     void ArmKeepAlive();
+    // The controls that depend on the firmware mode.
+    void UpdateModeControls();
     // Shows the progress dialog for reading one phone folder and disables the window.
     void BeginFolderRead(const Tree4* folder);
 
