@@ -10,12 +10,14 @@ namespace {
 
 constexpr uint8_t kFixed[6] = {0x01, 0x01, 0x01, 0x45, 0xA1, 0xBC};
 
-size_t RoundUp8(size_t n) { return (n + 7) & ~size_t{7}; }
+size_t RoundUp8(size_t n) {
+    return (n + 7) & ~size_t{7};
+}
 
 }  // namespace
 
-bool EncodeEmsPicture(const std::vector<QImage>& frames, const std::string& utf8Title,
-                      uint8_t slot, Bytes& out) {
+bool EncodeEmsPicture(const std::vector<QImage>& frames, const std::string& utf8Title, uint8_t slot,
+                      Bytes& out) {
     out.clear();
     if (frames.empty() || frames.size() > 255 || frames[0].isNull()) return false;
     const bool animated = frames.size() >= 2;
@@ -101,8 +103,10 @@ MediaResult ConvertBMPtoEMS(const std::string& source, const std::string& target
     if (dot != std::string::npos && LowerAscii(name.substr(dot)) == ".gif") {
         GifPicture gif;
         if (!LoadGifFile(source, gif)) return MediaResult::Failure(14);
-        if (gif.Frames.size() < 2) frames.push_back(gif.Screen);
-        else frames = std::move(gif.Frames);
+        if (gif.Frames.size() < 2)
+            frames.push_back(gif.Screen);
+        else
+            frames = std::move(gif.Frames);
     } else {
         QImage img = LoadBitmap1(source);
         if (img.isNull()) return MediaResult::Failure(14);

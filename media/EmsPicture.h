@@ -16,13 +16,15 @@ constexpr size_t kEmsPictureTitleBytes = 25;
 constexpr size_t kMaxEmsPictureData = 65535;
 
 // A pixel is light when any of its channels is 128 or more.
-inline bool IsLight(QRgb c) { return (c & 0x808080) != 0; }
+inline bool IsLight(QRgb c) {
+    return (c & 0x808080) != 0;
+}
 
 // Byte level. One frame is a still picture; two or more an animation whose geometry is the
 // first frame's. False (nothing built) when the data would exceed 65,535 bytes or there
 // are more than 255 frames.
-bool EncodeEmsPicture(const std::vector<QImage>& frames, const std::string& utf8Title,
-                      uint8_t slot, Bytes& out);
+bool EncodeEmsPicture(const std::vector<QImage>& frames, const std::string& utf8Title, uint8_t slot,
+                      Bytes& out);
 // The first frame, black on white. Null when the header or the frame's data is missing.
 QImage DecodeEmsPicture(ByteView data);
 std::string EmsPictureTitle(ByteView data);

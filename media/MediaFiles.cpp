@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "media/MediaResult.h"
@@ -36,26 +37,25 @@ MediaResult ReadFileBounded(const std::string& path, size_t limit, Bytes& out) {
     if (path.empty() || IsDirectory(path)) return MediaResult::Failure(kMsgCannotOpenFile, path);
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return MediaResult::Failure(kMsgCannotOpenFile, path);
-    // Read at most one byte past the limit: that byte alone tells a file that is too large.
-    out.resize(limit + 1);
-    size_t got = 0;
-    while (got < out.size()) {
-        const size_t n = std::fread(out.data() + got, 1, out.size() - got, f);
+    struct stat st {};
+    if (::fstat(fileno(f), &st) == 0 && st.st_size > 0)
+        out.reserve(std::min(static_cast<size_t>(st.st_size), limit) + 1);
+    // Read at most one byte past the limit: that byte alone tells a file that is too large,
+    // whatever the file system said of its size.
+    uint8_t chunk[65536];
+    bool tooLarge = false;
+    while (!tooLarge) {
+        const size_t want = std::min(sizeof chunk, limit + 1 - out.size());
+        const size_t n = std::fread(chunk, 1, want, f);
         if (n == 0) break;
-        got += n;
+        out.insert(out.end(), chunk, chunk + n);
+        tooLarge = out.size() > limit;
     }
     const bool failed = std::ferror(f) != 0;
     std::fclose(f);
-    if (failed) {
-        out.clear();
-        return MediaResult::Failure(kMsgCannotOpenFile, path);
-    }
-    if (got > limit) {
-        out.clear();
-        return MediaResult::Failure(9, FileNamePart(path));
-    }
-    out.resize(got);
-    out.shrink_to_fit();
+    if (failed || tooLarge) out.clear();
+    if (failed) return MediaResult::Failure(kMsgCannotOpenFile, path);
+    if (tooLarge) return MediaResult::Failure(9, FileNamePart(path));
     return MediaResult::Success(path);
 }
 
@@ -70,8 +70,8 @@ MediaResult WriteFileBytes(const std::string& path, ByteView data) {
 }
 
 MediaResult WriteFileBytes(const std::string& path, std::string_view data) {
-    return WriteFileBytes(
-        path, ByteView(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+    return WriteFileBytes(path,
+                          ByteView(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
 }
 
 std::string FileNamePart(std::string_view path) {

@@ -15,7 +15,8 @@ constexpr size_t kMelTitleSize = 32;
 // written under its own title + ".mmf" in that folder, or, without a title, under the
 // phone name with "mmf" for its last three letters. The path written is in Output.
 // Refused: an unreadable source, one over 650,000 bytes, one shorter than 32 bytes.
-MediaResult ConvertMELtoMMF(const std::string& source, const std::string& target, bool explicitTarget);
+MediaResult ConvertMELtoMMF(const std::string& source, const std::string& target,
+                            bool explicitTarget);
 // MMF to MEL into `target` (the scratch file in the copy flow): the source's file name as
 // the title, then the source unchanged. Refused: unreadable, or over 1 MiB.
 MediaResult ConvertMMFtoMEL(const std::string& source, const std::string& target);

@@ -26,7 +26,9 @@ uint32_t Le32(ByteView d, size_t at) {
     return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
            (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
 }
-uint16_t Le16(ByteView d, size_t at) { return static_cast<uint16_t>(d[at] | (d[at + 1] << 8)); }
+uint16_t Le16(ByteView d, size_t at) {
+    return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
+}
 
 bool PixelsFit(int64_t w, int64_t h, const PictureLimits& limits) {
     return w > 0 && h > 0 && w <= 65535 * 4 && h <= 65535 * 4 && w * h <= limits.MaxPixels;
@@ -106,7 +108,9 @@ QRgb CmykToRgb(int c, int m, int y, int k, bool inverted) {
     return qRgb(c * k / 255, m * k / 255, y * k / 255);
 }
 
-void ReleasePixels(void* p) { std::free(p); }
+void ReleasePixels(void* p) {
+    std::free(p);
+}
 
 // Everything between setjmp and a longjmp back to it is plain C data, so that no C++
 // object is skipped by the jump.
@@ -136,12 +140,15 @@ QImage DecodeJpegImpl(const uint8_t* data, size_t size, const PictureLimits& lim
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
 
-    if (!PixelsFit(cinfo.image_width, cinfo.image_height, limits)) JpegErrorExit(
-        reinterpret_cast<j_common_ptr>(&cinfo));
+    if (!PixelsFit(cinfo.image_width, cinfo.image_height, limits))
+        JpegErrorExit(reinterpret_cast<j_common_ptr>(&cinfo));
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    if (cmyk) cinfo.out_color_space = JCS_CMYK;
-    else if (cinfo.jpeg_color_space == JCS_GRAYSCALE) cinfo.out_color_space = JCS_GRAYSCALE;
-    else cinfo.out_color_space = JCS_RGB;
+    if (cmyk)
+        cinfo.out_color_space = JCS_CMYK;
+    else if (cinfo.jpeg_color_space == JCS_GRAYSCALE)
+        cinfo.out_color_space = JCS_GRAYSCALE;
+    else
+        cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
 
     const unsigned w = cinfo.output_width;
@@ -157,14 +164,17 @@ QImage DecodeJpegImpl(const uint8_t* data, size_t size, const PictureLimits& lim
     while (cinfo.output_scanline < h) {
         const unsigned y = cinfo.output_scanline;
         JSAMPROW rows[1] = {row};
-        if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) JpegErrorExit(
-            reinterpret_cast<j_common_ptr>(&cinfo));
+        if (jpeg_read_scanlines(&cinfo, rows, 1) != 1)
+            JpegErrorExit(reinterpret_cast<j_common_ptr>(&cinfo));
         auto* out = reinterpret_cast<QRgb*>(pixels + size_t{y} * w * 4);
         for (unsigned x = 0; x < w; ++x) {
             const JSAMPLE* p = row + size_t{x} * static_cast<size_t>(comps);
-            if (comps == 1) out[x] = qRgb(p[0], p[0], p[0]);
-            else if (comps == 3) out[x] = qRgb(p[0], p[1], p[2]);
-            else out[x] = CmykToRgb(p[0], p[1], p[2], p[3], inverted);
+            if (comps == 1)
+                out[x] = qRgb(p[0], p[0], p[0]);
+            else if (comps == 3)
+                out[x] = qRgb(p[0], p[1], p[2]);
+            else
+                out[x] = CmykToRgb(p[0], p[1], p[2], p[3], inverted);
         }
     }
     jpeg_finish_decompress(&cinfo);
@@ -290,8 +300,10 @@ bool DecodeGif(ByteView data, GifPicture& out, const PictureLimits& limits) {
     bool ok = DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0;
     for (int i = 0; ok && i < gif->ImageCount; ++i) {
         QImage frame = GifFrame(gif, i);
-        if (frame.isNull()) ok = false;
-        else out.Frames.push_back(std::move(frame));
+        if (frame.isNull())
+            ok = false;
+        else
+            out.Frames.push_back(std::move(frame));
     }
     if (ok) {
         // The first frame on the logical screen; a screen of no size is the frame's own.

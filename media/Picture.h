@@ -16,15 +16,14 @@ namespace q7k3 {
 // picture. The defaults let ordinary photos through for the preview.
 struct PictureLimits {
     size_t MaxFileBytes = 64u << 20;
-    int64_t MaxPixels = 50'000'000;  // per picture and per GIF frame
+    int64_t MaxPixels = 50'000'000;        // per picture and per GIF frame
     int64_t MaxTotalPixels = 100'000'000;  // all frames of a GIF together
-    int MaxJpegScans = 500;  // a progressive JPEG rarely needs more than a dozen
+    int MaxJpegScans = 500;                // a progressive JPEG rarely needs more than a dozen
 };
 
 // Loads `fileName` into `bitmap` by its lower-cased extension: ".bmp", ".gif" (the first
 // frame) or ".jpg". Any other extension, or a file that does not decode: width 0.
-void LoadBitmap1(const std::string& fileName, QImage& bitmap,
-                 const PictureLimits& limits = {});
+void LoadBitmap1(const std::string& fileName, QImage& bitmap, const PictureLimits& limits = {});
 QImage LoadBitmap1(const std::string& fileName);
 
 // The decoding behind LoadBitmap1, over the file's bytes; `lowerExt` is ".bmp" and so on.

@@ -9,8 +9,7 @@ SlotName FirstFree(const HasFileFn& hasFile, const char* stem, int first, int la
                    const char* ext) {
     for (int n = first; n <= last; ++n) {
         // "image0" + 3, "melody0" + 7, but "melody" + 12 from ten on.
-        const std::string name =
-            std::string(stem) + (n < 10 ? "0" : "") + std::to_string(n) + ext;
+        const std::string name = std::string(stem) + (n < 10 ? "0" : "") + std::to_string(n) + ext;
         if (!hasFile(name)) return SlotName{n, name};
     }
     return SlotName{};

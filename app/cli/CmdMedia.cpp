@@ -14,8 +14,8 @@
 #include "media/EmsMelody.h"
 #include "media/EmsPicture.h"
 #include "media/Jad.h"
-#include "media/Melody.h"
 #include "media/MediaResult.h"
+#include "media/Melody.h"
 #include "ui/Text.h"
 
 namespace q7k3::cli {
@@ -68,9 +68,10 @@ int RunConvert(const std::vector<std::string>& argsIn) {
     } else if (kind == "mmf2mel") {
         r = ConvertMMFtoMEL(in, OutputIn(in, out, ".mel"));
     } else if (kind == "ani2bmp") {
-        const std::string bmp = outIsFolder
-            ? media::ReplaceLastThree(media::JoinPath(out, media::FileNamePart(in)), "bmp")
-            : out;
+        const std::string bmp =
+            outIsFolder
+                ? media::ReplaceLastThree(media::JoinPath(out, media::FileNamePart(in)), "bmp")
+                : out;
         r = ConvertANItoBMP(in, bmp, width > 0 ? width : AniWidthFor(media::FileNamePart(in)));
     } else if (kind == "pic2ani") {
         r = ConvertPictureToANI(in, OutputIn(in, out, ".ani"));

@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
     peer.join();
     // The peer is gone (it would count as well); the terminal stays up through `slave`.
     for (uint16_t delay : {5, 10, 50}) {
-        const double idle = IdleLoad(name, delay, 3);
+        const double idle = IdleLoad(name, delay, 5);
         std::printf("idle with the port open, %2d ms polling: %.2f%% of one core\n", delay,
                     idle * 100.0);
     }

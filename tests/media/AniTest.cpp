@@ -78,7 +78,8 @@ TEST_F(AniTest, PicturesBecomeLittleEndianRowsFromTheTop) {
 TEST_F(AniTest, AWallpaperSurvivesTheTripToThePhoneAndBack) {
     QImage img(126, 20, QImage::Format_RGB32);
     for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 126; ++x) img.setPixel(x, y, AniWordToColor(static_cast<uint16_t>(x * 517 + y * 31)));
+        for (int x = 0; x < 126; ++x)
+            img.setPixel(x, y, AniWordToColor(static_cast<uint16_t>(x * 517 + y * 31)));
     ASSERT_TRUE(ConvertBMPtoANI(img, Path("phone.tmp")));
     ASSERT_TRUE(ConvertANItoBMP(Path("phone.tmp"), Path("wpaper.ani")));
     EXPECT_EQ(LoadBitmap1(Path("wpaper.bmp")), img);

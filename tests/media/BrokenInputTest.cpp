@@ -48,22 +48,45 @@ struct Decoder {
 std::vector<Decoder> Decoders() {
     Bytes emsPicture, emsMelody;
     EncodeEmsPicture({Pattern(20, 12), Pattern(20, 12)}, "Кадр", 1, emsPicture);
-    EncodeEmsMelody("BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:120\r\n"
-                    "MELODY:c2d2\r\nEND:IMELODY\r\n", "T", 0, emsMelody);
+    EncodeEmsMelody(
+        "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:120\r\n"
+        "MELODY:c2d2\r\nEND:IMELODY\r\n",
+        "T", 0, emsMelody);
     const Bytes jar = ReadAll(kDataDir + "/OpenTTY-1.2.jar");
     return {
-        {"jpeg", [](ByteView d) { return !DecodeJpeg(d).isNull(); }, Encoded(Pattern(33, 17), "JPG"), true},
-        {"bmp", [](ByteView d) { return !DecodeBmp(d).isNull(); }, Encoded(Pattern(33, 17), "BMP"), true},
-        {"gif", [](ByteView d) { GifPicture g; return DecodeGif(d, g); }, kTinyGif, true},
+        {"jpeg", [](ByteView d) { return !DecodeJpeg(d).isNull(); },
+         Encoded(Pattern(33, 17), "JPG"), true},
+        {"bmp", [](ByteView d) { return !DecodeBmp(d).isNull(); }, Encoded(Pattern(33, 17), "BMP"),
+         true},
+        {"gif",
+         [](ByteView d) {
+             GifPicture g;
+             return DecodeGif(d, g);
+         },
+         kTinyGif, true},
         {"ems picture", [](ByteView d) { return !DecodeEmsPicture(d).isNull(); },
          Bytes(emsPicture.begin(), emsPicture.begin() + 48 + 24 * 16 / 8), true},
-        {"ems melody", [](ByteView d) { std::string t; return DecodeEmsMelody(d, t); }, emsMelody, true},
-        {"imelody", [](ByteView d) {
+        {"ems melody",
+         [](ByteView d) {
+             std::string t;
+             return DecodeEmsMelody(d, t);
+         },
+         emsMelody, true},
+        {"imelody",
+         [](ByteView d) {
              std::string b;
-             return ImelodyBody(std::string_view(reinterpret_cast<const char*>(d.data()), d.size()), b);
-         }, Bytes(emsMelody.begin() + 40, emsMelody.end()), false},
-        {"jar", [](ByteView d) { std::string m; return ManifestFromJar(d, m); }, jar, true},
-        {"ani", [](ByteView d) { return !DecodeAni(d, 128).isNull(); }, Bytes(256 * 3, 0x5A), false},
+             return ImelodyBody(std::string_view(reinterpret_cast<const char*>(d.data()), d.size()),
+                                b);
+         },
+         Bytes(emsMelody.begin() + 40, emsMelody.end()), false},
+        {"jar",
+         [](ByteView d) {
+             std::string m;
+             return ManifestFromJar(d, m);
+         },
+         jar, true},
+        {"ani", [](ByteView d) { return !DecodeAni(d, 128).isNull(); }, Bytes(256 * 3, 0x5A),
+         false},
     };
 }
 
@@ -87,14 +110,16 @@ TEST(BrokenInputTest, FlippedAndRandomBytesNeverCrash) {
         for (int round = 0; round < 300; ++round) {
             Bytes b = dec.valid;
             const int flips = 1 + round % 8;
-            for (int i = 0; i < flips; ++i) b[rng() % b.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
+            for (int i = 0; i < flips; ++i)
+                b[rng() % b.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
             (void)dec.decodes(b);
         }
         for (int round = 0; round < 50; ++round) {
             Bytes b(rng() % 2048);
             for (auto& x : b) x = static_cast<uint8_t>(rng());
             // Keep the magic so that the decoder gets past its first check.
-            for (size_t i = 0; i < 4 && i < b.size() && i < dec.valid.size(); ++i) b[i] = dec.valid[i];
+            for (size_t i = 0; i < 4 && i < b.size() && i < dec.valid.size(); ++i)
+                b[i] = dec.valid[i];
             (void)dec.decodes(b);
         }
     }

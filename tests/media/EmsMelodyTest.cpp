@@ -36,7 +36,8 @@ TEST_F(EmsMelodyTest, LinesAreTakenInTheFixedOrderWithTheirOwnLineEnds) {
     const Row rows[] = {
         // Reordered keys, and the END line without a line end.
         {"BEGIN:IMELODY\r\nBEAT:120\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nMELODY:c2\r\nEND:IMELODY",
-         "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:120\r\nMELODY:c2\r\nEND:IMELODY\r\n"},
+         "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:120\r\nMELODY:c2\r\nEND:"
+         "IMELODY\r\n"},
         // Bare line feeds stay bare.
         {"BEGIN:IMELODY\nVERSION:1.2\nFORMAT:CLASS1.0\nBEAT:90\nMELODY:e4\nEND:IMELODY\n",
          "BEGIN:IMELODY\nVERSION:1.2\nFORMAT:CLASS1.0\nBEAT:90\nMELODY:e4\nEND:IMELODY\n"},
@@ -47,17 +48,20 @@ TEST_F(EmsMelodyTest, LinesAreTakenInTheFixedOrderWithTheirOwnLineEnds) {
         EXPECT_EQ(body, row.body);
     }
     std::string body;
-    EXPECT_FALSE(ImelodyBody("BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nMELODY:c2\r\n"
-                             "END:IMELODY\r\n", body));  // no BEAT line
+    EXPECT_FALSE(
+        ImelodyBody("BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nMELODY:c2\r\n"
+                    "END:IMELODY\r\n",
+                    body));  // no BEAT line
     WriteAll(Path("nobeat.imy"), std::string("BEGIN:IMELODY\r\nEND:IMELODY\r\n"));
-    EXPECT_EQ(ConvertIMYtoEMS(Path("nobeat.imy"), Path("o.mel"), 0).Text(), "Файл мелодии не опознан");
+    EXPECT_EQ(ConvertIMYtoEMS(Path("nobeat.imy"), Path("o.mel"), 0).Text(),
+              "Файл мелодии не опознан");
     EXPECT_FALSE(Exists(Path("o.mel")));
 }
 
 TEST_F(EmsMelodyTest, TitlesAreCutToTwentyEightBytes) {
     Bytes out;
     ASSERT_TRUE(EncodeEmsMelody(kTune, "Подмосковные вечера", 0, out));  // 37 bytes in UTF-8
-    EXPECT_EQ(EmsMelodyTitle(out), "Подмосковные в");                 // 27 bytes
+    EXPECT_EQ(EmsMelodyTitle(out), "Подмосковные в");                    // 27 bytes
     ASSERT_TRUE(EncodeEmsMelody(kTune, std::string(40, 'a'), 0, out));
     EXPECT_EQ(EmsMelodyTitle(out), std::string(28, 'a'));
     EXPECT_EQ(out[39], 0);

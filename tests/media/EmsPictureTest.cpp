@@ -22,8 +22,8 @@ TEST_F(EmsPictureTest, HeaderFieldsOfAStillPicture) {
     const Bytes ems = ReadAll(Path("out.ems"));
     ASSERT_EQ(ems.size(), 192u);
     const Bytes header(ems.begin(), ems.begin() + 22);
-    EXPECT_EQ(header, (Bytes{0, 28, 0, 57, 0, 72, 0, 14, 0, 144, 1, 1, 1, 0x45, 0xA1, 0xBC,
-                             0xFF, 0xFF, 0, 0, 0, 7}));
+    EXPECT_EQ(header, (Bytes{0, 28, 0,    57,   0,    72,   0,    14, 0, 144, 1,
+                             1, 1,  0x45, 0xA1, 0xBC, 0xFF, 0xFF, 0,  0, 0,   7}));
     EXPECT_EQ(std::string(ems.begin() + 22, ems.begin() + 36), "Sunset picture");
     EXPECT_EQ(ems[36], 0);
 
@@ -32,7 +32,9 @@ TEST_F(EmsPictureTest, HeaderFieldsOfAStillPicture) {
     EXPECT_EQ(big[3], 16);
 }
 
-Bytes Pages(const Bytes& ems) { return Bytes(ems.begin() + 48, ems.end()); }
+Bytes Pages(const Bytes& ems) {
+    return Bytes(ems.begin() + 48, ems.end());
+}
 
 TEST_F(EmsPictureTest, PagesHoldOneByteAColumnWithTheTopRowInBitZero) {
     EXPECT_EQ(Pages(Encode({Solid(8, 8, qRgb(0, 0, 0))})), Bytes(8, 0xFF));
@@ -48,8 +50,8 @@ TEST_F(EmsPictureTest, PagesHoldOneByteAColumnWithTheTopRowInBitZero) {
 
 TEST_F(EmsPictureTest, AnimationsStackTheirFramesInPages) {
     // Three 16 x 16 frames: 0x01F4, 3 frames, 16 x 48 bits; frame 1 (black) starts at page 2.
-    const Bytes anim = Encode({Solid(16, 16, qRgb(255, 255, 255)), Solid(16, 16, 0),
-                               Solid(16, 16, qRgb(255, 255, 255))});
+    const Bytes anim = Encode(
+        {Solid(16, 16, qRgb(255, 255, 255)), Solid(16, 16, 0), Solid(16, 16, qRgb(255, 255, 255))});
     EXPECT_EQ(Bytes(anim.begin() + 16, anim.begin() + 19), (Bytes{0x01, 0xF4, 0x03}));
     EXPECT_EQ(media::ReadBe16(anim, 8), 96);
     ASSERT_EQ(anim.size(), 48u + 96u);
@@ -60,9 +62,9 @@ TEST_F(EmsPictureTest, AnimationsStackTheirFramesInPages) {
     // Two 10 x 12 frames are stored 16 wide and 32 high; frame 1 starts at row 16.
     const Bytes two = Encode({Solid(10, 12, qRgb(255, 255, 255)), Solid(10, 12, 0)});
     EXPECT_EQ(media::ReadBe16(two, 8), 16 * 32 / 8);
-    EXPECT_EQ(two[48 + 2 * 16 + 0], 0xFF);       // page 2, rows 16..23
-    EXPECT_EQ(two[48 + 3 * 16 + 0], 0x0F);       // page 3: rows 24..27 of the 12-row frame
-    EXPECT_EQ(two[48 + 2 * 16 + 10], 0x00);      // column 10 is padding
+    EXPECT_EQ(two[48 + 2 * 16 + 0], 0xFF);   // page 2, rows 16..23
+    EXPECT_EQ(two[48 + 3 * 16 + 0], 0x0F);   // page 3: rows 24..27 of the 12-row frame
+    EXPECT_EQ(two[48 + 2 * 16 + 10], 0x00);  // column 10 is padding
     // Reading gives back the first frame only.
     const QImage first = DecodeEmsPicture(two);
     EXPECT_EQ(first.size(), QSize(10, 12));

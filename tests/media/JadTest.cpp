@@ -46,15 +46,15 @@ TEST_F(JadTest, TheSixLinesInTheirOrderWithoutAFinalLineEnd) {
 }
 
 TEST_F(JadTest, TheDescriptorComesFromTheJarsManifest) {
-    const std::string jar = MakeJar("Тетрис.jar", {{"META-INF/MANIFEST.MF", kTetris},
-                                                  {"Main.class", std::string(5000, 'c')}});
+    const std::string jar = MakeJar(
+        "Тетрис.jar", {{"META-INF/MANIFEST.MF", kTetris}, {"Main.class", std::string(5000, 'c')}});
     const auto r = CreateJadFromManifest(jar, Path("out.jad"));
     ASSERT_TRUE(r.Ok) << r.Text();
     const std::string jad = ReadText(Path("out.jad"));
     EXPECT_TRUE(jad.starts_with("MIDlet-Version: 1.0\r\nMIDlet-Vendor: Q7K3FM\r\n"));
-    EXPECT_TRUE(jad.ends_with("MIDlet-Jar-Size: " +
-                              std::to_string(std::filesystem::file_size(jar)) +
-                              "\r\nMIDlet-Jar-Url: Тетрис.jar"));
+    EXPECT_TRUE(
+        jad.ends_with("MIDlet-Jar-Size: " + std::to_string(std::filesystem::file_size(jar)) +
+                      "\r\nMIDlet-Jar-Url: Тетрис.jar"));
     EXPECT_TRUE(Exists(PrivateTempDir() + "/MANIFEST.MF"));
 }
 
@@ -67,7 +67,8 @@ TEST_F(JadTest, AnArchiveWithoutManifestDoesNotBorrowAnEarlierOne) {
     EXPECT_FALSE(Exists(Path("bare.jad")));
     EXPECT_FALSE(Exists(PrivateTempDir() + "/MANIFEST.MF"));
 
-    const std::string keyless = MakeJar("keyless.jar", {{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n"}});
+    const std::string keyless =
+        MakeJar("keyless.jar", {{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n"}});
     EXPECT_FALSE(CreateJadFromManifest(keyless, Path("k.jad")));
     WriteAll(Path("fake.jar"), std::string("PK\x03\x04 not really"));
     EXPECT_FALSE(CreateJadFromManifest(Path("fake.jar"), Path("f.jad")));
@@ -79,7 +80,8 @@ TEST_F(JadTest, RealMidletArchives) {
         std::string jar, version, name, midlet;
     };
     std::vector<Row> rows = {{kDataDir + "/OpenTTY-1.2.jar", "MIDlet-Version: 1.2\r\n",
-                              "MIDlet-Name: OpenTTY\r\n", "MIDlet-1: OpenTTY,icon.png,OpenTTY\r\n"}};
+                              "MIDlet-Name: OpenTTY\r\n",
+                              "MIDlet-1: OpenTTY,icon.png,OpenTTY\r\n"}};
     if (Exists(kSharedSamples + "/jar/miniTruco.jar"))
         rows.push_back({kSharedSamples + "/jar/miniTruco.jar", "MIDlet-Version: 3.17.00\r\n",
                         "MIDlet-Name: miniTruco\r\n",

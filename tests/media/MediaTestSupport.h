@@ -31,15 +31,21 @@ inline void WriteAll(const std::string& path, const std::string& bytes) {
 inline void WriteAll(const std::string& path, const Bytes& bytes) {
     WriteAll(path, std::string(bytes.begin(), bytes.end()));
 }
-inline bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+inline bool Exists(const std::string& path) {
+    return std::ifstream(path).good();
+}
 
 struct ScratchDir : ::testing::Test {
     QTemporaryDir dir;
-    std::string Path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
+    std::string Path(const std::string& name) const {
+        return dir.path().toStdString() + "/" + name;
+    }
     std::string Folder() const { return dir.path().toStdString(); }
 };
 
-inline bool HaveImageMagick() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
+inline bool HaveImageMagick() {
+    return std::system("command -v convert >/dev/null 2>&1") == 0;
+}
 
 // Runs "convert ARGS" (ARGS already quoted as needed); true when it made `out`.
 inline bool MagickMake(const std::string& args, const std::string& out) {
@@ -47,9 +53,9 @@ inline bool MagickMake(const std::string& args, const std::string& out) {
     return std::system(cmd.c_str()) == 0 && Exists(out);
 }
 
-#define REQUIRE_IMAGEMAGICK()                                                        \
-    do {                                                                             \
-        if (!::q7k3::test::HaveImageMagick())                                        \
+#define REQUIRE_IMAGEMAGICK()                                                                 \
+    do {                                                                                      \
+        if (!::q7k3::test::HaveImageMagick())                                                 \
             GTEST_SKIP() << "ImageMagick's convert is not installed; real-file case skipped"; \
     } while (0)
 

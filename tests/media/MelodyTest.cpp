@@ -53,8 +53,10 @@ TEST_F(MelodyTest, MmfToMelTitlesAfterTheFileNameAndRoundTrips) {
         const Bytes mel = ReadAll(Path("out.mel"));
         ASSERT_EQ(mel.size(), mmf.size() + 32);
         const std::string title(mel.begin(), mel.begin() + 32);
-        if (name == "a.mmf") EXPECT_EQ(title, TitleBlock("a.mmf"));
-        else EXPECT_EQ(title, longName.substr(0, 32));
+        if (name == "a.mmf")
+            EXPECT_EQ(title, TitleBlock("a.mmf"));
+        else
+            EXPECT_EQ(title, longName.substr(0, 32));
         EXPECT_EQ(RecogniseMelody(mel), MelodyKind::Mel);
 
         ASSERT_TRUE(ConvertMELtoMMF(Path("out.mel"), Path("back.mmf"), true));

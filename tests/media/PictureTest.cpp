@@ -10,7 +10,8 @@ namespace {
 using PictureTest = ScratchDir;
 
 bool Near(QRgb a, QRgb b, int tolerance) {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
            std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
@@ -45,12 +46,15 @@ TEST_F(PictureTest, RealFilesOfEveryKindDecode) {
         const bool prefixed = flavour.ends_with(":");
         const std::string args = prefixed ? row.args.substr(0, prefix) : row.args;
         const std::string out = Path(row.file);
-        const std::string cmd = "convert " + args + " " + (prefixed ? flavour : "") + "'" + out + "'";
+        const std::string cmd =
+            "convert " + args + " " + (prefixed ? flavour : "") + "'" + out + "'";
         ASSERT_EQ(std::system((cmd + " >/dev/null 2>&1").c_str()), 0) << cmd;
         const QImage img = LoadBitmap1(out);
         ASSERT_EQ(img.size(), QSize(row.width, 16));
-        EXPECT_TRUE(Near(img.pixel(8, 8), qRgb(255, 0, 0), row.tolerance)) << std::hex << img.pixel(8, 8);
-        EXPECT_TRUE(Near(img.pixel(24, 8), qRgb(0, 0, 255), row.tolerance)) << std::hex << img.pixel(24, 8);
+        EXPECT_TRUE(Near(img.pixel(8, 8), qRgb(255, 0, 0), row.tolerance))
+            << std::hex << img.pixel(8, 8);
+        EXPECT_TRUE(Near(img.pixel(24, 8), qRgb(0, 0, 255), row.tolerance))
+            << std::hex << img.pixel(24, 8);
     }
     ASSERT_TRUE(MagickMake("-size 16x16 xc:gray50 -colorspace Gray", Path("grey.jpg")));
     EXPECT_TRUE(Near(LoadBitmap1(Path("grey.jpg")).pixel(3, 3), qRgb(128, 128, 128), 3));

@@ -8,7 +8,8 @@ namespace {
 
 std::vector<std::string> Melodies(int from, int to) {
     std::vector<std::string> names;
-    for (int n = from; n <= to; ++n) names.push_back((n < 10 ? "melody0" : "melody") + std::to_string(n) + ".mel");
+    for (int n = from; n <= to; ++n)
+        names.push_back((n < 10 ? "melody0" : "melody") + std::to_string(n) + ".mel");
     return names;
 }
 

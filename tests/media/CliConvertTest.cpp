@@ -1,0 +1,77 @@
+// q7k3fm-cli convert, every kind on real files, and its failures worded from the catalogue.
+
+#include <QProcess>
+#include <filesystem>
+
+#include "media/EmsPicture.h"
+#include "media/MediaTestSupport.h"
+#include "media/Picture.h"
+
+using namespace q7k3;
+using namespace q7k3::test;
+
+namespace {
+
+struct CliConvertTest : ScratchDir {
+    int exitCode = -1;
+    std::string out, err;
+
+    bool Run(const std::vector<std::string>& args) {
+        QStringList list{"convert"};
+        for (const auto& a : args) list << QString::fromStdString(a);
+        QProcess p;
+        p.start(Q7K3_BIN_DIR "/q7k3fm-cli", list);
+        if (!p.waitForFinished(30000)) return false;
+        exitCode = p.exitCode();
+        out = p.readAllStandardOutput().toStdString();
+        err = p.readAllStandardError().toStdString();
+        return exitCode == 0;
+    }
+};
+
+TEST_F(CliConvertTest, EveryKindOnRealFiles) {
+    const std::string mmf = kDataDir + "/dlunch_wave.mmf";
+    ASSERT_TRUE(Run({"mmf2mel", mmf, Path("song.mel")})) << err;
+    ASSERT_TRUE(Run({"mel2mmf", Path("song.mel"), Folder()})) << err;  // titled dlunch_wave.mmf
+    EXPECT_EQ(ReadAll(Path("dlunch_wave.mmf")), ReadAll(mmf));
+
+    Solid(40, 30, qRgb(0, 0, 0)).save(QString::fromStdString(Path("pic.bmp")));
+    ASSERT_TRUE(Run({"pic2ani", Path("pic.bmp"), Path("pic.ani")})) << err;
+    EXPECT_EQ(ReadAll(Path("pic.ani")).size(), 40u * 30 * 2);
+    WriteAll(Path("wpaper.ani"), Bytes(126 * 2 * 10, 0xFF));
+    ASSERT_TRUE(Run({"ani2bmp", Path("wpaper.ani"), Folder()})) << err;
+    EXPECT_EQ(LoadBitmap1(Path("wpaper.bmp")).size(), QSize(126, 10));
+    ASSERT_TRUE(Run({"ani2bmp", Path("wpaper.ani"), Path("narrow.bmp"), "--width", "128"})) << err;
+    EXPECT_EQ(LoadBitmap1(Path("narrow.bmp")).size(), QSize(128, 9));
+
+    ASSERT_TRUE(Run({"pic2ems", Path("pic.bmp"), Path("image04.ani"), "--slot", "4"})) << err;
+    EXPECT_EQ(ReadAll(Path("image04.ani"))[21], 4);
+    ASSERT_TRUE(Run({"ems2bmp", Path("image04.ani"), Folder()})) << err;
+    EXPECT_EQ(out, Path("pic.bmp") + "\n");  // named after the title
+
+    WriteAll(Path("tune.imy"), std::string("BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n"
+                                           "BEAT:100\r\nMELODY:c4\r\nEND:IMELODY\r\n"));
+    ASSERT_TRUE(Run({"imy2ems", Path("tune.imy"), Path("melody00.mel"), "--slot", "0"})) << err;
+    std::filesystem::create_directory(Path("pc"));
+    ASSERT_TRUE(Run({"ems2imy", Path("melody00.mel"), Path("pc")})) << err;
+    EXPECT_EQ(ReadAll(Path("pc/tune.imy")), ReadAll(Path("tune.imy")));
+
+    ASSERT_TRUE(Run({"jad", kDataDir + "/OpenTTY-1.2.jar", Folder()})) << err;
+    EXPECT_TRUE(ReadText(Path("OpenTTY-1.2.jad")).ends_with("MIDlet-Jar-Url: OpenTTY-1.2.jar"));
+}
+
+TEST_F(CliConvertTest, FailuresPrintTheCatalogueTextAndExitNonZero) {
+    WriteAll(Path("x.bmp"), std::string("text, not a picture"));
+    EXPECT_FALSE(Run({"pic2ems", Path("x.bmp"), Path("o.ani")}));
+    EXPECT_NE(err.find("Файл BMP не опознан"), std::string::npos) << err;
+    EXPECT_FALSE(Run({"jad", Path("x.bmp"), Path("o.jad")}));
+    EXPECT_NE(err.find("Ошибка создания JAD файла"), std::string::npos) << err;
+    EXPECT_FALSE(Run({"mmf2mel", Path("none.mmf"), Path("o.mel")}));
+    EXPECT_NE(err.find("Невозможно открыть файл"), std::string::npos) << err;
+    EXPECT_FALSE(Run({"pic2ems", Path("x.bmp"), Path("o.ani"), "--slot", "300"}));
+    EXPECT_EQ(exitCode, 2);
+    EXPECT_FALSE(Run({"wav2mp3", Path("x.bmp"), Path("o")}));
+    EXPECT_EQ(exitCode, 2);
+}
+
+}  // namespace
