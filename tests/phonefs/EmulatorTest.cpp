@@ -213,6 +213,30 @@ TEST_F(EmulatorTest, ScanEndsWithTheTimeoutBoxWhenThePhoneFallsSilent) {
     EXPECT_EQ(link.prompts.boxes[0].caption, "Ошибка");
 }
 
+TEST(EmulatorLargeFileTest, MoreThanAMebibyteBothWaysInBlocksLongerThan600) {
+    EmulatorLink link;
+    EmulatorConfig config;
+    config.Block = 4000;
+    ASSERT_TRUE(link.Open(config));
+    QTemporaryDir dir;
+    const std::string data = Bytes(1100 * 1024, 5);
+    const QString src = dir.filePath("big.bin"), back = dir.filePath("back.bin");
+    QFile f(src);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data.data(), static_cast<qint64>(data.size()));
+    f.close();
+    auto root = BuildFolderMap(MapKind::Pro, "E700");
+    Tree4* user = FindChild("user", root.get());
+    ASSERT_TRUE(link.fs->ChangeFolder(user->Id));
+    ASSERT_TRUE(link.fs->WritePhoneFile(src.toStdString(), "big.bin", user)) << link.Ch().LastError;
+    EXPECT_EQ(link.emu->GetFile("B", "big.bin"), data);
+    ASSERT_TRUE(link.fs->ReadPhoneFile(back.toStdString(), "big.bin", QDateTime()))
+        << link.Ch().LastError;
+    QFile b(back);
+    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(b.readAll().toStdString() == data);
+}
+
 TEST(EmulatorPimsTest, DiscoveryBuildsPathsFromThePhone) {
     EmulatorLink link;
     EmulatorConfig config;
