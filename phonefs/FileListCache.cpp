@@ -11,7 +11,9 @@ std::string& Scratch() {
 }
 }  // namespace
 
-const std::string& ScratchFileName() { return Scratch(); }
+const std::string& ScratchFileName() {
+    return Scratch();
+}
 
 bool BuildFileListCache(PhoneFs& fs, ScanWindow& window) {
     Scratch() = TempFileName();

@@ -91,7 +91,9 @@ Tree4* FindParent(Tree4* root, std::string_view path) {
 
 }  // namespace
 
-bool IsEFamily(std::string_view modelCode) { return modelCode == "E700" || modelCode == "E800"; }
+bool IsEFamily(std::string_view modelCode) {
+    return modelCode == "E700" || modelCode == "E800";
+}
 
 std::unique_ptr<Tree4> BuildFolderMap(MapKind kind, std::string_view modelCode) {
     const bool eFamily = IsEFamily(modelCode);

@@ -195,8 +195,8 @@ bool PhoneFs::ListFolder(Tree4* folder, bool includeEmpty) {
     FreeFiles(folder);
     if (folder->IsVirtual()) return true;
     if (!ChangeFolder(folder->Id)) return false;
-    return ListBatched("AT+FSDL=\"" + folder->Id + "\"\r\n", "+FSDL: ",
-                       [&](const std::string& line) {
+    return ListBatched("AT+FSDL=\"" + folder->Id + "\"\r\n",
+                       "+FSDL: ", [&](const std::string& line) {
                            const auto entry = ParseListLine(line, QDateTime::currentDateTime());
                            if (!entry) return false;
                            if ((entry->Size != 0 || includeEmpty) && !IsReservedName(entry->Name)) {
@@ -219,8 +219,8 @@ std::string PhoneFs::SubfolderId(const Tree4* parent, std::string_view name) con
 bool PhoneFs::ListSubfolders(Tree4* folder) {
     if (!folder) return false;
     m_ch.ClearReceive();
-    return ListBatched("AT+FSDI=\"" + folder->Id + "\"\r\n", "+FSDI: ",
-                       [&](const std::string& line) {
+    return ListBatched("AT+FSDI=\"" + folder->Id + "\"\r\n",
+                       "+FSDI: ", [&](const std::string& line) {
                            std::string_view s = line;
                            if (!SkipPast(s, '"')) return false;
                            const size_t close = s.find('"');
@@ -277,10 +277,18 @@ bool PhoneFs::DiscoverFolders() {
 void PhoneFs::BuildFolderTree(int mode) {
     const std::string code = ModelCodeText();
     switch (mode) {
-        case 0: SetRoot(BuildFolderMap(MapKind::Normal, code)); break;
-        case 1: SetRoot(BuildFolderMap(MapKind::Pro, code)); break;
-        case 2: DiscoverFolders(); break;
-        default: DropTree(); break;
+        case 0:
+            SetRoot(BuildFolderMap(MapKind::Normal, code));
+            break;
+        case 1:
+            SetRoot(BuildFolderMap(MapKind::Pro, code));
+            break;
+        case 2:
+            DiscoverFolders();
+            break;
+        default:
+            DropTree();
+            break;
     }
 }
 
@@ -304,7 +312,8 @@ bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
     for (Tree4* node : table) {
         if (m_flags.AbortRequested) break;
         if (!ListFolder(node, includeEmpty)) {
-            Ui().MessageBox(SessionGuardText(m_ch.LastError, m_ch.ErrorText), Msg(kMsgErrorCaption), BoxIcon::Error);
+            Ui().MessageBox(SessionGuardText(m_ch.LastError, m_ch.ErrorText), Msg(kMsgErrorCaption),
+                            BoxIcon::Error);
             DropTree();
             if (onWalkFailed) onWalkFailed();
             return false;
@@ -330,9 +339,8 @@ int64_t PhoneFs::UsedKilobytes() const {
     while (!stack.empty()) {
         const Tree4* node = stack.back();
         stack.pop_back();
-        const bool album =
-            albums && (node->Name == "My Album 1" || node->Name == "My Album 2" ||
-                       node->Name == "Camera");
+        const bool album = albums && (node->Name == "My Album 1" || node->Name == "My Album 2" ||
+                                      node->Name == "Camera");
         for (const FileEntry& f : node->Files) {
             const int64_t size = f.Size > 0 ? f.Size : 0;
             used += 16 * ((size + 16383) / 16384);

@@ -1,6 +1,7 @@
 // File read and write with CRC-32. Both directions stream: the CRC is computed as the
 // bytes flow, so no file size limit comes from a buffer.
 
+#include <zlib.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -8,7 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <zlib.h>
 
 #include "phonefs/PhoneFs.h"
 #include "ui/Messages.h"

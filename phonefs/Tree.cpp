@@ -18,10 +18,10 @@ Tree4* Tree4::Next() const {
 const std::vector<std::string>& ReservedNames() {
     // "animation" without the final "s": that is how the phone names the folder inside.
     static const std::vector<std::string> names = {
-        "java",     "user",   "images",   "wap",     "sms",      "mms",      "test",
-        "sounds",   "idle",   "inbox",    "outbox",  "draft",    "myfolder", "template",
-        "voice",    "mmsimage", "temp",   "mmssound", "camera",  "owtest",   "updwload",
-        "myalbum1", "myalbum2", "image",  "thumb",   "animation"};
+        "java",     "user",     "images", "wap",      "sms",      "mms",      "test",
+        "sounds",   "idle",     "inbox",  "outbox",   "draft",    "myfolder", "template",
+        "voice",    "mmsimage", "temp",   "mmssound", "camera",   "owtest",   "updwload",
+        "myalbum1", "myalbum2", "image",  "thumb",    "animation"};
     return names;
 }
 
@@ -91,7 +91,9 @@ const FileEntry* FindFile(const Tree4* folder, std::string_view name) {
     return nullptr;
 }
 
-bool HasFile(const Tree4* folder, std::string_view name) { return FindFile(folder, name); }
+bool HasFile(const Tree4* folder, std::string_view name) {
+    return FindFile(folder, name);
+}
 
 Tree4* FindChild(std::string_view name, Tree4* parent) {
     if (!parent) return nullptr;

@@ -28,7 +28,7 @@ struct Tree4 {
     std::vector<FileEntry> Files;
     std::vector<std::unique_ptr<Tree4>> Children;  // ".." marker first for AddFolder nodes
     Tree4* Parent = nullptr;                       // null for the root
-    bool Listed = false;  // needs no (further) listing
+    bool Listed = false;                           // needs no (further) listing
 
     // The next sibling, or null (the chain of the parent's children).
     Tree4* Next() const;

@@ -47,10 +47,14 @@ struct Session {
         const std::string modeName = TakeOption(args, "--mode", "normal", missing);
         hidden = TakeFlag(args, "--hidden");
         if (missing) return Fail("--mode takes normal, pro or pims", 2);
-        if (modeName == "normal") mode = 0;
-        else if (modeName == "pro") mode = 1;
-        else if (modeName == "pims") mode = 2;
-        else return Fail("--mode takes normal, pro or pims", 2);
+        if (modeName == "normal")
+            mode = 0;
+        else if (modeName == "pro")
+            mode = 1;
+        else if (modeName == "pims")
+            mode = 2;
+        else
+            return Fail("--mode takes normal, pro or pims", 2);
         return 0;
     }
     // Opens the link; returns 0 or the link's exit code.
@@ -163,7 +167,8 @@ int RunGet(const std::vector<std::string>& given) {
     if (!s.fs->ListFolder(folder, true)) return s.PhoneError();
     const FileEntry* entry = FindFile(folder, name);
     QString local = QString::fromStdString(args[1]);
-    if (QFileInfo(local).isDir()) local = QDir(local).filePath(QString::fromStdString(SafeFileName(name)));
+    if (QFileInfo(local).isDir())
+        local = QDir(local).filePath(QString::fromStdString(SafeFileName(name)));
     if (!s.fs->ReadPhoneFile(local.toStdString(), name, entry ? entry->Date : QDateTime())) {
         return s.PhoneError(local.toStdString());
     }
@@ -178,7 +183,8 @@ int RunPut(const std::vector<std::string>& given) {
         return Fail("put takes a local file, a phone folder and maybe a name", 2);
     }
     const std::string name =
-        args.size() == 3 ? args[2] : QFileInfo(QString::fromStdString(args[0])).fileName().toStdString();
+        args.size() == 3 ? args[2]
+                         : QFileInfo(QString::fromStdString(args[0])).fileName().toStdString();
     if (const int rc = s.Open()) return rc;
     Tree4* folder = s.Folder(args[1]);
     if (!folder || !RealFolder(folder)) return 1;

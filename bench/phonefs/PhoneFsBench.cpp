@@ -102,9 +102,12 @@ int main(int argc, char** argv) {
     size_t size = 200 * 1024;
     int runs = 3;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--baud")) baud = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--size")) size = static_cast<size_t>(std::atol(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--runs")) runs = std::max(1, std::atoi(argv[i + 1]));
+        if (!std::strcmp(argv[i], "--baud"))
+            baud = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--size"))
+            size = static_cast<size_t>(std::atol(argv[i + 1]));
+        else if (!std::strcmp(argv[i], "--runs"))
+            runs = std::max(1, std::atoi(argv[i + 1]));
     }
     const double lineRate = baud / 10.0;
 
@@ -133,7 +136,8 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         if (!b.fs->WritePhoneFile(src.toStdString(), "payload.bin", user)) {
-            std::fprintf(stderr, "write failed: %d\n%s\n", b.Ch().LastError, b.emu->Received().substr(0, 300).c_str());
+            std::fprintf(stderr, "write failed: %d\n%s\n", b.Ch().LastError,
+                         b.emu->Received().substr(0, 300).c_str());
             return 1;
         }
         const double writeS = static_cast<double>(t.nsecsElapsed()) / 1e9;
@@ -154,10 +158,10 @@ int main(int argc, char** argv) {
         std::printf("run %d: write %.3f s (%.3f of the line), read %.3f s (%.3f of the line)\n",
                     run + 1, writeS, writeRatio.back(), readS, readRatio.back());
     }
-    std::printf("write %zu bytes: %.3f of the line rate (median of %d)\n", size,
-                Median(writeRatio), runs);
-    std::printf("read  %zu bytes: %.3f of the line rate (median of %d)\n", size,
-                Median(readRatio), runs);
+    std::printf("write %zu bytes: %.3f of the line rate (median of %d)\n", size, Median(writeRatio),
+                runs);
+    std::printf("read  %zu bytes: %.3f of the line rate (median of %d)\n", size, Median(readRatio),
+                runs);
 
     // The scan: an empty phone apart from the file written above, PRO map, E family.
     b.flags.MODE = 1;

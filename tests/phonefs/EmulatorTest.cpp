@@ -59,7 +59,8 @@ struct EmulatorTest : ::testing::Test {
 
 TEST_F(EmulatorTest, ListingInBatchesWithZeroSizesReservedNamesAndOddStamps) {
     UseMap();
-    for (int i = 0; i < 24; ++i) link.emu->PutFile("B", "f" + std::to_string(i), "x", "2006/05/04 12:00:00");
+    for (int i = 0; i < 24; ++i)
+        link.emu->PutFile("B", "f" + std::to_string(i), "x", "2006/05/04 12:00:00");
     link.emu->PutFile("B", "empty", "");
     link.emu->PutFile("B", "sounds", "reserved");
     link.emu->InjectListingLine("B", "+FSDL: \"nostamp\",0,0,0,0,5,\"\"");
@@ -279,7 +280,8 @@ TEST(PhoneCliTest, ScanPrintsTheTreeAndPutGetKeepBytesAndStamp) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(data.data(), static_cast<qint64>(data.size()));
         f.flush();
-        f.setFileTime(QDateTime(QDate(2007, 1, 2), QTime(3, 4, 5)), QFileDevice::FileModificationTime);
+        f.setFileTime(QDateTime(QDate(2007, 1, 2), QTime(3, 4, 5)),
+                      QFileDevice::FileModificationTime);
     }
     ASSERT_EQ(run({"put", src, "E700:\\Sounds\\My Sounds"}), 0);
     QByteArray out, err;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "ScriptedPhone.h"
 #include "phonefs/FileListCache.h"
 #include "phonefs/FolderMaps.h"
-#include "ScriptedPhone.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -29,12 +29,12 @@ TEST_F(ListingTest, VirtualFolderListsEmptyWithoutTraffic) {
 }
 
 TEST_F(ListingTest, MalformedNumbersEndTheListingAsABadAnswer) {
-    for (const std::string& bad : std::vector<std::string>{
-             Fsdl("x", 1, "20a4/01/01 10:00:00"), Fsdl("x", 1, "2024/01/01"),
-          "+FSDL: \"x\",0,0,0,0,12k,\"2024/01/01 10:00:00\"",
-          "+FSDL: \"x\",0,0,0,0,-5,\"2024/01/01 10:00:00\"",
-          "+FSDL: \"x\",0,0,0,0,99999999999,\"2024/01/01 10:00:00\"", "+FSDL: \"x\",0,0,1",
-          "+FSDL: \"unterminated"}) {
+    for (const std::string& bad :
+         std::vector<std::string>{Fsdl("x", 1, "20a4/01/01 10:00:00"), Fsdl("x", 1, "2024/01/01"),
+                                  "+FSDL: \"x\",0,0,0,0,12k,\"2024/01/01 10:00:00\"",
+                                  "+FSDL: \"x\",0,0,0,0,-5,\"2024/01/01 10:00:00\"",
+                                  "+FSDL: \"x\",0,0,0,0,99999999999,\"2024/01/01 10:00:00\"",
+                                  "+FSDL: \"x\",0,0,1", "+FSDL: \"unterminated"}) {
         phone.listings["B"] = {Fsdl("good", 1), bad, Fsdl("after", 1)};
         p.ch.LastError = 0;
         EXPECT_FALSE(p.fs.ListFolder(folder, true)) << bad;
@@ -76,12 +76,12 @@ TEST(DiscoveryTest, PimsPathsFromTwoLevelsAndTheInfoTextIsIgnored) {
     ASSERT_NE(ring, nullptr);
     EXPECT_EQ(ring->Id, "/Sounds/Ring");
     EXPECT_EQ(FindChild("Sounds", root)->Id, "/Sounds");
-    EXPECT_EQ(ring->Children.size(), 1u);  // two levels only
+    EXPECT_EQ(ring->Children.size(), 1u);                       // two levels only
     EXPECT_EQ(FindChild("Sounds", root)->Children.size(), 2u);  // marker and Ring, no "."
     EXPECT_EQ(p.Commands(),
-              (std::vector<std::string>{"AT+FSIF\r\n", "AT+FSDI=\" \"\r\n", "AT+FSCD=\"/Sounds\"\r\n",
-                                        "AT+FSDI=\"/Sounds\"\r\n", "AT+FSCD=\"/Pictures\"\r\n",
-                                        "AT+FSDI=\"/Pictures\"\r\n"}));
+              (std::vector<std::string>{"AT+FSIF\r\n", "AT+FSDI=\" \"\r\n",
+                                        "AT+FSCD=\"/Sounds\"\r\n", "AT+FSDI=\"/Sounds\"\r\n",
+                                        "AT+FSCD=\"/Pictures\"\r\n", "AT+FSDI=\"/Pictures\"\r\n"}));
     // The same discovery with a different information answer builds the same tree.
     ScriptedPhone q;
     FolderPhone other{q};
@@ -168,8 +168,8 @@ TEST_F(ScanTest, BuildFileListCacheShowsTheRootOrAsksAboutAnEmptyPhone) {
     EXPECT_EQ(p.progress.quick, "Кэширование списка файлов");
     EXPECT_EQ(p.progress.longStatus, "Инициализация программы");
     EXPECT_FALSE(p.progress.visible);
-    EXPECT_EQ(w.calls, (std::vector<std::string>{"forget", "forget", "model SGH-E700",
-                                                 "root E700", "layout", "enable", "keepalive"}));
+    EXPECT_EQ(w.calls, (std::vector<std::string>{"forget", "forget", "model SGH-E700", "root E700",
+                                                 "layout", "enable", "keepalive"}));
     EXPECT_FALSE(ScratchFileName().empty());
 
     // No file anywhere: the question; No drops the tree and goes back to the dialog.

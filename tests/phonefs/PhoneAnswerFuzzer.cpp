@@ -21,8 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int op = data[0] % 6;
     std::vector<std::string> answers(1);
     for (size_t i = 1; i < size; ++i) {
-        if (data[i] == 0x01) answers.emplace_back();
-        else answers.back() += static_cast<char>(data[i]);
+        if (data[i] == 0x01)
+            answers.emplace_back();
+        else
+            answers.back() += static_cast<char>(data[i]);
     }
 
     test::ScriptedPhone p;

@@ -111,7 +111,7 @@ struct ScriptedPhone {
 // lines), AT+FSDI and AT+FSIF like the real one, echo included.
 struct FolderPhone {
     ScriptedPhone& p;
-    std::map<std::string, std::vector<std::string>> listings;  // Id -> +FSDL lines
+    std::map<std::string, std::vector<std::string>> listings;    // Id -> +FSDL lines
     std::map<std::string, std::vector<std::string>> subfolders;  // Id -> +FSDI lines
     size_t batch = 10;
     std::vector<std::string> queue;  // what is left of the current listing

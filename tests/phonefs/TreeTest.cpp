@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "ScriptedPhone.h"
 #include "phonefs/FolderMaps.h"
 #include "phonefs/Tree.h"
 #include "ui/Text.h"
-#include "ScriptedPhone.h"
 
 using namespace q7k3;
 
@@ -132,8 +132,8 @@ TEST(FolderMapTest, FamiliesNumberTheirFoldersApart) {
     // The sibling order is the map's row order.
     std::vector<std::string> top;
     for (const auto& c : x600->Children) top.push_back(c->Name);
-    EXPECT_EQ(top, (std::vector<std::string>{"java", "user", "images", "wap", "sms", "mms",
-                                             "test"}));
+    EXPECT_EQ(top,
+              (std::vector<std::string>{"java", "user", "images", "wap", "sms", "mms", "test"}));
 
     auto normalE = BuildFolderMap(MapKind::Normal, "E700");
     EXPECT_EQ(normalE->Id, " ");
