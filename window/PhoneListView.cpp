@@ -1,7 +1,9 @@
 #include "window/PhoneListView.h"
 
 #include <QApplication>
+#include <QDataStream>
 #include <QDrag>
+#include <QKeyEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -31,18 +33,43 @@ PhoneListView::PhoneListView(QWidget* parent) : QTreeWidget(parent) {
     header()->resizeSection(1, 70);
 }
 
-QTreeWidgetItem* PhoneListView::AddFolderItem(const QString& name) {
+QByteArray EncodePhoneNames(const std::vector<std::string>& names) {
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out << quint32(names.size());
+    for (const std::string& name : names) out << QByteArray::fromStdString(name);
+    return data;
+}
+
+std::vector<std::string> DecodePhoneNames(const QByteArray& data) {
+    std::vector<std::string> names;
+    QDataStream in(data);
+    quint32 count = 0;
+    in >> count;
+    // The data may come from anywhere: every name must actually be there.
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        QByteArray name;
+        in >> name;
+        if (in.status() != QDataStream::Ok) break;
+        if (!name.isEmpty()) names.push_back(name.toStdString());
+    }
+    return names;
+}
+
+QTreeWidgetItem* PhoneListView::AddFolderItem(const std::string& name) {
     auto* item = new QTreeWidgetItem(this);
-    item->setText(0, name);
+    item->setText(0, QString::fromStdString(name));
+    item->setData(0, kRawNameRole, QByteArray::fromStdString(name));
     item->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
     item->setData(0, kIsFileRole, false);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
     return item;
 }
 
-QTreeWidgetItem* PhoneListView::AddFileItem(const QString& name, qint64 size) {
+QTreeWidgetItem* PhoneListView::AddFileItem(const std::string& name, qint64 size) {
     auto* item = new QTreeWidgetItem(this);
-    item->setText(0, name);
+    item->setText(0, QString::fromStdString(name));
+    item->setData(0, kRawNameRole, QByteArray::fromStdString(name));
     item->setText(1, QString::number(size));
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     item->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
@@ -56,10 +83,14 @@ bool PhoneListView::IsFile(const QTreeWidgetItem* item) {
     return item && item->data(0, kIsFileRole).toBool();
 }
 
-QStringList PhoneListView::SelectedNames() const {
-    QStringList names;
+std::string PhoneListView::RawName(const QTreeWidgetItem* item) {
+    return item ? item->data(0, kRawNameRole).toByteArray().toStdString() : std::string();
+}
+
+std::vector<std::string> PhoneListView::SelectedNames() const {
+    std::vector<std::string> names;
     for (int i = 0; i < topLevelItemCount(); ++i)
-        if (topLevelItem(i)->isSelected()) names.append(topLevelItem(i)->text(0));
+        if (topLevelItem(i)->isSelected()) names.push_back(RawName(topLevelItem(i)));
     return names;
 }
 
@@ -80,15 +111,24 @@ void PhoneListView::mousePressEvent(QMouseEvent* event) {
     QTreeWidget::mousePressEvent(event);
 }
 
+void PhoneListView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit Opened();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
 QStringList PhoneListView::mimeTypes() const { return {QString::fromLatin1(kPhoneItemsMime)}; }
 
 QMimeData* PhoneListView::mimeData(const QList<QTreeWidgetItem*>& items) const {
-    QStringList names;
+    std::vector<std::string> names;
     for (const QTreeWidgetItem* item : items)
-        if (item->text(0) != QLatin1String("..")) names.append(item->text(0));
-    if (names.isEmpty()) return nullptr;
+        if (RawName(item) != "..") names.push_back(RawName(item));
+    if (names.empty()) return nullptr;
     auto* data = new QMimeData;
-    data->setData(QString::fromLatin1(kPhoneItemsMime), names.join(QLatin1Char('\n')).toUtf8());
+    data->setData(QString::fromLatin1(kPhoneItemsMime), EncodePhoneNames(names));
     return data;
 }
 

@@ -9,31 +9,43 @@
 
 namespace q7k3 {
 
-// MIME type of phone items dragged out of ListPhone: their names, UTF-8, one a line.
+#include <string>
+#include <vector>
+
+// MIME type of phone items dragged out of ListPhone: their names as the phone sent them
+// (a QDataStream of QByteArrays, so that no byte of a name is lost or taken as a separator).
 inline constexpr const char* kPhoneItemsMime = "application/x-q7k3-phone-items";
+
+QByteArray EncodePhoneNames(const std::vector<std::string>& names);
+std::vector<std::string> DecodePhoneNames(const QByteArray& data);
 
 class PhoneListView : public QTreeWidget {
     Q_OBJECT
 public:
-    enum Role { kIsFileRole = Qt::UserRole + 1, kSizeRole };
+    enum Role { kIsFileRole = Qt::UserRole + 1, kSizeRole, kRawNameRole };
 
     explicit PhoneListView(QWidget* parent = nullptr);
 
-    // One row; `size` is shown only for files.
-    QTreeWidgetItem* AddFolderItem(const QString& name);
-    QTreeWidgetItem* AddFileItem(const QString& name, qint64 size);
+    // One row; `size` is shown only for files. `name` is the phone's own (UTF-8) name;
+    // the item keeps it byte for byte, whatever the display makes of it.
+    QTreeWidgetItem* AddFolderItem(const std::string& name);
+    QTreeWidgetItem* AddFileItem(const std::string& name, qint64 size);
     static bool IsFile(const QTreeWidgetItem* item);
+    static std::string RawName(const QTreeWidgetItem* item);
 
-    QStringList SelectedNames() const;
+    std::vector<std::string> SelectedNames() const;
     // The names of the items, in list order (tests).
     QStringList Names() const;
     QTreeWidgetItem* FindItem(const QString& name) const;
 
 signals:
     void Clicked();
+    // Enter on the focused item: the same as a double click.
+    void Opened();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
     QStringList mimeTypes() const override;

@@ -237,8 +237,8 @@ void TForm1::BuildComputerPane() {
         DiskStatus->setText(DriveFreeText());
     });
     connect(Source, &LocalDirView::DataDropped, this, [this](const QByteArray& data) {
-        const QStringList names = QString::fromUtf8(data).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        if (!names.isEmpty()) PhoneItemsDropped(names);
+        const std::vector<std::string> names = DecodePhoneNames(data);
+        if (!names.empty()) PhoneItemsDropped(names);
     });
 }
 
@@ -290,6 +290,7 @@ void TForm1::BuildPhonePane() {
         ActivatePhonePane();
     });
     connect(ListPhone, &QTreeWidget::itemDoubleClicked, this, [this] { ListPhoneDblClick(); });
+    connect(ListPhone, &PhoneListView::Opened, this, [this] { ListPhoneDblClick(); });
     connect(DragDropFilesPhone, &PhoneDropTarget::FilesDropped, this,
             [this](const QStringList& paths) { DragDropFilesPhoneProcessDropped(paths); });
 }
@@ -656,8 +657,8 @@ void TForm1::ShowRoot(Tree4* root) {
 void TForm1::FillPhoneList(Tree4* folder) {
     if (!folder) return;
     QList<PhoneRow> rows;
-    for (const auto& child : folder->Children) rows.append({Q(child->Name), false, 0});
-    for (const FileEntry& file : folder->Files) rows.append({Q(file.Name), true, file.Size});
+    for (const auto& child : folder->Children) rows.append({child->Name, false, 0});
+    for (const FileEntry& file : folder->Files) rows.append({file.Name, true, file.Size});
     ShowPhoneRows(rows);
     if (m_core.Fs) PhoneDiskStatus->setText(Q(m_core.Fs->EstimateFreeSpace()));
 }
@@ -716,7 +717,7 @@ void TForm1::RunSessionGuard() {
 void TForm1::ListPhoneDblClick() {
     QTreeWidgetItem* item = ListPhone->currentItem();
     if (!item || !CurrentFolder) return;
-    const std::string caption = S(item->text(0));
+    const std::string caption = PhoneListView::RawName(item);
     Tree4* old = CurrentFolder;
     if (caption != "..") {
         CurrentFolder = FindChild(caption, CurrentFolder);

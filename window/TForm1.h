@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/AppFlags.h"
 #include "link/Connection.h"
@@ -139,8 +140,8 @@ public:
     virtual void About1Click() {}
     virtual void AddCurrentDir1Click() {}
     virtual void Setup1Click() {}
-    // Phone items (their names) dropped on the computer pane.
-    virtual void PhoneItemsDropped(const QStringList& /*names*/) {}
+    // Phone items (their names, as the phone sent them) dropped on the computer pane.
+    virtual void PhoneItemsDropped(const std::vector<std::string>& /*names*/) {}
     // Files dropped on the phone list by another program.
     virtual void DragDropFilesPhoneProcessDropped(const QStringList& /*paths*/) {}
 
@@ -200,7 +201,7 @@ protected:
 
     // Puts the phone pane's rows: folders first (as given), then files.
     struct PhoneRow {
-        QString Name;
+        std::string Name;
         bool IsFile = false;
         qint64 Size = 0;
     };

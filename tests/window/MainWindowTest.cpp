@@ -36,6 +36,7 @@ public:
     using TForm1::ShowPhoneRows;
     QStringList calls;
     QStringList dropped;
+    std::vector<std::string> droppedNames;
     bool ready = false;
 
     void ViewBtnClick() override { calls << "view"; }
@@ -46,7 +47,7 @@ public:
     void RfreshBtnClick() override { calls << "refresh"; }
     bool PhoneIsReady() const override { return ready; }
     void DragDropFilesPhoneProcessDropped(const QStringList& paths) override { dropped = paths; }
-    void PhoneItemsDropped(const QStringList& names) override { dropped = names; }
+    void PhoneItemsDropped(const std::vector<std::string>& names) override { droppedNames = names; }
 };
 
 struct MainWindowFixture : ::testing::Test {
@@ -241,16 +242,32 @@ TEST_F(MainWindowFixture, PhoneItemsDragOutAsNamesAndDropOnTheComputerPane) {
     std::unique_ptr<QMimeData> data(form.ListPhone->model()->mimeData(
         form.ListPhone->selectionModel()->selectedRows()));
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(QString::fromUtf8(data->data(kPhoneItemsMime)), "a");
+    EXPECT_EQ(DecodePhoneNames(data->data(kPhoneItemsMime)), std::vector<std::string>{"a"});
 
-    form.dropped.clear();
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton,
                           Qt::NoModifier);
     QApplication::sendEvent(form.Source->viewport(), &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.Source->viewport(), &drop);
-    EXPECT_EQ(form.dropped, QStringList{"a"});
+    EXPECT_EQ(form.droppedNames, std::vector<std::string>{"a"});
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PhoneDragData, NamesTravelByteForByteAndBrokenDataGivesWhatIsWhole) {
+    const std::vector<std::string> names = {"two\nlines.txt", std::string("bad\xff\xfe.mmf"), "ok"};
+    const QByteArray data = EncodePhoneNames(names);
+    EXPECT_EQ(DecodePhoneNames(data), names);
+    // Cut inside the second name: only the first is taken.
+    EXPECT_EQ(DecodePhoneNames(data.left(data.size() - 10)),
+              std::vector<std::string>{"two\nlines.txt"});
+    // A count far beyond what follows does not make anything up.
+    QByteArray huge("\xff\xff\xff\xff", 4);
+    EXPECT_TRUE(DecodePhoneNames(huge).empty());
+    EXPECT_TRUE(DecodePhoneNames(QByteArray()).empty());
 }
 
 }  // namespace
