@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMimeData>
 
 namespace q7k3 {
@@ -18,6 +19,17 @@ enum Column { kName = 0, kSize = 1, kType = 2, kModified = 3 };
 class DirOrderProxy final : public QSortFilterProxyModel {
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        // The file model writes sizes in the system's language; the pane follows the
+        // program's (QLocale's default).
+        if (role == Qt::DisplayRole && index.column() == kSize) {
+            auto* model = static_cast<QFileSystemModel*>(sourceModel());
+            const QModelIndex source = mapToSource(index);
+            if (!model->isDir(source)) return QLocale().formattedDataSize(model->size(source));
+        }
+        return QSortFilterProxyModel::data(index, role);
+    }
 
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {

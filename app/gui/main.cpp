@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLocale>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Q7K3FileManager"));
     q7k3::InstallRussianTranslation();
+    // The local pane's sizes and file types read as they would on a Russian desktop.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 
     using namespace q7k3;
     AppFlags flags;
