@@ -311,6 +311,28 @@ TEST_F(PhoneWindowFixture, TimeOutInASubfolderReportsRecoversAndRereadsIt) {
     EXPECT_EQ(form->ListPhone->Names(), (QStringList{"..", "tune.MMF", "tune.imy"}));
 }
 
+TEST_F(PhoneWindowFixture, RescanOfASilentPhoneEndsWithoutATreeAndBringsTheDialog) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    phone->FallSilentAfter(0);
+    dialogAnswers = {false};
+    PressF4InPhonePane();
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(prompts.shown.back().Text, "Время ожидания истекло");
+    EXPECT_EQ(receivedAtDialog.size(), 1u);
+    EXPECT_FALSE(form->PhoneReady());
+    EXPECT_EQ(fs->PhoneRoot(), nullptr);
+    EXPECT_EQ(form->ListPhone->topLevelItemCount(), 0);
+    EXPECT_FALSE(form10->Comm321.Connected());
+    // Nothing to refresh without a tree.
+    phone->ClearFaults();
+    phone->ClearReceived();
+    PressF4InPhonePane();
+    EXPECT_EQ(phone->Received(), "");
+}
+
 TEST_F(PhoneWindowFixture, ARefusedFolderIsReportedWithoutEndlessRetries) {
     StartPhone();
     PutDemoFiles();
