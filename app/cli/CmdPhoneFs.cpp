@@ -64,9 +64,12 @@ struct Session {
         fs->RereadModel();
         return 0;
     }
-    int PhoneError() {
+    // The catalogue's text for the failure; a local file that cannot be opened is named.
+    int PhoneError(const std::string& localPath = {}) {
         const AtChannel& ch = link.Channel();
-        return Fail(SessionGuardText(ch.LastError, ch.ErrorText));
+        std::string text = SessionGuardText(ch.LastError, ch.ErrorText);
+        if (ch.LastError == kErrLocalFile) text += localPath;
+        return Fail(text);
     }
     // The folder a path names, in the tree of the mode (built without listing).
     Tree4* Folder(const std::string& path) {
@@ -162,7 +165,7 @@ int RunGet(const std::vector<std::string>& given) {
     QString local = QString::fromStdString(args[1]);
     if (QFileInfo(local).isDir()) local = QDir(local).filePath(QString::fromStdString(SafeFileName(name)));
     if (!s.fs->ReadPhoneFile(local.toStdString(), name, entry ? entry->Date : QDateTime())) {
-        return s.PhoneError();
+        return s.PhoneError(local.toStdString());
     }
     return 0;
 }
@@ -180,7 +183,7 @@ int RunPut(const std::vector<std::string>& given) {
     Tree4* folder = s.Folder(args[1]);
     if (!folder || !RealFolder(folder)) return 1;
     if (!s.fs->ChangeFolder(folder->Id)) return s.PhoneError();
-    if (!s.fs->WritePhoneFile(args[0], name, folder)) return s.PhoneError();
+    if (!s.fs->WritePhoneFile(args[0], name, folder)) return s.PhoneError(args[0]);
     return 0;
 }
 

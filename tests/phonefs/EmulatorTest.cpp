@@ -64,16 +64,18 @@ TEST_F(EmulatorTest, ListingInBatchesWithZeroSizesReservedNamesAndOddStamps) {
     link.emu->PutFile("B", "sounds", "reserved");
     link.emu->InjectListingLine("B", "+FSDL: \"nostamp\",0,0,0,0,5,\"\"");
     link.emu->InjectListingLine("B", "+FSDL: \"month13\",0,0,0,0,5,\"2006/13/01 00:00:00\"");
+    link.emu->InjectListingLine("B", "+FSDL: \"minute61\",0,0,0,0,5,\"2006/01/01 10:61:00\"");
     ASSERT_TRUE(link.fs->ListFolder(user, false)) << link.Ch().LastError;
-    // 28 lines in batches of ten: three batch ends, three prompts.
+    // 29 lines in batches of ten: three batch ends, three prompts.
     EXPECT_EQ(CountOf(link.emu->Received(), "##>\r\n"), 3u);
-    EXPECT_EQ(user->Files.size(), 26u);
+    EXPECT_EQ(user->Files.size(), 27u);
     EXPECT_FALSE(HasFile(user, "empty"));
     EXPECT_FALSE(HasFile(user, "sounds"));
     EXPECT_EQ(FindFile(user, "f3")->Date, QDateTime(QDate(2006, 5, 4), QTime(12, 0)));
     const QDateTime now = QDateTime::currentDateTime();
     EXPECT_LE(std::abs(FindFile(user, "nostamp")->Date.secsTo(now)), 5);
     EXPECT_LE(std::abs(FindFile(user, "month13")->Date.secsTo(now)), 5);
+    EXPECT_LE(std::abs(FindFile(user, "minute61")->Date.secsTo(now)), 5);
 
     ASSERT_TRUE(link.fs->ListFolder(user, true));
     EXPECT_TRUE(HasFile(user, "empty"));
@@ -195,6 +197,8 @@ TEST_F(EmulatorTest, ProScanListsTheRealFoldersInTheWalksOrder) {
     }
     EXPECT_EQ(commands, expected);
     EXPECT_EQ(link.progress.Max(2), 65);
+    EXPECT_EQ(link.progress.Position(2), 65);  // markers and groups step the bars too
+    for (Tree4* n : CollectFolderTable(root)) EXPECT_TRUE(n->Listed);
     EXPECT_EQ(FindFolderByPath(root, "mms\\camera\\image")->Files.size(), 1u);
     EXPECT_EQ(link.fs->EstimateFreeSpace(), "Свободно 13072 KB из 13104 KB ");
 }
@@ -207,6 +211,30 @@ TEST_F(EmulatorTest, ScanEndsWithTheTimeoutBoxWhenThePhoneFallsSilent) {
     ASSERT_EQ(link.prompts.boxes.size(), 1u);
     EXPECT_EQ(link.prompts.boxes[0].text, "Время ожидания истекло");
     EXPECT_EQ(link.prompts.boxes[0].caption, "Ошибка");
+}
+
+TEST(EmulatorLargeFileTest, MoreThanAMebibyteBothWaysInBlocksLongerThan600) {
+    EmulatorLink link;
+    EmulatorConfig config;
+    config.Block = 4000;
+    ASSERT_TRUE(link.Open(config));
+    QTemporaryDir dir;
+    const std::string data = Bytes(1100 * 1024, 5);
+    const QString src = dir.filePath("big.bin"), back = dir.filePath("back.bin");
+    QFile f(src);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data.data(), static_cast<qint64>(data.size()));
+    f.close();
+    auto root = BuildFolderMap(MapKind::Pro, "E700");
+    Tree4* user = FindChild("user", root.get());
+    ASSERT_TRUE(link.fs->ChangeFolder(user->Id));
+    ASSERT_TRUE(link.fs->WritePhoneFile(src.toStdString(), "big.bin", user)) << link.Ch().LastError;
+    EXPECT_EQ(link.emu->GetFile("B", "big.bin"), data);
+    ASSERT_TRUE(link.fs->ReadPhoneFile(back.toStdString(), "big.bin", QDateTime()))
+        << link.Ch().LastError;
+    QFile b(back);
+    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(b.readAll().toStdString() == data);
 }
 
 TEST(EmulatorPimsTest, DiscoveryBuildsPathsFromThePhone) {

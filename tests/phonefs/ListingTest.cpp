@@ -28,47 +28,6 @@ TEST_F(ListingTest, VirtualFolderListsEmptyWithoutTraffic) {
     EXPECT_FALSE(p.fs.ListFolder(nullptr, true));
 }
 
-TEST_F(ListingTest, ThreeBatchesThreePromptsAndTheWireForm) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < 25; ++i) lines.push_back(Fsdl("f" + std::to_string(i), 100 + i));
-    phone.listings["B"] = lines;
-    ASSERT_TRUE(p.fs.ListFolder(folder, false));
-    EXPECT_EQ(p.Commands(), (std::vector<std::string>{"AT+FSCD=\"B\"\r\n", "AT+FSDL=\"B\"\r\n"}));
-    EXPECT_EQ(p.Count("##>\r\n"), 3);
-    ASSERT_EQ(folder->Files.size(), 25u);
-    EXPECT_EQ(folder->Files[24].Name, "f24");
-    EXPECT_EQ(folder->Files[24].Size, 124);
-    EXPECT_EQ(folder->Files[0].Date, QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
-    EXPECT_TRUE(p.ch.ReceiveBuffer.empty());
-}
-
-TEST_F(ListingTest, ZeroSizeOnlyWhenAskedAndReservedNamesNever) {
-    phone.listings["B"] = {Fsdl("empty.txt", 0), Fsdl("sounds", 300), Fsdl("animation", 0),
-                           Fsdl("animations", 7), Fsdl("Sounds", 9)};
-    ASSERT_TRUE(p.fs.ListFolder(folder, false));
-    std::vector<std::string> names;
-    for (const auto& f : folder->Files) names.push_back(f.Name);
-    EXPECT_EQ(names, (std::vector<std::string>{"animations", "Sounds"}));
-    ASSERT_TRUE(p.fs.ListFolder(folder, true));
-    ASSERT_EQ(folder->Files.size(), 3u);
-    EXPECT_EQ(folder->Files[0].Name, "empty.txt");
-}
-
-TEST_F(ListingTest, MissingOrImpossibleTimeStampsMeanNow) {
-    phone.listings["B"] = {Fsdl("a", 1, ""), Fsdl("b", 1, "2024/13/01 10:00:00"),
-                           Fsdl("c", 1, "2024/01/01 10:61:00"), Fsdl("d", 1, "2003-02-28T23:59:58")};
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    ASSERT_TRUE(p.fs.ListFolder(folder, true));
-    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
-    ASSERT_EQ(folder->Files.size(), 4u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_GE(folder->Files[i].Date, before) << i;
-        EXPECT_LE(folder->Files[i].Date, after) << i;
-    }
-    // Any separators will do.
-    EXPECT_EQ(folder->Files[3].Date, QDateTime(QDate(2003, 2, 28), QTime(23, 59, 58)));
-}
-
 TEST_F(ListingTest, MalformedNumbersEndTheListingAsABadAnswer) {
     for (const std::string& bad : std::vector<std::string>{
              Fsdl("x", 1, "20a4/01/01 10:00:00"), Fsdl("x", 1, "2024/01/01"),
@@ -154,25 +113,6 @@ struct ScanTest : ::testing::Test {
         phone.listings["a"] = {Fsdl("game.jar", 20000)};
     }
 };
-
-TEST_F(ScanTest, ListsExactlyTheRealFoldersInTheWalksOrder) {
-    Tree4* root = p.fs.ScanPhone(1, false);
-    ASSERT_NE(root, nullptr);
-    std::vector<std::string> expected{"AT+CGMM\r\n"};
-    for (Tree4* n : CollectFolderTable(root)) {
-        if (n->IsVirtual()) continue;
-        expected.push_back("AT+FSCD=\"" + n->Id + "\"\r\n");
-        expected.push_back("AT+FSDL=\"" + n->Id + "\"\r\n");
-    }
-    EXPECT_EQ(expected.size(), 67u);  // the model, 32 folders and the root
-    EXPECT_EQ(p.Commands(), expected);
-    EXPECT_EQ(p.progress.Max(1), 65);
-    EXPECT_EQ(p.progress.Max(2), 65);
-    EXPECT_EQ(p.progress.Position(2), 65);  // markers step the bars too
-    EXPECT_EQ(FindChild("java", root)->Files.size(), 1u);
-    for (Tree4* n : CollectFolderTable(root)) EXPECT_TRUE(n->Listed);
-    EXPECT_TRUE(p.prompts.boxes.empty());
-}
 
 TEST_F(ScanTest, AbortStopsBeforeTheNextFolderAndWarns) {
     int listings = 0;
