@@ -485,6 +485,11 @@ void TForm1::Exit1Click() {
     QCoreApplication::exit(0);
 }
 
+void TForm1::About1Click() {
+    m_prompts.MessageBox(Caption("TAboutForm", "Label1") + "\r\n" + Caption("TAboutForm", "Label3"),
+                         Caption("TAboutForm", ""), BoxIcon::Information);
+}
+
 QString TForm1::HelpFilePath() {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Q7K3FM.hlp"));
 }

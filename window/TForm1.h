@@ -137,7 +137,8 @@ public:
     virtual void RenameClick() {}
     virtual void Delete1Click() {}
     virtual void CompileJavaBtnClick() {}
-    virtual void About1Click() {}
+    // A plain box with the program's name until the about window exists.
+    virtual void About1Click();
     virtual void AddCurrentDir1Click() {}
     virtual void Setup1Click() {}
     // Phone items (their names, as the phone sent them) dropped on the computer pane.
