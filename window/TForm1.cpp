@@ -296,18 +296,18 @@ void TForm1::BuildPhonePane() {
 }
 
 void TForm1::BuildButtons() {
-    struct Spec {
+    struct ButtonDef {
         QPushButton** button;
         const char* name;
     };
-    const Spec specs[] = {{&ViewBtn, "ViewBtn"}, {&RfreshBtn, "RfreshBtn"},
+    const ButtonDef defs[] = {{&ViewBtn, "ViewBtn"}, {&RfreshBtn, "RfreshBtn"},
                           {&CopyBtn, "CopyBtn"}, {&Rename, "Rename"},
                           {&CompileJavaBtn, "CompileJavaBtn"}, {&Delete1, "Delete1"}};
-    for (const Spec& spec : specs) {
-        auto* button = new QPushButton(Cap(kForm, spec.name), ButtonsPanel);
-        button->setObjectName(spec.name);
+    for (const ButtonDef& def : defs) {
+        auto* button = new QPushButton(Cap(kForm, def.name), ButtonsPanel);
+        button->setObjectName(def.name);
         button->setFocusPolicy(Qt::NoFocus);
-        *spec.button = button;
+        *def.button = button;
     }
     CompileJavaBtn->setToolTip(Cap(kForm, "CompileJavaBtn.hint"));
     CompileJavaBtn->setStatusTip(Cap(kForm, "CompileJavaBtn.hint"));
