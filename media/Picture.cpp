@@ -251,22 +251,31 @@ QRgb PaletteColour(const ColorMapObject* map, int index, int transparent) {
     return qRgb(c.Red, c.Green, c.Blue);
 }
 
-QImage GifFrame(const GifFileType* gif, int i) {
+// Draws image i at its place on the canvas (whose top-left is `origin` on the logical
+// screen), clipped; transparent pixels leave the canvas as it was.
+void DrawGifImage(const GifFileType* gif, int i, QPoint origin, int transparent, QImage& canvas) {
     const SavedImage& s = gif->SavedImages[i];
     const int w = s.ImageDesc.Width, h = s.ImageDesc.Height;
-    if (w <= 0 || h <= 0 || !s.RasterBits) return QImage();
-    GraphicsControlBlock gcb{};
-    gcb.TransparentColor = NO_TRANSPARENT_COLOR;
-    DGifSavedExtensionToGCB(const_cast<GifFileType*>(gif), i, &gcb);
     const ColorMapObject* map = s.ImageDesc.ColorMap ? s.ImageDesc.ColorMap : gif->SColorMap;
-    QImage img(w, h, QImage::Format_RGB32);
-    if (img.isNull()) return img;
     for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        const int cy = s.ImageDesc.Top - origin.y() + y;
+        if (cy < 0 || cy >= canvas.height()) continue;
+        auto* line = reinterpret_cast<QRgb*>(canvas.scanLine(cy));
         const GifByteType* src = s.RasterBits + static_cast<size_t>(y) * w;
-        for (int x = 0; x < w; ++x) line[x] = PaletteColour(map, src[x], gcb.TransparentColor);
+        for (int x = 0; x < w; ++x) {
+            const int cx = s.ImageDesc.Left - origin.x() + x;
+            if (cx < 0 || cx >= canvas.width() || src[x] == transparent) continue;
+            line[cx] = PaletteColour(map, src[x], NO_TRANSPARENT_COLOR);
+        }
     }
-    return img;
+}
+
+void FillRect(QImage& canvas, QRect rect, QRgb colour) {
+    rect = rect.intersected(canvas.rect());
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(canvas.scanLine(y));
+        for (int x = rect.left(); x <= rect.right(); ++x) line[x] = colour;
+    }
 }
 
 }  // namespace
@@ -299,40 +308,47 @@ bool DecodeGif(ByteView data, GifPicture& out, const PictureLimits& limits) {
     if (!gif) return false;
     bool ok = DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0;
     for (int i = 0; ok && i < gif->ImageCount; ++i) {
-        QImage frame = GifFrame(gif, i);
-        if (frame.isNull())
-            ok = false;
-        else
-            out.Frames.push_back(std::move(frame));
+        const GifImageDesc& d = gif->SavedImages[i].ImageDesc;
+        ok = d.Width > 0 && d.Height > 0 && gif->SavedImages[i].RasterBits;
     }
+    // Frames are drawn on the logical screen, as a viewer shows them: optimised animations
+    // store later frames as small patches over the earlier ones. A screen of no size is
+    // the first image's own.
+    QPoint origin(0, 0);
+    int sw = ok ? gif->SWidth : 0, sh = ok ? gif->SHeight : 0;
+    if (ok && (sw <= 0 || sh <= 0)) {
+        const GifImageDesc& d0 = gif->SavedImages[0].ImageDesc;
+        origin = QPoint(d0.Left, d0.Top);
+        sw = d0.Width;
+        sh = d0.Height;
+    }
+    ok = ok && PixelsFit(sw, sh, limits) &&
+         int64_t{gif->ImageCount} * sw * sh <= limits.MaxTotalPixels;
+    QImage canvas;
     if (ok) {
-        // The first frame on the logical screen; a screen of no size is the frame's own.
-        const SavedImage& s0 = gif->SavedImages[0];
-        int sw = gif->SWidth, sh = gif->SHeight, left = s0.ImageDesc.Left, top = s0.ImageDesc.Top;
-        if (sw <= 0 || sh <= 0) {
-            sw = s0.ImageDesc.Width;
-            sh = s0.ImageDesc.Height;
-            left = top = 0;
-        }
-        if (!PixelsFit(sw, sh, limits)) {
-            ok = false;
-        } else {
-            out.Screen = QImage(sw, sh, QImage::Format_RGB32);
-            if (out.Screen.isNull()) {
-                ok = false;
-            } else {
-                out.Screen.fill(kWhite);
-                const QImage& f0 = out.Frames[0];
-                for (int y = 0; y < f0.height(); ++y) {
-                    if (top + y >= sh) break;
-                    for (int x = 0; x < f0.width() && left + x < sw; ++x)
-                        out.Screen.setPixel(left + x, top + y, f0.pixel(x, y));
-                }
-            }
-        }
+        canvas = QImage(sw, sh, QImage::Format_RGB32);
+        ok = !canvas.isNull();
+        if (ok) canvas.fill(kWhite);
+    }
+    for (int i = 0; ok && i < gif->ImageCount; ++i) {
+        GraphicsControlBlock gcb{};
+        gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+        DGifSavedExtensionToGCB(gif, i, &gcb);
+        const QImage before = gcb.DisposalMode == DISPOSE_PREVIOUS ? canvas.copy() : QImage();
+        DrawGifImage(gif, i, origin, gcb.TransparentColor, canvas);
+        out.Frames.push_back(canvas.copy());
+        const GifImageDesc& d = gif->SavedImages[i].ImageDesc;
+        if (gcb.DisposalMode == DISPOSE_BACKGROUND)
+            FillRect(canvas, QRect(d.Left - origin.x(), d.Top - origin.y(), d.Width, d.Height),
+                     kWhite);
+        else if (gcb.DisposalMode == DISPOSE_PREVIOUS)
+            canvas = before;
     }
     DGifCloseFile(gif, &error);
-    if (!ok) out = GifPicture();
+    if (ok)
+        out.Screen = out.Frames[0];
+    else
+        out = GifPicture();
     return ok;
 }
 

@@ -31,8 +31,9 @@ QImage DecodePicture(ByteView data, std::string_view lowerExt, const PictureLimi
 QImage DecodeBmp(ByteView data, const PictureLimits& limits = {});
 QImage DecodeJpeg(ByteView data, const PictureLimits& limits = {});
 
-// A decoded GIF: the first frame drawn on the logical screen, and every frame on its own
-// (each frame's raster from its own top-left corner). Transparent pixels are white.
+// A decoded GIF: every frame as shown, drawn on the logical screen over the frames before
+// it (with their disposal), and the first of them alone. Transparency over nothing is
+// white.
 struct GifPicture {
     QImage Screen;
     std::vector<QImage> Frames;

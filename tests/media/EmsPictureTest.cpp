@@ -124,6 +124,19 @@ TEST_F(EmsPictureTest, RealGifAnimationsKeepEveryFrame) {
     EXPECT_EQ(ems[48 + 2 * 16], 0xFF);
     EXPECT_EQ(EmsPictureTitle(ems), "anim");
 
+    // An optimised animation stores frames 1 and 2 as 4 x 4 patches; the phone still gets
+    // whole frames, the same as from the plain file.
+    const std::string frames =
+        "-delay 10 -size 16x16 xc:white \\( xc:white -fill black -draw 'rectangle 8,8 11,11' "
+        "\\) \\( +clone -fill black -draw 'rectangle 0,0 3,3' \\)";
+    ASSERT_TRUE(MagickMake(frames + " -layers Optimize", Path("opt.gif")));
+    ASSERT_TRUE(MagickMake(frames, Path("plain.gif")));
+    ASSERT_TRUE(ConvertBMPtoEMS(Path("opt.gif"), Path("opt.ems"), 0));
+    ASSERT_TRUE(ConvertBMPtoEMS(Path("plain.gif"), Path("plain.ems"), 0));
+    const Bytes opt = ReadAll(Path("opt.ems"));
+    EXPECT_EQ(Pages(opt), Pages(ReadAll(Path("plain.ems"))));
+    EXPECT_EQ(opt[48 + 3 * 16 + 8], 0x0F);  // frame 1, page 3: rows 8..11 of column 8
+
     ASSERT_TRUE(MagickMake("-size 20x10 xc:black", Path("still.gif")));
     ASSERT_TRUE(ConvertBMPtoEMS(Path("still.gif"), Path("still.ems"), 0));
     const Bytes still = ReadAll(Path("still.ems"));

@@ -112,16 +112,4 @@ TEST_F(PictureTest, HeadersClaimingHugePicturesAreRefusedBeforeDecoding) {
     EXPECT_TRUE(out.isNull());
 }
 
-TEST_F(PictureTest, SavedBitmapsAreWindowsBmpFiles) {
-    const QImage img = Solid(3, 2, qRgb(200, 100, 50));
-    ASSERT_TRUE(SaveBitmap(img, Path("out.bmp")));
-    const Bytes bmp = ReadAll(Path("out.bmp"));
-    ASSERT_GT(bmp.size(), 54u);
-    EXPECT_EQ(bmp[0], 'B');
-    EXPECT_EQ(bmp[1], 'M');
-    EXPECT_EQ(LoadBitmap1(Path("out.bmp")), img);
-    EXPECT_FALSE(SaveBitmap(img, Path("no/such/dir/out.bmp")));
-    EXPECT_FALSE(SaveBitmap(QImage(), Path("null.bmp")));
-}
-
 }  // namespace
