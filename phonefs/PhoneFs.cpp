@@ -15,8 +15,10 @@ constexpr std::string_view kOk = "OK\r\n";
 constexpr std::string_view kCme = "+CME ERROR: ";
 constexpr std::string_view kBatchEnd = "#OK#\r\n";
 constexpr std::string_view kPrompt = "##>\r\n";
-// A listing longer than this is not a phone's folder but a runaway answer.
-constexpr size_t kMaxEntries = 65536;
+// A listing longer than this is not a phone's folder but a runaway answer: 13104 KB in
+// 16 KB units hold at most 819 files. The bound also keeps the first-entry-wins checks,
+// which compare with every entry so far, cheap.
+constexpr size_t kMaxEntries = 4096;
 
 // A run of decimal digits only (no sign, no blanks), as the phone writes its numbers.
 template <typename T>

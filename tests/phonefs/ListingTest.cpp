@@ -45,6 +45,17 @@ TEST_F(ListingTest, MalformedNumbersEndTheListingAsABadAnswer) {
     }
 }
 
+TEST_F(ListingTest, RunawayListingIsCutShort) {
+    // More entries than the phone's memory could hold files.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 5000; ++i) lines.push_back(Fsdl("f" + std::to_string(i), 1));
+    phone.listings["B"] = lines;
+    phone.batch = 1000;
+    EXPECT_FALSE(p.fs.ListFolder(folder, true));
+    EXPECT_EQ(p.ch.LastError, kErrBadAnswer);
+    EXPECT_EQ(folder->Files.size(), 4096u);
+}
+
 TEST_F(ListingTest, RefusedFolderFailsAtOnceWithThePhonesCode) {
     Tree4* gone = AddFolder("gone", root.get(), "Q");
     EXPECT_FALSE(p.fs.ListFolder(gone, true));
