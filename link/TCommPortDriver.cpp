@@ -13,6 +13,9 @@ namespace {
 constexpr uint32_t kMinQueue = 128;
 constexpr uint32_t kMaxQueue = 8192;
 constexpr uint16_t kMinPollingDelay = 5;
+// With a read notifier the bytes are delivered as soon as they arrive; the timer is then
+// only the backstop, and ticking it every 5 ms would keep an idle program busy.
+constexpr int kNotifierBackstopMs = 50;
 
 uint32_t ClampQueue(uint32_t size) { return std::clamp(size, kMinQueue, kMaxQueue); }
 
@@ -161,8 +164,14 @@ void TCommPortDriver::SetPollingDelay(uint16_t ms) {
     m_pollingDelay = value;
     if (Connected() && m_pollTimer.isActive()) {
         m_pollTimer.stop();
-        m_pollTimer.start(m_pollingDelay);
+        m_pollTimer.start(PollPeriod());
     }
+}
+
+int TCommPortDriver::PollPeriod() const {
+    // Packet mode times its incomplete packets on the ticks, so it keeps the full rate.
+    if (m_notifier && m_packetSize < 1) return std::max<int>(m_pollingDelay, kNotifierBackstopMs);
+    return m_pollingDelay;
 }
 
 void TCommPortDriver::ReallocateScratch() {
@@ -200,13 +209,13 @@ void TCommPortDriver::StartPolling() {
     // Timers need an event loop; without an application object the poll is driven by
     // whoever calls PollTick.
     if (!QCoreApplication::instance()) return;
-    m_pollTimer.start(m_pollingDelay);
     const int fd = m_device->NativeHandle();
     if (m_useNotifier && fd >= 0) {
         m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this,
                 &TCommPortDriver::NotifierActivated);
     }
+    m_pollTimer.start(PollPeriod());
 }
 
 void TCommPortDriver::StopPolling() {

@@ -159,6 +159,7 @@ private:
     void TimerTick();
     void NotifierActivated();
     void StartPolling();
+    int PollPeriod() const;
     void StopPolling();
     void ReapplyIfConnected();
     void ReallocateScratch();
