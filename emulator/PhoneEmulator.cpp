@@ -156,6 +156,9 @@ bool PhoneEmulator::WriteOut(const std::string& bytes) {
 
 void PhoneEmulator::Serve() {
     char buf[4096];
+    // When the line will have carried everything read so far. Kept in microseconds, so a
+    // paced transfer neither gains nor loses time on rounding.
+    auto lineFree = std::chrono::steady_clock::now();
     while (!m_stop) {
         pollfd p[2] = {{m_master, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
         const int r = poll(p, 2, 50);
@@ -177,7 +180,16 @@ void PhoneEmulator::Serve() {
             const ssize_t got = read(m_master, buf, limit);
             if (got > 0) {
                 // What the line would take to carry these bytes.
-                if (baud > 0 && !SleepMs(static_cast<int>(got * 10000 / baud))) break;
+                if (baud > 0) {
+                    const auto now = std::chrono::steady_clock::now();
+                    // Bytes that were already waiting follow the previous ones on the line
+                    // without a gap; after a pause the line starts again from now.
+                    if (now - lineFree > std::chrono::milliseconds(2)) lineFree = now;
+                    lineFree += std::chrono::microseconds(static_cast<int64_t>(got) * 10'000'000 / baud);
+                    const auto left =
+                        std::chrono::duration_cast<std::chrono::microseconds>(lineFree - now).count();
+                    if (left > 0 && !SleepMs(static_cast<int>((left + 999) / 1000))) break;
+                }
                 std::lock_guard lock(m_mutex);
                 if (m_received.size() < kReceivedLimit)
                     m_received.append(buf, static_cast<size_t>(got));
