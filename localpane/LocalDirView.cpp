@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <QMimeData>
 
+#include "ui/Messages.h"
+
 namespace q7k3 {
 namespace {
 
@@ -23,10 +25,17 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         // The file model writes sizes in the system's language; the pane follows the
         // program's (QLocale's default).
-        if (role == Qt::DisplayRole && index.column() == kSize) {
+        // Sizes are whole bytes, as in the phone pane ("775 байты" is not Russian).
+        if (role == Qt::DisplayRole && (index.column() == kSize || index.column() == kType)) {
             auto* model = static_cast<QFileSystemModel*>(sourceModel());
             const QModelIndex source = mapToSource(index);
-            if (!model->isDir(source)) return QLocale().formattedDataSize(model->size(source));
+            const bool dir = model->isDir(source);
+            if (index.column() == kSize && !dir) return QLocale().toString(model->size(source));
+            if (index.column() == kType && dir) {
+                const bool drive = QDir(model->filePath(source)).isRoot();
+                return QString::fromStdString(
+                    Caption("TForm1", drive ? "Source.driveType" : "Source.folderType"));
+            }
         }
         return QSortFilterProxyModel::data(index, role);
     }

@@ -44,6 +44,9 @@ constexpr Row kRows[] = {
     {"TForm1", "PathPhone", "\\Root"},
     {"TForm1", "DiskStatus", "Свободно 0МБ из 0МБ"},
     {"TForm1", "StatusComp", "0 KB of 0 KB, Files: 0 of 0"},
+    // The local pane names the kind of its folder rows itself (Qt has no Russian words for them).
+    {"TForm1", "Source.folderType", "Папка"},
+    {"TForm1", "Source.driveType", "Диск"},
     {"TForm1", "PhoneDiskStatus", "Свободно 0КБ из 0КБ"},
     {"TForm1", "StatusPhone", "0 KB of 0 KB, Files: 0 of 0"},
     {"TForm1", "FavoritesBtn", "F"},
