@@ -70,11 +70,10 @@ bool AtChannel::WaitResponseResending(std::string_view text, int timeoutMs) {
 }
 
 bool AtChannel::DecodeCmeError(const std::string& line) {
-    static constexpr std::string_view kPrefix = "+CME ERROR: ";
-    const size_t at = line.find(kPrefix);
+    const size_t at = line.find(kCme);
     if (at == std::string::npos) return false;
     std::string_view code(line);
-    code.remove_prefix(at + kPrefix.size());
+    code.remove_prefix(at + kCme.size());
     if (code.size() >= 2 && code.substr(code.size() - 2) == "\r\n") code.remove_suffix(2);
     if (code.empty()) return false;
     long value = 0;
@@ -106,8 +105,8 @@ void AtChannel::ClearReceive() {
 }
 
 LineAction AtChannel::StandardLine(const std::string& line) {
-    if (line == "OK\r\n") return LineAction::Success;
-    if (ContainsText(line, "+CME ERROR: ")) {
+    if (line == kOk) return LineAction::Success;
+    if (ContainsText(line, kCme)) {
         DecodeCmeError(line);
         return LineAction::Failure;
     }

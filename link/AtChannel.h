@@ -28,6 +28,12 @@ enum LastErrorCode : int {
     kErrPhoneMemoryFull = 2007,
 };
 
+// Answer framing: the tokens the command routines look for.
+inline constexpr std::string_view kOk = "OK\r\n";            // a whole line: success
+inline constexpr std::string_view kCme = "+CME ERROR: ";      // in a line, a code follows
+inline constexpr std::string_view kBatchEnd = "#OK#\r\n";    // end of one batch of a long answer
+inline constexpr std::string_view kPrompt = "##>\r\n";       // continuation prompt, both ways
+
 // The outgoing side of the serial port, as the channel sees it.
 class ChannelPort {
 public:

@@ -19,7 +19,7 @@ bool ResetPhone(TForm10& form10) {
     spec.text = "ATZ\r\n";
     spec.firstTimeoutMs = 2000;
     spec.onLine = [](const std::string& line) {
-        if (line == "OK\r\n") return LineAction::Success;
+        if (line == kOk) return LineAction::Success;
         if (ContainsText(line, "ERROR")) return LineAction::Failure;
         return LineAction::Skip;
     };
@@ -40,7 +40,7 @@ std::string ReadModel(TForm10& form10) {
     spec.onLine = [&](const std::string& line) {
         if (seen) {
             // The model is known; what follows is its final result.
-            return line == "OK\r\n" || ContainsText(line, "ERROR") ? LineAction::Success
+            return line == kOk || ContainsText(line, "ERROR") ? LineAction::Success
                                                                     : LineAction::Skip;
         }
         if (ContainsText(line, "SGH")) {

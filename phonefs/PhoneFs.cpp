@@ -11,10 +11,6 @@
 namespace q7k3 {
 namespace {
 
-constexpr std::string_view kOk = "OK\r\n";
-constexpr std::string_view kCme = "+CME ERROR: ";
-constexpr std::string_view kBatchEnd = "#OK#\r\n";
-constexpr std::string_view kPrompt = "##>\r\n";
 // A listing longer than this is not a phone's folder but a runaway answer: 13104 KB in
 // 16 KB units hold at most 819 files. The bound also keeps the first-entry-wins checks,
 // which compare with every entry so far, cheap.

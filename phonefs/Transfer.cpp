@@ -16,10 +16,7 @@
 namespace q7k3 {
 namespace {
 
-constexpr std::string_view kOk = "OK\r\n";
-constexpr std::string_view kCme = "+CME ERROR: ";
-constexpr std::string_view kPrompt = "##>\r\n";
-constexpr std::string_view kBlockEnd = "#OK#\r\n";
+constexpr std::string_view kBlockEnd = kBatchEnd;  // a read's data blocks end alike
 constexpr int kBlockSize = 512;
 constexpr int kTransferWaitMs = 10000;
 

@@ -28,7 +28,6 @@ using namespace q7k3;
 namespace {
 
 constexpr size_t kBlock = 512;
-const std::string kPrompt = "##>\r\n";
 
 // Answers every prompt with one block, as fast as it can.
 void Peer(int master, std::atomic<bool>& stop) {
