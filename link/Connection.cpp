@@ -28,42 +28,50 @@ bool ResetPhone(TForm10& form10) {
     return false;
 }
 
-std::string ReadModel(TForm10& form10) {
-    AtChannel& ch = form10.Channel;
-    bool refused = false;
-    bool seen = false;
+ModelAnswer QueryModel(AtChannel& ch) {
+    ModelAnswer answer;
     CommandSpec spec;
     spec.text = "AT+CGMM\r\n";
     spec.firstTimeoutMs = 5000;
     // A phone silent for the first 5000 ms still gets the usual 2500 ms for its answer.
     spec.firstTimeoutFails = false;
     spec.onLine = [&](const std::string& line) {
-        if (seen) {
+        if (answer.Seen) {
             // The model is known; what follows is its final result.
             return line == kOk || ContainsText(line, "ERROR") ? LineAction::Success
                                                                     : LineAction::Skip;
         }
         if (ContainsText(line, "SGH")) {
-            ch.PhoneModel = line.substr(0, line.size() - 2);
-            seen = true;
+            answer.Model = line.substr(0, line.size() - 2);
+            answer.Seen = true;
             return LineAction::Skip;
         }
         if (ContainsText(line, "ERROR")) {
-            refused = true;
+            answer.Refused = true;
             return LineAction::Failure;
         }
+        // An "OK" before the model line closes an earlier query, not this one.
         return LineAction::Skip;
     };
     // The answer is followed to its final "OK": left on the way, that "OK" would pass
     // for the answer to the next command.
     const int lastError = ch.LastError;
     const bool done = ch.RunCommand(spec);
-    if (seen) {
+    if (answer.Seen) {
         if (!done) ch.LastError = lastError;  // only the "OK" failed to come
         ch.ClearReceive();
+    }
+    return answer;
+}
+
+std::string ReadModel(TForm10& form10) {
+    AtChannel& ch = form10.Channel;
+    const ModelAnswer answer = QueryModel(ch);
+    if (answer.Seen) {
+        ch.PhoneModel = answer.Model;
         return ch.PhoneModel;
     }
-    if (refused) {
+    if (answer.Refused) {
         form10.Comm321.Disconnect();
         ch.PhoneModel = "ERROR";
         return ch.PhoneModel;

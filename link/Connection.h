@@ -18,6 +18,16 @@ bool ResetPhone(TForm10& form10);
 // on to the answer's final "OK", so that nothing of it is left for the next command.
 std::string ReadModel(TForm10& form10);
 
+// The AT+CGMM exchange itself, followed to its final "OK" (an "OK" before the model line
+// closes an earlier query and is skipped). Touches neither PhoneModel nor, when a model
+// line came, LastError.
+struct ModelAnswer {
+    bool Seen = false;     // a model line came
+    bool Refused = false;  // the phone answered ERROR
+    std::string Model;     // the model line without its CR LF
+};
+ModelAnswer QueryModel(AtChannel& ch);
+
 // The five models the program works with, compared as whole strings.
 bool IsSupportedModel(const std::string& phoneModel);
 // "SGH-E700" gives "E700": the four characters from position 5.

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 
+#include "link/Connection.h"
 #include "phonefs/FolderMaps.h"
 #include "ui/Messages.h"
 
@@ -114,26 +115,11 @@ void PhoneFs::AnswerBatchEnd() {
 }
 
 bool PhoneFs::RereadModel() {
-    CommandSpec spec;
-    spec.text = "AT+CGMM\r\n";
-    bool seen = false;
-    std::string model;
-    spec.onLine = [&](const std::string& line) {
-        if (ContainsText(line, "SGH")) {
-            seen = true;
-            model = line.substr(0, line.size() - 2);
-            return LineAction::Skip;
-        }
-        // An "OK" before the model line closes an earlier query, not this one.
-        if (line == kOk) return seen ? LineAction::Success : LineAction::Skip;
-        if (ContainsText(line, "ERROR")) return LineAction::Failure;
-        return LineAction::Skip;
-    };
     const int lastError = m_ch.LastError;
-    const bool ok = m_ch.RunCommand(spec);
-    if (seen) m_ch.PhoneModel = model;
+    const ModelAnswer answer = QueryModel(m_ch);
+    if (answer.Seen) m_ch.PhoneModel = answer.Model;
     m_ch.LastError = lastError;
-    return ok && seen;
+    return answer.Seen;
 }
 
 bool PhoneFs::ChangeFolder(std::string_view id) {
