@@ -568,7 +568,9 @@ void TForm1::FirstInitialization() {
 void TForm1::Settings1Click() {
     if (!m_core.Link) return;
     m_core.Form10->Comm321.Disconnect();
-    m_core.Link->FormCreate();
+    // The dialog stops the keep-alive; Cancel returns to the running connection (the
+    // dialog reopens its port), and that connection keeps being pinged.
+    if (!m_core.Link->FormCreate() && PhoneReady()) ArmKeepAlive();
 }
 
 void TForm1::FormCloseQuery() {

@@ -397,6 +397,19 @@ TEST_F(PhoneWindowFixture, EmptyPhoneQuestionNoDropsTheTreeAndReconnectsYesKeeps
     EXPECT_EQ(form->PathPhone->text(), "E700:");
 }
 
+TEST_F(PhoneWindowFixture, SettingsCancelledOnARunningConnectionKeepsItsKeepAlive) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    ASSERT_TRUE(form->IRDATimer->isActive());
+    dialogAnswers = {false};
+    form->Settings1Click();
+    EXPECT_EQ(receivedAtDialog.size(), 1u);
+    EXPECT_TRUE(form->PhoneReady());
+    EXPECT_TRUE(form->IRDATimer->isActive());
+}
+
 TEST_F(PhoneWindowFixture, AbortDuringTheScanStopsBeforeTheNextFolderAndKeepsTheTree) {
     EmulatorConfig config;
     config.LatencyMs = 40;
