@@ -740,6 +740,12 @@ void TForm1::ListPhoneDblClick() {
             if (!m_core.Fs->ChangeFolder(CurrentFolder->Id)) {
                 RunSessionGuard();
                 ArmKeepAlive();
+                // The pane now stands in the new folder, however little of it is known:
+                // its list and path line say so, and ".." leads back.
+                if (CurrentFolder) {
+                    FillPhoneList(CurrentFolder);
+                    PathPhone->setText(PhonePathText());
+                }
                 return;
             }
             Tree4* folder = CurrentFolder;
