@@ -643,9 +643,14 @@ bool TForm1::CurrentFolderIsRoot() const {
 void TForm1::ForgetTree() {
     CurrentFolder = nullptr;
     PhoneReadyRoot = nullptr;
-    const QSignalBlocker block(ListPhone);
-    ListPhone->clear();
+    {
+        const QSignalBlocker block(ListPhone);
+        ListPhone->clear();
+    }
     StatusPhone->setText(PhoneSelectionText());
+    // Without a tree the path and free-space lines would speak of a folder no longer shown.
+    PathPhone->setText(Cap(kForm, "PathPhone"));
+    PhoneDiskStatus->setText(Cap(kForm, "PhoneDiskStatus"));
 }
 
 void TForm1::ShowModel(const std::string& phoneModel) { StatusPanel1->setText(Q(phoneModel)); }

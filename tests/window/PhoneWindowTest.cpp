@@ -333,6 +333,26 @@ TEST_F(PhoneWindowFixture, RescanOfASilentPhoneEndsWithoutATreeAndBringsTheDialo
     EXPECT_EQ(phone->Received(), "");
 }
 
+TEST_F(PhoneWindowFixture, APhoneGoneForGoodInASubfolderLeavesNoStaleLines) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    DoubleClick("Sounds");
+    DoubleClick("My Sounds");
+    ASSERT_EQ(S(form->PathPhone->text()), "E700:\\Sounds\\My Sounds");
+    phone->FallSilentAfter(0);
+    dialogAnswers = {false};
+    PressF4InPhonePane();
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(prompts.shown.front().Text, "Время ожидания истекло");
+    EXPECT_FALSE(form->PhoneReady());
+    EXPECT_EQ(form->ListPhone->topLevelItemCount(), 0);
+    // The pane no longer names the folder it stopped showing.
+    EXPECT_EQ(S(form->PathPhone->text()), "\\Root");
+    EXPECT_EQ(S(form->PhoneDiskStatus->text()), "Свободно 0КБ из 0КБ");
+}
+
 TEST_F(PhoneWindowFixture, ARefusedFolderIsReportedWithoutEndlessRetries) {
     StartPhone();
     PutDemoFiles();
