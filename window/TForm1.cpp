@@ -568,7 +568,9 @@ void TForm1::FirstInitialization() {
 void TForm1::Settings1Click() {
     if (!m_core.Link) return;
     m_core.Form10->Comm321.Disconnect();
-    m_core.Link->FormCreate();
+    // The dialog stops the keep-alive; Cancel returns to the running connection (the
+    // dialog reopens its port), and that connection keeps being pinged.
+    if (!m_core.Link->FormCreate() && PhoneReady()) ArmKeepAlive();
 }
 
 void TForm1::FormCloseQuery() {
@@ -643,9 +645,14 @@ bool TForm1::CurrentFolderIsRoot() const {
 void TForm1::ForgetTree() {
     CurrentFolder = nullptr;
     PhoneReadyRoot = nullptr;
-    const QSignalBlocker block(ListPhone);
-    ListPhone->clear();
+    {
+        const QSignalBlocker block(ListPhone);
+        ListPhone->clear();
+    }
     StatusPhone->setText(PhoneSelectionText());
+    // Without a tree the path and free-space lines would speak of a folder no longer shown.
+    PathPhone->setText(Cap(kForm, "PathPhone"));
+    PhoneDiskStatus->setText(Cap(kForm, "PhoneDiskStatus"));
 }
 
 void TForm1::ShowModel(const std::string& phoneModel) { StatusPanel1->setText(Q(phoneModel)); }
@@ -733,6 +740,12 @@ void TForm1::ListPhoneDblClick() {
             if (!m_core.Fs->ChangeFolder(CurrentFolder->Id)) {
                 RunSessionGuard();
                 ArmKeepAlive();
+                // The pane now stands in the new folder, however little of it is known:
+                // its list and path line say so, and ".." leads back.
+                if (CurrentFolder) {
+                    FillPhoneList(CurrentFolder);
+                    PathPhone->setText(PhonePathText());
+                }
                 return;
             }
             Tree4* folder = CurrentFolder;

@@ -218,6 +218,9 @@ void TSettingsForm::PortSettingsBoxChange() {
 
 bool TSettingsForm::Execute() {
     if (!FormCreate()) return false;
+    // The one instance keeps the focus where the last showing left it; Enter means Start
+    // every time, not Cancel because Cancel was pressed before.
+    m_start->setFocus();
     return exec() == QDialog::Accepted;
 }
 

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -275,6 +276,25 @@ TEST_F(SettingsFormTest, CancelReopensThePortOnlyWhenAConnectionExisted) {
                       Qt::LeftButton);
     EXPECT_EQ(reopened, 1);
     EXPECT_EQ(port.Sets, setsAfterFill);
+}
+
+TEST_F(SettingsFormTest, EnterMeansStartEvenAfterAnEarlierCancel) {
+    auto* cancel = m_form.findChild<QPushButton*>(QStringLiteral("CancelSetBtn"));
+    ASSERT_TRUE(m_form.FormCreate());
+    cancel->setFocus();
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_EQ(m_form.result(), QDialog::Rejected);
+
+    QString focused;
+    QTimer::singleShot(0, &m_form, [&] {
+        QWidget* w = m_form.focusWidget();
+        focused = w ? w->objectName() : QString();
+        QTest::keyClick(w ? w : static_cast<QWidget*>(&m_form), Qt::Key_Return);
+    });
+    // Never hang on a dialog that ignored the key.
+    QTimer::singleShot(3000, &m_form, [&] { m_form.reject(); });
+    EXPECT_TRUE(m_form.Execute());
+    EXPECT_EQ(focused.toStdString(), "Start");
 }
 
 TEST_F(SettingsFormTest, OnlyTheUsersChoiceOfPortSettingsEnablesTheSecondPage) {
