@@ -101,7 +101,17 @@ void PhoneFs::SetRoot(std::unique_ptr<Tree4> root) {
 }
 
 LineAction PhoneFs::CmeFailure(const std::string& line) {
-    if (!m_ch.DecodeCmeError(line)) m_ch.LastError = kErrBadAnswer;
+    // The channel names only the codes it knows and leaves LastError alone for the rest;
+    // a refusal with any other code must still fail with a reason, not with the last
+    // command's success. The phone's own words then stand beside "Ошибка".
+    m_ch.LastError = kErrText;
+    if (!m_ch.DecodeCmeError(line)) {
+        m_ch.LastError = kErrBadAnswer;
+    } else if (m_ch.LastError == kErrText) {
+        std::string said = line.substr(line.find(kCme));
+        if (said.ends_with("\r\n")) said.resize(said.size() - 2);
+        m_ch.ErrorText = Msg(kMsgErrorCaption) + ": " + said;
+    }
     return LineAction::Failure;
 }
 

@@ -78,15 +78,19 @@ bool AddFile(Tree4* folder, std::string_view name, const QDateTime& date, int32_
 void RemoveFile(Tree4* folder, std::string_view name) {
     if (!folder) return;
     auto& files = folder->Files;
+    const std::string cut = Utf8Left(name, kFileNameChars);
     const auto it = std::find_if(files.begin(), files.end(),
-                                 [&](const FileEntry& f) { return f.Name == name; });
+                                 [&](const FileEntry& f) { return f.Name == cut; });
     if (it != files.end()) files.erase(it);
 }
 
 const FileEntry* FindFile(const Tree4* folder, std::string_view name) {
     if (!folder) return nullptr;
+    // Names are compared as they are stored: cut to the field's length. A file written
+    // under a longer name is found by that name.
+    const std::string cut = Utf8Left(name, kFileNameChars);
     for (const auto& f : folder->Files) {
-        if (f.Name == name) return &f;
+        if (f.Name == cut) return &f;
     }
     return nullptr;
 }
@@ -97,8 +101,9 @@ bool HasFile(const Tree4* folder, std::string_view name) {
 
 Tree4* FindChild(std::string_view name, Tree4* parent) {
     if (!parent) return nullptr;
+    const std::string cut = Utf8Left(name, kFolderNameChars);
     for (const auto& child : parent->Children) {
-        if (child->Name == name) return child.get();
+        if (child->Name == cut) return child.get();
     }
     return parent;
 }

@@ -64,6 +64,24 @@ TEST_F(ListingTest, RefusedFolderFailsAtOnceWithThePhonesCode) {
     EXPECT_EQ(p.Commands().size(), 1u);
 }
 
+TEST_F(ListingTest, RefusalWithAnUnknownCodeStillNamesAReason) {
+    phone.listings["B"] = {Fsdl("a", 1)};
+    ASSERT_TRUE(p.fs.ListFolder(folder, true));
+    ASSERT_EQ(p.ch.LastError, 0);
+    // A code the program has no text for: the failure must not read as the last success.
+    p.react = [&](const std::string& sent) {
+        if (sent.starts_with("AT+FSCD")) p.Answer("\r\nOK\r\n");
+        if (sent.starts_with("AT+FSDL") || sent.starts_with("AT+FSFE"))
+            p.Answer("\r\n+CME ERROR: 4\r\n");
+    };
+    EXPECT_FALSE(p.fs.ListFolder(folder, true));
+    EXPECT_EQ(p.ch.LastError, kErrText);
+    EXPECT_EQ(SessionGuardText(p.ch.LastError, p.ch.ErrorText), "Ошибка: +CME ERROR: 4");
+    p.ch.LastError = 0;
+    EXPECT_FALSE(p.fs.EraseFile("a"));
+    EXPECT_EQ(SessionGuardText(p.ch.LastError, p.ch.ErrorText), "Ошибка: +CME ERROR: 4");
+}
+
 TEST_F(ListingTest, SilentPhoneTimesOut) {
     p.react = nullptr;
     EXPECT_FALSE(p.fs.ListFolder(folder, true));
@@ -202,6 +220,41 @@ TEST_F(ScanTest, BuildFileListCacheShowsTheRootOrAsksAboutAnEmptyPhone) {
     EXPECT_TRUE(BuildFileListCache(p.fs, w));
     EXPECT_NE(p.fs.PhoneRoot(), nullptr);
     EXPECT_EQ(w.calls.back(), "enable");
+}
+
+TEST(ScanModeTest, TheModelLineChoosesTheFamily) {
+    ScriptedPhone p;
+    p.ch.PhoneModel = "SGH-E800";
+    p.fs.BuildFolderTree(1);
+    Tree4* sms = FindChild("sms", p.fs.PhoneRoot());
+    EXPECT_EQ(FindChild("animations", sms)->Id, "J");
+    EXPECT_EQ(FindChild("test", p.fs.PhoneRoot())->Id, "K");
+    p.ch.PhoneModel = "SGH-X600";
+    p.fs.BuildFolderTree(1);
+    EXPECT_EQ(FindChild("test", p.fs.PhoneRoot())->Id, "J");
+    EXPECT_EQ(FindChild("animations", FindChild("sms", p.fs.PhoneRoot())),
+              FindChild("sms", p.fs.PhoneRoot()));
+    EXPECT_EQ(p.fs.PhoneRoot()->Name, "X600");
+}
+
+TEST(ScanModeTest, ADiscoveredPhoneWithManyFoldersIsWalkedWhole) {
+    ScriptedPhone p;
+    p.flags.MODE = 2;
+    FolderPhone phone{p};
+    phone.batch = 25;
+    // 80 top-level folders, each with its marker, and the root: 161 nodes.
+    for (int i = 0; i < 80; ++i) {
+        const std::string name = "F" + std::to_string(i);
+        phone.subfolders[" "].push_back("+FSDI: \"" + name + "\",0");
+        phone.subfolders["/" + name];
+        phone.listings["/" + name] = {Fsdl(name + ".txt", 10)};
+    }
+    Tree4* root = p.fs.ScanPhone(2, false);
+    ASSERT_NE(root, nullptr) << p.ch.LastError;
+    EXPECT_EQ(p.progress.Max(1), 161);
+    EXPECT_EQ(p.progress.Position(1), 161);
+    EXPECT_TRUE(HasFile(FindChild("F79", root), "F79.txt"));
+    for (Tree4* n : CollectFolderTable(root)) EXPECT_TRUE(n->Listed) << n->Name;
 }
 
 TEST(ScanModeTest, NormalModeListsOnlyRealFoldersAndAModeOutOfRangeBuildsNothing) {

@@ -36,6 +36,7 @@ TEST(TreeTest, FoldersGetAMarkerFirstAndKeepTheFirstOfTwoNames) {
     Tree4* cut = AddFolder(longName, root.get(), "B");
     EXPECT_EQ(cut->Name, std::string(24, 'x'));
     EXPECT_EQ(AddFolder(std::string(24, 'x') + "yyy", root.get(), "C"), cut);
+    EXPECT_EQ(FindChild(longName, root.get()), cut);
     const std::string cyr = "Папка_с_очень_длинным_именем";  // 28 characters, 2 bytes each
     EXPECT_EQ(Utf8Length(AddFolder(cyr, root.get(), "D")->Name), 24u);
 }
@@ -50,6 +51,11 @@ TEST(TreeTest, FilesFirstEntryWinsWithin64CharactersAndRemoveTakesTheFirst) {
     EXPECT_EQ(f->Files[0].Name, base);
     EXPECT_EQ(f->Files[0].Size, 100);
     EXPECT_EQ(f->Files[0].Date, kDay);
+    // The longer name the file was written under finds and removes the stored entry.
+    EXPECT_TRUE(HasFile(f, base + "1.mid"));
+    RemoveFile(f, base + "2.mid");
+    EXPECT_TRUE(f->Files.empty());
+    AddFile(f, base, kDay, 100);
 
     AddFile(f, "b.jpg", kDay, 1);
     AddFile(f, "c.jpg", kDay, 2);
