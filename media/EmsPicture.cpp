@@ -1,5 +1,6 @@
 #include "media/EmsPicture.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "media/Picture.h"
@@ -73,8 +74,10 @@ QImage DecodeEmsPicture(ByteView data) {
     const size_t w = media::ReadBe16(data, 4), h = media::ReadBe16(data, 6);
     if (w == 0 || h == 0) return QImage();
     const size_t w8 = RoundUp8(w), h8 = RoundUp8(h);
-    // Only the first frame is read; it must be there whole.
-    if (data.size() - kEmsPictureHeaderSize < w8 * h8 / 8) return QImage();
+    // Only the first frame is read, but a file shorter than its header's data length
+    // (an animation cut after its first frame, say) is damaged and refused.
+    const size_t claimed = media::ReadBe16(data, 8);
+    if (data.size() - kEmsPictureHeaderSize < std::max(w8 * h8 / 8, claimed)) return QImage();
     QImage img(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
     if (img.isNull()) return img;
     size_t at = kEmsPictureHeaderSize;

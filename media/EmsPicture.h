@@ -25,7 +25,8 @@ inline bool IsLight(QRgb c) {
 // are more than 255 frames.
 bool EncodeEmsPicture(const std::vector<QImage>& frames, const std::string& utf8Title, uint8_t slot,
                       Bytes& out);
-// The first frame, black on white. Null when the header or the frame's data is missing.
+// The first frame, black on white. Null when the file is shorter than its header or than
+// the data length the header gives.
 QImage DecodeEmsPicture(ByteView data);
 std::string EmsPictureTitle(ByteView data);
 

@@ -568,7 +568,9 @@ void TForm1::FirstInitialization() {
 void TForm1::Settings1Click() {
     if (!m_core.Link) return;
     m_core.Form10->Comm321.Disconnect();
-    m_core.Link->FormCreate();
+    // The dialog stops the keep-alive; Cancel returns to the running connection (the
+    // dialog reopens its port), and that connection keeps being pinged.
+    if (!m_core.Link->FormCreate() && PhoneReady()) ArmKeepAlive();
 }
 
 void TForm1::FormCloseQuery() {
@@ -738,6 +740,12 @@ void TForm1::ListPhoneDblClick() {
             if (!m_core.Fs->ChangeFolder(CurrentFolder->Id)) {
                 RunSessionGuard();
                 ArmKeepAlive();
+                // The pane now stands in the new folder, however little of it is known:
+                // its list and path line say so, and ".." leads back.
+                if (CurrentFolder) {
+                    FillPhoneList(CurrentFolder);
+                    PathPhone->setText(PhonePathText());
+                }
                 return;
             }
             Tree4* folder = CurrentFolder;

@@ -2,8 +2,9 @@
 //
 // Where a converter names its own output (mel2mmf, ems2bmp, ems2imy) OUT may be a folder;
 // the other kinds take a folder too and name the file after IN with their extension.
-// ani2bmp reads the .ani 126 pixels wide when IN is a "wpaper.ani" (as a copy from the
-// phone does) and 128 wide otherwise; --width N says it outright.
+// ani2bmp reads the .ani 126 pixels wide when IN's name or OUT contains "wpaper.ani" (as a
+// copy from the phone does) and 128 wide otherwise; --width N says it outright. An OUT
+// ending in ".ani" names the phone file: the BMP is written beside it as <name>.bmp.
 
 #include <cstdio>
 #include <string>
@@ -68,11 +69,17 @@ int RunConvert(const std::vector<std::string>& argsIn) {
     } else if (kind == "mmf2mel") {
         r = ConvertMMFtoMEL(in, OutputIn(in, out, ".mel"));
     } else if (kind == "ani2bmp") {
+        // OUT named like the phone file (folder/wpaper.ani) is the copy to the computer's
+        // own form: the BMP goes beside it with "bmp" for its last three letters.
+        const bool phoneName = !outIsFolder && LowerAscii(out).ends_with(".ani");
+        const std::string target =
+            outIsFolder ? media::JoinPath(out, media::FileNamePart(in)) : out;
         const std::string bmp =
-            outIsFolder
-                ? media::ReplaceLastThree(media::JoinPath(out, media::FileNamePart(in)), "bmp")
-                : out;
-        r = ConvertANItoBMP(in, bmp, width > 0 ? width : AniWidthFor(media::FileNamePart(in)));
+            outIsFolder || phoneName ? media::ReplaceLastThree(target, "bmp") : out;
+        const bool wallpaper = AniWidthFor(media::FileNamePart(in)) == kWallpaperAniWidth ||
+                               AniWidthFor(target) == kWallpaperAniWidth;
+        const int aniWidth = wallpaper ? kWallpaperAniWidth : kAniWidth;
+        r = ConvertANItoBMP(in, bmp, width > 0 ? width : aniWidth);
     } else if (kind == "pic2ani") {
         r = ConvertPictureToANI(in, OutputIn(in, out, ".ani"));
     } else if (kind == "pic2ems") {

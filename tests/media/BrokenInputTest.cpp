@@ -62,8 +62,7 @@ std::vector<Decoder> Decoders() {
              return DecodeGif(d, g);
          },
          kTinyGif},
-        {"ems picture", [](ByteView d) { return !DecodeEmsPicture(d).isNull(); },
-         Bytes(emsPicture.begin(), emsPicture.begin() + 48 + 24 * 16 / 8)},
+        {"ems picture", [](ByteView d) { return !DecodeEmsPicture(d).isNull(); }, emsPicture},
         {"ems melody",
          [](ByteView d) {
              std::string t;

@@ -107,6 +107,9 @@ TEST_F(EmsPictureTest, PicturesTooLargeOrDamagedAreRefused) {
     const Bytes good = Encode({Solid(16, 16, 0)});
     EXPECT_TRUE(DecodeEmsPicture(ByteView(good).first(good.size() - 1)).isNull());
     EXPECT_TRUE(DecodeEmsPicture(ByteView(good).first(47)).isNull());
+    // An animation cut after its first frame is not read as a still picture.
+    const Bytes anim = Encode({Solid(16, 16, 0), Solid(16, 16, 0)});
+    EXPECT_TRUE(DecodeEmsPicture(ByteView(anim).first(48 + 32)).isNull());
     Bytes zeroWidth = good;
     zeroWidth[5] = 0;
     EXPECT_TRUE(DecodeEmsPicture(zeroWidth).isNull());

@@ -250,6 +250,29 @@ TEST_F(PhoneWindowFixture, NavigationUpDownAndUnlistedFoldersReadOnce) {
     EXPECT_EQ(phone->Received(), "");
 }
 
+TEST_F(PhoneWindowFixture, AnUnlistedFolderThePhoneWillNotEnterStillShowsWhereThePaneIs) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    Tree4* user = FindChild("User", fs->PhoneRoot());
+    ASSERT_NE(user, fs->PhoneRoot());
+    user->Listed = false;
+    phone->FailCommand("AT+FSCD", 2000);
+    DoubleClick("User");
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(prompts.shown.front().Text, "Файл не найден");
+    EXPECT_FALSE(user->Listed);
+    // List and path line agree on the folder, and the way back is there.
+    EXPECT_EQ(S(form->PathPhone->text()), "E700:\\User");
+    ASSERT_FALSE(form->ListPhone->Names().isEmpty());
+    EXPECT_EQ(form->ListPhone->Names().front(), "..");
+    phone->ClearFaults();
+    DoubleClick("..");
+    EXPECT_EQ(S(form->PathPhone->text()), "E700:");
+    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+}
+
 TEST_F(PhoneWindowFixture, RefreshRescansAtTheRootRelistsARealFolderAndSkipsAVirtualOne) {
     StartPhone();
     PutDemoFiles();
@@ -395,6 +418,19 @@ TEST_F(PhoneWindowFixture, EmptyPhoneQuestionNoDropsTheTreeAndReconnectsYesKeeps
     EXPECT_TRUE(form->PhoneReady());
     EXPECT_TRUE(form10->Comm321.Connected());
     EXPECT_EQ(form->PathPhone->text(), "E700:");
+}
+
+TEST_F(PhoneWindowFixture, SettingsCancelledOnARunningConnectionKeepsItsKeepAlive) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    ASSERT_TRUE(form->IRDATimer->isActive());
+    dialogAnswers = {false};
+    form->Settings1Click();
+    EXPECT_EQ(receivedAtDialog.size(), 1u);
+    EXPECT_TRUE(form->PhoneReady());
+    EXPECT_TRUE(form->IRDATimer->isActive());
 }
 
 TEST_F(PhoneWindowFixture, AbortDuringTheScanStopsBeforeTheNextFolderAndKeepsTheTree) {
