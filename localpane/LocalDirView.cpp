@@ -107,6 +107,16 @@ void LocalDirView::Reload() {
 }
 
 void LocalDirView::Read() {
+    // A directory removed since it was shown (or a remembered one that is gone) would read
+    // as an empty pane without even ".." to leave it: the nearest one that exists is read.
+    while (!QFileInfo(m_path).isDir()) {
+        const QString up = QDir::cleanPath(QFileInfo(m_path).absolutePath());
+        if (up == m_path) {
+            m_path = QDir::rootPath();
+            break;
+        }
+        m_path = up;
+    }
     // A fresh model for every read: QFileSystemModel keeps what it has gathered and would
     // not read a directory again, and the pane does not watch for changes.
     auto* model = new QFileSystemModel(this);

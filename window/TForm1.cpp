@@ -231,6 +231,11 @@ void TForm1::BuildComputerPane() {
     connect(Source, &LocalDirView::DirectoryRead, this, [this](const QString& path) {
         PathComp->setText(QDir::toNativeSeparators(path));
         StatusComp->setText(ComputerSelectionText());
+        // Opening folders can cross into another mounted volume; the drive selector and
+        // the free-space line follow the directory shown.
+        const QString drive = DrivesComboBox->DriveLetter();
+        DrivesComboBox->SelectDriveFor(path);
+        if (DrivesComboBox->DriveLetter() != drive) DiskStatus->setText(DriveFreeText());
     });
     connect(DrivesComboBox, &DriveComboBox::DriveChanged, this, [this](const QString& root) {
         Source->SetPath(root);

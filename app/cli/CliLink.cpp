@@ -33,6 +33,7 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
             return false;
         }
         options.Baud = value;
+        options.BaudGiven = true;
     }
     if (!sleep.empty()) {
         if (sleep != "0" && sleep != "1" && sleep != "2") {
@@ -40,6 +41,7 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
             return false;
         }
         options.Sleep = sleep[0] - '0';
+        options.SleepGiven = true;
     }
     return true;
 }
@@ -50,19 +52,25 @@ bool CliLink::Open(const LinkOptions& options) {
     AtChannel& ch = m_form10->Channel;
     // The settings' defaults: system line settings (rate,N,8,1), line-status check on.
     comm.SetPortName(options.Port);
-    comm.SetBaudRateValue(options.Baud);
     comm.SetSettingsMode(false);
     comm.SetCheckLineStatus(true);
     static constexpr int kPollingDelay[] = {5, 10, 50};
     static constexpr int kPollStep[] = {1, 1, 10};
-    comm.SetPollingDelay(static_cast<uint16_t>(kPollingDelay[options.Sleep]));
-    ch.PollStep = kPollStep[options.Sleep];
-    // Without --port, the port and line settings the program itself stored.
+    auto applySleep = [&](int sleep) {
+        comm.SetPollingDelay(static_cast<uint16_t>(kPollingDelay[sleep]));
+        ch.PollStep = kPollStep[sleep];
+    };
+    comm.SetBaudRateValue(options.Baud);
+    applySleep(options.Sleep);
+    // Without --port, the port and line settings the program itself stored; --baud and
+    // --sleep given on the command line still have the last word.
     if (options.Port.empty()) {
         SettingsStore store;
         if (store.Contains("ComPort")) {
             DriverSettings<TCommPortDriver> port(comm);
             LoadSettings(store, {&port, &ch.PollStep, &Flags, nullptr, nullptr});
+            if (options.BaudGiven) comm.SetBaudRateValue(options.Baud);
+            if (options.SleepGiven) applySleep(options.Sleep);
         }
     }
 

@@ -14,9 +14,12 @@
 namespace q7k3::cli {
 
 struct LinkOptions {
-    std::string Port;          // device path; empty when --port was not given
-    uint32_t Baud = 115200;    // --baud N
-    int Sleep = 0;             // --sleep 0|1|2: the link's reaction speed
+    std::string Port;        // device path; empty when --port was not given
+    uint32_t Baud = 115200;  // --baud N
+    int Sleep = 0;           // --sleep 0|1|2: the link's reaction speed
+    // Given on the command line: then they win over the stored settings.
+    bool BaudGiven = false;
+    bool SleepGiven = false;
 };
 
 // Usage text of the options, for the commands' usage lines.

@@ -1,26 +1,25 @@
-// Round trip of a short exchange over a pseudo-terminal: the PC sends the 5-byte batch
-// prompt, a peer that answers at once sends a 512-byte block back. Reports the median
-// and the 99th percentile for each timing of the link, with and without the read
-// notifier (the poll timer alone).
+// Round trip of a short exchange over a pseudo-terminal with the phone emulator answering
+// at once: during a file read the PC sends the 5-byte batch prompt and the phone sends the
+// next 512-byte data block. Reports the median and the 99th percentile for each timing of
+// the link, with and without the read notifier (the poll timer alone), and the idle load
+// with the port open.
 //
 //   q7k3-bench-link [ROUNDS]
 
-#include <poll.h>
-#include <sys/resource.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "emulator/PhoneEmulator.h"
 #include "link/TForm10.h"
 
 using namespace q7k3;
@@ -28,28 +27,16 @@ using namespace q7k3;
 namespace {
 
 constexpr size_t kBlock = 512;
+constexpr const char* kFolder = "C";
+constexpr const char* kFile = "bench.bin";
 
-// Answers every prompt with one block, as fast as it can.
-void Peer(int master, std::atomic<bool>& stop) {
-    const std::string block(kBlock, 'D');
-    std::string pending;
-    while (!stop) {
-        pollfd p{master, POLLIN, 0};
-        if (poll(&p, 1, 20) <= 0) continue;
-        char buf[256];
-        const ssize_t n = read(master, buf, sizeof buf);
-        if (n <= 0) continue;
-        pending.append(buf, static_cast<size_t>(n));
-        size_t at;
-        while ((at = pending.find(kPrompt)) != std::string::npos) {
-            pending.erase(0, at + kPrompt.size());
-            size_t off = 0;
-            while (off < block.size()) {
-                const ssize_t w = write(master, block.data() + off, block.size() - off);
-                if (w > 0) off += static_cast<size_t>(w);
-            }
-        }
+// Waits until `token` is in the buffer; false after 2500 ms without new data.
+bool WaitFor(AtChannel& ch, std::string_view token) {
+    while (ch.ReceiveBuffer.find(token) == std::string::npos) {
+        if (!ch.ResponseComplete && !ch.WaitResponse(2500)) return false;
+        ch.ResponseComplete = false;
     }
+    return true;
 }
 
 struct Figures {
@@ -74,23 +61,43 @@ Figures Measure(const std::string& path, uint16_t pollingDelay, int pollStep, bo
         return f;
     }
     std::vector<double> times;
+    // One read of `rounds` blocks: its first block comes with the command, each further
+    // one answers a prompt.
+    CommandSpec folder;
+    folder.text = std::string("AT+FSCD=\"") + kFolder + "\"\r\n";
+    ch.ClearReceive();
+    if (!ch.RunCommand(folder)) {
+        comm.Disconnect();
+        f.failures = rounds;
+        return f;
+    }
+    ch.ClearReceive();
+    ch.Send(std::string("AT+FSFR=-1,\"") + kFile + "\"\r\n");
+    if (!WaitFor(ch, kBatchEnd)) {
+        comm.Disconnect();
+        f.failures = rounds;
+        return f;
+    }
     QElapsedTimer t;
-    for (int i = 0; i < rounds; ++i) {
+    for (int i = 1; i < rounds; ++i) {
         ch.ClearReceive();
         t.start();
         ch.Send(kPrompt);
-        bool ok = true;
-        while (ch.ReceiveBuffer.size() < kBlock) {
-            if (!ch.ResponseComplete && !ch.WaitResponse(2500)) {
-                ok = false;
-                break;
-            }
-            ch.ResponseComplete = false;
-        }
+        const bool ok = WaitFor(ch, kBatchEnd);
         const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
-        if (ok) times.push_back(ms);
-        else ++f.failures;
+        if (ok)
+            times.push_back(ms);
+        else
+            ++f.failures;
     }
+    // The closing line with the checksum, then the final OK.
+    ch.ClearReceive();
+    ch.Send(kPrompt);
+    WaitFor(ch, kBatchEnd);
+    ch.ClearReceive();
+    ch.Send(kPrompt);
+    WaitFor(ch, kOk);
+    ch.ClearReceive();
     comm.Disconnect();
     if (times.empty()) return f;
     std::sort(times.begin(), times.end());
@@ -125,15 +132,17 @@ double IdleLoad(const std::string& path, uint16_t pollingDelay, int seconds) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(10, std::atoi(argv[1])) : 300;
-    int master = -1;
-    int slave = -1;
-    char name[128] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-        std::fprintf(stderr, "q7k3-bench-link: no pseudo-terminal\n");
+    EmulatorConfig config;
+    config.Block = static_cast<int>(kBlock);
+    config.Echo = false;
+    PhoneEmulator phone(config);
+    if (!phone.Start() ||
+        !phone.PutFile(kFolder, kFile, std::string(kBlock * static_cast<size_t>(rounds), 'D'))) {
+        std::fprintf(stderr, "q7k3-bench-link: the phone emulator did not start: %s\n",
+                     phone.Error().c_str());
         return 1;
     }
-    std::atomic<bool> stop{false};
-    std::thread peer(Peer, master, std::ref(stop));
+    const std::string name = phone.SlavePath();
 
     struct Case {
         const char* name;
@@ -141,10 +150,11 @@ int main(int argc, char** argv) {
         int pollStep;
     };
     const Case cases[] = {{"Быстро", 5, 1}, {"Средне", 10, 1}, {"Медленно", 50, 10}};
-    std::printf("round trip: %zu-byte prompt, %zu-byte answer, %d rounds, pty peer answering at once\n",
-                kPrompt.size(), kBlock, rounds);
-    std::printf("%-10s %8s %8s %12s %12s %12s %12s\n", "timing", "poll ms", "step ms",
-                "median", "p99", "timer median", "timer p99");
+    std::printf(
+        "round trip: %zu-byte prompt, %zu-byte data block, %d rounds, emulator answering at once\n",
+        kPrompt.size(), kBlock, rounds);
+    std::printf("%-10s %8s %8s %12s %12s %12s %12s\n", "timing", "poll ms", "step ms", "median",
+                "p99", "timer median", "timer p99");
     for (const Case& c : cases) {
         const Figures fast = Measure(name, c.pollingDelay, c.pollStep, true, rounds);
         const Figures timer = Measure(name, c.pollingDelay, c.pollStep, false, rounds);
@@ -152,18 +162,21 @@ int main(int argc, char** argv) {
         std::string label = c.name;
         const size_t letters = label.size() / 2;
         label.append(letters < 10 ? 10 - letters : 0, ' ');
-        std::printf("%s %8d %8d %9.2f ms %9.2f ms %9.2f ms %9.2f ms", label.c_str(),
-                    c.pollingDelay, c.pollStep, fast.median, fast.p99, timer.median, timer.p99);
+        std::printf("%s %8d %8d %9.2f ms %9.2f ms %9.2f ms %9.2f ms", label.c_str(), c.pollingDelay,
+                    c.pollStep, fast.median, fast.p99, timer.median, timer.p99);
         if (fast.failures + timer.failures > 0) {
             std::printf("  (%d lost)", fast.failures + timer.failures);
         }
         std::printf("\n");
     }
-    stop = true;
-    peer.join();
-    // The peer is gone (it would count as well); the terminal stays up through `slave`.
+    phone.Stop();
+    // A quiet terminal for the idle load: nobody on the other side.
+    int master = -1;
+    int slave = -1;
+    char idleName[128] = {};
+    if (openpty(&master, &slave, idleName, nullptr, nullptr) != 0) return 0;
     for (uint16_t delay : {5, 10, 50}) {
-        const double idle = IdleLoad(name, delay, 5);
+        const double idle = IdleLoad(idleName, delay, 5);
         std::printf("idle with the port open, %2d ms polling: %.2f%% of one core\n", delay,
                     idle * 100.0);
     }

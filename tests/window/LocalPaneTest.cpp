@@ -103,6 +103,21 @@ TEST_F(LocalPaneFixture, ReloadSeesFilesMadeSinceTheLastRead) {
     EXPECT_TRUE(Names().contains("new.gif"));
 }
 
+TEST_F(LocalPaneFixture, AFolderThatIsGoneFallsBackToTheNearestOneThatExists) {
+    Open(QDir(dir.path()).filePath("zeta"));
+    ASSERT_TRUE(QDir(dir.path()).rmdir("zeta"));
+    QSignalSpy read(&view, &LocalDirView::DirectoryRead);
+    view.Reload();
+    ASSERT_TRUE(WaitUntil([&] { return view.Loaded(); }));
+    EXPECT_EQ(view.Path(), QDir::cleanPath(dir.path()));
+    EXPECT_EQ(Names(), (QStringList{"Alpha", ".hidden", "a.jpg", "b.mmf"}));
+    ASSERT_TRUE(WaitUntil([&] { return read.count() >= 1; }));
+    EXPECT_EQ(read.last().at(0).toString(), view.Path());
+
+    Open(QDir(dir.path()).filePath("never/made/at/all"));
+    EXPECT_EQ(view.Path(), QDir::cleanPath(dir.path()));
+}
+
 TEST(DriveComboBox, ListsTheRootAndSelectsTheVolumeOfAPath) {
     DriveComboBox drives;
     ASSERT_GT(drives.count(), 0);

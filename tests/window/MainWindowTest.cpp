@@ -213,6 +213,23 @@ TEST_F(MainWindowFixture, ComputerLinesFollowTheDirectory) {
     EXPECT_TRUE(form.DiskStatus->text().contains(" МБ из "));
 }
 
+TEST_F(MainWindowFixture, OpeningAFolderOnAnotherVolumeMovesTheDriveAndItsFreeSpace) {
+    QString other;
+    for (int i = 0; i < form.DrivesComboBox->count() && other.isEmpty(); ++i) {
+        const QString root = form.DrivesComboBox->itemData(i).toString();
+        if (root != QDir::rootPath() && QDir(root).isReadable()) other = root;
+    }
+    if (other.isEmpty()) GTEST_SKIP() << "only one volume is mounted";
+    form.SetComputerPath(QDir::rootPath());
+    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
+    ASSERT_EQ(form.DrivesComboBox->DriveLetter(), QDir::rootPath());
+    // As a double click on folders does: the view alone changes its directory.
+    form.Source->SetPath(other);
+    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
+    EXPECT_EQ(form.DrivesComboBox->DriveLetter(), other);
+    EXPECT_EQ(form.DiskStatus->text(), form.DriveFreeText());
+}
+
 TEST_F(MainWindowFixture, DropsFromOtherProgramsAreCopiesOfLocalFiles) {
     QMimeData outside;
     outside.setUrls({QUrl::fromLocalFile("/tmp/a.mmf"), QUrl("https://example.org/b.mmf")});
