@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ui/Text.h"
+
+using namespace q7k3;
+
+namespace {
+
+TEST(Utf8Cuts, NeverSplitACharacterAndCountMalformedBytesAsOne) {
+    const std::string name = "Мелодия.mel";  // 7 two-byte letters, then ASCII
+    EXPECT_EQ(Utf8Length(name), 11u);
+    EXPECT_EQ(Utf8Left(name, 3), "Мел");
+    EXPECT_EQ(Utf8Left(name, 100), name);
+    // 5 bytes fit two letters; the third would need a sixth byte.
+    EXPECT_EQ(Utf8LeftBytes(name, 5), "Ме");
+    EXPECT_EQ(Utf8LeftBytes(name, 0), "");
+    EXPECT_EQ(Utf8DropRight(name, 4), "Мелодия");
+    EXPECT_EQ(Utf8DropRight(name, 50), "");
+
+    // A phone sends what it likes: a lone lead byte, a cut sequence, stray continuations.
+    const std::string broken = std::string("a\xD0", 2) + "\x80\x80" + "\xE2\x82";
+    // "a", one whole letter, a stray continuation, and the two bytes of a cut sequence.
+    EXPECT_EQ(Utf8Length(broken), 5u);
+    EXPECT_EQ(Utf8LeftBytes(broken, 2), "a");
+    for (size_t n = 0; n <= broken.size() + 1; ++n) {
+        const std::string cut = Utf8LeftBytes(broken, n);
+        EXPECT_LE(cut.size(), n);
+        EXPECT_EQ(broken.compare(0, cut.size(), cut), 0);
+    }
+}
+
+TEST(Cp1251, RussianRoundTripsAndWhatItCannotHoldBecomesAQuestionMark) {
+    const std::string russian = "Ёжик в тумане: АБВ абв ё №";
+    const std::string cp = Utf8ToCp1251(russian);
+    EXPECT_EQ(cp.size(), Utf8Length(russian));
+    EXPECT_EQ(static_cast<unsigned char>(cp[0]), 0xA8);  // Ё
+    EXPECT_EQ(Cp1251ToUtf8(cp), russian);
+    EXPECT_EQ(Utf8ToCp1251("日本"), "??");
+    EXPECT_EQ(Utf8ToCp1251(std::string("x\xFFy", 3)), "x?y");
+    // 0x98 is the one byte the code page leaves unassigned.
+    EXPECT_EQ(Cp1251ToUtf8(std::string("\x98", 1)), "?");
+}
+
+TEST(SafeFileName, NoSeparatorsControlsOrDirectoryNames) {
+    EXPECT_EQ(SafeFileName("tune.mmf"), "tune.mmf");
+    EXPECT_EQ(SafeFileName("../../etc/passwd"), ".._.._etc_passwd");
+    EXPECT_EQ(SafeFileName("a\\b"), "a_b");
+    EXPECT_EQ(SafeFileName(std::string("a\0b\r\n", 5)), "a_b__");
+    EXPECT_EQ(SafeFileName(""), "_");
+    EXPECT_EQ(SafeFileName("."), "_.");
+    EXPECT_EQ(SafeFileName(".."), "_..");
+    EXPECT_EQ(SafeFileName("Фото 1.jpg"), "Фото 1.jpg");
+}
+
+TEST(GetValuesString, TheLineFromTheKeyWithItsLineEnd) {
+    const std::string text = "A: 1\r\nB: 2";
+    EXPECT_EQ(GetValuesString(text, "A:"), "A: 1\r\n");
+    EXPECT_EQ(GetValuesString(text, "B:"), "B: 2\r\n");
+    EXPECT_EQ(GetValuesString("MIDlet-Name: Тетрис\nMIDlet-Version: 1.0\n", "Version"),
+              "Version: 1.0\n");
+    EXPECT_EQ(GetValuesString(text, "C:"), "");
+}
+
+}  // namespace
