@@ -232,7 +232,10 @@ void LocalDirView::OpenIndex(const QModelIndex& index) {
         QDir dir(m_path);
         if (dir.cdUp()) SetPath(dir.absolutePath());
     } else if (m_model->isDir(source)) {
-        SetPath(m_model->filePath(source));
+        // A folder that cannot be listed would show an empty pane without a way back up;
+        // the pane stays where it is.
+        const QFileInfo folder(m_model->filePath(source));
+        if (folder.isReadable() && folder.isExecutable()) SetPath(folder.filePath());
     }
 }
 

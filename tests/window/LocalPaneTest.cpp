@@ -118,6 +118,23 @@ TEST_F(LocalPaneFixture, AFolderThatIsGoneFallsBackToTheNearestOneThatExists) {
     EXPECT_EQ(view.Path(), QDir::cleanPath(dir.path()));
 }
 
+TEST_F(LocalPaneFixture, AFolderThatCannotBeListedIsNotEntered) {
+    const QString locked = QDir(dir.path()).filePath("zeta");
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+    if (QFileInfo(locked).isReadable()) {
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        GTEST_SKIP() << "this user reads every folder";
+    }
+    Open(dir.path());
+    ASSERT_TRUE(view.SelectName("zeta"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    EXPECT_EQ(view.Path(), QDir::cleanPath(dir.path()));
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 TEST(DriveComboBox, ListsTheRootAndSelectsTheVolumeOfAPath) {
     DriveComboBox drives;
     ASSERT_GT(drives.count(), 0);
