@@ -228,6 +228,11 @@ bool PhoneFs::ListSubfolders(Tree4* folder) {
 }
 
 bool PhoneFs::EraseFile(std::string_view phoneName) {
+    // No file on the phone has such a name; nothing is sent.
+    if (!WireSafeName(phoneName)) {
+        m_ch.LastError = kErrPhoneNotFound;
+        return false;
+    }
     CommandSpec spec;
     spec.text = "AT+FSFE=-1,\"" + std::string(phoneName) + "\"\r\n";
     spec.onLine = [this](const std::string& line) {

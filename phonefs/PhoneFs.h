@@ -34,6 +34,11 @@ struct ListLine {
 // impossible time stamp.
 std::optional<ListLine> ParseListLine(std::string_view line, const QDateTime& now);
 
+// A file name goes on the wire between double quotes, ended by CR LF: it must hold
+// neither (nor any other control character), or it would end the command early and what
+// follows would reach the phone as a command of its own.
+bool WireSafeName(std::string_view name);
+
 class PhoneFs {
 public:
     PhoneFs(AtChannel& channel, AppFlags& flags, ProgressView& progress, Prompts& prompts);

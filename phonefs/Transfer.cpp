@@ -70,7 +70,8 @@ bool EndsWithJoined(const std::string& a, const std::string& b, std::string_view
     return true;
 }
 
-// A name goes on the wire between double quotes, ended by CR LF: it must hold neither.
+}  // namespace
+
 bool WireSafeName(std::string_view name) {
     if (name.empty()) return false;
     for (const char c : name) {
@@ -78,8 +79,6 @@ bool WireSafeName(std::string_view name) {
     }
     return true;
 }
-
-}  // namespace
 
 bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phoneName,
                             const QDateTime& date) {

@@ -126,6 +126,12 @@ TEST_F(TransferTest, NoSuccessWithoutItsProofAndNoFailureWithoutAReason) {
     EXPECT_FALSE(p.fs.WritePhoneFile(Path("f"), "bad\"name", folder));
     EXPECT_EQ(p.ch.LastError, kErrLocalFile);
     for (const auto& w : p.port.writes) EXPECT_FALSE(w.starts_with("AT+FSFW")) << w;
+    // A name that would end the command and smuggle in a second one is never sent.
+    p.port.writes.clear();
+    EXPECT_FALSE(p.fs.EraseFile("a\"\r\nAT+FSFE=-1,\"b"));
+    EXPECT_EQ(p.ch.LastError, kErrPhoneNotFound);
+    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("g"), "a\r\nAT", QDateTime()));
+    for (const auto& w : p.port.writes) EXPECT_FALSE(w.starts_with("AT+FSF")) << w;
 }
 
 TEST_F(TransferTest, SpeedCaptionFromTheSecondBlockOn) {
