@@ -72,17 +72,21 @@ protected:
 
 }  // namespace
 
+void ConfigureFileList(QTreeView& view) {
+    view.setRootIsDecorated(false);
+    view.setItemsExpandable(false);
+    view.setUniformRowHeights(true);
+    view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view.setSortingEnabled(false);
+    view.setAllColumnsShowFocus(true);
+    view.setDefaultDropAction(Qt::CopyAction);
+}
+
 LocalDirView::LocalDirView(QWidget* parent) : QTreeView(parent) {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(false);
+    ConfigureFileList(*this);
     setDragDropMode(QAbstractItemView::DropOnly);
-    setDefaultDropAction(Qt::CopyAction);
-    setAllColumnsShowFocus(true);
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OpenIndex(index); });
 }

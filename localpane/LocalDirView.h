@@ -11,6 +11,10 @@
 
 namespace q7k3 {
 
+// The look both panes share: a flat report list, several whole rows selectable, no
+// in-place editing, no sorting by the view (each pane orders its own rows).
+void ConfigureFileList(QTreeView& view);
+
 class LocalDirView : public QTreeView {
     Q_OBJECT
 public:

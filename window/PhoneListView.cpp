@@ -12,21 +12,15 @@
 #include <QStyle>
 #include <QUrl>
 
+#include "localpane/LocalDirView.h"
+
 namespace q7k3 {
 
 PhoneListView::PhoneListView(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(2);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(false);
-    setAllColumnsShowFocus(true);
+    ConfigureFileList(*this);
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
-    setDefaultDropAction(Qt::CopyAction);
     header()->setSectionsClickable(false);
     header()->setStretchLastSection(false);
     header()->resizeSection(0, 270);
