@@ -11,6 +11,7 @@ struct AppFlags {
     bool Pro = false;            // MODE == 1
     bool CompileJavaEnabled = true;  // F7 button and key; off in PIMS mode
     bool AbortRequested = false;     // set by the progress dialog's abort button
+    bool Trace = false;              // the window writes the protocol trace
 };
 
 }  // namespace q7k3

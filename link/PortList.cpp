@@ -81,7 +81,8 @@ bool SerialHasUart(const std::string& path) {
     return uart;
 }
 
-PortScan ListSerialPorts(const std::string& storedPort, const PortListSources& sources) {
+std::vector<std::string> ListSerialDevices(const std::string& storedPort,
+                                           const PortListSources& sources) {
     std::vector<Candidate> found;
     std::error_code ec;
     for (fs::directory_iterator it(sources.SysClassTty, ec), end; !ec && it != end;
@@ -120,7 +121,11 @@ PortScan ListSerialPorts(const std::string& storedPort, const PortListSources& s
         IsCharDevice(storedPort)) {
         paths.push_back(storedPort);
     }
+    return paths;
+}
 
+PortScan ListSerialPorts(const std::string& storedPort, const PortListSources& sources) {
+    const std::vector<std::string> paths = ListSerialDevices(storedPort, sources);
     PortScan scan;
     scan.Listed = static_cast<int>(paths.size());
     for (const std::string& path : paths) {

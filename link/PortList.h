@@ -26,6 +26,12 @@ struct PortScan {
     int Listed = 0;                  // serial devices found, whether they opened or not
 };
 
+// The serial devices the kernel knows, in list order, without opening any: the serial ttys
+// that have a device behind them, then `storedPort` when it is a character device that is not
+// listed already.
+std::vector<std::string> ListSerialDevices(const std::string& storedPort,
+                                           const PortListSources& sources = {});
+
 // Lists the serial devices and probes each. `storedPort` (the "ComPort" setting) is added
 // at the end when it exists and is not listed already.
 PortScan ListSerialPorts(const std::string& storedPort, const PortListSources& sources = {});

@@ -1,5 +1,7 @@
 #include "link/SerialDevicePosix.h"
 
+#include "link/ProtocolTrace.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -61,7 +63,9 @@ speed_t StandardSpeed(uint32_t rate) {
 }  // namespace
 
 std::unique_ptr<SerialDevice> MakeSystemSerialDevice() {
-    return std::make_unique<SerialDevicePosix>();
+    // Always behind the trace: switching it on needs no new device.
+    return std::make_unique<TracingSerialDevice>(std::make_unique<SerialDevicePosix>(),
+                                                 ProcessTrace());
 }
 
 SerialDevicePosix::~SerialDevicePosix() { Close(); }

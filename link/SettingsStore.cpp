@@ -116,6 +116,12 @@ const std::vector<Entry>& Entries() {
          [](const SettingsStore& s, const SettingKey& k, const LiveSettings& l) {
              if (l.Flags) ApplyMode(s.ReadInt(k.Name, DefaultInt(k)), *l.Flags);
          }},
+        // The protocol trace for a bug report (the window's own; the command line has
+        // --trace).
+        {{"Trace", SettingKind::Boolean, "0"},
+         [](const SettingsStore& s, const SettingKey& k, const LiveSettings& l) {
+             if (l.Flags) l.Flags->Trace = s.ReadBool(k.Name, DefaultInt(k) != 0);
+         }},
     };
     return entries;
 }

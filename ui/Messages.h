@@ -24,6 +24,26 @@ enum MessageId : int {
     kMsgNoComPort = 29,
     kMsgBadAnswer = 79,       // the phone sent an answer that cannot be read
     kMsgSettingsNotSaved = 80,  // the settings file cannot be written
+    // Serial port states, the protocol trace.
+    kMsgPortStatesCaption = 110,
+    kMsgWhyNoPort = 111,
+    kMsgPortOpens = 112,
+    kMsgPortOpensShared = 113,
+    kMsgPortNoPermission = 114,
+    kMsgPortJoinGroup = 115,
+    kMsgPortGrantAccess = 116,
+    kMsgPortHeldBy = 117,
+    kMsgPortHeldByUnknown = 118,
+    kMsgPortModemManager = 119,
+    kMsgPortUdevRule = 120,
+    kMsgPortUdevReload = 121,
+    kMsgPortUnusable = 122,
+    kMsgNoSerialDevices = 123,
+    kMsgTraceLabel = 124,
+    kMsgTraceOff = 125,
+    kMsgTraceOn = 126,
+    kMsgTraceHint = 127,
+    kMsgCloseButton = 128,
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

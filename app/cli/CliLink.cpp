@@ -4,6 +4,7 @@
 
 #include "app/cli/Cli.h"
 #include "link/Connection.h"
+#include "link/ProtocolTrace.h"
 #include "link/SettingsStore.h"
 #include "ui/Messages.h"
 
@@ -22,6 +23,7 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
     options.Port = TakeOption(args, "--port", options.Port, missing);
     const std::string baud = TakeOption(args, "--baud", "", missing);
     const std::string sleep = TakeOption(args, "--sleep", "", missing);
+    const std::string trace = TakeOption(args, "--trace", "", missing);
     if (missing) {
         Fail("an option lacks its value");
         return false;
@@ -42,6 +44,12 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
         }
         options.Sleep = sleep[0] - '0';
         options.SleepGiven = true;
+    }
+    // Every byte of the link from here on goes to the trace file as well.
+    std::string why;
+    if (!trace.empty() && !ProcessTrace().Start(trace, ProtocolTrace::kDefaultLimit, &why)) {
+        Fail("cannot write the trace to " + trace + ": " + why);
+        return false;
     }
     return true;
 }

@@ -23,9 +23,11 @@ struct LinkOptions {
 };
 
 // Usage text of the options, for the commands' usage lines.
-inline constexpr const char* kLinkOptionsUsage = "[--port PATH] [--baud N] [--sleep 0|1|2]";
+inline constexpr const char* kLinkOptionsUsage =
+    "[--port PATH] [--baud N] [--sleep 0|1|2] [--trace FILE]";
 
-// Takes --port, --baud and --sleep out of args. On a bad value prints one line on
+// Takes --port, --baud, --sleep and --trace out of args (--trace FILE starts the protocol
+// trace at once). On a bad value prints one line on
 // standard error and returns false.
 bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options);
 

@@ -19,7 +19,8 @@ int RunIdentify(const std::vector<std::string>& given) {
     return 0;
 }
 
-const CliCommand kIdentify{"identify", "identify [--port PATH] [--baud N] [--sleep 0|1|2]",
+const CliCommand kIdentify{"identify",
+                           "identify [--port PATH] [--baud N] [--sleep 0|1|2] [--trace FILE]",
                            RunIdentify};
 
 }  // namespace

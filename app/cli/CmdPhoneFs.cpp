@@ -17,7 +17,7 @@ namespace q7k3::cli {
 namespace {
 
 constexpr const char* kCommonUsage =
-    "[--port PATH] [--baud N] [--sleep 0|1|2] [--mode normal|pro|pims] [--hidden]";
+    "[--port PATH] [--baud N] [--sleep 0|1|2] [--trace FILE] [--mode normal|pro|pims] [--hidden]";
 
 // Boxes become lines on standard error; the CLI never waits for an answer.
 class CliPrompts final : public Prompts {

@@ -9,6 +9,7 @@
 
 #include "link/AppFlags.h"
 #include "link/Connection.h"
+#include "link/ProtocolTrace.h"
 #include "link/SettingsStore.h"
 #include "link/TForm10.h"
 #include "link/widgets/TSettingsForm.h"
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
 
     using namespace q7k3;
     AppFlags flags;
+    // The settings dialog's trace switch takes effect whenever the port is opened.
+    ProcessTrace().Follow(&flags.Trace, DefaultTracePath());
     QtPrompts prompts;
     // The windows first, then the communication module; every text comes from the
     // catalogue, which needs no window of its own.

@@ -1,7 +1,10 @@
 // Transfer and scan efficiency on a line paced at 115200 bit/s (8N1: 11520 bytes a
 // second), with the "Быстро" timing: the port polled every 5 ms, waits in 1 ms steps.
 //
-//   phonefs_bench [--baud N] [--size BYTES] [--runs N]
+//   phonefs_bench [--baud N] [--size BYTES] [--runs N] [--trace FILE]
+//
+// --trace FILE writes the protocol trace of every exchange to FILE, as the program's trace
+// switch does; compare the ratios with and without it.
 //
 // Transfers: payload bytes per second divided by the line's byte rate. Scan: the time of
 // a full scan of the PRO map of the E family against the time its exchanges' bytes take
@@ -21,6 +24,7 @@
 
 #include "emulator/PhoneEmulator.h"
 #include "link/Connection.h"
+#include "link/ProtocolTrace.h"
 #include "link/TForm10.h"
 #include "phonefs/FolderMaps.h"
 #include "phonefs/PhoneFs.h"
@@ -101,6 +105,7 @@ int main(int argc, char** argv) {
     int baud = 115200;
     size_t size = 200 * 1024;
     int runs = 3;
+    std::string trace;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--baud"))
             baud = std::atoi(argv[i + 1]);
@@ -108,9 +113,19 @@ int main(int argc, char** argv) {
             size = static_cast<size_t>(std::atol(argv[i + 1]));
         else if (!std::strcmp(argv[i], "--runs"))
             runs = std::max(1, std::atoi(argv[i + 1]));
+        else if (!std::strcmp(argv[i], "--trace"))
+            trace = argv[i + 1];
     }
     const double lineRate = baud / 10.0;
 
+    if (!trace.empty()) {
+        std::string why;
+        if (!ProcessTrace().Start(trace, ProtocolTrace::kDefaultLimit, &why)) {
+            std::fprintf(stderr, "phonefs_bench: cannot write the trace: %s\n", why.c_str());
+            return 1;
+        }
+        std::printf("protocol trace on: %s\n", trace.c_str());
+    }
     Bench b;
     if (!b.Open(baud)) {
         std::fprintf(stderr, "phonefs_bench: the emulated phone does not answer\n");

@@ -8,11 +8,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 #include "link/Prompts.h"
+#include "link/ProtocolTrace.h"
+#include "link/widgets/TPortStatesForm.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -56,8 +59,21 @@ TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent) {
         grid->setHorizontalSpacing(8);
         grid->setVerticalSpacing(1);
     }
+    // The second page holds the line settings, which are usable only with "Вручную", and
+    // beside them the protocol trace switch, which is usable always.
+    auto* page2 = new QWidget;
+    page2->setObjectName(QStringLiteral("TabSheet2Page"));
+    auto* page2Layout = new QHBoxLayout(page2);
+    page2Layout->setContentsMargins(0, 0, 0, 0);
+    page2Layout->setSpacing(0);
+    page2Layout->addWidget(m_tabSheet2, 2);
+    auto* traceColumn = new QWidget(page2);
+    auto* traceGrid = new QGridLayout(traceColumn);
+    traceGrid->setContentsMargins(6, 4, 6, 4);
+    traceGrid->setVerticalSpacing(1);
+    page2Layout->addWidget(traceColumn, 2);
     m_pages->addTab(tabSheet1, Text("TabSheet1"));
-    m_pages->addTab(m_tabSheet2, Text("TabSheet2"));
+    m_pages->addTab(page2, Text("TabSheet2"));
 
     // Each label above its list, four columns: the texts fit the dialog's fixed width.
     m_selCom = AddCombo(tabSheet1, "SelCom", "Label1", 0, 0);
@@ -74,6 +90,44 @@ TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent) {
     m_checkLineStatus = AddCombo(m_tabSheet2, "CheckLineStatusBox", "Label13", 1, 1);
     for (QWidget* page : {tabSheet1, m_tabSheet2})
         static_cast<QGridLayout*>(page->layout())->setRowStretch(4, 1);
+
+    auto* traceLabel = new QLabel(QString::fromStdString(Msg(kMsgTraceLabel)), traceColumn);
+    traceLabel->setObjectName(QStringLiteral("TraceLabel"));
+    m_trace = new QComboBox(traceColumn);
+    m_trace->setObjectName(QStringLiteral("TraceBox"));
+    m_trace->addItem(QString::fromStdString(Msg(kMsgTraceOff)));
+    m_trace->addItem(QString::fromStdString(Msg(kMsgTraceOn)));
+    m_trace->setToolTip(QString::fromStdString(Msg(kMsgTraceHint) + DefaultTracePath()));
+    traceLabel->setBuddy(m_trace);
+    m_trace->setAccessibleName(traceLabel->text());
+    traceGrid->addWidget(traceLabel, 0, 0);
+    traceGrid->addWidget(m_trace, 1, 0);
+    traceGrid->setRowStretch(4, 1);
+
+    // A small "?" beside the port list's label opens the list of every serial device
+    // with the reason it is missing from the list.
+    {
+        auto* grid = static_cast<QGridLayout*>(tabSheet1->layout());
+        auto* label = tabSheet1->findChild<QLabel*>(QStringLiteral("Label1"));
+        grid->removeWidget(label);
+        auto* row = new QWidget(tabSheet1);
+        auto* rowLayout = new QHBoxLayout(row);
+        rowLayout->setContentsMargins(0, 0, 0, 0);
+        rowLayout->setSpacing(2);
+        label->setParent(row);
+        rowLayout->addWidget(label);
+        rowLayout->addStretch(1);
+        m_portStates = new QToolButton(row);
+        m_portStates->setObjectName(QStringLiteral("PortStatesBtn"));
+        m_portStates->setText(QStringLiteral("?"));
+        m_portStates->setAutoRaise(true);
+        m_portStates->setToolTip(QString::fromStdString(Msg(kMsgWhyNoPort)));
+        m_portStates->setAccessibleName(m_portStates->toolTip());
+        m_portStates->setFixedHeight(label->sizeHint().height());
+        rowLayout->addWidget(m_portStates);
+        grid->addWidget(row, 0, 0);
+        connect(m_portStates, &QToolButton::clicked, this, [this] { PortStatesBtnClick(); });
+    }
 
     m_start = new QPushButton(Text("Start"));
     m_start->setObjectName(QStringLiteral("Start"));
@@ -149,6 +203,7 @@ bool TSettingsForm::FormCreate() {
     SelectIfValid(m_sleepTime, m_b.Store->ReadInt("SleepTime", 0));
     SelectIfValid(m_hiddenFiles, m_b.Store->ReadInt("HiddenFiles", 0));
     m_portSettings->setCurrentIndex(m_b.Port->SettingsMode() ? 1 : 0);
+    m_trace->setCurrentIndex(flags.Trace ? 1 : 0);
     m_pages->setCurrentIndex(0);
     return true;
 }
@@ -205,11 +260,31 @@ void TSettingsForm::StartClick() {
     port.SetSettingsMode(index(m_portSettings) == 1);
     store.WriteBool("PortSettings", index(m_portSettings) == 1);
 
+    // Takes effect when the port is opened next.
+    flags.Trace = index(m_trace) == 1;
+    store.WriteBool("Trace", flags.Trace);
+
     store.Flush();
 }
 
 void TSettingsForm::CancelSetBtnClick() {
     if (m_b.ConnectionExisted && m_b.ConnectionExisted() && m_b.ReopenPort) m_b.ReopenPort();
+}
+
+void TSettingsForm::PortStatesBtnClick() {
+    auto* form = static_cast<TPortStatesForm*>(m_portStatesForm);
+    if (!form) {
+        form = new TPortStatesForm(this);
+        m_portStatesForm = form;
+    }
+    std::vector<PortStatus> ports;
+    if (m_diagnose)
+        ports = m_diagnose();
+    else if (m_b.Store)
+        ports = DiagnosePorts(m_b.Store->ReadString("ComPort", ""));
+    form->Fill(ports);
+    form->show();
+    form->raise();
 }
 
 void TSettingsForm::PortSettingsBoxChange() {

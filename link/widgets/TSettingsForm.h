@@ -13,6 +13,7 @@
 
 #include <functional>
 
+#include "link/PortDiagnostics.h"
 #include "link/PortList.h"
 #include "link/SettingsStore.h"
 
@@ -20,6 +21,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class QToolButton;
 
 namespace q7k3 {
 
@@ -49,6 +51,11 @@ public:
     explicit TSettingsForm(QWidget* parent = nullptr);
 
     void Bind(const SettingsFormBinding& binding) { m_b = binding; }
+    // Where the "?" next to the port list gets the state of every serial device. Null:
+    // DiagnosePorts with the stored "ComPort".
+    void SetPortDiagnostics(std::function<std::vector<PortStatus>()> diagnose) {
+        m_diagnose = std::move(diagnose);
+    }
 
     // Fills the dialog from the live state; called each time before it is shown. With no
     // serial device at all it shows the error box, ends the program and returns false.
@@ -59,6 +66,9 @@ public:
     void CancelSetBtnClick();
     // The page "Дополнительно" is usable exactly when the line settings are set by hand.
     void PortSettingsBoxChange();
+
+    // Shows the small window with every serial device and why it does or does not open.
+    void PortStatesBtnClick();
 
     // FormCreate, then the dialog, modally. True when it was closed with Start.
     bool Execute();
@@ -74,6 +84,7 @@ private:
     QComboBox* AddCombo(QWidget* page, const char* name, const char* label, int row, int column);
 
     SettingsFormBinding m_b;
+    std::function<std::vector<PortStatus>()> m_diagnose;
     QTabWidget* m_pages = nullptr;
     QWidget* m_tabSheet2 = nullptr;
     QComboBox* m_selCom = nullptr;
@@ -88,6 +99,9 @@ private:
     QComboBox* m_hardwareFlow = nullptr;
     QComboBox* m_softwareFlow = nullptr;
     QComboBox* m_checkLineStatus = nullptr;
+    QComboBox* m_trace = nullptr;
+    QToolButton* m_portStates = nullptr;
+    QDialog* m_portStatesForm = nullptr;
     QPushButton* m_start = nullptr;
     QPushButton* m_cancel = nullptr;
 };

@@ -11,9 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdlib>
 
+#include "link/widgets/TPortStatesForm.h"
 #include "link/widgets/TSettingsForm.h"
 #include "settings/Fakes.h"
 #include "ui/Messages.h"
@@ -312,6 +314,61 @@ TEST_F(SettingsFormTest, OnlyTheUsersChoiceOfPortSettingsEnablesTheSecondPage) {
     ASSERT_TRUE(m_form.FormCreate());
     EXPECT_EQ(Box("PortSettingsBox")->currentIndex(), 1);
     EXPECT_FALSE(Page2()->isEnabled());  // filling keeps the state of the last change
+}
+
+TEST_F(SettingsFormTest, TheTraceSwitchIsStoredAndStaysUsableWithSystemPortSettings) {
+    port.Manual = false;
+    ASSERT_TRUE(m_form.FormCreate());
+    Choose("PortSettingsBox", 1);
+    Choose("PortSettingsBox", 0);
+    EXPECT_FALSE(Page2()->isEnabled());
+    QComboBox* trace = Box("TraceBox");
+    EXPECT_TRUE(trace->isEnabledTo(&m_form));
+    EXPECT_EQ(Items(trace), (std::vector<std::string>{"Выключено", "Включено"}));
+    EXPECT_EQ(m_form.findChild<QLabel*>(QStringLiteral("TraceLabel"))->text(), "Трасса обмена");
+    EXPECT_EQ(trace->currentIndex(), 0);
+
+    Choose("TraceBox", 1);
+    ClickStart();
+    EXPECT_TRUE(flags.Trace);
+    EXPECT_TRUE(HasLine(File(), "Trace=1")) << File();
+
+    // Shown again, the dialog reflects the switch.
+    ASSERT_TRUE(m_form.FormCreate());
+    EXPECT_EQ(trace->currentIndex(), 1);
+    Choose("TraceBox", 0);
+    ClickStart();
+    EXPECT_FALSE(flags.Trace);
+    EXPECT_TRUE(HasLine(File(), "Trace=0"));
+}
+
+TEST_F(SettingsFormTest, TheQuestionMarkBesideThePortListSaysWhyEachPortIsMissing) {
+    PortStatus open;
+    open.Path = "/dev/ttyUSB0";
+    open.State = PortState::Opens;
+    PortStatus denied;
+    denied.Path = "/dev/ttyUSB1";
+    denied.State = PortState::NoPermission;
+    denied.Group = "dialout";
+    denied.GroupMayUse = true;
+    m_form.SetPortDiagnostics([&] { return std::vector<PortStatus>{open, denied}; });
+    ASSERT_TRUE(m_form.FormCreate());
+    auto* button = m_form.findChild<QToolButton*>(QStringLiteral("PortStatesBtn"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->toolTip(), "Почему нет порта?");
+    QTest::mouseClick(button, Qt::LeftButton);
+    auto* list = m_form.findChild<TPortStatesForm*>(QStringLiteral("PortStatesForm"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->windowTitle(), "Последовательные порты");
+    EXPECT_EQ(list->Text().toStdString(),
+              "/dev/ttyUSB0 открывается\n"
+              "/dev/ttyUSB1 нет прав доступа; порт принадлежит группе dialout\n"
+              "    Добавьте себя в эту группу и войдите в систему заново:\n"
+              "    sudo usermod -aG dialout $USER\n");
+    // Only the ports that open are offered for selection, as before.
+    EXPECT_EQ(Items(Box("SelCom")), scan.Ports);
+    list->close();
 }
 
 // Not a check: with Q7K3_SHOT_DIR set (under a real display) saves both pages as pictures.
