@@ -33,6 +33,7 @@
 #include "window/TProcessForm.h"
 #include "phonefs/PhoneFs.h"
 #include "phonefs/Tree.h"
+#include "ui/HelpFile.h"
 #include "ui/TempDir.h"
 #include "ui/Text.h"
 #include "window/Texts.h"
@@ -496,7 +497,7 @@ void TForm1::About1Click() {
 }
 
 QString TForm1::HelpFilePath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Q7K3FM.hlp"));
+    return FindHelpFile();
 }
 
 void TForm1::Help2Click() {
