@@ -66,12 +66,12 @@ TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent) {
     auto* page2Layout = new QHBoxLayout(page2);
     page2Layout->setContentsMargins(0, 0, 0, 0);
     page2Layout->setSpacing(0);
-    page2Layout->addWidget(m_tabSheet2, 2);
+    page2Layout->addWidget(m_tabSheet2, 3);
     auto* traceColumn = new QWidget(page2);
     auto* traceGrid = new QGridLayout(traceColumn);
     traceGrid->setContentsMargins(6, 4, 6, 4);
     traceGrid->setVerticalSpacing(1);
-    page2Layout->addWidget(traceColumn, 2);
+    page2Layout->addWidget(traceColumn, 1);
     m_pages->addTab(tabSheet1, Text("TabSheet1"));
     m_pages->addTab(page2, Text("TabSheet2"));
 
@@ -104,28 +104,27 @@ TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent) {
     traceGrid->addWidget(m_trace, 1, 0);
     traceGrid->setRowStretch(4, 1);
 
-    // A small "?" beside the port list's label opens the list of every serial device
-    // with the reason it is missing from the list.
+    // A small "?" right of the port list opens the list of every serial device with the
+    // reason it is missing from the list. It shares the list's row: the row of labels
+    // above has no width to spare.
     {
         auto* grid = static_cast<QGridLayout*>(tabSheet1->layout());
-        auto* label = tabSheet1->findChild<QLabel*>(QStringLiteral("Label1"));
-        grid->removeWidget(label);
+        grid->removeWidget(m_selCom);
         auto* row = new QWidget(tabSheet1);
+        row->setObjectName(QStringLiteral("SelComRow"));
         auto* rowLayout = new QHBoxLayout(row);
         rowLayout->setContentsMargins(0, 0, 0, 0);
-        rowLayout->setSpacing(2);
-        label->setParent(row);
-        rowLayout->addWidget(label);
-        rowLayout->addStretch(1);
+        rowLayout->setSpacing(0);
+        m_selCom->setParent(row);
+        rowLayout->addWidget(m_selCom, 1);
         m_portStates = new QToolButton(row);
         m_portStates->setObjectName(QStringLiteral("PortStatesBtn"));
         m_portStates->setText(QStringLiteral("?"));
-        m_portStates->setAutoRaise(true);
         m_portStates->setToolTip(QString::fromStdString(Msg(kMsgWhyNoPort)));
         m_portStates->setAccessibleName(m_portStates->toolTip());
-        m_portStates->setFixedHeight(label->sizeHint().height());
+        m_portStates->setFixedWidth(13);
         rowLayout->addWidget(m_portStates);
-        grid->addWidget(row, 0, 0);
+        grid->addWidget(row, 1, 0);
         connect(m_portStates, &QToolButton::clicked, this, [this] { PortStatesBtnClick(); });
     }
 

@@ -387,6 +387,24 @@ TEST_F(SettingsFormTest, PicturesOfBothPages) {
                                  .arg(page == 0 ? "connection" : "advanced");
         EXPECT_TRUE(m_form.grab().save(file));
     }
+    // The list behind the "?" beside the port list, with a port in each state.
+    PortStatus opens{"/dev/ttyUSB0", PortState::Opens, 0, "dialout", true, {}, "067b", "2303",
+                     ""};
+    PortStatus denied{"/dev/ttyUSB1", PortState::NoPermission, EACCES, "dialout", true, {},
+                      "067b", "2303", ""};
+    PortStatus held{"/dev/ttyS4", PortState::Busy, EBUSY, "dialout", true, {{4242, "minicom"}},
+                    "", "", ""};
+    PortStatus mm{"/dev/ttyACM0", PortState::ModemManager, EBUSY, "dialout", true,
+                  {{812, "ModemManager"}}, "1234", "5678", ""};
+    m_form.SetPortDiagnostics([&] { return std::vector<PortStatus>{opens, denied, held, mm}; });
+    pages->setCurrentIndex(0);
+    m_form.PortStatesBtnClick();
+    auto* list = m_form.findChild<TPortStatesForm*>(QStringLiteral("PortStatesForm"));
+    ASSERT_NE(list, nullptr);
+    list->resize(760, 260);
+    QTest::qWait(200);
+    EXPECT_TRUE(list->grab().save(QString::fromLocal8Bit(dir) + "/settings-port-states.png"));
+    list->close();
     m_form.hide();
 }
 
