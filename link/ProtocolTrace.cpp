@@ -34,15 +34,16 @@ std::string DateTimeNow() {
     return text;
 }
 
-// Length of the well-formed UTF-8 sequence of two to four bytes at `at`, or 0.
-size_t Utf8Length(std::string_view s, size_t at) {
-    const auto b = static_cast<unsigned char>(s[at]);
-    size_t n = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b <= 0xDF ? 2 : 0;
-    if (b >= 0xF5) n = 0;
-    if (n == 0 || at + n > s.size()) return 0;
-    for (size_t i = 1; i < n; ++i)
-        if ((static_cast<unsigned char>(s[at + i]) & 0xC0) != 0x80) return 0;
-    return n;
+// Length of a two-byte UTF-8 letter of the Latin or Cyrillic blocks at `at` (what the
+// phone's file names hold), or 0. Other sequences are escaped: in a data block they are
+// chance bytes, and some (right-to-left, combining, invisible) would garble the line.
+size_t Utf8LetterLength(std::string_view s, size_t at) {
+    if (at + 1 >= s.size()) return 0;
+    const auto b0 = static_cast<unsigned char>(s[at]);
+    const auto b1 = static_cast<unsigned char>(s[at + 1]);
+    if ((b0 & 0xE0) != 0xC0 || (b1 & 0xC0) != 0x80) return 0;
+    const unsigned code = ((b0 & 0x1Fu) << 6) | (b1 & 0x3Fu);
+    return (code >= 0xC0 && code <= 0x24F) || (code >= 0x400 && code <= 0x4FF) ? 2 : 0;
 }
 
 }  // namespace
@@ -61,8 +62,8 @@ void AppendEscaped(std::string& out, std::string_view bytes) {
             out += static_cast<char>(c);
             continue;
         }
-        // Phone file names travel in UTF-8; they stay readable.
-        if (size_t n = c >= 0x80 ? Utf8Length(bytes, i) : 0) {
+        // Phone file names travel in UTF-8; their letters stay readable.
+        if (size_t n = c >= 0x80 ? Utf8LetterLength(bytes, i) : 0) {
             out.append(bytes.substr(i, n));
             i += n - 1;
             continue;

@@ -81,7 +81,8 @@ ProtocolTrace& ProcessTrace();
 // (~/.local/state when unset).
 std::string DefaultTracePath();
 
-// Appends `bytes` to `out` with control bytes escaped; well-formed UTF-8 stays as it is.
+// Appends `bytes` to `out` with control bytes escaped; Latin and Cyrillic letters in UTF-8
+// stay as they are, every other byte above 0x7e is escaped.
 void AppendEscaped(std::string& out, std::string_view bytes);
 
 class TracingSerialDevice final : public SerialDevice {

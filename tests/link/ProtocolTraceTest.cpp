@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -77,10 +78,12 @@ TEST(TraceEscaping, ControlBytesAreEscapedAndUtf8NamesStayReadable) {
     std::string out;
     AppendEscaped(out, "AT+FSCD=\"\xD0\x9C\xD0\xBE\xD0\xB8\"\r\n\\\t\x01\x7F\xFF");
     EXPECT_EQ(out, "AT+FSCD=\"Мои\"\\r\\n\\\\\\t\\x01\\x7f\\xff");
-    // A lead byte without its continuation, or cut short at the end, is escaped too.
+    // A lead byte without its continuation, or cut short at the end, is escaped too; so
+    // are letters of other scripts and marks (here a right-to-left one and an Arabic
+    // letter), which in a data block are chance bytes that would garble the line.
     out.clear();
-    AppendEscaped(out, "\xD0" "A\xE2\x82");
-    EXPECT_EQ(out, "\\xd0A\\xe2\\x82");
+    AppendEscaped(out, "\xD0" "A\xE2\x80\xAE\xDA\x90\xD0");
+    EXPECT_EQ(out, "\\xd0A\\xe2\\x80\\xae\\xda\\x90\\xd0");
 }
 
 TEST_F(ProtocolTraceTest, ShowsTheExchangeInOrderWithTimeAndDirection) {

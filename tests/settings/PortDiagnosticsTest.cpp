@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
