@@ -120,6 +120,7 @@ TEST(Catalogue, EveryNumberedMessageHasItsText) {
         EXPECT_FALSE(used.count(n));
         EXPECT_EQ(Msg(n), "") << "message " << n;
     }
+    for (int n = 81; n < 110; ++n) EXPECT_EQ(Msg(n), "") << "reserved message " << n;
     EXPECT_EQ(MessageCount(), 129);
 }
 
