@@ -88,6 +88,10 @@ const NumberedText kMessages[] = {
      "Кэширование файлов было прервано.\r\nСвободное место на телефоне отображается неправильно"},
     {79, "Телефон прислал ответ, который невозможно прочитать"},
     {80, "Невозможно сохранить настройки"},
+    {90, "Файл возвращён на телефон под прежним именем "},
+    {91, "Файл сохранён в папке "},
+    {92, "Невозможно удалить файл "},
+    {93, "Недопустимое имя файла "},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {
@@ -97,11 +101,11 @@ TEST(Catalogue, EveryNumberedMessageHasItsText) {
         used.insert(m.number);
     }
     // The unused numbers keep their places, empty.
-    for (int n : {23, 24, 25, 31, 32, 33, 34, 46, 47, 48, 49}) {
+    for (int n : {23, 24, 25, 31, 32, 33, 34, 46, 47, 48, 49, 81, 82, 83, 84, 85, 86, 87, 88, 89}) {
         EXPECT_FALSE(used.count(n));
         EXPECT_EQ(Msg(n), "") << "message " << n;
     }
-    EXPECT_EQ(MessageCount(), 81);
+    EXPECT_EQ(MessageCount(), 94);
 }
 
 TEST(Catalogue, FragmentsKeepTheirExactBytes) {
