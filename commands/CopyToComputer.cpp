@@ -102,9 +102,8 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
                 commands::ShowError(m_fs, result.Text());
                 return Next::Go;
             }
-            std::string name = SafeFileName(QFileInfo(QString::fromStdString(result.Output))
-                                                .fileName()
-                                                .toStdString());
+            std::string name = SafeFileName(
+                QFileInfo(QString::fromStdString(result.Output)).fileName().toStdString());
             // A melody without a title would be only ".imy".
             if (name.rfind('.') == 0) name = safeName + name;
             const std::string target = Join(m_targetDir, name);
@@ -138,8 +137,8 @@ bool CopyToComputer::Fetch(const FileEntry& entry, const std::string& localPath)
 
 bool CopyToComputer::ProbeWritable() {
     // A fresh name of our own, made with O_EXCL: never a user's file.
-    QTemporaryFile probe(QDir(QString::fromStdString(m_targetDir))
-                             .filePath(QStringLiteral(".q7k3fm-probe-XXXXXX")));
+    QTemporaryFile probe(
+        QDir(QString::fromStdString(m_targetDir)).filePath(QStringLiteral(".q7k3fm-probe-XXXXXX")));
     return probe.open();
 }
 

@@ -115,7 +115,8 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     qint64 size = 0;
     {
         QFile in(info.filePath());
-        if (!in.open(QIODevice::ReadOnly)) return Skip(Msg(kMsgCannotOpenFile) + path, BoxIcon::Error);
+        if (!in.open(QIODevice::ReadOnly))
+            return Skip(Msg(kMsgCannotOpenFile) + path, BoxIcon::Error);
         size = in.size();
     }
     if (size > kMaxPhoneFileSize) {
@@ -133,15 +134,19 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
 
     switch (rule.Step) {
         case PhoneStep::JavaSuite: {
-            const std::string ext = LowerAscii(Utf8Length(name) >= 4 ? name.substr(name.size() - 4) : name);
+            const std::string ext =
+                LowerAscii(Utf8Length(name) >= 4 ? name.substr(name.size() - 4) : name);
             name = JavaSuiteName(name);
             if (ext != ".jar") break;
             // A descriptor is generated unless the phone has one or one comes along.
             const std::string jad = Utf8DropRight(name, 1) + "d";
-            const QString beside = QFileInfo(QString::fromStdString(Utf8DropRight(path, 1) + "d")).fileName();
+            const QString beside =
+                QFileInfo(QString::fromStdString(Utf8DropRight(path, 1) + "d")).fileName();
             bool comesAlong = false;
             for (const std::string& other : selection) {
-                if (QFileInfo(QString::fromStdString(other)).fileName().compare(beside, Qt::CaseInsensitive) == 0)
+                if (QFileInfo(QString::fromStdString(other))
+                        .fileName()
+                        .compare(beside, Qt::CaseInsensitive) == 0)
                     comesAlong = true;
             }
             if (!HasName(jad) && !comesAlong) {
@@ -219,7 +224,8 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
             progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
             progress.SetLongStatus(commands::CopyProgressLine(progress));
             const MediaResult r = ConvertIMYtoEMS(path, scratch, static_cast<uint8_t>(slot.Slot));
-            if (!r) return Skip(r.Message >= 0 ? r.Text() : Msg(kMsgCannotOpenFile), BoxIcon::Error);
+            if (!r)
+                return Skip(r.Message >= 0 ? r.Text() : Msg(kMsgCannotOpenFile), BoxIcon::Error);
             source = scratch;
             break;
         }

@@ -77,8 +77,8 @@ void DeleteFiles::EraseThumbnails(const std::vector<std::string>& thumbnails) {
 
 bool DeleteLocalFiles::Run(const std::vector<std::string>& paths) {
     m_failed.clear();
-    const std::string question = Msg(kMsgDeleteQuestion) + std::to_string(paths.size()) +
-                                 Msg(kMsgDeleteQuestionEnd);
+    const std::string question =
+        Msg(kMsgDeleteQuestion) + std::to_string(paths.size()) + Msg(kMsgDeleteQuestionEnd);
     if (!m_prompts.AskYesNo(question, Msg(kMsgDeleteCaption))) return false;
     for (const std::string& path : paths) {
         const QFileInfo info(QString::fromStdString(path));

@@ -98,8 +98,8 @@ std::string CutPhoneName(std::string_view name, size_t maxBytes) {
         // The character at (length - 4), counted from 1: the last one before a
         // four-character extension. A name too short for that loses its last character.
         const size_t index = chars >= 5 ? chars - 5 : chars - 1;
-        out = Utf8Left(out, index) + std::string(std::string_view(out).substr(
-                                         Utf8Left(out, index + 1).size()));
+        out = Utf8Left(out, index) +
+              std::string(std::string_view(out).substr(Utf8Left(out, index + 1).size()));
     }
     return out;
 }

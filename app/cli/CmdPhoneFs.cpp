@@ -220,7 +220,8 @@ int ListAndCheck(Session& s, Tree4*& folder, const FolderFiles& group) {
     if (!folder || !RealFolder(folder)) return 1;
     if (!s.fs->ListFolder(folder, true)) return s.PhoneError();
     for (const std::string& name : group.names) {
-        if (!HasFile(folder, name)) return Fail(Msg(kMsgFileNotFound) + ": " + group.folderPath + "\\" + name);
+        if (!HasFile(folder, name))
+            return Fail(Msg(kMsgFileNotFound) + ": " + group.folderPath + "\\" + name);
     }
     return 0;
 }
@@ -241,12 +242,13 @@ int RunGet(const std::vector<std::string>& given) {
     for (const FolderFiles& group : groups) {
         Tree4* folder = nullptr;
         if (const int rc = ListAndCheck(s, folder, group)) return rc;
-        const bool plain =
-            raw || RouteToComputer(KindOf(folder), group.names.front(), s.link.Flags.MelConvertion) ==
-                       FetchRoute::Plain;
+        const bool plain = raw || RouteToComputer(KindOf(folder), group.names.front(),
+                                                  s.link.Flags.MelConvertion) == FetchRoute::Plain;
         if (!toFolder) {
             // One file to a path of the user's choosing: the bytes as they are.
-            if (!plain) return Fail("the folder rules name a converted file: give a local folder, or --raw", 2);
+            if (!plain)
+                return Fail("the folder rules name a converted file: give a local folder, or --raw",
+                            2);
             const FileEntry* entry = FindFile(folder, group.names.front());
             if (!s.fs->ReadPhoneFile(local, entry->Name, entry->Date)) return s.PhoneError(local);
             continue;
@@ -254,8 +256,9 @@ int RunGet(const std::vector<std::string>& given) {
         if (raw) {
             for (const std::string& name : group.names) {
                 const FileEntry* entry = FindFile(folder, name);
-                const std::string path =
-                    QDir(QString::fromStdString(local)).filePath(QString::fromStdString(SafeFileName(name))).toStdString();
+                const std::string path = QDir(QString::fromStdString(local))
+                                             .filePath(QString::fromStdString(SafeFileName(name)))
+                                             .toStdString();
                 if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date)) return s.PhoneError(path);
             }
             continue;
@@ -277,7 +280,8 @@ int RunPut(const std::vector<std::string>& given) {
     const std::string folderPath = args.back();
     args.pop_back();
     for (const std::string& path : args) {
-        if (!QFileInfo(QString::fromStdString(path)).isFile()) return Fail("no such local file: " + path, 2);
+        if (!QFileInfo(QString::fromStdString(path)).isFile())
+            return Fail("no such local file: " + path, 2);
     }
     if (const int rc = s.Open()) return rc;
     Tree4* folder = s.Folder(folderPath);
@@ -286,7 +290,8 @@ int RunPut(const std::vector<std::string>& given) {
     if (!s.fs->ListFolder(folder, true)) return s.PhoneError();
     if (raw) {
         for (const std::string& path : args) {
-            const std::string name = QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+            const std::string name =
+                QFileInfo(QString::fromStdString(path)).fileName().toStdString();
             if (HasFile(folder, name)) {
                 if (!overwrite) return ConflictFailure(name);
                 if (!s.fs->EraseFile(name)) return s.PhoneError();
@@ -344,8 +349,7 @@ int RunRename(const std::vector<std::string>& given) {
 
 const std::string kScanUsage = std::string("scan ") + kCommonUsage;
 const std::string kLsUsage = std::string("ls FOLDER ") + kCommonUsage;
-const std::string kGetUsage =
-    std::string("get [--raw] FOLDER\\FILE... LOCAL ") + kCommonUsage;
+const std::string kGetUsage = std::string("get [--raw] FOLDER\\FILE... LOCAL ") + kCommonUsage;
 const std::string kPutUsage =
     std::string("put [--raw] [--overwrite] LOCAL... FOLDER ") + kCommonUsage;
 const std::string kRmUsage = std::string("rm FOLDER\\FILE... ") + kCommonUsage;

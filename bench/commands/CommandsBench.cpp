@@ -63,7 +63,9 @@ struct Group {
     std::vector<std::string> paths;
 };
 
-double Seconds(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e9; }
+double Seconds(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
 
 }  // namespace
 
@@ -180,14 +182,16 @@ int main(int argc, char** argv) {
     const double files = static_cast<double>(onPhone.size());
     std::printf("%zu files, %llu payload bytes at %d bit/s\n", onPhone.size(),
                 static_cast<unsigned long long>(payload), baud);
-    std::printf("to the phone:    %.2f s, %.3f of the line; bare transfers %.2f s, command/bare "
-                "%.3f, overhead %.1f ms a file\n",
-                putS, static_cast<double>(payload) / putS / lineRate, bareWrite, bareWrite / putS,
-                (putS - bareWrite) / files * 1000);
-    std::printf("to the computer: %.2f s, %.3f of the line; bare transfers %.2f s, command/bare "
-                "%.3f, overhead %.1f ms a file\n",
-                getS, static_cast<double>(payload) / getS / lineRate, bareRead, bareRead / getS,
-                (getS - bareRead) / files * 1000);
+    std::printf(
+        "to the phone:    %.2f s, %.3f of the line; bare transfers %.2f s, command/bare "
+        "%.3f, overhead %.1f ms a file\n",
+        putS, static_cast<double>(payload) / putS / lineRate, bareWrite, bareWrite / putS,
+        (putS - bareWrite) / files * 1000);
+    std::printf(
+        "to the computer: %.2f s, %.3f of the line; bare transfers %.2f s, command/bare "
+        "%.3f, overhead %.1f ms a file\n",
+        getS, static_cast<double>(payload) / getS / lineRate, bareRead, bareRead / getS,
+        (getS - bareRead) / files * 1000);
     comm.Disconnect();
     emu.Stop();
     return 0;

@@ -55,7 +55,9 @@ TEST(CliCommandsTest, PutGetRenameRmWithTheFolderRules) {
     // Several files at once; the melody comes back as the .mmf it was.
     QDir(dir.path()).mkdir("back");
     const QString back = dir.filePath("back");
-    ASSERT_EQ(run({"get", "User\\a.txt", "Sounds\\Default Sounds\\melody01.mel", "User\\c.txt", back}), 0);
+    ASSERT_EQ(
+        run({"get", "User\\a.txt", "Sounds\\Default Sounds\\melody01.mel", "User\\c.txt", back}),
+        0);
     const auto read = [](const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
@@ -96,8 +98,9 @@ TEST(CliCommandsTest, ARenameTheWriteOfWhichIsRefusedPutsTheFileBack) {
     EmulatorProcess phone({"--root", root.path().toStdString(), "--fail-name", "new.txt:2007"});
     ASSERT_TRUE(phone.Started()) << phone.Error();
     QProcess p;
-    p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
-            {"rename", "User\\a.txt", "new.txt", "--port", QString::fromStdString(phone.TtyPath())});
+    p.start(
+        QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+        {"rename", "User\\a.txt", "new.txt", "--port", QString::fromStdString(phone.TtyPath())});
     p.waitForFinished(60000);
     EXPECT_EQ(p.exitCode(), 1);
     const QString err = QString::fromUtf8(p.readAllStandardError());

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "CommandFixture.h"
+#include "media/EmsMelody.h"
 #include "media/Melody.h"
 #include "ui/Messages.h"
 
@@ -20,7 +21,8 @@ TEST_F(CopyToComputerTest, FoldersAreSkippedSuitesLoseTheirSuffixAndTheCountsHol
     link.emu->PutFile(user, "my_suite_suite.jar", "PK other");
     Tree4* folder = Folder("User");
     CopyToComputer copy(*link.fs, folder, dir.path().toStdString());
-    ASSERT_TRUE(copy.Run({"Pictures", "Music", "notes.txt", "game_suite.jar", "my_suite_suite.jar"}));
+    ASSERT_TRUE(
+        copy.Run({"Pictures", "Music", "notes.txt", "game_suite.jar", "my_suite_suite.jar"}));
     EXPECT_EQ(copy.End(), CommandEnd::Finished);
     EXPECT_EQ(link.progress.Max(2), 5);
     EXPECT_EQ(link.progress.longStatus, "Копирование файла 3 из 5");
@@ -65,6 +67,18 @@ TEST_F(CopyToComputerTest, ConvertedRoutesFollowTheFolderAndStayInTheTarget) {
     EXPECT_EQ(ReadLocal(target + "/.._.._escape.mmf"), plainMmf);
     EXPECT_FALSE(QFileInfo::exists(dir.path() + "/escape.mmf"));
     EXPECT_EQ(QDir(QString::fromStdString(target)).entryList(QDir::Files | QDir::Hidden).size(), 5);
+
+    // An SMS melody is named after the title inside it, made safe.
+    Bytes ems;
+    ASSERT_TRUE(EncodeEmsMelody(
+        "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:120\r\nMELODY:c2\r\n"
+        "END:IMELODY\r\n",
+        "../sms", 0, ems));
+    link.emu->PutFile(IdOf("Sounds\\sms"), "melody00.mel", std::string(ems.begin(), ems.end()));
+    CopyToComputer sms(*link.fs, Folder("Sounds\\sms"), target);
+    ASSERT_TRUE(sms.Run({"melody00.mel"}));
+    EXPECT_TRUE(ReadLocal(target + "/.._sms.imy").starts_with("BEGIN:IMELODY"));
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + "/sms.imy"));
 
     // Without the conversion the melody comes as it is.
     link.flags.MelConvertion = false;

@@ -88,8 +88,9 @@ TEST_F(CopyToPhoneTest, DefaultMelodiesTakeSlotNamesAndMmfBecomesMel) {
     prompts.boxes.clear();
     link.emu->ClearReceived();
     ASSERT_TRUE(Send("Sounds\\Default Sounds", {mmfPath, melPath}, CommandEnd::Stopped));
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{
-                              "Нет места для мелодии по умолчанию. Пожалуйста удалите одну из них."});
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>{
+                  "Нет места для мелодии по умолчанию. Пожалуйста удалите одну из них."});
     EXPECT_EQ(link.emu->Received().find("AT+FSFW"), std::string::npos);
     EXPECT_EQ(PhoneNames(id).size(), 16u);
 }
@@ -108,9 +109,9 @@ TEST_F(CopyToPhoneTest, PicturesBecomeAniUpTo128PixelsAndSmsMediaTakeSlots) {
                                                     "Файл BMP не опознан"}));
 
     prompts.boxes.clear();
-    const std::string imy = WriteLocal(
-        "tune.imy",
-        "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:120\r\nMELODY:c2d2e2\r\nEND:IMELODY\r\n");
+    const std::string imy = WriteLocal("tune.imy",
+                                       "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:"
+                                       "120\r\nMELODY:c2d2e2\r\nEND:IMELODY\r\n");
     link.emu->PutFile(IdOf("Images\\sms"), "image00.ani", "taken");
     ASSERT_TRUE(Send("Images\\sms", {Picture("small.bmp", 16, 8)}));
     ASSERT_TRUE(Send("Sounds\\sms", {imy}));
@@ -122,8 +123,8 @@ TEST_F(CopyToPhoneTest, PicturesBecomeAniUpTo128PixelsAndSmsMediaTakeSlots) {
 TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
     const std::string id = IdOf("User");
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) link.emu->PutFile(id, name, "old");
-    const std::vector<std::string> files = {WriteLocal("a.txt", "new a"), WriteLocal("b.txt", "new b"),
-                                            WriteLocal("c.txt", "new c")};
+    const std::vector<std::string> files = {
+        WriteLocal("a.txt", "new a"), WriteLocal("b.txt", "new b"), WriteLocal("c.txt", "new c")};
     conflict.answers = {{ConflictChoice::OverwriteAll, "a.txt"}};
     ASSERT_TRUE(Send("User", files));
     ASSERT_EQ(conflict.asked.size(), 1u);
@@ -165,7 +166,8 @@ TEST_F(CopyToPhoneTest, JavaSuitesGetTheirNamesAndAGeneratedDescriptor) {
     const std::string id = IdOf("java");
     EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"Game_suite.jar", "Game_suite.jad"}));
     EXPECT_EQ(link.progress.Max(2), 2);
-    EXPECT_NE(link.emu->GetFile(id, "Game_suite.jad")->find("MIDlet-Name: Game"), std::string::npos);
+    EXPECT_NE(link.emu->GetFile(id, "Game_suite.jad")->find("MIDlet-Name: Game"),
+              std::string::npos);
 
     // With its descriptor alongside nothing is generated.
     const std::string other = Jar("Other.jar");
@@ -216,7 +218,8 @@ TEST_F(CopyToPhoneTest, AbortDuringTheThirdOfFiveFinishesItAndSendsNoMore) {
     link.flags.AbortRequested = false;
     AbortingProgress back(link.flags, "Копирование файла f3.bin");
     link.fs->SetProgress(back);
-    for (int i = 1; i <= 5; ++i) link.emu->PutFile(IdOf("User"), "f" + std::to_string(i) + ".bin", "x");
+    for (int i = 1; i <= 5; ++i)
+        link.emu->PutFile(IdOf("User"), "f" + std::to_string(i) + ".bin", "x");
     QDir(dir.path()).mkdir("back");
     CopyToComputer copy(*link.fs, Folder("User"), Path("back"));
     ASSERT_TRUE(copy.Run({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"}));

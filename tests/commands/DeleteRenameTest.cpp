@@ -26,8 +26,8 @@ TEST_F(DeleteTest, PhotosTakeTheirThumbnailsPerModelAndMode) {
         int mode;
         const char* thumbFolder;  // null: no thumbnail erased
     };
-    for (const Case& c : {Case{"SGH-E700", 0, "X"}, Case{"SGH-X600", 0, "W"},
-                          Case{"SGH-E700", 1, nullptr}}) {
+    for (const Case& c :
+         {Case{"SGH-E700", 0, "X"}, Case{"SGH-X600", 0, "W"}, Case{"SGH-E700", 1, nullptr}}) {
         SCOPED_TRACE(c.model + std::string(" mode ") + std::to_string(c.mode));
         link.emu->SetModel(c.model);
         link.fs->RereadModel();
@@ -113,7 +113,8 @@ struct RenameTest : CommandFixture {
     std::vector<std::string> Traffic() {
         std::vector<std::string> out;
         for (const std::string& c : SentCommands(link.emu->Received())) {
-            if (!c.starts_with("AT+FSCD") && !c.starts_with("AT+FSDL")) out.push_back(c.substr(0, c.find('"', c.find('"') + 1) + 1));
+            if (!c.starts_with("AT+FSCD") && !c.starts_with("AT+FSDL"))
+                out.push_back(c.substr(0, c.find('"', c.find('"') + 1) + 1));
         }
         return out;
     }
@@ -139,8 +140,9 @@ TEST_F(RenameTest, WithAndWithoutAConflict) {
     conflict.answers = {{ConflictChoice::Overwrite, "b.mid"}};
     RenameFile second(*link.fs, folder, rename, conflict);
     ASSERT_TRUE(second.Run("c.mid"));
-    EXPECT_EQ(Traffic(), (std::vector<std::string>{"AT+FSFR=-1,\"c.mid\"", "AT+FSFE=-1,\"b.mid\"",
-                                                   "AT+FSFE=-1,\"c.mid\"", "AT+FSFW=-1,\"b.mid\""}));
+    EXPECT_EQ(Traffic(),
+              (std::vector<std::string>{"AT+FSFR=-1,\"c.mid\"", "AT+FSFE=-1,\"b.mid\"",
+                                        "AT+FSFE=-1,\"c.mid\"", "AT+FSFW=-1,\"b.mid\""}));
     EXPECT_EQ(PhoneNames(id), std::vector<std::string>{"b.mid"});
     EXPECT_EQ(link.emu->GetFile(id, "b.mid"), Pattern(3000, 5));
     EXPECT_EQ(link.progress.Position(2), 7);
@@ -202,7 +204,8 @@ TEST_F(RenameTest, AFailedWriteNeverLosesTheFile) {
     const QString kept = data.path() + "/Q7K3FileManager/Recovered";
     EXPECT_EQ(cut.RecoveredPath(), (kept + "/a.mid").toStdString());
     EXPECT_EQ(ReadLocal(cut.RecoveredPath()), Pattern(3000, 5));
-    EXPECT_EQ(link.Ch().ErrorText, "Время ожидания истекло\r\nФайл сохранён в папке " + kept.toStdString());
+    EXPECT_EQ(link.Ch().ErrorText,
+              "Время ожидания истекло\r\nФайл сохранён в папке " + kept.toStdString());
     qunsetenv("XDG_DATA_HOME");
 }
 
