@@ -35,7 +35,6 @@ public:
     const std::vector<std::string>& Written() const { return m_written; }
 
 private:
-    bool FetchOne(const FileEntry& entry);
     bool Fetch(const FileEntry& entry, const std::string& localPath);
     bool ProbeWritable();
 
