@@ -7,7 +7,8 @@
 
 namespace q7k3 {
 
-enum class BoxIcon { Error, Warning, Information, Question };
+// None: a box without an icon (some of the copy's messages have none).
+enum class BoxIcon { Error, Warning, Information, Question, None };
 
 class Prompts {
 public:

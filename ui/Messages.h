@@ -24,6 +24,39 @@ enum MessageId : int {
     kMsgNoComPort = 29,
     kMsgBadAnswer = 79,       // the phone sent an answer that cannot be read
     kMsgSettingsNotSaved = 80,  // the settings file cannot be written
+
+    // The file commands: copy both ways, delete, rename.
+    kMsgFilePrefix = 9,  // "Файл " + path + kMsgTooLarge
+    kMsgTooLarge = 10,
+    kMsgNoDefaultMelodyRoom = 11,
+    kMsgMelConvertFailed = 12,
+    kMsgMelodyUnknown = 13,
+    kMsgBmpUnknown = 14,
+    kMsgBmpTooWide = 15,
+    kMsgNoEmsPictureRoom = 16,
+    kMsgNoEmsMelodyRoom = 17,
+    kMsgJadCreateFailed = 18,
+    kMsgWriteProtected = 19,
+    kMsgDeleteQuestion = 26,     // + count + kMsgDeleteQuestionEnd
+    kMsgDeleteQuestionEnd = 27,
+    kMsgDeleteCaption = 28,
+    kMsgCopyingFirst = 37,       // "Копирование файла 1 из " + count
+    kMsgCopyingFile = 38,
+    kMsgOf = 39,
+    kMsgCopyingToPhone = 40,
+    kMsgDeleting = 41,
+    kMsgDeletingFile = 42,
+    kMsgDeletingThumbs = 43,
+    kMsgDeletingFirst = 44,
+    kMsgRenamingFile = 50,
+    kMsgRenameFetch = 51,
+    kMsgRenameErase = 52,
+    kMsgRenameWrite = 53,
+    kMsgRenameFinish = 54,
+    kMsgPutBackUnderOldName = 90,  // a rename whose write failed: the file is back
+    kMsgKeptInFolder = 91,         // ... or kept in the recovery folder named after it
+    kMsgCannotDelete = 92,         // a local file that could not be deleted
+    kMsgBadPhoneName = 93,         // a name the phone cannot take
     // Serial port states, the protocol trace.
     kMsgPortStatesCaption = 110,
     kMsgWhyNoPort = 111,

@@ -20,6 +20,7 @@ void QtPrompts::MessageBox(const std::string& text, const std::string& caption, 
         case BoxIcon::Warning: qtIcon = QMessageBox::Warning; break;
         case BoxIcon::Information: qtIcon = QMessageBox::Information; break;
         case BoxIcon::Question: qtIcon = QMessageBox::Question; break;
+        case BoxIcon::None: qtIcon = QMessageBox::NoIcon; break;
     }
     QMessageBox box(qtIcon, QString::fromStdString(caption), DisplayText(text), QMessageBox::Ok,
                     m_parent.data());

@@ -1,3 +1,4 @@
 # The phone file-system commands: scan, ls, get, put, rm.
 list(APPEND CLI_SOURCES cli/CmdPhoneFs.cpp)
 list(APPEND CLI_LIBS q7k3_phonefs)
+list(APPEND CLI_LIBS q7k3_commands)

@@ -1,0 +1,145 @@
+#include "commands/CopyToComputer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include "commands/FolderRules.h"
+#include "media/Ani.h"
+#include "media/EmsMelody.h"
+#include "media/EmsPicture.h"
+#include "media/Melody.h"
+#include "ui/Messages.h"
+#include "ui/TempDir.h"
+#include "ui/Text.h"
+
+namespace q7k3 {
+namespace {
+
+enum class Next { Go, Stop, Fail };
+
+std::string Join(const std::string& dir, const std::string& name) {
+    return QDir(QString::fromStdString(dir)).filePath(QString::fromStdString(name)).toStdString();
+}
+
+}  // namespace
+
+CopyToComputer::CopyToComputer(PhoneFs& fs, Tree4* folder, std::string targetDir)
+    : m_fs(fs), m_folder(folder), m_targetDir(std::move(targetDir)) {}
+
+bool CopyToComputer::Run(const std::vector<std::string>& selection) {
+    AppFlags& flags = m_fs.Flags();
+    ProgressView& progress = m_fs.Progress();
+    flags.AbortRequested = false;
+    m_end = CommandEnd::Finished;
+    m_taken = 0;
+    m_written.clear();
+    const int count = static_cast<int>(selection.size());
+    progress.SetMax(2, count);
+    progress.SetPosition(1, 0);
+    progress.SetPosition(2, 0);
+    progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
+    // A folder that exists only in the program holds no files to fetch.
+    if (!m_folder || m_folder->IsVirtual() || m_folder->Files.empty()) return true;
+    if (!m_fs.ChangeFolder(m_folder->Id)) {
+        m_end = CommandEnd::Failed;
+        return false;
+    }
+    for (const std::string& item : selection) {
+        if (flags.AbortRequested) {
+            m_end = CommandEnd::Aborted;
+            break;
+        }
+        progress.SetLongStatus(commands::CopyProgressLine(progress));
+        progress.SetPosition(1, 0);
+        ++m_taken;
+        const FileEntry* found = FindFile(m_folder, item);
+        if (!found) continue;  // a folder
+        const FileEntry entry = *found;
+        const auto next = [&] {
+            const FetchRoute route =
+                RouteToComputer(KindOf(m_folder), entry.Name, flags.MelConvertion);
+            if (route == FetchRoute::Plain) {
+                const std::string target = Join(m_targetDir, ComputerName(entry.Name));
+                if (!ProbeWritable()) {
+                    commands::ShowError(m_fs, Msg(kMsgWriteProtected));
+                    return Next::Stop;
+                }
+                if (!Fetch(entry, target)) return Next::Fail;
+                m_written.push_back(target);
+                return Next::Go;
+            }
+            // The phone's file goes to a private folder, the converter writes there, and
+            // only the result's name, made safe, reaches the target directory.
+            const std::string inDir = commands::FreshWorkDir("fetch-in");
+            const std::string outDir = commands::FreshWorkDir("fetch-out");
+            if (inDir.empty() || outDir.empty()) {
+                commands::FailLocal(m_fs.Channel(), PrivateTempDir());
+                return Next::Fail;
+            }
+            const std::string safeName = SafeFileName(entry.Name);
+            const std::string fetched = Join(inDir, safeName);
+            if (!Fetch(entry, fetched)) return Next::Fail;
+            MediaResult result;
+            switch (route) {
+                case FetchRoute::AniToBmp:
+                    result = ConvertANItoBMP(fetched, Join(outDir, safeName));
+                    break;
+                case FetchRoute::MelToMmf:
+                    result = ConvertMELtoMMF(fetched, Join(outDir, safeName), false);
+                    break;
+                case FetchRoute::EmsToBmp:
+                    result = ConvertEMStoBMP(fetched, {}, outDir);
+                    break;
+                case FetchRoute::EmsToImy:
+                    result = ConvertEMStoIMY(fetched, {}, outDir);
+                    break;
+                case FetchRoute::Plain:
+                    break;
+            }
+            // A file the converter cannot read costs only that file.
+            if (!result) {
+                commands::ShowError(m_fs, result.Text());
+                return Next::Go;
+            }
+            std::string name = SafeFileName(
+                QFileInfo(QString::fromStdString(result.Output)).fileName().toStdString());
+            // A melody without a title would be only ".imy".
+            if (name.rfind('.') == 0) name = safeName + name;
+            const std::string target = Join(m_targetDir, name);
+            if (!commands::InstallLocalFile(result.Output, target)) {
+                commands::FailLocal(m_fs.Channel(), target);
+                return Next::Fail;
+            }
+            m_written.push_back(target);
+            return Next::Go;
+        }();
+        if (next == Next::Stop) {
+            m_end = CommandEnd::Stopped;
+            break;
+        }
+        if (next == Next::Fail) {
+            m_end = CommandEnd::Failed;
+            return false;
+        }
+    }
+    flags.AbortRequested = false;
+    return true;
+}
+
+bool CopyToComputer::Fetch(const FileEntry& entry, const std::string& localPath) {
+    ProgressView& progress = m_fs.Progress();
+    progress.SetMax(1, entry.Size / 512 + (entry.Size % 512 ? 1 : 0));
+    progress.SetQuickStatus(Msg(kMsgCopyingFile) + entry.Name);
+    progress.SetLongStatus(commands::CopyProgressLine(progress));
+    return m_fs.ReadPhoneFile(localPath, entry.Name, entry.Date);
+}
+
+bool CopyToComputer::ProbeWritable() {
+    // A fresh name of our own, made with O_EXCL: never a user's file.
+    QTemporaryFile probe(
+        QDir(QString::fromStdString(m_targetDir)).filePath(QStringLiteral(".q7k3fm-probe-XXXXXX")));
+    return probe.open();
+}
+
+}  // namespace q7k3

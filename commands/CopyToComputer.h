@@ -1,0 +1,49 @@
+#pragma once
+// Copy to the computer: the selected files of one phone folder fetched into one local
+// directory, converted on the way by the folder rules (.ani to BMP, MEL to MMF, EMS
+// pictures and melodies to BMP and iMelody; "_suite" taken out of Java names).
+//
+// Runs inside the session's busy bracket: it sets the progress texts and bars, never
+// shows or hides the dialog. Names from the phone and titles from inside its files become
+// safe local names, and nothing is written outside the target directory. A file arrives
+// through a temporary file beside its target, so a failed or aborted copy leaves no
+// damaged file and keeps the one that was there.
+
+#include <string>
+#include <vector>
+
+#include "commands/CommandSupport.h"
+#include "phonefs/PhoneFs.h"
+
+namespace q7k3 {
+
+class CopyToComputer {
+public:
+    // `folder` is the phone folder the selection belongs to; `targetDir` the local
+    // directory the files go to.
+    CopyToComputer(PhoneFs& fs, Tree4* folder, std::string targetDir);
+
+    // `selection`: the captions of the phone pane's selected items, in list order;
+    // folders among them are skipped. False on a phone or local failure (the reason in
+    // the channel's LastError); the files fetched before it stay.
+    bool Run(const std::vector<std::string>& selection);
+
+    CommandEnd End() const { return m_end; }
+    // How many items of the selection were taken (the window deselects those).
+    size_t Taken() const { return m_taken; }
+    // The local paths written, in order.
+    const std::vector<std::string>& Written() const { return m_written; }
+
+private:
+    bool Fetch(const FileEntry& entry, const std::string& localPath);
+    bool ProbeWritable();
+
+    PhoneFs& m_fs;
+    Tree4* m_folder;
+    std::string m_targetDir;
+    CommandEnd m_end = CommandEnd::Finished;
+    size_t m_taken = 0;
+    std::vector<std::string> m_written;
+};
+
+}  // namespace q7k3

@@ -1,0 +1,280 @@
+#include "commands/CopyToPhone.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+
+#include "commands/FolderRules.h"
+#include "media/Ani.h"
+#include "media/EmsMelody.h"
+#include "media/EmsPicture.h"
+#include "media/Jad.h"
+#include "media/Melody.h"
+#include "media/Picture.h"
+#include "media/SlotNames.h"
+#include "ui/Messages.h"
+#include "ui/TempDir.h"
+#include "ui/Text.h"
+
+namespace q7k3 {
+
+CopyToPhone::CopyToPhone(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict)
+    : m_fs(fs), m_folder(folder), m_conflict(conflict) {}
+
+bool CopyToPhone::HasName(const std::string& name) const {
+    return HasFile(m_folder, name);
+}
+
+CopyToPhone::Next CopyToPhone::Skip(const std::string& text, BoxIcon icon) {
+    ++m_skipped;
+    if (!text.empty()) commands::ShowError(m_fs, text, icon);
+    return Next::Go;
+}
+
+bool CopyToPhone::Write(const std::string& source, const std::string& name) {
+    if (!m_fs.WritePhoneFile(source, name, m_folder)) return false;
+    m_sent.push_back(name);
+    return true;
+}
+
+bool CopyToPhone::Run(const std::vector<std::string>& paths) {
+    AppFlags& flags = m_fs.Flags();
+    ProgressView& progress = m_fs.Progress();
+    flags.AbortRequested = false;
+    m_overwriteAll = false;
+    m_jadQueue.clear();
+    m_sent.clear();
+    m_skipped = 0;
+    m_end = CommandEnd::Finished;
+    const int count = static_cast<int>(paths.size());
+    progress.SetMax(2, count);
+    progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
+    progress.SetPosition(1, 0);
+    progress.SetPosition(2, 0);
+    // A folder that exists only in the program takes no files.
+    if (!m_folder || m_folder->IsVirtual() || paths.empty()) return true;
+    if (!m_fs.ChangeFolder(m_folder->Id)) {
+        m_end = CommandEnd::Failed;
+        return false;
+    }
+    for (const std::string& path : paths) {
+        if (flags.AbortRequested) {
+            m_end = CommandEnd::Aborted;
+            break;
+        }
+        switch (SendOne(path, paths)) {
+            case Next::Go:
+                continue;
+            case Next::Stop:
+                m_end = CommandEnd::Stopped;
+                return true;
+            case Next::Cancel:
+                m_end = CommandEnd::Cancelled;
+                return true;
+            case Next::Fail:
+                m_end = CommandEnd::Failed;
+                return false;
+        }
+    }
+    // The descriptors come after every file, an aborted command's too.
+    bool failed = false;
+    DescriptorStep(failed);
+    if (failed) {
+        m_end = CommandEnd::Failed;
+        return false;
+    }
+    m_overwriteAll = false;
+    return true;
+}
+
+void CopyToPhone::DescriptorStep(bool& failed) {
+    ProgressView& progress = m_fs.Progress();
+    const std::string scratch = TempFileName();
+    for (const std::string& jar : m_jadQueue) {
+        const std::string jadName = CutPhoneName(
+            JadNameForJar(QFileInfo(QString::fromStdString(jar)).fileName().toStdString()),
+            kMaxPhoneNameBytes);
+        progress.SetQuickStatus(Msg(kMsgCopyingFile) + jadName);
+        if (!CreateJadFromManifest(jar, scratch)) {
+            commands::ShowError(m_fs, Msg(kMsgJadCreateFailed), BoxIcon::None);
+            continue;
+        }
+        progress.SetLongStatus(commands::CopyProgressLine(progress));
+        if (!Write(scratch, jadName)) {
+            failed = true;
+            return;
+        }
+    }
+}
+
+CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
+                                       const std::vector<std::string>& selection) {
+    ProgressView& progress = m_fs.Progress();
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.exists() || info.isDir()) return Skip({}, BoxIcon::None);
+    qint64 size = 0;
+    {
+        QFile in(info.filePath());
+        if (!in.open(QIODevice::ReadOnly))
+            return Skip(Msg(kMsgCannotOpenFile) + path, BoxIcon::Error);
+        size = in.size();
+    }
+    if (size > kMaxPhoneFileSize) {
+        return Skip(Msg(kMsgFilePrefix) + path + Msg(kMsgTooLarge), BoxIcon::Error);
+    }
+    if (size <= 0) return Skip({}, BoxIcon::None);
+    progress.SetPosition(1, 0);
+    progress.SetMax(1, static_cast<int>(size / 512 + 1));
+
+    const PhoneFolderRule& rule = RuleToPhone(KindOf(m_folder));
+    const std::string scratch = TempFileName();
+    std::string name = CutPhoneName(info.fileName().toStdString(), kMaxPhoneNameBytes);
+    std::string source = path;
+    const HasFileFn hasFile = [this](const std::string& n) { return HasName(n); };
+
+    switch (rule.Step) {
+        case PhoneStep::JavaSuite: {
+            const std::string ext =
+                LowerAscii(Utf8Length(name) >= 4 ? name.substr(name.size() - 4) : name);
+            name = JavaSuiteName(name);
+            if (ext != ".jar") break;
+            // A descriptor is generated unless the phone has one or one comes along.
+            const std::string jad = Utf8DropRight(name, 1) + "d";
+            const QString beside =
+                QFileInfo(QString::fromStdString(Utf8DropRight(path, 1) + "d")).fileName();
+            bool comesAlong = false;
+            for (const std::string& other : selection) {
+                if (QFileInfo(QString::fromStdString(other))
+                        .fileName()
+                        .compare(beside, Qt::CaseInsensitive) == 0)
+                    comesAlong = true;
+            }
+            if (!HasName(jad) && !comesAlong) {
+                m_jadQueue.push_back(path);
+                progress.SetMax(2, progress.Max(2) + 1);
+            }
+            break;
+        }
+        case PhoneStep::DefaultMelody: {
+            const SlotName slot = DefaultMelodyNamesCheck(hasFile);
+            name = slot.Name;
+            progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
+            if (!slot) {
+                commands::ShowError(m_fs, Msg(kMsgNoDefaultMelodyRoom));
+                return Next::Stop;
+            }
+            if (!m_fs.Flags().MelConvertion) break;
+            switch (RecogniseMelodyFile(path)) {
+                case MelodyKind::Mmf:
+                    if (!ConvertMMFtoMEL(path, scratch)) {
+                        return Skip(Msg(kMsgMelConvertFailed), BoxIcon::None);
+                    }
+                    // The slot name is free: no conflict to resolve.
+                    progress.SetLongStatus(commands::CopyProgressLine(progress));
+                    return Write(scratch, name) ? Next::Go : Next::Fail;
+                case MelodyKind::Mel:
+                    break;
+                case MelodyKind::Unknown:
+                    return Skip(Msg(kMsgMelodyUnknown), BoxIcon::Error);
+            }
+            break;
+        }
+        case PhoneStep::AniPicture: {
+            if (!IsPictureName(name)) break;
+            const QImage picture = LoadBitmap1(path);
+            if (picture.width() == 0) return Skip(Msg(kMsgBmpUnknown), BoxIcon::Error);
+            if (picture.width() > kMaxAniSourceWidth) {
+                // The phone cannot show it as an animation; it goes as it is.
+                commands::ShowError(m_fs, Msg(kMsgBmpTooWide));
+                break;
+            }
+            if (!ConvertBMPtoANI(picture, scratch)) {
+                commands::FailLocal(m_fs.Channel(), scratch);
+                return Next::Fail;
+            }
+            name = Utf8DropRight(name, 3) + "ani";
+            progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
+            progress.SetLongStatus(commands::CopyProgressLine(progress));
+            source = scratch;
+            break;
+        }
+        case PhoneStep::SmsPicture: {
+            if (!IsPictureName(name)) break;
+            const SlotName slot = SmsImagesNamesCheck(hasFile);
+            if (!slot) {
+                commands::ShowError(m_fs, Msg(kMsgNoEmsPictureRoom), BoxIcon::None);
+                return Next::Stop;
+            }
+            name = slot.Name;
+            progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
+            progress.SetLongStatus(commands::CopyProgressLine(progress));
+            if (!ConvertBMPtoEMS(path, scratch, static_cast<uint8_t>(slot.Slot))) {
+                return Skip(Msg(kMsgBmpUnknown), BoxIcon::Error);
+            }
+            source = scratch;
+            break;
+        }
+        case PhoneStep::SmsMelody: {
+            const SlotName slot = SmsMelodyNamesCheck(hasFile);
+            if (!slot) {
+                commands::ShowError(m_fs, Msg(kMsgNoEmsMelodyRoom), BoxIcon::None);
+                return Next::Stop;
+            }
+            name = slot.Name;
+            progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
+            progress.SetLongStatus(commands::CopyProgressLine(progress));
+            const MediaResult r = ConvertIMYtoEMS(path, scratch, static_cast<uint8_t>(slot.Slot));
+            if (!r)
+                return Skip(r.Message >= 0 ? r.Text() : Msg(kMsgCannotOpenFile), BoxIcon::Error);
+            source = scratch;
+            break;
+        }
+        case PhoneStep::Plain:
+            break;
+    }
+    name = CutPhoneName(name, rule.NameBytes);
+    // A local name may hold what no phone name can (a quote, a line end).
+    if (!commands::ValidPhoneName(name)) return Skip(Msg(kMsgBadPhoneName) + name, BoxIcon::Error);
+
+    if (const Next next = ResolveConflict(name); next != Next::Go) return next;
+    progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
+    progress.SetLongStatus(commands::CopyProgressLine(progress));
+    return Write(source, name) ? Next::Go : Next::Fail;
+}
+
+CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name) {
+    ProgressView& progress = m_fs.Progress();
+    const std::string taken = name;
+    std::string field = name;
+    while (HasName(name)) {
+        ConflictAnswer answer;
+        if (m_overwriteAll) {
+            answer.Choice = ConflictChoice::Overwrite;
+        } else {
+            answer = m_conflict.Ask(taken, field);
+        }
+        switch (answer.Choice) {
+            case ConflictChoice::UseName:
+                field = answer.NewName;
+                // A name the phone cannot take is as good as a taken one: ask again.
+                if (commands::ValidPhoneName(field)) name = field;
+                break;
+            case ConflictChoice::OverwriteAll:
+                m_overwriteAll = true;
+                [[fallthrough]];
+            case ConflictChoice::Overwrite:
+                // The entry leaves the tree only once the phone has erased the file.
+                if (!m_fs.EraseFile(name)) return Next::Fail;
+                RemoveFile(m_folder, name);
+                // The erase stepped both bars; the file counter must not count it.
+                progress.SetPosition(1, 0);
+                progress.SetPosition(2, progress.Position(2) - 1);
+                break;
+            case ConflictChoice::Cancel:
+                return Next::Cancel;
+        }
+    }
+    return Next::Go;
+}
+
+}  // namespace q7k3

@@ -1,0 +1,55 @@
+#pragma once
+// Copy to the phone: local files sent into one phone folder in the given order (the
+// computer pane's selection, or a list dropped from another program), with the folder
+// rules: the size and name limits, Java suite names and generated descriptors, the slot
+// names of default melodies and SMS media, MMF to MEL, pictures to .ani and EMS, and the
+// conflict question when the name is taken.
+//
+// Runs inside the session's busy bracket: it sets the progress texts and bars, never
+// shows or hides the dialog. A local problem costs only its file (a box, then the next
+// file); a phone failure ends the command with the reason in the channel's LastError.
+
+#include <string>
+#include <vector>
+
+#include "commands/CommandSupport.h"
+#include "commands/Questions.h"
+#include "phonefs/PhoneFs.h"
+
+namespace q7k3 {
+
+class CopyToPhone {
+public:
+    CopyToPhone(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict);
+
+    // `paths`: full local paths. False on a phone failure (the files sent before it stay
+    // on the phone and in the tree). "Перезаписать все" holds for the rest of this run
+    // only.
+    bool Run(const std::vector<std::string>& paths);
+
+    CommandEnd End() const { return m_end; }
+    // The phone names written, descriptors included, in order.
+    const std::vector<std::string>& Sent() const { return m_sent; }
+    // Files left out (missing, unreadable, too large, empty, not recognised).
+    int Skipped() const { return m_skipped; }
+
+private:
+    enum class Next { Go, Stop, Cancel, Fail };
+    Next SendOne(const std::string& path, const std::vector<std::string>& selection);
+    Next ResolveConflict(std::string& name);
+    bool Write(const std::string& source, const std::string& name);
+    Next Skip(const std::string& text, BoxIcon icon);
+    bool HasName(const std::string& name) const;
+    void DescriptorStep(bool& failed);
+
+    PhoneFs& m_fs;
+    Tree4* m_folder;
+    ConflictQuestion& m_conflict;
+    bool m_overwriteAll = false;
+    std::vector<std::string> m_jadQueue;
+    std::vector<std::string> m_sent;
+    int m_skipped = 0;
+    CommandEnd m_end = CommandEnd::Finished;
+};
+
+}  // namespace q7k3

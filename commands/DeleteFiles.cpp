@@ -1,0 +1,95 @@
+#include "commands/DeleteFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "commands/FolderRules.h"
+#include "ui/Messages.h"
+
+namespace q7k3 {
+
+DeleteFiles::DeleteFiles(PhoneFs& fs, Tree4* folder) : m_fs(fs), m_folder(folder) {}
+
+bool DeleteFiles::Run(const std::vector<std::string>& selection) {
+    AppFlags& flags = m_fs.Flags();
+    ProgressView& progress = m_fs.Progress();
+    flags.AbortRequested = false;
+    m_end = CommandEnd::Finished;
+    m_taken = 0;
+    m_erased.clear();
+    const int count = static_cast<int>(selection.size());
+    progress.SetLongStatus(Msg(kMsgDeletingFirst) + std::to_string(count));
+    progress.SetMax(1, count);
+    progress.SetMax(2, count);
+    progress.SetPosition(1, 0);
+    progress.SetPosition(2, 0);
+    if (!m_folder || m_folder->IsVirtual() || m_folder->Files.empty()) return true;
+    if (!m_fs.ChangeFolder(m_folder->Id)) {
+        m_end = CommandEnd::Failed;
+        return false;
+    }
+    // Outside PRO the phone keeps a thumbnail of every photo of its album folders.
+    const std::string thumbFolder =
+        flags.MODE == 1 ? std::string() : ThumbnailFolderId(m_folder->Name, m_fs.ModelCodeText());
+    std::vector<std::string> thumbnails;
+    for (const std::string& item : selection) {
+        if (flags.AbortRequested) {
+            m_end = CommandEnd::Aborted;
+            break;
+        }
+        ++m_taken;
+        if (!HasFile(m_folder, item)) continue;  // a folder
+        progress.SetQuickStatus(Msg(kMsgDeleting) + item);
+        progress.SetLongStatus(Msg(kMsgDeletingFile) + std::to_string(progress.Position(2) + 1) +
+                               Msg(kMsgOf) + std::to_string(count));
+        if (!m_fs.EraseFile(item)) {
+            m_end = CommandEnd::Failed;
+            return false;
+        }
+        RemoveFile(m_folder, item);
+        m_erased.push_back(item);
+        if (!thumbFolder.empty()) thumbnails.push_back(ThumbnailName(item));
+    }
+    EraseThumbnails(thumbnails);
+    flags.AbortRequested = false;
+    return true;
+}
+
+void DeleteFiles::EraseThumbnails(const std::vector<std::string>& thumbnails) {
+    if (thumbnails.empty()) return;
+    const std::string id = ThumbnailFolderId(m_folder->Name, m_fs.ModelCodeText());
+    ProgressView& progress = m_fs.Progress();
+    // The results are not used: a missing thumbnail is no reason to stop. The channel's
+    // error of the main loop, if any, is kept for the report.
+    AtChannel& ch = m_fs.Channel();
+    const int lastError = ch.LastError;
+    const std::string errorText = ch.ErrorText;
+    m_fs.ChangeFolder(id);
+    progress.SetPosition(1, 0);
+    progress.SetLongStatus(Msg(kMsgDeletingThumbs));
+    for (const std::string& name : thumbnails) {
+        m_fs.EraseFile(name);
+        progress.Step(2);
+    }
+    ch.LastError = lastError;
+    ch.ErrorText = errorText;
+}
+
+bool DeleteLocalFiles::Run(const std::vector<std::string>& paths) {
+    m_failed.clear();
+    const std::string question =
+        Msg(kMsgDeleteQuestion) + std::to_string(paths.size()) + Msg(kMsgDeleteQuestionEnd);
+    if (!m_prompts.AskYesNo(question, Msg(kMsgDeleteCaption))) return false;
+    for (const std::string& path : paths) {
+        const QFileInfo info(QString::fromStdString(path));
+        // Folders and the parent entry are left alone; a dangling link is a file too.
+        if (info.isDir() || (!info.exists() && !info.isSymLink())) continue;
+        if (!QFile::remove(info.filePath())) m_failed.push_back(path);
+    }
+    for (const std::string& path : m_failed) {
+        m_prompts.MessageBox(Msg(kMsgCannotDelete) + path, Msg(kMsgErrorCaption), BoxIcon::Error);
+    }
+    return true;
+}
+
+}  // namespace q7k3

@@ -1,0 +1,115 @@
+// q7k3fm-cli's file commands: the same folder rules as the window, several files at once,
+// and a taken name refused unless --overwrite is given.
+
+#include <QProcess>
+
+#include "CommandFixture.h"
+#include "support/EmulatorProcess.h"
+
+using namespace q7k3;
+using namespace q7k3::test;
+
+namespace {
+
+TEST(CliCommandsTest, PutGetRenameRmWithTheFolderRules) {
+    EnsureApplication();
+    PhoneEmulator emu;
+    ASSERT_TRUE(emu.Start());
+    QTemporaryDir dir;
+    const auto run = [&](QStringList args, QByteArray* err = nullptr) {
+        QProcess p;
+        args << "--port" << QString::fromStdString(emu.SlavePath());
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"), args);
+        p.waitForFinished(60000);
+        if (err) *err = p.readAllStandardError();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    const auto write = [&](const QString& name, const QByteArray& data) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data);
+        return dir.filePath(name);
+    };
+    const QByteArray mmf("MMMD\0\0\0\4abcd", 12);
+    const QString tune = write("tune.mmf", mmf);
+    const QString a = write("a.txt", "first a");
+    const QString c = write("c.txt", "c");
+    ASSERT_EQ(run({"put", tune, "Sounds\\Default Sounds"}), 0);
+    ASSERT_EQ(run({"put", a, c, "User"}), 0);
+    const std::string sounds = emu.FolderId("user/sounds");
+    const std::string user = emu.FolderId("user");
+    EXPECT_EQ(emu.GetFile(sounds, "melody01.mel")->size(), 12u + 32);
+    EXPECT_EQ(emu.GetFile(user, "c.txt"), "c");
+
+    // A taken name: refused with a clear line, replaced with --overwrite.
+    write("a.txt", "second a");
+    QByteArray err;
+    EXPECT_EQ(run({"put", a, "User"}, &err), 1);
+    EXPECT_TRUE(err.contains("already holds a.txt")) << err.toStdString();
+    EXPECT_EQ(emu.GetFile(user, "a.txt"), "first a");
+    EXPECT_EQ(run({"put", "--overwrite", a, "User"}), 0);
+    EXPECT_EQ(emu.GetFile(user, "a.txt"), "second a");
+    EXPECT_EQ(run({"put", "--raw", tune, "Sounds\\Default Sounds"}), 0);
+    EXPECT_EQ(emu.GetFile(sounds, "tune.mmf"), mmf.toStdString());
+
+    // Several files at once; the melody comes back as the .mmf it was.
+    QDir(dir.path()).mkdir("back");
+    const QString back = dir.filePath("back");
+    ASSERT_EQ(
+        run({"get", "User\\a.txt", "Sounds\\Default Sounds\\melody01.mel", "User\\c.txt", back}),
+        0);
+    const auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    };
+    EXPECT_EQ(read(back + "/a.txt"), "second a");
+    EXPECT_EQ(read(back + "/tune.mmf"), mmf);
+    EXPECT_EQ(read(back + "/c.txt"), "c");
+    ASSERT_EQ(run({"get", "--raw", "Sounds\\Default Sounds\\melody01.mel", back}), 0);
+    EXPECT_EQ(read(back + "/melody01.mel").size(), 12 + 32);
+    EXPECT_NE(run({"get", "User\\nothing.txt", back}, &err), 0);
+    EXPECT_TRUE(err.contains("Файл не найден"));
+
+    ASSERT_EQ(run({"rename", "User\\a.txt", "b.txt"}), 0);
+    EXPECT_EQ(emu.GetFile(user, "b.txt"), "second a");
+    EXPECT_FALSE(emu.GetFile(user, "a.txt"));
+    EXPECT_EQ(run({"rename", "User\\b.txt", "c.txt"}, &err), 1);
+    EXPECT_TRUE(err.contains("already holds c.txt"));
+    ASSERT_EQ(run({"rename", "--overwrite", "User\\b.txt", "c.txt"}), 0);
+    EXPECT_EQ(emu.GetFile(user, "c.txt"), "second a");
+
+    write("d.txt", "d");
+    ASSERT_EQ(run({"put", dir.filePath("d.txt"), "User"}), 0);
+    ASSERT_EQ(run({"rm", "User\\c.txt", "User\\d.txt"}), 0);
+    EXPECT_TRUE(emu.ListFiles(user).empty());
+    emu.Stop();
+}
+
+// A phone that refuses the new name: the file goes back under its old one and the message
+// says so.
+TEST(CliCommandsTest, ARenameTheWriteOfWhichIsRefusedPutsTheFileBack) {
+    QTemporaryDir root;
+    QDir(root.path()).mkpath("user");
+    {
+        QFile f(root.filePath("user/a.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+    }
+    EmulatorProcess phone({"--root", root.path().toStdString(), "--fail-name", "new.txt:2007"});
+    ASSERT_TRUE(phone.Started()) << phone.Error();
+    QProcess p;
+    p.start(
+        QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+        {"rename", "User\\a.txt", "new.txt", "--port", QString::fromStdString(phone.TtyPath())});
+    p.waitForFinished(60000);
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains("Память заполнена Файл возвращён на телефон под прежним именем a.txt"))
+        << err.toStdString();
+    QFile kept(root.filePath("user/a.txt"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "keep me");
+    EXPECT_FALSE(QFileInfo::exists(root.filePath("user/new.txt")));
+}
+
+}  // namespace

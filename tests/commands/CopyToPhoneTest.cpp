@@ -1,0 +1,232 @@
+#include "commands/CopyToComputer.h"
+#include "commands/CopyToPhone.h"
+
+#include <zip.h>
+
+#include "CommandFixture.h"
+#include "media/Melody.h"
+#include "media/Picture.h"
+#include "ui/Messages.h"
+
+using namespace q7k3;
+using namespace q7k3::test;
+
+namespace {
+
+struct CopyToPhoneTest : CommandFixture {
+    std::string Picture(const std::string& name, int width, int height) {
+        QImage img(width, height, QImage::Format_RGB32);
+        img.fill(qRgb(200, 30, 90));
+        const Bytes bmp = EncodeBmp(img);
+        return WriteLocal(name, std::string(bmp.begin(), bmp.end()));
+    }
+    std::string Jar(const std::string& name) {
+        const std::string path = Path(name);
+        const std::string manifest =
+            "Manifest-Version: 1.0\r\nMIDlet-Name: Game\r\nMIDlet-Version: 1.0\r\n"
+            "MIDlet-1: Game,/icon.png,Main\r\n";
+        int err = 0;
+        zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+        EXPECT_NE(z, nullptr);
+        zip_file_add(z, "META-INF/MANIFEST.MF",
+                     zip_source_buffer(z, manifest.data(), manifest.size(), 0), ZIP_FL_OVERWRITE);
+        EXPECT_EQ(zip_close(z), 0);
+        return path;
+    }
+    bool Send(const std::string& folder, const std::vector<std::string>& paths,
+              CommandEnd end = CommandEnd::Finished) {
+        CopyToPhone copy(*link.fs, Folder(folder), conflict);
+        const bool ok = copy.Run(paths);
+        EXPECT_EQ(copy.End(), end);
+        return ok;
+    }
+};
+
+TEST_F(CopyToPhoneTest, SizeLimitEmptyFilesAndNameCuts) {
+    const std::string exact = WriteLocal("exact.bin", Pattern(616448, 1));
+    const std::string over = WriteLocal("over.bin", Pattern(616449, 2));
+    const std::string empty = WriteLocal("empty.bin", "");
+    const std::string longName = WriteLocal(std::string(46, 'n') + ".mid", "MThd");
+    ASSERT_TRUE(Send("User", {exact, over, empty, longName, Path("absent.bin")}));
+    EXPECT_EQ(PhoneNames(IdOf("User")),
+              (std::vector<std::string>{"exact.bin", std::string(39, 'n') + ".mid"}));
+    EXPECT_EQ(link.emu->GetFile(IdOf("User"), "exact.bin"), Pattern(616448, 1));
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text, "Файл " + over + " слишком большой");
+    EXPECT_EQ(prompts.boxes[0].icon, BoxIcon::Error);
+
+    const std::string ascii = WriteLocal(std::string(36, 'a') + ".mid", "MThd");
+    const std::string cyrillic = WriteLocal("абвгдежзийклмнопрсту.mid", "MThd");
+    ASSERT_TRUE(Send("Sounds\\My Sounds", {ascii, cyrillic}));
+    EXPECT_EQ(PhoneNames(IdOf("Sounds\\My Sounds")),
+              (std::vector<std::string>{std::string(24, 'a') + ".mid", "абвгдежзийкл.mid"}));
+}
+
+TEST_F(CopyToPhoneTest, DefaultMelodiesTakeSlotNamesAndMmfBecomesMel) {
+    const Bytes mmf = {'M', 'M', 'M', 'D', 0, 0, 0, 4, 1, 2, 3, 4};
+    const std::string mmfPath = WriteLocal("tune.mmf", std::string(mmf.begin(), mmf.end()));
+    const Bytes mel = BuildMel(mmf, "Old");
+    const std::string melPath = WriteLocal("old.mel", std::string(mel.begin(), mel.end()));
+    const std::string junk = WriteLocal("junk.mid", "MThd and so on, no SMAF here at all....");
+    const std::string id = IdOf("Sounds\\Default Sounds");
+    link.emu->PutFile(id, "melody01.mel", "taken");
+    ASSERT_TRUE(Send("Sounds\\Default Sounds", {mmfPath, melPath, junk}));
+    const auto sent = link.emu->GetFile(id, "melody02.mel");
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(sent->size(), mmf.size() + 32);
+    EXPECT_EQ(*sent, [&] {
+        const Bytes b = BuildMel(mmf, "tune.mmf");
+        return std::string(b.begin(), b.end());
+    }());
+    EXPECT_EQ(link.emu->GetFile(id, "melody03.mel"), std::string(mel.begin(), mel.end()));
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Файл мелодии не опознан"});
+
+    // Sixteen melodies: the no-room message, and nothing more is sent.
+    for (int i = 4; i <= 16; ++i) {
+        link.emu->PutFile(id, (i < 10 ? "melody0" : "melody") + std::to_string(i) + ".mel", "x");
+    }
+    prompts.boxes.clear();
+    link.emu->ClearReceived();
+    ASSERT_TRUE(Send("Sounds\\Default Sounds", {mmfPath, melPath}, CommandEnd::Stopped));
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>{
+                  "Нет места для мелодии по умолчанию. Пожалуйста удалите одну из них."});
+    EXPECT_EQ(link.emu->Received().find("AT+FSFW"), std::string::npos);
+    EXPECT_EQ(PhoneNames(id).size(), 16u);
+}
+
+TEST_F(CopyToPhoneTest, PicturesBecomeAniUpTo128PixelsAndSmsMediaTakeSlots) {
+    const std::string wide = Picture("wide.bmp", 129, 2);
+    const std::string narrow = Picture("narrow.bmp", 128, 3);
+    const std::string broken = WriteLocal("broken.gif", "GIF89a?");
+    ASSERT_TRUE(Send("Images\\Animations", {wide, narrow, broken}));
+    const std::string id = IdOf("Images\\Animations");
+    EXPECT_EQ(link.emu->GetFile(id, "wide.bmp"), ReadLocal(wide));
+    const auto ani = link.emu->GetFile(id, "narrow.ani");
+    ASSERT_TRUE(ani);
+    EXPECT_EQ(ani->size(), 2u * 128 * 3);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Ширина BMP файла должна быть не больше 128",
+                                                    "Файл BMP не опознан"}));
+
+    prompts.boxes.clear();
+    const std::string imy = WriteLocal("tune.imy",
+                                       "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:"
+                                       "120\r\nMELODY:c2d2e2\r\nEND:IMELODY\r\n");
+    link.emu->PutFile(IdOf("Images\\sms"), "image00.ani", "taken");
+    ASSERT_TRUE(Send("Images\\sms", {Picture("small.bmp", 16, 8)}));
+    ASSERT_TRUE(Send("Sounds\\sms", {imy}));
+    EXPECT_TRUE(link.emu->GetFile(IdOf("Images\\sms"), "image01.ani"));
+    EXPECT_TRUE(link.emu->GetFile(IdOf("Sounds\\sms"), "melody00.mel"));
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
+    const std::string id = IdOf("User");
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) link.emu->PutFile(id, name, "old");
+    const std::vector<std::string> files = {
+        WriteLocal("a.txt", "new a"), WriteLocal("b.txt", "new b"), WriteLocal("c.txt", "new c")};
+    conflict.answers = {{ConflictChoice::OverwriteAll, "a.txt"}};
+    ASSERT_TRUE(Send("User", files));
+    ASSERT_EQ(conflict.asked.size(), 1u);
+    EXPECT_EQ(conflict.asked[0].oldName, "a.txt");
+    EXPECT_EQ(link.emu->GetFile(id, "c.txt"), "new c");
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    // The erases did not count as files.
+    EXPECT_EQ(link.progress.Position(2), 3);
+
+    // The next command asks again; "Отмена" ends it and what went before stays.
+    conflict.asked.clear();
+    conflict.answers = {{ConflictChoice::Cancel, "b.txt"}};
+    const std::string fresh = WriteLocal("fresh.txt", "fresh");
+    ASSERT_TRUE(Send("User", {fresh, files[1], files[2]}, CommandEnd::Cancelled));
+    EXPECT_EQ(conflict.asked.size(), 1u);
+    EXPECT_EQ(link.emu->GetFile(id, "fresh.txt"), "fresh");
+    EXPECT_EQ(link.emu->GetFile(id, "b.txt"), "new b");
+
+    // "OK" with the name unchanged asks again; a new name is then used.
+    conflict.asked.clear();
+    conflict.answers = {{ConflictChoice::UseName, "a.txt"}, {ConflictChoice::UseName, "a2.txt"}};
+    ASSERT_TRUE(Send("User", {files[0]}));
+    ASSERT_EQ(conflict.asked.size(), 2u);
+    EXPECT_EQ(conflict.asked[1].newName, "a.txt");
+    EXPECT_EQ(link.emu->GetFile(id, "a2.txt"), "new a");
+
+    // An erase the phone refuses ends the command and the file stays in the list.
+    link.emu->FailCommand("AT+FSFE", 2000);
+    conflict.answers = {{ConflictChoice::Overwrite, "a.txt"}};
+    CopyToPhone copy(*link.fs, Folder("User"), conflict);
+    EXPECT_FALSE(copy.Run({files[0]}));
+    EXPECT_EQ(link.Ch().LastError, kErrPhoneNotFound);
+    EXPECT_TRUE(HasFile(FindFolderByPath(link.fs->PhoneRoot(), "User"), "a.txt"));
+}
+
+TEST_F(CopyToPhoneTest, JavaSuitesGetTheirNamesAndAGeneratedDescriptor) {
+    const std::string jar = Jar("Game.jar");
+    ASSERT_TRUE(Send("java", {jar}));
+    const std::string id = IdOf("java");
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"Game_suite.jar", "Game_suite.jad"}));
+    EXPECT_EQ(link.progress.Max(2), 2);
+    EXPECT_NE(link.emu->GetFile(id, "Game_suite.jad")->find("MIDlet-Name: Game"),
+              std::string::npos);
+
+    // With its descriptor alongside nothing is generated.
+    const std::string other = Jar("Other.jar");
+    const std::string jad = WriteLocal("Other.JAD", "MIDlet-Name: Mine\r\n");
+    ASSERT_TRUE(Send("java", {other, jad}));
+    EXPECT_EQ(link.progress.Max(2), 2);
+    EXPECT_EQ(link.emu->GetFile(id, "Other_suite.jad"), "MIDlet-Name: Mine\r\n");
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+// Presses the abort button while the third file is on its way.
+class AbortingProgress final : public ProgressView {
+public:
+    AbortingProgress(AppFlags& flags, std::string trigger)
+        : m_flags(flags), m_trigger(std::move(trigger)) {}
+    void Show() override {}
+    void Hide() override {}
+    void SetCaption(const std::string&) override {}
+    void SetQuickStatus(const std::string& t) override {
+        if (t == m_trigger) m_flags.AbortRequested = true;
+    }
+    void SetLongStatus(const std::string&) override {}
+    void SetMax(int bar, int max) override { m_max[bar == 2] = max; }
+    void SetPosition(int bar, int p) override { m_pos[bar == 2] = p; }
+    void Step(int bar) override { ++m_pos[bar == 2]; }
+    int Position(int bar) const override { return m_pos[bar == 2]; }
+    int Max(int bar) const override { return m_max[bar == 2]; }
+
+private:
+    AppFlags& m_flags;
+    std::string m_trigger;
+    int m_max[2] = {0, 0};
+    int m_pos[2] = {0, 0};
+};
+
+TEST_F(CopyToPhoneTest, AbortDuringTheThirdOfFiveFinishesItAndSendsNoMore) {
+    std::vector<std::string> files;
+    for (int i = 1; i <= 5; ++i) {
+        files.push_back(WriteLocal("f" + std::to_string(i) + ".bin", Pattern(2000, i)));
+    }
+    AbortingProgress progress(link.flags, "Копирование на телефон f3.bin");
+    link.fs->SetProgress(progress);
+    ASSERT_TRUE(Send("User", files, CommandEnd::Aborted));
+    EXPECT_EQ(PhoneNames(IdOf("User")), (std::vector<std::string>{"f1.bin", "f2.bin", "f3.bin"}));
+    EXPECT_EQ(link.emu->GetFile(IdOf("User"), "f3.bin"), Pattern(2000, 3));
+
+    // The same in the other direction.
+    link.flags.AbortRequested = false;
+    AbortingProgress back(link.flags, "Копирование файла f3.bin");
+    link.fs->SetProgress(back);
+    for (int i = 1; i <= 5; ++i)
+        link.emu->PutFile(IdOf("User"), "f" + std::to_string(i) + ".bin", "x");
+    QDir(dir.path()).mkdir("back");
+    CopyToComputer copy(*link.fs, Folder("User"), Path("back"));
+    ASSERT_TRUE(copy.Run({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"}));
+    EXPECT_EQ(copy.End(), CommandEnd::Aborted);
+    EXPECT_EQ(copy.Taken(), 3u);
+    EXPECT_EQ(QDir(QString::fromStdString(Path("back"))).entryList(QDir::Files).size(), 3);
+    link.fs->SetProgress(link.progress);
+}
+
+}  // namespace

@@ -1,0 +1,212 @@
+#include <QFileInfo>
+
+#include "CommandFixture.h"
+#include "commands/DeleteFiles.h"
+#include "commands/RenameFile.h"
+#include "ui/Messages.h"
+
+using namespace q7k3;
+using namespace q7k3::test;
+
+namespace {
+
+using DeleteTest = CommandFixture;
+
+std::vector<std::string> Erases(const std::string& received) {
+    std::vector<std::string> out;
+    for (const std::string& c : SentCommands(received)) {
+        if (c.starts_with("AT+FSFE") || c.starts_with("AT+FSCD")) out.push_back(c);
+    }
+    return out;
+}
+
+TEST_F(DeleteTest, PhotosTakeTheirThumbnailsPerModelAndMode) {
+    struct Case {
+        const char* model;
+        int mode;
+        const char* thumbFolder;  // null: no thumbnail erased
+    };
+    for (const Case& c :
+         {Case{"SGH-E700", 0, "X"}, Case{"SGH-X600", 0, "W"}, Case{"SGH-E700", 1, nullptr}}) {
+        SCOPED_TRACE(c.model + std::string(" mode ") + std::to_string(c.mode));
+        link.emu->SetModel(c.model);
+        link.fs->RereadModel();
+        link.flags.MODE = c.mode;
+        link.fs->SetRoot(BuildFolderMap(MapKind::Normal, link.fs->ModelCodeText()));
+        const std::string camera = IdOf("Images\\My Photos\\Camera");
+        link.emu->PutFile(camera, "photo0001.jpg", "jpeg");
+        link.emu->PutFile(camera, "photo0002.jpg", "jpeg");
+        if (c.thumbFolder) link.emu->PutFile(c.thumbFolder, "photo0001.bmp", "thumb");
+        Tree4* folder = Folder("Images\\My Photos\\Camera");
+        link.emu->ClearReceived();
+        DeleteFiles erase(*link.fs, folder);
+        ASSERT_TRUE(erase.Run({"photo0001.jpg"}));
+        std::vector<std::string> expected = {"AT+FSCD=\"" + camera + "\"",
+                                             "AT+FSFE=-1,\"photo0001.jpg\""};
+        if (c.thumbFolder) {
+            expected.push_back(std::string("AT+FSCD=\"") + c.thumbFolder + "\"");
+            expected.push_back("AT+FSFE=-1,\"photo0001.bmp\"");
+            EXPECT_FALSE(link.emu->GetFile(c.thumbFolder, "photo0001.bmp"));
+        }
+        EXPECT_EQ(Erases(link.emu->Received()), expected);
+        EXPECT_EQ(PhoneNames(camera), std::vector<std::string>{"photo0002.jpg"});
+        EXPECT_EQ(folder->Files.size(), 1u);
+        link.emu->RemoveFile(camera, "photo0002.jpg");
+    }
+}
+
+TEST_F(DeleteTest, FoldersAreSkippedAndARefusedEraseKeepsTheFileListed) {
+    const std::string id = IdOf("Sounds\\My Sounds");
+    for (const char* name : {"a.mid", "b.mid", "c.mid"}) link.emu->PutFile(id, name, "MThd");
+    Tree4* folder = Folder("Sounds\\My Sounds");
+    link.emu->ClearReceived();
+    DeleteFiles erase(*link.fs, folder);
+    ASSERT_TRUE(erase.Run({"Ringtones", "a.mid", "b.mid"}));
+    EXPECT_EQ(erase.Erased(), (std::vector<std::string>{"a.mid", "b.mid"}));
+    EXPECT_EQ(link.progress.longStatus, "Удаление файла 2 из 3");
+    EXPECT_EQ(link.progress.quick, "Удаление b.mid");
+    // No thumbnail folder for sounds.
+    EXPECT_EQ(Erases(link.emu->Received()).size(), 3u);
+
+    link.emu->FailName("c.mid", 2000);
+    DeleteFiles refused(*link.fs, folder);
+    EXPECT_FALSE(refused.Run({"c.mid"}));
+    EXPECT_EQ(link.Ch().LastError, kErrPhoneNotFound);
+    EXPECT_TRUE(HasFile(folder, "c.mid"));
+}
+
+TEST_F(DeleteTest, LocalDeleteAsksOnceAndNamesWhatItCouldNotDelete) {
+    const std::vector<std::string> files = {WriteLocal("1.txt", "1"), WriteLocal("2.txt", "2"),
+                                            Path("")};
+    DeleteLocalFiles erase(prompts);
+    prompts.answers = {false};
+    EXPECT_FALSE(erase.Run(files));
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text, "Вы действительно хотите удалить 3 файлов?");
+    EXPECT_EQ(prompts.boxes[0].caption, "Удаление");
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(files[0])));
+
+    // A file no one may delete, even root: the kernel's own.
+    prompts.answers = {true};
+    prompts.boxes.clear();
+    EXPECT_TRUE(erase.Run({files[0], files[1], dir.path().toStdString(), "/proc/self/status"}));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(files[0])));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(files[1])));
+    EXPECT_TRUE(QFileInfo::exists(dir.path()));
+    ASSERT_EQ(prompts.boxes.size(), 2u);
+    EXPECT_EQ(prompts.boxes[1].text, "Невозможно удалить файл /proc/self/status");
+    EXPECT_EQ(prompts.boxes[1].icon, BoxIcon::Error);
+}
+
+struct RenameTest : CommandFixture {
+    ScriptedRename rename;
+    std::string id;
+    Tree4* folder = nullptr;
+    void SetUp() override {
+        CommandFixture::SetUp();
+        id = IdOf("Sounds\\My Sounds");
+        link.emu->PutFile(id, "a.mid", Pattern(3000, 5), "2005/01/02 03:04:05");
+        link.emu->PutFile(id, "b.mid", "the other");
+        folder = Folder("Sounds\\My Sounds");
+        link.emu->ClearReceived();
+    }
+    std::vector<std::string> Traffic() {
+        std::vector<std::string> out;
+        for (const std::string& c : SentCommands(link.emu->Received())) {
+            if (!c.starts_with("AT+FSCD") && !c.starts_with("AT+FSDL"))
+                out.push_back(c.substr(0, c.find('"', c.find('"') + 1) + 1));
+        }
+        return out;
+    }
+};
+
+TEST_F(RenameTest, WithAndWithoutAConflict) {
+    rename.answers = {"c.mid"};
+    RenameFile first(*link.fs, folder, rename, conflict);
+    ASSERT_TRUE(first.Run("a.mid")) << link.Ch().LastError;
+    EXPECT_EQ(Traffic(), (std::vector<std::string>{"AT+FSFR=-1,\"a.mid\"", "AT+FSFE=-1,\"a.mid\"",
+                                                   "AT+FSFW=-1,\"c.mid\""}));
+    EXPECT_EQ(link.emu->GetFile(id, "c.mid"), Pattern(3000, 5));
+    EXPECT_TRUE(HasFile(folder, "c.mid"));
+    EXPECT_FALSE(HasFile(folder, "a.mid"));
+    EXPECT_EQ(FindFile(folder, "c.mid")->Date, QDateTime(QDate(2005, 1, 2), QTime(3, 4, 5)));
+    EXPECT_EQ(link.progress.Position(2), 6);
+    EXPECT_EQ(link.progress.longStatus, "Переименовывание файла a.mid");
+    EXPECT_EQ(link.progress.quick, "Завершение операции");
+
+    // Onto the taken b.mid: it is erased after the fetch, before the old file.
+    link.emu->ClearReceived();
+    rename.answers = {"b.mid"};
+    conflict.answers = {{ConflictChoice::Overwrite, "b.mid"}};
+    RenameFile second(*link.fs, folder, rename, conflict);
+    ASSERT_TRUE(second.Run("c.mid"));
+    EXPECT_EQ(Traffic(),
+              (std::vector<std::string>{"AT+FSFR=-1,\"c.mid\"", "AT+FSFE=-1,\"b.mid\"",
+                                        "AT+FSFE=-1,\"c.mid\"", "AT+FSFW=-1,\"b.mid\""}));
+    EXPECT_EQ(PhoneNames(id), std::vector<std::string>{"b.mid"});
+    EXPECT_EQ(link.emu->GetFile(id, "b.mid"), Pattern(3000, 5));
+    EXPECT_EQ(link.progress.Position(2), 7);
+}
+
+TEST_F(RenameTest, CancelOrTheOldNameBackSendsNothing) {
+    struct Case {
+        std::optional<std::string> typed;
+        std::vector<ConflictAnswer> answers;
+    };
+    const Case cases[] = {
+        {std::nullopt, {}},
+        {"a.mid", {}},
+        {"b.mid", {{ConflictChoice::Cancel, "b.mid"}}},
+        {"b.mid", {{ConflictChoice::UseName, "a.mid"}}},
+        {"b.mid", {{ConflictChoice::UseName, "b.mid"}, {ConflictChoice::Cancel, "b.mid"}}},
+    };
+    for (const Case& c : cases) {
+        rename.answers = {c.typed};
+        conflict.answers.assign(c.answers.begin(), c.answers.end());
+        RenameFile command(*link.fs, folder, rename, conflict);
+        EXPECT_TRUE(command.Run("a.mid"));
+        EXPECT_TRUE(conflict.answers.empty());
+        EXPECT_EQ(command.End(), CommandEnd::Cancelled);
+        EXPECT_EQ(link.emu->Received(), "");
+    }
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.mid", "b.mid"}));
+    // A folder or a name with a quote: nothing happens on the phone.
+    RenameFile none(*link.fs, folder, rename, conflict);
+    EXPECT_TRUE(none.Run("Ringtones"));
+    rename.answers = {"bad\"name"};
+    RenameFile bad(*link.fs, folder, rename, conflict);
+    EXPECT_TRUE(bad.Run("a.mid"));
+    EXPECT_EQ(bad.End(), CommandEnd::Stopped);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Недопустимое имя файла bad\"name"});
+    EXPECT_EQ(link.emu->Received(), "");
+}
+
+TEST_F(RenameTest, AFailedWriteNeverLosesTheFile) {
+    // The phone refuses the new name: the file goes back under its old one.
+    link.emu->FailName("new.mid", 2007);
+    rename.answers = {"new.mid"};
+    RenameFile refused(*link.fs, folder, rename, conflict);
+    EXPECT_FALSE(refused.Run("a.mid"));
+    EXPECT_EQ(link.emu->GetFile(id, "a.mid"), Pattern(3000, 5));
+    EXPECT_EQ(link.Ch().LastError, kErrText);
+    EXPECT_EQ(link.Ch().ErrorText,
+              "Память заполнена\r\nФайл возвращён на телефон под прежним именем a.mid");
+    EXPECT_TRUE(HasFile(folder, "a.mid"));
+    link.emu->ClearFaults();
+
+    // The line dies during the write: the copy is kept in the recovery folder.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    link.emu->CutLineAfter(3000 + 1024);
+    rename.answers = {"new.mid"};
+    RenameFile cut(*link.fs, folder, rename, conflict);
+    EXPECT_FALSE(cut.Run("a.mid"));
+    const QString kept = data.path() + "/Q7K3FileManager/Recovered";
+    EXPECT_EQ(cut.RecoveredPath(), (kept + "/a.mid").toStdString());
+    EXPECT_EQ(ReadLocal(cut.RecoveredPath()), Pattern(3000, 5));
+    EXPECT_EQ(link.Ch().ErrorText,
+              "Время ожидания истекло\r\nФайл сохранён в папке " + kept.toStdString());
+    qunsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
