@@ -91,6 +91,75 @@ const std::vector<std::string>& Table() {
     /* 78 */ "Кэширование файлов было прервано.\r\nСвободное место на телефоне отображается неправильно",
     /* 79 */ "Телефон прислал ответ, который невозможно прочитать",
     /* 80 */ "Невозможно сохранить настройки",
+    /* 81 */ "",  // reserved
+    /* 82 */ "",  // reserved
+    /* 83 */ "",  // reserved
+    /* 84 */ "",  // reserved
+    /* 85 */ "",  // reserved
+    /* 86 */ "",  // reserved
+    /* 87 */ "",  // reserved
+    /* 88 */ "",  // reserved
+    /* 89 */ "",  // reserved
+    /* 90 */ "",  // reserved
+    /* 91 */ "",  // reserved
+    /* 92 */ "",  // reserved
+    /* 93 */ "",  // reserved
+    /* 94 */ "",  // reserved
+    /* 95 */ "",  // reserved
+    /* 96 */ "",  // reserved
+    /* 97 */ "",  // reserved
+    /* 98 */ "",  // reserved
+    /* 99 */ "",  // reserved
+    /* 100 */ "",  // reserved
+    /* 101 */ "",  // reserved
+    /* 102 */ "",  // reserved
+    /* 103 */ "",  // reserved
+    /* 104 */ "",  // reserved
+    /* 105 */ "",  // reserved
+    /* 106 */ "",  // reserved
+    /* 107 */ "",  // reserved
+    /* 108 */ "",  // reserved
+    /* 109 */ "",  // reserved
+    /* 110 */ "",  // reserved
+    /* 111 */ "",  // reserved
+    /* 112 */ "",  // reserved
+    /* 113 */ "",  // reserved
+    /* 114 */ "",  // reserved
+    /* 115 */ "",  // reserved
+    /* 116 */ "",  // reserved
+    /* 117 */ "",  // reserved
+    /* 118 */ "",  // reserved
+    /* 119 */ "",  // reserved
+    /* 120 */ "",  // reserved
+    /* 121 */ "",  // reserved
+    /* 122 */ "",  // reserved
+    /* 123 */ "",  // reserved
+    /* 124 */ "",  // reserved
+    /* 125 */ "",  // reserved
+    /* 126 */ "",  // reserved
+    /* 127 */ "",  // reserved
+    /* 128 */ "",  // reserved
+    /* 129 */ "",  // reserved
+    /* 130 */ "",  // reserved
+    /* 131 */ "",  // reserved
+    /* 132 */ "",  // reserved
+    /* 133 */ "",  // reserved
+    /* 134 */ "",  // reserved
+    /* 135 */ "",  // reserved
+    /* 136 */ "",  // reserved
+    /* 137 */ "",  // reserved
+    /* 138 */ "",  // reserved
+    /* 139 */ "",  // reserved
+    /* 140 */ "Ошибка компиляции Файл ",
+    /* 141 */ " не найден",
+    /* 142 */ "Ошибка компиляции: имя слишком длинное для suites.utf: ",
+    /* 143 */ "Ошибка компиляции: список Java приложений длиннее 4100 байт и не помещается в suites.utf",
+    /* 144 */ "\r\nНа телефоне восстановлен прежний suites.utf.",
+    /* 145 */ "\r\nНа телефоне сейчас нет файла suites.utf.",
+    /* 146 */ "\r\nНа телефоне записан новый suites.utf.",
+    /* 147 */ "\r\nНа телефоне сейчас нет файла suitesName.utf.",
+    /* 148 */ "\r\nЗапустите компиляцию Java ещё раз.",
+    /* 149 */ "",  // reserved
     };
     return table;
 }
