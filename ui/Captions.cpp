@@ -135,9 +135,10 @@ constexpr Row kRows[] = {
     {"TAboutForm", "AboutOkBtn", "OK"},
 
     // The catalogue itself: never shown; it also keeps the home-page address the About
-    // window opens.
+    // window opens. Until the program has a site of its own, that is its help page,
+    // installed beside the program.
     {"TForm11", "", "Messages"},
-    {"TForm11", "HomePage", "https://q7k3fm.example.org/"},
+    {"TForm11", "HomePage", "Q7K3FM.hlp"},
 };
 
 using Key = std::pair<std::string, std::string>;

@@ -77,6 +77,25 @@ enum MessageId : int {
     kMsgTraceOn = 126,
     kMsgTraceHint = 127,
     kMsgCloseButton = 128,
+    kMsgCompiling = 45,            // "Компилирование Java"
+    kMsgEnterShortName = 57,       // caption of the input box that names a favourite
+    kMsgRenameCaption = 58,        // the rename dialog's own caption
+    kMsgJavaUpdatingList = 62,
+    kMsgJavaAnalysing = 63,
+    kMsgJavaErasingSuites = 64,
+    kMsgJavaErasingSuitesName = 65,
+    kMsgJavaWritingSuites = 66,
+    kMsgJavaWritingSuitesName = 67,
+    kMsgJavaRelisting = 68,
+    kMsgJavaNoDescriptor = 140,    // "Ошибка компиляции Файл " + descriptor + message 141
+    kMsgJavaNoDescriptorEnd = 141,
+    kMsgJavaNameTooLong = 142,     // + the name whose record would exceed 255 bytes
+    kMsgJavaRegistryTooLong = 143,
+    kMsgJavaOldRestored = 144,     // what the phone holds after a failed write (appended)
+    kMsgJavaNoSuites = 145,
+    kMsgJavaNewSuites = 146,
+    kMsgJavaNoSuitesName = 147,
+    kMsgJavaRunAgain = 148,
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

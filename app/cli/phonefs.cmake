@@ -2,3 +2,5 @@
 list(APPEND CLI_SOURCES cli/CmdPhoneFs.cpp)
 list(APPEND CLI_LIBS q7k3_phonefs)
 list(APPEND CLI_LIBS q7k3_commands)
+# java rebuild: the Java suite registry.
+list(APPEND CLI_SOURCES cli/CmdJava.cpp)

@@ -111,6 +111,15 @@ const NumberedText kMessages[] = {
     {126, "Включено"},
     {127, "Обмен с телефоном записывается в файл "},
     {128, "Закрыть"},
+    {140, "Ошибка компиляции Файл "},
+    {141, " не найден"},
+    {142, "Ошибка компиляции: имя слишком длинное для suites.utf: "},
+    {143, "Ошибка компиляции: список Java приложений длиннее 4100 байт и не помещается в suites.utf"},
+    {144, "\r\nНа телефоне восстановлен прежний suites.utf."},
+    {145, "\r\nНа телефоне сейчас нет файла suites.utf."},
+    {146, "\r\nНа телефоне записан новый suites.utf."},
+    {147, "\r\nНа телефоне сейчас нет файла suitesName.utf."},
+    {148, "\r\nЗапустите компиляцию Java ещё раз."},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {
@@ -122,7 +131,7 @@ TEST(Catalogue, EveryNumberedMessageHasItsText) {
     // Every number the program does not use keeps its place, empty.
     for (int n = 0; n < MessageCount(); ++n)
         if (!used.count(n)) EXPECT_EQ(Msg(n), "") << "message " << n;
-    EXPECT_EQ(MessageCount(), 129);
+    EXPECT_EQ(MessageCount(), 150);
 }
 
 TEST(Catalogue, FragmentsKeepTheirExactBytes) {
@@ -240,7 +249,7 @@ const CaptionRow kCaptions[] = {
     {"TAboutForm", "Label5", "Домашняя страница Q7K3FileManager"},
     {"TAboutForm", "AboutOkBtn", "OK"},
     {"TForm11", "", "Messages"},
-    {"TForm11", "HomePage", "https://q7k3fm.example.org/"},
+    {"TForm11", "HomePage", "Q7K3FM.hlp"},
 };
 
 TEST(Catalogue, EveryWindowFindsItsCaptions) {

@@ -1,0 +1,282 @@
+#include "phonefs/SuiteRegistry.h"
+
+#include <QFile>
+
+#include "link/Connection.h"
+#include "ui/Messages.h"
+#include "ui/TempDir.h"
+#include "ui/Text.h"
+
+namespace q7k3 {
+namespace {
+
+constexpr std::string_view kSuites = "suites.utf";
+constexpr std::string_view kSuitesName = "suitesName.utf";
+// Only the beginning of an old list is read: the phone never writes more than its buffer.
+constexpr qint64 kOldRegistryRead = 8192;
+// An old record stays when the folder holds a file named by its first 43 characters.
+constexpr size_t kOldRecordPrefix = 43;
+
+bool WriteLocal(const std::string& path, std::string_view bytes) {
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    return f.write(bytes.data(), size) == size && f.flush();
+}
+
+bool ReadLocalHead(const std::string& path, std::string& out) {
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    out = f.read(kOldRegistryRead).toStdString();
+    return f.error() == QFileDevice::NoError;
+}
+
+// What a failed rebuild leaves of suites.utf on the phone.
+enum class SuitesLeft { None, Old, New };
+
+// The old list of a rebuild that lost the line after erasing it: the next rebuild, on a
+// phone without "suites.utf", takes its records from here, so the phone's own records
+// survive a cut cable.
+std::string& LostRegistry() {
+    static std::string bytes;
+    return bytes;
+}
+constexpr qint64 kLostRegistryMax = 65536;
+
+bool ReadLocalAll(const std::string& path, std::string& out) {
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly) || f.size() > kLostRegistryMax) return false;
+    out = f.readAll().toStdString();
+    return f.error() == QFileDevice::NoError;
+}
+
+}  // namespace
+
+std::vector<std::string> ParseSuiteRecords(std::string_view bytes) {
+    std::vector<std::string> records;
+    if (bytes.size() <= 2) return records;
+    bytes = bytes.substr(0, static_cast<size_t>(kOldRegistryRead));
+    // The first record's two prefix bytes are skipped by starting at 2; every later
+    // record's length byte goes with the zero before it.
+    std::string current;
+    for (size_t i = 2; i < bytes.size(); ++i) {
+        if (bytes[i] != '\0') {
+            current += bytes[i];
+            continue;
+        }
+        records.push_back(std::move(current));
+        current.clear();
+        ++i;
+    }
+    records.push_back(std::move(current));
+    return records;
+}
+
+bool EncodeSuiteRecords(const std::vector<std::string>& records, std::string& out,
+                        std::string& error) {
+    out.clear();
+    for (const std::string& record : records) {
+        // A longer text would be written with a wrapped length byte, and the phone would
+        // read the rest of it as further records.
+        if (record.size() > kSuiteRecordMax) {
+            error = Msg(kMsgJavaNameTooLong) + record;
+            out.clear();
+            return false;
+        }
+        out += '\0';
+        out += static_cast<char>(record.size());
+        out += record;
+    }
+    if (out.size() > kSuiteRegistryMax) {
+        error = Msg(kMsgJavaRegistryTooLong);
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+bool RebuildSuiteRegistry(PhoneFs& fs) {
+    const std::string scratch = TempFileName();
+    if (scratch.empty()) {
+        fs.Channel().LastError = kErrLocalFile;
+        return false;
+    }
+    return RebuildSuiteRegistry(fs, scratch);
+}
+
+bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
+    AtChannel& ch = fs.Channel();
+    ProgressView& progress = fs.Progress();
+    const auto fail = [&ch](int code) {
+        ch.LastError = code;
+        return false;
+    };
+    ch.ClearReceive();
+    Tree4* root = fs.PhoneRoot();
+    if (!root) return fail(kErrNoJar);
+    Tree4* java = FindChild("java", root);
+
+    // Zero-size entries count here whatever the hidden-files setting says.
+    progress.SetQuickStatus(Msg(kMsgJavaUpdatingList));
+    if (!fs.ListFolder(java, true)) return false;
+
+    std::vector<std::string> keys;
+    for (const FileEntry& file : java->Files) {
+        if (LowerAscii(file.Name).find(".jar") != std::string::npos) {
+            // Names are UTF-8 already: the record takes them as they are.
+            keys.push_back(Utf8DropRight(file.Name, 9));
+            const std::string descriptor = Utf8DropRight(file.Name, 1) + "d";
+            if (!HasFile(java, descriptor)) {
+                ch.ErrorText = Msg(kMsgJavaNoDescriptor) + descriptor + Msg(kMsgJavaNoDescriptorEnd);
+                return fail(kErrText);
+            }
+        } else if (file.Size == 0) {
+            const size_t at = file.Name.find("_s");
+            if (at != std::string::npos) keys.push_back(file.Name.substr(0, at + 1));
+        }
+    }
+
+    // The old list is kept in a file of its own beside the scratch file until the end:
+    // the scratch file carries the new files, and the old bytes go back to the phone if
+    // writing them fails.
+    const std::string backup = scratch + ".suites";
+    struct RemoveBackup {
+        QString path;
+        ~RemoveBackup() { QFile::remove(path); }
+    } removeBackup{QString::fromStdString(backup)};
+    QFile::remove(removeBackup.path);
+
+    progress.SetQuickStatus(Msg(kMsgJavaAnalysing));
+    bool haveOld = false;
+    std::string oldBytes;
+    const FileEntry* old = FindFile(java, kSuites);
+    if (old && old->Size != 0) {
+        // The java folder is still the phone's current one. A failed read keeps its own
+        // reason: a checksum error is no time-out.
+        if (!fs.ReadPhoneFile(scratch, kSuites, QDateTime::currentDateTime())) return false;
+        if (!QFile::rename(QString::fromStdString(scratch), removeBackup.path) ||
+            !ReadLocalHead(backup, oldBytes)) {
+            return fail(kErrLocalFile);
+        }
+        haveOld = true;
+        LostRegistry().clear();
+    } else if (!old && !LostRegistry().empty()) {
+        if (!WriteLocal(backup, LostRegistry())) return fail(kErrLocalFile);
+        oldBytes = LostRegistry().substr(0, static_cast<size_t>(kOldRegistryRead));
+        haveOld = true;
+    }
+    if (haveOld) {
+        for (const std::string& record : ParseSuiteRecords(oldBytes)) {
+            if (Utf8Length(record) >= kOldRecordPrefix &&
+                HasFile(java, Utf8Left(record, kOldRecordPrefix))) {
+                keys.push_back(record);
+            }
+        }
+    }
+
+    // Everything is decided before the phone is touched.
+    std::string encoded, error;
+    if (!EncodeSuiteRecords(keys, encoded, error)) {
+        ch.ErrorText = error;
+        return fail(kErrText);
+    }
+    if (encoded.empty()) return fail(kErrNoJar);
+    const int blocks = static_cast<int>(encoded.size() / 512 + (encoded.size() % 512 ? 1 : 0));
+    progress.SetMax(1, blocks + 5);
+    progress.Step(1);
+
+    bool erasedName = false, nameTried = false, newWritten = false;
+    // After a failure past the first erase: the old list goes back where it can, and the
+    // error says what the phone holds now. A time-out means a dead line; its recovery is
+    // the session guard's, so nothing more is sent.
+    const auto restore = [&]() {
+        const int code = ch.LastError;
+        if (code == kErrTimeout) {
+            std::string lost;
+            if (haveOld && !newWritten && ReadLocalAll(backup, lost)) LostRegistry() = lost;
+            return false;
+        }
+        std::string said = SessionGuardText(code, ch.ErrorText);
+        if (code == kErrLocalFile) said += scratch;
+        SuitesLeft suites = newWritten ? SuitesLeft::New : SuitesLeft::None;
+        if (haveOld && newWritten && fs.EraseFile(kSuites)) {
+            RemoveFile(java, kSuites);
+            suites = SuitesLeft::None;
+        }
+        if (haveOld && suites == SuitesLeft::None && fs.WritePhoneFile(backup, kSuites, java)) {
+            suites = SuitesLeft::Old;
+        }
+        bool nameLost = erasedName;
+        if (erasedName && !nameTried && WriteLocal(scratch, kSuitesNameText) &&
+            fs.WritePhoneFile(scratch, kSuitesName, java)) {
+            nameLost = false;
+        }
+        switch (suites) {
+            case SuitesLeft::Old: said += Msg(kMsgJavaOldRestored); break;
+            case SuitesLeft::None: said += Msg(kMsgJavaNoSuites); break;
+            case SuitesLeft::New: said += Msg(kMsgJavaNewSuites); break;
+        }
+        if (nameLost) said += Msg(kMsgJavaNoSuitesName);
+        if (suites != SuitesLeft::Old || nameLost) said += Msg(kMsgJavaRunAgain);
+        ch.ErrorText = said;
+        return fail(kErrText);
+    };
+
+    // The old files go first and the new ones follow, as the phone has always seen it.
+    progress.SetQuickStatus(Msg(kMsgJavaErasingSuites));
+    if (HasFile(java, kSuites)) {
+        if (!fs.EraseFile(kSuites)) return false;
+        RemoveFile(java, kSuites);
+    }
+    progress.SetQuickStatus(Msg(kMsgJavaErasingSuitesName));
+    if (HasFile(java, kSuitesName)) {
+        if (!fs.EraseFile(kSuitesName)) return restore();
+        RemoveFile(java, kSuitesName);
+        erasedName = true;
+    }
+
+    progress.SetQuickStatus(Msg(kMsgJavaWritingSuites));
+    if (!WriteLocal(scratch, encoded)) {
+        ch.LastError = kErrLocalFile;
+        return restore();
+    }
+    if (!fs.WritePhoneFile(scratch, kSuites, java)) return restore();
+    newWritten = true;
+    LostRegistry().clear();
+    progress.Step(1);
+
+    progress.SetQuickStatus(Msg(kMsgJavaWritingSuitesName));
+    nameTried = true;
+    if (!WriteLocal(scratch, kSuitesNameText)) {
+        ch.LastError = kErrLocalFile;
+        return restore();
+    }
+    if (!fs.WritePhoneFile(scratch, kSuitesName, java)) return restore();
+
+    progress.SetQuickStatus(Msg(kMsgJavaRelisting));
+    if (!fs.ListFolder(java, fs.Flags().HiddenFiles)) return false;
+    progress.SetPosition(1, 0);
+    return true;
+}
+
+bool CompileJavaApplies(PhoneFs& fs) {
+    return fs.PhoneRoot() != nullptr && fs.Flags().MODE != 2;
+}
+
+bool CompileJava1Click(PhoneFs& fs) {
+    if (!CompileJavaApplies(fs)) return true;
+    ProgressView& progress = fs.Progress();
+    progress.SetMax(1, 5);
+    progress.SetMax(2, 6);
+    progress.SetPosition(1, 0);
+    progress.SetPosition(2, 0);
+    progress.SetQuickStatus(Msg(kMsgCompiling));
+    progress.SetLongStatus(Msg(kMsgCompiling));
+    progress.Show();
+    if (!RebuildSuiteRegistry(fs)) return false;
+    progress.SetPosition(2, 0);
+    progress.Hide();
+    return true;
+}
+
+}  // namespace q7k3
