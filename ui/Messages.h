@@ -24,6 +24,10 @@ enum MessageId : int {
     kMsgNoComPort = 29,
     kMsgBadAnswer = 79,       // the phone sent an answer that cannot be read
     kMsgSettingsNotSaved = 80,  // the settings file cannot be written
+    kMsgMelodyNotRecognised = 13,  // "Файл мелодии не опознан"
+    kMsgMelodyUnsupported = 130,  // a SMAF melody in a format the player does not play
+    kMsgNoSoundFont = 131,        // no General MIDI soundfont to render melodies with
+    kMsgMelodyCrc = 132,          // a melody whose CRC does not match (a warning)
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

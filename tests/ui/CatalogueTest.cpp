@@ -88,6 +88,9 @@ const NumberedText kMessages[] = {
      "Кэширование файлов было прервано.\r\nСвободное место на телефоне отображается неправильно"},
     {79, "Телефон прислал ответ, который невозможно прочитать"},
     {80, "Невозможно сохранить настройки"},
+    {130, "Этот формат мелодии не поддерживается"},
+    {131, "Не найден звуковой банк для проигрывания мелодий"},
+    {132, "Контрольная сумма мелодии не совпадает"},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {
@@ -101,7 +104,7 @@ TEST(Catalogue, EveryNumberedMessageHasItsText) {
         EXPECT_FALSE(used.count(n));
         EXPECT_EQ(Msg(n), "") << "message " << n;
     }
-    EXPECT_EQ(MessageCount(), 81);
+    EXPECT_EQ(MessageCount(), 133);
 }
 
 TEST(Catalogue, FragmentsKeepTheirExactBytes) {
