@@ -110,9 +110,15 @@ void SmafDone() {
     e.Available = false;
 }
 
-bool SmafAvailable() { return E().Available; }
-bool SmafPlaying() { return E().Playing; }
+bool SmafAvailable() {
+    return E().Available;
+}
+bool SmafPlaying() {
+    return E().Playing;
+}
 
-void SmafSetOutputFactory(SmafOutputFactory factory) { E().Factory = std::move(factory); }
+void SmafSetOutputFactory(SmafOutputFactory factory) {
+    E().Factory = std::move(factory);
+}
 
 }  // namespace q7k3

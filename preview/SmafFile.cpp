@@ -38,8 +38,8 @@ ReadResult ForEachChunk(ByteView body, const char* where, Visit visit) {
         const uint8_t* id = body.data() + at;
         const uint32_t size = Be32(body, at + 4);
         if (size > body.size() - at - 8)
-            return ReadResult::Fail(ReadStatus::Broken, "chunk " + IdText(id) + " in " + where +
-                                                            " runs past its end");
+            return ReadResult::Fail(ReadStatus::Broken,
+                                    "chunk " + IdText(id) + " in " + where + " runs past its end");
         ReadResult r = visit(id, body.subspan(at + 8, size));
         if (!r) return r;
         at += 8 + size_t{size};
@@ -47,14 +47,17 @@ ReadResult ForEachChunk(ByteView body, const char* where, Visit visit) {
     return {};
 }
 
-bool Is(const uint8_t* id, const char* name, size_t n = 4) { return std::memcmp(id, name, n) == 0; }
+bool Is(const uint8_t* id, const char* name, size_t n = 4) {
+    return std::memcmp(id, name, n) == 0;
+}
 
 ReadResult ReadWave(const uint8_t* id, ByteView body, bool scoreTrack, StoredWave& w) {
     w.Number = id[3];
     if (scoreTrack) {
         // Stream wave: type byte (stereo, coding, base bit), 16-bit rate in Hz, the data.
         if (body.size() < 3)
-            return ReadResult::Fail(ReadStatus::Broken, "stream wave " + IdText(id) + " is cut short");
+            return ReadResult::Fail(ReadStatus::Broken,
+                                    "stream wave " + IdText(id) + " is cut short");
         w.Stereo = (body[0] & 0x80) != 0;
         w.Coding = (body[0] >> 4) & 7;
         w.Bits = body[0] & 0x0F;
@@ -84,27 +87,31 @@ ReadResult ReadScoreTrack(const uint8_t* id, ByteView body, ScoreTrack& t) {
 
     return ForEachChunk(body.subspan(4 + statusSize), "a score track",
                         [&](const uint8_t* sub, ByteView data) -> ReadResult {
-        if (Is(sub, "Mtsq")) {
-            if (t.HasSequence) return {};  // the first sequence is the one played
-            t.HasSequence = true;
-            if (t.FormatType == kMobileCompressed) {
-                if (!HuffmanDecode(data, t.Sequence))
-                    return ReadResult::Fail(ReadStatus::Broken, "compressed sequence is damaged");
-            } else {
-                t.Sequence.assign(data.begin(), data.end());
-            }
-        } else if (Is(sub, "Mtsp")) {
-            return ForEachChunk(data, "stream waves", [&](const uint8_t* w, ByteView wd) {
-                if (!Is(w, "Mwa", 3)) return ReadResult{};
-                StoredWave wave;
-                ReadResult r = ReadWave(w, wd, true, wave);
-                if (r) t.Waves.push_back(std::move(wave));
-                return r;
-            });
-        }
-        // "MspI" (seek and phrase points) and "Mtsu" (voice setup) are not needed to play.
-        return {};
-    });
+                            if (Is(sub, "Mtsq")) {
+                                if (t.HasSequence)
+                                    return {};  // the first sequence is the one played
+                                t.HasSequence = true;
+                                if (t.FormatType == kMobileCompressed) {
+                                    if (!HuffmanDecode(data, t.Sequence))
+                                        return ReadResult::Fail(ReadStatus::Broken,
+                                                                "compressed sequence is damaged");
+                                } else {
+                                    t.Sequence.assign(data.begin(), data.end());
+                                }
+                            } else if (Is(sub, "Mtsp")) {
+                                return ForEachChunk(data, "stream waves",
+                                                    [&](const uint8_t* w, ByteView wd) {
+                                                        if (!Is(w, "Mwa", 3)) return ReadResult{};
+                                                        StoredWave wave;
+                                                        ReadResult r = ReadWave(w, wd, true, wave);
+                                                        if (r) t.Waves.push_back(std::move(wave));
+                                                        return r;
+                                                    });
+                            }
+                            // "MspI" (seek and phrase points) and "Mtsu" (voice setup) are not
+                            // needed to play.
+                            return {};
+                        });
 }
 
 ReadResult ReadAudioTrack(const uint8_t* id, ByteView body, AudioTrack& t) {
@@ -121,20 +128,20 @@ ReadResult ReadAudioTrack(const uint8_t* id, ByteView body, AudioTrack& t) {
         return ReadResult::Fail(ReadStatus::Broken, "unknown timebase in an audio track");
     return ForEachChunk(body.subspan(6), "an audio track",
                         [&](const uint8_t* sub, ByteView data) -> ReadResult {
-        if (Is(sub, "Atsq")) {
-            if (!t.HasSequence) t.Sequence.assign(data.begin(), data.end());
-            t.HasSequence = true;
-        } else if (Is(sub, "Awa", 3)) {
-            StoredWave wave;
-            ReadWave(sub, data, false, wave);
-            wave.Stereo = t.Stereo;
-            wave.Coding = t.Coding;
-            wave.Bits = t.Bits;
-            wave.Rate = t.Rate;
-            t.Waves.push_back(std::move(wave));
-        }
-        return {};
-    });
+                            if (Is(sub, "Atsq")) {
+                                if (!t.HasSequence) t.Sequence.assign(data.begin(), data.end());
+                                t.HasSequence = true;
+                            } else if (Is(sub, "Awa", 3)) {
+                                StoredWave wave;
+                                ReadWave(sub, data, false, wave);
+                                wave.Stereo = t.Stereo;
+                                wave.Coding = t.Coding;
+                                wave.Bits = t.Bits;
+                                wave.Rate = t.Rate;
+                                t.Waves.push_back(std::move(wave));
+                            }
+                            return {};
+                        });
 }
 
 }  // namespace
@@ -152,15 +159,32 @@ uint16_t Crc16(ByteView data) {
 
 bool TimebaseMs(uint8_t code, uint32_t& ms) {
     switch (code) {
-        case 0x00: ms = 1; return true;
-        case 0x01: ms = 2; return true;
-        case 0x02: ms = 4; return true;
-        case 0x03: ms = 5; return true;
-        case 0x10: ms = 10; return true;
-        case 0x11: ms = 20; return true;
-        case 0x12: ms = 40; return true;
-        case 0x13: ms = 50; return true;
-        default: return false;
+        case 0x00:
+            ms = 1;
+            return true;
+        case 0x01:
+            ms = 2;
+            return true;
+        case 0x02:
+            ms = 4;
+            return true;
+        case 0x03:
+            ms = 5;
+            return true;
+        case 0x10:
+            ms = 10;
+            return true;
+        case 0x11:
+            ms = 20;
+            return true;
+        case 0x12:
+            ms = 40;
+            return true;
+        case 0x13:
+            ms = 50;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -258,29 +282,29 @@ ReadResult ReadSmaf(ByteView file, SmafImage& out) {
     }
 
     bool sawContents = false;
-    ReadResult r = ForEachChunk(file.subspan(8, crcAt - 8), "MMMD",
-                                [&](const uint8_t* id, ByteView body) -> ReadResult {
-        if (Is(id, "CNTI")) {
-            if (body.size() < 5)
-                return ReadResult::Fail(ReadStatus::Broken, "the contents info is cut short");
-            sawContents = true;
-            out.ContentClass = body[0];
-            out.ContentType = body[1];
-            out.CodeType = body[2];
-        } else if (Is(id, "MTR", 3)) {
-            ScoreTrack t;
-            ReadResult tr = ReadScoreTrack(id, body, t);
-            if (!tr) return tr;
-            out.Scores.push_back(std::move(t));
-        } else if (Is(id, "ATR", 3)) {
-            AudioTrack t;
-            ReadResult tr = ReadAudioTrack(id, body, t);
-            if (!tr) return tr;
-            out.Audio.push_back(std::move(t));
-        }
-        // "OPDA" (title, artist ...) and other tracks (graphics, text) are not played.
-        return {};
-    });
+    ReadResult r = ForEachChunk(
+        file.subspan(8, crcAt - 8), "MMMD", [&](const uint8_t* id, ByteView body) -> ReadResult {
+            if (Is(id, "CNTI")) {
+                if (body.size() < 5)
+                    return ReadResult::Fail(ReadStatus::Broken, "the contents info is cut short");
+                sawContents = true;
+                out.ContentClass = body[0];
+                out.ContentType = body[1];
+                out.CodeType = body[2];
+            } else if (Is(id, "MTR", 3)) {
+                ScoreTrack t;
+                ReadResult tr = ReadScoreTrack(id, body, t);
+                if (!tr) return tr;
+                out.Scores.push_back(std::move(t));
+            } else if (Is(id, "ATR", 3)) {
+                AudioTrack t;
+                ReadResult tr = ReadAudioTrack(id, body, t);
+                if (!tr) return tr;
+                out.Audio.push_back(std::move(t));
+            }
+            // "OPDA" (title, artist ...) and other tracks (graphics, text) are not played.
+            return {};
+        });
     if (!r) return r;
     if (!sawContents) out.Warnings.push_back("there is no contents info chunk");
 

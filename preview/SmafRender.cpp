@@ -14,7 +14,9 @@ constexpr size_t kBlockFrames = 512;
 // A block this quiet after the melody's end counts as the end of its release.
 constexpr float kSilence = 1.0f / 8192;
 
-uint64_t FrameOf(uint64_t ms) { return ms * kRenderRate / 1000; }
+uint64_t FrameOf(uint64_t ms) {
+    return ms * kRenderRate / 1000;
+}
 
 bool IsFile(const std::string& path) {
     std::error_code ec;
@@ -30,12 +32,9 @@ std::string FindSoundFont(const std::string& preferred) {
     if (!preferred.empty()) return IsFile(preferred) ? preferred : std::string();
     // The larger General MIDI sets first; default-GM.sf2 is the system's chosen one.
     static const char* const candidates[] = {
-        "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-        "/usr/share/soundfonts/FluidR3_GM.sf2",
-        "/usr/share/sounds/sf2/default-GM.sf2",
-        "/usr/share/soundfonts/default.sf2",
-        "/usr/share/sounds/sf2/TimGM6mb.sf2",
-        "/usr/share/sounds/sf3/default-GM.sf3",
+        "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/soundfonts/FluidR3_GM.sf2",
+        "/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/soundfonts/default.sf2",
+        "/usr/share/sounds/sf2/TimGM6mb.sf2",   "/usr/share/sounds/sf3/default-GM.sf3",
     };
     for (const char* c : candidates)
         if (IsFile(c)) return c;
@@ -100,19 +99,29 @@ MelodyRenderer::MelodyRenderer(SynthHost& host, Melody melody)
     m_endFrame = FrameOf(m_melody.EndMs);
 }
 
-MelodyRenderer::~MelodyRenderer() { fluid_synth_all_sounds_off(m_host.Synth(), -1); }
+MelodyRenderer::~MelodyRenderer() {
+    fluid_synth_all_sounds_off(m_host.Synth(), -1);
+}
 
 void MelodyRenderer::Dispatch(const SoundEvent& e) {
     fluid_synth_t* s = m_host.Synth();
     switch (e.Kind) {
-        case EventKind::NoteOn: fluid_synth_noteon(s, e.Channel, e.Key, e.Value); break;
-        case EventKind::NoteOff: fluid_synth_noteoff(s, e.Channel, e.Key); break;
+        case EventKind::NoteOn:
+            fluid_synth_noteon(s, e.Channel, e.Key, e.Value);
+            break;
+        case EventKind::NoteOff:
+            fluid_synth_noteoff(s, e.Channel, e.Key);
+            break;
         case EventKind::Program:
             fluid_synth_bank_select(s, e.Channel, e.Wide);
             fluid_synth_program_change(s, e.Channel, e.Value);
             break;
-        case EventKind::Control: fluid_synth_cc(s, e.Channel, e.Key, e.Value); break;
-        case EventKind::PitchBend: fluid_synth_pitch_bend(s, e.Channel, e.Wide); break;
+        case EventKind::Control:
+            fluid_synth_cc(s, e.Channel, e.Key, e.Value);
+            break;
+        case EventKind::PitchBend:
+            fluid_synth_pitch_bend(s, e.Channel, e.Wide);
+            break;
         case EventKind::WaveOn: {
             if (e.Wide >= m_melody.Waves.size()) break;
             const WaveSound& w = m_melody.Waves[e.Wide];
@@ -161,7 +170,8 @@ size_t MelodyRenderer::Read(int16_t* out, size_t frames) {
                 if (m_frame + i >= it->EndFrame || p >= samples.size()) break;
                 const double frac = it->Pos - static_cast<double>(p);
                 const double next = p + 1 < samples.size() ? samples[p + 1] : 0.0;
-                const float v = static_cast<float>(samples[p] + (next - samples[p]) * frac) * it->Gain;
+                const float v =
+                    static_cast<float>(samples[p] + (next - samples[p]) * frac) * it->Gain;
                 l[i] += v;
                 r[i] += v;
                 it->Pos += it->Step;
@@ -174,7 +184,8 @@ size_t MelodyRenderer::Read(int16_t* out, size_t frames) {
         for (size_t i = 0; i < n; ++i) {
             peak = std::max({peak, std::fabs(l[i]), std::fabs(r[i])});
             o[2 * i] = static_cast<int16_t>(std::lrint(std::clamp(l[i], -1.0f, 1.0f) * 32767.0f));
-            o[2 * i + 1] = static_cast<int16_t>(std::lrint(std::clamp(r[i], -1.0f, 1.0f) * 32767.0f));
+            o[2 * i + 1] =
+                static_cast<int16_t>(std::lrint(std::clamp(r[i], -1.0f, 1.0f) * 32767.0f));
         }
         done += n;
         m_frame += n;

@@ -73,16 +73,16 @@ private:
 
     struct WaveVoice {
         size_t Wave = 0;
-        double Pos = 0;        // in the wave's own samples
-        double Step = 1;       // wave samples per output frame
+        double Pos = 0;   // in the wave's own samples
+        double Step = 1;  // wave samples per output frame
         uint64_t EndFrame = 0;
         float Gain = 1;
     };
 
     SynthHost& m_host;
     Melody m_melody;
-    size_t m_next = 0;      // next event
-    uint64_t m_frame = 0;   // frames rendered so far
+    size_t m_next = 0;     // next event
+    uint64_t m_frame = 0;  // frames rendered so far
     uint64_t m_endFrame = 0;
     bool m_finished = false;
     std::vector<WaveVoice> m_waves;

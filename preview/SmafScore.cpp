@@ -51,7 +51,9 @@ struct Cursor {
     }
 };
 
-ReadResult Broken(const std::string& what) { return ReadResult::Fail(ReadStatus::Broken, what); }
+ReadResult Broken(const std::string& what) {
+    return ReadResult::Fail(ReadStatus::Broken, what);
+}
 
 // The clock of one track: ticks of its duration base, kept in milliseconds.
 struct TrackClock {
@@ -140,15 +142,32 @@ bool ReadHandyControl(Cursor& c, HandyControl& out) {
         if (!c.Byte(v)) return false;
         out.Value = v;
         switch (type) {
-            case 0x30: out.What = HandyControl::Program; break;
-            case 0x31: out.What = HandyControl::Bank; break;
-            case 0x32: out.What = HandyControl::Octave; break;
-            case 0x33: out.What = HandyControl::Modulation; break;
-            case 0x34: out.What = HandyControl::Bend; break;
-            case 0x37: out.What = HandyControl::Volume; break;
-            case 0x3A: out.What = HandyControl::Pan; break;
-            case 0x3B: out.What = HandyControl::Expression; break;
-            default: break;  // a control we do not play; its value byte is skipped
+            case 0x30:
+                out.What = HandyControl::Program;
+                break;
+            case 0x31:
+                out.What = HandyControl::Bank;
+                break;
+            case 0x32:
+                out.What = HandyControl::Octave;
+                break;
+            case 0x33:
+                out.What = HandyControl::Modulation;
+                break;
+            case 0x34:
+                out.What = HandyControl::Bend;
+                break;
+            case 0x37:
+                out.What = HandyControl::Volume;
+                break;
+            case 0x3A:
+                out.What = HandyControl::Pan;
+                break;
+            case 0x3B:
+                out.What = HandyControl::Expression;
+                break;
+            default:
+                break;  // a control we do not play; its value byte is skipped
         }
     }
     return true;
@@ -190,17 +209,28 @@ ReadResult DecodeHandyphone(const ScoreTrack& t, int first, Melody& m, TrackCloc
             const int ch = first + hc.Channel;
             bool ok = true;
             switch (hc.What) {
-                case HandyControl::Expression: ok = Emit(m, ControlEv(clock.Ms, ch, 11, hc.Value)); break;
-                case HandyControl::Modulation: ok = Emit(m, ControlEv(clock.Ms, ch, 1, hc.Value)); break;
-                case HandyControl::Volume: ok = Emit(m, ControlEv(clock.Ms, ch, 7, hc.Value)); break;
-                case HandyControl::Pan: ok = Emit(m, ControlEv(clock.Ms, ch, 10, hc.Value)); break;
-                case HandyControl::Bend: ok = Emit(m, BendEv(clock.Ms, ch, (hc.Value & 0x7F) << 7)); break;
+                case HandyControl::Expression:
+                    ok = Emit(m, ControlEv(clock.Ms, ch, 11, hc.Value));
+                    break;
+                case HandyControl::Modulation:
+                    ok = Emit(m, ControlEv(clock.Ms, ch, 1, hc.Value));
+                    break;
+                case HandyControl::Volume:
+                    ok = Emit(m, ControlEv(clock.Ms, ch, 7, hc.Value));
+                    break;
+                case HandyControl::Pan:
+                    ok = Emit(m, ControlEv(clock.Ms, ch, 10, hc.Value));
+                    break;
+                case HandyControl::Bend:
+                    ok = Emit(m, BendEv(clock.Ms, ch, (hc.Value & 0x7F) << 7));
+                    break;
                 case HandyControl::Octave: {
                     const int v = hc.Value & 0x7F;
                     octave[hc.Channel] = v > 4 ? 0 : ((hc.Value & 0x80) ? -v : v);
                     break;
                 }
-                default: break;  // voices are fixed (see kHandyphoneFallbackPrograms)
+                default:
+                    break;  // voices are fixed (see kHandyphoneFallbackPrograms)
             }
             if (!ok) return Broken("too many events");
         } else {
@@ -268,7 +298,8 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
                 uint8_t key = 0;
                 uint32_t gate = 0;
                 if (!c.Byte(key)) return Broken("a note is cut short");
-                if (status >> 4 == 0x9 && !c.Byte(velocity[ch])) return Broken("a note is cut short");
+                if (status >> 4 == 0x9 && !c.Byte(velocity[ch]))
+                    return Broken("a note is cut short");
                 if (!c.Vlq(gate)) return Broken("a note is cut short");
                 const uint64_t gateMs = uint64_t{gate} * t.GateBaseMs;
                 const int wave = streamWave(ch, key & 0x7F);
@@ -283,7 +314,9 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
                 }
                 break;
             }
-            case 0xA: ok = c.Skip(2); break;  // key pressure: not played
+            case 0xA:
+                ok = c.Skip(2);
+                break;  // key pressure: not played
             case 0xB: {
                 uint8_t cc = 0, value = 0;
                 if (!c.Byte(cc) || !c.Byte(value)) return Broken("a control change is cut short");
@@ -309,7 +342,9 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
                 ok = Emit(m, p);
                 break;
             }
-            case 0xD: ok = c.Skip(1); break;  // channel pressure: not played
+            case 0xD:
+                ok = c.Skip(1);
+                break;  // channel pressure: not played
             case 0xE: {
                 uint8_t lsb = 0, msb = 0;
                 if (!c.Byte(lsb) || !c.Byte(msb)) return Broken("a pitch bend is cut short");
@@ -319,7 +354,8 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
             case 0xF:
                 if (status == 0xF0) {
                     uint32_t len = 0;
-                    if (!c.Vlq(len) || !c.Skip(len)) return Broken("an exclusive message is cut short");
+                    if (!c.Vlq(len) || !c.Skip(len))
+                        return Broken("an exclusive message is cut short");
                 } else if (status == 0xFF) {
                     uint8_t kind = 0;
                     if (!c.Byte(kind)) return Broken("a meta event is cut short");

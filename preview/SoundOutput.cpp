@@ -64,17 +64,17 @@ public:
         // A fifth of a second buffered: the first sound comes soon and Stop is heard at once.
         m_sink->setBufferSize(source.SampleRate() * 4 / 5);
         m_finished = std::move(finished);
-        QObject::connect(m_sink.get(), &QAudioSink::stateChanged, m_sink.get(),
-                         [this](QAudio::State state) {
-                             const bool ended = state == QAudio::IdleState && m_device->Ended();
-                             const bool failed = state == QAudio::StoppedState &&
-                                                 m_sink->error() != QAudio::NoError;
-                             if ((ended || failed) && m_finished) {
-                                 auto done = std::move(m_finished);
-                                 m_finished = nullptr;
-                                 done();
-                             }
-                         });
+        QObject::connect(
+            m_sink.get(), &QAudioSink::stateChanged, m_sink.get(), [this](QAudio::State state) {
+                const bool ended = state == QAudio::IdleState && m_device->Ended();
+                const bool failed =
+                    state == QAudio::StoppedState && m_sink->error() != QAudio::NoError;
+                if ((ended || failed) && m_finished) {
+                    auto done = std::move(m_finished);
+                    m_finished = nullptr;
+                    done();
+                }
+            });
         m_sink->start(m_device.get());
         if (m_sink->error() != QAudio::NoError) {
             Stop();
@@ -101,7 +101,8 @@ private:
 
 class CaptureOutput : public SoundOutput {
 public:
-    CaptureOutput(std::shared_ptr<CaptureLog> log, bool keep) : m_log(std::move(log)), m_keep(keep) {
+    CaptureOutput(std::shared_ptr<CaptureLog> log, bool keep)
+        : m_log(std::move(log)), m_keep(keep) {
         m_timer.setInterval(0);
         QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { Pull(); });
     }
@@ -149,9 +150,13 @@ private:
 
 }  // namespace
 
-bool DesktopSoundAvailable() { return !QMediaDevices::defaultAudioOutput().isNull(); }
+bool DesktopSoundAvailable() {
+    return !QMediaDevices::defaultAudioOutput().isNull();
+}
 
-std::unique_ptr<SoundOutput> MakeDesktopSoundOutput() { return std::make_unique<DesktopOutput>(); }
+std::unique_ptr<SoundOutput> MakeDesktopSoundOutput() {
+    return std::make_unique<DesktopOutput>();
+}
 
 std::unique_ptr<SoundOutput> MakeCaptureSoundOutput(std::shared_ptr<CaptureLog> log, bool keepPcm) {
     return std::make_unique<CaptureOutput>(std::move(log), keepPcm);

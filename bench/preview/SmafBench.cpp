@@ -24,7 +24,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 bool ReadFile(const std::string& path, Bytes& out) {
     FILE* f = std::fopen(path.c_str(), "rb");
@@ -52,8 +54,9 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(argv[i], "--desktop")) {
             desktop = true;
         } else if (!std::strcmp(argv[i], "--help")) {
-            std::printf("usage: preview_bench [--runs N] [--soundfont PATH] [--desktop] "
-                        "[FILE.mmf ...]\n");
+            std::printf(
+                "usage: preview_bench [--runs N] [--soundfont PATH] [--desktop] "
+                "[FILE.mmf ...]\n");
             return 0;
         } else {
             files.push_back(argv[i]);
@@ -119,9 +122,10 @@ int main(int argc, char** argv) {
             sumFirst += first;
             SmafStop();
         }
-        std::printf("%s: %.2f s of sound rendered in %.1f ms (best %.1f): %.0f x real time; "
-                    "first sound %.2f ms after Play (worst %.2f)\n",
-                    path.c_str(), seconds, total / runs, best, speed, sumFirst / runs, worstFirst);
+        std::printf(
+            "%s: %.2f s of sound rendered in %.1f ms (best %.1f): %.0f x real time; "
+            "first sound %.2f ms after Play (worst %.2f)\n",
+            path.c_str(), seconds, total / runs, best, speed, sumFirst / runs, worstFirst);
         goalsMet = goalsMet && speed >= 50 && worstFirst <= 150;
     }
     SmafDone();

@@ -222,7 +222,8 @@ struct CliWavTest : ScratchDir {
     }
     static uint32_t WavMs(const Bytes& wav) {
         if (wav.size() < 44) return 0;
-        const uint32_t data = wav[40] | (wav[41] << 8) | (wav[42] << 16) | (uint32_t(wav[43]) << 24);
+        const uint32_t data =
+            wav[40] | (wav[41] << 8) | (wav[42] << 16) | (uint32_t(wav[43]) << 24);
         return static_cast<uint32_t>(uint64_t{data} / 4 * 1000 / kRenderRate);
     }
 };
