@@ -96,6 +96,10 @@ enum MessageId : int {
     kMsgJavaNewSuites = 146,
     kMsgJavaNoSuitesName = 147,
     kMsgJavaRunAgain = 148,
+    kMsgMelodyNotRecognised = 13,  // "Файл мелодии не опознан"
+    kMsgMelodyUnsupported = 130,  // a SMAF melody in a format the player does not play
+    kMsgNoSoundFont = 131,        // no General MIDI soundfont to render melodies with
+    kMsgMelodyCrc = 132,          // a melody whose CRC does not match (a warning)
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

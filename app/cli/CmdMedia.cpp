@@ -17,13 +17,15 @@
 #include "media/Jad.h"
 #include "media/MediaResult.h"
 #include "media/Melody.h"
+#include "preview/SmafWav.h"
 #include "ui/Text.h"
 
 namespace q7k3::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "convert mel2mmf|mmf2mel|ani2bmp|pic2ani|pic2ems|ems2bmp|imy2ems|ems2imy|jad IN OUT "
+    "convert mel2mmf|mmf2mel|mmf2wav|mel2wav|ani2bmp|pic2ani|pic2ems|ems2bmp|imy2ems|ems2imy|jad "
+    "IN OUT "
     "[--slot N] [--width N]";
 
 // OUT itself, or, for a folder, IN's name with its extension replaced by `ext`.
@@ -68,6 +70,11 @@ int RunConvert(const std::vector<std::string>& argsIn) {
                         : ConvertMELtoMMF(in, out, true);
     } else if (kind == "mmf2mel") {
         r = ConvertMMFtoMEL(in, OutputIn(in, out, ".mel"));
+    } else if (kind == "mmf2wav" || kind == "mel2wav") {
+        // Rendered as the preview plays it; a CRC that does not match is only a warning.
+        std::vector<std::string> warnings;
+        r = ConvertSMAFtoWAV(in, OutputIn(in, out, ".wav"), kind == "mel2wav", {}, &warnings);
+        for (const std::string& w : warnings) std::fprintf(stderr, "%s\n", w.c_str());
     } else if (kind == "ani2bmp") {
         // OUT named like the phone file (folder/wpaper.ani) is the copy to the computer's
         // own form: the BMP goes beside it with "bmp" for its last three letters.

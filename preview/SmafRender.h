@@ -1,0 +1,97 @@
+#pragma once
+// A melody's events rendered to 16-bit stereo sound by FluidSynth with a General MIDI
+// soundfont, the decoded waves resampled and mixed in.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "preview/SmafScore.h"
+
+typedef struct _fluid_hashtable_t fluid_settings_t;
+typedef struct _fluid_synth_t fluid_synth_t;
+
+namespace q7k3::smaf {
+
+constexpr int kRenderRate = 44100;
+// After the last event the sound may ring on while voices release; never longer than this.
+constexpr uint32_t kMaxReleaseMs = 3000;
+
+// Where rendered sound is pulled from, a block at a time.
+class PcmSource {
+public:
+    virtual ~PcmSource() = default;
+    // Fills up to `frames` stereo frames (interleaved left, right); returns how many were
+    // written, 0 once the sound has ended.
+    virtual size_t Read(int16_t* out, size_t frames) = 0;
+    virtual int SampleRate() const = 0;
+};
+
+// The soundfont to use: `preferred` when given (empty if it is no file), else the first of
+// the system's General MIDI sets, the larger ones before the small one. Empty for none.
+std::string FindSoundFont(const std::string& preferred = {});
+
+// One synthesizer with its soundfont loaded, made once (loading takes longer than a melody
+// may wait) and reset for every melody.
+class SynthHost {
+public:
+    // Null, with `error` set, when the soundfont cannot be loaded.
+    static std::unique_ptr<SynthHost> Create(const std::string& soundFont, std::string& error);
+    ~SynthHost();
+    SynthHost(const SynthHost&) = delete;
+    SynthHost& operator=(const SynthHost&) = delete;
+
+    fluid_synth_t* Synth() const { return m_synth; }
+    int SoundFontId() const { return m_sfont; }
+    const std::string& SoundFont() const { return m_path; }
+
+private:
+    SynthHost() = default;
+    fluid_settings_t* m_settings = nullptr;
+    fluid_synth_t* m_synth = nullptr;
+    int m_sfont = -1;
+    std::string m_path;
+};
+
+// Plays one melody through the host's synthesizer. Only one renderer may use a host at a time.
+class MelodyRenderer : public PcmSource {
+public:
+    MelodyRenderer(SynthHost& host, Melody melody);
+    ~MelodyRenderer() override;
+
+    size_t Read(int16_t* out, size_t frames) override;
+    int SampleRate() const override { return kRenderRate; }
+
+    bool Finished() const { return m_finished; }
+    uint64_t FramesRendered() const { return m_frame; }
+    const Melody& Song() const { return m_melody; }
+
+private:
+    void Dispatch(const SoundEvent& e);
+    bool Silent() const;
+
+    struct WaveVoice {
+        size_t Wave = 0;
+        double Pos = 0;   // in the wave's own samples
+        double Step = 1;  // wave samples per output frame
+        uint64_t EndFrame = 0;
+        float Gain = 1;
+    };
+
+    SynthHost& m_host;
+    Melody m_melody;
+    size_t m_next = 0;     // next event
+    uint64_t m_frame = 0;  // frames rendered so far
+    uint64_t m_endFrame = 0;
+    bool m_finished = false;
+    std::vector<WaveVoice> m_waves;
+    std::vector<float> m_left, m_right;
+};
+
+// Renders a whole melody to interleaved stereo samples at kRenderRate.
+std::vector<int16_t> RenderAll(SynthHost& host, Melody melody);
+// A 16-bit PCM WAV file of interleaved stereo samples.
+Bytes WavFile(const std::vector<int16_t>& stereo, int rate);
+
+}  // namespace q7k3::smaf
