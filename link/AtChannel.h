@@ -11,22 +11,10 @@
 #include <string_view>
 
 #include "link/EventPump.h"
+#include "link/Failure.h"
 
 namespace q7k3 {
 
-// Reasons of a failed phone operation, left in AtChannel::LastError.
-enum LastErrorCode : int {
-    kErrTimeout = 1,       // no (further) answer within the time-out
-    kErrLocalFile = 2,     // a local file cannot be opened or created
-    kErrChecksum = 3,      // checksum mismatch on a read file
-    kErrNoJar = 4,         // no Java suite found
-    kErrText = 5,          // other failure, text in ErrorText
-    kErrBadAnswer = 6,     // the phone's answer cannot be read (malformed number, ...)
-    kErrPhoneNotFound11 = 11,
-    kErrPhoneChecksum = 105,
-    kErrPhoneNotFound = 2000,
-    kErrPhoneMemoryFull = 2007,
-};
 
 // Answer framing: the tokens the command routines look for.
 inline constexpr std::string_view kOk = "OK\r\n";            // a whole line: success
