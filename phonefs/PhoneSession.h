@@ -123,10 +123,13 @@ public:
     static constexpr int kRecoveryPauseMs = 200;
 
 private:
+    class BusyScope;
+    // The error report itself; false when the link could not be recovered (the tree is
+    // then dropped and the connection dialog must come, with the window usable).
+    bool Guard();
     bool IdentifyAndScan();
     bool Scan();
     bool ListCurrent();
-    void SetBusy(bool busy);
     void StopKeepAlive();
     void ArmKeepAlive();
     void ShowError(int message);
@@ -142,7 +145,6 @@ private:
     Tree4* m_current = nullptr;
     bool m_ready = false;
     int m_busyDepth = 0;
-    bool m_inGuard = false;
     QTimer m_keepAlive;
 };
 

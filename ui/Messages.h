@@ -7,7 +7,7 @@
 
 namespace q7k3 {
 
-// Numbers of messages that code refers to by name (the rest are used by number).
+// Numbers of the messages, by the names code refers to them with.
 enum MessageId : int {
     kMsgTimeout = 0,
     kMsgCannotOpenFile = 1,
@@ -18,10 +18,28 @@ enum MessageId : int {
     kMsgErrorCaption = 6,
     kMsgNotPatched = 7,
     kMsgAttentionCaption = 8,
+    kMsgFilePrefix = 9,        // "Файл " + name + kMsgTooLarge
+    kMsgTooLarge = 10,
     kMsgModelNotSupported = 20,
     kMsgPhoneSilent = 21,
     kMsgCannotOpenPort = 22,
     kMsgNoComPort = 29,
+    kMsgCachingFiles = 35,      // the scan's quick status
+    kMsgInitializing = 36,      // the scan's long status
+    kMsgOf = 39,                // " из "
+    kMsgUpdatingFolder = 55,    // "Обновление папки " + folder name
+    kMsgUpdatingCurrent = 56,   // "Обновление текущей папки"
+    kMsgFinishingOperation = 59,
+    kMsgTransferCaption = 69,   // "Передача данных... " (+ speed + kMsgSpeedUnit)
+    kMsgSpeedUnit = 70,
+    kMsgKbOf = 71,              // selection line: " КБ из "
+    kMsgKbFiles = 72,           // selection line: " KБ,Файлов: "
+    kMsgFree = 73,              // "Свободно "
+    kMsgPhoneTotal = 74,        // " KB из 13104 KB"
+    kMsgMbOf = 75,
+    kMsgMb = 76,
+    kMsgTrailingBlank = 77,
+    kMsgCachingAborted = 78,
     kMsgBadAnswer = 79,       // the phone sent an answer that cannot be read
     kMsgSettingsNotSaved = 80,  // the settings file cannot be written
 };

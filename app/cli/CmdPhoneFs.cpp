@@ -9,6 +9,7 @@
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
 #include "link/Connection.h"
+#include "link/SettingsStore.h"
 #include "phonefs/PhoneFs.h"
 #include "ui/Messages.h"
 #include "ui/Text.h"
@@ -60,18 +61,16 @@ struct Session {
     // Opens the link; returns 0 or the link's exit code.
     int Open() {
         if (!link.Open(options)) return link.ExitCode();
-        link.Flags.MODE = mode;
-        link.Flags.Pro = mode == 1;
+        ApplyMode(mode, link.Flags);
         link.Flags.HiddenFiles = hidden;
+        // The link's model query was followed to its final "OK": nothing of it is left.
         fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
-        // The model query of the link's opening may still have its "OK" on the way.
-        fs->RereadModel();
         return 0;
     }
     // The catalogue's text for the failure; a local file that cannot be opened is named.
     int PhoneError(const std::string& localPath = {}) {
         const AtChannel& ch = link.Channel();
-        std::string text = SessionGuardText(ch.LastError, ch.ErrorText);
+        std::string text = FailureText(ch.LastError, ch.ErrorText);
         if (ch.LastError == kErrLocalFile) text += localPath;
         return Fail(text);
     }
@@ -121,7 +120,8 @@ int RunScan(const std::vector<std::string>& given) {
     if (const int rc = s.TakeOptions(args)) return rc;
     if (!args.empty()) return Fail("scan takes no arguments besides its options", 2);
     if (const int rc = s.Open()) return rc;
-    Tree4* root = s.fs->ScanPhone(s.mode, s.hidden);
+    // The model was read when the link opened: the scan does not ask again.
+    Tree4* root = s.fs->ScanPhone(s.mode, s.hidden, false);
     // A failed walk has already said why.
     if (!root) return 1;
     std::function<void(const Tree4*)> print = [&](const Tree4* folder) {

@@ -87,7 +87,7 @@ TEST_F(EmulatorTest, ListingInBatchesWithZeroSizesReservedNamesAndOddStamps) {
     link.emu->InjectListingLine("B", "+FSDL: \"bad\",0,0,0,0,12a,\"2006/01/01 00:00:00\"");
     EXPECT_FALSE(link.fs->ListFolder(user, true));
     EXPECT_EQ(link.Ch().LastError, kErrBadAnswer);
-    EXPECT_EQ(SessionGuardText(link.Ch().LastError, ""), Msg(79));
+    EXPECT_EQ(FailureText(link.Ch().LastError, ""), Msg(79));
     Tree4* java = FindChild("java", link.fs->PhoneRoot());
     link.emu->PutFile("a", "game.jar", "PK");
     ASSERT_TRUE(link.fs->ListFolder(java, true));
@@ -166,7 +166,7 @@ TEST_F(EmulatorTest, FullPhoneAndMissingFileGiveThePhonesCodes) {
     WriteLocal(Path("big"), Bytes(13200 * 1024, 1), QDateTime::currentDateTime());
     EXPECT_FALSE(link.fs->WritePhoneFile(Path("big"), "big", user));
     EXPECT_EQ(link.Ch().LastError, kErrPhoneMemoryFull);
-    EXPECT_EQ(SessionGuardText(link.Ch().LastError, ""), "Память заполнена");
+    EXPECT_EQ(FailureText(link.Ch().LastError, ""), "Память заполнена");
     EXPECT_FALSE(HasFile(user, "big"));
 
     EXPECT_FALSE(link.fs->EraseFile("nothing.mid"));
