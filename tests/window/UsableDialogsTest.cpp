@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "emulator/PhoneEmulator.h"
 #include "link/SettingsStore.h"
@@ -43,6 +44,19 @@ struct Press {
         };
     }
 };
+
+// Runs `act` once `dialog` is on the screen (its exec() has begun).
+void WhenShown(QDialog* dialog, const ModalDriver::Act& act) {
+    auto* timer = new QTimer(dialog);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, act] {
+        if (!dialog->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        act(dialog);
+    });
+    timer->start();
+}
 
 struct UsableDialogs : ::testing::Test {
     QTemporaryDir configDir;
@@ -141,7 +155,7 @@ TEST_F(UsableDialogs, FileExistsAndRenameAnswerWhileTheWindowIsBusy) {
                           Case{"FexCancel", ConflictAnswer::Cancel}}) {
         SCOPED_TRACE(c.button);
         Press press;
-        ModalDriver driver(press.Act(c.button, [](QWidget* modal) {
+        WhenShown(form->FileExistForm(), press.Act(c.button, [](QWidget* modal) {
             auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("NewName"));
             if (edit) edit->setText(QStringLiteral("tune(1).mmf"));
         }));
@@ -156,7 +170,7 @@ TEST_F(UsableDialogs, FileExistsAndRenameAnswerWhileTheWindowIsBusy) {
     RenameQuestion& rename = *form->RenameForm();
     Press ok;
     {
-        ModalDriver driver(ok.Act("RenOK", [](QWidget* modal) {
+        WhenShown(form->RenameForm(), ok.Act("RenOK", [](QWidget* modal) {
             auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("RenName"));
             if (edit) edit->setText(QStringLiteral("новое.txt"));
         }));
@@ -166,7 +180,7 @@ TEST_F(UsableDialogs, FileExistsAndRenameAnswerWhileTheWindowIsBusy) {
     EXPECT_TRUE(ok.usable);
     Press cancel;
     {
-        ModalDriver driver(cancel.Act("RenCancel"));
+        WhenShown(form->RenameForm(), cancel.Act("RenCancel"));
         EXPECT_EQ(rename.AskNewName("old.txt"), std::nullopt);
     }
     EXPECT_TRUE(cancel.usable);
