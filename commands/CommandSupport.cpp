@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <cstdlib>
 
+#include "link/Failure.h"
 #include "link/Connection.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
@@ -31,7 +32,7 @@ void FailText(AtChannel& ch, const std::string& text) {
 }
 
 std::string ErrorReport(const AtChannel& ch) {
-    return SessionGuardText(ch.LastError, ch.ErrorText);
+    return FailureText(ch.LastError, ch.ErrorText);
 }
 
 bool ValidPhoneName(std::string_view name) {

@@ -247,22 +247,22 @@ CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name) {
     const std::string taken = name;
     std::string field = name;
     while (HasName(name)) {
-        ConflictAnswer answer;
+        ConflictReply answer;
         if (m_overwriteAll) {
-            answer.Choice = ConflictChoice::Overwrite;
+            answer.Answer = ConflictAnswer::Overwrite;
         } else {
-            answer = m_conflict.Ask(taken, field);
+            answer = m_conflict.AskConflict(taken, field);
         }
-        switch (answer.Choice) {
-            case ConflictChoice::UseName:
+        switch (answer.Answer) {
+            case ConflictAnswer::UseNewName:
                 field = answer.NewName;
                 // A name the phone cannot take is as good as a taken one: ask again.
                 if (commands::ValidPhoneName(field)) name = field;
                 break;
-            case ConflictChoice::OverwriteAll:
+            case ConflictAnswer::OverwriteAll:
                 m_overwriteAll = true;
                 [[fallthrough]];
-            case ConflictChoice::Overwrite:
+            case ConflictAnswer::Overwrite:
                 // The entry leaves the tree only once the phone has erased the file.
                 if (!m_fs.EraseFile(name)) return Next::Fail;
                 RemoveFile(m_folder, name);
@@ -270,7 +270,7 @@ CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name) {
                 progress.SetPosition(1, 0);
                 progress.SetPosition(2, progress.Position(2) - 1);
                 break;
-            case ConflictChoice::Cancel:
+            case ConflictAnswer::Cancel:
                 return Next::Cancel;
         }
     }

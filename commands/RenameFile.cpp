@@ -21,7 +21,7 @@ bool RenameFile::Ask(const std::string& oldName) {
     m_oldName = oldName;
     m_newName = oldName;
     if (!m_folder || m_folder->IsVirtual() || !HasFile(m_folder, oldName)) return false;
-    const std::optional<std::string> typed = m_rename.Ask(oldName);
+    const std::optional<std::string> typed = m_rename.AskNewName(oldName);
     if (!typed || *typed == oldName) return false;
     m_newName = *typed;
 
@@ -29,13 +29,13 @@ bool RenameFile::Ask(const std::string& oldName) {
     // taken file is to be replaced.
     std::string field = m_newName;
     while (HasFile(m_folder, m_newName) && field != oldName) {
-        const ConflictAnswer answer = m_conflict.Ask(oldName, field);
-        if (answer.Choice == ConflictChoice::UseName) {
+        const ConflictReply answer = m_conflict.AskConflict(oldName, field);
+        if (answer.Answer == ConflictAnswer::UseNewName) {
             field = answer.NewName;
             m_newName = field;
             continue;
         }
-        if (answer.Choice == ConflictChoice::Cancel || field == oldName) {
+        if (answer.Answer == ConflictAnswer::Cancel || field == oldName) {
             m_newName = oldName;
         } else {
             // The file replaced is the one called m_newName; an edit of the field made

@@ -473,6 +473,8 @@ void Interpreter::FinishWrite(Reply& out) {
         return;
     }
     const bool stored = m_store.Put(m_current, m_writeName, m_writeData, m_writeStamp);
+    // Some firmware prompts once more after the last block and then gives its result.
+    if (m_config.Fault.ExtraPrompt && m_writeSize > 0) Send(out, Frame("##>"));
     Final(out, stored ? "OK" : "+CME ERROR: 2007");
 }
 

@@ -42,6 +42,7 @@ const char kUsage[] =
     "  --drop-command N    leave the Nth command unanswered (once)\n"
     "  --cut-after BYTES   the line goes dead after BYTES bytes of transfer data\n"
     "  --bad-crc           every read ends with a wrong CRC\n"
+    "  --extra-prompt      one more ##> after the last block of a write, then its result\n"
     "  --fail-command P:C  answer commands starting with P with +CME ERROR: C (C 0: ERROR)\n"
     "  --fail-name N:C     the same for commands whose first quoted argument is N\n"
     "  --unsolicited TEXT  send the line TEXT after every complete answer\n"
@@ -93,6 +94,8 @@ int main(int argc, char** argv) {
             config.Pims = true;
         } else if (opt == "--bad-crc") {
             config.Fault.BadReadCrc = true;
+        } else if (opt == "--extra-prompt") {
+            config.Fault.ExtraPrompt = true;
         } else if (!value(v)) {
             return Fail("unknown option or missing value: " + opt + " (see --help)");
         } else if (opt == "--model") {

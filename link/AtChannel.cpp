@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "ui/Messages.h"
+
 namespace q7k3 {
 
 bool ContainsText(std::string_view haystack, std::string_view needle) {
@@ -104,13 +106,66 @@ void AtChannel::ClearReceive() {
     ResponseComplete = false;
 }
 
+LineAction AtChannel::CmeFailure(const std::string& line) {
+    // DecodeCmeError names only the codes it knows and leaves LastError alone for the
+    // rest; a refusal with any other code must still fail with a reason, not with the
+    // last command's success.
+    LastError = kErrText;
+    if (!DecodeCmeError(line)) {
+        LastError = kErrBadAnswer;
+    } else if (LastError == kErrText) {
+        std::string said = line.substr(line.find(kCme));
+        if (said.ends_with("\r\n")) said.resize(said.size() - 2);
+        ErrorText = Msg(kMsgErrorCaption) + ": " + said;
+    }
+    return LineAction::Failure;
+}
+
 LineAction AtChannel::StandardLine(const std::string& line) {
     if (line == kOk) return LineAction::Success;
-    if (ContainsText(line, kCme)) {
-        DecodeCmeError(line);
-        return LineAction::Failure;
-    }
+    if (ContainsText(line, kCme)) return CmeFailure(line);
     return LineAction::Skip;
+}
+
+void AtChannel::AnswerBatchEnd() {
+    const size_t at = ReceiveBuffer.find(kBatchEnd);
+    if (at == std::string::npos) return;
+    ReceiveBuffer.erase(at, 4);
+    Send(kPrompt);
+}
+
+namespace {
+// Whether a + b ends with tail, without joining them.
+bool EndsWithJoined(const std::string& a, const std::string& b, std::string_view tail) {
+    if (a.size() + b.size() < tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i) {
+        const size_t pos = a.size() + b.size() - tail.size() + i;
+        const char c = pos < a.size() ? a[pos] : b[pos - a.size()];
+        if (c != tail[i]) return false;
+    }
+    return true;
+}
+}  // namespace
+
+bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::string& block) {
+    while (!EndsWithJoined(firstLine, ReceiveBuffer, kBatchEnd)) {
+        if (firstLine.size() + ReceiveBuffer.size() > kReceiveLimit) {
+            LastError = kErrBadAnswer;
+            ClearReceive();
+            return false;
+        }
+        if (!WaitResponse(timeoutMs)) {
+            LastError = kErrTimeout;
+            ClearReceive();
+            return false;
+        }
+    }
+    block.reserve(firstLine.size() + ReceiveBuffer.size());
+    block = firstLine;
+    block += ReceiveBuffer;
+    ReceiveBuffer.clear();
+    block.resize(block.size() - kBatchEnd.size());
+    return true;
 }
 
 bool AtChannel::RunCommand(const CommandSpec& spec) {
@@ -127,11 +182,17 @@ bool AtChannel::RunCommand(const CommandSpec& spec) {
             ClearReceive();
             return false;
         }
-        if (spec.beforeTake) spec.beforeTake();
+        if (spec.batched) AnswerBatchEnd();
         for (;;) {
             const std::string line = TakeLine();
             if (line.empty()) break;
-            const LineAction action = spec.onLine ? spec.onLine(line) : StandardLine(line);
+            if (spec.batched && line == kBatchEnd) {
+                // A second batch end in one delivery: it needs its own prompt.
+                Send(kPrompt);
+                continue;
+            }
+            LineAction action = spec.onLine ? spec.onLine(line) : LineAction::Standard;
+            if (action == LineAction::Standard) action = StandardLine(line);
             if (action == LineAction::Success) {
                 ClearReceive();
                 return true;

@@ -11,22 +11,10 @@
 #include <string_view>
 
 #include "link/EventPump.h"
+#include "link/Failure.h"
 
 namespace q7k3 {
 
-// Reasons of a failed phone operation, left in AtChannel::LastError.
-enum LastErrorCode : int {
-    kErrTimeout = 1,       // no (further) answer within the time-out
-    kErrLocalFile = 2,     // a local file cannot be opened or created
-    kErrChecksum = 3,      // checksum mismatch on a read file
-    kErrNoJar = 4,         // no Java suite found
-    kErrText = 5,          // other failure, text in ErrorText
-    kErrBadAnswer = 6,     // the phone's answer cannot be read (malformed number, ...)
-    kErrPhoneNotFound11 = 11,
-    kErrPhoneChecksum = 105,
-    kErrPhoneNotFound = 2000,
-    kErrPhoneMemoryFull = 2007,
-};
 
 // Answer framing: the tokens the command routines look for.
 inline constexpr std::string_view kOk = "OK\r\n";            // a whole line: success
@@ -48,6 +36,7 @@ enum class LineAction {
     Success,     // the command succeeded: ReceiveBuffer is cleared
     Failure,     // the command failed; the handler has set LastError (DecodeCmeError, ...)
     StopTaking,  // stop taking lines and wait for more data
+    Standard,    // not a line of this command: the channel's standard handling (StandardLine)
 };
 
 // One phone command: "send, wait for the first data, take lines until a terminator".
@@ -57,9 +46,10 @@ struct CommandSpec {
     int firstTimeoutMs = 5000;       // WaitResponseResending for the first data
     bool firstTimeoutFails = true;   // false: ignore it and let the next wait time out
     int nextTimeoutMs = 2500;        // WaitResponse for every further batch of data
-    // Runs after every wait, before lines are taken (batch prompts of long answers).
-    std::function<void()> beforeTake;
-    // Classifies one line (with its CR LF). Null: StandardLine.
+    // The answer comes in batches, each closed by "#OK#", and the phone sends the next
+    // only after the prompt "##>": the channel answers every batch end.
+    bool batched = false;
+    // Classifies one line (with its CR LF). Null, or a result of Standard: StandardLine.
     std::function<LineAction(const std::string& line)> onLine;
 };
 
@@ -95,6 +85,10 @@ public:
     // For "+CME ERROR: <code>\r\n": stores 11, 105, 2000 and 2007 in LastError; any other
     // number leaves it as it was. Returns false when the code is not a decimal number.
     bool DecodeCmeError(const std::string& line);
+    // A refusal fails the command with a reason: the codes the program knows as they
+    // are, any other number as kErrText with the phone's own words beside "Ошибка", a
+    // code that is no number as kErrBadAnswer.
+    LineAction CmeFailure(const std::string& line);
 
     // Keep-alive: one CR without clearing ReceiveBuffer; any answer within 2500 ms counts.
     bool PingPhone();
@@ -104,8 +98,19 @@ public:
 
     // The command pattern shared by every phone command.
     bool RunCommand(const CommandSpec& spec);
-    // The usual terminators: "OK\r\n" succeeds, a "+CME ERROR: " line fails (decoded).
+    // The usual terminators: "OK\r\n" succeeds, a "+CME ERROR: " line fails with its
+    // reason (CmeFailure); any other line is skipped.
     LineAction StandardLine(const std::string& line);
+
+    // Batch framing: when a batch end "#OK#\r\n" has arrived, removes its "#OK#" (the
+    // CR LF stays behind as an empty line) and sends the prompt.
+    void AnswerBatchEnd();
+    // Block framing of a file read: a data block is `firstLine` plus whatever follows up
+    // to the block end "#OK#\r\n" (the data may hold CR LF itself; the phone sends nothing
+    // after a block until it is prompted). Waits for the rest, takes it out of
+    // ReceiveBuffer and returns the block without its end. False with LastError set on a
+    // time-out or a block past the receive limit.
+    bool ReadBlock(const std::string& firstLine, int timeoutMs, std::string& block);
 
     EventPump& Pump() { return m_pump; }
     ChannelPort& Port() { return m_port; }

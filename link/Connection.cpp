@@ -7,12 +7,10 @@
 namespace q7k3 {
 namespace {
 constexpr std::string_view kTimeOut = "Time Out";
-constexpr size_t kTransferBufferSize = 1048576;
 }  // namespace
 
 bool ResetPhone(TForm10& form10) {
     AtChannel& ch = form10.Channel;
-    form10.TransferBuffer.assign(kTransferBufferSize, 0);
     ch.ClearReceive();
     form10.Pump.ProcessEvents();
     CommandSpec spec;
@@ -93,128 +91,35 @@ std::string ModelCode(const std::string& phoneModel) {
     return phoneModel.size() > 4 ? phoneModel.substr(4, 4) : std::string();
 }
 
-std::string SessionGuardText(int lastError, const std::string& errorText) {
-    switch (lastError) {
-    case kErrTimeout: return Msg(kMsgTimeout);
-    case kErrLocalFile: return Msg(kMsgCannotOpenFile);
-    case kErrChecksum: return Msg(kMsgChecksum);
-    case kErrNoJar: return Msg(kMsgNoJar);
-    case kErrText: return errorText;
-    case kErrBadAnswer: return Msg(kMsgBadAnswer);
-    case kErrPhoneNotFound11: return Msg(kMsgFileNotFound);
-    case kErrPhoneChecksum: return Msg(kMsgChecksum);
-    case kErrPhoneNotFound: return Msg(kMsgFileNotFound);
-    case kErrPhoneMemoryFull: return Msg(kMsgMemoryFull);
-    default: return std::to_string(lastError);
+PhoneCheck IdentifyPhone(TForm10& form10, AppFlags& flags,
+                         const std::function<void()>& afterReset) {
+    form10.Pump.ProcessEvents();
+    if (!ResetPhone(form10)) {
+        form10.Comm321.Disconnect();
+        return PhoneCheck::Silent;
     }
-}
-
-Connection::Connection(TForm10& form10, AppFlags& flags, Prompts& prompts,
-                       ProgressView& progress, ConnectionHost& host)
-    : m_form10(form10), m_flags(flags), m_prompts(prompts), m_progress(progress), m_host(host) {
-    IRDATimer.setInterval(kKeepAliveMs);
-    connect(&IRDATimer, &QTimer::timeout, this, &Connection::IRDATimerTimer);
-}
-
-void Connection::ShowError(int message) {
-    m_prompts.MessageBox(Msg(message), Msg(kMsgErrorCaption), BoxIcon::Error);
-}
-
-bool Connection::FormCreate() {
-    for (;;) {
-        StopKeepAlive();
-        if (!m_host.ShowSettingsDialog()) {
-            m_host.SetMainWindowEnabled(true);
-            return false;
-        }
-        m_host.ClearPhoneReady();
-        if (!m_form10.Comm321.Connect()) {
-            ShowError(kMsgCannotOpenPort);
-            continue;
-        }
-        m_host.SetMainWindowEnabled(false);
-        if (Identify()) return true;
+    if (afterReset) afterReset();
+    if (ReadModel(form10) == kTimeOut) {
+        form10.Comm321.Disconnect();
+        return PhoneCheck::Silent;
     }
-}
-
-bool Connection::IdentifyPhone() { return Identify() || FormCreate(); }
-
-bool Connection::Identify() {
-    TCommPortDriver& comm = m_form10.Comm321;
-    m_form10.Pump.ProcessEvents();
-    if (!ResetPhone(m_form10)) {
-        ShowError(kMsgPhoneSilent);
-        comm.Disconnect();
-        return false;
-    }
-    StopKeepAlive();
-    m_progress.SetLongStatus(Msg(36));
-    m_host.SetMainWindowEnabled(false);
-    if (ReadModel(m_form10) == kTimeOut) {
-        ShowError(kMsgPhoneSilent);
-        comm.Disconnect();
-        return false;
-    }
-    const std::string& model = m_form10.Channel.PhoneModel;
+    const std::string& model = form10.Channel.PhoneModel;
     if (!IsSupportedModel(model)) {
-        comm.Disconnect();
-        ShowError(kMsgModelNotSupported);
-        return false;
+        form10.Comm321.Disconnect();
+        return PhoneCheck::Unsupported;
     }
     // This model cannot take converted melodies; the stored setting stays as it is.
-    if (model == "SGH-E800") m_flags.MelConvertion = false;
-    if (!m_host.BuildFileListCache()) {
-        // Whatever the scan left behind, a failed start ends without a link or a tree.
-        comm.Disconnect();
-        m_progress.Hide();
-        m_host.DropTree();
-        m_host.SetMainWindowEnabled(true);
-        return false;
-    }
-    m_progress.Hide();
-    m_host.SetMainWindowEnabled(true);
-    ArmKeepAlive();
-    return true;
+    if (model == "SGH-E800") flags.MelConvertion = false;
+    return PhoneCheck::Supported;
 }
 
-void Connection::SessionGuard() {
-    AtChannel& ch = m_form10.Channel;
-    TCommPortDriver& comm = m_form10.Comm321;
-    m_prompts.MessageBox(SessionGuardText(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
-                         BoxIcon::Error);
-    m_progress.Hide();
-    if (ch.LastError == kErrTimeout) {
-        comm.Disconnect();
-        m_form10.Pump.SleepAndProcess(kRecoveryPauseMs);
-        if (!comm.Connect() || !ResetPhone(m_form10)) {
-            comm.Disconnect();
-            m_host.SetMainWindowEnabled(true);
-            m_host.DropTree();
-            FormCreate();
-            return;
-        }
+int PhoneCheckMessage(PhoneCheck check) {
+    switch (check) {
+    case PhoneCheck::Silent: return kMsgPhoneSilent;
+    case PhoneCheck::Unsupported: return kMsgModelNotSupported;
+    case PhoneCheck::Supported: break;
     }
-    if (!m_host.CurrentFolderIsRoot()) m_host.RescanBtnClick();
-    m_host.SetMainWindowEnabled(true);
-}
-
-void Connection::IRDATimerTimer() {
-    IRDATimer.stop();
-    if (m_host.PhoneReady() && !m_form10.Channel.PingPhone()) {
-        SessionGuard();
-        return;
-    }
-    ArmKeepAlive();
-}
-
-void Connection::StopKeepAlive() { IRDATimer.stop(); }
-
-void Connection::ArmKeepAlive() {
-    if (m_flags.IRDAReq) {
-        IRDATimer.start();
-    } else {
-        IRDATimer.stop();
-    }
+    return -1;
 }
 
 }  // namespace q7k3

@@ -3,6 +3,7 @@
 // dialogs; tests implement them with scripted fakes that record exact texts and captions.
 // Methods added later get a default body so that no existing implementation breaks.
 
+#include <optional>
 #include <string>
 
 namespace q7k3 {
@@ -35,6 +36,42 @@ public:
     virtual void Step(int bar) = 0;
     virtual int Position(int bar) const = 0;
     virtual int Max(int bar) const = 0;
+};
+
+// The file-exists question (TFileExistForm): the phone folder already holds a file of the
+// chosen name. The answer says what to do with this file; OverwriteAll also holds for
+// every later conflict of the same command, which the command remembers itself.
+enum class ConflictAnswer {
+    UseNewName,    // "OK": write under NewName (the caller checks it is free)
+    Overwrite,     // replace the existing file
+    OverwriteAll,  // replace it and every later one of this command
+    Cancel,        // end the command ("Отмена", Escape, the title bar's close)
+};
+struct ConflictReply {
+    ConflictAnswer Answer = ConflictAnswer::Cancel;
+    std::string NewName;  // the edited name; meaningful with UseNewName
+};
+class ConflictQuestion {
+public:
+    virtual ~ConflictQuestion() = default;
+    // oldName is the taken name; proposedName fills the edit line.
+    virtual ConflictReply AskConflict(const std::string& oldName,
+                                      const std::string& proposedName) = 0;
+};
+
+// The rename question (TRenameForm): the new name of a phone file, or nothing on cancel.
+class RenameQuestion {
+public:
+    virtual ~RenameQuestion() = default;
+    virtual std::optional<std::string> AskNewName(const std::string& currentName) = 0;
+};
+
+// The connection dialog (TSettingsForm): filled from the current settings and shown
+// modally; true for "Старт" (the dialog has applied and saved its values by then).
+class ConnectionDialog {
+public:
+    virtual ~ConnectionDialog() = default;
+    virtual bool AskConnectionSettings() = 0;
 };
 
 // A progress view that shows nothing (the CLI, and callers that want no progress).

@@ -1,6 +1,6 @@
 #pragma once
-// The communication module: owns the serial port Comm321, the AT channel on it and the
-// transfer buffer, for the whole run. Only one phone link exists at a time.
+// The communication module: owns the serial port Comm321 and the AT channel on it, for the
+// whole run. Only one phone link exists at a time.
 
 #include <cstdint>
 #include <memory>
@@ -32,8 +32,7 @@ public:
     TCommPortDriver& Comm321;
     EventPump& Pump;
     AtChannel Channel;
-    // Sized by ResetPhone; the file read assembles a phone file in it.
-    std::vector<uint8_t> TransferBuffer;
+    // No transfer buffer: both transfers stream, so no file size limit comes from one.
 };
 
 }  // namespace q7k3

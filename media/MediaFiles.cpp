@@ -12,7 +12,7 @@ namespace q7k3 {
 std::string MediaResult::Text() const {
     if (Message < 0) return {};
     if (Message == kMsgCannotOpenFile) return Msg(kMsgCannotOpenFile) + Subject;
-    if (Message == 9) return Msg(9) + Subject + Msg(10);
+    if (Message == kMsgFilePrefix) return Msg(kMsgFilePrefix) + Subject + Msg(kMsgTooLarge);
     return Msg(Message);
 }
 

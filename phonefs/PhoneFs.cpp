@@ -100,30 +100,6 @@ void PhoneFs::SetRoot(std::unique_ptr<Tree4> root) {
     m_root = std::move(root);
 }
 
-LineAction PhoneFs::CmeFailure(const std::string& line) {
-    // The channel names only the codes it knows and leaves LastError alone for the rest;
-    // a refusal with any other code must still fail with a reason, not with the last
-    // command's success. The phone's own words then stand beside "Ошибка".
-    m_ch.LastError = kErrText;
-    if (!m_ch.DecodeCmeError(line)) {
-        m_ch.LastError = kErrBadAnswer;
-    } else if (m_ch.LastError == kErrText) {
-        std::string said = line.substr(line.find(kCme));
-        if (said.ends_with("\r\n")) said.resize(said.size() - 2);
-        m_ch.ErrorText = Msg(kMsgErrorCaption) + ": " + said;
-    }
-    return LineAction::Failure;
-}
-
-void PhoneFs::AnswerBatchEnd() {
-    // The phone sends a long answer in batches, each closed by "#OK#", and the next one
-    // only after the prompt. The CR LF stays behind as an empty line.
-    const size_t at = m_ch.ReceiveBuffer.find(kBatchEnd);
-    if (at == std::string::npos) return;
-    m_ch.ReceiveBuffer.erase(at, 4);
-    m_ch.Send(kPrompt);
-}
-
 bool PhoneFs::RereadModel() {
     const int lastError = m_ch.LastError;
     const ModelAnswer answer = QueryModel(m_ch);
@@ -138,12 +114,8 @@ bool PhoneFs::ChangeFolder(std::string_view id) {
     // Whatever is still buffered (the answer to a keep-alive ping) is no answer to this:
     // an "OK" left there would pass for the phone's consent to the change.
     spec.clearBefore = true;
-    spec.onLine = [this](const std::string& line) {
-        if (line == kOk) return LineAction::Success;
-        // A refused folder fails at once instead of waiting for the time-out.
-        if (ContainsText(line, kCme)) return CmeFailure(line);
-        return LineAction::Skip;
-    };
+    // The standard handling: a refused folder fails at once with its reason instead of
+    // waiting for the time-out.
     return m_ch.RunCommand(spec);
 }
 
@@ -152,18 +124,12 @@ bool PhoneFs::ListBatched(const std::string& command, std::string_view tag,
     CommandSpec spec;
     spec.text = command;
     spec.clearBefore = false;
-    spec.beforeTake = [this] { AnswerBatchEnd(); };
+    spec.batched = true;
     size_t entries = 0;
     bool unreadable = false;
     spec.onLine = [&](const std::string& line) {
-        if (line == kOk) return LineAction::Success;
-        if (ContainsText(line, kCme)) return CmeFailure(line);
-        if (line == kBatchEnd) {
-            // A second batch end in one delivery: it needs its own prompt.
-            m_ch.Send(kPrompt);
-            return LineAction::Skip;
-        }
-        if (!ContainsText(line, tag) || unreadable) return LineAction::Skip;
+        if (!ContainsText(line, tag)) return LineAction::Standard;
+        if (unreadable) return LineAction::Skip;
         if (++entries > kMaxEntries) {
             // No folder is that long: a runaway answer, not worth following to its end.
             m_ch.LastError = kErrBadAnswer;
@@ -235,16 +201,10 @@ bool PhoneFs::EraseFile(std::string_view phoneName) {
     }
     CommandSpec spec;
     spec.text = "AT+FSFE=-1,\"" + std::string(phoneName) + "\"\r\n";
-    spec.onLine = [this](const std::string& line) {
-        if (line == kOk) {
-            Progress().Step(1);
-            Progress().Step(2);
-            return LineAction::Success;
-        }
-        if (ContainsText(line, kCme)) return CmeFailure(line);
-        return LineAction::Skip;
-    };
-    return m_ch.RunCommand(spec);
+    if (!m_ch.RunCommand(spec)) return false;
+    Progress().Step(1);
+    Progress().Step(2);
+    return true;
 }
 
 bool PhoneFs::DiscoverFolders() {
@@ -253,11 +213,6 @@ bool PhoneFs::DiscoverFolders() {
     CommandSpec info;
     info.text = "AT+FSIF\r\n";
     // Only its end matters: what the phone says about itself is not used.
-    info.onLine = [this](const std::string& line) {
-        if (line == kOk) return LineAction::Success;
-        if (ContainsText(line, kCme)) return CmeFailure(line);
-        return LineAction::Skip;
-    };
     if (!m_ch.RunCommand(info)) return false;
     m_ch.ClearReceive();
     Progress().Step(1);
@@ -291,8 +246,8 @@ void PhoneFs::BuildFolderTree(int mode) {
     }
 }
 
-Tree4* PhoneFs::ScanPhone(int mode, bool includeEmpty) {
-    RereadModel();
+Tree4* PhoneFs::ScanPhone(int mode, bool includeEmpty, bool rereadModel) {
+    if (rereadModel) RereadModel();
     BuildFolderTree(mode);
     if (!m_root) return nullptr;
     // The table grows with the tree: a discovered phone may have any number of folders.
@@ -311,10 +266,9 @@ bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
     for (Tree4* node : table) {
         if (m_flags.AbortRequested) break;
         if (!ListFolder(node, includeEmpty)) {
-            Ui().MessageBox(SessionGuardText(m_ch.LastError, m_ch.ErrorText), Msg(kMsgErrorCaption),
+            Ui().MessageBox(FailureText(m_ch.LastError, m_ch.ErrorText), Msg(kMsgErrorCaption),
                             BoxIcon::Error);
             DropTree();
-            if (onWalkFailed) onWalkFailed();
             return false;
         }
         node->Listed = true;
@@ -323,7 +277,7 @@ bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
     }
     if (m_flags.AbortRequested) {
         // The folders not reached keep Listed false and are read when they are opened.
-        Ui().MessageBox(Msg(78), Msg(kMsgAttentionCaption), BoxIcon::Information);
+        Ui().MessageBox(Msg(kMsgCachingAborted), Msg(kMsgAttentionCaption), BoxIcon::Information);
     }
     return true;
 }
@@ -351,7 +305,8 @@ int64_t PhoneFs::UsedKilobytes() const {
 }
 
 std::string PhoneFs::EstimateFreeSpace() const {
-    return Msg(73) + std::to_string(13104 - UsedKilobytes()) + Msg(74) + Msg(77);
+    return Msg(kMsgFree) + std::to_string(13104 - UsedKilobytes()) + Msg(kMsgPhoneTotal) +
+           Msg(kMsgTrailingBlank);
 }
 
 }  // namespace q7k3

@@ -84,13 +84,12 @@ public:
     // discovery in mode 2, nothing for any other mode. Replaces PhoneRoot.
     void BuildFolderTree(int mode);
 
-    // The whole scan: model, tree, post-order walk listing every folder. Returns the new
-    // root, or null when a listing failed (the tree is then dropped).
-    Tree4* ScanPhone(int mode, bool includeEmpty);
+    // The whole scan: model (unless the caller has just read it), tree, post-order walk
+    // listing every folder. Returns the new root, or null when a listing failed (the tree
+    // is then dropped).
+    Tree4* ScanPhone(int mode, bool includeEmpty, bool rereadModel = true);
     // Lists every node of the table, polling AbortRequested between folders.
     bool CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty);
-    // Called when the walk fails, after its box: the progress dialog and the window.
-    std::function<void()> onWalkFailed;
 
     // "Свободно N KB из 13104 KB ": the phone's user memory less what the cached files
     // occupy in 16 KB units.
@@ -100,10 +99,6 @@ public:
     std::string ModelCodeText() const { return ModelCode(m_ch.PhoneModel); }
 
 private:
-    // Fails the command on a "+CME ERROR: " line; a code that is no number is a bad answer.
-    LineAction CmeFailure(const std::string& line);
-    // Sends the batch prompt when a batch end has arrived.
-    void AnswerBatchEnd();
     // The exchange of a listing: batches closed by "#OK#", one prompt each; every line
     // with `tag` goes to onData, which returns false for a line it cannot read.
     bool ListBatched(const std::string& command, std::string_view tag,

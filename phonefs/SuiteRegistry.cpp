@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "link/Failure.h"
 #include "link/Connection.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
@@ -196,7 +197,7 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
             if (haveOld && !newWritten && ReadLocalAll(backup, lost)) LostRegistry() = lost;
             return false;
         }
-        std::string said = SessionGuardText(code, ch.ErrorText);
+        std::string said = FailureText(code, ch.ErrorText);
         if (code == kErrLocalFile) said += scratch;
         SuitesLeft suites = newWritten ? SuitesLeft::New : SuitesLeft::None;
         if (haveOld && newWritten && fs.EraseFile(kSuites)) {

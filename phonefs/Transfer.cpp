@@ -16,7 +16,6 @@
 namespace q7k3 {
 namespace {
 
-constexpr std::string_view kBlockEnd = kBatchEnd;  // a read's data blocks end alike
 constexpr int kBlockSize = 512;
 constexpr int kTransferWaitMs = 10000;
 
@@ -36,7 +35,7 @@ public:
             if (m_accMs > 0) {
                 const double days = m_accMs / 86400000.0;
                 const long v = std::lround(2.95e-6 / days * 2 * m_blocks * 100);
-                caption = Msg(69) + Hundredths(v) + Msg(70);
+                caption = Msg(kMsgTransferCaption) + Hundredths(v) + Msg(kMsgSpeedUnit);
             }
         }
         m_prevMs = nowMs;
@@ -60,14 +59,29 @@ private:
     int m_blocks = 0;
 };
 
-bool EndsWithJoined(const std::string& a, const std::string& b, std::string_view tail) {
-    if (a.size() + b.size() < tail.size()) return false;
-    for (size_t i = 0; i < tail.size(); ++i) {
-        const size_t pos = a.size() + b.size() - tail.size() + i;
-        const char c = pos < a.size() ? a[pos] : b[pos - a.size()];
-        if (c != tail[i]) return false;
-    }
-    return true;
+// The closing line of a read, "+FSFR: 0,<field>,<crc>" (maybe with its "#OK#"): the CRC
+// the phone vouches for. Empty when the number cannot be read.
+std::optional<uint64_t> ClosingCrc(std::string closing) {
+    const size_t mark = closing.find("#OK#");
+    if (mark != std::string::npos) closing.erase(mark, 4);
+    if (closing.ends_with("\r\n")) closing.resize(closing.size() - 2);
+    const size_t comma = closing.rfind(',');
+    if (comma == std::string::npos) return std::nullopt;
+    uint64_t value = 0;
+    const char* first = closing.data() + comma + 1;
+    const char* last = closing.data() + closing.size();
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (first == last || ec != std::errc() || end != last) return std::nullopt;
+    return value;
+}
+
+// A data block "+FSFR: <field>,<field>,<raw bytes>": where its bytes begin.
+std::optional<size_t> BlockDataStart(const std::string& block) {
+    const size_t first = block.find(',');
+    if (first == std::string::npos) return std::nullopt;
+    const size_t second = block.find(',', first + 1);
+    if (second == std::string::npos) return std::nullopt;
+    return second + 1;
 }
 
 }  // namespace
@@ -99,67 +113,21 @@ bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phone
     uLong crc = crc32(0L, Z_NULL, 0);
     std::optional<uint64_t> expected;
 
-    CommandSpec spec;
-    spec.text = "AT+FSFR=-1,\"" + std::string(phoneName) + "\"\r\n";
-    spec.clearBefore = false;
-    spec.nextTimeoutMs = kTransferWaitMs;
-    spec.onLine = [&](const std::string& line) {
-        if (line == kOk) return LineAction::Success;
-        if (ContainsText(line, kCme)) return CmeFailure(line);
-        if (line.starts_with("+FSFR: 0")) {
-            // The closing line: "+FSFR: 0,<field>,<crc>", maybe with its "#OK#".
-            std::string closing = line;
-            const size_t mark = closing.find("#OK#");
-            if (mark != std::string::npos) closing.erase(mark, 4);
-            m_ch.Send(kPrompt);
-            closing.resize(closing.size() - 2);
-            const size_t comma = closing.rfind(',');
-            uint64_t value = 0;
-            const char* first = closing.data() + (comma == std::string::npos ? 0 : comma + 1);
-            const char* last = closing.data() + closing.size();
-            const auto [end, ec] = std::from_chars(first, last, value);
-            if (comma == std::string::npos || first == last || ec != std::errc() || end != last) {
-                m_ch.LastError = kErrBadAnswer;
-                m_ch.ClearReceive();
-                return LineAction::Failure;
-            }
-            expected = value;
-            return LineAction::Skip;
-        }
-        if (!ContainsText(line, "+FSFR: ")) return LineAction::Skip;
-
-        // A data block: "+FSFR: <field>,<field>,<raw bytes>#OK#\r\n". The bytes may hold
-        // CR LF themselves, so the line can be only the block's beginning; the phone sends
-        // nothing after the block until it is prompted, so the block ends where the
-        // received bytes end with "#OK#\r\n".
-        std::string block = line;
-        while (!EndsWithJoined(block, m_ch.ReceiveBuffer, kBlockEnd)) {
-            if (block.size() + m_ch.ReceiveBuffer.size() > AtChannel::kReceiveLimit) {
-                m_ch.LastError = kErrBadAnswer;
-                m_ch.ClearReceive();
-                return LineAction::Failure;
-            }
-            if (!m_ch.WaitResponse(kTransferWaitMs)) {
-                m_ch.LastError = kErrTimeout;
-                m_ch.ClearReceive();
-                return LineAction::Failure;
-            }
-        }
-        block += m_ch.ReceiveBuffer;
-        m_ch.ReceiveBuffer.clear();
+    // One data block: its bytes go into the CRC and the file; the prompt asks for the next.
+    const auto takeBlock = [&](const std::string& line) {
+        std::string block;
+        if (!m_ch.ReadBlock(line, kTransferWaitMs, block)) return LineAction::Failure;
         const std::string caption = speed.Tick(m_ch.Pump().NowMs());
         if (!caption.empty()) Progress().SetCaption(caption);
         m_ch.Send(kPrompt);
-        block.resize(block.size() - kBlockEnd.size());
-        const size_t first = block.find(',');
-        const size_t second = first == std::string::npos ? first : block.find(',', first + 1);
-        if (second == std::string::npos) {
+        const auto start = BlockDataStart(block);
+        if (!start) {
             m_ch.LastError = kErrBadAnswer;
             m_ch.ClearReceive();
             return LineAction::Failure;
         }
-        const char* data = block.data() + second + 1;
-        const size_t size = block.size() - second - 1;
+        const char* data = block.data() + *start;
+        const size_t size = block.size() - *start;
         crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
         if (out.write(data, static_cast<qint64>(size)) != static_cast<qint64>(size)) {
             m_ch.LastError = kErrLocalFile;
@@ -169,8 +137,26 @@ bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phone
         return LineAction::Skip;
     };
 
+    CommandSpec spec;
+    spec.text = "AT+FSFR=-1,\"" + std::string(phoneName) + "\"\r\n";
+    spec.clearBefore = false;
+    spec.nextTimeoutMs = kTransferWaitMs;
+    spec.onLine = [&](const std::string& line) {
+        if (line.starts_with("+FSFR: 0")) {
+            // The closing line is answered like a block, whatever its end looks like.
+            m_ch.Send(kPrompt);
+            expected = ClosingCrc(line);
+            if (expected) return LineAction::Skip;
+            m_ch.LastError = kErrBadAnswer;
+            m_ch.ClearReceive();
+            return LineAction::Failure;
+        }
+        if (ContainsText(line, "+FSFR: ")) return takeBlock(line);
+        return LineAction::Standard;
+    };
+
     const bool ok = m_ch.RunCommand(spec);
-    Progress().SetCaption(Msg(69));
+    Progress().SetCaption(Msg(kMsgTransferCaption));
     if (!ok) {
         out.cancelWriting();
         return false;
@@ -262,19 +248,18 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
                 m_ch.LastError = kErrLocalFile;
                 return LineAction::Failure;
             }
-            if (n == 0) return LineAction::StopTaking;
+            // A prompt after the last block: the result follows, perhaps already here.
+            if (n == 0) return LineAction::Skip;
             const std::string caption = speed.Tick(m_ch.Pump().NowMs());
             if (!caption.empty()) Progress().SetCaption(caption);
             m_ch.Send(std::string_view(block, static_cast<size_t>(n)));
             return LineAction::StopTaking;
         }
-        if (line == kOk) return LineAction::Success;
-        if (ContainsText(line, kCme)) return CmeFailure(line);
-        return LineAction::Skip;
+        return LineAction::Standard;
     };
     const bool ok = m_ch.RunCommand(spec);
     in.close();
-    Progress().SetCaption(Msg(69));
+    Progress().SetCaption(Msg(kMsgTransferCaption));
     if (!ok) return false;
     Progress().Step(2);
     m_ch.LastError = 0;

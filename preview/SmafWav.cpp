@@ -15,7 +15,7 @@ MediaResult ConvertSMAFtoWAV(const std::string& source, const std::string& targe
     ByteView smafBytes(file);
     if (mel) {
         if (RecogniseMelody(smafBytes) != MelodyKind::Mel)
-            return MediaResult::Failure(kMsgMelodyNotRecognised);
+            return MediaResult::Failure(kMsgMelodyUnknown);
         smafBytes = smafBytes.subspan(kMelTitleSize);
     }
 
@@ -23,10 +23,10 @@ MediaResult ConvertSMAFtoWAV(const std::string& source, const std::string& targe
     smaf::ReadResult r = smaf::ReadSmaf(smafBytes, image);
     if (r.Status == smaf::ReadStatus::Unsupported)
         return MediaResult::Failure(kMsgMelodyUnsupported);
-    if (!r) return MediaResult::Failure(kMsgMelodyNotRecognised);
+    if (!r) return MediaResult::Failure(kMsgMelodyUnknown);
     smaf::Melody melody;
     r = smaf::BuildMelody(image, melody);
-    if (!r) return MediaResult::Failure(kMsgMelodyNotRecognised);
+    if (!r) return MediaResult::Failure(kMsgMelodyUnknown);
     if (warnings && image.CrcMismatch) warnings->push_back(Msg(kMsgMelodyCrc));
 
     std::string error;

@@ -7,7 +7,7 @@
 
 namespace q7k3 {
 
-// Numbers of messages that code refers to by name (the rest are used by number).
+// Numbers of the messages, by the names code refers to them with.
 enum MessageId : int {
     kMsgTimeout = 0,
     kMsgCannotOpenFile = 1,
@@ -18,46 +18,68 @@ enum MessageId : int {
     kMsgErrorCaption = 6,
     kMsgNotPatched = 7,
     kMsgAttentionCaption = 8,
-    kMsgModelNotSupported = 20,
-    kMsgPhoneSilent = 21,
-    kMsgCannotOpenPort = 22,
-    kMsgNoComPort = 29,
-    kMsgBadAnswer = 79,       // the phone sent an answer that cannot be read
-    kMsgSettingsNotSaved = 80,  // the settings file cannot be written
-
-    // The file commands: copy both ways, delete, rename.
-    kMsgFilePrefix = 9,  // "Файл " + path + kMsgTooLarge
+    kMsgFilePrefix = 9,              // "Файл " + name + kMsgTooLarge
     kMsgTooLarge = 10,
     kMsgNoDefaultMelodyRoom = 11,
     kMsgMelConvertFailed = 12,
-    kMsgMelodyUnknown = 13,
+    kMsgMelodyUnknown = 13,          // "Файл мелодии не опознан"
     kMsgBmpUnknown = 14,
     kMsgBmpTooWide = 15,
     kMsgNoEmsPictureRoom = 16,
     kMsgNoEmsMelodyRoom = 17,
     kMsgJadCreateFailed = 18,
     kMsgWriteProtected = 19,
-    kMsgDeleteQuestion = 26,     // + count + kMsgDeleteQuestionEnd
+    kMsgModelNotSupported = 20,
+    kMsgPhoneSilent = 21,
+    kMsgCannotOpenPort = 22,
+    kMsgDeleteQuestion = 26,         // + count + kMsgDeleteQuestionEnd
     kMsgDeleteQuestionEnd = 27,
     kMsgDeleteCaption = 28,
-    kMsgCopyingFirst = 37,       // "Копирование файла 1 из " + count
+    kMsgNoComPort = 29,
+    kMsgCachingFiles = 35,           // the scan's quick status
+    kMsgInitializing = 36,           // the scan's long status
+    kMsgCopyingFirst = 37,           // "Копирование файла 1 из " + count
     kMsgCopyingFile = 38,
-    kMsgOf = 39,
+    kMsgOf = 39,                     // " из "
     kMsgCopyingToPhone = 40,
     kMsgDeleting = 41,
     kMsgDeletingFile = 42,
     kMsgDeletingThumbs = 43,
     kMsgDeletingFirst = 44,
+    kMsgCompiling = 45,              // "Компилирование Java"
     kMsgRenamingFile = 50,
     kMsgRenameFetch = 51,
     kMsgRenameErase = 52,
     kMsgRenameWrite = 53,
     kMsgRenameFinish = 54,
-    kMsgPutBackUnderOldName = 90,  // a rename whose write failed: the file is back
-    kMsgKeptInFolder = 91,         // ... or kept in the recovery folder named after it
-    kMsgCannotDelete = 92,         // a local file that could not be deleted
-    kMsgBadPhoneName = 93,         // a name the phone cannot take
-    // Serial port states, the protocol trace.
+    kMsgUpdatingFolder = 55,         // "Обновление папки " + folder name
+    kMsgUpdatingCurrent = 56,        // "Обновление текущей папки"
+    kMsgEnterShortName = 57,         // caption of the input box that names a favourite
+    kMsgRenameCaption = 58,          // the rename dialog's own caption
+    kMsgFinishingOperation = 59,
+    kMsgJavaUpdatingList = 62,
+    kMsgJavaAnalysing = 63,
+    kMsgJavaErasingSuites = 64,
+    kMsgJavaErasingSuitesName = 65,
+    kMsgJavaWritingSuites = 66,
+    kMsgJavaWritingSuitesName = 67,
+    kMsgJavaRelisting = 68,
+    kMsgTransferCaption = 69,        // "Передача данных... " (+ speed + kMsgSpeedUnit)
+    kMsgSpeedUnit = 70,
+    kMsgKbOf = 71,                   // selection line: " КБ из "
+    kMsgKbFiles = 72,                // selection line: " KБ,Файлов: "
+    kMsgFree = 73,                   // "Свободно "
+    kMsgPhoneTotal = 74,             // " KB из 13104 KB"
+    kMsgMbOf = 75,
+    kMsgMb = 76,
+    kMsgTrailingBlank = 77,
+    kMsgCachingAborted = 78,
+    kMsgBadAnswer = 79,              // the phone sent an answer that cannot be read
+    kMsgSettingsNotSaved = 80,       // the settings file cannot be written
+    kMsgPutBackUnderOldName = 90,    // a rename whose write failed: the file is back
+    kMsgKeptInFolder = 91,           // ... or kept in the recovery folder named after it
+    kMsgCannotDelete = 92,           // a local file that could not be deleted
+    kMsgBadPhoneName = 93,           // a name the phone cannot take
     kMsgPortStatesCaption = 110,
     kMsgWhyNoPort = 111,
     kMsgPortOpens = 112,
@@ -77,29 +99,18 @@ enum MessageId : int {
     kMsgTraceOn = 126,
     kMsgTraceHint = 127,
     kMsgCloseButton = 128,
-    kMsgCompiling = 45,            // "Компилирование Java"
-    kMsgEnterShortName = 57,       // caption of the input box that names a favourite
-    kMsgRenameCaption = 58,        // the rename dialog's own caption
-    kMsgJavaUpdatingList = 62,
-    kMsgJavaAnalysing = 63,
-    kMsgJavaErasingSuites = 64,
-    kMsgJavaErasingSuitesName = 65,
-    kMsgJavaWritingSuites = 66,
-    kMsgJavaWritingSuitesName = 67,
-    kMsgJavaRelisting = 68,
-    kMsgJavaNoDescriptor = 140,    // "Ошибка компиляции Файл " + descriptor + message 141
+    kMsgMelodyUnsupported = 130,     // a SMAF melody in a format the player does not play
+    kMsgNoSoundFont = 131,           // no General MIDI soundfont to render melodies with
+    kMsgMelodyCrc = 132,             // a melody whose CRC does not match (a warning)
+    kMsgJavaNoDescriptor = 140,      // "Ошибка компиляции Файл " + descriptor + message 141
     kMsgJavaNoDescriptorEnd = 141,
-    kMsgJavaNameTooLong = 142,     // + the name whose record would exceed 255 bytes
+    kMsgJavaNameTooLong = 142,       // + the name whose record would exceed 255 bytes
     kMsgJavaRegistryTooLong = 143,
-    kMsgJavaOldRestored = 144,     // what the phone holds after a failed write (appended)
+    kMsgJavaOldRestored = 144,       // what the phone holds after a failed write (appended)
     kMsgJavaNoSuites = 145,
     kMsgJavaNewSuites = 146,
     kMsgJavaNoSuitesName = 147,
     kMsgJavaRunAgain = 148,
-    kMsgMelodyNotRecognised = 13,  // "Файл мелодии не опознан"
-    kMsgMelodyUnsupported = 130,  // a SMAF melody in a format the player does not play
-    kMsgNoSoundFont = 131,        // no General MIDI soundfont to render melodies with
-    kMsgMelodyCrc = 132,          // a melody whose CRC does not match (a warning)
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

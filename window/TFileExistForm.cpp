@@ -77,6 +77,20 @@ int TFileExistForm::Ask(const QString& oldName, const QString& newName) {
 
 QString TFileExistForm::NewNameText() const { return NewName->text(); }
 
+ConflictReply TFileExistForm::AskConflict(const std::string& oldName,
+                                          const std::string& proposedName) {
+    const int result = Ask(QString::fromStdString(oldName), QString::fromStdString(proposedName));
+    ConflictReply reply;
+    reply.NewName = NewNameText().toStdString();
+    switch (result) {
+        case kOk: reply.Answer = ConflictAnswer::UseNewName; break;
+        case kOverwrite: reply.Answer = ConflictAnswer::Overwrite; break;
+        case kOverwriteAll: reply.Answer = ConflictAnswer::OverwriteAll; break;
+        default: reply.Answer = ConflictAnswer::Cancel; break;
+    }
+    return reply;
+}
+
 TRenameForm::TRenameForm(QWidget* mainWindow)
     : QDialog(mainWindow, kDialogFlags), m_mainWindow(mainWindow) {
     setObjectName("TRenameForm");
@@ -103,5 +117,10 @@ int TRenameForm::Ask(const QString& name) {
 }
 
 QString TRenameForm::NameText() const { return RenName->text(); }
+
+std::optional<std::string> TRenameForm::AskNewName(const std::string& currentName) {
+    if (Ask(QString::fromStdString(currentName)) != kOk) return std::nullopt;
+    return NameText().toStdString();
+}
 
 }  // namespace q7k3

@@ -5,13 +5,15 @@
 
 #include <QDialog>
 
+#include "link/Prompts.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace q7k3 {
 
-class TFileExistForm : public QDialog {
+class TFileExistForm : public QDialog, public ConflictQuestion {
     Q_OBJECT
 public:
     enum Result { kOk = 1, kCancel = 2, kOverwriteAll = 3, kOverwrite = 5 };
@@ -21,6 +23,8 @@ public:
     // Fills the names, shows the dialog modally and returns its modal result.
     int Ask(const QString& oldName, const QString& newName);
     QString NewNameText() const;
+    // The core's file-exists question, answered with this dialog.
+    ConflictReply AskConflict(const std::string& oldName, const std::string& proposedName) override;
 
     QLabel* OndNameCapt;
     QLabel* OldName;
@@ -39,7 +43,7 @@ private:
 };
 
 // The rename dialog: the new name of a phone file. Modal results 1 (OK) and 2 (cancel).
-class TRenameForm : public QDialog {
+class TRenameForm : public QDialog, public RenameQuestion {
     Q_OBJECT
 public:
     enum Result { kOk = 1, kCancel = 2 };
@@ -48,6 +52,8 @@ public:
 
     int Ask(const QString& name);
     QString NameText() const;
+    // The core's rename question: the edited name, or nothing on cancel.
+    std::optional<std::string> AskNewName(const std::string& currentName) override;
 
     QLineEdit* RenName;
     QPushButton* RenOK;

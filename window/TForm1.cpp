@@ -111,15 +111,13 @@ TForm1::TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent)
     StatusBar1->addPermanentWidget(StatusPanel1);
     setStatusBar(StatusBar1);
 
-    IRDATimer = new QTimer(this);
-    IRDATimer->setObjectName("IRDATimer");
-    IRDATimer->setInterval(20000);
-
     m_processForm = new TProcessForm(m_flags, this);
     m_fileExistForm = new TFileExistForm(this);
     m_renameForm = new TRenameForm(this);
 
-    Splitter1->setSizes({353, 694 - 353 - Splitter1->handleWidth()});
+    // Equal panes from the first frame.
+    const int half = (694 - Splitter1->handleWidth()) / 2;
+    Splitter1->setSizes({half, half});
     SetPaneColours();
 
     // Centred on the desktop.
@@ -360,8 +358,8 @@ void TForm1::ActivatePhonePane() {
 namespace {
 
 QString SelectionLine(qint64 selectedBytes, qint64 totalBytes, qint64 selected, qint64 total) {
-    return QString::number(selectedBytes / 1024) + M(71) + QString::number(totalBytes / 1024) +
-           M(72) + QString::number(selected) + M(39) + QString::number(total);
+    return QString::number(selectedBytes / 1024) + M(kMsgKbOf) + QString::number(totalBytes / 1024) +
+           M(kMsgKbFiles) + QString::number(selected) + M(kMsgOf) + QString::number(total);
 }
 
 }  // namespace
@@ -369,9 +367,10 @@ QString SelectionLine(qint64 selectedBytes, qint64 totalBytes, qint64 selected, 
 QString TForm1::ComputerSelectionText() const {
     qint64 selectedBytes = 0, totalBytes = 0;
     int selected = 0, files = 0;
+    // Both counts are of files: folders are neither counted nor sized.
     for (const LocalDirView::Item& item : Source->Items()) {
-        if (item.Selected) ++selected;
         if (item.IsDir) continue;
+        if (item.Selected) ++selected;
         ++files;
         totalBytes += item.Size;
         if (item.Selected) selectedBytes += item.Size;
@@ -399,8 +398,8 @@ QString TForm1::PhoneSelectionText() const {
 
 QString TForm1::DriveFreeText() const {
     const qint64 mb = 1048576;
-    return M(73) + QString::number(DrivesComboBox->FreeBytes() / mb) + M(75) +
-           QString::number(DrivesComboBox->TotalBytes() / mb) + M(76);
+    return M(kMsgFree) + QString::number(DrivesComboBox->FreeBytes() / mb) + M(kMsgMbOf) +
+           QString::number(DrivesComboBox->TotalBytes() / mb) + M(kMsgMb);
 }
 
 void TForm1::UpdateComputerStatus() {
@@ -521,20 +520,14 @@ namespace q7k3 {
 
 // ---- core, start-up and shutdown ------------------------------------------------------
 
-void TForm1::AttachCore(const WindowCore& core) {
-    m_core = core;
-    if (m_core.Link) {
-        // One keep-alive timer: the connection's.
-        delete IRDATimer;
-        IRDATimer = &m_core.Link->IRDATimer;
-    }
-    if (m_core.Fs) m_core.Fs->onTreeDropped = [this] { ForgetTree(); };
-}
+void TForm1::AttachCore(const WindowCore& core) { m_core = core; }
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_initialized) {
         m_initialized = true;
+        // The panes share the width from the first frame, before any resize.
+        ApplyResizeRule();
         // After the window has appeared: start-up may show modal dialogs.
         QTimer::singleShot(0, this, [this] { FirstInitialization(); });
     }
@@ -546,8 +539,7 @@ void TForm1::FirstInitialization() {
     PathPhone->setText(Cap(kForm, "PathPhone"));
     m_computerPaneActive = false;
     ActivateComputerPane();
-    ClearPhoneReady();
-    if (!m_core.Store || !m_core.Form10 || !m_core.Link) return;
+    if (!m_core.Store || !m_core.Form10 || !m_core.Session) return;
 
     const std::string port = m_core.Store->ReadString("ComPort", "");
     LastPath.clear();
@@ -556,35 +548,19 @@ void TForm1::FirstInitialization() {
     UpdateModeControls();
     const QString last = QString::fromStdString(LastPath);
     SetComputerPath(!last.isEmpty() && QDir(last).exists() ? last : QDir::homePath());
-
-    if (port.empty()) {
-        // First run: the user picks a port before anything is sent.
-        m_core.Link->FormCreate();
-        return;
-    }
-    ClearPhoneReady();
-    if (m_core.Form10->Comm321.Connect()) {
-        m_core.Link->IdentifyPhone();
-    } else {
-        m_prompts.MessageBox(Msg(kMsgCannotOpenPort), Msg(kMsgErrorCaption), BoxIcon::Error);
-        m_core.Link->FormCreate();
-    }
+    // Without a stored port (the first run) the user picks one before anything is sent.
+    m_core.Session->Start(!port.empty());
 }
 
 void TForm1::Settings1Click() {
-    if (!m_core.Link) return;
-    m_core.Form10->Comm321.Disconnect();
-    // The dialog stops the keep-alive; Cancel returns to the running connection (the
-    // dialog reopens its port), and that connection keeps being pinged.
-    if (!m_core.Link->FormCreate() && PhoneReady()) ArmKeepAlive();
+    if (m_core.Session) m_core.Session->OpenSettings();
 }
 
 void TForm1::FormCloseQuery() {
     if (m_closed) return;
     m_closed = true;
     if (m_core.Store) SaveOnClose(*m_core.Store, S(Source->Path()), Favs);
-    StopKeepAlive();
-    if (m_core.Form10) m_core.Form10->Comm321.Disconnect();
+    if (m_core.Session) m_core.Session->Close();
     m_processForm->Hide();
 }
 
@@ -593,7 +569,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-bool TForm1::ShowSettingsDialog() {
+bool TForm1::AskConnectionSettings() {
     const bool start = m_core.ShowSettingsDialog ? m_core.ShowSettingsDialog() : false;
     UpdateModeControls();
     return start;
@@ -604,197 +580,80 @@ void TForm1::UpdateModeControls() {
     CompileJavaBtn->setEnabled(m_flags.CompileJavaEnabled);
 }
 
-void TForm1::SetMainWindowEnabled(bool enabled) { setEnabled(enabled); }
-
-void TForm1::StopKeepAlive() {
-    if (m_core.Link)
-        m_core.Link->StopKeepAlive();
-    else
-        IRDATimer->stop();
+void TForm1::BusyChanged(bool busy) {
+    // Not the window itself: a disabled window disables every dialog it parents (the
+    // settings, file-exists and rename dialogs, the message boxes), which then could not
+    // be answered.
+    m_busy = busy;
+    centralWidget()->setEnabled(!busy);
+    menuBar()->setEnabled(!busy);
 }
 
-void TForm1::ArmKeepAlive() {
-    if (m_core.Link) m_core.Link->ArmKeepAlive();
-}
-
-void TForm1::StartKeepAlive() { ArmKeepAlive(); }
-
-void TForm1::ClosePort() {
-    if (!m_inConnectionStart && m_core.Form10) m_core.Form10->Comm321.Disconnect();
-}
-
-void TForm1::RunConnectionDialog() {
-    // Within a connection start the connection brings its dialog back itself.
-    if (!m_inConnectionStart && m_core.Link) m_core.Link->FormCreate();
-}
-
-bool TForm1::BuildFileListCache() {
-    if (!m_core.Fs) return false;
-    m_inConnectionStart = true;
-    const bool ok = q7k3::BuildFileListCache(*m_core.Fs, *this);
-    m_inConnectionStart = false;
-    return ok;
-}
-
-void TForm1::DropTree() {
-    if (m_core.Fs)
-        m_core.Fs->DropTree();
-    else
-        ForgetTree();
-}
-
-bool TForm1::CurrentFolderIsRoot() const {
-    return !CurrentFolder || CurrentFolder == PhoneReadyRoot ||
-           (m_core.Fs && CurrentFolder == m_core.Fs->PhoneRoot());
-}
-
-void TForm1::ForgetTree() {
-    CurrentFolder = nullptr;
-    PhoneReadyRoot = nullptr;
-    {
-        const QSignalBlocker block(ListPhone);
-        ListPhone->clear();
+void TForm1::TreeChanged() {
+    if (!m_core.Session || !m_core.Session->Root()) {
+        {
+            const QSignalBlocker block(ListPhone);
+            ListPhone->clear();
+        }
+        StatusPhone->setText(PhoneSelectionText());
+        // Without a tree the path and free-space lines would speak of a folder no longer
+        // shown.
+        PathPhone->setText(Cap(kForm, "PathPhone"));
+        PhoneDiskStatus->setText(Cap(kForm, "PhoneDiskStatus"));
+        return;
     }
-    StatusPhone->setText(PhoneSelectionText());
-    // Without a tree the path and free-space lines would speak of a folder no longer shown.
-    PathPhone->setText(Cap(kForm, "PathPhone"));
-    PhoneDiskStatus->setText(Cap(kForm, "PhoneDiskStatus"));
+    ShowCurrentFolder();
+    ApplyResizeRule();
 }
 
-void TForm1::ShowModel(const std::string& phoneModel) { StatusPanel1->setText(Q(phoneModel)); }
+void TForm1::FolderChanged() { ShowCurrentFolder(); }
 
-void TForm1::ShowRoot(Tree4* root) {
-    PhoneReadyRoot = root;
-    CurrentFolder = root;
-    FillPhoneList(root);
-    PathPhone->setText(PhonePathText());
-}
+void TForm1::ModelChanged(const std::string& phoneModel) { StatusPanel1->setText(Q(phoneModel)); }
+
+void TForm1::StatusChanged(const std::string& text) { StatusPanel0->setText(Q(text)); }
 
 // ---- phone pane ------------------------------------------------------------------------
 
-void TForm1::FillPhoneList(Tree4* folder) {
+void TForm1::ShowCurrentFolder() {
+    const Tree4* folder = m_core.Session ? m_core.Session->CurrentFolder() : nullptr;
     if (!folder) return;
     QList<PhoneRow> rows;
     for (const auto& child : folder->Children) rows.append({child->Name, false, 0});
     for (const FileEntry& file : folder->Files) rows.append({file.Name, true, file.Size});
     ShowPhoneRows(rows);
-    if (m_core.Fs) PhoneDiskStatus->setText(Q(m_core.Fs->EstimateFreeSpace()));
+    PhoneDiskStatus->setText(Q(m_core.Session->FreeSpaceText()));
+    PathPhone->setText(PhonePathText());
 }
 
 QString TForm1::PhonePathText() const {
-    return CurrentFolder ? Q(q7k3::PhonePathText(CurrentFolder)) : QString();
-}
-
-void TForm1::BeginFolderRead(const Tree4* folder) {
-    m_processForm->SetPosition(1, 0);
-    m_processForm->SetPosition(2, 0);
-    m_processForm->SetQuickStatus(Msg(55) + folder->Name);
-    m_processForm->SetLongStatus(Msg(56));
-    m_processForm->Show();
-    SetMainWindowEnabled(false);
-}
-
-void TForm1::RefreshPhoneFolder() {
-    if (!CurrentFolder || !m_core.Fs) return;
-    if (CurrentFolder == PhoneReadyRoot) {
-        q7k3::BuildFileListCache(*m_core.Fs, *this);
-        return;
-    }
-    if (CurrentFolder->IsVirtual()) return;
-    BeginFolderRead(CurrentFolder);
-    StatusPanel0->setText(M(56));
-    if (m_core.Fs->ListFolder(CurrentFolder, m_flags.HiddenFiles)) {
-        m_processForm->Hide();
-        SetMainWindowEnabled(true);
-        FillPhoneList(CurrentFolder);
-    } else {
-        RunSessionGuard();
-    }
-}
-
-void TForm1::RunSessionGuard() {
-    // The report re-reads the current folder, and that read may fail again in the same
-    // way (a folder the phone refuses, a phone that answers ATZ but no listing): a
-    // failure inside the report's own re-read is shown without another recovery, so the
-    // boxes cannot follow each other for ever.
-    if (m_sessionGuardDepth > 0 || !m_core.Link) {
-        const AtChannel* ch = m_core.Form10 ? &m_core.Form10->Channel : nullptr;
-        m_prompts.MessageBox(ch ? SessionGuardText(ch->LastError, ch->ErrorText) : Msg(0),
-                             Msg(kMsgErrorCaption), BoxIcon::Error);
-        m_processForm->Hide();
-        SetMainWindowEnabled(true);
-        return;
-    }
-    ++m_sessionGuardDepth;
-    m_core.Link->SessionGuard();
-    --m_sessionGuardDepth;
-    m_processForm->Hide();
-    SetMainWindowEnabled(true);
+    const Tree4* folder = m_core.Session ? m_core.Session->CurrentFolder() : nullptr;
+    return folder ? Q(q7k3::PhonePathText(folder)) : QString();
 }
 
 void TForm1::ListPhoneDblClick() {
     QTreeWidgetItem* item = ListPhone->currentItem();
-    if (!item || !CurrentFolder) return;
+    if (!item || !m_core.Session || !m_core.Session->CurrentFolder()) return;
     const std::string caption = PhoneListView::RawName(item);
-    Tree4* old = CurrentFolder;
-    if (caption != "..") {
-        CurrentFolder = FindChild(caption, CurrentFolder);
-        if (!CurrentFolder->Listed && m_core.Fs) {
-            // A folder the scan did not reach (it was aborted) is read once, now.
-            StopKeepAlive();
-            BeginFolderRead(CurrentFolder);
-            if (!m_core.Fs->ChangeFolder(CurrentFolder->Id)) {
-                RunSessionGuard();
-                ArmKeepAlive();
-                // The pane now stands in the new folder, however little of it is known:
-                // its list and path line say so, and ".." leads back.
-                if (CurrentFolder) {
-                    FillPhoneList(CurrentFolder);
-                    PathPhone->setText(PhonePathText());
-                }
-                return;
-            }
-            Tree4* folder = CurrentFolder;
-            if (m_core.Fs->ListFolder(folder, m_flags.HiddenFiles)) {
-                m_processForm->Hide();
-                SetMainWindowEnabled(true);
-                // Only a complete listing counts: a failed one is tried again next time.
-                folder->Listed = true;
-            } else {
-                RunSessionGuard();
-            }
-            ArmKeepAlive();
-            // The report may have dropped the tree.
-            if (!CurrentFolder) return;
-        }
-    } else if (CurrentFolder->Parent) {
-        CurrentFolder = CurrentFolder->Parent;
-    }
-    if (CurrentFolder == old) {
-        if (caption != ".." && PhoneListView::IsFile(item)) {
-            const std::string lower = LowerAscii(caption);
-            for (const char* ext : {".mel", ".mmf", ".ani", ".jpg", ".gif"}) {
-                if (lower.find(ext) != std::string::npos) {
-                    ViewBtnClick();
-                    break;
-                }
+    if (m_core.Session->OpenFolder(caption)) return;
+    // Not a folder: a picture or a melody opens in the preview.
+    if (caption != ".." && PhoneListView::IsFile(item)) {
+        const std::string lower = LowerAscii(caption);
+        for (const char* ext : {".mel", ".mmf", ".ani", ".jpg", ".gif"}) {
+            if (lower.find(ext) != std::string::npos) {
+                ViewBtnClick();
+                break;
             }
         }
-    } else {
-        FillPhoneList(CurrentFolder);
     }
-    PathPhone->setText(PhonePathText());
 }
 
 void TForm1::RfreshBtnClick() {
-    StopKeepAlive();
     if (m_computerPaneActive) {
         Source->Reload();
         UpdateComputerStatus();
-    } else if (PhoneReadyRoot) {
-        RefreshPhoneFolder();
+    } else if (m_core.Session && m_core.Session->PhoneReady()) {
+        m_core.Session->Rescan();
     }
-    ArmKeepAlive();
 }
 
 }  // namespace q7k3

@@ -14,10 +14,9 @@
 #include <vector>
 
 #include "link/AppFlags.h"
-#include "link/Connection.h"
 #include "link/Prompts.h"
 #include "link/SettingsStore.h"
-#include "phonefs/FileListCache.h"
+#include "phonefs/PhoneSession.h"
 
 class QFrame;
 class QLabel;
@@ -37,21 +36,21 @@ class TFileExistForm;
 class TProcessForm;
 class TRenameForm;
 class TForm10;
-class PhoneFs;
 struct Tree4;
 
 // The core the window drives, made by the program's entry (or a test) and attached once.
 struct WindowCore {
     TForm10* Form10 = nullptr;
-    PhoneFs* Fs = nullptr;
-    Connection* Link = nullptr;
+    PhoneSession* Session = nullptr;
     SettingsStore* Store = nullptr;
     PortSettingsTarget* Port = nullptr;  // the serial driver's settings, for LoadSettings
     // Shows the settings dialog modally; true for Start.
     std::function<bool()> ShowSettingsDialog;
 };
 
-class TForm1 : public QMainWindow, public ConnectionHost, public ScanWindow {
+// The window watches the phone session (SessionObserver) and asks the connection dialog
+// for it (ConnectionDialog); the phone logic itself is the session's.
+class TForm1 : public QMainWindow, public SessionObserver, public ConnectionDialog {
     Q_OBJECT
 public:
     TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent = nullptr);
@@ -99,12 +98,7 @@ public:
     QMenu* Help1;
     QAction* Help2;
     QAction* About1;
-    // The keep-alive timer; the connection's once the core is attached.
-    QTimer* IRDATimer;
 
-    // Phone state.
-    Tree4* CurrentFolder = nullptr;
-    Tree4* PhoneReadyRoot = nullptr;  // the root after a successful scan, null otherwise
     Favourites Favs;
     std::string LastPath;
 
@@ -152,7 +146,11 @@ public:
     virtual void Exit1Click();
     virtual void Help2Click();
     // Whether the phone has been read (F7 and every phone command need it).
-    virtual bool PhoneIsReady() const { return PhoneReadyRoot != nullptr; }
+    virtual bool PhoneIsReady() const { return PhoneReady(); }
+    bool PhoneReady() const { return m_core.Session && m_core.Session->PhoneReady(); }
+    // True while the session runs a phone operation: the panes, buttons and menu take no
+    // input, while the window itself (and so every dialog it parents) stays enabled.
+    bool Busy() const { return m_busy; }
 
     // Start-up, run once when the window is first shown.
     void FirstInitialization();
@@ -160,36 +158,21 @@ public:
     // Closing: saves "LastPath" and the favourites, stops the keep-alive, closes the port.
     void FormCloseQuery();
 
-    // Phone pane.
-    void FillPhoneList(Tree4* folder);
+    // Phone pane: shows the session's current folder.
+    void ShowCurrentFolder();
     QString PhonePathText() const;
     // Double click in ListPhone on the focused item.
     virtual void ListPhoneDblClick();
-    // Re-reads the current phone folder: the full scan at the root, nothing in a virtual
-    // folder, one listing elsewhere.
-    void RefreshPhoneFolder();
-    // The error report after a failed phone operation.
-    void RunSessionGuard();
 
-    // ConnectionHost.
-    bool ShowSettingsDialog() override;
-    void SetMainWindowEnabled(bool enabled) override;
-    bool BuildFileListCache() override;
-    bool PhoneReady() const override { return PhoneReadyRoot != nullptr; }
-    void ClearPhoneReady() override { PhoneReadyRoot = nullptr; }
-    void DropTree() override;
-    bool CurrentFolderIsRoot() const override;
-    void RescanBtnClick() override { RefreshPhoneFolder(); }
+    // SessionObserver.
+    void TreeChanged() override;
+    void FolderChanged() override;
+    void BusyChanged(bool busy) override;
+    void ModelChanged(const std::string& phoneModel) override;
+    void StatusChanged(const std::string& text) override;
 
-    // ScanWindow.
-    void ForgetTree() override;
-    void ShowModel(const std::string& phoneModel) override;
-    void ShowRoot(Tree4* root) override;
-    void LayOut() override { ApplyResizeRule(); }
-    void EnableWindow(bool enabled) override { SetMainWindowEnabled(enabled); }
-    void StartKeepAlive() override;
-    void ClosePort() override;
-    void RunConnectionDialog() override;
+    // ConnectionDialog: the settings dialog the core attached.
+    bool AskConnectionSettings() override;
 
     // The help file beside the program.
     static QString HelpFilePath();
@@ -208,12 +191,8 @@ protected:
     };
     void ShowPhoneRows(const QList<PhoneRow>& rows);
     void UpdateComputerStatus();
-    void StopKeepAlive();
-    void ArmKeepAlive();
     // The controls that depend on the firmware mode.
     void UpdateModeControls();
-    // Shows the progress dialog for reading one phone folder and disables the window.
-    void BeginFolderRead(const Tree4* folder);
 
     AppFlags& m_flags;
     Prompts& m_prompts;
@@ -231,10 +210,7 @@ private:
     bool m_computerPaneActive = true;
     bool m_initialized = false;
     bool m_closed = false;
-    // The connection start runs the scan and does the link side of a failure itself;
-    // a rescan from the root has to do it here.
-    bool m_inConnectionStart = false;
-    int m_sessionGuardDepth = 0;
+    bool m_busy = false;
     WindowCore m_core;
 };
 

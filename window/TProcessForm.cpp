@@ -47,7 +47,7 @@ TProcessForm::TProcessForm(AppFlags& flags, QWidget* mainWindow)
 
 void TProcessForm::AbortBtnClick() {
     m_flags.AbortRequested = true;
-    LongStatus->setText(QString::fromStdString(Msg(59)));
+    LongStatus->setText(QString::fromStdString(Msg(kMsgFinishingOperation)));
 }
 
 void TProcessForm::Show() {

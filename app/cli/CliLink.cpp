@@ -62,12 +62,9 @@ bool CliLink::Open(const LinkOptions& options) {
     comm.SetPortName(options.Port);
     comm.SetSettingsMode(false);
     comm.SetCheckLineStatus(true);
-    static constexpr int kPollingDelay[] = {5, 10, 50};
-    static constexpr int kPollStep[] = {1, 1, 10};
-    auto applySleep = [&](int sleep) {
-        comm.SetPollingDelay(static_cast<uint16_t>(kPollingDelay[sleep]));
-        ch.PollStep = kPollStep[sleep];
-    };
+    DriverSettings<TCommPortDriver> port(comm);
+    // The window's own table of delays (polling period and wait step).
+    auto applySleep = [&](int sleep) { ApplySleepTimeAtLoad(sleep, &port, &ch.PollStep); };
     comm.SetBaudRateValue(options.Baud);
     applySleep(options.Sleep);
     // Without --port, the port and line settings the program itself stored; --baud and
@@ -75,7 +72,6 @@ bool CliLink::Open(const LinkOptions& options) {
     if (options.Port.empty()) {
         SettingsStore store;
         if (store.Contains("ComPort")) {
-            DriverSettings<TCommPortDriver> port(comm);
             LoadSettings(store, {&port, &ch.PollStep, &Flags, nullptr, nullptr});
             if (options.BaudGiven) comm.SetBaudRateValue(options.Baud);
             if (options.SleepGiven) applySleep(options.Sleep);
@@ -87,20 +83,12 @@ bool CliLink::Open(const LinkOptions& options) {
         Fail(Msg(kMsgCannotOpenPort), m_exitCode);
         return false;
     }
-    if (!ResetPhone(*m_form10) || ReadModel(*m_form10) == "Time Out") {
-        comm.Disconnect();
-        m_exitCode = kExitSilent;
-        Fail(Msg(kMsgPhoneSilent), m_exitCode);
-        return false;
-    }
-    if (!IsSupportedModel(ch.PhoneModel)) {
-        comm.Disconnect();
-        m_exitCode = kExitUnsupported;
-        Fail(Msg(kMsgModelNotSupported), m_exitCode);
-        return false;
-    }
-    if (ch.PhoneModel == "SGH-E800") Flags.MelConvertion = false;
-    return true;
+    // The window's identification: reset, model, model check, the SGH-E800 rule.
+    const PhoneCheck check = IdentifyPhone(*m_form10, Flags);
+    if (check == PhoneCheck::Supported) return true;
+    m_exitCode = check == PhoneCheck::Silent ? kExitSilent : kExitUnsupported;
+    Fail(Msg(PhoneCheckMessage(check)), m_exitCode);
+    return false;
 }
 
 }  // namespace q7k3::cli

@@ -4,6 +4,7 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
+#include "link/Failure.h"
 #include "link/Connection.h"
 #include "phonefs/SuiteRegistry.h"
 #include "ui/Messages.h"
@@ -73,7 +74,7 @@ int RunJava(const std::vector<std::string>& given) {
     fs.BuildFolderTree(link.Flags.MODE);
     if (!RebuildSuiteRegistry(fs)) {
         const AtChannel& ch = link.Channel();
-        return Fail(OneLine(SessionGuardText(ch.LastError, ch.ErrorText)));
+        return Fail(OneLine(FailureText(ch.LastError, ch.ErrorText)));
     }
     return 0;
 }

@@ -16,6 +16,7 @@
 #include "commands/FolderRules.h"
 #include "commands/RenameFile.h"
 #include "link/Connection.h"
+#include "link/SettingsStore.h"
 #include "phonefs/PhoneFs.h"
 #include "ui/Messages.h"
 #include "ui/Text.h"
@@ -69,18 +70,16 @@ struct Session {
     // Opens the link; returns 0 or the link's exit code.
     int Open() {
         if (!link.Open(options)) return link.ExitCode();
-        link.Flags.MODE = mode;
-        link.Flags.Pro = mode == 1;
+        ApplyMode(mode, link.Flags);
         link.Flags.HiddenFiles = hidden;
+        // The link's model query was followed to its final "OK": nothing of it is left.
         fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
-        // The model query of the link's opening may still have its "OK" on the way.
-        fs->RereadModel();
         return 0;
     }
     // The catalogue's text for the failure; a local file that cannot be opened is named.
     int PhoneError(const std::string& localPath = {}) {
         const AtChannel& ch = link.Channel();
-        std::string text = SessionGuardText(ch.LastError, ch.ErrorText);
+        std::string text = FailureText(ch.LastError, ch.ErrorText);
         if (ch.LastError == kErrLocalFile) text += localPath;
         for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
         return Fail(text);
@@ -131,7 +130,8 @@ int RunScan(const std::vector<std::string>& given) {
     if (const int rc = s.TakeOptions(args)) return rc;
     if (!args.empty()) return Fail("scan takes no arguments besides its options", 2);
     if (const int rc = s.Open()) return rc;
-    Tree4* root = s.fs->ScanPhone(s.mode, s.hidden);
+    // The model was read when the link opened: the scan does not ask again.
+    Tree4* root = s.fs->ScanPhone(s.mode, s.hidden, false);
     // A failed walk has already said why.
     if (!root) return 1;
     std::function<void(const Tree4*)> print = [&](const Tree4* folder) {
@@ -168,10 +168,10 @@ int RunLs(const std::vector<std::string>& given) {
 class CliConflict final : public ConflictQuestion {
 public:
     explicit CliConflict(bool overwrite) : m_overwrite(overwrite) {}
-    ConflictAnswer Ask(const std::string& oldName, const std::string& newName) override {
-        if (m_overwrite) return {ConflictChoice::Overwrite, newName};
+    ConflictReply AskConflict(const std::string& oldName, const std::string& newName) override {
+        if (m_overwrite) return {ConflictAnswer::Overwrite, newName};
         refused = oldName;
-        return {ConflictChoice::Cancel, newName};
+        return {ConflictAnswer::Cancel, newName};
     }
     std::string refused;
 
@@ -182,7 +182,7 @@ private:
 class CliRename final : public RenameQuestion {
 public:
     explicit CliRename(std::string name) : m_name(std::move(name)) {}
-    std::optional<std::string> Ask(const std::string&) override { return m_name; }
+    std::optional<std::string> AskNewName(const std::string&) override { return m_name; }
 
 private:
     std::string m_name;

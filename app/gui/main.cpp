@@ -8,12 +8,11 @@
 #include <memory>
 
 #include "link/AppFlags.h"
-#include "link/Connection.h"
 #include "link/ProtocolTrace.h"
 #include "link/SettingsStore.h"
 #include "link/TForm10.h"
 #include "link/widgets/TSettingsForm.h"
-#include "phonefs/PhoneFs.h"
+#include "phonefs/PhoneSession.h"
 #include "window/QtPrompts.h"
 #include "window/TForm1.h"
 #include "window/TProcessForm.h"
@@ -45,14 +44,13 @@ int main(int argc, char** argv) {
     SettingsStore store;
     store.SetPrompts(&prompts);
     DriverSettings<TCommPortDriver> port(form10.Comm321);
-    PhoneFs fs(form10.Channel, flags, *window.ProcessForm(), prompts);
-    Connection connection(form10, flags, prompts, *window.ProcessForm(), window);
+    PhoneSession session(form10, flags, prompts, *window.ProcessForm(), window, window);
     TSettingsForm settingsForm(&window);
     settingsForm.Bind({&store, &port, &form10.Channel.PollStep, &flags, &prompts, nullptr,
-                       [&window] { return window.PhoneReady(); },
+                       [&session] { return session.PhoneReady(); },
                        [&form10] { form10.Comm321.Connect(); }, nullptr});
 
-    window.AttachCore({&form10, &fs, &connection, &store, &port,
+    window.AttachCore({&form10, &session, &store, &port,
                        [&settingsForm] { return settingsForm.Execute(); }});
     window.SetComputerPath(QDir::homePath());
     window.show();

@@ -43,8 +43,8 @@ public:
 
 class Overwrite final : public ConflictQuestion {
 public:
-    ConflictAnswer Ask(const std::string&, const std::string& name) override {
-        return {ConflictChoice::Overwrite, name};
+    ConflictReply AskConflict(const std::string&, const std::string& name) override {
+        return {ConflictAnswer::Overwrite, name};
     }
 };
 

@@ -20,15 +20,15 @@ public:
     struct Asked {
         std::string oldName, newName;
     };
-    std::deque<ConflictAnswer> answers;
+    std::deque<ConflictReply> answers;
     std::vector<Asked> asked;
-    ConflictAnswer Ask(const std::string& oldName, const std::string& newName) override {
+    ConflictReply AskConflict(const std::string& oldName, const std::string& newName) override {
         asked.push_back({oldName, newName});
         if (answers.empty()) {
             ADD_FAILURE() << "unscripted conflict question for " << oldName;
-            return {ConflictChoice::Cancel, newName};
+            return {ConflictAnswer::Cancel, newName};
         }
-        ConflictAnswer a = answers.front();
+        ConflictReply a = answers.front();
         answers.pop_front();
         return a;
     }
@@ -38,7 +38,7 @@ class ScriptedRename final : public RenameQuestion {
 public:
     std::deque<std::optional<std::string>> answers;
     std::vector<std::string> asked;
-    std::optional<std::string> Ask(const std::string& name) override {
+    std::optional<std::string> AskNewName(const std::string& name) override {
         asked.push_back(name);
         if (answers.empty()) {
             ADD_FAILURE() << "unscripted rename question for " << name;

@@ -125,7 +125,7 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) link.emu->PutFile(id, name, "old");
     const std::vector<std::string> files = {
         WriteLocal("a.txt", "new a"), WriteLocal("b.txt", "new b"), WriteLocal("c.txt", "new c")};
-    conflict.answers = {{ConflictChoice::OverwriteAll, "a.txt"}};
+    conflict.answers = {{ConflictAnswer::OverwriteAll, "a.txt"}};
     ASSERT_TRUE(Send("User", files));
     ASSERT_EQ(conflict.asked.size(), 1u);
     EXPECT_EQ(conflict.asked[0].oldName, "a.txt");
@@ -136,7 +136,7 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
 
     // The next command asks again; "Отмена" ends it and what went before stays.
     conflict.asked.clear();
-    conflict.answers = {{ConflictChoice::Cancel, "b.txt"}};
+    conflict.answers = {{ConflictAnswer::Cancel, "b.txt"}};
     const std::string fresh = WriteLocal("fresh.txt", "fresh");
     ASSERT_TRUE(Send("User", {fresh, files[1], files[2]}, CommandEnd::Cancelled));
     EXPECT_EQ(conflict.asked.size(), 1u);
@@ -145,7 +145,7 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
 
     // "OK" with the name unchanged asks again; a new name is then used.
     conflict.asked.clear();
-    conflict.answers = {{ConflictChoice::UseName, "a.txt"}, {ConflictChoice::UseName, "a2.txt"}};
+    conflict.answers = {{ConflictAnswer::UseNewName, "a.txt"}, {ConflictAnswer::UseNewName, "a2.txt"}};
     ASSERT_TRUE(Send("User", {files[0]}));
     ASSERT_EQ(conflict.asked.size(), 2u);
     EXPECT_EQ(conflict.asked[1].newName, "a.txt");
@@ -153,7 +153,7 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
 
     // An erase the phone refuses ends the command and the file stays in the list.
     link.emu->FailCommand("AT+FSFE", 2000);
-    conflict.answers = {{ConflictChoice::Overwrite, "a.txt"}};
+    conflict.answers = {{ConflictAnswer::Overwrite, "a.txt"}};
     CopyToPhone copy(*link.fs, Folder("User"), conflict);
     EXPECT_FALSE(copy.Run({files[0]}));
     EXPECT_EQ(link.Ch().LastError, kErrPhoneNotFound);

@@ -137,7 +137,7 @@ TEST_F(RenameTest, WithAndWithoutAConflict) {
     // Onto the taken b.mid: it is erased after the fetch, before the old file.
     link.emu->ClearReceived();
     rename.answers = {"b.mid"};
-    conflict.answers = {{ConflictChoice::Overwrite, "b.mid"}};
+    conflict.answers = {{ConflictAnswer::Overwrite, "b.mid"}};
     RenameFile second(*link.fs, folder, rename, conflict);
     ASSERT_TRUE(second.Run("c.mid"));
     EXPECT_EQ(Traffic(),
@@ -151,14 +151,14 @@ TEST_F(RenameTest, WithAndWithoutAConflict) {
 TEST_F(RenameTest, CancelOrTheOldNameBackSendsNothing) {
     struct Case {
         std::optional<std::string> typed;
-        std::vector<ConflictAnswer> answers;
+        std::vector<ConflictReply> answers;
     };
     const Case cases[] = {
         {std::nullopt, {}},
         {"a.mid", {}},
-        {"b.mid", {{ConflictChoice::Cancel, "b.mid"}}},
-        {"b.mid", {{ConflictChoice::UseName, "a.mid"}}},
-        {"b.mid", {{ConflictChoice::UseName, "b.mid"}, {ConflictChoice::Cancel, "b.mid"}}},
+        {"b.mid", {{ConflictAnswer::Cancel, "b.mid"}}},
+        {"b.mid", {{ConflictAnswer::UseNewName, "a.mid"}}},
+        {"b.mid", {{ConflictAnswer::UseNewName, "b.mid"}, {ConflictAnswer::Cancel, "b.mid"}}},
     };
     for (const Case& c : cases) {
         rename.answers = {c.typed};

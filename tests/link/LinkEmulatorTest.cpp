@@ -10,7 +10,9 @@
 #include <memory>
 #include <sstream>
 
-#include "link/ScriptedConnection.h"
+#include <QCoreApplication>
+
+#include "support/ScriptedUi.h"
 #include "link/SettingsStore.h"
 #include "support/EmulatorProcess.h"
 #include "ui/Messages.h"
@@ -19,7 +21,7 @@ extern char** environ;
 
 using namespace q7k3;
 using q7k3::test::EmulatorProcess;
-using q7k3::test::ScriptedWindow;
+using q7k3::test::ScriptedUi;
 
 namespace {
 
@@ -112,16 +114,24 @@ TEST(IdentifyCommand, RefusalsSilenceAndMissingPortsGiveTheCatalogueText) {
 
 struct EmulatorConnection : ::testing::Test {
     std::unique_ptr<TForm10> form10;
-    ScriptedWindow win;
+    ScriptedUi win;
     AppFlags flags;
-    std::unique_ptr<Connection> conn;
+    std::unique_ptr<PhoneSession> conn;
 
     void SetUp() override {
-        q7k3::test::EnsureCoreApp();
+        static int argc = 1;
+        static char name[] = "link_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
         form10 = std::make_unique<TForm10>();
         form10->Comm321.SetBaudRateValue(115200);
         form10->Channel.PollStep = 1;
-        conn = std::make_unique<Connection>(*form10, flags, win, win, win);
+        conn = std::make_unique<PhoneSession>(*form10, flags, win, win, win, win);
+    }
+    // Into a real folder, so that the report reads it again.
+    void IntoSubfolder() {
+        ASSERT_TRUE(conn->OpenFolder("User"));
+        win.events.clear();
     }
 };
 
@@ -146,12 +156,14 @@ TEST_F(EmulatorConnection, BoxesComeInOrderUntilASupportedPhoneAnswers) {
         ASSERT_TRUE(phone->Started()) << phone->Error();
         form10->Comm321.SetPortName(phone->TtyPath());
     };
-    EXPECT_TRUE(conn->FormCreate());
-    EXPECT_EQ(win.Only({"dialog", "box", "scan"}),
+    win.yesNo = {true};  // the last phone holds no file: go on
+    EXPECT_TRUE(conn->ConnectionDialogLoop());
+    EXPECT_EQ(win.Only({"dialog", "box"}),
               (std::vector<std::string>{"dialog", Box(kMsgModelNotSupported), "dialog",
                                         Box(kMsgModelNotSupported), "dialog",
                                         Box(kMsgModelNotSupported), "dialog",
-                                        Box(kMsgPhoneSilent), "dialog", "scan"}));
+                                        Box(kMsgPhoneSilent), "dialog"}));
+    EXPECT_TRUE(conn->PhoneReady());
     EXPECT_EQ(form10->Channel.PhoneModel, "SGH-E800");
     // Nothing of the model query is left over to pass for the next command's answer.
     CommandSpec change;
@@ -178,11 +190,13 @@ TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
     const std::string log = testing::TempDir() + "/phone-back.log";
     // Echo off: a silent emulator would still echo what it receives.
     auto phone = std::make_unique<EmulatorProcess>(
-        std::vector<std::string>{"--silent-after", "2", "--echo", "off", "--link", link});
+        std::vector<std::string>{"--silent-after", "29", "--echo", "off", "--link", link});
     ASSERT_TRUE(phone->Started()) << phone->Error();
     form10->Comm321.SetPortName(link);
     win.dialogAnswers = {true};
-    ASSERT_TRUE(conn->FormCreate());
+    win.yesNo = {true};
+    ASSERT_TRUE(conn->ConnectionDialogLoop());
+    IntoSubfolder();
     ASSERT_TRUE(CommandTimesOut(form10->Channel));
 
     // While the box is up, the phone comes back on the same port.
@@ -192,39 +206,37 @@ TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
             std::vector<std::string>{"--link", link, "--log", log});
     };
     win.events.clear();
-    win.atRoot = false;
     conn->SessionGuard();
     ASSERT_TRUE(phone->Started()) << phone->Error();
-    EXPECT_EQ(win.events, (std::vector<std::string>{Box(kMsgTimeout), "progress hidden",
-                                                    "rescan", "window enabled"}));
+    EXPECT_EQ(win.events, (std::vector<std::string>{"busy", Box(kMsgTimeout), "progress hidden",
+                                                    "folder changed", "progress hidden",
+                                                    "idle"}));
     EXPECT_TRUE(form10->Comm321.Connected());
     EXPECT_EQ(Count(ReadAll(log), "PC> ATZ"), 1u);
 
     // The keep-alive pings only while the phone is ready, and the phone answers it.
     win.onBox = nullptr;
     win.events.clear();
-    win.phoneReady = false;
-    conn->IRDATimerTimer();
-    EXPECT_EQ(Count(ReadAll(log), "PC> \\r\n"), 0u);
-    win.phoneReady = true;
-    conn->IRDATimerTimer();
+    conn->KeepAliveTick();
     EXPECT_TRUE(win.events.empty());
     EXPECT_TRUE(conn->KeepAliveArmed());
     EXPECT_EQ(Count(ReadAll(log), "PC> \\r\n"), 1u);
 }
 
 TEST_F(EmulatorConnection, PhoneThatStaysSilentEndsInTheConnectionDialog) {
-    EmulatorProcess phone({"--silent-after", "2", "--echo", "off"});
+    EmulatorProcess phone({"--silent-after", "29", "--echo", "off"});
     ASSERT_TRUE(phone.Started()) << phone.Error();
     form10->Comm321.SetPortName(phone.TtyPath());
-    win.dialogAnswers = {true};
-    ASSERT_TRUE(conn->FormCreate());
+    win.dialogAnswers = {true, false};
+    win.yesNo = {true};
+    ASSERT_TRUE(conn->ConnectionDialogLoop());
     ASSERT_TRUE(CommandTimesOut(form10->Channel));
     win.events.clear();
     conn->SessionGuard();
-    EXPECT_EQ(win.events,
-              (std::vector<std::string>{Box(kMsgTimeout), "progress hidden", "window enabled",
-                                        "tree dropped", "dialog", "window enabled"}));
+    // The dialog comes once the window is usable again.
+    EXPECT_EQ(win.events, (std::vector<std::string>{"busy", Box(kMsgTimeout), "progress hidden",
+                                                    "tree changed", "progress hidden", "idle",
+                                                    "dialog"}));
     EXPECT_FALSE(form10->Comm321.Connected());
     EXPECT_FALSE(conn->KeepAliveArmed());
 }

@@ -2,6 +2,7 @@
 #include <zlib.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -87,7 +88,7 @@ TEST_F(EmulatorTest, ListingInBatchesWithZeroSizesReservedNamesAndOddStamps) {
     link.emu->InjectListingLine("B", "+FSDL: \"bad\",0,0,0,0,12a,\"2006/01/01 00:00:00\"");
     EXPECT_FALSE(link.fs->ListFolder(user, true));
     EXPECT_EQ(link.Ch().LastError, kErrBadAnswer);
-    EXPECT_EQ(SessionGuardText(link.Ch().LastError, ""), Msg(79));
+    EXPECT_EQ(FailureText(link.Ch().LastError, ""), Msg(79));
     Tree4* java = FindChild("java", link.fs->PhoneRoot());
     link.emu->PutFile("a", "game.jar", "PK");
     ASSERT_TRUE(link.fs->ListFolder(java, true));
@@ -166,7 +167,7 @@ TEST_F(EmulatorTest, FullPhoneAndMissingFileGiveThePhonesCodes) {
     WriteLocal(Path("big"), Bytes(13200 * 1024, 1), QDateTime::currentDateTime());
     EXPECT_FALSE(link.fs->WritePhoneFile(Path("big"), "big", user));
     EXPECT_EQ(link.Ch().LastError, kErrPhoneMemoryFull);
-    EXPECT_EQ(SessionGuardText(link.Ch().LastError, ""), "Память заполнена");
+    EXPECT_EQ(FailureText(link.Ch().LastError, ""), "Память заполнена");
     EXPECT_FALSE(HasFile(user, "big"));
 
     EXPECT_FALSE(link.fs->EraseFile("nothing.mid"));
@@ -305,5 +306,36 @@ TEST(PhoneCliTest, ScanPrintsTheTreeAndPutGetKeepBytesAndStamp) {
     EXPECT_NE(run({"ls", "Sounds\\Nowhere"}, nullptr, &err), 0);
     emu.Stop();
 }
+
+// Some firmware prompts once more after the last block and then gives its result at once:
+// the write takes that result instead of waiting out the transfer's time-out.
+TEST(EmulatorFaultWrite, APromptAfterTheLastBlockStillEndsInTheStoredFile) {
+    QTemporaryDir dir;
+    EmulatorConfig config;
+    config.Fault.ExtraPrompt = true;
+    EmulatorLink link;
+    ASSERT_TRUE(link.Open(config));
+    link.fs->SetRoot(BuildFolderMap(MapKind::Pro, "E700"));
+    Tree4* user = FindChild("user", link.fs->PhoneRoot());
+    ASSERT_TRUE(link.fs->ChangeFolder("B"));
+    for (const size_t size : {1000u, 1024u}) {
+        SCOPED_TRACE(size);
+        const std::string data = Bytes(size, 7);
+        const QString path = QDir(dir.path()).filePath(QStringLiteral("x"));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data.data(), static_cast<qint64>(data.size()));
+        f.close();
+        const std::string name = "x" + std::to_string(size);
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(link.fs->WritePhoneFile(path.toStdString(), name, user))
+            << FailureText(link.Ch().LastError, link.Ch().ErrorText);
+        EXPECT_LT(clock.elapsed(), 3000);
+        EXPECT_EQ(link.emu->GetFile("B", name), data);
+        EXPECT_TRUE(HasFile(user, name));
+    }
+}
+
 
 }  // namespace

@@ -76,10 +76,10 @@ TEST_F(ListingTest, RefusalWithAnUnknownCodeStillNamesAReason) {
     };
     EXPECT_FALSE(p.fs.ListFolder(folder, true));
     EXPECT_EQ(p.ch.LastError, kErrText);
-    EXPECT_EQ(SessionGuardText(p.ch.LastError, p.ch.ErrorText), "Ошибка: +CME ERROR: 4");
+    EXPECT_EQ(FailureText(p.ch.LastError, p.ch.ErrorText), "Ошибка: +CME ERROR: 4");
     p.ch.LastError = 0;
     EXPECT_FALSE(p.fs.EraseFile("a"));
-    EXPECT_EQ(SessionGuardText(p.ch.LastError, p.ch.ErrorText), "Ошибка: +CME ERROR: 4");
+    EXPECT_EQ(FailureText(p.ch.LastError, p.ch.ErrorText), "Ошибка: +CME ERROR: 4");
 }
 
 TEST_F(ListingTest, SilentPhoneTimesOut) {
@@ -175,51 +175,6 @@ TEST_F(ScanTest, FailingListingEndsWithTheTimeoutBoxAndNoTree) {
     EXPECT_EQ(p.prompts.boxes[0].text, "Время ожидания истекло");
     EXPECT_EQ(p.prompts.boxes[0].caption, "Ошибка");
     EXPECT_EQ(p.prompts.boxes[0].icon, BoxIcon::Error);
-}
-
-struct RecordingWindow : ScanWindow {
-    std::vector<std::string> calls;
-    void ForgetTree() override { calls.push_back("forget"); }
-    void ShowModel(const std::string& m) override { calls.push_back("model " + m); }
-    void ShowRoot(Tree4* r) override { calls.push_back("root " + r->Name); }
-    void LayOut() override { calls.push_back("layout"); }
-    void EnableWindow(bool e) override { calls.push_back(e ? "enable" : "disable"); }
-    void StartKeepAlive() override { calls.push_back("keepalive"); }
-    void ClosePort() override { calls.push_back("close"); }
-    void RunConnectionDialog() override { calls.push_back("dialog"); }
-};
-
-TEST_F(ScanTest, BuildFileListCacheShowsTheRootOrAsksAboutAnEmptyPhone) {
-    RecordingWindow w;
-    p.flags.IRDAReq = true;
-    p.ch.PhoneModel = "SGH-E700";
-    ASSERT_TRUE(BuildFileListCache(p.fs, w));
-    EXPECT_EQ(p.progress.quick, "Кэширование списка файлов");
-    EXPECT_EQ(p.progress.longStatus, "Инициализация программы");
-    EXPECT_FALSE(p.progress.visible);
-    EXPECT_EQ(w.calls, (std::vector<std::string>{"forget", "forget", "model SGH-E700", "root E700",
-                                                 "layout", "enable", "keepalive"}));
-    EXPECT_FALSE(ScratchFileName().empty());
-
-    // No file anywhere: the question; No drops the tree and goes back to the dialog.
-    phone.listings["a"] = {};
-    p.prompts.answers = {false};
-    w.calls.clear();
-    EXPECT_FALSE(BuildFileListCache(p.fs, w));
-    ASSERT_EQ(p.prompts.boxes.size(), 1u);
-    EXPECT_EQ(p.prompts.boxes[0].text, Msg(kMsgNotPatched));
-    EXPECT_EQ(p.prompts.boxes[0].caption, "Внимание");
-    EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
-    EXPECT_EQ(w.calls.back(), "dialog");
-    EXPECT_EQ(std::count(w.calls.begin(), w.calls.end(), "close"), 1);
-
-    // Yes goes on with the empty tree.
-    p.prompts.answers = {true};
-    p.flags.IRDAReq = false;
-    w.calls.clear();
-    EXPECT_TRUE(BuildFileListCache(p.fs, w));
-    EXPECT_NE(p.fs.PhoneRoot(), nullptr);
-    EXPECT_EQ(w.calls.back(), "enable");
 }
 
 TEST(ScanModeTest, TheModelLineChoosesTheFamily) {

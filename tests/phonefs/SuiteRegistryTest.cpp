@@ -79,7 +79,7 @@ struct SuiteRegistryTest : ::testing::Test {
         const std::string sent = link.emu->Received();
         return sent.find("AT+FSFE") != std::string::npos || sent.find("AT+FSFW") != std::string::npos;
     }
-    std::string Shown() { return SessionGuardText(link.Ch().LastError, link.Ch().ErrorText); }
+    std::string Shown() { return FailureText(link.Ch().LastError, link.Ch().ErrorText); }
 };
 
 TEST_F(SuiteRegistryTest, ShortJarNameGivesAnEmptyRecordAndTheFixedNameFile) {

@@ -250,11 +250,11 @@ TEST_F(CliWavTest, BadMelodiesFailWithTheirMessage) {
     REQUIRE_SOUNDFONT();
     WriteAll(Path("junk.mmf"), std::string("MMMD\x7F\xFF\xFF\xFF and nothing"));
     EXPECT_NE(Run({"mmf2wav", Path("junk.mmf"), Path("junk.wav")}), 0);
-    EXPECT_NE(err.find(Msg(kMsgMelodyNotRecognised)), std::string::npos) << err;
+    EXPECT_NE(err.find(Msg(kMsgMelodyUnknown)), std::string::npos) << err;
     EXPECT_FALSE(Exists(Path("junk.wav")));
     // An MMF is not a MEL.
     EXPECT_NE(Run({"mel2wav", kWaveSample, Path("x.wav")}), 0);
-    EXPECT_NE(err.find(Msg(kMsgMelodyNotRecognised)), std::string::npos) << err;
+    EXPECT_NE(err.find(Msg(kMsgMelodyUnknown)), std::string::npos) << err;
     // A CRC that does not match is only a warning.
     Bytes bent = ReadAll(kWaveSample);
     bent.back() ^= 1;

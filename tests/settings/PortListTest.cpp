@@ -59,7 +59,7 @@ TEST_F(PortListTest, OffersSerialTtysWithARealDeviceThatOpenInFamilyAndNumberOrd
     AddTty("ttyUSB2", "pl2303");
     AddTty("ttyACM0", "");  // gone: sysfs entry without a device
     AddTty("tty1", "");
-    AddTty("ttySAC0", "samsung-uart");
+    AddTty("ttySAC0", "soc-uart");
     AddTty("console", "");
     AddTty("rfcomm0", "");  // bound Bluetooth link: no device of its own
     uarts = {"/fake/dev/ttyS1"};

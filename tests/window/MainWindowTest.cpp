@@ -82,8 +82,6 @@ TEST_F(MainWindowFixture, EveryComponentCarriesItsName) {
           "Setup1", "DragDropFilesPhone"})
         EXPECT_NE(form.findChild<QObject*>(name), nullptr) << name;
     EXPECT_EQ(form.minimumSize(), QSize(640, 440));
-    EXPECT_EQ(form.IRDATimer->interval(), 20000);
-    EXPECT_FALSE(form.IRDATimer->isActive());
     // Controls without visible text of their own have a name for assistive technology.
     for (QWidget* w : {static_cast<QWidget*>(form.ListPhone), static_cast<QWidget*>(form.Source),
                        static_cast<QWidget*>(form.DrivesComboBox),
@@ -119,6 +117,34 @@ TEST_F(MainWindowFixture, TextsComeFromTheCatalogue) {
     EXPECT_EQ(form.CompileJavaBtn->toolTip(), "Компилировать JAVA");
     EXPECT_EQ(form.ListPhone->headerItem()->text(1), "Размер");
     EXPECT_EQ(form.PhoneDiskStatus->text(), "Свободно 0КБ из 0КБ");
+}
+
+TEST_F(MainWindowFixture, ThePanesAreEqualFromTheFirstFrame) {
+    AppFlags f;
+    ScriptedPrompts p;
+    RecordingForm fresh{f, p};
+    fresh.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fresh));
+    const QList<int> sizes = fresh.Splitter1->sizes();
+    ASSERT_EQ(sizes.size(), 2);
+    EXPECT_LE(std::abs(sizes[0] - sizes[1]), 1) << sizes[0] << " / " << sizes[1];
+}
+
+TEST_F(MainWindowFixture, TheComputerSelectionLineCountsFilesInBothNumbers) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* sub : {"a", "b", "c"}) ASSERT_TRUE(QDir(dir.path()).mkdir(sub));
+    for (const char* name : {"x.txt", "y.txt"}) {
+        QFile file(QDir(dir.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(2048, 'z'));
+    }
+    form.SetComputerPath(dir.path());
+    ASSERT_TRUE(WaitUntil([&] { return form.Source->Items().size() >= 5; }));
+    form.Source->selectAll();
+    // Ctrl+A takes the folders too, but the line speaks of files: 2 of 2.
+    EXPECT_TRUE(form.ComputerSelectionText().endsWith(M(kMsgKbFiles) + "2" + M(kMsgOf) + "2"))
+        << S(form.ComputerSelectionText());
 }
 
 TEST_F(MainWindowFixture, ResizeMakesThePanesEqualAndButtonsTakeSixths) {

@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "emulator/PhoneEmulator.h"
-#include "link/Connection.h"
+#include "phonefs/PhoneSession.h"
 #include "link/SettingsStore.h"
 #include "link/TForm10.h"
 #include "phonefs/PhoneFs.h"
@@ -58,8 +58,8 @@ struct PhoneWindowFixture : ::testing::Test {
     std::unique_ptr<PhoneForm> form;
     std::unique_ptr<TForm10> form10;
     std::unique_ptr<DriverSettings<TCommPortDriver>> port;
-    std::unique_ptr<PhoneFs> fs;
-    std::unique_ptr<Connection> link;
+    std::unique_ptr<PhoneSession> session;
+    PhoneFs* fs = nullptr;
     // The connection dialog: what it answers, and what the line had seen each time.
     std::vector<bool> dialogAnswers;
     std::vector<std::string> receivedAtDialog;
@@ -74,11 +74,11 @@ struct PhoneWindowFixture : ::testing::Test {
         if (form) {
             // Whatever the test did, the window is usable and the progress dialog gone.
             EXPECT_TRUE(form->isEnabled());
+            EXPECT_FALSE(form->Busy());
             EXPECT_FALSE(form->ProcessForm()->isVisible());
             form->FormCloseQuery();
         }
-        link.reset();
-        fs.reset();
+        session.reset();
         form.reset();
         port.reset();
         form10.reset();
@@ -101,9 +101,10 @@ struct PhoneWindowFixture : ::testing::Test {
         form = std::make_unique<PhoneForm>(flags, prompts);
         form10 = std::make_unique<TForm10>();
         port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
-        fs = std::make_unique<PhoneFs>(form10->Channel, flags, *form->ProcessForm(), prompts);
-        link = std::make_unique<Connection>(*form10, flags, prompts, *form->ProcessForm(), *form);
-        form->AttachCore({form10.get(), fs.get(), link.get(), store.get(), port.get(), [this] {
+        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
+                                                 *form, *form);
+        fs = &session->Fs();
+        form->AttachCore({form10.get(), session.get(), store.get(), port.get(), [this] {
                               receivedAtDialog.push_back(phone ? phone->Received() : "");
                               const bool start = !dialogAnswers.empty() && dialogAnswers.front();
                               if (!dialogAnswers.empty()) dialogAnswers.erase(dialogAnswers.begin());
@@ -115,7 +116,7 @@ struct PhoneWindowFixture : ::testing::Test {
         // Start-up runs from the event loop; it has finished once the window is usable
         // again and no dialog is pending.
         QTimer::singleShot(0, [this] { bootFinished = true; });
-        ASSERT_TRUE(WaitUntil([&] { return bootFinished && form->isEnabled(); }, 30000));
+        ASSERT_TRUE(WaitUntil([&] { return bootFinished && form->isEnabled() && !form->Busy(); }, 30000));
     }
 
     void PutDemoFiles() {
@@ -160,7 +161,7 @@ TEST_F(PhoneWindowFixture, StoredPortResetsIdentifiesScansAndShowsTheRoot) {
     EXPECT_EQ(std::vector<std::string>(sent.begin() + 3, sent.end()), expected);
 
     ASSERT_TRUE(form->PhoneReady());
-    EXPECT_EQ(form->CurrentFolder, fs->PhoneRoot());
+    EXPECT_EQ(session->CurrentFolder(), fs->PhoneRoot());
     EXPECT_EQ(form->ListPhone->Names(),
               (QStringList{"java", "Sounds", "Images", "User"}));
     EXPECT_EQ(form->PathPhone->text(), "E700:");
@@ -304,7 +305,7 @@ TEST_F(PhoneWindowFixture, RefreshRescansAtTheRootRelistsARealFolderAndSkipsAVir
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.front(), "AT+CGMM");
     EXPECT_GT(sent.size(), 20u);
-    EXPECT_EQ(form->CurrentFolder, fs->PhoneRoot());
+    EXPECT_EQ(session->CurrentFolder(), fs->PhoneRoot());
     EXPECT_EQ(form->PathPhone->text(), "E700:");
 }
 
@@ -425,12 +426,12 @@ TEST_F(PhoneWindowFixture, SettingsCancelledOnARunningConnectionKeepsItsKeepAliv
     PutDemoFiles();
     StorePort();
     Boot();
-    ASSERT_TRUE(form->IRDATimer->isActive());
+    ASSERT_TRUE(session->KeepAliveArmed());
     dialogAnswers = {false};
     form->Settings1Click();
     EXPECT_EQ(receivedAtDialog.size(), 1u);
     EXPECT_TRUE(form->PhoneReady());
-    EXPECT_TRUE(form->IRDATimer->isActive());
+    EXPECT_TRUE(session->KeepAliveArmed());
 }
 
 TEST_F(PhoneWindowFixture, AbortDuringTheScanStopsBeforeTheNextFolderAndKeepsTheTree) {
@@ -486,7 +487,7 @@ TEST_F(PhoneWindowFixture, CloseSavesTheLastPathAndFavouritesExitDoesNot) {
     EXPECT_EQ(file.value("LastPath").toString(), QDir::cleanPath(other.path()));
     EXPECT_EQ(file.value("FavCount").toString(), "1");
     EXPECT_FALSE(form10->Comm321.Connected());
-    EXPECT_FALSE(link->KeepAliveArmed());
+    EXPECT_FALSE(session->KeepAliveArmed());
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#include "link/Failure.h"
+
+#include "ui/Messages.h"
+
+namespace q7k3 {
+
+bool IsKnownCmeCode(long code) {
+    return code == kErrPhoneNotFound11 || code == kErrPhoneChecksum ||
+           code == kErrPhoneNotFound || code == kErrPhoneMemoryFull;
+}
+
+std::string FailureText(int reason, const std::string& errorText) {
+    switch (reason) {
+    case kErrTimeout: return Msg(kMsgTimeout);
+    case kErrLocalFile: return Msg(kMsgCannotOpenFile);
+    case kErrChecksum: return Msg(kMsgChecksum);
+    case kErrNoJar: return Msg(kMsgNoJar);
+    case kErrText: return errorText;
+    case kErrBadAnswer: return Msg(kMsgBadAnswer);
+    case kErrPhoneNotFound11: return Msg(kMsgFileNotFound);
+    case kErrPhoneChecksum: return Msg(kMsgChecksum);
+    case kErrPhoneNotFound: return Msg(kMsgFileNotFound);
+    case kErrPhoneMemoryFull: return Msg(kMsgMemoryFull);
+    default: return std::to_string(reason);
+    }
+}
+
+}  // namespace q7k3

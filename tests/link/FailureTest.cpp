@@ -1,0 +1,88 @@
+// One reason type, one text for each reason, and the phone's refusals decoded by the
+// channel's standard line handling that every command falls through to.
+#include <gtest/gtest.h>
+
+#include "link/Failure.h"
+#include "support/VirtualClock.h"
+#include "ui/Messages.h"
+
+using namespace q7k3;
+using q7k3::test::RecordingPort;
+using q7k3::test::VirtualClock;
+
+namespace {
+
+TEST(FailureText, EveryReasonHasATextOfItsOwn) {
+    for (const FailReason reason : kAllFailReasons) {
+        SCOPED_TRACE(static_cast<int>(reason));
+        const std::string text = FailureText(reason, "своё");
+        EXPECT_FALSE(text.empty());
+        EXPECT_NE(text, std::to_string(static_cast<int>(reason)));
+    }
+    EXPECT_EQ(FailureText(1, ""), "Время ожидания истекло");
+    EXPECT_EQ(FailureText(2, ""), "Невозможно открыть файл ");
+    EXPECT_EQ(FailureText(3, ""), "Ошибка контрольной суммы");
+    EXPECT_EQ(FailureText(4, ""), "Ни одного JAR файла не найдено");
+    EXPECT_EQ(FailureText(5, "своё"), "своё");
+    EXPECT_EQ(FailureText(6, ""), Msg(kMsgBadAnswer));
+    EXPECT_EQ(FailureText(11, ""), "Файл не найден");
+    EXPECT_EQ(FailureText(105, ""), "Ошибка контрольной суммы");
+    EXPECT_EQ(FailureText(2000, ""), "Файл не найден");
+    EXPECT_EQ(FailureText(2007, ""), "Память заполнена");
+    // Anything else is shown as its number, as the user has always seen it.
+    EXPECT_EQ(FailureText(0, "x"), "0");
+    EXPECT_EQ(FailureText(-3, ""), "-3");
+}
+
+TEST(FailureText, EveryCodeThePhoneNamesIsAReasonWithItsText) {
+    for (const long code : {11L, 105L, 2000L, 2007L}) {
+        EXPECT_TRUE(IsKnownCmeCode(code));
+        EXPECT_NE(FailureText(static_cast<int>(code), ""), std::to_string(code));
+    }
+    EXPECT_FALSE(IsKnownCmeCode(4));
+}
+
+struct StandardHandling : ::testing::Test {
+    VirtualClock clock;
+    RecordingPort port;
+    AtChannel ch{port, clock};
+    std::string answer;
+
+    void SetUp() override {
+        port.onSend = [this](const std::string&) {
+            ch.Comm321ReceiveData(answer.data(), answer.size());
+        };
+    }
+    // A command with a handler of its own that leaves every other line to the channel.
+    bool Run() {
+        CommandSpec spec;
+        spec.text = "AT+FSFE=-1,\"x\"\r\n";
+        spec.onLine = [](const std::string&) { return LineAction::Standard; };
+        return ch.RunCommand(spec);
+    }
+};
+
+TEST_F(StandardHandling, RefusalsFailWithTheirReason) {
+    struct Row {
+        const char* answer;
+        int reason;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"\r\nOK\r\n", 0, nullptr},
+        {"\r\n+CME ERROR: 2007\r\n", kErrPhoneMemoryFull, "Память заполнена"},
+        {"\r\n+CME ERROR: 2000\r\n", kErrPhoneNotFound, "Файл не найден"},
+        {"\r\n+CME ERROR: 4\r\n", kErrText, "Ошибка: +CME ERROR: 4"},
+        {"\r\n+CME ERROR: x\r\n", kErrBadAnswer, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.answer);
+        answer = row.answer;
+        ch.LastError = 0;
+        EXPECT_EQ(Run(), row.reason == 0);
+        EXPECT_EQ(ch.LastError, row.reason);
+        if (row.text) EXPECT_EQ(FailureText(ch.LastError, ch.ErrorText), row.text);
+    }
+}
+
+}  // namespace

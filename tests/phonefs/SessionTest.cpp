@@ -1,0 +1,297 @@
+// The phone session on the virtual clock: a scripted phone behind the in-memory device, so
+// time-outs of seconds run at once with the real step counting. What the person at the
+// screen sees comes from the one set of scripted fakes.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "link/MemorySerialDevice.h"
+#include "phonefs/FileListCache.h"
+#include "phonefs/PhoneSession.h"
+#include "support/ScriptedUi.h"
+#include "support/VirtualClock.h"
+#include "ui/Messages.h"
+
+using namespace q7k3;
+using q7k3::test::ScriptedUi;
+using q7k3::test::VirtualClock;
+
+namespace {
+
+std::string Box(int message) { return "box " + Msg(message) + " / " + Msg(kMsgErrorCaption); }
+
+// Answers like the phone: echo of the command line, then the framed answer. Every folder
+// holds one file unless the phone is empty.
+struct ScriptedPhone {
+    std::string model = "SGH-E700";
+    bool silent = false;
+    bool silentAfterReset = false;
+    bool empty = false;
+    int commands = 0;
+    std::string line;
+
+    std::string Answer(const std::string& command) {
+        ++commands;
+        if (silent || (silentAfterReset && command != "ATZ")) return {};
+        std::string out = command + "\r";
+        if (command == "ATZ") return out + "\r\nOK\r\n";
+        if (command == "AT+CGMM") {
+            if (model == "ERROR") return out + "\r\nERROR\r\n";
+            return out + "\r\n" + model + "\r\n\r\nOK\r\n";
+        }
+        if (command.empty()) return "\r\nOK\r\n";  // the keep-alive's lone CR
+        if (command.rfind("AT+FSCD=", 0) == 0) return out + "\r\nOK\r\n";
+        if (command.rfind("AT+FSDL=", 0) == 0) {
+            if (empty) return out + "\r\nOK\r\n";
+            return out + "\r\n+FSDL: \"a.txt\",0,0,0,0,10,\"2005/06/07 08:09:10\"\r\n\r\nOK\r\n";
+        }
+        return out + "\r\nERROR\r\n";
+    }
+    std::string Feed(const std::string& bytes) {
+        std::string reply;
+        for (char c : bytes) {
+            if (c == '\n') continue;
+            if (c == '\r') {
+                reply += Answer(line);
+                line.clear();
+            } else {
+                line += c;
+            }
+        }
+        return reply;
+    }
+};
+
+struct SessionFixture : ::testing::Test {
+    VirtualClock clock;
+    MemorySerialDevice* dev = nullptr;
+    std::unique_ptr<TForm10> form10;
+    ScriptedPhone phone;
+    ScriptedUi ui;
+    AppFlags flags;
+    std::unique_ptr<PhoneSession> session;
+
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "phonefs_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+        auto device = std::make_unique<MemorySerialDevice>();
+        dev = device.get();
+        dev->onWrite = [this](const std::string& bytes) { dev->input += phone.Feed(bytes); };
+        form10 = std::make_unique<TForm10>(TCommPortDriver::CreateComm321(std::move(device)),
+                                           &clock);
+        form10->Comm321.SetPortName("/dev/ttyUSB0");
+        form10->Comm321.SetClock([this] { return clock.now; }, [this](int ms) { clock.now += ms; });
+        form10->Channel.PollStep = 1;
+        clock.onTick = [this](int64_t) { form10->Comm321.PollTick(); };
+        session = std::make_unique<PhoneSession>(*form10, flags, ui, ui, ui, ui);
+    }
+    void TearDown() override {
+        // Whatever happened, the window is usable again and no dialog came while busy.
+        EXPECT_FALSE(ui.busy);
+        for (const auto& e : ui.events) EXPECT_NE(e, "dialog (window busy)");
+    }
+    TCommPortDriver& Comm() { return form10->Comm321; }
+    // Connects and scans; the current folder then is a real subfolder when `sub`.
+    void Connect(bool sub) {
+        ui.dialogAnswers = {true};
+        ASSERT_TRUE(session->ConnectionDialogLoop());
+        if (sub) {
+            ASSERT_TRUE(session->OpenFolder("User"));
+            ASSERT_FALSE(session->CurrentFolder()->IsVirtual());
+        }
+        ui.events.clear();
+        dev->written.clear();
+    }
+};
+
+TEST_F(SessionFixture, DialogComesBackUntilAPortOpensThenIdentifiesAndScans) {
+    ui.dialogAnswers = {true, true, true};
+    ui.onDialog = [this](int shown) { dev->refuseOpen = shown < 2; };
+    EXPECT_TRUE(session->ConnectionDialogLoop());
+    EXPECT_EQ(ui.Only({"dialog", "box", "busy", "idle"}),
+              (std::vector<std::string>{"dialog", Box(kMsgCannotOpenPort), "dialog",
+                                        Box(kMsgCannotOpenPort), "dialog", "busy", "idle"}));
+    EXPECT_EQ(dev->written.substr(0, 23), "ATZ\r\nAT+CGMM\r\nAT+CGMM\r\n");
+    EXPECT_EQ(ui.model, "SGH-E700");
+    EXPECT_EQ(ui.longStatus, Msg(kMsgInitializing));
+    EXPECT_TRUE(Comm().Connected());
+    EXPECT_TRUE(session->PhoneReady());
+    EXPECT_EQ(session->CurrentFolder(), session->Root());
+    EXPECT_TRUE(session->KeepAliveArmed());
+    EXPECT_FALSE(ScratchFileName().empty());
+}
+
+TEST_F(SessionFixture, EachFailedStartShowsItsBoxThenAUsableDialog) {
+    struct Row {
+        const char* what;
+        std::string model;
+        bool silent;
+        bool silentAfterReset;
+        int message;
+        int64_t atLeastMs;  // how long the phone is given
+    };
+    const Row rows[] = {
+        {"silent phone", "SGH-E700", true, false, kMsgPhoneSilent, 2000},
+        {"model query unanswered", "SGH-E700", false, true, kMsgPhoneSilent, 7500},
+        {"query refused", "ERROR", false, false, kMsgModelNotSupported, 0},
+        {"trailing blank", "SGH-E700 ", false, false, kMsgModelNotSupported, 0},
+        {"other model", "SGH-D500", false, false, kMsgModelNotSupported, 0},
+    };
+    for (const Row& row : rows) {
+        for (const bool stored : {false, true}) {
+            SCOPED_TRACE(std::string(row.what) + (stored ? ", stored port" : ", first run"));
+            ui.events.clear();
+            phone.model = row.model;
+            phone.silent = row.silent;
+            phone.silentAfterReset = row.silentAfterReset;
+            ui.dialogAnswers = stored ? std::deque<bool>{false} : std::deque<bool>{true, false};
+            const int64_t start = clock.now;
+            EXPECT_FALSE(session->Start(stored));
+            EXPECT_GE(clock.now - start, row.atLeastMs);
+            EXPECT_LT(clock.now - start, row.atLeastMs + 100);
+            std::vector<std::string> seen = {Box(row.message), "dialog"};
+            if (!stored) seen.insert(seen.begin(), "dialog");
+            EXPECT_EQ(ui.Only({"dialog", "box"}), seen);
+            EXPECT_FALSE(ui.busy);
+            EXPECT_FALSE(Comm().Connected());
+            EXPECT_FALSE(session->KeepAliveArmed());
+        }
+    }
+}
+
+TEST_F(SessionFixture, AnEmptyPhoneAsksAndNoBringsTheDialogBackWithoutATree) {
+    phone.empty = true;
+    ui.dialogAnswers = {true, false};
+    ui.yesNo = {false};
+    EXPECT_FALSE(session->ConnectionDialogLoop());
+    EXPECT_EQ(ui.Only({"dialog", "ask", "box"}),
+              (std::vector<std::string>{"dialog", "ask " + Msg(kMsgNotPatched) + " / " +
+                                                      Msg(kMsgAttentionCaption),
+                                        "dialog"}));
+    EXPECT_FALSE(session->PhoneReady());
+    EXPECT_FALSE(Comm().Connected());
+}
+
+TEST_F(SessionFixture, RunBracketsEveryWayOutAndReportsAFailureOnce) {
+    Connect(true);
+    // Stopped by the user: no report, everything restored.
+    BusyView view;
+    view.QuickStatus = "q";
+    EXPECT_EQ(session->Run(view, [](PhoneFs&) { return Outcome::Stopped; }),
+              Outcome::Stopped);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "progress shown", "progress hidden",
+                                                   "idle"}));
+    EXPECT_TRUE(session->KeepAliveArmed());
+
+    // A refusal: its box once, the folder read again, no port cycle.
+    ui.events.clear();
+    const int opens = dev->opens;
+    EXPECT_EQ(session->Run({}, [](PhoneFs& fs) {
+                  fs.Channel().LastError = kErrPhoneMemoryFull;
+                  return Outcome::Failed;
+              }),
+              Outcome::Failed);
+    EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgMemoryFull)}));
+    EXPECT_EQ(dev->opens, opens);
+    EXPECT_NE(dev->written.find("AT+FSDL="), std::string::npos);
+    EXPECT_EQ(ui.events.back(), "idle");
+
+    // A nested Run leaves the report to the outer bracket.
+    ui.events.clear();
+    BusyView quiet;
+    quiet.ShowProgress = false;
+    session->Run(quiet, [this](PhoneFs&) {
+        EXPECT_EQ(session->Run({}, [](PhoneFs& fs) {
+                      fs.Channel().LastError = kErrChecksum;
+                      return Outcome::Failed;
+                  }),
+                  Outcome::Failed);
+        return Outcome::Failed;
+    });
+    EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgChecksum)}));
+}
+
+TEST_F(SessionFixture, TimeOutCyclesThePortResetsAndRereadsTheSubfolderOnly) {
+    for (const bool sub : {true, false}) {
+        SCOPED_TRACE(sub ? "in a subfolder" : "at the root");
+        Connect(sub);
+        const int opens = dev->opens;
+        const int64_t start = clock.now;
+        form10->Channel.LastError = kErrTimeout;
+        session->SessionGuard();
+        EXPECT_EQ(dev->opens, opens + 1);
+        EXPECT_GE(clock.now - start, PhoneSession::kRecoveryPauseMs);
+        EXPECT_EQ(dev->written.substr(0, 5), "ATZ\r\n");
+        EXPECT_EQ(dev->written.find("AT+FSDL=") != std::string::npos, sub);
+        EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgTimeout)}));
+        EXPECT_TRUE(Comm().Connected());
+        EXPECT_TRUE(session->PhoneReady());
+    }
+    // Another reason: its box, no port cycle; LastError 0 shows as the number.
+    ui.events.clear();
+    dev->written.clear();
+    form10->Channel.LastError = 0;
+    session->SessionGuard();
+    EXPECT_EQ(ui.Only({"box"}).front(), "box 0 / Ошибка");
+    EXPECT_EQ(dev->written, "");
+}
+
+TEST_F(SessionFixture, APhoneThatStaysSilentEndsInAUsableDialogWithoutATree) {
+    Connect(true);
+    phone.silent = true;
+    ui.dialogAnswers = {false};
+    form10->Channel.LastError = kErrTimeout;
+    session->SessionGuard();
+    EXPECT_EQ(ui.Only({"box", "dialog", "tree"}),
+              (std::vector<std::string>{Box(kMsgTimeout), "tree changed", "dialog"}));
+    EXPECT_FALSE(session->PhoneReady());
+    EXPECT_EQ(session->CurrentFolder(), nullptr);
+    EXPECT_FALSE(Comm().Connected());
+}
+
+TEST_F(SessionFixture, OpeningAnUnlistedFolderSaysSoInTheStatusBar) {
+    Connect(false);
+    Tree4* user = FindChild("User", session->Root());
+    ASSERT_NE(user, session->Root());
+    user->Listed = false;
+    FreeFiles(user);
+    EXPECT_TRUE(session->OpenFolder("User"));
+    EXPECT_EQ(ui.status0, "Обновление текущей папки");
+    EXPECT_TRUE(user->Listed);
+    EXPECT_FALSE(user->Files.empty());
+    EXPECT_EQ(ui.events.back(), "folder changed");
+    EXPECT_TRUE(session->OpenFolder(".."));
+    EXPECT_EQ(session->CurrentFolder(), session->Root());
+    EXPECT_FALSE(session->OpenFolder(".."));
+}
+
+TEST_F(SessionFixture, KeepAlivePingsOnlyWhileThePhoneIsReady) {
+    ASSERT_TRUE(Comm().Connect());
+    session->KeepAliveTick();
+    EXPECT_EQ(dev->written, "");
+    EXPECT_TRUE(session->KeepAliveArmed());
+
+    Connect(false);
+    session->KeepAliveTick();
+    EXPECT_EQ(dev->written, "\r");
+    EXPECT_TRUE(session->KeepAliveArmed());
+    EXPECT_TRUE(ui.Only({"box"}).empty());
+
+    flags.IRDAReq = false;
+    session->KeepAliveTick();
+    EXPECT_FALSE(session->KeepAliveArmed());
+
+    // A phone that stopped answering: reported and recovered like any lost link.
+    flags.IRDAReq = true;
+    dev->written.clear();
+    phone.silent = true;
+    ui.dialogAnswers = {false};
+    session->KeepAliveTick();
+    EXPECT_EQ(dev->written.substr(0, 1), "\r");
+    EXPECT_EQ(ui.Only({"box"}).front(), Box(kMsgTimeout));
+    EXPECT_FALSE(session->KeepAliveArmed());
+}
+
+}  // namespace

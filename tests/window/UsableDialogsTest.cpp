@@ -1,0 +1,190 @@
+// The real dialogs after a failed start and while the window is busy: the settings, the
+// file-exists and the rename dialogs are children of the main window, and must stay
+// usable whatever state an operation left behind. The test presses their own buttons.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "emulator/PhoneEmulator.h"
+#include "link/SettingsStore.h"
+#include "link/TForm10.h"
+#include "link/widgets/TSettingsForm.h"
+#include "phonefs/PhoneSession.h"
+#include "ui/Messages.h"
+#include "ui/Text.h"
+#include "window/TFileExistForm.h"
+#include "window/TForm1.h"
+#include "window/TProcessForm.h"
+#include "window/Texts.h"
+#include "window/WindowTestSupport.h"
+
+using namespace q7k3;
+using q7k3::emu::EmulatorConfig;
+using q7k3::test::ModalDriver;
+using q7k3::test::ScriptedPrompts;
+using q7k3::test::WaitUntil;
+
+namespace {
+
+// Presses the named button of the modal dialog, once it is usable.
+struct Press {
+    std::string dialog;  // the object name of the dialog that came
+    bool usable = false;
+    ModalDriver::Act Act(const char* button, std::function<void(QWidget*)> before = nullptr) {
+        return [this, button, before](QWidget* modal) {
+            dialog = modal->objectName().toStdString();
+            auto* b = modal->findChild<QPushButton*>(QString::fromLatin1(button));
+            usable = modal->isEnabled() && b && b->isEnabled() && b->isVisible();
+            if (before) before(modal);
+            if (b) QTest::mouseClick(b, Qt::LeftButton);
+        };
+    }
+};
+
+// Runs `act` once `dialog` is on the screen (its exec() has begun).
+void WhenShown(QDialog* dialog, const ModalDriver::Act& act) {
+    auto* timer = new QTimer(dialog);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, act] {
+        if (!dialog->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        act(dialog);
+    });
+    timer->start();
+}
+
+struct UsableDialogs : ::testing::Test {
+    QTemporaryDir configDir;
+    std::unique_ptr<PhoneEmulator> phone;
+    std::unique_ptr<SettingsStore> store;
+    AppFlags flags;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
+    std::unique_ptr<PhoneSession> session;
+    std::unique_ptr<TSettingsForm> settings;
+
+    void TearDown() override {
+        if (form) form->FormCloseQuery();
+        settings.reset();
+        session.reset();
+        form.reset();
+        port.reset();
+        form10.reset();
+        if (phone) phone->Stop();
+    }
+
+    // Builds the program as its entry does, with the real settings dialog.
+    void Build(EmulatorConfig config) {
+        ASSERT_TRUE(configDir.isValid());
+        phone = std::make_unique<PhoneEmulator>(config);
+        ASSERT_TRUE(phone->Start()) << phone->Error();
+        store = std::make_unique<SettingsStore>(S(configDir.filePath("Q7K3FileManager.conf")));
+        store->WriteString("ComPort", phone->SlavePath());
+        ASSERT_TRUE(store->Flush());
+        form = std::make_unique<TForm1>(flags, prompts);
+        form10 = std::make_unique<TForm10>();
+        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
+        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
+                                                 *form, *form);
+        settings = std::make_unique<TSettingsForm>(form.get());
+        const std::string path = phone->SlavePath();
+        settings->Bind({store.get(), port.get(), &form10->Channel.PollStep, &flags, &prompts,
+                        [path] { return PortScan{{path}, 1}; },
+                        [this] { return session->PhoneReady(); },
+                        [this] { form10->Comm321.Connect(); }, [] {}});
+        form->AttachCore({form10.get(), session.get(), store.get(), port.get(),
+                          [this] { return settings->Execute(); }});
+    }
+};
+
+TEST_F(UsableDialogs, AFailedStartLeavesTheRealSettingsDialogUsable) {
+    struct Row {
+        const char* what;
+        std::string model;
+        int silentAfter;
+        int message;
+    };
+    const Row rows[] = {{"unsupported phone", "SGH-D500", -1, kMsgModelNotSupported},
+                        {"silent phone", "SGH-E700", 0, kMsgPhoneSilent}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TearDown();
+        prompts.shown.clear();
+        EmulatorConfig config;
+        config.Model = row.model;
+        config.Fault.SilentAfter = row.silentAfter;
+        Build(config);
+        Press press;
+        ModalDriver driver(press.Act("CancelSetBtn"), 20000);
+        form->show();
+        ASSERT_TRUE(WaitUntil([&] { return driver.Acted(); }, 20000));
+        ASSERT_TRUE(WaitUntil([&] { return !settings->isVisible(); }));
+        EXPECT_EQ(press.dialog, "SettingsForm");
+        EXPECT_TRUE(press.usable) << "the settings dialog came back greyed out";
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].Text, Msg(row.message));
+        EXPECT_FALSE(form->Busy());
+        EXPECT_TRUE(form->centralWidget()->isEnabled());
+        EXPECT_FALSE(session->PhoneReady());
+    }
+}
+
+TEST_F(UsableDialogs, FileExistsAndRenameAnswerWhileTheWindowIsBusy) {
+    // No phone behind it: only the window and its dialogs.
+    form = std::make_unique<TForm1>(flags, prompts);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    // As during a copy: the window is busy while the command asks its questions.
+    form->BusyChanged(true);
+    EXPECT_FALSE(form->centralWidget()->isEnabled());
+
+    struct Case {
+        const char* button;
+        ConflictAnswer answer;
+    };
+    for (const Case& c : {Case{"FexOKBtn", ConflictAnswer::UseNewName},
+                          Case{"FexOverwriteBtn", ConflictAnswer::Overwrite},
+                          Case{"FexOverwriteAllBtn", ConflictAnswer::OverwriteAll},
+                          Case{"FexCancel", ConflictAnswer::Cancel}}) {
+        SCOPED_TRACE(c.button);
+        Press press;
+        WhenShown(form->FileExistForm(), press.Act(c.button, [](QWidget* modal) {
+            auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("NewName"));
+            if (edit) edit->setText(QStringLiteral("tune(1).mmf"));
+        }));
+        ConflictQuestion& question = *form->FileExistForm();
+        const ConflictReply reply = question.AskConflict("tune.mmf", "tune.mmf");
+        EXPECT_EQ(press.dialog, "TFileExistForm");
+        EXPECT_TRUE(press.usable);
+        EXPECT_EQ(reply.Answer, c.answer);
+        if (c.answer == ConflictAnswer::UseNewName) EXPECT_EQ(reply.NewName, "tune(1).mmf");
+    }
+
+    RenameQuestion& rename = *form->RenameForm();
+    Press ok;
+    {
+        WhenShown(form->RenameForm(), ok.Act("RenOK", [](QWidget* modal) {
+            auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("RenName"));
+            if (edit) edit->setText(QStringLiteral("новое.txt"));
+        }));
+        EXPECT_EQ(rename.AskNewName("old.txt"), std::optional<std::string>("новое.txt"));
+    }
+    EXPECT_EQ(ok.dialog, "TRenameForm");
+    EXPECT_TRUE(ok.usable);
+    Press cancel;
+    {
+        WhenShown(form->RenameForm(), cancel.Act("RenCancel"));
+        EXPECT_EQ(rename.AskNewName("old.txt"), std::nullopt);
+    }
+    EXPECT_TRUE(cancel.usable);
+    form->BusyChanged(false);
+}
+
+}  // namespace
