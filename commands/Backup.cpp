@@ -103,7 +103,7 @@ bool Backup::Run() {
     AtChannel& ch = m_fs.Channel();
     flags.AbortRequested = false;
     m_end = CommandEnd::Failed;
-    m_fetched = m_kept = 0;
+    m_fetched = m_kept = m_missed = 0;
     m_bytes = 0;
     Tree4* root = m_fs.PhoneRoot();
     if (!root) {
@@ -261,6 +261,13 @@ bool Backup::Run() {
         // The copy takes its place only when complete: a failed read keeps the old one,
         // which the manifest still describes.
         if (!m_fs.ReadPhoneFile(path, item.entry.Name, item.entry.Date)) {
+            // A file erased since the listing costs only itself.
+            if (ch.LastError == kErrPhoneNotFound) {
+                r.OnPhone = false;
+                ++m_missed;
+                progress.Step(2);
+                continue;
+            }
             const int reason = ch.LastError;
             const std::string text = ch.ErrorText;
             if (!save()) return false;

@@ -81,6 +81,7 @@ public:
     CommandEnd End() const { return m_end; }
     int Fetched() const { return m_fetched; }  // files read from the phone this time
     int Kept() const { return m_kept; }        // files whose copy was already current
+    int Missed() const { return m_missed; }    // listed, but gone when their turn came
     int64_t BytesFetched() const { return m_bytes; }
 
 private:
@@ -90,6 +91,7 @@ private:
     CommandEnd m_end = CommandEnd::Finished;
     int m_fetched = 0;
     int m_kept = 0;
+    int m_missed = 0;
     int64_t m_bytes = 0;
 };
 

@@ -139,8 +139,10 @@ int RunBackup(const std::vector<std::string>& given) {
     Backup backup(*s.fs, args[0]);
     const bool ok = backup.Run();
     s.progress.Done();
-    std::printf("%d fetched (%lld bytes), %d unchanged\n", backup.Fetched(),
+    std::printf("%d fetched (%lld bytes), %d unchanged", backup.Fetched(),
                 static_cast<long long>(backup.BytesFetched()), backup.Kept());
+    if (backup.Missed()) std::printf(", %d gone from the phone meanwhile", backup.Missed());
+    std::printf("\n");
     if (!ok) return s.PhoneError();
     return backup.End() == CommandEnd::Finished ? 0 : 1;
 }

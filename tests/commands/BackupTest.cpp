@@ -176,6 +176,59 @@ TEST_F(BackupTest, BackupCutByADeadLineResumesToAVerifiedCopy) {
     EXPECT_EQ(static_cast<size_t>(verify.Checked()), ContentOf(phone).size());
 }
 
+// Counts the files the backup has fetched and presses the abort button after `files`.
+class AbortAfter final : public ProgressView {
+public:
+    AbortAfter(AppFlags& flags, int files) : m_flags(flags), m_files(files) {}
+    void Show() override {}
+    void Hide() override {}
+    void SetCaption(const std::string&) override {}
+    void SetQuickStatus(const std::string&) override {}
+    void SetLongStatus(const std::string&) override {}
+    void SetMax(int bar, int max) override { m_max[bar == 2] = max; }
+    void SetPosition(int bar, int p) override { m_pos[bar == 2] = p; }
+    void Step(int bar) override {
+        ++m_pos[bar == 2];
+        if (bar == 2 && m_pos[1] == m_files) m_flags.AbortRequested = true;
+    }
+    int Position(int bar) const override { return m_pos[bar == 2]; }
+    int Max(int bar) const override { return m_max[bar == 2]; }
+
+private:
+    AppFlags& m_flags;
+    int m_files;
+    int m_max[2] = {0, 0};
+    int m_pos[2] = {0, 0};
+};
+
+TEST_F(BackupTest, AbortStopsBetweenFilesAndAFileErasedMeanwhileCostsOnlyItself) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    const size_t files = ContentOf(phone).size();
+    AbortAfter abort(phone.flags, 3);
+    phone.fs->SetProgress(abort);
+    Backup first(*phone.fs, backupDir());
+    ASSERT_TRUE(first.Run());
+    EXPECT_EQ(first.End(), CommandEnd::Aborted);
+    EXPECT_EQ(first.Fetched(), 3);
+    EXPECT_FALSE(phone.flags.AbortRequested);
+    phone.fs->SetProgress(phone.progress);
+
+    // The phone loses a file after the listing: the rest is saved all the same.
+    const std::string user = phone.emu->FolderId("user");
+    ASSERT_TRUE(phone.emu->PutFile(user, "soon gone.txt", "bye", "2006/01/01 00:00:00"));
+    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    ASSERT_TRUE(phone.emu->RemoveFile(user, "soon gone.txt"));
+    Backup rest(*phone.fs, backupDir());
+    ASSERT_TRUE(rest.Run()) << ErrorReport(phone.Ch());
+    EXPECT_EQ(rest.Kept(), 3);
+    EXPECT_EQ(static_cast<size_t>(rest.Fetched()), files - 3);
+    EXPECT_EQ(rest.Missed(), 1);
+    Verify verify(*phone.fs, backupDir());
+    ASSERT_TRUE(verify.Run(false));
+    EXPECT_TRUE(verify.Findings().empty());
+}
+
 TEST_F(BackupTest, HardNamesRoundTripThroughTheMapping) {
     const std::vector<std::string> hard = {
         "Мой файл.txt", "a:b*c?.txt", "100% <sure>|.txt", "back\\slash", "trailing.",
