@@ -37,11 +37,15 @@ Tree4* FolderById(Tree4* root, std::string_view id) {
     return nullptr;
 }
 
-// The folder of a record in the current tree: by identifier, else by path.
+// The folder of a record in the current tree: by its path line, whatever the model
+// prefix (a backup may go to another phone of the family), else by identifier.
 Tree4* FolderOf(Tree4* root, const BackupRecord& r) {
-    if (Tree4* byId = FolderById(root, r.FolderId)) return byId;
-    Tree4* byPath = FindFolderByPath(root, r.FolderPath);
-    return byPath && !byPath->IsVirtual() ? byPath : nullptr;
+    std::string_view path = r.FolderPath;
+    const size_t colon = path.find(':');
+    if (colon != std::string_view::npos && colon < path.find('\\')) path.remove_prefix(colon + 1);
+    Tree4* byPath = FindFolderByPath(root, path);
+    if (byPath && !byPath->IsVirtual()) return byPath;
+    return FolderById(root, r.FolderId);
 }
 
 // A path line without its model prefix, folded for comparison.
@@ -127,6 +131,7 @@ bool Backup::Run() {
         if (folder->Listed) continue;
         if (flags.AbortRequested) {
             m_end = CommandEnd::Aborted;
+            flags.AbortRequested = false;
             return true;
         }
         progress.SetLongStatus(Msg(kMsgListingFolder) + PhonePathText(folder));

@@ -178,7 +178,7 @@ int RunRestore(const std::vector<std::string>& given) {
     }
     if (!ok) {
         // Memory full says it all in its own words, the lists included.
-        if (s.link.Channel().LastError == kErrText) {
+        if (restore.End() == CommandEnd::Stopped) {
             return Fail(OneLine(Msg(kMsgRestoreMemoryFull) + std::to_string(restore.Restored().size()) +
                                 Msg(kMsgOf) + std::to_string(chosen.size())));
         }
