@@ -41,6 +41,42 @@ bool ValidPhoneName(std::string_view name) {
     return WireSafeName(name);
 }
 
+ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict,
+                            bool& overwriteAll, std::string& name) {
+    ProgressView& progress = fs.Progress();
+    const std::string taken = name;
+    std::string field = name;
+    while (HasFile(folder, name)) {
+        ConflictReply answer;
+        if (overwriteAll) {
+            answer.Answer = ConflictAnswer::Overwrite;
+        } else {
+            answer = conflict.AskConflict(taken, field);
+        }
+        switch (answer.Answer) {
+            case ConflictAnswer::UseNewName:
+                field = answer.NewName;
+                // A name the phone cannot take is as good as a taken one: ask again.
+                if (ValidPhoneName(field)) name = field;
+                break;
+            case ConflictAnswer::OverwriteAll:
+                overwriteAll = true;
+                [[fallthrough]];
+            case ConflictAnswer::Overwrite:
+                // The entry leaves the tree only once the phone has erased the file.
+                if (!fs.EraseFile(name)) return ConflictEnd::Fail;
+                RemoveFile(folder, name);
+                // The erase stepped both bars; the file counter must not count it.
+                progress.SetPosition(1, 0);
+                progress.SetPosition(2, progress.Position(2) - 1);
+                break;
+            case ConflictAnswer::Cancel:
+                return ConflictEnd::Cancel;
+        }
+    }
+    return ConflictEnd::Go;
+}
+
 bool InstallLocalFile(const std::string& from, const std::string& to) {
     QFile in(QString::fromStdString(from));
     if (!in.open(QIODevice::ReadOnly)) return false;

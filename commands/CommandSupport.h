@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "commands/Questions.h"
 #include "phonefs/PhoneFs.h"
 
 namespace q7k3 {
@@ -32,6 +33,13 @@ void FailLocal(AtChannel& ch, const std::string& path);
 void FailText(AtChannel& ch, const std::string& text);
 // The report of whatever the channel holds now.
 std::string ErrorReport(const AtChannel& ch);
+
+// The conflict question while `folder` holds `name`: an edited name is tried in turn, an
+// overwrite erases the phone's file first (and takes it out of the tree). "Перезаписать
+// все" sets `overwriteAll`, which then answers every later question of the command.
+enum class ConflictEnd { Go, Cancel, Fail };
+ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict,
+                            bool& overwriteAll, std::string& name);
 
 // A name the phone can take: not empty, not "." or "..", no '/', no quote, no control
 // character.

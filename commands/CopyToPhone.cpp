@@ -243,38 +243,15 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
 }
 
 CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name) {
-    ProgressView& progress = m_fs.Progress();
-    const std::string taken = name;
-    std::string field = name;
-    while (HasName(name)) {
-        ConflictReply answer;
-        if (m_overwriteAll) {
-            answer.Answer = ConflictAnswer::Overwrite;
-        } else {
-            answer = m_conflict.AskConflict(taken, field);
-        }
-        switch (answer.Answer) {
-            case ConflictAnswer::UseNewName:
-                field = answer.NewName;
-                // A name the phone cannot take is as good as a taken one: ask again.
-                if (commands::ValidPhoneName(field)) name = field;
-                break;
-            case ConflictAnswer::OverwriteAll:
-                m_overwriteAll = true;
-                [[fallthrough]];
-            case ConflictAnswer::Overwrite:
-                // The entry leaves the tree only once the phone has erased the file.
-                if (!m_fs.EraseFile(name)) return Next::Fail;
-                RemoveFile(m_folder, name);
-                // The erase stepped both bars; the file counter must not count it.
-                progress.SetPosition(1, 0);
-                progress.SetPosition(2, progress.Position(2) - 1);
-                break;
-            case ConflictAnswer::Cancel:
-                return Next::Cancel;
-        }
+    switch (commands::ResolveConflict(m_fs, m_folder, m_conflict, m_overwriteAll, name)) {
+        case commands::ConflictEnd::Go:
+            return Next::Go;
+        case commands::ConflictEnd::Cancel:
+            return Next::Cancel;
+        case commands::ConflictEnd::Fail:
+            break;
     }
-    return Next::Go;
+    return Next::Fail;
 }
 
 }  // namespace q7k3

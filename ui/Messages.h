@@ -111,6 +111,27 @@ enum MessageId : int {
     kMsgJavaNewSuites = 146,
     kMsgJavaNoSuitesName = 147,
     kMsgJavaRunAgain = 148,
+    // Backup of the whole phone to a folder, restore, verify.
+    kMsgBackupCaption = 150,  // the progress caption of a backup
+    kMsgRestoreCaption = 151,
+    kMsgVerifyCaption = 152,
+    kMsgListingFolder = 153,  // + path line
+    kMsgKilobytes = 154,  // "Копирование файла k из N, X из Y КБ"
+    kMsgTimeLeft = 155,  // + "m:ss"
+    kMsgNoBackup = 156,  // + folder
+    kMsgBadManifest = 157,  // + path:line
+    kMsgCannotMakeFolder = 158,  // + path
+    kMsgRestoreMemoryFull = 159,  // + k + kMsgOf + n
+    kMsgRestored = 160,  // + list
+    kMsgNotRestored = 161,  // + list
+    kMsgNoPhoneFolder = 162,  // + path line
+    kMsgBackupDamaged = 163,  // + path
+    kMsgMissingOnPhone = 164,  // verify
+    kMsgChangedOnPhone = 165,
+    kMsgNotInBackup = 166,
+    kMsgCrcDiffers = 167,
+    kMsgBackupMatches = 168,
+    kMsgBackupSummary = 169,  // + n, then kMsgKilobytes
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

@@ -1,0 +1,602 @@
+#include "commands/Backup.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <map>
+#include <set>
+
+#include "ui/Messages.h"
+
+namespace q7k3 {
+namespace {
+
+// The manifest is rewritten at least this often while files arrive, so a backup killed
+// outright loses no more than this much of its record.
+constexpr qint64 kManifestEveryMs = 2000;
+
+std::string Join(const std::string& dir, const std::string& relative) {
+    return QDir(QString::fromStdString(dir)).filePath(QString::fromStdString(relative)).toStdString();
+}
+
+// The folders that can hold files, in the scan's order.
+std::vector<Tree4*> RealFolders(Tree4* root) {
+    std::vector<Tree4*> out;
+    for (Tree4* node : CollectFolderTable(root)) {
+        if (!node->IsMarker() && !node->IsVirtual()) out.push_back(node);
+    }
+    return out;
+}
+
+Tree4* FolderById(Tree4* root, std::string_view id) {
+    for (Tree4* node : RealFolders(root)) {
+        if (node->Id == id) return node;
+    }
+    return nullptr;
+}
+
+// The folder of a record in the current tree: by its path line, whatever the model
+// prefix (a backup may go to another phone of the family), else by identifier.
+Tree4* FolderOf(Tree4* root, const BackupRecord& r) {
+    std::string_view path = r.FolderPath;
+    const size_t colon = path.find(':');
+    if (colon != std::string_view::npos && colon < path.find('\\')) path.remove_prefix(colon + 1);
+    Tree4* byPath = FindFolderByPath(root, path);
+    if (byPath && !byPath->IsVirtual()) return byPath;
+    return FolderById(root, r.FolderId);
+}
+
+// A path line without its model prefix, folded for comparison.
+QString FoldedPath(std::string_view path) {
+    QString text = QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+    const qsizetype colon = text.indexOf(':');
+    if (colon >= 0 && (text.indexOf('\\') < 0 || colon < text.indexOf('\\')))
+        text = text.mid(colon + 1);
+    while (text.startsWith('\\')) text.remove(0, 1);
+    while (text.endsWith('\\')) text.chop(1);
+    return text.toCaseFolded();
+}
+
+std::string KbText(int64_t bytes) { return std::to_string((bytes + 1023) / 1024); }
+
+std::string MinutesText(int64_t ms) {
+    const int64_t s = (ms + 999) / 1000;
+    const int64_t sec = s % 60;
+    return std::to_string(s / 60) + (sec < 10 ? ":0" : ":") + std::to_string(sec);
+}
+
+// Files and bytes counted, with an estimate of the time left from the rate so far.
+class Meter {
+public:
+    explicit Meter(int64_t total) : m_total(total) { m_clock.start(); }
+    void Add(int64_t bytes) { m_done += bytes; }
+    std::string Line(const ProgressView& progress) const {
+        std::string line = commands::CopyProgressLine(progress) + ", " + KbText(m_done) +
+                           Msg(kMsgOf) + KbText(m_total) + Msg(kMsgKilobytes);
+        const qint64 spent = m_clock.elapsed();
+        if (m_done > 0 && spent > 0) {
+            const double left = static_cast<double>(m_total - m_done) * static_cast<double>(spent) /
+                                static_cast<double>(m_done);
+            line += Msg(kMsgTimeLeft) + MinutesText(static_cast<int64_t>(left));
+        }
+        return line;
+    }
+
+private:
+    QElapsedTimer m_clock;
+    int64_t m_total;
+    int64_t m_done = 0;
+};
+
+void SetBlocks(ProgressView& progress, int64_t size) {
+    progress.SetPosition(1, 0);
+    progress.SetMax(1, static_cast<int>(size / 512 + (size % 512 ? 1 : 0)));
+}
+
+}  // namespace
+
+// ---- Backup ----
+
+Backup::Backup(PhoneFs& fs, std::string dir) : m_fs(fs), m_dir(std::move(dir)) {}
+
+bool Backup::Run() {
+    AppFlags& flags = m_fs.Flags();
+    ProgressView& progress = m_fs.Progress();
+    AtChannel& ch = m_fs.Channel();
+    flags.AbortRequested = false;
+    m_end = CommandEnd::Failed;
+    m_fetched = m_kept = m_missed = 0;
+    m_bytes = 0;
+    Tree4* root = m_fs.PhoneRoot();
+    if (!root) {
+        commands::FailText(ch, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
+        return false;
+    }
+    if (!QDir().mkpath(QString::fromStdString(m_dir))) {
+        commands::FailText(ch, Msg(kMsgCannotMakeFolder) + m_dir);
+        return false;
+    }
+    std::string bad;
+    if (!m_manifest.Load(m_dir, bad)) {
+        commands::FailText(ch, Msg(kMsgBadManifest) + bad);
+        return false;
+    }
+    progress.SetCaption(Msg(kMsgBackupCaption));
+
+    // What the scan left unlisted is listed now.
+    const std::vector<Tree4*> folders = RealFolders(root);
+    for (Tree4* folder : folders) {
+        if (folder->Listed) continue;
+        if (flags.AbortRequested) {
+            m_end = CommandEnd::Aborted;
+            flags.AbortRequested = false;
+            return true;
+        }
+        progress.SetLongStatus(Msg(kMsgListingFolder) + PhonePathText(folder));
+        if (!m_fs.ListFolder(folder, flags.HiddenFiles)) return false;
+        folder->Listed = true;
+    }
+
+    // The local names in use, per local folder and in any case: the copies of the
+    // manifest, then the folders' own subfolders.
+    std::map<std::string, std::set<QString>> used;
+    const auto split = [](const std::string& rel) {
+        const size_t slash = rel.rfind('/');
+        return std::make_pair(slash == std::string::npos ? std::string() : rel.substr(0, slash),
+                              slash == std::string::npos ? rel : rel.substr(slash + 1));
+    };
+    const auto take = [&](const std::string& rel) {
+        const auto [dir, name] = split(rel);
+        used[dir].insert(QString::fromStdString(name).toCaseFolded());
+    };
+    // A fresh name in `dir` for `safe`: "name", "name~2.ext", ...
+    const auto fresh = [&](const std::string& dir, const std::string& safe) {
+        std::set<QString>& names = used[dir];
+        std::string name = safe;
+        const size_t dot = safe.rfind('.');
+        const std::string stem = dot == std::string::npos || dot == 0 ? safe : safe.substr(0, dot);
+        const std::string ext = stem.size() == safe.size() ? std::string() : safe.substr(dot);
+        for (int n = 2; names.count(QString::fromStdString(name).toCaseFolded()); ++n)
+            name = stem + "~" + std::to_string(n) + ext;
+        names.insert(QString::fromStdString(name).toCaseFolded());
+        return dir.empty() ? name : dir + "/" + name;
+    };
+    for (const BackupRecord& r : m_manifest.Records) take(r.LocalName);
+    std::map<const Tree4*, std::string> folderDirs;
+    // Parents come after their children in the scan's order: the path decides.
+    for (Tree4* folder : folders) {
+        std::vector<const Tree4*> chain;
+        for (const Tree4* p = folder; p; p = p->Parent) chain.insert(chain.begin(), p);
+        std::string dir;
+        for (const Tree4* p : chain) {
+            auto known = folderDirs.find(p);
+            if (known == folderDirs.end()) {
+                const std::string rel = fresh(dir, SafeLocalName(p->Name));
+                known = folderDirs.emplace(p, rel).first;
+            }
+            dir = known->second;
+        }
+    }
+
+    // The plan: every file whose copy is missing or out of date.
+    struct Item {
+        Tree4* folder;
+        FileEntry entry;
+        size_t record;
+    };
+    std::vector<Item> plan;
+    int64_t total = 0;
+    for (BackupRecord& r : m_manifest.Records) r.OnPhone = false;
+    std::set<std::pair<std::string, std::string>> seen;
+    for (Tree4* folder : folders) {
+        for (const FileEntry& entry : folder->Files) {
+            // Two nodes of one identifier list the same files.
+            if (!seen.insert({folder->Id, entry.Name}).second) continue;
+            BackupRecord* r = m_manifest.Find(folder->Id, entry.Name);
+            if (!r) {
+                BackupRecord added;
+                added.FolderId = folder->Id;
+                added.Name = entry.Name;
+                added.LocalName = fresh(folderDirs[folder], SafeLocalName(entry.Name));
+                m_manifest.Records.push_back(std::move(added));
+                r = &m_manifest.Records.back();
+                r->Size = -1;  // nothing saved yet
+            }
+            r->OnPhone = true;
+            r->FolderPath = PhonePathText(folder);
+            const QFileInfo copy(QString::fromStdString(Join(m_dir, r->LocalName)));
+            if (r->Size == entry.Size && r->Date == entry.Date && copy.isFile() &&
+                copy.size() == entry.Size) {
+                ++m_kept;
+                continue;
+            }
+            plan.push_back({folder, entry, static_cast<size_t>(r - m_manifest.Records.data())});
+            total += entry.Size;
+        }
+    }
+    // A file seen for the first time has no copy yet: it stays out of the manifest until
+    // it has one (a size of -1 marks it).
+    const auto settled = [&] {
+        BackupManifest out;
+        for (const BackupRecord& r : m_manifest.Records) {
+            if (r.Size >= 0) out.Records.push_back(r);
+        }
+        return out;
+    };
+
+    const int count = static_cast<int>(plan.size());
+    progress.SetMax(2, count);
+    progress.SetPosition(2, 0);
+    progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
+    Meter meter(total);
+    QElapsedTimer sinceSave;
+    sinceSave.start();
+    const Tree4* current = nullptr;
+    const auto save = [&] {
+        const BackupManifest out = settled();
+        if (out.Save(m_dir)) return true;
+        commands::FailLocal(ch, Join(m_dir, BackupManifest::kFileName));
+        return false;
+    };
+    for (const Item& item : plan) {
+        if (flags.AbortRequested) {
+            m_end = CommandEnd::Aborted;
+            break;
+        }
+        BackupRecord& r = m_manifest.Records[item.record];
+        if (item.folder != current) {
+            if (!m_fs.ChangeFolder(item.folder->Id)) {
+                save();
+                return false;
+            }
+            current = item.folder;
+        }
+        const std::string path = Join(m_dir, r.LocalName);
+        const QString parent = QFileInfo(QString::fromStdString(path)).path();
+        if (!QDir().mkpath(parent)) {
+            save();
+            commands::FailText(ch, Msg(kMsgCannotMakeFolder) + parent.toStdString());
+            return false;
+        }
+        SetBlocks(progress, item.entry.Size);
+        progress.SetQuickStatus(Msg(kMsgCopyingFile) + item.entry.Name);
+        progress.SetLongStatus(meter.Line(progress));
+        // The copy takes its place only when complete: a failed read keeps the old one,
+        // which the manifest still describes.
+        if (!m_fs.ReadPhoneFile(path, item.entry.Name, item.entry.Date)) {
+            // A file erased since the listing costs only itself.
+            if (ch.LastError == kErrPhoneNotFound) {
+                r.OnPhone = false;
+                ++m_missed;
+                progress.Step(2);
+                continue;
+            }
+            const int reason = ch.LastError;
+            const std::string text = ch.ErrorText;
+            if (!save()) return false;
+            ch.LastError = reason;
+            ch.ErrorText = text;
+            return false;
+        }
+        uint32_t crc = 0;
+        if (!LocalFileCrc(path, crc)) {
+            save();
+            commands::FailLocal(ch, path);
+            return false;
+        }
+        r.Size = item.entry.Size;
+        r.Date = item.entry.Date;
+        r.Crc = crc;
+        ++m_fetched;
+        m_bytes += item.entry.Size;
+        meter.Add(item.entry.Size);
+        if (sinceSave.elapsed() >= kManifestEveryMs) {
+            if (!save()) return false;
+            sinceSave.restart();
+        }
+    }
+    m_manifest = settled();
+    if (!save()) return false;
+    if (m_end != CommandEnd::Aborted) m_end = CommandEnd::Finished;
+    progress.SetLongStatus(Msg(kMsgBackupSummary) + std::to_string(m_fetched) + ", " +
+                           KbText(m_bytes) + Msg(kMsgKilobytes));
+    flags.AbortRequested = false;
+    ch.LastError = 0;
+    return true;
+}
+
+// ---- Restore ----
+
+Restore::Restore(PhoneFs& fs, std::string dir, ConflictQuestion& conflict)
+    : m_fs(fs), m_dir(std::move(dir)), m_conflict(conflict) {}
+
+bool Restore::Load() {
+    AtChannel& ch = m_fs.Channel();
+    if (!BackupManifest::Exists(m_dir)) {
+        commands::FailText(ch, Msg(kMsgNoBackup) + m_dir);
+        return false;
+    }
+    std::string bad;
+    if (!m_manifest.Load(m_dir, bad)) {
+        commands::FailText(ch, Msg(kMsgBadManifest) + bad);
+        return false;
+    }
+    return true;
+}
+
+std::vector<size_t> Restore::Select(std::string_view folderPath, std::string_view pattern) const {
+    const QString folder = FoldedPath(folderPath);
+    QRegularExpression match;
+    if (!pattern.empty()) {
+        match = QRegularExpression(
+            QRegularExpression::wildcardToRegularExpression(
+                QString::fromUtf8(pattern.data(), static_cast<qsizetype>(pattern.size())),
+                QRegularExpression::UnanchoredWildcardConversion),
+            QRegularExpression::CaseInsensitiveOption);
+        match.setPattern("\\A(?:" + match.pattern() + ")\\z");
+    }
+    std::vector<size_t> out;
+    for (size_t i = 0; i < m_manifest.Records.size(); ++i) {
+        const BackupRecord& r = m_manifest.Records[i];
+        if (!folderPath.empty()) {
+            const QString path = FoldedPath(r.FolderPath);
+            if (!folder.isEmpty() && path != folder && !path.startsWith(folder + '\\')) continue;
+        }
+        if (!pattern.empty() && !match.match(QString::fromStdString(r.Name)).hasMatch()) continue;
+        out.push_back(i);
+    }
+    return out;
+}
+
+void Restore::LeaveRest(const std::vector<size_t>& chosen, size_t from, const std::string& reason) {
+    for (size_t k = from; k < chosen.size(); ++k) {
+        m_left.push_back({chosen[k], k == from ? reason : std::string()});
+    }
+}
+
+bool Restore::Run(const std::vector<size_t>& chosen) {
+    AppFlags& flags = m_fs.Flags();
+    ProgressView& progress = m_fs.Progress();
+    AtChannel& ch = m_fs.Channel();
+    flags.AbortRequested = false;
+    m_end = CommandEnd::Finished;
+    m_restored.clear();
+    m_left.clear();
+    Tree4* root = m_fs.PhoneRoot();
+    if (!root) {
+        commands::FailText(ch, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
+        m_end = CommandEnd::Failed;
+        LeaveRest(chosen, 0, {});
+        return false;
+    }
+    int64_t total = 0;
+    for (const size_t i : chosen) total += m_manifest.Records.at(i).Size;
+    const int count = static_cast<int>(chosen.size());
+    progress.SetCaption(Msg(kMsgRestoreCaption));
+    progress.SetMax(2, count);
+    progress.SetPosition(2, 0);
+    progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
+    Meter meter(total);
+    bool overwriteAll = false;
+    std::set<const Tree4*> listed;
+    const Tree4* current = nullptr;
+    for (size_t k = 0; k < chosen.size(); ++k) {
+        if (flags.AbortRequested) {
+            m_end = CommandEnd::Aborted;
+            LeaveRest(chosen, k, {});
+            break;
+        }
+        const BackupRecord& r = m_manifest.Records.at(chosen[k]);
+        Tree4* folder = FolderOf(root, r);
+        if (!folder) {
+            m_left.push_back({chosen[k], Msg(kMsgNoPhoneFolder) + r.FolderPath});
+            progress.Step(2);
+            continue;
+        }
+        // A fresh listing tells which names are taken; it also makes the folder current.
+        if (folder != current) {
+            if (!listed.count(folder)) {
+                if (!m_fs.ListFolder(folder, true)) {
+                    m_end = CommandEnd::Failed;
+                    LeaveRest(chosen, k, {});
+                    return false;
+                }
+                folder->Listed = true;
+                listed.insert(folder);
+            } else if (!m_fs.ChangeFolder(folder->Id)) {
+                m_end = CommandEnd::Failed;
+                LeaveRest(chosen, k, {});
+                return false;
+            }
+            current = folder;
+        }
+        // Only a copy that is still what was saved goes back.
+        const std::string path = Join(m_dir, r.LocalName);
+        uint32_t crc = 0;
+        if (QFileInfo(QString::fromStdString(path)).size() != r.Size || !LocalFileCrc(path, crc) ||
+            crc != r.Crc) {
+            m_left.push_back({chosen[k], Msg(kMsgBackupDamaged) + path});
+            progress.Step(2);
+            continue;
+        }
+        // The phone takes the copy's modification time as the file's date.
+        if (QFileInfo(QString::fromStdString(path)).lastModified() != r.Date) {
+            QFile f(QString::fromStdString(path));
+            if (f.open(QIODevice::ReadWrite)) f.setFileTime(r.Date, QFileDevice::FileModificationTime);
+        }
+        std::string name = r.Name;
+        switch (commands::ResolveConflict(m_fs, folder, m_conflict, overwriteAll, name)) {
+            case commands::ConflictEnd::Go:
+                break;
+            case commands::ConflictEnd::Cancel:
+                m_end = CommandEnd::Cancelled;
+                LeaveRest(chosen, k, {});
+                return true;
+            case commands::ConflictEnd::Fail:
+                m_end = CommandEnd::Failed;
+                LeaveRest(chosen, k, {});
+                return false;
+        }
+        SetBlocks(progress, r.Size);
+        progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
+        progress.SetLongStatus(meter.Line(progress));
+        if (!m_fs.WritePhoneFile(path, name, folder)) {
+            if (ch.LastError == kErrPhoneMemoryFull) {
+                // Nothing more fits: the rest is left out, and the user is told which.
+                m_end = CommandEnd::Stopped;
+                LeaveRest(chosen, k, Msg(kMsgMemoryFull));
+                commands::FailText(ch, Msg(kMsgRestoreMemoryFull) +
+                                           std::to_string(m_restored.size()) + Msg(kMsgOf) +
+                                           std::to_string(chosen.size()) + ". " + Report());
+                return false;
+            }
+            m_end = CommandEnd::Failed;
+            LeaveRest(chosen, k, {});
+            return false;
+        }
+        m_restored.push_back(chosen[k]);
+        meter.Add(r.Size);
+    }
+    flags.AbortRequested = false;
+    ch.LastError = 0;
+    return true;
+}
+
+std::string Restore::Report() const {
+    const auto list = [&](const std::vector<size_t>& which) {
+        std::string text;
+        for (const size_t i : which) {
+            const BackupRecord& r = m_manifest.Records.at(i);
+            text += (text.empty() ? "" : ", ") + r.FolderPath + "\\" + r.Name;
+        }
+        return text;
+    };
+    std::vector<size_t> left;
+    for (const Left& l : m_left) left.push_back(l.Record);
+    std::string text = Msg(kMsgRestored) + list(m_restored);
+    if (!left.empty()) text += ". " + Msg(kMsgNotRestored) + list(left);
+    return text;
+}
+
+// ---- Verify ----
+
+Verify::Verify(PhoneFs& fs, std::string dir) : m_fs(fs), m_dir(std::move(dir)) {}
+
+std::string Verify::Finding::Text() const {
+    int message = kMsgChangedOnPhone;
+    switch (What) {
+        case Kind::MissingOnPhone:
+            message = kMsgMissingOnPhone;
+            break;
+        case Kind::ChangedOnPhone:
+            message = kMsgChangedOnPhone;
+            break;
+        case Kind::NotInBackup:
+            message = kMsgNotInBackup;
+            break;
+        case Kind::CrcDiffers:
+            message = kMsgCrcDiffers;
+            break;
+        case Kind::BackupDamaged:
+            message = kMsgBackupDamaged;
+            break;
+    }
+    return Msg(message) + FolderPath + "\\" + Name;
+}
+
+bool Verify::Run(bool deep) {
+    AppFlags& flags = m_fs.Flags();
+    ProgressView& progress = m_fs.Progress();
+    AtChannel& ch = m_fs.Channel();
+    flags.AbortRequested = false;
+    m_findings.clear();
+    m_checked = 0;
+    if (!BackupManifest::Exists(m_dir)) {
+        commands::FailText(ch, Msg(kMsgNoBackup) + m_dir);
+        return false;
+    }
+    BackupManifest manifest;
+    std::string bad;
+    if (!manifest.Load(m_dir, bad)) {
+        commands::FailText(ch, Msg(kMsgBadManifest) + bad);
+        return false;
+    }
+    Tree4* root = m_fs.PhoneRoot();
+    if (!root) {
+        commands::FailText(ch, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
+        return false;
+    }
+    progress.SetCaption(Msg(kMsgVerifyCaption));
+    const std::vector<Tree4*> folders = RealFolders(root);
+    progress.SetMax(2, static_cast<int>(folders.size()));
+    progress.SetPosition(2, 0);
+    std::set<std::pair<std::string, std::string>> seen;
+    for (Tree4* folder : folders) {
+        if (flags.AbortRequested) return true;
+        progress.SetLongStatus(Msg(kMsgListingFolder) + PhonePathText(folder));
+        if (!m_fs.ListFolder(folder, flags.HiddenFiles)) return false;
+        folder->Listed = true;
+        progress.Step(2);
+        for (const FileEntry& f : folder->Files) {
+            if (!seen.insert({folder->Id, f.Name}).second) continue;
+            if (!manifest.Find(folder->Id, f.Name))
+                m_findings.push_back({Kind::NotInBackup, PhonePathText(folder), f.Name});
+        }
+    }
+    std::vector<std::pair<const BackupRecord*, Tree4*>> fetch;
+    for (const BackupRecord& r : manifest.Records) {
+        if (!r.OnPhone) continue;
+        ++m_checked;
+        Tree4* folder = FolderOf(root, r);
+        const FileEntry* entry = folder ? FindFile(folder, r.Name) : nullptr;
+        if (!entry) {
+            m_findings.push_back({Kind::MissingOnPhone, r.FolderPath, r.Name});
+        } else if (entry->Size != r.Size || entry->Date != r.Date) {
+            m_findings.push_back({Kind::ChangedOnPhone, r.FolderPath, r.Name});
+        } else if (deep) {
+            fetch.emplace_back(&r, folder);
+        }
+    }
+    if (!deep) {
+        ch.LastError = 0;
+        return true;
+    }
+    // Deep: the copies must still be what was saved, and the phone's files too.
+    const std::string work = commands::FreshWorkDir("verify");
+    if (work.empty()) {
+        commands::FailText(ch, Msg(kMsgCannotMakeFolder) + work);
+        return false;
+    }
+    int64_t total = 0;
+    for (const auto& [r, folder] : fetch) total += r->Size;
+    Meter meter(total);
+    progress.SetMax(2, static_cast<int>(fetch.size()));
+    progress.SetPosition(2, 0);
+    const Tree4* current = nullptr;
+    const std::string scratch = Join(work, "file");
+    for (const auto& [r, folder] : fetch) {
+        if (flags.AbortRequested) break;
+        uint32_t crc = 0;
+        if (!LocalFileCrc(Join(m_dir, r->LocalName), crc) || crc != r->Crc)
+            m_findings.push_back({Kind::BackupDamaged, r->FolderPath, r->Name});
+        if (folder != current) {
+            if (!m_fs.ChangeFolder(folder->Id)) return false;
+            current = folder;
+        }
+        SetBlocks(progress, r->Size);
+        progress.SetQuickStatus(Msg(kMsgCopyingFile) + r->Name);
+        progress.SetLongStatus(meter.Line(progress));
+        if (!m_fs.ReadPhoneFile(scratch, r->Name, r->Date)) return false;
+        if (!LocalFileCrc(scratch, crc) || crc != r->Crc)
+            m_findings.push_back({Kind::CrcDiffers, r->FolderPath, r->Name});
+        meter.Add(r->Size);
+    }
+    QFile::remove(QString::fromStdString(scratch));
+    flags.AbortRequested = false;
+    ch.LastError = 0;
+    return true;
+}
+
+}  // namespace q7k3

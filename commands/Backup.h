@@ -1,0 +1,167 @@
+#pragma once
+// The whole phone kept in a local folder: backup, restore and verify.
+//
+// A backup folder holds one subfolder per phone folder, named as the path line names it
+// ("E700/Sounds/My Sounds"), with the phone's files in it byte for byte, and the
+// manifest q7k3fm-backup.txt: one line a file with the phone folder's path and
+// identifier, the phone name's bytes, the local name, size, date and CRC-32. Local names
+// are the phone names with what a local file system refuses written as %XX; the manifest
+// keeps both, so a name shortened or told apart from another still finds its way back.
+//
+// The backup is incremental: a file whose size and date match the manifest and whose
+// copy is there is not fetched again. Every file arrives through a temporary file that
+// takes its place only when complete, and the manifest is replaced whole, so a backup cut
+// short (the abort button, a lost phone) leaves only sound files and resumes where it
+// stopped. A file no longer on the phone stays in the folder and in the manifest, marked
+// as gone, so a backup of a wiped phone never forgets what an earlier one saved.
+//
+// Each command runs inside the session's busy bracket: it sets the progress texts and
+// bars, never shows or hides the dialog, polls AbortRequested between files, and returns
+// false with the reason in the channel's LastError.
+
+#include <QDateTime>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commands/CommandSupport.h"
+#include "commands/Questions.h"
+#include "phonefs/PhoneFs.h"
+
+namespace q7k3 {
+
+// One file of a backup.
+struct BackupRecord {
+    std::string FolderPath;  // the phone folder's path line, "E700:\Sounds\My Sounds"
+    std::string FolderId;    // its identifier, sent verbatim
+    std::string Name;        // the phone name's bytes
+    std::string LocalName;   // relative to the backup folder, '/' between the parts
+    int32_t Size = 0;
+    QDateTime Date;  // the phone's time stamp, also the local copy's modification time
+    uint32_t Crc = 0;
+    bool OnPhone = true;  // false: gone from the phone at the last backup
+};
+
+class BackupManifest {
+public:
+    static constexpr const char* kFileName = "q7k3fm-backup.txt";
+
+    // Reads the manifest of `dir`; a folder without one gives an empty manifest. False
+    // with `error` set (the path and line) when the file cannot be read or is damaged.
+    bool Load(const std::string& dir, std::string& error);
+    // Replaces the manifest of `dir` whole (written beside it, then renamed).
+    bool Save(const std::string& dir) const;
+    static bool Exists(const std::string& dir);
+
+    // The record of a phone file, or null.
+    BackupRecord* Find(std::string_view folderId, std::string_view name);
+    std::vector<BackupRecord> Records;
+};
+
+// A phone name as a local file name: every byte a local file system refuses (controls,
+// / \ : * ? " < > |, bytes that are no UTF-8) and '%' itself become %XX, as do a trailing
+// dot or space, a leading one of "." and "..", and the first letter of a device name
+// (CON, NUL, COM1...). Cyrillic letters and spaces stay. DecodeLocalName undoes it.
+std::string SafeLocalName(std::string_view phoneName);
+std::string DecodeLocalName(std::string_view localName);
+
+// The CRC-32 of a local file; false when it cannot be read.
+bool LocalFileCrc(const std::string& path, uint32_t& crc);
+
+class Backup {
+public:
+    Backup(PhoneFs& fs, std::string dir);
+
+    // Backs up every file of the scanned tree (PhoneRoot; folders not yet listed are
+    // listed first). False on a phone or local failure; what was fetched before it is in
+    // the folder and the manifest.
+    bool Run();
+
+    CommandEnd End() const { return m_end; }
+    int Fetched() const { return m_fetched; }  // files read from the phone this time
+    int Kept() const { return m_kept; }        // files whose copy was already current
+    int Missed() const { return m_missed; }    // listed, but gone when their turn came
+    int64_t BytesFetched() const { return m_bytes; }
+
+private:
+    PhoneFs& m_fs;
+    std::string m_dir;
+    BackupManifest m_manifest;
+    CommandEnd m_end = CommandEnd::Finished;
+    int m_fetched = 0;
+    int m_kept = 0;
+    int m_missed = 0;
+    int64_t m_bytes = 0;
+};
+
+class Restore {
+public:
+    Restore(PhoneFs& fs, std::string dir, ConflictQuestion& conflict);
+
+    // Reads the backup's manifest; false (the reason in LastError) when the folder holds
+    // no backup or its manifest is damaged.
+    bool Load();
+    const std::vector<BackupRecord>& Records() const { return m_manifest.Records; }
+    // The records of a folder (and the folders below it; path line, the model prefix
+    // optional, any case; empty: every folder) whose names match a wildcard pattern
+    // (* and ?, any case; empty: every name). Indices into Records().
+    std::vector<size_t> Select(std::string_view folderPath, std::string_view pattern) const;
+
+    // Writes the chosen records back to their phone folders (found by identifier, else
+    // by path) in the tree of PhoneRoot. A taken name goes to the conflict question.
+    // Memory full ends the restore: false, the message in LastError, and the lists below
+    // say what was and was not restored.
+    bool Run(const std::vector<size_t>& chosen);
+
+    CommandEnd End() const { return m_end; }
+    const std::vector<size_t>& Restored() const { return m_restored; }
+    // Not restored, each with its reason (empty: not reached).
+    struct Left {
+        size_t Record;
+        std::string Reason;
+    };
+    const std::vector<Left>& NotRestored() const { return m_left; }
+    // "Восстановлены: ... Не восстановлены: ..." with the phone paths of the files.
+    std::string Report() const;
+
+private:
+    void LeaveRest(const std::vector<size_t>& chosen, size_t from, const std::string& reason);
+
+    PhoneFs& m_fs;
+    std::string m_dir;
+    ConflictQuestion& m_conflict;
+    BackupManifest m_manifest;
+    CommandEnd m_end = CommandEnd::Finished;
+    std::vector<size_t> m_restored;
+    std::vector<Left> m_left;
+};
+
+class Verify {
+public:
+    Verify(PhoneFs& fs, std::string dir);
+
+    enum class Kind { MissingOnPhone, ChangedOnPhone, NotInBackup, CrcDiffers, BackupDamaged };
+    struct Finding {
+        Kind What;
+        std::string FolderPath;
+        std::string Name;
+        std::string Text() const;  // "Изменён на телефоне: E700:\User\a.txt"
+    };
+
+    // Lists every folder of the tree again and compares sizes and dates with the
+    // manifest; `deep` also fetches every file and compares CRCs, and checks the copies.
+    // False on a phone failure or a missing/damaged manifest; the findings say whether
+    // the backup matches.
+    bool Run(bool deep);
+    const std::vector<Finding>& Findings() const { return m_findings; }
+    int Checked() const { return m_checked; }
+
+private:
+    PhoneFs& m_fs;
+    std::string m_dir;
+    std::vector<Finding> m_findings;
+    int m_checked = 0;
+};
+
+}  // namespace q7k3

@@ -1,0 +1,384 @@
+// The whole phone kept in a folder: backup of the demo phone, restore onto an empty one,
+// incremental runs, a backup cut by a dead line, hard names, a full phone, verify.
+
+#include <QDirIterator>
+#include <QProcess>
+#include <map>
+
+#include "CommandFixture.h"
+#include "commands/Backup.h"
+#include "ui/Messages.h"
+
+using namespace q7k3;
+using namespace q7k3::test;
+using q7k3::commands::ErrorReport;
+
+namespace {
+
+class AnswerAlways final : public ConflictQuestion {
+public:
+    explicit AnswerAlways(ConflictAnswer choice) : m_choice(choice) {}
+    ConflictReply AskConflict(const std::string& oldName, const std::string& newName) override {
+        asked.push_back(oldName);
+        return {m_choice, newName};
+    }
+    std::vector<std::string> asked;
+
+private:
+    ConflictAnswer m_choice;
+};
+
+// Every file of every folder of a phone that the scan shows (an empty file is hidden):
+// "id/name" -> size and hash of the bytes, and the listed stamp.
+using Content = std::map<std::string, std::pair<std::string, std::string>>;
+
+Content ContentOf(EmulatorLink& link) {
+    Content out;
+    std::set<std::string> ids;
+    for (Tree4* node : CollectFolderTable(link.fs->PhoneRoot())) {
+        if (node->IsMarker() || node->IsVirtual() || !ids.insert(node->Id).second) continue;
+        for (const StoredFile& f : link.emu->ListFiles(node->Id)) {
+            if (f.Size == 0) continue;
+            const std::string bytes = *link.emu->GetFile(node->Id, f.Name);
+            out[node->Id + "/" + f.Name] = {
+                std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>()(bytes)),
+                f.Stamp};
+        }
+    }
+    return out;
+}
+
+struct BackupTest : ::testing::Test {
+    QTemporaryDir dir;
+    std::string backupDir() const { return dir.filePath("backup").toStdString(); }
+
+    // A phone on the line, scanned.
+    static void Open(EmulatorLink& link, EmulatorConfig config = {}) {
+        ASSERT_TRUE(link.Open(config));
+        ASSERT_NE(link.fs->ScanPhone(0, false), nullptr);
+    }
+    static EmulatorConfig Demo() {
+        EmulatorConfig config;
+        config.Content = emu::Preset::Demo;
+        return config;
+    }
+    std::vector<std::string> LocalFiles() const {
+        std::vector<std::string> out;
+        QDirIterator it(QString::fromStdString(backupDir()), QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) out.push_back(it.next().toStdString());
+        return out;
+    }
+};
+
+TEST_F(BackupTest, DemoPhoneBacksUpIncrementallyAndRestoresOntoAnEmptyPhone) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    const Content original = ContentOf(phone);
+    ASSERT_GT(original.size(), 10u);
+
+    Backup first(*phone.fs, backupDir());
+    ASSERT_TRUE(first.Run()) << ErrorReport(phone.Ch());
+    EXPECT_EQ(first.End(), CommandEnd::Finished);
+    EXPECT_EQ(static_cast<size_t>(first.Fetched()), original.size());
+    EXPECT_EQ(first.Kept(), 0);
+    // The copies carry the phone's dates; the progress told files and kilobytes.
+    EXPECT_NE(phone.progress.longStatus.find(Msg(kMsgKilobytes)), std::string::npos);
+
+    // Nothing changed: nothing is fetched, not a single read command goes out.
+    phone.emu->ClearReceived();
+    Backup second(*phone.fs, backupDir());
+    ASSERT_TRUE(second.Run());
+    EXPECT_EQ(second.Fetched(), 0);
+    EXPECT_EQ(static_cast<size_t>(second.Kept()), original.size());
+    EXPECT_EQ(phone.emu->Received().find("AT+FSFR"), std::string::npos);
+
+    // A changed file is fetched again, and only that one (after a rescan).
+    const std::string user = phone.emu->FolderId("user");
+    ASSERT_TRUE(phone.emu->PutFile(user, "note.txt", "first words", "2006/01/02 03:04:05"));
+    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    Backup added(*phone.fs, backupDir());
+    ASSERT_TRUE(added.Run());
+    EXPECT_EQ(added.Fetched(), 1);
+    ASSERT_TRUE(phone.emu->PutFile(user, "note.txt", "second words!", "2006/01/02 03:04:09"));
+    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    Backup changed(*phone.fs, backupDir());
+    ASSERT_TRUE(changed.Run());
+    EXPECT_EQ(changed.Fetched(), 1);
+    EXPECT_EQ(changed.BytesFetched(), 13);
+    const Content saved = ContentOf(phone);
+    Verify verify(*phone.fs, backupDir());
+    ASSERT_TRUE(verify.Run(true)) << ErrorReport(phone.Ch());
+    EXPECT_TRUE(verify.Findings().empty()) << verify.Findings().front().Text();
+    EXPECT_EQ(static_cast<size_t>(verify.Checked()), saved.size());
+
+    // Onto an empty phone: the same files, bytes and dates in the same folders.
+    EmulatorLink empty;
+    Open(empty);
+    AnswerAlways never(ConflictAnswer::Cancel);
+    Restore restore(*empty.fs, backupDir(), never);
+    ASSERT_TRUE(restore.Load());
+    const std::vector<size_t> all = restore.Select("", "");
+    ASSERT_TRUE(restore.Run(all)) << ErrorReport(empty.Ch());
+    EXPECT_EQ(restore.Restored().size(), saved.size());
+    EXPECT_TRUE(restore.NotRestored().empty());
+    EXPECT_TRUE(never.asked.empty());
+    EXPECT_EQ(ContentOf(empty), saved);
+
+    // Some files again, by folder and pattern: the taken names go to the question.
+    AnswerAlways overwrite(ConflictAnswer::Overwrite);
+    Restore some(*empty.fs, backupDir(), overwrite);
+    ASSERT_TRUE(some.Load());
+    const std::vector<size_t> sounds = some.Select("e700:\\sounds", "*.MMF");
+    ASSERT_EQ(sounds.size(), 2u);
+    EXPECT_EQ(some.Select("Sounds\\My Sounds", "b*").size(), 1u);
+    EXPECT_TRUE(some.Select("Sounds\\My", "").empty());
+    ASSERT_TRUE(some.Run(sounds));
+    EXPECT_EQ(overwrite.asked, (std::vector<std::string>{"Birds.mmf", "Chime.mmf"}));
+    EXPECT_EQ(ContentOf(empty), saved);
+}
+
+TEST_F(BackupTest, BackupCutByADeadLineResumesToAVerifiedCopy) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    const std::string user = phone.emu->FolderId("user");
+    for (int i = 0; i < 4; ++i) {
+        phone.emu->PutFile(user, "big" + std::to_string(i) + ".bin", Pattern(20000, i + 1),
+                           "2006/02/0" + std::to_string(i + 1) + " 10:00:00");
+    }
+    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    phone.emu->CutLineAfter(50000);
+    Backup cut(*phone.fs, backupDir());
+    EXPECT_FALSE(cut.Run());
+    EXPECT_EQ(phone.Ch().LastError, kErrTimeout);
+    // Only whole files: each copy there is one the manifest vouches for.
+    BackupManifest manifest;
+    std::string bad;
+    ASSERT_TRUE(manifest.Load(backupDir(), bad)) << bad;
+    ASSERT_GT(manifest.Records.size(), 0u);
+    const std::vector<std::string> files = LocalFiles();
+    EXPECT_EQ(files.size(), manifest.Records.size() + 1);  // the manifest itself
+    for (const BackupRecord& r : manifest.Records) {
+        uint32_t crc = 0;
+        ASSERT_TRUE(LocalFileCrc(QDir(dir.filePath("backup")).filePath(
+                                         QString::fromStdString(r.LocalName)).toStdString(),
+                                 crc));
+        EXPECT_EQ(crc, r.Crc) << r.LocalName;
+    }
+
+    phone.emu->ClearFaults();
+    Backup resumed(*phone.fs, backupDir());
+    ASSERT_TRUE(resumed.Run()) << ErrorReport(phone.Ch());
+    EXPECT_EQ(static_cast<size_t>(resumed.Kept()), manifest.Records.size());
+    Verify verify(*phone.fs, backupDir());
+    ASSERT_TRUE(verify.Run(true));
+    EXPECT_TRUE(verify.Findings().empty());
+    EXPECT_EQ(static_cast<size_t>(verify.Checked()), ContentOf(phone).size());
+}
+
+// Counts the files the backup has fetched and presses the abort button after `files`.
+class AbortAfter final : public ProgressView {
+public:
+    AbortAfter(AppFlags& flags, int files) : m_flags(flags), m_files(files) {}
+    void Show() override {}
+    void Hide() override {}
+    void SetCaption(const std::string&) override {}
+    void SetQuickStatus(const std::string&) override {}
+    void SetLongStatus(const std::string&) override {}
+    void SetMax(int bar, int max) override { m_max[bar == 2] = max; }
+    void SetPosition(int bar, int p) override { m_pos[bar == 2] = p; }
+    void Step(int bar) override {
+        ++m_pos[bar == 2];
+        if (bar == 2 && m_pos[1] == m_files) m_flags.AbortRequested = true;
+    }
+    int Position(int bar) const override { return m_pos[bar == 2]; }
+    int Max(int bar) const override { return m_max[bar == 2]; }
+
+private:
+    AppFlags& m_flags;
+    int m_files;
+    int m_max[2] = {0, 0};
+    int m_pos[2] = {0, 0};
+};
+
+TEST_F(BackupTest, AbortStopsBetweenFilesAndAFileErasedMeanwhileCostsOnlyItself) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    const size_t files = ContentOf(phone).size();
+    AbortAfter abort(phone.flags, 3);
+    phone.fs->SetProgress(abort);
+    Backup first(*phone.fs, backupDir());
+    ASSERT_TRUE(first.Run());
+    EXPECT_EQ(first.End(), CommandEnd::Aborted);
+    EXPECT_EQ(first.Fetched(), 3);
+    EXPECT_FALSE(phone.flags.AbortRequested);
+    phone.fs->SetProgress(phone.progress);
+
+    // The phone loses a file after the listing: the rest is saved all the same.
+    const std::string user = phone.emu->FolderId("user");
+    ASSERT_TRUE(phone.emu->PutFile(user, "soon gone.txt", "bye", "2006/01/01 00:00:00"));
+    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    ASSERT_TRUE(phone.emu->RemoveFile(user, "soon gone.txt"));
+    Backup rest(*phone.fs, backupDir());
+    ASSERT_TRUE(rest.Run()) << ErrorReport(phone.Ch());
+    EXPECT_EQ(rest.Kept(), 3);
+    EXPECT_EQ(static_cast<size_t>(rest.Fetched()), files - 3);
+    EXPECT_EQ(rest.Missed(), 1);
+    Verify verify(*phone.fs, backupDir());
+    ASSERT_TRUE(verify.Run(false));
+    EXPECT_TRUE(verify.Findings().empty());
+}
+
+TEST_F(BackupTest, HardNamesRoundTripThroughTheMapping) {
+    const std::vector<std::string> hard = {
+        "Мой файл.txt", "a:b*c?.txt", "100% <sure>|.txt", "back\\slash", "trailing.",
+        "space ", "CON.txt", "..", "Case.txt", "case.txt", "\xff\xfe raw.bin",
+        std::string(60, 'x') + "Ж" + std::string(150, 'y'),
+    };
+    for (const std::string& name : hard) {
+        const std::string safe = SafeLocalName(name);
+        EXPECT_EQ(safe.find_first_of("/\\:*?\"<>|"), std::string::npos) << safe;
+        EXPECT_LE(safe.size(), 200u);
+        if (name.size() < 100) EXPECT_EQ(DecodeLocalName(safe), name) << safe;
+    }
+    EXPECT_EQ(SafeLocalName("Мой файл.txt"), "Мой файл.txt");
+    EXPECT_EQ(SafeLocalName("trailing."), "trailing%2E");
+    EXPECT_EQ(SafeLocalName(".."), "%2E%2E");
+
+    // Through a backup and a restore onto an empty phone.
+    EmulatorLink phone;
+    Open(phone);
+    const std::string user = phone.emu->FolderId("user");
+    for (size_t i = 0; i < hard.size(); ++i) {
+        // No phone takes "..", and none lists a name that long.
+        if (hard[i] == ".." || hard[i].size() > 100) continue;
+        ASSERT_TRUE(phone.emu->PutFile(user, hard[i], Pattern(100 + i, static_cast<unsigned>(i)),
+                                       "2006/01/01 00:00:00"))
+            << hard[i];
+    }
+    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    const Content saved = ContentOf(phone);
+    Backup backup(*phone.fs, backupDir());
+    ASSERT_TRUE(backup.Run()) << ErrorReport(phone.Ch());
+    EXPECT_EQ(static_cast<size_t>(backup.Fetched()), saved.size());
+    EXPECT_EQ(LocalFiles().size(), saved.size() + 1);  // "Case.txt" and "case.txt" both
+
+    EmulatorLink empty;
+    Open(empty);
+    AnswerAlways never(ConflictAnswer::Cancel);
+    Restore restore(*empty.fs, backupDir(), never);
+    ASSERT_TRUE(restore.Load());
+    ASSERT_TRUE(restore.Run(restore.Select("", "")));
+    EXPECT_EQ(ContentOf(empty), saved);
+}
+
+TEST_F(BackupTest, RestoreIntoAFullPhoneSaysWhatWasLeftOut) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
+
+    EmulatorConfig small;
+    small.CapacityKb = 16 * 6;
+    EmulatorLink full;
+    Open(full, small);
+    AnswerAlways never(ConflictAnswer::Cancel);
+    Restore restore(*full.fs, backupDir(), never);
+    ASSERT_TRUE(restore.Load());
+    const std::vector<size_t> all = restore.Select("", "");
+    EXPECT_FALSE(restore.Run(all));
+    EXPECT_EQ(restore.End(), CommandEnd::Stopped);
+    EXPECT_EQ(full.Ch().LastError, kErrText);
+    EXPECT_EQ(full.Ch().ErrorText.rfind(Msg(kMsgRestoreMemoryFull), 0), 0u);
+    EXPECT_NE(full.Ch().ErrorText.find(Msg(kMsgNotRestored)), std::string::npos);
+    EXPECT_GT(restore.Restored().size(), 0u);
+    ASSERT_GT(restore.NotRestored().size(), 0u);
+    EXPECT_EQ(restore.Restored().size() + restore.NotRestored().size(), all.size());
+    EXPECT_EQ(restore.NotRestored().front().Reason, Msg(kMsgMemoryFull));
+    // What it says it restored is there, and nothing else.
+    EXPECT_EQ(ContentOf(full).size(), restore.Restored().size());
+}
+
+TEST_F(BackupTest, VerifyFindsWhatChangedBehindItsBack) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
+    const std::string sounds =
+        FindFolderByPath(phone.fs->PhoneRoot(), "Sounds\\My Sounds")->Id;
+    const std::string user = phone.emu->FolderId("user");
+    const auto listed = [&](const std::string& id, const std::string& name) {
+        for (const StoredFile& f : phone.emu->ListFiles(id))
+            if (f.Name == name) return f;
+        return StoredFile{};
+    };
+    ASSERT_FALSE(sounds.empty());
+    const StoredFile birds = listed(sounds, "Birds.mmf");
+    ASSERT_GT(birds.Size, 0u);
+    // Same size and date, other bytes: only the deep check sees it.
+    std::string bytes = *phone.emu->GetFile(sounds, "Birds.mmf");
+    bytes[bytes.size() / 2] ^= 0x55;
+    ASSERT_TRUE(phone.emu->PutFile(sounds, "Birds.mmf", bytes, birds.Stamp));
+    ASSERT_TRUE(phone.emu->PutFile(sounds, "Chime.mmf", "shorter", listed(sounds, "Chime.mmf").Stamp));
+    ASSERT_TRUE(phone.emu->PutFile(user, "new.txt", "new", "2006/01/01 00:00:00"));
+
+    Verify quick(*phone.fs, backupDir());
+    ASSERT_TRUE(quick.Run(false));
+    std::vector<std::string> texts;
+    for (const auto& f : quick.Findings()) texts.push_back(f.Text());
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         Msg(kMsgNotInBackup) + "E700:\\User\\new.txt",
+                         Msg(kMsgChangedOnPhone) + "E700:\\Sounds\\My Sounds\\Chime.mmf"}));
+
+    Verify deep(*phone.fs, backupDir());
+    ASSERT_TRUE(deep.Run(true));
+    ASSERT_EQ(deep.Findings().size(), 3u);
+    EXPECT_EQ(deep.Findings().back().Text(),
+              Msg(kMsgCrcDiffers) + "E700:\\Sounds\\My Sounds\\Birds.mmf");
+
+    // A damaged manifest is said to be one, with its line.
+    QFile manifest(dir.filePath("backup/q7k3fm-backup.txt"));
+    ASSERT_TRUE(manifest.open(QIODevice::Append));
+    manifest.write("E700:\\User\tB\tx\t../../escape\t1\t2006-01-01 00:00:00\t0\tphone\n");
+    manifest.close();
+    EXPECT_FALSE(Verify(*phone.fs, backupDir()).Run(false));
+    EXPECT_EQ(phone.Ch().ErrorText.rfind(Msg(kMsgBadManifest), 0), 0u);
+}
+
+TEST_F(BackupTest, CliBacksUpRestoresAndVerifiesFromAScript) {
+    EnsureApplication();
+    PhoneEmulator emu(Demo());
+    ASSERT_TRUE(emu.Start());
+    const auto run = [&](QStringList args, QByteArray* out = nullptr) {
+        QProcess p;
+        args << "--port" << QString::fromStdString(emu.SlavePath());
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"), args);
+        p.waitForFinished(60000);
+        if (out) *out = p.readAllStandardOutput() + p.readAllStandardError();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    const QString backup = QString::fromStdString(backupDir());
+    QByteArray out;
+    ASSERT_EQ(run({"backup", backup}, &out), 0) << out.toStdString();
+    ASSERT_EQ(run({"verify", backup, "--deep"}, &out), 0) << out.toStdString();
+
+    const std::string photos =
+        FindFolderByPath(BuildFolderMap(MapKind::Normal, "E700").get(), "Images\\My Photos\\Camera")
+            ->Id;
+    ASSERT_FALSE(photos.empty());
+    const auto before = emu.ListFiles(photos);
+    ASSERT_FALSE(before.empty());
+    for (const StoredFile& f : before) emu.RemoveFile(photos, f.Name);
+    EXPECT_EQ(run({"verify", backup}, &out), 1);
+    EXPECT_TRUE(out.contains(QByteArray::fromStdString(Msg(kMsgMissingOnPhone))));
+
+    ASSERT_EQ(run({"restore", backup, "--folder", "Images\\My Photos\\Camera"}, &out), 0)
+        << out.toStdString();
+    EXPECT_EQ(emu.ListFiles(photos).size(), before.size());
+    // Again: the names are taken now, and only --overwrite replaces them.
+    EXPECT_EQ(run({"restore", backup, "--folder", "Images\\My Photos\\Camera"}, &out), 1);
+    EXPECT_TRUE(out.contains("--overwrite"));
+    EXPECT_EQ(run({"restore", backup, "--match", "Photo*", "--overwrite"}, &out), 0);
+    EXPECT_EQ(run({"verify", backup, "--deep"}, &out), 0) << out.toStdString();
+    EXPECT_EQ(run({"restore", dir.filePath("nothing"), "--bogus"}, &out), 2);
+}
+
+}  // namespace
