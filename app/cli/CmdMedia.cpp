@@ -96,6 +96,13 @@ bool IsPicture(const Bytes& d) {
            StartsWith(d, "\x89PNG");
 }
 
+// Printable ASCII with line ends and tabs only: a text file.
+bool IsText(const Bytes& d) {
+    for (const uint8_t c : d)
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c > 0x7E) return false;
+    return !d.empty();
+}
+
 // A title fit to name a file: some text and no control byte.
 bool TitleLike(const std::string& title) {
     if (title.empty()) return false;
@@ -173,7 +180,7 @@ int RunConvert(const std::vector<std::string>& words) {
 
     // The input, read once to check it is what the kind expects.
     if (!QFileInfo(QString::fromStdString(in)).isFile())
-        return Fail(Msg(kMsgCliNoLocalFile) + Printable(in), kExitLocalFile);
+        return Fail(Msg(kMsgCannotOpenFile) + Printable(in), kExitLocalFile);
     Bytes data;
     if (auto r = media::ReadFileBounded(in, kWorkBufferSize, data); !r)
         return Fail(r.Text(), kExitLocalFile);
@@ -200,9 +207,11 @@ int RunConvert(const std::vector<std::string>& words) {
         const bool wallpaper = AniWidthFor(media::FileNamePart(in)) == kWallpaperAniWidth ||
                                AniWidthFor(named) == kWallpaperAniWidth;
         if (width == 0) width = wallpaper ? kWallpaperAniWidth : kAniWidth;
+        // Raw pixels have no header: at least one row, and nothing that another kind or
+        // plain text would be.
         const size_t row = static_cast<size_t>(width) * 2;
-        if (data.empty() || data.size() % row != 0 || IsPicture(data) ||
-            RecogniseMelody(data) != MelodyKind::Unknown)
+        if (data.size() < row || IsPicture(data) || IsText(data) ||
+            RecogniseMelody(data) != MelodyKind::Unknown || StartsWith(data, "PK\x03\x04"))
             return BadInput(in, kMsgCliKindAni);
     } else if (kind == "pic2ani" || kind == "pic2ems") {
         if (!IsPicture(data)) return BadInput(in, kMsgCliKindPicture);
