@@ -89,7 +89,7 @@ enum MessageId : int {
     kMsgCliBadValue = 178,
     kMsgCliLocalExists = 179,
     kMsgCliWrongInput = 180,
-    kMsgCliExpected = 181,
+    kMsgCliPhoneExists = 181,
     kMsgCliKindMel = 182,
     kMsgCliKindMmf = 183,
     kMsgCliKindAni = 184,

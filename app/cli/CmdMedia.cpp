@@ -124,8 +124,7 @@ std::string OutputIn(const std::string& in, const std::string& out, const std::s
 }
 
 int BadInput(const std::string& in, int expected) {
-    return Fail(Msg(kMsgCliWrongInput) + Printable(in) + Msg(kMsgCliExpected) + Msg(expected),
-                kExitBadInput);
+    return Fail(Msg(kMsgCliWrongInput) + Msg(expected) + ": " + Printable(in), kExitBadInput);
 }
 
 int RunConvert(const std::vector<std::string>& words) {

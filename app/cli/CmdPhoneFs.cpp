@@ -492,7 +492,7 @@ private:
 };
 
 int ConflictFailure(const std::string& name) {
-    return Fail("the phone folder already holds " + Printable(name) + " (--overwrite replaces it)");
+    return Fail(Msg(kMsgCliPhoneExists) + Printable(name));
 }
 
 // The phone files named as FOLDER\FILE, grouped by folder in the order given.
