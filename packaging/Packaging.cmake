@@ -23,6 +23,10 @@ foreach(size 16 24 32 48 64 128 256)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/q7k3fm)
 
+# The bash completion of q7k3fm-cli, where bash-completion looks for it on demand.
+install(FILES ${Q7K3_DATA}/completion/q7k3fm-cli.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME q7k3fm-cli)
+
 # Manual pages, compressed the way Debian keeps them.
 find_program(GZIP_PROGRAM gzip)
 set(_man_pages q7k3fm-cli.1 q7k3fm-phone.1)

@@ -23,6 +23,7 @@ expected=(
   /usr/share/applications/q7k3fm.desktop
   /usr/share/icons/hicolor/scalable/apps/q7k3fm.svg
   /usr/share/man/man1/q7k3fm-cli.1.gz /usr/share/man/man1/q7k3fm-phone.1.gz
+  /usr/share/bash-completion/completions/q7k3fm-cli
 )
 for size in 16 24 32 48 64 128 256; do
   expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/q7k3fm.png")
@@ -56,6 +57,8 @@ root="$work/root/usr"
 "$root/bin/q7k3fm-cli" --help >/dev/null || fail "q7k3fm-cli --help"
 "$root/bin/q7k3fm-phone" --help >/dev/null || fail "q7k3fm-phone --help"
 [ -f "$root/share/q7k3fm/Q7K3FM.html" ] || fail "the help page is not installed"
+bash -n "$root/share/bash-completion/completions/q7k3fm-cli" ||
+  fail "the bash completion is not installed or does not parse"
 
 # The window, with settings that point nowhere: it shows the settings dialog (or says
 # there is no serial port) and waits for the user. Alive after two seconds, or ended

@@ -7,6 +7,7 @@
 // channel's LastError.
 
 #include <QDateTime>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,6 +54,10 @@ public:
     // The progress dialog and the boxes can be exchanged (a command with its own dialog).
     void SetProgress(ProgressView& progress) { m_progress = &progress; }
     void SetPrompts(Prompts& prompts) { m_prompts = &prompts; }
+    // A flag raised from outside (an interrupt): a write under way then sends the rest of
+    // its blocks spoiled, so the phone's CRC check refuses the file and the exchange still
+    // ends in step with the phone.
+    void SetStopFlag(const std::atomic<bool>* flag) { m_stop = flag; }
 
     // The root of the current tree; null before the first scan and after a failed one.
     Tree4* PhoneRoot() const { return m_root.get(); }
@@ -109,6 +114,7 @@ private:
     ProgressView* m_progress;
     Prompts* m_prompts;
     std::unique_ptr<Tree4> m_root;
+    const std::atomic<bool>* m_stop = nullptr;
 };
 
 }  // namespace q7k3

@@ -250,6 +250,9 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
             }
             // A prompt after the last block: the result follows, perhaps already here.
             if (n == 0) return LineAction::Skip;
+            if (m_stop && m_stop->load()) {
+                for (qint64 i = 0; i < n; ++i) block[i] = static_cast<char>(~block[i]);
+            }
             const std::string caption = speed.Tick(m_ch.Pump().NowMs());
             if (!caption.empty()) Progress().SetCaption(caption);
             m_ch.Send(std::string_view(block, static_cast<size_t>(n)));

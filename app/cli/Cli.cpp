@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/cli/Options.h"
+
 namespace q7k3::cli {
 namespace {
 std::vector<const CliCommand*>& Registry() {
@@ -12,6 +14,11 @@ std::vector<const CliCommand*>& Registry() {
 }  // namespace
 
 CliCommand::CliCommand(const char* n, const char* u, CliRun r) : name(n), usage(u), run(r) {
+    Registry().push_back(this);
+}
+
+CliCommand::CliCommand(const CommandSpec& s, CliRun r)
+    : name(s.name), usage(s.synopsis), run(r), spec(&s) {
     Registry().push_back(this);
 }
 

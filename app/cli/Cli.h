@@ -1,7 +1,8 @@
 #pragma once
 // Command registry of q7k3fm-cli. A command file defines its run function and registers
 // it with a static CliCommand object:
-//   static const q7k3::cli::CliCommand kScan{"scan", "scan [--mode normal|pro|pims]", RunScan};
+//   static const q7k3::cli::CliCommand kScan{kScanSpec, RunScan};
+// where kScanSpec is the command's option table (app/cli/Options.h).
 
 #include <string>
 #include <vector>
@@ -12,11 +13,16 @@ namespace q7k3::cli {
 // command prints one clear line to standard error.
 using CliRun = int (*)(const std::vector<std::string>& args);
 
+struct CommandSpec;
+
 struct CliCommand {
     CliCommand(const char* name, const char* usage, CliRun run);
+    // A command with an option table (app/cli/Options.h): its help comes from the table.
+    CliCommand(const CommandSpec& spec, CliRun run);
     const char* name;
     const char* usage;
     CliRun run;
+    const CommandSpec* spec = nullptr;
 };
 
 const std::vector<const CliCommand*>& Commands();

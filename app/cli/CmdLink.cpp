@@ -3,25 +3,33 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
+#include "app/cli/Options.h"
 
 namespace q7k3::cli {
 namespace {
 
+const CommandSpec kSpec{"identify",
+                        "identify [ПАРАМЕТРЫ]",
+                        "Открывает порт, сбрасывает телефон и печатает строку его модели.",
+                        LinkOptionSpecs(),
+                        0,
+                        0};
+
 int RunIdentify(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+    ParsedArgs parsed;
+    if (const int rc = Parse(kSpec, given, parsed); rc != kParsed) return rc;
+    std::vector<std::string> args;
+    if (const int rc = LinkWords(parsed, args)) return rc;
     LinkOptions options;
-    if (!TakeLinkOptions(args, options)) return 2;
-    if (!args.empty()) return Fail("identify takes no arguments besides the link options", 2);
+    if (!TakeLinkOptions(args, options)) return kExitUsage;
     CliLink link;
-    if (!link.Open(options)) return link.ExitCode();
+    if (!link.Open(options)) return LinkFailure(link, options);
     std::printf("%s\n", link.Channel().PhoneModel.c_str());
     link.Form10().Comm321.Disconnect();
     return 0;
 }
 
-const CliCommand kIdentify{"identify",
-                           "identify [--port PATH] [--baud N] [--sleep 0|1|2] [--trace FILE]",
-                           RunIdentify};
+const CliCommand kIdentify{kSpec, RunIdentify};
 
 }  // namespace
 }  // namespace q7k3::cli

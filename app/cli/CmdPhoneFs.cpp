@@ -1,15 +1,25 @@
 // scan, ls, get, put, rm, rename: the phone's folders and files from the command line.
 // Folders are written as the phone pane's path line shows them ("E700:\Sounds\My Sounds";
-// the "E700:" is optional), in the tree of the chosen mode. get and put apply the folder
-// rules the window's copy applies (--raw moves the bytes unchanged).
+// the "E700:" is optional) or with slashes ("Sounds/My Sounds"), in the tree of the chosen
+// mode. Names match without regard to case when only one fits. A folder whose own name
+// holds a slash ("OnOff/Menu Images") is matched whole before its slash is taken for a
+// separator. get and put apply the folder rules the window's copy applies (--raw moves the
+// bytes unchanged).
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
+#include "app/cli/Options.h"
+#include "app/cli/Terminal.h"
 #include "commands/CopyToComputer.h"
 #include "commands/CopyToPhone.h"
 #include "commands/DeleteFiles.h"
@@ -24,21 +34,121 @@
 namespace q7k3::cli {
 namespace {
 
-constexpr const char* kCommonUsage =
-    "[--port PATH] [--baud N] [--sleep 0|1|2] [--trace FILE] [--mode normal|pro|pims] [--hidden]";
-
 // Boxes become lines on standard error; the CLI never waits for an answer.
 class CliPrompts final : public Prompts {
 public:
     void MessageBox(const std::string& text, const std::string&, BoxIcon) override {
         std::string line = text;
         for (size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, " ");
-        Fail(line);
+        Fail(Printable(line));
         ++shown;
     }
     bool AskYesNo(const std::string&, const std::string&) override { return true; }
     int shown = 0;  // boxes shown: the command tells of a problem
 };
+
+std::string Quote(const std::string& text) {
+    return "«" + Printable(text) + "»";
+}
+
+bool SameName(std::string_view a, std::string_view b, bool exactCase) {
+    if (exactCase) return a == b;
+    return QString::fromUtf8(a.data(), static_cast<qsizetype>(a.size()))
+               .compare(QString::fromUtf8(b.data(), static_cast<qsizetype>(b.size())),
+                        Qt::CaseInsensitive) == 0;
+}
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// Where a phone path can lead: a folder and what is left of the path after it.
+struct PathMatch {
+    Tree4* folder;
+    std::string tail;
+    bool exactCase;
+};
+
+void MatchPath(Tree4* node, std::string_view rest, bool exactCase, std::vector<PathMatch>& out) {
+    while (!rest.empty() && IsSeparator(rest.front())) rest.remove_prefix(1);
+    out.push_back({node, std::string(rest), exactCase});
+    if (rest.empty()) return;
+    for (const auto& child : node->Children) {
+        if (child->IsMarker()) continue;
+        const std::string& name = child->Name;
+        if (name.empty() || rest.size() < name.size()) continue;
+        if (rest.size() > name.size() && !IsSeparator(rest[name.size()])) continue;
+        const std::string_view head = rest.substr(0, name.size());
+        if (SameName(head, name, true))
+            MatchPath(child.get(), rest.substr(name.size()), exactCase, out);
+        else if (SameName(head, name, false))
+            MatchPath(child.get(), rest.substr(name.size()), false, out);
+    }
+}
+
+std::vector<PathMatch> MatchFromRoot(Tree4* root, std::string_view path) {
+    const std::string prefix = root->Name + ":";
+    if (path.size() >= prefix.size() && SameName(path.substr(0, prefix.size()), prefix, false))
+        path.remove_prefix(prefix.size());
+    std::vector<PathMatch> matches;
+    MatchPath(root, path, true, matches);
+    return matches;
+}
+
+// The best of the matches that pass `keep`: an exact one, else the only one; null and a
+// message when none or several fit.
+const PathMatch* Choose(const std::vector<PathMatch>& matches,
+                        const std::function<bool(const PathMatch&)>& keep) {
+    const PathMatch* exact = nullptr;
+    const PathMatch* loose = nullptr;
+    int exactCount = 0, looseCount = 0;
+    size_t bestTail = std::string::npos;
+    for (const PathMatch& m : matches) {
+        if (!keep(m)) continue;
+        // The deepest folder wins: the shortest rest.
+        if (m.tail.size() < bestTail) {
+            bestTail = m.tail.size();
+            exact = loose = nullptr;
+            exactCount = looseCount = 0;
+        }
+        if (m.tail.size() != bestTail) continue;
+        if (m.exactCase) {
+            exact = &m;
+            ++exactCount;
+        } else {
+            loose = &m;
+            ++looseCount;
+        }
+    }
+    if (exactCount == 1) return exact;
+    if (exactCount == 0 && looseCount == 1) return loose;
+    return nullptr;
+}
+
+std::vector<std::string> ChildNames(const Tree4* folder) {
+    std::vector<std::string> names;
+    for (const auto& child : folder->Children)
+        if (!child->IsMarker()) names.push_back(child->Name);
+    return names;
+}
+
+// Says why a path led nowhere, with the nearest name where the path went astray.
+void NoSuchFolder(const std::vector<PathMatch>& matches, const std::string& path) {
+    std::string text = Msg(kMsgCliNoPhoneFolder) + Quote(path);
+    const PathMatch* deepest = nullptr;
+    for (const PathMatch& m : matches)
+        if (!deepest || m.tail.size() < deepest->tail.size()) deepest = &m;
+    if (deepest && !deepest->tail.empty()) {
+        std::string word = deepest->tail;
+        const size_t sep = word.find_first_of("\\/");
+        if (sep != std::string::npos) word.resize(sep);
+        const std::string near = Nearest(word, ChildNames(deepest->folder));
+        if (!near.empty())
+            text +=
+                Msg(kMsgCliDidYouMean) + Quote(PhonePathText(deepest->folder) + "\\" + near) + "?";
+    }
+    Fail(text, kExitPhoneFailed);
+}
 
 // One command's session: options, link, file system.
 struct Session {
@@ -46,17 +156,17 @@ struct Session {
     int mode = 0;
     bool hidden = false;
     CliLink link;
-    NullProgress progress;
+    CliProgress progress;
     CliPrompts prompts;
     std::unique_ptr<PhoneFs> fs;
 
     // Takes the common options; returns 0 or the exit code of a bad option.
-    int TakeOptions(std::vector<std::string>& args) {
-        if (!TakeLinkOptions(args, options)) return 2;
-        bool missing = false;
-        const std::string modeName = TakeOption(args, "--mode", "normal", missing);
-        hidden = TakeFlag(args, "--hidden");
-        if (missing) return Fail("--mode takes normal, pro or pims", 2);
+    int TakeOptions(const ParsedArgs& parsed) {
+        std::vector<std::string> words;
+        if (const int rc = LinkWords(parsed, words)) return rc;
+        if (!TakeLinkOptions(words, options)) return kExitUsage;
+        hidden = parsed.Has("--hidden");
+        const std::string modeName = parsed.Value("--mode", "normal");
         if (modeName == "normal")
             mode = 0;
         else if (modeName == "pro")
@@ -64,104 +174,297 @@ struct Session {
         else if (modeName == "pims")
             mode = 2;
         else
-            return Fail("--mode takes normal, pro or pims", 2);
+            return Fail(
+                Msg(kMsgCliBadValue) + "--mode: " + Quote(modeName) + " (normal, pro, pims)",
+                kExitUsage);
         return 0;
     }
     // Opens the link; returns 0 or the link's exit code.
     int Open() {
-        if (!link.Open(options)) return link.ExitCode();
+        if (!link.Open(options)) return LinkFailure(link, options);
+        if (CurrentVerbosity() == Verbosity::Verbose)
+            std::fprintf(stderr, "q7k3fm-cli: %s%s, %s%s\n", Msg(kMsgCliPortNamed).c_str(),
+                         Printable(link.Form10().Comm321.PortName()).c_str(),
+                         Msg(kMsgCliModelNamed).c_str(),
+                         Printable(link.Channel().PhoneModel).c_str());
         ApplyMode(mode, link.Flags);
         link.Flags.HiddenFiles = hidden;
         // The link's model query was followed to its final "OK": nothing of it is left.
         fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
+        fs->SetStopFlag(&InterruptFlag());
         return 0;
     }
-    // The catalogue's text for the failure; a local file that cannot be opened is named.
+    // The catalogue's text for the failure; a local file that cannot be opened is named
+    // and ends the command with the local-file code.
     int PhoneError(const std::string& localPath = {}) {
+        if (Interrupted()) return kExitInterrupted;
         const AtChannel& ch = link.Channel();
         std::string text = FailureText(ch.LastError, ch.ErrorText);
         if (ch.LastError == kErrLocalFile) text += localPath;
         for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-        return Fail(text);
+        return Fail(Printable(text),
+                    ch.LastError == kErrLocalFile ? kExitLocalFile : kExitPhoneFailed);
+    }
+    Tree4* Root() {
+        if (!fs->PhoneRoot()) fs->BuildFolderTree(mode);
+        return fs->PhoneRoot();
     }
     // The folder a path names, in the tree of the mode (built without listing).
     Tree4* Folder(const std::string& path) {
-        if (!fs->PhoneRoot()) fs->BuildFolderTree(mode);
-        Tree4* folder = FindFolderByPath(fs->PhoneRoot(), path);
-        if (!folder) Fail("no such phone folder: " + path);
-        return folder;
+        const auto matches = MatchFromRoot(Root(), path);
+        const PathMatch* m = Choose(matches, [](const PathMatch& p) { return p.tail.empty(); });
+        if (!m) {
+            NoSuchFolder(matches, path);
+            return nullptr;
+        }
+        return m->folder;
+    }
+    // FOLDER\FILE split at the deepest folder it names; false after a message.
+    bool FilePath(const std::string& path, Tree4*& folder, std::string& name) {
+        const auto matches = MatchFromRoot(Root(), path);
+        const PathMatch* m = Choose(matches, [](const PathMatch& p) { return !p.tail.empty(); });
+        if (!m || m->folder == Root()) {
+            std::string folderPart = path;
+            const size_t sep = folderPart.find_last_of("\\/");
+            folderPart.resize(sep == std::string::npos ? 0 : sep);
+            NoSuchFolder(matches, folderPart.empty() ? path : folderPart);
+            return false;
+        }
+        folder = m->folder;
+        name = m->tail;
+        return true;
     }
     ~Session() {
         if (fs) link.Form10().Comm321.Disconnect();
     }
 };
 
-std::string DateText(const QDateTime& date) {
-    return date.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toStdString();
-}
-
-void PrintFiles(const Tree4* folder) {
+// The file of that name in a listed folder: the exact name, else the only one that matches
+// without regard to case. Empty after a message naming the nearest file.
+std::string ResolveFile(const Tree4* folder, const std::string& name) {
+    if (HasFile(folder, name)) return name;
+    std::vector<std::string> loose, all;
     for (const FileEntry& f : folder->Files) {
-        std::printf("    %s\t%d\t%s\n", f.Name.c_str(), f.Size, DateText(f.Date).c_str());
+        all.push_back(f.Name);
+        if (SameName(f.Name, name, false)) loose.push_back(f.Name);
     }
-}
-
-// Splits "FOLDER\FILE" at its last backslash.
-bool SplitFilePath(const std::string& path, std::string& folder, std::string& name) {
-    const size_t at = path.rfind('\\');
-    if (at == std::string::npos || at + 1 >= path.size()) {
-        Fail("name a phone file as FOLDER\\FILE: " + path);
-        return false;
+    if (loose.size() == 1) return loose.front();
+    std::string text = Msg(kMsgFileNotFound) + ": " + Quote(PhonePathText(folder) + "\\" + name);
+    if (loose.size() > 1) {
+        text = Msg(kMsgCliAmbiguousName) + Quote(name);
+    } else if (const std::string near = Nearest(name, all); !near.empty()) {
+        text += Msg(kMsgCliDidYouMean) + Quote(near) + "?";
     }
-    folder = path.substr(0, at);
-    name = path.substr(at + 1);
-    return true;
+    Fail(text, kExitPhoneFailed);
+    return {};
 }
 
 bool RealFolder(const Tree4* folder) {
     if (!folder->IsVirtual()) return true;
-    Fail("a folder that exists only in the program holds no files: " + PhonePathText(folder));
+    Fail("a folder that exists only in the program holds no files: " +
+         Printable(PhonePathText(folder)));
     return false;
 }
 
-int RunScan(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+// ---- listings -------------------------------------------------------------------------
+
+enum class ListFormat { Human, Porcelain, Null, Json };
+
+ListFormat FormatOf(const ParsedArgs& a) {
+    if (a.Has("--json")) return ListFormat::Json;
+    if (a.Has("--null")) return ListFormat::Null;
+    if (a.Has("--porcelain")) return ListFormat::Porcelain;
+    return ListFormat::Human;
+}
+
+// The path of a porcelain record: "/" between folders, the model prefix left out (every
+// command takes it back as it is).
+std::string RecordPath(const Tree4* folder, const std::string& file = {}) {
+    std::vector<const Tree4*> chain;
+    for (const Tree4* f = folder; f && f->Parent; f = f->Parent) chain.push_back(f);
+    std::string path;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) path += "/" + (*it)->Name;
+    if (!file.empty()) path += "/" + file;
+    return path.empty() ? "/" : path;
+}
+
+// A porcelain field: backslash, tab, newline, carriage return and other control bytes
+// escaped C-style, so that a record stays one line.
+std::string EscapeField(const std::string& text) {
+    std::string out;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"')
+            out += "\\\"";
+        else if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c < 0x20) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\u%04x", c);
+            out += hex;
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+std::string IsoDate(const QDateTime& date) {
+    return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toStdString()
+                          : "-";
+}
+
+class Listing {
+public:
+    explicit Listing(ListFormat format) : m_format(format) {
+        if (m_format == ListFormat::Json) std::printf("[");
+    }
+    ~Listing() {
+        if (m_format == ListFormat::Json) std::printf("%s]\n", m_count ? "\n" : "");
+    }
+    void Folder(const Tree4* folder) {
+        if (m_format == ListFormat::Human) {
+            std::printf("%s\n", Printable(PhonePathText(folder)).c_str());
+            return;
+        }
+        Record(RecordPath(folder), "dir", "-", "-");
+    }
+    void Subfolder(const Tree4* child) {
+        if (m_format == ListFormat::Human)
+            std::printf("    %s\\\n", Printable(child->Name).c_str());
+        else
+            Record(RecordPath(child), "dir", "-", "-");
+    }
+    void File(const Tree4* folder, const FileEntry& f) {
+        if (m_format == ListFormat::Human) {
+            std::printf(
+                "    %s\t%d\t%s\n", Printable(f.Name).c_str(), f.Size,
+                f.Date.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toStdString().c_str());
+            return;
+        }
+        Record(RecordPath(folder, f.Name), "file", std::to_string(f.Size), IsoDate(f.Date));
+    }
+    void Free(const PhoneFs& fs) {
+        if (m_format == ListFormat::Human) {
+            std::printf("%s\n", fs.EstimateFreeSpace().c_str());
+            return;
+        }
+        const int64_t kilobytes = 13104 - fs.UsedKilobytes();
+        Record("/", "free", std::to_string(std::max<int64_t>(0, kilobytes) * 1024), "-");
+    }
+
+private:
+    // Porcelain: TYPE<tab>SIZE<tab>DATE<tab>PATH, one a line; with -0 the path is raw and
+    // the record ends with a NUL byte.
+    void Record(const std::string& path, const char* type, const std::string& size,
+                const std::string& date) {
+        if (m_format == ListFormat::Json) {
+            std::printf("%s\n{\"path\":%s,\"type\":\"%s\",\"size\":%s,\"date\":%s}",
+                        m_count ? "," : "", JsonString(path).c_str(), type,
+                        size == "-" ? "null" : size.c_str(),
+                        date == "-" ? "null" : JsonString(date).c_str());
+        } else if (m_format == ListFormat::Null) {
+            std::printf("%s\t%s\t%s\t", type, size.c_str(), date.c_str());
+            std::fwrite(path.data(), 1, path.size(), stdout);
+            std::fputc('\0', stdout);
+        } else {
+            std::printf("%s\t%s\t%s\t%s\n", type, size.c_str(), date.c_str(),
+                        EscapeField(path).c_str());
+        }
+        ++m_count;
+    }
+    ListFormat m_format;
+    int m_count = 0;
+};
+
+// The folders of the last scan, one path a line, for the shell's completion. A cache
+// that cannot be written is no failure of the scan.
+void RememberFolders(const Tree4* root) {
+    const QString dir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/q7k3fm";
+    if (!QDir().mkpath(dir)) return;
+    QSaveFile file(dir + "/folders");
+    if (!file.open(QIODevice::WriteOnly)) return;
+    std::function<void(const Tree4*)> walk = [&](const Tree4* folder) {
+        for (const auto& child : folder->Children) {
+            if (child->IsMarker()) continue;
+            const std::string path = RecordPath(child.get()).substr(1) + "/";
+            if (path.find('\n') == std::string::npos) file.write((path + "\n").c_str());
+            walk(child.get());
+        }
+    };
+    walk(root);
+    file.commit();
+}
+
+int RunScan(const ParsedArgs& a) {
     Session s;
-    if (const int rc = s.TakeOptions(args)) return rc;
-    if (!args.empty()) return Fail("scan takes no arguments besides its options", 2);
+    if (const int rc = s.TakeOptions(a)) return rc;
     if (const int rc = s.Open()) return rc;
     // The model was read when the link opened: the scan does not ask again.
     Tree4* root = s.fs->ScanPhone(s.mode, s.hidden, false);
     // A failed walk has already said why.
-    if (!root) return 1;
+    if (!root) return kExitPhoneFailed;
+    Listing out(FormatOf(a));
     std::function<void(const Tree4*)> print = [&](const Tree4* folder) {
-        std::printf("%s\n", PhonePathText(folder).c_str());
-        PrintFiles(folder);
+        out.Folder(folder);
+        for (const FileEntry& f : folder->Files) out.File(folder, f);
         for (const auto& child : folder->Children) {
             if (!child->IsMarker()) print(child.get());
         }
     };
     print(root);
-    std::printf("%s\n", s.fs->EstimateFreeSpace().c_str());
+    out.Free(*s.fs);
+    RememberFolders(root);
     return 0;
 }
 
-int RunLs(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+int RunLs(const ParsedArgs& a) {
     Session s;
-    if (const int rc = s.TakeOptions(args)) return rc;
-    if (args.size() != 1) return Fail("ls takes one phone folder", 2);
+    if (const int rc = s.TakeOptions(a)) return rc;
     if (const int rc = s.Open()) return rc;
-    Tree4* folder = s.Folder(args[0]);
-    if (!folder) return 1;
+    Tree4* folder = s.Folder(a.positional.empty() ? std::string() : a.positional[0]);
+    if (!folder) return kExitPhoneFailed;
     if (!s.fs->ListFolder(folder, s.hidden)) return s.PhoneError();
-    std::printf("%s\n", PhonePathText(folder).c_str());
+    Listing out(FormatOf(a));
+    out.Folder(folder);
     for (const auto& child : folder->Children) {
-        if (!child->IsMarker()) std::printf("    %s\\\n", child->Name.c_str());
+        if (!child->IsMarker()) out.Subfolder(child.get());
     }
-    PrintFiles(folder);
+    for (const FileEntry& f : folder->Files) out.File(folder, f);
     return 0;
 }
+
+// ---- copies ---------------------------------------------------------------------------
 
 // The questions of the file commands, answered from the command line: a taken name is
 // replaced only with --overwrite; otherwise the command ends and says which name it was.
@@ -189,23 +492,25 @@ private:
 };
 
 int ConflictFailure(const std::string& name) {
-    return Fail("the phone folder already holds " + name + " (--overwrite replaces it)");
+    return Fail(Msg(kMsgCliPhoneExists) + Printable(name));
 }
 
 // The phone files named as FOLDER\FILE, grouped by folder in the order given.
 struct FolderFiles {
-    std::string folderPath;
+    Tree4* folder;
     std::vector<std::string> names;
 };
 
-bool GroupByFolder(const std::vector<std::string>& paths, std::vector<FolderFiles>& groups) {
+bool GroupByFolder(Session& s, const std::vector<std::string>& paths,
+                   std::vector<FolderFiles>& groups) {
     for (const std::string& path : paths) {
-        std::string folderPath, name;
-        if (!SplitFilePath(path, folderPath, name)) return false;
+        Tree4* folder = nullptr;
+        std::string name;
+        if (!s.FilePath(path, folder, name)) return false;
         auto it = std::find_if(groups.begin(), groups.end(),
-                               [&](const FolderFiles& g) { return g.folderPath == folderPath; });
+                               [&](const FolderFiles& g) { return g.folder == folder; });
         if (it == groups.end()) {
-            groups.push_back({folderPath, {}});
+            groups.push_back({folder, {}});
             it = groups.end() - 1;
         }
         it->names.push_back(name);
@@ -213,44 +518,75 @@ bool GroupByFolder(const std::vector<std::string>& paths, std::vector<FolderFile
     return true;
 }
 
-// Lists the folder (which also makes it current) and checks that every name is a file.
+// Lists the folder (which also makes it current) and resolves every name to a file of it.
 // Returns 0, or the exit code after its message.
-int ListAndCheck(Session& s, Tree4*& folder, const FolderFiles& group) {
-    folder = s.Folder(group.folderPath);
-    if (!folder || !RealFolder(folder)) return 1;
-    if (!s.fs->ListFolder(folder, true)) return s.PhoneError();
-    for (const std::string& name : group.names) {
-        if (!HasFile(folder, name))
-            return Fail(Msg(kMsgFileNotFound) + ": " + group.folderPath + "\\" + name);
+int ListAndCheck(Session& s, FolderFiles& group) {
+    if (!RealFolder(group.folder)) return kExitPhoneFailed;
+    if (!s.fs->ListFolder(group.folder, true)) return s.PhoneError();
+    for (std::string& name : group.names) {
+        name = ResolveFile(group.folder, name);
+        if (name.empty()) return kExitPhoneFailed;
     }
     return 0;
 }
 
-int RunGet(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+bool Exists(const std::string& path) {
+    return QFileInfo::exists(QString::fromStdString(path));
+}
+
+int LocalExists(const std::string& path) {
+    return Fail(Msg(kMsgCliLocalExists) + Printable(path), kExitLocalFile);
+}
+
+// Copies a finished temporary file to standard output.
+bool CopyToStdout(const QString& path) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) return false;
+    char chunk[65536];
+    for (qint64 n; (n = in.read(chunk, sizeof chunk)) > 0;)
+        if (std::fwrite(chunk, 1, static_cast<size_t>(n), stdout) != static_cast<size_t>(n))
+            return false;
+    return std::fflush(stdout) == 0;
+}
+
+int RunGet(const ParsedArgs& a) {
     Session s;
-    if (const int rc = s.TakeOptions(args)) return rc;
-    const bool raw = TakeFlag(args, "--raw");
-    if (args.size() < 2) return Fail("get takes phone files and a local folder", 2);
-    const std::string local = args.back();
-    args.pop_back();
-    const bool toFolder = QFileInfo(QString::fromStdString(local)).isDir();
-    if (!toFolder && args.size() > 1) return Fail("several files go into a local folder", 2);
-    std::vector<FolderFiles> groups;
-    if (!GroupByFolder(args, groups)) return 2;
+    if (const int rc = s.TakeOptions(a)) return rc;
+    const bool raw = a.Has("--raw");
+    const bool force = a.Has("--force");
+    std::vector<std::string> paths = a.positional;
+    const std::string local = paths.back();
+    paths.pop_back();
+    const bool toStdout = local == "-";
+    const bool toFolder = !toStdout && QFileInfo(QString::fromStdString(local)).isDir();
+    if (!toFolder && paths.size() > 1)
+        return UsageError("get", Msg(kMsgCliNotLocalFolder) + Quote(local));
+    if (!toFolder && !toStdout && !force && Exists(local)) return LocalExists(local);
     if (const int rc = s.Open()) return rc;
-    for (const FolderFiles& group : groups) {
-        Tree4* folder = nullptr;
-        if (const int rc = ListAndCheck(s, folder, group)) return rc;
+    std::vector<FolderFiles> groups;
+    if (!GroupByFolder(s, paths, groups)) return kExitPhoneFailed;
+    int result = 0;
+    for (FolderFiles& group : groups) {
+        if (const int rc = ListAndCheck(s, group)) return rc;
+        Tree4* folder = group.folder;
         const bool plain = raw || RouteToComputer(KindOf(folder), group.names.front(),
                                                   s.link.Flags.MelConvertion) == FetchRoute::Plain;
         if (!toFolder) {
             // One file to a path of the user's choosing: the bytes as they are.
-            if (!plain)
-                return Fail("the folder rules name a converted file: give a local folder, or --raw",
-                            2);
+            if (!plain) return UsageError("get", Msg(kMsgCliConverted));
             const FileEntry* entry = FindFile(folder, group.names.front());
-            if (!s.fs->ReadPhoneFile(local, entry->Name, entry->Date)) return s.PhoneError(local);
+            s.progress.SetFile(entry->Name);
+            if (!toStdout) {
+                if (!s.fs->ReadPhoneFile(local, entry->Name, entry->Date))
+                    return s.PhoneError(local);
+                continue;
+            }
+            QTemporaryFile temp;
+            if (!temp.open()) return Fail(Msg(kMsgCliNoLocalFile) + "tmp", kExitLocalFile);
+            temp.close();
+            if (!s.fs->ReadPhoneFile(temp.fileName().toStdString(), entry->Name, entry->Date))
+                return s.PhoneError("-");
+            if (!CopyToStdout(temp.fileName())) return Fail("-", kExitLocalFile);
             continue;
         }
         if (raw) {
@@ -259,35 +595,96 @@ int RunGet(const std::vector<std::string>& given) {
                 const std::string path = QDir(QString::fromStdString(local))
                                              .filePath(QString::fromStdString(SafeFileName(name)))
                                              .toStdString();
+                if (!force && Exists(path)) {
+                    LocalExists(path);
+                    result = kExitLocalFile;
+                    continue;
+                }
+                s.progress.SetFile(entry->Name);
                 if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date)) return s.PhoneError(path);
             }
             continue;
         }
-        CopyToComputer copy(*s.fs, folder, local);
-        if (!copy.Run(group.names)) return s.PhoneError();
-        if (copy.End() != CommandEnd::Finished) return 1;
+        // The folder rules name the local files: they are fetched into a private folder
+        // beside the target first, and only then moved to names not taken (or --force).
+        QTemporaryDir stage(QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
+        if (!stage.isValid())
+            return Fail(Msg(kMsgCliNoLocalFile) + Printable(local), kExitLocalFile);
+        CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
+        const bool ok = copy.Run(group.names);
+        for (const std::string& written : copy.Written()) {
+            const QString from = QString::fromStdString(written);
+            const QString to =
+                QDir(QString::fromStdString(local)).filePath(QFileInfo(from).fileName());
+            if (QFileInfo::exists(to)) {
+                if (!force) {
+                    LocalExists(to.toStdString());
+                    result = kExitLocalFile;
+                    continue;
+                }
+                QFile::remove(to);
+            }
+            if (!QFile::rename(from, to)) {
+                Fail(Msg(kMsgCliNoLocalFile) + Printable(to.toStdString()), kExitLocalFile);
+                result = kExitLocalFile;
+            }
+        }
+        if (!ok) return s.PhoneError();
+        if (copy.End() != CommandEnd::Finished) return kExitPhoneFailed;
     }
-    return s.prompts.shown ? 1 : 0;
+    if (result) return result;
+    return s.prompts.shown ? kExitPhoneFailed : 0;
 }
 
-int RunPut(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+// A phone name the paths of this program can name again: no backslash, no control byte,
+// not starting with a slash.
+bool Addressable(const std::string& name) {
+    if (name.empty() || name.front() == '/' || name.front() == ' ') return false;
+    return std::none_of(name.begin(), name.end(), [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        return c == '\\' || c < 0x20 || c == 0x7F;
+    });
+}
+
+int RunPut(const ParsedArgs& a) {
     Session s;
-    if (const int rc = s.TakeOptions(args)) return rc;
-    const bool raw = TakeFlag(args, "--raw");
-    const bool overwrite = TakeFlag(args, "--overwrite");
-    if (args.size() < 2) return Fail("put takes local files and a phone folder", 2);
+    if (const int rc = s.TakeOptions(a)) return rc;
+    const bool raw = a.Has("--raw");
+    const bool overwrite = a.Has("--overwrite") || a.Has("--force");
+    std::vector<std::string> args = a.positional;
     const std::string folderPath = args.back();
     args.pop_back();
+    // Standard input: kept in a private folder under the name --name gives.
+    QTemporaryDir stdinDir;
+    for (std::string& path : args) {
+        if (path != "-") continue;
+        const std::string name = a.Value("--name");
+        if (name.empty()) return UsageError("put", Msg(kMsgCliOptionNeedsValue) + "--name (put -)");
+        if (name.find('/') != std::string::npos || name == "." || name == "..")
+            return UsageError("put", Msg(kMsgCliUnaddressableName) + Quote(name));
+        if (!stdinDir.isValid()) return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
+        QFile f(stdinDir.filePath(QString::fromStdString(name)));
+        if (!f.open(QIODevice::WriteOnly))
+            return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly))
+            return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
+        f.write(in.readAll());
+        path = f.fileName().toStdString();
+    }
     for (const std::string& path : args) {
-        if (!QFileInfo(QString::fromStdString(path)).isFile())
-            return Fail("no such local file: " + path, 2);
+        const QFileInfo info(QString::fromStdString(path));
+        if (!info.isFile()) return Fail(Msg(kMsgCliNoLocalFile) + Printable(path), kExitLocalFile);
+        const std::string name = info.fileName().toStdString();
+        if (!Addressable(name))
+            return Fail(Msg(kMsgCliUnaddressableName) + Quote(name), kExitUsage);
     }
     if (const int rc = s.Open()) return rc;
     Tree4* folder = s.Folder(folderPath);
-    if (!folder || !RealFolder(folder)) return 1;
+    if (!folder || !RealFolder(folder)) return kExitPhoneFailed;
     // The listing makes the folder current and shows which names are taken.
     if (!s.fs->ListFolder(folder, true)) return s.PhoneError();
+    WriteGuard writing;
     if (raw) {
         for (const std::string& path : args) {
             const std::string name =
@@ -297,71 +694,138 @@ int RunPut(const std::vector<std::string>& given) {
                 if (!s.fs->EraseFile(name)) return s.PhoneError();
                 RemoveFile(folder, name);
             }
+            s.progress.SetFile(name);
             if (!s.fs->WritePhoneFile(path, name, folder)) return s.PhoneError(path);
+            if (Interrupted()) return kExitInterrupted;
         }
         return 0;
     }
     CliConflict conflict(overwrite);
     CopyToPhone copy(*s.fs, folder, conflict);
-    if (!copy.Run(args)) return s.PhoneError();
+    const bool ok = copy.Run(args);
+    if (Interrupted()) return kExitInterrupted;
+    if (!ok) return s.PhoneError();
     if (copy.End() == CommandEnd::Cancelled) return ConflictFailure(conflict.refused);
-    if (copy.End() != CommandEnd::Finished || s.prompts.shown) return 1;
+    if (copy.End() != CommandEnd::Finished || s.prompts.shown) return kExitPhoneFailed;
     return 0;
 }
 
-int RunRm(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+int RunRm(const ParsedArgs& a) {
     Session s;
-    if (const int rc = s.TakeOptions(args)) return rc;
-    if (args.empty()) return Fail("rm takes phone files", 2);
-    std::vector<FolderFiles> groups;
-    if (!GroupByFolder(args, groups)) return 2;
+    if (const int rc = s.TakeOptions(a)) return rc;
     if (const int rc = s.Open()) return rc;
-    for (const FolderFiles& group : groups) {
-        Tree4* folder = nullptr;
-        if (const int rc = ListAndCheck(s, folder, group)) return rc;
-        DeleteFiles erase(*s.fs, folder);
+    std::vector<FolderFiles> groups;
+    if (!GroupByFolder(s, a.positional, groups)) return kExitPhoneFailed;
+    for (FolderFiles& group : groups) {
+        if (const int rc = ListAndCheck(s, group)) return rc;
+        DeleteFiles erase(*s.fs, group.folder);
         if (!erase.Run(group.names)) return s.PhoneError();
     }
     return 0;
 }
 
-int RunRename(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+int RunRename(const ParsedArgs& a) {
     Session s;
-    if (const int rc = s.TakeOptions(args)) return rc;
-    const bool overwrite = TakeFlag(args, "--overwrite");
-    if (args.size() != 2) return Fail("rename takes a phone file and its new name", 2);
-    std::vector<FolderFiles> groups;
-    if (!GroupByFolder({args[0]}, groups)) return 2;
+    if (const int rc = s.TakeOptions(a)) return rc;
+    const bool overwrite = a.Has("--overwrite") || a.Has("--force");
+    const std::string& newName = a.positional[1];
+    if (!Addressable(newName) || newName.find('/') != std::string::npos)
+        return Fail(Msg(kMsgCliUnaddressableName) + Quote(newName), kExitUsage);
     if (const int rc = s.Open()) return rc;
-    Tree4* folder = nullptr;
-    if (const int rc = ListAndCheck(s, folder, groups.front())) return rc;
-    CliRename name(args[1]);
+    std::vector<FolderFiles> groups;
+    if (!GroupByFolder(s, {a.positional[0]}, groups)) return kExitPhoneFailed;
+    if (const int rc = ListAndCheck(s, groups.front())) return rc;
+    CliRename name(newName);
     CliConflict conflict(overwrite);
-    RenameFile rename(*s.fs, folder, name, conflict);
+    RenameFile rename(*s.fs, groups.front().folder, name, conflict);
     if (!rename.Run(groups.front().names.front())) return s.PhoneError();
-    if (!conflict.refused.empty()) return ConflictFailure(args[1]);
-    return rename.End() == CommandEnd::Stopped ? 1 : 0;
+    if (!conflict.refused.empty()) return ConflictFailure(newName);
+    return rename.End() == CommandEnd::Stopped ? kExitPhoneFailed : 0;
 }
 
-#define Q7K3_USAGE(cmd, rest) cmd " " rest
+// ---- the option tables ----------------------------------------------------------------
 
-const std::string kScanUsage = std::string("scan ") + kCommonUsage;
-const std::string kLsUsage = std::string("ls FOLDER ") + kCommonUsage;
-const std::string kGetUsage = std::string("get [--raw] FOLDER\\FILE... LOCAL ") + kCommonUsage;
-const std::string kPutUsage =
-    std::string("put [--raw] [--overwrite] LOCAL... FOLDER ") + kCommonUsage;
-const std::string kRmUsage = std::string("rm FOLDER\\FILE... ") + kCommonUsage;
-const std::string kRenameUsage =
-    std::string("rename [--overwrite] FOLDER\\FILE NEW ") + kCommonUsage;
+// The link options, then the common file-system ones, then the command's own.
+std::vector<OptionSpec> With(std::initializer_list<OptionSpec> own) {
+    std::vector<OptionSpec> all(LinkOptionSpecs().begin(), LinkOptionSpecs().end());
+    all.push_back({"--mode", "normal|pro|pims", "дерево папок: обычное, расширенное или PIMS"});
+    all.push_back({"--hidden", nullptr, "показывать и скрытые файлы"});
+    all.insert(all.end(), own);
+    return all;
+}
 
-const CliCommand kScan{"scan", kScanUsage.c_str(), RunScan};
-const CliCommand kLs{"ls", kLsUsage.c_str(), RunLs};
-const CliCommand kGet{"get", kGetUsage.c_str(), RunGet};
-const CliCommand kPut{"put", kPutUsage.c_str(), RunPut};
-const CliCommand kRm{"rm", kRmUsage.c_str(), RunRm};
-const CliCommand kRename{"rename", kRenameUsage.c_str(), RunRename};
+const std::vector<OptionSpec> kListOptions = With({
+    {"--porcelain", nullptr, "для программ: ВИД<tab>РАЗМЕР<tab>ДАТА<tab>ПУТЬ, запись на строку"},
+    {"--null", nullptr, "как --porcelain, но путь без экранирования, запись кончается байтом NUL",
+     '0'},
+    {"--json", nullptr, "массив JSON: path, type, size, date"},
+});
+const std::vector<OptionSpec> kGetOptions = With({
+    {"--raw", nullptr, "байты как есть, без правил папок"},
+    {"--force", nullptr, "заменить существующий локальный файл"},
+});
+const std::vector<OptionSpec> kPutOptions = With({
+    {"--raw", nullptr, "байты как есть, без правил папок"},
+    {"--overwrite", nullptr, "заменить файл с тем же именем на телефоне"},
+    {"--force", nullptr, "то же, что --overwrite"},
+    {"--name", "ИМЯ", "имя файла на телефоне для - (стандартного ввода)"},
+});
+const std::vector<OptionSpec> kRmOptions = With({});
+const std::vector<OptionSpec> kRenameOptions = With({
+    {"--overwrite", nullptr, "заменить файл, уже носящий новое имя"},
+    {"--force", nullptr, "то же, что --overwrite"},
+});
+
+constexpr const char* kPathHelp =
+    "\n\nПути телефона: папки через \\ или / (\"Sounds/My Sounds\", \"E700:\\User\"),\n"
+    "регистр букв не важен, если подходит одно имя. Папка, в имени которой есть /\n"
+    "(\"OnOff/Menu Images\"), пишется как есть: целое имя узнаётся раньше разделителя.";
+
+const std::string kScanSummary = std::string(
+    "Обходит все папки телефона и печатает их файлы, в конце — свободное место\n"
+    "(в --porcelain/--json — запись вида free).");
+const std::string kLsSummary =
+    std::string("Печатает подпапки и файлы одной папки телефона (без ПАПКИ — корень).") + kPathHelp;
+const std::string kGetSummary =
+    std::string(
+        "Копирует файлы телефона на компьютер по правилам папок. ЛОКАЛЬНЫЙ — папка,\n"
+        "или путь файла для одного файла, или - (стандартный вывод). Существующий\n"
+        "локальный файл не заменяется без --force.") +
+    kPathHelp;
+const std::string kPutSummary =
+    std::string(
+        "Копирует локальные файлы в папку телефона по правилам папок; - читает\n"
+        "стандартный ввод (имя даёт --name). Ctrl+C во время записи доводит обмен\n"
+        "до конца так, что телефон отвергает недописанный файл.") +
+    kPathHelp;
+const std::string kRmSummary = std::string("Удаляет файлы телефона.") + kPathHelp;
+const std::string kRenameSummary = std::string("Переименовывает файл телефона.") + kPathHelp;
+
+const CommandSpec kScanSpec{"scan", "scan [ПАРАМЕТРЫ]", kScanSummary.c_str(), kListOptions, 0, 0};
+const CommandSpec kLsSpec{"ls", "ls [ПАРАМЕТРЫ] [ПАПКА]", kLsSummary.c_str(), kListOptions, 0, 1};
+const CommandSpec kGetSpec{
+    "get", "get [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ... ЛОКАЛЬНЫЙ|-", kGetSummary.c_str(), kGetOptions, 2, -1};
+const CommandSpec kPutSpec{
+    "put", "put [ПАРАМЕТРЫ] ЛОКАЛЬНЫЙ|-... ПАПКА", kPutSummary.c_str(), kPutOptions, 2, -1};
+const CommandSpec kRmSpec{"rm", "rm [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ...", kRmSummary.c_str(), kRmOptions, 1,
+                          -1};
+const CommandSpec kRenameSpec{
+    "rename", "rename [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ НОВОЕ_ИМЯ", kRenameSummary.c_str(), kRenameOptions, 2,
+    2};
+
+template <const CommandSpec& Spec, int (*Run)(const ParsedArgs&)>
+int Entry(const std::vector<std::string>& words) {
+    ParsedArgs parsed;
+    if (const int rc = Parse(Spec, words, parsed); rc != kParsed) return rc;
+    return Run(parsed);
+}
+
+const CliCommand kScan{kScanSpec, Entry<kScanSpec, RunScan>};
+const CliCommand kLs{kLsSpec, Entry<kLsSpec, RunLs>};
+const CliCommand kGet{kGetSpec, Entry<kGetSpec, RunGet>};
+const CliCommand kPut{kPutSpec, Entry<kPutSpec, RunPut>};
+const CliCommand kRm{kRmSpec, Entry<kRmSpec, RunRm>};
+const CliCommand kRename{kRenameSpec, Entry<kRenameSpec, RunRename>};
 
 }  // namespace
 }  // namespace q7k3::cli

@@ -1,8 +1,10 @@
 // ports: every serial device the kernel knows, whether it opens, and if not, why and what
 // to do about it.
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/cli/Cli.h"
+#include "app/cli/Options.h"
 #include "link/PortDiagnostics.h"
 #include "link/SettingsStore.h"
 #include "ui/Messages.h"
@@ -10,19 +12,31 @@
 namespace q7k3::cli {
 namespace {
 
+const OptionSpec kOptions[] = {
+    {"--port", "ПУТЬ", "показать и этот порт (без него: Q7K3FM_PORT, затем сохранённый порт)"},
+};
+const CommandSpec kSpec{"ports",
+                        "ports [--port ПУТЬ]",
+                        "Показывает каждый последовательный порт: открывается ли он, а если нет —\n"
+                        "почему и что с этим сделать.",
+                        kOptions,
+                        0,
+                        0};
+
 int RunPorts(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
-    bool missing = false;
+    ParsedArgs parsed;
+    if (const int rc = Parse(kSpec, given, parsed); rc != kParsed) return rc;
     // A port of one's own choosing (a pseudo-terminal) joins the list like the stored one.
-    std::string extra = TakeOption(args, "--port", "", missing);
-    if (missing) return Fail("--port takes a device path", 2);
-    if (!args.empty()) return Fail("ports takes no arguments besides --port", 2);
+    std::string extra = parsed.Value("--port");
+    if (!parsed.Has("--port")) {
+        if (const char* env = std::getenv("Q7K3FM_PORT")) extra = env;
+    }
     if (extra.empty()) {
         SettingsStore store;
         extra = store.ReadString("ComPort", "");
     }
     const std::vector<PortStatus> ports = DiagnosePorts(extra);
-    if (ports.empty()) return Fail(Msg(kMsgNoSerialDevices));
+    if (ports.empty()) return Fail(Msg(kMsgNoSerialDevices), kExitPortCode);
     for (const PortStatus& port : ports) {
         std::printf("%s\n", PortStateLine(port).c_str());
         for (const std::string& line : PortRemedyLines(port)) std::printf("    %s\n", line.c_str());
@@ -30,7 +44,7 @@ int RunPorts(const std::vector<std::string>& given) {
     return 0;
 }
 
-const CliCommand kPorts{"ports", "ports [--port PATH]", RunPorts};
+const CliCommand kPorts{kSpec, RunPorts};
 
 }  // namespace
 }  // namespace q7k3::cli

@@ -45,7 +45,7 @@ TEST(CliCommandsTest, PutGetRenameRmWithTheFolderRules) {
     write("a.txt", "second a");
     QByteArray err;
     EXPECT_EQ(run({"put", a, "User"}, &err), 1);
-    EXPECT_TRUE(err.contains("already holds a.txt")) << err.toStdString();
+    EXPECT_TRUE(err.contains("на телефоне уже есть файл (--overwrite заменит его): a.txt")) << err.toStdString();
     EXPECT_EQ(emu.GetFile(user, "a.txt"), "first a");
     EXPECT_EQ(run({"put", "--overwrite", a, "User"}), 0);
     EXPECT_EQ(emu.GetFile(user, "a.txt"), "second a");
@@ -74,7 +74,7 @@ TEST(CliCommandsTest, PutGetRenameRmWithTheFolderRules) {
     EXPECT_EQ(emu.GetFile(user, "b.txt"), "second a");
     EXPECT_FALSE(emu.GetFile(user, "a.txt"));
     EXPECT_EQ(run({"rename", "User\\b.txt", "c.txt"}, &err), 1);
-    EXPECT_TRUE(err.contains("already holds c.txt"));
+    EXPECT_TRUE(err.contains("на телефоне уже есть файл (--overwrite заменит его): c.txt"));
     ASSERT_EQ(run({"rename", "--overwrite", "User\\b.txt", "c.txt"}), 0);
     EXPECT_EQ(emu.GetFile(user, "c.txt"), "second a");
 

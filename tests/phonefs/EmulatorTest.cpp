@@ -294,7 +294,9 @@ TEST(PhoneCliTest, ScanPrintsTheTreeAndPutGetKeepBytesAndStamp) {
     EXPECT_TRUE(out.contains("    melody.mmf\t70000\t2007-01-02 03:04:05\n"));
     EXPECT_EQ(out.split('\n').at(out.split('\n').size() - 2), "Свободно 12784 KB из 13104 KB ");
 
-    ASSERT_EQ(run({"get", "Sounds\\My Sounds\\melody.mmf", dir.path()}), 0);
+    // The source lies in the same folder: kept unless --force.
+    ASSERT_EQ(run({"get", "Sounds\\My Sounds\\melody.mmf", dir.path()}), 6);
+    ASSERT_EQ(run({"get", "--force", "Sounds\\My Sounds\\melody.mmf", dir.path()}), 0);
     const QString back = dir.filePath("melody.mmf");
     QFile f(back);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -1,0 +1,276 @@
+#include "app/cli/Options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QString>
+
+#include "app/cli/Cli.h"
+#include "app/cli/CliLink.h"
+#include "ui/Messages.h"
+
+namespace q7k3::cli {
+namespace {
+
+Verbosity g_verbosity = Verbosity::Normal;
+
+const OptionSpec kLinkOptions[] = {
+    {"--port", "ПУТЬ", "порт телефона (без него: Q7K3FM_PORT, затем сохранённый порт)"},
+    {"--baud", "N", "скорость линии, бит/с"},
+    {"--sleep", "0|1|2", "скорость реакции связи"},
+    {"--trace", "ФАЙЛ", "записывать обмен с телефоном в ФАЙЛ"},
+    {"--quiet", nullptr, "без индикатора хода и лишних строк", 'q'},
+    {"--verbose", nullptr, "подробнее о ходе работы", 'v'},
+};
+
+const OptionSpec kHelpOption{"--help", nullptr, "эта справка", 'h'};
+
+std::string Quoted(const std::string& text) {
+    return "«" + Printable(text) + "»";
+}
+
+const OptionSpec* FindLong(const CommandSpec& spec, const std::string& name) {
+    if (name == kHelpOption.name) return &kHelpOption;
+    for (const OptionSpec& o : spec.options)
+        if (name == o.name) return &o;
+    return nullptr;
+}
+
+const OptionSpec* FindShort(const CommandSpec& spec, char c) {
+    if (c == kHelpOption.shortName) return &kHelpOption;
+    for (const OptionSpec& o : spec.options)
+        if (o.shortName == c) return &o;
+    return nullptr;
+}
+
+std::vector<std::string> OptionNames(const CommandSpec& spec) {
+    std::vector<std::string> names{kHelpOption.name};
+    for (const OptionSpec& o : spec.options) names.emplace_back(o.name);
+    return names;
+}
+
+// Characters, not bytes, and without regard to case: "ёлк" is one step from "Ёлка".
+size_t EditDistance(const QString& a, const QString& b) {
+    std::vector<size_t> row(static_cast<size_t>(b.size()) + 1);
+    for (size_t j = 0; j < row.size(); ++j) row[j] = j;
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = static_cast<size_t>(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const size_t up = row[static_cast<size_t>(j)];
+            const bool same = a[i - 1] == b[j - 1];
+            row[static_cast<size_t>(j)] =
+                std::min({up + 1, row[static_cast<size_t>(j - 1)] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = up;
+        }
+    }
+    return row.back();
+}
+
+}  // namespace
+
+std::string ParsedArgs::Value(const std::string& name, const std::string& fallback) const {
+    const auto it = values.find(name);
+    return it == values.end() ? fallback : it->second;
+}
+
+std::string Nearest(const std::string& word, const std::vector<std::string>& candidates) {
+    std::string best;
+    size_t bestDistance = 0;
+    size_t bestLength = 0;
+    const QString w = QString::fromStdString(word).toLower();
+    for (const std::string& c : candidates) {
+        const QString candidate = QString::fromStdString(c).toLower();
+        const size_t d = EditDistance(w, candidate);
+        if (best.empty() || d < bestDistance) {
+            best = c;
+            bestDistance = d;
+            bestLength = static_cast<size_t>(std::min(w.size(), candidate.size()));
+        }
+    }
+    // A typo: a third of the word at most, and never the whole of a short word.
+    const size_t limit = std::max<size_t>(1, bestLength / 3);
+    return !best.empty() && bestDistance <= limit ? best : std::string();
+}
+
+std::string Printable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+int UsageError(const std::string& command, const std::string& text) {
+    std::fprintf(stderr, "q7k3fm-cli: %s\n", text.c_str());
+    std::fprintf(stderr, "%s%s\n", Msg(kMsgCliSeeHelp).c_str(), command.c_str());
+    return kExitUsage;
+}
+
+void PrintCommandHelp(const CommandSpec& spec, FILE* out) {
+    std::fprintf(out, "Вызов: q7k3fm-cli %s\n\n%s\n", spec.synopsis, spec.summary);
+    std::fprintf(out, "\nПараметры:\n");
+    auto line = [&](const OptionSpec& o) {
+        std::string left = o.shortName ? std::string("-") + o.shortName + ", " : "    ";
+        left += o.name;
+        if (o.value) left += std::string("=") + o.value;
+        // Column widths count characters, not bytes.
+        size_t chars = 0;
+        for (const char c : left) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        std::fprintf(out, "  %s%*s %s\n", left.c_str(),
+                     static_cast<int>(chars < 26 ? 26 - chars : 0), "", o.help);
+    };
+    for (const OptionSpec& o : spec.options) line(o);
+    line(kHelpOption);
+    line({"--", nullptr, "дальше только аргументы, даже если начинаются с -"});
+    std::fprintf(out, "\n%s", ExitCodeHelp());
+}
+
+const char* ExitCodeHelp() {
+    return "Коды завершения:\n"
+           "  0    успешно\n"
+           "  1    телефон отказал или обмен не удался\n"
+           "  2    ошибка в командной строке\n"
+           "  3    порт не открывается\n"
+           "  4    телефон не отвечает\n"
+           "  5    модель телефона не поддерживается\n"
+           "  6    локальный файл не читается, не пишется или уже есть\n"
+           "  7    входной файл не того вида\n"
+           "  130  прервано (Ctrl+C)\n";
+}
+
+int Parse(const CommandSpec& spec, const std::vector<std::string>& words, ParsedArgs& out) {
+    out = {};
+    bool onlyArgs = false;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        if (onlyArgs || w == "-" || w.empty() || w[0] != '-') {
+            out.positional.push_back(w);
+            continue;
+        }
+        if (w == "--") {
+            onlyArgs = true;
+            continue;
+        }
+        if (w[1] != '-') {
+            // A cluster of short flags (-qv); a short option with a value takes the next word.
+            for (size_t k = 1; k < w.size(); ++k) {
+                const OptionSpec* o = FindShort(spec, w[k]);
+                if (!o) return UsageError(spec.name, Msg(kMsgCliUnknownOption) + Quoted(w));
+                if (o->value) {
+                    if (k + 1 != w.size() || i + 1 >= words.size())
+                        return UsageError(spec.name, Msg(kMsgCliOptionNeedsValue) + Quoted(w));
+                    out.values[o->name] = words[++i];
+                } else {
+                    out.values[o->name] = "";
+                }
+            }
+            continue;
+        }
+        const size_t eq = w.find('=');
+        const std::string name = w.substr(0, eq);
+        const OptionSpec* o = FindLong(spec, name);
+        if (!o) {
+            std::string text = Msg(kMsgCliUnknownOption) + Quoted(name);
+            const std::string near = Nearest(name, OptionNames(spec));
+            if (!near.empty()) text += Msg(kMsgCliDidYouMean) + Quoted(near) + "?";
+            return UsageError(spec.name, text);
+        }
+        if (!o->value) {
+            if (eq != std::string::npos)
+                return UsageError(spec.name, Msg(kMsgCliOptionTakesNoValue) + Quoted(w));
+            out.values[o->name] = "";
+            continue;
+        }
+        if (eq != std::string::npos) {
+            out.values[o->name] = w.substr(eq + 1);
+        } else if (i + 1 < words.size()) {
+            out.values[o->name] = words[++i];
+        } else {
+            return UsageError(spec.name, Msg(kMsgCliOptionNeedsValue) + Quoted(name));
+        }
+    }
+    if (out.Has("--help")) {
+        PrintCommandHelp(spec, stdout);
+        return kExitOk;
+    }
+    const int count = static_cast<int>(out.positional.size());
+    if (count < spec.minArgs) return UsageError(spec.name, Msg(kMsgCliMissingArgs) + spec.synopsis);
+    if (spec.maxArgs >= 0 && count > spec.maxArgs)
+        return UsageError(spec.name, Msg(kMsgCliTooManyArgs) +
+                                         Quoted(out.positional[static_cast<size_t>(spec.maxArgs)]));
+    SetVerbosity(out);
+    return kParsed;
+}
+
+std::span<const OptionSpec> LinkOptionSpecs() {
+    return kLinkOptions;
+}
+
+int LinkWords(const ParsedArgs& args, std::vector<std::string>& words) {
+    words.clear();
+    std::string port = args.Value("--port");
+    if (!args.Has("--port")) {
+        if (const char* env = std::getenv("Q7K3FM_PORT")) port = env;
+    }
+    if (!port.empty()) words.insert(words.end(), {"--port", port});
+    if (args.Has("--baud")) {
+        const std::string baud = args.Value("--baud");
+        uint32_t value = 0;
+        const auto [end, ec] = std::from_chars(baud.data(), baud.data() + baud.size(), value);
+        if (ec != std::errc() || end != baud.data() + baud.size() || value == 0 || value > 4000000)
+            return Fail(Msg(kMsgCliBadValue) + "--baud: «" + Printable(baud) + "»", kExitUsage);
+        words.insert(words.end(), {"--baud", baud});
+    }
+    if (args.Has("--sleep")) {
+        const std::string sleep = args.Value("--sleep");
+        if (sleep != "0" && sleep != "1" && sleep != "2")
+            return Fail(Msg(kMsgCliBadValue) + "--sleep: «" + Printable(sleep) + "» (0, 1, 2)",
+                        kExitUsage);
+        words.insert(words.end(), {"--sleep", sleep});
+    }
+    if (args.Has("--trace")) {
+        if (args.Value("--trace").empty())
+            return Fail(Msg(kMsgCliOptionNeedsValue) + "--trace", kExitUsage);
+        words.insert(words.end(), {"--trace", args.Value("--trace")});
+    }
+    return kExitOk;
+}
+
+int LinkFailure(CliLink& link, const LinkOptions& options) {
+    const int code = link.ExitCode();
+    if (code == kExitPortCode) {
+        Fail(Msg(kMsgCliPortNamed) + (options.Port.empty() ? "—" : Printable(options.Port)), code);
+    } else if (code == kExitModelCode) {
+        Fail(Msg(kMsgCliModelNamed) + Printable(link.Channel().PhoneModel), code);
+    }
+    return code;
+}
+
+Verbosity CurrentVerbosity() {
+    return g_verbosity;
+}
+
+void SetVerbosity(const ParsedArgs& args) {
+    if (args.Has("--quiet"))
+        g_verbosity = Verbosity::Quiet;
+    else if (args.Has("--verbose"))
+        g_verbosity = Verbosity::Verbose;
+}
+
+}  // namespace q7k3::cli

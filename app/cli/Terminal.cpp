@@ -1,0 +1,118 @@
+#include "app/cli/Terminal.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "app/cli/Options.h"
+#include "ui/Messages.h"
+
+namespace q7k3::cli {
+namespace {
+
+std::atomic<bool> g_writing{false};
+std::atomic<bool> g_interrupted{false};
+std::string g_notice;  // written from the handler: prepared beforehand
+
+extern "C" void OnInterrupt(int) {
+    // Outside a write, or on a second interrupt: at once.
+    if (!g_writing.load() || g_interrupted.load()) _exit(kExitInterrupted);
+    g_interrupted.store(true);
+    if (write(STDERR_FILENO, g_notice.data(), g_notice.size()) < 0) {
+        // Nothing more to do in a handler.
+    }
+}
+
+constexpr int kBlockBytes = 512;
+
+}  // namespace
+
+void InstallInterruptHandlers() {
+    g_notice = "\nq7k3fm-cli: " + Msg(kMsgCliInterrupted) + "\n";
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    // The serial reads go on after the handler: the write has to finish its exchange.
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+const std::atomic<bool>& InterruptFlag() {
+    return g_interrupted;
+}
+bool Interrupted() {
+    return g_interrupted.load();
+}
+
+WriteGuard::WriteGuard() {
+    g_writing.store(true);
+}
+WriteGuard::~WriteGuard() {
+    g_writing.store(false);
+}
+
+CliProgress::CliProgress()
+    : m_enabled(isatty(STDERR_FILENO) && CurrentVerbosity() != Verbosity::Quiet),
+      m_start(std::chrono::steady_clock::now()),
+      m_lastDraw(m_start) {}
+
+CliProgress::~CliProgress() {
+    Clear();
+}
+
+void CliProgress::SetQuickStatus(const std::string& text) {
+    // "Копирование файла NAME": the name is what matters on one line.
+    const std::string& prefix = Msg(kMsgCopyingFile);
+    m_file = text.rfind(prefix, 0) == 0 ? text.substr(prefix.size()) : text;
+}
+
+void CliProgress::SetMax(int bar, int max) {
+    m_max[Index(bar)] = max;
+    if (bar == 1) {
+        m_pos[0] = 0;
+        m_start = std::chrono::steady_clock::now();
+    }
+}
+
+void CliProgress::SetPosition(int bar, int position) {
+    m_pos[Index(bar)] = position;
+}
+
+void CliProgress::Step(int bar) {
+    ++m_pos[Index(bar)];
+    if (bar == 1) Draw(m_pos[0] >= m_max[0]);
+}
+
+void CliProgress::Draw(bool force) {
+    if (!m_enabled) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!force && now - m_lastDraw < std::chrono::milliseconds(200)) return;
+    m_lastDraw = now;
+    const double seconds = std::chrono::duration<double>(now - m_start).count();
+    const long done = static_cast<long>(m_pos[0]) * kBlockBytes;
+    const long total = static_cast<long>(m_max[0]) * kBlockBytes;
+    const double rate = seconds > 0.1 ? done / seconds : 0;
+    char line[256];
+    if (rate > 0 && total > done) {
+        std::snprintf(line, sizeof line, "%s  %ld/%ld КБ  %.1f КБ/с  осталось %.0f с",
+                      Printable(m_file).c_str(), done / 1024, total / 1024, rate / 1024,
+                      (total - done) / rate);
+    } else {
+        std::snprintf(line, sizeof line, "%s  %ld/%ld КБ", Printable(m_file).c_str(), done / 1024,
+                      total / 1024);
+    }
+    std::fprintf(stderr, "\r\033[K%s", line);
+    std::fflush(stderr);
+    m_drawn = true;
+}
+
+void CliProgress::Clear() {
+    if (!m_drawn) return;
+    std::fprintf(stderr, "\r\033[K");
+    std::fflush(stderr);
+    m_drawn = false;
+}
+
+}  // namespace q7k3::cli

@@ -1,0 +1,65 @@
+#pragma once
+// What q7k3fm-cli does with the terminal: Ctrl+C and SIGTERM, and the progress line on
+// standard error.
+//
+// An interrupt outside a write ends the program at once with exit code 130 (a file being
+// read is written through QSaveFile, which leaves nothing behind). During a write the phone
+// waits for the rest of the announced file: the program then sends the remaining blocks
+// spoiled, the phone's CRC check refuses the file, and only then does the program end with
+// 130, so the next command finds the phone in step. A second interrupt ends it at once.
+
+#include <atomic>
+#include <chrono>
+#include <string>
+
+#include "link/Prompts.h"
+
+namespace q7k3::cli {
+
+void InstallInterruptHandlers();
+// Set once an interrupt came during a write.
+const std::atomic<bool>& InterruptFlag();
+bool Interrupted();
+
+// Marks a write to the phone under way for as long as it lives.
+class WriteGuard {
+public:
+    WriteGuard();
+    ~WriteGuard();
+    WriteGuard(const WriteGuard&) = delete;
+    WriteGuard& operator=(const WriteGuard&) = delete;
+};
+
+// The progress of a transfer on standard error, while it is a terminal and -q was not
+// given: file, bytes, rate and time left, redrawn on one line.
+class CliProgress final : public ProgressView {
+public:
+    CliProgress();
+    ~CliProgress() override;
+    void Show() override {}
+    void Hide() override { Clear(); }
+    void SetCaption(const std::string&) override {}
+    void SetQuickStatus(const std::string& text) override;
+    void SetLongStatus(const std::string&) override {}
+    void SetMax(int bar, int max) override;
+    void SetPosition(int bar, int position) override;
+    void Step(int bar) override;
+    int Position(int bar) const override { return m_pos[Index(bar)]; }
+    int Max(int bar) const override { return m_max[Index(bar)]; }
+    // The file the next blocks belong to (the transfers' own status names it otherwise).
+    void SetFile(const std::string& name) { m_file = name; }
+
+private:
+    static int Index(int bar) { return bar == 2 ? 1 : 0; }
+    void Draw(bool force);
+    void Clear();
+    bool m_enabled;
+    bool m_drawn = false;
+    int m_max[2] = {0, 0};
+    int m_pos[2] = {0, 0};
+    std::string m_file;
+    std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_lastDraw;
+};
+
+}  // namespace q7k3::cli

@@ -1,0 +1,73 @@
+# bash completion for q7k3fm-cli: commands, options, convert kinds, and phone folders
+# from the last scan (q7k3fm-cli scan keeps the list in ~/.cache/q7k3fm/folders).
+
+_q7k3fm_cli_folders() {
+    local cache="${XDG_CACHE_HOME:-$HOME/.cache}/q7k3fm/folders"
+    [[ -r $cache ]] && cat -- "$cache"
+}
+
+_q7k3fm_cli() {
+    local cur prev words cword
+    _init_completion -n '=:\' 2>/dev/null || {
+        cur=${COMP_WORDS[COMP_CWORD]}
+        prev=${COMP_WORDS[COMP_CWORD-1]}
+        words=("${COMP_WORDS[@]}")
+        cword=$COMP_CWORD
+    }
+    local commands="convert get identify ls ports put rename rm scan help"
+    local link="--port --baud --sleep --trace --quiet --verbose --help"
+    local fs="$link --mode --hidden"
+    local kinds="mel2mmf mmf2mel ani2bmp pic2ani pic2ems ems2bmp imy2ems ems2imy jad"
+
+    case $prev in
+        --port) COMPREPLY=($(compgen -f -- "${cur:-/dev/tty}")); return ;;
+        --trace) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+        --baud) COMPREPLY=($(compgen -W "115200 128000 230400" -- "$cur")); return ;;
+        --sleep) COMPREPLY=($(compgen -W "0 1 2" -- "$cur")); return ;;
+        --mode) COMPREPLY=($(compgen -W "normal pro pims" -- "$cur")); return ;;
+        --slot|--width|--name) return ;;
+    esac
+
+    local command="" i
+    for ((i = 1; i < cword; i++)); do
+        case ${words[i]} in
+            --port|--baud|--sleep|--trace|--mode|--slot|--width|--name) ((i++)) ;;
+            -*) ;;
+            *) command=${words[i]}; break ;;
+        esac
+    done
+    if [[ -z $command ]]; then
+        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        return
+    fi
+    local options="" phone=0
+    case $command in
+        help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;
+        identify) options=$link ;;
+        ports) options="--port --help" ;;
+        scan) options="$fs --porcelain --json -0" ;;
+        ls) options="$fs --porcelain --json -0"; phone=1 ;;
+        get) options="$fs --raw --force"; phone=1 ;;
+        put) options="$fs --raw --overwrite --force --name"; phone=1 ;;
+        rm) options=$fs; phone=1 ;;
+        rename) options="$fs --overwrite --force"; phone=1 ;;
+        convert)
+            options="--slot --width --force --quiet --help"
+            if [[ $cur != -* && $((cword - i)) -eq 1 ]]; then
+                COMPREPLY=($(compgen -W "$kinds" -- "$cur") $(compgen -f -- "$cur"))
+                return
+            fi
+            ;;
+    esac
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        return
+    fi
+    COMPREPLY=($(compgen -f -- "$cur"))
+    if ((phone)); then
+        local IFS=$'\n'
+        COMPREPLY+=($(compgen -W "$(_q7k3fm_cli_folders)" -- "$cur"))
+    fi
+}
+
+complete -o filenames -F _q7k3fm_cli q7k3fm-cli
