@@ -231,7 +231,7 @@ struct CliWavTest : ScratchDir {
 TEST_F(CliWavTest, RendersMmfAndMelToWav) {
     REQUIRE_SOUNDFONT();
     for (const std::string& path : {kMidiSample, kWaveSample}) {
-        ASSERT_EQ(Run({"mmf2wav", path, Path("out.wav")}), 0) << err;
+        ASSERT_EQ(Run({"mmf2wav", path, Path("out.wav"), "--force"}), 0) << err;
         const Bytes wav = ReadAll(Path("out.wav"));
         ASSERT_GT(wav.size(), 44u);
         EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
@@ -252,9 +252,10 @@ TEST_F(CliWavTest, BadMelodiesFailWithTheirMessage) {
     EXPECT_NE(Run({"mmf2wav", Path("junk.mmf"), Path("junk.wav")}), 0);
     EXPECT_NE(err.find(Msg(kMsgMelodyUnknown)), std::string::npos) << err;
     EXPECT_FALSE(Exists(Path("junk.wav")));
-    // An MMF is not a MEL.
-    EXPECT_NE(Run({"mel2wav", kWaveSample, Path("x.wav")}), 0);
-    EXPECT_NE(err.find(Msg(kMsgMelodyUnknown)), std::string::npos) << err;
+    // An MMF is not a MEL: refused as input of the wrong kind, before anything is written.
+    EXPECT_EQ(Run({"mel2wav", kWaveSample, Path("x.wav")}), 7);
+    EXPECT_NE(err.find(Msg(kMsgCliKindMel)), std::string::npos) << err;
+    EXPECT_FALSE(Exists(Path("x.wav")));
     // A CRC that does not match is only a warning.
     Bytes bent = ReadAll(kWaveSample);
     bent.back() ^= 1;
