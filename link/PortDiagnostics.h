@@ -52,7 +52,7 @@ std::vector<PortStatus> DiagnosePorts(const std::string& storedPort,
 // its name, so /dev/serial/by-id links and the node itself match.
 std::vector<PortHolder> FindHolders(const std::string& path, const std::string& procDir = "/proc");
 
-// The one-line state ("/dev/ttyUSB0 (04e8:6601) занят ModemManager") and the lines that
+// The one-line state ("/dev/ttyUSB0 (1a2b:3c4d) занят ModemManager") and the lines that
 // tell what to do, each ready to copy; both the dialog and q7k3fm-cli ports print these.
 std::string PortStateLine(const PortStatus& status);
 std::vector<std::string> PortRemedyLines(const PortStatus& status);

@@ -38,7 +38,7 @@ constexpr uint8_t kMobilePlain = 2;       // 16 channels
 struct StoredWave {
     uint8_t Number = 0;
     bool Stereo = false;
-    uint8_t Coding = 0;  // 1 = Yamaha ADPCM
+    uint8_t Coding = 0;  // 1 = SMAF ADPCM
     uint8_t Bits = 0;    // base bit code: 0 = 4 bits
     uint32_t Rate = 0;   // Hz
     Bytes Data;

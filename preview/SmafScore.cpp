@@ -276,7 +276,7 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
                 m.Warnings.push_back("a stream wave in a coding we do not play");
                 break;
             }
-            m.Waves.push_back({DecodeYamahaAdpcm(w.Data), w.Rate});
+            m.Waves.push_back({DecodeSmafAdpcm(w.Data), w.Rate});
             return waveIndex[key] = static_cast<int>(m.Waves.size() - 1);
         }
         return waveIndex[key] = -1;
@@ -381,7 +381,7 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
 
 }  // namespace
 
-std::vector<int16_t> DecodeYamahaAdpcm(ByteView data) {
+std::vector<int16_t> DecodeSmafAdpcm(ByteView data) {
     static const int kDiff[16] = {1, 3, 5, 7, 9, 11, 13, 15, -1, -3, -5, -7, -9, -11, -13, -15};
     static const int kScale[16] = {230, 230, 230, 230, 307, 409, 512, 614,
                                    230, 230, 230, 230, 307, 409, 512, 614};
@@ -429,7 +429,7 @@ ReadResult DecodeAudioTrack(const AudioTrack& track, Melody& melody) {
                 melody.Warnings.push_back("an audio wave in a coding we do not play");
                 break;
             }
-            melody.Waves.push_back({DecodeYamahaAdpcm(w.Data), w.Rate});
+            melody.Waves.push_back({DecodeSmafAdpcm(w.Data), w.Rate});
             index = static_cast<int>(melody.Waves.size() - 1);
             break;
         }

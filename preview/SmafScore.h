@@ -66,7 +66,7 @@ ReadResult ReadMelody(ByteView file, Melody& melody);
 // patches of the phone's own, which no General MIDI set has.
 extern const uint8_t kHandyphoneFallbackPrograms[4];
 
-// Yamaha ADPCM (4 bits a sample, low nibble first), as the phones store their waves.
-std::vector<int16_t> DecodeYamahaAdpcm(ByteView data);
+// SMAF ADPCM (4 bits a sample, low nibble first), as the phones store their waves.
+std::vector<int16_t> DecodeSmafAdpcm(ByteView data);
 
 }  // namespace q7k3::smaf

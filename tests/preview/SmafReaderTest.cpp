@@ -92,7 +92,7 @@ TEST(SmafReader, ReadsTheRealSamples) {
     EXPECT_EQ(m.EndMs, 3216u);
 }
 
-// FFmpeg decodes audio-only SMAF files with the same Yamaha ADPCM; our decoder must give
+// FFmpeg decodes audio-only SMAF files with the same SMAF ADPCM; our decoder must give
 // the very same samples. ffmpeg runs at test time (the setup script installs it).
 TEST(SmafReader, AdpcmIsBitExactWithFfmpeg) {
     if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0)
@@ -106,7 +106,7 @@ TEST(SmafReader, AdpcmIsBitExactWithFfmpeg) {
 
     SmafImage image;
     ASSERT_TRUE(ReadSmaf(ReadAll(kWaveSample), image));
-    const std::vector<int16_t> ours = DecodeYamahaAdpcm(image.Audio[0].Waves[0].Data);
+    const std::vector<int16_t> ours = DecodeSmafAdpcm(image.Audio[0].Waves[0].Data);
     ASSERT_EQ(ours.size() * 2, reference.size());
     size_t differing = 0;
     for (size_t i = 0; i < ours.size(); ++i) {

@@ -103,32 +103,32 @@ TEST_F(PortDiagnosticsTest, NoPermissionNamesTheOwningGroupAndTheCommandThatHelp
 }
 
 TEST_F(PortDiagnosticsTest, ModemManagerHoldingThePortGetsTheUdevRuleWithTheDevicesIds) {
-    AddUsbTty("ttyACM0", "04e8", "6601", "SGH Mobile USB Modem");
+    AddUsbTty("ttyACM0", "1a2b", "3c4d", "SGH USB modem");
     AddProcess(812, "ModemManager", m_root / "dev/ttyACM0");
     AddProcess(900, "bash", m_root / "dev/null-ish");
     openError["ttyACM0"] = EBUSY;
     const PortStatus s = Only(DiagnosePorts("", m_sources));
     EXPECT_EQ(s.State, PortState::ModemManager);
-    EXPECT_EQ(s.Product, "SGH Mobile USB Modem");
+    EXPECT_EQ(s.Product, "SGH USB modem");
     ASSERT_EQ(s.Holders.size(), 1u);
     EXPECT_EQ(s.Holders[0].Pid, 812);
-    EXPECT_EQ(PortStateLine(s), (m_root / "dev/ttyACM0").string() + " (04e8:6601) " +
+    EXPECT_EQ(PortStateLine(s), (m_root / "dev/ttyACM0").string() + " (1a2b:3c4d) " +
                                     Msg(kMsgPortModemManager) + " (PID 812)");
     EXPECT_EQ(PortRemedyLines(s),
               (std::vector<std::string>{
                   Msg(kMsgPortUdevRule),
-                  "ATTRS{idVendor}==\"04e8\", ATTRS{idProduct}==\"6601\", "
+                  "ATTRS{idVendor}==\"1a2b\", ATTRS{idProduct}==\"3c4d\", "
                   "ENV{ID_MM_DEVICE_IGNORE}=\"1\"",
                   Msg(kMsgPortUdevReload)}));
 }
 
 TEST_F(PortDiagnosticsTest, AHolderThatCannotBeSeenIsModemManagerOnlyWhenItRuns) {
-    AddUsbTty("ttyACM0", "04e8", "6601", "x");
+    AddUsbTty("ttyACM0", "1a2b", "3c4d", "x");
     openError["ttyACM0"] = EWOULDBLOCK;
     // Its descriptors are another user's: not visible, but the process is.
     EXPECT_EQ(Only(DiagnosePorts("", m_sources)).State, PortState::Busy);
     EXPECT_EQ(PortStateLine(Only(DiagnosePorts("", m_sources))),
-              (m_root / "dev/ttyACM0").string() + " (04e8:6601) " + Msg(kMsgPortHeldByUnknown));
+              (m_root / "dev/ttyACM0").string() + " (1a2b:3c4d) " + Msg(kMsgPortHeldByUnknown));
     WriteText(m_root / "proc/812/comm", "ModemManager");
     EXPECT_EQ(Only(DiagnosePorts("", m_sources)).State, PortState::ModemManager);
 }
