@@ -28,6 +28,11 @@
 #include "link/TForm10.h"
 #include "localpane/DriveComboBox.h"
 #include "localpane/LocalDirView.h"
+#include "ui/widgets/FavoritesMenu.h"
+#include "ui/widgets/InputBox.h"
+#include "ui/widgets/TAboutForm.h"
+#include "ui/widgets/TFavoritesForm.h"
+#include "window/FileCommands.h"
 #include "window/PhoneListView.h"
 #include "window/TFileExistForm.h"
 #include "window/TProcessForm.h"
@@ -114,6 +119,8 @@ TForm1::TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent)
     m_processForm = new TProcessForm(m_flags, this);
     m_fileExistForm = new TFileExistForm(this);
     m_renameForm = new TRenameForm(this);
+    m_commands = std::make_unique<FileCommands>(*this, m_prompts);
+    BuildFavourites();
 
     // Equal panes from the first frame.
     const int half = (694 - Splitter1->handleWidth()) / 2;
@@ -192,12 +199,8 @@ void TForm1::BuildComputerPane() {
     AddCurrentDir1->setObjectName("AddCurrentDir1");
     Setup1 = FavPopupMenu->addAction(Cap(kForm, "Setup1"));
     Setup1->setObjectName("Setup1");
-    FavoritesBtn->setMenu(FavPopupMenu);
-    FavoritesBtn->setPopupMode(QToolButton::InstantPopup);
     // 16 x 16 leaves no room for the menu arrow beside the letter.
     FavoritesBtn->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
-    connect(AddCurrentDir1, &QAction::triggered, this, [this] { AddCurrentDir1Click(); });
-    connect(Setup1, &QAction::triggered, this, [this] { Setup1Click(); });
     DrivesComboBox = new DriveComboBox(PanelCompStatus);
     DrivesComboBox->setObjectName("DrivesComboBox");
     DrivesComboBox->setAccessibleName(QStringLiteral("DrivesComboBox"));
@@ -490,9 +493,36 @@ void TForm1::Exit1Click() {
     QCoreApplication::exit(0);
 }
 
+void TForm1::BuildFavourites() {
+    // The rename dialog doubles as the one-line input box of the favourites.
+    m_inputBox = std::make_unique<DialogInputBox<TRenameForm>>(*m_renameForm);
+    m_favoritesMenu = new FavoritesMenu(FavPopupMenu, Favs, this);
+    m_favoritesMenu->AttachTo(FavoritesBtn);
+    m_favoritesForm = new TFavoritesForm(Favs, *m_inputBox, this);
+    connect(m_favoritesMenu, &FavoritesMenu::goToPath, this, [this](const QString& path) {
+        SetComputerPath(path);
+        ActivateComputerPane();
+    });
+    connect(m_favoritesMenu, &FavoritesMenu::addCurrentFolder, this,
+            [this] { AddFavourite(Favs, *m_inputBox, QDir::toNativeSeparators(Source->Path())); });
+    connect(m_favoritesMenu, &FavoritesMenu::configure, this,
+            [this] { m_favoritesForm->Setup1Click(); });
+}
+
+void TForm1::CopyBtnClick() { m_commands->Copy(); }
+void TForm1::RenameClick() { m_commands->Rename(); }
+void TForm1::Delete1Click() { m_commands->Delete(); }
+void TForm1::CompileJavaBtnClick() { m_commands->CompileJava(); }
+void TForm1::PhoneItemsDropped(const std::vector<std::string>& names) {
+    m_commands->CopyDraggedItems(names);
+}
+void TForm1::DragDropFilesPhoneProcessDropped(const QStringList& paths) {
+    m_commands->CopyDroppedFiles(paths);
+}
+
 void TForm1::About1Click() {
-    m_prompts.MessageBox(Caption("TAboutForm", "Label1") + "\r\n" + Caption("TAboutForm", "Label3"),
-                         Caption("TAboutForm", ""), BoxIcon::Information);
+    if (!m_aboutForm) m_aboutForm = new TAboutForm(this);
+    m_aboutForm->ShowModal();
 }
 
 QString TForm1::HelpFilePath() {

@@ -29,6 +29,11 @@ class QAction;
 namespace q7k3 {
 
 class DriveComboBox;
+class FavoritesMenu;
+class FileCommands;
+class InputBox;
+class TAboutForm;
+class TFavoritesForm;
 class LocalDirView;
 class PhoneDropTarget;
 class PhoneListView;
@@ -125,20 +130,22 @@ public:
     // Function keys F3..F8 as both panes handle them. True when the key was one of them.
     bool DispatchFunctionKey(int key);
 
-    // Commands that later parts of the program fill in; until then they do nothing.
+    // The view command is filled in by the preview; until then it does nothing.
     virtual void ViewBtnClick() {}
-    virtual void CopyBtnClick() {}
-    virtual void RenameClick() {}
-    virtual void Delete1Click() {}
-    virtual void CompileJavaBtnClick() {}
-    // A plain box with the program's name until the about window exists.
+    // The file commands (FileCommands): F5 by the active pane, F6, F8, F7.
+    virtual void CopyBtnClick();
+    virtual void RenameClick();
+    virtual void Delete1Click();
+    virtual void CompileJavaBtnClick();
+    // The about window, made once.
     virtual void About1Click();
-    virtual void AddCurrentDir1Click() {}
-    virtual void Setup1Click() {}
     // Phone items (their names, as the phone sent them) dropped on the computer pane.
-    virtual void PhoneItemsDropped(const std::vector<std::string>& /*names*/) {}
+    virtual void PhoneItemsDropped(const std::vector<std::string>& names);
     // Files dropped on the phone list by another program.
-    virtual void DragDropFilesPhoneProcessDropped(const QStringList& /*paths*/) {}
+    virtual void DragDropFilesPhoneProcessDropped(const QStringList& paths);
+    FavoritesMenu* Favorites() const { return m_favoritesMenu; }
+    TFavoritesForm* FavoritesForm() const { return m_favoritesForm; }
+    TAboutForm* AboutForm() const { return m_aboutForm; }
 
     // The refresh command (F4).
     virtual void RfreshBtnClick();
@@ -202,11 +209,17 @@ private:
     void BuildComputerPane();
     void BuildPhonePane();
     void BuildButtons();
+    void BuildFavourites();
     void SetPaneColours();
 
     TProcessForm* m_processForm = nullptr;
     TFileExistForm* m_fileExistForm = nullptr;
     TRenameForm* m_renameForm = nullptr;
+    std::unique_ptr<InputBox> m_inputBox;
+    FavoritesMenu* m_favoritesMenu = nullptr;
+    TFavoritesForm* m_favoritesForm = nullptr;
+    TAboutForm* m_aboutForm = nullptr;
+    std::unique_ptr<FileCommands> m_commands;
     bool m_computerPaneActive = true;
     bool m_initialized = false;
     bool m_closed = false;

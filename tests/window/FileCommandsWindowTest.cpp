@@ -1,0 +1,373 @@
+// The file commands driven through the main window against the phone emulator: F5 both
+// ways with keys, the two drops, F6 with the real rename and file-exists dialogs, F8,
+// abort in the middle of a copy, F7, the favourites menu and the about window.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "emulator/PhoneEmulator.h"
+#include "link/SettingsStore.h"
+#include "link/TForm10.h"
+#include "localpane/LocalDirView.h"
+#include "phonefs/PhoneSession.h"
+#include "ui/widgets/FavoritesMenu.h"
+#include "ui/widgets/TAboutForm.h"
+#include "window/PhoneListView.h"
+#include "window/TFileExistForm.h"
+#include "window/TForm1.h"
+#include "window/TProcessForm.h"
+#include "window/Texts.h"
+#include "window/WindowTestSupport.h"
+
+using namespace q7k3;
+using q7k3::emu::EmulatorConfig;
+using q7k3::test::ModalDriver;
+using q7k3::test::ScriptedPrompts;
+using q7k3::test::WaitUntil;
+
+namespace {
+
+// Once `dialog` is on the screen: fills `field` with `text` (when given) and presses `button`.
+void AnswerWhenShown(QDialog* dialog, const char* button, const char* field = nullptr,
+                     QString text = {}) {
+    auto* timer = new QTimer(dialog);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, dialog, [=] {
+        if (!dialog->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        if (field)
+            if (auto* edit = dialog->findChild<QLineEdit*>(QString::fromLatin1(field)))
+                edit->setText(text);
+        if (auto* b = dialog->findChild<QPushButton*>(QString::fromLatin1(button)))
+            QTest::mouseClick(b, Qt::LeftButton);
+    });
+    timer->start();
+}
+
+std::string ReadLocal(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+    return file.readAll().toStdString();
+}
+
+void WriteLocal(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+struct FileCommandsWindow : ::testing::Test {
+    QTemporaryDir configDir;
+    QTemporaryDir localDir;
+    std::unique_ptr<PhoneEmulator> phone;
+    std::unique_ptr<SettingsStore> store;
+    AppFlags flags;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
+    std::unique_ptr<PhoneSession> session;
+    bool bootFinished = false;
+
+    void TearDown() override {
+        if (form) {
+            EXPECT_FALSE(form->Busy());
+            EXPECT_FALSE(form->ProcessForm()->isVisible());
+            form->FormCloseQuery();
+        }
+        session.reset();
+        form.reset();
+        port.reset();
+        form10.reset();
+        if (phone) phone->Stop();
+    }
+
+    void Boot(EmulatorConfig config = {}) {
+        ASSERT_TRUE(configDir.isValid() && localDir.isValid());
+        phone = std::make_unique<PhoneEmulator>(config);
+        ASSERT_TRUE(phone->Start()) << phone->Error();
+        ASSERT_TRUE(phone->PutFile("B", "notes.txt", std::string(1500, 'n')));
+        store = std::make_unique<SettingsStore>(S(configDir.filePath("Q7K3FileManager.conf")));
+        store->WriteString("ComPort", phone->SlavePath());
+        store->WriteString("LastPath", S(localDir.path()));
+        ASSERT_TRUE(store->Flush());
+        form = std::make_unique<TForm1>(flags, prompts);
+        form10 = std::make_unique<TForm10>();
+        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
+        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
+                                                 *form, *form);
+        form->AttachCore({form10.get(), session.get(), store.get(), port.get(),
+                          [] { return false; }});
+        form->show();
+        ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
+        QTimer::singleShot(0, [this] { bootFinished = true; });
+        ASSERT_TRUE(WaitUntil([&] { return bootFinished && !form->Busy(); }, 30000));
+        ASSERT_TRUE(form->PhoneReady());
+    }
+
+    void Open(const QString& name) {
+        QTreeWidgetItem* item = form->ListPhone->FindItem(name);
+        ASSERT_NE(item, nullptr) << S(name) << " not in " << S(form->ListPhone->Names().join(','));
+        form->ListPhone->setCurrentItem(item);
+        form->ListPhoneDblClick();
+    }
+
+    // Selects phone items (the first one focused); the phone pane becomes active.
+    void SelectPhone(const QStringList& names) {
+        form->ListPhone->clearSelection();
+        for (const QString& name : names) {
+            QTreeWidgetItem* item = form->ListPhone->FindItem(name);
+            ASSERT_NE(item, nullptr) << S(name);
+            item->setSelected(true);
+        }
+        form->ListPhone->setCurrentItem(form->ListPhone->FindItem(names.front()),
+                                        0, QItemSelectionModel::NoUpdate);
+        form->ActivatePhonePane();
+    }
+
+    void SelectLocal(const QStringList& names) {
+        ASSERT_TRUE(WaitUntil([&] { return form->Source->Loaded(); }));
+        form->Source->clearSelection();
+        for (const QString& name : names) ASSERT_TRUE(form->Source->SelectName(name, true)) << S(name);
+        form->ActivateComputerPane();
+    }
+
+    // F4 at the root: the whole scan again.
+    void Rescan() {
+        form->ActivatePhonePane();
+        form->RfreshBtnClick();
+    }
+
+    void Reload() {
+        form->Source->Reload();
+        ASSERT_TRUE(WaitUntil([&] { return form->Source->Loaded(); }));
+    }
+};
+
+TEST_F(FileCommandsWindow, F5SendsAJpegIntoMyImagesWithTheFreeSpaceThenFetchesItBack) {
+    Boot();
+    Open("Images");
+    Open("My Images");
+    const QString before = form->PhoneDiskStatus->text();
+    const std::string jpeg = "\xff\xd8\xff\xe0" + std::string(40000, 'j');
+    WriteLocal(localDir.filePath("holiday.jpg"), jpeg);
+    Reload();
+    SelectLocal({"holiday.jpg"});
+    QTest::keyClick(form->Source, Qt::Key_F5);
+
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(phone->GetFile(phone->FolderId("mms/mmsimage"), "holiday.jpg"), jpeg);
+    EXPECT_TRUE(form->ListPhone->Names().contains("holiday.jpg"));
+    // 40004 bytes take three 16 KB units.
+    EXPECT_EQ(before.mid(9).split(' ')[0].toInt() - form->PhoneDiskStatus->text().mid(9).split(' ')[0].toInt(), 48);
+    EXPECT_TRUE(form->Source->SelectedPaths().isEmpty());
+
+    // Back again with the phone pane active: the local copy is replaced, the item deselected.
+    QFile::remove(localDir.filePath("holiday.jpg"));
+    SelectPhone({"holiday.jpg"});
+    QTest::keyClick(form->ListPhone, Qt::Key_F5);
+    EXPECT_EQ(ReadLocal(localDir.filePath("holiday.jpg")), jpeg);
+    EXPECT_TRUE(form->ListPhone->selectedItems().isEmpty());
+    ASSERT_TRUE(WaitUntil([&] { return form->Source->Loaded() && form->Source->FileCount() == 1; }));
+}
+
+TEST_F(FileCommandsWindow, F6RenamesWithTheRealDialogsWithAndWithoutAConflict) {
+    Boot();
+    ASSERT_TRUE(phone->PutFile("B", "other.txt", std::string(700, 'o')));
+    Rescan();
+    Open("User");
+    ASSERT_TRUE(form->ListPhone->Names().contains("other.txt"));
+
+    SelectPhone({"notes.txt"});
+    AnswerWhenShown(form->RenameForm(), "RenOK", "RenName", "diary.txt");
+    QTest::keyClick(form->ListPhone, Qt::Key_F6);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_FALSE(phone->GetFile("B", "notes.txt"));
+    EXPECT_EQ(phone->GetFile("B", "diary.txt"), std::string(1500, 'n'));
+    EXPECT_TRUE(form->ListPhone->Names().contains("diary.txt"));
+    EXPECT_FALSE(form->ListPhone->Names().contains("notes.txt"));
+
+    // The new name is taken: the real file-exists dialog, "Перезапиписать".
+    SelectPhone({"diary.txt"});
+    AnswerWhenShown(form->RenameForm(), "RenOK", "RenName", "other.txt");
+    AnswerWhenShown(form->FileExistForm(), "FexOverwriteBtn");
+    QTest::keyClick(form->ListPhone, Qt::Key_F6);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_FALSE(phone->GetFile("B", "diary.txt"));
+    EXPECT_EQ(phone->GetFile("B", "other.txt"), std::string(1500, 'n'));
+    EXPECT_EQ(form->ListPhone->Names().count("other.txt"), 1);
+}
+
+TEST_F(FileCommandsWindow, F8DeletesPhoneFilesAndLocalFilesAfterTheQuestion) {
+    Boot();
+    Open("User");
+    SelectPhone({"notes.txt"});
+    QTest::keyClick(form->ListPhone, Qt::Key_F8);
+    EXPECT_FALSE(phone->GetFile("B", "notes.txt"));
+    EXPECT_FALSE(form->ListPhone->Names().contains("notes.txt"));
+
+    WriteLocal(localDir.filePath("a.txt"), "a");
+    WriteLocal(localDir.filePath("b.txt"), "b");
+    Reload();
+    SelectLocal({"a.txt", "b.txt"});
+    prompts.answers = {false};
+    QTest::keyClick(form->Source, Qt::Key_F8);
+    EXPECT_TRUE(QFile::exists(localDir.filePath("a.txt")));
+    prompts.answers = {true};
+    SelectLocal({"a.txt", "b.txt"});
+    QTest::keyClick(form->Source, Qt::Key_F8);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].Text, "Вы действительно хотите удалить 2 файлов?");
+    EXPECT_FALSE(QFile::exists(localDir.filePath("a.txt")));
+    EXPECT_FALSE(QFile::exists(localDir.filePath("b.txt")));
+    ASSERT_TRUE(WaitUntil([&] { return form->Source->Loaded(); }));
+    EXPECT_EQ(form->Source->FileCount(), 0);
+}
+
+TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnThePhoneList) {
+    Boot();
+    Open("User");
+    SelectPhone({"notes.txt"});
+    {
+        QMimeData data;
+        data.setData(QString::fromLatin1(kPhoneItemsMime), EncodePhoneNames({"notes.txt"}));
+        QWidget* target = form->Source->viewport();
+        const QPointF at(target->width() / 2, target->height() / 2);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+    }
+    EXPECT_EQ(ReadLocal(localDir.filePath("notes.txt")), std::string(1500, 'n'));
+
+    // Two files from a file manager, sent in the order of the drop.
+    WriteLocal(localDir.filePath("one.txt"), "first");
+    WriteLocal(localDir.filePath("two.txt"), "second");
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(localDir.filePath("two.txt")),
+                      QUrl::fromLocalFile(localDir.filePath("one.txt"))});
+        QWidget* target = form->ListPhone->viewport();
+        const QPointF at(target->width() / 2, target->height() / 2);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+    }
+    EXPECT_EQ(phone->GetFile("B", "one.txt"), "first");
+    EXPECT_EQ(phone->GetFile("B", "two.txt"), "second");
+    const std::string sent = phone->Received();
+    EXPECT_LT(sent.find("two.txt"), sent.find("one.txt"));
+    EXPECT_TRUE(form->ListPhone->Names().contains("one.txt"));
+}
+
+TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesLetsItFinishAndSendsNoMore) {
+    EmulatorConfig config;
+    config.LatencyMs = 20;
+    Boot(config);
+    for (int i = 1; i <= 5; ++i)
+        ASSERT_TRUE(phone->PutFile("B", "f" + std::to_string(i) + ".bin", std::string(3000, static_cast<char>('a' + i))));
+    Rescan();
+    Open("User");
+    SelectPhone({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"});
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+        if (form->ProcessForm()->isVisible() && form->ProcessForm()->ProgressBar2->value() == 2) {
+            form->ProcessForm()->AbortBtn->click();
+            presser.stop();
+        }
+    });
+    presser.start(2);
+    QTest::keyClick(form->ListPhone, Qt::Key_F5);
+    EXPECT_TRUE(prompts.shown.empty());
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(ReadLocal(localDir.filePath(QStringLiteral("f%1.bin").arg(i))), std::string(3000, static_cast<char>('a' + i)));
+    EXPECT_FALSE(QFile::exists(localDir.filePath("f4.bin")));
+    EXPECT_FALSE(QFile::exists(localDir.filePath("f5.bin")));
+    EXPECT_EQ(form->ProcessForm()->LongStatus->text(), "Завершение текущей операции");
+    QStringList still;
+    for (QTreeWidgetItem* item : form->ListPhone->selectedItems()) still << item->text(0);
+    still.sort();
+    EXPECT_EQ(still, (QStringList{"f4.bin", "f5.bin"}));
+}
+
+TEST_F(FileCommandsWindow, F7RebuildsTheRegistryWithItsProgressLines) {
+    Boot();
+    const std::string java = phone->FolderId("java");
+    ASSERT_TRUE(phone->PutFile(java, "game_suite.jar", std::string(500, 'g')));
+    ASSERT_TRUE(phone->PutFile(java, "game_suite.jad", std::string(50, 'd')));
+    Rescan();
+    Open("java");
+    QStringList lines;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (!form->ProcessForm()->isVisible()) return;
+        const QString line = form->ProcessForm()->QuickStatus->text() + " | " +
+                             form->ProcessForm()->LongStatus->text();
+        if (lines.isEmpty() || lines.back() != line) lines << line;
+    });
+    watcher.start(1);
+    QTest::keyClick(form->ListPhone, Qt::Key_F7);
+    watcher.stop();
+    EXPECT_TRUE(prompts.shown.empty());
+    ASSERT_FALSE(lines.isEmpty());
+    // The long line says what runs; the rebuild tells its steps on the quick line.
+    for (const QString& line : lines) EXPECT_TRUE(line.endsWith(" | Компилирование Java")) << S(line);
+    const auto registry = phone->GetFile(java, "suites.utf");
+    ASSERT_TRUE(registry);
+    EXPECT_NE(registry->find("game_"), std::string::npos);
+    EXPECT_TRUE(form->ListPhone->Names().contains("suites.utf"));
+    EXPECT_EQ(form->PathPhone->text(), "E700:\\java");
+}
+
+TEST_F(FileCommandsWindow, FavouritesMenuAddsGoesAndTheAboutWindowOpens) {
+    Boot();
+    QDir(localDir.path()).mkdir("photos");
+    form->SetComputerPath(localDir.filePath("photos"));
+    // "Добавить текущую папку" through the real rename dialog, its caption restored.
+    AnswerWhenShown(form->RenameForm(), "RenOK", "RenName", "Фото");
+    form->AddCurrentDir1->trigger();
+    ASSERT_EQ(form->Favs.Alias.size(), 1u);
+    EXPECT_EQ(form->Favs.Alias[0], "Фото");
+    EXPECT_EQ(Q(form->Favs.Path[0]), QDir::toNativeSeparators(localDir.filePath("photos")));
+    EXPECT_EQ(form->RenameForm()->windowTitle(), "Переименовать");
+
+    form->SetComputerPath(localDir.path());
+    // The menu as it shows: the favourite, a separator, the two fixed items; twice the same.
+    for (int round = 0; round < 2; ++round) {
+        emit form->FavPopupMenu->aboutToShow();
+        const QList<QAction*> actions = form->FavPopupMenu->actions();
+        ASSERT_EQ(actions.size(), 4);
+        EXPECT_EQ(actions[0]->text(), "Фото");
+        EXPECT_TRUE(actions[1]->isSeparator());
+    }
+    form->FavPopupMenu->actions()[0]->trigger();
+    EXPECT_EQ(form->Source->Path(), localDir.filePath("photos"));
+
+    // About: the window of its own, closed with its OK.
+    std::string title;
+    ModalDriver driver([&](QWidget* modal) {
+        title = S(modal->windowTitle());
+        if (auto* ok = modal->findChild<QPushButton*>("AboutOkBtn")) QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    form->About1->trigger();
+    EXPECT_TRUE(driver.Acted());
+    EXPECT_EQ(title, "О программе");
+    ASSERT_NE(form->AboutForm(), nullptr);
+    EXPECT_FALSE(form->AboutForm()->isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+#include "window/FileCommands.h"
+
+#include <QLabel>
+#include <QTreeWidgetItem>
+#include <algorithm>
+
+#include "commands/CopyToComputer.h"
+#include "commands/CopyToPhone.h"
+#include "commands/DeleteFiles.h"
+#include "commands/RenameFile.h"
+#include "localpane/LocalDirView.h"
+#include "phonefs/SuiteRegistry.h"
+#include "phonefs/Tree.h"
+#include "window/PhoneListView.h"
+#include "window/TFileExistForm.h"
+#include "window/TForm1.h"
+#include "window/Texts.h"
+
+namespace q7k3 {
+
+Outcome OutcomeOf(bool ok, CommandEnd end) {
+    if (!ok) return Outcome::Failed;
+    return end == CommandEnd::Finished ? Outcome::Done : Outcome::Stopped;
+}
+
+PhoneSession* FileCommands::Session() const {
+    PhoneSession* session = m_form.Core().Session;
+    return session && session->PhoneReady() && session->CurrentFolder() ? session : nullptr;
+}
+
+std::vector<std::string> FileCommands::SelectedPhoneNames() const {
+    std::vector<std::string> names;
+    const PhoneListView* list = m_form.ListPhone;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        if (item->isSelected()) names.push_back(PhoneListView::RawName(item));
+    }
+    return names;
+}
+
+std::vector<std::string> FileCommands::SelectedLocalPaths() const {
+    std::vector<std::string> paths;
+    for (const QString& path : m_form.Source->SelectedPaths()) paths.push_back(S(path));
+    return paths;
+}
+
+void FileCommands::ReloadComputerPane() {
+    m_form.Source->Reload();
+    m_form.StatusComp->setText(m_form.ComputerSelectionText());
+    m_form.DiskStatus->setText(m_form.DriveFreeText());
+}
+
+void FileCommands::Copy() {
+    if (!Session()) return;
+    if (m_form.ComputerPaneActive())
+        CopyToPhone();
+    else
+        CopyToComputer();
+}
+
+void FileCommands::CopyToComputer() {
+    if (!Session()) return;
+    FetchToComputer(SelectedPhoneNames());
+}
+
+void FileCommands::CopyDraggedItems(const std::vector<std::string>& names) {
+    // The drag selected what it carries; the list order decides the order of the copy.
+    if (!Session() || names.empty()) return;
+    std::vector<std::string> ordered;
+    for (const std::string& name : SelectedPhoneNames())
+        if (std::find(names.begin(), names.end(), name) != names.end()) ordered.push_back(name);
+    FetchToComputer(ordered.empty() ? names : ordered);
+}
+
+void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
+    PhoneSession* session = Session();
+    if (!session || names.empty()) return;
+    q7k3::CopyToComputer copy(session->Fs(), session->CurrentFolder(), S(m_form.Source->Path()));
+    BusyView view;
+    view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(names.size());
+    view.FilesMax = static_cast<int>(names.size());
+    session->Run(view, [&](PhoneFs&) { return OutcomeOf(copy.Run(names), copy.End()); });
+    // The items taken are no longer selected; after an abort the rest stay selected.
+    size_t toDeselect = copy.Taken();
+    {
+        const QSignalBlocker block(m_form.ListPhone);
+        for (int i = 0; i < m_form.ListPhone->topLevelItemCount() && toDeselect > 0; ++i) {
+            QTreeWidgetItem* item = m_form.ListPhone->topLevelItem(i);
+            if (!item->isSelected()) continue;
+            if (std::find(names.begin(), names.end(), PhoneListView::RawName(item)) == names.end())
+                continue;
+            item->setSelected(false);
+            --toDeselect;
+        }
+    }
+    m_form.StatusPhone->setText(m_form.PhoneSelectionText());
+    ReloadComputerPane();
+}
+
+void FileCommands::CopyToPhone() {
+    if (!Session()) return;
+    const std::vector<std::string> paths = SelectedLocalPaths();
+    if (paths.empty()) return;
+    SendToPhone(paths);
+    m_form.Source->clearSelection();
+    m_form.StatusComp->setText(m_form.ComputerSelectionText());
+}
+
+void FileCommands::CopyDroppedFiles(const QStringList& paths) {
+    // Nothing at all happens before the phone has been read.
+    if (!Session() || paths.isEmpty()) return;
+    std::vector<std::string> list;
+    for (const QString& path : paths) list.push_back(S(path));
+    SendToPhone(list);
+}
+
+void FileCommands::SendToPhone(const std::vector<std::string>& paths) {
+    PhoneSession* session = Session();
+    q7k3::CopyToPhone copy(session->Fs(), session->CurrentFolder(), *m_form.FileExistForm());
+    BusyView view;
+    view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(paths.size());
+    view.FilesMax = static_cast<int>(paths.size());
+    session->Run(view, [&](PhoneFs&) { return OutcomeOf(copy.Run(paths), copy.End()); });
+    // The folder with what arrived, and the free space that is left.
+    m_form.ShowCurrentFolder();
+}
+
+void FileCommands::Rename() {
+    PhoneSession* session = Session();
+    if (!session || m_form.ComputerPaneActive()) return;
+    const QTreeWidgetItem* focused = m_form.ListPhone->currentItem();
+    if (!focused || m_form.ListPhone->selectedItems().isEmpty()) return;
+    RenameFile rename(session->Fs(), session->CurrentFolder(), *m_form.RenameForm(),
+                      *m_form.FileExistForm());
+    if (!rename.Ask(PhoneListView::RawName(focused))) return;
+    session->Run(BusyView{}, [&](PhoneFs&) { return OutcomeOf(rename.Rename(), rename.End()); });
+    m_form.ShowCurrentFolder();
+}
+
+void FileCommands::Delete() {
+    if (m_form.ComputerPaneActive()) {
+        // The computer's files need no phone: one question, then the files go.
+        const std::vector<std::string> paths = SelectedLocalPaths();
+        DeleteLocalFiles(m_prompts).Run(paths);
+        ReloadComputerPane();
+        return;
+    }
+    PhoneSession* session = Session();
+    if (!session) return;
+    const std::vector<std::string> names = SelectedPhoneNames();
+    if (names.empty()) return;
+    DeleteFiles erase(session->Fs(), session->CurrentFolder());
+    BusyView view;
+    view.LongStatus = Msg(kMsgDeletingFirst) + std::to_string(names.size());
+    view.FilesMax = static_cast<int>(names.size());
+    session->Run(view, [&](PhoneFs&) { return OutcomeOf(erase.Run(names), erase.End()); });
+    m_form.ShowCurrentFolder();
+}
+
+void FileCommands::CompileJava() {
+    PhoneSession* session = Session();
+    if (!session || !CompileJavaApplies(session->Fs())) return;
+    BusyView view;
+    view.QuickStatus = Msg(kMsgCompiling);
+    view.LongStatus = Msg(kMsgCompiling);
+    view.BlocksMax = 5;
+    view.FilesMax = 6;
+    const Outcome outcome =
+        session->Run(view, [](PhoneFs& fs) { return OutcomeOf(CompileJava1Click(fs)); });
+    // The rebuild has read the java folder again; show it when it is the one in view.
+    const Tree4* folder = session->CurrentFolder();
+    if (outcome == Outcome::Done && folder && folder->Name == "java") m_form.ShowCurrentFolder();
+}
+
+}  // namespace q7k3

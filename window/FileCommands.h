@@ -1,0 +1,57 @@
+#pragma once
+// The window's half of the file commands: F5 in both directions and the two drops, F6,
+// F7 and F8. It gathers the selection of the active pane, runs the command through the
+// session's busy bracket and shows the panes again afterwards; the commands themselves
+// are core code.
+
+#include <QStringList>
+#include <string>
+#include <vector>
+
+#include "commands/CommandSupport.h"
+#include "phonefs/PhoneSession.h"
+
+namespace q7k3 {
+
+class Prompts;
+class TForm1;
+
+// How a command's end reads to the busy bracket: only a failure runs the error report.
+Outcome OutcomeOf(bool ok, CommandEnd end);
+
+class FileCommands {
+public:
+    FileCommands(TForm1& form, Prompts& prompts) : m_form(form), m_prompts(prompts) {}
+
+    // F5: the active pane decides the direction.
+    void Copy();
+    // The phone pane's selection, fetched into the computer pane's folder.
+    void CopyToComputer();
+    // The computer pane's selection, sent into the current phone folder.
+    void CopyToPhone();
+    // Files another program dropped on the phone list, in drop order.
+    void CopyDroppedFiles(const QStringList& paths);
+    // Phone items dropped on the computer pane.
+    void CopyDraggedItems(const std::vector<std::string>& names);
+    // F6: the focused phone file under another name.
+    void Rename();
+    // F8: the selection of the active pane.
+    void Delete();
+    // F7: the java folder's suite registry rebuilt.
+    void CompileJava();
+
+private:
+    PhoneSession* Session() const;
+    // The captions of the phone pane's selected items, in list order.
+    std::vector<std::string> SelectedPhoneNames() const;
+    std::vector<std::string> SelectedLocalPaths() const;
+    void SendToPhone(const std::vector<std::string>& paths);
+    void FetchToComputer(const std::vector<std::string>& names);
+    // The computer pane read again with its status and drive lines.
+    void ReloadComputerPane();
+
+    TForm1& m_form;
+    Prompts& m_prompts;
+};
+
+}  // namespace q7k3
