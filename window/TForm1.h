@@ -126,7 +126,7 @@ public:
     bool DispatchFunctionKey(int key);
 
     // Commands that later parts of the program fill in; until then they do nothing.
-    virtual void ViewBtnClick() {}
+    virtual void ViewBtnClick();  // the view command, window/ViewCommand.cpp
     virtual void CopyBtnClick() {}
     virtual void RenameClick() {}
     virtual void Delete1Click() {}
