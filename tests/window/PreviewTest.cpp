@@ -322,6 +322,25 @@ TEST_F(PhonePreviewFixture, PhonePictureIsShownFromTheScratchFileUnderItsExtensi
     EXPECT_FALSE(QFileInfo::exists(Q(Temp())));
 }
 
+// .ani pictures of the picture folders are converted; the wallpaper keeps its own width.
+TEST_F(PhonePreviewFixture, AniPicturesOfTheAnimationsFolderAreShownAtTheirWidth) {
+    ASSERT_TRUE(phone->PutFile("E", "pic.ani", std::string(128 * 2 * 3, '\x1F')));
+    ASSERT_TRUE(phone->PutFile("E", "wpaper.ani", std::string(126 * 2 * 5, '\x1F')));
+    Boot();
+    ASSERT_TRUE(session->OpenFolder(".."));
+    ASSERT_TRUE(session->OpenFolder("Images"));
+    ASSERT_TRUE(session->OpenFolder("Animations"));
+    TPlayForm& play = PlayForm(*form);
+    Open(play, {"pic.ani", "wpaper.ani"}, false, [&] {
+        EXPECT_EQ(play.Image1->Picture().size(), QSize(128, 3));
+        EXPECT_EQ(play.LastPicturePath(), Temp() + ".bmp");
+        EXPECT_FALSE(QFileInfo::exists(Q(Temp() + ".bmp")));
+        play.NextBtnClick();
+        EXPECT_EQ(play.Image1->Picture().size(), QSize(126, 5));
+    });
+    EXPECT_EQ(sound->starts, 0);
+}
+
 TEST_F(PhonePreviewFixture, LostPhoneSaysSoAndTheWindowStaysOpen) {
     ASSERT_TRUE(phone->PutFile("B", "a.jpg", Picture("JPG", 8, 8).toStdString()));
     ASSERT_TRUE(phone->PutFile("B", "b.jpg", Picture("JPG", 16, 8).toStdString()));
