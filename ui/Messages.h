@@ -36,6 +36,7 @@ enum MessageId : int {
     kMsgDeleteQuestionEnd = 27,
     kMsgDeleteCaption = 28,
     kMsgNoComPort = 29,
+    kMsgLostLink = 30,              // the preview could not fetch a phone file
     kMsgCachingFiles = 35,           // the scan's quick status
     kMsgInitializing = 36,           // the scan's long status
     kMsgCopyingFirst = 37,           // "Копирование файла 1 из " + count
@@ -57,6 +58,8 @@ enum MessageId : int {
     kMsgEnterShortName = 57,         // caption of the input box that names a favourite
     kMsgRenameCaption = 58,          // the rename dialog's own caption
     kMsgFinishingOperation = 59,
+    kMsgReading = 60,                // the preview's status: "Чтение " + name + "..."
+    kMsgViewing = 61,                // "Просмотр " + position + "/" + count
     kMsgJavaUpdatingList = 62,
     kMsgJavaAnalysing = 63,
     kMsgJavaErasingSuites = 64,

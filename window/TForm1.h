@@ -130,8 +130,7 @@ public:
     // Function keys F3..F8 as both panes handle them. True when the key was one of them.
     bool DispatchFunctionKey(int key);
 
-    // The view command is filled in by the preview; until then it does nothing.
-    virtual void ViewBtnClick() {}
+    virtual void ViewBtnClick();  // the view command, window/ViewCommand.cpp
     // The file commands (FileCommands): F5 by the active pane, F6, F8, F7.
     virtual void CopyBtnClick();
     virtual void RenameClick();

@@ -13,6 +13,7 @@
 #include "link/TForm10.h"
 #include "link/widgets/TSettingsForm.h"
 #include "phonefs/PhoneSession.h"
+#include "preview/SmafEngine.h"
 #include "window/QtPrompts.h"
 #include "window/TForm1.h"
 #include "window/TProcessForm.h"
@@ -53,8 +54,11 @@ int main(int argc, char** argv) {
     window.AttachCore({&form10, &session, &store, &port,
                        [&settingsForm] { return settingsForm.Execute(); }});
     window.SetComputerPath(QDir::homePath());
+    // The melody player; without a soundfont or a sound device melodies stay silent.
+    SmafInit("");
     window.show();
     const int code = app.exec();
+    SmafDone();
     // Whatever way the program ends, the port is closed before the driver goes.
     form10.Comm321.Disconnect();
     return code;

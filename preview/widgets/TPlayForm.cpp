@@ -1,0 +1,425 @@
+#include "preview/widgets/TPlayForm.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "commands/FolderRules.h"
+#include "link/Prompts.h"
+#include "media/Ani.h"
+#include "media/EmsPicture.h"
+#include "media/Melody.h"
+#include "media/Picture.h"
+#include "phonefs/PhoneSession.h"
+#include "phonefs/Tree.h"
+#include "preview/SmafEngine.h"
+#include "ui/Messages.h"
+#include "ui/TempDir.h"
+#include "ui/Text.h"
+
+namespace q7k3 {
+namespace {
+
+constexpr const char* kForm = "TPlayForm";
+
+QString Cap(std::string_view control) { return QString::fromStdString(Caption(kForm, control)); }
+QString M(int number) { return QString::fromStdString(Msg(number)); }
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The lower-cased extension of a name, from its last dot on ("" without one).
+std::string LowerExtension(const std::string& name) {
+    const std::string file = media::FileNamePart(name);
+    const size_t dot = file.rfind('.');
+    return dot == std::string::npos ? std::string() : LowerAscii(file.substr(dot));
+}
+
+bool Has(const std::string& s, const char* needle) { return s.find(needle) != std::string::npos; }
+
+void RemoveFile(const std::string& path) { QFile::remove(Q(path)); }
+
+enum class Glyph { Previous, Play, Stop, Next };
+
+// The desktop's icon when its theme has one; otherwise a plain drawn glyph.
+QIcon GlyphIcon(Glyph glyph) {
+    static const char* const kThemeNames[] = {"media-skip-backward", "media-playback-start",
+                                              "media-playback-stop", "media-skip-forward"};
+    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(kThemeNames[int(glyph)]));
+    if (!themed.isNull()) return themed;
+
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 40, 40));
+    auto triangle = [&p](qreal left, qreal right) {
+        QPainterPath path;
+        path.moveTo(left, 3);
+        path.lineTo(right, 8);
+        path.lineTo(left, 13);
+        path.closeSubpath();
+        p.drawPath(path);
+    };
+    switch (glyph) {
+        case Glyph::Play: triangle(4, 13); break;
+        case Glyph::Stop: p.drawRect(QRectF(4, 4, 8, 8)); break;
+        case Glyph::Next:
+            triangle(2, 10);
+            p.drawRect(QRectF(11, 3, 2, 10));
+            break;
+        case Glyph::Previous:
+            triangle(14, 6);
+            p.drawRect(QRectF(3, 3, 2, 10));
+            break;
+    }
+    p.end();
+    return QIcon(pixmap);
+}
+
+// PlayList draws its own items: the current entry red, every other navy.
+class PlayListDelegate final : public QStyledItemDelegate {
+public:
+    explicit PlayListDelegate(const TPlayForm* form, QObject* parent)
+        : QStyledItemDelegate(parent), m_form(form) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        painter->save();
+        if (option.state & QStyle::State_Selected)
+            painter->fillRect(option.rect, option.palette.color(QPalette::Highlight).lighter(160));
+        const bool current = index.row() == m_form->PlayIndex;
+        painter->setPen(current ? QColor(255, 0, 0) : QColor(0, 0, 128));
+        const QRect text = option.rect.adjusted(2, 0, 0, 0);
+        painter->drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+    }
+
+private:
+    const TPlayForm* m_form;
+};
+
+QToolButton* GlyphButton(const char* name, Glyph glyph, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setAccessibleName(QString::fromLatin1(name));
+    button->setIcon(GlyphIcon(glyph));
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(32, 25);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+}  // namespace
+
+// ---- the picture box ---------------------------------------------------------------------
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+    setMinimumSize(160, 128);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void PictureBox::SetPicture(const QImage& picture) {
+    m_picture = picture;
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Base));
+    if (m_picture.isNull()) return;
+    const QSize fitted = m_picture.size().scaled(size(), Qt::KeepAspectRatio);
+    const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
+                       fitted);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(target, m_picture);
+}
+
+// ---- the window ----------------------------------------------------------------------------
+
+TPlayForm::TPlayForm(QWidget* parent) : QDialog(parent), m_tempFileName(q7k3::TempFileName()) {
+    setObjectName(kForm);
+    setWindowTitle(Cap(""));
+    setMinimumSize(488, 295);
+    resize(488, 295);
+
+    PlayBtn = GlyphButton("PlayBtn", Glyph::Play, this);
+    StopBtn = GlyphButton("StopBtn", Glyph::Stop, this);
+    NextBtn = GlyphButton("NextBtn", Glyph::Next, this);
+    PrevBtn = GlyphButton("PrevBtn", Glyph::Previous, this);
+    Image1 = new PictureBox(this);
+    Image1->setObjectName("Image1");
+    PlayStatus = new QLabel(Cap("PlayStatus"), this);
+    PlayStatus->setObjectName("PlayStatus");
+    PlayFileName1 = new QLabel(this);
+    PlayFileName1->setObjectName("PlayFileName1");
+    PlayFileName1->setTextFormat(Qt::PlainText);
+    PlayFileName1->setFrameShape(QFrame::StyledPanel);
+    PlayFileName1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    PlayList = new QTreeWidget(this);
+    PlayList->setObjectName("PlayList");
+    PlayList->setAccessibleName(QStringLiteral("PlayList"));
+    PlayList->setColumnCount(1);
+    PlayList->setHeaderLabels({Cap("PlayList.0")});
+    PlayList->setColumnWidth(0, 250);
+    PlayList->setFixedWidth(250 + 6);
+    PlayList->setRootIsDecorated(false);
+    PlayList->setSelectionMode(QAbstractItemView::SingleSelection);
+    PlayList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    PlayList->header()->setSectionsClickable(false);
+    PlayList->setToolTip(Cap("PlayList.hint"));
+    PlayList->setItemDelegate(new PlayListDelegate(this, PlayList));
+
+    // Left: the picture, its name and the buttons (previous, play, stop, next) over the
+    // status; right: the list.
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(2);
+    for (QToolButton* b : {PrevBtn, PlayBtn, StopBtn, NextBtn}) buttons->addWidget(b);
+    buttons->addSpacing(8);
+    buttons->addWidget(PlayStatus, 1);
+    auto* left = new QVBoxLayout;
+    left->addWidget(Image1, 1);
+    left->addWidget(PlayFileName1);
+    left->addLayout(buttons);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(left, 1);
+    layout->addWidget(PlayList);
+
+    connect(PlayBtn, &QToolButton::clicked, this, [this] { PlayBtnClick(); });
+    connect(StopBtn, &QToolButton::clicked, this, [this] { StopBtnClick(); });
+    connect(NextBtn, &QToolButton::clicked, this, [this] { NextBtnClick(); });
+    connect(PrevBtn, &QToolButton::clicked, this, [this] { PrevBtnClick(); });
+    connect(PlayList, &QTreeWidget::itemDoubleClicked, this, [this] { PlayListDblClick(); });
+}
+
+TPlayForm::~TPlayForm() = default;
+
+void TPlayForm::Attach(PhoneSession* session, Prompts* prompts) {
+    m_session = session;
+    m_prompts = prompts;
+}
+
+int TPlayForm::ShowFiles(const std::vector<std::string>& files, bool computerPane) {
+    PlayFiles = files;
+    ComputerPaneActive = computerPane;
+    PlayList->clear();
+    for (const std::string& entry : PlayFiles) {
+        // A phone name is taken whole, a local path by its last component.
+        const std::string caption = computerPane ? media::FileNamePart(entry) : entry;
+        new QTreeWidgetItem(PlayList, QStringList{Q(caption)});
+    }
+    PlayIndex = 1;
+    m_fetchedIndex = -1;
+    PlayStatus->setText(Cap("PlayStatus"));
+    PlayFileName1->clear();
+    Image1->SetPicture(QImage());
+    m_skipNextActivation = false;
+    if (QWidget* main = parentWidget()) {
+        const QRect area = main->window()->frameGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    const int result = exec();
+    PlayFiles.clear();
+    m_fetchedIndex = -1;
+    RemoveFile(m_tempFileName);
+    return result;
+}
+
+bool TPlayForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        // Activation steps back one entry; the first one so lands on the first entry.
+        if (m_inOwnBox) {
+            m_skipNextActivation = true;
+        } else if (m_skipNextActivation) {
+            m_skipNextActivation = false;
+        } else if (isVisible()) {
+            PrevBtnClick();
+        }
+    }
+    return QDialog::event(event);
+}
+
+void TPlayForm::PrevBtnClick() {
+    if (PlayIndex > 0) MoveTo(PlayIndex - 1);
+}
+
+void TPlayForm::NextBtnClick() {
+    if (PlayIndex < static_cast<int>(PlayFiles.size()) - 1) MoveTo(PlayIndex + 1);
+}
+
+void TPlayForm::PlayListDblClick() {
+    QTreeWidgetItem* item = PlayList->currentItem();
+    if (!item || !item->isSelected()) return;
+    const int k = PlayList->indexOfTopLevelItem(item);
+    if (k < 0 || k == PlayIndex) return;
+    MoveTo(k);
+}
+
+void TPlayForm::MoveTo(int k) {
+    if (k < 0 || k >= static_cast<int>(PlayFiles.size())) return;
+    SmafStop();
+    setEnabled(false);
+    PlayIndex = k;
+    PlayList->viewport()->update();
+    if (!ComputerPaneActive) {
+        const std::string& entry = PlayFiles[static_cast<size_t>(k)];
+        PlayStatus->setText(M(kMsgReading) + Q(entry) + QStringLiteral("..."));
+        if (!FetchPhoneEntry(entry)) {
+            setEnabled(true);
+            ShowLostLink();
+            return;
+        }
+    }
+    PlayStatus->setText(M(kMsgViewing) + QString::number(k + 1) + QLatin1Char('/') +
+                        QString::number(PlayFiles.size()));
+    PlayList->viewport()->update();
+    setEnabled(true);
+    PlayBtnClick();
+}
+
+bool TPlayForm::FetchPhoneEntry(const std::string& name) {
+    // A failed fetch must not leave an earlier entry's bytes to be shown under this name.
+    m_fetchedIndex = -1;
+    RemoveFile(m_tempFileName);
+    if (!m_session || !m_session->PhoneReady()) return false;
+    bool fetched = false;
+    BusyView view;
+    view.ShowProgress = false;
+    // The preview words the failure itself; the link's own report is not run.
+    m_session->Run(view, [&](PhoneFs& fs) {
+        // The folder is looked up afresh: the keep-alive may have replaced the tree while
+        // the window was open.
+        const Tree4* folder = m_session->CurrentFolder();
+        if (!folder) return Outcome::Stopped;
+        const FileEntry* entry = nullptr;
+        for (const FileEntry& file : folder->Files)
+            if (file.Name == name) entry = &file;
+        if (!entry) return Outcome::Stopped;
+        fetched = fs.ChangeFolder(folder->Id) &&
+                  fs.ReadPhoneFile(m_tempFileName, entry->Name, entry->Date);
+        return Outcome::Stopped;
+    });
+    if (fetched) m_fetchedIndex = PlayIndex;
+    return fetched;
+}
+
+void TPlayForm::ShowLostLink() {
+    if (!m_prompts) return;
+    m_inOwnBox = true;
+    m_prompts->MessageBox(Msg(kMsgLostLink), Msg(kMsgErrorCaption), BoxIcon::None);
+    m_inOwnBox = false;
+}
+
+void TPlayForm::PlayBtnClick() {
+    if (PlayIndex < 0 || PlayIndex >= static_cast<int>(PlayFiles.size())) return;
+    const std::string& entry = PlayFiles[static_cast<size_t>(PlayIndex)];
+    PlayFileName1->setText(Q(entry));
+    if (SmafPlaying()) return;
+    const std::string ext = LowerExtension(entry);
+    if (ComputerPaneActive)
+        PlayComputerEntry(entry, ext);
+    else if (m_fetchedIndex == PlayIndex)
+        PlayPhoneEntry(entry, ext);
+}
+
+void TPlayForm::PlayComputerEntry(const std::string& entry, const std::string& ext) {
+    if (Has(ext, ".gif")) {
+        GifPicture gif;
+        if (LoadGifFile(entry, gif) && !gif.Screen.isNull()) {
+            m_lastPicturePath = entry;
+            Image1->SetPicture(gif.Screen);
+        }
+        PlayFileName1->setText(Q(media::FileNamePart(entry)));
+        return;
+    }
+    std::string path = entry;
+    if (Has(ext, ".mel")) {
+        // The title block goes; what remains is a SMAF melody.
+        if (ConvertMELtoMMF(entry, m_tempFileName, true)) path = m_tempFileName;
+    }
+    if (!ShowPicture(path)) {
+        PlayMelody(path);
+        PlayFileName1->setText(Q(media::FileNamePart(entry)));
+    }
+}
+
+void TPlayForm::PlayPhoneEntry(const std::string& entry, const std::string& ext) {
+    // The fetched file stays as it came from the phone, so that Play can start again from
+    // it: every conversion writes a file of its own beside it, removed once used.
+    const std::string& fetched = m_tempFileName;
+    std::string path = fetched;
+    if (Has(ext, ".jpg")) {
+        // The picture loader chooses its decoder by the extension.
+        path = fetched + ".jpg";
+        RemoveFile(path);
+        if (!QFile::copy(Q(fetched), Q(path))) return;
+    } else if (Has(ext, ".gif")) {
+        GifPicture gif;
+        if (LoadGifFile(fetched, gif) && !gif.Screen.isNull()) {
+            m_lastPicturePath = fetched;
+            Image1->SetPicture(gif.Screen);
+        }
+        PlayFileName1->setText(Q(entry));
+        return;
+    }
+    const Tree4* folder = m_session ? m_session->CurrentFolder() : nullptr;
+    if (Has(ext, ".ani") && KindOf(folder) == FolderKind::Animations) {
+        path = fetched + ".bmp";
+        if (!ConvertANItoBMP(fetched, path, AniWidthFor(entry))) path = fetched;
+    } else if (Has(ext, ".mel")) {
+        path = fetched + ".mmf";
+        if (!ConvertMELtoMMF(fetched, path, true)) path = fetched;
+    } else if (Has(ext, ".ani") && folder && folder->Name == "sms" && folder->Parent) {
+        path = fetched + ".bmp";
+        if (!ConvertEMStoBMP(fetched, path)) path = fetched;
+    }
+    if (!ShowPicture(path)) {
+        // The player reads the melody whole when it starts.
+        PlayMelody(path);
+        PlayFileName1->setText(Q(entry));
+    }
+    if (path != fetched) RemoveFile(path);
+}
+
+bool TPlayForm::ShowPicture(const std::string& path) {
+    QImage picture;
+    LoadBitmap1(path, picture);
+    if (picture.width() == 0) return false;
+    m_lastPicturePath = path;
+    Image1->SetPicture(picture);
+    return true;
+}
+
+void TPlayForm::PlayMelody(const std::string& path) {
+    // Without a player, or for a file that is no melody, nothing plays and nothing is said.
+    if (SmafAvailable()) SmafPlay(path, [] {});
+}
+
+void TPlayForm::StopBtnClick() { SmafStop(); }
+
+void TPlayForm::FormCloseQuery() { SmafStop(); }
+
+void TPlayForm::closeEvent(QCloseEvent* event) {
+    FormCloseQuery();
+    event->accept();
+    QDialog::closeEvent(event);
+}
+
+void TPlayForm::done(int result) {
+    // Escape and the close button both end here.
+    FormCloseQuery();
+    QDialog::done(result);
+}
+
+}  // namespace q7k3

@@ -1,0 +1,405 @@
+// The preview window on the offscreen platform: computer files, phone files fetched
+// through the session from the emulator, the melody player with its sound captured by a
+// fake output, and F3 in the main window.
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "emulator/PhoneEmulator.h"
+#include "link/SettingsStore.h"
+#include "link/TForm10.h"
+#include "localpane/LocalDirView.h"
+#include "media/MediaTestSupport.h"
+#include "media/Melody.h"
+#include "media/Picture.h"
+#include "phonefs/PhoneSession.h"
+#include "preview/SmafEngine.h"
+#include "preview/SmafRender.h"
+#include "preview/widgets/TPlayForm.h"
+#include "window/PhoneListView.h"
+#include "window/TForm1.h"
+#include "window/TProcessForm.h"
+#include "window/Texts.h"
+#include "window/ViewCommand.h"
+#include "window/WindowTestSupport.h"
+
+using namespace q7k3;
+using q7k3::test::ScriptedPrompts;
+using q7k3::test::WaitUntil;
+
+namespace {
+
+const std::string kMelody = q7k3::test::kDataDir + "/dlunch_midi.mmf";
+
+// A sound output that plays until the test ends the melody.
+struct FakeSound {
+    int starts = 0;
+    int stops = 0;
+    std::function<void()> finish;
+};
+
+class FakeOutput final : public smaf::SoundOutput {
+public:
+    explicit FakeOutput(std::shared_ptr<FakeSound> sound) : m_sound(std::move(sound)) {}
+    bool Start(smaf::PcmSource&, std::function<void()> finished) override {
+        ++m_sound->starts;
+        m_sound->finish = std::move(finished);
+        return true;
+    }
+    void Stop() override {
+        ++m_sound->stops;
+        m_sound->finish = nullptr;
+    }
+
+private:
+    std::shared_ptr<FakeSound> m_sound;
+};
+
+QByteArray Picture(const char* format, int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(QColor(200, 40, 40));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+std::string Slurp(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+std::string MelOf(const std::string& mmf) { return std::string(32, '\xFF').replace(0, 5, "Title") + mmf; }
+
+// Runs `inside` on the preview once it shows its first entry, then closes it. The check
+// runs from the event loop, but never in the middle of a phone exchange (the window is
+// disabled then), which would wait for ever on the exchange below it.
+class WhenShown {
+public:
+    explicit WhenShown(std::function<void(TPlayForm&)> inside) : m_inside(std::move(inside)) {
+        m_clock.start();
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
+        m_timer.start(10);
+    }
+    bool Ran() const { return m_ran; }
+
+private:
+    void Poll() {
+        if (m_ran) return;
+        auto* play = qobject_cast<TPlayForm*>(QApplication::activeModalWidget());
+        if (play && play->PlayIndex == 0 && play->isEnabled()) {
+            m_ran = true;
+            m_inside(*play);
+            play->close();
+        } else if (m_clock.elapsed() > 60000) {
+            ADD_FAILURE() << "the preview did not show its first entry";
+            m_ran = true;
+            if (play) play->close();
+        }
+    }
+    std::function<void(TPlayForm&)> m_inside;
+    bool m_ran = false;
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+};
+
+struct PreviewFixture : ::testing::Test {
+    QTemporaryDir dir;
+    std::shared_ptr<FakeSound> sound = std::make_shared<FakeSound>();
+    ScriptedPrompts prompts;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        SmafSetOutputFactory([s = sound] { return std::make_unique<FakeOutput>(s); });
+        SmafInit("");
+    }
+    void TearDown() override {
+        SmafDone();
+        SmafSetOutputFactory(nullptr);
+    }
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    // Opens the preview on `files` and runs `inside` once the first entry is shown.
+    void Open(TPlayForm& form, const std::vector<std::string>& files, bool computer,
+              const std::function<void()>& inside) {
+        WhenShown driver([&](TPlayForm& shown) {
+            EXPECT_EQ(&shown, &form);
+            inside();
+        });
+        form.ShowFiles(files, computer);
+        EXPECT_TRUE(driver.Ran());
+        EXPECT_TRUE(form.PlayFiles.empty());
+        EXPECT_FALSE(SmafPlaying());
+    }
+};
+
+TEST_F(PreviewFixture, ThreeComputerFilesOpenOnTheFirstAndStepWithinTheList) {
+    ASSERT_TRUE(WriteFile(Path("a.bmp"), Picture("BMP", 20, 10)));
+    ASSERT_TRUE(WriteFile(Path("b.jpg"), Picture("JPG", 30, 30)));
+    ASSERT_TRUE(WriteFile(Path("c.bmp"), Picture("BMP", 8, 16)));
+    TPlayForm form;
+    form.SetTempFileName(S(Path("Q7K3FM.TMP")));
+    EXPECT_EQ(form.PlayStatus->text(), "Файл 0/0");
+    EXPECT_EQ(form.windowTitle(), "Просмотрщик");
+    const std::vector<std::string> files = {S(Path("a.bmp")), S(Path("b.jpg")), S(Path("c.bmp"))};
+    Open(form, files, true, [&] {
+        EXPECT_EQ(form.PlayStatus->text(), "Просмотр 1/3");
+        ASSERT_EQ(form.PlayList->topLevelItemCount(), 3);
+        EXPECT_EQ(form.PlayList->topLevelItem(1)->text(0), "b.jpg");
+        EXPECT_EQ(form.Image1->Picture().size(), QSize(20, 10));
+        EXPECT_EQ(form.LastPicturePath(), files[0]);
+
+        // Previous on the first entry does nothing.
+        form.PrevBtnClick();
+        EXPECT_EQ(form.PlayIndex, 0);
+        EXPECT_EQ(form.PlayStatus->text(), "Просмотр 1/3");
+
+        // A double click on the current entry does nothing; on another it moves there.
+        form.PlayList->setCurrentItem(form.PlayList->topLevelItem(0));
+        form.Image1->SetPicture(QImage());
+        form.PlayListDblClick();
+        EXPECT_TRUE(form.Image1->Picture().isNull());
+        form.PlayList->setCurrentItem(form.PlayList->topLevelItem(1));
+        form.PlayListDblClick();
+        EXPECT_EQ(form.PlayIndex, 1);
+        EXPECT_EQ(form.Image1->Picture().size(), QSize(30, 30));
+
+        QTest::mouseClick(form.NextBtn, Qt::LeftButton);
+        EXPECT_EQ(form.PlayStatus->text(), "Просмотр 3/3");
+        EXPECT_EQ(form.Image1->Picture().size(), QSize(8, 16));
+        // Next on the last entry does nothing.
+        form.Image1->SetPicture(QImage());
+        form.NextBtnClick();
+        EXPECT_EQ(form.PlayIndex, 2);
+        EXPECT_TRUE(form.Image1->Picture().isNull());
+        EXPECT_EQ(form.PlayStatus->text(), "Просмотр 3/3");
+    });
+    // The user's files stay where they were.
+    for (const std::string& f : files) EXPECT_TRUE(QFileInfo::exists(Q(f)));
+    EXPECT_EQ(sound->starts, 0);
+}
+
+TEST_F(PreviewFixture, MelodiesPlayOnceStopThenPlayRestartsAndTheEndIsReported) {
+    if (!SmafAvailable()) GTEST_SKIP() << "no General MIDI soundfont";
+    ASSERT_TRUE(QFile::copy(Q(kMelody), Path("tune.mmf")));
+    // A MEL is played from its converted copy, the title taken off.
+    ASSERT_TRUE(WriteFile(Path("ring.mel"), QByteArray::fromStdString(MelOf(Slurp(kMelody)))));
+    TPlayForm form;
+    form.SetTempFileName(S(Path("Q7K3FM.TMP")));
+    Open(form, {S(Path("tune.mmf")), S(Path("ring.mel"))}, true, [&] {
+        EXPECT_TRUE(SmafPlaying());
+        EXPECT_EQ(sound->starts, 1);
+        EXPECT_EQ(form.PlayFileName1->text(), "tune.mmf");
+
+        // Play while a melody plays does nothing.
+        form.PlayBtnClick();
+        EXPECT_EQ(sound->starts, 1);
+        EXPECT_EQ(sound->stops, 0);
+
+        // Stop, then Play starts it again.
+        QTest::mouseClick(form.StopBtn, Qt::LeftButton);
+        EXPECT_FALSE(SmafPlaying());
+        QTest::mouseClick(form.PlayBtn, Qt::LeftButton);
+        EXPECT_TRUE(SmafPlaying());
+        EXPECT_EQ(sound->starts, 2);
+
+        // The end of the melody reaches the engine, which stops; Play plays it anew.
+        ASSERT_TRUE(sound->finish);
+        sound->finish();
+        EXPECT_TRUE(WaitUntil([] { return !SmafPlaying(); }));
+        form.PlayBtnClick();
+        EXPECT_EQ(sound->starts, 3);
+
+        // Next stops the melody and plays the MEL's SMAF part.
+        form.NextBtnClick();
+        EXPECT_EQ(sound->starts, 4);
+        EXPECT_TRUE(SmafPlaying());
+        EXPECT_EQ(form.PlayFileName1->text(), "ring.mel");
+    });
+}
+
+// ---- the phone side ------------------------------------------------------------------------
+
+struct PhonePreviewFixture : PreviewFixture {
+    QTemporaryDir configDir;
+    std::unique_ptr<PhoneEmulator> phone;
+    std::unique_ptr<SettingsStore> store;
+    AppFlags flags;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
+    std::unique_ptr<PhoneSession> session;
+    bool bootFinished = false;
+
+    void SetUp() override {
+        PreviewFixture::SetUp();
+        phone = std::make_unique<PhoneEmulator>();
+        ASSERT_TRUE(phone->Start()) << phone->Error();
+    }
+    void TearDown() override {
+        if (form) {
+            EXPECT_TRUE(form->isEnabled());
+            EXPECT_FALSE(form->Busy());
+            form->FormCloseQuery();
+        }
+        session.reset();
+        form.reset();
+        port.reset();
+        form10.reset();
+        phone->Stop();
+        PreviewFixture::TearDown();
+    }
+
+    void Boot() {
+        store = std::make_unique<SettingsStore>(S(configDir.filePath("Q7K3FileManager.conf")));
+        store->WriteString("ComPort", phone->SlavePath());
+        store->WriteString("LastPath", S(dir.path()));
+        ASSERT_TRUE(store->Flush());
+        form = std::make_unique<TForm1>(flags, prompts);
+        form10 = std::make_unique<TForm10>();
+        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
+        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
+                                                 *form, *form);
+        form->AttachCore({form10.get(), session.get(), store.get(), port.get(), [] { return false; }});
+        form->show();
+        ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
+        QTimer::singleShot(0, [this] { bootFinished = true; });
+        ASSERT_TRUE(WaitUntil([&] { return bootFinished && form->PhoneReady() && !form->Busy(); },
+                              30000));
+        ASSERT_TRUE(session->OpenFolder("User"));
+        PlayForm(*form).SetTempFileName(S(Path("Q7K3FM.TMP")));
+    }
+
+    std::string Temp() const { return S(Path("Q7K3FM.TMP")); }
+};
+
+TEST_F(PhonePreviewFixture, PhonePictureIsShownFromTheScratchFileUnderItsExtension) {
+    const QByteArray jpg = Picture("JPG", 24, 12);
+    ASSERT_TRUE(phone->PutFile("B", "wallpaper.jpg", jpg.toStdString()));
+    ASSERT_TRUE(phone->PutFile("B", "tune.mel", MelOf(Slurp(kMelody))));
+    Boot();
+    TPlayForm& play = PlayForm(*form);
+    Open(play, {"wallpaper.jpg", "tune.mel"}, false, [&] {
+        EXPECT_EQ(play.PlayStatus->text(), "Просмотр 1/2");
+        EXPECT_EQ(play.LastPicturePath(), Temp() + ".jpg");
+        EXPECT_EQ(play.Image1->Picture().size(), QSize(24, 12));
+        EXPECT_FALSE(QFileInfo::exists(Q(Temp() + ".jpg")));
+        EXPECT_EQ(Slurp(Temp()), jpg.toStdString());
+        EXPECT_EQ(play.PlayFileName1->text(), "wallpaper.jpg");
+
+        // The MEL melody plays once its title is off (the player takes only SMAF).
+        play.NextBtnClick();
+        EXPECT_EQ(play.PlayStatus->text(), "Просмотр 2/2");
+        if (SmafAvailable()) {
+            EXPECT_TRUE(SmafPlaying());
+            EXPECT_EQ(sound->starts, 1);
+            // Stop then Play plays it again from the fetched file.
+            play.StopBtnClick();
+            play.PlayBtnClick();
+            EXPECT_TRUE(SmafPlaying());
+            EXPECT_EQ(sound->starts, 2);
+        }
+        EXPECT_FALSE(QFileInfo::exists(Q(Temp() + ".mmf")));
+    });
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_FALSE(QFileInfo::exists(Q(Temp())));
+}
+
+// .ani pictures of the picture folders are converted; the wallpaper keeps its own width.
+TEST_F(PhonePreviewFixture, AniPicturesOfTheAnimationsFolderAreShownAtTheirWidth) {
+    ASSERT_TRUE(phone->PutFile("E", "pic.ani", std::string(128 * 2 * 3, '\x1F')));
+    ASSERT_TRUE(phone->PutFile("E", "wpaper.ani", std::string(126 * 2 * 5, '\x1F')));
+    Boot();
+    ASSERT_TRUE(session->OpenFolder(".."));
+    ASSERT_TRUE(session->OpenFolder("Images"));
+    ASSERT_TRUE(session->OpenFolder("Animations"));
+    TPlayForm& play = PlayForm(*form);
+    Open(play, {"pic.ani", "wpaper.ani"}, false, [&] {
+        EXPECT_EQ(play.Image1->Picture().size(), QSize(128, 3));
+        EXPECT_EQ(play.LastPicturePath(), Temp() + ".bmp");
+        EXPECT_FALSE(QFileInfo::exists(Q(Temp() + ".bmp")));
+        play.NextBtnClick();
+        EXPECT_EQ(play.Image1->Picture().size(), QSize(126, 5));
+    });
+    EXPECT_EQ(sound->starts, 0);
+}
+
+TEST_F(PhonePreviewFixture, LostPhoneSaysSoAndTheWindowStaysOpen) {
+    ASSERT_TRUE(phone->PutFile("B", "a.jpg", Picture("JPG", 8, 8).toStdString()));
+    ASSERT_TRUE(phone->PutFile("B", "b.jpg", Picture("JPG", 16, 8).toStdString()));
+    Boot();
+    TPlayForm& play = PlayForm(*form);
+    Open(play, {"a.jpg", "b.jpg"}, false, [&] {
+        EXPECT_EQ(play.Image1->Picture().size(), QSize(8, 8));
+        phone->FallSilentAfter(0);
+        play.NextBtnClick();
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].Text, "Потеряна связь с телефоном");
+        EXPECT_EQ(prompts.shown[0].Caption, "Ошибка");
+        EXPECT_EQ(play.PlayIndex, 1);
+        EXPECT_TRUE(play.isVisible());
+        EXPECT_TRUE(play.isEnabled());
+        EXPECT_EQ(play.PlayStatus->text(), "Чтение b.jpg...");
+        // Nothing of the first picture is shown as the second.
+        play.Image1->SetPicture(QImage());
+        play.PlayBtnClick();
+        EXPECT_TRUE(play.Image1->Picture().isNull());
+        phone->ClearFaults();
+    });
+}
+
+TEST_F(PhonePreviewFixture, F3InThePhonePaneViewsTheSelectedFilesAndConsumesTheSelection) {
+    ASSERT_TRUE(phone->PutFile("B", "one.jpg", Picture("JPG", 10, 20).toStdString()));
+    ASSERT_TRUE(phone->PutFile("B", "two.jpg", Picture("JPG", 20, 10).toStdString()));
+    Boot();
+    form->ActivatePhonePane();
+    form->ListPhone->FindItem("one.jpg")->setSelected(true);
+    form->ListPhone->FindItem("two.jpg")->setSelected(true);
+    form->ListPhone->FindItem("..")->setSelected(true);
+    WhenShown driver([&](TPlayForm& play) {
+        EXPECT_EQ(play.PlayStatus->text(), "Просмотр 1/2");
+        EXPECT_EQ(play.Image1->Picture().size(), QSize(10, 20));
+        ASSERT_EQ(play.PlayList->topLevelItemCount(), 2);
+        EXPECT_EQ(play.PlayList->topLevelItem(1)->text(0), "two.jpg");
+    });
+    QTest::keyClick(form->ListPhone, Qt::Key_F3);
+    EXPECT_TRUE(driver.Ran());
+    EXPECT_TRUE(form->ListPhone->selectedItems().isEmpty());
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(PreviewFixture, OnlyFoldersSelectedOpenNothingAndAreDeselected) {
+    AppFlags flags;
+    TForm1 form(flags, prompts);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+    ASSERT_TRUE(WriteFile(Path("x.bmp"), Picture("BMP", 4, 4)));
+    form.SetComputerPath(dir.path());
+    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded() && form.Source->Items().size() == 2; }));
+    ASSERT_TRUE(form.Source->SelectName("sub"));
+    EXPECT_TRUE(TakeViewSelection(form).empty());
+    EXPECT_EQ(form.Source->SelectedCount(), 0);
+    ASSERT_TRUE(form.Source->SelectName("x.bmp"));
+    EXPECT_EQ(TakeViewSelection(form), std::vector<std::string>{S(Path("x.bmp"))});
+    // The phone pane without a phone tree gives nothing.
+    form.ActivatePhonePane();
+    EXPECT_TRUE(TakeViewSelection(form).empty());
+}
+
+}  // namespace
