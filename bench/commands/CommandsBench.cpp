@@ -23,6 +23,7 @@
 
 #include "commands/CopyToComputer.h"
 #include "commands/CopyToPhone.h"
+#include "bench/BenchPrompts.h"
 #include "emulator/PhoneEmulator.h"
 #include "link/Connection.h"
 #include "link/TForm10.h"
@@ -33,13 +34,7 @@ using namespace q7k3;
 
 namespace {
 
-class QuietPrompts final : public Prompts {
-public:
-    void MessageBox(const std::string& text, const std::string&, BoxIcon) override {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-    }
-    bool AskYesNo(const std::string&, const std::string&) override { return true; }
-};
+using bench::QuietPrompts;
 
 class Overwrite final : public ConflictQuestion {
 public:

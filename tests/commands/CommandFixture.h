@@ -15,74 +15,11 @@
 
 namespace q7k3::test {
 
-class ScriptedConflict final : public ConflictQuestion {
-public:
-    struct Asked {
-        std::string oldName, newName;
-    };
-    std::deque<ConflictReply> answers;
-    std::vector<Asked> asked;
-    ConflictReply AskConflict(const std::string& oldName, const std::string& newName) override {
-        asked.push_back({oldName, newName});
-        if (answers.empty()) {
-            ADD_FAILURE() << "unscripted conflict question for " << oldName;
-            return {ConflictAnswer::Cancel, newName};
-        }
-        ConflictReply a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
-
-class ScriptedRename final : public RenameQuestion {
-public:
-    std::deque<std::optional<std::string>> answers;
-    std::vector<std::string> asked;
-    std::optional<std::string> AskNewName(const std::string& name) override {
-        asked.push_back(name);
-        if (answers.empty()) {
-            ADD_FAILURE() << "unscripted rename question for " << name;
-            return std::nullopt;
-        }
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
-
-// Boxes recorded; a yes/no question without a scripted answer fails the test.
-class StrictPrompts final : public Prompts {
-public:
-    struct Box {
-        std::string text, caption;
-        BoxIcon icon;
-    };
-    std::vector<Box> boxes;
-    std::deque<bool> answers;
-    void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override {
-        boxes.push_back({text, caption, icon});
-    }
-    bool AskYesNo(const std::string& text, const std::string& caption) override {
-        boxes.push_back({text, caption, BoxIcon::Question});
-        if (answers.empty()) {
-            ADD_FAILURE() << "unscripted question: " << text;
-            return false;
-        }
-        const bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
-
-inline std::string Pattern(size_t n, unsigned seed) {
-    std::string s(n, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < n; ++i) {
-        x = x * 1103515245u + 12345u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
-}
+// Boxes, yes/no, file-exists and rename questions: the one set of scripted fakes, where an
+// unscripted question fails the test.
+using ScriptedConflict = ScriptedUi;
+using ScriptedRename = ScriptedUi;
+using StrictPrompts = ScriptedUi;
 
 // The commands sent to the phone, one per line, without data blocks and prompts.
 inline std::vector<std::string> SentCommands(const std::string& received) {
@@ -98,8 +35,8 @@ inline std::vector<std::string> SentCommands(const std::string& received) {
 struct CommandFixture : ::testing::Test {
     QTemporaryDir dir;
     EmulatorLink link;
-    StrictPrompts prompts;
-    ScriptedConflict conflict;
+    ScriptedUi prompts;
+    ScriptedUi& conflict = prompts;
 
     void SetUp() override { OpenPhone(); }
     void OpenPhone(const std::string& model = "SGH-E700") {
@@ -135,7 +72,7 @@ struct CommandFixture : ::testing::Test {
     }
     std::vector<std::string> BoxTexts() const {
         std::vector<std::string> out;
-        for (const auto& b : prompts.boxes) out.push_back(b.text);
+        for (const auto& b : prompts.shown) out.push_back(b.Text);
         return out;
     }
     std::vector<std::string> PhoneNames(const std::string& id) const {

@@ -34,7 +34,7 @@ TEST_F(CopyToComputerTest, FoldersAreSkippedSuitesLoseTheirSuffixAndTheCountsHol
     EXPECT_EQ(ReadLocal(Path("my_suite.jar")), "PK other");
     // Only the three files and nothing else (no probe left behind).
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
-    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(CopyToComputerTest, ConvertedRoutesFollowTheFolderAndStayInTheTarget) {
@@ -85,7 +85,7 @@ TEST_F(CopyToComputerTest, ConvertedRoutesFollowTheFolderAndStayInTheTarget) {
     CopyToComputer raw(*link.fs, Folder("Sounds\\Default Sounds"), target);
     ASSERT_TRUE(raw.Run({"melody01.mel"}));
     EXPECT_EQ(ReadLocal(target + "/melody01.mel"), std::string(titled.begin(), titled.end()));
-    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(CopyToComputerTest, FailuresLeaveTheTargetsAsTheyWere) {
@@ -116,7 +116,7 @@ TEST_F(CopyToComputerTest, FailuresLeaveTheTargetsAsTheyWere) {
     EXPECT_TRUE(nowhere.Run({"a.txt"}));
     EXPECT_EQ(nowhere.End(), CommandEnd::Stopped);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Диск защищен от записи"});
-    EXPECT_EQ(prompts.boxes.front().caption, "Ошибка");
+    EXPECT_EQ(prompts.shown.front().Caption, "Ошибка");
     EXPECT_EQ(link.emu->Received().find("AT+FSFR"), std::string::npos);
 }
 

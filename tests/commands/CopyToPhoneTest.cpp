@@ -51,9 +51,9 @@ TEST_F(CopyToPhoneTest, SizeLimitEmptyFilesAndNameCuts) {
     EXPECT_EQ(PhoneNames(IdOf("User")),
               (std::vector<std::string>{"exact.bin", std::string(39, 'n') + ".mid"}));
     EXPECT_EQ(link.emu->GetFile(IdOf("User"), "exact.bin"), Pattern(616448, 1));
-    ASSERT_EQ(prompts.boxes.size(), 1u);
-    EXPECT_EQ(prompts.boxes[0].text, "Файл " + over + " слишком большой");
-    EXPECT_EQ(prompts.boxes[0].icon, BoxIcon::Error);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Text, "Файл " + over + " слишком большой");
+    EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Error);
 
     const std::string ascii = WriteLocal(std::string(36, 'a') + ".mid", "MThd");
     const std::string cyrillic = WriteLocal("абвгдежзийклмнопрсту.mid", "MThd");
@@ -85,7 +85,7 @@ TEST_F(CopyToPhoneTest, DefaultMelodiesTakeSlotNamesAndMmfBecomesMel) {
     for (int i = 4; i <= 16; ++i) {
         link.emu->PutFile(id, (i < 10 ? "melody0" : "melody") + std::to_string(i) + ".mel", "x");
     }
-    prompts.boxes.clear();
+    prompts.shown.clear();
     link.emu->ClearReceived();
     ASSERT_TRUE(Send("Sounds\\Default Sounds", {mmfPath, melPath}, CommandEnd::Stopped));
     EXPECT_EQ(BoxTexts(),
@@ -108,7 +108,7 @@ TEST_F(CopyToPhoneTest, PicturesBecomeAniUpTo128PixelsAndSmsMediaTakeSlots) {
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Ширина BMP файла должна быть не больше 128",
                                                     "Файл BMP не опознан"}));
 
-    prompts.boxes.clear();
+    prompts.shown.clear();
     const std::string imy = WriteLocal("tune.imy",
                                        "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:"
                                        "120\r\nMELODY:c2d2e2\r\nEND:IMELODY\r\n");
@@ -117,7 +117,7 @@ TEST_F(CopyToPhoneTest, PicturesBecomeAniUpTo128PixelsAndSmsMediaTakeSlots) {
     ASSERT_TRUE(Send("Sounds\\sms", {imy}));
     EXPECT_TRUE(link.emu->GetFile(IdOf("Images\\sms"), "image01.ani"));
     EXPECT_TRUE(link.emu->GetFile(IdOf("Sounds\\sms"), "melody00.mel"));
-    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
@@ -125,35 +125,35 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) link.emu->PutFile(id, name, "old");
     const std::vector<std::string> files = {
         WriteLocal("a.txt", "new a"), WriteLocal("b.txt", "new b"), WriteLocal("c.txt", "new c")};
-    conflict.answers = {{ConflictAnswer::OverwriteAll, "a.txt"}};
+    conflict.conflicts = {{ConflictAnswer::OverwriteAll, "a.txt"}};
     ASSERT_TRUE(Send("User", files));
-    ASSERT_EQ(conflict.asked.size(), 1u);
-    EXPECT_EQ(conflict.asked[0].oldName, "a.txt");
+    ASSERT_EQ(conflict.conflictsAsked.size(), 1u);
+    EXPECT_EQ(conflict.conflictsAsked[0].oldName, "a.txt");
     EXPECT_EQ(link.emu->GetFile(id, "c.txt"), "new c");
     EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
     // The erases did not count as files.
     EXPECT_EQ(link.progress.Position(2), 3);
 
     // The next command asks again; "Отмена" ends it and what went before stays.
-    conflict.asked.clear();
-    conflict.answers = {{ConflictAnswer::Cancel, "b.txt"}};
+    conflict.conflictsAsked.clear();
+    conflict.conflicts = {{ConflictAnswer::Cancel, "b.txt"}};
     const std::string fresh = WriteLocal("fresh.txt", "fresh");
     ASSERT_TRUE(Send("User", {fresh, files[1], files[2]}, CommandEnd::Cancelled));
-    EXPECT_EQ(conflict.asked.size(), 1u);
+    EXPECT_EQ(conflict.conflictsAsked.size(), 1u);
     EXPECT_EQ(link.emu->GetFile(id, "fresh.txt"), "fresh");
     EXPECT_EQ(link.emu->GetFile(id, "b.txt"), "new b");
 
     // "OK" with the name unchanged asks again; a new name is then used.
-    conflict.asked.clear();
-    conflict.answers = {{ConflictAnswer::UseNewName, "a.txt"}, {ConflictAnswer::UseNewName, "a2.txt"}};
+    conflict.conflictsAsked.clear();
+    conflict.conflicts = {{ConflictAnswer::UseNewName, "a.txt"}, {ConflictAnswer::UseNewName, "a2.txt"}};
     ASSERT_TRUE(Send("User", {files[0]}));
-    ASSERT_EQ(conflict.asked.size(), 2u);
-    EXPECT_EQ(conflict.asked[1].newName, "a.txt");
+    ASSERT_EQ(conflict.conflictsAsked.size(), 2u);
+    EXPECT_EQ(conflict.conflictsAsked[1].newName, "a.txt");
     EXPECT_EQ(link.emu->GetFile(id, "a2.txt"), "new a");
 
     // An erase the phone refuses ends the command and the file stays in the list.
     link.emu->FailCommand("AT+FSFE", 2000);
-    conflict.answers = {{ConflictAnswer::Overwrite, "a.txt"}};
+    conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
     CopyToPhone copy(*link.fs, Folder("User"), conflict);
     EXPECT_FALSE(copy.Run({files[0]}));
     EXPECT_EQ(link.Ch().LastError, kErrPhoneNotFound);
@@ -175,7 +175,7 @@ TEST_F(CopyToPhoneTest, JavaSuitesGetTheirNamesAndAGeneratedDescriptor) {
     ASSERT_TRUE(Send("java", {other, jad}));
     EXPECT_EQ(link.progress.Max(2), 2);
     EXPECT_EQ(link.emu->GetFile(id, "Other_suite.jad"), "MIDlet-Name: Mine\r\n");
-    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 // Presses the abort button while the third file is on its way.

@@ -81,25 +81,25 @@ TEST_F(DeleteTest, LocalDeleteAsksOnceAndNamesWhatItCouldNotDelete) {
     DeleteLocalFiles erase(prompts);
     prompts.answers = {false};
     EXPECT_FALSE(erase.Run(files));
-    ASSERT_EQ(prompts.boxes.size(), 1u);
-    EXPECT_EQ(prompts.boxes[0].text, "Вы действительно хотите удалить 3 файлов?");
-    EXPECT_EQ(prompts.boxes[0].caption, "Удаление");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Text, "Вы действительно хотите удалить 3 файлов?");
+    EXPECT_EQ(prompts.shown[0].Caption, "Удаление");
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(files[0])));
 
     // A file no one may delete, even root: the kernel's own.
     prompts.answers = {true};
-    prompts.boxes.clear();
+    prompts.shown.clear();
     EXPECT_TRUE(erase.Run({files[0], files[1], dir.path().toStdString(), "/proc/self/status"}));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(files[0])));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(files[1])));
     EXPECT_TRUE(QFileInfo::exists(dir.path()));
-    ASSERT_EQ(prompts.boxes.size(), 2u);
-    EXPECT_EQ(prompts.boxes[1].text, "Невозможно удалить файл /proc/self/status");
-    EXPECT_EQ(prompts.boxes[1].icon, BoxIcon::Error);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].Text, "Невозможно удалить файл /proc/self/status");
+    EXPECT_EQ(prompts.shown[1].Icon, BoxIcon::Error);
 }
 
 struct RenameTest : CommandFixture {
-    ScriptedRename rename;
+    ScriptedUi& rename = prompts;  // one set of fakes answers every question
     std::string id;
     Tree4* folder = nullptr;
     void SetUp() override {
@@ -121,7 +121,7 @@ struct RenameTest : CommandFixture {
 };
 
 TEST_F(RenameTest, WithAndWithoutAConflict) {
-    rename.answers = {"c.mid"};
+    rename.newNames = {"c.mid"};
     RenameFile first(*link.fs, folder, rename, conflict);
     ASSERT_TRUE(first.Run("a.mid")) << link.Ch().LastError;
     EXPECT_EQ(Traffic(), (std::vector<std::string>{"AT+FSFR=-1,\"a.mid\"", "AT+FSFE=-1,\"a.mid\"",
@@ -136,8 +136,8 @@ TEST_F(RenameTest, WithAndWithoutAConflict) {
 
     // Onto the taken b.mid: it is erased after the fetch, before the old file.
     link.emu->ClearReceived();
-    rename.answers = {"b.mid"};
-    conflict.answers = {{ConflictAnswer::Overwrite, "b.mid"}};
+    rename.newNames = {"b.mid"};
+    conflict.conflicts = {{ConflictAnswer::Overwrite, "b.mid"}};
     RenameFile second(*link.fs, folder, rename, conflict);
     ASSERT_TRUE(second.Run("c.mid"));
     EXPECT_EQ(Traffic(),
@@ -161,11 +161,11 @@ TEST_F(RenameTest, CancelOrTheOldNameBackSendsNothing) {
         {"b.mid", {{ConflictAnswer::UseNewName, "b.mid"}, {ConflictAnswer::Cancel, "b.mid"}}},
     };
     for (const Case& c : cases) {
-        rename.answers = {c.typed};
-        conflict.answers.assign(c.answers.begin(), c.answers.end());
+        rename.newNames = {c.typed};
+        conflict.conflicts.assign(c.answers.begin(), c.answers.end());
         RenameFile command(*link.fs, folder, rename, conflict);
         EXPECT_TRUE(command.Run("a.mid"));
-        EXPECT_TRUE(conflict.answers.empty());
+        EXPECT_TRUE(conflict.conflicts.empty());
         EXPECT_EQ(command.End(), CommandEnd::Cancelled);
         EXPECT_EQ(link.emu->Received(), "");
     }
@@ -173,7 +173,7 @@ TEST_F(RenameTest, CancelOrTheOldNameBackSendsNothing) {
     // A folder or a name with a quote: nothing happens on the phone.
     RenameFile none(*link.fs, folder, rename, conflict);
     EXPECT_TRUE(none.Run("Ringtones"));
-    rename.answers = {"bad\"name"};
+    rename.newNames = {"bad\"name"};
     RenameFile bad(*link.fs, folder, rename, conflict);
     EXPECT_TRUE(bad.Run("a.mid"));
     EXPECT_EQ(bad.End(), CommandEnd::Stopped);
@@ -184,7 +184,7 @@ TEST_F(RenameTest, CancelOrTheOldNameBackSendsNothing) {
 TEST_F(RenameTest, AFailedWriteNeverLosesTheFile) {
     // The phone refuses the new name: the file goes back under its old one.
     link.emu->FailName("new.mid", 2007);
-    rename.answers = {"new.mid"};
+    rename.newNames = {"new.mid"};
     RenameFile refused(*link.fs, folder, rename, conflict);
     EXPECT_FALSE(refused.Run("a.mid"));
     EXPECT_EQ(link.emu->GetFile(id, "a.mid"), Pattern(3000, 5));
@@ -198,7 +198,7 @@ TEST_F(RenameTest, AFailedWriteNeverLosesTheFile) {
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     link.emu->CutLineAfter(3000 + 1024);
-    rename.answers = {"new.mid"};
+    rename.newNames = {"new.mid"};
     RenameFile cut(*link.fs, folder, rename, conflict);
     EXPECT_FALSE(cut.Run("a.mid"));
     const QString kept = data.path() + "/Q7K3FileManager/Recovered";

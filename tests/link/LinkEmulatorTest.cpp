@@ -1,76 +1,28 @@
 // The link against the phone emulator over a real pseudo-terminal, in real time: the
 // identify command of the CLI, the connection's boxes in the order the user meets them,
 // and recovery after a lost answer.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include <QCoreApplication>
 
 #include "support/ScriptedUi.h"
 #include "link/SettingsStore.h"
+#include "support/CliRun.h"
 #include "support/EmulatorProcess.h"
 #include "ui/Messages.h"
 
-extern char** environ;
-
 using namespace q7k3;
+using q7k3::test::CliResult;
 using q7k3::test::EmulatorProcess;
+using q7k3::test::ReadAll;
+using q7k3::test::RunCli;
 using q7k3::test::ScriptedUi;
 
 namespace {
 
 std::string Box(int message) { return "box " + Msg(message) + " / " + Msg(kMsgErrorCaption); }
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-size_t Count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
-struct CliResult {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs q7k3fm-cli with the arguments as given (no shell between).
-CliResult RunCli(const std::vector<std::string>& args) {
-    const std::string outPath = testing::TempDir() + "/cli.out";
-    const std::string errPath = testing::TempDir() + "/cli.err";
-    std::vector<std::string> all{std::string(Q7K3_BIN_DIR) + "/q7k3fm-cli"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    CliResult r;
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    r.out = ReadAll(outPath);
-    r.err = ReadAll(errPath);
-    return r;
-}
 
 TEST(IdentifyCommand, PrintsEachSupportedModel) {
     for (const char* model : {"SGH-Q7K3", "SGH-X600", "SGH-E100", "SGH-E700", "SGH-E800"}) {
@@ -212,7 +164,7 @@ TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
                                                     "folder changed", "progress hidden",
                                                     "idle"}));
     EXPECT_TRUE(form10->Comm321.Connected());
-    EXPECT_EQ(Count(ReadAll(log), "PC> ATZ"), 1u);
+    EXPECT_EQ(q7k3::test::CountOf(ReadAll(log), "PC> ATZ"), 1u);
 
     // The keep-alive pings only while the phone is ready, and the phone answers it.
     win.onBox = nullptr;
@@ -220,7 +172,7 @@ TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
     conn->KeepAliveTick();
     EXPECT_TRUE(win.events.empty());
     EXPECT_TRUE(conn->KeepAliveArmed());
-    EXPECT_EQ(Count(ReadAll(log), "PC> \\r\n"), 1u);
+    EXPECT_EQ(q7k3::test::CountOf(ReadAll(log), "PC> \\r\n"), 1u);
 }
 
 TEST_F(EmulatorConnection, PhoneThatStaysSilentEndsInTheConnectionDialog) {

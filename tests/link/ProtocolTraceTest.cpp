@@ -14,6 +14,7 @@
 
 #include "link/MemorySerialDevice.h"
 #include "link/ProtocolTrace.h"
+#include "support/TraceText.h"
 
 namespace q7k3 {
 namespace {
@@ -32,33 +33,13 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// What a reader of the trace would do to get the bytes back.
-std::string Unescape(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        const char c = text[++i];
-        if (c == 'r') out += '\r';
-        else if (c == 'n') out += '\n';
-        else if (c == 't') out += '\t';
-        else if (c == '\\') out += '\\';
-        else if (c == 'x') {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        }
-    }
-    return out;
-}
 
 // The bytes of one direction, in order, from the trace's lines.
 std::string Direction(const std::vector<std::string>& lines, char direction) {
     std::string bytes;
     for (const std::string& line : lines)
         if (line.size() > 15 && line[13] == direction && line[14] == ' ')
-            bytes += Unescape(line.substr(15));
+            bytes += test::UnescapeTrace(line.substr(15));
     return bytes;
 }
 

@@ -21,12 +21,24 @@ inline void EnsureApplication() {
     (void)app;
 }
 
+// n bytes of a fixed pseudo-random pattern: file contents that no shift or cut preserves.
+inline std::string Pattern(size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    uint32_t x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < n; ++i) {
+        x = x * 1103515245u + 12345u;
+        s[i] = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
 struct EmulatorLink {
     std::unique_ptr<PhoneEmulator> emu;
     std::unique_ptr<TForm10> form10;
     AppFlags flags;
-    RecordingProgress progress;
-    RecordingPrompts prompts;
+    ScriptedUi ui;
+    ScriptedUi& progress = ui;
+    ScriptedUi& prompts = ui;
     std::unique_ptr<PhoneFs> fs;
 
     // Starts the phone and opens the link the "Быстро" way: poll every 5 ms, wait in 1 ms steps.

@@ -14,18 +14,9 @@
 
 using namespace q7k3;
 using q7k3::test::EmulatorLink;
+using q7k3::test::Pattern;
 
 namespace {
-
-std::string Bytes(size_t n, unsigned seed) {
-    std::string s(n, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < n; ++i) {
-        x = x * 1103515245u + 12345u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
-}
 
 size_t CountOf(const std::string& hay, const std::string& needle) {
     size_t n = 0;
@@ -106,7 +97,7 @@ TEST_F(EmulatorTest, WritesAnnounceSizeModBlockAndSendWholeBlocks) {
     for (const Case& c : {Case{1000, ",488,\"2005:06:07 08:09:10\",1000,"},
                           Case{1024, ",0,\"2005:06:07 08:09:10\",1024,"},
                           Case{0, ",0,\"2005:06:07 08:09:10\",0,0\r\n"}}) {
-        const std::string data = Bytes(c.size, static_cast<unsigned>(c.size));
+        const std::string data = Pattern(c.size, static_cast<unsigned>(c.size));
         const std::string name = "w" + std::to_string(c.size);
         WriteLocal(Path("w"), data, stamp);
         link.emu->ClearReceived();
@@ -126,7 +117,7 @@ TEST_F(EmulatorTest, WritesAnnounceSizeModBlockAndSendWholeBlocks) {
 TEST_F(EmulatorTest, PutThenGetReturnsTheBytesAndTheTimeStamp) {
     UseMap();
     // Line ends, NUL bytes and batch marks inside the data; more than one read block.
-    std::string data = Bytes(5000, 7);
+    std::string data = Pattern(5000, 7);
     data.replace(100, 8, std::string("\r\n\0\0\r\n#O", 8));
     data.replace(598, 4, "\r\n\r\n");
     data.replace(1200, 4, "#OK#");
@@ -147,7 +138,7 @@ TEST_F(EmulatorTest, PutThenGetReturnsTheBytesAndTheTimeStamp) {
 
 TEST_F(EmulatorTest, FailedReadsLeaveTheTargetAsItWas) {
     UseMap();
-    link.emu->PutFile("B", "pic.jpg", Bytes(3000, 3));
+    link.emu->PutFile("B", "pic.jpg", Pattern(3000, 3));
     WriteLocal(Path("pic.jpg"), "what was here", QDateTime::currentDateTime());
     ASSERT_TRUE(link.fs->ChangeFolder("B"));
     link.emu->CorruptReadCrc(true);
@@ -164,7 +155,7 @@ TEST_F(EmulatorTest, FailedReadsLeaveTheTargetAsItWas) {
 TEST_F(EmulatorTest, FullPhoneAndMissingFileGiveThePhonesCodes) {
     UseMap();
     ASSERT_TRUE(link.fs->ChangeFolder("B"));
-    WriteLocal(Path("big"), Bytes(13200 * 1024, 1), QDateTime::currentDateTime());
+    WriteLocal(Path("big"), Pattern(13200 * 1024, 1), QDateTime::currentDateTime());
     EXPECT_FALSE(link.fs->WritePhoneFile(Path("big"), "big", user));
     EXPECT_EQ(link.Ch().LastError, kErrPhoneMemoryFull);
     EXPECT_EQ(FailureText(link.Ch().LastError, ""), "Память заполнена");
@@ -181,7 +172,7 @@ TEST_F(EmulatorTest, FullPhoneAndMissingFileGiveThePhonesCodes) {
 
 TEST_F(EmulatorTest, ProScanListsTheRealFoldersInTheWalksOrder) {
     link.flags.MODE = 1;
-    link.emu->PutFile(link.emu->FolderId("mms/camera/image"), "photo.jpg", Bytes(20000, 2));
+    link.emu->PutFile(link.emu->FolderId("mms/camera/image"), "photo.jpg", Pattern(20000, 2));
     Tree4* root = link.fs->ScanPhone(1, false);
     ASSERT_NE(root, nullptr) << link.Ch().LastError;
     std::string expected = "AT+CGMM\r\n";
@@ -210,9 +201,9 @@ TEST_F(EmulatorTest, ScanEndsWithTheTimeoutBoxWhenThePhoneFallsSilent) {
     link.emu->FallSilentAfter(7);
     EXPECT_EQ(link.fs->ScanPhone(0, false), nullptr);
     EXPECT_EQ(link.fs->PhoneRoot(), nullptr);
-    ASSERT_EQ(link.prompts.boxes.size(), 1u);
-    EXPECT_EQ(link.prompts.boxes[0].text, "Время ожидания истекло");
-    EXPECT_EQ(link.prompts.boxes[0].caption, "Ошибка");
+    ASSERT_EQ(link.prompts.shown.size(), 1u);
+    EXPECT_EQ(link.prompts.shown[0].Text, "Время ожидания истекло");
+    EXPECT_EQ(link.prompts.shown[0].Caption, "Ошибка");
 }
 
 TEST(EmulatorLargeFileTest, MoreThanAMebibyteBothWaysInBlocksLongerThan600) {
@@ -221,7 +212,7 @@ TEST(EmulatorLargeFileTest, MoreThanAMebibyteBothWaysInBlocksLongerThan600) {
     config.Block = 4000;
     ASSERT_TRUE(link.Open(config));
     QTemporaryDir dir;
-    const std::string data = Bytes(1100 * 1024, 5);
+    const std::string data = Pattern(1100 * 1024, 5);
     const QString src = dir.filePath("big.bin"), back = dir.filePath("back.bin");
     QFile f(src);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -274,7 +265,7 @@ TEST(PhoneCliTest, ScanPrintsTheTreeAndPutGetKeepBytesAndStamp) {
         if (err) *err = p.readAllStandardError();
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     };
-    const std::string data = Bytes(70000, 9);
+    const std::string data = Pattern(70000, 9);
     const QString src = dir.filePath("melody.mmf");
     {
         QFile f(src);
@@ -322,7 +313,7 @@ TEST(EmulatorFaultWrite, APromptAfterTheLastBlockStillEndsInTheStoredFile) {
     ASSERT_TRUE(link.fs->ChangeFolder("B"));
     for (const size_t size : {1000u, 1024u}) {
         SCOPED_TRACE(size);
-        const std::string data = Bytes(size, 7);
+        const std::string data = Pattern(size, 7);
         const QString path = QDir(dir.path()).filePath(QStringLiteral("x"));
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));

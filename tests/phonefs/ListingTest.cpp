@@ -153,10 +153,10 @@ TEST_F(ScanTest, AbortStopsBeforeTheNextFolderAndWarns) {
     Tree4* root = p.fs.ScanPhone(1, false);
     ASSERT_NE(root, nullptr);  // the scan result is still the tree
     EXPECT_EQ(listings, 3);
-    ASSERT_EQ(p.prompts.boxes.size(), 1u);
-    EXPECT_EQ(p.prompts.boxes[0].text, Msg(78));
-    EXPECT_EQ(p.prompts.boxes[0].caption, "Внимание");
-    EXPECT_EQ(p.prompts.boxes[0].icon, BoxIcon::Information);
+    ASSERT_EQ(p.prompts.shown.size(), 1u);
+    EXPECT_EQ(p.prompts.shown[0].Text, Msg(78));
+    EXPECT_EQ(p.prompts.shown[0].Caption, "Внимание");
+    EXPECT_EQ(p.prompts.shown[0].Icon, BoxIcon::Information);
     EXPECT_FALSE(root->Listed);
 }
 
@@ -171,10 +171,10 @@ TEST_F(ScanTest, FailingListingEndsWithTheTimeoutBoxAndNoTree) {
     EXPECT_EQ(p.fs.ScanPhone(1, false), nullptr);
     EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
     EXPECT_TRUE(dropped);
-    ASSERT_EQ(p.prompts.boxes.size(), 1u);
-    EXPECT_EQ(p.prompts.boxes[0].text, "Время ожидания истекло");
-    EXPECT_EQ(p.prompts.boxes[0].caption, "Ошибка");
-    EXPECT_EQ(p.prompts.boxes[0].icon, BoxIcon::Error);
+    ASSERT_EQ(p.prompts.shown.size(), 1u);
+    EXPECT_EQ(p.prompts.shown[0].Text, "Время ожидания истекло");
+    EXPECT_EQ(p.prompts.shown[0].Caption, "Ошибка");
+    EXPECT_EQ(p.prompts.shown[0].Icon, BoxIcon::Error);
 }
 
 TEST(ScanModeTest, TheModelLineChoosesTheFamily) {

@@ -11,66 +11,24 @@
 #include "link/AppFlags.h"
 #include "link/Prompts.h"
 #include "phonefs/PhoneFs.h"
+#include "support/ScriptedUi.h"
 #include "support/VirtualClock.h"
 
 namespace q7k3::test {
 
-// Records the progress dialog's texts and bars.
-class RecordingProgress final : public ProgressView {
-public:
-    std::vector<std::string> captions;
-    bool visible = false;
-    int steps[2] = {0, 0};
-    void Show() override { visible = true; }
-    void Hide() override { visible = false; }
-    void SetCaption(const std::string& t) override { captions.push_back(t); }
-    void SetQuickStatus(const std::string& t) override { quick = t; }
-    void SetLongStatus(const std::string& t) override { longStatus = t; }
-    void SetMax(int bar, int max) override { m_max[bar == 2] = max; }
-    void SetPosition(int bar, int p) override { m_pos[bar == 2] = p; }
-    void Step(int bar) override {
-        ++m_pos[bar == 2];
-        ++steps[bar == 2];
-    }
-    int Position(int bar) const override { return m_pos[bar == 2]; }
-    int Max(int bar) const override { return m_max[bar == 2]; }
-    std::string quick, longStatus;
-
-private:
-    int m_max[2] = {0, 0};
-    int m_pos[2] = {0, 0};
-};
-
-// Records boxes; questions are answered from `answers` (Yes when it runs out).
-class RecordingPrompts final : public Prompts {
-public:
-    struct Box {
-        std::string text, caption;
-        BoxIcon icon;
-    };
-    std::vector<Box> boxes;
-    std::deque<bool> answers;
-    std::function<void()> onBox;
-    void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override {
-        boxes.push_back({text, caption, icon});
-        if (onBox) onBox();
-    }
-    bool AskYesNo(const std::string& text, const std::string& caption) override {
-        boxes.push_back({text, caption, BoxIcon::Question});
-        if (answers.empty()) return true;
-        const bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
+// The progress dialog and the boxes: the one set of scripted fakes, where an unscripted
+// question fails the test.
+using RecordingProgress = ScriptedUi;
+using RecordingPrompts = ScriptedUi;
 
 struct ScriptedPhone {
     VirtualClock clock;
     RecordingPort port;
     AtChannel ch{port, clock};
     AppFlags flags;
-    RecordingProgress progress;
-    RecordingPrompts prompts;
+    ScriptedUi ui;
+    ScriptedUi& progress = ui;
+    ScriptedUi& prompts = ui;
     PhoneFs fs{ch, flags, progress, prompts};
 
     // Chunks waiting to arrive, one per poll tick.

@@ -15,6 +15,7 @@
 
 #include "link/Prompts.h"
 #include "link/SettingsStore.h"
+#include "support/ScriptedUi.h"
 
 namespace q7k3::test {
 
@@ -50,19 +51,8 @@ public:
     void SetPollingDelay(int ms) override { Polling = ms, ++Sets; }
 };
 
-struct Box {
-    std::string Text, Caption;
-    BoxIcon Icon;
-};
-
-class RecordingPrompts final : public Prompts {
-public:
-    std::vector<Box> Boxes;
-    void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override {
-        Boxes.push_back({text, caption, icon});
-    }
-    bool AskYesNo(const std::string&, const std::string&) override { return false; }
-};
+// The boxes shown: the one set of scripted fakes, where an unscripted question fails the test.
+using RecordingPrompts = ScriptedUi;
 
 inline std::string FileText(const QString& path) {
     QFile f(path);

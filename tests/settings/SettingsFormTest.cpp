@@ -152,16 +152,16 @@ TEST_F(SettingsFormTest, FillsFromTheLiveStateAndPreselectsTheCurrentPort) {
     ASSERT_TRUE(m_form.FormCreate());
     EXPECT_EQ(Box("SelSpeed")->currentIndex(), 2);
     EXPECT_EQ(Box("SleepTimeBox")->currentIndex(), 2);
-    EXPECT_TRUE(prompts.Boxes.empty());
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(SettingsFormTest, WithoutAnySerialDeviceTheProgramEnds) {
     scan = {};
     EXPECT_FALSE(m_form.Execute());
-    ASSERT_EQ(prompts.Boxes.size(), 1u);
-    EXPECT_EQ(prompts.Boxes[0].Text, "Ни одного ком порта не найдено");
-    EXPECT_EQ(prompts.Boxes[0].Caption, "Ошибка");
-    EXPECT_EQ(prompts.Boxes[0].Icon, BoxIcon::Error);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Text, "Ни одного ком порта не найдено");
+    EXPECT_EQ(prompts.shown[0].Caption, "Ошибка");
+    EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Error);
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(m_form.isVisible());
 }
@@ -183,7 +183,7 @@ TEST_F(SettingsFormTest, APortHeldByAnotherProgramIsMissingAndStartFallsBackQuie
 
     ASSERT_TRUE(m_form.FormCreate());
     EXPECT_EQ(Box("SelCom")->count(), 0);
-    EXPECT_TRUE(prompts.Boxes.empty());
+    EXPECT_TRUE(prompts.shown.empty());
     ClickStart();
     EXPECT_EQ(port.Name, DefaultPortName());
     EXPECT_TRUE(HasLine(File(), "ComPort=" + tty));  // nothing written over it

@@ -203,10 +203,10 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeWrittenIsReportedOnceAndTheValuesStay
     EXPECT_FALSE(SaveOnClose(store, "/home/u", Favourites{{"a"}, {"/a"}}));
     store.WriteInt("SleepTime", 2);
     EXPECT_FALSE(store.Flush());
-    ASSERT_EQ(prompts.Boxes.size(), 1u);
-    EXPECT_EQ(prompts.Boxes[0].Text, Msg(kMsgSettingsNotSaved));
-    EXPECT_EQ(prompts.Boxes[0].Caption, "Ошибка");
-    EXPECT_EQ(prompts.Boxes[0].Icon, BoxIcon::Error);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Text, Msg(kMsgSettingsNotSaved));
+    EXPECT_EQ(prompts.shown[0].Caption, "Ошибка");
+    EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Error);
     // Still in force for the rest of the run.
     EXPECT_EQ(store.ReadInt("SleepTime", 0), 2);
     EXPECT_EQ(store.ReadString("FavAlias0", ""), "a");

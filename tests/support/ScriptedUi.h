@@ -2,8 +2,12 @@
 // The one set of fakes for everything the core asks of the person at the screen: boxes,
 // yes/no questions, the connection dialog, the file-exists and rename questions, the
 // progress dialog, and what the window is told by the session. Everything shown goes into
-// one event list, so a test can assert the order the user would see. A question the test
+// one event list, so a test can assert the order the user would see, and every box and
+// yes/no question also into `shown` with its text, caption and icon. A question the test
 // did not script is a failure of the test, never a silent Yes or No.
+//
+// The session, link, phone file system, command and window tests all use this one class;
+// the older names (ScriptedPrompts, RecordingPrompts, ...) are aliases of it.
 
 #include <gtest/gtest.h>
 
@@ -26,17 +30,38 @@ class ScriptedUi : public Prompts,
                    public SessionObserver {
 public:
     std::vector<std::string> events;
+    // Every box and yes/no question, in order.
+    struct Shown {
+        std::string Text;
+        std::string Caption;
+        BoxIcon Icon;
+        bool Question;
+    };
+    std::vector<Shown> shown;
+    // The file-exists questions asked (old name, proposed name) and the rename questions.
+    struct Asked {
+        std::string oldName, newName;
+    };
+    std::vector<Asked> conflictsAsked;
+    std::vector<std::string> renamesAsked;
     // Scripted answers, taken front to back.
     std::deque<bool> yesNo;
     std::deque<bool> dialogAnswers;  // the connection dialog: Start (true) or Cancel
     std::deque<ConflictReply> conflicts;
     std::deque<std::optional<std::string>> newNames;
-    // Hooks that run while a box or the connection dialog is "shown".
+    // The same yes/no answers under the name the older fakes gave them.
+    std::deque<bool>& answers = yesNo;
+    // Hooks that run while a box, a question or the connection dialog is "shown".
     std::function<void()> onBox;
+    std::function<void()> onShow;
     std::function<void(int shown)> onDialog;
     int dialogs = 0;
     bool busy = false;
     std::string longStatus;
+    std::string quick;
+    std::vector<std::string> captions;
+    bool visible = false;
+    int steps[2] = {0, 0};  // Step calls on bar 1 and bar 2
     std::string status0;
     std::string model;
 
@@ -44,10 +69,14 @@ public:
     void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override {
         events.push_back("box " + text + " / " + caption +
                          (icon == BoxIcon::Error ? "" : " (not an error icon)"));
+        shown.push_back({text, caption, icon, false});
         if (onBox) onBox();
+        if (onShow) onShow();
     }
     bool AskYesNo(const std::string& text, const std::string& caption) override {
         events.push_back("ask " + text + " / " + caption);
+        shown.push_back({text, caption, BoxIcon::Question, true});
+        if (onShow) onShow();
         if (yesNo.empty()) {
             ADD_FAILURE() << "unscripted question: " << text;
             return false;
@@ -74,6 +103,7 @@ public:
     // ConflictQuestion
     ConflictReply AskConflict(const std::string& oldName, const std::string& proposed) override {
         events.push_back("conflict " + oldName + " -> " + proposed);
+        conflictsAsked.push_back({oldName, proposed});
         if (conflicts.empty()) {
             ADD_FAILURE() << "unscripted file-exists question: " << oldName;
             return {};
@@ -86,6 +116,7 @@ public:
     // RenameQuestion
     std::optional<std::string> AskNewName(const std::string& currentName) override {
         events.push_back("rename " + currentName);
+        renamesAsked.push_back(currentName);
         if (newNames.empty()) {
             ADD_FAILURE() << "unscripted rename question: " << currentName;
             return std::nullopt;
@@ -96,14 +127,23 @@ public:
     }
 
     // ProgressView
-    void Show() override { events.push_back("progress shown"); }
-    void Hide() override { events.push_back("progress hidden"); }
-    void SetCaption(const std::string&) override {}
-    void SetQuickStatus(const std::string&) override {}
+    void Show() override {
+        visible = true;
+        events.push_back("progress shown");
+    }
+    void Hide() override {
+        visible = false;
+        events.push_back("progress hidden");
+    }
+    void SetCaption(const std::string& text) override { captions.push_back(text); }
+    void SetQuickStatus(const std::string& text) override { quick = text; }
     void SetLongStatus(const std::string& text) override { longStatus = text; }
     void SetMax(int bar, int max) override { m_max[Index(bar)] = max; }
     void SetPosition(int bar, int position) override { m_pos[Index(bar)] = position; }
-    void Step(int bar) override { ++m_pos[Index(bar)]; }
+    void Step(int bar) override {
+        ++m_pos[Index(bar)];
+        ++steps[Index(bar)];
+    }
     int Position(int bar) const override { return m_pos[Index(bar)]; }
     int Max(int bar) const override { return m_max[Index(bar)]; }
 

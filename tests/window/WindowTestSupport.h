@@ -1,6 +1,6 @@
 #pragma once
 // Shared pieces of the window tests: one QApplication for the whole binary (offscreen),
-// scripted prompts that record what the program asked, and a driver that answers modal
+// the scripted prompts (support/ScriptedUi.h) that record what the program asked, and a driver that answers modal
 // dialogs so that no unanswered dialog can block a test.
 
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "link/Prompts.h"
+#include "support/ScriptedUi.h"
 
 namespace q7k3::test {
 
@@ -38,32 +39,9 @@ private:
     QApplication* m_app = nullptr;
 };
 
-// Every box and question the program showed, in order; questions answered from a script.
-class ScriptedPrompts final : public Prompts {
-public:
-    struct Shown {
-        std::string Text;
-        std::string Caption;
-        BoxIcon Icon;
-        bool Question;
-    };
-    std::vector<Shown> shown;
-    std::vector<bool> answers;  // taken front to back; "No" when it runs out
-    std::function<void()> onShow;
-
-    void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override {
-        shown.push_back({text, caption, icon, false});
-        if (onShow) onShow();
-    }
-    bool AskYesNo(const std::string& text, const std::string& caption) override {
-        shown.push_back({text, caption, BoxIcon::Question, true});
-        if (onShow) onShow();
-        if (answers.empty()) return false;
-        const bool answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    }
-};
+// The boxes and questions the program showed: the one set of scripted fakes, where an
+// unscripted question fails the test.
+using ScriptedPrompts = ScriptedUi;
 
 // Runs `act` on the first modal dialog that appears (polling the event loop), so a test
 // can answer a dialog that its code opens with exec(). Should nothing appear within the
