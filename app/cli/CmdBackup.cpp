@@ -1,70 +1,32 @@
 // backup, restore, verify: the whole phone kept in a local folder. Each command scans the
 // phone first (the tree of the chosen mode, every folder listed), then runs the core
 // command. Exit codes: 0 done, 1 a phone failure, a file left out, or (verify) a
-// difference found, 2 a bad argument, 3-5 the link's own.
-#include <unistd.h>
-
-#include <QFileInfo>
+// difference found, 2 a bad command line, 3-5 the link's own, 6 a local folder that holds
+// no backup or cannot be written, 130 interrupted.
 #include <cstdio>
 #include <memory>
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
+#include "app/cli/Options.h"
+#include "app/cli/Terminal.h"
 #include "commands/Backup.h"
 #include "link/Connection.h"
 #include "link/Failure.h"
+#include "link/SettingsStore.h"
 #include "phonefs/PhoneFs.h"
 #include "ui/Messages.h"
 
 namespace q7k3::cli {
 namespace {
 
-constexpr const char* kCommonUsage =
-    "[--port PATH] [--baud N] [--sleep 0|1|2] [--trace FILE] [--mode normal|pro|pims] [--hidden]";
-
-std::string OneLine(std::string text) {
-    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-    return text;
-}
-
+// Boxes become lines on standard error; the CLI never waits for an answer.
 class BoxesOnStderr final : public Prompts {
 public:
     void MessageBox(const std::string& text, const std::string&, BoxIcon) override {
         Fail(OneLine(text));
     }
     bool AskYesNo(const std::string&, const std::string&) override { return true; }
-};
-
-// The progress line, rewritten in place on a terminal; nothing when the output is a file.
-class LineProgress final : public ProgressView {
-public:
-    LineProgress() : m_tty(isatty(STDERR_FILENO) == 1) {}
-    ~LineProgress() override { Done(); }
-    void Show() override {}
-    void Hide() override {}
-    void SetCaption(const std::string&) override {}
-    void SetQuickStatus(const std::string&) override {}
-    void SetLongStatus(const std::string& text) override {
-        if (!m_tty) return;
-        std::fprintf(stderr, "\r%s\033[K", text.c_str());
-        m_shown = true;
-    }
-    void SetMax(int bar, int max) override { m_max[Index(bar)] = max; }
-    void SetPosition(int bar, int position) override { m_pos[Index(bar)] = position; }
-    void Step(int bar) override { ++m_pos[Index(bar)]; }
-    int Position(int bar) const override { return m_pos[Index(bar)]; }
-    int Max(int bar) const override { return m_max[Index(bar)]; }
-    void Done() {
-        if (m_shown) std::fprintf(stderr, "\r\033[K");
-        m_shown = false;
-    }
-
-private:
-    static int Index(int bar) { return bar == 2 ? 1 : 0; }
-    bool m_tty;
-    bool m_shown = false;
-    int m_max[2] = {0, 0};
-    int m_pos[2] = {0, 0};
 };
 
 // A taken name on the phone is replaced only with --overwrite; otherwise the restore
@@ -88,86 +50,87 @@ struct Session {
     int mode = 0;
     bool hidden = false;
     CliLink link;
-    LineProgress progress;
+    CliProgress progress;
     BoxesOnStderr prompts;
     std::unique_ptr<PhoneFs> fs;
 
-    int TakeOptions(std::vector<std::string>& args) {
-        if (!TakeLinkOptions(args, options)) return 2;
-        bool missing = false;
-        const std::string modeName = TakeOption(args, "--mode", "normal", missing);
-        hidden = TakeFlag(args, "--hidden");
-        if (missing || (modeName != "normal" && modeName != "pro" && modeName != "pims"))
-            return Fail("--mode takes normal, pro or pims", 2);
-        mode = modeName == "normal" ? 0 : modeName == "pro" ? 1 : 2;
-        return 0;
-    }
-    // After the command's own options: whatever looks like an option is none.
-    static int Leftover(const std::vector<std::string>& args) {
-        for (const std::string& arg : args) {
-            if (arg.starts_with("--")) return Fail("unknown option " + arg, 2);
-        }
-        return 0;
+    int TakeOptions(const ParsedArgs& parsed) {
+        std::vector<std::string> words;
+        if (const int rc = LinkWords(parsed, words)) return rc;
+        if (!TakeLinkOptions(words, options)) return kExitUsage;
+        hidden = parsed.Has("--hidden");
+        return ModeOption(parsed, true, mode);
     }
     // Opens the link and scans the phone; 0 or the exit code after its message.
     int OpenAndScan() {
-        if (!link.Open(options)) return link.ExitCode();
-        link.Flags.MODE = mode;
-        link.Flags.Pro = mode == 1;
+        if (!link.Open(options)) return LinkFailure(link, options);
+        ApplyMode(mode, link.Flags);
         link.Flags.HiddenFiles = hidden;
         fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
+        fs->SetStopFlag(&InterruptFlag());
         // The scan's walk tells of its own failure.
-        if (!fs->ScanPhone(mode, hidden)) return 1;
+        if (!fs->ScanPhone(mode, hidden))
+            return Interrupted() ? kExitInterrupted : kExitPhoneFailed;
         return 0;
     }
+    // The catalogue's text for the failure; a local file or folder that cannot be read or
+    // written ends the command with the local-file code.
     int PhoneError() {
-        progress.Done();
+        progress.Hide();
+        if (Interrupted()) return kExitInterrupted;
         const AtChannel& ch = link.Channel();
-        return Fail(OneLine(FailureText(ch.LastError, ch.ErrorText)));
+        return Fail(OneLine(FailureText(ch.LastError, ch.ErrorText)),
+                    ch.LastError == kErrLocalFile ? kExitLocalFile : kExitPhoneFailed);
     }
     ~Session() {
         if (fs) link.Form10().Comm321.Disconnect();
     }
 };
 
-int RunBackup(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+// A folder that holds no backup: named, with the local-file code.
+int NoBackup(const std::string& dir) {
+    return Fail(Msg(kMsgNoBackup) + Printable(dir), kExitLocalFile);
+}
+
+int RunBackup(const ParsedArgs& a) {
     Session s;
-    if (const int rc = s.TakeOptions(args)) return rc;
-    if (const int rc = Session::Leftover(args)) return rc;
-    if (args.size() != 1) return Fail("backup takes one local folder", 2);
+    if (const int rc = s.TakeOptions(a)) return rc;
+    const std::string& dir = a.positional[0];
     if (const int rc = s.OpenAndScan()) return rc;
-    Backup backup(*s.fs, args[0]);
+    Backup backup(*s.fs, dir);
     const bool ok = backup.Run();
-    s.progress.Done();
+    s.progress.Hide();
     std::printf("%d fetched (%lld bytes), %d unchanged", backup.Fetched(),
                 static_cast<long long>(backup.BytesFetched()), backup.Kept());
     if (backup.Missed()) std::printf(", %d gone from the phone meanwhile", backup.Missed());
     std::printf("\n");
     if (!ok) return s.PhoneError();
-    return backup.End() == CommandEnd::Finished ? 0 : 1;
+    if (Interrupted()) return kExitInterrupted;
+    return backup.End() == CommandEnd::Finished ? kExitOk : kExitPhoneFailed;
 }
 
-int RunRestore(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+int RunRestore(const ParsedArgs& a) {
     Session s;
-    if (const int rc = s.TakeOptions(args)) return rc;
-    bool missing = false;
-    const std::string folder = TakeOption(args, "--folder", "", missing);
-    const std::string match = TakeOption(args, "--match", "", missing);
-    const bool overwrite = TakeFlag(args, "--overwrite");
-    if (missing) return Fail("--folder and --match take a value", 2);
-    if (const int rc = Session::Leftover(args)) return rc;
-    if (args.size() != 1) return Fail("restore takes one backup folder", 2);
-    if (!BackupManifest::Exists(args[0])) return Fail(Msg(kMsgNoBackup) + args[0], 2);
+    if (const int rc = s.TakeOptions(a)) return rc;
+    const std::string& dir = a.positional[0];
+    const std::string folder = a.Value("--folder");
+    const std::string match = a.Value("--match");
+    const bool overwrite = a.Has("--overwrite");
+    if (!BackupManifest::Exists(dir)) return NoBackup(dir);
     if (const int rc = s.OpenAndScan()) return rc;
     OverwriteOrStop conflict(overwrite);
-    Restore restore(*s.fs, args[0], conflict);
+    Restore restore(*s.fs, dir, conflict);
     if (!restore.Load()) return s.PhoneError();
     const std::vector<size_t> chosen = restore.Select(folder, match);
-    if (chosen.empty()) return Fail("no file of the backup matches", 1);
-    const bool ok = restore.Run(chosen);
-    s.progress.Done();
+    if (chosen.empty()) return Fail("no file of the backup matches", kExitPhoneFailed);
+    bool ok = false;
+    {
+        // Ctrl+C now lets the file under way end spoiled, so that the phone refuses it and
+        // stays in step for the next command.
+        WriteGuard writing;
+        ok = restore.Run(chosen);
+    }
+    s.progress.Hide();
     const auto& records = restore.Records();
     for (const size_t i : restore.Restored()) {
         std::printf("restored\t%s\\%s\n", records[i].FolderPath.c_str(), records[i].Name.c_str());
@@ -177,48 +140,79 @@ int RunRestore(const std::vector<std::string>& given) {
         std::printf("not restored\t%s\\%s%s%s\n", r.FolderPath.c_str(), r.Name.c_str(),
                     left.Reason.empty() ? "" : "\t", OneLine(left.Reason).c_str());
     }
+    if (Interrupted()) return kExitInterrupted;
     if (!ok) {
         // Memory full says it all in its own words, the lists included.
         if (restore.End() == CommandEnd::Stopped) {
-            return Fail(OneLine(Msg(kMsgRestoreMemoryFull) + std::to_string(restore.Restored().size()) +
-                                Msg(kMsgOf) + std::to_string(chosen.size())));
+            return Fail(OneLine(Msg(kMsgRestoreMemoryFull) +
+                                std::to_string(restore.Restored().size()) + Msg(kMsgOf) +
+                                std::to_string(chosen.size())));
         }
         return s.PhoneError();
     }
     if (restore.End() == CommandEnd::Cancelled)
-        return Fail("the phone folder already holds " + conflict.refused +
+        return Fail("the phone folder already holds " + Printable(conflict.refused) +
                     " (--overwrite replaces it)");
-    return restore.NotRestored().empty() ? 0 : 1;
+    return restore.NotRestored().empty() ? kExitOk : kExitPhoneFailed;
 }
 
-int RunVerify(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+int RunVerify(const ParsedArgs& a) {
     Session s;
-    if (const int rc = s.TakeOptions(args)) return rc;
-    const bool deep = TakeFlag(args, "--deep");
-    if (const int rc = Session::Leftover(args)) return rc;
-    if (args.size() != 1) return Fail("verify takes one backup folder", 2);
-    if (!BackupManifest::Exists(args[0])) return Fail(Msg(kMsgNoBackup) + args[0], 2);
+    if (const int rc = s.TakeOptions(a)) return rc;
+    const std::string& dir = a.positional[0];
+    if (!BackupManifest::Exists(dir)) return NoBackup(dir);
     if (const int rc = s.OpenAndScan()) return rc;
-    Verify verify(*s.fs, args[0]);
-    if (!verify.Run(deep)) return s.PhoneError();
-    s.progress.Done();
+    Verify verify(*s.fs, dir);
+    if (!verify.Run(a.Has("--deep"))) return s.PhoneError();
+    s.progress.Hide();
     for (const Verify::Finding& f : verify.Findings()) std::printf("%s\n", f.Text().c_str());
     if (verify.Findings().empty()) {
         std::printf("%s (%d)\n", Msg(kMsgBackupMatches).c_str(), verify.Checked());
-        return 0;
+        return kExitOk;
     }
-    return 1;
+    return kExitPhoneFailed;
 }
 
-const std::string kBackupUsage = std::string("backup DIR ") + kCommonUsage;
-const std::string kRestoreUsage =
-    std::string("restore DIR [--folder P] [--match GLOB] [--overwrite] ") + kCommonUsage;
-const std::string kVerifyUsage = std::string("verify DIR [--deep] ") + kCommonUsage;
+// ---- the option tables ----------------------------------------------------------------
 
-const CliCommand kBackup{"backup", kBackupUsage.c_str(), RunBackup};
-const CliCommand kRestore{"restore", kRestoreUsage.c_str(), RunRestore};
-const CliCommand kVerify{"verify", kVerifyUsage.c_str(), RunVerify};
+const std::vector<OptionSpec> kBackupOptions = TreeOptionSpecs({});
+const std::vector<OptionSpec> kRestoreOptions = TreeOptionSpecs({
+    {"--folder", "ПАПКА", "только файлы этой папки телефона (путь как в строке пути)"},
+    {"--match", "ШАБЛОН", "только файлы с именем по шаблону (* и ?)"},
+    {"--overwrite", nullptr, "заменять файлы с теми же именами на телефоне"},
+});
+const std::vector<OptionSpec> kVerifyOptions = TreeOptionSpecs({
+    {"--deep", nullptr, "сверять и содержимое файлов (читает их с телефона)"},
+});
+
+const CommandSpec kBackupSpec{
+    "backup",
+    "backup [ПАРАМЕТРЫ] ПАПКА",
+    "Копирует все файлы телефона в локальную ПАПКУ; при повторе забирает только\n"
+    "изменившиеся.",
+    kBackupOptions,
+    1,
+    1};
+const CommandSpec kRestoreSpec{
+    "restore",
+    "restore [ПАРАМЕТРЫ] ПАПКА",
+    "Возвращает на телефон файлы копии из ПАПКИ. Занятое имя заменяется только с\n"
+    "--overwrite. Ctrl+C во время записи доводит обмен до конца так, что телефон\n"
+    "отвергает недописанный файл.",
+    kRestoreOptions,
+    1,
+    1};
+const CommandSpec kVerifySpec{
+    "verify",
+    "verify [ПАРАМЕТРЫ] ПАПКА",
+    "Сверяет копию в ПАПКЕ с телефоном и печатает различия (код 1, если они есть).",
+    kVerifyOptions,
+    1,
+    1};
+
+const CliCommand kBackup{kBackupSpec, Entry<kBackupSpec, RunBackup>};
+const CliCommand kRestore{kRestoreSpec, Entry<kRestoreSpec, RunRestore>};
+const CliCommand kVerify{kVerifySpec, Entry<kVerifySpec, RunVerify>};
 
 }  // namespace
 }  // namespace q7k3::cli

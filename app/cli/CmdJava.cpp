@@ -1,11 +1,14 @@
 // java rebuild: the compile command (F7) from the command line. The phone rebuilds its
-// Java suite registry from the MIDlets in its java folder.
+// Java suite registry from the MIDlets in its java folder. Exit codes: 0 done, 1 the phone
+// failed, 2 a bad command line, 3-5 the link's own.
 #include <cstdio>
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
-#include "link/Failure.h"
+#include "app/cli/Options.h"
 #include "link/Connection.h"
+#include "link/Failure.h"
+#include "link/SettingsStore.h"
 #include "phonefs/SuiteRegistry.h"
 #include "ui/Messages.h"
 
@@ -15,7 +18,9 @@ namespace {
 // Boxes become lines on standard error; the rebuild asks no questions.
 class JavaPrompts final : public Prompts {
 public:
-    void MessageBox(const std::string& text, const std::string&, BoxIcon) override { Fail(text); }
+    void MessageBox(const std::string& text, const std::string&, BoxIcon) override {
+        Fail(OneLine(text));
+    }
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
 };
 
@@ -41,31 +46,25 @@ private:
     std::string m_last;
 };
 
-// Line ends of a message joined into one line.
-std::string OneLine(std::string text) {
-    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-    return text;
-}
-
-int RunJava(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
+int RunJava(const ParsedArgs& a) {
+    if (a.positional[0] != "rebuild")
+        return UsageError("java", Msg(kMsgCliUnknownCommand) + "«" + Printable(a.positional[0]) +
+                                      "»" + Msg(kMsgCliDidYouMean) + "«rebuild»?");
     LinkOptions options;
-    if (!TakeLinkOptions(args, options)) return 2;
-    bool missing = false;
-    const std::string modeName = TakeOption(args, "--mode", "normal", missing);
-    if (missing || (modeName != "normal" && modeName != "pro")) {
-        return Fail("--mode takes normal or pro (the phone registers no suites in pims mode)", 2);
-    }
-    if (args.size() != 1 || args[0] != "rebuild") return Fail("java takes one word: rebuild", 2);
+    std::vector<std::string> words;
+    if (const int rc = LinkWords(a, words)) return rc;
+    if (!TakeLinkOptions(words, options)) return kExitUsage;
+    // The phone registers no suites in the PIMS tree.
+    int mode = 0;
+    if (const int rc = ModeOption(a, false, mode)) return rc;
 
     CliLink link;
-    if (!link.Open(options)) return link.ExitCode();
+    if (!link.Open(options)) return LinkFailure(link, options);
     struct Close {
         CliLink& link;
         ~Close() { link.Form10().Comm321.Disconnect(); }
     } close{link};
-    link.Flags.MODE = modeName == "pro" ? 1 : 0;
-    link.Flags.Pro = link.Flags.MODE == 1;
+    ApplyMode(mode, link.Flags);
     StepLines progress;
     JavaPrompts prompts;
     PhoneFs fs(link.Channel(), link.Flags, progress, prompts);
@@ -74,14 +73,27 @@ int RunJava(const std::vector<std::string>& given) {
     fs.BuildFolderTree(link.Flags.MODE);
     if (!RebuildSuiteRegistry(fs)) {
         const AtChannel& ch = link.Channel();
-        return Fail(OneLine(FailureText(ch.LastError, ch.ErrorText)));
+        return Fail(OneLine(FailureText(ch.LastError, ch.ErrorText)), kExitPhoneFailed);
     }
-    return 0;
+    return kExitOk;
 }
 
-const CliCommand kJava{"java",
-                       "java rebuild [--port PATH] [--baud N] [--sleep 0|1|2] [--mode normal|pro]",
-                       RunJava};
+const std::vector<OptionSpec> kJavaOptions = [] {
+    std::vector<OptionSpec> all(LinkOptionSpecs().begin(), LinkOptionSpecs().end());
+    all.push_back({"--mode", "normal|pro", "дерево папок: обычное или расширенное"});
+    return all;
+}();
+
+const CommandSpec kJavaSpec{
+    "java",
+    "java [ПАРАМЕТРЫ] rebuild",
+    "rebuild: телефон заново составляет список Java-приложений по мидлетам своей\n"
+    "папки Java; шаги печатаются по строке.",
+    kJavaOptions,
+    1,
+    1};
+
+const CliCommand kJava{kJavaSpec, Entry<kJavaSpec, RunJava>};
 
 }  // namespace
 }  // namespace q7k3::cli

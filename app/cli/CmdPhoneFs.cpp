@@ -38,9 +38,7 @@ namespace {
 class CliPrompts final : public Prompts {
 public:
     void MessageBox(const std::string& text, const std::string&, BoxIcon) override {
-        std::string line = text;
-        for (size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, " ");
-        Fail(Printable(line));
+        Fail(OneLine(text));
         ++shown;
     }
     bool AskYesNo(const std::string&, const std::string&) override { return true; }
@@ -166,18 +164,7 @@ struct Session {
         if (const int rc = LinkWords(parsed, words)) return rc;
         if (!TakeLinkOptions(words, options)) return kExitUsage;
         hidden = parsed.Has("--hidden");
-        const std::string modeName = parsed.Value("--mode", "normal");
-        if (modeName == "normal")
-            mode = 0;
-        else if (modeName == "pro")
-            mode = 1;
-        else if (modeName == "pims")
-            mode = 2;
-        else
-            return Fail(
-                Msg(kMsgCliBadValue) + "--mode: " + Quote(modeName) + " (normal, pro, pims)",
-                kExitUsage);
-        return 0;
+        return ModeOption(parsed, true, mode);
     }
     // Opens the link; returns 0 or the link's exit code.
     int Open() {
@@ -201,8 +188,7 @@ struct Session {
         const AtChannel& ch = link.Channel();
         std::string text = FailureText(ch.LastError, ch.ErrorText);
         if (ch.LastError == kErrLocalFile) text += localPath;
-        for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-        return Fail(Printable(text),
+        return Fail(OneLine(text),
                     ch.LastError == kErrLocalFile ? kExitLocalFile : kExitPhoneFailed);
     }
     Tree4* Root() {
@@ -745,33 +731,24 @@ int RunRename(const ParsedArgs& a) {
 
 // ---- the option tables ----------------------------------------------------------------
 
-// The link options, then the common file-system ones, then the command's own.
-std::vector<OptionSpec> With(std::initializer_list<OptionSpec> own) {
-    std::vector<OptionSpec> all(LinkOptionSpecs().begin(), LinkOptionSpecs().end());
-    all.push_back({"--mode", "normal|pro|pims", "дерево папок: обычное, расширенное или PIMS"});
-    all.push_back({"--hidden", nullptr, "показывать и скрытые файлы"});
-    all.insert(all.end(), own);
-    return all;
-}
-
-const std::vector<OptionSpec> kListOptions = With({
+const std::vector<OptionSpec> kListOptions = TreeOptionSpecs({
     {"--porcelain", nullptr, "для программ: ВИД<tab>РАЗМЕР<tab>ДАТА<tab>ПУТЬ, запись на строку"},
     {"--null", nullptr, "как --porcelain, но путь без экранирования, запись кончается байтом NUL",
      '0'},
     {"--json", nullptr, "массив JSON: path, type, size, date"},
 });
-const std::vector<OptionSpec> kGetOptions = With({
+const std::vector<OptionSpec> kGetOptions = TreeOptionSpecs({
     {"--raw", nullptr, "байты как есть, без правил папок"},
     {"--force", nullptr, "заменить существующий локальный файл"},
 });
-const std::vector<OptionSpec> kPutOptions = With({
+const std::vector<OptionSpec> kPutOptions = TreeOptionSpecs({
     {"--raw", nullptr, "байты как есть, без правил папок"},
     {"--overwrite", nullptr, "заменить файл с тем же именем на телефоне"},
     {"--force", nullptr, "то же, что --overwrite"},
     {"--name", "ИМЯ", "имя файла на телефоне для - (стандартного ввода)"},
 });
-const std::vector<OptionSpec> kRmOptions = With({});
-const std::vector<OptionSpec> kRenameOptions = With({
+const std::vector<OptionSpec> kRmOptions = TreeOptionSpecs({});
+const std::vector<OptionSpec> kRenameOptions = TreeOptionSpecs({
     {"--overwrite", nullptr, "заменить файл, уже носящий новое имя"},
     {"--force", nullptr, "то же, что --overwrite"},
 });
@@ -812,13 +789,6 @@ const CommandSpec kRmSpec{"rm", "rm [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ...
 const CommandSpec kRenameSpec{
     "rename", "rename [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ НОВОЕ_ИМЯ", kRenameSummary.c_str(), kRenameOptions, 2,
     2};
-
-template <const CommandSpec& Spec, int (*Run)(const ParsedArgs&)>
-int Entry(const std::vector<std::string>& words) {
-    ParsedArgs parsed;
-    if (const int rc = Parse(Spec, words, parsed); rc != kParsed) return rc;
-    return Run(parsed);
-}
 
 const CliCommand kScan{kScanSpec, Entry<kScanSpec, RunScan>};
 const CliCommand kLs{kLsSpec, Entry<kLsSpec, RunLs>};

@@ -116,6 +116,27 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
+std::string OneLine(const std::string& text) {
+    std::string line = text;
+    for (size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, " ");
+    return Printable(line);
+}
+
+int ModeOption(const ParsedArgs& args, bool pimsToo, int& mode) {
+    const std::string name = args.Value("--mode", "normal");
+    if (name == "normal")
+        mode = 0;
+    else if (name == "pro")
+        mode = 1;
+    else if (name == "pims" && pimsToo)
+        mode = 2;
+    else
+        return Fail(Msg(kMsgCliBadValue) + "--mode: " + Quoted(name) +
+                        (pimsToo ? " (normal, pro, pims)" : " (normal, pro)"),
+                    kExitUsage);
+    return 0;
+}
+
 int UsageError(const std::string& command, const std::string& text) {
     std::fprintf(stderr, "q7k3fm-cli: %s\n", text.c_str());
     std::fprintf(stderr, "%s%s\n", Msg(kMsgCliSeeHelp).c_str(), command.c_str());
@@ -220,6 +241,14 @@ int Parse(const CommandSpec& spec, const std::vector<std::string>& words, Parsed
 
 std::span<const OptionSpec> LinkOptionSpecs() {
     return kLinkOptions;
+}
+
+std::vector<OptionSpec> TreeOptionSpecs(std::initializer_list<OptionSpec> own) {
+    std::vector<OptionSpec> all(std::begin(kLinkOptions), std::end(kLinkOptions));
+    all.push_back({"--mode", "normal|pro|pims", "дерево папок: обычное, расширенное или PIMS"});
+    all.push_back({"--hidden", nullptr, "показывать и скрытые файлы"});
+    all.insert(all.end(), own);
+    return all;
 }
 
 int LinkWords(const ParsedArgs& args, std::vector<std::string>& words) {

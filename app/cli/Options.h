@@ -17,6 +17,7 @@
 //       ... a.Has("--force"), a.Value("--port"), a.positional ...
 //   }
 
+#include <initializer_list>
 #include <map>
 #include <span>
 #include <string>
@@ -68,6 +69,8 @@ int Parse(const CommandSpec& spec, const std::vector<std::string>& words, Parsed
 
 // The options every phone command takes: --port, --baud, --sleep, --trace, -q, -v.
 std::span<const OptionSpec> LinkOptionSpecs();
+// The link options, then those of the phone's folder tree (--mode, --hidden), then `own`.
+std::vector<OptionSpec> TreeOptionSpecs(std::initializer_list<OptionSpec> own);
 // The word list CliLink's option reader expects, built from parsed options; the port
 // comes from Q7K3FM_PORT when --port is absent. Values are checked here (exit 2 with the
 // reason) so that the reader never refuses them.
@@ -78,6 +81,14 @@ struct LinkOptions;
 // After a link that did not open: names the port or the model the line above spoke of,
 // and returns the link's exit code.
 int LinkFailure(CliLink& link, const LinkOptions& options);
+
+// The entry a CliCommand registers: parses the words by `Spec`, then runs the command.
+template <const CommandSpec& Spec, int (*Run)(const ParsedArgs&)>
+int Entry(const std::vector<std::string>& words) {
+    ParsedArgs parsed;
+    if (const int rc = Parse(Spec, words, parsed); rc != kParsed) return rc;
+    return Run(parsed);
+}
 
 // -q / -v for this run (progress and the extra lines on standard error).
 enum class Verbosity { Quiet, Normal, Verbose };
@@ -95,6 +106,11 @@ std::string Nearest(const std::string& word, const std::vector<std::string>& can
 // Text safe for a terminal: control bytes become \xNN (tab, newline as \t, \n), a
 // backslash stays as it is. For names in human-readable lines.
 std::string Printable(const std::string& text);
+// A message of the catalogue as one printable line: its line ends become spaces.
+std::string OneLine(const std::string& text);
+// --mode of a phone command: normal 0, pro 1, pims 2 (refused unless `pimsToo`).
+// Returns 0, or exit code 2 after naming the bad value.
+int ModeOption(const ParsedArgs& args, bool pimsToo, int& mode);
 // The exit code table, as the help shows it.
 const char* ExitCodeHelp();
 

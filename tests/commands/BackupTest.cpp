@@ -379,6 +379,13 @@ TEST_F(BackupTest, CliBacksUpRestoresAndVerifiesFromAScript) {
     EXPECT_EQ(run({"restore", backup, "--match", "Photo*", "--overwrite"}, &out), 0);
     EXPECT_EQ(run({"verify", backup, "--deep"}, &out), 0) << out.toStdString();
     EXPECT_EQ(run({"restore", dir.filePath("nothing"), "--bogus"}, &out), 2);
+    // The values may follow an "=".
+    EXPECT_EQ(run({"restore", "--folder=Images\\My Photos\\Camera", "--overwrite", backup}, &out),
+              0)
+        << out.toStdString();
+    EXPECT_EQ(run({"verify", "--mode=normal", "--deep", backup}, &out), 0)
+        << out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("nothing")));
 }
 
 }  // namespace

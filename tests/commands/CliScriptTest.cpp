@@ -120,6 +120,17 @@ TEST(CliScriptTest, UsageErrorsNameTheWordAndCreateNothing) {
         {{"convert", "mmf2mell", "note.txt", "out.mel"}, "может быть, «mmf2mel»?"},
         {{"convert", "note.txt", "out.xyz"}, "не угадывается по расширениям"},
         {{"convert", "a", "b", "c", "d"}, "лишний аргумент «d»"},
+        // An unknown option is never taken for the backup folder, nor is a second folder.
+        {{"backup", "saved", "--forse", port}, "неизвестный параметр «--forse»"},
+        {{"backup", "--deep", "saved", port}, "неизвестный параметр «--deep»"},
+        {{"backup", "saved", "more", port}, "лишний аргумент «more»"},
+        {{"restore", "saved", "--overwrite=yes", port}, "параметр не принимает значения"},
+        {{"restore", "saved", "--folder"}, "параметру нужно значение: «--folder»"},
+        {{"verify", "--mode=fast", "saved", port}, "недопустимое значение --mode: «fast»"},
+        {{"verify", port}, "не хватает аргументов"},
+        {{"java", "rebuild", "--mode=pims", port}, "недопустимое значение --mode: «pims»"},
+        {{"java", "rebiuld", port}, "неизвестная команда «rebiuld»; может быть, «rebuild»?"},
+        {{"java", "rebuild", "--hidden", port}, "неизвестный параметр «--hidden»"},
     };
     for (const Case& c : cases) {
         const Outcome r = Cli(c.args, cwd.path());
@@ -139,13 +150,26 @@ TEST(CliScriptTest, UsageErrorsNameTheWordAndCreateNothing) {
 }
 
 TEST(CliScriptTest, HelpAndVersionGoToStandardOutput) {
-    for (const QStringList& args :
-         {QStringList{"help", "get"}, QStringList{"get", "--help"}, QStringList{"get", "-h"}}) {
-        const Outcome r = Cli(args);
-        EXPECT_EQ(r.code, 0);
+    struct Case {
+        QStringList args;
+        const char* starts;
+        const char* option;
+    };
+    const Case cases[] = {
+        {{"help", "get"}, "Вызов: q7k3fm-cli get", "--force"},
+        {{"get", "--help"}, "Вызов: q7k3fm-cli get", "--force"},
+        {{"get", "-h"}, "Вызов: q7k3fm-cli get", "--force"},
+        {{"help", "backup"}, "Вызов: q7k3fm-cli backup", "--hidden"},
+        {{"restore", "saved", "--help"}, "Вызов: q7k3fm-cli restore", "--overwrite"},
+        {{"verify", "-h"}, "Вызов: q7k3fm-cli verify", "--deep"},
+        {{"help", "java"}, "Вызов: q7k3fm-cli java", "--mode=normal|pro"},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = Cli(c.args);
+        EXPECT_EQ(r.code, 0) << c.args.join(' ').toStdString();
         const QString out = QString::fromUtf8(r.out);
-        EXPECT_TRUE(out.startsWith("Вызов: q7k3fm-cli get")) << out.toStdString();
-        EXPECT_TRUE(out.contains("--force")) << out.toStdString();
+        EXPECT_TRUE(out.startsWith(QString::fromUtf8(c.starts))) << out.toStdString();
+        EXPECT_TRUE(out.contains(c.option)) << out.toStdString();
         EXPECT_TRUE(out.contains("130  прервано")) << out.toStdString();
     }
     const Outcome version = Cli({"--version"});
@@ -183,6 +207,11 @@ TEST(CliScriptTest, EachExitCodeHasItsCause) {
         {{"identify", "--port", stranger.Port()}, 5, "модель: SGH-Z999"},
         {{"get", "User/a.txt", "kept.txt", "--port", phone.Port()}, 6, "kept.txt"},
         {{"convert", "mmf2mel", "text.mmf", "out.mel"}, 7, "ожидался MMF"},
+        {{"verify", "no-backup", "--port", phone.Port()}, 6, "no-backup"},
+        {{"restore", "--folder=User", "no-backup", "--port=" + phone.Port()}, 6, "no-backup"},
+        {{"backup", "saved", "--port", cwd.filePath("no-such-port")}, 3, "no-such-port"},
+        {{"backup", "saved", "--port", silent.Port()}, 4, "Телефон не отвечает"},
+        {{"java", "rebuild", "--port", stranger.Port()}, 5, "модель: SGH-Z999"},
     };
     for (const Case& c : cases) {
         const Outcome r = Cli(c.args, cwd.path());
@@ -190,6 +219,7 @@ TEST(CliScriptTest, EachExitCodeHasItsCause) {
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
     }
     EXPECT_EQ(ReadFile(cwd.filePath("kept.txt")), "mine");
+    EXPECT_FALSE(QFileInfo::exists(cwd.filePath("saved"))) << "no backup begun without a phone";
     // The port may come from the environment.
     EXPECT_EQ(Cli({"ls", "User"}, cwd.path(), {}, {"Q7K3FM_PORT=" + phone.Port()}).code, 0);
 }
