@@ -14,10 +14,10 @@ _q7k3fm_cli() {
         words=("${COMP_WORDS[@]}")
         cword=$COMP_CWORD
     }
-    local commands="convert get identify ls ports put rename rm scan help"
+    local commands="backup convert get identify java ls ports put rename restore rm scan verify help"
     local link="--port --baud --sleep --trace --quiet --verbose --help"
     local fs="$link --mode --hidden"
-    local kinds="mel2mmf mmf2mel ani2bmp pic2ani pic2ems ems2bmp imy2ems ems2imy jad"
+    local kinds="mel2mmf mmf2mel mmf2wav mel2wav ani2bmp pic2ani pic2ems ems2bmp imy2ems ems2imy jad"
 
     case $prev in
         --port) COMPREPLY=($(compgen -f -- "${cur:-/dev/tty}")); return ;;
@@ -25,13 +25,14 @@ _q7k3fm_cli() {
         --baud) COMPREPLY=($(compgen -W "115200 128000 230400" -- "$cur")); return ;;
         --sleep) COMPREPLY=($(compgen -W "0 1 2" -- "$cur")); return ;;
         --mode) COMPREPLY=($(compgen -W "normal pro pims" -- "$cur")); return ;;
-        --slot|--width|--name) return ;;
+        --slot|--width|--name|--match) return ;;
+        --folder) COMPREPLY=($(compgen -W "$(_q7k3fm_cli_folders)" -- "$cur")); return ;;
     esac
 
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --port|--baud|--sleep|--trace|--mode|--slot|--width|--name) ((i++)) ;;
+            --port|--baud|--sleep|--trace|--mode|--slot|--width|--name|--folder|--match) ((i++)) ;;
             -*) ;;
             *) command=${words[i]}; break ;;
         esac
@@ -51,6 +52,16 @@ _q7k3fm_cli() {
         put) options="$fs --raw --overwrite --force --name"; phone=1 ;;
         rm) options=$fs; phone=1 ;;
         rename) options="$fs --overwrite --force"; phone=1 ;;
+        backup) options=$fs ;;
+        restore) options="$fs --folder --match --overwrite" ;;
+        verify) options="$fs --deep" ;;
+        java)
+            options="$link --mode"
+            if [[ $cur != -* && $((cword - i)) -eq 1 ]]; then
+                COMPREPLY=($(compgen -W "rebuild" -- "$cur"))
+                return
+            fi
+            ;;
         convert)
             options="--slot --width --force --quiet --help"
             if [[ $cur != -* && $((cword - i)) -eq 1 ]]; then
