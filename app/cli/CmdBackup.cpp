@@ -9,6 +9,7 @@
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
 #include "app/cli/Options.h"
+#include "app/cli/CliSession.h"
 #include "app/cli/Terminal.h"
 #include "commands/Backup.h"
 #include "link/Connection.h"
@@ -19,15 +20,6 @@
 
 namespace q7k3::cli {
 namespace {
-
-// Boxes become lines on standard error; the CLI never waits for an answer.
-class BoxesOnStderr final : public Prompts {
-public:
-    void MessageBox(const std::string& text, const std::string&, BoxIcon) override {
-        Fail(OneLine(text));
-    }
-    bool AskYesNo(const std::string&, const std::string&) override { return true; }
-};
 
 // A taken name on the phone is replaced only with --overwrite; otherwise the restore
 // ends there and says which name it was.
@@ -45,42 +37,14 @@ private:
     bool m_overwrite;
 };
 
-struct Session {
-    LinkOptions options;
-    int mode = 0;
-    bool hidden = false;
-    CliLink link;
-    CliProgress progress;
-    BoxesOnStderr prompts;
-    std::unique_ptr<PhoneFs> fs;
-
-    int TakeOptions(const ParsedArgs& parsed) {
-        std::vector<std::string> words;
-        if (const int rc = LinkWords(parsed, words)) return rc;
-        if (!TakeLinkOptions(words, options)) return kExitUsage;
-        hidden = parsed.Has("--hidden");
-        return ModeOption(parsed, true, mode);
-    }
+struct Session : CliSession {
     // Opens the link and scans the phone; 0 or the exit code after its message.
     int OpenAndScan() {
-        if (!link.Open(options)) return LinkFailure(link, options);
-        ApplyMode(mode, link.Flags);
-        link.Flags.HiddenFiles = hidden;
-        fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
-        fs->SetStopFlag(&InterruptFlag());
+        if (const int rc = Open()) return rc;
         // The scan's walk tells of its own failure.
         if (!fs->ScanPhone(mode, hidden))
             return Interrupted() ? kExitInterrupted : kExitPhoneFailed;
         return 0;
-    }
-    // The catalogue's text for the failure; a local file or folder that cannot be read or
-    // written ends the command with the local-file code.
-    int PhoneError() {
-        progress.Hide();
-        if (Interrupted()) return kExitInterrupted;
-        const AtChannel& ch = link.Channel();
-        return Fail(OneLine(FailureText(ch.LastError, ch.ErrorText)),
-                    ch.LastError == kErrLocalFile ? kExitLocalFile : kExitPhoneFailed);
     }
     ~Session() {
         if (fs) link.Form10().Comm321.Disconnect();

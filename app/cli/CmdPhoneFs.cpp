@@ -18,6 +18,7 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
+#include "app/cli/CliSession.h"
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
 #include "commands/CopyToComputer.h"
@@ -33,17 +34,6 @@
 
 namespace q7k3::cli {
 namespace {
-
-// Boxes become lines on standard error; the CLI never waits for an answer.
-class CliPrompts final : public Prompts {
-public:
-    void MessageBox(const std::string& text, const std::string&, BoxIcon) override {
-        Fail(OneLine(text));
-        ++shown;
-    }
-    bool AskYesNo(const std::string&, const std::string&) override { return true; }
-    int shown = 0;  // boxes shown: the command tells of a problem
-};
 
 std::string Quote(const std::string& text) {
     return "«" + Printable(text) + "»";
@@ -148,49 +138,8 @@ void NoSuchFolder(const std::vector<PathMatch>& matches, const std::string& path
     Fail(text, kExitPhoneFailed);
 }
 
-// One command's session: options, link, file system.
-struct Session {
-    LinkOptions options;
-    int mode = 0;
-    bool hidden = false;
-    CliLink link;
-    CliProgress progress;
-    CliPrompts prompts;
-    std::unique_ptr<PhoneFs> fs;
-
-    // Takes the common options; returns 0 or the exit code of a bad option.
-    int TakeOptions(const ParsedArgs& parsed) {
-        std::vector<std::string> words;
-        if (const int rc = LinkWords(parsed, words)) return rc;
-        if (!TakeLinkOptions(words, options)) return kExitUsage;
-        hidden = parsed.Has("--hidden");
-        return ModeOption(parsed, true, mode);
-    }
-    // Opens the link; returns 0 or the link's exit code.
-    int Open() {
-        if (!link.Open(options)) return LinkFailure(link, options);
-        if (CurrentVerbosity() == Verbosity::Verbose)
-            std::fprintf(stderr, "q7k3fm-cli: %s%s, %s%s\n", Msg(kMsgCliPortNamed).c_str(),
-                         Printable(link.Form10().Comm321.PortName()).c_str(),
-                         Msg(kMsgCliModelNamed).c_str(),
-                         Printable(link.Channel().PhoneModel).c_str());
-        ApplyMode(mode, link.Flags);
-        link.Flags.HiddenFiles = hidden;
-        // The link's model query was followed to its final "OK": nothing of it is left.
-        fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
-        fs->SetStopFlag(&InterruptFlag());
-        return 0;
-    }
-    // The catalogue's text for the failure; a local file that cannot be opened is named
-    // and ends the command with the local-file code.
-    int PhoneError(const std::string& localPath = {}) {
-        if (Interrupted()) return kExitInterrupted;
-        const AtChannel& ch = link.Channel();
-        std::string text = FailureText(ch.LastError, ch.ErrorText);
-        if (ch.LastError == kErrLocalFile) text += localPath;
-        return Fail(OneLine(text),
-                    ch.LastError == kErrLocalFile ? kExitLocalFile : kExitPhoneFailed);
-    }
+// One command's session, with the phone paths it names.
+struct Session : CliSession {
     Tree4* Root() {
         if (!fs->PhoneRoot()) fs->BuildFolderTree(mode);
         return fs->PhoneRoot();

@@ -1,5 +1,5 @@
 # The phone file-system commands: scan, ls, get, put, rm.
-list(APPEND CLI_SOURCES cli/CmdPhoneFs.cpp)
+list(APPEND CLI_SOURCES cli/CmdPhoneFs.cpp cli/CliSession.cpp)
 list(APPEND CLI_LIBS q7k3_phonefs)
 list(APPEND CLI_LIBS q7k3_commands)
 # java rebuild: the Java suite registry.

@@ -1,0 +1,51 @@
+#include "app/cli/CliSession.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "app/cli/Cli.h"
+#include "link/Connection.h"
+#include "link/Failure.h"
+#include "link/SettingsStore.h"
+#include "ui/Messages.h"
+
+namespace q7k3::cli {
+
+void CliPrompts::MessageBox(const std::string& text, const std::string&, BoxIcon) {
+    Fail(OneLine(text));
+    ++shown;
+}
+
+int CliSession::TakeOptions(const ParsedArgs& parsed) {
+    std::vector<std::string> words;
+    if (const int rc = LinkWords(parsed, words)) return rc;
+    if (!TakeLinkOptions(words, options)) return kExitUsage;
+    hidden = parsed.Has("--hidden");
+    return ModeOption(parsed, true, mode);
+}
+
+int CliSession::Open() {
+    if (!link.Open(options)) return LinkFailure(link, options);
+    if (CurrentVerbosity() == Verbosity::Verbose)
+        std::fprintf(stderr, "q7k3fm-cli: %s%s, %s%s\n", Msg(kMsgCliPortNamed).c_str(),
+                     Printable(link.Form10().Comm321.PortName()).c_str(),
+                     Msg(kMsgCliModelNamed).c_str(),
+                     Printable(link.Channel().PhoneModel).c_str());
+    ApplyMode(mode, link.Flags);
+    link.Flags.HiddenFiles = hidden;
+    // The link's model query was followed to its final "OK": nothing of it is left.
+    fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
+    fs->SetStopFlag(&InterruptFlag());
+    return 0;
+}
+
+int CliSession::PhoneError(const std::string& localPath) {
+    progress.Hide();
+    if (Interrupted()) return kExitInterrupted;
+    const AtChannel& ch = link.Channel();
+    std::string text = FailureText(ch.LastError, ch.ErrorText);
+    if (ch.LastError == kErrLocalFile) text += localPath;
+    return Fail(OneLine(text), ch.LastError == kErrLocalFile ? kExitLocalFile : kExitPhoneFailed);
+}
+
+}  // namespace q7k3::cli
