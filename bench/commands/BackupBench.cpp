@@ -17,21 +17,16 @@
 
 #include "commands/Backup.h"
 #include "emulator/PhoneEmulator.h"
+#include "bench/BenchPrompts.h"
 #include "link/Connection.h"
 #include "link/TForm10.h"
 #include "phonefs/FolderMaps.h"
 
 using namespace q7k3;
+using bench::ConnectBenchPhone;
+using bench::QuietPrompts;
 
 namespace {
-
-class QuietPrompts final : public Prompts {
-public:
-    void MessageBox(const std::string& text, const std::string&, BoxIcon) override {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-    }
-    bool AskYesNo(const std::string&, const std::string&) override { return true; }
-};
 
 std::string Payload(size_t n, uint32_t seed) {
     std::string s(n, '\0');
@@ -97,16 +92,7 @@ int main(int argc, char** argv) {
     }
 
     TForm10 form10;
-    TCommPortDriver& comm = form10.Comm321;
-    comm.SetPortName(emu.SlavePath());
-    comm.SetBaudRateValue(static_cast<uint32_t>(baud));
-    comm.SetSettingsMode(false);
-    comm.SetPollingDelay(5);
-    form10.Channel.PollStep = 1;
-    if (!comm.Connect() || !ResetPhone(form10) || ReadModel(form10) != "SGH-E700") {
-        std::fprintf(stderr, "backup_bench: the emulated phone does not answer\n");
-        return 1;
-    }
+    if (!ConnectBenchPhone(form10, emu.SlavePath(), baud, "backup_bench")) return 1;
     AppFlags flags;
     NullProgress progress;
     QuietPrompts prompts;
@@ -145,7 +131,7 @@ int main(int argc, char** argv) {
                 static_cast<double>(payload) / fullS / lineRate);
     std::printf("incremental backup: %.2f s with its scan of %.2f s, %.1f ms more than the scan\n",
                 againS, rescanS, (againS - rescanS) * 1000);
-    comm.Disconnect();
+    form10.Comm321.Disconnect();
     emu.Stop();
     return 0;
 }

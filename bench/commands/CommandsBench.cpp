@@ -34,6 +34,7 @@ using namespace q7k3;
 
 namespace {
 
+using bench::ConnectBenchPhone;
 using bench::QuietPrompts;
 
 class Overwrite final : public ConflictQuestion {
@@ -78,16 +79,7 @@ int main(int argc, char** argv) {
     PhoneEmulator emu(config);
     if (!emu.Start()) return 1;
     TForm10 form10;
-    TCommPortDriver& comm = form10.Comm321;
-    comm.SetPortName(emu.SlavePath());
-    comm.SetBaudRateValue(static_cast<uint32_t>(baud));
-    comm.SetSettingsMode(false);
-    comm.SetPollingDelay(5);
-    form10.Channel.PollStep = 1;
-    if (!comm.Connect() || !ResetPhone(form10) || ReadModel(form10) != "SGH-E700") {
-        std::fprintf(stderr, "commands_bench: the emulated phone does not answer\n");
-        return 1;
-    }
+    if (!ConnectBenchPhone(form10, emu.SlavePath(), baud, "commands_bench")) return 1;
     AppFlags flags;
     NullProgress progress;
     QuietPrompts prompts;
@@ -187,7 +179,7 @@ int main(int argc, char** argv) {
         "%.3f, overhead %.1f ms a file\n",
         getS, static_cast<double>(payload) / getS / lineRate, bareRead, bareRead / getS,
         (getS - bareRead) / files * 1000);
-    comm.Disconnect();
+    form10.Comm321.Disconnect();
     emu.Stop();
     return 0;
 }
