@@ -223,31 +223,6 @@ std::string RecordPath(const Tree4* folder, const std::string& file = {}) {
     return path.empty() ? "/" : path;
 }
 
-// A porcelain field: backslash, tab, newline, carriage return and other control bytes
-// escaped C-style, so that a record stays one line.
-std::string EscapeField(const std::string& text) {
-    std::string out;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c < 0x20 || c == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
-
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (const char ch : text) {
@@ -333,7 +308,7 @@ private:
             std::fputc('\0', stdout);
         } else {
             std::printf("%s\t%s\t%s\t%s\n", type, size.c_str(), date.c_str(),
-                        EscapeField(path).c_str());
+                        Printable(path, true).c_str());
         }
         ++m_count;
     }

@@ -96,12 +96,16 @@ std::string Nearest(const std::string& word, const std::vector<std::string>& can
     return !best.empty() && bestDistance <= limit ? best : std::string();
 }
 
-std::string Printable(const std::string& text) {
+std::string Printable(const std::string& text, bool field) {
     std::string out;
     out.reserve(text.size());
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c == '\t') {
+        if (field && c == '\\') {
+            out += "\\\\";
+        } else if (field && c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
             out += "\\t";
         } else if (c == '\n') {
             out += "\\n";

@@ -105,7 +105,9 @@ std::string Nearest(const std::string& word, const std::vector<std::string>& can
 
 // Text safe for a terminal: control bytes become \xNN (tab, newline as \t, \n), a
 // backslash stays as it is. For names in human-readable lines.
-std::string Printable(const std::string& text);
+// As a porcelain field (`field`), the backslash is written \\ and a carriage return \r
+// too, so that every escape reads back to one byte.
+std::string Printable(const std::string& text, bool field = false);
 // A message of the catalogue as one printable line: its line ends become spaces.
 std::string OneLine(const std::string& text);
 // --mode of a phone command: normal 0, pro 1, pims 2 (refused unless `pimsToo`).
