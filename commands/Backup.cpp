@@ -513,6 +513,7 @@ bool Verify::Run(bool deep) {
     flags.AbortRequested = false;
     m_findings.clear();
     m_checked = 0;
+    m_end = CommandEnd::Failed;
     if (!BackupManifest::Exists(m_dir)) {
         commands::FailText(ch, Msg(kMsgNoBackup) + m_dir);
         return false;
@@ -534,7 +535,12 @@ bool Verify::Run(bool deep) {
     progress.SetPosition(2, 0);
     std::set<std::pair<std::string, std::string>> seen;
     for (Tree4* folder : folders) {
-        if (flags.AbortRequested) return true;
+        // Stopped before every folder was compared: not a match, whatever was found.
+        if (flags.AbortRequested) {
+            flags.AbortRequested = false;
+            m_end = CommandEnd::Aborted;
+            return true;
+        }
         progress.SetLongStatus(Msg(kMsgListingFolder) + PhonePathText(folder));
         if (!m_fs.ListFolder(folder, flags.HiddenFiles)) return false;
         folder->Listed = true;
@@ -559,6 +565,7 @@ bool Verify::Run(bool deep) {
             fetch.emplace_back(&r, folder);
         }
     }
+    m_end = CommandEnd::Finished;
     if (!deep) {
         ch.LastError = 0;
         return true;
@@ -577,7 +584,10 @@ bool Verify::Run(bool deep) {
     const Tree4* current = nullptr;
     const std::string scratch = Join(work, "file");
     for (const auto& [r, folder] : fetch) {
-        if (flags.AbortRequested) break;
+        if (flags.AbortRequested) {
+            m_end = CommandEnd::Aborted;
+            break;
+        }
         uint32_t crc = 0;
         if (!LocalFileCrc(Join(m_dir, r->LocalName), crc) || crc != r->Crc)
             m_findings.push_back({Kind::BackupDamaged, r->FolderPath, r->Name});

@@ -154,6 +154,8 @@ public:
     // False on a phone failure or a missing/damaged manifest; the findings say whether
     // the backup matches.
     bool Run(bool deep);
+    // Aborted: the abort button stopped it, and the findings cover only what was compared.
+    CommandEnd End() const { return m_end; }
     const std::vector<Finding>& Findings() const { return m_findings; }
     int Checked() const { return m_checked; }
 
@@ -161,6 +163,7 @@ private:
     PhoneFs& m_fs;
     std::string m_dir;
     std::vector<Finding> m_findings;
+    CommandEnd m_end = CommandEnd::Finished;
     int m_checked = 0;
 };
 

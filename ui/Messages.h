@@ -166,6 +166,17 @@ enum MessageId : int {
     kMsgCliModelNamed = 197,
     kMsgCliNotLocalFolder = 198,
     kMsgCliConverted = 199,
+    // The window's backup, restore and verify.
+    kMsgBackupMenu = 210,
+    kMsgRestoreMenu = 211,
+    kMsgVerifyMenu = 212,
+    kMsgBackupFolderCaption = 213,  // the folder chooser's title
+    kMsgRestoreChoiceCaption = 214,  // the restore selection dialog's title
+    kMsgVerifyDeep = 215,  // the check box of the verify question
+    kMsgVerifyAborted = 216,
+    kMsgBackupKept = 217,  // appended to kMsgBackupSummary: + n
+    kMsgBackupAborted = 218,
+    kMsgRestoredCount = 219,  // + k + kMsgOf + n
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
+#include <QPointer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,6 +32,7 @@
 #include "ui/widgets/InputBox.h"
 #include "ui/widgets/TAboutForm.h"
 #include "ui/widgets/TFavoritesForm.h"
+#include "window/BackupCommands.h"
 #include "window/FileCommands.h"
 #include "window/PhoneListView.h"
 #include "window/TFileExistForm.h"
@@ -120,6 +121,7 @@ TForm1::TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent)
     m_fileExistForm = new TFileExistForm(this);
     m_renameForm = new TRenameForm(this);
     m_commands = std::make_unique<FileCommands>(*this, m_prompts);
+    m_backups = std::make_unique<BackupCommands>(*this, m_prompts);
     BuildFavourites();
 
     // Equal panes from the first frame.
@@ -147,6 +149,16 @@ void TForm1::BuildMenu() {
     FileMenu->setObjectName("FileMenu");
     Settings1 = FileMenu->addAction(Cap(kForm, "Settings1"));
     Settings1->setObjectName("Settings1");
+    FileMenu->addSeparator();
+    Backup1 = FileMenu->addAction(M(kMsgBackupMenu));
+    Backup1->setObjectName("Backup1");
+    Restore1 = FileMenu->addAction(M(kMsgRestoreMenu));
+    Restore1->setObjectName("Restore1");
+    Verify1 = FileMenu->addAction(M(kMsgVerifyMenu));
+    Verify1->setObjectName("Verify1");
+    // Until the phone has been read.
+    for (QAction* action : {Backup1, Restore1, Verify1}) action->setEnabled(false);
+    FileMenu->addSeparator();
     Exit1 = FileMenu->addAction(Cap(kForm, "Exit1"));
     Exit1->setObjectName("Exit1");
     Help1 = bar->addMenu(Cap(kForm, "Help1"));
@@ -160,6 +172,10 @@ void TForm1::BuildMenu() {
 
     connect(Settings1, &QAction::triggered, this, [this] { Settings1Click(); });
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    connect(FileMenu, &QMenu::aboutToShow, this, [this] { m_backups->UpdateActions(); });
+    connect(Backup1, &QAction::triggered, this, [this] { m_backups->Backup(); });
+    connect(Restore1, &QAction::triggered, this, [this] { m_backups->Restore(); });
+    connect(Verify1, &QAction::triggered, this, [this] { m_backups->Verify(); });
     connect(Help2, &QAction::triggered, this, [this] { Help2Click(); });
     connect(About1, &QAction::triggered, this, [this] { About1Click(); });
 }
@@ -540,8 +556,28 @@ void TForm1::Help2Click() {
         QFile::remove(copy);
         if (QFile::copy(help, copy)) target = copy;
     }
-    // A missing file is the viewer's to report.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(target));
+    // A missing file is the viewer's to report; a desktop that cannot show the page at all
+    // leaves it to the program's own window.
+    if (!OpenHelpUrl) {
+        ShowHelpWindow(help);
+        return;
+    }
+    QPointer<TForm1> self(this);
+    OpenHelpUrl(QUrl::fromLocalFile(target), [self, help] {
+        if (self) self->ShowHelpWindow(help);
+    });
+}
+
+void TForm1::ShowHelpWindow(const QString& help) {
+    if (!m_helpWindow) m_helpWindow = new HelpWindow(this);
+    if (!m_helpWindow->Load(help)) {
+        m_prompts.MessageBox(Msg(kMsgCannotOpenFile) + S(QDir::toNativeSeparators(help)),
+                             Msg(kMsgErrorCaption), BoxIcon::Error);
+        return;
+    }
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
 }
 
 }  // namespace q7k3

@@ -17,6 +17,7 @@
 #include "link/Prompts.h"
 #include "link/SettingsStore.h"
 #include "phonefs/PhoneSession.h"
+#include "ui/widgets/HelpWindow.h"
 
 class QFrame;
 class QLabel;
@@ -28,6 +29,7 @@ class QAction;
 
 namespace q7k3 {
 
+class BackupCommands;
 class DriveComboBox;
 class FavoritesMenu;
 class FileCommands;
@@ -99,6 +101,9 @@ public:
     QPushButton* Delete1;
     QMenu* FileMenu;
     QAction* Settings1;
+    QAction* Backup1;   // backup, restore and verify of the whole phone (BackupCommands)
+    QAction* Restore1;
+    QAction* Verify1;
     QAction* Exit1;
     QMenu* Help1;
     QAction* Help2;
@@ -110,6 +115,11 @@ public:
     TProcessForm* ProcessForm() const { return m_processForm; }
     TFileExistForm* FileExistForm() const { return m_fileExistForm; }
     TRenameForm* RenameForm() const { return m_renameForm; }
+    BackupCommands* Backups() const { return m_backups.get(); }
+    // The help window, once the desktop could not show the help page.
+    HelpWindow* HelpForm() const { return m_helpWindow; }
+    // How the help page is handed to the desktop (a test makes it fail).
+    UrlOpener OpenHelpUrl = DesktopOpener();
 
     bool ComputerPaneActive() const { return m_computerPaneActive; }
     void ActivateComputerPane();
@@ -205,6 +215,8 @@ protected:
 
 private:
     void BuildMenu();
+    // The help page in the program's own window.
+    void ShowHelpWindow(const QString& help);
     void BuildComputerPane();
     void BuildPhonePane();
     void BuildButtons();
@@ -219,6 +231,8 @@ private:
     TFavoritesForm* m_favoritesForm = nullptr;
     TAboutForm* m_aboutForm = nullptr;
     std::unique_ptr<FileCommands> m_commands;
+    std::unique_ptr<BackupCommands> m_backups;
+    HelpWindow* m_helpWindow = nullptr;
     bool m_computerPaneActive = true;
     bool m_initialized = false;
     bool m_closed = false;

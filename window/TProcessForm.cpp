@@ -18,21 +18,16 @@ TProcessForm::TProcessForm(AppFlags& flags, QWidget* mainWindow)
     setObjectName("TProcessForm");
     setWindowTitle(Cap("TProcessForm", ""));
     setModal(false);
-    setFixedSize(265, 151);
 
     QuickStatus = new QLabel(this);
     QuickStatus->setObjectName("QuickStatus");
-    QuickStatus->setGeometry(8, 8, 249, 17);
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName("ProgressBar1");
-    ProgressBar1->setGeometry(8, 32, 249, 17);
     ProgressBar1->setTextVisible(false);
     LongStatus = new QLabel(this);
     LongStatus->setObjectName("LongStatus");
-    LongStatus->setGeometry(8, 64, 249, 17);
     ProgressBar2 = new QProgressBar(this);
     ProgressBar2->setObjectName("ProgressBar2");
-    ProgressBar2->setGeometry(8, 88, 249, 17);
     ProgressBar2->setTextVisible(false);
     for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) {
         bar->setRange(0, 100);
@@ -40,9 +35,22 @@ TProcessForm::TProcessForm(AppFlags& flags, QWidget* mainWindow)
     }
     AbortBtn = new QPushButton(Cap("TProcessForm", "AbortBtn"), this);
     AbortBtn->setObjectName("AbortBtn");
-    AbortBtn->setGeometry(88, 120, 97, 25);
     AbortBtn->setAutoDefault(false);
     connect(AbortBtn, &QPushButton::clicked, this, &TProcessForm::AbortBtnClick);
+    SetWide(false);
+}
+
+void TProcessForm::SetWide(bool wide) {
+    m_wide = wide;
+    // "Копирование файла 12 из 60, 340 из 1024 КБ, осталось 1:23" needs about 400 pixels.
+    const int width = wide ? 441 : 265;
+    const int inner = width - 16;
+    setFixedSize(width, 151);
+    QuickStatus->setGeometry(8, 8, inner, 17);
+    ProgressBar1->setGeometry(8, 32, inner, 17);
+    LongStatus->setGeometry(8, 64, inner, 17);
+    ProgressBar2->setGeometry(8, 88, inner, 17);
+    AbortBtn->setGeometry(88 + (width - 265) / 2, 120, 97, 25);
 }
 
 void TProcessForm::AbortBtnClick() {

@@ -30,6 +30,11 @@ public:
     int Position(int bar) const override;
     int Max(int bar) const override;
 
+    // The wide layout for the long commands whose status line counts files and bytes and
+    // estimates the time left; off again, the dialog has its usual size.
+    void SetWide(bool wide);
+    bool Wide() const { return m_wide; }
+
     QLabel* QuickStatus;
     QProgressBar* ProgressBar1;
     QLabel* LongStatus;
@@ -50,6 +55,7 @@ private:
     AppFlags& m_flags;
     QWidget* m_mainWindow;
     bool m_hiding = false;
+    bool m_wide = false;
 };
 
 }  // namespace q7k3

@@ -130,6 +130,8 @@ int RunVerify(const ParsedArgs& a) {
     if (!verify.Run(a.Has("--deep"))) return s.PhoneError();
     s.progress.Hide();
     for (const Verify::Finding& f : verify.Findings()) std::printf("%s\n", f.Text().c_str());
+    // Cut short, the comparison proves nothing either way.
+    if (Interrupted() || verify.End() == CommandEnd::Aborted) return kExitInterrupted;
     if (verify.Findings().empty()) {
         std::printf("%s (%d)\n", Msg(kMsgBackupMatches).c_str(), verify.Checked());
         return kExitOk;

@@ -173,6 +173,16 @@ const NumberedText kMessages[] = {
     {197, "модель: "},
     {198, "несколько файлов кладутся в локальную папку: "},
     {199, "по правилам папок файл преобразуется: назовите локальную папку или дайте --raw"},
+    {210, "Резервная копия телефона…"},
+    {211, "Восстановить из копии…"},
+    {212, "Проверить копию…"},
+    {213, "Папка резервной копии"},
+    {214, "Что восстановить"},
+    {215, "Сверить и содержимое файлов (телефон читается целиком, это дольше)"},
+    {216, "Проверка прервана: сверено не всё."},
+    {217, ", без изменений: "},
+    {218, "Резервная копия прервана. Следующий запуск продолжит её с того же места."},
+    {219, "Восстановлено файлов: "},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {
@@ -184,7 +194,7 @@ TEST(Catalogue, EveryNumberedMessageHasItsText) {
     // Every number the program does not use keeps its place, empty.
     for (int n = 0; n < MessageCount(); ++n)
         if (!used.count(n)) EXPECT_EQ(Msg(n), "") << "message " << n;
-    EXPECT_EQ(MessageCount(), 200);
+    EXPECT_EQ(MessageCount(), 220);
 }
 
 TEST(Catalogue, FragmentsKeepTheirExactBytes) {

@@ -1,0 +1,396 @@
+// Backup, restore and verify from the "Файл" menu against the phone emulator: the folder
+// chooser (the real directory dialog once, a scripted answer otherwise), the wide progress
+// dialog with its abort button, the restore selection dialog and the file-exists dialog
+// pressed by the test, and the boxes that say what came of it.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <map>
+
+#include "commands/Backup.h"
+#include "emulator/PhoneEmulator.h"
+#include "link/SettingsStore.h"
+#include "link/TForm10.h"
+#include "localpane/LocalDirView.h"
+#include "phonefs/PhoneSession.h"
+#include "window/BackupCommands.h"
+#include "window/TFileExistForm.h"
+#include "window/TForm1.h"
+#include "window/TProcessForm.h"
+#include "window/TRestoreForm.h"
+#include "window/Texts.h"
+#include "window/WindowTestSupport.h"
+
+using namespace q7k3;
+using q7k3::emu::EmulatorConfig;
+using q7k3::test::ModalDriver;
+using q7k3::test::ScriptedPrompts;
+using q7k3::test::WaitUntil;
+
+namespace {
+
+std::string ReadLocal(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+    return file.readAll().toStdString();
+}
+
+struct BackupWindow : ::testing::Test {
+    QTemporaryDir configDir;
+    QTemporaryDir localDir;
+    QTemporaryDir backupDir;
+    std::unique_ptr<PhoneEmulator> phone;
+    std::unique_ptr<SettingsStore> store;
+    AppFlags flags;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
+    std::unique_ptr<PhoneSession> session;
+    QStringList startFolders;  // where the folder chooser was asked to start
+    bool bootFinished = false;
+
+    void TearDown() override {
+        if (form) {
+            EXPECT_FALSE(form->Busy());
+            EXPECT_FALSE(form->ProcessForm()->isVisible());
+            form->FormCloseQuery();
+        }
+        session.reset();
+        form.reset();
+        port.reset();
+        form10.reset();
+        if (phone) phone->Stop();
+    }
+
+    void Boot(EmulatorConfig config = {}) {
+        ASSERT_TRUE(configDir.isValid() && localDir.isValid() && backupDir.isValid());
+        config.Content = emu::Preset::Demo;
+        phone = std::make_unique<PhoneEmulator>(config);
+        ASSERT_TRUE(phone->Start()) << phone->Error();
+        store = std::make_unique<SettingsStore>(S(configDir.filePath("Q7K3FileManager.conf")));
+        store->WriteString("ComPort", phone->SlavePath());
+        store->WriteString("LastPath", S(localDir.path()));
+        ASSERT_TRUE(store->Flush());
+        form = std::make_unique<TForm1>(flags, prompts);
+        form10 = std::make_unique<TForm10>();
+        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
+        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
+                                                 *form, *form);
+        form->AttachCore({form10.get(), session.get(), store.get(), port.get(),
+                          [] { return false; }});
+        form->show();
+        ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
+        QTimer::singleShot(0, [this] { bootFinished = true; });
+        ASSERT_TRUE(WaitUntil([&] { return bootFinished && !form->Busy(); }, 30000));
+        ASSERT_TRUE(form->PhoneReady());
+        form->Backups()->ChooseFolder = [this](const QString&, const QString& start) {
+            startFolders << start;
+            return backupDir.path();
+        };
+    }
+
+    // The menu item as the user reaches it: the menu opens (and decides what is enabled).
+    void Choose(QAction* item) {
+        emit form->FileMenu->aboutToShow();
+        ASSERT_TRUE(item->isEnabled()) << S(item->text());
+        item->trigger();
+    }
+
+    BackupManifest Manifest() {
+        BackupManifest manifest;
+        std::string error;
+        EXPECT_TRUE(manifest.Load(S(backupDir.path()), error)) << error;
+        return manifest;
+    }
+
+    // The phone folder (identifier) holding the most files of the backup.
+    std::pair<std::string, std::string> FullestFolder(const BackupManifest& manifest) {
+        std::map<std::pair<std::string, std::string>, int> count;
+        for (const BackupRecord& r : manifest.Records) ++count[{r.FolderId, r.FolderPath}];
+        auto best = count.begin();
+        for (auto it = count.begin(); it != count.end(); ++it)
+            if (it->second > best->second) best = it;
+        return best->first;
+    }
+};
+
+TEST_F(BackupWindow, BackupFromTheMenuThroughTheDirectoryDialogKeepsEveryFileAndIsIncremental) {
+    Boot();
+    // The real directory dialog, starting in the computer pane's folder.
+    form->Backups()->ChooseFolder = [this](const QString& caption, const QString& start) {
+        return ChooseFolderDialog(form.get(), caption, start);
+    };
+    QString shownIn, title;
+    ModalDriver driver([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        shownIn = dialog->directory().absolutePath();
+        auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(edit, nullptr);
+        edit->setText(backupDir.path());
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    // What the progress dialog shows while the files arrive, and whether the menu would
+    // offer the commands meanwhile.
+    QStringList lines;
+    int width = 0;
+    bool offeredWhileBusy = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (!form->ProcessForm()->isVisible()) return;
+        width = form->ProcessForm()->width();
+        offeredWhileBusy = offeredWhileBusy || form->Backups()->Applies();
+        const QString line = form->ProcessForm()->LongStatus->text();
+        if (lines.isEmpty() || lines.back() != line) lines << line;
+    });
+    watcher.start(1);
+    Choose(form->Backup1);
+    watcher.stop();
+    EXPECT_TRUE(driver.Acted());
+    EXPECT_EQ(title, "Папка резервной копии");
+    EXPECT_EQ(shownIn, QDir(localDir.path()).absolutePath());
+
+    const BackupManifest manifest = Manifest();
+    ASSERT_GE(manifest.Records.size(), 10u);
+    for (const BackupRecord& r : manifest.Records) {
+        const auto onPhone = phone->GetFile(r.FolderId, r.Name);
+        ASSERT_TRUE(onPhone) << r.FolderPath << "\\" << r.Name;
+        EXPECT_EQ(ReadLocal(QDir(backupDir.path()).filePath(Q(r.LocalName))), *onPhone) << r.Name;
+    }
+    const std::string count = std::to_string(manifest.Records.size());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Caption, "Резервная копия телефона");
+    EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Information);
+    EXPECT_TRUE(prompts.shown[0].Text.starts_with("Скопировано файлов: " + count + ", "));
+    EXPECT_TRUE(prompts.shown[0].Text.ends_with(" КБ, без изменений: 0")) << prompts.shown[0].Text;
+
+    // The wide dialog counted files and kilobytes; afterwards it is its usual self again.
+    EXPECT_EQ(width, 441);
+    EXPECT_FALSE(offeredWhileBusy);
+    EXPECT_TRUE(lines.contains(QRegularExpression(
+        QStringLiteral("^Копирование файла \\d+ из %1, \\d+ из \\d+ КБ").arg(Q(count)))))
+        << S(lines.join('|'));
+    EXPECT_EQ(form->ProcessForm()->width(), 265);
+    EXPECT_EQ(form->ProcessForm()->windowTitle(), "Передача данных...");
+
+    // Once more, the chooser answered by the test: nothing is fetched, every file is
+    // counted as unchanged.
+    form->Backups()->ChooseFolder = [this](const QString&, const QString& start) {
+        startFolders << start;
+        return backupDir.path();
+    };
+    Choose(form->Backup1);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].Text, "Скопировано файлов: 0, 0 КБ, без изменений: " + count);
+    EXPECT_EQ(startFolders, QStringList{localDir.path()});
+}
+
+TEST_F(BackupWindow, RestoreThroughTheSelectionDialogPutsBackTheCheckedFiles) {
+    Boot();
+    Choose(form->Backup1);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    const BackupManifest manifest = Manifest();
+    const auto fullest = FullestFolder(manifest);
+    const std::string folderId = fullest.first, folderPath = fullest.second;
+    std::map<std::string, std::string> saved;  // the folder's files as they were
+    for (const BackupRecord& r : manifest.Records)
+        if (r.FolderId == folderId) saved[r.Name] = *phone->GetFile(r.FolderId, r.Name);
+    ASSERT_GE(saved.size(), 2u);
+    // The folder's files are lost on the phone.
+    for (const auto& [name, bytes] : saved) ASSERT_TRUE(phone->RemoveFile(folderId, name));
+    const std::string skipped = saved.begin()->first;
+    // One file of another folder is still on the phone: its name is taken.
+    const BackupRecord* other = nullptr;
+    for (const BackupRecord& r : manifest.Records)
+        if (r.FolderId != folderId) other = &r;
+    ASSERT_NE(other, nullptr);
+
+    ModalDriver driver([&](QWidget* modal) {
+        auto* dialog = qobject_cast<TRestoreForm*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Что восстановить");
+        // Everything is checked to begin with.
+        EXPECT_EQ(dialog->Chosen().size(), manifest.Records.size());
+        // Only the lost folder, without its first file, and the one other file.
+        for (int f = 0; f < dialog->RestoreTree->topLevelItemCount(); ++f) {
+            QTreeWidgetItem* folder = dialog->RestoreTree->topLevelItem(f);
+            if (S(folder->text(0)) != folderPath) folder->setCheckState(0, Qt::Unchecked);
+        }
+        QTreeWidgetItem* keep = dialog->FileItem(Q(other->FolderPath), Q(other->Name));
+        ASSERT_NE(keep, nullptr);
+        keep->setCheckState(0, Qt::Checked);
+        // The user's way to clear one file: the cursor on it, Space.
+        QTreeWidgetItem* skip = dialog->FileItem(Q(folderPath), Q(skipped));
+        ASSERT_NE(skip, nullptr);
+        dialog->RestoreTree->setCurrentItem(skip);
+        QTest::keyClick(dialog->RestoreTree, Qt::Key_Space);
+        EXPECT_EQ(skip->checkState(0), Qt::Unchecked);
+        EXPECT_EQ(dialog->FolderItem(Q(folderPath))->checkState(0), Qt::PartiallyChecked);
+        EXPECT_EQ(dialog->Chosen().size(), saved.size());
+        QTest::mouseClick(dialog->RestoreOK, Qt::LeftButton);
+    });
+    // The file still on the phone: the real file-exists dialog, "Перезапиписать".
+    QTimer overwrite;
+    QObject::connect(&overwrite, &QTimer::timeout, [&] {
+        if (!form->FileExistForm()->isVisible()) return;
+        overwrite.stop();
+        QTest::mouseClick(form->FileExistForm()->findChild<QPushButton*>("FexOverwriteBtn"),
+                          Qt::LeftButton);
+    });
+    overwrite.start(10);
+    const std::string otherBytes = *phone->GetFile(other->FolderId, other->Name);
+    Choose(form->Restore1);
+    EXPECT_TRUE(driver.Acted());
+    EXPECT_FALSE(overwrite.isActive()) << "no file-exists question";
+
+    for (const auto& [name, bytes] : saved) {
+        if (name == skipped)
+            EXPECT_FALSE(phone->GetFile(folderId, name)) << name;
+        else
+            EXPECT_EQ(phone->GetFile(folderId, name), bytes) << name;
+    }
+    EXPECT_EQ(phone->GetFile(other->FolderId, other->Name), otherBytes);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].Caption, "Восстановление из резервной копии");
+    EXPECT_EQ(prompts.shown[1].Text, "Восстановлено файлов: " + std::to_string(saved.size()) +
+                                         " из " + std::to_string(saved.size()));
+    EXPECT_EQ(prompts.shown[1].Icon, BoxIcon::Information);
+}
+
+TEST_F(BackupWindow, RestoreCancelledInTheSelectionDialogSendsNothing) {
+    Boot();
+    Choose(form->Backup1);
+    const std::string before = phone->Received();
+    ModalDriver driver([&](QWidget* modal) {
+        auto* dialog = qobject_cast<TRestoreForm*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        // With nothing checked, OK cannot be pressed.
+        for (int f = 0; f < dialog->RestoreTree->topLevelItemCount(); ++f)
+            dialog->RestoreTree->topLevelItem(f)->setCheckState(0, Qt::Unchecked);
+        EXPECT_FALSE(dialog->RestoreOK->isEnabled());
+        QTest::mouseClick(dialog->RestoreCancel, Qt::LeftButton);
+    });
+    Choose(form->Restore1);
+    EXPECT_TRUE(driver.Acted());
+    EXPECT_EQ(phone->Received(), before);
+    EXPECT_EQ(prompts.shown.size(), 1u);
+
+    // A folder that holds no backup: said at once, without the dialog.
+    QTemporaryDir empty;
+    form->Backups()->ChooseFolder = [&](const QString&, const QString&) { return empty.path(); };
+    Choose(form->Restore1);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].Text, "В папке нет резервной копии: " + S(empty.path()));
+    EXPECT_EQ(prompts.shown[1].Caption, "Ошибка");
+}
+
+TEST_F(BackupWindow, VerifyFindsAChangedFileAndTheDeepCheckACopyChangedInPlace) {
+    Boot();
+    Choose(form->Backup1);
+    const BackupManifest manifest = Manifest();
+    const BackupRecord& changed = manifest.Records.front();
+    const BackupRecord& same = manifest.Records.back();
+    ASSERT_TRUE(phone->PutFile(changed.FolderId, changed.Name, "other bytes"));
+    // Same size and time stamp, other bytes: only the deep check can tell.
+    std::string stamp;
+    for (const StoredFile& f : phone->ListFiles(same.FolderId))
+        if (f.Name == same.Name) stamp = f.Stamp;
+    std::string bytes = *phone->GetFile(same.FolderId, same.Name);
+    ASSERT_FALSE(bytes.empty());
+    bytes[0] = static_cast<char>(bytes[0] ^ 0x55);
+    ASSERT_TRUE(phone->PutFile(same.FolderId, same.Name, bytes, stamp));
+
+    // The question with its check box, answered as the user would.
+    const auto verify = [&](bool deep) {
+        ModalDriver driver([&](QWidget* modal) {
+            EXPECT_EQ(modal->windowTitle(), "Проверка резервной копии");
+            auto* box = modal->findChild<QCheckBox*>("VerifyDeep");
+            ASSERT_NE(box, nullptr);
+            EXPECT_FALSE(box->isChecked());
+            if (deep) QTest::mouseClick(box, Qt::LeftButton);
+            QTest::mouseClick(modal->findChild<QPushButton*>("VerifyOK"), Qt::LeftButton);
+        });
+        Choose(form->Verify1);
+        EXPECT_TRUE(driver.Acted());
+    };
+    verify(false);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].Caption, "Проверка резервной копии");
+    EXPECT_EQ(prompts.shown[1].Icon, BoxIcon::Warning);
+    EXPECT_EQ(prompts.shown[1].Text, "Изменён на телефоне: " + changed.FolderPath + "\\" + changed.Name);
+
+    verify(true);
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[2].Text, "Изменён на телефоне: " + changed.FolderPath + "\\" + changed.Name +
+                                         "\r\nНе совпадает контрольная сумма: " + same.FolderPath + "\\" + same.Name);
+}
+
+TEST_F(BackupWindow, AbortStopsTheBackupCleanlyAndTheNextOneCompletesIt) {
+    EmulatorConfig config;
+    config.LatencyMs = 5;
+    Boot(config);
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+        if (form->ProcessForm()->isVisible() && form->ProcessForm()->ProgressBar2->value() == 3) {
+            QTest::mouseClick(form->ProcessForm()->AbortBtn, Qt::LeftButton);
+            presser.stop();
+        }
+    });
+    presser.start(1);
+    Choose(form->Backup1);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Warning);
+    EXPECT_TRUE(prompts.shown[0].Text.starts_with(
+        "Резервная копия прервана. Следующий запуск продолжит её с того же места.\r\n"
+        "Скопировано файлов: "))
+        << prompts.shown[0].Text;
+    const size_t partial = Manifest().Records.size();
+    EXPECT_GE(partial, 3u);
+
+    Choose(form->Backup1);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_TRUE(prompts.shown[1].Text.ends_with(", без изменений: " + std::to_string(partial)))
+        << prompts.shown[1].Text;
+    const BackupManifest manifest = Manifest();
+    EXPECT_GT(manifest.Records.size(), partial);
+    for (const BackupRecord& r : manifest.Records)
+        EXPECT_EQ(ReadLocal(QDir(backupDir.path()).filePath(Q(r.LocalName))),
+                  *phone->GetFile(r.FolderId, r.Name));
+}
+
+TEST_F(BackupWindow, TheMenuOffersTheCommandsOnlyOnceThePhoneIsRead) {
+    AppFlags idleFlags;
+    ScriptedPrompts idlePrompts;
+    TForm1 idle(idleFlags, idlePrompts);
+    emit idle.FileMenu->aboutToShow();
+    for (QAction* item : {idle.Backup1, idle.Restore1, idle.Verify1}) EXPECT_FALSE(item->isEnabled());
+    EXPECT_EQ(idle.Backup1->text(), "Резервная копия телефона…");
+    EXPECT_EQ(idle.Restore1->text(), "Восстановить из копии…");
+    EXPECT_EQ(idle.Verify1->text(), "Проверить копию…");
+    // Triggered anyway (a shortcut, a stale menu), nothing is asked.
+    bool asked = false;
+    idle.Backups()->ChooseFolder = [&](const QString&, const QString&) {
+        asked = true;
+        return QString();
+    };
+    idle.Backup1->trigger();
+    idle.Verify1->trigger();
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(idlePrompts.shown.empty());
+}
+
+}  // namespace

@@ -1,0 +1,224 @@
+#include "window/BackupCommands.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "commands/Backup.h"
+#include "link/Prompts.h"
+#include "localpane/LocalDirView.h"
+#include "phonefs/PhoneSession.h"
+#include "window/FileCommands.h"
+#include "window/TFileExistForm.h"
+#include "window/TForm1.h"
+#include "window/TProcessForm.h"
+#include "window/TRestoreForm.h"
+#include "window/Texts.h"
+
+namespace q7k3 {
+namespace {
+
+// A verify report lists at most this many differences; the count says the rest.
+constexpr size_t kMaxFindingsShown = 25;
+
+std::string KbText(int64_t bytes) { return std::to_string((bytes + 1023) / 1024); }
+
+// The progress dialog wide while a command of the backup runs; its usual size and caption
+// afterwards, since the command names itself in the caption.
+class WideProgress {
+public:
+    explicit WideProgress(TProcessForm& form) : m_form(form) {
+        m_form.SetWide(true);
+        m_form.SetQuickStatus({});
+        m_form.SetLongStatus({});
+    }
+    ~WideProgress() {
+        m_form.SetWide(false);
+        m_form.setWindowTitle(Cap("TProcessForm", ""));
+    }
+    WideProgress(const WideProgress&) = delete;
+    WideProgress& operator=(const WideProgress&) = delete;
+
+private:
+    TProcessForm& m_form;
+};
+
+// The question before a verify: the folder, and a check box for the deep comparison.
+std::optional<bool> AskVerifyBox(QWidget* parent, const QString& folder) {
+    QMessageBox box(QMessageBox::Question, M(kMsgVerifyCaption),
+                    M(kMsgBackupFolderCaption) + QStringLiteral(": ") +
+                        QDir::toNativeSeparators(folder),
+                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setObjectName("VerifyQuestion");
+    box.button(QMessageBox::Ok)->setText(Cap("TFileExistForm", "FexOKBtn"));
+    box.button(QMessageBox::Ok)->setObjectName("VerifyOK");
+    box.button(QMessageBox::Cancel)->setText(Cap("TFileExistForm", "FexCancel"));
+    box.button(QMessageBox::Cancel)->setObjectName("VerifyCancel");
+    auto* deep = new QCheckBox(M(kMsgVerifyDeep), &box);
+    deep->setObjectName("VerifyDeep");
+    box.setCheckBox(deep);
+    if (box.exec() != QMessageBox::Ok) return std::nullopt;
+    return deep->isChecked();
+}
+
+}  // namespace
+
+QString ChooseFolderDialog(QWidget* parent, const QString& caption, const QString& start) {
+    QFileDialog dialog(parent, caption, start);
+    dialog.setObjectName("BackupFolderDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
+}
+
+BackupCommands::BackupCommands(TForm1& form, Prompts& prompts)
+    : ChooseFolder([&form](const QString& caption, const QString& start) {
+          return ChooseFolderDialog(&form, caption, start);
+      }),
+      AskVerify([&form](const QString& folder) { return AskVerifyBox(&form, folder); }),
+      m_form(form),
+      m_prompts(prompts) {}
+
+BackupCommands::~BackupCommands() = default;
+
+PhoneSession* BackupCommands::Session() const {
+    PhoneSession* session = m_form.Core().Session;
+    return session && session->PhoneReady() && !session->Busy() ? session : nullptr;
+}
+
+bool BackupCommands::Applies() const { return Session() != nullptr && !m_form.Busy(); }
+
+void BackupCommands::UpdateActions() {
+    const bool applies = Applies();
+    for (QAction* action : {m_form.Backup1, m_form.Restore1, m_form.Verify1})
+        action->setEnabled(applies);
+}
+
+TRestoreForm* BackupCommands::RestoreForm() {
+    if (!m_restoreForm) m_restoreForm = new TRestoreForm(&m_form);
+    return m_restoreForm;
+}
+
+QString BackupCommands::AskFolder() const {
+    return ChooseFolder ? ChooseFolder(M(kMsgBackupFolderCaption), m_form.Source->Path())
+                        : QString();
+}
+
+void BackupCommands::ShowBox(const std::string& text, int caption, bool warning) {
+    m_prompts.MessageBox(text, Msg(caption), warning ? BoxIcon::Warning : BoxIcon::Information);
+}
+
+void BackupCommands::Backup() {
+    if (!Applies()) return;
+    const QString dir = AskFolder();
+    PhoneSession* session = Session();
+    if (dir.isEmpty() || !session) return;
+    q7k3::Backup backup(session->Fs(), S(dir));
+    Outcome outcome;
+    {
+        WideProgress wide(*m_form.ProcessForm());
+        BusyView view;
+        view.QuickStatus = Msg(kMsgBackupCaption);
+        outcome = session->Run(view, [&](PhoneFs&) {
+            return OutcomeOf(backup.Run(), backup.End());
+        });
+    }
+    // The folder may be the one on show, or below it.
+    m_form.Source->Reload();
+    m_form.StatusComp->setText(m_form.ComputerSelectionText());
+    m_form.DiskStatus->setText(m_form.DriveFreeText());
+    // A failure has had its report from the bracket.
+    if (outcome == Outcome::Failed) return;
+    std::string text = Msg(kMsgBackupSummary) + std::to_string(backup.Fetched()) + ", " +
+                       KbText(backup.BytesFetched()) + Msg(kMsgKilobytes) + Msg(kMsgBackupKept) +
+                       std::to_string(backup.Kept());
+    const bool aborted = backup.End() == CommandEnd::Aborted;
+    if (aborted) text = Msg(kMsgBackupAborted) + "\r\n" + text;
+    ShowBox(text, kMsgBackupCaption, aborted);
+}
+
+void BackupCommands::Restore() {
+    if (!Applies()) return;
+    const QString dir = AskFolder();
+    PhoneSession* session = Session();
+    if (dir.isEmpty() || !session) return;
+    q7k3::Restore restore(session->Fs(), S(dir), *m_form.FileExistForm());
+    if (!restore.Load()) {
+        // Nothing was sent to the phone: the reason alone, without the link's report.
+        AtChannel& ch = session->Fs().Channel();
+        const std::string reason = commands::ErrorReport(ch);
+        ch.LastError = 0;
+        ch.ErrorText.clear();
+        m_prompts.MessageBox(reason, Msg(kMsgErrorCaption), BoxIcon::Error);
+        return;
+    }
+    const std::optional<std::vector<size_t>> chosen = RestoreForm()->Ask(restore.Records());
+    if (!chosen || chosen->empty()) return;
+    Outcome outcome;
+    {
+        WideProgress wide(*m_form.ProcessForm());
+        BusyView view;
+        view.QuickStatus = Msg(kMsgRestoreCaption);
+        outcome = session->Run(view, [&](PhoneFs&) {
+            return OutcomeOf(restore.Run(*chosen), restore.End());
+        });
+    }
+    // The folder on show may have new files, and the free space is less.
+    m_form.ShowCurrentFolder();
+    // A full phone has said what was and was not restored in its error report.
+    if (outcome == Outcome::Failed) return;
+    std::string text = Msg(kMsgRestoredCount) + std::to_string(restore.Restored().size()) +
+                       Msg(kMsgOf) + std::to_string(chosen->size());
+    const bool incomplete = !restore.NotRestored().empty();
+    if (incomplete) {
+        text += "\r\n" + restore.Report();
+        for (const q7k3::Restore::Left& left : restore.NotRestored())
+            if (!left.Reason.empty()) text += "\r\n" + left.Reason;
+    }
+    ShowBox(text, kMsgRestoreCaption, incomplete);
+}
+
+void BackupCommands::Verify() {
+    if (!Applies()) return;
+    const QString dir = AskFolder();
+    if (dir.isEmpty()) return;
+    // A folder without a backup is said before anything is asked of the phone.
+    if (!BackupManifest::Exists(S(dir))) {
+        m_prompts.MessageBox(Msg(kMsgNoBackup) + S(QDir::toNativeSeparators(dir)),
+                             Msg(kMsgErrorCaption), BoxIcon::Error);
+        return;
+    }
+    const std::optional<bool> deep = AskVerify ? AskVerify(dir) : std::optional<bool>(false);
+    PhoneSession* session = Session();
+    if (!deep || !session) return;
+    q7k3::Verify verify(session->Fs(), S(dir));
+    Outcome outcome;
+    {
+        WideProgress wide(*m_form.ProcessForm());
+        BusyView view;
+        view.QuickStatus = Msg(kMsgVerifyCaption);
+        outcome = session->Run(view, [&](PhoneFs&) {
+            return OutcomeOf(verify.Run(*deep), verify.End());
+        });
+    }
+    // Every folder was listed again: the one on show too.
+    m_form.ShowCurrentFolder();
+    if (outcome == Outcome::Failed) return;
+    const auto& findings = verify.Findings();
+    std::string text;
+    if (verify.End() == CommandEnd::Aborted) text = Msg(kMsgVerifyAborted);
+    for (size_t i = 0; i < findings.size() && i < kMaxFindingsShown; ++i)
+        text += (text.empty() ? "" : "\r\n") + findings[i].Text();
+    if (findings.size() > kMaxFindingsShown)
+        text += "\r\n… (" + std::to_string(findings.size()) + ")";
+    if (text.empty())
+        text = Msg(kMsgBackupMatches) + " (" + std::to_string(verify.Checked()) + ")";
+    ShowBox(text, kMsgVerifyCaption, verify.End() == CommandEnd::Aborted || !findings.empty());
+}
+
+}  // namespace q7k3

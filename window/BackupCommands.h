@@ -1,0 +1,58 @@
+#pragma once
+// The window's half of backup, restore and verify (the "Файл" menu): a folder chooser
+// starting from the computer pane's folder, the command run through the session's busy
+// bracket with the wide progress dialog, the restore selection dialog, and a box with
+// what came of it. The commands themselves are core code (commands/Backup.h).
+
+#include <QString>
+
+class QWidget;
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace q7k3 {
+
+class PhoneSession;
+class Prompts;
+class TForm1;
+class TRestoreForm;
+
+// The directory dialog (Qt's own, not the desktop's, so that it looks and behaves the same
+// everywhere and can be driven offscreen); the chosen folder, or empty on Cancel.
+QString ChooseFolderDialog(QWidget* parent, const QString& caption, const QString& start);
+
+class BackupCommands {
+public:
+    BackupCommands(TForm1& form, Prompts& prompts);
+    ~BackupCommands();
+
+    // Asks for the folder of a backup (caption, starting folder); empty for Cancel.
+    std::function<QString(const QString& caption, const QString& start)> ChooseFolder;
+    // Asks whether to verify the backup in `folder`: nothing for Cancel, else whether the
+    // files' contents are compared too.
+    std::function<std::optional<bool>(const QString& folder)> AskVerify;
+
+    // The three commands need a phone that has been read and a session at rest.
+    bool Applies() const;
+    // Enables the menu items as Applies() says (the menu asks before it opens).
+    void UpdateActions();
+
+    void Backup();
+    void Restore();
+    void Verify();
+
+    TRestoreForm* RestoreForm();
+
+private:
+    PhoneSession* Session() const;
+    QString AskFolder() const;
+    void ShowBox(const std::string& text, int caption, bool warning);
+
+    TForm1& m_form;
+    Prompts& m_prompts;
+    TRestoreForm* m_restoreForm = nullptr;
+};
+
+}  // namespace q7k3
