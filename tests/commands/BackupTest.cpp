@@ -229,6 +229,25 @@ TEST_F(BackupTest, AbortStopsBetweenFilesAndAFileErasedMeanwhileCostsOnlyItself)
     EXPECT_TRUE(verify.Findings().empty());
 }
 
+// A verify cut short proves nothing: it must not read as a match.
+TEST_F(BackupTest, AnAbortedVerifyIsNoMatch) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
+    Verify whole(*phone.fs, backupDir());
+    ASSERT_TRUE(whole.Run(false));
+    EXPECT_EQ(whole.End(), CommandEnd::Finished);
+
+    AbortAfter abort(phone.flags, 2);
+    phone.fs->SetProgress(abort);
+    Verify cut(*phone.fs, backupDir());
+    ASSERT_TRUE(cut.Run(false));
+    EXPECT_EQ(cut.End(), CommandEnd::Aborted);
+    EXPECT_TRUE(cut.Findings().empty());
+    EXPECT_FALSE(phone.flags.AbortRequested);
+    phone.fs->SetProgress(phone.progress);
+}
+
 TEST_F(BackupTest, HardNamesRoundTripThroughTheMapping) {
     const std::vector<std::string> hard = {
         "Мой файл.txt", "a:b*c?.txt", "100% <sure>|.txt", "back\\slash", "trailing.",
