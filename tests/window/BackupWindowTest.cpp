@@ -271,6 +271,60 @@ TEST_F(BackupWindow, RestoreThroughTheSelectionDialogPutsBackTheCheckedFiles) {
     EXPECT_EQ(prompts.shown[1].Icon, BoxIcon::Information);
 }
 
+TEST_F(BackupWindow, RestoreIntoAFullPhoneSaysWhatWasAndWasNotRestored) {
+    Boot();
+    Choose(form->Backup1);
+    const BackupManifest manifest = Manifest();
+    const auto fullest = FullestFolder(manifest);
+    const std::string folderId = fullest.first, folderPath = fullest.second;
+    std::vector<std::string> lost;
+    for (const BackupRecord& r : manifest.Records)
+        if (r.FolderId == folderId) lost.push_back(r.Name);
+    ASSERT_GE(lost.size(), 2u);
+    // The phone counts its memory in 16 KB units. With the folder's files gone, a big file
+    // leaves room for the first of them only.
+    const auto units = [](int64_t size) { return (size + 16383) / 16384; };
+    int64_t used = 0, room = -1;
+    // Every folder of the phone, the ones the tree does not show included: this model's
+    // identifiers are single characters.
+    for (int c = 1; c < 256; ++c) {
+        const std::string id(1, static_cast<char>(c));
+        if (id == folderId) continue;
+        for (const StoredFile& f : phone->ListFiles(id)) used += units(static_cast<int64_t>(f.Size));
+    }
+    for (const BackupRecord& r : manifest.Records)
+        if (r.FolderId == folderId && room < 0) room = units(r.Size);
+    for (const std::string& name : lost) ASSERT_TRUE(phone->RemoveFile(folderId, name));
+    const int64_t capacity = EmulatorConfig{}.CapacityKb / 16;
+    ASSERT_TRUE(phone->PutFile(phone->FolderId("user"), "big.bin",
+                               std::string(static_cast<size_t>((capacity - used - room) * 16384), 'b')));
+
+    ModalDriver driver([&](QWidget* modal) {
+        auto* dialog = qobject_cast<TRestoreForm*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        for (int f = 0; f < dialog->RestoreTree->topLevelItemCount(); ++f) {
+            QTreeWidgetItem* folder = dialog->RestoreTree->topLevelItem(f);
+            if (S(folder->text(0)) != folderPath) folder->setCheckState(0, Qt::Unchecked);
+        }
+        QTest::mouseClick(dialog->RestoreOK, Qt::LeftButton);
+    });
+    Choose(form->Restore1);
+    EXPECT_TRUE(driver.Acted());
+    int back = 0;
+    for (const std::string& name : lost) back += phone->GetFile(folderId, name) ? 1 : 0;
+    EXPECT_EQ(back, 1);
+    // One box: the error, with both lists.
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].Caption, "Ошибка");
+    const std::string& text = prompts.shown[1].Text;
+    EXPECT_TRUE(text.starts_with(
+        "Память телефона заполнена, восстановление остановлено. Восстановлено файлов: 1 из " +
+        std::to_string(lost.size()) + ". Восстановлены: " + folderPath + "\\"))
+        << text;
+    EXPECT_NE(text.find(". Не восстановлены: " + folderPath + "\\"), std::string::npos) << text;
+    EXPECT_FALSE(form->Busy());
+}
+
 TEST_F(BackupWindow, RestoreCancelledInTheSelectionDialogSendsNothing) {
     Boot();
     Choose(form->Backup1);
