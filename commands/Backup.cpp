@@ -475,8 +475,10 @@ std::string Restore::Report() const {
     };
     std::vector<size_t> left;
     for (const Left& l : m_left) left.push_back(l.Record);
-    std::string text = Msg(kMsgRestored) + list(m_restored);
-    if (!left.empty()) text += ". " + Msg(kMsgNotRestored) + list(left);
+    // An empty list is not shown ("Восстановлены: ." said nothing).
+    std::string text;
+    if (!m_restored.empty() || left.empty()) text = Msg(kMsgRestored) + list(m_restored);
+    if (!left.empty()) text += (text.empty() ? "" : ". ") + Msg(kMsgNotRestored) + list(left);
     return text;
 }
 

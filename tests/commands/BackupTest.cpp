@@ -317,6 +317,23 @@ TEST_F(BackupTest, RestoreIntoAFullPhoneSaysWhatWasLeftOut) {
     EXPECT_EQ(ContentOf(full).size(), restore.Restored().size());
 }
 
+TEST_F(BackupTest, RestoreIntoAPhoneWithNoRoomAtAllListsOnlyWhatWasLeftOut) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
+    EmulatorConfig none;
+    none.CapacityKb = 0;
+    EmulatorLink full;
+    Open(full, none);
+    AnswerAlways never(ConflictAnswer::Cancel);
+    Restore restore(*full.fs, backupDir(), never);
+    ASSERT_TRUE(restore.Load());
+    EXPECT_FALSE(restore.Run(restore.Select("", "")));
+    EXPECT_TRUE(restore.Restored().empty());
+    EXPECT_EQ(restore.Report().rfind(Msg(kMsgNotRestored), 0), 0u) << restore.Report();
+    EXPECT_EQ(full.Ch().ErrorText.find(Msg(kMsgRestored)), std::string::npos) << full.Ch().ErrorText;
+}
+
 TEST_F(BackupTest, VerifyFindsWhatChangedBehindItsBack) {
     EmulatorLink phone;
     Open(phone, Demo());
