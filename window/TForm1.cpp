@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QPointer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
