@@ -1,8 +1,7 @@
 #pragma once
-// The main window: the computer's file system on the left, the phone's on the right, the
-// six function-key buttons, the menu and the status bar. It owns which pane is active,
-// the function keys, the phone pane with its path, selection and free-space lines, and
-// navigation in the phone's folder tree.
+// The main window: the computer pane on the left, the phone pane on the right, the six
+// function-key buttons, the menu and the status bar. It wires them: which pane is active,
+// the function keys, the menu, the splitter and the phone session it observes.
 
 #include <QMainWindow>
 #include <QStringList>
@@ -17,6 +16,9 @@
 #include "link/Prompts.h"
 #include "link/SettingsStore.h"
 #include "phonefs/PhoneSession.h"
+#include "window/ButtonBar.h"
+#include "window/ComputerPane.h"
+#include "window/PhonePane.h"
 
 class QFrame;
 class QLabel;
@@ -55,7 +57,12 @@ struct WindowCore {
 
 // The window watches the phone session (SessionObserver) and asks the connection dialog
 // for it (ConnectionDialog); the phone logic itself is the session's.
-class TForm1 : public QMainWindow, public SessionObserver, public ConnectionDialog {
+class TForm1 : public QMainWindow,
+               public ComputerPaneParts,
+               public PhonePaneParts,
+               public ButtonBarParts,
+               public SessionObserver,
+               public ConnectionDialog {
     Q_OBJECT
 public:
     TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent = nullptr);
@@ -65,7 +72,8 @@ public:
     void AttachCore(const WindowCore& core);
     const WindowCore& Core() const { return m_core; }
 
-    // Components, named as the rest of the program refers to them.
+    // Components, named as the rest of the program refers to them (the panes' and the
+    // buttons' come with their parts).
     QWidget* CompPanel;
     QSplitter* Splitter1;
     QWidget* PhonePanel;
@@ -73,30 +81,6 @@ public:
     QStatusBar* StatusBar1;
     QLabel* StatusPanel0;  // hints and transient status
     QLabel* StatusPanel1;  // the phone model after a scan
-    QFrame* CompPathPanel;
-    QLabel* PathComp;
-    QFrame* PanelCompStatus;
-    QLabel* DiskStatus;
-    QToolButton* FavoritesBtn;
-    QMenu* FavPopupMenu;
-    QAction* AddCurrentDir1;
-    QAction* Setup1;
-    DriveComboBox* DrivesComboBox;
-    LocalDirView* Source;
-    QLabel* StatusComp;
-    QFrame* PhonePathPanel;
-    QLabel* PathPhone;
-    QFrame* PanelPhoneStatus;
-    QLabel* PhoneDiskStatus;
-    PhoneListView* ListPhone;
-    PhoneDropTarget* DragDropFilesPhone;
-    QLabel* StatusPhone;
-    QPushButton* ViewBtn;
-    QPushButton* RfreshBtn;
-    QPushButton* CopyBtn;
-    QPushButton* Rename;
-    QPushButton* CompileJavaBtn;
-    QPushButton* Delete1;
     QMenu* FileMenu;
     QAction* Settings1;
     QAction* Exit1;
@@ -112,8 +96,9 @@ public:
     TRenameForm* RenameForm() const { return m_renameForm; }
 
     bool ComputerPaneActive() const { return m_computerPaneActive; }
-    void ActivateComputerPane();
-    void ActivatePhonePane();
+    void ActivateComputerPane() { SetActivePane(true); }
+    void ActivatePhonePane() { SetActivePane(false); }
+    void SetActivePane(bool computer);
 
     // Status texts.
     QString ComputerSelectionText() const;
@@ -142,8 +127,8 @@ public:
     virtual void PhoneItemsDropped(const std::vector<std::string>& names);
     // Files dropped on the phone list by another program.
     virtual void DragDropFilesPhoneProcessDropped(const QStringList& paths);
-    FavoritesMenu* Favorites() const { return m_favoritesMenu; }
-    TFavoritesForm* FavoritesForm() const { return m_favoritesForm; }
+    FavoritesMenu* Favorites() const;
+    TFavoritesForm* FavoritesForm() const;
     TAboutForm* AboutForm() const { return m_aboutForm; }
 
     // The refresh command (F4).
@@ -190,11 +175,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
     // Puts the phone pane's rows: folders first (as given), then files.
-    struct PhoneRow {
-        std::string Name;
-        bool IsFile = false;
-        qint64 Size = 0;
-    };
+    using PhoneRow = PhonePane::Row;
     void ShowPhoneRows(const QList<PhoneRow>& rows);
     void UpdateComputerStatus();
     // The controls that depend on the firmware mode.
@@ -205,8 +186,7 @@ protected:
 
 private:
     void BuildMenu();
-    void BuildComputerPane();
-    void BuildPhonePane();
+    void BuildPanes();
     void BuildButtons();
     void BuildFavourites();
     void SetPaneColours();
@@ -215,10 +195,11 @@ private:
     TFileExistForm* m_fileExistForm = nullptr;
     TRenameForm* m_renameForm = nullptr;
     std::unique_ptr<InputBox> m_inputBox;
-    FavoritesMenu* m_favoritesMenu = nullptr;
-    TFavoritesForm* m_favoritesForm = nullptr;
     TAboutForm* m_aboutForm = nullptr;
     std::unique_ptr<FileCommands> m_commands;
+    ComputerPane* m_computer = nullptr;
+    PhonePane* m_phone = nullptr;
+    ButtonBar* m_buttons = nullptr;
     bool m_computerPaneActive = true;
     bool m_initialized = false;
     bool m_closed = false;
