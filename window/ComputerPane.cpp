@@ -1,7 +1,10 @@
 #include "window/ComputerPane.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
+#include <QUrl>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -96,6 +99,56 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
         const std::vector<std::string> names = DecodePhoneNames(data);
         if (!names.empty()) emit PhoneItemsDropped(names);
     });
+
+    // Tab goes from list to list: the drive box and the "F" button take no keyboard focus.
+    FavoritesBtn->setFocusPolicy(Qt::NoFocus);
+    DrivesComboBox->setFocusPolicy(Qt::ClickFocus);
+
+    OpenWithDesktop = [](const QString& path) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+    Source->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Source, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu* menu = ContextMenuFor(Source->indexAt(pos));
+        menu->exec(Source->viewport()->mapToGlobal(pos));
+        menu->deleteLater();
+    });
+}
+
+QMenu* ComputerPane::ContextMenuFor(const QModelIndex& index) {
+    auto* menu = new QMenu(Source);
+    menu->setObjectName("ComputerContextMenu");
+    auto command = [this, menu](const char* caption, int key) {
+        QAction* action = menu->addAction(Cap(kMainForm, caption));
+        action->setObjectName(caption);
+        connect(action, &QAction::triggered, this, [this, key] { emit Command(key); });
+    };
+    const QString name = index.isValid() ? index.siblingAtColumn(0).data().toString() : QString();
+    const QString path = QDir(Source->Path()).filePath(name);
+    const bool up = name == QLatin1String("..");
+    const bool folder = !name.isEmpty() && QFileInfo(path).isDir();
+    if (folder) {
+        QAction* open = menu->addAction(M(kMsgOpenItem));
+        open->setObjectName("OpenItem");
+        connect(open, &QAction::triggered, this, [this, path, up] {
+            if (up)
+                Source->GoUp();
+            else
+                Source->SetPath(path);
+        });
+    } else if (!name.isEmpty()) {
+        command("ViewBtn", Qt::Key_F3);
+        command("CopyBtn", Qt::Key_F5);
+        command("Delete1", Qt::Key_F8);
+    }
+    if (!name.isEmpty() && !up) {
+        QAction* desktop = menu->addAction(M(kMsgOpenWithDesktop));
+        desktop->setObjectName("OpenWithDesktop");
+        connect(desktop, &QAction::triggered, this, [this, path] { OpenWithDesktop(path); });
+    }
+    menu->addSeparator();
+    command("RfreshBtn", Qt::Key_F4);
+    return menu;
 }
 
 void ComputerPane::AttachFavourites(Favourites& favs, InputBox& input, QWidget* window) {

@@ -2,9 +2,11 @@
 // The computer pane of the main window: the path line, the free-space line with the "F"
 // favourites button and the drive box, the directory list (Source) and the selection line.
 
+#include <QModelIndex>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,8 +65,14 @@ public:
     void Reload();
     // The path line in the active or the inactive colour.
     void SetActive(bool active);
+    // The context menu for the row at `index` (invalid: the empty part of the list).
+    QMenu* ContextMenuFor(const QModelIndex& index);
+    // Opens a file or folder with the desktop's own program (a seam for tests).
+    std::function<void(const QString& path)> OpenWithDesktop;
 
 signals:
+    // A command chosen in the context menu, by its function key (Qt::Key_F3 ...).
+    void Command(int key);
     // The user clicked into the pane.
     void Activated();
     // Phone items dropped on the list, their names as the phone sent them.

@@ -1,7 +1,10 @@
 #include "window/PhonePane.h"
 
+#include <algorithm>
+
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QVBoxLayout>
 
 #include "phonefs/PhoneFs.h"
@@ -60,9 +63,65 @@ PhonePane::PhonePane(QWidget* panel) : QObject(panel) {
     connect(ListPhone, &QTreeWidget::itemDoubleClicked, this, [this] { OpenCurrent(); });
     connect(ListPhone, &PhoneListView::Opened, this, [this] { OpenCurrent(); });
     connect(DragDropFilesPhone, &PhoneDropTarget::FilesDropped, this, &PhonePane::FilesDropped);
+    connect(ListPhone, &PhoneListView::UpRequested, this, &PhonePane::GoUp);
+
+    // Over the empty list while no phone is connected.
+    m_noPhone = NamedLabel("NoPhone", M(kMsgNoPhone), ListPhone->viewport());
+    m_noPhone->setAlignment(Qt::AlignCenter);
+    m_noPhone->setWordWrap(true);
+    m_noPhone->setEnabled(false);
+    auto* overlay = new QVBoxLayout(ListPhone->viewport());
+    overlay->addWidget(m_noPhone);
+
+    ListPhone->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListPhone, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu* menu = ContextMenuFor(ListPhone->itemAt(pos));
+        menu->exec(ListPhone->viewport()->mapToGlobal(pos));
+        menu->deleteLater();
+    });
 }
 
-void PhonePane::ShowRows(const QList<Row>& rows) {
+QMenu* PhonePane::ContextMenuFor(QTreeWidgetItem* item) {
+    auto* menu = new QMenu(ListPhone);
+    menu->setObjectName("PhoneContextMenu");
+    auto command = [this, menu](const char* caption, int key) {
+        QAction* action = menu->addAction(Cap(kMainForm, caption));
+        action->setObjectName(caption);
+        connect(action, &QAction::triggered, this, [this, key] { emit Command(key); });
+    };
+    if (item && !PhoneListView::IsFile(item)) {
+        QAction* open = menu->addAction(M(kMsgOpenItem));
+        open->setObjectName("OpenItem");
+        connect(open, &QAction::triggered, this, [this, item] {
+            ListPhone->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+            OpenCurrent();
+        });
+    } else if (item) {
+        command("ViewBtn", Qt::Key_F3);
+        command("CopyBtn", Qt::Key_F5);
+        command("Rename", Qt::Key_F6);
+        command("Delete1", Qt::Key_F8);
+    }
+    if (!m_session || !m_session->PhoneReady()) {
+        for (QAction* action : menu->actions()) action->setEnabled(false);
+        return menu;
+    }
+    menu->addSeparator();
+    command("RfreshBtn", Qt::Key_F4);
+    return menu;
+}
+
+bool PhonePane::NoPhoneShown() const { return !m_noPhone->isHidden(); }
+
+void PhonePane::GoUp() {
+    const Tree4* folder = m_session ? m_session->CurrentFolder() : nullptr;
+    if (!folder || !folder->Parent) return;
+    m_focusAfterUp = folder->Name;
+    if (!m_session->OpenFolder("..")) m_focusAfterUp.clear();
+}
+
+void PhonePane::ShowRows(const QList<Row>& rows, const std::string& focus,
+                         const std::vector<std::string>& marks) {
     {
         // Filling the list is not a selection by the user: the active pane stays.
         const QSignalBlocker block(ListPhone);
@@ -74,8 +133,23 @@ void PhonePane::ShowRows(const QList<Row>& rows) {
             else
                 ListPhone->AddFolderItem(row.Name);
         }
+        ListPhone->ApplySort();
+        QTreeWidgetItem* cursor = nullptr;
+        for (int i = 0; i < ListPhone->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = ListPhone->topLevelItem(i);
+            const std::string name = PhoneListView::RawName(item);
+            if (!focus.empty() && name == focus) cursor = item;
+            if (name != ".." && std::find(marks.begin(), marks.end(), name) != marks.end())
+                item->setSelected(true);
+        }
+        if (!cursor) cursor = ListPhone->topLevelItem(0);
+        if (cursor) {
+            ListPhone->setCurrentItem(cursor, 0, QItemSelectionModel::NoUpdate);
+            ListPhone->scrollToItem(cursor);
+        }
         ListPhone->setUpdatesEnabled(true);
     }
+    m_noPhone->hide();
     StatusPhone->setText(SelectionText());
 }
 
@@ -85,9 +159,21 @@ void PhonePane::ShowCurrentFolder() {
     QList<Row> rows;
     for (const auto& child : folder->Children) rows.append({child->Name, false, 0});
     for (const FileEntry& file : folder->Files) rows.append({file.Name, true, file.Size});
-    ShowRows(rows);
+    const QString path = PathText();
+    std::string focus;
+    std::vector<std::string> marks;
+    if (path == m_shownPath) {
+        if (const QTreeWidgetItem* current = ListPhone->currentItem())
+            focus = PhoneListView::RawName(current);
+        marks = ListPhone->SelectedNames();
+    } else {
+        focus = m_focusAfterUp;
+    }
+    m_focusAfterUp.clear();
+    m_shownPath = path;
+    ShowRows(rows, focus, marks);
     PhoneDiskStatus->setText(Q(m_session->FreeSpaceText()));
-    PathPhone->setText(PathText());
+    PathPhone->setText(path);
 }
 
 void PhonePane::ShowNoTree() {
@@ -96,6 +182,8 @@ void PhonePane::ShowNoTree() {
         ListPhone->clear();
     }
     StatusPhone->setText(SelectionText());
+    m_shownPath.clear();
+    m_noPhone->show();
     // Without a tree the path and free-space lines would speak of a folder no longer shown.
     PathPhone->setText(Cap(kMainForm, "PathPhone"));
     PhoneDiskStatus->setText(Cap(kMainForm, "PhoneDiskStatus"));
@@ -128,6 +216,10 @@ void PhonePane::OpenCurrent() {
     QTreeWidgetItem* item = ListPhone->currentItem();
     if (!item || !m_session || !m_session->CurrentFolder()) return;
     const std::string caption = PhoneListView::RawName(item);
+    if (caption == "..") {
+        GoUp();
+        return;
+    }
     if (m_session->OpenFolder(caption)) return;
     // Not a folder: a picture or a melody opens in the preview.
     if (caption != ".." && PhoneListView::IsFile(item)) {

@@ -9,9 +9,12 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 class QFrame;
 class QLabel;
+class QMenu;
+class QTreeWidgetItem;
 class QWidget;
 
 namespace q7k3 {
@@ -47,12 +50,24 @@ public:
     // The session whose folders are shown; none before the window is attached to its core.
     void SetSession(PhoneSession* session) { m_session = session; }
 
-    // Fills the list; filling is not a selection by the user.
-    void ShowRows(const QList<Row>& rows);
-    // Shows the session's current folder with its path and free space.
+    // Fills the list in the chosen order; filling is not a selection by the user. The
+    // cursor goes on the item named `focus` (the first row when absent), the items named
+    // in `marks` are marked.
+    void ShowRows(const QList<Row>& rows, const std::string& focus = {},
+                  const std::vector<std::string>& marks = {});
+    // Shows the session's current folder with its path and free space. The same folder
+    // shown again keeps its cursor and the marks of the items still there; after going up
+    // the cursor stands on the folder left, in another folder on the first row.
     void ShowCurrentFolder();
-    // The pane without a tree: empty list, the path and free-space lines as at start.
+    // The pane without a tree: empty list, the path and free-space lines as at start, and
+    // the line that says there is no phone.
     void ShowNoTree();
+    bool NoPhoneShown() const;
+    // The parent folder, with the cursor on the folder left (Backspace, "..").
+    void GoUp();
+    // The context menu for `item` (none: the empty part of the list). Its actions carry
+    // the function key of their command (Command) or open the item.
+    QMenu* ContextMenuFor(QTreeWidgetItem* item);
     // "<kb> Кб из <kb> Кб, файлов: <n> из <n>" of the list's files.
     QString SelectionText() const;
     QString PathText() const;
@@ -65,6 +80,8 @@ public:
 signals:
     void Activated();
     void ViewRequested();
+    // A command chosen in the context menu, by its function key (Qt::Key_F3 ...).
+    void Command(int key);
     // Local files another program dropped on the list.
     void FilesDropped(const QStringList& paths);
 
@@ -73,6 +90,9 @@ protected:
 
 private:
     PhoneSession* m_session = nullptr;
+    QLabel* m_noPhone = nullptr;
+    QString m_shownPath;
+    std::string m_focusAfterUp;
 };
 
 }  // namespace q7k3

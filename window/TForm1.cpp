@@ -97,11 +97,19 @@ TForm1::TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent)
     Splitter1->setSizes({half, half});
     SetPaneColours();
 
-    // Centred on the desktop.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    FitToScreen(size());
+}
+
+void TForm1::FitToScreen(QSize wanted) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    // Never larger than the desktop (a 2x scale halves it), centred on it.
+    const QRect area = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize room = area.size() - frame;
+    setMinimumSize(minimumSize().boundedTo(room));
+    resize(wanted.boundedTo(room).expandedTo(minimumSize()));
+    move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
 }
 
 TForm1::~TForm1() {
@@ -115,6 +123,8 @@ void TForm1::BuildMenu() {
     bar->setObjectName("MainMenu1");
     FileMenu = bar->addMenu(Cap(kForm, "FileMenu"));
     FileMenu->setObjectName("FileMenu");
+    Connect1 = FileMenu->addAction(M(kMsgConnect));
+    Connect1->setObjectName("Connect1");
     Settings1 = FileMenu->addAction(Cap(kForm, "Settings1"));
     Settings1->setObjectName("Settings1");
     Exit1 = FileMenu->addAction(Cap(kForm, "Exit1"));
@@ -128,6 +138,7 @@ void TForm1::BuildMenu() {
     About1->setStatusTip(Cap(kForm, "About1.hint"));
     About1->setToolTip(Cap(kForm, "About1.hint"));
 
+    connect(Connect1, &QAction::triggered, this, [this] { Connect1Click(); });
     connect(Settings1, &QAction::triggered, this, [this] { Settings1Click(); });
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
     connect(Help2, &QAction::triggered, this, [this] { Help2Click(); });
@@ -140,9 +151,11 @@ void TForm1::BuildPanes() {
     m_phone = new PhonePane(PhonePanel);
     static_cast<PhonePaneParts&>(*this) = *m_phone;
 
-    // The function keys reach the window from either list.
+    // The function keys, Tab and the focus reach the window from either list.
     Source->installEventFilter(this);
     ListPhone->installEventFilter(this);
+    connect(m_computer, &ComputerPane::Command, this, [this](int key) { DispatchFunctionKey(key); });
+    connect(m_phone, &PhonePane::Command, this, [this](int key) { DispatchFunctionKey(key); });
     connect(m_computer, &ComputerPane::Activated, this, &TForm1::ActivateComputerPane);
     connect(m_computer, &ComputerPane::PhoneItemsDropped, this,
             [this](const std::vector<std::string>& names) { PhoneItemsDropped(names); });
@@ -169,6 +182,9 @@ void TForm1::SetPaneColours() {
 }
 
 void TForm1::SetActivePane(bool computer) {
+    // The keyboard follows the active pane, so a key always hits the highlighted one.
+    QWidget* list = computer ? static_cast<QWidget*>(Source) : ListPhone;
+    if (!list->hasFocus()) list->setFocus(Qt::OtherFocusReason);
     if (m_computerPaneActive == computer) return;
     m_computerPaneActive = computer;
     SetPaneColours();
@@ -213,8 +229,16 @@ bool TForm1::DispatchFunctionKey(int key) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && (watched == Source || watched == ListPhone)) {
+    const bool list = watched == Source || watched == ListPhone;
+    if (event->type() == QEvent::FocusIn && list) {
+        SetActivePane(watched == Source);
+    } else if (event->type() == QEvent::KeyPress && list) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // Tab (and Shift+Tab) goes straight to the other list.
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            SetActivePane(watched != Source);
+            return true;
+        }
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
             if (DispatchFunctionKey(key->key())) return true;
         }
@@ -302,10 +326,22 @@ void TForm1::FirstInitialization() {
     LoadSettings(*m_core.Store, {m_core.Port, &m_core.Form10->Channel.PollStep, &m_flags, &Favs,
                                  &LastPath});
     UpdateModeControls();
+    // The window's size and the splitter as the user left them.
+    const int width = m_core.Store->ReadInt("WindowWidth", 0);
+    const int height = m_core.Store->ReadInt("WindowHeight", 0);
+    if (width > 0 && height > 0) FitToScreen(QSize(width, height));
+    const int left = m_core.Store->ReadInt("SplitterLeft", 0);
+    const int sum = Splitter1->sizes().value(0) + Splitter1->sizes().value(1);
+    if (left > 0 && left < sum) Splitter1->setSizes({left, sum - left});
     const QString last = QString::fromStdString(LastPath);
     SetComputerPath(!last.isEmpty() && QDir(last).exists() ? last : QDir::homePath());
     // Without a stored port (the first run) the user picks one before anything is sent.
     m_core.Session->Start(!port.empty());
+}
+
+void TForm1::Connect1Click() {
+    // The stored settings first; the settings dialog when they do not reach the phone.
+    if (m_core.Session && !Busy()) m_core.Session->Start(true);
 }
 
 void TForm1::Settings1Click() {
@@ -315,7 +351,12 @@ void TForm1::Settings1Click() {
 void TForm1::FormCloseQuery() {
     if (m_closed) return;
     m_closed = true;
-    if (m_core.Store) SaveOnClose(*m_core.Store, S(Source->Path()), Favs);
+    if (m_core.Store) {
+        m_core.Store->WriteInt("WindowWidth", width());
+        m_core.Store->WriteInt("WindowHeight", height());
+        m_core.Store->WriteInt("SplitterLeft", Splitter1->sizes().value(0));
+        SaveOnClose(*m_core.Store, S(Source->Path()), Favs);
+    }
     if (m_core.Session) m_core.Session->Close();
     m_processForm->Hide();
 }

@@ -82,6 +82,7 @@ public:
     QLabel* StatusPanel0;  // hints and transient status
     QLabel* StatusPanel1;  // the phone model after a scan
     QMenu* FileMenu;
+    QAction* Connect1;  // reconnect with the stored settings
     QAction* Settings1;
     QAction* Exit1;
     QMenu* Help1;
@@ -95,6 +96,10 @@ public:
     TFileExistForm* FileExistForm() const { return m_fileExistForm; }
     TRenameForm* RenameForm() const { return m_renameForm; }
 
+    // The two panes.
+    ComputerPane& Computer() const { return *m_computer; }
+    PhonePane& Phone() const { return *m_phone; }
+
     bool ComputerPaneActive() const { return m_computerPaneActive; }
     void ActivateComputerPane() { SetActivePane(true); }
     void ActivatePhonePane() { SetActivePane(false); }
@@ -107,6 +112,8 @@ public:
 
     // The resize rule: equal panes, status panel 0, the buttons in sixths.
     void ApplyResizeRule();
+    // Resizes to `wanted`, as far as the screen has room, and centres the window.
+    void FitToScreen(QSize wanted);
     void LayoutButtons();
 
     // The computer pane's directory (strips trailing separators; selects its drive).
@@ -134,6 +141,7 @@ public:
     // The refresh command (F4).
     virtual void RfreshBtnClick();
     virtual void Settings1Click();
+    virtual void Connect1Click();
     virtual void Exit1Click();
     virtual void Help2Click();
     // Whether the phone has been read (F7 and every phone command need it).

@@ -173,6 +173,13 @@ const NumberedText kMessages[] = {
     {197, "модель: "},
     {198, "несколько файлов кладутся в локальную папку: "},
     {199, "по правилам папок файл преобразуется: назовите локальную папку или дайте --raw"},
+    {200, "Телефон не подключен: Файл → Подключить"},
+    {201, "Подключить"},
+    {202, "Отметить"},
+    {203, "Снять отметку"},
+    {204, "Шаблон имён:"},
+    {205, "Открыть"},
+    {206, "Открыть программой системы"},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {
@@ -184,7 +191,7 @@ TEST(Catalogue, EveryNumberedMessageHasItsText) {
     // Every number the program does not use keeps its place, empty.
     for (int n = 0; n < MessageCount(); ++n)
         if (!used.count(n)) EXPECT_EQ(Msg(n), "") << "message " << n;
-    EXPECT_EQ(MessageCount(), 200);
+    EXPECT_EQ(MessageCount(), 207);
 }
 
 TEST(Catalogue, FragmentsKeepTheirExactBytes) {
