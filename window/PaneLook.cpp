@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QPalette>
+#include <QStatusBar>
 
 #include "window/Texts.h"
 
@@ -48,6 +49,21 @@ void PaintPathLine(QLabel& label, bool active) {
 QString SelectionLine(qint64 selectedBytes, qint64 totalBytes, qint64 selected, qint64 total) {
     return QString::number(selectedBytes / 1024) + M(kMsgKbOf) + QString::number(totalBytes / 1024) +
            M(kMsgKbFiles) + QString::number(selected) + M(kMsgOf) + QString::number(total);
+}
+
+QStatusBar* WindowStatusBar(QWidget* window, QLabel*& panel0, QLabel*& panel1) {
+    auto* bar = new QStatusBar(window);
+    bar->setObjectName("StatusBar1");
+    bar->setFixedHeight(19 + 4);
+    bar->setSizeGripEnabled(false);
+    panel0 = NamedLabel("StatusPanel0", QString(), bar);
+    panel0->setFixedWidth(600);
+    panel1 = NamedLabel("StatusPanel1", QString(), bar);
+    panel1->setAlignment(Qt::AlignCenter);
+    panel1->setMinimumWidth(50);
+    bar->addWidget(panel0);
+    bar->addPermanentWidget(panel1);
+    return bar;
 }
 
 }  // namespace q7k3

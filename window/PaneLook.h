@@ -1,10 +1,13 @@
 #pragma once
-// Small pieces both panes of the main window are built from: named frames and labels, the
-// bold path line and its two colours (active, inactive), and the selection line's wording.
+// Small pieces the main window and its panes are built from: named frames and labels, the
+// bold path line and its two colours (active, inactive), the selection line's wording and
+// the status bar.
 
 #include <QFrame>
 #include <QLabel>
 #include <QString>
+
+class QStatusBar;
 
 namespace q7k3 {
 
@@ -19,5 +22,8 @@ QLabel* PathLine(const char* name, const QString& text, QWidget* parent);
 void PaintPathLine(QLabel& label, bool active);
 // "<kb> Кб из <kb> Кб, файлов: <n> из <n>".
 QString SelectionLine(qint64 selectedBytes, qint64 totalBytes, qint64 selected, qint64 total);
+// The window's status bar: panel 0 for hints and transient status, panel 1 (on the right)
+// for the phone model.
+QStatusBar* WindowStatusBar(QWidget* window, QLabel*& panel0, QLabel*& panel1);
 
 }  // namespace q7k3

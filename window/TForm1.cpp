@@ -1,7 +1,6 @@
 #include "window/TForm1.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -11,7 +10,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QCloseEvent>
@@ -31,6 +29,7 @@
 #include "window/PhoneListView.h"
 #include "window/TFileExistForm.h"
 #include "window/TProcessForm.h"
+#include "window/WindowPlace.h"
 #include "ui/HelpFile.h"
 #include "ui/TempDir.h"
 #include "window/Texts.h"
@@ -73,24 +72,16 @@ TForm1::TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent)
     BuildPanes();
     BuildButtons();
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->setFixedHeight(19 + 4);
-    StatusBar1->setSizeGripEnabled(false);
-    StatusPanel0 = NamedLabel("StatusPanel0", QString(), StatusBar1);
-    StatusPanel0->setFixedWidth(600);
-    StatusPanel1 = NamedLabel("StatusPanel1", QString(), StatusBar1);
-    StatusPanel1->setAlignment(Qt::AlignCenter);
-    StatusPanel1->setMinimumWidth(50);
-    StatusBar1->addWidget(StatusPanel0);
-    StatusBar1->addPermanentWidget(StatusPanel1);
+    StatusBar1 = WindowStatusBar(this, StatusPanel0, StatusPanel1);
     setStatusBar(StatusBar1);
 
     m_processForm = new TProcessForm(m_flags, this);
     m_fileExistForm = new TFileExistForm(this);
     m_renameForm = new TRenameForm(this);
     m_commands = std::make_unique<FileCommands>(*this, m_prompts);
-    BuildFavourites();
+    // The rename dialog doubles as the one-line input box of the favourites.
+    m_inputBox = std::make_unique<DialogInputBox<TRenameForm>>(*m_renameForm);
+    m_computer->AttachFavourites(Favs, *m_inputBox, this);
 
     // Equal panes from the first frame.
     const int half = (694 - Splitter1->handleWidth()) / 2;
@@ -100,17 +91,7 @@ TForm1::TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent)
     FitToScreen(size());
 }
 
-void TForm1::FitToScreen(QSize wanted) {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return;
-    // Never larger than the desktop (a 2x scale halves it), centred on it.
-    const QRect area = screen->availableGeometry();
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize room = area.size() - frame;
-    setMinimumSize(minimumSize().boundedTo(room));
-    resize(wanted.boundedTo(room).expandedTo(minimumSize()));
-    move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
-}
+void TForm1::FitToScreen(QSize wanted) { q7k3::FitToScreen(*this, wanted); }
 
 TForm1::~TForm1() {
     // The progress dialog has no parent (it must stay usable while this window is
@@ -251,12 +232,6 @@ void TForm1::Exit1Click() {
     QCoreApplication::exit(0);
 }
 
-void TForm1::BuildFavourites() {
-    // The rename dialog doubles as the one-line input box of the favourites.
-    m_inputBox = std::make_unique<DialogInputBox<TRenameForm>>(*m_renameForm);
-    m_computer->AttachFavourites(Favs, *m_inputBox, this);
-}
-
 FavoritesMenu* TForm1::Favorites() const { return m_computer->Favorites(); }
 TFavoritesForm* TForm1::FavoritesForm() const { return m_computer->FavoritesForm(); }
 
@@ -276,9 +251,7 @@ void TForm1::About1Click() {
     m_aboutForm->ShowModal();
 }
 
-QString TForm1::HelpFilePath() {
-    return FindHelpFile();
-}
+QString TForm1::HelpFilePath() { return FindHelpFile(); }
 
 void TForm1::Help2Click() {
     const QString help = HelpFilePath();
@@ -294,8 +267,6 @@ void TForm1::Help2Click() {
     // A missing file is the viewer's to report.
     QDesktopServices::openUrl(QUrl::fromLocalFile(target));
 }
-
-// ---- core, start-up and shutdown ------------------------------------------------------
 
 void TForm1::AttachCore(const WindowCore& core) {
     m_core = core;
@@ -326,13 +297,7 @@ void TForm1::FirstInitialization() {
     LoadSettings(*m_core.Store, {m_core.Port, &m_core.Form10->Channel.PollStep, &m_flags, &Favs,
                                  &LastPath});
     UpdateModeControls();
-    // The window's size and the splitter as the user left them.
-    const int width = m_core.Store->ReadInt("WindowWidth", 0);
-    const int height = m_core.Store->ReadInt("WindowHeight", 0);
-    if (width > 0 && height > 0) FitToScreen(QSize(width, height));
-    const int left = m_core.Store->ReadInt("SplitterLeft", 0);
-    const int sum = Splitter1->sizes().value(0) + Splitter1->sizes().value(1);
-    if (left > 0 && left < sum) Splitter1->setSizes({left, sum - left});
+    RestorePlace(*m_core.Store, *this, *Splitter1);
     const QString last = QString::fromStdString(LastPath);
     SetComputerPath(!last.isEmpty() && QDir(last).exists() ? last : QDir::homePath());
     // Without a stored port (the first run) the user picks one before anything is sent.
@@ -352,9 +317,7 @@ void TForm1::FormCloseQuery() {
     if (m_closed) return;
     m_closed = true;
     if (m_core.Store) {
-        m_core.Store->WriteInt("WindowWidth", width());
-        m_core.Store->WriteInt("WindowHeight", height());
-        m_core.Store->WriteInt("SplitterLeft", Splitter1->sizes().value(0));
+        SavePlace(*m_core.Store, *this, *Splitter1);
         SaveOnClose(*m_core.Store, S(Source->Path()), Favs);
     }
     if (m_core.Session) m_core.Session->Close();
@@ -400,8 +363,6 @@ void TForm1::FolderChanged() { ShowCurrentFolder(); }
 void TForm1::ModelChanged(const std::string& phoneModel) { StatusPanel1->setText(Q(phoneModel)); }
 
 void TForm1::StatusChanged(const std::string& text) { StatusPanel0->setText(Q(text)); }
-
-// ---- phone pane ------------------------------------------------------------------------
 
 void TForm1::ShowCurrentFolder() { m_phone->ShowCurrentFolder(); }
 QString TForm1::PhonePathText() const { return m_phone->PathText(); }

@@ -196,7 +196,6 @@ private:
     void BuildMenu();
     void BuildPanes();
     void BuildButtons();
-    void BuildFavourites();
     void SetPaneColours();
 
     TProcessForm* m_processForm = nullptr;
