@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -101,8 +102,14 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
     });
 
     // Tab goes from list to list: the drive box and the "F" button take no keyboard focus.
+    // They have keys of their own instead: Alt+F1 opens the drive list, Ctrl+D the
+    // favourites.
     FavoritesBtn->setFocusPolicy(Qt::NoFocus);
     DrivesComboBox->setFocusPolicy(Qt::ClickFocus);
+    auto* drives = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F1), panel);
+    connect(drives, &QShortcut::activated, DrivesComboBox, &QComboBox::showPopup);
+    auto* favourites = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), panel);
+    connect(favourites, &QShortcut::activated, FavoritesBtn, &QToolButton::showMenu);
 
     OpenWithDesktop = [](const QString& path) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));

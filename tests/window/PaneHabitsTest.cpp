@@ -12,10 +12,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
+#include "link/SettingsStore.h"
 #include "localpane/DriveComboBox.h"
 #include "localpane/LocalDirView.h"
 #include "window/ComputerPane.h"
@@ -23,6 +25,7 @@
 #include "window/PhonePane.h"
 #include "window/TForm1.h"
 #include "window/Texts.h"
+#include "window/WindowPlace.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
@@ -346,6 +349,25 @@ TEST_F(PaneHabits, TheNamesTakeTheFreeWidthAndTheWindowStaysOnTheScreen) {
     // The computer pane draws its icons when the theme has none.
     const QModelIndex file = form.Source->model()->index(3, 0, form.Source->rootIndex());
     EXPECT_FALSE(file.data(Qt::DecorationRole).value<QIcon>().isNull());
+}
+
+TEST_F(PaneHabits, SizeAndSplitterAreKeptWithTheSettings) {
+    const QString file = dir.filePath("place.conf");
+    form.resize(760, 480);
+    ASSERT_TRUE(WaitUntil([&] { return form.width() == 760; }));
+    form.Splitter1->setSizes({300, form.Splitter1->width() - 300 - form.Splitter1->handleWidth()});
+    {
+        SettingsStore store(S(file));
+        SavePlace(store, form, *form.Splitter1);
+        ASSERT_TRUE(store.Flush());
+    }
+    CommandForm next{flags, prompts};
+    next.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&next));
+    RestorePlace(SettingsStore(S(file)), next, *next.Splitter1);
+    ASSERT_TRUE(WaitUntil([&] { return next.width() == 760; }));
+    EXPECT_EQ(next.height(), 480);
+    EXPECT_EQ(next.Splitter1->sizes().value(0), 300);
 }
 
 TEST_F(PaneHabits, TheEmptyPhonePaneSaysThereIsNoPhoneAndHowToConnect) {
