@@ -92,16 +92,23 @@ protected:
 };
 
 // The theme's icons where it has them, the style's drawn folder and file where it has none
-// (the phone pane draws the same ones).
+// (the phone pane draws the same ones). The model asks from its reading thread, so the
+// drawn icons are made once, beforehand, in the window's thread.
 class PaneIconProvider final : public QFileIconProvider {
 public:
+    PaneIconProvider()
+        : m_dir(QApplication::style()->standardIcon(QStyle::SP_DirIcon)),
+          m_file(QApplication::style()->standardIcon(QStyle::SP_FileIcon)) {}
     QIcon icon(const QFileInfo& info) const override {
         QIcon themed = QFileIconProvider::icon(info);
         if (!themed.isNull() && !themed.availableSizes().isEmpty()) return themed;
-        return QApplication::style()->standardIcon(info.isDir() ? QStyle::SP_DirIcon
-                                                                : QStyle::SP_FileIcon);
+        return info.isDir() ? m_dir : m_file;
     }
     QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+
+private:
+    const QIcon m_dir;
+    const QIcon m_file;
 };
 
 }  // namespace
@@ -259,8 +266,10 @@ void LocalDirView::Read() {
     // A fresh model for every read: QFileSystemModel keeps what it has gathered and would
     // not read a directory again, and the pane does not watch for changes.
     auto* model = new QFileSystemModel(this);
-    static PaneIconProvider icons;
-    model->setIconProvider(&icons);
+    // One for the program's whole run: a model's reading thread may still ask it while
+    // the model is being deleted.
+    static auto* const icons = new PaneIconProvider;
+    model->setIconProvider(icons);
     model->setOption(QFileSystemModel::DontWatchForChanges, true);
     model->setReadOnly(true);
     model->setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDot);
