@@ -189,12 +189,18 @@ void LocalDirView::ApplyPlace() {
     m_focusAfterRead.clear();
     m_marksAfterRead.clear();
     if (!m_proxy || !selectionModel()) return;
-    const int rows = m_proxy->rowCount(rootIndex());
-    for (int row = 0; row < rows && !marks.isEmpty(); ++row) {
-        if (!marks.contains(m_model->fileName(SourceIndex(row)))) continue;
-        selectionModel()->select(m_proxy->index(row, kName, rootIndex()),
-                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    {
+        // Marks given back are no choice of the user's: the pane is not made active by
+        // them (DirectoryRead brings the status line up to date).
+        const QSignalBlocker block(selectionModel());
+        const int rows = m_proxy->rowCount(rootIndex());
+        for (int row = 0; row < rows && !marks.isEmpty(); ++row) {
+            if (!marks.contains(m_model->fileName(SourceIndex(row)))) continue;
+            selectionModel()->select(m_proxy->index(row, kName, rootIndex()),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
     }
+    viewport()->update();
     if (!SetCurrentName(focus) && m_proxy->rowCount(rootIndex()) > 0) {
         const QModelIndex first = m_proxy->index(0, kName, rootIndex());
         selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);

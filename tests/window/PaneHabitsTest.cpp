@@ -245,8 +245,12 @@ TEST_F(PaneHabits, GoingUpLandsOnTheFolderLeftAndF4KeepsCursorAndMarks) {
     QTest::keyClick(form.Source, Qt::Key_Insert);  // marks a.jpg, moves to b.mmf
     QTest::keyClick(form.Source, Qt::Key_Insert);  // marks b.mmf, moves to c.txt
     ASSERT_TRUE(QFile::remove(QDir(dir.path()).filePath("b.mmf")));
+    // Read again while the user works in the phone pane (as after a copy to the computer):
+    // the marks given back do not take the highlight away.
+    form.ActivatePhonePane();
     form.Computer().Reload();
     ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
+    EXPECT_FALSE(form.ComputerPaneActive());
     EXPECT_EQ(LocalCurrent(), "c.txt");
     EXPECT_EQ(form.Source->SelectedPaths(), QStringList{QDir(dir.path()).filePath("a.jpg")});
 }
