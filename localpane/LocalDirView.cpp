@@ -1,6 +1,9 @@
 #include "localpane/LocalDirView.h"
 
+#include <QApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFileIconProvider>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -9,6 +12,8 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMimeData>
+#include <QResizeEvent>
+#include <QStyle>
 
 #include "ui/Messages.h"
 
@@ -47,15 +52,31 @@ protected:
         const QModelIndex r = right.siblingAtColumn(kName);
         const QString ln = model->fileName(l);
         const QString rn = model->fileName(r);
-        if (ln == QLatin1String("..") || rn == QLatin1String(".."))
-            return ln == QLatin1String("..") && rn != QLatin1String("..");
+        // ".." and then the folders stay on top in either order: the view reverses what
+        // this says when it sorts downwards, so these answers are turned round with it.
+        const bool up = sortOrder() == Qt::AscendingOrder;
+        const bool lUp = ln == QLatin1String("..");
+        const bool rUp = rn == QLatin1String("..");
+        if (lUp || rUp) return up ? (lUp && !rUp) : (rUp && !lUp);
         const bool ld = model->isDir(l);
         const bool rd = model->isDir(r);
-        if (ld != rd) return ld;
-        if (left.column() == kSize && !ld) {
-            const qint64 ls = model->size(l);
-            const qint64 rs = model->size(r);
-            if (ls != rs) return ls < rs;
+        if (ld != rd) return up ? ld : rd;
+        switch (left.column()) {
+            case kSize:
+                if (!ld && model->size(l) != model->size(r)) return model->size(l) < model->size(r);
+                break;
+            case kType: {
+                const int byType = model->type(l).compare(model->type(r), Qt::CaseInsensitive);
+                if (byType != 0) return byType < 0;
+                break;
+            }
+            case kModified: {
+                const QDateTime lt = model->lastModified(l);
+                const QDateTime rt = model->lastModified(r);
+                if (lt != rt) return lt < rt;
+                break;
+            }
+            default: break;
         }
         const int byName = ln.compare(rn, Qt::CaseInsensitive);
         return byName != 0 ? byName < 0 : ln < rn;
@@ -70,7 +91,35 @@ protected:
     }
 };
 
+// The theme's icons where it has them, the style's drawn folder and file where it has none
+// (the phone pane draws the same ones). The model asks from its reading thread, so the
+// drawn icons are made once, beforehand, in the window's thread.
+class PaneIconProvider final : public QFileIconProvider {
+public:
+    PaneIconProvider()
+        : m_dir(QApplication::style()->standardIcon(QStyle::SP_DirIcon)),
+          m_file(QApplication::style()->standardIcon(QStyle::SP_FileIcon)) {}
+    QIcon icon(const QFileInfo& info) const override {
+        QIcon themed = QFileIconProvider::icon(info);
+        if (!themed.isNull() && !themed.availableSizes().isEmpty()) return themed;
+        return info.isDir() ? m_dir : m_file;
+    }
+    QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+
+private:
+    const QIcon m_dir;
+    const QIcon m_file;
+};
+
 }  // namespace
+
+void FitNameColumn(QTreeView& view, int minimum) {
+    QHeaderView* header = view.header();
+    int others = 0;
+    for (int i = 1; i < header->count(); ++i)
+        if (!header->isSectionHidden(i)) others += header->sectionSize(i);
+    header->resizeSection(0, std::max(minimum, view.viewport()->width() - others));
+}
 
 void ConfigureFileList(QTreeView& view) {
     view.setRootIsDecorated(false);
@@ -84,8 +133,17 @@ void ConfigureFileList(QTreeView& view) {
     view.setDefaultDropAction(Qt::CopyAction);
 }
 
-LocalDirView::LocalDirView(QWidget* parent) : QTreeView(parent) {
+LocalDirView::LocalDirView(QWidget* parent)
+    : QTreeView(parent), m_marking(*this, [this](int row) {
+          const QModelIndex source = SourceIndex(row);
+          ListMarking::Row info;
+          info.Name = m_model->fileName(source);
+          info.IsUp = info.Name == QLatin1String("..");
+          info.IsFile = !m_model->isDir(source);
+          return info;
+      }) {
     ConfigureFileList(*this);
+    header()->setStretchLastSection(false);
     setDragDropMode(QAbstractItemView::DropOnly);
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OpenIndex(index); });
@@ -99,15 +157,105 @@ QString LocalDirView::StripTrailingSeparators(const QString& path) {
     return p;
 }
 
-void LocalDirView::SetPath(const QString& path) {
+void LocalDirView::SetPath(const QString& path) { ReadKeeping(path, QString(), {}); }
+
+void LocalDirView::ReadKeeping(const QString& path, const QString& focus,
+                               const QStringList& marks) {
     QString p = StripTrailingSeparators(path);
     if (p.isEmpty()) p = QDir::rootPath();
     m_path = QDir::cleanPath(QFileInfo(p).absoluteFilePath());
+    m_focusAfterRead = focus;
+    m_marksAfterRead = marks;
     Read();
 }
 
 void LocalDirView::Reload() {
-    if (!m_path.isEmpty()) Read();
+    if (m_path.isEmpty()) return;
+    QStringList marks;
+    for (const Item& item : Items())
+        if (item.Selected) marks.append(item.Name);
+    ReadKeeping(m_path, CurrentName(), marks);
+}
+
+void LocalDirView::GoUp() {
+    QDir dir(m_path);
+    const QString left = dir.dirName();
+    if (dir.cdUp()) ReadKeeping(dir.absolutePath(), left, {});
+}
+
+void LocalDirView::ApplyPlace() {
+    const QString focus = m_focusAfterRead;
+    const QStringList marks = m_marksAfterRead;
+    m_focusAfterRead.clear();
+    m_marksAfterRead.clear();
+    if (!m_proxy || !selectionModel()) return;
+    {
+        // Marks given back are no choice of the user's: the pane is not made active by
+        // them (DirectoryRead brings the status line up to date).
+        const QSignalBlocker block(selectionModel());
+        const int rows = m_proxy->rowCount(rootIndex());
+        for (int row = 0; row < rows && !marks.isEmpty(); ++row) {
+            if (!marks.contains(m_model->fileName(SourceIndex(row)))) continue;
+            selectionModel()->select(m_proxy->index(row, kName, rootIndex()),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+    viewport()->update();
+    if (!SetCurrentName(focus) && m_proxy->rowCount(rootIndex()) > 0) {
+        const QModelIndex first = m_proxy->index(0, kName, rootIndex());
+        selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        scrollTo(first);
+    }
+}
+
+QString LocalDirView::CurrentName() const {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !m_proxy || current.parent() != rootIndex()) return QString();
+    return m_model->fileName(SourceIndex(current.row()));
+}
+
+bool LocalDirView::SetCurrentName(const QString& name) {
+    if (name.isEmpty() || !m_proxy) return false;
+    const int rows = m_proxy->rowCount(rootIndex());
+    for (int row = 0; row < rows; ++row) {
+        if (m_model->fileName(SourceIndex(row)) != name) continue;
+        const QModelIndex index = m_proxy->index(row, kName, rootIndex());
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        scrollTo(index);
+        return true;
+    }
+    return false;
+}
+
+QStringList LocalDirView::TargetPaths() const {
+    QStringList paths = SelectedPaths();
+    if (!paths.isEmpty()) return paths;
+    const QString current = CurrentName();
+    if (!current.isEmpty() && current != QLatin1String(".."))
+        paths.append(QDir(m_path).filePath(current));
+    return paths;
+}
+
+void LocalDirView::Unmark(const QStringList& paths) {
+    if (!m_proxy) return;
+    const int rows = m_proxy->rowCount(rootIndex());
+    for (int row = 0; row < rows; ++row) {
+        if (!paths.contains(m_model->filePath(SourceIndex(row)))) continue;
+        selectionModel()->select(m_proxy->index(row, kName, rootIndex()),
+                                 QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    }
+}
+
+void LocalDirView::SortBy(int column, Qt::SortOrder order) {
+    m_sortColumn = column;
+    m_sortOrder = order;
+    {
+        const QSignalBlocker block(header());
+        header()->setSortIndicator(column, order);
+    }
+    const QString current = CurrentName();
+    if (m_proxy) m_proxy->sort(column, order);
+    SetCurrentName(current);
 }
 
 void LocalDirView::Read() {
@@ -124,6 +272,10 @@ void LocalDirView::Read() {
     // A fresh model for every read: QFileSystemModel keeps what it has gathered and would
     // not read a directory again, and the pane does not watch for changes.
     auto* model = new QFileSystemModel(this);
+    // One for the program's whole run: a model's reading thread may still ask it while
+    // the model is being deleted.
+    static auto* const icons = new PaneIconProvider;
+    model->setIconProvider(icons);
     model->setOption(QFileSystemModel::DontWatchForChanges, true);
     model->setReadOnly(true);
     model->setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDot);
@@ -132,7 +284,8 @@ void LocalDirView::Read() {
     connect(model, &QFileSystemModel::directoryLoaded, this, [this, model](const QString& dir) {
         if (model != m_model || QDir::cleanPath(dir) != m_path) return;
         m_loaded = true;
-        if (m_proxy) m_proxy->sort(kName, Qt::AscendingOrder);
+        if (m_proxy) m_proxy->sort(m_sortColumn, m_sortOrder);
+        ApplyPlace();
         emit DirectoryRead(m_path);
     });
 
@@ -147,15 +300,23 @@ void LocalDirView::Read() {
         QItemSelectionModel* oldSelection = selectionModel();
         setModel(m_proxy);
         delete oldSelection;
-        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                [this] { emit SelectionChanged(); });
-        header()->resizeSection(kName, 220);
+        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+            m_marking.DropUpEntry();
+            emit SelectionChanged();
+        });
         header()->resizeSection(kSize, 80);
-        header()->resizeSection(kType, 110);
-        header()->setSectionsClickable(false);
+        header()->resizeSection(kType, 90);
+        header()->resizeSection(kModified, 125);
+        header()->setSectionsClickable(true);
+        header()->setSortIndicatorShown(true);
+        header()->setSortIndicator(m_sortColumn, m_sortOrder);
+        // A click sorts by the column; a second click on it reverses the order.
+        connect(header(), &QHeaderView::sortIndicatorChanged, this,
+                [this](int column, Qt::SortOrder order) { SortBy(column, order); });
+        FitNameColumn(*this);
     }
     const QModelIndex root = model->setRootPath(m_path);
-    m_proxy->sort(kName, Qt::AscendingOrder);
+    m_proxy->sort(m_sortColumn, m_sortOrder);
     setRootIndex(m_proxy->mapFromSource(root));
     if (old) old->deleteLater();
 }
@@ -233,8 +394,7 @@ void LocalDirView::OpenIndex(const QModelIndex& index) {
     const QModelIndex source = m_proxy->mapToSource(index.siblingAtColumn(kName));
     const QString name = m_model->fileName(source);
     if (name == QLatin1String("..")) {
-        QDir dir(m_path);
-        if (dir.cdUp()) SetPath(dir.absolutePath());
+        GoUp();
     } else if (m_model->isDir(source)) {
         // A folder that cannot be listed would show an empty pane without a way back up;
         // the pane stays where it is.
@@ -249,18 +409,33 @@ void LocalDirView::mousePressEvent(QMouseEvent* event) {
 }
 
 void LocalDirView::keyPressEvent(QKeyEvent* event) {
+    if (m_marking.HandleKey(event)) {
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         OpenIndex(currentIndex());
         event->accept();
         return;
     }
     if (event->key() == Qt::Key_Backspace) {
-        QDir dir(m_path);
-        if (dir.cdUp()) SetPath(dir.absolutePath());
+        GoUp();
         event->accept();
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags LocalDirView::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* event) const {
+    // The cursor moves over the marks without changing them.
+    if (ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
+    return QTreeView::selectionCommand(index, event);
+}
+
+void LocalDirView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    FitNameColumn(*this);
 }
 
 void LocalDirView::dragEnterEvent(QDragEnterEvent* event) {

@@ -9,11 +9,15 @@
 #include <QStringList>
 #include <QTreeView>
 
+#include "localpane/ListMarking.h"
+
 namespace q7k3 {
 
 // The look both panes share: a flat report list, several whole rows selectable, no
 // in-place editing, no sorting by the view (each pane orders its own rows).
 void ConfigureFileList(QTreeView& view);
+// The name column takes the width the other columns leave, but never less than `minimum`.
+void FitNameColumn(QTreeView& view, int minimum = 120);
 
 class LocalDirView : public QTreeView {
     Q_OBJECT
@@ -48,6 +52,23 @@ public:
 
     // Selects the item named `name` (tests, and the window after a copy). False if absent.
     bool SelectName(const QString& name, bool add = false);
+    // The cursor's item name ("" when none); the cursor put on `name` without marking.
+    QString CurrentName() const;
+    bool SetCurrentName(const QString& name);
+    // What a command takes: the marked items, or the current one when nothing is marked
+    // (never "..").
+    QStringList TargetPaths() const;
+    // Goes to the parent directory with the cursor on the folder left.
+    void GoUp();
+    // Unmarks the items whose full paths are given.
+    void Unmark(const QStringList& paths);
+
+    ListMarking& Marking() { return m_marking; }
+    // The column and order the rows are sorted by (a header click changes them; ".." and
+    // the folders stay on top).
+    int SortColumn() const { return m_sortColumn; }
+    Qt::SortOrder SortOrder() const { return m_sortOrder; }
+    void SortBy(int column, Qt::SortOrder order);
 
     // Drags of this MIME type (the phone pane's items) are accepted and delivered as
     // DataDropped; everything else is refused.
@@ -67,8 +88,15 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 
 private:
+    // Reads `path`; once read, the cursor goes on `focus` (the first row when empty or
+    // absent) and the items named in `marks` are marked again.
+    void ReadKeeping(const QString& path, const QString& focus, const QStringList& marks);
+    void ApplyPlace();
     void Read();
     void OpenIndex(const QModelIndex& index);
     QModelIndex SourceIndex(int row) const;
@@ -78,6 +106,11 @@ private:
     QString m_path;
     QString m_dropFormat;
     bool m_loaded = false;
+    QString m_focusAfterRead;
+    QStringList m_marksAfterRead;
+    int m_sortColumn = 0;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    ListMarking m_marking;
 };
 
 }  // namespace q7k3

@@ -166,6 +166,14 @@ enum MessageId : int {
     kMsgCliModelNamed = 197,
     kMsgCliNotLocalFolder = 198,
     kMsgCliConverted = 199,
+    // The main window's panes and connection state.
+    kMsgNoPhone = 200,
+    kMsgConnect = 201,
+    kMsgMarkTitle = 202,
+    kMsgUnmarkTitle = 203,
+    kMsgPatternLabel = 204,
+    kMsgOpenItem = 205,
+    kMsgOpenWithDesktop = 206,
     // The window's backup, restore and verify.
     kMsgBackupMenu = 210,
     kMsgRestoreMenu = 211,

@@ -29,18 +29,13 @@ PhoneSession* FileCommands::Session() const {
 }
 
 std::vector<std::string> FileCommands::SelectedPhoneNames() const {
-    std::vector<std::string> names;
-    const PhoneListView* list = m_form.ListPhone;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->isSelected()) names.push_back(PhoneListView::RawName(item));
-    }
-    return names;
+    // The marked items, or the one under the cursor when nothing is marked.
+    return m_form.ListPhone->TargetNames();
 }
 
 std::vector<std::string> FileCommands::SelectedLocalPaths() const {
     std::vector<std::string> paths;
-    for (const QString& path : m_form.Source->SelectedPaths()) paths.push_back(S(path));
+    for (const QString& path : m_form.Source->TargetPaths()) paths.push_back(S(path));
     return paths;
 }
 
@@ -101,8 +96,13 @@ void FileCommands::CopyToPhone() {
     if (!Session()) return;
     const std::vector<std::string> paths = SelectedLocalPaths();
     if (paths.empty()) return;
-    SendToPhone(paths);
-    m_form.Source->clearSelection();
+    // Only what was copied loses its mark: after a stop or a failure every mark stays, so
+    // that nothing the user chose is forgotten.
+    if (SendToPhone(paths)) {
+        QStringList copied;
+        for (const std::string& path : paths) copied.append(Q(path));
+        m_form.Source->Unmark(copied);
+    }
     m_form.StatusComp->setText(m_form.ComputerSelectionText());
 }
 
@@ -114,22 +114,25 @@ void FileCommands::CopyDroppedFiles(const QStringList& paths) {
     SendToPhone(list);
 }
 
-void FileCommands::SendToPhone(const std::vector<std::string>& paths) {
+bool FileCommands::SendToPhone(const std::vector<std::string>& paths) {
     PhoneSession* session = Session();
     q7k3::CopyToPhone copy(session->Fs(), session->CurrentFolder(), *m_form.FileExistForm());
     BusyView view;
     view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(paths.size());
     view.FilesMax = static_cast<int>(paths.size());
-    session->Run(view, [&](PhoneFs&) { return OutcomeOf(copy.Run(paths), copy.End()); });
+    const Outcome outcome =
+        session->Run(view, [&](PhoneFs&) { return OutcomeOf(copy.Run(paths), copy.End()); });
     // The folder with what arrived, and the free space that is left.
     m_form.ShowCurrentFolder();
+    return outcome == Outcome::Done;
 }
 
 void FileCommands::Rename() {
     PhoneSession* session = Session();
     if (!session || m_form.ComputerPaneActive()) return;
+    // The item under the cursor, marked or not.
     const QTreeWidgetItem* focused = m_form.ListPhone->currentItem();
-    if (!focused || m_form.ListPhone->selectedItems().isEmpty()) return;
+    if (!focused || PhoneListView::RawName(focused) == "..") return;
     RenameFile rename(session->Fs(), session->CurrentFolder(), *m_form.RenameForm(),
                       *m_form.FileExistForm());
     if (!rename.Ask(PhoneListView::RawName(focused))) return;

@@ -42,10 +42,11 @@ public:
 
 private:
     PhoneSession* Session() const;
-    // The captions of the phone pane's selected items, in list order.
+    // The names of the phone pane's marked items (or its current one), in list order.
     std::vector<std::string> SelectedPhoneNames() const;
     std::vector<std::string> SelectedLocalPaths() const;
-    void SendToPhone(const std::vector<std::string>& paths);
+    // True when every file went (or was answered), nothing stopped or failed.
+    bool SendToPhone(const std::vector<std::string>& paths);
     void FetchToComputer(const std::vector<std::string>& names);
     // The computer pane read again with its status and drive lines.
     void ReloadComputerPane();

@@ -10,21 +10,98 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QResizeEvent>
 #include <QUrl>
+
+#include <algorithm>
 
 #include "localpane/LocalDirView.h"
 
 namespace q7k3 {
 
-PhoneListView::PhoneListView(QWidget* parent) : QTreeWidget(parent) {
+PhoneListView::PhoneListView(QWidget* parent)
+    : QTreeWidget(parent), m_marking(*this, [this](int row) {
+          const QTreeWidgetItem* item = topLevelItem(row);
+          ListMarking::Row info;
+          info.Name = item->text(0);
+          info.IsUp = RawName(item) == "..";
+          info.IsFile = IsFile(item);
+          return info;
+      }) {
     setColumnCount(2);
     ConfigureFileList(*this);
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
-    header()->setSectionsClickable(false);
     header()->setStretchLastSection(false);
     header()->resizeSection(0, 270);
     header()->resizeSection(1, 70);
+    // No arrow while the rows stand in the phone's order; a click sorts by its column.
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(header(), &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) { SortBy(column, order); });
+    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] { m_marking.DropUpEntry(); });
+}
+
+void PhoneListView::SortBy(int column, Qt::SortOrder order) {
+    m_sortColumn = column;
+    m_sortOrder = order;
+    {
+        const QSignalBlocker block(header());
+        header()->setSortIndicator(column, order);
+    }
+    ApplySort();
+}
+
+void PhoneListView::ApplySort() {
+    if (m_sortColumn < 0 || topLevelItemCount() == 0) return;
+    QTreeWidgetItem* current = currentItem();
+    const QList<QTreeWidgetItem*> marked = selectedItems();
+    QList<QTreeWidgetItem*> items;
+    {
+        const QSignalBlocker block(this);
+        while (topLevelItemCount() > 0) items.append(takeTopLevelItem(0));
+    }
+    auto rank = [](const QTreeWidgetItem* item) {
+        return RawName(item) == ".." ? 0 : IsFile(item) ? 2 : 1;
+    };
+    const int column = m_sortColumn;
+    const bool up = m_sortOrder == Qt::AscendingOrder;
+    std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+        if (rank(a) != rank(b)) return rank(a) < rank(b);
+        int order = 0;
+        if (column == 1) {
+            const qint64 sa = a->data(0, kSizeRole).toLongLong();
+            const qint64 sb = b->data(0, kSizeRole).toLongLong();
+            order = sa < sb ? -1 : sa > sb ? 1 : 0;
+        }
+        if (order == 0) order = a->text(0).compare(b->text(0), Qt::CaseInsensitive);
+        return up ? order < 0 : order > 0;
+    });
+    const QSignalBlocker block(this);
+    addTopLevelItems(items);
+    for (QTreeWidgetItem* item : marked) item->setSelected(true);
+    if (current) setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+}
+
+std::vector<std::string> PhoneListView::TargetNames() const {
+    std::vector<std::string> names = SelectedNames();
+    const QTreeWidgetItem* current = currentItem();
+    if (names.empty() && current && RawName(current) != "..") names.push_back(RawName(current));
+    return names;
+}
+
+void PhoneListView::resizeEvent(QResizeEvent* event) {
+    QTreeWidget::resizeEvent(event);
+    FitNameColumn(*this);
+}
+
+QItemSelectionModel::SelectionFlags PhoneListView::selectionCommand(const QModelIndex& index,
+                                                                    const QEvent* event) const {
+    // The cursor moves over the marks without changing them.
+    if (ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
+    return QTreeWidget::selectionCommand(index, event);
 }
 
 QByteArray EncodePhoneNames(const std::vector<std::string>& names) {
@@ -106,8 +183,17 @@ void PhoneListView::mousePressEvent(QMouseEvent* event) {
 }
 
 void PhoneListView::keyPressEvent(QKeyEvent* event) {
+    if (m_marking.HandleKey(event)) {
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         emit Opened();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
+        emit UpRequested();
         event->accept();
         return;
     }

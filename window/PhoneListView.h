@@ -7,10 +7,12 @@
 #include <QStringList>
 #include <QTreeWidget>
 
-namespace q7k3 {
-
 #include <string>
 #include <vector>
+
+#include "localpane/ListMarking.h"
+
+namespace q7k3 {
 
 // MIME type of phone items dragged out of ListPhone: their names as the phone sent them
 // (a QDataStream of QByteArrays, so that no byte of a name is lost or taken as a separator).
@@ -37,11 +39,26 @@ public:
     // The names of the items, in list order (tests).
     QStringList Names() const;
     QTreeWidgetItem* FindItem(const QString& name) const;
+    // What a command takes: the marked items, or the current one when nothing is marked
+    // (never "..").
+    std::vector<std::string> TargetNames() const;
+
+    ListMarking& Marking() { return m_marking; }
+    // The rows in the phone's order (column -1) or by name (0) or size (1), ".." and the
+    // folders on top; a header click sorts, a second click reverses. The cursor and the
+    // marks stay on their items.
+    void SortBy(int column, Qt::SortOrder order);
+    int SortColumn() const { return m_sortColumn; }
+    Qt::SortOrder SortOrder() const { return m_sortOrder; }
+    // Puts the rows in the chosen order again (after the list has been filled).
+    void ApplySort();
 
 signals:
     void Clicked();
     // Enter on the focused item: the same as a double click.
     void Opened();
+    // Backspace: the parent folder.
+    void UpRequested();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -49,6 +66,14 @@ protected:
     void startDrag(Qt::DropActions supportedActions) override;
     QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
     QStringList mimeTypes() const override;
+    void resizeEvent(QResizeEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+
+private:
+    ListMarking m_marking;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 
 // Accepts files dropped on ListPhone by another program (text/uri-list with local files),

@@ -1,8 +1,7 @@
 #pragma once
-// The main window: the computer's file system on the left, the phone's on the right, the
-// six function-key buttons, the menu and the status bar. It owns which pane is active,
-// the function keys, the phone pane with its path, selection and free-space lines, and
-// navigation in the phone's folder tree.
+// The main window: the computer pane on the left, the phone pane on the right, the six
+// function-key buttons, the menu and the status bar. It wires them: which pane is active,
+// the function keys, the menu, the splitter and the phone session it observes.
 
 #include <QMainWindow>
 #include <QStringList>
@@ -18,6 +17,9 @@
 #include "link/SettingsStore.h"
 #include "phonefs/PhoneSession.h"
 #include "ui/widgets/HelpWindow.h"
+#include "window/ButtonBar.h"
+#include "window/ComputerPane.h"
+#include "window/PhonePane.h"
 
 class QFrame;
 class QLabel;
@@ -33,6 +35,7 @@ class BackupCommands;
 class DriveComboBox;
 class FavoritesMenu;
 class FileCommands;
+class HelpCommand;
 class InputBox;
 class TAboutForm;
 class TFavoritesForm;
@@ -57,7 +60,12 @@ struct WindowCore {
 
 // The window watches the phone session (SessionObserver) and asks the connection dialog
 // for it (ConnectionDialog); the phone logic itself is the session's.
-class TForm1 : public QMainWindow, public SessionObserver, public ConnectionDialog {
+class TForm1 : public QMainWindow,
+               public ComputerPaneParts,
+               public PhonePaneParts,
+               public ButtonBarParts,
+               public SessionObserver,
+               public ConnectionDialog {
     Q_OBJECT
 public:
     TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent = nullptr);
@@ -67,7 +75,8 @@ public:
     void AttachCore(const WindowCore& core);
     const WindowCore& Core() const { return m_core; }
 
-    // Components, named as the rest of the program refers to them.
+    // Components, named as the rest of the program refers to them (the panes' and the
+    // buttons' come with their parts).
     QWidget* CompPanel;
     QSplitter* Splitter1;
     QWidget* PhonePanel;
@@ -75,31 +84,8 @@ public:
     QStatusBar* StatusBar1;
     QLabel* StatusPanel0;  // hints and transient status
     QLabel* StatusPanel1;  // the phone model after a scan
-    QFrame* CompPathPanel;
-    QLabel* PathComp;
-    QFrame* PanelCompStatus;
-    QLabel* DiskStatus;
-    QToolButton* FavoritesBtn;
-    QMenu* FavPopupMenu;
-    QAction* AddCurrentDir1;
-    QAction* Setup1;
-    DriveComboBox* DrivesComboBox;
-    LocalDirView* Source;
-    QLabel* StatusComp;
-    QFrame* PhonePathPanel;
-    QLabel* PathPhone;
-    QFrame* PanelPhoneStatus;
-    QLabel* PhoneDiskStatus;
-    PhoneListView* ListPhone;
-    PhoneDropTarget* DragDropFilesPhone;
-    QLabel* StatusPhone;
-    QPushButton* ViewBtn;
-    QPushButton* RfreshBtn;
-    QPushButton* CopyBtn;
-    QPushButton* Rename;
-    QPushButton* CompileJavaBtn;
-    QPushButton* Delete1;
     QMenu* FileMenu;
+    QAction* Connect1;  // reconnect with the stored settings
     QAction* Settings1;
     QAction* Backup1;   // backup, restore and verify of the whole phone (BackupCommands)
     QAction* Restore1;
@@ -117,13 +103,18 @@ public:
     TRenameForm* RenameForm() const { return m_renameForm; }
     BackupCommands* Backups() const { return m_backups.get(); }
     // The help window, once the desktop could not show the help page.
-    HelpWindow* HelpForm() const { return m_helpWindow; }
+    HelpWindow* HelpForm() const;
     // How the help page is handed to the desktop (a test makes it fail).
     UrlOpener OpenHelpUrl = DesktopOpener();
 
+    // The two panes.
+    ComputerPane& Computer() const { return *m_computer; }
+    PhonePane& Phone() const { return *m_phone; }
+
     bool ComputerPaneActive() const { return m_computerPaneActive; }
-    void ActivateComputerPane();
-    void ActivatePhonePane();
+    void ActivateComputerPane() { SetActivePane(true); }
+    void ActivatePhonePane() { SetActivePane(false); }
+    void SetActivePane(bool computer);
 
     // Status texts.
     QString ComputerSelectionText() const;
@@ -132,6 +123,8 @@ public:
 
     // The resize rule: equal panes, status panel 0, the buttons in sixths.
     void ApplyResizeRule();
+    // Resizes to `wanted`, as far as the screen has room, and centres the window.
+    void FitToScreen(QSize wanted);
     void LayoutButtons();
 
     // The computer pane's directory (strips trailing separators; selects its drive).
@@ -152,13 +145,14 @@ public:
     virtual void PhoneItemsDropped(const std::vector<std::string>& names);
     // Files dropped on the phone list by another program.
     virtual void DragDropFilesPhoneProcessDropped(const QStringList& paths);
-    FavoritesMenu* Favorites() const { return m_favoritesMenu; }
-    TFavoritesForm* FavoritesForm() const { return m_favoritesForm; }
+    FavoritesMenu* Favorites() const;
+    TFavoritesForm* FavoritesForm() const;
     TAboutForm* AboutForm() const { return m_aboutForm; }
 
     // The refresh command (F4).
     virtual void RfreshBtnClick();
     virtual void Settings1Click();
+    virtual void Connect1Click();
     virtual void Exit1Click();
     virtual void Help2Click();
     // Whether the phone has been read (F7 and every phone command need it).
@@ -200,11 +194,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
     // Puts the phone pane's rows: folders first (as given), then files.
-    struct PhoneRow {
-        std::string Name;
-        bool IsFile = false;
-        qint64 Size = 0;
-    };
+    using PhoneRow = PhonePane::Row;
     void ShowPhoneRows(const QList<PhoneRow>& rows);
     void UpdateComputerStatus();
     // The controls that depend on the firmware mode.
@@ -215,24 +205,21 @@ protected:
 
 private:
     void BuildMenu();
-    // The help page in the program's own window.
-    void ShowHelpWindow(const QString& help);
-    void BuildComputerPane();
-    void BuildPhonePane();
+    void BuildPanes();
     void BuildButtons();
-    void BuildFavourites();
     void SetPaneColours();
 
     TProcessForm* m_processForm = nullptr;
     TFileExistForm* m_fileExistForm = nullptr;
     TRenameForm* m_renameForm = nullptr;
     std::unique_ptr<InputBox> m_inputBox;
-    FavoritesMenu* m_favoritesMenu = nullptr;
-    TFavoritesForm* m_favoritesForm = nullptr;
     TAboutForm* m_aboutForm = nullptr;
     std::unique_ptr<FileCommands> m_commands;
     std::unique_ptr<BackupCommands> m_backups;
-    HelpWindow* m_helpWindow = nullptr;
+    std::unique_ptr<HelpCommand> m_help;
+    ComputerPane* m_computer = nullptr;
+    PhonePane* m_phone = nullptr;
+    ButtonBar* m_buttons = nullptr;
     bool m_computerPaneActive = true;
     bool m_initialized = false;
     bool m_closed = false;

@@ -16,20 +16,17 @@ namespace q7k3 {
 std::vector<std::string> TakeViewSelection(TForm1& form) {
     std::vector<std::string> files;
     if (form.ComputerPaneActive()) {
-        const QDir dir(form.Source->Path());
-        for (const LocalDirView::Item& item : form.Source->Items()) {
-            if (!item.Selected) continue;
-            const QString path = dir.filePath(item.Name);
-            // Folders are deselected like files but not viewed.
+        // The marked items, or the one under the cursor; folders are deselected like
+        // files but not viewed.
+        for (const QString& path : form.Source->TargetPaths())
             if (QFileInfo(path).isFile()) files.push_back(path.toStdString());
-        }
         if (QItemSelectionModel* selection = form.Source->selectionModel())
             selection->clearSelection();
         return files;
     }
     if (!form.PhoneReady()) return files;
     const Tree4* folder = form.Core().Session->CurrentFolder();
-    for (const std::string& name : form.ListPhone->SelectedNames())
+    for (const std::string& name : form.ListPhone->TargetNames())
         if (HasFile(folder, name)) files.push_back(name);
     form.ListPhone->clearSelection();
     return files;

@@ -371,3 +371,64 @@ TEST_F(FileCommandsWindow, FavouritesMenuAddsGoesAndTheAboutWindowOpens) {
 }
 
 }  // namespace
+
+namespace {
+
+QStringList LocalFiles(const QTemporaryDir& dir) {
+    QStringList names = QDir(dir.path()).entryList(QDir::Files);
+    names.sort();
+    return names;
+}
+
+TEST_F(FileCommandsWindow, InsertThreeTimesMarksThreeFilesAndF5CopiesExactlyThose) {
+    Boot();
+    for (const char* name : {"one.txt", "two.txt", "three.txt", "four.txt"})
+        ASSERT_TRUE(phone->PutFile("B", name, std::string(700, name[1])));
+    Rescan();
+    Open("User");
+    form->ActivatePhonePane();
+    ASSERT_EQ(form->ListPhone->currentItem()->text(0), "..");
+    // The first Insert passes over "..", the next three mark three files.
+    for (int i = 0; i < 4; ++i) QTest::keyClick(form->ListPhone, Qt::Key_Insert);
+    const std::vector<std::string> marked = form->ListPhone->SelectedNames();
+    ASSERT_EQ(marked.size(), 3u);
+    QTest::keyClick(form->ListPhone, Qt::Key_F5);
+    EXPECT_TRUE(prompts.shown.empty());
+    QStringList expected;
+    for (const std::string& name : marked) expected << Q(name);
+    expected.sort();
+    EXPECT_EQ(LocalFiles(localDir), expected);
+    // What was copied lost its marks.
+    EXPECT_TRUE(form->ListPhone->selectedItems().isEmpty());
+}
+
+TEST_F(FileCommandsWindow, ACopyToThePhoneThatFailsKeepsTheMarks) {
+    Boot();
+    Open("User");
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteLocal(localDir.filePath(name), "text");
+    Reload();
+    form->ActivateComputerPane();
+    ASSERT_TRUE(form->Source->SetCurrentName("a.txt"));
+    QTest::keyClick(form->Source, Qt::Key_Insert);
+    QTest::keyClick(form->Source, Qt::Key_Insert);
+    ASSERT_EQ(form->Source->SelectedPaths().size(), 2);
+    // The phone refuses to store anything: nothing was copied, so nothing loses its mark.
+    phone->FailCommand("AT+FSFW", 2000);
+    QTest::keyClick(form->Source, Qt::Key_F5);
+    EXPECT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(form->Source->SelectedPaths(),
+              (QStringList{localDir.filePath("a.txt"), localDir.filePath("b.txt")}));
+
+    // Once the phone takes it, the copied file is unmarked.
+    phone->ClearFaults();
+    prompts.shown.clear();
+    if (!form->PhoneReady()) GTEST_SKIP() << "the failure dropped the connection";
+    form->Source->clearSelection();
+    ASSERT_TRUE(form->Source->SetCurrentName("a.txt"));
+    QTest::keyClick(form->Source, Qt::Key_Insert);
+    QTest::keyClick(form->Source, Qt::Key_F5);
+    EXPECT_EQ(phone->GetFile("B", "a.txt"), "text");
+    EXPECT_TRUE(form->Source->SelectedPaths().isEmpty());
+}
+
+}  // namespace

@@ -491,3 +491,97 @@ TEST_F(PhoneWindowFixture, CloseSavesTheLastPathAndFavouritesExitDoesNot) {
 }
 
 }  // namespace
+
+namespace {
+
+QString CurrentPhoneName(const TForm1& form) {
+    const QTreeWidgetItem* item = form.ListPhone->currentItem();
+    return item ? item->text(0) : QString();
+}
+
+TEST_F(PhoneWindowFixture, EnterBackspaceAndF4KeepThePlaceInThePhonePane) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    form->ActivatePhonePane();
+    form->ListPhone->setCurrentItem(form->ListPhone->FindItem("Sounds"), 0,
+                                    QItemSelectionModel::NoUpdate);
+    QTest::keyClick(form->ListPhone, Qt::Key_Return);
+    // Entering a folder puts the cursor on its first row.
+    EXPECT_EQ(CurrentPhoneName(*form), "..");
+    form->ListPhone->setCurrentItem(form->ListPhone->FindItem("My Sounds"), 0,
+                                    QItemSelectionModel::NoUpdate);
+    QTest::keyClick(form->ListPhone, Qt::Key_Return);
+    ASSERT_EQ(S(form->PathPhone->text()), "E700:\\Sounds\\My Sounds");
+    QTest::keyClick(form->ListPhone, Qt::Key_Insert);  // ".." is passed over
+    QTest::keyClick(form->ListPhone, Qt::Key_Insert);  // tune.MMF marked
+    ASSERT_EQ(CurrentPhoneName(*form), "tune.imy");
+
+    // F4 lists the folder again and leaves cursor and marks where they were.
+    PressF4InPhonePane();
+    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"..", "tune.MMF", "tune.imy"}));
+    EXPECT_EQ(CurrentPhoneName(*form), "tune.imy");
+    EXPECT_EQ(form->ListPhone->SelectedNames(), std::vector<std::string>{"tune.MMF"});
+
+    // Backspace goes up onto the folder just left, up to the root and no further.
+    QTest::keyClick(form->ListPhone, Qt::Key_Backspace);
+    EXPECT_EQ(S(form->PathPhone->text()), "E700:\\Sounds");
+    EXPECT_EQ(CurrentPhoneName(*form), "My Sounds");
+    EXPECT_TRUE(form->ListPhone->selectedItems().isEmpty());
+    // Enter on ".." does the same.
+    form->ListPhone->setCurrentItem(form->ListPhone->FindItem(".."), 0,
+                                    QItemSelectionModel::NoUpdate);
+    QTest::keyClick(form->ListPhone, Qt::Key_Return);
+    EXPECT_EQ(S(form->PathPhone->text()), "E700:");
+    EXPECT_EQ(CurrentPhoneName(*form), "Sounds");
+    QTest::keyClick(form->ListPhone, Qt::Key_Backspace);
+    EXPECT_EQ(S(form->PathPhone->text()), "E700:");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(PhoneWindowFixture, ConnectBringsBackAPhoneThatWasStoppedAndStartedAgain) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    EXPECT_FALSE(form->Phone().NoPhoneShown());
+
+    // The phone falls silent; the user cancels the settings dialog: no phone, and the pane
+    // says so.
+    phone->FallSilentAfter(0);
+    dialogAnswers = {false};
+    PressF4InPhonePane();
+    ASSERT_FALSE(form->PhoneReady());
+    EXPECT_TRUE(form->Phone().NoPhoneShown());
+    // It answers again: "Подключить" reconnects with the stored settings, no dialog.
+    phone->ClearFaults();
+    const size_t dialogs = receivedAtDialog.size();
+    prompts.shown.clear();
+    form->Connect1->trigger();
+    EXPECT_TRUE(form->PhoneReady());
+    EXPECT_EQ(receivedAtDialog.size(), dialogs);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_FALSE(form->Phone().NoPhoneShown());
+    EXPECT_TRUE(form->ListPhone->Names().contains("Sounds"));
+
+    // Stopped, and started again on another line: the stored port no longer reaches it,
+    // so the settings dialog comes, and its Start connects.
+    phone->FallSilentAfter(0);
+    dialogAnswers = {false};
+    PressF4InPhonePane();
+    ASSERT_FALSE(form->PhoneReady());
+    std::unique_ptr<PhoneEmulator> old = std::move(phone);
+    StartPhone();
+    ASSERT_NE(phone->SlavePath(), old->SlavePath());
+    old->Stop();
+    PutDemoFiles();
+    dialogAnswers = {true};
+    form->Connect1->trigger();
+    EXPECT_TRUE(form->PhoneReady());
+    EXPECT_TRUE(dialogAnswers.empty());
+    EXPECT_TRUE(form->ListPhone->Names().contains("Sounds"));
+    EXPECT_TRUE(form->isEnabled());
+}
+
+}  // namespace

@@ -1,0 +1,390 @@
+// The habits of two-pane file managers in the main window, without a phone: the keyboard
+// focus is the active pane, marking apart from the cursor, the place kept when going up,
+// sorting by the column headers, the context menus and the layout. Real key and mouse
+// events on the offscreen platform.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "link/SettingsStore.h"
+#include "localpane/DriveComboBox.h"
+#include "localpane/LocalDirView.h"
+#include "window/ComputerPane.h"
+#include "window/PhoneListView.h"
+#include "window/PhonePane.h"
+#include "window/TForm1.h"
+#include "window/Texts.h"
+#include "window/WindowPlace.h"
+#include "window/WindowTestSupport.h"
+
+using namespace q7k3;
+using q7k3::test::ModalDriver;
+using q7k3::test::ScriptedPrompts;
+using q7k3::test::WaitUntil;
+
+namespace {
+
+class CommandForm : public TForm1 {
+public:
+    using TForm1::TForm1;
+    QStringList calls;
+    QStringList copied;
+    void ViewBtnClick() override { calls << "view"; }
+    void CopyBtnClick() override {
+        calls << "copy";
+        for (const std::string& name : ListPhone->TargetNames()) copied << Q(name);
+    }
+    void RenameClick() override { calls << "rename"; }
+    void Delete1Click() override { calls << "delete"; }
+    void RfreshBtnClick() override { calls << "refresh"; }
+};
+
+struct PaneHabits : ::testing::Test {
+    AppFlags flags;
+    ScriptedPrompts prompts;
+    CommandForm form{flags, prompts};
+    QTemporaryDir dir;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        QDir d(dir.path());
+        for (const char* sub : {"Alpha", "beta"}) ASSERT_TRUE(d.mkdir(sub));
+        int size = 100;
+        for (const char* name : {"c.txt", "a.jpg", "b.mmf"}) {
+            QFile file(d.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(size, 'x'));
+            size *= 10;
+        }
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        form.SetComputerPath(dir.path());
+        ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
+    }
+
+    void PhoneRows() {
+        form.Phone().ShowRows({{"..", false, 0},
+                               {"Sub", false, 0},
+                               {"zed.mmf", true, 10},
+                               {"alpha.jpg", true, 3000},
+                               {"Mid.gif", true, 200},
+                               {"b.txt", true, 50}});
+    }
+
+    QStringList Marked() const {
+        QStringList names;
+        for (QTreeWidgetItem* item : form.ListPhone->selectedItems()) names << item->text(0);
+        names.sort();
+        return names;
+    }
+
+    QString LocalCurrent() const { return form.Source->CurrentName(); }
+
+    QStringList LocalNames() const {
+        QStringList names;
+        for (const LocalDirView::Item& item : form.Source->Items()) names << item.Name;
+        return names;
+    }
+
+    static QStringList ActionNames(QMenu* menu) {
+        QStringList names;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator()) names << action->objectName();
+        delete menu;
+        return names;
+    }
+
+    static void ClickHeader(QTreeView* view, int section) {
+        QHeaderView* header = view->header();
+        const QPoint at(header->sectionViewportPosition(section) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+};
+
+TEST_F(PaneHabits, TabGoesFromListToListAndTheHighlightFollowsTheFocus) {
+    form.ActivateComputerPane();
+    ASSERT_TRUE(form.Source->hasFocus());
+    const QColor highlight = form.palette().color(QPalette::Active, QPalette::Highlight);
+
+    QTest::keyClick(form.Source, Qt::Key_Tab);
+    EXPECT_FALSE(form.ComputerPaneActive());
+    EXPECT_TRUE(form.ListPhone->hasFocus());
+    EXPECT_EQ(form.PathPhone->palette().color(QPalette::Window), highlight);
+    EXPECT_NE(form.PathComp->palette().color(QPalette::Window), highlight);
+
+    QTest::keyClick(form.ListPhone, Qt::Key_Tab);
+    EXPECT_TRUE(form.ComputerPaneActive());
+    EXPECT_TRUE(form.Source->hasFocus());
+    QTest::keyClick(form.Source, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_FALSE(form.ComputerPaneActive());
+
+    // Focus given by other means (a click, a dialog closing) moves the highlight too.
+    form.Source->setFocus(Qt::MouseFocusReason);
+    EXPECT_TRUE(form.ComputerPaneActive());
+    // The drive box and the "F" button are out of the Tab chain.
+    EXPECT_FALSE(form.DrivesComboBox->focusPolicy() & Qt::TabFocus);
+    EXPECT_FALSE(form.FavoritesBtn->focusPolicy() & Qt::TabFocus);
+}
+
+TEST_F(PaneHabits, InsertSpaceAndArrowsMarkApartFromTheCursor) {
+    PhoneRows();
+    form.ActivatePhonePane();
+    // The cursor starts on the first row; ".." is passed over, never marked.
+    ASSERT_EQ(form.ListPhone->currentItem()->text(0), "..");
+    for (int i = 0; i < 4; ++i) QTest::keyClick(form.ListPhone, Qt::Key_Insert);
+    EXPECT_EQ(Marked(), (QStringList{"Sub", "alpha.jpg", "zed.mmf"}));
+    EXPECT_EQ(form.ListPhone->currentItem()->text(0), "Mid.gif");
+
+    // Arrows move the cursor only; Space marks and unmarks where it stands.
+    QTest::keyClick(form.ListPhone, Qt::Key_Down);
+    EXPECT_EQ(form.ListPhone->currentItem()->text(0), "b.txt");
+    QTest::keyClick(form.ListPhone, Qt::Key_Space);
+    QTest::keyClick(form.ListPhone, Qt::Key_Up);
+    QTest::keyClick(form.ListPhone, Qt::Key_Up);
+    QTest::keyClick(form.ListPhone, Qt::Key_Space);
+    EXPECT_EQ(Marked(), (QStringList{"Sub", "b.txt", "zed.mmf"}));
+    // The selection line counts the marked files.
+    EXPECT_TRUE(form.StatusPhone->text().endsWith(M(kMsgOf) + "4")) << S(form.StatusPhone->text());
+    EXPECT_TRUE(form.StatusPhone->text().contains(M(kMsgKbFiles) + "2"))
+        << S(form.StatusPhone->text());
+
+    // Ctrl+A marks everything but "..".
+    QTest::keyClick(form.ListPhone, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(form.ListPhone->FindItem("..")->isSelected());
+    EXPECT_EQ(Marked().size(), 5);
+}
+
+TEST_F(PaneHabits, NumpadKeysMarkByPatternAndInvert) {
+    PhoneRows();
+    form.ActivatePhonePane();
+    // Gray +: the pattern input, answered as a user would.
+    ModalDriver answer([](QWidget* modal) {
+        auto* input = qobject_cast<QInputDialog*>(modal);
+        ASSERT_NE(input, nullptr);
+        EXPECT_EQ(input->objectName(), "PatternInput");
+        EXPECT_EQ(S(input->windowTitle()), Msg(kMsgMarkTitle));
+        input->setTextValue("*.JPG; *.gif");
+        input->accept();
+    });
+    QTest::keyClick(form.ListPhone, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_TRUE(answer.Acted());
+    EXPECT_EQ(Marked(), (QStringList{"Mid.gif", "alpha.jpg"}));
+
+    std::vector<bool> asked;
+    form.ListPhone->Marking().SetAskPattern([&](bool mark) {
+        asked.push_back(mark);
+        return mark ? QString("*.*") : QString("m*");
+    });
+    QTest::keyClick(form.ListPhone, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(Marked(), (QStringList{"alpha.jpg"}));
+    // * turns the files round; the folder keeps its state.
+    QTest::keyClick(form.ListPhone, Qt::Key_Asterisk, Qt::KeypadModifier);
+    EXPECT_EQ(Marked(), (QStringList{"Mid.gif", "b.txt", "zed.mmf"}));
+    // "*.*" means every file, as on the phone, though not every name has a dot.
+    form.Phone().ShowRows({{"..", false, 0}, {"README", true, 5}, {"x.y", true, 5}});
+    QTest::keyClick(form.ListPhone, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(Marked(), (QStringList{"README", "x.y"}));
+    EXPECT_EQ(asked, (std::vector<bool>{false, true}));
+}
+
+TEST_F(PaneHabits, CommandsTakeTheMarksOrElseTheCursor) {
+    PhoneRows();
+    form.ActivatePhonePane();
+    QTest::keyClick(form.ListPhone, Qt::Key_Down);
+    QTest::keyClick(form.ListPhone, Qt::Key_Down);
+    QTest::keyClick(form.ListPhone, Qt::Key_F5);
+    EXPECT_EQ(form.copied, QStringList{"zed.mmf"});
+    form.copied.clear();
+    QTest::keyClick(form.ListPhone, Qt::Key_Insert);
+    QTest::keyClick(form.ListPhone, Qt::Key_Down);
+    QTest::keyClick(form.ListPhone, Qt::Key_Insert);
+    QTest::keyClick(form.ListPhone, Qt::Key_F5);
+    EXPECT_EQ(form.copied, (QStringList{"zed.mmf", "Mid.gif"}));
+    // On "..", with nothing marked, there is nothing to take.
+    form.ListPhone->clearSelection();
+    QTest::keyClick(form.ListPhone, Qt::Key_Home);
+    EXPECT_TRUE(form.ListPhone->TargetNames().empty());
+
+    // The computer pane likewise.
+    form.ActivateComputerPane();
+    ASSERT_TRUE(form.Source->SetCurrentName("a.jpg"));
+    EXPECT_EQ(form.Source->TargetPaths(), QStringList{QDir(dir.path()).filePath("a.jpg")});
+    QTest::keyClick(form.Source, Qt::Key_Insert);
+    QTest::keyClick(form.Source, Qt::Key_Insert);
+    EXPECT_EQ(form.Source->TargetPaths().size(), 2);
+    EXPECT_EQ(LocalCurrent(), "c.txt");
+}
+
+TEST_F(PaneHabits, GoingUpLandsOnTheFolderLeftAndF4KeepsCursorAndMarks) {
+    form.ActivateComputerPane();
+    // Entering a folder puts the cursor on its first row.
+    ASSERT_TRUE(form.Source->SetCurrentName("beta"));
+    QTest::keyClick(form.Source, Qt::Key_Return);
+    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded() && !LocalCurrent().isEmpty(); }));
+    EXPECT_TRUE(form.Source->Path().endsWith("/beta"));
+    EXPECT_EQ(LocalCurrent(), "..");
+    QTest::keyClick(form.Source, Qt::Key_Backspace);
+    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded() && !LocalCurrent().isEmpty(); }));
+    EXPECT_EQ(form.Source->Path(), QDir::cleanPath(dir.path()));
+    EXPECT_EQ(LocalCurrent(), "beta");
+
+    // F4 reads the folder again where the user stood, with the marks of what is still there.
+    ASSERT_TRUE(form.Source->SetCurrentName("a.jpg"));
+    QTest::keyClick(form.Source, Qt::Key_Insert);  // marks a.jpg, moves to b.mmf
+    QTest::keyClick(form.Source, Qt::Key_Insert);  // marks b.mmf, moves to c.txt
+    ASSERT_TRUE(QFile::remove(QDir(dir.path()).filePath("b.mmf")));
+    // Read again while the user works in the phone pane (as after a copy to the computer):
+    // the marks given back do not take the highlight away.
+    form.ActivatePhonePane();
+    form.Computer().Reload();
+    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
+    EXPECT_FALSE(form.ComputerPaneActive());
+    EXPECT_EQ(LocalCurrent(), "c.txt");
+    EXPECT_EQ(form.Source->SelectedPaths(), QStringList{QDir(dir.path()).filePath("a.jpg")});
+}
+
+TEST_F(PaneHabits, AHeaderClickSortsAndASecondReversesWithFoldersOnTop) {
+    form.ActivateComputerPane();
+    EXPECT_EQ(LocalNames(), (QStringList{"Alpha", "beta", "a.jpg", "b.mmf", "c.txt"}));
+    ClickHeader(form.Source, 1);  // size: 100 (c), 1000 (a), 10000 (b)
+    EXPECT_EQ(LocalNames(), (QStringList{"Alpha", "beta", "c.txt", "a.jpg", "b.mmf"}));
+    EXPECT_EQ(form.Source->header()->sortIndicatorSection(), 1);
+    ClickHeader(form.Source, 1);
+    EXPECT_EQ(form.Source->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(LocalNames(), (QStringList{"beta", "Alpha", "b.mmf", "a.jpg", "c.txt"}));
+    EXPECT_EQ(form.Source->model()->index(0, 0, form.Source->rootIndex()).data().toString(), "..");
+
+    // The phone pane shows the phone's order until a header is clicked.
+    PhoneRows();
+    EXPECT_EQ(form.ListPhone->Names(),
+              (QStringList{"..", "Sub", "zed.mmf", "alpha.jpg", "Mid.gif", "b.txt"}));
+    EXPECT_EQ(form.ListPhone->header()->sortIndicatorSection(), -1);
+    ClickHeader(form.ListPhone, 0);
+    EXPECT_EQ(form.ListPhone->Names(),
+              (QStringList{"..", "Sub", "alpha.jpg", "b.txt", "Mid.gif", "zed.mmf"}));
+    ClickHeader(form.ListPhone, 0);
+    EXPECT_EQ(form.ListPhone->Names(),
+              (QStringList{"..", "Sub", "zed.mmf", "Mid.gif", "b.txt", "alpha.jpg"}));
+    ClickHeader(form.ListPhone, 1);
+    EXPECT_EQ(form.ListPhone->Names(),
+              (QStringList{"..", "Sub", "zed.mmf", "b.txt", "Mid.gif", "alpha.jpg"}));
+    // A folder shown again keeps the chosen order.
+    PhoneRows();
+    EXPECT_EQ(form.ListPhone->Names().mid(2, 1), QStringList{"zed.mmf"});
+}
+
+TEST_F(PaneHabits, ContextMenusOfferTheCommandsOfTheItem) {
+    PhoneRows();
+    PhonePane& phone = form.Phone();
+    // Without a phone nothing in the menu can run.
+    QMenu* offline = phone.ContextMenuFor(form.ListPhone->FindItem("alpha.jpg"));
+    for (QAction* action : offline->actions()) EXPECT_FALSE(action->isEnabled());
+    delete offline;
+    EXPECT_EQ(ActionNames(phone.ContextMenuFor(form.ListPhone->FindItem("alpha.jpg"))),
+              (QStringList{"ViewBtn", "CopyBtn", "Rename", "Delete1"}));
+    EXPECT_EQ(ActionNames(phone.ContextMenuFor(form.ListPhone->FindItem("Sub"))),
+              QStringList{"OpenItem"});
+
+    ComputerPane& computer = form.Computer();
+    auto row = [&](const QString& name) {
+        for (int r = 0; r < form.Source->model()->rowCount(form.Source->rootIndex()); ++r) {
+            const QModelIndex index = form.Source->model()->index(r, 0, form.Source->rootIndex());
+            if (index.data().toString() == name) return index;
+        }
+        return QModelIndex();
+    };
+    EXPECT_EQ(ActionNames(computer.ContextMenuFor(row("a.jpg"))),
+              (QStringList{"ViewBtn", "CopyBtn", "Delete1", "OpenWithDesktop", "RfreshBtn"}));
+    EXPECT_EQ(ActionNames(computer.ContextMenuFor(row("Alpha"))),
+              (QStringList{"OpenItem", "OpenWithDesktop", "RfreshBtn"}));
+    EXPECT_EQ(ActionNames(computer.ContextMenuFor(row(".."))), (QStringList{"OpenItem", "RfreshBtn"}));
+    EXPECT_EQ(ActionNames(computer.ContextMenuFor(QModelIndex())), QStringList{"RfreshBtn"});
+
+    // The items run the window's commands and the desktop's opener.
+    QString opened;
+    computer.OpenWithDesktop = [&](const QString& path) { opened = path; };
+    QMenu* menu = computer.ContextMenuFor(row("a.jpg"));
+    menu->findChild<QAction*>("Delete1")->trigger();
+    menu->findChild<QAction*>("OpenWithDesktop")->trigger();
+    delete menu;
+    EXPECT_EQ(form.calls, QStringList{"delete"});
+    EXPECT_EQ(opened, QDir(dir.path()).filePath("a.jpg"));
+}
+
+TEST_F(PaneHabits, TheNamesTakeTheFreeWidthAndTheWindowStaysOnTheScreen) {
+    form.resize(1200, 700);
+    ASSERT_TRUE(WaitUntil([&] { return form.width() == 1200; }));
+    QApplication::processEvents();
+    for (QTreeView* view : {static_cast<QTreeView*>(form.Source),
+                            static_cast<QTreeView*>(form.ListPhone)}) {
+        int sum = 0;
+        for (int i = 0; i < view->header()->count(); ++i) sum += view->header()->sectionSize(i);
+        EXPECT_EQ(sum, view->viewport()->width()) << S(view->objectName());
+    }
+    // The size column of the phone pane is never cut at the default size.
+    form.resize(694, 440);
+    ASSERT_TRUE(WaitUntil([&] { return form.width() == 694; }));
+    QApplication::processEvents();
+    const QHeaderView* header = form.ListPhone->header();
+    EXPECT_LE(header->sectionPosition(1) + header->sectionSize(1),
+              form.ListPhone->viewport()->width());
+
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    form.FitToScreen(area.size() * 2);
+    QApplication::processEvents();
+    // Never larger than the desktop, its title and menu on it (the platform may shift the
+    // frame by its border).
+    const QRect frame = form.frameGeometry();
+    EXPECT_LE(frame.width(), area.width());
+    EXPECT_LE(frame.height(), area.height());
+    EXPECT_TRUE(area.contains(frame.topLeft())) << frame.x() << "," << frame.y();
+    // The computer pane draws its icons when the theme has none.
+    const QModelIndex file = form.Source->model()->index(3, 0, form.Source->rootIndex());
+    EXPECT_FALSE(file.data(Qt::DecorationRole).value<QIcon>().isNull());
+}
+
+TEST_F(PaneHabits, SizeAndSplitterAreKeptWithTheSettings) {
+    const QString file = dir.filePath("place.conf");
+    form.resize(760, 480);
+    ASSERT_TRUE(WaitUntil([&] { return form.width() == 760; }));
+    form.Splitter1->setSizes({300, form.Splitter1->width() - 300 - form.Splitter1->handleWidth()});
+    {
+        SettingsStore store(S(file));
+        SavePlace(store, form, *form.Splitter1);
+        ASSERT_TRUE(store.Flush());
+    }
+    CommandForm next{flags, prompts};
+    next.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&next));
+    RestorePlace(SettingsStore(S(file)), next, *next.Splitter1);
+    ASSERT_TRUE(WaitUntil([&] { return next.width() == 760; }));
+    EXPECT_EQ(next.height(), 480);
+    EXPECT_EQ(next.Splitter1->sizes().value(0), 300);
+}
+
+TEST_F(PaneHabits, TheEmptyPhonePaneSaysThereIsNoPhoneAndHowToConnect) {
+    auto* line = form.ListPhone->viewport()->findChild<QLabel*>("NoPhone");
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(form.Phone().NoPhoneShown());
+    EXPECT_EQ(S(line->text()), Msg(kMsgNoPhone));
+    EXPECT_EQ(S(form.Connect1->text()), Msg(kMsgConnect));
+    EXPECT_EQ(form.FileMenu->actions().first(), form.Connect1);
+    PhoneRows();
+    EXPECT_FALSE(form.Phone().NoPhoneShown());
+    form.TreeChanged();  // no session: no tree
+    EXPECT_TRUE(form.Phone().NoPhoneShown());
+}
+
+}  // namespace

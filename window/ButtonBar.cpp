@@ -1,0 +1,44 @@
+#include "window/ButtonBar.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QPushButton>
+
+#include "window/PaneLook.h"
+#include "window/Texts.h"
+
+namespace q7k3 {
+
+ButtonBar::ButtonBar(QFrame* panel) : QObject(panel), m_panel(panel) {
+    struct ButtonDef {
+        QPushButton** button;
+        const char* name;
+    };
+    const ButtonDef defs[] = {{&ViewBtn, "ViewBtn"}, {&RfreshBtn, "RfreshBtn"},
+                              {&CopyBtn, "CopyBtn"}, {&Rename, "Rename"},
+                              {&CompileJavaBtn, "CompileJavaBtn"}, {&Delete1, "Delete1"}};
+    for (const ButtonDef& def : defs) {
+        auto* button = new QPushButton(Cap(kMainForm, def.name), panel);
+        button->setObjectName(def.name);
+        button->setFocusPolicy(Qt::NoFocus);
+        *def.button = button;
+    }
+    CompileJavaBtn->setToolTip(Cap(kMainForm, "CompileJavaBtn.hint"));
+    CompileJavaBtn->setStatusTip(Cap(kMainForm, "CompileJavaBtn.hint"));
+    panel->installEventFilter(this);
+    Layout();
+}
+
+void ButtonBar::Layout() {
+    const int w = m_panel->width() / 6;
+    const int h = m_panel->height();
+    QPushButton* buttons[] = {ViewBtn, RfreshBtn, CopyBtn, Rename, CompileJavaBtn, Delete1};
+    for (int i = 0; i < 6; ++i) buttons[i]->setGeometry(i * w, 0, w, h);
+}
+
+bool ButtonBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && watched == m_panel) Layout();
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace q7k3

@@ -1,0 +1,36 @@
+#pragma once
+// The row of six function-key buttons under the panes (F3 view .. F8 delete), each a sixth
+// of the row's width, none taking the keyboard focus from the lists.
+
+#include <QObject>
+
+class QFrame;
+class QPushButton;
+
+namespace q7k3 {
+
+// The buttons, named as the rest of the program refers to them.
+struct ButtonBarParts {
+    QPushButton* ViewBtn = nullptr;
+    QPushButton* RfreshBtn = nullptr;
+    QPushButton* CopyBtn = nullptr;
+    QPushButton* Rename = nullptr;
+    QPushButton* CompileJavaBtn = nullptr;
+    QPushButton* Delete1 = nullptr;
+};
+
+class ButtonBar : public QObject, public ButtonBarParts {
+    Q_OBJECT
+public:
+    // Builds the buttons inside `panel` and keeps them laid out when it is resized.
+    explicit ButtonBar(QFrame* panel);
+    void Layout();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QFrame* m_panel;
+};
+
+}  // namespace q7k3

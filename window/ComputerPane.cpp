@@ -1,0 +1,220 @@
+#include "window/ComputerPane.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QShortcut>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "localpane/DriveComboBox.h"
+#include "localpane/LocalDirView.h"
+#include "ui/widgets/FavoritesMenu.h"
+#include "ui/widgets/TFavoritesForm.h"
+#include "window/PaneLook.h"
+#include "window/PhoneListView.h"
+#include "window/Texts.h"
+
+namespace q7k3 {
+
+ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    CompPathPanel = NamedPanel("CompPathPanel", panel);
+    CompPathPanel->setFixedHeight(17);
+    auto* pathLayout = new QHBoxLayout(CompPathPanel);
+    pathLayout->setContentsMargins(0, 0, 0, 0);
+    PathComp = PathLine("PathComp", Cap(kMainForm, "PathComp"), CompPathPanel);
+    pathLayout->addWidget(PathComp);
+    layout->addWidget(CompPathPanel);
+
+    PanelCompStatus = NamedPanel("PanelCompStatus", panel);
+    PanelCompStatus->setFixedHeight(24);
+    auto* statusLayout = new QHBoxLayout(PanelCompStatus);
+    statusLayout->setContentsMargins(2, 0, 0, 0);
+    statusLayout->setSpacing(4);
+    DiskStatus = NamedLabel("DiskStatus", Cap(kMainForm, "DiskStatus"), PanelCompStatus);
+    DiskStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    FavoritesBtn = new QToolButton(PanelCompStatus);
+    FavoritesBtn->setObjectName("FavoritesBtn");
+    FavoritesBtn->setText(Cap(kMainForm, "FavoritesBtn"));
+    FavoritesBtn->setFixedSize(16, 16);
+    FavoritesBtn->setAccessibleName(QStringLiteral("FavoritesBtn"));
+    FavPopupMenu = new QMenu(FavoritesBtn);
+    FavPopupMenu->setObjectName("FavPopupMenu");
+    AddCurrentDir1 = FavPopupMenu->addAction(Cap(kMainForm, "AddCurrentDir1"));
+    AddCurrentDir1->setObjectName("AddCurrentDir1");
+    Setup1 = FavPopupMenu->addAction(Cap(kMainForm, "Setup1"));
+    Setup1->setObjectName("Setup1");
+    // 16 x 16 leaves no room for the menu arrow beside the letter.
+    FavoritesBtn->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    DrivesComboBox = new DriveComboBox(PanelCompStatus);
+    DrivesComboBox->setObjectName("DrivesComboBox");
+    DrivesComboBox->setAccessibleName(QStringLiteral("DrivesComboBox"));
+    DrivesComboBox->setMinimumWidth(57);
+    statusLayout->addWidget(DiskStatus, 1);
+    statusLayout->addWidget(FavoritesBtn);
+    statusLayout->addWidget(DrivesComboBox);
+    layout->addWidget(PanelCompStatus);
+
+    Source = new LocalDirView(panel);
+    Source->setObjectName("Source");
+    Source->setAccessibleName(QStringLiteral("Source"));
+    Source->SetDropFormat(QString::fromLatin1(kPhoneItemsMime));
+    layout->addWidget(Source, 1);
+
+    StatusComp = NamedLabel("StatusComp", Cap(kMainForm, "StatusComp"), panel);
+    StatusComp->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    layout->addWidget(StatusComp);
+
+    for (QWidget* w : {static_cast<QWidget*>(StatusComp), static_cast<QWidget*>(DiskStatus),
+                       static_cast<QWidget*>(PathComp)})
+        w->installEventFilter(this);
+    connect(Source, &LocalDirView::Clicked, this, &ComputerPane::Activated);
+    connect(DrivesComboBox, &DriveComboBox::Clicked, this, &ComputerPane::Activated);
+    connect(Source, &LocalDirView::SelectionChanged, this, [this] {
+        StatusComp->setText(SelectionText());
+        emit Activated();
+    });
+    connect(Source, &LocalDirView::DirectoryRead, this, [this](const QString& path) {
+        PathComp->setText(QDir::toNativeSeparators(path));
+        StatusComp->setText(SelectionText());
+        // Opening folders can cross into another mounted volume; the drive selector and
+        // the free-space line follow the directory shown.
+        const QString drive = DrivesComboBox->DriveLetter();
+        DrivesComboBox->SelectDriveFor(path);
+        if (DrivesComboBox->DriveLetter() != drive) DiskStatus->setText(DriveFreeText());
+    });
+    connect(DrivesComboBox, &DriveComboBox::DriveChanged, this, [this](const QString& root) {
+        Source->SetPath(root);
+        DiskStatus->setText(DriveFreeText());
+    });
+    connect(Source, &LocalDirView::DataDropped, this, [this](const QByteArray& data) {
+        const std::vector<std::string> names = DecodePhoneNames(data);
+        if (!names.empty()) emit PhoneItemsDropped(names);
+    });
+
+    // Tab goes from list to list: the drive box and the "F" button take no keyboard focus.
+    // They have keys of their own instead: Alt+F1 opens the drive list, Ctrl+D the
+    // favourites.
+    FavoritesBtn->setFocusPolicy(Qt::NoFocus);
+    DrivesComboBox->setFocusPolicy(Qt::ClickFocus);
+    auto* drives = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F1), panel);
+    connect(drives, &QShortcut::activated, DrivesComboBox, &QComboBox::showPopup);
+    auto* favourites = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), panel);
+    connect(favourites, &QShortcut::activated, FavoritesBtn, &QToolButton::showMenu);
+
+    OpenWithDesktop = [](const QString& path) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+    Source->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Source, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu* menu = ContextMenuFor(Source->indexAt(pos));
+        menu->exec(Source->viewport()->mapToGlobal(pos));
+        menu->deleteLater();
+    });
+}
+
+QMenu* ComputerPane::ContextMenuFor(const QModelIndex& index) {
+    auto* menu = new QMenu(Source);
+    menu->setObjectName("ComputerContextMenu");
+    auto command = [this, menu](const char* caption, int key) {
+        QAction* action = menu->addAction(Cap(kMainForm, caption));
+        action->setObjectName(caption);
+        connect(action, &QAction::triggered, this, [this, key] { emit Command(key); });
+    };
+    const QString name = index.isValid() ? index.siblingAtColumn(0).data().toString() : QString();
+    const QString path = QDir(Source->Path()).filePath(name);
+    const bool up = name == QLatin1String("..");
+    const bool folder = !name.isEmpty() && QFileInfo(path).isDir();
+    if (folder) {
+        QAction* open = menu->addAction(M(kMsgOpenItem));
+        open->setObjectName("OpenItem");
+        connect(open, &QAction::triggered, this, [this, path, up] {
+            if (up)
+                Source->GoUp();
+            else
+                Source->SetPath(path);
+        });
+    } else if (!name.isEmpty()) {
+        command("ViewBtn", Qt::Key_F3);
+        command("CopyBtn", Qt::Key_F5);
+        command("Delete1", Qt::Key_F8);
+    }
+    if (!name.isEmpty() && !up) {
+        QAction* desktop = menu->addAction(M(kMsgOpenWithDesktop));
+        desktop->setObjectName("OpenWithDesktop");
+        connect(desktop, &QAction::triggered, this, [this, path] { OpenWithDesktop(path); });
+    }
+    menu->addSeparator();
+    command("RfreshBtn", Qt::Key_F4);
+    return menu;
+}
+
+void ComputerPane::AttachFavourites(Favourites& favs, InputBox& input, QWidget* window) {
+    m_favoritesMenu = new FavoritesMenu(FavPopupMenu, favs, this);
+    m_favoritesMenu->AttachTo(FavoritesBtn);
+    m_favoritesForm = new TFavoritesForm(favs, input, window);
+    connect(m_favoritesMenu, &FavoritesMenu::goToPath, this, [this](const QString& path) {
+        SetPath(path);
+        emit Activated();
+    });
+    connect(m_favoritesMenu, &FavoritesMenu::addCurrentFolder, this, [this, &favs, &input] {
+        AddFavourite(favs, input, QDir::toNativeSeparators(Source->Path()));
+    });
+    connect(m_favoritesMenu, &FavoritesMenu::configure, this,
+            [this] { m_favoritesForm->Setup1Click(); });
+}
+
+QString ComputerPane::SelectionText() const {
+    qint64 selectedBytes = 0, totalBytes = 0;
+    int selected = 0, files = 0;
+    // Both counts are of files: folders are neither counted nor sized.
+    for (const LocalDirView::Item& item : Source->Items()) {
+        if (item.IsDir) continue;
+        if (item.Selected) ++selected;
+        ++files;
+        totalBytes += item.Size;
+        if (item.Selected) selectedBytes += item.Size;
+    }
+    return SelectionLine(selectedBytes, totalBytes, selected, files);
+}
+
+QString ComputerPane::DriveFreeText() const {
+    const qint64 mb = 1048576;
+    return M(kMsgFree) + QString::number(DrivesComboBox->FreeBytes() / mb) + M(kMsgMbOf) +
+           QString::number(DrivesComboBox->TotalBytes() / mb) + M(kMsgMb);
+}
+
+void ComputerPane::UpdateStatus() {
+    StatusComp->setText(SelectionText());
+    DiskStatus->setText(DriveFreeText());
+}
+
+void ComputerPane::SetPath(const QString& path) {
+    DrivesComboBox->SelectDriveFor(path);
+    Source->SetPath(path);
+    PathComp->setText(QDir::toNativeSeparators(Source->Path()));
+    DiskStatus->setText(DriveFreeText());
+}
+
+void ComputerPane::Reload() {
+    Source->Reload();
+    UpdateStatus();
+}
+
+void ComputerPane::SetActive(bool active) { PaintPathLine(*PathComp, active); }
+
+bool ComputerPane::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) emit Activated();
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace q7k3

@@ -1,0 +1,69 @@
+#include "window/PaneLook.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QPalette>
+#include <QStatusBar>
+
+#include "window/Texts.h"
+
+namespace q7k3 {
+
+QFrame* NamedPanel(const char* name, QWidget* parent) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    panel->setFrameShape(QFrame::NoFrame);
+    return panel;
+}
+
+QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QLabel* PathLine(const char* name, const QString& text, QWidget* parent) {
+    QLabel* label = NamedLabel(name, text, parent);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setBold(true);
+    label->setFont(font);
+    label->setAutoFillBackground(true);
+    label->setTextFormat(Qt::PlainText);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return label;
+}
+
+void PaintPathLine(QLabel& label, bool active) {
+    QPalette p = label.palette();
+    const QPalette app = label.window() ? label.window()->palette() : QApplication::palette();
+    if (active) {
+        p.setColor(QPalette::Window, app.color(QPalette::Active, QPalette::Highlight));
+        p.setColor(QPalette::WindowText, app.color(QPalette::Active, QPalette::HighlightedText));
+    } else {
+        p.setColor(QPalette::Window, app.color(QPalette::Active, QPalette::Mid));
+        p.setColor(QPalette::WindowText, app.color(QPalette::Active, QPalette::Light));
+    }
+    label.setPalette(p);
+}
+
+QString SelectionLine(qint64 selectedBytes, qint64 totalBytes, qint64 selected, qint64 total) {
+    return QString::number(selectedBytes / 1024) + M(kMsgKbOf) + QString::number(totalBytes / 1024) +
+           M(kMsgKbFiles) + QString::number(selected) + M(kMsgOf) + QString::number(total);
+}
+
+QStatusBar* WindowStatusBar(QWidget* window, QLabel*& panel0, QLabel*& panel1) {
+    auto* bar = new QStatusBar(window);
+    bar->setObjectName("StatusBar1");
+    bar->setFixedHeight(19 + 4);
+    bar->setSizeGripEnabled(false);
+    panel0 = NamedLabel("StatusPanel0", QString(), bar);
+    panel0->setFixedWidth(600);
+    panel1 = NamedLabel("StatusPanel1", QString(), bar);
+    panel1->setAlignment(Qt::AlignCenter);
+    panel1->setMinimumWidth(50);
+    bar->addWidget(panel0);
+    bar->addPermanentWidget(panel1);
+    return bar;
+}
+
+}  // namespace q7k3

@@ -1,0 +1,29 @@
+#pragma once
+// Small pieces the main window and its panes are built from: named frames and labels, the
+// bold path line and its two colours (active, inactive), the selection line's wording and
+// the status bar.
+
+#include <QFrame>
+#include <QLabel>
+#include <QString>
+
+class QStatusBar;
+
+namespace q7k3 {
+
+// The window's captions are looked up under this form name.
+inline constexpr const char* kMainForm = "TForm1";
+
+QFrame* NamedPanel(const char* name, QWidget* parent);
+QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent);
+// The path line above a list: bold, fixed pitch, filled with the pane's colour.
+QLabel* PathLine(const char* name, const QString& text, QWidget* parent);
+// The active pane's path line in the highlight colour, the other one greyed.
+void PaintPathLine(QLabel& label, bool active);
+// "<kb> Кб из <kb> Кб, файлов: <n> из <n>".
+QString SelectionLine(qint64 selectedBytes, qint64 totalBytes, qint64 selected, qint64 total);
+// The window's status bar: panel 0 for hints and transient status, panel 1 (on the right)
+// for the phone model.
+QStatusBar* WindowStatusBar(QWidget* window, QLabel*& panel0, QLabel*& panel1);
+
+}  // namespace q7k3
