@@ -74,7 +74,8 @@ std::string ReadModel(TForm10& form10) {
         ch.PhoneModel = "ERROR";
         return ch.PhoneModel;
     }
-    ch.LastError = kErrTimeout;
+    // Silence, or an answer cut by its bound: the reason the exchange left stays.
+    if (!NeedsLinkRecovery(ch.LastError)) ch.LastError = kErrTimeout;
     return std::string(kTimeOut);
 }
 

@@ -12,11 +12,6 @@
 namespace q7k3 {
 namespace {
 
-// A listing longer than this is not a phone's folder but a runaway answer: 13104 KB in
-// 16 KB units hold at most 819 files. The bound also keeps the first-entry-wins checks,
-// which compare with every entry so far, cheap.
-constexpr size_t kMaxEntries = 4096;
-
 // A run of decimal digits only (no sign, no blanks), as the phone writes its numbers.
 template <typename T>
 std::optional<T> Decimal(std::string_view text) {
@@ -86,9 +81,20 @@ std::optional<ListLine> ParseListLine(std::string_view line, const QDateTime& no
 }
 
 PhoneFs::PhoneFs(AtChannel& channel, AppFlags& flags, ProgressView& progress, Prompts& prompts)
-    : m_ch(channel), m_flags(flags), m_progress(&progress), m_prompts(&prompts) {}
+    : m_ch(channel), m_flags(flags), m_progress(&progress), m_prompts(&prompts) {
+    // The progress dialog's abort reaches the waits of every exchange.
+    m_ch.AbortFlag = &m_flags.AbortRequested;
+}
 
-PhoneFs::~PhoneFs() = default;
+PhoneFs::~PhoneFs() {
+    if (m_ch.AbortFlag == &m_flags.AbortRequested) m_ch.AbortFlag = nullptr;
+    if (m_stop && m_ch.StopFlag == m_stop) m_ch.StopFlag = nullptr;
+}
+
+void PhoneFs::SetStopFlag(const std::atomic<bool>* flag) {
+    m_stop = flag;
+    m_ch.StopFlag = flag;
+}
 
 void PhoneFs::DropTree() {
     if (onTreeDropped) onTreeDropped();
@@ -125,6 +131,11 @@ bool PhoneFs::ListBatched(const std::string& command, std::string_view tag,
     spec.text = command;
     spec.clearBefore = false;
     spec.batched = true;
+    // A listing longer than kMaxEntries is not a phone's folder but a runaway answer. The
+    // bound also keeps the first-entry-wins checks, which compare with every entry so
+    // far, cheap.
+    spec.answerBytes = kMaxEntries * kListLineBytes;
+    spec.roundTrips = static_cast<int>(kMaxEntries / kMinBatchLines) + 1;
     size_t entries = 0;
     bool unreadable = false;
     spec.onLine = [&](const std::string& line) {

@@ -92,6 +92,7 @@ bool PhoneSession::ConnectionDialogLoop() {
 }
 
 bool PhoneSession::IdentifyAndScan() {
+    m_flags.AbortRequested = false;
     PhoneCheck check;
     {
         BusyScope busy(*this);
@@ -165,6 +166,8 @@ void PhoneSession::Close() {
 Outcome PhoneSession::Run(const BusyView& view, const Operation& operation) {
     if (Busy()) return operation(*m_fs);
     StopKeepAlive();
+    // An abort left raised by an earlier operation must not cut this one's exchanges.
+    m_flags.AbortRequested = false;
     Outcome outcome;
     bool linkLost = false;
     {
@@ -207,7 +210,9 @@ bool PhoneSession::Guard() {
     m_prompts.MessageBox(FailureText(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
                          BoxIcon::Error);
     m_progress.Hide();
-    if (ch.LastError == kErrTimeout) {
+    // The recovery's own exchanges run to their end whatever ended the failed one.
+    m_flags.AbortRequested = false;
+    if (NeedsLinkRecovery(ch.LastError)) {
         comm.Disconnect();
         m_form10.Pump.SleepAndProcess(kRecoveryPauseMs);
         if (!comm.Connect() || !ResetPhone(m_form10)) {

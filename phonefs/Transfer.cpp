@@ -18,6 +18,9 @@ namespace {
 
 constexpr int kBlockSize = 512;
 constexpr int kTransferWaitMs = 10000;
+// What frames a block on the line besides its data: "\r\n+FSFR: n,512," and "#OK#\r\n"
+// one way, the prompt the other.
+constexpr int kBlockFrameBytes = 48;
 
 // The speed in the progress dialog's caption, updated on every data block: the average
 // over the gaps between blocks, so it first shows at the second block.
@@ -95,7 +98,7 @@ bool WireSafeName(std::string_view name) {
 }
 
 bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phoneName,
-                            const QDateTime& date) {
+                            const QDateTime& date, int64_t listedSize) {
     m_ch.ClearReceive();
     SpeedMeter speed;
     if (!WireSafeName(phoneName)) {
@@ -137,10 +140,15 @@ bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phone
         return LineAction::Skip;
     };
 
+    const int64_t bound = listedSize >= 0 ? listedSize : kPhoneMemoryBytes;
+    const int64_t blocks = bound / kBlockSize + 2;
     CommandSpec spec;
     spec.text = "AT+FSFR=-1,\"" + std::string(phoneName) + "\"\r\n";
     spec.clearBefore = false;
     spec.nextTimeoutMs = kTransferWaitMs;
+    // The data, a block more, and every block's frame and prompt.
+    spec.answerBytes = static_cast<size_t>(bound + kBlockSize + blocks * kBlockFrameBytes);
+    spec.roundTrips = static_cast<int>(blocks);
     spec.onLine = [&](const std::string& line) {
         if (line.starts_with("+FSFR: 0")) {
             // The closing line is answered like a block, whatever its end looks like.
@@ -239,6 +247,9 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     // A silent first answer is left to the next wait, which then times out.
     spec.firstTimeoutFails = false;
     spec.nextTimeoutMs = kTransferWaitMs;
+    const int64_t blocks = size / kBlockSize + 2;
+    spec.answerBytes = static_cast<size_t>(size + blocks * kBlockFrameBytes);
+    spec.roundTrips = static_cast<int>(blocks);
     spec.onLine = [&](const std::string& line) {
         if (line == kPrompt) {
             Progress().Step(1);
@@ -256,6 +267,7 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
             const std::string caption = speed.Tick(m_ch.Pump().NowMs());
             if (!caption.empty()) Progress().SetCaption(caption);
             m_ch.Send(std::string_view(block, static_cast<size_t>(n)));
+            m_ch.MarkProgress();
             return LineAction::StopTaking;
         }
         return LineAction::Standard;
