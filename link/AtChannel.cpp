@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 
 #include "ui/Messages.h"
 
@@ -222,8 +223,51 @@ bool EndsWithJoined(const std::string& a, const std::string& b, std::string_view
 }
 }  // namespace
 
+static std::optional<size_t> DeclaredBlockLength(std::string_view head) {
+    // "+FSFR: <number>,<length>,<data>": the second field, when it is a decimal number.
+    const size_t first = head.find(',');
+    if (first == std::string_view::npos) return std::nullopt;
+    const size_t second = head.find(',', first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const std::string_view field = head.substr(first + 1, second - first - 1);
+    size_t value = 0;
+    const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (field.empty() || ec != std::errc() || end != field.data() + field.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::string& block) {
-    while (!EndsWithJoined(firstLine, ReceiveBuffer, kBatchEnd)) {
+    // Where the data begins, and how long the phone says it is. A piece that ends with
+    // the data's own "#OK#\r\n" looks like the block's end: while the data is shorter than
+    // its declared length, the channel waits for the rest (the phone sends nothing after a
+    // block's end until it is prompted, so more bytes mean the block goes on). A length
+    // that is no number, or one the data never reaches, falls back on the end alone after
+    // a short settling wait.
+    const size_t comma = firstLine.find(',');
+    const size_t dataAt = comma == std::string::npos ? std::string::npos
+                                                     : firstLine.find(',', comma + 1);
+    std::optional<size_t> declared = DeclaredBlockLength(firstLine);
+    if (declared && *declared > kMaxBlockData) declared.reset();
+    for (;;) {
+        if (EndsWithJoined(firstLine, ReceiveBuffer, kBatchEnd)) {
+            const size_t have = firstLine.size() + ReceiveBuffer.size() - kBatchEnd.size();
+            const size_t data = dataAt == std::string::npos ? have : have - (dataAt + 1);
+            if (!declared || data >= *declared) break;
+            // Perhaps the data's own sequence: give the rest its line time to come.
+            const int settleMs =
+                static_cast<int>(kLineFactor * LineMs(*declared - data + kBatchEnd.size())) + 200;
+            if (!WaitResponse(settleMs)) {
+                if (m_cut != 0) {
+                    LastError = WaitFailure();
+                    ClearReceive();
+                    return false;
+                }
+                break;  // nothing more came: that was the block's end
+            }
+            continue;
+        }
         if (firstLine.size() + ReceiveBuffer.size() > kReceiveLimit) {
             LastError = kErrBadAnswer;
             ClearReceive();

@@ -64,6 +64,8 @@ class AtChannel {
 public:
     // A phone that streams bytes without line ends cannot grow ReceiveBuffer past this.
     static constexpr size_t kReceiveLimit = 2 * 1024 * 1024;
+    // The phone's block buffer: no read block holds more data.
+    static constexpr size_t kMaxBlockData = 600;
     // The whole-exchange bound: the first answer's time-out and one further wait, then
     // kLineFactor times the line time of the bytes that have crossed the line and
     // kRoundTripMs for every whole block or batch; never more than the same sum over what
@@ -134,10 +136,11 @@ public:
     // CR LF stays behind as an empty line) and sends the prompt.
     void AnswerBatchEnd();
     // Block framing of a file read: a data block is `firstLine` plus whatever follows up
-    // to the block end "#OK#\r\n" (the data may hold CR LF itself; the phone sends nothing
-    // after a block until it is prompted). Waits for the rest, takes it out of
-    // ReceiveBuffer and returns the block without its end. False with LastError set on a
-    // time-out or a block past the receive limit.
+    // to the block end "#OK#\r\n" (the data may hold CR LF, and "#OK#\r\n", itself; the
+    // phone sends nothing after a block until it is prompted). The block's second field
+    // is its data length: an end that comes before it is data. Waits for the rest, takes
+    // it out of ReceiveBuffer and returns the block without its end. False with LastError
+    // set on a time-out or a block past the receive limit.
     bool ReadBlock(const std::string& firstLine, int timeoutMs, std::string& block);
 
     // The longest the exchange of `spec` may take as a whole, in ms, at the port's rate.

@@ -26,7 +26,6 @@ std::string FailureText(int reason, const std::string& errorText) {
     case kErrGarbled: return Msg(kMsgPhoneGarbled);
     case kErrAborted: return Msg(kMsgAborted);
     case kErrBadName: return Msg(kMsgBadPhoneName) + errorText;
-    case kErrTooManyFolders: return Msg(kMsgTooManyFolders);
     case kErrPhoneNotFound11: return Msg(kMsgFileNotFound);
     case kErrPhoneChecksum: return Msg(kMsgChecksum);
     case kErrPhoneNotFound: return Msg(kMsgFileNotFound);

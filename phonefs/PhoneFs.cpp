@@ -199,15 +199,23 @@ bool PhoneFs::ListSubfolders(Tree4* folder) {
                            const std::string_view name = s.substr(0, close);
                            // The phone's own "." and ".." are no folders of ours.
                            if (name.empty() || name == "." || name == "..") return true;
+                           // Past the folder limit the answer is followed to its end, but
+                           // nothing more is kept.
+                           if (m_foldersLeft == 0) {
+                               m_tooManyFolders = true;
+                               return true;
+                           }
+                           --m_foldersLeft;
                            AddFolder(name, folder, SubfolderId(folder, name));
                            return true;
                        });
 }
 
 bool PhoneFs::EraseFile(std::string_view phoneName) {
-    // No file on the phone has such a name; nothing is sent.
+    // A name that cannot go between quotes is said as such; nothing is sent.
     if (!WireSafeName(phoneName)) {
-        m_ch.LastError = kErrPhoneNotFound;
+        m_ch.LastError = kErrBadName;
+        m_ch.ErrorText = std::string(phoneName);
         return false;
     }
     CommandSpec spec;
@@ -228,14 +236,29 @@ bool PhoneFs::DiscoverFolders() {
     m_ch.ClearReceive();
     Progress().Step(1);
     Progress().Step(2);
-    if (!ListSubfolders(root)) return false;
+    // A phone that reports folders without end (4096 in each of 4096) would otherwise
+    // fill the memory: discovery keeps the first kMaxFolders and says so.
+    m_foldersLeft = kMaxFolders;
+    m_tooManyFolders = false;
+    const auto tooMany = [this] {
+        m_foldersLeft = std::numeric_limits<size_t>::max();
+        if (!m_tooManyFolders) return false;
+        Ui().MessageBox(Msg(kMsgTooManyFolders), Msg(kMsgAttentionCaption), BoxIcon::Warning);
+        return true;
+    };
+    if (!ListSubfolders(root)) {
+        tooMany();
+        return false;
+    }
     std::vector<Tree4*> topLevel;
     for (const auto& child : root->Children) topLevel.push_back(child.get());
     for (Tree4* folder : topLevel) {
+        if (m_tooManyFolders) break;
         // Two levels only; a folder that does not answer keeps no subfolders.
         ChangeFolder(folder->Id);
         ListSubfolders(folder);
     }
+    tooMany();
     return true;
 }
 

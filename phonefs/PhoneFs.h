@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,7 +80,7 @@ public:
     std::string SubfolderId(const Tree4* parent, std::string_view name) const;
 
     // Transfers, in the folder made current with ChangeFolder. A read's answer is bounded
-    // by the file's listed size (unknown, -1: the phone's whole memory): a phone that sends
+    // by the file's listed size (unknown, -1 or 0: the phone's whole memory): a phone that sends
     // more than a block past it, or takes longer than its line time allows, fails the read.
     bool ReadPhoneFile(const std::string& localPath, std::string_view phoneName,
                        const QDateTime& date, int64_t listedSize = -1);
@@ -118,6 +119,9 @@ public:
     std::string ModelCodeText() const { return ModelCode(m_ch.PhoneModel); }
 
 private:
+    // One read exchange; ReadPhoneFile tries it again once after a checksum failure.
+    bool ReadOnce(const std::string& localPath, std::string_view phoneName,
+                  const QDateTime& date, int64_t listedSize);
     // The exchange of a listing: batches closed by "#OK#", one prompt each; every line
     // with `tag` goes to onData, which returns false for a line it cannot read.
     bool ListBatched(const std::string& command, std::string_view tag,
@@ -129,6 +133,9 @@ private:
     Prompts* m_prompts;
     std::unique_ptr<Tree4> m_root;
     const std::atomic<bool>* m_stop = nullptr;
+    // Discovery's folder budget, and whether a folder was refused for it.
+    size_t m_foldersLeft = std::numeric_limits<size_t>::max();
+    bool m_tooManyFolders = false;
 };
 
 }  // namespace q7k3
