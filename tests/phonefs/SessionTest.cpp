@@ -3,6 +3,8 @@
 // screen sees comes from the one set of scripted fakes.
 #include <gtest/gtest.h>
 
+#include "link/PortDiagnostics.h"
+
 #include <QCoreApplication>
 
 #include "link/MemorySerialDevice.h"
@@ -110,9 +112,13 @@ TEST_F(SessionFixture, DialogComesBackUntilAPortOpensThenIdentifiesAndScans) {
     ui.dialogAnswers = {true, true, true};
     ui.onDialog = [this](int shown) { dev->refuseOpen = shown < 2; };
     EXPECT_TRUE(session->ConnectionDialogLoop());
+    // The box says why the port did not open (here: there is no such device).
+    const std::string refused = "box " + PortOpenFailureText(form10->Comm321.PortName()) +
+                                " / " + Msg(kMsgErrorCaption);
+    EXPECT_EQ(refused.rfind("box " + Msg(kMsgCannotOpenPort), 0), 0u);
     EXPECT_EQ(ui.Only({"dialog", "box", "busy", "idle"}),
-              (std::vector<std::string>{"dialog", Box(kMsgCannotOpenPort), "dialog",
-                                        Box(kMsgCannotOpenPort), "dialog", "busy", "idle"}));
+              (std::vector<std::string>{"dialog", refused, "dialog", refused, "dialog", "busy",
+                                        "idle"}));
     EXPECT_EQ(dev->written.substr(0, 23), "ATZ\r\nAT+CGMM\r\nAT+CGMM\r\n");
     EXPECT_EQ(ui.model, "SGH-E700");
     EXPECT_EQ(ui.longStatus, Msg(kMsgInitializing));
@@ -236,6 +242,39 @@ TEST_F(SessionFixture, TimeOutCyclesThePortResetsAndRereadsTheSubfolderOnly) {
     session->SessionGuard();
     EXPECT_EQ(ui.Only({"box"}).front(), "box 0 / Ошибка");
     EXPECT_EQ(dev->written, "");
+}
+
+TEST_F(SessionFixture, AListingThatNeverEndsIsCutAtItsBoundAndTheLinkRecovered) {
+    Connect(true);
+    const int opens = dev->opens;
+    // On the listing the phone starts sending a byte every 500 ms, for ever; a reset
+    // brings it back to its senses, and the folder is read again.
+    bool trickling = false, trickled = false;
+    int64_t next = 0;
+    dev->onWrite = [&](const std::string& bytes) {
+        if (bytes.starts_with("AT+FSDL") && !trickled) {
+            trickling = trickled = true;
+            return;
+        }
+        if (bytes.starts_with("ATZ")) trickling = false;
+        dev->input += phone.Feed(bytes);
+    };
+    clock.onTick = [&](int64_t now) {
+        if (trickling && now >= next) {
+            dev->input += "R";
+            next = now + 500;
+        }
+        Comm().PollTick();
+    };
+    const int64_t start = clock.now;
+    EXPECT_FALSE(session->Rescan());
+    // The listing's own bound ended it, not the phone: well before a minute.
+    EXPECT_LT(clock.now - start, 60000);
+    EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgPhoneUnfinished)}));
+    EXPECT_EQ(dev->opens, opens + 1);
+    EXPECT_TRUE(session->PhoneReady());
+    EXPECT_EQ(session->CurrentFolder()->Files.size(), 1u);
+    EXPECT_FALSE(ui.busy);
 }
 
 TEST_F(SessionFixture, APhoneThatStaysSilentEndsInAUsableDialogWithoutATree) {

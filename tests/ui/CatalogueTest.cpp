@@ -190,6 +190,11 @@ const NumberedText kMessages[] = {
     {204, "Шаблон имён:"},
     {205, "Открыть"},
     {206, "Открыть программой системы"},
+    {220, "Телефон отвечает, но не завершает ответ"},
+    {221, "Телефон присылает данные, но не ответ: помехи на линии или неверная скорость порта"},
+    {222, "Операция прервана"},
+    {223, "На телефоне больше 4096 папок: показаны только первые 4096"},
+    {224, "не найден"},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {
@@ -201,7 +206,7 @@ TEST(Catalogue, EveryNumberedMessageHasItsText) {
     // Every number the program does not use keeps its place, empty.
     for (int n = 0; n < MessageCount(); ++n)
         if (!used.count(n)) EXPECT_EQ(Msg(n), "") << "message " << n;
-    EXPECT_EQ(MessageCount(), 220);
+    EXPECT_EQ(MessageCount(), 225);
 }
 
 TEST(Catalogue, FragmentsKeepTheirExactBytes) {
