@@ -177,6 +177,8 @@ enum MessageId : int {
     kMsgBackupKept = 217,  // appended to kMsgBackupSummary: + n
     kMsgBackupAborted = 218,
     kMsgRestoredCount = 219,  // + k + kMsgOf + n
+    kMsgKeptUnderTemporaryName = 245,  // a replacing write failed late: + the temporary name
+    kMsgTemporaryLeft = 246,           // the temporary file could not be erased: + its name
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

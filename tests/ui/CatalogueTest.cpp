@@ -183,6 +183,8 @@ const NumberedText kMessages[] = {
     {217, ", без изменений: "},
     {218, "Резервная копия прервана. Следующий запуск продолжит её с того же места."},
     {219, "Восстановлено файлов: "},
+    {245, "Новый файл записан на телефон под временным именем "},
+    {246, "На телефоне остался временный файл "},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {
@@ -194,7 +196,7 @@ TEST(Catalogue, EveryNumberedMessageHasItsText) {
     // Every number the program does not use keeps its place, empty.
     for (int n = 0; n < MessageCount(); ++n)
         if (!used.count(n)) EXPECT_EQ(Msg(n), "") << "message " << n;
-    EXPECT_EQ(MessageCount(), 220);
+    EXPECT_EQ(MessageCount(), 247);
 }
 
 TEST(Catalogue, FragmentsKeepTheirExactBytes) {
