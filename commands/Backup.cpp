@@ -428,7 +428,9 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
             if (f.open(QIODevice::ReadWrite)) f.setFileTime(r.Date, QFileDevice::FileModificationTime);
         }
         std::string name = r.Name;
-        switch (commands::ResolveConflict(m_fs, folder, m_conflict, overwriteAll, name)) {
+        bool replace = false;
+        switch (commands::ResolveConflict(m_fs, folder, m_conflict, overwriteAll, name,
+                                          replace)) {
             case commands::ConflictEnd::Go:
                 break;
             case commands::ConflictEnd::Cancel:
@@ -443,7 +445,7 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
         SetBlocks(progress, r.Size);
         progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
         progress.SetLongStatus(meter.Line(progress));
-        if (!m_fs.WritePhoneFile(path, name, folder)) {
+        if (!commands::WriteToPhone(m_fs, folder, path, name, replace)) {
             if (ch.LastError == kErrPhoneMemoryFull) {
                 // Nothing more fits: the rest is left out, and the user is told which.
                 m_end = CommandEnd::Stopped;

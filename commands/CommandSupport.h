@@ -34,12 +34,30 @@ void FailText(AtChannel& ch, const std::string& text);
 // The report of whatever the channel holds now.
 std::string ErrorReport(const AtChannel& ch);
 
-// The conflict question while `folder` holds `name`: an edited name is tried in turn, an
-// overwrite erases the phone's file first (and takes it out of the tree). "Перезаписать
-// все" sets `overwriteAll`, which then answers every later question of the command.
+// The conflict question while `folder` holds `name`: an edited name is tried in turn.
+// "Перезаписать" sets `replace` and leaves the phone's file where it is: WriteToPhone then
+// replaces it. "Перезаписать все" sets `overwriteAll`, which then answers every later
+// question of the command.
 enum class ConflictEnd { Go, Cancel, Fail };
 ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict,
-                            bool& overwriteAll, std::string& name);
+                            bool& overwriteAll, std::string& name, bool& replace);
+
+// Writes the local file `source` as `name` into `folder`, which must be current on the
+// phone. With `replace` the phone's file of that name gives way, and a write that fails
+// (a lost line, a full memory, an abort) never leaves the folder without it:
+// - when the phone's memory (as far as the listed folders tell) holds both, the new file
+//   is written under a temporary name first, then the old one is erased, the new one
+//   written under its name and the temporary file erased;
+// - otherwise (and when the temporary write finds the memory full) the old file is
+//   fetched to the computer first, then erased and the new one written; a failed write
+//   puts the old one back, or keeps it in RecoveryDir().
+// False on a failure, with the reason (and where the files are) in LastError/ErrorText.
+bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source,
+                  const std::string& name, bool replace);
+
+// The name of the temporary file a replacing write uses in `folder`: free in the folder,
+// with `name`'s extension (a folder may take only some kinds of file).
+std::string TemporaryPhoneName(const Tree4* folder, const std::string& name);
 
 // A name the phone can take: not empty, not "." or "..", no '/', no quote, no control
 // character.

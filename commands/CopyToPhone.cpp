@@ -31,8 +31,8 @@ CopyToPhone::Next CopyToPhone::Skip(const std::string& text, BoxIcon icon) {
     return Next::Go;
 }
 
-bool CopyToPhone::Write(const std::string& source, const std::string& name) {
-    if (!m_fs.WritePhoneFile(source, name, m_folder)) return false;
+bool CopyToPhone::Write(const std::string& source, const std::string& name, bool replace) {
+    if (!commands::WriteToPhone(m_fs, m_folder, source, name, replace)) return false;
     m_sent.push_back(name);
     return true;
 }
@@ -236,14 +236,16 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     // A local name may hold what no phone name can (a quote, a line end).
     if (!commands::ValidPhoneName(name)) return Skip(Msg(kMsgBadPhoneName) + name, BoxIcon::Error);
 
-    if (const Next next = ResolveConflict(name); next != Next::Go) return next;
+    bool replace = false;
+    if (const Next next = ResolveConflict(name, replace); next != Next::Go) return next;
     progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
     progress.SetLongStatus(commands::CopyProgressLine(progress));
-    return Write(source, name) ? Next::Go : Next::Fail;
+    return Write(source, name, replace) ? Next::Go : Next::Fail;
 }
 
-CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name) {
-    switch (commands::ResolveConflict(m_fs, m_folder, m_conflict, m_overwriteAll, name)) {
+CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace) {
+    switch (commands::ResolveConflict(m_fs, m_folder, m_conflict, m_overwriteAll, name,
+                                      replace)) {
         case commands::ConflictEnd::Go:
             return Next::Go;
         case commands::ConflictEnd::Cancel:

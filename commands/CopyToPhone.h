@@ -36,8 +36,8 @@ public:
 private:
     enum class Next { Go, Stop, Cancel, Fail };
     Next SendOne(const std::string& path, const std::vector<std::string>& selection);
-    Next ResolveConflict(std::string& name);
-    bool Write(const std::string& source, const std::string& name);
+    Next ResolveConflict(std::string& name, bool& replace);
+    bool Write(const std::string& source, const std::string& name, bool replace = false);
     Next Skip(const std::string& text, BoxIcon icon);
     bool HasName(const std::string& name) const;
     void DescriptorStep(bool& failed);

@@ -191,6 +191,8 @@ enum MessageId : int {
     kMsgAborted = 222,
     kMsgTooManyFolders = 223,    // discovery stopped at its folder limit
     kMsgPortMissing = 224,       // a port state: the device is not there
+    kMsgKeptUnderTemporaryName = 245,  // a replacing write failed late: + the temporary name
+    kMsgTemporaryLeft = 246,           // the temporary file could not be erased: + its name
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

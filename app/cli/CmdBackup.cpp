@@ -143,7 +143,8 @@ int RunVerify(const ParsedArgs& a) {
 
 const std::vector<OptionSpec> kBackupOptions = TreeOptionSpecs({});
 const std::vector<OptionSpec> kRestoreOptions = TreeOptionSpecs({
-    {"--folder", "ПАПКА", "только файлы этой папки телефона (путь как в строке пути)"},
+    {"--folder", "ПАПКА",
+     "только файлы этой папки телефона и папок внутри неё (путь как в строке пути)"},
     {"--match", "ШАБЛОН", "только файлы с именем по шаблону (* и ?)"},
     {"--overwrite", nullptr, "заменять файлы с теми же именами на телефоне"},
 });

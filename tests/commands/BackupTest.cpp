@@ -133,6 +133,14 @@ TEST_F(BackupTest, DemoPhoneBacksUpIncrementallyAndRestoresOntoAnEmptyPhone) {
     ASSERT_EQ(sounds.size(), 2u);
     EXPECT_EQ(some.Select("Sounds\\My Sounds", "b*").size(), 1u);
     EXPECT_TRUE(some.Select("Sounds\\My", "").empty());
+    // A folder takes the folders below it along (the CLI's help and man page say so).
+    bool below = false;
+    for (const size_t i : some.Select("sounds", "")) {
+        const std::string& path = some.Records()[i].FolderPath;
+        EXPECT_NE(path.find("Sounds"), std::string::npos) << path;
+        below = below || path.find("Sounds\\My Sounds") != std::string::npos;
+    }
+    EXPECT_TRUE(below);
     ASSERT_TRUE(some.Run(sounds));
     EXPECT_EQ(overwrite.asked, (std::vector<std::string>{"Birds.mmf", "Chime.mmf"}));
     EXPECT_EQ(ContentOf(empty), saved);

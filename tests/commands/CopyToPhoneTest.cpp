@@ -4,6 +4,7 @@
 #include <zip.h>
 
 #include "CommandFixture.h"
+#include "link/Failure.h"
 #include "media/Melody.h"
 #include "media/Picture.h"
 #include "ui/Messages.h"
@@ -14,6 +15,12 @@ using namespace q7k3::test;
 namespace {
 
 struct CopyToPhoneTest : CommandFixture {
+    static std::vector<std::string> PhoneNames(const EmulatorLink& other, const std::string& id) {
+        std::vector<std::string> out;
+        for (const auto& f : other.emu->ListFiles(id)) out.push_back(f.Name);
+        return out;
+    }
+    using CommandFixture::PhoneNames;
     std::string Picture(const std::string& name, int width, int height) {
         QImage img(width, height, QImage::Format_RGB32);
         img.fill(qRgb(200, 30, 90));
@@ -151,13 +158,19 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
     EXPECT_EQ(conflict.conflictsAsked[1].newName, "a.txt");
     EXPECT_EQ(link.emu->GetFile(id, "a2.txt"), "new a");
 
-    // An erase the phone refuses ends the command and the file stays in the list.
+    // An erase the phone refuses ends the command and the file stays in the list. The new
+    // file went in under a temporary name first, which the phone would not erase either:
+    // the report names it, and it stays in the list too.
     link.emu->FailCommand("AT+FSFE", 2000);
     conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
     CopyToPhone copy(*link.fs, Folder("User"), conflict);
     EXPECT_FALSE(copy.Run({files[0]}));
-    EXPECT_EQ(link.Ch().LastError, kErrPhoneNotFound);
+    EXPECT_EQ(link.Ch().LastError, kErrText);
+    EXPECT_EQ(link.Ch().ErrorText, FailureText(kErrPhoneNotFound, {}) + "\r\n" +
+                                       Msg(kMsgTemporaryLeft) + "~q7k3~1.txt");
     EXPECT_TRUE(HasFile(FindFolderByPath(link.fs->PhoneRoot(), "User"), "a.txt"));
+    EXPECT_TRUE(HasFile(FindFolderByPath(link.fs->PhoneRoot(), "User"), "~q7k3~1.txt"));
+    EXPECT_EQ(link.emu->GetFile(id, "a.txt"), "new a");
 }
 
 TEST_F(CopyToPhoneTest, JavaSuitesGetTheirNamesAndAGeneratedDescriptor) {
@@ -227,6 +240,83 @@ TEST_F(CopyToPhoneTest, AbortDuringTheThirdOfFiveFinishesItAndSendsNoMore) {
     EXPECT_EQ(copy.Taken(), 3u);
     EXPECT_EQ(QDir(QString::fromStdString(Path("back"))).entryList(QDir::Files).size(), 3);
     link.fs->SetProgress(link.progress);
+}
+
+// Replacing a phone file: the new file goes in under a temporary name before the old one
+// is erased, so a write that fails keeps the old file on the phone.
+TEST_F(CopyToPhoneTest, OverwriteKeepsTheOldFileWhenTheWriteFails) {
+    const std::string id = IdOf("User");
+    link.emu->PutFile(id, "a.txt", Pattern(3000, 1));
+    const std::string fresh = WriteLocal("a.txt", Pattern(5000, 2));
+
+    // The line dies half-way through the new file.
+    link.emu->CutLineAfter(2500);
+    conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
+    EXPECT_FALSE(Send("User", {fresh}, CommandEnd::Failed));
+    EXPECT_EQ(link.Ch().LastError, kErrTimeout);
+    link.emu->ClearFaults();
+    EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(3000, 1));
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
+
+    // The phone refuses the new file outright: its temporary file is erased again.
+    link.emu->FailCommand("AT+FSFW", 105);
+    conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
+    link.emu->ClearReceived();
+    EXPECT_FALSE(Send("User", {fresh}, CommandEnd::Failed));
+    EXPECT_EQ(link.Ch().LastError, kErrPhoneChecksum);
+    link.emu->ClearFaults();
+    EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(3000, 1));
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
+    EXPECT_TRUE(HasFile(FindFolderByPath(link.fs->PhoneRoot(), "User"), "a.txt"));
+
+    // A write that goes through: the old file is erased only once the new one is there.
+    conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
+    link.emu->ClearReceived();
+    ASSERT_TRUE(Send("User", {fresh})) << link.Ch().LastError;
+    std::vector<std::string> traffic;
+    for (const std::string& c : SentCommands(link.emu->Received())) {
+        if (c.starts_with("AT+FSFW") || c.starts_with("AT+FSFE"))
+            traffic.push_back(c.substr(0, c.find('"', c.find('"') + 1) + 1));
+    }
+    EXPECT_EQ(traffic, (std::vector<std::string>{"AT+FSFW=-1,\"~q7k3~1.txt\"",
+                                                 "AT+FSFE=-1,\"a.txt\"", "AT+FSFW=-1,\"a.txt\"",
+                                                 "AT+FSFE=-1,\"~q7k3~1.txt\""}));
+    EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(5000, 2));
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
+    EXPECT_EQ(link.progress.Position(2), 1);
+    const Tree4* user = FindFolderByPath(link.fs->PhoneRoot(), "User");
+    ASSERT_EQ(user->Files.size(), 1u);
+    EXPECT_EQ(user->Files[0].Size, 5000);
+}
+
+// A phone too full for two copies: the old file waits on the computer instead, and goes
+// back when the new one does not fit even in its place.
+TEST_F(CopyToPhoneTest, OverwriteOnAFullPhoneGoesThroughTheComputer) {
+    EmulatorConfig config;
+    config.CapacityKb = 16 * 3;
+    EmulatorLink small;
+    ASSERT_TRUE(small.Open(config));
+    small.fs->SetPrompts(prompts);
+    small.fs->SetRoot(BuildFolderMap(MapKind::Normal, small.fs->ModelCodeText()));
+    Tree4* user = FindFolderByPath(small.fs->PhoneRoot(), "User");
+    const std::string id = user->Id;
+    small.emu->PutFile(id, "a.bin", Pattern(20000, 1));  // two of the three units
+    const auto send = [&](const std::string& path) {
+        EXPECT_TRUE(small.fs->ListFolder(user, true));
+        conflict.conflicts = {{ConflictAnswer::Overwrite, "a.bin"}};
+        CopyToPhone copy(*small.fs, user, conflict);
+        return copy.Run({path});
+    };
+    ASSERT_TRUE(send(WriteLocal("a.bin", Pattern(20000, 2)))) << commands::ErrorReport(small.Ch());
+    EXPECT_TRUE(small.emu->GetFile(id, "a.bin") == Pattern(20000, 2));
+    EXPECT_EQ(PhoneNames(small, id), (std::vector<std::string>{"a.bin"}));
+
+    // Too large even in the old file's place: the old file goes back.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("big"));
+    EXPECT_FALSE(send(WriteLocal("big/a.bin", Pattern(50000, 3))));
+    EXPECT_EQ(small.Ch().LastError, kErrPhoneMemoryFull);
+    EXPECT_TRUE(small.emu->GetFile(id, "a.bin") == Pattern(20000, 2));
+    EXPECT_EQ(PhoneNames(small, id), (std::vector<std::string>{"a.bin"}));
 }
 
 }  // namespace
