@@ -265,9 +265,10 @@ bool Backup::Run() {
         progress.SetLongStatus(meter.Line(progress));
         // The copy takes its place only when complete: a failed read keeps the old one,
         // which the manifest still describes.
-        if (!m_fs.ReadPhoneFile(path, item.entry.Name, item.entry.Date)) {
-            // A file erased since the listing costs only itself.
-            if (ch.LastError == kErrPhoneNotFound) {
+        if (!m_fs.ReadPhoneFile(path, item.entry.Name, item.entry.Date, item.entry.Size)) {
+            // A file erased since the listing costs only itself, as does one whose name
+            // the phone cannot be asked for.
+            if (ch.LastError == kErrPhoneNotFound || ch.LastError == kErrBadName) {
                 r.OnPhone = false;
                 ++m_missed;
                 progress.Step(2);

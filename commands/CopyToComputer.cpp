@@ -132,7 +132,7 @@ bool CopyToComputer::Fetch(const FileEntry& entry, const std::string& localPath)
     progress.SetMax(1, entry.Size / 512 + (entry.Size % 512 ? 1 : 0));
     progress.SetQuickStatus(Msg(kMsgCopyingFile) + entry.Name);
     progress.SetLongStatus(commands::CopyProgressLine(progress));
-    return m_fs.ReadPhoneFile(localPath, entry.Name, entry.Date);
+    return m_fs.ReadPhoneFile(localPath, entry.Name, entry.Date, entry.Size);
 }
 
 bool CopyToComputer::ProbeWritable() {

@@ -73,7 +73,7 @@ bool RenameFile::Rename() {
 
     const std::string scratch = TempFileName();
     // A failed fetch leaves the phone as it was.
-    if (!m_fs.ReadPhoneFile(scratch, m_oldName, entry.Date)) return fail();
+    if (!m_fs.ReadPhoneFile(scratch, m_oldName, entry.Date, entry.Size)) return fail();
     progress.SetPosition(1, 0);
     progress.Step(2);
     if (m_replace) {

@@ -1,6 +1,8 @@
 #include "link/AtChannel.h"
 
+#include <algorithm>
 #include <charconv>
+#include <optional>
 
 #include "ui/Messages.h"
 
@@ -14,6 +16,7 @@ AtChannel::AtChannel(ChannelPort& port, EventPump& pump) : m_port(port), m_pump(
 
 void AtChannel::Comm321ReceiveData(const void* data, size_t size) {
     ResponseComplete = true;
+    m_exchangeBytes += size;
     if (ReceiveBuffer.size() + size > kReceiveLimit) {
         // Garbage without line ends: drop it and let the running wait fail.
         ReceiveBuffer.clear();
@@ -37,6 +40,71 @@ std::string AtChannel::TakeLine() {
     return line;
 }
 
+int64_t AtChannel::LineMs(size_t bytes) const {
+    const uint32_t rate = m_port.LineRate() > 0 ? m_port.LineRate() : kSlowestRate;
+    // Ten bits a byte on the line: start, eight data bits, stop.
+    return static_cast<int64_t>(bytes) * 10 * 1000 / rate;
+}
+
+int64_t AtChannel::AnswerBudgetMs(const CommandSpec& spec) const {
+    return static_cast<int64_t>(spec.firstTimeoutMs) + spec.nextTimeoutMs +
+           kLineFactor * LineMs(spec.answerBytes) +
+           static_cast<int64_t>(spec.roundTrips) * kRoundTripMs;
+}
+
+void AtChannel::BeginExchange(int64_t baseMs, int64_t capMs, size_t byteLimit) {
+    // An exchange inside another (a caller's own around a command): the outer bound stays.
+    if (m_exchangeDepth++ > 0) return;
+    m_start = m_pump.NowMs();
+    m_base = baseMs;
+    m_cap = std::max(capMs, baseMs);
+    m_byteLimit = byteLimit;
+    m_exchangeBytes = 0;
+    m_sentBytes = 0;
+    m_blocks = 0;
+    m_cut = 0;
+    m_progressAt = m_start;
+    m_abortSeenAt = -1;
+}
+
+void AtChannel::EndExchange() {
+    if (m_exchangeDepth > 0) --m_exchangeDepth;
+}
+
+int64_t AtChannel::ExchangeDeadline() const {
+    if (m_exchangeDepth == 0) return -1;
+    const int64_t credit = m_base + kLineFactor * LineMs(m_exchangeBytes + m_sentBytes) +
+                           static_cast<int64_t>(m_blocks) * kRoundTripMs;
+    return m_start + std::min(credit, m_cap);
+}
+
+void AtChannel::MarkProgress() {
+    m_progressAt = m_pump.NowMs();
+    ++m_blocks;
+}
+
+bool AtChannel::AbortRaised() const {
+    return (AbortFlag && *AbortFlag) || (StopFlag && StopFlag->load());
+}
+
+bool AtChannel::ExchangeCut() {
+    if (m_exchangeDepth == 0) return false;
+    if (m_cut != 0) return true;
+    const int64_t now = m_pump.NowMs();
+    if (m_exchangeBytes > m_byteLimit) {
+        m_cut = kErrGarbled;
+    } else if (now > ExchangeDeadline()) {
+        // Bytes came, but far more than the answer could hold: nonsense, not a slow answer.
+        m_cut = m_exchangeBytes > m_byteLimit / 2 ? kErrGarbled : kErrUnfinished;
+    } else if (AbortRaised()) {
+        if (m_abortSeenAt < 0) m_abortSeenAt = now;
+        if (now - std::max(m_abortSeenAt, m_progressAt) >= kAbortGraceMs) m_cut = kErrAborted;
+    }
+    return m_cut != 0;
+}
+
+int AtChannel::WaitFailure() const { return m_cut != 0 ? m_cut : kErrTimeout; }
+
 bool AtChannel::WaitResponse(int timeoutMs) {
     ResponseComplete = false;
     const int step = Step();
@@ -45,10 +113,15 @@ bool AtChannel::WaitResponse(int timeoutMs) {
     while (!ResponseComplete) {
         m_pump.SleepAndProcess(step);
         ++n;
-        if (TakeOverflow()) return false;
+        if (TakeOverflow()) {
+            if (m_exchangeDepth > 0 && m_cut == 0) m_cut = kErrGarbled;
+            return false;
+        }
+        if (ExchangeCut()) return false;
         if (n > limit) return false;
     }
-    return true;
+    // Data that keeps coming does not end the wait's exchange: its bound does.
+    return !ExchangeCut();
 }
 
 bool AtChannel::WaitResponseResending(std::string_view text, int timeoutMs) {
@@ -60,8 +133,9 @@ bool AtChannel::WaitResponseResending(std::string_view text, int timeoutMs) {
     while (!ResponseComplete) {
         m_pump.SleepAndProcess(step);
         ++n;
-        if (TakeOverflow() || n > limit) {
-            LastError = kErrTimeout;
+        if (TakeOverflow() && m_exchangeDepth > 0 && m_cut == 0) m_cut = kErrGarbled;
+        if (ExchangeCut() || n > limit) {
+            LastError = WaitFailure();
             return false;
         }
         // Re-send only while the phone is still silent: a command repeated after its
@@ -98,6 +172,7 @@ bool AtChannel::PingPhone() {
 
 void AtChannel::Send(std::string_view bytes) {
     if (bytes.empty()) return;
+    if (m_exchangeDepth > 0) m_sentBytes += bytes.size();
     m_port.SendData(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
@@ -131,6 +206,7 @@ void AtChannel::AnswerBatchEnd() {
     const size_t at = ReceiveBuffer.find(kBatchEnd);
     if (at == std::string::npos) return;
     ReceiveBuffer.erase(at, 4);
+    MarkProgress();
     Send(kPrompt);
 }
 
@@ -147,15 +223,58 @@ bool EndsWithJoined(const std::string& a, const std::string& b, std::string_view
 }
 }  // namespace
 
+static std::optional<size_t> DeclaredBlockLength(std::string_view head) {
+    // "+FSFR: <number>,<length>,<data>": the second field, when it is a decimal number.
+    const size_t first = head.find(',');
+    if (first == std::string_view::npos) return std::nullopt;
+    const size_t second = head.find(',', first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const std::string_view field = head.substr(first + 1, second - first - 1);
+    size_t value = 0;
+    const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (field.empty() || ec != std::errc() || end != field.data() + field.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::string& block) {
-    while (!EndsWithJoined(firstLine, ReceiveBuffer, kBatchEnd)) {
+    // Where the data begins, and how long the phone says it is. A piece that ends with
+    // the data's own "#OK#\r\n" looks like the block's end: while the data is shorter than
+    // its declared length, the channel waits for the rest (the phone sends nothing after a
+    // block's end until it is prompted, so more bytes mean the block goes on). A length
+    // that is no number, or one the data never reaches, falls back on the end alone after
+    // a short settling wait.
+    const size_t comma = firstLine.find(',');
+    const size_t dataAt = comma == std::string::npos ? std::string::npos
+                                                     : firstLine.find(',', comma + 1);
+    std::optional<size_t> declared = DeclaredBlockLength(firstLine);
+    if (declared && *declared > kMaxBlockData) declared.reset();
+    for (;;) {
+        if (EndsWithJoined(firstLine, ReceiveBuffer, kBatchEnd)) {
+            const size_t have = firstLine.size() + ReceiveBuffer.size() - kBatchEnd.size();
+            const size_t data = dataAt == std::string::npos ? have : have - (dataAt + 1);
+            if (!declared || data >= *declared) break;
+            // Perhaps the data's own sequence: give the rest its line time to come.
+            const int settleMs =
+                static_cast<int>(kLineFactor * LineMs(*declared - data + kBatchEnd.size())) + 200;
+            if (!WaitResponse(settleMs)) {
+                if (m_cut != 0) {
+                    LastError = WaitFailure();
+                    ClearReceive();
+                    return false;
+                }
+                break;  // nothing more came: that was the block's end
+            }
+            continue;
+        }
         if (firstLine.size() + ReceiveBuffer.size() > kReceiveLimit) {
             LastError = kErrBadAnswer;
             ClearReceive();
             return false;
         }
         if (!WaitResponse(timeoutMs)) {
-            LastError = kErrTimeout;
+            LastError = WaitFailure();
             ClearReceive();
             return false;
         }
@@ -165,20 +284,33 @@ bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::stri
     block += ReceiveBuffer;
     ReceiveBuffer.clear();
     block.resize(block.size() - kBatchEnd.size());
+    MarkProgress();
     return true;
 }
 
 bool AtChannel::RunCommand(const CommandSpec& spec) {
+    const size_t byteLimit = spec.answerBytes * kFloodFactor + kFloodSlack;
+    BeginExchange(static_cast<int64_t>(spec.firstTimeoutMs) + spec.nextTimeoutMs,
+                  AnswerBudgetMs(spec), byteLimit);
+    const bool ok = RunExchange(spec);
+    EndExchange();
+    return ok;
+}
+
+bool AtChannel::RunExchange(const CommandSpec& spec) {
     if (spec.clearBefore) ClearReceive();
     Send(spec.text);
-    if (!WaitResponseResending(spec.text, spec.firstTimeoutMs) && spec.firstTimeoutFails) {
+    if (!WaitResponseResending(spec.text, spec.firstTimeoutMs) &&
+        (spec.firstTimeoutFails || m_cut != 0)) {
         ClearReceive();
-        LastError = kErrTimeout;
+        LastError = WaitFailure();
         return false;
     }
     for (;;) {
-        if (!ResponseComplete && !WaitResponse(spec.nextTimeoutMs)) {
-            LastError = kErrTimeout;
+        // A phone that keeps the buffer full never lets the wait run: the bound is
+        // checked on every round as well.
+        if (ExchangeCut() || (!ResponseComplete && !WaitResponse(spec.nextTimeoutMs))) {
+            LastError = WaitFailure();
             ClearReceive();
             return false;
         }

@@ -4,6 +4,7 @@
 // command writes its text, then waits in steps of PollStep ms that pump events, which is
 // how the port's poll tick appends the phone's answer to ReceiveBuffer.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -28,6 +29,8 @@ public:
     virtual ~ChannelPort() = default;
     // Writes the bytes (with the port's inactivity limit); returns how many went out.
     virtual uint32_t SendData(const void* data, uint32_t size) = 0;
+    // The line rate in bits per second; 0 when it is not known.
+    virtual uint32_t LineRate() const { return 0; }
 };
 
 // What a command's line handler says about one line taken from ReceiveBuffer.
@@ -51,12 +54,35 @@ struct CommandSpec {
     bool batched = false;
     // Classifies one line (with its CR LF). Null, or a result of Standard: StandardLine.
     std::function<LineAction(const std::string& line)> onLine;
+    // The most the whole answer may hold and the prompts it takes. The waits above restart
+    // with every byte that arrives; these bound the exchange as a whole (AnswerBudgetMs).
+    size_t answerBytes = 512;
+    int roundTrips = 0;
 };
 
 class AtChannel {
 public:
     // A phone that streams bytes without line ends cannot grow ReceiveBuffer past this.
     static constexpr size_t kReceiveLimit = 2 * 1024 * 1024;
+    // The phone's block buffer: no read block holds more data.
+    static constexpr size_t kMaxBlockData = 600;
+    // The whole-exchange bound: the first answer's time-out and one further wait, then
+    // kLineFactor times the line time of the bytes that have crossed the line and
+    // kRoundTripMs for every whole block or batch; never more than the same sum over what
+    // the answer may hold at most. Bytes that keep coming without forming blocks (a
+    // trickle, a "RING" now and then) thus cannot keep an exchange alive.
+    static constexpr int kLineFactor = 4;
+    static constexpr int kRoundTripMs = 500;
+    // The rate assumed when the port does not tell: the slowest the phones are used at.
+    static constexpr uint32_t kSlowestRate = 9600;
+    // An exchange that receives more than this many times its expected bytes (and
+    // kFloodSlack more) is a phone talking nonsense.
+    static constexpr size_t kFloodFactor = 4;
+    static constexpr size_t kFloodSlack = 64 * 1024;
+    // How long a raised abort lets a running exchange go on without progress (a whole
+    // block or batch) before it is cut. A healthy transfer goes on to its end, so that the
+    // phone is left in step; the command then stops between files.
+    static constexpr int kAbortGraceMs = 1000;
 
     AtChannel(ChannelPort& port, EventPump& pump);
 
@@ -68,6 +94,10 @@ public:
     std::string ErrorText;          // shown when LastError is kErrText
     std::string PhoneModel;         // model line read with AT+CGMM, or "ERROR"
     int PollStep = 1;               // ms per wait step: 1, 10 or 50; never 0
+    // The abort: the progress dialog's button and an interrupt from outside. A raised flag
+    // ends a stalled exchange within kAbortGraceMs (kErrAborted). Null: none.
+    const bool* AbortFlag = nullptr;
+    const std::atomic<bool>* StopFlag = nullptr;
 
     // The port's OnReceiveData handler: marks new data and appends it, interpreting nothing.
     void Comm321ReceiveData(const void* data, size_t size);
@@ -106,11 +136,33 @@ public:
     // CR LF stays behind as an empty line) and sends the prompt.
     void AnswerBatchEnd();
     // Block framing of a file read: a data block is `firstLine` plus whatever follows up
-    // to the block end "#OK#\r\n" (the data may hold CR LF itself; the phone sends nothing
-    // after a block until it is prompted). Waits for the rest, takes it out of
-    // ReceiveBuffer and returns the block without its end. False with LastError set on a
-    // time-out or a block past the receive limit.
+    // to the block end "#OK#\r\n" (the data may hold CR LF, and "#OK#\r\n", itself; the
+    // phone sends nothing after a block until it is prompted). The block's second field
+    // is its data length: an end that comes before it is data. Waits for the rest, takes
+    // it out of ReceiveBuffer and returns the block without its end. False with LastError
+    // set on a time-out or a block past the receive limit.
     bool ReadBlock(const std::string& firstLine, int timeoutMs, std::string& block);
+
+    // The longest the exchange of `spec` may take as a whole, in ms, at the port's rate.
+    int64_t AnswerBudgetMs(const CommandSpec& spec) const;
+    // The line time of `bytes` at the port's rate, in ms.
+    int64_t LineMs(size_t bytes) const;
+    // The whole-exchange bound of RunCommand, for a caller that runs an exchange of its
+    // own: from now on every wait fails once the exchange has run past `baseMs` plus its
+    // credit for the bytes and blocks that came (never past `capMs`), or has received
+    // more than `byteLimit` bytes. An exchange inside another keeps the outer bound;
+    // EndExchange lifts the bound of the outermost one.
+    void BeginExchange(int64_t baseMs, int64_t capMs, size_t byteLimit);
+    void EndExchange();
+    // A whole block or batch went out or came in: a raised abort counts its grace from here.
+    void MarkProgress();
+    // Why the last wait gave up: kErrTimeout for silence, or the reason that cut the
+    // exchange (kErrUnfinished, kErrGarbled, kErrAborted).
+    int WaitFailure() const;
+    // Bytes received since the exchange began.
+    size_t ExchangeBytes() const { return m_exchangeBytes; }
+    // When the running exchange must end, as things stand (pump time, ms); -1 outside one.
+    int64_t ExchangeDeadline() const;
 
     EventPump& Pump() { return m_pump; }
     ChannelPort& Port() { return m_port; }
@@ -121,10 +173,26 @@ public:
 
 private:
     int Step() const { return PollStep > 0 ? PollStep : 1; }
+    bool RunExchange(const CommandSpec& spec);
+    // True when the running exchange must end now (its reason in m_cut).
+    bool ExchangeCut();
+    bool AbortRaised() const;
 
     ChannelPort& m_port;
     EventPump& m_pump;
     bool m_overflow = false;
+    // The running exchange: its depth, end, byte limit and the reason that cut it.
+    int m_exchangeDepth = 0;
+    int64_t m_start = 0;
+    int64_t m_base = 0;
+    int64_t m_cap = 0;
+    size_t m_sentBytes = 0;
+    int m_blocks = 0;
+    size_t m_byteLimit = 0;
+    size_t m_exchangeBytes = 0;
+    int m_cut = 0;
+    int64_t m_progressAt = 0;
+    int64_t m_abortSeenAt = -1;
 };
 
 bool ContainsText(std::string_view haystack, std::string_view needle);

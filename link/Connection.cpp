@@ -16,9 +16,13 @@ bool ResetPhone(TForm10& form10) {
     CommandSpec spec;
     spec.text = "ATZ\r\n";
     spec.firstTimeoutMs = 2000;
-    spec.onLine = [](const std::string& line) {
+    spec.onLine = [&ch](const std::string& line) {
         if (line == kOk) return LineAction::Success;
-        if (ContainsText(line, "ERROR")) return LineAction::Failure;
+        if (ContainsText(line, "ERROR")) {
+            // A refusal: not to be mistaken for what an earlier command left behind.
+            ch.LastError = kErrBadAnswer;
+            return LineAction::Failure;
+        }
         return LineAction::Skip;
     };
     if (ch.RunCommand(spec)) return true;
@@ -74,7 +78,8 @@ std::string ReadModel(TForm10& form10) {
         ch.PhoneModel = "ERROR";
         return ch.PhoneModel;
     }
-    ch.LastError = kErrTimeout;
+    // Silence, or an answer cut by its bound: the reason the exchange left stays.
+    if (!NeedsLinkRecovery(ch.LastError)) ch.LastError = kErrTimeout;
     return std::string(kTimeOut);
 }
 
@@ -120,6 +125,14 @@ int PhoneCheckMessage(PhoneCheck check) {
     case PhoneCheck::Supported: break;
     }
     return -1;
+}
+
+int PhoneCheckMessage(PhoneCheck check, int lastError) {
+    if (check == PhoneCheck::Silent) {
+        if (lastError == kErrGarbled) return kMsgPhoneGarbled;
+        if (lastError == kErrUnfinished) return kMsgPhoneUnfinished;
+    }
+    return PhoneCheckMessage(check);
 }
 
 }  // namespace q7k3

@@ -45,5 +45,8 @@ PhoneCheck IdentifyPhone(TForm10& form10, AppFlags& flags,
                          const std::function<void()>& afterReset = nullptr);
 // The catalogue message of a failed identification (21 or 20); -1 for Supported.
 int PhoneCheckMessage(PhoneCheck check);
+// The same, told by the channel's LastError after IdentifyPhone: a phone that sends bytes
+// but no answer, or never finishes one, is not called silent.
+int PhoneCheckMessage(PhoneCheck check, int lastError);
 
 }  // namespace q7k3

@@ -9,6 +9,11 @@ bool IsKnownCmeCode(long code) {
            code == kErrPhoneNotFound || code == kErrPhoneMemoryFull;
 }
 
+bool NeedsLinkRecovery(int reason) {
+    return reason == kErrTimeout || reason == kErrUnfinished || reason == kErrGarbled ||
+           reason == kErrAborted;
+}
+
 std::string FailureText(int reason, const std::string& errorText) {
     switch (reason) {
     case kErrTimeout: return Msg(kMsgTimeout);
@@ -17,6 +22,10 @@ std::string FailureText(int reason, const std::string& errorText) {
     case kErrNoJar: return Msg(kMsgNoJar);
     case kErrText: return errorText;
     case kErrBadAnswer: return Msg(kMsgBadAnswer);
+    case kErrUnfinished: return Msg(kMsgPhoneUnfinished);
+    case kErrGarbled: return Msg(kMsgPhoneGarbled);
+    case kErrAborted: return Msg(kMsgAborted);
+    case kErrBadName: return Msg(kMsgBadPhoneName) + errorText;
     case kErrPhoneNotFound11: return Msg(kMsgFileNotFound);
     case kErrPhoneChecksum: return Msg(kMsgChecksum);
     case kErrPhoneNotFound: return Msg(kMsgFileNotFound);

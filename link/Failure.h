@@ -15,6 +15,10 @@ enum FailReason : int {
     kErrNoJar = 4,         // no Java suite found
     kErrText = 5,          // other failure, text in ErrorText
     kErrBadAnswer = 6,     // the phone's answer cannot be read (malformed number, ...)
+    kErrUnfinished = 7,    // the phone answers, but the answer never ends within its bound
+    kErrGarbled = 8,       // bytes come, but no answer: noise, a flood, a wrong line rate
+    kErrAborted = 9,       // the user (or an interrupt) ended the exchange
+    kErrBadName = 10,      // a name the phone cannot take (a quote, a control character)
     kErrPhoneNotFound11 = 11,
     kErrPhoneChecksum = 105,
     kErrPhoneNotFound = 2000,
@@ -24,16 +28,22 @@ enum FailReason : int {
 using LastErrorCode = FailReason;
 
 // Every reason the program sets; each has a text of its own.
-inline constexpr std::array<FailReason, 10> kAllFailReasons = {
+inline constexpr std::array<FailReason, 14> kAllFailReasons = {
     kErrTimeout,         kErrLocalFile,     kErrChecksum,      kErrNoJar,
-    kErrText,            kErrBadAnswer,     kErrPhoneNotFound11, kErrPhoneChecksum,
+    kErrText,            kErrBadAnswer,     kErrUnfinished,    kErrGarbled,
+    kErrAborted,         kErrBadName,       kErrPhoneNotFound11, kErrPhoneChecksum,
     kErrPhoneNotFound,   kErrPhoneMemoryFull};
+
+// Reasons after which the phone may still be in the middle of an answer: the link is
+// recovered (port closed and opened again, ATZ) as after a time-out.
+bool NeedsLinkRecovery(int reason);
 
 // The phone's "+CME ERROR: " codes that name a reason; any other code is reported with
 // the phone's own words (kErrText).
 bool IsKnownCmeCode(long code);
 
-// The text of the error report for a reason; errorText is shown for kErrText, and a
+// The text of the error report for a reason; errorText is shown for kErrText (and after
+// the text of kErrBadName: the name), and a
 // value that is no reason shows as its decimal number.
 std::string FailureText(int reason, const std::string& errorText);
 

@@ -137,43 +137,67 @@ std::vector<PortHolder> FindHolders(const std::string& path, const std::string& 
     return holders;
 }
 
+namespace {
+
+PortStatus DiagnosePort(const std::string& path, const PortDiagnosticSources& sources,
+                        int& mmRuns) {
+    PortStatus s;
+    s.Path = path;
+    const std::string name = fs::path(path).filename().string();
+    if (path.rfind(sources.DevDir + "/", 0) == 0)
+        ReadUsbIds(fs::path(sources.SysClassTty) / name, s);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        s.Group = GroupName(st.st_gid);
+        s.GroupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    }
+    s.Holders = FindHolders(path, sources.ProcDir);
+    s.Error = sources.TryOpen ? sources.TryOpen(path) : TryOpenDevice(path);
+    if (s.Error == 0) {
+        s.State = PortState::Opens;
+    } else if (s.Error == EACCES || s.Error == EPERM) {
+        s.State = PortState::NoPermission;
+    } else if (s.Error == EBUSY || s.Error == EWOULDBLOCK) {
+        s.State = PortState::Busy;
+        if (std::any_of(s.Holders.begin(), s.Holders.end(), IsModemManager)) {
+            s.State = PortState::ModemManager;
+        } else if (s.Holders.empty() && !s.VendorId.empty()) {
+            // ModemManager runs as root: an ordinary user cannot see its descriptors.
+            // A USB port held by nobody visible while it runs is most likely its.
+            if (mmRuns < 0) mmRuns = ModemManagerRuns(sources.ProcDir) ? 1 : 0;
+            if (mmRuns == 1) s.State = PortState::ModemManager;
+        }
+    } else {
+        s.State = PortState::Unusable;
+    }
+    return s;
+}
+
+}  // namespace
+
 std::vector<PortStatus> DiagnosePorts(const std::string& storedPort,
                                       const PortDiagnosticSources& sources) {
     std::vector<PortStatus> result;
     int mmRuns = -1;  // asked once, when needed
-    for (const std::string& path : ListSerialDevices(storedPort, sources)) {
-        PortStatus s;
-        s.Path = path;
-        const std::string name = fs::path(path).filename().string();
-        if (path.rfind(sources.DevDir + "/", 0) == 0)
-            ReadUsbIds(fs::path(sources.SysClassTty) / name, s);
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0) {
-            s.Group = GroupName(st.st_gid);
-            s.GroupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
-        }
-        s.Holders = FindHolders(path, sources.ProcDir);
-        s.Error = sources.TryOpen ? sources.TryOpen(path) : TryOpenDevice(path);
-        if (s.Error == 0) {
-            s.State = PortState::Opens;
-        } else if (s.Error == EACCES || s.Error == EPERM) {
-            s.State = PortState::NoPermission;
-        } else if (s.Error == EBUSY || s.Error == EWOULDBLOCK) {
-            s.State = PortState::Busy;
-            if (std::any_of(s.Holders.begin(), s.Holders.end(), IsModemManager)) {
-                s.State = PortState::ModemManager;
-            } else if (s.Holders.empty() && !s.VendorId.empty()) {
-                // ModemManager runs as root: an ordinary user cannot see its descriptors.
-                // A USB port held by nobody visible while it runs is most likely its.
-                if (mmRuns < 0) mmRuns = ModemManagerRuns(sources.ProcDir) ? 1 : 0;
-                if (mmRuns == 1) s.State = PortState::ModemManager;
-            }
-        } else {
-            s.State = PortState::Unusable;
-        }
-        result.push_back(std::move(s));
-    }
+    for (const std::string& path : ListSerialDevices(storedPort, sources))
+        result.push_back(DiagnosePort(path, sources, mmRuns));
     return result;
+}
+
+std::string PortOpenFailureText(const std::string& path, const PortDiagnosticSources& sources) {
+    std::string text = Msg(kMsgCannotOpenPort);
+    if (path.empty()) return text;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        return text + "\r\n" + path + " " + Msg(kMsgPortMissing);
+    }
+    int mmRuns = -1;
+    const PortStatus status = DiagnosePort(path, sources, mmRuns);
+    // A port that opens now was busy only a moment ago: nothing more to tell.
+    if (status.State == PortState::Opens) return text;
+    text += "\r\n" + PortStateLine(status);
+    for (const std::string& line : PortRemedyLines(status)) text += "\r\n" + line;
+    return text;
 }
 
 std::string ModemManagerRule(const std::string& vendorId, const std::string& productId) {

@@ -57,6 +57,11 @@ std::vector<PortHolder> FindHolders(const std::string& path, const std::string& 
 std::string PortStateLine(const PortStatus& status);
 std::vector<std::string> PortRemedyLines(const PortStatus& status);
 
+// The error report of a port that did not open: "Невозможно открыть порт" and, on lines of
+// their own, whether it is missing, held (by whom, where /proc tells), not permitted or
+// otherwise unusable, with what to do about it.
+std::string PortOpenFailureText(const std::string& path, const PortDiagnosticSources& sources = {});
+
 // The udev rule that makes ModemManager leave a USB device alone.
 std::string ModemManagerRule(const std::string& vendorId, const std::string& productId);
 

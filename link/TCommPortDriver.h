@@ -134,6 +134,7 @@ public:
 
     // SendDataEx with OutputTimeout.
     uint32_t SendData(const void* data, uint32_t size) override;
+    uint32_t LineRate() const override { return m_baudRateValue; }
     // Writes as the output queue has room; gives up after `limitMs` without progress,
     // or at once when CheckLineStatus is on and no modem line is raised.
     uint32_t SendDataEx(const void* data, uint32_t size, uint32_t limitMs);

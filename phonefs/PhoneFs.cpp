@@ -12,11 +12,6 @@
 namespace q7k3 {
 namespace {
 
-// A listing longer than this is not a phone's folder but a runaway answer: 13104 KB in
-// 16 KB units hold at most 819 files. The bound also keeps the first-entry-wins checks,
-// which compare with every entry so far, cheap.
-constexpr size_t kMaxEntries = 4096;
-
 // A run of decimal digits only (no sign, no blanks), as the phone writes its numbers.
 template <typename T>
 std::optional<T> Decimal(std::string_view text) {
@@ -86,9 +81,20 @@ std::optional<ListLine> ParseListLine(std::string_view line, const QDateTime& no
 }
 
 PhoneFs::PhoneFs(AtChannel& channel, AppFlags& flags, ProgressView& progress, Prompts& prompts)
-    : m_ch(channel), m_flags(flags), m_progress(&progress), m_prompts(&prompts) {}
+    : m_ch(channel), m_flags(flags), m_progress(&progress), m_prompts(&prompts) {
+    // The progress dialog's abort reaches the waits of every exchange.
+    m_ch.AbortFlag = &m_flags.AbortRequested;
+}
 
-PhoneFs::~PhoneFs() = default;
+PhoneFs::~PhoneFs() {
+    if (m_ch.AbortFlag == &m_flags.AbortRequested) m_ch.AbortFlag = nullptr;
+    if (m_stop && m_ch.StopFlag == m_stop) m_ch.StopFlag = nullptr;
+}
+
+void PhoneFs::SetStopFlag(const std::atomic<bool>* flag) {
+    m_stop = flag;
+    m_ch.StopFlag = flag;
+}
 
 void PhoneFs::DropTree() {
     if (onTreeDropped) onTreeDropped();
@@ -125,6 +131,11 @@ bool PhoneFs::ListBatched(const std::string& command, std::string_view tag,
     spec.text = command;
     spec.clearBefore = false;
     spec.batched = true;
+    // A listing longer than kMaxEntries is not a phone's folder but a runaway answer. The
+    // bound also keeps the first-entry-wins checks, which compare with every entry so
+    // far, cheap.
+    spec.answerBytes = kMaxEntries * kListLineBytes;
+    spec.roundTrips = static_cast<int>(kMaxEntries / kMinBatchLines) + 1;
     size_t entries = 0;
     bool unreadable = false;
     spec.onLine = [&](const std::string& line) {
@@ -188,15 +199,23 @@ bool PhoneFs::ListSubfolders(Tree4* folder) {
                            const std::string_view name = s.substr(0, close);
                            // The phone's own "." and ".." are no folders of ours.
                            if (name.empty() || name == "." || name == "..") return true;
+                           // Past the folder limit the answer is followed to its end, but
+                           // nothing more is kept.
+                           if (m_foldersLeft == 0) {
+                               m_tooManyFolders = true;
+                               return true;
+                           }
+                           --m_foldersLeft;
                            AddFolder(name, folder, SubfolderId(folder, name));
                            return true;
                        });
 }
 
 bool PhoneFs::EraseFile(std::string_view phoneName) {
-    // No file on the phone has such a name; nothing is sent.
+    // A name that cannot go between quotes is said as such; nothing is sent.
     if (!WireSafeName(phoneName)) {
-        m_ch.LastError = kErrPhoneNotFound;
+        m_ch.LastError = kErrBadName;
+        m_ch.ErrorText = std::string(phoneName);
         return false;
     }
     CommandSpec spec;
@@ -217,14 +236,29 @@ bool PhoneFs::DiscoverFolders() {
     m_ch.ClearReceive();
     Progress().Step(1);
     Progress().Step(2);
-    if (!ListSubfolders(root)) return false;
+    // A phone that reports folders without end (4096 in each of 4096) would otherwise
+    // fill the memory: discovery keeps the first kMaxFolders and says so.
+    m_foldersLeft = kMaxFolders;
+    m_tooManyFolders = false;
+    const auto tooMany = [this] {
+        m_foldersLeft = std::numeric_limits<size_t>::max();
+        if (!m_tooManyFolders) return false;
+        Ui().MessageBox(Msg(kMsgTooManyFolders), Msg(kMsgAttentionCaption), BoxIcon::Warning);
+        return true;
+    };
+    if (!ListSubfolders(root)) {
+        tooMany();
+        return false;
+    }
     std::vector<Tree4*> topLevel;
     for (const auto& child : root->Children) topLevel.push_back(child.get());
     for (Tree4* folder : topLevel) {
+        if (m_tooManyFolders) break;
         // Two levels only; a folder that does not answer keeps no subfolders.
         ChangeFolder(folder->Id);
         ListSubfolders(folder);
     }
+    tooMany();
     return true;
 }
 

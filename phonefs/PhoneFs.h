@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,7 +58,8 @@ public:
     // A flag raised from outside (an interrupt): a write under way then sends the rest of
     // its blocks spoiled, so the phone's CRC check refuses the file and the exchange still
     // ends in step with the phone.
-    void SetStopFlag(const std::atomic<bool>* flag) { m_stop = flag; }
+    // The flag also ends an exchange that stalls (AtChannel::StopFlag).
+    void SetStopFlag(const std::atomic<bool>* flag);
 
     // The root of the current tree; null before the first scan and after a failed one.
     Tree4* PhoneRoot() const { return m_root.get(); }
@@ -77,13 +79,26 @@ public:
     bool ListSubfolders(Tree4* folder);
     std::string SubfolderId(const Tree4* parent, std::string_view name) const;
 
-    // Transfers, in the folder made current with ChangeFolder.
+    // Transfers, in the folder made current with ChangeFolder. A read's answer is bounded
+    // by the file's listed size (unknown, -1 or 0: the phone's whole memory): a phone that sends
+    // more than a block past it, or takes longer than its line time allows, fails the read.
     bool ReadPhoneFile(const std::string& localPath, std::string_view phoneName,
-                       const QDateTime& date);
+                       const QDateTime& date, int64_t listedSize = -1);
     bool WritePhoneFile(const std::string& localPath, std::string_view phoneName, Tree4* folder);
 
     bool EraseFile(std::string_view phoneName);
     bool DiscoverFolders();
+
+    // A listing holds at most this many entries (13104 KB in 16 KB units hold 819 files),
+    // and the phone sends at least kMinBatchLines of them per batch.
+    static constexpr size_t kMaxEntries = 4096;
+    static constexpr size_t kMinBatchLines = 10;
+    // The longest listing line the bound allows for (name, fields and time stamp).
+    static constexpr size_t kListLineBytes = 160;
+    // Discovery stops at this many folders in all.
+    static constexpr size_t kMaxFolders = 4096;
+    // The phone's whole memory: no file can be longer.
+    static constexpr int64_t kPhoneMemoryBytes = 13104 * 1024;
 
     // Builds the tree the mode and the model call for: a fixed map in modes 0 and 1,
     // discovery in mode 2, nothing for any other mode. Replaces PhoneRoot.
@@ -104,6 +119,9 @@ public:
     std::string ModelCodeText() const { return ModelCode(m_ch.PhoneModel); }
 
 private:
+    // One read exchange; ReadPhoneFile tries it again once after a checksum failure.
+    bool ReadOnce(const std::string& localPath, std::string_view phoneName,
+                  const QDateTime& date, int64_t listedSize);
     // The exchange of a listing: batches closed by "#OK#", one prompt each; every line
     // with `tag` goes to onData, which returns false for a line it cannot read.
     bool ListBatched(const std::string& command, std::string_view tag,
@@ -115,6 +133,9 @@ private:
     Prompts* m_prompts;
     std::unique_ptr<Tree4> m_root;
     const std::atomic<bool>* m_stop = nullptr;
+    // Discovery's folder budget, and whether a folder was refused for it.
+    size_t m_foldersLeft = std::numeric_limits<size_t>::max();
+    bool m_tooManyFolders = false;
 };
 
 }  // namespace q7k3

@@ -1,6 +1,10 @@
 #include "phonefs/PhoneSession.h"
 
 #include "phonefs/FileListCache.h"
+
+#ifdef Q_OS_UNIX
+#include "link/PortDiagnostics.h"
+#endif
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -55,6 +59,15 @@ void PhoneSession::ShowError(int message) {
     m_prompts.MessageBox(Msg(message), Msg(kMsgErrorCaption), BoxIcon::Error);
 }
 
+void PhoneSession::ShowPortError() {
+#ifdef Q_OS_UNIX
+    const std::string text = PortOpenFailureText(m_form10.Comm321.PortName());
+#else
+    const std::string text = Msg(kMsgCannotOpenPort);
+#endif
+    m_prompts.MessageBox(text, Msg(kMsgErrorCaption), BoxIcon::Error);
+}
+
 void PhoneSession::StopKeepAlive() { m_keepAlive.stop(); }
 
 void PhoneSession::ArmKeepAlive() {
@@ -72,7 +85,7 @@ bool PhoneSession::Start(bool portStored) {
     if (m_form10.Comm321.Connect()) {
         if (IdentifyAndScan()) return true;
     } else {
-        ShowError(kMsgCannotOpenPort);
+        ShowPortError();
     }
     return ConnectionDialogLoop();
 }
@@ -84,7 +97,7 @@ bool PhoneSession::ConnectionDialogLoop() {
         if (!m_dialog.AskConnectionSettings()) return false;
         m_ready = false;
         if (!m_form10.Comm321.Connect()) {
-            ShowError(kMsgCannotOpenPort);
+            ShowPortError();
             continue;
         }
         if (IdentifyAndScan()) return true;
@@ -92,6 +105,7 @@ bool PhoneSession::ConnectionDialogLoop() {
 }
 
 bool PhoneSession::IdentifyAndScan() {
+    m_flags.AbortRequested = false;
     PhoneCheck check;
     {
         BusyScope busy(*this);
@@ -111,7 +125,7 @@ bool PhoneSession::IdentifyAndScan() {
         }
     }
     if (check != PhoneCheck::Supported) {
-        ShowError(PhoneCheckMessage(check));
+        ShowError(PhoneCheckMessage(check, m_form10.Channel.LastError));
         return false;
     }
     ArmKeepAlive();
@@ -165,6 +179,8 @@ void PhoneSession::Close() {
 Outcome PhoneSession::Run(const BusyView& view, const Operation& operation) {
     if (Busy()) return operation(*m_fs);
     StopKeepAlive();
+    // An abort left raised by an earlier operation must not cut this one's exchanges.
+    m_flags.AbortRequested = false;
     Outcome outcome;
     bool linkLost = false;
     {
@@ -207,7 +223,9 @@ bool PhoneSession::Guard() {
     m_prompts.MessageBox(FailureText(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
                          BoxIcon::Error);
     m_progress.Hide();
-    if (ch.LastError == kErrTimeout) {
+    // The recovery's own exchanges run to their end whatever ended the failed one.
+    m_flags.AbortRequested = false;
+    if (NeedsLinkRecovery(ch.LastError)) {
         comm.Disconnect();
         m_form10.Pump.SleepAndProcess(kRecoveryPauseMs);
         if (!comm.Connect() || !ResetPhone(m_form10)) {

@@ -133,6 +133,8 @@ private:
     void StopKeepAlive();
     void ArmKeepAlive();
     void ShowError(int message);
+    // "Невозможно открыть порт" with why: missing, busy (by whom), not permitted.
+    void ShowPortError();
     void DropTree();
 
     TForm10& m_form10;

@@ -192,7 +192,7 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
     // the session guard's, so nothing more is sent.
     const auto restore = [&]() {
         const int code = ch.LastError;
-        if (code == kErrTimeout) {
+        if (NeedsLinkRecovery(code)) {
             std::string lost;
             if (haveOld && !newWritten && ReadLocalAll(backup, lost)) LostRegistry() = lost;
             return false;

@@ -18,6 +18,9 @@ namespace {
 
 constexpr int kBlockSize = 512;
 constexpr int kTransferWaitMs = 10000;
+// What frames a block on the line besides its data: "\r\n+FSFR: n,512," and "#OK#\r\n"
+// one way, the prompt the other.
+constexpr int kBlockFrameBytes = 48;
 
 // The speed in the progress dialog's caption, updated on every data block: the average
 // over the gaps between blocks, so it first shows at the second block.
@@ -95,13 +98,27 @@ bool WireSafeName(std::string_view name) {
 }
 
 bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phoneName,
-                            const QDateTime& date) {
+                            const QDateTime& date, int64_t listedSize) {
     m_ch.ClearReceive();
-    SpeedMeter speed;
+    // A name the phone cannot take is said as such; nothing is sent.
     if (!WireSafeName(phoneName)) {
-        m_ch.LastError = kErrPhoneNotFound;
+        m_ch.LastError = kErrBadName;
+        m_ch.ErrorText = std::string(phoneName);
         return false;
     }
+    // A line that spoils a byte now and then costs one more read, not the file; a phone
+    // that always sends bad data still fails.
+    for (int attempt = 0;; ++attempt) {
+        if (ReadOnce(localPath, phoneName, date, listedSize)) return true;
+        if (m_ch.LastError != kErrChecksum || attempt > 0) return false;
+        Progress().SetPosition(1, 0);
+        m_ch.ClearReceive();
+    }
+}
+
+bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
+                       const QDateTime& date, int64_t listedSize) {
+    SpeedMeter speed;
     // The copy grows in a temporary file beside the target and takes its place only when
     // its CRC matches: a failed read leaves whatever was there before.
     QSaveFile out(QString::fromStdString(localPath));
@@ -112,6 +129,11 @@ bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phone
     }
     uLong crc = crc32(0L, Z_NULL, 0);
     std::optional<uint64_t> expected;
+    // The phone may send up to a block more than the listing said; past that the answer
+    // is no longer this file, and the temporary copy stops growing.
+    // A size of 0 is no promise: the hidden entries are listed so.
+    const int64_t bound = listedSize > 0 ? listedSize : kPhoneMemoryBytes;
+    int64_t received = 0;
 
     // One data block: its bytes go into the CRC and the file; the prompt asks for the next.
     const auto takeBlock = [&](const std::string& line) {
@@ -128,6 +150,12 @@ bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phone
         }
         const char* data = block.data() + *start;
         const size_t size = block.size() - *start;
+        received += static_cast<int64_t>(size);
+        if (received > bound + kBlockSize) {
+            m_ch.LastError = kErrBadAnswer;
+            m_ch.ClearReceive();
+            return LineAction::Failure;
+        }
         crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
         if (out.write(data, static_cast<qint64>(size)) != static_cast<qint64>(size)) {
             m_ch.LastError = kErrLocalFile;
@@ -137,10 +165,14 @@ bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phone
         return LineAction::Skip;
     };
 
+    const int64_t blocks = bound / kBlockSize + 2;
     CommandSpec spec;
     spec.text = "AT+FSFR=-1,\"" + std::string(phoneName) + "\"\r\n";
     spec.clearBefore = false;
     spec.nextTimeoutMs = kTransferWaitMs;
+    // The data, a block more, and every block's frame and prompt.
+    spec.answerBytes = static_cast<size_t>(bound + kBlockSize + blocks * kBlockFrameBytes);
+    spec.roundTrips = static_cast<int>(blocks);
     spec.onLine = [&](const std::string& line) {
         if (line.starts_with("+FSFR: 0")) {
             // The closing line is answered like a block, whatever its end looks like.
@@ -190,8 +222,14 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     const QString path = QString::fromStdString(localPath);
     const QFileInfo info(path);
     // A missing file is a file that cannot be opened: the caller gets a reason to show.
-    if (!info.exists() || !info.isFile() || !WireSafeName(phoneName)) {
+    if (!info.exists() || !info.isFile()) {
         m_ch.LastError = kErrLocalFile;
+        return false;
+    }
+    // The local file is fine: it is the name that the phone cannot take.
+    if (!WireSafeName(phoneName)) {
+        m_ch.LastError = kErrBadName;
+        m_ch.ErrorText = std::string(phoneName);
         return false;
     }
     const QDateTime stamp = info.lastModified();
@@ -239,6 +277,10 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     // A silent first answer is left to the next wait, which then times out.
     spec.firstTimeoutFails = false;
     spec.nextTimeoutMs = kTransferWaitMs;
+    const int64_t blocks = size / kBlockSize + 2;
+    spec.answerBytes = static_cast<size_t>(size + blocks * kBlockFrameBytes);
+    spec.roundTrips = static_cast<int>(blocks);
+    int extraPrompts = 0;
     spec.onLine = [&](const std::string& line) {
         if (line == kPrompt) {
             Progress().Step(1);
@@ -248,14 +290,24 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
                 m_ch.LastError = kErrLocalFile;
                 return LineAction::Failure;
             }
-            // A prompt after the last block: the result follows, perhaps already here.
-            if (n == 0) return LineAction::Skip;
+            // A prompt after the last block: the result follows, perhaps already here. One
+            // such prompt is the phone's way; more are a phone asking for data that is not
+            // there, which would keep the write going for ever.
+            if (n == 0) {
+                if (++extraPrompts > 1) {
+                    m_ch.LastError = kErrBadAnswer;
+                    m_ch.ClearReceive();
+                    return LineAction::Failure;
+                }
+                return LineAction::Skip;
+            }
             if (m_stop && m_stop->load()) {
                 for (qint64 i = 0; i < n; ++i) block[i] = static_cast<char>(~block[i]);
             }
             const std::string caption = speed.Tick(m_ch.Pump().NowMs());
             if (!caption.empty()) Progress().SetCaption(caption);
             m_ch.Send(std::string_view(block, static_cast<size_t>(n)));
+            m_ch.MarkProgress();
             return LineAction::StopTaking;
         }
         return LineAction::Standard;

@@ -166,6 +166,12 @@ enum MessageId : int {
     kMsgCliModelNamed = 197,
     kMsgCliNotLocalFolder = 198,
     kMsgCliConverted = 199,
+    // 200-219 reserved.
+    kMsgPhoneUnfinished = 220,   // the phone answers but never finishes its answer
+    kMsgPhoneGarbled = 221,      // bytes come, but no answer
+    kMsgAborted = 222,
+    kMsgTooManyFolders = 223,    // discovery stopped at its folder limit
+    kMsgPortMissing = 224,       // a port state: the device is not there
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

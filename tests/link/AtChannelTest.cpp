@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "support/VirtualClock.h"
 
 using namespace q7k3;
@@ -124,8 +126,120 @@ TEST_F(ChannelFixture, EndlessGarbageIsBoundedAndEndsTheWait) {
     CommandSpec spec;
     spec.text = "AT+FSDL=\"B\"\r\n";
     EXPECT_FALSE(ch.RunCommand(spec));
-    EXPECT_EQ(ch.LastError, kErrTimeout);
+    // A phone that floods is told apart from a silent one, and stopped long before the
+    // receive limit.
+    EXPECT_EQ(ch.LastError, kErrGarbled);
     EXPECT_LE(ch.ReceiveBuffer.size(), AtChannel::kReceiveLimit);
+    EXPECT_LE(ch.ExchangeBytes(), spec.answerBytes * AtChannel::kFloodFactor +
+                                      AtChannel::kFloodSlack + chunk.size());
+}
+
+// A phone that sends one byte every 500 ms for ever: every byte restarts the per-step wait,
+// only the exchange's own bound ends it.
+struct TrickleFixture : ChannelFixture {
+    int64_t nextByte = 0;
+    std::string trickle = "RING\r\n";
+    size_t at = 0;
+    void StartTrickle() {
+        nextByte = 0;
+        at = 0;
+        clock.onTick = [this](int64_t now) {
+            if (now < nextByte) return;
+            nextByte = now + 500;
+            Arrive(std::string(1, trickle[at++ % trickle.size()]));
+        };
+    }
+};
+
+TEST_F(TrickleFixture, EveryCommandEndsAtItsBoundWithAReasonOfItsOwn) {
+    for (const uint32_t rate : {9600u, 115200u}) {
+        SCOPED_TRACE(rate);
+        port.rate = rate;
+        for (const bool batched : {false, true}) {
+            ch.PollStep = 10;
+            clock.now = 0;
+            StartTrickle();
+            CommandSpec spec;
+            spec.text = batched ? "AT+FSDL=\"B\"\r\n" : "ATZ\r\n";
+            spec.batched = batched;
+            spec.firstTimeoutMs = 2000;
+            spec.answerBytes = batched ? 4096 * 160 : 512;
+            spec.roundTrips = batched ? 410 : 0;
+            EXPECT_FALSE(ch.RunCommand(spec));
+            EXPECT_EQ(ch.LastError, kErrUnfinished);
+            // No later than its base and the line time of what came, and never past the
+            // bound of the largest answer.
+            const int64_t base = spec.firstTimeoutMs + spec.nextTimeoutMs;
+            EXPECT_GE(clock.now, base);
+            EXPECT_LE(clock.now, base + 1000);
+            EXPECT_LE(clock.now, ch.AnswerBudgetMs(spec) + ch.PollStep);
+            // The channel is usable again: the next command runs normally.
+            clock.onTick = nullptr;
+            port.onSend = [&](const std::string&) {
+                clock.onTick = [&](int64_t) {
+                    Arrive("OK\r\n");
+                    clock.onTick = nullptr;
+                };
+            };
+            CommandSpec next;
+            next.text = "AT\r\n";
+            EXPECT_TRUE(ch.RunCommand(next));
+            port.onSend = nullptr;
+        }
+    }
+}
+
+TEST_F(TrickleFixture, AbortEndsAStalledExchangeWithinASecond) {
+    bool abort = false;
+    std::atomic<bool> stop{false};
+    ch.AbortFlag = &abort;
+    ch.StopFlag = &stop;
+    for (const bool byStop : {false, true}) {
+        SCOPED_TRACE(byStop);
+        clock.now = 0;
+        StartTrickle();
+        auto trickleTick = clock.onTick;
+        clock.onTick = [&](int64_t now) {
+            trickleTick(now);
+            if (now != 3000) return;
+            if (byStop)
+                stop = true;
+            else
+                abort = true;
+        };
+        CommandSpec spec;
+        spec.text = "AT+FSFR=-1,\"x\"\r\n";
+        spec.nextTimeoutMs = 10000;
+        spec.answerBytes = 1 << 20;
+        spec.roundTrips = 2000;
+        EXPECT_FALSE(ch.RunCommand(spec));
+        EXPECT_EQ(ch.LastError, kErrAborted);
+        EXPECT_GE(clock.now, 4000);
+        EXPECT_LE(clock.now, 4000 + ch.PollStep);
+        abort = false;
+        stop = false;
+    }
+}
+
+TEST_F(ChannelFixture, AbortLetsAnExchangeThatMakesProgressGoOnToItsEnd) {
+    // Batches every 400 ms for 5 s: each is progress, so the abort raised at 1 s does not
+    // cut the listing; the command stops between folders instead.
+    bool abort = false;
+    ch.AbortFlag = &abort;
+    ch.PollStep = 10;
+    int batches = 0;
+    clock.onTick = [&](int64_t now) {
+        if (now == 1000) abort = true;
+        if (now % 400 != 0) return;
+        Arrive(++batches < 13 ? "+FSDL: \"a\",0,0,0,0,1,\"\"\r\n#OK#\r\n" : "OK\r\n");
+    };
+    CommandSpec spec;
+    spec.text = "AT+FSDL=\"B\"\r\n";
+    spec.batched = true;
+    spec.answerBytes = 4096 * 160;
+    spec.roundTrips = 410;
+    EXPECT_TRUE(ch.RunCommand(spec)) << ch.LastError;
+    EXPECT_GE(clock.now, 5200);
 }
 
 }  // namespace

@@ -2,7 +2,14 @@
 // channel's standard line handling that every command falls through to.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+#include "link/Connection.h"
 #include "link/Failure.h"
+#include "link/PortDiagnostics.h"
 #include "support/VirtualClock.h"
 #include "ui/Messages.h"
 
@@ -83,6 +90,54 @@ TEST_F(StandardHandling, RefusalsFailWithTheirReason) {
         EXPECT_EQ(ch.LastError, row.reason);
         if (row.text) EXPECT_EQ(FailureText(ch.LastError, ch.ErrorText), row.text);
     }
+}
+
+TEST(HonestReasons, FloodAndStallAreToldApartFromSilenceAndRecoveredLikeIt) {
+    EXPECT_EQ(PhoneCheckMessage(PhoneCheck::Silent, kErrTimeout), kMsgPhoneSilent);
+    EXPECT_EQ(PhoneCheckMessage(PhoneCheck::Silent, kErrGarbled), kMsgPhoneGarbled);
+    EXPECT_EQ(PhoneCheckMessage(PhoneCheck::Silent, kErrUnfinished), kMsgPhoneUnfinished);
+    EXPECT_EQ(PhoneCheckMessage(PhoneCheck::Unsupported, kErrGarbled), kMsgModelNotSupported);
+    for (const int reason : {kErrTimeout, kErrUnfinished, kErrGarbled, kErrAborted})
+        EXPECT_TRUE(NeedsLinkRecovery(reason)) << reason;
+    for (const int reason : {kErrBadAnswer, kErrBadName, kErrChecksum, kErrPhoneNotFound})
+        EXPECT_FALSE(NeedsLinkRecovery(reason)) << reason;
+    EXPECT_EQ(FailureText(kErrBadName, "a\"b"), "Недопустимое имя файла a\"b");
+}
+
+// A device node, a fake /proc with the program that holds it, and an open that fails as
+// the test says.
+struct PortFailure : ::testing::Test {
+    QTemporaryDir dir;
+    std::string device;
+    PortDiagnosticSources sources;
+    int openError = 0;
+
+    void SetUp() override {
+        const std::filesystem::path root = dir.path().toStdString();
+        device = (root / "ttyUSB0").string();
+        std::ofstream(device) << "";
+        std::filesystem::create_directories(root / "proc/4242/fd");
+        std::ofstream(root / "proc/4242/comm") << "minicom\n";
+        std::filesystem::create_symlink(device, root / "proc/4242/fd/3");
+        sources.ProcDir = (root / "proc").string();
+        sources.TryOpen = [this](const std::string&) { return openError; };
+    }
+};
+
+TEST_F(PortFailure, SaysWhetherThePortIsMissingBusyOrNotPermitted) {
+    const std::string head = Msg(kMsgCannotOpenPort) + "\r\n";
+    EXPECT_EQ(PortOpenFailureText(device + "-gone", sources),
+              head + device + "-gone " + Msg(kMsgPortMissing));
+    openError = EBUSY;
+    const std::string busy = PortOpenFailureText(device, sources);
+    EXPECT_EQ(busy.rfind(head, 0), 0u) << busy;
+    EXPECT_NE(busy.find(Msg(kMsgPortHeldBy) + "minicom, PID 4242"), std::string::npos) << busy;
+    openError = EACCES;
+    const std::string denied = PortOpenFailureText(device, sources);
+    EXPECT_NE(denied.find(Msg(kMsgPortNoPermission)), std::string::npos) << denied;
+    // Open again by now: nothing more to say than that it did not open.
+    openError = 0;
+    EXPECT_EQ(PortOpenFailureText(device, sources), Msg(kMsgCannotOpenPort));
 }
 
 }  // namespace

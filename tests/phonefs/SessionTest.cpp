@@ -3,6 +3,8 @@
 // screen sees comes from the one set of scripted fakes.
 #include <gtest/gtest.h>
 
+#include "link/PortDiagnostics.h"
+
 #include <QCoreApplication>
 
 #include "link/MemorySerialDevice.h"
@@ -110,9 +112,13 @@ TEST_F(SessionFixture, DialogComesBackUntilAPortOpensThenIdentifiesAndScans) {
     ui.dialogAnswers = {true, true, true};
     ui.onDialog = [this](int shown) { dev->refuseOpen = shown < 2; };
     EXPECT_TRUE(session->ConnectionDialogLoop());
+    // The box says why the port did not open (here: there is no such device).
+    const std::string refused = "box " + PortOpenFailureText(form10->Comm321.PortName()) +
+                                " / " + Msg(kMsgErrorCaption);
+    EXPECT_EQ(refused.rfind("box " + Msg(kMsgCannotOpenPort), 0), 0u);
     EXPECT_EQ(ui.Only({"dialog", "box", "busy", "idle"}),
-              (std::vector<std::string>{"dialog", Box(kMsgCannotOpenPort), "dialog",
-                                        Box(kMsgCannotOpenPort), "dialog", "busy", "idle"}));
+              (std::vector<std::string>{"dialog", refused, "dialog", refused, "dialog", "busy",
+                                        "idle"}));
     EXPECT_EQ(dev->written.substr(0, 23), "ATZ\r\nAT+CGMM\r\nAT+CGMM\r\n");
     EXPECT_EQ(ui.model, "SGH-E700");
     EXPECT_EQ(ui.longStatus, Msg(kMsgInitializing));

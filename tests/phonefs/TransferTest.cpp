@@ -8,6 +8,7 @@
 
 #include "ScriptedPhone.h"
 #include "phonefs/FolderMaps.h"
+#include "ui/Messages.h"
 
 using namespace q7k3;
 using q7k3::test::ScriptedPhone;
@@ -45,6 +46,7 @@ struct TransferTest : ::testing::Test {
         return f.readAll().toStdString();
     }
     std::string received;
+    int readRequests = 0;
     // A phone that sends `blocks` as read data blocks, then the closing line.
     void ServeRead(std::vector<std::string> blocks, const std::string& closing) {
         auto queue = std::make_shared<std::vector<std::string>>();
@@ -54,7 +56,13 @@ struct TransferTest : ::testing::Test {
         }
         if (!closing.empty()) queue->push_back(closing);
         queue->push_back("\r\nOK\r\n");
-        p.react = [this, queue](const std::string& sent) {
+        // Every read request gets the whole answer again: a retry sees the same phone.
+        const auto whole = std::make_shared<std::vector<std::string>>(*queue);
+        p.react = [this, queue, whole](const std::string& sent) {
+            if (sent.starts_with("AT+FSFR")) {
+                *queue = *whole;
+                ++readRequests;
+            }
             if (queue->empty()) return;
             if (!sent.starts_with("AT+FSFR") && sent != "##>\r\n") return;
             std::string next = queue->front();
@@ -123,14 +131,17 @@ TEST_F(TransferTest, NoSuccessWithoutItsProofAndNoFailureWithoutAReason) {
     EXPECT_FALSE(p.fs.WritePhoneFile(Path("nothing"), "nothing", folder));
     EXPECT_EQ(p.ch.LastError, kErrLocalFile);
     Put("f", "data", QDateTime::currentDateTime());
+    // The local file is fine: the report names the phone name that cannot be taken.
     EXPECT_FALSE(p.fs.WritePhoneFile(Path("f"), "bad\"name", folder));
-    EXPECT_EQ(p.ch.LastError, kErrLocalFile);
+    EXPECT_EQ(p.ch.LastError, kErrBadName);
+    EXPECT_EQ(FailureText(p.ch.LastError, p.ch.ErrorText), Msg(kMsgBadPhoneName) + "bad\"name");
     for (const auto& w : p.port.writes) EXPECT_FALSE(w.starts_with("AT+FSFW")) << w;
     // A name that would end the command and smuggle in a second one is never sent.
     p.port.writes.clear();
     EXPECT_FALSE(p.fs.EraseFile("a\"\r\nAT+FSFE=-1,\"b"));
-    EXPECT_EQ(p.ch.LastError, kErrPhoneNotFound);
+    EXPECT_EQ(p.ch.LastError, kErrBadName);
     EXPECT_FALSE(p.fs.ReadPhoneFile(Path("g"), "a\r\nAT", QDateTime()));
+    EXPECT_EQ(p.ch.LastError, kErrBadName);
     for (const auto& w : p.port.writes) EXPECT_FALSE(w.starts_with("AT+FSF")) << w;
 }
 

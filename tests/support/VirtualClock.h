@@ -36,6 +36,9 @@ class RecordingPort final : public ChannelPort {
 public:
     std::vector<std::string> writes;
     std::function<void(const std::string&)> onSend;
+    uint32_t rate = 0;  // the line rate the channel sees; 0: unknown
+
+    uint32_t LineRate() const override { return rate; }
 
     uint32_t SendData(const void* data, uint32_t size) override {
         writes.emplace_back(static_cast<const char*>(data), size);
