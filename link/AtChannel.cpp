@@ -94,8 +94,13 @@ bool AtChannel::ExchangeCut() {
     if (m_exchangeBytes > m_byteLimit) {
         m_cut = kErrGarbled;
     } else if (now > ExchangeDeadline()) {
-        // Bytes came, but far more than the answer could hold: nonsense, not a slow answer.
-        m_cut = m_exchangeBytes > m_byteLimit / 2 ? kErrGarbled : kErrUnfinished;
+        // Nothing came at all: silence, whatever the waits in between. Bytes, but far more
+        // than the answer could hold: nonsense, not a slow answer.
+        if (m_exchangeBytes == 0) {
+            m_cut = kErrTimeout;
+        } else {
+            m_cut = m_exchangeBytes > m_byteLimit / 2 ? kErrGarbled : kErrUnfinished;
+        }
     } else if (AbortRaised()) {
         if (m_abortSeenAt < 0) m_abortSeenAt = now;
         if (now - std::max(m_abortSeenAt, m_progressAt) >= kAbortGraceMs) m_cut = kErrAborted;
@@ -290,8 +295,11 @@ bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::stri
 
 bool AtChannel::RunCommand(const CommandSpec& spec) {
     const size_t byteLimit = spec.answerBytes * kFloodFactor + kFloodSlack;
-    BeginExchange(static_cast<int64_t>(spec.firstTimeoutMs) + spec.nextTimeoutMs,
-                  AnswerBudgetMs(spec), byteLimit);
+    // The base leaves the per-step waits a round trip of room: a phone that uses each
+    // of them to its last step is slow, not stuck.
+    const int64_t base = static_cast<int64_t>(spec.firstTimeoutMs) + spec.nextTimeoutMs +
+                         kRoundTripMs;
+    BeginExchange(base, AnswerBudgetMs(spec) + kRoundTripMs, byteLimit);
     const bool ok = RunExchange(spec);
     EndExchange();
     return ok;

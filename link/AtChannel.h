@@ -66,7 +66,8 @@ public:
     static constexpr size_t kReceiveLimit = 2 * 1024 * 1024;
     // The phone's block buffer: no read block holds more data.
     static constexpr size_t kMaxBlockData = 600;
-    // The whole-exchange bound: the first answer's time-out and one further wait, then
+    // The whole-exchange bound: the first answer's time-out, one further wait and a round
+    // trip, then
     // kLineFactor times the line time of the bytes that have crossed the line and
     // kRoundTripMs for every whole block or batch; never more than the same sum over what
     // the answer may hold at most. Bytes that keep coming without forming blocks (a

@@ -169,10 +169,11 @@ TEST_F(TrickleFixture, EveryCommandEndsAtItsBoundWithAReasonOfItsOwn) {
             EXPECT_EQ(ch.LastError, kErrUnfinished);
             // No later than its base and the line time of what came, and never past the
             // bound of the largest answer.
-            const int64_t base = spec.firstTimeoutMs + spec.nextTimeoutMs;
+            const int64_t base =
+                spec.firstTimeoutMs + spec.nextTimeoutMs + AtChannel::kRoundTripMs;
             EXPECT_GE(clock.now, base);
             EXPECT_LE(clock.now, base + 1000);
-            EXPECT_LE(clock.now, ch.AnswerBudgetMs(spec) + ch.PollStep);
+            EXPECT_LE(clock.now, ch.AnswerBudgetMs(spec) + AtChannel::kRoundTripMs + ch.PollStep);
             // The channel is usable again: the next command runs normally.
             clock.onTick = nullptr;
             port.onSend = [&](const std::string&) {

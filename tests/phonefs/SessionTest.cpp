@@ -244,6 +244,39 @@ TEST_F(SessionFixture, TimeOutCyclesThePortResetsAndRereadsTheSubfolderOnly) {
     EXPECT_EQ(dev->written, "");
 }
 
+TEST_F(SessionFixture, AListingThatNeverEndsIsCutAtItsBoundAndTheLinkRecovered) {
+    Connect(true);
+    const int opens = dev->opens;
+    // On the listing the phone starts sending a byte every 500 ms, for ever; a reset
+    // brings it back to its senses, and the folder is read again.
+    bool trickling = false, trickled = false;
+    int64_t next = 0;
+    dev->onWrite = [&](const std::string& bytes) {
+        if (bytes.starts_with("AT+FSDL") && !trickled) {
+            trickling = trickled = true;
+            return;
+        }
+        if (bytes.starts_with("ATZ")) trickling = false;
+        dev->input += phone.Feed(bytes);
+    };
+    clock.onTick = [&](int64_t now) {
+        if (trickling && now >= next) {
+            dev->input += "R";
+            next = now + 500;
+        }
+        Comm().PollTick();
+    };
+    const int64_t start = clock.now;
+    EXPECT_FALSE(session->Rescan());
+    // The listing's own bound ended it, not the phone: well before a minute.
+    EXPECT_LT(clock.now - start, 60000);
+    EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgPhoneUnfinished)}));
+    EXPECT_EQ(dev->opens, opens + 1);
+    EXPECT_TRUE(session->PhoneReady());
+    EXPECT_EQ(session->CurrentFolder()->Files.size(), 1u);
+    EXPECT_FALSE(ui.busy);
+}
+
 TEST_F(SessionFixture, APhoneThatStaysSilentEndsInAUsableDialogWithoutATree) {
     Connect(true);
     phone.silent = true;
