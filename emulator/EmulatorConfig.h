@@ -24,6 +24,21 @@ struct Faults {
     bool ExtraPrompt = false;    // one more "##>" after the last block of a write, before its result
     std::vector<ErrorRule> Errors;
     std::string Unsolicited;  // a line sent after every complete answer
+
+    // A half-dead line: after this many commands every answer goes out one byte every
+    // TrickleMs, and once it is out, noise bytes (NUL) follow at the same pace for ever.
+    int TrickleAfter = -1;
+    int TrickleMs = 200;
+    int FloodAfter = -1;       // after this many commands, garbage bytes without end
+    bool EndlessRead = false;  // a read sends data blocks past the file's end for ever
+    bool PromptStorm = false;  // a write never ends: every block and every pause gets "##>"
+    int FanOut = 0;            // with PIMS: every folder also holds this many subfolders
+    // A line (RING, +CREG: 1) sent at any moment: every AnywhereMs and at random line
+    // boundaries inside answers.
+    std::string Anywhere;
+    int AnywhereMs = 1000;
+    int SplitMaxDelayMs = -1;  // 0 or more: answers go out in random pieces, this far apart at most
+    uint32_t Seed = 1;         // for the random pieces, places and garbage
 };
 
 enum class Preset { Empty, Demo };

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace q7k3::emu {
 
@@ -120,8 +121,27 @@ std::vector<OutChunk> Interpreter::Unsolicited(const std::string& line) {
 std::vector<OutChunk> Interpreter::Feed(const char* data, size_t size, int64_t nowMs) {
     Reply out;
     m_lastInputMs = nowMs;
+    const int stormPromptsBefore = m_stormPrompts;
     size_t i = 0;
     while (i < size && !m_dead) {
+        if (m_state == State::Storm) {
+            // Whatever comes is taken for more data and prompted for again; only a command
+            // line ends it.
+            const char c = data[i++];
+            if (c == '\n') continue;
+            if (c != '\r') {
+                if (m_line.size() < kMaxLine) m_line += c;
+                continue;
+            }
+            std::string line;
+            line.swap(m_line);
+            if (Upper(line).rfind("AT", 0) == 0) {
+                HandleLine(line, out);
+            } else {
+                StormPrompt(out, nowMs);
+            }
+            continue;
+        }
         if (m_state == State::Writing) {
             // The LF that ends the write command is not data; the data follows the prompt.
             if (m_afterCr && m_writeData.empty() && data[i] == '\n') {
@@ -161,12 +181,20 @@ std::vector<OutChunk> Interpreter::Feed(const char* data, size_t size, int64_t n
         else
             m_lineTooLong = true;
     }
+    if (m_state == State::Storm && m_stormPrompts == stormPromptsBefore && size > 0 && !m_dead)
+        StormPrompt(out, nowMs);
     return std::move(out.chunks);
 }
 
-void Interpreter::Tick(int64_t nowMs) {
+std::vector<OutChunk> Interpreter::Tick(int64_t nowMs) {
+    Reply out;
     if (m_state == State::Writing && nowMs - m_lastInputMs > kWriteTimeoutMs)
         Abandon("the data of a write stopped coming");
+    if (m_state == State::Storm && !m_dead && nowMs - m_lastPromptMs >= kStormPauseMs) {
+        out.delayed = true;
+        StormPrompt(out, nowMs);
+    }
+    return std::move(out.chunks);
 }
 
 void Interpreter::Abandon(const char* why) {
@@ -180,6 +208,7 @@ void Interpreter::ResetState() {
     m_readData.clear();
     m_writeData.clear();
     m_closingSent = false;
+    m_line.clear();
 }
 
 void Interpreter::Send(Reply& out, std::string bytes, std::string shown) {
@@ -297,7 +326,9 @@ void Interpreter::CmdFolder(const std::string& verb, const std::string& args, Re
         Final(out, "ERROR");
         return;
     }
+    Folder madeUp;
     const Folder* folder = m_map.ById(a[0].Text);
+    if (!folder && FanOutFolder(a[0].Text, madeUp)) folder = &madeUp;
     if (!folder) {
         Final(out, "+CME ERROR: 2000");
         return;
@@ -317,10 +348,13 @@ void Interpreter::CmdFolder(const std::string& verb, const std::string& args, Re
         if (inj != m_injected.end())
             lines.insert(lines.end(), inj->second.begin(), inj->second.end());
     } else {
+        const int fanOut = m_map.Pims() ? std::max(0, m_config.Fault.FanOut) : 0;
         for (const Folder* child : m_map.Children(*folder))
             lines.push_back("+FSDI: \"" + child->Name + "\"," +
-                            std::to_string(m_map.Children(*child).size()) + "," +
+                            std::to_string(m_map.Children(*child).size() + fanOut) + "," +
                             std::to_string(m_store.List(child->Path).size()));
+        for (int n = 0; n < fanOut; ++n)
+            lines.push_back("+FSDI: \"" + FanOutName(n) + "\"," + std::to_string(fanOut) + ",0");
     }
     if (lines.empty()) {
         Final(out, "OK");
@@ -330,6 +364,38 @@ void Interpreter::CmdFolder(const std::string& verb, const std::string& args, Re
     m_batchPos = 0;
     m_state = State::Listing;
     SendBatch(out);
+}
+
+std::string Interpreter::FanOutName(int n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "F%04d", n);
+    return name;
+}
+
+bool Interpreter::FanOutPath(const std::string& path, int depth) const {
+    if (m_map.ByPath(path)) return true;
+    // Deep enough for any test, and no recursion on a long made-up path.
+    if (depth > 32) return false;
+    const size_t slash = path.rfind('/');
+    const std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (last.size() < 2 || last[0] != 'F') return false;
+    uint64_t n = 0;
+    if (!ParseDecimal(last.substr(1), UINT32_MAX, n) || FanOutName(static_cast<int>(n)) != last ||
+        n >= static_cast<uint64_t>(m_config.Fault.FanOut))
+        return false;
+    return FanOutPath(slash == std::string::npos ? std::string() : path.substr(0, slash),
+                      depth + 1);
+}
+
+bool Interpreter::FanOutFolder(const std::string& id, Folder& out) const {
+    if (!m_map.Pims() || m_config.Fault.FanOut <= 0 || id.size() < 2 || id[0] != '/') return false;
+    const std::string path = id.substr(1);
+    if (!FanOutPath(path, 0)) return false;
+    out.Id = id;
+    out.Path = path;
+    const size_t slash = path.rfind('/');
+    out.Name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return true;
 }
 
 void Interpreter::SendBatch(Reply& out) {
@@ -391,6 +457,19 @@ void Interpreter::SendBlock(Reply& out) {
         m_readPos += len;
         Send(out, head + data + "#OK#\r\n",
              Trace::Escape(head) + "[" + std::to_string(len) + " data bytes]#OK#\\r\\n");
+        out.chunks.back().Raw = true;
+        return;
+    }
+    if (m_config.Fault.EndlessRead) {
+        // The phone goes on past the file's end with blocks of its last byte (or zeros).
+        const size_t len = static_cast<size_t>(std::max(1, m_config.Block));
+        const char fill = m_readData.empty() ? '\0' : m_readData.back();
+        const std::string head =
+            "\r\n+FSFR: " + std::to_string(++m_blockNo) + "," + std::to_string(len) + ",";
+        m_transferBytes += static_cast<int64_t>(len);
+        Send(out, head + std::string(len, fill) + "#OK#\r\n",
+             Trace::Escape(head) + "[" + std::to_string(len) + " bytes past the end]#OK#\\r\\n");
+        out.chunks.back().Raw = true;
         return;
     }
     uint32_t crc = Crc32(m_readData);
@@ -461,10 +540,22 @@ void Interpreter::WriteData(const char* data, size_t size, Reply& out) {
         m_trace.Note("the line is cut");
         return;
     }
-    if (m_writeData.size() == m_writeSize)
+    if (m_writeData.size() == m_writeSize && m_config.Fault.PromptStorm) {
+        m_trace.Note("prompt storm: the write is never finished");
+        m_state = State::Storm;
+        m_writeData.clear();
+        m_line.clear();
+        StormPrompt(out, m_lastInputMs);
+    } else if (m_writeData.size() == m_writeSize)
         FinishWrite(out);
     else if (m_writeData.size() / kWriteBlock > blocksBefore)
         Send(out, Frame("##>"));
+}
+
+void Interpreter::StormPrompt(Reply& out, int64_t nowMs) {
+    Send(out, Frame("##>"));
+    m_lastPromptMs = nowMs;
+    ++m_stormPrompts;
 }
 
 void Interpreter::FinishWrite(Reply& out) {

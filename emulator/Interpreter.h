@@ -18,6 +18,7 @@ struct OutChunk {
     int DelayMs = 0;  // wait this long before sending (the phone thinking)
     std::string Bytes;
     std::string Shown;  // how the trace shows it; empty: the bytes, escaped
+    bool Raw = false;   // carries file data: nothing may be slipped inside it
 };
 
 class Interpreter {
@@ -28,8 +29,9 @@ public:
 
     // Everything the PC sent; nowMs is a monotonic clock for the write time-out.
     std::vector<OutChunk> Feed(const char* data, size_t size, int64_t nowMs);
-    // Gives up a write whose data stopped coming, as the phone does.
-    void Tick(int64_t nowMs);
+    // Gives up a write whose data stopped coming, as the phone does; a prompt storm prompts
+    // again when the PC pauses.
+    std::vector<OutChunk> Tick(int64_t nowMs);
     // Between commands, with no partial line: a good moment for an unsolicited line.
     bool Idle() const;
     std::vector<OutChunk> Unsolicited(const std::string& line);
@@ -45,9 +47,12 @@ public:
 
     static constexpr size_t kMaxLine = 4096;
     static constexpr int kWriteTimeoutMs = 15000;
+    static constexpr int kStormPauseMs = 500;
+    // The name of the Nth made-up subfolder of the fan-out fault.
+    static std::string FanOutName(int n);
 
 private:
-    enum class State { Command, Listing, Reading, Writing };
+    enum class State { Command, Listing, Reading, Writing, Storm };
 
     struct Reply {
         std::vector<OutChunk> chunks;
@@ -62,6 +67,7 @@ private:
     void SendBlock(Reply& out);
     void WriteData(const char* data, size_t size, Reply& out);
     void FinishWrite(Reply& out);
+    void StormPrompt(Reply& out, int64_t nowMs);
     void Abandon(const char* why);
     void ResetState();
 
@@ -71,6 +77,9 @@ private:
     void CmdErase(const std::string& args, Reply& out);
     void CmdInfo(Reply& out);
 
+    // A folder of the fan-out fault ("/Sounds/F0012/F0003"); false if the id names none.
+    bool FanOutFolder(const std::string& id, Folder& out) const;
+    bool FanOutPath(const std::string& path, int depth) const;
     uint64_t UsedUnits() const;
     uint64_t CapacityUnits() const;
 
@@ -105,6 +114,8 @@ private:
     uint32_t m_writeCrc = 0;
     std::string m_writeData;
     int64_t m_lastInputMs = 0;
+    int64_t m_lastPromptMs = 0;
+    int m_stormPrompts = 0;
 };
 
 }  // namespace q7k3::emu

@@ -33,7 +33,9 @@ int64_t NowMs() {
 }  // namespace
 
 PhoneEmulator::PhoneEmulator(EmulatorConfig config)
-    : m_config(std::move(config)), m_trace(std::make_unique<emu::Trace>()) {
+    : m_config(std::move(config)),
+      m_trace(std::make_unique<emu::Trace>()),
+      m_rng(m_config.Fault.Seed) {
     m_store = m_config.RootDir.empty() ? emu::MakeMemoryStore()
                                        : emu::MakeDirectoryStore(m_config.RootDir);
     if (!m_store) {
@@ -154,14 +156,74 @@ bool PhoneEmulator::WriteOut(const std::string& bytes) {
     return true;
 }
 
+bool PhoneEmulator::Emit(const emu::OutChunk& chunk, const emu::Faults& f) {
+    std::string bytes = chunk.Bytes;
+    if (!f.Anywhere.empty()) {
+        // Before the chunk, and between the lines of an answer, never inside file data.
+        const std::string line = "\r\n" + f.Anywhere + "\r\n";
+        std::string mixed;
+        if (m_rng() % 4 == 0) mixed = line;
+        if (chunk.Raw) {
+            mixed += bytes;
+        } else {
+            size_t from = 0;
+            for (size_t at = bytes.find("\r\n\r\n"); at != std::string::npos;
+                 at = bytes.find("\r\n\r\n", at + 2)) {
+                if (m_rng() % 4 != 0) continue;
+                mixed += bytes.substr(from, at + 2 - from) + line;
+                from = at + 2;
+            }
+            mixed += bytes.substr(from);
+        }
+        bytes.swap(mixed);
+    }
+    if (f.SplitMaxDelayMs < 0) return WriteOut(bytes);
+    for (size_t done = 0; done < bytes.size();) {
+        const size_t len = std::min<size_t>(1 + m_rng() % 16, bytes.size() - done);
+        if (!WriteOut(bytes.substr(done, len))) return false;
+        done += len;
+        if (done < bytes.size() && f.SplitMaxDelayMs > 0 &&
+            !SleepMs(static_cast<int>(m_rng() % static_cast<uint32_t>(f.SplitMaxDelayMs + 1))))
+            return false;
+    }
+    return true;
+}
+
+void PhoneEmulator::Flood() {
+    // As much garbage as the line takes without waiting; the PC's commands still get read.
+    char junk[512];
+    for (char& c : junk) c = static_cast<char>(m_rng() & 0xff);
+    (void)!write(m_master, junk, sizeof junk);
+}
+
 void PhoneEmulator::Serve() {
     char buf[4096];
     // When the line will have carried everything read so far. Kept in microseconds, so a
     // paced transfer neither gains nor loses time on rounding.
     auto lineFree = std::chrono::steady_clock::now();
+    std::string trickle;  // answer bytes still to trickle out
+    int64_t nextTrickle = 0;
+    int64_t nextAnywhere = 0;
+    bool noted = false;
     while (!m_stop) {
+        emu::Faults f;
+        int commands = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            f = m_config.Fault;
+            commands = m_interp->CommandCount();
+        }
+        const int64_t now = NowMs();
+        int64_t timeout = 50;
+        if (f.TrickleAfter >= 0 && commands > f.TrickleAfter)
+            timeout = std::clamp<int64_t>(nextTrickle - now, 0, timeout);
+        if (f.FloodAfter >= 0 && commands > f.FloodAfter) timeout = std::min<int64_t>(timeout, 10);
+        if (!f.Anywhere.empty()) {
+            if (nextAnywhere < now - f.AnywhereMs) nextAnywhere = now + f.AnywhereMs;
+            timeout = std::clamp<int64_t>(nextAnywhere - now, 0, timeout);
+        }
         pollfd p[2] = {{m_master, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-        const int r = poll(p, 2, 50);
+        const int r = poll(p, 2, static_cast<int>(timeout));
         if (p[1].revents & POLLIN) {
             char sink[64];
             while (read(m_wake[0], sink, sizeof sink) > 0) {
@@ -202,7 +264,8 @@ void PhoneEmulator::Serve() {
         }
         {
             std::lock_guard lock(m_mutex);
-            m_interp->Tick(NowMs());
+            auto ticked = m_interp->Tick(NowMs());
+            out.insert(out.end(), ticked.begin(), ticked.end());
             if (out.empty() && !m_unsolicitedQueue.empty() && m_interp->Idle()) {
                 for (const std::string& line : m_unsolicitedQueue) {
                     auto chunks = m_interp->Unsolicited(line);
@@ -210,11 +273,43 @@ void PhoneEmulator::Serve() {
                 }
                 m_unsolicitedQueue.clear();
             }
+            f = m_config.Fault;
+            commands = m_interp->CommandCount();
+        }
+        if (f.FloodAfter >= 0 && commands > f.FloodAfter) {
+            if (!noted) m_trace->Note("flood: garbage from now on");
+            noted = true;
+            Flood();
+            continue;
+        }
+        if (f.TrickleAfter >= 0 && commands > f.TrickleAfter) {
+            if (!noted) m_trace->Note("trickle: one byte at a time from now on");
+            noted = true;
+            for (const emu::OutChunk& c : out) {
+                m_trace->Line(false, c.Shown.empty() ? emu::Trace::Escape(c.Bytes) : c.Shown);
+                trickle += c.Bytes;
+            }
+            if (NowMs() >= nextTrickle) {
+                // Line noise once the answers are out: the PC never sees a quiet line again.
+                const char b = trickle.empty() ? '\0' : trickle.front();
+                if (!trickle.empty()) trickle.erase(0, 1);
+                (void)!write(m_master, &b, 1);
+                nextTrickle = NowMs() + std::max(1, f.TrickleMs);
+            }
+            continue;
+        }
+        trickle.clear();
+        noted = false;
+        if (!f.Anywhere.empty() && NowMs() >= nextAnywhere) {
+            nextAnywhere = NowMs() + std::max(1, f.AnywhereMs);
+            emu::OutChunk line;
+            line.Bytes = "\r\n" + f.Anywhere + "\r\n";
+            out.insert(out.begin(), line);
         }
         for (const emu::OutChunk& c : out) {
             if (!SleepMs(c.DelayMs)) break;
             m_trace->Line(false, c.Shown.empty() ? emu::Trace::Escape(c.Bytes) : c.Shown);
-            if (!WriteOut(c.Bytes)) break;
+            if (!Emit(c, f)) break;
         }
     }
 }
@@ -330,6 +425,43 @@ void PhoneEmulator::SendUnsolicited(const std::string& line) {
     // reserved for stopping (a byte left in it would turn every sleep into a busy wait).
     std::lock_guard lock(m_mutex);
     m_unsolicitedQueue.push_back(line);
+}
+
+void PhoneEmulator::TrickleAfter(int commands, int everyMs) {
+    std::lock_guard lock(m_mutex);
+    m_config.Fault.TrickleAfter = std::max(0, commands);
+    m_config.Fault.TrickleMs = std::max(1, everyMs);
+}
+
+void PhoneEmulator::FloodAfter(int commands) {
+    std::lock_guard lock(m_mutex);
+    m_config.Fault.FloodAfter = std::max(0, commands);
+}
+
+void PhoneEmulator::EndlessRead(bool on) {
+    std::lock_guard lock(m_mutex);
+    m_config.Fault.EndlessRead = on;
+}
+
+void PhoneEmulator::PromptStorm(bool on) {
+    std::lock_guard lock(m_mutex);
+    m_config.Fault.PromptStorm = on;
+}
+
+void PhoneEmulator::FanOut(int subfolders) {
+    std::lock_guard lock(m_mutex);
+    m_config.Fault.FanOut = std::max(0, subfolders);
+}
+
+void PhoneEmulator::UnsolicitedAnywhere(const std::string& line, int everyMs) {
+    std::lock_guard lock(m_mutex);
+    m_config.Fault.Anywhere = line;
+    m_config.Fault.AnywhereMs = std::max(1, everyMs);
+}
+
+void PhoneEmulator::SplitAnswers(int maxDelayMs) {
+    std::lock_guard lock(m_mutex);
+    m_config.Fault.SplitMaxDelayMs = maxDelayMs;
 }
 
 void PhoneEmulator::ClearFaults() {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,7 @@
 namespace q7k3::emu {
 class Interpreter;
 class Trace;
+struct OutChunk;
 }  // namespace q7k3::emu
 
 namespace q7k3 {
@@ -72,12 +74,25 @@ public:
     void FailName(const std::string& name, int cmeCode);       // a file name or folder id
     void SetUnsolicited(const std::string& line);              // sent after every complete answer
     void SendUnsolicited(const std::string& line);  // sent once, as soon as the line is idle
+    // After so many commands, answers trickle out a byte every everyMs, then noise for ever.
+    void TrickleAfter(int commands, int everyMs);
+    void FloodAfter(int commands);  // then garbage bytes without end
+    void EndlessRead(bool on);      // reads go on past the file's end
+    void PromptStorm(bool on);      // writes are prompted for ever, never finished
+    void FanOut(int subfolders);    // PIMS: every folder also lists so many subfolders
+    // The line at random line boundaries inside answers and every everyMs.
+    void UnsolicitedAnywhere(const std::string& line, int everyMs = 1000);
+    // Answers in random pieces (the seed is the config's), up to maxDelayMs apart; -1: whole.
+    void SplitAnswers(int maxDelayMs);
     // Lifts every fault, a cut line included.
     void ClearFaults();
 
 private:
     void Serve();
     bool WriteOut(const std::string& bytes);
+    // One answer chunk on the line, with the faults that change how it goes out.
+    bool Emit(const emu::OutChunk& chunk, const emu::Faults& f);
+    void Flood();
     bool SleepMs(int ms);
     std::string PathOfId(const std::string& folderId) const;
 
@@ -88,6 +103,7 @@ private:
     std::unique_ptr<emu::Interpreter> m_interp;
     std::string m_received;
     std::vector<std::string> m_unsolicitedQueue;
+    std::mt19937 m_rng;  // the serving thread's only
 
     std::string m_slavePath;
     std::string m_error;

@@ -46,6 +46,16 @@ const char kUsage[] =
     "  --fail-command P:C  answer commands starting with P with +CME ERROR: C (C 0: ERROR)\n"
     "  --fail-name N:C     the same for commands whose first quoted argument is N\n"
     "  --unsolicited TEXT  send the line TEXT after every complete answer\n"
+    "  --anywhere TEXT     send the line TEXT every second and at random line boundaries\n"
+    "                      inside answers (--anywhere-every MS changes the second)\n"
+    "  --trickle-after N   answer N commands, then send one byte every 200 ms for ever\n"
+    "                      (the answers first, then NUL noise; --trickle-every MS)\n"
+    "  --flood-after N     answer N commands, then send garbage bytes without end\n"
+    "  --endless-read      a read goes on with blocks past the file's end for ever\n"
+    "  --prompt-storm      a write is answered with ##> for ever, never with its result\n"
+    "  --fan-out N         with --pims, every folder also lists N subfolders (F0000...)\n"
+    "  --split MS          answers go out in random pieces up to MS apart\n"
+    "  --seed N            the seed of the random pieces, places and garbage (default 1)\n"
     "  --help              this text\n";
 
 bool ParseInt(const char* s, long min, long max, long& out) {
@@ -96,6 +106,10 @@ int main(int argc, char** argv) {
             config.Fault.BadReadCrc = true;
         } else if (opt == "--extra-prompt") {
             config.Fault.ExtraPrompt = true;
+        } else if (opt == "--endless-read") {
+            config.Fault.EndlessRead = true;
+        } else if (opt == "--prompt-storm") {
+            config.Fault.PromptStorm = true;
         } else if (!value(v)) {
             return Fail("unknown option or missing value: " + opt + " (see --help)");
         } else if (opt == "--model") {
@@ -138,6 +152,22 @@ int main(int argc, char** argv) {
             config.Fault.Errors.push_back(rule);
         } else if (opt == "--unsolicited") {
             config.Fault.Unsolicited = v;
+        } else if (opt == "--anywhere") {
+            config.Fault.Anywhere = v;
+        } else if (opt == "--anywhere-every" && ParseInt(v, 1, 600'000, n)) {
+            config.Fault.AnywhereMs = static_cast<int>(n);
+        } else if (opt == "--trickle-after" && ParseInt(v, 0, INT_MAX, n)) {
+            config.Fault.TrickleAfter = static_cast<int>(n);
+        } else if (opt == "--trickle-every" && ParseInt(v, 1, 600'000, n)) {
+            config.Fault.TrickleMs = static_cast<int>(n);
+        } else if (opt == "--flood-after" && ParseInt(v, 0, INT_MAX, n)) {
+            config.Fault.FloodAfter = static_cast<int>(n);
+        } else if (opt == "--fan-out" && ParseInt(v, 0, 100'000, n)) {
+            config.Fault.FanOut = static_cast<int>(n);
+        } else if (opt == "--split" && ParseInt(v, 0, 10'000, n)) {
+            config.Fault.SplitMaxDelayMs = static_cast<int>(n);
+        } else if (opt == "--seed" && ParseInt(v, 0, UINT32_MAX, n)) {
+            config.Fault.Seed = static_cast<uint32_t>(n);
         } else {
             return Fail("bad value for " + opt + ": " + v + " (see --help)");
         }

@@ -54,7 +54,8 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
 }
 
 int Fail(const std::string& text, int code) {
-    std::fprintf(stderr, "q7k3fm-cli: %s\n", text.c_str());
+    // Messages name files and quote the phone: one line, no byte the terminal would obey.
+    std::fprintf(stderr, "q7k3fm-cli: %s\n", OneLine(text).c_str());
     return code;
 }
 

@@ -1,9 +1,11 @@
 #include "app/cli/CliLink.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "app/cli/Cli.h"
 #include "link/Connection.h"
+#include "link/PortDiagnostics.h"
 #include "link/ProtocolTrace.h"
 #include "link/SettingsStore.h"
 #include "ui/Messages.h"
@@ -80,14 +82,22 @@ bool CliLink::Open(const LinkOptions& options) {
 
     if (comm.PortName().empty() || !comm.Connect()) {
         m_exitCode = kExitPort;
-        Fail(Msg(kMsgCannotOpenPort), m_exitCode);
+        // Whether the port is missing, held or not permitted, each on a line of its own.
+        const std::string text = comm.PortName().empty() ? Msg(kMsgCannotOpenPort)
+                                                         : PortOpenFailureText(comm.PortName());
+        size_t from = 0;
+        while (from < text.size()) {
+            const size_t end = std::min(text.find('\n', from), text.size());
+            if (end > from) Fail(text.substr(from, end - from), m_exitCode);
+            from = end + 1;
+        }
         return false;
     }
     // The window's identification: reset, model, model check, the SGH-E800 rule.
     const PhoneCheck check = IdentifyPhone(*m_form10, Flags);
     if (check == PhoneCheck::Supported) return true;
     m_exitCode = check == PhoneCheck::Silent ? kExitSilent : kExitUnsupported;
-    Fail(Msg(PhoneCheckMessage(check)), m_exitCode);
+    Fail(Msg(PhoneCheckMessage(check, ch.LastError)), m_exitCode);
     return false;
 }
 

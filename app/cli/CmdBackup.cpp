@@ -97,11 +97,13 @@ int RunRestore(const ParsedArgs& a) {
     s.progress.Hide();
     const auto& records = restore.Records();
     for (const size_t i : restore.Restored()) {
-        std::printf("restored\t%s\\%s\n", records[i].FolderPath.c_str(), records[i].Name.c_str());
+        std::printf("restored\t%s\\%s\n", Printable(records[i].FolderPath).c_str(),
+                    Printable(records[i].Name).c_str());
     }
     for (const Restore::Left& left : restore.NotRestored()) {
         const BackupRecord& r = records[left.Record];
-        std::printf("not restored\t%s\\%s%s%s\n", r.FolderPath.c_str(), r.Name.c_str(),
+        std::printf("not restored\t%s\\%s%s%s\n", Printable(r.FolderPath).c_str(),
+                    Printable(r.Name).c_str(),
                     left.Reason.empty() ? "" : "\t", OneLine(left.Reason).c_str());
     }
     if (Interrupted()) return kExitInterrupted;
@@ -129,7 +131,7 @@ int RunVerify(const ParsedArgs& a) {
     Verify verify(*s.fs, dir);
     if (!verify.Run(a.Has("--deep"))) return s.PhoneError();
     s.progress.Hide();
-    for (const Verify::Finding& f : verify.Findings()) std::printf("%s\n", f.Text().c_str());
+    for (const Verify::Finding& f : verify.Findings()) std::printf("%s\n", OneLine(f.Text()).c_str());
     // Cut short, the comparison proves nothing either way.
     if (Interrupted() || verify.End() == CommandEnd::Aborted) return kExitInterrupted;
     if (verify.Findings().empty()) {

@@ -31,7 +31,7 @@ public:
     void Hide() override {}
     void SetCaption(const std::string&) override {}
     void SetQuickStatus(const std::string& text) override {
-        if (text != m_last) std::printf("%s\n", text.c_str());
+        if (text != m_last) std::printf("%s\n", OneLine(text).c_str());
         m_last = text;
     }
     void SetLongStatus(const std::string&) override {}

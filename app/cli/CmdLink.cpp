@@ -24,7 +24,7 @@ int RunIdentify(const std::vector<std::string>& given) {
     if (!TakeLinkOptions(args, options)) return kExitUsage;
     CliLink link;
     if (!link.Open(options)) return LinkFailure(link, options);
-    std::printf("%s\n", link.Channel().PhoneModel.c_str());
+    std::printf("%s\n", Printable(link.Channel().PhoneModel).c_str());
     link.Form10().Comm321.Disconnect();
     return 0;
 }

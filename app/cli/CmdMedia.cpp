@@ -280,7 +280,7 @@ int RunConvert(const std::vector<std::string>& words) {
         // Rendered as the preview plays it; a CRC that does not match is only a warning.
         std::vector<std::string> warnings;
         r = ConvertSMAFtoWAV(in, target, kind == "mel2wav", {}, &warnings);
-        for (const std::string& w : warnings) std::fprintf(stderr, "%s\n", w.c_str());
+        for (const std::string& w : warnings) std::fprintf(stderr, "%s\n", OneLine(w).c_str());
     } else {
         r = CreateJadFromManifest(in, target);
     }

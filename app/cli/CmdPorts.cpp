@@ -38,8 +38,10 @@ int RunPorts(const std::vector<std::string>& given) {
     const std::vector<PortStatus> ports = DiagnosePorts(extra);
     if (ports.empty()) return Fail(Msg(kMsgNoSerialDevices), kExitPortCode);
     for (const PortStatus& port : ports) {
-        std::printf("%s\n", PortStateLine(port).c_str());
-        for (const std::string& line : PortRemedyLines(port)) std::printf("    %s\n", line.c_str());
+        // Device names and the names of the programs holding them come from the system.
+        std::printf("%s\n", OneLine(PortStateLine(port)).c_str());
+        for (const std::string& line : PortRemedyLines(port))
+            std::printf("    %s\n", OneLine(line).c_str());
     }
     return 0;
 }

@@ -99,7 +99,8 @@ std::string Nearest(const std::string& word, const std::vector<std::string>& can
 std::string Printable(const std::string& text, bool field) {
     std::string out;
     out.reserve(text.size());
-    for (const char ch : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
         const auto c = static_cast<unsigned char>(ch);
         if (field && c == '\\') {
             out += "\\\\";
@@ -112,6 +113,13 @@ std::string Printable(const std::string& text, bool field) {
         } else if (c < 0x20 || c == 0x7F) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else if (c == 0xC2 && i + 1 < text.size() &&
+                   (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) {
+            // U+0080..U+009F: some terminals take these as controls too (U+009B opens a
+            // sequence as ESC [ does).
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "\\xC2\\x%02X", static_cast<unsigned char>(text[++i]));
             out += hex;
         } else {
             out += ch;
@@ -142,7 +150,7 @@ int ModeOption(const ParsedArgs& args, bool pimsToo, int& mode) {
 }
 
 int UsageError(const std::string& command, const std::string& text) {
-    std::fprintf(stderr, "q7k3fm-cli: %s\n", text.c_str());
+    std::fprintf(stderr, "q7k3fm-cli: %s\n", OneLine(text).c_str());
     std::fprintf(stderr, "%s%s\n", Msg(kMsgCliSeeHelp).c_str(), command.c_str());
     return kExitUsage;
 }

@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 
 #include "app/cli/Options.h"
+#include "app/cli/StopSignals.h"
 #include "ui/Messages.h"
 
 namespace q7k3::cli {
@@ -13,30 +13,20 @@ namespace {
 
 std::atomic<bool> g_writing{false};
 std::atomic<bool> g_interrupted{false};
-std::string g_notice;  // written from the handler: prepared beforehand
-
-extern "C" void OnInterrupt(int) {
-    // Outside a write, or on a second interrupt: at once.
-    if (!g_writing.load() || g_interrupted.load()) _exit(kExitInterrupted);
-    g_interrupted.store(true);
-    if (write(STDERR_FILENO, g_notice.data(), g_notice.size()) < 0) {
-        // Nothing more to do in a handler.
-    }
-}
 
 constexpr int kBlockBytes = 512;
 
 }  // namespace
 
 void InstallInterruptHandlers() {
-    g_notice = "\nq7k3fm-cli: " + Msg(kMsgCliInterrupted) + "\n";
-    struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    // The serial reads go on after the handler: the write has to finish its exchange.
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    WatchStopSignals([notice = "\nq7k3fm-cli: " + Msg(kMsgCliInterrupted) + "\n"](int) {
+        // Outside a write, or on a second interrupt: at once.
+        if (!g_writing.load() || g_interrupted.load()) EndProcessNow(kExitInterrupted);
+        g_interrupted.store(true);
+        if (write(STDERR_FILENO, notice.data(), notice.size()) < 0) {
+            // Standard error is gone; the write ends all the same.
+        }
+    });
 }
 
 const std::atomic<bool>& InterruptFlag() {

@@ -1,12 +1,13 @@
 #pragma once
-// What q7k3fm-cli does with the terminal: Ctrl+C and SIGTERM, and the progress line on
-// standard error.
+// What q7k3fm-cli does with the terminal: Ctrl+C, SIGTERM and SIGHUP, and the progress line
+// on standard error.
 //
 // An interrupt outside a write ends the program at once with exit code 130 (a file being
 // read is written through QSaveFile, which leaves nothing behind). During a write the phone
 // waits for the rest of the announced file: the program then sends the remaining blocks
 // spoiled, the phone's CRC check refuses the file, and only then does the program end with
 // 130, so the next command finds the phone in step. A second interrupt ends it at once.
+// Whenever it ends so, the private temporary directory is removed and the port released.
 
 #include <atomic>
 #include <chrono>

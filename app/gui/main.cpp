@@ -1,12 +1,18 @@
 // q7k3fm: the two-pane file manager window.
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLocale>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <thread>
 
+#include "app/cli/StopSignals.h"
 #include "link/AppFlags.h"
 #include "link/ProtocolTrace.h"
 #include "link/SettingsStore.h"
@@ -17,6 +23,16 @@
 #include "window/QtPrompts.h"
 #include "window/TForm1.h"
 #include "window/TProcessForm.h"
+
+namespace {
+
+// SIGTERM, SIGINT and SIGHUP end the program as closing its window does: the phone's
+// command under way is aborted, the settings are saved, the port is closed and the private
+// temporary directory removed. A second signal, or a window that has not closed within
+// kGraceMs, ends it at once (still without the temporary directory).
+constexpr int kGraceMs = 10000;
+
+}  // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -56,6 +72,35 @@ int main(int argc, char** argv) {
     window.SetComputerPath(QDir::homePath());
     // The melody player; without a soundfont or a sound device melodies stay silent.
     SmafInit("");
+    // A stop signal: abort the command under way, answer any question it asked with its
+    // cancel, and close the window once the phone is free.
+    auto closeOnSignal = [&](int sig) {
+        auto* poll = new QTimer(&app);
+        poll->setInterval(50);
+        QObject::connect(poll, &QTimer::timeout, &app, [&, sig] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+            if (session.Busy()) {
+                window.ProcessForm()->AbortBtnClick();
+                return;
+            }
+            window.close();
+            QCoreApplication::exit(128 + sig);
+        });
+        poll->start();
+    };
+    std::atomic<int> firstSignal{0};
+    WatchStopSignals([&](int sig) {
+        if (firstSignal.exchange(sig) != 0) EndProcessNow(128 + sig);
+        QMetaObject::invokeMethod(&app, [closeOnSignal, sig] { closeOnSignal(sig); },
+                                  Qt::QueuedConnection);
+        // The window has its time to close; past it the program ends regardless.
+        std::thread([sig] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kGraceMs));
+            EndProcessNow(128 + sig);
+        }).detach();
+    });
+
     window.show();
     const int code = app.exec();
     SmafDone();

@@ -61,12 +61,33 @@ TEST(EmulatorCli, OptionsReachThePhone) {
     std::system(("rm -rf " + dir).c_str());
 }
 
+TEST(EmulatorCli, HostileLineOptionsReachThePhone) {
+    {
+        EmulatorProcess phone({"--pims", "--fan-out", "3", "--flood-after", "2", "--seed", "9"});
+        ASSERT_TRUE(phone.Started()) << phone.Error();
+        PtyClient pc(phone.TtyPath());
+        EXPECT_EQ(pc.Command("AT+FSCD=\"/Java/F0002\""), "AT+FSCD=\"/Java/F0002\"\r\r\nOK\r\n");
+        EXPECT_EQ(pc.Command("ATZ"), "ATZ\r\r\nOK\r\n");
+        pc.Send("ATZ\r\n");
+        EXPECT_GT(pc.ReadFor(200).size(), 1000u) << "the flood";
+    }
+    {
+        EmulatorProcess phone({"--trickle-after", "0", "--trickle-every", "5", "--anywhere", "RING"});
+        ASSERT_TRUE(phone.Started()) << phone.Error();
+        PtyClient pc(phone.TtyPath());
+        pc.Send("AT\r\n");
+        EXPECT_EQ(pc.ReadUntil("OK\r\n"), "AT\r\r\nOK\r\n");
+    }
+}
+
 TEST(EmulatorCli, RefusesBadOptionsWithOneLineAndAnswersHelp) {
     const std::string bin = std::string(Q7K3_BIN_DIR) + "/q7k3fm-phone";
     EXPECT_EQ(std::system((bin + " --help >/dev/null").c_str()), 0);
     EXPECT_NE(std::system((bin + " --batch 0 2>/dev/null").c_str()), 0);
     EXPECT_NE(std::system((bin + " --preset full 2>/dev/null").c_str()), 0);
     EXPECT_NE(std::system((bin + " --bogus 2>/dev/null").c_str()), 0);
+    EXPECT_NE(std::system((bin + " --trickle-every 0 2>/dev/null").c_str()), 0);
+    EXPECT_NE(std::system((bin + " --split -1 2>/dev/null").c_str()), 0);
     EmulatorProcess missing({"--root", "/proc/no/such/dir"}, 2000);
     EXPECT_FALSE(missing.Started());
 }

@@ -1,0 +1,63 @@
+#pragma once
+// SIGTERM, SIGINT and SIGHUP as ordinary calls: a handler only passes the signal's number
+// through a pipe, and a thread of its own reads it and calls back, free to do anything.
+// The threads' signal masks stay as they are (a program started from here inherits its
+// mask, so blocking the signals instead would leave children deaf to them), and a read or
+// write cut by the handler is restarted.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "ui/TempDir.h"
+
+namespace q7k3 {
+
+namespace stop_signals_detail {
+inline int g_pipe[2] = {-1, -1};
+
+extern "C" inline void PassOn(int sig) {
+    const int saved = errno;
+    const unsigned char b = static_cast<unsigned char>(sig);
+    if (write(g_pipe[1], &b, 1) < 0) {
+        // The pipe is full of earlier signals: this one changes nothing.
+    }
+    errno = saved;
+}
+}  // namespace stop_signals_detail
+
+// Calls onSignal(sig) on a thread of its own for every stop signal. Call once, early.
+inline void WatchStopSignals(std::function<void(int)> onSignal) {
+    using namespace stop_signals_detail;
+    if (pipe2(g_pipe, O_CLOEXEC) != 0) return;
+    std::thread([onSignal = std::move(onSignal)] {
+        for (;;) {
+            unsigned char b = 0;
+            const ssize_t n = read(g_pipe[0], &b, 1);
+            if (n == 1) onSignal(b);
+            if (n == 0) return;
+        }
+    }).detach();
+    struct sigaction action = {};
+    action.sa_handler = PassOn;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+}
+
+// Removes the private temporary directory (whose destructor will not run) and ends the
+// process at once; the port closes with it, which releases its lock.
+[[noreturn]] inline void EndProcessNow(int code) {
+    std::error_code ignored;
+    const std::string& dir = PrivateTempDir();
+    if (!dir.empty()) std::filesystem::remove_all(dir, ignored);
+    _exit(code);
+}
+
+}  // namespace q7k3
