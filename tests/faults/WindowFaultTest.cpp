@@ -20,11 +20,15 @@
 #include "window/TForm1.h"
 #include "window/TProcessForm.h"
 #include "window/Texts.h"
+#include "window/WindowOnPhone.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
 using q7k3::test::ScriptedPrompts;
+using q7k3::test::ReadLocal;
 using q7k3::test::WaitUntil;
+using q7k3::test::WindowOnPhone;
+using q7k3::test::WriteLocal;
 
 namespace {
 
@@ -59,55 +63,18 @@ const char* ActName(Act a) {
     return a == Act::Start ? "start" : a == Act::F5ToPhone ? "F5_to_phone" : "F5_to_computer";
 }
 
-std::string ReadLocal(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-    return file.readAll().toStdString();
-}
-
-class WindowUnderFault : public ::testing::TestWithParam<std::tuple<Act, size_t>> {
+class WindowUnderFault : public ::testing::TestWithParam<std::tuple<Act, size_t>>,
+                         public WindowOnPhone<> {
 protected:
-    QTemporaryDir configDir, localDir;
-    std::unique_ptr<PhoneEmulator> phone;
-    std::unique_ptr<SettingsStore> store;
-    AppFlags flags;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm10> form10;
-    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
-    std::unique_ptr<PhoneSession> session;
-
-    void TearDown() override {
-        if (form) form->FormCloseQuery();
-        session.reset();
-        form.reset();
-        port.reset();
-        form10.reset();
-        if (phone) phone->Stop();
-    }
+    void TearDown() override { Close(); }
 
     void Boot() {
-        phone = std::make_unique<PhoneEmulator>();
-        ASSERT_TRUE(phone->Start()) << phone->Error();
+        StartPhone();
         ASSERT_TRUE(phone->PutFile("B", "phone.bin", kPhoneFile));
         ASSERT_TRUE(phone->PutFile("B", "other.txt", "other"));
-        QFile local(localDir.filePath("local.bin"));
-        ASSERT_TRUE(local.open(QIODevice::WriteOnly));
-        local.write(kLocalFile.data(), static_cast<qint64>(kLocalFile.size()));
-        local.close();
-        store = std::make_unique<SettingsStore>(S(configDir.filePath("Q7K3FileManager.conf")));
-        store->WriteString("ComPort", phone->SlavePath());
-        store->WriteString("LastPath", S(localDir.path()));
-        ASSERT_TRUE(store->Flush());
-        form = std::make_unique<TForm1>(flags, prompts);
-        form10 = std::make_unique<TForm10>();
-        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
-        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
-                                                 *form, *form);
-        form->AttachCore({form10.get(), session.get(), store.get(), port.get(),
-                          [] { return false; }});
-        form->show();
-        ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
+        ASSERT_TRUE(WriteLocal(localDir.filePath("local.bin"), kLocalFile));
+        StoreSettings();
+        ShowWindow();
         ASSERT_TRUE(WaitUntil([&] { return form->PhoneReady() && !form->Busy(); }, 30000));
         ASSERT_TRUE(WaitUntil([&] { return form->Source->Loaded(); }));
     }

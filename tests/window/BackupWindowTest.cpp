@@ -31,71 +31,33 @@
 #include "window/TProcessForm.h"
 #include "window/TRestoreForm.h"
 #include "window/Texts.h"
+#include "window/WindowOnPhone.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
 using q7k3::emu::EmulatorConfig;
 using q7k3::test::ModalDriver;
 using q7k3::test::ScriptedPrompts;
+using q7k3::test::ReadLocal;
 using q7k3::test::WaitUntil;
+using q7k3::test::WindowOnPhone;
 
 namespace {
 
-std::string ReadLocal(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-    return file.readAll().toStdString();
-}
-
-struct BackupWindow : ::testing::Test {
-    QTemporaryDir configDir;
-    QTemporaryDir localDir;
+struct BackupWindow : ::testing::Test, WindowOnPhone<> {
     QTemporaryDir backupDir;
-    std::unique_ptr<PhoneEmulator> phone;
-    std::unique_ptr<SettingsStore> store;
-    AppFlags flags;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm10> form10;
-    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
-    std::unique_ptr<PhoneSession> session;
     QStringList startFolders;  // where the folder chooser was asked to start
-    bool bootFinished = false;
 
     void TearDown() override {
-        if (form) {
-            EXPECT_FALSE(form->Busy());
-            EXPECT_FALSE(form->ProcessForm()->isVisible());
-            form->FormCloseQuery();
-        }
-        session.reset();
-        form.reset();
-        port.reset();
-        form10.reset();
-        if (phone) phone->Stop();
+        ExpectIdle();
+        Close();
     }
 
     void Boot(EmulatorConfig config = {}) {
-        ASSERT_TRUE(configDir.isValid() && localDir.isValid() && backupDir.isValid());
+        ASSERT_TRUE(backupDir.isValid());
         config.Content = emu::Preset::Demo;
-        phone = std::make_unique<PhoneEmulator>(config);
-        ASSERT_TRUE(phone->Start()) << phone->Error();
-        store = std::make_unique<SettingsStore>(S(configDir.filePath("Q7K3FileManager.conf")));
-        store->WriteString("ComPort", phone->SlavePath());
-        store->WriteString("LastPath", S(localDir.path()));
-        ASSERT_TRUE(store->Flush());
-        form = std::make_unique<TForm1>(flags, prompts);
-        form10 = std::make_unique<TForm10>();
-        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
-        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
-                                                 *form, *form);
-        form->AttachCore({form10.get(), session.get(), store.get(), port.get(),
-                          [] { return false; }});
-        form->show();
-        ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
-        QTimer::singleShot(0, [this] { bootFinished = true; });
-        ASSERT_TRUE(WaitUntil([&] { return bootFinished && !form->Busy(); }, 30000));
-        ASSERT_TRUE(form->PhoneReady());
+        WindowOnPhone::Boot(config);
+        ASSERT_FALSE(HasFatalFailure());
         form->Backups()->ChooseFolder = [this](const QString&, const QString& start) {
             startFolders << start;
             return backupDir.path();

@@ -29,13 +29,17 @@
 #include "window/TForm1.h"
 #include "window/TProcessForm.h"
 #include "window/Texts.h"
+#include "window/WindowOnPhone.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
 using q7k3::emu::EmulatorConfig;
 using q7k3::test::ModalDriver;
 using q7k3::test::ScriptedPrompts;
+using q7k3::test::ReadLocal;
 using q7k3::test::WaitUntil;
+using q7k3::test::WindowOnPhone;
+using q7k3::test::WriteLocal;
 
 namespace {
 
@@ -57,64 +61,18 @@ void AnswerWhenShown(QDialog* dialog, const char* button, const char* field = nu
     timer->start();
 }
 
-std::string ReadLocal(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-    return file.readAll().toStdString();
-}
-
-void WriteLocal(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-struct FileCommandsWindow : ::testing::Test {
-    QTemporaryDir configDir;
-    QTemporaryDir localDir;
-    std::unique_ptr<PhoneEmulator> phone;
-    std::unique_ptr<SettingsStore> store;
-    AppFlags flags;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm10> form10;
-    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
-    std::unique_ptr<PhoneSession> session;
-    bool bootFinished = false;
-
+struct FileCommandsWindow : ::testing::Test, WindowOnPhone<> {
     void TearDown() override {
-        if (form) {
-            EXPECT_FALSE(form->Busy());
-            EXPECT_FALSE(form->ProcessForm()->isVisible());
-            form->FormCloseQuery();
-        }
-        session.reset();
-        form.reset();
-        port.reset();
-        form10.reset();
-        if (phone) phone->Stop();
+        ExpectIdle();
+        Close();
     }
 
     void Boot(EmulatorConfig config = {}) {
-        ASSERT_TRUE(configDir.isValid() && localDir.isValid());
-        phone = std::make_unique<PhoneEmulator>(config);
-        ASSERT_TRUE(phone->Start()) << phone->Error();
+        StartPhone(config);
         ASSERT_TRUE(phone->PutFile("B", "notes.txt", std::string(1500, 'n')));
-        store = std::make_unique<SettingsStore>(S(configDir.filePath("Q7K3FileManager.conf")));
-        store->WriteString("ComPort", phone->SlavePath());
-        store->WriteString("LastPath", S(localDir.path()));
-        ASSERT_TRUE(store->Flush());
-        form = std::make_unique<TForm1>(flags, prompts);
-        form10 = std::make_unique<TForm10>();
-        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
-        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
-                                                 *form, *form);
-        form->AttachCore({form10.get(), session.get(), store.get(), port.get(),
-                          [] { return false; }});
-        form->show();
-        ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
-        QTimer::singleShot(0, [this] { bootFinished = true; });
-        ASSERT_TRUE(WaitUntil([&] { return bootFinished && !form->Busy(); }, 30000));
+        StoreSettings();
+        ShowWindow();
+        WaitForStartUp();
         ASSERT_TRUE(form->PhoneReady());
     }
 
@@ -163,7 +121,7 @@ TEST_F(FileCommandsWindow, F5SendsAJpegIntoMyImagesWithTheFreeSpaceThenFetchesIt
     Open("My Images");
     const QString before = form->PhoneDiskStatus->text();
     const std::string jpeg = "\xff\xd8\xff\xe0" + std::string(40000, 'j');
-    WriteLocal(localDir.filePath("holiday.jpg"), jpeg);
+    ASSERT_TRUE(WriteLocal(localDir.filePath("holiday.jpg"), jpeg));
     Reload();
     SelectLocal({"holiday.jpg"});
     QTest::keyClick(form->Source, Qt::Key_F5);
@@ -219,8 +177,8 @@ TEST_F(FileCommandsWindow, F8DeletesPhoneFilesAndLocalFilesAfterTheQuestion) {
     EXPECT_FALSE(phone->GetFile("B", "notes.txt"));
     EXPECT_FALSE(form->ListPhone->Names().contains("notes.txt"));
 
-    WriteLocal(localDir.filePath("a.txt"), "a");
-    WriteLocal(localDir.filePath("b.txt"), "b");
+    ASSERT_TRUE(WriteLocal(localDir.filePath("a.txt"), "a"));
+    ASSERT_TRUE(WriteLocal(localDir.filePath("b.txt"), "b"));
     Reload();
     SelectLocal({"a.txt", "b.txt"});
     prompts.answers = {false};
@@ -254,8 +212,8 @@ TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnTh
     EXPECT_EQ(ReadLocal(localDir.filePath("notes.txt")), std::string(1500, 'n'));
 
     // Two files from a file manager, sent in the order of the drop.
-    WriteLocal(localDir.filePath("one.txt"), "first");
-    WriteLocal(localDir.filePath("two.txt"), "second");
+    ASSERT_TRUE(WriteLocal(localDir.filePath("one.txt"), "first"));
+    ASSERT_TRUE(WriteLocal(localDir.filePath("two.txt"), "second"));
     {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(localDir.filePath("two.txt")),

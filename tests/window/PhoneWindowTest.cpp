@@ -20,11 +20,13 @@
 #include "window/TForm1.h"
 #include "window/TProcessForm.h"
 #include "window/Texts.h"
+#include "window/WindowOnPhone.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
 using q7k3::test::ScriptedPrompts;
 using q7k3::test::WaitUntil;
+using q7k3::test::WindowOnPhone;
 
 namespace {
 
@@ -49,16 +51,7 @@ std::vector<std::string> Commands(const std::string& received) {
     return out;
 }
 
-struct PhoneWindowFixture : ::testing::Test {
-    QTemporaryDir configDir;
-    std::unique_ptr<PhoneEmulator> phone;
-    std::unique_ptr<SettingsStore> store;
-    AppFlags flags;
-    ScriptedPrompts prompts;
-    std::unique_ptr<PhoneForm> form;
-    std::unique_ptr<TForm10> form10;
-    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
-    std::unique_ptr<PhoneSession> session;
+struct PhoneWindowFixture : ::testing::Test, WindowOnPhone<PhoneForm> {
     PhoneFs* fs = nullptr;
     // The connection dialog: what it answers, and what the line had seen each time.
     std::vector<bool> dialogAnswers;
@@ -71,23 +64,8 @@ struct PhoneWindowFixture : ::testing::Test {
     }
 
     void TearDown() override {
-        if (form) {
-            // Whatever the test did, the window is usable and the progress dialog gone.
-            EXPECT_TRUE(form->isEnabled());
-            EXPECT_FALSE(form->Busy());
-            EXPECT_FALSE(form->ProcessForm()->isVisible());
-            form->FormCloseQuery();
-        }
-        session.reset();
-        form.reset();
-        port.reset();
-        form10.reset();
-        if (phone) phone->Stop();
-    }
-
-    void StartPhone(EmulatorConfig config = {}) {
-        phone = std::make_unique<PhoneEmulator>(config);
-        ASSERT_TRUE(phone->Start()) << phone->Error();
+        ExpectIdle();
+        Close();
     }
 
     void StorePort() {

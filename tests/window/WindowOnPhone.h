@@ -1,0 +1,116 @@
+#pragma once
+// The program as its entry builds it, against the phone emulator: the settings store in a
+// folder of its own, the window, the link and the session. Window tests that need a phone
+// derive their fixtures from it.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "emulator/PhoneEmulator.h"
+#include "link/SettingsStore.h"
+#include "link/TForm10.h"
+#include "phonefs/PhoneSession.h"
+#include "window/TForm1.h"
+#include "window/TProcessForm.h"
+#include "window/Texts.h"
+#include "window/WindowTestSupport.h"
+
+namespace q7k3::test {
+
+inline std::string ReadLocal(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+    return file.readAll().toStdString();
+}
+
+inline bool WriteLocal(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+               static_cast<qint64>(bytes.size());
+}
+
+template <class Form = TForm1>
+struct WindowOnPhone {
+    QTemporaryDir configDir;
+    QTemporaryDir localDir;
+    std::unique_ptr<PhoneEmulator> phone;
+    std::unique_ptr<SettingsStore> store;
+    AppFlags flags;
+    ScriptedPrompts prompts;
+    std::unique_ptr<Form> form;
+    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
+    std::unique_ptr<PhoneSession> session;
+
+    // Starts the emulated phone.
+    void StartPhone(emu::EmulatorConfig config = {}) {
+        phone = std::make_unique<PhoneEmulator>(config);
+        ASSERT_TRUE(phone->Start()) << phone->Error();
+    }
+
+    // The settings a previous run left: the phone's port, and the computer pane's folder.
+    void StoreSettings() {
+        ASSERT_TRUE(configDir.isValid() && localDir.isValid());
+        store = std::make_unique<SettingsStore>(S(configDir.filePath("Q7K3FileManager.conf")));
+        store->WriteString("ComPort", phone->SlavePath());
+        store->WriteString("LastPath", S(localDir.path()));
+        ASSERT_TRUE(store->Flush());
+    }
+
+    // Builds the program as its entry does and shows the window; `dialog` stands for the
+    // settings dialog (true for its "Старт").
+    void ShowWindow(std::function<bool()> dialog = [] { return false; }) {
+        form = std::make_unique<Form>(flags, prompts);
+        form10 = std::make_unique<TForm10>();
+        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
+        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
+                                                 *form, *form);
+        form->AttachCore({form10.get(), session.get(), store.get(), port.get(), std::move(dialog)});
+        form->show();
+        ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
+    }
+
+    // Start-up runs from the event loop; it has finished once the window is idle again
+    // and no dialog is pending.
+    void WaitForStartUp() {
+        bool finished = false;
+        QTimer::singleShot(0, [&finished] { finished = true; });
+        ASSERT_TRUE(WaitUntil([&] { return finished && form->isEnabled() && !form->Busy(); }, 30000));
+    }
+
+    // The usual start: the phone, the stored settings, the window, and the phone read.
+    void Boot(emu::EmulatorConfig config = {}) {
+        StartPhone(config);
+        StoreSettings();
+        ShowWindow();
+        WaitForStartUp();
+        ASSERT_TRUE(form->PhoneReady());
+    }
+
+    // Closes as the user does, then releases the program and stops the phone.
+    void Close() {
+        if (form) form->FormCloseQuery();
+        session.reset();
+        form.reset();
+        port.reset();
+        form10.reset();
+        if (phone) phone->Stop();
+    }
+
+    // Whatever a test did, the window is left usable with no progress on the screen.
+    void ExpectIdle() {
+        if (!form) return;
+        EXPECT_TRUE(form->isEnabled());
+        EXPECT_FALSE(form->Busy());
+        EXPECT_FALSE(form->ProcessForm()->isVisible());
+    }
+};
+
+}  // namespace q7k3::test
