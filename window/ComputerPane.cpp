@@ -23,22 +23,13 @@
 namespace q7k3 {
 
 ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    CompPathPanel = NamedPanel("CompPathPanel", panel);
-    CompPathPanel->setFixedHeight(17);
-    auto* pathLayout = new QHBoxLayout(CompPathPanel);
-    pathLayout->setContentsMargins(0, 0, 0, 0);
-    PathComp = PathLine("PathComp", Cap(kMainForm, "PathComp"), CompPathPanel);
-    pathLayout->addWidget(PathComp);
-    layout->addWidget(CompPathPanel);
-
-    PanelCompStatus = NamedPanel("PanelCompStatus", panel);
-    PanelCompStatus->setFixedHeight(24);
-    auto* statusLayout = new QHBoxLayout(PanelCompStatus);
-    statusLayout->setContentsMargins(2, 0, 0, 0);
+    const PaneTop top = BuildPaneTop(panel, "CompPathPanel", "PathComp", Cap(kMainForm, "PathComp"),
+                                     "PanelCompStatus");
+    QVBoxLayout* layout = top.Column;
+    CompPathPanel = top.PathPanel;
+    PathComp = top.Path;
+    PanelCompStatus = top.StatusPanel;
+    QHBoxLayout* statusLayout = top.StatusRow;
     statusLayout->setSpacing(4);
     DiskStatus = NamedLabel("DiskStatus", Cap(kMainForm, "DiskStatus"), PanelCompStatus);
     DiskStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -62,7 +53,6 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
     statusLayout->addWidget(DiskStatus, 1);
     statusLayout->addWidget(FavoritesBtn);
     statusLayout->addWidget(DrivesComboBox);
-    layout->addWidget(PanelCompStatus);
 
     Source = new LocalDirView(panel);
     Source->setObjectName("Source");
@@ -70,9 +60,7 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
     Source->SetDropFormat(QString::fromLatin1(kPhoneItemsMime));
     layout->addWidget(Source, 1);
 
-    StatusComp = NamedLabel("StatusComp", Cap(kMainForm, "StatusComp"), panel);
-    StatusComp->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    layout->addWidget(StatusComp);
+    StatusComp = PaneStatusLine("StatusComp", Cap(kMainForm, "StatusComp"), panel, layout);
 
     for (QWidget* w : {static_cast<QWidget*>(StatusComp), static_cast<QWidget*>(DiskStatus),
                        static_cast<QWidget*>(PathComp)})

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QPalette>
 #include <QStatusBar>
+#include <QVBoxLayout>
 
 #include "window/Texts.h"
 
@@ -30,6 +32,36 @@ QLabel* PathLine(const char* name, const QString& text, QWidget* parent) {
     label->setAutoFillBackground(true);
     label->setTextFormat(Qt::PlainText);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return label;
+}
+
+PaneTop BuildPaneTop(QWidget* panel, const char* pathPanel, const char* pathLine,
+                     const QString& pathText, const char* statusPanel) {
+    PaneTop top{};
+    top.Column = new QVBoxLayout(panel);
+    top.Column->setContentsMargins(0, 0, 0, 0);
+    top.Column->setSpacing(0);
+
+    top.PathPanel = NamedPanel(pathPanel, panel);
+    top.PathPanel->setFixedHeight(17);
+    auto* pathRow = new QHBoxLayout(top.PathPanel);
+    pathRow->setContentsMargins(0, 0, 0, 0);
+    top.Path = PathLine(pathLine, pathText, top.PathPanel);
+    pathRow->addWidget(top.Path);
+    top.Column->addWidget(top.PathPanel);
+
+    top.StatusPanel = NamedPanel(statusPanel, panel);
+    top.StatusPanel->setFixedHeight(24);
+    top.StatusRow = new QHBoxLayout(top.StatusPanel);
+    top.StatusRow->setContentsMargins(2, 0, 0, 0);
+    top.Column->addWidget(top.StatusPanel);
+    return top;
+}
+
+QLabel* PaneStatusLine(const char* name, const QString& text, QWidget* panel, QVBoxLayout* column) {
+    QLabel* label = NamedLabel(name, text, panel);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    column->addWidget(label);
     return label;
 }
 

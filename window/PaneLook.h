@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QString>
 
+class QHBoxLayout;
 class QStatusBar;
+class QVBoxLayout;
 
 namespace q7k3 {
 
@@ -18,6 +20,19 @@ QFrame* NamedPanel(const char* name, QWidget* parent);
 QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent);
 // The path line above a list: bold, fixed pitch, filled with the pane's colour.
 QLabel* PathLine(const char* name, const QString& text, QWidget* parent);
+// The top of a pane, in `panel`'s new column layout: the path strip (17 pixels high, holding
+// the path line) and under it the status strip (24 pixels high) for the pane to fill.
+struct PaneTop {
+    QVBoxLayout* Column;
+    QFrame* PathPanel;
+    QLabel* Path;
+    QFrame* StatusPanel;
+    QHBoxLayout* StatusRow;
+};
+PaneTop BuildPaneTop(QWidget* panel, const char* pathPanel, const char* pathLine,
+                     const QString& pathText, const char* statusPanel);
+// The status line under a pane's list, added to `column`.
+QLabel* PaneStatusLine(const char* name, const QString& text, QWidget* panel, QVBoxLayout* column);
 // The active pane's path line in the highlight colour, the other one greyed.
 void PaintPathLine(QLabel& label, bool active);
 // "<kb> Кб из <kb> Кб, файлов: <n> из <n>".

@@ -18,27 +18,16 @@
 namespace q7k3 {
 
 PhonePane::PhonePane(QWidget* panel) : QObject(panel) {
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    PhonePathPanel = NamedPanel("PhonePathPanel", panel);
-    PhonePathPanel->setFixedHeight(17);
-    auto* pathLayout = new QHBoxLayout(PhonePathPanel);
-    pathLayout->setContentsMargins(0, 0, 0, 0);
-    PathPhone = PathLine("PathPhone", QString(), PhonePathPanel);
-    pathLayout->addWidget(PathPhone);
-    layout->addWidget(PhonePathPanel);
-
-    PanelPhoneStatus = NamedPanel("PanelPhoneStatus", panel);
-    PanelPhoneStatus->setFixedHeight(24);
-    auto* statusLayout = new QHBoxLayout(PanelPhoneStatus);
-    statusLayout->setContentsMargins(2, 0, 0, 0);
+    const PaneTop top = BuildPaneTop(panel, "PhonePathPanel", "PathPhone", QString(),
+                                     "PanelPhoneStatus");
+    QVBoxLayout* layout = top.Column;
+    PhonePathPanel = top.PathPanel;
+    PathPhone = top.Path;
+    PanelPhoneStatus = top.StatusPanel;
     PhoneDiskStatus =
         NamedLabel("PhoneDiskStatus", Cap(kMainForm, "PhoneDiskStatus"), PanelPhoneStatus);
     PhoneDiskStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    statusLayout->addWidget(PhoneDiskStatus);
-    layout->addWidget(PanelPhoneStatus);
+    top.StatusRow->addWidget(PhoneDiskStatus);
 
     ListPhone = new PhoneListView(panel);
     ListPhone->setObjectName("ListPhone");
@@ -48,9 +37,7 @@ PhonePane::PhonePane(QWidget* panel) : QObject(panel) {
     layout->addWidget(ListPhone, 1);
     DragDropFilesPhone = new PhoneDropTarget(ListPhone);
 
-    StatusPhone = NamedLabel("StatusPhone", Cap(kMainForm, "StatusPhone"), panel);
-    StatusPhone->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    layout->addWidget(StatusPhone);
+    StatusPhone = PaneStatusLine("StatusPhone", Cap(kMainForm, "StatusPhone"), panel, layout);
 
     for (QWidget* w : {static_cast<QWidget*>(StatusPhone), static_cast<QWidget*>(PhoneDiskStatus),
                        static_cast<QWidget*>(PathPhone)})
