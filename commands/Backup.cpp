@@ -603,7 +603,7 @@ bool Verify::Run(bool deep) {
         SetBlocks(progress, r->Size);
         progress.SetQuickStatus(Msg(kMsgCopyingFile) + r->Name);
         progress.SetLongStatus(meter.Line(progress));
-        if (!m_fs.ReadPhoneFile(scratch, r->Name, r->Date)) return false;
+        if (!m_fs.ReadPhoneFile(scratch, r->Name, r->Date, r->Size)) return false;
         if (!LocalFileCrc(scratch, crc) || crc != r->Crc)
             m_findings.push_back({Kind::CrcDiffers, r->FolderPath, r->Name});
         meter.Add(r->Size);

@@ -150,7 +150,7 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
         return false;
     }
     const std::string old = dir + "/old";
-    if (!fs.ReadPhoneFile(old, name, date)) return false;
+    if (!fs.ReadPhoneFile(old, name, date, found ? found->Size : -1)) return false;
     if (!fs.EraseFile(name)) return false;
     RemoveFile(folder, name);
     if (fs.WritePhoneFile(source, name, folder)) return true;

@@ -154,7 +154,7 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
     if (old && old->Size != 0) {
         // The java folder is still the phone's current one. A failed read keeps its own
         // reason: a checksum error is no time-out.
-        if (!fs.ReadPhoneFile(scratch, kSuites, QDateTime::currentDateTime())) return false;
+        if (!fs.ReadPhoneFile(scratch, kSuites, QDateTime::currentDateTime(), old->Size)) return false;
         if (!QFile::rename(QString::fromStdString(scratch), removeBackup.path) ||
             !ReadLocalHead(backup, oldBytes)) {
             return fail(kErrLocalFile);

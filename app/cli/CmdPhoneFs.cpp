@@ -494,14 +494,14 @@ int RunGet(const ParsedArgs& a) {
             const FileEntry* entry = FindFile(folder, group.names.front());
             s.progress.SetFile(entry->Name);
             if (!toStdout) {
-                if (!s.fs->ReadPhoneFile(local, entry->Name, entry->Date))
+                if (!s.fs->ReadPhoneFile(local, entry->Name, entry->Date, entry->Size))
                     return s.PhoneError(local);
                 continue;
             }
             QTemporaryFile temp;
             if (!temp.open()) return Fail(Msg(kMsgCliNoLocalFile) + "tmp", kExitLocalFile);
             temp.close();
-            if (!s.fs->ReadPhoneFile(temp.fileName().toStdString(), entry->Name, entry->Date))
+            if (!s.fs->ReadPhoneFile(temp.fileName().toStdString(), entry->Name, entry->Date, entry->Size))
                 return s.PhoneError("-");
             if (!CopyToStdout(temp.fileName())) return Fail("-", kExitLocalFile);
             continue;
@@ -518,7 +518,7 @@ int RunGet(const ParsedArgs& a) {
                     continue;
                 }
                 s.progress.SetFile(entry->Name);
-                if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date)) return s.PhoneError(path);
+                if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date, entry->Size)) return s.PhoneError(path);
             }
             continue;
         }

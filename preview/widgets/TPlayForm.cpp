@@ -307,7 +307,7 @@ bool TPlayForm::FetchPhoneEntry(const std::string& name) {
             if (file.Name == name) entry = &file;
         if (!entry) return Outcome::Stopped;
         fetched = fs.ChangeFolder(folder->Id) &&
-                  fs.ReadPhoneFile(m_tempFileName, entry->Name, entry->Date);
+                  fs.ReadPhoneFile(m_tempFileName, entry->Name, entry->Date, entry->Size);
         return Outcome::Stopped;
     });
     if (fetched) m_fetchedIndex = PlayIndex;
