@@ -22,6 +22,7 @@
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
 #include "commands/CopyToComputer.h"
+#include "commands/CommandSupport.h"
 #include "commands/CopyToPhone.h"
 #include "commands/DeleteFiles.h"
 #include "commands/FolderRules.h"
@@ -606,13 +607,12 @@ int RunPut(const ParsedArgs& a) {
         for (const std::string& path : args) {
             const std::string name =
                 QFileInfo(QString::fromStdString(path)).fileName().toStdString();
-            if (HasFile(folder, name)) {
-                if (!overwrite) return ConflictFailure(name);
-                if (!s.fs->EraseFile(name)) return s.PhoneError();
-                RemoveFile(folder, name);
-            }
+            const bool replace = HasFile(folder, name);
+            if (replace && !overwrite) return ConflictFailure(name);
             s.progress.SetFile(name);
-            if (!s.fs->WritePhoneFile(path, name, folder)) return s.PhoneError(path);
+            // A replaced file stays on the phone until the new one is there.
+            if (!commands::WriteToPhone(*s.fs, folder, path, name, replace))
+                return s.PhoneError(path);
             if (Interrupted()) return kExitInterrupted;
         }
         return 0;

@@ -82,6 +82,14 @@ TEST(CliCommandsTest, PutGetRenameRmWithTheFolderRules) {
     ASSERT_EQ(run({"put", dir.filePath("d.txt"), "User"}), 0);
     ASSERT_EQ(run({"rm", "User\\c.txt", "User\\d.txt"}), 0);
     EXPECT_TRUE(emu.ListFiles(user).empty());
+
+    // A raw overwrite the phone refuses leaves the old file where it was.
+    ASSERT_EQ(run({"put", "--raw", write("e.txt", "old e"), "User"}), 0);
+    write("e.txt", "new e");
+    emu.FailCommand("AT+FSFW", 105);
+    EXPECT_NE(run({"put", "--raw", "--overwrite", dir.filePath("e.txt"), "User"}), 0);
+    EXPECT_EQ(emu.GetFile(user, "e.txt"), "old e");
+    EXPECT_EQ(emu.ListFiles(user).size(), 1u);
     emu.Stop();
 }
 
