@@ -115,10 +115,42 @@ private:
 
 void FitNameColumn(QTreeView& view, int minimum) {
     QHeaderView* header = view.header();
+    const int count = header->count();
+    // The widths the other columns were given (or dragged to). A narrow pane shrinks them
+    // for the name column rather than scroll sideways; a wider one gives them back.
+    QList<int> wanted = header->property("q7k3Wanted").value<QList<int>>();
+    if (wanted.size() != count) {
+        wanted.clear();
+        for (int i = 0; i < count; ++i) wanted << header->sectionSize(i);
+        header->setProperty("q7k3Wanted", QVariant::fromValue(wanted));
+        if (!header->property("q7k3Watched").toBool()) {
+            header->setProperty("q7k3Watched", true);
+            QObject::connect(header, &QHeaderView::sectionResized, header,
+                             [header](int section, int, int size) {
+                                 if (section == 0 || header->property("q7k3Fitting").toBool()) return;
+                                 QList<int> w = header->property("q7k3Wanted").value<QList<int>>();
+                                 if (section >= w.size()) return;
+                                 w[section] = size;
+                                 header->setProperty("q7k3Wanted", QVariant::fromValue(w));
+                             });
+        }
+    }
+    const int width = view.viewport()->width();
     int others = 0;
-    for (int i = 1; i < header->count(); ++i)
-        if (!header->isSectionHidden(i)) others += header->sectionSize(i);
-    header->resizeSection(0, std::max(minimum, view.viewport()->width() - others));
+    for (int i = 1; i < count; ++i)
+        if (!header->isSectionHidden(i)) others += wanted[i];
+    const int room = std::max(0, width - minimum);
+    constexpr int kNarrowest = 40;
+    header->setProperty("q7k3Fitting", true);
+    int used = 0;
+    for (int i = 1; i < count; ++i) {
+        if (header->isSectionHidden(i)) continue;
+        const int size = others <= room ? wanted[i] : std::max(kNarrowest, wanted[i] * room / others);
+        header->resizeSection(i, size);
+        used += size;
+    }
+    header->resizeSection(0, std::max(minimum, width - used));
+    header->setProperty("q7k3Fitting", false);
 }
 
 void ConfigureFileList(QTreeView& view) {

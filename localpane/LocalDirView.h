@@ -16,7 +16,8 @@ namespace q7k3 {
 // The look both panes share: a flat report list, several whole rows selectable, no
 // in-place editing, no sorting by the view (each pane orders its own rows).
 void ConfigureFileList(QTreeView& view);
-// The name column takes the width the other columns leave, but never less than `minimum`.
+// The name column takes the width the other columns leave, but never less than `minimum`;
+// where that leaves too little, the other columns give up width in proportion.
 void FitNameColumn(QTreeView& view, int minimum = 120);
 
 class LocalDirView : public QTreeView {

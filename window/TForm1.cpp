@@ -93,6 +93,19 @@ TForm1::TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent)
 
 void TForm1::FitToScreen(QSize wanted) { q7k3::FitToScreen(*this, wanted); }
 
+void TForm1::RestoreWindowPlace(const SettingsStore& store) {
+    // Taken before the resize, which some platforms deliver at once.
+    m_pendingSplitterLeft = StoredSplitterLeft(store);
+    RestoreSize(store, *this);
+    // The window may have the stored size already, and then no resize follows.
+    SetSplitterLeft(*Splitter1, m_pendingSplitterLeft);
+}
+
+void TForm1::ReleaseStoredSplitter() {
+    SetSplitterLeft(*Splitter1, m_pendingSplitterLeft);
+    m_pendingSplitterLeft = 0;
+}
+
 TForm1::~TForm1() {
     // The progress dialog has no parent (it must stay usable while this window is
     // disabled), so it is released here.
@@ -207,6 +220,7 @@ void TForm1::LayoutButtons() { m_buttons->Layout(); }
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     ApplyResizeRule();
+    SetSplitterLeft(*Splitter1, m_pendingSplitterLeft);
 }
 
 bool TForm1::DispatchFunctionKey(int key) {
@@ -299,11 +313,12 @@ void TForm1::FirstInitialization() {
     LoadSettings(*m_core.Store, {m_core.Port, &m_core.Form10->Channel.PollStep, &m_flags, &Favs,
                                  &LastPath});
     UpdateModeControls();
-    RestorePlace(*m_core.Store, *this, *Splitter1);
+    RestoreWindowPlace(*m_core.Store);
     const QString last = QString::fromStdString(LastPath);
     SetComputerPath(!last.isEmpty() && QDir(last).exists() ? last : QDir::homePath());
     // Without a stored port (the first run) the user picks one before anything is sent.
     m_core.Session->Start(!port.empty());
+    ReleaseStoredSplitter();
 }
 
 void TForm1::Connect1Click() {
@@ -358,6 +373,7 @@ void TForm1::TreeChanged() {
     }
     ShowCurrentFolder();
     ApplyResizeRule();
+    SetSplitterLeft(*Splitter1, m_pendingSplitterLeft);
 }
 
 void TForm1::FolderChanged() { ShowCurrentFolder(); }

@@ -125,6 +125,11 @@ public:
     void ApplyResizeRule();
     // Resizes to `wanted`, as far as the screen has room, and centres the window.
     void FitToScreen(QSize wanted);
+    // The size and splitter as the settings keep them. The stored splitter is held while
+    // start-up lays out the panes (the window system's resize, the first scan)...
+    void RestoreWindowPlace(const SettingsStore& store);
+    // ...and from here on lasts until the next resize, as a splitter move does.
+    void ReleaseStoredSplitter();
     void LayoutButtons();
 
     // The computer pane's directory (strips trailing separators; selects its drive).
@@ -224,6 +229,7 @@ private:
     bool m_initialized = false;
     bool m_closed = false;
     bool m_busy = false;
+    int m_pendingSplitterLeft = 0;
     WindowCore m_core;
 };
 

@@ -1,5 +1,7 @@
 #include "window/WindowPlace.h"
 
+#include <algorithm>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSplitter>
@@ -21,14 +23,20 @@ void FitToScreen(QWidget& window, QSize wanted) {
     window.move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
 }
 
-void RestorePlace(const SettingsStore& store, QWidget& window, QSplitter& splitter) {
+void RestoreSize(const SettingsStore& store, QWidget& window) {
     const int width = store.ReadInt("WindowWidth", 0);
     const int height = store.ReadInt("WindowHeight", 0);
     if (width > 0 && height > 0) FitToScreen(window, QSize(width, height));
-    const int left = store.ReadInt("SplitterLeft", 0);
+}
+
+int StoredSplitterLeft(const SettingsStore& store) {
+    return std::max(0, store.ReadInt("SplitterLeft", 0));
+}
+
+void SetSplitterLeft(QSplitter& splitter, int left) {
     const QList<int> sizes = splitter.sizes();
     const int sum = sizes.value(0) + sizes.value(1);
-    if (left > 0 && left < sum) splitter.setSizes({left, sum - left});
+    if (sizes.size() == 2 && left > 0 && left < sum) splitter.setSizes({left, sum - left});
 }
 
 void SavePlace(SettingsStore& store, const QWidget& window, const QSplitter& splitter) {
