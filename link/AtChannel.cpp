@@ -244,18 +244,37 @@ static std::optional<size_t> DeclaredBlockLength(std::string_view head) {
 }
 
 bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::string& block) {
-    // Where the data begins, and how long the phone says it is. A piece that ends with
-    // the data's own "#OK#\r\n" looks like the block's end: while the data is shorter than
-    // its declared length, the channel waits for the rest (the phone sends nothing after a
-    // block's end until it is prompted, so more bytes mean the block goes on). A length
-    // that is no number, or one the data never reaches, falls back on the end alone after
-    // a short settling wait.
+    // Where the data begins, and how long the phone says it is. The block ends where its
+    // declared length puts the "#OK#\r\n" frame; the data's own "#OK#\r\n" before that point
+    // is data. A length that is no number, or one the frame does not follow, falls back on
+    // the end of what has arrived: while the data is shorter than its declared length the
+    // channel waits for the rest, and otherwise takes the end after a short settling wait.
     const size_t comma = firstLine.find(',');
     const size_t dataAt = comma == std::string::npos ? std::string::npos
                                                      : firstLine.find(',', comma + 1);
     std::optional<size_t> declared = DeclaredBlockLength(firstLine);
     if (declared && *declared > kMaxBlockData) declared.reset();
+    const auto joined = [&](size_t pos) {
+        return pos < firstLine.size() ? firstLine[pos] : ReceiveBuffer[pos - firstLine.size()];
+    };
     for (;;) {
+        // Where the declared length puts the block's end. A line the phone sends after it
+        // (a "RING" between blocks) stays in the buffer for the command's line handling.
+        if (declared) {
+            const size_t end = dataAt + 1 + *declared;
+            const size_t have = firstLine.size() + ReceiveBuffer.size();
+            bool framed = have >= end + kBatchEnd.size();
+            for (size_t i = 0; framed && i < kBatchEnd.size(); ++i)
+                framed = joined(end + i) == kBatchEnd[i];
+            if (framed) {
+                block.assign(firstLine, 0, std::min(end, firstLine.size()));
+                if (end > firstLine.size()) block.append(ReceiveBuffer, 0, end - firstLine.size());
+                ReceiveBuffer.erase(0, std::max(end + kBatchEnd.size(), firstLine.size()) -
+                                           firstLine.size());
+                MarkProgress();
+                return true;
+            }
+        }
         if (EndsWithJoined(firstLine, ReceiveBuffer, kBatchEnd)) {
             const size_t have = firstLine.size() + ReceiveBuffer.size() - kBatchEnd.size();
             const size_t data = dataAt == std::string::npos ? have : have - (dataAt + 1);

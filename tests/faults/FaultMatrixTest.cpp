@@ -334,15 +334,6 @@ const std::vector<Command>& Commands() {
 
 // ---- the matrix ---------------------------------------------------------------------------
 
-// Cases whose outcome is wrong today, with the reason. They still must end in time and keep
-// every file; only their exit code is not held against them.
-const char* KnownFault(const std::string& command, const std::string& fault) {
-    if (fault == "unsolicited" && command == "backup")
-        return "stray lines during a long backup can end it as unfinished (seen in the slower "
-               "sanitizer build)";
-    return nullptr;
-}
-
 // The healthy phone's files, and a backup of it, made once per test program: every case
 // starts from a copy (times kept), restore and verify read the backup.
 fs::path g_template;
@@ -422,17 +413,9 @@ TEST_P(FaultMatrix, EndsInTimeAndKeepsEveryFile) {
     EXPECT_GE(r.code, 0) << which << ": ended by a signal";
     auto it = fault.expect.find(command.name);
     const Outcome expected = it != fault.expect.end() ? it->second : fault.others;
-    const char* known = KnownFault(command.name, fault.name);
-    const bool asExpected = expected == Outcome::Either ||
-                            (expected == Outcome::Succeed && r.code == 0) ||
-                            (expected == Outcome::Fail && r.code != 0);
-    if (known && !asExpected) {
-        std::printf("[ KNOWN    ] %s: %s (exit %d)\n", which.c_str(), known, r.code);
-    } else {
-        if (expected == Outcome::Succeed) EXPECT_EQ(r.code, 0) << which << "\n" << r.err;
-        if (expected == Outcome::Fail)
-            EXPECT_NE(r.code, 0) << which << ": a failure reported as success";
-    }
+    if (expected == Outcome::Succeed) EXPECT_EQ(r.code, 0) << which << "\n" << r.err;
+    if (expected == Outcome::Fail)
+        EXPECT_NE(r.code, 0) << which << ": a failure reported as success";
     if (r.code > 0 && !r.hung) {
         EXPECT_TRUE(r.code == 1 || r.code == 4 || r.code == 5) << which << ": code " << r.code
                                                                << "\n" << r.err;

@@ -120,6 +120,26 @@ TEST_F(BoundsTest, DataHoldingTheBlockEndReadsRightWhereverThePieceEnds) {
     }
 }
 
+TEST_F(BoundsTest, AStrayLineInTheSameDeliveryAsABlocksEndIsNotTakenForData) {
+    // A "RING" right behind each block's end, before the prompt for the next: the blocks
+    // end where their lengths say, and the stray lines are skipped like any other.
+    const std::string data = std::string(512, 'r') + "#OK#\r\n" + std::string(100, 's');
+    const std::string closing = "\r\n+FSFR: 0,2," + std::to_string(Crc(data)) + "#OK#\r\n";
+    std::vector<std::string> queue;
+    p.react = [&](const std::string& sent) {
+        if (sent.starts_with("AT+FSFR"))
+            queue = {Block(1, data.substr(0, 512)) + "\r\nRING\r\n",
+                     Block(2, data.substr(512)) + "\r\nRING\r\n\r\nRING\r\n", closing,
+                     "\r\nOK\r\n"};
+        if (queue.empty()) return;
+        p.Answer(queue.front());
+        queue.erase(queue.begin());
+    };
+    ASSERT_TRUE(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime(), static_cast<int64_t>(data.size())))
+        << p.ch.LastError;
+    EXPECT_EQ(Get("f"), data);
+}
+
 TEST_F(BoundsTest, APromptStormOnAWriteFailsButOneExtraPromptIsTheWayOfThePhone) {
     Put("f", std::string(1000, 'd'));
     for (const int extra : {1, 2, 50}) {
