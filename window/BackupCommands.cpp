@@ -109,6 +109,14 @@ QString BackupCommands::AskFolder() const {
                         : QString();
 }
 
+Outcome BackupCommands::RunWide(PhoneSession& session, int caption,
+                                const std::function<Outcome()>& work) {
+    WideProgress wide(*m_form.ProcessForm());
+    BusyView view;
+    view.QuickStatus = Msg(caption);
+    return session.Run(view, [&](PhoneFs&) { return work(); });
+}
+
 void BackupCommands::ShowBox(const std::string& text, int caption, bool warning) {
     m_prompts.MessageBox(text, Msg(caption), warning ? BoxIcon::Warning : BoxIcon::Information);
 }
@@ -119,15 +127,8 @@ void BackupCommands::Backup() {
     PhoneSession* session = Session();
     if (dir.isEmpty() || !session) return;
     q7k3::Backup backup(session->Fs(), S(dir));
-    Outcome outcome;
-    {
-        WideProgress wide(*m_form.ProcessForm());
-        BusyView view;
-        view.QuickStatus = Msg(kMsgBackupCaption);
-        outcome = session->Run(view, [&](PhoneFs&) {
-            return OutcomeOf(backup.Run(), backup.End());
-        });
-    }
+    const Outcome outcome =
+        RunWide(*session, kMsgBackupCaption, [&] { return OutcomeOf(backup.Run(), backup.End()); });
     // The folder may be the one on show, or below it.
     m_form.Source->Reload();
     m_form.StatusComp->setText(m_form.ComputerSelectionText());
@@ -159,15 +160,8 @@ void BackupCommands::Restore() {
     }
     const std::optional<std::vector<size_t>> chosen = RestoreForm()->Ask(restore.Records());
     if (!chosen || chosen->empty()) return;
-    Outcome outcome;
-    {
-        WideProgress wide(*m_form.ProcessForm());
-        BusyView view;
-        view.QuickStatus = Msg(kMsgRestoreCaption);
-        outcome = session->Run(view, [&](PhoneFs&) {
-            return OutcomeOf(restore.Run(*chosen), restore.End());
-        });
-    }
+    const Outcome outcome =
+        RunWide(*session, kMsgRestoreCaption, [&] { return OutcomeOf(restore.Run(*chosen), restore.End()); });
     // The folder on show may have new files, and the free space is less.
     m_form.ShowCurrentFolder();
     // A full phone has said what was and was not restored in its error report.
@@ -197,15 +191,8 @@ void BackupCommands::Verify() {
     PhoneSession* session = Session();
     if (!deep || !session) return;
     q7k3::Verify verify(session->Fs(), S(dir));
-    Outcome outcome;
-    {
-        WideProgress wide(*m_form.ProcessForm());
-        BusyView view;
-        view.QuickStatus = Msg(kMsgVerifyCaption);
-        outcome = session->Run(view, [&](PhoneFs&) {
-            return OutcomeOf(verify.Run(*deep), verify.End());
-        });
-    }
+    const Outcome outcome =
+        RunWide(*session, kMsgVerifyCaption, [&] { return OutcomeOf(verify.Run(*deep), verify.End()); });
     // Every folder was listed again: the one on show too.
     m_form.ShowCurrentFolder();
     if (outcome == Outcome::Failed) return;

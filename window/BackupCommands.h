@@ -15,6 +15,7 @@ class QWidget;
 namespace q7k3 {
 
 class PhoneSession;
+enum class Outcome;
 class Prompts;
 class TForm1;
 class TRestoreForm;
@@ -49,6 +50,8 @@ private:
     PhoneSession* Session() const;
     QString AskFolder() const;
     void ShowBox(const std::string& text, int caption, bool warning);
+    // The session's busy bracket with the progress dialog wide and captioned `caption`.
+    Outcome RunWide(PhoneSession& session, int caption, const std::function<Outcome()>& work);
 
     TForm1& m_form;
     Prompts& m_prompts;
