@@ -45,6 +45,12 @@ struct BoundsTest : ::testing::Test {
         f.write(data.data(), static_cast<qint64>(data.size()));
     }
     QStringList Files() { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
+    // The phone's next prepared answer, if one is left.
+    void AnswerNext(std::vector<std::string>& queue) {
+        if (queue.empty()) return;
+        p.Answer(queue.front());
+        queue.erase(queue.begin());
+    }
 };
 
 TEST_F(BoundsTest, AnEndlessReadStopsPastTheListedSizeAndLeavesTheTargetAlone) {
@@ -75,9 +81,7 @@ TEST_F(BoundsTest, ChecksumFailureIsRetriedOnceAndABadPhoneStillFails) {
             queue = {Block(1, got.substr(0, 512)), Block(2, got.substr(512)),
                      "\r\n+FSFR: 0,2," + std::to_string(Crc(data)) + "#OK#\r\n", "\r\nOK\r\n"};
         }
-        if (queue.empty()) return;
-        p.Answer(queue.front());
-        queue.erase(queue.begin());
+        AnswerNext(queue);
     };
     ASSERT_TRUE(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime(), 704)) << p.ch.LastError;
     EXPECT_EQ(requests, 2);
@@ -131,9 +135,7 @@ TEST_F(BoundsTest, AStrayLineInTheSameDeliveryAsABlocksEndIsNotTakenForData) {
             queue = {Block(1, data.substr(0, 512)) + "\r\nRING\r\n",
                      Block(2, data.substr(512)) + "\r\nRING\r\n\r\nRING\r\n", closing,
                      "\r\nOK\r\n"};
-        if (queue.empty()) return;
-        p.Answer(queue.front());
-        queue.erase(queue.begin());
+        AnswerNext(queue);
     };
     ASSERT_TRUE(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime(), static_cast<int64_t>(data.size())))
         << p.ch.LastError;
