@@ -22,6 +22,7 @@
 #include "localpane/LocalDirView.h"
 #include "media/MediaTestSupport.h"
 #include "media/Melody.h"
+#include "media/EmsPicture.h"
 #include "media/Picture.h"
 #include "phonefs/PhoneSession.h"
 #include "preview/SmafEngine.h"
@@ -338,6 +339,44 @@ TEST_F(PhonePreviewFixture, AniPicturesOfTheAnimationsFolderAreShownAtTheirWidth
         play.NextBtnClick();
         EXPECT_EQ(play.Image1->Picture().size(), QSize(126, 5));
     });
+    EXPECT_EQ(sound->starts, 0);
+}
+
+// GIF pictures show their first frame from either side; EMS pictures of the sms picture
+// folder are converted first.
+TEST_F(PhonePreviewFixture, GifAndEmsPicturesAreShown) {
+    REQUIRE_IMAGEMAGICK();
+    ASSERT_TRUE(q7k3::test::MagickMake("-delay 20 -size 14x9 xc:red xc:blue", S(Path("two.gif"))));
+    QImage frame(16, 8, QImage::Format_RGB32);
+    frame.fill(Qt::white);
+    frame.setPixel(3, 2, qRgb(0, 0, 0));
+    Bytes ems;
+    ASSERT_TRUE(EncodeEmsPicture({frame}, "smile", 0, ems));
+    ASSERT_TRUE(phone->PutFile("B", "two.gif", Slurp(S(Path("two.gif")))));
+    ASSERT_TRUE(phone->PutFile("G", "smile.ani", std::string(ems.begin(), ems.end())));
+    Boot();
+    TPlayForm& play = PlayForm(*form);
+    Open(play, {"two.gif"}, false, [&] {
+        EXPECT_EQ(play.LastPicturePath(), Temp());
+        EXPECT_EQ(play.Image1->Picture().size(), QSize(14, 9));
+        EXPECT_EQ(QColor(play.Image1->Picture().pixel(5, 5)), QColor(Qt::red));
+    });
+    Open(play, {S(Path("two.gif"))}, true, [&] {
+        EXPECT_EQ(play.LastPicturePath(), S(Path("two.gif")));
+        EXPECT_EQ(play.Image1->Picture().size(), QSize(14, 9));
+    });
+    ASSERT_TRUE(session->OpenFolder(".."));
+    ASSERT_TRUE(session->OpenFolder("Images"));
+    ASSERT_TRUE(session->OpenFolder("sms"));
+    Open(play, {"smile.ani"}, false, [&] {
+        EXPECT_EQ(play.LastPicturePath(), Temp() + ".bmp");
+        const QImage shown = play.Image1->Picture();
+        ASSERT_EQ(shown.size(), QSize(16, 8));
+        EXPECT_EQ(QColor(shown.pixel(3, 2)), QColor(Qt::black));
+        EXPECT_EQ(QColor(shown.pixel(4, 2)), QColor(Qt::white));
+        EXPECT_FALSE(QFileInfo::exists(Q(Temp() + ".bmp")));
+    });
+    EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(sound->starts, 0);
 }
 
