@@ -149,7 +149,9 @@ void FitNameColumn(QTreeView& view, int minimum) {
         header->resizeSection(i, size);
         used += size;
     }
-    header->resizeSection(0, std::max(minimum, width - used));
+    // Rounding up to the narrowest widths may leave the name a little under its minimum;
+    // only a pane too narrow for even that scrolls sideways.
+    header->resizeSection(0, std::max(std::min(minimum, 2 * kNarrowest), width - used));
     header->setProperty("q7k3Fitting", false);
 }
 

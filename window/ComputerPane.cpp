@@ -31,8 +31,7 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
     PanelCompStatus = top.StatusPanel;
     QHBoxLayout* statusLayout = top.StatusRow;
     statusLayout->setSpacing(4);
-    DiskStatus = NamedLabel("DiskStatus", Cap(kMainForm, "DiskStatus"), PanelCompStatus);
-    DiskStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    DiskStatus = FittedLabel("DiskStatus", Cap(kMainForm, "DiskStatus"), PanelCompStatus);
     FavoritesBtn = new QToolButton(PanelCompStatus);
     FavoritesBtn->setObjectName("FavoritesBtn");
     FavoritesBtn->setText(Cap(kMainForm, "FavoritesBtn"));

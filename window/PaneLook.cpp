@@ -1,8 +1,14 @@
 #include "window/PaneLook.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QToolTip>
 #include <QPalette>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -24,14 +30,54 @@ QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
     return label;
 }
 
+ElidedLabel::ElidedLabel(const QString& text, Qt::TextElideMode mode, QWidget* parent)
+    : QLabel(text, parent), m_mode(mode) {
+    setTextFormat(Qt::PlainText);
+}
+
+QString ElidedLabel::ShownText() const {
+    const int room = contentsRect().width() - 2 * margin() - 2 * indent();
+    return fontMetrics().elidedText(text(), m_mode, std::max(0, room));
+}
+
+void ElidedLabel::paintEvent(QPaintEvent* event) {
+    const QString shown = ShownText();
+    if (shown == text()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    const QRect room = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    style()->drawItemText(&painter, room,
+                          QStyle::visualAlignment(layoutDirection(), alignment()) | Qt::TextSingleLine,
+                          palette(), isEnabled(), shown, foregroundRole());
+}
+
+bool ElidedLabel::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (ShownText() != text())
+            QToolTip::showText(help->globalPos(), text(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QLabel::event(event);
+}
+
+QLabel* FittedLabel(const char* name, const QString& text, QWidget* parent, Qt::TextElideMode mode) {
+    auto* label = new ElidedLabel(text, mode, parent);
+    label->setObjectName(name);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return label;
+}
+
 QLabel* PathLine(const char* name, const QString& text, QWidget* parent) {
-    QLabel* label = NamedLabel(name, text, parent);
+    QLabel* label = FittedLabel(name, text, parent, Qt::ElideMiddle);
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setBold(true);
     label->setFont(font);
     label->setAutoFillBackground(true);
-    label->setTextFormat(Qt::PlainText);
-    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     return label;
 }
 
@@ -59,8 +105,7 @@ PaneTop BuildPaneTop(QWidget* panel, const char* pathPanel, const char* pathLine
 }
 
 QLabel* PaneStatusLine(const char* name, const QString& text, QWidget* panel, QVBoxLayout* column) {
-    QLabel* label = NamedLabel(name, text, panel);
-    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QLabel* label = FittedLabel(name, text, panel);
     column->addWidget(label);
     return label;
 }

@@ -18,7 +18,26 @@ inline constexpr const char* kMainForm = "TForm1";
 
 QFrame* NamedPanel(const char* name, QWidget* parent);
 QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent);
-// The path line above a list: bold, fixed pitch, filled with the pane's colour.
+// A one-line label that, when its text is wider than the label, shows it shortened with
+// "…" at `mode` rather than cut off (a number cut in the middle reads as another number),
+// and the whole text as its tool tip. text() stays the whole text.
+class ElidedLabel : public QLabel {
+public:
+    ElidedLabel(const QString& text, Qt::TextElideMode mode, QWidget* parent);
+    QString ShownText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    Qt::TextElideMode m_mode;
+};
+// A named ElidedLabel that takes the width its layout gives it.
+QLabel* FittedLabel(const char* name, const QString& text, QWidget* parent,
+                    Qt::TextElideMode mode = Qt::ElideRight);
+// The path line above a list: bold, fixed pitch, filled with the pane's colour; a long
+// path keeps its start and its end.
 QLabel* PathLine(const char* name, const QString& text, QWidget* parent);
 // The top of a pane, in `panel`'s new column layout: the path strip (17 pixels high, holding
 // the path line) and under it the status strip (24 pixels high) for the pane to fill.

@@ -25,8 +25,7 @@ PhonePane::PhonePane(QWidget* panel) : QObject(panel) {
     PathPhone = top.Path;
     PanelPhoneStatus = top.StatusPanel;
     PhoneDiskStatus =
-        NamedLabel("PhoneDiskStatus", Cap(kMainForm, "PhoneDiskStatus"), PanelPhoneStatus);
-    PhoneDiskStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        FittedLabel("PhoneDiskStatus", Cap(kMainForm, "PhoneDiskStatus"), PanelPhoneStatus);
     top.StatusRow->addWidget(PhoneDiskStatus);
 
     ListPhone = new PhoneListView(panel);

@@ -23,6 +23,7 @@
 #include "localpane/DriveComboBox.h"
 #include "localpane/LocalDirView.h"
 #include "window/ComputerPane.h"
+#include "window/PaneLook.h"
 #include "window/PhoneListView.h"
 #include "window/PhonePane.h"
 #include "window/TForm1.h"
@@ -363,6 +364,24 @@ TEST_F(PaneHabits, TheNamesTakeTheFreeWidthAndTheWindowStaysOnTheScreen) {
     // The computer pane draws its icons when the theme has none.
     const QModelIndex file = form.Source->model()->index(3, 0, form.Source->rootIndex());
     EXPECT_FALSE(file.data(Qt::DecorationRole).value<QIcon>().isNull());
+
+    // A line too long for its pane is shortened visibly, never cut: the path keeps its
+    // last folder, the free space its end, and text() stays whole for the program.
+    form.resize(694, 440);
+    ASSERT_TRUE(WaitUntil([&] { return form.width() == 694; }));
+    const QString deep = QDir(dir.path()).filePath(QString(60, 'd') + "/last-folder");
+    ASSERT_TRUE(QDir().mkpath(deep));
+    form.SetComputerPath(deep);
+    const QString free = "Свободно 79229 МБ из 258019 МБ" + QString(40, ' ') + "x";
+    form.DiskStatus->setText(free);
+    auto* path = dynamic_cast<ElidedLabel*>(form.PathComp);
+    auto* disk = dynamic_cast<ElidedLabel*>(form.DiskStatus);
+    ASSERT_TRUE(path && disk);
+    EXPECT_EQ(path->text(), deep);
+    EXPECT_TRUE(path->ShownText().contains(QChar(0x2026))) << S(path->ShownText());
+    EXPECT_TRUE(path->ShownText().endsWith("last-folder")) << S(path->ShownText());
+    EXPECT_EQ(disk->text(), free);
+    EXPECT_TRUE(disk->ShownText().endsWith(QChar(0x2026))) << S(disk->ShownText());
 }
 
 TEST_F(PaneHabits, SizeAndSplitterAreKeptWithTheSettings) {
