@@ -54,12 +54,8 @@ void ElidedLabel::paintEvent(QPaintEvent* event) {
 }
 
 bool ElidedLabel::event(QEvent* event) {
-    if (event->type() == QEvent::ToolTip) {
-        auto* help = static_cast<QHelpEvent*>(event);
-        if (ShownText() != text())
-            QToolTip::showText(help->globalPos(), text(), this);
-        else
-            QToolTip::hideText();
+    if (event->type() == QEvent::ToolTip && ShownText() != text()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
         return true;
     }
     return QLabel::event(event);
