@@ -269,8 +269,8 @@ bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::stri
             if (framed) {
                 block.assign(firstLine, 0, std::min(end, firstLine.size()));
                 if (end > firstLine.size()) block.append(ReceiveBuffer, 0, end - firstLine.size());
-                ReceiveBuffer.erase(0, std::max(end + kBatchEnd.size(), firstLine.size()) -
-                                           firstLine.size());
+                ReceiveBuffer.erase(
+                    0, std::max(end + kBatchEnd.size(), firstLine.size()) - firstLine.size());
                 MarkProgress();
                 return true;
             }

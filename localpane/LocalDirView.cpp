@@ -127,7 +127,8 @@ void FitNameColumn(QTreeView& view, int minimum) {
             header->setProperty("q7k3Watched", true);
             QObject::connect(header, &QHeaderView::sectionResized, header,
                              [header](int section, int, int size) {
-                                 if (section == 0 || header->property("q7k3Fitting").toBool()) return;
+                                 if (section == 0 || header->property("q7k3Fitting").toBool())
+                                     return;
                                  QList<int> w = header->property("q7k3Wanted").value<QList<int>>();
                                  if (section >= w.size()) return;
                                  w[section] = size;
@@ -145,7 +146,8 @@ void FitNameColumn(QTreeView& view, int minimum) {
     int used = 0;
     for (int i = 1; i < count; ++i) {
         if (header->isSectionHidden(i)) continue;
-        const int size = others <= room ? wanted[i] : std::max(kNarrowest, wanted[i] * room / others);
+        const int size =
+            others <= room ? wanted[i] : std::max(kNarrowest, wanted[i] * room / others);
         header->resizeSection(i, size);
         used += size;
     }

@@ -160,8 +160,8 @@ void BackupCommands::Restore() {
     }
     const std::optional<std::vector<size_t>> chosen = RestoreForm()->Ask(restore.Records());
     if (!chosen || chosen->empty()) return;
-    const Outcome outcome =
-        RunWide(*session, kMsgRestoreCaption, [&] { return OutcomeOf(restore.Run(*chosen), restore.End()); });
+    const Outcome outcome = RunWide(*session, kMsgRestoreCaption,
+                                    [&] { return OutcomeOf(restore.Run(*chosen), restore.End()); });
     // The folder on show may have new files, and the free space is less.
     m_form.ShowCurrentFolder();
     // A full phone has said what was and was not restored in its error report.
@@ -191,8 +191,8 @@ void BackupCommands::Verify() {
     PhoneSession* session = Session();
     if (!deep || !session) return;
     q7k3::Verify verify(session->Fs(), S(dir));
-    const Outcome outcome =
-        RunWide(*session, kMsgVerifyCaption, [&] { return OutcomeOf(verify.Run(*deep), verify.End()); });
+    const Outcome outcome = RunWide(*session, kMsgVerifyCaption,
+                                    [&] { return OutcomeOf(verify.Run(*deep), verify.End()); });
     // Every folder was listed again: the one on show too.
     m_form.ShowCurrentFolder();
     if (outcome == Outcome::Failed) return;

@@ -7,10 +7,10 @@
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QToolTip>
 #include <QPalette>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "window/Texts.h"
@@ -48,9 +48,10 @@ void ElidedLabel::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     const QRect room = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    style()->drawItemText(&painter, room,
-                          QStyle::visualAlignment(layoutDirection(), alignment()) | Qt::TextSingleLine,
-                          palette(), isEnabled(), shown, foregroundRole());
+    style()->drawItemText(
+        &painter, room,
+        QStyle::visualAlignment(layoutDirection(), alignment()) | Qt::TextSingleLine, palette(),
+        isEnabled(), shown, foregroundRole());
 }
 
 bool ElidedLabel::event(QEvent* event) {
@@ -61,7 +62,8 @@ bool ElidedLabel::event(QEvent* event) {
     return QLabel::event(event);
 }
 
-QLabel* FittedLabel(const char* name, const QString& text, QWidget* parent, Qt::TextElideMode mode) {
+QLabel* FittedLabel(const char* name, const QString& text, QWidget* parent,
+                    Qt::TextElideMode mode) {
     auto* label = new ElidedLabel(text, mode, parent);
     label->setObjectName(name);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

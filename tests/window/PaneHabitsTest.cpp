@@ -331,8 +331,8 @@ TEST_F(PaneHabits, TheNamesTakeTheFreeWidthAndTheWindowStaysOnTheScreen) {
     ASSERT_TRUE(WaitUntil([&] { return form.width() == 1200; }));
     QApplication::processEvents();
     auto fillsTheWidth = [&](const char* size) {
-        for (QTreeView* view : {static_cast<QTreeView*>(form.Source),
-                                static_cast<QTreeView*>(form.ListPhone)}) {
+        for (QTreeView* view :
+             {static_cast<QTreeView*>(form.Source), static_cast<QTreeView*>(form.ListPhone)}) {
             int sum = 0;
             for (int i = 0; i < view->header()->count(); ++i) sum += view->header()->sectionSize(i);
             EXPECT_EQ(sum, view->viewport()->width()) << S(view->objectName()) << " at " << size;
