@@ -113,48 +113,46 @@ private:
 
 }  // namespace
 
-void FitNameColumn(QTreeView& view, int minimum) {
-    QHeaderView* header = view.header();
+NameColumnFit::NameColumnFit(QTreeView& view, int minimum) : m_view(view), m_minimum(minimum) {
+    // A column the user drags keeps its new width as the one it wants.
+    m_watch = QObject::connect(view.header(), &QHeaderView::sectionResized, view.header(),
+                               [this](int section, int, int size) {
+                                   if (section > 0 && !m_fitting && section < m_wanted.size())
+                                       m_wanted[section] = size;
+                               });
+}
+
+NameColumnFit::~NameColumnFit() {
+    QObject::disconnect(m_watch);
+}
+
+void NameColumnFit::Fit() {
+    QHeaderView* header = m_view.header();
     const int count = header->count();
-    // The widths the other columns were given (or dragged to). A narrow pane shrinks them
-    // for the name column rather than scroll sideways; a wider one gives them back.
-    QList<int> wanted = header->property("q7k3Wanted").value<QList<int>>();
-    if (wanted.size() != count) {
-        wanted.clear();
-        for (int i = 0; i < count; ++i) wanted << header->sectionSize(i);
-        header->setProperty("q7k3Wanted", QVariant::fromValue(wanted));
-        if (!header->property("q7k3Watched").toBool()) {
-            header->setProperty("q7k3Watched", true);
-            QObject::connect(header, &QHeaderView::sectionResized, header,
-                             [header](int section, int, int size) {
-                                 if (section == 0 || header->property("q7k3Fitting").toBool())
-                                     return;
-                                 QList<int> w = header->property("q7k3Wanted").value<QList<int>>();
-                                 if (section >= w.size()) return;
-                                 w[section] = size;
-                                 header->setProperty("q7k3Wanted", QVariant::fromValue(w));
-                             });
-        }
+    // The widths the columns were set up with, taken once they exist.
+    if (m_wanted.size() != count) {
+        m_wanted.clear();
+        for (int i = 0; i < count; ++i) m_wanted << header->sectionSize(i);
     }
-    const int width = view.viewport()->width();
+    const int width = m_view.viewport()->width();
     int others = 0;
     for (int i = 1; i < count; ++i)
-        if (!header->isSectionHidden(i)) others += wanted[i];
-    const int room = std::max(0, width - minimum);
+        if (!header->isSectionHidden(i)) others += m_wanted[i];
+    const int room = std::max(0, width - m_minimum);
     constexpr int kNarrowest = 40;
-    header->setProperty("q7k3Fitting", true);
+    m_fitting = true;
     int used = 0;
     for (int i = 1; i < count; ++i) {
         if (header->isSectionHidden(i)) continue;
         const int size =
-            others <= room ? wanted[i] : std::max(kNarrowest, wanted[i] * room / others);
+            others <= room ? m_wanted[i] : std::max(kNarrowest, m_wanted[i] * room / others);
         header->resizeSection(i, size);
         used += size;
     }
     // Rounding up to the narrowest widths may leave the name a little under its minimum;
     // only a pane too narrow for even that scrolls sideways.
-    header->resizeSection(0, std::max(std::min(minimum, 2 * kNarrowest), width - used));
-    header->setProperty("q7k3Fitting", false);
+    header->resizeSection(0, std::max(std::min(m_minimum, 2 * kNarrowest), width - used));
+    m_fitting = false;
 }
 
 void ConfigureFileList(QTreeView& view) {
@@ -349,7 +347,7 @@ void LocalDirView::Read() {
         // A click sorts by the column; a second click on it reverses the order.
         connect(header(), &QHeaderView::sortIndicatorChanged, this,
                 [this](int column, Qt::SortOrder order) { SortBy(column, order); });
-        FitNameColumn(*this);
+        m_nameFit.Fit();
     }
     const QModelIndex root = model->setRootPath(m_path);
     m_proxy->sort(m_sortColumn, m_sortOrder);
@@ -471,7 +469,7 @@ QItemSelectionModel::SelectionFlags LocalDirView::selectionCommand(const QModelI
 
 void LocalDirView::resizeEvent(QResizeEvent* event) {
     QTreeView::resizeEvent(event);
-    FitNameColumn(*this);
+    m_nameFit.Fit();
 }
 
 void LocalDirView::dragEnterEvent(QDragEnterEvent* event) {

@@ -17,8 +17,23 @@ namespace q7k3 {
 // in-place editing, no sorting by the view (each pane orders its own rows).
 void ConfigureFileList(QTreeView& view);
 // The name column takes the width the other columns leave, but never less than `minimum`;
-// where that leaves too little, the other columns give up width in proportion.
-void FitNameColumn(QTreeView& view, int minimum = 120);
+// where that leaves too little, the other columns give up width in proportion (down to a
+// narrowest width) and get it back in a wider view. Fit runs on every resize of the view.
+class NameColumnFit {
+public:
+    explicit NameColumnFit(QTreeView& view, int minimum = 120);
+    ~NameColumnFit();
+    NameColumnFit(const NameColumnFit&) = delete;
+    NameColumnFit& operator=(const NameColumnFit&) = delete;
+    void Fit();
+
+private:
+    QTreeView& m_view;
+    const int m_minimum;
+    QList<int> m_wanted;  // each column's own width: as set up, or as the user dragged it
+    bool m_fitting = false;
+    QMetaObject::Connection m_watch;
+};
 
 class LocalDirView : public QTreeView {
     Q_OBJECT
@@ -112,6 +127,7 @@ private:
     int m_sortColumn = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     ListMarking m_marking;
+    NameColumnFit m_nameFit{*this};
 };
 
 }  // namespace q7k3

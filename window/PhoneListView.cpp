@@ -94,7 +94,7 @@ std::vector<std::string> PhoneListView::TargetNames() const {
 
 void PhoneListView::resizeEvent(QResizeEvent* event) {
     QTreeWidget::resizeEvent(event);
-    FitNameColumn(*this);
+    m_nameFit.Fit();
 }
 
 QItemSelectionModel::SelectionFlags PhoneListView::selectionCommand(const QModelIndex& index,

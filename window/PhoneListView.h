@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "localpane/ListMarking.h"
+#include "localpane/LocalDirView.h"
 
 namespace q7k3 {
 
@@ -72,6 +73,7 @@ protected:
 
 private:
     ListMarking m_marking;
+    NameColumnFit m_nameFit{*this};
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
