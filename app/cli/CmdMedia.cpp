@@ -34,8 +34,8 @@
 namespace q7k3::cli {
 namespace {
 
-constexpr const char* kKinds[] = {"mel2mmf", "mmf2mel", "ani2bmp", "pic2ani", "pic2ems",
-                                  "ems2bmp", "imy2ems", "ems2imy", "jad", "mmf2wav", "mel2wav"};
+constexpr const char* kKinds[] = {"mel2mmf", "mmf2mel", "ani2bmp", "pic2ani", "pic2ems", "ems2bmp",
+                                  "imy2ems", "ems2imy", "jad",     "mmf2wav", "mel2wav"};
 
 const OptionSpec kOptions[] = {
     {"--slot", "N", "ячейка EMS 0..255 (pic2ems, imy2ems)"},
@@ -44,7 +44,7 @@ const OptionSpec kOptions[] = {
     {"--quiet", nullptr, "не печатать путь записанного файла", 'q'},
     {"--verbose", nullptr, "подробнее", 'v'},
 };
-const CommandSpec kSpec{
+const CommandSyntax kSpec{
     "convert",
     "convert [ВИД] ВХОД ВЫХОД [--slot N] [--width N] [--force]",
     "Преобразует локальный файл, как при копировании. ВИД: mel2mmf, mmf2mel,\n"
