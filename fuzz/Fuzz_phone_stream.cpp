@@ -21,7 +21,7 @@
 #include "commands/RenameFile.h"
 #include "link/AppFlags.h"
 #include "link/Connection.h"
-#include "link/EventPump.h"
+#include "link/LinkClock.h"
 #include "link/MemorySerialDevice.h"
 #include "link/PhoneLink.h"
 #include "phonefs/FolderMaps.h"
@@ -32,15 +32,15 @@ using namespace q7k3;
 namespace {
 
 // Wait steps advance a clock; every step is one poll tick of the port.
-class StepClock final : public EventPump {
+class StepClock final : public LinkClock {
 public:
     int64_t now = 0;
     std::function<void()> onTick;
-    void SleepAndProcess(int ms) override {
+    void WaitForInput(int ms) override {
         now += ms;
         if (onTick) onTick();
     }
-    void ProcessEvents() override {
+    void TakeInput() override {
         if (onTick) onTick();
     }
     int64_t NowMs() override { return now; }

@@ -1,6 +1,8 @@
 #pragma once
 // Process-wide flags that the settings load and the dialog set and every layer reads.
 
+#include <atomic>
+
 namespace q7k3 {
 
 // The phone's firmware mode: which folder tree it shows. The numbers are the stored ones.
@@ -12,8 +14,9 @@ struct AppFlags {
     bool HiddenFiles = false;              // also list the phone's zero-size entries
     FolderMode Mode = FolderMode::Normal;  // stored as its number, "MODE"
     bool CompileJavaEnabled = true;        // F7 button and key; off in PIMS mode
-    bool AbortRequested = false;           // set by the progress dialog's abort button
-    bool Trace = false;                    // the window writes the protocol trace
+    // Set by the progress dialog's abort button on the window's thread, read by the link's.
+    std::atomic<bool> AbortRequested = false;
+    bool Trace = false;  // the window writes the protocol trace
 };
 
 }  // namespace q7k3

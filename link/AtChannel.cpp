@@ -12,7 +12,7 @@ bool ContainsText(std::string_view haystack, std::string_view needle) {
     return haystack.find(needle) != std::string_view::npos;
 }
 
-AtChannel::AtChannel(ChannelPort& port, EventPump& pump) : m_port(port), m_pump(pump) {}
+AtChannel::AtChannel(ChannelPort& port, LinkClock& clock) : m_port(port), m_clock(clock) {}
 
 void AtChannel::ReceiveData(const void* data, size_t size) {
     ResponseComplete = true;
@@ -55,7 +55,7 @@ int64_t AtChannel::AnswerBudgetMs(const CommandSpec& spec) const {
 void AtChannel::BeginExchange(int64_t baseMs, int64_t capMs, size_t byteLimit) {
     // An exchange inside another (a caller's own around a command): the outer bound stays.
     if (m_exchangeDepth++ > 0) return;
-    m_start = m_pump.NowMs();
+    m_start = m_clock.NowMs();
     m_base = baseMs;
     m_cap = std::max(capMs, baseMs);
     m_byteLimit = byteLimit;
@@ -79,19 +79,23 @@ int64_t AtChannel::ExchangeDeadline() const {
 }
 
 void AtChannel::MarkProgress() {
-    m_progressAt = m_pump.NowMs();
+    m_progressAt = m_clock.NowMs();
     ++m_blocks;
 }
 
 bool AtChannel::AbortRaised() const {
-    return (AbortFlag && *AbortFlag) || (StopFlag && StopFlag->load());
+    return (AbortFlag && AbortFlag->load()) || (StopFlag && StopFlag->load());
 }
 
 bool AtChannel::ExchangeCut() {
     if (m_exchangeDepth == 0) return false;
     if (m_cut != 0) return true;
-    const int64_t now = m_pump.NowMs();
-    if (m_exchangeBytes > m_byteLimit) {
+    const int64_t now = m_clock.NowMs();
+    if (m_port.Gone()) {
+        // No answer can come through a port whose device went away: said at once, not
+        // after the time-outs.
+        m_cut = kErrPortGone;
+    } else if (m_exchangeBytes > m_byteLimit) {
         m_cut = kErrGarbled;
     } else if (now > ExchangeDeadline()) {
         // Nothing came at all: silence, whatever the waits in between. Bytes, but far more
@@ -108,24 +112,29 @@ bool AtChannel::ExchangeCut() {
     return m_cut != 0;
 }
 
-int AtChannel::WaitFailure() const {
+int AtChannel::WaitFailure() {
+    if (m_cut == kErrPortGone || (m_cut == 0 && m_port.Gone())) {
+        ErrorText = m_port.Name();
+        return kErrPortGone;
+    }
     return m_cut != 0 ? m_cut : kErrTimeout;
 }
 
 bool AtChannel::WaitResponse(int timeoutMs) {
     ResponseComplete = false;
     const int step = Step();
-    const int limit = timeoutMs / step;
-    int n = 0;
+    // The wait gives up once more whole steps have passed than the time-out holds; a step
+    // ends early when bytes arrive.
+    const int64_t limit = static_cast<int64_t>(timeoutMs / step) * step;
+    const int64_t start = m_clock.NowMs();
     while (!ResponseComplete) {
-        m_pump.SleepAndProcess(step);
-        ++n;
+        m_clock.WaitForInput(step);
         if (TakeOverflow()) {
             if (m_exchangeDepth > 0 && m_cut == 0) m_cut = kErrGarbled;
             return false;
         }
-        if (ExchangeCut()) return false;
-        if (n > limit) return false;
+        if (ExchangeCut() || m_port.Gone()) return false;
+        if (m_clock.NowMs() - start > limit) return false;
     }
     // Data that keeps coming does not end the wait's exchange: its bound does.
     return !ExchangeCut();
@@ -134,20 +143,24 @@ bool AtChannel::WaitResponse(int timeoutMs) {
 bool AtChannel::WaitResponseResending(std::string_view text, int timeoutMs) {
     ResponseComplete = false;
     const int step = Step();
-    const int limit = timeoutMs / step;
-    const int quarter = timeoutMs / (4 * step);
-    int n = 0;
+    const int64_t limit = static_cast<int64_t>(timeoutMs / step) * step;
+    const int64_t quarter = static_cast<int64_t>(timeoutMs / (4 * step)) * step;
+    const int64_t start = m_clock.NowMs();
+    int64_t nextResend = quarter;
     while (!ResponseComplete) {
-        m_pump.SleepAndProcess(step);
-        ++n;
+        m_clock.WaitForInput(step);
+        const int64_t elapsed = m_clock.NowMs() - start;
         if (TakeOverflow() && m_exchangeDepth > 0 && m_cut == 0) m_cut = kErrGarbled;
-        if (ExchangeCut() || n > limit) {
+        if (ExchangeCut() || m_port.Gone() || elapsed > limit) {
             LastError = WaitFailure();
             return false;
         }
         // Re-send only while the phone is still silent: a command repeated after its
         // answer has begun would reach the phone as a second command (or as file data).
-        if (quarter > 0 && n % quarter == 0 && !ResponseComplete) Send(text);
+        if (quarter > 0 && elapsed >= nextResend && !ResponseComplete) {
+            Send(text);
+            nextResend += quarter;
+        }
     }
     return true;
 }
@@ -171,7 +184,7 @@ bool AtChannel::DecodeCmeError(const std::string& line) {
 bool AtChannel::PingPhone() {
     Send("\r");
     if (!WaitResponse(2500)) {
-        LastError = kErrTimeout;
+        LastError = WaitFailure();
         return false;
     }
     return true;
@@ -327,6 +340,9 @@ bool AtChannel::RunCommand(const CommandSpec& spec) {
 }
 
 bool AtChannel::RunExchange(const CommandSpec& spec) {
+    // What came since the last command is in the buffer before the clear, as if it had
+    // been taken the moment it arrived.
+    m_clock.TakeInput();
     if (spec.clearBefore) ClearReceive();
     Send(spec.text);
     if (!WaitResponseResending(spec.text, spec.firstTimeoutMs) &&

@@ -1,8 +1,8 @@
 #pragma once
 // The AT command channel: turns the port's byte stream into the request-response
-// exchanges of the phone's AT commands. Everything runs on the user-interface thread: a
-// command writes its text, then waits in steps of PollStep ms that pump events, which is
-// how the port's poll tick appends the phone's answer to ReceiveBuffer.
+// exchanges of the phone's AT commands. It runs on the link's thread: a command writes its
+// text, then blocks on the port in steps of at most PollStep ms; a step ends as soon as the
+// phone's bytes arrive, and the clock appends them to ReceiveBuffer.
 
 #include <atomic>
 #include <cstddef>
@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "link/EventPump.h"
 #include "link/Failure.h"
+#include "link/LinkClock.h"
 
 namespace q7k3 {
 
@@ -30,6 +30,10 @@ public:
     virtual uint32_t SendData(const void* data, uint32_t size) = 0;
     // The line rate in bits per second; 0 when it is not known.
     virtual uint32_t LineRate() const { return 0; }
+    // True once the device went away under the open port: no answer can come any more.
+    virtual bool Gone() const { return false; }
+    // The port's name, for the message that says it is gone.
+    virtual std::string Name() const { return {}; }
 };
 
 // What a command's line handler says about one line taken from ReceiveBuffer.
@@ -84,7 +88,7 @@ public:
     // phone is left in step; the command then stops between files.
     static constexpr int kAbortGraceMs = 1000;
 
-    AtChannel(ChannelPort& port, EventPump& pump);
+    AtChannel(ChannelPort& port, LinkClock& clock);
 
     // State of the communication module. Public, as the command routines of every layer
     // work on it directly.
@@ -93,10 +97,10 @@ public:
     int LastError = 0;              // never reset to 0 by the channel itself
     std::string ErrorText;          // shown when LastError is kErrText
     std::string PhoneModel;         // model line read with AT+CGMM, or "ERROR"
-    int PollStep = 1;               // ms per wait step: 1, 10 or 50; never 0
+    int PollStep = 1;               // the longest wait step in ms: 1, 10 or 50; never 0
     // The abort: the progress dialog's button and an interrupt from outside. A raised flag
     // ends a stalled exchange within kAbortGraceMs (kErrAborted). Null: none.
-    const bool* AbortFlag = nullptr;
+    const std::atomic<bool>* AbortFlag = nullptr;
     const std::atomic<bool>* StopFlag = nullptr;
 
     // The port's OnReceiveData handler: marks new data and appends it, interpreting nothing.
@@ -158,13 +162,13 @@ public:
     void MarkProgress();
     // Why the last wait gave up: kErrTimeout for silence, or the reason that cut the
     // exchange (kErrUnfinished, kErrGarbled, kErrAborted).
-    int WaitFailure() const;
+    int WaitFailure();
     // Bytes received since the exchange began.
     size_t ExchangeBytes() const { return m_exchangeBytes; }
-    // When the running exchange must end, as things stand (pump time, ms); -1 outside one.
+    // When the running exchange must end, as things stand (clock time, ms); -1 outside one.
     int64_t ExchangeDeadline() const;
 
-    EventPump& Pump() { return m_pump; }
+    LinkClock& Clock() { return m_clock; }
     ChannelPort& Port() { return m_port; }
 
     // True once after the receive limit was hit (the buffer was dropped); the waits then
@@ -179,7 +183,7 @@ private:
     bool AbortRaised() const;
 
     ChannelPort& m_port;
-    EventPump& m_pump;
+    LinkClock& m_clock;
     bool m_overflow = false;
     // The running exchange: its depth, end, byte limit and the reason that cut it.
     int m_exchangeDepth = 0;

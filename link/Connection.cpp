@@ -12,7 +12,7 @@ constexpr std::string_view kTimeOut = "Time Out";
 bool ResetPhone(PhoneLink& link) {
     AtChannel& ch = link.Channel;
     ch.ClearReceive();
-    link.Pump.ProcessEvents();
+    link.Clock.TakeInput();
     CommandSpec spec;
     spec.text = "ATZ\r\n";
     spec.firstTimeoutMs = 2000;
@@ -98,7 +98,7 @@ std::string ModelCode(const std::string& phoneModel) {
 
 PhoneCheck IdentifyPhone(PhoneLink& link, AppFlags& flags,
                          const std::function<void()>& afterReset) {
-    link.Pump.ProcessEvents();
+    link.Clock.TakeInput();
     if (!ResetPhone(link)) {
         link.Port.Disconnect();
         return PhoneCheck::Silent;

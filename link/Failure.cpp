@@ -5,32 +5,49 @@
 namespace q7k3 {
 
 bool IsKnownCmeCode(long code) {
-    return code == kErrPhoneNotFound11 || code == kErrPhoneChecksum ||
-           code == kErrPhoneNotFound || code == kErrPhoneMemoryFull;
+    return code == kErrPhoneNotFound11 || code == kErrPhoneChecksum || code == kErrPhoneNotFound ||
+           code == kErrPhoneMemoryFull;
 }
 
 bool NeedsLinkRecovery(int reason) {
     return reason == kErrTimeout || reason == kErrUnfinished || reason == kErrGarbled ||
-           reason == kErrAborted;
+           reason == kErrAborted || reason == kErrPortGone;
 }
 
 std::string FailureText(int reason, const std::string& errorText) {
     switch (reason) {
-    case kErrTimeout: return Msg(kMsgTimeout);
-    case kErrLocalFile: return Msg(kMsgCannotOpenFile);
-    case kErrChecksum: return Msg(kMsgChecksum);
-    case kErrNoJar: return Msg(kMsgNoJar);
-    case kErrText: return errorText;
-    case kErrBadAnswer: return Msg(kMsgBadAnswer);
-    case kErrUnfinished: return Msg(kMsgPhoneUnfinished);
-    case kErrGarbled: return Msg(kMsgPhoneGarbled);
-    case kErrAborted: return Msg(kMsgAborted);
-    case kErrBadName: return Msg(kMsgBadPhoneName) + errorText;
-    case kErrPhoneNotFound11: return Msg(kMsgFileNotFound);
-    case kErrPhoneChecksum: return Msg(kMsgChecksum);
-    case kErrPhoneNotFound: return Msg(kMsgFileNotFound);
-    case kErrPhoneMemoryFull: return Msg(kMsgMemoryFull);
-    default: return std::to_string(reason);
+        case kErrTimeout:
+            return Msg(kMsgTimeout);
+        case kErrLocalFile:
+            return Msg(kMsgCannotOpenFile);
+        case kErrChecksum:
+            return Msg(kMsgChecksum);
+        case kErrNoJar:
+            return Msg(kMsgNoJar);
+        case kErrText:
+            return errorText;
+        case kErrBadAnswer:
+            return Msg(kMsgBadAnswer);
+        case kErrUnfinished:
+            return Msg(kMsgPhoneUnfinished);
+        case kErrGarbled:
+            return Msg(kMsgPhoneGarbled);
+        case kErrAborted:
+            return Msg(kMsgAborted);
+        case kErrBadName:
+            return Msg(kMsgBadPhoneName) + errorText;
+        case kErrPortGone:
+            return Msg(kMsgPortGone) + errorText;
+        case kErrPhoneNotFound11:
+            return Msg(kMsgFileNotFound);
+        case kErrPhoneChecksum:
+            return Msg(kMsgChecksum);
+        case kErrPhoneNotFound:
+            return Msg(kMsgFileNotFound);
+        case kErrPhoneMemoryFull:
+            return Msg(kMsgMemoryFull);
+        default:
+            return std::to_string(reason);
     }
 }
 

@@ -19,6 +19,7 @@ enum FailReason : int {
     kErrGarbled = 8,     // bytes come, but no answer: noise, a flood, a wrong line rate
     kErrAborted = 9,     // the user (or an interrupt) ended the exchange
     kErrBadName = 10,    // a name the phone cannot take (a quote, a control character)
+    kErrPortGone = 12,   // the port's device went away (cable pulled); ErrorText: the port
     kErrPhoneNotFound11 = 11,
     kErrPhoneChecksum = 105,
     kErrPhoneNotFound = 2000,
@@ -26,10 +27,10 @@ enum FailReason : int {
 };
 
 // Every reason the program sets; each has a text of its own.
-inline constexpr std::array<FailReason, 14> kAllFailReasons = {
-    kErrTimeout,         kErrLocalFile,     kErrChecksum,      kErrNoJar,          kErrText,
-    kErrBadAnswer,       kErrUnfinished,    kErrGarbled,       kErrAborted,        kErrBadName,
-    kErrPhoneNotFound11, kErrPhoneChecksum, kErrPhoneNotFound, kErrPhoneMemoryFull};
+inline constexpr std::array<FailReason, 15> kAllFailReasons = {
+    kErrTimeout,   kErrLocalFile,       kErrChecksum,      kErrNoJar,         kErrText,
+    kErrBadAnswer, kErrUnfinished,      kErrGarbled,       kErrAborted,       kErrBadName,
+    kErrPortGone,  kErrPhoneNotFound11, kErrPhoneChecksum, kErrPhoneNotFound, kErrPhoneMemoryFull};
 
 // Reasons after which the phone may still be in the middle of an answer: the link is
 // recovered (port closed and opened again, ATZ) as after a time-out.

@@ -2,30 +2,26 @@
 
 namespace q7k3 {
 namespace {
-EventPump& PumpOr(std::unique_ptr<EventPump>& own, EventPump* given) {
+LinkClock& ClockOr(std::unique_ptr<LinkClock>& own, LinkClock* given, SerialPort& port) {
     if (given) return *given;
-    own = std::make_unique<QtEventPump>();
+    own = std::make_unique<PortClock>(port);
     return *own;
 }
 }  // namespace
 
-PhoneLink::PhoneLink(std::unique_ptr<SerialPort> comm, EventPump* pump)
-    : m_comm(comm ? std::move(comm) : SerialPort::CreatePhonePort()),
-      Port(*m_comm),
-      Pump(PumpOr(m_ownPump, pump)),
-      Channel(Port, Pump) {
-    Port.OnReceiveData = [this](SerialPort* sender, const void* data, uint32_t size) {
-        ReceiveData(sender, data, size);
+PhoneLink::PhoneLink(std::unique_ptr<SerialPort> port, LinkClock* clock)
+    : m_port(port ? std::move(port) : SerialPort::CreatePhonePort()),
+      Port(*m_port),
+      Clock(ClockOr(m_ownClock, clock, Port)),
+      Channel(Port, Clock) {
+    Port.OnReceiveData = [this](SerialPort*, const void* data, uint32_t size) {
+        Channel.ReceiveData(data, size);
     };
 }
 
 PhoneLink::~PhoneLink() {
     Port.OnReceiveData = nullptr;
     Port.Disconnect();
-}
-
-void PhoneLink::ReceiveData(SerialPort*, const void* data, uint32_t size) {
-    Channel.ReceiveData(data, size);
 }
 
 }  // namespace q7k3

@@ -1,36 +1,34 @@
 #pragma once
-// The communication module: owns the serial port Port and the AT channel on it, for the
-// whole run. Only one phone link exists at a time.
+// The phone link: the serial port, the clock its waits block on, and the AT channel over
+// them. One link talks to one phone, from one thread at a time: the window's session runs it
+// on its link thread, the command line on its main thread, the phone search on a thread per
+// port.
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "link/AtChannel.h"
-#include "link/EventPump.h"
+#include "link/LinkClock.h"
 #include "link/SerialPort.h"
 
 namespace q7k3 {
 
 class PhoneLink {
 public:
-    // Without a port, Port is made on the system's serial device; without a pump the
-    // waits sleep and process Qt events.
-    explicit PhoneLink(std::unique_ptr<SerialPort> comm = nullptr, EventPump* pump = nullptr);
+    // Without a port, Port is made on the system's serial device; without a clock the waits
+    // block on the port's descriptor (PortClock).
+    explicit PhoneLink(std::unique_ptr<SerialPort> port = nullptr, LinkClock* clock = nullptr);
     ~PhoneLink();
     PhoneLink(const PhoneLink&) = delete;
     PhoneLink& operator=(const PhoneLink&) = delete;
 
-    // The port's receive handler: hands every batch to the channel.
-    void ReceiveData(SerialPort* sender, const void* data, uint32_t size);
-
 private:
-    std::unique_ptr<EventPump> m_ownPump;
-    std::unique_ptr<SerialPort> m_comm;
+    std::unique_ptr<SerialPort> m_port;
+    std::unique_ptr<LinkClock> m_ownClock;
 
 public:
     SerialPort& Port;
-    EventPump& Pump;
+    LinkClock& Clock;
     AtChannel Channel;
     // No transfer buffer: both transfers stream, so no file size limit comes from one.
 };

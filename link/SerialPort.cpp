@@ -1,7 +1,7 @@
 #include "link/SerialPort.h"
 
-#include <QCoreApplication>
-#include <QSocketNotifier>
+#include "link/LinkClock.h"
+
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -13,17 +13,9 @@ namespace {
 constexpr uint32_t kMinQueue = 128;
 constexpr uint32_t kMaxQueue = 8192;
 constexpr uint16_t kMinPollingDelay = 5;
-// With a read notifier the bytes are delivered as soon as they arrive; the timer is then
-// only the backstop, and ticking it every 5 ms would keep an idle program busy.
-constexpr int kNotifierBackstopMs = 50;
 
 uint32_t ClampQueue(uint32_t size) {
     return std::clamp(size, kMinQueue, kMaxQueue);
-}
-
-int64_t SteadyNowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -76,15 +68,12 @@ bool LineFromModeString(std::string_view mode, LineSettings& s) {
     return true;
 }
 
-SerialPort::SerialPort(std::unique_ptr<SerialDevice> device, QObject* parent)
-    : QObject(parent),
-      m_device(device ? std::move(device) : MakeSystemSerialDevice()),
+SerialPort::SerialPort(std::unique_ptr<SerialDevice> device)
+    : m_device(device ? std::move(device) : MakeSystemSerialDevice()),
       m_portName(ComPortName(2)),
       m_now(SteadyNowMs),
       m_sleep([](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }) {
     ReallocateScratch();
-    m_pollTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_pollTimer, &QTimer::timeout, this, &SerialPort::TimerTick);
 }
 
 SerialPort::~SerialPort() {
@@ -170,19 +159,7 @@ void SerialPort::SetPacketTimeout(int32_t ms) {
 }
 
 void SerialPort::SetPollingDelay(uint16_t ms) {
-    const uint16_t value = std::max(ms, kMinPollingDelay);
-    if (value == m_pollingDelay) return;
-    m_pollingDelay = value;
-    if (Connected() && m_pollTimer.isActive()) {
-        m_pollTimer.stop();
-        m_pollTimer.start(PollPeriod());
-    }
-}
-
-int SerialPort::PollPeriod() const {
-    // Packet mode times its incomplete packets on the ticks, so it keeps the full rate.
-    if (m_notifier && m_packetSize < 1) return std::max<int>(m_pollingDelay, kNotifierBackstopMs);
-    return m_pollingDelay;
+    m_pollingDelay = std::max(ms, kMinPollingDelay);
 }
 
 void SerialPort::ReallocateScratch() {
@@ -207,75 +184,18 @@ bool SerialPort::Connect() {
         return false;
     }
     // The device never blocks on reading, which stands for the read time-outs of 1 ms.
-    StartPolling();
     return true;
 }
 
 void SerialPort::Disconnect() {
     if (!Connected()) return;
-    StopPolling();
     m_device->Close();
     m_packetStartTime = -1;
-}
-
-void SerialPort::StartPolling() {
-    // Timers need an event loop; without an application object the poll is driven by
-    // whoever calls PollTick.
-    if (!QCoreApplication::instance()) return;
-    const int fd = m_device->NativeHandle();
-    if (m_useNotifier && fd >= 0) {
-        m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, &SerialPort::NotifierActivated);
-    }
-    m_pollTimer.start(PollPeriod());
-}
-
-void SerialPort::StopPolling() {
-    m_pollTimer.stop();
-    if (m_notifier) {
-        m_notifier->setEnabled(false);
-        m_notifier->deleteLater();
-        m_notifier = nullptr;
-    }
-}
-
-void SerialPort::SetReadNotifier(bool on) {
-    m_useNotifier = on;
-    if (!on && m_notifier) {
-        m_notifier->setEnabled(false);
-        m_notifier->deleteLater();
-        m_notifier = nullptr;
-    }
 }
 
 void SerialPort::SetClock(std::function<int64_t()> nowMs, std::function<void(int)> sleepMs) {
     if (nowMs) m_now = std::move(nowMs);
     if (sleepMs) m_sleep = std::move(sleepMs);
-}
-
-void SerialPort::TimerTick() {
-    PollTick();
-    // The timer is the guarantee; it also wakes a notifier that went quiet (below).
-    if (m_notifier && !m_notifier->isEnabled() && !m_device->Vanished()) {
-        m_notifier->setEnabled(true);
-    }
-}
-
-void SerialPort::NotifierActivated() {
-    if (m_device->QueuedInput() > 0) {
-        PollTick();
-        return;
-    }
-    // Readable with nothing queued: most likely a hang-up, which only a read tells (a
-    // byte that arrived meanwhile is delivered as usual).
-    uint32_t got = 0;
-    if (!m_inTick && m_packetSize < 1 && Connected()) {
-        got = ReadInto(1);
-        if (got > 0 && OnReceiveData) OnReceiveData(this, m_scratch.data(), got);
-    }
-    // A device in a hang-up or error state would wake us again at once: leave it to the
-    // timer, which turns the notifier back on at its next tick.
-    if (got == 0 && m_notifier) m_notifier->setEnabled(false);
 }
 
 bool SerialPort::ApplyCOMSettings() {

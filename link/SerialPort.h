@@ -1,10 +1,9 @@
 #pragma once
 // The serial port component: owns one port, applies its line settings, writes blocks
-// with an inactivity limit and polls for received bytes on the user-interface thread,
-// handing every batch to OnReceiveData. It starts no thread and never blocks on reading.
+// with an inactivity limit, and hands every batch of received bytes to OnReceiveData when
+// asked to (PollTick): the link's clock asks whenever its wait on the port's descriptor ends.
+// It starts no thread and never blocks on reading; it belongs to the thread that uses it.
 
-#include <QObject>
-#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,8 +13,6 @@
 
 #include "link/AtChannel.h"
 #include "link/SerialDevice.h"
-
-class QSocketNotifier;
 
 namespace q7k3 {
 
@@ -81,9 +78,7 @@ std::string ComPortName(int number);
 // DTR, RTS and flow control stay off.
 bool LineFromModeString(std::string_view mode, LineSettings& settings);
 
-class SerialPort : public QObject, public ChannelPort {
-    Q_OBJECT
-
+class SerialPort : public ChannelPort {
 public:
     using TReceiveDataEvent =
         std::function<void(SerialPort* sender, const void* data, uint32_t size)>;
@@ -91,10 +86,12 @@ public:
         std::function<void(SerialPort* sender, const void* packet, uint32_t size)>;
 
     // Without a device the system's serial device is used.
-    explicit SerialPort(std::unique_ptr<SerialDevice> device = nullptr, QObject* parent = nullptr);
+    explicit SerialPort(std::unique_ptr<SerialDevice> device = nullptr);
     ~SerialPort() override;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
 
-    // The system's instance Port with its streamed values (custom port, 128000 bit/s,
+    // The phone's port with its streamed values (custom port, 128000 bit/s,
     // 5 ms polling, line-status check on).
     static std::unique_ptr<SerialPort> CreatePhonePort(
         std::unique_ptr<SerialDevice> device = nullptr);
@@ -136,7 +133,8 @@ public:
     TPacketMode PacketMode() const { return m_packetMode; }
     void SetPacketMode(TPacketMode mode) { m_packetMode = mode; }
 
-    // Poll period, at least 5 ms; a change restarts the running poll timer.
+    // Poll period, at least 5 ms: the longest a received byte waits before it is taken when
+    // the descriptor cannot tell (the clock's waits are cut into slices of this length).
     uint16_t PollingDelay() const { return m_pollingDelay; }
     void SetPollingDelay(uint16_t ms);
     bool EnableDTROnOpen() const { return m_enableDtrOnOpen; }
@@ -163,6 +161,9 @@ public:
     // SendDataEx with OutputTimeout.
     uint32_t SendData(const void* data, uint32_t size) override;
     uint32_t LineRate() const override { return m_baudRateValue; }
+    // The device went away under an open port (cable pulled, device removed).
+    bool Gone() const override { return Connected() && m_device->Vanished(); }
+    std::string Name() const override { return m_portName; }
     // Writes as the output queue has room; gives up after `limitMs` without progress,
     // or at once when CheckLineStatus is on and no modem line is raised.
     uint32_t SendDataEx(const void* data, uint32_t size, uint32_t limitMs);
@@ -174,22 +175,15 @@ public:
     bool ApplyCOMSettings();
 
     // One poll: delivers what is queued (stream mode) or whole packets (packet mode).
-    // The poll timer and the read notifier call it; tests call it directly.
+    // The link's clock calls it after every wait; tests call it directly.
     void PollTick();
 
-    // Poll as soon as the device has data, besides the timer (on by default).
-    void SetReadNotifier(bool on);
     // Time source and the pause between write attempts (tests make both virtual).
     void SetClock(std::function<int64_t()> nowMs, std::function<void(int ms)> sleepMs);
 
     SerialDevice& Device() { return *m_device; }
 
 private:
-    void TimerTick();
-    void NotifierActivated();
-    void StartPolling();
-    int PollPeriod() const;
-    void StopPolling();
     void ReapplyIfConnected();
     void ReallocateScratch();
     uint32_t ReadInto(uint32_t count);
@@ -220,9 +214,6 @@ private:
     std::vector<unsigned char> m_scratch;  // ReceiveScratch
     int64_t m_packetStartTime = -1;
     bool m_inTick = false;
-    bool m_useNotifier = true;
-    QTimer m_pollTimer;
-    QSocketNotifier* m_notifier = nullptr;
     std::function<int64_t()> m_now;
     std::function<void(int)> m_sleep;
 };

@@ -235,7 +235,7 @@ bool PhoneSession::Guard() {
     m_flags.AbortRequested = false;
     if (NeedsLinkRecovery(ch.LastError)) {
         comm.Disconnect();
-        m_link.Pump.SleepAndProcess(kRecoveryPauseMs);
+        m_link.Clock.Pause(kRecoveryPauseMs);
         if (!comm.Connect() || !ResetPhone(m_link)) {
             comm.Disconnect();
             DropTree();

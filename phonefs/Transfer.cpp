@@ -139,7 +139,7 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
     const auto takeBlock = [&](const std::string& line) {
         std::string block;
         if (!m_ch.ReadBlock(line, kTransferWaitMs, block)) return LineAction::Failure;
-        const std::string caption = speed.Tick(m_ch.Pump().NowMs());
+        const std::string caption = speed.Tick(m_ch.Clock().NowMs());
         if (!caption.empty()) Progress().SetCaption(caption);
         m_ch.Send(kPrompt);
         const auto start = BlockDataStart(block);
@@ -304,7 +304,7 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
             if (m_stop && m_stop->load()) {
                 for (qint64 i = 0; i < n; ++i) block[i] = static_cast<char>(~block[i]);
             }
-            const std::string caption = speed.Tick(m_ch.Pump().NowMs());
+            const std::string caption = speed.Tick(m_ch.Clock().NowMs());
             if (!caption.empty()) Progress().SetCaption(caption);
             m_ch.Send(std::string_view(block, static_cast<size_t>(n)));
             m_ch.MarkProgress();

@@ -1,8 +1,8 @@
 // Round trip of a short exchange over a pseudo-terminal with the phone emulator answering
 // at once: during a file read the PC sends the 5-byte batch prompt and the phone sends the
 // next 512-byte data block. Reports the median and the 99th percentile for each timing of
-// the link, with and without the read notifier (the poll timer alone), and the idle load
-// with the port open.
+// the link (the waits block on the port's descriptor, so a byte ends the wait at once), and
+// the idle load with the port open.
 //
 //   q7k3-bench-link [ROUNDS]
 
@@ -45,15 +45,13 @@ struct Figures {
     int failures = 0;
 };
 
-Figures Measure(const std::string& path, uint16_t pollingDelay, int pollStep, bool notifier,
-                int rounds) {
+Figures Measure(const std::string& path, uint16_t pollingDelay, int pollStep, int rounds) {
     PhoneLink link;
     SerialPort& comm = link.Port;
     AtChannel& ch = link.Channel;
     comm.SetPortName(path);
     comm.SetBaudRateValue(115200);
     comm.SetPollingDelay(pollingDelay);
-    comm.SetReadNotifier(notifier);
     ch.PollStep = pollStep;
     Figures f;
     if (!comm.Connect()) {
@@ -153,20 +151,16 @@ int main(int argc, char** argv) {
     std::printf(
         "round trip: %zu-byte prompt, %zu-byte data block, %d rounds, emulator answering at once\n",
         kPrompt.size(), kBlock, rounds);
-    std::printf("%-10s %8s %8s %12s %12s %12s %12s\n", "timing", "poll ms", "step ms", "median",
-                "p99", "timer median", "timer p99");
+    std::printf("%-10s %8s %8s %12s %12s\n", "timing", "poll ms", "step ms", "median", "p99");
     for (const Case& c : cases) {
-        const Figures fast = Measure(name, c.pollingDelay, c.pollStep, true, rounds);
-        const Figures timer = Measure(name, c.pollingDelay, c.pollStep, false, rounds);
+        const Figures fast = Measure(name, c.pollingDelay, c.pollStep, rounds);
         // Cyrillic names are two bytes a letter: pad by hand.
         std::string label = c.name;
         const size_t letters = label.size() / 2;
         label.append(letters < 10 ? 10 - letters : 0, ' ');
-        std::printf("%s %8d %8d %9.2f ms %9.2f ms %9.2f ms %9.2f ms", label.c_str(), c.pollingDelay,
-                    c.pollStep, fast.median, fast.p99, timer.median, timer.p99);
-        if (fast.failures + timer.failures > 0) {
-            std::printf("  (%d lost)", fast.failures + timer.failures);
-        }
+        std::printf("%s %8d %8d %9.3f ms %9.3f ms", label.c_str(), c.pollingDelay, c.pollStep,
+                    fast.median, fast.p99);
+        if (fast.failures > 0) std::printf("  (%d lost)", fast.failures);
         std::printf("\n");
     }
     phone.Stop();

@@ -192,7 +192,7 @@ TEST_F(TrickleFixture, EveryCommandEndsAtItsBoundWithAReasonOfItsOwn) {
 }
 
 TEST_F(TrickleFixture, AbortEndsAStalledExchangeWithinASecond) {
-    bool abort = false;
+    std::atomic<bool> abort{false};
     std::atomic<bool> stop{false};
     ch.AbortFlag = &abort;
     ch.StopFlag = &stop;
@@ -226,7 +226,7 @@ TEST_F(TrickleFixture, AbortEndsAStalledExchangeWithinASecond) {
 TEST_F(ChannelFixture, AbortLetsAnExchangeThatMakesProgressGoOnToItsEnd) {
     // Batches every 400 ms for 5 s: each is progress, so the abort raised at 1 s does not
     // cut the listing; the command stops between folders instead.
-    bool abort = false;
+    std::atomic<bool> abort{false};
     ch.AbortFlag = &abort;
     ch.PollStep = 10;
     int batches = 0;

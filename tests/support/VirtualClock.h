@@ -9,26 +9,34 @@
 #include <vector>
 
 #include "link/AtChannel.h"
-#include "link/EventPump.h"
+#include "link/LinkClock.h"
 
 namespace q7k3::test {
 
-class VirtualClock final : public EventPump {
+class VirtualClock final : public LinkClock {
 public:
     // Called after each step with the clock's new time (the "poll tick").
     std::function<void(int64_t nowMs)> onTick;
     int64_t now = 0;
     int steps = 0;
 
-    void SleepAndProcess(int ms) override {
+    void WaitForInput(int ms) override {
         now += ms;
         ++steps;
-        if (onTick) onTick(now);
+        Tick();
     }
-    void ProcessEvents() override {
-        if (onTick) onTick(now);
+    // What arrives comes on the ticks: a tick at a time already ticked brings nothing new.
+    void TakeInput() override {
+        if (now != m_lastTick) Tick();
     }
     int64_t NowMs() override { return now; }
+
+private:
+    void Tick() {
+        m_lastTick = now;
+        if (onTick) onTick(now);
+    }
+    int64_t m_lastTick = 0;  // nothing arrives before the clock first moves
 };
 
 // Records what the channel sends; a test hooks `onSend` to answer like a phone.
