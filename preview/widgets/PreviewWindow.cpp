@@ -343,25 +343,16 @@ bool PreviewWindow::FetchPhoneEntry(const std::string& name, std::function<void(
             if (!entry) return Outcome::Stopped;
             *fetched = fs.ChangeFolder(folder->Id) &&
                        fs.ReadPhoneFile(temp, entry->Name, entry->Date, entry->Size);
-            // A link that must be recovered gets the session's report; anything else the
-            // preview says itself.
-            if (!*fetched && NeedsLinkRecovery(fs.Channel().LastError)) return Outcome::Failed;
+            // The preview words a failure itself; the link's own report is not run.
             return Outcome::Stopped;
         },
-        [this, fetched, index, then = std::move(then)](Outcome outcome) {
+        [this, fetched, index, then = std::move(then)](Outcome) {
             // The window was closed meanwhile: nothing more to show or say.
             if (!isVisible()) {
                 setEnabled(true);
                 return;
             }
             if (*fetched) m_fetchedIndex = index;
-            // The session's report has spoken: the box it showed took the activation away.
-            if (outcome == Outcome::Failed) {
-                m_skipNextActivation = true;
-                if (!m_session->PhoneReady()) m_lostLink = true;
-                setEnabled(true);
-                return;
-            }
             then(*fetched);
         });
 }

@@ -249,7 +249,6 @@ struct PhonePreviewFixture : PreviewFixture {
     std::unique_ptr<PhoneLink> link;
     std::unique_ptr<DriverSettings<SerialPort>> port;
     std::unique_ptr<PhoneSession> session;
-    bool bootFinished = false;
 
     void SetUp() override {
         PreviewFixture::SetUp();
@@ -284,14 +283,19 @@ struct PhonePreviewFixture : PreviewFixture {
             {link.get(), session.get(), store.get(), port.get(), [] { return false; }});
         form->show();
         ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
-        QTimer::singleShot(0, [this] { bootFinished = true; });
-        ASSERT_TRUE(
-            WaitUntil([&] { return bootFinished && form->PhoneReady() && !form->Busy(); }, 30000));
+        ASSERT_TRUE(WaitUntil([&] { return form->Started() && !form->Busy(); }, 30000));
+        ASSERT_TRUE(form->PhoneReady());
         ASSERT_TRUE(session->OpenFolder("User"));
         Preview(*form).SetTempFileName(S(Path("Q7K3FM.TMP")));
     }
 
     std::string Temp() const { return S(Path("Q7K3FM.TMP")); }
+
+    // A phone entry is fetched on the session's link thread: this waits until it came.
+    void Fetched() {
+        ASSERT_TRUE(WaitUntil([&] { return !session->Busy(); }, 30000));
+        QApplication::processEvents();
+    }
 };
 
 TEST_F(PhonePreviewFixture, PhonePictureIsShownFromTheScratchFileUnderItsExtension) {
@@ -301,6 +305,7 @@ TEST_F(PhonePreviewFixture, PhonePictureIsShownFromTheScratchFileUnderItsExtensi
     Boot();
     PreviewWindow& play = Preview(*form);
     Open(play, {"wallpaper.jpg", "tune.mel"}, false, [&] {
+        Fetched();
         EXPECT_EQ(play.PlayStatus->text(), "Просмотр 1/2");
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".jpg");
         EXPECT_EQ(play.Image1->Picture().size(), QSize(24, 12));
@@ -310,6 +315,7 @@ TEST_F(PhonePreviewFixture, PhonePictureIsShownFromTheScratchFileUnderItsExtensi
 
         // The MEL melody plays once its title is off (the player takes only SMAF).
         play.NextBtnClick();
+        Fetched();
         EXPECT_EQ(play.PlayStatus->text(), "Просмотр 2/2");
         if (SmafAvailable()) {
             EXPECT_TRUE(SmafPlaying());
@@ -336,10 +342,12 @@ TEST_F(PhonePreviewFixture, AniPicturesOfTheAnimationsFolderAreShownAtTheirWidth
     ASSERT_TRUE(session->OpenFolder("Animations"));
     PreviewWindow& play = Preview(*form);
     Open(play, {"pic.ani", "wpaper.ani"}, false, [&] {
+        Fetched();
         EXPECT_EQ(play.Image1->Picture().size(), QSize(128, 3));
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".bmp");
         EXPECT_FALSE(QFileInfo::exists(Q(Temp() + ".bmp")));
         play.NextBtnClick();
+        Fetched();
         EXPECT_EQ(play.Image1->Picture().size(), QSize(126, 5));
     });
     EXPECT_EQ(sound->starts, 0);
@@ -360,6 +368,7 @@ TEST_F(PhonePreviewFixture, GifAndEmsPicturesAreShown) {
     Boot();
     PreviewWindow& play = Preview(*form);
     Open(play, {"two.gif"}, false, [&] {
+        Fetched();
         EXPECT_EQ(play.LastPicturePath(), Temp());
         EXPECT_EQ(play.Image1->Picture().size(), QSize(14, 9));
         EXPECT_EQ(QColor(play.Image1->Picture().pixel(5, 5)), QColor(Qt::red));
@@ -372,6 +381,7 @@ TEST_F(PhonePreviewFixture, GifAndEmsPicturesAreShown) {
     ASSERT_TRUE(session->OpenFolder("Images"));
     ASSERT_TRUE(session->OpenFolder("sms"));
     Open(play, {"smile.ani"}, false, [&] {
+        Fetched();
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".bmp");
         const QImage shown = play.Image1->Picture();
         ASSERT_EQ(shown.size(), QSize(16, 8));
@@ -389,9 +399,11 @@ TEST_F(PhonePreviewFixture, LostPhoneSaysSoAndTheWindowStaysOpen) {
     Boot();
     PreviewWindow& play = Preview(*form);
     Open(play, {"a.jpg", "b.jpg"}, false, [&] {
+        Fetched();
         EXPECT_EQ(play.Image1->Picture().size(), QSize(8, 8));
         phone->FallSilentAfter(0);
         play.NextBtnClick();
+        Fetched();
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].Text, "Потеряна связь с телефоном");
         EXPECT_EQ(prompts.shown[0].Caption, "Ошибка");
@@ -416,6 +428,7 @@ TEST_F(PhonePreviewFixture, F3InThePhonePaneViewsTheSelectedFilesAndConsumesTheS
     form->Phone().List()->FindItem("two.jpg")->setSelected(true);
     form->Phone().List()->FindItem("..")->setSelected(true);
     WhenShown driver([&](PreviewWindow& play) {
+        Fetched();
         EXPECT_EQ(play.PlayStatus->text(), "Просмотр 1/2");
         EXPECT_EQ(play.Image1->Picture().size(), QSize(10, 20));
         ASSERT_EQ(play.PlayList->topLevelItemCount(), 2);
