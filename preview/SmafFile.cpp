@@ -54,7 +54,11 @@ bool Is(const uint8_t* id, const char* name, size_t n = 4) {
 ReadResult ReadWave(const uint8_t* id, ByteView body, bool scoreTrack, StoredWave& w) {
     w.Number = id[3];
     if (scoreTrack) {
-        // Stream wave: type byte (stereo, coding, base bit), 16-bit rate in Hz, the data.
+        // Stream wave: type byte (bit 7 stereo, bits 6-4 coding, bits 3-0 base bit), the
+        // rate in Hz as a 16-bit number, the data. Real ringtones have 0x20 (mono) and 0xA0
+        // (stereo): coding 2 is ADPCM here, and a stereo wave's left and right samples share
+        // each byte (left in the low nibble), as a mono decoding of those files shows by
+        // its offset and noise where the stereo one gives clean drums and voices.
         if (body.size() < 3)
             return ReadResult::Fail(ReadStatus::Broken,
                                     "stream wave " + IdText(id) + " is cut short");
@@ -62,6 +66,7 @@ ReadResult ReadWave(const uint8_t* id, ByteView body, bool scoreTrack, StoredWav
         w.Coding = (body[0] >> 4) & 7;
         w.Bits = body[0] & 0x0F;
         w.Rate = (uint32_t{body[1]} << 8) | body[2];
+        w.Adpcm = w.Coding == 2 && w.Bits == 0;
         w.Data.assign(body.begin() + 3, body.end());
     } else {
         w.Data.assign(body.begin(), body.end());
@@ -138,6 +143,7 @@ ReadResult ReadAudioTrack(const uint8_t* id, ByteView body, AudioTrack& t) {
                                 wave.Coding = t.Coding;
                                 wave.Bits = t.Bits;
                                 wave.Rate = t.Rate;
+                                wave.Adpcm = t.Coding == 1 && t.Bits == 0;
                                 t.Waves.push_back(std::move(wave));
                             }
                             return {};
