@@ -11,6 +11,9 @@
 //
 // When a melody ends by itself the engine receives kSmafEndOfMelody through SmafEvent, from
 // the event loop, and stops as if SmafStop had been called.
+//
+// The melody is built and rendered on a thread of its own, a second ahead of what is heard:
+// none of these calls waits for it, whatever the melody holds.
 
 #include <functional>
 #include <memory>
@@ -39,6 +42,9 @@ void SmafStop();
 void SmafDone();
 bool SmafAvailable();
 bool SmafPlaying();
+// Why melodies cannot be played, as a catalogue message: kMsgNoSoundFont or
+// kMsgNoSoundDevice; 0 while they can be (or before SmafInit).
+int SmafMissing();
 
 // Where the sound goes: empty for the desktop's sound device (the default). Set before
 // SmafInit; tests and measurements capture the sound instead.

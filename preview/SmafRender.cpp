@@ -125,15 +125,51 @@ void MelodyRenderer::Dispatch(const SoundEvent& e) {
         case EventKind::WaveOn: {
             if (e.Wide >= m_melody.Waves.size()) break;
             const WaveSound& w = m_melody.Waves[e.Wide];
-            if (w.Samples.empty() || w.Rate == 0) break;
+            if (w.Frames() == 0 || w.Rate == 0) break;
             WaveVoice v;
             v.Wave = e.Wide;
             v.Step = static_cast<double>(w.Rate) / kRenderRate;
             v.EndFrame = m_frame + FrameOf(e.Length);
-            v.Gain = static_cast<float>(e.Value) / 127.0f / 32768.0f;
+            // Loudness as a fraction of full scale, and a balance that keeps the centre
+            // at full loudness on both sides.
+            const float gain = static_cast<float>(e.Value) / 127.0f / 32768.0f;
+            const float pan = static_cast<float>(std::min<uint8_t>(e.Key, 127)) / 127.0f;
+            v.Left = gain * std::min(1.0f, 2.0f * (1.0f - pan));
+            v.Right = gain * std::min(1.0f, 2.0f * pan);
             m_waves.push_back(v);
             break;
         }
+    }
+}
+
+// Adds the playing waves to a block, resampled to the output rate by linear
+// interpolation; a wave ends at its length or at the end of its samples.
+void MelodyRenderer::MixWaves(float* l, float* r, size_t n) {
+    for (auto it = m_waves.begin(); it != m_waves.end();) {
+        const WaveSound& wave = m_melody.Waves[it->Wave];
+        const std::vector<int16_t>& s = wave.Samples;
+        const size_t frames = wave.Frames();
+        const bool stereo = wave.Channels == 2;
+        size_t i = 0;
+        for (; i < n; ++i) {
+            const size_t p = static_cast<size_t>(it->Pos);
+            if (m_frame + i >= it->EndFrame || p >= frames) break;
+            const float frac = static_cast<float>(it->Pos - static_cast<double>(p));
+            const bool last = p + 1 >= frames;
+            if (stereo) {
+                const float a = s[2 * p], b = last ? 0.0f : s[2 * p + 2];
+                const float c = s[2 * p + 1], d = last ? 0.0f : s[2 * p + 3];
+                l[i] += (a + (b - a) * frac) * it->Left;
+                r[i] += (c + (d - c) * frac) * it->Right;
+            } else {
+                const float a = s[p], b = last ? 0.0f : s[p + 1];
+                const float v = a + (b - a) * frac;
+                l[i] += v * it->Left;
+                r[i] += v * it->Right;
+            }
+            it->Pos += it->Step;
+        }
+        it = i < n ? m_waves.erase(it) : it + 1;
     }
 }
 
@@ -145,8 +181,14 @@ size_t MelodyRenderer::Read(int16_t* out, size_t frames) {
     const std::vector<SoundEvent>& events = m_melody.Events;
     size_t done = 0;
     while (done < frames && !m_finished) {
-        while (m_next < events.size() && FrameOf(events[m_next].Ms) <= m_frame)
+        while (m_next < events.size() && FrameOf(events[m_next].Ms) <= m_frame) {
+            if (Cancelled()) break;
             Dispatch(events[m_next++]);
+        }
+        if (Cancelled()) {
+            m_finished = true;
+            return 0;
+        }
         const bool pastEnd = m_next == events.size() && m_frame >= m_endFrame;
         if (pastEnd && (Silent() || m_frame >= m_endFrame + FrameOf(kMaxReleaseMs))) {
             m_finished = true;
@@ -162,22 +204,7 @@ size_t MelodyRenderer::Read(int16_t* out, size_t frames) {
         float* r = m_right.data();
         fluid_synth_write_float(m_host.Synth(), static_cast<int>(n), l, 0, 1, r, 0, 1);
 
-        for (auto it = m_waves.begin(); it != m_waves.end();) {
-            const std::vector<int16_t>& samples = m_melody.Waves[it->Wave].Samples;
-            size_t i = 0;
-            for (; i < n; ++i) {
-                const size_t p = static_cast<size_t>(it->Pos);
-                if (m_frame + i >= it->EndFrame || p >= samples.size()) break;
-                const double frac = it->Pos - static_cast<double>(p);
-                const double next = p + 1 < samples.size() ? samples[p + 1] : 0.0;
-                const float v =
-                    static_cast<float>(samples[p] + (next - samples[p]) * frac) * it->Gain;
-                l[i] += v;
-                r[i] += v;
-                it->Pos += it->Step;
-            }
-            it = i < n ? m_waves.erase(it) : it + 1;
-        }
+        MixWaves(l, r, n);
 
         float peak = 0;
         int16_t* o = out + done * 2;
@@ -207,16 +234,15 @@ std::vector<int16_t> RenderAll(SynthHost& host, Melody melody) {
     return pcm;
 }
 
-Bytes WavFile(const std::vector<int16_t>& stereo, int rate) {
-    const uint32_t dataSize = static_cast<uint32_t>(stereo.size() * 2);
+Bytes WavHeader(uint32_t dataBytes, int rate) {
     Bytes w;
-    w.reserve(44 + dataSize);
+    w.reserve(44);
     auto text = [&](const char* s) { w.insert(w.end(), s, s + 4); };
     auto le = [&](uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) w.push_back(static_cast<uint8_t>(v >> (8 * i)));
     };
     text("RIFF");
-    le(36 + dataSize, 4);
+    le(36 + dataBytes, 4);
     text("WAVE");
     text("fmt ");
     le(16, 4);
@@ -227,8 +253,17 @@ Bytes WavFile(const std::vector<int16_t>& stereo, int rate) {
     le(4, 2);
     le(16, 2);
     text("data");
-    le(dataSize, 4);
-    for (const int16_t s : stereo) le(static_cast<uint16_t>(s), 2);
+    le(dataBytes, 4);
+    return w;
+}
+
+Bytes WavFile(const std::vector<int16_t>& stereo, int rate) {
+    Bytes w = WavHeader(static_cast<uint32_t>(stereo.size() * 2), rate);
+    w.reserve(w.size() + stereo.size() * 2);
+    for (const int16_t s : stereo) {
+        w.push_back(static_cast<uint8_t>(s & 0xFF));
+        w.push_back(static_cast<uint8_t>((static_cast<uint16_t>(s) >> 8) & 0xFF));
+    }
     return w;
 }
 

@@ -257,6 +257,63 @@ const std::vector<std::string>& Table() {
     /* 244 */ "",  // reserved
     /* 245 */ "Новый файл записан на телефон под временным именем ",
     /* 246 */ "На телефоне остался временный файл ",
+    /* 247 */ "",  // reserved
+    /* 248 */ "",  // reserved
+    /* 249 */ "",  // reserved
+    /* 250 */ "",  // reserved
+    /* 251 */ "",  // reserved
+    /* 252 */ "",  // reserved
+    /* 253 */ "",  // reserved
+    /* 254 */ "",  // reserved
+    /* 255 */ "",  // reserved
+    /* 256 */ "",  // reserved
+    /* 257 */ "",  // reserved
+    /* 258 */ "",  // reserved
+    /* 259 */ "",  // reserved
+    /* 260 */ "",  // reserved
+    /* 261 */ "",  // reserved
+    /* 262 */ "",  // reserved
+    /* 263 */ "",  // reserved
+    /* 264 */ "",  // reserved
+    /* 265 */ "",  // reserved
+    /* 266 */ "",  // reserved
+    /* 267 */ "",  // reserved
+    /* 268 */ "",  // reserved
+    /* 269 */ "",  // reserved
+    /* 270 */ "",  // reserved
+    /* 271 */ "",  // reserved
+    /* 272 */ "",  // reserved
+    /* 273 */ "",  // reserved
+    /* 274 */ "",  // reserved
+    /* 275 */ "",  // reserved
+    /* 276 */ "",  // reserved
+    /* 277 */ "",  // reserved
+    /* 278 */ "",  // reserved
+    /* 279 */ "",  // reserved
+    /* 280 */ "",  // reserved
+    /* 281 */ "",  // reserved
+    /* 282 */ "",  // reserved
+    /* 283 */ "",  // reserved
+    /* 284 */ "",  // reserved
+    /* 285 */ "",  // reserved
+    /* 286 */ "",  // reserved
+    /* 287 */ "",  // reserved
+    /* 288 */ "",  // reserved
+    /* 289 */ "",  // reserved
+    /* 290 */ "",  // reserved
+    /* 291 */ "",  // reserved
+    /* 292 */ "",  // reserved
+    /* 293 */ "",  // reserved
+    /* 294 */ "",  // reserved
+    /* 295 */ "",  // reserved
+    /* 296 */ "",  // reserved
+    /* 297 */ "",  // reserved
+    /* 298 */ "",  // reserved
+    /* 299 */ "",  // reserved
+    /* 300 */ "Нет звукового устройства",
+    /* 301 */ "Звук мелодии записан в кодировке, которую проигрыватель не воспроизводит: он не прозвучит",
+    /* 302 */ "Мелодия длиннее 500 байт и не поместится в SMS",
+    /* 303 */ "В архиве JAR нет манифеста META-INF/MANIFEST.MF",
     };
     return table;
 }

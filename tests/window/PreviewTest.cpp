@@ -53,7 +53,7 @@ struct FakeSound {
 class FakeOutput final : public smaf::SoundOutput {
 public:
     explicit FakeOutput(std::shared_ptr<FakeSound> sound) : m_sound(std::move(sound)) {}
-    bool Start(smaf::PcmSource&, std::function<void()> finished) override {
+    bool Start(smaf::PcmStream&, std::function<void()> finished) override {
         ++m_sound->starts;
         m_sound->finish = std::move(finished);
         return true;
