@@ -34,8 +34,8 @@
 namespace q7k3::cli {
 namespace {
 
-constexpr const char* kKinds[] = {"mel2mmf", "mmf2mel", "ani2bmp", "pic2ani", "pic2ems",
-                                  "ems2bmp", "imy2ems", "ems2imy", "jad", "mmf2wav", "mel2wav"};
+constexpr const char* kKinds[] = {"mel2mmf", "mmf2mel", "ani2bmp", "pic2ani", "pic2ems", "ems2bmp",
+                                  "imy2ems", "ems2imy", "jad",     "mmf2wav", "mel2wav"};
 
 const OptionSpec kOptions[] = {
     {"--slot", "N", "ячейка EMS 0..255 (pic2ems, imy2ems)"},
@@ -235,8 +235,11 @@ int RunConvert(const std::vector<std::string>& words) {
         if (!ImelodyBody(text, body)) return BadInput(in, kMsgCliKindImelody);
         target = OutputIn(in, out, ".mel");
     } else if (kind == "ems2imy") {
+        // An EMS picture has a length where a melody has its own, and would give a few
+        // bytes of its bitmap as a tune.
         std::string text;
-        if (!DecodeEmsMelody(data, text)) return BadInput(in, kMsgCliKindEmsMelody);
+        if (!IsEmsMelody(data) || !DecodeEmsMelody(data, text))
+            return BadInput(in, kMsgCliKindEmsMelody);
         if (outIsFolder) {
             std::string name = EmsMelodyTitle(data);
             if (!TitleLike(name)) name = BaseName(in);
@@ -252,8 +255,13 @@ int RunConvert(const std::vector<std::string>& words) {
         target = OutputIn(in, out, ".wav");
     } else {  // jad
         std::string manifest;
-        if (!StartsWith(data, "PK\x03\x04") || !ManifestFromJar(data, manifest))
-            return BadInput(in, kMsgCliKindJar);
+        if (!StartsWith(data, "PK\x03\x04")) return BadInput(in, kMsgCliKindJar);
+        if (!ManifestFromJar(data, manifest)) {
+            // An archive that opens but has no manifest is a jar all the same, with the one
+            // entry the descriptor is made from missing.
+            if (!JarLacksManifest(data)) return BadInput(in, kMsgCliKindJar);
+            return Fail(Msg(kMsgJarNoManifest) + ": " + Printable(in), kExitBadInput);
+        }
         target = OutputIn(in, out, ".jad");
     }
     if (!toStdout && !a.Has("--force") && QFileInfo::exists(QString::fromStdString(target)))
