@@ -11,6 +11,8 @@ namespace q7k3::smaf {
 namespace {
 
 constexpr size_t kBlockFrames = 512;
+// The synthesizer's own block, in frames (FluidSynth renders 64 at a time).
+constexpr int kSynthBlock = 64;
 // A block this quiet after the melody's end counts as the end of its release.
 constexpr float kSilence = 1.0f / 8192;
 
@@ -90,6 +92,13 @@ MelodyRenderer::MelodyRenderer(SynthHost& host, Melody melody)
     : m_host(host), m_melody(std::move(melody)), m_left(kBlockFrames), m_right(kBlockFrames) {
     fluid_synth_t* s = m_host.Synth();
     fluid_synth_system_reset(s);
+    // The synthesizer renders in blocks of its own and hands out what is left of its last
+    // one first, and voices of the previous melody end on its next rendering: both would
+    // start this melody with the end of the last. Rendering is cheap with no voices.
+    float drain[kSynthBlock];
+    for (int i = 0; i < 1000 && fluid_synth_get_active_voice_count(s) > 0; ++i)
+        fluid_synth_write_float(s, kSynthBlock, drain, 0, 1, drain, 0, 1);
+    fluid_synth_write_float(s, kSynthBlock, drain, 0, 1, drain, 0, 1);
     for (int ch = 0; ch < kSynthChannels; ++ch) {
         const bool drum = m_melody.Drum[static_cast<size_t>(ch)];
         fluid_synth_set_channel_type(s, ch, drum ? CHANNEL_TYPE_DRUM : CHANNEL_TYPE_MELODIC);
