@@ -6,8 +6,8 @@
 #include <string>
 
 #include "link/Connection.h"
+#include "link/PhoneLink.h"
 #include "link/Prompts.h"
-#include "link/TForm10.h"
 
 namespace q7k3::bench {
 
@@ -21,14 +21,14 @@ public:
 
 // Opens the emulated phone's pseudo-terminal the way the program does (the fastest
 // settings: 5 ms poll, 1 ms steps) and identifies it; false after a line on stderr.
-inline bool ConnectBenchPhone(TForm10& form10, const std::string& tty, int baud, const char* who) {
-    TCommPortDriver& comm = form10.Comm321;
+inline bool ConnectBenchPhone(PhoneLink& link, const std::string& tty, int baud, const char* who) {
+    SerialPort& comm = link.Port;
     comm.SetPortName(tty);
     comm.SetBaudRateValue(static_cast<uint32_t>(baud));
     comm.SetSettingsMode(false);
     comm.SetPollingDelay(5);
-    form10.Channel.PollStep = 1;
-    if (comm.Connect() && ResetPhone(form10) && ReadModel(form10) == "SGH-E700") return true;
+    link.Channel.PollStep = 1;
+    if (comm.Connect() && ResetPhone(link) && ReadModel(link) == "SGH-E700") return true;
     std::fprintf(stderr, "%s: the emulated phone does not answer\n", who);
     return false;
 }

@@ -29,8 +29,9 @@ bool DeleteFiles::Run(const std::vector<std::string>& selection) {
         return false;
     }
     // Outside PRO the phone keeps a thumbnail of every photo of its album folders.
-    const std::string thumbFolder =
-        flags.MODE == 1 ? std::string() : ThumbnailFolderId(m_folder->Name, m_fs.ModelCodeText());
+    const std::string thumbFolder = flags.Mode == FolderMode::Pro
+                                        ? std::string()
+                                        : ThumbnailFolderId(m_folder->Name, m_fs.ModelCodeText());
     std::vector<std::string> thumbnails;
     for (const std::string& item : selection) {
         if (flags.AbortRequested) {

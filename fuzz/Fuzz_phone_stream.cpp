@@ -23,7 +23,7 @@
 #include "link/Connection.h"
 #include "link/EventPump.h"
 #include "link/MemorySerialDevice.h"
-#include "link/TForm10.h"
+#include "link/PhoneLink.h"
 #include "phonefs/FolderMaps.h"
 #include "phonefs/PhoneFs.h"
 
@@ -122,10 +122,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         dev->input += onWrite.front();
         onWrite.pop_front();
     };
-    TForm10 form10(TCommPortDriver::CreateComm321(std::move(device)), &clock);
-    form10.Comm321.SetPortName("/dev/ttyFUZZ");
-    form10.Comm321.SetClock([&] { return clock.now; }, [&](int ms) { clock.now += ms; });
-    AtChannel& ch = form10.Channel;
+    PhoneLink link(SerialPort::CreatePhonePort(std::move(device)), &clock);
+    link.Port.SetPortName("/dev/ttyFUZZ");
+    link.Port.SetClock([&] { return clock.now; }, [&](int ms) { clock.now += ms; });
+    AtChannel& ch = link.Channel;
     ch.PollStep = 50;  // the slowest timing: few steps per second of virtual time
     int64_t nextSpontaneous = 500;
     clock.onTick = [&] {
@@ -134,9 +134,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             onClock.pop_front();
             nextSpontaneous = clock.now + 500;
         }
-        form10.Comm321.PollTick();
+        link.Port.PollTick();
     };
-    if (!form10.Comm321.Connect()) return 0;
+    if (!link.Port.Connect()) return 0;
     ch.PhoneModel = "SGH-E700";
 
     AppFlags flags;
@@ -162,9 +162,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t sentBytes = 4 * 700 + 2048 + 8 * (blockMarks + 1);
     const auto bound = [&](int exchanges) {
         const int64_t base = 5000 + 10000 + AtChannel::kRoundTripMs + 1000;
-        const int64_t perExchange =
-            base + AtChannel::kLineFactor * ch.LineMs(size + sentBytes) +
-            static_cast<int64_t>(blockMarks + 2) * AtChannel::kRoundTripMs;
+        const int64_t perExchange = base + AtChannel::kLineFactor * ch.LineMs(size + sentBytes) +
+                                    static_cast<int64_t>(blockMarks + 2) * AtChannel::kRoundTripMs;
         return exchanges * perExchange;
     };
 
@@ -173,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     switch (op) {
         case 0:
             exchanges = 2;  // ATZ, AT+CGMM
-            IdentifyPhone(form10, flags);
+            IdentifyPhone(link, flags);
             break;
         case 1:
             exchanges = 2;  // AT+FSCD, AT+FSDL

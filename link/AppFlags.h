@@ -3,15 +3,17 @@
 
 namespace q7k3 {
 
+// The phone's firmware mode: which folder tree it shows. The numbers are the stored ones.
+enum class FolderMode : int { Normal = 0, Pro = 1, Pims = 2 };
+
 struct AppFlags {
-    bool IRDAReq = true;         // infrared: ping the phone every 20 s between commands
-    bool MelConvertion = true;   // convert MEL melodies to MMF on the way
-    bool HiddenFiles = false;    // also list the phone's zero-size entries
-    int MODE = 0;                // 0 Normal, 1 PRO, 2 PIMS
-    bool Pro = false;            // MODE == 1
-    bool CompileJavaEnabled = true;  // F7 button and key; off in PIMS mode
-    bool AbortRequested = false;     // set by the progress dialog's abort button
-    bool Trace = false;              // the window writes the protocol trace
+    bool IRDAReq = true;                   // infrared: ping the phone every 20 s between commands
+    bool MelConvertion = true;             // convert MEL melodies to MMF on the way
+    bool HiddenFiles = false;              // also list the phone's zero-size entries
+    FolderMode Mode = FolderMode::Normal;  // stored as its number, "MODE"
+    bool CompileJavaEnabled = true;        // F7 button and key; off in PIMS mode
+    bool AbortRequested = false;           // set by the progress dialog's abort button
+    bool Trace = false;                    // the window writes the protocol trace
 };
 
 }  // namespace q7k3

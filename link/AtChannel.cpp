@@ -14,7 +14,7 @@ bool ContainsText(std::string_view haystack, std::string_view needle) {
 
 AtChannel::AtChannel(ChannelPort& port, EventPump& pump) : m_port(port), m_pump(pump) {}
 
-void AtChannel::Comm321ReceiveData(const void* data, size_t size) {
+void AtChannel::ReceiveData(const void* data, size_t size) {
     ResponseComplete = true;
     m_exchangeBytes += size;
     if (ReceiveBuffer.size() + size > kReceiveLimit) {
@@ -108,7 +108,9 @@ bool AtChannel::ExchangeCut() {
     return m_cut != 0;
 }
 
-int AtChannel::WaitFailure() const { return m_cut != 0 ? m_cut : kErrTimeout; }
+int AtChannel::WaitFailure() const {
+    return m_cut != 0 ? m_cut : kErrTimeout;
+}
 
 bool AtChannel::WaitResponse(int timeoutMs) {
     ResponseComplete = false;
@@ -250,8 +252,8 @@ bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::stri
     // the end of what has arrived: while the data is shorter than its declared length the
     // channel waits for the rest, and otherwise takes the end after a short settling wait.
     const size_t comma = firstLine.find(',');
-    const size_t dataAt = comma == std::string::npos ? std::string::npos
-                                                     : firstLine.find(',', comma + 1);
+    const size_t dataAt =
+        comma == std::string::npos ? std::string::npos : firstLine.find(',', comma + 1);
     std::optional<size_t> declared = DeclaredBlockLength(firstLine);
     if (declared && *declared > kMaxBlockData) declared.reset();
     const auto joined = [&](size_t pos) {
@@ -316,8 +318,8 @@ bool AtChannel::RunCommand(const CommandSpec& spec) {
     const size_t byteLimit = spec.answerBytes * kFloodFactor + kFloodSlack;
     // The base leaves the per-step waits a round trip of room: a phone that uses each
     // of them to its last step is slow, not stuck.
-    const int64_t base = static_cast<int64_t>(spec.firstTimeoutMs) + spec.nextTimeoutMs +
-                         kRoundTripMs;
+    const int64_t base =
+        static_cast<int64_t>(spec.firstTimeoutMs) + spec.nextTimeoutMs + kRoundTripMs;
     BeginExchange(base, AnswerBudgetMs(spec) + kRoundTripMs, byteLimit);
     const bool ok = RunExchange(spec);
     EndExchange();

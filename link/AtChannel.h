@@ -16,12 +16,11 @@
 
 namespace q7k3 {
 
-
 // Answer framing: the tokens the command routines look for.
-inline constexpr std::string_view kOk = "OK\r\n";            // a whole line: success
-inline constexpr std::string_view kCme = "+CME ERROR: ";      // in a line, a code follows
-inline constexpr std::string_view kBatchEnd = "#OK#\r\n";    // end of one batch of a long answer
-inline constexpr std::string_view kPrompt = "##>\r\n";       // continuation prompt, both ways
+inline constexpr std::string_view kOk = "OK\r\n";          // a whole line: success
+inline constexpr std::string_view kCme = "+CME ERROR: ";   // in a line, a code follows
+inline constexpr std::string_view kBatchEnd = "#OK#\r\n";  // end of one batch of a long answer
+inline constexpr std::string_view kPrompt = "##>\r\n";     // continuation prompt, both ways
 
 // The outgoing side of the serial port, as the channel sees it.
 class ChannelPort {
@@ -44,11 +43,11 @@ enum class LineAction {
 
 // One phone command: "send, wait for the first data, take lines until a terminator".
 struct CommandSpec {
-    std::string text;                // sent first, and re-sent while the phone is silent
-    bool clearBefore = true;         // clear ReceiveBuffer and ResponseComplete first
-    int firstTimeoutMs = 5000;       // WaitResponseResending for the first data
-    bool firstTimeoutFails = true;   // false: ignore it and let the next wait time out
-    int nextTimeoutMs = 2500;        // WaitResponse for every further batch of data
+    std::string text;               // sent first, and re-sent while the phone is silent
+    bool clearBefore = true;        // clear ReceiveBuffer and ResponseComplete first
+    int firstTimeoutMs = 5000;      // WaitResponseResending for the first data
+    bool firstTimeoutFails = true;  // false: ignore it and let the next wait time out
+    int nextTimeoutMs = 2500;       // WaitResponse for every further batch of data
     // The answer comes in batches, each closed by "#OK#", and the phone sends the next
     // only after the prompt "##>": the channel answers every batch end.
     bool batched = false;
@@ -101,7 +100,7 @@ public:
     const std::atomic<bool>* StopFlag = nullptr;
 
     // The port's OnReceiveData handler: marks new data and appends it, interpreting nothing.
-    void Comm321ReceiveData(const void* data, size_t size);
+    void ReceiveData(const void* data, size_t size);
 
     // Everything up to and including the first CR LF, removed from the front of
     // ReceiveBuffer; the empty string when no complete line is buffered.

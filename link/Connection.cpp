@@ -9,10 +9,10 @@ namespace {
 constexpr std::string_view kTimeOut = "Time Out";
 }  // namespace
 
-bool ResetPhone(TForm10& form10) {
-    AtChannel& ch = form10.Channel;
+bool ResetPhone(PhoneLink& link) {
+    AtChannel& ch = link.Channel;
     ch.ClearReceive();
-    form10.Pump.ProcessEvents();
+    link.Pump.ProcessEvents();
     CommandSpec spec;
     spec.text = "ATZ\r\n";
     spec.firstTimeoutMs = 2000;
@@ -41,7 +41,7 @@ ModelAnswer QueryModel(AtChannel& ch) {
         if (answer.Seen) {
             // The model is known; what follows is its final result.
             return line == kOk || ContainsText(line, "ERROR") ? LineAction::Success
-                                                                    : LineAction::Skip;
+                                                              : LineAction::Skip;
         }
         if (ContainsText(line, "SGH")) {
             answer.Model = line.substr(0, line.size() - 2);
@@ -66,15 +66,15 @@ ModelAnswer QueryModel(AtChannel& ch) {
     return answer;
 }
 
-std::string ReadModel(TForm10& form10) {
-    AtChannel& ch = form10.Channel;
+std::string ReadModel(PhoneLink& link) {
+    AtChannel& ch = link.Channel;
     const ModelAnswer answer = QueryModel(ch);
     if (answer.Seen) {
         ch.PhoneModel = answer.Model;
         return ch.PhoneModel;
     }
     if (answer.Refused) {
-        form10.Comm321.Disconnect();
+        link.Port.Disconnect();
         ch.PhoneModel = "ERROR";
         return ch.PhoneModel;
     }
@@ -84,8 +84,8 @@ std::string ReadModel(TForm10& form10) {
 }
 
 bool IsSupportedModel(const std::string& phoneModel) {
-    static constexpr std::array<std::string_view, 5> kModels = {
-        "SGH-Q7K3", "SGH-X600", "SGH-E100", "SGH-E700", "SGH-E800"};
+    static constexpr std::array<std::string_view, 5> kModels = {"SGH-Q7K3", "SGH-X600", "SGH-E100",
+                                                                "SGH-E700", "SGH-E800"};
     for (const auto model : kModels) {
         if (phoneModel == model) return true;
     }
@@ -96,21 +96,21 @@ std::string ModelCode(const std::string& phoneModel) {
     return phoneModel.size() > 4 ? phoneModel.substr(4, 4) : std::string();
 }
 
-PhoneCheck IdentifyPhone(TForm10& form10, AppFlags& flags,
+PhoneCheck IdentifyPhone(PhoneLink& link, AppFlags& flags,
                          const std::function<void()>& afterReset) {
-    form10.Pump.ProcessEvents();
-    if (!ResetPhone(form10)) {
-        form10.Comm321.Disconnect();
+    link.Pump.ProcessEvents();
+    if (!ResetPhone(link)) {
+        link.Port.Disconnect();
         return PhoneCheck::Silent;
     }
     if (afterReset) afterReset();
-    if (ReadModel(form10) == kTimeOut) {
-        form10.Comm321.Disconnect();
+    if (ReadModel(link) == kTimeOut) {
+        link.Port.Disconnect();
         return PhoneCheck::Silent;
     }
-    const std::string& model = form10.Channel.PhoneModel;
+    const std::string& model = link.Channel.PhoneModel;
     if (!IsSupportedModel(model)) {
-        form10.Comm321.Disconnect();
+        link.Port.Disconnect();
         return PhoneCheck::Unsupported;
     }
     // This model cannot take converted melodies; the stored setting stays as it is.
@@ -120,9 +120,12 @@ PhoneCheck IdentifyPhone(TForm10& form10, AppFlags& flags,
 
 int PhoneCheckMessage(PhoneCheck check) {
     switch (check) {
-    case PhoneCheck::Silent: return kMsgPhoneSilent;
-    case PhoneCheck::Unsupported: return kMsgModelNotSupported;
-    case PhoneCheck::Supported: break;
+        case PhoneCheck::Silent:
+            return kMsgPhoneSilent;
+        case PhoneCheck::Unsupported:
+            return kMsgModelNotSupported;
+        case PhoneCheck::Supported:
+            break;
     }
     return -1;
 }

@@ -6,17 +6,17 @@
 #include <string>
 
 #include "link/AppFlags.h"
+#include "link/PhoneLink.h"
 #include "link/Prompts.h"
-#include "link/TForm10.h"
 
 namespace q7k3 {
 
 // Resets the phone with ATZ (re-sent for up to 2000 ms, then 2500 ms per further batch).
-bool ResetPhone(TForm10& form10);
+bool ResetPhone(PhoneLink& link);
 // Queries AT+CGMM: the model line without its CR LF (also stored as PhoneModel), "ERROR"
 // when the phone refuses (the port is then closed), or "Time Out" (LastError 1). Reads
 // on to the answer's final "OK", so that nothing of it is left for the next command.
-std::string ReadModel(TForm10& form10);
+std::string ReadModel(PhoneLink& link);
 
 // The AT+CGMM exchange itself, followed to its final "OK" (an "OK" before the model line
 // closes an earlier query and is skipped). Touches neither PhoneModel nor, when a model
@@ -41,7 +41,7 @@ enum class PhoneCheck {
     Unsupported,  // refused AT+CGMM or another model ("Эта модель телефона не поддерживается")
 };
 // afterReset runs once the phone answered ATZ, before the model query.
-PhoneCheck IdentifyPhone(TForm10& form10, AppFlags& flags,
+PhoneCheck IdentifyPhone(PhoneLink& link, AppFlags& flags,
                          const std::function<void()>& afterReset = nullptr);
 // The catalogue message of a failed identification (21 or 20); -1 for Supported.
 int PhoneCheckMessage(PhoneCheck check);

@@ -9,30 +9,27 @@
 namespace q7k3 {
 
 enum FailReason : int {
-    kErrTimeout = 1,       // no (further) answer within the time-out
-    kErrLocalFile = 2,     // a local file cannot be opened or created
-    kErrChecksum = 3,      // checksum mismatch on a read file
-    kErrNoJar = 4,         // no Java suite found
-    kErrText = 5,          // other failure, text in ErrorText
-    kErrBadAnswer = 6,     // the phone's answer cannot be read (malformed number, ...)
-    kErrUnfinished = 7,    // the phone answers, but the answer never ends within its bound
-    kErrGarbled = 8,       // bytes come, but no answer: noise, a flood, a wrong line rate
-    kErrAborted = 9,       // the user (or an interrupt) ended the exchange
-    kErrBadName = 10,      // a name the phone cannot take (a quote, a control character)
+    kErrTimeout = 1,     // no (further) answer within the time-out
+    kErrLocalFile = 2,   // a local file cannot be opened or created
+    kErrChecksum = 3,    // checksum mismatch on a read file
+    kErrNoJar = 4,       // no Java suite found
+    kErrText = 5,        // other failure, text in ErrorText
+    kErrBadAnswer = 6,   // the phone's answer cannot be read (malformed number, ...)
+    kErrUnfinished = 7,  // the phone answers, but the answer never ends within its bound
+    kErrGarbled = 8,     // bytes come, but no answer: noise, a flood, a wrong line rate
+    kErrAborted = 9,     // the user (or an interrupt) ended the exchange
+    kErrBadName = 10,    // a name the phone cannot take (a quote, a control character)
     kErrPhoneNotFound11 = 11,
     kErrPhoneChecksum = 105,
     kErrPhoneNotFound = 2000,
     kErrPhoneMemoryFull = 2007,
 };
-// The older name, kept for code written against it.
-using LastErrorCode = FailReason;
 
 // Every reason the program sets; each has a text of its own.
 inline constexpr std::array<FailReason, 14> kAllFailReasons = {
-    kErrTimeout,         kErrLocalFile,     kErrChecksum,      kErrNoJar,
-    kErrText,            kErrBadAnswer,     kErrUnfinished,    kErrGarbled,
-    kErrAborted,         kErrBadName,       kErrPhoneNotFound11, kErrPhoneChecksum,
-    kErrPhoneNotFound,   kErrPhoneMemoryFull};
+    kErrTimeout,         kErrLocalFile,     kErrChecksum,      kErrNoJar,          kErrText,
+    kErrBadAnswer,       kErrUnfinished,    kErrGarbled,       kErrAborted,        kErrBadName,
+    kErrPhoneNotFound11, kErrPhoneChecksum, kErrPhoneNotFound, kErrPhoneMemoryFull};
 
 // Reasons after which the phone may still be in the middle of an answer: the link is
 // recovered (port closed and opened again, ATZ) as after a time-out.

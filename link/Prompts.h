@@ -20,7 +20,7 @@ public:
     virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
 };
 
-// The progress dialog (TProcessForm): two status lines, two bars, a caption and the
+// The progress dialog (ProgressDialog): two status lines, two bars, a caption and the
 // abort button, which sets the shared AbortRequested flag (AppFlags).
 class ProgressView {
 public:
@@ -38,7 +38,7 @@ public:
     virtual int Max(int bar) const = 0;
 };
 
-// The file-exists question (TFileExistForm): the phone folder already holds a file of the
+// The file-exists question (ConflictDialog): the phone folder already holds a file of the
 // chosen name. The answer says what to do with this file; OverwriteAll also holds for
 // every later conflict of the same command, which the command remembers itself.
 enum class ConflictAnswer {
@@ -59,14 +59,14 @@ public:
                                       const std::string& proposedName) = 0;
 };
 
-// The rename question (TRenameForm): the new name of a phone file, or nothing on cancel.
+// The rename question (RenameDialog): the new name of a phone file, or nothing on cancel.
 class RenameQuestion {
 public:
     virtual ~RenameQuestion() = default;
     virtual std::optional<std::string> AskNewName(const std::string& currentName) = 0;
 };
 
-// The connection dialog (TSettingsForm): filled from the current settings and shown
+// The connection dialog (SettingsDialog): filled from the current settings and shown
 // modally; true for "Старт" (the dialog has applied and saved its values by then).
 class ConnectionDialog {
 public:

@@ -114,7 +114,7 @@ const std::vector<Entry>& Entries() {
          }},
         {{"MODE", SettingKind::Integer, "0"},
          [](const SettingsStore& s, const SettingKey& k, const LiveSettings& l) {
-             if (l.Flags) ApplyMode(s.ReadInt(k.Name, DefaultInt(k)), *l.Flags);
+             if (l.Flags) ApplyStoredMode(s.ReadInt(k.Name, DefaultInt(k)), *l.Flags);
          }},
         // The protocol trace for a bug report (the window's own; the command line has
         // --trace).
@@ -234,11 +234,13 @@ void ApplySleepTimeAtLoad(int sleepTime, PortSettingsTarget* port, int* pollStep
     if (pollStep) *pollStep = kPairs[sleepTime][1];
 }
 
-void ApplyMode(int mode, AppFlags& flags) {
-    if (mode < 0 || mode > 2) return;
-    flags.MODE = mode;
-    flags.Pro = mode == 1;
-    flags.CompileJavaEnabled = mode != 2;
+void ApplyMode(FolderMode mode, AppFlags& flags) {
+    flags.Mode = mode;
+    flags.CompileJavaEnabled = mode != FolderMode::Pims;
+}
+
+void ApplyStoredMode(int mode, AppFlags& flags) {
+    if (mode >= 0 && mode <= 2) ApplyMode(static_cast<FolderMode>(mode), flags);
 }
 
 bool SaveOnClose(SettingsStore& store, const std::string& lastPath, const Favourites& favs) {

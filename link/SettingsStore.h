@@ -121,7 +121,9 @@ void LoadSettings(const SettingsStore& store, const LiveSettings& live);
 void ApplySleepTimeAtLoad(int sleepTime, PortSettingsTarget* port, int* pollStep);
 // Applies the firmware mode (0 Normal, 1 PRO, 2 PIMS) to the flags: the PRO flag and the
 // Compile-Java button. Any other value changes nothing.
-void ApplyMode(int mode, AppFlags& flags);
+void ApplyMode(FolderMode mode, AppFlags& flags);
+// The stored number: a number that is no mode leaves the flags as they are.
+void ApplyStoredMode(int mode, AppFlags& flags);
 
 // What closing the main window saves: "LastPath", then the favourites and "FavCount".
 // Values of entries at or beyond the new count stay in the store. Flushes.

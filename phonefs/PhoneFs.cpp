@@ -179,7 +179,7 @@ bool PhoneFs::ListFolder(Tree4* folder, bool includeEmpty) {
 
 std::string PhoneFs::SubfolderId(const Tree4* parent, std::string_view name) const {
     if (!parent) return std::string(name);
-    if (m_flags.MODE != 2) return parent->Id;
+    if (m_flags.Mode != FolderMode::Pims) return parent->Id;
     if (!parent->Parent) return "/" + std::string(name);
     // The path of identifiers from the root down, without the root's own " /".
     std::string id(name);
@@ -262,25 +262,23 @@ bool PhoneFs::DiscoverFolders() {
     return true;
 }
 
-void PhoneFs::BuildFolderTree(int mode) {
+void PhoneFs::BuildFolderTree(FolderMode mode) {
     const std::string code = ModelCodeText();
     switch (mode) {
-        case 0:
+        case FolderMode::Normal:
             SetRoot(BuildFolderMap(MapKind::Normal, code));
-            break;
-        case 1:
+            return;
+        case FolderMode::Pro:
             SetRoot(BuildFolderMap(MapKind::Pro, code));
-            break;
-        case 2:
+            return;
+        case FolderMode::Pims:
             DiscoverFolders();
-            break;
-        default:
-            DropTree();
-            break;
+            return;
     }
+    DropTree();
 }
 
-Tree4* PhoneFs::ScanPhone(int mode, bool includeEmpty, bool rereadModel) {
+Tree4* PhoneFs::ScanPhone(FolderMode mode, bool includeEmpty, bool rereadModel) {
     if (rereadModel) RereadModel();
     BuildFolderTree(mode);
     if (!m_root) return nullptr;
@@ -320,7 +318,7 @@ int64_t PhoneFs::UsedKilobytes() const {
     if (!m_root) return 0;
     // Every file takes whole 16 KB units. Outside PRO the album folders keep a thumbnail
     // beside each picture, one more unit each, and a reserve of 240 KB.
-    const bool albums = m_flags.MODE != 1;
+    const bool albums = m_flags.Mode != FolderMode::Pro;
     int64_t used = albums ? 240 : 0;
     std::vector<const Tree4*> stack{m_root.get()};
     while (!stack.empty()) {

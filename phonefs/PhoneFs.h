@@ -102,12 +102,12 @@ public:
 
     // Builds the tree the mode and the model call for: a fixed map in modes 0 and 1,
     // discovery in mode 2, nothing for any other mode. Replaces PhoneRoot.
-    void BuildFolderTree(int mode);
+    void BuildFolderTree(FolderMode mode);
 
     // The whole scan: model (unless the caller has just read it), tree, post-order walk
     // listing every folder. Returns the new root, or null when a listing failed (the tree
     // is then dropped).
-    Tree4* ScanPhone(int mode, bool includeEmpty, bool rereadModel = true);
+    Tree4* ScanPhone(FolderMode mode, bool includeEmpty, bool rereadModel = true);
     // Lists every node of the table, polling AbortRequested between folders.
     bool CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty);
 
@@ -120,8 +120,8 @@ public:
 
 private:
     // One read exchange; ReadPhoneFile tries it again once after a checksum failure.
-    bool ReadOnce(const std::string& localPath, std::string_view phoneName,
-                  const QDateTime& date, int64_t listedSize);
+    bool ReadOnce(const std::string& localPath, std::string_view phoneName, const QDateTime& date,
+                  int64_t listedSize);
     // The exchange of a listing: batches closed by "#OK#", one prompt each; every line
     // with `tag` goes to onData, which returns false for a line it cannot read.
     bool ListBatched(const std::string& command, std::string_view tag,

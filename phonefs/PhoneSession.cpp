@@ -25,16 +25,16 @@ private:
     PhoneSession& m_s;
 };
 
-PhoneSession::PhoneSession(TForm10& form10, AppFlags& flags, Prompts& prompts,
+PhoneSession::PhoneSession(PhoneLink& link, AppFlags& flags, Prompts& prompts,
                            ProgressView& progress, ConnectionDialog& dialog,
                            SessionObserver& observer)
-    : m_form10(form10),
+    : m_link(link),
       m_flags(flags),
       m_prompts(prompts),
       m_progress(progress),
       m_dialog(dialog),
       m_observer(observer),
-      m_fs(std::make_unique<PhoneFs>(form10.Channel, flags, progress, prompts)) {
+      m_fs(std::make_unique<PhoneFs>(link.Channel, flags, progress, prompts)) {
     m_keepAlive.setInterval(kKeepAliveMs);
     QObject::connect(&m_keepAlive, &QTimer::timeout, [this] { KeepAliveTick(); });
     // Whoever drops the tree (a scan, the report, a failed walk), the window lets go of
@@ -51,9 +51,13 @@ PhoneSession::~PhoneSession() {
     m_fs->onTreeDropped = nullptr;
 }
 
-Tree4* PhoneSession::Root() const { return m_ready ? m_fs->PhoneRoot() : nullptr; }
+Tree4* PhoneSession::Root() const {
+    return m_ready ? m_fs->PhoneRoot() : nullptr;
+}
 
-std::string PhoneSession::FreeSpaceText() const { return m_fs->EstimateFreeSpace(); }
+std::string PhoneSession::FreeSpaceText() const {
+    return m_fs->EstimateFreeSpace();
+}
 
 void PhoneSession::ShowError(int message) {
     m_prompts.MessageBox(Msg(message), Msg(kMsgErrorCaption), BoxIcon::Error);
@@ -61,14 +65,16 @@ void PhoneSession::ShowError(int message) {
 
 void PhoneSession::ShowPortError() {
 #ifdef Q_OS_UNIX
-    const std::string text = PortOpenFailureText(m_form10.Comm321.PortName());
+    const std::string text = PortOpenFailureText(m_link.Port.PortName());
 #else
     const std::string text = Msg(kMsgCannotOpenPort);
 #endif
     m_prompts.MessageBox(text, Msg(kMsgErrorCaption), BoxIcon::Error);
 }
 
-void PhoneSession::StopKeepAlive() { m_keepAlive.stop(); }
+void PhoneSession::StopKeepAlive() {
+    m_keepAlive.stop();
+}
 
 void PhoneSession::ArmKeepAlive() {
     if (m_flags.IRDAReq)
@@ -77,12 +83,14 @@ void PhoneSession::ArmKeepAlive() {
         m_keepAlive.stop();
 }
 
-void PhoneSession::DropTree() { m_fs->DropTree(); }
+void PhoneSession::DropTree() {
+    m_fs->DropTree();
+}
 
 bool PhoneSession::Start(bool portStored) {
     if (!portStored) return ConnectionDialogLoop();
     m_ready = false;
-    if (m_form10.Comm321.Connect()) {
+    if (m_link.Port.Connect()) {
         if (IdentifyAndScan()) return true;
     } else {
         ShowPortError();
@@ -96,7 +104,7 @@ bool PhoneSession::ConnectionDialogLoop() {
         // The dialog is asked only with the window usable: it is the window's child.
         if (!m_dialog.AskConnectionSettings()) return false;
         m_ready = false;
-        if (!m_form10.Comm321.Connect()) {
+        if (!m_link.Port.Connect()) {
             ShowPortError();
             continue;
         }
@@ -109,14 +117,14 @@ bool PhoneSession::IdentifyAndScan() {
     PhoneCheck check;
     {
         BusyScope busy(*this);
-        check = IdentifyPhone(m_form10, m_flags, [this] {
+        check = IdentifyPhone(m_link, m_flags, [this] {
             StopKeepAlive();
             m_progress.SetLongStatus(Msg(kMsgInitializing));
         });
         if (check == PhoneCheck::Supported) {
             if (!Scan()) {
                 // Whatever the scan left behind, a failed start ends without a link or a tree.
-                m_form10.Comm321.Disconnect();
+                m_link.Port.Disconnect();
                 m_progress.Hide();
                 DropTree();
                 return false;
@@ -125,7 +133,7 @@ bool PhoneSession::IdentifyAndScan() {
         }
     }
     if (check != PhoneCheck::Supported) {
-        ShowError(PhoneCheckMessage(check, m_form10.Channel.LastError));
+        ShowError(PhoneCheckMessage(check, m_link.Channel.LastError));
         return false;
     }
     ArmKeepAlive();
@@ -142,7 +150,7 @@ bool PhoneSession::Scan() {
         m_progress.SetMax(bar, 0);
         m_progress.SetPosition(bar, 0);
     }
-    Tree4* root = m_fs->ScanPhone(m_flags.MODE, m_flags.HiddenFiles);
+    Tree4* root = m_fs->ScanPhone(m_flags.Mode, m_flags.HiddenFiles);
     if (!root) {
         DropTree();
         return false;
@@ -164,7 +172,7 @@ bool PhoneSession::Scan() {
 }
 
 void PhoneSession::OpenSettings() {
-    m_form10.Comm321.Disconnect();
+    m_link.Port.Disconnect();
     // Cancel returns to the running connection (the dialog reopens its port), and that
     // connection keeps being pinged.
     if (!ConnectionDialogLoop() && PhoneReady()) ArmKeepAlive();
@@ -172,7 +180,7 @@ void PhoneSession::OpenSettings() {
 
 void PhoneSession::Close() {
     StopKeepAlive();
-    m_form10.Comm321.Disconnect();
+    m_link.Port.Disconnect();
     m_progress.Hide();
 }
 
@@ -218,8 +226,8 @@ void PhoneSession::SessionGuard() {
 }
 
 bool PhoneSession::Guard() {
-    AtChannel& ch = m_form10.Channel;
-    TCommPortDriver& comm = m_form10.Comm321;
+    AtChannel& ch = m_link.Channel;
+    SerialPort& comm = m_link.Port;
     m_prompts.MessageBox(FailureText(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
                          BoxIcon::Error);
     m_progress.Hide();
@@ -227,8 +235,8 @@ bool PhoneSession::Guard() {
     m_flags.AbortRequested = false;
     if (NeedsLinkRecovery(ch.LastError)) {
         comm.Disconnect();
-        m_form10.Pump.SleepAndProcess(kRecoveryPauseMs);
-        if (!comm.Connect() || !ResetPhone(m_form10)) {
+        m_link.Pump.SleepAndProcess(kRecoveryPauseMs);
+        if (!comm.Connect() || !ResetPhone(m_link)) {
             comm.Disconnect();
             DropTree();
             return false;
@@ -265,7 +273,7 @@ bool PhoneSession::Rescan() {
             m_progress.Hide();
         }
         if (!ok) {
-            m_form10.Comm321.Disconnect();
+            m_link.Port.Disconnect();
             ConnectionDialogLoop();
             return false;
         }
@@ -274,8 +282,7 @@ bool PhoneSession::Rescan() {
     }
     if (m_current->IsVirtual()) return true;
     m_observer.StatusChanged(Msg(kMsgUpdatingCurrent));
-    const BusyView view{true, Msg(kMsgUpdatingFolder) + m_current->Name,
-                        Msg(kMsgUpdatingCurrent)};
+    const BusyView view{true, Msg(kMsgUpdatingFolder) + m_current->Name, Msg(kMsgUpdatingCurrent)};
     return Run(view, [this](PhoneFs&) { return OutcomeOf(ListCurrent()); }) == Outcome::Done;
 }
 
@@ -292,8 +299,7 @@ bool PhoneSession::OpenFolder(const std::string& name) {
     if (!target->Listed) {
         // A folder the scan did not reach (it was aborted) is read once, now.
         m_observer.StatusChanged(Msg(kMsgUpdatingCurrent));
-        const BusyView view{true, Msg(kMsgUpdatingFolder) + target->Name,
-                            Msg(kMsgUpdatingCurrent)};
+        const BusyView view{true, Msg(kMsgUpdatingFolder) + target->Name, Msg(kMsgUpdatingCurrent)};
         Run(view, [this, target](PhoneFs& fs) {
             if (!fs.ChangeFolder(target->Id)) return Outcome::Failed;
             if (!fs.ListFolder(target, m_flags.HiddenFiles)) return Outcome::Failed;
@@ -311,7 +317,7 @@ bool PhoneSession::OpenFolder(const std::string& name) {
 void PhoneSession::KeepAliveTick() {
     m_keepAlive.stop();
     if (Busy()) return;
-    if (PhoneReady() && !m_form10.Channel.PingPhone()) {
+    if (PhoneReady() && !m_link.Channel.PingPhone()) {
         SessionGuard();
         return;
     }

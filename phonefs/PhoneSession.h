@@ -17,8 +17,8 @@
 #include "link/AppFlags.h"
 #include "link/Connection.h"
 #include "link/Failure.h"
+#include "link/PhoneLink.h"
 #include "link/Prompts.h"
-#include "link/TForm10.h"
 #include "phonefs/PhoneFs.h"
 #include "phonefs/Tree.h"
 
@@ -51,7 +51,9 @@ enum class Outcome {
     Stopped,  // it ended early without a phone failure (the user cancelled, or it has
               // said why itself): no error report
 };
-inline Outcome OutcomeOf(bool ok) { return ok ? Outcome::Done : Outcome::Failed; }
+inline Outcome OutcomeOf(bool ok) {
+    return ok ? Outcome::Done : Outcome::Failed;
+}
 
 // What the progress dialog shows while an operation runs. Bars start at 0; a max of 0
 // leaves the bar for the operation to set.
@@ -68,7 +70,7 @@ public:
     // The operation works on the phone through fs (its progress view is fs.Progress()).
     using Operation = std::function<Outcome(PhoneFs& fs)>;
 
-    PhoneSession(TForm10& form10, AppFlags& flags, Prompts& prompts, ProgressView& progress,
+    PhoneSession(PhoneLink& link, AppFlags& flags, Prompts& prompts, ProgressView& progress,
                  ConnectionDialog& dialog, SessionObserver& observer);
     ~PhoneSession();
     PhoneSession(const PhoneSession&) = delete;
@@ -106,7 +108,7 @@ public:
     bool KeepAliveArmed() const { return m_keepAlive.isActive(); }
 
     PhoneFs& Fs() { return *m_fs; }
-    TForm10& Form10() { return m_form10; }
+    PhoneLink& Link() { return m_link; }
     AppFlags& Flags() { return m_flags; }
     ProgressView& Progress() { return m_progress; }
     Prompts& Ui() { return m_prompts; }
@@ -116,7 +118,7 @@ public:
     bool PhoneReady() const { return Root() != nullptr; }
     Tree4* CurrentFolder() const { return m_current; }
     bool Busy() const { return m_busyDepth > 0; }
-    const std::string& PhoneModel() const { return m_form10.Channel.PhoneModel; }
+    const std::string& PhoneModel() const { return m_link.Channel.PhoneModel; }
     std::string FreeSpaceText() const;
 
     static constexpr int kKeepAliveMs = 20000;
@@ -137,7 +139,7 @@ private:
     void ShowPortError();
     void DropTree();
 
-    TForm10& m_form10;
+    PhoneLink& m_link;
     AppFlags& m_flags;
     Prompts& m_prompts;
     ProgressView& m_progress;

@@ -2,8 +2,8 @@
 
 #include <QFile>
 
-#include "link/Failure.h"
 #include "link/Connection.h"
+#include "link/Failure.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
 #include "ui/Text.h"
@@ -128,7 +128,8 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
             keys.push_back(Utf8DropRight(file.Name, 9));
             const std::string descriptor = Utf8DropRight(file.Name, 1) + "d";
             if (!HasFile(java, descriptor)) {
-                ch.ErrorText = Msg(kMsgJavaNoDescriptor) + descriptor + Msg(kMsgJavaNoDescriptorEnd);
+                ch.ErrorText =
+                    Msg(kMsgJavaNoDescriptor) + descriptor + Msg(kMsgJavaNoDescriptorEnd);
                 return fail(kErrText);
             }
         } else if (file.Size == 0) {
@@ -154,7 +155,8 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
     if (old && old->Size != 0) {
         // The java folder is still the phone's current one. A failed read keeps its own
         // reason: a checksum error is no time-out.
-        if (!fs.ReadPhoneFile(scratch, kSuites, QDateTime::currentDateTime(), old->Size)) return false;
+        if (!fs.ReadPhoneFile(scratch, kSuites, QDateTime::currentDateTime(), old->Size))
+            return false;
         if (!QFile::rename(QString::fromStdString(scratch), removeBackup.path) ||
             !ReadLocalHead(backup, oldBytes)) {
             return fail(kErrLocalFile);
@@ -213,9 +215,15 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
             nameLost = false;
         }
         switch (suites) {
-            case SuitesLeft::Old: said += Msg(kMsgJavaOldRestored); break;
-            case SuitesLeft::None: said += Msg(kMsgJavaNoSuites); break;
-            case SuitesLeft::New: said += Msg(kMsgJavaNewSuites); break;
+            case SuitesLeft::Old:
+                said += Msg(kMsgJavaOldRestored);
+                break;
+            case SuitesLeft::None:
+                said += Msg(kMsgJavaNoSuites);
+                break;
+            case SuitesLeft::New:
+                said += Msg(kMsgJavaNewSuites);
+                break;
         }
         if (nameLost) said += Msg(kMsgJavaNoSuitesName);
         if (suites != SuitesLeft::Old || nameLost) said += Msg(kMsgJavaRunAgain);
@@ -261,7 +269,7 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
 }
 
 bool CompileJavaApplies(PhoneFs& fs) {
-    return fs.PhoneRoot() != nullptr && fs.Flags().MODE != 2;
+    return fs.PhoneRoot() != nullptr && fs.Flags().Mode != FolderMode::Pims;
 }
 
 bool CompileJava1Click(PhoneFs& fs) {

@@ -6,8 +6,8 @@
 namespace q7k3 {
 namespace {
 
-// Numbers 23-25, 31-34, 46-49 and 81-109 are unused and stay empty so every other number keeps
-// its place.
+// Numbers 23-25, 31-34, 46-49, 81-109 and every "reserved" one are unused and stay empty so
+// every other number keeps its place.
 const std::vector<std::string>& Table() {
     static const std::vector<std::string> table = {
     /*  0 */ "Время ожидания истекло",
@@ -314,6 +314,122 @@ const std::vector<std::string>& Table() {
     /* 301 */ "Звук мелодии записан в кодировке, которую проигрыватель не воспроизводит: он не прозвучит",
     /* 302 */ "Мелодия длиннее 500 байт и не поместится в SMS",
     /* 303 */ "В архиве JAR нет манифеста META-INF/MANIFEST.MF",
+    /* 304 */ "",  // reserved
+    /* 305 */ "",  // reserved
+    /* 306 */ "",  // reserved
+    /* 307 */ "",  // reserved
+    /* 308 */ "",  // reserved
+    /* 309 */ "",  // reserved
+    /* 310 */ "",  // reserved
+    /* 311 */ "",  // reserved
+    /* 312 */ "",  // reserved
+    /* 313 */ "",  // reserved
+    /* 314 */ "",  // reserved
+    /* 315 */ "",  // reserved
+    /* 316 */ "",  // reserved
+    /* 317 */ "",  // reserved
+    /* 318 */ "",  // reserved
+    /* 319 */ "",  // reserved
+    /* 320 */ "",  // reserved
+    /* 321 */ "",  // reserved
+    /* 322 */ "",  // reserved
+    /* 323 */ "",  // reserved
+    /* 324 */ "",  // reserved
+    /* 325 */ "",  // reserved
+    /* 326 */ "",  // reserved
+    /* 327 */ "",  // reserved
+    /* 328 */ "",  // reserved
+    /* 329 */ "",  // reserved
+    /* 330 */ "",  // reserved
+    /* 331 */ "",  // reserved
+    /* 332 */ "",  // reserved
+    /* 333 */ "",  // reserved
+    /* 334 */ "",  // reserved
+    /* 335 */ "",  // reserved
+    /* 336 */ "",  // reserved
+    /* 337 */ "",  // reserved
+    /* 338 */ "",  // reserved
+    /* 339 */ "",  // reserved
+    /* 340 */ "",  // reserved
+    /* 341 */ "",  // reserved
+    /* 342 */ "",  // reserved
+    /* 343 */ "",  // reserved
+    /* 344 */ "",  // reserved
+    /* 345 */ "",  // reserved
+    /* 346 */ "",  // reserved
+    /* 347 */ "",  // reserved
+    /* 348 */ "",  // reserved
+    /* 349 */ "",  // reserved
+    /* 350 */ "",  // reserved
+    /* 351 */ "",  // reserved
+    /* 352 */ "",  // reserved
+    /* 353 */ "",  // reserved
+    /* 354 */ "",  // reserved
+    /* 355 */ "",  // reserved
+    /* 356 */ "",  // reserved
+    /* 357 */ "",  // reserved
+    /* 358 */ "",  // reserved
+    /* 359 */ "",  // reserved
+    /* 360 */ "",  // reserved
+    /* 361 */ "",  // reserved
+    /* 362 */ "",  // reserved
+    /* 363 */ "",  // reserved
+    /* 364 */ "",  // reserved
+    /* 365 */ "",  // reserved
+    /* 366 */ "",  // reserved
+    /* 367 */ "",  // reserved
+    /* 368 */ "",  // reserved
+    /* 369 */ "",  // reserved
+    /* 370 */ "",  // reserved
+    /* 371 */ "",  // reserved
+    /* 372 */ "",  // reserved
+    /* 373 */ "",  // reserved
+    /* 374 */ "",  // reserved
+    /* 375 */ "",  // reserved
+    /* 376 */ "",  // reserved
+    /* 377 */ "",  // reserved
+    /* 378 */ "",  // reserved
+    /* 379 */ "",  // reserved
+    /* 380 */ "",  // reserved
+    /* 381 */ "",  // reserved
+    /* 382 */ "",  // reserved
+    /* 383 */ "",  // reserved
+    /* 384 */ "",  // reserved
+    /* 385 */ "",  // reserved
+    /* 386 */ "",  // reserved
+    /* 387 */ "",  // reserved
+    /* 388 */ "",  // reserved
+    /* 389 */ "",  // reserved
+    /* 390 */ "",  // reserved
+    /* 391 */ "",  // reserved
+    /* 392 */ "",  // reserved
+    /* 393 */ "",  // reserved
+    /* 394 */ "",  // reserved
+    /* 395 */ "",  // reserved
+    /* 396 */ "",  // reserved
+    /* 397 */ "",  // reserved
+    /* 398 */ "",  // reserved
+    /* 399 */ "",  // reserved
+    /* 400 */ "",  // reserved
+    /* 401 */ "",  // reserved
+    /* 402 */ "",  // reserved
+    /* 403 */ "",  // reserved
+    /* 404 */ "",  // reserved
+    /* 405 */ "",  // reserved
+    /* 406 */ "",  // reserved
+    /* 407 */ "",  // reserved
+    /* 408 */ "",  // reserved
+    /* 409 */ "",  // reserved
+    /* 410 */ "",  // reserved
+    /* 411 */ "",  // reserved
+    /* 412 */ "",  // reserved
+    /* 413 */ "",  // reserved
+    /* 414 */ "",  // reserved
+    /* 415 */ "",  // reserved
+    /* 416 */ "",  // reserved
+    /* 417 */ "",  // reserved
+    /* 418 */ "",  // reserved
+    /* 419 */ "",  // reserved
     };
     return table;
 }

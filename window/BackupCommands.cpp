@@ -1,9 +1,9 @@
 #include "window/BackupCommands.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
-#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -11,11 +11,11 @@
 #include "link/Prompts.h"
 #include "localpane/LocalDirView.h"
 #include "phonefs/PhoneSession.h"
+#include "window/ConflictDialog.h"
 #include "window/FileCommands.h"
-#include "window/TFileExistForm.h"
-#include "window/TForm1.h"
-#include "window/TProcessForm.h"
-#include "window/TRestoreForm.h"
+#include "window/MainWindow.h"
+#include "window/ProgressDialog.h"
+#include "window/RestoreDialog.h"
 #include "window/Texts.h"
 
 namespace q7k3 {
@@ -24,34 +24,36 @@ namespace {
 // A verify report lists at most this many differences; the count says the rest.
 constexpr size_t kMaxFindingsShown = 25;
 
-std::string KbText(int64_t bytes) { return std::to_string((bytes + 1023) / 1024); }
+std::string KbText(int64_t bytes) {
+    return std::to_string((bytes + 1023) / 1024);
+}
 
 // The progress dialog wide while a command of the backup runs; its usual size and caption
 // afterwards, since the command names itself in the caption.
 class WideProgress {
 public:
-    explicit WideProgress(TProcessForm& form) : m_form(form) {
-        m_form.SetWide(true);
-        m_form.SetQuickStatus({});
-        m_form.SetLongStatus({});
+    explicit WideProgress(ProgressDialog& form) : m_window(form) {
+        m_window.SetWide(true);
+        m_window.SetQuickStatus({});
+        m_window.SetLongStatus({});
     }
     ~WideProgress() {
-        m_form.SetWide(false);
-        m_form.setWindowTitle(Cap("TProcessForm", ""));
+        m_window.SetWide(false);
+        m_window.setWindowTitle(Cap("TProcessForm", ""));
     }
     WideProgress(const WideProgress&) = delete;
     WideProgress& operator=(const WideProgress&) = delete;
 
 private:
-    TProcessForm& m_form;
+    ProgressDialog& m_window;
 };
 
 // The question before a verify: the folder, and a check box for the deep comparison.
 std::optional<bool> AskVerifyBox(QWidget* parent, const QString& folder) {
-    QMessageBox box(QMessageBox::Question, M(kMsgVerifyCaption),
-                    M(kMsgBackupFolderCaption) + QStringLiteral(": ") +
-                        QDir::toNativeSeparators(folder),
-                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+    QMessageBox box(
+        QMessageBox::Question, M(kMsgVerifyCaption),
+        M(kMsgBackupFolderCaption) + QStringLiteral(": ") + QDir::toNativeSeparators(folder),
+        QMessageBox::Ok | QMessageBox::Cancel, parent);
     box.setObjectName("VerifyQuestion");
     box.button(QMessageBox::Ok)->setText(Cap("TFileExistForm", "FexOKBtn"));
     box.button(QMessageBox::Ok)->setObjectName("VerifyOK");
@@ -76,42 +78,46 @@ QString ChooseFolderDialog(QWidget* parent, const QString& caption, const QStrin
     return dialog.selectedFiles().front();
 }
 
-BackupCommands::BackupCommands(TForm1& form, Prompts& prompts)
+BackupCommands::BackupCommands(MainWindow& form, Prompts& prompts)
     : ChooseFolder([&form](const QString& caption, const QString& start) {
           return ChooseFolderDialog(&form, caption, start);
       }),
       AskVerify([&form](const QString& folder) { return AskVerifyBox(&form, folder); }),
-      m_form(form),
+      m_window(form),
       m_prompts(prompts) {}
 
 BackupCommands::~BackupCommands() = default;
 
 PhoneSession* BackupCommands::Session() const {
-    PhoneSession* session = m_form.Core().Session;
+    PhoneSession* session = m_window.Core().Session;
     return session && session->PhoneReady() && !session->Busy() ? session : nullptr;
 }
 
-bool BackupCommands::Applies() const { return Session() != nullptr && !m_form.Busy(); }
+bool BackupCommands::Applies() const {
+    return Session() != nullptr && !m_window.Busy();
+}
 
 void BackupCommands::UpdateActions() {
     const bool applies = Applies();
-    for (QAction* action : {m_form.Backup1, m_form.Restore1, m_form.Verify1})
+    for (QAction* action : {m_window.MenuAction("Backup1"), m_window.MenuAction("Restore1"),
+                            m_window.MenuAction("Verify1")})
         action->setEnabled(applies);
 }
 
-TRestoreForm* BackupCommands::RestoreForm() {
-    if (!m_restoreForm) m_restoreForm = new TRestoreForm(&m_form);
+RestoreDialog* BackupCommands::RestoreForm() {
+    if (!m_restoreForm) m_restoreForm = new RestoreDialog(&m_window);
     return m_restoreForm;
 }
 
 QString BackupCommands::AskFolder() const {
-    return ChooseFolder ? ChooseFolder(M(kMsgBackupFolderCaption), m_form.Source->Path())
-                        : QString();
+    return ChooseFolder
+               ? ChooseFolder(M(kMsgBackupFolderCaption), m_window.Computer().List()->Path())
+               : QString();
 }
 
 Outcome BackupCommands::RunWide(PhoneSession& session, int caption,
                                 const std::function<Outcome()>& work) {
-    WideProgress wide(*m_form.ProcessForm());
+    WideProgress wide(*m_window.Progress());
     BusyView view;
     view.QuickStatus = Msg(caption);
     return session.Run(view, [&](PhoneFs&) { return work(); });
@@ -130,9 +136,9 @@ void BackupCommands::Backup() {
     const Outcome outcome =
         RunWide(*session, kMsgBackupCaption, [&] { return OutcomeOf(backup.Run(), backup.End()); });
     // The folder may be the one on show, or below it.
-    m_form.Source->Reload();
-    m_form.StatusComp->setText(m_form.ComputerSelectionText());
-    m_form.DiskStatus->setText(m_form.DriveFreeText());
+    m_window.Computer().List()->Reload();
+    m_window.Computer().StatusLine()->setText(m_window.ComputerSelectionText());
+    m_window.Computer().FreeLine()->setText(m_window.DriveFreeText());
     // A failure has had its report from the bracket.
     if (outcome == Outcome::Failed) return;
     std::string text = Msg(kMsgBackupSummary) + std::to_string(backup.Fetched()) + ", " +
@@ -148,7 +154,7 @@ void BackupCommands::Restore() {
     const QString dir = AskFolder();
     PhoneSession* session = Session();
     if (dir.isEmpty() || !session) return;
-    q7k3::Restore restore(session->Fs(), S(dir), *m_form.FileExistForm());
+    q7k3::Restore restore(session->Fs(), S(dir), *m_window.Conflicts());
     if (!restore.Load()) {
         // Nothing was sent to the phone: the reason alone, without the link's report.
         AtChannel& ch = session->Fs().Channel();
@@ -163,7 +169,7 @@ void BackupCommands::Restore() {
     const Outcome outcome = RunWide(*session, kMsgRestoreCaption,
                                     [&] { return OutcomeOf(restore.Run(*chosen), restore.End()); });
     // The folder on show may have new files, and the free space is less.
-    m_form.ShowCurrentFolder();
+    m_window.ShowCurrentFolder();
     // A full phone has said what was and was not restored in its error report.
     if (outcome == Outcome::Failed) return;
     std::string text = Msg(kMsgRestoredCount) + std::to_string(restore.Restored().size()) +
@@ -194,7 +200,7 @@ void BackupCommands::Verify() {
     const Outcome outcome = RunWide(*session, kMsgVerifyCaption,
                                     [&] { return OutcomeOf(verify.Run(*deep), verify.End()); });
     // Every folder was listed again: the one on show too.
-    m_form.ShowCurrentFolder();
+    m_window.ShowCurrentFolder();
     if (outcome == Outcome::Failed) return;
     const auto& findings = verify.Findings();
     std::string text;
@@ -203,8 +209,7 @@ void BackupCommands::Verify() {
         text += (text.empty() ? "" : "\r\n") + findings[i].Text();
     if (findings.size() > kMaxFindingsShown)
         text += "\r\n… (" + std::to_string(findings.size()) + ")";
-    if (text.empty())
-        text = Msg(kMsgBackupMatches) + " (" + std::to_string(verify.Checked()) + ")";
+    if (text.empty()) text = Msg(kMsgBackupMatches) + " (" + std::to_string(verify.Checked()) + ")";
     ShowBox(text, kMsgVerifyCaption, verify.End() == CommandEnd::Aborted || !findings.empty());
 }
 

@@ -17,8 +17,8 @@ namespace q7k3 {
 class PhoneSession;
 enum class Outcome;
 class Prompts;
-class TForm1;
-class TRestoreForm;
+class MainWindow;
+class RestoreDialog;
 
 // The directory dialog (Qt's own, not the desktop's, so that it looks and behaves the same
 // everywhere and can be driven offscreen); the chosen folder, or empty on Cancel.
@@ -26,7 +26,7 @@ QString ChooseFolderDialog(QWidget* parent, const QString& caption, const QStrin
 
 class BackupCommands {
 public:
-    BackupCommands(TForm1& form, Prompts& prompts);
+    BackupCommands(MainWindow& form, Prompts& prompts);
     ~BackupCommands();
 
     // Asks for the folder of a backup (caption, starting folder); empty for Cancel.
@@ -44,7 +44,7 @@ public:
     void Restore();
     void Verify();
 
-    TRestoreForm* RestoreForm();
+    RestoreDialog* RestoreForm();
 
 private:
     PhoneSession* Session() const;
@@ -53,9 +53,9 @@ private:
     // The session's busy bracket with the progress dialog wide and captioned `caption`.
     Outcome RunWide(PhoneSession& session, int caption, const std::function<Outcome()>& work);
 
-    TForm1& m_form;
+    MainWindow& m_window;
     Prompts& m_prompts;
-    TRestoreForm* m_restoreForm = nullptr;
+    RestoreDialog* m_restoreForm = nullptr;
 };
 
 }  // namespace q7k3

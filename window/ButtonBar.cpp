@@ -14,9 +14,9 @@ ButtonBar::ButtonBar(QFrame* panel) : QObject(panel), m_panel(panel) {
         QPushButton** button;
         const char* name;
     };
-    const ButtonDef defs[] = {{&ViewBtn, "ViewBtn"}, {&RfreshBtn, "RfreshBtn"},
-                              {&CopyBtn, "CopyBtn"}, {&Rename, "Rename"},
-                              {&CompileJavaBtn, "CompileJavaBtn"}, {&Delete1, "Delete1"}};
+    const ButtonDef defs[] = {
+        {&ViewBtn, "ViewBtn"}, {&RfreshBtn, "RfreshBtn"},           {&CopyBtn, "CopyBtn"},
+        {&Rename, "Rename"},   {&CompileJavaBtn, "CompileJavaBtn"}, {&DeleteBtn, "Delete1"}};
     for (const ButtonDef& def : defs) {
         auto* button = new QPushButton(Cap(kMainForm, def.name), panel);
         button->setObjectName(def.name);
@@ -32,13 +32,32 @@ ButtonBar::ButtonBar(QFrame* panel) : QObject(panel), m_panel(panel) {
 void ButtonBar::Layout() {
     const int w = m_panel->width() / 6;
     const int h = m_panel->height();
-    QPushButton* buttons[] = {ViewBtn, RfreshBtn, CopyBtn, Rename, CompileJavaBtn, Delete1};
+    QPushButton* buttons[] = {ViewBtn, RfreshBtn, CopyBtn, Rename, CompileJavaBtn, DeleteBtn};
     for (int i = 0; i < 6; ++i) buttons[i]->setGeometry(i * w, 0, w, h);
 }
 
 bool ButtonBar::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == m_panel) Layout();
     return QObject::eventFilter(watched, event);
+}
+
+QPushButton* ButtonBar::ForKey(int key) const {
+    switch (key) {
+        case Qt::Key_F3:
+            return ViewBtn;
+        case Qt::Key_F4:
+            return RfreshBtn;
+        case Qt::Key_F5:
+            return CopyBtn;
+        case Qt::Key_F6:
+            return Rename;
+        case Qt::Key_F7:
+            return CompileJavaBtn;
+        case Qt::Key_F8:
+            return DeleteBtn;
+        default:
+            return nullptr;
+    }
 }
 
 }  // namespace q7k3

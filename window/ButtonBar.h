@@ -9,21 +9,23 @@ class QPushButton;
 
 namespace q7k3 {
 
-// The buttons, named as the rest of the program refers to them.
+// The buttons; their object names are the ones the tests know.
 struct ButtonBarParts {
     QPushButton* ViewBtn = nullptr;
     QPushButton* RfreshBtn = nullptr;
     QPushButton* CopyBtn = nullptr;
     QPushButton* Rename = nullptr;
     QPushButton* CompileJavaBtn = nullptr;
-    QPushButton* Delete1 = nullptr;
+    QPushButton* DeleteBtn = nullptr;
 };
 
-class ButtonBar : public QObject, public ButtonBarParts {
+class ButtonBar : public QObject, private ButtonBarParts {
     Q_OBJECT
 public:
     // Builds the buttons inside `panel` and keeps them laid out when it is resized.
     explicit ButtonBar(QFrame* panel);
+    // The button of a function key (Qt::Key_F3 .. Qt::Key_F8); null for any other key.
+    QPushButton* ForKey(int key) const;
     void Layout();
 
 protected:

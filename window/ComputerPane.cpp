@@ -3,19 +3,19 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
-#include <QUrl>
 #include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QShortcut>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "localpane/DriveComboBox.h"
 #include "localpane/LocalDirView.h"
+#include "ui/widgets/FavoritesDialog.h"
 #include "ui/widgets/FavoritesMenu.h"
-#include "ui/widgets/TFavoritesForm.h"
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"
 #include "window/Texts.h"
@@ -53,24 +53,24 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
     statusLayout->addWidget(FavoritesBtn);
     statusLayout->addWidget(DrivesComboBox);
 
-    Source = new LocalDirView(panel);
-    Source->setObjectName("Source");
-    Source->setAccessibleName(QStringLiteral("Source"));
-    Source->SetDropFormat(QString::fromLatin1(kPhoneItemsMime));
-    layout->addWidget(Source, 1);
+    DirList = new LocalDirView(panel);
+    DirList->setObjectName("Source");
+    DirList->setAccessibleName(QStringLiteral("Source"));
+    DirList->SetDropFormat(QString::fromLatin1(kPhoneItemsMime));
+    layout->addWidget(DirList, 1);
 
     StatusComp = PaneStatusLine("StatusComp", Cap(kMainForm, "StatusComp"), panel, layout);
 
     for (QWidget* w : {static_cast<QWidget*>(StatusComp), static_cast<QWidget*>(DiskStatus),
                        static_cast<QWidget*>(PathComp)})
         w->installEventFilter(this);
-    connect(Source, &LocalDirView::Clicked, this, &ComputerPane::Activated);
+    connect(DirList, &LocalDirView::Clicked, this, &ComputerPane::Activated);
     connect(DrivesComboBox, &DriveComboBox::Clicked, this, &ComputerPane::Activated);
-    connect(Source, &LocalDirView::SelectionChanged, this, [this] {
+    connect(DirList, &LocalDirView::SelectionChanged, this, [this] {
         StatusComp->setText(SelectionText());
         emit Activated();
     });
-    connect(Source, &LocalDirView::DirectoryRead, this, [this](const QString& path) {
+    connect(DirList, &LocalDirView::DirectoryRead, this, [this](const QString& path) {
         PathComp->setText(QDir::toNativeSeparators(path));
         StatusComp->setText(SelectionText());
         // Opening folders can cross into another mounted volume; the drive selector and
@@ -80,10 +80,10 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
         if (DrivesComboBox->DriveLetter() != drive) DiskStatus->setText(DriveFreeText());
     });
     connect(DrivesComboBox, &DriveComboBox::DriveChanged, this, [this](const QString& root) {
-        Source->SetPath(root);
+        DirList->SetPath(root);
         DiskStatus->setText(DriveFreeText());
     });
-    connect(Source, &LocalDirView::DataDropped, this, [this](const QByteArray& data) {
+    connect(DirList, &LocalDirView::DataDropped, this, [this](const QByteArray& data) {
         const std::vector<std::string> names = DecodePhoneNames(data);
         if (!names.empty()) emit PhoneItemsDropped(names);
     });
@@ -101,16 +101,16 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
     OpenWithDesktop = [](const QString& path) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
-    Source->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Source, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        QMenu* menu = ContextMenuFor(Source->indexAt(pos));
-        menu->exec(Source->viewport()->mapToGlobal(pos));
+    DirList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DirList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu* menu = ContextMenuFor(DirList->indexAt(pos));
+        menu->exec(DirList->viewport()->mapToGlobal(pos));
         menu->deleteLater();
     });
 }
 
 QMenu* ComputerPane::ContextMenuFor(const QModelIndex& index) {
-    auto* menu = new QMenu(Source);
+    auto* menu = new QMenu(DirList);
     menu->setObjectName("ComputerContextMenu");
     auto command = [this, menu](const char* caption, int key) {
         QAction* action = menu->addAction(Cap(kMainForm, caption));
@@ -118,7 +118,7 @@ QMenu* ComputerPane::ContextMenuFor(const QModelIndex& index) {
         connect(action, &QAction::triggered, this, [this, key] { emit Command(key); });
     };
     const QString name = index.isValid() ? index.siblingAtColumn(0).data().toString() : QString();
-    const QString path = QDir(Source->Path()).filePath(name);
+    const QString path = QDir(DirList->Path()).filePath(name);
     const bool up = name == QLatin1String("..");
     const bool folder = !name.isEmpty() && QFileInfo(path).isDir();
     if (folder) {
@@ -126,9 +126,9 @@ QMenu* ComputerPane::ContextMenuFor(const QModelIndex& index) {
         open->setObjectName("OpenItem");
         connect(open, &QAction::triggered, this, [this, path, up] {
             if (up)
-                Source->GoUp();
+                DirList->GoUp();
             else
-                Source->SetPath(path);
+                DirList->SetPath(path);
         });
     } else if (!name.isEmpty()) {
         command("ViewBtn", Qt::Key_F3);
@@ -148,23 +148,23 @@ QMenu* ComputerPane::ContextMenuFor(const QModelIndex& index) {
 void ComputerPane::AttachFavourites(Favourites& favs, InputBox& input, QWidget* window) {
     m_favoritesMenu = new FavoritesMenu(FavPopupMenu, favs, this);
     m_favoritesMenu->AttachTo(FavoritesBtn);
-    m_favoritesForm = new TFavoritesForm(favs, input, window);
+    m_favouritesEditor = new FavoritesDialog(favs, input, window);
     connect(m_favoritesMenu, &FavoritesMenu::goToPath, this, [this](const QString& path) {
         SetPath(path);
         emit Activated();
     });
     connect(m_favoritesMenu, &FavoritesMenu::addCurrentFolder, this, [this, &favs, &input] {
-        AddFavourite(favs, input, QDir::toNativeSeparators(Source->Path()));
+        AddFavourite(favs, input, QDir::toNativeSeparators(DirList->Path()));
     });
     connect(m_favoritesMenu, &FavoritesMenu::configure, this,
-            [this] { m_favoritesForm->Setup1Click(); });
+            [this] { m_favouritesEditor->Setup1Click(); });
 }
 
 QString ComputerPane::SelectionText() const {
     qint64 selectedBytes = 0, totalBytes = 0;
     int selected = 0, files = 0;
     // Both counts are of files: folders are neither counted nor sized.
-    for (const LocalDirView::Item& item : Source->Items()) {
+    for (const LocalDirView::Item& item : DirList->Items()) {
         if (item.IsDir) continue;
         if (item.Selected) ++selected;
         ++files;
@@ -187,17 +187,19 @@ void ComputerPane::UpdateStatus() {
 
 void ComputerPane::SetPath(const QString& path) {
     DrivesComboBox->SelectDriveFor(path);
-    Source->SetPath(path);
-    PathComp->setText(QDir::toNativeSeparators(Source->Path()));
+    DirList->SetPath(path);
+    PathComp->setText(QDir::toNativeSeparators(DirList->Path()));
     DiskStatus->setText(DriveFreeText());
 }
 
 void ComputerPane::Reload() {
-    Source->Reload();
+    DirList->Reload();
     UpdateStatus();
 }
 
-void ComputerPane::SetActive(bool active) { PaintPathLine(*PathComp, active); }
+void ComputerPane::SetActive(bool active) {
+    PaintPathLine(*PathComp, active);
+}
 
 bool ComputerPane::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) emit Activated();

@@ -1,6 +1,6 @@
 #pragma once
 // The computer pane of the main window: the path line, the free-space line with the "F"
-// favourites button and the drive box, the directory list (Source) and the selection line.
+// favourites button and the drive box, the directory list (DirList) and the selection line.
 
 #include <QModelIndex>
 #include <QObject>
@@ -23,10 +23,10 @@ class DriveComboBox;
 class FavoritesMenu;
 class InputBox;
 class LocalDirView;
-class TFavoritesForm;
+class FavoritesDialog;
 struct Favourites;
 
-// The pane's controls, named as the rest of the program refers to them.
+// The pane's controls; their object names are the ones the settings and tests know.
 struct ComputerPaneParts {
     QFrame* CompPathPanel = nullptr;
     QLabel* PathComp = nullptr;
@@ -37,21 +37,31 @@ struct ComputerPaneParts {
     QAction* AddCurrentDir1 = nullptr;
     QAction* Setup1 = nullptr;
     DriveComboBox* DrivesComboBox = nullptr;
-    LocalDirView* Source = nullptr;
+    LocalDirView* DirList = nullptr;
     QLabel* StatusComp = nullptr;
 };
 
-class ComputerPane : public QObject, public ComputerPaneParts {
+class ComputerPane : public QObject, private ComputerPaneParts {
     Q_OBJECT
 public:
     // Builds the pane's controls inside `panel`.
     explicit ComputerPane(QWidget* panel);
 
+    // The pane's controls.
+    LocalDirView* List() const { return DirList; }
+    QLabel* PathLine() const { return PathComp; }
+    QLabel* FreeLine() const { return DiskStatus; }
+    QLabel* StatusLine() const { return StatusComp; }
+    DriveComboBox* Drives() const { return DrivesComboBox; }
+    QToolButton* FavouritesButton() const { return FavoritesBtn; }
+    QMenu* FavouritesPopup() const { return FavPopupMenu; }
+    QAction* AddCurrentAction() const { return AddCurrentDir1; }
+
     // The "F" button's menu over the favourite folders `favs`; `input` asks for a name,
     // `window` parents the list's editor.
     void AttachFavourites(Favourites& favs, InputBox& input, QWidget* window);
     FavoritesMenu* Favorites() const { return m_favoritesMenu; }
-    TFavoritesForm* FavoritesForm() const { return m_favoritesForm; }
+    FavoritesDialog* FavouritesEditor() const { return m_favouritesEditor; }
 
     // "<kb> Кб из <kb> Кб, файлов: <n> из <n>": both counts are of files.
     QString SelectionText() const;
@@ -83,7 +93,7 @@ protected:
 
 private:
     FavoritesMenu* m_favoritesMenu = nullptr;
-    TFavoritesForm* m_favoritesForm = nullptr;
+    FavoritesDialog* m_favouritesEditor = nullptr;
 };
 
 }  // namespace q7k3

@@ -11,9 +11,10 @@
 #include "localpane/LocalDirView.h"
 #include "phonefs/SuiteRegistry.h"
 #include "phonefs/Tree.h"
+#include "window/ConflictDialog.h"
+#include "window/MainWindow.h"
 #include "window/PhoneListView.h"
-#include "window/TFileExistForm.h"
-#include "window/TForm1.h"
+#include "window/RenameDialog.h"
 #include "window/Texts.h"
 
 namespace q7k3 {
@@ -24,30 +25,30 @@ Outcome OutcomeOf(bool ok, CommandEnd end) {
 }
 
 PhoneSession* FileCommands::Session() const {
-    PhoneSession* session = m_form.Core().Session;
+    PhoneSession* session = m_window.Core().Session;
     return session && session->PhoneReady() && session->CurrentFolder() ? session : nullptr;
 }
 
 std::vector<std::string> FileCommands::SelectedPhoneNames() const {
     // The marked items, or the one under the cursor when nothing is marked.
-    return m_form.ListPhone->TargetNames();
+    return m_window.Phone().List()->TargetNames();
 }
 
 std::vector<std::string> FileCommands::SelectedLocalPaths() const {
     std::vector<std::string> paths;
-    for (const QString& path : m_form.Source->TargetPaths()) paths.push_back(S(path));
+    for (const QString& path : m_window.Computer().List()->TargetPaths()) paths.push_back(S(path));
     return paths;
 }
 
 void FileCommands::ReloadComputerPane() {
-    m_form.Source->Reload();
-    m_form.StatusComp->setText(m_form.ComputerSelectionText());
-    m_form.DiskStatus->setText(m_form.DriveFreeText());
+    m_window.Computer().List()->Reload();
+    m_window.Computer().StatusLine()->setText(m_window.ComputerSelectionText());
+    m_window.Computer().FreeLine()->setText(m_window.DriveFreeText());
 }
 
 void FileCommands::Copy() {
     if (!Session()) return;
-    if (m_form.ComputerPaneActive())
+    if (m_window.ComputerPaneActive())
         CopyToPhone();
     else
         CopyToComputer();
@@ -70,7 +71,8 @@ void FileCommands::CopyDraggedItems(const std::vector<std::string>& names) {
 void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
     PhoneSession* session = Session();
     if (!session || names.empty()) return;
-    q7k3::CopyToComputer copy(session->Fs(), session->CurrentFolder(), S(m_form.Source->Path()));
+    q7k3::CopyToComputer copy(session->Fs(), session->CurrentFolder(),
+                              S(m_window.Computer().List()->Path()));
     BusyView view;
     view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(names.size());
     view.FilesMax = static_cast<int>(names.size());
@@ -78,9 +80,9 @@ void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
     // The items taken are no longer selected; after an abort the rest stay selected.
     size_t toDeselect = copy.Taken();
     {
-        const QSignalBlocker block(m_form.ListPhone);
-        for (int i = 0; i < m_form.ListPhone->topLevelItemCount() && toDeselect > 0; ++i) {
-            QTreeWidgetItem* item = m_form.ListPhone->topLevelItem(i);
+        const QSignalBlocker block(m_window.Phone().List());
+        for (int i = 0; i < m_window.Phone().List()->topLevelItemCount() && toDeselect > 0; ++i) {
+            QTreeWidgetItem* item = m_window.Phone().List()->topLevelItem(i);
             if (!item->isSelected()) continue;
             if (std::find(names.begin(), names.end(), PhoneListView::RawName(item)) == names.end())
                 continue;
@@ -88,7 +90,7 @@ void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
             --toDeselect;
         }
     }
-    m_form.StatusPhone->setText(m_form.PhoneSelectionText());
+    m_window.Phone().StatusLine()->setText(m_window.PhoneSelectionText());
     ReloadComputerPane();
 }
 
@@ -101,9 +103,9 @@ void FileCommands::CopyToPhone() {
     if (SendToPhone(paths)) {
         QStringList copied;
         for (const std::string& path : paths) copied.append(Q(path));
-        m_form.Source->Unmark(copied);
+        m_window.Computer().List()->Unmark(copied);
     }
-    m_form.StatusComp->setText(m_form.ComputerSelectionText());
+    m_window.Computer().StatusLine()->setText(m_window.ComputerSelectionText());
 }
 
 void FileCommands::CopyDroppedFiles(const QStringList& paths) {
@@ -116,32 +118,32 @@ void FileCommands::CopyDroppedFiles(const QStringList& paths) {
 
 bool FileCommands::SendToPhone(const std::vector<std::string>& paths) {
     PhoneSession* session = Session();
-    q7k3::CopyToPhone copy(session->Fs(), session->CurrentFolder(), *m_form.FileExistForm());
+    q7k3::CopyToPhone copy(session->Fs(), session->CurrentFolder(), *m_window.Conflicts());
     BusyView view;
     view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(paths.size());
     view.FilesMax = static_cast<int>(paths.size());
     const Outcome outcome =
         session->Run(view, [&](PhoneFs&) { return OutcomeOf(copy.Run(paths), copy.End()); });
     // The folder with what arrived, and the free space that is left.
-    m_form.ShowCurrentFolder();
+    m_window.ShowCurrentFolder();
     return outcome == Outcome::Done;
 }
 
 void FileCommands::Rename() {
     PhoneSession* session = Session();
-    if (!session || m_form.ComputerPaneActive()) return;
+    if (!session || m_window.ComputerPaneActive()) return;
     // The item under the cursor, marked or not.
-    const QTreeWidgetItem* focused = m_form.ListPhone->currentItem();
+    const QTreeWidgetItem* focused = m_window.Phone().List()->currentItem();
     if (!focused || PhoneListView::RawName(focused) == "..") return;
-    RenameFile rename(session->Fs(), session->CurrentFolder(), *m_form.RenameForm(),
-                      *m_form.FileExistForm());
+    RenameFile rename(session->Fs(), session->CurrentFolder(), *m_window.Renames(),
+                      *m_window.Conflicts());
     if (!rename.Ask(PhoneListView::RawName(focused))) return;
     session->Run(BusyView{}, [&](PhoneFs&) { return OutcomeOf(rename.Rename(), rename.End()); });
-    m_form.ShowCurrentFolder();
+    m_window.ShowCurrentFolder();
 }
 
 void FileCommands::Delete() {
-    if (m_form.ComputerPaneActive()) {
+    if (m_window.ComputerPaneActive()) {
         // The computer's files need no phone: one question, then the files go.
         const std::vector<std::string> paths = SelectedLocalPaths();
         DeleteLocalFiles(m_prompts).Run(paths);
@@ -157,7 +159,7 @@ void FileCommands::Delete() {
     view.LongStatus = Msg(kMsgDeletingFirst) + std::to_string(names.size());
     view.FilesMax = static_cast<int>(names.size());
     session->Run(view, [&](PhoneFs&) { return OutcomeOf(erase.Run(names), erase.End()); });
-    m_form.ShowCurrentFolder();
+    m_window.ShowCurrentFolder();
 }
 
 void FileCommands::CompileJava() {
@@ -172,7 +174,7 @@ void FileCommands::CompileJava() {
         session->Run(view, [](PhoneFs& fs) { return OutcomeOf(CompileJava1Click(fs)); });
     // The rebuild has read the java folder again; show it when it is the one in view.
     const Tree4* folder = session->CurrentFolder();
-    if (outcome == Outcome::Done && folder && folder->Name == "java") m_form.ShowCurrentFolder();
+    if (outcome == Outcome::Done && folder && folder->Name == "java") m_window.ShowCurrentFolder();
 }
 
 }  // namespace q7k3

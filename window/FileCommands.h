@@ -14,14 +14,14 @@
 namespace q7k3 {
 
 class Prompts;
-class TForm1;
+class MainWindow;
 
 // How a command's end reads to the busy bracket: only a failure runs the error report.
 Outcome OutcomeOf(bool ok, CommandEnd end);
 
 class FileCommands {
 public:
-    FileCommands(TForm1& form, Prompts& prompts) : m_form(form), m_prompts(prompts) {}
+    FileCommands(MainWindow& form, Prompts& prompts) : m_window(form), m_prompts(prompts) {}
 
     // F5: the active pane decides the direction.
     void Copy();
@@ -51,7 +51,7 @@ private:
     // The computer pane read again with its status and drive lines.
     void ReloadComputerPane();
 
-    TForm1& m_form;
+    MainWindow& m_window;
     Prompts& m_prompts;
 };
 

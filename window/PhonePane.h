@@ -23,7 +23,7 @@ class PhoneDropTarget;
 class PhoneListView;
 class PhoneSession;
 
-// The pane's controls, named as the rest of the program refers to them.
+// The pane's controls; their object names are the ones the settings and tests know.
 struct PhonePaneParts {
     QFrame* PhonePathPanel = nullptr;
     QLabel* PathPhone = nullptr;
@@ -34,7 +34,7 @@ struct PhonePaneParts {
     QLabel* StatusPhone = nullptr;
 };
 
-class PhonePane : public QObject, public PhonePaneParts {
+class PhonePane : public QObject, private PhonePaneParts {
     Q_OBJECT
 public:
     // One row of the list: folders come first (as given), then files.
@@ -46,6 +46,13 @@ public:
 
     // Builds the pane's controls inside `panel`.
     explicit PhonePane(QWidget* panel);
+
+    // The pane's controls.
+    PhoneListView* List() const { return ListPhone; }
+    QLabel* PathLine() const { return PathPhone; }
+    QLabel* FreeLine() const { return PhoneDiskStatus; }
+    QLabel* StatusLine() const { return StatusPhone; }
+    PhoneDropTarget* DropTarget() const { return DragDropFilesPhone; }
 
     // The session whose folders are shown; none before the window is attached to its core.
     void SetSession(PhoneSession* session) { m_session = session; }

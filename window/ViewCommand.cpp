@@ -7,47 +7,49 @@
 #include "localpane/LocalDirView.h"
 #include "phonefs/PhoneSession.h"
 #include "phonefs/Tree.h"
-#include "preview/widgets/TPlayForm.h"
+#include "preview/widgets/PreviewWindow.h"
+#include "window/MainWindow.h"
 #include "window/PhoneListView.h"
-#include "window/TForm1.h"
 
 namespace q7k3 {
 
-std::vector<std::string> TakeViewSelection(TForm1& form) {
+std::vector<std::string> TakeViewSelection(MainWindow& window) {
     std::vector<std::string> files;
-    if (form.ComputerPaneActive()) {
+    if (window.ComputerPaneActive()) {
         // The marked items, or the one under the cursor; folders are deselected like
         // files but not viewed.
-        for (const QString& path : form.Source->TargetPaths())
+        for (const QString& path : window.Computer().List()->TargetPaths())
             if (QFileInfo(path).isFile()) files.push_back(path.toStdString());
-        if (QItemSelectionModel* selection = form.Source->selectionModel())
+        if (QItemSelectionModel* selection = window.Computer().List()->selectionModel())
             selection->clearSelection();
         return files;
     }
-    if (!form.PhoneReady()) return files;
-    const Tree4* folder = form.Core().Session->CurrentFolder();
-    for (const std::string& name : form.ListPhone->TargetNames())
+    if (!window.PhoneReady()) return files;
+    const Tree4* folder = window.Core().Session->CurrentFolder();
+    for (const std::string& name : window.Phone().List()->TargetNames())
         if (HasFile(folder, name)) files.push_back(name);
-    form.ListPhone->clearSelection();
+    window.Phone().List()->clearSelection();
     return files;
 }
 
-TPlayForm& PlayForm(TForm1& form) {
-    auto* play = form.findChild<TPlayForm*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!play) play = new TPlayForm(&form);
-    PhoneSession* session = form.Core().Session;
+PreviewWindow& Preview(MainWindow& window) {
+    auto* play = window.findChild<PreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!play) play = new PreviewWindow(&window);
+    PhoneSession* session = window.Core().Session;
     play->Attach(session, session ? &session->Ui() : nullptr);
     return *play;
 }
 
-void RunViewCommand(TForm1& form) {
-    const bool computerPane = form.ComputerPaneActive();
-    const std::vector<std::string> files = TakeViewSelection(form);
+void RunViewCommand(MainWindow& window) {
+    const bool computerPane = window.ComputerPaneActive();
+    const std::vector<std::string> files = TakeViewSelection(window);
     if (files.empty()) return;
-    PlayForm(form).ShowFiles(files, computerPane);
+    Preview(window).ShowFiles(files, computerPane);
 }
 
 // The main window's F3 button and key.
-void TForm1::ViewBtnClick() { RunViewCommand(*this); }
+void MainWindow::ViewClick() {
+    RunViewCommand(*this);
+}
 
 }  // namespace q7k3

@@ -8,19 +8,19 @@
 
 namespace q7k3 {
 
-class TForm1;
-class TPlayForm;
+class MainWindow;
+class PreviewWindow;
 
 // The selected files of the active pane, deselecting every selected item: full paths of
 // the computer pane's files that exist, or the phone pane's names that are files of the
 // current phone folder (nothing, and nothing deselected, while no phone tree exists).
-std::vector<std::string> TakeViewSelection(TForm1& form);
+std::vector<std::string> TakeViewSelection(MainWindow& window);
 
 // The preview window of the main window, made on first use.
-TPlayForm& PlayForm(TForm1& form);
+PreviewWindow& Preview(MainWindow& window);
 
 // The whole command: the selection taken and, when it holds a file, the preview shown
 // modally on it.
-void RunViewCommand(TForm1& form);
+void RunViewCommand(MainWindow& window);
 
 }  // namespace q7k3

@@ -17,7 +17,7 @@ CliCommand::CliCommand(const char* n, const char* u, CliRun r) : name(n), usage(
     Registry().push_back(this);
 }
 
-CliCommand::CliCommand(const CommandSpec& s, CliRun r)
+CliCommand::CliCommand(const CommandSyntax& s, CliRun r)
     : name(s.name), usage(s.synopsis), run(r), spec(&s) {
     Registry().push_back(this);
 }

@@ -13,16 +13,16 @@ namespace q7k3::cli {
 // command prints one clear line to standard error.
 using CliRun = int (*)(const std::vector<std::string>& args);
 
-struct CommandSpec;
+struct CommandSyntax;
 
 struct CliCommand {
     CliCommand(const char* name, const char* usage, CliRun run);
     // A command with an option table (app/cli/Options.h): its help comes from the table.
-    CliCommand(const CommandSpec& spec, CliRun run);
+    CliCommand(const CommandSyntax& spec, CliRun run);
     const char* name;
     const char* usage;
     CliRun run;
-    const CommandSpec* spec = nullptr;
+    const CommandSyntax* spec = nullptr;
 };
 
 const std::vector<const CliCommand*>& Commands();

@@ -57,14 +57,14 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
 }
 
 bool CliLink::Open(const LinkOptions& options) {
-    m_form10 = std::make_unique<TForm10>();
-    TCommPortDriver& comm = m_form10->Comm321;
-    AtChannel& ch = m_form10->Channel;
+    m_link = std::make_unique<PhoneLink>();
+    SerialPort& comm = m_link->Port;
+    AtChannel& ch = m_link->Channel;
     // The settings' defaults: system line settings (rate,N,8,1), line-status check on.
     comm.SetPortName(options.Port);
     comm.SetSettingsMode(false);
     comm.SetCheckLineStatus(true);
-    DriverSettings<TCommPortDriver> port(comm);
+    DriverSettings<SerialPort> port(comm);
     // The window's own table of delays (polling period and wait step).
     auto applySleep = [&](int sleep) { ApplySleepTimeAtLoad(sleep, &port, &ch.PollStep); };
     comm.SetBaudRateValue(options.Baud);
@@ -94,7 +94,7 @@ bool CliLink::Open(const LinkOptions& options) {
         return false;
     }
     // The window's identification: reset, model, model check, the SGH-E800 rule.
-    const PhoneCheck check = IdentifyPhone(*m_form10, Flags);
+    const PhoneCheck check = IdentifyPhone(*m_link, Flags);
     if (check == PhoneCheck::Supported) return true;
     m_exitCode = check == PhoneCheck::Silent ? kExitSilent : kExitUnsupported;
     Fail(Msg(PhoneCheckMessage(check, ch.LastError)), m_exitCode);

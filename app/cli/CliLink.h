@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "link/AppFlags.h"
-#include "link/TForm10.h"
+#include "link/PhoneLink.h"
 
 namespace q7k3::cli {
 
@@ -41,13 +41,13 @@ public:
     bool Open(const LinkOptions& options);
     int ExitCode() const { return m_exitCode; }
 
-    TForm10& Form10() { return *m_form10; }
-    AtChannel& Channel() { return m_form10->Channel; }
+    PhoneLink& Link() { return *m_link; }
+    AtChannel& Channel() { return m_link->Channel; }
     // The flags for this run (an SGH-E800 turns MelConvertion off).
     AppFlags Flags;
 
 private:
-    std::unique_ptr<TForm10> m_form10;
+    std::unique_ptr<PhoneLink> m_link;
     int m_exitCode = 0;
 };
 

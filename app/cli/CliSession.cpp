@@ -28,8 +28,7 @@ int CliSession::Open() {
     if (!link.Open(options)) return LinkFailure(link, options);
     if (CurrentVerbosity() == Verbosity::Verbose)
         std::fprintf(stderr, "q7k3fm-cli: %s%s, %s%s\n", Msg(kMsgCliPortNamed).c_str(),
-                     Printable(link.Form10().Comm321.PortName()).c_str(),
-                     Msg(kMsgCliModelNamed).c_str(),
+                     Printable(link.Link().Port.PortName()).c_str(), Msg(kMsgCliModelNamed).c_str(),
                      Printable(link.Channel().PhoneModel).c_str());
     ApplyMode(mode, link.Flags);
     link.Flags.HiddenFiles = hidden;

@@ -23,7 +23,7 @@ public:
 
 struct CliSession {
     LinkOptions options;
-    int mode = 0;
+    FolderMode mode = FolderMode::Normal;
     bool hidden = false;
     CliLink link;
     CliProgress progress;

@@ -8,8 +8,8 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
-#include "app/cli/Options.h"
 #include "app/cli/CliSession.h"
+#include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
 #include "commands/Backup.h"
 #include "link/Connection.h"
@@ -47,7 +47,7 @@ struct Session : CliSession {
         return 0;
     }
     ~Session() {
-        if (fs) link.Form10().Comm321.Disconnect();
+        if (fs) link.Link().Port.Disconnect();
     }
 };
 
@@ -103,8 +103,8 @@ int RunRestore(const ParsedArgs& a) {
     for (const Restore::Left& left : restore.NotRestored()) {
         const BackupRecord& r = records[left.Record];
         std::printf("not restored\t%s\\%s%s%s\n", Printable(r.FolderPath).c_str(),
-                    Printable(r.Name).c_str(),
-                    left.Reason.empty() ? "" : "\t", OneLine(left.Reason).c_str());
+                    Printable(r.Name).c_str(), left.Reason.empty() ? "" : "\t",
+                    OneLine(left.Reason).c_str());
     }
     if (Interrupted()) return kExitInterrupted;
     if (!ok) {
@@ -131,7 +131,8 @@ int RunVerify(const ParsedArgs& a) {
     Verify verify(*s.fs, dir);
     if (!verify.Run(a.Has("--deep"))) return s.PhoneError();
     s.progress.Hide();
-    for (const Verify::Finding& f : verify.Findings()) std::printf("%s\n", OneLine(f.Text()).c_str());
+    for (const Verify::Finding& f : verify.Findings())
+        std::printf("%s\n", OneLine(f.Text()).c_str());
     // Cut short, the comparison proves nothing either way.
     if (Interrupted() || verify.End() == CommandEnd::Aborted) return kExitInterrupted;
     if (verify.Findings().empty()) {
@@ -154,7 +155,7 @@ const std::vector<OptionSpec> kVerifyOptions = TreeOptionSpecs({
     {"--deep", nullptr, "сверять и содержимое файлов (читает их с телефона)"},
 });
 
-const CommandSpec kBackupSpec{
+const CommandSyntax kBackupSpec{
     "backup",
     "backup [ПАРАМЕТРЫ] ПАПКА",
     "Копирует все файлы телефона в локальную ПАПКУ; при повторе забирает только\n"
@@ -162,7 +163,7 @@ const CommandSpec kBackupSpec{
     kBackupOptions,
     1,
     1};
-const CommandSpec kRestoreSpec{
+const CommandSyntax kRestoreSpec{
     "restore",
     "restore [ПАРАМЕТРЫ] ПАПКА",
     "Возвращает на телефон файлы копии из ПАПКИ. Занятое имя заменяется только с\n"
@@ -171,7 +172,7 @@ const CommandSpec kRestoreSpec{
     kRestoreOptions,
     1,
     1};
-const CommandSpec kVerifySpec{
+const CommandSyntax kVerifySpec{
     "verify",
     "verify [ПАРАМЕТРЫ] ПАПКА",
     "Сверяет копию в ПАПКЕ с телефоном и печатает различия (код 1, если они есть).",

@@ -55,14 +55,14 @@ int RunJava(const ParsedArgs& a) {
     if (const int rc = LinkWords(a, words)) return rc;
     if (!TakeLinkOptions(words, options)) return kExitUsage;
     // The phone registers no suites in the PIMS tree.
-    int mode = 0;
+    FolderMode mode = FolderMode::Normal;
     if (const int rc = ModeOption(a, false, mode)) return rc;
 
     CliLink link;
     if (!link.Open(options)) return LinkFailure(link, options);
     struct Close {
         CliLink& link;
-        ~Close() { link.Form10().Comm321.Disconnect(); }
+        ~Close() { link.Link().Port.Disconnect(); }
     } close{link};
     ApplyMode(mode, link.Flags);
     StepLines progress;
@@ -70,7 +70,7 @@ int RunJava(const ParsedArgs& a) {
     PhoneFs fs(link.Channel(), link.Flags, progress, prompts);
     // The model query of the link's opening may still have its "OK" on the way.
     fs.RereadModel();
-    fs.BuildFolderTree(link.Flags.MODE);
+    fs.BuildFolderTree(link.Flags.Mode);
     if (!RebuildSuiteRegistry(fs)) {
         const AtChannel& ch = link.Channel();
         return Fail(OneLine(FailureText(ch.LastError, ch.ErrorText)), kExitPhoneFailed);
@@ -84,7 +84,7 @@ const std::vector<OptionSpec> kJavaOptions = [] {
     return all;
 }();
 
-const CommandSpec kJavaSpec{
+const CommandSyntax kJavaSpec{
     "java",
     "java [ПАРАМЕТРЫ] rebuild",
     "rebuild: телефон заново составляет список Java-приложений по мидлетам своей\n"

@@ -8,12 +8,12 @@
 namespace q7k3::cli {
 namespace {
 
-const CommandSpec kSpec{"identify",
-                        "identify [ПАРАМЕТРЫ]",
-                        "Открывает порт, сбрасывает телефон и печатает строку его модели.",
-                        LinkOptionSpecs(),
-                        0,
-                        0};
+const CommandSyntax kSpec{"identify",
+                          "identify [ПАРАМЕТРЫ]",
+                          "Открывает порт, сбрасывает телефон и печатает строку его модели.",
+                          LinkOptionSpecs(),
+                          0,
+                          0};
 
 int RunIdentify(const std::vector<std::string>& given) {
     ParsedArgs parsed;
@@ -25,7 +25,7 @@ int RunIdentify(const std::vector<std::string>& given) {
     CliLink link;
     if (!link.Open(options)) return LinkFailure(link, options);
     std::printf("%s\n", Printable(link.Channel().PhoneModel).c_str());
-    link.Form10().Comm321.Disconnect();
+    link.Link().Port.Disconnect();
     return 0;
 }
 

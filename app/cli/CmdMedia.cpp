@@ -44,7 +44,7 @@ const OptionSpec kOptions[] = {
     {"--quiet", nullptr, "не печатать путь записанного файла", 'q'},
     {"--verbose", nullptr, "подробнее", 'v'},
 };
-const CommandSpec kSpec{
+const CommandSyntax kSpec{
     "convert",
     "convert [ВИД] ВХОД ВЫХОД [--slot N] [--width N] [--force]",
     "Преобразует локальный файл, как при копировании. ВИД: mel2mmf, mmf2mel,\n"

@@ -21,8 +21,8 @@
 #include "app/cli/CliSession.h"
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
-#include "commands/CopyToComputer.h"
 #include "commands/CommandSupport.h"
+#include "commands/CopyToComputer.h"
 #include "commands/CopyToPhone.h"
 #include "commands/DeleteFiles.h"
 #include "commands/FolderRules.h"
@@ -171,7 +171,7 @@ struct Session : CliSession {
         return true;
     }
     ~Session() {
-        if (fs) link.Form10().Comm321.Disconnect();
+        if (fs) link.Link().Port.Disconnect();
     }
 };
 
@@ -502,7 +502,8 @@ int RunGet(const ParsedArgs& a) {
             QTemporaryFile temp;
             if (!temp.open()) return Fail(Msg(kMsgCliNoLocalFile) + "tmp", kExitLocalFile);
             temp.close();
-            if (!s.fs->ReadPhoneFile(temp.fileName().toStdString(), entry->Name, entry->Date, entry->Size))
+            if (!s.fs->ReadPhoneFile(temp.fileName().toStdString(), entry->Name, entry->Date,
+                                     entry->Size))
                 return s.PhoneError("-");
             if (!CopyToStdout(temp.fileName())) return Fail("-", kExitLocalFile);
             continue;
@@ -519,7 +520,8 @@ int RunGet(const ParsedArgs& a) {
                     continue;
                 }
                 s.progress.SetFile(entry->Name);
-                if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date, entry->Size)) return s.PhoneError(path);
+                if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date, entry->Size))
+                    return s.PhoneError(path);
             }
             continue;
         }
@@ -709,15 +711,15 @@ const std::string kPutSummary =
 const std::string kRmSummary = std::string("Удаляет файлы телефона.") + kPathHelp;
 const std::string kRenameSummary = std::string("Переименовывает файл телефона.") + kPathHelp;
 
-const CommandSpec kScanSpec{"scan", "scan [ПАРАМЕТРЫ]", kScanSummary.c_str(), kListOptions, 0, 0};
-const CommandSpec kLsSpec{"ls", "ls [ПАРАМЕТРЫ] [ПАПКА]", kLsSummary.c_str(), kListOptions, 0, 1};
-const CommandSpec kGetSpec{
+const CommandSyntax kScanSpec{"scan", "scan [ПАРАМЕТРЫ]", kScanSummary.c_str(), kListOptions, 0, 0};
+const CommandSyntax kLsSpec{"ls", "ls [ПАРАМЕТРЫ] [ПАПКА]", kLsSummary.c_str(), kListOptions, 0, 1};
+const CommandSyntax kGetSpec{
     "get", "get [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ... ЛОКАЛЬНЫЙ|-", kGetSummary.c_str(), kGetOptions, 2, -1};
-const CommandSpec kPutSpec{
+const CommandSyntax kPutSpec{
     "put", "put [ПАРАМЕТРЫ] ЛОКАЛЬНЫЙ|-... ПАПКА", kPutSummary.c_str(), kPutOptions, 2, -1};
-const CommandSpec kRmSpec{"rm", "rm [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ...", kRmSummary.c_str(), kRmOptions, 1,
-                          -1};
-const CommandSpec kRenameSpec{
+const CommandSyntax kRmSpec{
+    "rm", "rm [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ...", kRmSummary.c_str(), kRmOptions, 1, -1};
+const CommandSyntax kRenameSpec{
     "rename", "rename [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ НОВОЕ_ИМЯ", kRenameSummary.c_str(), kRenameOptions, 2,
     2};
 

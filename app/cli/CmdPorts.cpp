@@ -15,13 +15,14 @@ namespace {
 const OptionSpec kOptions[] = {
     {"--port", "ПУТЬ", "показать и этот порт (без него: Q7K3FM_PORT, затем сохранённый порт)"},
 };
-const CommandSpec kSpec{"ports",
-                        "ports [--port ПУТЬ]",
-                        "Показывает каждый последовательный порт: открывается ли он, а если нет —\n"
-                        "почему и что с этим сделать.",
-                        kOptions,
-                        0,
-                        0};
+const CommandSyntax kSpec{
+    "ports",
+    "ports [--port ПУТЬ]",
+    "Показывает каждый последовательный порт: открывается ли он, а если нет —\n"
+    "почему и что с этим сделать.",
+    kOptions,
+    0,
+    0};
 
 int RunPorts(const std::vector<std::string>& given) {
     ParsedArgs parsed;

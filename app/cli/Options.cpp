@@ -32,21 +32,21 @@ std::string Quoted(const std::string& text) {
     return "«" + Printable(text) + "»";
 }
 
-const OptionSpec* FindLong(const CommandSpec& spec, const std::string& name) {
+const OptionSpec* FindLong(const CommandSyntax& spec, const std::string& name) {
     if (name == kHelpOption.name) return &kHelpOption;
     for (const OptionSpec& o : spec.options)
         if (name == o.name) return &o;
     return nullptr;
 }
 
-const OptionSpec* FindShort(const CommandSpec& spec, char c) {
+const OptionSpec* FindShort(const CommandSyntax& spec, char c) {
     if (c == kHelpOption.shortName) return &kHelpOption;
     for (const OptionSpec& o : spec.options)
         if (o.shortName == c) return &o;
     return nullptr;
 }
 
-std::vector<std::string> OptionNames(const CommandSpec& spec) {
+std::vector<std::string> OptionNames(const CommandSyntax& spec) {
     std::vector<std::string> names{kHelpOption.name};
     for (const OptionSpec& o : spec.options) names.emplace_back(o.name);
     return names;
@@ -134,14 +134,14 @@ std::string OneLine(const std::string& text) {
     return Printable(line);
 }
 
-int ModeOption(const ParsedArgs& args, bool pimsToo, int& mode) {
+int ModeOption(const ParsedArgs& args, bool pimsToo, FolderMode& mode) {
     const std::string name = args.Value("--mode", "normal");
     if (name == "normal")
-        mode = 0;
+        mode = FolderMode::Normal;
     else if (name == "pro")
-        mode = 1;
+        mode = FolderMode::Pro;
     else if (name == "pims" && pimsToo)
-        mode = 2;
+        mode = FolderMode::Pims;
     else
         return Fail(Msg(kMsgCliBadValue) + "--mode: " + Quoted(name) +
                         (pimsToo ? " (normal, pro, pims)" : " (normal, pro)"),
@@ -155,7 +155,7 @@ int UsageError(const std::string& command, const std::string& text) {
     return kExitUsage;
 }
 
-void PrintCommandHelp(const CommandSpec& spec, FILE* out) {
+void PrintCommandHelp(const CommandSyntax& spec, FILE* out) {
     std::fprintf(out, "Вызов: q7k3fm-cli %s\n\n%s\n", spec.synopsis, spec.summary);
     std::fprintf(out, "\nПараметры:\n");
     auto line = [&](const OptionSpec& o) {
@@ -187,7 +187,7 @@ const char* ExitCodeHelp() {
            "  130  прервано (Ctrl+C)\n";
 }
 
-int Parse(const CommandSpec& spec, const std::vector<std::string>& words, ParsedArgs& out) {
+int Parse(const CommandSyntax& spec, const std::vector<std::string>& words, ParsedArgs& out) {
     out = {};
     bool onlyArgs = false;
     for (size_t i = 0; i < words.size(); ++i) {

@@ -10,7 +10,7 @@
 //
 // A command adopts it in a few lines:
 //   const OptionSpec kOpts[] = {kLinkOpts..., {"--force", nullptr, "заменить ..."}};
-//   const CommandSpec kSpec{"backup", "backup [ПАРАМЕТРЫ] ПАПКА", "Копирует ...", kOpts, 1, 1};
+//   const CommandSyntax kSpec{"backup", "backup [ПАРАМЕТРЫ] ПАПКА", "Копирует ...", kOpts, 1, 1};
 //   int Run(const std::vector<std::string>& words) {
 //       ParsedArgs a;
 //       if (const int rc = Parse(kSpec, words, a); rc != kParsed) return rc;
@@ -22,6 +22,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include "link/AppFlags.h"
 
 namespace q7k3::cli {
 
@@ -45,7 +47,7 @@ struct OptionSpec {
     char shortName = 0;  // 'q' for -q, or 0
 };
 
-struct CommandSpec {
+struct CommandSyntax {
     const char* name;
     const char* synopsis;  // "get [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ... ЛОКАЛЬНЫЙ"
     const char* summary;   // what the command does, Russian, may hold several lines
@@ -65,7 +67,7 @@ struct ParsedArgs {
 inline constexpr int kParsed = -1;
 // Parses `words` (the words after the command name). Returns kParsed, or the exit code
 // once it has printed the help (0) or a usage error (2).
-int Parse(const CommandSpec& spec, const std::vector<std::string>& words, ParsedArgs& out);
+int Parse(const CommandSyntax& spec, const std::vector<std::string>& words, ParsedArgs& out);
 
 // The options every phone command takes: --port, --baud, --sleep, --trace, -q, -v.
 std::span<const OptionSpec> LinkOptionSpecs();
@@ -83,7 +85,7 @@ struct LinkOptions;
 int LinkFailure(CliLink& link, const LinkOptions& options);
 
 // The entry a CliCommand registers: parses the words by `Spec`, then runs the command.
-template <const CommandSpec& Spec, int (*Run)(const ParsedArgs&)>
+template <const CommandSyntax& Spec, int (*Run)(const ParsedArgs&)>
 int Entry(const std::vector<std::string>& words) {
     ParsedArgs parsed;
     if (const int rc = Parse(Spec, words, parsed); rc != kParsed) return rc;
@@ -98,7 +100,7 @@ void SetVerbosity(const ParsedArgs& args);
 // A usage error: "q7k3fm-cli: <text>" and the hint to the command's help; returns 2.
 int UsageError(const std::string& command, const std::string& text);
 // The full help of a command, on `out`.
-void PrintCommandHelp(const CommandSpec& spec, FILE* out);
+void PrintCommandHelp(const CommandSyntax& spec, FILE* out);
 // The closest of `candidates` to `word` (edit distance, case ignored), or empty when none
 // is close enough to be a likely typo.
 std::string Nearest(const std::string& word, const std::vector<std::string>& candidates);
@@ -112,7 +114,7 @@ std::string Printable(const std::string& text, bool field = false);
 std::string OneLine(const std::string& text);
 // --mode of a phone command: normal 0, pro 1, pims 2 (refused unless `pimsToo`).
 // Returns 0, or exit code 2 after naming the bad value.
-int ModeOption(const ParsedArgs& args, bool pimsToo, int& mode);
+int ModeOption(const ParsedArgs& args, bool pimsToo, FolderMode& mode);
 // The exit code table, as the help shows it.
 const char* ExitCodeHelp();
 

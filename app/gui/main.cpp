@@ -14,15 +14,15 @@
 
 #include "app/cli/StopSignals.h"
 #include "link/AppFlags.h"
+#include "link/PhoneLink.h"
 #include "link/ProtocolTrace.h"
 #include "link/SettingsStore.h"
-#include "link/TForm10.h"
-#include "link/widgets/TSettingsForm.h"
+#include "link/widgets/SettingsDialog.h"
 #include "phonefs/PhoneSession.h"
 #include "preview/SmafEngine.h"
+#include "window/MainWindow.h"
+#include "window/ProgressDialog.h"
 #include "window/QtPrompts.h"
-#include "window/TForm1.h"
-#include "window/TProcessForm.h"
 
 namespace {
 
@@ -37,8 +37,9 @@ constexpr int kGraceMs = 10000;
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("usage: q7k3fm   (no arguments of its own; the phone's port is chosen "
-                        "in the settings dialog)\n");
+            std::printf(
+                "usage: q7k3fm   (no arguments of its own; the phone's port is chosen "
+                "in the settings dialog)\n");
             return 0;
         }
     }
@@ -55,20 +56,20 @@ int main(int argc, char** argv) {
     QtPrompts prompts;
     // The windows first, then the communication module; every text comes from the
     // catalogue, which needs no window of its own.
-    TForm1 window(flags, prompts);
+    MainWindow window(flags, prompts);
     prompts.SetParent(&window);
-    TForm10 form10;
+    PhoneLink link;
     SettingsStore store;
     store.SetPrompts(&prompts);
-    DriverSettings<TCommPortDriver> port(form10.Comm321);
-    PhoneSession session(form10, flags, prompts, *window.ProcessForm(), window, window);
-    TSettingsForm settingsForm(&window);
-    settingsForm.Bind({&store, &port, &form10.Channel.PollStep, &flags, &prompts, nullptr,
+    DriverSettings<SerialPort> port(link.Port);
+    PhoneSession session(link, flags, prompts, *window.Progress(), window, window);
+    SettingsDialog settingsForm(&window);
+    settingsForm.Bind({&store, &port, &link.Channel.PollStep, &flags, &prompts, nullptr,
                        [&session] { return session.PhoneReady(); },
-                       [&form10] { form10.Comm321.Connect(); }, nullptr});
+                       [&link] { link.Port.Connect(); }, nullptr});
 
-    window.AttachCore({&form10, &session, &store, &port,
-                       [&settingsForm] { return settingsForm.Execute(); }});
+    window.AttachCore(
+        {&link, &session, &store, &port, [&settingsForm] { return settingsForm.Execute(); }});
     window.SetComputerPath(QDir::homePath());
     // The melody player; without a soundfont or a sound device melodies stay silent.
     SmafInit("");
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
             if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
                 dialog->reject();
             if (session.Busy()) {
-                window.ProcessForm()->AbortBtnClick();
+                window.Progress()->AbortBtnClick();
                 return;
             }
             window.close();
@@ -92,8 +93,8 @@ int main(int argc, char** argv) {
     std::atomic<int> firstSignal{0};
     WatchStopSignals([&](int sig) {
         if (firstSignal.exchange(sig) != 0) EndProcessNow(128 + sig);
-        QMetaObject::invokeMethod(&app, [closeOnSignal, sig] { closeOnSignal(sig); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &app, [closeOnSignal, sig] { closeOnSignal(sig); }, Qt::QueuedConnection);
         // The window has its time to close; past it the program ends regardless.
         std::thread([sig] {
             std::this_thread::sleep_for(std::chrono::milliseconds(kGraceMs));
@@ -105,6 +106,6 @@ int main(int argc, char** argv) {
     const int code = app.exec();
     SmafDone();
     // Whatever way the program ends, the port is closed before the driver goes.
-    form10.Comm321.Disconnect();
+    link.Port.Disconnect();
     return code;
 }

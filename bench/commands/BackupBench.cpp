@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchPrompts.h"
 #include "commands/Backup.h"
 #include "emulator/PhoneEmulator.h"
-#include "bench/BenchPrompts.h"
 #include "link/Connection.h"
-#include "link/TForm10.h"
+#include "link/PhoneLink.h"
 #include "phonefs/FolderMaps.h"
 
 using namespace q7k3;
@@ -38,7 +38,9 @@ std::string Payload(size_t n, uint32_t seed) {
     return s;
 }
 
-double Seconds(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e9; }
+double Seconds(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
 
 }  // namespace
 
@@ -62,9 +64,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> folders;
     {
         const auto map = BuildFolderMap(MapKind::Normal, "E700");
-        for (const char* path : {"User", "Sounds\\My Sounds", "Images\\My Images",
-                                 "Images\\My Photos\\Camera", "Images\\My Photos\\My Album 1",
-                                 "Sounds\\Voice"}) {
+        for (const char* path :
+             {"User", "Sounds\\My Sounds", "Images\\My Images", "Images\\My Photos\\Camera",
+              "Images\\My Photos\\My Album 1", "Sounds\\Voice"}) {
             const Tree4* folder = FindFolderByPath(map.get(), path);
             if (!folder || folder->IsVirtual()) {
                 std::fprintf(stderr, "backup_bench: no folder %s\n", path);
@@ -81,9 +83,9 @@ int main(int argc, char** argv) {
                                                   static_cast<uint64_t>(files * files)
                                             : total - payload;
         const std::string& id = folders[static_cast<size_t>(i) % folders.size()];
-        if (id.empty() || !emu.PutFile(id, "file" + std::to_string(i) + ".bin",
-                                       Payload(size, static_cast<uint32_t>(i + 1)),
-                                       "2006/05/04 12:00:00")) {
+        if (id.empty() ||
+            !emu.PutFile(id, "file" + std::to_string(i) + ".bin",
+                         Payload(size, static_cast<uint32_t>(i + 1)), "2006/05/04 12:00:00")) {
             std::fprintf(stderr, "backup_bench: the phone takes no file in %s\n",
                          folders[static_cast<size_t>(i) % folders.size()].c_str());
             return 1;
@@ -91,23 +93,23 @@ int main(int argc, char** argv) {
         payload += size;
     }
 
-    TForm10 form10;
-    if (!ConnectBenchPhone(form10, emu.SlavePath(), baud, "backup_bench")) return 1;
+    PhoneLink link;
+    if (!ConnectBenchPhone(link, emu.SlavePath(), baud, "backup_bench")) return 1;
     AppFlags flags;
     NullProgress progress;
     QuietPrompts prompts;
-    PhoneFs fs(form10.Channel, flags, progress, prompts);
+    PhoneFs fs(link.Channel, flags, progress, prompts);
     fs.RereadModel();
     QTemporaryDir dir;
     const std::string target = dir.filePath("backup").toStdString();
 
     QElapsedTimer t;
     t.start();
-    if (!fs.ScanPhone(0, false)) return 1;
+    if (!fs.ScanPhone(FolderMode::Normal, false)) return 1;
     const double scanS = Seconds(t);
     Backup full(fs, target);
     if (!full.Run()) {
-        std::fprintf(stderr, "backup failed: %d\n", form10.Channel.LastError);
+        std::fprintf(stderr, "backup failed: %d\n", link.Channel.LastError);
         return 1;
     }
     const double fullS = Seconds(t);
@@ -118,7 +120,7 @@ int main(int argc, char** argv) {
     }
 
     t.restart();
-    if (!fs.ScanPhone(0, false)) return 1;
+    if (!fs.ScanPhone(FolderMode::Normal, false)) return 1;
     const double rescanS = Seconds(t);
     Backup again(fs, target);
     if (!again.Run() || again.Fetched() != 0) return 1;
@@ -131,7 +133,7 @@ int main(int argc, char** argv) {
                 static_cast<double>(payload) / fullS / lineRate);
     std::printf("incremental backup: %.2f s with its scan of %.2f s, %.1f ms more than the scan\n",
                 againS, rescanS, (againS - rescanS) * 1000);
-    form10.Comm321.Disconnect();
+    link.Port.Disconnect();
     emu.Stop();
     return 0;
 }

@@ -21,12 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchPrompts.h"
 #include "commands/CopyToComputer.h"
 #include "commands/CopyToPhone.h"
-#include "bench/BenchPrompts.h"
 #include "emulator/PhoneEmulator.h"
 #include "link/Connection.h"
-#include "link/TForm10.h"
+#include "link/PhoneLink.h"
 #include "media/Picture.h"
 #include "phonefs/FolderMaps.h"
 
@@ -78,12 +78,12 @@ int main(int argc, char** argv) {
     config.Baud = baud;
     PhoneEmulator emu(config);
     if (!emu.Start()) return 1;
-    TForm10 form10;
-    if (!ConnectBenchPhone(form10, emu.SlavePath(), baud, "commands_bench")) return 1;
+    PhoneLink link;
+    if (!ConnectBenchPhone(link, emu.SlavePath(), baud, "commands_bench")) return 1;
     AppFlags flags;
     NullProgress progress;
     QuietPrompts prompts;
-    PhoneFs fs(form10.Channel, flags, progress, prompts);
+    PhoneFs fs(link.Channel, flags, progress, prompts);
     fs.RereadModel();
     fs.SetRoot(BuildFolderMap(MapKind::Normal, "E700"));
     Tree4* root = fs.PhoneRoot();
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     for (const Group& g : groups) {
         CopyToPhone copy(fs, FindFolderByPath(root, g.folder), overwrite);
         if (!copy.Run(g.paths)) {
-            std::fprintf(stderr, "copy to the phone failed: %d\n", form10.Channel.LastError);
+            std::fprintf(stderr, "copy to the phone failed: %d\n", link.Channel.LastError);
             return 1;
         }
     }
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
         for (const FileEntry& f : folder->Files) names.push_back(f.Name);
         CopyToComputer copy(fs, folder, back);
         if (!copy.Run(names)) {
-            std::fprintf(stderr, "copy to the computer failed: %d\n", form10.Channel.LastError);
+            std::fprintf(stderr, "copy to the computer failed: %d\n", link.Channel.LastError);
             return 1;
         }
     }
@@ -179,7 +179,7 @@ int main(int argc, char** argv) {
         "%.3f, overhead %.1f ms a file\n",
         getS, static_cast<double>(payload) / getS / lineRate, bareRead, bareRead / getS,
         (getS - bareRead) / files * 1000);
-    form10.Comm321.Disconnect();
+    link.Port.Disconnect();
     emu.Stop();
     return 0;
 }

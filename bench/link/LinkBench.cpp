@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "emulator/PhoneEmulator.h"
-#include "link/TForm10.h"
+#include "link/PhoneLink.h"
 
 using namespace q7k3;
 
@@ -47,9 +47,9 @@ struct Figures {
 
 Figures Measure(const std::string& path, uint16_t pollingDelay, int pollStep, bool notifier,
                 int rounds) {
-    TForm10 form10;
-    TCommPortDriver& comm = form10.Comm321;
-    AtChannel& ch = form10.Channel;
+    PhoneLink link;
+    SerialPort& comm = link.Port;
+    AtChannel& ch = link.Channel;
     comm.SetPortName(path);
     comm.SetBaudRateValue(115200);
     comm.SetPollingDelay(pollingDelay);
@@ -115,10 +115,10 @@ double CpuSeconds() {
 
 // Share of one core the program takes with the port open and the phone quiet.
 double IdleLoad(const std::string& path, uint16_t pollingDelay, int seconds) {
-    TForm10 form10;
-    form10.Comm321.SetPortName(path);
-    form10.Comm321.SetPollingDelay(pollingDelay);
-    if (!form10.Comm321.Connect()) return -1;
+    PhoneLink link;
+    link.Port.SetPortName(path);
+    link.Port.SetPollingDelay(pollingDelay);
+    if (!link.Port.Connect()) return -1;
     QElapsedTimer wall;
     wall.start();
     const double cpu = CpuSeconds();

@@ -25,8 +25,8 @@
 #include "bench/BenchPrompts.h"
 #include "emulator/PhoneEmulator.h"
 #include "link/Connection.h"
+#include "link/PhoneLink.h"
 #include "link/ProtocolTrace.h"
-#include "link/TForm10.h"
 #include "phonefs/FolderMaps.h"
 #include "phonefs/PhoneFs.h"
 
@@ -38,7 +38,7 @@ using bench::QuietPrompts;
 
 struct Bench {
     std::unique_ptr<PhoneEmulator> emu;
-    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<PhoneLink> link;
     AppFlags flags;
     NullProgress progress;
     QuietPrompts prompts;
@@ -52,28 +52,28 @@ struct Bench {
         if (const char* log = std::getenv("PHONEFS_BENCH_LOG")) config.LogFile = log;
         emu = std::make_unique<PhoneEmulator>(config);
         if (!emu->Start()) return false;
-        form10 = std::make_unique<TForm10>();
-        TCommPortDriver& comm = form10->Comm321;
+        link = std::make_unique<PhoneLink>();
+        SerialPort& comm = link->Port;
         comm.SetPortName(emu->SlavePath());
         comm.SetBaudRateValue(static_cast<uint32_t>(baud));
         comm.SetSettingsMode(false);
         comm.SetPollingDelay(5);
-        form10->Channel.PollStep = 1;
+        link->Channel.PollStep = 1;
         if (!comm.Connect()) return false;
         // Count what arrives on its way to the channel.
         auto deliver = comm.OnReceiveData;
-        comm.OnReceiveData = [this, deliver](TCommPortDriver* s, const void* d, uint32_t n) {
+        comm.OnReceiveData = [this, deliver](SerialPort* s, const void* d, uint32_t n) {
             received += n;
             deliver(s, d, n);
         };
-        if (!ResetPhone(*form10) || ReadModel(*form10) != "SGH-E700") return false;
-        fs = std::make_unique<PhoneFs>(form10->Channel, flags, progress, prompts);
+        if (!ResetPhone(*link) || ReadModel(*link) != "SGH-E700") return false;
+        fs = std::make_unique<PhoneFs>(link->Channel, flags, progress, prompts);
         fs->RereadModel();
         return true;
     }
-    AtChannel& Ch() { return form10->Channel; }
+    AtChannel& Ch() { return link->Channel; }
     ~Bench() {
-        if (form10) form10->Comm321.Disconnect();
+        if (link) link->Port.Disconnect();
         if (emu) emu->Stop();
     }
 };
@@ -174,14 +174,14 @@ int main(int argc, char** argv) {
                 runs);
 
     // The scan: an empty phone apart from the file written above, PRO map, E family.
-    b.flags.MODE = 1;
+    b.flags.Mode = FolderMode::Pro;
     std::vector<double> scanRatio;
     for (int run = 0; run < runs; ++run) {
         b.emu->ClearReceived();
         b.received = 0;
         QElapsedTimer t;
         t.start();
-        if (!b.fs->ScanPhone(1, false)) {
+        if (!b.fs->ScanPhone(FolderMode::Pro, false)) {
             std::fprintf(stderr, "scan failed: %d\n", b.Ch().LastError);
             return 1;
         }

@@ -40,9 +40,9 @@ Content ContentOf(EmulatorLink& link) {
         for (const StoredFile& f : link.emu->ListFiles(node->Id)) {
             if (f.Size == 0) continue;
             const std::string bytes = *link.emu->GetFile(node->Id, f.Name);
-            out[node->Id + "/" + f.Name] = {
-                std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>()(bytes)),
-                f.Stamp};
+            out[node->Id + "/" + f.Name] = {std::to_string(bytes.size()) + ":" +
+                                                std::to_string(std::hash<std::string>()(bytes)),
+                                            f.Stamp};
         }
     }
     return out;
@@ -55,7 +55,7 @@ struct BackupTest : ::testing::Test {
     // A phone on the line, scanned.
     static void Open(EmulatorLink& link, EmulatorConfig config = {}) {
         ASSERT_TRUE(link.Open(config));
-        ASSERT_NE(link.fs->ScanPhone(0, false), nullptr);
+        ASSERT_NE(link.fs->ScanPhone(FolderMode::Normal, false), nullptr);
     }
     static EmulatorConfig Demo() {
         EmulatorConfig config;
@@ -96,12 +96,12 @@ TEST_F(BackupTest, DemoPhoneBacksUpIncrementallyAndRestoresOntoAnEmptyPhone) {
     // A changed file is fetched again, and only that one (after a rescan).
     const std::string user = phone.emu->FolderId("user");
     ASSERT_TRUE(phone.emu->PutFile(user, "note.txt", "first words", "2006/01/02 03:04:05"));
-    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
     Backup added(*phone.fs, backupDir());
     ASSERT_TRUE(added.Run());
     EXPECT_EQ(added.Fetched(), 1);
     ASSERT_TRUE(phone.emu->PutFile(user, "note.txt", "second words!", "2006/01/02 03:04:09"));
-    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
     Backup changed(*phone.fs, backupDir());
     ASSERT_TRUE(changed.Run());
     EXPECT_EQ(changed.Fetched(), 1);
@@ -154,7 +154,7 @@ TEST_F(BackupTest, BackupCutByADeadLineResumesToAVerifiedCopy) {
         phone.emu->PutFile(user, "big" + std::to_string(i) + ".bin", Pattern(20000, i + 1),
                            "2006/02/0" + std::to_string(i + 1) + " 10:00:00");
     }
-    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
     phone.emu->CutLineAfter(50000);
     Backup cut(*phone.fs, backupDir());
     EXPECT_FALSE(cut.Run());
@@ -168,8 +168,9 @@ TEST_F(BackupTest, BackupCutByADeadLineResumesToAVerifiedCopy) {
     EXPECT_EQ(files.size(), manifest.Records.size() + 1);  // the manifest itself
     for (const BackupRecord& r : manifest.Records) {
         uint32_t crc = 0;
-        ASSERT_TRUE(LocalFileCrc(QDir(dir.filePath("backup")).filePath(
-                                         QString::fromStdString(r.LocalName)).toStdString(),
+        ASSERT_TRUE(LocalFileCrc(QDir(dir.filePath("backup"))
+                                     .filePath(QString::fromStdString(r.LocalName))
+                                     .toStdString(),
                                  crc));
         EXPECT_EQ(crc, r.Crc) << r.LocalName;
     }
@@ -225,7 +226,7 @@ TEST_F(BackupTest, AbortStopsBetweenFilesAndAFileErasedMeanwhileCostsOnlyItself)
     // The phone loses a file after the listing: the rest is saved all the same.
     const std::string user = phone.emu->FolderId("user");
     ASSERT_TRUE(phone.emu->PutFile(user, "soon gone.txt", "bye", "2006/01/01 00:00:00"));
-    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
     ASSERT_TRUE(phone.emu->RemoveFile(user, "soon gone.txt"));
     Backup rest(*phone.fs, backupDir());
     ASSERT_TRUE(rest.Run()) << ErrorReport(phone.Ch());
@@ -258,9 +259,12 @@ TEST_F(BackupTest, AnAbortedVerifyIsNoMatch) {
 
 TEST_F(BackupTest, HardNamesRoundTripThroughTheMapping) {
     const std::vector<std::string> hard = {
-        "Мой файл.txt", "a:b*c?.txt", "100% <sure>|.txt", "back\\slash", "trailing.",
-        "space ", "CON.txt", "..", "Case.txt", "case.txt", "\xff\xfe raw.bin",
-        std::string(60, 'x') + "Ж" + std::string(150, 'y'),
+        "Мой файл.txt",     "a:b*c?.txt",
+        "100% <sure>|.txt", "back\\slash",
+        "trailing.",        "space ",
+        "CON.txt",          "..",
+        "Case.txt",         "case.txt",
+        "\xff\xfe raw.bin", std::string(60, 'x') + "Ж" + std::string(150, 'y'),
     };
     for (const std::string& name : hard) {
         const std::string safe = SafeLocalName(name);
@@ -283,7 +287,7 @@ TEST_F(BackupTest, HardNamesRoundTripThroughTheMapping) {
                                        "2006/01/01 00:00:00"))
             << hard[i];
     }
-    ASSERT_NE(phone.fs->ScanPhone(0, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
     const Content saved = ContentOf(phone);
     Backup backup(*phone.fs, backupDir());
     ASSERT_TRUE(backup.Run()) << ErrorReport(phone.Ch());
@@ -339,15 +343,15 @@ TEST_F(BackupTest, RestoreIntoAPhoneWithNoRoomAtAllListsOnlyWhatWasLeftOut) {
     EXPECT_FALSE(restore.Run(restore.Select("", "")));
     EXPECT_TRUE(restore.Restored().empty());
     EXPECT_EQ(restore.Report().rfind(Msg(kMsgNotRestored), 0), 0u) << restore.Report();
-    EXPECT_EQ(full.Ch().ErrorText.find(Msg(kMsgRestored)), std::string::npos) << full.Ch().ErrorText;
+    EXPECT_EQ(full.Ch().ErrorText.find(Msg(kMsgRestored)), std::string::npos)
+        << full.Ch().ErrorText;
 }
 
 TEST_F(BackupTest, VerifyFindsWhatChangedBehindItsBack) {
     EmulatorLink phone;
     Open(phone, Demo());
     ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
-    const std::string sounds =
-        FindFolderByPath(phone.fs->PhoneRoot(), "Sounds\\My Sounds")->Id;
+    const std::string sounds = FindFolderByPath(phone.fs->PhoneRoot(), "Sounds\\My Sounds")->Id;
     const std::string user = phone.emu->FolderId("user");
     const auto listed = [&](const std::string& id, const std::string& name) {
         for (const StoredFile& f : phone.emu->ListFiles(id))
@@ -361,7 +365,8 @@ TEST_F(BackupTest, VerifyFindsWhatChangedBehindItsBack) {
     std::string bytes = *phone.emu->GetFile(sounds, "Birds.mmf");
     bytes[bytes.size() / 2] ^= 0x55;
     ASSERT_TRUE(phone.emu->PutFile(sounds, "Birds.mmf", bytes, birds.Stamp));
-    ASSERT_TRUE(phone.emu->PutFile(sounds, "Chime.mmf", "shorter", listed(sounds, "Chime.mmf").Stamp));
+    ASSERT_TRUE(
+        phone.emu->PutFile(sounds, "Chime.mmf", "shorter", listed(sounds, "Chime.mmf").Stamp));
     ASSERT_TRUE(phone.emu->PutFile(user, "new.txt", "new", "2006/01/01 00:00:00"));
 
     Verify quick(*phone.fs, backupDir());
@@ -427,8 +432,7 @@ TEST_F(BackupTest, CliBacksUpRestoresAndVerifiesFromAScript) {
     EXPECT_EQ(run({"restore", "--folder=Images\\My Photos\\Camera", "--overwrite", backup}, &out),
               0)
         << out.toStdString();
-    EXPECT_EQ(run({"verify", "--mode=normal", "--deep", backup}, &out), 0)
-        << out.toStdString();
+    EXPECT_EQ(run({"verify", "--mode=normal", "--deep", backup}, &out), 0) << out.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("nothing")));
 }
 

@@ -17,9 +17,6 @@ namespace q7k3::test {
 
 // Boxes, yes/no, file-exists and rename questions: the one set of scripted fakes, where an
 // unscripted question fails the test.
-using ScriptedConflict = ScriptedUi;
-using ScriptedRename = ScriptedUi;
-using StrictPrompts = ScriptedUi;
 
 // The commands sent to the phone, one per line, without data blocks and prompts.
 inline std::vector<std::string> SentCommands(const std::string& received) {

@@ -31,7 +31,7 @@ TEST_F(DeleteTest, PhotosTakeTheirThumbnailsPerModelAndMode) {
         SCOPED_TRACE(c.model + std::string(" mode ") + std::to_string(c.mode));
         link.emu->SetModel(c.model);
         link.fs->RereadModel();
-        link.flags.MODE = c.mode;
+        link.flags.Mode = static_cast<FolderMode>(c.mode);
         link.fs->SetRoot(BuildFolderMap(MapKind::Normal, link.fs->ModelCodeText()));
         const std::string camera = IdOf("Images\\My Photos\\Camera");
         link.emu->PutFile(camera, "photo0001.jpg", "jpeg");

@@ -12,19 +12,18 @@
 #include <functional>
 
 #include "emulator/PhoneEmulator.h"
+#include "link/PhoneLink.h"
 #include "link/SettingsStore.h"
-#include "link/TForm10.h"
 #include "localpane/LocalDirView.h"
 #include "phonefs/PhoneSession.h"
+#include "window/MainWindow.h"
 #include "window/PhoneListView.h"
-#include "window/TForm1.h"
-#include "window/TProcessForm.h"
+#include "window/ProgressDialog.h"
 #include "window/Texts.h"
 #include "window/WindowOnPhone.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
-using q7k3::test::ScriptedPrompts;
 using q7k3::test::ReadLocal;
 using q7k3::test::WaitUntil;
 using q7k3::test::WindowOnPhone;
@@ -76,7 +75,7 @@ protected:
         StoreSettings();
         ShowWindow();
         ASSERT_TRUE(WaitUntil([&] { return form->PhoneReady() && !form->Busy(); }, 30000));
-        ASSERT_TRUE(WaitUntil([&] { return form->Source->Loaded(); }));
+        ASSERT_TRUE(WaitUntil([&] { return form->Computer().List()->Loaded(); }));
     }
 };
 
@@ -85,9 +84,10 @@ TEST_P(WindowUnderFault, EndsInTimeUsableWithEveryFileIntact) {
     const WindowFault& fault = Faults()[std::get<1>(GetParam())];
     Boot();
     if (act != Act::Start) {
-        form->ListPhone->setCurrentItem(form->ListPhone->FindItem(QStringLiteral("User")));
-        form->ListPhoneDblClick();
-        ASSERT_TRUE(form->ListPhone->Names().contains(QStringLiteral("phone.bin")));
+        form->Phone().List()->setCurrentItem(
+            form->Phone().List()->FindItem(QStringLiteral("User")));
+        form->OpenPhoneItem();
+        ASSERT_TRUE(form->Phone().List()->Names().contains(QStringLiteral("phone.bin")));
     }
     fault.apply(*phone);
     // Boxes are answered as they come; a question is declined.
@@ -98,24 +98,24 @@ TEST_P(WindowUnderFault, EndsInTimeUsableWithEveryFileIntact) {
     clock.start();
     if (act == Act::Start) {
         form->ActivatePhonePane();
-        form->RfreshBtnClick();
+        form->RefreshClick();
     } else if (act == Act::F5ToPhone) {
-        form->Source->clearSelection();
-        ASSERT_TRUE(form->Source->SelectName(QStringLiteral("local.bin"), true));
+        form->Computer().List()->clearSelection();
+        ASSERT_TRUE(form->Computer().List()->SelectName(QStringLiteral("local.bin"), true));
         form->ActivateComputerPane();
-        QTest::keyClick(form->Source, Qt::Key_F5);
+        QTest::keyClick(form->Computer().List(), Qt::Key_F5);
     } else {
-        form->ListPhone->clearSelection();
-        QTreeWidgetItem* item = form->ListPhone->FindItem(QStringLiteral("phone.bin"));
+        form->Phone().List()->clearSelection();
+        QTreeWidgetItem* item = form->Phone().List()->FindItem(QStringLiteral("phone.bin"));
         ASSERT_NE(item, nullptr);
         item->setSelected(true);
-        form->ListPhone->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        form->Phone().List()->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
         form->ActivatePhonePane();
-        QTest::keyClick(form->ListPhone, Qt::Key_F5);
+        QTest::keyClick(form->Phone().List(), Qt::Key_F5);
     }
     EXPECT_TRUE(WaitUntil([&] { return !form->Busy(); }, kDeadlineMs));
     EXPECT_LT(clock.elapsed(), kDeadlineMs) << ActName(act) << " under " << fault.name;
-    EXPECT_FALSE(form->ProcessForm()->isVisible()) << "the window is usable again";
+    EXPECT_FALSE(form->Progress()->isVisible()) << "the window is usable again";
     if (fault.harmless) EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front().Text;
 
     phone->ClearFaults();

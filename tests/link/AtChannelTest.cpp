@@ -15,7 +15,7 @@ struct ChannelFixture : ::testing::Test {
     RecordingPort port;
     AtChannel ch{port, clock};
 
-    void Arrive(const std::string& bytes) { ch.Comm321ReceiveData(bytes.data(), bytes.size()); }
+    void Arrive(const std::string& bytes) { ch.ReceiveData(bytes.data(), bytes.size()); }
 };
 
 TEST_F(ChannelFixture, TakeLineSplitsEchoModelBlankAndOk) {
@@ -104,7 +104,9 @@ TEST_F(ChannelFixture, CommandPatternSkipsEchoAndLeftoversUntilOk) {
 
 TEST_F(ChannelFixture, CommandPatternFailsOnCmeErrorAndOnSilence) {
     ch.LastError = 0;
-    port.onSend = [&](const std::string&) { clock.onTick = [&](int64_t) { Arrive("\r\n+CME ERROR: 2000\r\n"); }; };
+    port.onSend = [&](const std::string&) {
+        clock.onTick = [&](int64_t) { Arrive("\r\n+CME ERROR: 2000\r\n"); };
+    };
     CommandSpec spec;
     spec.text = "AT+FSFE=-1,\"x\"\r\n";
     EXPECT_FALSE(ch.RunCommand(spec));
@@ -130,8 +132,8 @@ TEST_F(ChannelFixture, EndlessGarbageIsBoundedAndEndsTheWait) {
     // receive limit.
     EXPECT_EQ(ch.LastError, kErrGarbled);
     EXPECT_LE(ch.ReceiveBuffer.size(), AtChannel::kReceiveLimit);
-    EXPECT_LE(ch.ExchangeBytes(), spec.answerBytes * AtChannel::kFloodFactor +
-                                      AtChannel::kFloodSlack + chunk.size());
+    EXPECT_LE(ch.ExchangeBytes(),
+              spec.answerBytes * AtChannel::kFloodFactor + AtChannel::kFloodSlack + chunk.size());
 }
 
 // A phone that sends one byte every 500 ms for ever: every byte restarts the per-step wait,
@@ -169,8 +171,7 @@ TEST_F(TrickleFixture, EveryCommandEndsAtItsBoundWithAReasonOfItsOwn) {
             EXPECT_EQ(ch.LastError, kErrUnfinished);
             // No later than its base and the line time of what came, and never past the
             // bound of the largest answer.
-            const int64_t base =
-                spec.firstTimeoutMs + spec.nextTimeoutMs + AtChannel::kRoundTripMs;
+            const int64_t base = spec.firstTimeoutMs + spec.nextTimeoutMs + AtChannel::kRoundTripMs;
             EXPECT_GE(clock.now, base);
             EXPECT_LE(clock.now, base + 1000);
             EXPECT_LE(clock.now, ch.AnswerBudgetMs(spec) + AtChannel::kRoundTripMs + ch.PollStep);

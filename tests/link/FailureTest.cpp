@@ -56,9 +56,7 @@ struct StandardHandling : ::testing::Test {
     std::string answer;
 
     void SetUp() override {
-        port.onSend = [this](const std::string&) {
-            ch.Comm321ReceiveData(answer.data(), answer.size());
-        };
+        port.onSend = [this](const std::string&) { ch.ReceiveData(answer.data(), answer.size()); };
     }
     // A command with a handler of its own that leaves every other line to the channel.
     bool Run() {

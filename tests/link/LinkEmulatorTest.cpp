@@ -7,10 +7,10 @@
 
 #include <QCoreApplication>
 
-#include "support/ScriptedUi.h"
 #include "link/SettingsStore.h"
 #include "support/CliRun.h"
 #include "support/EmulatorProcess.h"
+#include "support/ScriptedUi.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -22,7 +22,9 @@ using q7k3::test::ScriptedUi;
 
 namespace {
 
-std::string Box(int message) { return "box " + Msg(message) + " / " + Msg(kMsgErrorCaption); }
+std::string Box(int message) {
+    return "box " + Msg(message) + " / " + Msg(kMsgErrorCaption);
+}
 
 TEST(IdentifyCommand, PrintsEachSupportedModel) {
     for (const char* model : {"SGH-Q7K3", "SGH-X600", "SGH-E100", "SGH-E700", "SGH-E800"}) {
@@ -65,7 +67,7 @@ TEST(IdentifyCommand, RefusalsSilenceAndMissingPortsGiveTheCatalogueText) {
 }
 
 struct EmulatorConnection : ::testing::Test {
-    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<PhoneLink> link;
     ScriptedUi win;
     AppFlags flags;
     std::unique_ptr<PhoneSession> conn;
@@ -75,10 +77,10 @@ struct EmulatorConnection : ::testing::Test {
         static char name[] = "link_tests";
         static char* argv[] = {name, nullptr};
         if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-        form10 = std::make_unique<TForm10>();
-        form10->Comm321.SetBaudRateValue(115200);
-        form10->Channel.PollStep = 1;
-        conn = std::make_unique<PhoneSession>(*form10, flags, win, win, win, win);
+        link = std::make_unique<PhoneLink>();
+        link->Port.SetBaudRateValue(115200);
+        link->Channel.PollStep = 1;
+        conn = std::make_unique<PhoneSession>(*link, flags, win, win, win, win);
     }
     // Into a real folder, so that the report reads it again.
     void IntoSubfolder() {
@@ -98,30 +100,32 @@ TEST_F(EmulatorConnection, BoxesComeInOrderUntilASupportedPhoneAnswers) {
     ASSERT_TRUE(flags.MelConvertion);
     // The last phone is paced at 9600 bit/s, so its "OK" trails the model line.
     const std::vector<std::vector<std::string>> phones = {
-        {"--model", "SGH-D500"}, {"--model", "SGH-E700 "}, {"--model", "ERROR"},
-        {"--silent-after", "0"}, {"--model", "SGH-E800", "--baud", "9600"}};
+        {"--model", "SGH-D500"},
+        {"--model", "SGH-E700 "},
+        {"--model", "ERROR"},
+        {"--silent-after", "0"},
+        {"--model", "SGH-E800", "--baud", "9600"}};
     std::unique_ptr<EmulatorProcess> phone;
     win.dialogAnswers = {true, true, true, true, true};
     win.onDialog = [&](int shown) {
         phone.reset();
         phone = std::make_unique<EmulatorProcess>(phones.at(static_cast<size_t>(shown)));
         ASSERT_TRUE(phone->Started()) << phone->Error();
-        form10->Comm321.SetPortName(phone->TtyPath());
+        link->Port.SetPortName(phone->TtyPath());
     };
     win.yesNo = {true};  // the last phone holds no file: go on
     EXPECT_TRUE(conn->ConnectionDialogLoop());
     EXPECT_EQ(win.Only({"dialog", "box"}),
-              (std::vector<std::string>{"dialog", Box(kMsgModelNotSupported), "dialog",
-                                        Box(kMsgModelNotSupported), "dialog",
-                                        Box(kMsgModelNotSupported), "dialog",
-                                        Box(kMsgPhoneSilent), "dialog"}));
+              (std::vector<std::string>{
+                  "dialog", Box(kMsgModelNotSupported), "dialog", Box(kMsgModelNotSupported),
+                  "dialog", Box(kMsgModelNotSupported), "dialog", Box(kMsgPhoneSilent), "dialog"}));
     EXPECT_TRUE(conn->PhoneReady());
-    EXPECT_EQ(form10->Channel.PhoneModel, "SGH-E800");
+    EXPECT_EQ(link->Channel.PhoneModel, "SGH-E800");
     // Nothing of the model query is left over to pass for the next command's answer.
     CommandSpec change;
     change.text = "AT+FSCD=\"no such folder\"\r\n";
-    EXPECT_FALSE(form10->Channel.RunCommand(change));
-    EXPECT_EQ(form10->Channel.LastError, kErrPhoneNotFound);
+    EXPECT_FALSE(link->Channel.RunCommand(change));
+    EXPECT_EQ(link->Channel.LastError, kErrPhoneNotFound);
     // Off for this run; what the user chose stays stored.
     EXPECT_FALSE(flags.MelConvertion);
     SettingsStore again(ini);
@@ -138,32 +142,31 @@ bool CommandTimesOut(AtChannel& ch) {
 }
 
 TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
-    const std::string link = testing::TempDir() + "/sgh-phone";
+    const std::string portLink = testing::TempDir() + "/sgh-phone";
     const std::string log = testing::TempDir() + "/phone-back.log";
     // Echo off: a silent emulator would still echo what it receives.
     auto phone = std::make_unique<EmulatorProcess>(
-        std::vector<std::string>{"--silent-after", "29", "--echo", "off", "--link", link});
+        std::vector<std::string>{"--silent-after", "29", "--echo", "off", "--link", portLink});
     ASSERT_TRUE(phone->Started()) << phone->Error();
-    form10->Comm321.SetPortName(link);
+    link->Port.SetPortName(portLink);
     win.dialogAnswers = {true};
     win.yesNo = {true};
     ASSERT_TRUE(conn->ConnectionDialogLoop());
     IntoSubfolder();
-    ASSERT_TRUE(CommandTimesOut(form10->Channel));
+    ASSERT_TRUE(CommandTimesOut(link->Channel));
 
     // While the box is up, the phone comes back on the same port.
     win.onBox = [&] {
         phone.reset();
         phone = std::make_unique<EmulatorProcess>(
-            std::vector<std::string>{"--link", link, "--log", log});
+            std::vector<std::string>{"--link", portLink, "--log", log});
     };
     win.events.clear();
     conn->SessionGuard();
     ASSERT_TRUE(phone->Started()) << phone->Error();
     EXPECT_EQ(win.events, (std::vector<std::string>{"busy", Box(kMsgTimeout), "progress hidden",
-                                                    "folder changed", "progress hidden",
-                                                    "idle"}));
-    EXPECT_TRUE(form10->Comm321.Connected());
+                                                    "folder changed", "progress hidden", "idle"}));
+    EXPECT_TRUE(link->Port.Connected());
     EXPECT_EQ(q7k3::test::CountOf(ReadAll(log), "PC> ATZ"), 1u);
 
     // The keep-alive pings only while the phone is ready, and the phone answers it.
@@ -178,18 +181,18 @@ TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
 TEST_F(EmulatorConnection, PhoneThatStaysSilentEndsInTheConnectionDialog) {
     EmulatorProcess phone({"--silent-after", "29", "--echo", "off"});
     ASSERT_TRUE(phone.Started()) << phone.Error();
-    form10->Comm321.SetPortName(phone.TtyPath());
+    link->Port.SetPortName(phone.TtyPath());
     win.dialogAnswers = {true, false};
     win.yesNo = {true};
     ASSERT_TRUE(conn->ConnectionDialogLoop());
-    ASSERT_TRUE(CommandTimesOut(form10->Channel));
+    ASSERT_TRUE(CommandTimesOut(link->Channel));
     win.events.clear();
     conn->SessionGuard();
     // The dialog comes once the window is usable again.
-    EXPECT_EQ(win.events, (std::vector<std::string>{"busy", Box(kMsgTimeout), "progress hidden",
-                                                    "tree changed", "progress hidden", "idle",
-                                                    "dialog"}));
-    EXPECT_FALSE(form10->Comm321.Connected());
+    EXPECT_EQ(win.events,
+              (std::vector<std::string>{"busy", Box(kMsgTimeout), "progress hidden", "tree changed",
+                                        "progress hidden", "idle", "dialog"}));
+    EXPECT_FALSE(link->Port.Connected());
     EXPECT_FALSE(conn->KeepAliveArmed());
 }
 

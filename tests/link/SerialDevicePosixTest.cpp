@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "link/PhoneLink.h"
 #include "link/SerialDevicePosix.h"
-#include "link/TForm10.h"
 
 using namespace q7k3;
 
@@ -136,40 +136,39 @@ TEST(SerialDevicePosix, MovesBytesBothWaysRawAndSurvivesAHangUp) {
 // A peer on the master side that answers every CR-ended line at once.
 void AnswerOnce(Pty& pty, const std::string& answer) {
     ASSERT_FALSE(pty.ReadMaster(1).empty());
-    ASSERT_EQ(write(pty.master, answer.data(), answer.size()),
-              static_cast<ssize_t>(answer.size()));
+    ASSERT_EQ(write(pty.master, answer.data(), answer.size()), static_cast<ssize_t>(answer.size()));
 }
 
 TEST(DriverOverPty, DataIsPolledAsSoonAsItArrives) {
     App();
     Pty pty;
-    TForm10 form10;
-    TCommPortDriver& comm = form10.Comm321;
+    PhoneLink link;
+    SerialPort& comm = link.Port;
     comm.SetPortName(pty.path);
     comm.SetBaudRateValue(115200);
     // A poll period far above what the exchange may take: only the read notifier can
     // deliver the answer in time.
     comm.SetPollingDelay(1000);
     ASSERT_TRUE(comm.Connect());
-    form10.Channel.PollStep = 1;
+    link.Channel.PollStep = 1;
     QElapsedTimer t;
     // Every exchange, not just the first, is quicker than the poll period.
     for (int round = 0; round < 3; ++round) {
-        form10.Channel.ClearReceive();
+        link.Channel.ClearReceive();
         t.start();
         ASSERT_TRUE(comm.SendString("AT\r\n"));
         AnswerOnce(pty, "OK\r\n");
-        ASSERT_TRUE(form10.Channel.WaitResponse(900));
+        ASSERT_TRUE(link.Channel.WaitResponse(900));
         EXPECT_LT(t.elapsed(), 500) << "round " << round;
-        while (form10.Channel.ReceiveBuffer.size() < 4 && form10.Channel.WaitResponse(900)) {
+        while (link.Channel.ReceiveBuffer.size() < 4 && link.Channel.WaitResponse(900)) {
         }
-        EXPECT_EQ(form10.Channel.TakeLine(), "OK\r\n");
+        EXPECT_EQ(link.Channel.TakeLine(), "OK\r\n");
     }
 
     // Pulling the cable neither crashes nor spins; the waits simply time out.
     pty.CloseMaster();
     t.restart();
-    EXPECT_FALSE(form10.Channel.WaitResponse(300));
+    EXPECT_FALSE(link.Channel.WaitResponse(300));
     EXPECT_LT(t.elapsed(), 1500);
     EXPECT_EQ(comm.SendData("AT\r\n", 4), 0u);
 }

@@ -170,7 +170,7 @@ TEST_F(BoundsTest, APromptStormOnAWriteFailsButOneExtraPromptIsTheWayOfThePhone)
 
 TEST(DiscoveryBoundTest, FanOutStopsAtTheFolderLimitAndSaysSo) {
     ScriptedPhone p;
-    p.flags.MODE = 2;
+    p.flags.Mode = FolderMode::Pims;
     FolderPhone phone{p};
     phone.batch = 500;
     // 100 folders of 100 folders each: more than the limit in all.
@@ -180,7 +180,7 @@ TEST(DiscoveryBoundTest, FanOutStopsAtTheFolderLimitAndSaysSo) {
         auto& children = phone.subfolders["/" + name];
         for (int j = 0; j < 100; ++j) children.push_back("+FSDI: \"s" + std::to_string(j) + "\",0");
     }
-    p.fs.BuildFolderTree(2);
+    p.fs.BuildFolderTree(FolderMode::Pims);
     ASSERT_NE(p.fs.PhoneRoot(), nullptr);
     // The limit's worth of the phone's folders (besides the program's own markers).
     size_t kept = 0;

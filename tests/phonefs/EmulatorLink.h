@@ -8,7 +8,7 @@
 #include "ScriptedPhone.h"
 #include "emulator/PhoneEmulator.h"
 #include "link/Connection.h"
-#include "link/TForm10.h"
+#include "link/PhoneLink.h"
 
 namespace q7k3::test {
 
@@ -34,7 +34,7 @@ inline std::string Pattern(size_t n, unsigned seed) {
 
 struct EmulatorLink {
     std::unique_ptr<PhoneEmulator> emu;
-    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<PhoneLink> link;
     AppFlags flags;
     ScriptedUi ui;
     ScriptedUi& progress = ui;
@@ -46,24 +46,24 @@ struct EmulatorLink {
         EnsureApplication();
         emu = std::make_unique<PhoneEmulator>(config);
         if (!emu->Start()) return false;
-        form10 = std::make_unique<TForm10>();
-        TCommPortDriver& comm = form10->Comm321;
+        link = std::make_unique<PhoneLink>();
+        SerialPort& comm = link->Port;
         comm.SetPortName(emu->SlavePath());
         comm.SetBaudRateValue(baud);
         comm.SetSettingsMode(false);
         comm.SetPollingDelay(5);
-        form10->Channel.PollStep = 1;
-        if (!comm.Connect() || !ResetPhone(*form10) || ReadModel(*form10) != config.Model) {
+        link->Channel.PollStep = 1;
+        if (!comm.Connect() || !ResetPhone(*link) || ReadModel(*link) != config.Model) {
             return false;
         }
-        fs = std::make_unique<PhoneFs>(form10->Channel, flags, progress, prompts);
+        fs = std::make_unique<PhoneFs>(link->Channel, flags, progress, prompts);
         fs->RereadModel();
         emu->ClearReceived();
         return true;
     }
-    AtChannel& Ch() { return form10->Channel; }
+    AtChannel& Ch() { return link->Channel; }
     ~EmulatorLink() {
-        if (form10) form10->Comm321.Disconnect();
+        if (link) link->Port.Disconnect();
         if (emu) emu->Stop();
     }
 };

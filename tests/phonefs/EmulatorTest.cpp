@@ -171,9 +171,9 @@ TEST_F(EmulatorTest, FullPhoneAndMissingFileGiveThePhonesCodes) {
 }
 
 TEST_F(EmulatorTest, ProScanListsTheRealFoldersInTheWalksOrder) {
-    link.flags.MODE = 1;
+    link.flags.Mode = FolderMode::Pro;
     link.emu->PutFile(link.emu->FolderId("mms/camera/image"), "photo.jpg", Pattern(20000, 2));
-    Tree4* root = link.fs->ScanPhone(1, false);
+    Tree4* root = link.fs->ScanPhone(FolderMode::Pro, false);
     ASSERT_NE(root, nullptr) << link.Ch().LastError;
     std::string expected = "AT+CGMM\r\n";
     for (Tree4* n : CollectFolderTable(root)) {
@@ -197,9 +197,9 @@ TEST_F(EmulatorTest, ProScanListsTheRealFoldersInTheWalksOrder) {
 }
 
 TEST_F(EmulatorTest, ScanEndsWithTheTimeoutBoxWhenThePhoneFallsSilent) {
-    link.flags.MODE = 0;
+    link.flags.Mode = FolderMode::Normal;
     link.emu->FallSilentAfter(7);
-    EXPECT_EQ(link.fs->ScanPhone(0, false), nullptr);
+    EXPECT_EQ(link.fs->ScanPhone(FolderMode::Normal, false), nullptr);
     EXPECT_EQ(link.fs->PhoneRoot(), nullptr);
     ASSERT_EQ(link.prompts.shown.size(), 1u);
     EXPECT_EQ(link.prompts.shown[0].Text, "Время ожидания истекло");
@@ -236,9 +236,9 @@ TEST(EmulatorPimsTest, DiscoveryBuildsPathsFromThePhone) {
     config.Pims = true;
     config.Model = "SGH-X600";
     ASSERT_TRUE(link.Open(config));
-    link.flags.MODE = 2;
+    link.flags.Mode = FolderMode::Pims;
     link.emu->PutFile("/Sounds/Ring", "ring.mmf", "MMMD....");
-    Tree4* root = link.fs->ScanPhone(2, false);
+    Tree4* root = link.fs->ScanPhone(FolderMode::Pims, false);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->Name, "X600");
     Tree4* ring = FindFolderByPath(root, "X600:\\Sounds\\Ring");
@@ -329,6 +329,5 @@ TEST(EmulatorFaultWrite, APromptAfterTheLastBlockStillEndsInTheStoredFile) {
         EXPECT_TRUE(HasFile(user, name));
     }
 }
-
 
 }  // namespace

@@ -90,13 +90,13 @@ TEST_F(ListingTest, SilentPhoneTimesOut) {
 
 TEST(DiscoveryTest, PimsPathsFromTwoLevelsAndTheInfoTextIsIgnored) {
     ScriptedPhone p;
-    p.flags.MODE = 2;
+    p.flags.Mode = FolderMode::Pims;
     FolderPhone phone{p};
     phone.subfolders[" "] = {"+FSDI: \"Sounds\",0", "+FSDI: \"Pictures\",0"};
     phone.subfolders["/Sounds"] = {"+FSDI: \"Ring\",0", "+FSDI: \".\",0"};
     phone.subfolders["/Pictures"] = {};
     phone.subfolders["/Sounds/Ring"] = {"+FSDI: \"Deeper\",0"};
-    p.fs.BuildFolderTree(2);
+    p.fs.BuildFolderTree(FolderMode::Pims);
     Tree4* root = p.fs.PhoneRoot();
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->Name, "E700");
@@ -115,7 +115,7 @@ TEST(DiscoveryTest, PimsPathsFromTwoLevelsAndTheInfoTextIsIgnored) {
     ScriptedPhone q;
     FolderPhone other{q};
     other.subfolders = phone.subfolders;
-    q.flags.MODE = 2;
+    q.flags.Mode = FolderMode::Pims;
     q.react = [&](const std::string& sent) {
         if (sent.starts_with("AT+FSIF")) {
             q.Answer("\r\n+FSIF: \"Sounds\",\"java\"\r\n+FSDI: \"Bogus\"\r\n\r\nOK\r\n");
@@ -123,7 +123,7 @@ TEST(DiscoveryTest, PimsPathsFromTwoLevelsAndTheInfoTextIsIgnored) {
         }
         other.React(sent);
     };
-    q.fs.BuildFolderTree(2);
+    q.fs.BuildFolderTree(FolderMode::Pims);
     EXPECT_EQ(CollectFolderTable(q.fs.PhoneRoot()).size(),
               CollectFolderTable(p.fs.PhoneRoot()).size());
     EXPECT_EQ(FindChild("Bogus", q.fs.PhoneRoot()), q.fs.PhoneRoot());
@@ -134,7 +134,7 @@ struct ScanTest : ::testing::Test {
     ScriptedPhone p;
     FolderPhone phone{p};
     void SetUp() override {
-        p.flags.MODE = 1;
+        p.flags.Mode = FolderMode::Pro;
         auto map = BuildFolderMap(MapKind::Pro, "E700");
         for (Tree4* n : CollectFolderTable(map.get())) {
             if (!n->IsVirtual()) phone.listings[n->Id];
@@ -150,7 +150,7 @@ TEST_F(ScanTest, AbortStopsBeforeTheNextFolderAndWarns) {
         if (sent.starts_with("AT+FSDL") && ++listings == 3) p.flags.AbortRequested = true;
         inner(sent);
     };
-    Tree4* root = p.fs.ScanPhone(1, false);
+    Tree4* root = p.fs.ScanPhone(FolderMode::Pro, false);
     ASSERT_NE(root, nullptr);  // the scan result is still the tree
     EXPECT_EQ(listings, 3);
     ASSERT_EQ(p.prompts.shown.size(), 1u);
@@ -168,7 +168,7 @@ TEST_F(ScanTest, FailingListingEndsWithTheTimeoutBoxAndNoTree) {
         if (sent == "AT+FSDL=\"L\"\r\n") return;  // mms falls silent
         inner(sent);
     };
-    EXPECT_EQ(p.fs.ScanPhone(1, false), nullptr);
+    EXPECT_EQ(p.fs.ScanPhone(FolderMode::Pro, false), nullptr);
     EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
     EXPECT_TRUE(dropped);
     ASSERT_EQ(p.prompts.shown.size(), 1u);
@@ -180,12 +180,12 @@ TEST_F(ScanTest, FailingListingEndsWithTheTimeoutBoxAndNoTree) {
 TEST(ScanModeTest, TheModelLineChoosesTheFamily) {
     ScriptedPhone p;
     p.ch.PhoneModel = "SGH-E800";
-    p.fs.BuildFolderTree(1);
+    p.fs.BuildFolderTree(FolderMode::Pro);
     Tree4* sms = FindChild("sms", p.fs.PhoneRoot());
     EXPECT_EQ(FindChild("animations", sms)->Id, "J");
     EXPECT_EQ(FindChild("test", p.fs.PhoneRoot())->Id, "K");
     p.ch.PhoneModel = "SGH-X600";
-    p.fs.BuildFolderTree(1);
+    p.fs.BuildFolderTree(FolderMode::Pro);
     EXPECT_EQ(FindChild("test", p.fs.PhoneRoot())->Id, "J");
     EXPECT_EQ(FindChild("animations", FindChild("sms", p.fs.PhoneRoot())),
               FindChild("sms", p.fs.PhoneRoot()));
@@ -194,7 +194,7 @@ TEST(ScanModeTest, TheModelLineChoosesTheFamily) {
 
 TEST(ScanModeTest, ADiscoveredPhoneWithManyFoldersIsWalkedWhole) {
     ScriptedPhone p;
-    p.flags.MODE = 2;
+    p.flags.Mode = FolderMode::Pims;
     FolderPhone phone{p};
     phone.batch = 25;
     // 80 top-level folders, each with its marker, and the root: 161 nodes.
@@ -204,7 +204,7 @@ TEST(ScanModeTest, ADiscoveredPhoneWithManyFoldersIsWalkedWhole) {
         phone.subfolders["/" + name];
         phone.listings["/" + name] = {Fsdl(name + ".txt", 10)};
     }
-    Tree4* root = p.fs.ScanPhone(2, false);
+    Tree4* root = p.fs.ScanPhone(FolderMode::Pims, false);
     ASSERT_NE(root, nullptr) << p.ch.LastError;
     EXPECT_EQ(p.progress.Max(1), 161);
     EXPECT_EQ(p.progress.Position(1), 161);
@@ -218,13 +218,13 @@ TEST(ScanModeTest, NormalModeListsOnlyRealFoldersAndAModeOutOfRangeBuildsNothing
     for (const char* id : {"a", "B", "U", "C", "R", "H", "S", "E", "D", "G", "W", "Z", "]"}) {
         phone.listings[id];
     }
-    p.flags.MODE = 0;
-    Tree4* root = p.fs.ScanPhone(0, false);
+    p.flags.Mode = FolderMode::Normal;
+    Tree4* root = p.fs.ScanPhone(FolderMode::Normal, false);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(p.progress.Max(1), 33);
     // The model, then 13 real folders; the root, the groups and the markers cost nothing.
     EXPECT_EQ(p.Commands().size(), 27u);
-    EXPECT_EQ(p.fs.ScanPhone(3, false), nullptr);
+    EXPECT_EQ(p.fs.ScanPhone(static_cast<FolderMode>(3), false), nullptr);
     EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
 }
 

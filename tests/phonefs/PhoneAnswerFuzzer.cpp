@@ -40,18 +40,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             p.fs.ListFolder(folder, true);
             break;
         case 1:
-            p.flags.MODE = 2;
+            p.flags.Mode = FolderMode::Pims;
             p.fs.ListSubfolders(root.get());
             break;
         case 2:
             p.fs.ReadPhoneFile(dir.filePath("out.bin").toStdString(), "x", QDateTime());
             break;
         case 3:
-            p.flags.MODE = 2;
+            p.flags.Mode = FolderMode::Pims;
             p.fs.DiscoverFolders();
             break;
         case 4:
-            p.fs.ScanPhone(static_cast<int>(size % 3), (size & 4) != 0);
+            p.fs.ScanPhone(static_cast<FolderMode>(size % 3), (size & 4) != 0);
             break;
         default: {
             const std::string line(reinterpret_cast<const char*>(data + 1), size - 1);

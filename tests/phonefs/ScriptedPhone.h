@@ -18,8 +18,6 @@ namespace q7k3::test {
 
 // The progress dialog and the boxes: the one set of scripted fakes, where an unscripted
 // question fails the test.
-using RecordingProgress = ScriptedUi;
-using RecordingPrompts = ScriptedUi;
 
 struct ScriptedPhone {
     VirtualClock clock;
@@ -43,7 +41,7 @@ struct ScriptedPhone {
             if (pending.empty()) return;
             const std::string chunk = pending.front();
             pending.pop_front();
-            ch.Comm321ReceiveData(chunk.data(), chunk.size());
+            ch.ReceiveData(chunk.data(), chunk.size());
         };
         port.onSend = [this](const std::string& sent) {
             if (react) react(sent);

@@ -20,7 +20,9 @@ using q7k3::test::VirtualClock;
 
 namespace {
 
-std::string Box(int message) { return "box " + Msg(message) + " / " + Msg(kMsgErrorCaption); }
+std::string Box(int message) {
+    return "box " + Msg(message) + " / " + Msg(kMsgErrorCaption);
+}
 
 // Answers like the phone: echo of the command line, then the framed answer. Every folder
 // holds one file unless the phone is empty.
@@ -67,7 +69,7 @@ struct ScriptedPhone {
 struct SessionFixture : ::testing::Test {
     VirtualClock clock;
     MemorySerialDevice* dev = nullptr;
-    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<PhoneLink> link;
     ScriptedPhone phone;
     ScriptedUi ui;
     AppFlags flags;
@@ -81,20 +83,19 @@ struct SessionFixture : ::testing::Test {
         auto device = std::make_unique<MemorySerialDevice>();
         dev = device.get();
         dev->onWrite = [this](const std::string& bytes) { dev->input += phone.Feed(bytes); };
-        form10 = std::make_unique<TForm10>(TCommPortDriver::CreateComm321(std::move(device)),
-                                           &clock);
-        form10->Comm321.SetPortName("/dev/ttyUSB0");
-        form10->Comm321.SetClock([this] { return clock.now; }, [this](int ms) { clock.now += ms; });
-        form10->Channel.PollStep = 1;
-        clock.onTick = [this](int64_t) { form10->Comm321.PollTick(); };
-        session = std::make_unique<PhoneSession>(*form10, flags, ui, ui, ui, ui);
+        link = std::make_unique<PhoneLink>(SerialPort::CreatePhonePort(std::move(device)), &clock);
+        link->Port.SetPortName("/dev/ttyUSB0");
+        link->Port.SetClock([this] { return clock.now; }, [this](int ms) { clock.now += ms; });
+        link->Channel.PollStep = 1;
+        clock.onTick = [this](int64_t) { link->Port.PollTick(); };
+        session = std::make_unique<PhoneSession>(*link, flags, ui, ui, ui, ui);
     }
     void TearDown() override {
         // Whatever happened, the window is usable again and no dialog came while busy.
         EXPECT_FALSE(ui.busy);
         for (const auto& e : ui.events) EXPECT_NE(e, "dialog (window busy)");
     }
-    TCommPortDriver& Comm() { return form10->Comm321; }
+    SerialPort& Comm() { return link->Port; }
     // Connects and scans; the current folder then is a real subfolder when `sub`.
     void Connect(bool sub) {
         ui.dialogAnswers = {true};
@@ -113,12 +114,12 @@ TEST_F(SessionFixture, DialogComesBackUntilAPortOpensThenIdentifiesAndScans) {
     ui.onDialog = [this](int shown) { dev->refuseOpen = shown < 2; };
     EXPECT_TRUE(session->ConnectionDialogLoop());
     // The box says why the port did not open (here: there is no such device).
-    const std::string refused = "box " + PortOpenFailureText(form10->Comm321.PortName()) +
-                                " / " + Msg(kMsgErrorCaption);
+    const std::string refused =
+        "box " + PortOpenFailureText(link->Port.PortName()) + " / " + Msg(kMsgErrorCaption);
     EXPECT_EQ(refused.rfind("box " + Msg(kMsgCannotOpenPort), 0), 0u);
-    EXPECT_EQ(ui.Only({"dialog", "box", "busy", "idle"}),
-              (std::vector<std::string>{"dialog", refused, "dialog", refused, "dialog", "busy",
-                                        "idle"}));
+    EXPECT_EQ(
+        ui.Only({"dialog", "box", "busy", "idle"}),
+        (std::vector<std::string>{"dialog", refused, "dialog", refused, "dialog", "busy", "idle"}));
     EXPECT_EQ(dev->written.substr(0, 23), "ATZ\r\nAT+CGMM\r\nAT+CGMM\r\n");
     EXPECT_EQ(ui.model, "SGH-E700");
     EXPECT_EQ(ui.longStatus, Msg(kMsgInitializing));
@@ -172,10 +173,10 @@ TEST_F(SessionFixture, AnEmptyPhoneAsksAndNoBringsTheDialogBackWithoutATree) {
     ui.dialogAnswers = {true, false};
     ui.yesNo = {false};
     EXPECT_FALSE(session->ConnectionDialogLoop());
-    EXPECT_EQ(ui.Only({"dialog", "ask", "box"}),
-              (std::vector<std::string>{"dialog", "ask " + Msg(kMsgNotPatched) + " / " +
-                                                      Msg(kMsgAttentionCaption),
-                                        "dialog"}));
+    EXPECT_EQ(
+        ui.Only({"dialog", "ask", "box"}),
+        (std::vector<std::string>{
+            "dialog", "ask " + Msg(kMsgNotPatched) + " / " + Msg(kMsgAttentionCaption), "dialog"}));
     EXPECT_FALSE(session->PhoneReady());
     EXPECT_FALSE(Comm().Connected());
 }
@@ -185,19 +186,19 @@ TEST_F(SessionFixture, RunBracketsEveryWayOutAndReportsAFailureOnce) {
     // Stopped by the user: no report, everything restored.
     BusyView view;
     view.QuickStatus = "q";
-    EXPECT_EQ(session->Run(view, [](PhoneFs&) { return Outcome::Stopped; }),
-              Outcome::Stopped);
-    EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "progress shown", "progress hidden",
-                                                   "idle"}));
+    EXPECT_EQ(session->Run(view, [](PhoneFs&) { return Outcome::Stopped; }), Outcome::Stopped);
+    EXPECT_EQ(ui.events,
+              (std::vector<std::string>{"busy", "progress shown", "progress hidden", "idle"}));
     EXPECT_TRUE(session->KeepAliveArmed());
 
     // A refusal: its box once, the folder read again, no port cycle.
     ui.events.clear();
     const int opens = dev->opens;
-    EXPECT_EQ(session->Run({}, [](PhoneFs& fs) {
-                  fs.Channel().LastError = kErrPhoneMemoryFull;
-                  return Outcome::Failed;
-              }),
+    EXPECT_EQ(session->Run({},
+                           [](PhoneFs& fs) {
+                               fs.Channel().LastError = kErrPhoneMemoryFull;
+                               return Outcome::Failed;
+                           }),
               Outcome::Failed);
     EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgMemoryFull)}));
     EXPECT_EQ(dev->opens, opens);
@@ -209,10 +210,11 @@ TEST_F(SessionFixture, RunBracketsEveryWayOutAndReportsAFailureOnce) {
     BusyView quiet;
     quiet.ShowProgress = false;
     session->Run(quiet, [this](PhoneFs&) {
-        EXPECT_EQ(session->Run({}, [](PhoneFs& fs) {
-                      fs.Channel().LastError = kErrChecksum;
-                      return Outcome::Failed;
-                  }),
+        EXPECT_EQ(session->Run({},
+                               [](PhoneFs& fs) {
+                                   fs.Channel().LastError = kErrChecksum;
+                                   return Outcome::Failed;
+                               }),
                   Outcome::Failed);
         return Outcome::Failed;
     });
@@ -225,7 +227,7 @@ TEST_F(SessionFixture, TimeOutCyclesThePortResetsAndRereadsTheSubfolderOnly) {
         Connect(sub);
         const int opens = dev->opens;
         const int64_t start = clock.now;
-        form10->Channel.LastError = kErrTimeout;
+        link->Channel.LastError = kErrTimeout;
         session->SessionGuard();
         EXPECT_EQ(dev->opens, opens + 1);
         EXPECT_GE(clock.now - start, PhoneSession::kRecoveryPauseMs);
@@ -238,7 +240,7 @@ TEST_F(SessionFixture, TimeOutCyclesThePortResetsAndRereadsTheSubfolderOnly) {
     // Another reason: its box, no port cycle; LastError 0 shows as the number.
     ui.events.clear();
     dev->written.clear();
-    form10->Channel.LastError = 0;
+    link->Channel.LastError = 0;
     session->SessionGuard();
     EXPECT_EQ(ui.Only({"box"}).front(), "box 0 / Ошибка");
     EXPECT_EQ(dev->written, "");
@@ -281,7 +283,7 @@ TEST_F(SessionFixture, APhoneThatStaysSilentEndsInAUsableDialogWithoutATree) {
     Connect(true);
     phone.silent = true;
     ui.dialogAnswers = {false};
-    form10->Channel.LastError = kErrTimeout;
+    link->Channel.LastError = kErrTimeout;
     session->SessionGuard();
     EXPECT_EQ(ui.Only({"box", "dialog", "tree"}),
               (std::vector<std::string>{Box(kMsgTimeout), "tree changed", "dialog"}));

@@ -77,7 +77,8 @@ struct SuiteRegistryTest : ::testing::Test {
     bool Rebuild() { return RebuildSuiteRegistry(*link.fs, scratch); }
     bool PhoneWasWrittenTo() {
         const std::string sent = link.emu->Received();
-        return sent.find("AT+FSFE") != std::string::npos || sent.find("AT+FSFW") != std::string::npos;
+        return sent.find("AT+FSFE") != std::string::npos ||
+               sent.find("AT+FSFW") != std::string::npos;
     }
     std::string Shown() { return FailureText(link.Ch().LastError, link.Ch().ErrorText); }
 };
@@ -101,9 +102,9 @@ TEST_F(SuiteRegistryTest, ShortJarNameGivesAnEmptyRecordAndTheFixedNameFile) {
 
 TEST_F(SuiteRegistryTest, RecordsComeFromJarsZeroSizeEntriesAndStillValidOldRecords) {
     const std::string prefix(43, 'p');
-    const std::string kept = prefix + "1234567";              // 50 characters, file present
+    const std::string kept = prefix + "1234567";                   // 50 characters, file present
     const std::string dropped = std::string(43, 'q') + "xyzxyzx";  // 50, no file of its prefix
-    const std::string short42(42, 'r');                       // always dropped
+    const std::string short42(42, 'r');                            // always dropped
     Put("Tetris_suite.JAR", "PK");
     Put("Tetris_suite.JAd", "jad");
     Put("abc_sdata", "");
@@ -130,7 +131,7 @@ TEST_F(SuiteRegistryTest, RecordsComeFromJarsZeroSizeEntriesAndStillValidOldReco
 }
 
 TEST_F(SuiteRegistryTest, CompileCommandShowsItsLinesAndClosesTheDialog) {
-    link.flags.MODE = 0;
+    link.flags.Mode = FolderMode::Normal;
     Put("a_suite.jar", "PK");
     Put("a_suite.jad", "jad");
     ASSERT_TRUE(CompileJava1Click(*link.fs)) << Shown();
@@ -145,9 +146,9 @@ TEST_F(SuiteRegistryTest, CompileCommandShowsItsLinesAndClosesTheDialog) {
     // In PIMS mode, or without the phone's file list, F7 does nothing.
     link.emu->ClearReceived();
     log.quick.clear();
-    link.flags.MODE = 2;
+    link.flags.Mode = FolderMode::Pims;
     EXPECT_TRUE(CompileJava1Click(*link.fs));
-    link.flags.MODE = 0;
+    link.flags.Mode = FolderMode::Normal;
     link.fs->DropTree();
     EXPECT_TRUE(CompileJava1Click(*link.fs));
     EXPECT_TRUE(log.quick.empty());
@@ -245,7 +246,10 @@ TEST(SuiteRecords, ParsingIgnoresLengthBytesAndEncodingRefusesWhatWouldNotFit) {
     EXPECT_TRUE(ParseSuiteRecords(std::string("\0\x01", 2)).empty());
     EXPECT_EQ(ParseSuiteRecords(Encoded({"abc", "de"})), (std::vector<std::string>{"abc", "de"}));
     // A length byte that lies changes nothing: zeros end the records.
-    EXPECT_EQ(ParseSuiteRecords(std::string("\0\x09" "ab\0\x01" "cd", 8)),
+    EXPECT_EQ(ParseSuiteRecords(std::string("\0\x09"
+                                            "ab\0\x01"
+                                            "cd",
+                                            8)),
               (std::vector<std::string>{"ab", "cd"}));
 
     std::string out, error;
@@ -254,8 +258,10 @@ TEST(SuiteRecords, ParsingIgnoresLengthBytesAndEncodingRefusesWhatWouldNotFit) {
     EXPECT_FALSE(EncodeSuiteRecords({std::string(256, 'a')}, out, error));
     EXPECT_TRUE(out.empty());
     // 15 records of 255 bytes take 3855 bytes; 16 would take 4112, over the 4100.
-    EXPECT_TRUE(EncodeSuiteRecords(std::vector<std::string>(15, std::string(255, 'a')), out, error));
-    EXPECT_FALSE(EncodeSuiteRecords(std::vector<std::string>(16, std::string(255, 'a')), out, error));
+    EXPECT_TRUE(
+        EncodeSuiteRecords(std::vector<std::string>(15, std::string(255, 'a')), out, error));
+    EXPECT_FALSE(
+        EncodeSuiteRecords(std::vector<std::string>(16, std::string(255, 'a')), out, error));
     EXPECT_EQ(error, Msg(kMsgJavaRegistryTooLong));
 }
 

@@ -39,8 +39,8 @@
 
 #include "link/Connection.h"
 #include "link/MemorySerialDevice.h"
+#include "link/PhoneLink.h"
 #include "link/ProtocolTrace.h"
-#include "link/TForm10.h"
 #include "phonefs/PhoneFs.h"
 #include "support/ScriptedUi.h"
 #include "support/TraceText.h"
@@ -65,6 +65,7 @@ struct Transcript {
     std::string error;  // why the file cannot be read
 };
 
+using q7k3::test::ScriptedUi;
 using test::UnescapeTrace;
 
 std::string Escaped(std::string_view bytes) {
@@ -166,7 +167,8 @@ public:
     const std::string& Failure() const { return m_failure; }
     std::string Left() const {
         if (m_next >= m_t.chunks.size()) return {};
-        return "line " + std::to_string(m_t.chunks[m_next].lineNo) + " and what follows were not reached";
+        return "line " + std::to_string(m_t.chunks[m_next].lineNo) +
+               " and what follows were not reached";
     }
 
 private:
@@ -198,7 +200,7 @@ std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
 struct TranscriptTest : ::testing::TestWithParam<std::string> {
     test::VirtualClock clock;
     MemorySerialDevice* dev = nullptr;
-    std::unique_ptr<TForm10> form10;
+    std::unique_ptr<PhoneLink> link;
     test::ScriptedUi ui;
     AppFlags flags;
     std::unique_ptr<PhoneFs> phone;
@@ -214,25 +216,26 @@ struct TranscriptTest : ::testing::TestWithParam<std::string> {
         ASSERT_TRUE(t.error.empty()) << GetParam() << ": " << t.error;
         const std::string expect = t.keys.at("expect");
         ASSERT_EQ(mustPass, expect == "ok" || expect == "Supported")
-            << GetParam() << ": a file in " << (mustPass ? "pass" : "fail") << " expects " << expect;
+            << GetParam() << ": a file in " << (mustPass ? "pass" : "fail") << " expects "
+            << expect;
 
         Replay replay(t);
         auto device = std::make_unique<MemorySerialDevice>();
         dev = device.get();
         dev->onWrite = [&replay](const std::string& bytes) { replay.OnWrite(bytes); };
-        form10 = std::make_unique<TForm10>(TCommPortDriver::CreateComm321(std::move(device)),
-                                           &clock);
-        form10->Comm321.SetPortName("/dev/ttyUSB0");
-        form10->Comm321.SetClock([this] { return clock.now; }, [this](int ms) { clock.now += ms; });
-        form10->Channel.PollStep = 1;
+        link = std::make_unique<PhoneLink>(SerialPort::CreatePhonePort(std::move(device)), &clock);
+        link->Port.SetPortName("/dev/ttyUSB0");
+        link->Port.SetClock([this] { return clock.now; }, [this](int ms) { clock.now += ms; });
+        link->Channel.PollStep = 1;
         clock.onTick = [this, &replay](int64_t) {
             replay.OnTick(*dev);
-            form10->Comm321.PollTick();
+            link->Port.PollTick();
         };
-        ASSERT_TRUE(form10->Comm321.Connect());
-        AtChannel& ch = form10->Channel;
+        ASSERT_TRUE(link->Port.Connect());
+        AtChannel& ch = link->Channel;
         if (t.keys.count("model")) ch.PhoneModel = t.keys.at("model");
-        if (t.keys.count("mode")) flags.MODE = std::stoi(t.keys.at("mode"));
+        if (t.keys.count("mode"))
+            flags.Mode = static_cast<FolderMode>(std::stoi(t.keys.at("mode")));
         phone = std::make_unique<PhoneFs>(ch, flags, ui, ui);
 
         std::string result;  // "ok", "LastError N" or the identification's result
@@ -255,16 +258,19 @@ struct TranscriptTest : ::testing::TestWithParam<std::string> {
     }
 
     std::string Step(const Transcript& t, const std::string& step, long& taken) {
-        AtChannel& ch = form10->Channel;
+        AtChannel& ch = link->Channel;
         const size_t space = step.find(' ');
         const std::string verb = step.substr(0, space);
         const std::string arg = space == std::string::npos ? "" : step.substr(space + 1);
         bool ok = false;
         if (verb == "identify") {
-            switch (IdentifyPhone(*form10, flags)) {
-            case PhoneCheck::Supported: return "Supported";
-            case PhoneCheck::Silent: return "Silent";
-            case PhoneCheck::Unsupported: return "Unsupported";
+            switch (IdentifyPhone(*link, flags)) {
+                case PhoneCheck::Supported:
+                    return "Supported";
+                case PhoneCheck::Silent:
+                    return "Silent";
+                case PhoneCheck::Unsupported:
+                    return "Unsupported";
             }
             return "?";
         } else if (verb == "model") {
@@ -275,8 +281,7 @@ struct TranscriptTest : ::testing::TestWithParam<std::string> {
             auto root = MakeRoot("E700", arg);
             ok = verb == "list" ? phone->ListFolder(root.get(), true)
                                 : phone->ListSubfolders(root.get());
-            taken = static_cast<long>(verb == "list" ? root->Files.size()
-                                                     : root->Children.size());
+            taken = static_cast<long>(verb == "list" ? root->Files.size() : root->Children.size());
         } else if (verb == "read") {
             const QString local = dir.filePath(QString::fromStdString(arg));
             ok = phone->ReadPhoneFile(local.toStdString(), arg, QDateTime());
@@ -290,9 +295,9 @@ struct TranscriptTest : ::testing::TestWithParam<std::string> {
             f.write(content.data(), static_cast<qint64>(content.size()));
             f.flush();  // the stamp must come after the last write
             if (t.keys.count("stamp")) {
-                f.setFileTime(QDateTime::fromString(QString::fromStdString(t.keys.at("stamp")),
-                                                    Qt::ISODate),
-                              QFileDevice::FileModificationTime);
+                f.setFileTime(
+                    QDateTime::fromString(QString::fromStdString(t.keys.at("stamp")), Qt::ISODate),
+                    QFileDevice::FileModificationTime);
             }
             f.close();
             auto root = MakeRoot("E700", "0x1");
@@ -312,8 +317,12 @@ struct TranscriptTest : ::testing::TestWithParam<std::string> {
 struct PassingTranscript : TranscriptTest {};
 struct FailingTranscript : TranscriptTest {};
 
-TEST_P(PassingTranscript, RunsToItsEndAndSucceeds) { Run(true); }
-TEST_P(FailingTranscript, FailsWithTheReasonItNames) { Run(false); }
+TEST_P(PassingTranscript, RunsToItsEndAndSucceeds) {
+    Run(true);
+}
+TEST_P(FailingTranscript, FailsWithTheReasonItNames) {
+    Run(false);
+}
 
 INSTANTIATE_TEST_SUITE_P(Recorded, PassingTranscript, ::testing::ValuesIn(Files("pass")), TestName);
 INSTANTIATE_TEST_SUITE_P(Recorded, FailingTranscript, ::testing::ValuesIn(Files("fail")), TestName);

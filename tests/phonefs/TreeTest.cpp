@@ -150,7 +150,7 @@ TEST(FolderMapTest, FamiliesNumberTheirFoldersApart) {
 
 TEST(FreeSpaceTest, SixteenKilobyteUnitsAndTheAlbumRule) {
     test::ScriptedPhone p;
-    p.flags.MODE = 0;
+    p.flags.Mode = FolderMode::Normal;
     p.fs.SetRoot(BuildFolderMap(MapKind::Normal, "E700"));
     EXPECT_EQ(p.fs.EstimateFreeSpace(), "Свободно 12864 KB из 13104 KB ");
 
@@ -165,7 +165,7 @@ TEST(FreeSpaceTest, SixteenKilobyteUnitsAndTheAlbumRule) {
     EXPECT_EQ(p.fs.UsedKilobytes(), 240 + 64 + 32 + 16);
 
     // PRO counts a camera file like any other and keeps no reserve.
-    p.flags.MODE = 1;
+    p.flags.Mode = FolderMode::Pro;
     EXPECT_EQ(p.fs.UsedKilobytes(), 16 + 16 + 32 + 32);
     EXPECT_EQ(p.fs.EstimateFreeSpace(), "Свободно 13008 KB из 13104 KB ");
 }

@@ -52,7 +52,6 @@ public:
 };
 
 // The boxes shown: the one set of scripted fakes, where an unscripted question fails the test.
-using RecordingPrompts = ScriptedUi;
 
 inline std::string FileText(const QString& path) {
     QFile f(path);

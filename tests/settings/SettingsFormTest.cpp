@@ -15,14 +15,15 @@
 
 #include <cstdlib>
 
-#include "link/widgets/TPortStatesForm.h"
-#include "link/widgets/TSettingsForm.h"
+#include "link/widgets/PortStatesDialog.h"
+#include "link/widgets/SettingsDialog.h"
 #include "settings/Fakes.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
 namespace {
 
+using q7k3::test::ScriptedUi;
 using test::HasLine;
 
 std::vector<std::string> Items(const QComboBox* box) {
@@ -85,12 +86,12 @@ protected:
     test::FakePort port;
     int pollStep = 1;
     AppFlags flags;
-    test::RecordingPrompts prompts;
+    test::ScriptedUi prompts;
     PortScan scan{{"/dev/ttyUSB0", "/dev/ttyUSB1"}, 2};
     bool connected = false;
     int reopened = 0;
     int ended = 0;
-    TSettingsForm m_form;
+    SettingsDialog m_form;
 };
 
 TEST_F(SettingsFormTest, ShowsItsPagesLabelsAndItemsFromTheCatalogue) {
@@ -127,7 +128,7 @@ TEST_F(SettingsFormTest, FillsFromTheLiveStateAndPreselectsTheCurrentPort) {
     port.Sw = 1;
     port.LineStatus = true;
     port.Manual = false;
-    flags.MODE = 2;
+    flags.Mode = FolderMode::Pims;
     flags.MelConvertion = false;
     flags.IRDAReq = false;
     m_store->WriteInt("SleepTime", 2);
@@ -237,7 +238,7 @@ TEST_F(SettingsFormTest, StartWritesTheChosenValuesAfterAFirstRun) {
     EXPECT_FALSE(flags.IRDAReq);
     EXPECT_TRUE(flags.HiddenFiles);
     EXPECT_FALSE(flags.MelConvertion);
-    EXPECT_EQ(flags.MODE, 2);
+    EXPECT_EQ(flags.Mode, FolderMode::Pims);
     EXPECT_FALSE(flags.CompileJavaEnabled);
     // "Медленно" at Start: a 50 ms wait step; the polling period keeps its loaded value.
     EXPECT_EQ(pollStep, 50);
@@ -256,7 +257,7 @@ TEST_F(SettingsFormTest, StartWritesTheChosenValuesAfterAFirstRun) {
     ClickStart();
     EXPECT_EQ(pollStep, 1);
     EXPECT_EQ(port.Polling, 50);
-    EXPECT_TRUE(flags.Pro);
+    EXPECT_EQ(flags.Mode, FolderMode::Pro);
     EXPECT_TRUE(flags.CompileJavaEnabled);
 }
 
@@ -357,7 +358,7 @@ TEST_F(SettingsFormTest, TheQuestionMarkBesideThePortListSaysWhyEachPortIsMissin
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->toolTip(), "Почему нет порта?");
     QTest::mouseClick(button, Qt::LeftButton);
-    auto* list = m_form.findChild<TPortStatesForm*>(QStringLiteral("PortStatesForm"));
+    auto* list = m_form.findChild<PortStatesDialog*>(QStringLiteral("PortStatesForm"));
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(list->windowTitle(), "Последовательные порты");
@@ -388,18 +389,24 @@ TEST_F(SettingsFormTest, PicturesOfBothPages) {
         EXPECT_TRUE(m_form.grab().save(file));
     }
     // The list behind the "?" beside the port list, with a port in each state.
-    PortStatus opens{"/dev/ttyUSB0", PortState::Opens, 0, "dialout", true, {}, "067b", "2303",
-                     ""};
-    PortStatus denied{"/dev/ttyUSB1", PortState::NoPermission, EACCES, "dialout", true, {},
-                      "067b", "2303", ""};
-    PortStatus held{"/dev/ttyS4", PortState::Busy, EBUSY, "dialout", true, {{4242, "minicom"}},
-                    "", "", ""};
-    PortStatus mm{"/dev/ttyACM0", PortState::ModemManager, EBUSY, "dialout", true,
-                  {{812, "ModemManager"}}, "1234", "5678", ""};
+    PortStatus opens{"/dev/ttyUSB0", PortState::Opens, 0, "dialout", true, {}, "067b", "2303", ""};
+    PortStatus denied{
+        "/dev/ttyUSB1", PortState::NoPermission, EACCES, "dialout", true, {}, "067b", "2303", ""};
+    PortStatus held{
+        "/dev/ttyS4", PortState::Busy, EBUSY, "dialout", true, {{4242, "minicom"}}, "", "", ""};
+    PortStatus mm{"/dev/ttyACM0",
+                  PortState::ModemManager,
+                  EBUSY,
+                  "dialout",
+                  true,
+                  {{812, "ModemManager"}},
+                  "1234",
+                  "5678",
+                  ""};
     m_form.SetPortDiagnostics([&] { return std::vector<PortStatus>{opens, denied, held, mm}; });
     pages->setCurrentIndex(0);
     m_form.PortStatesBtnClick();
-    auto* list = m_form.findChild<TPortStatesForm*>(QStringLiteral("PortStatesForm"));
+    auto* list = m_form.findChild<PortStatesDialog*>(QStringLiteral("PortStatesForm"));
     ASSERT_NE(list, nullptr);
     list->resize(760, 260);
     QTest::qWait(200);

@@ -9,14 +9,15 @@
 #include <cstdlib>
 
 #include "link/MemorySerialDevice.h"
+#include "link/SerialPort.h"
 #include "link/SettingsStore.h"
-#include "link/TCommPortDriver.h"
 #include "settings/Fakes.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
 namespace {
 
+using q7k3::test::ScriptedUi;
 using test::FakePort;
 using test::FileText;
 using test::HasLine;
@@ -49,8 +50,8 @@ protected:
 TEST_F(SettingsStoreTest, FirstRunWithAnEmptyConfigDirectoryAppliesTheDefaults) {
     ASSERT_EQ(setenv("XDG_CONFIG_HOME", m_dir.path().toUtf8().constData(), 1), 0);
     flags.IRDAReq = flags.MelConvertion = flags.CompileJavaEnabled = false;
-    flags.HiddenFiles = flags.Pro = true;
-    flags.MODE = 1;
+    flags.HiddenFiles = true;
+    flags.Mode = FolderMode::Pro;
     favs = {{"stale"}, {"/stale"}};
 
     SettingsStore store;
@@ -69,8 +70,7 @@ TEST_F(SettingsStoreTest, FirstRunWithAnEmptyConfigDirectoryAppliesTheDefaults) 
     EXPECT_TRUE(flags.IRDAReq);
     EXPECT_TRUE(flags.MelConvertion);
     EXPECT_FALSE(flags.HiddenFiles);
-    EXPECT_EQ(flags.MODE, 0);
-    EXPECT_FALSE(flags.Pro);
+    EXPECT_EQ(flags.Mode, FolderMode::Normal);
     EXPECT_TRUE(flags.CompileJavaEnabled);
     EXPECT_TRUE(favs.Alias.empty());
     EXPECT_TRUE(favs.Path.empty());
@@ -99,8 +99,7 @@ TEST_F(SettingsStoreTest, StoredStringsAreReadAsNumbersAndFlags) {
     EXPECT_EQ(port.Polling, 10);
     EXPECT_EQ(pollStep, 1);
     EXPECT_TRUE(flags.HiddenFiles);
-    EXPECT_EQ(flags.MODE, 2);
-    EXPECT_FALSE(flags.Pro);
+    EXPECT_EQ(flags.Mode, FolderMode::Pims);
     EXPECT_FALSE(flags.CompileJavaEnabled);  // PIMS
 }
 
@@ -108,8 +107,8 @@ TEST_F(SettingsStoreTest, BadValuesTakeTheDefaultAndOutOfRangeOnesChangeNothing)
     WriteIni(
         "BaudRate=fast\nEnableDTROnOpen=yes\nCheckLineStatus=\nIRDAReq=1x\nSleepTime=2.0\n"
         "HiddenFiles=99999999999999999999\nHardwareFlow=3\nSoftwareFlow=-1\nMODE=7\n");
-    flags.HiddenFiles = flags.Pro = true;
-    flags.MODE = 1;
+    flags.HiddenFiles = true;
+    flags.Mode = FolderMode::Pro;
     Load();
     EXPECT_EQ(port.Rate, 115200);
     EXPECT_TRUE(port.Dtr);
@@ -121,8 +120,7 @@ TEST_F(SettingsStoreTest, BadValuesTakeTheDefaultAndOutOfRangeOnesChangeNothing)
     // Flows and mode outside their lists leave the port and the flags as they were.
     EXPECT_EQ(port.Hw, 1);
     EXPECT_EQ(port.Sw, 1);
-    EXPECT_EQ(flags.MODE, 1);
-    EXPECT_TRUE(flags.Pro);
+    EXPECT_EQ(flags.Mode, FolderMode::Pro);
 
     WriteIni("SleepTime=3\n");
     pollStep = 77;
@@ -197,7 +195,7 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeWrittenIsReportedOnceAndTheValuesStay
     // A regular file where the directory should be: not even root can write below it.
     test::WriteFile(m_dir.path() + "/blocker", "x");
     SettingsStore store((m_dir.path() + "/blocker/Q7K3FileManager.conf").toStdString());
-    test::RecordingPrompts prompts;
+    test::ScriptedUi prompts;
     store.SetPrompts(&prompts);
 
     EXPECT_FALSE(SaveOnClose(store, "/home/u", Favourites{{"a"}, {"/a"}}));
@@ -213,8 +211,8 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeWrittenIsReportedOnceAndTheValuesStay
 }
 
 TEST_F(SettingsStoreTest, TheDriverItselfTakesTheLoadedValues) {
-    TCommPortDriver driver(std::make_unique<MemorySerialDevice>());
-    DriverSettings<TCommPortDriver> target(driver);
+    SerialPort driver(std::make_unique<MemorySerialDevice>());
+    DriverSettings<SerialPort> target(driver);
     LoadSettings(SettingsStore(Ini().toStdString()),
                  {&target, &pollStep, &flags, nullptr, nullptr});
     EXPECT_EQ(driver.PortName(), DefaultPortName());

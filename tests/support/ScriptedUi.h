@@ -7,7 +7,7 @@
 // did not script is a failure of the test, never a silent Yes or No.
 //
 // The session, link, phone file system, command and window tests all use this one class;
-// the older names (ScriptedPrompts, RecordingPrompts, ...) are aliases of it.
+// nothing else stands for it.
 
 #include <gtest/gtest.h>
 

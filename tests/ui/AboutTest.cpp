@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ui/widgets/TAboutForm.h"
+#include "ui/widgets/AboutDialog.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
@@ -15,7 +15,7 @@ namespace {
 
 TEST(AboutWindow, ShowsItsTextsAndOpensTheHomePageFromTheLink) {
     QWidget mainWindow;
-    TAboutForm about(&mainWindow);
+    AboutDialog about(&mainWindow);
     EXPECT_EQ(about.windowTitle(), "О программе");
     EXPECT_EQ(about.size(), QSize(277, 211));
     EXPECT_EQ(about.minimumSize(), about.maximumSize());

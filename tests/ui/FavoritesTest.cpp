@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -14,10 +14,11 @@
 
 #include "link/SettingsStore.h"
 #include "ui/Messages.h"
+#include "ui/widgets/FavoritesDialog.h"
 #include "ui/widgets/FavoritesMenu.h"
 #include "ui/widgets/InputBox.h"
-#include "ui/widgets/TFavoritesForm.h"
-#include "window/TFileExistForm.h"
+#include "window/ConflictDialog.h"
+#include "window/RenameDialog.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
@@ -27,7 +28,8 @@ namespace {
 
 QStringList Texts(const QMenu& menu) {
     QStringList out;
-    for (const QAction* a : menu.actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    for (const QAction* a : menu.actions())
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
 }
 
@@ -43,8 +45,8 @@ struct FavoritesTest : ::testing::Test {
     QTemporaryDir dir;
     Favourites favs;
     QWidget window;
-    TRenameForm rename{&window};
-    DialogInputBox<TRenameForm> input{rename};
+    RenameDialog rename{&window};
+    DialogInputBox<RenameDialog> input{rename};
 
     std::string Ini() { return dir.filePath("Q7K3FileManager.conf").toStdString(); }
     // Types into the rename dialog once it shows; returns what it showed.
@@ -135,7 +137,7 @@ TEST_F(FavoritesTest, AddingAsksForANameAndAnEmptyOrCancelledOneAddsNothing) {
 TEST_F(FavoritesTest, RenamedEntryKeepsItsPathAcrossARestart) {
     favs.Alias = {"one", "two", "three"};
     favs.Path = {"/p1", "/p2", "/p3"};
-    TFavoritesForm editor(favs, input, &window);
+    FavoritesDialog editor(favs, input, &window);
     EXPECT_EQ(editor.windowTitle(), "Favorites Настройки");
     EXPECT_EQ(editor.DeleteFavBtn->text(), "Удалить");
     EXPECT_EQ(editor.RenameFavBtn->text(), "Переименовать");
@@ -174,7 +176,7 @@ TEST_F(FavoritesTest, RenamedEntryKeepsItsPathAcrossARestart) {
 TEST_F(FavoritesTest, DeletingTheOnlyFavouriteSavesACountOfZero) {
     favs.Alias = {"only"};
     favs.Path = {"/only"};
-    TFavoritesForm editor(favs, input, &window);
+    FavoritesDialog editor(favs, input, &window);
     ModalDriver driver([&](QWidget* modal) {
         EXPECT_EQ(modal, &editor);
         editor.FavList->setCurrentRow(0);

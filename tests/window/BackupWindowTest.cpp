@@ -21,15 +21,15 @@
 
 #include "commands/Backup.h"
 #include "emulator/PhoneEmulator.h"
+#include "link/PhoneLink.h"
 #include "link/SettingsStore.h"
-#include "link/TForm10.h"
 #include "localpane/LocalDirView.h"
 #include "phonefs/PhoneSession.h"
 #include "window/BackupCommands.h"
-#include "window/TFileExistForm.h"
-#include "window/TForm1.h"
-#include "window/TProcessForm.h"
-#include "window/TRestoreForm.h"
+#include "window/ConflictDialog.h"
+#include "window/MainWindow.h"
+#include "window/ProgressDialog.h"
+#include "window/RestoreDialog.h"
 #include "window/Texts.h"
 #include "window/WindowOnPhone.h"
 #include "window/WindowTestSupport.h"
@@ -37,8 +37,8 @@
 using namespace q7k3;
 using q7k3::emu::EmulatorConfig;
 using q7k3::test::ModalDriver;
-using q7k3::test::ScriptedPrompts;
 using q7k3::test::ReadLocal;
+using q7k3::test::ScriptedUi;
 using q7k3::test::WaitUntil;
 using q7k3::test::WindowOnPhone;
 
@@ -66,7 +66,7 @@ struct BackupWindow : ::testing::Test, WindowOnPhone<> {
 
     // The menu item as the user reaches it: the menu opens (and decides what is enabled).
     void Choose(QAction* item) {
-        emit form->FileMenu->aboutToShow();
+        emit form->findChild<QMenu*>("FileMenu")->aboutToShow();
         ASSERT_TRUE(item->isEnabled()) << S(item->text());
         item->trigger();
     }
@@ -113,14 +113,14 @@ TEST_F(BackupWindow, BackupFromTheMenuThroughTheDirectoryDialogKeepsEveryFileAnd
     bool offeredWhileBusy = false;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        if (!form->ProcessForm()->isVisible()) return;
-        width = form->ProcessForm()->width();
+        if (!form->Progress()->isVisible()) return;
+        width = form->Progress()->width();
         offeredWhileBusy = offeredWhileBusy || form->Backups()->Applies();
-        const QString line = form->ProcessForm()->LongStatus->text();
+        const QString line = form->Progress()->LongStatus->text();
         if (lines.isEmpty() || lines.back() != line) lines << line;
     });
     watcher.start(1);
-    Choose(form->Backup1);
+    Choose(form->MenuAction("Backup1"));
     watcher.stop();
     EXPECT_TRUE(driver.Acted());
     EXPECT_EQ(title, "Папка резервной копии");
@@ -146,8 +146,8 @@ TEST_F(BackupWindow, BackupFromTheMenuThroughTheDirectoryDialogKeepsEveryFileAnd
     EXPECT_TRUE(lines.contains(QRegularExpression(
         QStringLiteral("^Копирование файла \\d+ из %1, \\d+ из \\d+ КБ").arg(Q(count)))))
         << S(lines.join('|'));
-    EXPECT_EQ(form->ProcessForm()->width(), 265);
-    EXPECT_EQ(form->ProcessForm()->windowTitle(), "Передача данных...");
+    EXPECT_EQ(form->Progress()->width(), 265);
+    EXPECT_EQ(form->Progress()->windowTitle(), "Передача данных...");
 
     // Once more, the chooser answered by the test: nothing is fetched, every file is
     // counted as unchanged.
@@ -155,7 +155,7 @@ TEST_F(BackupWindow, BackupFromTheMenuThroughTheDirectoryDialogKeepsEveryFileAnd
         startFolders << start;
         return backupDir.path();
     };
-    Choose(form->Backup1);
+    Choose(form->MenuAction("Backup1"));
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].Text, "Скопировано файлов: 0, 0 КБ, без изменений: " + count);
     EXPECT_EQ(startFolders, QStringList{localDir.path()});
@@ -163,7 +163,7 @@ TEST_F(BackupWindow, BackupFromTheMenuThroughTheDirectoryDialogKeepsEveryFileAnd
 
 TEST_F(BackupWindow, RestoreThroughTheSelectionDialogPutsBackTheCheckedFiles) {
     Boot();
-    Choose(form->Backup1);
+    Choose(form->MenuAction("Backup1"));
     ASSERT_EQ(prompts.shown.size(), 1u);
     const BackupManifest manifest = Manifest();
     const auto fullest = FullestFolder(manifest);
@@ -182,7 +182,7 @@ TEST_F(BackupWindow, RestoreThroughTheSelectionDialogPutsBackTheCheckedFiles) {
     ASSERT_NE(other, nullptr);
 
     ModalDriver driver([&](QWidget* modal) {
-        auto* dialog = qobject_cast<TRestoreForm*>(modal);
+        auto* dialog = qobject_cast<RestoreDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->windowTitle(), "Что восстановить");
         // Everything is checked to begin with.
@@ -208,14 +208,14 @@ TEST_F(BackupWindow, RestoreThroughTheSelectionDialogPutsBackTheCheckedFiles) {
     // The file still on the phone: the real file-exists dialog, "Перезапиписать".
     QTimer overwrite;
     QObject::connect(&overwrite, &QTimer::timeout, [&] {
-        if (!form->FileExistForm()->isVisible()) return;
+        if (!form->Conflicts()->isVisible()) return;
         overwrite.stop();
-        QTest::mouseClick(form->FileExistForm()->findChild<QPushButton*>("FexOverwriteBtn"),
+        QTest::mouseClick(form->Conflicts()->findChild<QPushButton*>("FexOverwriteBtn"),
                           Qt::LeftButton);
     });
     overwrite.start(10);
     const std::string otherBytes = *phone->GetFile(other->FolderId, other->Name);
-    Choose(form->Restore1);
+    Choose(form->MenuAction("Restore1"));
     EXPECT_TRUE(driver.Acted());
     EXPECT_FALSE(overwrite.isActive()) << "no file-exists question";
 
@@ -235,7 +235,7 @@ TEST_F(BackupWindow, RestoreThroughTheSelectionDialogPutsBackTheCheckedFiles) {
 
 TEST_F(BackupWindow, RestoreIntoAFullPhoneSaysWhatWasAndWasNotRestored) {
     Boot();
-    Choose(form->Backup1);
+    Choose(form->MenuAction("Backup1"));
     const BackupManifest manifest = Manifest();
     const auto fullest = FullestFolder(manifest);
     const std::string folderId = fullest.first, folderPath = fullest.second;
@@ -252,17 +252,19 @@ TEST_F(BackupWindow, RestoreIntoAFullPhoneSaysWhatWasAndWasNotRestored) {
     for (int c = 1; c < 256; ++c) {
         const std::string id(1, static_cast<char>(c));
         if (id == folderId) continue;
-        for (const StoredFile& f : phone->ListFiles(id)) used += units(static_cast<int64_t>(f.Size));
+        for (const StoredFile& f : phone->ListFiles(id))
+            used += units(static_cast<int64_t>(f.Size));
     }
     for (const BackupRecord& r : manifest.Records)
         if (r.FolderId == folderId && room < 0) room = units(r.Size);
     for (const std::string& name : lost) ASSERT_TRUE(phone->RemoveFile(folderId, name));
     const int64_t capacity = EmulatorConfig{}.CapacityKb / 16;
-    ASSERT_TRUE(phone->PutFile(phone->FolderId("user"), "big.bin",
-                               std::string(static_cast<size_t>((capacity - used - room) * 16384), 'b')));
+    ASSERT_TRUE(
+        phone->PutFile(phone->FolderId("user"), "big.bin",
+                       std::string(static_cast<size_t>((capacity - used - room) * 16384), 'b')));
 
     ModalDriver driver([&](QWidget* modal) {
-        auto* dialog = qobject_cast<TRestoreForm*>(modal);
+        auto* dialog = qobject_cast<RestoreDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         for (int f = 0; f < dialog->RestoreTree->topLevelItemCount(); ++f) {
             QTreeWidgetItem* folder = dialog->RestoreTree->topLevelItem(f);
@@ -270,7 +272,7 @@ TEST_F(BackupWindow, RestoreIntoAFullPhoneSaysWhatWasAndWasNotRestored) {
         }
         QTest::mouseClick(dialog->RestoreOK, Qt::LeftButton);
     });
-    Choose(form->Restore1);
+    Choose(form->MenuAction("Restore1"));
     EXPECT_TRUE(driver.Acted());
     int back = 0;
     for (const std::string& name : lost) back += phone->GetFile(folderId, name) ? 1 : 0;
@@ -289,10 +291,10 @@ TEST_F(BackupWindow, RestoreIntoAFullPhoneSaysWhatWasAndWasNotRestored) {
 
 TEST_F(BackupWindow, RestoreCancelledInTheSelectionDialogSendsNothing) {
     Boot();
-    Choose(form->Backup1);
+    Choose(form->MenuAction("Backup1"));
     const std::string before = phone->Received();
     ModalDriver driver([&](QWidget* modal) {
-        auto* dialog = qobject_cast<TRestoreForm*>(modal);
+        auto* dialog = qobject_cast<RestoreDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         // With nothing checked, OK cannot be pressed.
         for (int f = 0; f < dialog->RestoreTree->topLevelItemCount(); ++f)
@@ -300,7 +302,7 @@ TEST_F(BackupWindow, RestoreCancelledInTheSelectionDialogSendsNothing) {
         EXPECT_FALSE(dialog->RestoreOK->isEnabled());
         QTest::mouseClick(dialog->RestoreCancel, Qt::LeftButton);
     });
-    Choose(form->Restore1);
+    Choose(form->MenuAction("Restore1"));
     EXPECT_TRUE(driver.Acted());
     EXPECT_EQ(phone->Received(), before);
     EXPECT_EQ(prompts.shown.size(), 1u);
@@ -308,7 +310,7 @@ TEST_F(BackupWindow, RestoreCancelledInTheSelectionDialogSendsNothing) {
     // A folder that holds no backup: said at once, without the dialog.
     QTemporaryDir empty;
     form->Backups()->ChooseFolder = [&](const QString&, const QString&) { return empty.path(); };
-    Choose(form->Restore1);
+    Choose(form->MenuAction("Restore1"));
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].Text, "В папке нет резервной копии: " + S(empty.path()));
     EXPECT_EQ(prompts.shown[1].Caption, "Ошибка");
@@ -316,7 +318,7 @@ TEST_F(BackupWindow, RestoreCancelledInTheSelectionDialogSendsNothing) {
 
 TEST_F(BackupWindow, VerifyFindsAChangedFileAndTheDeepCheckACopyChangedInPlace) {
     Boot();
-    Choose(form->Backup1);
+    Choose(form->MenuAction("Backup1"));
     const BackupManifest manifest = Manifest();
     const BackupRecord& changed = manifest.Records.front();
     const BackupRecord& same = manifest.Records.back();
@@ -340,19 +342,21 @@ TEST_F(BackupWindow, VerifyFindsAChangedFileAndTheDeepCheckACopyChangedInPlace) 
             if (deep) QTest::mouseClick(box, Qt::LeftButton);
             QTest::mouseClick(modal->findChild<QPushButton*>("VerifyOK"), Qt::LeftButton);
         });
-        Choose(form->Verify1);
+        Choose(form->MenuAction("Verify1"));
         EXPECT_TRUE(driver.Acted());
     };
     verify(false);
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].Caption, "Проверка резервной копии");
     EXPECT_EQ(prompts.shown[1].Icon, BoxIcon::Warning);
-    EXPECT_EQ(prompts.shown[1].Text, "Изменён на телефоне: " + changed.FolderPath + "\\" + changed.Name);
+    EXPECT_EQ(prompts.shown[1].Text,
+              "Изменён на телефоне: " + changed.FolderPath + "\\" + changed.Name);
 
     verify(true);
     ASSERT_EQ(prompts.shown.size(), 3u);
-    EXPECT_EQ(prompts.shown[2].Text, "Изменён на телефоне: " + changed.FolderPath + "\\" + changed.Name +
-                                         "\r\nНе совпадает контрольная сумма: " + same.FolderPath + "\\" + same.Name);
+    EXPECT_EQ(prompts.shown[2].Text,
+              "Изменён на телефоне: " + changed.FolderPath + "\\" + changed.Name +
+                  "\r\nНе совпадает контрольная сумма: " + same.FolderPath + "\\" + same.Name);
 }
 
 TEST_F(BackupWindow, AbortStopsTheBackupCleanlyAndTheNextOneCompletesIt) {
@@ -361,13 +365,13 @@ TEST_F(BackupWindow, AbortStopsTheBackupCleanlyAndTheNextOneCompletesIt) {
     Boot(config);
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (form->ProcessForm()->isVisible() && form->ProcessForm()->ProgressBar2->value() == 3) {
-            QTest::mouseClick(form->ProcessForm()->AbortBtn, Qt::LeftButton);
+        if (form->Progress()->isVisible() && form->Progress()->ProgressBar2->value() == 3) {
+            QTest::mouseClick(form->Progress()->AbortBtn, Qt::LeftButton);
             presser.stop();
         }
     });
     presser.start(1);
-    Choose(form->Backup1);
+    Choose(form->MenuAction("Backup1"));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Warning);
     EXPECT_TRUE(prompts.shown[0].Text.starts_with(
@@ -377,7 +381,7 @@ TEST_F(BackupWindow, AbortStopsTheBackupCleanlyAndTheNextOneCompletesIt) {
     const size_t partial = Manifest().Records.size();
     EXPECT_GE(partial, 3u);
 
-    Choose(form->Backup1);
+    Choose(form->MenuAction("Backup1"));
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_TRUE(prompts.shown[1].Text.ends_with(", без изменений: " + std::to_string(partial)))
         << prompts.shown[1].Text;
@@ -390,21 +394,23 @@ TEST_F(BackupWindow, AbortStopsTheBackupCleanlyAndTheNextOneCompletesIt) {
 
 TEST_F(BackupWindow, TheMenuOffersTheCommandsOnlyOnceThePhoneIsRead) {
     AppFlags idleFlags;
-    ScriptedPrompts idlePrompts;
-    TForm1 idle(idleFlags, idlePrompts);
-    emit idle.FileMenu->aboutToShow();
-    for (QAction* item : {idle.Backup1, idle.Restore1, idle.Verify1}) EXPECT_FALSE(item->isEnabled());
-    EXPECT_EQ(idle.Backup1->text(), "Резервная копия телефона…");
-    EXPECT_EQ(idle.Restore1->text(), "Восстановить из копии…");
-    EXPECT_EQ(idle.Verify1->text(), "Проверить копию…");
+    ScriptedUi idlePrompts;
+    MainWindow idle(idleFlags, idlePrompts);
+    emit idle.findChild<QMenu*>("FileMenu")->aboutToShow();
+    for (QAction* item :
+         {idle.MenuAction("Backup1"), idle.MenuAction("Restore1"), idle.MenuAction("Verify1")})
+        EXPECT_FALSE(item->isEnabled());
+    EXPECT_EQ(idle.MenuAction("Backup1")->text(), "Резервная копия телефона…");
+    EXPECT_EQ(idle.MenuAction("Restore1")->text(), "Восстановить из копии…");
+    EXPECT_EQ(idle.MenuAction("Verify1")->text(), "Проверить копию…");
     // Triggered anyway (a shortcut, a stale menu), nothing is asked.
     bool asked = false;
     idle.Backups()->ChooseFolder = [&](const QString&, const QString&) {
         asked = true;
         return QString();
     };
-    idle.Backup1->trigger();
-    idle.Verify1->trigger();
+    idle.MenuAction("Backup1")->trigger();
+    idle.MenuAction("Verify1")->trigger();
     EXPECT_FALSE(asked);
     EXPECT_TRUE(idlePrompts.shown.empty());
 }

@@ -8,9 +8,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "window/ConflictDialog.h"
+#include "window/ProgressDialog.h"
 #include "window/QtPrompts.h"
-#include "window/TFileExistForm.h"
-#include "window/TProcessForm.h"
+#include "window/RenameDialog.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
@@ -18,14 +19,15 @@ using q7k3::test::ModalDriver;
 
 namespace {
 
-TEST(FileExistForm, EachButtonGivesItsModalResultAndTheEditedName) {
+TEST(Conflicts, EachButtonGivesItsModalResultAndTheEditedName) {
     QWidget main;
     main.resize(694, 440);
-    TFileExistForm form(&main);
+    ConflictDialog form(&main);
     const struct {
         const char* button;
         int result;
-    } rows[] = {{"FexOKBtn", 1}, {"FexOverwriteBtn", 5}, {"FexOverwriteAllBtn", 3}, {"FexCancel", 2}};
+    } rows[] = {
+        {"FexOKBtn", 1}, {"FexOverwriteBtn", 5}, {"FexOverwriteAllBtn", 3}, {"FexCancel", 2}};
     for (const auto& row : rows) {
         ModalDriver driver([&](QWidget* modal) {
             ASSERT_EQ(modal, &form);
@@ -39,18 +41,18 @@ TEST(FileExistForm, EachButtonGivesItsModalResultAndTheEditedName) {
     }
 }
 
-TEST(FileExistForm, ClosingFromTheTitleBarOrEscapeCountsAsCancel) {
-    TFileExistForm form(nullptr);
+TEST(Conflicts, ClosingFromTheTitleBarOrEscapeCountsAsCancel) {
+    ConflictDialog form(nullptr);
     {
         ModalDriver driver([&](QWidget*) { form.close(); });
-        EXPECT_EQ(form.Ask("a", "b"), TFileExistForm::kCancel);
+        EXPECT_EQ(form.Ask("a", "b"), ConflictDialog::kCancel);
     }
     {
         ModalDriver driver([&](QWidget*) {
             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
             QApplication::sendEvent(&form, &esc);
         });
-        EXPECT_EQ(form.Ask("a", "b"), TFileExistForm::kCancel);
+        EXPECT_EQ(form.Ask("a", "b"), ConflictDialog::kCancel);
     }
     // Enter takes the default button, "OK".
     {
@@ -58,30 +60,30 @@ TEST(FileExistForm, ClosingFromTheTitleBarOrEscapeCountsAsCancel) {
             QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
             QApplication::sendEvent(form.NewName, &enter);
         });
-        EXPECT_EQ(form.Ask("a", "b"), TFileExistForm::kOk);
+        EXPECT_EQ(form.Ask("a", "b"), ConflictDialog::kOk);
     }
 }
 
-TEST(RenameForm, OkAndCancelAndTheNewName) {
-    TRenameForm form(nullptr);
+TEST(Renames, OkAndCancelAndTheNewName) {
+    RenameDialog form(nullptr);
     {
         ModalDriver driver([&](QWidget*) {
             EXPECT_EQ(form.RenName->text(), "old.jpg");
             form.RenName->setText("new.jpg");
             form.RenOK->click();
         });
-        EXPECT_EQ(form.Ask("old.jpg"), TRenameForm::kOk);
+        EXPECT_EQ(form.Ask("old.jpg"), RenameDialog::kOk);
         EXPECT_EQ(form.NameText(), "new.jpg");
     }
     {
         ModalDriver driver([&](QWidget*) { form.close(); });
-        EXPECT_EQ(form.Ask("old.jpg"), TRenameForm::kCancel);
+        EXPECT_EQ(form.Ask("old.jpg"), RenameDialog::kCancel);
     }
 }
 
-TEST(ProcessForm, AbortRaisesTheFlagAndSaysTheCommandIsEnding) {
+TEST(Progress, AbortRaisesTheFlagAndSaysTheCommandIsEnding) {
     AppFlags flags;
-    TProcessForm form(flags, nullptr);
+    ProgressDialog form(flags, nullptr);
     form.Show();
     form.SetLongStatus("Копирование файла 3 из 5");
     form.AbortBtn->click();
@@ -93,9 +95,9 @@ TEST(ProcessForm, AbortRaisesTheFlagAndSaysTheCommandIsEnding) {
     form.Hide();
 }
 
-TEST(ProcessForm, TheUserCannotCloseItButTheProgramCan) {
+TEST(Progress, TheUserCannotCloseItButTheProgramCan) {
     AppFlags flags;
-    TProcessForm form(flags, nullptr);
+    ProgressDialog form(flags, nullptr);
     form.Show();
     EXPECT_FALSE(form.isModal());
     form.close();
@@ -108,12 +110,12 @@ TEST(ProcessForm, TheUserCannotCloseItButTheProgramCan) {
     EXPECT_FALSE(form.isVisible());
 }
 
-TEST(ProcessForm, CentredOnTheMainWindow) {
+TEST(Progress, CentredOnTheMainWindow) {
     AppFlags flags;
     QWidget main;
     main.setGeometry(100, 100, 694, 440);
     main.show();
-    TProcessForm form(flags, &main);
+    ProgressDialog form(flags, &main);
     form.Show();
     const QPoint centre = form.frameGeometry().center();
     EXPECT_NEAR(centre.x(), main.frameGeometry().center().x(), 2);

@@ -18,16 +18,17 @@
 #include <QUrl>
 
 #include "emulator/PhoneEmulator.h"
+#include "link/PhoneLink.h"
 #include "link/SettingsStore.h"
-#include "link/TForm10.h"
 #include "localpane/LocalDirView.h"
 #include "phonefs/PhoneSession.h"
+#include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/FavoritesMenu.h"
-#include "ui/widgets/TAboutForm.h"
+#include "window/ConflictDialog.h"
+#include "window/MainWindow.h"
 #include "window/PhoneListView.h"
-#include "window/TFileExistForm.h"
-#include "window/TForm1.h"
-#include "window/TProcessForm.h"
+#include "window/ProgressDialog.h"
+#include "window/RenameDialog.h"
 #include "window/Texts.h"
 #include "window/WindowOnPhone.h"
 #include "window/WindowTestSupport.h"
@@ -35,7 +36,6 @@
 using namespace q7k3;
 using q7k3::emu::EmulatorConfig;
 using q7k3::test::ModalDriver;
-using q7k3::test::ScriptedPrompts;
 using q7k3::test::ReadLocal;
 using q7k3::test::WaitUntil;
 using q7k3::test::WindowOnPhone;
@@ -77,41 +77,43 @@ struct FileCommandsWindow : ::testing::Test, WindowOnPhone<> {
     }
 
     void Open(const QString& name) {
-        QTreeWidgetItem* item = form->ListPhone->FindItem(name);
-        ASSERT_NE(item, nullptr) << S(name) << " not in " << S(form->ListPhone->Names().join(','));
-        form->ListPhone->setCurrentItem(item);
-        form->ListPhoneDblClick();
+        QTreeWidgetItem* item = form->Phone().List()->FindItem(name);
+        ASSERT_NE(item, nullptr) << S(name) << " not in "
+                                 << S(form->Phone().List()->Names().join(','));
+        form->Phone().List()->setCurrentItem(item);
+        form->OpenPhoneItem();
     }
 
     // Selects phone items (the first one focused); the phone pane becomes active.
     void SelectPhone(const QStringList& names) {
-        form->ListPhone->clearSelection();
+        form->Phone().List()->clearSelection();
         for (const QString& name : names) {
-            QTreeWidgetItem* item = form->ListPhone->FindItem(name);
+            QTreeWidgetItem* item = form->Phone().List()->FindItem(name);
             ASSERT_NE(item, nullptr) << S(name);
             item->setSelected(true);
         }
-        form->ListPhone->setCurrentItem(form->ListPhone->FindItem(names.front()),
-                                        0, QItemSelectionModel::NoUpdate);
+        form->Phone().List()->setCurrentItem(form->Phone().List()->FindItem(names.front()), 0,
+                                             QItemSelectionModel::NoUpdate);
         form->ActivatePhonePane();
     }
 
     void SelectLocal(const QStringList& names) {
-        ASSERT_TRUE(WaitUntil([&] { return form->Source->Loaded(); }));
-        form->Source->clearSelection();
-        for (const QString& name : names) ASSERT_TRUE(form->Source->SelectName(name, true)) << S(name);
+        ASSERT_TRUE(WaitUntil([&] { return form->Computer().List()->Loaded(); }));
+        form->Computer().List()->clearSelection();
+        for (const QString& name : names)
+            ASSERT_TRUE(form->Computer().List()->SelectName(name, true)) << S(name);
         form->ActivateComputerPane();
     }
 
     // F4 at the root: the whole scan again.
     void Rescan() {
         form->ActivatePhonePane();
-        form->RfreshBtnClick();
+        form->RefreshClick();
     }
 
     void Reload() {
-        form->Source->Reload();
-        ASSERT_TRUE(WaitUntil([&] { return form->Source->Loaded(); }));
+        form->Computer().List()->Reload();
+        ASSERT_TRUE(WaitUntil([&] { return form->Computer().List()->Loaded(); }));
     }
 };
 
@@ -119,27 +121,31 @@ TEST_F(FileCommandsWindow, F5SendsAJpegIntoMyImagesWithTheFreeSpaceThenFetchesIt
     Boot();
     Open("Images");
     Open("My Images");
-    const QString before = form->PhoneDiskStatus->text();
+    const QString before = form->Phone().FreeLine()->text();
     const std::string jpeg = "\xff\xd8\xff\xe0" + std::string(40000, 'j');
     ASSERT_TRUE(WriteLocal(localDir.filePath("holiday.jpg"), jpeg));
     Reload();
     SelectLocal({"holiday.jpg"});
-    QTest::keyClick(form->Source, Qt::Key_F5);
+    QTest::keyClick(form->Computer().List(), Qt::Key_F5);
 
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(phone->GetFile(phone->FolderId("mms/mmsimage"), "holiday.jpg"), jpeg);
-    EXPECT_TRUE(form->ListPhone->Names().contains("holiday.jpg"));
+    EXPECT_TRUE(form->Phone().List()->Names().contains("holiday.jpg"));
     // 40004 bytes take three 16 KB units.
-    EXPECT_EQ(before.mid(9).split(' ')[0].toInt() - form->PhoneDiskStatus->text().mid(9).split(' ')[0].toInt(), 48);
-    EXPECT_TRUE(form->Source->SelectedPaths().isEmpty());
+    EXPECT_EQ(before.mid(9).split(' ')[0].toInt() -
+                  form->Phone().FreeLine()->text().mid(9).split(' ')[0].toInt(),
+              48);
+    EXPECT_TRUE(form->Computer().List()->SelectedPaths().isEmpty());
 
     // Back again with the phone pane active: the local copy is replaced, the item deselected.
     QFile::remove(localDir.filePath("holiday.jpg"));
     SelectPhone({"holiday.jpg"});
-    QTest::keyClick(form->ListPhone, Qt::Key_F5);
+    QTest::keyClick(form->Phone().List(), Qt::Key_F5);
     EXPECT_EQ(ReadLocal(localDir.filePath("holiday.jpg")), jpeg);
-    EXPECT_TRUE(form->ListPhone->selectedItems().isEmpty());
-    ASSERT_TRUE(WaitUntil([&] { return form->Source->Loaded() && form->Source->FileCount() == 1; }));
+    EXPECT_TRUE(form->Phone().List()->selectedItems().isEmpty());
+    ASSERT_TRUE(WaitUntil([&] {
+        return form->Computer().List()->Loaded() && form->Computer().List()->FileCount() == 1;
+    }));
 }
 
 TEST_F(FileCommandsWindow, F6RenamesWithTheRealDialogsWithAndWithoutAConflict) {
@@ -147,52 +153,52 @@ TEST_F(FileCommandsWindow, F6RenamesWithTheRealDialogsWithAndWithoutAConflict) {
     ASSERT_TRUE(phone->PutFile("B", "other.txt", std::string(700, 'o')));
     Rescan();
     Open("User");
-    ASSERT_TRUE(form->ListPhone->Names().contains("other.txt"));
+    ASSERT_TRUE(form->Phone().List()->Names().contains("other.txt"));
 
     SelectPhone({"notes.txt"});
-    AnswerWhenShown(form->RenameForm(), "RenOK", "RenName", "diary.txt");
-    QTest::keyClick(form->ListPhone, Qt::Key_F6);
+    AnswerWhenShown(form->Renames(), "RenOK", "RenName", "diary.txt");
+    QTest::keyClick(form->Phone().List(), Qt::Key_F6);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_FALSE(phone->GetFile("B", "notes.txt"));
     EXPECT_EQ(phone->GetFile("B", "diary.txt"), std::string(1500, 'n'));
-    EXPECT_TRUE(form->ListPhone->Names().contains("diary.txt"));
-    EXPECT_FALSE(form->ListPhone->Names().contains("notes.txt"));
+    EXPECT_TRUE(form->Phone().List()->Names().contains("diary.txt"));
+    EXPECT_FALSE(form->Phone().List()->Names().contains("notes.txt"));
 
     // The new name is taken: the real file-exists dialog, "Перезапиписать".
     SelectPhone({"diary.txt"});
-    AnswerWhenShown(form->RenameForm(), "RenOK", "RenName", "other.txt");
-    AnswerWhenShown(form->FileExistForm(), "FexOverwriteBtn");
-    QTest::keyClick(form->ListPhone, Qt::Key_F6);
+    AnswerWhenShown(form->Renames(), "RenOK", "RenName", "other.txt");
+    AnswerWhenShown(form->Conflicts(), "FexOverwriteBtn");
+    QTest::keyClick(form->Phone().List(), Qt::Key_F6);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_FALSE(phone->GetFile("B", "diary.txt"));
     EXPECT_EQ(phone->GetFile("B", "other.txt"), std::string(1500, 'n'));
-    EXPECT_EQ(form->ListPhone->Names().count("other.txt"), 1);
+    EXPECT_EQ(form->Phone().List()->Names().count("other.txt"), 1);
 }
 
 TEST_F(FileCommandsWindow, F8DeletesPhoneFilesAndLocalFilesAfterTheQuestion) {
     Boot();
     Open("User");
     SelectPhone({"notes.txt"});
-    QTest::keyClick(form->ListPhone, Qt::Key_F8);
+    QTest::keyClick(form->Phone().List(), Qt::Key_F8);
     EXPECT_FALSE(phone->GetFile("B", "notes.txt"));
-    EXPECT_FALSE(form->ListPhone->Names().contains("notes.txt"));
+    EXPECT_FALSE(form->Phone().List()->Names().contains("notes.txt"));
 
     ASSERT_TRUE(WriteLocal(localDir.filePath("a.txt"), "a"));
     ASSERT_TRUE(WriteLocal(localDir.filePath("b.txt"), "b"));
     Reload();
     SelectLocal({"a.txt", "b.txt"});
     prompts.answers = {false};
-    QTest::keyClick(form->Source, Qt::Key_F8);
+    QTest::keyClick(form->Computer().List(), Qt::Key_F8);
     EXPECT_TRUE(QFile::exists(localDir.filePath("a.txt")));
     prompts.answers = {true};
     SelectLocal({"a.txt", "b.txt"});
-    QTest::keyClick(form->Source, Qt::Key_F8);
+    QTest::keyClick(form->Computer().List(), Qt::Key_F8);
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].Text, "Вы действительно хотите удалить 2 файлов?");
     EXPECT_FALSE(QFile::exists(localDir.filePath("a.txt")));
     EXPECT_FALSE(QFile::exists(localDir.filePath("b.txt")));
-    ASSERT_TRUE(WaitUntil([&] { return form->Source->Loaded(); }));
-    EXPECT_EQ(form->Source->FileCount(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return form->Computer().List()->Loaded(); }));
+    EXPECT_EQ(form->Computer().List()->FileCount(), 0);
 }
 
 TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnThePhoneList) {
@@ -202,7 +208,7 @@ TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnTh
     {
         QMimeData data;
         data.setData(QString::fromLatin1(kPhoneItemsMime), EncodePhoneNames({"notes.txt"}));
-        QWidget* target = form->Source->viewport();
+        QWidget* target = form->Computer().List()->viewport();
         const QPointF at(target->width() / 2, target->height() / 2);
         QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &enter);
@@ -218,7 +224,7 @@ TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnTh
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(localDir.filePath("two.txt")),
                       QUrl::fromLocalFile(localDir.filePath("one.txt"))});
-        QWidget* target = form->ListPhone->viewport();
+        QWidget* target = form->Phone().List()->viewport();
         const QPointF at(target->width() / 2, target->height() / 2);
         QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &enter);
@@ -229,7 +235,7 @@ TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnTh
     EXPECT_EQ(phone->GetFile("B", "two.txt"), "second");
     const std::string sent = phone->Received();
     EXPECT_LT(sent.find("two.txt"), sent.find("one.txt"));
-    EXPECT_TRUE(form->ListPhone->Names().contains("one.txt"));
+    EXPECT_TRUE(form->Phone().List()->Names().contains("one.txt"));
 }
 
 TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesLetsItFinishAndSendsNoMore) {
@@ -237,27 +243,29 @@ TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesLetsItFinishAndSendsNoM
     config.LatencyMs = 20;
     Boot(config);
     for (int i = 1; i <= 5; ++i)
-        ASSERT_TRUE(phone->PutFile("B", "f" + std::to_string(i) + ".bin", std::string(3000, static_cast<char>('a' + i))));
+        ASSERT_TRUE(phone->PutFile("B", "f" + std::to_string(i) + ".bin",
+                                   std::string(3000, static_cast<char>('a' + i))));
     Rescan();
     Open("User");
     SelectPhone({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"});
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (form->ProcessForm()->isVisible() && form->ProcessForm()->ProgressBar2->value() == 2) {
-            form->ProcessForm()->AbortBtn->click();
+        if (form->Progress()->isVisible() && form->Progress()->ProgressBar2->value() == 2) {
+            form->Progress()->AbortBtn->click();
             presser.stop();
         }
     });
     presser.start(2);
-    QTest::keyClick(form->ListPhone, Qt::Key_F5);
+    QTest::keyClick(form->Phone().List(), Qt::Key_F5);
     EXPECT_TRUE(prompts.shown.empty());
     for (int i = 1; i <= 3; ++i)
-        EXPECT_EQ(ReadLocal(localDir.filePath(QStringLiteral("f%1.bin").arg(i))), std::string(3000, static_cast<char>('a' + i)));
+        EXPECT_EQ(ReadLocal(localDir.filePath(QStringLiteral("f%1.bin").arg(i))),
+                  std::string(3000, static_cast<char>('a' + i)));
     EXPECT_FALSE(QFile::exists(localDir.filePath("f4.bin")));
     EXPECT_FALSE(QFile::exists(localDir.filePath("f5.bin")));
-    EXPECT_EQ(form->ProcessForm()->LongStatus->text(), "Завершение текущей операции");
+    EXPECT_EQ(form->Progress()->LongStatus->text(), "Завершение текущей операции");
     QStringList still;
-    for (QTreeWidgetItem* item : form->ListPhone->selectedItems()) still << item->text(0);
+    for (QTreeWidgetItem* item : form->Phone().List()->selectedItems()) still << item->text(0);
     still.sort();
     EXPECT_EQ(still, (QStringList{"f4.bin", "f5.bin"}));
 }
@@ -272,23 +280,24 @@ TEST_F(FileCommandsWindow, F7RebuildsTheRegistryWithItsProgressLines) {
     QStringList lines;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        if (!form->ProcessForm()->isVisible()) return;
-        const QString line = form->ProcessForm()->QuickStatus->text() + " | " +
-                             form->ProcessForm()->LongStatus->text();
+        if (!form->Progress()->isVisible()) return;
+        const QString line =
+            form->Progress()->QuickStatus->text() + " | " + form->Progress()->LongStatus->text();
         if (lines.isEmpty() || lines.back() != line) lines << line;
     });
     watcher.start(1);
-    QTest::keyClick(form->ListPhone, Qt::Key_F7);
+    QTest::keyClick(form->Phone().List(), Qt::Key_F7);
     watcher.stop();
     EXPECT_TRUE(prompts.shown.empty());
     ASSERT_FALSE(lines.isEmpty());
     // The long line says what runs; the rebuild tells its steps on the quick line.
-    for (const QString& line : lines) EXPECT_TRUE(line.endsWith(" | Компилирование Java")) << S(line);
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.endsWith(" | Компилирование Java")) << S(line);
     const auto registry = phone->GetFile(java, "suites.utf");
     ASSERT_TRUE(registry);
     EXPECT_NE(registry->find("game_"), std::string::npos);
-    EXPECT_TRUE(form->ListPhone->Names().contains("suites.utf"));
-    EXPECT_EQ(form->PathPhone->text(), "E700:\\java");
+    EXPECT_TRUE(form->Phone().List()->Names().contains("suites.utf"));
+    EXPECT_EQ(form->Phone().PathLine()->text(), "E700:\\java");
 }
 
 TEST_F(FileCommandsWindow, FavouritesMenuAddsGoesAndTheAboutWindowOpens) {
@@ -296,36 +305,37 @@ TEST_F(FileCommandsWindow, FavouritesMenuAddsGoesAndTheAboutWindowOpens) {
     QDir(localDir.path()).mkdir("photos");
     form->SetComputerPath(localDir.filePath("photos"));
     // "Добавить текущую папку" through the real rename dialog, its caption restored.
-    AnswerWhenShown(form->RenameForm(), "RenOK", "RenName", "Фото");
-    form->AddCurrentDir1->trigger();
+    AnswerWhenShown(form->Renames(), "RenOK", "RenName", "Фото");
+    form->Computer().AddCurrentAction()->trigger();
     ASSERT_EQ(form->Favs.Alias.size(), 1u);
     EXPECT_EQ(form->Favs.Alias[0], "Фото");
     EXPECT_EQ(Q(form->Favs.Path[0]), QDir::toNativeSeparators(localDir.filePath("photos")));
-    EXPECT_EQ(form->RenameForm()->windowTitle(), "Переименовать");
+    EXPECT_EQ(form->Renames()->windowTitle(), "Переименовать");
 
     form->SetComputerPath(localDir.path());
     // The menu as it shows: the favourite, a separator, the two fixed items; twice the same.
     for (int round = 0; round < 2; ++round) {
-        emit form->FavPopupMenu->aboutToShow();
-        const QList<QAction*> actions = form->FavPopupMenu->actions();
+        emit form->Computer().FavouritesPopup()->aboutToShow();
+        const QList<QAction*> actions = form->Computer().FavouritesPopup()->actions();
         ASSERT_EQ(actions.size(), 4);
         EXPECT_EQ(actions[0]->text(), "Фото");
         EXPECT_TRUE(actions[1]->isSeparator());
     }
-    form->FavPopupMenu->actions()[0]->trigger();
-    EXPECT_EQ(form->Source->Path(), localDir.filePath("photos"));
+    form->Computer().FavouritesPopup()->actions()[0]->trigger();
+    EXPECT_EQ(form->Computer().List()->Path(), localDir.filePath("photos"));
 
     // About: the window of its own, closed with its OK.
     std::string title;
     ModalDriver driver([&](QWidget* modal) {
         title = S(modal->windowTitle());
-        if (auto* ok = modal->findChild<QPushButton*>("AboutOkBtn")) QTest::mouseClick(ok, Qt::LeftButton);
+        if (auto* ok = modal->findChild<QPushButton*>("AboutOkBtn"))
+            QTest::mouseClick(ok, Qt::LeftButton);
     });
-    form->About1->trigger();
+    form->MenuAction("About1")->trigger();
     EXPECT_TRUE(driver.Acted());
     EXPECT_EQ(title, "О программе");
-    ASSERT_NE(form->AboutForm(), nullptr);
-    EXPECT_FALSE(form->AboutForm()->isVisible());
+    ASSERT_NE(form->About(), nullptr);
+    EXPECT_FALSE(form->About()->isVisible());
 }
 
 }  // namespace
@@ -345,48 +355,49 @@ TEST_F(FileCommandsWindow, InsertThreeTimesMarksThreeFilesAndF5CopiesExactlyThos
     Rescan();
     Open("User");
     form->ActivatePhonePane();
-    ASSERT_EQ(form->ListPhone->currentItem()->text(0), "..");
+    ASSERT_EQ(form->Phone().List()->currentItem()->text(0), "..");
     // The first Insert passes over "..", the next three mark three files.
-    for (int i = 0; i < 4; ++i) QTest::keyClick(form->ListPhone, Qt::Key_Insert);
-    const std::vector<std::string> marked = form->ListPhone->SelectedNames();
+    for (int i = 0; i < 4; ++i) QTest::keyClick(form->Phone().List(), Qt::Key_Insert);
+    const std::vector<std::string> marked = form->Phone().List()->SelectedNames();
     ASSERT_EQ(marked.size(), 3u);
-    QTest::keyClick(form->ListPhone, Qt::Key_F5);
+    QTest::keyClick(form->Phone().List(), Qt::Key_F5);
     EXPECT_TRUE(prompts.shown.empty());
     QStringList expected;
     for (const std::string& name : marked) expected << Q(name);
     expected.sort();
     EXPECT_EQ(LocalFiles(localDir), expected);
     // What was copied lost its marks.
-    EXPECT_TRUE(form->ListPhone->selectedItems().isEmpty());
+    EXPECT_TRUE(form->Phone().List()->selectedItems().isEmpty());
 }
 
 TEST_F(FileCommandsWindow, ACopyToThePhoneThatFailsKeepsTheMarks) {
     Boot();
     Open("User");
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteLocal(localDir.filePath(name), "text");
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        WriteLocal(localDir.filePath(name), "text");
     Reload();
     form->ActivateComputerPane();
-    ASSERT_TRUE(form->Source->SetCurrentName("a.txt"));
-    QTest::keyClick(form->Source, Qt::Key_Insert);
-    QTest::keyClick(form->Source, Qt::Key_Insert);
-    ASSERT_EQ(form->Source->SelectedPaths().size(), 2);
+    ASSERT_TRUE(form->Computer().List()->SetCurrentName("a.txt"));
+    QTest::keyClick(form->Computer().List(), Qt::Key_Insert);
+    QTest::keyClick(form->Computer().List(), Qt::Key_Insert);
+    ASSERT_EQ(form->Computer().List()->SelectedPaths().size(), 2);
     // The phone refuses to store anything: nothing was copied, so nothing loses its mark.
     phone->FailCommand("AT+FSFW", 2000);
-    QTest::keyClick(form->Source, Qt::Key_F5);
+    QTest::keyClick(form->Computer().List(), Qt::Key_F5);
     EXPECT_FALSE(prompts.shown.empty());
-    EXPECT_EQ(form->Source->SelectedPaths(),
+    EXPECT_EQ(form->Computer().List()->SelectedPaths(),
               (QStringList{localDir.filePath("a.txt"), localDir.filePath("b.txt")}));
 
     // Once the phone takes it, the copied file is unmarked.
     phone->ClearFaults();
     prompts.shown.clear();
     if (!form->PhoneReady()) GTEST_SKIP() << "the failure dropped the connection";
-    form->Source->clearSelection();
-    ASSERT_TRUE(form->Source->SetCurrentName("a.txt"));
-    QTest::keyClick(form->Source, Qt::Key_Insert);
-    QTest::keyClick(form->Source, Qt::Key_F5);
+    form->Computer().List()->clearSelection();
+    ASSERT_TRUE(form->Computer().List()->SetCurrentName("a.txt"));
+    QTest::keyClick(form->Computer().List(), Qt::Key_Insert);
+    QTest::keyClick(form->Computer().List(), Qt::Key_F5);
     EXPECT_EQ(phone->GetFile("B", "a.txt"), "text");
-    EXPECT_TRUE(form->Source->SelectedPaths().isEmpty());
+    EXPECT_TRUE(form->Computer().List()->SelectedPaths().isEmpty());
 }
 
 }  // namespace

@@ -11,12 +11,12 @@
 #include <QTextBrowser>
 
 #include "ui/widgets/HelpWindow.h"
-#include "window/TForm1.h"
+#include "window/MainWindow.h"
 #include "window/Texts.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
-using q7k3::test::ScriptedPrompts;
+using q7k3::test::ScriptedUi;
 using q7k3::test::WaitUntil;
 
 namespace {
@@ -59,37 +59,38 @@ TEST(HelpWindow, ShownWhenTheDesktopCannotOpenThePageAndNotWhenItCan) {
     EnvGuard xdg("XDG_DATA_HOME", data.path().toLocal8Bit());
 
     AppFlags flags;
-    ScriptedPrompts prompts;
-    TForm1 form(flags, prompts);
+    ScriptedUi prompts;
+    MainWindow form(flags, prompts);
     QList<QUrl> asked;
     form.OpenHelpUrl = [&](const QUrl& url, std::function<void()>) { asked << url; };
-    form.Help2->trigger();
+    form.MenuAction("Help2")->trigger();
     ASSERT_EQ(asked.size(), 1);
     // Handed over as an HTML page, whatever its name is beside the program.
     EXPECT_TRUE(asked[0].isLocalFile());
     EXPECT_TRUE(asked[0].path().endsWith(".html")) << S(asked[0].toString());
-    EXPECT_EQ(form.HelpForm(), nullptr);
+    EXPECT_EQ(form.HelpViewer(), nullptr);
 
     // The viewer fails, later, as xdg-open does.
     std::function<void()> fail;
     form.OpenHelpUrl = [&](const QUrl&, std::function<void()> failed) { fail = failed; };
-    form.Help2->trigger();
+    form.MenuAction("Help2")->trigger();
     ASSERT_TRUE(fail);
     fail();
-    ASSERT_NE(form.HelpForm(), nullptr);
-    EXPECT_TRUE(form.HelpForm()->isVisible());
-    EXPECT_EQ(form.HelpForm()->windowTitle(), "Помощь");
-    EXPECT_TRUE(form.HelpForm()->HelpBrowser->toPlainText().contains("F5"));
+    ASSERT_NE(form.HelpViewer(), nullptr);
+    EXPECT_TRUE(form.HelpViewer()->isVisible());
+    EXPECT_EQ(form.HelpViewer()->windowTitle(), "Помощь");
+    EXPECT_TRUE(form.HelpViewer()->HelpBrowser->toPlainText().contains("F5"));
     EXPECT_TRUE(prompts.shown.empty());
-    form.HelpForm()->close();
+    form.HelpViewer()->close();
 
     // No page anywhere: said in a box instead of an empty window.
     EnvGuard none("XDG_DATA_HOME", QByteArray("/nonexistent"));
     form.OpenHelpUrl = [](const QUrl&, std::function<void()> failed) { failed(); };
-    form.Help2->trigger();
+    form.MenuAction("Help2")->trigger();
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_TRUE(prompts.shown[0].Text.starts_with("Невозможно открыть файл ")) << prompts.shown[0].Text;
-    EXPECT_FALSE(form.HelpForm()->isVisible());
+    EXPECT_TRUE(prompts.shown[0].Text.starts_with("Невозможно открыть файл "))
+        << prompts.shown[0].Text;
+    EXPECT_FALSE(form.HelpViewer()->isVisible());
 }
 
 TEST(HelpWindow, TheDesktopOpenerFailsWhenXdgOpenEndsWithAnErrorOrIsMissing) {

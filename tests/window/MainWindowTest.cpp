@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QAccessible>
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -17,42 +17,42 @@
 
 #include "localpane/DriveComboBox.h"
 #include "localpane/LocalDirView.h"
+#include "window/MainWindow.h"
 #include "window/PhoneListView.h"
-#include "window/TForm1.h"
 #include "window/Texts.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
-using q7k3::test::ScriptedPrompts;
+using q7k3::test::ScriptedUi;
 using q7k3::test::WaitUntil;
 
 namespace {
 
 // Records which command hooks ran.
-class RecordingForm : public TForm1 {
+class RecordingForm : public MainWindow {
 public:
-    using TForm1::TForm1;
-    using TForm1::PhoneRow;
-    using TForm1::ShowPhoneRows;
+    using MainWindow::MainWindow;
+    using MainWindow::PhoneRow;
+    using MainWindow::ShowPhoneRows;
     QStringList calls;
     QStringList dropped;
     std::vector<std::string> droppedNames;
     bool ready = false;
 
-    void ViewBtnClick() override { calls << "view"; }
-    void CopyBtnClick() override { calls << "copy"; }
+    void ViewClick() override { calls << "view"; }
+    void CopyClick() override { calls << "copy"; }
     void RenameClick() override { calls << "rename"; }
-    void Delete1Click() override { calls << "delete"; }
-    void CompileJavaBtnClick() override { calls << "java"; }
-    void RfreshBtnClick() override { calls << "refresh"; }
+    void DeleteClick() override { calls << "delete"; }
+    void CompileJavaClick() override { calls << "java"; }
+    void RefreshClick() override { calls << "refresh"; }
     bool PhoneIsReady() const override { return ready; }
-    void DragDropFilesPhoneProcessDropped(const QStringList& paths) override { dropped = paths; }
+    void FilesDroppedOnPhone(const QStringList& paths) override { dropped = paths; }
     void PhoneItemsDropped(const std::vector<std::string>& names) override { droppedNames = names; }
 };
 
 struct MainWindowFixture : ::testing::Test {
     AppFlags flags;
-    ScriptedPrompts prompts;
+    ScriptedUi prompts;
     RecordingForm form{flags, prompts};
 
     void SetUp() override {
@@ -73,31 +73,36 @@ struct MainWindowFixture : ::testing::Test {
 
 TEST_F(MainWindowFixture, EveryComponentCarriesItsName) {
     for (const char* name :
-         {"CompPanel", "Splitter1", "PhonePanel", "ButtonsPanel", "StatusBar1", "CompPathPanel",
-          "PathComp", "PanelCompStatus", "DiskStatus", "FavoritesBtn", "FavPopupMenu",
-          "DrivesComboBox", "Source", "StatusComp", "PhonePathPanel", "PathPhone",
-          "PanelPhoneStatus", "PhoneDiskStatus", "ListPhone", "StatusPhone", "ViewBtn",
-          "RfreshBtn", "CopyBtn", "Rename", "CompileJavaBtn", "Delete1", "MainMenu1",
-          "FileMenu", "Settings1", "Exit1", "Help1", "Help2", "About1", "AddCurrentDir1",
-          "Setup1", "DragDropFilesPhone"})
+         {"CompPanel",        "Splitter1",       "PhonePanel",     "ButtonsPanel",
+          "StatusBar1",       "CompPathPanel",   "PathComp",       "PanelCompStatus",
+          "DiskStatus",       "FavoritesBtn",    "FavPopupMenu",   "DrivesComboBox",
+          "Source",           "StatusComp",      "PhonePathPanel", "PathPhone",
+          "PanelPhoneStatus", "PhoneDiskStatus", "ListPhone",      "StatusPhone",
+          "ViewBtn",          "RfreshBtn",       "CopyBtn",        "Rename",
+          "CompileJavaBtn",   "Delete1",         "MainMenu1",      "FileMenu",
+          "Settings1",        "Exit1",           "Help1",          "Help2",
+          "About1",           "AddCurrentDir1",  "Setup1",         "DragDropFilesPhone"})
         EXPECT_NE(form.findChild<QObject*>(name), nullptr) << name;
     EXPECT_EQ(form.minimumSize(), QSize(640, 440));
     // Controls without visible text of their own have a name for assistive technology.
-    for (QWidget* w : {static_cast<QWidget*>(form.ListPhone), static_cast<QWidget*>(form.Source),
-                       static_cast<QWidget*>(form.DrivesComboBox),
-                       static_cast<QWidget*>(form.FavoritesBtn)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(form.Phone().List()), static_cast<QWidget*>(form.Computer().List()),
+          static_cast<QWidget*>(form.Computer().Drives()),
+          static_cast<QWidget*>(form.Computer().FavouritesButton())})
         EXPECT_EQ(w->accessibleName(), w->objectName());
-    EXPECT_TRUE(form.PathComp->accessibleName().isEmpty());
+    EXPECT_TRUE(form.Computer().PathLine()->accessibleName().isEmpty());
     // What assistive technology reads: the visible text of labels and buttons.
-    for (QWidget* w : {static_cast<QWidget*>(form.StatusPhone), static_cast<QWidget*>(form.CopyBtn),
-                       static_cast<QWidget*>(form.PhoneDiskStatus)}) {
+    for (QWidget* w : {static_cast<QWidget*>(form.Phone().StatusLine()),
+                       static_cast<QWidget*>(form.Buttons().ForKey(Qt::Key_F5)),
+                       static_cast<QWidget*>(form.Phone().FreeLine())}) {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
         ASSERT_NE(a, nullptr);
         EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << S(w->objectName());
     }
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.CopyBtn)->text(QAccessible::Name),
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.Buttons().ForKey(Qt::Key_F5))
+                  ->text(QAccessible::Name),
               "F5 Копия");
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.ListPhone)->text(QAccessible::Name),
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.Phone().List())->text(QAccessible::Name),
               "ListPhone");
 }
 
@@ -111,21 +116,21 @@ TEST(HelpFile, ShipsBesideTheProgramAsAnHtmlPage) {
 
 TEST_F(MainWindowFixture, TextsComeFromTheCatalogue) {
     EXPECT_EQ(form.windowTitle(), "Q7K3FileManager v0.53+");
-    EXPECT_EQ(form.FileMenu->title(), "Файл");
-    EXPECT_EQ(form.About1->statusTip(), "Информация о программе");
-    EXPECT_EQ(form.CompileJavaBtn->text(), "F7 Compile Java");
-    EXPECT_EQ(form.CompileJavaBtn->toolTip(), "Компилировать JAVA");
-    EXPECT_EQ(form.ListPhone->headerItem()->text(1), "Размер");
-    EXPECT_EQ(form.PhoneDiskStatus->text(), "Свободно 0КБ из 0КБ");
+    EXPECT_EQ(form.findChild<QMenu*>("FileMenu")->title(), "Файл");
+    EXPECT_EQ(form.MenuAction("About1")->statusTip(), "Информация о программе");
+    EXPECT_EQ(form.Buttons().ForKey(Qt::Key_F7)->text(), "F7 Compile Java");
+    EXPECT_EQ(form.Buttons().ForKey(Qt::Key_F7)->toolTip(), "Компилировать JAVA");
+    EXPECT_EQ(form.Phone().List()->headerItem()->text(1), "Размер");
+    EXPECT_EQ(form.Phone().FreeLine()->text(), "Свободно 0КБ из 0КБ");
 }
 
 TEST_F(MainWindowFixture, ThePanesAreEqualFromTheFirstFrame) {
     AppFlags f;
-    ScriptedPrompts p;
+    ScriptedUi p;
     RecordingForm fresh{f, p};
     fresh.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fresh));
-    const QList<int> sizes = fresh.Splitter1->sizes();
+    const QList<int> sizes = fresh.Splitter()->sizes();
     ASSERT_EQ(sizes.size(), 2);
     EXPECT_LE(std::abs(sizes[0] - sizes[1]), 1) << sizes[0] << " / " << sizes[1];
 }
@@ -140,39 +145,42 @@ TEST_F(MainWindowFixture, TheComputerSelectionLineCountsFilesInBothNumbers) {
         file.write(QByteArray(2048, 'z'));
     }
     form.SetComputerPath(dir.path());
-    ASSERT_TRUE(WaitUntil([&] { return form.Source->Items().size() >= 5; }));
-    form.Source->selectAll();
+    ASSERT_TRUE(WaitUntil([&] { return form.Computer().List()->Items().size() >= 5; }));
+    form.Computer().List()->selectAll();
     // Ctrl+A takes the folders too, but the line speaks of files: 2 of 2.
     EXPECT_TRUE(form.ComputerSelectionText().endsWith(M(kMsgKbFiles) + "2" + M(kMsgOf) + "2"))
         << S(form.ComputerSelectionText());
 }
 
 TEST_F(MainWindowFixture, ResizeMakesThePanesEqualAndButtonsTakeSixths) {
-    const int handle = form.Splitter1->handleWidth();
+    const int handle = form.Splitter()->handleWidth();
     form.resize(680 + handle, 440);
-    ASSERT_TRUE(WaitUntil([&] { return form.Splitter1->width() == 680 + handle; }));
-    form.Splitter1->setSizes({200, 480});
-    ASSERT_EQ(form.Splitter1->sizes(), (QList<int>{200, 480}));
+    ASSERT_TRUE(WaitUntil([&] { return form.Splitter()->width() == 680 + handle; }));
+    form.Splitter()->setSizes({200, 480});
+    ASSERT_EQ(form.Splitter()->sizes(), (QList<int>{200, 480}));
     QResizeEvent resize(form.size(), form.size());
     QApplication::sendEvent(&form, &resize);
-    EXPECT_EQ(form.Splitter1->sizes(), (QList<int>{340, 340}));
+    EXPECT_EQ(form.Splitter()->sizes(), (QList<int>{340, 340}));
 
     form.resize(901, 500);
-    ASSERT_TRUE(WaitUntil([&] { return form.ButtonsPanel->width() == 901; }));
+    ASSERT_TRUE(WaitUntil([&] { return form.findChild<QFrame*>("ButtonsPanel")->width() == 901; }));
     const int w = 901 / 6;
-    const QPushButton* buttons[] = {form.ViewBtn,  form.RfreshBtn,       form.CopyBtn,
-                                    form.Rename, form.CompileJavaBtn, form.Delete1};
+    const QPushButton* buttons[] = {
+        form.Buttons().ForKey(Qt::Key_F3), form.Buttons().ForKey(Qt::Key_F4),
+        form.Buttons().ForKey(Qt::Key_F5), form.Buttons().ForKey(Qt::Key_F6),
+        form.Buttons().ForKey(Qt::Key_F7), form.Buttons().ForKey(Qt::Key_F8)};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(buttons[i]->geometry().left(), i * w) << i;
         EXPECT_EQ(buttons[i]->width(), w) << i;
     }
-    EXPECT_EQ(form.StatusPanel0->width(), form.StatusBar1->width() - 100);
-    const QList<int> sizes = form.Splitter1->sizes();
+    EXPECT_EQ(form.HintLine()->width(), form.statusBar()->width() - 100);
+    const QList<int> sizes = form.Splitter()->sizes();
     EXPECT_LE(std::abs(sizes[0] - sizes[1]), 1);
 }
 
 TEST_F(MainWindowFixture, FunctionKeysWorkInBothPanesAndF7NeedsAReadyPhoneOutsidePims) {
-    for (QWidget* pane : {static_cast<QWidget*>(form.Source), static_cast<QWidget*>(form.ListPhone)}) {
+    for (QWidget* pane : {static_cast<QWidget*>(form.Computer().List()),
+                          static_cast<QWidget*>(form.Phone().List())}) {
         form.calls.clear();
         form.ready = false;
         for (Qt::Key key : {Qt::Key_F3, Qt::Key_F4, Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8})
@@ -181,29 +189,29 @@ TEST_F(MainWindowFixture, FunctionKeysWorkInBothPanesAndF7NeedsAReadyPhoneOutsid
         form.calls.clear();
         form.ready = true;
         QTest::keyClick(pane, Qt::Key_F7);
-        flags.MODE = 2;
+        flags.Mode = FolderMode::Pims;
         QTest::keyClick(pane, Qt::Key_F7);
-        flags.MODE = 0;
+        flags.Mode = FolderMode::Normal;
         EXPECT_EQ(form.calls, (QStringList{"java"}));
     }
 }
 
 TEST_F(MainWindowFixture, ClicksSwitchTheActivePaneAndItsCaptionColours) {
     EXPECT_TRUE(form.ComputerPaneActive());
-    const QColor active = form.PathComp->palette().color(QPalette::Window);
-    const QColor inactive = form.PathPhone->palette().color(QPalette::Window);
+    const QColor active = form.Computer().PathLine()->palette().color(QPalette::Window);
+    const QColor inactive = form.Phone().PathLine()->palette().color(QPalette::Window);
     EXPECT_NE(active, inactive);
 
-    QTest::mouseClick(form.StatusPhone, Qt::LeftButton);
+    QTest::mouseClick(form.Phone().StatusLine(), Qt::LeftButton);
     EXPECT_FALSE(form.ComputerPaneActive());
-    EXPECT_EQ(form.PathPhone->palette().color(QPalette::Window), active);
-    EXPECT_EQ(form.PathComp->palette().color(QPalette::Window), inactive);
+    EXPECT_EQ(form.Phone().PathLine()->palette().color(QPalette::Window), active);
+    EXPECT_EQ(form.Computer().PathLine()->palette().color(QPalette::Window), inactive);
 
-    QTest::mouseClick(form.DiskStatus, Qt::LeftButton);
+    QTest::mouseClick(form.Computer().FreeLine(), Qt::LeftButton);
     EXPECT_TRUE(form.ComputerPaneActive());
-    QTest::mouseClick(form.ListPhone->viewport(), Qt::LeftButton);
+    QTest::mouseClick(form.Phone().List()->viewport(), Qt::LeftButton);
     EXPECT_FALSE(form.ComputerPaneActive());
-    QTest::mouseClick(form.PathComp, Qt::LeftButton);
+    QTest::mouseClick(form.Computer().PathLine(), Qt::LeftButton);
     EXPECT_TRUE(form.ComputerPaneActive());
 }
 
@@ -211,13 +219,13 @@ TEST_F(MainWindowFixture, PhoneSelectionLineCountsFilesOnly) {
     FiveFiles();
     // Filling the list is not a user's selection: the computer pane stays active.
     EXPECT_TRUE(form.ComputerPaneActive());
-    EXPECT_TRUE(form.StatusPhone->text().startsWith("0 КБ из "));
-    EXPECT_EQ(form.StatusPhone->text(), "0 КБ из 10 KБ,Файлов: 0 из 5");
-    EXPECT_EQ(form.ListPhone->topLevelItem(2)->text(1), "3000");
-    form.ListPhone->FindItem("a")->setSelected(true);
-    form.ListPhone->FindItem("b")->setSelected(true);
-    form.ListPhone->FindItem("Sub")->setSelected(true);
-    EXPECT_EQ(form.StatusPhone->text(), "4 КБ из 10 KБ,Файлов: 2 из 5");
+    EXPECT_TRUE(form.Phone().StatusLine()->text().startsWith("0 КБ из "));
+    EXPECT_EQ(form.Phone().StatusLine()->text(), "0 КБ из 10 KБ,Файлов: 0 из 5");
+    EXPECT_EQ(form.Phone().List()->topLevelItem(2)->text(1), "3000");
+    form.Phone().List()->FindItem("a")->setSelected(true);
+    form.Phone().List()->FindItem("b")->setSelected(true);
+    form.Phone().List()->FindItem("Sub")->setSelected(true);
+    EXPECT_EQ(form.Phone().StatusLine()->text(), "4 КБ из 10 KБ,Файлов: 2 из 5");
     EXPECT_FALSE(form.ComputerPaneActive());
 }
 
@@ -229,31 +237,32 @@ TEST_F(MainWindowFixture, ComputerLinesFollowTheDirectory) {
         f.write(QByteArray(size, 'z'));
     }
     form.SetComputerPath(dir.path() + "/");
-    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
-    EXPECT_EQ(form.PathComp->text(), QDir::toNativeSeparators(QDir::cleanPath(dir.path())));
-    EXPECT_EQ(form.StatusComp->text(), "0 КБ из 4 KБ,Файлов: 0 из 2");
-    ASSERT_TRUE(form.Source->SelectName("x.bmp"));
-    EXPECT_EQ(form.StatusComp->text(), "2 КБ из 4 KБ,Файлов: 1 из 2");
-    EXPECT_TRUE(form.DiskStatus->text().startsWith("Свободно "));
-    EXPECT_TRUE(form.DiskStatus->text().endsWith(" МБ"));
-    EXPECT_TRUE(form.DiskStatus->text().contains(" МБ из "));
+    ASSERT_TRUE(WaitUntil([&] { return form.Computer().List()->Loaded(); }));
+    EXPECT_EQ(form.Computer().PathLine()->text(),
+              QDir::toNativeSeparators(QDir::cleanPath(dir.path())));
+    EXPECT_EQ(form.Computer().StatusLine()->text(), "0 КБ из 4 KБ,Файлов: 0 из 2");
+    ASSERT_TRUE(form.Computer().List()->SelectName("x.bmp"));
+    EXPECT_EQ(form.Computer().StatusLine()->text(), "2 КБ из 4 KБ,Файлов: 1 из 2");
+    EXPECT_TRUE(form.Computer().FreeLine()->text().startsWith("Свободно "));
+    EXPECT_TRUE(form.Computer().FreeLine()->text().endsWith(" МБ"));
+    EXPECT_TRUE(form.Computer().FreeLine()->text().contains(" МБ из "));
 }
 
 TEST_F(MainWindowFixture, OpeningAFolderOnAnotherVolumeMovesTheDriveAndItsFreeSpace) {
     QString other;
-    for (int i = 0; i < form.DrivesComboBox->count() && other.isEmpty(); ++i) {
-        const QString root = form.DrivesComboBox->itemData(i).toString();
+    for (int i = 0; i < form.Computer().Drives()->count() && other.isEmpty(); ++i) {
+        const QString root = form.Computer().Drives()->itemData(i).toString();
         if (root != QDir::rootPath() && QDir(root).isReadable()) other = root;
     }
     if (other.isEmpty()) GTEST_SKIP() << "only one volume is mounted";
     form.SetComputerPath(QDir::rootPath());
-    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
-    ASSERT_EQ(form.DrivesComboBox->DriveLetter(), QDir::rootPath());
+    ASSERT_TRUE(WaitUntil([&] { return form.Computer().List()->Loaded(); }));
+    ASSERT_EQ(form.Computer().Drives()->DriveLetter(), QDir::rootPath());
     // As a double click on folders does: the view alone changes its directory.
-    form.Source->SetPath(other);
-    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
-    EXPECT_EQ(form.DrivesComboBox->DriveLetter(), other);
-    EXPECT_EQ(form.DiskStatus->text(), form.DriveFreeText());
+    form.Computer().List()->SetPath(other);
+    ASSERT_TRUE(WaitUntil([&] { return form.Computer().List()->Loaded(); }));
+    EXPECT_EQ(form.Computer().Drives()->DriveLetter(), other);
+    EXPECT_EQ(form.Computer().FreeLine()->text(), form.DriveFreeText());
 }
 
 TEST_F(MainWindowFixture, DropsFromOtherProgramsAreCopiesOfLocalFiles) {
@@ -266,13 +275,13 @@ TEST_F(MainWindowFixture, DropsFromOtherProgramsAreCopiesOfLocalFiles) {
     EXPECT_TRUE(PhoneDropTarget::AcceptableFiles(&text, false).isEmpty());
 
     // A drop from outside reaches the copy hook.
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &outside,
-                          Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.ListPhone->viewport(), &enter);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &outside, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(form.Phone().List()->viewport(), &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &outside, Qt::LeftButton,
                     Qt::NoModifier);
-    QApplication::sendEvent(form.ListPhone->viewport(), &drop);
+    QApplication::sendEvent(form.Phone().List()->viewport(), &drop);
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
     EXPECT_EQ(form.dropped, QStringList{"/tmp/a.mmf"});
@@ -280,19 +289,19 @@ TEST_F(MainWindowFixture, DropsFromOtherProgramsAreCopiesOfLocalFiles) {
 
 TEST_F(MainWindowFixture, PhoneItemsDragOutAsNamesAndDropOnTheComputerPane) {
     FiveFiles();
-    form.ListPhone->FindItem("a")->setSelected(true);
-    form.ListPhone->FindItem("..")->setSelected(true);
-    std::unique_ptr<QMimeData> data(form.ListPhone->model()->mimeData(
-        form.ListPhone->selectionModel()->selectedRows()));
+    form.Phone().List()->FindItem("a")->setSelected(true);
+    form.Phone().List()->FindItem("..")->setSelected(true);
+    std::unique_ptr<QMimeData> data(form.Phone().List()->model()->mimeData(
+        form.Phone().List()->selectionModel()->selectedRows()));
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(DecodePhoneNames(data->data(kPhoneItemsMime)), std::vector<std::string>{"a"});
 
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton,
                           Qt::NoModifier);
-    QApplication::sendEvent(form.Source->viewport(), &enter);
+    QApplication::sendEvent(form.Computer().List()->viewport(), &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.Source->viewport(), &drop);
+    QApplication::sendEvent(form.Computer().List()->viewport(), &drop);
     EXPECT_EQ(form.droppedNames, std::vector<std::string>{"a"});
 }
 

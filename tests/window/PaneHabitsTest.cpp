@@ -23,39 +23,39 @@
 #include "localpane/DriveComboBox.h"
 #include "localpane/LocalDirView.h"
 #include "window/ComputerPane.h"
+#include "window/MainWindow.h"
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"
 #include "window/PhonePane.h"
-#include "window/TForm1.h"
 #include "window/Texts.h"
 #include "window/WindowPlace.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
 using q7k3::test::ModalDriver;
-using q7k3::test::ScriptedPrompts;
+using q7k3::test::ScriptedUi;
 using q7k3::test::WaitUntil;
 
 namespace {
 
-class CommandForm : public TForm1 {
+class CommandForm : public MainWindow {
 public:
-    using TForm1::TForm1;
+    using MainWindow::MainWindow;
     QStringList calls;
     QStringList copied;
-    void ViewBtnClick() override { calls << "view"; }
-    void CopyBtnClick() override {
+    void ViewClick() override { calls << "view"; }
+    void CopyClick() override {
         calls << "copy";
-        for (const std::string& name : ListPhone->TargetNames()) copied << Q(name);
+        for (const std::string& name : Phone().List()->TargetNames()) copied << Q(name);
     }
     void RenameClick() override { calls << "rename"; }
-    void Delete1Click() override { calls << "delete"; }
-    void RfreshBtnClick() override { calls << "refresh"; }
+    void DeleteClick() override { calls << "delete"; }
+    void RefreshClick() override { calls << "refresh"; }
 };
 
 struct PaneHabits : ::testing::Test {
     AppFlags flags;
-    ScriptedPrompts prompts;
+    ScriptedUi prompts;
     CommandForm form{flags, prompts};
     QTemporaryDir dir;
 
@@ -74,7 +74,7 @@ struct PaneHabits : ::testing::Test {
         form.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
         form.SetComputerPath(dir.path());
-        ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
+        ASSERT_TRUE(WaitUntil([&] { return form.Computer().List()->Loaded(); }));
     }
 
     void PhoneRows() {
@@ -88,16 +88,16 @@ struct PaneHabits : ::testing::Test {
 
     QStringList Marked() const {
         QStringList names;
-        for (QTreeWidgetItem* item : form.ListPhone->selectedItems()) names << item->text(0);
+        for (QTreeWidgetItem* item : form.Phone().List()->selectedItems()) names << item->text(0);
         names.sort();
         return names;
     }
 
-    QString LocalCurrent() const { return form.Source->CurrentName(); }
+    QString LocalCurrent() const { return form.Computer().List()->CurrentName(); }
 
     QStringList LocalNames() const {
         QStringList names;
-        for (const LocalDirView::Item& item : form.Source->Items()) names << item.Name;
+        for (const LocalDirView::Item& item : form.Computer().List()->Items()) names << item.Name;
         return names;
     }
 
@@ -118,54 +118,55 @@ struct PaneHabits : ::testing::Test {
 
 TEST_F(PaneHabits, TabGoesFromListToListAndTheHighlightFollowsTheFocus) {
     form.ActivateComputerPane();
-    ASSERT_TRUE(form.Source->hasFocus());
+    ASSERT_TRUE(form.Computer().List()->hasFocus());
     const QColor highlight = form.palette().color(QPalette::Active, QPalette::Highlight);
 
-    QTest::keyClick(form.Source, Qt::Key_Tab);
+    QTest::keyClick(form.Computer().List(), Qt::Key_Tab);
     EXPECT_FALSE(form.ComputerPaneActive());
-    EXPECT_TRUE(form.ListPhone->hasFocus());
-    EXPECT_EQ(form.PathPhone->palette().color(QPalette::Window), highlight);
-    EXPECT_NE(form.PathComp->palette().color(QPalette::Window), highlight);
+    EXPECT_TRUE(form.Phone().List()->hasFocus());
+    EXPECT_EQ(form.Phone().PathLine()->palette().color(QPalette::Window), highlight);
+    EXPECT_NE(form.Computer().PathLine()->palette().color(QPalette::Window), highlight);
 
-    QTest::keyClick(form.ListPhone, Qt::Key_Tab);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Tab);
     EXPECT_TRUE(form.ComputerPaneActive());
-    EXPECT_TRUE(form.Source->hasFocus());
-    QTest::keyClick(form.Source, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(form.Computer().List()->hasFocus());
+    QTest::keyClick(form.Computer().List(), Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_FALSE(form.ComputerPaneActive());
 
     // Focus given by other means (a click, a dialog closing) moves the highlight too.
-    form.Source->setFocus(Qt::MouseFocusReason);
+    form.Computer().List()->setFocus(Qt::MouseFocusReason);
     EXPECT_TRUE(form.ComputerPaneActive());
     // The drive box and the "F" button are out of the Tab chain.
-    EXPECT_FALSE(form.DrivesComboBox->focusPolicy() & Qt::TabFocus);
-    EXPECT_FALSE(form.FavoritesBtn->focusPolicy() & Qt::TabFocus);
+    EXPECT_FALSE(form.Computer().Drives()->focusPolicy() & Qt::TabFocus);
+    EXPECT_FALSE(form.Computer().FavouritesButton()->focusPolicy() & Qt::TabFocus);
 }
 
 TEST_F(PaneHabits, InsertSpaceAndArrowsMarkApartFromTheCursor) {
     PhoneRows();
     form.ActivatePhonePane();
     // The cursor starts on the first row; ".." is passed over, never marked.
-    ASSERT_EQ(form.ListPhone->currentItem()->text(0), "..");
-    for (int i = 0; i < 4; ++i) QTest::keyClick(form.ListPhone, Qt::Key_Insert);
+    ASSERT_EQ(form.Phone().List()->currentItem()->text(0), "..");
+    for (int i = 0; i < 4; ++i) QTest::keyClick(form.Phone().List(), Qt::Key_Insert);
     EXPECT_EQ(Marked(), (QStringList{"Sub", "alpha.jpg", "zed.mmf"}));
-    EXPECT_EQ(form.ListPhone->currentItem()->text(0), "Mid.gif");
+    EXPECT_EQ(form.Phone().List()->currentItem()->text(0), "Mid.gif");
 
     // Arrows move the cursor only; Space marks and unmarks where it stands.
-    QTest::keyClick(form.ListPhone, Qt::Key_Down);
-    EXPECT_EQ(form.ListPhone->currentItem()->text(0), "b.txt");
-    QTest::keyClick(form.ListPhone, Qt::Key_Space);
-    QTest::keyClick(form.ListPhone, Qt::Key_Up);
-    QTest::keyClick(form.ListPhone, Qt::Key_Up);
-    QTest::keyClick(form.ListPhone, Qt::Key_Space);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Down);
+    EXPECT_EQ(form.Phone().List()->currentItem()->text(0), "b.txt");
+    QTest::keyClick(form.Phone().List(), Qt::Key_Space);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Up);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Up);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Space);
     EXPECT_EQ(Marked(), (QStringList{"Sub", "b.txt", "zed.mmf"}));
     // The selection line counts the marked files.
-    EXPECT_TRUE(form.StatusPhone->text().endsWith(M(kMsgOf) + "4")) << S(form.StatusPhone->text());
-    EXPECT_TRUE(form.StatusPhone->text().contains(M(kMsgKbFiles) + "2"))
-        << S(form.StatusPhone->text());
+    EXPECT_TRUE(form.Phone().StatusLine()->text().endsWith(M(kMsgOf) + "4"))
+        << S(form.Phone().StatusLine()->text());
+    EXPECT_TRUE(form.Phone().StatusLine()->text().contains(M(kMsgKbFiles) + "2"))
+        << S(form.Phone().StatusLine()->text());
 
     // Ctrl+A marks everything but "..".
-    QTest::keyClick(form.ListPhone, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_FALSE(form.ListPhone->FindItem("..")->isSelected());
+    QTest::keyClick(form.Phone().List(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(form.Phone().List()->FindItem("..")->isSelected());
     EXPECT_EQ(Marked().size(), 5);
 }
 
@@ -181,23 +182,23 @@ TEST_F(PaneHabits, NumpadKeysMarkByPatternAndInvert) {
         input->setTextValue("*.JPG; *.gif");
         input->accept();
     });
-    QTest::keyClick(form.ListPhone, Qt::Key_Plus, Qt::KeypadModifier);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Plus, Qt::KeypadModifier);
     EXPECT_TRUE(answer.Acted());
     EXPECT_EQ(Marked(), (QStringList{"Mid.gif", "alpha.jpg"}));
 
     std::vector<bool> asked;
-    form.ListPhone->Marking().SetAskPattern([&](bool mark) {
+    form.Phone().List()->Marking().SetAskPattern([&](bool mark) {
         asked.push_back(mark);
         return mark ? QString("*.*") : QString("m*");
     });
-    QTest::keyClick(form.ListPhone, Qt::Key_Minus, Qt::KeypadModifier);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Minus, Qt::KeypadModifier);
     EXPECT_EQ(Marked(), (QStringList{"alpha.jpg"}));
     // * turns the files round; the folder keeps its state.
-    QTest::keyClick(form.ListPhone, Qt::Key_Asterisk, Qt::KeypadModifier);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Asterisk, Qt::KeypadModifier);
     EXPECT_EQ(Marked(), (QStringList{"Mid.gif", "b.txt", "zed.mmf"}));
     // "*.*" means every file, as on the phone, though not every name has a dot.
     form.Phone().ShowRows({{"..", false, 0}, {"README", true, 5}, {"x.y", true, 5}});
-    QTest::keyClick(form.ListPhone, Qt::Key_Plus, Qt::KeypadModifier);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Plus, Qt::KeypadModifier);
     EXPECT_EQ(Marked(), (QStringList{"README", "x.y"}));
     EXPECT_EQ(asked, (std::vector<bool>{false, true}));
 }
@@ -205,105 +206,118 @@ TEST_F(PaneHabits, NumpadKeysMarkByPatternAndInvert) {
 TEST_F(PaneHabits, CommandsTakeTheMarksOrElseTheCursor) {
     PhoneRows();
     form.ActivatePhonePane();
-    QTest::keyClick(form.ListPhone, Qt::Key_Down);
-    QTest::keyClick(form.ListPhone, Qt::Key_Down);
-    QTest::keyClick(form.ListPhone, Qt::Key_F5);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Down);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Down);
+    QTest::keyClick(form.Phone().List(), Qt::Key_F5);
     EXPECT_EQ(form.copied, QStringList{"zed.mmf"});
     form.copied.clear();
-    QTest::keyClick(form.ListPhone, Qt::Key_Insert);
-    QTest::keyClick(form.ListPhone, Qt::Key_Down);
-    QTest::keyClick(form.ListPhone, Qt::Key_Insert);
-    QTest::keyClick(form.ListPhone, Qt::Key_F5);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Insert);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Down);
+    QTest::keyClick(form.Phone().List(), Qt::Key_Insert);
+    QTest::keyClick(form.Phone().List(), Qt::Key_F5);
     EXPECT_EQ(form.copied, (QStringList{"zed.mmf", "Mid.gif"}));
     // On "..", with nothing marked, there is nothing to take.
-    form.ListPhone->clearSelection();
-    QTest::keyClick(form.ListPhone, Qt::Key_Home);
-    EXPECT_TRUE(form.ListPhone->TargetNames().empty());
+    form.Phone().List()->clearSelection();
+    QTest::keyClick(form.Phone().List(), Qt::Key_Home);
+    EXPECT_TRUE(form.Phone().List()->TargetNames().empty());
 
     // The computer pane likewise.
     form.ActivateComputerPane();
-    ASSERT_TRUE(form.Source->SetCurrentName("a.jpg"));
-    EXPECT_EQ(form.Source->TargetPaths(), QStringList{QDir(dir.path()).filePath("a.jpg")});
-    QTest::keyClick(form.Source, Qt::Key_Insert);
-    QTest::keyClick(form.Source, Qt::Key_Insert);
-    EXPECT_EQ(form.Source->TargetPaths().size(), 2);
+    ASSERT_TRUE(form.Computer().List()->SetCurrentName("a.jpg"));
+    EXPECT_EQ(form.Computer().List()->TargetPaths(),
+              QStringList{QDir(dir.path()).filePath("a.jpg")});
+    QTest::keyClick(form.Computer().List(), Qt::Key_Insert);
+    QTest::keyClick(form.Computer().List(), Qt::Key_Insert);
+    EXPECT_EQ(form.Computer().List()->TargetPaths().size(), 2);
     EXPECT_EQ(LocalCurrent(), "c.txt");
 }
 
 TEST_F(PaneHabits, GoingUpLandsOnTheFolderLeftAndF4KeepsCursorAndMarks) {
     form.ActivateComputerPane();
     // Entering a folder puts the cursor on its first row.
-    ASSERT_TRUE(form.Source->SetCurrentName("beta"));
-    QTest::keyClick(form.Source, Qt::Key_Return);
-    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded() && !LocalCurrent().isEmpty(); }));
-    EXPECT_TRUE(form.Source->Path().endsWith("/beta"));
+    ASSERT_TRUE(form.Computer().List()->SetCurrentName("beta"));
+    QTest::keyClick(form.Computer().List(), Qt::Key_Return);
+    ASSERT_TRUE(
+        WaitUntil([&] { return form.Computer().List()->Loaded() && !LocalCurrent().isEmpty(); }));
+    EXPECT_TRUE(form.Computer().List()->Path().endsWith("/beta"));
     EXPECT_EQ(LocalCurrent(), "..");
-    QTest::keyClick(form.Source, Qt::Key_Backspace);
-    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded() && !LocalCurrent().isEmpty(); }));
-    EXPECT_EQ(form.Source->Path(), QDir::cleanPath(dir.path()));
+    QTest::keyClick(form.Computer().List(), Qt::Key_Backspace);
+    ASSERT_TRUE(
+        WaitUntil([&] { return form.Computer().List()->Loaded() && !LocalCurrent().isEmpty(); }));
+    EXPECT_EQ(form.Computer().List()->Path(), QDir::cleanPath(dir.path()));
     EXPECT_EQ(LocalCurrent(), "beta");
 
     // F4 reads the folder again where the user stood, with the marks of what is still there.
-    ASSERT_TRUE(form.Source->SetCurrentName("a.jpg"));
-    QTest::keyClick(form.Source, Qt::Key_Insert);  // marks a.jpg, moves to b.mmf
-    QTest::keyClick(form.Source, Qt::Key_Insert);  // marks b.mmf, moves to c.txt
+    ASSERT_TRUE(form.Computer().List()->SetCurrentName("a.jpg"));
+    QTest::keyClick(form.Computer().List(), Qt::Key_Insert);  // marks a.jpg, moves to b.mmf
+    QTest::keyClick(form.Computer().List(), Qt::Key_Insert);  // marks b.mmf, moves to c.txt
     ASSERT_TRUE(QFile::remove(QDir(dir.path()).filePath("b.mmf")));
     // Read again while the user works in the phone pane (as after a copy to the computer):
     // the marks given back do not take the highlight away.
     form.ActivatePhonePane();
     form.Computer().Reload();
-    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded(); }));
+    ASSERT_TRUE(WaitUntil([&] { return form.Computer().List()->Loaded(); }));
     EXPECT_FALSE(form.ComputerPaneActive());
     EXPECT_EQ(LocalCurrent(), "c.txt");
-    EXPECT_EQ(form.Source->SelectedPaths(), QStringList{QDir(dir.path()).filePath("a.jpg")});
+    EXPECT_EQ(form.Computer().List()->SelectedPaths(),
+              QStringList{QDir(dir.path()).filePath("a.jpg")});
 }
 
 TEST_F(PaneHabits, AHeaderClickSortsAndASecondReversesWithFoldersOnTop) {
     form.ActivateComputerPane();
     EXPECT_EQ(LocalNames(), (QStringList{"Alpha", "beta", "a.jpg", "b.mmf", "c.txt"}));
-    ClickHeader(form.Source, 1);  // size: 100 (c), 1000 (a), 10000 (b)
+    ClickHeader(form.Computer().List(), 1);  // size: 100 (c), 1000 (a), 10000 (b)
     EXPECT_EQ(LocalNames(), (QStringList{"Alpha", "beta", "c.txt", "a.jpg", "b.mmf"}));
-    EXPECT_EQ(form.Source->header()->sortIndicatorSection(), 1);
-    ClickHeader(form.Source, 1);
-    EXPECT_EQ(form.Source->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(form.Computer().List()->header()->sortIndicatorSection(), 1);
+    ClickHeader(form.Computer().List(), 1);
+    EXPECT_EQ(form.Computer().List()->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     EXPECT_EQ(LocalNames(), (QStringList{"beta", "Alpha", "b.mmf", "a.jpg", "c.txt"}));
-    EXPECT_EQ(form.Source->model()->index(0, 0, form.Source->rootIndex()).data().toString(), "..");
+    EXPECT_EQ(form.Computer()
+                  .List()
+                  ->model()
+                  ->index(0, 0, form.Computer().List()->rootIndex())
+                  .data()
+                  .toString(),
+              "..");
 
     // The phone pane shows the phone's order until a header is clicked.
     PhoneRows();
-    EXPECT_EQ(form.ListPhone->Names(),
+    EXPECT_EQ(form.Phone().List()->Names(),
               (QStringList{"..", "Sub", "zed.mmf", "alpha.jpg", "Mid.gif", "b.txt"}));
-    EXPECT_EQ(form.ListPhone->header()->sortIndicatorSection(), -1);
-    ClickHeader(form.ListPhone, 0);
-    EXPECT_EQ(form.ListPhone->Names(),
+    EXPECT_EQ(form.Phone().List()->header()->sortIndicatorSection(), -1);
+    ClickHeader(form.Phone().List(), 0);
+    EXPECT_EQ(form.Phone().List()->Names(),
               (QStringList{"..", "Sub", "alpha.jpg", "b.txt", "Mid.gif", "zed.mmf"}));
-    ClickHeader(form.ListPhone, 0);
-    EXPECT_EQ(form.ListPhone->Names(),
+    ClickHeader(form.Phone().List(), 0);
+    EXPECT_EQ(form.Phone().List()->Names(),
               (QStringList{"..", "Sub", "zed.mmf", "Mid.gif", "b.txt", "alpha.jpg"}));
-    ClickHeader(form.ListPhone, 1);
-    EXPECT_EQ(form.ListPhone->Names(),
+    ClickHeader(form.Phone().List(), 1);
+    EXPECT_EQ(form.Phone().List()->Names(),
               (QStringList{"..", "Sub", "zed.mmf", "b.txt", "Mid.gif", "alpha.jpg"}));
     // A folder shown again keeps the chosen order.
     PhoneRows();
-    EXPECT_EQ(form.ListPhone->Names().mid(2, 1), QStringList{"zed.mmf"});
+    EXPECT_EQ(form.Phone().List()->Names().mid(2, 1), QStringList{"zed.mmf"});
 }
 
 TEST_F(PaneHabits, ContextMenusOfferTheCommandsOfTheItem) {
     PhoneRows();
     PhonePane& phone = form.Phone();
     // Without a phone nothing in the menu can run.
-    QMenu* offline = phone.ContextMenuFor(form.ListPhone->FindItem("alpha.jpg"));
+    QMenu* offline = phone.ContextMenuFor(form.Phone().List()->FindItem("alpha.jpg"));
     for (QAction* action : offline->actions()) EXPECT_FALSE(action->isEnabled());
     delete offline;
-    EXPECT_EQ(ActionNames(phone.ContextMenuFor(form.ListPhone->FindItem("alpha.jpg"))),
+    EXPECT_EQ(ActionNames(phone.ContextMenuFor(form.Phone().List()->FindItem("alpha.jpg"))),
               (QStringList{"ViewBtn", "CopyBtn", "Rename", "Delete1"}));
-    EXPECT_EQ(ActionNames(phone.ContextMenuFor(form.ListPhone->FindItem("Sub"))),
+    EXPECT_EQ(ActionNames(phone.ContextMenuFor(form.Phone().List()->FindItem("Sub"))),
               QStringList{"OpenItem"});
 
     ComputerPane& computer = form.Computer();
     auto row = [&](const QString& name) {
-        for (int r = 0; r < form.Source->model()->rowCount(form.Source->rootIndex()); ++r) {
-            const QModelIndex index = form.Source->model()->index(r, 0, form.Source->rootIndex());
+        for (int r = 0;
+             r < form.Computer().List()->model()->rowCount(form.Computer().List()->rootIndex());
+             ++r) {
+            const QModelIndex index =
+                form.Computer().List()->model()->index(r, 0, form.Computer().List()->rootIndex());
             if (index.data().toString() == name) return index;
         }
         return QModelIndex();
@@ -312,7 +326,8 @@ TEST_F(PaneHabits, ContextMenusOfferTheCommandsOfTheItem) {
               (QStringList{"ViewBtn", "CopyBtn", "Delete1", "OpenWithDesktop", "RfreshBtn"}));
     EXPECT_EQ(ActionNames(computer.ContextMenuFor(row("Alpha"))),
               (QStringList{"OpenItem", "OpenWithDesktop", "RfreshBtn"}));
-    EXPECT_EQ(ActionNames(computer.ContextMenuFor(row(".."))), (QStringList{"OpenItem", "RfreshBtn"}));
+    EXPECT_EQ(ActionNames(computer.ContextMenuFor(row(".."))),
+              (QStringList{"OpenItem", "RfreshBtn"}));
     EXPECT_EQ(ActionNames(computer.ContextMenuFor(QModelIndex())), QStringList{"RfreshBtn"});
 
     // The items run the window's commands and the desktop's opener.
@@ -331,26 +346,26 @@ TEST_F(PaneHabits, TheNamesTakeTheFreeWidthAndTheWindowStaysOnTheScreen) {
     ASSERT_TRUE(WaitUntil([&] { return form.width() == 1200; }));
     QApplication::processEvents();
     auto fillsTheWidth = [&](const char* size) {
-        for (QTreeView* view :
-             {static_cast<QTreeView*>(form.Source), static_cast<QTreeView*>(form.ListPhone)}) {
+        for (QTreeView* view : {static_cast<QTreeView*>(form.Computer().List()),
+                                static_cast<QTreeView*>(form.Phone().List())}) {
             int sum = 0;
             for (int i = 0; i < view->header()->count(); ++i) sum += view->header()->sectionSize(i);
             EXPECT_EQ(sum, view->viewport()->width()) << S(view->objectName()) << " at " << size;
         }
     };
     fillsTheWidth("1200");
-    const int wideSize = form.Source->header()->sectionSize(1);
+    const int wideSize = form.Computer().List()->header()->sectionSize(1);
     // At the default size neither pane scrolls sideways: the other columns give way...
     form.resize(694, 440);
     ASSERT_TRUE(WaitUntil([&] { return form.width() == 694; }));
     QApplication::processEvents();
     fillsTheWidth("694");
-    EXPECT_GE(form.Source->header()->sectionSize(0), 120);
+    EXPECT_GE(form.Computer().List()->header()->sectionSize(0), 120);
     // ...and get their width back when there is room again.
     form.resize(1200, 700);
     ASSERT_TRUE(WaitUntil([&] { return form.width() == 1200; }));
     QApplication::processEvents();
-    EXPECT_EQ(form.Source->header()->sectionSize(1), wideSize);
+    EXPECT_EQ(form.Computer().List()->header()->sectionSize(1), wideSize);
 
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     form.FitToScreen(area.size() * 2);
@@ -362,7 +377,8 @@ TEST_F(PaneHabits, TheNamesTakeTheFreeWidthAndTheWindowStaysOnTheScreen) {
     EXPECT_LE(frame.height(), area.height());
     EXPECT_TRUE(area.contains(frame.topLeft())) << frame.x() << "," << frame.y();
     // The computer pane draws its icons when the theme has none.
-    const QModelIndex file = form.Source->model()->index(3, 0, form.Source->rootIndex());
+    const QModelIndex file =
+        form.Computer().List()->model()->index(3, 0, form.Computer().List()->rootIndex());
     EXPECT_FALSE(file.data(Qt::DecorationRole).value<QIcon>().isNull());
 
     // A line too long for its pane is shortened visibly, never cut: the path keeps its
@@ -373,9 +389,9 @@ TEST_F(PaneHabits, TheNamesTakeTheFreeWidthAndTheWindowStaysOnTheScreen) {
     ASSERT_TRUE(QDir().mkpath(deep));
     form.SetComputerPath(deep);
     const QString free = "Свободно 79229 МБ из 258019 МБ" + QString(40, ' ') + "x";
-    form.DiskStatus->setText(free);
-    auto* path = dynamic_cast<ElidedLabel*>(form.PathComp);
-    auto* disk = dynamic_cast<ElidedLabel*>(form.DiskStatus);
+    form.Computer().FreeLine()->setText(free);
+    auto* path = dynamic_cast<ElidedLabel*>(form.Computer().PathLine());
+    auto* disk = dynamic_cast<ElidedLabel*>(form.Computer().FreeLine());
     ASSERT_TRUE(path && disk);
     EXPECT_EQ(path->text(), deep);
     EXPECT_TRUE(path->ShownText().contains(QChar(0x2026))) << S(path->ShownText());
@@ -388,10 +404,11 @@ TEST_F(PaneHabits, SizeAndSplitterAreKeptWithTheSettings) {
     const QString file = dir.filePath("place.conf");
     form.resize(760, 480);
     ASSERT_TRUE(WaitUntil([&] { return form.width() == 760; }));
-    form.Splitter1->setSizes({300, form.Splitter1->width() - 300 - form.Splitter1->handleWidth()});
+    form.Splitter()->setSizes(
+        {300, form.Splitter()->width() - 300 - form.Splitter()->handleWidth()});
     {
         SettingsStore store(S(file));
-        SavePlace(store, form, *form.Splitter1);
+        SavePlace(store, form, *form.Splitter());
         ASSERT_TRUE(store.Flush());
     }
     CommandForm next{flags, prompts};
@@ -401,25 +418,25 @@ TEST_F(PaneHabits, SizeAndSplitterAreKeptWithTheSettings) {
     ASSERT_TRUE(WaitUntil([&] { return next.width() == 760; }));
     QApplication::processEvents();
     EXPECT_EQ(next.height(), 480);
-    EXPECT_EQ(next.Splitter1->sizes().value(0), 300);
+    EXPECT_EQ(next.Splitter()->sizes().value(0), 300);
     next.TreeChanged();  // the start's scan lays out the panes
-    EXPECT_EQ(next.Splitter1->sizes().value(0), 300);
+    EXPECT_EQ(next.Splitter()->sizes().value(0), 300);
     next.ReleaseStoredSplitter();
-    EXPECT_EQ(next.Splitter1->sizes().value(0), 300);
+    EXPECT_EQ(next.Splitter()->sizes().value(0), 300);
     // Like a splitter move, it lasts until the next resize.
     next.resize(800, 480);
     ASSERT_TRUE(WaitUntil([&] { return next.width() == 800; }));
     QApplication::processEvents();
-    EXPECT_LE(std::abs(next.Splitter1->sizes().value(0) - next.Splitter1->sizes().value(1)), 1);
+    EXPECT_LE(std::abs(next.Splitter()->sizes().value(0) - next.Splitter()->sizes().value(1)), 1);
 }
 
 TEST_F(PaneHabits, TheEmptyPhonePaneSaysThereIsNoPhoneAndHowToConnect) {
-    auto* line = form.ListPhone->viewport()->findChild<QLabel*>("NoPhone");
+    auto* line = form.Phone().List()->viewport()->findChild<QLabel*>("NoPhone");
     ASSERT_NE(line, nullptr);
     EXPECT_TRUE(form.Phone().NoPhoneShown());
     EXPECT_EQ(S(line->text()), Msg(kMsgNoPhone));
-    EXPECT_EQ(S(form.Connect1->text()), Msg(kMsgConnect));
-    EXPECT_EQ(form.FileMenu->actions().first(), form.Connect1);
+    EXPECT_EQ(S(form.MenuAction("Connect1")->text()), Msg(kMsgConnect));
+    EXPECT_EQ(form.findChild<QMenu*>("FileMenu")->actions().first(), form.MenuAction("Connect1"));
     PhoneRows();
     EXPECT_FALSE(form.Phone().NoPhoneShown());
     form.TreeChanged();  // no session: no tree

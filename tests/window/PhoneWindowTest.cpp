@@ -11,30 +11,29 @@
 #include <QTest>
 
 #include "emulator/PhoneEmulator.h"
-#include "phonefs/PhoneSession.h"
+#include "link/PhoneLink.h"
 #include "link/SettingsStore.h"
-#include "link/TForm10.h"
 #include "phonefs/PhoneFs.h"
+#include "phonefs/PhoneSession.h"
 #include "phonefs/Tree.h"
+#include "window/MainWindow.h"
 #include "window/PhoneListView.h"
-#include "window/TForm1.h"
-#include "window/TProcessForm.h"
+#include "window/ProgressDialog.h"
 #include "window/Texts.h"
 #include "window/WindowOnPhone.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
-using q7k3::test::ScriptedPrompts;
 using q7k3::test::WaitUntil;
 using q7k3::test::WindowOnPhone;
 
 namespace {
 
-class PhoneForm : public TForm1 {
+class PhoneForm : public MainWindow {
 public:
-    using TForm1::TForm1;
+    using MainWindow::MainWindow;
     int views = 0;
-    void ViewBtnClick() override { ++views; }
+    void ViewClick() override { ++views; }
 };
 
 // The command lines the PC sent, without prompts, pings and data.
@@ -77,16 +76,17 @@ struct PhoneWindowFixture : ::testing::Test, WindowOnPhone<PhoneForm> {
     // Builds the program as its entry does and shows the window; waits for start-up.
     void Boot() {
         form = std::make_unique<PhoneForm>(flags, prompts);
-        form10 = std::make_unique<TForm10>();
-        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
-        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
-                                                 *form, *form);
+        link = std::make_unique<PhoneLink>();
+        port = std::make_unique<DriverSettings<SerialPort>>(link->Port);
+        session =
+            std::make_unique<PhoneSession>(*link, flags, prompts, *form->Progress(), *form, *form);
         fs = &session->Fs();
-        form->AttachCore({form10.get(), session.get(), store.get(), port.get(), [this] {
+        form->AttachCore({link.get(), session.get(), store.get(), port.get(), [this] {
                               receivedAtDialog.push_back(phone ? phone->Received() : "");
                               const bool start = !dialogAnswers.empty() && dialogAnswers.front();
-                              if (!dialogAnswers.empty()) dialogAnswers.erase(dialogAnswers.begin());
-                              if (start) form10->Comm321.SetPortName(phone->SlavePath());
+                              if (!dialogAnswers.empty())
+                                  dialogAnswers.erase(dialogAnswers.begin());
+                              if (start) link->Port.SetPortName(phone->SlavePath());
                               return start;
                           }});
         form->show();
@@ -94,7 +94,8 @@ struct PhoneWindowFixture : ::testing::Test, WindowOnPhone<PhoneForm> {
         // Start-up runs from the event loop; it has finished once the window is usable
         // again and no dialog is pending.
         QTimer::singleShot(0, [this] { bootFinished = true; });
-        ASSERT_TRUE(WaitUntil([&] { return bootFinished && form->isEnabled() && !form->Busy(); }, 30000));
+        ASSERT_TRUE(
+            WaitUntil([&] { return bootFinished && form->isEnabled() && !form->Busy(); }, 30000));
     }
 
     void PutDemoFiles() {
@@ -104,15 +105,16 @@ struct PhoneWindowFixture : ::testing::Test, WindowOnPhone<PhoneForm> {
     }
 
     void DoubleClick(const QString& name) {
-        QTreeWidgetItem* item = form->ListPhone->FindItem(name);
-        ASSERT_NE(item, nullptr) << S(name) << " not in " << S(form->ListPhone->Names().join(','));
-        form->ListPhone->setCurrentItem(item);
-        form->ListPhoneDblClick();
+        QTreeWidgetItem* item = form->Phone().List()->FindItem(name);
+        ASSERT_NE(item, nullptr) << S(name) << " not in "
+                                 << S(form->Phone().List()->Names().join(','));
+        form->Phone().List()->setCurrentItem(item);
+        form->OpenPhoneItem();
     }
 
     void PressF4InPhonePane() {
         form->ActivatePhonePane();
-        QTest::keyClick(form->ListPhone, Qt::Key_F4);
+        QTest::keyClick(form->Phone().List(), Qt::Key_F4);
     }
 };
 
@@ -140,13 +142,12 @@ TEST_F(PhoneWindowFixture, StoredPortResetsIdentifiesScansAndShowsTheRoot) {
 
     ASSERT_TRUE(form->PhoneReady());
     EXPECT_EQ(session->CurrentFolder(), fs->PhoneRoot());
-    EXPECT_EQ(form->ListPhone->Names(),
-              (QStringList{"java", "Sounds", "Images", "User"}));
-    EXPECT_EQ(form->PathPhone->text(), "E700:");
-    EXPECT_EQ(form->StatusPanel1->text(), "SGH-E700");
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+    EXPECT_EQ(form->Phone().PathLine()->text(), "E700:");
+    EXPECT_EQ(form->ModelLine()->text(), "SGH-E700");
     // 3000 + 2000 + 16385 bytes take 16 + 16 + 32 KB, plus the 240 KB reserve.
-    EXPECT_EQ(form->PhoneDiskStatus->text(), "Свободно 12800 KB из 13104 KB ");
-    EXPECT_EQ(form->PathComp->text(), QDir::toNativeSeparators(configDir.path()));
+    EXPECT_EQ(form->Phone().FreeLine()->text(), "Свободно 12800 KB из 13104 KB ");
+    EXPECT_EQ(form->Computer().PathLine()->text(), QDir::toNativeSeparators(configDir.path()));
     EXPECT_TRUE(form->ComputerPaneActive());
 }
 
@@ -162,7 +163,7 @@ TEST_F(PhoneWindowFixture, WithoutAStoredPortTheDialogComesBeforeAnyByte) {
 
     // "Настройки" then Start connects to the chosen port.
     dialogAnswers = {true};
-    form->Settings1Click();
+    form->SettingsClick();
     ASSERT_EQ(receivedAtDialog.size(), 2u);
     EXPECT_EQ(receivedAtDialog[1], "");
     EXPECT_TRUE(form->PhoneReady());
@@ -191,26 +192,26 @@ TEST_F(PhoneWindowFixture, NavigationUpDownAndUnlistedFoldersReadOnce) {
     ASSERT_TRUE(form->PhoneReady());
 
     DoubleClick("Sounds");
-    EXPECT_EQ(form->PathPhone->text(), "E700:\\Sounds");
-    EXPECT_EQ(form->ListPhone->Names(),
+    EXPECT_EQ(form->Phone().PathLine()->text(), "E700:\\Sounds");
+    EXPECT_EQ(form->Phone().List()->Names(),
               (QStringList{"..", "My Sounds", "Default Sounds", "Voice", "sms"}));
     DoubleClick("My Sounds");
-    EXPECT_EQ(form->PathPhone->text(), "E700:\\Sounds\\My Sounds");
-    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"..", "tune.MMF", "tune.imy"}));
-    EXPECT_EQ(form->StatusPhone->text(), "0 КБ из 4 KБ,Файлов: 0 из 2");
+    EXPECT_EQ(form->Phone().PathLine()->text(), "E700:\\Sounds\\My Sounds");
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"..", "tune.MMF", "tune.imy"}));
+    EXPECT_EQ(form->Phone().StatusLine()->text(), "0 КБ из 4 KБ,Файлов: 0 из 2");
 
     // A file: the viewer for a melody, nothing for an iMelody text.
     DoubleClick("tune.MMF");
     EXPECT_EQ(form->views, 1);
     DoubleClick("tune.imy");
     EXPECT_EQ(form->views, 1);
-    EXPECT_EQ(form->PathPhone->text(), "E700:\\Sounds\\My Sounds");
+    EXPECT_EQ(form->Phone().PathLine()->text(), "E700:\\Sounds\\My Sounds");
 
     DoubleClick("..");
-    EXPECT_EQ(form->PathPhone->text(), "E700:\\Sounds");
+    EXPECT_EQ(form->Phone().PathLine()->text(), "E700:\\Sounds");
     DoubleClick("..");
-    EXPECT_EQ(form->PathPhone->text(), "E700:");
-    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+    EXPECT_EQ(form->Phone().PathLine()->text(), "E700:");
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
 
     // A folder the scan never reached is read when it is opened, and only then.
     Tree4* user = FindChild("User", fs->PhoneRoot());
@@ -221,9 +222,9 @@ TEST_F(PhoneWindowFixture, NavigationUpDownAndUnlistedFoldersReadOnce) {
     DoubleClick("User");
     EXPECT_EQ(Commands(phone->Received()),
               (std::vector<std::string>{"AT+FSCD=\"B\"", "AT+FSCD=\"B\"", "AT+FSDL=\"B\""}));
-    EXPECT_EQ(form->ProcessForm()->QuickStatus->text(), "Обновление папки User");
-    EXPECT_EQ(form->ProcessForm()->LongStatus->text(), "Обновление текущей папки");
-    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"..", "notes.txt", "late.jpg"}));
+    EXPECT_EQ(form->Progress()->QuickStatus->text(), "Обновление папки User");
+    EXPECT_EQ(form->Progress()->LongStatus->text(), "Обновление текущей папки");
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"..", "notes.txt", "late.jpg"}));
     EXPECT_TRUE(user->Listed);
     DoubleClick("..");
     phone->ClearReceived();
@@ -245,13 +246,13 @@ TEST_F(PhoneWindowFixture, AnUnlistedFolderThePhoneWillNotEnterStillShowsWhereTh
     EXPECT_EQ(prompts.shown.front().Text, "Файл не найден");
     EXPECT_FALSE(user->Listed);
     // List and path line agree on the folder, and the way back is there.
-    EXPECT_EQ(S(form->PathPhone->text()), "E700:\\User");
-    ASSERT_FALSE(form->ListPhone->Names().isEmpty());
-    EXPECT_EQ(form->ListPhone->Names().front(), "..");
+    EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:\\User");
+    ASSERT_FALSE(form->Phone().List()->Names().isEmpty());
+    EXPECT_EQ(form->Phone().List()->Names().front(), "..");
     phone->ClearFaults();
     DoubleClick("..");
-    EXPECT_EQ(S(form->PathPhone->text()), "E700:");
-    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+    EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:");
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
 }
 
 TEST_F(PhoneWindowFixture, RefreshRescansAtTheRootRelistsARealFolderAndSkipsAVirtualOne) {
@@ -273,8 +274,8 @@ TEST_F(PhoneWindowFixture, RefreshRescansAtTheRootRelistsARealFolderAndSkipsAVir
     PressF4InPhonePane();
     EXPECT_EQ(Commands(phone->Received()),
               (std::vector<std::string>{"AT+FSCD=\"U\"", "AT+FSDL=\"U\""}));
-    EXPECT_TRUE(form->ListPhone->Names().contains("new.mmf"));
-    EXPECT_EQ(form->StatusPanel0->text(), "Обновление текущей папки");
+    EXPECT_TRUE(form->Phone().List()->Names().contains("new.mmf"));
+    EXPECT_EQ(form->HintLine()->text(), "Обновление текущей папки");
 
     // At the root, F4 is the whole scan again.
     DoubleClick("..");
@@ -286,7 +287,7 @@ TEST_F(PhoneWindowFixture, RefreshRescansAtTheRootRelistsARealFolderAndSkipsAVir
     EXPECT_EQ(sent.front(), "AT+CGMM");
     EXPECT_GT(sent.size(), 20u);
     EXPECT_EQ(session->CurrentFolder(), fs->PhoneRoot());
-    EXPECT_EQ(form->PathPhone->text(), "E700:");
+    EXPECT_EQ(form->Phone().PathLine()->text(), "E700:");
 }
 
 TEST_F(PhoneWindowFixture, TimeOutInASubfolderReportsRecoversAndRereadsIt) {
@@ -312,7 +313,7 @@ TEST_F(PhoneWindowFixture, TimeOutInASubfolderReportsRecoversAndRereadsIt) {
     EXPECT_EQ(std::vector<std::string>(atz + 1, sent.end()),
               (std::vector<std::string>{"AT+FSCD=\"U\"", "AT+FSDL=\"U\""}));
     EXPECT_TRUE(form->PhoneReady());
-    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"..", "tune.MMF", "tune.imy"}));
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"..", "tune.MMF", "tune.imy"}));
 }
 
 TEST_F(PhoneWindowFixture, RescanOfASilentPhoneEndsWithoutATreeAndBringsTheDialog) {
@@ -328,8 +329,8 @@ TEST_F(PhoneWindowFixture, RescanOfASilentPhoneEndsWithoutATreeAndBringsTheDialo
     EXPECT_EQ(receivedAtDialog.size(), 1u);
     EXPECT_FALSE(form->PhoneReady());
     EXPECT_EQ(fs->PhoneRoot(), nullptr);
-    EXPECT_EQ(form->ListPhone->topLevelItemCount(), 0);
-    EXPECT_FALSE(form10->Comm321.Connected());
+    EXPECT_EQ(form->Phone().List()->topLevelItemCount(), 0);
+    EXPECT_FALSE(link->Port.Connected());
     // Nothing to refresh without a tree.
     phone->ClearFaults();
     phone->ClearReceived();
@@ -344,17 +345,17 @@ TEST_F(PhoneWindowFixture, APhoneGoneForGoodInASubfolderLeavesNoStaleLines) {
     Boot();
     DoubleClick("Sounds");
     DoubleClick("My Sounds");
-    ASSERT_EQ(S(form->PathPhone->text()), "E700:\\Sounds\\My Sounds");
+    ASSERT_EQ(S(form->Phone().PathLine()->text()), "E700:\\Sounds\\My Sounds");
     phone->FallSilentAfter(0);
     dialogAnswers = {false};
     PressF4InPhonePane();
     ASSERT_FALSE(prompts.shown.empty());
     EXPECT_EQ(prompts.shown.front().Text, "Время ожидания истекло");
     EXPECT_FALSE(form->PhoneReady());
-    EXPECT_EQ(form->ListPhone->topLevelItemCount(), 0);
+    EXPECT_EQ(form->Phone().List()->topLevelItemCount(), 0);
     // The pane no longer names the folder it stopped showing.
-    EXPECT_EQ(S(form->PathPhone->text()), "\\Root");
-    EXPECT_EQ(S(form->PhoneDiskStatus->text()), "Свободно 0КБ из 0КБ");
+    EXPECT_EQ(S(form->Phone().PathLine()->text()), "\\Root");
+    EXPECT_EQ(S(form->Phone().FreeLine()->text()), "Свободно 0КБ из 0КБ");
 }
 
 TEST_F(PhoneWindowFixture, ARefusedFolderIsReportedWithoutEndlessRetries) {
@@ -386,19 +387,19 @@ TEST_F(PhoneWindowFixture, EmptyPhoneQuestionNoDropsTheTreeAndReconnectsYesKeeps
     EXPECT_EQ(prompts.shown[0].Caption, "Внимание");
     EXPECT_FALSE(form->PhoneReady());
     EXPECT_EQ(fs->PhoneRoot(), nullptr);
-    EXPECT_FALSE(form10->Comm321.Connected());
+    EXPECT_FALSE(link->Port.Connected());
     EXPECT_EQ(receivedAtDialog.size(), 1u);
-    EXPECT_EQ(form->ListPhone->topLevelItemCount(), 0);
+    EXPECT_EQ(form->Phone().List()->topLevelItemCount(), 0);
 
     // Start from the dialog again, and this time go on with the empty phone.
     prompts.shown.clear();
     prompts.answers = {true};
     dialogAnswers = {true};
-    form->Settings1Click();
+    form->SettingsClick();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_TRUE(form->PhoneReady());
-    EXPECT_TRUE(form10->Comm321.Connected());
-    EXPECT_EQ(form->PathPhone->text(), "E700:");
+    EXPECT_TRUE(link->Port.Connected());
+    EXPECT_EQ(form->Phone().PathLine()->text(), "E700:");
 }
 
 TEST_F(PhoneWindowFixture, SettingsCancelledOnARunningConnectionKeepsItsKeepAlive) {
@@ -408,7 +409,7 @@ TEST_F(PhoneWindowFixture, SettingsCancelledOnARunningConnectionKeepsItsKeepAliv
     Boot();
     ASSERT_TRUE(session->KeepAliveArmed());
     dialogAnswers = {false};
-    form->Settings1Click();
+    form->SettingsClick();
     EXPECT_EQ(receivedAtDialog.size(), 1u);
     EXPECT_TRUE(form->PhoneReady());
     EXPECT_TRUE(session->KeepAliveArmed());
@@ -423,8 +424,8 @@ TEST_F(PhoneWindowFixture, AbortDuringTheScanStopsBeforeTheNextFolderAndKeepsThe
     // Press "Прервать" once the walk has listed its first folders.
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (form && form->ProcessForm()->isVisible() && phone->CommandCount() >= 7) {
-            form->ProcessForm()->AbortBtn->click();
+        if (form && form->Progress()->isVisible() && phone->CommandCount() >= 7) {
+            form->Progress()->AbortBtn->click();
             presser.stop();
         }
     });
@@ -441,7 +442,7 @@ TEST_F(PhoneWindowFixture, AbortDuringTheScanStopsBeforeTheNextFolderAndKeepsThe
     int unlisted = 0;
     for (const Tree4* node : CollectFolderTable(fs->PhoneRoot())) unlisted += node->Listed ? 0 : 1;
     EXPECT_GT(unlisted, 0);
-    EXPECT_EQ(form->ProcessForm()->LongStatus->text(), "Завершение текущей операции");
+    EXPECT_EQ(form->Progress()->LongStatus->text(), "Завершение текущей операции");
 }
 
 TEST_F(PhoneWindowFixture, CloseSavesTheLastPathAndFavouritesExitDoesNot) {
@@ -454,19 +455,19 @@ TEST_F(PhoneWindowFixture, CloseSavesTheLastPathAndFavouritesExitDoesNot) {
     form->Favs.Alias = {"home"};
     form->Favs.Path = {"/home"};
 
-    form->Exit1Click();
+    form->ExitClick();
     {
         QSettings file(configDir.filePath("Q7K3FileManager.conf"), QSettings::IniFormat);
         EXPECT_EQ(file.value("LastPath").toString(), configDir.path());
         EXPECT_FALSE(file.contains("FavCount"));
     }
-    EXPECT_TRUE(form10->Comm321.Connected());
+    EXPECT_TRUE(link->Port.Connected());
 
     form->close();
     QSettings file(configDir.filePath("Q7K3FileManager.conf"), QSettings::IniFormat);
     EXPECT_EQ(file.value("LastPath").toString(), QDir::cleanPath(other.path()));
     EXPECT_EQ(file.value("FavCount").toString(), "1");
-    EXPECT_FALSE(form10->Comm321.Connected());
+    EXPECT_FALSE(link->Port.Connected());
     EXPECT_FALSE(session->KeepAliveArmed());
 }
 
@@ -474,8 +475,8 @@ TEST_F(PhoneWindowFixture, CloseSavesTheLastPathAndFavouritesExitDoesNot) {
 
 namespace {
 
-QString CurrentPhoneName(const TForm1& form) {
-    const QTreeWidgetItem* item = form.ListPhone->currentItem();
+QString CurrentPhoneName(const MainWindow& form) {
+    const QTreeWidgetItem* item = form.Phone().List()->currentItem();
     return item ? item->text(0) : QString();
 }
 
@@ -485,38 +486,38 @@ TEST_F(PhoneWindowFixture, EnterBackspaceAndF4KeepThePlaceInThePhonePane) {
     StorePort();
     Boot();
     form->ActivatePhonePane();
-    form->ListPhone->setCurrentItem(form->ListPhone->FindItem("Sounds"), 0,
-                                    QItemSelectionModel::NoUpdate);
-    QTest::keyClick(form->ListPhone, Qt::Key_Return);
+    form->Phone().List()->setCurrentItem(form->Phone().List()->FindItem("Sounds"), 0,
+                                         QItemSelectionModel::NoUpdate);
+    QTest::keyClick(form->Phone().List(), Qt::Key_Return);
     // Entering a folder puts the cursor on its first row.
     EXPECT_EQ(CurrentPhoneName(*form), "..");
-    form->ListPhone->setCurrentItem(form->ListPhone->FindItem("My Sounds"), 0,
-                                    QItemSelectionModel::NoUpdate);
-    QTest::keyClick(form->ListPhone, Qt::Key_Return);
-    ASSERT_EQ(S(form->PathPhone->text()), "E700:\\Sounds\\My Sounds");
-    QTest::keyClick(form->ListPhone, Qt::Key_Insert);  // ".." is passed over
-    QTest::keyClick(form->ListPhone, Qt::Key_Insert);  // tune.MMF marked
+    form->Phone().List()->setCurrentItem(form->Phone().List()->FindItem("My Sounds"), 0,
+                                         QItemSelectionModel::NoUpdate);
+    QTest::keyClick(form->Phone().List(), Qt::Key_Return);
+    ASSERT_EQ(S(form->Phone().PathLine()->text()), "E700:\\Sounds\\My Sounds");
+    QTest::keyClick(form->Phone().List(), Qt::Key_Insert);  // ".." is passed over
+    QTest::keyClick(form->Phone().List(), Qt::Key_Insert);  // tune.MMF marked
     ASSERT_EQ(CurrentPhoneName(*form), "tune.imy");
 
     // F4 lists the folder again and leaves cursor and marks where they were.
     PressF4InPhonePane();
-    EXPECT_EQ(form->ListPhone->Names(), (QStringList{"..", "tune.MMF", "tune.imy"}));
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"..", "tune.MMF", "tune.imy"}));
     EXPECT_EQ(CurrentPhoneName(*form), "tune.imy");
-    EXPECT_EQ(form->ListPhone->SelectedNames(), std::vector<std::string>{"tune.MMF"});
+    EXPECT_EQ(form->Phone().List()->SelectedNames(), std::vector<std::string>{"tune.MMF"});
 
     // Backspace goes up onto the folder just left, up to the root and no further.
-    QTest::keyClick(form->ListPhone, Qt::Key_Backspace);
-    EXPECT_EQ(S(form->PathPhone->text()), "E700:\\Sounds");
+    QTest::keyClick(form->Phone().List(), Qt::Key_Backspace);
+    EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:\\Sounds");
     EXPECT_EQ(CurrentPhoneName(*form), "My Sounds");
-    EXPECT_TRUE(form->ListPhone->selectedItems().isEmpty());
+    EXPECT_TRUE(form->Phone().List()->selectedItems().isEmpty());
     // Enter on ".." does the same.
-    form->ListPhone->setCurrentItem(form->ListPhone->FindItem(".."), 0,
-                                    QItemSelectionModel::NoUpdate);
-    QTest::keyClick(form->ListPhone, Qt::Key_Return);
-    EXPECT_EQ(S(form->PathPhone->text()), "E700:");
+    form->Phone().List()->setCurrentItem(form->Phone().List()->FindItem(".."), 0,
+                                         QItemSelectionModel::NoUpdate);
+    QTest::keyClick(form->Phone().List(), Qt::Key_Return);
+    EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:");
     EXPECT_EQ(CurrentPhoneName(*form), "Sounds");
-    QTest::keyClick(form->ListPhone, Qt::Key_Backspace);
-    EXPECT_EQ(S(form->PathPhone->text()), "E700:");
+    QTest::keyClick(form->Phone().List(), Qt::Key_Backspace);
+    EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:");
     EXPECT_TRUE(prompts.shown.empty());
 }
 
@@ -538,12 +539,12 @@ TEST_F(PhoneWindowFixture, ConnectBringsBackAPhoneThatWasStoppedAndStartedAgain)
     phone->ClearFaults();
     const size_t dialogs = receivedAtDialog.size();
     prompts.shown.clear();
-    form->Connect1->trigger();
+    form->MenuAction("Connect1")->trigger();
     EXPECT_TRUE(form->PhoneReady());
     EXPECT_EQ(receivedAtDialog.size(), dialogs);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_FALSE(form->Phone().NoPhoneShown());
-    EXPECT_TRUE(form->ListPhone->Names().contains("Sounds"));
+    EXPECT_TRUE(form->Phone().List()->Names().contains("Sounds"));
 
     // Stopped, and started again on another line: the stored port no longer reaches it,
     // so the settings dialog comes, and its Start connects.
@@ -557,10 +558,10 @@ TEST_F(PhoneWindowFixture, ConnectBringsBackAPhoneThatWasStoppedAndStartedAgain)
     old->Stop();
     PutDemoFiles();
     dialogAnswers = {true};
-    form->Connect1->trigger();
+    form->MenuAction("Connect1")->trigger();
     EXPECT_TRUE(form->PhoneReady());
     EXPECT_TRUE(dialogAnswers.empty());
-    EXPECT_TRUE(form->ListPhone->Names().contains("Sounds"));
+    EXPECT_TRUE(form->Phone().List()->Names().contains("Sounds"));
     EXPECT_TRUE(form->isEnabled());
 }
 

@@ -17,8 +17,8 @@
 #include <QTreeWidget>
 
 #include "emulator/PhoneEmulator.h"
+#include "link/PhoneLink.h"
 #include "link/SettingsStore.h"
-#include "link/TForm10.h"
 #include "localpane/LocalDirView.h"
 #include "media/EmsPicture.h"
 #include "media/MediaTestSupport.h"
@@ -27,16 +27,16 @@
 #include "phonefs/PhoneSession.h"
 #include "preview/SmafEngine.h"
 #include "preview/SmafRender.h"
-#include "preview/widgets/TPlayForm.h"
+#include "preview/widgets/PreviewWindow.h"
+#include "window/MainWindow.h"
 #include "window/PhoneListView.h"
-#include "window/TForm1.h"
-#include "window/TProcessForm.h"
+#include "window/ProgressDialog.h"
 #include "window/Texts.h"
 #include "window/ViewCommand.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
-using q7k3::test::ScriptedPrompts;
+using q7k3::test::ScriptedUi;
 using q7k3::test::WaitUntil;
 
 namespace {
@@ -87,14 +87,16 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-std::string MelOf(const std::string& mmf) { return std::string(32, '\xFF').replace(0, 5, "Title") + mmf; }
+std::string MelOf(const std::string& mmf) {
+    return std::string(32, '\xFF').replace(0, 5, "Title") + mmf;
+}
 
 // Runs `inside` on the preview once it shows its first entry, then closes it. The check
 // runs from the event loop, but never in the middle of a phone exchange (the window is
 // disabled then), which would wait for ever on the exchange below it.
 class WhenShown {
 public:
-    explicit WhenShown(std::function<void(TPlayForm&)> inside) : m_inside(std::move(inside)) {
+    explicit WhenShown(std::function<void(PreviewWindow&)> inside) : m_inside(std::move(inside)) {
         m_clock.start();
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
         m_timer.start(10);
@@ -104,7 +106,7 @@ public:
 private:
     void Poll() {
         if (m_ran) return;
-        auto* play = qobject_cast<TPlayForm*>(QApplication::activeModalWidget());
+        auto* play = qobject_cast<PreviewWindow*>(QApplication::activeModalWidget());
         if (play && play->PlayIndex == 0 && play->isEnabled()) {
             m_ran = true;
             m_inside(*play);
@@ -115,7 +117,7 @@ private:
             if (play) play->close();
         }
     }
-    std::function<void(TPlayForm&)> m_inside;
+    std::function<void(PreviewWindow&)> m_inside;
     bool m_ran = false;
     QElapsedTimer m_clock;
     QTimer m_timer;
@@ -124,7 +126,7 @@ private:
 struct PreviewFixture : ::testing::Test {
     QTemporaryDir dir;
     std::shared_ptr<FakeSound> sound = std::make_shared<FakeSound>();
-    ScriptedPrompts prompts;
+    ScriptedUi prompts;
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
@@ -138,9 +140,9 @@ struct PreviewFixture : ::testing::Test {
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
     // Opens the preview on `files` and runs `inside` once the first entry is shown.
-    void Open(TPlayForm& form, const std::vector<std::string>& files, bool computer,
+    void Open(PreviewWindow& form, const std::vector<std::string>& files, bool computer,
               const std::function<void()>& inside) {
-        WhenShown driver([&](TPlayForm& shown) {
+        WhenShown driver([&](PreviewWindow& shown) {
             EXPECT_EQ(&shown, &form);
             inside();
         });
@@ -155,7 +157,7 @@ TEST_F(PreviewFixture, ThreeComputerFilesOpenOnTheFirstAndStepWithinTheList) {
     ASSERT_TRUE(WriteFile(Path("a.bmp"), Picture("BMP", 20, 10)));
     ASSERT_TRUE(WriteFile(Path("b.jpg"), Picture("JPG", 30, 30)));
     ASSERT_TRUE(WriteFile(Path("c.bmp"), Picture("BMP", 8, 16)));
-    TPlayForm form;
+    PreviewWindow form;
     form.SetTempFileName(S(Path("Q7K3FM.TMP")));
     EXPECT_EQ(form.PlayStatus->text(), "Файл 0/0");
     EXPECT_EQ(form.windowTitle(), "Просмотрщик");
@@ -202,7 +204,7 @@ TEST_F(PreviewFixture, MelodiesPlayOnceStopThenPlayRestartsAndTheEndIsReported) 
     ASSERT_TRUE(QFile::copy(Q(kMelody), Path("tune.mmf")));
     // A MEL is played from its converted copy, the title taken off.
     ASSERT_TRUE(WriteFile(Path("ring.mel"), QByteArray::fromStdString(MelOf(Slurp(kMelody)))));
-    TPlayForm form;
+    PreviewWindow form;
     form.SetTempFileName(S(Path("Q7K3FM.TMP")));
     Open(form, {S(Path("tune.mmf")), S(Path("ring.mel"))}, true, [&] {
         EXPECT_TRUE(SmafPlaying());
@@ -243,9 +245,9 @@ struct PhonePreviewFixture : PreviewFixture {
     std::unique_ptr<PhoneEmulator> phone;
     std::unique_ptr<SettingsStore> store;
     AppFlags flags;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm10> form10;
-    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
+    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<PhoneLink> link;
+    std::unique_ptr<DriverSettings<SerialPort>> port;
     std::unique_ptr<PhoneSession> session;
     bool bootFinished = false;
 
@@ -258,12 +260,12 @@ struct PhonePreviewFixture : PreviewFixture {
         if (form) {
             EXPECT_TRUE(form->isEnabled());
             EXPECT_FALSE(form->Busy());
-            form->FormCloseQuery();
+            form->CloseQuery();
         }
         session.reset();
         form.reset();
         port.reset();
-        form10.reset();
+        link.reset();
         phone->Stop();
         PreviewFixture::TearDown();
     }
@@ -273,19 +275,20 @@ struct PhonePreviewFixture : PreviewFixture {
         store->WriteString("ComPort", phone->SlavePath());
         store->WriteString("LastPath", S(dir.path()));
         ASSERT_TRUE(store->Flush());
-        form = std::make_unique<TForm1>(flags, prompts);
-        form10 = std::make_unique<TForm10>();
-        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
-        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
-                                                 *form, *form);
-        form->AttachCore({form10.get(), session.get(), store.get(), port.get(), [] { return false; }});
+        form = std::make_unique<MainWindow>(flags, prompts);
+        link = std::make_unique<PhoneLink>();
+        port = std::make_unique<DriverSettings<SerialPort>>(link->Port);
+        session =
+            std::make_unique<PhoneSession>(*link, flags, prompts, *form->Progress(), *form, *form);
+        form->AttachCore(
+            {link.get(), session.get(), store.get(), port.get(), [] { return false; }});
         form->show();
         ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
         QTimer::singleShot(0, [this] { bootFinished = true; });
-        ASSERT_TRUE(WaitUntil([&] { return bootFinished && form->PhoneReady() && !form->Busy(); },
-                              30000));
+        ASSERT_TRUE(
+            WaitUntil([&] { return bootFinished && form->PhoneReady() && !form->Busy(); }, 30000));
         ASSERT_TRUE(session->OpenFolder("User"));
-        PlayForm(*form).SetTempFileName(S(Path("Q7K3FM.TMP")));
+        Preview(*form).SetTempFileName(S(Path("Q7K3FM.TMP")));
     }
 
     std::string Temp() const { return S(Path("Q7K3FM.TMP")); }
@@ -296,7 +299,7 @@ TEST_F(PhonePreviewFixture, PhonePictureIsShownFromTheScratchFileUnderItsExtensi
     ASSERT_TRUE(phone->PutFile("B", "wallpaper.jpg", jpg.toStdString()));
     ASSERT_TRUE(phone->PutFile("B", "tune.mel", MelOf(Slurp(kMelody))));
     Boot();
-    TPlayForm& play = PlayForm(*form);
+    PreviewWindow& play = Preview(*form);
     Open(play, {"wallpaper.jpg", "tune.mel"}, false, [&] {
         EXPECT_EQ(play.PlayStatus->text(), "Просмотр 1/2");
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".jpg");
@@ -331,7 +334,7 @@ TEST_F(PhonePreviewFixture, AniPicturesOfTheAnimationsFolderAreShownAtTheirWidth
     ASSERT_TRUE(session->OpenFolder(".."));
     ASSERT_TRUE(session->OpenFolder("Images"));
     ASSERT_TRUE(session->OpenFolder("Animations"));
-    TPlayForm& play = PlayForm(*form);
+    PreviewWindow& play = Preview(*form);
     Open(play, {"pic.ani", "wpaper.ani"}, false, [&] {
         EXPECT_EQ(play.Image1->Picture().size(), QSize(128, 3));
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".bmp");
@@ -355,7 +358,7 @@ TEST_F(PhonePreviewFixture, GifAndEmsPicturesAreShown) {
     ASSERT_TRUE(phone->PutFile("B", "two.gif", Slurp(S(Path("two.gif")))));
     ASSERT_TRUE(phone->PutFile("G", "smile.ani", std::string(ems.begin(), ems.end())));
     Boot();
-    TPlayForm& play = PlayForm(*form);
+    PreviewWindow& play = Preview(*form);
     Open(play, {"two.gif"}, false, [&] {
         EXPECT_EQ(play.LastPicturePath(), Temp());
         EXPECT_EQ(play.Image1->Picture().size(), QSize(14, 9));
@@ -384,7 +387,7 @@ TEST_F(PhonePreviewFixture, LostPhoneSaysSoAndTheWindowStaysOpen) {
     ASSERT_TRUE(phone->PutFile("B", "a.jpg", Picture("JPG", 8, 8).toStdString()));
     ASSERT_TRUE(phone->PutFile("B", "b.jpg", Picture("JPG", 16, 8).toStdString()));
     Boot();
-    TPlayForm& play = PlayForm(*form);
+    PreviewWindow& play = Preview(*form);
     Open(play, {"a.jpg", "b.jpg"}, false, [&] {
         EXPECT_EQ(play.Image1->Picture().size(), QSize(8, 8));
         phone->FallSilentAfter(0);
@@ -409,32 +412,34 @@ TEST_F(PhonePreviewFixture, F3InThePhonePaneViewsTheSelectedFilesAndConsumesTheS
     ASSERT_TRUE(phone->PutFile("B", "two.jpg", Picture("JPG", 20, 10).toStdString()));
     Boot();
     form->ActivatePhonePane();
-    form->ListPhone->FindItem("one.jpg")->setSelected(true);
-    form->ListPhone->FindItem("two.jpg")->setSelected(true);
-    form->ListPhone->FindItem("..")->setSelected(true);
-    WhenShown driver([&](TPlayForm& play) {
+    form->Phone().List()->FindItem("one.jpg")->setSelected(true);
+    form->Phone().List()->FindItem("two.jpg")->setSelected(true);
+    form->Phone().List()->FindItem("..")->setSelected(true);
+    WhenShown driver([&](PreviewWindow& play) {
         EXPECT_EQ(play.PlayStatus->text(), "Просмотр 1/2");
         EXPECT_EQ(play.Image1->Picture().size(), QSize(10, 20));
         ASSERT_EQ(play.PlayList->topLevelItemCount(), 2);
         EXPECT_EQ(play.PlayList->topLevelItem(1)->text(0), "two.jpg");
     });
-    QTest::keyClick(form->ListPhone, Qt::Key_F3);
+    QTest::keyClick(form->Phone().List(), Qt::Key_F3);
     EXPECT_TRUE(driver.Ran());
-    EXPECT_TRUE(form->ListPhone->selectedItems().isEmpty());
+    EXPECT_TRUE(form->Phone().List()->selectedItems().isEmpty());
     EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(PreviewFixture, OnlyFoldersSelectedOpenNothingAndAreDeselected) {
     AppFlags flags;
-    TForm1 form(flags, prompts);
+    MainWindow form(flags, prompts);
     ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
     ASSERT_TRUE(WriteFile(Path("x.bmp"), Picture("BMP", 4, 4)));
     form.SetComputerPath(dir.path());
-    ASSERT_TRUE(WaitUntil([&] { return form.Source->Loaded() && form.Source->Items().size() == 2; }));
-    ASSERT_TRUE(form.Source->SelectName("sub"));
+    ASSERT_TRUE(WaitUntil([&] {
+        return form.Computer().List()->Loaded() && form.Computer().List()->Items().size() == 2;
+    }));
+    ASSERT_TRUE(form.Computer().List()->SelectName("sub"));
     EXPECT_TRUE(TakeViewSelection(form).empty());
-    EXPECT_EQ(form.Source->SelectedCount(), 0);
-    ASSERT_TRUE(form.Source->SelectName("x.bmp"));
+    EXPECT_EQ(form.Computer().List()->SelectedCount(), 0);
+    ASSERT_TRUE(form.Computer().List()->SelectName("x.bmp"));
     EXPECT_EQ(TakeViewSelection(form), std::vector<std::string>{S(Path("x.bmp"))});
     // The phone pane without a phone tree gives nothing.
     form.ActivatePhonePane();

@@ -10,22 +10,23 @@
 #include <QTimer>
 
 #include "emulator/PhoneEmulator.h"
+#include "link/PhoneLink.h"
 #include "link/SettingsStore.h"
-#include "link/TForm10.h"
-#include "link/widgets/TSettingsForm.h"
+#include "link/widgets/SettingsDialog.h"
 #include "phonefs/PhoneSession.h"
 #include "ui/Messages.h"
 #include "ui/Text.h"
-#include "window/TFileExistForm.h"
-#include "window/TForm1.h"
-#include "window/TProcessForm.h"
+#include "window/ConflictDialog.h"
+#include "window/MainWindow.h"
+#include "window/ProgressDialog.h"
+#include "window/RenameDialog.h"
 #include "window/Texts.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
 using q7k3::emu::EmulatorConfig;
 using q7k3::test::ModalDriver;
-using q7k3::test::ScriptedPrompts;
+using q7k3::test::ScriptedUi;
 using q7k3::test::WaitUntil;
 
 namespace {
@@ -63,20 +64,20 @@ struct UsableDialogs : ::testing::Test {
     std::unique_ptr<PhoneEmulator> phone;
     std::unique_ptr<SettingsStore> store;
     AppFlags flags;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm10> form10;
-    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
+    ScriptedUi prompts;
+    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<PhoneLink> link;
+    std::unique_ptr<DriverSettings<SerialPort>> port;
     std::unique_ptr<PhoneSession> session;
-    std::unique_ptr<TSettingsForm> settings;
+    std::unique_ptr<SettingsDialog> settings;
 
     void TearDown() override {
-        if (form) form->FormCloseQuery();
+        if (form) form->CloseQuery();
         settings.reset();
         session.reset();
         form.reset();
         port.reset();
-        form10.reset();
+        link.reset();
         if (phone) phone->Stop();
     }
 
@@ -88,18 +89,20 @@ struct UsableDialogs : ::testing::Test {
         store = std::make_unique<SettingsStore>(S(configDir.filePath("Q7K3FileManager.conf")));
         store->WriteString("ComPort", phone->SlavePath());
         ASSERT_TRUE(store->Flush());
-        form = std::make_unique<TForm1>(flags, prompts);
-        form10 = std::make_unique<TForm10>();
-        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
-        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
-                                                 *form, *form);
-        settings = std::make_unique<TSettingsForm>(form.get());
+        form = std::make_unique<MainWindow>(flags, prompts);
+        link = std::make_unique<PhoneLink>();
+        port = std::make_unique<DriverSettings<SerialPort>>(link->Port);
+        session =
+            std::make_unique<PhoneSession>(*link, flags, prompts, *form->Progress(), *form, *form);
+        settings = std::make_unique<SettingsDialog>(form.get());
         const std::string path = phone->SlavePath();
-        settings->Bind({store.get(), port.get(), &form10->Channel.PollStep, &flags, &prompts,
-                        [path] { return PortScan{{path}, 1}; },
-                        [this] { return session->PhoneReady(); },
-                        [this] { form10->Comm321.Connect(); }, [] {}});
-        form->AttachCore({form10.get(), session.get(), store.get(), port.get(),
+        settings->Bind({store.get(), port.get(), &link->Channel.PollStep, &flags, &prompts,
+                        [path] {
+                            return PortScan{{path}, 1};
+                        },
+                        [this] { return session->PhoneReady(); }, [this] { link->Port.Connect(); },
+                        [] {}});
+        form->AttachCore({link.get(), session.get(), store.get(), port.get(),
                           [this] { return settings->Execute(); }});
     }
 };
@@ -138,7 +141,7 @@ TEST_F(UsableDialogs, AFailedStartLeavesTheRealSettingsDialogUsable) {
 
 TEST_F(UsableDialogs, FileExistsAndRenameAnswerWhileTheWindowIsBusy) {
     // No phone behind it: only the window and its dialogs.
-    form = std::make_unique<TForm1>(flags, prompts);
+    form = std::make_unique<MainWindow>(flags, prompts);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     // As during a copy: the window is busy while the command asks its questions.
@@ -155,11 +158,11 @@ TEST_F(UsableDialogs, FileExistsAndRenameAnswerWhileTheWindowIsBusy) {
                           Case{"FexCancel", ConflictAnswer::Cancel}}) {
         SCOPED_TRACE(c.button);
         Press press;
-        WhenShown(form->FileExistForm(), press.Act(c.button, [](QWidget* modal) {
+        WhenShown(form->Conflicts(), press.Act(c.button, [](QWidget* modal) {
             auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("NewName"));
             if (edit) edit->setText(QStringLiteral("tune(1).mmf"));
         }));
-        ConflictQuestion& question = *form->FileExistForm();
+        ConflictQuestion& question = *form->Conflicts();
         const ConflictReply reply = question.AskConflict("tune.mmf", "tune.mmf");
         EXPECT_EQ(press.dialog, "TFileExistForm");
         EXPECT_TRUE(press.usable);
@@ -167,10 +170,10 @@ TEST_F(UsableDialogs, FileExistsAndRenameAnswerWhileTheWindowIsBusy) {
         if (c.answer == ConflictAnswer::UseNewName) EXPECT_EQ(reply.NewName, "tune(1).mmf");
     }
 
-    RenameQuestion& rename = *form->RenameForm();
+    RenameQuestion& rename = *form->Renames();
     Press ok;
     {
-        WhenShown(form->RenameForm(), ok.Act("RenOK", [](QWidget* modal) {
+        WhenShown(form->Renames(), ok.Act("RenOK", [](QWidget* modal) {
             auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("RenName"));
             if (edit) edit->setText(QStringLiteral("новое.txt"));
         }));
@@ -180,7 +183,7 @@ TEST_F(UsableDialogs, FileExistsAndRenameAnswerWhileTheWindowIsBusy) {
     EXPECT_TRUE(ok.usable);
     Press cancel;
     {
-        WhenShown(form->RenameForm(), cancel.Act("RenCancel"));
+        WhenShown(form->Renames(), cancel.Act("RenCancel"));
         EXPECT_EQ(rename.AskNewName("old.txt"), std::nullopt);
     }
     EXPECT_TRUE(cancel.usable);

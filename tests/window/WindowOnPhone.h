@@ -13,11 +13,11 @@
 #include <string>
 
 #include "emulator/PhoneEmulator.h"
+#include "link/PhoneLink.h"
 #include "link/SettingsStore.h"
-#include "link/TForm10.h"
 #include "phonefs/PhoneSession.h"
-#include "window/TForm1.h"
-#include "window/TProcessForm.h"
+#include "window/MainWindow.h"
+#include "window/ProgressDialog.h"
 #include "window/Texts.h"
 #include "window/WindowTestSupport.h"
 
@@ -36,17 +36,17 @@ inline bool WriteLocal(const QString& path, const std::string& bytes) {
                static_cast<qint64>(bytes.size());
 }
 
-template <class Form = TForm1>
+template <class Form = MainWindow>
 struct WindowOnPhone {
     QTemporaryDir configDir;
     QTemporaryDir localDir;
     std::unique_ptr<PhoneEmulator> phone;
     std::unique_ptr<SettingsStore> store;
     AppFlags flags;
-    ScriptedPrompts prompts;
+    ScriptedUi prompts;
     std::unique_ptr<Form> form;
-    std::unique_ptr<TForm10> form10;
-    std::unique_ptr<DriverSettings<TCommPortDriver>> port;
+    std::unique_ptr<PhoneLink> link;
+    std::unique_ptr<DriverSettings<SerialPort>> port;
     std::unique_ptr<PhoneSession> session;
 
     // Starts the emulated phone.
@@ -68,11 +68,11 @@ struct WindowOnPhone {
     // settings dialog (true for its "Старт").
     void ShowWindow(std::function<bool()> dialog = [] { return false; }) {
         form = std::make_unique<Form>(flags, prompts);
-        form10 = std::make_unique<TForm10>();
-        port = std::make_unique<DriverSettings<TCommPortDriver>>(form10->Comm321);
-        session = std::make_unique<PhoneSession>(*form10, flags, prompts, *form->ProcessForm(),
-                                                 *form, *form);
-        form->AttachCore({form10.get(), session.get(), store.get(), port.get(), std::move(dialog)});
+        link = std::make_unique<PhoneLink>();
+        port = std::make_unique<DriverSettings<SerialPort>>(link->Port);
+        session =
+            std::make_unique<PhoneSession>(*link, flags, prompts, *form->Progress(), *form, *form);
+        form->AttachCore({link.get(), session.get(), store.get(), port.get(), std::move(dialog)});
         form->show();
         ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
     }
@@ -82,7 +82,8 @@ struct WindowOnPhone {
     void WaitForStartUp() {
         bool finished = false;
         QTimer::singleShot(0, [&finished] { finished = true; });
-        ASSERT_TRUE(WaitUntil([&] { return finished && form->isEnabled() && !form->Busy(); }, 30000));
+        ASSERT_TRUE(
+            WaitUntil([&] { return finished && form->isEnabled() && !form->Busy(); }, 30000));
     }
 
     // The usual start: the phone, the stored settings, the window, and the phone read.
@@ -96,11 +97,11 @@ struct WindowOnPhone {
 
     // Closes as the user does, then releases the program and stops the phone.
     void Close() {
-        if (form) form->FormCloseQuery();
+        if (form) form->CloseQuery();
         session.reset();
         form.reset();
         port.reset();
-        form10.reset();
+        link.reset();
         if (phone) phone->Stop();
     }
 
@@ -109,7 +110,7 @@ struct WindowOnPhone {
         if (!form) return;
         EXPECT_TRUE(form->isEnabled());
         EXPECT_FALSE(form->Busy());
-        EXPECT_FALSE(form->ProcessForm()->isVisible());
+        EXPECT_FALSE(form->Progress()->isVisible());
     }
 };
 

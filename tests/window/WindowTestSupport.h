@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the window tests: one QApplication for the whole binary (offscreen),
-// the scripted prompts (support/ScriptedUi.h) that record what the program asked, and a driver that answers modal
-// dialogs so that no unanswered dialog can block a test.
+// the scripted prompts (support/ScriptedUi.h) that record what the program asked, and a driver that
+// answers modal dialogs so that no unanswered dialog can block a test.
 
 #include <gtest/gtest.h>
 
@@ -41,7 +41,6 @@ private:
 
 // The boxes and questions the program showed: the one set of scripted fakes, where an
 // unscripted question fails the test.
-using ScriptedPrompts = ScriptedUi;
 
 // Runs `act` on the first modal dialog that appears (polling the event loop), so a test
 // can answer a dialog that its code opens with exec(). Should nothing appear within the
@@ -69,8 +68,10 @@ private:
         }
         if (m_clock.elapsed() > m_limitMs) {
             while (QWidget* w = QApplication::activeModalWidget()) {
-                if (auto* d = qobject_cast<QDialog*>(w)) d->done(QDialog::Rejected);
-                else w->close();
+                if (auto* d = qobject_cast<QDialog*>(w))
+                    d->done(QDialog::Rejected);
+                else
+                    w->close();
             }
             if (!m_acted) ADD_FAILURE() << "no modal dialog appeared";
             m_acted = true;

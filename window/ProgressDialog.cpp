@@ -1,4 +1,4 @@
-#include "window/TProcessForm.h"
+#include "window/ProgressDialog.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -10,9 +10,8 @@
 
 namespace q7k3 {
 
-TProcessForm::TProcessForm(AppFlags& flags, QWidget* mainWindow)
-    : QDialog(nullptr,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+ProgressDialog::ProgressDialog(AppFlags& flags, QWidget* mainWindow)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_flags(flags),
       m_mainWindow(mainWindow) {
     setObjectName("TProcessForm");
@@ -36,11 +35,11 @@ TProcessForm::TProcessForm(AppFlags& flags, QWidget* mainWindow)
     AbortBtn = new QPushButton(Cap("TProcessForm", "AbortBtn"), this);
     AbortBtn->setObjectName("AbortBtn");
     AbortBtn->setAutoDefault(false);
-    connect(AbortBtn, &QPushButton::clicked, this, &TProcessForm::AbortBtnClick);
+    connect(AbortBtn, &QPushButton::clicked, this, &ProgressDialog::AbortBtnClick);
     SetWide(false);
 }
 
-void TProcessForm::SetWide(bool wide) {
+void ProgressDialog::SetWide(bool wide) {
     m_wide = wide;
     // "Копирование файла 12 из 60, 340 из 1024 КБ, осталось 1:23" needs about 400 pixels.
     const int width = wide ? 441 : 265;
@@ -53,12 +52,12 @@ void TProcessForm::SetWide(bool wide) {
     AbortBtn->setGeometry(88 + (width - 265) / 2, 120, 97, 25);
 }
 
-void TProcessForm::AbortBtnClick() {
+void ProgressDialog::AbortBtnClick() {
     m_flags.AbortRequested = true;
     LongStatus->setText(QString::fromStdString(Msg(kMsgFinishingOperation)));
 }
 
-void TProcessForm::Show() {
+void ProgressDialog::Show() {
     if (m_mainWindow) {
         const QRect main = m_mainWindow->frameGeometry();
         move(main.center() - QPoint(width() / 2, height() / 2));
@@ -66,13 +65,13 @@ void TProcessForm::Show() {
     show();
 }
 
-void TProcessForm::Hide() {
+void ProgressDialog::Hide() {
     m_hiding = true;
     hide();
     m_hiding = false;
 }
 
-void TProcessForm::closeEvent(QCloseEvent* event) {
+void ProgressDialog::closeEvent(QCloseEvent* event) {
     // Only the program hides the dialog; the window manager's close is refused.
     if (m_hiding)
         event->accept();
@@ -80,36 +79,40 @@ void TProcessForm::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void TProcessForm::SetCaption(const std::string& text) {
+void ProgressDialog::SetCaption(const std::string& text) {
     setWindowTitle(QString::fromStdString(text));
 }
 
-void TProcessForm::SetQuickStatus(const std::string& text) {
+void ProgressDialog::SetQuickStatus(const std::string& text) {
     QuickStatus->setText(QString::fromStdString(text));
 }
 
-void TProcessForm::SetLongStatus(const std::string& text) {
+void ProgressDialog::SetLongStatus(const std::string& text) {
     LongStatus->setText(QString::fromStdString(text));
 }
 
-void TProcessForm::SetMax(int bar, int max) {
+void ProgressDialog::SetMax(int bar, int max) {
     QProgressBar* b = Bar(bar);
     b->setMaximum(max < b->minimum() ? b->minimum() : max);
 }
 
-void TProcessForm::SetPosition(int bar, int position) {
+void ProgressDialog::SetPosition(int bar, int position) {
     QProgressBar* b = Bar(bar);
     // QProgressBar ignores values outside its range; the position is kept within it.
     b->setValue(std::clamp(position, b->minimum(), b->maximum()));
 }
 
-void TProcessForm::Step(int bar) {
+void ProgressDialog::Step(int bar) {
     QProgressBar* b = Bar(bar);
     if (b->value() < b->maximum()) b->setValue(b->value() + 1);
 }
 
-int TProcessForm::Position(int bar) const { return Bar(bar)->value(); }
+int ProgressDialog::Position(int bar) const {
+    return Bar(bar)->value();
+}
 
-int TProcessForm::Max(int bar) const { return Bar(bar)->maximum(); }
+int ProgressDialog::Max(int bar) const {
+    return Bar(bar)->maximum();
+}
 
 }  // namespace q7k3

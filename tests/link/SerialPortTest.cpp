@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "link/MemorySerialDevice.h"
-#include "link/TCommPortDriver.h"
+#include "link/SerialPort.h"
 
 using namespace q7k3;
 
@@ -9,7 +9,7 @@ namespace {
 
 struct DriverFixture : ::testing::Test {
     MemorySerialDevice* dev = nullptr;
-    std::unique_ptr<TCommPortDriver> comm;
+    std::unique_ptr<SerialPort> comm;
     int64_t now = 0;
     // Called at every pause of a stalled write: the "wire" moves on meanwhile.
     std::function<void()> onPause;
@@ -18,12 +18,13 @@ struct DriverFixture : ::testing::Test {
     void SetUp() override {
         auto device = std::make_unique<MemorySerialDevice>();
         dev = device.get();
-        comm = std::make_unique<TCommPortDriver>(std::move(device));
-        comm->SetClock([this] { return now; }, [this](int ms) {
-            now += ms;
-            if (onPause) onPause();
-        });
-        comm->OnReceiveData = [this](TCommPortDriver*, const void* data, uint32_t size) {
+        comm = std::make_unique<SerialPort>(std::move(device));
+        comm->SetClock([this] { return now; },
+                       [this](int ms) {
+                           now += ms;
+                           if (onPause) onPause();
+                       });
+        comm->OnReceiveData = [this](SerialPort*, const void* data, uint32_t size) {
             batches.emplace_back(static_cast<const char*>(data), size);
         };
     }
@@ -56,7 +57,7 @@ TEST_F(DriverFixture, DefaultsAndTheSystemInstance) {
     EXPECT_EQ(comm->SendData("x", 1), 0u);
     EXPECT_FALSE(comm->ApplyCOMSettings());
 
-    auto comm321 = TCommPortDriver::CreateComm321(std::make_unique<MemorySerialDevice>());
+    auto comm321 = SerialPort::CreatePhonePort(std::make_unique<MemorySerialDevice>());
     EXPECT_EQ(comm321->Port(), pnCustom);
     EXPECT_EQ(comm321->PortName(), ComPortName(4));
     EXPECT_EQ(comm321->BaudRate(), brCustom);
@@ -187,8 +188,8 @@ TEST(ModeString, ParsesTheFourFieldsAndRejectsTheRest) {
     ASSERT_TRUE(LineFromModeString("9600,E,7,2", s));
     EXPECT_EQ(s.Parity, 2);
     EXPECT_EQ(s.StopBits, 2);
-    for (const char* bad : {"", "0,N,8,1", "115200,N,8", "115200,N,8,1,x", "x,N,8,1",
-                            "9600,Q,8,1", "9600,N,9,1", "9600,N,8,3", "-5,N,8,1"}) {
+    for (const char* bad : {"", "0,N,8,1", "115200,N,8", "115200,N,8,1,x", "x,N,8,1", "9600,Q,8,1",
+                            "9600,N,9,1", "9600,N,8,3", "-5,N,8,1"}) {
         EXPECT_FALSE(LineFromModeString(bad, s)) << bad;
     }
 }
@@ -269,7 +270,7 @@ TEST_F(DriverFixture, TickDeliversWhatIsQueuedInScratchSizedBatches) {
 
 TEST_F(DriverFixture, PacketModeDeliversWholePacketsAndTimesOutTheRest) {
     std::vector<std::string> packets;
-    comm->OnReceivePacket = [&](TCommPortDriver*, const void* data, uint32_t size) {
+    comm->OnReceivePacket = [&](SerialPort*, const void* data, uint32_t size) {
         packets.emplace_back(static_cast<const char*>(data), size);
     };
     comm->SetPacketSize(4);

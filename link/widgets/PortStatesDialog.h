@@ -14,11 +14,11 @@ class QPlainTextEdit;
 
 namespace q7k3 {
 
-class TPortStatesForm final : public QDialog {
+class PortStatesDialog final : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TPortStatesForm(QWidget* parent = nullptr);
+    explicit PortStatesDialog(QWidget* parent = nullptr);
 
     // Shows these states (replacing what was shown).
     void Fill(const std::vector<PortStatus>& ports);

@@ -1,4 +1,4 @@
-#include "link/widgets/TSettingsForm.h"
+#include "link/widgets/SettingsDialog.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -15,7 +15,7 @@
 
 #include "link/Prompts.h"
 #include "link/ProtocolTrace.h"
-#include "link/widgets/TPortStatesForm.h"
+#include "link/widgets/PortStatesDialog.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -35,7 +35,7 @@ void SelectIfValid(QComboBox* box, int index) {
 
 }  // namespace
 
-TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent) {
+SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("SettingsForm"));
     setWindowTitle(Text(""));
     // A fixed dialog without title-bar buttons: it is left through Start or Cancel only.
@@ -133,8 +133,8 @@ TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent) {
     m_start->setDefault(true);
     m_cancel = new QPushButton(Text("CancelSetBtn"));
     m_cancel->setObjectName(QStringLiteral("CancelSetBtn"));
-    connect(m_start, &QPushButton::clicked, this, &TSettingsForm::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &TSettingsForm::reject);
+    connect(m_start, &QPushButton::clicked, this, &SettingsDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &SettingsDialog::reject);
     // Only the user's own choice changes the page's state; filling the dialog does not.
     connect(m_portSettings, &QComboBox::activated, this, [this] { PortSettingsBoxChange(); });
 
@@ -149,8 +149,8 @@ TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
 }
 
-QComboBox* TSettingsForm::AddCombo(QWidget* page, const char* name, const char* label, int row,
-                                   int column) {
+QComboBox* SettingsDialog::AddCombo(QWidget* page, const char* name, const char* label, int row,
+                                    int column) {
     auto* grid = static_cast<QGridLayout*>(page->layout());
     auto* caption = new QLabel(Text(label), page);
     caption->setObjectName(QString::fromLatin1(label));
@@ -170,7 +170,7 @@ QComboBox* TSettingsForm::AddCombo(QWidget* page, const char* name, const char* 
     return box;
 }
 
-bool TSettingsForm::FormCreate() {
+bool SettingsDialog::FormCreate() {
     Q_ASSERT(m_b.Store && m_b.Port && m_b.Flags);
     PortScan scan =
         m_b.ListPorts ? m_b.ListPorts() : ListSerialPorts(m_b.Store->ReadString("ComPort", ""));
@@ -189,7 +189,7 @@ bool TSettingsForm::FormCreate() {
     m_selCom->setCurrentIndex(current >= 0 ? current : (m_selCom->count() > 0 ? 0 : -1));
 
     const AppFlags& flags = *m_b.Flags;
-    SelectIfValid(m_mode, flags.MODE);
+    SelectIfValid(m_mode, static_cast<int>(flags.Mode));
     m_melConvertion->setCurrentIndex(flags.MelConvertion ? 1 : 0);
     const int rate = m_b.Port->BaudRateValue();
     for (int i = 0; i < 3; ++i)
@@ -207,7 +207,7 @@ bool TSettingsForm::FormCreate() {
     return true;
 }
 
-void TSettingsForm::StartClick() {
+void SettingsDialog::StartClick() {
     Q_ASSERT(m_b.Store && m_b.Port && m_b.Flags);
     SettingsStore& store = *m_b.Store;
     PortSettingsTarget& port = *m_b.Port;
@@ -228,7 +228,7 @@ void TSettingsForm::StartClick() {
 
     const int mode = index(m_mode);
     store.WriteInt("MODE", mode);
-    ApplyMode(mode, flags);
+    ApplyStoredMode(mode, flags);
 
     flags.IRDAReq = index(m_irdaReq) == 0;
     store.WriteBool("IRDAReq", flags.IRDAReq);
@@ -266,14 +266,14 @@ void TSettingsForm::StartClick() {
     store.Flush();
 }
 
-void TSettingsForm::CancelSetBtnClick() {
+void SettingsDialog::CancelSetBtnClick() {
     if (m_b.ConnectionExisted && m_b.ConnectionExisted() && m_b.ReopenPort) m_b.ReopenPort();
 }
 
-void TSettingsForm::PortStatesBtnClick() {
-    auto* form = static_cast<TPortStatesForm*>(m_portStatesForm);
+void SettingsDialog::PortStatesBtnClick() {
+    auto* form = static_cast<PortStatesDialog*>(m_portStatesForm);
     if (!form) {
-        form = new TPortStatesForm(this);
+        form = new PortStatesDialog(this);
         m_portStatesForm = form;
     }
     std::vector<PortStatus> ports;
@@ -286,11 +286,11 @@ void TSettingsForm::PortStatesBtnClick() {
     form->raise();
 }
 
-void TSettingsForm::PortSettingsBoxChange() {
+void SettingsDialog::PortSettingsBoxChange() {
     m_tabSheet2->setEnabled(m_portSettings->currentIndex() == 1);
 }
 
-bool TSettingsForm::Execute() {
+bool SettingsDialog::Execute() {
     if (!FormCreate()) return false;
     // The one instance keeps the focus where the last showing left it; Enter means Start
     // every time, not Cancel because Cancel was pressed before.
@@ -298,17 +298,17 @@ bool TSettingsForm::Execute() {
     return exec() == QDialog::Accepted;
 }
 
-void TSettingsForm::accept() {
+void SettingsDialog::accept() {
     StartClick();
     QDialog::accept();
 }
 
-void TSettingsForm::reject() {
+void SettingsDialog::reject() {
     CancelSetBtnClick();
     QDialog::reject();
 }
 
-void TSettingsForm::showEvent(QShowEvent* event) {
+void SettingsDialog::showEvent(QShowEvent* event) {
     if (QScreen* s = screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(s->availableGeometry().center());

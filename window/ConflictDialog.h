@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "link/Prompts.h"
+#include "window/DialogParts.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,12 +14,12 @@ class QPushButton;
 
 namespace q7k3 {
 
-class TFileExistForm : public QDialog, public ConflictQuestion {
+class ConflictDialog : public QDialog, public ConflictQuestion {
     Q_OBJECT
 public:
     enum Result { kOk = 1, kCancel = 2, kOverwriteAll = 3, kOverwrite = 5 };
 
-    explicit TFileExistForm(QWidget* mainWindow);
+    explicit ConflictDialog(QWidget* mainWindow);
 
     // Fills the names, shows the dialog modally and returns its modal result.
     int Ask(const QString& oldName, const QString& newName);
@@ -41,32 +42,5 @@ public slots:
 private:
     QWidget* m_mainWindow;
 };
-
-// The rename dialog: the new name of a phone file. Modal results 1 (OK) and 2 (cancel).
-class TRenameForm : public QDialog, public RenameQuestion {
-    Q_OBJECT
-public:
-    enum Result { kOk = 1, kCancel = 2 };
-
-    explicit TRenameForm(QWidget* mainWindow);
-
-    int Ask(const QString& name);
-    QString NameText() const;
-    // The core's rename question: the edited name, or nothing on cancel.
-    std::optional<std::string> AskNewName(const std::string& currentName) override;
-
-    QLineEdit* RenName;
-    QPushButton* RenOK;
-    QPushButton* RenCancel;
-
-public slots:
-    void reject() override { done(kCancel); }
-
-private:
-    QWidget* m_mainWindow;
-};
-
-// Centres a dialog on the main window before it is shown.
-void CentreOn(QWidget* dialog, QWidget* mainWindow);
 
 }  // namespace q7k3

@@ -21,10 +21,10 @@ namespace q7k3 {
 // private temporary directory, since desktops choose a viewer by the name's extension.
 QUrl HomePageUrl();
 
-class TAboutForm : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutForm(QWidget* mainWindow = nullptr);
+    explicit AboutDialog(QWidget* mainWindow = nullptr);
 
     // Centres the window on the main window and shows it modally.
     int ShowModal();

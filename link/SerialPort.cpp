@@ -1,4 +1,4 @@
-#include "link/TCommPortDriver.h"
+#include "link/SerialPort.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -17,7 +17,9 @@ constexpr uint16_t kMinPollingDelay = 5;
 // only the backstop, and ticking it every 5 ms would keep an idle program busy.
 constexpr int kNotifierBackstopMs = 50;
 
-uint32_t ClampQueue(uint32_t size) { return std::clamp(size, kMinQueue, kMaxQueue); }
+uint32_t ClampQueue(uint32_t size) {
+    return std::clamp(size, kMinQueue, kMaxQueue);
+}
 
 int64_t SteadyNowMs() {
     using namespace std::chrono;
@@ -27,14 +29,16 @@ int64_t SteadyNowMs() {
 }  // namespace
 
 uint32_t BaudRateOf(TBaudRate rate) {
-    static constexpr uint32_t kRates[] = {0,     110,   300,   600,    1200,   2400,
-                                          4800,  9600,  14400, 19200,  38400,  56000,
+    static constexpr uint32_t kRates[] = {0,     110,    300,    600,   1200,  2400,
+                                          4800,  9600,   14400,  19200, 38400, 56000,
                                           57600, 115200, 128000, 256000};
     const auto index = static_cast<size_t>(rate);
     return index < std::size(kRates) ? kRates[index] : 0;
 }
 
-std::string ComPortName(int number) { return "/dev/ttyS" + std::to_string(number - 1); }
+std::string ComPortName(int number) {
+    return "/dev/ttyS" + std::to_string(number - 1);
+}
 
 bool LineFromModeString(std::string_view mode, LineSettings& s) {
     // rate,parity,data,stop - the four fields the system's own conversion takes.
@@ -60,15 +64,19 @@ bool LineFromModeString(std::string_view mode, LineSettings& s) {
     out.Parity = static_cast<int>(kParities.find(fields[1][0]));
     if (fields[2].size() != 1 || fields[2][0] < '5' || fields[2][0] > '8') return false;
     out.DataBits = fields[2][0] - '0';
-    if (fields[3] == "1") out.StopBits = 0;
-    else if (fields[3] == "1.5") out.StopBits = 1;
-    else if (fields[3] == "2") out.StopBits = 2;
-    else return false;
+    if (fields[3] == "1")
+        out.StopBits = 0;
+    else if (fields[3] == "1.5")
+        out.StopBits = 1;
+    else if (fields[3] == "2")
+        out.StopBits = 2;
+    else
+        return false;
     s = out;
     return true;
 }
 
-TCommPortDriver::TCommPortDriver(std::unique_ptr<SerialDevice> device, QObject* parent)
+SerialPort::SerialPort(std::unique_ptr<SerialDevice> device, QObject* parent)
     : QObject(parent),
       m_device(device ? std::move(device) : MakeSystemSerialDevice()),
       m_portName(ComPortName(2)),
@@ -76,14 +84,15 @@ TCommPortDriver::TCommPortDriver(std::unique_ptr<SerialDevice> device, QObject* 
       m_sleep([](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }) {
     ReallocateScratch();
     m_pollTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_pollTimer, &QTimer::timeout, this, &TCommPortDriver::TimerTick);
+    connect(&m_pollTimer, &QTimer::timeout, this, &SerialPort::TimerTick);
 }
 
-TCommPortDriver::~TCommPortDriver() { Disconnect(); }
+SerialPort::~SerialPort() {
+    Disconnect();
+}
 
-std::unique_ptr<TCommPortDriver> TCommPortDriver::CreateComm321(
-    std::unique_ptr<SerialDevice> device) {
-    auto comm = std::make_unique<TCommPortDriver>(std::move(device));
+std::unique_ptr<SerialPort> SerialPort::CreatePhonePort(std::unique_ptr<SerialDevice> device) {
+    auto comm = std::make_unique<SerialPort>(std::move(device));
     comm->SetPortName(ComPortName(4));
     comm->SetBaudRateValue(128000);
     comm->SetPollingDelay(5);
@@ -91,74 +100,76 @@ std::unique_ptr<TCommPortDriver> TCommPortDriver::CreateComm321(
     return comm;
 }
 
-void TCommPortDriver::SetPort(TPortNumber port) {
+void SerialPort::SetPort(TPortNumber port) {
     if (Connected()) return;
     m_port = port;
     if (port != pnCustom) m_portName = ComPortName(static_cast<int>(port));
 }
 
-void TCommPortDriver::SetPortName(const std::string& name) {
+void SerialPort::SetPortName(const std::string& name) {
     if (Connected()) return;
     m_portName = name;
     m_port = pnCustom;
 }
 
-void TCommPortDriver::SetBaudRate(TBaudRate rate) {
+void SerialPort::SetBaudRate(TBaudRate rate) {
     m_baudRate = rate;
     if (rate != brCustom) m_baudRateValue = BaudRateOf(rate);
     ReapplyIfConnected();
 }
 
-void TCommPortDriver::SetBaudRateValue(uint32_t value) {
+void SerialPort::SetBaudRateValue(uint32_t value) {
     m_baudRateValue = value;
     m_baudRate = brCustom;
     ReapplyIfConnected();
 }
 
-void TCommPortDriver::SetDataBits(TDataBits bits) {
+void SerialPort::SetDataBits(TDataBits bits) {
     m_dataBits = bits;
     ReapplyIfConnected();
 }
 
-void TCommPortDriver::SetStopBits(TStopBits bits) {
+void SerialPort::SetStopBits(TStopBits bits) {
     m_stopBits = bits;
     ReapplyIfConnected();
 }
 
-void TCommPortDriver::SetParity(TParity parity) {
+void SerialPort::SetParity(TParity parity) {
     m_parity = parity;
     ReapplyIfConnected();
 }
 
-void TCommPortDriver::SetHwFlow(THwFlowControl flow) {
+void SerialPort::SetHwFlow(THwFlowControl flow) {
     m_hwFlow = flow;
     ReapplyIfConnected();
 }
 
-void TCommPortDriver::SetSwFlow(TSwFlowControl flow) {
+void SerialPort::SetSwFlow(TSwFlowControl flow) {
     m_swFlow = flow;
     ReapplyIfConnected();
 }
 
-void TCommPortDriver::SetInBufSize(uint32_t size) {
+void SerialPort::SetInBufSize(uint32_t size) {
     if (Connected()) return;
     m_inBufSize = ClampQueue(size);
     ReallocateScratch();
 }
 
-void TCommPortDriver::SetOutBufSize(uint32_t size) {
+void SerialPort::SetOutBufSize(uint32_t size) {
     if (Connected()) return;
     m_outBufSize = ClampQueue(size);
 }
 
-void TCommPortDriver::SetPacketSize(int16_t size) {
+void SerialPort::SetPacketSize(int16_t size) {
     m_packetSize = size < 1 ? int16_t(-1) : size;
     ReallocateScratch();
 }
 
-void TCommPortDriver::SetPacketTimeout(int32_t ms) { m_packetTimeout = ms < 1 ? -1 : ms; }
+void SerialPort::SetPacketTimeout(int32_t ms) {
+    m_packetTimeout = ms < 1 ? -1 : ms;
+}
 
-void TCommPortDriver::SetPollingDelay(uint16_t ms) {
+void SerialPort::SetPollingDelay(uint16_t ms) {
     const uint16_t value = std::max(ms, kMinPollingDelay);
     if (value == m_pollingDelay) return;
     m_pollingDelay = value;
@@ -168,25 +179,27 @@ void TCommPortDriver::SetPollingDelay(uint16_t ms) {
     }
 }
 
-int TCommPortDriver::PollPeriod() const {
+int SerialPort::PollPeriod() const {
     // Packet mode times its incomplete packets on the ticks, so it keeps the full rate.
     if (m_notifier && m_packetSize < 1) return std::max<int>(m_pollingDelay, kNotifierBackstopMs);
     return m_pollingDelay;
 }
 
-void TCommPortDriver::ReallocateScratch() {
+void SerialPort::ReallocateScratch() {
     const size_t size =
         std::max<size_t>(m_inBufSize, m_packetSize > 0 ? static_cast<size_t>(m_packetSize) : 0);
     std::vector<unsigned char>(size).swap(m_scratch);
 }
 
-void TCommPortDriver::ReapplyIfConnected() {
+void SerialPort::ReapplyIfConnected() {
     if (Connected()) ApplyCOMSettings();
 }
 
-bool TCommPortDriver::Connected() const { return m_device->IsOpen(); }
+bool SerialPort::Connected() const {
+    return m_device->IsOpen();
+}
 
-bool TCommPortDriver::Connect() {
+bool SerialPort::Connect() {
     if (Connected()) return true;
     if (!m_device->Open(m_portName)) return false;
     if (!ApplyCOMSettings()) {
@@ -198,27 +211,26 @@ bool TCommPortDriver::Connect() {
     return true;
 }
 
-void TCommPortDriver::Disconnect() {
+void SerialPort::Disconnect() {
     if (!Connected()) return;
     StopPolling();
     m_device->Close();
     m_packetStartTime = -1;
 }
 
-void TCommPortDriver::StartPolling() {
+void SerialPort::StartPolling() {
     // Timers need an event loop; without an application object the poll is driven by
     // whoever calls PollTick.
     if (!QCoreApplication::instance()) return;
     const int fd = m_device->NativeHandle();
     if (m_useNotifier && fd >= 0) {
         m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this,
-                &TCommPortDriver::NotifierActivated);
+        connect(m_notifier, &QSocketNotifier::activated, this, &SerialPort::NotifierActivated);
     }
     m_pollTimer.start(PollPeriod());
 }
 
-void TCommPortDriver::StopPolling() {
+void SerialPort::StopPolling() {
     m_pollTimer.stop();
     if (m_notifier) {
         m_notifier->setEnabled(false);
@@ -227,7 +239,7 @@ void TCommPortDriver::StopPolling() {
     }
 }
 
-void TCommPortDriver::SetReadNotifier(bool on) {
+void SerialPort::SetReadNotifier(bool on) {
     m_useNotifier = on;
     if (!on && m_notifier) {
         m_notifier->setEnabled(false);
@@ -236,12 +248,12 @@ void TCommPortDriver::SetReadNotifier(bool on) {
     }
 }
 
-void TCommPortDriver::SetClock(std::function<int64_t()> nowMs, std::function<void(int)> sleepMs) {
+void SerialPort::SetClock(std::function<int64_t()> nowMs, std::function<void(int)> sleepMs) {
     if (nowMs) m_now = std::move(nowMs);
     if (sleepMs) m_sleep = std::move(sleepMs);
 }
 
-void TCommPortDriver::TimerTick() {
+void SerialPort::TimerTick() {
     PollTick();
     // The timer is the guarantee; it also wakes a notifier that went quiet (below).
     if (m_notifier && !m_notifier->isEnabled() && !m_device->Vanished()) {
@@ -249,7 +261,7 @@ void TCommPortDriver::TimerTick() {
     }
 }
 
-void TCommPortDriver::NotifierActivated() {
+void SerialPort::NotifierActivated() {
     if (m_device->QueuedInput() > 0) {
         PollTick();
         return;
@@ -266,7 +278,7 @@ void TCommPortDriver::NotifierActivated() {
     if (got == 0 && m_notifier) m_notifier->setEnabled(false);
 }
 
-bool TCommPortDriver::ApplyCOMSettings() {
+bool SerialPort::ApplyCOMSettings() {
     if (!Connected()) return false;
     LineSettings line;
     if (m_settingsMode) {
@@ -286,11 +298,11 @@ bool TCommPortDriver::ApplyCOMSettings() {
     return m_device->SetQueueSizes(m_inBufSize, m_outBufSize);
 }
 
-uint32_t TCommPortDriver::SendData(const void* data, uint32_t size) {
+uint32_t SerialPort::SendData(const void* data, uint32_t size) {
     return SendDataEx(data, size, m_outputTimeout);
 }
 
-uint32_t TCommPortDriver::SendDataEx(const void* data, uint32_t size, uint32_t limitMs) {
+uint32_t SerialPort::SendDataEx(const void* data, uint32_t size, uint32_t limitMs) {
     if (!Connected() || !data) return 0;
     const auto* bytes = static_cast<const unsigned char*>(data);
     uint32_t total = 0;
@@ -315,37 +327,37 @@ uint32_t TCommPortDriver::SendDataEx(const void* data, uint32_t size, uint32_t l
     return total;
 }
 
-bool TCommPortDriver::SendString(std::string_view text) {
+bool SerialPort::SendString(std::string_view text) {
     return SendData(text.data(), static_cast<uint32_t>(text.size())) == text.size();
 }
 
-bool TCommPortDriver::FlushBuffers(bool input, bool output) {
+bool SerialPort::FlushBuffers(bool input, bool output) {
     if (!Connected()) return false;
     if (!m_device->Purge(input, output)) return false;
     m_packetStartTime = -1;
     return true;
 }
 
-int16_t TCommPortDriver::OutFreeSpace() {
+int16_t SerialPort::OutFreeSpace() {
     if (!Connected()) return -1;
     const int64_t queued = std::max<int64_t>(m_device->QueuedOutput(), 0);
     return static_cast<int16_t>(std::max<int64_t>(static_cast<int64_t>(m_outBufSize) - queued, 0));
 }
 
-TLineStatusSet TCommPortDriver::GetLineStatus() {
+TLineStatusSet SerialPort::GetLineStatus() {
     if (!Connected()) return 0;
     unsigned lines = 0;
     if (!m_device->GetModemLines(lines)) return 0;
     return lines & (lsCTS | lsDSR | lsRING | lsCD);
 }
 
-uint32_t TCommPortDriver::ReadInto(uint32_t count) {
+uint32_t SerialPort::ReadInto(uint32_t count) {
     count = std::min<uint32_t>(count, static_cast<uint32_t>(m_scratch.size()));
     const int64_t n = m_device->Read(m_scratch.data(), count);
     return n > 0 ? static_cast<uint32_t>(n) : 0;
 }
 
-void TCommPortDriver::PollTick() {
+void SerialPort::PollTick() {
     // A handler that pumps events must not start a second tick over the same scratch.
     if (!Connected() || m_inTick) return;
     m_inTick = true;
@@ -353,9 +365,9 @@ void TCommPortDriver::PollTick() {
     if (m_packetSize < 1) {
         // A device that cannot count its queue is simply read: the read never blocks.
         if (queued != 0) {
-            const uint32_t want = queued < 0 ? m_inBufSize
-                                             : static_cast<uint32_t>(std::min<int64_t>(
-                                                   queued, m_inBufSize));
+            const uint32_t want =
+                queued < 0 ? m_inBufSize
+                           : static_cast<uint32_t>(std::min<int64_t>(queued, m_inBufSize));
             const uint32_t got = ReadInto(std::min(want, m_inBufSize));
             if (got > 0 && OnReceiveData) OnReceiveData(this, m_scratch.data(), got);
         }
@@ -365,7 +377,7 @@ void TCommPortDriver::PollTick() {
     m_inTick = false;
 }
 
-void TCommPortDriver::PacketPoll(int64_t queued) {
+void SerialPort::PacketPoll(int64_t queued) {
     const auto size = static_cast<uint32_t>(m_packetSize);
     const int64_t packetMs =
         m_baudRateValue > 0 ? static_cast<int64_t>(size) * 10 * 1000 / m_baudRateValue : 0;

@@ -1,12 +1,12 @@
-#include "window/TRestoreForm.h"
+#include "window/RestoreDialog.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
-#include <algorithm>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QHBoxLayout>
+#include <algorithm>
 #include <map>
 
 #include "window/Texts.h"
@@ -19,7 +19,7 @@ constexpr int kRecordRole = Qt::UserRole + 1;
 
 }  // namespace
 
-TRestoreForm::TRestoreForm(QWidget* parent) : QDialog(parent) {
+RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("TRestoreForm");
     setWindowTitle(M(kMsgRestoreChoiceCaption));
     setModal(true);
@@ -58,7 +58,7 @@ TRestoreForm::TRestoreForm(QWidget* parent) : QDialog(parent) {
     connect(RestoreTree, &QTreeWidget::itemChanged, this, [this] { UpdateStatus(); });
 }
 
-void TRestoreForm::SetRecords(const std::vector<BackupRecord>& records) {
+void RestoreDialog::SetRecords(const std::vector<BackupRecord>& records) {
     m_records = records;
     const QSignalBlocker block(RestoreTree);
     RestoreTree->clear();
@@ -82,7 +82,7 @@ void TRestoreForm::SetRecords(const std::vector<BackupRecord>& records) {
     UpdateStatus();
 }
 
-std::vector<size_t> TRestoreForm::Chosen() const {
+std::vector<size_t> RestoreDialog::Chosen() const {
     std::vector<size_t> chosen;
     for (int f = 0; f < RestoreTree->topLevelItemCount(); ++f) {
         const QTreeWidgetItem* folder = RestoreTree->topLevelItem(f);
@@ -96,14 +96,14 @@ std::vector<size_t> TRestoreForm::Chosen() const {
     return chosen;
 }
 
-std::optional<std::vector<size_t>> TRestoreForm::Ask(const std::vector<BackupRecord>& records) {
+std::optional<std::vector<size_t>> RestoreDialog::Ask(const std::vector<BackupRecord>& records) {
     SetRecords(records);
     RestoreTree->setFocus();
     if (exec() != QDialog::Accepted) return std::nullopt;
     return Chosen();
 }
 
-QTreeWidgetItem* TRestoreForm::FolderItem(const QString& folderPath) const {
+QTreeWidgetItem* RestoreDialog::FolderItem(const QString& folderPath) const {
     for (int f = 0; f < RestoreTree->topLevelItemCount(); ++f) {
         QTreeWidgetItem* folder = RestoreTree->topLevelItem(f);
         if (folder->text(0) == folderPath) return folder;
@@ -111,7 +111,7 @@ QTreeWidgetItem* TRestoreForm::FolderItem(const QString& folderPath) const {
     return nullptr;
 }
 
-QTreeWidgetItem* TRestoreForm::FileItem(const QString& folderPath, const QString& name) const {
+QTreeWidgetItem* RestoreDialog::FileItem(const QString& folderPath, const QString& name) const {
     QTreeWidgetItem* folder = FolderItem(folderPath);
     for (int i = 0; folder && i < folder->childCount(); ++i) {
         if (folder->child(i)->text(0) == name) return folder->child(i);
@@ -119,7 +119,7 @@ QTreeWidgetItem* TRestoreForm::FileItem(const QString& folderPath, const QString
     return nullptr;
 }
 
-void TRestoreForm::UpdateStatus() {
+void RestoreDialog::UpdateStatus() {
     // The selection line of the panes: "X КБ из Y KБ,Файлов: k из n".
     qint64 chosenBytes = 0, totalBytes = 0;
     int chosen = 0;
@@ -130,8 +130,7 @@ void TRestoreForm::UpdateStatus() {
     }
     RestoreStatus->setText(QString::number(chosenBytes / 1024) + M(kMsgKbOf) +
                            QString::number(totalBytes / 1024) + M(kMsgKbFiles) +
-                           QString::number(chosen) + M(kMsgOf) +
-                           QString::number(m_records.size()));
+                           QString::number(chosen) + M(kMsgOf) + QString::number(m_records.size()));
     RestoreOK->setEnabled(chosen > 0);
 }
 

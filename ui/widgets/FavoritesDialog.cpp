@@ -1,4 +1,4 @@
-#include "ui/widgets/TFavoritesForm.h"
+#include "ui/widgets/FavoritesDialog.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -15,7 +15,7 @@ QString Cap(std::string_view control) {
 
 }  // namespace
 
-TFavoritesForm::TFavoritesForm(Favourites& favs, InputBox& input, QWidget* mainWindow)
+FavoritesDialog::FavoritesDialog(Favourites& favs, InputBox& input, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                               Qt::WindowCloseButtonHint),
       m_favs(favs),
@@ -38,13 +38,13 @@ TFavoritesForm::TFavoritesForm(Favourites& favs, InputBox& input, QWidget* mainW
     RenameFavBtn = new QPushButton(Cap("RenameFavBtn"), this);
     RenameFavBtn->setObjectName("RenameFavBtn");
     RenameFavBtn->setGeometry(136, 208, 113, 25);
-    connect(DeleteFavBtn, &QPushButton::clicked, this, &TFavoritesForm::DeleteFavBtnClick);
-    connect(RenameFavBtn, &QPushButton::clicked, this, &TFavoritesForm::RenameFavBtnClick);
-    connect(FavList, &QListWidget::itemDoubleClicked, this, &TFavoritesForm::RenameFavBtnClick);
+    connect(DeleteFavBtn, &QPushButton::clicked, this, &FavoritesDialog::DeleteFavBtnClick);
+    connect(RenameFavBtn, &QPushButton::clicked, this, &FavoritesDialog::RenameFavBtnClick);
+    connect(FavList, &QListWidget::itemDoubleClicked, this, &FavoritesDialog::RenameFavBtnClick);
     FormCreate();
 }
 
-int TFavoritesForm::Setup1Click() {
+int FavoritesDialog::Setup1Click() {
     FormCreate();
     if (m_mainWindow) {
         const QRect outer = m_mainWindow->frameGeometry();
@@ -53,19 +53,19 @@ int TFavoritesForm::Setup1Click() {
     return exec();
 }
 
-void TFavoritesForm::FormCreate() {
+void FavoritesDialog::FormCreate() {
     FavList->clear();
     for (const std::string& alias : m_favs.Alias) FavList->addItem(QString::fromStdString(alias));
 }
 
-int TFavoritesForm::SelectedRow() const {
+int FavoritesDialog::SelectedRow() const {
     const QList<QListWidgetItem*> selected = FavList->selectedItems();
     if (selected.isEmpty()) return -1;
     const int row = FavList->row(selected.front());
     return row < static_cast<int>(m_favs.Alias.size()) ? row : -1;
 }
 
-void TFavoritesForm::DeleteFavBtnClick() {
+void FavoritesDialog::DeleteFavBtnClick() {
     const int row = SelectedRow();
     if (row < 0) return;
     const auto i = static_cast<size_t>(row);
@@ -74,7 +74,7 @@ void TFavoritesForm::DeleteFavBtnClick() {
     FormCreate();
 }
 
-void TFavoritesForm::RenameFavBtnClick() {
+void FavoritesDialog::RenameFavBtnClick() {
     const int row = SelectedRow();
     if (row < 0) return;
     const auto i = static_cast<size_t>(row);

@@ -34,11 +34,11 @@ private:
     QImage m_picture;
 };
 
-class TPlayForm : public QDialog {
+class PreviewWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TPlayForm(QWidget* parent = nullptr);
-    ~TPlayForm() override;
+    explicit PreviewWindow(QWidget* parent = nullptr);
+    ~PreviewWindow() override;
 
     // Where phone entries come from and who shows the lost-link message. Without a session
     // every phone entry counts as lost.
@@ -74,7 +74,7 @@ public:
     void NextBtnClick();
     void PrevBtnClick();  // also every activation of the window
     void PlayListDblClick();
-    void FormCloseQuery();
+    void CloseQuery();
 
     // The file the last picture was loaded from (tests).
     const std::string& LastPicturePath() const { return m_lastPicturePath; }

@@ -1,4 +1,4 @@
-#include "link/widgets/TPortStatesForm.h"
+#include "link/widgets/PortStatesDialog.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -21,7 +21,7 @@ QString PortStatesText(const std::vector<PortStatus>& ports) {
     return text;
 }
 
-TPortStatesForm::TPortStatesForm(QWidget* parent) : QDialog(parent) {
+PortStatesDialog::PortStatesDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("PortStatesForm"));
     setWindowTitle(QString::fromStdString(Msg(kMsgPortStatesCaption)));
     m_text = new QPlainTextEdit(this);
@@ -41,10 +41,12 @@ TPortStatesForm::TPortStatesForm(QWidget* parent) : QDialog(parent) {
     resize(640, 240);
 }
 
-void TPortStatesForm::Fill(const std::vector<PortStatus>& ports) {
+void PortStatesDialog::Fill(const std::vector<PortStatus>& ports) {
     m_text->setPlainText(PortStatesText(ports));
 }
 
-QString TPortStatesForm::Text() const { return m_text->toPlainText(); }
+QString PortStatesDialog::Text() const {
+    return m_text->toPlainText();
+}
 
 }  // namespace q7k3

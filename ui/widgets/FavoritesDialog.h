@@ -16,11 +16,11 @@ namespace q7k3 {
 
 class InputBox;
 
-class TFavoritesForm : public QDialog {
+class FavoritesDialog : public QDialog {
     Q_OBJECT
 public:
     // `input` is the rename dialog as an input box; both outlive the editor.
-    TFavoritesForm(Favourites& favs, InputBox& input, QWidget* mainWindow = nullptr);
+    FavoritesDialog(Favourites& favs, InputBox& input, QWidget* mainWindow = nullptr);
 
     // Refills the list from the favourites and shows the editor modally.
     int Setup1Click();

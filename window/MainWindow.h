@@ -37,20 +37,20 @@ class FavoritesMenu;
 class FileCommands;
 class HelpCommand;
 class InputBox;
-class TAboutForm;
-class TFavoritesForm;
+class AboutDialog;
+class FavoritesDialog;
 class LocalDirView;
 class PhoneDropTarget;
 class PhoneListView;
-class TFileExistForm;
-class TProcessForm;
-class TRenameForm;
-class TForm10;
+class ConflictDialog;
+class ProgressDialog;
+class RenameDialog;
+class PhoneLink;
 struct Tree4;
 
 // The core the window drives, made by the program's entry (or a test) and attached once.
 struct WindowCore {
-    TForm10* Form10 = nullptr;
+    PhoneLink* Link = nullptr;
     PhoneSession* Session = nullptr;
     SettingsStore* Store = nullptr;
     PortSettingsTarget* Port = nullptr;  // the serial driver's settings, for LoadSettings
@@ -60,56 +60,40 @@ struct WindowCore {
 
 // The window watches the phone session (SessionObserver) and asks the connection dialog
 // for it (ConnectionDialog); the phone logic itself is the session's.
-class TForm1 : public QMainWindow,
-               public ComputerPaneParts,
-               public PhonePaneParts,
-               public ButtonBarParts,
-               public SessionObserver,
-               public ConnectionDialog {
+class MainWindow : public QMainWindow, public SessionObserver, public ConnectionDialog {
     Q_OBJECT
 public:
-    TForm1(AppFlags& flags, Prompts& prompts, QWidget* parent = nullptr);
-    ~TForm1() override;
+    MainWindow(AppFlags& flags, Prompts& prompts, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Attaches the core; from then on the window talks to the phone.
     void AttachCore(const WindowCore& core);
     const WindowCore& Core() const { return m_core; }
 
-    // Components, named as the rest of the program refers to them (the panes' and the
-    // buttons' come with their parts).
-    QWidget* CompPanel;
-    QSplitter* Splitter1;
-    QWidget* PhonePanel;
-    QFrame* ButtonsPanel;
-    QStatusBar* StatusBar1;
-    QLabel* StatusPanel0;  // hints and transient status
-    QLabel* StatusPanel1;  // the phone model after a scan
-    QMenu* FileMenu;
-    QAction* Connect1;  // reconnect with the stored settings
-    QAction* Settings1;
-    QAction* Backup1;   // backup, restore and verify of the whole phone (BackupCommands)
-    QAction* Restore1;
-    QAction* Verify1;
-    QAction* Exit1;
-    QMenu* Help1;
-    QAction* Help2;
-    QAction* About1;
+    // The splitter between the panes and the status bar's two lines: hints and transient
+    // status, and the phone model after a scan.
+    QSplitter* Splitter() const { return m_splitter; }
+    QLabel* HintLine() const { return m_hintLine; }
+    QLabel* ModelLine() const { return m_modelLine; }
+    // A menu command by its object name ("Backup1", "Settings1", ...); null when none.
+    QAction* MenuAction(const char* objectName) const;
 
     Favourites Favs;
     std::string LastPath;
 
-    TProcessForm* ProcessForm() const { return m_processForm; }
-    TFileExistForm* FileExistForm() const { return m_fileExistForm; }
-    TRenameForm* RenameForm() const { return m_renameForm; }
+    ProgressDialog* Progress() const { return m_progress; }
+    ConflictDialog* Conflicts() const { return m_conflicts; }
+    RenameDialog* Renames() const { return m_renames; }
     BackupCommands* Backups() const { return m_backups.get(); }
     // The help window, once the desktop could not show the help page.
-    HelpWindow* HelpForm() const;
+    HelpWindow* HelpViewer() const;
     // How the help page is handed to the desktop (a test makes it fail).
     UrlOpener OpenHelpUrl = DesktopOpener();
 
-    // The two panes.
+    // The two panes and the function-key buttons.
     ComputerPane& Computer() const { return *m_computer; }
     PhonePane& Phone() const { return *m_phone; }
+    ButtonBar& Buttons() const { return *m_buttons; }
 
     bool ComputerPaneActive() const { return m_computerPaneActive; }
     void ActivateComputerPane() { SetActivePane(true); }
@@ -138,28 +122,28 @@ public:
     // Function keys F3..F8 as both panes handle them. True when the key was one of them.
     bool DispatchFunctionKey(int key);
 
-    virtual void ViewBtnClick();  // the view command, window/ViewCommand.cpp
+    virtual void ViewClick();  // the view command, window/ViewCommand.cpp
     // The file commands (FileCommands): F5 by the active pane, F6, F8, F7.
-    virtual void CopyBtnClick();
+    virtual void CopyClick();
     virtual void RenameClick();
-    virtual void Delete1Click();
-    virtual void CompileJavaBtnClick();
+    virtual void DeleteClick();
+    virtual void CompileJavaClick();
     // The about window, made once.
-    virtual void About1Click();
+    virtual void AboutClick();
     // Phone items (their names, as the phone sent them) dropped on the computer pane.
     virtual void PhoneItemsDropped(const std::vector<std::string>& names);
     // Files dropped on the phone list by another program.
-    virtual void DragDropFilesPhoneProcessDropped(const QStringList& paths);
+    virtual void FilesDroppedOnPhone(const QStringList& paths);
     FavoritesMenu* Favorites() const;
-    TFavoritesForm* FavoritesForm() const;
-    TAboutForm* AboutForm() const { return m_aboutForm; }
+    FavoritesDialog* FavouritesEditor() const;
+    AboutDialog* About() const { return m_about; }
 
     // The refresh command (F4).
-    virtual void RfreshBtnClick();
-    virtual void Settings1Click();
-    virtual void Connect1Click();
-    virtual void Exit1Click();
-    virtual void Help2Click();
+    virtual void RefreshClick();
+    virtual void SettingsClick();
+    virtual void ConnectClick();
+    virtual void ExitClick();
+    virtual void HelpClick();
     // Whether the phone has been read (F7 and every phone command need it).
     virtual bool PhoneIsReady() const { return PhoneReady(); }
     bool PhoneReady() const { return m_core.Session && m_core.Session->PhoneReady(); }
@@ -171,13 +155,13 @@ public:
     void FirstInitialization();
     bool Initialized() const { return m_initialized; }
     // Closing: saves "LastPath" and the favourites, stops the keep-alive, closes the port.
-    void FormCloseQuery();
+    void CloseQuery();
 
     // Phone pane: shows the session's current folder.
     void ShowCurrentFolder();
     QString PhonePathText() const;
     // Double click in ListPhone on the focused item.
-    virtual void ListPhoneDblClick();
+    virtual void OpenPhoneItem();
 
     // SessionObserver.
     void TreeChanged() override;
@@ -214,11 +198,29 @@ private:
     void BuildButtons();
     void SetPaneColours();
 
-    TProcessForm* m_processForm = nullptr;
-    TFileExistForm* m_fileExistForm = nullptr;
-    TRenameForm* m_renameForm = nullptr;
+    QWidget* m_compPanel = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QWidget* m_phonePanel = nullptr;
+    QFrame* m_buttonsPanel = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_hintLine = nullptr;
+    QLabel* m_modelLine = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_connectAction = nullptr;  // reconnect with the stored settings
+    QAction* m_settingsAction = nullptr;
+    // Backup, restore and verify of the whole phone (BackupCommands).
+    QAction* m_backupAction = nullptr;
+    QAction* m_restoreAction = nullptr;
+    QAction* m_verifyAction = nullptr;
+    QAction* m_exitAction = nullptr;
+    QMenu* m_helpMenu = nullptr;
+    QAction* m_helpAction = nullptr;
+    QAction* m_aboutAction = nullptr;
+    ProgressDialog* m_progress = nullptr;
+    ConflictDialog* m_conflicts = nullptr;
+    RenameDialog* m_renames = nullptr;
     std::unique_ptr<InputBox> m_inputBox;
-    TAboutForm* m_aboutForm = nullptr;
+    AboutDialog* m_about = nullptr;
     std::unique_ptr<FileCommands> m_commands;
     std::unique_ptr<BackupCommands> m_backups;
     std::unique_ptr<HelpCommand> m_help;

@@ -1,4 +1,4 @@
-#include "ui/widgets/TAboutForm.h"
+#include "ui/widgets/AboutDialog.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -46,7 +46,7 @@ QUrl HomePageUrl() {
     return QUrl::fromLocalFile(page);
 }
 
-TAboutForm::TAboutForm(QWidget* mainWindow)
+AboutDialog::AboutDialog(QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                               Qt::WindowCloseButtonHint),
       OpenUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
@@ -91,7 +91,7 @@ TAboutForm::TAboutForm(QWidget* mainWindow)
     });
 }
 
-int TAboutForm::ShowModal() {
+int AboutDialog::ShowModal() {
     if (m_mainWindow) {
         const QRect outer = m_mainWindow->frameGeometry();
         move(outer.center() - QPoint(width() / 2, height() / 2));
@@ -99,12 +99,12 @@ int TAboutForm::ShowModal() {
     return exec();
 }
 
-void TAboutForm::Label5Click() {
+void AboutDialog::Label5Click() {
     GoToHomePage->setData(HomePageUrl());
     GoToHomePage->trigger();
 }
 
-bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Label5 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         Label5Click();

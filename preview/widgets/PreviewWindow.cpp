@@ -1,4 +1,4 @@
-#include "preview/widgets/TPlayForm.h"
+#include "preview/widgets/PreviewWindow.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -32,9 +32,15 @@ namespace {
 
 constexpr const char* kForm = "TPlayForm";
 
-QString Cap(std::string_view control) { return QString::fromStdString(Caption(kForm, control)); }
-QString M(int number) { return QString::fromStdString(Msg(number)); }
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Cap(std::string_view control) {
+    return QString::fromStdString(Caption(kForm, control));
+}
+QString M(int number) {
+    return QString::fromStdString(Msg(number));
+}
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // The lower-cased extension of a name, from its last dot on ("" without one).
 std::string LowerExtension(const std::string& name) {
@@ -43,9 +49,13 @@ std::string LowerExtension(const std::string& name) {
     return dot == std::string::npos ? std::string() : LowerAscii(file.substr(dot));
 }
 
-bool Has(const std::string& s, const char* needle) { return s.find(needle) != std::string::npos; }
+bool Has(const std::string& s, const char* needle) {
+    return s.find(needle) != std::string::npos;
+}
 
-void RemoveFile(const std::string& path) { QFile::remove(Q(path)); }
+void RemoveFile(const std::string& path) {
+    QFile::remove(Q(path));
+}
 
 enum class Glyph { Previous, Play, Stop, Next };
 
@@ -71,8 +81,12 @@ QIcon GlyphIcon(Glyph glyph) {
         p.drawPath(path);
     };
     switch (glyph) {
-        case Glyph::Play: triangle(4, 13); break;
-        case Glyph::Stop: p.drawRect(QRectF(4, 4, 8, 8)); break;
+        case Glyph::Play:
+            triangle(4, 13);
+            break;
+        case Glyph::Stop:
+            p.drawRect(QRectF(4, 4, 8, 8));
+            break;
         case Glyph::Next:
             triangle(2, 10);
             p.drawRect(QRectF(11, 3, 2, 10));
@@ -89,7 +103,7 @@ QIcon GlyphIcon(Glyph glyph) {
 // PlayList draws its own items: the current entry red, every other navy.
 class PlayListDelegate final : public QStyledItemDelegate {
 public:
-    explicit PlayListDelegate(const TPlayForm* form, QObject* parent)
+    explicit PlayListDelegate(const PreviewWindow* form, QObject* parent)
         : QStyledItemDelegate(parent), m_form(form) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -106,7 +120,7 @@ public:
     }
 
 private:
-    const TPlayForm* m_form;
+    const PreviewWindow* m_form;
 };
 
 QToolButton* GlyphButton(const char* name, Glyph glyph, QWidget* parent) {
@@ -147,7 +161,8 @@ void PictureBox::paintEvent(QPaintEvent*) {
 
 // ---- the window ----------------------------------------------------------------------------
 
-TPlayForm::TPlayForm(QWidget* parent) : QDialog(parent), m_tempFileName(q7k3::TempFileName()) {
+PreviewWindow::PreviewWindow(QWidget* parent)
+    : QDialog(parent), m_tempFileName(q7k3::TempFileName()) {
     setObjectName(kForm);
     setWindowTitle(Cap(""));
     setMinimumSize(488, 295);
@@ -203,14 +218,14 @@ TPlayForm::TPlayForm(QWidget* parent) : QDialog(parent), m_tempFileName(q7k3::Te
     connect(PlayList, &QTreeWidget::itemDoubleClicked, this, [this] { PlayListDblClick(); });
 }
 
-TPlayForm::~TPlayForm() = default;
+PreviewWindow::~PreviewWindow() = default;
 
-void TPlayForm::Attach(PhoneSession* session, Prompts* prompts) {
+void PreviewWindow::Attach(PhoneSession* session, Prompts* prompts) {
     m_session = session;
     m_prompts = prompts;
 }
 
-int TPlayForm::ShowFiles(const std::vector<std::string>& files, bool computerPane) {
+int PreviewWindow::ShowFiles(const std::vector<std::string>& files, bool computerPane) {
     PlayFiles = files;
     ComputerPaneActive = computerPane;
     PlayList->clear();
@@ -236,7 +251,7 @@ int TPlayForm::ShowFiles(const std::vector<std::string>& files, bool computerPan
     return result;
 }
 
-bool TPlayForm::event(QEvent* event) {
+bool PreviewWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
         // Activation steps back one entry; the first one so lands on the first entry.
         if (m_inOwnBox) {
@@ -250,15 +265,15 @@ bool TPlayForm::event(QEvent* event) {
     return QDialog::event(event);
 }
 
-void TPlayForm::PrevBtnClick() {
+void PreviewWindow::PrevBtnClick() {
     if (PlayIndex > 0) MoveTo(PlayIndex - 1);
 }
 
-void TPlayForm::NextBtnClick() {
+void PreviewWindow::NextBtnClick() {
     if (PlayIndex < static_cast<int>(PlayFiles.size()) - 1) MoveTo(PlayIndex + 1);
 }
 
-void TPlayForm::PlayListDblClick() {
+void PreviewWindow::PlayListDblClick() {
     QTreeWidgetItem* item = PlayList->currentItem();
     if (!item || !item->isSelected()) return;
     const int k = PlayList->indexOfTopLevelItem(item);
@@ -266,7 +281,7 @@ void TPlayForm::PlayListDblClick() {
     MoveTo(k);
 }
 
-void TPlayForm::MoveTo(int k) {
+void PreviewWindow::MoveTo(int k) {
     if (k < 0 || k >= static_cast<int>(PlayFiles.size())) return;
     SmafStop();
     setEnabled(false);
@@ -288,7 +303,7 @@ void TPlayForm::MoveTo(int k) {
     PlayBtnClick();
 }
 
-bool TPlayForm::FetchPhoneEntry(const std::string& name) {
+bool PreviewWindow::FetchPhoneEntry(const std::string& name) {
     // A failed fetch must not leave an earlier entry's bytes to be shown under this name.
     m_fetchedIndex = -1;
     RemoveFile(m_tempFileName);
@@ -314,14 +329,14 @@ bool TPlayForm::FetchPhoneEntry(const std::string& name) {
     return fetched;
 }
 
-void TPlayForm::ShowLostLink() {
+void PreviewWindow::ShowLostLink() {
     if (!m_prompts) return;
     m_inOwnBox = true;
     m_prompts->MessageBox(Msg(kMsgLostLink), Msg(kMsgErrorCaption), BoxIcon::None);
     m_inOwnBox = false;
 }
 
-void TPlayForm::PlayBtnClick() {
+void PreviewWindow::PlayBtnClick() {
     if (PlayIndex < 0 || PlayIndex >= static_cast<int>(PlayFiles.size())) return;
     const std::string& entry = PlayFiles[static_cast<size_t>(PlayIndex)];
     PlayFileName1->setText(Q(entry));
@@ -333,7 +348,7 @@ void TPlayForm::PlayBtnClick() {
         PlayPhoneEntry(entry, ext);
 }
 
-void TPlayForm::PlayComputerEntry(const std::string& entry, const std::string& ext) {
+void PreviewWindow::PlayComputerEntry(const std::string& entry, const std::string& ext) {
     if (Has(ext, ".gif")) {
         GifPicture gif;
         if (LoadGifFile(entry, gif) && !gif.Screen.isNull()) {
@@ -354,7 +369,7 @@ void TPlayForm::PlayComputerEntry(const std::string& entry, const std::string& e
     }
 }
 
-void TPlayForm::PlayPhoneEntry(const std::string& entry, const std::string& ext) {
+void PreviewWindow::PlayPhoneEntry(const std::string& entry, const std::string& ext) {
     // The fetched file stays as it came from the phone, so that Play can start again from
     // it: every conversion writes a file of its own beside it, removed once used.
     const std::string& fetched = m_tempFileName;
@@ -392,7 +407,7 @@ void TPlayForm::PlayPhoneEntry(const std::string& entry, const std::string& ext)
     if (path != fetched) RemoveFile(path);
 }
 
-bool TPlayForm::ShowPicture(const std::string& path) {
+bool PreviewWindow::ShowPicture(const std::string& path) {
     QImage picture;
     LoadBitmap1(path, picture);
     if (picture.width() == 0) return false;
@@ -401,24 +416,28 @@ bool TPlayForm::ShowPicture(const std::string& path) {
     return true;
 }
 
-void TPlayForm::PlayMelody(const std::string& path) {
+void PreviewWindow::PlayMelody(const std::string& path) {
     // Without a player, or for a file that is no melody, nothing plays and nothing is said.
     if (SmafAvailable()) SmafPlay(path, [] {});
 }
 
-void TPlayForm::StopBtnClick() { SmafStop(); }
+void PreviewWindow::StopBtnClick() {
+    SmafStop();
+}
 
-void TPlayForm::FormCloseQuery() { SmafStop(); }
+void PreviewWindow::CloseQuery() {
+    SmafStop();
+}
 
-void TPlayForm::closeEvent(QCloseEvent* event) {
-    FormCloseQuery();
+void PreviewWindow::closeEvent(QCloseEvent* event) {
+    CloseQuery();
     event->accept();
     QDialog::closeEvent(event);
 }
 
-void TPlayForm::done(int result) {
+void PreviewWindow::done(int result) {
     // Escape and the close button both end here.
-    FormCloseQuery();
+    CloseQuery();
     QDialog::done(result);
 }
 

@@ -18,10 +18,10 @@ class QTreeWidgetItem;
 
 namespace q7k3 {
 
-class TRestoreForm : public QDialog {
+class RestoreDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TRestoreForm(QWidget* parent = nullptr);
+    explicit RestoreDialog(QWidget* parent = nullptr);
 
     // Fills the list from the backup's records, every file checked.
     void SetRecords(const std::vector<BackupRecord>& records);

@@ -21,12 +21,41 @@ namespace q7k3 {
 
 // The enumerations keep their names and order: they are the streamed form.
 enum TPortNumber : uint8_t {
-    pnCustom, pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
-    pnCOM9, pnCOM10, pnCOM11, pnCOM12, pnCOM13, pnCOM14, pnCOM15, pnCOM16,
+    pnCustom,
+    pnCOM1,
+    pnCOM2,
+    pnCOM3,
+    pnCOM4,
+    pnCOM5,
+    pnCOM6,
+    pnCOM7,
+    pnCOM8,
+    pnCOM9,
+    pnCOM10,
+    pnCOM11,
+    pnCOM12,
+    pnCOM13,
+    pnCOM14,
+    pnCOM15,
+    pnCOM16,
 };
 enum TBaudRate : uint8_t {
-    brCustom, br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200,
-    br38400, br56000, br57600, br115200, br128000, br256000,
+    brCustom,
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200,
+    br128000,
+    br256000,
 };
 enum TDataBits : uint8_t { db5BITS, db6BITS, db7BITS, db8BITS };
 enum TStopBits : uint8_t { sb1BITS, sb1HALFBITS, sb2BITS };
@@ -52,23 +81,22 @@ std::string ComPortName(int number);
 // DTR, RTS and flow control stay off.
 bool LineFromModeString(std::string_view mode, LineSettings& settings);
 
-class TCommPortDriver : public QObject, public ChannelPort {
+class SerialPort : public QObject, public ChannelPort {
     Q_OBJECT
 
 public:
     using TReceiveDataEvent =
-        std::function<void(TCommPortDriver* sender, const void* data, uint32_t size)>;
+        std::function<void(SerialPort* sender, const void* data, uint32_t size)>;
     using TReceivePacketEvent =
-        std::function<void(TCommPortDriver* sender, const void* packet, uint32_t size)>;
+        std::function<void(SerialPort* sender, const void* packet, uint32_t size)>;
 
     // Without a device the system's serial device is used.
-    explicit TCommPortDriver(std::unique_ptr<SerialDevice> device = nullptr,
-                             QObject* parent = nullptr);
-    ~TCommPortDriver() override;
+    explicit SerialPort(std::unique_ptr<SerialDevice> device = nullptr, QObject* parent = nullptr);
+    ~SerialPort() override;
 
-    // The system's instance Comm321 with its streamed values (custom port, 128000 bit/s,
+    // The system's instance Port with its streamed values (custom port, 128000 bit/s,
     // 5 ms polling, line-status check on).
-    static std::unique_ptr<TCommPortDriver> CreateComm321(
+    static std::unique_ptr<SerialPort> CreatePhonePort(
         std::unique_ptr<SerialDevice> device = nullptr);
 
     // Port and name can only change while closed.

@@ -4,9 +4,9 @@
 // objects; the connection itself is made by whoever showed the dialog. The program binds
 // it once to its live objects and shows it through Execute:
 //
-//   DriverSettings<TCommPortDriver> port(form10.Comm321);
-//   settingsForm.Bind({&store, &port, &form10.Channel.PollStep, &flags, &prompts, {},
-//                      [&] { return phoneReady; }, [&] { form10.Comm321.Connect(); }, {}});
+//   DriverSettings<SerialPort> port(link.Port);
+//   settingsForm.Bind({&store, &port, &link.Channel.PollStep, &flags, &prompts, {},
+//                      [&] { return phoneReady; }, [&] { link.Port.Connect(); }, {}});
 //   if (settingsForm.Execute()) ...  // Start: the settings are applied and stored
 
 #include <QDialog>
@@ -44,11 +44,11 @@ struct SettingsFormBinding {
     std::function<void()> EndProgram;
 };
 
-class TSettingsForm final : public QDialog {
+class SettingsDialog final : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TSettingsForm(QWidget* parent = nullptr);
+    explicit SettingsDialog(QWidget* parent = nullptr);
 
     void Bind(const SettingsFormBinding& binding) { m_b = binding; }
     // Where the "?" next to the port list gets the state of every serial device. Null:

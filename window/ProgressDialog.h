@@ -14,10 +14,10 @@ class QPushButton;
 
 namespace q7k3 {
 
-class TProcessForm : public QDialog, public ProgressView {
+class ProgressDialog : public QDialog, public ProgressView {
     Q_OBJECT
 public:
-    TProcessForm(AppFlags& flags, QWidget* mainWindow);
+    ProgressDialog(AppFlags& flags, QWidget* mainWindow);
 
     void Show() override;
     void Hide() override;

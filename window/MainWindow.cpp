@@ -1,0 +1,457 @@
+#include "window/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShowEvent>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "link/PhoneLink.h"
+#include "localpane/LocalDirView.h"
+#include "ui/HelpFile.h"
+#include "ui/widgets/AboutDialog.h"
+#include "ui/widgets/FavoritesDialog.h"
+#include "ui/widgets/InputBox.h"
+#include "window/BackupCommands.h"
+#include "window/ButtonBar.h"
+#include "window/ComputerPane.h"
+#include "window/ConflictDialog.h"
+#include "window/FileCommands.h"
+#include "window/HelpCommand.h"
+#include "window/PaneLook.h"
+#include "window/PhoneListView.h"
+#include "window/PhonePane.h"
+#include "window/ProgressDialog.h"
+#include "window/RenameDialog.h"
+#include "window/Texts.h"
+#include "window/WindowPlace.h"
+
+namespace q7k3 {
+
+// The window's captions are looked up under its form name.
+constexpr const char* kForm = kMainForm;
+
+MainWindow::MainWindow(AppFlags& flags, Prompts& prompts, QWidget* parent)
+    : QMainWindow(parent), m_flags(flags), m_prompts(prompts) {
+    setObjectName(kForm);
+    setWindowTitle(Cap(kForm, ""));
+    resize(694, 440);
+    setMinimumSize(640, 440);
+
+    BuildMenu();
+
+    auto* central = new QWidget(this);
+    central->setObjectName("ClientArea");
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_splitter = new QSplitter(Qt::Horizontal, central);
+    m_splitter->setObjectName("Splitter1");
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->setHandleWidth(3);
+    m_compPanel = NamedPanel("CompPanel", m_splitter);
+    m_phonePanel = NamedPanel("PhonePanel", m_splitter);
+    m_splitter->addWidget(m_compPanel);
+    m_splitter->addWidget(m_phonePanel);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 1);
+    layout->addWidget(m_splitter, 1);
+    m_buttonsPanel = NamedPanel("ButtonsPanel", central);
+    m_buttonsPanel->setFixedHeight(37);
+    layout->addWidget(m_buttonsPanel);
+    setCentralWidget(central);
+
+    BuildPanes();
+    BuildButtons();
+
+    m_statusBar = WindowStatusBar(this, m_hintLine, m_modelLine);
+    setStatusBar(m_statusBar);
+
+    m_progress = new ProgressDialog(m_flags, this);
+    m_conflicts = new ConflictDialog(this);
+    m_renames = new RenameDialog(this);
+    m_commands = std::make_unique<FileCommands>(*this, m_prompts);
+    m_backups = std::make_unique<BackupCommands>(*this, m_prompts);
+    m_help = std::make_unique<HelpCommand>(*this, m_prompts);
+    // The rename dialog doubles as the one-line input box of the favourites.
+    m_inputBox = std::make_unique<DialogInputBox<RenameDialog>>(*m_renames);
+    m_computer->AttachFavourites(Favs, *m_inputBox, this);
+
+    // Equal panes from the first frame.
+    const int half = (694 - m_splitter->handleWidth()) / 2;
+    m_splitter->setSizes({half, half});
+    SetPaneColours();
+
+    FitToScreen(size());
+}
+
+void MainWindow::FitToScreen(QSize wanted) {
+    q7k3::FitToScreen(*this, wanted);
+}
+
+void MainWindow::RestoreWindowPlace(const SettingsStore& store) {
+    // Taken before the resize, which some platforms deliver at once.
+    m_pendingSplitterLeft = StoredSplitterLeft(store);
+    RestoreSize(store, *this);
+    // The window may have the stored size already, and then no resize follows.
+    SetSplitterLeft(*m_splitter, m_pendingSplitterLeft);
+}
+
+void MainWindow::ReleaseStoredSplitter() {
+    SetSplitterLeft(*m_splitter, m_pendingSplitterLeft);
+    m_pendingSplitterLeft = 0;
+}
+
+MainWindow::~MainWindow() {
+    // The progress dialog has no parent (it must stay usable while this window is
+    // disabled), so it is released here.
+    delete m_progress;
+}
+
+void MainWindow::BuildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    m_fileMenu = bar->addMenu(Cap(kForm, "FileMenu"));
+    m_fileMenu->setObjectName("FileMenu");
+    m_connectAction = m_fileMenu->addAction(M(kMsgConnect));
+    m_connectAction->setObjectName("Connect1");
+    m_settingsAction = m_fileMenu->addAction(Cap(kForm, "Settings1"));
+    m_settingsAction->setObjectName("Settings1");
+    m_fileMenu->addSeparator();
+    m_backupAction = m_fileMenu->addAction(M(kMsgBackupMenu));
+    m_backupAction->setObjectName("Backup1");
+    m_restoreAction = m_fileMenu->addAction(M(kMsgRestoreMenu));
+    m_restoreAction->setObjectName("Restore1");
+    m_verifyAction = m_fileMenu->addAction(M(kMsgVerifyMenu));
+    m_verifyAction->setObjectName("Verify1");
+    // Until the phone has been read.
+    for (QAction* action : {m_backupAction, m_restoreAction, m_verifyAction})
+        action->setEnabled(false);
+    m_fileMenu->addSeparator();
+    m_exitAction = m_fileMenu->addAction(Cap(kForm, "Exit1"));
+    m_exitAction->setObjectName("Exit1");
+    m_helpMenu = bar->addMenu(Cap(kForm, "Help1"));
+    m_helpMenu->setObjectName("Help1");
+    m_helpAction = m_helpMenu->addAction(Cap(kForm, "Help2"));
+    m_helpAction->setObjectName("Help2");
+    m_aboutAction = m_helpMenu->addAction(Cap(kForm, "About1"));
+    m_aboutAction->setObjectName("About1");
+    m_aboutAction->setStatusTip(Cap(kForm, "About1.hint"));
+    m_aboutAction->setToolTip(Cap(kForm, "About1.hint"));
+
+    connect(m_connectAction, &QAction::triggered, this, [this] { ConnectClick(); });
+    connect(m_settingsAction, &QAction::triggered, this, [this] { SettingsClick(); });
+    connect(m_exitAction, &QAction::triggered, this, [this] { ExitClick(); });
+    connect(m_fileMenu, &QMenu::aboutToShow, this, [this] { m_backups->UpdateActions(); });
+    connect(m_backupAction, &QAction::triggered, this, [this] { m_backups->Backup(); });
+    connect(m_restoreAction, &QAction::triggered, this, [this] { m_backups->Restore(); });
+    connect(m_verifyAction, &QAction::triggered, this, [this] { m_backups->Verify(); });
+    connect(m_helpAction, &QAction::triggered, this, [this] { HelpClick(); });
+    connect(m_aboutAction, &QAction::triggered, this, [this] { AboutClick(); });
+}
+
+void MainWindow::BuildPanes() {
+    m_computer = new ComputerPane(m_compPanel);
+    m_phone = new PhonePane(m_phonePanel);
+
+    // The function keys, Tab and the focus reach the window from either list.
+    m_computer->List()->installEventFilter(this);
+    m_phone->List()->installEventFilter(this);
+    connect(m_computer, &ComputerPane::Command, this,
+            [this](int key) { DispatchFunctionKey(key); });
+    connect(m_phone, &PhonePane::Command, this, [this](int key) { DispatchFunctionKey(key); });
+    connect(m_computer, &ComputerPane::Activated, this, &MainWindow::ActivateComputerPane);
+    connect(m_computer, &ComputerPane::PhoneItemsDropped, this,
+            [this](const std::vector<std::string>& names) { PhoneItemsDropped(names); });
+    connect(m_phone, &PhonePane::Activated, this, &MainWindow::ActivatePhonePane);
+    connect(m_phone, &PhonePane::ViewRequested, this, [this] { ViewClick(); });
+    connect(m_phone, &PhonePane::FilesDropped, this,
+            [this](const QStringList& paths) { FilesDroppedOnPhone(paths); });
+}
+
+void MainWindow::BuildButtons() {
+    m_buttons = new ButtonBar(m_buttonsPanel);
+    // Each button runs what its function key runs.
+    for (const int key : {Qt::Key_F3, Qt::Key_F4, Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8}) {
+        connect(m_buttons->ForKey(key), &QPushButton::clicked, this,
+                [this, key] { DispatchFunctionKey(key); });
+    }
+}
+
+void MainWindow::SetPaneColours() {
+    m_computer->SetActive(m_computerPaneActive);
+    m_phone->SetActive(!m_computerPaneActive);
+}
+
+void MainWindow::SetActivePane(bool computer) {
+    // The keyboard follows the active pane, so a key always hits the highlighted one.
+    QWidget* list = computer ? static_cast<QWidget*>(m_computer->List()) : m_phone->List();
+    if (!list->hasFocus()) list->setFocus(Qt::OtherFocusReason);
+    if (m_computerPaneActive == computer) return;
+    m_computerPaneActive = computer;
+    SetPaneColours();
+}
+
+QString MainWindow::ComputerSelectionText() const {
+    return m_computer->SelectionText();
+}
+QString MainWindow::PhoneSelectionText() const {
+    return m_phone->SelectionText();
+}
+QString MainWindow::DriveFreeText() const {
+    return m_computer->DriveFreeText();
+}
+void MainWindow::UpdateComputerStatus() {
+    m_computer->UpdateStatus();
+}
+void MainWindow::SetComputerPath(const QString& path) {
+    m_computer->SetPath(path);
+}
+void MainWindow::ShowPhoneRows(const QList<PhoneRow>& rows) {
+    m_phone->ShowRows(rows);
+}
+
+void MainWindow::ApplyResizeRule() {
+    QList<int> sizes = m_splitter->sizes();
+    if (sizes.size() == 2 && sizes[0] != sizes[1]) {
+        const int sum = sizes[0] + sizes[1];
+        m_splitter->setSizes({sum / 2, sum - sum / 2});
+    }
+    m_hintLine->setFixedWidth(std::max(0, m_statusBar->width() - 100));
+    LayoutButtons();
+}
+
+void MainWindow::LayoutButtons() {
+    m_buttons->Layout();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ApplyResizeRule();
+    SetSplitterLeft(*m_splitter, m_pendingSplitterLeft);
+}
+
+bool MainWindow::DispatchFunctionKey(int key) {
+    switch (key) {
+        case Qt::Key_F3:
+            ViewClick();
+            return true;
+        case Qt::Key_F4:
+            RefreshClick();
+            return true;
+        case Qt::Key_F5:
+            CopyClick();
+            return true;
+        case Qt::Key_F6:
+            RenameClick();
+            return true;
+        case Qt::Key_F7:
+            if (m_flags.Mode != FolderMode::Pims && PhoneIsReady()) CompileJavaClick();
+            return true;
+        case Qt::Key_F8:
+            DeleteClick();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const bool list = watched == m_computer->List() || watched == m_phone->List();
+    if (event->type() == QEvent::FocusIn && list) {
+        SetActivePane(watched == m_computer->List());
+    } else if (event->type() == QEvent::KeyPress && list) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Tab (and Shift+Tab) goes straight to the other list.
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            SetActivePane(watched != m_computer->List());
+            return true;
+        }
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            if (DispatchFunctionKey(key->key())) return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::ExitClick() {
+    // Ends the program at once: nothing is saved on this path.
+    QCoreApplication::exit(0);
+}
+
+QAction* MainWindow::MenuAction(const char* objectName) const {
+    return findChild<QAction*>(QString::fromLatin1(objectName));
+}
+
+FavoritesMenu* MainWindow::Favorites() const {
+    return m_computer->Favorites();
+}
+FavoritesDialog* MainWindow::FavouritesEditor() const {
+    return m_computer->FavouritesEditor();
+}
+
+void MainWindow::CopyClick() {
+    m_commands->Copy();
+}
+void MainWindow::RenameClick() {
+    m_commands->Rename();
+}
+void MainWindow::DeleteClick() {
+    m_commands->Delete();
+}
+void MainWindow::CompileJavaClick() {
+    m_commands->CompileJava();
+}
+void MainWindow::PhoneItemsDropped(const std::vector<std::string>& names) {
+    m_commands->CopyDraggedItems(names);
+}
+void MainWindow::FilesDroppedOnPhone(const QStringList& paths) {
+    m_commands->CopyDroppedFiles(paths);
+}
+
+void MainWindow::AboutClick() {
+    if (!m_about) m_about = new AboutDialog(this);
+    m_about->ShowModal();
+}
+
+QString MainWindow::HelpFilePath() {
+    return FindHelpFile();
+}
+
+void MainWindow::HelpClick() {
+    m_help->Open(HelpFilePath(), OpenHelpUrl);
+}
+HelpWindow* MainWindow::HelpViewer() const {
+    return m_help->Window();
+}
+
+void MainWindow::AttachCore(const WindowCore& core) {
+    m_core = core;
+    m_phone->SetSession(core.Session);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_initialized) {
+        m_initialized = true;
+        // The panes share the width from the first frame, before any resize.
+        ApplyResizeRule();
+        // After the window has appeared: start-up may show modal dialogs.
+        QTimer::singleShot(0, this, [this] { FirstInitialization(); });
+    }
+}
+
+void MainWindow::FirstInitialization() {
+    m_computer->PathLine()->setText(QDir::toNativeSeparators(m_computer->List()->Path()));
+    m_computer->FreeLine()->setText(DriveFreeText());
+    m_phone->PathLine()->setText(Cap(kForm, "PathPhone"));
+    m_computerPaneActive = false;
+    ActivateComputerPane();
+    if (!m_core.Store || !m_core.Link || !m_core.Session) return;
+
+    const std::string port = m_core.Store->ReadString("ComPort", "");
+    LastPath.clear();
+    LoadSettings(*m_core.Store,
+                 {m_core.Port, &m_core.Link->Channel.PollStep, &m_flags, &Favs, &LastPath});
+    UpdateModeControls();
+    RestoreWindowPlace(*m_core.Store);
+    const QString last = QString::fromStdString(LastPath);
+    SetComputerPath(!last.isEmpty() && QDir(last).exists() ? last : QDir::homePath());
+    // Without a stored port (the first run) the user picks one before anything is sent.
+    m_core.Session->Start(!port.empty());
+    ReleaseStoredSplitter();
+}
+
+void MainWindow::ConnectClick() {
+    // The stored settings first; the settings dialog when they do not reach the phone.
+    if (m_core.Session && !Busy()) m_core.Session->Start(true);
+}
+
+void MainWindow::SettingsClick() {
+    if (m_core.Session) m_core.Session->OpenSettings();
+}
+
+void MainWindow::CloseQuery() {
+    if (m_closed) return;
+    m_closed = true;
+    if (m_core.Store) {
+        SavePlace(*m_core.Store, *this, *m_splitter);
+        SaveOnClose(*m_core.Store, S(m_computer->List()->Path()), Favs);
+    }
+    if (m_core.Session) m_core.Session->Close();
+    m_progress->Hide();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    CloseQuery();
+    event->accept();
+}
+
+bool MainWindow::AskConnectionSettings() {
+    const bool start = m_core.ShowSettingsDialog ? m_core.ShowSettingsDialog() : false;
+    UpdateModeControls();
+    return start;
+}
+
+void MainWindow::UpdateModeControls() {
+    // PIMS firmware has no Java registry to compile into.
+    m_buttons->ForKey(Qt::Key_F7)->setEnabled(m_flags.CompileJavaEnabled);
+}
+
+void MainWindow::BusyChanged(bool busy) {
+    // Not the window itself: a disabled window disables every dialog it parents (the
+    // settings, file-exists and rename dialogs, the message boxes), which then could not
+    // be answered.
+    m_busy = busy;
+    centralWidget()->setEnabled(!busy);
+    menuBar()->setEnabled(!busy);
+}
+
+void MainWindow::TreeChanged() {
+    if (!m_core.Session || !m_core.Session->Root()) {
+        m_phone->ShowNoTree();
+        return;
+    }
+    ShowCurrentFolder();
+    ApplyResizeRule();
+    SetSplitterLeft(*m_splitter, m_pendingSplitterLeft);
+}
+
+void MainWindow::FolderChanged() {
+    ShowCurrentFolder();
+}
+
+void MainWindow::ModelChanged(const std::string& phoneModel) {
+    m_modelLine->setText(Q(phoneModel));
+}
+
+void MainWindow::StatusChanged(const std::string& text) {
+    m_hintLine->setText(Q(text));
+}
+
+void MainWindow::ShowCurrentFolder() {
+    m_phone->ShowCurrentFolder();
+}
+QString MainWindow::PhonePathText() const {
+    return m_phone->PathText();
+}
+void MainWindow::OpenPhoneItem() {
+    m_phone->OpenCurrent();
+}
+
+void MainWindow::RefreshClick() {
+    if (m_computerPaneActive) {
+        m_computer->Reload();
+    } else if (m_core.Session && m_core.Session->PhoneReady()) {
+        m_core.Session->Rescan();
+    }
+}
+
+}  // namespace q7k3

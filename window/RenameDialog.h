@@ -1,0 +1,38 @@
+#pragma once
+// The rename dialog: the new name of a phone file. Modal results 1 (OK) and 2 (cancel).
+
+#include <QDialog>
+#include <optional>
+#include <string>
+
+#include "link/Prompts.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace q7k3 {
+
+class RenameDialog : public QDialog, public RenameQuestion {
+    Q_OBJECT
+public:
+    enum Result { kOk = 1, kCancel = 2 };
+
+    explicit RenameDialog(QWidget* mainWindow);
+
+    int Ask(const QString& name);
+    QString NameText() const;
+    // The core's rename question: the edited name, or nothing on cancel.
+    std::optional<std::string> AskNewName(const std::string& currentName) override;
+
+    QLineEdit* RenName;
+    QPushButton* RenOK;
+    QPushButton* RenCancel;
+
+public slots:
+    void reject() override { done(kCancel); }
+
+private:
+    QWidget* m_mainWindow;
+};
+
+}  // namespace q7k3
