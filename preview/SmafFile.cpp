@@ -1,5 +1,6 @@
 #include "preview/SmafFile.h"
 
+#include <array>
 #include <cstring>
 
 namespace q7k3::smaf {
@@ -153,13 +154,21 @@ ReadResult ReadAudioTrack(const uint8_t* id, ByteView body, AudioTrack& t) {
 }  // namespace
 
 uint16_t Crc16(ByteView data) {
+    // A byte at a time from a table: the CRC of a large ringtone is read before it plays.
+    static const auto table = [] {
+        std::array<uint16_t, 256> t{};
+        for (int n = 0; n < 256; ++n) {
+            auto crc = static_cast<uint16_t>(n << 8);
+            for (int i = 0; i < 8; ++i)
+                crc = (crc & 0x8000) ? static_cast<uint16_t>((crc << 1) ^ 0x1021)
+                                     : static_cast<uint16_t>(crc << 1);
+            t[static_cast<size_t>(n)] = crc;
+        }
+        return t;
+    }();
     uint16_t crc = 0xFFFF;
-    for (const uint8_t b : data) {
-        crc ^= static_cast<uint16_t>(b << 8);
-        for (int i = 0; i < 8; ++i)
-            crc = (crc & 0x8000) ? static_cast<uint16_t>((crc << 1) ^ 0x1021)
-                                 : static_cast<uint16_t>(crc << 1);
-    }
+    for (const uint8_t b : data)
+        crc = static_cast<uint16_t>((crc << 8) ^ table[((crc >> 8) ^ b) & 0xFF]);
     return static_cast<uint16_t>(crc ^ 0xFFFF);
 }
 
