@@ -32,7 +32,8 @@ constexpr int kSmafEndOfMelody = 127;
 // what an earlier call loaded. True when melodies can be played.
 bool SmafInit(const std::string& soundFont);
 // Plays a .mmf file. False when the engine is unavailable, the file cannot be read or is no
-// melody we play; a melody already playing is stopped first.
+// SMAF file; a melody already playing is stopped first. Its tracks are read on the melody's
+// own thread: one found damaged there ends at once, reported like any end.
 bool SmafPlay(const std::string& fileName, SmafStopProc onStop);
 // The sound's own events; kSmafEndOfMelody stops the melody.
 void SmafEvent(int event);

@@ -12,7 +12,11 @@ namespace {
 
 constexpr size_t kBlockFrames = 512;
 // The synthesizer's own block, in frames (FluidSynth renders 64 at a time).
-constexpr int kSynthBlock = 64;
+constexpr size_t kSynthBlock = 64;
+// Events told the synthesizer before it renders: well within what its queue holds (a note
+// takes a few entries, 8192 in all with 128 voices), and more than any real melody starts
+// at one moment.
+constexpr size_t kEventsPerBlock = 128;
 // A block this quiet after the melody's end counts as the end of its release.
 constexpr float kSilence = 1.0f / 8192;
 
@@ -83,6 +87,12 @@ std::unique_ptr<SynthHost> SynthHost::Create(const std::string& soundFont, std::
     return host;
 }
 
+void SynthHost::Render(float* left, float* right, size_t frames) {
+    if (frames == 0) return;
+    fluid_synth_write_float(m_synth, static_cast<int>(frames), left, 0, 1, right, 0, 1);
+    m_rendered += frames;
+}
+
 SynthHost::~SynthHost() {
     if (m_synth) delete_fluid_synth(m_synth);
     if (m_settings) delete_fluid_settings(m_settings);
@@ -93,12 +103,16 @@ MelodyRenderer::MelodyRenderer(SynthHost& host, Melody melody)
     fluid_synth_t* s = m_host.Synth();
     fluid_synth_system_reset(s);
     // The synthesizer renders in blocks of its own and hands out what is left of its last
-    // one first, and voices of the previous melody end on its next rendering: both would
-    // start this melody with the end of the last. Rendering is cheap with no voices.
+    // one first, and the voices of the previous melody end only as it renders its next:
+    // both would start this melody with the end of the last. What is left of the block is
+    // taken, and whole blocks rendered until no voice sounds, so that every melody starts
+    // on a block of its own and sounds the same whatever was played before it.
     float drain[kSynthBlock];
-    for (int i = 0; i < 1000 && fluid_synth_get_active_voice_count(s) > 0; ++i)
-        fluid_synth_write_float(s, kSynthBlock, drain, 0, 1, drain, 0, 1);
-    fluid_synth_write_float(s, kSynthBlock, drain, 0, 1, drain, 0, 1);
+    m_host.Render(drain, drain, (kSynthBlock - m_host.Rendered() % kSynthBlock) % kSynthBlock);
+    int blocks = 0;
+    do {
+        m_host.Render(drain, drain, kSynthBlock);
+    } while (fluid_synth_get_active_voice_count(s) > 0 && ++blocks < 1000);
     for (int ch = 0; ch < kSynthChannels; ++ch) {
         const bool drum = m_melody.Drum[static_cast<size_t>(ch)];
         fluid_synth_set_channel_type(s, ch, drum ? CHANNEL_TYPE_DRUM : CHANNEL_TYPE_MELODIC);
@@ -190,10 +204,18 @@ size_t MelodyRenderer::Read(int16_t* out, size_t frames) {
     const std::vector<SoundEvent>& events = m_melody.Events;
     size_t done = 0;
     while (done < frames && !m_finished) {
-        while (m_next < events.size() && FrameOf(events[m_next].Ms) <= m_frame) {
+        // The synthesizer queues what it is told until it renders its next block and drops
+        // what does not fit, which can leave voices sounding for ever: a moment of
+        // thousands of notes is told a part at a time, a block apart.
+        size_t told = 0;
+        while (m_next < events.size() && FrameOf(events[m_next].Ms) <= m_frame &&
+               told < kEventsPerBlock) {
             if (Cancelled()) break;
             Dispatch(events[m_next++]);
+            ++told;
         }
+        const bool crowded = told == kEventsPerBlock && m_next < events.size() &&
+                             FrameOf(events[m_next].Ms) <= m_frame;
         if (Cancelled()) {
             m_finished = true;
             return 0;
@@ -204,14 +226,16 @@ size_t MelodyRenderer::Read(int16_t* out, size_t frames) {
             break;
         }
         size_t n = std::min(frames - done, kBlockFrames);
-        if (m_next < events.size())
+        if (crowded)
+            n = std::min<size_t>(n, kSynthBlock - m_host.Rendered() % kSynthBlock);
+        else if (m_next < events.size())
             n = static_cast<size_t>(std::min<uint64_t>(n, FrameOf(events[m_next].Ms) - m_frame));
         else if (m_frame < m_endFrame)
             n = static_cast<size_t>(std::min<uint64_t>(n, m_endFrame - m_frame));
 
         float* l = m_left.data();
         float* r = m_right.data();
-        fluid_synth_write_float(m_host.Synth(), static_cast<int>(n), l, 0, 1, r, 0, 1);
+        m_host.Render(l, r, n);
 
         MixWaves(l, r, n);
 

@@ -46,6 +46,10 @@ public:
     fluid_synth_t* Synth() const { return m_synth; }
     int SoundFontId() const { return m_sfont; }
     const std::string& SoundFont() const { return m_path; }
+    // Renders `frames` into the two channels; every rendering goes through here, so that
+    // the frames rendered tell where the synthesizer is in its own blocks.
+    void Render(float* left, float* right, size_t frames);
+    uint64_t Rendered() const { return m_rendered; }
 
 private:
     SynthHost() = default;
@@ -53,6 +57,7 @@ private:
     fluid_synth_t* m_synth = nullptr;
     int m_sfont = -1;
     std::string m_path;
+    uint64_t m_rendered = 0;
 };
 
 // Plays one melody through the host's synthesizer. Only one renderer may use a host at a time.

@@ -198,16 +198,53 @@ TEST_F(EngineTest, OnStopMayStartTheNextMelody) {
     EXPECT_EQ(stops, 2);
 }
 
+// Stopping while thousands of notes start at one moment hands the synthesizer to the next
+// melody whole: it plays to its end, sounding exactly as on its own.
+TEST_F(EngineTest, AfterACrowdedMelodyIsStoppedTheNextSoundsAsItself) {
+    QTemporaryDir dir;
+    const std::string crowd = dir.path().toStdString() + "/crowd.mmf";
+    Bytes seq;
+    for (int i = 0; i < 50000; ++i) {
+        const Bytes note = {0x00, static_cast<uint8_t>(0x80 | (i % 16)),
+                            static_cast<uint8_t>(36 + i % 60), 0x81, 0x7A};
+        seq.insert(seq.end(), note.begin(), note.end());
+    }
+    seq.insert(seq.end(), {0x00, 0xFF, 0x2F, 0x00});
+    WriteAll(crowd, SmafFileOf({ScoreTrackChunk(kMobilePlain, 0x02, 0x02, Bytes(16, 0),
+                                                {Chunk("Mtsq", seq)})}));
+    // Stopped before its thread starts, while it starts the notes, and once it sounds.
+    for (int stopAfter : {0, 1, -1}) {
+        SCOPED_TRACE(stopAfter);
+        ASSERT_TRUE(SmafPlay(crowd, nullptr));
+        for (int i = 0; i < stopAfter; ++i) QCoreApplication::processEvents();
+        if (stopAfter < 0) ASSERT_TRUE(Wait([&] { return logs.back()->GotSound; }));
+        SmafStop();
+        int stops = 0;
+        ASSERT_TRUE(SmafPlay(kWaveSample, [&] { ++stops; }));
+        ASSERT_TRUE(Wait([&] { return stops > 0; }));
+        Melody m;
+        ASSERT_TRUE(ReadMelody(ReadAll(kWaveSample), m));
+        std::string error;
+        auto host = SynthHost::Create(FindSoundFont(), error);
+        EXPECT_EQ(logs.back()->Pcm, RenderAll(*host, m));
+    }
+}
+
 TEST(EngineUnavailable, WithoutASoundfontOrADeviceNothingPlays) {
     SmafSetOutputFactory(nullptr);
     EXPECT_FALSE(SmafInit("/nonexistent/none.sf2"));
     EXPECT_FALSE(SmafAvailable());
     EXPECT_FALSE(SmafPlay(kMidiSample, [] { FAIL() << "nothing played"; }));
     EXPECT_FALSE(SmafPlaying());
+    EXPECT_EQ(SmafMissing(), kMsgNoSoundFont);
     if (!FindSoundFont().empty() && !DesktopSoundAvailable()) {
-        // A soundfont but no sound device: unavailable all the same.
+        // A soundfont but no sound device: unavailable all the same, and said so; melodies
+        // still render to WAV files.
         EXPECT_FALSE(SmafInit(""));
         EXPECT_FALSE(SmafAvailable());
+        EXPECT_EQ(SmafMissing(), kMsgNoSoundDevice);
+        QTemporaryDir dir;
+        EXPECT_TRUE(ConvertSMAFtoWAV(kMidiSample, dir.path().toStdString() + "/m.wav", false));
     }
     SmafDone();
 }
