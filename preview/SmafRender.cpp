@@ -14,9 +14,10 @@ constexpr size_t kBlockFrames = 512;
 // The synthesizer's own block, in frames (FluidSynth renders 64 at a time).
 constexpr size_t kSynthBlock = 64;
 // Events told the synthesizer before it renders: well within what its queue holds (a note
-// takes a few entries, 8192 in all with 128 voices), and more than any real melody starts
-// at one moment.
-constexpr size_t kEventsPerBlock = 128;
+// takes a few entries, 8192 in all with 128 voices) and within the voices it can end in
+// one block (as many as it has), and more than a real melody starts at one moment but
+// for rare chords on every channel, which the next block, 1.5 ms on, completes.
+constexpr size_t kEventsPerBlock = 32;
 // A block this quiet after the melody's end counts as the end of its release.
 constexpr float kSilence = 1.0f / 8192;
 
