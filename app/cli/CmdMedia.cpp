@@ -299,9 +299,15 @@ int RunConvert(const std::vector<std::string>& words) {
         QFile result(QString::fromStdString(target));
         if (!result.open(QIODevice::ReadOnly))
             return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
-        const QByteArray bytes = result.readAll();
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-        return std::fflush(stdout) == 0 ? 0 : kExitLocalFile;
+        // A block at a time: a rendered melody may be hundreds of megabytes.
+        bool written = true;
+        while (written && !result.atEnd()) {
+            const QByteArray block = result.read(1 << 16);
+            if (block.isEmpty()) break;
+            written = std::fwrite(block.constData(), 1, static_cast<size_t>(block.size()),
+                                  stdout) == static_cast<size_t>(block.size());
+        }
+        return written && std::fflush(stdout) == 0 ? 0 : kExitLocalFile;
     }
     if (CurrentVerbosity() != Verbosity::Quiet)
         std::printf("%s\n", Printable(r.Output.empty() ? target : r.Output).c_str());
