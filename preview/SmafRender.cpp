@@ -124,6 +124,10 @@ MelodyRenderer::MelodyRenderer(SynthHost& host, Melody melody)
 }
 
 MelodyRenderer::~MelodyRenderer() {
+    // Notes told since the last block are started first, so that silencing every voice
+    // never ends more in one block than the synthesizer keeps count of.
+    float flush[kSynthBlock];
+    m_host.Render(flush, flush, kSynthBlock);
     fluid_synth_all_sounds_off(m_host.Synth(), -1);
 }
 
