@@ -193,6 +193,11 @@ enum MessageId : int {
     kMsgPortMissing = 224,       // a port state: the device is not there
     kMsgKeptUnderTemporaryName = 245,  // a replacing write failed late: + the temporary name
     kMsgTemporaryLeft = 246,           // the temporary file could not be erased: + its name
+    // Real files made by others: melodies, iMelody, MIDlet archives.
+    kMsgNoSoundDevice = 300,       // the preview cannot sound: no audio output
+    kMsgWaveCodingUnplayed = 301,  // a melody's wave in a coding the player does not decode
+    kMsgEmsMelodyTooLong = 302,    // an iMelody tune longer than an SMS melody may be
+    kMsgJarNoManifest = 303,       // a zip archive without the MIDlet manifest
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).
