@@ -241,12 +241,18 @@ void Interpreter::HandleLine(const std::string& line, Reply& out) {
     if (line.empty()) {
         // The PC's keep-alive: a lone CR. A short answer that no command mistakes for its
         // own final result.
-        if (m_state != State::Command) return;
+        if (m_state != State::Command) {
+            ++m_interleaved;
+            return;
+        }
         if (m_echo) out.chunks.push_back({0, "\r", {}});
         Send(out, "\r\n");
         return;
     }
-    if (m_state != State::Command) Abandon("a command came instead of the prompt");
+    if (m_state != State::Command) {
+        ++m_interleaved;
+        Abandon("a command came instead of the prompt");
+    }
 
     ++m_commands;
     Faults& f = m_config.Fault;

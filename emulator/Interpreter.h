@@ -43,6 +43,9 @@ public:
     // Back to a working line: the cut and silence faults are lifted.
     void Revive();
     int CommandCount() const { return m_commands; }
+    // Commands (and keep-alive pings) that came while an earlier answer was still under way:
+    // a PC that runs one exchange inside another.
+    int Interleaved() const { return m_interleaved; }
     bool Dead() const { return m_dead; }
 
     static constexpr size_t kMaxLine = 4096;
@@ -91,6 +94,7 @@ private:
     bool m_echo = true;
     bool m_dead = false;
     int m_commands = 0;
+    int m_interleaved = 0;
     int64_t m_transferBytes = 0;
     std::map<std::string, std::vector<std::string>> m_injected;
 

@@ -324,6 +324,11 @@ void PhoneEmulator::ClearReceived() {
     m_received.clear();
 }
 
+int PhoneEmulator::Interleaved() const {
+    std::lock_guard lock(m_mutex);
+    return m_interp ? m_interp->Interleaved() : 0;
+}
+
 int PhoneEmulator::CommandCount() const {
     std::lock_guard lock(m_mutex);
     return m_interp ? m_interp->CommandCount() : 0;

@@ -48,6 +48,8 @@ public:
     void ClearReceived();
     // Command lines seen so far (pings and prompts not counted).
     int CommandCount() const;
+    // Commands and pings that came in the middle of another exchange (see Interpreter).
+    int Interleaved() const;
 
     // The phone's files, by folder identifier ("B", "/Sounds/Ring"; " " is the root).
     // rawStamp is listed as it is ("2006/05/04 12:00:00"); empty: now.

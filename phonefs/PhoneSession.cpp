@@ -195,13 +195,6 @@ bool PhoneSession::Run(const BusyView& view, Operation operation, Done done) {
     if (m_linkBusy && m_thread->OnLinkThread()) return false;
     const Admission door = Admit();
     if (door != Admission::Open) {
-        if (door == Admission::Busy && m_state == SessionState::Pinging && !m_afterPing) {
-            // The keep-alive takes a few milliseconds: the command waits for it.
-            m_afterPing = [this, view, operation = std::move(operation), done = std::move(done)] {
-                Run(view, operation, done);
-            };
-            return true;
-        }
         if (door == Admission::Busy) m_observer.StatusChanged(Msg(kMsgSessionBusy));
         return false;
     }
@@ -211,6 +204,12 @@ bool PhoneSession::Run(const BusyView& view, Operation operation, Done done) {
                // The link is gone: the connection dialog, with the window usable again.
                if (ended.LinkLost) ConnectionDialogLoop();
            });
+    return true;
+}
+
+bool PhoneSession::AfterPing(std::function<void()> again) {
+    if (m_state != SessionState::Pinging || !m_linkBusy || m_closing || m_afterPing) return false;
+    m_afterPing = std::move(again);
     return true;
 }
 

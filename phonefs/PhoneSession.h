@@ -145,6 +145,10 @@ public:
     // Submits an operation through the door; false (and nothing runs) when the door is
     // shut. `done` hears how it ended.
     bool Run(const BusyView& view, Operation operation, Done done = {});
+    // While the keep-alive pings (a few milliseconds), what the user set off waits for it:
+    // `again` runs once the ping has ended with the phone still there. True when it was
+    // kept for then; false when the session is not pinging (or something waits already).
+    bool AfterPing(std::function<void()> again);
 
     // The refresh of the current phone folder: the whole scan at the root, nothing in a
     // folder that exists only in the program, one listing elsewhere.

@@ -241,6 +241,14 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 bool MainWindow::DispatchFunctionKey(int key) {
+    // While the phone is busy the window takes no command, not even one for the computer's
+    // own files: a key that comes while the keep-alive pings runs right after the ping, any
+    // other is refused and said so.
+    if (key >= Qt::Key_F3 && key <= Qt::Key_F8 && m_core.Session && m_core.Session->Busy()) {
+        if (!m_core.Session->AfterPing([this, key] { DispatchFunctionKey(key); }))
+            StatusChanged(Msg(kMsgSessionBusy));
+        return true;
+    }
     switch (key) {
         case Qt::Key_F3:
             ViewClick();
@@ -312,9 +320,13 @@ void MainWindow::CompileJavaClick() {
     m_commands->CompileJava();
 }
 void MainWindow::PhoneItemsDropped(const std::vector<std::string>& names) {
+    if (m_core.Session && m_core.Session->AfterPing([this, names] { PhoneItemsDropped(names); }))
+        return;
     m_commands->CopyDraggedItems(names);
 }
 void MainWindow::FilesDroppedOnPhone(const QStringList& paths) {
+    if (m_core.Session && m_core.Session->AfterPing([this, paths] { FilesDroppedOnPhone(paths); }))
+        return;
     m_commands->CopyDroppedFiles(paths);
 }
 
