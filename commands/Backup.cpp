@@ -18,7 +18,9 @@ namespace {
 constexpr qint64 kManifestEveryMs = 2000;
 
 std::string Join(const std::string& dir, const std::string& relative) {
-    return QDir(QString::fromStdString(dir)).filePath(QString::fromStdString(relative)).toStdString();
+    return QDir(QString::fromStdString(dir))
+        .filePath(QString::fromStdString(relative))
+        .toStdString();
 }
 
 // The folders that can hold files, in the scan's order.
@@ -59,36 +61,9 @@ QString FoldedPath(std::string_view path) {
     return text.toCaseFolded();
 }
 
-std::string KbText(int64_t bytes) { return std::to_string((bytes + 1023) / 1024); }
-
-std::string MinutesText(int64_t ms) {
-    const int64_t s = (ms + 999) / 1000;
-    const int64_t sec = s % 60;
-    return std::to_string(s / 60) + (sec < 10 ? ":0" : ":") + std::to_string(sec);
+std::string KbText(int64_t bytes) {
+    return std::to_string((bytes + 1023) / 1024);
 }
-
-// Files and bytes counted, with an estimate of the time left from the rate so far.
-class Meter {
-public:
-    explicit Meter(int64_t total) : m_total(total) { m_clock.start(); }
-    void Add(int64_t bytes) { m_done += bytes; }
-    std::string Line(const ProgressView& progress) const {
-        std::string line = commands::CopyProgressLine(progress) + ", " + KbText(m_done) +
-                           Msg(kMsgOf) + KbText(m_total) + Msg(kMsgKilobytes);
-        const qint64 spent = m_clock.elapsed();
-        if (m_done > 0 && spent > 0) {
-            const double left = static_cast<double>(m_total - m_done) * static_cast<double>(spent) /
-                                static_cast<double>(m_done);
-            line += Msg(kMsgTimeLeft) + MinutesText(static_cast<int64_t>(left));
-        }
-        return line;
-    }
-
-private:
-    QElapsedTimer m_clock;
-    int64_t m_total;
-    int64_t m_done = 0;
-};
 
 void SetBlocks(ProgressView& progress, int64_t size) {
     progress.SetPosition(1, 0);
@@ -115,12 +90,12 @@ bool Backup::Run() {
         return false;
     }
     if (!QDir().mkpath(QString::fromStdString(m_dir))) {
-        commands::FailText(ch, Msg(kMsgCannotMakeFolder) + m_dir);
+        commands::FailFolder(ch, m_dir);
         return false;
     }
     std::string bad;
     if (!m_manifest.Load(m_dir, bad)) {
-        commands::FailText(ch, Msg(kMsgBadManifest) + bad);
+        commands::FailLocalData(ch, Msg(kMsgBadManifest) + bad);
         return false;
     }
     progress.SetCaption(Msg(kMsgBackupCaption));
@@ -230,7 +205,8 @@ bool Backup::Run() {
     progress.SetMax(2, count);
     progress.SetPosition(2, 0);
     progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
-    Meter meter(total);
+    commands::ByteMeter meter;
+    meter.Start(total);
     QElapsedTimer sinceSave;
     sinceSave.start();
     const Tree4* current = nullptr;
@@ -257,7 +233,7 @@ bool Backup::Run() {
         const QString parent = QFileInfo(QString::fromStdString(path)).path();
         if (!QDir().mkpath(parent)) {
             save();
-            commands::FailText(ch, Msg(kMsgCannotMakeFolder) + parent.toStdString());
+            commands::FailFolder(ch, parent.toStdString());
             return false;
         }
         SetBlocks(progress, item.entry.Size);
@@ -276,6 +252,8 @@ bool Backup::Run() {
             }
             const int reason = ch.LastError;
             const std::string text = ch.ErrorText;
+            // "Прервать" ends the read under way; the manifest keeps what came before.
+            if (reason == kErrAborted) m_end = CommandEnd::Aborted;
             if (!save()) return false;
             ch.LastError = reason;
             ch.ErrorText = text;
@@ -284,7 +262,7 @@ bool Backup::Run() {
         uint32_t crc = 0;
         if (!LocalFileCrc(path, crc)) {
             save();
-            commands::FailLocal(ch, path);
+            commands::FailLocal(ch, path, false);
             return false;
         }
         r.Size = item.entry.Size;
@@ -316,12 +294,12 @@ Restore::Restore(PhoneFs& fs, std::string dir, ConflictQuestion& conflict)
 bool Restore::Load() {
     AtChannel& ch = m_fs.Channel();
     if (!BackupManifest::Exists(m_dir)) {
-        commands::FailText(ch, Msg(kMsgNoBackup) + m_dir);
+        commands::FailLocalData(ch, Msg(kMsgNoBackup) + m_dir);
         return false;
     }
     std::string bad;
     if (!m_manifest.Load(m_dir, bad)) {
-        commands::FailText(ch, Msg(kMsgBadManifest) + bad);
+        commands::FailLocalData(ch, Msg(kMsgBadManifest) + bad);
         return false;
     }
     return true;
@@ -379,7 +357,8 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
     progress.SetMax(2, count);
     progress.SetPosition(2, 0);
     progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
-    Meter meter(total);
+    commands::ByteMeter meter;
+    meter.Start(total);
     bool overwriteAll = false;
     std::set<const Tree4*> listed;
     const Tree4* current = nullptr;
@@ -425,12 +404,12 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
         // The phone takes the copy's modification time as the file's date.
         if (QFileInfo(QString::fromStdString(path)).lastModified() != r.Date) {
             QFile f(QString::fromStdString(path));
-            if (f.open(QIODevice::ReadWrite)) f.setFileTime(r.Date, QFileDevice::FileModificationTime);
+            if (f.open(QIODevice::ReadWrite))
+                f.setFileTime(r.Date, QFileDevice::FileModificationTime);
         }
         std::string name = r.Name;
         bool replace = false;
-        switch (commands::ResolveConflict(m_fs, folder, m_conflict, overwriteAll, name,
-                                          replace)) {
+        switch (commands::ResolveConflict(m_fs, folder, m_conflict, overwriteAll, name, replace)) {
             case commands::ConflictEnd::Go:
                 break;
             case commands::ConflictEnd::Cancel:
@@ -520,13 +499,13 @@ bool Verify::Run(bool deep) {
     m_checked = 0;
     m_end = CommandEnd::Failed;
     if (!BackupManifest::Exists(m_dir)) {
-        commands::FailText(ch, Msg(kMsgNoBackup) + m_dir);
+        commands::FailLocalData(ch, Msg(kMsgNoBackup) + m_dir);
         return false;
     }
     BackupManifest manifest;
     std::string bad;
     if (!manifest.Load(m_dir, bad)) {
-        commands::FailText(ch, Msg(kMsgBadManifest) + bad);
+        commands::FailLocalData(ch, Msg(kMsgBadManifest) + bad);
         return false;
     }
     Tree4* root = m_fs.PhoneRoot();
@@ -578,12 +557,13 @@ bool Verify::Run(bool deep) {
     // Deep: the copies must still be what was saved, and the phone's files too.
     const std::string work = commands::FreshWorkDir("verify");
     if (work.empty()) {
-        commands::FailText(ch, Msg(kMsgCannotMakeFolder) + work);
+        commands::FailFolder(ch, work);
         return false;
     }
     int64_t total = 0;
     for (const auto& [r, folder] : fetch) total += r->Size;
-    Meter meter(total);
+    commands::ByteMeter meter;
+    meter.Start(total);
     progress.SetMax(2, static_cast<int>(fetch.size()));
     progress.SetPosition(2, 0);
     const Tree4* current = nullptr;
@@ -603,7 +583,10 @@ bool Verify::Run(bool deep) {
         SetBlocks(progress, r->Size);
         progress.SetQuickStatus(Msg(kMsgCopyingFile) + r->Name);
         progress.SetLongStatus(meter.Line(progress));
-        if (!m_fs.ReadPhoneFile(scratch, r->Name, r->Date, r->Size)) return false;
+        if (!m_fs.ReadPhoneFile(scratch, r->Name, r->Date, r->Size)) {
+            if (ch.LastError == kErrAborted) m_end = CommandEnd::Aborted;
+            return false;
+        }
         if (!LocalFileCrc(scratch, crc) || crc != r->Crc)
             m_findings.push_back({Kind::CrcDiffers, r->FolderPath, r->Name});
         meter.Add(r->Size);

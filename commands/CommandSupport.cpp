@@ -5,10 +5,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 
-#include "link/Failure.h"
 #include "link/Connection.h"
+#include "link/Failure.h"
+#include "ui/LocalProblem.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
 #include "ui/Text.h"
@@ -20,12 +22,54 @@ std::string CopyProgressLine(const ProgressView& progress) {
            std::to_string(progress.Max(2));
 }
 
+namespace {
+
+std::string KbText(int64_t bytes) {
+    return std::to_string((bytes + 1023) / 1024);
+}
+
+std::string MinutesText(int64_t ms) {
+    const int64_t s = (ms + 999) / 1000;
+    const int64_t sec = s % 60;
+    return std::to_string(s / 60) + (sec < 10 ? ":0" : ":") + std::to_string(sec);
+}
+
+}  // namespace
+
+void ByteMeter::Start(int64_t total) {
+    m_total = total;
+    m_done = 0;
+    m_clock.start();
+}
+
+std::string ByteMeter::Line(const ProgressView& progress) const {
+    std::string line = CopyProgressLine(progress) + ", " + KbText(m_done) + Msg(kMsgOf) +
+                       KbText(m_total) + Msg(kMsgKilobytes);
+    const qint64 spent = m_clock.isValid() ? m_clock.elapsed() : 0;
+    if (m_done > 0 && spent > 0) {
+        const double left = static_cast<double>(m_total - m_done) * static_cast<double>(spent) /
+                            static_cast<double>(m_done);
+        line += Msg(kMsgTimeLeft) + MinutesText(static_cast<int64_t>(left));
+    }
+    return line;
+}
+
 void ShowError(PhoneFs& fs, const std::string& text, BoxIcon icon) {
     fs.Ui().MessageBox(text, Msg(kMsgErrorCaption), icon);
 }
 
-void FailLocal(AtChannel& ch, const std::string& path) {
-    FailText(ch, Msg(kMsgCannotOpenFile) + path);
+void FailLocal(AtChannel& ch, const std::string& path, bool writing) {
+    FailLocalFile(ch, path, writing, errno);
+}
+
+void FailFolder(AtChannel& ch, const std::string& path) {
+    const int err = errno;
+    FailLocalData(ch, Msg(kMsgCannotMakeFolder) + path + ": " + FolderProblem(path, err));
+}
+
+void FailLocalData(AtChannel& ch, const std::string& text) {
+    ch.LastError = kErrLocalData;
+    ch.ErrorText = text;
 }
 
 void FailText(AtChannel& ch, const std::string& text) {
@@ -167,8 +211,7 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
         return false;
     }
     const std::string keep = RecoveryDir();
-    if (!keep.empty() &&
-        InstallLocalFile(old, UniquePath(keep, SafeFileName(name)))) {
+    if (!keep.empty() && InstallLocalFile(old, UniquePath(keep, SafeFileName(name)))) {
         FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + keep);
     } else {
         FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + dir);
@@ -189,8 +232,8 @@ std::string TemporaryPhoneName(const Tree4* folder, const std::string& name) {
     }
 }
 
-bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source,
-                  const std::string& name, bool replace) {
+bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
+                  bool replace) {
     const FileEntry* old = replace ? FindFile(folder, name) : nullptr;
     if (!old) return fs.WritePhoneFile(source, name, folder);
 
@@ -204,8 +247,8 @@ bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source,
     const int64_t newSize = QFileInfo(QString::fromStdString(source)).size();
     const int64_t freeKb = kUserMemoryKb - fs.UsedKilobytes();
     // Both files at once, and later the new one twice once the old one is gone.
-    const bool bothFit = UnitsKb(newSize) <= freeKb &&
-                         2 * UnitsKb(newSize) - UnitsKb(old->Size) <= freeKb;
+    const bool bothFit =
+        UnitsKb(newSize) <= freeKb && 2 * UnitsKb(newSize) - UnitsKb(old->Size) <= freeKb;
     if (bothFit) {
         switch (ReplaceThroughTemporary(fs, folder, source, name)) {
             case Outcome::Done:

@@ -2,6 +2,7 @@
 // What the file commands share: how a command ended, the progress line, the boxes, and the
 // local files they write.
 
+#include <QElapsedTimer>
 #include <string>
 
 #include "commands/Questions.h"
@@ -24,11 +25,32 @@ namespace commands {
 // "Копирование файла k из N" from the file bar: k is its position + 1, N its maximum.
 std::string CopyProgressLine(const ProgressView& progress);
 
+// The bytes a command has moved of all it will move, with an estimate of the time left
+// from the rate so far: "Копирование файла k из N, X из Y КБ, осталось m:ss".
+class ByteMeter {
+public:
+    // Starts the clock.
+    void Start(int64_t total);
+    void Add(int64_t bytes) { m_done += bytes; }
+    std::string Line(const ProgressView& progress) const;
+
+private:
+    QElapsedTimer m_clock;
+    int64_t m_total = 0;
+    int64_t m_done = 0;
+};
+
 // An error box of the command ("Ошибка").
 void ShowError(PhoneFs& fs, const std::string& text, BoxIcon icon = BoxIcon::Error);
 
-// Leaves a local failure in the channel: "Невозможно открыть файл <path>".
-void FailLocal(AtChannel& ch, const std::string& path);
+// Leaves a local failure in the channel: "Невозможно открыть файл <path>: <reason>" (the
+// reason from the errno of the call that just failed and from what the path is now).
+void FailLocal(AtChannel& ch, const std::string& path, bool writing = true);
+// A local folder that cannot be made: "Невозможно создать папку <path>: <reason>".
+void FailFolder(AtChannel& ch, const std::string& path);
+// Local data unusable as it is (a damaged backup manifest, a folder without a backup):
+// the text as given, told apart from the phone's failures (kErrLocalData).
+void FailLocalData(AtChannel& ch, const std::string& text);
 // Leaves a failure of the program's own words in the channel.
 void FailText(AtChannel& ch, const std::string& text);
 // The report of whatever the channel holds now.
@@ -52,8 +74,8 @@ ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& confli
 //   fetched to the computer first, then erased and the new one written; a failed write
 //   puts the old one back, or keeps it in RecoveryDir().
 // False on a failure, with the reason (and where the files are) in LastError/ErrorText.
-bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source,
-                  const std::string& name, bool replace);
+bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
+                  bool replace);
 
 // The name of the temporary file a replacing write uses in `folder`: free in the folder,
 // with `name`'s extension (a folder may take only some kinds of file).

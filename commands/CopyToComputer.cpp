@@ -45,12 +45,16 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
         m_end = CommandEnd::Failed;
         return false;
     }
+    int64_t total = 0;
+    for (const std::string& item : selection)
+        if (const FileEntry* entry = FindFile(m_folder, item)) total += entry->Size;
+    m_meter.Start(total);
     for (const std::string& item : selection) {
         if (flags.AbortRequested) {
             m_end = CommandEnd::Aborted;
             break;
         }
-        progress.SetLongStatus(commands::CopyProgressLine(progress));
+        progress.SetLongStatus(m_meter.Line(progress));
         progress.SetPosition(1, 0);
         ++m_taken;
         const FileEntry* found = FindFile(m_folder, item);
@@ -119,7 +123,11 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
             break;
         }
         if (next == Next::Fail) {
-            m_end = CommandEnd::Failed;
+            // "Прервать" during a read drops that file: it was not taken. The link still
+            // needs its recovery, so the command ends as a failure that says nothing.
+            const bool aborted = m_fs.Channel().LastError == kErrAborted;
+            if (aborted) --m_taken;
+            m_end = aborted ? CommandEnd::Aborted : CommandEnd::Failed;
             return false;
         }
     }
@@ -131,8 +139,10 @@ bool CopyToComputer::Fetch(const FileEntry& entry, const std::string& localPath)
     ProgressView& progress = m_fs.Progress();
     progress.SetMax(1, entry.Size / 512 + (entry.Size % 512 ? 1 : 0));
     progress.SetQuickStatus(Msg(kMsgCopyingFile) + entry.Name);
-    progress.SetLongStatus(commands::CopyProgressLine(progress));
-    return m_fs.ReadPhoneFile(localPath, entry.Name, entry.Date, entry.Size);
+    progress.SetLongStatus(m_meter.Line(progress));
+    if (!m_fs.ReadPhoneFile(localPath, entry.Name, entry.Date, entry.Size)) return false;
+    m_meter.Add(entry.Size);
+    return true;
 }
 
 bool CopyToComputer::ProbeWritable() {

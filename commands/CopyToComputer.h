@@ -25,7 +25,9 @@ public:
 
     // `selection`: the captions of the phone pane's selected items, in list order;
     // folders among them are skipped. False on a phone or local failure (the reason in
-    // the channel's LastError); the files fetched before it stay.
+    // the channel's LastError); the files fetched before it stay. An abort ends the read
+    // under way at once: false with End() Aborted and LastError kErrAborted, that file
+    // not taken and the local file of its name as it was.
     bool Run(const std::vector<std::string>& selection);
 
     CommandEnd End() const { return m_end; }
@@ -44,6 +46,7 @@ private:
     CommandEnd m_end = CommandEnd::Finished;
     size_t m_taken = 0;
     std::vector<std::string> m_written;
+    commands::ByteMeter m_meter;
 };
 
 }  // namespace q7k3

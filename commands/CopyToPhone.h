@@ -49,6 +49,7 @@ private:
     std::vector<std::string> m_jadQueue;
     std::vector<std::string> m_sent;
     int m_skipped = 0;
+    commands::ByteMeter m_meter;
     CommandEnd m_end = CommandEnd::Finished;
 };
 

@@ -80,7 +80,8 @@ bool DeleteLocalFiles::Run(const std::vector<std::string>& paths) {
     m_failed.clear();
     const std::string question =
         Msg(kMsgDeleteQuestion) + std::to_string(paths.size()) + Msg(kMsgDeleteQuestionEnd);
-    if (!m_prompts.AskYesNo(question, Msg(kMsgDeleteCaption))) return false;
+    if (!m_prompts.AskYesNoWithIcon(question, Msg(kMsgDeleteCaption), BoxIcon::Information))
+        return false;
     for (const std::string& path : paths) {
         const QFileInfo info(QString::fromStdString(path));
         // Folders and the parent entry are left alone; a dangling link is a file too.

@@ -18,6 +18,12 @@ public:
     virtual void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
     // A Yes/No question; true for Yes.
     virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
+    // The same question with another icon than the question mark (the local delete
+    // question carries the information icon).
+    virtual bool AskYesNoWithIcon(const std::string& text, const std::string& caption,
+                                  BoxIcon /*icon*/) {
+        return AskYesNo(text, caption);
+    }
 };
 
 // The progress dialog (ProgressDialog): two status lines, two bars, a caption and the

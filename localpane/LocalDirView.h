@@ -3,6 +3,7 @@
 // QFileSystemModel, with a ".." entry to go up, folders before files and several rows
 // selectable. It lists what a "*.*" mask finds, hidden files included.
 
+#include <QDateTime>
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
 #include <QString>
@@ -26,14 +27,25 @@ public:
     NameColumnFit(const NameColumnFit&) = delete;
     NameColumnFit& operator=(const NameColumnFit&) = delete;
     void Fit();
+    // A column that never gives up width below `width` (sizes: a number is never cut).
+    void KeepWhole(int column, int width);
 
 private:
     QTreeView& m_view;
     const int m_minimum;
+    QList<int> m_whole;   // each column's least width; 0 where it may narrow freely
     QList<int> m_wanted;  // each column's own width: as set up, or as the user dragged it
     bool m_fitting = false;
     QMetaObject::Connection m_watch;
 };
+
+// The width a column needs to show `sample` (its widest content) and its header whole.
+int ColumnWidthFor(const QTreeView& view, int column, const QString& sample);
+// Dates in both panes: "31.12.2006 18:02", as a Russian desktop writes them.
+QString PaneDateText(const QDateTime& date);
+// The widest sizes and dates a pane shows, for ColumnWidthFor.
+inline constexpr const char* kWidestSize = "999 999 999";
+inline constexpr const char* kWidestDate = "00.00.0000 00:00";
 
 class LocalDirView : public QTreeView {
     Q_OBJECT

@@ -298,7 +298,7 @@ bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
     for (Tree4* node : table) {
         if (m_flags.AbortRequested) break;
         if (!ListFolder(node, includeEmpty)) {
-            Ui().MessageBox(FailureText(m_ch.LastError, m_ch.ErrorText), Msg(kMsgErrorCaption),
+            Ui().MessageBox(FailureReport(m_ch.LastError, m_ch.ErrorText), Msg(kMsgErrorCaption),
                             BoxIcon::Error);
             DropTree();
             return false;

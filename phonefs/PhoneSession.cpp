@@ -133,7 +133,11 @@ bool PhoneSession::IdentifyAndScan() {
         }
     }
     if (check != PhoneCheck::Supported) {
-        ShowError(PhoneCheckMessage(check, m_link.Channel.LastError));
+        const int message = PhoneCheckMessage(check, m_link.Channel.LastError);
+        // A silent phone: the port it was asked on, and where another one is chosen.
+        m_prompts.MessageBox(
+            message == kMsgPhoneSilent ? SilentPhoneText(m_link.Port.PortName()) : Msg(message),
+            Msg(kMsgErrorCaption), BoxIcon::Error);
         return false;
     }
     ArmKeepAlive();
@@ -228,8 +232,10 @@ void PhoneSession::SessionGuard() {
 bool PhoneSession::Guard() {
     AtChannel& ch = m_link.Channel;
     SerialPort& comm = m_link.Port;
-    m_prompts.MessageBox(FailureText(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
-                         BoxIcon::Error);
+    // An abort the user asked for needs no box; the link is recovered all the same.
+    if (ch.LastError != kErrAborted)
+        m_prompts.MessageBox(FailureReport(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
+                             BoxIcon::Error);
     m_progress.Hide();
     // The recovery's own exchanges run to their end whatever ended the failed one.
     m_flags.AbortRequested = false;
@@ -247,7 +253,7 @@ bool PhoneSession::Guard() {
     // another recovery, so the boxes cannot follow each other for ever.
     if (m_current && m_current != Root() && !m_current->IsVirtual()) {
         if (!ListCurrent()) {
-            m_prompts.MessageBox(FailureText(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
+            m_prompts.MessageBox(FailureReport(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
                                  BoxIcon::Error);
         }
     }

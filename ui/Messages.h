@@ -193,6 +193,35 @@ enum MessageId : int {
     kMsgPortMissing = 224,       // a port state: the device is not there
     kMsgKeptUnderTemporaryName = 245,  // a replacing write failed late: + the temporary name
     kMsgTemporaryLeft = 246,           // the temporary file could not be erased: + its name
+    // Errors that say what to do, progress, the panes' habits.
+    kMsgCliNoPortSet = 350,  // the CLI without --port, Q7K3FM_PORT or a stored port
+    kMsgCliPortAdvice = 351,  // after "порт: PATH" of a silent phone
+    kMsgPortTried = 352,  // + the port the window tried
+    kMsgCheckPhone = 353,  // after a time-out or a silent phone
+    kMsgChoosePort = 354,
+    kMsgPhoneRefused = 355,  // a plain ERROR answer
+    kMsgDiskFull = 356,  // reasons of a local failure
+    kMsgDiskReadOnly = 357,
+    kMsgNoWriteRights = 358,  // + folder
+    kMsgNoReadRights = 359,
+    kMsgIsFolder = 360,
+    kMsgNotRegularFile = 361,
+    kMsgNoSuchFolder = 362,
+    kMsgNoSuchLocalFile = 363,
+    kMsgSystemError = 364,  // + errno
+    kMsgCannotWriteFolder = 365,  // + folder + ": " + reason
+    kMsgNotAFolder = 366,
+    kMsgBytes = 367,
+    kMsgGoneMeanwhile = 368,  // + n, after the backup summary
+    kMsgRestoredLine = 369,  // restore's list: a tab and the path follow
+    kMsgNotRestoredLine = 370,
+    kMsgNothingToRestore = 371,
+    kMsgVirtualFolder = 372,  // + path
+    kMsgCliTraceFailed = 373,  // + path + ": " + reason
+    kMsgPortFromSettings = 374,  // after the port named
+    kMsgPortFromEnvironment = 375,
+    kMsgGuiUsage = 376,  // q7k3fm --help
+    kMsgDateColumn = 377,  // the phone pane's date column
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

@@ -28,26 +28,6 @@ std::string KbText(int64_t bytes) {
     return std::to_string((bytes + 1023) / 1024);
 }
 
-// The progress dialog wide while a command of the backup runs; its usual size and caption
-// afterwards, since the command names itself in the caption.
-class WideProgress {
-public:
-    explicit WideProgress(ProgressDialog& form) : m_window(form) {
-        m_window.SetWide(true);
-        m_window.SetQuickStatus({});
-        m_window.SetLongStatus({});
-    }
-    ~WideProgress() {
-        m_window.SetWide(false);
-        m_window.setWindowTitle(Cap("TProcessForm", ""));
-    }
-    WideProgress(const WideProgress&) = delete;
-    WideProgress& operator=(const WideProgress&) = delete;
-
-private:
-    ProgressDialog& m_window;
-};
-
 // The question before a verify: the folder, and a check box for the deep comparison.
 std::optional<bool> AskVerifyBox(QWidget* parent, const QString& folder) {
     QMessageBox box(
@@ -117,7 +97,7 @@ QString BackupCommands::AskFolder() const {
 
 Outcome BackupCommands::RunWide(PhoneSession& session, int caption,
                                 const std::function<Outcome()>& work) {
-    WideProgress wide(*m_window.Progress());
+    ProgressDialog::WideScope wide(*m_window.Progress());
     BusyView view;
     view.QuickStatus = Msg(caption);
     return session.Run(view, [&](PhoneFs&) { return work(); });
@@ -139,12 +119,13 @@ void BackupCommands::Backup() {
     m_window.Computer().List()->Reload();
     m_window.Computer().StatusLine()->setText(m_window.ComputerSelectionText());
     m_window.Computer().FreeLine()->setText(m_window.DriveFreeText());
-    // A failure has had its report from the bracket.
-    if (outcome == Outcome::Failed) return;
+    // A failure has had its report from the bracket; an abort that cut a read short (the
+    // link then needed its recovery) is told like any other.
+    const bool aborted = backup.End() == CommandEnd::Aborted;
+    if (outcome == Outcome::Failed && !aborted) return;
     std::string text = Msg(kMsgBackupSummary) + std::to_string(backup.Fetched()) + ", " +
                        KbText(backup.BytesFetched()) + Msg(kMsgKilobytes) + Msg(kMsgBackupKept) +
                        std::to_string(backup.Kept());
-    const bool aborted = backup.End() == CommandEnd::Aborted;
     if (aborted) text = Msg(kMsgBackupAborted) + "\r\n" + text;
     ShowBox(text, kMsgBackupCaption, aborted);
 }
@@ -201,7 +182,7 @@ void BackupCommands::Verify() {
                                     [&] { return OutcomeOf(verify.Run(*deep), verify.End()); });
     // Every folder was listed again: the one on show too.
     m_window.ShowCurrentFolder();
-    if (outcome == Outcome::Failed) return;
+    if (outcome == Outcome::Failed && verify.End() != CommandEnd::Aborted) return;
     const auto& findings = verify.Findings();
     std::string text;
     if (verify.End() == CommandEnd::Aborted) text = Msg(kMsgVerifyAborted);

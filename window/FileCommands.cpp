@@ -14,6 +14,7 @@
 #include "window/ConflictDialog.h"
 #include "window/MainWindow.h"
 #include "window/PhoneListView.h"
+#include "window/ProgressDialog.h"
 #include "window/RenameDialog.h"
 #include "window/Texts.h"
 
@@ -76,6 +77,8 @@ void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
     BusyView view;
     view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(names.size());
     view.FilesMax = static_cast<int>(names.size());
+    // Room for the bytes and the time left beside the file count.
+    ProgressDialog::WideScope wide(*m_window.Progress());
     session->Run(view, [&](PhoneFs&) { return OutcomeOf(copy.Run(names), copy.End()); });
     // The items taken are no longer selected; after an abort the rest stay selected.
     size_t toDeselect = copy.Taken();
@@ -122,8 +125,13 @@ bool FileCommands::SendToPhone(const std::vector<std::string>& paths) {
     BusyView view;
     view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(paths.size());
     view.FilesMax = static_cast<int>(paths.size());
-    const Outcome outcome =
-        session->Run(view, [&](PhoneFs&) { return OutcomeOf(copy.Run(paths), copy.End()); });
+    Outcome outcome;
+    {
+        // Room for the bytes and the time left beside the file count.
+        ProgressDialog::WideScope wide(*m_window.Progress());
+        outcome =
+            session->Run(view, [&](PhoneFs&) { return OutcomeOf(copy.Run(paths), copy.End()); });
+    }
     // The folder with what arrived, and the free space that is left.
     m_window.ShowCurrentFolder();
     return outcome == Outcome::Done;

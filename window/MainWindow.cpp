@@ -19,6 +19,7 @@
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/FavoritesDialog.h"
 #include "ui/widgets/InputBox.h"
+#include "ui/widgets/ProgramIcon.h"
 #include "window/BackupCommands.h"
 #include "window/ButtonBar.h"
 #include "window/ComputerPane.h"
@@ -40,6 +41,8 @@ constexpr const char* kForm = kMainForm;
 
 MainWindow::MainWindow(AppFlags& flags, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), m_flags(flags), m_prompts(prompts) {
+    // This window, its dialogs and the progress dialog carry the program's icon.
+    UseProgramIcon();
     setObjectName(kForm);
     setWindowTitle(Cap(kForm, ""));
     resize(694, 440);
@@ -141,6 +144,8 @@ void MainWindow::BuildMenu() {
     m_helpMenu->setObjectName("Help1");
     m_helpAction = m_helpMenu->addAction(Cap(kForm, "Help2"));
     m_helpAction->setObjectName("Help2");
+    // F1, the key every program opens its help with.
+    m_helpAction->setShortcut(QKeySequence(Qt::Key_F1));
     m_aboutAction = m_helpMenu->addAction(Cap(kForm, "About1"));
     m_aboutAction->setObjectName("About1");
     m_aboutAction->setStatusTip(Cap(kForm, "About1.hint"));

@@ -42,9 +42,9 @@ int CliSession::PhoneError(const std::string& localPath) {
     progress.Hide();
     if (Interrupted()) return kExitInterrupted;
     const AtChannel& ch = link.Channel();
-    std::string text = FailureText(ch.LastError, ch.ErrorText);
-    if (ch.LastError == kErrLocalFile) text += localPath;
-    return Fail(OneLine(text), ch.LastError == kErrLocalFile ? kExitLocalFile : kExitPhoneFailed);
+    std::string text = FailureReport(ch.LastError, ch.ErrorText);
+    if (ch.LastError == kErrLocalFile && ch.ErrorText.empty()) text += localPath;
+    return Fail(OneLine(text), IsLocalFailure(ch.LastError) ? kExitLocalFile : kExitPhoneFailed);
 }
 
 }  // namespace q7k3::cli

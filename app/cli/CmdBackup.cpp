@@ -64,10 +64,11 @@ int RunBackup(const ParsedArgs& a) {
     Backup backup(*s.fs, dir);
     const bool ok = backup.Run();
     s.progress.Hide();
-    std::printf("%d fetched (%lld bytes), %d unchanged", backup.Fetched(),
-                static_cast<long long>(backup.BytesFetched()), backup.Kept());
-    if (backup.Missed()) std::printf(", %d gone from the phone meanwhile", backup.Missed());
-    std::printf("\n");
+    std::string summary = Msg(kMsgBackupSummary) + std::to_string(backup.Fetched()) + " (" +
+                          std::to_string(backup.BytesFetched()) + Msg(kMsgBytes) + ")" +
+                          Msg(kMsgBackupKept) + std::to_string(backup.Kept());
+    if (backup.Missed()) summary += Msg(kMsgGoneMeanwhile) + std::to_string(backup.Missed());
+    std::printf("%s\n", summary.c_str());
     if (!ok) return s.PhoneError();
     if (Interrupted()) return kExitInterrupted;
     return backup.End() == CommandEnd::Finished ? kExitOk : kExitPhoneFailed;
@@ -86,7 +87,7 @@ int RunRestore(const ParsedArgs& a) {
     Restore restore(*s.fs, dir, conflict);
     if (!restore.Load()) return s.PhoneError();
     const std::vector<size_t> chosen = restore.Select(folder, match);
-    if (chosen.empty()) return Fail("no file of the backup matches", kExitPhoneFailed);
+    if (chosen.empty()) return Fail(Msg(kMsgNothingToRestore), kExitPhoneFailed);
     bool ok = false;
     {
         // Ctrl+C now lets the file under way end spoiled, so that the phone refuses it and
@@ -97,14 +98,14 @@ int RunRestore(const ParsedArgs& a) {
     s.progress.Hide();
     const auto& records = restore.Records();
     for (const size_t i : restore.Restored()) {
-        std::printf("restored\t%s\\%s\n", Printable(records[i].FolderPath).c_str(),
-                    Printable(records[i].Name).c_str());
+        std::printf("%s\t%s\\%s\n", Msg(kMsgRestoredLine).c_str(),
+                    Printable(records[i].FolderPath).c_str(), Printable(records[i].Name).c_str());
     }
     for (const Restore::Left& left : restore.NotRestored()) {
         const BackupRecord& r = records[left.Record];
-        std::printf("not restored\t%s\\%s%s%s\n", Printable(r.FolderPath).c_str(),
-                    Printable(r.Name).c_str(), left.Reason.empty() ? "" : "\t",
-                    OneLine(left.Reason).c_str());
+        std::printf("%s\t%s\\%s%s%s\n", Msg(kMsgNotRestoredLine).c_str(),
+                    Printable(r.FolderPath).c_str(), Printable(r.Name).c_str(),
+                    left.Reason.empty() ? "" : "\t", OneLine(left.Reason).c_str());
     }
     if (Interrupted()) return kExitInterrupted;
     if (!ok) {
@@ -117,8 +118,7 @@ int RunRestore(const ParsedArgs& a) {
         return s.PhoneError();
     }
     if (restore.End() == CommandEnd::Cancelled)
-        return Fail("the phone folder already holds " + Printable(conflict.refused) +
-                    " (--overwrite replaces it)");
+        return Fail(Msg(kMsgCliPhoneExists) + Printable(conflict.refused));
     return restore.NotRestored().empty() ? kExitOk : kExitPhoneFailed;
 }
 

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 
@@ -30,6 +31,7 @@
 #include "link/Connection.h"
 #include "link/SettingsStore.h"
 #include "phonefs/PhoneFs.h"
+#include "ui/LocalProblem.h"
 #include "ui/Messages.h"
 #include "ui/Text.h"
 
@@ -197,8 +199,7 @@ std::string ResolveFile(const Tree4* folder, const std::string& name) {
 
 bool RealFolder(const Tree4* folder) {
     if (!folder->IsVirtual()) return true;
-    Fail("a folder that exists only in the program holds no files: " +
-         Printable(PhonePathText(folder)));
+    Fail(Msg(kMsgVirtualFolder) + Printable(PhonePathText(folder)));
     return false;
 }
 
@@ -529,7 +530,9 @@ int RunGet(const ParsedArgs& a) {
         // beside the target first, and only then moved to names not taken (or --force).
         QTemporaryDir stage(QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
         if (!stage.isValid())
-            return Fail(Msg(kMsgCliNoLocalFile) + Printable(local), kExitLocalFile);
+            return Fail(
+                Msg(kMsgCannotWriteFolder) + Printable(local) + ": " + FolderProblem(local, errno),
+                kExitLocalFile);
         CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
         const bool ok = copy.Run(group.names);
         for (const std::string& written : copy.Written()) {
@@ -545,11 +548,21 @@ int RunGet(const ParsedArgs& a) {
                 QFile::remove(to);
             }
             if (!QFile::rename(from, to)) {
-                Fail(Msg(kMsgCliNoLocalFile) + Printable(to.toStdString()), kExitLocalFile);
+                Fail(Msg(kMsgCannotOpenFile) + Printable(to.toStdString()) + ": " +
+                         LocalProblem(to.toStdString(), LocalAccess::Write, errno),
+                     kExitLocalFile);
                 result = kExitLocalFile;
             }
         }
-        if (!ok) return s.PhoneError();
+        if (!ok) {
+            // A file that could not be written is named where it was to go, not in the
+            // private folder it was fetched into.
+            std::string& said = s.link.Channel().ErrorText;
+            const std::string staged = stage.path().toStdString() + "/";
+            if (said.rfind(staged, 0) == 0)
+                said.replace(0, staged.size(), local.ends_with('/') ? local : local + "/");
+            return s.PhoneError();
+        }
         if (copy.End() != CommandEnd::Finished) return kExitPhoneFailed;
     }
     if (result) return result;
@@ -594,7 +607,12 @@ int RunPut(const ParsedArgs& a) {
     }
     for (const std::string& path : args) {
         const QFileInfo info(QString::fromStdString(path));
-        if (!info.isFile()) return Fail(Msg(kMsgCliNoLocalFile) + Printable(path), kExitLocalFile);
+        if (!info.exists()) return Fail(Msg(kMsgCliNoLocalFile) + Printable(path), kExitLocalFile);
+        // A folder, a pipe or a device: said as such.
+        if (!info.isFile() || !info.isReadable())
+            return Fail(Msg(kMsgCannotOpenFile) + Printable(path) + ": " +
+                            LocalProblem(path, LocalAccess::Read),
+                        kExitLocalFile);
         const std::string name = info.fileName().toStdString();
         if (!Addressable(name))
             return Fail(Msg(kMsgCliUnaddressableName) + Quote(name), kExitUsage);

@@ -20,6 +20,7 @@
 #include "link/widgets/SettingsDialog.h"
 #include "phonefs/PhoneSession.h"
 #include "preview/SmafEngine.h"
+#include "ui/Messages.h"
 #include "window/MainWindow.h"
 #include "window/ProgressDialog.h"
 #include "window/QtPrompts.h"
@@ -37,14 +38,14 @@ constexpr int kGraceMs = 10000;
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf(
-                "usage: q7k3fm   (no arguments of its own; the phone's port is chosen "
-                "in the settings dialog)\n");
+            std::printf("%s\n", q7k3::Msg(q7k3::kMsgGuiUsage).c_str());
             return 0;
         }
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Q7K3FileManager"));
+    // The menu entry's name: the desktop shows its icon beside the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("q7k3fm"));
     q7k3::InstallRussianTranslation();
     // The local pane's sizes and file types read as they would on a Russian desktop.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));

@@ -45,7 +45,8 @@ TEST(CliCommandsTest, PutGetRenameRmWithTheFolderRules) {
     write("a.txt", "second a");
     QByteArray err;
     EXPECT_EQ(run({"put", a, "User"}, &err), 1);
-    EXPECT_TRUE(err.contains("на телефоне уже есть файл (--overwrite заменит его): a.txt")) << err.toStdString();
+    EXPECT_TRUE(err.contains("на телефоне уже есть файл (--overwrite заменит его): a.txt"))
+        << err.toStdString();
     EXPECT_EQ(emu.GetFile(user, "a.txt"), "first a");
     EXPECT_EQ(run({"put", "--overwrite", a, "User"}), 0);
     EXPECT_EQ(emu.GetFile(user, "a.txt"), "second a");
@@ -112,7 +113,8 @@ TEST(CliCommandsTest, ARenameTheWriteOfWhichIsRefusedPutsTheFileBack) {
     p.waitForFinished(60000);
     EXPECT_EQ(p.exitCode(), 1);
     const QString err = QString::fromUtf8(p.readAllStandardError());
-    EXPECT_TRUE(err.contains("Память заполнена Файл возвращён на телефон под прежним именем a.txt"))
+    EXPECT_TRUE(
+        err.contains("Память заполнена. Файл возвращён на телефон под прежним именем a.txt"))
         << err.toStdString();
     QFile kept(root.filePath("user/a.txt"));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));

@@ -152,7 +152,8 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
 
     // "OK" with the name unchanged asks again; a new name is then used.
     conflict.conflictsAsked.clear();
-    conflict.conflicts = {{ConflictAnswer::UseNewName, "a.txt"}, {ConflictAnswer::UseNewName, "a2.txt"}};
+    conflict.conflicts = {{ConflictAnswer::UseNewName, "a.txt"},
+                          {ConflictAnswer::UseNewName, "a2.txt"}};
     ASSERT_TRUE(Send("User", {files[0]}));
     ASSERT_EQ(conflict.conflictsAsked.size(), 2u);
     EXPECT_EQ(conflict.conflictsAsked[1].newName, "a.txt");
@@ -166,8 +167,8 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
     CopyToPhone copy(*link.fs, Folder("User"), conflict);
     EXPECT_FALSE(copy.Run({files[0]}));
     EXPECT_EQ(link.Ch().LastError, kErrText);
-    EXPECT_EQ(link.Ch().ErrorText, FailureText(kErrPhoneNotFound, {}) + "\r\n" +
-                                       Msg(kMsgTemporaryLeft) + "~q7k3~1.txt");
+    EXPECT_EQ(link.Ch().ErrorText,
+              FailureText(kErrPhoneNotFound, {}) + "\r\n" + Msg(kMsgTemporaryLeft) + "~q7k3~1.txt");
     EXPECT_TRUE(HasFile(FindFolderByPath(link.fs->PhoneRoot(), "User"), "a.txt"));
     EXPECT_TRUE(HasFile(FindFolderByPath(link.fs->PhoneRoot(), "User"), "~q7k3~1.txt"));
     EXPECT_EQ(link.emu->GetFile(id, "a.txt"), "new a");
@@ -216,7 +217,7 @@ private:
     int m_pos[2] = {0, 0};
 };
 
-TEST_F(CopyToPhoneTest, AbortDuringTheThirdOfFiveFinishesItAndSendsNoMore) {
+TEST_F(CopyToPhoneTest, AnAbortLetsAWriteFinishAndStopsARead) {
     std::vector<std::string> files;
     for (int i = 1; i <= 5; ++i) {
         files.push_back(WriteLocal("f" + std::to_string(i) + ".bin", Pattern(2000, i)));
@@ -227,18 +228,22 @@ TEST_F(CopyToPhoneTest, AbortDuringTheThirdOfFiveFinishesItAndSendsNoMore) {
     EXPECT_EQ(PhoneNames(IdOf("User")), (std::vector<std::string>{"f1.bin", "f2.bin", "f3.bin"}));
     EXPECT_EQ(link.emu->GetFile(IdOf("User"), "f3.bin"), Pattern(2000, 3));
 
-    // The same in the other direction.
+    // In the other direction a read stops at once: the third file is dropped, and the
+    // local file of its name stays as it was.
     link.flags.AbortRequested = false;
     AbortingProgress back(link.flags, "Копирование файла f3.bin");
     link.fs->SetProgress(back);
     for (int i = 1; i <= 5; ++i)
-        link.emu->PutFile(IdOf("User"), "f" + std::to_string(i) + ".bin", "x");
+        link.emu->PutFile(IdOf("User"), "f" + std::to_string(i) + ".bin", Pattern(3000, i));
     QDir(dir.path()).mkdir("back");
+    WriteLocal("back/f3.bin", "old");
     CopyToComputer copy(*link.fs, Folder("User"), Path("back"));
-    ASSERT_TRUE(copy.Run({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"}));
+    EXPECT_FALSE(copy.Run({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"}));
     EXPECT_EQ(copy.End(), CommandEnd::Aborted);
-    EXPECT_EQ(copy.Taken(), 3u);
+    EXPECT_EQ(link.Ch().LastError, kErrAborted);
+    EXPECT_EQ(copy.Taken(), 2u);
     EXPECT_EQ(QDir(QString::fromStdString(Path("back"))).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(ReadLocal(Path("back/f3.bin")), "old");
     link.fs->SetProgress(link.progress);
 }
 
@@ -278,9 +283,9 @@ TEST_F(CopyToPhoneTest, OverwriteKeepsTheOldFileWhenTheWriteFails) {
         if (c.starts_with("AT+FSFW") || c.starts_with("AT+FSFE"))
             traffic.push_back(c.substr(0, c.find('"', c.find('"') + 1) + 1));
     }
-    EXPECT_EQ(traffic, (std::vector<std::string>{"AT+FSFW=-1,\"~q7k3~1.txt\"",
-                                                 "AT+FSFE=-1,\"a.txt\"", "AT+FSFW=-1,\"a.txt\"",
-                                                 "AT+FSFE=-1,\"~q7k3~1.txt\""}));
+    EXPECT_EQ(traffic,
+              (std::vector<std::string>{"AT+FSFW=-1,\"~q7k3~1.txt\"", "AT+FSFE=-1,\"a.txt\"",
+                                        "AT+FSFW=-1,\"a.txt\"", "AT+FSFE=-1,\"~q7k3~1.txt\""}));
     EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(5000, 2));
     EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
     EXPECT_EQ(link.progress.Position(2), 1);

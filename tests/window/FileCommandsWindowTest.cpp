@@ -238,36 +238,50 @@ TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnTh
     EXPECT_TRUE(form->Phone().List()->Names().contains("one.txt"));
 }
 
-TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesLetsItFinishAndSendsNoMore) {
+TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesStopsItsReadAndKeepsTheOldFile) {
     EmulatorConfig config;
     config.LatencyMs = 20;
     Boot(config);
     for (int i = 1; i <= 5; ++i)
         ASSERT_TRUE(phone->PutFile("B", "f" + std::to_string(i) + ".bin",
                                    std::string(3000, static_cast<char>('a' + i))));
+    {
+        QFile old(localDir.filePath("f3.bin"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
     Rescan();
     Open("User");
     SelectPhone({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"});
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (form->Progress()->isVisible() && form->Progress()->ProgressBar2->value() == 2) {
+        if (form->Progress()->isVisible() && form->Progress()->ProgressBar2->value() == 2 &&
+            form->Progress()->ProgressBar1->value() >= 1) {
             form->Progress()->AbortBtn->click();
             presser.stop();
         }
     });
     presser.start(2);
     QTest::keyClick(form->Phone().List(), Qt::Key_F5);
+    // The user's own abort: no box, the third file's read dropped, the old file kept.
     EXPECT_TRUE(prompts.shown.empty());
-    for (int i = 1; i <= 3; ++i)
+    for (int i = 1; i <= 2; ++i)
         EXPECT_EQ(ReadLocal(localDir.filePath(QStringLiteral("f%1.bin").arg(i))),
                   std::string(3000, static_cast<char>('a' + i)));
+    EXPECT_EQ(ReadLocal(localDir.filePath("f3.bin")), "old");
     EXPECT_FALSE(QFile::exists(localDir.filePath("f4.bin")));
-    EXPECT_FALSE(QFile::exists(localDir.filePath("f5.bin")));
-    EXPECT_EQ(form->Progress()->LongStatus->text(), "Завершение текущей операции");
     QStringList still;
     for (QTreeWidgetItem* item : form->Phone().List()->selectedItems()) still << item->text(0);
     still.sort();
-    EXPECT_EQ(still, (QStringList{"f4.bin", "f5.bin"}));
+    EXPECT_EQ(still, (QStringList{"f3.bin", "f4.bin", "f5.bin"}));
+
+    // The link was set right again: the rest comes with the next F5.
+    QFile::remove(localDir.filePath("f3.bin"));
+    QTest::keyClick(form->Phone().List(), Qt::Key_F5);
+    EXPECT_TRUE(prompts.shown.empty());
+    for (int i = 3; i <= 5; ++i)
+        EXPECT_EQ(ReadLocal(localDir.filePath(QStringLiteral("f%1.bin").arg(i))),
+                  std::string(3000, static_cast<char>('a' + i)));
 }
 
 TEST_F(FileCommandsWindow, F7RebuildsTheRegistryWithItsProgressLines) {
