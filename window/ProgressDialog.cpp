@@ -20,7 +20,10 @@ ProgressDialog::ProgressDialog(AppFlags& flags, QWidget* mainWindow)
     setModal(false);
 
     // A long file name keeps its start and its extension; the whole line is the tool tip.
-    QuickStatus = new ElidedLabel(QString(), Qt::ElideMiddle, this);
+    auto* quick = new ElidedLabel(QString(), Qt::ElideMiddle, this);
+    quick->KeepPrefixes({M(kMsgCopyingFile), M(kMsgCopyingToPhone), M(kMsgDeleting),
+                         M(kMsgUpdatingFolder), M(kMsgReading)});
+    QuickStatus = quick;
     QuickStatus->setObjectName("QuickStatus");
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName("ProgressBar1");

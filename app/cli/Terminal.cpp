@@ -73,7 +73,8 @@ void CliProgress::SetPosition(int bar, int position) {
 
 void CliProgress::Step(int bar) {
     ++m_pos[Index(bar)];
-    if (bar == 1) Draw(m_pos[0] >= m_max[0]);
+    // The line appears with the first block, then at most five times a second.
+    if (bar == 1) Draw(m_pos[0] >= m_max[0] || !m_drawn);
 }
 
 void CliProgress::Draw(bool force) {
