@@ -422,9 +422,18 @@ TEST_F(BackupTest, CliBacksUpRestoresAndVerifiesFromAScript) {
     ASSERT_EQ(run({"restore", backup, "--folder", "Images\\My Photos\\Camera"}, &out), 0)
         << out.toStdString();
     EXPECT_EQ(emu.ListFiles(photos).size(), before.size());
-    // Again: the names are taken now, and only --overwrite replaces them.
-    EXPECT_EQ(run({"restore", backup, "--folder", "Images\\My Photos\\Camera"}, &out), 1);
-    EXPECT_TRUE(out.contains("--overwrite"));
+    // Again, with one file gone: that one is put back, the names still there are skipped
+    // and listed (only --overwrite replaces them), and the restore does not stop.
+    emu.RemoveFile(photos, before.back().Name);
+    EXPECT_EQ(run({"restore", backup, "--folder", "Images\\My Photos\\Camera"}, &out), 0);
+    EXPECT_EQ(out.count("skipped\t"), static_cast<qsizetype>(before.size() - 1));
+    EXPECT_TRUE(out.contains(QByteArray::fromStdString(
+        "restored\t" +
+        PhonePathText(FindFolderByPath(BuildFolderMap(MapKind::Normal, "E700").get(),
+                                       "Images\\My Photos\\Camera")) +
+        "\\" + before.back().Name)))
+        << out.toStdString();
+    EXPECT_EQ(emu.ListFiles(photos).size(), before.size());
     EXPECT_EQ(run({"restore", backup, "--match", "Photo*", "--overwrite"}, &out), 0);
     EXPECT_EQ(run({"verify", backup, "--deep"}, &out), 0) << out.toStdString();
     EXPECT_EQ(run({"restore", dir.filePath("nothing"), "--bogus"}, &out), 2);
