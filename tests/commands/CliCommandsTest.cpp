@@ -45,7 +45,8 @@ TEST(CliCommandsTest, PutGetRenameRmWithTheFolderRules) {
     write("a.txt", "second a");
     QByteArray err;
     EXPECT_EQ(run({"put", a, "User"}, &err), 1);
-    EXPECT_TRUE(err.contains("на телефоне уже есть файл (--overwrite заменит его): a.txt")) << err.toStdString();
+    EXPECT_TRUE(err.contains("на телефоне уже есть файл (--overwrite заменит его): a.txt"))
+        << err.toStdString();
     EXPECT_EQ(emu.GetFile(user, "a.txt"), "first a");
     EXPECT_EQ(run({"put", "--overwrite", a, "User"}), 0);
     EXPECT_EQ(emu.GetFile(user, "a.txt"), "second a");

@@ -83,6 +83,23 @@ TEST_F(DeleteTest, FoldersAreSkippedAndARefusedEraseKeepsTheFileListed) {
     EXPECT_TRUE(HasFile(folder, "c.mid"));
 }
 
+// Erasing on the phone cannot be undone: one question, naming the file when there is one.
+TEST_F(DeleteTest, PhoneDeleteAsksFirst) {
+    const std::string id = IdOf("Sounds\\My Sounds");
+    for (const char* name : {"Birds.mmf", "b.mid"}) link.emu->PutFile(id, name, "MThd");
+    const Tree4* folder = Folder("Sounds\\My Sounds");
+    prompts.yesNo = {false, true, true};
+    EXPECT_FALSE(AskPhoneDelete(prompts, folder, {"Ringtones", "Birds.mmf"}));
+    EXPECT_TRUE(AskPhoneDelete(prompts, folder, {"Birds.mmf", "b.mid"}));
+    // Folders only: nothing would be erased, nothing is asked.
+    EXPECT_TRUE(AskPhoneDelete(prompts, folder, {"Ringtones"}));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].Text, "Удалить с телефона «Birds.mmf»?");
+    EXPECT_EQ(prompts.shown[1].Text, "Удалить с телефона 2 файлов?");
+    EXPECT_EQ(prompts.shown[0].Caption, Msg(kMsgDeleteCaption));
+    prompts.yesNo.clear();
+}
+
 TEST_F(DeleteTest, LocalDeleteAsksOnceAndNamesWhatItCouldNotDelete) {
     const std::vector<std::string> files = {WriteLocal("1.txt", "1"), WriteLocal("2.txt", "2"),
                                             Path("")};
