@@ -368,6 +368,18 @@ std::vector<size_t> Restore::Select(std::string_view folderPath, std::string_vie
     return out;
 }
 
+std::vector<bool> Restore::MissingOnPhone() const {
+    std::vector<bool> missing(m_manifest.Records.size(), false);
+    Tree4* root = m_fs.PhoneRoot();
+    if (!root) return missing;
+    for (size_t i = 0; i < missing.size(); ++i) {
+        const BackupRecord& r = m_manifest.Records[i];
+        const Tree4* folder = FolderOf(root, r);
+        missing[i] = folder && folder->Listed && !HasFile(folder, r.Name);
+    }
+    return missing;
+}
+
 void Restore::LeaveRest(const std::vector<size_t>& chosen, size_t from, const std::string& reason) {
     for (size_t k = from; k < chosen.size(); ++k) {
         m_left.push_back({chosen[k], k == from ? reason : std::string()});

@@ -107,6 +107,9 @@ public:
     // optional, any case; empty: every folder) whose names match a wildcard pattern
     // (* and ?, any case; empty: every name). Indices into Records().
     std::vector<size_t> Select(std::string_view folderPath, std::string_view pattern) const;
+    // For each record: its phone folder is listed in the tree of PhoneRoot and holds no file
+    // of its name (what a restore would put back without a question).
+    std::vector<bool> MissingOnPhone() const;
 
     // Writes the chosen records back to their phone folders (found by identifier, else
     // by path) in the tree of PhoneRoot. A taken name goes to the conflict question, whose
