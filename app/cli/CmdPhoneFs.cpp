@@ -493,7 +493,7 @@ int SaveStandardInput(const std::string& path, int64_t limit) {
         // No phone folder takes more: the rest is not read at all.
         if (total > limit) {
             return fail(Msg(kMsgStdinTooLarge) + std::to_string(limit) + Msg(kMsgBytes),
-                        kExitUsage);
+                        kExitPhoneFailed);
         }
         if (out.write(chunk, n) != n) return fail(Msg(kMsgStdinUnsaved) + path, kExitLocalFile);
     }

@@ -116,7 +116,13 @@ TEST(CliSignalTest, TheCommandLineEndsCleanlyInTheMiddleOfACopy) {
         {{"rename", "User/big.bin", "moved.bin"}, SIGINT},
         // A write: the rest is sent spoiled first, so the phone refuses it and stays in step.
         {{"put", "--raw", local.filePath("up.bin"), "User"}, SIGTERM},
+        // Into a folder (through a hidden folder beside the files), to standard output, and
+        // from standard input: nothing of the program is left anywhere.
+        {{"get", "User/big.bin", local.filePath("into")}, SIGTERM},
+        {{"get", "User/big.bin", "-"}, SIGINT},
+        {{"put", "--name", "s.bin", "-", "User"}, SIGTERM},
     };
+    ASSERT_TRUE(QDir(local.path()).mkdir("into"));
     for (const Case& c : cases) {
         QTemporaryDir home;
         const int code =
@@ -125,6 +131,10 @@ TEST(CliSignalTest, TheCommandLineEndsCleanlyInTheMiddleOfACopy) {
         const std::string shown = c.args.join(' ').toStdString();
         EXPECT_EQ(code, 130) << shown;
         EXPECT_EQ(Left(home), QStringList()) << shown << ": the private temporary directory";
+        EXPECT_EQ(QDir(local.filePath("into"))
+                      .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList())
+            << shown;
         EXPECT_EQ(Identify(phone.Port()), 0) << shown << ": the port is free again";
     }
     EXPECT_FALSE(QFile::exists(local.filePath("down.bin"))) << "no partial file";
