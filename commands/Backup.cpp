@@ -597,6 +597,7 @@ bool Verify::Run(bool deep) {
         progress.Step(2);
         for (const FileEntry& f : folder->Files) {
             if (!seen.insert({folder->Id, f.Name}).second) continue;
+            if (commands::IsTemporaryPhoneName(f.Name)) continue;
             if (!manifest.Find(folder->Id, f.Name))
                 m_findings.push_back({Kind::NotInBackup, PhonePathText(folder), f.Name});
         }

@@ -214,11 +214,13 @@ Outcome ReplaceThroughTemporary(PhoneFs& fs, Tree4* folder, const std::string& s
     const std::string temp = TemporaryPhoneName(folder, name);
     Unfinished entry = EntryFor(fs, folder, name);
     entry.Temp = temp;
-    if (!LocalFileCrc(source, entry.TempCrc) || !entry.Save()) {
+    if (!LocalFileCrc(source, entry.TempCrc)) {
         FailLocal(ch, source);
-        entry.Drop();
         return Outcome::Failed;
     }
+    // Without a place for the entry (a data folder that cannot be written) the steps still
+    // run to their end; only a killed program could not be finished later.
+    entry.Save();
     if (!fs.WritePhoneFile(source, temp, folder)) {
         const bool full = ch.LastError == kErrPhoneMemoryFull;
         DropTemporary(fs, folder, temp);
@@ -256,18 +258,25 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
     const FileEntry* found = FindFile(folder, name);
     const QDateTime date = found ? found->Date : QDateTime::currentDateTime();
     Unfinished entry = EntryFor(fs, folder, name);
-    const std::string old = entry.OldCopyPath();
+    // The old file waits beside the entry, where the next connection finds it; without a
+    // data folder, in the private temporary folder.
+    std::string old = entry.OldCopyPath();
     if (old.empty()) {
-        FailLocal(ch, RecoveryDir());
-        return false;
+        const std::string dir = FreshWorkDir("replaced");
+        if (dir.empty()) {
+            FailLocal(ch, PrivateTempDir());
+            return false;
+        }
+        old = dir + "/old";
     }
     if (!fs.ReadPhoneFile(old, name, date, found ? found->Size : -1)) return false;
     entry.OldCopy = old;
-    if (!LocalFileCrc(old, entry.OldCrc) || !entry.Save()) {
+    if (!LocalFileCrc(old, entry.OldCrc)) {
         FailLocal(ch, old);
         entry.Drop();
         return false;
     }
+    entry.Save();
     PhoneFs::StopHold hold(fs);
     if (!fs.EraseFile(name)) {
         entry.Drop();
@@ -297,7 +306,8 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
     if (!keep.empty() && InstallLocalFile(old, UniquePath(keep, SafeFileName(name)))) {
         FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + keep);
     } else {
-        FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + UnfinishedDir());
+        FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) +
+                         QFileInfo(QString::fromStdString(old)).path().toStdString());
     }
     return false;
 }
