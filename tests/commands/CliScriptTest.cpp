@@ -38,7 +38,7 @@ struct Outcome {
 };
 
 Outcome Cli(const QStringList& args, const QString& cwd = {}, const QByteArray& input = {},
-            const QStringList& env = {}) {
+        const QStringList& env = {}) {
     EnsureApp();
     QProcess p;
     if (!cwd.isEmpty()) p.setWorkingDirectory(cwd);

@@ -22,8 +22,7 @@ std::string Obeyed(const std::string& text) {
         const auto c = static_cast<unsigned char>(text[i]);
         if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F)
             found += "byte " + std::to_string(c) + " at " + std::to_string(i) + "; ";
-        if (c == 0xC2 && i + 1 < text.size() &&
-            (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80)
+        if (c == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80)
             found += "C1 at " + std::to_string(i) + "; ";
     }
     return found;
@@ -35,7 +34,7 @@ std::string Listed(const std::string& name) {
 
 const std::string kTitle = "\x1b]0;owned\x07.txt";  // retitles the terminal
 const std::string kClear = "a\x1b[2Jb.txt";         // clears it
-const std::string kReturn = "fake\rreal.txt";       // overwrites its own line
+const std::string kReturn = "fake\rreal.txt";      // overwrites its own line
 
 struct CliTerminal : ::testing::Test {
     void SetUp() override {
@@ -53,10 +52,9 @@ struct CliTerminal : ::testing::Test {
 };
 
 TEST_F(CliTerminal, ListingsEscapeControlBytesInNames) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"ls", "User"},
-                                                 {"ls", "User", "--porcelain"},
-                                                 {"scan"},
-                                                 {"scan", "--porcelain"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"ls", "User"}, {"ls", "User", "--porcelain"}, {"scan"},
+          {"scan", "--porcelain"}}) {
         const CliResult r = Run(args);
         const std::string shown = args[0] + (args.size() > 2 ? " " + args.back() : "");
         EXPECT_EQ(r.code, 0) << shown << r.err;
