@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFileIconProvider>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -76,7 +76,8 @@ protected:
                 if (lt != rt) return lt < rt;
                 break;
             }
-            default: break;
+            default:
+                break;
         }
         const int byName = ln.compare(rn, Qt::CaseInsensitive);
         return byName != 0 ? byName < 0 : ln < rn;
@@ -191,7 +192,9 @@ QString LocalDirView::StripTrailingSeparators(const QString& path) {
     return p;
 }
 
-void LocalDirView::SetPath(const QString& path) { ReadKeeping(path, QString(), {}); }
+void LocalDirView::SetPath(const QString& path) {
+    ReadKeeping(path, QString(), {});
+}
 
 void LocalDirView::ReadKeeping(const QString& path, const QString& focus,
                                const QStringList& marks) {
@@ -460,10 +463,16 @@ void LocalDirView::keyPressEvent(QKeyEvent* event) {
     QTreeView::keyPressEvent(event);
 }
 
+void LocalDirView::keyboardSearch(const QString& search) {
+    m_searching = true;
+    QTreeView::keyboardSearch(search);
+    m_searching = false;
+}
+
 QItemSelectionModel::SelectionFlags LocalDirView::selectionCommand(const QModelIndex& index,
-                                                                  const QEvent* event) const {
-    // The cursor moves over the marks without changing them.
-    if (ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
+                                                                   const QEvent* event) const {
+    // The cursor moves over the marks without changing them, by key or by quick search.
+    if (m_searching || ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
     return QTreeView::selectionCommand(index, event);
 }
 

@@ -38,6 +38,8 @@ private:
 class LocalDirView : public QTreeView {
     Q_OBJECT
 public:
+    // Typing moves the cursor to the first name that begins so; the marks stay.
+    void keyboardSearch(const QString& search) override;
     struct Item {
         QString Name;
         QString FullPath;
@@ -107,6 +109,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+    bool m_searching = false;  // inside keyboardSearch
 
 private:
     // Reads `path`; once read, the cursor goes on `focus` (the first row when empty or

@@ -198,6 +198,20 @@ enum MessageId : int {
     kMsgWaveCodingUnplayed = 301,  // a melody's wave in a coding the player does not decode
     kMsgEmsMelodyTooLong = 302,    // an iMelody tune longer than an SMS melody may be
     kMsgJarNoManifest = 303,       // a zip archive without the MIDlet manifest
+    // Nothing lost by a slip, a signal or a hostile phone.
+    kMsgDeletePhoneQuestion = 320,  // + «name»? or + N + kMsgDeleteQuestionEnd
+    kMsgQuoteOpen = 321,
+    kMsgQuoteCloseQuestion = 322,
+    kMsgEarlyOk = 323,  // + name (k из n)
+    kMsgSkippedExisting = 324,  // + the phone paths
+    kMsgStdinTooLarge = 325,  // + bytes + kMsgBytes
+    kMsgBytes = 326,
+    kMsgStdinUnsaved = 327,  // + path
+    kMsgLinkRefused = 328,  // + path
+    kMsgReplaceFinished = 329,  // + phone path
+    kMsgTemporaryErased = 330,  // + phone path
+    kMsgMissingCount = 331,  // + n (the restore dialog)
+    kMsgMissingMark = 332,  // the restore list's mark of a file missing on the phone
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

@@ -3,14 +3,14 @@
 #include <QApplication>
 #include <QDataStream>
 #include <QDrag>
-#include <QKeyEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QStyle>
 #include <QResizeEvent>
+#include <QStyle>
 #include <QUrl>
 
 #include <algorithm>
@@ -97,10 +97,16 @@ void PhoneListView::resizeEvent(QResizeEvent* event) {
     m_nameFit.Fit();
 }
 
+void PhoneListView::keyboardSearch(const QString& search) {
+    m_searching = true;
+    QTreeWidget::keyboardSearch(search);
+    m_searching = false;
+}
+
 QItemSelectionModel::SelectionFlags PhoneListView::selectionCommand(const QModelIndex& index,
                                                                     const QEvent* event) const {
-    // The cursor moves over the marks without changing them.
-    if (ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
+    // The cursor moves over the marks without changing them, by key or by quick search.
+    if (m_searching || ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
     return QTreeWidget::selectionCommand(index, event);
 }
 
@@ -200,7 +206,9 @@ void PhoneListView::keyPressEvent(QKeyEvent* event) {
     QTreeWidget::keyPressEvent(event);
 }
 
-QStringList PhoneListView::mimeTypes() const { return {QString::fromLatin1(kPhoneItemsMime)}; }
+QStringList PhoneListView::mimeTypes() const {
+    return {QString::fromLatin1(kPhoneItemsMime)};
+}
 
 QMimeData* PhoneListView::mimeData(const QList<QTreeWidgetItem*>& items) const {
     std::vector<std::string> names;

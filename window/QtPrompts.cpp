@@ -16,11 +16,21 @@ QString QtPrompts::DisplayText(const std::string& text) {
 void QtPrompts::MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
     QMessageBox::Icon qtIcon = QMessageBox::Critical;
     switch (icon) {
-        case BoxIcon::Error: qtIcon = QMessageBox::Critical; break;
-        case BoxIcon::Warning: qtIcon = QMessageBox::Warning; break;
-        case BoxIcon::Information: qtIcon = QMessageBox::Information; break;
-        case BoxIcon::Question: qtIcon = QMessageBox::Question; break;
-        case BoxIcon::None: qtIcon = QMessageBox::NoIcon; break;
+        case BoxIcon::Error:
+            qtIcon = QMessageBox::Critical;
+            break;
+        case BoxIcon::Warning:
+            qtIcon = QMessageBox::Warning;
+            break;
+        case BoxIcon::Information:
+            qtIcon = QMessageBox::Information;
+            break;
+        case BoxIcon::Question:
+            qtIcon = QMessageBox::Question;
+            break;
+        case BoxIcon::None:
+            qtIcon = QMessageBox::NoIcon;
+            break;
     }
     QMessageBox box(qtIcon, QString::fromStdString(caption), DisplayText(text), QMessageBox::Ok,
                     m_parent.data());
@@ -33,6 +43,14 @@ bool QtPrompts::AskYesNo(const std::string& text, const std::string& caption) {
                     QMessageBox::Yes | QMessageBox::No, m_parent.data());
     box.setObjectName("QuestionBox");
     box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool QtPrompts::AskYesNoDefaultNo(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), DisplayText(text),
+                    QMessageBox::Yes | QMessageBox::No, m_parent.data());
+    box.setObjectName("QuestionBox");
+    box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

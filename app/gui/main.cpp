@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "app/cli/StopSignals.h"
+#include "commands/CommandSupport.h"
 #include "link/AppFlags.h"
 #include "link/PhoneLink.h"
 #include "link/ProtocolTrace.h"
@@ -20,6 +21,7 @@
 #include "link/widgets/SettingsDialog.h"
 #include "phonefs/PhoneSession.h"
 #include "preview/SmafEngine.h"
+#include "ui/Messages.h"
 #include "window/MainWindow.h"
 #include "window/ProgressDialog.h"
 #include "window/QtPrompts.h"
@@ -63,6 +65,14 @@ int main(int argc, char** argv) {
     store.SetPrompts(&prompts);
     DriverSettings<SerialPort> port(link.Port);
     PhoneSession session(link, flags, prompts, *window.Progress(), window, window);
+    // A replacement an earlier run was killed in the middle of is finished, and said so.
+    session.AfterIdentify = [&prompts](PhoneFs& fs) {
+        std::string text;
+        for (const std::string& line : commands::FinishUnfinishedReplacements(fs))
+            text += (text.empty() ? "" : "\r\n") + line;
+        if (!text.empty())
+            prompts.MessageBox(text, Msg(kMsgAttentionCaption), BoxIcon::Information);
+    };
     SettingsDialog settingsForm(&window);
     settingsForm.Bind({&store, &port, &link.Channel.PollStep, &flags, &prompts, nullptr,
                        [&session] { return session.PhoneReady(); },
