@@ -169,6 +169,8 @@ bool Backup::Run() {
         for (const FileEntry& entry : folder->Files) {
             // Two nodes of one identifier list the same files.
             if (!seen.insert({folder->Id, entry.Name}).second) continue;
+            // What a replacement cut short left behind is no file of the user's.
+            if (commands::IsTemporaryPhoneName(entry.Name)) continue;
             BackupRecord* r = m_manifest.Find(folder->Id, entry.Name);
             if (!r) {
                 BackupRecord added;
@@ -213,7 +215,11 @@ bool Backup::Run() {
     const auto save = [&] {
         const BackupManifest out = settled();
         if (out.Save(m_dir)) return true;
-        commands::FailLocal(ch, Join(m_dir, BackupManifest::kFileName));
+        const std::string manifest = Join(m_dir, BackupManifest::kFileName);
+        if (QFileInfo(QString::fromStdString(manifest)).isSymLink())
+            commands::FailLink(ch, manifest);
+        else
+            commands::FailLocal(ch, manifest);
         return false;
     };
     for (const Item& item : plan) {
@@ -230,6 +236,13 @@ bool Backup::Run() {
             current = item.folder;
         }
         const std::string path = Join(m_dir, r.LocalName);
+        // Nothing is written through a link planted in the folder (a subfolder, a copy).
+        if (const std::string escape = commands::EscapeOnTheWay(m_dir, r.LocalName);
+            !escape.empty()) {
+            save();
+            commands::FailLink(ch, escape);
+            return false;
+        }
         const QString parent = QFileInfo(QString::fromStdString(path)).path();
         if (!QDir().mkpath(parent)) {
             save();
@@ -329,6 +342,18 @@ std::vector<size_t> Restore::Select(std::string_view folderPath, std::string_vie
     return out;
 }
 
+std::vector<bool> Restore::MissingOnPhone() const {
+    std::vector<bool> missing(m_manifest.Records.size(), false);
+    Tree4* root = m_fs.PhoneRoot();
+    if (!root) return missing;
+    for (size_t i = 0; i < missing.size(); ++i) {
+        const BackupRecord& r = m_manifest.Records[i];
+        const Tree4* folder = FolderOf(root, r);
+        missing[i] = folder && folder->Listed && !HasFile(folder, r.Name);
+    }
+    return missing;
+}
+
 void Restore::LeaveRest(const std::vector<size_t>& chosen, size_t from, const std::string& reason) {
     for (size_t k = from; k < chosen.size(); ++k) {
         m_left.push_back({chosen[k], k == from ? reason : std::string()});
@@ -342,6 +367,7 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
     flags.AbortRequested = false;
     m_end = CommandEnd::Finished;
     m_restored.clear();
+    m_skipped.clear();
     m_left.clear();
     Tree4* root = m_fs.PhoneRoot();
     if (!root) {
@@ -359,7 +385,7 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
     progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
     commands::ByteMeter meter;
     meter.Start(total);
-    bool overwriteAll = false;
+    commands::ConflictMemory answers;
     std::set<const Tree4*> listed;
     const Tree4* current = nullptr;
     for (size_t k = 0; k < chosen.size(); ++k) {
@@ -392,8 +418,15 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
             }
             current = folder;
         }
-        // Only a copy that is still what was saved goes back.
+        // Only a copy that is still what was saved goes back, and only from inside the
+        // folder: a link planted there is not followed.
         const std::string path = Join(m_dir, r.LocalName);
+        if (const std::string escape = commands::EscapeOnTheWay(m_dir, r.LocalName);
+            !escape.empty()) {
+            m_left.push_back({chosen[k], Msg(kMsgLinkRefused) + escape});
+            progress.Step(2);
+            continue;
+        }
         uint32_t crc = 0;
         if (QFileInfo(QString::fromStdString(path)).size() != r.Size || !LocalFileCrc(path, crc) ||
             crc != r.Crc) {
@@ -409,9 +442,14 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
         }
         std::string name = r.Name;
         bool replace = false;
-        switch (commands::ResolveConflict(m_fs, folder, m_conflict, overwriteAll, name, replace)) {
+        switch (commands::ResolveConflict(m_fs, folder, m_conflict, answers, name, replace)) {
             case commands::ConflictEnd::Go:
                 break;
+            case commands::ConflictEnd::Skip:
+                // The phone's file stays; the list says so.
+                m_skipped.push_back(chosen[k]);
+                progress.Step(2);
+                continue;
             case commands::ConflictEnd::Cancel:
                 m_end = CommandEnd::Cancelled;
                 LeaveRest(chosen, k, {});
@@ -459,7 +497,10 @@ std::string Restore::Report() const {
     for (const Left& l : m_left) left.push_back(l.Record);
     // An empty list is not shown ("Восстановлены: ." said nothing).
     std::string text;
-    if (!m_restored.empty() || left.empty()) text = Msg(kMsgRestored) + list(m_restored);
+    if (!m_restored.empty() || (left.empty() && m_skipped.empty()))
+        text = Msg(kMsgRestored) + list(m_restored);
+    if (!m_skipped.empty())
+        text += (text.empty() ? "" : ". ") + Msg(kMsgSkippedExisting) + list(m_skipped);
     if (!left.empty()) text += (text.empty() ? "" : ". ") + Msg(kMsgNotRestored) + list(left);
     return text;
 }
@@ -531,6 +572,7 @@ bool Verify::Run(bool deep) {
         progress.Step(2);
         for (const FileEntry& f : folder->Files) {
             if (!seen.insert({folder->Id, f.Name}).second) continue;
+            if (commands::IsTemporaryPhoneName(f.Name)) continue;
             if (!manifest.Find(folder->Id, f.Name))
                 m_findings.push_back({Kind::NotInBackup, PhonePathText(folder), f.Name});
         }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "commands/CommandSupport.h"
+#include "commands/Questions.h"
 #include "phonefs/PhoneFs.h"
 
 namespace q7k3 {
@@ -20,8 +21,10 @@ namespace q7k3 {
 class CopyToComputer {
 public:
     // `folder` is the phone folder the selection belongs to; `targetDir` the local
-    // directory the files go to.
-    CopyToComputer(PhoneFs& fs, Tree4* folder, std::string targetDir);
+    // directory the files go to. With `conflict`, a local file of the same name is only
+    // replaced when the answer says so (a new name, skip, cancel); without, it is replaced.
+    CopyToComputer(PhoneFs& fs, Tree4* folder, std::string targetDir,
+                   ConflictQuestion* conflict = nullptr);
 
     // `selection`: the captions of the phone pane's selected items, in list order;
     // folders among them are skipped. False on a phone or local failure (the reason in
@@ -37,12 +40,17 @@ public:
     const std::vector<std::string>& Written() const { return m_written; }
 
 private:
+    enum class Decision { Go, Skip, Cancel };
+    // The conflict question while `name` is taken in the target directory.
+    Decision FreeName(std::string& name);
     bool Fetch(const FileEntry& entry, const std::string& localPath);
     bool ProbeWritable();
 
     PhoneFs& m_fs;
     Tree4* m_folder;
     std::string m_targetDir;
+    ConflictQuestion* m_conflict;
+    commands::ConflictMemory m_answers;
     CommandEnd m_end = CommandEnd::Finished;
     size_t m_taken = 0;
     std::vector<std::string> m_written;

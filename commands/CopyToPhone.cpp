@@ -42,7 +42,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
     flags.AbortRequested = false;
-    m_overwriteAll = false;
+    m_answers = {};
     m_jadQueue.clear();
     m_sent.clear();
     m_skipped = 0;
@@ -71,6 +71,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
         }
         switch (SendOne(path, paths)) {
             case Next::Go:
+            case Next::Skipped:
                 continue;
             case Next::Stop:
                 m_end = CommandEnd::Stopped;
@@ -90,7 +91,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
         m_end = CommandEnd::Failed;
         return false;
     }
-    m_overwriteAll = false;
+    m_answers = {};
     return true;
 }
 
@@ -244,16 +245,28 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     if (!commands::ValidPhoneName(name)) return Skip(Msg(kMsgBadPhoneName) + name, BoxIcon::Error);
 
     bool replace = false;
-    if (const Next next = ResolveConflict(name, replace); next != Next::Go) return next;
+    if (const Next next = ResolveConflict(name, replace); next != Next::Go) {
+        if (next != Next::Skipped) return next;
+        // A suite left out takes no descriptor of its own either.
+        if (!m_jadQueue.empty() && m_jadQueue.back() == path) {
+            m_jadQueue.pop_back();
+            progress.SetMax(2, progress.Max(2) - 1);
+        }
+        return Next::Go;
+    }
     progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
     progress.SetLongStatus(m_meter.Line(progress));
     return Write(source, name, replace) ? Next::Go : Next::Fail;
 }
 
 CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace) {
-    switch (commands::ResolveConflict(m_fs, m_folder, m_conflict, m_overwriteAll, name, replace)) {
+    switch (commands::ResolveConflict(m_fs, m_folder, m_conflict, m_answers, name, replace)) {
         case commands::ConflictEnd::Go:
             return Next::Go;
+        case commands::ConflictEnd::Skip:
+            ++m_skipped;
+            m_fs.Progress().Step(2);
+            return Next::Skipped;
         case commands::ConflictEnd::Cancel:
             return Next::Cancel;
         case commands::ConflictEnd::Fail:

@@ -499,10 +499,16 @@ void LocalDirView::keyPressEvent(QKeyEvent* event) {
     QTreeView::keyPressEvent(event);
 }
 
+void LocalDirView::keyboardSearch(const QString& search) {
+    m_searching = true;
+    QTreeView::keyboardSearch(search);
+    m_searching = false;
+}
+
 QItemSelectionModel::SelectionFlags LocalDirView::selectionCommand(const QModelIndex& index,
                                                                    const QEvent* event) const {
-    // The cursor moves over the marks without changing them.
-    if (ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
+    // The cursor moves over the marks without changing them, by key or by quick search.
+    if (m_searching || ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
     return QTreeView::selectionCommand(index, event);
 }
 

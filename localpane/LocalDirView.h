@@ -50,6 +50,8 @@ inline constexpr const char* kWidestDate = "00.00.0000 00:00";
 class LocalDirView : public QTreeView {
     Q_OBJECT
 public:
+    // Typing moves the cursor to the first name that begins so; the marks stay.
+    void keyboardSearch(const QString& search) override;
     struct Item {
         QString Name;
         QString FullPath;
@@ -119,6 +121,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+    bool m_searching = false;  // inside keyboardSearch
 
 private:
     // Reads `path`; once read, the cursor goes on `focus` (the first row when empty or

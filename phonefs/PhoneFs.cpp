@@ -96,6 +96,19 @@ void PhoneFs::SetStopFlag(const std::atomic<bool>* flag) {
     m_ch.StopFlag = flag;
 }
 
+PhoneFs::StopHold::StopHold(PhoneFs& fs)
+    : m_fs(fs), m_abort(fs.m_ch.AbortFlag), m_stop(fs.m_ch.StopFlag) {
+    ++m_fs.m_holds;
+    m_fs.m_ch.AbortFlag = nullptr;
+    m_fs.m_ch.StopFlag = nullptr;
+}
+
+PhoneFs::StopHold::~StopHold() {
+    --m_fs.m_holds;
+    m_fs.m_ch.AbortFlag = m_abort;
+    m_fs.m_ch.StopFlag = m_stop;
+}
+
 void PhoneFs::DropTree() {
     if (onTreeDropped) onTreeDropped();
     m_root.reset();

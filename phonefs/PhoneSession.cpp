@@ -122,6 +122,7 @@ bool PhoneSession::IdentifyAndScan() {
             m_progress.SetLongStatus(Msg(kMsgInitializing));
         });
         if (check == PhoneCheck::Supported) {
+            if (AfterIdentify) AfterIdentify(*m_fs);
             if (!Scan()) {
                 // Whatever the scan left behind, a failed start ends without a link or a tree.
                 m_link.Port.Disconnect();

@@ -108,6 +108,9 @@ public:
     bool KeepAliveArmed() const { return m_keepAlive.isActive(); }
 
     PhoneFs& Fs() { return *m_fs; }
+    // Runs once the phone of a new connection is identified, before its scan: the window
+    // finishes there what an earlier run was killed in the middle of.
+    std::function<void(PhoneFs& fs)> AfterIdentify;
     PhoneLink& Link() { return m_link; }
     AppFlags& Flags() { return m_flags; }
     ProgressView& Progress() { return m_progress; }

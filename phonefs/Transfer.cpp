@@ -13,6 +13,7 @@
 
 #include "phonefs/PhoneFs.h"
 #include "ui/Messages.h"
+#include "ui/TempDir.h"
 
 namespace q7k3 {
 namespace {
@@ -128,6 +129,12 @@ bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phone
 bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
                        const QDateTime& date, int64_t listedSize) {
     SpeedMeter speed;
+    // A link at the target (even one that leads nowhere) would take the file elsewhere.
+    if (QFileInfo(QString::fromStdString(localPath)).isSymLink()) {
+        m_ch.LastError = kErrText;
+        m_ch.ErrorText = Msg(kMsgLinkRefused) + localPath;
+        return false;
+    }
     // The copy grows in a temporary file beside the target and takes its place only when
     // its CRC matches: a failed read leaves whatever was there before.
     // A folder, a pipe or a device of that name is not replaced by a file.
@@ -136,12 +143,12 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
         FailLocalFile(m_ch, localPath, true);
         return false;
     }
-    QSaveFile out(QString::fromStdString(localPath));
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
+    ReplacingFile part(localPath);
+    if (!part.Open()) {
         FailLocalFile(m_ch, localPath, true, errno);
         return false;
     }
+    QFile& out = part.File();
     uLong crc = crc32(0L, Z_NULL, 0);
     std::optional<uint64_t> expected;
     // The phone may send up to a block more than the listing said; past that the answer
@@ -215,26 +222,20 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
 
     const bool ok = m_ch.RunCommand(spec);
     Progress().SetCaption(Msg(kMsgTransferCaption));
-    if (!ok) {
-        out.cancelWriting();
-        return false;
-    }
+    if (!ok) return false;
     // A phone that ends without its closing line has not vouched for the data.
     if (!expected || *expected != crc) {
         m_ch.LastError = kErrChecksum;
-        out.cancelWriting();
         return false;
     }
     // Flush first: the time stamp must come after the last write.
     if (!out.flush()) {
-        const int err = WriteErrno(out);
-        out.cancelWriting();
-        FailLocalFile(m_ch, localPath, true, err);
+        FailLocalFile(m_ch, localPath, true, WriteErrno(out));
         return false;
     }
     if (date.isValid()) out.setFileTime(date, QFileDevice::FileModificationTime);
-    if (!out.commit()) {
-        FailLocalFile(m_ch, localPath, true, WriteErrno(out));
+    if (!part.Commit()) {
+        FailLocalFile(m_ch, localPath, true, errno);
         return false;
     }
     Progress().Step(2);
@@ -309,6 +310,7 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     spec.answerBytes = static_cast<size_t>(size + blocks * kBlockFrameBytes);
     spec.roundTrips = static_cast<int>(blocks);
     int extraPrompts = 0;
+    int64_t sent = 0;
     spec.onLine = [&](const std::string& line) {
         if (line == kPrompt) {
             Progress().Step(1);
@@ -329,12 +331,13 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
                 }
                 return LineAction::Skip;
             }
-            if (m_stop && m_stop->load()) {
+            if (m_stop && m_stop->load() && m_holds == 0) {
                 for (qint64 i = 0; i < n; ++i) block[i] = static_cast<char>(~block[i]);
             }
             const std::string caption = speed.Tick(m_ch.Pump().NowMs());
             if (!caption.empty()) Progress().SetCaption(caption);
             m_ch.Send(std::string_view(block, static_cast<size_t>(n)));
+            sent += n;
             m_ch.MarkProgress();
             return LineAction::StopTaking;
         }
@@ -344,6 +347,16 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     in.close();
     Progress().SetCaption(Msg(kMsgTransferCaption));
     if (!ok) return false;
+    if (sent != size) {
+        // "OK" before the announced size: whatever the phone kept is cut. It is no file of
+        // the user's (the name was free, or held a file already given up), so it goes.
+        EraseFile(phoneName);
+        RemoveFile(folder, phoneName);
+        m_ch.LastError = kErrText;
+        m_ch.ErrorText = Msg(kMsgEarlyOk) + std::string(phoneName) + " (" + std::to_string(sent) +
+                         Msg(kMsgOf) + std::to_string(size) + ")";
+        return false;
+    }
     Progress().Step(2);
     m_ch.LastError = 0;
     AddFile(folder, phoneName, stamp, static_cast<int32_t>(size));

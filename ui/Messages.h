@@ -193,6 +193,25 @@ enum MessageId : int {
     kMsgPortMissing = 224,       // a port state: the device is not there
     kMsgKeptUnderTemporaryName = 245,  // a replacing write failed late: + the temporary name
     kMsgTemporaryLeft = 246,           // the temporary file could not be erased: + its name
+    // Real files made by others: melodies, iMelody, MIDlet archives.
+    kMsgNoSoundDevice = 300,       // the preview cannot sound: no audio output
+    kMsgWaveCodingUnplayed = 301,  // a melody's wave in a coding the player does not decode
+    kMsgEmsMelodyTooLong = 302,    // an iMelody tune longer than an SMS melody may be
+    kMsgJarNoManifest = 303,       // a zip archive without the MIDlet manifest
+    // Nothing lost by a slip, a signal or a hostile phone.
+    kMsgDeletePhoneQuestion = 320,  // + «name»? or + N + kMsgDeleteQuestionEnd
+    kMsgQuoteOpen = 321,
+    kMsgQuoteCloseQuestion = 322,
+    kMsgEarlyOk = 323,  // + name (k из n)
+    kMsgSkippedExisting = 324,  // + the phone paths
+    kMsgStdinTooLarge = 325,  // + bytes + kMsgBytes
+    kMsgBytes = 326,
+    kMsgStdinUnsaved = 327,  // + path
+    kMsgLinkRefused = 328,  // + path
+    kMsgReplaceFinished = 329,  // + phone path
+    kMsgTemporaryErased = 330,  // + phone path
+    kMsgMissingCount = 331,  // + n (the restore dialog)
+    kMsgMissingMark = 332,  // the restore list's mark of a file missing on the phone
     // Errors that say what to do, progress, the panes' habits.
     kMsgCliNoPortSet = 350,  // the CLI without --port, Q7K3FM_PORT or a stored port
     kMsgCliPortAdvice = 351,  // after "порт: PATH" of a silent phone
@@ -211,7 +230,6 @@ enum MessageId : int {
     kMsgSystemError = 364,  // + errno
     kMsgCannotWriteFolder = 365,  // + folder + ": " + reason
     kMsgNotAFolder = 366,
-    kMsgBytes = 367,
     kMsgGoneMeanwhile = 368,  // + n, after the backup summary
     kMsgRestoredLine = 369,  // restore's list: a tab and the path follow
     kMsgNotRestoredLine = 370,
@@ -222,6 +240,7 @@ enum MessageId : int {
     kMsgPortFromEnvironment = 375,
     kMsgGuiUsage = 376,  // q7k3fm --help
     kMsgDateColumn = 377,  // the phone pane's date column
+    kMsgSkippedLine = 378,  // restore's list: a file the phone already holds
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

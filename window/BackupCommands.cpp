@@ -145,7 +145,8 @@ void BackupCommands::Restore() {
         m_prompts.MessageBox(reason, Msg(kMsgErrorCaption), BoxIcon::Error);
         return;
     }
-    const std::optional<std::vector<size_t>> chosen = RestoreForm()->Ask(restore.Records());
+    const std::optional<std::vector<size_t>> chosen =
+        RestoreForm()->Ask(restore.Records(), restore.MissingOnPhone());
     if (!chosen || chosen->empty()) return;
     const Outcome outcome = RunWide(*session, kMsgRestoreCaption,
                                     [&] { return OutcomeOf(restore.Run(*chosen), restore.End()); });
@@ -156,7 +157,7 @@ void BackupCommands::Restore() {
     std::string text = Msg(kMsgRestoredCount) + std::to_string(restore.Restored().size()) +
                        Msg(kMsgOf) + std::to_string(chosen->size());
     const bool incomplete = !restore.NotRestored().empty();
-    if (incomplete) {
+    if (incomplete || !restore.Skipped().empty()) {
         text += "\r\n" + restore.Report();
         for (const q7k3::Restore::Left& left : restore.NotRestored())
             if (!left.Reason.empty()) text += "\r\n" + left.Reason;

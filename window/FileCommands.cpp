@@ -72,8 +72,9 @@ void FileCommands::CopyDraggedItems(const std::vector<std::string>& names) {
 void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
     PhoneSession* session = Session();
     if (!session || names.empty()) return;
+    // A local file of the same name is replaced only when the conflict dialog says so.
     q7k3::CopyToComputer copy(session->Fs(), session->CurrentFolder(),
-                              S(m_window.Computer().List()->Path()));
+                              S(m_window.Computer().List()->Path()), m_window.Conflicts());
     BusyView view;
     view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(names.size());
     view.FilesMax = static_cast<int>(names.size());
@@ -162,6 +163,8 @@ void FileCommands::Delete() {
     if (!session) return;
     const std::vector<std::string> names = SelectedPhoneNames();
     if (names.empty()) return;
+    // What is erased on the phone cannot be brought back: one question first, No by default.
+    if (!AskPhoneDelete(m_prompts, session->CurrentFolder(), names)) return;
     DeleteFiles erase(session->Fs(), session->CurrentFolder());
     BusyView view;
     view.LongStatus = Msg(kMsgDeletingFirst) + std::to_string(names.size());

@@ -113,10 +113,16 @@ void PhoneListView::resizeEvent(QResizeEvent* event) {
     m_nameFit.Fit();
 }
 
+void PhoneListView::keyboardSearch(const QString& search) {
+    m_searching = true;
+    QTreeWidget::keyboardSearch(search);
+    m_searching = false;
+}
+
 QItemSelectionModel::SelectionFlags PhoneListView::selectionCommand(const QModelIndex& index,
                                                                     const QEvent* event) const {
-    // The cursor moves over the marks without changing them.
-    if (ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
+    // The cursor moves over the marks without changing them, by key or by quick search.
+    if (m_searching || ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
     return QTreeWidget::selectionCommand(index, event);
 }
 

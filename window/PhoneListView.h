@@ -26,6 +26,8 @@ std::vector<std::string> DecodePhoneNames(const QByteArray& data);
 class PhoneListView : public QTreeWidget {
     Q_OBJECT
 public:
+    // Typing moves the cursor to the first name that begins so; the marks stay.
+    void keyboardSearch(const QString& search) override;
     enum Role { kIsFileRole = Qt::UserRole + 1, kSizeRole, kRawNameRole, kDateRole };
     enum Column { kNameColumn = 0, kSizeColumn = 1, kDateColumn = 2 };
 
@@ -76,6 +78,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+    bool m_searching = false;  // inside keyboardSearch
 
 private:
     ListMarking m_marking;

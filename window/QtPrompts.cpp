@@ -53,6 +53,14 @@ bool QtPrompts::AskYesNoWithIcon(const std::string& text, const std::string& cap
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtPrompts::AskYesNoDefaultNo(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), DisplayText(text),
+                    QMessageBox::Yes | QMessageBox::No, m_parent.data());
+    box.setObjectName("QuestionBox");
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 bool InstallRussianTranslation() {
     static QTranslator* translator = nullptr;
     if (translator) return true;

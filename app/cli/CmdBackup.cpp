@@ -21,17 +21,14 @@
 namespace q7k3::cli {
 namespace {
 
-// A taken name on the phone is replaced only with --overwrite; otherwise the restore
-// ends there and says which name it was.
-class OverwriteOrStop final : public ConflictQuestion {
+// A taken name on the phone is replaced only with --overwrite; otherwise its file stays,
+// the restore goes on with the rest and lists what it skipped.
+class OverwriteOrSkip final : public ConflictQuestion {
 public:
-    explicit OverwriteOrStop(bool overwrite) : m_overwrite(overwrite) {}
-    ConflictReply AskConflict(const std::string& oldName, const std::string& newName) override {
-        if (m_overwrite) return {ConflictAnswer::OverwriteAll, newName};
-        refused = oldName;
-        return {ConflictAnswer::Cancel, newName};
+    explicit OverwriteOrSkip(bool overwrite) : m_overwrite(overwrite) {}
+    ConflictReply AskConflict(const std::string&, const std::string& newName) override {
+        return {m_overwrite ? ConflictAnswer::OverwriteAll : ConflictAnswer::SkipAll, newName};
     }
-    std::string refused;
 
 private:
     bool m_overwrite;
@@ -83,7 +80,7 @@ int RunRestore(const ParsedArgs& a) {
     const bool overwrite = a.Has("--overwrite");
     if (!BackupManifest::Exists(dir)) return NoBackup(dir);
     if (const int rc = s.OpenAndScan()) return rc;
-    OverwriteOrStop conflict(overwrite);
+    OverwriteOrSkip conflict(overwrite);
     Restore restore(*s.fs, dir, conflict);
     if (!restore.Load()) return s.PhoneError();
     const std::vector<size_t> chosen = restore.Select(folder, match);
@@ -99,6 +96,10 @@ int RunRestore(const ParsedArgs& a) {
     const auto& records = restore.Records();
     for (const size_t i : restore.Restored()) {
         std::printf("%s\t%s\\%s\n", Msg(kMsgRestoredLine).c_str(),
+                    Printable(records[i].FolderPath).c_str(), Printable(records[i].Name).c_str());
+    }
+    for (const size_t i : restore.Skipped()) {
+        std::printf("%s\t%s\\%s\n", Msg(kMsgSkippedLine).c_str(),
                     Printable(records[i].FolderPath).c_str(), Printable(records[i].Name).c_str());
     }
     for (const Restore::Left& left : restore.NotRestored()) {
@@ -117,8 +118,6 @@ int RunRestore(const ParsedArgs& a) {
         }
         return s.PhoneError();
     }
-    if (restore.End() == CommandEnd::Cancelled)
-        return Fail(Msg(kMsgCliPhoneExists) + Printable(conflict.refused));
     return restore.NotRestored().empty() ? kExitOk : kExitPhoneFailed;
 }
 
@@ -166,9 +165,10 @@ const CommandSyntax kBackupSpec{
 const CommandSyntax kRestoreSpec{
     "restore",
     "restore [ПАРАМЕТРЫ] ПАПКА",
-    "Возвращает на телефон файлы копии из ПАПКИ. Занятое имя заменяется только с\n"
-    "--overwrite. Ctrl+C во время записи доводит обмен до конца так, что телефон\n"
-    "отвергает недописанный файл.",
+    "Возвращает на телефон файлы копии из ПАПКИ. Файл, имя которого на телефоне\n"
+    "занято, пропускается (список в конце); --overwrite заменяет его. Ctrl+C во\n"
+    "время записи доводит обмен до конца так, что телефон отвергает недописанный\n"
+    "файл, а заменяемый файл остаётся целым под своим именем.",
     kRestoreOptions,
     1,
     1};

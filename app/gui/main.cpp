@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "app/cli/StopSignals.h"
+#include "commands/CommandSupport.h"
 #include "link/AppFlags.h"
 #include "link/PhoneLink.h"
 #include "link/ProtocolTrace.h"
@@ -64,6 +65,14 @@ int main(int argc, char** argv) {
     store.SetPrompts(&prompts);
     DriverSettings<SerialPort> port(link.Port);
     PhoneSession session(link, flags, prompts, *window.Progress(), window, window);
+    // A replacement an earlier run was killed in the middle of is finished, and said so.
+    session.AfterIdentify = [&prompts](PhoneFs& fs) {
+        std::string text;
+        for (const std::string& line : commands::FinishUnfinishedReplacements(fs))
+            text += (text.empty() ? "" : "\r\n") + line;
+        if (!text.empty())
+            prompts.MessageBox(text, Msg(kMsgAttentionCaption), BoxIcon::Information);
+    };
     SettingsDialog settingsForm(&window);
     settingsForm.Bind({&store, &port, &link.Channel.PollStep, &flags, &prompts, nullptr,
                        [&session] { return session.PhoneReady(); },

@@ -148,6 +148,38 @@ TEST_F(FileCommandsWindow, F5SendsAJpegIntoMyImagesWithTheFreeSpaceThenFetchesIt
     }));
 }
 
+// Typing in a pane moves the cursor only: F8 then takes the file under the cursor, and
+// F5 to the computer asks before it replaces a local file.
+TEST_F(FileCommandsWindow, QuickSearchMarksNothingAndF5AsksBeforeReplacing) {
+    Boot();
+    ASSERT_TRUE(phone->PutFile("B", "zebra.txt", "zz"));
+    Rescan();
+    Open("User");
+    PhoneListView* list = form->Phone().List();
+    SelectPhone({"notes.txt"});
+    list->clearSelection();
+    QTest::keyClicks(list, "zeb");
+    ASSERT_NE(list->currentItem(), nullptr);
+    EXPECT_EQ(PhoneListView::RawName(list->currentItem()), "zebra.txt");
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    ASSERT_TRUE(WaitUntil([&] { return form->Computer().List()->Loaded(); }));
+    form->Computer().List()->clearSelection();
+    QTest::keyClicks(form->Computer().List(), "..");
+    EXPECT_TRUE(form->Computer().List()->SelectedPaths().isEmpty());
+
+    ASSERT_TRUE(WriteLocal(localDir.filePath("zebra.txt"), "mine"));
+    Reload();
+    form->ActivatePhonePane();
+    list->setFocus();
+    AnswerWhenShown(form->Conflicts(), "FexSkipBtn");
+    QTest::keyClick(list, Qt::Key_F5);
+    EXPECT_EQ(ReadLocal(localDir.filePath("zebra.txt")), "mine");
+    AnswerWhenShown(form->Conflicts(), "FexOverwriteBtn");
+    QTest::keyClick(list, Qt::Key_F5);
+    EXPECT_EQ(ReadLocal(localDir.filePath("zebra.txt")), "zz");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
 TEST_F(FileCommandsWindow, F6RenamesWithTheRealDialogsWithAndWithoutAConflict) {
     Boot();
     ASSERT_TRUE(phone->PutFile("B", "other.txt", std::string(700, 'o')));
@@ -178,10 +210,19 @@ TEST_F(FileCommandsWindow, F6RenamesWithTheRealDialogsWithAndWithoutAConflict) {
 TEST_F(FileCommandsWindow, F8DeletesPhoneFilesAndLocalFilesAfterTheQuestion) {
     Boot();
     Open("User");
+    // The phone asks first, naming the file; No keeps it.
     SelectPhone({"notes.txt"});
+    prompts.answers = {false};
+    QTest::keyClick(form->Phone().List(), Qt::Key_F8);
+    EXPECT_TRUE(phone->GetFile("B", "notes.txt"));
+    prompts.answers = {true};
     QTest::keyClick(form->Phone().List(), Qt::Key_F8);
     EXPECT_FALSE(phone->GetFile("B", "notes.txt"));
     EXPECT_FALSE(form->Phone().List()->Names().contains("notes.txt"));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].Text, "Удалить с телефона «notes.txt»?");
+    EXPECT_TRUE(prompts.shown[1].Question);
+    prompts.shown.clear();
 
     ASSERT_TRUE(WriteLocal(localDir.filePath("a.txt"), "a"));
     ASSERT_TRUE(WriteLocal(localDir.filePath("b.txt"), "b"));

@@ -28,6 +28,7 @@
 #include "preview/SmafEngine.h"
 #include "preview/SmafRender.h"
 #include "preview/widgets/PreviewWindow.h"
+#include "ui/Messages.h"
 #include "window/MainWindow.h"
 #include "window/PhoneListView.h"
 #include "window/ProgressDialog.h"
@@ -53,7 +54,7 @@ struct FakeSound {
 class FakeOutput final : public smaf::SoundOutput {
 public:
     explicit FakeOutput(std::shared_ptr<FakeSound> sound) : m_sound(std::move(sound)) {}
-    bool Start(smaf::PcmSource&, std::function<void()> finished) override {
+    bool Start(smaf::PcmStream&, std::function<void()> finished) override {
         ++m_sound->starts;
         m_sound->finish = std::move(finished);
         return true;
@@ -236,6 +237,57 @@ TEST_F(PreviewFixture, MelodiesPlayOnceStopThenPlayRestartsAndTheEndIsReported) 
         EXPECT_TRUE(SmafPlaying());
         EXPECT_EQ(form.PlayFileName1->text(), "ring.mel");
     });
+}
+
+// A file that is neither picture nor melody, or a melody, shows nothing: never the picture
+// of the entry before it.
+TEST_F(PreviewFixture, WhatCannotBeShownShowsNothing) {
+    ASSERT_TRUE(WriteFile(Path("b.jpg"), Picture("JPG", 30, 30)));
+    ASSERT_TRUE(WriteFile(Path("broken.bmp"), QByteArray("BM and nothing a picture needs")));
+    ASSERT_TRUE(WriteFile(Path("c.bmp"), Picture("BMP", 8, 16)));
+    ASSERT_TRUE(WriteFile(Path("d.gif"), QByteArray("GIF89a cut short")));
+    ASSERT_TRUE(QFile::copy(Q(kMelody), Path("tune.mmf")));
+    PreviewWindow form;
+    form.SetTempFileName(S(Path("Q7K3FM.TMP")));
+    Open(form,
+         {S(Path("b.jpg")), S(Path("broken.bmp")), S(Path("c.bmp")), S(Path("d.gif")),
+          S(Path("b.jpg")), S(Path("tune.mmf"))},
+         true, [&] {
+             EXPECT_EQ(form.Image1->Picture().size(), QSize(30, 30));
+             for (int k = 1; k < 6; ++k) {
+                 form.NextBtnClick();
+                 EXPECT_EQ(form.Image1->Picture().isNull(), k != 2 && k != 4) << k;
+             }
+             EXPECT_EQ(form.PlayFileName1->text(), "tune.mmf");
+         });
+}
+
+// Without a soundfont or a sound device a melody cannot be heard: the preview says which,
+// in one line where the picture would be.
+TEST_F(PreviewFixture, AMelodyThatCannotBeHeardSaysWhy) {
+    ASSERT_TRUE(QFile::copy(Q(kMelody), Path("tune.mmf")));
+    ASSERT_TRUE(WriteFile(Path("note.txt"), QByteArray("no melody either")));
+    struct Row {
+        const char* soundFont;
+        SmafOutputFactory factory;
+        int said;
+    };
+    std::vector<Row> rows = {{"/nonexistent/none.sf2", nullptr, kMsgNoSoundFont}};
+    if (!smaf::FindSoundFont().empty() && !smaf::DesktopSoundAvailable())
+        rows.push_back({"", nullptr, kMsgNoSoundDevice});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.soundFont);
+        SmafSetOutputFactory(row.factory);
+        EXPECT_FALSE(SmafInit(row.soundFont));
+        EXPECT_EQ(SmafMissing(), row.said);
+        PreviewWindow form;
+        form.SetTempFileName(S(Path("Q7K3FM.TMP")));
+        Open(form, {S(Path("tune.mmf")), S(Path("note.txt"))}, true, [&] {
+            EXPECT_EQ(form.Image1->Note(), Q(Msg(row.said)));
+            form.NextBtnClick();
+            EXPECT_TRUE(form.Image1->Note().isEmpty());  // no melody: nothing said
+        });
+    }
 }
 
 // ---- the phone side ------------------------------------------------------------------------
