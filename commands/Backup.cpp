@@ -18,7 +18,9 @@ namespace {
 constexpr qint64 kManifestEveryMs = 2000;
 
 std::string Join(const std::string& dir, const std::string& relative) {
-    return QDir(QString::fromStdString(dir)).filePath(QString::fromStdString(relative)).toStdString();
+    return QDir(QString::fromStdString(dir))
+        .filePath(QString::fromStdString(relative))
+        .toStdString();
 }
 
 // The folders that can hold files, in the scan's order.
@@ -59,36 +61,9 @@ QString FoldedPath(std::string_view path) {
     return text.toCaseFolded();
 }
 
-std::string KbText(int64_t bytes) { return std::to_string((bytes + 1023) / 1024); }
-
-std::string MinutesText(int64_t ms) {
-    const int64_t s = (ms + 999) / 1000;
-    const int64_t sec = s % 60;
-    return std::to_string(s / 60) + (sec < 10 ? ":0" : ":") + std::to_string(sec);
+std::string KbText(int64_t bytes) {
+    return std::to_string((bytes + 1023) / 1024);
 }
-
-// Files and bytes counted, with an estimate of the time left from the rate so far.
-class Meter {
-public:
-    explicit Meter(int64_t total) : m_total(total) { m_clock.start(); }
-    void Add(int64_t bytes) { m_done += bytes; }
-    std::string Line(const ProgressView& progress) const {
-        std::string line = commands::CopyProgressLine(progress) + ", " + KbText(m_done) +
-                           Msg(kMsgOf) + KbText(m_total) + Msg(kMsgKilobytes);
-        const qint64 spent = m_clock.elapsed();
-        if (m_done > 0 && spent > 0) {
-            const double left = static_cast<double>(m_total - m_done) * static_cast<double>(spent) /
-                                static_cast<double>(m_done);
-            line += Msg(kMsgTimeLeft) + MinutesText(static_cast<int64_t>(left));
-        }
-        return line;
-    }
-
-private:
-    QElapsedTimer m_clock;
-    int64_t m_total;
-    int64_t m_done = 0;
-};
 
 void SetBlocks(ProgressView& progress, int64_t size) {
     progress.SetPosition(1, 0);
@@ -115,12 +90,12 @@ bool Backup::Run() {
         return false;
     }
     if (!QDir().mkpath(QString::fromStdString(m_dir))) {
-        commands::FailText(ch, Msg(kMsgCannotMakeFolder) + m_dir);
+        commands::FailFolder(ch, m_dir);
         return false;
     }
     std::string bad;
     if (!m_manifest.Load(m_dir, bad)) {
-        commands::FailText(ch, Msg(kMsgBadManifest) + bad);
+        commands::FailLocalData(ch, Msg(kMsgBadManifest) + bad);
         return false;
     }
     progress.SetCaption(Msg(kMsgBackupCaption));
@@ -194,6 +169,8 @@ bool Backup::Run() {
         for (const FileEntry& entry : folder->Files) {
             // Two nodes of one identifier list the same files.
             if (!seen.insert({folder->Id, entry.Name}).second) continue;
+            // What a replacement cut short left behind is no file of the user's.
+            if (commands::IsTemporaryPhoneName(entry.Name)) continue;
             BackupRecord* r = m_manifest.Find(folder->Id, entry.Name);
             if (!r) {
                 BackupRecord added;
@@ -230,14 +207,19 @@ bool Backup::Run() {
     progress.SetMax(2, count);
     progress.SetPosition(2, 0);
     progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
-    Meter meter(total);
+    commands::ByteMeter meter;
+    meter.Start(total);
     QElapsedTimer sinceSave;
     sinceSave.start();
     const Tree4* current = nullptr;
     const auto save = [&] {
         const BackupManifest out = settled();
         if (out.Save(m_dir)) return true;
-        commands::FailLocal(ch, Join(m_dir, BackupManifest::kFileName));
+        const std::string manifest = Join(m_dir, BackupManifest::kFileName);
+        if (QFileInfo(QString::fromStdString(manifest)).isSymLink())
+            commands::FailLink(ch, manifest);
+        else
+            commands::FailLocal(ch, manifest);
         return false;
     };
     for (const Item& item : plan) {
@@ -254,10 +236,17 @@ bool Backup::Run() {
             current = item.folder;
         }
         const std::string path = Join(m_dir, r.LocalName);
+        // Nothing is written through a link planted in the folder (a subfolder, a copy).
+        if (const std::string escape = commands::EscapeOnTheWay(m_dir, r.LocalName);
+            !escape.empty()) {
+            save();
+            commands::FailLink(ch, escape);
+            return false;
+        }
         const QString parent = QFileInfo(QString::fromStdString(path)).path();
         if (!QDir().mkpath(parent)) {
             save();
-            commands::FailText(ch, Msg(kMsgCannotMakeFolder) + parent.toStdString());
+            commands::FailFolder(ch, parent.toStdString());
             return false;
         }
         SetBlocks(progress, item.entry.Size);
@@ -276,6 +265,8 @@ bool Backup::Run() {
             }
             const int reason = ch.LastError;
             const std::string text = ch.ErrorText;
+            // "Прервать" ends the read under way; the manifest keeps what came before.
+            if (reason == kErrAborted) m_end = CommandEnd::Aborted;
             if (!save()) return false;
             ch.LastError = reason;
             ch.ErrorText = text;
@@ -284,7 +275,7 @@ bool Backup::Run() {
         uint32_t crc = 0;
         if (!LocalFileCrc(path, crc)) {
             save();
-            commands::FailLocal(ch, path);
+            commands::FailLocal(ch, path, false);
             return false;
         }
         r.Size = item.entry.Size;
@@ -316,12 +307,12 @@ Restore::Restore(PhoneFs& fs, std::string dir, ConflictQuestion& conflict)
 bool Restore::Load() {
     AtChannel& ch = m_fs.Channel();
     if (!BackupManifest::Exists(m_dir)) {
-        commands::FailText(ch, Msg(kMsgNoBackup) + m_dir);
+        commands::FailLocalData(ch, Msg(kMsgNoBackup) + m_dir);
         return false;
     }
     std::string bad;
     if (!m_manifest.Load(m_dir, bad)) {
-        commands::FailText(ch, Msg(kMsgBadManifest) + bad);
+        commands::FailLocalData(ch, Msg(kMsgBadManifest) + bad);
         return false;
     }
     return true;
@@ -351,6 +342,18 @@ std::vector<size_t> Restore::Select(std::string_view folderPath, std::string_vie
     return out;
 }
 
+std::vector<bool> Restore::MissingOnPhone() const {
+    std::vector<bool> missing(m_manifest.Records.size(), false);
+    Tree4* root = m_fs.PhoneRoot();
+    if (!root) return missing;
+    for (size_t i = 0; i < missing.size(); ++i) {
+        const BackupRecord& r = m_manifest.Records[i];
+        const Tree4* folder = FolderOf(root, r);
+        missing[i] = folder && folder->Listed && !HasFile(folder, r.Name);
+    }
+    return missing;
+}
+
 void Restore::LeaveRest(const std::vector<size_t>& chosen, size_t from, const std::string& reason) {
     for (size_t k = from; k < chosen.size(); ++k) {
         m_left.push_back({chosen[k], k == from ? reason : std::string()});
@@ -364,6 +367,7 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
     flags.AbortRequested = false;
     m_end = CommandEnd::Finished;
     m_restored.clear();
+    m_skipped.clear();
     m_left.clear();
     Tree4* root = m_fs.PhoneRoot();
     if (!root) {
@@ -379,8 +383,9 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
     progress.SetMax(2, count);
     progress.SetPosition(2, 0);
     progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
-    Meter meter(total);
-    bool overwriteAll = false;
+    commands::ByteMeter meter;
+    meter.Start(total);
+    commands::ConflictMemory answers;
     std::set<const Tree4*> listed;
     const Tree4* current = nullptr;
     for (size_t k = 0; k < chosen.size(); ++k) {
@@ -413,8 +418,15 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
             }
             current = folder;
         }
-        // Only a copy that is still what was saved goes back.
+        // Only a copy that is still what was saved goes back, and only from inside the
+        // folder: a link planted there is not followed.
         const std::string path = Join(m_dir, r.LocalName);
+        if (const std::string escape = commands::EscapeOnTheWay(m_dir, r.LocalName);
+            !escape.empty()) {
+            m_left.push_back({chosen[k], Msg(kMsgLinkRefused) + escape});
+            progress.Step(2);
+            continue;
+        }
         uint32_t crc = 0;
         if (QFileInfo(QString::fromStdString(path)).size() != r.Size || !LocalFileCrc(path, crc) ||
             crc != r.Crc) {
@@ -425,14 +437,19 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
         // The phone takes the copy's modification time as the file's date.
         if (QFileInfo(QString::fromStdString(path)).lastModified() != r.Date) {
             QFile f(QString::fromStdString(path));
-            if (f.open(QIODevice::ReadWrite)) f.setFileTime(r.Date, QFileDevice::FileModificationTime);
+            if (f.open(QIODevice::ReadWrite))
+                f.setFileTime(r.Date, QFileDevice::FileModificationTime);
         }
         std::string name = r.Name;
         bool replace = false;
-        switch (commands::ResolveConflict(m_fs, folder, m_conflict, overwriteAll, name,
-                                          replace)) {
+        switch (commands::ResolveConflict(m_fs, folder, m_conflict, answers, name, replace)) {
             case commands::ConflictEnd::Go:
                 break;
+            case commands::ConflictEnd::Skip:
+                // The phone's file stays; the list says so.
+                m_skipped.push_back(chosen[k]);
+                progress.Step(2);
+                continue;
             case commands::ConflictEnd::Cancel:
                 m_end = CommandEnd::Cancelled;
                 LeaveRest(chosen, k, {});
@@ -480,7 +497,10 @@ std::string Restore::Report() const {
     for (const Left& l : m_left) left.push_back(l.Record);
     // An empty list is not shown ("Восстановлены: ." said nothing).
     std::string text;
-    if (!m_restored.empty() || left.empty()) text = Msg(kMsgRestored) + list(m_restored);
+    if (!m_restored.empty() || (left.empty() && m_skipped.empty()))
+        text = Msg(kMsgRestored) + list(m_restored);
+    if (!m_skipped.empty())
+        text += (text.empty() ? "" : ". ") + Msg(kMsgSkippedExisting) + list(m_skipped);
     if (!left.empty()) text += (text.empty() ? "" : ". ") + Msg(kMsgNotRestored) + list(left);
     return text;
 }
@@ -520,13 +540,13 @@ bool Verify::Run(bool deep) {
     m_checked = 0;
     m_end = CommandEnd::Failed;
     if (!BackupManifest::Exists(m_dir)) {
-        commands::FailText(ch, Msg(kMsgNoBackup) + m_dir);
+        commands::FailLocalData(ch, Msg(kMsgNoBackup) + m_dir);
         return false;
     }
     BackupManifest manifest;
     std::string bad;
     if (!manifest.Load(m_dir, bad)) {
-        commands::FailText(ch, Msg(kMsgBadManifest) + bad);
+        commands::FailLocalData(ch, Msg(kMsgBadManifest) + bad);
         return false;
     }
     Tree4* root = m_fs.PhoneRoot();
@@ -552,6 +572,7 @@ bool Verify::Run(bool deep) {
         progress.Step(2);
         for (const FileEntry& f : folder->Files) {
             if (!seen.insert({folder->Id, f.Name}).second) continue;
+            if (commands::IsTemporaryPhoneName(f.Name)) continue;
             if (!manifest.Find(folder->Id, f.Name))
                 m_findings.push_back({Kind::NotInBackup, PhonePathText(folder), f.Name});
         }
@@ -578,12 +599,13 @@ bool Verify::Run(bool deep) {
     // Deep: the copies must still be what was saved, and the phone's files too.
     const std::string work = commands::FreshWorkDir("verify");
     if (work.empty()) {
-        commands::FailText(ch, Msg(kMsgCannotMakeFolder) + work);
+        commands::FailFolder(ch, work);
         return false;
     }
     int64_t total = 0;
     for (const auto& [r, folder] : fetch) total += r->Size;
-    Meter meter(total);
+    commands::ByteMeter meter;
+    meter.Start(total);
     progress.SetMax(2, static_cast<int>(fetch.size()));
     progress.SetPosition(2, 0);
     const Tree4* current = nullptr;
@@ -603,7 +625,10 @@ bool Verify::Run(bool deep) {
         SetBlocks(progress, r->Size);
         progress.SetQuickStatus(Msg(kMsgCopyingFile) + r->Name);
         progress.SetLongStatus(meter.Line(progress));
-        if (!m_fs.ReadPhoneFile(scratch, r->Name, r->Date, r->Size)) return false;
+        if (!m_fs.ReadPhoneFile(scratch, r->Name, r->Date, r->Size)) {
+            if (ch.LastError == kErrAborted) m_end = CommandEnd::Aborted;
+            return false;
+        }
         if (!LocalFileCrc(scratch, crc) || crc != r->Crc)
             m_findings.push_back({Kind::CrcDiffers, r->FolderPath, r->Name});
         meter.Add(r->Size);

@@ -107,15 +107,21 @@ public:
     // optional, any case; empty: every folder) whose names match a wildcard pattern
     // (* and ?, any case; empty: every name). Indices into Records().
     std::vector<size_t> Select(std::string_view folderPath, std::string_view pattern) const;
+    // For each record: its phone folder is listed in the tree of PhoneRoot and holds no file
+    // of its name (what a restore would put back without a question).
+    std::vector<bool> MissingOnPhone() const;
 
     // Writes the chosen records back to their phone folders (found by identifier, else
-    // by path) in the tree of PhoneRoot. A taken name goes to the conflict question.
+    // by path) in the tree of PhoneRoot. A taken name goes to the conflict question, whose
+    // skip leaves the phone's file and goes on. A copy reached through a link is refused.
     // Memory full ends the restore: false, the message in LastError, and the lists below
     // say what was and was not restored.
     bool Run(const std::vector<size_t>& chosen);
 
     CommandEnd End() const { return m_end; }
     const std::vector<size_t>& Restored() const { return m_restored; }
+    // Left out because the phone folder holds the name and the answer was to skip it.
+    const std::vector<size_t>& Skipped() const { return m_skipped; }
     // Not restored, each with its reason (empty: not reached).
     struct Left {
         size_t Record;
@@ -134,6 +140,7 @@ private:
     BackupManifest m_manifest;
     CommandEnd m_end = CommandEnd::Finished;
     std::vector<size_t> m_restored;
+    std::vector<size_t> m_skipped;
     std::vector<Left> m_left;
 };
 

@@ -17,6 +17,7 @@
 #include <charconv>
 
 #include "commands/Backup.h"
+#include "ui/Messages.h"
 
 namespace q7k3 {
 namespace {
@@ -118,8 +119,9 @@ std::string SafeLocalName(std::string_view phoneName) {
             ++i;
             continue;
         }
-        if (len == 1 && (c < 0x20 || c == 0x7f || std::string_view("%/\\:*?\"<>|").find(
-                                                      static_cast<char>(c)) != std::string_view::npos)) {
+        if (len == 1 && (c < 0x20 || c == 0x7f ||
+                         std::string_view("%/\\:*?\"<>|").find(static_cast<char>(c)) !=
+                             std::string_view::npos)) {
             PutEscaped(out, c);
         } else {
             out.append(phoneName.substr(i, len));
@@ -150,8 +152,9 @@ std::string SafeLocalName(std::string_view phoneName) {
             i += len;
             cut = i;
         }
-        const auto crc = static_cast<uint32_t>(crc32(
-            0L, reinterpret_cast<const Bytef*>(phoneName.data()), static_cast<uInt>(phoneName.size())));
+        const auto crc =
+            static_cast<uint32_t>(crc32(0L, reinterpret_cast<const Bytef*>(phoneName.data()),
+                                        static_cast<uInt>(phoneName.size())));
         std::string tail = "~";
         for (int k = 0; k < 8; ++k) tail += kHex[(crc >> (28 - 4 * k)) & 15];
         out = out.substr(0, cut) + tail;
@@ -188,6 +191,11 @@ bool BackupManifest::Load(const std::string& dir, std::string& error) {
     Records.clear();
     const QString path = QDir(QString::fromStdString(dir)).filePath(kFileName);
     QFile file(path);
+    // A manifest that is a link would have the program read (and later write) outside.
+    if (QFileInfo(path).isSymLink()) {
+        error = Msg(kMsgLinkRefused) + path.toStdString();
+        return false;
+    }
     if (!file.exists()) return true;
     if (!file.open(QIODevice::ReadOnly)) {
         error = path.toStdString();
@@ -242,6 +250,8 @@ bool BackupManifest::Load(const std::string& dir, std::string& error) {
 }
 
 bool BackupManifest::Save(const std::string& dir) const {
+    // A link in place of the manifest would take the write out of the folder.
+    if (QFileInfo(QDir(QString::fromStdString(dir)).filePath(kFileName)).isSymLink()) return false;
     QSaveFile file(QDir(QString::fromStdString(dir)).filePath(kFileName));
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) return false;

@@ -1,14 +1,20 @@
 #include "commands/CommandSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
-#include "link/Failure.h"
+#include "commands/Backup.h"
+
 #include "link/Connection.h"
+#include "link/Failure.h"
+#include "ui/LocalProblem.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
 #include "ui/Text.h"
@@ -26,12 +32,54 @@ Tree4* FolderAt(PhoneFs& fs, const FolderPlace& place) {
     return folder;
 }
 
+namespace {
+
+std::string KbText(int64_t bytes) {
+    return std::to_string((bytes + 1023) / 1024);
+}
+
+std::string MinutesText(int64_t ms) {
+    const int64_t s = (ms + 999) / 1000;
+    const int64_t sec = s % 60;
+    return std::to_string(s / 60) + (sec < 10 ? ":0" : ":") + std::to_string(sec);
+}
+
+}  // namespace
+
+void ByteMeter::Start(int64_t total) {
+    m_total = total;
+    m_done = 0;
+    m_clock.start();
+}
+
+std::string ByteMeter::Line(const ProgressView& progress) const {
+    std::string line = CopyProgressLine(progress) + ", " + KbText(m_done) + Msg(kMsgOf) +
+                       KbText(m_total) + Msg(kMsgKilobytes);
+    const qint64 spent = m_clock.isValid() ? m_clock.elapsed() : 0;
+    if (m_done > 0 && spent > 0) {
+        const double left = static_cast<double>(m_total - m_done) * static_cast<double>(spent) /
+                            static_cast<double>(m_done);
+        line += Msg(kMsgTimeLeft) + MinutesText(static_cast<int64_t>(left));
+    }
+    return line;
+}
+
 void ShowError(PhoneFs& fs, const std::string& text, BoxIcon icon) {
     fs.Ui().MessageBox(text, Msg(kMsgErrorCaption), icon);
 }
 
-void FailLocal(AtChannel& ch, const std::string& path) {
-    FailText(ch, Msg(kMsgCannotOpenFile) + path);
+void FailLocal(AtChannel& ch, const std::string& path, bool writing) {
+    FailLocalFile(ch, path, writing, errno);
+}
+
+void FailFolder(AtChannel& ch, const std::string& path) {
+    const int err = errno;
+    FailLocalData(ch, Msg(kMsgCannotMakeFolder) + path + ": " + FolderProblem(path, err));
+}
+
+void FailLocalData(AtChannel& ch, const std::string& text) {
+    ch.LastError = kErrLocalData;
+    ch.ErrorText = text;
 }
 
 void FailText(AtChannel& ch, const std::string& text) {
@@ -49,36 +97,52 @@ bool ValidPhoneName(std::string_view name) {
     return WireSafeName(name);
 }
 
-ConflictEnd ResolveConflict(PhoneFs& /*fs*/, Tree4* folder, ConflictQuestion& conflict,
-                            bool& overwriteAll, std::string& name, bool& replace) {
+ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
+                          const std::function<bool(const std::string&)>& taken,
+                          const std::function<bool(const std::string&)>& valid, std::string& name,
+                          bool& replace) {
     replace = false;
-    const std::string taken = name;
+    const std::string first = name;
     std::string field = name;
-    while (HasFile(folder, name)) {
+    while (taken(name)) {
         ConflictReply answer;
-        if (overwriteAll) {
+        if (memory.OverwriteAll) {
             answer.Answer = ConflictAnswer::Overwrite;
+        } else if (memory.SkipAll) {
+            answer.Answer = ConflictAnswer::Skip;
         } else {
-            answer = conflict.AskConflict(taken, field);
+            answer = conflict.AskConflict(first, field);
         }
         switch (answer.Answer) {
             case ConflictAnswer::UseNewName:
                 field = answer.NewName;
-                // A name the phone cannot take is as good as a taken one: ask again.
-                if (ValidPhoneName(field)) name = field;
+                // A name that cannot be taken is as good as a taken one: ask again.
+                if (valid(field)) name = field;
                 break;
             case ConflictAnswer::OverwriteAll:
-                overwriteAll = true;
+                memory.OverwriteAll = true;
                 [[fallthrough]];
             case ConflictAnswer::Overwrite:
-                // The phone's file stays until the new one is safely there.
+                // The file stays until the new one is safely there.
                 replace = true;
                 return ConflictEnd::Go;
+            case ConflictAnswer::SkipAll:
+                memory.SkipAll = true;
+                [[fallthrough]];
+            case ConflictAnswer::Skip:
+                return ConflictEnd::Skip;
             case ConflictAnswer::Cancel:
                 return ConflictEnd::Cancel;
         }
     }
     return ConflictEnd::Go;
+}
+
+ConflictEnd ResolveConflict(PhoneFs& /*fs*/, Tree4* folder, ConflictQuestion& conflict,
+                            ConflictMemory& memory, std::string& name, bool& replace) {
+    return AskWhileTaken(
+        conflict, memory, [folder](const std::string& n) { return HasFile(folder, n); },
+        [](const std::string& n) { return ValidPhoneName(n); }, name, replace);
 }
 
 namespace {
@@ -112,34 +176,126 @@ void DropTemporary(PhoneFs& fs, Tree4* folder, const std::string& temp) {
     }
 }
 
+// A replacement under way, written down before its first step. The entry is crossed out
+// when the function that made it returns with the user's name holding a file; otherwise
+// (a killed program, a lost line) the next connection finishes it.
+class Unfinished {
+public:
+    std::string Model, FolderId, FolderPath, Name, Temp, OldCopy;
+    uint32_t TempCrc = 0, OldCrc = 0;
+    qint64 Pid = 0;
+
+    // Writes the entry whole (beside it, then renamed); false when it cannot be.
+    bool Save() {
+        const std::string dir = UnfinishedDir();
+        if (dir.empty()) return false;
+        if (m_path.empty()) {
+            static int counter = 0;
+            Pid = QCoreApplication::applicationPid();
+            m_path =
+                dir + "/replace-" + std::to_string(Pid) + "-" + std::to_string(++counter) + ".txt";
+        }
+        QSaveFile out(QString::fromStdString(m_path));
+        if (!out.open(QIODevice::WriteOnly)) return false;
+        const std::string text = std::string(kMagic) + "\n" + std::to_string(Pid) + "\n" + Model +
+                                 "\n" + FolderId + "\n" + FolderPath + "\n" + Name + "\n" + Temp +
+                                 "\n" + std::to_string(TempCrc) + "\n" + OldCopy + "\n" +
+                                 std::to_string(OldCrc) + "\n";
+        out.write(text.data(), static_cast<qint64>(text.size()));
+        return out.commit();
+    }
+    bool Load(const std::string& path) {
+        QFile in(QString::fromStdString(path));
+        if (!in.open(QIODevice::ReadOnly)) return false;
+        const QList<QByteArray> lines = in.readAll().split('\n');
+        if (lines.size() < 10 || lines[0] != kMagic) return false;
+        const auto text = [&](int i) { return lines[i].toStdString(); };
+        bool okPid = false, okTemp = false, okOld = false;
+        Pid = lines[1].toLongLong(&okPid);
+        Model = text(2);
+        FolderId = text(3);
+        FolderPath = text(4);
+        Name = text(5);
+        Temp = text(6);
+        TempCrc = lines[7].toUInt(&okTemp);
+        OldCopy = text(8);
+        OldCrc = lines[9].toUInt(&okOld);
+        m_path = path;
+        return okPid && okTemp && okOld && !FolderId.empty() && !Name.empty();
+    }
+    // Crosses the entry out, with the copy of the old file it kept.
+    void Drop() {
+        if (!OldCopy.empty()) QFile::remove(QString::fromStdString(OldCopy));
+        if (!m_path.empty()) QFile::remove(QString::fromStdString(m_path));
+        m_path.clear();
+    }
+    // A fresh path beside the entries for the copy of the old file.
+    std::string OldCopyPath() const {
+        const std::string dir = UnfinishedDir();
+        if (dir.empty()) return {};
+        static int counter = 0;
+        return dir + "/old-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+               std::to_string(++counter);
+    }
+
+private:
+    static constexpr const char* kMagic = "q7k3fm-unfinished-replace 1";
+    std::string m_path;
+};
+
+Unfinished EntryFor(PhoneFs& fs, const Tree4* folder, const std::string& name) {
+    Unfinished entry;
+    entry.Model = fs.ModelCodeText();
+    entry.FolderId = folder->Id;
+    entry.FolderPath = PhonePathText(folder);
+    entry.Name = name;
+    return entry;
+}
+
 enum class Outcome { Done, Failed, MemoryFull };
 
 // New file under a temporary name, old one erased, new one under its name, temporary
-// one erased. Until the old file is erased every failure leaves it as it was.
+// one erased. Until the old file is erased every failure leaves it as it was; from then
+// on neither the abort button nor an interrupt cuts the steps short.
 Outcome ReplaceThroughTemporary(PhoneFs& fs, Tree4* folder, const std::string& source,
                                 const std::string& name) {
     AtChannel& ch = fs.Channel();
     const std::string temp = TemporaryPhoneName(folder, name);
+    Unfinished entry = EntryFor(fs, folder, name);
+    entry.Temp = temp;
+    if (!LocalFileCrc(source, entry.TempCrc)) {
+        FailLocal(ch, source);
+        return Outcome::Failed;
+    }
+    // Without a place for the entry (a data folder that cannot be written) the steps still
+    // run to their end; only a killed program could not be finished later.
+    entry.Save();
     if (!fs.WritePhoneFile(source, temp, folder)) {
         const bool full = ch.LastError == kErrPhoneMemoryFull;
         DropTemporary(fs, folder, temp);
+        entry.Drop();
         return full ? Outcome::MemoryFull : Outcome::Failed;
     }
+    PhoneFs::StopHold hold(fs);
     if (!fs.EraseFile(name)) {
         DropTemporary(fs, folder, temp);
+        entry.Drop();
         return Outcome::Failed;
     }
     RemoveFile(folder, name);
     if (!fs.WritePhoneFile(source, name, folder)) {
-        // The new file is on the phone all the same, under the temporary name.
+        // The new file is on the phone all the same, under the temporary name; the entry
+        // stays, and the next connection gives it its name.
         FailText(ch, ErrorReport(ch) + "\r\n" + Msg(kMsgKeptUnderTemporaryName) + temp);
         return Outcome::Failed;
     }
     if (!fs.EraseFile(temp)) {
+        // The entry stays: the next connection erases the temporary file.
         FailText(ch, ErrorReport(ch) + "\r\n" + Msg(kMsgTemporaryLeft) + temp);
         return Outcome::Failed;
     }
     RemoveFile(folder, temp);
+    entry.Drop();
     return Outcome::Done;
 }
 
@@ -150,20 +306,41 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
     AtChannel& ch = fs.Channel();
     const FileEntry* found = FindFile(folder, name);
     const QDateTime date = found ? found->Date : QDateTime::currentDateTime();
-    const std::string dir = FreshWorkDir("replaced");
-    if (dir.empty()) {
-        FailLocal(ch, PrivateTempDir());
+    Unfinished entry = EntryFor(fs, folder, name);
+    // The old file waits beside the entry, where the next connection finds it; without a
+    // data folder, in the private temporary folder.
+    std::string old = entry.OldCopyPath();
+    if (old.empty()) {
+        const std::string dir = FreshWorkDir("replaced");
+        if (dir.empty()) {
+            FailLocal(ch, PrivateTempDir());
+            return false;
+        }
+        old = dir + "/old";
+    }
+    if (!fs.ReadPhoneFile(old, name, date, found ? found->Size : -1)) return false;
+    entry.OldCopy = old;
+    if (!LocalFileCrc(old, entry.OldCrc)) {
+        FailLocal(ch, old);
+        entry.Drop();
         return false;
     }
-    const std::string old = dir + "/old";
-    if (!fs.ReadPhoneFile(old, name, date, found ? found->Size : -1)) return false;
-    if (!fs.EraseFile(name)) return false;
+    entry.Save();
+    PhoneFs::StopHold hold(fs);
+    if (!fs.EraseFile(name)) {
+        entry.Drop();
+        return false;
+    }
     RemoveFile(folder, name);
-    if (fs.WritePhoneFile(source, name, folder)) return true;
+    if (fs.WritePhoneFile(source, name, folder)) {
+        entry.Drop();
+        return true;
+    }
 
     const int reason = ch.LastError;
     const std::string report = ErrorReport(ch);
     if (fs.WritePhoneFile(old, name, folder)) {
+        entry.Drop();
         if (reason == kErrPhoneMemoryFull) {
             // As a plain write that did not fit: the phone is as it was.
             ch.LastError = reason;
@@ -172,12 +349,14 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
         }
         return false;
     }
+    // The entry stays with its copy, so the next connection puts the old file back; the
+    // user gets a copy of their own meanwhile.
     const std::string keep = RecoveryDir();
-    if (!keep.empty() &&
-        InstallLocalFile(old, UniquePath(keep, SafeFileName(name)))) {
+    if (!keep.empty() && InstallLocalFile(old, UniquePath(keep, SafeFileName(name)))) {
         FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + keep);
     } else {
-        FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + dir);
+        FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) +
+                         QFileInfo(QString::fromStdString(old)).path().toStdString());
     }
     return false;
 }
@@ -195,8 +374,8 @@ std::string TemporaryPhoneName(const Tree4* folder, const std::string& name) {
     }
 }
 
-bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source,
-                  const std::string& name, bool replace) {
+bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
+                  bool replace) {
     const FileEntry* old = replace ? FindFile(folder, name) : nullptr;
     if (!old) return fs.WritePhoneFile(source, name, folder);
 
@@ -210,8 +389,8 @@ bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source,
     const int64_t newSize = QFileInfo(QString::fromStdString(source)).size();
     const int64_t freeKb = kUserMemoryKb - fs.UsedKilobytes();
     // Both files at once, and later the new one twice once the old one is gone.
-    const bool bothFit = UnitsKb(newSize) <= freeKb &&
-                         2 * UnitsKb(newSize) - UnitsKb(old->Size) <= freeKb;
+    const bool bothFit =
+        UnitsKb(newSize) <= freeKb && 2 * UnitsKb(newSize) - UnitsKb(old->Size) <= freeKb;
     if (bothFit) {
         switch (ReplaceThroughTemporary(fs, folder, source, name)) {
             case Outcome::Done:
@@ -227,26 +406,39 @@ bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source,
     return counted(ReplaceThroughComputer(fs, folder, source, name));
 }
 
+std::string EscapeOnTheWay(const std::string& root, const std::string& relative) {
+    const QString base = QDir::cleanPath(QString::fromStdString(root));
+    const QString rel = QString::fromStdString(relative);
+    const QString whole = base + "/" + rel;
+    if (rel.isEmpty() || QDir::isAbsolutePath(rel)) return whole.toStdString();
+    QString path = base;
+    for (const QString& part : rel.split('/')) {
+        if (part.isEmpty() || part == "." || part == "..") return whole.toStdString();
+        path += "/" + part;
+        if (QFileInfo(path).isSymLink()) return path.toStdString();
+    }
+    return {};
+}
+
+void FailLink(AtChannel& ch, const std::string& path) {
+    FailText(ch, Msg(kMsgLinkRefused) + path);
+}
+
 bool InstallLocalFile(const std::string& from, const std::string& to) {
+    // A link at the target would take the file elsewhere.
+    if (QFileInfo(QString::fromStdString(to)).isSymLink()) return false;
     QFile in(QString::fromStdString(from));
     if (!in.open(QIODevice::ReadOnly)) return false;
-    QSaveFile out(QString::fromStdString(to));
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) return false;
+    ReplacingFile out(to);
+    if (!out.Open()) return false;
     char chunk[65536];
     for (;;) {
         const qint64 n = in.read(chunk, sizeof chunk);
-        if (n < 0) {
-            out.cancelWriting();
-            return false;
-        }
+        if (n < 0) return false;
         if (n == 0) break;
-        if (out.write(chunk, n) != n) {
-            out.cancelWriting();
-            return false;
-        }
+        if (out.File().write(chunk, n) != n) return false;
     }
-    return out.commit();
+    return out.Commit();
 }
 
 std::string FreshWorkDir(const std::string& name) {
@@ -258,13 +450,105 @@ std::string FreshWorkDir(const std::string& name) {
     return dir.path().toStdString();
 }
 
-std::string RecoveryDir() {
+namespace {
+
+// A folder of the program's data directory, made when missing.
+std::string DataFolder(const char* name) {
     QString data = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"));
     // The XDG rule: a relative path in the variable is ignored.
     if (data.isEmpty() || QDir::isRelativePath(data)) data = QDir::homePath() + "/.local/share";
-    const QString dir = data + "/Q7K3FileManager/Recovered";
+    const QString dir = data + "/Q7K3FileManager/" + QLatin1String(name);
     if (!QDir().mkpath(dir)) return {};
     return dir.toStdString();
+}
+
+// Whether the program that wrote an entry still runs (then the entry is its own business).
+bool OtherProgramRuns(qint64 pid) {
+    if (pid <= 0 || pid == QCoreApplication::applicationPid()) return false;
+    return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+}  // namespace
+
+std::string RecoveryDir() {
+    return DataFolder("Recovered");
+}
+
+std::string UnfinishedDir() {
+    return DataFolder("Unfinished");
+}
+
+bool IsTemporaryPhoneName(std::string_view name) {
+    constexpr std::string_view kPrefix = "~q7k3~";
+    if (!name.starts_with(kPrefix)) return false;
+    name.remove_prefix(kPrefix.size());
+    size_t digits = 0;
+    while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
+    if (digits == 0) return false;
+    name.remove_prefix(digits);
+    return name.empty() || (name.front() == '.' && name.find('.', 1) == std::string_view::npos);
+}
+
+std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs) {
+    std::vector<std::string> report;
+    const std::string dir = UnfinishedDir();
+    if (dir.empty()) return report;
+    const QStringList files =
+        QDir(QString::fromStdString(dir))
+            .entryList({QStringLiteral("replace-*.txt")}, QDir::Files, QDir::Name);
+    AtChannel& ch = fs.Channel();
+    const int lastError = ch.LastError;
+    const std::string errorText = ch.ErrorText;
+    for (const QString& file : files) {
+        Unfinished entry;
+        const std::string path = dir + "/" + file.toStdString();
+        if (!entry.Load(path)) {
+            // Not an entry this program can read: nothing can be done with it.
+            QFile::remove(QString::fromStdString(path));
+            continue;
+        }
+        if (OtherProgramRuns(entry.Pid) || entry.Model != fs.ModelCodeText()) continue;
+        // A folder that cannot be read now is tried again at the next connection.
+        const std::unique_ptr<Tree4> folder = MakeRoot(std::string(), entry.FolderId);
+        if (!fs.ListFolder(folder.get(), true)) continue;
+        const std::string where = entry.FolderPath + "\\" + entry.Name;
+        const bool hasName = HasFile(folder.get(), entry.Name);
+        const bool hasTemp = !entry.Temp.empty() && HasFile(folder.get(), entry.Temp);
+        if (hasName) {
+            // The name holds a whole file, old or new: only the temporary file is left over.
+            if (hasTemp && !fs.EraseFile(entry.Temp)) continue;
+            if (hasTemp)
+                report.push_back(Msg(kMsgTemporaryErased) + entry.FolderPath + "\\" + entry.Temp);
+            entry.Drop();
+            continue;
+        }
+        std::string source;
+        uint32_t crc = 0;
+        const std::string scratch = FreshWorkDir("unfinished");
+        if (hasTemp && !scratch.empty()) {
+            // The new file, whole on the phone under the temporary name, gets the user's.
+            const FileEntry* temp = FindFile(folder.get(), entry.Temp);
+            const std::string copy = scratch + "/new";
+            if (fs.ReadPhoneFile(copy, entry.Temp, temp->Date, temp->Size) &&
+                LocalFileCrc(copy, crc) && crc == entry.TempCrc)
+                source = copy;
+        }
+        if (source.empty() && !entry.OldCopy.empty() && LocalFileCrc(entry.OldCopy, crc) &&
+            crc == entry.OldCrc)
+            source = entry.OldCopy;
+        if (source.empty()) {
+            // Nothing whole is left to give the name: the entry can do no more.
+            if (!hasTemp) entry.Drop();
+            continue;
+        }
+        if (!fs.WritePhoneFile(source, entry.Name, folder.get())) continue;
+        if (hasTemp) fs.EraseFile(entry.Temp);
+        report.push_back(Msg(kMsgReplaceFinished) + where);
+        entry.Drop();
+    }
+    ch.LastError = lastError;
+    ch.ErrorText = errorText;
+    return report;
 }
 
 std::string UniquePath(const std::string& dir, const std::string& name) {

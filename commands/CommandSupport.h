@@ -2,7 +2,10 @@
 // What the file commands share: how a command ended, the progress line, the boxes, and the
 // local files they write.
 
+#include <QElapsedTimer>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "commands/Questions.h"
 #include "phonefs/PhoneFs.h"
@@ -28,23 +31,55 @@ std::string CopyProgressLine(const ProgressView& progress);
 // телефоном" is said once and the result is null.
 Tree4* FolderAt(PhoneFs& fs, const FolderPlace& place);
 
+// The bytes a command has moved of all it will move, with an estimate of the time left
+// from the rate so far: "Копирование файла k из N, X из Y КБ, осталось m:ss".
+class ByteMeter {
+public:
+    // Starts the clock.
+    void Start(int64_t total);
+    void Add(int64_t bytes) { m_done += bytes; }
+    std::string Line(const ProgressView& progress) const;
+
+private:
+    QElapsedTimer m_clock;
+    int64_t m_total = 0;
+    int64_t m_done = 0;
+};
+
 // An error box of the command ("Ошибка").
 void ShowError(PhoneFs& fs, const std::string& text, BoxIcon icon = BoxIcon::Error);
 
-// Leaves a local failure in the channel: "Невозможно открыть файл <path>".
-void FailLocal(AtChannel& ch, const std::string& path);
+// Leaves a local failure in the channel: "Невозможно открыть файл <path>: <reason>" (the
+// reason from the errno of the call that just failed and from what the path is now).
+void FailLocal(AtChannel& ch, const std::string& path, bool writing = true);
+// A local folder that cannot be made: "Невозможно создать папку <path>: <reason>".
+void FailFolder(AtChannel& ch, const std::string& path);
+// Local data unusable as it is (a damaged backup manifest, a folder without a backup):
+// the text as given, told apart from the phone's failures (kErrLocalData).
+void FailLocalData(AtChannel& ch, const std::string& text);
 // Leaves a failure of the program's own words in the channel.
 void FailText(AtChannel& ch, const std::string& text);
 // The report of whatever the channel holds now.
 std::string ErrorReport(const AtChannel& ch);
 
-// The conflict question while `folder` holds `name`: an edited name is tried in turn.
-// "Перезаписать" sets `replace` and leaves the phone's file where it is: WriteToPhone then
-// replaces it. "Перезаписать все" sets `overwriteAll`, which then answers every later
-// question of the command.
-enum class ConflictEnd { Go, Cancel, Fail };
+// What one command's answers "… все" decided for its later conflicts.
+struct ConflictMemory {
+    bool OverwriteAll = false;
+    bool SkipAll = false;
+};
+
+// The conflict question while `taken(name)`: an edited name is tried in turn (one that
+// `valid` refuses is asked again). "Перезаписать" sets `replace` and leaves the file where
+// it is: the caller replaces it. "Перезаписать все" and "Пропустить все" answer every later
+// question of the command; Skip leaves this file out.
+enum class ConflictEnd { Go, Skip, Cancel, Fail };
+ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
+                          const std::function<bool(const std::string&)>& taken,
+                          const std::function<bool(const std::string&)>& valid, std::string& name,
+                          bool& replace);
+// The same while the phone folder `folder` holds `name`.
 ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict,
-                            bool& overwriteAll, std::string& name, bool& replace);
+                            ConflictMemory& memory, std::string& name, bool& replace);
 
 // Writes the local file `source` as `name` into `folder`, which must be current on the
 // phone. With `replace` the phone's file of that name gives way, and a write that fails
@@ -56,16 +91,36 @@ ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& confli
 //   fetched to the computer first, then erased and the new one written; a failed write
 //   puts the old one back, or keeps it in RecoveryDir().
 // False on a failure, with the reason (and where the files are) in LastError/ErrorText.
-bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source,
-                  const std::string& name, bool replace);
+bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
+                  bool replace);
 
 // The name of the temporary file a replacing write uses in `folder`: free in the folder,
 // with `name`'s extension (a folder may take only some kinds of file).
 std::string TemporaryPhoneName(const Tree4* folder, const std::string& name);
+// Whether `name` has the form of such a temporary file ("~q7k3~12.jpg"): never a user's
+// file, so a backup leaves it out.
+bool IsTemporaryPhoneName(std::string_view name);
+
+// A replacement the program was killed in the middle of is written down before its first
+// step and crossed out after its last (in $XDG_DATA_HOME/Q7K3FileManager/Unfinished). At the
+// next connection to a phone of the same model it is finished: the user's name gets back
+// its file (the new one from the temporary file, or the old one from the computer) and
+// the temporary file goes. Returns one line for each phone path it mended; entries of a
+// program still running are left to it.
+std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs);
+// Where the entries are kept (made when missing; empty when it cannot be).
+std::string UnfinishedDir();
 
 // A name the phone can take: not empty, not "." or "..", no '/', no quote, no control
 // character.
 bool ValidPhoneName(std::string_view name);
+
+// Where `root`/`relative` would lead out of `root`: the first path on the way (below root)
+// that is a symbolic link, or the whole path when `relative` climbs out ("..", absolute).
+// Empty when the path stays inside. Missing parts are fine: they are made as folders.
+std::string EscapeOnTheWay(const std::string& root, const std::string& relative);
+// Leaves "Путь ведёт через символическую ссылке, отказано: <path>" in the channel.
+void FailLink(AtChannel& ch, const std::string& path);
 
 // Copies `from` to `to` through a temporary file beside `to` that takes its place only
 // when it is complete: a failure leaves whatever was at `to`.

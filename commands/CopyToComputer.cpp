@@ -16,7 +16,7 @@
 namespace q7k3 {
 namespace {
 
-enum class Next { Go, Stop, Fail };
+enum class Next { Go, Stop, Cancel, Fail };
 
 std::string Join(const std::string& dir, const std::string& name) {
     return QDir(QString::fromStdString(dir)).filePath(QString::fromStdString(name)).toStdString();
@@ -24,8 +24,30 @@ std::string Join(const std::string& dir, const std::string& name) {
 
 }  // namespace
 
-CopyToComputer::CopyToComputer(PhoneFs& fs, Tree4* folder, std::string targetDir)
-    : m_fs(fs), m_folder(folder), m_targetDir(std::move(targetDir)) {}
+CopyToComputer::CopyToComputer(PhoneFs& fs, Tree4* folder, std::string targetDir,
+                               ConflictQuestion* conflict)
+    : m_fs(fs), m_folder(folder), m_targetDir(std::move(targetDir)), m_conflict(conflict) {}
+
+CopyToComputer::Decision CopyToComputer::FreeName(std::string& name) {
+    if (!m_conflict) return Decision::Go;
+    const auto taken = [this](const std::string& n) {
+        const QFileInfo info(QString::fromStdString(Join(m_targetDir, n)));
+        return info.exists() || info.isSymLink();
+    };
+    // A typed name must stay a plain name in the target directory.
+    const auto valid = [](const std::string& n) { return !n.empty() && SafeFileName(n) == n; };
+    bool replace = false;
+    switch (commands::AskWhileTaken(*m_conflict, m_answers, taken, valid, name, replace)) {
+        case commands::ConflictEnd::Go:
+            return Decision::Go;
+        case commands::ConflictEnd::Skip:
+            return Decision::Skip;
+        case commands::ConflictEnd::Cancel:
+        case commands::ConflictEnd::Fail:
+            break;
+    }
+    return Decision::Cancel;
+}
 
 bool CopyToComputer::Run(const std::vector<std::string>& selection) {
     AppFlags& flags = m_fs.Flags();
@@ -34,6 +56,7 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
     m_end = CommandEnd::Finished;
     m_taken = 0;
     m_written.clear();
+    m_answers = {};
     const int count = static_cast<int>(selection.size());
     progress.SetMax(2, count);
     progress.SetPosition(1, 0);
@@ -45,12 +68,16 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
         m_end = CommandEnd::Failed;
         return false;
     }
+    int64_t total = 0;
+    for (const std::string& item : selection)
+        if (const FileEntry* entry = FindFile(m_folder, item)) total += entry->Size;
+    m_meter.Start(total);
     for (const std::string& item : selection) {
         if (flags.AbortRequested) {
             m_end = CommandEnd::Aborted;
             break;
         }
-        progress.SetLongStatus(commands::CopyProgressLine(progress));
+        progress.SetLongStatus(m_meter.Line(progress));
         progress.SetPosition(1, 0);
         ++m_taken;
         const FileEntry* found = FindFile(m_folder, item);
@@ -60,7 +87,17 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
             const FetchRoute route =
                 RouteToComputer(KindOf(m_folder), entry.Name, flags.MelConvertion);
             if (route == FetchRoute::Plain) {
-                const std::string target = Join(m_targetDir, ComputerName(entry.Name));
+                std::string name = ComputerName(entry.Name);
+                switch (FreeName(name)) {
+                    case Decision::Go:
+                        break;
+                    case Decision::Skip:
+                        progress.Step(2);
+                        return Next::Go;
+                    case Decision::Cancel:
+                        return Next::Cancel;
+                }
+                const std::string target = Join(m_targetDir, name);
                 if (!ProbeWritable()) {
                     commands::ShowError(m_fs, Msg(kMsgWriteProtected));
                     return Next::Stop;
@@ -106,6 +143,15 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
                 QFileInfo(QString::fromStdString(result.Output)).fileName().toStdString());
             // A melody without a title would be only ".imy".
             if (name.rfind('.') == 0) name = safeName + name;
+            switch (FreeName(name)) {
+                case Decision::Go:
+                    break;
+                case Decision::Skip:
+                    progress.Step(2);
+                    return Next::Go;
+                case Decision::Cancel:
+                    return Next::Cancel;
+            }
             const std::string target = Join(m_targetDir, name);
             if (!commands::InstallLocalFile(result.Output, target)) {
                 commands::FailLocal(m_fs.Channel(), target);
@@ -118,8 +164,18 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
             m_end = CommandEnd::Stopped;
             break;
         }
+        if (next == Next::Cancel) {
+            // The file asked about was not taken: it stays selected.
+            --m_taken;
+            m_end = CommandEnd::Cancelled;
+            break;
+        }
         if (next == Next::Fail) {
-            m_end = CommandEnd::Failed;
+            // "Прервать" during a read drops that file: it was not taken. The link still
+            // needs its recovery, so the command ends as a failure that says nothing.
+            const bool aborted = m_fs.Channel().LastError == kErrAborted;
+            if (aborted) --m_taken;
+            m_end = aborted ? CommandEnd::Aborted : CommandEnd::Failed;
             return false;
         }
     }
@@ -131,8 +187,10 @@ bool CopyToComputer::Fetch(const FileEntry& entry, const std::string& localPath)
     ProgressView& progress = m_fs.Progress();
     progress.SetMax(1, entry.Size / 512 + (entry.Size % 512 ? 1 : 0));
     progress.SetQuickStatus(Msg(kMsgCopyingFile) + entry.Name);
-    progress.SetLongStatus(commands::CopyProgressLine(progress));
-    return m_fs.ReadPhoneFile(localPath, entry.Name, entry.Date, entry.Size);
+    progress.SetLongStatus(m_meter.Line(progress));
+    if (!m_fs.ReadPhoneFile(localPath, entry.Name, entry.Date, entry.Size)) return false;
+    m_meter.Add(entry.Size);
+    return true;
 }
 
 bool CopyToComputer::ProbeWritable() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "commands/CommandSupport.h"
+#include "commands/Questions.h"
 #include "phonefs/PhoneFs.h"
 
 namespace q7k3 {
@@ -20,12 +21,16 @@ namespace q7k3 {
 class CopyToComputer {
 public:
     // `folder` is the phone folder the selection belongs to; `targetDir` the local
-    // directory the files go to.
-    CopyToComputer(PhoneFs& fs, Tree4* folder, std::string targetDir);
+    // directory the files go to. With `conflict`, a local file of the same name is only
+    // replaced when the answer says so (a new name, skip, cancel); without, it is replaced.
+    CopyToComputer(PhoneFs& fs, Tree4* folder, std::string targetDir,
+                   ConflictQuestion* conflict = nullptr);
 
     // `selection`: the captions of the phone pane's selected items, in list order;
     // folders among them are skipped. False on a phone or local failure (the reason in
-    // the channel's LastError); the files fetched before it stay.
+    // the channel's LastError); the files fetched before it stay. An abort ends the read
+    // under way at once: false with End() Aborted and LastError kErrAborted, that file
+    // not taken and the local file of its name as it was.
     bool Run(const std::vector<std::string>& selection);
 
     CommandEnd End() const { return m_end; }
@@ -35,15 +40,21 @@ public:
     const std::vector<std::string>& Written() const { return m_written; }
 
 private:
+    enum class Decision { Go, Skip, Cancel };
+    // The conflict question while `name` is taken in the target directory.
+    Decision FreeName(std::string& name);
     bool Fetch(const FileEntry& entry, const std::string& localPath);
     bool ProbeWritable();
 
     PhoneFs& m_fs;
     Tree4* m_folder;
     std::string m_targetDir;
+    ConflictQuestion* m_conflict;
+    commands::ConflictMemory m_answers;
     CommandEnd m_end = CommandEnd::Finished;
     size_t m_taken = 0;
     std::vector<std::string> m_written;
+    commands::ByteMeter m_meter;
 };
 
 }  // namespace q7k3

@@ -34,6 +34,7 @@ CopyToPhone::Next CopyToPhone::Skip(const std::string& text, BoxIcon icon) {
 bool CopyToPhone::Write(const std::string& source, const std::string& name, bool replace) {
     if (!commands::WriteToPhone(m_fs, m_folder, source, name, replace)) return false;
     m_sent.push_back(name);
+    m_meter.Add(QFileInfo(QString::fromStdString(source)).size());
     return true;
 }
 
@@ -41,7 +42,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
     flags.AbortRequested = false;
-    m_overwriteAll = false;
+    m_answers = {};
     m_jadQueue.clear();
     m_sent.clear();
     m_skipped = 0;
@@ -57,6 +58,12 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
         m_end = CommandEnd::Failed;
         return false;
     }
+    int64_t total = 0;
+    for (const std::string& path : paths) {
+        const QFileInfo info(QString::fromStdString(path));
+        if (info.isFile()) total += info.size();
+    }
+    m_meter.Start(total);
     for (const std::string& path : paths) {
         if (flags.AbortRequested) {
             m_end = CommandEnd::Aborted;
@@ -64,6 +71,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
         }
         switch (SendOne(path, paths)) {
             case Next::Go:
+            case Next::Skipped:
                 continue;
             case Next::Stop:
                 m_end = CommandEnd::Stopped;
@@ -83,7 +91,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
         m_end = CommandEnd::Failed;
         return false;
     }
-    m_overwriteAll = false;
+    m_answers = {};
     return true;
 }
 
@@ -99,7 +107,7 @@ void CopyToPhone::DescriptorStep(bool& failed) {
             commands::ShowError(m_fs, Msg(kMsgJadCreateFailed), BoxIcon::None);
             continue;
         }
-        progress.SetLongStatus(commands::CopyProgressLine(progress));
+        progress.SetLongStatus(m_meter.Line(progress));
         if (!Write(scratch, jadName)) {
             failed = true;
             return;
@@ -170,7 +178,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
                         return Skip(Msg(kMsgMelConvertFailed), BoxIcon::None);
                     }
                     // The slot name is free: no conflict to resolve.
-                    progress.SetLongStatus(commands::CopyProgressLine(progress));
+                    progress.SetLongStatus(m_meter.Line(progress));
                     return Write(scratch, name) ? Next::Go : Next::Fail;
                 case MelodyKind::Mel:
                     break;
@@ -194,7 +202,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
             }
             name = Utf8DropRight(name, 3) + "ani";
             progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
-            progress.SetLongStatus(commands::CopyProgressLine(progress));
+            progress.SetLongStatus(m_meter.Line(progress));
             source = scratch;
             break;
         }
@@ -207,7 +215,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
             }
             name = slot.Name;
             progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
-            progress.SetLongStatus(commands::CopyProgressLine(progress));
+            progress.SetLongStatus(m_meter.Line(progress));
             if (!ConvertBMPtoEMS(path, scratch, static_cast<uint8_t>(slot.Slot))) {
                 return Skip(Msg(kMsgBmpUnknown), BoxIcon::Error);
             }
@@ -222,7 +230,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
             }
             name = slot.Name;
             progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
-            progress.SetLongStatus(commands::CopyProgressLine(progress));
+            progress.SetLongStatus(m_meter.Line(progress));
             const MediaResult r = ConvertIMYtoEMS(path, scratch, static_cast<uint8_t>(slot.Slot));
             if (!r)
                 return Skip(r.Message >= 0 ? r.Text() : Msg(kMsgCannotOpenFile), BoxIcon::Error);
@@ -237,17 +245,28 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     if (!commands::ValidPhoneName(name)) return Skip(Msg(kMsgBadPhoneName) + name, BoxIcon::Error);
 
     bool replace = false;
-    if (const Next next = ResolveConflict(name, replace); next != Next::Go) return next;
+    if (const Next next = ResolveConflict(name, replace); next != Next::Go) {
+        if (next != Next::Skipped) return next;
+        // A suite left out takes no descriptor of its own either.
+        if (!m_jadQueue.empty() && m_jadQueue.back() == path) {
+            m_jadQueue.pop_back();
+            progress.SetMax(2, progress.Max(2) - 1);
+        }
+        return Next::Go;
+    }
     progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
-    progress.SetLongStatus(commands::CopyProgressLine(progress));
+    progress.SetLongStatus(m_meter.Line(progress));
     return Write(source, name, replace) ? Next::Go : Next::Fail;
 }
 
 CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace) {
-    switch (commands::ResolveConflict(m_fs, m_folder, m_conflict, m_overwriteAll, name,
-                                      replace)) {
+    switch (commands::ResolveConflict(m_fs, m_folder, m_conflict, m_answers, name, replace)) {
         case commands::ConflictEnd::Go:
             return Next::Go;
+        case commands::ConflictEnd::Skip:
+            ++m_skipped;
+            m_fs.Progress().Step(2);
+            return Next::Skipped;
         case commands::ConflictEnd::Cancel:
             return Next::Cancel;
         case commands::ConflictEnd::Fail:

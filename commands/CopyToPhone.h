@@ -30,11 +30,12 @@ public:
     CommandEnd End() const { return m_end; }
     // The phone names written, descriptors included, in order.
     const std::vector<std::string>& Sent() const { return m_sent; }
-    // Files left out (missing, unreadable, too large, empty, not recognised).
+    // Files left out (missing, unreadable, too large, empty, not recognised, skipped in
+    // the conflict question).
     int Skipped() const { return m_skipped; }
 
 private:
-    enum class Next { Go, Stop, Cancel, Fail };
+    enum class Next { Go, Skipped, Stop, Cancel, Fail };
     Next SendOne(const std::string& path, const std::vector<std::string>& selection);
     Next ResolveConflict(std::string& name, bool& replace);
     bool Write(const std::string& source, const std::string& name, bool replace = false);
@@ -45,10 +46,11 @@ private:
     PhoneFs& m_fs;
     Tree4* m_folder;
     ConflictQuestion& m_conflict;
-    bool m_overwriteAll = false;
+    commands::ConflictMemory m_answers;
     std::vector<std::string> m_jadQueue;
     std::vector<std::string> m_sent;
     int m_skipped = 0;
+    commands::ByteMeter m_meter;
     CommandEnd m_end = CommandEnd::Finished;
 };
 

@@ -28,8 +28,9 @@ bool DeleteFiles::Run(const std::vector<std::string>& selection) {
         m_end = CommandEnd::Failed;
         return false;
     }
-    // Outside PRO the phone keeps a thumbnail of every photo of its album folders.
-    const std::string thumbFolder = flags.Mode == FolderMode::Pro
+    // In the normal mode the phone keeps a thumbnail of every photo of its album folders;
+    // a phone addressed by paths (PIMS) keeps none that this program knows of.
+    const std::string thumbFolder = flags.Mode != FolderMode::Normal
                                         ? std::string()
                                         : ThumbnailFolderId(m_folder->Name, m_fs.ModelCodeText());
     std::vector<std::string> thumbnails;
@@ -65,22 +66,40 @@ void DeleteFiles::EraseThumbnails(const std::vector<std::string>& thumbnails) {
     AtChannel& ch = m_fs.Channel();
     const int lastError = ch.LastError;
     const std::string errorText = ch.ErrorText;
-    m_fs.ChangeFolder(id);
-    progress.SetPosition(1, 0);
-    progress.SetLongStatus(Msg(kMsgDeletingThumbs));
-    for (const std::string& name : thumbnails) {
-        m_fs.EraseFile(name);
-        progress.Step(2);
+    // Only once the thumbnail folder has really become current: a refused change would
+    // leave the photo folder current, and its own files of the same names would go.
+    if (m_fs.ChangeFolder(id)) {
+        progress.SetPosition(1, 0);
+        progress.SetLongStatus(Msg(kMsgDeletingThumbs));
+        for (const std::string& name : thumbnails) {
+            m_fs.EraseFile(name);
+            progress.Step(2);
+        }
     }
     ch.LastError = lastError;
     ch.ErrorText = errorText;
+}
+
+bool AskPhoneDelete(Prompts& prompts, const Tree4* folder,
+                    const std::vector<std::string>& selection) {
+    std::vector<std::string> files;
+    for (const std::string& name : selection)
+        if (HasFile(folder, name)) files.push_back(name);
+    if (files.empty()) return true;
+    const std::string question = files.size() == 1
+                                     ? Msg(kMsgDeletePhoneQuestion) + Msg(kMsgQuoteOpen) +
+                                           files.front() + Msg(kMsgQuoteCloseQuestion)
+                                     : Msg(kMsgDeletePhoneQuestion) + std::to_string(files.size()) +
+                                           Msg(kMsgDeleteQuestionEnd);
+    return prompts.AskYesNoDefaultNo(question, Msg(kMsgDeleteCaption));
 }
 
 bool DeleteLocalFiles::Run(const std::vector<std::string>& paths) {
     m_failed.clear();
     const std::string question =
         Msg(kMsgDeleteQuestion) + std::to_string(paths.size()) + Msg(kMsgDeleteQuestionEnd);
-    if (!m_prompts.AskYesNo(question, Msg(kMsgDeleteCaption))) return false;
+    if (!m_prompts.AskYesNoWithIcon(question, Msg(kMsgDeleteCaption), BoxIcon::Information))
+        return false;
     for (const std::string& path : paths) {
         const QFileInfo info(QString::fromStdString(path));
         // Folders and the parent entry are left alone; a dangling link is a file too.

@@ -35,6 +35,12 @@ private:
     std::vector<std::string> m_erased;
 };
 
+// The question before erasing phone files, whose erase cannot be undone: "Удалить с
+// телефона «NAME»?" for one file, else the number of files; No is the default. True for
+// Yes; also true, without a question, when the selection holds no file (folders only).
+bool AskPhoneDelete(Prompts& prompts, const Tree4* folder,
+                    const std::vector<std::string>& selection);
+
 // The local delete: asks "Вы действительно хотите удалить N файлов?" (N the number of
 // selected items), then deletes every path that is a file, for good. A file that cannot be
 // deleted is named in an error box. Returns false when the answer was No; the pane is

@@ -35,7 +35,9 @@ bool RenameFile::Ask(const std::string& oldName) {
             m_newName = field;
             continue;
         }
-        if (answer.Answer == ConflictAnswer::Cancel || field == oldName) {
+        // Skipping the only file of a rename is not renaming it.
+        if (answer.Answer == ConflictAnswer::Cancel || answer.Answer == ConflictAnswer::Skip ||
+            answer.Answer == ConflictAnswer::SkipAll || field == oldName) {
             m_newName = oldName;
         } else {
             // The file replaced is the one called m_newName; an edit of the field made

@@ -21,7 +21,8 @@ struct Faults {
     int DropCommand = 0;         // the Nth command from now on goes unanswered, once
     int64_t CutAfterBytes = -1;  // the line goes dead after this many transfer data bytes
     bool BadReadCrc = false;     // the closing line of every read carries a wrong CRC
-    bool ExtraPrompt = false;    // one more "##>" after the last block of a write, before its result
+    int64_t EarlyOkAfter = -1;   // a write ends with "OK" once this many of its bytes are in
+    bool ExtraPrompt = false;  // one more "##>" after the last block of a write, before its result
     std::vector<ErrorRule> Errors;
     std::string Unsolicited;  // a line sent after every complete answer
 

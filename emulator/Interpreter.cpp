@@ -552,9 +552,15 @@ void Interpreter::WriteData(const char* data, size_t size, Reply& out) {
         m_writeData.clear();
         m_line.clear();
         StormPrompt(out, m_lastInputMs);
-    } else if (m_writeData.size() == m_writeSize)
+    } else if (m_writeData.size() == m_writeSize) {
         FinishWrite(out);
-    else if (m_writeData.size() / kWriteBlock > blocksBefore)
+    } else if (const int64_t early = m_config.Fault.EarlyOkAfter;
+               early >= 0 && m_writeData.size() >= static_cast<uint64_t>(early)) {
+        // A firmware that declares the file written before its announced end.
+        m_trace.Note("early OK: the write ends cut");
+        const bool stored = m_store.Put(m_current, m_writeName, m_writeData, m_writeStamp);
+        Final(out, stored ? "OK" : "+CME ERROR: 2007");
+    } else if (m_writeData.size() / kWriteBlock > blocksBefore)
         Send(out, Frame("##>"));
 }
 

@@ -247,9 +247,11 @@ void PhoneEmulator::Serve() {
                     // Bytes that were already waiting follow the previous ones on the line
                     // without a gap; after a pause the line starts again from now.
                     if (now - lineFree > std::chrono::milliseconds(2)) lineFree = now;
-                    lineFree += std::chrono::microseconds(static_cast<int64_t>(got) * 10'000'000 / baud);
+                    lineFree +=
+                        std::chrono::microseconds(static_cast<int64_t>(got) * 10'000'000 / baud);
                     const auto left =
-                        std::chrono::duration_cast<std::chrono::microseconds>(lineFree - now).count();
+                        std::chrono::duration_cast<std::chrono::microseconds>(lineFree - now)
+                            .count();
                     if (left > 0 && !SleepMs(static_cast<int>((left + 999) / 1000))) break;
                 }
                 std::lock_guard lock(m_mutex);
@@ -451,6 +453,11 @@ void PhoneEmulator::EndlessRead(bool on) {
 void PhoneEmulator::PromptStorm(bool on) {
     std::lock_guard lock(m_mutex);
     m_config.Fault.PromptStorm = on;
+}
+
+void PhoneEmulator::EarlyOkAfter(int64_t bytes) {
+    std::lock_guard lock(m_mutex);
+    m_config.Fault.EarlyOkAfter = bytes;
 }
 
 void PhoneEmulator::FanOut(int subfolders) {

@@ -78,10 +78,11 @@ public:
     void SendUnsolicited(const std::string& line);  // sent once, as soon as the line is idle
     // After so many commands, answers trickle out a byte every everyMs, then noise for ever.
     void TrickleAfter(int commands, int everyMs);
-    void FloodAfter(int commands);  // then garbage bytes without end
-    void EndlessRead(bool on);      // reads go on past the file's end
-    void PromptStorm(bool on);      // writes are prompted for ever, never finished
-    void FanOut(int subfolders);    // PIMS: every folder also lists so many subfolders
+    void FloodAfter(int commands);     // then garbage bytes without end
+    void EndlessRead(bool on);         // reads go on past the file's end
+    void PromptStorm(bool on);         // writes are prompted for ever, never finished
+    void EarlyOkAfter(int64_t bytes);  // a write says OK (keeping what it has) after so many bytes
+    void FanOut(int subfolders);       // PIMS: every folder also lists so many subfolders
     // The line at random line boundaries inside answers and every everyMs.
     void UnsolicitedAnywhere(const std::string& line, int everyMs = 1000);
     // Answers in random pieces (the seed is the config's), up to maxDelayMs apart; -1: whole.

@@ -53,6 +53,7 @@ const char kUsage[] =
     "  --flood-after N     answer N commands, then send garbage bytes without end\n"
     "  --endless-read      a read goes on with blocks past the file's end for ever\n"
     "  --prompt-storm      a write is answered with ##> for ever, never with its result\n"
+    "  --early-ok BYTES    a write is answered OK after BYTES of its data, the file kept cut\n"
     "  --fan-out N         with --pims, every folder also lists N subfolders (F0000...)\n"
     "  --split MS          answers go out in random pieces up to MS apart\n"
     "  --seed N            the seed of the random pieces, places and garbage (default 1)\n"
@@ -145,6 +146,8 @@ int main(int argc, char** argv) {
             config.Fault.DropCommand = static_cast<int>(n);
         } else if (opt == "--cut-after" && ParseInt(v, 0, LONG_MAX, n)) {
             config.Fault.CutAfterBytes = n;
+        } else if (opt == "--early-ok" && ParseInt(v, 0, LONG_MAX, n)) {
+            config.Fault.EarlyOkAfter = n;
         } else if (opt == "--fail-command" || opt == "--fail-name") {
             q7k3::emu::ErrorRule rule;
             if (!ParseRule(v, rule.Match, rule.Code)) return Fail(opt + " takes TEXT:CODE");

@@ -219,6 +219,11 @@ LineAction AtChannel::CmeFailure(const std::string& line) {
 LineAction AtChannel::StandardLine(const std::string& line) {
     if (line == kOk) return LineAction::Success;
     if (ContainsText(line, kCme)) return CmeFailure(line);
+    // A bare ERROR is the phone's final answer too: waiting on would only end in a time-out.
+    if (line == kError) {
+        LastError = kErrRefused;
+        return LineAction::Failure;
+    }
     return LineAction::Skip;
 }
 

@@ -19,6 +19,7 @@ namespace q7k3 {
 // Answer framing: the tokens the command routines look for.
 inline constexpr std::string_view kOk = "OK\r\n";          // a whole line: success
 inline constexpr std::string_view kCme = "+CME ERROR: ";   // in a line, a code follows
+inline constexpr std::string_view kError = "ERROR\r\n";    // a whole line: refused, no reason
 inline constexpr std::string_view kBatchEnd = "#OK#\r\n";  // end of one batch of a long answer
 inline constexpr std::string_view kPrompt = "##>\r\n";     // continuation prompt, both ways
 
@@ -133,7 +134,7 @@ public:
     // The command pattern shared by every phone command.
     bool RunCommand(const CommandSpec& spec);
     // The usual terminators: "OK\r\n" succeeds, a "+CME ERROR: " line fails with its
-    // reason (CmeFailure); any other line is skipped.
+    // reason (CmeFailure), a bare "ERROR\r\n" with kErrRefused; any other line is skipped.
     LineAction StandardLine(const std::string& line);
 
     // Batch framing: when a batch end "#OK#\r\n" has arrived, removes its "#OK#" (the

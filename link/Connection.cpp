@@ -118,6 +118,11 @@ PhoneCheck IdentifyPhone(PhoneLink& link, AppFlags& flags,
     return PhoneCheck::Supported;
 }
 
+std::string SilentPhoneText(const std::string& port) {
+    return Msg(kMsgPhoneSilent) + "\r\n" + Msg(kMsgPortTried) + port + "\r\n" +
+           Msg(kMsgCheckPhone) + " " + Msg(kMsgChoosePort);
+}
+
 int PhoneCheckMessage(PhoneCheck check) {
     switch (check) {
         case PhoneCheck::Silent:

@@ -43,6 +43,9 @@ enum class PhoneCheck {
 // afterReset runs once the phone answered ATZ, before the model query.
 PhoneCheck IdentifyPhone(PhoneLink& link, AppFlags& flags,
                          const std::function<void()>& afterReset = nullptr);
+// The window's box for a phone that does not answer on `port`: the reason, the port it was
+// asked on, what to check and where another port is chosen.
+std::string SilentPhoneText(const std::string& port);
 // The catalogue message of a failed identification (21 or 20); -1 for Supported.
 int PhoneCheckMessage(PhoneCheck check);
 // The same, told by the channel's LastError after IdentifyPhone: a phone that sends bytes

@@ -10,7 +10,7 @@ namespace q7k3 {
 
 enum FailReason : int {
     kErrTimeout = 1,     // no (further) answer within the time-out
-    kErrLocalFile = 2,   // a local file cannot be opened or created
+    kErrLocalFile = 2,   // a local file cannot be opened or created (ErrorText: path: reason)
     kErrChecksum = 3,    // checksum mismatch on a read file
     kErrNoJar = 4,       // no Java suite found
     kErrText = 5,        // other failure, text in ErrorText
@@ -19,18 +19,21 @@ enum FailReason : int {
     kErrGarbled = 8,     // bytes come, but no answer: noise, a flood, a wrong line rate
     kErrAborted = 9,     // the user (or an interrupt) ended the exchange
     kErrBadName = 10,    // a name the phone cannot take (a quote, a control character)
-    kErrPortGone = 12,   // the port's device went away (cable pulled); ErrorText: the port
     kErrPhoneNotFound11 = 11,
+    kErrRefused = 12,    // the phone answered a plain ERROR: it will not do it
+    kErrLocalData = 13,  // a local folder or file is unusable as it is (text in ErrorText)
+    kErrPortGone = 14,   // the port's device went away (cable pulled); ErrorText: the port
     kErrPhoneChecksum = 105,
     kErrPhoneNotFound = 2000,
     kErrPhoneMemoryFull = 2007,
 };
 
 // Every reason the program sets; each has a text of its own.
-inline constexpr std::array<FailReason, 15> kAllFailReasons = {
-    kErrTimeout,   kErrLocalFile,       kErrChecksum,      kErrNoJar,         kErrText,
-    kErrBadAnswer, kErrUnfinished,      kErrGarbled,       kErrAborted,       kErrBadName,
-    kErrPortGone,  kErrPhoneNotFound11, kErrPhoneChecksum, kErrPhoneNotFound, kErrPhoneMemoryFull};
+inline constexpr std::array<FailReason, 17> kAllFailReasons = {
+    kErrTimeout,       kErrLocalFile,       kErrChecksum,  kErrNoJar,     kErrText,
+    kErrBadAnswer,     kErrUnfinished,      kErrGarbled,   kErrAborted,   kErrBadName,
+    kErrPhoneNotFound11, kErrRefused,       kErrLocalData, kErrPortGone,  kErrPhoneChecksum,
+    kErrPhoneNotFound, kErrPhoneMemoryFull};
 
 // Reasons after which the phone may still be in the middle of an answer: the link is
 // recovered (port closed and opened again, ATZ) as after a time-out.
@@ -40,9 +43,23 @@ bool NeedsLinkRecovery(int reason);
 // the phone's own words (kErrText).
 bool IsKnownCmeCode(long code);
 
-// The text of the error report for a reason; errorText is shown for kErrText (and after
-// the text of kErrBadName: the name), and a
+// The text of the error report for a reason; errorText is shown for kErrText and
+// kErrLocalData (and after the text of kErrBadName and kErrLocalFile: the name), and a
 // value that is no reason shows as its decimal number.
 std::string FailureText(int reason, const std::string& errorText);
+
+// Reasons that lie with the computer, not the phone (the CLI's exit code 6).
+bool IsLocalFailure(int reason);
+
+// What to check after a reason that leaves the phone unheard (a time-out): the cable, the
+// phone switched on. Empty for the other reasons.
+std::string FailureAdvice(int reason);
+// The whole report: FailureText, and the advice on a line of its own when there is one.
+std::string FailureReport(int reason, const std::string& errorText);
+
+// The error pair of a local file that cannot be opened, read or written: kErrLocalFile,
+// and as its text the path with the reason (`err`: the failed call's errno, or 0).
+class AtChannel;
+void FailLocalFile(AtChannel& ch, const std::string& path, bool writing, int err = 0);
 
 }  // namespace q7k3

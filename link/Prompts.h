@@ -18,6 +18,16 @@ public:
     virtual void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
     // A Yes/No question; true for Yes.
     virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
+    // The same question with another icon than the question mark (the local delete
+    // question carries the information icon).
+    virtual bool AskYesNoWithIcon(const std::string& text, const std::string& caption,
+                                  BoxIcon /*icon*/) {
+        return AskYesNo(text, caption);
+    }
+    // The same for a step that cannot be undone: No is the default answer (Enter).
+    virtual bool AskYesNoDefaultNo(const std::string& text, const std::string& caption) {
+        return AskYesNo(text, caption);
+    }
 };
 
 // The progress dialog (ProgressDialog): two status lines, two bars, a caption and the
@@ -46,6 +56,8 @@ enum class ConflictAnswer {
     Overwrite,     // replace the existing file
     OverwriteAll,  // replace it and every later one of this command
     Cancel,        // end the command ("Отмена", Escape, the title bar's close)
+    Skip,          // leave this file out, keep the one there, go on with the next
+    SkipAll,       // leave out this and every later taken name of this command
 };
 struct ConflictReply {
     ConflictAnswer Answer = ConflictAnswer::Cancel;

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFileIconProvider>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -28,19 +28,20 @@ public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
 
     QVariant data(const QModelIndex& index, int role) const override {
-        // The file model writes sizes in the system's language; the pane follows the
-        // program's (QLocale's default).
-        // Sizes are whole bytes, as in the phone pane ("775 байты" is not Russian).
-        if (role == Qt::DisplayRole && (index.column() == kSize || index.column() == kType)) {
-            auto* model = static_cast<QFileSystemModel*>(sourceModel());
-            const QModelIndex source = mapToSource(index);
-            const bool dir = model->isDir(source);
-            if (index.column() == kSize && !dir) return QLocale().toString(model->size(source));
-            if (index.column() == kType && dir) {
-                const bool drive = QDir(model->filePath(source)).isRoot();
-                return QString::fromStdString(
-                    Caption("TForm1", drive ? "Source.driveType" : "Source.folderType"));
-            }
+        if (role != Qt::DisplayRole || index.column() == kName)
+            return QSortFilterProxyModel::data(index, role);
+        auto* model = static_cast<QFileSystemModel*>(sourceModel());
+        const QModelIndex source = mapToSource(index);
+        const bool dir = model->isDir(source);
+        // The file model writes sizes and dates in the system's language; the pane follows
+        // the program's. Sizes are whole bytes, as in the phone pane ("775 байты" is not
+        // Russian), dates "31.12.2006 18:02" rather than "31 Dec 2006".
+        if (index.column() == kSize && !dir) return QLocale().toString(model->size(source));
+        if (index.column() == kModified) return PaneDateText(model->lastModified(source));
+        if (index.column() == kType && dir) {
+            const bool drive = QDir(model->filePath(source)).isRoot();
+            return QString::fromStdString(
+                Caption("TForm1", drive ? "Source.driveType" : "Source.folderType"));
         }
         return QSortFilterProxyModel::data(index, role);
     }
@@ -76,7 +77,8 @@ protected:
                 if (lt != rt) return lt < rt;
                 break;
             }
-            default: break;
+            default:
+                break;
         }
         const int byName = ln.compare(rn, Qt::CaseInsensitive);
         return byName != 0 ? byName < 0 : ln < rn;
@@ -126,6 +128,11 @@ NameColumnFit::~NameColumnFit() {
     QObject::disconnect(m_watch);
 }
 
+void NameColumnFit::KeepWhole(int column, int width) {
+    while (m_whole.size() <= column) m_whole << 0;
+    m_whole[column] = width;
+}
+
 void NameColumnFit::Fit() {
     QHeaderView* header = m_view.header();
     const int count = header->count();
@@ -135,17 +142,29 @@ void NameColumnFit::Fit() {
         for (int i = 0; i < count; ++i) m_wanted << header->sectionSize(i);
     }
     const int width = m_view.viewport()->width();
-    int others = 0;
-    for (int i = 1; i < count; ++i)
-        if (!header->isSectionHidden(i)) others += m_wanted[i];
+    // The columns kept whole take their width first; the others share what is left.
+    int others = 0, kept = 0, flexible = 0;
+    for (int i = 1; i < count; ++i) {
+        if (header->isSectionHidden(i)) continue;
+        others += m_wanted[i];
+        if (m_whole.value(i) > 0)
+            kept += std::max(m_wanted[i], m_whole.value(i));
+        else
+            flexible += m_wanted[i];
+    }
     const int room = std::max(0, width - m_minimum);
+    const int flexRoom = std::max(0, room - kept);
     constexpr int kNarrowest = 40;
     m_fitting = true;
     int used = 0;
     for (int i = 1; i < count; ++i) {
         if (header->isSectionHidden(i)) continue;
-        const int size =
-            others <= room ? m_wanted[i] : std::max(kNarrowest, m_wanted[i] * room / others);
+        int size = m_wanted[i];
+        if (others > room) {
+            size = m_whole.value(i) > 0
+                       ? std::max(m_wanted[i], m_whole.value(i))
+                       : std::max(kNarrowest, flexible > 0 ? m_wanted[i] * flexRoom / flexible : 0);
+        }
         header->resizeSection(i, size);
         used += size;
     }
@@ -153,6 +172,21 @@ void NameColumnFit::Fit() {
     // only a pane too narrow for even that scrolls sideways.
     header->resizeSection(0, std::max(std::min(m_minimum, 2 * kNarrowest), width - used));
     m_fitting = false;
+}
+
+int ColumnWidthFor(const QTreeView& view, int column, const QString& sample) {
+    const QFontMetrics metrics = view.fontMetrics();
+    const QString title =
+        view.model() ? view.model()->headerData(column, Qt::Horizontal).toString() : QString();
+    // The cell's margins, and on the header the sort arrow beside the title.
+    const int cell = metrics.horizontalAdvance(sample) + 16;
+    const int head = metrics.horizontalAdvance(title) + 16 +
+                     view.style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, &view);
+    return std::max(cell, head);
+}
+
+QString PaneDateText(const QDateTime& date) {
+    return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy hh:mm")) : QString();
 }
 
 void ConfigureFileList(QTreeView& view) {
@@ -191,7 +225,9 @@ QString LocalDirView::StripTrailingSeparators(const QString& path) {
     return p;
 }
 
-void LocalDirView::SetPath(const QString& path) { ReadKeeping(path, QString(), {}); }
+void LocalDirView::SetPath(const QString& path) {
+    ReadKeeping(path, QString(), {});
+}
 
 void LocalDirView::ReadKeeping(const QString& path, const QString& focus,
                                const QStringList& marks) {
@@ -338,9 +374,12 @@ void LocalDirView::Read() {
             m_marking.DropUpEntry();
             emit SelectionChanged();
         });
-        header()->resizeSection(kSize, 80);
-        header()->resizeSection(kType, 90);
-        header()->resizeSection(kModified, 125);
+        // Sizes and dates whole; a long type may be shortened.
+        const int sizeWidth = ColumnWidthFor(*this, kSize, QLocale().toString(999999999));
+        header()->resizeSection(kSize, sizeWidth);
+        header()->resizeSection(kType, 140);
+        header()->resizeSection(kModified, ColumnWidthFor(*this, kModified, kWidestDate));
+        m_nameFit.KeepWhole(kSize, sizeWidth);
         header()->setSectionsClickable(true);
         header()->setSortIndicatorShown(true);
         header()->setSortIndicator(m_sortColumn, m_sortOrder);
@@ -460,10 +499,16 @@ void LocalDirView::keyPressEvent(QKeyEvent* event) {
     QTreeView::keyPressEvent(event);
 }
 
+void LocalDirView::keyboardSearch(const QString& search) {
+    m_searching = true;
+    QTreeView::keyboardSearch(search);
+    m_searching = false;
+}
+
 QItemSelectionModel::SelectionFlags LocalDirView::selectionCommand(const QModelIndex& index,
-                                                                  const QEvent* event) const {
-    // The cursor moves over the marks without changing them.
-    if (ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
+                                                                   const QEvent* event) const {
+    // The cursor moves over the marks without changing them, by key or by quick search.
+    if (m_searching || ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
     return QTreeView::selectionCommand(index, event);
 }
 

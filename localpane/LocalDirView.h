@@ -3,6 +3,7 @@
 // QFileSystemModel, with a ".." entry to go up, folders before files and several rows
 // selectable. It lists what a "*.*" mask finds, hidden files included.
 
+#include <QDateTime>
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
 #include <QString>
@@ -26,18 +27,31 @@ public:
     NameColumnFit(const NameColumnFit&) = delete;
     NameColumnFit& operator=(const NameColumnFit&) = delete;
     void Fit();
+    // A column that never gives up width below `width` (sizes: a number is never cut).
+    void KeepWhole(int column, int width);
 
 private:
     QTreeView& m_view;
     const int m_minimum;
+    QList<int> m_whole;   // each column's least width; 0 where it may narrow freely
     QList<int> m_wanted;  // each column's own width: as set up, or as the user dragged it
     bool m_fitting = false;
     QMetaObject::Connection m_watch;
 };
 
+// The width a column needs to show `sample` (its widest content) and its header whole.
+int ColumnWidthFor(const QTreeView& view, int column, const QString& sample);
+// Dates in both panes: "31.12.2006 18:02", as a Russian desktop writes them.
+QString PaneDateText(const QDateTime& date);
+// The widest sizes and dates a pane shows, for ColumnWidthFor.
+inline constexpr const char* kWidestSize = "999 999 999";
+inline constexpr const char* kWidestDate = "00.00.0000 00:00";
+
 class LocalDirView : public QTreeView {
     Q_OBJECT
 public:
+    // Typing moves the cursor to the first name that begins so; the marks stay.
+    void keyboardSearch(const QString& search) override;
     struct Item {
         QString Name;
         QString FullPath;
@@ -107,6 +121,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+    bool m_searching = false;  // inside keyboardSearch
 
 private:
     // Reads `path`; once read, the cursor goes on `focus` (the first row when empty or

@@ -1,7 +1,7 @@
 # Installation into the XDG/FHS places and the Debian package (CPack).
 #
 #   cmake --install build [--prefix /usr]          # DESTDIR=... for a staging root
-#   scripts/package                                 # build-package/q7k3fm_VERSION_ARCH.deb
+#   scripts/package                                 # build/q7k3fm_VERSION_ARCH.deb
 
 set(Q7K3_DATA ${PROJECT_SOURCE_DIR}/data)
 
@@ -29,7 +29,7 @@ install(FILES ${Q7K3_DATA}/completion/q7k3fm-cli.bash
 
 # Manual pages, compressed the way Debian keeps them.
 find_program(GZIP_PROGRAM gzip)
-set(_man_pages q7k3fm-cli.1 q7k3fm-phone.1)
+set(_man_pages q7k3fm.1 q7k3fm-cli.1 q7k3fm-phone.1)
 set(_man_outputs)
 foreach(page ${_man_pages})
   if(GZIP_PROGRAM)
@@ -65,9 +65,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The melody preview plays through a General MIDI soundfont and the desktop's sound
-# service; Qt's own Russian texts and the help page's viewer come from the desktop too.
+# service; Qt's own Russian texts and the help page's viewer come from the desktop too,
+# and bash-completion loads the command line's completion.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-  "timgm6mb-soundfont | fluid-soundfont-gm, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-pulseaudio, qt6-translations-l10n, xdg-utils")
+  "timgm6mb-soundfont | fluid-soundfont-gm, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-pulseaudio, qt6-translations-l10n, xdg-utils, bash-completion")
 include(CPack)
 
 # The package as built from this tree: its file list, its menu entry, and the installed

@@ -22,7 +22,8 @@ expected=(
   /usr/share/q7k3fm/Q7K3FM.html
   /usr/share/applications/q7k3fm.desktop
   /usr/share/icons/hicolor/scalable/apps/q7k3fm.svg
-  /usr/share/man/man1/q7k3fm-cli.1.gz /usr/share/man/man1/q7k3fm-phone.1.gz
+  /usr/share/man/man1/q7k3fm.1.gz /usr/share/man/man1/q7k3fm-cli.1.gz
+  /usr/share/man/man1/q7k3fm-phone.1.gz
   /usr/share/bash-completion/completions/q7k3fm-cli
 )
 for size in 16 24 32 48 64 128 256; do
@@ -41,6 +42,7 @@ for d in libc6 libqt6core6 libqt6widgets6 qt6-qpa-plugins; do
   [[ "$depends" == *"$d"* ]] || fail "Depends lacks $d: $depends"
 done
 [[ "$recommends" == *timgm6mb-soundfont* ]] || fail "Recommends lacks the soundfont: $recommends"
+[[ "$recommends" == *bash-completion* ]] || fail "Recommends lacks bash-completion: $recommends"
 
 # The menu entry and the manual pages.
 dpkg-deb -x "$deb" "$work/deb"
@@ -50,6 +52,8 @@ if command -v desktop-file-validate >/dev/null; then
 fi
 zcat "$work/deb/usr/share/man/man1/q7k3fm-cli.1.gz" | grep -qF -- '\-\-trace' ||
   fail "the manual page of q7k3fm-cli does not tell of --trace"
+zcat "$work/deb/usr/share/man/man1/q7k3fm.1.gz" | grep -qF -- 'F1' ||
+  fail "the manual page of q7k3fm does not tell of its keys"
 
 # cmake --install into a temporary root, then the programs from there.
 DESTDIR="$work/root" cmake --install "$build" --prefix /usr >/dev/null

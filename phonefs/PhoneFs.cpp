@@ -96,6 +96,19 @@ void PhoneFs::SetStopFlag(const std::atomic<bool>* flag) {
     m_ch.StopFlag = flag;
 }
 
+PhoneFs::StopHold::StopHold(PhoneFs& fs)
+    : m_fs(fs), m_abort(fs.m_ch.AbortFlag), m_stop(fs.m_ch.StopFlag) {
+    ++m_fs.m_holds;
+    m_fs.m_ch.AbortFlag = nullptr;
+    m_fs.m_ch.StopFlag = nullptr;
+}
+
+PhoneFs::StopHold::~StopHold() {
+    --m_fs.m_holds;
+    m_fs.m_ch.AbortFlag = m_abort;
+    m_fs.m_ch.StopFlag = m_stop;
+}
+
 void PhoneFs::DropTree() {
     if (onTreeDropped) onTreeDropped();
     m_root.reset();
@@ -298,7 +311,7 @@ bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
     for (Tree4* node : table) {
         if (m_flags.AbortRequested) break;
         if (!ListFolder(node, includeEmpty)) {
-            Ui().MessageBox(FailureText(m_ch.LastError, m_ch.ErrorText), Msg(kMsgErrorCaption),
+            Ui().MessageBox(FailureReport(m_ch.LastError, m_ch.ErrorText), Msg(kMsgErrorCaption),
                             BoxIcon::Error);
             DropTree();
             return false;

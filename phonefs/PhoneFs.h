@@ -61,6 +61,22 @@ public:
     // The flag also ends an exchange that stalls (AtChannel::StopFlag).
     void SetStopFlag(const std::atomic<bool>* flag);
 
+    // While one lives, neither the abort button nor an interrupt spoils a write or ends an
+    // exchange: the steps between erasing a file and writing its replacement must run to
+    // their end, or the name would be left without either file.
+    class StopHold {
+    public:
+        explicit StopHold(PhoneFs& fs);
+        ~StopHold();
+        StopHold(const StopHold&) = delete;
+        StopHold& operator=(const StopHold&) = delete;
+
+    private:
+        PhoneFs& m_fs;
+        const std::atomic<bool>* m_abort;
+        const std::atomic<bool>* m_stop;
+    };
+
     // The root of the current tree; null before the first scan and after a failed one.
     Tree4* PhoneRoot() const { return m_root.get(); }
     // Frees the tree. onTreeDropped runs first, so nobody keeps a pointer into it.
@@ -133,6 +149,7 @@ private:
     Prompts* m_prompts;
     std::unique_ptr<Tree4> m_root;
     const std::atomic<bool>* m_stop = nullptr;
+    int m_holds = 0;  // StopHolds alive
     // Discovery's folder budget, and whether a folder was refused for it.
     size_t m_foldersLeft = std::numeric_limits<size_t>::max();
     bool m_tooManyFolders = false;

@@ -281,9 +281,15 @@ bool PhoneSession::IdentifyAndScan() {
         m_bridgedProgress.SetLongStatus(Msg(kMsgInitializing));
     });
     if (check != PhoneCheck::Supported) {
-        ShowError(PhoneCheckMessage(check, m_link.Channel.LastError));
+        const int message = PhoneCheckMessage(check, m_link.Channel.LastError);
+        // A silent phone: the port it was asked on, and where another one is chosen.
+        m_bridgedProgress.Hide();
+        m_bridgedPrompts.MessageBox(
+            message == kMsgPhoneSilent ? SilentPhoneText(m_link.Port.PortName()) : Msg(message),
+            Msg(kMsgErrorCaption), BoxIcon::Error);
         return false;
     }
+    if (AfterIdentify) AfterIdentify(*m_fs);
     if (!Scan()) {
         // Whatever the scan left behind, a failed start ends without a link or a tree.
         m_link.Port.Disconnect();
@@ -400,10 +406,12 @@ void PhoneSession::SessionGuard() {
 bool PhoneSession::Guard() {
     AtChannel& ch = m_link.Channel;
     SerialPort& port = m_link.Port;
-    // The box comes once the progress dialog has gone, never over it.
+    // The box comes once the progress dialog has gone, never over it; an abort the user asked
+    // for needs no box, the link is recovered all the same.
     m_bridgedProgress.Hide();
-    m_bridgedPrompts.MessageBox(FailureText(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
-                                BoxIcon::Error);
+    if (ch.LastError != kErrAborted)
+        m_bridgedPrompts.MessageBox(FailureReport(ch.LastError, ch.ErrorText),
+                                    Msg(kMsgErrorCaption), BoxIcon::Error);
     // The recovery's own exchanges run to their end whatever ended the failed one.
     m_flags.AbortRequested = false;
     if (NeedsLinkRecovery(ch.LastError)) {
@@ -421,7 +429,7 @@ bool PhoneSession::Guard() {
     if (m_current && m_current != m_fs->PhoneRoot() && !m_current->IsVirtual()) {
         if (!ListCurrent()) {
             m_bridgedProgress.Hide();
-            m_bridgedPrompts.MessageBox(FailureText(ch.LastError, ch.ErrorText),
+            m_bridgedPrompts.MessageBox(FailureReport(ch.LastError, ch.ErrorText),
                                         Msg(kMsgErrorCaption), BoxIcon::Error);
         }
     }

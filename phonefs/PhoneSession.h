@@ -168,6 +168,10 @@ public:
     PhoneFs& Fs() { return *m_fs; }
     ConflictQuestion& Conflicts() { return m_questions; }
     RenameQuestion& Renames() { return m_questions; }
+    // Runs on the link thread once the phone of a new connection is identified, before its
+    // scan: what an earlier run was killed in the middle of is finished there (its boxes go
+    // through fs.Ui(), which reaches the window's thread).
+    std::function<void(PhoneFs& fs)> AfterIdentify;
     PhoneLink& Link() { return m_link; }
     AppFlags& Flags() { return m_flags; }
     // The window's own progress dialog and boxes.

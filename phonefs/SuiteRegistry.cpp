@@ -1,6 +1,7 @@
 #include "phonefs/SuiteRegistry.h"
 
 #include <QFile>
+#include <cerrno>
 
 #include "link/Connection.h"
 #include "link/Failure.h"
@@ -99,7 +100,7 @@ bool EncodeSuiteRecords(const std::vector<std::string>& records, std::string& ou
 bool RebuildSuiteRegistry(PhoneFs& fs) {
     const std::string scratch = TempFileName();
     if (scratch.empty()) {
-        fs.Channel().LastError = kErrLocalFile;
+        FailLocalFile(fs.Channel(), PrivateTempDir(), true, errno);
         return false;
     }
     return RebuildSuiteRegistry(fs, scratch);
@@ -159,12 +160,16 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
             return false;
         if (!QFile::rename(QString::fromStdString(scratch), removeBackup.path) ||
             !ReadLocalHead(backup, oldBytes)) {
-            return fail(kErrLocalFile);
+            FailLocalFile(ch, backup, true, errno);
+            return false;
         }
         haveOld = true;
         LostRegistry().clear();
     } else if (!old && !LostRegistry().empty()) {
-        if (!WriteLocal(backup, LostRegistry())) return fail(kErrLocalFile);
+        if (!WriteLocal(backup, LostRegistry())) {
+            FailLocalFile(ch, backup, true, errno);
+            return false;
+        }
         oldBytes = LostRegistry().substr(0, static_cast<size_t>(kOldRegistryRead));
         haveOld = true;
     }
@@ -200,7 +205,6 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
             return false;
         }
         std::string said = FailureText(code, ch.ErrorText);
-        if (code == kErrLocalFile) said += scratch;
         SuitesLeft suites = newWritten ? SuitesLeft::New : SuitesLeft::None;
         if (haveOld && newWritten && fs.EraseFile(kSuites)) {
             RemoveFile(java, kSuites);
@@ -246,7 +250,7 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
 
     progress.SetQuickStatus(Msg(kMsgJavaWritingSuites));
     if (!WriteLocal(scratch, encoded)) {
-        ch.LastError = kErrLocalFile;
+        FailLocalFile(ch, scratch, true, errno);
         return restore();
     }
     if (!fs.WritePhoneFile(scratch, kSuites, java)) return restore();
@@ -257,7 +261,7 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
     progress.SetQuickStatus(Msg(kMsgJavaWritingSuitesName));
     nameTried = true;
     if (!WriteLocal(scratch, kSuitesNameText)) {
-        ch.LastError = kErrLocalFile;
+        FailLocalFile(ch, scratch, true, errno);
         return restore();
     }
     if (!fs.WritePhoneFile(scratch, kSuitesName, java)) return restore();

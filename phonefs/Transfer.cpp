@@ -6,12 +6,14 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "phonefs/PhoneFs.h"
 #include "ui/Messages.h"
+#include "ui/TempDir.h"
 
 namespace q7k3 {
 namespace {
@@ -87,6 +89,14 @@ std::optional<size_t> BlockDataStart(const std::string& block) {
     return second + 1;
 }
 
+// The errno behind a failed write of the local copy: a full disk is told as such even when
+// the file's buffer hid the call that failed.
+int WriteErrno(const QFileDevice& file) {
+    const int err = errno;
+    if (file.error() == QFileDevice::ResourceError) return ENOSPC;
+    return err;
+}
+
 }  // namespace
 
 bool WireSafeName(std::string_view name) {
@@ -119,14 +129,26 @@ bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phone
 bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
                        const QDateTime& date, int64_t listedSize) {
     SpeedMeter speed;
-    // The copy grows in a temporary file beside the target and takes its place only when
-    // its CRC matches: a failed read leaves whatever was there before.
-    QSaveFile out(QString::fromStdString(localPath));
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
-        m_ch.LastError = kErrLocalFile;
+    // A link at the target (even one that leads nowhere) would take the file elsewhere.
+    if (QFileInfo(QString::fromStdString(localPath)).isSymLink()) {
+        m_ch.LastError = kErrText;
+        m_ch.ErrorText = Msg(kMsgLinkRefused) + localPath;
         return false;
     }
+    // The copy grows in a temporary file beside the target and takes its place only when
+    // its CRC matches: a failed read leaves whatever was there before.
+    // A folder, a pipe or a device of that name is not replaced by a file.
+    const QFileInfo target(QString::fromStdString(localPath));
+    if (target.exists() && !target.isFile()) {
+        FailLocalFile(m_ch, localPath, true);
+        return false;
+    }
+    ReplacingFile part(localPath);
+    if (!part.Open()) {
+        FailLocalFile(m_ch, localPath, true, errno);
+        return false;
+    }
+    QFile& out = part.File();
     uLong crc = crc32(0L, Z_NULL, 0);
     std::optional<uint64_t> expected;
     // The phone may send up to a block more than the listing said; past that the answer
@@ -139,6 +161,14 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
     const auto takeBlock = [&](const std::string& line) {
         std::string block;
         if (!m_ch.ReadBlock(line, kTransferWaitMs, block)) return LineAction::Failure;
+        // An abort ends a read at the next block: the phone is left waiting for its
+        // prompt, which the link's recovery (reset) settles, and the copy so far is
+        // dropped with the old file kept.
+        if (m_flags.AbortRequested || (m_stop && m_stop->load())) {
+            m_ch.LastError = kErrAborted;
+            m_ch.ClearReceive();
+            return LineAction::Failure;
+        }
         const std::string caption = speed.Tick(m_ch.Clock().NowMs());
         if (!caption.empty()) Progress().SetCaption(caption);
         m_ch.Send(kPrompt);
@@ -158,7 +188,7 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
         }
         crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
         if (out.write(data, static_cast<qint64>(size)) != static_cast<qint64>(size)) {
-            m_ch.LastError = kErrLocalFile;
+            FailLocalFile(m_ch, localPath, true, WriteErrno(out));
             return LineAction::Failure;
         }
         Progress().Step(1);
@@ -166,6 +196,9 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
     };
 
     const int64_t blocks = bound / kBlockSize + 2;
+    // The file's blocks, when the listing told its size (the CLI's progress shows the total).
+    if (listedSize > 0)
+        Progress().SetMax(1, static_cast<int>((listedSize + kBlockSize - 1) / kBlockSize));
     CommandSpec spec;
     spec.text = "AT+FSFR=-1,\"" + std::string(phoneName) + "\"\r\n";
     spec.clearBefore = false;
@@ -189,25 +222,20 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
 
     const bool ok = m_ch.RunCommand(spec);
     Progress().SetCaption(Msg(kMsgTransferCaption));
-    if (!ok) {
-        out.cancelWriting();
-        return false;
-    }
+    if (!ok) return false;
     // A phone that ends without its closing line has not vouched for the data.
     if (!expected || *expected != crc) {
         m_ch.LastError = kErrChecksum;
-        out.cancelWriting();
         return false;
     }
     // Flush first: the time stamp must come after the last write.
     if (!out.flush()) {
-        m_ch.LastError = kErrLocalFile;
-        out.cancelWriting();
+        FailLocalFile(m_ch, localPath, true, WriteErrno(out));
         return false;
     }
     if (date.isValid()) out.setFileTime(date, QFileDevice::FileModificationTime);
-    if (!out.commit()) {
-        m_ch.LastError = kErrLocalFile;
+    if (!part.Commit()) {
+        FailLocalFile(m_ch, localPath, true, errno);
         return false;
     }
     Progress().Step(2);
@@ -223,7 +251,7 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     const QFileInfo info(path);
     // A missing file is a file that cannot be opened: the caller gets a reason to show.
     if (!info.exists() || !info.isFile()) {
-        m_ch.LastError = kErrLocalFile;
+        FailLocalFile(m_ch, localPath, false);
         return false;
     }
     // The local file is fine: it is the name that the phone cannot take.
@@ -235,12 +263,13 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     const QDateTime stamp = info.lastModified();
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly)) {
-        m_ch.LastError = kErrLocalFile;
+        FailLocalFile(m_ch, localPath, false, errno);
         return false;
     }
     const qint64 size = in.size();
     if (size < 0 || size > std::numeric_limits<int32_t>::max()) {
-        m_ch.LastError = kErrLocalFile;
+        m_ch.LastError = kErrText;
+        m_ch.ErrorText = Msg(kMsgFilePrefix) + localPath + Msg(kMsgTooLarge);
         return false;
     }
     Progress().SetMax(1, static_cast<int>(size / kBlockSize + (size % kBlockSize ? 1 : 0)));
@@ -254,7 +283,7 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
         for (;;) {
             const qint64 n = in.read(chunk, sizeof chunk);
             if (n < 0) {
-                m_ch.LastError = kErrLocalFile;
+                FailLocalFile(m_ch, localPath, false, errno);
                 return false;
             }
             if (n == 0) break;
@@ -262,7 +291,7 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
             total += n;
         }
         if (total != size || !in.seek(0)) {
-            m_ch.LastError = kErrLocalFile;
+            FailLocalFile(m_ch, localPath, false, errno);
             return false;
         }
     }
@@ -281,13 +310,14 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     spec.answerBytes = static_cast<size_t>(size + blocks * kBlockFrameBytes);
     spec.roundTrips = static_cast<int>(blocks);
     int extraPrompts = 0;
+    int64_t sent = 0;
     spec.onLine = [&](const std::string& line) {
         if (line == kPrompt) {
             Progress().Step(1);
             char block[kBlockSize];
             const qint64 n = in.read(block, kBlockSize);
             if (n < 0) {
-                m_ch.LastError = kErrLocalFile;
+                FailLocalFile(m_ch, localPath, false, errno);
                 return LineAction::Failure;
             }
             // A prompt after the last block: the result follows, perhaps already here. One
@@ -301,12 +331,13 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
                 }
                 return LineAction::Skip;
             }
-            if (m_stop && m_stop->load()) {
+            if (m_stop && m_stop->load() && m_holds == 0) {
                 for (qint64 i = 0; i < n; ++i) block[i] = static_cast<char>(~block[i]);
             }
             const std::string caption = speed.Tick(m_ch.Clock().NowMs());
             if (!caption.empty()) Progress().SetCaption(caption);
             m_ch.Send(std::string_view(block, static_cast<size_t>(n)));
+            sent += n;
             m_ch.MarkProgress();
             return LineAction::StopTaking;
         }
@@ -316,6 +347,16 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     in.close();
     Progress().SetCaption(Msg(kMsgTransferCaption));
     if (!ok) return false;
+    if (sent != size) {
+        // "OK" before the announced size: whatever the phone kept is cut. It is no file of
+        // the user's (the name was free, or held a file already given up), so it goes.
+        EraseFile(phoneName);
+        RemoveFile(folder, phoneName);
+        m_ch.LastError = kErrText;
+        m_ch.ErrorText = Msg(kMsgEarlyOk) + std::string(phoneName) + " (" + std::to_string(sent) +
+                         Msg(kMsgOf) + std::to_string(size) + ")";
+        return false;
+    }
     Progress().Step(2);
     m_ch.LastError = 0;
     AddFile(folder, phoneName, stamp, static_cast<int32_t>(size));

@@ -67,6 +67,16 @@ bool BridgedPrompts::AskYesNo(const std::string& text, const std::string& captio
     return m_bridge.Ask<bool>([&] { return m_prompts.AskYesNo(text, caption); }, false);
 }
 
+bool BridgedPrompts::AskYesNoWithIcon(const std::string& text, const std::string& caption,
+                                      BoxIcon icon) {
+    return m_bridge.Ask<bool>([&] { return m_prompts.AskYesNoWithIcon(text, caption, icon); },
+                              false);
+}
+
+bool BridgedPrompts::AskYesNoDefaultNo(const std::string& text, const std::string& caption) {
+    return m_bridge.Ask<bool>([&] { return m_prompts.AskYesNoDefaultNo(text, caption); }, false);
+}
+
 void BridgedProgress::Show() {
     m_bridge.Tell([this] { m_progress.Show(); });
 }

@@ -63,6 +63,9 @@ public:
     BridgedPrompts(WindowBridge& bridge, Prompts& prompts) : m_bridge(bridge), m_prompts(prompts) {}
     void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
     bool AskYesNo(const std::string& text, const std::string& caption) override;
+    bool AskYesNoWithIcon(const std::string& text, const std::string& caption,
+                          BoxIcon icon) override;
+    bool AskYesNoDefaultNo(const std::string& text, const std::string& caption) override;
 
 private:
     WindowBridge& m_bridge;

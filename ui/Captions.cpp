@@ -63,6 +63,8 @@ constexpr Row kRows[] = {
     {"TFileExistForm", "FexOverwriteBtn", "Перезапиписать"},
     {"TFileExistForm", "FexOverwriteAllBtn", "Перезаписать все"},
     {"TFileExistForm", "FexCancel", "Отмена"},
+    {"TFileExistForm", "FexSkipBtn", "Пропустить"},
+    {"TFileExistForm", "FexSkipAllBtn", "Пропустить все"},
 
     // Rename dialog (also the favourites' one-line input box).
     {"TRenameForm", "", "Переименовать"},

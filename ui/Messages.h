@@ -201,6 +201,49 @@ enum MessageId : int {
     kMsgWaveCodingUnplayed = 301,  // a melody's wave in a coding the player does not decode
     kMsgEmsMelodyTooLong = 302,    // an iMelody tune longer than an SMS melody may be
     kMsgJarNoManifest = 303,       // a zip archive without the MIDlet manifest
+    // Nothing lost by a slip, a signal or a hostile phone.
+    kMsgDeletePhoneQuestion = 320,  // + «name»? or + N + kMsgDeleteQuestionEnd
+    kMsgQuoteOpen = 321,
+    kMsgQuoteCloseQuestion = 322,
+    kMsgEarlyOk = 323,  // + name (k из n)
+    kMsgSkippedExisting = 324,  // + the phone paths
+    kMsgStdinTooLarge = 325,  // + bytes + kMsgBytes
+    kMsgBytes = 326,
+    kMsgStdinUnsaved = 327,  // + path
+    kMsgLinkRefused = 328,  // + path
+    kMsgReplaceFinished = 329,  // + phone path
+    kMsgTemporaryErased = 330,  // + phone path
+    kMsgMissingCount = 331,  // + n (the restore dialog)
+    kMsgMissingMark = 332,  // the restore list's mark of a file missing on the phone
+    // Errors that say what to do, progress, the panes' habits.
+    kMsgCliNoPortSet = 350,  // the CLI without --port, Q7K3FM_PORT or a stored port
+    kMsgCliPortAdvice = 351,  // after "порт: PATH" of a silent phone
+    kMsgPortTried = 352,  // + the port the window tried
+    kMsgCheckPhone = 353,  // after a time-out or a silent phone
+    kMsgChoosePort = 354,
+    kMsgPhoneRefused = 355,  // a plain ERROR answer
+    kMsgDiskFull = 356,  // reasons of a local failure
+    kMsgDiskReadOnly = 357,
+    kMsgNoWriteRights = 358,  // + folder
+    kMsgNoReadRights = 359,
+    kMsgIsFolder = 360,
+    kMsgNotRegularFile = 361,
+    kMsgNoSuchFolder = 362,
+    kMsgNoSuchLocalFile = 363,
+    kMsgSystemError = 364,  // + errno
+    kMsgCannotWriteFolder = 365,  // + folder + ": " + reason
+    kMsgNotAFolder = 366,
+    kMsgGoneMeanwhile = 368,  // + n, after the backup summary
+    kMsgRestoredLine = 369,  // restore's list: a tab and the path follow
+    kMsgNotRestoredLine = 370,
+    kMsgNothingToRestore = 371,
+    kMsgVirtualFolder = 372,  // + path
+    kMsgCliTraceFailed = 373,  // + path + ": " + reason
+    kMsgPortFromSettings = 374,  // after the port named
+    kMsgPortFromEnvironment = 375,
+    kMsgGuiUsage = 376,  // q7k3fm --help
+    kMsgDateColumn = 377,  // the phone pane's date column
+    kMsgSkippedLine = 378,  // restore's list: a file the phone already holds
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

@@ -1,7 +1,16 @@
 #include "ui/TempDir.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <vector>
 
 namespace q7k3 {
 
@@ -16,6 +25,87 @@ const std::string& PrivateTempDir() {
 std::string TempFileName() {
     const std::string& dir = PrivateTempDir();
     return dir.empty() ? std::string() : dir + "/Q7K3FM.TMP";
+}
+
+namespace {
+
+std::mutex g_strayMutex;
+std::vector<std::string>& Strays() {
+    static std::vector<std::string> paths;
+    return paths;
+}
+
+}  // namespace
+
+void AddStrayPath(const std::string& path) {
+    const std::lock_guard lock(g_strayMutex);
+    Strays().push_back(path);
+}
+
+void DropStrayPath(const std::string& path) {
+    const std::lock_guard lock(g_strayMutex);
+    auto& paths = Strays();
+    paths.erase(std::remove(paths.begin(), paths.end(), path), paths.end());
+}
+
+void RemoveStrayPaths() {
+    const std::lock_guard lock(g_strayMutex);
+    for (const std::string& path : Strays()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    Strays().clear();
+}
+
+ReplacingFile::ReplacingFile(std::string target) : m_target(std::move(target)) {}
+
+ReplacingFile::~ReplacingFile() {
+    Cancel();
+}
+
+bool ReplacingFile::Open() {
+    const QString dir = QFileInfo(QString::fromStdString(m_target)).absolutePath();
+    m_file = std::make_unique<QTemporaryFile>(dir + QStringLiteral("/.q7k3fm-part-XXXXXX"));
+    m_file->setAutoRemove(false);
+    if (!m_file->open()) {
+        m_file.reset();
+        return false;
+    }
+    AddStrayPath(m_file->fileName().toStdString());
+    return true;
+}
+
+QFile& ReplacingFile::File() {
+    return *m_file;
+}
+
+bool ReplacingFile::Commit() {
+    if (!m_file) return false;
+    const std::string temp = m_file->fileName().toStdString();
+    const bool flushed = m_file->flush();
+    m_file->close();
+    // The finished file gets the permissions a new file of the user's would have (the
+    // temporary one is private). umask can only be read by setting it.
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(temp.c_str(), 0666 & ~mask);
+    // rename() replaces the target itself, never what a link there points to.
+    if (!flushed || std::rename(temp.c_str(), m_target.c_str()) != 0) {
+        Cancel();
+        return false;
+    }
+    DropStrayPath(temp);
+    m_file.reset();
+    return true;
+}
+
+void ReplacingFile::Cancel() {
+    if (!m_file) return;
+    const QString temp = m_file->fileName();
+    m_file->close();
+    QFile::remove(temp);
+    DropStrayPath(temp.toStdString());
+    m_file.reset();
 }
 
 }  // namespace q7k3

@@ -3,7 +3,11 @@
 // and removed with everything in it when the program ends. Scratch files never live
 // under a fixed name in a shared directory.
 
+#include <QFile>
+#include <memory>
 #include <string>
+
+class QTemporaryFile;
 
 namespace q7k3 {
 
@@ -11,5 +15,32 @@ namespace q7k3 {
 const std::string& PrivateTempDir();
 // The scratch file that transfers and conversions reuse: <private dir>/Q7K3FM.TMP.
 std::string TempFileName();
+
+// Paths outside the private directory that the program made for a moment (a folder or a
+// file beside a user's file) and that must not outlive it: a stop signal that ends the
+// program at once removes them (RemoveStrayPaths). Safe from any thread.
+void AddStrayPath(const std::string& path);
+void DropStrayPath(const std::string& path);
+void RemoveStrayPaths();
+
+// A file that takes the place of `target` only when it is complete: it grows under a
+// hidden temporary name beside the target (".q7k3fm-part-XXXXXX", a stray path until it is
+// renamed), and Commit renames it over the target. Destroyed uncommitted, it goes.
+class ReplacingFile {
+public:
+    explicit ReplacingFile(std::string target);
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    bool Open();
+    QFile& File();
+    bool Commit();
+    void Cancel();
+
+private:
+    std::string m_target;
+    std::unique_ptr<QTemporaryFile> m_file;
+};
 
 }  // namespace q7k3

@@ -95,23 +95,15 @@ QString BackupCommands::AskFolder() const {
 void BackupCommands::RunWide(PhoneSession& session, int caption,
                              std::function<Outcome(PhoneFs&)> work,
                              std::function<void(Outcome)> then) {
-    // The progress dialog is wide while a command of the backup runs, and gets its usual
-    // size and caption back afterwards, since the command names itself in the caption.
-    ProgressDialog& progress = *m_window.Progress();
-    const auto restore = [&progress] {
-        progress.SetWide(false);
-        progress.setWindowTitle(Cap("TProcessForm", ""));
-    };
-    progress.SetWide(true);
-    progress.SetQuickStatus({});
-    progress.SetLongStatus({});
+    // The progress dialog is wide until the command has ended: its last owner is the
+    // command's end (or the refusal, which drops it at once).
+    auto wide = std::make_shared<ProgressDialog::WideScope>(*m_window.Progress());
     BusyView view;
     view.QuickStatus = Msg(caption);
-    const bool admitted = session.Run(view, std::move(work), [restore, then](Outcome outcome) {
-        restore();
+    session.Run(view, std::move(work), [wide, then](Outcome outcome) mutable {
+        wide.reset();
         then(outcome);
     });
-    if (!admitted) restore();
 }
 
 void BackupCommands::ShowBox(const std::string& text, int caption, bool warning) {
@@ -131,12 +123,13 @@ void BackupCommands::Backup() {
             // The folder may be the one on show, or below it.
             m_window.Computer().Reload();
             m_window.Computer().UpdateStatus();
-            // A failure has had its report from the session.
-            if (outcome == Outcome::Failed) return;
+            // A failure has had its report from the session; an abort that cut a read
+            // short (the link then needed its recovery) is told like any other.
+            const bool aborted = backup->End() == CommandEnd::Aborted;
+            if (outcome == Outcome::Failed && !aborted) return;
             std::string text = Msg(kMsgBackupSummary) + std::to_string(backup->Fetched()) + ", " +
                                KbText(backup->BytesFetched()) + Msg(kMsgKilobytes) +
                                Msg(kMsgBackupKept) + std::to_string(backup->Kept());
-            const bool aborted = backup->End() == CommandEnd::Aborted;
             if (aborted) text = Msg(kMsgBackupAborted) + "\r\n" + text;
             ShowBox(text, kMsgBackupCaption, aborted);
         });
@@ -157,7 +150,8 @@ void BackupCommands::Restore() {
         m_prompts.MessageBox(reason, Msg(kMsgErrorCaption), BoxIcon::Error);
         return;
     }
-    const std::optional<std::vector<size_t>> chosen = RestoreForm()->Ask(restore->Records());
+    const std::optional<std::vector<size_t>> chosen =
+        RestoreForm()->Ask(restore->Records(), restore->MissingOnPhone());
     if (!chosen || chosen->empty() || !(session = Session())) return;
     RunWide(
         *session, kMsgRestoreCaption,
@@ -172,7 +166,7 @@ void BackupCommands::Restore() {
             std::string text = Msg(kMsgRestoredCount) + std::to_string(restore->Restored().size()) +
                                Msg(kMsgOf) + std::to_string(count);
             const bool incomplete = !restore->NotRestored().empty();
-            if (incomplete) {
+            if (incomplete || !restore->Skipped().empty()) {
                 text += "\r\n" + restore->Report();
                 for (const q7k3::Restore::Left& left : restore->NotRestored())
                     if (!left.Reason.empty()) text += "\r\n" + left.Reason;
@@ -201,7 +195,7 @@ void BackupCommands::Verify() {
         [this, verify](Outcome outcome) {
             // Every folder was listed again: the one on show too.
             m_window.ShowCurrentFolder();
-            if (outcome == Outcome::Failed) return;
+            if (outcome == Outcome::Failed && verify->End() != CommandEnd::Aborted) return;
             const auto& findings = verify->Findings();
             std::string text;
             if (verify->End() == CommandEnd::Aborted) text = Msg(kMsgVerifyAborted);

@@ -13,7 +13,7 @@ ConflictDialog::ConflictDialog(QWidget* mainWindow)
     setObjectName("TFileExistForm");
     setWindowTitle(Cap("TFileExistForm", ""));
     setModal(true);
-    setFixedSize(388, 121);
+    setFixedSize(388, 153);
 
     OndNameCapt = new QLabel(Cap("TFileExistForm", "OndNameCapt"), this);
     OndNameCapt->setObjectName("OndNameCapt");
@@ -41,6 +41,11 @@ ConflictDialog::ConflictDialog(QWidget* mainWindow)
                      QRect(192, 88, 105, 25), kOverwriteAll);
     FexCancel = ResultButton(this, "FexCancel", Cap("TFileExistForm", "FexCancel"),
                              QRect(304, 88, 81, 25), kCancel);
+    // Skipping keeps the file that is there and goes on with the next one.
+    FexSkipBtn = ResultButton(this, "FexSkipBtn", Cap("TFileExistForm", "FexSkipBtn"),
+                              QRect(96, 120, 89, 25), kSkip);
+    FexSkipAllBtn = ResultButton(this, "FexSkipAllBtn", Cap("TFileExistForm", "FexSkipAllBtn"),
+                                 QRect(192, 120, 105, 25), kSkipAll);
 }
 
 int ConflictDialog::Ask(const QString& oldName, const QString& newName) {
@@ -70,6 +75,12 @@ ConflictReply ConflictDialog::AskConflict(const std::string& oldName,
             break;
         case kOverwriteAll:
             reply.Answer = ConflictAnswer::OverwriteAll;
+            break;
+        case kSkip:
+            reply.Answer = ConflictAnswer::Skip;
+            break;
+        case kSkipAll:
+            reply.Answer = ConflictAnswer::SkipAll;
             break;
         default:
             reply.Answer = ConflictAnswer::Cancel;

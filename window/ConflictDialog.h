@@ -1,7 +1,7 @@
 #pragma once
 // The conflict dialog: the phone folder already holds a file of the chosen name.
-// Modal results: 1 use the edited name, 5 overwrite, 3 overwrite all, 2 cancel (also when
-// the dialog is closed from its title bar or with Escape).
+// Modal results: 1 use the edited name, 5 overwrite, 3 overwrite all, 6 skip, 7 skip all,
+// 2 cancel (also when the dialog is closed from its title bar or with Escape).
 
 #include <QDialog>
 
@@ -17,7 +17,14 @@ namespace q7k3 {
 class ConflictDialog : public QDialog, public ConflictQuestion {
     Q_OBJECT
 public:
-    enum Result { kOk = 1, kCancel = 2, kOverwriteAll = 3, kOverwrite = 5 };
+    enum Result {
+        kOk = 1,
+        kCancel = 2,
+        kOverwriteAll = 3,
+        kOverwrite = 5,
+        kSkip = 6,
+        kSkipAll = 7
+    };
 
     explicit ConflictDialog(QWidget* mainWindow);
 
@@ -35,6 +42,8 @@ public:
     QPushButton* FexOverwriteBtn;
     QPushButton* FexOverwriteAllBtn;
     QPushButton* FexCancel;
+    QPushButton* FexSkipBtn;
+    QPushButton* FexSkipAllBtn;
 
 public slots:
     void reject() override { done(kCancel); }

@@ -15,6 +15,7 @@
 #include "window/ConflictDialog.h"
 #include "window/MainWindow.h"
 #include "window/PhoneListView.h"
+#include "window/ProgressDialog.h"
 #include "window/RenameDialog.h"
 #include "window/Texts.h"
 
@@ -74,21 +75,25 @@ void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
     PhoneSession* session = Session();
     if (!session || names.empty()) return;
     auto taken = std::make_shared<size_t>(0);
+    // Room for the bytes and the time left beside the file count, until the copy has ended.
+    auto wide = std::make_shared<ProgressDialog::WideScope>(*m_window.Progress());
     BusyView view;
     view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(names.size());
     view.FilesMax = static_cast<int>(names.size());
     session->Run(
         view,
         [place = PlaceOf(session->CurrentFolder()), dir = S(m_window.Computer().List()->Path()),
-         names, taken](PhoneFs& fs) {
+         names, taken, session](PhoneFs& fs) {
             Tree4* folder = commands::FolderAt(fs, place);
             if (!folder) return Outcome::Stopped;
-            q7k3::CopyToComputer copy(fs, folder, dir);
+            // A local file of the same name is replaced only when the conflict dialog says so.
+            q7k3::CopyToComputer copy(fs, folder, dir, &session->Conflicts());
             const bool ok = copy.Run(names);
             *taken = copy.Taken();
             return OutcomeOf(ok, copy.End());
         },
-        [this, names, taken](Outcome) {
+        [this, names, taken, wide](Outcome) mutable {
+            wide.reset();
             // The items taken are no longer selected; after an abort the rest stay selected.
             m_window.Phone().Deselect(names, *taken);
             ReloadComputerPane();
@@ -126,6 +131,8 @@ void FileCommands::SendToPhone(const std::vector<std::string>& paths,
     BusyView view;
     view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(paths.size());
     view.FilesMax = static_cast<int>(paths.size());
+    // Room for the bytes and the time left beside the file count, until the copy has ended.
+    auto wide = std::make_shared<ProgressDialog::WideScope>(*m_window.Progress());
     session->Run(
         view,
         [session, place = PlaceOf(session->CurrentFolder()), paths](PhoneFs& fs) {
@@ -135,7 +142,8 @@ void FileCommands::SendToPhone(const std::vector<std::string>& paths,
             const bool ok = copy.Run(paths);
             return OutcomeOf(ok, copy.End());
         },
-        [this, then = std::move(then)](Outcome outcome) {
+        [this, then = std::move(then), wide](Outcome outcome) mutable {
+            wide.reset();
             // The folder with what arrived, and the free space that is left.
             m_window.ShowCurrentFolder();
             if (then) then(outcome);
@@ -183,6 +191,10 @@ void FileCommands::Delete() {
     if (!session) return;
     const std::vector<std::string> names = SelectedPhoneNames();
     if (names.empty()) return;
+    // What is erased on the phone cannot be brought back: one question first, No by default.
+    if (!AskPhoneDelete(m_prompts, session->CurrentFolder(), names)) return;
+    // The answer took a while: the phone may have gone meanwhile.
+    if (!(session = Session())) return;
     BusyView view;
     view.LongStatus = Msg(kMsgDeletingFirst) + std::to_string(names.size());
     view.FilesMax = static_cast<int>(names.size());

@@ -13,6 +13,7 @@
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "link/PhoneLink.h"
@@ -21,6 +22,7 @@
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/FavoritesDialog.h"
 #include "ui/widgets/InputBox.h"
+#include "ui/widgets/ProgramIcon.h"
 #include "window/BackupCommands.h"
 #include "window/ButtonBar.h"
 #include "window/ComputerPane.h"
@@ -42,6 +44,8 @@ constexpr const char* kForm = kMainForm;
 
 MainWindow::MainWindow(AppFlags& flags, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), m_flags(flags), m_prompts(prompts) {
+    // This window, its dialogs and the progress dialog carry the program's icon.
+    UseProgramIcon();
     setObjectName(kForm);
     setWindowTitle(Cap(kForm, ""));
     resize(694, 440);
@@ -86,12 +90,25 @@ MainWindow::MainWindow(AppFlags& flags, Prompts& prompts, QWidget* parent)
     m_inputBox = std::make_unique<DialogInputBox<RenameDialog>>(*m_renames);
     m_computer->AttachFavourites(Favs, *m_inputBox, this);
 
-    // Equal panes from the first frame.
-    const int half = (694 - m_splitter->handleWidth()) / 2;
+    // The first start, before any size is stored: as wide as both panes need to show every
+    // column whole where the screen has room, else the smallest size; equal panes from the
+    // first frame.
+    const QSize first = FirstSize();
+    const int half = (first.width() - m_splitter->handleWidth()) / 2;
     m_splitter->setSizes({half, half});
     SetPaneColours();
 
-    FitToScreen(size());
+    FitToScreen(first);
+}
+
+QSize MainWindow::FirstSize() const {
+    const QFontMetrics metrics = fontMetrics();
+    // The computer pane's columns: the narrowest name, size, type, date, and the scroll bar.
+    const int pane = 120 + metrics.horizontalAdvance(QString::fromLatin1(kWidestSize)) + 16 + 140 +
+                     metrics.horizontalAdvance(QStringLiteral("Дата изменения")) + 40 +
+                     style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    const int width = std::max(694, 2 * pane + m_splitter->handleWidth());
+    return {width, std::max(440, width * 440 / 694 * 9 / 10)};
 }
 
 void MainWindow::FitToScreen(QSize wanted) {
@@ -143,6 +160,8 @@ void MainWindow::BuildMenu() {
     m_helpMenu->setObjectName("Help1");
     m_helpAction = m_helpMenu->addAction(Cap(kForm, "Help2"));
     m_helpAction->setObjectName("Help2");
+    // F1, the key every program opens its help with.
+    m_helpAction->setShortcut(QKeySequence(Qt::Key_F1));
     m_aboutAction = m_helpMenu->addAction(Cap(kForm, "About1"));
     m_aboutAction->setObjectName("About1");
     m_aboutAction->setStatusTip(Cap(kForm, "About1.hint"));

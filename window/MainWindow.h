@@ -109,6 +109,8 @@ public:
     void ApplyResizeRule();
     // Resizes to `wanted`, as far as the screen has room, and centres the window.
     void FitToScreen(QSize wanted);
+    // The size of the first start: both panes' columns whole (never below 694x440).
+    QSize FirstSize() const;
     // The size and splitter as the settings keep them. The stored splitter is held while
     // start-up lays out the panes (the window system's resize, the first scan)...
     void RestoreWindowPlace(const SettingsStore& store);

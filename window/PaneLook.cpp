@@ -37,7 +37,14 @@ ElidedLabel::ElidedLabel(const QString& text, Qt::TextElideMode mode, QWidget* p
 
 QString ElidedLabel::ShownText() const {
     const int room = contentsRect().width() - 2 * margin() - 2 * indent();
-    return fontMetrics().elidedText(text(), m_mode, std::max(0, room));
+    const QString whole = text();
+    for (const QString& prefix : m_prefixes) {
+        if (!whole.startsWith(prefix) || fontMetrics().horizontalAdvance(whole) <= room) continue;
+        const int rest = room - fontMetrics().horizontalAdvance(prefix);
+        if (rest <= 0) break;
+        return prefix + fontMetrics().elidedText(whole.mid(prefix.size()), m_mode, rest);
+    }
+    return fontMetrics().elidedText(whole, m_mode, std::max(0, room));
 }
 
 void ElidedLabel::paintEvent(QPaintEvent* event) {

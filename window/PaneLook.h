@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QString>
+#include <QStringList>
 
 class QHBoxLayout;
 class QStatusBar;
@@ -25,6 +26,9 @@ class ElidedLabel : public QLabel {
 public:
     ElidedLabel(const QString& text, Qt::TextElideMode mode, QWidget* parent);
     QString ShownText() const;
+    // Texts that begin with one of `prefixes` ("Копирование файла ") keep it whole and
+    // shorten only what follows (the name).
+    void KeepPrefixes(const QStringList& prefixes) { m_prefixes = prefixes; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,6 +36,7 @@ protected:
 
 private:
     Qt::TextElideMode m_mode;
+    QStringList m_prefixes;
 };
 // A named ElidedLabel that takes the width its layout gives it.
 QLabel* FittedLabel(const char* name, const QString& text, QWidget* parent,

@@ -3,14 +3,14 @@
 #include <QApplication>
 #include <QDataStream>
 #include <QDrag>
-#include <QKeyEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QStyle>
 #include <QResizeEvent>
+#include <QStyle>
 #include <QUrl>
 
 #include <algorithm>
@@ -28,13 +28,14 @@ PhoneListView::PhoneListView(QWidget* parent)
           info.IsFile = IsFile(item);
           return info;
       }) {
-    setColumnCount(2);
+    setColumnCount(3);
     ConfigureFileList(*this);
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
     header()->setStretchLastSection(false);
-    header()->resizeSection(0, 270);
-    header()->resizeSection(1, 70);
+    header()->resizeSection(kNameColumn, 270);
+    header()->resizeSection(kSizeColumn, 70);
+    header()->resizeSection(kDateColumn, 110);
     // No arrow while the rows stand in the phone's order; a click sorts by its column.
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(true);
@@ -42,6 +43,17 @@ PhoneListView::PhoneListView(QWidget* parent)
     connect(header(), &QHeaderView::sortIndicatorChanged, this,
             [this](int column, Qt::SortOrder order) { SortBy(column, order); });
     connect(this, &QTreeWidget::itemSelectionChanged, this, [this] { m_marking.DropUpEntry(); });
+}
+
+void PhoneListView::SetColumnTitles(const QStringList& titles) {
+    setHeaderLabels(titles);
+    headerItem()->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
+    // No phone file reaches 100 MB: eight digits are the widest size.
+    const int size = ColumnWidthFor(*this, kSizeColumn, QStringLiteral("99999999"));
+    header()->resizeSection(kSizeColumn, size);
+    header()->resizeSection(kDateColumn, ColumnWidthFor(*this, kDateColumn, kWidestDate));
+    m_nameFit.KeepWhole(kSizeColumn, size);
+    m_nameFit.Fit();
 }
 
 void PhoneListView::SortBy(int column, Qt::SortOrder order) {
@@ -71,10 +83,14 @@ void PhoneListView::ApplySort() {
     std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
         if (rank(a) != rank(b)) return rank(a) < rank(b);
         int order = 0;
-        if (column == 1) {
+        if (column == kSizeColumn) {
             const qint64 sa = a->data(0, kSizeRole).toLongLong();
             const qint64 sb = b->data(0, kSizeRole).toLongLong();
             order = sa < sb ? -1 : sa > sb ? 1 : 0;
+        } else if (column == kDateColumn) {
+            const QDateTime da = a->data(0, kDateRole).toDateTime();
+            const QDateTime db = b->data(0, kDateRole).toDateTime();
+            order = da < db ? -1 : db < da ? 1 : 0;
         }
         if (order == 0) order = a->text(0).compare(b->text(0), Qt::CaseInsensitive);
         return up ? order < 0 : order > 0;
@@ -97,10 +113,16 @@ void PhoneListView::resizeEvent(QResizeEvent* event) {
     m_nameFit.Fit();
 }
 
+void PhoneListView::keyboardSearch(const QString& search) {
+    m_searching = true;
+    QTreeWidget::keyboardSearch(search);
+    m_searching = false;
+}
+
 QItemSelectionModel::SelectionFlags PhoneListView::selectionCommand(const QModelIndex& index,
                                                                     const QEvent* event) const {
-    // The cursor moves over the marks without changing them.
-    if (ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
+    // The cursor moves over the marks without changing them, by key or by quick search.
+    if (m_searching || ListMarking::KeepsMarks(event)) return QItemSelectionModel::NoUpdate;
     return QTreeWidget::selectionCommand(index, event);
 }
 
@@ -137,12 +159,15 @@ QTreeWidgetItem* PhoneListView::AddFolderItem(const std::string& name) {
     return item;
 }
 
-QTreeWidgetItem* PhoneListView::AddFileItem(const std::string& name, qint64 size) {
+QTreeWidgetItem* PhoneListView::AddFileItem(const std::string& name, qint64 size,
+                                            const QDateTime& date) {
     auto* item = new QTreeWidgetItem(this);
     item->setText(0, QString::fromStdString(name));
     item->setData(0, kRawNameRole, QByteArray::fromStdString(name));
-    item->setText(1, QString::number(size));
-    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    item->setText(kSizeColumn, QString::number(size));
+    item->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
+    item->setText(kDateColumn, PaneDateText(date));
+    item->setData(0, kDateRole, date);
     item->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
     item->setData(0, kIsFileRole, true);
     item->setData(0, kSizeRole, size);
@@ -200,7 +225,9 @@ void PhoneListView::keyPressEvent(QKeyEvent* event) {
     QTreeWidget::keyPressEvent(event);
 }
 
-QStringList PhoneListView::mimeTypes() const { return {QString::fromLatin1(kPhoneItemsMime)}; }
+QStringList PhoneListView::mimeTypes() const {
+    return {QString::fromLatin1(kPhoneItemsMime)};
+}
 
 QMimeData* PhoneListView::mimeData(const QList<QTreeWidgetItem*>& items) const {
     std::vector<std::string> names;

@@ -3,6 +3,7 @@
 // Items can be dragged out (to the computer pane); files dropped from other programs are
 // taken by the drop target DragDropFilesPhone.
 
+#include <QDateTime>
 #include <QObject>
 #include <QStringList>
 #include <QTreeWidget>
@@ -25,14 +26,21 @@ std::vector<std::string> DecodePhoneNames(const QByteArray& data);
 class PhoneListView : public QTreeWidget {
     Q_OBJECT
 public:
-    enum Role { kIsFileRole = Qt::UserRole + 1, kSizeRole, kRawNameRole };
+    // Typing moves the cursor to the first name that begins so; the marks stay.
+    void keyboardSearch(const QString& search) override;
+    enum Role { kIsFileRole = Qt::UserRole + 1, kSizeRole, kRawNameRole, kDateRole };
+    enum Column { kNameColumn = 0, kSizeColumn = 1, kDateColumn = 2 };
 
     explicit PhoneListView(QWidget* parent = nullptr);
+    // The columns' titles; the size and date columns then take the width their widest
+    // content and their titles need, and the size is never narrowed below it.
+    void SetColumnTitles(const QStringList& titles);
 
-    // One row; `size` is shown only for files. `name` is the phone's own (UTF-8) name;
-    // the item keeps it byte for byte, whatever the display makes of it.
+    // One row; `size` and `date` (the phone's own, as it lists the file) are shown only
+    // for files. `name` is the phone's own (UTF-8) name; the item keeps it byte for byte,
+    // whatever the display makes of it.
     QTreeWidgetItem* AddFolderItem(const std::string& name);
-    QTreeWidgetItem* AddFileItem(const std::string& name, qint64 size);
+    QTreeWidgetItem* AddFileItem(const std::string& name, qint64 size, const QDateTime& date = {});
     static bool IsFile(const QTreeWidgetItem* item);
     static std::string RawName(const QTreeWidgetItem* item);
 
@@ -45,9 +53,9 @@ public:
     std::vector<std::string> TargetNames() const;
 
     ListMarking& Marking() { return m_marking; }
-    // The rows in the phone's order (column -1) or by name (0) or size (1), ".." and the
-    // folders on top; a header click sorts, a second click reverses. The cursor and the
-    // marks stay on their items.
+    // The rows in the phone's order (column -1) or by name (0), size (1) or date (2), ".."
+    // and the folders on top in either direction; a header click sorts, a second click
+    // reverses. The cursor and the marks stay on their items.
     void SortBy(int column, Qt::SortOrder order);
     int SortColumn() const { return m_sortColumn; }
     Qt::SortOrder SortOrder() const { return m_sortOrder; }
@@ -70,6 +78,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+    bool m_searching = false;  // inside keyboardSearch
 
 private:
     ListMarking m_marking;

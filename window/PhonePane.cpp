@@ -18,8 +18,8 @@
 namespace q7k3 {
 
 PhonePane::PhonePane(QWidget* panel) : QObject(panel) {
-    const PaneTop top = BuildPaneTop(panel, "PhonePathPanel", "PathPhone", QString(),
-                                     "PanelPhoneStatus");
+    const PaneTop top =
+        BuildPaneTop(panel, "PhonePathPanel", "PathPhone", QString(), "PanelPhoneStatus");
     QVBoxLayout* layout = top.Column;
     PhonePathPanel = top.PathPanel;
     PathPhone = top.Path;
@@ -31,8 +31,8 @@ PhonePane::PhonePane(QWidget* panel) : QObject(panel) {
     ListPhone = new PhoneListView(panel);
     ListPhone->setObjectName("ListPhone");
     ListPhone->setAccessibleName(QStringLiteral("ListPhone"));
-    ListPhone->setHeaderLabels({Cap(kMainForm, "ListPhone.0"), Cap(kMainForm, "ListPhone.1")});
-    ListPhone->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    ListPhone->SetColumnTitles(
+        {Cap(kMainForm, "ListPhone.0"), Cap(kMainForm, "ListPhone.1"), M(kMsgDateColumn)});
     layout->addWidget(ListPhone, 1);
     DragDropFilesPhone = new PhoneDropTarget(ListPhone);
 
@@ -97,7 +97,9 @@ QMenu* PhonePane::ContextMenuFor(QTreeWidgetItem* item) {
     return menu;
 }
 
-bool PhonePane::NoPhoneShown() const { return !m_noPhone->isHidden(); }
+bool PhonePane::NoPhoneShown() const {
+    return !m_noPhone->isHidden();
+}
 
 void PhonePane::GoUp() {
     const Tree4* folder = m_session ? m_session->CurrentFolder() : nullptr;
@@ -115,7 +117,7 @@ void PhonePane::ShowRows(const QList<Row>& rows, const std::string& focus,
         ListPhone->clear();
         for (const Row& row : rows) {
             if (row.IsFile)
-                ListPhone->AddFileItem(row.Name, row.Size);
+                ListPhone->AddFileItem(row.Name, row.Size, row.Date);
             else
                 ListPhone->AddFolderItem(row.Name);
         }
@@ -143,8 +145,9 @@ void PhonePane::ShowCurrentFolder() {
     const Tree4* folder = m_session ? m_session->CurrentFolder() : nullptr;
     if (!folder) return;
     QList<Row> rows;
-    for (const auto& child : folder->Children) rows.append({child->Name, false, 0});
-    for (const FileEntry& file : folder->Files) rows.append({file.Name, true, file.Size});
+    for (const auto& child : folder->Children) rows.append({child->Name, false, 0, {}});
+    for (const FileEntry& file : folder->Files)
+        rows.append({file.Name, true, file.Size, file.Date});
     const QString path = PathText();
     std::string focus;
     std::vector<std::string> marks;
@@ -234,7 +237,9 @@ void PhonePane::OpenCurrent() {
     }
 }
 
-void PhonePane::SetActive(bool active) { PaintPathLine(*PathPhone, active); }
+void PhonePane::SetActive(bool active) {
+    PaintPathLine(*PathPhone, active);
+}
 
 bool PhonePane::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) emit Activated();

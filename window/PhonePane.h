@@ -3,12 +3,14 @@
 // session's current folder (ListPhone) and the selection line. Opening a folder (double
 // click, Enter) and going up go through the session; the pane shows what it then holds.
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class QFrame;
@@ -39,9 +41,13 @@ class PhonePane : public QObject, private PhonePaneParts {
 public:
     // One row of the list: folders come first (as given), then files.
     struct Row {
+        Row() = default;
+        Row(std::string name, bool isFile, qint64 size, QDateTime date = {})
+            : Name(std::move(name)), IsFile(isFile), Size(size), Date(std::move(date)) {}
         std::string Name;
         bool IsFile = false;
         qint64 Size = 0;
+        QDateTime Date;  // as the phone lists the file
     };
 
     // Builds the pane's controls inside `panel`.

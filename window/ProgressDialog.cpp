@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "ui/Messages.h"
+#include "window/PaneLook.h"
 #include "window/Texts.h"
 
 namespace q7k3 {
@@ -18,12 +19,16 @@ ProgressDialog::ProgressDialog(AppFlags& flags, QWidget* mainWindow)
     setWindowTitle(Cap("TProcessForm", ""));
     setModal(false);
 
-    QuickStatus = new QLabel(this);
+    // A long file name keeps its start and its extension; the whole line is the tool tip.
+    auto* quick = new ElidedLabel(QString(), Qt::ElideMiddle, this);
+    quick->KeepPrefixes({M(kMsgCopyingFile), M(kMsgCopyingToPhone), M(kMsgDeleting),
+                         M(kMsgUpdatingFolder), M(kMsgReading)});
+    QuickStatus = quick;
     QuickStatus->setObjectName("QuickStatus");
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName("ProgressBar1");
     ProgressBar1->setTextVisible(false);
-    LongStatus = new QLabel(this);
+    LongStatus = new ElidedLabel(QString(), Qt::ElideRight, this);
     LongStatus->setObjectName("LongStatus");
     ProgressBar2 = new QProgressBar(this);
     ProgressBar2->setObjectName("ProgressBar2");
@@ -44,12 +49,26 @@ void ProgressDialog::SetWide(bool wide) {
     // "Копирование файла 12 из 60, 340 из 1024 КБ, осталось 1:23" needs about 400 pixels.
     const int width = wide ? 441 : 265;
     const int inner = width - 16;
-    setFixedSize(width, 151);
+    // The button is as wide and high as its text needs, whatever the font.
+    const QSize button = AbortBtn->sizeHint().expandedTo(QSize(97, 25));
+    setFixedSize(width, 120 + button.height() + 6);
     QuickStatus->setGeometry(8, 8, inner, 17);
     ProgressBar1->setGeometry(8, 32, inner, 17);
     LongStatus->setGeometry(8, 64, inner, 17);
     ProgressBar2->setGeometry(8, 88, inner, 17);
-    AbortBtn->setGeometry(88 + (width - 265) / 2, 120, 97, 25);
+    AbortBtn->setGeometry((width - button.width()) / 2, 120, button.width(), button.height());
+}
+
+ProgressDialog::WideScope::WideScope(ProgressDialog& dialog)
+    : m_dialog(dialog), m_was(dialog.Wide()) {
+    m_dialog.SetWide(true);
+    m_dialog.SetQuickStatus({});
+    m_dialog.SetLongStatus({});
+}
+
+ProgressDialog::WideScope::~WideScope() {
+    m_dialog.SetWide(m_was);
+    m_dialog.setWindowTitle(Cap("TProcessForm", ""));
 }
 
 void ProgressDialog::AbortBtnClick() {
@@ -58,6 +77,8 @@ void ProgressDialog::AbortBtnClick() {
 }
 
 void ProgressDialog::Show() {
+    if (!m_quickSet) QuickStatus->clear();
+    if (!m_longSet) LongStatus->clear();
     if (m_mainWindow) {
         const QRect main = m_mainWindow->frameGeometry();
         move(main.center() - QPoint(width() / 2, height() / 2));
@@ -69,6 +90,9 @@ void ProgressDialog::Hide() {
     m_hiding = true;
     hide();
     m_hiding = false;
+    // The lines stay readable until the next operation, which opens the dialog with
+    // its own lines, never with this one's.
+    m_quickSet = m_longSet = false;
 }
 
 void ProgressDialog::closeEvent(QCloseEvent* event) {
@@ -84,10 +108,12 @@ void ProgressDialog::SetCaption(const std::string& text) {
 }
 
 void ProgressDialog::SetQuickStatus(const std::string& text) {
+    m_quickSet = true;
     QuickStatus->setText(QString::fromStdString(text));
 }
 
 void ProgressDialog::SetLongStatus(const std::string& text) {
+    m_longSet = true;
     // Once the user has asked to stop, the line says so until the operation has ended, even
     // when the operation's last lines arrive after the click.
     if (m_flags.AbortRequested && isVisible()) return;

@@ -35,6 +35,21 @@ public:
     void SetWide(bool wide);
     bool Wide() const { return m_wide; }
 
+    // The wide layout for as long as it lives, with empty status lines to begin with (the
+    // copy and the backup commands, whose status line counts bytes and the time left);
+    // then the usual size and caption.
+    class WideScope {
+    public:
+        explicit WideScope(ProgressDialog& dialog);
+        ~WideScope();
+        WideScope(const WideScope&) = delete;
+        WideScope& operator=(const WideScope&) = delete;
+
+    private:
+        ProgressDialog& m_dialog;
+        bool m_was;
+    };
+
     QLabel* QuickStatus;
     QProgressBar* ProgressBar1;
     QLabel* LongStatus;
@@ -56,6 +71,9 @@ private:
     QWidget* m_mainWindow;
     bool m_hiding = false;
     bool m_wide = false;
+    // Whether each line was set since the dialog was last hidden.
+    bool m_quickSet = false;
+    bool m_longSet = false;
 };
 
 }  // namespace q7k3

@@ -13,26 +13,51 @@ QString QtPrompts::DisplayText(const std::string& text) {
     return s;
 }
 
-void QtPrompts::MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
-    QMessageBox::Icon qtIcon = QMessageBox::Critical;
+namespace {
+
+QMessageBox::Icon QtIcon(BoxIcon icon) {
     switch (icon) {
-        case BoxIcon::Error: qtIcon = QMessageBox::Critical; break;
-        case BoxIcon::Warning: qtIcon = QMessageBox::Warning; break;
-        case BoxIcon::Information: qtIcon = QMessageBox::Information; break;
-        case BoxIcon::Question: qtIcon = QMessageBox::Question; break;
-        case BoxIcon::None: qtIcon = QMessageBox::NoIcon; break;
+        case BoxIcon::Error:
+            return QMessageBox::Critical;
+        case BoxIcon::Warning:
+            return QMessageBox::Warning;
+        case BoxIcon::Information:
+            return QMessageBox::Information;
+        case BoxIcon::Question:
+            return QMessageBox::Question;
+        case BoxIcon::None:
+            return QMessageBox::NoIcon;
     }
-    QMessageBox box(qtIcon, QString::fromStdString(caption), DisplayText(text), QMessageBox::Ok,
-                    m_parent.data());
+    return QMessageBox::Critical;
+}
+
+}  // namespace
+
+void QtPrompts::MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
+    QMessageBox box(QtIcon(icon), QString::fromStdString(caption), DisplayText(text),
+                    QMessageBox::Ok, m_parent.data());
     box.setObjectName("MessageBox");
     box.exec();
 }
 
 bool QtPrompts::AskYesNo(const std::string& text, const std::string& caption) {
-    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), DisplayText(text),
+    return AskYesNoWithIcon(text, caption, BoxIcon::Question);
+}
+
+bool QtPrompts::AskYesNoWithIcon(const std::string& text, const std::string& caption,
+                                 BoxIcon icon) {
+    QMessageBox box(QtIcon(icon), QString::fromStdString(caption), DisplayText(text),
                     QMessageBox::Yes | QMessageBox::No, m_parent.data());
     box.setObjectName("QuestionBox");
     box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool QtPrompts::AskYesNoDefaultNo(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), DisplayText(text),
+                    QMessageBox::Yes | QMessageBox::No, m_parent.data());
+    box.setObjectName("QuestionBox");
+    box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

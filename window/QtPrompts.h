@@ -15,6 +15,9 @@ public:
 
     void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
     bool AskYesNo(const std::string& text, const std::string& caption) override;
+    bool AskYesNoWithIcon(const std::string& text, const std::string& caption,
+                          BoxIcon icon) override;
+    bool AskYesNoDefaultNo(const std::string& text, const std::string& caption) override;
 
     // The catalogue writes line breaks as CR LF; a message box wants a bare LF.
     static QString DisplayText(const std::string& text);

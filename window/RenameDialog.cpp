@@ -25,9 +25,14 @@ RenameDialog::RenameDialog(QWidget* mainWindow)
                              QRect(128, 48, 97, 25), kCancel);
 }
 
-int RenameDialog::Ask(const QString& name) {
+int RenameDialog::Ask(const QString& name, bool nameOnly) {
     RenName->setText(name);
-    RenName->selectAll();
+    // "melody01.mel": the name up to the last dot; a leading dot is no extension's.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (nameOnly && dot > 0)
+        RenName->setSelection(0, static_cast<int>(dot));
+    else
+        RenName->selectAll();
     RenName->setFocus();
     CentreOn(this, m_mainWindow);
     return exec();
@@ -38,7 +43,7 @@ QString RenameDialog::NameText() const {
 }
 
 std::optional<std::string> RenameDialog::AskNewName(const std::string& currentName) {
-    if (Ask(QString::fromStdString(currentName)) != kOk) return std::nullopt;
+    if (Ask(QString::fromStdString(currentName), true) != kOk) return std::nullopt;
     return NameText().toStdString();
 }
 

@@ -19,7 +19,9 @@ public:
 
     explicit RenameDialog(QWidget* mainWindow);
 
-    int Ask(const QString& name);
+    // Shows `name` selected whole; with `nameOnly` a file name is selected without its
+    // extension, so that typing replaces the name and keeps the type.
+    int Ask(const QString& name, bool nameOnly = false);
     QString NameText() const;
     // The core's rename question: the edited name, or nothing on cancel.
     std::optional<std::string> AskNewName(const std::string& currentName) override;

@@ -29,12 +29,14 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent) {
     RestoreTree = new QTreeWidget(this);
     RestoreTree->setObjectName("RestoreTree");
     RestoreTree->setAccessibleName(QStringLiteral("RestoreTree"));
-    RestoreTree->setColumnCount(2);
-    RestoreTree->setHeaderLabels({Cap("TForm1", "ListPhone.0"), Cap("TForm1", "ListPhone.1")});
+    RestoreTree->setColumnCount(3);
+    RestoreTree->setHeaderLabels(
+        {Cap("TForm1", "ListPhone.0"), Cap("TForm1", "ListPhone.1"), QString()});
     RestoreTree->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     RestoreTree->header()->setStretchLastSection(false);
     RestoreTree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     RestoreTree->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    RestoreTree->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     RestoreTree->setRootIsDecorated(true);
     layout->addWidget(RestoreTree, 1);
 
@@ -58,8 +60,10 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent) {
     connect(RestoreTree, &QTreeWidget::itemChanged, this, [this] { UpdateStatus(); });
 }
 
-void RestoreDialog::SetRecords(const std::vector<BackupRecord>& records) {
+void RestoreDialog::SetRecords(const std::vector<BackupRecord>& records,
+                               const std::vector<bool>& missing) {
     m_records = records;
+    m_missing = 0;
     const QSignalBlocker block(RestoreTree);
     RestoreTree->clear();
     // One row per phone folder, in the order the backup first names it.
@@ -78,6 +82,11 @@ void RestoreDialog::SetRecords(const std::vector<BackupRecord>& records) {
         file->setCheckState(0, Qt::Checked);
         file->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         file->setData(0, kRecordRole, static_cast<qulonglong>(i));
+        // What the phone no longer holds is what a restore puts back without a question.
+        if (i < missing.size() && missing[i]) {
+            file->setText(2, M(kMsgMissingMark));
+            ++m_missing;
+        }
     }
     UpdateStatus();
 }
@@ -96,8 +105,9 @@ std::vector<size_t> RestoreDialog::Chosen() const {
     return chosen;
 }
 
-std::optional<std::vector<size_t>> RestoreDialog::Ask(const std::vector<BackupRecord>& records) {
-    SetRecords(records);
+std::optional<std::vector<size_t>> RestoreDialog::Ask(const std::vector<BackupRecord>& records,
+                                                      const std::vector<bool>& missing) {
+    SetRecords(records, missing);
     RestoreTree->setFocus();
     if (exec() != QDialog::Accepted) return std::nullopt;
     return Chosen();
@@ -128,9 +138,10 @@ void RestoreDialog::UpdateStatus() {
         chosenBytes += m_records[i].Size;
         ++chosen;
     }
-    RestoreStatus->setText(QString::number(chosenBytes / 1024) + M(kMsgKbOf) +
-                           QString::number(totalBytes / 1024) + M(kMsgKbFiles) +
-                           QString::number(chosen) + M(kMsgOf) + QString::number(m_records.size()));
+    RestoreStatus->setText(
+        QString::number(chosenBytes / 1024) + M(kMsgKbOf) + QString::number(totalBytes / 1024) +
+        M(kMsgKbFiles) + QString::number(chosen) + M(kMsgOf) + QString::number(m_records.size()) +
+        (m_missing ? ", " + M(kMsgMissingCount) + QString::number(m_missing) : QString()));
     RestoreOK->setEnabled(chosen > 0);
 }
 

@@ -23,12 +23,15 @@ class RestoreDialog : public QDialog {
 public:
     explicit RestoreDialog(QWidget* parent = nullptr);
 
-    // Fills the list from the backup's records, every file checked.
-    void SetRecords(const std::vector<BackupRecord>& records);
+    // Fills the list from the backup's records, every file checked; the files `missing`
+    // marks (by record) are shown as missing on the phone.
+    void SetRecords(const std::vector<BackupRecord>& records,
+                    const std::vector<bool>& missing = {});
     // The checked files, as indices into the records, in the backup's order.
     std::vector<size_t> Chosen() const;
     // Shows the dialog modally; the checked files on OK, nothing on Cancel.
-    std::optional<std::vector<size_t>> Ask(const std::vector<BackupRecord>& records);
+    std::optional<std::vector<size_t>> Ask(const std::vector<BackupRecord>& records,
+                                           const std::vector<bool>& missing = {});
 
     // The folder row of a phone folder's path line, and the file row of a record.
     QTreeWidgetItem* FolderItem(const QString& folderPath) const;
@@ -43,6 +46,7 @@ private:
     void UpdateStatus();
 
     std::vector<BackupRecord> m_records;
+    size_t m_missing = 0;
 };
 
 }  // namespace q7k3

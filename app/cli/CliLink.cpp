@@ -1,13 +1,16 @@
 #include "app/cli/CliLink.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 
 #include "app/cli/Cli.h"
+#include "app/cli/Options.h"
 #include "link/Connection.h"
 #include "link/PortDiagnostics.h"
 #include "link/ProtocolTrace.h"
 #include "link/SettingsStore.h"
+#include "ui/LocalProblem.h"
 #include "ui/Messages.h"
 
 namespace q7k3::cli {
@@ -27,13 +30,13 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
     const std::string sleep = TakeOption(args, "--sleep", "", missing);
     const std::string trace = TakeOption(args, "--trace", "", missing);
     if (missing) {
-        Fail("an option lacks its value");
+        Fail(Msg(kMsgCliOptionNeedsValue) + "--port, --baud, --sleep, --trace");
         return false;
     }
     if (!baud.empty()) {
         uint32_t value = 0;
         if (!ParseNumber(baud, value) || value == 0 || value > 4000000) {
-            Fail("--baud takes a rate in bit/s");
+            Fail(Msg(kMsgCliBadValue) + "--baud: «" + Printable(baud) + "»");
             return false;
         }
         options.Baud = value;
@@ -41,7 +44,7 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
     }
     if (!sleep.empty()) {
         if (sleep != "0" && sleep != "1" && sleep != "2") {
-            Fail("--sleep takes 0, 1 or 2");
+            Fail(Msg(kMsgCliBadValue) + "--sleep: «" + Printable(sleep) + "» (0, 1, 2)");
             return false;
         }
         options.Sleep = sleep[0] - '0';
@@ -50,7 +53,8 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
     // Every byte of the link from here on goes to the trace file as well.
     std::string why;
     if (!trace.empty() && !ProcessTrace().Start(trace, ProtocolTrace::kDefaultLimit, &why)) {
-        Fail("cannot write the trace to " + trace + ": " + why);
+        Fail(Msg(kMsgCliTraceFailed) + Printable(trace) + ": " +
+             LocalProblem(trace, LocalAccess::Write, errno));
         return false;
     }
     return true;
@@ -80,19 +84,22 @@ bool CliLink::Open(const LinkOptions& options) {
         }
     }
 
-    if (comm.PortName().empty() || !comm.Connect()) {
-        m_exitCode = kExitPort;
+    m_exitCode = kExitPort;
+    // No port at all: the caller says where one is named.
+    if (comm.PortName().empty()) return false;
+    if (!comm.Connect()) {
         // Whether the port is missing, held or not permitted, each on a line of its own.
-        const std::string text = comm.PortName().empty() ? Msg(kMsgCannotOpenPort)
-                                                         : PortOpenFailureText(comm.PortName());
+        const std::string text = PortOpenFailureText(comm.PortName());
         size_t from = 0;
         while (from < text.size()) {
             const size_t end = std::min(text.find('\n', from), text.size());
-            if (end > from) Fail(text.substr(from, end - from), m_exitCode);
+            const size_t cut = end > from && text[end - 1] == '\r' ? end - 1 : end;
+            if (cut > from) Fail(text.substr(from, cut - from), m_exitCode);
             from = end + 1;
         }
         return false;
     }
+    m_exitCode = 0;
     // The window's identification: reset, model, model check, the SGH-E800 rule.
     const PhoneCheck check = IdentifyPhone(*m_link, Flags);
     if (check == PhoneCheck::Supported) return true;

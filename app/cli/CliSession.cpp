@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/cli/Cli.h"
+#include "commands/CommandSupport.h"
 #include "link/Connection.h"
 #include "link/Failure.h"
 #include "link/SettingsStore.h"
@@ -35,6 +36,9 @@ int CliSession::Open() {
     // The link's model query was followed to its final "OK": nothing of it is left.
     fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
     fs->SetStopFlag(&InterruptFlag());
+    // A replacement an earlier run was killed in the middle of is finished first.
+    for (const std::string& line : commands::FinishUnfinishedReplacements(*fs))
+        Fail(line);  // a note on standard error, not a failure of this command
     return 0;
 }
 
@@ -42,9 +46,9 @@ int CliSession::PhoneError(const std::string& localPath) {
     progress.Hide();
     if (Interrupted()) return kExitInterrupted;
     const AtChannel& ch = link.Channel();
-    std::string text = FailureText(ch.LastError, ch.ErrorText);
-    if (ch.LastError == kErrLocalFile) text += localPath;
-    return Fail(OneLine(text), ch.LastError == kErrLocalFile ? kExitLocalFile : kExitPhoneFailed);
+    std::string text = FailureReport(ch.LastError, ch.ErrorText);
+    if (ch.LastError == kErrLocalFile && ch.ErrorText.empty()) text += localPath;
+    return Fail(OneLine(text), IsLocalFailure(ch.LastError) ? kExitLocalFile : kExitPhoneFailed);
 }
 
 }  // namespace q7k3::cli

@@ -21,17 +21,14 @@
 namespace q7k3::cli {
 namespace {
 
-// A taken name on the phone is replaced only with --overwrite; otherwise the restore
-// ends there and says which name it was.
-class OverwriteOrStop final : public ConflictQuestion {
+// A taken name on the phone is replaced only with --overwrite; otherwise its file stays,
+// the restore goes on with the rest and lists what it skipped.
+class OverwriteOrSkip final : public ConflictQuestion {
 public:
-    explicit OverwriteOrStop(bool overwrite) : m_overwrite(overwrite) {}
-    ConflictReply AskConflict(const std::string& oldName, const std::string& newName) override {
-        if (m_overwrite) return {ConflictAnswer::OverwriteAll, newName};
-        refused = oldName;
-        return {ConflictAnswer::Cancel, newName};
+    explicit OverwriteOrSkip(bool overwrite) : m_overwrite(overwrite) {}
+    ConflictReply AskConflict(const std::string&, const std::string& newName) override {
+        return {m_overwrite ? ConflictAnswer::OverwriteAll : ConflictAnswer::SkipAll, newName};
     }
-    std::string refused;
 
 private:
     bool m_overwrite;
@@ -64,10 +61,11 @@ int RunBackup(const ParsedArgs& a) {
     Backup backup(*s.fs, dir);
     const bool ok = backup.Run();
     s.progress.Hide();
-    std::printf("%d fetched (%lld bytes), %d unchanged", backup.Fetched(),
-                static_cast<long long>(backup.BytesFetched()), backup.Kept());
-    if (backup.Missed()) std::printf(", %d gone from the phone meanwhile", backup.Missed());
-    std::printf("\n");
+    std::string summary = Msg(kMsgBackupSummary) + std::to_string(backup.Fetched()) + " (" +
+                          std::to_string(backup.BytesFetched()) + Msg(kMsgBytes) + ")" +
+                          Msg(kMsgBackupKept) + std::to_string(backup.Kept());
+    if (backup.Missed()) summary += Msg(kMsgGoneMeanwhile) + std::to_string(backup.Missed());
+    std::printf("%s\n", summary.c_str());
     if (!ok) return s.PhoneError();
     if (Interrupted()) return kExitInterrupted;
     return backup.End() == CommandEnd::Finished ? kExitOk : kExitPhoneFailed;
@@ -82,11 +80,11 @@ int RunRestore(const ParsedArgs& a) {
     const bool overwrite = a.Has("--overwrite");
     if (!BackupManifest::Exists(dir)) return NoBackup(dir);
     if (const int rc = s.OpenAndScan()) return rc;
-    OverwriteOrStop conflict(overwrite);
+    OverwriteOrSkip conflict(overwrite);
     Restore restore(*s.fs, dir, conflict);
     if (!restore.Load()) return s.PhoneError();
     const std::vector<size_t> chosen = restore.Select(folder, match);
-    if (chosen.empty()) return Fail("no file of the backup matches", kExitPhoneFailed);
+    if (chosen.empty()) return Fail(Msg(kMsgNothingToRestore), kExitPhoneFailed);
     bool ok = false;
     {
         // Ctrl+C now lets the file under way end spoiled, so that the phone refuses it and
@@ -97,14 +95,18 @@ int RunRestore(const ParsedArgs& a) {
     s.progress.Hide();
     const auto& records = restore.Records();
     for (const size_t i : restore.Restored()) {
-        std::printf("restored\t%s\\%s\n", Printable(records[i].FolderPath).c_str(),
-                    Printable(records[i].Name).c_str());
+        std::printf("%s\t%s\\%s\n", Msg(kMsgRestoredLine).c_str(),
+                    Printable(records[i].FolderPath).c_str(), Printable(records[i].Name).c_str());
+    }
+    for (const size_t i : restore.Skipped()) {
+        std::printf("%s\t%s\\%s\n", Msg(kMsgSkippedLine).c_str(),
+                    Printable(records[i].FolderPath).c_str(), Printable(records[i].Name).c_str());
     }
     for (const Restore::Left& left : restore.NotRestored()) {
         const BackupRecord& r = records[left.Record];
-        std::printf("not restored\t%s\\%s%s%s\n", Printable(r.FolderPath).c_str(),
-                    Printable(r.Name).c_str(), left.Reason.empty() ? "" : "\t",
-                    OneLine(left.Reason).c_str());
+        std::printf("%s\t%s\\%s%s%s\n", Msg(kMsgNotRestoredLine).c_str(),
+                    Printable(r.FolderPath).c_str(), Printable(r.Name).c_str(),
+                    left.Reason.empty() ? "" : "\t", OneLine(left.Reason).c_str());
     }
     if (Interrupted()) return kExitInterrupted;
     if (!ok) {
@@ -116,9 +118,6 @@ int RunRestore(const ParsedArgs& a) {
         }
         return s.PhoneError();
     }
-    if (restore.End() == CommandEnd::Cancelled)
-        return Fail("the phone folder already holds " + Printable(conflict.refused) +
-                    " (--overwrite replaces it)");
     return restore.NotRestored().empty() ? kExitOk : kExitPhoneFailed;
 }
 
@@ -166,9 +165,10 @@ const CommandSyntax kBackupSpec{
 const CommandSyntax kRestoreSpec{
     "restore",
     "restore [ПАРАМЕТРЫ] ПАПКА",
-    "Возвращает на телефон файлы копии из ПАПКИ. Занятое имя заменяется только с\n"
-    "--overwrite. Ctrl+C во время записи доводит обмен до конца так, что телефон\n"
-    "отвергает недописанный файл.",
+    "Возвращает на телефон файлы копии из ПАПКИ. Файл, имя которого на телефоне\n"
+    "занято, пропускается (список в конце); --overwrite заменяет его. Ctrl+C во\n"
+    "время записи доводит обмен до конца так, что телефон отвергает недописанный\n"
+    "файл, а заменяемый файл остаётся целым под своим именем.",
     kRestoreOptions,
     1,
     1};

@@ -73,7 +73,7 @@ int RunJava(const ParsedArgs& a) {
     fs.BuildFolderTree(link.Flags.Mode);
     if (!RebuildSuiteRegistry(fs)) {
         const AtChannel& ch = link.Channel();
-        return Fail(OneLine(FailureText(ch.LastError, ch.ErrorText)), kExitPhoneFailed);
+        return Fail(OneLine(FailureReport(ch.LastError, ch.ErrorText)), kExitPhoneFailed);
     }
     return kExitOk;
 }

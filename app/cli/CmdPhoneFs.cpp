@@ -5,6 +5,8 @@
 // holds a slash ("OnOff/Menu Images") is matched whole before its slash is taken for a
 // separator. get and put apply the folder rules the window's copy applies (--raw moves the
 // bytes unchanged).
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 
@@ -30,7 +33,9 @@
 #include "link/Connection.h"
 #include "link/SettingsStore.h"
 #include "phonefs/PhoneFs.h"
+#include "ui/LocalProblem.h"
 #include "ui/Messages.h"
+#include "ui/TempDir.h"
 #include "ui/Text.h"
 
 namespace q7k3::cli {
@@ -197,8 +202,7 @@ std::string ResolveFile(const Tree4* folder, const std::string& name) {
 
 bool RealFolder(const Tree4* folder) {
     if (!folder->IsVirtual()) return true;
-    Fail("a folder that exists only in the program holds no files: " +
-         Printable(PhonePathText(folder)));
+    Fail(Msg(kMsgVirtualFolder) + Printable(PhonePathText(folder)));
     return false;
 }
 
@@ -456,6 +460,47 @@ int LocalExists(const std::string& path) {
     return Fail(Msg(kMsgCliLocalExists) + Printable(path), kExitLocalFile);
 }
 
+// A stray path for as long as it lives.
+class StrayGuard {
+public:
+    explicit StrayGuard(std::string path) : m_path(std::move(path)) { AddStrayPath(m_path); }
+    ~StrayGuard() { DropStrayPath(m_path); }
+    StrayGuard(const StrayGuard&) = delete;
+    StrayGuard& operator=(const StrayGuard&) = delete;
+
+private:
+    std::string m_path;
+};
+
+// Standard input into `path`, a block at a time, each write checked; at most `limit`
+// bytes. Returns 0, or the exit code after its message (nothing is left at `path`).
+int SaveStandardInput(const std::string& path, int64_t limit) {
+    QFile out(QString::fromStdString(path));
+    const auto fail = [&](const std::string& text, int code) {
+        out.close();
+        out.remove();
+        return Fail(text, code);
+    };
+    if (!out.open(QIODevice::WriteOnly)) return fail(Msg(kMsgStdinUnsaved) + path, kExitLocalFile);
+    char chunk[65536];
+    int64_t total = 0;
+    for (;;) {
+        const ssize_t n = read(STDIN_FILENO, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(Msg(kMsgStdinUnsaved) + "-", kExitLocalFile);
+        if (n == 0) break;
+        total += n;
+        // No phone folder takes more: the rest is not read at all.
+        if (total > limit) {
+            return fail(Msg(kMsgStdinTooLarge) + std::to_string(limit) + Msg(kMsgBytes),
+                        kExitPhoneFailed);
+        }
+        if (out.write(chunk, n) != n) return fail(Msg(kMsgStdinUnsaved) + path, kExitLocalFile);
+    }
+    if (!out.flush()) return fail(Msg(kMsgStdinUnsaved) + path, kExitLocalFile);
+    return 0;
+}
+
 // Copies a finished temporary file to standard output.
 bool CopyToStdout(const QString& path) {
     QFile in(path);
@@ -499,13 +544,14 @@ int RunGet(const ParsedArgs& a) {
                     return s.PhoneError(local);
                 continue;
             }
-            QTemporaryFile temp;
-            if (!temp.open()) return Fail(Msg(kMsgCliNoLocalFile) + "tmp", kExitLocalFile);
-            temp.close();
-            if (!s.fs->ReadPhoneFile(temp.fileName().toStdString(), entry->Name, entry->Date,
-                                     entry->Size))
+            // Fetched into the private folder first, which goes with the program however
+            // it ends.
+            const std::string work = commands::FreshWorkDir("stdout");
+            if (work.empty()) return Fail(Msg(kMsgCliNoLocalFile) + "tmp", kExitLocalFile);
+            const std::string temp = work + "/file";
+            if (!s.fs->ReadPhoneFile(temp, entry->Name, entry->Date, entry->Size))
                 return s.PhoneError("-");
-            if (!CopyToStdout(temp.fileName())) return Fail("-", kExitLocalFile);
+            if (!CopyToStdout(QString::fromStdString(temp))) return Fail("-", kExitLocalFile);
             continue;
         }
         if (raw) {
@@ -529,7 +575,11 @@ int RunGet(const ParsedArgs& a) {
         // beside the target first, and only then moved to names not taken (or --force).
         QTemporaryDir stage(QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
         if (!stage.isValid())
-            return Fail(Msg(kMsgCliNoLocalFile) + Printable(local), kExitLocalFile);
+            return Fail(
+                Msg(kMsgCannotWriteFolder) + Printable(local) + ": " + FolderProblem(local, errno),
+                kExitLocalFile);
+        // A stop signal that ends the program at once takes the folder with it.
+        const StrayGuard strayStage(stage.path().toStdString());
         CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
         const bool ok = copy.Run(group.names);
         for (const std::string& written : copy.Written()) {
@@ -545,11 +595,21 @@ int RunGet(const ParsedArgs& a) {
                 QFile::remove(to);
             }
             if (!QFile::rename(from, to)) {
-                Fail(Msg(kMsgCliNoLocalFile) + Printable(to.toStdString()), kExitLocalFile);
+                Fail(Msg(kMsgCannotOpenFile) + Printable(to.toStdString()) + ": " +
+                         LocalProblem(to.toStdString(), LocalAccess::Write, errno),
+                     kExitLocalFile);
                 result = kExitLocalFile;
             }
         }
-        if (!ok) return s.PhoneError();
+        if (!ok) {
+            // A file that could not be written is named where it was to go, not in the
+            // private folder it was fetched into.
+            std::string& said = s.link.Channel().ErrorText;
+            const std::string staged = stage.path().toStdString() + "/";
+            if (said.rfind(staged, 0) == 0)
+                said.replace(0, staged.size(), local.ends_with('/') ? local : local + "/");
+            return s.PhoneError();
+        }
         if (copy.End() != CommandEnd::Finished) return kExitPhoneFailed;
     }
     if (result) return result;
@@ -574,27 +634,27 @@ int RunPut(const ParsedArgs& a) {
     std::vector<std::string> args = a.positional;
     const std::string folderPath = args.back();
     args.pop_back();
-    // Standard input: kept in a private folder under the name --name gives.
-    QTemporaryDir stdinDir;
+    // Standard input: kept in the private folder (which goes with the program however it
+    // ends) under the name --name gives, streamed and bounded by what a phone takes.
     for (std::string& path : args) {
         if (path != "-") continue;
         const std::string name = a.Value("--name");
         if (name.empty()) return UsageError("put", Msg(kMsgCliOptionNeedsValue) + "--name (put -)");
         if (name.find('/') != std::string::npos || name == "." || name == "..")
             return UsageError("put", Msg(kMsgCliUnaddressableName) + Quote(name));
-        if (!stdinDir.isValid()) return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
-        QFile f(stdinDir.filePath(QString::fromStdString(name)));
-        if (!f.open(QIODevice::WriteOnly))
-            return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
-        QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly))
-            return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
-        f.write(in.readAll());
-        path = f.fileName().toStdString();
+        const std::string dir = commands::FreshWorkDir("stdin");
+        if (dir.empty()) return Fail(Msg(kMsgStdinUnsaved) + PrivateTempDir(), kExitLocalFile);
+        path = dir + "/" + name;
+        if (const int rc = SaveStandardInput(path, kMaxPhoneFileSize)) return rc;
     }
     for (const std::string& path : args) {
         const QFileInfo info(QString::fromStdString(path));
-        if (!info.isFile()) return Fail(Msg(kMsgCliNoLocalFile) + Printable(path), kExitLocalFile);
+        if (!info.exists()) return Fail(Msg(kMsgCliNoLocalFile) + Printable(path), kExitLocalFile);
+        // A folder, a pipe or a device: said as such.
+        if (!info.isFile() || !info.isReadable())
+            return Fail(Msg(kMsgCannotOpenFile) + Printable(path) + ": " +
+                            LocalProblem(path, LocalAccess::Read),
+                        kExitLocalFile);
         const std::string name = info.fileName().toStdString();
         if (!Addressable(name))
             return Fail(Msg(kMsgCliUnaddressableName) + Quote(name), kExitUsage);

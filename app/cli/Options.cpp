@@ -130,7 +130,12 @@ std::string Printable(const std::string& text, bool field) {
 
 std::string OneLine(const std::string& text) {
     std::string line = text;
-    for (size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, " ");
+    // The lines of a box are sentences: one that ends without a stop gets one.
+    for (size_t at; (at = line.find("\r\n")) != std::string::npos;) {
+        const bool stopped =
+            at == 0 || std::string_view(".:;,!?").find(line[at - 1]) != std::string_view::npos;
+        line.replace(at, 2, stopped ? " " : ". ");
+    }
     return Printable(line);
 }
 
@@ -182,7 +187,7 @@ const char* ExitCodeHelp() {
            "  3    порт не открывается\n"
            "  4    телефон не отвечает\n"
            "  5    модель телефона не поддерживается\n"
-           "  6    локальный файл не читается, не пишется или уже есть\n"
+           "  6    локальный файл не читается, не пишется или уже есть; опись копии повреждена\n"
            "  7    входной файл не того вида\n"
            "  130  прервано (Ctrl+C)\n";
 }
@@ -295,8 +300,21 @@ int LinkWords(const ParsedArgs& args, std::vector<std::string>& words) {
 
 int LinkFailure(CliLink& link, const LinkOptions& options) {
     const int code = link.ExitCode();
-    if (code == kExitPortCode) {
-        Fail(Msg(kMsgCliPortNamed) + (options.Port.empty() ? "—" : Printable(options.Port)), code);
+    const std::string& port = link.Link().Port.PortName();
+    if (code == kExitPortCode || code == kExitSilentCode) {
+        if (port.empty()) {
+            Fail(Msg(kMsgCliNoPortSet), code);
+            return code;
+        }
+        // The port named, and where it came from when the command line did not name it.
+        const char* env = std::getenv("Q7K3FM_PORT");
+        std::string from;
+        if (options.Port.empty())
+            from = Msg(kMsgPortFromSettings);
+        else if (env && options.Port == env)
+            from = Msg(kMsgPortFromEnvironment);
+        Fail(Msg(kMsgCliPortNamed) + Printable(port) + from, code);
+        Fail(Msg(kMsgCliPortAdvice), code);
     } else if (code == kExitModelCode) {
         Fail(Msg(kMsgCliModelNamed) + Printable(link.Channel().PhoneModel), code);
     }

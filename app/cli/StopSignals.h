@@ -51,9 +51,11 @@ inline void WatchStopSignals(std::function<void(int)> onSignal) {
     for (const int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
 }
 
-// Removes the private temporary directory (whose destructor will not run) and ends the
-// process at once; the port closes with it, which releases its lock.
+// Removes the private temporary directory and the stray paths beside the user's files
+// (whose destructors will not run) and ends the process at once; the port closes with it,
+// which releases its lock.
 [[noreturn]] inline void EndProcessNow(int code) {
+    RemoveStrayPaths();
     std::error_code ignored;
     const std::string& dir = PrivateTempDir();
     if (!dir.empty()) std::filesystem::remove_all(dir, ignored);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "app/cli/Options.h"
@@ -72,7 +73,8 @@ void CliProgress::SetPosition(int bar, int position) {
 
 void CliProgress::Step(int bar) {
     ++m_pos[Index(bar)];
-    if (bar == 1) Draw(m_pos[0] >= m_max[0]);
+    // The line appears with the first block, then at most five times a second.
+    if (bar == 1) Draw(m_pos[0] >= m_max[0] || !m_drawn);
 }
 
 void CliProgress::Draw(bool force) {
@@ -84,16 +86,21 @@ void CliProgress::Draw(bool force) {
     const long done = static_cast<long>(m_pos[0]) * kBlockBytes;
     const long total = static_cast<long>(m_max[0]) * kBlockBytes;
     const double rate = seconds > 0.1 ? done / seconds : 0;
-    char line[256];
-    if (rate > 0 && total > done) {
-        std::snprintf(line, sizeof line, "%s  %ld/%ld КБ  %.1f КБ/с  осталось %.0f с",
-                      Printable(m_file).c_str(), done / 1024, total / 1024, rate / 1024,
-                      (total - done) / rate);
-    } else {
-        std::snprintf(line, sizeof line, "%s  %ld/%ld КБ", Printable(m_file).c_str(), done / 1024,
-                      total / 1024);
+    // "name  12 из 52 КБ  4.3 КБ/сек, осталось 0:09"; the total only when it is known.
+    std::string line = Printable(m_file) + "  " + std::to_string(done / 1024);
+    if (total > 0) line += Msg(kMsgOf) + std::to_string((total + 1023) / 1024);
+    line += Msg(kMsgKilobytes);
+    if (rate > 0) {
+        char speed[32];
+        std::snprintf(speed, sizeof speed, "  %.1f ", rate / 1024);
+        line += speed + Msg(kMsgSpeedUnit);
+        if (total > done) {
+            const long left = std::lround((total - done) / rate);
+            line += Msg(kMsgTimeLeft) + std::to_string(left / 60) + (left % 60 < 10 ? ":0" : ":") +
+                    std::to_string(left % 60);
+        }
     }
-    std::fprintf(stderr, "\r\033[K%s", line);
+    std::fprintf(stderr, "\r\033[K%s", line.c_str());
     std::fflush(stderr);
     m_drawn = true;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/cli/StopSignals.h"
+#include "commands/CommandSupport.h"
 #include "link/AppFlags.h"
 #include "link/PhoneLink.h"
 #include "link/ProtocolTrace.h"
@@ -18,6 +19,7 @@
 #include "link/widgets/SettingsDialog.h"
 #include "phonefs/PhoneSession.h"
 #include "preview/SmafEngine.h"
+#include "ui/Messages.h"
 #include "window/MainWindow.h"
 #include "window/ProgressDialog.h"
 #include "window/QtPrompts.h"
@@ -34,14 +36,14 @@ namespace {
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf(
-                "usage: q7k3fm   (no arguments of its own; the phone's port is chosen "
-                "in the settings dialog)\n");
+            std::printf("%s\n", q7k3::Msg(q7k3::kMsgGuiUsage).c_str());
             return 0;
         }
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Q7K3FileManager"));
+    // The menu entry's name: the desktop shows its icon beside the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("q7k3fm"));
     q7k3::InstallRussianTranslation();
     // The local pane's sizes and file types read as they would on a Russian desktop.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
@@ -60,6 +62,14 @@ int main(int argc, char** argv) {
     store.SetPrompts(&prompts);
     DriverSettings<SerialPort> port(link.Port);
     PhoneSession session(link, flags, prompts, *window.Progress(), window, window);
+    // A replacement an earlier run was killed in the middle of is finished, and said so.
+    session.AfterIdentify = [](PhoneFs& fs) {
+        std::string text;
+        for (const std::string& line : commands::FinishUnfinishedReplacements(fs))
+            text += (text.empty() ? "" : "\r\n") + line;
+        if (!text.empty())
+            fs.Ui().MessageBox(text, Msg(kMsgAttentionCaption), BoxIcon::Information);
+    };
     SettingsDialog settingsForm(&window);
     settingsForm.Bind({&store, &port, &link.Channel.PollStep, &flags, &prompts, nullptr,
                        [&session] { return session.PhoneReady(); },

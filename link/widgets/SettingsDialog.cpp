@@ -56,7 +56,7 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     for (QWidget* page : {tabSheet1, m_tabSheet2}) {
         auto* grid = new QGridLayout(page);
         grid->setContentsMargins(6, 4, 6, 4);
-        grid->setHorizontalSpacing(8);
+        grid->setHorizontalSpacing(6);
         grid->setVerticalSpacing(1);
     }
     // The second page holds the line settings, which are usable only with "Вручную", and
@@ -122,7 +122,7 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
         m_portStates->setText(QStringLiteral("?"));
         m_portStates->setToolTip(QString::fromStdString(Msg(kMsgWhyNoPort)));
         m_portStates->setAccessibleName(m_portStates->toolTip());
-        m_portStates->setFixedWidth(13);
+        m_portStates->setFixedWidth(m_portStates->sizeHint().width());
         rowLayout->addWidget(m_portStates);
         grid->addWidget(row, 1, 0);
         connect(m_portStates, &QToolButton::clicked, this, [this] { PortStatesBtnClick(); });

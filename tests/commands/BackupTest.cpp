@@ -347,6 +347,96 @@ TEST_F(BackupTest, RestoreIntoAPhoneWithNoRoomAtAllListsOnlyWhatWasLeftOut) {
         << full.Ch().ErrorText;
 }
 
+// A link planted in the backup folder (a subfolder, the manifest, a copy) is never
+// followed, either way; what a cut replacement left on the phone is no user's file.
+TEST_F(BackupTest, LinksPlantedInTheFolderAreNeverFollowed) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    const std::string user = FindFolderByPath(phone.fs->PhoneRoot(), "User")->Id;
+    phone.emu->PutFile(user, "~q7k3~2.txt", "half a replacement");
+    phone.emu->PutFile(user, "mine.txt", "hostname");
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    QTemporaryDir outside;
+    const QString dirs = QString::fromStdString(backupDir());
+
+    // A subfolder that leads out.
+    ASSERT_TRUE(QDir().mkpath(dirs));
+    ASSERT_TRUE(QFile::link(outside.path(), dirs + "/E700"));
+    EXPECT_FALSE(Backup(*phone.fs, backupDir()).Run());
+    EXPECT_EQ(phone.Ch().ErrorText, Msg(kMsgLinkRefused) + backupDir() + "/E700");
+    EXPECT_TRUE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    QFile::remove(dirs + "/E700");
+
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run()) << phone.Ch().ErrorText;
+    BackupManifest manifest;
+    std::string bad;
+    ASSERT_TRUE(manifest.Load(backupDir(), bad));
+    EXPECT_EQ(manifest.Find(user, "~q7k3~2.txt"), nullptr);
+    const BackupRecord* mine = manifest.Find(user, "mine.txt");
+    ASSERT_NE(mine, nullptr);
+
+    // A copy forged as a link to an outside file of the same bytes is not read back.
+    const QString secret = QDir(outside.path()).filePath("hostname");
+    {
+        QFile f(secret);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("hostname");
+    }
+    const QDateTime secretTime = QFileInfo(secret).lastModified();
+    const QString copy = dirs + "/" + QString::fromStdString(mine->LocalName);
+    ASSERT_TRUE(QFile::remove(copy));
+    ASSERT_TRUE(QFile::link(secret, copy));
+    EmulatorLink empty;
+    Open(empty);
+    AnswerAlways never(ConflictAnswer::Cancel);
+    Restore restore(*empty.fs, backupDir(), never);
+    ASSERT_TRUE(restore.Load());
+    ASSERT_TRUE(restore.Run(restore.Select("User", "mine.txt")));
+    ASSERT_EQ(restore.NotRestored().size(), 1u);
+    EXPECT_EQ(restore.NotRestored()[0].Reason, Msg(kMsgLinkRefused) + copy.toStdString());
+    EXPECT_FALSE(empty.emu->GetFile(user, "mine.txt"));
+    EXPECT_EQ(QFileInfo(secret).lastModified(), secretTime);
+
+    // The manifest as a link: neither read nor written.
+    const QString manifestPath = dirs + "/" + BackupManifest::kFileName;
+    ASSERT_TRUE(QFile::remove(manifestPath));
+    ASSERT_TRUE(QFile::link(secret, manifestPath));
+    EXPECT_FALSE(Backup(*phone.fs, backupDir()).Run());
+    EXPECT_NE(phone.Ch().ErrorText.find(Msg(kMsgLinkRefused)), std::string::npos);
+    QFile f(secret);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "hostname");
+}
+
+// Restore puts back what is missing and skips (and lists) what the phone still holds.
+TEST_F(BackupTest, RestoreSkipsTakenNamesAndGoesOn) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
+    const std::string user = FindFolderByPath(phone.fs->PhoneRoot(), "User")->Id;
+    phone.emu->PutFile(user, "a.txt", "a");
+    phone.emu->PutFile(user, "b.txt", "b");
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
+    phone.emu->RemoveFile(user, "a.txt");
+    phone.emu->PutFile(user, "b.txt", "b changed");
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    AnswerAlways skip(ConflictAnswer::Skip);
+    Restore restore(*phone.fs, backupDir(), skip);
+    ASSERT_TRUE(restore.Load());
+    ASSERT_TRUE(restore.Run(restore.Select("User", "?.txt")));
+    EXPECT_EQ(restore.End(), CommandEnd::Finished);
+    EXPECT_EQ(skip.asked, std::vector<std::string>{"b.txt"});
+    EXPECT_EQ(restore.Restored().size(), 1u);
+    ASSERT_EQ(restore.Skipped().size(), 1u);
+    EXPECT_EQ(restore.Records()[restore.Skipped()[0]].Name, "b.txt");
+    EXPECT_EQ(phone.emu->GetFile(user, "a.txt"), "a");
+    EXPECT_EQ(phone.emu->GetFile(user, "b.txt"), "b changed");
+    EXPECT_NE(restore.Report().find(Msg(kMsgSkippedExisting) + "E700:\\User\\b.txt"),
+              std::string::npos)
+        << restore.Report();
+}
+
 TEST_F(BackupTest, VerifyFindsWhatChangedBehindItsBack) {
     EmulatorLink phone;
     Open(phone, Demo());
@@ -422,9 +512,20 @@ TEST_F(BackupTest, CliBacksUpRestoresAndVerifiesFromAScript) {
     ASSERT_EQ(run({"restore", backup, "--folder", "Images\\My Photos\\Camera"}, &out), 0)
         << out.toStdString();
     EXPECT_EQ(emu.ListFiles(photos).size(), before.size());
-    // Again: the names are taken now, and only --overwrite replaces them.
-    EXPECT_EQ(run({"restore", backup, "--folder", "Images\\My Photos\\Camera"}, &out), 1);
-    EXPECT_TRUE(out.contains("--overwrite"));
+    // Again, with one file gone: that one is put back, the names still there are skipped
+    // and listed (only --overwrite replaces them), and the restore does not stop.
+    emu.RemoveFile(photos, before.back().Name);
+    EXPECT_EQ(run({"restore", backup, "--folder", "Images\\My Photos\\Camera"}, &out), 0);
+    EXPECT_EQ(out.count(QByteArray::fromStdString(Msg(kMsgSkippedLine) + "\t")),
+              static_cast<qsizetype>(before.size() - 1));
+    EXPECT_FALSE(out.contains(QByteArray::fromStdString(Msg(kMsgNotRestoredLine))));
+    EXPECT_TRUE(out.contains(QByteArray::fromStdString(
+        Msg(kMsgRestoredLine) + "\t" +
+        PhonePathText(FindFolderByPath(BuildFolderMap(MapKind::Normal, "E700").get(),
+                                       "Images\\My Photos\\Camera")) +
+        "\\" + before.back().Name)))
+        << out.toStdString();
+    EXPECT_EQ(emu.ListFiles(photos).size(), before.size());
     EXPECT_EQ(run({"restore", backup, "--match", "Photo*", "--overwrite"}, &out), 0);
     EXPECT_EQ(run({"verify", backup, "--deep"}, &out), 0) << out.toStdString();
     EXPECT_EQ(run({"restore", dir.filePath("nothing"), "--bogus"}, &out), 2);

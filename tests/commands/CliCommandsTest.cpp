@@ -2,9 +2,11 @@
 // and a taken name refused unless --overwrite is given.
 
 #include <QProcess>
+#include <QTemporaryFile>
 
 #include "CommandFixture.h"
 #include "support/EmulatorProcess.h"
+#include "ui/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::test;
@@ -45,7 +47,8 @@ TEST(CliCommandsTest, PutGetRenameRmWithTheFolderRules) {
     write("a.txt", "second a");
     QByteArray err;
     EXPECT_EQ(run({"put", a, "User"}, &err), 1);
-    EXPECT_TRUE(err.contains("на телефоне уже есть файл (--overwrite заменит его): a.txt")) << err.toStdString();
+    EXPECT_TRUE(err.contains("на телефоне уже есть файл (--overwrite заменит его): a.txt"))
+        << err.toStdString();
     EXPECT_EQ(emu.GetFile(user, "a.txt"), "first a");
     EXPECT_EQ(run({"put", "--overwrite", a, "User"}), 0);
     EXPECT_EQ(emu.GetFile(user, "a.txt"), "second a");
@@ -112,12 +115,53 @@ TEST(CliCommandsTest, ARenameTheWriteOfWhichIsRefusedPutsTheFileBack) {
     p.waitForFinished(60000);
     EXPECT_EQ(p.exitCode(), 1);
     const QString err = QString::fromUtf8(p.readAllStandardError());
-    EXPECT_TRUE(err.contains("Память заполнена Файл возвращён на телефон под прежним именем a.txt"))
+    EXPECT_TRUE(
+        err.contains("Память заполнена. Файл возвращён на телефон под прежним именем a.txt"))
         << err.toStdString();
     QFile kept(root.filePath("user/a.txt"));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "keep me");
     EXPECT_FALSE(QFileInfo::exists(root.filePath("user/new.txt")));
+}
+
+// put - streams standard input, stops at what a phone takes and uploads nothing when the
+// input cannot be kept whole.
+TEST(CliCommandsTest, PutFromStandardInputIsBoundedAndChecked) {
+    EnsureApplication();
+    PhoneEmulator emu;
+    ASSERT_TRUE(emu.Start());
+    const auto run = [&](const QString& name, const QByteArray& input, const QString& tmp = {}) {
+        QProcess p;
+        if (!tmp.isEmpty()) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("TMPDIR", tmp);
+            p.setProcessEnvironment(env);
+        }
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+                {"put", "--raw", "--name", name, "-", "User", "--port",
+                 QString::fromStdString(emu.SlavePath())});
+        p.write(input);
+        p.closeWriteChannel();
+        p.waitForFinished(60000);
+        const QByteArray err = p.readAllStandardError();
+        return std::make_pair(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, err);
+    };
+    const QByteArray fits(300000, 'x');
+    EXPECT_EQ(run("fits.bin", fits).first, 0);
+    EXPECT_EQ(emu.GetFile("B", "fits.bin"), fits.toStdString());
+
+    const auto [tooLong, said] = run("huge.bin", QByteArray(700000, 'y'));
+    EXPECT_EQ(tooLong, 1);
+    EXPECT_TRUE(said.contains(QByteArray::fromStdString(Msg(kMsgStdinTooLarge))))
+        << said.toStdString();
+    // No private folder to keep the input in (the temporary folder is a file): nothing
+    // goes to the phone.
+    QTemporaryFile notAFolder;
+    ASSERT_TRUE(notAFolder.open());
+    const auto [unsaved, why] = run("cut.bin", fits, notAFolder.fileName());
+    EXPECT_EQ(unsaved, 6) << why.toStdString();
+    EXPECT_FALSE(emu.GetFile("B", "huge.bin"));
+    EXPECT_FALSE(emu.GetFile("B", "cut.bin"));
 }
 
 }  // namespace

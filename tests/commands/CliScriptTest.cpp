@@ -2,8 +2,13 @@
 // porcelain listing, no local file replaced unasked, convert's input checks, and a put
 // interrupted with Ctrl+C that leaves the phone ready for the next command.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -222,6 +227,137 @@ TEST(CliScriptTest, EachExitCodeHasItsCause) {
     EXPECT_FALSE(QFileInfo::exists(cwd.filePath("saved"))) << "no backup begun without a phone";
     // The port may come from the environment.
     EXPECT_EQ(Cli({"ls", "User"}, cwd.path(), {}, {"Q7K3FM_PORT=" + phone.Port()}).code, 0);
+}
+
+// Each failure a newcomer meets says what it is and what to do: the port named with where
+// another is chosen, the phone's refusal told at once, a local file named with its reason.
+TEST(CliScriptTest, EachFailureSaysWhatToDo) {
+    Phone phone;
+    Phone silent({"--silent-after", "0"});
+    Phone refusing({"--fail-command", "AT+FSFR:0", "--fail-command", "AT+FSFE:0"});
+    ASSERT_TRUE(phone.emu->Started() && silent.emu->Started() && refusing.emu->Started());
+    for (const Phone* p : {&phone, &refusing}) WriteFile(p->User("a.txt"), QByteArray(3000, 'a'));
+    QTemporaryDir cwd;
+    QDir(cwd.path()).mkdir("folder");
+    const QString fifo = cwd.filePath("fifo");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    QDir(cwd.path()).mkdir("damaged");
+    WriteFile(cwd.filePath("damaged/q7k3fm-backup.txt"), "# not\ta manifest\nrubbish\n");
+    const QString where = "--port ПУТЬ или переменной Q7K3FM_PORT";
+    struct Case {
+        QStringList args;
+        QStringList env;
+        int code;
+        QStringList says;
+    };
+    const Case cases[] = {
+        {{"ls", "User"}, {}, 3, {"порт телефона не задан", where, "q7k3fm-cli ports"}},
+        {{"ls", "User", "--port", silent.Port()},
+         {},
+         4,
+         {"Телефон не отвечает", "порт: " + silent.Port() + "\n", "кабель", where,
+          "q7k3fm-cli ports"}},
+        {{"ls", "User"},
+         {"Q7K3FM_PORT=" + silent.Port()},
+         4,
+         {"порт: " + silent.Port() + " (из переменной Q7K3FM_PORT)"}},
+        {{"ls", "User", "--port", cwd.filePath("gone")}, {}, 3, {"Невозможно открыть порт\n"}},
+        {{"get", "User/a.txt", "out.txt", "--port", refusing.Port()},
+         {},
+         1,
+         {"Телефон отказался выполнить команду (ответил ERROR)"}},
+        {{"rm", "User/a.txt", "--port", refusing.Port()},
+         {},
+         1,
+         {"Телефон отказался выполнить команду (ответил ERROR)"}},
+        {{"put", "folder", "User", "--port", phone.Port()},
+         {},
+         6,
+         {"Невозможно открыть файл folder: это папка, а не файл"}},
+        {{"get", "--force", "User/a.txt", fifo, "--port", phone.Port()},
+         {},
+         6,
+         {"Невозможно открыть файл " + fifo + ": это не обычный файл"}},
+        {{"get", "User/a.txt", cwd.filePath("none/a.txt"), "--port", phone.Port()},
+         {},
+         6,
+         {"Невозможно открыть файл " + cwd.filePath("none/a.txt") + ": нет такой папки"}},
+        {{"restore", "damaged", "--port", phone.Port()},
+         {},
+         6,
+         {"Опись резервной копии повреждена: "}},
+        {{"backup", "damaged", "--port", phone.Port()},
+         {},
+         6,
+         {"Опись резервной копии повреждена: "}},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = Cli(c.args, cwd.path(), {}, c.env);
+        SCOPED_TRACE(c.args.join(' ').toStdString() + "\n" + r.err.toStdString());
+        EXPECT_EQ(r.code, c.code);
+        for (const QString& part : c.says) EXPECT_TRUE(r.err.contains(part)) << part.toStdString();
+        // One line each: no carriage return, escaped or not, and no time-out for a refusal.
+        EXPECT_FALSE(r.err.contains("\\x0D") || r.err.contains('\r'));
+        EXPECT_FALSE(r.err.contains("Время ожидания истекло"));
+    }
+    EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo::exists(fifo)) << "the pipe stays";
+    EXPECT_FALSE(QFileInfo::exists(cwd.filePath("out.txt")));
+}
+
+// A disk that fills up during a read: the file and the reason are named, nothing is left.
+TEST(CliScriptTest, AFullDiskIsNamedWithTheFile) {
+    Phone phone;
+    ASSERT_TRUE(phone.emu->Started());
+    WriteFile(phone.User("big.bin"), QByteArray(20000, 'b'));
+    QTemporaryDir cwd;
+    EnsureApp();
+    QProcess p;
+    p.setWorkingDirectory(cwd.path());
+    // A file size limit stands in for the full disk: past it a write fails as on one.
+    p.setChildProcessModifier([] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{8192, 8192};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+            {"get", "User/big.bin", "big.bin", "--port", phone.Port()});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 6) << err.toStdString();
+    EXPECT_TRUE(err.contains("Невозможно открыть файл big.bin: на диске нет места"))
+        << err.toStdString();
+    EXPECT_EQ(Entries(cwd.path()), QStringList{});
+}
+
+// On a terminal, get draws the file's progress with its total ("из 20 КБ"), not "20/0 КБ".
+TEST(CliScriptTest, GetOnATerminalShowsTheTotal) {
+    Phone phone;
+    ASSERT_TRUE(phone.emu->Started());
+    WriteFile(phone.User("big.bin"), QByteArray(20000, 'b'));
+    QTemporaryDir cwd;
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    // Held open here too, so that what the program drew stays readable after it ends.
+    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    EnsureApp();
+    QProcess p;
+    p.setWorkingDirectory(cwd.path());
+    p.setStandardErrorFile(QString::fromLocal8Bit(ptsname(master)));
+    p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+            {"get", "User/big.bin", "big.bin", "--port", phone.Port()});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    QByteArray drawn;
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    char chunk[4096];
+    for (ssize_t n; (n = read(master, chunk, sizeof chunk)) > 0;) drawn.append(chunk, n);
+    close(slave);
+    close(master);
+    EXPECT_TRUE(QString::fromUtf8(drawn).contains(" из 20 КБ")) << drawn.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(drawn).startsWith("\r\033[Kbig.bin  ")) << drawn.toStdString();
 }
 
 // Names with spaces, tabs, Cyrillic letters and quotes come out of --porcelain, -0 and

@@ -54,8 +54,8 @@ struct SlowPhone {
 
 // Starts the program with its own temporary and configuration folders, sends `sig` after
 // `afterMs`, and returns its exit code (-1: it did not end within 15 s).
-int StopMidway(const QString& program, const QStringList& args, const QTemporaryDir& home,
-               int sig, int afterMs) {
+int StopMidway(const QString& program, const QStringList& args, const QTemporaryDir& home, int sig,
+               int afterMs) {
     EnsureApp();
     QDir(home.path()).mkpath("tmp");
     QProcess p;
@@ -116,15 +116,25 @@ TEST(CliSignalTest, TheCommandLineEndsCleanlyInTheMiddleOfACopy) {
         {{"rename", "User/big.bin", "moved.bin"}, SIGINT},
         // A write: the rest is sent spoiled first, so the phone refuses it and stays in step.
         {{"put", "--raw", local.filePath("up.bin"), "User"}, SIGTERM},
+        // Into a folder (through a hidden folder beside the files), to standard output, and
+        // from standard input: nothing of the program is left anywhere.
+        {{"get", "User/big.bin", local.filePath("into")}, SIGTERM},
+        {{"get", "User/big.bin", "-"}, SIGINT},
+        {{"put", "--name", "s.bin", "-", "User"}, SIGTERM},
     };
+    ASSERT_TRUE(QDir(local.path()).mkdir("into"));
     for (const Case& c : cases) {
         QTemporaryDir home;
-        const int code = StopMidway(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
-                                    c.args + QStringList{"--port", phone.Port()}, home, c.sig,
-                                    1200);
+        const int code =
+            StopMidway(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+                       c.args + QStringList{"--port", phone.Port()}, home, c.sig, 1200);
         const std::string shown = c.args.join(' ').toStdString();
         EXPECT_EQ(code, 130) << shown;
         EXPECT_EQ(Left(home), QStringList()) << shown << ": the private temporary directory";
+        EXPECT_EQ(QDir(local.filePath("into"))
+                      .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList())
+            << shown;
         EXPECT_EQ(Identify(phone.Port()), 0) << shown << ": the port is free again";
     }
     EXPECT_FALSE(QFile::exists(local.filePath("down.bin"))) << "no partial file";
@@ -145,8 +155,7 @@ TEST(CliSignalTest, TheWindowClosesAsOnItsCloseButtonDuringTheScan) {
         QDir(home.path()).mkpath("config");
         WriteFile(home.filePath("config/Q7K3FileManager.conf"),
                   "[General]\nComPort=" + phone.Port().toUtf8() + "\n");
-        const int code =
-            StopMidway(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm"), {}, home, sig, 1500);
+        const int code = StopMidway(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm"), {}, home, sig, 1500);
         EXPECT_EQ(code, 128 + sig);
         EXPECT_EQ(Left(home), QStringList()) << "the private temporary directory";
         QFile settings(home.filePath("config/Q7K3FileManager.conf"));

@@ -35,7 +35,16 @@ struct CommandFixture : ::testing::Test {
     ScriptedUi prompts;
     ScriptedUi& conflict = prompts;
 
-    void SetUp() override { OpenPhone(); }
+    void SetUp() override {
+        // The record of unfinished replacements lives in the test's own data folder.
+        qputenv("XDG_DATA_HOME", QDir(dir.path()).filePath("xdg").toLocal8Bit());
+        OpenPhone();
+    }
+    // The entries of unfinished replacements left in that folder.
+    QStringList UnfinishedEntries() const {
+        return QDir(QDir(dir.path()).filePath("xdg/Q7K3FileManager/Unfinished"))
+            .entryList({QStringLiteral("replace-*")}, QDir::Files);
+    }
     void OpenPhone(const std::string& model = "SGH-E700") {
         EmulatorConfig config;
         config.Model = model;

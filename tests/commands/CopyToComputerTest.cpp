@@ -25,7 +25,9 @@ TEST_F(CopyToComputerTest, FoldersAreSkippedSuitesLoseTheirSuffixAndTheCountsHol
         copy.Run({"Pictures", "Music", "notes.txt", "game_suite.jar", "my_suite_suite.jar"}));
     EXPECT_EQ(copy.End(), CommandEnd::Finished);
     EXPECT_EQ(link.progress.Max(2), 5);
-    EXPECT_EQ(link.progress.longStatus, "Копирование файла 3 из 5");
+    // The files counted, and the bytes of all three (24 bytes: 1 КБ begun).
+    EXPECT_TRUE(link.progress.longStatus.starts_with("Копирование файла 3 из 5, 1 из 1 КБ"))
+        << link.progress.longStatus;
     EXPECT_EQ(link.progress.quick, "Копирование файла my_suite_suite.jar");
     EXPECT_EQ(ReadLocal(Path("notes.txt")), "some notes");
     EXPECT_EQ(QFileInfo(QString::fromStdString(Path("notes.txt"))).lastModified(),
@@ -126,6 +128,63 @@ TEST_F(CopyToComputerTest, PhoneNamesBecomeSafeLocalNames) {
     ASSERT_TRUE(copy.Run({"a\\b.txt"}));
     EXPECT_EQ(ReadLocal(Path("a_b.txt")), "ab");
     EXPECT_EQ(copy.Written(), std::vector<std::string>{Path("a_b.txt")});
+}
+
+// A local file of the same name is replaced only when the conflict question says so.
+TEST_F(CopyToComputerTest, ATakenLocalNameAsksFirst) {
+    const std::string user = IdOf("User");
+    link.emu->PutFile(user, "a.txt", "phone a");
+    link.emu->PutFile(user, "b.txt", "phone b");
+    struct Case {
+        std::deque<ConflictReply> answers;
+        CommandEnd end;
+        const char* a;  // a.txt and b.txt on the computer afterwards
+        const char* b;
+        const char* renamed;  // what "a2.txt" holds, or null
+    };
+    for (const Case& c :
+         {Case{{{ConflictAnswer::Skip, ""}, {ConflictAnswer::Overwrite, ""}},
+               CommandEnd::Finished,
+               "mine a",
+               "phone b",
+               nullptr},
+          Case{{{ConflictAnswer::SkipAll, ""}}, CommandEnd::Finished, "mine a", "mine b", nullptr},
+          Case{{{ConflictAnswer::UseNewName, "a2.txt"}, {ConflictAnswer::Cancel, ""}},
+               CommandEnd::Cancelled,
+               "mine a",
+               "mine b",
+               "phone a"},
+          Case{{{ConflictAnswer::OverwriteAll, ""}},
+               CommandEnd::Finished,
+               "phone a",
+               "phone b",
+               nullptr}}) {
+        WriteLocal("a.txt", "mine a");
+        WriteLocal("b.txt", "mine b");
+        QFile::remove(QString::fromStdString(Path("a2.txt")));
+        conflict.conflicts = c.answers;
+        CopyToComputer copy(*link.fs, Folder("User"), dir.path().toStdString(), &conflict);
+        EXPECT_TRUE(copy.Run({"a.txt", "b.txt"}));
+        EXPECT_EQ(copy.End(), c.end);
+        EXPECT_TRUE(conflict.conflicts.empty());
+        EXPECT_EQ(ReadLocal(Path("a.txt")), c.a);
+        EXPECT_EQ(ReadLocal(Path("b.txt")), c.b);
+        EXPECT_EQ(ReadLocal(Path("a2.txt")), c.renamed ? c.renamed : "<missing>");
+    }
+}
+
+// A link at the target, even one that leads nowhere, is not written through.
+TEST_F(CopyToComputerTest, ALinkAtTheTargetIsRefused) {
+    const std::string user = IdOf("User");
+    link.emu->PutFile(user, "a.txt", "phone a");
+    QTemporaryDir outside;
+    const QString victim = QDir(outside.path()).filePath("victim");
+    ASSERT_TRUE(QFile::link(victim, QString::fromStdString(Path("a.txt"))));
+    CopyToComputer copy(*link.fs, Folder("User"), dir.path().toStdString());
+    EXPECT_FALSE(copy.Run({"a.txt"}));
+    EXPECT_EQ(link.Ch().ErrorText, Msg(kMsgLinkRefused) + Path("a.txt"));
+    EXPECT_FALSE(QFileInfo::exists(victim));
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(Path("a.txt"))).isSymLink());
 }
 
 }  // namespace

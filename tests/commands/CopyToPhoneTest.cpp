@@ -152,7 +152,8 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
 
     // "OK" with the name unchanged asks again; a new name is then used.
     conflict.conflictsAsked.clear();
-    conflict.conflicts = {{ConflictAnswer::UseNewName, "a.txt"}, {ConflictAnswer::UseNewName, "a2.txt"}};
+    conflict.conflicts = {{ConflictAnswer::UseNewName, "a.txt"},
+                          {ConflictAnswer::UseNewName, "a2.txt"}};
     ASSERT_TRUE(Send("User", {files[0]}));
     ASSERT_EQ(conflict.conflictsAsked.size(), 2u);
     EXPECT_EQ(conflict.conflictsAsked[1].newName, "a.txt");
@@ -166,8 +167,8 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
     CopyToPhone copy(*link.fs, Folder("User"), conflict);
     EXPECT_FALSE(copy.Run({files[0]}));
     EXPECT_EQ(link.Ch().LastError, kErrText);
-    EXPECT_EQ(link.Ch().ErrorText, FailureText(kErrPhoneNotFound, {}) + "\r\n" +
-                                       Msg(kMsgTemporaryLeft) + "~q7k3~1.txt");
+    EXPECT_EQ(link.Ch().ErrorText,
+              FailureText(kErrPhoneNotFound, {}) + "\r\n" + Msg(kMsgTemporaryLeft) + "~q7k3~1.txt");
     EXPECT_TRUE(HasFile(FindFolderByPath(link.fs->PhoneRoot(), "User"), "a.txt"));
     EXPECT_TRUE(HasFile(FindFolderByPath(link.fs->PhoneRoot(), "User"), "~q7k3~1.txt"));
     EXPECT_EQ(link.emu->GetFile(id, "a.txt"), "new a");
@@ -216,7 +217,7 @@ private:
     int m_pos[2] = {0, 0};
 };
 
-TEST_F(CopyToPhoneTest, AbortDuringTheThirdOfFiveFinishesItAndSendsNoMore) {
+TEST_F(CopyToPhoneTest, AnAbortLetsAWriteFinishAndStopsARead) {
     std::vector<std::string> files;
     for (int i = 1; i <= 5; ++i) {
         files.push_back(WriteLocal("f" + std::to_string(i) + ".bin", Pattern(2000, i)));
@@ -227,18 +228,22 @@ TEST_F(CopyToPhoneTest, AbortDuringTheThirdOfFiveFinishesItAndSendsNoMore) {
     EXPECT_EQ(PhoneNames(IdOf("User")), (std::vector<std::string>{"f1.bin", "f2.bin", "f3.bin"}));
     EXPECT_EQ(link.emu->GetFile(IdOf("User"), "f3.bin"), Pattern(2000, 3));
 
-    // The same in the other direction.
+    // In the other direction a read stops at once: the third file is dropped, and the
+    // local file of its name stays as it was.
     link.flags.AbortRequested = false;
     AbortingProgress back(link.flags, "Копирование файла f3.bin");
     link.fs->SetProgress(back);
     for (int i = 1; i <= 5; ++i)
-        link.emu->PutFile(IdOf("User"), "f" + std::to_string(i) + ".bin", "x");
+        link.emu->PutFile(IdOf("User"), "f" + std::to_string(i) + ".bin", Pattern(3000, i));
     QDir(dir.path()).mkdir("back");
+    WriteLocal("back/f3.bin", "old");
     CopyToComputer copy(*link.fs, Folder("User"), Path("back"));
-    ASSERT_TRUE(copy.Run({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"}));
+    EXPECT_FALSE(copy.Run({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"}));
     EXPECT_EQ(copy.End(), CommandEnd::Aborted);
-    EXPECT_EQ(copy.Taken(), 3u);
+    EXPECT_EQ(link.Ch().LastError, kErrAborted);
+    EXPECT_EQ(copy.Taken(), 2u);
     EXPECT_EQ(QDir(QString::fromStdString(Path("back"))).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(ReadLocal(Path("back/f3.bin")), "old");
     link.fs->SetProgress(link.progress);
 }
 
@@ -278,15 +283,111 @@ TEST_F(CopyToPhoneTest, OverwriteKeepsTheOldFileWhenTheWriteFails) {
         if (c.starts_with("AT+FSFW") || c.starts_with("AT+FSFE"))
             traffic.push_back(c.substr(0, c.find('"', c.find('"') + 1) + 1));
     }
-    EXPECT_EQ(traffic, (std::vector<std::string>{"AT+FSFW=-1,\"~q7k3~1.txt\"",
-                                                 "AT+FSFE=-1,\"a.txt\"", "AT+FSFW=-1,\"a.txt\"",
-                                                 "AT+FSFE=-1,\"~q7k3~1.txt\""}));
+    EXPECT_EQ(traffic,
+              (std::vector<std::string>{"AT+FSFW=-1,\"~q7k3~1.txt\"", "AT+FSFE=-1,\"a.txt\"",
+                                        "AT+FSFW=-1,\"a.txt\"", "AT+FSFE=-1,\"~q7k3~1.txt\""}));
     EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(5000, 2));
     EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
     EXPECT_EQ(link.progress.Position(2), 1);
     const Tree4* user = FindFolderByPath(link.fs->PhoneRoot(), "User");
     ASSERT_EQ(user->Files.size(), 1u);
     EXPECT_EQ(user->Files[0].Size, 5000);
+}
+
+TEST_F(CopyToPhoneTest, SkipKeepsTheTakenFileAndGoesOn) {
+    const std::string id = IdOf("User");
+    struct Case {
+        std::deque<ConflictReply> answers;
+        size_t asked;
+        const char* a;  // what a.txt and b.txt hold afterwards
+        const char* b;
+        int skipped;
+    };
+    for (const Case& c :
+         {Case{{{ConflictAnswer::Skip, ""}, {ConflictAnswer::Overwrite, ""}}, 2, "old", "new b", 1},
+          Case{{{ConflictAnswer::SkipAll, ""}}, 1, "old", "old", 2}}) {
+        for (const char* name : {"a.txt", "b.txt"}) link.emu->PutFile(id, name, "old");
+        link.emu->RemoveFile(id, "c.txt");
+        conflict.conflictsAsked.clear();
+        conflict.conflicts = c.answers;
+        CopyToPhone copy(*link.fs, Folder("User"), conflict);
+        ASSERT_TRUE(copy.Run({WriteLocal("a.txt", "new a"), WriteLocal("b.txt", "new b"),
+                              WriteLocal("c.txt", "new c")}));
+        EXPECT_EQ(copy.End(), CommandEnd::Finished);
+        EXPECT_EQ(conflict.conflictsAsked.size(), c.asked);
+        EXPECT_EQ(copy.Skipped(), c.skipped);
+        EXPECT_EQ(link.emu->GetFile(id, "a.txt"), c.a);
+        EXPECT_EQ(link.emu->GetFile(id, "b.txt"), c.b);
+        EXPECT_EQ(link.emu->GetFile(id, "c.txt"), "new c");
+    }
+}
+
+TEST_F(CopyToPhoneTest, AnEarlyOkFailsTheWriteAndNeverCostsTheOriginal) {
+    const std::string id = IdOf("User");
+    link.emu->PutFile(id, "a.txt", Pattern(3000, 1));
+    link.emu->EarlyOkAfter(512);
+    conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
+    EXPECT_FALSE(Send("User", {WriteLocal("a.txt", Pattern(3000, 2))}, CommandEnd::Failed));
+    EXPECT_NE(link.Ch().ErrorText.find(Msg(kMsgEarlyOk) + "~q7k3~1.txt (512"), std::string::npos)
+        << link.Ch().ErrorText;
+    EXPECT_EQ(link.Ch().ErrorText.find(Msg(kMsgTemporaryLeft)), std::string::npos);
+    EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(3000, 1));
+    // A new name: the cut file the phone kept goes again.
+    EXPECT_FALSE(Send("User", {WriteLocal("b.txt", Pattern(3000, 3))}, CommandEnd::Failed));
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
+    EXPECT_TRUE(UnfinishedEntries().isEmpty());
+}
+
+TEST_F(CopyToPhoneTest, AnInterruptDuringTheNewFileKeepsTheOldOne) {
+    const std::string id = IdOf("User");
+    link.emu->PutFile(id, "a.txt", "old");
+    const std::atomic<bool> stop{true};
+    link.fs->SetStopFlag(&stop);
+    conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
+    EXPECT_FALSE(Send("User", {WriteLocal("a.txt", Pattern(3000, 2))}, CommandEnd::Failed));
+    link.fs->SetStopFlag(nullptr);
+    EXPECT_EQ(link.emu->GetFile(id, "a.txt"), "old");
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
+    EXPECT_TRUE(UnfinishedEntries().isEmpty());
+}
+
+// A replacement cut short after the old file went: the next connection gives the name its
+// new file; one cut short after the new file is in place only loses its temporary file.
+TEST_F(CopyToPhoneTest, AReplacementCutShortIsFinishedAtTheNextConnection) {
+    const std::string id = IdOf("User");
+    link.emu->PutFile(id, "a.txt", "old");
+    const std::string fresh = WriteLocal("a.txt", Pattern(3000, 2));
+    // The line dies in the middle of the second write of the new file.
+    link.emu->CutLineAfter(4000);
+    conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
+    EXPECT_FALSE(Send("User", {fresh}, CommandEnd::Failed));
+    link.emu->ClearFaults();
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"~q7k3~1.txt"}));
+    EXPECT_EQ(UnfinishedEntries().size(), 1);
+    // Another model's phone is none of its business.
+    link.emu->SetModel("SGH-X600");
+    link.fs->RereadModel();
+    EXPECT_TRUE(commands::FinishUnfinishedReplacements(*link.fs).empty());
+    link.emu->SetModel("SGH-E700");
+    link.fs->RereadModel();
+    EXPECT_EQ(commands::FinishUnfinishedReplacements(*link.fs),
+              std::vector<std::string>{Msg(kMsgReplaceFinished) + "E700:\\User\\a.txt"});
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
+    EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(3000, 2));
+    EXPECT_TRUE(UnfinishedEntries().isEmpty());
+
+    // The temporary file would not go: the next connection erases it.
+    link.emu->FailCommand("AT+FSFE=-1,\"~q7k3~", 2000);
+    conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
+    const std::string newer = WriteLocal("a.txt", Pattern(2000, 3));
+    EXPECT_FALSE(Send("User", {newer}, CommandEnd::Failed));
+    link.emu->ClearFaults();
+    EXPECT_EQ(UnfinishedEntries().size(), 1);
+    EXPECT_EQ(commands::FinishUnfinishedReplacements(*link.fs),
+              std::vector<std::string>{Msg(kMsgTemporaryErased) + "E700:\\User\\~q7k3~1.txt"});
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
+    EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(2000, 3));
+    EXPECT_TRUE(UnfinishedEntries().isEmpty());
 }
 
 // A phone too full for two copies: the old file waits on the computer instead, and goes

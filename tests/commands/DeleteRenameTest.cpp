@@ -25,9 +25,11 @@ TEST_F(DeleteTest, PhotosTakeTheirThumbnailsPerModelAndMode) {
         const char* model;
         int mode;
         const char* thumbFolder;  // null: no thumbnail erased
+        bool refused = false;     // the phone refuses to make the thumbnail folder current
     };
     for (const Case& c :
-         {Case{"SGH-E700", 0, "X"}, Case{"SGH-X600", 0, "W"}, Case{"SGH-E700", 1, nullptr}}) {
+         {Case{"SGH-E700", 0, "X"}, Case{"SGH-X600", 0, "W"}, Case{"SGH-E700", 1, nullptr},
+          Case{"SGH-E700", 2, nullptr}, Case{"SGH-E700", 0, nullptr, true}}) {
         SCOPED_TRACE(c.model + std::string(" mode ") + std::to_string(c.mode));
         link.emu->SetModel(c.model);
         link.fs->RereadModel();
@@ -37,21 +39,27 @@ TEST_F(DeleteTest, PhotosTakeTheirThumbnailsPerModelAndMode) {
         link.emu->PutFile(camera, "photo0001.jpg", "jpeg");
         link.emu->PutFile(camera, "photo0002.jpg", "jpeg");
         if (c.thumbFolder) link.emu->PutFile(c.thumbFolder, "photo0001.bmp", "thumb");
+        // A file of the photo folder named as the thumbnail is no thumbnail: it stays.
+        link.emu->PutFile(camera, "photo0001.bmp", "mine");
+        if (c.refused) link.emu->FailName("X", 2000);
         Tree4* folder = Folder("Images\\My Photos\\Camera");
         link.emu->ClearReceived();
         DeleteFiles erase(*link.fs, folder);
         ASSERT_TRUE(erase.Run({"photo0001.jpg"}));
         std::vector<std::string> expected = {"AT+FSCD=\"" + camera + "\"",
                                              "AT+FSFE=-1,\"photo0001.jpg\""};
+        if (c.refused) expected.push_back("AT+FSCD=\"X\"");
         if (c.thumbFolder) {
             expected.push_back(std::string("AT+FSCD=\"") + c.thumbFolder + "\"");
             expected.push_back("AT+FSFE=-1,\"photo0001.bmp\"");
             EXPECT_FALSE(link.emu->GetFile(c.thumbFolder, "photo0001.bmp"));
         }
         EXPECT_EQ(Erases(link.emu->Received()), expected);
-        EXPECT_EQ(PhoneNames(camera), std::vector<std::string>{"photo0002.jpg"});
-        EXPECT_EQ(folder->Files.size(), 1u);
+        EXPECT_EQ(PhoneNames(camera), (std::vector<std::string>{"photo0002.jpg", "photo0001.bmp"}));
+        EXPECT_EQ(folder->Files.size(), 2u);
         link.emu->RemoveFile(camera, "photo0002.jpg");
+        link.emu->RemoveFile(camera, "photo0001.bmp");
+        link.emu->ClearFaults();
     }
 }
 
@@ -73,6 +81,23 @@ TEST_F(DeleteTest, FoldersAreSkippedAndARefusedEraseKeepsTheFileListed) {
     EXPECT_FALSE(refused.Run({"c.mid"}));
     EXPECT_EQ(link.Ch().LastError, kErrPhoneNotFound);
     EXPECT_TRUE(HasFile(folder, "c.mid"));
+}
+
+// Erasing on the phone cannot be undone: one question, naming the file when there is one.
+TEST_F(DeleteTest, PhoneDeleteAsksFirst) {
+    const std::string id = IdOf("Sounds\\My Sounds");
+    for (const char* name : {"Birds.mmf", "b.mid"}) link.emu->PutFile(id, name, "MThd");
+    const Tree4* folder = Folder("Sounds\\My Sounds");
+    prompts.yesNo = {false, true, true};
+    EXPECT_FALSE(AskPhoneDelete(prompts, folder, {"Ringtones", "Birds.mmf"}));
+    EXPECT_TRUE(AskPhoneDelete(prompts, folder, {"Birds.mmf", "b.mid"}));
+    // Folders only: nothing would be erased, nothing is asked.
+    EXPECT_TRUE(AskPhoneDelete(prompts, folder, {"Ringtones"}));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].Text, "Удалить с телефона «Birds.mmf»?");
+    EXPECT_EQ(prompts.shown[1].Text, "Удалить с телефона 2 файлов?");
+    EXPECT_EQ(prompts.shown[0].Caption, Msg(kMsgDeleteCaption));
+    prompts.yesNo.clear();
 }
 
 TEST_F(DeleteTest, LocalDeleteAsksOnceAndNamesWhatItCouldNotDelete) {

@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 
+#include "link/Connection.h"
+#include "link/Failure.h"
 #include "link/SettingsStore.h"
 #include "support/CliRun.h"
 #include "support/EmulatorProcess.h"
@@ -22,8 +24,12 @@ using q7k3::test::ScriptedUi;
 
 namespace {
 
-std::string Box(int message) {
-    return "box " + Msg(message) + " / " + Msg(kMsgErrorCaption);
+// A box as the window shows it: a time-out says what to check, a silent phone names its port.
+std::string Box(int message, const std::string& port = {}) {
+    std::string text = Msg(message);
+    if (message == kMsgTimeout) text = FailureReport(kErrTimeout, "");
+    if (message == kMsgPhoneSilent) text = SilentPhoneText(port);
+    return "box " + text + " / " + Msg(kMsgErrorCaption);
 }
 
 TEST(IdentifyCommand, PrintsEachSupportedModel) {
@@ -107,19 +113,22 @@ TEST_F(EmulatorConnection, BoxesComeInOrderUntilASupportedPhoneAnswers) {
         {"--silent-after", "0"},
         {"--model", "SGH-E800", "--baud", "9600"}};
     std::unique_ptr<EmulatorProcess> phone;
+    std::string silentPort;
     win.dialogAnswers = {true, true, true, true, true};
     win.onDialog = [&](int shown) {
         phone.reset();
         phone = std::make_unique<EmulatorProcess>(phones.at(static_cast<size_t>(shown)));
         ASSERT_TRUE(phone->Started()) << phone->Error();
         link->Port.SetPortName(phone->TtyPath());
+        if (shown == 3) silentPort = phone->TtyPath();
     };
     win.yesNo = {true};  // the last phone holds no file: go on
     EXPECT_TRUE(q7k3::test::DialogLoopNow(*conn));
-    EXPECT_EQ(win.Only({"dialog", "box"}),
-              (std::vector<std::string>{
-                  "dialog", Box(kMsgModelNotSupported), "dialog", Box(kMsgModelNotSupported),
-                  "dialog", Box(kMsgModelNotSupported), "dialog", Box(kMsgPhoneSilent), "dialog"}));
+    EXPECT_EQ(
+        win.Only({"dialog", "box"}),
+        (std::vector<std::string>{"dialog", Box(kMsgModelNotSupported), "dialog",
+                                  Box(kMsgModelNotSupported), "dialog", Box(kMsgModelNotSupported),
+                                  "dialog", Box(kMsgPhoneSilent, silentPort), "dialog"}));
     EXPECT_TRUE(conn->PhoneReady());
     EXPECT_EQ(link->Channel.PhoneModel, "SGH-E800");
     // Nothing of the model query is left over to pass for the next command's answer.

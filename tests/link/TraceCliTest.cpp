@@ -56,7 +56,8 @@ TEST(TraceOption, AFileThatCannotBeWrittenStopsTheCommandBeforeThePortOpens) {
     const CliResult r =
         RunCli({"--port", phone.TtyPath(), "--trace", "/proc/none/trace.txt", "identify"});
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("cannot write the trace to /proc/none/trace.txt"), std::string::npos)
+    EXPECT_NE(r.err.find(q7k3::Msg(q7k3::kMsgCliTraceFailed) + "/proc/none/trace.txt: "),
+              std::string::npos)
         << r.err;
     EXPECT_EQ(r.out, "");
 }
@@ -74,4 +75,3 @@ TEST(PortsCommand, TheEmulatorsPortOpens) {
 }
 
 }  // namespace
-

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "EmulatorLink.h"
+#include "link/Failure.h"
 #include "phonefs/FolderMaps.h"
 #include "ui/Messages.h"
 
@@ -202,7 +203,7 @@ TEST_F(EmulatorTest, ScanEndsWithTheTimeoutBoxWhenThePhoneFallsSilent) {
     EXPECT_EQ(link.fs->ScanPhone(FolderMode::Normal, false), nullptr);
     EXPECT_EQ(link.fs->PhoneRoot(), nullptr);
     ASSERT_EQ(link.prompts.shown.size(), 1u);
-    EXPECT_EQ(link.prompts.shown[0].Text, "Время ожидания истекло");
+    EXPECT_EQ(link.prompts.shown[0].Text, FailureReport(kErrTimeout, ""));
     EXPECT_EQ(link.prompts.shown[0].Caption, "Ошибка");
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ScriptedPhone.h"
+#include "link/Failure.h"
 #include "phonefs/FileListCache.h"
 #include "phonefs/FolderMaps.h"
 #include "ui/Messages.h"
@@ -172,7 +173,7 @@ TEST_F(ScanTest, FailingListingEndsWithTheTimeoutBoxAndNoTree) {
     EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
     EXPECT_TRUE(dropped);
     ASSERT_EQ(p.prompts.shown.size(), 1u);
-    EXPECT_EQ(p.prompts.shown[0].Text, "Время ожидания истекло");
+    EXPECT_EQ(p.prompts.shown[0].Text, FailureReport(kErrTimeout, ""));
     EXPECT_EQ(p.prompts.shown[0].Caption, "Ошибка");
     EXPECT_EQ(p.prompts.shown[0].Icon, BoxIcon::Error);
 }

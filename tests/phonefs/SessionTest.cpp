@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 
+#include "link/Connection.h"
 #include "link/MemorySerialDevice.h"
 #include "phonefs/FileListCache.h"
 #include "phonefs/PhoneSession.h"
@@ -24,8 +25,12 @@ using q7k3::test::StartNow;
 
 namespace {
 
+// A box as the window shows it: a time-out says what to check, a silent phone names its port.
 std::string Box(int message) {
-    return "box " + Msg(message) + " / " + Msg(kMsgErrorCaption);
+    std::string text = Msg(message);
+    if (message == kMsgTimeout) text = FailureReport(kErrTimeout, "");
+    if (message == kMsgPhoneSilent) text = SilentPhoneText("/dev/ttyUSB0");
+    return "box " + text + " / " + Msg(kMsgErrorCaption);
 }
 
 // Answers like the phone: echo of the command line, then the framed answer. Every folder

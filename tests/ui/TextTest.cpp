@@ -2,6 +2,11 @@
 
 #include <string>
 
+#include <QTemporaryDir>
+#include <cerrno>
+
+#include "ui/LocalProblem.h"
+#include "ui/Messages.h"
 #include "ui/Text.h"
 
 using namespace q7k3;
@@ -61,6 +66,26 @@ TEST(GetValuesString, TheLineFromTheKeyWithItsLineEnd) {
     EXPECT_EQ(GetValuesString("MIDlet-Name: Тетрис\nMIDlet-Version: 1.0\n", "Version"),
               "Version: 1.0\n");
     EXPECT_EQ(GetValuesString(text, "C:"), "");
+}
+
+// The reasons a root-run test cannot provoke (a read-only disk, missing rights) come from
+// the failed call's errno; a full disk is told whichever errno the system uses for it.
+TEST(LocalProblem, TheCallsErrnoNamesWhatThePathCannotShow) {
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("a.txt").toStdString();
+    const std::string folder = dir.path().toStdString();
+    const struct {
+        int err;
+        std::string reason;
+    } rows[] = {{EROFS, Msg(kMsgDiskReadOnly)},
+                {EACCES, Msg(kMsgNoWriteRights) + folder},
+                {ENOSPC, Msg(kMsgDiskFull)},
+                {EDQUOT, Msg(kMsgDiskFull)},
+                {EFBIG, Msg(kMsgDiskFull)}};
+    for (const auto& row : rows)
+        EXPECT_EQ(LocalProblem(file, LocalAccess::Write, row.err), row.reason) << row.err;
+    EXPECT_EQ(LocalProblem(file, LocalAccess::Read), Msg(kMsgNoSuchLocalFile));
+    EXPECT_EQ(FolderProblem(folder + "/x/y", EROFS), Msg(kMsgDiskReadOnly));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 
 #include "window/ConflictDialog.h"
 #include "window/ProgressDialog.h"
@@ -158,6 +159,20 @@ TEST(QtPrompts, QuestionAnswersYesOrNoWithRussianButtons) {
         EXPECT_EQ(prompts.AskYesNo("Вы хотите продолжить?", "Внимание"), yes);
         EXPECT_EQ(yesText.remove('&'), "Да");
         EXPECT_EQ(noText.remove('&'), "Нет");
+    }
+}
+
+// A question about a step that cannot be undone: Enter answers No.
+TEST(QtPrompts, AnIrreversibleStepDefaultsToNo) {
+    QtPrompts prompts;
+    for (const bool defaultNo : {true, false}) {
+        ModalDriver driver([](QWidget* modal) {
+            ASSERT_NE(qobject_cast<QMessageBox*>(modal), nullptr);
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
+        EXPECT_EQ(defaultNo ? prompts.AskYesNoDefaultNo("Удалить с телефона «a.txt»?", "Удаление")
+                            : prompts.AskYesNo("Вы хотите продолжить?", "Внимание"),
+                  !defaultNo);
     }
 }
 

@@ -152,6 +152,38 @@ TEST_F(FileCommandsWindow, F5SendsAJpegIntoMyImagesWithTheFreeSpaceThenFetchesIt
     }));
 }
 
+// Typing in a pane moves the cursor only: F8 then takes the file under the cursor, and
+// F5 to the computer asks before it replaces a local file.
+TEST_F(FileCommandsWindow, QuickSearchMarksNothingAndF5AsksBeforeReplacing) {
+    Boot();
+    ASSERT_TRUE(phone->PutFile("B", "zebra.txt", "zz"));
+    Rescan();
+    Open("User");
+    PhoneListView* list = form->Phone().List();
+    SelectPhone({"notes.txt"});
+    list->clearSelection();
+    QTest::keyClicks(list, "zeb");
+    ASSERT_NE(list->currentItem(), nullptr);
+    EXPECT_EQ(PhoneListView::RawName(list->currentItem()), "zebra.txt");
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    ASSERT_TRUE(WaitUntil([&] { return form->Computer().List()->Loaded(); }));
+    form->Computer().List()->clearSelection();
+    QTest::keyClicks(form->Computer().List(), "..");
+    EXPECT_TRUE(form->Computer().List()->SelectedPaths().isEmpty());
+
+    ASSERT_TRUE(WriteLocal(localDir.filePath("zebra.txt"), "mine"));
+    Reload();
+    form->ActivatePhonePane();
+    list->setFocus();
+    AnswerWhenShown(form->Conflicts(), "FexSkipBtn");
+    QTest::keyClick(list, Qt::Key_F5);
+    EXPECT_EQ(ReadLocal(localDir.filePath("zebra.txt")), "mine");
+    AnswerWhenShown(form->Conflicts(), "FexOverwriteBtn");
+    QTest::keyClick(list, Qt::Key_F5);
+    EXPECT_EQ(ReadLocal(localDir.filePath("zebra.txt")), "zz");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
 TEST_F(FileCommandsWindow, F6RenamesWithTheRealDialogsWithAndWithoutAConflict) {
     Boot();
     ASSERT_TRUE(phone->PutFile("B", "other.txt", std::string(700, 'o')));
@@ -184,11 +216,21 @@ TEST_F(FileCommandsWindow, F6RenamesWithTheRealDialogsWithAndWithoutAConflict) {
 TEST_F(FileCommandsWindow, F8DeletesPhoneFilesAndLocalFilesAfterTheQuestion) {
     Boot();
     Open("User");
+    // The phone asks first, naming the file; No keeps it.
     SelectPhone({"notes.txt"});
+    prompts.answers = {false};
+    QTest::keyClick(form->Phone().List(), Qt::Key_F8);
+    Settle();
+    EXPECT_TRUE(phone->GetFile("B", "notes.txt"));
+    prompts.answers = {true};
     QTest::keyClick(form->Phone().List(), Qt::Key_F8);
     Settle();
     EXPECT_FALSE(phone->GetFile("B", "notes.txt"));
     EXPECT_FALSE(form->Phone().List()->Names().contains("notes.txt"));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].Text, "Удалить с телефона «notes.txt»?");
+    EXPECT_TRUE(prompts.shown[1].Question);
+    prompts.shown.clear();
 
     ASSERT_TRUE(WriteLocal(localDir.filePath("a.txt"), "a"));
     ASSERT_TRUE(WriteLocal(localDir.filePath("b.txt"), "b"));
@@ -249,20 +291,25 @@ TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnTh
     EXPECT_TRUE(form->Phone().List()->Names().contains("one.txt"));
 }
 
-TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesLetsItFinishAndSendsNoMore) {
+TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesStopsItsReadAndKeepsTheOldFile) {
     EmulatorConfig config;
     config.LatencyMs = 20;
     Boot(config);
     for (int i = 1; i <= 5; ++i)
         ASSERT_TRUE(phone->PutFile("B", "f" + std::to_string(i) + ".bin",
                                    std::string(3000, static_cast<char>('a' + i))));
+    {
+        QFile old(localDir.filePath("f3.bin"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
     Rescan();
     Open("User");
     SelectPhone({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"});
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        // While the third file is on its way (the phone has been asked for it).
-        if (form->Progress()->isVisible() && phone->Received().find("f3.bin") != std::string::npos) {
+        if (form->Progress()->isVisible() && form->Progress()->ProgressBar2->value() == 2 &&
+            form->Progress()->ProgressBar1->value() >= 1) {
             form->Progress()->AbortBtn->click();
             presser.stop();
         }
@@ -270,17 +317,25 @@ TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesLetsItFinishAndSendsNoM
     presser.start(2);
     QTest::keyClick(form->Phone().List(), Qt::Key_F5);
     Settle();
+    // The user's own abort: no box, the third file's read dropped, the old file kept.
     EXPECT_TRUE(prompts.shown.empty());
-    for (int i = 1; i <= 3; ++i)
+    for (int i = 1; i <= 2; ++i)
         EXPECT_EQ(ReadLocal(localDir.filePath(QStringLiteral("f%1.bin").arg(i))),
                   std::string(3000, static_cast<char>('a' + i)));
+    EXPECT_EQ(ReadLocal(localDir.filePath("f3.bin")), "old");
     EXPECT_FALSE(QFile::exists(localDir.filePath("f4.bin")));
-    EXPECT_FALSE(QFile::exists(localDir.filePath("f5.bin")));
-    EXPECT_EQ(form->Progress()->LongStatus->text(), "Завершение текущей операции");
     QStringList still;
     for (QTreeWidgetItem* item : form->Phone().List()->selectedItems()) still << item->text(0);
     still.sort();
-    EXPECT_EQ(still, (QStringList{"f4.bin", "f5.bin"}));
+    EXPECT_EQ(still, (QStringList{"f3.bin", "f4.bin", "f5.bin"}));
+
+    // The link was set right again: the rest comes with the next F5.
+    QFile::remove(localDir.filePath("f3.bin"));
+    QTest::keyClick(form->Phone().List(), Qt::Key_F5);
+    EXPECT_TRUE(prompts.shown.empty());
+    for (int i = 3; i <= 5; ++i)
+        EXPECT_EQ(ReadLocal(localDir.filePath(QStringLiteral("f%1.bin").arg(i))),
+                  std::string(3000, static_cast<char>('a' + i)));
 }
 
 TEST_F(FileCommandsWindow, F7RebuildsTheRegistryWithItsProgressLines) {

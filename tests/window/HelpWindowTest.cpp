@@ -8,10 +8,15 @@
 #include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBrowser>
 
+#include "localpane/LocalDirView.h"
 #include "ui/widgets/HelpWindow.h"
+#include "window/ComputerPane.h"
 #include "window/MainWindow.h"
+#include "window/PhoneListView.h"
+#include "window/PhonePane.h"
 #include "window/Texts.h"
 #include "window/WindowTestSupport.h"
 
@@ -91,6 +96,22 @@ TEST(HelpWindow, ShownWhenTheDesktopCannotOpenThePageAndNotWhenItCan) {
     EXPECT_TRUE(prompts.shown[0].Text.starts_with("Невозможно открыть файл "))
         << prompts.shown[0].Text;
     EXPECT_FALSE(form.HelpViewer()->isVisible());
+}
+
+TEST(HelpWindow, F1OpensTheHelpFromEitherPane) {
+    AppFlags flags;
+    ScriptedUi prompts;
+    MainWindow form(flags, prompts);
+    int asked = 0;
+    form.OpenHelpUrl = [&](const QUrl&, std::function<void()>) { ++asked; };
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_EQ(form.MenuAction("Help2")->shortcut(), QKeySequence(Qt::Key_F1));
+    QTest::keyClick(form.Computer().List(), Qt::Key_F1);
+    EXPECT_EQ(asked, 1);
+    QTest::keyClick(form.Phone().List(), Qt::Key_F1);
+    EXPECT_EQ(asked, 2);
 }
 
 TEST(HelpWindow, TheDesktopOpenerFailsWhenXdgOpenEndsWithAnErrorOrIsMissing) {

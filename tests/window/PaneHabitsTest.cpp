@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include <QAction>
+#include <QDateTime>
 #include <QFile>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -398,6 +399,72 @@ TEST_F(PaneHabits, TheNamesTakeTheFreeWidthAndTheWindowStaysOnTheScreen) {
     EXPECT_TRUE(path->ShownText().endsWith("last-folder")) << S(path->ShownText());
     EXPECT_EQ(disk->text(), free);
     EXPECT_TRUE(disk->ShownText().endsWith(QChar(0x2026))) << S(disk->ShownText());
+}
+
+TEST_F(PaneHabits, DatesReadInRussianAndSortWithTheFoldersOnTop) {
+    const QDateTime older(QDate(2006, 3, 15), QTime(9, 30));
+    const QDateTime newer(QDate(2006, 12, 1), QTime(18, 2));
+    form.Phone().ShowRows({{"..", false, 0},
+                           {"Sub", false, 0},
+                           {"new.mmf", true, 10, newer},
+                           {"old.jpg", true, 3000, older},
+                           {"mid.gif", true, 200, QDateTime(QDate(2006, 6, 1), QTime(0, 0))}});
+    PhoneListView* phone = form.Phone().List();
+    ASSERT_EQ(phone->headerItem()->text(PhoneListView::kDateColumn), "Дата");
+    EXPECT_EQ(phone->FindItem("new.mmf")->text(PhoneListView::kDateColumn), "01.12.2006 18:02");
+    EXPECT_EQ(phone->FindItem("Sub")->text(PhoneListView::kDateColumn), "");
+    ClickHeader(phone, PhoneListView::kDateColumn);
+    EXPECT_EQ(phone->Names(), (QStringList{"..", "Sub", "old.jpg", "mid.gif", "new.mmf"}));
+    ClickHeader(phone, PhoneListView::kDateColumn);
+    EXPECT_EQ(phone->Names(), (QStringList{"..", "Sub", "new.mmf", "mid.gif", "old.jpg"}));
+
+    // The computer pane: dates as a Russian desktop writes them, folders above the files
+    // whichever way the dates run.
+    form.ActivateComputerPane();
+    for (const auto& [name, when] : {std::pair{"a.jpg", newer}, std::pair{"c.txt", older}}) {
+        QFile file(QDir(dir.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
+    }
+    form.Computer().List()->Reload();
+    ASSERT_TRUE(WaitUntil([&] { return form.Computer().List()->Loaded(); }));
+    LocalDirView* local = form.Computer().List();
+    const QModelIndex root = local->rootIndex();
+    for (int row = 0; row < local->model()->rowCount(root); ++row) {
+        if (local->model()->index(row, 0, root).data().toString() != "a.jpg") continue;
+        EXPECT_EQ(local->model()->index(row, 3, root).data().toString(), "01.12.2006 18:02");
+    }
+    ClickHeader(local, 3);
+    EXPECT_EQ(LocalNames().mid(0, 2), (QStringList{"Alpha", "beta"}));
+    EXPECT_EQ(LocalNames().mid(2, 1), QStringList{"c.txt"});
+    ClickHeader(local, 3);
+    EXPECT_EQ(LocalNames().mid(2), (QStringList{"b.mmf", "a.jpg", "c.txt"}));
+    EXPECT_EQ(local->model()->index(0, 0, root).data().toString(), "..");
+}
+
+TEST_F(PaneHabits, ColumnsShowWholeAtTheFirstSizeAndSizesAtTheSmallest) {
+    form.Phone().ShowRows(
+        {{"..", false, 0},
+         {"big.jar", true, 13104000, QDateTime(QDate(2006, 12, 31), QTime(23, 59))},
+         {"small.txt", true, 7}});
+    const auto whole = [&](QTreeView* view, int column, const char* at) {
+        EXPECT_LE(static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column),
+                  view->header()->sectionSize(column))
+            << S(view->objectName()) << " column " << column << " at " << at;
+    };
+    // The first start's size, which a 1280 pixels wide screen holds, shows every column whole.
+    const QSize first = form.FirstSize();
+    EXPECT_LE(first.width(), 1280 * 9 / 10);
+    form.resize(first);
+    ASSERT_TRUE(WaitUntil([&] { return form.size() == first; }));
+    QApplication::processEvents();
+    for (const int column : {1, 2}) whole(form.Phone().List(), column, "the first size");
+    for (const int column : {1, 2, 3}) whole(form.Computer().List(), column, "the first size");
+    form.resize(694, 440);
+    ASSERT_TRUE(WaitUntil([&] { return form.width() == 694; }));
+    QApplication::processEvents();
+    whole(form.Phone().List(), 1, "694");
+    whole(form.Computer().List(), 1, "694");
 }
 
 TEST_F(PaneHabits, SizeAndSplitterAreKeptWithTheSettings) {

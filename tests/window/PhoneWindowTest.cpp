@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "emulator/PhoneEmulator.h"
+#include "link/Failure.h"
 #include "link/PhoneLink.h"
 #include "link/SettingsStore.h"
 #include "phonefs/PhoneFs.h"
@@ -301,7 +302,7 @@ TEST_F(PhoneWindowFixture, TimeOutInASubfolderReportsRecoversAndRereadsIt) {
     phone->ClearReceived();
     PressF4InPhonePane();
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].Text, "Время ожидания истекло");
+    EXPECT_EQ(prompts.shown[0].Text, FailureReport(kErrTimeout, ""));
     EXPECT_EQ(prompts.shown[0].Caption, "Ошибка");
     const std::vector<std::string> sent = Commands(phone->Received());
     // The unanswered change of folder (sent again while the phone was silent), then the
@@ -323,7 +324,7 @@ TEST_F(PhoneWindowFixture, RescanOfASilentPhoneEndsWithoutATreeAndBringsTheDialo
     dialogAnswers = {false};
     PressF4InPhonePane();
     ASSERT_FALSE(prompts.shown.empty());
-    EXPECT_EQ(prompts.shown.back().Text, "Время ожидания истекло");
+    EXPECT_EQ(prompts.shown.back().Text, FailureReport(kErrTimeout, ""));
     EXPECT_EQ(receivedAtDialog.size(), 1u);
     EXPECT_FALSE(form->PhoneReady());
     EXPECT_EQ(fs->PhoneRoot(), nullptr);
@@ -348,7 +349,7 @@ TEST_F(PhoneWindowFixture, APhoneGoneForGoodInASubfolderLeavesNoStaleLines) {
     dialogAnswers = {false};
     PressF4InPhonePane();
     ASSERT_FALSE(prompts.shown.empty());
-    EXPECT_EQ(prompts.shown.front().Text, "Время ожидания истекло");
+    EXPECT_EQ(prompts.shown.front().Text, FailureReport(kErrTimeout, ""));
     EXPECT_FALSE(form->PhoneReady());
     EXPECT_EQ(form->Phone().List()->topLevelItemCount(), 0);
     // The pane no longer names the folder it stopped showing.

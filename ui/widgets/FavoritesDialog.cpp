@@ -1,7 +1,11 @@
 #include "ui/widgets/FavoritesDialog.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+#include <algorithm>
 
 #include "ui/Messages.h"
 #include "ui/widgets/InputBox.h"
@@ -12,6 +16,43 @@ namespace {
 QString Cap(std::string_view control) {
     return QString::fromStdString(Caption("TFavoritesForm", control));
 }
+
+constexpr int kPathRole = Qt::UserRole + 1;
+
+// Each row: the display name, and under it the path in the muted colour.
+class FavouriteRow final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize one = QStyledItemDelegate::sizeHint(option, index);
+        return {one.width(), one.height() + option.fontMetrics.height()};
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem top = option;
+        initStyleOption(&top, index);
+        const int line = option.fontMetrics.height();
+        // The selection and the name in the upper line, as a plain row draws them.
+        const QString name = top.text;
+        top.text.clear();
+        QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &top, painter, top.widget);
+        const bool selected = option.state & QStyle::State_Selected;
+        const QRect text = option.rect.adjusted(4, 1, -4, -1);
+        painter->save();
+        painter->setPen(
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(text.adjusted(0, 0, 0, -line), Qt::AlignLeft | Qt::AlignVCenter,
+                          option.fontMetrics.elidedText(name, Qt::ElideRight, text.width()));
+        painter->setPen(
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
+        const QString path = index.data(kPathRole).toString();
+        painter->drawText(text.adjusted(0, line, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          option.fontMetrics.elidedText(path, Qt::ElideMiddle, text.width()));
+        painter->restore();
+    }
+};
 
 }  // namespace
 
@@ -24,22 +65,33 @@ FavoritesDialog::FavoritesDialog(Favourites& favs, InputBox& input, QWidget* mai
     setObjectName("TFavoritesForm");
     setWindowTitle(Cap(""));
     setModal(true);
-    setFixedSize(257, 241);
 
     FavList = new QListWidget(this);
     FavList->setObjectName("FavList");
-    FavList->setGeometry(8, 8, 241, 193);
     FavList->setSelectionMode(QAbstractItemView::SingleSelection);
     FavList->setAccessibleName(windowTitle());
+    FavList->setItemDelegate(new FavouriteRow(FavList));
 
     DeleteFavBtn = new QPushButton(Cap("DeleteFavBtn"), this);
     DeleteFavBtn->setObjectName("DeleteFavBtn");
-    DeleteFavBtn->setGeometry(8, 208, 113, 25);
     RenameFavBtn = new QPushButton(Cap("RenameFavBtn"), this);
     RenameFavBtn->setObjectName("RenameFavBtn");
-    RenameFavBtn->setGeometry(136, 208, 113, 25);
+    CloseFavBtn = new QPushButton(QString::fromStdString(Msg(kMsgCloseButton)), this);
+    CloseFavBtn->setObjectName("CloseFavBtn");
+    // Three buttons of one width, each as wide as the widest text needs.
+    QSize button(97, 25);
+    for (QPushButton* b : {DeleteFavBtn, RenameFavBtn, CloseFavBtn})
+        button = button.expandedTo(b->sizeHint());
+    setFixedSize(std::max(3 * button.width() + 4 * 8, 360), 241 + button.height() - 25);
+    FavList->setGeometry(8, 8, width() - 16, 193);
+    const int y = 208;
+    const int gap = (width() - 3 * button.width()) / 4;
+    DeleteFavBtn->setGeometry(gap, y, button.width(), button.height());
+    RenameFavBtn->setGeometry(2 * gap + button.width(), y, button.width(), button.height());
+    CloseFavBtn->setGeometry(3 * gap + 2 * button.width(), y, button.width(), button.height());
     connect(DeleteFavBtn, &QPushButton::clicked, this, &FavoritesDialog::DeleteFavBtnClick);
     connect(RenameFavBtn, &QPushButton::clicked, this, &FavoritesDialog::RenameFavBtnClick);
+    connect(CloseFavBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(FavList, &QListWidget::itemDoubleClicked, this, &FavoritesDialog::RenameFavBtnClick);
     FormCreate();
 }
@@ -55,7 +107,13 @@ int FavoritesDialog::Setup1Click() {
 
 void FavoritesDialog::FormCreate() {
     FavList->clear();
-    for (const std::string& alias : m_favs.Alias) FavList->addItem(QString::fromStdString(alias));
+    for (size_t i = 0; i < m_favs.Alias.size(); ++i) {
+        auto* item = new QListWidgetItem(QString::fromStdString(m_favs.Alias[i]), FavList);
+        const QString path =
+            i < m_favs.Path.size() ? QString::fromStdString(m_favs.Path[i]) : QString();
+        item->setData(kPathRole, path);
+        item->setToolTip(path);
+    }
 }
 
 int FavoritesDialog::SelectedRow() const {

@@ -1,6 +1,7 @@
 #pragma once
-// The favourites editor, "Favorites Настройки": the display names in a list; a selected
-// entry is deleted or given another display name (its path never changes).
+// The favourites editor, "Favorites Настройки": the display names in a list, each with
+// its path under it; a selected entry is deleted or given another display name (its path
+// never changes). "Закрыть", Escape and the title bar's close end it.
 //
 // The main window makes it once and opens it with Setup1Click() when the favourites
 // menu's configure() fires.
@@ -32,6 +33,7 @@ public:
     QListWidget* FavList;
     QPushButton* DeleteFavBtn;
     QPushButton* RenameFavBtn;
+    QPushButton* CloseFavBtn;
 
 private:
     // The selected row, or -1.

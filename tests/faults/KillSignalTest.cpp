@@ -1,0 +1,375 @@
+// put, restore, get and backup of q7k3fm-cli ended by SIGTERM or SIGKILL at random moments.
+// After each run and the next connection (which finishes what a killed run left), every
+// user file must be whole under its own name, old or new, on the phone and the computer;
+// after SIGTERM no temporary file of the program may be left anywhere.
+//
+// The moments come from a seeded generator: Q7K3_KILL_SEED=N repeats a failure that a run
+// reports. One ctest entry per command, so that they run side by side.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/EmulatorProcess.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using q7k3::test::EmulatorProcess;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRuns = 20;  // per command and signal
+constexpr int kDeadlineMs = 60000;
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Spit(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Distinct bytes for each (size, seed), with line ends and quotes among them.
+std::string Bytes(size_t size, char seed) {
+    std::string out;
+    for (size_t i = 0; out.size() < size; ++i)
+        out += static_cast<char>((i * 31 + static_cast<size_t>(seed) * 7) % 251);
+    return out;
+}
+
+// The names in `dir` (not below it), hidden ones too; none when it does not exist.
+std::set<std::string> Names(const fs::path& dir) {
+    std::set<std::string> out;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(dir, ec)) out.insert(e.path().filename().string());
+    return out;
+}
+
+// The files of a phone folder; the phone's own temporary files of a write under way are
+// no user's.
+std::set<std::string> PhoneNames(const fs::path& dir) {
+    std::set<std::string> out;
+    for (const std::string& n : Names(dir))
+        if (n.rfind(".incoming-", 0) != 0 && fs::is_regular_file(dir / n)) out.insert(n);
+    return out;
+}
+
+struct Scratch {
+    fs::path root;
+    fs::path Phone() const { return root / "phone"; }
+    fs::path Local() const { return root / "local"; }
+    fs::path Tmp() const { return root / "tmp"; }
+    fs::path Data() const { return root / "home/data"; }
+};
+
+// Starts q7k3fm-cli with its own home, data and temporary folders; after `killAfterMs`
+// (negative: never) sends `sig`. Returns the exit code, -1 after a signal or the deadline.
+int RunCli(const std::vector<std::string>& args, const Scratch& s, int killAfterMs = -1,
+           int sig = SIGTERM) {
+    std::vector<std::string> all{std::string(Q7K3_BIN_DIR) + "/q7k3fm-cli"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string kv = *e;
+        if (kv.rfind("HOME=", 0) != 0 && kv.rfind("XDG_", 0) != 0 && kv.rfind("TMPDIR=", 0) != 0 &&
+            kv.rfind("Q7K3FM_", 0) != 0)
+            env.push_back(kv);
+    }
+    fs::create_directories(s.root / "home");
+    fs::create_directories(s.Tmp());
+    env.push_back("HOME=" + (s.root / "home").string());
+    env.push_back("XDG_CONFIG_HOME=" + (s.root / "home/config").string());
+    env.push_back("XDG_DATA_HOME=" + s.Data().string());
+    env.push_back("TMPDIR=" + s.Tmp().string());
+    std::vector<char*> envp;
+    for (auto& kv : env) envp.push_back(kv.data());
+    envp.push_back(nullptr);
+    const std::string log = (s.root / "cli.log").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    pid_t pid = -1;
+    int code = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+        const auto start = Clock::now();
+        bool sent = false;
+        int status = 0;
+        for (;;) {
+            if (waitpid(pid, &status, WNOHANG) == pid) break;
+            const auto ms =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+            if (!sent && killAfterMs >= 0 && ms >= killAfterMs) {
+                kill(pid, sig);
+                sent = true;
+            }
+            if (ms > kDeadlineMs) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        if (WIFEXITED(status)) code = WEXITSTATUS(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return code;
+}
+
+// The phone as files in a folder of the scratch, served by an emulator while one lives.
+struct Phone {
+    explicit Phone(const Scratch& s)
+        : emu({"--root", s.Phone().string(), "--baud", "230400", "--latency", "2"}) {}
+    std::vector<std::string> Port() const { return {"--port", emu.TtyPath()}; }
+    EmulatorProcess emu;
+};
+
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+// One command under test: how its scene is laid, how it is run, and what must hold after.
+struct Scene {
+    const char* name;
+    std::function<void(const Scratch&)> lay;  // the phone's and the computer's files
+    std::function<std::vector<std::string>(const Scratch&)> args;
+    // What must hold after the run and the next connection; `clean`: no temporary file
+    // may be left (SIGTERM, or no signal at all).
+    std::function<void(const Scratch&, bool clean)> check;
+};
+
+const std::string kOld1 = Bytes(5000, 1), kOld2 = Bytes(3000, 2);
+const std::string kNew1 = Bytes(7000, 3), kNew2 = Bytes(2500, 4), kNew3 = Bytes(4000, 5);
+const std::string kLocal = Bytes(1000, 6), kKeep = "keep me";
+
+// Whether `bytes` is one of `allowed` (an empty string: absent).
+::testing::AssertionResult OneOf(const std::string& what, const std::optional<std::string>& bytes,
+                                 std::initializer_list<const std::string*> allowed) {
+    for (const std::string* a : allowed) {
+        if (!a && !bytes) return ::testing::AssertionSuccess();
+        if (a && bytes && *a == *bytes) return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << what
+           << (bytes ? " holds " + std::to_string(bytes->size()) + " other bytes" : " is gone");
+}
+
+std::optional<std::string> Read(const fs::path& path) {
+    if (!fs::is_regular_file(path)) return std::nullopt;
+    return Slurp(path);
+}
+
+void NoTemporaries(const Scratch& s) {
+    // The private folder of every run is gone, and so is every record of a replacement.
+    EXPECT_TRUE(Names(s.Tmp()).empty());
+    EXPECT_TRUE(Names(s.Data() / "Q7K3FileManager/Unfinished").empty());
+}
+
+void LayBackup(const Scratch& s, const fs::path& dir) {
+    // A backup of the old phone, made once and copied for every run.
+    static std::map<std::string, fs::path> made;
+    const fs::path& tmpl = made[s.root.parent_path().string()];
+    if (tmpl.empty()) {
+        const fs::path t = s.root.parent_path() / "backup-template";
+        fs::remove_all(t);
+        fs::remove_all(s.Phone());
+        Spit(s.Phone() / "user/a.bin", kOld1);
+        Spit(s.Phone() / "user/b.bin", kOld2);
+        Phone phone(s);
+        EXPECT_EQ(RunCli(With({"backup", t.string()}, phone.Port()), s), 0)
+            << Slurp(s.root / "cli.log");
+        made[s.root.parent_path().string()] = t;
+    }
+    fs::remove_all(dir);
+    fs::copy(made[s.root.parent_path().string()], dir, fs::copy_options::recursive);
+}
+
+const std::vector<Scene>& Scenes() {
+    static const std::vector<Scene> scenes = {
+        {"put",
+         [](const Scratch& s) {
+             Spit(s.Phone() / "user/a.bin", kOld1);
+             Spit(s.Phone() / "user/keep.txt", kKeep);
+             Spit(s.Local() / "a.bin", kNew1);
+         },
+         [](const Scratch& s) {
+             return std::vector<std::string>{"put", "--overwrite", (s.Local() / "a.bin").string(),
+                                             "User"};
+         },
+         [](const Scratch& s, bool clean) {
+             EXPECT_EQ(PhoneNames(s.Phone() / "user"),
+                       (std::set<std::string>{"a.bin", "keep.txt"}));
+             EXPECT_TRUE(OneOf("phone a.bin", Read(s.Phone() / "user/a.bin"), {&kOld1, &kNew1}));
+             EXPECT_EQ(Read(s.Phone() / "user/keep.txt"), kKeep);
+             EXPECT_EQ(Read(s.Local() / "a.bin"), kNew1);
+             EXPECT_EQ(Names(s.Local()), std::set<std::string>{"a.bin"});
+             if (clean) NoTemporaries(s);
+         }},
+        {"restore",
+         [](const Scratch& s) {
+             LayBackup(s, s.Local() / "backup");
+             Spit(s.Phone() / "user/a.bin", kNew1);
+             Spit(s.Phone() / "user/b.bin", kNew2);
+         },
+         [](const Scratch& s) {
+             return std::vector<std::string>{"restore", "--overwrite",
+                                             (s.Local() / "backup").string()};
+         },
+         [](const Scratch& s, bool clean) {
+             EXPECT_EQ(PhoneNames(s.Phone() / "user"), (std::set<std::string>{"a.bin", "b.bin"}));
+             EXPECT_TRUE(OneOf("phone a.bin", Read(s.Phone() / "user/a.bin"), {&kOld1, &kNew1}));
+             EXPECT_TRUE(OneOf("phone b.bin", Read(s.Phone() / "user/b.bin"), {&kOld2, &kNew2}));
+             EXPECT_EQ(Read(s.Local() / "backup/E700/User/a.bin"), kOld1);
+             EXPECT_EQ(Read(s.Local() / "backup/E700/User/b.bin"), kOld2);
+             if (clean) NoTemporaries(s);
+         }},
+        {"get",
+         [](const Scratch& s) {
+             Spit(s.Phone() / "user/a.bin", kNew1);
+             Spit(s.Phone() / "user/b.bin", kNew2);
+             Spit(s.Local() / "a.bin", kLocal);
+         },
+         [](const Scratch& s) {
+             return std::vector<std::string>{"get", "--force", "User/a.bin", "User/b.bin",
+                                             s.Local().string()};
+         },
+         [](const Scratch& s, bool clean) {
+             EXPECT_TRUE(OneOf("local a.bin", Read(s.Local() / "a.bin"), {&kLocal, &kNew1}));
+             EXPECT_TRUE(OneOf("local b.bin", Read(s.Local() / "b.bin"), {nullptr, &kNew2}));
+             for (const std::string& n : Names(s.Local())) {
+                 // After SIGKILL only the program's own hidden names may be left beside them.
+                 if (n != "a.bin" && n != "b.bin")
+                     EXPECT_TRUE(!clean && n.rfind(".q7k3fm-", 0) == 0) << n;
+             }
+             EXPECT_EQ(PhoneNames(s.Phone() / "user"), (std::set<std::string>{"a.bin", "b.bin"}));
+             if (clean) NoTemporaries(s);
+         }},
+        {"backup",
+         [](const Scratch& s) {
+             LayBackup(s, s.Local() / "backup");
+             Spit(s.Phone() / "user/a.bin", kNew1);
+             Spit(s.Phone() / "user/b.bin", kNew2);
+             Spit(s.Phone() / "user/c.bin", kNew3);
+         },
+         [](const Scratch& s) {
+             return std::vector<std::string>{"backup", (s.Local() / "backup").string()};
+         },
+         [](const Scratch& s, bool clean) {
+             const fs::path copies = s.Local() / "backup/E700/User";
+             EXPECT_TRUE(OneOf("copy a.bin", Read(copies / "a.bin"), {&kOld1, &kNew1}));
+             EXPECT_TRUE(OneOf("copy b.bin", Read(copies / "b.bin"), {&kOld2, &kNew2}));
+             EXPECT_TRUE(OneOf("copy c.bin", Read(copies / "c.bin"), {nullptr, &kNew3}));
+             for (const std::string& n : Names(copies)) {
+                 if (n != "a.bin" && n != "b.bin" && n != "c.bin")
+                     EXPECT_TRUE(!clean && n.rfind(".q7k3fm-", 0) == 0) << n;
+             }
+             // The manifest is whole: a backup run to its end completes the copy.
+             Phone phone(s);
+             EXPECT_EQ(RunCli(With({"backup", (s.Local() / "backup").string()}, phone.Port()), s),
+                       0);
+             EXPECT_EQ(Read(copies / "c.bin"), kNew3);
+             if (clean) NoTemporaries(s);
+         }},
+    };
+    return scenes;
+}
+
+uint32_t Seed() {
+    const char* text = std::getenv("Q7K3_KILL_SEED");
+    return text ? static_cast<uint32_t>(std::strtoul(text, nullptr, 10)) : 23u;
+}
+
+class KillSignal : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
+    const Scene& scene = Scenes()[GetParam()];
+    const fs::path base = fs::temp_directory_path() /
+                          ("q7k3-kill-" + std::string(scene.name) + "-" + std::to_string(getpid()));
+    fs::remove_all(base);
+    Scratch s{base / "run"};
+    const auto fresh = [&] {
+        fs::remove_all(s.root);
+        fs::create_directories(s.Local());
+        scene.lay(s);
+    };
+
+    // Undisturbed first: how long the command takes sets the range of the moments.
+    fresh();
+    int64_t fullMs = 0;
+    {
+        Phone phone(s);
+        ASSERT_TRUE(phone.emu.Started()) << phone.emu.Error();
+        const auto start = Clock::now();
+        ASSERT_EQ(RunCli(With(scene.args(s), phone.Port()), s), 0) << Slurp(s.root / "cli.log");
+        fullMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    }
+    scene.check(s, true);
+
+    std::mt19937 random(Seed() + static_cast<uint32_t>(GetParam()));
+    for (const int sig : {SIGTERM, SIGKILL}) {
+        for (int run = 0; run < kRuns; ++run) {
+            const int at = std::uniform_int_distribution<int>(0, static_cast<int>(fullMs))(random);
+            SCOPED_TRACE(std::string(scene.name) + (sig == SIGTERM ? " SIGTERM" : " SIGKILL") +
+                         " run " + std::to_string(run) + " at " + std::to_string(at) + " ms of " +
+                         std::to_string(fullMs) + " (Q7K3_KILL_SEED=" + std::to_string(Seed()) +
+                         ")");
+            fresh();
+            {
+                Phone phone(s);
+                ASSERT_TRUE(phone.emu.Started()) << phone.emu.Error();
+                const int code = RunCli(With(scene.args(s), phone.Port()), s, at, sig);
+                // Before its handlers are in place the program simply ends by the signal.
+                if (sig == SIGTERM) EXPECT_TRUE(code == 0 || code == 130 || code == -1) << code;
+            }
+            // The next connection finishes what the killed run left.
+            {
+                Phone phone(s);
+                EXPECT_EQ(RunCli(With({"ls", "User"}, phone.Port()), s), 0)
+                    << Slurp(s.root / "cli.log");
+            }
+            scene.check(s, sig == SIGTERM);
+            if (HasFailure()) {
+                ADD_FAILURE() << Slurp(s.root / "cli.log");
+                fs::remove_all(base);
+                return;
+            }
+        }
+    }
+    fs::remove_all(base);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, KillSignal, ::testing::Range<size_t>(0, 4),
+                         [](const ::testing::TestParamInfo<size_t>& info) {
+                             return std::string(Scenes()[info.param].name);
+                         });
+
+}  // namespace
