@@ -64,6 +64,7 @@ void PhoneSession::ShowError(int message) {
 }
 
 void PhoneSession::ShowPortError() {
+    m_dialog.OfferPhoneSearch(m_link.Port.PortName());
 #ifdef Q_OS_UNIX
     const std::string text = PortOpenFailureText(m_link.Port.PortName());
 #else
@@ -133,6 +134,7 @@ bool PhoneSession::IdentifyAndScan() {
         }
     }
     if (check != PhoneCheck::Supported) {
+        if (check == PhoneCheck::Silent) m_dialog.OfferPhoneSearch(m_link.Port.PortName());
         ShowError(PhoneCheckMessage(check, m_link.Channel.LastError));
         return false;
     }

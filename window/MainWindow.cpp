@@ -28,6 +28,7 @@
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"
 #include "window/PhonePane.h"
+#include "window/PlugWatch.h"
 #include "window/ProgressDialog.h"
 #include "window/RenameDialog.h"
 #include "window/Texts.h"
@@ -46,6 +47,7 @@ MainWindow::MainWindow(AppFlags& flags, Prompts& prompts, QWidget* parent)
     setMinimumSize(640, 440);
 
     BuildMenu();
+    m_plugs = new PlugWatch(*this);
 
     auto* central = new QWidget(this);
     central->setObjectName("ClientArea");
@@ -367,6 +369,7 @@ void MainWindow::FirstInitialization() {
     // Without a stored port (the first run) the user picks one before anything is sent.
     m_core.Session->Start(!port.empty());
     ReleaseStoredSplitter();
+    if (!m_closed) m_plugs->Watch();
 }
 
 void MainWindow::ConnectClick() {
@@ -385,6 +388,7 @@ void MainWindow::CloseQuery() {
         SavePlace(*m_core.Store, *this, *m_splitter);
         SaveOnClose(*m_core.Store, S(m_computer->List()->Path()), Favs);
     }
+    m_plugs->Stop();
     if (m_core.Session) m_core.Session->Close();
     m_progress->Hide();
 }
@@ -398,6 +402,10 @@ bool MainWindow::AskConnectionSettings() {
     const bool start = m_core.ShowSettingsDialog ? m_core.ShowSettingsDialog() : false;
     UpdateModeControls();
     return start;
+}
+
+void MainWindow::OfferPhoneSearch(const std::string& port) {
+    if (m_core.OfferSearch) m_core.OfferSearch(port);
 }
 
 void MainWindow::UpdateModeControls() {
