@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -95,7 +96,7 @@ protected:
 };
 
 TEST_F(SettingsFormTest, ShowsItsPagesLabelsAndItemsFromTheCatalogue) {
-    EXPECT_EQ(m_form.size(), QSize(441, 164));
+    EXPECT_EQ(m_form.size(), QSize(441, 190));
     EXPECT_EQ(m_form.windowTitle(), "Настройки");
     auto* pages = m_form.findChild<QTabWidget*>();
     ASSERT_NE(pages, nullptr);
@@ -373,6 +374,29 @@ TEST_F(SettingsFormTest, TheQuestionMarkBesideThePortListSaysWhyEachPortIsMissin
 }
 
 // Not a check: with Q7K3_SHOT_DIR set (under a real display) saves both pages as pictures.
+TEST_F(SettingsFormTest, StartStoresTheStableNameAndTheListFollowsItToTheDevicesNewName) {
+    test::Pty first, second;
+    const QString byId = m_dir.path() + "/by-id";
+    ASSERT_TRUE(QDir().mkpath(byId));
+    const QString link = byId + "/usb-SGH_Phone-if00";
+    ASSERT_TRUE(QFile::link(QString::fromStdString(first.Path()), link));
+    SearchSources sources;
+    sources.ByIdDir = byId.toStdString();
+    m_form.SetSearchSources(sources);
+    scan = {{first.Path(), second.Path()}, 2};
+    port.Name = first.Path();
+    ASSERT_TRUE(m_form.FormCreate());
+    ClickStart();
+    EXPECT_EQ(port.Name, link.toStdString());
+    EXPECT_TRUE(HasLine(File(), "ComPort=" + link.toStdString()));
+
+    // Plugged in again, the phone came back under the other name.
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(second.Path()), link));
+    ASSERT_TRUE(m_form.FormCreate());
+    EXPECT_EQ(Box("SelCom")->currentText().toStdString(), second.Path());
+}
+
 TEST_F(SettingsFormTest, PicturesOfBothPages) {
     const char* dir = std::getenv("Q7K3_SHOT_DIR");
     if (!dir) GTEST_SKIP() << "Q7K3_SHOT_DIR not set";
