@@ -20,6 +20,12 @@ std::string CopyProgressLine(const ProgressView& progress) {
            std::to_string(progress.Max(2));
 }
 
+Tree4* FolderAt(PhoneFs& fs, const FolderPlace& place) {
+    Tree4* folder = FindPlace(fs.PhoneRoot(), place);
+    if (!folder) ShowError(fs, Msg(kMsgLostLink));
+    return folder;
+}
+
 void ShowError(PhoneFs& fs, const std::string& text, BoxIcon icon) {
     fs.Ui().MessageBox(text, Msg(kMsgErrorCaption), icon);
 }

@@ -23,6 +23,10 @@ namespace commands {
 
 // "Копирование файла k из N" from the file bar: k is its position + 1, N its maximum.
 std::string CopyProgressLine(const ProgressView& progress);
+// The folder a command was given by its place, looked up in the tree the operation finds.
+// When the tree no longer holds it (the link was lost meanwhile), "Потеряна связь с
+// телефоном" is said once and the result is null.
+Tree4* FolderAt(PhoneFs& fs, const FolderPlace& place);
 
 // An error box of the command ("Ошибка").
 void ShowError(PhoneFs& fs, const std::string& text, BoxIcon icon = BoxIcon::Error);

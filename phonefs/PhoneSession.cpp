@@ -1,5 +1,8 @@
 #include "phonefs/PhoneSession.h"
 
+#include <QMetaObject>
+#include <QThread>
+
 #include "phonefs/FileListCache.h"
 
 #ifdef Q_OS_UNIX
@@ -9,148 +12,307 @@
 
 namespace q7k3 {
 
-// The window is busy for as long as one of these lives (nested ones count once).
-class PhoneSession::BusyScope {
-public:
-    explicit BusyScope(PhoneSession& s) : m_s(s) {
-        if (m_s.m_busyDepth++ == 0) m_s.m_observer.BusyChanged(true);
-    }
-    ~BusyScope() {
-        if (--m_s.m_busyDepth == 0) m_s.m_observer.BusyChanged(false);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    PhoneSession& m_s;
-};
-
 PhoneSession::PhoneSession(PhoneLink& link, AppFlags& flags, Prompts& prompts,
                            ProgressView& progress, ConnectionDialog& dialog,
-                           SessionObserver& observer)
+                           SessionObserver& observer, Threading threading)
     : m_link(link),
       m_flags(flags),
       m_prompts(prompts),
       m_progress(progress),
       m_dialog(dialog),
       m_observer(observer),
-      m_fs(std::make_unique<PhoneFs>(link.Channel, flags, progress, prompts)) {
+      m_bridge(*this, m_closing),
+      m_bridgedPrompts(m_bridge, prompts),
+      m_bridgedProgress(m_bridge, progress),
+      m_questions(m_bridge),
+      m_fs(std::make_unique<PhoneFs>(link.Channel, flags, m_bridgedProgress, m_bridgedPrompts)),
+      m_thread(std::make_unique<LinkThread>(threading == Threading::Inline)) {
+    m_fs->SetStopFlag(&m_stop);
     m_keepAlive.setInterval(kKeepAliveMs);
-    QObject::connect(&m_keepAlive, &QTimer::timeout, [this] { KeepAliveTick(); });
+    connect(&m_keepAlive, &QTimer::timeout, this, [this] { KeepAliveTick(); });
     // Whoever drops the tree (a scan, the report, a failed walk), the window lets go of
-    // it before it is freed.
+    // it before it is shown again.
     m_fs->onTreeDropped = [this] {
         m_current = nullptr;
         m_ready = false;
-        m_observer.TreeChanged();
+        Note(kNoteTree);
     };
 }
 
 PhoneSession::~PhoneSession() {
     m_keepAlive.stop();
+    // What still runs ends at its next safe point and asks nothing more.
+    m_closing = true;
+    m_stop = true;
+    m_flags.AbortRequested = true;
+    m_thread.reset();
     m_fs->onTreeDropped = nullptr;
 }
 
-Tree4* PhoneSession::Root() const {
-    return m_ready ? m_fs->PhoneRoot() : nullptr;
+void PhoneSession::SetQuestions(ConflictQuestion* conflicts, RenameQuestion* renames) {
+    m_questions.Set(conflicts, renames);
 }
 
+bool PhoneSession::OnWindowThread() const { return QThread::currentThread() == thread(); }
+
+bool PhoneSession::TreeReadable() const { return !m_linkBusy || m_thread->OnLinkThread(); }
+
+Tree4* PhoneSession::Root() const {
+    return TreeReadable() && m_ready ? m_fs->PhoneRoot() : nullptr;
+}
+
+Tree4* PhoneSession::CurrentFolder() const { return TreeReadable() ? m_current : nullptr; }
+
 std::string PhoneSession::FreeSpaceText() const {
-    return m_fs->EstimateFreeSpace();
+    return TreeReadable() ? m_fs->EstimateFreeSpace() : std::string();
+}
+
+Admission PhoneSession::Admit(bool needsPhone) const {
+    if (m_closing) return Admission::Closing;
+    if (Busy()) return Admission::Busy;
+    if (needsPhone && !PhoneReady()) return Admission::NoPhone;
+    return Admission::Open;
+}
+
+void PhoneSession::SetState(SessionState state) {
+    if (m_state == state) return;
+    m_state = state;
+    m_observer.StateChanged(state);
+}
+
+void PhoneSession::Note(int what) {
+    if (OnWindowThread() && !m_linkBusy) {
+        m_notes |= what;
+        DeliverNotes();
+        return;
+    }
+    m_notes |= what;
+}
+
+void PhoneSession::DeliverNotes() {
+    const int notes = m_notes.exchange(0);
+    if (notes & kNoteModel) m_observer.ModelChanged(PhoneModel());
+    if (notes & kNoteTree)
+        m_observer.TreeChanged();
+    else if (notes & kNoteFolder)
+        m_observer.FolderChanged();
 }
 
 void PhoneSession::ShowError(int message) {
-    m_prompts.MessageBox(Msg(message), Msg(kMsgErrorCaption), BoxIcon::Error);
+    m_bridgedProgress.Hide();
+    m_bridgedPrompts.MessageBox(Msg(message), Msg(kMsgErrorCaption), BoxIcon::Error);
+}
+
+void PhoneSession::OfferSearch() {
+    // The dialog lives on the window's thread; told before the box, it is shown after it.
+    m_bridge.Tell([this, port = m_link.Port.PortName()] { m_dialog.OfferPhoneSearch(port); });
 }
 
 void PhoneSession::ShowPortError() {
-    m_dialog.OfferPhoneSearch(m_link.Port.PortName());
+    OfferSearch();
 #ifdef Q_OS_UNIX
     const std::string text = PortOpenFailureText(m_link.Port.PortName());
 #else
     const std::string text = Msg(kMsgCannotOpenPort);
 #endif
-    m_prompts.MessageBox(text, Msg(kMsgErrorCaption), BoxIcon::Error);
+    m_bridgedProgress.Hide();
+    m_bridgedPrompts.MessageBox(text, Msg(kMsgErrorCaption), BoxIcon::Error);
 }
 
-void PhoneSession::StopKeepAlive() {
-    m_keepAlive.stop();
-}
+void PhoneSession::StopKeepAlive() { m_keepAlive.stop(); }
 
 void PhoneSession::ArmKeepAlive() {
-    if (m_flags.IRDAReq)
+    if (m_flags.IRDAReq && !m_closing)
         m_keepAlive.start();
     else
         m_keepAlive.stop();
 }
 
-void PhoneSession::DropTree() {
-    m_fs->DropTree();
-}
+void PhoneSession::DropTree() { m_fs->DropTree(); }
 
-bool PhoneSession::Start(bool portStored) {
-    if (!portStored) return ConnectionDialogLoop();
-    m_ready = false;
-    if (m_link.Port.Connect()) {
-        if (IdentifyAndScan()) return true;
-    } else {
-        ShowPortError();
+// ---- the door ------------------------------------------------------------------------
+
+void PhoneSession::Launch(SessionState state, const BusyView* view, Task task,
+                          std::function<void(const Ended&)> after) {
+    StopKeepAlive();
+    // An abort left raised by an earlier operation must not cut this one's exchanges.
+    m_flags.AbortRequested = false;
+    m_linkBusy = true;
+    SetState(state);
+    if (state != SessionState::Pinging) m_observer.BusyChanged(true);
+    if (view && view->ShowProgress) {
+        m_progress.SetMax(1, view->BlocksMax);
+        m_progress.SetMax(2, view->FilesMax);
+        m_progress.SetPosition(1, 0);
+        m_progress.SetPosition(2, 0);
+        if (!view->QuickStatus.empty()) m_progress.SetQuickStatus(view->QuickStatus);
+        if (!view->LongStatus.empty()) m_progress.SetLongStatus(view->LongStatus);
+        m_progress.Show();
     }
-    return ConnectionDialogLoop();
-}
-
-bool PhoneSession::ConnectionDialogLoop() {
-    for (;;) {
-        StopKeepAlive();
-        // The dialog is asked only with the window usable: it is the window's child.
-        if (!m_dialog.AskConnectionSettings()) return false;
-        m_ready = false;
-        if (!m_link.Port.Connect()) {
-            ShowPortError();
-            continue;
+    m_bridgedProgress.Mirror();
+    m_thread->Post([this, task = std::move(task), after = std::move(after)] {
+        const Ended ended = task();
+        if (m_thread->Inline()) {
+            Finish(ended, after);
+            return;
         }
-        if (IdentifyAndScan()) return true;
+        // The end is heard on the window's thread; once the session is gone, nobody hears.
+        QMetaObject::invokeMethod(
+            this, [this, ended, after] { Finish(ended, after); }, Qt::QueuedConnection);
+    });
+}
+
+void PhoneSession::Finish(const Ended& ended, const std::function<void(const Ended&)>& after) {
+    const SessionState was = m_state;
+    m_linkBusy = false;
+    if (was != SessionState::Pinging) m_progress.Hide();
+    if (m_closing) {
+        m_notes = 0;
+        FinishClose();
+        return;
     }
+    SetState(m_ready && m_fs->PhoneRoot() ? SessionState::Idle : SessionState::NoPhone);
+    DeliverNotes();
+    if (was != SessionState::Pinging) m_observer.BusyChanged(false);
+    if (after) after(ended);
+    if (Busy() || m_state != SessionState::Idle) {
+        m_afterPing = nullptr;
+        return;
+    }
+    ArmKeepAlive();
+    // A command that came while the keep-alive pinged runs now.
+    if (auto next = std::move(m_afterPing)) {
+        m_afterPing = nullptr;
+        next();
+    }
+}
+
+PhoneSession::Task PhoneSession::Reported(Operation operation, bool report) {
+    return [this, operation = std::move(operation), report] {
+        Ended ended;
+        ended.Result = operation(*m_fs);
+        if (ended.Result == Outcome::Failed && report && !m_closing) ended.LinkLost = !Guard();
+        return ended;
+    };
+}
+
+bool PhoneSession::Run(const BusyView& view, Operation operation, Done done) {
+    // Never nested: an operation that asks for another is refused, not run inside it.
+    if (m_linkBusy && m_thread->OnLinkThread()) return false;
+    const Admission door = Admit();
+    if (door != Admission::Open) {
+        if (door == Admission::Busy && m_state == SessionState::Pinging && !m_afterPing) {
+            // The keep-alive takes a few milliseconds: the command waits for it.
+            m_afterPing = [this, view, operation = std::move(operation), done = std::move(done)] {
+                Run(view, operation, done);
+            };
+            return true;
+        }
+        if (door == Admission::Busy) m_observer.StatusChanged(Msg(kMsgSessionBusy));
+        return false;
+    }
+    Launch(SessionState::Running, &view, Reported(std::move(operation), true),
+           [this, done = std::move(done)](const Ended& ended) {
+               if (done) done(ended.Result);
+               // The link is gone: the connection dialog, with the window usable again.
+               if (ended.LinkLost) ConnectionDialogLoop();
+           });
+    return true;
+}
+
+// ---- connection ----------------------------------------------------------------------
+
+void PhoneSession::Start(bool portStored, Connected done) {
+    if (!portStored) {
+        ConnectionDialogLoop(std::move(done));
+        return;
+    }
+    if (Admit(false) != Admission::Open) {
+        if (done) done(false);
+        return;
+    }
+    m_ready = false;
+    Connect([this, done = std::move(done)](bool ok) {
+        if (ok) {
+            if (done) done(true);
+            return;
+        }
+        ConnectionDialogLoop(done);
+    });
+}
+
+void PhoneSession::ConnectionDialogLoop(Connected done) {
+    if (m_closing || m_linkBusy) {
+        if (done) done(false);
+        return;
+    }
+    StopKeepAlive();
+    SetState(SessionState::Connecting);
+    // The dialog is asked only with the window usable: it is the window's child.
+    if (!m_dialog.AskConnectionSettings() || m_closing) {
+        SetState(PhoneReady() ? SessionState::Idle : SessionState::NoPhone);
+        if (done) done(false);
+        return;
+    }
+    m_ready = false;
+    Connect([this, done = std::move(done)](bool ok) {
+        if (ok) {
+            if (done) done(true);
+            return;
+        }
+        ConnectionDialogLoop(done);
+    });
+}
+
+void PhoneSession::Connect(Connected done) {
+    Launch(
+        SessionState::Connecting, nullptr,
+        [this] {
+            Ended ended;
+            ended.Result = Outcome::Stopped;
+            if (!m_link.Port.Connect()) {
+                ShowPortError();
+                return ended;
+            }
+            if (IdentifyAndScan()) ended.Result = Outcome::Done;
+            return ended;
+        },
+        [done = std::move(done)](const Ended& ended) {
+            if (done) done(ended.Result == Outcome::Done);
+        });
 }
 
 bool PhoneSession::IdentifyAndScan() {
     m_flags.AbortRequested = false;
-    PhoneCheck check;
-    {
-        BusyScope busy(*this);
-        check = IdentifyPhone(m_link, m_flags, [this] {
-            StopKeepAlive();
-            m_progress.SetLongStatus(Msg(kMsgInitializing));
-        });
-        if (check == PhoneCheck::Supported) {
-            if (!Scan()) {
-                // Whatever the scan left behind, a failed start ends without a link or a tree.
-                m_link.Port.Disconnect();
-                m_progress.Hide();
-                DropTree();
-                return false;
-            }
-            m_progress.Hide();
-        }
-    }
+    const PhoneCheck check = IdentifyPhone(m_link, m_flags, [this] {
+        m_bridgedProgress.SetLongStatus(Msg(kMsgInitializing));
+    });
     if (check != PhoneCheck::Supported) {
-        if (check == PhoneCheck::Silent) m_dialog.OfferPhoneSearch(m_link.Port.PortName());
+        if (check == PhoneCheck::Silent) OfferSearch();
         ShowError(PhoneCheckMessage(check, m_link.Channel.LastError));
         return false;
     }
-    ArmKeepAlive();
+    if (!Scan()) {
+        // Whatever the scan left behind, a failed start ends without a link or a tree.
+        m_link.Port.Disconnect();
+        m_bridgedProgress.Hide();
+        DropTree();
+        return false;
+    }
+    m_bridgedProgress.Hide();
     return true;
 }
 
 bool PhoneSession::Scan() {
+    ProgressView& progress = m_bridgedProgress;
     RenewScratchFileName();
     m_ready = false;
-    m_progress.Show();
-    m_progress.SetQuickStatus(Msg(kMsgCachingFiles));
-    m_progress.SetLongStatus(Msg(kMsgInitializing));
+    progress.Show();
+    progress.SetQuickStatus(Msg(kMsgCachingFiles));
+    progress.SetLongStatus(Msg(kMsgInitializing));
     for (const int bar : {1, 2}) {
-        m_progress.SetMax(bar, 0);
-        m_progress.SetPosition(bar, 0);
+        progress.SetMax(bar, 0);
+        progress.SetPosition(bar, 0);
     }
     Tree4* root = m_fs->ScanPhone(m_flags.Mode, m_flags.HiddenFiles);
     if (!root) {
@@ -159,13 +321,12 @@ bool PhoneSession::Scan() {
     }
     m_ready = true;
     m_current = root;
-    m_observer.ModelChanged(PhoneModel());
-    m_observer.TreeChanged();
+    Note(kNoteModel | kNoteTree);
     if (m_flags.AbortRequested) {
         m_flags.AbortRequested = false;
     } else if (!TreeHasFiles(root)) {
         // No file anywhere: an unprepared or freshly formatted phone.
-        if (!m_prompts.AskYesNo(Msg(kMsgNotPatched), Msg(kMsgAttentionCaption))) {
+        if (!m_bridgedPrompts.AskYesNo(Msg(kMsgNotPatched), Msg(kMsgAttentionCaption))) {
             DropTree();
             return false;
         }
@@ -174,72 +335,90 @@ bool PhoneSession::Scan() {
 }
 
 void PhoneSession::OpenSettings() {
+    if (const Admission door = Admit(false); door != Admission::Open) {
+        if (door == Admission::Busy) m_observer.StatusChanged(Msg(kMsgSessionBusy));
+        return;
+    }
     m_link.Port.Disconnect();
     // Cancel returns to the running connection (the dialog reopens its port), and that
     // connection keeps being pinged.
-    if (!ConnectionDialogLoop() && PhoneReady()) ArmKeepAlive();
+    ConnectionDialogLoop([this](bool ok) {
+        if (!ok && PhoneReady()) ArmKeepAlive();
+    });
 }
 
-void PhoneSession::Close() {
+void PhoneSession::Close(std::function<void()> closed) {
+    if (m_closing) {
+        // Closed already, or on its way: the caller hears of it all the same.
+        if (!m_linkBusy) {
+            if (closed) closed();
+        } else if (closed) {
+            m_onClosed = [first = std::move(m_onClosed), closed = std::move(closed)] {
+                if (first) first();
+                closed();
+            };
+        }
+        return;
+    }
+    m_closing = true;
+    m_stop = true;
+    m_flags.AbortRequested = true;
+    StopKeepAlive();
+    m_afterPing = nullptr;
+    m_onClosed = std::move(closed);
+    SetState(SessionState::Closing);
+    if (!m_linkBusy) {
+        FinishClose();
+        return;
+    }
+    // A question the operation asked is answered with its cancel; the progress dialog says
+    // why the window waits.
+    if (CancelQuestion) CancelQuestion();
+    m_progress.SetLongStatus(Msg(kMsgFinishingOperation));
+    m_progress.Show();
+}
+
+void PhoneSession::FinishClose() {
     StopKeepAlive();
     m_link.Port.Disconnect();
     m_progress.Hide();
+    if (auto closed = std::move(m_onClosed)) {
+        m_onClosed = nullptr;
+        closed();
+    }
 }
 
-Outcome PhoneSession::Run(const BusyView& view, const Operation& operation) {
-    if (Busy()) return operation(*m_fs);
-    StopKeepAlive();
-    // An abort left raised by an earlier operation must not cut this one's exchanges.
-    m_flags.AbortRequested = false;
-    Outcome outcome;
-    bool linkLost = false;
-    {
-        BusyScope busy(*this);
-        if (view.ShowProgress) {
-            m_progress.SetMax(1, view.BlocksMax);
-            m_progress.SetMax(2, view.FilesMax);
-            m_progress.SetPosition(1, 0);
-            m_progress.SetPosition(2, 0);
-            if (!view.QuickStatus.empty()) m_progress.SetQuickStatus(view.QuickStatus);
-            if (!view.LongStatus.empty()) m_progress.SetLongStatus(view.LongStatus);
-            m_progress.Show();
-        }
-        outcome = operation(*m_fs);
-        if (outcome == Outcome::Failed) linkLost = !Guard();
-        m_progress.Hide();
-    }
-    if (linkLost) {
-        // The link is gone: the connection dialog, with the window usable again.
-        ConnectionDialogLoop();
-        return outcome;
-    }
-    ArmKeepAlive();
-    return outcome;
-}
+// ---- the report ----------------------------------------------------------------------
 
 void PhoneSession::SessionGuard() {
-    bool linkLost = false;
-    {
-        BusyScope busy(*this);
-        linkLost = !Guard();
-        m_progress.Hide();
-    }
-    if (linkLost) ConnectionDialogLoop();
+    if (Busy() || m_closing) return;
+    Launch(
+        SessionState::Running, nullptr,
+        [this] {
+            Ended ended;
+            ended.Result = Outcome::Failed;
+            ended.LinkLost = !Guard();
+            return ended;
+        },
+        [this](const Ended& ended) {
+            if (ended.LinkLost) ConnectionDialogLoop();
+        });
 }
 
 bool PhoneSession::Guard() {
     AtChannel& ch = m_link.Channel;
-    SerialPort& comm = m_link.Port;
-    m_prompts.MessageBox(FailureText(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
-                         BoxIcon::Error);
-    m_progress.Hide();
+    SerialPort& port = m_link.Port;
+    // The box comes once the progress dialog has gone, never over it.
+    m_bridgedProgress.Hide();
+    m_bridgedPrompts.MessageBox(FailureText(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
+                                BoxIcon::Error);
     // The recovery's own exchanges run to their end whatever ended the failed one.
     m_flags.AbortRequested = false;
     if (NeedsLinkRecovery(ch.LastError)) {
-        comm.Disconnect();
+        port.Disconnect();
         m_link.Clock.Pause(kRecoveryPauseMs);
-        if (!comm.Connect() || !ResetPhone(m_link)) {
-            comm.Disconnect();
+        if (m_closing || !port.Connect() || !ResetPhone(m_link)) {
+            port.Disconnect();
             DropTree();
             return false;
         }
@@ -247,49 +426,64 @@ bool PhoneSession::Guard() {
     // The folder shown is read again. Should that fail too (a folder the phone keeps
     // refusing, a phone that answers ATZ but no listing), it is said once, without
     // another recovery, so the boxes cannot follow each other for ever.
-    if (m_current && m_current != Root() && !m_current->IsVirtual()) {
+    if (m_current && m_current != m_fs->PhoneRoot() && !m_current->IsVirtual()) {
         if (!ListCurrent()) {
-            m_prompts.MessageBox(FailureText(ch.LastError, ch.ErrorText), Msg(kMsgErrorCaption),
-                                 BoxIcon::Error);
+            m_bridgedProgress.Hide();
+            m_bridgedPrompts.MessageBox(FailureText(ch.LastError, ch.ErrorText),
+                                        Msg(kMsgErrorCaption), BoxIcon::Error);
         }
     }
     return true;
 }
 
 bool PhoneSession::ListCurrent() {
-    m_progress.SetQuickStatus(Msg(kMsgUpdatingFolder) + m_current->Name);
-    m_progress.SetLongStatus(Msg(kMsgUpdatingCurrent));
+    m_bridgedProgress.SetQuickStatus(Msg(kMsgUpdatingFolder) + m_current->Name);
+    m_bridgedProgress.SetLongStatus(Msg(kMsgUpdatingCurrent));
     const bool ok = m_fs->ListFolder(m_current, m_flags.HiddenFiles);
-    if (m_current) m_observer.FolderChanged();
+    if (m_current) Note(kNoteFolder);
     return ok;
 }
 
-bool PhoneSession::Rescan() {
-    if (!m_current || !PhoneReady() || Busy()) return false;
+// ---- folders -------------------------------------------------------------------------
+
+bool PhoneSession::Rescan(Done done) {
+    if (const Admission door = Admit(); door != Admission::Open) {
+        if (door == Admission::Busy) m_observer.StatusChanged(Msg(kMsgSessionBusy));
+        return false;
+    }
+    if (!m_current) return false;
     if (m_current == Root()) {
-        StopKeepAlive();
-        bool ok;
-        {
-            BusyScope busy(*this);
-            ok = Scan();
-            m_progress.Hide();
-        }
-        if (!ok) {
-            m_link.Port.Disconnect();
-            ConnectionDialogLoop();
-            return false;
-        }
-        ArmKeepAlive();
+        Launch(
+            SessionState::Running, nullptr,
+            [this] {
+                Ended ended;
+                ended.Result = Scan() ? Outcome::Done : Outcome::Failed;
+                m_bridgedProgress.Hide();
+                return ended;
+            },
+            [this, done = std::move(done)](const Ended& ended) {
+                if (ended.Result != Outcome::Done) m_link.Port.Disconnect();
+                if (done) done(ended.Result);
+                if (ended.Result != Outcome::Done) ConnectionDialogLoop();
+            });
         return true;
     }
-    if (m_current->IsVirtual()) return true;
+    if (m_current->IsVirtual()) {
+        if (done) done(Outcome::Done);
+        return true;
+    }
     m_observer.StatusChanged(Msg(kMsgUpdatingCurrent));
-    const BusyView view{true, Msg(kMsgUpdatingFolder) + m_current->Name, Msg(kMsgUpdatingCurrent)};
-    return Run(view, [this](PhoneFs&) { return OutcomeOf(ListCurrent()); }) == Outcome::Done;
+    const BusyView view{true, Msg(kMsgUpdatingFolder) + m_current->Name,
+                        Msg(kMsgUpdatingCurrent)};
+    return Run(view, [this](PhoneFs&) { return OutcomeOf(ListCurrent()); }, std::move(done));
 }
 
 bool PhoneSession::OpenFolder(const std::string& name) {
-    if (!m_current || Busy()) return false;
+    if (const Admission door = Admit(); door != Admission::Open) {
+        if (door == Admission::Busy) m_observer.StatusChanged(Msg(kMsgSessionBusy));
+        return false;
+    }
+    if (!m_current) return false;
     Tree4* target = m_current;
     if (name == "..") {
         if (m_current->Parent) target = m_current->Parent;
@@ -298,32 +492,55 @@ bool PhoneSession::OpenFolder(const std::string& name) {
     }
     if (target == m_current) return false;
     m_current = target;
+    // The pane stands in the new folder at once, however little of it is known, and ".."
+    // leads back.
+    m_observer.FolderChanged();
     if (!target->Listed) {
         // A folder the scan did not reach (it was aborted) is read once, now.
         m_observer.StatusChanged(Msg(kMsgUpdatingCurrent));
-        const BusyView view{true, Msg(kMsgUpdatingFolder) + target->Name, Msg(kMsgUpdatingCurrent)};
-        Run(view, [this, target](PhoneFs& fs) {
-            if (!fs.ChangeFolder(target->Id)) return Outcome::Failed;
-            if (!fs.ListFolder(target, m_flags.HiddenFiles)) return Outcome::Failed;
+        const BusyView view{true, Msg(kMsgUpdatingFolder) + target->Name,
+                            Msg(kMsgUpdatingCurrent)};
+        Run(view, [this, place = PlaceOf(target)](PhoneFs& fs) {
+            Tree4* folder = FindPlace(fs.PhoneRoot(), place);
+            if (!folder) return Outcome::Stopped;
+            Note(kNoteFolder);
+            if (!fs.ChangeFolder(folder->Id)) return Outcome::Failed;
+            if (!fs.ListFolder(folder, m_flags.HiddenFiles)) return Outcome::Failed;
             // Only a complete listing counts: a failed one is tried again next time.
-            target->Listed = true;
+            folder->Listed = true;
             return Outcome::Done;
         });
     }
-    // The report may have dropped the tree; otherwise the pane now stands in the new
-    // folder, however little of it is known, and ".." leads back.
-    if (m_current) m_observer.FolderChanged();
     return true;
 }
 
+// ---- keep-alive ----------------------------------------------------------------------
+
 void PhoneSession::KeepAliveTick() {
     m_keepAlive.stop();
-    if (Busy()) return;
-    if (PhoneReady() && !m_link.Channel.PingPhone()) {
-        SessionGuard();
+    // The end of whatever runs arms it again.
+    if (m_closing || Busy()) return;
+    if (!PhoneReady()) {
+        ArmKeepAlive();
         return;
     }
-    ArmKeepAlive();
+    // A dialog of the window's own is up (a question before a command): no exchange now.
+    if (QuestionOpen && QuestionOpen()) {
+        ArmKeepAlive();
+        return;
+    }
+    Launch(
+        SessionState::Pinging, nullptr,
+        [this] {
+            Ended ended;
+            if (m_link.Channel.PingPhone()) return ended;
+            ended.Result = Outcome::Failed;
+            if (!m_closing) ended.LinkLost = !Guard();
+            return ended;
+        },
+        [this](const Ended& ended) {
+            if (ended.LinkLost) ConnectionDialogLoop();
+        });
 }
 
 }  // namespace q7k3

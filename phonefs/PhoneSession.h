@@ -1,15 +1,23 @@
 #pragma once
-// The phone session: the connection, the phone's file system and its folder tree, and
-// the one bracket every phone operation runs in. It knows no widget: the window watches
-// it through SessionObserver and answers its questions through the Prompts seams.
+// The phone session: the connection, the phone's file system and its folder tree, and the
+// one door every phone operation passes. It knows no widget: the window watches it through
+// SessionObserver and answers its questions through the Prompts seams.
 //
-// Run(view, operation) is the bracket: the keep-alive stops, the window goes busy, the
-// progress dialog shows what the view asks, the operation runs; when it fails the error
-// report (with link recovery after a time-out) runs exactly once; and on every way out the
-// progress dialog is hidden, the window is usable again and the keep-alive is armed as
-// IRDAReq says.
+// Every exchange with the phone runs on the session's link thread, one operation at a time.
+// The window's thread submits an operation (Run) and hears of its end through a queued
+// call; it never waits for the phone. While an operation runs, the tree belongs to the link
+// thread: on the window's thread Root() and CurrentFolder() are null until it has ended. A
+// box or a question the operation asks is put on the window's thread while the link thread
+// waits for the answer.
+//
+// The door: an operation is admitted only while the session is idle with a phone; whatever
+// comes meanwhile (a key, a drop, the preview, the keep-alive) is refused, never nested. An
+// operation that fails with a phone failure gets the error report (with link recovery after
+// a time-out) exactly once, after its progress dialog has gone.
 
+#include <QObject>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,12 +27,32 @@
 #include "link/Failure.h"
 #include "link/PhoneLink.h"
 #include "link/Prompts.h"
+#include "phonefs/LinkThread.h"
 #include "phonefs/PhoneFs.h"
 #include "phonefs/Tree.h"
+#include "phonefs/WindowBridge.h"
 
 namespace q7k3 {
 
-// What the main window shows of the session.
+// Where the session stands. Only the window's thread changes it.
+enum class SessionState {
+    NoPhone,     // no link: before the first connection, after a lost one
+    Connecting,  // the connection dialog is up, or the port is opened and the phone read
+    Idle,        // a phone with its tree, nothing running
+    Running,     // an operation runs (with any question it asked)
+    Pinging,     // the keep-alive asks the phone whether it is still there
+    Closing,     // the program ends: what runs stops at its next safe point
+};
+
+// What the door says to an entry point.
+enum class Admission {
+    Open,     // it may run now
+    Busy,     // something runs (or the connection dialog is up): refused, said in the status
+    NoPhone,  // there is no phone to run it on
+    Closing,  // the program is ending
+};
+
+// What the main window shows of the session. Every call comes on the window's thread.
 class SessionObserver {
 public:
     virtual ~SessionObserver() = default;
@@ -41,19 +69,19 @@ public:
     virtual void ModelChanged(const std::string& phoneModel) = 0;
     // A transient line for the status bar's first panel ("Обновление текущей папки").
     virtual void StatusChanged(const std::string& /*text*/) {}
+    // The session's state changed.
+    virtual void StateChanged(SessionState /*state*/) {}
 };
 
 // How an operation ended.
 enum class Outcome {
     Done,     // it did what it was asked
     Failed,   // a phone operation failed: the reason is in the channel's LastError and
-              // the bracket runs the error report
+              // the session runs the error report
     Stopped,  // it ended early without a phone failure (the user cancelled, or it has
               // said why itself): no error report
 };
-inline Outcome OutcomeOf(bool ok) {
-    return ok ? Outcome::Done : Outcome::Failed;
-}
+inline Outcome OutcomeOf(bool ok) { return ok ? Outcome::Done : Outcome::Failed; }
 
 // What the progress dialog shows while an operation runs. Bars start at 0; a max of 0
 // leaves the bar for the operation to set.
@@ -65,59 +93,90 @@ struct BusyView {
     int FilesMax = 0;   // bar 2
 };
 
-class PhoneSession {
+class PhoneSession : public QObject {
+    Q_OBJECT
 public:
-    // The operation works on the phone through fs (its progress view is fs.Progress()).
+    // The operation works on the phone through fs, on the link thread (its progress view
+    // is fs.Progress(), its boxes fs.Ui(), its questions Conflicts() and Renames()).
     using Operation = std::function<Outcome(PhoneFs& fs)>;
+    // Called on the window's thread once the operation (and its report) has ended.
+    using Done = std::function<void(Outcome)>;
+    using Connected = std::function<void(bool)>;
+    enum class Threading {
+        LinkThread,  // the program: a thread of the session's own
+        Inline,      // tests on the virtual clock: the caller's thread, everything at once
+    };
 
     PhoneSession(PhoneLink& link, AppFlags& flags, Prompts& prompts, ProgressView& progress,
-                 ConnectionDialog& dialog, SessionObserver& observer);
-    ~PhoneSession();
+                 ConnectionDialog& dialog, SessionObserver& observer,
+                 Threading threading = Threading::LinkThread);
+    ~PhoneSession() override;
     PhoneSession(const PhoneSession&) = delete;
     PhoneSession& operator=(const PhoneSession&) = delete;
+
+    // The window's conflict and rename dialogs, for the commands' questions.
+    void SetQuestions(ConflictQuestion* conflicts, RenameQuestion* renames);
+    // True while the window has a dialog open that is not the session's (the keep-alive
+    // waits for it to close).
+    std::function<bool()> QuestionOpen;
+    // Answers an open question with its cancel (closing while a dialog is up).
+    std::function<void()> CancelQuestion;
+
+    SessionState State() const { return m_state; }
+    // The one admission check of every entry point that needs the link.
+    Admission Admit(bool needsPhone = true) const;
 
     // Start-up: with a stored port, open it and start the connection; without one (the
     // first run) the connection dialog comes first, so nothing is sent before Start.
     // Every failure brings the dialog back until a connection stands (true) or the user
     // cancels (false).
-    bool Start(bool portStored);
+    void Start(bool portStored, Connected done = {});
     // The connection dialog loop (the settings dialog, open, identify, scan).
-    bool ConnectionDialogLoop();
+    void ConnectionDialogLoop(Connected done = {});
     // The "Настройки" menu: the port is closed and the dialog shown; Cancel returns to a
     // running connection (the dialog reopens its port) and re-arms the keep-alive.
     void OpenSettings();
-    // Closing the program: keep-alive off, port closed.
-    void Close();
+    // Closing the program: the keep-alive stops; an operation that runs is asked to stop
+    // and is waited for (the progress dialog says so); then the port is closed and
+    // `closed` is called. No box is shown from then on.
+    void Close(std::function<void()> closed = {});
+    bool Closing() const { return m_closing.load(); }
+
+    // Submits an operation through the door; false (and nothing runs) when the door is
+    // shut. `done` hears how it ended.
+    bool Run(const BusyView& view, Operation operation, Done done = {});
 
     // The refresh of the current phone folder: the whole scan at the root, nothing in a
     // folder that exists only in the program, one listing elsewhere.
-    bool Rescan();
+    bool Rescan(Done done = {});
     // Opens a child of the current folder by its name, or the parent for "..". A folder
     // the scan did not reach is read first. False when nothing changed.
     bool OpenFolder(const std::string& name);
 
-    // The busy bracket. Called while another operation runs, it runs the operation
-    // plainly and leaves the report to the outer bracket.
-    Outcome Run(const BusyView& view, const Operation& operation);
-
-    // The error report after a failed phone operation, with link recovery after a
-    // time-out. Run calls it; the keep-alive tick does too.
+    // The error report for the channel's present failure, with link recovery after a
+    // time-out, run as an operation of its own.
     void SessionGuard();
     // The keep-alive tick (every 20 s while armed).
     void KeepAliveTick();
     bool KeepAliveArmed() const { return m_keepAlive.isActive(); }
 
+    // For operations on the link thread (and tests that run inline).
     PhoneFs& Fs() { return *m_fs; }
+    ConflictQuestion& Conflicts() { return m_questions; }
+    RenameQuestion& Renames() { return m_questions; }
     PhoneLink& Link() { return m_link; }
     AppFlags& Flags() { return m_flags; }
+    // The window's own progress dialog and boxes.
     ProgressView& Progress() { return m_progress; }
     Prompts& Ui() { return m_prompts; }
-    // The tree's root once a scan succeeded; null before, after a failure and while a
-    // connection starts (PhoneReady).
+
+    // The tree's root once a scan succeeded; null before, after a failure, while a
+    // connection starts and, on the window's thread, while an operation runs.
     Tree4* Root() const;
     bool PhoneReady() const { return Root() != nullptr; }
-    Tree4* CurrentFolder() const { return m_current; }
-    bool Busy() const { return m_busyDepth > 0; }
+    Tree4* CurrentFolder() const;
+    // True while an operation or a connection step runs.
+    bool Busy() const { return m_linkBusy || m_state == SessionState::Connecting; }
     const std::string& PhoneModel() const { return m_link.Channel.PhoneModel; }
     std::string FreeSpaceText() const;
 
@@ -125,19 +184,42 @@ public:
     static constexpr int kRecoveryPauseMs = 200;
 
 private:
-    class BusyScope;
-    // The error report itself; false when the link could not be recovered (the tree is
-    // then dropped and the connection dialog must come, with the window usable).
+    // What the window hears of once the running task has ended.
+    enum Note : int { kNoteTree = 1, kNoteFolder = 2, kNoteModel = 4 };
+    struct Ended {
+        Outcome Result = Outcome::Done;
+        bool LinkLost = false;  // the report could not recover the link
+    };
+    using Task = std::function<Ended()>;
+
+    // Puts a task on the link thread; `ended` runs on the window's thread after it.
+    void Launch(SessionState state, const BusyView* view, Task task,
+                std::function<void(const Ended&)> ended);
+    void Finish(const Ended& ended, const std::function<void(const Ended&)>& after);
+    // An operation with its report, as a task.
+    Task Reported(Operation operation, bool report);
+    void Connect(Connected done);
+    void FinishClose();
+    void SetState(SessionState state);
+    void Note(int what);
+    void DeliverNotes();
+    bool OnWindowThread() const;
+    bool TreeReadable() const;
+
+    // Link thread: the error report itself; false when the link could not be recovered
+    // (the tree is then dropped and the connection dialog must come).
     bool Guard();
     bool IdentifyAndScan();
     bool Scan();
     bool ListCurrent();
-    void StopKeepAlive();
-    void ArmKeepAlive();
     void ShowError(int message);
     // "Невозможно открыть порт" with why: missing, busy (by whom), not permitted.
+    // The port tried has no phone: the connection dialog offers the search.
+    void OfferSearch();
     void ShowPortError();
     void DropTree();
+    void StopKeepAlive();
+    void ArmKeepAlive();
 
     PhoneLink& m_link;
     AppFlags& m_flags;
@@ -145,11 +227,28 @@ private:
     ProgressView& m_progress;
     ConnectionDialog& m_dialog;
     SessionObserver& m_observer;
+    std::atomic<bool> m_closing = false;
+    // Raised on close: a write under way spoils its rest, a stalled exchange ends.
+    std::atomic<bool> m_stop = false;
+    WindowBridge m_bridge;
+    BridgedPrompts m_bridgedPrompts;
+    BridgedProgress m_bridgedProgress;
+    BridgedQuestions m_questions;
     std::unique_ptr<PhoneFs> m_fs;
+    // Shared by both threads, each touching them only while the other does not: the link
+    // thread while a task runs, the window's thread otherwise.
     Tree4* m_current = nullptr;
     bool m_ready = false;
-    int m_busyDepth = 0;
+    std::atomic<int> m_notes = 0;
+    // The window's thread's own.
+    SessionState m_state = SessionState::NoPhone;
+    bool m_linkBusy = false;
+    std::function<void()> m_onClosed;
+    // An operation that came while the keep-alive pinged: it runs right after.
+    std::function<void()> m_afterPing;
     QTimer m_keepAlive;
+    // Last, so that it is joined before anything its tasks use goes.
+    std::unique_ptr<LinkThread> m_thread;
 };
 
 }  // namespace q7k3

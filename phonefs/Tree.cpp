@@ -184,4 +184,27 @@ Tree4* FindFolderByPath(Tree4* root, std::string_view path) {
     return node;
 }
 
+FolderPlace PlaceOf(const Tree4* folder) {
+    FolderPlace place;
+    for (const Tree4* node = folder; node && node->Parent; node = node->Parent)
+        place.insert(place.begin(), node->Name);
+    return place;
+}
+
+Tree4* FindPlace(Tree4* root, const FolderPlace& place) {
+    Tree4* node = root;
+    for (const std::string& name : place) {
+        if (!node) return nullptr;
+        Tree4* child = nullptr;
+        for (const auto& c : node->Children) {
+            if (c->Name == name && !c->IsMarker()) {
+                child = c.get();
+                break;
+            }
+        }
+        node = child;
+    }
+    return node;
+}
+
 }  // namespace q7k3

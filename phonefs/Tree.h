@@ -78,4 +78,12 @@ std::string PhonePathText(const Tree4* folder);
 // The folder a path line names, the "E700:" prefix optional; null when there is none.
 Tree4* FindFolderByPath(Tree4* root, std::string_view path);
 
+// Where a folder stands: the names from the root down, so a folder is found again in a tree
+// read afresh (and a command that holds its place never holds a pointer into a tree that
+// may be dropped meanwhile).
+using FolderPlace = std::vector<std::string>;
+FolderPlace PlaceOf(const Tree4* folder);
+// The folder at that place; null when the tree is gone or has no such folder.
+Tree4* FindPlace(Tree4* root, const FolderPlace& place);
+
 }  // namespace q7k3

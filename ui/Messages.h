@@ -195,6 +195,7 @@ enum MessageId : int {
     kMsgTemporaryLeft = 246,           // the temporary file could not be erased: + its name
     // The link and the session.
     kMsgPortGone = 250,  // the port's device went away under a running exchange: + the port
+    kMsgSessionBusy = 251,  // an entry point refused while an operation runs
     // The phone search ("Найти телефон", q7k3fm-cli detect) and a cable plugged in.
     kMsgFindPhone = 400,
     kMsgStopSearch = 401,

@@ -28,26 +28,6 @@ std::string KbText(int64_t bytes) {
     return std::to_string((bytes + 1023) / 1024);
 }
 
-// The progress dialog wide while a command of the backup runs; its usual size and caption
-// afterwards, since the command names itself in the caption.
-class WideProgress {
-public:
-    explicit WideProgress(ProgressDialog& form) : m_window(form) {
-        m_window.SetWide(true);
-        m_window.SetQuickStatus({});
-        m_window.SetLongStatus({});
-    }
-    ~WideProgress() {
-        m_window.SetWide(false);
-        m_window.setWindowTitle(Cap("TProcessForm", ""));
-    }
-    WideProgress(const WideProgress&) = delete;
-    WideProgress& operator=(const WideProgress&) = delete;
-
-private:
-    ProgressDialog& m_window;
-};
-
 // The question before a verify: the folder, and a check box for the deep comparison.
 std::optional<bool> AskVerifyBox(QWidget* parent, const QString& folder) {
     QMessageBox box(
@@ -90,18 +70,15 @@ BackupCommands::~BackupCommands() = default;
 
 PhoneSession* BackupCommands::Session() const {
     PhoneSession* session = m_window.Core().Session;
-    return session && session->PhoneReady() && !session->Busy() ? session : nullptr;
+    return session && session->Admit() == Admission::Open ? session : nullptr;
 }
 
-bool BackupCommands::Applies() const {
-    return Session() != nullptr && !m_window.Busy();
-}
+bool BackupCommands::Applies() const { return Session() != nullptr && !m_window.Busy(); }
 
 void BackupCommands::UpdateActions() {
     const bool applies = Applies();
-    for (QAction* action : {m_window.MenuAction("Backup1"), m_window.MenuAction("Restore1"),
-                            m_window.MenuAction("Verify1")})
-        action->setEnabled(applies);
+    for (const char* name : {"Backup1", "Restore1", "Verify1"})
+        m_window.MenuAction(name)->setEnabled(applies);
 }
 
 RestoreDialog* BackupCommands::RestoreForm() {
@@ -115,12 +92,26 @@ QString BackupCommands::AskFolder() const {
                : QString();
 }
 
-Outcome BackupCommands::RunWide(PhoneSession& session, int caption,
-                                const std::function<Outcome()>& work) {
-    WideProgress wide(*m_window.Progress());
+void BackupCommands::RunWide(PhoneSession& session, int caption,
+                             std::function<Outcome(PhoneFs&)> work,
+                             std::function<void(Outcome)> then) {
+    // The progress dialog is wide while a command of the backup runs, and gets its usual
+    // size and caption back afterwards, since the command names itself in the caption.
+    ProgressDialog& progress = *m_window.Progress();
+    const auto restore = [&progress] {
+        progress.SetWide(false);
+        progress.setWindowTitle(Cap("TProcessForm", ""));
+    };
+    progress.SetWide(true);
+    progress.SetQuickStatus({});
+    progress.SetLongStatus({});
     BusyView view;
     view.QuickStatus = Msg(caption);
-    return session.Run(view, [&](PhoneFs&) { return work(); });
+    const bool admitted = session.Run(view, std::move(work), [restore, then](Outcome outcome) {
+        restore();
+        then(outcome);
+    });
+    if (!admitted) restore();
 }
 
 void BackupCommands::ShowBox(const std::string& text, int caption, bool warning) {
@@ -132,21 +123,23 @@ void BackupCommands::Backup() {
     const QString dir = AskFolder();
     PhoneSession* session = Session();
     if (dir.isEmpty() || !session) return;
-    q7k3::Backup backup(session->Fs(), S(dir));
-    const Outcome outcome =
-        RunWide(*session, kMsgBackupCaption, [&] { return OutcomeOf(backup.Run(), backup.End()); });
-    // The folder may be the one on show, or below it.
-    m_window.Computer().List()->Reload();
-    m_window.Computer().StatusLine()->setText(m_window.ComputerSelectionText());
-    m_window.Computer().FreeLine()->setText(m_window.DriveFreeText());
-    // A failure has had its report from the bracket.
-    if (outcome == Outcome::Failed) return;
-    std::string text = Msg(kMsgBackupSummary) + std::to_string(backup.Fetched()) + ", " +
-                       KbText(backup.BytesFetched()) + Msg(kMsgKilobytes) + Msg(kMsgBackupKept) +
-                       std::to_string(backup.Kept());
-    const bool aborted = backup.End() == CommandEnd::Aborted;
-    if (aborted) text = Msg(kMsgBackupAborted) + "\r\n" + text;
-    ShowBox(text, kMsgBackupCaption, aborted);
+    auto backup = std::make_shared<q7k3::Backup>(session->Fs(), S(dir));
+    RunWide(
+        *session, kMsgBackupCaption,
+        [backup](PhoneFs&) { return OutcomeOf(backup->Run(), backup->End()); },
+        [this, backup](Outcome outcome) {
+            // The folder may be the one on show, or below it.
+            m_window.Computer().Reload();
+            m_window.Computer().UpdateStatus();
+            // A failure has had its report from the session.
+            if (outcome == Outcome::Failed) return;
+            std::string text = Msg(kMsgBackupSummary) + std::to_string(backup->Fetched()) + ", " +
+                               KbText(backup->BytesFetched()) + Msg(kMsgKilobytes) +
+                               Msg(kMsgBackupKept) + std::to_string(backup->Kept());
+            const bool aborted = backup->End() == CommandEnd::Aborted;
+            if (aborted) text = Msg(kMsgBackupAborted) + "\r\n" + text;
+            ShowBox(text, kMsgBackupCaption, aborted);
+        });
 }
 
 void BackupCommands::Restore() {
@@ -154,8 +147,8 @@ void BackupCommands::Restore() {
     const QString dir = AskFolder();
     PhoneSession* session = Session();
     if (dir.isEmpty() || !session) return;
-    q7k3::Restore restore(session->Fs(), S(dir), *m_window.Conflicts());
-    if (!restore.Load()) {
+    auto restore = std::make_shared<q7k3::Restore>(session->Fs(), S(dir), session->Conflicts());
+    if (!restore->Load()) {
         // Nothing was sent to the phone: the reason alone, without the link's report.
         AtChannel& ch = session->Fs().Channel();
         const std::string reason = commands::ErrorReport(ch);
@@ -164,23 +157,28 @@ void BackupCommands::Restore() {
         m_prompts.MessageBox(reason, Msg(kMsgErrorCaption), BoxIcon::Error);
         return;
     }
-    const std::optional<std::vector<size_t>> chosen = RestoreForm()->Ask(restore.Records());
-    if (!chosen || chosen->empty()) return;
-    const Outcome outcome = RunWide(*session, kMsgRestoreCaption,
-                                    [&] { return OutcomeOf(restore.Run(*chosen), restore.End()); });
-    // The folder on show may have new files, and the free space is less.
-    m_window.ShowCurrentFolder();
-    // A full phone has said what was and was not restored in its error report.
-    if (outcome == Outcome::Failed) return;
-    std::string text = Msg(kMsgRestoredCount) + std::to_string(restore.Restored().size()) +
-                       Msg(kMsgOf) + std::to_string(chosen->size());
-    const bool incomplete = !restore.NotRestored().empty();
-    if (incomplete) {
-        text += "\r\n" + restore.Report();
-        for (const q7k3::Restore::Left& left : restore.NotRestored())
-            if (!left.Reason.empty()) text += "\r\n" + left.Reason;
-    }
-    ShowBox(text, kMsgRestoreCaption, incomplete);
+    const std::optional<std::vector<size_t>> chosen = RestoreForm()->Ask(restore->Records());
+    if (!chosen || chosen->empty() || !(session = Session())) return;
+    RunWide(
+        *session, kMsgRestoreCaption,
+        [restore, chosen = *chosen](PhoneFs&) {
+            return OutcomeOf(restore->Run(chosen), restore->End());
+        },
+        [this, restore, count = chosen->size()](Outcome outcome) {
+            // The folder on show may have new files, and the free space is less.
+            m_window.ShowCurrentFolder();
+            // A full phone has said what was and was not restored in its error report.
+            if (outcome == Outcome::Failed) return;
+            std::string text = Msg(kMsgRestoredCount) + std::to_string(restore->Restored().size()) +
+                               Msg(kMsgOf) + std::to_string(count);
+            const bool incomplete = !restore->NotRestored().empty();
+            if (incomplete) {
+                text += "\r\n" + restore->Report();
+                for (const q7k3::Restore::Left& left : restore->NotRestored())
+                    if (!left.Reason.empty()) text += "\r\n" + left.Reason;
+            }
+            ShowBox(text, kMsgRestoreCaption, incomplete);
+        });
 }
 
 void BackupCommands::Verify() {
@@ -196,21 +194,26 @@ void BackupCommands::Verify() {
     const std::optional<bool> deep = AskVerify ? AskVerify(dir) : std::optional<bool>(false);
     PhoneSession* session = Session();
     if (!deep || !session) return;
-    q7k3::Verify verify(session->Fs(), S(dir));
-    const Outcome outcome = RunWide(*session, kMsgVerifyCaption,
-                                    [&] { return OutcomeOf(verify.Run(*deep), verify.End()); });
-    // Every folder was listed again: the one on show too.
-    m_window.ShowCurrentFolder();
-    if (outcome == Outcome::Failed) return;
-    const auto& findings = verify.Findings();
-    std::string text;
-    if (verify.End() == CommandEnd::Aborted) text = Msg(kMsgVerifyAborted);
-    for (size_t i = 0; i < findings.size() && i < kMaxFindingsShown; ++i)
-        text += (text.empty() ? "" : "\r\n") + findings[i].Text();
-    if (findings.size() > kMaxFindingsShown)
-        text += "\r\n… (" + std::to_string(findings.size()) + ")";
-    if (text.empty()) text = Msg(kMsgBackupMatches) + " (" + std::to_string(verify.Checked()) + ")";
-    ShowBox(text, kMsgVerifyCaption, verify.End() == CommandEnd::Aborted || !findings.empty());
+    auto verify = std::make_shared<q7k3::Verify>(session->Fs(), S(dir));
+    RunWide(
+        *session, kMsgVerifyCaption,
+        [verify, deep = *deep](PhoneFs&) { return OutcomeOf(verify->Run(deep), verify->End()); },
+        [this, verify](Outcome outcome) {
+            // Every folder was listed again: the one on show too.
+            m_window.ShowCurrentFolder();
+            if (outcome == Outcome::Failed) return;
+            const auto& findings = verify->Findings();
+            std::string text;
+            if (verify->End() == CommandEnd::Aborted) text = Msg(kMsgVerifyAborted);
+            for (size_t i = 0; i < findings.size() && i < kMaxFindingsShown; ++i)
+                text += (text.empty() ? "" : "\r\n") + findings[i].Text();
+            if (findings.size() > kMaxFindingsShown)
+                text += "\r\n… (" + std::to_string(findings.size()) + ")";
+            if (text.empty())
+                text = Msg(kMsgBackupMatches) + " (" + std::to_string(verify->Checked()) + ")";
+            ShowBox(text, kMsgVerifyCaption,
+                    verify->End() == CommandEnd::Aborted || !findings.empty());
+        });
 }
 
 }  // namespace q7k3

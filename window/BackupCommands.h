@@ -1,19 +1,20 @@
 #pragma once
 // The window's half of backup, restore and verify (the "Файл" menu): a folder chooser
-// starting from the computer pane's folder, the command run through the session's busy
-// bracket with the wide progress dialog, the restore selection dialog, and a box with
-// what came of it. The commands themselves are core code (commands/Backup.h).
+// starting from the computer pane's folder, the command run on the session's link thread
+// with the wide progress dialog, the restore selection dialog, and a box with what came of
+// it. The commands themselves are core code (commands/Backup.h).
 
 #include <QString>
-
-class QWidget;
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+class QWidget;
+
 namespace q7k3 {
 
+class PhoneFs;
 class PhoneSession;
 enum class Outcome;
 class Prompts;
@@ -51,7 +52,10 @@ private:
     QString AskFolder() const;
     void ShowBox(const std::string& text, int caption, bool warning);
     // The session's busy bracket with the progress dialog wide and captioned `caption`.
-    Outcome RunWide(PhoneSession& session, int caption, const std::function<Outcome()>& work);
+    // Runs `work` on the link thread with the wide progress dialog; `then` hears how it
+    // ended, on the window's thread, with the dialog back to its usual size.
+    void RunWide(PhoneSession& session, int caption, std::function<Outcome(PhoneFs&)> work,
+                 std::function<void(Outcome)> then);
 
     MainWindow& m_window;
     Prompts& m_prompts;

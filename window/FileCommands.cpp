@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QTreeWidgetItem>
 #include <algorithm>
+#include <memory>
 
 #include "commands/CopyToComputer.h"
 #include "commands/CopyToPhone.h"
@@ -25,8 +26,10 @@ Outcome OutcomeOf(bool ok, CommandEnd end) {
 }
 
 PhoneSession* FileCommands::Session() const {
+    // The door: nothing is asked of the phone while something runs or without a phone.
+    if (!m_window.Admitted()) return nullptr;
     PhoneSession* session = m_window.Core().Session;
-    return session && session->PhoneReady() && session->CurrentFolder() ? session : nullptr;
+    return session->CurrentFolder() ? session : nullptr;
 }
 
 std::vector<std::string> FileCommands::SelectedPhoneNames() const {
@@ -36,18 +39,17 @@ std::vector<std::string> FileCommands::SelectedPhoneNames() const {
 
 std::vector<std::string> FileCommands::SelectedLocalPaths() const {
     std::vector<std::string> paths;
-    for (const QString& path : m_window.Computer().List()->TargetPaths()) paths.push_back(S(path));
+    for (const QString& path : m_window.Computer().List()->TargetPaths())
+        paths.push_back(S(path));
     return paths;
 }
 
 void FileCommands::ReloadComputerPane() {
-    m_window.Computer().List()->Reload();
-    m_window.Computer().StatusLine()->setText(m_window.ComputerSelectionText());
-    m_window.Computer().FreeLine()->setText(m_window.DriveFreeText());
+    m_window.Computer().Reload();
+    m_window.Computer().UpdateStatus();
 }
 
 void FileCommands::Copy() {
-    if (!Session()) return;
     if (m_window.ComputerPaneActive())
         CopyToPhone();
     else
@@ -61,7 +63,7 @@ void FileCommands::CopyToComputer() {
 
 void FileCommands::CopyDraggedItems(const std::vector<std::string>& names) {
     // The drag selected what it carries; the list order decides the order of the copy.
-    if (!Session() || names.empty()) return;
+    if (names.empty() || !Session()) return;
     std::vector<std::string> ordered;
     for (const std::string& name : SelectedPhoneNames())
         if (std::find(names.begin(), names.end(), name) != names.end()) ordered.push_back(name);
@@ -71,27 +73,26 @@ void FileCommands::CopyDraggedItems(const std::vector<std::string>& names) {
 void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
     PhoneSession* session = Session();
     if (!session || names.empty()) return;
-    q7k3::CopyToComputer copy(session->Fs(), session->CurrentFolder(),
-                              S(m_window.Computer().List()->Path()));
+    auto taken = std::make_shared<size_t>(0);
     BusyView view;
     view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(names.size());
     view.FilesMax = static_cast<int>(names.size());
-    session->Run(view, [&](PhoneFs&) { return OutcomeOf(copy.Run(names), copy.End()); });
-    // The items taken are no longer selected; after an abort the rest stay selected.
-    size_t toDeselect = copy.Taken();
-    {
-        const QSignalBlocker block(m_window.Phone().List());
-        for (int i = 0; i < m_window.Phone().List()->topLevelItemCount() && toDeselect > 0; ++i) {
-            QTreeWidgetItem* item = m_window.Phone().List()->topLevelItem(i);
-            if (!item->isSelected()) continue;
-            if (std::find(names.begin(), names.end(), PhoneListView::RawName(item)) == names.end())
-                continue;
-            item->setSelected(false);
-            --toDeselect;
-        }
-    }
-    m_window.Phone().StatusLine()->setText(m_window.PhoneSelectionText());
-    ReloadComputerPane();
+    session->Run(
+        view,
+        [place = PlaceOf(session->CurrentFolder()), dir = S(m_window.Computer().List()->Path()),
+         names, taken](PhoneFs& fs) {
+            Tree4* folder = commands::FolderAt(fs, place);
+            if (!folder) return Outcome::Stopped;
+            q7k3::CopyToComputer copy(fs, folder, dir);
+            const bool ok = copy.Run(names);
+            *taken = copy.Taken();
+            return OutcomeOf(ok, copy.End());
+        },
+        [this, names, taken](Outcome) {
+            // The items taken are no longer selected; after an abort the rest stay selected.
+            m_window.Phone().Deselect(names, *taken);
+            ReloadComputerPane();
+        });
 }
 
 void FileCommands::CopyToPhone() {
@@ -100,46 +101,74 @@ void FileCommands::CopyToPhone() {
     if (paths.empty()) return;
     // Only what was copied loses its mark: after a stop or a failure every mark stays, so
     // that nothing the user chose is forgotten.
-    if (SendToPhone(paths)) {
-        QStringList copied;
-        for (const std::string& path : paths) copied.append(Q(path));
-        m_window.Computer().List()->Unmark(copied);
-    }
-    m_window.Computer().StatusLine()->setText(m_window.ComputerSelectionText());
+    SendToPhone(paths, [this, paths](Outcome outcome) {
+        if (outcome == Outcome::Done) {
+            QStringList copied;
+            for (const std::string& path : paths) copied.append(Q(path));
+            m_window.Computer().List()->Unmark(copied);
+        }
+        m_window.Computer().UpdateStatus();
+    });
 }
 
 void FileCommands::CopyDroppedFiles(const QStringList& paths) {
     // Nothing at all happens before the phone has been read.
-    if (!Session() || paths.isEmpty()) return;
+    if (paths.isEmpty() || !Session()) return;
     std::vector<std::string> list;
     for (const QString& path : paths) list.push_back(S(path));
-    SendToPhone(list);
+    SendToPhone(list, {});
 }
 
-bool FileCommands::SendToPhone(const std::vector<std::string>& paths) {
+void FileCommands::SendToPhone(const std::vector<std::string>& paths,
+                               std::function<void(Outcome)> then) {
     PhoneSession* session = Session();
-    q7k3::CopyToPhone copy(session->Fs(), session->CurrentFolder(), *m_window.Conflicts());
+    if (!session) return;
     BusyView view;
     view.LongStatus = Msg(kMsgCopyingFirst) + std::to_string(paths.size());
     view.FilesMax = static_cast<int>(paths.size());
-    const Outcome outcome =
-        session->Run(view, [&](PhoneFs&) { return OutcomeOf(copy.Run(paths), copy.End()); });
-    // The folder with what arrived, and the free space that is left.
-    m_window.ShowCurrentFolder();
-    return outcome == Outcome::Done;
+    session->Run(
+        view,
+        [session, place = PlaceOf(session->CurrentFolder()), paths](PhoneFs& fs) {
+            Tree4* folder = commands::FolderAt(fs, place);
+            if (!folder) return Outcome::Stopped;
+            q7k3::CopyToPhone copy(fs, folder, session->Conflicts());
+            const bool ok = copy.Run(paths);
+            return OutcomeOf(ok, copy.End());
+        },
+        [this, then = std::move(then)](Outcome outcome) {
+            // The folder with what arrived, and the free space that is left.
+            m_window.ShowCurrentFolder();
+            if (then) then(outcome);
+        });
 }
 
 void FileCommands::Rename() {
+    if (m_window.ComputerPaneActive()) return;
     PhoneSession* session = Session();
-    if (!session || m_window.ComputerPaneActive()) return;
+    if (!session) return;
     // The item under the cursor, marked or not.
     const QTreeWidgetItem* focused = m_window.Phone().List()->currentItem();
     if (!focused || PhoneListView::RawName(focused) == "..") return;
-    RenameFile rename(session->Fs(), session->CurrentFolder(), *m_window.Renames(),
-                      *m_window.Conflicts());
-    if (!rename.Ask(PhoneListView::RawName(focused))) return;
-    session->Run(BusyView{}, [&](PhoneFs&) { return OutcomeOf(rename.Rename(), rename.End()); });
-    m_window.ShowCurrentFolder();
+    // The question is the operation's own: nothing else reaches the phone while it is open.
+    BusyView view;
+    view.ShowProgress = false;
+    session->Run(
+        view,
+        [session, place = PlaceOf(session->CurrentFolder()),
+         name = PhoneListView::RawName(focused)](PhoneFs& fs) {
+            Tree4* folder = commands::FolderAt(fs, place);
+            if (!folder) return Outcome::Stopped;
+            RenameFile rename(fs, folder, session->Renames(), session->Conflicts());
+            if (!rename.Ask(name)) return Outcome::Stopped;
+            ProgressView& progress = fs.Progress();
+            for (const int bar : {1, 2}) {
+                progress.SetMax(bar, 0);
+                progress.SetPosition(bar, 0);
+            }
+            progress.Show();
+            return OutcomeOf(rename.Rename(), rename.End());
+        },
+        [this](Outcome) { m_window.ShowCurrentFolder(); });
 }
 
 void FileCommands::Delete() {
@@ -154,12 +183,19 @@ void FileCommands::Delete() {
     if (!session) return;
     const std::vector<std::string> names = SelectedPhoneNames();
     if (names.empty()) return;
-    DeleteFiles erase(session->Fs(), session->CurrentFolder());
     BusyView view;
     view.LongStatus = Msg(kMsgDeletingFirst) + std::to_string(names.size());
     view.FilesMax = static_cast<int>(names.size());
-    session->Run(view, [&](PhoneFs&) { return OutcomeOf(erase.Run(names), erase.End()); });
-    m_window.ShowCurrentFolder();
+    session->Run(
+        view,
+        [place = PlaceOf(session->CurrentFolder()), names](PhoneFs& fs) {
+            Tree4* folder = commands::FolderAt(fs, place);
+            if (!folder) return Outcome::Stopped;
+            DeleteFiles erase(fs, folder);
+            const bool ok = erase.Run(names);
+            return OutcomeOf(ok, erase.End());
+        },
+        [this](Outcome) { m_window.ShowCurrentFolder(); });
 }
 
 void FileCommands::CompileJava() {
@@ -170,11 +206,14 @@ void FileCommands::CompileJava() {
     view.LongStatus = Msg(kMsgCompiling);
     view.BlocksMax = 5;
     view.FilesMax = 6;
-    const Outcome outcome =
-        session->Run(view, [](PhoneFs& fs) { return OutcomeOf(CompileJava1Click(fs)); });
-    // The rebuild has read the java folder again; show it when it is the one in view.
-    const Tree4* folder = session->CurrentFolder();
-    if (outcome == Outcome::Done && folder && folder->Name == "java") m_window.ShowCurrentFolder();
+    session->Run(
+        view, [](PhoneFs& fs) { return OutcomeOf(CompileJava1Click(fs)); },
+        [this, session](Outcome outcome) {
+            // The rebuild has read the java folder again; show it when it is the one in view.
+            const Tree4* folder = session->CurrentFolder();
+            if (outcome == Outcome::Done && folder && folder->Name == "java")
+                m_window.ShowCurrentFolder();
+        });
 }
 
 }  // namespace q7k3

@@ -1,10 +1,11 @@
 #pragma once
 // The window's half of the file commands: F5 in both directions and the two drops, F6,
-// F7 and F8. It gathers the selection of the active pane, runs the command through the
-// session's busy bracket and shows the panes again afterwards; the commands themselves
-// are core code.
+// F7 and F8. It gathers the selection of the active pane and the place of the phone folder,
+// hands the command to the session's link thread through its door, and shows the panes again
+// once it has ended; the commands themselves are core code.
 
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,8 @@ private:
     // The names of the phone pane's marked items (or its current one), in list order.
     std::vector<std::string> SelectedPhoneNames() const;
     std::vector<std::string> SelectedLocalPaths() const;
-    // True when every file went (or was answered), nothing stopped or failed.
-    bool SendToPhone(const std::vector<std::string>& paths);
+    // Sends the files into the current phone folder; `then` hears how it ended.
+    void SendToPhone(const std::vector<std::string>& paths, std::function<void(Outcome)> then);
     void FetchToComputer(const std::vector<std::string>& names);
     // The computer pane read again with its status and drive lines.
     void ReloadComputerPane();

@@ -1,6 +1,8 @@
 #include "window/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -337,6 +339,16 @@ HelpWindow* MainWindow::HelpViewer() const {
 void MainWindow::AttachCore(const WindowCore& core) {
     m_core = core;
     m_phone->SetSession(core.Session);
+    if (PhoneSession* session = core.Session) {
+        session->SetQuestions(m_conflicts, m_renames);
+        // The keep-alive waits while a dialog of the window's own is up, and closing
+        // answers the one that is up with its cancel.
+        session->QuestionOpen = [] { return QApplication::activeModalWidget() != nullptr; };
+        session->CancelQuestion = [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+        };
+    }
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -356,7 +368,10 @@ void MainWindow::FirstInitialization() {
     m_phone->PathLine()->setText(Cap(kForm, "PathPhone"));
     m_computerPaneActive = false;
     ActivateComputerPane();
-    if (!m_core.Store || !m_core.Link || !m_core.Session) return;
+    if (!m_core.Store || !m_core.Link || !m_core.Session) {
+        m_started = true;
+        return;
+    }
 
     const std::string port = m_core.Store->ReadString("ComPort", "");
     LastPath.clear();
@@ -367,18 +382,29 @@ void MainWindow::FirstInitialization() {
     const QString last = QString::fromStdString(LastPath);
     SetComputerPath(!last.isEmpty() && QDir(last).exists() ? last : QDir::homePath());
     // Without a stored port (the first run) the user picks one before anything is sent.
-    m_core.Session->Start(!port.empty());
-    ReleaseStoredSplitter();
-    if (!m_closed) m_plugs->Watch();
+    m_core.Session->Start(!port.empty(), [this](bool) {
+        ReleaseStoredSplitter();
+        m_started = true;
+        // From here on a cable plugged in is noticed.
+        if (!m_closed) m_plugs->Watch();
+    });
+}
+
+bool MainWindow::Admitted(bool needsPhone) {
+    if (!m_core.Session) return false;
+    const Admission door = m_core.Session->Admit(needsPhone);
+    // Refused while something runs: said in the status bar, never run inside it.
+    if (door == Admission::Busy) StatusChanged(Msg(kMsgSessionBusy));
+    return door == Admission::Open;
 }
 
 void MainWindow::ConnectClick() {
     // The stored settings first; the settings dialog when they do not reach the phone.
-    if (m_core.Session && !Busy()) m_core.Session->Start(true);
+    if (Admitted(false)) m_core.Session->Start(true);
 }
 
 void MainWindow::SettingsClick() {
-    if (m_core.Session) m_core.Session->OpenSettings();
+    if (Admitted(false)) m_core.Session->OpenSettings();
 }
 
 void MainWindow::CloseQuery() {
@@ -389,12 +415,26 @@ void MainWindow::CloseQuery() {
         SaveOnClose(*m_core.Store, S(m_computer->List()->Path()), Favs);
     }
     m_plugs->Stop();
-    if (m_core.Session) m_core.Session->Close();
-    m_progress->Hide();
+    if (!m_core.Session) {
+        m_sessionClosed = true;
+        m_progress->Hide();
+        return;
+    }
+    // An operation under way stops at its next safe point; the window closes after it.
+    m_closingInline = true;
+    m_core.Session->Close([this] {
+        m_sessionClosed = true;
+        if (!m_closingInline) close();
+    });
+    m_closingInline = false;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     CloseQuery();
+    if (!m_sessionClosed) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
@@ -457,7 +497,7 @@ void MainWindow::OpenPhoneItem() {
 void MainWindow::RefreshClick() {
     if (m_computerPaneActive) {
         m_computer->Reload();
-    } else if (m_core.Session && m_core.Session->PhoneReady()) {
+    } else if (Admitted()) {
         m_core.Session->Rescan();
     }
 }

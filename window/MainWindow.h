@@ -154,9 +154,16 @@ public:
     // input, while the window itself (and so every dialog it parents) stays enabled.
     bool Busy() const { return m_busy; }
 
-    // Start-up, run once when the window is first shown.
+    // Start-up, run once when the window is first shown; Started() once the first
+    // connection has stood or been given up.
     void FirstInitialization();
     bool Initialized() const { return m_initialized; }
+    bool Started() const { return m_started; }
+    // The door every entry point passes that talks to the phone: true when the session
+    // admits it now; a refusal while something runs is said in the status bar.
+    bool Admitted(bool needsPhone = true);
+    // True once the session has closed (the window may then go).
+    bool SessionClosed() const { return m_sessionClosed; }
     // Closing: saves "LastPath" and the favourites, stops the keep-alive, closes the port.
     void CloseQuery();
 
@@ -240,6 +247,9 @@ private:
     bool m_computerPaneActive = true;
     bool m_initialized = false;
     bool m_closed = false;
+    bool m_started = false;
+    bool m_sessionClosed = false;
+    bool m_closingInline = false;
     bool m_busy = false;
     int m_pendingSplitterLeft = 0;
     WindowCore m_core;

@@ -175,6 +175,21 @@ void PhonePane::ShowNoTree() {
     PhoneDiskStatus->setText(Cap(kMainForm, "PhoneDiskStatus"));
 }
 
+void PhonePane::Deselect(const std::vector<std::string>& names, size_t count) {
+    {
+        const QSignalBlocker block(ListPhone);
+        for (int i = 0; i < ListPhone->topLevelItemCount() && count > 0; ++i) {
+            QTreeWidgetItem* item = ListPhone->topLevelItem(i);
+            if (!item->isSelected()) continue;
+            if (std::find(names.begin(), names.end(), PhoneListView::RawName(item)) == names.end())
+                continue;
+            item->setSelected(false);
+            --count;
+        }
+    }
+    StatusPhone->setText(SelectionText());
+}
+
 QString PhonePane::SelectionText() const {
     qint64 selectedBytes = 0, totalBytes = 0;
     int selected = 0, files = 0;

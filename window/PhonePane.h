@@ -75,6 +75,9 @@ public:
     // The context menu for `item` (none: the empty part of the list). Its actions carry
     // the function key of their command (Command) or open the item.
     QMenu* ContextMenuFor(QTreeWidgetItem* item);
+    // The first `count` selected items named in `names` lose their mark (what a command
+    // took), and the selection line follows.
+    void Deselect(const std::vector<std::string>& names, size_t count);
     // "<kb> Кб из <kb> Кб, файлов: <n> из <n>" of the list's files.
     QString SelectionText() const;
     QString PathText() const;

@@ -31,8 +31,9 @@ void PlugWatch::Stop() {
 
 bool PlugWatch::Idle() const {
     const WindowCore& core = m_window.Core();
-    return core.Session && core.Port && core.Store && !core.Session->PhoneReady() &&
-           !core.Session->Busy() && !m_window.Busy() && !QApplication::activeModalWidget();
+    return core.Session && core.Port && core.Store &&
+           core.Session->State() == SessionState::NoPhone && !m_window.Busy() &&
+           !QApplication::activeModalWidget();
 }
 
 void PlugWatch::Appeared(const QStringList& paths) {

@@ -6,11 +6,9 @@
 #include <QLocale>
 #include <QTimer>
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <thread>
 
 #include "app/cli/StopSignals.h"
 #include "link/AppFlags.h"
@@ -27,10 +25,9 @@
 namespace {
 
 // SIGTERM, SIGINT and SIGHUP end the program as closing its window does: the phone's
-// command under way is aborted, the settings are saved, the port is closed and the private
-// temporary directory removed. A second signal, or a window that has not closed within
-// kGraceMs, ends it at once (still without the temporary directory).
-constexpr int kGraceMs = 10000;
+// command under way stops at its next safe point, the settings are saved, the port is
+// closed and the private temporary directory removed. A second signal ends it at once
+// (still without the temporary directory).
 
 }  // namespace
 
@@ -74,20 +71,19 @@ int main(int argc, char** argv) {
     window.SetComputerPath(QDir::homePath());
     // The melody player; without a soundfont or a sound device melodies stay silent.
     SmafInit("");
-    // A stop signal: abort the command under way, answer any question it asked with its
-    // cancel, and close the window once the phone is free.
+    // A stop signal closes the window as the user does: the session asks what runs to stop
+    // and answers its question with the cancel. A dialog of the window's own (the settings,
+    // a folder chooser) is answered with its cancel too, until the window has gone.
+    int exitCode = 0;
     auto closeOnSignal = [&](int sig) {
+        exitCode = 128 + sig;
         auto* poll = new QTimer(&app);
         poll->setInterval(50);
-        QObject::connect(poll, &QTimer::timeout, &app, [&, sig] {
+        QObject::connect(poll, &QTimer::timeout, &app, [&] {
             if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
                 dialog->reject();
-            if (session.Busy()) {
-                window.Progress()->AbortBtnClick();
-                return;
-            }
             window.close();
-            QCoreApplication::exit(128 + sig);
+            if (window.SessionClosed()) QCoreApplication::exit(exitCode);
         });
         poll->start();
     };
@@ -96,16 +92,12 @@ int main(int argc, char** argv) {
         if (firstSignal.exchange(sig) != 0) EndProcessNow(128 + sig);
         QMetaObject::invokeMethod(
             &app, [closeOnSignal, sig] { closeOnSignal(sig); }, Qt::QueuedConnection);
-        // The window has its time to close; past it the program ends regardless.
-        std::thread([sig] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kGraceMs));
-            EndProcessNow(128 + sig);
-        }).detach();
     });
 
     window.show();
     const int code = app.exec();
     SmafDone();
+    // The session's link thread has ended (closing waited for it) before the port goes.
     // Whatever way the program ends, the port is closed before the driver goes.
     link.Port.Disconnect();
     return code;

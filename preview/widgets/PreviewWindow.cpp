@@ -240,6 +240,12 @@ int PreviewWindow::ShowFiles(const std::vector<std::string>& files, bool compute
     PlayFileName1->clear();
     Image1->SetPicture(QImage());
     m_skipNextActivation = false;
+    m_lostLink = false;
+    const Tree4* folder = !computerPane && m_session ? m_session->CurrentFolder() : nullptr;
+    m_place = PlaceOf(folder);
+    m_folderName = folder ? folder->Name : std::string();
+    m_animations = KindOf(folder) == FolderKind::Animations;
+    m_emsFolder = folder && folder->Name == "sms" && folder->Parent;
     if (QWidget* main = parentWidget()) {
         const QRect area = main->window()->frameGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
@@ -284,53 +290,86 @@ void PreviewWindow::PlayListDblClick() {
 void PreviewWindow::MoveTo(int k) {
     if (k < 0 || k >= static_cast<int>(PlayFiles.size())) return;
     SmafStop();
-    setEnabled(false);
     PlayIndex = k;
     PlayList->viewport()->update();
-    if (!ComputerPaneActive) {
-        const std::string& entry = PlayFiles[static_cast<size_t>(k)];
-        PlayStatus->setText(M(kMsgReading) + Q(entry) + QStringLiteral("..."));
-        if (!FetchPhoneEntry(entry)) {
-            setEnabled(true);
+    if (ComputerPaneActive) {
+        ShowViewing(k);
+        PlayBtnClick();
+        return;
+    }
+    if (m_lostLink) return;
+    const std::string& entry = PlayFiles[static_cast<size_t>(k)];
+    PlayStatus->setText(M(kMsgReading) + Q(entry) + QStringLiteral("..."));
+    // Nothing of the window is pressed again while the entry is on its way.
+    setEnabled(false);
+    const bool taken = FetchPhoneEntry(entry, [this, k](bool fetched) {
+        setEnabled(true);
+        if (!fetched) {
             ShowLostLink();
             return;
         }
+        // The user may have gone on meanwhile: only the entry still current is shown.
+        if (k != PlayIndex) return;
+        ShowViewing(k);
+        PlayBtnClick();
+    });
+    if (!taken) {
+        setEnabled(true);
+        ShowLostLink();
     }
+}
+
+void PreviewWindow::ShowViewing(int k) {
     PlayStatus->setText(M(kMsgViewing) + QString::number(k + 1) + QLatin1Char('/') +
                         QString::number(PlayFiles.size()));
     PlayList->viewport()->update();
-    setEnabled(true);
-    PlayBtnClick();
 }
 
-bool PreviewWindow::FetchPhoneEntry(const std::string& name) {
+bool PreviewWindow::FetchPhoneEntry(const std::string& name, std::function<void(bool)> then) {
     // A failed fetch must not leave an earlier entry's bytes to be shown under this name.
     m_fetchedIndex = -1;
     RemoveFile(m_tempFileName);
     if (!m_session || !m_session->PhoneReady()) return false;
-    bool fetched = false;
+    auto fetched = std::make_shared<bool>(false);
     BusyView view;
     view.ShowProgress = false;
-    // The preview words the failure itself; the link's own report is not run.
-    m_session->Run(view, [&](PhoneFs& fs) {
-        // The folder is looked up afresh: the keep-alive may have replaced the tree while
-        // the window was open.
-        const Tree4* folder = m_session->CurrentFolder();
-        if (!folder) return Outcome::Stopped;
-        const FileEntry* entry = nullptr;
-        for (const FileEntry& file : folder->Files)
-            if (file.Name == name) entry = &file;
-        if (!entry) return Outcome::Stopped;
-        fetched = fs.ChangeFolder(folder->Id) &&
-                  fs.ReadPhoneFile(m_tempFileName, entry->Name, entry->Date, entry->Size);
-        return Outcome::Stopped;
-    });
-    if (fetched) m_fetchedIndex = PlayIndex;
-    return fetched;
+    const int index = PlayIndex;
+    return m_session->Run(
+        view,
+        [place = m_place, name, temp = m_tempFileName, fetched](PhoneFs& fs) {
+            // The folder is looked up afresh: the tree may have been read anew meanwhile.
+            const Tree4* folder = FindPlace(fs.PhoneRoot(), place);
+            const FileEntry* entry = folder ? FindFile(folder, name) : nullptr;
+            if (!entry) return Outcome::Stopped;
+            *fetched = fs.ChangeFolder(folder->Id) &&
+                       fs.ReadPhoneFile(temp, entry->Name, entry->Date, entry->Size);
+            // A link that must be recovered gets the session's report; anything else the
+            // preview says itself.
+            if (!*fetched && NeedsLinkRecovery(fs.Channel().LastError)) return Outcome::Failed;
+            return Outcome::Stopped;
+        },
+        [this, fetched, index, then = std::move(then)](Outcome outcome) {
+            // The window was closed meanwhile: nothing more to show or say.
+            if (!isVisible()) {
+                setEnabled(true);
+                return;
+            }
+            if (*fetched) m_fetchedIndex = index;
+            // The session's report has spoken: the box it showed took the activation away.
+            if (outcome == Outcome::Failed) {
+                m_skipNextActivation = true;
+                if (!m_session->PhoneReady()) m_lostLink = true;
+                setEnabled(true);
+                return;
+            }
+            then(*fetched);
+        });
 }
 
 void PreviewWindow::ShowLostLink() {
-    if (!m_prompts) return;
+    // Said once: after it the phone's entries are no longer fetched.
+    if (!m_prompts || m_lostLink) return;
+    m_lostLink = true;
     m_inOwnBox = true;
     m_prompts->MessageBox(Msg(kMsgLostLink), Msg(kMsgErrorCaption), BoxIcon::None);
     m_inOwnBox = false;
@@ -388,14 +427,13 @@ void PreviewWindow::PlayPhoneEntry(const std::string& entry, const std::string& 
         PlayFileName1->setText(Q(entry));
         return;
     }
-    const Tree4* folder = m_session ? m_session->CurrentFolder() : nullptr;
-    if (Has(ext, ".ani") && KindOf(folder) == FolderKind::Animations) {
+    if (Has(ext, ".ani") && m_animations) {
         path = fetched + ".bmp";
         if (!ConvertANItoBMP(fetched, path, AniWidthFor(entry))) path = fetched;
     } else if (Has(ext, ".mel")) {
         path = fetched + ".mmf";
         if (!ConvertMELtoMMF(fetched, path, true)) path = fetched;
-    } else if (Has(ext, ".ani") && folder && folder->Name == "sms" && folder->Parent) {
+    } else if (Has(ext, ".ani") && m_emsFolder) {
         path = fetched + ".bmp";
         if (!ConvertEMStoBMP(fetched, path)) path = fetched;
     }

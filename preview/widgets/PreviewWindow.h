@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -86,7 +87,10 @@ protected:
 
 private:
     void MoveTo(int k);
-    bool FetchPhoneEntry(const std::string& name);
+    // Fetches a phone entry on the session's link thread; `then` hears whether it came.
+    // False when the session did not take the fetch (nothing was asked of the phone).
+    bool FetchPhoneEntry(const std::string& name, std::function<void(bool fetched)> then);
+    void ShowViewing(int k);
     void PlayComputerEntry(const std::string& entry, const std::string& ext);
     void PlayPhoneEntry(const std::string& entry, const std::string& ext);
     // Loads `path` as a picture; false (and nothing shown) when it is none.
@@ -103,6 +107,14 @@ private:
     // Our own message box takes the activation away; getting it back is no step back.
     bool m_inOwnBox = false;
     bool m_skipNextActivation = false;
+    // The phone folder the entries are in, kept by its place (the tree may be read anew
+    // while the window is open), and what kind of folder it is.
+    std::vector<std::string> m_place;
+    std::string m_folderName;
+    bool m_animations = false;
+    bool m_emsFolder = false;
+    // Once the link is lost no entry is fetched again and no further box is shown.
+    bool m_lostLink = false;
 };
 
 }  // namespace q7k3

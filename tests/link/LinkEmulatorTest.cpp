@@ -80,7 +80,8 @@ struct EmulatorConnection : ::testing::Test {
         link = std::make_unique<PhoneLink>();
         link->Port.SetBaudRateValue(115200);
         link->Channel.PollStep = 1;
-        conn = std::make_unique<PhoneSession>(*link, flags, win, win, win, win);
+        conn = std::make_unique<PhoneSession>(*link, flags, win, win, win, win,
+                                              PhoneSession::Threading::Inline);
     }
     // Into a real folder, so that the report reads it again.
     void IntoSubfolder() {
@@ -114,7 +115,7 @@ TEST_F(EmulatorConnection, BoxesComeInOrderUntilASupportedPhoneAnswers) {
         link->Port.SetPortName(phone->TtyPath());
     };
     win.yesNo = {true};  // the last phone holds no file: go on
-    EXPECT_TRUE(conn->ConnectionDialogLoop());
+    EXPECT_TRUE(q7k3::test::DialogLoopNow(*conn));
     EXPECT_EQ(win.Only({"dialog", "box"}),
               (std::vector<std::string>{
                   "dialog", Box(kMsgModelNotSupported), "dialog", Box(kMsgModelNotSupported),
@@ -151,7 +152,7 @@ TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
     link->Port.SetPortName(portLink);
     win.dialogAnswers = {true};
     win.yesNo = {true};
-    ASSERT_TRUE(conn->ConnectionDialogLoop());
+    ASSERT_TRUE(q7k3::test::DialogLoopNow(*conn));
     IntoSubfolder();
     ASSERT_TRUE(CommandTimesOut(link->Channel));
 
@@ -164,8 +165,10 @@ TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
     win.events.clear();
     conn->SessionGuard();
     ASSERT_TRUE(phone->Started()) << phone->Error();
-    EXPECT_EQ(win.events, (std::vector<std::string>{"busy", Box(kMsgTimeout), "progress hidden",
-                                                    "folder changed", "progress hidden", "idle"}));
+    // The box comes once the progress dialog has gone.
+    EXPECT_EQ(win.events,
+              (std::vector<std::string>{"busy", "progress hidden", Box(kMsgTimeout),
+                                        "progress hidden", "folder changed", "idle"}));
     EXPECT_TRUE(link->Port.Connected());
     EXPECT_EQ(q7k3::test::CountOf(ReadAll(log), "PC> ATZ"), 1u);
 
@@ -184,14 +187,14 @@ TEST_F(EmulatorConnection, PhoneThatStaysSilentEndsInTheConnectionDialog) {
     link->Port.SetPortName(phone.TtyPath());
     win.dialogAnswers = {true, false};
     win.yesNo = {true};
-    ASSERT_TRUE(conn->ConnectionDialogLoop());
+    ASSERT_TRUE(q7k3::test::DialogLoopNow(*conn));
     ASSERT_TRUE(CommandTimesOut(link->Channel));
     win.events.clear();
     conn->SessionGuard();
     // The dialog comes once the window is usable again.
     EXPECT_EQ(win.events,
-              (std::vector<std::string>{"busy", Box(kMsgTimeout), "progress hidden", "tree changed",
-                                        "progress hidden", "idle", "dialog"}));
+              (std::vector<std::string>{"busy", "progress hidden", Box(kMsgTimeout),
+                                        "progress hidden", "tree changed", "idle", "dialog"}));
     EXPECT_FALSE(link->Port.Connected());
     EXPECT_FALSE(conn->KeepAliveArmed());
 }

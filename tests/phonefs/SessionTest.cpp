@@ -17,6 +17,10 @@
 using namespace q7k3;
 using q7k3::test::ScriptedUi;
 using q7k3::test::VirtualClock;
+using q7k3::test::DialogLoopNow;
+using q7k3::test::RescanNow;
+using q7k3::test::RunNow;
+using q7k3::test::StartNow;
 
 namespace {
 
@@ -88,7 +92,8 @@ struct SessionFixture : ::testing::Test {
         link->Port.SetClock([this] { return clock.now; }, [this](int ms) { clock.now += ms; });
         link->Channel.PollStep = 1;
         clock.onTick = [this](int64_t) { link->Port.PollTick(); };
-        session = std::make_unique<PhoneSession>(*link, flags, ui, ui, ui, ui);
+        session = std::make_unique<PhoneSession>(*link, flags, ui, ui, ui, ui,
+                                                 PhoneSession::Threading::Inline);
     }
     void TearDown() override {
         // Whatever happened, the window is usable again and no dialog came while busy.
@@ -99,7 +104,7 @@ struct SessionFixture : ::testing::Test {
     // Connects and scans; the current folder then is a real subfolder when `sub`.
     void Connect(bool sub) {
         ui.dialogAnswers = {true};
-        ASSERT_TRUE(session->ConnectionDialogLoop());
+        ASSERT_TRUE(DialogLoopNow(*session));
         if (sub) {
             ASSERT_TRUE(session->OpenFolder("User"));
             ASSERT_FALSE(session->CurrentFolder()->IsVirtual());
@@ -112,14 +117,15 @@ struct SessionFixture : ::testing::Test {
 TEST_F(SessionFixture, DialogComesBackUntilAPortOpensThenIdentifiesAndScans) {
     ui.dialogAnswers = {true, true, true};
     ui.onDialog = [this](int shown) { dev->refuseOpen = shown < 2; };
-    EXPECT_TRUE(session->ConnectionDialogLoop());
+    EXPECT_TRUE(DialogLoopNow(*session));
     // The box says why the port did not open (here: there is no such device).
     const std::string refused =
         "box " + PortOpenFailureText(link->Port.PortName()) + " / " + Msg(kMsgErrorCaption);
     EXPECT_EQ(refused.rfind("box " + Msg(kMsgCannotOpenPort), 0), 0u);
     EXPECT_EQ(
         ui.Only({"dialog", "box", "busy", "idle"}),
-        (std::vector<std::string>{"dialog", refused, "dialog", refused, "dialog", "busy", "idle"}));
+        (std::vector<std::string>{"dialog", "busy", refused, "idle", "dialog", "busy", refused,
+                                  "idle", "dialog", "busy", "idle"}));
     EXPECT_EQ(dev->written.substr(0, 23), "ATZ\r\nAT+CGMM\r\nAT+CGMM\r\n");
     EXPECT_EQ(ui.model, "SGH-E700");
     EXPECT_EQ(ui.longStatus, Msg(kMsgInitializing));
@@ -155,7 +161,7 @@ TEST_F(SessionFixture, EachFailedStartShowsItsBoxThenAUsableDialog) {
             phone.silentAfterReset = row.silentAfterReset;
             ui.dialogAnswers = stored ? std::deque<bool>{false} : std::deque<bool>{true, false};
             const int64_t start = clock.now;
-            EXPECT_FALSE(session->Start(stored));
+            EXPECT_FALSE(StartNow(*session, stored));
             EXPECT_GE(clock.now - start, row.atLeastMs);
             EXPECT_LT(clock.now - start, row.atLeastMs + 100);
             std::vector<std::string> seen = {Box(row.message), "dialog"};
@@ -172,7 +178,7 @@ TEST_F(SessionFixture, AnEmptyPhoneAsksAndNoBringsTheDialogBackWithoutATree) {
     phone.empty = true;
     ui.dialogAnswers = {true, false};
     ui.yesNo = {false};
-    EXPECT_FALSE(session->ConnectionDialogLoop());
+    EXPECT_FALSE(DialogLoopNow(*session));
     EXPECT_EQ(
         ui.Only({"dialog", "ask", "box"}),
         (std::vector<std::string>{
@@ -186,38 +192,42 @@ TEST_F(SessionFixture, RunBracketsEveryWayOutAndReportsAFailureOnce) {
     // Stopped by the user: no report, everything restored.
     BusyView view;
     view.QuickStatus = "q";
-    EXPECT_EQ(session->Run(view, [](PhoneFs&) { return Outcome::Stopped; }), Outcome::Stopped);
+    EXPECT_EQ(RunNow(*session, view, [](PhoneFs&) { return Outcome::Stopped; }), Outcome::Stopped);
     EXPECT_EQ(ui.events,
               (std::vector<std::string>{"busy", "progress shown", "progress hidden", "idle"}));
     EXPECT_TRUE(session->KeepAliveArmed());
 
-    // A refusal: its box once, the folder read again, no port cycle.
+    // A refusal: its box once, after the progress dialog has gone, the folder read again,
+    // no port cycle.
     ui.events.clear();
     const int opens = dev->opens;
-    EXPECT_EQ(session->Run({},
-                           [](PhoneFs& fs) {
-                               fs.Channel().LastError = kErrPhoneMemoryFull;
-                               return Outcome::Failed;
-                           }),
+    EXPECT_EQ(RunNow(*session, {},
+                     [](PhoneFs& fs) {
+                         fs.Channel().LastError = kErrPhoneMemoryFull;
+                         return Outcome::Failed;
+                     }),
               Outcome::Failed);
-    EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgMemoryFull)}));
+    EXPECT_EQ(ui.Only({"box", "progress hidden"}),
+              (std::vector<std::string>{"progress hidden", Box(kMsgMemoryFull), "progress hidden"}));
     EXPECT_EQ(dev->opens, opens);
     EXPECT_NE(dev->written.find("AT+FSDL="), std::string::npos);
     EXPECT_EQ(ui.events.back(), "idle");
 
-    // A nested Run leaves the report to the outer bracket.
+    // Never nested: an operation that asks for another is refused, and only its own
+    // failure is reported.
     ui.events.clear();
     BusyView quiet;
     quiet.ShowProgress = false;
-    session->Run(quiet, [this](PhoneFs&) {
-        EXPECT_EQ(session->Run({},
-                               [](PhoneFs& fs) {
-                                   fs.Channel().LastError = kErrChecksum;
-                                   return Outcome::Failed;
-                               }),
-                  Outcome::Failed);
+    bool innerRan = false;
+    session->Run(quiet, [&](PhoneFs& fs) {
+        EXPECT_FALSE(RunNow(*session, {}, [&](PhoneFs&) {
+                         innerRan = true;
+                         return Outcome::Failed;
+                     }).has_value());
+        fs.Channel().LastError = kErrChecksum;
         return Outcome::Failed;
     });
+    EXPECT_FALSE(innerRan);
     EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgChecksum)}));
 }
 
@@ -269,7 +279,7 @@ TEST_F(SessionFixture, AListingThatNeverEndsIsCutAtItsBoundAndTheLinkRecovered) 
         Comm().PollTick();
     };
     const int64_t start = clock.now;
-    EXPECT_FALSE(session->Rescan());
+    EXPECT_EQ(RescanNow(*session), Outcome::Failed);
     // The listing's own bound ended it, not the phone: well before a minute.
     EXPECT_LT(clock.now - start, 60000);
     EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgPhoneUnfinished)}));
@@ -302,7 +312,9 @@ TEST_F(SessionFixture, OpeningAnUnlistedFolderSaysSoInTheStatusBar) {
     EXPECT_EQ(ui.status0, "Обновление текущей папки");
     EXPECT_TRUE(user->Listed);
     EXPECT_FALSE(user->Files.empty());
-    EXPECT_EQ(ui.events.back(), "folder changed");
+    // Shown at once as far as it is known, and again once it was read.
+    EXPECT_EQ(ui.Only({"folder", "busy", "idle"}),
+              (std::vector<std::string>{"folder changed", "busy", "folder changed", "idle"}));
     EXPECT_TRUE(session->OpenFolder(".."));
     EXPECT_EQ(session->CurrentFolder(), session->Root());
     EXPECT_FALSE(session->OpenFolder(".."));

@@ -177,4 +177,30 @@ private:
     int m_pos[2] = {0, 0};
 };
 
+// A session that runs its tasks inline ends each call before it returns: these give the
+// results its asynchronous calls hand to their callbacks.
+inline bool StartNow(PhoneSession& session, bool portStored) {
+    bool ok = false;
+    session.Start(portStored, [&ok](bool connected) { ok = connected; });
+    return ok;
+}
+inline bool DialogLoopNow(PhoneSession& session) {
+    bool ok = false;
+    session.ConnectionDialogLoop([&ok](bool connected) { ok = connected; });
+    return ok;
+}
+// How the operation ended; nothing when the session refused it.
+inline std::optional<Outcome> RunNow(PhoneSession& session, const BusyView& view,
+                                     PhoneSession::Operation operation) {
+    std::optional<Outcome> outcome;
+    if (!session.Run(view, std::move(operation), [&outcome](Outcome o) { outcome = o; }))
+        return std::nullopt;
+    return outcome;
+}
+inline std::optional<Outcome> RescanNow(PhoneSession& session) {
+    std::optional<Outcome> outcome;
+    if (!session.Rescan([&outcome](Outcome o) { outcome = o; })) return std::nullopt;
+    return outcome;
+}
+
 }  // namespace q7k3::test

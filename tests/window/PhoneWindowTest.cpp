@@ -55,7 +55,6 @@ struct PhoneWindowFixture : ::testing::Test, WindowOnPhone<PhoneForm> {
     // The connection dialog: what it answers, and what the line had seen each time.
     std::vector<bool> dialogAnswers;
     std::vector<std::string> receivedAtDialog;
-    bool bootFinished = false;
 
     void SetUp() override {
         ASSERT_TRUE(configDir.isValid());
@@ -91,11 +90,7 @@ struct PhoneWindowFixture : ::testing::Test, WindowOnPhone<PhoneForm> {
                           }});
         form->show();
         ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
-        // Start-up runs from the event loop; it has finished once the window is usable
-        // again and no dialog is pending.
-        QTimer::singleShot(0, [this] { bootFinished = true; });
-        ASSERT_TRUE(
-            WaitUntil([&] { return bootFinished && form->isEnabled() && !form->Busy(); }, 30000));
+        WaitForStartUp();
     }
 
     void PutDemoFiles() {
@@ -110,11 +105,13 @@ struct PhoneWindowFixture : ::testing::Test, WindowOnPhone<PhoneForm> {
                                  << S(form->Phone().List()->Names().join(','));
         form->Phone().List()->setCurrentItem(item);
         form->OpenPhoneItem();
+        Settle();
     }
 
     void PressF4InPhonePane() {
         form->ActivatePhonePane();
         QTest::keyClick(form->Phone().List(), Qt::Key_F4);
+        Settle();
     }
 };
 
@@ -164,6 +161,7 @@ TEST_F(PhoneWindowFixture, WithoutAStoredPortTheDialogComesBeforeAnyByte) {
     // "Настройки" then Start connects to the chosen port.
     dialogAnswers = {true};
     form->SettingsClick();
+    Settle();
     ASSERT_EQ(receivedAtDialog.size(), 2u);
     EXPECT_EQ(receivedAtDialog[1], "");
     EXPECT_TRUE(form->PhoneReady());
@@ -396,6 +394,7 @@ TEST_F(PhoneWindowFixture, EmptyPhoneQuestionNoDropsTheTreeAndReconnectsYesKeeps
     prompts.answers = {true};
     dialogAnswers = {true};
     form->SettingsClick();
+    Settle();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_TRUE(form->PhoneReady());
     EXPECT_TRUE(link->Port.Connected());
@@ -410,6 +409,7 @@ TEST_F(PhoneWindowFixture, SettingsCancelledOnARunningConnectionKeepsItsKeepAliv
     ASSERT_TRUE(session->KeepAliveArmed());
     dialogAnswers = {false};
     form->SettingsClick();
+    Settle();
     EXPECT_EQ(receivedAtDialog.size(), 1u);
     EXPECT_TRUE(form->PhoneReady());
     EXPECT_TRUE(session->KeepAliveArmed());
@@ -489,11 +489,13 @@ TEST_F(PhoneWindowFixture, EnterBackspaceAndF4KeepThePlaceInThePhonePane) {
     form->Phone().List()->setCurrentItem(form->Phone().List()->FindItem("Sounds"), 0,
                                          QItemSelectionModel::NoUpdate);
     QTest::keyClick(form->Phone().List(), Qt::Key_Return);
+    Settle();
     // Entering a folder puts the cursor on its first row.
     EXPECT_EQ(CurrentPhoneName(*form), "..");
     form->Phone().List()->setCurrentItem(form->Phone().List()->FindItem("My Sounds"), 0,
                                          QItemSelectionModel::NoUpdate);
     QTest::keyClick(form->Phone().List(), Qt::Key_Return);
+    Settle();
     ASSERT_EQ(S(form->Phone().PathLine()->text()), "E700:\\Sounds\\My Sounds");
     QTest::keyClick(form->Phone().List(), Qt::Key_Insert);  // ".." is passed over
     QTest::keyClick(form->Phone().List(), Qt::Key_Insert);  // tune.MMF marked
@@ -507,6 +509,7 @@ TEST_F(PhoneWindowFixture, EnterBackspaceAndF4KeepThePlaceInThePhonePane) {
 
     // Backspace goes up onto the folder just left, up to the root and no further.
     QTest::keyClick(form->Phone().List(), Qt::Key_Backspace);
+    Settle();
     EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:\\Sounds");
     EXPECT_EQ(CurrentPhoneName(*form), "My Sounds");
     EXPECT_TRUE(form->Phone().List()->selectedItems().isEmpty());
@@ -514,9 +517,11 @@ TEST_F(PhoneWindowFixture, EnterBackspaceAndF4KeepThePlaceInThePhonePane) {
     form->Phone().List()->setCurrentItem(form->Phone().List()->FindItem(".."), 0,
                                          QItemSelectionModel::NoUpdate);
     QTest::keyClick(form->Phone().List(), Qt::Key_Return);
+    Settle();
     EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:");
     EXPECT_EQ(CurrentPhoneName(*form), "Sounds");
     QTest::keyClick(form->Phone().List(), Qt::Key_Backspace);
+    Settle();
     EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:");
     EXPECT_TRUE(prompts.shown.empty());
 }
@@ -540,6 +545,7 @@ TEST_F(PhoneWindowFixture, ConnectBringsBackAPhoneThatWasStoppedAndStartedAgain)
     const size_t dialogs = receivedAtDialog.size();
     prompts.shown.clear();
     form->MenuAction("Connect1")->trigger();
+    Settle();
     EXPECT_TRUE(form->PhoneReady());
     EXPECT_EQ(receivedAtDialog.size(), dialogs);
     EXPECT_TRUE(prompts.shown.empty());
@@ -559,6 +565,7 @@ TEST_F(PhoneWindowFixture, ConnectBringsBackAPhoneThatWasStoppedAndStartedAgain)
     PutDemoFiles();
     dialogAnswers = {true};
     form->MenuAction("Connect1")->trigger();
+    Settle();
     EXPECT_TRUE(form->PhoneReady());
     EXPECT_TRUE(dialogAnswers.empty());
     EXPECT_TRUE(form->Phone().List()->Names().contains("Sounds"));

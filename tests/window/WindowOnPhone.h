@@ -80,10 +80,15 @@ struct WindowOnPhone {
     // Start-up runs from the event loop; it has finished once the window is idle again
     // and no dialog is pending.
     void WaitForStartUp() {
-        bool finished = false;
-        QTimer::singleShot(0, [&finished] { finished = true; });
-        ASSERT_TRUE(
-            WaitUntil([&] { return finished && form->isEnabled() && !form->Busy(); }, 30000));
+        ASSERT_TRUE(WaitUntil([&] { return form->Started() && !form->Busy(); }, 30000));
+        Settle();
+    }
+
+    // Whatever was set going ends on the session's link thread; this waits until it has,
+    // and the window has heard of it.
+    void Settle(int limitMs = 30000) {
+        ASSERT_TRUE(WaitUntil([&] { return !session || !session->Busy(); }, limitMs));
+        QApplication::processEvents();
     }
 
     // The usual start: the phone, the stored settings, the window, and the phone read.
@@ -108,6 +113,7 @@ struct WindowOnPhone {
     // Whatever a test did, the window is left usable with no progress on the screen.
     void ExpectIdle() {
         if (!form) return;
+        Settle();
         EXPECT_TRUE(form->isEnabled());
         EXPECT_FALSE(form->Busy());
         EXPECT_FALSE(form->Progress()->isVisible());

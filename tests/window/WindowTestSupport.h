@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 #include <string>
@@ -86,12 +87,15 @@ private:
     QTimer m_timer;
 };
 
-// Processes events until `done` holds or the limit passes; returns `done()`.
+// Processes events until `done` holds or the limit passes; returns `done()`. Between
+// rounds it sleeps a little, so that the session's link thread and the phone emulator get
+// the processor they need.
 inline bool WaitUntil(const std::function<bool()>& done, int limitMs = 5000) {
     QDeadlineTimer deadline(limitMs);
     while (!done()) {
         if (deadline.hasExpired()) return false;
         QApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (!done()) QThread::usleep(300);
     }
     return true;
 }
