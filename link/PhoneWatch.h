@@ -82,7 +82,6 @@ public:
     void Watch(const WatchSources& sources = {});
     void Stop();
     bool Watching() const { return m_watching; }
-    const WatchSources& Sources() const { return m_sources; }
 
     // The serial devices present, one path each (the kernel's name where there is one).
     std::vector<std::string> Present() const;

@@ -26,9 +26,6 @@ public:
     void Watch(const WatchSources& watch = {}, const SearchSources& search = {});
     void Stop();
 
-    PortWatcher& Watcher() { return m_watcher; }
-    SearchRunner& Runner() { return m_runner; }
-
 private:
     // True when a new device may be offered: no phone, nothing running, no dialog open.
     bool Idle() const;

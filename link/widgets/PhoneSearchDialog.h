@@ -27,7 +27,6 @@ public:
     // Ends the search and waits until its ports are closed again.
     void StopAndWait();
     bool Running() const { return m_runner.Running(); }
-    const SearchRunner& Runner() const { return m_runner; }
 
     // A phone was chosen: the one phone a search found, or the one the user picked of
     // several.
