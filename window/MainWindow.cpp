@@ -2,9 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -445,7 +445,7 @@ bool MainWindow::AskConnectionSettings() {
 }
 
 void MainWindow::OfferPhoneSearch(const std::string& port) {
-    if (m_core.OfferSearch) m_core.OfferSearch(port);
+    if (OfferSearch) OfferSearch(port);
 }
 
 void MainWindow::UpdateModeControls() {

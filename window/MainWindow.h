@@ -57,8 +57,6 @@ struct WindowCore {
     PortSettingsTarget* Port = nullptr;  // the serial driver's settings, for LoadSettings
     // Shows the settings dialog modally; true for Start.
     std::function<bool()> ShowSettingsDialog;
-    // The port tried had no phone: the settings dialog offers the search when shown next.
-    std::function<void(const std::string& port)> OfferSearch;
 };
 
 // The window watches the phone session (SessionObserver) and asks the connection dialog
@@ -183,6 +181,8 @@ public:
     // ConnectionDialog: the settings dialog the core attached.
     bool AskConnectionSettings() override;
     void OfferPhoneSearch(const std::string& port) override;
+    // Where the offer goes: the settings dialog, which makes it when shown next.
+    std::function<void(const std::string& port)> OfferSearch;
 
     // The watch for a cable plugged in while no phone is connected; it starts once the
     // start-up is over.

@@ -66,8 +66,10 @@ int main(int argc, char** argv) {
                        [&link] { link.Port.Connect(); }, nullptr});
 
     window.AttachCore(
-        {&link, &session, &store, &port, [&settingsForm] { return settingsForm.Execute(); },
-         [&settingsForm](const std::string& silent) { settingsForm.OfferSearch(silent); }});
+        {&link, &session, &store, &port, [&settingsForm] { return settingsForm.Execute(); }});
+    window.OfferSearch = [&settingsForm](const std::string& silent) {
+        settingsForm.OfferSearch(silent);
+    };
     window.SetComputerPath(QDir::homePath());
     // The melody player; without a soundfont or a sound device melodies stay silent.
     SmafInit("");

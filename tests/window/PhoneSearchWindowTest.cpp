@@ -98,8 +98,8 @@ struct PhoneSearchWindow : ::testing::Test {
                         [this] { return session->PhoneReady(); }, [this] { link->Port.Connect(); },
                         [] {}});
         form->AttachCore({link.get(), session.get(), store.get(), port.get(),
-                          [this] { return settings->Execute(); },
-                          [this](const std::string& silent) { settings->OfferSearch(silent); }});
+                          [this] { return settings->Execute(); }});
+        form->OfferSearch = [this](const std::string& silent) { settings->OfferSearch(silent); };
     }
 
     // Presses "Найти телефон" and waits for the search to end.
