@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 
+#include "link/widgets/PhoneSearchDialog.h"
 #include "link/widgets/PortStatesDialog.h"
 #include "link/widgets/SettingsDialog.h"
 #include "settings/Fakes.h"
@@ -395,6 +396,27 @@ TEST_F(SettingsFormTest, StartStoresTheStableNameAndTheListFollowsItToTheDevices
     ASSERT_TRUE(QFile::link(QString::fromStdString(second.Path()), link));
     ASSERT_TRUE(m_form.FormCreate());
     EXPECT_EQ(Box("SelCom")->currentText().toStdString(), second.Path());
+}
+
+TEST_F(SettingsFormTest, APortPluggedInWhileShownJoinsTheListAndIsSearched) {
+    test::Pty plugged;
+    const QString dev = m_dir.path() + "/dev";
+    ASSERT_TRUE(QDir().mkpath(dev));
+    const WatchSources watch{dev.toStdString(), (dev + "/serial/by-id").toStdString(), 50};
+    m_form.SetWatchSources(&watch);
+    ASSERT_TRUE(m_form.FormCreate());
+    m_form.show();
+    const std::string path = (dev + "/ttyUSB9").toStdString();
+    scan = {{"/dev/ttyUSB0", path}, 2};
+    ASSERT_TRUE(QFile::link(QString::fromStdString(plugged.Path()), QString::fromStdString(path)));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_form.Search() && !m_form.Search()->Running(); }, 20000));
+    EXPECT_EQ(Items(Box("SelCom")), scan.Ports);
+    // Only the new port is searched; nobody answers on it.
+    EXPECT_EQ(m_form.Search()->Rows(),
+              QStringList{QString::fromStdString(path + " " + Msg(kMsgFoundSilent))});
+    m_form.SetWatchSources(nullptr);
+    m_form.hide();
 }
 
 TEST_F(SettingsFormTest, PicturesOfBothPages) {
