@@ -8,6 +8,8 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace q7k3::emu {
 
@@ -177,8 +179,54 @@ std::string MakeJpeg(int w, int h, const Painter& paint) {
     return out;
 }
 
-// A SMAF file: contents info, a score track, and the CRC-16 that closes every SMAF file.
-std::string MakeMmf(const std::string& title, const std::string& notes) {
+// One part of a tune: a General MIDI program and its notes, each a MIDI key (0 for a
+// rest) and a length in sixteenths.
+struct Note {
+    int Key, Sixteenths;
+};
+struct Part {
+    int Program;
+    std::vector<Note> Notes;
+};
+
+// Notes written as music: "E5:4" is the E above middle C for a quarter, "F#4:2" an eighth,
+// "r:4" a quarter's rest.
+std::vector<Note> Notes(std::string_view text) {
+    static const int kSemitone[7] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+    std::vector<Note> out;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == ' ') {
+            ++i;
+            continue;
+        }
+        int key = 0;
+        if (text[i] != 'r') {
+            key = kSemitone[text[i] - 'A'];
+            if (text[i + 1] == '#') ++key, ++i;
+            key += (text[i + 1] - '0' + 1) * 12;
+            ++i;
+        }
+        i += 2;  // past the octave (or the r) and the colon
+        int length = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            length = length * 10 + (text[i++] - '0');
+        out.push_back({key, length});
+    }
+    return out;
+}
+
+// A variable-length number as the Mobile Standard sequence writes durations and gates.
+void Vlq(std::string& s, uint32_t v) {
+    std::string bytes(1, static_cast<char>(v & 0x7F));
+    while (v >>= 7) bytes.insert(bytes.begin(), static_cast<char>(0x80 | (v & 0x7F)));
+    s += bytes;
+}
+
+// A SMAF file: contents info, the title, one Mobile Standard score track playing the parts
+// on channels 0, 1 ... at `tempo` quarter notes a minute, and the CRC-16 that closes every
+// SMAF file.
+std::string MakeMmf(const std::string& title, int tempo, const std::vector<Part>& parts) {
     std::string body = "CNTI";
     Be32(body, 5);
     body += std::string("\x00\x32\x01\xFC\x00", 5);
@@ -193,17 +241,44 @@ std::string MakeMmf(const std::string& title, const std::string& notes) {
     Be32(body, static_cast<uint32_t>(dch.size()));
     body += dch;
 
-    std::string seq;
-    for (char n : notes) {
-        // delta time, note on channel 0 with its key and gate time
-        seq += std::string("\x00\x90", 2);
-        seq += static_cast<char>(0x3C + (n - 'a'));
-        seq += '\x18';
-        seq += '\x18';
+    // Ticks of 5 ms: a sixteenth lasts 15000 / tempo ms.
+    const uint32_t sixteenth = static_cast<uint32_t>(15000 / tempo / 5);
+    struct Event {
+        uint32_t At;
+        int Channel, Key, Gate;
+    };
+    std::vector<Event> events;
+    for (size_t ch = 0; ch < parts.size(); ++ch) {
+        uint32_t at = 0;
+        for (const Note& n : parts[ch].Notes) {
+            const uint32_t length = sixteenth * static_cast<uint32_t>(n.Sixteenths);
+            if (n.Key > 0)
+                events.push_back(
+                    {at, static_cast<int>(ch), n.Key, static_cast<int>(length * 9 / 10)});
+            at += length;
+        }
     }
-    seq += std::string("\x00\xFF\x2F\x00", 4);
-    std::string track("\x02\x00\x02\x02", 4);
-    track += std::string(16, '\x40');
+    std::stable_sort(events.begin(), events.end(),
+                     [](const Event& a, const Event& b) { return a.At < b.At; });
+    std::string seq;
+    for (size_t ch = 0; ch < parts.size(); ++ch) {
+        Vlq(seq, 0);
+        seq += static_cast<char>(0xC0 | ch);  // program change
+        seq += static_cast<char>(parts[ch].Program);
+    }
+    uint32_t now = 0;
+    for (const Event& e : events) {
+        Vlq(seq, e.At - now);
+        now = e.At;
+        seq += static_cast<char>(0x90 | e.Channel);  // note with its velocity and gate
+        seq += static_cast<char>(e.Key);
+        seq += static_cast<char>(e.Channel == 0 ? 100 : 80);
+        Vlq(seq, static_cast<uint32_t>(e.Gate));
+    }
+    Vlq(seq, sixteenth * 4);  // a beat's rest to close
+    seq += std::string("\xFF\x2F\x00", 3);
+    std::string track("\x02\x00\x03\x03", 4);
+    track += std::string(16, '\x00');
     track += "Mtsu";
     Be32(track, 0);
     track += "Mtsq";
@@ -227,11 +302,46 @@ std::string MakeMmf(const std::string& title, const std::string& notes) {
     return file;
 }
 
+// The demo's tunes, all of them old enough to belong to everyone.
+
+// Grieg, "Morning Mood": the flute's opening over held chords.
+std::string Morning() {
+    return MakeMmf("Morning", 140,
+                   {{73, Notes("G5:3 E5:3 D5:3 C5:3 D5:3 E5:3 G5:3 E5:3 D5:3 C5:3 D5:2 E5:2 "
+                               "D5:2 E5:3 G5:3 E5:3 G5:3 A5:3 E5:3 A5:3 G5:3 E5:3 D5:3 C5:12")},
+                    {48, Notes("C4:18 C4:18 C4:18 A3:9 C4:12")}});
+}
+
+// Beethoven, the "Ode to Joy", over a bass.
+std::string Spring() {
+    return MakeMmf("Spring", 132,
+                   {{0, Notes("E5:4 E5:4 F5:4 G5:4 G5:4 F5:4 E5:4 D5:4 C5:4 C5:4 D5:4 E5:4 "
+                              "E5:6 D5:2 D5:8")},
+                    {32, Notes("C3:8 G2:8 C3:8 G2:8 C3:8 G2:8 C3:8 G2:8")}});
+}
+
+// The Westminster quarters, on tubular bells.
+std::string Bells() {
+    return MakeMmf("Bells", 120, {{14, Notes("G#4:4 F#4:4 E4:4 B3:8 r:4 E4:4 G#4:4 F#4:4 B3:12")}});
+}
+
+// A bird's call: quick high trills and answers.
+std::string Birds() {
+    return MakeMmf("Birds", 120,
+                   {{72, Notes("G6:1 A6:1 G6:1 A6:1 G6:1 A6:1 G6:2 r:2 E6:2 D6:2 r:4 "
+                               "G6:1 A6:1 B6:1 A6:1 G6:2 r:2 D6:1 E6:1 G6:4")}});
+}
+
+// A door chime: a rising chord and its echo.
+std::string Chime() {
+    return MakeMmf("Chime", 110, {{9, Notes("C5:2 E5:2 G5:2 C6:6 r:4 G5:2 E5:2 C5:8")}});
+}
+
 // A MEL melody: a 32-byte title padded with 0xFF, then the SMAF file.
-std::string MakeMel(const std::string& title, const std::string& notes) {
+std::string MakeMel(const std::string& title, const std::string& mmf) {
     std::string head = title.substr(0, 32);
     head.resize(32, '\xFF');
-    return head + MakeMmf(title, notes);
+    return head + mmf;
 }
 
 // An SMS picture: a 48-byte header, then 8-row pages with one byte per column.
@@ -373,14 +483,14 @@ std::vector<DemoFile> DemoFiles() {
     };
 
     std::vector<DemoFile> files = {
-        {"user/sounds", "Sounds/Ring", "melody01.mel", MakeMel("Morning", "cegcegah"),
+        {"user/sounds", "Sounds/Ring", "melody01.mel", MakeMel("Morning", Morning()),
          "2006/03/15 09:30:00"},
-        {"user/sounds", "Sounds/Ring", "melody02.mel", MakeMel("Spring", "eefggfedccde"),
+        {"user/sounds", "Sounds/Ring", "melody02.mel", MakeMel("Spring", Spring()),
          "2006/03/15 09:31:00"},
-        {"user/sounds", "Sounds/Ring", "melody03.mel", MakeMel("Bells", "hgfehgfe"),
+        {"user/sounds", "Sounds/Ring", "melody03.mel", MakeMel("Bells", Bells()),
          "2006/03/15 09:32:00"},
-        {"mms/mmssound", "Sounds", "Birds.mmf", MakeMmf("Birds", "ghghgfe"), "2006/04/01 18:02:11"},
-        {"mms/mmssound", "Sounds", "Chime.mmf", MakeMmf("Chime", "cgec"), "2006/04/02 08:15:40"},
+        {"mms/mmssound", "Sounds", "Birds.mmf", Birds(), "2006/04/01 18:02:11"},
+        {"mms/mmssound", "Sounds", "Chime.mmf", Chime(), "2006/04/02 08:15:40"},
         {"mms/voice", "Sounds/Voice", "Voice001.amr", Amr(100), "2006/04/03 12:00:05"},
         {"images/idle", "Pictures/Wallpapers", "sunrise.ani", MakeAni(128, 64, sunrise128),
          "2006/03/20 07:45:00"},

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/Messages.h"
 #include "ui/Text.h"
 
 namespace q7k3 {
@@ -12,10 +13,31 @@ constexpr uint8_t kFixed[6] = {0x01, 0x70, 0x92, 0x20, 0x00, 0x00};
 
 }  // namespace
 
+std::string UnfoldImelody(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        // A line break: CR LF, LF or CR.
+        size_t end = i;
+        if (text[end] == '\r') ++end;
+        if (end < text.size() && text[end] == '\n') ++end;
+        if (end > i && end < text.size() && (text[end] == ' ' || text[end] == '\t')) {
+            while (end < text.size() && (text[end] == ' ' || text[end] == '\t')) ++end;
+            i = end;
+            continue;
+        }
+        if (end == i) end = i + 1;
+        out.append(text.substr(i, end - i));
+        i = end;
+    }
+    return out;
+}
+
 bool ImelodyBody(std::string_view text, std::string& body) {
     body.clear();
+    const std::string unfolded = UnfoldImelody(text);
     for (const char* key : kKeys) {
-        const std::string line = GetValuesString(text, key);
+        const std::string line = GetValuesString(unfolded, key);
         if (line.empty()) return false;
         body += line;
     }
@@ -26,7 +48,7 @@ bool EncodeEmsMelody(std::string_view imelodyText, const std::string& utf8Title,
                      Bytes& out) {
     out.clear();
     std::string body;
-    if (!ImelodyBody(imelodyText, body) || body.size() > 0xFFFF) return false;
+    if (!ImelodyBody(imelodyText, body) || body.size() > kMaxEmsMelodyText) return false;
     out.assign(kEmsMelodyHeaderSize, 0);
     out[0] = 0x01;
     out[1] = 0x02;
@@ -48,6 +70,15 @@ bool DecodeEmsMelody(ByteView data, std::string& text) {
     return true;
 }
 
+bool IsEmsMelody(ByteView data) {
+    std::string text;
+    if (data.size() < kEmsMelodyHeaderSize || data[0] != 0x01 || data[1] != 0x02 ||
+        !DecodeEmsMelody(data, text))
+        return false;
+    const size_t start = text.find_first_not_of(" \t\r\n");
+    return start != std::string::npos && LowerAscii(text.substr(start, 13)) == "begin:imelody";
+}
+
 std::string EmsMelodyTitle(ByteView data) {
     return media::StoredTitle(data, 11, kEmsMelodyHeaderSize);
 }
@@ -59,6 +90,9 @@ MediaResult ConvertIMYtoEMS(const std::string& source, const std::string& target
     if (const size_t p = LowerAscii(title).find(".imy"); p != std::string::npos) title.erase(p, 4);
     Bytes ems;
     const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+    std::string body;
+    if (!ImelodyBody(text, body)) return MediaResult::Failure(13);
+    if (body.size() > kMaxEmsMelodyText) return MediaResult::Failure(kMsgEmsMelodyTooLong);
     if (!EncodeEmsMelody(text, title, slot, ems)) return MediaResult::Failure(13);
     return media::WriteFileBytes(target, ems);
 }

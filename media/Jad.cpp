@@ -56,9 +56,28 @@ bool ReadManifestEntry(zip_t* zip, std::string& text) {
 
 }  // namespace
 
-bool BuildJad(std::string_view manifest, uint64_t jarSize, const std::string& jarName,
+std::string UnwrapManifest(std::string_view manifest) {
+    std::string out;
+    out.reserve(manifest.size());
+    for (size_t i = 0; i < manifest.size();) {
+        size_t end = i;
+        if (manifest[end] == '\r') ++end;
+        if (end < manifest.size() && manifest[end] == '\n') ++end;
+        if (end > i && end < manifest.size() && manifest[end] == ' ') {
+            i = end + 1;  // a continuation: the break and its one space go
+            continue;
+        }
+        if (end == i) end = i + 1;
+        out.append(manifest.substr(i, end - i));
+        i = end;
+    }
+    return out;
+}
+
+bool BuildJad(std::string_view wrapped, uint64_t jarSize, const std::string& jarName,
               std::string& jad) {
     jad.clear();
+    const std::string manifest = UnwrapManifest(wrapped);
     const std::string version = GetValuesString(manifest, "MIDlet-Version:");
     const std::string name = GetValuesString(manifest, "MIDlet-Name:");
     const std::string midlet = GetValuesString(manifest, "MIDlet-1:");
@@ -68,25 +87,32 @@ bool BuildJad(std::string_view manifest, uint64_t jarSize, const std::string& ja
     return true;
 }
 
-bool ManifestFromJar(ByteView jar, std::string& manifest) {
-    manifest.clear();
+namespace {
+
+// Runs `use` on the zip archive held in memory; false when it does not open as one.
+template <typename Use>
+bool WithZip(ByteView jar, Use use) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* src = zip_source_buffer_create(jar.data(), jar.size(), 0, &error);
-    if (!src) {
-        zip_error_fini(&error);
-        return false;
-    }
-    zip_t* zip = zip_open_from_source(src, ZIP_RDONLY, &error);
-    if (!zip) {
-        zip_source_free(src);
-        zip_error_fini(&error);
-        return false;
-    }
-    const bool ok = ReadManifestEntry(zip, manifest);
-    zip_discard(zip);
+    zip_t* zip = src ? zip_open_from_source(src, ZIP_RDONLY, &error) : nullptr;
+    if (!zip && src) zip_source_free(src);
     zip_error_fini(&error);
+    if (!zip) return false;
+    const bool ok = use(zip);
+    zip_discard(zip);
     return ok;
+}
+
+}  // namespace
+
+bool ManifestFromJar(ByteView jar, std::string& manifest) {
+    manifest.clear();
+    return WithZip(jar, [&](zip_t* zip) { return ReadManifestEntry(zip, manifest); });
+}
+
+bool JarLacksManifest(ByteView jar) {
+    return WithZip(jar, [](zip_t* zip) { return FindManifest(zip) < 0; });
 }
 
 MediaResult CreateJadFromManifest(const std::string& jarPath, const std::string& target) {
@@ -104,8 +130,10 @@ MediaResult CreateJadFromManifest(const std::string& jarPath, const std::string&
     zip_t* zip = zip_open(jarPath.c_str(), ZIP_RDONLY, &error);
     if (!zip) return MediaResult::Failure(kMsgJadFailed);
     std::string manifest;
-    const bool found = ReadManifestEntry(zip, manifest);
+    const bool hasEntry = FindManifest(zip) >= 0;
+    const bool found = hasEntry && ReadManifestEntry(zip, manifest);
     zip_discard(zip);
+    if (!hasEntry) return MediaResult::Failure(kMsgJarNoManifest);
     if (!found || !media::WriteFileBytes(manifestPath, manifest))
         return MediaResult::Failure(kMsgJadFailed);
 

@@ -62,6 +62,78 @@ bool BmpHeaderFits(ByteView d, const PictureLimits& limits) {
     return true;
 }
 
+// A field of `width` bits widened to 8 by repeating its high bits below it, so that the
+// largest value is 255 and the smallest 0 (0x1F is 0xFF, 0x10 is 0x84), as other readers
+// do.
+int WidenField(uint32_t value, int width) {
+    if (width <= 0) return 0;
+    if (width >= 8) return static_cast<int>(value >> (width - 8));
+    int out = 0, filled = 0;
+    while (filled < 8) {
+        out = (out << width) | static_cast<int>(value);
+        filled += width;
+    }
+    return out >> (filled - 8);
+}
+
+struct Field {
+    int Shift = 0, Width = 0;
+    explicit Field(uint32_t mask) {
+        if (mask == 0) return;
+        while (!(mask & 1)) {
+            mask >>= 1;
+            ++Shift;
+        }
+        while (mask & 1) {
+            mask >>= 1;
+            ++Width;
+        }
+    }
+    int Of(uint32_t pixel) const {
+        return Width ? WidenField((pixel >> Shift) & ((1u << Width) - 1), Width) : 0;
+    }
+};
+
+// Uncompressed 16-bit bitmaps, 5-5-5 or with their own masks, read here: Qt's reader
+// widens a 5-bit field by a shift alone. Null for any other bitmap (and for masks that
+// are not one run of bits each); the header has been checked by BmpHeaderFits.
+QImage DecodeBmp16(ByteView d) {
+    if (d.size() < 54 || Le32(d, 14) < 40 || Le16(d, 28) != 16) return QImage();
+    const uint32_t compression = Le32(d, 30);
+    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    if (compression == 3) {
+        if (d.size() < 66) return QImage();
+        for (int i = 0; i < 3; ++i) masks[i] = Le32(d, 54 + 4 * static_cast<size_t>(i));
+    } else if (compression != 0) {
+        return QImage();
+    }
+    for (uint32_t& m : masks) {
+        m &= 0xFFFF;
+        const uint32_t low = m & (~m + 1);                    // the lowest bit set
+        if (m == 0 || ((m + low) & m) != 0) return QImage();  // not one run of bits
+    }
+    const Field red(masks[0]), green(masks[1]), blue(masks[2]);
+    const int64_t w = static_cast<int32_t>(Le32(d, 18));
+    const int64_t rawH = static_cast<int32_t>(Le32(d, 22));
+    const int64_t h = rawH < 0 ? -rawH : rawH;
+    const size_t rowBytes = static_cast<size_t>((w * 16 + 31) / 32 * 4);
+    const size_t offset = Le32(d, 10);
+    if (w <= 0 || h <= 0 || offset > d.size() ||
+        rowBytes * static_cast<size_t>(h) > d.size() - offset)
+        return QImage();
+    QImage img(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+    if (img.isNull()) return img;
+    for (int64_t y = 0; y < h; ++y) {
+        const size_t row = offset + rowBytes * static_cast<size_t>(rawH < 0 ? y : h - 1 - y);
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(static_cast<int>(y)));
+        for (int64_t x = 0; x < w; ++x) {
+            const uint32_t p = Le16(d, row + 2 * static_cast<size_t>(x));
+            line[x] = qRgb(red.Of(p), green.Of(p), blue.Of(p));
+        }
+    }
+    return img;
+}
+
 // ---- JPEG --------------------------------------------------------------------------------
 
 struct JpegError {
@@ -284,6 +356,7 @@ void FillRect(QImage& canvas, QRect rect, QRgb colour) {
 
 QImage DecodeBmp(ByteView data, const PictureLimits& limits) {
     if (!BmpHeaderFits(data, limits)) return QImage();
+    if (QImage own = DecodeBmp16(data); !own.isNull()) return own;
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()),
                                                static_cast<qsizetype>(data.size()));
     QBuffer buffer(&bytes);

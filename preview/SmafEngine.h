@@ -11,6 +11,9 @@
 //
 // When a melody ends by itself the engine receives kSmafEndOfMelody through SmafEvent, from
 // the event loop, and stops as if SmafStop had been called.
+//
+// The melody is built and rendered on a thread of its own, a second ahead of what is heard:
+// none of these calls waits for it, whatever the melody holds.
 
 #include <functional>
 #include <memory>
@@ -29,7 +32,8 @@ constexpr int kSmafEndOfMelody = 127;
 // what an earlier call loaded. True when melodies can be played.
 bool SmafInit(const std::string& soundFont);
 // Plays a .mmf file. False when the engine is unavailable, the file cannot be read or is no
-// melody we play; a melody already playing is stopped first.
+// SMAF file; a melody already playing is stopped first. Its tracks are read on the melody's
+// own thread: one found damaged there ends at once, reported like any end.
 bool SmafPlay(const std::string& fileName, SmafStopProc onStop);
 // The sound's own events; kSmafEndOfMelody stops the melody.
 void SmafEvent(int event);
@@ -39,6 +43,9 @@ void SmafStop();
 void SmafDone();
 bool SmafAvailable();
 bool SmafPlaying();
+// Why melodies cannot be played, as a catalogue message: kMsgNoSoundFont or
+// kMsgNoSoundDevice; 0 while they can be (or before SmafInit).
+int SmafMissing();
 
 // Where the sound goes: empty for the desktop's sound device (the default). Set before
 // SmafInit; tests and measurements capture the sound instead.

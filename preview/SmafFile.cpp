@@ -1,5 +1,6 @@
 #include "preview/SmafFile.h"
 
+#include <array>
 #include <cstring>
 
 namespace q7k3::smaf {
@@ -54,7 +55,11 @@ bool Is(const uint8_t* id, const char* name, size_t n = 4) {
 ReadResult ReadWave(const uint8_t* id, ByteView body, bool scoreTrack, StoredWave& w) {
     w.Number = id[3];
     if (scoreTrack) {
-        // Stream wave: type byte (stereo, coding, base bit), 16-bit rate in Hz, the data.
+        // Stream wave: type byte (bit 7 stereo, bits 6-4 coding, bits 3-0 base bit), the
+        // rate in Hz as a 16-bit number, the data. Real ringtones have 0x20 (mono) and 0xA0
+        // (stereo): coding 2 is ADPCM here, and a stereo wave's left and right samples share
+        // each byte (left in the low nibble), as a mono decoding of those files shows by
+        // its offset and noise where the stereo one gives clean drums and voices.
         if (body.size() < 3)
             return ReadResult::Fail(ReadStatus::Broken,
                                     "stream wave " + IdText(id) + " is cut short");
@@ -62,6 +67,7 @@ ReadResult ReadWave(const uint8_t* id, ByteView body, bool scoreTrack, StoredWav
         w.Coding = (body[0] >> 4) & 7;
         w.Bits = body[0] & 0x0F;
         w.Rate = (uint32_t{body[1]} << 8) | body[2];
+        w.Adpcm = w.Coding == 2 && w.Bits == 0;
         w.Data.assign(body.begin() + 3, body.end());
     } else {
         w.Data.assign(body.begin(), body.end());
@@ -138,6 +144,7 @@ ReadResult ReadAudioTrack(const uint8_t* id, ByteView body, AudioTrack& t) {
                                 wave.Coding = t.Coding;
                                 wave.Bits = t.Bits;
                                 wave.Rate = t.Rate;
+                                wave.Adpcm = t.Coding == 1 && t.Bits == 0;
                                 t.Waves.push_back(std::move(wave));
                             }
                             return {};
@@ -147,13 +154,21 @@ ReadResult ReadAudioTrack(const uint8_t* id, ByteView body, AudioTrack& t) {
 }  // namespace
 
 uint16_t Crc16(ByteView data) {
+    // A byte at a time from a table: the CRC of a large ringtone is read before it plays.
+    static const auto table = [] {
+        std::array<uint16_t, 256> t{};
+        for (int n = 0; n < 256; ++n) {
+            auto crc = static_cast<uint16_t>(n << 8);
+            for (int i = 0; i < 8; ++i)
+                crc = (crc & 0x8000) ? static_cast<uint16_t>((crc << 1) ^ 0x1021)
+                                     : static_cast<uint16_t>(crc << 1);
+            t[static_cast<size_t>(n)] = crc;
+        }
+        return t;
+    }();
     uint16_t crc = 0xFFFF;
-    for (const uint8_t b : data) {
-        crc ^= static_cast<uint16_t>(b << 8);
-        for (int i = 0; i < 8; ++i)
-            crc = (crc & 0x8000) ? static_cast<uint16_t>((crc << 1) ^ 0x1021)
-                                 : static_cast<uint16_t>(crc << 1);
-    }
+    for (const uint8_t b : data)
+        crc = static_cast<uint16_t>((crc << 8) ^ table[((crc >> 8) ^ b) & 0xFF]);
     return static_cast<uint16_t>(crc ^ 0xFFFF);
 }
 

@@ -38,9 +38,12 @@ constexpr uint8_t kMobilePlain = 2;       // 16 channels
 struct StoredWave {
     uint8_t Number = 0;
     bool Stereo = false;
-    uint8_t Coding = 0;  // 1 = SMAF ADPCM
+    uint8_t Coding = 0;  // as the track's type byte numbers it (see Adpcm)
     uint8_t Bits = 0;    // base bit code: 0 = 4 bits
     uint32_t Rate = 0;   // Hz
+    // 4-bit SMAF ADPCM, the coding we play. Audio tracks number it 1 and stream waves 2;
+    // the reader resolves the difference.
+    bool Adpcm = false;
     Bytes Data;
 };
 

@@ -11,6 +11,13 @@ namespace q7k3::smaf {
 namespace {
 
 constexpr size_t kBlockFrames = 512;
+// The synthesizer's own block, in frames (FluidSynth renders 64 at a time).
+constexpr size_t kSynthBlock = 64;
+// Events told the synthesizer before it renders: well within what its queue holds (a note
+// takes a few entries, 8192 in all with 128 voices) and within the voices it can end in
+// one block (as many as it has), and more than a real melody starts at one moment but
+// for rare chords on every channel, which the next block, 1.5 ms on, completes.
+constexpr size_t kEventsPerBlock = 32;
 // A block this quiet after the melody's end counts as the end of its release.
 constexpr float kSilence = 1.0f / 8192;
 
@@ -81,6 +88,12 @@ std::unique_ptr<SynthHost> SynthHost::Create(const std::string& soundFont, std::
     return host;
 }
 
+void SynthHost::Render(float* left, float* right, size_t frames) {
+    if (frames == 0) return;
+    fluid_synth_write_float(m_synth, static_cast<int>(frames), left, 0, 1, right, 0, 1);
+    m_rendered += frames;
+}
+
 SynthHost::~SynthHost() {
     if (m_synth) delete_fluid_synth(m_synth);
     if (m_settings) delete_fluid_settings(m_settings);
@@ -90,6 +103,17 @@ MelodyRenderer::MelodyRenderer(SynthHost& host, Melody melody)
     : m_host(host), m_melody(std::move(melody)), m_left(kBlockFrames), m_right(kBlockFrames) {
     fluid_synth_t* s = m_host.Synth();
     fluid_synth_system_reset(s);
+    // The synthesizer renders in blocks of its own and hands out what is left of its last
+    // one first, and the voices of the previous melody end only as it renders its next:
+    // both would start this melody with the end of the last. What is left of the block is
+    // taken, and whole blocks rendered until no voice sounds, so that every melody starts
+    // on a block of its own and sounds the same whatever was played before it.
+    float drain[kSynthBlock];
+    m_host.Render(drain, drain, (kSynthBlock - m_host.Rendered() % kSynthBlock) % kSynthBlock);
+    int blocks = 0;
+    do {
+        m_host.Render(drain, drain, kSynthBlock);
+    } while (fluid_synth_get_active_voice_count(s) > 0 && ++blocks < 1000);
     for (int ch = 0; ch < kSynthChannels; ++ch) {
         const bool drum = m_melody.Drum[static_cast<size_t>(ch)];
         fluid_synth_set_channel_type(s, ch, drum ? CHANNEL_TYPE_DRUM : CHANNEL_TYPE_MELODIC);
@@ -100,6 +124,10 @@ MelodyRenderer::MelodyRenderer(SynthHost& host, Melody melody)
 }
 
 MelodyRenderer::~MelodyRenderer() {
+    // Notes told since the last block are started first, so that silencing every voice
+    // never ends more in one block than the synthesizer keeps count of.
+    float flush[kSynthBlock];
+    m_host.Render(flush, flush, kSynthBlock);
     fluid_synth_all_sounds_off(m_host.Synth(), -1);
 }
 
@@ -125,15 +153,51 @@ void MelodyRenderer::Dispatch(const SoundEvent& e) {
         case EventKind::WaveOn: {
             if (e.Wide >= m_melody.Waves.size()) break;
             const WaveSound& w = m_melody.Waves[e.Wide];
-            if (w.Samples.empty() || w.Rate == 0) break;
+            if (w.Frames() == 0 || w.Rate == 0) break;
             WaveVoice v;
             v.Wave = e.Wide;
             v.Step = static_cast<double>(w.Rate) / kRenderRate;
             v.EndFrame = m_frame + FrameOf(e.Length);
-            v.Gain = static_cast<float>(e.Value) / 127.0f / 32768.0f;
+            // Loudness as a fraction of full scale, and a balance that keeps the centre
+            // at full loudness on both sides.
+            const float gain = static_cast<float>(e.Value) / 127.0f / 32768.0f;
+            const float pan = static_cast<float>(std::min<uint8_t>(e.Key, 127)) / 127.0f;
+            v.Left = gain * std::min(1.0f, 2.0f * (1.0f - pan));
+            v.Right = gain * std::min(1.0f, 2.0f * pan);
             m_waves.push_back(v);
             break;
         }
+    }
+}
+
+// Adds the playing waves to a block, resampled to the output rate by linear
+// interpolation; a wave ends at its length or at the end of its samples.
+void MelodyRenderer::MixWaves(float* l, float* r, size_t n) {
+    for (auto it = m_waves.begin(); it != m_waves.end();) {
+        const WaveSound& wave = m_melody.Waves[it->Wave];
+        const std::vector<int16_t>& s = wave.Samples;
+        const size_t frames = wave.Frames();
+        const bool stereo = wave.Channels == 2;
+        size_t i = 0;
+        for (; i < n; ++i) {
+            const size_t p = static_cast<size_t>(it->Pos);
+            if (m_frame + i >= it->EndFrame || p >= frames) break;
+            const float frac = static_cast<float>(it->Pos - static_cast<double>(p));
+            const bool last = p + 1 >= frames;
+            if (stereo) {
+                const float a = s[2 * p], b = last ? 0.0f : s[2 * p + 2];
+                const float c = s[2 * p + 1], d = last ? 0.0f : s[2 * p + 3];
+                l[i] += (a + (b - a) * frac) * it->Left;
+                r[i] += (c + (d - c) * frac) * it->Right;
+            } else {
+                const float a = s[p], b = last ? 0.0f : s[p + 1];
+                const float v = a + (b - a) * frac;
+                l[i] += v * it->Left;
+                r[i] += v * it->Right;
+            }
+            it->Pos += it->Step;
+        }
+        it = i < n ? m_waves.erase(it) : it + 1;
     }
 }
 
@@ -145,39 +209,40 @@ size_t MelodyRenderer::Read(int16_t* out, size_t frames) {
     const std::vector<SoundEvent>& events = m_melody.Events;
     size_t done = 0;
     while (done < frames && !m_finished) {
-        while (m_next < events.size() && FrameOf(events[m_next].Ms) <= m_frame)
+        // The synthesizer queues what it is told until it renders its next block and drops
+        // what does not fit, which can leave voices sounding for ever: a moment of
+        // thousands of notes is told a part at a time, a block apart.
+        size_t told = 0;
+        while (m_next < events.size() && FrameOf(events[m_next].Ms) <= m_frame &&
+               told < kEventsPerBlock) {
+            if (Cancelled()) break;
             Dispatch(events[m_next++]);
+            ++told;
+        }
+        const bool crowded = told == kEventsPerBlock && m_next < events.size() &&
+                             FrameOf(events[m_next].Ms) <= m_frame;
+        if (Cancelled()) {
+            m_finished = true;
+            return 0;
+        }
         const bool pastEnd = m_next == events.size() && m_frame >= m_endFrame;
         if (pastEnd && (Silent() || m_frame >= m_endFrame + FrameOf(kMaxReleaseMs))) {
             m_finished = true;
             break;
         }
         size_t n = std::min(frames - done, kBlockFrames);
-        if (m_next < events.size())
+        if (crowded)
+            n = std::min<size_t>(n, kSynthBlock - m_host.Rendered() % kSynthBlock);
+        else if (m_next < events.size())
             n = static_cast<size_t>(std::min<uint64_t>(n, FrameOf(events[m_next].Ms) - m_frame));
         else if (m_frame < m_endFrame)
             n = static_cast<size_t>(std::min<uint64_t>(n, m_endFrame - m_frame));
 
         float* l = m_left.data();
         float* r = m_right.data();
-        fluid_synth_write_float(m_host.Synth(), static_cast<int>(n), l, 0, 1, r, 0, 1);
+        m_host.Render(l, r, n);
 
-        for (auto it = m_waves.begin(); it != m_waves.end();) {
-            const std::vector<int16_t>& samples = m_melody.Waves[it->Wave].Samples;
-            size_t i = 0;
-            for (; i < n; ++i) {
-                const size_t p = static_cast<size_t>(it->Pos);
-                if (m_frame + i >= it->EndFrame || p >= samples.size()) break;
-                const double frac = it->Pos - static_cast<double>(p);
-                const double next = p + 1 < samples.size() ? samples[p + 1] : 0.0;
-                const float v =
-                    static_cast<float>(samples[p] + (next - samples[p]) * frac) * it->Gain;
-                l[i] += v;
-                r[i] += v;
-                it->Pos += it->Step;
-            }
-            it = i < n ? m_waves.erase(it) : it + 1;
-        }
+        MixWaves(l, r, n);
 
         float peak = 0;
         int16_t* o = out + done * 2;
@@ -207,16 +272,15 @@ std::vector<int16_t> RenderAll(SynthHost& host, Melody melody) {
     return pcm;
 }
 
-Bytes WavFile(const std::vector<int16_t>& stereo, int rate) {
-    const uint32_t dataSize = static_cast<uint32_t>(stereo.size() * 2);
+Bytes WavHeader(uint32_t dataBytes, int rate) {
     Bytes w;
-    w.reserve(44 + dataSize);
+    w.reserve(44);
     auto text = [&](const char* s) { w.insert(w.end(), s, s + 4); };
     auto le = [&](uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) w.push_back(static_cast<uint8_t>(v >> (8 * i)));
     };
     text("RIFF");
-    le(36 + dataSize, 4);
+    le(36 + dataBytes, 4);
     text("WAVE");
     text("fmt ");
     le(16, 4);
@@ -227,8 +291,17 @@ Bytes WavFile(const std::vector<int16_t>& stereo, int rate) {
     le(4, 2);
     le(16, 2);
     text("data");
-    le(dataSize, 4);
-    for (const int16_t s : stereo) le(static_cast<uint16_t>(s), 2);
+    le(dataBytes, 4);
+    return w;
+}
+
+Bytes WavFile(const std::vector<int16_t>& stereo, int rate) {
+    Bytes w = WavHeader(static_cast<uint32_t>(stereo.size() * 2), rate);
+    w.reserve(w.size() + stereo.size() * 2);
+    for (const int16_t s : stereo) {
+        w.push_back(static_cast<uint8_t>(s & 0xFF));
+        w.push_back(static_cast<uint8_t>((static_cast<uint16_t>(s) >> 8) & 0xFF));
+    }
     return w;
 }
 

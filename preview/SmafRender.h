@@ -2,6 +2,7 @@
 // A melody's events rendered to 16-bit stereo sound by FluidSynth with a General MIDI
 // soundfont, the decoded waves resampled and mixed in.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,6 +46,10 @@ public:
     fluid_synth_t* Synth() const { return m_synth; }
     int SoundFontId() const { return m_sfont; }
     const std::string& SoundFont() const { return m_path; }
+    // Renders `frames` into the two channels; every rendering goes through here, so that
+    // the frames rendered tell where the synthesizer is in its own blocks.
+    void Render(float* left, float* right, size_t frames);
+    uint64_t Rendered() const { return m_rendered; }
 
 private:
     SynthHost() = default;
@@ -52,6 +57,7 @@ private:
     fluid_synth_t* m_synth = nullptr;
     int m_sfont = -1;
     std::string m_path;
+    uint64_t m_rendered = 0;
 };
 
 // Plays one melody through the host's synthesizer. Only one renderer may use a host at a time.
@@ -66,17 +72,22 @@ public:
     bool Finished() const { return m_finished; }
     uint64_t FramesRendered() const { return m_frame; }
     const Melody& Song() const { return m_melody; }
+    // A flag another thread may raise to end the melody at once, even in the middle of a
+    // moment that starts thousands of notes. Read answers 0 from then on.
+    void SetCancel(const std::atomic<bool>* cancel) { m_cancel = cancel; }
 
 private:
     void Dispatch(const SoundEvent& e);
     bool Silent() const;
+    bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+    void MixWaves(float* l, float* r, size_t n);
 
     struct WaveVoice {
         size_t Wave = 0;
-        double Pos = 0;   // in the wave's own samples
-        double Step = 1;  // wave samples per output frame
+        double Pos = 0;   // in the wave's own frames
+        double Step = 1;  // wave frames per output frame
         uint64_t EndFrame = 0;
-        float Gain = 1;
+        float Left = 1, Right = 1;  // gains, with the pan
     };
 
     SynthHost& m_host;
@@ -87,10 +98,14 @@ private:
     bool m_finished = false;
     std::vector<WaveVoice> m_waves;
     std::vector<float> m_left, m_right;
+    const std::atomic<bool>* m_cancel = nullptr;
 };
 
-// Renders a whole melody to interleaved stereo samples at kRenderRate.
+// Renders a whole melody to interleaved stereo samples at kRenderRate (for short melodies:
+// a long one is better streamed, see ConvertSMAFtoWAV).
 std::vector<int16_t> RenderAll(SynthHost& host, Melody melody);
+// The 44-byte header of a 16-bit stereo PCM WAV file holding `dataBytes` of samples.
+Bytes WavHeader(uint32_t dataBytes, int rate);
 // A 16-bit PCM WAV file of interleaved stereo samples.
 Bytes WavFile(const std::vector<int16_t>& stereo, int rate);
 

@@ -250,13 +250,71 @@ int ChannelType(const ScoreTrack& t, int ch) {
     return static_cast<size_t>(ch) < t.ChannelStatus.size() ? (t.ChannelStatus[ch] & 3) : 0;
 }
 
+// The phone's own banks, chosen by bank select MSB: melodic voices and rhythm kits.
+constexpr uint8_t kMelodyBank = 124;
+constexpr uint8_t kRhythmBank = 125;
+// Below this key no General MIDI kit has a sound: on a rhythm channel of a track with
+// stream waves, such a key is a wave's, even when that wave was left out of the file.
+constexpr int kLowestDrumKey = 27;
+
+// How a score track's notes start its stream waves, as the real ringtones do it: a note on
+// a rhythm channel whose key is one less than a stored wave's number starts that wave
+// (key 0 wave 1, key 3 wave 4 ...). The same channels play ordinary drum keys too. The
+// note's velocity, with the channel's volume and expression, is the wave's loudness, and
+// the wave sounds for its gate or its own length, whichever ends first: files whose wave
+// is the whole ringtone give it a gate just as long, and echoes of one wave are cut short
+// by their gates. Each wave keeps its own rate.
+class StreamWaves {
+public:
+    static constexpr int kNone = -1;        // no wave for this key
+    static constexpr int kUnplayable = -2;  // a wave in a coding we do not play
+
+    StreamWaves(const ScoreTrack& t, Melody& m) : m_track(t), m_melody(m) {}
+    bool Any() const { return !m_track.Waves.empty(); }
+
+    // The index in Melody::Waves of the wave a key starts, decoded on first use.
+    int ForKey(int key) {
+        const int number = key + 1;
+        if (auto it = m_index.find(number); it != m_index.end()) return it->second;
+        int index = kNone;
+        for (const StoredWave& w : m_track.Waves) {
+            if (w.Number != number) continue;
+            if (!w.Adpcm || w.Rate == 0) {
+                index = kUnplayable;
+                m_melody.UnplayedWaves = true;
+                m_melody.Warnings.push_back("a stream wave in a coding we do not play");
+                break;
+            }
+            WaveSound sound;
+            sound.Samples = DecodeSmafAdpcm(w.Data, w.Stereo);
+            sound.Rate = w.Rate;
+            sound.Channels = w.Stereo ? 2 : 1;
+            m_melody.Waves.push_back(std::move(sound));
+            index = static_cast<int>(m_melody.Waves.size() - 1);
+            break;
+        }
+        return m_index[number] = index;
+    }
+
+private:
+    const ScoreTrack& m_track;
+    Melody& m_melody;
+    std::map<int, int> m_index;  // wave number -> index or kNone / kUnplayable
+};
+
 ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& clock) {
     uint8_t velocity[16];
     uint8_t bankMsb[16] = {};
+    uint8_t volume[16], expression[16], pan[16];
     std::fill(std::begin(velocity), std::end(velocity), uint8_t{64});
+    std::fill(std::begin(volume), std::end(volume), uint8_t{100});
+    std::fill(std::begin(expression), std::end(expression), uint8_t{127});
+    std::fill(std::begin(pan), std::end(pan), uint8_t{64});
     bool drum[16] = {};
+    bool sounded[16] = {};
     for (int ch = 0; ch < 16; ++ch) {
-        // Channel 9 of a group is the rhythm channel, as the status may also say.
+        // Channel 9 of a group is the rhythm channel, as the status may also say; the
+        // rhythm bank makes any channel one (below).
         drum[ch] = ch == 9 || ChannelType(t, ch) == 3;
         if (drum[ch]) {
             m.Drum[static_cast<size_t>((first + ch) % kSynthChannels)] = true;
@@ -265,22 +323,7 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
             if (!Emit(m, p)) return Broken("too many events");
         }
     }
-    // Stream waves, decoded on first use.
-    std::map<int, int> waveIndex;
-    auto streamWave = [&](int ch, int key) -> int {
-        if (t.Waves.empty() || ChannelType(t, ch) != 2) return -1;
-        if (auto it = waveIndex.find(key); it != waveIndex.end()) return it->second;
-        for (const StoredWave& w : t.Waves) {
-            if (w.Number != key) continue;
-            if (w.Coding != 1 || w.Stereo || w.Rate == 0) {
-                m.Warnings.push_back("a stream wave in a coding we do not play");
-                break;
-            }
-            m.Waves.push_back({DecodeSmafAdpcm(w.Data), w.Rate});
-            return waveIndex[key] = static_cast<int>(m.Waves.size() - 1);
-        }
-        return waveIndex[key] = -1;
-    };
+    StreamWaves waves(t, m);
 
     Cursor c{t.Sequence};
     bool ended = false;
@@ -302,16 +345,33 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
                     return Broken("a note is cut short");
                 if (!c.Vlq(gate)) return Broken("a note is cut short");
                 const uint64_t gateMs = uint64_t{gate} * t.GateBaseMs;
-                const int wave = streamWave(ch, key & 0x7F);
-                if (wave >= 0) {
-                    SoundEvent w = Ev(clock.Ms, EventKind::WaveOn, sc);
-                    w.Wide = static_cast<uint16_t>(wave);
-                    w.Value = velocity[ch] & 0x7F;
-                    w.Length = static_cast<uint32_t>(std::min<uint64_t>(gateMs, kMaxMelodyMs));
-                    ok = clock.Until(clock.Ms + gateMs) && Emit(m, w);
-                } else {
-                    ok = EmitNote(m, clock, sc, key & 0x7F, velocity[ch] & 0x7F, gateMs);
+                key = static_cast<uint8_t>(key & 0x7F);
+                if (drum[ch] && waves.Any()) {
+                    const int wave = waves.ForKey(key);
+                    if (wave >= 0) {
+                        const WaveSound& w = m.Waves[static_cast<size_t>(wave)];
+                        const uint64_t waveMs = uint64_t{w.Frames()} * 1000 / w.Rate;
+                        // A gate of zero lets the wave play out.
+                        const uint64_t ms = gate == 0 ? waveMs : std::min(gateMs, waveMs);
+                        SoundEvent e = Ev(clock.Ms, EventKind::WaveOn, sc);
+                        e.Wide = static_cast<uint16_t>(wave);
+                        e.Value = static_cast<uint8_t>((velocity[ch] & 0x7F) * volume[ch] *
+                                                       expression[ch] / (127 * 127));
+                        e.Key = pan[ch];
+                        e.Length = static_cast<uint32_t>(std::min<uint64_t>(ms, kMaxMelodyMs));
+                        ok = clock.Until(clock.Ms + ms) && Emit(m, e);
+                        break;
+                    }
+                    // The note of a wave we cannot sound is no instrument either.
+                    if (wave == StreamWaves::kUnplayable || key < kLowestDrumKey) break;
                 }
+                if (!sounded[ch]) {
+                    // A channel is set up as a rhythm or melody channel as its first note
+                    // finds it.
+                    sounded[ch] = true;
+                    m.Drum[static_cast<size_t>(sc % kSynthChannels)] = drum[ch];
+                }
+                ok = EmitNote(m, clock, sc, key, velocity[ch] & 0x7F, gateMs);
                 break;
             }
             case 0xA:
@@ -322,7 +382,12 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
                 if (!c.Byte(cc) || !c.Byte(value)) return Broken("a control change is cut short");
                 if (cc == 0) {
                     bankMsb[ch] = value;
+                    if (value == kRhythmBank) drum[ch] = true;
+                    if (value == kMelodyBank) drum[ch] = false;
                 } else if (cc != 32) {
+                    if (cc == 7) volume[ch] = value & 0x7F;
+                    if (cc == 10) pan[ch] = value & 0x7F;
+                    if (cc == 11) expression[ch] = value & 0x7F;
                     ok = Emit(m, ControlEv(clock.Ms, sc, cc, value));
                 }
                 break;
@@ -332,7 +397,8 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
                 if (!c.Byte(program)) return Broken("a program change is cut short");
                 SoundEvent p = Ev(clock.Ms, EventKind::Program, sc);
                 // The phone's own voices (banks 124 and 125) have no General MIDI
-                // counterpart; the program number is the closest thing to one.
+                // counterpart; the program number is the closest thing to one, and its
+                // rhythm kits are played with the standard kit.
                 if (drum[ch]) {
                     p.Wide = 128;
                     p.Value = bankMsb[ch] == 0 ? program & 0x7F : 0;
@@ -381,22 +447,25 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
 
 }  // namespace
 
-std::vector<int16_t> DecodeSmafAdpcm(ByteView data) {
+std::vector<int16_t> DecodeSmafAdpcm(ByteView data, bool stereo) {
     static const int kDiff[16] = {1, 3, 5, 7, 9, 11, 13, 15, -1, -3, -5, -7, -9, -11, -13, -15};
     static const int kScale[16] = {230, 230, 230, 230, 307, 409, 512, 614,
                                    230, 230, 230, 230, 307, 409, 512, 614};
+    struct Channel {
+        int Predictor = 0;
+        int Step = 127;
+    } channels[2];
     std::vector<int16_t> out;
     out.reserve(data.size() * 2);
-    int predictor = 0;
-    int step = 127;
-    auto expand = [&](int nibble) {
-        predictor = std::clamp(predictor + step * kDiff[nibble] / 8, -32768, 32767);
-        step = std::clamp((step * kScale[nibble]) >> 8, 127, 24576);
-        out.push_back(static_cast<int16_t>(predictor));
+    auto expand = [&](Channel& c, int nibble) {
+        c.Predictor = std::clamp(c.Predictor + c.Step * kDiff[nibble] / 8, -32768, 32767);
+        c.Step = std::clamp((c.Step * kScale[nibble]) >> 8, 127, 24576);
+        out.push_back(static_cast<int16_t>(c.Predictor));
     };
+    Channel& high = stereo ? channels[1] : channels[0];
     for (const uint8_t b : data) {
-        expand(b & 0x0F);
-        expand(b >> 4);
+        expand(channels[0], b & 0x0F);
+        expand(high, b >> 4);
     }
     return out;
 }
@@ -419,13 +488,15 @@ ReadResult DecodeAudioTrack(const AudioTrack& track, Melody& melody) {
     }
     int volume[4] = {100, 100, 100, 100};
     int expression[4] = {127, 127, 127, 127};
+    int pan[4] = {64, 64, 64, 64};
     std::map<int, int> waveIndex;
     auto wave = [&](int number) -> int {
         if (auto it = waveIndex.find(number); it != waveIndex.end()) return it->second;
         int index = -1;
         for (const StoredWave& w : track.Waves) {
             if (w.Number != number) continue;
-            if (w.Coding != 1 || w.Stereo || w.Bits != 0 || w.Rate == 0) {
+            if (!w.Adpcm || w.Stereo || w.Rate == 0) {
+                melody.UnplayedWaves = true;
                 melody.Warnings.push_back("an audio wave in a coding we do not play");
                 break;
             }
@@ -450,6 +521,7 @@ ReadResult DecodeAudioTrack(const AudioTrack& track, Melody& melody) {
             if (!ReadHandyControl(c, hc)) return Broken("an audio control is cut short");
             if (hc.What == HandyControl::Volume) volume[hc.Channel] = hc.Value & 0x7F;
             if (hc.What == HandyControl::Expression) expression[hc.Channel] = hc.Value & 0x7F;
+            if (hc.What == HandyControl::Pan) pan[hc.Channel] = hc.Value & 0x7F;
         } else {
             uint32_t gate = 0;
             if (!c.HandyLength(gate)) return Broken("a wave event is cut short");
@@ -461,6 +533,7 @@ ReadResult DecodeAudioTrack(const AudioTrack& track, Melody& melody) {
             SoundEvent e = Ev(clock.Ms, EventKind::WaveOn, 0);
             e.Wide = static_cast<uint16_t>(index);
             e.Value = static_cast<uint8_t>(volume[b >> 6] * expression[b >> 6] / 127);
+            e.Key = static_cast<uint8_t>(pan[b >> 6]);
             e.Length = static_cast<uint32_t>(std::min<uint64_t>(gateMs, kMaxMelodyMs));
             if (!clock.Until(clock.Ms + std::min(gateMs, waveMs)) || !Emit(melody, e))
                 return Broken("the melody is too long");

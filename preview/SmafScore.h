@@ -24,7 +24,8 @@ enum class EventKind : uint8_t {
     Control,    // Channel, Key = controller, Value
     PitchBend,  // Channel, Wide = 0 .. 16383, centre 8192
     NoteOn,     // Channel, Key, Value = velocity
-    WaveOn,     // Wide = index into Melody::Waves, Value = gain 0..127, Length = ms to play
+    WaveOn,     // Wide = index into Melody::Waves, Value = gain 0..127, Key = pan 0..127
+                // (64 the centre), Length = ms to play at most
 };
 
 struct SoundEvent {
@@ -38,10 +39,12 @@ struct SoundEvent {
     bool operator==(const SoundEvent&) const = default;
 };
 
-// A decoded wave: 16-bit mono samples at `Rate`.
+// A decoded wave: 16-bit samples at `Rate`, left and right interleaved when stereo.
 struct WaveSound {
     std::vector<int16_t> Samples;
     uint32_t Rate = 8000;
+    uint8_t Channels = 1;
+    size_t Frames() const { return Channels == 2 ? Samples.size() / 2 : Samples.size(); }
 };
 
 struct Melody {
@@ -50,6 +53,9 @@ struct Melody {
     std::vector<bool> Drum = std::vector<bool>(kSynthChannels, false);  // rhythm channels
     uint32_t EndMs = 0;  // the end of the last note, wave or sequence
     std::vector<std::string> Warnings;
+    // A wave the score starts is stored in a coding we do not play: it stays silent, and
+    // whoever renders the melody should say so.
+    bool UnplayedWaves = false;
 };
 
 // Events of one score track's sequence (already decompressed) on channels from `firstChannel`,
@@ -66,7 +72,9 @@ ReadResult ReadMelody(ByteView file, Melody& melody);
 // patches of the phone's own, which no General MIDI set has.
 extern const uint8_t kHandyphoneFallbackPrograms[4];
 
-// SMAF ADPCM (4 bits a sample, low nibble first), as the phones store their waves.
-std::vector<int16_t> DecodeSmafAdpcm(ByteView data);
+// SMAF ADPCM (4 bits a sample, low nibble first), as the phones store their waves. A stereo
+// wave keeps left in the low nibble and right in the high one of every byte; its samples
+// come out interleaved.
+std::vector<int16_t> DecodeSmafAdpcm(ByteView data, bool stereo = false);
 
 }  // namespace q7k3::smaf

@@ -1,6 +1,7 @@
 // The desktop's sound through Qt Multimedia's QAudioSink in pull mode: the sink asks the
-// device below for sound as its buffer drains, on the thread that runs the window, so the
-// melody is rendered a buffer ahead of what is heard and never as a whole before it starts.
+// device below for sound as its buffer drains, on the thread that runs the window, and the
+// device hands it what the stream's own thread has rendered meanwhile: never more work
+// than a copy, whatever the melody.
 
 #include "preview/SoundOutput.h"
 
@@ -19,7 +20,7 @@ constexpr size_t kCaptureBlock = 2048;
 
 class PcmDevice : public QIODevice {
 public:
-    explicit PcmDevice(PcmSource& source) : m_source(source) {}
+    explicit PcmDevice(PcmStream& stream) : m_stream(stream) {}
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override {
         return (m_ended ? 0 : 1 << 16) + QIODevice::bytesAvailable();
@@ -31,9 +32,10 @@ protected:
         if (m_ended || maxlen < 4) return 0;
         const size_t frames = std::min<size_t>(static_cast<size_t>(maxlen) / 4, kCaptureBlock * 4);
         m_buffer.resize(frames * 2);
-        const size_t n = m_source.Read(m_buffer.data(), frames);
+        const size_t n = m_stream.Take(m_buffer.data(), frames);
         if (n == 0) {
-            m_ended = true;
+            // Nothing ready yet is a moment's gap; the sink asks again.
+            m_ended = m_stream.Ended();
             return 0;
         }
         std::memcpy(data, m_buffer.data(), n * 4);
@@ -42,7 +44,7 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    PcmSource& m_source;
+    PcmStream& m_stream;
     std::vector<int16_t> m_buffer;
     bool m_ended = false;
 };
@@ -51,30 +53,26 @@ class DesktopOutput : public SoundOutput {
 public:
     ~DesktopOutput() override { Stop(); }
 
-    bool Start(PcmSource& source, std::function<void()> finished) override {
+    bool Start(PcmStream& stream, std::function<void()> finished) override {
         QAudioFormat format;
-        format.setSampleRate(source.SampleRate());
+        format.setSampleRate(stream.SampleRate());
         format.setChannelCount(2);
         format.setSampleFormat(QAudioFormat::Int16);
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull() || !device.isFormatSupported(format)) return false;
-        m_device = std::make_unique<PcmDevice>(source);
+        m_device = std::make_unique<PcmDevice>(stream);
         m_device->open(QIODevice::ReadOnly);
         m_sink = std::make_unique<QAudioSink>(device, format);
         // A fifth of a second buffered: the first sound comes soon and Stop is heard at once.
-        m_sink->setBufferSize(source.SampleRate() * 4 / 5);
+        m_sink->setBufferSize(stream.SampleRate() * 4 / 5);
         m_finished = std::move(finished);
-        QObject::connect(
-            m_sink.get(), &QAudioSink::stateChanged, m_sink.get(), [this](QAudio::State state) {
-                const bool ended = state == QAudio::IdleState && m_device->Ended();
-                const bool failed =
-                    state == QAudio::StoppedState && m_sink->error() != QAudio::NoError;
-                if ((ended || failed) && m_finished) {
-                    auto done = std::move(m_finished);
-                    m_finished = nullptr;
-                    done();
-                }
-            });
+        QObject::connect(m_sink.get(), &QAudioSink::stateChanged, m_sink.get(),
+                         [this](QAudio::State) { CheckEnd(); });
+        // A sink already idle for want of sound when the stream ends changes no state:
+        // the end is also looked for now and then.
+        m_poll.setInterval(100);
+        QObject::connect(&m_poll, &QTimer::timeout, &m_poll, [this] { CheckEnd(); });
+        m_poll.start();
         m_sink->start(m_device.get());
         if (m_sink->error() != QAudio::NoError) {
             Stop();
@@ -85,6 +83,7 @@ public:
 
     void Stop() override {
         m_finished = nullptr;
+        m_poll.stop();
         if (m_sink) {
             m_sink->disconnect();
             m_sink->stop();
@@ -94,9 +93,23 @@ public:
     }
 
 private:
+    void CheckEnd() {
+        if (!m_sink || !m_finished) return;
+        const QAudio::State state = m_sink->state();
+        const bool ended = state == QAudio::IdleState && m_device->Ended();
+        const bool failed = state == QAudio::StoppedState && m_sink->error() != QAudio::NoError;
+        if (ended || failed) {
+            auto done = std::move(m_finished);
+            m_finished = nullptr;
+            m_poll.stop();
+            done();
+        }
+    }
+
     std::unique_ptr<PcmDevice> m_device;
     std::unique_ptr<QAudioSink> m_sink;
     std::function<void()> m_finished;
+    QTimer m_poll;
 };
 
 class CaptureOutput : public SoundOutput {
@@ -107,8 +120,8 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { Pull(); });
     }
 
-    bool Start(PcmSource& source, std::function<void()> finished) override {
-        m_source = &source;
+    bool Start(PcmStream& stream, std::function<void()> finished) override {
+        m_source = &stream;
         m_finished = std::move(finished);
         m_log->Started = std::chrono::steady_clock::now();
         Pull();  // a sound device takes its first buffer as it starts
@@ -126,14 +139,14 @@ private:
     void Pull() {
         if (!m_source) return;
         int16_t block[kCaptureBlock * 2];
-        const size_t n = m_source->Read(block, kCaptureBlock);
+        const size_t n = m_source->Take(block, kCaptureBlock);
         if (n > 0 && !m_log->GotSound) {
             m_log->GotSound = true;
             m_log->FirstSound = std::chrono::steady_clock::now();
         }
         m_log->Frames += n;
         if (m_keep) m_log->Pcm.insert(m_log->Pcm.end(), block, block + n * 2);
-        if (n == 0) {
+        if (n == 0 && m_source->Ended()) {
             m_log->Finished = true;
             auto done = std::move(m_finished);
             Stop();
@@ -144,7 +157,7 @@ private:
     std::shared_ptr<CaptureLog> m_log;
     bool m_keep;
     QTimer m_timer;
-    PcmSource* m_source = nullptr;
+    PcmStream* m_source = nullptr;
     std::function<void()> m_finished;
 };
 

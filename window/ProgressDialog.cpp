@@ -88,6 +88,9 @@ void ProgressDialog::SetQuickStatus(const std::string& text) {
 }
 
 void ProgressDialog::SetLongStatus(const std::string& text) {
+    // Once the user has asked to stop, the line says so until the operation has ended, even
+    // when the operation's last lines arrive after the click.
+    if (m_flags.AbortRequested && isVisible()) return;
     LongStatus->setText(QString::fromStdString(text));
 }
 

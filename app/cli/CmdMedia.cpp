@@ -235,8 +235,11 @@ int RunConvert(const std::vector<std::string>& words) {
         if (!ImelodyBody(text, body)) return BadInput(in, kMsgCliKindImelody);
         target = OutputIn(in, out, ".mel");
     } else if (kind == "ems2imy") {
+        // An EMS picture has a length where a melody has its own, and would give a few
+        // bytes of its bitmap as a tune.
         std::string text;
-        if (!DecodeEmsMelody(data, text)) return BadInput(in, kMsgCliKindEmsMelody);
+        if (!IsEmsMelody(data) || !DecodeEmsMelody(data, text))
+            return BadInput(in, kMsgCliKindEmsMelody);
         if (outIsFolder) {
             std::string name = EmsMelodyTitle(data);
             if (!TitleLike(name)) name = BaseName(in);
@@ -252,8 +255,13 @@ int RunConvert(const std::vector<std::string>& words) {
         target = OutputIn(in, out, ".wav");
     } else {  // jad
         std::string manifest;
-        if (!StartsWith(data, "PK\x03\x04") || !ManifestFromJar(data, manifest))
-            return BadInput(in, kMsgCliKindJar);
+        if (!StartsWith(data, "PK\x03\x04")) return BadInput(in, kMsgCliKindJar);
+        if (!ManifestFromJar(data, manifest)) {
+            // An archive that opens but has no manifest is a jar all the same, with the one
+            // entry the descriptor is made from missing.
+            if (!JarLacksManifest(data)) return BadInput(in, kMsgCliKindJar);
+            return Fail(Msg(kMsgJarNoManifest) + ": " + Printable(in), kExitBadInput);
+        }
         target = OutputIn(in, out, ".jad");
     }
     if (!toStdout && !a.Has("--force") && QFileInfo::exists(QString::fromStdString(target)))
@@ -291,9 +299,15 @@ int RunConvert(const std::vector<std::string>& words) {
         QFile result(QString::fromStdString(target));
         if (!result.open(QIODevice::ReadOnly))
             return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
-        const QByteArray bytes = result.readAll();
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-        return std::fflush(stdout) == 0 ? 0 : kExitLocalFile;
+        // A block at a time: a rendered melody may be hundreds of megabytes.
+        bool written = true;
+        while (written && !result.atEnd()) {
+            const QByteArray block = result.read(1 << 16);
+            if (block.isEmpty()) break;
+            written = std::fwrite(block.constData(), 1, static_cast<size_t>(block.size()),
+                                  stdout) == static_cast<size_t>(block.size());
+        }
+        return written && std::fflush(stdout) == 0 ? 0 : kExitLocalFile;
     }
     if (CurrentVerbosity() != Verbosity::Quiet)
         std::printf("%s\n", Printable(r.Output.empty() ? target : r.Output).c_str());

@@ -102,5 +102,7 @@ int main(int argc, char** argv) {
     // The session's link thread has ended (closing waited for it) before the port goes.
     // Whatever way the program ends, the port is closed before the driver goes.
     link.Port.Disconnect();
-    return code;
+    // Closed by a stop signal: the window may have gone on its own once the session had
+    // closed, before the signal's code was handed to the event loop.
+    return exitCode != 0 ? exitCode : code;
 }

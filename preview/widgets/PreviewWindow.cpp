@@ -145,12 +145,23 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
 
 void PictureBox::SetPicture(const QImage& picture) {
     m_picture = picture;
+    m_note.clear();
+    update();
+}
+
+void PictureBox::SetNote(const QString& note) {
+    m_picture = QImage();
+    m_note = note;
     update();
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().color(QPalette::Base));
+    if (!m_note.isEmpty()) {
+        p.setPen(palette().color(QPalette::Text));
+        p.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, m_note);
+    }
     if (m_picture.isNull()) return;
     const QSize fitted = m_picture.size().scaled(size(), Qt::KeepAspectRatio);
     const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
@@ -343,25 +354,16 @@ bool PreviewWindow::FetchPhoneEntry(const std::string& name, std::function<void(
             if (!entry) return Outcome::Stopped;
             *fetched = fs.ChangeFolder(folder->Id) &&
                        fs.ReadPhoneFile(temp, entry->Name, entry->Date, entry->Size);
-            // A link that must be recovered gets the session's report; anything else the
-            // preview says itself.
-            if (!*fetched && NeedsLinkRecovery(fs.Channel().LastError)) return Outcome::Failed;
+            // The preview words a failure itself; the link's own report is not run.
             return Outcome::Stopped;
         },
-        [this, fetched, index, then = std::move(then)](Outcome outcome) {
+        [this, fetched, index, then = std::move(then)](Outcome) {
             // The window was closed meanwhile: nothing more to show or say.
             if (!isVisible()) {
                 setEnabled(true);
                 return;
             }
             if (*fetched) m_fetchedIndex = index;
-            // The session's report has spoken: the box it showed took the activation away.
-            if (outcome == Outcome::Failed) {
-                m_skipNextActivation = true;
-                if (!m_session->PhoneReady()) m_lostLink = true;
-                setEnabled(true);
-                return;
-            }
             then(*fetched);
         });
 }
@@ -389,11 +391,11 @@ void PreviewWindow::PlayBtnClick() {
 
 void PreviewWindow::PlayComputerEntry(const std::string& entry, const std::string& ext) {
     if (Has(ext, ".gif")) {
+        // A GIF that does not load shows nothing, not the picture before it.
         GifPicture gif;
-        if (LoadGifFile(entry, gif) && !gif.Screen.isNull()) {
-            m_lastPicturePath = entry;
-            Image1->SetPicture(gif.Screen);
-        }
+        const bool loaded = LoadGifFile(entry, gif) && !gif.Screen.isNull();
+        if (loaded) m_lastPicturePath = entry;
+        Image1->SetPicture(loaded ? gif.Screen : QImage());
         PlayFileName1->setText(Q(media::FileNamePart(entry)));
         return;
     }
@@ -420,10 +422,9 @@ void PreviewWindow::PlayPhoneEntry(const std::string& entry, const std::string& 
         if (!QFile::copy(Q(fetched), Q(path))) return;
     } else if (Has(ext, ".gif")) {
         GifPicture gif;
-        if (LoadGifFile(fetched, gif) && !gif.Screen.isNull()) {
-            m_lastPicturePath = fetched;
-            Image1->SetPicture(gif.Screen);
-        }
+        const bool loaded = LoadGifFile(fetched, gif) && !gif.Screen.isNull();
+        if (loaded) m_lastPicturePath = fetched;
+        Image1->SetPicture(loaded ? gif.Screen : QImage());
         PlayFileName1->setText(Q(entry));
         return;
     }
@@ -455,8 +456,16 @@ bool PreviewWindow::ShowPicture(const std::string& path) {
 }
 
 void PreviewWindow::PlayMelody(const std::string& path) {
-    // Without a player, or for a file that is no melody, nothing plays and nothing is said.
-    if (SmafAvailable()) SmafPlay(path, [] {});
+    // What is neither picture nor melody shows nothing: never the picture before it.
+    Image1->SetPicture(QImage());
+    if (SmafAvailable()) {
+        SmafPlay(path, [] {});
+        return;
+    }
+    // A melody that cannot be heard says why, in one line.
+    QFile file(Q(path));
+    if (file.open(QIODevice::ReadOnly) && file.read(4) == "MMMD")
+        Image1->SetNote(M(SmafMissing() != 0 ? SmafMissing() : kMsgNoSoundDevice));
 }
 
 void PreviewWindow::StopBtnClick() {

@@ -20,19 +20,23 @@ namespace q7k3 {
 class PhoneSession;
 class Prompts;
 
-// Image1: the picture centred in its box, scaled to fit with its proportions kept.
+// Image1: the picture centred in its box, scaled to fit with its proportions kept; or,
+// instead of a picture, one line of text saying why nothing can be heard.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
     explicit PictureBox(QWidget* parent = nullptr);
-    void SetPicture(const QImage& picture);
+    void SetPicture(const QImage& picture);  // also takes the line away
     const QImage& Picture() const { return m_picture; }
+    void SetNote(const QString& note);  // also takes the picture away
+    const QString& Note() const { return m_note; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QImage m_picture;
+    QString m_note;
 };
 
 class PreviewWindow : public QDialog {
@@ -95,6 +99,8 @@ private:
     void PlayPhoneEntry(const std::string& entry, const std::string& ext);
     // Loads `path` as a picture; false (and nothing shown) when it is none.
     bool ShowPicture(const std::string& path);
+    // Plays what is no picture; the box shows nothing, or the line saying why a melody
+    // cannot be heard.
     void PlayMelody(const std::string& path);
     void ShowLostLink();
 

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "EmulatorFixture.h"
+#include "preview/SmafScore.h"
 
 using namespace q7k3::test;
 
@@ -221,10 +223,26 @@ TEST_F(Emulator, DemoPresetFillsTheRealFoldersWithValidFiles) {
     EXPECT_NE(phone->GetFile("a", "Tetris_suite.jad")
                   ->find("MIDlet-Jar-Size: " + std::to_string(jar.size())),
               std::string::npos);
+    // The melodies are tunes of a few seconds, their notes one after another in time.
+    auto isTune = [](const std::string& smaf, const std::string& name) {
+        q7k3::smaf::Melody m;
+        ASSERT_TRUE(q7k3::smaf::ReadMelody(
+            q7k3::ByteView(reinterpret_cast<const uint8_t*>(smaf.data()), smaf.size()), m))
+            << name;
+        std::set<uint32_t> starts;
+        for (const auto& e : m.Events)
+            if (e.Kind == q7k3::smaf::EventKind::NoteOn) starts.insert(e.Ms);
+        EXPECT_GE(starts.size(), 6u) << name;
+        EXPECT_GE(m.EndMs, 2000u) << name;
+        EXPECT_LE(m.EndMs, 12000u) << name;
+    };
     for (const auto& f : phone->ListFiles("C")) {
         const std::string mel = *phone->GetFile("C", f.Name);
         EXPECT_EQ(mel.substr(32, 4), "MMMD") << f.Name;
+        isTune(mel.substr(32), f.Name);
     }
+    const std::string sounds = phone->FolderId("mms/mmssound");
+    for (const auto& f : phone->ListFiles(sounds)) isTune(*phone->GetFile(sounds, f.Name), f.Name);
     for (const auto& f : phone->ListFiles(phone->FolderId("images/idle")))
         EXPECT_EQ(f.Size % 252 == 0 || f.Size % 256 == 0, true) << f.Name;
     // Every photo has its thumbnail.

@@ -1,11 +1,15 @@
 // q7k3fm-cli convert, every kind on real files, and its failures worded from the catalogue.
 
+#include <zip.h>
+
 #include <QProcess>
 #include <filesystem>
 
+#include "media/EmsMelody.h"
 #include "media/EmsPicture.h"
 #include "media/MediaTestSupport.h"
 #include "media/Picture.h"
+#include "ui/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::test;
@@ -84,6 +88,41 @@ TEST_F(CliConvertTest, FailuresPrintTheCatalogueTextAndExitNonZero) {
     EXPECT_EQ(exitCode, 2);
     EXPECT_FALSE(Run({"wav2mp3", Path("x.bmp"), Path("o")}));
     EXPECT_EQ(exitCode, 2);
+}
+
+// Files of a neighbouring kind are refused with a message that says what is wrong, and
+// nothing is written.
+TEST_F(CliConvertTest, NeighbouringKindsAreRefusedForWhatTheyLack) {
+    Bytes picture;
+    ASSERT_TRUE(EncodeEmsPicture({Solid(16, 16, qRgb(0, 0, 0))}, "Smile", 0, picture));
+    WriteAll(Path("image00.ani"), picture);
+    {
+        int error = 0;
+        zip_t* z = zip_open(Path("bare.jar").c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        ASSERT_NE(z, nullptr);
+        zip_file_add(z, "Main.class", zip_source_buffer(z, "x", 1, 0), 0);
+        ASSERT_EQ(zip_close(z), 0);
+    }
+    WriteAll(Path("long.imy"),
+             "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:120\r\n"
+             "MELODY:" +
+                 std::string(300, 'c') + "\r\n " + std::string(300, 'd') + "\r\nEND:IMELODY\r\n");
+    struct Row {
+        std::vector<std::string> args;
+        std::string said;
+    };
+    const Row rows[] = {
+        {{"ems2imy", Path("image00.ani"), Path("o.imy")}, Msg(kMsgCliKindEmsMelody)},
+        {{"jad", Path("bare.jar"), Path("o.jad")}, Msg(kMsgJarNoManifest)},
+        {{"imy2ems", Path("long.imy"), Path("o.mel")}, Msg(kMsgEmsMelodyTooLong)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args[0]);
+        EXPECT_FALSE(Run(row.args));
+        EXPECT_EQ(exitCode, 7);
+        EXPECT_NE(err.find(row.said), std::string::npos) << err;
+        EXPECT_FALSE(Exists(row.args[2]));
+    }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "media/EmsMelody.h"
 
 #include <filesystem>
+#include <sstream>
 
 #include "media/MediaTestSupport.h"
+#include "ui/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::test;
@@ -56,6 +58,38 @@ TEST_F(EmsMelodyTest, LinesAreTakenInTheFixedOrderWithTheirOwnLineEnds) {
     EXPECT_EQ(ConvertIMYtoEMS(Path("nobeat.imy"), Path("o.mel"), 0).Text(),
               "Файл мелодии не опознан");
     EXPECT_FALSE(Exists(Path("o.mel")));
+}
+
+// Long lines are folded: a line break followed by blanks goes on with the line before.
+TEST_F(EmsMelodyTest, FoldedLinesAreJoinedAndLongTunesRefused) {
+    struct Row {
+        std::string source, melodyLine;
+    };
+    const Row rows[] = {
+        {"MELODY:c2d2\r\n e2f2\r\n g2\r\n", "MELODY:c2d2e2f2g2\r\n"},
+        {"MELODY:c2\n\t\td2\n", "MELODY:c2d2\n"},
+        {"MELODY:c2\r\nd2\r\n", "MELODY:c2\r\n"},  // not folded: a line of its own
+    };
+    for (const Row& row : rows) {
+        std::string body;
+        ASSERT_TRUE(ImelodyBody("BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:120\r\n" +
+                                    row.source + "END:IMELODY\r\n",
+                                body));
+        EXPECT_NE(body.find(row.melodyLine), std::string::npos) << body;
+    }
+
+    // Up to 500 bytes of text fit an SMS melody.
+    const std::string head =
+        "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nBEAT:120\r\nMELODY:";
+    const std::string tail = "\r\nEND:IMELODY\r\n";
+    const size_t room = kMaxEmsMelodyText - head.size() - tail.size();
+    WriteAll(Path("fits.imy"), head + std::string(room, 'c') + tail);
+    EXPECT_TRUE(ConvertIMYtoEMS(Path("fits.imy"), Path("fits.mel"), 0));
+    WriteAll(Path("long.imy"), head + std::string(room / 2, 'c') + "\r\n " +
+                                   std::string(room - room / 2 + 1, 'd') + tail);
+    const MediaResult r = ConvertIMYtoEMS(Path("long.imy"), Path("long.mel"), 0);
+    EXPECT_EQ(r.Text(), Msg(kMsgEmsMelodyTooLong));
+    EXPECT_FALSE(Exists(Path("long.mel")));
 }
 
 TEST_F(EmsMelodyTest, TitlesAreCutToTwentyEightBytes) {
@@ -115,6 +149,37 @@ TEST_F(EmsMelodyTest, RealTunesKeepTheirSixLines) {
         EXPECT_EQ(ReadText(Path("back.imy")), body);
     }
     EXPECT_GT(seen, 5);
+}
+
+// Real tunes whose MELODY line goes on over folded lines keep every note.
+TEST_F(EmsMelodyTest, RealFoldedTunesKeepAllTheirNotes) {
+    const std::string folder = kSharedSamples + "/imy";
+    if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << folder << " is absent";
+    for (const char* name : {"mozart1", "mozart2", "queen", "strauss1", "strauss2"}) {
+        SCOPED_TRACE(name);
+        // The notes as the file has them: the MELODY line and the lines that start with a
+        // blank after it.
+        std::istringstream lines(ReadText(folder + "/" + name + ".imy"));
+        std::string line, notes;
+        bool inMelody = false;
+        while (std::getline(lines, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.starts_with("MELODY:")) {
+                inMelody = true;
+                notes = line.substr(7);
+            } else if (inMelody && !line.empty() && line[0] == ' ') {
+                notes += line.substr(line.find_first_not_of(' '));
+            } else {
+                inMelody = false;
+            }
+        }
+        ASSERT_GT(notes.size(), 60u);
+        ASSERT_TRUE(ConvertIMYtoEMS(folder + "/" + name + ".imy", Path("t.mel"), 0));
+        std::string body;
+        ASSERT_TRUE(DecodeEmsMelody(ReadAll(Path("t.mel")), body));
+        EXPECT_NE(body.find("\r\nMELODY:" + notes + "\r\nEND:IMELODY\r\n"), std::string::npos)
+            << body;
+    }
 }
 
 }  // namespace

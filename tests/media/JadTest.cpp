@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "media/MediaTestSupport.h"
+#include "ui/Messages.h"
 #include "ui/TempDir.h"
 
 using namespace q7k3;
@@ -45,6 +46,25 @@ TEST_F(JadTest, TheSixLinesInTheirOrderWithoutAFinalLineEnd) {
     EXPECT_FALSE(BuildJad("MIDlet-Version: 1\r\nMIDlet-Name: T\r\n", 1, "t.jar", jad));
 }
 
+// Jar tools wrap manifest lines at 72 bytes, going on after one space; every piece
+// belongs to the line, and a space that is the value's own stays.
+TEST_F(JadTest, WrappedManifestLinesAreJoined) {
+    const std::string wrapped =
+        "Manifest-Version: 1.0\r\nMIDlet-Name: A Game With A Name Long Enough To Be Wrapp\r\n"
+        " ed At Seventy-Two\r\nMIDlet-Version: 2.0\r\nMIDlet-1: A Game, /icons/a_long_ic\r\n"
+        " on_name.png, com.example.games.Main\r\nMIDlet-Vendor: x\n  y\n";
+    const std::string jar = MakeJar("wrapped.jar", {{"META-INF/MANIFEST.MF", wrapped}});
+    ASSERT_TRUE(CreateJadFromManifest(jar, Path("wrapped.jad")));
+    EXPECT_EQ(ReadText(Path("wrapped.jad")),
+              "MIDlet-Version: 2.0\r\nMIDlet-Vendor: Q7K3FM\r\n"
+              "MIDlet-Name: A Game With A Name Long Enough To Be Wrapped At Seventy-Two\r\n"
+              "MIDlet-1: A Game, /icons/a_long_icon_name.png, com.example.games.Main\r\n"
+              "MIDlet-Jar-Size: " +
+                  std::to_string(std::filesystem::file_size(jar)) +
+                  "\r\nMIDlet-Jar-Url: wrapped.jar");
+    EXPECT_EQ(UnwrapManifest("MIDlet-Vendor: x\n  y\n"), "MIDlet-Vendor: x y\n");
+}
+
 TEST_F(JadTest, TheDescriptorComesFromTheJarsManifest) {
     const std::string jar = MakeJar(
         "Тетрис.jar", {{"META-INF/MANIFEST.MF", kTetris}, {"Main.class", std::string(5000, 'c')}});
@@ -63,7 +83,9 @@ TEST_F(JadTest, AnArchiveWithoutManifestDoesNotBorrowAnEarlierOne) {
     ASSERT_TRUE(CreateJadFromManifest(good, Path("good.jad")));
     const std::string bare = MakeJar("bare.jar", {{"Main.class", "x"}});
     const auto r = CreateJadFromManifest(bare, Path("bare.jad"));
-    EXPECT_EQ(r.Text(), "Ошибка создания JAD файла");
+    EXPECT_EQ(r.Text(), Msg(kMsgJarNoManifest));
+    EXPECT_TRUE(JarLacksManifest(ReadAll(bare)));
+    EXPECT_FALSE(JarLacksManifest(ReadAll(good)));
     EXPECT_FALSE(Exists(Path("bare.jad")));
     EXPECT_FALSE(Exists(PrivateTempDir() + "/MANIFEST.MF"));
 

@@ -60,6 +60,63 @@ TEST_F(PictureTest, RealFilesOfEveryKindDecode) {
     EXPECT_TRUE(Near(LoadBitmap1(Path("grey.jpg")).pixel(3, 3), qRgb(128, 128, 128), 3));
 }
 
+// 16-bit bitmaps widen each field by repeating its high bits: full fields are 255 and a
+// 5-bit 16 is 0x84, in 5-5-5 and in bitmaps with their own 5-6-5 masks, top-down too.
+TEST_F(PictureTest, SixteenBitFieldsAreWidenedByRepeatingTheirHighBits) {
+    auto bmp = [](uint32_t compression, int height, std::vector<uint16_t> pixels) {
+        const uint32_t offset = compression == 3 ? 66 : 54;
+        Bytes d(offset, 0);
+        auto le = [&](size_t at, uint32_t v, int n) {
+            for (int i = 0; i < n; ++i) d[at + i] = static_cast<uint8_t>(v >> (8 * i));
+        };
+        d[0] = 'B', d[1] = 'M';
+        le(10, offset, 4);
+        le(14, 40, 4);
+        le(18, 2, 4);
+        le(22, static_cast<uint32_t>(height), 4);
+        le(26, 1, 2);
+        le(28, 16, 2);
+        le(30, compression, 4);
+        if (compression == 3) le(54, 0xF800, 4), le(58, 0x07E0, 4), le(62, 0x001F, 4);
+        for (uint16_t p : pixels) d.push_back(p & 0xFF), d.push_back(p >> 8);
+        return d;
+    };
+    // 5-5-5: white and (16, 1, 0); one row of two pixels.
+    QImage img = DecodeBmp(bmp(0, 1, {0x7FFF, 0x4020}));
+    ASSERT_EQ(img.size(), QSize(2, 1));
+    EXPECT_EQ(img.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(img.pixel(1, 0), qRgb(0x84, 0x08, 0));
+    // 5-6-5 masks, two rows stored top-down: green 63 and green 1.
+    img = DecodeBmp(bmp(3, -2, {0x07E0, 0x0000, 0x0020, 0x001F}));
+    ASSERT_EQ(img.size(), QSize(2, 2));
+    EXPECT_EQ(img.pixel(0, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(img.pixel(0, 1), qRgb(0, 4, 0));
+    EXPECT_EQ(img.pixel(1, 1), qRgb(0, 0, 255));
+
+    // Every pixel as ImageMagick reads its own 16-bit bitmaps.
+    REQUIRE_IMAGEMAGICK();
+    for (const char* subtype : {"RGB555", "RGB565"}) {
+        SCOPED_TRACE(subtype);
+        const std::string file = Path(std::string(subtype) + ".bmp");
+        ASSERT_TRUE(MagickMake(
+            "-size 64x32 gradient:red-cyan -rotate 90 -define bmp:subtype=" + std::string(subtype),
+            file));
+        const std::string raw =
+            "convert '" + file + "' -depth 8 'rgb:" + Path("ref.rgb") + "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(raw.c_str()), 0);
+        const Bytes ref = ReadAll(Path("ref.rgb"));
+        const QImage ours = LoadBitmap1(file);
+        ASSERT_EQ(ref.size(), static_cast<size_t>(ours.width() * ours.height() * 3));
+        int differing = 0;
+        for (int y = 0; y < ours.height(); ++y)
+            for (int x = 0; x < ours.width(); ++x) {
+                const size_t at = static_cast<size_t>(y * ours.width() + x) * 3;
+                if (ours.pixel(x, y) != qRgb(ref[at], ref[at + 1], ref[at + 2])) ++differing;
+            }
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 TEST_F(PictureTest, GifsGiveTheFirstFrameAndTransparencyIsWhite) {
     REQUIRE_IMAGEMAGICK();
     ASSERT_TRUE(MagickMake("-delay 10 -size 8x6 xc:black xc:red xc:lime", Path("anim.gif")));

@@ -8,10 +8,15 @@
 #include <QProcess>
 #include <cmath>
 
+#include <filesystem>
+#include <fstream>
+
 #include "media/MediaTestSupport.h"
 #include "media/Melody.h"
+#include "preview/SmafBuild.h"
 #include "preview/SmafEngine.h"
 #include "preview/SmafScore.h"
+#include "preview/SmafWav.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -193,16 +198,53 @@ TEST_F(EngineTest, OnStopMayStartTheNextMelody) {
     EXPECT_EQ(stops, 2);
 }
 
+// Stopping while thousands of notes start at one moment hands the synthesizer to the next
+// melody whole: it plays to its end, sounding exactly as on its own.
+TEST_F(EngineTest, AfterACrowdedMelodyIsStoppedTheNextSoundsAsItself) {
+    QTemporaryDir dir;
+    const std::string crowd = dir.path().toStdString() + "/crowd.mmf";
+    Bytes seq;
+    for (int i = 0; i < 50000; ++i) {
+        const Bytes note = {0x00, static_cast<uint8_t>(0x80 | (i % 16)),
+                            static_cast<uint8_t>(36 + i % 60), 0x81, 0x7A};
+        seq.insert(seq.end(), note.begin(), note.end());
+    }
+    seq.insert(seq.end(), {0x00, 0xFF, 0x2F, 0x00});
+    WriteAll(crowd, SmafFileOf({ScoreTrackChunk(kMobilePlain, 0x02, 0x02, Bytes(16, 0),
+                                                {Chunk("Mtsq", seq)})}));
+    // Stopped before its thread starts, while it starts the notes, and once it sounds.
+    for (int stopAfter : {0, 1, -1}) {
+        SCOPED_TRACE(stopAfter);
+        ASSERT_TRUE(SmafPlay(crowd, nullptr));
+        for (int i = 0; i < stopAfter; ++i) QCoreApplication::processEvents();
+        if (stopAfter < 0) ASSERT_TRUE(Wait([&] { return logs.back()->GotSound; }));
+        SmafStop();
+        int stops = 0;
+        ASSERT_TRUE(SmafPlay(kWaveSample, [&] { ++stops; }));
+        ASSERT_TRUE(Wait([&] { return stops > 0; }));
+        Melody m;
+        ASSERT_TRUE(ReadMelody(ReadAll(kWaveSample), m));
+        std::string error;
+        auto host = SynthHost::Create(FindSoundFont(), error);
+        EXPECT_EQ(logs.back()->Pcm, RenderAll(*host, m));
+    }
+}
+
 TEST(EngineUnavailable, WithoutASoundfontOrADeviceNothingPlays) {
     SmafSetOutputFactory(nullptr);
     EXPECT_FALSE(SmafInit("/nonexistent/none.sf2"));
     EXPECT_FALSE(SmafAvailable());
     EXPECT_FALSE(SmafPlay(kMidiSample, [] { FAIL() << "nothing played"; }));
     EXPECT_FALSE(SmafPlaying());
+    EXPECT_EQ(SmafMissing(), kMsgNoSoundFont);
     if (!FindSoundFont().empty() && !DesktopSoundAvailable()) {
-        // A soundfont but no sound device: unavailable all the same.
+        // A soundfont but no sound device: unavailable all the same, and said so; melodies
+        // still render to WAV files.
         EXPECT_FALSE(SmafInit(""));
         EXPECT_FALSE(SmafAvailable());
+        EXPECT_EQ(SmafMissing(), kMsgNoSoundDevice);
+        QTemporaryDir dir;
+        EXPECT_TRUE(ConvertSMAFtoWAV(kMidiSample, dir.path().toStdString() + "/m.wav", false));
     }
     SmafDone();
 }
@@ -262,6 +304,64 @@ TEST_F(CliWavTest, BadMelodiesFailWithTheirMessage) {
     WriteAll(Path("bent.mmf"), bent);
     EXPECT_EQ(Run({"mmf2wav", Path("bent.mmf"), Path("bent.wav")}), 0) << err;
     EXPECT_NE(err.find(Msg(kMsgMelodyCrc)), std::string::npos) << err;
+}
+
+// The process's peak memory in KB since the last ResetPeakMemory; 0 when unknown.
+size_t PeakMemoryKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.starts_with("VmHWM:")) return std::stoul(line.substr(6));
+    return 0;
+}
+bool ResetPeakMemory() {
+    std::ofstream clear("/proc/self/clear_refs");
+    return static_cast<bool>(clear << "5" << std::flush);
+}
+
+// Two of the longest rests a Handyphone track can write: almost half an hour of silence
+// from 57 bytes. Written a block at a time, it needs no more memory than a second of sound.
+TEST_F(CliWavTest, AHalfHourMelodyRendersWithinAFewMegabytes) {
+    REQUIRE_SOUNDFONT();
+    if (!ResetPeakMemory() || PeakMemoryKb() == 0) GTEST_SKIP() << "no peak memory to read";
+    auto handyphone = [](const Bytes& seq) {
+        return SmafFileOf({ScoreTrackChunk(kHandyphone, 0x13, 0x13, {0, 0}, {Chunk("Mtsq", seq)})});
+    };
+    // 16639 ticks of 50 ms each, twice; and a one-second note for comparison.
+    WriteAll(Path("rests.mmf"),
+             handyphone({0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0, 0, 0, 0}));
+    WriteAll(Path("note.mmf"), handyphone({0x00, 0x24, 0x14, 0x00, 0x00, 0x00, 0x00}));
+
+    ResetPeakMemory();
+    ASSERT_TRUE(ConvertSMAFtoWAV(Path("note.mmf"), Path("note.wav"), false));
+    const size_t shortPeak = PeakMemoryKb();
+    ResetPeakMemory();
+    ASSERT_TRUE(ConvertSMAFtoWAV(Path("rests.mmf"), Path("rests.wav"), false));
+    const size_t longPeak = PeakMemoryKb();
+    EXPECT_LT(longPeak, shortPeak + 8 * 1024) << shortPeak << " KB for a second";
+
+    const auto size = std::filesystem::file_size(Path("rests.wav"));
+    std::ifstream wav(Path("rests.wav"), std::ios::binary);
+    uint8_t header[44];
+    ASSERT_TRUE(wav.read(reinterpret_cast<char*>(header), 44));
+    const uint32_t data =
+        header[40] | (header[41] << 8) | (header[42] << 16) | (uint32_t(header[43]) << 24);
+    EXPECT_EQ(uint64_t{data} + 44, size);
+    EXPECT_EQ(data / 4, uint64_t{2} * 16639 * 50 * kRenderRate / 1000);
+}
+
+// A wave the player cannot decode is said, not passed over in silence.
+TEST_F(CliWavTest, AWaveInACodingWeDoNotPlayIsSaid) {
+    REQUIRE_SOUNDFONT();
+    const Bytes pcm = Cat({{0x00, 0x1F, 0x40}, Bytes(100, 0x10)});  // 8-bit PCM: not played
+    const Bytes seq = Cat({Vlq(0), {0x99, 0, 100}, Vlq(20), Vlq(30), {0xFF, 0x2F, 0x00}});
+    WriteAll(
+        Path("pcm.mmf"),
+        SmafFileOf({ScoreTrackChunk(kMobilePlain, 0x00, 0x00, Bytes(16, 0),
+                                    {Chunk("Mtsq", seq), Chunk("Mtsp", Chunk("Mwa", pcm, 1))})}));
+    EXPECT_EQ(Run({"mmf2wav", Path("pcm.mmf"), Path("pcm.wav")}), 0) << err;
+    EXPECT_NE(err.find(Msg(kMsgWaveCodingUnplayed)), std::string::npos) << err;
+    EXPECT_TRUE(Exists(Path("pcm.wav")));
 }
 
 }  // namespace

@@ -25,22 +25,27 @@ const Bytes kMobileStatus(16, 0x00);
 // One Mobile Standard sequence, used plain and compressed.
 Bytes MobileSequence() {
     return Cat({
-        Vlq(0), {0xC0, 0x00},                    // program 0 on channel 0
-        Vlq(0), {0x90, 60, 100}, Vlq(10),        // note with velocity
-        Vlq(10), {0x80, 62}, Vlq(5),             // note with the channel's last velocity
-        Vlq(5), {0x81, 64}, Vlq(5),              // channel 1 has none yet: 64
-        Vlq(0), {0x99, 36, 127}, Vlq(3),         // the rhythm channel
-        Vlq(20), {0xB0, 7, 100},                 // volume
-        Vlq(0), {0xE0, 0x00, 0x40},              // pitch bend, centre
-        Vlq(0), {0xF0}, Vlq(3), {0x43, 0x79, 0xF7},  // exclusive, skipped
-        Vlq(0), {0xFF, 0x00},                    // nothing
-        Vlq(7), {0xFF, 0x2F, 0x00},              // end of sequence
+        Vlq(0),  {0xC0, 0x00},  // program 0 on channel 0
+        Vlq(0),  {0x90, 60, 100},
+        Vlq(10),  // note with velocity
+        Vlq(10), {0x80, 62},
+        Vlq(5),  // note with the channel's last velocity
+        Vlq(5),  {0x81, 64},
+        Vlq(5),  // channel 1 has none yet: 64
+        Vlq(0),  {0x99, 36, 127},
+        Vlq(3),                       // the rhythm channel
+        Vlq(20), {0xB0, 7, 100},      // volume
+        Vlq(0),  {0xE0, 0x00, 0x40},  // pitch bend, centre
+        Vlq(0),  {0xF0},
+        Vlq(3),  {0x43, 0x79, 0xF7},  // exclusive, skipped
+        Vlq(0),  {0xFF, 0x00},        // nothing
+        Vlq(7),  {0xFF, 0x2F, 0x00},  // end of sequence
     });
 }
 
 Bytes MobileFile(uint8_t format, const Bytes& sequence) {
-    return SmafFileOf({ScoreTrackChunk(format, 0x02, 0x11, kMobileStatus,
-                                       {Chunk("Mtsq", sequence)})});
+    return SmafFileOf(
+        {ScoreTrackChunk(format, 0x02, 0x11, kMobileStatus, {Chunk("Mtsq", sequence)})});
 }
 
 Melody MustRead(const Bytes& file) {
@@ -99,8 +104,8 @@ TEST(SmafReader, AdpcmIsBitExactWithFfmpeg) {
         GTEST_SKIP() << "ffmpeg is not installed";
     QTemporaryDir dir;
     const std::string raw = dir.path().toStdString() + "/wave.raw";
-    const std::string cmd = "ffmpeg -v error -i '" + kWaveSample +
-                            "' -f s16le -acodec pcm_s16le '" + raw + "'";
+    const std::string cmd =
+        "ffmpeg -v error -i '" + kWaveSample + "' -f s16le -acodec pcm_s16le '" + raw + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     const Bytes reference = ReadAll(raw);
 
@@ -171,13 +176,13 @@ TEST(SmafReader, CompressedTrackDecodesToThePlainEvents) {
 
 TEST(SmafReader, HandyphoneNotesControlsAndFallbackVoices) {
     const Bytes seq = {
-        0x00, 0x00, 0x32, 0x01,              // channel 0 one octave up
-        0x00, 0x1C, 0x05,                    // ch 0, octave 1, note 12, gate 5
-        0x81, 0x10, 0x61, 0x0A,              // after 272 ticks: ch 1, octave 2, note 1
-        0x00, 0x00, 0x47,                    // ch 1 short expression 7
+        0x00, 0x00, 0x32, 0x01,                    // channel 0 one octave up
+        0x00, 0x1C, 0x05,                          // ch 0, octave 1, note 12, gate 5
+        0x81, 0x10, 0x61, 0x0A,                    // after 272 ticks: ch 1, octave 2, note 1
+        0x00, 0x00, 0x47,                          // ch 1 short expression 7
         0x00, 0xFF, 0xF0, 0x03, 0x43, 0x01, 0xF7,  // exclusive, skipped
-        0x00, 0xFF, 0x00,                    // nothing
-        0x00, 0x00, 0x00, 0x00,              // end of sequence
+        0x00, 0xFF, 0x00,                          // nothing
+        0x00, 0x00, 0x00, 0x00,                    // end of sequence
     };
     const Melody m = MustRead(SmafFileOf(
         {ScoreTrackChunk(kHandyphone, 0x11, 0x11, {0x00, 0x00}, {Chunk("Mtsq", seq)}, 0)}));
@@ -199,24 +204,53 @@ TEST(SmafReader, HandyphoneNotesControlsAndFallbackVoices) {
     EXPECT_EQ(m.EndMs, 272u * 20 + 200);
 }
 
-// A stream wave sounds when a channel marked as no melody plays the wave's number.
-TEST(SmafReader, StreamWaveStartsFromANoteOnANoMelodyChannel) {
-    Bytes status(16, 0x00);
-    status[2] = 0x02;  // channel 2: no melody
-    const Bytes wave = Cat({{0x10, 0x1F, 0x40}, Bytes(100, 0x77)});  // ADPCM at 8000 Hz
-    const Bytes seq = Cat({Vlq(0), {0x92, 1, 90}, Vlq(50), Vlq(0), {0x80, 60}, Vlq(5),
-                           Vlq(0), {0xFF, 0x2F, 0x00}});
+// Stream waves start as the real ringtones start them: a note on a rhythm channel (the
+// phone's rhythm bank 125, or channel 9) whose key is the wave's number less one. Such
+// notes are never instruments; other keys on those channels are drums, and the same key
+// on a melodic channel is a note.
+TEST(SmafReader, StreamWavesStartFromKeysOnRhythmChannels) {
+    const Bytes mono = Cat({{0x20, 0x1F, 0x40}, Bytes(100, 0x77)});    // 8000 Hz, 200 frames
+    const Bytes stereo = Cat({{0xA0, 0x1F, 0x40}, Bytes(100, 0x70)});  // 100 frames
+    const Bytes pcm = Cat({{0x00, 0x1F, 0x40}, Bytes(100, 0x00)});     // a coding not played
+    const Bytes seq = Cat({
+        Vlq(0),  {0xB3, 0, 125},     Vlq(0),  {0xC3, 0},        // channel 3: rhythm bank
+        Vlq(0),  {0xB3, 7, 127},     Vlq(0),  {0xB3, 10, 127},  // full volume, panned right
+        Vlq(0),  {0x93, 0, 127},     Vlq(10),                   // wave 1 for 10 ms
+        Vlq(0),  {0x93, 35, 90},     Vlq(5),                    // a drum
+        Vlq(0),  {0x99, 1, 127},     Vlq(0),  // channel 9: wave 2, gate 0 = the whole wave
+        Vlq(0),  {0x93, 3, 100},     Vlq(5),  // wave 4 was left out: silent
+        Vlq(0),  {0x93, 2, 100},     Vlq(5),  // wave 3 is PCM: silent, and said
+        Vlq(0),  {0xB4, 0, 124},     Vlq(0),  {0x94, 0, 100},  Vlq(5),  // melodic channel: a note
+        Vlq(50), {0xFF, 0x2F, 0x00},
+    });
     const Melody m = MustRead(SmafFileOf({ScoreTrackChunk(
-        kMobilePlain, 0x00, 0x00, status,
-        {Chunk("Mtsq", seq), Chunk("Mtsp", Chunk("Mwa", wave, 1))})}));
+        kMobilePlain, 0x00, 0x00, kMobileStatus,
+        {Chunk("Mtsq", seq), Chunk("Mtsp", Cat({Chunk("Mwa", mono, 1), Chunk("Mwa", stereo, 2),
+                                                Chunk("Mwa", pcm, 3)}))})}));
     const auto waves = Only(m, EventKind::WaveOn);
-    ASSERT_EQ(waves.size(), 1u);
-    EXPECT_EQ(waves[0].Length, 50u);
-    EXPECT_EQ(waves[0].Value, 90);
-    ASSERT_EQ(m.Waves.size(), 1u);
-    EXPECT_EQ(m.Waves[0].Rate, 8000u);
+    ASSERT_EQ(waves.size(), 2u);
+    ASSERT_EQ(m.Waves.size(), 2u);
+    EXPECT_EQ(waves[0].Channel, 3);
+    EXPECT_EQ(waves[0].Length, 10u);  // the gate, shorter than the wave's 25 ms
+    EXPECT_EQ(waves[0].Value, 127);   // velocity, volume and expression all full
+    EXPECT_EQ(waves[0].Key, 127);     // the channel's pan
+    EXPECT_EQ(waves[1].Length, 12u);  // 100 frames at 8000 Hz, whole
+    EXPECT_EQ(waves[1].Value, 100);   // the default volume of 100
+    EXPECT_EQ(m.Waves[0].Channels, 1);
     EXPECT_EQ(m.Waves[0].Samples.size(), 200u);
-    EXPECT_EQ(Only(m, EventKind::NoteOn).size(), 1u);  // channel 0 still plays notes
+    EXPECT_EQ(m.Waves[1].Channels, 2);
+    EXPECT_EQ(m.Waves[1].Frames(), 100u);
+    EXPECT_EQ(m.Waves[1].Rate, 8000u);
+    // Left and right take a nibble each: 0 (+1 step) on the left, 7 (+15 steps) on the right.
+    EXPECT_GT(m.Waves[1].Samples[1], m.Waves[1].Samples[0]);
+
+    const auto notes = Only(m, EventKind::NoteOn);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].Key, 35);
+    EXPECT_TRUE(m.Drum[3]);
+    EXPECT_EQ(notes[1].Key, 0);
+    EXPECT_FALSE(m.Drum[4]);
+    EXPECT_TRUE(m.UnplayedWaves);
 }
 
 TEST(SmafReader, WrongCrcAndTrailingBytesOnlyWarn) {
@@ -280,8 +314,8 @@ TEST(SmafReader, FormatsWeDoNotPlayAreRefused) {
         kMobilePlain, 0x02, 0x02, kMobileStatus, {Chunk("Mtsu", {0xF0, 0x03, 0x43, 0x79, 0xF7})})});
     EXPECT_EQ(ReadSmaf(voices, image).Status, ReadStatus::Unsupported);
     // An unknown timebase code is a damaged track.
-    const Bytes badBase = SmafFileOf(
-        {ScoreTrackChunk(kMobilePlain, 0x07, 0x02, kMobileStatus, {Chunk("Mtsq", {})})});
+    const Bytes badBase =
+        SmafFileOf({ScoreTrackChunk(kMobilePlain, 0x07, 0x02, kMobileStatus, {Chunk("Mtsq", {})})});
     EXPECT_EQ(ReadSmaf(badBase, image).Status, ReadStatus::Broken);
 }
 

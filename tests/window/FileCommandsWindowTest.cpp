@@ -82,6 +82,7 @@ struct FileCommandsWindow : ::testing::Test, WindowOnPhone<> {
                                  << S(form->Phone().List()->Names().join(','));
         form->Phone().List()->setCurrentItem(item);
         form->OpenPhoneItem();
+        Settle();
     }
 
     // Selects phone items (the first one focused); the phone pane becomes active.
@@ -109,6 +110,7 @@ struct FileCommandsWindow : ::testing::Test, WindowOnPhone<> {
     void Rescan() {
         form->ActivatePhonePane();
         form->RefreshClick();
+        Settle();
     }
 
     void Reload() {
@@ -127,6 +129,7 @@ TEST_F(FileCommandsWindow, F5SendsAJpegIntoMyImagesWithTheFreeSpaceThenFetchesIt
     Reload();
     SelectLocal({"holiday.jpg"});
     QTest::keyClick(form->Computer().List(), Qt::Key_F5);
+    Settle();
 
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(phone->GetFile(phone->FolderId("mms/mmsimage"), "holiday.jpg"), jpeg);
@@ -141,6 +144,7 @@ TEST_F(FileCommandsWindow, F5SendsAJpegIntoMyImagesWithTheFreeSpaceThenFetchesIt
     QFile::remove(localDir.filePath("holiday.jpg"));
     SelectPhone({"holiday.jpg"});
     QTest::keyClick(form->Phone().List(), Qt::Key_F5);
+    Settle();
     EXPECT_EQ(ReadLocal(localDir.filePath("holiday.jpg")), jpeg);
     EXPECT_TRUE(form->Phone().List()->selectedItems().isEmpty());
     ASSERT_TRUE(WaitUntil([&] {
@@ -158,6 +162,7 @@ TEST_F(FileCommandsWindow, F6RenamesWithTheRealDialogsWithAndWithoutAConflict) {
     SelectPhone({"notes.txt"});
     AnswerWhenShown(form->Renames(), "RenOK", "RenName", "diary.txt");
     QTest::keyClick(form->Phone().List(), Qt::Key_F6);
+    Settle();
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_FALSE(phone->GetFile("B", "notes.txt"));
     EXPECT_EQ(phone->GetFile("B", "diary.txt"), std::string(1500, 'n'));
@@ -169,6 +174,7 @@ TEST_F(FileCommandsWindow, F6RenamesWithTheRealDialogsWithAndWithoutAConflict) {
     AnswerWhenShown(form->Renames(), "RenOK", "RenName", "other.txt");
     AnswerWhenShown(form->Conflicts(), "FexOverwriteBtn");
     QTest::keyClick(form->Phone().List(), Qt::Key_F6);
+    Settle();
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_FALSE(phone->GetFile("B", "diary.txt"));
     EXPECT_EQ(phone->GetFile("B", "other.txt"), std::string(1500, 'n'));
@@ -180,6 +186,7 @@ TEST_F(FileCommandsWindow, F8DeletesPhoneFilesAndLocalFilesAfterTheQuestion) {
     Open("User");
     SelectPhone({"notes.txt"});
     QTest::keyClick(form->Phone().List(), Qt::Key_F8);
+    Settle();
     EXPECT_FALSE(phone->GetFile("B", "notes.txt"));
     EXPECT_FALSE(form->Phone().List()->Names().contains("notes.txt"));
 
@@ -189,10 +196,12 @@ TEST_F(FileCommandsWindow, F8DeletesPhoneFilesAndLocalFilesAfterTheQuestion) {
     SelectLocal({"a.txt", "b.txt"});
     prompts.answers = {false};
     QTest::keyClick(form->Computer().List(), Qt::Key_F8);
+    Settle();
     EXPECT_TRUE(QFile::exists(localDir.filePath("a.txt")));
     prompts.answers = {true};
     SelectLocal({"a.txt", "b.txt"});
     QTest::keyClick(form->Computer().List(), Qt::Key_F8);
+    Settle();
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].Text, "Вы действительно хотите удалить 2 файлов?");
     EXPECT_FALSE(QFile::exists(localDir.filePath("a.txt")));
@@ -214,6 +223,7 @@ TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnTh
         QApplication::sendEvent(target, &enter);
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop);
+        Settle();
     }
     EXPECT_EQ(ReadLocal(localDir.filePath("notes.txt")), std::string(1500, 'n'));
 
@@ -230,6 +240,7 @@ TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnTh
         QApplication::sendEvent(target, &enter);
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop);
+        Settle();
     }
     EXPECT_EQ(phone->GetFile("B", "one.txt"), "first");
     EXPECT_EQ(phone->GetFile("B", "two.txt"), "second");
@@ -250,13 +261,15 @@ TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesLetsItFinishAndSendsNoM
     SelectPhone({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"});
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (form->Progress()->isVisible() && form->Progress()->ProgressBar2->value() == 2) {
+        // While the third file is on its way (the phone has been asked for it).
+        if (form->Progress()->isVisible() && phone->Received().find("f3.bin") != std::string::npos) {
             form->Progress()->AbortBtn->click();
             presser.stop();
         }
     });
     presser.start(2);
     QTest::keyClick(form->Phone().List(), Qt::Key_F5);
+    Settle();
     EXPECT_TRUE(prompts.shown.empty());
     for (int i = 1; i <= 3; ++i)
         EXPECT_EQ(ReadLocal(localDir.filePath(QStringLiteral("f%1.bin").arg(i))),
@@ -287,6 +300,7 @@ TEST_F(FileCommandsWindow, F7RebuildsTheRegistryWithItsProgressLines) {
     });
     watcher.start(1);
     QTest::keyClick(form->Phone().List(), Qt::Key_F7);
+    Settle();
     watcher.stop();
     EXPECT_TRUE(prompts.shown.empty());
     ASSERT_FALSE(lines.isEmpty());
@@ -361,6 +375,7 @@ TEST_F(FileCommandsWindow, InsertThreeTimesMarksThreeFilesAndF5CopiesExactlyThos
     const std::vector<std::string> marked = form->Phone().List()->SelectedNames();
     ASSERT_EQ(marked.size(), 3u);
     QTest::keyClick(form->Phone().List(), Qt::Key_F5);
+    Settle();
     EXPECT_TRUE(prompts.shown.empty());
     QStringList expected;
     for (const std::string& name : marked) expected << Q(name);
@@ -384,6 +399,7 @@ TEST_F(FileCommandsWindow, ACopyToThePhoneThatFailsKeepsTheMarks) {
     // The phone refuses to store anything: nothing was copied, so nothing loses its mark.
     phone->FailCommand("AT+FSFW", 2000);
     QTest::keyClick(form->Computer().List(), Qt::Key_F5);
+    Settle();
     EXPECT_FALSE(prompts.shown.empty());
     EXPECT_EQ(form->Computer().List()->SelectedPaths(),
               (QStringList{localDir.filePath("a.txt"), localDir.filePath("b.txt")}));
@@ -396,6 +412,7 @@ TEST_F(FileCommandsWindow, ACopyToThePhoneThatFailsKeepsTheMarks) {
     ASSERT_TRUE(form->Computer().List()->SetCurrentName("a.txt"));
     QTest::keyClick(form->Computer().List(), Qt::Key_Insert);
     QTest::keyClick(form->Computer().List(), Qt::Key_F5);
+    Settle();
     EXPECT_EQ(phone->GetFile("B", "a.txt"), "text");
     EXPECT_TRUE(form->Computer().List()->SelectedPaths().isEmpty());
 }

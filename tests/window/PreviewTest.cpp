@@ -28,6 +28,7 @@
 #include "preview/SmafEngine.h"
 #include "preview/SmafRender.h"
 #include "preview/widgets/PreviewWindow.h"
+#include "ui/Messages.h"
 #include "window/MainWindow.h"
 #include "window/PhoneListView.h"
 #include "window/ProgressDialog.h"
@@ -53,7 +54,7 @@ struct FakeSound {
 class FakeOutput final : public smaf::SoundOutput {
 public:
     explicit FakeOutput(std::shared_ptr<FakeSound> sound) : m_sound(std::move(sound)) {}
-    bool Start(smaf::PcmSource&, std::function<void()> finished) override {
+    bool Start(smaf::PcmStream&, std::function<void()> finished) override {
         ++m_sound->starts;
         m_sound->finish = std::move(finished);
         return true;
@@ -238,6 +239,57 @@ TEST_F(PreviewFixture, MelodiesPlayOnceStopThenPlayRestartsAndTheEndIsReported) 
     });
 }
 
+// A file that is neither picture nor melody, or a melody, shows nothing: never the picture
+// of the entry before it.
+TEST_F(PreviewFixture, WhatCannotBeShownShowsNothing) {
+    ASSERT_TRUE(WriteFile(Path("b.jpg"), Picture("JPG", 30, 30)));
+    ASSERT_TRUE(WriteFile(Path("broken.bmp"), QByteArray("BM and nothing a picture needs")));
+    ASSERT_TRUE(WriteFile(Path("c.bmp"), Picture("BMP", 8, 16)));
+    ASSERT_TRUE(WriteFile(Path("d.gif"), QByteArray("GIF89a cut short")));
+    ASSERT_TRUE(QFile::copy(Q(kMelody), Path("tune.mmf")));
+    PreviewWindow form;
+    form.SetTempFileName(S(Path("Q7K3FM.TMP")));
+    Open(form,
+         {S(Path("b.jpg")), S(Path("broken.bmp")), S(Path("c.bmp")), S(Path("d.gif")),
+          S(Path("b.jpg")), S(Path("tune.mmf"))},
+         true, [&] {
+             EXPECT_EQ(form.Image1->Picture().size(), QSize(30, 30));
+             for (int k = 1; k < 6; ++k) {
+                 form.NextBtnClick();
+                 EXPECT_EQ(form.Image1->Picture().isNull(), k != 2 && k != 4) << k;
+             }
+             EXPECT_EQ(form.PlayFileName1->text(), "tune.mmf");
+         });
+}
+
+// Without a soundfont or a sound device a melody cannot be heard: the preview says which,
+// in one line where the picture would be.
+TEST_F(PreviewFixture, AMelodyThatCannotBeHeardSaysWhy) {
+    ASSERT_TRUE(QFile::copy(Q(kMelody), Path("tune.mmf")));
+    ASSERT_TRUE(WriteFile(Path("note.txt"), QByteArray("no melody either")));
+    struct Row {
+        const char* soundFont;
+        SmafOutputFactory factory;
+        int said;
+    };
+    std::vector<Row> rows = {{"/nonexistent/none.sf2", nullptr, kMsgNoSoundFont}};
+    if (!smaf::FindSoundFont().empty() && !smaf::DesktopSoundAvailable())
+        rows.push_back({"", nullptr, kMsgNoSoundDevice});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.soundFont);
+        SmafSetOutputFactory(row.factory);
+        EXPECT_FALSE(SmafInit(row.soundFont));
+        EXPECT_EQ(SmafMissing(), row.said);
+        PreviewWindow form;
+        form.SetTempFileName(S(Path("Q7K3FM.TMP")));
+        Open(form, {S(Path("tune.mmf")), S(Path("note.txt"))}, true, [&] {
+            EXPECT_EQ(form.Image1->Note(), Q(Msg(row.said)));
+            form.NextBtnClick();
+            EXPECT_TRUE(form.Image1->Note().isEmpty());  // no melody: nothing said
+        });
+    }
+}
+
 // ---- the phone side ------------------------------------------------------------------------
 
 struct PhonePreviewFixture : PreviewFixture {
@@ -249,7 +301,6 @@ struct PhonePreviewFixture : PreviewFixture {
     std::unique_ptr<PhoneLink> link;
     std::unique_ptr<DriverSettings<SerialPort>> port;
     std::unique_ptr<PhoneSession> session;
-    bool bootFinished = false;
 
     void SetUp() override {
         PreviewFixture::SetUp();
@@ -284,14 +335,19 @@ struct PhonePreviewFixture : PreviewFixture {
             {link.get(), session.get(), store.get(), port.get(), [] { return false; }});
         form->show();
         ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
-        QTimer::singleShot(0, [this] { bootFinished = true; });
-        ASSERT_TRUE(
-            WaitUntil([&] { return bootFinished && form->PhoneReady() && !form->Busy(); }, 30000));
+        ASSERT_TRUE(WaitUntil([&] { return form->Started() && !form->Busy(); }, 30000));
+        ASSERT_TRUE(form->PhoneReady());
         ASSERT_TRUE(session->OpenFolder("User"));
         Preview(*form).SetTempFileName(S(Path("Q7K3FM.TMP")));
     }
 
     std::string Temp() const { return S(Path("Q7K3FM.TMP")); }
+
+    // A phone entry is fetched on the session's link thread: this waits until it came.
+    void Fetched() {
+        ASSERT_TRUE(WaitUntil([&] { return !session->Busy(); }, 30000));
+        QApplication::processEvents();
+    }
 };
 
 TEST_F(PhonePreviewFixture, PhonePictureIsShownFromTheScratchFileUnderItsExtension) {
@@ -301,6 +357,7 @@ TEST_F(PhonePreviewFixture, PhonePictureIsShownFromTheScratchFileUnderItsExtensi
     Boot();
     PreviewWindow& play = Preview(*form);
     Open(play, {"wallpaper.jpg", "tune.mel"}, false, [&] {
+        Fetched();
         EXPECT_EQ(play.PlayStatus->text(), "Просмотр 1/2");
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".jpg");
         EXPECT_EQ(play.Image1->Picture().size(), QSize(24, 12));
@@ -310,6 +367,7 @@ TEST_F(PhonePreviewFixture, PhonePictureIsShownFromTheScratchFileUnderItsExtensi
 
         // The MEL melody plays once its title is off (the player takes only SMAF).
         play.NextBtnClick();
+        Fetched();
         EXPECT_EQ(play.PlayStatus->text(), "Просмотр 2/2");
         if (SmafAvailable()) {
             EXPECT_TRUE(SmafPlaying());
@@ -336,10 +394,12 @@ TEST_F(PhonePreviewFixture, AniPicturesOfTheAnimationsFolderAreShownAtTheirWidth
     ASSERT_TRUE(session->OpenFolder("Animations"));
     PreviewWindow& play = Preview(*form);
     Open(play, {"pic.ani", "wpaper.ani"}, false, [&] {
+        Fetched();
         EXPECT_EQ(play.Image1->Picture().size(), QSize(128, 3));
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".bmp");
         EXPECT_FALSE(QFileInfo::exists(Q(Temp() + ".bmp")));
         play.NextBtnClick();
+        Fetched();
         EXPECT_EQ(play.Image1->Picture().size(), QSize(126, 5));
     });
     EXPECT_EQ(sound->starts, 0);
@@ -360,6 +420,7 @@ TEST_F(PhonePreviewFixture, GifAndEmsPicturesAreShown) {
     Boot();
     PreviewWindow& play = Preview(*form);
     Open(play, {"two.gif"}, false, [&] {
+        Fetched();
         EXPECT_EQ(play.LastPicturePath(), Temp());
         EXPECT_EQ(play.Image1->Picture().size(), QSize(14, 9));
         EXPECT_EQ(QColor(play.Image1->Picture().pixel(5, 5)), QColor(Qt::red));
@@ -372,6 +433,7 @@ TEST_F(PhonePreviewFixture, GifAndEmsPicturesAreShown) {
     ASSERT_TRUE(session->OpenFolder("Images"));
     ASSERT_TRUE(session->OpenFolder("sms"));
     Open(play, {"smile.ani"}, false, [&] {
+        Fetched();
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".bmp");
         const QImage shown = play.Image1->Picture();
         ASSERT_EQ(shown.size(), QSize(16, 8));
@@ -389,9 +451,11 @@ TEST_F(PhonePreviewFixture, LostPhoneSaysSoAndTheWindowStaysOpen) {
     Boot();
     PreviewWindow& play = Preview(*form);
     Open(play, {"a.jpg", "b.jpg"}, false, [&] {
+        Fetched();
         EXPECT_EQ(play.Image1->Picture().size(), QSize(8, 8));
         phone->FallSilentAfter(0);
         play.NextBtnClick();
+        Fetched();
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].Text, "Потеряна связь с телефоном");
         EXPECT_EQ(prompts.shown[0].Caption, "Ошибка");
@@ -416,6 +480,7 @@ TEST_F(PhonePreviewFixture, F3InThePhonePaneViewsTheSelectedFilesAndConsumesTheS
     form->Phone().List()->FindItem("two.jpg")->setSelected(true);
     form->Phone().List()->FindItem("..")->setSelected(true);
     WhenShown driver([&](PreviewWindow& play) {
+        Fetched();
         EXPECT_EQ(play.PlayStatus->text(), "Просмотр 1/2");
         EXPECT_EQ(play.Image1->Picture().size(), QSize(10, 20));
         ASSERT_EQ(play.PlayList->topLevelItemCount(), 2);
