@@ -7,15 +7,28 @@
 namespace q7k3 {
 namespace {
 constexpr std::string_view kTimeOut = "Time Out";
+
+// A line of text that is neither the echo of an AT command nor empty, trimmed; else "".
+std::string OtherText(const std::string& line) {
+    const size_t from = line.find_first_not_of(" \r\n");
+    if (from == std::string::npos) return {};
+    const size_t to = line.find_last_not_of(" \r\n");
+    std::string text = line.substr(from, to - from + 1);
+    if (text.size() >= 2 && (text[0] == 'A' || text[0] == 'a') &&
+        (text[1] == 'T' || text[1] == 't'))
+        return {};
+    return text;
+}
 }  // namespace
 
-bool ResetPhone(PhoneLink& link) {
+bool ResetPhone(PhoneLink& link, int firstTimeoutMs, int nextTimeoutMs) {
     AtChannel& ch = link.Channel;
     ch.ClearReceive();
     link.Clock.TakeInput();
     CommandSpec spec;
     spec.text = "ATZ\r\n";
-    spec.firstTimeoutMs = 2000;
+    spec.firstTimeoutMs = firstTimeoutMs;
+    spec.nextTimeoutMs = nextTimeoutMs;
     spec.onLine = [&ch](const std::string& line) {
         if (line == kOk) return LineAction::Success;
         if (ContainsText(line, "ERROR")) {
@@ -30,11 +43,12 @@ bool ResetPhone(PhoneLink& link) {
     return false;
 }
 
-ModelAnswer QueryModel(AtChannel& ch) {
+ModelAnswer QueryModel(AtChannel& ch, int firstTimeoutMs, int nextTimeoutMs) {
     ModelAnswer answer;
     CommandSpec spec;
     spec.text = "AT+CGMM\r\n";
-    spec.firstTimeoutMs = 5000;
+    spec.firstTimeoutMs = firstTimeoutMs;
+    spec.nextTimeoutMs = nextTimeoutMs;
     // A phone silent for the first 5000 ms still gets the usual 2500 ms for its answer.
     spec.firstTimeoutFails = false;
     spec.onLine = [&](const std::string& line) {
@@ -53,6 +67,7 @@ ModelAnswer QueryModel(AtChannel& ch) {
             return LineAction::Failure;
         }
         // An "OK" before the model line closes an earlier query, not this one.
+        if (answer.Other.empty() && line != kOk) answer.Other = OtherText(line);
         return LineAction::Skip;
     };
     // The answer is followed to its final "OK": left on the way, that "OK" would pass

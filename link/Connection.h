@@ -12,7 +12,8 @@
 namespace q7k3 {
 
 // Resets the phone with ATZ (re-sent for up to 2000 ms, then 2500 ms per further batch).
-bool ResetPhone(PhoneLink& link);
+// The phone search gives it shorter waits.
+bool ResetPhone(PhoneLink& link, int firstTimeoutMs = 2000, int nextTimeoutMs = 2500);
 // Queries AT+CGMM: the model line without its CR LF (also stored as PhoneModel), "ERROR"
 // when the phone refuses (the port is then closed), or "Time Out" (LastError 1). Reads
 // on to the answer's final "OK", so that nothing of it is left for the next command.
@@ -25,8 +26,11 @@ struct ModelAnswer {
     bool Seen = false;     // a model line came
     bool Refused = false;  // the phone answered ERROR
     std::string Model;     // the model line without its CR LF
+    // The first other line of text (neither the command's echo nor a result): what a
+    // device that is no SGH phone calls itself.
+    std::string Other;
 };
-ModelAnswer QueryModel(AtChannel& ch);
+ModelAnswer QueryModel(AtChannel& ch, int firstTimeoutMs = 5000, int nextTimeoutMs = 2500);
 
 // The five models the program works with, compared as whole strings.
 bool IsSupportedModel(const std::string& phoneModel);

@@ -184,6 +184,11 @@ std::vector<PortStatus> DiagnosePorts(const std::string& storedPort,
     return result;
 }
 
+PortStatus DiagnoseOnePort(const std::string& path, const PortDiagnosticSources& sources) {
+    int mmRuns = -1;
+    return DiagnosePort(path, sources, mmRuns);
+}
+
 std::string PortOpenFailureText(const std::string& path, const PortDiagnosticSources& sources) {
     std::string text = Msg(kMsgCannotOpenPort);
     if (path.empty()) return text;
@@ -235,7 +240,11 @@ std::string PortStateLine(const PortStatus& s) {
         if (mm != s.Holders.end()) line += " (PID " + std::to_string(mm->Pid) + ")";
         break;
     }
-    case PortState::Unusable: line += Msg(kMsgPortUnusable) + std::strerror(s.Error); break;
+    case PortState::Unusable:
+        // A port named by the user (a stale stable name, a typo) may not exist at all.
+        line += s.Error == ENOENT ? Msg(kMsgPortMissing)
+                                  : Msg(kMsgPortUnusable) + std::strerror(s.Error);
+        break;
     }
     return line;
 }

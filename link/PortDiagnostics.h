@@ -48,6 +48,9 @@ struct PortDiagnosticSources : PortListSources {
 std::vector<PortStatus> DiagnosePorts(const std::string& storedPort,
                                       const PortDiagnosticSources& sources = {});
 
+// The state of one port, named by any path (a stable name, a pseudo-terminal).
+PortStatus DiagnoseOnePort(const std::string& path, const PortDiagnosticSources& sources = {});
+
 // The processes (under `procDir`) that have `path` open, by the device itself rather than
 // its name, so /dev/serial/by-id links and the node itself match.
 std::vector<PortHolder> FindHolders(const std::string& path, const std::string& procDir = "/proc");

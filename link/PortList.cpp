@@ -50,6 +50,19 @@ bool IsCharDevice(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
+// A listed port that is the stored one under another name (its /dev/serial/by-id link).
+bool ListedAlready(const std::vector<std::string>& paths, const std::string& stored) {
+    struct stat st {};
+    if (::stat(stored.c_str(), &st) != 0) return false;
+    for (const std::string& path : paths) {
+        struct stat other {};
+        if (::stat(path.c_str(), &other) == 0 && S_ISCHR(other.st_mode) &&
+            other.st_rdev == st.st_rdev)
+            return true;
+    }
+    return false;
+}
+
 int OpenRetrying(const std::string& path, int flags) {
     int fd;
     do {
@@ -59,6 +72,12 @@ int OpenRetrying(const std::string& path, int flags) {
 }
 
 }  // namespace
+
+bool IsSerialTtyName(const std::string& name) {
+    int family = 0;
+    long number = 0;
+    return ParseName(name, family, number);
+}
 
 bool ProbePort(const std::string& path) {
     int fd = OpenRetrying(path, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -118,7 +137,7 @@ std::vector<std::string> ListSerialDevices(const std::string& storedPort,
     // a udev alias). Only an absolute path to a character device counts.
     if (!storedPort.empty() && storedPort.front() == '/' &&
         std::find(paths.begin(), paths.end(), storedPort) == paths.end() &&
-        IsCharDevice(storedPort)) {
+        IsCharDevice(storedPort) && !ListedAlready(paths, storedPort)) {
         paths.push_back(storedPort);
     }
     return paths;

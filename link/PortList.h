@@ -40,6 +40,9 @@ PortScan ListSerialPorts(const std::string& storedPort, const PortListSources& s
 // carrier, takes an exclusive lock without blocking, and closes it. True when both worked.
 bool ProbePort(const std::string& path);
 
+// True for the name of a tty of a serial family ("ttyUSB3", "ttyACM0", "ttyS1", "rfcomm0").
+bool IsSerialTtyName(const std::string& name);
+
 // TIOCGSERIAL: false when the driver reports no UART type for the port.
 bool SerialHasUart(const std::string& path);
 

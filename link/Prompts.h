@@ -84,6 +84,9 @@ class ConnectionDialog {
 public:
     virtual ~ConnectionDialog() = default;
     virtual bool AskConnectionSettings() = 0;
+    // The port tried has no phone (silent, or it did not open): the dialog shown next says
+    // so and offers the phone search.
+    virtual void OfferPhoneSearch(const std::string& /*port*/) {}
 };
 
 // A progress view that shows nothing (the CLI, and callers that want no progress).

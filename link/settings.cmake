@@ -4,5 +4,8 @@ target_sources(q7k3_link PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp)
 target_sources(q7k3_link PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ProtocolTrace.cpp)
 if(UNIX)
   target_sources(q7k3_link PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PortList.cpp
-                                   ${CMAKE_CURRENT_LIST_DIR}/PortDiagnostics.cpp)
+                                   ${CMAKE_CURRENT_LIST_DIR}/PortDiagnostics.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/PhoneSearch.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/PhoneWatch.cpp)
+  target_link_libraries(q7k3_link PUBLIC Threads::Threads)
 endif()

@@ -103,7 +103,13 @@ void PhoneSession::ShowError(int message) {
     m_bridgedPrompts.MessageBox(Msg(message), Msg(kMsgErrorCaption), BoxIcon::Error);
 }
 
+void PhoneSession::OfferSearch() {
+    // The dialog lives on the window's thread; told before the box, it is shown after it.
+    m_bridge.Tell([this, port = m_link.Port.PortName()] { m_dialog.OfferPhoneSearch(port); });
+}
+
 void PhoneSession::ShowPortError() {
+    OfferSearch();
 #ifdef Q_OS_UNIX
     const std::string text = PortOpenFailureText(m_link.Port.PortName());
 #else
@@ -281,6 +287,7 @@ bool PhoneSession::IdentifyAndScan() {
         m_bridgedProgress.SetLongStatus(Msg(kMsgInitializing));
     });
     if (check != PhoneCheck::Supported) {
+        if (check == PhoneCheck::Silent) OfferSearch();
         const int message = PhoneCheckMessage(check, m_link.Channel.LastError);
         // A silent phone: the port it was asked on, and where another one is chosen.
         m_bridgedProgress.Hide();

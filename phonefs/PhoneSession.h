@@ -222,6 +222,8 @@ private:
     bool ListCurrent();
     void ShowError(int message);
     // "Невозможно открыть порт" with why: missing, busy (by whom), not permitted.
+    // The port tried has no phone: the connection dialog offers the search.
+    void OfferSearch();
     void ShowPortError();
     void DropTree();
     void StopKeepAlive();

@@ -244,6 +244,27 @@ enum MessageId : int {
     kMsgGuiUsage = 376,  // q7k3fm --help
     kMsgDateColumn = 377,  // the phone pane's date column
     kMsgSkippedLine = 378,  // restore's list: a file the phone already holds
+    // The phone search ("Найти телефон", q7k3fm-cli detect) and a cable plugged in.
+    kMsgFindPhone = 400,
+    kMsgStopSearch = 401,
+    kMsgSearchCaption = 402,    // + ": " + k + kMsgOf + n while it runs
+    kMsgFoundPhone = 403,       // + model + ", " + rate + kMsgBitsPerSecond
+    kMsgFoundOtherModel = 404,  // + model
+    kMsgFoundModem = 405,       // + " (" + what it called itself + ")"
+    kMsgFoundSilent = 406,
+    kMsgFoundGarbled = 407,
+    kMsgFoundStopped = 408,
+    kMsgBitsPerSecond = 409,
+    kMsgNoPhoneFound = 410,
+    kMsgSeveralPhones = 411,
+    kMsgOnePhoneFound = 412,  // + port
+    kMsgPluggedPhone = 413,   // + model + " (" + port + ")" + kMsgConnectToIt
+    kMsgConnectToIt = 414,
+    kMsgStoredPortSilent = 415,  // + port + kMsgTrySearch
+    kMsgTrySearch = 416,
+    kMsgCliSeveralPhones = 417,
+    kMsgChoosePhone = 418,
+    kMsgFindPhoneHint = 419,
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

@@ -2,9 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -32,6 +32,7 @@
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"
 #include "window/PhonePane.h"
+#include "window/PlugWatch.h"
 #include "window/ProgressDialog.h"
 #include "window/RenameDialog.h"
 #include "window/Texts.h"
@@ -52,6 +53,7 @@ MainWindow::MainWindow(AppFlags& flags, Prompts& prompts, QWidget* parent)
     setMinimumSize(640, 440);
 
     BuildMenu();
+    m_plugs = new PlugWatch(*this);
 
     auto* central = new QWidget(this);
     central->setObjectName("ClientArea");
@@ -414,6 +416,8 @@ void MainWindow::FirstInitialization() {
     m_core.Session->Start(!port.empty(), [this](bool) {
         ReleaseStoredSplitter();
         m_started = true;
+        // From here on a cable plugged in is noticed.
+        if (!m_closed) m_plugs->Watch();
     });
 }
 
@@ -441,6 +445,7 @@ void MainWindow::CloseQuery() {
         SavePlace(*m_core.Store, *this, *m_splitter);
         SaveOnClose(*m_core.Store, S(m_computer->List()->Path()), Favs);
     }
+    m_plugs->Stop();
     if (!m_core.Session) {
         m_sessionClosed = true;
         m_progress->Hide();
@@ -468,6 +473,10 @@ bool MainWindow::AskConnectionSettings() {
     const bool start = m_core.ShowSettingsDialog ? m_core.ShowSettingsDialog() : false;
     UpdateModeControls();
     return start;
+}
+
+void MainWindow::OfferPhoneSearch(const std::string& port) {
+    if (OfferSearch) OfferSearch(port);
 }
 
 void MainWindow::UpdateModeControls() {

@@ -46,6 +46,7 @@ class ConflictDialog;
 class ProgressDialog;
 class RenameDialog;
 class PhoneLink;
+class PlugWatch;
 struct Tree4;
 
 // The core the window drives, made by the program's entry (or a test) and attached once.
@@ -181,6 +182,14 @@ public:
 
     // ConnectionDialog: the settings dialog the core attached.
     bool AskConnectionSettings() override;
+    void OfferPhoneSearch(const std::string& port) override;
+    // Where the offer goes: the settings dialog, which makes it when shown next.
+    std::function<void(const std::string& port)> OfferSearch;
+
+    // The watch for a cable plugged in while no phone is connected; it starts once the
+    // start-up is over.
+    PlugWatch& Plugs() const { return *m_plugs; }
+    Prompts& Ui() const { return m_prompts; }
 
     // The help file beside the program.
     static QString HelpFilePath();
@@ -233,6 +242,7 @@ private:
     std::unique_ptr<FileCommands> m_commands;
     std::unique_ptr<BackupCommands> m_backups;
     std::unique_ptr<HelpCommand> m_help;
+    PlugWatch* m_plugs = nullptr;
     ComputerPane* m_computer = nullptr;
     PhonePane* m_phone = nullptr;
     ButtonBar* m_buttons = nullptr;

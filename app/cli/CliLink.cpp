@@ -7,6 +7,7 @@
 #include "app/cli/Cli.h"
 #include "app/cli/Options.h"
 #include "link/Connection.h"
+#include "link/PhoneSearch.h"
 #include "link/PortDiagnostics.h"
 #include "link/ProtocolTrace.h"
 #include "link/SettingsStore.h"
@@ -64,8 +65,9 @@ bool CliLink::Open(const LinkOptions& options) {
     m_link = std::make_unique<PhoneLink>();
     SerialPort& comm = m_link->Port;
     AtChannel& ch = m_link->Channel;
+    const bool autoPort = options.Port == "auto";
     // The settings' defaults: system line settings (rate,N,8,1), line-status check on.
-    comm.SetPortName(options.Port);
+    comm.SetPortName(autoPort ? std::string() : options.Port);
     comm.SetSettingsMode(false);
     comm.SetCheckLineStatus(true);
     DriverSettings<SerialPort> port(comm);
@@ -75,13 +77,23 @@ bool CliLink::Open(const LinkOptions& options) {
     applySleep(options.Sleep);
     // Without --port, the port and line settings the program itself stored; --baud and
     // --sleep given on the command line still have the last word.
-    if (options.Port.empty()) {
+    std::string storedPort;
+    if (options.Port.empty() || autoPort) {
         SettingsStore store;
         if (store.Contains("ComPort")) {
+            storedPort = store.ReadString("ComPort", "");
             LoadSettings(store, {&port, &ch.PollStep, &Flags, nullptr, nullptr});
             if (options.BaudGiven) comm.SetBaudRateValue(options.Baud);
             if (options.SleepGiven) applySleep(options.Sleep);
         }
+    }
+    if (autoPort) {
+        // The stored line settings, on whichever port the phone answers.
+        LinkOptions found = options;
+        found.Baud = comm.BaudRateValue();
+        if (!FindPhonePort(found, ProbeLineOf(port), storedPort, m_exitCode)) return false;
+        comm.SetPortName(found.Port);
+        comm.SetBaudRateValue(found.Baud);
     }
 
     m_exitCode = kExitPort;

@@ -10,11 +10,13 @@
 
 #include "link/AppFlags.h"
 #include "link/PhoneLink.h"
+#include "link/PhoneSearch.h"
 
 namespace q7k3::cli {
 
 struct LinkOptions {
-    std::string Port;        // device path; empty when --port was not given
+    // Device path; empty when --port was not given; "auto": the phone search finds it.
+    std::string Port;
     uint32_t Baud = 115200;  // --baud N
     int Sleep = 0;           // --sleep 0|1|2: the link's reaction speed
     // Given on the command line: then they win over the stored settings.
@@ -30,6 +32,12 @@ inline constexpr const char* kLinkOptionsUsage =
 // trace at once). On a bad value prints one line on
 // standard error and returns false.
 bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options);
+
+// --port auto: searches every port (or Q7K3FM_SEARCH_PORTS) and puts the one phone found,
+// and its speed, into `options`. With none or several it prints what each port answered
+// and returns false with the exit code (4 or 8).
+bool FindPhonePort(LinkOptions& options, const ProbeLine& line, const std::string& storedPort,
+                   int& exitCode);
 
 // Exit codes of a link that could not be opened.
 enum LinkExit : int { kExitPort = 3, kExitSilent = 4, kExitUnsupported = 5 };

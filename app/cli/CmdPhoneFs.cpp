@@ -228,38 +228,6 @@ std::string RecordPath(const Tree4* folder, const std::string& file = {}) {
     return path.empty() ? "/" : path;
 }
 
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char ch = text[i];
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"')
-            out += "\\\"";
-        else if (c == '\\')
-            out += "\\\\";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c < 0x20 || c == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\u%04x", c);
-            out += hex;
-        } else if (c == 0xC2 && i + 1 < text.size() &&
-                   (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) {
-            // U+0080..U+009F, which a terminal may obey: escaped, the JSON reads the same.
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned char>(text[++i]));
-            out += hex;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
-
 std::string IsoDate(const QDateTime& date) {
     return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toStdString()
                           : "-";

@@ -18,7 +18,8 @@ namespace {
 Verbosity g_verbosity = Verbosity::Normal;
 
 const OptionSpec kLinkOptions[] = {
-    {"--port", "ПУТЬ", "порт телефона (без него: Q7K3FM_PORT, затем сохранённый порт)"},
+    {"--port", "ПУТЬ|auto",
+     "порт телефона, auto: найти его (без него: Q7K3FM_PORT, затем сохранённый порт)"},
     {"--baud", "N", "скорость линии, бит/с"},
     {"--sleep", "0|1|2", "скорость реакции связи"},
     {"--trace", "ФАЙЛ", "записывать обмен с телефоном в ФАЙЛ"},
@@ -128,6 +129,38 @@ std::string Printable(const std::string& text, bool field) {
     return out;
 }
 
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"')
+            out += "\\\"";
+        else if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\u%04x", c);
+            out += hex;
+        } else if (c == 0xC2 && i + 1 < text.size() &&
+                   (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) {
+            // U+0080..U+009F, which a terminal may obey: escaped, the JSON reads the same.
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned char>(text[++i]));
+            out += hex;
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
 std::string OneLine(const std::string& text) {
     std::string line = text;
     // The lines of a box are sentences: one that ends without a stop gets one.
@@ -189,6 +222,7 @@ const char* ExitCodeHelp() {
            "  5    модель телефона не поддерживается\n"
            "  6    локальный файл не читается, не пишется или уже есть; опись копии повреждена\n"
            "  7    входной файл не того вида\n"
+           "  8    --port auto: найдено несколько телефонов\n"
            "  130  прервано (Ctrl+C)\n";
 }
 

@@ -30,13 +30,14 @@ namespace q7k3::cli {
 // The exit codes of q7k3fm-cli, the same for every command.
 enum ExitCode : int {
     kExitOk = 0,
-    kExitPhoneFailed = 1,  // the phone refused or the exchange failed
-    kExitUsage = 2,        // a wrong command line
-    kExitPortCode = 3,     // the port does not open
-    kExitSilentCode = 4,   // the phone does not answer
-    kExitModelCode = 5,    // the phone's model is not supported
-    kExitLocalFile = 6,    // a local file cannot be read or written, or would be replaced
-    kExitBadInput = 7,     // an input file is not of the kind the command expects
+    kExitPhoneFailed = 1,    // the phone refused or the exchange failed
+    kExitUsage = 2,          // a wrong command line
+    kExitPortCode = 3,       // the port does not open
+    kExitSilentCode = 4,     // the phone does not answer
+    kExitModelCode = 5,      // the phone's model is not supported
+    kExitLocalFile = 6,      // a local file cannot be read or written, or would be replaced
+    kExitBadInput = 7,       // an input file is not of the kind the command expects
+    kExitSeveralPhones = 8,  // --port auto found more than one phone
     kExitInterrupted = 130,
 };
 
@@ -110,6 +111,9 @@ std::string Nearest(const std::string& word, const std::vector<std::string>& can
 // As a porcelain field (`field`), the backslash is written \\ and a carriage return \r
 // too, so that every escape reads back to one byte.
 std::string Printable(const std::string& text, bool field = false);
+// A JSON string of `text`: quotes, backslashes and control bytes (and U+0080..U+009F)
+// escaped.
+std::string JsonString(const std::string& text);
 // A message of the catalogue as one printable line: its line ends become spaces.
 std::string OneLine(const std::string& text);
 // --mode of a phone command: normal 0, pro 1, pims 2 (refused unless `pimsToo`).

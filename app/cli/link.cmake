@@ -3,3 +3,5 @@ list(APPEND CLI_SOURCES cli/CliLink.cpp cli/CmdLink.cpp)
 list(APPEND CLI_LIBS q7k3_link)
 # ports: every serial device and why it does or does not open.
 list(APPEND CLI_SOURCES cli/CmdPorts.cpp)
+# detect: which port the phone is on (and --port auto).
+list(APPEND CLI_SOURCES cli/CmdDetect.cpp)

@@ -77,6 +77,9 @@ int main(int argc, char** argv) {
 
     window.AttachCore(
         {&link, &session, &store, &port, [&settingsForm] { return settingsForm.Execute(); }});
+    window.OfferSearch = [&settingsForm](const std::string& silent) {
+        settingsForm.OfferSearch(silent);
+    };
     window.SetComputerPath(QDir::homePath());
     // The melody player; without a soundfont or a sound device melodies stay silent.
     SmafInit("");

@@ -1,5 +1,6 @@
 #include "link/widgets/SettingsDialog.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -15,6 +16,7 @@
 
 #include "link/Prompts.h"
 #include "link/ProtocolTrace.h"
+#include "link/widgets/PhoneSearchDialog.h"
 #include "link/widgets/PortStatesDialog.h"
 #include "ui/Messages.h"
 
@@ -22,7 +24,7 @@ namespace q7k3 {
 namespace {
 
 constexpr const char* kWindow = "TSettingsForm";
-constexpr int kSpeeds[] = {115200, 128000, 230400};
+constexpr const int* kSpeeds = kOfferedRates;
 
 QString Text(const char* control) {
     return QString::fromStdString(Caption(kWindow, control));
@@ -40,7 +42,8 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(Text(""));
     // A fixed dialog without title-bar buttons: it is left through Start or Cancel only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(441, 164);
+    // The row of the phone search below the lists adds its height to the laid-out 164.
+    setFixedSize(441, 190);
     // The fixed size was laid out for an 8-point dialog font; a larger desktop font would
     // cut the labels.
     QFont small = font();
@@ -128,6 +131,27 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
         connect(m_portStates, &QToolButton::clicked, this, [this] { PortStatesBtnClick(); });
     }
 
+    // "Найти телефон" below the port list, and beside it the offer to search when the port
+    // tried had no phone.
+    {
+        auto* grid = static_cast<QGridLayout*>(tabSheet1->layout());
+        m_findPhone = new QPushButton(QString::fromStdString(Msg(kMsgFindPhone)), tabSheet1);
+        m_findPhone->setObjectName(QStringLiteral("FindPhoneBtn"));
+        m_findPhone->setToolTip(QString::fromStdString(Msg(kMsgFindPhoneHint)));
+        m_findPhone->setAutoDefault(false);
+        m_offer = new QLabel(tabSheet1);
+        m_offer->setObjectName(QStringLiteral("SearchOffer"));
+        m_offer->setWordWrap(true);
+        m_offer->hide();
+        grid->addWidget(m_findPhone, 4, 0);
+        grid->addWidget(m_offer, 4, 1, 1, 3);
+        grid->setRowStretch(4, 0);
+        grid->setRowStretch(5, 1);
+        connect(m_findPhone, &QPushButton::clicked, this, [this] { FindPhoneClick(); });
+    }
+    connect(&m_plugs, &PortWatcher::PortsAppeared, this,
+            [this](const QStringList& paths) { PortsAppeared(paths); });
+
     m_start = new QPushButton(Text("Start"));
     m_start->setObjectName(QStringLiteral("Start"));
     m_start->setDefault(true);
@@ -184,9 +208,11 @@ bool SettingsDialog::FormCreate() {
             QCoreApplication::exit(1);
         return false;
     }
-    for (const std::string& port : scan.Ports) m_selCom->addItem(QString::fromStdString(port));
-    int current = m_selCom->findText(QString::fromStdString(m_b.Port->PortName()));
-    m_selCom->setCurrentIndex(current >= 0 ? current : (m_selCom->count() > 0 ? 0 : -1));
+    FillPorts(scan);
+    // The offer to search is made once, for the showing after the silent port.
+    m_offer->setText(OfferText());
+    m_offer->setVisible(!m_silentPort.empty());
+    m_silentPort.clear();
 
     const AppFlags& flags = *m_b.Flags;
     SelectIfValid(m_mode, static_cast<int>(flags.Mode));
@@ -207,6 +233,22 @@ bool SettingsDialog::FormCreate() {
     return true;
 }
 
+void SettingsDialog::FillPorts(const PortScan& scan) {
+    m_selCom->clear();
+    for (const std::string& port : scan.Ports) m_selCom->addItem(QString::fromStdString(port));
+    // The stored port may be the stable name of a listed one.
+    const std::string name = m_b.Port->PortName();
+    int current = m_selCom->findText(QString::fromStdString(name));
+    for (int i = 0; current < 0 && i < m_selCom->count(); ++i)
+        if (SameDevice(m_selCom->itemText(i).toStdString(), name)) current = i;
+    m_selCom->setCurrentIndex(current >= 0 ? current : (m_selCom->count() > 0 ? 0 : -1));
+}
+
+QString SettingsDialog::OfferText() const {
+    if (m_silentPort.empty()) return m_offer->text();
+    return QString::fromStdString(Msg(kMsgStoredPortSilent) + m_silentPort + Msg(kMsgTrySearch));
+}
+
 void SettingsDialog::StartClick() {
     Q_ASSERT(m_b.Store && m_b.Port && m_b.Flags);
     SettingsStore& store = *m_b.Store;
@@ -215,7 +257,11 @@ void SettingsDialog::StartClick() {
     auto index = [](const QComboBox* box) { return std::max(box->currentIndex(), 0); };
 
     if (m_selCom->currentIndex() >= 0) {
-        const std::string name = m_selCom->currentText().toStdString();
+        // The device's stable name, when it has one: it still leads to the phone after the
+        // cable was plugged in again and the kernel named the port anew.
+        std::string name = m_selCom->currentText().toStdString();
+        if (const std::string stable = StableName(name, m_sources.ByIdDir); !stable.empty())
+            name = stable;
         port.SetPortName(name);
         store.WriteString("ComPort", name);
     } else {
@@ -286,6 +332,77 @@ void SettingsDialog::PortStatesBtnClick() {
     form->raise();
 }
 
+SearchRequest SettingsDialog::RequestFromChoices() const {
+    auto index = [](const QComboBox* box) { return std::max(box->currentIndex(), 0); };
+    SearchRequest request;
+    request.StoredPort = m_b.Store ? m_b.Store->ReadString("ComPort", "") : std::string();
+    request.PreferredRate = kSpeeds[std::min(index(m_selSpeed), 2)];
+    request.Line.Manual = index(m_portSettings) == 1;
+    request.Line.Dtr = index(m_enableDtr) != 0;
+    request.Line.HwFlow = index(m_hardwareFlow);
+    request.Line.SwFlow = index(m_softwareFlow);
+    request.Line.CheckLineStatus = index(m_checkLineStatus) != 0;
+    return request;
+}
+
+void SettingsDialog::FindPhoneClick() {
+    if (m_search && m_search->Running()) {
+        m_search->Stop();
+        return;
+    }
+    StartSearch(RequestFromChoices());
+}
+
+void SettingsDialog::StartSearch(const SearchRequest& request) {
+    if (!m_search) {
+        m_search = new PhoneSearchDialog(this);
+        m_search->OnChoose = [this](const PortFinding& phone) { SelectPhone(phone); };
+        m_search->OnFinished = [this] { SearchFinished(); };
+    }
+    if (m_search->Start(request, m_sources))
+        m_findPhone->setText(QString::fromStdString(Msg(kMsgStopSearch)));
+}
+
+void SettingsDialog::SearchFinished() {
+    m_findPhone->setText(QString::fromStdString(Msg(kMsgFindPhone)));
+}
+
+void SettingsDialog::SelectPhone(const PortFinding& phone) {
+    const QString path = QString::fromStdString(phone.Path);
+    int at = m_selCom->findText(path);
+    for (int i = 0; at < 0 && i < m_selCom->count(); ++i)
+        if (SameDevice(m_selCom->itemText(i).toStdString(), phone.Path)) at = i;
+    if (at < 0) {
+        m_selCom->addItem(path);
+        at = m_selCom->count() - 1;
+    }
+    m_selCom->setCurrentIndex(at);
+    for (int i = 0; i < 3; ++i)
+        if (kSpeeds[i] == phone.Rate) m_selSpeed->setCurrentIndex(i);
+    m_offer->hide();
+}
+
+void SettingsDialog::SetWatchSources(const WatchSources* sources) {
+    m_watch = sources != nullptr;
+    if (sources) m_watchSources = *sources;
+    m_plugs.Stop();
+    if (m_watch && isVisible()) m_plugs.Watch(m_watchSources);
+}
+
+void SettingsDialog::PortsAppeared(const QStringList& paths) {
+    if (!isVisible() || !m_b.Port || !m_b.Store) return;
+    // The new port joins the list; the choice stays until a phone answers on the new one.
+    const std::string chosen = m_selCom->currentText().toStdString();
+    FillPorts(m_b.ListPorts ? m_b.ListPorts()
+                            : ListSerialPorts(m_b.Store->ReadString("ComPort", "")));
+    const int keep = m_selCom->findText(QString::fromStdString(chosen));
+    if (keep >= 0) m_selCom->setCurrentIndex(keep);
+    if (m_search && m_search->Running()) return;
+    SearchRequest request = RequestFromChoices();
+    for (const QString& path : paths) request.Ports.push_back(path.toStdString());
+    StartSearch(request);
+}
+
 void SettingsDialog::PortSettingsBoxChange() {
     m_tabSheet2->setEnabled(m_portSettings->currentIndex() == 1);
 }
@@ -299,11 +416,14 @@ bool SettingsDialog::Execute() {
 }
 
 void SettingsDialog::accept() {
+    // The ports the search holds open are closed before the connection opens one of them.
+    if (m_search) m_search->StopAndWait();
     StartClick();
     QDialog::accept();
 }
 
 void SettingsDialog::reject() {
+    if (m_search) m_search->StopAndWait();
     CancelSetBtnClick();
     QDialog::reject();
 }
@@ -315,6 +435,12 @@ void SettingsDialog::showEvent(QShowEvent* event) {
         move(frame.topLeft());
     }
     QDialog::showEvent(event);
+    if (m_watch) m_plugs.Watch(m_watchSources);
+}
+
+void SettingsDialog::hideEvent(QHideEvent* event) {
+    m_plugs.Stop();
+    QDialog::hideEvent(event);
 }
 
 }  // namespace q7k3

@@ -13,6 +13,7 @@
 
 #include <functional>
 
+#include "link/PhoneWatch.h"
 #include "link/PortDiagnostics.h"
 #include "link/PortList.h"
 #include "link/SettingsStore.h"
@@ -25,6 +26,7 @@ class QToolButton;
 
 namespace q7k3 {
 
+class PhoneSearchDialog;
 class Prompts;
 
 // The live objects the dialog reads and changes, and what it asks of the program.
@@ -70,6 +72,24 @@ public:
     // Shows the small window with every serial device and why it does or does not open.
     void PortStatesBtnClick();
 
+    // "Найти телефон": searches every port (PhoneSearchDialog) with the line settings
+    // chosen; the one phone found is selected with its speed. Pressed again while the
+    // search runs, it stops it.
+    void FindPhoneClick();
+    // Selects the phone's port and speed, adding the port to the list when it is not there.
+    void SelectPhone(const PortFinding& phone);
+    PhoneSearchDialog* Search() const { return m_search; }
+    // Where the search and the watch for a plugged-in cable look (tests give made-up
+    // trees). Without watch sources nothing is watched.
+    void SetSearchSources(const SearchSources& sources) { m_sources = sources; }
+    void SetWatchSources(const WatchSources* sources);
+    // The port tried had no phone: the next showing says so and offers the search.
+    void OfferSearch(const std::string& port) { m_silentPort = port; }
+    QString OfferText() const;
+    // A serial device appeared while the dialog is shown: the port list is filled anew and
+    // the new ports are searched.
+    void PortsAppeared(const QStringList& paths);
+
     // FormCreate, then the dialog, modally. True when it was closed with Start.
     bool Execute();
 
@@ -79,9 +99,15 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QComboBox* AddCombo(QWidget* page, const char* name, const char* label, int row, int column);
+    void FillPorts(const PortScan& scan);
+    // The line settings as the dialog shows them now.
+    SearchRequest RequestFromChoices() const;
+    void StartSearch(const SearchRequest& request);
+    void SearchFinished();
 
     SettingsFormBinding m_b;
     std::function<std::vector<PortStatus>()> m_diagnose;
@@ -104,6 +130,14 @@ private:
     QDialog* m_portStatesForm = nullptr;
     QPushButton* m_start = nullptr;
     QPushButton* m_cancel = nullptr;
+    QPushButton* m_findPhone = nullptr;
+    QLabel* m_offer = nullptr;
+    PhoneSearchDialog* m_search = nullptr;
+    SearchSources m_sources;
+    std::string m_silentPort;
+    PortWatcher m_plugs;
+    bool m_watch = true;
+    WatchSources m_watchSources;
 };
 
 }  // namespace q7k3

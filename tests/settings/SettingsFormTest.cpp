@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -15,6 +16,7 @@
 
 #include <cstdlib>
 
+#include "link/widgets/PhoneSearchDialog.h"
 #include "link/widgets/PortStatesDialog.h"
 #include "link/widgets/SettingsDialog.h"
 #include "settings/Fakes.h"
@@ -95,7 +97,7 @@ protected:
 };
 
 TEST_F(SettingsFormTest, ShowsItsPagesLabelsAndItemsFromTheCatalogue) {
-    EXPECT_EQ(m_form.size(), QSize(441, 164));
+    EXPECT_EQ(m_form.size(), QSize(441, 190));
     EXPECT_EQ(m_form.windowTitle(), "Настройки");
     auto* pages = m_form.findChild<QTabWidget*>();
     ASSERT_NE(pages, nullptr);
@@ -373,6 +375,50 @@ TEST_F(SettingsFormTest, TheQuestionMarkBesideThePortListSaysWhyEachPortIsMissin
 }
 
 // Not a check: with Q7K3_SHOT_DIR set (under a real display) saves both pages as pictures.
+TEST_F(SettingsFormTest, StartStoresTheStableNameAndTheListFollowsItToTheDevicesNewName) {
+    test::Pty first, second;
+    const QString byId = m_dir.path() + "/by-id";
+    ASSERT_TRUE(QDir().mkpath(byId));
+    const QString link = byId + "/usb-SGH_Phone-if00";
+    ASSERT_TRUE(QFile::link(QString::fromStdString(first.Path()), link));
+    SearchSources sources;
+    sources.ByIdDir = byId.toStdString();
+    m_form.SetSearchSources(sources);
+    scan = {{first.Path(), second.Path()}, 2};
+    port.Name = first.Path();
+    ASSERT_TRUE(m_form.FormCreate());
+    ClickStart();
+    EXPECT_EQ(port.Name, link.toStdString());
+    EXPECT_TRUE(HasLine(File(), "ComPort=" + link.toStdString()));
+
+    // Plugged in again, the phone came back under the other name.
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(second.Path()), link));
+    ASSERT_TRUE(m_form.FormCreate());
+    EXPECT_EQ(Box("SelCom")->currentText().toStdString(), second.Path());
+}
+
+TEST_F(SettingsFormTest, APortPluggedInWhileShownJoinsTheListAndIsSearched) {
+    test::Pty plugged;
+    const QString dev = m_dir.path() + "/dev";
+    ASSERT_TRUE(QDir().mkpath(dev));
+    const WatchSources watch{dev.toStdString(), (dev + "/serial/by-id").toStdString(), 50};
+    m_form.SetWatchSources(&watch);
+    ASSERT_TRUE(m_form.FormCreate());
+    m_form.show();
+    const std::string path = (dev + "/ttyUSB9").toStdString();
+    scan = {{"/dev/ttyUSB0", path}, 2};
+    ASSERT_TRUE(QFile::link(QString::fromStdString(plugged.Path()), QString::fromStdString(path)));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_form.Search() && !m_form.Search()->Running(); }, 20000));
+    EXPECT_EQ(Items(Box("SelCom")), scan.Ports);
+    // Only the new port is searched; nobody answers on it.
+    EXPECT_EQ(m_form.Search()->Rows(),
+              QStringList{QString::fromStdString(path + " " + Msg(kMsgFoundSilent))});
+    m_form.SetWatchSources(nullptr);
+    m_form.hide();
+}
+
 TEST_F(SettingsFormTest, PicturesOfBothPages) {
     const char* dir = std::getenv("Q7K3_SHOT_DIR");
     if (!dir) GTEST_SKIP() << "Q7K3_SHOT_DIR not set";
