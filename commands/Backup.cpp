@@ -263,13 +263,12 @@ bool Backup::Run() {
                 progress.Step(2);
                 continue;
             }
-            const int reason = ch.LastError;
-            const std::string text = ch.ErrorText;
-            // "Прервать" ends the read under way; the manifest keeps what came before.
-            if (reason == kErrAborted) m_end = CommandEnd::Aborted;
+            // "Прервать" ends the read under way; the manifest keeps what came before. A
+            // manifest that cannot be written is the failure reported, else the read's.
+            const Failure failure = ch.LastFailure();
+            if (failure.Reason == kErrAborted) m_end = CommandEnd::Aborted;
             if (!save()) return false;
-            ch.LastError = reason;
-            ch.ErrorText = text;
+            ch.Fail(failure);
             return false;
         }
         uint32_t crc = 0;

@@ -157,23 +157,15 @@ int64_t UnitsKb(int64_t size) {
 // Erases the temporary file after a failure; the reason of the failure stays the one
 // reported, and a temporary file the phone keeps is named beside it.
 void DropTemporary(PhoneFs& fs, Tree4* folder, const std::string& temp) {
-    AtChannel& ch = fs.Channel();
-    const int reason = ch.LastError;
-    const std::string text = ch.ErrorText;
+    AtChannel::SideExchanges side(fs.Channel());
     if (fs.EraseFile(temp)) {
         RemoveFile(folder, temp);
-        ch.LastError = reason;
-        ch.ErrorText = text;
     } else if (HasFile(folder, temp)) {
         // Written whole: it is on the phone and stays in the list.
-        ch.LastError = reason;
-        ch.ErrorText = text;
-        FailText(ch, ErrorReport(ch) + "\r\n" + Msg(kMsgTemporaryLeft) + temp);
-    } else {
-        // A write that failed leaves no file: nothing to say about it.
-        ch.LastError = reason;
-        ch.ErrorText = text;
+        side.Kept() = {kErrText, FailureText(side.Kept().Reason, side.Kept().Text) + "\r\n" +
+                                     Msg(kMsgTemporaryLeft) + temp};
     }
+    // A write that failed leaves no file: nothing to say about it.
 }
 
 // A replacement under way, written down before its first step. The entry is crossed out
@@ -337,26 +329,27 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
         return true;
     }
 
-    const int reason = ch.LastError;
-    const std::string report = ErrorReport(ch);
+    // The old file goes back under its name; what is reported is the new one's failure,
+    // with where the old one is now.
+    AtChannel::SideExchanges side(ch);
+    Failure& failure = side.Kept();
+    const std::string report = FailureText(failure.Reason, failure.Text);
     if (fs.WritePhoneFile(old, name, folder)) {
         entry.Drop();
-        if (reason == kErrPhoneMemoryFull) {
-            // As a plain write that did not fit: the phone is as it was.
-            ch.LastError = reason;
-        } else {
-            FailText(ch, report + "\r\n" + Msg(kMsgPutBackUnderOldName) + name);
-        }
+        // A new file that did not fit: as a plain write that did not fit, the phone is as
+        // it was.
+        if (failure.Reason != kErrPhoneMemoryFull)
+            failure = {kErrText, report + "\r\n" + Msg(kMsgPutBackUnderOldName) + name};
         return false;
     }
     // The entry stays with its copy, so the next connection puts the old file back; the
     // user gets a copy of their own meanwhile.
     const std::string keep = RecoveryDir();
     if (!keep.empty() && InstallLocalFile(old, UniquePath(keep, SafeFileName(name)))) {
-        FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + keep);
+        failure = {kErrText, report + "\r\n" + Msg(kMsgKeptInFolder) + keep};
     } else {
-        FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) +
-                         QFileInfo(QString::fromStdString(old)).path().toStdString());
+        failure = {kErrText, report + "\r\n" + Msg(kMsgKeptInFolder) +
+                                 QFileInfo(QString::fromStdString(old)).path().toStdString()};
     }
     return false;
 }
@@ -496,9 +489,9 @@ std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs) {
     const QStringList files =
         QDir(QString::fromStdString(dir))
             .entryList({QStringLiteral("replace-*.txt")}, QDir::Files, QDir::Name);
-    AtChannel& ch = fs.Channel();
-    const int lastError = ch.LastError;
-    const std::string errorText = ch.ErrorText;
+    // What fails here is tried again at the next connection: no failure of these steps is
+    // the caller's.
+    const AtChannel::SideExchanges side(fs.Channel());
     for (const QString& file : files) {
         Unfinished entry;
         const std::string path = dir + "/" + file.toStdString();
@@ -546,8 +539,6 @@ std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs) {
         report.push_back(Msg(kMsgReplaceFinished) + where);
         entry.Drop();
     }
-    ch.LastError = lastError;
-    ch.ErrorText = errorText;
     return report;
 }
 

@@ -45,6 +45,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
     m_answers = {};
     m_jadQueue.clear();
     m_sent.clear();
+    m_dealtWith.clear();
     m_skipped = 0;
     m_end = CommandEnd::Finished;
     const int count = static_cast<int>(paths.size());
@@ -72,6 +73,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
         switch (SendOne(path, paths)) {
             case Next::Go:
             case Next::Skipped:
+                m_dealtWith.push_back(path);
                 continue;
             case Next::Stop:
                 m_end = CommandEnd::Stopped;

@@ -30,6 +30,10 @@ public:
     CommandEnd End() const { return m_end; }
     // The phone names written, descriptors included, in order.
     const std::vector<std::string>& Sent() const { return m_sent; }
+    // The local paths this run has dealt with: sent, or left out with its reason told.
+    // After a stop the window unmarks those and only those, so that a second F5 sends
+    // what is left and nothing twice.
+    const std::vector<std::string>& DealtWith() const { return m_dealtWith; }
     // Files left out (missing, unreadable, too large, empty, not recognised, skipped in
     // the conflict question).
     int Skipped() const { return m_skipped; }
@@ -49,6 +53,7 @@ private:
     commands::ConflictMemory m_answers;
     std::vector<std::string> m_jadQueue;
     std::vector<std::string> m_sent;
+    std::vector<std::string> m_dealtWith;
     int m_skipped = 0;
     commands::ByteMeter m_meter;
     CommandEnd m_end = CommandEnd::Finished;

@@ -61,11 +61,9 @@ void DeleteFiles::EraseThumbnails(const std::vector<std::string>& thumbnails) {
     if (thumbnails.empty()) return;
     const std::string id = ThumbnailFolderId(m_folder->Name, m_fs.ModelCodeText());
     ProgressView& progress = m_fs.Progress();
-    // The results are not used: a missing thumbnail is no reason to stop. The channel's
-    // error of the main loop, if any, is kept for the report.
-    AtChannel& ch = m_fs.Channel();
-    const int lastError = ch.LastError;
-    const std::string errorText = ch.ErrorText;
+    // The results are not used: a missing thumbnail is no reason to stop. The failure of
+    // the main loop, if any, is the one reported.
+    const AtChannel::SideExchanges side(m_fs.Channel());
     // Only once the thumbnail folder has really become current: a refused change would
     // leave the photo folder current, and its own files of the same names would go.
     if (m_fs.ChangeFolder(id)) {
@@ -76,8 +74,6 @@ void DeleteFiles::EraseThumbnails(const std::vector<std::string>& thumbnails) {
             progress.Step(2);
         }
     }
-    ch.LastError = lastError;
-    ch.ErrorText = errorText;
 }
 
 bool AskPhoneDelete(Prompts& prompts, const Tree4* folder,

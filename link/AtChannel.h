@@ -104,6 +104,34 @@ public:
     const std::atomic<bool>* AbortFlag = nullptr;
     const std::atomic<bool>* StopFlag = nullptr;
 
+    // The failure of the last exchange that failed, as a value, and the same set again (a
+    // command that reports another step's failure as its own).
+    Failure LastFailure() const { return {LastError, ErrorText}; }
+    void Fail(const Failure& failure) {
+        LastError = failure.Reason;
+        ErrorText = failure.Text;
+    }
+
+    // Exchanges made while an earlier failure is being dealt with (a temporary file erased
+    // after a failed write, thumbnails, the model read again): for as long as the scope
+    // lives their failures are its own value (Own), and once it ends the channel holds the
+    // earlier failure again, the one the command reports.
+    class SideExchanges {
+    public:
+        explicit SideExchanges(AtChannel& ch) : m_ch(ch), m_kept(ch.LastFailure()) {}
+        ~SideExchanges() { m_ch.Fail(m_kept); }
+        SideExchanges(const SideExchanges&) = delete;
+        SideExchanges& operator=(const SideExchanges&) = delete;
+        // The failure of the last side exchange that failed (the kept one when none did).
+        Failure Own() const { return m_ch.LastFailure(); }
+        // The failure that will be reported; a side exchange may change what it says.
+        Failure& Kept() { return m_kept; }
+
+    private:
+        AtChannel& m_ch;
+        Failure m_kept;
+    };
+
     // The port's OnReceiveData handler: marks new data and appends it, interpreting nothing.
     void ReceiveData(const void* data, size_t size);
 

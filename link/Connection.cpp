@@ -72,10 +72,10 @@ ModelAnswer QueryModel(AtChannel& ch, int firstTimeoutMs, int nextTimeoutMs) {
     };
     // The answer is followed to its final "OK": left on the way, that "OK" would pass
     // for the answer to the next command.
-    const int lastError = ch.LastError;
+    const Failure before = ch.LastFailure();
     const bool done = ch.RunCommand(spec);
     if (answer.Seen) {
-        if (!done) ch.LastError = lastError;  // only the "OK" failed to come
+        if (!done) ch.Fail(before);  // only the "OK" failed to come: no failure of this query
         ch.ClearReceive();
     }
     return answer;

@@ -28,6 +28,13 @@ enum FailReason : int {
     kErrPhoneMemoryFull = 2007,
 };
 
+// A failure as a value: its reason and, for the reasons that carry one, its text.
+struct Failure {
+    int Reason = 0;
+    std::string Text;
+    bool operator==(const Failure&) const = default;
+};
+
 // Every reason the program sets; each has a text of its own.
 inline constexpr std::array<FailReason, 17> kAllFailReasons = {
     kErrTimeout,       kErrLocalFile,       kErrChecksum,  kErrNoJar,     kErrText,

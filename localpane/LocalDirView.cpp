@@ -212,7 +212,9 @@ LocalDirView::LocalDirView(QWidget* parent)
       }) {
     ConfigureFileList(*this);
     header()->setStretchLastSection(false);
-    setDragDropMode(QAbstractItemView::DropOnly);
+    // Files drag out (onto the phone list, or another program) and phone items drop in.
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDragEnabled(true);
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OpenIndex(index); });
 }
@@ -515,6 +517,11 @@ QItemSelectionModel::SelectionFlags LocalDirView::selectionCommand(const QModelI
 void LocalDirView::resizeEvent(QResizeEvent* event) {
     QTreeView::resizeEvent(event);
     m_nameFit.Fit();
+}
+
+void LocalDirView::startDrag(Qt::DropActions /*supportedActions*/) {
+    // A copy only: a move dropped on another program would take the files away.
+    QTreeView::startDrag(Qt::CopyAction);
 }
 
 void LocalDirView::dragEnterEvent(QDragEnterEvent* event) {

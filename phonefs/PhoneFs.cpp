@@ -120,10 +120,9 @@ void PhoneFs::SetRoot(std::unique_ptr<Tree4> root) {
 }
 
 bool PhoneFs::RereadModel() {
-    const int lastError = m_ch.LastError;
+    const AtChannel::SideExchanges side(m_ch);
     const ModelAnswer answer = QueryModel(m_ch);
     if (answer.Seen) m_ch.PhoneModel = answer.Model;
-    m_ch.LastError = lastError;
     return answer.Seen;
 }
 

@@ -12,6 +12,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <QDropEvent>
+#include <QMimeData>
+
 #include "localpane/DriveComboBox.h"
 #include "localpane/LocalDirView.h"
 #include "ui/widgets/FavoritesDialog.h"
@@ -64,6 +67,11 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
     for (QWidget* w : {static_cast<QWidget*>(StatusComp), static_cast<QWidget*>(DiskStatus),
                        static_cast<QWidget*>(PathComp)})
         w->installEventFilter(this);
+    // Phone items may be dropped anywhere on the pane (its path, drive row or status line),
+    // not only on the list: the drag ends where the user lets go.
+    m_panel = panel;
+    panel->setAcceptDrops(true);
+    panel->installEventFilter(this);
     connect(DirList, &LocalDirView::Clicked, this, &ComputerPane::Activated);
     connect(DrivesComboBox, &DriveComboBox::Clicked, this, &ComputerPane::Activated);
     connect(DirList, &LocalDirView::SelectionChanged, this, [this] {
@@ -202,6 +210,30 @@ void ComputerPane::SetActive(bool active) {
 }
 
 bool ComputerPane::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_panel) {
+        switch (event->type()) {
+            case QEvent::DragEnter:
+            case QEvent::DragMove:
+            case QEvent::Drop: {
+                auto* e = static_cast<QDropEvent*>(event);
+                const QString format = QString::fromLatin1(kPhoneItemsMime);
+                if (!e->mimeData() || !e->mimeData()->hasFormat(format)) {
+                    e->ignore();
+                    return true;
+                }
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+                if (event->type() == QEvent::Drop) {
+                    const std::vector<std::string> names =
+                        DecodePhoneNames(e->mimeData()->data(format));
+                    if (!names.empty()) emit PhoneItemsDropped(names);
+                }
+                return true;
+            }
+            default:
+                return QObject::eventFilter(watched, event);
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress) emit Activated();
     return QObject::eventFilter(watched, event);
 }

@@ -92,6 +92,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* m_panel = nullptr;  // takes the drops the list's neighbours do not
     FavoritesMenu* m_favoritesMenu = nullptr;
     FavoritesDialog* m_favouritesEditor = nullptr;
 };

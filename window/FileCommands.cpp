@@ -1,5 +1,6 @@
 #include "window/FileCommands.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QTreeWidgetItem>
 #include <algorithm>
@@ -104,14 +105,12 @@ void FileCommands::CopyToPhone() {
     if (!Session()) return;
     const std::vector<std::string> paths = SelectedLocalPaths();
     if (paths.empty()) return;
-    // Only what was copied loses its mark: after a stop or a failure every mark stays, so
-    // that nothing the user chose is forgotten.
-    SendToPhone(paths, [this, paths](Outcome outcome) {
-        if (outcome == Outcome::Done) {
-            QStringList copied;
-            for (const std::string& path : paths) copied.append(Q(path));
-            m_window.Computer().List()->Unmark(copied);
-        }
+    // Only what was copied loses its mark: after a stop or a failure the files not yet
+    // sent stay marked, so that nothing the user chose is forgotten and nothing goes twice.
+    SendToPhone(paths, [this](const std::vector<std::string>& dealtWith) {
+        QStringList copied;
+        for (const std::string& path : dealtWith) copied.append(Q(path));
+        m_window.Computer().List()->Unmark(copied);
         m_window.Computer().UpdateStatus();
     });
 }
@@ -125,7 +124,7 @@ void FileCommands::CopyDroppedFiles(const QStringList& paths) {
 }
 
 void FileCommands::SendToPhone(const std::vector<std::string>& paths,
-                               std::function<void(Outcome)> then) {
+                               std::function<void(const std::vector<std::string>&)> then) {
     PhoneSession* session = Session();
     if (!session) return;
     BusyView view;
@@ -133,20 +132,22 @@ void FileCommands::SendToPhone(const std::vector<std::string>& paths,
     view.FilesMax = static_cast<int>(paths.size());
     // Room for the bytes and the time left beside the file count, until the copy has ended.
     auto wide = std::make_shared<ProgressDialog::WideScope>(*m_window.Progress());
+    auto dealtWith = std::make_shared<std::vector<std::string>>();
     session->Run(
         view,
-        [session, place = PlaceOf(session->CurrentFolder()), paths](PhoneFs& fs) {
+        [session, place = PlaceOf(session->CurrentFolder()), paths, dealtWith](PhoneFs& fs) {
             Tree4* folder = commands::FolderAt(fs, place);
             if (!folder) return Outcome::Stopped;
             q7k3::CopyToPhone copy(fs, folder, session->Conflicts());
             const bool ok = copy.Run(paths);
+            *dealtWith = copy.DealtWith();
             return OutcomeOf(ok, copy.End());
         },
-        [this, then = std::move(then), wide](Outcome outcome) mutable {
+        [this, then = std::move(then), wide, dealtWith](Outcome) mutable {
             wide.reset();
             // The folder with what arrived, and the free space that is left.
             m_window.ShowCurrentFolder();
-            if (then) then(outcome);
+            if (then) then(*dealtWith);
         });
 }
 
@@ -183,7 +184,14 @@ void FileCommands::Delete() {
     if (m_window.ComputerPaneActive()) {
         // The computer's files need no phone: one question, then the files go.
         const std::vector<std::string> paths = SelectedLocalPaths();
-        DeleteLocalFiles(m_prompts).Run(paths);
+        if (DeleteLocalFiles(m_prompts).Run(paths)) {
+            // Folders are left alone, and lose their mark with the files, so that the
+            // next command is not given them by mistake.
+            QStringList folders;
+            for (const std::string& path : paths)
+                if (QFileInfo(Q(path)).isDir()) folders.append(Q(path));
+            m_window.Computer().List()->Unmark(folders);
+        }
         ReloadComputerPane();
         return;
     }
@@ -207,7 +215,11 @@ void FileCommands::Delete() {
             const bool ok = erase.Run(names);
             return OutcomeOf(ok, erase.End());
         },
-        [this](Outcome) { m_window.ShowCurrentFolder(); });
+        [this, names](Outcome) {
+            m_window.ShowCurrentFolder();
+            // A folder among the marked items is left alone, and loses its mark.
+            m_window.Phone().DeselectFolders();
+        });
 }
 
 void FileCommands::CompileJava() {

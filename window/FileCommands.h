@@ -46,8 +46,10 @@ private:
     // The names of the phone pane's marked items (or its current one), in list order.
     std::vector<std::string> SelectedPhoneNames() const;
     std::vector<std::string> SelectedLocalPaths() const;
-    // Sends the files into the current phone folder; `then` hears how it ended.
-    void SendToPhone(const std::vector<std::string>& paths, std::function<void(Outcome)> then);
+    // Sends the files into the current phone folder; `then` hears the local paths the copy
+    // dealt with (sent, or left out with a reason).
+    void SendToPhone(const std::vector<std::string>& paths,
+                     std::function<void(const std::vector<std::string>&)> then);
     void FetchToComputer(const std::vector<std::string>& names);
     // The computer pane read again with its status and drive lines.
     void ReloadComputerPane();

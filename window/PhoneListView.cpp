@@ -254,9 +254,12 @@ PhoneDropTarget::PhoneDropTarget(QTreeWidget* list) : QObject(list) {
     list->viewport()->installEventFilter(this);
 }
 
-QStringList PhoneDropTarget::AcceptableFiles(const QMimeData* data, bool fromThisProgram) {
+QStringList PhoneDropTarget::AcceptableFiles(const QMimeData* data) {
     QStringList paths;
-    if (fromThisProgram || !data || !data->hasUrls()) return paths;
+    // Files from the computer pane come as from any other program; the phone list's own
+    // items carry no file addresses and are not taken back.
+    if (!data || !data->hasUrls() || data->hasFormat(QString::fromLatin1(kPhoneItemsMime)))
+        return paths;
     for (const QUrl& url : data->urls())
         if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths.append(url.toLocalFile());
     return paths;
@@ -267,7 +270,7 @@ bool PhoneDropTarget::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* e = static_cast<QDragMoveEvent*>(event);
-            if (!AcceptableFiles(e->mimeData(), e->source() != nullptr).isEmpty() &&
+            if (!AcceptableFiles(e->mimeData()).isEmpty() &&
                 (e->possibleActions() & Qt::CopyAction)) {
                 e->setDropAction(Qt::CopyAction);
                 e->accept();
@@ -278,7 +281,7 @@ bool PhoneDropTarget::eventFilter(QObject* watched, QEvent* event) {
         }
         case QEvent::Drop: {
             auto* e = static_cast<QDropEvent*>(event);
-            const QStringList paths = AcceptableFiles(e->mimeData(), e->source() != nullptr);
+            const QStringList paths = AcceptableFiles(e->mimeData());
             if (paths.isEmpty() || !(e->possibleActions() & Qt::CopyAction)) {
                 e->ignore();
                 return true;

@@ -94,8 +94,9 @@ class PhoneDropTarget : public QObject {
 public:
     explicit PhoneDropTarget(QTreeWidget* list);
 
-    // The local files named by a drop's data, or none when the drop is not acceptable.
-    static QStringList AcceptableFiles(const QMimeData* data, bool fromThisProgram);
+    // The local files named by a drop's data (from another program or the computer
+    // pane), or none when the drop is not acceptable.
+    static QStringList AcceptableFiles(const QMimeData* data);
 
 signals:
     void FilesDropped(const QStringList& paths);

@@ -193,6 +193,15 @@ void PhonePane::Deselect(const std::vector<std::string>& names, size_t count) {
     StatusPhone->setText(SelectionText());
 }
 
+void PhonePane::DeselectFolders() {
+    {
+        const QSignalBlocker block(ListPhone);
+        for (QTreeWidgetItem* item : ListPhone->selectedItems())
+            if (!PhoneListView::IsFile(item)) item->setSelected(false);
+    }
+    StatusPhone->setText(SelectionText());
+}
+
 QString PhonePane::SelectionText() const {
     qint64 selectedBytes = 0, totalBytes = 0;
     int selected = 0, files = 0;

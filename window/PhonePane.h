@@ -84,6 +84,8 @@ public:
     // The first `count` selected items named in `names` lose their mark (what a command
     // took), and the selection line follows.
     void Deselect(const std::vector<std::string>& names, size_t count);
+    // Folders lose their mark (the files' commands leave them alone).
+    void DeselectFolders();
     // "<kb> Кб из <kb> Кб, файлов: <n> из <n>" of the list's files.
     QString SelectionText() const;
     QString PathText() const;

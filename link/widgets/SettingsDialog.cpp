@@ -241,6 +241,12 @@ void SettingsDialog::FillPorts(const PortScan& scan) {
     int current = m_selCom->findText(QString::fromStdString(name));
     for (int i = 0; current < 0 && i < m_selCom->count(); ++i)
         if (SameDevice(m_selCom->itemText(i).toStdString(), name)) current = i;
+    // The port the user stored stays the choice while its device is away (a lost link, a
+    // cable pulled): Enter must not put another port in its place.
+    if (current < 0 && !name.empty() && name == m_b.Store->ReadString("ComPort", "")) {
+        m_selCom->addItem(QString::fromStdString(name));
+        current = m_selCom->count() - 1;
+    }
     m_selCom->setCurrentIndex(current >= 0 ? current : (m_selCom->count() > 0 ? 0 : -1));
 }
 

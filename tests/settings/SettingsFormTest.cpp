@@ -122,6 +122,13 @@ TEST_F(SettingsFormTest, FillsFromTheLiveStateAndPreselectsTheCurrentPort) {
     ASSERT_TRUE(m_form.FormCreate());
     EXPECT_EQ(Items(Box("SelCom")), scan.Ports);
     EXPECT_EQ(Box("SelCom")->currentIndex(), 0);
+    // The stored port whose device is away (the link was lost) stays chosen, and Start keeps
+    // it stored.
+    m_store->WriteString("ComPort", "/dev/ttyS7");
+    ASSERT_TRUE(m_form.FormCreate());
+    EXPECT_EQ(Box("SelCom")->currentText(), "/dev/ttyS7");
+    ClickStart();
+    EXPECT_EQ(m_store->ReadString("ComPort", ""), "/dev/ttyS7");
 
     port.Name = "/dev/ttyUSB1";
     port.Rate = 230400;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
@@ -177,9 +178,11 @@ TEST_F(FileCommandsWindow, QuickSearchMarksNothingAndF5AsksBeforeReplacing) {
     list->setFocus();
     AnswerWhenShown(form->Conflicts(), "FexSkipBtn");
     QTest::keyClick(list, Qt::Key_F5);
+    Settle();
     EXPECT_EQ(ReadLocal(localDir.filePath("zebra.txt")), "mine");
     AnswerWhenShown(form->Conflicts(), "FexOverwriteBtn");
     QTest::keyClick(list, Qt::Key_F5);
+    Settle();
     EXPECT_EQ(ReadLocal(localDir.filePath("zebra.txt")), "zz");
     EXPECT_TRUE(prompts.shown.empty());
 }
@@ -240,16 +243,21 @@ TEST_F(FileCommandsWindow, F8DeletesPhoneFilesAndLocalFilesAfterTheQuestion) {
     QTest::keyClick(form->Computer().List(), Qt::Key_F8);
     Settle();
     EXPECT_TRUE(QFile::exists(localDir.filePath("a.txt")));
+    // A folder among them is left alone and loses its mark.
     prompts.answers = {true};
-    SelectLocal({"a.txt", "b.txt"});
+    ASSERT_TRUE(QDir(localDir.path()).mkdir("sub"));
+    Reload();
+    SelectLocal({"a.txt", "b.txt", "sub"});
     QTest::keyClick(form->Computer().List(), Qt::Key_F8);
     Settle();
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].Text, "Вы действительно хотите удалить 2 файлов?");
+    EXPECT_EQ(prompts.shown[1].Text, "Вы действительно хотите удалить 3 файлов?");
     EXPECT_FALSE(QFile::exists(localDir.filePath("a.txt")));
     EXPECT_FALSE(QFile::exists(localDir.filePath("b.txt")));
     ASSERT_TRUE(WaitUntil([&] { return form->Computer().List()->Loaded(); }));
     EXPECT_EQ(form->Computer().List()->FileCount(), 0);
+    EXPECT_TRUE(QFileInfo(localDir.filePath("sub")).isDir());
+    EXPECT_TRUE(form->Computer().List()->SelectedPaths().isEmpty());
 }
 
 TEST_F(FileCommandsWindow, PhoneItemsDroppedOnTheComputerPaneAndFilesDroppedOnThePhoneList) {
@@ -308,13 +316,15 @@ TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesStopsItsReadAndKeepsThe
     SelectPhone({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"});
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (form->Progress()->isVisible() && form->Progress()->ProgressBar2->value() == 2 &&
-            form->Progress()->ProgressBar1->value() >= 1) {
+        // While the third file is on its way (the phone has been asked for it).
+        if (form->Progress()->isVisible() && phone->Received().find("f3.bin") != std::string::npos) {
             form->Progress()->AbortBtn->click();
             presser.stop();
         }
     });
     presser.start(2);
+    // The old third file is to be replaced: the question comes before its read.
+    AnswerWhenShown(form->Conflicts(), "FexOverwriteBtn");
     QTest::keyClick(form->Phone().List(), Qt::Key_F5);
     Settle();
     // The user's own abort: no box, the third file's read dropped, the old file kept.
@@ -332,6 +342,7 @@ TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesStopsItsReadAndKeepsThe
     // The link was set right again: the rest comes with the next F5.
     QFile::remove(localDir.filePath("f3.bin"));
     QTest::keyClick(form->Phone().List(), Qt::Key_F5);
+    Settle();
     EXPECT_TRUE(prompts.shown.empty());
     for (int i = 3; i <= 5; ++i)
         EXPECT_EQ(ReadLocal(localDir.filePath(QStringLiteral("f%1.bin").arg(i))),
@@ -470,6 +481,23 @@ TEST_F(FileCommandsWindow, ACopyToThePhoneThatFailsKeepsTheMarks) {
     Settle();
     EXPECT_EQ(phone->GetFile("B", "a.txt"), "text");
     EXPECT_TRUE(form->Computer().List()->SelectedPaths().isEmpty());
+
+    // Cancelled at the second file (its name is taken on the phone): the first went and
+    // loses its mark, the rest stay marked, so a second F5 sends nothing twice.
+    ASSERT_TRUE(phone->PutFile("B", "b.txt", "theirs"));
+    Rescan();  // the folder shown, read again
+    form->ActivateComputerPane();
+    form->Computer().List()->clearSelection();
+    ASSERT_TRUE(form->Computer().List()->SetCurrentName("a.txt"));
+    for (int i = 0; i < 3; ++i) QTest::keyClick(form->Computer().List(), Qt::Key_Insert);
+    ASSERT_EQ(form->Computer().List()->SelectedPaths().size(), 3);
+    AnswerWhenShown(form->Conflicts(), "FexOverwriteBtn");  // a's name is taken too
+    AnswerWhenShown(form->Conflicts(), "FexCancel");
+    QTest::keyClick(form->Computer().List(), Qt::Key_F5);
+    Settle();
+    EXPECT_EQ(form->Computer().List()->SelectedPaths(),
+              (QStringList{localDir.filePath("b.txt"), localDir.filePath("c.txt")}));
+    EXPECT_EQ(phone->GetFile("B", "b.txt"), "theirs");
 }
 
 }  // namespace

@@ -268,11 +268,21 @@ TEST_F(MainWindowFixture, OpeningAFolderOnAnotherVolumeMovesTheDriveAndItsFreeSp
 TEST_F(MainWindowFixture, DropsFromOtherProgramsAreCopiesOfLocalFiles) {
     QMimeData outside;
     outside.setUrls({QUrl::fromLocalFile("/tmp/a.mmf"), QUrl("https://example.org/b.mmf")});
-    EXPECT_EQ(PhoneDropTarget::AcceptableFiles(&outside, false), QStringList{"/tmp/a.mmf"});
-    EXPECT_TRUE(PhoneDropTarget::AcceptableFiles(&outside, true).isEmpty());
+    EXPECT_EQ(PhoneDropTarget::AcceptableFiles(&outside), QStringList{"/tmp/a.mmf"});
     QMimeData text;
     text.setText("hello");
-    EXPECT_TRUE(PhoneDropTarget::AcceptableFiles(&text, false).isEmpty());
+    EXPECT_TRUE(PhoneDropTarget::AcceptableFiles(&text).isEmpty());
+    // The computer pane's own rows drag out as files; the phone list's items never drop
+    // back onto it.
+    const QString dir = form.Computer().List()->Path();
+    std::unique_ptr<QMimeData> local(form.Computer().List()->model()->mimeData(
+        {form.Computer().List()->model()->index(0, 0, form.Computer().List()->rootIndex())}));
+    ASSERT_NE(local, nullptr);
+    EXPECT_FALSE(PhoneDropTarget::AcceptableFiles(local.get()).isEmpty()) << dir.toStdString();
+    QMimeData phoneItems;
+    phoneItems.setUrls({QUrl::fromLocalFile("/tmp/a.mmf")});
+    phoneItems.setData(kPhoneItemsMime, EncodePhoneNames({"a"}));
+    EXPECT_TRUE(PhoneDropTarget::AcceptableFiles(&phoneItems).isEmpty());
 
     // A drop from outside reaches the copy hook.
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &outside, Qt::LeftButton,
@@ -303,6 +313,23 @@ TEST_F(MainWindowFixture, PhoneItemsDragOutAsNamesAndDropOnTheComputerPane) {
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.Computer().List()->viewport(), &drop);
     EXPECT_EQ(form.droppedNames, std::vector<std::string>{"a"});
+
+    // The whole pane takes them: its status line and its drive row too.
+    for (QWidget* where : {static_cast<QWidget*>(form.Computer().StatusLine()),
+                           static_cast<QWidget*>(form.Computer().FreeLine())}) {
+        form.droppedNames.clear();
+        QWidget* target = where;
+        while (target && !target->acceptDrops()) target = target->parentWidget();
+        ASSERT_NE(target, nullptr) << where->objectName().toStdString();
+        QDragEnterEvent over(QPoint(2, 2), Qt::CopyAction, data.get(), Qt::LeftButton,
+                             Qt::NoModifier);
+        QApplication::sendEvent(target, &over);
+        EXPECT_TRUE(over.isAccepted());
+        QDropEvent there(QPointF(2, 2), Qt::CopyAction, data.get(), Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(target, &there);
+        EXPECT_EQ(form.droppedNames, std::vector<std::string>{"a"});
+    }
 }
 
 }  // namespace
