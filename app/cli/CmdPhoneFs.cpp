@@ -13,6 +13,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <optional>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
@@ -541,13 +542,23 @@ int RunGet(const ParsedArgs& a) {
         }
         // The folder rules name the local files: they are fetched into a private folder
         // beside the target first, and only then moved to names not taken (or --force).
-        QTemporaryDir stage(QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
+        // A stop signal that ends the program at once takes the folder with it; one that
+        // comes between the folder's making and its being known waits for that (a stop
+        // during a write is only noted), and is then heard here.
+        // (The guard outlives the folder: it is known until it is gone.)
+        std::optional<StrayGuard> strayStage;
+        std::optional<QTemporaryDir> made;
+        {
+            const WriteGuard making;
+            made.emplace(QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
+            if (made->isValid()) strayStage.emplace(made->path().toStdString());
+        }
+        QTemporaryDir& stage = *made;
+        if (Interrupted()) return kExitInterrupted;
         if (!stage.isValid())
             return Fail(
                 Msg(kMsgCannotWriteFolder) + Printable(local) + ": " + FolderProblem(local, errno),
                 kExitLocalFile);
-        // A stop signal that ends the program at once takes the folder with it.
-        const StrayGuard strayStage(stage.path().toStdString());
         CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
         const bool ok = copy.Run(group.names);
         for (const std::string& written : copy.Written()) {

@@ -176,7 +176,7 @@ TEST_F(SettingsFormTest, WithoutAnySerialDeviceTheProgramEnds) {
     EXPECT_FALSE(m_form.isVisible());
 }
 
-TEST_F(SettingsFormTest, APortHeldByAnotherProgramIsMissingAndStartFallsBackQuietly) {
+TEST_F(SettingsFormTest, APortHeldByAnotherProgramStaysTheChoiceWhenItIsTheStoredOne) {
     test::Pty pty;
     ASSERT_TRUE(pty.Hold());
     const std::string tty = pty.Path();
@@ -191,12 +191,14 @@ TEST_F(SettingsFormTest, APortHeldByAnotherProgramIsMissingAndStartFallsBackQuie
     b.ListPorts = [&] { return ListSerialPorts(m_store->ReadString("ComPort", ""), sources); };
     m_form.Bind(b);
 
+    // The stored port is not among those that open, yet it stays the choice: Start keeps
+    // it, and nothing is written over it.
     ASSERT_TRUE(m_form.FormCreate());
-    EXPECT_EQ(Box("SelCom")->count(), 0);
+    EXPECT_EQ(Items(Box("SelCom")), (std::vector<std::string>{tty}));
     EXPECT_TRUE(prompts.shown.empty());
     ClickStart();
-    EXPECT_EQ(port.Name, DefaultPortName());
-    EXPECT_TRUE(HasLine(File(), "ComPort=" + tty));  // nothing written over it
+    EXPECT_EQ(port.Name, tty);
+    EXPECT_TRUE(HasLine(File(), "ComPort=" + tty));
 
     pty.Release();
     ASSERT_TRUE(m_form.FormCreate());

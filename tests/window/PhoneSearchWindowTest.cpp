@@ -152,7 +152,7 @@ TEST_F(PhoneSearchWindow, ASilentStoredPortOffersTheSearchThatFindsAndSelectsThe
     ASSERT_TRUE(WaitUntil([&] { return session->PhoneReady(); }, 30000));
 
     ASSERT_GE(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].Text, Msg(kMsgPhoneSilent));
+    EXPECT_EQ(prompts.shown[0].Text, SilentPhoneText(silent));
     EXPECT_EQ(offer, Msg(kMsgStoredPortSilent) + silent + Msg(kMsgTrySearch));
     EXPECT_EQ(rows, (QStringList{Q(silent + " " + Msg(kMsgFoundSilent)),
                                  Q(refused + " " + Msg(kMsgFoundOtherModel) + "SGH-D500"),
