@@ -303,6 +303,8 @@ TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesStopsItsReadAndKeepsThe
         }
     });
     presser.start(2);
+    // The local f3.bin is to be replaced; its read is then aborted.
+    AnswerWhenShown(form->Conflicts(), "FexOverwriteBtn");
     QTest::keyClick(form->Phone().List(), Qt::Key_F5);
     // The user's own abort: no box, the third file's read dropped, the old file kept.
     EXPECT_TRUE(prompts.shown.empty());
