@@ -99,9 +99,9 @@ void CopyToPhone::DescriptorStep(bool& failed) {
     ProgressView& progress = m_fs.Progress();
     const std::string scratch = TempFileName();
     for (const std::string& jar : m_jadQueue) {
-        const std::string jadName = CutPhoneName(
-            JadNameForJar(QFileInfo(QString::fromStdString(jar)).fileName().toStdString()),
-            kMaxPhoneNameBytes);
+        const std::string jadName =
+            JadNameForJar(QFileInfo(QString::fromStdString(jar)).fileName().toStdString(),
+                          RuleToPhone(KindOf(m_folder)).NameBytes);
         progress.SetQuickStatus(Msg(kMsgCopyingFile) + jadName);
         if (!CreateJadFromManifest(jar, scratch)) {
             commands::ShowError(m_fs, Msg(kMsgJadCreateFailed), BoxIcon::None);
@@ -142,9 +142,10 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
 
     switch (rule.Step) {
         case PhoneStep::JavaSuite: {
+            const std::string whole = info.fileName().toStdString();
             const std::string ext =
-                LowerAscii(Utf8Length(name) >= 4 ? name.substr(name.size() - 4) : name);
-            name = JavaSuiteName(name);
+                LowerAscii(whole.size() >= 4 ? whole.substr(whole.size() - 4) : whole);
+            name = JavaSuiteName(whole, rule.NameBytes);
             if (ext != ".jar") break;
             // A descriptor is generated unless the phone has one or one comes along.
             const std::string jad = Utf8DropRight(name, 1) + "d";

@@ -190,6 +190,15 @@ TEST_F(CopyToPhoneTest, JavaSuitesGetTheirNamesAndAGeneratedDescriptor) {
     EXPECT_EQ(link.progress.Max(2), 2);
     EXPECT_EQ(link.emu->GetFile(id, "Other_suite.jad"), "MIDlet-Name: Mine\r\n");
     EXPECT_TRUE(prompts.shown.empty());
+
+    // A long stem is cut before "_suite" is added; a suite name gets its own descriptor.
+    const std::string stem(40, 'L');
+    ASSERT_TRUE(Send("java", {Jar(stem + ".jar"), Jar("Named_suite.jar")}));
+    const std::string cut(33, 'L');
+    for (const std::string& name : {cut + "_suite.jar", cut + "_suite.jad",
+                                    std::string("Named_suite.jar"), std::string("Named_suite.jad")})
+        EXPECT_TRUE(link.emu->GetFile(id, name)) << name;
+    EXPECT_EQ(PhoneNames(id).size(), 8u);
 }
 
 // Presses the abort button while the third file is on its way.
