@@ -401,6 +401,12 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
             progress.Step(2);
             continue;
         }
+        // A manifest may name anything: what a copy to the phone refuses is refused here.
+        if (const std::string problem = commands::PhoneNameProblem(r.Name); !problem.empty()) {
+            m_left.push_back({chosen[k], problem});
+            progress.Step(2);
+            continue;
+        }
         // A fresh listing tells which names are taken; it also makes the folder current.
         if (folder != current) {
             if (!listed.count(folder)) {

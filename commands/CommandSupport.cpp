@@ -5,12 +5,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 
 #include "commands/Backup.h"
+#include "commands/FolderRules.h"
 
 #include "link/Connection.h"
 #include "link/Failure.h"
@@ -91,6 +93,20 @@ bool ValidPhoneName(std::string_view name) {
     return WireSafeName(name);
 }
 
+std::string PhoneNameProblem(std::string_view name, size_t maxBytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    [[maybe_unused]] const QString decoded =
+        utf8.decode(QByteArrayView(name.data(), qsizetype(name.size())));
+    if (!ValidPhoneName(name) || name.find('\\') != std::string_view::npos || name.front() == ' ' ||
+        utf8.hasError())
+        return Msg(kMsgBadPhoneName) + std::string(name);
+    // The phone stores a longer name, but lists it cut and then finds no file of that name.
+    if (name.size() > maxBytes)
+        return Msg(kMsgNameTooLong) + std::to_string(maxBytes) + Msg(kMsgNameTooLongEnd) +
+               std::string(name);
+    return {};
+}
+
 ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
                           const std::function<bool(const std::string&)>& taken,
                           const std::function<bool(const std::string&)>& valid, std::string& name,
@@ -132,11 +148,18 @@ ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
     return ConflictEnd::Go;
 }
 
-ConflictEnd ResolveConflict(PhoneFs& /*fs*/, Tree4* folder, ConflictQuestion& conflict,
+ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict,
                             ConflictMemory& memory, std::string& name, bool& replace) {
+    const size_t limit = RuleToPhone(KindOf(folder)).NameBytes;
+    // A typed name the phone could not give back is said, then asked about again.
+    const auto valid = [&fs, limit](const std::string& n) {
+        const std::string problem = PhoneNameProblem(n, limit);
+        if (!problem.empty()) ShowError(fs, problem);
+        return problem.empty();
+    };
     return AskWhileTaken(
-        conflict, memory, [folder](const std::string& n) { return HasFile(folder, n); },
-        [](const std::string& n) { return ValidPhoneName(n); }, name, replace);
+        conflict, memory, [folder](const std::string& n) { return HasFile(folder, n); }, valid,
+        name, replace);
 }
 
 namespace {

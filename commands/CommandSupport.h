@@ -3,6 +3,7 @@
 // local files they write.
 
 #include <QElapsedTimer>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -110,6 +111,11 @@ std::string UnfinishedDir();
 // A name the phone can take: not empty, not "." or "..", no '/', no quote, no control
 // character.
 bool ValidPhoneName(std::string_view name);
+// Why `name` would be a file the phone keeps but cannot give back, as a message; empty
+// when it is fine: what ValidPhoneName refuses, a backslash (the phone's separator), a
+// leading space, bytes that are no UTF-8, and more than `maxBytes` bytes (a folder's
+// limit, as the copy to the phone cuts names to it).
+std::string PhoneNameProblem(std::string_view name, size_t maxBytes = SIZE_MAX);
 
 // Where `root`/`relative` would lead out of `root`: the first path on the way (below root)
 // that is a symbolic link, or the whole path when `relative` climbs out ("..", absolute).

@@ -212,6 +212,9 @@ enum MessageId : int {
     kMsgTemporaryErased = 330,  // + phone path
     kMsgMissingCount = 331,  // + n (the restore dialog)
     kMsgMissingMark = 332,  // the restore list's mark of a file missing on the phone
+    // Names the phone cannot give back.
+    kMsgNameTooLong = 333,  // + the folder's limit + kMsgNameTooLongEnd + the name
+    kMsgNameTooLongEnd = 334,
     // Errors that say what to do, progress, the panes' habits.
     kMsgCliNoPortSet = 350,  // the CLI without --port, Q7K3FM_PORT or a stored port
     kMsgCliPortAdvice = 351,  // after "порт: PATH" of a silent phone

@@ -201,6 +201,22 @@ TEST_F(CopyToPhoneTest, JavaSuitesGetTheirNamesAndAGeneratedDescriptor) {
     EXPECT_EQ(PhoneNames(id).size(), 8u);
 }
 
+// A name typed into the conflict question that the folder could not give back is said and
+// asked about again.
+TEST_F(CopyToPhoneTest, ATypedNameOverTheFolderLimitIsAskedAgain) {
+    const std::string id = IdOf("Sounds\\My Sounds");
+    link.emu->PutFile(id, "tune.mid", "old");
+    const std::string tooLong = std::string(25, 't') + ".mid";
+    conflict.conflicts = {{ConflictAnswer::UseNewName, tooLong},
+                          {ConflictAnswer::UseNewName, "tune2.mid"}};
+    ASSERT_TRUE(Send("Sounds\\My Sounds", {WriteLocal("tune.mid", "new")}));
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>{
+                  "Слишком длинное имя (в этой папке телефона не больше 28 байт): " + tooLong});
+    EXPECT_EQ(link.emu->GetFile(id, "tune2.mid"), "new");
+    EXPECT_EQ(link.emu->GetFile(id, "tune.mid"), "old");
+}
+
 // Presses the abort button while the third file is on its way.
 class AbortingProgress final : public ProgressView {
 public:
