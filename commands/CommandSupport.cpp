@@ -572,9 +572,15 @@ std::string UniquePath(const std::string& dir, const std::string& name) {
     const QDir d(QString::fromStdString(dir));
     QString path = d.filePath(QString::fromStdString(name));
     for (int n = 2; QFileInfo::exists(path) && n < 10000; ++n) {
-        path = d.filePath(QString::fromStdString(name) + QStringLiteral(" (%1)").arg(n));
+        path = d.filePath(QString::fromStdString(NumberedName(name, n)));
     }
     return path.toStdString();
+}
+
+std::string NumberedName(const std::string& name, int n) {
+    const size_t dot = name.rfind('.');
+    const size_t at = dot == std::string::npos || dot == 0 ? name.size() : dot;
+    return name.substr(0, at) + " (" + std::to_string(n) + ")" + name.substr(at);
 }
 
 }  // namespace q7k3::commands

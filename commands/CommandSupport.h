@@ -136,8 +136,11 @@ std::string FreshWorkDir(const std::string& name);
 // $XDG_DATA_HOME/Q7K3FileManager/Recovered (the data directory defaults to
 // ~/.local/share). Made when missing; empty when it cannot be.
 std::string RecoveryDir();
-// A path in `dir` for `name` that names no existing file ("name", "name (2)", ...).
+// A path in `dir` for `name` that names no existing file ("Ring.mmf", "Ring (2).mmf", ...).
 std::string UniquePath(const std::string& dir, const std::string& name);
+// `name` with " (n)" before its extension: "Ring.mmf", 2 -> "Ring (2).mmf". A name whose
+// only dot leads it (".profile") takes the number at the end.
+std::string NumberedName(const std::string& name, int n);
 
 }  // namespace commands
 }  // namespace q7k3

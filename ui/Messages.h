@@ -215,6 +215,9 @@ enum MessageId : int {
     // Names the phone cannot give back.
     kMsgNameTooLong = 333,  // + the folder's limit + kMsgNameTooLongEnd + the name
     kMsgNameTooLongEnd = 334,
+    kMsgSavedAs = 335,  // phone path + this + local name + kMsgNameOf + the name the rules gave
+    kMsgNameOf = 336,
+    kMsgNameTakenByThisCommand = 337,
     // Errors that say what to do, progress, the panes' habits.
     kMsgCliNoPortSet = 350,  // the CLI without --port, Q7K3FM_PORT or a stored port
     kMsgCliPortAdvice = 351,  // after "порт: PATH" of a silent phone
