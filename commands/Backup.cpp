@@ -9,6 +9,7 @@
 #include <set>
 
 #include "ui/Messages.h"
+#include "ui/Text.h"
 
 namespace q7k3 {
 namespace {
@@ -84,6 +85,7 @@ bool Backup::Run() {
     m_end = CommandEnd::Failed;
     m_fetched = m_kept = m_missed = 0;
     m_bytes = 0;
+    m_unreadable.clear();
     Tree4* root = m_fs.PhoneRoot();
     if (!root) {
         commands::FailText(ch, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
@@ -258,8 +260,14 @@ bool Backup::Run() {
             // A file erased since the listing costs only itself, as does one whose name
             // the phone cannot be asked for.
             if (ch.LastError == kErrPhoneNotFound || ch.LastError == kErrBadName) {
-                r.OnPhone = false;
-                ++m_missed;
+                // The listing cuts a name at 64 characters, and the phone then finds no file
+                // of the cut name: that file is still there, only out of reach.
+                if (ch.LastError == kErrBadName || Utf8Length(item.entry.Name) >= kFileNameChars) {
+                    m_unreadable.push_back(PhonePathText(item.folder) + "\\" + item.entry.Name);
+                } else {
+                    r.OnPhone = false;
+                    ++m_missed;
+                }
                 progress.Step(2);
                 continue;
             }
@@ -297,6 +305,12 @@ bool Backup::Run() {
     flags.AbortRequested = false;
     ch.LastError = 0;
     return true;
+}
+
+std::string Backup::UnreadableReport() const {
+    std::string text;
+    for (const std::string& path : m_unreadable) text += (text.empty() ? "" : ", ") + path;
+    return text.empty() ? text : Msg(kMsgNotReadableOnPhone) + text;
 }
 
 // ---- Restore ----

@@ -218,6 +218,7 @@ enum MessageId : int {
     kMsgSavedAs = 335,  // phone path + this + local name + kMsgNameOf + the name the rules gave
     kMsgNameOf = 336,
     kMsgNameTakenByThisCommand = 337,
+    kMsgNotReadableOnPhone = 338,  // + the phone paths
     // Errors that say what to do, progress, the panes' habits.
     kMsgCliNoPortSet = 350,  // the CLI without --port, Q7K3FM_PORT or a stored port
     kMsgCliPortAdvice = 351,  // after "порт: PATH" of a silent phone

@@ -238,6 +238,24 @@ TEST_F(BackupTest, AbortStopsBetweenFilesAndAFileErasedMeanwhileCostsOnlyItself)
     EXPECT_TRUE(verify.Findings().empty());
 }
 
+// The listing cuts a name over 64 characters, and the phone then finds no file of the cut
+// name: the file is still there, so it is said to be unreadable, never gone.
+TEST_F(BackupTest, ANameTheListingCutsIsUnreadableNotGone) {
+    EmulatorLink phone;
+    Open(phone);
+    const std::string user = phone.emu->FolderId("user");
+    const std::string longName = std::string(70, 'w') + ".txt";
+    ASSERT_TRUE(phone.emu->PutFile(user, longName, "long", "2006/01/01 00:00:00"));
+    ASSERT_TRUE(phone.emu->PutFile(user, "short.txt", "short", "2006/01/01 00:00:00"));
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    Backup backup(*phone.fs, backupDir());
+    ASSERT_TRUE(backup.Run()) << ErrorReport(phone.Ch());
+    EXPECT_EQ(backup.Missed(), 0);
+    EXPECT_EQ(backup.Fetched(), 1);
+    EXPECT_EQ(backup.UnreadableReport(),
+              Msg(kMsgNotReadableOnPhone) + "E700:\\User\\" + std::string(64, 'w'));
+}
+
 // A verify cut short proves nothing: it must not read as a match.
 TEST_F(BackupTest, AnAbortedVerifyIsNoMatch) {
     EmulatorLink phone;
