@@ -31,9 +31,11 @@ CopyToPhone::Next CopyToPhone::Skip(const std::string& text, BoxIcon icon) {
     return Next::Go;
 }
 
-bool CopyToPhone::Write(const std::string& source, const std::string& name, bool replace) {
+bool CopyToPhone::Write(const std::string& origin, const std::string& source,
+                        const std::string& name, bool replace) {
     if (!commands::WriteToPhone(m_fs, m_folder, source, name, replace)) return false;
     m_sent.push_back(name);
+    m_origins.push_back(origin);
     m_meter.Add(QFileInfo(QString::fromStdString(source)).size());
     return true;
 }
@@ -45,6 +47,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
     m_answers = {};
     m_jadQueue.clear();
     m_sent.clear();
+    m_origins.clear();
     m_skipped = 0;
     m_end = CommandEnd::Finished;
     const int count = static_cast<int>(paths.size());
@@ -108,7 +111,7 @@ void CopyToPhone::DescriptorStep(bool& failed) {
             continue;
         }
         progress.SetLongStatus(m_meter.Line(progress));
-        if (!Write(scratch, jadName)) {
+        if (!Write(jar, scratch, jadName)) {
             failed = true;
             return;
         }
@@ -130,7 +133,8 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     if (size > kMaxPhoneFileSize) {
         return Skip(Msg(kMsgFilePrefix) + path + Msg(kMsgTooLarge), BoxIcon::Error);
     }
-    if (size <= 0) return Skip({}, BoxIcon::None);
+    // The phone would keep an empty file but never list it.
+    if (size <= 0) return Skip(Msg(kMsgEmptyFileLeft) + path, BoxIcon::Information);
     progress.SetPosition(1, 0);
     progress.SetMax(1, static_cast<int>(size / 512 + 1));
 
@@ -180,7 +184,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
                     }
                     // The slot name is free: no conflict to resolve.
                     progress.SetLongStatus(m_meter.Line(progress));
-                    return Write(scratch, name) ? Next::Go : Next::Fail;
+                    return Write(path, scratch, name) ? Next::Go : Next::Fail;
                 case MelodyKind::Mel:
                     break;
                 case MelodyKind::Unknown:
@@ -257,7 +261,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     }
     progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
     progress.SetLongStatus(m_meter.Line(progress));
-    return Write(source, name, replace) ? Next::Go : Next::Fail;
+    return Write(path, source, name, replace) ? Next::Go : Next::Fail;
 }
 
 CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace) {

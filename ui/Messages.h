@@ -219,6 +219,8 @@ enum MessageId : int {
     kMsgNameOf = 336,
     kMsgNameTakenByThisCommand = 337,
     kMsgNotReadableOnPhone = 338,  // + the phone paths
+    kMsgEmptyFileLeft = 339,  // + the local path
+    kMsgPhoneNameUsed = 340,  // local path + this + phone path (put -v)
     // Errors that say what to do, progress, the panes' habits.
     kMsgCliNoPortSet = 350,  // the CLI without --port, Q7K3FM_PORT or a stored port
     kMsgCliPortAdvice = 351,  // after "порт: PATH" of a silent phone

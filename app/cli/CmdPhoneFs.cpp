@@ -662,6 +662,14 @@ bool Addressable(const std::string& name) {
     });
 }
 
+// With -v: the phone's name for a local file just written.
+void TellPhoneName(const std::string& local, const Tree4* folder, const std::string& name) {
+    if (CurrentVerbosity() != Verbosity::Verbose) return;
+    std::fprintf(stderr, "q7k3fm-cli: %s%s%s\n", Printable(local).c_str(),
+                 Msg(kMsgPhoneNameUsed).c_str(),
+                 Printable(PhonePathText(folder) + "\\" + name).c_str());
+}
+
 int RunPut(const ParsedArgs& a) {
     Session s;
     if (const int rc = s.TakeOptions(a)) return rc;
@@ -711,6 +719,7 @@ int RunPut(const ParsedArgs& a) {
             // A replaced file stays on the phone until the new one is there.
             if (!commands::WriteToPhone(*s.fs, folder, path, name, replace))
                 return s.PhoneError(path);
+            TellPhoneName(path, folder, name);
             if (Interrupted()) return kExitInterrupted;
         }
         return 0;
@@ -718,6 +727,9 @@ int RunPut(const ParsedArgs& a) {
     CliConflict conflict(overwrite);
     CopyToPhone copy(*s.fs, folder, conflict);
     const bool ok = copy.Run(args);
+    // The folder rules may have cut the name, given a slot name or added "_suite".
+    for (size_t i = 0; i < copy.Sent().size(); ++i)
+        TellPhoneName(copy.Origins()[i], folder, copy.Sent()[i]);
     if (Interrupted()) return kExitInterrupted;
     if (!ok) return s.PhoneError();
     if (copy.End() == CommandEnd::Cancelled) return ConflictFailure(conflict.refused);

@@ -172,6 +172,39 @@ TEST(CliCommandsTest, GetNumbersASecondFileOfTheSameLocalName) {
     }
 }
 
+// put says what became of each file: an empty one is left out with a line (code 1); with -v
+// every phone name is printed, as the folder cut it.
+TEST(CliCommandsTest, PutSaysWhatBecameOfEachFile) {
+    EnsureApplication();
+    PhoneEmulator emu;
+    ASSERT_TRUE(emu.Start());
+    QTemporaryDir dir;
+    const auto run = [&](QStringList args, QString& err) {
+        QProcess p;
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+                args << "--port" << QString::fromStdString(emu.SlavePath()));
+        p.waitForFinished(60000);
+        err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    const auto write = [&](const QString& name, const QByteArray& data) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data);
+        return dir.filePath(name);
+    };
+    QString err;
+    const QString empty = write("empty.txt", "");
+    EXPECT_EQ(run({"put", empty, "User"}, err), 1);
+    EXPECT_TRUE(err.contains(QString::fromStdString(Msg(kMsgEmptyFileLeft)) + empty))
+        << err.toStdString();
+    const QString tune = write(QString(30, 'n') + ".mid", "MThd");
+    EXPECT_EQ(run({"put", "-v", tune, "Sounds/My Sounds"}, err), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains(tune + " записан на телефон как E700:\\Sounds\\My Sounds\\" +
+                             QString(24, 'n') + ".mid"))
+        << err.toStdString();
+}
+
 // put - streams standard input, stops at what a phone takes and uploads nothing when the
 // input cannot be kept whole.
 TEST(CliCommandsTest, PutFromStandardInputIsBoundedAndChecked) {

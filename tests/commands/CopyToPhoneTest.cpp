@@ -58,9 +58,11 @@ TEST_F(CopyToPhoneTest, SizeLimitEmptyFilesAndNameCuts) {
     EXPECT_EQ(PhoneNames(IdOf("User")),
               (std::vector<std::string>{"exact.bin", std::string(39, 'n') + ".mid"}));
     EXPECT_EQ(link.emu->GetFile(IdOf("User"), "exact.bin"), Pattern(616448, 1));
-    ASSERT_EQ(prompts.shown.size(), 1u);
+    ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0].Text, "Файл " + over + " слишком большой");
     EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Error);
+    // An empty file is left out, and said so.
+    EXPECT_EQ(prompts.shown[1].Text, Msg(kMsgEmptyFileLeft) + empty);
 
     const std::string ascii = WriteLocal(std::string(36, 'a') + ".mid", "MThd");
     const std::string cyrillic = WriteLocal("абвгдежзийклмнопрсту.mid", "MThd");
