@@ -332,6 +332,26 @@ bool Restore::Load() {
     return true;
 }
 
+namespace {
+
+// The folder `path` (folded) is `folder` or lies below it. Either may be written with
+// slashes ("Images/My Photos"); a folder whose own name holds one ("OnOff/Menu Images")
+// still matches its path line as it is.
+bool UnderFolder(const QString& path, const QString& folder) {
+    const auto under = [](const QString& p, const QString& f) {
+        return f.isEmpty() || p == f || p.startsWith(f + '\\');
+    };
+    const auto slashed = [](QString p) {
+        p.replace('/', '\\');
+        while (p.startsWith('\\')) p.remove(0, 1);
+        while (p.endsWith('\\')) p.chop(1);
+        return p;
+    };
+    return under(path, folder) || under(slashed(path), slashed(folder));
+}
+
+}  // namespace
+
 std::vector<size_t> Restore::Select(std::string_view folderPath, std::string_view pattern) const {
     const QString folder = FoldedPath(folderPath);
     QRegularExpression match;
@@ -347,8 +367,7 @@ std::vector<size_t> Restore::Select(std::string_view folderPath, std::string_vie
     for (size_t i = 0; i < m_manifest.Records.size(); ++i) {
         const BackupRecord& r = m_manifest.Records[i];
         if (!folderPath.empty()) {
-            const QString path = FoldedPath(r.FolderPath);
-            if (!folder.isEmpty() && path != folder && !path.startsWith(folder + '\\')) continue;
+            if (!UnderFolder(FoldedPath(r.FolderPath), folder)) continue;
         }
         if (!pattern.empty() && !match.match(QString::fromStdString(r.Name)).hasMatch()) continue;
         out.push_back(i);

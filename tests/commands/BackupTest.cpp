@@ -256,6 +256,39 @@ TEST_F(BackupTest, ANameTheListingCutsIsUnreadableNotGone) {
               Msg(kMsgNotReadableOnPhone) + "E700:\\User\\" + std::string(64, 'w'));
 }
 
+// --folder as the path line writes it or with slashes, as the README shows it; a folder
+// whose own name holds a slash is found either way.
+TEST_F(BackupTest, RestoreSelectsFoldersWrittenWithSlashes) {
+    BackupManifest manifest;
+    for (const char* folder :
+         {"E700:\\Images\\My Photos\\Camera", "E700:\\Images\\OnOff/Menu Images",
+          "E700:\\Images\\My Photos", "E700:\\User"}) {
+        BackupRecord r;
+        r.FolderPath = folder;
+        r.FolderId = "X";
+        r.Name = r.LocalName = "a.jpg";
+        r.Date = QDateTime(QDate(2006, 1, 1), QTime(0, 0));
+        manifest.Records.push_back(r);
+    }
+    QDir().mkpath(QString::fromStdString(backupDir()));
+    ASSERT_TRUE(manifest.Save(backupDir()));
+    EmulatorLink phone;
+    ASSERT_TRUE(phone.Open({}));
+    AnswerAlways never(ConflictAnswer::Cancel);
+    Restore restore(*phone.fs, backupDir(), never);
+    ASSERT_TRUE(restore.Load());
+    struct Case {
+        const char* folder;
+        std::vector<size_t> chosen;
+    };
+    const Case cases[] = {
+        {"Images/My Photos", {0, 2}},           {"/images/my photos/", {0, 2}},
+        {"E700:/Images/My Photos/Camera", {0}}, {"Images\\OnOff/Menu Images", {1}},
+        {"Images/OnOff/Menu Images", {1}},      {"Images/My", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(restore.Select(c.folder, ""), c.chosen) << c.folder;
+}
+
 // A verify cut short proves nothing: it must not read as a match.
 TEST_F(BackupTest, AnAbortedVerifyIsNoMatch) {
     EmulatorLink phone;
