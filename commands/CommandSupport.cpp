@@ -16,6 +16,7 @@
 
 #include "link/Connection.h"
 #include "link/Failure.h"
+#include "phonefs/SuiteRegistry.h"
 #include "ui/LocalProblem.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
@@ -566,6 +567,29 @@ std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs) {
     ch.LastError = lastError;
     ch.ErrorText = errorText;
     return report;
+}
+
+std::vector<std::string> KeepErasedRegistry(PhoneFs& fs) {
+    std::vector<std::string> kept;
+    Tree4* root = fs.PhoneRoot();
+    if (!root) return kept;
+    const Tree4* java = FindChild("java", root);
+    for (const ErasedFile& file : RegistryFilesLeftErased()) {
+        Unfinished entry = EntryFor(fs, java, file.Name);
+        const std::string copy = entry.OldCopyPath();
+        if (copy.empty()) break;
+        QSaveFile out(QString::fromStdString(copy));
+        const auto size = static_cast<qint64>(file.Bytes.size());
+        if (!out.open(QIODevice::WriteOnly) || out.write(file.Bytes.data(), size) != size ||
+            !out.commit() || !LocalFileCrc(copy, entry.OldCrc))
+            continue;
+        entry.OldCopy = copy;
+        if (entry.Save())
+            kept.push_back(entry.FolderPath + "\\" + file.Name);
+        else
+            entry.Drop();
+    }
+    return kept;
 }
 
 std::string UniquePath(const std::string& dir, const std::string& name) {

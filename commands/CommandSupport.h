@@ -107,6 +107,10 @@ bool IsTemporaryPhoneName(std::string_view name);
 std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs);
 // Where the entries are kept (made when missing; empty when it cannot be).
 std::string UnfinishedDir();
+// After a rebuild of the Java registry that lost the line past its erase: the files it
+// erased and could not write back are kept as such entries, so that the next connection
+// writes them back. Returns the phone paths kept.
+std::vector<std::string> KeepErasedRegistry(PhoneFs& fs);
 
 // A name the phone can take: not empty, not "." or "..", no '/', no quote, no control
 // character.

@@ -221,6 +221,7 @@ enum MessageId : int {
     kMsgNotReadableOnPhone = 338,  // + the phone paths
     kMsgEmptyFileLeft = 339,  // + the local path
     kMsgPhoneNameUsed = 340,  // local path + this + phone path (put -v)
+    kMsgErasedKeptForNextConnection = 341,  // + the phone paths
     // Errors that say what to do, progress, the panes' habits.
     kMsgCliNoPortSet = 350,  // the CLI without --port, Q7K3FM_PORT or a stored port
     kMsgCliPortAdvice = 351,  // after "порт: PATH" of a silent phone
