@@ -9,6 +9,7 @@
 #include <set>
 
 #include "ui/Messages.h"
+#include "ui/Text.h"
 
 namespace q7k3 {
 namespace {
@@ -84,6 +85,7 @@ bool Backup::Run() {
     m_end = CommandEnd::Failed;
     m_fetched = m_kept = m_missed = 0;
     m_bytes = 0;
+    m_unreadable.clear();
     Tree4* root = m_fs.PhoneRoot();
     if (!root) {
         commands::FailText(ch, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
@@ -258,8 +260,14 @@ bool Backup::Run() {
             // A file erased since the listing costs only itself, as does one whose name
             // the phone cannot be asked for.
             if (ch.LastError == kErrPhoneNotFound || ch.LastError == kErrBadName) {
-                r.OnPhone = false;
-                ++m_missed;
+                // The listing cuts a name at 64 characters, and the phone then finds no file
+                // of the cut name: that file is still there, only out of reach.
+                if (ch.LastError == kErrBadName || Utf8Length(item.entry.Name) >= kFileNameChars) {
+                    m_unreadable.push_back(PhonePathText(item.folder) + "\\" + item.entry.Name);
+                } else {
+                    r.OnPhone = false;
+                    ++m_missed;
+                }
                 progress.Step(2);
                 continue;
             }
@@ -298,6 +306,12 @@ bool Backup::Run() {
     return true;
 }
 
+std::string Backup::UnreadableReport() const {
+    std::string text;
+    for (const std::string& path : m_unreadable) text += (text.empty() ? "" : ", ") + path;
+    return text.empty() ? text : Msg(kMsgNotReadableOnPhone) + text;
+}
+
 // ---- Restore ----
 
 Restore::Restore(PhoneFs& fs, std::string dir, ConflictQuestion& conflict)
@@ -317,6 +331,26 @@ bool Restore::Load() {
     return true;
 }
 
+namespace {
+
+// The folder `path` (folded) is `folder` or lies below it. Either may be written with
+// slashes ("Images/My Photos"); a folder whose own name holds one ("OnOff/Menu Images")
+// still matches its path line as it is.
+bool UnderFolder(const QString& path, const QString& folder) {
+    const auto under = [](const QString& p, const QString& f) {
+        return f.isEmpty() || p == f || p.startsWith(f + '\\');
+    };
+    const auto slashed = [](QString p) {
+        p.replace('/', '\\');
+        while (p.startsWith('\\')) p.remove(0, 1);
+        while (p.endsWith('\\')) p.chop(1);
+        return p;
+    };
+    return under(path, folder) || under(slashed(path), slashed(folder));
+}
+
+}  // namespace
+
 std::vector<size_t> Restore::Select(std::string_view folderPath, std::string_view pattern) const {
     const QString folder = FoldedPath(folderPath);
     QRegularExpression match;
@@ -332,8 +366,7 @@ std::vector<size_t> Restore::Select(std::string_view folderPath, std::string_vie
     for (size_t i = 0; i < m_manifest.Records.size(); ++i) {
         const BackupRecord& r = m_manifest.Records[i];
         if (!folderPath.empty()) {
-            const QString path = FoldedPath(r.FolderPath);
-            if (!folder.isEmpty() && path != folder && !path.startsWith(folder + '\\')) continue;
+            if (!UnderFolder(FoldedPath(r.FolderPath), folder)) continue;
         }
         if (!pattern.empty() && !match.match(QString::fromStdString(r.Name)).hasMatch()) continue;
         out.push_back(i);
@@ -397,6 +430,12 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
         Tree4* folder = FolderOf(root, r);
         if (!folder) {
             m_left.push_back({chosen[k], Msg(kMsgNoPhoneFolder) + r.FolderPath});
+            progress.Step(2);
+            continue;
+        }
+        // A manifest may name anything: what a copy to the phone refuses is refused here.
+        if (const std::string problem = commands::PhoneNameProblem(r.Name); !problem.empty()) {
+            m_left.push_back({chosen[k], problem});
             progress.Step(2);
             continue;
         }

@@ -83,6 +83,12 @@ public:
     int Kept() const { return m_kept; }        // files whose copy was already current
     int Missed() const { return m_missed; }    // listed, but gone when their turn came
     int64_t BytesFetched() const { return m_bytes; }
+    // Files on the phone that it would not give back under the name it lists (a name over
+    // 64 characters, which the listing cuts; one with a quote): their phone paths. They are
+    // not saved, and not taken for gone either.
+    const std::vector<std::string>& Unreadable() const { return m_unreadable; }
+    // "Не сохранены ...: <paths>", or empty when every listed file could be read.
+    std::string UnreadableReport() const;
 
 private:
     PhoneFs& m_fs;
@@ -93,6 +99,7 @@ private:
     int m_kept = 0;
     int m_missed = 0;
     int64_t m_bytes = 0;
+    std::vector<std::string> m_unreadable;
 };
 
 class Restore {

@@ -5,15 +5,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 
 #include "commands/Backup.h"
+#include "commands/FolderRules.h"
 
 #include "link/Connection.h"
 #include "link/Failure.h"
+#include "phonefs/SuiteRegistry.h"
 #include "ui/LocalProblem.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
@@ -97,6 +100,20 @@ bool ValidPhoneName(std::string_view name) {
     return WireSafeName(name);
 }
 
+std::string PhoneNameProblem(std::string_view name, size_t maxBytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    [[maybe_unused]] const QString decoded =
+        utf8.decode(QByteArrayView(name.data(), qsizetype(name.size())));
+    if (!ValidPhoneName(name) || name.find('\\') != std::string_view::npos || name.front() == ' ' ||
+        utf8.hasError())
+        return Msg(kMsgBadPhoneName) + std::string(name);
+    // The phone stores a longer name, but lists it cut and then finds no file of that name.
+    if (name.size() > maxBytes)
+        return Msg(kMsgNameTooLong) + std::to_string(maxBytes) + Msg(kMsgNameTooLongEnd) +
+               std::string(name);
+    return {};
+}
+
 ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
                           const std::function<bool(const std::string&)>& taken,
                           const std::function<bool(const std::string&)>& valid, std::string& name,
@@ -138,11 +155,18 @@ ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
     return ConflictEnd::Go;
 }
 
-ConflictEnd ResolveConflict(PhoneFs& /*fs*/, Tree4* folder, ConflictQuestion& conflict,
+ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict,
                             ConflictMemory& memory, std::string& name, bool& replace) {
+    const size_t limit = RuleToPhone(KindOf(folder)).NameBytes;
+    // A typed name the phone could not give back is said, then asked about again.
+    const auto valid = [&fs, limit](const std::string& n) {
+        const std::string problem = PhoneNameProblem(n, limit);
+        if (!problem.empty()) ShowError(fs, problem);
+        return problem.empty();
+    };
     return AskWhileTaken(
-        conflict, memory, [folder](const std::string& n) { return HasFile(folder, n); },
-        [](const std::string& n) { return ValidPhoneName(n); }, name, replace);
+        conflict, memory, [folder](const std::string& n) { return HasFile(folder, n); }, valid,
+        name, replace);
 }
 
 namespace {
@@ -542,13 +566,42 @@ std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs) {
     return report;
 }
 
+std::vector<std::string> KeepErasedRegistry(PhoneFs& fs) {
+    std::vector<std::string> kept;
+    Tree4* root = fs.PhoneRoot();
+    if (!root) return kept;
+    const Tree4* java = FindChild("java", root);
+    for (const ErasedFile& file : RegistryFilesLeftErased()) {
+        Unfinished entry = EntryFor(fs, java, file.Name);
+        const std::string copy = entry.OldCopyPath();
+        if (copy.empty()) break;
+        QSaveFile out(QString::fromStdString(copy));
+        const auto size = static_cast<qint64>(file.Bytes.size());
+        if (!out.open(QIODevice::WriteOnly) || out.write(file.Bytes.data(), size) != size ||
+            !out.commit() || !LocalFileCrc(copy, entry.OldCrc))
+            continue;
+        entry.OldCopy = copy;
+        if (entry.Save())
+            kept.push_back(entry.FolderPath + "\\" + file.Name);
+        else
+            entry.Drop();
+    }
+    return kept;
+}
+
 std::string UniquePath(const std::string& dir, const std::string& name) {
     const QDir d(QString::fromStdString(dir));
     QString path = d.filePath(QString::fromStdString(name));
     for (int n = 2; QFileInfo::exists(path) && n < 10000; ++n) {
-        path = d.filePath(QString::fromStdString(name) + QStringLiteral(" (%1)").arg(n));
+        path = d.filePath(QString::fromStdString(NumberedName(name, n)));
     }
     return path.toStdString();
+}
+
+std::string NumberedName(const std::string& name, int n) {
+    const size_t dot = name.rfind('.');
+    const size_t at = dot == std::string::npos || dot == 0 ? name.size() : dot;
+    return name.substr(0, at) + " (" + std::to_string(n) + ")" + name.substr(at);
 }
 
 }  // namespace q7k3::commands

@@ -3,6 +3,7 @@
 // local files they write.
 
 #include <QElapsedTimer>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -110,10 +111,19 @@ bool IsTemporaryPhoneName(std::string_view name);
 std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs);
 // Where the entries are kept (made when missing; empty when it cannot be).
 std::string UnfinishedDir();
+// After a rebuild of the Java registry that lost the line past its erase: the files it
+// erased and could not write back are kept as such entries, so that the next connection
+// writes them back. Returns the phone paths kept.
+std::vector<std::string> KeepErasedRegistry(PhoneFs& fs);
 
 // A name the phone can take: not empty, not "." or "..", no '/', no quote, no control
 // character.
 bool ValidPhoneName(std::string_view name);
+// Why `name` would be a file the phone keeps but cannot give back, as a message; empty
+// when it is fine: what ValidPhoneName refuses, a backslash (the phone's separator), a
+// leading space, bytes that are no UTF-8, and more than `maxBytes` bytes (a folder's
+// limit, as the copy to the phone cuts names to it).
+std::string PhoneNameProblem(std::string_view name, size_t maxBytes = SIZE_MAX);
 
 // Where `root`/`relative` would lead out of `root`: the first path on the way (below root)
 // that is a symbolic link, or the whole path when `relative` climbs out ("..", absolute).
@@ -134,8 +144,11 @@ std::string FreshWorkDir(const std::string& name);
 // $XDG_DATA_HOME/Q7K3FileManager/Recovered (the data directory defaults to
 // ~/.local/share). Made when missing; empty when it cannot be.
 std::string RecoveryDir();
-// A path in `dir` for `name` that names no existing file ("name", "name (2)", ...).
+// A path in `dir` for `name` that names no existing file ("Ring.mmf", "Ring (2).mmf", ...).
 std::string UniquePath(const std::string& dir, const std::string& name);
+// `name` with " (n)" before its extension: "Ring.mmf", 2 -> "Ring (2).mmf". A name whose
+// only dot leads it (".profile") takes the number at the end.
+std::string NumberedName(const std::string& name, int n);
 
 }  // namespace commands
 }  // namespace q7k3

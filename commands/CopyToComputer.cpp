@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <algorithm>
 
 #include "commands/FolderRules.h"
 #include "media/Ani.h"
@@ -28,12 +29,31 @@ CopyToComputer::CopyToComputer(PhoneFs& fs, Tree4* folder, std::string targetDir
                                ConflictQuestion* conflict)
     : m_fs(fs), m_folder(folder), m_targetDir(std::move(targetDir)), m_conflict(conflict) {}
 
+bool CopyToComputer::WroteName(const std::string& name) const {
+    return std::find(m_written.begin(), m_written.end(), Join(m_targetDir, name)) !=
+           m_written.end();
+}
+
+void CopyToComputer::Wrote(const std::string& path, const FileEntry& entry,
+                           const std::string& ruleName) {
+    m_written.push_back(path);
+    m_origins.push_back({entry.Name, ruleName});
+}
+
 CopyToComputer::Decision CopyToComputer::FreeName(std::string& name) {
-    if (!m_conflict) return Decision::Go;
     const auto taken = [this](const std::string& n) {
         const QFileInfo info(QString::fromStdString(Join(m_targetDir, n)));
         return info.exists() || info.isSymLink();
     };
+    // The file of that name came from another phone file of this selection: it is no
+    // file to replace or to ask about.
+    if (WroteName(name)) {
+        const std::string wanted = name;
+        for (int n = 2; WroteName(name) || taken(name); ++n)
+            name = commands::NumberedName(wanted, n);
+        return Decision::Go;
+    }
+    if (!m_conflict) return Decision::Go;
     // A typed name must stay a plain name in the target directory.
     const auto valid = [](const std::string& n) { return !n.empty() && SafeFileName(n) == n; };
     bool replace = false;
@@ -56,6 +76,7 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
     m_end = CommandEnd::Finished;
     m_taken = 0;
     m_written.clear();
+    m_origins.clear();
     m_answers = {};
     const int count = static_cast<int>(selection.size());
     progress.SetMax(2, count);
@@ -87,7 +108,8 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
             const FetchRoute route =
                 RouteToComputer(KindOf(m_folder), entry.Name, flags.MelConvertion);
             if (route == FetchRoute::Plain) {
-                std::string name = ComputerName(entry.Name);
+                const std::string ruleName = ComputerName(entry.Name);
+                std::string name = ruleName;
                 switch (FreeName(name)) {
                     case Decision::Go:
                         break;
@@ -103,7 +125,7 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
                     return Next::Stop;
                 }
                 if (!Fetch(entry, target)) return Next::Fail;
-                m_written.push_back(target);
+                Wrote(target, entry, ruleName);
                 return Next::Go;
             }
             // The phone's file goes to a private folder, the converter writes there, and
@@ -143,6 +165,7 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
                 QFileInfo(QString::fromStdString(result.Output)).fileName().toStdString());
             // A melody without a title would be only ".imy".
             if (name.rfind('.') == 0) name = safeName + name;
+            const std::string ruleName = name;
             switch (FreeName(name)) {
                 case Decision::Go:
                     break;
@@ -157,7 +180,7 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
                 commands::FailLocal(m_fs.Channel(), target);
                 return Next::Fail;
             }
-            m_written.push_back(target);
+            Wrote(target, entry, ruleName);
             return Next::Go;
         }();
         if (next == Next::Stop) {

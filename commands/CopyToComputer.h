@@ -38,11 +38,22 @@ public:
     size_t Taken() const { return m_taken; }
     // The local paths written, in order.
     const std::vector<std::string>& Written() const { return m_written; }
+    // For each of Written(): the phone file it came from and the name the folder rules
+    // gave it. Two phone files given one name ("Ring.mmf" from two melodies of that title)
+    // are both kept: the later one is written as "Ring (2).mmf".
+    struct Origin {
+        std::string PhoneName;
+        std::string RuleName;
+    };
+    const std::vector<Origin>& Origins() const { return m_origins; }
 
 private:
     enum class Decision { Go, Skip, Cancel };
-    // The conflict question while `name` is taken in the target directory.
+    // A name this run has already written is numbered; otherwise the conflict question
+    // while `name` is taken in the target directory.
     Decision FreeName(std::string& name);
+    bool WroteName(const std::string& name) const;
+    void Wrote(const std::string& path, const FileEntry& entry, const std::string& ruleName);
     bool Fetch(const FileEntry& entry, const std::string& localPath);
     bool ProbeWritable();
 
@@ -54,6 +65,7 @@ private:
     CommandEnd m_end = CommandEnd::Finished;
     size_t m_taken = 0;
     std::vector<std::string> m_written;
+    std::vector<Origin> m_origins;
     commands::ByteMeter m_meter;
 };
 

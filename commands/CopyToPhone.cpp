@@ -31,9 +31,11 @@ CopyToPhone::Next CopyToPhone::Skip(const std::string& text, BoxIcon icon) {
     return Next::Go;
 }
 
-bool CopyToPhone::Write(const std::string& source, const std::string& name, bool replace) {
+bool CopyToPhone::Write(const std::string& origin, const std::string& source,
+                        const std::string& name, bool replace) {
     if (!commands::WriteToPhone(m_fs, m_folder, source, name, replace)) return false;
     m_sent.push_back(name);
+    m_origins.push_back(origin);
     m_meter.Add(QFileInfo(QString::fromStdString(source)).size());
     return true;
 }
@@ -46,6 +48,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
     m_jadQueue.clear();
     m_sent.clear();
     m_dealtWith.clear();
+    m_origins.clear();
     m_skipped = 0;
     m_end = CommandEnd::Finished;
     const int count = static_cast<int>(paths.size());
@@ -101,16 +104,16 @@ void CopyToPhone::DescriptorStep(bool& failed) {
     ProgressView& progress = m_fs.Progress();
     const std::string scratch = TempFileName();
     for (const std::string& jar : m_jadQueue) {
-        const std::string jadName = CutPhoneName(
-            JadNameForJar(QFileInfo(QString::fromStdString(jar)).fileName().toStdString()),
-            kMaxPhoneNameBytes);
+        const std::string jadName =
+            JadNameForJar(QFileInfo(QString::fromStdString(jar)).fileName().toStdString(),
+                          RuleToPhone(KindOf(m_folder)).NameBytes);
         progress.SetQuickStatus(Msg(kMsgCopyingFile) + jadName);
         if (!CreateJadFromManifest(jar, scratch)) {
             commands::ShowError(m_fs, Msg(kMsgJadCreateFailed), BoxIcon::None);
             continue;
         }
         progress.SetLongStatus(m_meter.Line(progress));
-        if (!Write(scratch, jadName)) {
+        if (!Write(jar, scratch, jadName)) {
             failed = true;
             return;
         }
@@ -132,7 +135,8 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     if (size > kMaxPhoneFileSize) {
         return Skip(Msg(kMsgFilePrefix) + path + Msg(kMsgTooLarge), BoxIcon::Error);
     }
-    if (size <= 0) return Skip({}, BoxIcon::None);
+    // The phone would keep an empty file but never list it.
+    if (size <= 0) return Skip(Msg(kMsgEmptyFileLeft) + path, BoxIcon::Information);
     progress.SetPosition(1, 0);
     progress.SetMax(1, static_cast<int>(size / 512 + 1));
 
@@ -144,9 +148,10 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
 
     switch (rule.Step) {
         case PhoneStep::JavaSuite: {
+            const std::string whole = info.fileName().toStdString();
             const std::string ext =
-                LowerAscii(Utf8Length(name) >= 4 ? name.substr(name.size() - 4) : name);
-            name = JavaSuiteName(name);
+                LowerAscii(whole.size() >= 4 ? whole.substr(whole.size() - 4) : whole);
+            name = JavaSuiteName(whole, rule.NameBytes);
             if (ext != ".jar") break;
             // A descriptor is generated unless the phone has one or one comes along.
             const std::string jad = Utf8DropRight(name, 1) + "d";
@@ -181,7 +186,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
                     }
                     // The slot name is free: no conflict to resolve.
                     progress.SetLongStatus(m_meter.Line(progress));
-                    return Write(scratch, name) ? Next::Go : Next::Fail;
+                    return Write(path, scratch, name) ? Next::Go : Next::Fail;
                 case MelodyKind::Mel:
                     break;
                 case MelodyKind::Unknown:
@@ -258,7 +263,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     }
     progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
     progress.SetLongStatus(m_meter.Line(progress));
-    return Write(source, name, replace) ? Next::Go : Next::Fail;
+    return Write(path, source, name, replace) ? Next::Go : Next::Fail;
 }
 
 CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace) {

@@ -34,6 +34,8 @@ public:
     // After a stop the window unmarks those and only those, so that a second F5 sends
     // what is left and nothing twice.
     const std::vector<std::string>& DealtWith() const { return m_dealtWith; }
+    // For each of Sent(): the local path it was made from (a descriptor: its jar's).
+    const std::vector<std::string>& Origins() const { return m_origins; }
     // Files left out (missing, unreadable, too large, empty, not recognised, skipped in
     // the conflict question).
     int Skipped() const { return m_skipped; }
@@ -42,7 +44,8 @@ private:
     enum class Next { Go, Skipped, Stop, Cancel, Fail };
     Next SendOne(const std::string& path, const std::vector<std::string>& selection);
     Next ResolveConflict(std::string& name, bool& replace);
-    bool Write(const std::string& source, const std::string& name, bool replace = false);
+    bool Write(const std::string& origin, const std::string& source, const std::string& name,
+               bool replace = false);
     Next Skip(const std::string& text, BoxIcon icon);
     bool HasName(const std::string& name) const;
     void DescriptorStep(bool& failed);
@@ -54,6 +57,7 @@ private:
     std::vector<std::string> m_jadQueue;
     std::vector<std::string> m_sent;
     std::vector<std::string> m_dealtWith;
+    std::vector<std::string> m_origins;
     int m_skipped = 0;
     commands::ByteMeter m_meter;
     CommandEnd m_end = CommandEnd::Finished;

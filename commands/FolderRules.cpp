@@ -109,16 +109,23 @@ bool IsPictureName(std::string_view name) {
     return Contains(lower, ".bmp") || Contains(lower, ".jpg") || Contains(lower, ".gif");
 }
 
-std::string JavaSuiteName(std::string_view name) {
+std::string JavaSuiteName(std::string_view name, size_t maxBytes) {
+    constexpr std::string_view kSuite = "_suite";
     const std::string ext = LowerAscii(name.size() >= 4 ? name.substr(name.size() - 4) : name);
-    if ((ext == ".jar" || ext == ".jad") && !Contains(name, "_suite")) {
-        return std::string(name.substr(0, name.size() - 4)) + "_suite" + ext;
-    }
-    return std::string(name);
+    if (ext != ".jar" && ext != ".jad") return CutPhoneName(name, maxBytes);
+    std::string_view stem = name.substr(0, name.size() - 4);
+    if (stem.ends_with(kSuite))
+        stem.remove_suffix(kSuite.size());
+    else if (Contains(stem, kSuite))
+        return CutPhoneName(name, maxBytes);
+    // Cut after the suffix was added, the name would lose the suffix instead of the stem.
+    const size_t fixed = kSuite.size() + ext.size();
+    const size_t room = maxBytes > fixed ? maxBytes - fixed : 0;
+    return Utf8LeftBytes(stem, room) + std::string(kSuite) + ext;
 }
 
-std::string JadNameForJar(std::string_view jarFileName) {
-    return Utf8DropRight(jarFileName, 4) + "_suite.jad";
+std::string JadNameForJar(std::string_view jarFileName, size_t maxBytes) {
+    return JavaSuiteName(Utf8DropRight(jarFileName, 4) + ".jad", maxBytes);
 }
 
 std::string ThumbnailFolderId(std::string_view folderName, std::string_view modelCode) {

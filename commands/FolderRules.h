@@ -74,11 +74,13 @@ std::string CutPhoneName(std::string_view name, size_t maxBytes);
 bool IsPictureName(std::string_view name);
 
 // Game.jar -> Game_suite.jar and Game.jad -> Game_suite.jad (the extension compared
-// without case); a name that already holds "_suite", or another extension, is kept.
-std::string JavaSuiteName(std::string_view name);
-// The descriptor's phone name for a jar path: its file name without the last four
-// characters + "_suite.jad".
-std::string JadNameForJar(std::string_view jarFileName);
+// without case, written in lower case); a stem that already ends in "_suite" takes no
+// second one. The stem is cut first, so that the whole name fits `maxBytes` with its
+// suffix. A name that holds "_suite" elsewhere, or has another extension, is only cut.
+std::string JavaSuiteName(std::string_view name, size_t maxBytes = kMaxPhoneNameBytes);
+// The descriptor's phone name for a jar's file name: the suite name of the same stem with
+// ".jad" (game.jar and game_suite.jar both give game_suite.jad).
+std::string JadNameForJar(std::string_view jarFileName, size_t maxBytes = kMaxPhoneNameBytes);
 
 // Photos: the phone keeps a thumbnail of every photo of its album folders in a hidden
 // folder. The identifier of that folder (empty for any other folder) and the thumbnail's

@@ -1,5 +1,6 @@
 #include "commands/RenameFile.h"
 
+#include "commands/FolderRules.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
 #include "ui/Text.h"
@@ -24,34 +25,45 @@ bool RenameFile::Ask(const std::string& oldName) {
     const std::optional<std::string> typed = m_rename.AskNewName(oldName);
     if (!typed || *typed == oldName) return false;
     m_newName = *typed;
+    // The same limits as a copy to the phone: a name the phone keeps but would list cut
+    // leaves a file that can be neither read, erased nor renamed again.
+    const size_t limit = RuleToPhone(KindOf(m_folder)).NameBytes;
+    if (const std::string problem = commands::PhoneNameProblem(m_newName, limit);
+        !problem.empty()) {
+        commands::ShowError(m_fs, problem);
+        m_end = CommandEnd::Stopped;
+        return false;
+    }
 
     // The conflict dialog until the name is free, the old name is typed back, or the
     // taken file is to be replaced.
     std::string field = m_newName;
-    while (HasFile(m_folder, m_newName) && field != oldName) {
+    while (HasFile(m_folder, m_newName)) {
         const ConflictReply answer = m_conflict.AskConflict(oldName, field);
+        // The old name in the field, whichever button: there is nothing to rename, and
+        // overwriting the file with itself would erase it.
+        if (answer.NewName == oldName || answer.Answer == ConflictAnswer::Cancel ||
+            answer.Answer == ConflictAnswer::Skip || answer.Answer == ConflictAnswer::SkipAll) {
+            m_newName = oldName;
+            break;
+        }
         if (answer.Answer == ConflictAnswer::UseNewName) {
             field = answer.NewName;
+            // A name the phone cannot take is said and asked about again.
+            if (const std::string problem = commands::PhoneNameProblem(field, limit);
+                !problem.empty()) {
+                commands::ShowError(m_fs, problem);
+                continue;
+            }
             m_newName = field;
             continue;
         }
-        // Skipping the only file of a rename is not renaming it.
-        if (answer.Answer == ConflictAnswer::Cancel || answer.Answer == ConflictAnswer::Skip ||
-            answer.Answer == ConflictAnswer::SkipAll || field == oldName) {
-            m_newName = oldName;
-        } else {
-            // The file replaced is the one called m_newName; an edit of the field made
-            // before choosing to overwrite is not taken.
-            m_replace = true;
-        }
+        // The file replaced is the one called m_newName; an edit of the field made
+        // before choosing to overwrite is not taken.
+        m_replace = true;
         break;
     }
     if (m_newName == oldName) return false;
-    if (!commands::ValidPhoneName(m_newName)) {
-        commands::ShowError(m_fs, Msg(kMsgBadPhoneName) + m_newName);
-        m_end = CommandEnd::Stopped;
-        return false;
-    }
     m_end = CommandEnd::Finished;
     return true;
 }
@@ -59,7 +71,8 @@ bool RenameFile::Ask(const std::string& oldName) {
 bool RenameFile::Rename() {
     ProgressView& progress = m_fs.Progress();
     const FileEntry* found = FindFile(m_folder, m_oldName);
-    if (!found) return true;
+    // Renaming a file to its own name would erase it as "the file replaced".
+    if (!found || m_newName == m_oldName) return true;
     const FileEntry entry = *found;
     const auto fail = [this] {
         m_end = CommandEnd::Failed;

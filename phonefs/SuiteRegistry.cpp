@@ -45,6 +45,11 @@ std::string& LostRegistry() {
 }
 constexpr qint64 kLostRegistryMax = 65536;
 
+std::vector<ErasedFile>& LeftErased() {
+    static std::vector<ErasedFile> files;
+    return files;
+}
+
 bool ReadLocalAll(const std::string& path, std::string& out) {
     QFile f(QString::fromStdString(path));
     if (!f.open(QIODevice::ReadOnly) || f.size() > kLostRegistryMax) return false;
@@ -106,9 +111,14 @@ bool RebuildSuiteRegistry(PhoneFs& fs) {
     return RebuildSuiteRegistry(fs, scratch);
 }
 
+const std::vector<ErasedFile>& RegistryFilesLeftErased() {
+    return LeftErased();
+}
+
 bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
     AtChannel& ch = fs.Channel();
     ProgressView& progress = fs.Progress();
+    LeftErased().clear();
     const auto fail = [&ch](int code) {
         ch.LastError = code;
         return false;
@@ -201,7 +211,12 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
         const int code = ch.LastError;
         if (NeedsLinkRecovery(code)) {
             std::string lost;
-            if (haveOld && !newWritten && ReadLocalAll(backup, lost)) LostRegistry() = lost;
+            if (haveOld && !newWritten && ReadLocalAll(backup, lost)) {
+                LostRegistry() = lost;
+                LeftErased().push_back({std::string(kSuites), lost});
+            }
+            if (erasedName)
+                LeftErased().push_back({std::string(kSuitesName), std::string(kSuitesNameText)});
             return false;
         }
         std::string said = FailureText(code, ch.ErrorText);

@@ -40,6 +40,16 @@ bool EncodeSuiteRecords(const std::vector<std::string>& records, std::string& ou
 bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch);
 bool RebuildSuiteRegistry(PhoneFs& fs);  // through the program's scratch file
 
+// The registry files the last rebuild erased and could not write back because the line
+// died (the old "suites.utf" when there was one, the fixed "suitesName.utf"): their names
+// in the java folder and their bytes, for the caller to keep until the next connection.
+// Empty after a rebuild that ended otherwise.
+struct ErasedFile {
+    std::string Name;
+    std::string Bytes;
+};
+const std::vector<ErasedFile>& RegistryFilesLeftErased();
+
 // True when the compile command applies: the phone's file list has been read and the
 // phone's folders are not addressed by path (PIMS mode).
 bool CompileJavaApplies(PhoneFs& fs);

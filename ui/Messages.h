@@ -215,6 +215,16 @@ enum MessageId : int {
     kMsgTemporaryErased = 330,  // + phone path
     kMsgMissingCount = 331,  // + n (the restore dialog)
     kMsgMissingMark = 332,  // the restore list's mark of a file missing on the phone
+    // Names the phone cannot give back.
+    kMsgNameTooLong = 333,  // + the folder's limit + kMsgNameTooLongEnd + the name
+    kMsgNameTooLongEnd = 334,
+    kMsgSavedAs = 335,  // phone path + this + local name + kMsgNameOf + the name the rules gave
+    kMsgNameOf = 336,
+    kMsgNameTakenByThisCommand = 337,
+    kMsgNotReadableOnPhone = 338,  // + the phone paths
+    kMsgEmptyFileLeft = 339,  // + the local path
+    kMsgPhoneNameUsed = 340,  // local path + this + phone path (put -v)
+    kMsgErasedKeptForNextConnection = 341,  // + the phone paths
     // Errors that say what to do, progress, the panes' habits.
     kMsgCliNoPortSet = 350,  // the CLI without --port, Q7K3FM_PORT or a stored port
     kMsgCliPortAdvice = 351,  // after "порт: PATH" of a silent phone

@@ -131,7 +131,8 @@ void BackupCommands::Backup() {
                                KbText(backup->BytesFetched()) + Msg(kMsgKilobytes) +
                                Msg(kMsgBackupKept) + std::to_string(backup->Kept());
             if (aborted) text = Msg(kMsgBackupAborted) + "\r\n" + text;
-            ShowBox(text, kMsgBackupCaption, aborted);
+            if (!backup->Unreadable().empty()) text += "\r\n" + backup->UnreadableReport();
+            ShowBox(text, kMsgBackupCaption, aborted || !backup->Unreadable().empty());
         });
 }
 

@@ -231,7 +231,16 @@ void FileCommands::CompileJava() {
     view.BlocksMax = 5;
     view.FilesMax = 6;
     session->Run(
-        view, [](PhoneFs& fs) { return OutcomeOf(CompileJava1Click(fs)); },
+        view,
+        [](PhoneFs& fs) {
+            if (CompileJava1Click(fs)) return Outcome::Done;
+            // A line that died past the erase: the old registry is kept on the computer as
+            // well, so that the next connection writes it back even after this window was
+            // killed meanwhile.
+            const AtChannel::SideExchanges side(fs.Channel());
+            commands::KeepErasedRegistry(fs);
+            return Outcome::Failed;
+        },
         [this, session](Outcome outcome) {
             // The rebuild has read the java folder again; show it when it is the one in view.
             const Tree4* folder = session->CurrentFolder();

@@ -75,17 +75,24 @@ bool CliLink::Open(const LinkOptions& options) {
     auto applySleep = [&](int sleep) { ApplySleepTimeAtLoad(sleep, &port, &ch.PollStep); };
     comm.SetBaudRateValue(options.Baud);
     applySleep(options.Sleep);
-    // Without --port, the port and line settings the program itself stored; --baud and
-    // --sleep given on the command line still have the last word.
-    std::string storedPort;
-    if (options.Port.empty() || autoPort) {
-        SettingsStore store;
-        if (store.Contains("ComPort")) {
-            storedPort = store.ReadString("ComPort", "");
-            LoadSettings(store, {&port, &ch.PollStep, &Flags, nullptr, nullptr});
-            if (options.BaudGiven) comm.SetBaudRateValue(options.Baud);
-            if (options.SleepGiven) applySleep(options.Sleep);
-        }
+    // What the program itself stored (the line settings, the conversion of melodies)
+    // applies however the port is named; --port, --baud and --sleep given on the command
+    // line still have the last word.
+    SettingsStore store;
+    const std::string storedPort =
+        store.Contains("ComPort") ? store.ReadString("ComPort", "") : std::string();
+    const auto& keys = SettingsTable();
+    if (std::any_of(keys.begin(), keys.end(),
+                    [&](const SettingKey& key) { return store.Contains(key.Name); })) {
+        LoadSettings(store, {&port, &ch.PollStep, &Flags, nullptr, nullptr});
+        // Without a stored port, loading gives the default one: the command line's (or
+        // none, which is then said) is kept; "auto" searches below.
+        if (autoPort)
+            comm.SetPortName(std::string());
+        else if (!options.Port.empty() || !store.Contains("ComPort"))
+            comm.SetPortName(options.Port);
+        if (options.BaudGiven) comm.SetBaudRateValue(options.Baud);
+        if (options.SleepGiven) applySleep(options.Sleep);
     }
     if (autoPort) {
         // The stored line settings, on whichever port the phone answers.

@@ -66,9 +66,12 @@ int RunBackup(const ParsedArgs& a) {
                           Msg(kMsgBackupKept) + std::to_string(backup.Kept());
     if (backup.Missed()) summary += Msg(kMsgGoneMeanwhile) + std::to_string(backup.Missed());
     std::printf("%s\n", summary.c_str());
+    // Files left out of the backup: the command tells of them and does not end well.
+    if (!backup.Unreadable().empty()) Fail(backup.UnreadableReport());
     if (!ok) return s.PhoneError();
     if (Interrupted()) return kExitInterrupted;
-    return backup.End() == CommandEnd::Finished ? kExitOk : kExitPhoneFailed;
+    return backup.End() == CommandEnd::Finished && backup.Unreadable().empty() ? kExitOk
+                                                                               : kExitPhoneFailed;
 }
 
 int RunRestore(const ParsedArgs& a) {

@@ -1,11 +1,13 @@
 // java rebuild: the compile command (F7) from the command line. The phone rebuilds its
 // Java suite registry from the MIDlets in its java folder. Exit codes: 0 done, 1 the phone
-// failed, 2 a bad command line, 3-5 the link's own.
+// failed, 2 a bad command line, 3-5 the link's own. Registry files erased before a line
+// died are kept on the computer and written back at the next connection.
 #include <cstdio>
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
 #include "app/cli/Options.h"
+#include "commands/CommandSupport.h"
 #include "link/Connection.h"
 #include "link/Failure.h"
 #include "link/SettingsStore.h"
@@ -70,10 +72,19 @@ int RunJava(const ParsedArgs& a) {
     PhoneFs fs(link.Channel(), link.Flags, progress, prompts);
     // The model query of the link's opening may still have its "OK" on the way.
     fs.RereadModel();
+    // What an earlier run left erased or half replaced is put back first.
+    for (const std::string& line : commands::FinishUnfinishedReplacements(fs)) Fail(line);
     fs.BuildFolderTree(link.Flags.Mode);
     if (!RebuildSuiteRegistry(fs)) {
         const AtChannel& ch = link.Channel();
-        return Fail(OneLine(FailureReport(ch.LastError, ch.ErrorText)), kExitPhoneFailed);
+        Fail(OneLine(FailureReport(ch.LastError, ch.ErrorText)));
+        // A line that died after the erase: this program ends now, so the old files wait
+        // on the computer for the next connection.
+        std::string kept;
+        for (const std::string& path : commands::KeepErasedRegistry(fs))
+            kept += (kept.empty() ? "" : ", ") + path;
+        if (!kept.empty()) Fail(Msg(kMsgErasedKeptForNextConnection) + Printable(kept));
+        return kExitPhoneFailed;
     }
     return kExitOk;
 }

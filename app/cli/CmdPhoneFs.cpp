@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <set>
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
@@ -481,6 +482,37 @@ bool CopyToStdout(const QString& path) {
     return std::fflush(stdout) == 0;
 }
 
+// The local names one get has written, so that a second phone file given the same name
+// ("Ring.mmf" from two melodies of that title) is numbered and never taken for a file that
+// was there before.
+class LocalNames {
+public:
+    explicit LocalNames(std::string dir) : m_dir(std::move(dir)) {}
+    // The path for a file the folder rules call `name`: numbered when this command wrote
+    // that name already (said on standard error, with where `phonePath` went).
+    std::string Target(const std::string& name, const std::string& phonePath) {
+        if (!m_written.count(Path(name))) return Path(name);
+        std::string chosen;
+        for (int n = 2;; ++n) {
+            chosen = commands::NumberedName(name, n);
+            if (!m_written.count(Path(chosen)) && !Exists(Path(chosen))) break;
+        }
+        Fail(phonePath + Msg(kMsgSavedAs) + Printable(chosen) + Msg(kMsgNameOf) + Printable(name) +
+             Msg(kMsgNameTakenByThisCommand));
+        return Path(chosen);
+    }
+    void Wrote(const std::string& path) { m_written.insert(path); }
+
+private:
+    std::string Path(const std::string& name) const {
+        return QDir(QString::fromStdString(m_dir))
+            .filePath(QString::fromStdString(name))
+            .toStdString();
+    }
+    std::string m_dir;
+    std::set<std::string> m_written;
+};
+
 int RunGet(const ParsedArgs& a) {
     Session s;
     if (const int rc = s.TakeOptions(a)) return rc;
@@ -498,6 +530,7 @@ int RunGet(const ParsedArgs& a) {
     std::vector<FolderFiles> groups;
     if (!GroupByFolder(s, paths, groups)) return kExitPhoneFailed;
     int result = 0;
+    LocalNames written(local);
     for (FolderFiles& group : groups) {
         if (const int rc = ListAndCheck(s, group)) return rc;
         Tree4* folder = group.folder;
@@ -526,9 +559,8 @@ int RunGet(const ParsedArgs& a) {
         if (raw) {
             for (const std::string& name : group.names) {
                 const FileEntry* entry = FindFile(folder, name);
-                const std::string path = QDir(QString::fromStdString(local))
-                                             .filePath(QString::fromStdString(SafeFileName(name)))
-                                             .toStdString();
+                const std::string path = written.Target(
+                    SafeFileName(name), Printable(PhonePathText(folder) + "\\" + name));
                 if (!force && Exists(path)) {
                     LocalExists(path);
                     result = kExitLocalFile;
@@ -537,6 +569,7 @@ int RunGet(const ParsedArgs& a) {
                 s.progress.SetFile(entry->Name);
                 if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date, entry->Size))
                     return s.PhoneError(path);
+                written.Wrote(path);
             }
             continue;
         }
@@ -561,10 +594,11 @@ int RunGet(const ParsedArgs& a) {
                 kExitLocalFile);
         CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
         const bool ok = copy.Run(group.names);
-        for (const std::string& written : copy.Written()) {
-            const QString from = QString::fromStdString(written);
-            const QString to =
-                QDir(QString::fromStdString(local)).filePath(QFileInfo(from).fileName());
+        for (size_t i = 0; i < copy.Written().size(); ++i) {
+            const QString from = QString::fromStdString(copy.Written()[i]);
+            const CopyToComputer::Origin& origin = copy.Origins()[i];
+            const QString to = QString::fromStdString(written.Target(
+                origin.RuleName, Printable(PhonePathText(folder) + "\\" + origin.PhoneName)));
             if (QFileInfo::exists(to)) {
                 if (!force) {
                     LocalExists(to.toStdString());
@@ -578,7 +612,9 @@ int RunGet(const ParsedArgs& a) {
                          LocalProblem(to.toStdString(), LocalAccess::Write, errno),
                      kExitLocalFile);
                 result = kExitLocalFile;
+                continue;
             }
+            written.Wrote(to.toStdString());
         }
         if (!ok) {
             // A file that could not be written is named where it was to go, not in the
@@ -603,6 +639,14 @@ bool Addressable(const std::string& name) {
         const auto c = static_cast<unsigned char>(ch);
         return c == '\\' || c < 0x20 || c == 0x7F;
     });
+}
+
+// With -v: the phone's name for a local file just written.
+void TellPhoneName(const std::string& local, const Tree4* folder, const std::string& name) {
+    if (CurrentVerbosity() != Verbosity::Verbose) return;
+    std::fprintf(stderr, "q7k3fm-cli: %s%s%s\n", Printable(local).c_str(),
+                 Msg(kMsgPhoneNameUsed).c_str(),
+                 Printable(PhonePathText(folder) + "\\" + name).c_str());
 }
 
 int RunPut(const ParsedArgs& a) {
@@ -654,6 +698,7 @@ int RunPut(const ParsedArgs& a) {
             // A replaced file stays on the phone until the new one is there.
             if (!commands::WriteToPhone(*s.fs, folder, path, name, replace))
                 return s.PhoneError(path);
+            TellPhoneName(path, folder, name);
             if (Interrupted()) return kExitInterrupted;
         }
         return 0;
@@ -661,6 +706,9 @@ int RunPut(const ParsedArgs& a) {
     CliConflict conflict(overwrite);
     CopyToPhone copy(*s.fs, folder, conflict);
     const bool ok = copy.Run(args);
+    // The folder rules may have cut the name, given a slot name or added "_suite".
+    for (size_t i = 0; i < copy.Sent().size(); ++i)
+        TellPhoneName(copy.Origins()[i], folder, copy.Sent()[i]);
     if (Interrupted()) return kExitInterrupted;
     if (!ok) return s.PhoneError();
     if (copy.End() == CommandEnd::Cancelled) return ConflictFailure(conflict.refused);

@@ -238,6 +238,57 @@ TEST_F(BackupTest, AbortStopsBetweenFilesAndAFileErasedMeanwhileCostsOnlyItself)
     EXPECT_TRUE(verify.Findings().empty());
 }
 
+// The listing cuts a name over 64 characters, and the phone then finds no file of the cut
+// name: the file is still there, so it is said to be unreadable, never gone.
+TEST_F(BackupTest, ANameTheListingCutsIsUnreadableNotGone) {
+    EmulatorLink phone;
+    Open(phone);
+    const std::string user = phone.emu->FolderId("user");
+    const std::string longName = std::string(70, 'w') + ".txt";
+    ASSERT_TRUE(phone.emu->PutFile(user, longName, "long", "2006/01/01 00:00:00"));
+    ASSERT_TRUE(phone.emu->PutFile(user, "short.txt", "short", "2006/01/01 00:00:00"));
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    Backup backup(*phone.fs, backupDir());
+    ASSERT_TRUE(backup.Run()) << ErrorReport(phone.Ch());
+    EXPECT_EQ(backup.Missed(), 0);
+    EXPECT_EQ(backup.Fetched(), 1);
+    EXPECT_EQ(backup.UnreadableReport(),
+              Msg(kMsgNotReadableOnPhone) + "E700:\\User\\" + std::string(64, 'w'));
+}
+
+// --folder as the path line writes it or with slashes, as the README shows it; a folder
+// whose own name holds a slash is found either way.
+TEST_F(BackupTest, RestoreSelectsFoldersWrittenWithSlashes) {
+    BackupManifest manifest;
+    for (const char* folder :
+         {"E700:\\Images\\My Photos\\Camera", "E700:\\Images\\OnOff/Menu Images",
+          "E700:\\Images\\My Photos", "E700:\\User"}) {
+        BackupRecord r;
+        r.FolderPath = folder;
+        r.FolderId = "X";
+        r.Name = r.LocalName = "a.jpg";
+        r.Date = QDateTime(QDate(2006, 1, 1), QTime(0, 0));
+        manifest.Records.push_back(r);
+    }
+    QDir().mkpath(QString::fromStdString(backupDir()));
+    ASSERT_TRUE(manifest.Save(backupDir()));
+    EmulatorLink phone;
+    ASSERT_TRUE(phone.Open({}));
+    AnswerAlways never(ConflictAnswer::Cancel);
+    Restore restore(*phone.fs, backupDir(), never);
+    ASSERT_TRUE(restore.Load());
+    struct Case {
+        const char* folder;
+        std::vector<size_t> chosen;
+    };
+    const Case cases[] = {
+        {"Images/My Photos", {0, 2}},           {"/images/my photos/", {0, 2}},
+        {"E700:/Images/My Photos/Camera", {0}}, {"Images\\OnOff/Menu Images", {1}},
+        {"Images/OnOff/Menu Images", {1}},      {"Images/My", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(restore.Select(c.folder, ""), c.chosen) << c.folder;
+}
+
 // A verify cut short proves nothing: it must not read as a match.
 TEST_F(BackupTest, AnAbortedVerifyIsNoMatch) {
     EmulatorLink phone;
@@ -300,7 +351,18 @@ TEST_F(BackupTest, HardNamesRoundTripThroughTheMapping) {
     Restore restore(*empty.fs, backupDir(), never);
     ASSERT_TRUE(restore.Load());
     ASSERT_TRUE(restore.Run(restore.Select("", "")));
-    EXPECT_EQ(ContentOf(empty), saved);
+    // What a copy to the phone refuses is left out, with the reason: the phone could not
+    // be asked for those names again.
+    Content expected = saved;
+    std::set<std::string> refused;
+    for (const Restore::Left& left : restore.NotRestored()) {
+        const std::string& name = restore.Records()[left.Record].Name;
+        refused.insert(name);
+        EXPECT_EQ(left.Reason, Msg(kMsgBadPhoneName) + name);
+        expected.erase(user + "/" + name);
+    }
+    EXPECT_EQ(refused, (std::set<std::string>{"back\\slash", "\xff\xfe raw.bin"}));
+    EXPECT_EQ(ContentOf(empty), expected);
 }
 
 TEST_F(BackupTest, RestoreIntoAFullPhoneSaysWhatWasLeftOut) {

@@ -5,6 +5,7 @@
 #include <QTemporaryFile>
 
 #include "CommandFixture.h"
+#include "media/Melody.h"
 #include "support/EmulatorProcess.h"
 #include "ui/Messages.h"
 
@@ -122,6 +123,86 @@ TEST(CliCommandsTest, ARenameTheWriteOfWhichIsRefusedPutsTheFileBack) {
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "keep me");
     EXPECT_FALSE(QFileInfo::exists(root.filePath("user/new.txt")));
+}
+
+// Two phone files the folder rules give one local name (two melodies titled "Ring",
+// game.jar and game_suite.jar): both are kept, the later one numbered and said so.
+TEST(CliCommandsTest, GetNumbersASecondFileOfTheSameLocalName) {
+    EnsureApplication();
+    PhoneEmulator emu;
+    ASSERT_TRUE(emu.Start());
+    const Bytes first = {'M', 'M', 'M', 'D', 0, 0, 0, 1, 1};
+    const Bytes second = {'M', 'M', 'M', 'D', 0, 0, 0, 1, 2};
+    const std::string sounds = emu.FolderId("user/sounds");
+    for (const auto& [name, mmf] : {std::pair{"melody01.mel", first}, {"melody02.mel", second}}) {
+        const Bytes mel = BuildMel(mmf, "Ring");
+        emu.PutFile(sounds, name, std::string(mel.begin(), mel.end()));
+    }
+    emu.PutFile("B", "game.jar", "plain");
+    emu.PutFile("B", "game_suite.jar", "suite");
+    for (const bool force : {false, true}) {
+        QTemporaryDir out;
+        QStringList args = {"get",
+                            "Sounds\\Default Sounds\\melody01.mel",
+                            "Sounds\\Default Sounds\\melody02.mel",
+                            "User\\game.jar",
+                            "User\\game_suite.jar",
+                            out.path(),
+                            "--port",
+                            QString::fromStdString(emu.SlavePath())};
+        if (force) args << "--force";
+        QProcess p;
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"), args);
+        p.waitForFinished(60000);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
+        const auto read = [&](const char* name) {
+            QFile f(out.filePath(name));
+            return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "<missing>";
+        };
+        EXPECT_EQ(read("Ring.mmf"), std::string(first.begin(), first.end()));
+        EXPECT_EQ(read("Ring (2).mmf"), std::string(second.begin(), second.end()));
+        EXPECT_EQ(read("game.jar"), "plain");
+        EXPECT_EQ(read("game (2).jar"), "suite");
+        EXPECT_TRUE(
+            err.contains("E700:\\User\\game_suite.jar сохранён как game (2).jar: имя "
+                         "game.jar уже получил другой файл этой же команды"))
+            << err.toStdString();
+        EXPECT_TRUE(err.contains("melody02.mel сохранён как Ring (2).mmf")) << err.toStdString();
+    }
+}
+
+// put says what became of each file: an empty one is left out with a line (code 1); with -v
+// every phone name is printed, as the folder cut it.
+TEST(CliCommandsTest, PutSaysWhatBecameOfEachFile) {
+    EnsureApplication();
+    PhoneEmulator emu;
+    ASSERT_TRUE(emu.Start());
+    QTemporaryDir dir;
+    const auto run = [&](QStringList args, QString& err) {
+        QProcess p;
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+                args << "--port" << QString::fromStdString(emu.SlavePath()));
+        p.waitForFinished(60000);
+        err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    const auto write = [&](const QString& name, const QByteArray& data) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data);
+        return dir.filePath(name);
+    };
+    QString err;
+    const QString empty = write("empty.txt", "");
+    EXPECT_EQ(run({"put", empty, "User"}, err), 1);
+    EXPECT_TRUE(err.contains(QString::fromStdString(Msg(kMsgEmptyFileLeft)) + empty))
+        << err.toStdString();
+    const QString tune = write(QString(30, 'n') + ".mid", "MThd");
+    EXPECT_EQ(run({"put", "-v", tune, "Sounds/My Sounds"}, err), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains(tune + " записан на телефон как E700:\\Sounds\\My Sounds\\" +
+                             QString(24, 'n') + ".mid"))
+        << err.toStdString();
 }
 
 // put - streams standard input, stops at what a phone takes and uploads nothing when the

@@ -122,6 +122,21 @@ TEST_F(CopyToComputerTest, FailuresLeaveTheTargetsAsTheyWere) {
     EXPECT_EQ(link.emu->Received().find("AT+FSFR"), std::string::npos);
 }
 
+// game.jar and game_suite.jar both come as game.jar: the second is numbered, never asked
+// about as if the first had been there before.
+TEST_F(CopyToComputerTest, TwoFilesOfOneLocalNameAreBothKept) {
+    link.emu->PutFile(IdOf("User"), "game.jar", "plain");
+    link.emu->PutFile(IdOf("User"), "game_suite.jar", "suite");
+    CopyToComputer copy(*link.fs, Folder("User"), dir.path().toStdString(), &conflict);
+    ASSERT_TRUE(copy.Run({"game.jar", "game_suite.jar"}));
+    EXPECT_TRUE(conflict.conflictsAsked.empty());
+    EXPECT_EQ(ReadLocal(Path("game.jar")), "plain");
+    EXPECT_EQ(ReadLocal(Path("game (2).jar")), "suite");
+    ASSERT_EQ(copy.Origins().size(), 2u);
+    EXPECT_EQ(copy.Origins()[1].PhoneName, "game_suite.jar");
+    EXPECT_EQ(copy.Origins()[1].RuleName, "game.jar");
+}
+
 TEST_F(CopyToComputerTest, PhoneNamesBecomeSafeLocalNames) {
     link.emu->PutFile(IdOf("User"), "a\\b.txt", "ab");
     CopyToComputer copy(*link.fs, Folder("User"), dir.path().toStdString());

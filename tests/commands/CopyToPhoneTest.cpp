@@ -58,9 +58,11 @@ TEST_F(CopyToPhoneTest, SizeLimitEmptyFilesAndNameCuts) {
     EXPECT_EQ(PhoneNames(IdOf("User")),
               (std::vector<std::string>{"exact.bin", std::string(39, 'n') + ".mid"}));
     EXPECT_EQ(link.emu->GetFile(IdOf("User"), "exact.bin"), Pattern(616448, 1));
-    ASSERT_EQ(prompts.shown.size(), 1u);
+    ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0].Text, "Файл " + over + " слишком большой");
     EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Error);
+    // An empty file is left out, and said so.
+    EXPECT_EQ(prompts.shown[1].Text, Msg(kMsgEmptyFileLeft) + empty);
 
     const std::string ascii = WriteLocal(std::string(36, 'a') + ".mid", "MThd");
     const std::string cyrillic = WriteLocal("абвгдежзийклмнопрсту.mid", "MThd");
@@ -190,6 +192,31 @@ TEST_F(CopyToPhoneTest, JavaSuitesGetTheirNamesAndAGeneratedDescriptor) {
     EXPECT_EQ(link.progress.Max(2), 2);
     EXPECT_EQ(link.emu->GetFile(id, "Other_suite.jad"), "MIDlet-Name: Mine\r\n");
     EXPECT_TRUE(prompts.shown.empty());
+
+    // A long stem is cut before "_suite" is added; a suite name gets its own descriptor.
+    const std::string stem(40, 'L');
+    ASSERT_TRUE(Send("java", {Jar(stem + ".jar"), Jar("Named_suite.jar")}));
+    const std::string cut(33, 'L');
+    for (const std::string& name : {cut + "_suite.jar", cut + "_suite.jad",
+                                    std::string("Named_suite.jar"), std::string("Named_suite.jad")})
+        EXPECT_TRUE(link.emu->GetFile(id, name)) << name;
+    EXPECT_EQ(PhoneNames(id).size(), 8u);
+}
+
+// A name typed into the conflict question that the folder could not give back is said and
+// asked about again.
+TEST_F(CopyToPhoneTest, ATypedNameOverTheFolderLimitIsAskedAgain) {
+    const std::string id = IdOf("Sounds\\My Sounds");
+    link.emu->PutFile(id, "tune.mid", "old");
+    const std::string tooLong = std::string(25, 't') + ".mid";
+    conflict.conflicts = {{ConflictAnswer::UseNewName, tooLong},
+                          {ConflictAnswer::UseNewName, "tune2.mid"}};
+    ASSERT_TRUE(Send("Sounds\\My Sounds", {WriteLocal("tune.mid", "new")}));
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>{
+                  "Слишком длинное имя (в этой папке телефона не больше 28 байт): " + tooLong});
+    EXPECT_EQ(link.emu->GetFile(id, "tune2.mid"), "new");
+    EXPECT_EQ(link.emu->GetFile(id, "tune.mid"), "old");
 }
 
 // Presses the abort button while the third file is on its way.

@@ -184,6 +184,9 @@ TEST_F(RenameTest, CancelOrTheOldNameBackSendsNothing) {
         {"b.mid", {{ConflictAnswer::Cancel, "b.mid"}}},
         {"b.mid", {{ConflictAnswer::UseNewName, "a.mid"}}},
         {"b.mid", {{ConflictAnswer::UseNewName, "b.mid"}, {ConflictAnswer::Cancel, "b.mid"}}},
+        // The old name typed back before "Перезаписать": the file would replace itself.
+        {"b.mid", {{ConflictAnswer::Overwrite, "a.mid"}}},
+        {"b.mid", {{ConflictAnswer::OverwriteAll, "a.mid"}}},
     };
     for (const Case& c : cases) {
         rename.newNames = {c.typed};
@@ -204,6 +207,43 @@ TEST_F(RenameTest, CancelOrTheOldNameBackSendsNothing) {
     EXPECT_EQ(bad.End(), CommandEnd::Stopped);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Недопустимое имя файла bad\"name"});
     EXPECT_EQ(link.emu->Received(), "");
+}
+
+// A name the phone would keep but list cut, or could not be asked for again, is refused
+// before anything is sent; typed into the conflict question, it is said and asked again.
+TEST_F(RenameTest, NamesThePhoneCannotGiveBackAreRefused) {
+    const std::string tooLong = std::string(25, 'n') + ".mid";  // "My Sounds" takes 28 bytes
+    const std::string fits = std::string(24, 'n') + ".mid";
+    const std::string longText =
+        "Слишком длинное имя (в этой папке телефона не больше 28 байт): " + tooLong;
+    struct Case {
+        std::string typed, box;
+    };
+    const Case cases[] = {
+        {tooLong, longText},
+        {"a\\b.mid", "Недопустимое имя файла a\\b.mid"},
+        {" lead.mid", "Недопустимое имя файла  lead.mid"},
+        {"\xff.mid", "Недопустимое имя файла \xff.mid"},
+    };
+    for (const Case& c : cases) {
+        prompts.shown.clear();
+        rename.newNames = {c.typed};
+        RenameFile command(*link.fs, folder, rename, conflict);
+        EXPECT_TRUE(command.Run("a.mid"));
+        EXPECT_EQ(command.End(), CommandEnd::Stopped);
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{c.box});
+        EXPECT_EQ(link.emu->Received(), "");
+    }
+    prompts.shown.clear();
+    rename.newNames = {"b.mid"};
+    conflict.conflicts = {{ConflictAnswer::UseNewName, tooLong},
+                          {ConflictAnswer::UseNewName, fits}};
+    RenameFile retyped(*link.fs, folder, rename, conflict);
+    ASSERT_TRUE(retyped.Run("a.mid"));
+    ASSERT_EQ(conflict.conflictsAsked.size(), 2u);
+    EXPECT_EQ(conflict.conflictsAsked[1].newName, tooLong);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{longText});
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"b.mid", fits}));
 }
 
 TEST_F(RenameTest, AFailedWriteNeverLosesTheFile) {

@@ -72,6 +72,30 @@ TEST(FolderRules, NamesBothWays) {
     EXPECT_EQ(ThumbnailName("photo0001.jpg"), "photo0001.bmp");
 }
 
+// The stem gives way to the limit, never "_suite"; a suite name takes no second suffix.
+TEST(FolderRules, JavaNamesKeepTheirSuffixWithinTheLimit) {
+    struct Case {
+        std::string name;
+        std::string suite;  // JavaSuiteName
+        std::string jad;    // JadNameForJar
+    };
+    const std::string a40(40, 'a'), a33(33, 'a');
+    const std::string zh = "жжжжжжжжжжжжжжжжжжжж";  // 20 letters, 40 bytes
+    const Case cases[] = {
+        {a40 + ".jar", a33 + "_suite.jar", a33 + "_suite.jad"},
+        {a40 + "_suite.jar", a33 + "_suite.jar", a33 + "_suite.jad"},
+        {zh + ".JAR", "жжжжжжжжжжжжжжжж_suite.jar", "жжжжжжжжжжжжжжжж_suite.jad"},
+        {"game_suite.jar", "game_suite.jar", "game_suite.jad"},
+        {"Game.jar", "Game_suite.jar", "Game_suite.jad"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(JavaSuiteName(c.name), c.suite) << c.name;
+        EXPECT_EQ(JadNameForJar(c.name), c.jad) << c.name;
+        EXPECT_LE(JavaSuiteName(c.name).size(), kMaxPhoneNameBytes);
+    }
+    EXPECT_EQ(JavaSuiteName(std::string(50, 'r') + ".txt"), std::string(39, 'r') + ".txt");
+}
+
 TEST(FolderRules, FoldersAreKnownByTheMapsNamesAndThumbnailsByFamily) {
     auto root = BuildFolderMap(MapKind::Normal, "E700");
     const auto kind = [&](const char* path) { return KindOf(FindFolderByPath(root.get(), path)); };

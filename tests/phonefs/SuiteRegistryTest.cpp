@@ -289,4 +289,45 @@ TEST(SuiteRegistryCli, JavaRebuildWritesTheRegistry) {
     emu.Stop();
 }
 
+// java rebuild ends with the line it lost: the old registry files it had erased wait on the
+// computer, are said to, and the next connection of any command writes them back.
+TEST(SuiteRegistryCli, ErasedFilesComeBackAtTheNextConnection) {
+    q7k3::test::EnsureApplication();
+    PhoneEmulator emu;
+    ASSERT_TRUE(emu.Start());
+    std::unique_ptr<Tree4> map = BuildFolderMap(MapKind::Normal, "E700");
+    const std::string javaId = FindChild("java", map.get())->Id;
+    const std::string old = Encoded({std::string(50, 'o')});
+    ASSERT_TRUE(emu.PutFile(javaId, "suites.utf", old));
+    ASSERT_TRUE(emu.PutFile(javaId, "suitesName.utf", "Orvik Lanto"));
+    ASSERT_TRUE(emu.PutFile(javaId, "a_suite.jar", "PK"));
+    ASSERT_TRUE(emu.PutFile(javaId, "a_suite.jad", "jad"));
+    QTemporaryDir data;
+    const auto run = [&](const QStringList& args, QString& err) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", data.path());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+                QStringList(args) << "--port" << QString::fromStdString(emu.SlavePath()));
+        p.waitForFinished(120000);
+        err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    // The old list is read whole; the line dies in the new one's first block.
+    emu.CutLineAfter(static_cast<int64_t>(old.size()) + 1);
+    QString err;
+    EXPECT_EQ(run({"java", "rebuild"}, err), 1);
+    EXPECT_FALSE(emu.GetFile(javaId, "suites.utf"));
+    EXPECT_TRUE(err.contains(QString::fromStdString(Msg(kMsgErasedKeptForNextConnection)) +
+                             "E700:\\java\\suites.utf, E700:\\java\\suitesName.utf"))
+        << err.toStdString();
+    emu.ClearFaults();
+    EXPECT_EQ(run({"ls", "java"}, err), 0) << err.toStdString();
+    EXPECT_EQ(emu.GetFile(javaId, "suites.utf").value_or("<missing>"), old);
+    EXPECT_EQ(emu.GetFile(javaId, "suitesName.utf").value_or("<missing>"), "Orvik Lanto");
+    EXPECT_TRUE(err.contains("E700:\\java\\suites.utf")) << err.toStdString();
+    emu.Stop();
+}
+
 }  // namespace
