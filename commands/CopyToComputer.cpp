@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <optional>
 
 #include "commands/FolderRules.h"
 #include "media/Ani.h"
@@ -104,21 +105,27 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
         const FileEntry* found = FindFile(m_folder, item);
         if (!found) continue;  // a folder
         const FileEntry entry = *found;
+        // The local name the file takes (free, or what the question made of it); a file
+        // left out or a cancel ends its step.
+        const auto takeName = [&](std::string& name) -> std::optional<Next> {
+            switch (FreeName(name)) {
+                case Decision::Go:
+                    return std::nullopt;
+                case Decision::Skip:
+                    progress.Step(2);
+                    return Next::Go;
+                case Decision::Cancel:
+                    return Next::Cancel;
+            }
+            return std::nullopt;
+        };
         const auto next = [&] {
             const FetchRoute route =
                 RouteToComputer(KindOf(m_folder), entry.Name, flags.MelConvertion);
             if (route == FetchRoute::Plain) {
                 const std::string ruleName = ComputerName(entry.Name);
                 std::string name = ruleName;
-                switch (FreeName(name)) {
-                    case Decision::Go:
-                        break;
-                    case Decision::Skip:
-                        progress.Step(2);
-                        return Next::Go;
-                    case Decision::Cancel:
-                        return Next::Cancel;
-                }
+                if (const auto end = takeName(name)) return *end;
                 const std::string target = Join(m_targetDir, name);
                 if (!ProbeWritable()) {
                     commands::ShowError(m_fs, Msg(kMsgWriteProtected));
@@ -166,15 +173,7 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
             // A melody without a title would be only ".imy".
             if (name.rfind('.') == 0) name = safeName + name;
             const std::string ruleName = name;
-            switch (FreeName(name)) {
-                case Decision::Go:
-                    break;
-                case Decision::Skip:
-                    progress.Step(2);
-                    return Next::Go;
-                case Decision::Cancel:
-                    return Next::Cancel;
-            }
+            if (const auto end = takeName(name)) return *end;
             const std::string target = Join(m_targetDir, name);
             if (!commands::InstallLocalFile(result.Output, target)) {
                 commands::FailLocal(m_fs.Channel(), target);

@@ -91,6 +91,10 @@ bool RenameFile::Rename() {
     if (!m_fs.ReadPhoneFile(scratch, m_oldName, entry.Date, entry.Size)) return fail();
     progress.SetPosition(1, 0);
     progress.Step(2);
+    // From the first erase on, the file is only on the computer until it is written back: a
+    // stop (the window closing, an interrupt) waits for the write, or for the way back under
+    // the old name, instead of spoiling them.
+    const PhoneFs::StopHold hold(m_fs);
     if (m_replace) {
         if (!m_fs.EraseFile(m_newName)) return fail();
         RemoveFile(m_folder, m_newName);

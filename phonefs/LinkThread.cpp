@@ -6,8 +6,10 @@ LinkThread::LinkThread(bool inlineTasks) : m_inline(inlineTasks) {
     if (!m_inline) m_thread = std::thread([this] { Loop(); });
 }
 
-LinkThread::~LinkThread() {
-    if (m_inline) return;
+LinkThread::~LinkThread() { Join(); }
+
+void LinkThread::Join() {
+    if (m_inline || !m_thread.joinable()) return;
     {
         std::lock_guard lock(m_mutex);
         m_quit = true;

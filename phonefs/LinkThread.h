@@ -17,6 +17,8 @@ public:
     explicit LinkThread(bool inlineTasks);
     // Runs what was posted to its end, then joins.
     ~LinkThread();
+    // The same, ahead of the destructor (the owner's members stay valid for the last task).
+    void Join();
     LinkThread(const LinkThread&) = delete;
     LinkThread& operator=(const LinkThread&) = delete;
 

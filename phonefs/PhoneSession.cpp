@@ -45,7 +45,8 @@ PhoneSession::~PhoneSession() {
     m_closing = true;
     m_stop = true;
     m_flags.AbortRequested = true;
-    m_thread.reset();
+    // Joined while the pointer is still valid: the last task asks it whether it runs inline.
+    m_thread->Join();
     m_fs->onTreeDropped = nullptr;
 }
 
@@ -150,9 +151,10 @@ void PhoneSession::Launch(SessionState state, const BusyView* view, Task task,
         m_progress.Show();
     }
     m_bridgedProgress.Mirror();
-    m_thread->Post([this, task = std::move(task), after = std::move(after)] {
+    m_thread->Post([this, inlineTask = m_thread->Inline(), task = std::move(task),
+                    after = std::move(after)] {
         const Ended ended = task();
-        if (m_thread->Inline()) {
+        if (inlineTask) {
             Finish(ended, after);
             return;
         }
@@ -230,14 +232,7 @@ void PhoneSession::Start(bool portStored, Connected done) {
         if (done) done(false);
         return;
     }
-    m_ready = false;
-    Connect([this, done = std::move(done)](bool ok) {
-        if (ok) {
-            if (done) done(true);
-            return;
-        }
-        ConnectionDialogLoop(done);
-    });
+    ConnectOrAsk(std::move(done));
 }
 
 void PhoneSession::ConnectionDialogLoop(Connected done) {
@@ -253,6 +248,10 @@ void PhoneSession::ConnectionDialogLoop(Connected done) {
         if (done) done(false);
         return;
     }
+    ConnectOrAsk(std::move(done));
+}
+
+void PhoneSession::ConnectOrAsk(Connected done) {
     m_ready = false;
     Connect([this, done = std::move(done)](bool ok) {
         if (ok) {
@@ -365,6 +364,10 @@ void PhoneSession::Close(std::function<void()> closed) {
         }
         return;
     }
+    // The progress dialog says why the window waits; said before the stop is raised, since
+    // the dialog keeps its line once an abort is under way.
+    if (m_linkBusy && m_state != SessionState::Pinging)
+        m_progress.SetLongStatus(Msg(kMsgFinishingOperation));
     m_closing = true;
     m_stop = true;
     m_flags.AbortRequested = true;
@@ -376,8 +379,7 @@ void PhoneSession::Close(std::function<void()> closed) {
         FinishClose();
         return;
     }
-    // A question the operation asked is answered with its cancel; the progress dialog says
-    // why the window waits.
+    // A question the operation asked is answered with its cancel.
     if (CancelQuestion) CancelQuestion();
     m_progress.SetLongStatus(Msg(kMsgFinishingOperation));
     m_progress.Show();

@@ -207,6 +207,8 @@ private:
     // An operation with its report, as a task.
     Task Reported(Operation operation, bool report);
     void Connect(Connected done);
+    // Connect, and when that fails the connection dialog again (until the user gives up).
+    void ConnectOrAsk(Connected done);
     void FinishClose();
     void SetState(SessionState state);
     void Note(int what);

@@ -313,7 +313,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::ExitClick() {
-    // Ends the program at once: nothing is saved on this path.
+    // Ends the program at once: nothing is saved on this path. An operation under way
+    // (the keep-alive's ping too) is first brought to its next safe point, as on close.
+    if (m_core.Session && m_core.Session->Busy()) {
+        m_core.Session->Close([] { QCoreApplication::exit(0); });
+        return;
+    }
     QCoreApplication::exit(0);
 }
 
@@ -430,12 +435,17 @@ bool MainWindow::Admitted(bool needsPhone) {
 }
 
 void MainWindow::ConnectClick() {
-    // The stored settings first; the settings dialog when they do not reach the phone.
-    if (Admitted(false)) m_core.Session->Start(true);
+    // The stored settings first; the settings dialog when they do not reach the phone. A
+    // search of a cable just plugged in holds the port meanwhile: it ends first.
+    if (!Admitted(false)) return;
+    m_plugs->EndSearch();
+    m_core.Session->Start(true);
 }
 
 void MainWindow::SettingsClick() {
-    if (Admitted(false)) m_core.Session->OpenSettings();
+    if (!Admitted(false)) return;
+    m_plugs->EndSearch();
+    m_core.Session->OpenSettings();
 }
 
 void MainWindow::CloseQuery() {

@@ -29,6 +29,8 @@ void PlugWatch::Stop() {
     m_runner.StopAndWait();
 }
 
+void PlugWatch::EndSearch() { m_runner.StopAndWait(); }
+
 bool PlugWatch::Idle() const {
     const WindowCore& core = m_window.Core();
     return core.Session && core.Port && core.Store &&

@@ -25,6 +25,9 @@ public:
     // Watches these directories (and searches with these sources) from now on.
     void Watch(const WatchSources& watch = {}, const SearchSources& search = {});
     void Stop();
+    // Ends a search of a new device under way (and waits for its ports to close), so that
+    // the session may open the port itself; the watch goes on.
+    void EndSearch();
 
 private:
     // True when a new device may be offered: no phone, nothing running, no dialog open.

@@ -7,6 +7,7 @@
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
 #include "app/cli/Options.h"
+#include "app/cli/Terminal.h"
 #include "commands/CommandSupport.h"
 #include "link/Connection.h"
 #include "link/Failure.h"
@@ -75,6 +76,9 @@ int RunJava(const ParsedArgs& a) {
     // What an earlier run left erased or half replaced is put back first.
     for (const std::string& line : commands::FinishUnfinishedReplacements(fs)) Fail(line);
     fs.BuildFolderTree(link.Flags.Mode);
+    // The registry is erased before it is written anew: an interrupt is noted, not obeyed
+    // at once, so that the old files are kept or written back first.
+    const WriteGuard writing;
     if (!RebuildSuiteRegistry(fs)) {
         const AtChannel& ch = link.Channel();
         Fail(OneLine(FailureReport(ch.LastError, ch.ErrorText)));
@@ -86,7 +90,7 @@ int RunJava(const ParsedArgs& a) {
         if (!kept.empty()) Fail(Msg(kMsgErasedKeptForNextConnection) + Printable(kept));
         return kExitPhoneFailed;
     }
-    return kExitOk;
+    return Interrupted() ? kExitInterrupted : kExitOk;
 }
 
 const std::vector<OptionSpec> kJavaOptions = [] {

@@ -744,7 +744,13 @@ int RunRename(const ParsedArgs& a) {
     CliRename name(newName);
     CliConflict conflict(overwrite);
     RenameFile rename(*s.fs, groups.front().folder, name, conflict);
-    if (!rename.Run(groups.front().names.front())) return s.PhoneError();
+    {
+        // Between its erase and its write the file is only in the private folder: an
+        // interrupt is noted and heard once the file has its name again, never at once.
+        const WriteGuard writing;
+        if (!rename.Run(groups.front().names.front())) return s.PhoneError();
+    }
+    if (Interrupted()) return kExitInterrupted;
     if (!conflict.refused.empty()) return ConflictFailure(newName);
     return rename.End() == CommandEnd::Stopped ? kExitPhoneFailed : 0;
 }

@@ -275,7 +275,8 @@ bool PreviewWindow::event(QEvent* event) {
             m_skipNextActivation = true;
         } else if (m_skipNextActivation) {
             m_skipNextActivation = false;
-        } else if (isVisible()) {
+        } else if (isVisible() && isEnabled()) {
+            // (Not while an entry is on its way: the window steps when it has come.)
             PrevBtnClick();
         }
     }
@@ -309,6 +310,14 @@ void PreviewWindow::MoveTo(int k) {
         return;
     }
     if (m_lostLink) return;
+    // The phone busy with the keep-alive: the entry is fetched right after it. Busy with
+    // anything else: nothing now and nothing said (the phone is not lost).
+    if (m_session && m_session->Admit() == Admission::Busy) {
+        m_session->AfterPing([this, k] {
+            if (isVisible() && k == PlayIndex) MoveTo(k);
+        });
+        return;
+    }
     const std::string& entry = PlayFiles[static_cast<size_t>(k)];
     PlayStatus->setText(M(kMsgReading) + Q(entry) + QStringLiteral("..."));
     // Nothing of the window is pressed again while the entry is on its way.

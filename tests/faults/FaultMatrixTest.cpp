@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "support/EmulatorProcess.h"
+#include "support/HostFiles.h"
 
 extern char** environ;
 
@@ -38,17 +39,8 @@ using Clock = std::chrono::steady_clock;
 // Generous: these are not speed tests. A case past it counts as a hang.
 constexpr int kDeadlineMs = 30000;
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Spit(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using q7k3::test::Slurp;
+using q7k3::test::Spit;
 
 // Every file under `dir` by its relative path, with its bytes.
 using Snapshot = std::map<std::string, std::string>;

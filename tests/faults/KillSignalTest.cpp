@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "support/EmulatorProcess.h"
+#include "support/HostFiles.h"
 
 extern char** environ;
 
@@ -40,17 +41,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRuns = 20;  // per command and signal
 constexpr int kDeadlineMs = 60000;
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Spit(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using q7k3::test::Slurp;
+using q7k3::test::Spit;
 
 // Distinct bytes for each (size, seed), with line ends and quotes among them.
 std::string Bytes(size_t size, char seed) {

@@ -429,6 +429,49 @@ TEST_F(Reentrancy, F5WhileThePingWaitsRunsAfterItWithoutAFalseTimeOut) {
     EXPECT_EQ(phone->Interleaved(), 0);
 }
 
+TEST_F(Reentrancy, ExitDuringThePingClosesAfterItWithThePortShut) {
+    BootSlow(300, false);
+    session->KeepAliveTick();
+    ASSERT_EQ(session->State(), SessionState::Pinging);
+    form->ExitClick();
+    EXPECT_EQ(session->State(), SessionState::Closing);
+    Settle();
+    EXPECT_FALSE(link->Port.Connected());
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(phone->Interleaved(), 0);
+    // The exit it asked for would end every later dialog of this process at once; an event
+    // loop of the application's own, begun and ended, takes it back.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+}
+
+TEST_F(Reentrancy, CloseWhileARenameWritesLeavesTheFileWholeUnderOneOfItsNames) {
+    BootSlow(10);
+    OpenUser();
+    SelectPhone({"big.bin"});
+    bool closeAsked = false;
+    PhaseFirer firer(*this, [&] {
+        if (form->Renames()->isVisible()) {
+            form->Renames()->RenName->setText("moved.bin");
+            form->Renames()->findChild<QPushButton*>("RenOK")->click();
+        } else if (!closeAsked && Sent("AT+FSFW")) {
+            // Past the erase of the old name: the file is only on the computer now.
+            closeAsked = true;
+            form->close();
+        }
+        return closeAsked;
+    });
+    QTest::keyClick(form->Phone().List(), Qt::Key_F6);
+    ASSERT_TRUE(WaitUntil([&] { return closeAsked && !form->isVisible(); }, 30000));
+    const auto moved = phone->GetFile("B", "moved.bin");
+    const auto old = phone->GetFile("B", "big.bin");
+    EXPECT_TRUE((moved && *moved == kBig) || (old && *old == kBig));
+    for (const auto& file : phone->ListFiles("B"))
+        EXPECT_EQ(file.Name.find("~q7k3~"), std::string::npos) << file.Name;
+    session.reset();
+    form.reset();
+}
+
 TEST_F(Reentrancy, ThePreviewAfterThePhoneIsGoneSaysSoOnce) {
     BootSlow(0);
     OpenUser();
