@@ -350,7 +350,11 @@ TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesStopsItsReadAndKeepsThe
 }
 
 TEST_F(FileCommandsWindow, F7RebuildsTheRegistryWithItsProgressLines) {
-    Boot();
+    // A phone that takes a moment to answer: the progress is on the screen long enough for
+    // the watcher below to read its lines.
+    EmulatorConfig config;
+    config.LatencyMs = 10;
+    Boot(config);
     const std::string java = phone->FolderId("java");
     ASSERT_TRUE(phone->PutFile(java, "game_suite.jar", std::string(500, 'g')));
     ASSERT_TRUE(phone->PutFile(java, "game_suite.jad", std::string(50, 'd')));
