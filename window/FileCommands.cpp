@@ -72,10 +72,34 @@ void FileCommands::CopyDraggedItems(const std::vector<std::string>& names) {
     FetchToComputer(ordered.empty() ? names : ordered);
 }
 
+namespace {
+
+// A line for each file the copy gave a numbered name because an earlier file of the same
+// copy had taken the name the folder rules gave it ("Ring.mmf" from two melodies of that
+// title); a name the user chose in the conflict question is not among them.
+std::string NumberedNames(const q7k3::CopyToComputer& copy) {
+    std::string text;
+    std::vector<std::string> written;
+    for (size_t i = 0; i < copy.Written().size() && i < copy.Origins().size(); ++i) {
+        const std::string name = QFileInfo(Q(copy.Written()[i])).fileName().toStdString();
+        const q7k3::CopyToComputer::Origin& origin = copy.Origins()[i];
+        if (name != origin.RuleName &&
+            std::find(written.begin(), written.end(), origin.RuleName) != written.end()) {
+            text += (text.empty() ? "" : "\r\n") + origin.PhoneName + Msg(kMsgSavedAs) + name +
+                    Msg(kMsgNameOf) + origin.RuleName + Msg(kMsgNameTakenByThisCommand);
+        }
+        written.push_back(name);
+    }
+    return text;
+}
+
+}  // namespace
+
 void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
     PhoneSession* session = Session();
     if (!session || names.empty()) return;
     auto taken = std::make_shared<size_t>(0);
+    auto numbered = std::make_shared<std::string>();
     // Room for the bytes and the time left beside the file count, until the copy has ended.
     auto wide = std::make_shared<ProgressDialog::WideScope>(*m_window.Progress());
     BusyView view;
@@ -84,20 +108,25 @@ void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
     session->Run(
         view,
         [place = PlaceOf(session->CurrentFolder()), dir = S(m_window.Computer().List()->Path()),
-         names, taken, session](PhoneFs& fs) {
+         names, taken, numbered, session](PhoneFs& fs) {
             Tree4* folder = commands::FolderAt(fs, place);
             if (!folder) return Outcome::Stopped;
             // A local file of the same name is replaced only when the conflict dialog says so.
             q7k3::CopyToComputer copy(fs, folder, dir, &session->Conflicts());
             const bool ok = copy.Run(names);
             *taken = copy.Taken();
+            *numbered = NumberedNames(copy);
             return OutcomeOf(ok, copy.End());
         },
-        [this, names, taken, wide](Outcome) mutable {
+        [this, names, taken, wide, numbered](Outcome) mutable {
             wide.reset();
             // The items taken are no longer selected; after an abort the rest stay selected.
             m_window.Phone().Deselect(names, *taken);
             ReloadComputerPane();
+            // Two phone files of one local name are both kept; the user hears which one
+            // took another name.
+            if (!numbered->empty())
+                m_prompts.MessageBox(*numbered, Msg(kMsgAttentionCaption), BoxIcon::Information);
         });
 }
 

@@ -349,6 +349,23 @@ TEST_F(FileCommandsWindow, AbortDuringTheThirdOfFiveFilesStopsItsReadAndKeepsThe
                   std::string(3000, static_cast<char>('a' + i)));
 }
 
+TEST_F(FileCommandsWindow, TwoPhoneFilesOfOneLocalNameAreBothFetchedAndTheSecondIsNamed) {
+    Boot();
+    ASSERT_TRUE(phone->PutFile("B", "game.jar", "plain"));
+    ASSERT_TRUE(phone->PutFile("B", "game_suite.jar", "suite"));
+    Open("User");
+    Rescan();  // the folder shown, read again
+    SelectPhone({"game.jar", "game_suite.jar"});
+    QTest::keyClick(form->Phone().List(), Qt::Key_F5);
+    Settle();
+    EXPECT_EQ(ReadLocal(localDir.filePath("game.jar")), "plain");
+    EXPECT_EQ(ReadLocal(localDir.filePath("game (2).jar")), "suite");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Text,
+              "game_suite.jar сохранён как game (2).jar: имя game.jar уже получил другой "
+              "файл этой же команды");
+}
+
 TEST_F(FileCommandsWindow, F7RebuildsTheRegistryWithItsProgressLines) {
     // A phone that takes a moment to answer: the progress is on the screen long enough for
     // the watcher below to read its lines.
