@@ -28,7 +28,6 @@
 #include "support/EmulatorProcess.h"
 #include "support/HostFiles.h"
 
-extern char** environ;
 
 namespace {
 
@@ -39,7 +38,7 @@ using Clock = std::chrono::steady_clock;
 // Generous: these are not speed tests. A case past it counts as a hang.
 constexpr int kDeadlineMs = 30000;
 
-using q7k3::test::Slurp;
+using q7k3::test::ReadAll;
 using q7k3::test::Spit;
 
 // Every file under `dir` by its relative path, with its bytes.
@@ -50,7 +49,7 @@ Snapshot Take(const fs::path& dir) {
     for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator();
          it.increment(ec)) {
         if (ec) break;
-        if (it->is_regular_file()) out[fs::relative(it->path(), dir).string()] = Slurp(it->path());
+        if (it->is_regular_file()) out[fs::relative(it->path(), dir).string()] = ReadAll(it->path());
     }
     return out;
 }
@@ -75,26 +74,7 @@ struct CliRun {
 CliRun RunCli(const std::vector<std::string>& args, const fs::path& scratch) {
     const std::string outPath = (scratch / "cli.out").string();
     const std::string errPath = (scratch / "cli.err").string();
-    std::vector<std::string> all{std::string(Q7K3_BIN_DIR) + "/q7k3fm-cli"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string kv = *e;
-        if (kv.rfind("HOME=", 0) != 0 && kv.rfind("XDG_", 0) != 0 && kv.rfind("TMPDIR=", 0) != 0 &&
-            kv.rfind("Q7K3FM_", 0) != 0)
-            env.push_back(kv);
-    }
-    for (const char* sub : {"home", "tmp"}) fs::create_directories(scratch / sub);
-    env.push_back("HOME=" + (scratch / "home").string());
-    env.push_back("XDG_CONFIG_HOME=" + (scratch / "home/config").string());
-    env.push_back("XDG_DATA_HOME=" + (scratch / "home/data").string());
-    env.push_back("TMPDIR=" + (scratch / "tmp").string());
-    std::vector<char*> envp;
-    for (auto& kv : env) envp.push_back(kv.data());
-    envp.push_back(nullptr);
+    q7k3::test::IsolatedCli cli(args, scratch);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -103,7 +83,7 @@ CliRun RunCli(const std::vector<std::string>& args, const fs::path& scratch) {
     CliRun r;
     const auto start = Clock::now();
     pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+    if (posix_spawn(&pid, cli.Argv[0], &actions, nullptr, cli.Argv.data(), cli.Envp.data()) == 0) {
         int status = 0;
         for (;;) {
             if (waitpid(pid, &status, WNOHANG) == pid) break;
@@ -119,8 +99,8 @@ CliRun RunCli(const std::vector<std::string>& args, const fs::path& scratch) {
     }
     posix_spawn_file_actions_destroy(&actions);
     r.ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    r.out = Slurp(outPath);
-    r.err = Slurp(errPath);
+    r.out = ReadAll(outPath);
+    r.err = ReadAll(errPath);
     return r;
 }
 
@@ -274,7 +254,7 @@ const std::vector<Command>& Commands() {
              WholeOrAbsent(after, to, kData, which);
              const fs::path kept = p.scratch / "home/data/Q7K3FileManager/Recovered/data.bin";
              if (!after.count(from) && !after.count(to))
-                 EXPECT_TRUE(fs::exists(kept) && Slurp(kept) == kData)
+                 EXPECT_TRUE(fs::exists(kept) && ReadAll(kept) == kData)
                      << which << ": the file is lost";
              SameBut(before, after, {from}, [&](const std::string& f) { return f == to; }, which,
                      "phone");

@@ -30,7 +30,6 @@
 #include "support/EmulatorProcess.h"
 #include "support/HostFiles.h"
 
-extern char** environ;
 
 namespace {
 
@@ -41,7 +40,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRuns = 20;  // per command and signal
 constexpr int kDeadlineMs = 60000;
 
-using q7k3::test::Slurp;
+using q7k3::test::ReadAll;
 using q7k3::test::Spit;
 
 // Distinct bytes for each (size, seed), with line ends and quotes among them.
@@ -81,27 +80,7 @@ struct Scratch {
 // (negative: never) sends `sig`. Returns the exit code, -1 after a signal or the deadline.
 int RunCli(const std::vector<std::string>& args, const Scratch& s, int killAfterMs = -1,
            int sig = SIGTERM) {
-    std::vector<std::string> all{std::string(Q7K3_BIN_DIR) + "/q7k3fm-cli"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string kv = *e;
-        if (kv.rfind("HOME=", 0) != 0 && kv.rfind("XDG_", 0) != 0 && kv.rfind("TMPDIR=", 0) != 0 &&
-            kv.rfind("Q7K3FM_", 0) != 0)
-            env.push_back(kv);
-    }
-    fs::create_directories(s.root / "home");
-    fs::create_directories(s.Tmp());
-    env.push_back("HOME=" + (s.root / "home").string());
-    env.push_back("XDG_CONFIG_HOME=" + (s.root / "home/config").string());
-    env.push_back("XDG_DATA_HOME=" + s.Data().string());
-    env.push_back("TMPDIR=" + s.Tmp().string());
-    std::vector<char*> envp;
-    for (auto& kv : env) envp.push_back(kv.data());
-    envp.push_back(nullptr);
+    q7k3::test::IsolatedCli cli(args, s.root);
     const std::string log = (s.root / "cli.log").string();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -110,7 +89,7 @@ int RunCli(const std::vector<std::string>& args, const Scratch& s, int killAfter
     posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     pid_t pid = -1;
     int code = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+    if (posix_spawn(&pid, cli.Argv[0], &actions, nullptr, cli.Argv.data(), cli.Envp.data()) == 0) {
         const auto start = Clock::now();
         bool sent = false;
         int status = 0;
@@ -176,7 +155,7 @@ const std::string kLocal = Bytes(1000, 6), kKeep = "keep me";
 
 std::optional<std::string> Read(const fs::path& path) {
     if (!fs::is_regular_file(path)) return std::nullopt;
-    return Slurp(path);
+    return ReadAll(path);
 }
 
 void NoTemporaries(const Scratch& s) {
@@ -197,7 +176,7 @@ void LayBackup(const Scratch& s, const fs::path& dir) {
         Spit(s.Phone() / "user/b.bin", kOld2);
         Phone phone(s);
         EXPECT_EQ(RunCli(With({"backup", t.string()}, phone.Port()), s), 0)
-            << Slurp(s.root / "cli.log");
+            << ReadAll(s.root / "cli.log");
         made[s.root.parent_path().string()] = t;
     }
     fs::remove_all(dir);
@@ -320,7 +299,7 @@ TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
         Phone phone(s);
         ASSERT_TRUE(phone.emu.Started()) << phone.emu.Error();
         const auto start = Clock::now();
-        ASSERT_EQ(RunCli(With(scene.args(s), phone.Port()), s), 0) << Slurp(s.root / "cli.log");
+        ASSERT_EQ(RunCli(With(scene.args(s), phone.Port()), s), 0) << ReadAll(s.root / "cli.log");
         fullMs =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     }
@@ -346,11 +325,11 @@ TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
             {
                 Phone phone(s);
                 EXPECT_EQ(RunCli(With({"ls", "User"}, phone.Port()), s), 0)
-                    << Slurp(s.root / "cli.log");
+                    << ReadAll(s.root / "cli.log");
             }
             scene.check(s, sig == SIGTERM);
             if (HasFailure()) {
-                ADD_FAILURE() << Slurp(s.root / "cli.log");
+                ADD_FAILURE() << ReadAll(s.root / "cli.log");
                 fs::remove_all(base);
                 return;
             }
