@@ -30,6 +30,7 @@ std::string TempFileName() {
 namespace {
 
 std::mutex g_strayMutex;
+bool g_ending = false;
 std::vector<std::string>& Strays() {
     static std::vector<std::string> paths;
     return paths;
@@ -39,7 +40,21 @@ std::vector<std::string>& Strays() {
 
 void AddStrayPath(const std::string& path) {
     const std::lock_guard lock(g_strayMutex);
+    if (g_ending) {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+        return;
+    }
     Strays().push_back(path);
+}
+
+bool MakeStrayPath(const std::function<std::string()>& make) {
+    const std::lock_guard lock(g_strayMutex);
+    if (g_ending) return false;
+    std::string path = make();
+    if (path.empty()) return false;
+    Strays().push_back(std::move(path));
+    return true;
 }
 
 void DropStrayPath(const std::string& path) {
@@ -50,6 +65,7 @@ void DropStrayPath(const std::string& path) {
 
 void RemoveStrayPaths() {
     const std::lock_guard lock(g_strayMutex);
+    g_ending = true;
     for (const std::string& path : Strays()) {
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
@@ -65,13 +81,13 @@ ReplacingFile::~ReplacingFile() {
 
 bool ReplacingFile::Open() {
     const QString dir = QFileInfo(QString::fromStdString(m_target)).absolutePath();
-    m_file = std::make_unique<QTemporaryFile>(dir + QStringLiteral("/.q7k3fm-part-XXXXXX"));
-    m_file->setAutoRemove(false);
-    if (!m_file->open()) {
-        m_file.reset();
+    auto file = std::make_unique<QTemporaryFile>(dir + QStringLiteral("/.q7k3fm-part-XXXXXX"));
+    file->setAutoRemove(false);
+    // A stop signal that ends the program while another thread makes this file must not
+    // leave it behind: it is made and listed under the clean-up's lock.
+    if (!MakeStrayPath([&] { return file->open() ? file->fileName().toStdString() : std::string(); }))
         return false;
-    }
-    AddStrayPath(m_file->fileName().toStdString());
+    m_file = std::move(file);
     return true;
 }
 

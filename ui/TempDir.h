@@ -4,6 +4,7 @@
 // under a fixed name in a shared directory.
 
 #include <QFile>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,12 @@ std::string TempFileName();
 // program at once removes them (RemoveStrayPaths). Safe from any thread.
 void AddStrayPath(const std::string& path);
 void DropStrayPath(const std::string& path);
+// Runs `make` (which creates a path and returns it, or "" when it could not) and lists the
+// path in one step, so a stop signal's clean-up either sees it or comes first; once the
+// clean-up has run nothing more is made (false).
+bool MakeStrayPath(const std::function<std::string()>& make);
+// Removes the listed paths; from then on the process is ending and a path listed later is
+// removed at once.
 void RemoveStrayPaths();
 
 // A file that takes the place of `target` only when it is complete: it grows under a

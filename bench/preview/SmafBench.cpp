@@ -264,7 +264,8 @@ int main(int argc, char** argv) {
             "real time (%.0f x on the processor); first sound %.2f ms after Play (worst %.2f)\n",
             std::filesystem::path(path).filename().c_str(), seconds, total / runs, best, cpu / runs,
             speed, cpuSpeed, sumFirst / runs, worstFirst);
-        goalsMet = goalsMet && worstFirst <= 20;
+        // Each melody on its own: a fast short one must not hide a slow long one.
+        goalsMet = goalsMet && worstFirst <= 20 && cpuSpeed >= 50;
     }
     const double allSpeed = totalSeconds * 1000 / totalCpuMs;
     std::printf(
