@@ -109,6 +109,20 @@ void PhoneEmulator::Stop() {
     }
 }
 
+bool PhoneEmulator::SleepUntil(std::chrono::steady_clock::time_point due) {
+    // To the microsecond: a paced line that rounded every pause up to a millisecond would
+    // be slower than the rate it stands for.
+    pollfd p{m_wake[0], POLLIN, 0};
+    while (!m_stop) {
+        const auto left = due - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) return true;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec t{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+        ppoll(&p, 1, &t, nullptr);
+    }
+    return false;
+}
+
 bool PhoneEmulator::SleepMs(int ms) {
     if (ms <= 0) return !m_stop;
     pollfd p{m_wake[0], POLLIN, 0};
@@ -147,10 +161,7 @@ bool PhoneEmulator::WriteOut(const std::string& bytes) {
         if (baud > 0) {
             const auto due =
                 start + std::chrono::microseconds(static_cast<int64_t>(done) * 10'000'000 / baud);
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  due - std::chrono::steady_clock::now())
-                                  .count();
-            if (left > 0 && !SleepMs(static_cast<int>(left))) return false;
+            if (!SleepUntil(due)) return false;
         }
     }
     return true;
@@ -249,10 +260,7 @@ void PhoneEmulator::Serve() {
                     if (now - lineFree > std::chrono::milliseconds(2)) lineFree = now;
                     lineFree +=
                         std::chrono::microseconds(static_cast<int64_t>(got) * 10'000'000 / baud);
-                    const auto left =
-                        std::chrono::duration_cast<std::chrono::microseconds>(lineFree - now)
-                            .count();
-                    if (left > 0 && !SleepMs(static_cast<int>((left + 999) / 1000))) break;
+                    if (!SleepUntil(lineFree)) break;
                 }
                 std::lock_guard lock(m_mutex);
                 if (m_received.size() < kReceivedLimit)

@@ -6,6 +6,7 @@
 // Every accessor is safe to call from any thread while the emulator runs.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -97,6 +98,7 @@ private:
     bool Emit(const emu::OutChunk& chunk, const emu::Faults& f);
     void Flood();
     bool SleepMs(int ms);
+    bool SleepUntil(std::chrono::steady_clock::time_point due);
     std::string PathOfId(const std::string& folderId) const;
 
     mutable std::mutex m_mutex;
