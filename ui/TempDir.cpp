@@ -29,8 +29,9 @@ std::string TempFileName() {
 
 namespace {
 
+// Held for good by the clean-up of a process that ends at once: every other thread that
+// would list, make or rename a stray path then waits for the end instead.
 std::mutex g_strayMutex;
-bool g_ending = false;
 std::vector<std::string>& Strays() {
     static std::vector<std::string> paths;
     return paths;
@@ -38,19 +39,8 @@ std::vector<std::string>& Strays() {
 
 }  // namespace
 
-void AddStrayPath(const std::string& path) {
-    const std::lock_guard lock(g_strayMutex);
-    if (g_ending) {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-        return;
-    }
-    Strays().push_back(path);
-}
-
 bool MakeStrayPath(const std::function<std::string()>& make) {
     const std::lock_guard lock(g_strayMutex);
-    if (g_ending) return false;
     std::string path = make();
     if (path.empty()) return false;
     Strays().push_back(std::move(path));
@@ -63,9 +53,18 @@ void DropStrayPath(const std::string& path) {
     paths.erase(std::remove(paths.begin(), paths.end(), path), paths.end());
 }
 
-void RemoveStrayPaths() {
+bool RenameStrayPath(const std::string& from, const std::string& to) {
     const std::lock_guard lock(g_strayMutex);
-    g_ending = true;
+    // rename() replaces the target itself, never what a link there points to.
+    if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+    auto& paths = Strays();
+    paths.erase(std::remove(paths.begin(), paths.end(), from), paths.end());
+    return true;
+}
+
+void RemoveStrayPathsForGood() {
+    // Never unlocked: nothing is made, or renamed into a folder being removed, after this.
+    g_strayMutex.lock();
     for (const std::string& path : Strays()) {
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
@@ -105,12 +104,10 @@ bool ReplacingFile::Commit() {
     const mode_t mask = umask(0);
     umask(mask);
     chmod(temp.c_str(), 0666 & ~mask);
-    // rename() replaces the target itself, never what a link there points to.
-    if (!flushed || std::rename(temp.c_str(), m_target.c_str()) != 0) {
+    if (!flushed || !RenameStrayPath(temp, m_target)) {
         Cancel();
         return false;
     }
-    DropStrayPath(temp);
     m_file.reset();
     return true;
 }

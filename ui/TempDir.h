@@ -19,16 +19,18 @@ std::string TempFileName();
 
 // Paths outside the private directory that the program made for a moment (a folder or a
 // file beside a user's file) and that must not outlive it: a stop signal that ends the
-// program at once removes them (RemoveStrayPaths). Safe from any thread.
-void AddStrayPath(const std::string& path);
-void DropStrayPath(const std::string& path);
-// Runs `make` (which creates a path and returns it, or "" when it could not) and lists the
-// path in one step, so a stop signal's clean-up either sees it or comes first; once the
-// clean-up has run nothing more is made (false).
+// program at once removes them (RemoveStrayPathsForGood). Safe from any thread.
+//
+// MakeStrayPath runs `make` (which creates a path and returns it, or "" when it could not)
+// and lists the path in one step, so that the clean-up either sees it or comes first.
 bool MakeStrayPath(const std::function<std::string()>& make);
-// Removes the listed paths; from then on the process is ending and a path listed later is
-// removed at once.
-void RemoveStrayPaths();
+void DropStrayPath(const std::string& path);
+// Renames `from` (listed or inside a listed folder) to `to` and drops it from the list, in
+// one step; false when the rename fails (errno says why).
+bool RenameStrayPath(const std::string& from, const std::string& to);
+// Removes the listed paths on the way out of a process that ends at once: from then on
+// every other thread that would make, list or rename one waits until the process is gone.
+void RemoveStrayPathsForGood();
 
 // A file that takes the place of `target` only when it is complete: it grows under a
 // hidden temporary name beside the target (".q7k3fm-part-XXXXXX", a stray path until it is

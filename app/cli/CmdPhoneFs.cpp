@@ -430,10 +430,10 @@ int LocalExists(const std::string& path) {
     return Fail(Msg(kMsgCliLocalExists) + Printable(path), kExitLocalFile);
 }
 
-// A stray path for as long as it lives.
+// A path listed by MakeStrayPath, dropped from the list when this goes.
 class StrayGuard {
 public:
-    explicit StrayGuard(std::string path) : m_path(std::move(path)) { AddStrayPath(m_path); }
+    explicit StrayGuard(std::string path) : m_path(std::move(path)) {}
     ~StrayGuard() { DropStrayPath(m_path); }
     StrayGuard(const StrayGuard&) = delete;
     StrayGuard& operator=(const StrayGuard&) = delete;
@@ -575,15 +575,17 @@ int RunGet(const ParsedArgs& a) {
         }
         // The folder rules name the local files: they are fetched into a private folder
         // beside the target first, and only then moved to names not taken (or --force).
-        // A stop signal that ends the program at once takes the folder with it; one that
-        // comes between the folder's making and its being known waits for that (a stop
-        // during a write is only noted), and is then heard here.
+        // The folder is made and listed in one step: a stop signal that ends the program at
+        // once takes it with it, and one during its making is only noted and heard here.
         // (The guard outlives the folder: it is known until it is gone.)
         std::optional<StrayGuard> strayStage;
         std::optional<QTemporaryDir> made;
         {
             const WriteGuard making;
-            made.emplace(QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
+            MakeStrayPath([&] {
+                made.emplace(QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
+                return made->isValid() ? made->path().toStdString() : std::string();
+            });
             if (made->isValid()) strayStage.emplace(made->path().toStdString());
         }
         QTemporaryDir& stage = *made;
@@ -599,15 +601,14 @@ int RunGet(const ParsedArgs& a) {
             const CopyToComputer::Origin& origin = copy.Origins()[i];
             const QString to = QString::fromStdString(written.Target(
                 origin.RuleName, Printable(PhonePathText(folder) + "\\" + origin.PhoneName)));
-            if (QFileInfo::exists(to)) {
-                if (!force) {
-                    LocalExists(to.toStdString());
-                    result = kExitLocalFile;
-                    continue;
-                }
-                QFile::remove(to);
+            if (!force && QFileInfo::exists(to)) {
+                LocalExists(to.toStdString());
+                result = kExitLocalFile;
+                continue;
             }
-            if (!QFile::rename(from, to)) {
+            // Over the old file in one step (it stays whole until then), and never while a
+            // stop signal's clean-up takes the private folder away.
+            if (!RenameStrayPath(from.toStdString(), to.toStdString())) {
                 Fail(Msg(kMsgCannotOpenFile) + Printable(to.toStdString()) + ": " +
                          LocalProblem(to.toStdString(), LocalAccess::Write, errno),
                      kExitLocalFile);

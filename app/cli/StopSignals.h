@@ -55,7 +55,7 @@ inline void WatchStopSignals(std::function<void(int)> onSignal) {
 // (whose destructors will not run) and ends the process at once; the port closes with it,
 // which releases its lock.
 [[noreturn]] inline void EndProcessNow(int code) {
-    RemoveStrayPaths();
+    RemoveStrayPathsForGood();
     std::error_code ignored;
     const std::string& dir = PrivateTempDir();
     if (!dir.empty()) std::filesystem::remove_all(dir, ignored);
