@@ -307,9 +307,8 @@ bool Backup::Run() {
 }
 
 std::string Backup::UnreadableReport() const {
-    std::string text;
-    for (const std::string& path : m_unreadable) text += (text.empty() ? "" : ", ") + path;
-    return text.empty() ? text : Msg(kMsgNotReadableOnPhone) + text;
+    return m_unreadable.empty() ? std::string()
+                                : Msg(kMsgNotReadableOnPhone) + JoinText(m_unreadable, ", ");
 }
 
 // ---- Restore ----

@@ -604,4 +604,12 @@ std::string NumberedName(const std::string& name, int n) {
     return name.substr(0, at) + " (" + std::to_string(n) + ")" + name.substr(at);
 }
 
+std::string FreeNumberedName(const std::string& name,
+                             const std::function<bool(const std::string&)>& taken) {
+    for (int n = 2;; ++n) {
+        std::string chosen = NumberedName(name, n);
+        if (!taken(chosen)) return chosen;
+    }
+}
+
 }  // namespace q7k3::commands

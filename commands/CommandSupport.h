@@ -149,6 +149,9 @@ std::string UniquePath(const std::string& dir, const std::string& name);
 // `name` with " (n)" before its extension: "Ring.mmf", 2 -> "Ring (2).mmf". A name whose
 // only dot leads it (".profile") takes the number at the end.
 std::string NumberedName(const std::string& name, int n);
+// The first of NumberedName(name, 2), (name, 3), ... that `taken` does not claim.
+std::string FreeNumberedName(const std::string& name,
+                             const std::function<bool(const std::string&)>& taken);
 
 }  // namespace commands
 }  // namespace q7k3

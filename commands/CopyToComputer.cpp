@@ -49,9 +49,8 @@ CopyToComputer::Decision CopyToComputer::FreeName(std::string& name) {
     // The file of that name came from another phone file of this selection: it is no
     // file to replace or to ask about.
     if (WroteName(name)) {
-        const std::string wanted = name;
-        for (int n = 2; WroteName(name) || taken(name); ++n)
-            name = commands::NumberedName(wanted, n);
+        name = commands::FreeNumberedName(
+            name, [&](const std::string& n) { return WroteName(n) || taken(n); });
         return Decision::Go;
     }
     if (!m_conflict) return Decision::Go;

@@ -136,6 +136,15 @@ std::string Utf8ToCp1251(std::string_view s) {
     return out;
 }
 
+std::string JoinText(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string text;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) text += separator;
+        text += parts[i];
+    }
+    return text;
+}
+
 std::string LowerAscii(std::string_view s) {
     std::string out(s);
     for (char& c : out) {

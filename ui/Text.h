@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace q7k3 {
 
@@ -20,6 +21,9 @@ std::string Utf8DropRight(std::string_view s, size_t n);
 // Windows-1251 <-> UTF-8. Characters that 1251 cannot hold become '?'.
 std::string Cp1251ToUtf8(std::string_view s);
 std::string Utf8ToCp1251(std::string_view s);
+
+// The parts one after another with `separator` between them ("a, b, c").
+std::string JoinText(const std::vector<std::string>& parts, std::string_view separator);
 
 // ASCII lower case (names of extensions and phone folders are compared this way).
 std::string LowerAscii(std::string_view s);

@@ -14,6 +14,7 @@
 #include "link/SettingsStore.h"
 #include "phonefs/SuiteRegistry.h"
 #include "ui/Messages.h"
+#include "ui/Text.h"
 
 namespace q7k3::cli {
 namespace {
@@ -84,10 +85,9 @@ int RunJava(const ParsedArgs& a) {
         Fail(OneLine(FailureReport(ch.LastError, ch.ErrorText)));
         // A line that died after the erase: this program ends now, so the old files wait
         // on the computer for the next connection.
-        std::string kept;
-        for (const std::string& path : commands::KeepErasedRegistry(fs))
-            kept += (kept.empty() ? "" : ", ") + path;
-        if (!kept.empty()) Fail(Msg(kMsgErasedKeptForNextConnection) + Printable(kept));
+        const std::vector<std::string> kept = commands::KeepErasedRegistry(fs);
+        if (!kept.empty())
+            Fail(Msg(kMsgErasedKeptForNextConnection) + Printable(JoinText(kept, ", ")));
         return kExitPhoneFailed;
     }
     return Interrupted() ? kExitInterrupted : kExitOk;

@@ -13,12 +13,12 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <optional>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "app/cli/Cli.h"
@@ -492,11 +492,9 @@ public:
     // that name already (said on standard error, with where `phonePath` went).
     std::string Target(const std::string& name, const std::string& phonePath) {
         if (!m_written.count(Path(name))) return Path(name);
-        std::string chosen;
-        for (int n = 2;; ++n) {
-            chosen = commands::NumberedName(name, n);
-            if (!m_written.count(Path(chosen)) && !Exists(Path(chosen))) break;
-        }
+        const std::string chosen = commands::FreeNumberedName(name, [this](const std::string& n) {
+            return m_written.count(Path(n)) > 0 || Exists(Path(n));
+        });
         Fail(phonePath + Msg(kMsgSavedAs) + Printable(chosen) + Msg(kMsgNameOf) + Printable(name) +
              Msg(kMsgNameTakenByThisCommand));
         return Path(chosen);
@@ -582,11 +580,12 @@ int RunGet(const ParsedArgs& a) {
         std::optional<QTemporaryDir> made;
         {
             const WriteGuard making;
-            MakeStrayPath([&] {
-                made.emplace(QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
-                return made->isValid() ? made->path().toStdString() : std::string();
-            });
-            if (made->isValid()) strayStage.emplace(made->path().toStdString());
+            if (MakeStrayPath([&] {
+                    made.emplace(
+                        QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
+                    return made->isValid() ? made->path().toStdString() : std::string();
+                }))
+                strayStage.emplace(made->path().toStdString());
         }
         QTemporaryDir& stage = *made;
         if (Interrupted()) return kExitInterrupted;
