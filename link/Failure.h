@@ -4,7 +4,11 @@
 // numbers are the ones the user sees for a reason without a text of its own.
 
 #include <array>
+#include <cassert>
+#include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 
 namespace q7k3 {
 
@@ -34,6 +38,54 @@ struct Failure {
     std::string Text;
     bool operator==(const Failure&) const = default;
 };
+
+// The failure side of an Expected, as std::unexpected is for std::expected.
+struct Unexpected {
+    Failure Error;
+};
+inline Unexpected Fail(int reason, std::string text = {}) {
+    return Unexpected{Failure{reason, std::move(text)}};
+}
+inline Unexpected Fail(Failure failure) { return Unexpected{std::move(failure)}; }
+
+// What an operation gives back: its value, or the failure that kept it from one. Shaped as
+// C++23's std::expected (has_value, value, error, operator*, ->), so that moving to the
+// standard type is a rename.
+template <class T>
+class [[nodiscard]] Expected {
+public:
+    Expected(T value) : m_v(std::in_place_index<0>, std::move(value)) {}
+    Expected(Unexpected failure) : m_v(std::in_place_index<1>, std::move(failure.Error)) {}
+    bool has_value() const { return m_v.index() == 0; }
+    explicit operator bool() const { return has_value(); }
+    T& value() & { assert(has_value()); return std::get<0>(m_v); }
+    const T& value() const& { assert(has_value()); return std::get<0>(m_v); }
+    T&& value() && { assert(has_value()); return std::get<0>(std::move(m_v)); }
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+    const Failure& error() const { assert(!has_value()); return std::get<1>(m_v); }
+    T value_or(T other) const { return has_value() ? value() : std::move(other); }
+
+private:
+    std::variant<T, Failure> m_v;
+};
+
+// An operation that gives nothing back but whether it worked.
+template <>
+class [[nodiscard]] Expected<void> {
+public:
+    Expected() = default;
+    Expected(Unexpected failure) : m_failure(std::move(failure.Error)) {}
+    bool has_value() const { return !m_failure; }
+    explicit operator bool() const { return has_value(); }
+    const Failure& error() const { assert(m_failure); return *m_failure; }
+
+private:
+    std::optional<Failure> m_failure;
+};
+using Status = Expected<void>;
 
 // Every reason the program sets; each has a text of its own.
 inline constexpr std::array<FailReason, 17> kAllFailReasons = {

@@ -275,6 +275,15 @@ enum MessageId : int {
     kMsgCliSeveralPhones = 417,
     kMsgChoosePhone = 418,
     kMsgFindPhoneHint = 419,
+    // Nothing lost: a second phone, cut renames, leftovers (420-449).
+
+    // Dialogs, progress and the advice of errors (450-499).
+
+    // Contacts and messages (500-599).
+
+    // The session (600-619).
+
+    // Languages and the package (620-649).
 };
 
 // The text of message `number`. An unknown number is a programming error (asserts).

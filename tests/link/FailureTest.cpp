@@ -139,3 +139,26 @@ TEST_F(PortFailure, SaysWhetherThePortIsMissingBusyOrNotPermitted) {
 }
 
 }  // namespace
+
+namespace {
+
+Expected<int> Half(int n) {
+    if (n % 2) return Fail(kErrText, "odd");
+    return n / 2;
+}
+
+TEST(ExpectedResult, CarriesTheValueOrTheFailure) {
+    const auto half = Half(8);
+    ASSERT_TRUE(half);
+    EXPECT_EQ(*half, 4);
+    const auto odd = Half(7);
+    ASSERT_FALSE(odd);
+    EXPECT_EQ(odd.error(), (Failure{kErrText, "odd"}));
+    EXPECT_EQ(odd.value_or(-1), -1);
+    const Status done;
+    EXPECT_TRUE(done);
+    const Status failed = Fail(kErrTimeout);
+    EXPECT_EQ(failed.error().Reason, kErrTimeout);
+}
+
+}  // namespace
