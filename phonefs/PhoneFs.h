@@ -55,11 +55,11 @@ public:
     // The progress dialog and the boxes can be exchanged (a command with its own dialog).
     void SetProgress(ProgressView& progress) { m_progress = &progress; }
     void SetPrompts(Prompts& prompts) { m_prompts = &prompts; }
-    // A flag raised from outside (an interrupt): a write under way then sends the rest of
-    // its blocks spoiled, so the phone's CRC check refuses the file and the exchange still
-    // ends in step with the phone.
-    // The flag also ends an exchange that stalls (AtChannel::StopFlag).
-    void SetStopFlag(const std::atomic<bool>* flag);
+    // A stop from outside (an interrupt, the program closing): a write under way then sends
+    // the rest of its blocks spoiled, so the phone's CRC check refuses the file and the
+    // exchange still ends in step with the phone. It also ends an exchange that stalls
+    // (AtChannel::Stop).
+    void SetStopSignal(const StopSignal* stop);
 
     // While one lives, neither the abort button nor an interrupt spoils a write or ends an
     // exchange: the steps between erasing a file and writing its replacement must run to
@@ -74,7 +74,7 @@ public:
     private:
         PhoneFs& m_fs;
         const std::atomic<bool>* m_abort;
-        const std::atomic<bool>* m_stop;
+        const StopSignal* m_stop;
     };
 
     // The root of the current tree; null before the first scan and after a failed one.
@@ -148,7 +148,7 @@ private:
     ProgressView* m_progress;
     Prompts* m_prompts;
     std::unique_ptr<Tree4> m_root;
-    const std::atomic<bool>* m_stop = nullptr;
+    const StopSignal* m_stop = nullptr;
     int m_holds = 0;  // StopHolds alive
     // Discovery's folder budget, and whether a folder was refused for it.
     size_t m_foldersLeft = std::numeric_limits<size_t>::max();

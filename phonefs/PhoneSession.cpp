@@ -21,29 +21,53 @@ PhoneSession::PhoneSession(PhoneLink& link, AppFlags& flags, Prompts& prompts,
       m_progress(progress),
       m_dialog(dialog),
       m_observer(observer),
-      m_bridge(*this, m_closing),
+      m_bridge(*this, m_closingSignal),
       m_bridgedPrompts(m_bridge, prompts),
       m_bridgedProgress(m_bridge, progress),
       m_questions(m_bridge),
       m_fs(std::make_unique<PhoneFs>(link.Channel, flags, m_bridgedProgress, m_bridgedPrompts)),
       m_thread(std::make_unique<LinkThread>(threading == Threading::Inline)) {
-    m_fs->SetStopFlag(&m_stop);
+    m_fs->SetStopSignal(&m_closingSignal);
     m_keepAlive.setInterval(kKeepAliveMs);
     connect(&m_keepAlive, &QTimer::timeout, this, [this] { KeepAliveTick(); });
     // Whoever drops the tree (a scan, the report, a failed walk), the window lets go of
     // it before it is shown again.
     m_fs->onTreeDropped = [this] {
         m_current = nullptr;
-        m_ready = false;
         Note(kNoteTree);
     };
 }
 
+bool SessionStateFollows(SessionState from, SessionState to) {
+    using S = SessionState;
+    switch (from) {
+        case S::NoPhone:
+            return to == S::Asking || to == S::Connecting || to == S::Closed;
+        case S::Asking:
+            // Start connects; Cancel goes back to what was there (the port reopened for a
+            // connection that stands).
+            return to == S::Connecting || to == S::NoPhone || to == S::Idle || to == S::Closed;
+        case S::Idle:
+            return to == S::Asking || to == S::Connecting || to == S::Running ||
+                   to == S::Pinging || to == S::Closed;
+        case S::Connecting:
+        case S::Running:
+        case S::Pinging:
+            // A task ends with or without a phone, or is asked to stop by the close.
+            return to == S::Idle || to == S::NoPhone || to == S::Closing;
+        case S::Closing:
+            return to == S::Closed;
+        case S::Closed:
+            return false;
+    }
+    return false;
+}
+
 PhoneSession::~PhoneSession() {
     m_keepAlive.stop();
-    // What still runs ends at its next safe point and asks nothing more.
-    m_closing = true;
-    m_stop = true;
+    // What still runs ends at its next safe point and asks nothing more. Told nobody: the
+    // observer may be gone already.
+    if (!Closing()) m_state = TaskRuns() ? SessionState::Closing : SessionState::Closed;
     m_flags.AbortRequested = true;
     // Joined while the pointer is still valid: the last task asks it whether it runs inline.
     m_thread->Join();
@@ -56,11 +80,31 @@ void PhoneSession::SetQuestions(ConflictQuestion* conflicts, RenameQuestion* ren
 
 bool PhoneSession::OnWindowThread() const { return QThread::currentThread() == thread(); }
 
-bool PhoneSession::TreeReadable() const { return !m_linkBusy || m_thread->OnLinkThread(); }
-
-Tree4* PhoneSession::Root() const {
-    return TreeReadable() && m_ready ? m_fs->PhoneRoot() : nullptr;
+bool PhoneSession::TaskRuns() const {
+    switch (m_state.load()) {
+        case SessionState::Connecting:
+        case SessionState::Running:
+        case SessionState::Pinging:
+        case SessionState::Closing:
+            return true;
+        default:
+            return false;
+    }
 }
+
+bool PhoneSession::Busy() const {
+    const SessionState state = m_state.load();
+    return TaskRuns() || state == SessionState::Asking;
+}
+
+bool PhoneSession::Closing() const {
+    const SessionState state = m_state.load();
+    return state == SessionState::Closing || state == SessionState::Closed;
+}
+
+bool PhoneSession::TreeReadable() const { return !TaskRuns() || m_thread->OnLinkThread(); }
+
+Tree4* PhoneSession::Root() const { return TreeReadable() ? m_fs->PhoneRoot() : nullptr; }
 
 Tree4* PhoneSession::CurrentFolder() const { return TreeReadable() ? m_current : nullptr; }
 
@@ -69,20 +113,23 @@ std::string PhoneSession::FreeSpaceText() const {
 }
 
 Admission PhoneSession::Admit(bool needsPhone) const {
-    if (m_closing) return Admission::Closing;
+    if (Closing()) return Admission::Closing;
     if (Busy()) return Admission::Busy;
     if (needsPhone && !PhoneReady()) return Admission::NoPhone;
     return Admission::Open;
 }
 
-void PhoneSession::SetState(SessionState state) {
-    if (m_state == state) return;
+bool PhoneSession::SetState(SessionState state) {
+    const SessionState from = m_state.load();
+    if (from == state) return true;
+    if (!SessionStateFollows(from, state)) return false;
     m_state = state;
     m_observer.StateChanged(state);
+    return true;
 }
 
 void PhoneSession::Note(int what) {
-    if (OnWindowThread() && !m_linkBusy) {
+    if (OnWindowThread() && !TaskRuns()) {
         m_notes |= what;
         DeliverNotes();
         return;
@@ -123,7 +170,7 @@ void PhoneSession::ShowPortError() {
 void PhoneSession::StopKeepAlive() { m_keepAlive.stop(); }
 
 void PhoneSession::ArmKeepAlive() {
-    if (m_flags.IRDAReq && !m_closing)
+    if (m_flags.IRDAReq && !Closing())
         m_keepAlive.start();
     else
         m_keepAlive.stop();
@@ -138,7 +185,6 @@ void PhoneSession::Launch(SessionState state, const BusyView* view, Task task,
     StopKeepAlive();
     // An abort left raised by an earlier operation must not cut this one's exchanges.
     m_flags.AbortRequested = false;
-    m_linkBusy = true;
     SetState(state);
     if (state != SessionState::Pinging) m_observer.BusyChanged(true);
     if (view && view->ShowProgress) {
@@ -165,42 +211,38 @@ void PhoneSession::Launch(SessionState state, const BusyView* view, Task task,
 }
 
 void PhoneSession::Finish(const Ended& ended, const std::function<void(const Ended&)>& after) {
-    const SessionState was = m_state;
-    m_linkBusy = false;
+    const SessionState was = m_state.load();
+    // What waited for the ping is the ping's no longer: it runs below, or not at all.
+    std::function<void()> next = std::move(m_afterPing);
+    m_afterPing = nullptr;
     if (was != SessionState::Pinging) m_progress.Hide();
-    if (m_closing) {
+    if (was == SessionState::Closing) {
         m_notes = 0;
         FinishClose();
         return;
     }
-    SetState(m_ready && m_fs->PhoneRoot() ? SessionState::Idle : SessionState::NoPhone);
+    SetState(m_fs->PhoneRoot() ? SessionState::Idle : SessionState::NoPhone);
     DeliverNotes();
     if (was != SessionState::Pinging) m_observer.BusyChanged(false);
     if (after) after(ended);
-    if (Busy() || m_state != SessionState::Idle) {
-        m_afterPing = nullptr;
-        return;
-    }
+    if (m_state.load() != SessionState::Idle) return;
     ArmKeepAlive();
     // A command that came while the keep-alive pinged runs now.
-    if (auto next = std::move(m_afterPing)) {
-        m_afterPing = nullptr;
-        next();
-    }
+    if (next) next();
 }
 
 PhoneSession::Task PhoneSession::Reported(Operation operation, bool report) {
     return [this, operation = std::move(operation), report] {
         Ended ended;
         ended.Result = operation(*m_fs);
-        if (ended.Result == Outcome::Failed && report && !m_closing) ended.LinkLost = !Guard();
+        if (ended.Result == Outcome::Failed && report && !Closing()) ended.LinkLost = !Guard();
         return ended;
     };
 }
 
 bool PhoneSession::Run(const BusyView& view, Operation operation, Done done) {
     // Never nested: an operation that asks for another is refused, not run inside it.
-    if (m_linkBusy && m_thread->OnLinkThread()) return false;
+    if (TaskRuns() && m_thread->OnLinkThread()) return false;
     const Admission door = Admit();
     if (door != Admission::Open) {
         if (door == Admission::Busy) m_observer.StatusChanged(Msg(kMsgSessionBusy));
@@ -216,7 +258,7 @@ bool PhoneSession::Run(const BusyView& view, Operation operation, Done done) {
 }
 
 bool PhoneSession::AfterPing(std::function<void()> again) {
-    if (m_state != SessionState::Pinging || !m_linkBusy || m_closing || m_afterPing) return false;
+    if (m_state.load() != SessionState::Pinging || m_afterPing) return false;
     m_afterPing = std::move(again);
     return true;
 }
@@ -236,14 +278,15 @@ void PhoneSession::Start(bool portStored, Connected done) {
 }
 
 void PhoneSession::ConnectionDialogLoop(Connected done) {
-    if (m_closing || m_linkBusy) {
+    if (Closing() || TaskRuns() || !SetState(SessionState::Asking)) {
         if (done) done(false);
         return;
     }
     StopKeepAlive();
-    SetState(SessionState::Connecting);
     // The dialog is asked only with the window usable: it is the window's child.
-    if (!m_dialog.AskConnectionSettings() || m_closing) {
+    const bool start = m_dialog.AskConnectionSettings();
+    // Closed meanwhile (a stop signal while the dialog was up): the close is final.
+    if (Closing() || !start) {
         SetState(PhoneReady() ? SessionState::Idle : SessionState::NoPhone);
         if (done) done(false);
         return;
@@ -252,7 +295,6 @@ void PhoneSession::ConnectionDialogLoop(Connected done) {
 }
 
 void PhoneSession::ConnectOrAsk(Connected done) {
-    m_ready = false;
     Connect([this, done = std::move(done)](bool ok) {
         if (ok) {
             if (done) done(true);
@@ -268,6 +310,9 @@ void PhoneSession::Connect(Connected done) {
         [this] {
             Ended ended;
             ended.Result = Outcome::Stopped;
+            // The tree of an earlier connection belongs to it: a new one reads its own, and
+            // one that fails leaves none.
+            DropTree();
             if (!m_link.Port.Connect()) {
                 ShowPortError();
                 return ended;
@@ -310,7 +355,6 @@ bool PhoneSession::IdentifyAndScan() {
 bool PhoneSession::Scan() {
     ProgressView& progress = m_bridgedProgress;
     RenewScratchFileName();
-    m_ready = false;
     progress.Show();
     progress.SetQuickStatus(Msg(kMsgCachingFiles));
     progress.SetLongStatus(Msg(kMsgInitializing));
@@ -323,7 +367,6 @@ bool PhoneSession::Scan() {
         DropTree();
         return false;
     }
-    m_ready = true;
     m_current = root;
     Note(kNoteModel | kNoteTree);
     if (m_flags.AbortRequested) {
@@ -352,9 +395,9 @@ void PhoneSession::OpenSettings() {
 }
 
 void PhoneSession::Close(std::function<void()> closed) {
-    if (m_closing) {
+    if (Closing()) {
         // Closed already, or on its way: the caller hears of it all the same.
-        if (!m_linkBusy) {
+        if (m_state.load() == SessionState::Closed) {
             if (closed) closed();
         } else if (closed) {
             m_onClosed = [first = std::move(m_onClosed), closed = std::move(closed)] {
@@ -364,21 +407,23 @@ void PhoneSession::Close(std::function<void()> closed) {
         }
         return;
     }
+    const SessionState was = m_state.load();
+    const bool running = TaskRuns();
     // The progress dialog says why the window waits; said before the stop is raised, since
     // the dialog keeps its line once an abort is under way.
-    if (m_linkBusy && m_state != SessionState::Pinging)
+    if (running && was != SessionState::Pinging)
         m_progress.SetLongStatus(Msg(kMsgFinishingOperation));
-    m_closing = true;
-    m_stop = true;
-    m_flags.AbortRequested = true;
     StopKeepAlive();
     m_afterPing = nullptr;
     m_onClosed = std::move(closed);
-    SetState(SessionState::Closing);
-    if (!m_linkBusy) {
+    if (!running) {
         FinishClose();
         return;
     }
+    // From here the link thread sees the stop: a write spoils its rest, a stalled exchange
+    // ends, and the commands stop between files as on the abort button.
+    SetState(SessionState::Closing);
+    m_flags.AbortRequested = true;
     // A question the operation asked is answered with its cancel.
     if (CancelQuestion) CancelQuestion();
     m_progress.SetLongStatus(Msg(kMsgFinishingOperation));
@@ -386,6 +431,7 @@ void PhoneSession::Close(std::function<void()> closed) {
 }
 
 void PhoneSession::FinishClose() {
+    SetState(SessionState::Closed);
     StopKeepAlive();
     m_link.Port.Disconnect();
     m_progress.Hide();
@@ -398,7 +444,7 @@ void PhoneSession::FinishClose() {
 // ---- the report ----------------------------------------------------------------------
 
 void PhoneSession::SessionGuard() {
-    if (Busy() || m_closing) return;
+    if (Busy() || Closing()) return;
     Launch(
         SessionState::Running, nullptr,
         [this] {
@@ -426,7 +472,7 @@ bool PhoneSession::Guard() {
     if (NeedsLinkRecovery(ch.LastError)) {
         port.Disconnect();
         m_link.Clock.Pause(kRecoveryPauseMs);
-        if (m_closing || !port.Connect() || !ResetPhone(m_link)) {
+        if (Closing() || !port.Connect() || !ResetPhone(m_link)) {
             port.Disconnect();
             DropTree();
             return false;
@@ -528,7 +574,7 @@ bool PhoneSession::OpenFolder(const std::string& name) {
 void PhoneSession::KeepAliveTick() {
     m_keepAlive.stop();
     // The end of whatever runs arms it again.
-    if (m_closing || Busy()) return;
+    if (Closing() || Busy()) return;
     if (!PhoneReady()) {
         ArmKeepAlive();
         return;
@@ -544,7 +590,7 @@ void PhoneSession::KeepAliveTick() {
             Ended ended;
             if (m_link.Channel.PingPhone()) return ended;
             ended.Result = Outcome::Failed;
-            if (!m_closing) ended.LinkLost = !Guard();
+            if (!Closing()) ended.LinkLost = !Guard();
             return ended;
         },
         [this](const Ended& ended) {

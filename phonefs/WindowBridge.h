@@ -15,6 +15,7 @@
 #include <string>
 
 #include "link/Prompts.h"
+#include "link/StopSignal.h"
 
 namespace q7k3 {
 
@@ -30,11 +31,11 @@ struct AnswerWait {
 class WindowBridge {
 public:
     // `window` lives on the window's thread; `closing` is raised when the session closes.
-    WindowBridge(QObject& window, const std::atomic<bool>& closing)
+    WindowBridge(QObject& window, const StopSignal& closing)
         : m_window(window), m_closing(closing) {}
 
     bool OnWindowThread() const;
-    bool Closing() const { return m_closing.load(); }
+    bool Closing() const { return m_closing.Raised(); }
 
     // Runs `tell` on the window's thread, in the order posted, without waiting for it.
     void Tell(std::function<void()> tell);
@@ -54,7 +55,7 @@ private:
     void Post(std::function<void()> call);
 
     QObject& m_window;
-    const std::atomic<bool>& m_closing;
+    const StopSignal& m_closing;
 };
 
 // The boxes and yes/no questions of Prompts, asked through the bridge.

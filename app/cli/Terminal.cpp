@@ -30,8 +30,9 @@ void InstallInterruptHandlers() {
     });
 }
 
-const std::atomic<bool>& InterruptFlag() {
-    return g_interrupted;
+const StopSignal& InterruptSignal() {
+    static const FlagSignal signal(g_interrupted);
+    return signal;
 }
 bool Interrupted() {
     return g_interrupted.load();

@@ -14,12 +14,13 @@
 #include <string>
 
 #include "link/Prompts.h"
+#include "link/StopSignal.h"
 
 namespace q7k3::cli {
 
 void InstallInterruptHandlers();
-// Set once an interrupt came during a write.
-const std::atomic<bool>& InterruptFlag();
+// Raised once an interrupt came during a write.
+const StopSignal& InterruptSignal();
 bool Interrupted();
 
 // Marks a write to the phone under way for as long as it lives.

@@ -369,10 +369,11 @@ TEST_F(CopyToPhoneTest, AnInterruptDuringTheNewFileKeepsTheOldOne) {
     const std::string id = IdOf("User");
     link.emu->PutFile(id, "a.txt", "old");
     const std::atomic<bool> stop{true};
-    link.fs->SetStopFlag(&stop);
+    const FlagSignal stopSignal(stop);
+    link.fs->SetStopSignal(&stopSignal);
     conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
     EXPECT_FALSE(Send("User", {WriteLocal("a.txt", Pattern(3000, 2))}, CommandEnd::Failed));
-    link.fs->SetStopFlag(nullptr);
+    link.fs->SetStopSignal(nullptr);
     EXPECT_EQ(link.emu->GetFile(id, "a.txt"), "old");
     EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
     EXPECT_TRUE(UnfinishedEntries().isEmpty());
