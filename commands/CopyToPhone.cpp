@@ -43,7 +43,6 @@ bool CopyToPhone::Write(const std::string& origin, const std::string& source,
 bool CopyToPhone::Run(const std::vector<std::string>& paths) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
-    flags.AbortRequested = false;
     m_answers = {};
     m_jadQueue.clear();
     m_sent.clear();

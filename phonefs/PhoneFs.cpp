@@ -306,7 +306,6 @@ Tree4* PhoneFs::ScanPhone(FolderMode mode, bool includeEmpty, bool rereadModel) 
 }
 
 bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
-    m_flags.AbortRequested = false;
     for (Tree4* node : table) {
         if (m_flags.AbortRequested) break;
         if (!ListFolder(node, includeEmpty)) {

@@ -77,6 +77,22 @@ public:
         const StopSignal* m_stop;
     };
 
+    // While one lives, the abort button reaches none of the exchanges (the close's stop still
+    // does): a recovery after an aborted command must run to its end.
+    class AbortHold {
+    public:
+        explicit AbortHold(PhoneFs& fs) : m_fs(fs), m_abort(fs.m_ch.AbortFlag) {
+            m_fs.m_ch.AbortFlag = nullptr;
+        }
+        ~AbortHold() { m_fs.m_ch.AbortFlag = m_abort; }
+        AbortHold(const AbortHold&) = delete;
+        AbortHold& operator=(const AbortHold&) = delete;
+
+    private:
+        PhoneFs& m_fs;
+        const std::atomic<bool>* m_abort;
+    };
+
     // The root of the current tree; null before the first scan and after a failed one.
     Tree4* PhoneRoot() const { return m_root.get(); }
     // Frees the tree. onTreeDropped runs first, so nobody keeps a pointer into it.

@@ -183,7 +183,9 @@ void PhoneSession::DropTree() { m_fs->DropTree(); }
 void PhoneSession::Launch(SessionState state, const BusyView* view, Task task,
                           std::function<void(const Ended&)> after) {
     StopKeepAlive();
-    // An abort left raised by an earlier operation must not cut this one's exchanges.
+    // The one place the abort is lowered: as the operation is admitted, before its progress
+    // dialog shows. From here on a press of the abort button holds to the operation's end,
+    // whatever command or step of it runs.
     m_flags.AbortRequested = false;
     SetState(state);
     if (state != SessionState::Pinging) m_observer.BusyChanged(true);
@@ -326,7 +328,6 @@ void PhoneSession::Connect(Connected done) {
 }
 
 bool PhoneSession::IdentifyAndScan() {
-    m_flags.AbortRequested = false;
     const PhoneCheck check = IdentifyPhone(m_link, m_flags, [this] {
         m_bridgedProgress.SetLongStatus(Msg(kMsgInitializing));
     });
@@ -369,9 +370,7 @@ bool PhoneSession::Scan() {
     }
     m_current = root;
     Note(kNoteModel | kNoteTree);
-    if (m_flags.AbortRequested) {
-        m_flags.AbortRequested = false;
-    } else if (!TreeHasFiles(root)) {
+    if (!m_flags.AbortRequested && !TreeHasFiles(root)) {
         // No file anywhere: an unprepared or freshly formatted phone.
         if (!m_bridgedPrompts.AskYesNo(Msg(kMsgNotPatched), Msg(kMsgAttentionCaption))) {
             DropTree();
@@ -467,8 +466,9 @@ bool PhoneSession::Guard() {
     if (ch.LastError != kErrAborted)
         m_bridgedPrompts.MessageBox(FailureReport(ch.LastError, ch.ErrorText),
                                     Msg(kMsgErrorCaption), BoxIcon::Error);
-    // The recovery's own exchanges run to their end whatever ended the failed one.
-    m_flags.AbortRequested = false;
+    // The recovery's own exchanges run to their end whatever ended the failed one; the abort
+    // stays raised for the rest of the operation, until the next one is admitted.
+    const PhoneFs::AbortHold hold(*m_fs);
     if (NeedsLinkRecovery(ch.LastError)) {
         port.Disconnect();
         m_link.Clock.Pause(kRecoveryPauseMs);
