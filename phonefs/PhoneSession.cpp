@@ -1,6 +1,7 @@
 #include "phonefs/PhoneSession.h"
 
 #include <QMetaObject>
+#include <QPointer>
 #include <QThread>
 
 #include "phonefs/FileListCache.h"
@@ -21,7 +22,7 @@ PhoneSession::PhoneSession(PhoneLink& link, AppFlags& flags, Prompts& prompts,
       m_progress(progress),
       m_dialog(dialog),
       m_observer(observer),
-      m_bridge(*this, m_closingSignal),
+      m_bridge(m_toWindow, m_closingSignal),
       m_bridgedPrompts(m_bridge, prompts),
       m_bridgedProgress(m_bridge, progress),
       m_questions(m_bridge),
@@ -42,14 +43,14 @@ bool SessionStateFollows(SessionState from, SessionState to) {
     using S = SessionState;
     switch (from) {
         case S::NoPhone:
-            return to == S::Asking || to == S::Connecting || to == S::Closed;
+            return to == S::Asking || to == S::Connecting || to == S::Closing;
         case S::Asking:
-            // Start connects; Cancel goes back to what was there (the port reopened for a
-            // connection that stands).
-            return to == S::Connecting || to == S::NoPhone || to == S::Idle || to == S::Closed;
+            // Start connects; Cancel goes back to what was there, or reopens the port of a
+            // connection that stands.
+            return to == S::Connecting || to == S::NoPhone || to == S::Closing;
         case S::Idle:
             return to == S::Asking || to == S::Connecting || to == S::Running ||
-                   to == S::Pinging || to == S::Closed;
+                   to == S::Pinging || to == S::Closing;
         case S::Connecting:
         case S::Running:
         case S::Pinging:
@@ -207,8 +208,7 @@ void PhoneSession::Launch(SessionState state, const BusyView* view, Task task,
             return;
         }
         // The end is heard on the window's thread; once the session is gone, nobody hears.
-        QMetaObject::invokeMethod(
-            this, [this, ended, after] { Finish(ended, after); }, Qt::QueuedConnection);
+        m_toWindow.Post([this, ended, after] { Finish(ended, after); });
     });
 }
 
@@ -285,15 +285,40 @@ void PhoneSession::ConnectionDialogLoop(Connected done) {
         return;
     }
     StopKeepAlive();
-    // The dialog is asked only with the window usable: it is the window's child.
-    const bool start = m_dialog.AskConnectionSettings();
+    // The dialog is asked only with the window usable: it is the window's child. Its answer
+    // comes later, from the window's event loop; a session gone by then hears nothing.
+    m_dialog.AskConnectionSettings(
+        [self = QPointer<PhoneSession>(this), done = std::move(done)](bool start) {
+            if (self) self->DialogAnswered(start, done);
+        });
+}
+
+void PhoneSession::DialogAnswered(bool start, const Connected& done) {
     // Closed meanwhile (a stop signal while the dialog was up): the close is final.
-    if (Closing() || !start) {
-        SetState(PhoneReady() ? SessionState::Idle : SessionState::NoPhone);
+    if (Closing() || m_state.load() != SessionState::Asking) {
         if (done) done(false);
         return;
     }
-    ConnectOrAsk(std::move(done));
+    if (start) {
+        ConnectOrAsk(done);
+        return;
+    }
+    if (!PhoneReady()) {
+        SetState(SessionState::NoPhone);
+        if (done) done(false);
+        return;
+    }
+    // Cancel on a connection that stands ("Настройки" closed its port): the port is opened
+    // again, off the window's thread, and the connection keeps being pinged.
+    Launch(
+        SessionState::Connecting, nullptr,
+        [this] {
+            m_link.Port.Connect();
+            return Ended{};
+        },
+        [done](const Ended&) {
+            if (done) done(false);
+        });
 }
 
 void PhoneSession::ConnectOrAsk(Connected done) {
@@ -385,12 +410,15 @@ void PhoneSession::OpenSettings() {
         if (door == Admission::Busy) m_observer.StatusChanged(Msg(kMsgSessionBusy));
         return;
     }
-    m_link.Port.Disconnect();
-    // Cancel returns to the running connection (the dialog reopens its port), and that
-    // connection keeps being pinged.
-    ConnectionDialogLoop([this](bool ok) {
-        if (!ok && PhoneReady()) ArmKeepAlive();
-    });
+    // The dialog may choose another port, or this one at another speed: the port is closed
+    // first, off the window's thread (a real port may take its time over it).
+    Launch(
+        SessionState::Connecting, nullptr,
+        [this] {
+            m_link.Port.Disconnect();
+            return Ended{};
+        },
+        [this](const Ended&) { ConnectionDialogLoop(); });
 }
 
 void PhoneSession::Close(std::function<void()> closed) {
@@ -415,14 +443,14 @@ void PhoneSession::Close(std::function<void()> closed) {
     StopKeepAlive();
     m_afterPing = nullptr;
     m_onClosed = std::move(closed);
-    if (!running) {
-        FinishClose();
-        return;
-    }
     // From here the link thread sees the stop: a write spoils its rest, a stalled exchange
     // ends, and the commands stop between files as on the abort button.
     SetState(SessionState::Closing);
     m_flags.AbortRequested = true;
+    if (!running) {
+        FinishClose();
+        return;
+    }
     // A question the operation asked is answered with its cancel.
     if (CancelQuestion) CancelQuestion();
     m_progress.SetLongStatus(Msg(kMsgFinishingOperation));
@@ -430,9 +458,21 @@ void PhoneSession::Close(std::function<void()> closed) {
 }
 
 void PhoneSession::FinishClose() {
-    SetState(SessionState::Closed);
     StopKeepAlive();
-    m_link.Port.Disconnect();
+    // The port's last close is the link thread's last task: a real port may take its time
+    // over it, and nothing else is on the line by then.
+    m_thread->Post([this, inlineTask = m_thread->Inline()] {
+        m_link.Port.Disconnect();
+        if (inlineTask) {
+            EndClose();
+            return;
+        }
+        m_toWindow.Post([this] { EndClose(); });
+    });
+}
+
+void PhoneSession::EndClose() {
+    SetState(SessionState::Closed);
     m_progress.Hide();
     if (auto closed = std::move(m_onClosed)) {
         m_onClosed = nullptr;
@@ -514,10 +554,10 @@ bool PhoneSession::Rescan(Done done) {
                 Ended ended;
                 ended.Result = Scan() ? Outcome::Done : Outcome::Failed;
                 m_bridgedProgress.Hide();
+                if (ended.Result != Outcome::Done) m_link.Port.Disconnect();
                 return ended;
             },
             [this, done = std::move(done)](const Ended& ended) {
-                if (ended.Result != Outcome::Done) m_link.Port.Disconnect();
                 if (done) done(ended.Result);
                 if (ended.Result != Outcome::Done) ConnectionDialogLoop();
             });

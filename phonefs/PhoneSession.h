@@ -44,7 +44,7 @@ enum class SessionState {
     Idle,        // a phone with its tree, nothing running
     Running,     // an operation runs (with any question it asked)
     Pinging,     // the keep-alive asks the phone whether it is still there
-    Closing,     // the program ends: what runs stops at its next safe point, the port closes
+    Closing,     // the program ends: what runs stops at its next safe point, then the port closes
     Closed,      // the port is shut; nothing runs or is asked again
 };
 
@@ -218,8 +218,10 @@ private:
     void Connect(Connected done);
     // Connect, and when that fails the connection dialog again (until the user gives up).
     void ConnectOrAsk(Connected done);
-    // The port's last close, as the session's last task.
+    // The port's last close, as the session's last task; EndClose once it is shut.
     void FinishClose();
+    void EndClose();
+    void DialogAnswered(bool start, const Connected& done);
     // Moves to `state` when the table allows it (and tells the observer); false otherwise.
     bool SetState(SessionState state);
     // True while a task of the link thread runs (the tree is then the link thread's).
@@ -261,6 +263,8 @@ private:
     };
     std::atomic<SessionState> m_state = SessionState::NoPhone;
     ClosingSignal m_closingSignal{*this};
+    // What the link thread hands to the window's thread (a task's end, the bridge's calls).
+    HandOff m_toWindow{this};
     WindowBridge m_bridge;
     BridgedPrompts m_bridgedPrompts;
     BridgedProgress m_bridgedProgress;

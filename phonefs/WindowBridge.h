@@ -16,6 +16,7 @@
 
 #include "link/Prompts.h"
 #include "link/StopSignal.h"
+#include "ui/HandOff.h"
 
 namespace q7k3 {
 
@@ -31,7 +32,7 @@ struct AnswerWait {
 class WindowBridge {
 public:
     // `window` lives on the window's thread; `closing` is raised when the session closes.
-    WindowBridge(QObject& window, const StopSignal& closing)
+    WindowBridge(HandOff& window, const StopSignal& closing)
         : m_window(window), m_closing(closing) {}
 
     bool OnWindowThread() const;
@@ -54,7 +55,7 @@ private:
     static void Finish(AnswerWait& wait);
     void Post(std::function<void()> call);
 
-    QObject& m_window;
+    HandOff& m_window;
     const StopSignal& m_closing;
 };
 
