@@ -19,8 +19,9 @@ constexpr int kBlockBytes = 512;
 
 }  // namespace
 
-void InstallInterruptHandlers() {
-    WatchStopSignals([notice = "\nq7k3fm-cli: " + Msg(kMsgCliInterrupted) + "\n"](int) {
+std::unique_ptr<StopSignalWatch> WatchInterrupts() {
+    return std::make_unique<StopSignalWatch>([notice = "\nq7k3fm-cli: " +
+                                                       Msg(kMsgCliInterrupted) + "\n"](int) {
         // Outside a write, or on a second interrupt: at once.
         if (!g_writing.load() || g_interrupted.load()) EndProcessNow(kExitInterrupted);
         g_interrupted.store(true);

@@ -11,14 +11,17 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 
+#include "app/cli/StopSignals.h"
 #include "link/Prompts.h"
 #include "link/StopSignal.h"
 
 namespace q7k3::cli {
 
-void InstallInterruptHandlers();
+// Watches Ctrl+C, SIGTERM and SIGHUP for as long as the watch lives: a local of main.
+[[nodiscard]] std::unique_ptr<StopSignalWatch> WatchInterrupts();
 // Raised once an interrupt came during a write.
 const StopSignal& InterruptSignal();
 bool Interrupted();

@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
     };
     std::atomic<int> firstSignal{0};
     HandOff toWindow(&app);
-    WatchStopSignals([&](int sig) {
+    // The last of main's locals: its thread is joined before any of the others go.
+    const StopSignalWatch stopSignals([&](int sig) {
         if (firstSignal.exchange(sig) != 0) EndProcessNow(128 + sig);
         toWindow.Post([closeOnSignal, sig] { closeOnSignal(sig); });
     });
