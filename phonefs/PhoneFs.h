@@ -88,6 +88,9 @@ public:
     // which also absorbs the "OK" still on its way from an earlier model query. Keeps the
     // old model line when the phone refuses or stays silent.
     bool RereadModel();
+    // The phone's serial number (AT+CGSN), asked once per identification: "" for a phone
+    // that has none. Fails when the phone does not answer.
+    Expected<std::string> SerialNumber();
 
     // Folder commands.
     bool ChangeFolder(std::string_view id);
