@@ -310,6 +310,11 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
 
 }  // namespace
 
+bool RoomOnPhone(const PhoneFs& fs, int64_t size, int copies, int64_t freed) {
+    const int64_t freeKb = kUserMemoryKb - fs.UsedKilobytes();
+    return copies * UnitsKb(size) - (freed > 0 ? UnitsKb(freed) : 0) <= freeKb;
+}
+
 std::string TemporaryPhoneName(const Tree4* folder, const std::string& name) {
     std::string ext;
     const size_t dot = name.rfind('.');
@@ -334,10 +339,8 @@ bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const s
         return ok;
     };
     const int64_t newSize = QFileInfo(QString::fromStdString(source)).size();
-    const int64_t freeKb = kUserMemoryKb - fs.UsedKilobytes();
     // Both files at once, and later the new one twice once the old one is gone.
-    const bool bothFit =
-        UnitsKb(newSize) <= freeKb && 2 * UnitsKb(newSize) - UnitsKb(old->Size) <= freeKb;
+    const bool bothFit = RoomOnPhone(fs, newSize) && RoomOnPhone(fs, newSize, 2, old->Size);
     if (bothFit) {
         switch (ReplaceThroughTemporary(fs, folder, source, name)) {
             case Outcome::Done:

@@ -96,6 +96,10 @@ ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& confli
 bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
                   bool replace);
 
+// Whether the phone's memory, as far as the listed folders tell, has room for `copies` more
+// files of `size` bytes beside what it holds, less `freed` bytes of a file that will go.
+bool RoomOnPhone(const PhoneFs& fs, int64_t size, int copies = 1, int64_t freed = 0);
+
 // The name of the temporary file a replacing write uses in `folder`: free in the folder,
 // with `name`'s extension (a folder may take only some kinds of file).
 std::string TemporaryPhoneName(const Tree4* folder, const std::string& name);

@@ -60,6 +60,9 @@ public:
     // ends in step with the phone.
     // The flag also ends an exchange that stalls (AtChannel::StopFlag).
     void SetStopFlag(const std::atomic<bool>* flag);
+    // Whether the stop flag is raised: a step that could wait for the next connection
+    // need not begin.
+    bool StopRaised() const { return m_stop && m_stop->load(); }
 
     // While one lives, neither the abort button nor an interrupt spoils a write or ends an
     // exchange: the steps between erasing a file and writing its replacement must run to

@@ -282,6 +282,7 @@ enum MessageId : int {
     kMsgCliSamePhoneAdvice = 423,  // after kMsgSamePhoneQuestion + path, in place of its end
     kMsgRenameFinished = 425,  // + phone path
     kMsgCliYesNo = 426,  // after a question asked on the terminal
+    kMsgOldNameLeft = 427,  // a rename: + the old name the phone kept
 
     // Dialogs, progress and the advice of errors (450-499).
 

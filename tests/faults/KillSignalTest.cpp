@@ -1,5 +1,6 @@
-// put (also with a second phone of the same model connected next), restore, get and backup
-// of q7k3fm-cli ended by SIGTERM or SIGKILL at random moments.
+// put (also with a second phone of the same model connected next), rename (with and without
+// room for a second copy), restore, get and backup of q7k3fm-cli ended by SIGTERM or SIGKILL
+// at random moments.
 // After each run and the next connection (which finishes what a killed run left), every
 // user file must be whole under its own name, old or new, on the phone and the computer;
 // after SIGTERM no temporary file of the program may be left anywhere.
@@ -119,9 +120,14 @@ int RunCli(const std::vector<std::string>& args, const Scratch& s, int killAfter
 // The phone as files in a folder of the scratch, served by an emulator while one lives. Its
 // serial number comes from its folder: another folder is another phone of the same model.
 struct Phone {
-    explicit Phone(const Scratch& s) : Phone(s.Phone()) {}
-    explicit Phone(const fs::path& root)
-        : emu({"--root", root.string(), "--baud", "230400", "--latency", "2"}) {}
+    explicit Phone(const Scratch& s, const std::vector<std::string>& more = {})
+        : Phone(s.Phone(), more) {}
+    explicit Phone(const fs::path& root, const std::vector<std::string>& more = {})
+        : emu(Args(root, more)) {}
+    static std::vector<std::string> Args(const fs::path& root, std::vector<std::string> more) {
+        more.insert(more.begin(), {"--root", root.string(), "--baud", "230400", "--latency", "2"});
+        return more;
+    }
     std::vector<std::string> Port() const { return {"--port", emu.TtyPath()}; }
     EmulatorProcess emu;
 };
@@ -141,6 +147,7 @@ struct Scene {
     std::function<void(const Scratch&, bool clean)> check;
     // What else happens between the killed run and the next connection, if anything.
     std::function<void(const Scratch&)> between = nullptr;
+    std::vector<std::string> phone = {};  // more options of the emulator
 };
 
 const std::string kOld1 = Bytes(5000, 1), kOld2 = Bytes(3000, 2);
@@ -187,6 +194,25 @@ void LayBackup(const Scratch& s, const fs::path& dir) {
     }
     fs::remove_all(dir);
     fs::copy(made[s.root.parent_path().string()], dir, fs::copy_options::recursive);
+}
+
+void LayRename(const Scratch& s) {
+    Spit(s.Phone() / "user/a.bin", kOld1);
+    Spit(s.Phone() / "user/keep.txt", kKeep);
+}
+
+// The file under one name, old or new, never both and never neither; the record of the step
+// is gone once the next connection has finished it.
+void CheckRename(const Scratch& s, bool clean) {
+    const std::set<std::string> names = PhoneNames(s.Phone() / "user");
+    EXPECT_TRUE(names == (std::set<std::string>{"a.bin", "keep.txt"}) ||
+                names == (std::set<std::string>{"b.bin", "keep.txt"}))
+        << names.size() << " names";
+    for (const char* n : {"a.bin", "b.bin"})
+        if (names.count(n)) EXPECT_EQ(Read(s.Phone() / "user" / n), kOld1) << n;
+    EXPECT_EQ(Read(s.Phone() / "user/keep.txt"), kKeep);
+    EXPECT_TRUE(Names(s.Data() / "Q7K3FileManager/Unfinished").empty());
+    if (clean) NoTemporaries(s);
 }
 
 const std::vector<Scene>& Scenes() {
@@ -236,6 +262,16 @@ const std::vector<Scene>& Scenes() {
              EXPECT_EQ(PhoneNames(s.OtherPhone() / "user"), std::set<std::string>{"a.bin"});
              EXPECT_EQ(Read(s.OtherPhone() / "user/a.bin"), kOther);
          }},
+        {"rename",
+         [](const Scratch& s) { LayRename(s); },
+         [](const Scratch&) { return std::vector<std::string>{"rename", "User/a.bin", "b.bin"}; },
+         CheckRename},
+        // No room for a second copy (a.bin and keep.txt fill the phone): the file waits on
+        // the computer while the phone has it under neither name.
+        {"rename_full",
+         [](const Scratch& s) { LayRename(s); },
+         [](const Scratch&) { return std::vector<std::string>{"rename", "User/a.bin", "b.bin"}; },
+         CheckRename, nullptr, {"--capacity", "32"}},
         {"restore",
          [](const Scratch& s) {
              LayBackup(s, s.Local() / "backup");
@@ -328,7 +364,7 @@ TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
     fresh();
     int64_t fullMs = 0;
     {
-        Phone phone(s);
+        Phone phone(s, scene.phone);
         ASSERT_TRUE(phone.emu.Started()) << phone.emu.Error();
         const auto start = Clock::now();
         ASSERT_EQ(RunCli(With(scene.args(s), phone.Port()), s), 0) << ReadAll(s.root / "cli.log");
@@ -347,7 +383,7 @@ TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
                          ")");
             fresh();
             {
-                Phone phone(s);
+                Phone phone(s, scene.phone);
                 ASSERT_TRUE(phone.emu.Started()) << phone.emu.Error();
                 const int code = RunCli(With(scene.args(s), phone.Port()), s, at, sig);
                 // Before its handlers are in place the program simply ends by the signal.
@@ -356,7 +392,7 @@ TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
             if (scene.between) scene.between(s);
             // The next connection finishes what the killed run left.
             {
-                Phone phone(s);
+                Phone phone(s, scene.phone);
                 EXPECT_EQ(RunCli(With({"ls", "User"}, phone.Port()), s), 0)
                     << ReadAll(s.root / "cli.log");
             }
