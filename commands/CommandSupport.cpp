@@ -15,6 +15,7 @@
 #include "link/Failure.h"
 #include "ui/LocalProblem.h"
 #include "ui/Messages.h"
+#include "ui/OutputFile.h"
 #include "ui/TempDir.h"
 #include "ui/Text.h"
 
@@ -374,19 +375,20 @@ void FailLink(AtChannel& ch, const std::string& path) {
     FailText(ch, Msg(kMsgLinkRefused) + path);
 }
 
-bool InstallLocalFile(const std::string& from, const std::string& to) {
-    // A link at the target would take the file elsewhere.
-    if (QFileInfo(QString::fromStdString(to)).isSymLink()) return false;
+Status InstallLocalFile(const std::string& from, const std::string& to) {
     QFile in(QString::fromStdString(from));
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    ReplacingFile out(to);
-    if (!out.Open()) return false;
+    const auto unreadable = [&from] {
+        return Fail(kErrLocalFile, from + ": " + LocalProblem(from, LocalAccess::Read, errno));
+    };
+    if (!in.open(QIODevice::ReadOnly)) return unreadable();
+    OutputFile out(to);
+    if (Status opened = out.Open(); !opened) return opened;
     char chunk[65536];
     for (;;) {
         const qint64 n = in.read(chunk, sizeof chunk);
-        if (n < 0) return false;
+        if (n < 0) return unreadable();
         if (n == 0) break;
-        if (out.File().write(chunk, n) != n) return false;
+        if (Status written = out.Write(chunk, static_cast<size_t>(n)); !written) return written;
     }
     return out.Commit();
 }

@@ -127,9 +127,9 @@ std::string EscapeOnTheWay(const std::string& root, const std::string& relative)
 // Leaves "Путь ведёт через символическую ссылке, отказано: <path>" in the channel.
 void FailLink(AtChannel& ch, const std::string& path);
 
-// Copies `from` to `to` through a temporary file beside `to` that takes its place only
-// when it is complete: a failure leaves whatever was at `to`.
-bool InstallLocalFile(const std::string& from, const std::string& to);
+// Copies `from` to `to` through an OutputFile: a failure (with its reason) leaves whatever
+// was at `to`, and a link there is refused.
+Status InstallLocalFile(const std::string& from, const std::string& to);
 
 // An empty directory of the private temporary directory for one file's conversion.
 // Empty when it cannot be made.

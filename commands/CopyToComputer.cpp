@@ -174,8 +174,9 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
             const std::string ruleName = name;
             if (const auto end = takeName(name)) return *end;
             const std::string target = Join(m_targetDir, name);
-            if (!commands::InstallLocalFile(result.Output, target)) {
-                commands::FailLocal(m_fs.Channel(), target);
+            if (Status installed = commands::InstallLocalFile(result.Output, target);
+                !installed) {
+                m_fs.Channel().Fail(installed.error());
                 return Next::Fail;
             }
             Wrote(target, entry, ruleName);

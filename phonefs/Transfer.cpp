@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -13,6 +12,7 @@
 
 #include "phonefs/PhoneFs.h"
 #include "ui/Messages.h"
+#include "ui/OutputFile.h"
 #include "ui/TempDir.h"
 
 namespace q7k3 {
@@ -143,9 +143,9 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
         FailLocalFile(m_ch, localPath, true);
         return false;
     }
-    ReplacingFile part(localPath);
-    if (!part.Open()) {
-        FailLocalFile(m_ch, localPath, true, errno);
+    OutputFile part(localPath);
+    if (Status opened = part.Open(); !opened) {
+        m_ch.Fail(opened.error());
         return false;
     }
     QFile& out = part.File();
@@ -234,8 +234,8 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
         return false;
     }
     if (date.isValid()) out.setFileTime(date, QFileDevice::FileModificationTime);
-    if (!part.Commit()) {
-        FailLocalFile(m_ch, localPath, true, errno);
+    if (Status committed = part.Commit(); !committed) {
+        m_ch.Fail(committed.error());
         return false;
     }
     Progress().Step(2);

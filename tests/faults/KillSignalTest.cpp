@@ -1,6 +1,6 @@
 // put (also with a second phone of the same model connected next), rename (with and without
-// room for a second copy), restore, get and backup of q7k3fm-cli ended by SIGTERM or SIGKILL
-// at random moments.
+// room for a second copy), convert, restore, get and backup of q7k3fm-cli ended by SIGTERM or
+// SIGKILL at random moments.
 // After each run and the next connection (which finishes what a killed run left), every
 // user file must be whole under its own name, old or new, on the phone and the computer;
 // after SIGTERM no temporary file of the program may be left anywhere.
@@ -148,6 +148,7 @@ struct Scene {
     // What else happens between the killed run and the next connection, if anything.
     std::function<void(const Scratch&)> between = nullptr;
     std::vector<std::string> phone = {};  // more options of the emulator
+    bool phoneless = false;               // a local command: no phone, no next connection
 };
 
 const std::string kOld1 = Bytes(5000, 1), kOld2 = Bytes(3000, 2);
@@ -272,6 +273,35 @@ const std::vector<Scene>& Scenes() {
          [](const Scratch& s) { LayRename(s); },
          [](const Scratch&) { return std::vector<std::string>{"rename", "User/a.bin", "b.bin"}; },
          CheckRename, nullptr, {"--capacity", "32"}},
+        // A melody rendered over an existing WAV: the old file or the whole new one.
+        {"convert",
+         [](const Scratch& s) {
+             Spit(s.Local() / "in.mmf", ReadAll(fs::path(Q7K3_SOURCE_DIR) /
+                                                "tests/data/media/dlunch_midi.mmf"));
+             Spit(s.Local() / "out.wav", kLocal);
+         },
+         [](const Scratch& s) {
+             return std::vector<std::string>{"convert", "mmf2wav", (s.Local() / "in.mmf").string(),
+                                             (s.Local() / "out.wav").string(), "--force", "-q"};
+         },
+         [](const Scratch& s, bool clean) {
+             static const std::string rendered = [&] {
+                 const fs::path whole = s.root.parent_path() / "whole.wav";
+                 EXPECT_EQ(RunCli({"convert", "mmf2wav", (s.Local() / "in.mmf").string(),
+                                   whole.string(), "--force", "-q"},
+                                  s),
+                           0);
+                 return ReadAll(whole);
+             }();
+             EXPECT_TRUE(OneOf("out.wav", Read(s.Local() / "out.wav"), {&kLocal, &rendered}));
+             for (const std::string& n : Names(s.Local())) {
+                 if (n != "in.mmf" && n != "out.wav")
+                     EXPECT_TRUE(!clean && n.rfind(".q7k3fm-", 0) == 0) << n;
+             }
+             if (clean)
+                 for (const std::string& n : Names(s.Tmp())) ADD_FAILURE() << "left: " << n;
+         },
+         nullptr, {}, true},
         {"restore",
          [](const Scratch& s) {
              LayBackup(s, s.Local() / "backup");
@@ -364,10 +394,13 @@ TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
     fresh();
     int64_t fullMs = 0;
     {
-        Phone phone(s, scene.phone);
-        ASSERT_TRUE(phone.emu.Started()) << phone.emu.Error();
+        std::optional<Phone> phone;
+        if (!scene.phoneless) phone.emplace(s, scene.phone);
+        ASSERT_TRUE(!phone || phone->emu.Started()) << phone->emu.Error();
         const auto start = Clock::now();
-        ASSERT_EQ(RunCli(With(scene.args(s), phone.Port()), s), 0) << ReadAll(s.root / "cli.log");
+        ASSERT_EQ(RunCli(With(scene.args(s), phone ? phone->Port() : std::vector<std::string>{}), s),
+                  0)
+            << ReadAll(s.root / "cli.log");
         fullMs =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     }
@@ -383,15 +416,18 @@ TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
                          ")");
             fresh();
             {
-                Phone phone(s, scene.phone);
-                ASSERT_TRUE(phone.emu.Started()) << phone.emu.Error();
-                const int code = RunCli(With(scene.args(s), phone.Port()), s, at, sig);
+                std::optional<Phone> phone;
+                if (!scene.phoneless) phone.emplace(s, scene.phone);
+                ASSERT_TRUE(!phone || phone->emu.Started()) << phone->emu.Error();
+                const int code = RunCli(
+                    With(scene.args(s), phone ? phone->Port() : std::vector<std::string>{}), s, at,
+                    sig);
                 // Before its handlers are in place the program simply ends by the signal.
                 if (sig == SIGTERM) EXPECT_TRUE(code == 0 || code == 130 || code == -1) << code;
             }
             if (scene.between) scene.between(s);
             // The next connection finishes what the killed run left.
-            {
+            if (!scene.phoneless) {
                 Phone phone(s, scene.phone);
                 EXPECT_EQ(RunCli(With({"ls", "User"}, phone.Port()), s), 0)
                     << ReadAll(s.root / "cli.log");

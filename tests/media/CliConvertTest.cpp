@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <filesystem>
+#include <set>
 
 #include "media/EmsMelody.h"
 #include "media/EmsPicture.h"
@@ -123,6 +124,41 @@ TEST_F(CliConvertTest, NeighbouringKindsAreRefusedForWhatTheyLack) {
         EXPECT_NE(err.find(row.said), std::string::npos) << err;
         EXPECT_FALSE(Exists(row.args[2]));
     }
+}
+
+// An output is never written through a symbolic link in its place, dangling or not, and
+// one that replaces a file leaves nothing of the program's beside it.
+TEST_F(CliConvertTest, AnOutputIsNeverWrittenThroughALink) {
+    const std::string mmf = kDataDir + "/dlunch_midi.mmf";
+    WriteAll(Path("victim.txt"), std::string("precious"));
+    namespace fs = std::filesystem;
+    for (const char* kind : {"mmf2mel", "mmf2wav"}) {
+        const std::string ext = std::string(kind) == "mmf2mel" ? ".mel" : ".wav";
+        struct Row {
+            std::string out, pointsTo;
+        };
+        const Row rows[] = {{Path("link" + ext), Path("victim.txt")},
+                            {Path("dangling" + ext), Path("nothing" + ext)}};
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(kind) + " " + row.out);
+            fs::remove(row.out);
+            fs::create_symlink(row.pointsTo, row.out);
+            EXPECT_FALSE(Run({kind, mmf, row.out, "--force"}));
+            EXPECT_EQ(exitCode, 6);
+            EXPECT_NE(err.find(Msg(kMsgLinkRefused) + row.out), std::string::npos) << err;
+            EXPECT_TRUE(fs::is_symlink(row.out));
+            fs::remove(row.out);
+        }
+        EXPECT_EQ(ReadAll(Path("victim.txt")), Bytes({'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
+        EXPECT_FALSE(Exists(Path("nothing" + ext)));
+        // Over a file: replaced whole, and no part file is left beside it.
+        WriteAll(Path("old" + ext), std::string("old"));
+        ASSERT_TRUE(Run({kind, mmf, Path("old" + ext), "--force"})) << err;
+        EXPECT_GT(fs::file_size(Path("old" + ext)), 100u);
+    }
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(Folder())) names.insert(e.path().filename());
+    EXPECT_EQ(names, (std::set<std::string>{"old.mel", "old.wav", "victim.txt"}));
 }
 
 }  // namespace
