@@ -5,7 +5,10 @@
 # .deb, its debug symbols, .buildinfo, .changes) lands in OUT. The test suite is not run
 # again (nocheck: scripts/test tests the same build type), so only the three programs,
 # their manual pages and data are compiled, with ccache when it is installed.
-#   packaging/build-deb.sh OUT      OUT outside the checkout, or in one of its build*/ trees
+#   packaging/build-deb.sh OUT [BUILD_DIR]
+# OUT lies outside the checkout, or in one of its build*/ trees. With BUILD_DIR (a tree of
+# scripts/build) the package is compiled with that tree's warning settings, so that the
+# compiler cache finds its objects.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$1"
@@ -19,7 +22,13 @@ tar -C "$src" --exclude=./.git --exclude='./build*' --exclude='./obj-*' --exclud
   -cf - . | tar -C "$tree" -xf -
 
 export DEB_BUILD_OPTIONS="nocheck parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}"
-if command -v ccache >/dev/null 2>&1; then export Q7K3_COMPILER_LAUNCHER=ccache; fi
+if command -v ccache >/dev/null 2>&1; then
+  export Q7K3_COMPILER_LAUNCHER=ccache
+  CCACHE_DIR=$(ccache --get-config cache_dir) && export CCACHE_DIR
+fi
+if [ -n "${2:-}" ] && grep -qx 'Q7K3_WERROR:BOOL=ON' "$2/CMakeCache.txt" 2>/dev/null; then
+  export Q7K3_WERROR=ON
+fi
 log="$out/dpkg-buildpackage.log"
 if ! (cd "$tree" && dpkg-buildpackage -us -uc -b -Pnocheck) >"$log" 2>&1; then
   tail -n 40 "$log" >&2

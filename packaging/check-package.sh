@@ -21,7 +21,7 @@ project=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ "$version" = "$project" ] ||
   fail "debian/changelog is at $version, the program at $project: add a changelog entry"
 
-"$src/packaging/build-deb.sh" "$work/pkg" || fail "the package was not built"
+"$src/packaging/build-deb.sh" "$work/pkg" "$build" || fail "the package was not built"
 deb="$work/pkg/q7k3fm_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no $(basename "$deb") was made"
 
