@@ -58,7 +58,8 @@ done
 [[ "$(field Maintainer)" == *@q7k3fm.org\> ]] || fail "Maintainer: $(field Maintainer)"
 
 # Debian's own judges: lintian (the overrides in debian/ carry their reasons) and
-# hardening-check (PIE, stack protector, fortified functions, relro, immediate binding);
+# hardening-check (PIE, stack protector, fortified functions, relro, immediate binding,
+# control-flow protection);
 # fortified functions are there only when the program was compiled with optimisation.
 if ! lintian --fail-on error,warning --display-level '>=warning' "$work/pkg"/*.changes \
   >"$work/lintian.log" 2>&1; then
@@ -67,8 +68,12 @@ if ! lintian --fail-on error,warning --display-level '>=warning' "$work/pkg"/*.c
 fi
 dpkg-deb -x "$deb" "$work/root"
 root="$work/root/usr"
+# The emulator's libc calls all have sizes the compiler proves in bounds, so it has no
+# checked call to show (lintian's note on it is overridden for the same reason).
 for program in q7k3fm q7k3fm-cli q7k3fm-phone; do
-  hardening-check --quiet "$root/bin/$program" >&2 || fail "hardening-check: $program"
+  skip=()
+  [ "$program" = q7k3fm-phone ] && skip=(--nofortify)
+  hardening-check --quiet "${skip[@]}" "$root/bin/$program" >&2 || fail "hardening-check: $program"
 done
 
 # The menu entry, the AppStream data and the manual pages.
