@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/Questions.h"
+#include "commands/Unfinished.h"
 #include "phonefs/PhoneFs.h"
 
 namespace q7k3 {
@@ -95,6 +96,10 @@ ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& confli
 bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
                   bool replace);
 
+// Whether the phone's memory, as far as the listed folders tell, has room for `copies` more
+// files of `size` bytes beside what it holds, less `freed` bytes of a file that will go.
+bool RoomOnPhone(const PhoneFs& fs, int64_t size, int copies = 1, int64_t freed = 0);
+
 // The name of the temporary file a replacing write uses in `folder`: free in the folder,
 // with `name`'s extension (a folder may take only some kinds of file).
 std::string TemporaryPhoneName(const Tree4* folder, const std::string& name);
@@ -102,19 +107,9 @@ std::string TemporaryPhoneName(const Tree4* folder, const std::string& name);
 // file, so a backup leaves it out.
 bool IsTemporaryPhoneName(std::string_view name);
 
-// A replacement the program was killed in the middle of is written down before its first
-// step and crossed out after its last (in $XDG_DATA_HOME/Q7K3FileManager/Unfinished). At the
-// next connection to a phone of the same model it is finished: the user's name gets back
-// its file (the new one from the temporary file, or the old one from the computer) and
-// the temporary file goes. Returns one line for each phone path it mended; entries of a
-// program still running are left to it.
-std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs);
-// Where the entries are kept (made when missing; empty when it cannot be).
+// Where the records of unfinished steps are kept (made when missing; empty when it cannot
+// be). The records themselves: commands/Unfinished.h.
 std::string UnfinishedDir();
-// After a rebuild of the Java registry that lost the line past its erase: the files it
-// erased and could not write back are kept as such entries, so that the next connection
-// writes them back. Returns the phone paths kept.
-std::vector<std::string> KeepErasedRegistry(PhoneFs& fs);
 
 // A name the phone can take: not empty, not "." or "..", no '/', no quote, no control
 // character.

@@ -276,6 +276,13 @@ enum MessageId : int {
     kMsgChoosePhone = 418,
     kMsgFindPhoneHint = 419,
     // Nothing lost: a second phone, cut renames, leftovers (420-449).
+    kMsgStepWaitsForOtherPhone = 420,  // + phone path
+    kMsgSamePhoneQuestion = 421,  // + phone path + kMsgSamePhoneQuestionEnd
+    kMsgSamePhoneQuestionEnd = 422,
+    kMsgCliSamePhoneAdvice = 423,  // after kMsgSamePhoneQuestion + path, in place of its end
+    kMsgRenameFinished = 425,  // + phone path
+    kMsgCliYesNo = 426,  // after a question asked on the terminal
+    kMsgOldNameLeft = 427,  // a rename: + the old name the phone kept
 
     // Dialogs, progress and the advice of errors (450-499).
 

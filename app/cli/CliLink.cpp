@@ -30,6 +30,7 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
     const std::string baud = TakeOption(args, "--baud", "", missing);
     const std::string sleep = TakeOption(args, "--sleep", "", missing);
     const std::string trace = TakeOption(args, "--trace", "", missing);
+    options.SamePhone = TakeFlag(args, "--same-phone");
     if (missing) {
         Fail(Msg(kMsgCliOptionNeedsValue) + "--port, --baud, --sleep, --trace");
         return false;

@@ -23,6 +23,8 @@ const OptionSpec kLinkOptions[] = {
     {"--baud", "N", "скорость линии, бит/с"},
     {"--sleep", "0|1|2", "скорость реакции связи"},
     {"--trace", "ФАЙЛ", "записывать обмен с телефоном в ФАЙЛ"},
+    {"--same-phone", nullptr,
+     "это тот телефон, на котором прервалась запись файла (для телефонов без серийного номера)"},
     {"--quiet", nullptr, "без индикатора хода и лишних строк", 'q'},
     {"--verbose", nullptr, "подробнее о ходе работы", 'v'},
 };
@@ -329,6 +331,7 @@ int LinkWords(const ParsedArgs& args, std::vector<std::string>& words) {
             return Fail(Msg(kMsgCliOptionNeedsValue) + "--trace", kExitUsage);
         words.insert(words.end(), {"--trace", args.Value("--trace")});
     }
+    if (args.Has("--same-phone")) words.push_back("--same-phone");
     return kExitOk;
 }
 

@@ -15,7 +15,7 @@ _q7k3fm_cli() {
         cword=$COMP_CWORD
     }
     local commands="backup convert get identify java ls ports put rename restore rm scan verify help"
-    local link="--port --baud --sleep --trace --quiet --verbose --help"
+    local link="--port --baud --sleep --trace --same-phone --quiet --verbose --help"
     local fs="$link --mode --hidden"
     local kinds="mel2mmf mmf2mel mmf2wav mel2wav ani2bmp pic2ani pic2ems ems2bmp imy2ems ems2imy jad"
 

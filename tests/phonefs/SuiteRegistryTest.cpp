@@ -230,8 +230,8 @@ TEST_F(SuiteRegistryTest, OldRecordsSurviveALineThatDiesAfterTheErase) {
     Put("suites.utf", Encoded({kept}));
     Put("a_suite.jar", "PK");
     Put("a_suite.jad", "jad");
-    // Change folder, list, read, the erase: then the phone falls silent.
-    link.emu->FallSilentAfter(4);
+    // Change folder, list, the serial number, read, the erase: then the phone falls silent.
+    link.emu->FallSilentAfter(5);
     EXPECT_FALSE(Rebuild());
     // A time-out stays one, so that the session guard resets the link.
     EXPECT_EQ(link.Ch().LastError, kErrTimeout);
