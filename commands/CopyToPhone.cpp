@@ -252,7 +252,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     if (!commands::ValidPhoneName(name)) return Skip(Msg(kMsgBadPhoneName) + name, BoxIcon::Error);
 
     bool replace = false;
-    if (const Next next = ResolveConflict(name, replace); next != Next::Go) {
+    if (const Next next = ResolveConflict(name, replace, source); next != Next::Go) {
         if (next != Next::Skipped) return next;
         // A suite left out takes no descriptor of its own either.
         if (!m_jadQueue.empty() && m_jadQueue.back() == path) {
@@ -266,8 +266,10 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     return Write(path, source, name, replace) ? Next::Go : Next::Fail;
 }
 
-CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace) {
-    switch (commands::ResolveConflict(m_fs, m_folder, m_conflict, m_answers, name, replace)) {
+CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace,
+                                                const std::string& source) {
+    switch (
+        commands::ResolveConflict(m_fs, m_folder, m_conflict, m_answers, name, replace, source)) {
         case commands::ConflictEnd::Go:
             return Next::Go;
         case commands::ConflictEnd::Skip:

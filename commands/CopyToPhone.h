@@ -43,7 +43,7 @@ public:
 private:
     enum class Next { Go, Skipped, Stop, Cancel, Fail };
     Next SendOne(const std::string& path, const std::vector<std::string>& selection);
-    Next ResolveConflict(std::string& name, bool& replace);
+    Next ResolveConflict(std::string& name, bool& replace, const std::string& source);
     bool Write(const std::string& origin, const std::string& source, const std::string& name,
                bool replace = false);
     Next Skip(const std::string& text, BoxIcon icon);

@@ -85,6 +85,11 @@ void BridgedProgress::Hide() {
     m_bridge.Tell([this] { m_progress.Hide(); });
 }
 
+void BridgedProgress::SetFileBytes(int64_t done, int64_t total, int64_t elapsedMs) {
+    m_bridge.Tell(
+        [this, done, total, elapsedMs] { m_progress.SetFileBytes(done, total, elapsedMs); });
+}
+
 void BridgedProgress::SetCaption(const std::string& text) {
     m_bridge.Tell([this, text] { m_progress.SetCaption(text); });
 }
@@ -129,6 +134,16 @@ ConflictReply BridgedQuestions::AskConflict(const std::string& oldName,
     if (!conflicts) return {};
     return m_bridge.Ask<ConflictReply>(
         [&] { return conflicts->AskConflict(oldName, proposedName); }, ConflictReply{});
+}
+
+ConflictReply BridgedQuestions::AskConflictAbout(const std::string& oldName,
+                                                 const std::string& proposedName,
+                                                 const ConflictFacts& facts) {
+    ConflictQuestion* conflicts = m_conflicts;
+    if (!conflicts) return {};
+    return m_bridge.Ask<ConflictReply>(
+        [&] { return conflicts->AskConflictAbout(oldName, proposedName, facts); },
+        ConflictReply{});
 }
 
 std::optional<std::string> BridgedQuestions::AskNewName(const std::string& currentName) {

@@ -462,10 +462,10 @@ const std::vector<std::string>& Table() {
     /* 448 */ "",  // reserved
     /* 449 */ "",  // reserved
     // 450-499: dialogs, progress and the advice of errors.
-    /* 450 */ "",  // reserved
-    /* 451 */ "",  // reserved
-    /* 452 */ "",  // reserved
-    /* 453 */ "",  // reserved
+    /* 450 */ "Имеющийся файл: ",
+    /* 451 */ "Новый файл: ",
+    /* 452 */ "байт|байта|байт",
+    /* 453 */ "файл|файла|файлов",
     /* 454 */ "",  // reserved
     /* 455 */ "",  // reserved
     /* 456 */ "",  // reserved

@@ -278,6 +278,10 @@ enum MessageId : int {
     // Nothing lost: a second phone, cut renames, leftovers (420-449).
 
     // Dialogs, progress and the advice of errors (450-499).
+    kMsgExistingFile = 450,  // the conflict dialog: + size + ", " + date
+    kMsgIncomingFile = 451,
+    kMsgBytePlural = 452,  // PluralForm forms
+    kMsgFilePlural = 453,
 
     // Contacts and messages (500-599).
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
@@ -20,10 +21,9 @@ QString Cap(std::string_view control) {
     return QString::fromStdString(Caption("TAboutForm", control));
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& where) {
+QLabel* MakeLabel(QWidget* parent, const char* name) {
     auto* label = new QLabel(Cap(name), parent);
     label->setObjectName(name);
-    label->setGeometry(where);
     return label;
 }
 
@@ -54,19 +54,18 @@ AboutDialog::AboutDialog(QWidget* mainWindow)
     setObjectName("TAboutForm");
     setWindowTitle(Cap(""));
     setModal(true);
-    setFixedSize(277, 211);
 
-    Label1 = MakeLabel(this, "Label1", QRect(8, 12, 261, 24));
+    Label1 = MakeLabel(this, "Label1");
     QFont title = Label1->font();
     title.setBold(true);
     title.setPointSize(title.pointSize() + 2);
     Label1->setFont(title);
     Label1->setAlignment(Qt::AlignCenter);
-    Label2 = MakeLabel(this, "Label2", QRect(8, 48, 261, 20));
-    Label3 = MakeLabel(this, "Label3", QRect(8, 72, 261, 20));
-    Label4 = MakeLabel(this, "Label4", QRect(8, 96, 261, 20));
+    Label2 = MakeLabel(this, "Label2");
+    Label3 = MakeLabel(this, "Label3");
+    Label4 = MakeLabel(this, "Label4");
     Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Label5 = MakeLabel(this, "Label5", QRect(8, 128, 261, 20));
+    Label5 = MakeLabel(this, "Label5");
     // Drawn as a link: blue, underlined, a hand over it.
     QPalette link = Label5->palette();
     link.setColor(QPalette::WindowText, Qt::blue);
@@ -80,9 +79,24 @@ AboutDialog::AboutDialog(QWidget* mainWindow)
 
     AboutOkBtn = new QPushButton(Cap("AboutOkBtn"), this);
     AboutOkBtn->setObjectName("AboutOkBtn");
-    AboutOkBtn->setGeometry(94, 172, 89, 25);
+    AboutOkBtn->setMinimumWidth(89);
     AboutOkBtn->setDefault(true);
     connect(AboutOkBtn, &QPushButton::clicked, this, &QDialog::accept);
+
+    // The lines centred one under the other, as wide as the longest needs (never narrower
+    // than the old 277 pixels), the button under them.
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 12);
+    column->addWidget(Label1);
+    column->addSpacing(8);
+    for (QLabel* label : {Label2, Label3, Label4}) column->addWidget(label);
+    column->addSpacing(8);
+    column->addWidget(Label5);
+    column->addSpacing(16);
+    column->addWidget(AboutOkBtn, 0, Qt::AlignHCenter);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+    Label1->setMinimumWidth(253);
+    column->activate();
 
     GoToHomePage = new QAction(this);
     GoToHomePage->setObjectName("GoToHomePage");
