@@ -282,6 +282,12 @@ enum MessageId : int {
     kMsgIncomingFile = 451,
     kMsgBytePlural = 452,  // PluralForm forms
     kMsgFilePlural = 453,
+    // The settings' line page in words (the keys stay as stored).
+    kMsgDtrOnOpenLabel = 454,
+    kMsgHardwareFlowLabel = 455,
+    kMsgSoftwareFlowLabel = 456,
+    kMsgCheckLineLabel = 457,
+    kMsgRtsOnlyItem = 458,
 
     // Contacts and messages (500-599).
 
