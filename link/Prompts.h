@@ -29,6 +29,11 @@ public:
     virtual bool AskYesNoDefaultNo(const std::string& text, const std::string& caption) {
         return AskYesNo(text, caption);
     }
+    // Both: another icon, and No the default answer.
+    virtual bool AskYesNoDefaultNoWithIcon(const std::string& text, const std::string& caption,
+                                           BoxIcon /*icon*/) {
+        return AskYesNoDefaultNo(text, caption);
+    }
 };
 
 // The progress dialog (ProgressDialog): two status lines, two bars, a caption and the

@@ -77,6 +77,12 @@ bool BridgedPrompts::AskYesNoDefaultNo(const std::string& text, const std::strin
     return m_bridge.Ask<bool>([&] { return m_prompts.AskYesNoDefaultNo(text, caption); }, false);
 }
 
+bool BridgedPrompts::AskYesNoDefaultNoWithIcon(const std::string& text,
+                                               const std::string& caption, BoxIcon icon) {
+    return m_bridge.Ask<bool>(
+        [&] { return m_prompts.AskYesNoDefaultNoWithIcon(text, caption, icon); }, false);
+}
+
 void BridgedProgress::Show() {
     m_bridge.Tell([this] { m_progress.Show(); });
 }

@@ -66,6 +66,8 @@ public:
     bool AskYesNoWithIcon(const std::string& text, const std::string& caption,
                           BoxIcon icon) override;
     bool AskYesNoDefaultNo(const std::string& text, const std::string& caption) override;
+    bool AskYesNoDefaultNoWithIcon(const std::string& text, const std::string& caption,
+                                   BoxIcon icon) override;
 
 private:
     WindowBridge& m_bridge;

@@ -288,6 +288,7 @@ enum MessageId : int {
     kMsgSoftwareFlowLabel = 456,
     kMsgCheckLineLabel = 457,
     kMsgRtsOnlyItem = 458,
+    kMsgQuestionMark = 459,  // the local delete question: + N + " " + PluralForm + "?"
 
     // Contacts and messages (500-599).
 

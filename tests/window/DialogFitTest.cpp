@@ -386,20 +386,36 @@ TEST(DialogFit, TheFavouritesShowTheirPathsAndCloseLikeAnyDialog) {
     }
 }
 
-TEST(DialogFit, TheLocalDeleteQuestionCarriesTheInformationIcon) {
-    QtPrompts prompts;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString text;
-    ModalDriver driver([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        icon = box->icon();
-        text = box->text();
-        box->button(QMessageBox::No)->click();
-    });
-    EXPECT_FALSE(DeleteLocalFiles(prompts).Run({"/nonexistent/a.txt"}));
-    EXPECT_EQ(icon, QMessageBox::Information);
-    EXPECT_EQ(S(text), Msg(kMsgDeleteQuestion) + "1" + Msg(kMsgDeleteQuestionEnd));
+TEST(DialogFit, TheLocalDeleteQuestionNamesWhatGoesAndDefaultsToNo) {
+    struct Row {
+        std::vector<std::string> paths;
+        const char* text;
+    };
+    const Row rows[] = {
+        {{"/nonexistent/a.txt"}, "Вы действительно хотите удалить «a.txt»?"},
+        {{"/n/a", "/n/b", "/n/c"}, "Вы действительно хотите удалить 3 файла?"},
+        {{"/n/1", "/n/2", "/n/3", "/n/4", "/n/5"}, "Вы действительно хотите удалить 5 файлов?"},
+    };
+    for (const Row& row : rows) {
+        QtPrompts prompts;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString text;
+        QAbstractButton* byDefault = nullptr;
+        bool defaultIsNo = false;
+        ModalDriver driver([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            icon = box->icon();
+            text = box->text();
+            byDefault = box->defaultButton();
+            defaultIsNo = byDefault == box->button(QMessageBox::No);
+            box->button(QMessageBox::No)->click();
+        });
+        EXPECT_FALSE(DeleteLocalFiles(prompts).Run(row.paths));
+        EXPECT_EQ(icon, QMessageBox::Information);
+        EXPECT_EQ(S(text), row.text);
+        EXPECT_TRUE(defaultIsNo);
+    }
 }
 
 TEST(DialogFit, TheProgressDialogShortensLongNamesAndNeverShowsTheLastOperation) {
