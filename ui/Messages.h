@@ -288,7 +288,12 @@ enum MessageId : int {
     kMsgSoftwareFlowLabel = 456,
     kMsgCheckLineLabel = 457,
     kMsgRtsOnlyItem = 458,
-    kMsgQuestionMark = 459,  // the local delete question: + N + " " + PluralForm + "?"
+    kMsgQuestionMark = 459,
+    // A batch copy's summary: + n + kMsgSkippedCount + n + kMsgRefusedCount + n, then a
+    // line for each file left out.
+    kMsgCopiedCount = 460,
+    kMsgSkippedCount = 461,
+    kMsgRefusedCount = 462,  // the local delete question: + N + " " + PluralForm + "?"
 
     // Contacts and messages (500-599).
 

@@ -168,6 +168,7 @@ void FileCommands::SendToPhone(const std::vector<std::string>& paths,
             Tree4* folder = commands::FolderAt(fs, place);
             if (!folder) return Outcome::Stopped;
             q7k3::CopyToPhone copy(fs, folder, session->Conflicts());
+            copy.SummarizeLeftOut(paths.size() > 1);
             const bool ok = copy.Run(paths);
             *dealtWith = copy.DealtWith();
             return OutcomeOf(ok, copy.End());
