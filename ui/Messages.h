@@ -293,7 +293,14 @@ enum MessageId : int {
     // line for each file left out.
     kMsgCopiedCount = 460,
     kMsgSkippedCount = 461,
-    kMsgRefusedCount = 462,  // the local delete question: + N + " " + PluralForm + "?"
+    kMsgRefusedCount = 462,
+    // q7k3fm-cli's advice after a port or a phone that failed; the command follows on its
+    // own line.
+    kMsgAdvicePortMissing = 463,
+    kMsgAdvicePortHeld = 464,
+    kMsgAdviceNotSerial = 465,
+    kMsgAdviceSilentPhone = 466,
+    kMsgAdviceNoPhoneFound = 467,  // the local delete question: + N + " " + PluralForm + "?"
 
     // Contacts and messages (500-599).
 
