@@ -300,7 +300,9 @@ enum MessageId : int {
     kMsgAdvicePortHeld = 464,
     kMsgAdviceNotSerial = 465,
     kMsgAdviceSilentPhone = 466,
-    kMsgAdviceNoPhoneFound = 467,  // the local delete question: + N + " " + PluralForm + "?"
+    kMsgAdviceNoPhoneFound = 467,
+    kMsgCliFolderNotFile = 468,  // «path» + it
+    kMsgPortNotTerminal = 469,   // a port's state: a file or device that is no terminal  // the local delete question: + N + " " + PluralForm + "?"
 
     // Contacts and messages (500-599).
 

@@ -11,6 +11,7 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
+#include "link/PhoneSearch.h"
 #include "link/PortDiagnostics.h"
 #include "ui/Messages.h"
 
@@ -315,8 +316,13 @@ int LinkWords(const ParsedArgs& args, std::vector<std::string>& words) {
         const std::string baud = args.Value("--baud");
         uint32_t value = 0;
         const auto [end, ec] = std::from_chars(baud.data(), baud.data() + baud.size(), value);
-        if (ec != std::errc() || end != baud.data() + baud.size() || value == 0 || value > 4000000)
-            return Fail(Msg(kMsgCliBadValue) + "--baud: «" + Printable(baud) + "»", kExitUsage);
+        // Only the speeds the settings offer: the phones take no other.
+        const bool offered = std::find(std::begin(kOfferedRates), std::end(kOfferedRates),
+                                       static_cast<int>(value)) != std::end(kOfferedRates);
+        if (ec != std::errc() || end != baud.data() + baud.size() || !offered)
+            return Fail(Msg(kMsgCliBadValue) + "--baud: «" + Printable(baud) +
+                            "» (115200, 128000, 230400)",
+                        kExitUsage);
         words.insert(words.end(), {"--baud", baud});
     }
     if (args.Has("--sleep")) {
