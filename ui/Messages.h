@@ -302,7 +302,9 @@ enum MessageId : int {
     kMsgAdviceSilentPhone = 466,
     kMsgAdviceNoPhoneFound = 467,
     kMsgCliFolderNotFile = 468,  // «path» + it
-    kMsgPortNotTerminal = 469,   // a port's state: a file or device that is no terminal  // the local delete question: + N + " " + PluralForm + "?"
+    kMsgPortNotTerminal = 469,   // a port's state: a file or device that is no terminal
+    kMsgSkippedReason = 470,     // restore's skipped line: why
+    kMsgSkippedCure = 471,       // and what to do  // the local delete question: + N + " " + PluralForm + "?"
 
     // Contacts and messages (500-599).
 
