@@ -221,7 +221,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
         }
         case PhoneStep::AniPicture: {
             if (!IsPictureName(name)) break;
-            const QImage picture = LoadBitmap1(path);
+            const QImage picture = LoadPicture(path);
             if (picture.width() == 0) return Skip(Msg(kMsgBmpUnknown), BoxIcon::Error);
             if (picture.width() > kMaxAniSourceWidth) {
                 // The phone cannot show it as an animation; it goes as it is.

@@ -304,7 +304,11 @@ enum MessageId : int {
     kMsgCliFolderNotFile = 468,  // «path» + it
     kMsgPortNotTerminal = 469,   // a port's state: a file or device that is no terminal
     kMsgSkippedReason = 470,     // restore's skipped line: why
-    kMsgSkippedCure = 471,       // and what to do  // the local delete question: + N + " " + PluralForm + "?"
+    kMsgSkippedCure = 471,       // and what to do
+    kMsgLinkType = 472,          // the computer pane's type of a symbolic link
+    kMsgBrokenLinkType = 473,    // ... of one that leads nowhere
+    kMsgGoToFolder = 474,        // the File menu's item (Ctrl+L) and its box
+    kMsgNoSuchLocalFolder = 475,  // + path  // the local delete question: + N + " " + PluralForm + "?"
 
     // Contacts and messages (500-599).
 

@@ -166,7 +166,7 @@ void ComputerPane::AttachFavourites(Favourites& favs, InputBox& input, QWidget* 
         AddFavourite(favs, input, QDir::toNativeSeparators(DirList->Path()));
     });
     connect(m_favoritesMenu, &FavoritesMenu::configure, this,
-            [this] { m_favouritesEditor->Setup1Click(); });
+            [this] { m_favouritesEditor->EditFavourites(); });
 }
 
 QString ComputerPane::SelectionText() const {

@@ -263,7 +263,7 @@ void FileCommands::CompileJava() {
     session->Run(
         view,
         [](PhoneFs& fs) {
-            if (CompileJava1Click(fs)) return Outcome::Done;
+            if (RebuildJavaRegistry(fs)) return Outcome::Done;
             // A line that died past the erase: the old registry is kept on the computer as
             // well, so that the next connection writes it back even after this window was
             // killed meanwhile.

@@ -457,7 +457,7 @@ void PreviewWindow::PlayPhoneEntry(const std::string& entry, const std::string& 
 
 bool PreviewWindow::ShowPicture(const std::string& path) {
     QImage picture;
-    LoadBitmap1(path, picture);
+    LoadPicture(path, picture);
     if (picture.width() == 0) return false;
     m_lastPicturePath = path;
     Image1->SetPicture(picture);

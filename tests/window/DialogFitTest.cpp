@@ -236,7 +236,7 @@ TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
     look.CheckModal({}, [&] { form.Renames()->AskNewName("melody01.mel"); });
     look.CheckModal({}, [&] { form.MenuAction("About1")->trigger(); });
     form.Favs = Favourites{{"Музыка"}, {"/home/u/Музыка"}};
-    look.CheckModal({}, [&] { form.FavouritesEditor()->Setup1Click(); });
+    look.CheckModal({}, [&] { form.FavouritesEditor()->EditFavourites(); });
 
     RestoreDialog restore(&form);
     BackupRecord record;
@@ -380,7 +380,7 @@ TEST(DialogFit, TheFavouritesShowTheirPathsAndCloseLikeAnyDialog) {
             else
                 QTest::mouseClick(editor.CloseFavBtn, Qt::LeftButton);
         });
-        editor.Setup1Click();
+        editor.EditFavourites();
         EXPECT_TRUE(driver.Acted());
         EXPECT_FALSE(editor.isVisible());
     }

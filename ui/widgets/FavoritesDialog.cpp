@@ -101,7 +101,7 @@ FavoritesDialog::FavoritesDialog(Favourites& favs, InputBox& input, QWidget* mai
     FormCreate();
 }
 
-int FavoritesDialog::Setup1Click() {
+int FavoritesDialog::EditFavourites() {
     FormCreate();
     if (m_mainWindow) {
         const QRect outer = m_mainWindow->frameGeometry();
