@@ -292,7 +292,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
 }
 
 CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace,
-                                                const std::string& source) {
+                                               const std::string& source) {
     switch (
         commands::ResolveConflict(m_fs, m_folder, m_conflict, m_answers, name, replace, source)) {
         case commands::ConflictEnd::Go:

@@ -65,8 +65,8 @@ private:
     std::vector<std::string> m_origins;
     int m_skipped = 0;
     bool m_summarize = false;
-    std::string m_current;                // the local path under way
-    std::vector<std::string> m_refused;   // the lines of the files left out with a reason
+    std::string m_current;               // the local path under way
+    std::vector<std::string> m_refused;  // the lines of the files left out with a reason
     commands::ByteMeter m_meter;
     CommandEnd m_end = CommandEnd::Finished;
 };

@@ -1,7 +1,7 @@
 #include "localpane/DriveComboBox.h"
 
-#include <QDir>
 #include <QAbstractItemView>
+#include <QDir>
 #include <QStorageInfo>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -18,9 +18,8 @@ DriveComboBox::DriveComboBox(QWidget* parent) : QComboBox(parent) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     RefreshDrives();
     connect(this, &QComboBox::activated, this, [this](int) { emit DriveChanged(DriveLetter()); });
-    connect(this, &QComboBox::currentTextChanged, this, [this](const QString& root) {
-        setToolTip(root);
-    });
+    connect(this, &QComboBox::currentTextChanged, this,
+            [this](const QString& root) { setToolTip(root); });
     // Drawn shortened in the middle (paintEvent), never cut.
     setProperty("elidesText", true);
 }
@@ -83,7 +82,8 @@ void DriveComboBox::paintEvent(QPaintEvent*) {
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     const QRect field =
         style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, field.width());
+    option.currentText =
+        fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, field.width());
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 

@@ -44,7 +44,8 @@ public:
             if (index.column() == kSize)
                 return info.exists() && !dir ? QLocale().toString(info.size()) : QString();
             if (index.column() == kType)
-                return QString::fromStdString(Msg(info.exists() ? kMsgLinkType : kMsgBrokenLinkType));
+                return QString::fromStdString(
+                    Msg(info.exists() ? kMsgLinkType : kMsgBrokenLinkType));
         }
         if (index.column() == kSize && !dir) return QLocale().toString(model->size(source));
         if (index.column() == kModified) return PaneDateText(model->lastModified(source));

@@ -77,8 +77,8 @@ bool BridgedPrompts::AskYesNoDefaultNo(const std::string& text, const std::strin
     return m_bridge.Ask<bool>([&] { return m_prompts.AskYesNoDefaultNo(text, caption); }, false);
 }
 
-bool BridgedPrompts::AskYesNoDefaultNoWithIcon(const std::string& text,
-                                               const std::string& caption, BoxIcon icon) {
+bool BridgedPrompts::AskYesNoDefaultNoWithIcon(const std::string& text, const std::string& caption,
+                                               BoxIcon icon) {
     return m_bridge.Ask<bool>(
         [&] { return m_prompts.AskYesNoDefaultNoWithIcon(text, caption, icon); }, false);
 }
@@ -148,8 +148,7 @@ ConflictReply BridgedQuestions::AskConflictAbout(const std::string& oldName,
     ConflictQuestion* conflicts = m_conflicts;
     if (!conflicts) return {};
     return m_bridge.Ask<ConflictReply>(
-        [&] { return conflicts->AskConflictAbout(oldName, proposedName, facts); },
-        ConflictReply{});
+        [&] { return conflicts->AskConflictAbout(oldName, proposedName, facts); }, ConflictReply{});
 }
 
 std::optional<std::string> BridgedQuestions::AskNewName(const std::string& currentName) {

@@ -212,8 +212,8 @@ std::string TransferLine(int64_t done, int64_t total, int64_t elapsedMs) {
     std::snprintf(speed, sizeof speed, " %.1f ", rate / 1024);
     line += speed + Msg(kMsgSpeedUnit);
     if (total > done)
-        line += Msg(kMsgTimeLeft) +
-                MinutesText(std::llround(static_cast<double>(total - done) / rate));
+        line +=
+            Msg(kMsgTimeLeft) + MinutesText(std::llround(static_cast<double>(total - done) / rate));
     return line;
 }
 

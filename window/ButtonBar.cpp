@@ -15,7 +15,7 @@ ButtonBar::ButtonBar(QFrame* panel) : QObject(panel), m_panel(panel) {
         const char* name;
     };
     const ButtonDef defs[] = {
-        {&ViewBtn, "ViewBtn"}, {&RefreshBtn, "RfreshBtn"},           {&CopyBtn, "CopyBtn"},
+        {&ViewBtn, "ViewBtn"}, {&RefreshBtn, "RfreshBtn"},          {&CopyBtn, "CopyBtn"},
         {&Rename, "Rename"},   {&CompileJavaBtn, "CompileJavaBtn"}, {&DeleteBtn, "Delete1"}};
     for (const ButtonDef& def : defs) {
         auto* button = new QPushButton(Cap(kMainForm, def.name), panel);

@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
-#include <QKeyEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>

@@ -7,9 +7,9 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QLocale>
 #include <QResizeEvent>
 #include <QStyle>
 #include <QUrl>

@@ -21,7 +21,8 @@ RenameDialog::RenameDialog(QWidget* mainWindow)
     RenName->setObjectName("RenName");
     RenName->setAccessibleName(windowTitle());
     // Room for a phone name of 43 bytes and more.
-    RenName->setMinimumWidth(RenName->fontMetrics().horizontalAdvance(QString(30, QLatin1Char('m'))));
+    RenName->setMinimumWidth(
+        RenName->fontMetrics().horizontalAdvance(QString(30, QLatin1Char('m'))));
     RenOK = ResultButton(this, "RenOK", Cap("TRenameForm", "RenOK"), kOk);
     RenOK->setDefault(true);
     RenCancel = ResultButton(this, "RenCancel", Cap("TRenameForm", "RenCancel"), kCancel);

@@ -320,9 +320,9 @@ int LinkWords(const ParsedArgs& args, std::vector<std::string>& words) {
         const bool offered = std::find(std::begin(kOfferedRates), std::end(kOfferedRates),
                                        static_cast<int>(value)) != std::end(kOfferedRates);
         if (ec != std::errc() || end != baud.data() + baud.size() || !offered)
-            return Fail(Msg(kMsgCliBadValue) + "--baud: «" + Printable(baud) +
-                            "» (115200, 128000, 230400)",
-                        kExitUsage);
+            return Fail(
+                Msg(kMsgCliBadValue) + "--baud: «" + Printable(baud) + "» (115200, 128000, 230400)",
+                kExitUsage);
         words.insert(words.end(), {"--baud", baud});
     }
     if (args.Has("--sleep")) {

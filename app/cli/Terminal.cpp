@@ -15,7 +15,6 @@ namespace {
 std::atomic<bool> g_writing{false};
 std::atomic<bool> g_interrupted{false};
 
-
 }  // namespace
 
 void InstallInterruptHandlers() {

@@ -92,8 +92,8 @@ std::set<std::string> Offered(const std::vector<std::string>& words) {
     std::string list;
     for (const std::string& w : words) list += " '" + w + "'";
     const std::string script = "source '" + std::string(Q7K3_SOURCE_DIR) +
-                               "/data/completion/q7k3fm-cli.bash'; COMP_WORDS=(q7k3fm-cli" +
-                               list + "); COMP_CWORD=" + std::to_string(words.size()) +
+                               "/data/completion/q7k3fm-cli.bash'; COMP_WORDS=(q7k3fm-cli" + list +
+                               "); COMP_CWORD=" + std::to_string(words.size()) +
                                "; _q7k3fm_cli; printf '%s\\n' \"${COMPREPLY[@]}\"";
     const std::string path = testing::TempDir() + "/completion-script.sh";
     FILE* out = std::fopen(path.c_str(), "w");
@@ -123,8 +123,7 @@ TEST(CliManual, TheManualPageNamesEveryCommandOptionKindCodeAndVariable) {
         EXPECT_TRUE(std::regex_search(man, std::regex("\n\\.BI? " + command + "\\b")))
             << "no entry for the command " << command;
     for (const auto& [command, options] : s.options)
-        for (const std::string& o : options)
-            EXPECT_TRUE(HasWord(man, o)) << command << " " << o;
+        for (const std::string& o : options) EXPECT_TRUE(HasWord(man, o)) << command << " " << o;
     for (const std::string& kind : s.kinds) EXPECT_TRUE(HasWord(man, kind)) << kind;
     for (const std::string& code : s.exitCodes)
         EXPECT_TRUE(man.find("\n.B " + code + "\n") != std::string::npos) << "exit " << code;

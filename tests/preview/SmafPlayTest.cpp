@@ -106,15 +106,23 @@ TEST_F(RenderTest, SilenceBeforeTheFirstNoteIsKept) {
 // would silence the other channels of the group. The phones play on.
 TEST_F(RenderTest, MonoModeLeavesTheChannelsPlaying) {
     const Bytes seq = Cat({
-        Vlq(0),   {0xC1, 0x00},         Vlq(0),  {0x91, 60, 100}, Vlq(10),
-        Vlq(50),  {0xB0, 126, 1},       // mono mode on channel 0 at 200 ms
-        Vlq(0),   {0x91, 64, 100},      Vlq(50),  // a note of a second after it, on 1
-        Vlq(250), {0xFF, 0x2F, 0x00},
+        Vlq(0),
+        {0xC1, 0x00},
+        Vlq(0),
+        {0x91, 60, 100},
+        Vlq(10),
+        Vlq(50),
+        {0xB0, 126, 1},  // mono mode on channel 0 at 200 ms
+        Vlq(0),
+        {0x91, 64, 100},
+        Vlq(50),  // a note of a second after it, on 1
+        Vlq(250),
+        {0xFF, 0x2F, 0x00},
     });
     Melody m;
-    ASSERT_TRUE(ReadMelody(SmafFileOf({ScoreTrackChunk(kMobilePlain, 0x02, 0x11, Bytes(16, 0),
-                                                       {Chunk("Mtsq", seq)})}),
-                           m));
+    ASSERT_TRUE(ReadMelody(
+        SmafFileOf({ScoreTrackChunk(kMobilePlain, 0x02, 0x11, Bytes(16, 0), {Chunk("Mtsq", seq)})}),
+        m));
     const std::vector<int16_t> pcm = RenderAll(*host, m);
     ASSERT_GT(pcm.size(), size_t(kRenderRate) * 2);
     const auto from = pcm.begin() + kRenderRate * 2 * 4 / 10;

@@ -10,23 +10,23 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QLocale>
 #include <QFile>
-#include <QStyleOptionComboBox>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <filesystem>
-#include <fstream>
-#include <regex>
-#include <set>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyleOptionComboBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
 
 #include "commands/DeleteFiles.h"
 #include "link/Connection.h"
@@ -34,10 +34,11 @@
 #include "link/widgets/PortStatesDialog.h"
 #include "link/widgets/SettingsDialog.h"
 #include "preview/widgets/PreviewWindow.h"
-#include "ui/widgets/HelpWindow.h"
+#include "settings/Fakes.h"
 #include "ui/Messages.h"
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/FavoritesDialog.h"
+#include "ui/widgets/HelpWindow.h"
 #include "ui/widgets/InputBox.h"
 #include "ui/widgets/ProgramIcon.h"
 #include "window/ConflictDialog.h"
@@ -50,7 +51,6 @@
 #include "window/Texts.h"
 #include "window/ViewCommand.h"
 #include "window/WindowTestSupport.h"
-#include "settings/Fakes.h"
 
 using namespace q7k3;
 using q7k3::test::ModalDriver;
@@ -73,8 +73,8 @@ bool UseLanguage(const QString& language) {
 // Every visible button, plain label and list of `window` is at least as large as its text
 // needs. Labels that shorten themselves (ElidedLabel) or wrap are left out.
 void ExpectWholeTexts(QWidget& window) {
-    const std::string where = S(QString::fromLatin1(window.metaObject()->className()) + " " +
-                                window.objectName() + "/");
+    const std::string where =
+        S(QString::fromLatin1(window.metaObject()->className()) + " " + window.objectName() + "/");
     for (QAbstractButton* b : window.findChildren<QAbstractButton*>()) {
         if (!b->isVisibleTo(&window) || b->text().isEmpty()) continue;
         SCOPED_TRACE(where + S(b->objectName() + " «" + b->text() + "»"));
@@ -108,8 +108,8 @@ void ExpectWholeTexts(QWidget& window) {
     for (QWidget* w : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (!w->isVisibleTo(&window) || w->isWindow()) continue;
         SCOPED_TRACE(where + S(w->objectName()));
-        EXPECT_TRUE(window.rect().contains(w->geometry())) << w->geometry().x() << ","
-                                                           << w->geometry().width();
+        EXPECT_TRUE(window.rect().contains(w->geometry()))
+            << w->geometry().x() << "," << w->geometry().width();
     }
 }
 
@@ -216,9 +216,8 @@ TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
     {
         ProgressDialog::WideScope wide(progress);
         progress.SetFileBytes(2900 * 1024, 9999 * 1024, 250000);
-        progress.SetLongStatus(Msg(kMsgCopyingFile) + "12" + Msg(kMsgOf) + "60, 340" +
-                               Msg(kMsgOf) + "1024" + Msg(kMsgKilobytes) + Msg(kMsgTimeLeft) +
-                               "1:23");
+        progress.SetLongStatus(Msg(kMsgCopyingFile) + "12" + Msg(kMsgOf) + "60, 340" + Msg(kMsgOf) +
+                               "1024" + Msg(kMsgKilobytes) + Msg(kMsgTimeLeft) + "1:23");
         look.Check(progress, QStringLiteral("-wide"));
     }
     progress.Hide();
@@ -230,9 +229,8 @@ TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
                                            "Мелодия для будильника.mmf", facts);
     });
     facts.OneFile = true;
-    look.CheckModal(QStringLiteral("-one"), [&] {
-        form.Conflicts()->AskConflictAbout("notes.txt", "notes.txt", facts);
-    });
+    look.CheckModal(QStringLiteral("-one"),
+                    [&] { form.Conflicts()->AskConflictAbout("notes.txt", "notes.txt", facts); });
     look.CheckModal({}, [&] { form.Renames()->AskNewName("melody01.mel"); });
     look.CheckModal({}, [&] { form.MenuAction("About1")->trigger(); });
     form.Favs = Favourites{{"Музыка"}, {"/home/u/Музыка"}};
@@ -255,9 +253,8 @@ TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
     ASSERT_TRUE(WriteFile(dir.filePath("Мелодия для будильника.mmf"), "MMMD"));
     PreviewWindow& preview = Preview(form);
     look.CheckModal({}, [&] {
-        preview.ShowFiles({S(dir.filePath("notes.txt")),
-                           S(dir.filePath("Мелодия для будильника.mmf"))},
-                          true);
+        preview.ShowFiles(
+            {S(dir.filePath("notes.txt")), S(dir.filePath("Мелодия для будильника.mmf"))}, true);
     });
     preview.PlayStatus->setText(M(kMsgReading) + "Мелодия для будильника.mmf...");
     look.Check(preview, QStringLiteral("-reading"));
@@ -269,8 +266,10 @@ TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
     const std::string byId = "/dev/serial/by-id/usb-USB-Serial_Controller_D-if00-port0";
     SettingsDialog settings(&form);
     settings.Bind({&store, &port, &pollStep, &flags, &prompts,
-                   [&] { return PortScan{{byId, "/dev/ttyS0"}, 2}; }, [] { return false; }, [] {},
-                   [] {}});
+                   [&] {
+                       return PortScan{{byId, "/dev/ttyS0"}, 2};
+                   },
+                   [] { return false; }, [] {}, [] {}});
     PortStatus busy;
     busy.Path = "/dev/ttyACM0";
     busy.State = PortState::ModemManager;

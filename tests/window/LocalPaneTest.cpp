@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include "ui/Messages.h"
 #include <QLocale>
+#include "ui/Messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,7 +84,8 @@ TEST_F(LocalPaneFixture, LinksShowAsLinks) {
         const int count = view.model()->rowCount(view.rootIndex());
         int found = -1;
         for (int r = 0; r < count; ++r)
-            if (view.model()->index(r, 0, view.rootIndex()).data().toString() == row.name) found = r;
+            if (view.model()->index(r, 0, view.rootIndex()).data().toString() == row.name)
+                found = r;
         ASSERT_GE(found, 0) << row.name;
         EXPECT_EQ(view.model()->index(found, 1, view.rootIndex()).data().toString(), row.size);
         EXPECT_EQ(view.model()->index(found, 2, view.rootIndex()).data().toString().toStdString(),

@@ -128,8 +128,9 @@ TEST_F(PaneHabits, CtrlLGoesToATypedFolder) {
         QString typed;
         QString lands;
         bool said;
-    } rows[] = {{QDir(dir.path()).filePath("beta") + "  ", QDir(dir.path()).filePath("beta"), false},
-                {QDir(dir.path()).filePath("nowhere"), QDir(dir.path()).filePath("beta"), true}};
+    } rows[] = {
+        {QDir(dir.path()).filePath("beta") + "  ", QDir(dir.path()).filePath("beta"), false},
+        {QDir(dir.path()).filePath("nowhere"), QDir(dir.path()).filePath("beta"), true}};
     for (const auto& row : rows) {
         prompts.shown.clear();
         ModalDriver driver([&](QWidget* modal) {

@@ -75,7 +75,8 @@ AboutDialog::AboutDialog(QWidget* mainWindow)
     HomePageLink->setFont(underlined);
     HomePageLink->setCursor(Qt::PointingHandCursor);
     HomePageLink->installEventFilter(this);
-    for (QLabel* label : {AuthorLabel, GroupLabel, MailLabel, HomePageLink}) label->setAlignment(Qt::AlignCenter);
+    for (QLabel* label : {AuthorLabel, GroupLabel, MailLabel, HomePageLink})
+        label->setAlignment(Qt::AlignCenter);
 
     AboutOkBtn = new QPushButton(Cap("AboutOkBtn"), this);
     AboutOkBtn->setObjectName("AboutOkBtn");

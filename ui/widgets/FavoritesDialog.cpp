@@ -1,12 +1,12 @@
 #include "ui/widgets/FavoritesDialog.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
 #include <QStyledItemDelegate>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "ui/Messages.h"
