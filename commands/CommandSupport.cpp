@@ -38,12 +38,6 @@ std::string KbText(int64_t bytes) {
     return std::to_string((bytes + 1023) / 1024);
 }
 
-std::string MinutesText(int64_t ms) {
-    const int64_t s = (ms + 999) / 1000;
-    const int64_t sec = s % 60;
-    return std::to_string(s / 60) + (sec < 10 ? ":0" : ":") + std::to_string(sec);
-}
-
 }  // namespace
 
 void ByteMeter::Start(int64_t total) {
@@ -53,13 +47,15 @@ void ByteMeter::Start(int64_t total) {
 }
 
 std::string ByteMeter::Line(const ProgressView& progress) const {
+    // One file: its own line in the dialog counts its bytes as they go.
+    if (progress.Max(2) <= 1) return CopyProgressLine(progress);
     std::string line = CopyProgressLine(progress) + ", " + KbText(m_done) + Msg(kMsgOf) +
                        KbText(m_total) + Msg(kMsgKilobytes);
     const qint64 spent = m_clock.isValid() ? m_clock.elapsed() : 0;
     if (m_done > 0 && spent > 0) {
         const double left = static_cast<double>(m_total - m_done) * static_cast<double>(spent) /
                             static_cast<double>(m_done);
-        line += Msg(kMsgTimeLeft) + MinutesText(static_cast<int64_t>(left));
+        line += Msg(kMsgTimeLeft) + MinutesText((static_cast<int64_t>(left) + 999) / 1000);
     }
     return line;
 }
@@ -114,7 +110,7 @@ std::string PhoneNameProblem(std::string_view name, size_t maxBytes) {
 ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
                           const std::function<bool(const std::string&)>& taken,
                           const std::function<bool(const std::string&)>& valid, std::string& name,
-                          bool& replace) {
+                          bool& replace, const ConflictSides& sides) {
     replace = false;
     const std::string first = name;
     std::string field = name;
@@ -125,7 +121,11 @@ ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
         } else if (memory.SkipAll) {
             answer.Answer = ConflictAnswer::Skip;
         } else {
-            answer = conflict.AskConflict(first, field);
+            ConflictFacts facts;
+            if (sides.Existing) facts.Existing = sides.Existing(name);
+            facts.Incoming = sides.Incoming;
+            facts.OneFile = sides.OneFile;
+            answer = conflict.AskConflictAbout(first, field, facts);
         }
         switch (answer.Answer) {
             case ConflictAnswer::UseNewName:
@@ -152,8 +152,20 @@ ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
     return ConflictEnd::Go;
 }
 
+FileFacts LocalFacts(const std::string& path) {
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.exists()) return {};
+    return {info.size(), info.lastModified().toSecsSinceEpoch()};
+}
+
+FileFacts PhoneFacts(const FileEntry* entry) {
+    if (!entry) return {};
+    return {entry->Size, entry->Date.isValid() ? entry->Date.toSecsSinceEpoch() : -1};
+}
+
 ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict,
-                            ConflictMemory& memory, std::string& name, bool& replace) {
+                            ConflictMemory& memory, std::string& name, bool& replace,
+                            const std::string& incoming) {
     const size_t limit = RuleToPhone(KindOf(folder)).NameBytes;
     // A typed name the phone could not give back is said, then asked about again.
     const auto valid = [&fs, limit](const std::string& n) {
@@ -161,9 +173,13 @@ ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& confli
         if (!problem.empty()) ShowError(fs, problem);
         return problem.empty();
     };
+    ConflictSides sides;
+    sides.Existing = [folder](const std::string& n) { return PhoneFacts(FindFile(folder, n)); };
+    if (!incoming.empty()) sides.Incoming = LocalFacts(incoming);
+    sides.OneFile = fs.Progress().Max(2) <= 1;
     return AskWhileTaken(
         conflict, memory, [folder](const std::string& n) { return HasFile(folder, n); }, valid,
-        name, replace);
+        name, replace, sides);
 }
 
 namespace {

@@ -34,7 +34,8 @@ std::string CopyProgressLine(const ProgressView& progress);
 Tree4* FolderAt(PhoneFs& fs, const FolderPlace& place);
 
 // The bytes a command has moved of all it will move, with an estimate of the time left
-// from the rate so far: "Копирование файла k из N, X из Y КБ, осталось m:ss".
+// from the rate so far: "Копирование файла k из N, X из Y КБ, осталось m:ss" (a command of
+// one file leaves its bytes to the file's own line).
 class ByteMeter {
 public:
     // Starts the clock.
@@ -75,13 +76,26 @@ struct ConflictMemory {
 // it is: the caller replaces it. "Перезаписать все" and "Пропустить все" answer every later
 // question of the command; Skip leaves this file out.
 enum class ConflictEnd { Go, Skip, Cancel, Fail };
+// The dialog shows the file `existing(name)` tells of beside `incoming`; with `oneFile` it
+// offers no answers for later files.
+struct ConflictSides {
+    std::function<FileFacts(const std::string&)> Existing;
+    FileFacts Incoming;
+    bool OneFile = false;
+};
 ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
                           const std::function<bool(const std::string&)>& taken,
                           const std::function<bool(const std::string&)>& valid, std::string& name,
-                          bool& replace);
-// The same while the phone folder `folder` holds `name`.
+                          bool& replace, const ConflictSides& sides = {});
+// The same while the phone folder `folder` holds `name`; `incoming` is the local file
+// that would take its place, and a command of one file (the file bar's maximum) is asked
+// without the answers "… все".
 ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict,
-                            ConflictMemory& memory, std::string& name, bool& replace);
+                            ConflictMemory& memory, std::string& name, bool& replace,
+                            const std::string& incoming = {});
+// The size and the modification time of a local file, and of a phone file.
+FileFacts LocalFacts(const std::string& path);
+FileFacts PhoneFacts(const FileEntry* entry);
 
 // Writes the local file `source` as `name` into `folder`, which must be current on the
 // phone. With `replace` the phone's file of that name gives way, and a write that fails

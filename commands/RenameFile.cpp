@@ -45,7 +45,12 @@ bool RenameFile::Ask(const std::string& oldName) {
     // taken file is to be replaced.
     std::string field = m_newName;
     while (HasFile(m_folder, m_newName)) {
-        const ConflictReply answer = m_conflict.AskConflict(oldName, field);
+        // One file: no answers for later files.
+        ConflictFacts facts;
+        facts.Existing = commands::PhoneFacts(FindFile(m_folder, m_newName));
+        facts.Incoming = commands::PhoneFacts(FindFile(m_folder, oldName));
+        facts.OneFile = true;
+        const ConflictReply answer = m_conflict.AskConflictAbout(oldName, field, facts);
         // The old name in the field, whichever button: there is nothing to rename, and
         // overwriting the file with itself would erase it.
         if (answer.NewName == oldName || answer.Answer == ConflictAnswer::Cancel ||

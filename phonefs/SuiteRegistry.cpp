@@ -297,7 +297,7 @@ bool CompileJavaApplies(PhoneFs& fs) {
     return fs.PhoneRoot() != nullptr && fs.Flags().Mode != FolderMode::Pims;
 }
 
-bool CompileJava1Click(PhoneFs& fs) {
+bool RebuildJavaRegistry(PhoneFs& fs) {
     if (!CompileJavaApplies(fs)) return true;
     ProgressView& progress = fs.Progress();
     progress.SetMax(1, 5);

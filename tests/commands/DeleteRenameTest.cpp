@@ -107,7 +107,8 @@ TEST_F(DeleteTest, LocalDeleteAsksOnceAndNamesWhatItCouldNotDelete) {
     prompts.answers = {false};
     EXPECT_FALSE(erase.Run(files));
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].Text, "Вы действительно хотите удалить 3 файлов?");
+    // The folder among them is left alone and not counted.
+    EXPECT_EQ(prompts.shown[0].Text, "Вы действительно хотите удалить 2 файла?");
     EXPECT_EQ(prompts.shown[0].Caption, "Удаление");
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(files[0])));
 

@@ -45,9 +45,9 @@ TEST_F(CliConvertTest, EveryKindOnRealFiles) {
     EXPECT_EQ(ReadAll(Path("pic.ani")).size(), 40u * 30 * 2);
     WriteAll(Path("wpaper.ani"), Bytes(126 * 2 * 10, 0xFF));
     ASSERT_TRUE(Run({"ani2bmp", Path("wpaper.ani"), Folder()})) << err;
-    EXPECT_EQ(LoadBitmap1(Path("wpaper.bmp")).size(), QSize(126, 10));
+    EXPECT_EQ(LoadPicture(Path("wpaper.bmp")).size(), QSize(126, 10));
     ASSERT_TRUE(Run({"ani2bmp", Path("wpaper.ani"), Path("narrow.bmp"), "--width", "128"})) << err;
-    EXPECT_EQ(LoadBitmap1(Path("narrow.bmp")).size(), QSize(128, 9));
+    EXPECT_EQ(LoadPicture(Path("narrow.bmp")).size(), QSize(128, 9));
     // Named as the copy from the phone names it: the scratch file read for wpaper.ani.
     WriteAll(Path("phone.tmp"), Bytes(126 * 2 * 10, 0xFF));
     // wpaper.bmp exists from the first ani2bmp: replaced only with --force.
@@ -55,7 +55,7 @@ TEST_F(CliConvertTest, EveryKindOnRealFiles) {
     EXPECT_EQ(exitCode, 6);
     ASSERT_TRUE(Run({"ani2bmp", Path("phone.tmp"), Path("wpaper.ani"), "--force"})) << err;
     EXPECT_EQ(out, Path("wpaper.bmp") + "\n");
-    EXPECT_EQ(LoadBitmap1(Path("wpaper.bmp")).size(), QSize(126, 10));
+    EXPECT_EQ(LoadPicture(Path("wpaper.bmp")).size(), QSize(126, 10));
 
     ASSERT_TRUE(Run({"pic2ems", Path("pic.bmp"), Path("image04.ani"), "--slot", "4"})) << err;
     EXPECT_EQ(ReadAll(Path("image04.ani"))[21], 4);
