@@ -81,7 +81,6 @@ bool Backup::Run() {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
     AtChannel& ch = m_fs.Channel();
-    flags.AbortRequested = false;
     m_end = CommandEnd::Failed;
     m_fetched = m_kept = m_missed = 0;
     m_bytes = 0;
@@ -108,7 +107,6 @@ bool Backup::Run() {
         if (folder->Listed) continue;
         if (flags.AbortRequested) {
             m_end = CommandEnd::Aborted;
-            flags.AbortRequested = false;
             return true;
         }
         progress.SetLongStatus(Msg(kMsgListingFolder) + PhonePathText(folder));
@@ -301,7 +299,6 @@ bool Backup::Run() {
     if (m_end != CommandEnd::Aborted) m_end = CommandEnd::Finished;
     progress.SetLongStatus(Msg(kMsgBackupSummary) + std::to_string(m_fetched) + ", " +
                            KbText(m_bytes) + Msg(kMsgKilobytes));
-    flags.AbortRequested = false;
     ch.LastError = 0;
     return true;
 }
@@ -395,7 +392,6 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
     AtChannel& ch = m_fs.Channel();
-    flags.AbortRequested = false;
     m_end = CommandEnd::Finished;
     m_restored.clear();
     m_skipped.clear();
@@ -516,7 +512,6 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
         m_restored.push_back(chosen[k]);
         meter.Add(r.Size);
     }
-    flags.AbortRequested = false;
     ch.LastError = 0;
     return true;
 }
@@ -572,7 +567,6 @@ bool Verify::Run(bool deep) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
     AtChannel& ch = m_fs.Channel();
-    flags.AbortRequested = false;
     m_findings.clear();
     m_checked = 0;
     m_end = CommandEnd::Failed;
@@ -599,7 +593,6 @@ bool Verify::Run(bool deep) {
     for (Tree4* folder : folders) {
         // Stopped before every folder was compared: not a match, whatever was found.
         if (flags.AbortRequested) {
-            flags.AbortRequested = false;
             m_end = CommandEnd::Aborted;
             return true;
         }
@@ -671,7 +664,6 @@ bool Verify::Run(bool deep) {
         meter.Add(r->Size);
     }
     QFile::remove(QString::fromStdString(scratch));
-    flags.AbortRequested = false;
     ch.LastError = 0;
     return true;
 }

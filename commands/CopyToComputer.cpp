@@ -78,7 +78,6 @@ CopyToComputer::Decision CopyToComputer::FreeName(std::string& name, const FileE
 bool CopyToComputer::Run(const std::vector<std::string>& selection) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
-    flags.AbortRequested = false;
     m_end = CommandEnd::Finished;
     m_taken = 0;
     m_written.clear();
@@ -207,7 +206,6 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
             return false;
         }
     }
-    flags.AbortRequested = false;
     return true;
 }
 

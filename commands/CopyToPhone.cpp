@@ -67,7 +67,6 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
 bool CopyToPhone::RunFiles(const std::vector<std::string>& paths) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
-    flags.AbortRequested = false;
     m_answers = {};
     m_jadQueue.clear();
     m_sent.clear();

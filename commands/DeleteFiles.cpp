@@ -14,7 +14,6 @@ DeleteFiles::DeleteFiles(PhoneFs& fs, Tree4* folder) : m_fs(fs), m_folder(folder
 bool DeleteFiles::Run(const std::vector<std::string>& selection) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
-    flags.AbortRequested = false;
     m_end = CommandEnd::Finished;
     m_taken = 0;
     m_erased.clear();
@@ -54,7 +53,6 @@ bool DeleteFiles::Run(const std::vector<std::string>& selection) {
         if (!thumbFolder.empty()) thumbnails.push_back(ThumbnailName(item));
     }
     EraseThumbnails(thumbnails);
-    flags.AbortRequested = false;
     return true;
 }
 

@@ -14,7 +14,9 @@ struct AppFlags {
     bool HiddenFiles = false;              // also list the phone's zero-size entries
     FolderMode Mode = FolderMode::Normal;  // stored as its number, "MODE"
     bool CompileJavaEnabled = true;        // F7 button and key; off in PIMS mode
-    // Set by the progress dialog's abort button on the window's thread, read by the link's.
+    // Raised by the progress dialog's abort button (and the close) on the window's thread,
+    // read by the link's; lowered only by the session as it admits an operation (the CLI's
+    // runs never raise it).
     std::atomic<bool> AbortRequested = false;
     bool Trace = false;  // the window writes the protocol trace
 };

@@ -84,7 +84,7 @@ void AtChannel::MarkProgress() {
 }
 
 bool AtChannel::AbortRaised() const {
-    return (AbortFlag && AbortFlag->load()) || (StopFlag && StopFlag->load());
+    return (AbortFlag && AbortFlag->load()) || (Stop && Stop->Raised());
 }
 
 bool AtChannel::ExchangeCut() {

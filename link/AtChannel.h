@@ -14,6 +14,7 @@
 
 #include "link/Failure.h"
 #include "link/LinkClock.h"
+#include "link/StopSignal.h"
 
 namespace q7k3 {
 
@@ -103,10 +104,11 @@ public:
     // none); forgotten whenever the model is read, as the phone may be another one.
     std::optional<std::string> PhoneSerial;
     int PollStep = 1;               // the longest wait step in ms: 1, 10 or 50; never 0
-    // The abort: the progress dialog's button and an interrupt from outside. A raised flag
-    // ends a stalled exchange within kAbortGraceMs (kErrAborted). Null: none.
+    // The abort: the progress dialog's button, and a stop from outside (the program
+    // closing, an interrupt). Either ends a stalled exchange within kAbortGraceMs
+    // (kErrAborted). Null: none.
     const std::atomic<bool>* AbortFlag = nullptr;
-    const std::atomic<bool>* StopFlag = nullptr;
+    const StopSignal* Stop = nullptr;
 
     // The failure of the last exchange that failed, as a value, and the same set again (a
     // command that reports another step's failure as its own).

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -114,7 +115,9 @@ PortFinding IdentifyPort(const std::string& path, const SearchRequest& request,
     port.SetHwFlow(static_cast<THwFlowControl>(std::clamp(request.Line.HwFlow, 0, 2)));
     port.SetSwFlow(static_cast<TSwFlowControl>(std::clamp(request.Line.SwFlow, 0, 1)));
     port.SetCheckLineStatus(request.Line.CheckLineStatus);
-    ch.StopFlag = stop;
+    std::optional<FlagSignal> stopSignal;
+    if (stop) stopSignal.emplace(*stop);
+    ch.Stop = stopSignal ? &*stopSignal : nullptr;
     bool bytesCame = false;
     const int64_t start = SteadyNowMs();
     for (const int rate : RateOrder(request.PreferredRate)) {

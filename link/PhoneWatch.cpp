@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <system_error>
+#include <utility>
 
 #include "link/PortList.h"
 
@@ -45,76 +46,104 @@ std::map<unsigned long long, std::string> SerialDevices(const WatchSources& sour
 
 }  // namespace
 
-SearchRunner::SearchRunner(QObject* parent) : QObject(parent) {}
+SearchRunner::SearchRunner(QObject* parent) : QObject(parent), m_back(this) {}
 
 SearchRunner::~SearchRunner() {
-    m_stop = true;
-    Join();
-}
-
-void SearchRunner::Join() {
+    if (m_stop) *m_stop = true;
     if (m_thread.joinable()) m_thread.join();
 }
 
 bool SearchRunner::Start(const SearchRequest& request, const SearchSources& sources) {
     if (m_running) return false;
-    Join();
     m_running = true;
-    m_stop = false;
     const int generation = ++m_generation;
     m_ports.clear();
     m_findings.clear();
     m_done = 0;
-    // Everything the thread needs is copied into it; it reaches this object only through
-    // calls queued to this object's thread, which are dropped should it be gone.
-    m_thread = std::thread([this, request, sources, generation] {
-        const std::vector<std::string> ports = SearchList(request, sources);
-        QMetaObject::invokeMethod(
-            this,
-            [this, ports, generation] {
-                if (generation != m_generation) return;
-                m_ports = ports;
-                m_findings.assign(ports.size(), PortFinding{});
-                emit Listed();
-            },
-            Qt::QueuedConnection);
-        std::vector<PortFinding> findings =
-            SearchPhones(ports, request, sources, &m_stop, [&](const PortFinding& f) {
-                const auto at = std::find(ports.begin(), ports.end(), f.Path);
-                const int index = static_cast<int>(at - ports.begin());
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, index, f, generation] {
-                        if (generation != m_generation) return;
-                        if (index < static_cast<int>(m_findings.size())) m_findings[index] = f;
-                        ++m_done;
-                        emit PortDone(index);
-                    },
-                    Qt::QueuedConnection);
-            });
-        QMetaObject::invokeMethod(
-            this,
-            [this, findings = std::move(findings), generation] {
-                if (generation != m_generation) return;
-                m_findings = findings;
-                m_running = false;
-                emit Finished();
-            },
-            Qt::QueuedConnection);
-    });
+    // Two searches at once would find each other's ports busy.
+    if (m_thread.joinable())
+        m_pending = Pending{request, sources};
+    else
+        Launch(request, sources, generation);
     return true;
 }
 
-void SearchRunner::Stop() {
-    if (m_running) m_stop = true;
+void SearchRunner::Launch(const SearchRequest& request, const SearchSources& sources,
+                          int generation) {
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    m_stop = stop;
+    // Everything the thread needs is copied into it; it reaches this object only through
+    // calls handed to this object's thread, which are dropped should it be gone.
+    m_thread = std::thread([this, request, sources, generation, stop] {
+        const std::vector<std::string> ports = SearchList(request, sources);
+        m_back.Post([this, ports, generation] {
+            if (generation != m_generation) return;
+            m_ports = ports;
+            m_findings.assign(ports.size(), PortFinding{});
+            emit Listed();
+        });
+        std::vector<PortFinding> findings =
+            SearchPhones(ports, request, sources, stop.get(), [&](const PortFinding& f) {
+                const auto at = std::find(ports.begin(), ports.end(), f.Path);
+                const int index = static_cast<int>(at - ports.begin());
+                m_back.Post([this, index, f, generation] {
+                    if (generation != m_generation) return;
+                    if (index < static_cast<int>(m_findings.size())) m_findings[index] = f;
+                    ++m_done;
+                    emit PortDone(index);
+                });
+            });
+        // Every port it opened is closed: SearchPhones has returned.
+        m_back.Post([this, findings = std::move(findings), generation]() mutable {
+            ThreadEnded(std::move(findings), generation);
+        });
+    });
 }
 
-void SearchRunner::StopAndWait() {
+void SearchRunner::ThreadEnded(std::vector<PortFinding> findings, int generation) {
+    // The thread's last statement has run: the join is a formality.
+    m_thread.join();
+    if (generation == m_generation && !m_pending) {
+        m_findings = std::move(findings);
+        m_running = false;
+        emit Finished();
+    }
+    for (auto& then : std::exchange(m_afterEnd, {}))
+        if (then) then();
+    if (m_pending && !m_thread.joinable()) {
+        const Pending next = std::move(*m_pending);
+        m_pending.reset();
+        Launch(next.Request, next.Sources, m_generation);
+    }
+}
+
+void SearchRunner::Stop() {
     if (!m_running) return;
-    m_stop = true;
-    Join();
-    ++m_generation;
-    m_running = false;
+    if (m_pending) {
+        // Not begun yet: it ends here, and says so as a search does.
+        m_pending.reset();
+        m_back.Post([this, generation = m_generation] {
+            if (generation != m_generation || !m_running) return;
+            m_running = false;
+            emit Finished();
+        });
+        return;
+    }
+    if (m_stop) *m_stop = true;
+}
+
+void SearchRunner::StopThen(std::function<void()> then) {
+    if (m_running) {
+        m_pending.reset();
+        if (m_stop) *m_stop = true;
+        ++m_generation;
+        m_running = false;
+    }
+    if (!m_thread.joinable()) {
+        if (then) then();
+        return;
+    }
+    m_afterEnd.push_back(std::move(then));
 }
 
 PortWatcher::PortWatcher(QObject* parent) : QObject(parent) {

@@ -3,7 +3,8 @@
 //
 // SearchRunner runs SearchPhones on a thread of its own and reports on the thread that made
 // it, through queued calls: the dialog that shows the findings stays responsive, and Stop
-// ends the search within a second.
+// ends the search within a second. Nothing on the owner's thread ever waits for the search:
+// whoever needs its ports closed (a connection to one of them) asks to be called back then.
 //
 // PortWatcher notices a serial device that appears: a new tty of a serial family in /dev,
 // or a new link in /dev/serial/by-id (QFileSystemWatcher on both). It waits a moment for the
@@ -16,11 +17,15 @@
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
 
 #include "link/PhoneSearch.h"
+#include "ui/HandOff.h"
 
 namespace q7k3 {
 
@@ -29,15 +34,17 @@ class SearchRunner final : public QObject {
 
 public:
     explicit SearchRunner(QObject* parent = nullptr);
+    // Stops the search and waits for its thread: only as the program ends.
     ~SearchRunner() override;
 
-    // Starts a search of request.Ports (empty: SearchList). False while one runs.
+    // Starts a search of request.Ports (empty: SearchList). False while one runs. Should the
+    // last search still be closing its ports, this one begins once they are closed.
     bool Start(const SearchRequest& request, const SearchSources& sources = {});
     // Asks the running search to end; Finished follows.
     void Stop();
-    // Ends the running search and waits until every port it opened is closed again; no
-    // report of it follows.
-    void StopAndWait();
+    // Ends the running search without its report and calls `then` (on this object's
+    // thread) once every port a search opened is closed again: at once when none is open.
+    void StopThen(std::function<void()> then);
     bool Running() const { return m_running; }
 
     // The ports of the running or last search, in list order, and what each answered so far
@@ -54,12 +61,22 @@ signals:
     void Finished();
 
 private:
-    void Join();
+    struct Pending {
+        SearchRequest Request;
+        SearchSources Sources;
+    };
+    void Launch(const SearchRequest& request, const SearchSources& sources, int generation);
+    // The thread has closed every port and is about to return.
+    void ThreadEnded(std::vector<PortFinding> findings, int generation);
 
+    HandOff m_back;
     std::thread m_thread;
-    std::atomic<bool> m_stop{false};
+    // The running thread's own stop: a search that was let go keeps its flag raised.
+    std::shared_ptr<std::atomic<bool>> m_stop;
     bool m_running = false;
     int m_generation = 0;  // reports of an earlier search are dropped
+    std::optional<Pending> m_pending;
+    std::vector<std::function<void()>> m_afterEnd;
     std::vector<std::string> m_ports;
     std::vector<PortFinding> m_findings;
     int m_done = 0;

@@ -4,6 +4,7 @@
 // Methods added later get a default body so that no existing implementation breaks.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -106,11 +107,13 @@ public:
 };
 
 // The connection dialog (SettingsDialog): filled from the current settings and shown
-// modally; true for "Старт" (the dialog has applied and saved its values by then).
+// modally. The answer comes on the window's thread, at once or once the dialog is closed:
+// true for "Старт" (the dialog has applied and saved its values by then).
+using ConnectionAnswer = std::function<void(bool start)>;
 class ConnectionDialog {
 public:
     virtual ~ConnectionDialog() = default;
-    virtual bool AskConnectionSettings() = 0;
+    virtual void AskConnectionSettings(ConnectionAnswer answered) = 0;
     // The port tried has no phone (silent, or it did not open): the dialog shown next says
     // so and offers the phone search.
     virtual void OfferPhoneSearch(const std::string& /*port*/) {}

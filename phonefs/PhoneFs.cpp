@@ -88,25 +88,25 @@ PhoneFs::PhoneFs(AtChannel& channel, AppFlags& flags, ProgressView& progress, Pr
 
 PhoneFs::~PhoneFs() {
     if (m_ch.AbortFlag == &m_flags.AbortRequested) m_ch.AbortFlag = nullptr;
-    if (m_stop && m_ch.StopFlag == m_stop) m_ch.StopFlag = nullptr;
+    if (m_stop && m_ch.Stop == m_stop) m_ch.Stop = nullptr;
 }
 
-void PhoneFs::SetStopFlag(const std::atomic<bool>* flag) {
-    m_stop = flag;
-    m_ch.StopFlag = flag;
+void PhoneFs::SetStopSignal(const StopSignal* stop) {
+    m_stop = stop;
+    m_ch.Stop = stop;
 }
 
 PhoneFs::StopHold::StopHold(PhoneFs& fs)
-    : m_fs(fs), m_abort(fs.m_ch.AbortFlag), m_stop(fs.m_ch.StopFlag) {
+    : m_fs(fs), m_abort(fs.m_ch.AbortFlag), m_stop(fs.m_ch.Stop) {
     ++m_fs.m_holds;
     m_fs.m_ch.AbortFlag = nullptr;
-    m_fs.m_ch.StopFlag = nullptr;
+    m_fs.m_ch.Stop = nullptr;
 }
 
 PhoneFs::StopHold::~StopHold() {
     --m_fs.m_holds;
     m_fs.m_ch.AbortFlag = m_abort;
-    m_fs.m_ch.StopFlag = m_stop;
+    m_fs.m_ch.Stop = m_stop;
 }
 
 void PhoneFs::DropTree() {
@@ -314,7 +314,6 @@ Tree4* PhoneFs::ScanPhone(FolderMode mode, bool includeEmpty, bool rereadModel) 
 }
 
 bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
-    m_flags.AbortRequested = false;
     for (Tree4* node : table) {
         if (m_flags.AbortRequested) break;
         if (!ListFolder(node, includeEmpty)) {

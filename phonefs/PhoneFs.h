@@ -55,14 +55,14 @@ public:
     // The progress dialog and the boxes can be exchanged (a command with its own dialog).
     void SetProgress(ProgressView& progress) { m_progress = &progress; }
     void SetPrompts(Prompts& prompts) { m_prompts = &prompts; }
-    // A flag raised from outside (an interrupt): a write under way then sends the rest of
-    // its blocks spoiled, so the phone's CRC check refuses the file and the exchange still
-    // ends in step with the phone.
-    // The flag also ends an exchange that stalls (AtChannel::StopFlag).
-    void SetStopFlag(const std::atomic<bool>* flag);
-    // Whether the stop flag is raised: a step that could wait for the next connection
-    // need not begin.
-    bool StopRaised() const { return m_stop && m_stop->load(); }
+    // A stop from outside (an interrupt, the program closing): a write under way then sends
+    // the rest of its blocks spoiled, so the phone's CRC check refuses the file and the
+    // exchange still ends in step with the phone. It also ends an exchange that stalls
+    // (AtChannel::Stop).
+    void SetStopSignal(const StopSignal* stop);
+    // Whether the stop is raised: a step that could wait for the next connection need not
+    // begin.
+    bool StopRaised() const { return m_stop && m_stop->Raised(); }
 
     // While one lives, neither the abort button nor an interrupt spoils a write or ends an
     // exchange: the steps between erasing a file and writing its replacement must run to
@@ -77,7 +77,23 @@ public:
     private:
         PhoneFs& m_fs;
         const std::atomic<bool>* m_abort;
-        const std::atomic<bool>* m_stop;
+        const StopSignal* m_stop;
+    };
+
+    // While one lives, the abort button reaches none of the exchanges (the close's stop still
+    // does): a recovery after an aborted command must run to its end.
+    class AbortHold {
+    public:
+        explicit AbortHold(PhoneFs& fs) : m_fs(fs), m_abort(fs.m_ch.AbortFlag) {
+            m_fs.m_ch.AbortFlag = nullptr;
+        }
+        ~AbortHold() { m_fs.m_ch.AbortFlag = m_abort; }
+        AbortHold(const AbortHold&) = delete;
+        AbortHold& operator=(const AbortHold&) = delete;
+
+    private:
+        PhoneFs& m_fs;
+        const std::atomic<bool>* m_abort;
     };
 
     // The root of the current tree; null before the first scan and after a failed one.
@@ -154,7 +170,7 @@ private:
     ProgressView* m_progress;
     Prompts* m_prompts;
     std::unique_ptr<Tree4> m_root;
-    const std::atomic<bool>* m_stop = nullptr;
+    const StopSignal* m_stop = nullptr;
     int m_holds = 0;  // StopHolds alive
     // Discovery's folder budget, and whether a folder was refused for it.
     size_t m_foldersLeft = std::numeric_limits<size_t>::max();

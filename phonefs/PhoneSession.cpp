@@ -1,6 +1,7 @@
 #include "phonefs/PhoneSession.h"
 
 #include <QMetaObject>
+#include <QPointer>
 #include <QThread>
 
 #include "phonefs/FileListCache.h"
@@ -21,29 +22,53 @@ PhoneSession::PhoneSession(PhoneLink& link, AppFlags& flags, Prompts& prompts,
       m_progress(progress),
       m_dialog(dialog),
       m_observer(observer),
-      m_bridge(*this, m_closing),
+      m_bridge(m_toWindow, m_closingSignal),
       m_bridgedPrompts(m_bridge, prompts),
       m_bridgedProgress(m_bridge, progress),
       m_questions(m_bridge),
       m_fs(std::make_unique<PhoneFs>(link.Channel, flags, m_bridgedProgress, m_bridgedPrompts)),
       m_thread(std::make_unique<LinkThread>(threading == Threading::Inline)) {
-    m_fs->SetStopFlag(&m_stop);
+    m_fs->SetStopSignal(&m_closingSignal);
     m_keepAlive.setInterval(kKeepAliveMs);
     connect(&m_keepAlive, &QTimer::timeout, this, [this] { KeepAliveTick(); });
     // Whoever drops the tree (a scan, the report, a failed walk), the window lets go of
     // it before it is shown again.
     m_fs->onTreeDropped = [this] {
         m_current = nullptr;
-        m_ready = false;
         Note(kNoteTree);
     };
 }
 
+bool SessionStateFollows(SessionState from, SessionState to) {
+    using S = SessionState;
+    switch (from) {
+        case S::NoPhone:
+            return to == S::Asking || to == S::Connecting || to == S::Closing;
+        case S::Asking:
+            // Start connects; Cancel goes back to what was there, or reopens the port of a
+            // connection that stands.
+            return to == S::Connecting || to == S::NoPhone || to == S::Closing;
+        case S::Idle:
+            return to == S::Asking || to == S::Connecting || to == S::Running ||
+                   to == S::Pinging || to == S::Closing;
+        case S::Connecting:
+        case S::Running:
+        case S::Pinging:
+            // A task ends with or without a phone, or is asked to stop by the close.
+            return to == S::Idle || to == S::NoPhone || to == S::Closing;
+        case S::Closing:
+            return to == S::Closed;
+        case S::Closed:
+            return false;
+    }
+    return false;
+}
+
 PhoneSession::~PhoneSession() {
     m_keepAlive.stop();
-    // What still runs ends at its next safe point and asks nothing more.
-    m_closing = true;
-    m_stop = true;
+    // What still runs ends at its next safe point and asks nothing more. Told nobody: the
+    // observer may be gone already.
+    if (!Closing()) m_state = TaskRuns() ? SessionState::Closing : SessionState::Closed;
     m_flags.AbortRequested = true;
     // Joined while the pointer is still valid: the last task asks it whether it runs inline.
     m_thread->Join();
@@ -56,11 +81,31 @@ void PhoneSession::SetQuestions(ConflictQuestion* conflicts, RenameQuestion* ren
 
 bool PhoneSession::OnWindowThread() const { return QThread::currentThread() == thread(); }
 
-bool PhoneSession::TreeReadable() const { return !m_linkBusy || m_thread->OnLinkThread(); }
-
-Tree4* PhoneSession::Root() const {
-    return TreeReadable() && m_ready ? m_fs->PhoneRoot() : nullptr;
+bool PhoneSession::TaskRuns() const {
+    switch (m_state.load()) {
+        case SessionState::Connecting:
+        case SessionState::Running:
+        case SessionState::Pinging:
+        case SessionState::Closing:
+            return true;
+        default:
+            return false;
+    }
 }
+
+bool PhoneSession::Busy() const {
+    const SessionState state = m_state.load();
+    return TaskRuns() || state == SessionState::Asking;
+}
+
+bool PhoneSession::Closing() const {
+    const SessionState state = m_state.load();
+    return state == SessionState::Closing || state == SessionState::Closed;
+}
+
+bool PhoneSession::TreeReadable() const { return !TaskRuns() || m_thread->OnLinkThread(); }
+
+Tree4* PhoneSession::Root() const { return TreeReadable() ? m_fs->PhoneRoot() : nullptr; }
 
 Tree4* PhoneSession::CurrentFolder() const { return TreeReadable() ? m_current : nullptr; }
 
@@ -69,20 +114,23 @@ std::string PhoneSession::FreeSpaceText() const {
 }
 
 Admission PhoneSession::Admit(bool needsPhone) const {
-    if (m_closing) return Admission::Closing;
+    if (Closing()) return Admission::Closing;
     if (Busy()) return Admission::Busy;
     if (needsPhone && !PhoneReady()) return Admission::NoPhone;
     return Admission::Open;
 }
 
-void PhoneSession::SetState(SessionState state) {
-    if (m_state == state) return;
+bool PhoneSession::SetState(SessionState state) {
+    const SessionState from = m_state.load();
+    if (from == state) return true;
+    if (!SessionStateFollows(from, state)) return false;
     m_state = state;
     m_observer.StateChanged(state);
+    return true;
 }
 
 void PhoneSession::Note(int what) {
-    if (OnWindowThread() && !m_linkBusy) {
+    if (OnWindowThread() && !TaskRuns()) {
         m_notes |= what;
         DeliverNotes();
         return;
@@ -123,7 +171,7 @@ void PhoneSession::ShowPortError() {
 void PhoneSession::StopKeepAlive() { m_keepAlive.stop(); }
 
 void PhoneSession::ArmKeepAlive() {
-    if (m_flags.IRDAReq && !m_closing)
+    if (m_flags.IRDAReq && !Closing())
         m_keepAlive.start();
     else
         m_keepAlive.stop();
@@ -136,9 +184,10 @@ void PhoneSession::DropTree() { m_fs->DropTree(); }
 void PhoneSession::Launch(SessionState state, const BusyView* view, Task task,
                           std::function<void(const Ended&)> after) {
     StopKeepAlive();
-    // An abort left raised by an earlier operation must not cut this one's exchanges.
+    // The one place the abort is lowered: as the operation is admitted, before its progress
+    // dialog shows. From here on a press of the abort button holds to the operation's end,
+    // whatever command or step of it runs.
     m_flags.AbortRequested = false;
-    m_linkBusy = true;
     SetState(state);
     if (state != SessionState::Pinging) m_observer.BusyChanged(true);
     if (view && view->ShowProgress) {
@@ -159,48 +208,43 @@ void PhoneSession::Launch(SessionState state, const BusyView* view, Task task,
             return;
         }
         // The end is heard on the window's thread; once the session is gone, nobody hears.
-        QMetaObject::invokeMethod(
-            this, [this, ended, after] { Finish(ended, after); }, Qt::QueuedConnection);
+        m_toWindow.Post([this, ended, after] { Finish(ended, after); });
     });
 }
 
 void PhoneSession::Finish(const Ended& ended, const std::function<void(const Ended&)>& after) {
-    const SessionState was = m_state;
-    m_linkBusy = false;
+    const SessionState was = m_state.load();
+    // What waited for the ping is the ping's no longer: it runs below, or not at all.
+    std::function<void()> next = std::move(m_afterPing);
+    m_afterPing = nullptr;
     if (was != SessionState::Pinging) m_progress.Hide();
-    if (m_closing) {
+    if (was == SessionState::Closing) {
         m_notes = 0;
         FinishClose();
         return;
     }
-    SetState(m_ready && m_fs->PhoneRoot() ? SessionState::Idle : SessionState::NoPhone);
+    SetState(m_fs->PhoneRoot() ? SessionState::Idle : SessionState::NoPhone);
     DeliverNotes();
     if (was != SessionState::Pinging) m_observer.BusyChanged(false);
     if (after) after(ended);
-    if (Busy() || m_state != SessionState::Idle) {
-        m_afterPing = nullptr;
-        return;
-    }
+    if (m_state.load() != SessionState::Idle) return;
     ArmKeepAlive();
     // A command that came while the keep-alive pinged runs now.
-    if (auto next = std::move(m_afterPing)) {
-        m_afterPing = nullptr;
-        next();
-    }
+    if (next) next();
 }
 
 PhoneSession::Task PhoneSession::Reported(Operation operation, bool report) {
     return [this, operation = std::move(operation), report] {
         Ended ended;
         ended.Result = operation(*m_fs);
-        if (ended.Result == Outcome::Failed && report && !m_closing) ended.LinkLost = !Guard();
+        if (ended.Result == Outcome::Failed && report && !Closing()) ended.LinkLost = !Guard();
         return ended;
     };
 }
 
 bool PhoneSession::Run(const BusyView& view, Operation operation, Done done) {
     // Never nested: an operation that asks for another is refused, not run inside it.
-    if (m_linkBusy && m_thread->OnLinkThread()) return false;
+    if (TaskRuns() && m_thread->OnLinkThread()) return false;
     const Admission door = Admit();
     if (door != Admission::Open) {
         if (door == Admission::Busy) m_observer.StatusChanged(Msg(kMsgSessionBusy));
@@ -216,7 +260,7 @@ bool PhoneSession::Run(const BusyView& view, Operation operation, Done done) {
 }
 
 bool PhoneSession::AfterPing(std::function<void()> again) {
-    if (m_state != SessionState::Pinging || !m_linkBusy || m_closing || m_afterPing) return false;
+    if (m_state.load() != SessionState::Pinging || m_afterPing) return false;
     m_afterPing = std::move(again);
     return true;
 }
@@ -236,23 +280,48 @@ void PhoneSession::Start(bool portStored, Connected done) {
 }
 
 void PhoneSession::ConnectionDialogLoop(Connected done) {
-    if (m_closing || m_linkBusy) {
+    if (Closing() || TaskRuns() || !SetState(SessionState::Asking)) {
         if (done) done(false);
         return;
     }
     StopKeepAlive();
-    SetState(SessionState::Connecting);
-    // The dialog is asked only with the window usable: it is the window's child.
-    if (!m_dialog.AskConnectionSettings() || m_closing) {
-        SetState(PhoneReady() ? SessionState::Idle : SessionState::NoPhone);
+    // The dialog is asked only with the window usable: it is the window's child. Its answer
+    // comes later, from the window's event loop; a session gone by then hears nothing.
+    m_dialog.AskConnectionSettings(
+        [self = QPointer<PhoneSession>(this), done = std::move(done)](bool start) {
+            if (self) self->DialogAnswered(start, done);
+        });
+}
+
+void PhoneSession::DialogAnswered(bool start, const Connected& done) {
+    // Closed meanwhile (a stop signal while the dialog was up): the close is final.
+    if (Closing() || m_state.load() != SessionState::Asking) {
         if (done) done(false);
         return;
     }
-    ConnectOrAsk(std::move(done));
+    if (start) {
+        ConnectOrAsk(done);
+        return;
+    }
+    if (!PhoneReady()) {
+        SetState(SessionState::NoPhone);
+        if (done) done(false);
+        return;
+    }
+    // Cancel on a connection that stands ("Настройки" closed its port): the port is opened
+    // again, off the window's thread, and the connection keeps being pinged.
+    Launch(
+        SessionState::Connecting, nullptr,
+        [this] {
+            m_link.Port.Connect();
+            return Ended{};
+        },
+        [done](const Ended&) {
+            if (done) done(false);
+        });
 }
 
 void PhoneSession::ConnectOrAsk(Connected done) {
-    m_ready = false;
     Connect([this, done = std::move(done)](bool ok) {
         if (ok) {
             if (done) done(true);
@@ -268,6 +337,9 @@ void PhoneSession::Connect(Connected done) {
         [this] {
             Ended ended;
             ended.Result = Outcome::Stopped;
+            // The tree of an earlier connection belongs to it: a new one reads its own, and
+            // one that fails leaves none.
+            DropTree();
             if (!m_link.Port.Connect()) {
                 ShowPortError();
                 return ended;
@@ -281,7 +353,6 @@ void PhoneSession::Connect(Connected done) {
 }
 
 bool PhoneSession::IdentifyAndScan() {
-    m_flags.AbortRequested = false;
     const PhoneCheck check = IdentifyPhone(m_link, m_flags, [this] {
         m_bridgedProgress.SetLongStatus(Msg(kMsgInitializing));
     });
@@ -310,7 +381,6 @@ bool PhoneSession::IdentifyAndScan() {
 bool PhoneSession::Scan() {
     ProgressView& progress = m_bridgedProgress;
     RenewScratchFileName();
-    m_ready = false;
     progress.Show();
     progress.SetQuickStatus(Msg(kMsgCachingFiles));
     progress.SetLongStatus(Msg(kMsgInitializing));
@@ -323,12 +393,9 @@ bool PhoneSession::Scan() {
         DropTree();
         return false;
     }
-    m_ready = true;
     m_current = root;
     Note(kNoteModel | kNoteTree);
-    if (m_flags.AbortRequested) {
-        m_flags.AbortRequested = false;
-    } else if (!TreeHasFiles(root)) {
+    if (!m_flags.AbortRequested && !TreeHasFiles(root)) {
         // No file anywhere: an unprepared or freshly formatted phone.
         if (!m_bridgedPrompts.AskYesNo(Msg(kMsgNotPatched), Msg(kMsgAttentionCaption))) {
             DropTree();
@@ -343,18 +410,21 @@ void PhoneSession::OpenSettings() {
         if (door == Admission::Busy) m_observer.StatusChanged(Msg(kMsgSessionBusy));
         return;
     }
-    m_link.Port.Disconnect();
-    // Cancel returns to the running connection (the dialog reopens its port), and that
-    // connection keeps being pinged.
-    ConnectionDialogLoop([this](bool ok) {
-        if (!ok && PhoneReady()) ArmKeepAlive();
-    });
+    // The dialog may choose another port, or this one at another speed: the port is closed
+    // first, off the window's thread (a real port may take its time over it).
+    Launch(
+        SessionState::Connecting, nullptr,
+        [this] {
+            m_link.Port.Disconnect();
+            return Ended{};
+        },
+        [this](const Ended&) { ConnectionDialogLoop(); });
 }
 
 void PhoneSession::Close(std::function<void()> closed) {
-    if (m_closing) {
+    if (Closing()) {
         // Closed already, or on its way: the caller hears of it all the same.
-        if (!m_linkBusy) {
+        if (m_state.load() == SessionState::Closed) {
             if (closed) closed();
         } else if (closed) {
             m_onClosed = [first = std::move(m_onClosed), closed = std::move(closed)] {
@@ -364,18 +434,20 @@ void PhoneSession::Close(std::function<void()> closed) {
         }
         return;
     }
+    const SessionState was = m_state.load();
+    const bool running = TaskRuns();
     // The progress dialog says why the window waits; said before the stop is raised, since
     // the dialog keeps its line once an abort is under way.
-    if (m_linkBusy && m_state != SessionState::Pinging)
+    if (running && was != SessionState::Pinging)
         m_progress.SetLongStatus(Msg(kMsgFinishingOperation));
-    m_closing = true;
-    m_stop = true;
-    m_flags.AbortRequested = true;
     StopKeepAlive();
     m_afterPing = nullptr;
     m_onClosed = std::move(closed);
+    // From here the link thread sees the stop: a write spoils its rest, a stalled exchange
+    // ends, and the commands stop between files as on the abort button.
     SetState(SessionState::Closing);
-    if (!m_linkBusy) {
+    m_flags.AbortRequested = true;
+    if (!running) {
         FinishClose();
         return;
     }
@@ -387,7 +459,20 @@ void PhoneSession::Close(std::function<void()> closed) {
 
 void PhoneSession::FinishClose() {
     StopKeepAlive();
-    m_link.Port.Disconnect();
+    // The port's last close is the link thread's last task: a real port may take its time
+    // over it, and nothing else is on the line by then.
+    m_thread->Post([this, inlineTask = m_thread->Inline()] {
+        m_link.Port.Disconnect();
+        if (inlineTask) {
+            EndClose();
+            return;
+        }
+        m_toWindow.Post([this] { EndClose(); });
+    });
+}
+
+void PhoneSession::EndClose() {
+    SetState(SessionState::Closed);
     m_progress.Hide();
     if (auto closed = std::move(m_onClosed)) {
         m_onClosed = nullptr;
@@ -398,7 +483,7 @@ void PhoneSession::FinishClose() {
 // ---- the report ----------------------------------------------------------------------
 
 void PhoneSession::SessionGuard() {
-    if (Busy() || m_closing) return;
+    if (Busy() || Closing()) return;
     Launch(
         SessionState::Running, nullptr,
         [this] {
@@ -421,12 +506,13 @@ bool PhoneSession::Guard() {
     if (ch.LastError != kErrAborted)
         m_bridgedPrompts.MessageBox(FailureReport(ch.LastError, ch.ErrorText),
                                     Msg(kMsgErrorCaption), BoxIcon::Error);
-    // The recovery's own exchanges run to their end whatever ended the failed one.
-    m_flags.AbortRequested = false;
+    // The recovery's own exchanges run to their end whatever ended the failed one; the abort
+    // stays raised for the rest of the operation, until the next one is admitted.
+    const PhoneFs::AbortHold hold(*m_fs);
     if (NeedsLinkRecovery(ch.LastError)) {
         port.Disconnect();
         m_link.Clock.Pause(kRecoveryPauseMs);
-        if (m_closing || !port.Connect() || !ResetPhone(m_link)) {
+        if (Closing() || !port.Connect() || !ResetPhone(m_link)) {
             port.Disconnect();
             DropTree();
             return false;
@@ -468,10 +554,10 @@ bool PhoneSession::Rescan(Done done) {
                 Ended ended;
                 ended.Result = Scan() ? Outcome::Done : Outcome::Failed;
                 m_bridgedProgress.Hide();
+                if (ended.Result != Outcome::Done) m_link.Port.Disconnect();
                 return ended;
             },
             [this, done = std::move(done)](const Ended& ended) {
-                if (ended.Result != Outcome::Done) m_link.Port.Disconnect();
                 if (done) done(ended.Result);
                 if (ended.Result != Outcome::Done) ConnectionDialogLoop();
             });
@@ -528,7 +614,7 @@ bool PhoneSession::OpenFolder(const std::string& name) {
 void PhoneSession::KeepAliveTick() {
     m_keepAlive.stop();
     // The end of whatever runs arms it again.
-    if (m_closing || Busy()) return;
+    if (Closing() || Busy()) return;
     if (!PhoneReady()) {
         ArmKeepAlive();
         return;
@@ -544,7 +630,7 @@ void PhoneSession::KeepAliveTick() {
             Ended ended;
             if (m_link.Channel.PingPhone()) return ended;
             ended.Result = Outcome::Failed;
-            if (!m_closing) ended.LinkLost = !Guard();
+            if (!Closing()) ended.LinkLost = !Guard();
             return ended;
         },
         [this](const Ended& ended) {

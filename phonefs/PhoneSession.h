@@ -26,6 +26,7 @@
 #include "link/Connection.h"
 #include "link/Failure.h"
 #include "link/PhoneLink.h"
+#include "link/StopSignal.h"
 #include "link/Prompts.h"
 #include "phonefs/LinkThread.h"
 #include "phonefs/PhoneFs.h"
@@ -34,15 +35,22 @@
 
 namespace q7k3 {
 
-// Where the session stands. Only the window's thread changes it.
+// Where the session stands: one value, changed only on the window's thread (and read on
+// either), and only along the steps SessionStateFollows allows.
 enum class SessionState {
     NoPhone,     // no link: before the first connection, after a lost one
-    Connecting,  // the connection dialog is up, or the port is opened and the phone read
+    Asking,      // the connection dialog is up; nothing is sent meanwhile
+    Connecting,  // the port is opened (or closed for the dialog) and the phone read
     Idle,        // a phone with its tree, nothing running
     Running,     // an operation runs (with any question it asked)
     Pinging,     // the keep-alive asks the phone whether it is still there
-    Closing,     // the program ends: what runs stops at its next safe point
+    Closing,     // the program ends: what runs stops at its next safe point, then the port closes
+    Closed,      // the port is shut; nothing runs or is asked again
 };
+
+// True when `to` may follow `from`. Closing leads only to Closed, and Closed nowhere: once
+// the program ends, nothing brings the session back to life.
+bool SessionStateFollows(SessionState from, SessionState to);
 
 // What the door says to an entry point.
 enum class Admission {
@@ -122,7 +130,7 @@ public:
     // Answers an open question with its cancel (closing while a dialog is up).
     std::function<void()> CancelQuestion;
 
-    SessionState State() const { return m_state; }
+    SessionState State() const { return m_state.load(); }
     // The one admission check of every entry point that needs the link.
     Admission Admit(bool needsPhone = true) const;
 
@@ -140,7 +148,8 @@ public:
     // and is waited for (the progress dialog says so); then the port is closed and
     // `closed` is called. No box is shown from then on.
     void Close(std::function<void()> closed = {});
-    bool Closing() const { return m_closing.load(); }
+    // Closing or Closed; true on either thread from the moment Close was called.
+    bool Closing() const;
 
     // Submits an operation through the door; false (and nothing runs) when the door is
     // shut. `done` hears how it ended.
@@ -183,8 +192,8 @@ public:
     Tree4* Root() const;
     bool PhoneReady() const { return Root() != nullptr; }
     Tree4* CurrentFolder() const;
-    // True while an operation or a connection step runs.
-    bool Busy() const { return m_linkBusy || m_state == SessionState::Connecting; }
+    // True while an operation or a connection step runs, or the connection dialog is up.
+    bool Busy() const;
     const std::string& PhoneModel() const { return m_link.Channel.PhoneModel; }
     std::string FreeSpaceText() const;
 
@@ -209,8 +218,14 @@ private:
     void Connect(Connected done);
     // Connect, and when that fails the connection dialog again (until the user gives up).
     void ConnectOrAsk(Connected done);
+    // The port's last close, as the session's last task; EndClose once it is shut.
     void FinishClose();
-    void SetState(SessionState state);
+    void EndClose();
+    void DialogAnswered(bool start, const Connected& done);
+    // Moves to `state` when the table allows it (and tells the observer); false otherwise.
+    bool SetState(SessionState state);
+    // True while a task of the link thread runs (the tree is then the link thread's).
+    bool TaskRuns() const;
     void Note(int what);
     void DeliverNotes();
     bool OnWindowThread() const;
@@ -237,25 +252,32 @@ private:
     ProgressView& m_progress;
     ConnectionDialog& m_dialog;
     SessionObserver& m_observer;
-    std::atomic<bool> m_closing = false;
-    // Raised on close: a write under way spoils its rest, a stalled exchange ends.
-    std::atomic<bool> m_stop = false;
+    // The stop the link thread reads: raised once the session is closing.
+    class ClosingSignal final : public StopSignal {
+    public:
+        explicit ClosingSignal(const PhoneSession& session) : m_session(session) {}
+        bool Raised() const override { return m_session.Closing(); }
+
+    private:
+        const PhoneSession& m_session;
+    };
+    std::atomic<SessionState> m_state = SessionState::NoPhone;
+    ClosingSignal m_closingSignal{*this};
+    // What the link thread hands to the window's thread (a task's end, the bridge's calls).
+    HandOff m_toWindow{this};
     WindowBridge m_bridge;
     BridgedPrompts m_bridgedPrompts;
     BridgedProgress m_bridgedProgress;
     BridgedQuestions m_questions;
     std::unique_ptr<PhoneFs> m_fs;
-    // Shared by both threads, each touching them only while the other does not: the link
+    // Shared by both threads, each touching it only while the other does not: the link
     // thread while a task runs, the window's thread otherwise.
     Tree4* m_current = nullptr;
-    bool m_ready = false;
     std::atomic<int> m_notes = 0;
-    // The window's thread's own.
-    SessionState m_state = SessionState::NoPhone;
-    bool m_linkBusy = false;
-    std::function<void()> m_onClosed;
-    // An operation that came while the keep-alive pinged: it runs right after.
+    // What belongs to one state: an operation that came while the keep-alive pinged (it runs
+    // right after the ping), and whoever waits for the close to end.
     std::function<void()> m_afterPing;
+    std::function<void()> m_onClosed;
     QTimer m_keepAlive;
     // Last, so that it is joined before anything its tasks use goes.
     std::unique_ptr<LinkThread> m_thread;

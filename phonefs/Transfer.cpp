@@ -165,7 +165,7 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
         // An abort ends a read at the next block: the phone is left waiting for its
         // prompt, which the link's recovery (reset) settles, and the copy so far is
         // dropped with the old file kept.
-        if (m_flags.AbortRequested || (m_stop && m_stop->load())) {
+        if (m_flags.AbortRequested || (m_stop && m_stop->Raised())) {
             m_ch.LastError = kErrAborted;
             m_ch.ClearReceive();
             return LineAction::Failure;
@@ -336,7 +336,7 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
                 }
                 return LineAction::Skip;
             }
-            if (m_stop && m_stop->load() && m_holds == 0) {
+            if (m_stop && m_stop->Raised() && m_holds == 0) {
                 for (qint64 i = 0; i < n; ++i) block[i] = static_cast<char>(~block[i]);
             }
             const std::string caption = speed.Tick(m_ch.Clock().NowMs());

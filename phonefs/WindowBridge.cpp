@@ -13,8 +13,8 @@ constexpr auto kCloseCheck = std::chrono::milliseconds(50);
 bool WindowBridge::OnWindowThread() const { return QThread::currentThread() == m_window.thread(); }
 
 void WindowBridge::Post(std::function<void()> call) {
-    // Posted to the window's object: once it is gone, Qt drops the call with it.
-    QMetaObject::invokeMethod(&m_window, std::move(call), Qt::QueuedConnection);
+    // Handed to the window's thread: once the session is gone, the call goes with it.
+    m_window.Post(std::move(call));
 }
 
 void WindowBridge::Tell(std::function<void()> tell) {

@@ -15,6 +15,8 @@
 #include <string>
 
 #include "link/Prompts.h"
+#include "link/StopSignal.h"
+#include "ui/HandOff.h"
 
 namespace q7k3 {
 
@@ -30,11 +32,11 @@ struct AnswerWait {
 class WindowBridge {
 public:
     // `window` lives on the window's thread; `closing` is raised when the session closes.
-    WindowBridge(QObject& window, const std::atomic<bool>& closing)
+    WindowBridge(HandOff& window, const StopSignal& closing)
         : m_window(window), m_closing(closing) {}
 
     bool OnWindowThread() const;
-    bool Closing() const { return m_closing.load(); }
+    bool Closing() const { return m_closing.Raised(); }
 
     // Runs `tell` on the window's thread, in the order posted, without waiting for it.
     void Tell(std::function<void()> tell);
@@ -53,8 +55,8 @@ private:
     static void Finish(AnswerWait& wait);
     void Post(std::function<void()> call);
 
-    QObject& m_window;
-    const std::atomic<bool>& m_closing;
+    HandOff& m_window;
+    const StopSignal& m_closing;
 };
 
 // The boxes and yes/no questions of Prompts, asked through the bridge.

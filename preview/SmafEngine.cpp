@@ -10,6 +10,7 @@
 #include "media/MediaResult.h"
 #include "preview/PcmStream.h"
 #include "preview/SmafScore.h"
+#include "ui/HandOff.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -32,6 +33,8 @@ struct Engine {
     std::vector<std::thread> Stopping;
     SmafStopProc OnStop;
     uint64_t Generation = 0;  // which melody a queued end belongs to
+    // Where a melody's end is handed to, made on the thread that plays (the window's).
+    std::unique_ptr<HandOff> Ends;
 
     // At exit without SmafDone: the threads finish before the synthesizer goes.
     ~Engine() {
@@ -53,8 +56,8 @@ void PostEnd(uint64_t generation) {
     auto deliver = [generation] {
         if (E().Playing && E().Generation == generation) SmafEvent(kSmafEndOfMelody);
     };
-    if (QCoreApplication* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, deliver, Qt::QueuedConnection);
+    if (E().Ends)
+        E().Ends->Post(deliver);
     else
         deliver();
 }
@@ -110,6 +113,7 @@ bool SmafPlay(const std::string& fileName, SmafStopProc onStop) {
     e.Stopping.clear();
 
     e.Output = e.Factory ? e.Factory() : smaf::MakeDesktopSoundOutput();
+    if (!e.Ends && QCoreApplication::instance()) e.Ends = std::make_unique<HandOff>(nullptr);
     const uint64_t generation = ++e.Generation;
     if (!e.Output || !e.Output->Start(*e.Stream, [generation] { PostEnd(generation); })) {
         e.Output.reset();

@@ -462,14 +462,17 @@ void MainWindow::ConnectClick() {
     // The stored settings first; the settings dialog when they do not reach the phone. A
     // search of a cable just plugged in holds the port meanwhile: it ends first.
     if (!Admitted(false)) return;
-    m_plugs->EndSearch();
-    m_core.Session->Start(true);
+    m_plugs->EndSearch([this] {
+        // Asked again: the search may have taken its moment to close its ports.
+        if (Admitted(false)) m_core.Session->Start(true);
+    });
 }
 
 void MainWindow::SettingsClick() {
     if (!Admitted(false)) return;
-    m_plugs->EndSearch();
-    m_core.Session->OpenSettings();
+    m_plugs->EndSearch([this] {
+        if (Admitted(false)) m_core.Session->OpenSettings();
+    });
 }
 
 void MainWindow::CloseQuery() {
@@ -503,10 +506,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-bool MainWindow::AskConnectionSettings() {
-    const bool start = m_core.ShowSettingsDialog ? m_core.ShowSettingsDialog() : false;
-    UpdateModeControls();
-    return start;
+void MainWindow::AskConnectionSettings(ConnectionAnswer answered) {
+    const auto then = [this, answered = std::move(answered)](bool start) {
+        // Start may have changed the firmware mode.
+        UpdateModeControls();
+        answered(start);
+    };
+    if (m_core.ShowSettingsDialog)
+        m_core.ShowSettingsDialog(then);
+    else
+        then(false);
 }
 
 void MainWindow::OfferPhoneSearch(const std::string& port) {

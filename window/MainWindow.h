@@ -55,8 +55,8 @@ struct WindowCore {
     PhoneSession* Session = nullptr;
     SettingsStore* Store = nullptr;
     PortSettingsTarget* Port = nullptr;  // the serial driver's settings, for LoadSettings
-    // Shows the settings dialog modally; true for Start.
-    std::function<bool()> ShowSettingsDialog;
+    // Shows the settings dialog modally; the answer (true for Start) comes when it closes.
+    std::function<void(ConnectionAnswer answered)> ShowSettingsDialog;
 };
 
 // The window watches the phone session (SessionObserver) and asks the connection dialog
@@ -183,7 +183,7 @@ public:
     void StatusChanged(const std::string& text) override;
 
     // ConnectionDialog: the settings dialog the core attached.
-    bool AskConnectionSettings() override;
+    void AskConnectionSettings(ConnectionAnswer answered) override;
     void OfferPhoneSearch(const std::string& port) override;
     // Where the offer goes: the settings dialog, which makes it when shown next.
     std::function<void(const std::string& port)> OfferSearch;

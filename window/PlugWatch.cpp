@@ -15,10 +15,6 @@ PlugWatch::PlugWatch(MainWindow& window) : QObject(&window), m_window(window) {
     connect(&m_runner, &SearchRunner::Finished, this, [this] { Identified(); });
 }
 
-PlugWatch::~PlugWatch() {
-    m_runner.StopAndWait();
-}
-
 void PlugWatch::Watch(const WatchSources& watch, const SearchSources& search) {
     m_search = search;
     m_watcher.Watch(watch);
@@ -26,10 +22,10 @@ void PlugWatch::Watch(const WatchSources& watch, const SearchSources& search) {
 
 void PlugWatch::Stop() {
     m_watcher.Stop();
-    m_runner.StopAndWait();
+    m_runner.StopThen({});
 }
 
-void PlugWatch::EndSearch() { m_runner.StopAndWait(); }
+void PlugWatch::EndSearch(std::function<void()> then) { m_runner.StopThen(std::move(then)); }
 
 bool PlugWatch::Idle() const {
     const WindowCore& core = m_window.Core();

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 #include "link/PhoneWatch.h"
 
 namespace q7k3 {
@@ -20,14 +22,16 @@ class PlugWatch final : public QObject {
 
 public:
     explicit PlugWatch(MainWindow& window);
-    ~PlugWatch() override;
 
     // Watches these directories (and searches with these sources) from now on.
     void Watch(const WatchSources& watch = {}, const SearchSources& search = {});
+    // Stops the watch and lets a search under way end on its own.
     void Stop();
-    // Ends a search of a new device under way (and waits for its ports to close), so that
-    // the session may open the port itself; the watch goes on.
-    void EndSearch();
+    // Ends a search of a new device under way and calls `then` once its ports are closed
+    // (at once when no search runs), so that the session may open the port itself; the
+    // watch goes on.
+    void EndSearch(std::function<void()> then);
+    bool Searching() const { return m_runner.Running(); }
 
 private:
     // True when a new device may be offered: no phone, nothing running, no dialog open.

@@ -69,7 +69,8 @@ bool TakesValue(const std::string& word) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    q7k3::cli::InstallInterruptHandlers();
+    // Joined as main returns, before the program's statics go.
+    const auto interrupts = q7k3::cli::WatchInterrupts();
     std::vector<std::string> args(argv + 1, argv + argc);
     // Options may come before the command name (q7k3fm-cli --port /dev/pts/3 identify):
     // the first plain word is the command; every other word goes to its parser.

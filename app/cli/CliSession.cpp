@@ -59,7 +59,7 @@ int CliSession::Open() {
     link.Flags.HiddenFiles = hidden;
     // The link's model query was followed to its final "OK": nothing of it is left.
     fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
-    fs->SetStopFlag(&InterruptFlag());
+    fs->SetStopSignal(&InterruptSignal());
     // A replacement an earlier run was killed in the middle of is finished first.
     for (const std::string& line :
          commands::FinishUnfinishedReplacements(*fs, CliSamePhone(options)))

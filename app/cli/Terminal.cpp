@@ -17,8 +17,9 @@ std::atomic<bool> g_interrupted{false};
 
 }  // namespace
 
-void InstallInterruptHandlers() {
-    WatchStopSignals([notice = "\nq7k3fm-cli: " + Msg(kMsgCliInterrupted) + "\n"](int) {
+std::unique_ptr<StopSignalWatch> WatchInterrupts() {
+    return std::make_unique<StopSignalWatch>([notice = "\nq7k3fm-cli: " +
+                                                       Msg(kMsgCliInterrupted) + "\n"](int) {
         // Outside a write, or on a second interrupt: at once.
         if (!g_writing.load() || g_interrupted.load()) EndProcessNow(kExitInterrupted);
         g_interrupted.store(true);
@@ -28,8 +29,9 @@ void InstallInterruptHandlers() {
     });
 }
 
-const std::atomic<bool>& InterruptFlag() {
-    return g_interrupted;
+const StopSignal& InterruptSignal() {
+    static const FlagSignal signal(g_interrupted);
+    return signal;
 }
 bool Interrupted() {
     return g_interrupted.load();

@@ -12,15 +12,19 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "app/cli/StopSignals.h"
 #include "link/Prompts.h"
+#include "link/StopSignal.h"
 
 namespace q7k3::cli {
 
-void InstallInterruptHandlers();
-// Set once an interrupt came during a write.
-const std::atomic<bool>& InterruptFlag();
+// Watches Ctrl+C, SIGTERM and SIGHUP for as long as the watch lives: a local of main.
+[[nodiscard]] std::unique_ptr<StopSignalWatch> WatchInterrupts();
+// Raised once an interrupt came during a write.
+const StopSignal& InterruptSignal();
 bool Interrupted();
 
 // Marks a write to the phone under way for as long as it lives.

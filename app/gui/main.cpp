@@ -19,6 +19,7 @@
 #include "link/widgets/SettingsDialog.h"
 #include "phonefs/PhoneSession.h"
 #include "preview/SmafEngine.h"
+#include "ui/HandOff.h"
 #include "ui/Messages.h"
 #include "window/MainWindow.h"
 #include "window/ProgressDialog.h"
@@ -71,12 +72,11 @@ int main(int argc, char** argv) {
             fs.Ui().MessageBox(text, Msg(kMsgAttentionCaption), BoxIcon::Information);
     };
     SettingsDialog settingsForm(&window);
-    settingsForm.Bind({&store, &port, &link.Channel.PollStep, &flags, &prompts, nullptr,
-                       [&session] { return session.PhoneReady(); },
-                       [&link] { link.Port.Connect(); }, nullptr});
+    settingsForm.Bind({&store, &port, &link.Channel.PollStep, &flags, &prompts, nullptr, nullptr});
 
-    window.AttachCore(
-        {&link, &session, &store, &port, [&settingsForm] { return settingsForm.Execute(); }});
+    window.AttachCore({&link, &session, &store, &port, [&settingsForm](ConnectionAnswer answered) {
+                           settingsForm.Open(std::move(answered));
+                       }});
     window.OfferSearch = [&settingsForm](const std::string& silent) {
         settingsForm.OfferSearch(silent);
     };
@@ -100,10 +100,11 @@ int main(int argc, char** argv) {
         poll->start();
     };
     std::atomic<int> firstSignal{0};
-    WatchStopSignals([&](int sig) {
+    HandOff toWindow(&app);
+    // The last of main's locals: its thread is joined before any of the others go.
+    const StopSignalWatch stopSignals([&](int sig) {
         if (firstSignal.exchange(sig) != 0) EndProcessNow(128 + sig);
-        QMetaObject::invokeMethod(
-            &app, [closeOnSignal, sig] { closeOnSignal(sig); }, Qt::QueuedConnection);
+        toWindow.Post([closeOnSignal, sig] { closeOnSignal(sig); });
     });
 
     window.show();

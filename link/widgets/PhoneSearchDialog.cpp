@@ -72,15 +72,20 @@ bool PhoneSearchDialog::Start(const SearchRequest& request, const SearchSources&
     return true;
 }
 
-void PhoneSearchDialog::StopAndWait() {
-    if (!m_runner.Running()) return;
-    m_runner.StopAndWait();
-    for (int i = 0; i < m_list->count(); ++i) {
+void PhoneSearchDialog::StopThen(std::function<void()> then) {
+    const bool running = m_runner.Running();
+    // No report of this search follows: the window says here that it was stopped.
+    if (running) {
         const auto& findings = m_runner.Findings();
-        if (i < static_cast<int>(findings.size()) && findings[static_cast<size_t>(i)].Path.empty())
-            m_list->item(i)->setText(m_list->item(i)->text() + " " + Q(Msg(kMsgFoundStopped)));
+        for (int i = 0; i < m_list->count(); ++i) {
+            if (i < static_cast<int>(findings.size()) &&
+                findings[static_cast<size_t>(i)].Path.empty())
+                m_list->item(i)->setText(m_list->item(i)->text() + " " + Q(Msg(kMsgFoundStopped)));
+        }
+        m_status->setText(Q(Msg(kMsgSearchCaption) + ": " + Msg(kMsgFoundStopped)));
     }
-    m_status->setText(Q(Msg(kMsgSearchCaption) + ": " + Msg(kMsgFoundStopped)));
+    m_runner.StopThen(std::move(then));
+    if (!running) return;
     UpdateButtons();
     if (OnFinished) OnFinished();
 }

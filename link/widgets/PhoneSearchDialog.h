@@ -24,8 +24,9 @@ public:
     // Starts a search and shows the window. False while one runs.
     bool Start(const SearchRequest& request, const SearchSources& sources = {});
     void Stop() { m_runner.Stop(); }
-    // Ends the search and waits until its ports are closed again.
-    void StopAndWait();
+    // Ends the search and calls `then` once its ports are closed again (at once when none
+    // is open); the window never waits for it.
+    void StopThen(std::function<void()> then);
     bool Running() const { return m_runner.Running(); }
 
     // A phone was chosen: the one phone a search found, or the one the user picked of

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 #include "link/Prompts.h"
 #include "link/ProtocolTrace.h"
@@ -210,10 +211,8 @@ QComboBox* SettingsDialog::AddCombo(QWidget* page, const char* name, const char*
     return box;
 }
 
-bool SettingsDialog::FormCreate() {
+bool SettingsDialog::FormCreate(const PortScan& scan) {
     Q_ASSERT(m_b.Store && m_b.Port && m_b.Flags);
-    PortScan scan =
-        m_b.ListPorts ? m_b.ListPorts() : ListSerialPorts(m_b.Store->ReadString("ComPort", ""));
     m_selCom->clear();
     if (scan.Listed == 0) {
         if (m_b.Boxes)
@@ -334,24 +333,32 @@ void SettingsDialog::StartClick() {
     store.Flush();
 }
 
-void SettingsDialog::CancelSetBtnClick() {
-    if (m_b.ConnectionExisted && m_b.ConnectionExisted() && m_b.ReopenPort) m_b.ReopenPort();
-}
-
 void SettingsDialog::PortStatesBtnClick() {
     auto* form = static_cast<PortStatesDialog*>(m_portStatesForm);
     if (!form) {
         form = new PortStatesDialog(this);
         m_portStatesForm = form;
     }
-    std::vector<PortStatus> ports;
-    if (m_diagnose)
-        ports = m_diagnose();
-    else if (m_b.Store)
-        ports = DiagnosePorts(m_b.Store->ReadString("ComPort", ""));
-    form->Fill(ports);
-    form->show();
-    form->raise();
+    std::function<std::vector<PortStatus>()> diagnose = m_diagnose;
+    if (!diagnose) {
+        const std::string stored = m_b.Store ? m_b.Store->ReadString("ComPort", "") : std::string();
+        diagnose = [stored] { return DiagnosePorts(stored); };
+    }
+    // Every port is opened to learn its state: that is done off the window's thread.
+    m_background.Run<std::vector<PortStatus>>(diagnose, [form](std::vector<PortStatus> ports) {
+        form->Fill(ports);
+        form->show();
+        form->raise();
+    });
+}
+
+void SettingsDialog::ListPortsThen(std::function<void(PortScan)> then) {
+    std::function<PortScan()> list = m_b.ListPorts;
+    if (!list) {
+        const std::string stored = m_b.Store ? m_b.Store->ReadString("ComPort", "") : std::string();
+        list = [stored] { return ListSerialPorts(stored); };
+    }
+    m_background.Run<PortScan>(list, std::move(then));
 }
 
 SearchRequest SettingsDialog::RequestFromChoices() const {
@@ -414,40 +421,72 @@ void SettingsDialog::SetWatchSources(const WatchSources* sources) {
 void SettingsDialog::PortsAppeared(const QStringList& paths) {
     if (!isVisible() || !m_b.Port || !m_b.Store) return;
     // The new port joins the list; the choice stays until a phone answers on the new one.
-    const std::string chosen = m_selCom->currentText().toStdString();
-    FillPorts(m_b.ListPorts ? m_b.ListPorts()
-                            : ListSerialPorts(m_b.Store->ReadString("ComPort", "")));
-    const int keep = m_selCom->findText(QString::fromStdString(chosen));
-    if (keep >= 0) m_selCom->setCurrentIndex(keep);
-    if (m_search && m_search->Running()) return;
-    SearchRequest request = RequestFromChoices();
-    for (const QString& path : paths) request.Ports.push_back(path.toStdString());
-    StartSearch(request);
+    ListPortsThen([this, paths](PortScan scan) {
+        if (!isVisible() || m_leaving) return;
+        const std::string chosen = m_selCom->currentText().toStdString();
+        FillPorts(scan);
+        const int keep = m_selCom->findText(QString::fromStdString(chosen));
+        if (keep >= 0) m_selCom->setCurrentIndex(keep);
+        if (m_search && m_search->Running()) return;
+        SearchRequest request = RequestFromChoices();
+        for (const QString& path : paths) request.Ports.push_back(path.toStdString());
+        StartSearch(request);
+    });
 }
 
 void SettingsDialog::PortSettingsBoxChange() {
     m_tabSheet2->setEnabled(m_portSettings->currentIndex() == 1);
 }
 
-bool SettingsDialog::Execute() {
-    if (!FormCreate()) return false;
-    // The one instance keeps the focus where the last showing left it; Enter means Start
-    // every time, not Cancel because Cancel was pressed before.
-    m_start->setFocus();
-    return exec() == QDialog::Accepted;
+void SettingsDialog::Open(std::function<void(bool start)> answered) {
+    m_answered = std::move(answered);
+    ListPortsThen([this](PortScan scan) {
+        // The window closed while the ports were listed: nothing is shown over a program
+        // that ends.
+        if (parentWidget() && !parentWidget()->isVisible()) {
+            Answer(false);
+            return;
+        }
+        if (!FormCreate(scan)) {
+            Answer(false);
+            return;
+        }
+        // The one instance keeps the focus where the last showing left it; Enter means Start
+        // every time, not Cancel because Cancel was pressed before.
+        m_start->setFocus();
+        setModal(true);
+        show();
+    });
 }
 
-void SettingsDialog::accept() {
-    // The ports the search holds open are closed before the connection opens one of them.
-    if (m_search) m_search->StopAndWait();
-    StartClick();
-    QDialog::accept();
+void SettingsDialog::Answer(bool start) {
+    if (auto answered = std::exchange(m_answered, nullptr)) answered(start);
 }
 
-void SettingsDialog::reject() {
-    if (m_search) m_search->StopAndWait();
-    CancelSetBtnClick();
-    QDialog::reject();
+void SettingsDialog::EndSearchThen(std::function<void()> then) {
+    if (!m_search) {
+        then();
+        return;
+    }
+    m_search->StopThen(std::move(then));
+}
+
+void SettingsDialog::done(int result) {
+    // Start and Cancel (and a stop signal's cancel) close the dialog once the ports the search
+    // holds open are closed again, before the connection opens one of them; meanwhile the
+    // buttons rest.
+    if (m_leaving) return;
+    m_leaving = true;
+    m_start->setEnabled(false);
+    m_cancel->setEnabled(false);
+    EndSearchThen([this, result] {
+        m_leaving = false;
+        m_start->setEnabled(true);
+        m_cancel->setEnabled(true);
+        if (result == QDialog::Accepted) StartClick();
+        QDialog::done(result);
+        Answer(result == QDialog::Accepted);
+    });
 }
 
 void SettingsDialog::showEvent(QShowEvent* event) {

@@ -1,18 +1,19 @@
 #pragma once
 // The settings dialog: the serial port among those that open, and the link, timing and
 // display settings. Start writes every setting to the store and applies it to the live
-// objects; the connection itself is made by whoever showed the dialog. The program binds
-// it once to its live objects and shows it through Execute:
+// objects; the connection itself is made by whoever showed the dialog, and so is the port
+// reopened after Cancel. The program binds it once to its live objects and shows it through
+// Open, which lists the ports off the window's thread and shows the dialog once they are known:
 //
 //   DriverSettings<SerialPort> port(link.Port);
-//   settingsForm.Bind({&store, &port, &link.Channel.PollStep, &flags, &prompts, {},
-//                      [&] { return phoneReady; }, [&] { link.Port.Connect(); }, {}});
-//   if (settingsForm.Execute()) ...  // Start: the settings are applied and stored
+//   settingsForm.Bind({&store, &port, &link.Channel.PollStep, &flags, &prompts, {}, {}});
+//   settingsForm.Open([](bool start) { ... });  // Start: the settings are applied and stored
 
 #include <QDialog>
 
 #include <functional>
 
+#include "link/Background.h"
 #include "link/PhoneWatch.h"
 #include "link/PortDiagnostics.h"
 #include "link/PortList.h"
@@ -36,12 +37,9 @@ struct SettingsFormBinding {
     int* PollStep = nullptr;  // the channel's wait step
     AppFlags* Flags = nullptr;
     Prompts* Boxes = nullptr;  // the error box when no serial device exists
-    // The ports to offer. Null: ListSerialPorts with the stored "ComPort".
+    // The ports to offer, called off the window's thread (it opens every port to see
+    // whether it opens). Null: ListSerialPorts with the stored "ComPort".
     std::function<PortScan()> ListPorts;
-    // True when a connection existed before the dialog was shown (PhoneReady is set).
-    std::function<bool()> ConnectionExisted;
-    // Opens the port again (Cancel after "Настройки" returns to the running connection).
-    std::function<void()> ReopenPort;
     // Ends the program: there is no serial device at all. Null: QCoreApplication::exit(1).
     std::function<void()> EndProgram;
 };
@@ -53,23 +51,23 @@ public:
     explicit SettingsDialog(QWidget* parent = nullptr);
 
     void Bind(const SettingsFormBinding& binding) { m_b = binding; }
-    // Where the "?" next to the port list gets the state of every serial device. Null:
-    // DiagnosePorts with the stored "ComPort".
+    // Where the "?" next to the port list gets the state of every serial device, called off
+    // the window's thread. Null: DiagnosePorts with the stored "ComPort".
     void SetPortDiagnostics(std::function<std::vector<PortStatus>()> diagnose) {
         m_diagnose = std::move(diagnose);
     }
 
-    // Fills the dialog from the live state; called each time before it is shown. With no
-    // serial device at all it shows the error box, ends the program and returns false.
-    bool FormCreate();
+    // Fills the dialog from the live state and the ports found; called each time before it
+    // is shown. With no serial device at all it shows the error box, ends the program and
+    // returns false.
+    bool FormCreate(const PortScan& scan);
     // Applies the choices to the live objects and writes them, in a fixed order.
     void StartClick();
-    // Reopens the port when a connection existed.
-    void CancelSetBtnClick();
     // The page "Дополнительно" is usable exactly when the line settings are set by hand.
     void PortSettingsBoxChange();
 
-    // Shows the small window with every serial device and why it does or does not open.
+    // Shows the small window with every serial device and why it does or does not open
+    // (filled once their states are known).
     void PortStatesBtnClick();
 
     // "Найти телефон": searches every port (PhoneSearchDialog) with the line settings
@@ -86,16 +84,19 @@ public:
     // The port tried had no phone: the next showing says so and offers the search.
     void OfferSearch(const std::string& port) { m_silentPort = port; }
     QString OfferText() const;
-    // A serial device appeared while the dialog is shown: the port list is filled anew and
-    // the new ports are searched.
+    // A serial device appeared while the dialog is shown: the port list is filled anew (once
+    // listed) and the new ports are searched.
     void PortsAppeared(const QStringList& paths);
 
-    // FormCreate, then the dialog, modally. True when it was closed with Start.
-    bool Execute();
+    // Lists the ports off the window's thread, then FormCreate and the dialog, modally;
+    // `answered` hears true when it was closed with Start, false with Cancel (or when no
+    // serial device exists at all). The window's thread never waits for any of it.
+    void Open(std::function<void(bool start)> answered);
+    // True while a listing of the ports is under way.
+    bool Listing() const { return m_background.Busy(); }
 
 public slots:
-    void accept() override;
-    void reject() override;
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -108,6 +109,12 @@ private:
     SearchRequest RequestFromChoices() const;
     void StartSearch(const SearchRequest& request);
     void SearchFinished();
+    // The ports, as ListPorts lists them, off the window's thread.
+    void ListPortsThen(std::function<void(PortScan)> then);
+    // Ends a search under way and runs `then` once its ports are closed: Start and Cancel
+    // close the dialog only then, so the connection finds its port free.
+    void EndSearchThen(std::function<void()> then);
+    void Answer(bool start);
 
     SettingsFormBinding m_b;
     std::function<std::vector<PortStatus>()> m_diagnose;
@@ -138,6 +145,9 @@ private:
     PortWatcher m_plugs;
     bool m_watch = true;
     WatchSources m_watchSources;
+    std::function<void(bool)> m_answered;
+    bool m_leaving = false;  // Start or Cancel waits for the search to let go of its ports
+    Background m_background;
 };
 
 }  // namespace q7k3

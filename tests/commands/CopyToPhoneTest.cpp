@@ -1,5 +1,6 @@
 #include "commands/CopyToComputer.h"
 #include "commands/CopyToPhone.h"
+#include "commands/DeleteFiles.h"
 
 #include <zip.h>
 
@@ -365,14 +366,57 @@ TEST_F(CopyToPhoneTest, AnEarlyOkFailsTheWriteAndNeverCostsTheOriginal) {
     EXPECT_TRUE(UnfinishedEntries().isEmpty());
 }
 
+// A press of "Прервать" that came as the operation started (after it was admitted, before
+// its command's first file) is never forgotten: no command lowers the abort itself.
+TEST_F(CopyToPhoneTest, AnAbortRaisedBeforeTheFirstFileStopsEveryCommandThere) {
+    const std::string id = IdOf("User");
+    link.emu->PutFile(id, "keep.txt", "kept");
+    const std::string local = WriteLocal("new.bin", Pattern(2000, 1));
+    QDir(dir.path()).mkdir("back");
+    struct Row {
+        const char* what;
+        std::function<CommandEnd()> run;
+    };
+    const Row rows[] = {
+        {"copy to the phone",
+         [&] {
+             CopyToPhone copy(*link.fs, Folder("User"), conflict);
+             EXPECT_TRUE(copy.Run({local}));
+             return copy.End();
+         }},
+        {"copy to the computer",
+         [&] {
+             CopyToComputer copy(*link.fs, Folder("User"), Path("back"));
+             EXPECT_TRUE(copy.Run({"keep.txt"}));
+             return copy.End();
+         }},
+        {"delete",
+         [&] {
+             DeleteFiles erase(*link.fs, Folder("User"));
+             EXPECT_TRUE(erase.Run({"keep.txt"}));
+             return erase.End();
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        link.flags.AbortRequested = true;
+        EXPECT_EQ(row.run(), CommandEnd::Aborted);
+        EXPECT_TRUE(link.flags.AbortRequested);
+    }
+    link.flags.AbortRequested = false;
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"keep.txt"}));
+    EXPECT_TRUE(QDir(QString::fromStdString(Path("back"))).entryList(QDir::Files).isEmpty());
+}
+
 TEST_F(CopyToPhoneTest, AnInterruptDuringTheNewFileKeepsTheOldOne) {
     const std::string id = IdOf("User");
     link.emu->PutFile(id, "a.txt", "old");
     const std::atomic<bool> stop{true};
-    link.fs->SetStopFlag(&stop);
+    const FlagSignal stopSignal(stop);
+    link.fs->SetStopSignal(&stopSignal);
     conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
     EXPECT_FALSE(Send("User", {WriteLocal("a.txt", Pattern(3000, 2))}, CommandEnd::Failed));
-    link.fs->SetStopFlag(nullptr);
+    link.fs->SetStopSignal(nullptr);
     EXPECT_EQ(link.emu->GetFile(id, "a.txt"), "old");
     EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
     EXPECT_TRUE(UnfinishedEntries().isEmpty());

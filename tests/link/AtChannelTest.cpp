@@ -194,8 +194,9 @@ TEST_F(TrickleFixture, EveryCommandEndsAtItsBoundWithAReasonOfItsOwn) {
 TEST_F(TrickleFixture, AbortEndsAStalledExchangeWithinASecond) {
     std::atomic<bool> abort{false};
     std::atomic<bool> stop{false};
+    const FlagSignal stopSignal(stop);
     ch.AbortFlag = &abort;
-    ch.StopFlag = &stop;
+    ch.Stop = &stopSignal;
     for (const bool byStop : {false, true}) {
         SCOPED_TRACE(byStop);
         clock.now = 0;

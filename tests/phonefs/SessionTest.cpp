@@ -353,3 +353,31 @@ TEST_F(SessionFixture, KeepAlivePingsOnlyWhileThePhoneIsReady) {
 }
 
 }  // namespace
+
+// The state moves only along its table; once the program closes nothing brings it back.
+TEST(SessionStates, ClosingLeadsOnlyToClosedAndClosedNowhere) {
+    using S = SessionState;
+    const S all[] = {S::NoPhone, S::Asking,  S::Connecting, S::Idle,
+                     S::Running, S::Pinging, S::Closing,    S::Closed};
+    for (const S to : all) {
+        EXPECT_EQ(SessionStateFollows(S::Closing, to), to == S::Closed);
+        EXPECT_FALSE(SessionStateFollows(S::Closed, to));
+    }
+    // Nothing runs without a phone, and the port is shut only by the close's last step.
+    for (const S from : {S::NoPhone, S::Asking}) EXPECT_FALSE(SessionStateFollows(from, S::Running));
+    for (const S from : all)
+        EXPECT_EQ(SessionStateFollows(from, S::Closed), from == S::Closing);
+}
+
+TEST_F(SessionFixture, AStopSignalWhileTheDialogIsUpKeepsTheSessionClosed) {
+    Connect(false);
+    ui.onDialog = [this](int) { session->Close(); };
+    ui.dialogAnswers = {false};
+    session->OpenSettings();
+    EXPECT_EQ(session->State(), SessionState::Closed);
+    EXPECT_EQ(session->Admit(false), Admission::Closing);
+    EXPECT_FALSE(Comm().Connected());
+    EXPECT_FALSE(session->KeepAliveArmed());
+    EXPECT_FALSE(session->Rescan());
+    EXPECT_TRUE(dev->written.empty());
+}

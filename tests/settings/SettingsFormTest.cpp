@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include <cstdlib>
+#include <optional>
 
 #include "link/widgets/PhoneSearchDialog.h"
 #include "link/widgets/PortStatesDialog.h"
@@ -58,8 +59,6 @@ protected:
         b.Flags = &flags;
         b.Boxes = &prompts;
         b.ListPorts = [this] { return scan; };
-        b.ConnectionExisted = [this] { return connected; };
-        b.ReopenPort = [this] { ++reopened; };
         b.EndProgram = [this] { ++ended; };
         return b;
     }
@@ -90,8 +89,6 @@ protected:
     AppFlags flags;
     test::ScriptedUi prompts;
     PortScan scan{{"/dev/ttyUSB0", "/dev/ttyUSB1"}, 2};
-    bool connected = false;
-    int reopened = 0;
     int ended = 0;
     SettingsDialog m_form;
 };
@@ -123,13 +120,13 @@ TEST_F(SettingsFormTest, ShowsItsPagesLabelsAndItemsFromTheCatalogue) {
 
 TEST_F(SettingsFormTest, FillsFromTheLiveStateAndPreselectsTheCurrentPort) {
     port.Name = "/dev/ttyS7";  // not among the ports found
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     EXPECT_EQ(Items(Box("SelCom")), scan.Ports);
     EXPECT_EQ(Box("SelCom")->currentIndex(), 0);
     // The stored port whose device is away (the link was lost) stays chosen, and Start keeps
     // it stored.
     m_store->WriteString("ComPort", "/dev/ttyS7");
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     EXPECT_EQ(Box("SelCom")->currentText(), "/dev/ttyS7");
     ClickStart();
     EXPECT_EQ(m_store->ReadString("ComPort", ""), "/dev/ttyS7");
@@ -146,7 +143,7 @@ TEST_F(SettingsFormTest, FillsFromTheLiveStateAndPreselectsTheCurrentPort) {
     flags.IRDAReq = false;
     m_store->WriteInt("SleepTime", 2);
     m_store->WriteInt("HiddenFiles", 1);
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     EXPECT_EQ(Box("SelCom")->currentText(), "/dev/ttyUSB1");
     EXPECT_EQ(Box("SelSpeed")->currentIndex(), 2);
     EXPECT_EQ(Box("EnableDTROnOpenBox")->currentIndex(), 0);
@@ -163,7 +160,7 @@ TEST_F(SettingsFormTest, FillsFromTheLiveStateAndPreselectsTheCurrentPort) {
     // A rate or stored delay the dialog does not offer leaves that choice as it was.
     port.Rate = 9600;
     m_store->WriteInt("SleepTime", 5);
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     EXPECT_EQ(Box("SelSpeed")->currentIndex(), 2);
     EXPECT_EQ(Box("SleepTimeBox")->currentIndex(), 2);
     EXPECT_TRUE(prompts.shown.empty());
@@ -171,7 +168,10 @@ TEST_F(SettingsFormTest, FillsFromTheLiveStateAndPreselectsTheCurrentPort) {
 
 TEST_F(SettingsFormTest, WithoutAnySerialDeviceTheProgramEnds) {
     scan = {};
-    EXPECT_FALSE(m_form.Execute());
+    std::optional<bool> answer;
+    m_form.Open([&](bool start) { answer = start; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }));
+    EXPECT_FALSE(*answer);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].Text, "Ни одного ком порта не найдено");
     EXPECT_EQ(prompts.shown[0].Caption, "Ошибка");
@@ -197,7 +197,7 @@ TEST_F(SettingsFormTest, APortHeldByAnotherProgramStaysTheChoiceWhenItIsTheStore
 
     // The stored port is not among those that open, yet it stays the choice: Start keeps
     // it, and nothing is written over it.
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(b.ListPorts()));
     EXPECT_EQ(Items(Box("SelCom")), (std::vector<std::string>{tty}));
     EXPECT_TRUE(prompts.shown.empty());
     ClickStart();
@@ -205,7 +205,7 @@ TEST_F(SettingsFormTest, APortHeldByAnotherProgramStaysTheChoiceWhenItIsTheStore
     EXPECT_TRUE(HasLine(File(), "ComPort=" + tty));
 
     pty.Release();
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(b.ListPorts()));
     EXPECT_EQ(Items(Box("SelCom")), (std::vector<std::string>{tty}));
 }
 
@@ -218,7 +218,7 @@ TEST_F(SettingsFormTest, StartWritesTheChosenValuesAfterAFirstRun) {
     SettingsFormBinding b = Binding();
     b.Store = &store;
     m_form.Bind(b);
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     EXPECT_EQ(Box("PortSettingsBox")->currentIndex(), 0);
     EXPECT_EQ(Box("HardwareFlowBox")->currentIndex(), 2);
 
@@ -266,7 +266,7 @@ TEST_F(SettingsFormTest, StartWritesTheChosenValuesAfterAFirstRun) {
     EXPECT_EQ(pollStep, 10);
 
     // "Средне" at Start: a 1 ms step, and the polling period still untouched.
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     Choose("SleepTimeBox", 1);
     Choose("Mode", 1);
     ClickStart();
@@ -276,49 +276,42 @@ TEST_F(SettingsFormTest, StartWritesTheChosenValuesAfterAFirstRun) {
     EXPECT_TRUE(flags.CompileJavaEnabled);
 }
 
-TEST_F(SettingsFormTest, CancelReopensThePortOnlyWhenAConnectionExisted) {
-    ASSERT_TRUE(m_form.FormCreate());
+TEST_F(SettingsFormTest, CancelLeavesThePortAndTheStoredSettingsAlone) {
+    ASSERT_TRUE(m_form.FormCreate(scan));
     const int setsAfterFill = port.Sets;
     Choose("SelSpeed", 2);
     QTest::mouseClick(m_form.findChild<QPushButton*>(QStringLiteral("CancelSetBtn")),
                       Qt::LeftButton);
-    EXPECT_EQ(reopened, 0);
     EXPECT_EQ(port.Sets, setsAfterFill);
     EXPECT_EQ(port.Rate, 9600);
     EXPECT_EQ(m_form.result(), QDialog::Rejected);
     EXPECT_FALSE(m_store->Contains("BaudRate"));
-
-    connected = true;
-    ASSERT_TRUE(m_form.FormCreate());
-    QTest::mouseClick(m_form.findChild<QPushButton*>(QStringLiteral("CancelSetBtn")),
-                      Qt::LeftButton);
-    EXPECT_EQ(reopened, 1);
-    EXPECT_EQ(port.Sets, setsAfterFill);
 }
 
 TEST_F(SettingsFormTest, EnterMeansStartEvenAfterAnEarlierCancel) {
     auto* cancel = m_form.findChild<QPushButton*>(QStringLiteral("CancelSetBtn"));
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     cancel->setFocus();
     QTest::mouseClick(cancel, Qt::LeftButton);
     ASSERT_EQ(m_form.result(), QDialog::Rejected);
 
     QString focused;
-    QTimer::singleShot(0, &m_form, [&] {
-        QWidget* w = m_form.focusWidget();
-        focused = w ? w->objectName() : QString();
-        QTest::keyClick(w ? w : static_cast<QWidget*>(&m_form), Qt::Key_Return);
-    });
+    std::optional<bool> answer;
+    m_form.Open([&](bool start) { answer = start; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_form.isVisible(); }));
+    QWidget* w = m_form.focusWidget();
+    focused = w ? w->objectName() : QString();
+    QTest::keyClick(w ? w : static_cast<QWidget*>(&m_form), Qt::Key_Return);
     // Never hang on a dialog that ignored the key.
-    QTimer::singleShot(3000, &m_form, [&] { m_form.reject(); });
-    EXPECT_TRUE(m_form.Execute());
+    if (!QTest::qWaitFor([&] { return answer.has_value(); }, 3000)) m_form.reject();
+    EXPECT_EQ(answer, std::optional<bool>(true));
     EXPECT_EQ(focused.toStdString(), "Start");
 }
 
 TEST_F(SettingsFormTest, OnlyTheUsersChoiceOfPortSettingsEnablesTheSecondPage) {
     EXPECT_TRUE(Page2()->isEnabled());  // enabled when the program starts
     port.Manual = false;
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     EXPECT_TRUE(Page2()->isEnabled());
 
     Choose("PortSettingsBox", 1);
@@ -327,14 +320,14 @@ TEST_F(SettingsFormTest, OnlyTheUsersChoiceOfPortSettingsEnablesTheSecondPage) {
     EXPECT_FALSE(Page2()->isEnabled());
 
     port.Manual = true;
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     EXPECT_EQ(Box("PortSettingsBox")->currentIndex(), 1);
     EXPECT_FALSE(Page2()->isEnabled());  // filling keeps the state of the last change
 }
 
 TEST_F(SettingsFormTest, TheTraceSwitchIsStoredAndStaysUsableWithSystemPortSettings) {
     port.Manual = false;
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     Choose("PortSettingsBox", 1);
     Choose("PortSettingsBox", 0);
     EXPECT_FALSE(Page2()->isEnabled());
@@ -350,7 +343,7 @@ TEST_F(SettingsFormTest, TheTraceSwitchIsStoredAndStaysUsableWithSystemPortSetti
     EXPECT_TRUE(HasLine(File(), "Trace=1")) << File();
 
     // Shown again, the dialog reflects the switch.
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     EXPECT_EQ(trace->currentIndex(), 1);
     Choose("TraceBox", 0);
     ClickStart();
@@ -368,14 +361,15 @@ TEST_F(SettingsFormTest, TheQuestionMarkBesideThePortListSaysWhyEachPortIsMissin
     denied.Group = "dialout";
     denied.GroupMayUse = true;
     m_form.SetPortDiagnostics([&] { return std::vector<PortStatus>{open, denied}; });
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     auto* button = m_form.findChild<QToolButton*>(QStringLiteral("PortStatesBtn"));
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->toolTip(), "Почему нет порта?");
     QTest::mouseClick(button, Qt::LeftButton);
     auto* list = m_form.findChild<PortStatesDialog*>(QStringLiteral("PortStatesForm"));
     ASSERT_NE(list, nullptr);
-    EXPECT_TRUE(list->isVisible());
+    // The states are learnt off the window's thread; the list shows once they are known.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }));
     EXPECT_EQ(list->windowTitle(), "Последовательные порты");
     EXPECT_EQ(list->Text().toStdString(),
               "/dev/ttyUSB0 открывается\n"
@@ -399,7 +393,7 @@ TEST_F(SettingsFormTest, StartStoresTheStableNameAndTheListFollowsItToTheDevices
     m_form.SetSearchSources(sources);
     scan = {{first.Path(), second.Path()}, 2};
     port.Name = first.Path();
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     ClickStart();
     EXPECT_EQ(port.Name, link.toStdString());
     EXPECT_TRUE(HasLine(File(), "ComPort=" + link.toStdString()));
@@ -407,7 +401,7 @@ TEST_F(SettingsFormTest, StartStoresTheStableNameAndTheListFollowsItToTheDevices
     // Plugged in again, the phone came back under the other name.
     ASSERT_TRUE(QFile::remove(link));
     ASSERT_TRUE(QFile::link(QString::fromStdString(second.Path()), link));
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     EXPECT_EQ(Box("SelCom")->currentText().toStdString(), second.Path());
 }
 
@@ -417,7 +411,7 @@ TEST_F(SettingsFormTest, APortPluggedInWhileShownJoinsTheListAndIsSearched) {
     ASSERT_TRUE(QDir().mkpath(dev));
     const WatchSources watch{dev.toStdString(), (dev + "/serial/by-id").toStdString(), 50};
     m_form.SetWatchSources(&watch);
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     m_form.show();
     const std::string path = (dev + "/ttyUSB9").toStdString();
     scan = {{"/dev/ttyUSB0", path}, 2};
@@ -436,7 +430,7 @@ TEST_F(SettingsFormTest, PicturesOfBothPages) {
     const char* dir = std::getenv("Q7K3_SHOT_DIR");
     if (!dir) GTEST_SKIP() << "Q7K3_SHOT_DIR not set";
     port.Name = "/dev/ttyUSB1";
-    ASSERT_TRUE(m_form.FormCreate());
+    ASSERT_TRUE(m_form.FormCreate(scan));
     m_form.show();
     auto* pages = m_form.findChild<QTabWidget*>();
     for (int page = 0; page < 2; ++page) {
@@ -467,6 +461,7 @@ TEST_F(SettingsFormTest, PicturesOfBothPages) {
     m_form.PortStatesBtnClick();
     auto* list = m_form.findChild<PortStatesDialog*>(QStringLiteral("PortStatesForm"));
     ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }));
     list->resize(760, 260);
     QTest::qWait(200);
     EXPECT_TRUE(list->grab().save(QString::fromLocal8Bit(dir) + "/settings-port-states.png"));

@@ -87,7 +87,10 @@ public:
     }
 
     // ConnectionDialog
-    bool AskConnectionSettings() override {
+    void AskConnectionSettings(ConnectionAnswer answered) override {
+        answered(AskDialog());
+    }
+    bool AskDialog() {
         events.push_back(busy ? "dialog (window busy)" : "dialog");
         if (onDialog) onDialog(dialogs);
         ++dialogs;

@@ -269,7 +269,7 @@ TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
                    [&] {
                        return PortScan{{byId, "/dev/ttyS0"}, 2};
                    },
-                   [] { return false; }, [] {}, [] {}});
+                   [] {}});
     PortStatus busy;
     busy.Path = "/dev/ttyACM0";
     busy.State = PortState::ModemManager;
@@ -277,12 +277,20 @@ TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
     busy.VendorId = "1234";
     busy.ProductId = "5678";
     settings.SetPortDiagnostics([busy] { return std::vector<PortStatus>{busy}; });
-    look.CheckModal({}, [&] { settings.Execute(); });
+    // The dialog is shown over a window that is up: over one that has gone it is not.
+    form.show();
+    look.CheckModal({}, [&] {
+        bool answered = false;
+        settings.Open([&](bool) { answered = true; });
+        EXPECT_TRUE(WaitUntil([&] { return answered; }));
+    });
     settings.PortStatesBtnClick();
     auto* states = settings.findChild<PortStatesDialog*>();
     ASSERT_NE(states, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return states->isVisible(); }));
     look.Check(*states);
     states->close();
+    form.hide();
     PhoneSearchDialog search(&form);
     SearchRequest request;
     request.Ports = {S(dir.filePath("ttyQ7"))};

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -95,10 +96,9 @@ struct PhoneSearchWindow : ::testing::Test {
                         [storedPort] {
                             return PortScan{{storedPort}, 1};
                         },
-                        [this] { return session->PhoneReady(); }, [this] { link->Port.Connect(); },
                         [] {}});
         form->AttachCore({link.get(), session.get(), store.get(), port.get(),
-                          [this] { return settings->Execute(); }});
+                          [this](ConnectionAnswer answered) { settings->Open(answered); }});
         form->OfferSearch = [this](const std::string& silent) { settings->OfferSearch(silent); };
     }
 
@@ -201,3 +201,69 @@ TEST_F(PhoneSearchWindow, ACablePluggedInWhileNoPhoneIsConnectedIsOfferedAndItsS
 }
 
 }  // namespace
+
+namespace {
+
+// How long a call keeps the window's thread, in ms.
+template <class F>
+qint64 HeldFor(F call) {
+    QElapsedTimer clock;
+    clock.start();
+    call();
+    return clock.elapsed();
+}
+
+}  // namespace
+
+// A search holds its ports for up to a second after it was told to stop: Connect, and Start
+// in the settings dialog, wait for that without holding the window, then connect.
+TEST_F(PhoneSearchWindow, ConnectAndStartDuringASearchConnectOnceItsPortsAreFree) {
+    const std::string silent = AddPhone(Config("SGH-E700", 0));
+    const std::string e800 = AddPhone(Config("SGH-E800"));
+    Build(silent);
+    QTemporaryDir devDir;
+    const fs::path dev = fs::path(devDir.path().toStdString());
+
+    // Start with a silent port: its dialog is cancelled, and the window has no phone.
+    ModalDriver cancel([](QWidget* dialog) {
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("CancelSetBtn")),
+                          Qt::LeftButton);
+    });
+    form->show();
+    ASSERT_TRUE(WaitUntil([&] { return cancel.Acted() && !settings->isVisible(); }, 20000));
+    ASSERT_TRUE(WaitUntil([&] { return !form->Busy() && !session->Busy(); }));
+
+    // A silent device is plugged in: its search takes seconds. Connect meanwhile.
+    form->Plugs().Watch({dev.string(), (dev / "serial/by-id").string(), 50});
+    fs::create_symlink(silent, dev / "ttyACM5");
+    ASSERT_TRUE(WaitUntil([&] { return form->Plugs().Searching(); }, 10000));
+    port->SetPortName(e800);
+    EXPECT_LT(HeldFor([&] { form->ConnectClick(); }), 100);
+    ASSERT_TRUE(WaitUntil([&] { return session->PhoneReady(); }, 20000));
+    EXPECT_EQ(session->PhoneModel(), "SGH-E800");
+
+    // The settings dialog's own search, and Start pressed while it runs.
+    qint64 held = -1;
+    bool stillOpen = false;
+    ModalDriver start([&](QWidget* dialog) {
+        settings->SelectPhone(PortFinding{e800, "", PortAnswer::Phone, "SGH-E800", 115200, {}});
+        qputenv("Q7K3FM_SEARCH_PORTS", silent.c_str());
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("FindPhoneBtn")),
+                          Qt::LeftButton);
+        ASSERT_TRUE(settings->Search() && settings->Search()->Running());
+        held = HeldFor([&] {
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Start")),
+                              Qt::LeftButton);
+        });
+        stillOpen = settings->isVisible();
+    });
+    form->SettingsClick();
+    ASSERT_TRUE(WaitUntil([&] { return start.Acted(); }, 20000));
+    ASSERT_TRUE(WaitUntil([&] { return !settings->isVisible() && session->PhoneReady(); }, 20000));
+    EXPECT_GE(held, 0);
+    EXPECT_LT(held, 100);
+    EXPECT_TRUE(stillOpen) << "closed before the search let go of its ports";
+    EXPECT_EQ(session->PhoneModel(), "SGH-E800");
+    EXPECT_EQ(store->ReadString("ComPort", ""), e800);
+    EXPECT_TRUE(prompts.shown.size() == 1u) << prompts.shown.back().Text;
+}

@@ -81,14 +81,15 @@ struct PhoneWindowFixture : ::testing::Test, WindowOnPhone<PhoneForm> {
         session =
             std::make_unique<PhoneSession>(*link, flags, prompts, *form->Progress(), *form, *form);
         fs = &session->Fs();
-        form->AttachCore({link.get(), session.get(), store.get(), port.get(), [this] {
+        form->AttachCore({link.get(), session.get(), store.get(), port.get(),
+                          test::AnswerAtOnce([this] {
                               receivedAtDialog.push_back(phone ? phone->Received() : "");
                               const bool start = !dialogAnswers.empty() && dialogAnswers.front();
                               if (!dialogAnswers.empty())
                                   dialogAnswers.erase(dialogAnswers.begin());
                               if (start) link->Port.SetPortName(phone->SlavePath());
                               return start;
-                          }});
+                          })});
         form->show();
         ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
         WaitForStartUp();
@@ -416,6 +417,8 @@ TEST_F(PhoneWindowFixture, SettingsCancelledOnARunningConnectionKeepsItsKeepAliv
     EXPECT_EQ(receivedAtDialog.size(), 1u);
     EXPECT_TRUE(form->PhoneReady());
     EXPECT_TRUE(session->KeepAliveArmed());
+    // The session opened the port again, off the window's thread.
+    EXPECT_TRUE(link->Port.Connected());
 }
 
 TEST_F(PhoneWindowFixture, AbortDuringTheScanStopsBeforeTheNextFolderAndKeepsTheTree) {
@@ -441,11 +444,16 @@ TEST_F(PhoneWindowFixture, AbortDuringTheScanStopsBeforeTheNextFolderAndKeepsThe
     EXPECT_EQ(prompts.shown[0].Caption, "Внимание");
     EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Information);
     ASSERT_TRUE(form->PhoneReady());
-    EXPECT_FALSE(flags.AbortRequested);
     int unlisted = 0;
     for (const Tree4* node : CollectFolderTable(fs->PhoneRoot())) unlisted += node->Listed ? 0 : 1;
     EXPECT_GT(unlisted, 0);
     EXPECT_EQ(form->Progress()->LongStatus->text(), "Завершение текущей операции");
+    // The next operation starts afresh: the whole scan again, nothing cut.
+    prompts.shown.clear();
+    ASSERT_TRUE(session->Rescan());
+    Settle();
+    EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front().Text;
+    for (const Tree4* node : CollectFolderTable(fs->PhoneRoot())) EXPECT_TRUE(node->Listed);
 }
 
 TEST_F(PhoneWindowFixture, CloseSavesTheLastPathAndFavouritesExitDoesNot) {
@@ -467,6 +475,8 @@ TEST_F(PhoneWindowFixture, CloseSavesTheLastPathAndFavouritesExitDoesNot) {
     EXPECT_TRUE(link->Port.Connected());
 
     form->close();
+    // The port's close is the session's last task; the window goes once it is done.
+    ASSERT_TRUE(test::WaitUntil([&] { return form->SessionClosed() && !form->isVisible(); }));
     QSettings file(configDir.filePath("Q7K3FileManager.conf"), QSettings::IniFormat);
     EXPECT_EQ(file.value("LastPath").toString(), QDir::cleanPath(other.path()));
     EXPECT_EQ(file.value("FavCount").toString(), "1");

@@ -332,7 +332,8 @@ struct PhonePreviewFixture : PreviewFixture {
         session =
             std::make_unique<PhoneSession>(*link, flags, prompts, *form->Progress(), *form, *form);
         form->AttachCore(
-            {link.get(), session.get(), store.get(), port.get(), [] { return false; }});
+            {link.get(), session.get(), store.get(), port.get(),
+             test::AnswerAtOnce([] { return false; })});
         form->show();
         ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
         ASSERT_TRUE(WaitUntil([&] { return form->Started() && !form->Busy(); }, 30000));

@@ -101,10 +101,9 @@ struct UsableDialogs : ::testing::Test {
                         [path] {
                             return PortScan{{path}, 1};
                         },
-                        [this] { return session->PhoneReady(); }, [this] { link->Port.Connect(); },
                         [] {}});
         form->AttachCore({link.get(), session.get(), store.get(), port.get(),
-                          [this] { return settings->Execute(); }});
+                          [this](ConnectionAnswer answered) { settings->Open(answered); }});
     }
 };
 

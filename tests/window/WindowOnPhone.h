@@ -72,7 +72,8 @@ struct WindowOnPhone {
         port = std::make_unique<DriverSettings<SerialPort>>(link->Port);
         session =
             std::make_unique<PhoneSession>(*link, flags, prompts, *form->Progress(), *form, *form);
-        form->AttachCore({link.get(), session.get(), store.get(), port.get(), std::move(dialog)});
+        form->AttachCore({link.get(), session.get(), store.get(), port.get(),
+                          AnswerAtOnce(std::move(dialog))});
         form->show();
         ASSERT_TRUE(WaitUntil([&] { return form->Initialized(); }));
     }

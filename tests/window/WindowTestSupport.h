@@ -100,4 +100,9 @@ inline bool WaitUntil(const std::function<bool()>& done, int limitMs = 5000) {
     return true;
 }
 
+// A stand-in for the settings dialog that answers as soon as it is asked.
+inline std::function<void(ConnectionAnswer)> AnswerAtOnce(std::function<bool()> start) {
+    return [start = std::move(start)](ConnectionAnswer answered) { answered(start()); };
+}
+
 }  // namespace q7k3::test
