@@ -19,6 +19,7 @@
 
 #include "link/Prompts.h"
 #include "support/ScriptedUi.h"
+#include "ui/Language.h"
 
 namespace q7k3::test {
 
@@ -30,6 +31,9 @@ public:
         static char name[] = "window_tests";
         static char* argv[] = {name, nullptr};
         if (!QApplication::instance()) m_app = new QApplication(argc, argv);
+        // As the program does; ctest pins Russian with Q7K3FM_LANGUAGE, the English entries
+        // clear it and set the locale.
+        UseLanguage(ChooseLanguage(""), {QStringLiteral(Q7K3_BIN_DIR)});
     }
     void TearDown() override {
         delete m_app;
