@@ -1838,13 +1838,6 @@ why and what to do about it.</translation>
     </message>
 </context>
 <context>
-    <name>TForm11</name>
-    <message>
-        <source>Q7K3FM.hlp</source>
-        <translation>Q7K3FM.en.hlp</translation>
-    </message>
-</context>
-<context>
     <name>TPlayForm</name>
     <message>
         <source>Просмотрщик</source>

@@ -149,7 +149,7 @@ constexpr Row kRows[] = {
     // window opens. Until the program has a site of its own, that is its help page,
     // installed beside the program.
     {"TForm11", "", "Messages"},
-    {"TForm11", "HomePage", QT_TRANSLATE_NOOP("TForm11", "Q7K3FM.hlp")},
+    {"TForm11", "HomePage", "Q7K3FM.hlp"},
 };
 
 using Key = std::pair<std::string, std::string>;

@@ -71,7 +71,7 @@ TEST(Language, EveryCatalogueTextHasItsEnglishOne) {
                   QString::fromStdString(source).count("\r\n"));
         ++translated;
     }
-    EXPECT_GT(translated, 300);
+    EXPECT_GT(translated, 250);
     // Russian again: every text its source, byte for byte.
     UseLanguage(Language::Russian, kDirs);
     for (int n = 0; n < MessageCount(); ++n) EXPECT_EQ(Msg(n), MessageSource(n)) << n;
@@ -106,7 +106,7 @@ TEST(Language, EveryRussianCaptionHasItsEnglishOne) {
         const std::string& english = Caption(keys[i].first, keys[i].second);
         EXPECT_FALSE(HasCyrillic(english)) << keys[i].first << "/" << keys[i].second;
         // The other texts of the design (names, numbers, Latin words) stay as they are.
-        if (!HasCyrillic(russian[i]) && keys[i].second != "HomePage")
+        if (!HasCyrillic(russian[i]))
             EXPECT_EQ(english, russian[i]) << keys[i].first << "/" << keys[i].second;
     }
     UseLanguage(Language::Russian, kDirs);

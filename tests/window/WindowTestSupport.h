@@ -33,7 +33,11 @@ public:
         if (!QApplication::instance()) m_app = new QApplication(argc, argv);
         // As the program does; ctest pins Russian with Q7K3FM_LANGUAGE, the English entries
         // clear it and set the locale.
-        UseLanguage(ChooseLanguage(""), {QStringLiteral(Q7K3_BIN_DIR)});
+#ifdef Q7K3_BIN_DIR
+        UseLanguage(ChooseLanguage(""), {QString::fromUtf8(Q7K3_BIN_DIR)});
+#else
+        UseLanguage(ChooseLanguage(""));
+#endif
     }
     void TearDown() override {
         delete m_app;
