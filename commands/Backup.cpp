@@ -479,7 +479,7 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
         }
         std::string name = r.Name;
         bool replace = false;
-        switch (commands::ResolveConflict(m_fs, folder, m_conflict, answers, name, replace)) {
+        switch (commands::ResolveConflict(m_fs, folder, m_conflict, answers, name, replace, path)) {
             case commands::ConflictEnd::Go:
                 break;
             case commands::ConflictEnd::Skip:

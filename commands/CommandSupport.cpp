@@ -1,14 +1,11 @@
 #include "commands/CommandSupport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 
 #include "commands/Backup.h"
@@ -16,9 +13,9 @@
 
 #include "link/Connection.h"
 #include "link/Failure.h"
-#include "phonefs/SuiteRegistry.h"
 #include "ui/LocalProblem.h"
 #include "ui/Messages.h"
+#include "ui/OutputFile.h"
 #include "ui/TempDir.h"
 #include "ui/Text.h"
 
@@ -41,12 +38,6 @@ std::string KbText(int64_t bytes) {
     return std::to_string((bytes + 1023) / 1024);
 }
 
-std::string MinutesText(int64_t ms) {
-    const int64_t s = (ms + 999) / 1000;
-    const int64_t sec = s % 60;
-    return std::to_string(s / 60) + (sec < 10 ? ":0" : ":") + std::to_string(sec);
-}
-
 }  // namespace
 
 void ByteMeter::Start(int64_t total) {
@@ -56,13 +47,15 @@ void ByteMeter::Start(int64_t total) {
 }
 
 std::string ByteMeter::Line(const ProgressView& progress) const {
+    // One file: its own line in the dialog counts its bytes as they go.
+    if (progress.Max(2) <= 1) return CopyProgressLine(progress);
     std::string line = CopyProgressLine(progress) + ", " + KbText(m_done) + Msg(kMsgOf) +
                        KbText(m_total) + Msg(kMsgKilobytes);
     const qint64 spent = m_clock.isValid() ? m_clock.elapsed() : 0;
     if (m_done > 0 && spent > 0) {
         const double left = static_cast<double>(m_total - m_done) * static_cast<double>(spent) /
                             static_cast<double>(m_done);
-        line += Msg(kMsgTimeLeft) + MinutesText(static_cast<int64_t>(left));
+        line += Msg(kMsgTimeLeft) + MinutesText((static_cast<int64_t>(left) + 999) / 1000);
     }
     return line;
 }
@@ -117,7 +110,7 @@ std::string PhoneNameProblem(std::string_view name, size_t maxBytes) {
 ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
                           const std::function<bool(const std::string&)>& taken,
                           const std::function<bool(const std::string&)>& valid, std::string& name,
-                          bool& replace) {
+                          bool& replace, const ConflictSides& sides) {
     replace = false;
     const std::string first = name;
     std::string field = name;
@@ -128,7 +121,11 @@ ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
         } else if (memory.SkipAll) {
             answer.Answer = ConflictAnswer::Skip;
         } else {
-            answer = conflict.AskConflict(first, field);
+            ConflictFacts facts;
+            if (sides.Existing) facts.Existing = sides.Existing(name);
+            facts.Incoming = sides.Incoming;
+            facts.OneFile = sides.OneFile;
+            answer = conflict.AskConflictAbout(first, field, facts);
         }
         switch (answer.Answer) {
             case ConflictAnswer::UseNewName:
@@ -155,8 +152,20 @@ ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
     return ConflictEnd::Go;
 }
 
+FileFacts LocalFacts(const std::string& path) {
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.exists()) return {};
+    return {info.size(), info.lastModified().toSecsSinceEpoch()};
+}
+
+FileFacts PhoneFacts(const FileEntry* entry) {
+    if (!entry) return {};
+    return {entry->Size, entry->Date.isValid() ? entry->Date.toSecsSinceEpoch() : -1};
+}
+
 ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict,
-                            ConflictMemory& memory, std::string& name, bool& replace) {
+                            ConflictMemory& memory, std::string& name, bool& replace,
+                            const std::string& incoming) {
     const size_t limit = RuleToPhone(KindOf(folder)).NameBytes;
     // A typed name the phone could not give back is said, then asked about again.
     const auto valid = [&fs, limit](const std::string& n) {
@@ -164,9 +173,13 @@ ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& confli
         if (!problem.empty()) ShowError(fs, problem);
         return problem.empty();
     };
+    ConflictSides sides;
+    sides.Existing = [folder](const std::string& n) { return PhoneFacts(FindFile(folder, n)); };
+    if (!incoming.empty()) sides.Incoming = LocalFacts(incoming);
+    sides.OneFile = fs.Progress().Max(2) <= 1;
     return AskWhileTaken(
         conflict, memory, [folder](const std::string& n) { return HasFile(folder, n); }, valid,
-        name, replace);
+        name, replace, sides);
 }
 
 namespace {
@@ -192,82 +205,6 @@ void DropTemporary(PhoneFs& fs, Tree4* folder, const std::string& temp) {
     // A write that failed leaves no file: nothing to say about it.
 }
 
-// A replacement under way, written down before its first step. The entry is crossed out
-// when the function that made it returns with the user's name holding a file; otherwise
-// (a killed program, a lost line) the next connection finishes it.
-class Unfinished {
-public:
-    std::string Model, FolderId, FolderPath, Name, Temp, OldCopy;
-    uint32_t TempCrc = 0, OldCrc = 0;
-    qint64 Pid = 0;
-
-    // Writes the entry whole (beside it, then renamed); false when it cannot be.
-    bool Save() {
-        const std::string dir = UnfinishedDir();
-        if (dir.empty()) return false;
-        if (m_path.empty()) {
-            static int counter = 0;
-            Pid = QCoreApplication::applicationPid();
-            m_path =
-                dir + "/replace-" + std::to_string(Pid) + "-" + std::to_string(++counter) + ".txt";
-        }
-        QSaveFile out(QString::fromStdString(m_path));
-        if (!out.open(QIODevice::WriteOnly)) return false;
-        const std::string text = std::string(kMagic) + "\n" + std::to_string(Pid) + "\n" + Model +
-                                 "\n" + FolderId + "\n" + FolderPath + "\n" + Name + "\n" + Temp +
-                                 "\n" + std::to_string(TempCrc) + "\n" + OldCopy + "\n" +
-                                 std::to_string(OldCrc) + "\n";
-        out.write(text.data(), static_cast<qint64>(text.size()));
-        return out.commit();
-    }
-    bool Load(const std::string& path) {
-        QFile in(QString::fromStdString(path));
-        if (!in.open(QIODevice::ReadOnly)) return false;
-        const QList<QByteArray> lines = in.readAll().split('\n');
-        if (lines.size() < 10 || lines[0] != kMagic) return false;
-        const auto text = [&](int i) { return lines[i].toStdString(); };
-        bool okPid = false, okTemp = false, okOld = false;
-        Pid = lines[1].toLongLong(&okPid);
-        Model = text(2);
-        FolderId = text(3);
-        FolderPath = text(4);
-        Name = text(5);
-        Temp = text(6);
-        TempCrc = lines[7].toUInt(&okTemp);
-        OldCopy = text(8);
-        OldCrc = lines[9].toUInt(&okOld);
-        m_path = path;
-        return okPid && okTemp && okOld && !FolderId.empty() && !Name.empty();
-    }
-    // Crosses the entry out, with the copy of the old file it kept.
-    void Drop() {
-        if (!OldCopy.empty()) QFile::remove(QString::fromStdString(OldCopy));
-        if (!m_path.empty()) QFile::remove(QString::fromStdString(m_path));
-        m_path.clear();
-    }
-    // A fresh path beside the entries for the copy of the old file.
-    std::string OldCopyPath() const {
-        const std::string dir = UnfinishedDir();
-        if (dir.empty()) return {};
-        static int counter = 0;
-        return dir + "/old-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
-               std::to_string(++counter);
-    }
-
-private:
-    static constexpr const char* kMagic = "q7k3fm-unfinished-replace 1";
-    std::string m_path;
-};
-
-Unfinished EntryFor(PhoneFs& fs, const Tree4* folder, const std::string& name) {
-    Unfinished entry;
-    entry.Model = fs.ModelCodeText();
-    entry.FolderId = folder->Id;
-    entry.FolderPath = PhonePathText(folder);
-    entry.Name = name;
-    return entry;
-}
-
 enum class Outcome { Done, Failed, MemoryFull };
 
 // New file under a temporary name, old one erased, new one under its name, temporary
@@ -277,15 +214,20 @@ Outcome ReplaceThroughTemporary(PhoneFs& fs, Tree4* folder, const std::string& s
                                 const std::string& name) {
     AtChannel& ch = fs.Channel();
     const std::string temp = TemporaryPhoneName(folder, name);
-    Unfinished entry = EntryFor(fs, folder, name);
+    Expected<UnfinishedRecord> made = UnfinishedRecord::For(fs, folder, name);
+    if (!made) {
+        ch.Fail(made.error());
+        return Outcome::Failed;
+    }
+    UnfinishedRecord& entry = *made;
     entry.Temp = temp;
-    if (!LocalFileCrc(source, entry.TempCrc)) {
+    if (!LocalFileCrc(source, entry.NewCrc)) {
         FailLocal(ch, source);
         return Outcome::Failed;
     }
     // Without a place for the entry (a data folder that cannot be written) the steps still
     // run to their end; only a killed program could not be finished later.
-    entry.Save();
+    (void)entry.Save();
     if (!fs.WritePhoneFile(source, temp, folder)) {
         const bool full = ch.LastError == kErrPhoneMemoryFull;
         DropTemporary(fs, folder, temp);
@@ -322,10 +264,15 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
     AtChannel& ch = fs.Channel();
     const FileEntry* found = FindFile(folder, name);
     const QDateTime date = found ? found->Date : QDateTime::currentDateTime();
-    Unfinished entry = EntryFor(fs, folder, name);
+    Expected<UnfinishedRecord> made = UnfinishedRecord::For(fs, folder, name);
+    if (!made) {
+        ch.Fail(made.error());
+        return false;
+    }
+    UnfinishedRecord& entry = *made;
     // The old file waits beside the entry, where the next connection finds it; without a
     // data folder, in the private temporary folder.
-    std::string old = entry.OldCopyPath();
+    std::string old = UnfinishedRecord::CopyPath();
     if (old.empty()) {
         const std::string dir = FreshWorkDir("replaced");
         if (dir.empty()) {
@@ -341,7 +288,7 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
         entry.Drop();
         return false;
     }
-    entry.Save();
+    (void)entry.Save();
     PhoneFs::StopHold hold(fs);
     if (!fs.EraseFile(name)) {
         entry.Drop();
@@ -380,6 +327,11 @@ bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sourc
 
 }  // namespace
 
+bool RoomOnPhone(const PhoneFs& fs, int64_t size, int copies, int64_t freed) {
+    const int64_t freeKb = kUserMemoryKb - fs.UsedKilobytes();
+    return copies * UnitsKb(size) - (freed > 0 ? UnitsKb(freed) : 0) <= freeKb;
+}
+
 std::string TemporaryPhoneName(const Tree4* folder, const std::string& name) {
     std::string ext;
     const size_t dot = name.rfind('.');
@@ -404,10 +356,8 @@ bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const s
         return ok;
     };
     const int64_t newSize = QFileInfo(QString::fromStdString(source)).size();
-    const int64_t freeKb = kUserMemoryKb - fs.UsedKilobytes();
     // Both files at once, and later the new one twice once the old one is gone.
-    const bool bothFit =
-        UnitsKb(newSize) <= freeKb && 2 * UnitsKb(newSize) - UnitsKb(old->Size) <= freeKb;
+    const bool bothFit = RoomOnPhone(fs, newSize) && RoomOnPhone(fs, newSize, 2, old->Size);
     if (bothFit) {
         switch (ReplaceThroughTemporary(fs, folder, source, name)) {
             case Outcome::Done:
@@ -441,19 +391,20 @@ void FailLink(AtChannel& ch, const std::string& path) {
     FailText(ch, Msg(kMsgLinkRefused) + path);
 }
 
-bool InstallLocalFile(const std::string& from, const std::string& to) {
-    // A link at the target would take the file elsewhere.
-    if (QFileInfo(QString::fromStdString(to)).isSymLink()) return false;
+Status InstallLocalFile(const std::string& from, const std::string& to) {
     QFile in(QString::fromStdString(from));
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    ReplacingFile out(to);
-    if (!out.Open()) return false;
+    const auto unreadable = [&from] {
+        return Fail(kErrLocalFile, from + ": " + LocalProblem(from, LocalAccess::Read, errno));
+    };
+    if (!in.open(QIODevice::ReadOnly)) return unreadable();
+    OutputFile out(to);
+    if (Status opened = out.Open(); !opened) return opened;
     char chunk[65536];
     for (;;) {
         const qint64 n = in.read(chunk, sizeof chunk);
-        if (n < 0) return false;
+        if (n < 0) return unreadable();
         if (n == 0) break;
-        if (out.File().write(chunk, n) != n) return false;
+        if (Status written = out.Write(chunk, static_cast<size_t>(n)); !written) return written;
     }
     return out.Commit();
 }
@@ -479,12 +430,6 @@ std::string DataFolder(const char* name) {
     return dir.toStdString();
 }
 
-// Whether the program that wrote an entry still runs (then the entry is its own business).
-bool OtherProgramRuns(qint64 pid) {
-    if (pid <= 0 || pid == QCoreApplication::applicationPid()) return false;
-    return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
-
 }  // namespace
 
 std::string RecoveryDir() {
@@ -504,89 +449,6 @@ bool IsTemporaryPhoneName(std::string_view name) {
     if (digits == 0) return false;
     name.remove_prefix(digits);
     return name.empty() || (name.front() == '.' && name.find('.', 1) == std::string_view::npos);
-}
-
-std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs) {
-    std::vector<std::string> report;
-    const std::string dir = UnfinishedDir();
-    if (dir.empty()) return report;
-    const QStringList files =
-        QDir(QString::fromStdString(dir))
-            .entryList({QStringLiteral("replace-*.txt")}, QDir::Files, QDir::Name);
-    // What fails here is tried again at the next connection: no failure of these steps is
-    // the caller's.
-    const AtChannel::SideExchanges side(fs.Channel());
-    for (const QString& file : files) {
-        Unfinished entry;
-        const std::string path = dir + "/" + file.toStdString();
-        if (!entry.Load(path)) {
-            // Not an entry this program can read: nothing can be done with it.
-            QFile::remove(QString::fromStdString(path));
-            continue;
-        }
-        if (OtherProgramRuns(entry.Pid) || entry.Model != fs.ModelCodeText()) continue;
-        // A folder that cannot be read now is tried again at the next connection.
-        const std::unique_ptr<Tree4> folder = MakeRoot(std::string(), entry.FolderId);
-        if (!fs.ListFolder(folder.get(), true)) continue;
-        const std::string where = entry.FolderPath + "\\" + entry.Name;
-        const bool hasName = HasFile(folder.get(), entry.Name);
-        const bool hasTemp = !entry.Temp.empty() && HasFile(folder.get(), entry.Temp);
-        if (hasName) {
-            // The name holds a whole file, old or new: only the temporary file is left over.
-            if (hasTemp && !fs.EraseFile(entry.Temp)) continue;
-            if (hasTemp)
-                report.push_back(Msg(kMsgTemporaryErased) + entry.FolderPath + "\\" + entry.Temp);
-            entry.Drop();
-            continue;
-        }
-        std::string source;
-        uint32_t crc = 0;
-        const std::string scratch = FreshWorkDir("unfinished");
-        if (hasTemp && !scratch.empty()) {
-            // The new file, whole on the phone under the temporary name, gets the user's.
-            const FileEntry* temp = FindFile(folder.get(), entry.Temp);
-            const std::string copy = scratch + "/new";
-            if (fs.ReadPhoneFile(copy, entry.Temp, temp->Date, temp->Size) &&
-                LocalFileCrc(copy, crc) && crc == entry.TempCrc)
-                source = copy;
-        }
-        if (source.empty() && !entry.OldCopy.empty() && LocalFileCrc(entry.OldCopy, crc) &&
-            crc == entry.OldCrc)
-            source = entry.OldCopy;
-        if (source.empty()) {
-            // Nothing whole is left to give the name: the entry can do no more.
-            if (!hasTemp) entry.Drop();
-            continue;
-        }
-        if (!fs.WritePhoneFile(source, entry.Name, folder.get())) continue;
-        if (hasTemp) fs.EraseFile(entry.Temp);
-        report.push_back(Msg(kMsgReplaceFinished) + where);
-        entry.Drop();
-    }
-    return report;
-}
-
-std::vector<std::string> KeepErasedRegistry(PhoneFs& fs) {
-    std::vector<std::string> kept;
-    Tree4* root = fs.PhoneRoot();
-    if (!root) return kept;
-    const Tree4* java = FindChild("java", root);
-    for (const ErasedFile& file : RegistryFilesLeftErased()) {
-        Unfinished entry = EntryFor(fs, java, file.Name);
-        const std::string copy = entry.OldCopyPath();
-        if (copy.empty()) break;
-        QSaveFile out(QString::fromStdString(copy));
-        const auto size = static_cast<qint64>(file.Bytes.size());
-        if (!out.open(QIODevice::WriteOnly) || out.write(file.Bytes.data(), size) != size ||
-            !out.commit() || !LocalFileCrc(copy, entry.OldCrc))
-            continue;
-        entry.OldCopy = copy;
-        if (entry.Save())
-            kept.push_back(entry.FolderPath + "\\" + file.Name);
-        else
-            entry.Drop();
-    }
-    return kept;
 }
 
 std::string UniquePath(const std::string& dir, const std::string& name) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/Questions.h"
+#include "commands/Unfinished.h"
 #include "phonefs/PhoneFs.h"
 
 namespace q7k3 {
@@ -33,7 +34,8 @@ std::string CopyProgressLine(const ProgressView& progress);
 Tree4* FolderAt(PhoneFs& fs, const FolderPlace& place);
 
 // The bytes a command has moved of all it will move, with an estimate of the time left
-// from the rate so far: "Копирование файла k из N, X из Y КБ, осталось m:ss".
+// from the rate so far: "Копирование файла k из N, X из Y КБ, осталось m:ss" (a command of
+// one file leaves its bytes to the file's own line).
 class ByteMeter {
 public:
     // Starts the clock.
@@ -74,13 +76,26 @@ struct ConflictMemory {
 // it is: the caller replaces it. "Перезаписать все" and "Пропустить все" answer every later
 // question of the command; Skip leaves this file out.
 enum class ConflictEnd { Go, Skip, Cancel, Fail };
+// The dialog shows the file `existing(name)` tells of beside `incoming`; with `oneFile` it
+// offers no answers for later files.
+struct ConflictSides {
+    std::function<FileFacts(const std::string&)> Existing;
+    FileFacts Incoming;
+    bool OneFile = false;
+};
 ConflictEnd AskWhileTaken(ConflictQuestion& conflict, ConflictMemory& memory,
                           const std::function<bool(const std::string&)>& taken,
                           const std::function<bool(const std::string&)>& valid, std::string& name,
-                          bool& replace);
-// The same while the phone folder `folder` holds `name`.
+                          bool& replace, const ConflictSides& sides = {});
+// The same while the phone folder `folder` holds `name`; `incoming` is the local file
+// that would take its place, and a command of one file (the file bar's maximum) is asked
+// without the answers "… все".
 ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict,
-                            ConflictMemory& memory, std::string& name, bool& replace);
+                            ConflictMemory& memory, std::string& name, bool& replace,
+                            const std::string& incoming = {});
+// The size and the modification time of a local file, and of a phone file.
+FileFacts LocalFacts(const std::string& path);
+FileFacts PhoneFacts(const FileEntry* entry);
 
 // Writes the local file `source` as `name` into `folder`, which must be current on the
 // phone. With `replace` the phone's file of that name gives way, and a write that fails
@@ -95,6 +110,10 @@ ConflictEnd ResolveConflict(PhoneFs& fs, Tree4* folder, ConflictQuestion& confli
 bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
                   bool replace);
 
+// Whether the phone's memory, as far as the listed folders tell, has room for `copies` more
+// files of `size` bytes beside what it holds, less `freed` bytes of a file that will go.
+bool RoomOnPhone(const PhoneFs& fs, int64_t size, int copies = 1, int64_t freed = 0);
+
 // The name of the temporary file a replacing write uses in `folder`: free in the folder,
 // with `name`'s extension (a folder may take only some kinds of file).
 std::string TemporaryPhoneName(const Tree4* folder, const std::string& name);
@@ -102,19 +121,9 @@ std::string TemporaryPhoneName(const Tree4* folder, const std::string& name);
 // file, so a backup leaves it out.
 bool IsTemporaryPhoneName(std::string_view name);
 
-// A replacement the program was killed in the middle of is written down before its first
-// step and crossed out after its last (in $XDG_DATA_HOME/Q7K3FileManager/Unfinished). At the
-// next connection to a phone of the same model it is finished: the user's name gets back
-// its file (the new one from the temporary file, or the old one from the computer) and
-// the temporary file goes. Returns one line for each phone path it mended; entries of a
-// program still running are left to it.
-std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs);
-// Where the entries are kept (made when missing; empty when it cannot be).
+// Where the records of unfinished steps are kept (made when missing; empty when it cannot
+// be). The records themselves: commands/Unfinished.h.
 std::string UnfinishedDir();
-// After a rebuild of the Java registry that lost the line past its erase: the files it
-// erased and could not write back are kept as such entries, so that the next connection
-// writes them back. Returns the phone paths kept.
-std::vector<std::string> KeepErasedRegistry(PhoneFs& fs);
 
 // A name the phone can take: not empty, not "." or "..", no '/', no quote, no control
 // character.
@@ -132,9 +141,9 @@ std::string EscapeOnTheWay(const std::string& root, const std::string& relative)
 // Leaves "Путь ведёт через символическую ссылке, отказано: <path>" in the channel.
 void FailLink(AtChannel& ch, const std::string& path);
 
-// Copies `from` to `to` through a temporary file beside `to` that takes its place only
-// when it is complete: a failure leaves whatever was at `to`.
-bool InstallLocalFile(const std::string& from, const std::string& to);
+// Copies `from` to `to` through an OutputFile: a failure (with its reason) leaves whatever
+// was at `to`, and a link there is refused.
+Status InstallLocalFile(const std::string& from, const std::string& to);
 
 // An empty directory of the private temporary directory for one file's conversion.
 // Empty when it cannot be made.

@@ -41,7 +41,7 @@ void CopyToComputer::Wrote(const std::string& path, const FileEntry& entry,
     m_origins.push_back({entry.Name, ruleName});
 }
 
-CopyToComputer::Decision CopyToComputer::FreeName(std::string& name) {
+CopyToComputer::Decision CopyToComputer::FreeName(std::string& name, const FileEntry& entry) {
     const auto taken = [this](const std::string& n) {
         const QFileInfo info(QString::fromStdString(Join(m_targetDir, n)));
         return info.exists() || info.isSymLink();
@@ -56,8 +56,14 @@ CopyToComputer::Decision CopyToComputer::FreeName(std::string& name) {
     if (!m_conflict) return Decision::Go;
     // A typed name must stay a plain name in the target directory.
     const auto valid = [](const std::string& n) { return !n.empty() && SafeFileName(n) == n; };
+    commands::ConflictSides sides;
+    sides.Existing = [this](const std::string& n) {
+        return commands::LocalFacts(Join(m_targetDir, n));
+    };
+    sides.Incoming = commands::PhoneFacts(&entry);
+    sides.OneFile = m_fs.Progress().Max(2) <= 1;
     bool replace = false;
-    switch (commands::AskWhileTaken(*m_conflict, m_answers, taken, valid, name, replace)) {
+    switch (commands::AskWhileTaken(*m_conflict, m_answers, taken, valid, name, replace, sides)) {
         case commands::ConflictEnd::Go:
             return Decision::Go;
         case commands::ConflictEnd::Skip:
@@ -107,7 +113,7 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
         // The local name the file takes (free, or what the question made of it); a file
         // left out or a cancel ends its step.
         const auto takeName = [&](std::string& name) -> std::optional<Next> {
-            switch (FreeName(name)) {
+            switch (FreeName(name, entry)) {
                 case Decision::Go:
                     return std::nullopt;
                 case Decision::Skip:
@@ -174,8 +180,9 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
             const std::string ruleName = name;
             if (const auto end = takeName(name)) return *end;
             const std::string target = Join(m_targetDir, name);
-            if (!commands::InstallLocalFile(result.Output, target)) {
-                commands::FailLocal(m_fs.Channel(), target);
+            if (Status installed = commands::InstallLocalFile(result.Output, target);
+                !installed) {
+                m_fs.Channel().Fail(installed.error());
                 return Next::Fail;
             }
             Wrote(target, entry, ruleName);

@@ -51,7 +51,7 @@ private:
     enum class Decision { Go, Skip, Cancel };
     // A name this run has already written is numbered; otherwise the conflict question
     // while `name` is taken in the target directory.
-    Decision FreeName(std::string& name);
+    Decision FreeName(std::string& name, const FileEntry& entry);
     bool WroteName(const std::string& name) const;
     void Wrote(const std::string& path, const FileEntry& entry, const std::string& ruleName);
     bool Fetch(const FileEntry& entry, const std::string& localPath);

@@ -27,8 +27,25 @@ bool CopyToPhone::HasName(const std::string& name) const {
 
 CopyToPhone::Next CopyToPhone::Skip(const std::string& text, BoxIcon icon) {
     ++m_skipped;
-    if (!text.empty()) commands::ShowError(m_fs, text, icon);
+    if (text.empty()) return Next::Go;
+    if (!m_summarize) {
+        commands::ShowError(m_fs, text, icon);
+        return Next::Go;
+    }
+    // The summary's line names the file when the reason does not.
+    const std::string name = QFileInfo(QString::fromStdString(m_current)).fileName().toStdString();
+    m_refused.push_back(text.find(name) == std::string::npos ? name + ": " + text : text);
     return Next::Go;
+}
+
+void CopyToPhone::ShowSummary() {
+    if (!m_summarize || m_refused.empty()) return;
+    const int refused = static_cast<int>(m_refused.size());
+    std::string text = Msg(kMsgCopiedCount) + std::to_string(m_sent.size()) +
+                       Msg(kMsgSkippedCount) + std::to_string(m_skipped - refused) +
+                       Msg(kMsgRefusedCount) + std::to_string(refused);
+    for (const std::string& line : m_refused) text += "\r\n" + line;
+    m_fs.Ui().MessageBox(text, Msg(kMsgAttentionCaption), BoxIcon::Warning);
 }
 
 bool CopyToPhone::Write(const std::string& origin, const std::string& source,
@@ -41,6 +58,13 @@ bool CopyToPhone::Write(const std::string& origin, const std::string& source,
 }
 
 bool CopyToPhone::Run(const std::vector<std::string>& paths) {
+    m_refused.clear();
+    const bool ok = RunFiles(paths);
+    ShowSummary();
+    return ok;
+}
+
+bool CopyToPhone::RunFiles(const std::vector<std::string>& paths) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
     flags.AbortRequested = false;
@@ -73,6 +97,7 @@ bool CopyToPhone::Run(const std::vector<std::string>& paths) {
             m_end = CommandEnd::Aborted;
             break;
         }
+        m_current = path;
         switch (SendOne(path, paths)) {
             case Next::Go:
             case Next::Skipped:
@@ -196,7 +221,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
         }
         case PhoneStep::AniPicture: {
             if (!IsPictureName(name)) break;
-            const QImage picture = LoadBitmap1(path);
+            const QImage picture = LoadPicture(path);
             if (picture.width() == 0) return Skip(Msg(kMsgBmpUnknown), BoxIcon::Error);
             if (picture.width() > kMaxAniSourceWidth) {
                 // The phone cannot show it as an animation; it goes as it is.
@@ -252,7 +277,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     if (!commands::ValidPhoneName(name)) return Skip(Msg(kMsgBadPhoneName) + name, BoxIcon::Error);
 
     bool replace = false;
-    if (const Next next = ResolveConflict(name, replace); next != Next::Go) {
+    if (const Next next = ResolveConflict(name, replace, source); next != Next::Go) {
         if (next != Next::Skipped) return next;
         // A suite left out takes no descriptor of its own either.
         if (!m_jadQueue.empty() && m_jadQueue.back() == path) {
@@ -266,8 +291,10 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     return Write(path, source, name, replace) ? Next::Go : Next::Fail;
 }
 
-CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace) {
-    switch (commands::ResolveConflict(m_fs, m_folder, m_conflict, m_answers, name, replace)) {
+CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace,
+                                               const std::string& source) {
+    switch (
+        commands::ResolveConflict(m_fs, m_folder, m_conflict, m_answers, name, replace, source)) {
         case commands::ConflictEnd::Go:
             return Next::Go;
         case commands::ConflictEnd::Skip:

@@ -39,11 +39,16 @@ public:
     // Files left out (missing, unreadable, too large, empty, not recognised, skipped in
     // the conflict question).
     int Skipped() const { return m_skipped; }
+    // A batch says at its end, in one box, what was copied, skipped and refused and why,
+    // instead of a box for each file left out.
+    void SummarizeLeftOut(bool summarize) { m_summarize = summarize; }
 
 private:
     enum class Next { Go, Skipped, Stop, Cancel, Fail };
+    bool RunFiles(const std::vector<std::string>& paths);
+    void ShowSummary();
     Next SendOne(const std::string& path, const std::vector<std::string>& selection);
-    Next ResolveConflict(std::string& name, bool& replace);
+    Next ResolveConflict(std::string& name, bool& replace, const std::string& source);
     bool Write(const std::string& origin, const std::string& source, const std::string& name,
                bool replace = false);
     Next Skip(const std::string& text, BoxIcon icon);
@@ -59,6 +64,9 @@ private:
     std::vector<std::string> m_dealtWith;
     std::vector<std::string> m_origins;
     int m_skipped = 0;
+    bool m_summarize = false;
+    std::string m_current;               // the local path under way
+    std::vector<std::string> m_refused;  // the lines of the files left out with a reason
     commands::ByteMeter m_meter;
     CommandEnd m_end = CommandEnd::Finished;
 };

@@ -5,6 +5,7 @@
 
 #include "commands/FolderRules.h"
 #include "ui/Messages.h"
+#include "ui/Text.h"
 
 namespace q7k3 {
 
@@ -92,9 +93,23 @@ bool AskPhoneDelete(Prompts& prompts, const Tree4* folder,
 
 bool DeleteLocalFiles::Run(const std::vector<std::string>& paths) {
     m_failed.clear();
+    // Folders are left alone, so the question counts the files only: one by its name,
+    // several by their count ("3 файла"). No is the default, as on the phone side:
+    // nothing comes back from a deletion.
+    std::vector<std::string> files;
+    for (const std::string& path : paths)
+        if (!QFileInfo(QString::fromStdString(path)).isDir()) files.push_back(path);
+    if (files.empty()) return true;
     const std::string question =
-        Msg(kMsgDeleteQuestion) + std::to_string(paths.size()) + Msg(kMsgDeleteQuestionEnd);
-    if (!m_prompts.AskYesNoWithIcon(question, Msg(kMsgDeleteCaption), BoxIcon::Information))
+        files.size() == 1
+            ? Msg(kMsgDeleteQuestion) + Msg(kMsgQuoteOpen) +
+                  QFileInfo(QString::fromStdString(files.front())).fileName().toStdString() +
+                  Msg(kMsgQuoteCloseQuestion)
+            : Msg(kMsgDeleteQuestion) + std::to_string(files.size()) + " " +
+                  PluralForm(static_cast<int64_t>(files.size()), Msg(kMsgFilePlural)) +
+                  Msg(kMsgQuestionMark);
+    if (!m_prompts.AskYesNoDefaultNoWithIcon(question, Msg(kMsgDeleteCaption),
+                                             BoxIcon::Information))
         return false;
     for (const std::string& path : paths) {
         const QFileInfo info(QString::fromStdString(path));

@@ -1,9 +1,15 @@
 #include "commands/RenameFile.h"
 
+#include "commands/Backup.h"
 #include "commands/FolderRules.h"
+#include "commands/Unfinished.h"
+#include "link/Failure.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
 #include "ui/Text.h"
+
+#include <filesystem>
+#include <optional>
 
 namespace q7k3 {
 
@@ -39,7 +45,12 @@ bool RenameFile::Ask(const std::string& oldName) {
     // taken file is to be replaced.
     std::string field = m_newName;
     while (HasFile(m_folder, m_newName)) {
-        const ConflictReply answer = m_conflict.AskConflict(oldName, field);
+        // One file: no answers for later files.
+        ConflictFacts facts;
+        facts.Existing = commands::PhoneFacts(FindFile(m_folder, m_newName));
+        facts.Incoming = commands::PhoneFacts(FindFile(m_folder, oldName));
+        facts.OneFile = true;
+        const ConflictReply answer = m_conflict.AskConflictAbout(oldName, field, facts);
         // The old name in the field, whichever button: there is nothing to rename, and
         // overwriting the file with itself would erase it.
         if (answer.NewName == oldName || answer.Answer == ConflictAnswer::Cancel ||
@@ -70,6 +81,7 @@ bool RenameFile::Ask(const std::string& oldName) {
 
 bool RenameFile::Rename() {
     ProgressView& progress = m_fs.Progress();
+    AtChannel& ch = m_fs.Channel();
     const FileEntry* found = FindFile(m_folder, m_oldName);
     // Renaming a file to its own name would erase it as "the file replaced".
     if (!found || m_newName == m_oldName) return true;
@@ -91,40 +103,121 @@ bool RenameFile::Rename() {
     if (!m_fs.ReadPhoneFile(scratch, m_oldName, entry.Date, entry.Size)) return fail();
     progress.SetPosition(1, 0);
     progress.Step(2);
-    // From the first erase on, the file is only on the computer until it is written back: a
-    // stop (the window closing, an interrupt) waits for the write, or for the way back under
-    // the old name, instead of spoiling them.
-    const PhoneFs::StopHold hold(m_fs);
+    // The step is written down before the phone changes: a program killed from here on
+    // leaves a record that the next connection to this phone finishes.
+    Expected<commands::UnfinishedRecord> made =
+        commands::UnfinishedRecord::For(m_fs, m_folder, m_newName);
+    if (!made) {
+        ch.Fail(made.error());
+        return fail();
+    }
+    commands::UnfinishedRecord& record = *made;
+    record.MovedFrom = m_oldName;
+    if (!LocalFileCrc(scratch, record.NewCrc)) {
+        commands::FailLocal(ch, scratch, false);
+        return fail();
+    }
+    // The file the user chose to replace goes first: until the record is saved, a kill
+    // leaves the file under its old name.
     if (m_replace) {
         if (!m_fs.EraseFile(m_newName)) return fail();
         RemoveFile(m_folder, m_newName);
     }
+
+    // With room for a second copy, the file is written under its new name before the old
+    // name goes: at every moment the phone holds it under one name at least.
+    if (commands::RoomOnPhone(m_fs, entry.Size)) {
+        (void)record.Save();
+        progress.SetPosition(1, 0);
+        progress.SetQuickStatus(Msg(kMsgRenameWrite));
+        progress.Step(2);
+        if (m_fs.WritePhoneFile(scratch, m_newName, m_folder)) {
+            progress.SetQuickStatus(Msg(kMsgRenameErase));
+            progress.Step(2);
+            if (!m_fs.EraseFile(m_oldName)) {
+                // The file has its new name. A phone that fell silent may have erased the
+                // old one or not: the record settles it at the next connection.
+                if (!NeedsLinkRecovery(ch.LastError)) record.Drop();
+                commands::FailText(ch, commands::ErrorReport(ch) + "\r\n" +
+                                           Msg(kMsgOldNameLeft) + m_oldName);
+                return fail();
+            }
+            RemoveFile(m_folder, m_oldName);
+            record.Drop();
+            return Finish();
+        }
+        // Not even the estimate's room: the way that needs none. Any other failure leaves
+        // the file where it was.
+        if (ch.LastError != kErrPhoneMemoryFull || m_fs.StopRaised()) {
+            record.Drop();
+            return fail();
+        }
+        progress.SetPosition(2, 1);
+    }
+
+    // No room for two: the file waits on the computer beside the record (where the next
+    // connection finds it) while the phone has it under neither name.
+    const std::string copy = commands::UnfinishedRecord::CopyPath();
+    if (!copy.empty() && commands::InstallLocalFile(scratch, copy)) {
+        record.OldCopy = copy;
+        record.OldCrc = record.NewCrc;
+        // The file keeps its date when the next connection writes it from there.
+        std::error_code ignored;
+        std::filesystem::last_write_time(copy, std::filesystem::last_write_time(scratch, ignored),
+                                         ignored);
+    }
+    const bool saved = !record.OldCopy.empty() && record.Save().has_value();
+    // Without that record a stop (the window closing, an interrupt) waits for the write,
+    // or for the way back under the old name, instead of spoiling them.
+    std::optional<PhoneFs::StopHold> hold;
+    if (!saved) hold.emplace(m_fs);
     progress.SetQuickStatus(Msg(kMsgRenameErase));
     progress.Step(2);
     progress.SetPosition(1, 0);
-    if (!m_fs.EraseFile(m_oldName)) return fail();
+    if (!m_fs.EraseFile(m_oldName)) {
+        record.Drop();
+        return fail();
+    }
     RemoveFile(m_folder, m_oldName);
 
     progress.SetPosition(1, 0);
     progress.SetQuickStatus(Msg(kMsgRenameWrite));
     progress.Step(2);
     if (!m_fs.WritePhoneFile(scratch, m_newName, m_folder)) {
-        Recover(scratch);
+        Recover(scratch, record);
         return fail();
     }
-    progress.SetQuickStatus(Msg(kMsgRenameFinish));
+    record.Drop();
+    return Finish();
+}
+
+bool RenameFile::Finish() {
+    m_fs.Progress().SetQuickStatus(Msg(kMsgRenameFinish));
     // The list shows what the phone itself reports.
-    if (!m_fs.ListFolder(m_folder, m_fs.Flags().HiddenFiles)) return fail();
+    if (!m_fs.ListFolder(m_folder, m_fs.Flags().HiddenFiles)) {
+        m_end = CommandEnd::Failed;
+        return false;
+    }
     return true;
 }
 
-bool RenameFile::Recover(const std::string& scratch) {
+bool RenameFile::Recover(const std::string& scratch, commands::UnfinishedRecord& record) {
     AtChannel& ch = m_fs.Channel();
     const std::string report = commands::ErrorReport(ch);
+    // A stop under way would spoil the way back too: the record and its copy wait for the
+    // next connection, which gives the file its new name.
+    if (m_fs.StopRaised() && record.Saved()) {
+        const std::string dir = commands::UnfinishedDir();
+        commands::FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + dir);
+        return true;
+    }
     if (m_fs.WritePhoneFile(scratch, m_oldName, m_folder)) {
+        record.Drop();
         commands::FailText(ch, report + "\r\n" + Msg(kMsgPutBackUnderOldName) + m_oldName);
         return true;
     }
+    // The record stays with its copy, so the next connection gives the file its new name;
+    // the user gets a copy of their own meanwhile.
     const std::string dir = commands::RecoveryDir();
     if (!dir.empty()) {
         const std::string path = commands::UniquePath(dir, SafeFileName(m_oldName));
@@ -133,6 +226,10 @@ bool RenameFile::Recover(const std::string& scratch) {
             commands::FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + dir);
             return true;
         }
+    }
+    if (record.Saved()) {
+        commands::FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + commands::UnfinishedDir());
+        return true;
     }
     // Nowhere better: the scratch file holds it until the next transfer or the end.
     commands::FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + PrivateTempDir());

@@ -1,16 +1,21 @@
 #pragma once
 // Rename of one phone file. The phone has no rename command: the file is fetched into the
-// scratch file, the old file erased, and the copy written under the new name; then the
-// folder is listed again.
+// scratch file and written under the new name, and the old name is erased; then the folder
+// is listed again.
 //
-// The file is never lost: when the write under the new name fails, the copy is written
-// back under the old name, and when that fails too it is kept in the recovery folder
+// The file is never lost. Where the phone has room for a second copy, the new name is
+// written before the old one goes; where it has not, the copy waits on the computer beside a
+// record of the step (commands/Unfinished.h) while the phone holds the file under neither
+// name. A program killed in between leaves the record, and the next connection to the phone
+// finishes the rename. When the write under the new name fails, the copy is written back
+// under the old name, and when that fails too it is kept in the recovery folder
 // (RecoveryDir()); the error report then says which of the two happened.
 
 #include <string>
 
 #include "commands/CommandSupport.h"
 #include "commands/Questions.h"
+#include "commands/Unfinished.h"
 #include "phonefs/PhoneFs.h"
 
 namespace q7k3 {
@@ -37,7 +42,8 @@ public:
     const std::string& RecoveredPath() const { return m_recovered; }
 
 private:
-    bool Recover(const std::string& scratch);
+    bool Finish();
+    bool Recover(const std::string& scratch, commands::UnfinishedRecord& record);
 
     PhoneFs& m_fs;
     Tree4* m_folder;

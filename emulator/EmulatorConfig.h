@@ -46,6 +46,9 @@ enum class Preset { Empty, Demo };
 
 struct EmulatorConfig {
     std::string Model = "SGH-E700";  // the AT+CGMM answer; "ERROR" makes it refuse
+    // The AT+CGSN answer (the serial number); "ERROR" makes it refuse, as phones without one
+    // do; empty: DefaultSerial().
+    std::string Serial;
     bool Pims = false;               // folders addressed by path, discovered with AT+FSDI
     std::string RootDir;             // empty: files live in memory
     Preset Content = Preset::Empty;
@@ -58,5 +61,10 @@ struct EmulatorConfig {
     int CapacityKb = 13104;  // user memory, used in 16 KB units
     Faults Fault;
 };
+
+// The serial number of a phone whose config names none: fifteen digits made from its model
+// and its root folder, so that the same phone has the same number at every start and two
+// phones of one model with folders of their own have different ones.
+std::string DefaultSerial(const EmulatorConfig& config);
 
 }  // namespace q7k3::emu

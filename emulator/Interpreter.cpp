@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace q7k3::emu {
 
@@ -86,6 +87,25 @@ uint64_t Units(uint64_t size) {
 }
 
 }  // namespace
+
+std::string DefaultSerial(const EmulatorConfig& config) {
+    std::string seed = config.Model;
+    if (!config.RootDir.empty()) {
+        std::error_code ec;
+        const auto root = std::filesystem::weakly_canonical(config.RootDir, ec);
+        seed += "\n" + (ec ? config.RootDir : root.string());
+    }
+    // FNV-1a: the same digits on every machine and at every start.
+    uint64_t hash = 14695981039346656037ull;
+    for (const char c : seed) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "35%013llu",
+                  static_cast<unsigned long long>(hash % 10000000000000ull));
+    return digits;
+}
 
 Interpreter::Interpreter(EmulatorConfig& config, FileStore& store, Trace& trace)
     : m_config(config), m_store(store), m_trace(trace), m_echo(config.Echo) {
@@ -309,6 +329,15 @@ void Interpreter::Dispatch(const std::string& line, Reply& out) {
             Final(out, "ERROR");
         } else {
             Send(out, Frame(m_config.Model));
+            Final(out, "OK");
+        }
+    } else if (!hasArgs && head == "AT+CGSN") {
+        const std::string serial =
+            m_config.Serial.empty() ? DefaultSerial(m_config) : m_config.Serial;
+        if (serial == "ERROR") {
+            Final(out, "ERROR");
+        } else {
+            Send(out, Frame(serial));
             Final(out, "OK");
         }
     } else if (hasArgs && (head == "AT+FSCD" || head == "AT+FSDL" || head == "AT+FSDI")) {

@@ -399,6 +399,11 @@ void PhoneEmulator::SetModel(const std::string& model) {
     if (m_interp) m_interp->Reconfigure();
 }
 
+void PhoneEmulator::SetSerial(const std::string& serial) {
+    std::lock_guard lock(m_mutex);
+    m_config.Serial = serial;
+}
+
 void PhoneEmulator::FallSilentAfter(int commands) {
     std::lock_guard lock(m_mutex);
     m_config.Fault.SilentAfter = std::max(0, commands);

@@ -67,6 +67,8 @@ public:
 
     // The AT+CGMM answer; the folder identifiers follow the model's family.
     void SetModel(const std::string& model);
+    // The AT+CGSN answer: another phone of the same model; "ERROR": a phone without one.
+    void SetSerial(const std::string& serial);
 
     // Faults. Counts run from the moment of the call.
     void FallSilentAfter(int commands);        // answer this many, then nothing at all

@@ -22,6 +22,8 @@ const char kUsage[] =
     "\n"
     "  --model M           the AT+CGMM answer (default SGH-E700; ERROR makes it refuse);\n"
     "                      E700 and E800 number their folders as the E family\n"
+    "  --serial S          the AT+CGSN answer (default: fifteen digits made from the model\n"
+    "                      and --root; ERROR makes it refuse, as phones without one do)\n"
     "  --pims              folders addressed by path (\"/Sounds/Ring\"), listed with AT+FSDI\n"
     "  --root DIR          keep the files in DIR, one subdirectory per phone folder named by\n"
     "                      its path (user/sounds, mms/camera/image; Sounds/Ring with --pims);\n"
@@ -115,6 +117,8 @@ int main(int argc, char** argv) {
             return Fail("unknown option or missing value: " + opt + " (see --help)");
         } else if (opt == "--model") {
             config.Model = v;
+        } else if (opt == "--serial") {
+            config.Serial = v;
         } else if (opt == "--root") {
             config.RootDir = v;
         } else if (opt == "--preset") {

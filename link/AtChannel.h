@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -98,6 +99,9 @@ public:
     int LastError = 0;              // never reset to 0 by the channel itself
     std::string ErrorText;          // shown when LastError is kErrText
     std::string PhoneModel;         // model line read with AT+CGMM, or "ERROR"
+    // The serial number read with AT+CGSN once it was asked for ("" for a phone that has
+    // none); forgotten whenever the model is read, as the phone may be another one.
+    std::optional<std::string> PhoneSerial;
     int PollStep = 1;               // the longest wait step in ms: 1, 10 or 50; never 0
     // The abort: the progress dialog's button and an interrupt from outside. A raised flag
     // ends a stalled exchange within kAbortGraceMs (kErrAborted). Null: none.

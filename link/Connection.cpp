@@ -1,5 +1,6 @@
 #include "link/Connection.h"
 
+#include <algorithm>
 #include <array>
 
 #include "ui/Messages.h"
@@ -81,8 +82,38 @@ ModelAnswer QueryModel(AtChannel& ch, int firstTimeoutMs, int nextTimeoutMs) {
     return answer;
 }
 
+Expected<std::string> QuerySerial(AtChannel& ch) {
+    std::optional<std::string> serial;
+    bool refused = false;
+    CommandSpec spec;
+    spec.text = "AT+CGSN\r\n";
+    spec.onLine = [&](const std::string& line) {
+        if (line == kOk) return serial ? LineAction::Success : LineAction::Skip;
+        if (ContainsText(line, "ERROR")) {
+            refused = true;
+            return LineAction::Success;
+        }
+        std::string text = OtherText(line);
+        if (text.rfind("+CGSN:", 0) == 0) text = OtherText(text.substr(6));
+        if (!text.empty() && !serial) serial = text;
+        return LineAction::Skip;
+    };
+    if (!ch.RunCommand(spec)) return Fail(ch.LastFailure());
+    if (refused) return std::string();
+    // A serial number is a short run of digits (some phones add letters): anything else is
+    // a line that does not belong to this answer.
+    const bool plain = serial && serial->size() <= 32 &&
+                       std::all_of(serial->begin(), serial->end(), [](char c) {
+                           return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                                  (c >= 'a' && c <= 'z') || c == '-';
+                       });
+    if (!plain) return Fail(kErrBadAnswer);
+    return *serial;
+}
+
 std::string ReadModel(PhoneLink& link) {
     AtChannel& ch = link.Channel;
+    ch.PhoneSerial.reset();
     const ModelAnswer answer = QueryModel(ch);
     if (answer.Seen) {
         ch.PhoneModel = answer.Model;

@@ -32,6 +32,11 @@ struct ModelAnswer {
 };
 ModelAnswer QueryModel(AtChannel& ch, int firstTimeoutMs = 5000, int nextTimeoutMs = 2500);
 
+// The phone's serial number (AT+CGSN): the text of its answer, or "" for a phone that has
+// none to give (it refuses the command). A phone that does not answer fails (kErrTimeout),
+// one whose answer is no serial number fails with kErrBadAnswer.
+Expected<std::string> QuerySerial(AtChannel& ch);
+
 // The five models the program works with, compared as whole strings.
 bool IsSupportedModel(const std::string& phoneModel);
 // "SGH-E700" gives "E700": the four characters from position 5.

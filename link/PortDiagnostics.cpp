@@ -26,6 +26,11 @@ int TryOpenDevice(const std::string& path) {
         fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return errno;
+    // A file or a device that is no terminal opens, yet takes no line settings.
+    if (!::isatty(fd)) {
+        ::close(fd);
+        return ENOTTY;
+    }
     int rc;
     do {
         rc = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -242,8 +247,12 @@ std::string PortStateLine(const PortStatus& s) {
     }
     case PortState::Unusable:
         // A port named by the user (a stale stable name, a typo) may not exist at all.
-        line += s.Error == ENOENT ? Msg(kMsgPortMissing)
-                                  : Msg(kMsgPortUnusable) + std::strerror(s.Error);
+        if (s.Error == ENOENT)
+            line += Msg(kMsgPortMissing);
+        else if (s.Error == ENOTTY)
+            line += Msg(kMsgPortNotTerminal);
+        else
+            line += Msg(kMsgPortUnusable) + std::strerror(s.Error);
         break;
     }
     return line;

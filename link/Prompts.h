@@ -3,6 +3,7 @@
 // dialogs; tests implement them with scripted fakes that record exact texts and captions.
 // Methods added later get a default body so that no existing implementation breaks.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,11 @@ public:
     virtual bool AskYesNoDefaultNo(const std::string& text, const std::string& caption) {
         return AskYesNo(text, caption);
     }
+    // Both: another icon, and No the default answer.
+    virtual bool AskYesNoDefaultNoWithIcon(const std::string& text, const std::string& caption,
+                                           BoxIcon /*icon*/) {
+        return AskYesNoDefaultNo(text, caption);
+    }
 };
 
 // The progress dialog (ProgressDialog): two status lines, two bars, a caption and the
@@ -46,6 +52,9 @@ public:
     virtual void Step(int bar) = 0;
     virtual int Position(int bar) const = 0;
     virtual int Max(int bar) const = 0;
+    // The bytes of the file under way: `done` of `total` (0 when its size is not known)
+    // after `elapsedMs` of its transfer; told at its start and after each block.
+    virtual void SetFileBytes(int64_t /*done*/, int64_t /*total*/, int64_t /*elapsedMs*/) {}
 };
 
 // The file-exists question (ConflictDialog): the phone folder already holds a file of the
@@ -63,12 +72,30 @@ struct ConflictReply {
     ConflictAnswer Answer = ConflictAnswer::Cancel;
     std::string NewName;  // the edited name; meaningful with UseNewName
 };
+// What the conflict dialog tells of a file: its size and its modification time.
+struct FileFacts {
+    int64_t Size = -1;          // bytes; -1 when not known
+    int64_t ModifiedSecs = -1;  // seconds since the epoch; -1 when not known
+};
+// Both files of a conflict, and whether the question is about one file only (a rename,
+// a command of one file), which leaves out the answers "… все".
+struct ConflictFacts {
+    FileFacts Existing;
+    FileFacts Incoming;
+    bool OneFile = false;
+};
 class ConflictQuestion {
 public:
     virtual ~ConflictQuestion() = default;
     // oldName is the taken name; proposedName fills the edit line.
     virtual ConflictReply AskConflict(const std::string& oldName,
                                       const std::string& proposedName) = 0;
+    // The same question with what is known of the two files.
+    virtual ConflictReply AskConflictAbout(const std::string& oldName,
+                                           const std::string& proposedName,
+                                           const ConflictFacts& /*facts*/) {
+        return AskConflict(oldName, proposedName);
+    }
 };
 
 // The rename question (RenameDialog): the new name of a phone file, or nothing on cancel.

@@ -1,8 +1,10 @@
 #include "localpane/DriveComboBox.h"
 
-#include <QDir>
 #include <QAbstractItemView>
+#include <QDir>
 #include <QStorageInfo>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 #include <algorithm>
 
@@ -16,6 +18,10 @@ DriveComboBox::DriveComboBox(QWidget* parent) : QComboBox(parent) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     RefreshDrives();
     connect(this, &QComboBox::activated, this, [this](int) { emit DriveChanged(DriveLetter()); });
+    connect(this, &QComboBox::currentTextChanged, this,
+            [this](const QString& root) { setToolTip(root); });
+    // Drawn shortened in the middle (paintEvent), never cut.
+    setProperty("elidesText", true);
 }
 
 void DriveComboBox::RefreshDrives() {
@@ -66,6 +72,19 @@ qint64 DriveComboBox::TotalBytes() const {
 qint64 DriveComboBox::FreeBytes() const {
     QStorageInfo info(DriveLetter());
     return info.isValid() ? info.bytesAvailable() : 0;
+}
+
+void DriveComboBox::paintEvent(QPaintEvent*) {
+    // A long root keeps its start and its end; the whole root is the tool tip.
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText =
+        fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, field.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void DriveComboBox::mousePressEvent(QMouseEvent* event) {

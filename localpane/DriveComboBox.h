@@ -29,6 +29,7 @@ signals:
     void Clicked();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 };
 

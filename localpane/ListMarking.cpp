@@ -2,16 +2,53 @@
 
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 #include "ui/Messages.h"
 
 namespace q7k3 {
+namespace {
+
+// Marked rows and the cursor drawn apart, as two-pane managers draw them: a marked row's
+// text in bold red on the list's own background, the cursor as the highlight bar (in the
+// list that has the focus), a marked row under the cursor in yellow on the bar.
+class MarkedRowDelegate final : public QStyledItemDelegate {
+public:
+    explicit MarkedRowDelegate(QTreeView* view) : QStyledItemDelegate(view), m_view(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem look = option;
+        const bool marked = option.state & QStyle::State_Selected;
+        const QModelIndex current = m_view->currentIndex();
+        const bool cursor = m_view->hasFocus() && current.isValid() &&
+                            current.row() == index.row() && current.parent() == index.parent();
+        look.state &= ~QStyle::State_Selected;
+        look.state &= ~QStyle::State_HasFocus;
+        if (marked) {
+            look.font.setBold(true);
+            look.palette.setColor(QPalette::Text, QColor(192, 0, 0));
+            look.palette.setColor(QPalette::HighlightedText, QColor(255, 255, 0));
+        }
+        if (cursor) look.state |= QStyle::State_Selected;
+        QStyledItemDelegate::paint(painter, look, index);
+    }
+
+private:
+    QTreeView* m_view;
+};
+
+}  // namespace
 
 ListMarking::ListMarking(QTreeView& view, RowOf rowOf)
     : m_view(view), m_rowOf(std::move(rowOf)) {
     m_ask = [this](bool mark) { return AskWithInput(m_view.window(), mark); };
+    m_view.setItemDelegate(new MarkedRowDelegate(&m_view));
+    // The cursor is a whole row: moving it repaints the rows it leaves and enters.
+    m_view.setAllColumnsShowFocus(true);
 }
 
 int ListMarking::RowCount() const {

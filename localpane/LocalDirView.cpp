@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QResizeEvent>
 #include <QStyle>
+#include <algorithm>
 
 #include "ui/Messages.h"
 
@@ -36,6 +37,16 @@ public:
         // The file model writes sizes and dates in the system's language; the pane follows
         // the program's. Sizes are whole bytes, as in the phone pane ("775 байты" is not
         // Russian), dates "31.12.2006 18:02" rather than "31 Dec 2006".
+        // A symbolic link is shown as a link: the size of what it leads to (none when it
+        // leads nowhere), never the file model's -1 and "Shortcut".
+        const QFileInfo info = model->fileInfo(source);
+        if (info.isSymLink()) {
+            if (index.column() == kSize)
+                return info.exists() && !dir ? QLocale().toString(info.size()) : QString();
+            if (index.column() == kType)
+                return QString::fromStdString(
+                    Msg(info.exists() ? kMsgLinkType : kMsgBrokenLinkType));
+        }
         if (index.column() == kSize && !dir) return QLocale().toString(model->size(source));
         if (index.column() == kModified) return PaneDateText(model->lastModified(source));
         if (index.column() == kType && dir) {
@@ -412,7 +423,8 @@ QList<LocalDirView::Item> LocalDirView::Items() const {
         item.Name = name;
         item.FullPath = m_model->filePath(source);
         item.IsDir = m_model->isDir(source);
-        item.Size = item.IsDir ? 0 : m_model->size(source);
+        // A link that leads nowhere has no size (the file model says -1).
+        item.Size = item.IsDir ? 0 : std::max<qint64>(0, m_model->size(source));
         item.Selected = selectionModel()->isRowSelected(row, rootIndex());
         items.append(item);
     }

@@ -69,7 +69,7 @@ MediaResult ConvertBMPtoANI(const QImage& bitmap, const std::string& target) {
 }
 
 MediaResult ConvertPictureToANI(const std::string& source, const std::string& target) {
-    const QImage img = LoadBitmap1(source);
+    const QImage img = LoadPicture(source);
     if (img.isNull()) return MediaResult::Failure(14);
     if (img.width() > kMaxAniSourceWidth) return MediaResult::Failure(15);
     return ConvertBMPtoANI(img, target);

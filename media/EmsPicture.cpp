@@ -111,7 +111,7 @@ MediaResult ConvertBMPtoEMS(const std::string& source, const std::string& target
         else
             frames = std::move(gif.Frames);
     } else {
-        QImage img = LoadBitmap1(source);
+        QImage img = LoadPicture(source);
         if (img.isNull()) return MediaResult::Failure(14);
         frames.push_back(std::move(img));
     }

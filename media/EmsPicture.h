@@ -30,7 +30,7 @@ bool EncodeEmsPicture(const std::vector<QImage>& frames, const std::string& utf8
 QImage DecodeEmsPicture(ByteView data);
 std::string EmsPictureTitle(ByteView data);
 
-// Picture (.gif: every frame; .bmp/.jpg through LoadBitmap1) to an EMS picture in
+// Picture (.gif: every frame; .bmp/.jpg through LoadPicture) to an EMS picture in
 // `target`, titled after the source's name without its extension. Message 14 when the
 // picture does not load or is too large for the format.
 MediaResult ConvertBMPtoEMS(const std::string& source, const std::string& target, uint8_t slot);

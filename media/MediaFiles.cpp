@@ -5,6 +5,7 @@
 
 #include "media/MediaResult.h"
 #include "ui/Messages.h"
+#include "ui/OutputFile.h"
 #include "ui/Text.h"
 
 namespace q7k3 {
@@ -13,6 +14,7 @@ std::string MediaResult::Text() const {
     if (Message < 0) return {};
     if (Message == kMsgCannotOpenFile) return Msg(kMsgCannotOpenFile) + Subject;
     if (Message == kMsgFilePrefix) return Msg(kMsgFilePrefix) + Subject + Msg(kMsgTooLarge);
+    if (Message == kMsgLinkRefused) return Msg(kMsgLinkRefused) + Subject;
     return Msg(Message);
 }
 
@@ -60,13 +62,18 @@ MediaResult ReadFileBounded(const std::string& path, size_t limit, Bytes& out) {
 }
 
 MediaResult WriteFileBytes(const std::string& path, ByteView data) {
-    if (path.empty() || IsDirectory(path)) return MediaResult::Failure(kMsgCannotOpenFile, path);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return MediaResult::Failure(kMsgCannotOpenFile, path);
-    const bool written = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) return MediaResult::Failure(kMsgCannotOpenFile, path);
+    if (path.empty()) return MediaResult::Failure(kMsgCannotOpenFile, path);
+    OutputFile out(path);
+    Status written = out.Open();
+    if (written) written = out.Write(data.data(), data.size());
+    if (written) written = out.Commit();
+    if (!written) return OutputFailure(path, written.error());
     return MediaResult::Success(path);
+}
+
+MediaResult OutputFailure(const std::string& path, const Failure& failure) {
+    if (failure.Reason == kErrLocalData) return MediaResult::Failure(kMsgLinkRefused, path);
+    return MediaResult::Failure(kMsgCannotOpenFile, failure.Text.empty() ? path : failure.Text);
 }
 
 MediaResult WriteFileBytes(const std::string& path, std::string_view data) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "link/Failure.h"
+
 namespace q7k3 {
 
 using Bytes = std::vector<uint8_t>;
@@ -39,9 +41,13 @@ namespace media {
 // Reads a whole file of at most `limit` bytes. A file that cannot be read fails with
 // message 1, a longer one with messages 9/10 ("too large") without being read further.
 MediaResult ReadFileBounded(const std::string& path, size_t limit, Bytes& out);
-// Creates or overwrites `path` with `data`; message 1 when it cannot be written.
+// Creates or replaces `path` with `data`, whole or not at all (an OutputFile): message 1
+// with the reason when it cannot be written, kMsgLinkRefused for a link at `path`.
 MediaResult WriteFileBytes(const std::string& path, ByteView data);
 MediaResult WriteFileBytes(const std::string& path, std::string_view data);
+
+// An OutputFile's failure as a converter's: message 1 with "path: reason", or the link.
+MediaResult OutputFailure(const std::string& path, const Failure& failure);
 
 // Everything after the last '/', or the whole path.
 std::string FileNamePart(std::string_view path);

@@ -443,7 +443,7 @@ QImage DecodePicture(ByteView data, std::string_view lowerExt, const PictureLimi
     return QImage();
 }
 
-void LoadBitmap1(const std::string& fileName, QImage& bitmap, const PictureLimits& limits) {
+void LoadPicture(const std::string& fileName, QImage& bitmap, const PictureLimits& limits) {
     bitmap = QImage();
     const std::string name = media::FileNamePart(fileName);
     const size_t dot = name.rfind('.');
@@ -455,9 +455,9 @@ void LoadBitmap1(const std::string& fileName, QImage& bitmap, const PictureLimit
     bitmap = DecodePicture(data, ext, limits);
 }
 
-QImage LoadBitmap1(const std::string& fileName) {
+QImage LoadPicture(const std::string& fileName) {
     QImage img;
-    LoadBitmap1(fileName, img);
+    LoadPicture(fileName, img);
     return img;
 }
 

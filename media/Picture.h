@@ -23,10 +23,10 @@ struct PictureLimits {
 
 // Loads `fileName` into `bitmap` by its lower-cased extension: ".bmp", ".gif" (the first
 // frame) or ".jpg". Any other extension, or a file that does not decode: width 0.
-void LoadBitmap1(const std::string& fileName, QImage& bitmap, const PictureLimits& limits = {});
-QImage LoadBitmap1(const std::string& fileName);
+void LoadPicture(const std::string& fileName, QImage& bitmap, const PictureLimits& limits = {});
+QImage LoadPicture(const std::string& fileName);
 
-// The decoding behind LoadBitmap1, over the file's bytes; `lowerExt` is ".bmp" and so on.
+// The decoding behind LoadPicture, over the file's bytes; `lowerExt` is ".bmp" and so on.
 QImage DecodePicture(ByteView data, std::string_view lowerExt, const PictureLimits& limits = {});
 QImage DecodeBmp(ByteView data, const PictureLimits& limits = {});
 QImage DecodeJpeg(ByteView data, const PictureLimits& limits = {});

@@ -122,8 +122,16 @@ void PhoneFs::SetRoot(std::unique_ptr<Tree4> root) {
 bool PhoneFs::RereadModel() {
     const AtChannel::SideExchanges side(m_ch);
     const ModelAnswer answer = QueryModel(m_ch);
+    if (answer.Seen && answer.Model != m_ch.PhoneModel) m_ch.PhoneSerial.reset();
     if (answer.Seen) m_ch.PhoneModel = answer.Model;
     return answer.Seen;
+}
+
+Expected<std::string> PhoneFs::SerialNumber() {
+    if (m_ch.PhoneSerial) return *m_ch.PhoneSerial;
+    Expected<std::string> serial = QuerySerial(m_ch);
+    if (serial) m_ch.PhoneSerial = *serial;
+    return serial;
 }
 
 bool PhoneFs::ChangeFolder(std::string_view id) {

@@ -60,6 +60,9 @@ public:
     // ends in step with the phone.
     // The flag also ends an exchange that stalls (AtChannel::StopFlag).
     void SetStopFlag(const std::atomic<bool>* flag);
+    // Whether the stop flag is raised: a step that could wait for the next connection
+    // need not begin.
+    bool StopRaised() const { return m_stop && m_stop->load(); }
 
     // While one lives, neither the abort button nor an interrupt spoils a write or ends an
     // exchange: the steps between erasing a file and writing its replacement must run to
@@ -88,6 +91,9 @@ public:
     // which also absorbs the "OK" still on its way from an earlier model query. Keeps the
     // old model line when the phone refuses or stays silent.
     bool RereadModel();
+    // The phone's serial number (AT+CGSN), asked once per identification: "" for a phone
+    // that has none. Fails when the phone does not answer.
+    Expected<std::string> SerialNumber();
 
     // Folder commands.
     bool ChangeFolder(std::string_view id);

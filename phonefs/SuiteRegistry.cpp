@@ -131,6 +131,12 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
     // Zero-size entries count here whatever the hidden-files setting says.
     progress.SetQuickStatus(Msg(kMsgJavaUpdatingList));
     if (!fs.ListFolder(java, true)) return false;
+    // The registry files erased and left on the computer by a line that dies are bound to
+    // this phone by its serial number, which a dead line no longer tells: it is asked now.
+    if (Expected<std::string> serial = fs.SerialNumber(); !serial) {
+        ch.Fail(serial.error());
+        return false;
+    }
 
     std::vector<std::string> keys;
     for (const FileEntry& file : java->Files) {
@@ -291,7 +297,7 @@ bool CompileJavaApplies(PhoneFs& fs) {
     return fs.PhoneRoot() != nullptr && fs.Flags().Mode != FolderMode::Pims;
 }
 
-bool CompileJava1Click(PhoneFs& fs) {
+bool RebuildJavaRegistry(PhoneFs& fs) {
     if (!CompileJavaApplies(fs)) return true;
     ProgressView& progress = fs.Progress();
     progress.SetMax(1, 5);

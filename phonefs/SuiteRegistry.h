@@ -59,6 +59,6 @@ bool CompileJavaApplies(PhoneFs& fs);
 // and returns true. On false the caller reports LastError through the session guard;
 // on true it shows the java folder again when that is the current one (the rebuild has
 // already re-read it).
-bool CompileJava1Click(PhoneFs& fs);
+bool RebuildJavaRegistry(PhoneFs& fs);
 
 }  // namespace q7k3

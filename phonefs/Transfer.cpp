@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -13,6 +12,7 @@
 
 #include "phonefs/PhoneFs.h"
 #include "ui/Messages.h"
+#include "ui/OutputFile.h"
 #include "ui/TempDir.h"
 
 namespace q7k3 {
@@ -143,9 +143,9 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
         FailLocalFile(m_ch, localPath, true);
         return false;
     }
-    ReplacingFile part(localPath);
-    if (!part.Open()) {
-        FailLocalFile(m_ch, localPath, true, errno);
+    OutputFile part(localPath);
+    if (Status opened = part.Open(); !opened) {
+        m_ch.Fail(opened.error());
         return false;
     }
     QFile& out = part.File();
@@ -156,6 +156,7 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
     // A size of 0 is no promise: the hidden entries are listed so.
     const int64_t bound = listedSize > 0 ? listedSize : kPhoneMemoryBytes;
     int64_t received = 0;
+    const int64_t startMs = m_ch.Clock().NowMs();
 
     // One data block: its bytes go into the CRC and the file; the prompt asks for the next.
     const auto takeBlock = [&](const std::string& line) {
@@ -192,6 +193,7 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
             return LineAction::Failure;
         }
         Progress().Step(1);
+        Progress().SetFileBytes(received, listedSize, m_ch.Clock().NowMs() - startMs);
         return LineAction::Skip;
     };
 
@@ -199,6 +201,7 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
     // The file's blocks, when the listing told its size (the CLI's progress shows the total).
     if (listedSize > 0)
         Progress().SetMax(1, static_cast<int>((listedSize + kBlockSize - 1) / kBlockSize));
+    Progress().SetFileBytes(0, listedSize, 0);
     CommandSpec spec;
     spec.text = "AT+FSFR=-1,\"" + std::string(phoneName) + "\"\r\n";
     spec.clearBefore = false;
@@ -234,8 +237,8 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
         return false;
     }
     if (date.isValid()) out.setFileTime(date, QFileDevice::FileModificationTime);
-    if (!part.Commit()) {
-        FailLocalFile(m_ch, localPath, true, errno);
+    if (Status committed = part.Commit(); !committed) {
+        m_ch.Fail(committed.error());
         return false;
     }
     Progress().Step(2);
@@ -273,6 +276,8 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
         return false;
     }
     Progress().SetMax(1, static_cast<int>(size / kBlockSize + (size % kBlockSize ? 1 : 0)));
+    Progress().SetFileBytes(0, size, 0);
+    const int64_t startMs = m_ch.Clock().NowMs();
 
     // The announcement carries the CRC, so the file is read once for it and once more
     // while it is sent.
@@ -338,6 +343,7 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
             if (!caption.empty()) Progress().SetCaption(caption);
             m_ch.Send(std::string_view(block, static_cast<size_t>(n)));
             sent += n;
+            Progress().SetFileBytes(sent, size, m_ch.Clock().NowMs() - startMs);
             m_ch.MarkProgress();
             return LineAction::StopTaking;
         }

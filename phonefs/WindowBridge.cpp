@@ -77,12 +77,23 @@ bool BridgedPrompts::AskYesNoDefaultNo(const std::string& text, const std::strin
     return m_bridge.Ask<bool>([&] { return m_prompts.AskYesNoDefaultNo(text, caption); }, false);
 }
 
+bool BridgedPrompts::AskYesNoDefaultNoWithIcon(const std::string& text, const std::string& caption,
+                                               BoxIcon icon) {
+    return m_bridge.Ask<bool>(
+        [&] { return m_prompts.AskYesNoDefaultNoWithIcon(text, caption, icon); }, false);
+}
+
 void BridgedProgress::Show() {
     m_bridge.Tell([this] { m_progress.Show(); });
 }
 
 void BridgedProgress::Hide() {
     m_bridge.Tell([this] { m_progress.Hide(); });
+}
+
+void BridgedProgress::SetFileBytes(int64_t done, int64_t total, int64_t elapsedMs) {
+    m_bridge.Tell(
+        [this, done, total, elapsedMs] { m_progress.SetFileBytes(done, total, elapsedMs); });
 }
 
 void BridgedProgress::SetCaption(const std::string& text) {
@@ -129,6 +140,15 @@ ConflictReply BridgedQuestions::AskConflict(const std::string& oldName,
     if (!conflicts) return {};
     return m_bridge.Ask<ConflictReply>(
         [&] { return conflicts->AskConflict(oldName, proposedName); }, ConflictReply{});
+}
+
+ConflictReply BridgedQuestions::AskConflictAbout(const std::string& oldName,
+                                                 const std::string& proposedName,
+                                                 const ConflictFacts& facts) {
+    ConflictQuestion* conflicts = m_conflicts;
+    if (!conflicts) return {};
+    return m_bridge.Ask<ConflictReply>(
+        [&] { return conflicts->AskConflictAbout(oldName, proposedName, facts); }, ConflictReply{});
 }
 
 std::optional<std::string> BridgedQuestions::AskNewName(const std::string& currentName) {

@@ -66,6 +66,8 @@ public:
     bool AskYesNoWithIcon(const std::string& text, const std::string& caption,
                           BoxIcon icon) override;
     bool AskYesNoDefaultNo(const std::string& text, const std::string& caption) override;
+    bool AskYesNoDefaultNoWithIcon(const std::string& text, const std::string& caption,
+                                   BoxIcon icon) override;
 
 private:
     WindowBridge& m_bridge;
@@ -88,6 +90,7 @@ public:
     void Step(int bar) override;
     int Position(int bar) const override;
     int Max(int bar) const override;
+    void SetFileBytes(int64_t done, int64_t total, int64_t elapsedMs) override;
     // The window's side was changed directly (the session set the bars before a task).
     void Mirror();
 
@@ -109,6 +112,8 @@ public:
         m_renames = renames;
     }
     ConflictReply AskConflict(const std::string& oldName, const std::string& proposedName) override;
+    ConflictReply AskConflictAbout(const std::string& oldName, const std::string& proposedName,
+                                   const ConflictFacts& facts) override;
     std::optional<std::string> AskNewName(const std::string& currentName) override;
 
 private:

@@ -167,6 +167,7 @@ void MelodyRenderer::Dispatch(const SoundEvent& e) {
             const float pan = static_cast<float>(std::min<uint8_t>(e.Key, 127)) / 127.0f;
             v.Left = gain * std::min(1.0f, 2.0f * (1.0f - pan));
             v.Right = gain * std::min(1.0f, 2.0f * pan);
+            if (m_waves.size() >= kMaxWaveVoices) m_waves.erase(m_waves.begin());
             m_waves.push_back(v);
             break;
         }

@@ -18,6 +18,10 @@ namespace q7k3::smaf {
 constexpr int kRenderRate = 44100;
 // After the last event the sound may ring on while voices release; never longer than this.
 constexpr uint32_t kMaxReleaseMs = 3000;
+// Waves sounding at once, at most: a phone sounds at most 40 notes together, its waves
+// included. A wave started beyond that takes the place of the one that sounds longest,
+// so that a moment starting a wave thousands of times costs no more than 40 of them.
+constexpr size_t kMaxWaveVoices = 40;
 
 // Where rendered sound is pulled from, a block at a time.
 class PcmSource {

@@ -384,6 +384,9 @@ ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& c
                     bankMsb[ch] = value;
                     if (value == kRhythmBank) drum[ch] = true;
                     if (value == kMelodyBank) drum[ch] = false;
+                } else if (cc == 126 || cc == 127) {
+                    // Mono and poly mode: the synthesizer would end the channel's notes and
+                    // keep it silent; the phones play on, so the switch is left out.
                 } else if (cc != 32) {
                     if (cc == 7) volume[ch] = value & 0x7F;
                     if (cc == 10) pan[ch] = value & 0x7F;

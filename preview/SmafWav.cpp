@@ -5,7 +5,9 @@
 
 #include "media/Melody.h"
 #include "preview/SmafRender.h"
+#include "ui/LocalProblem.h"
 #include "ui/Messages.h"
+#include "ui/OutputFile.h"
 
 namespace q7k3 {
 namespace {
@@ -14,12 +16,11 @@ namespace {
 // needs no more memory than one of a second.
 constexpr size_t kWavBlockFrames = 8192;
 
-bool RenderInto(std::FILE* f, smaf::SynthHost& host, smaf::Melody melody) {
+Status RenderInto(OutputFile& out, smaf::SynthHost& host, smaf::Melody melody) {
     smaf::MelodyRenderer renderer(host, std::move(melody));
     // The sizes are known at the end: the header is written again then.
     const Bytes placeholder = smaf::WavHeader(0, smaf::kRenderRate);
-    if (std::fwrite(placeholder.data(), 1, placeholder.size(), f) != placeholder.size())
-        return false;
+    if (Status s = out.Write(placeholder.data(), placeholder.size()); !s) return s;
     std::vector<int16_t> block(kWavBlockFrames * 2);
     std::vector<uint8_t> bytes(kWavBlockFrames * 4);
     uint64_t dataBytes = 0;
@@ -31,13 +32,15 @@ bool RenderInto(std::FILE* f, smaf::SynthHost& host, smaf::Melody melody) {
             bytes[2 * i] = static_cast<uint8_t>(v & 0xFF);
             bytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
         }
-        if (std::fwrite(bytes.data(), 1, n * 4, f) != n * 4) return false;
+        if (Status s = out.Write(bytes.data(), n * 4); !s) return s;
         dataBytes += n * 4;
     }
     // Thirty minutes and the release come to about 318 MB: the sizes fit their 32 bits.
     const Bytes header = smaf::WavHeader(static_cast<uint32_t>(dataBytes), smaf::kRenderRate);
-    return std::fseek(f, 0, SEEK_SET) == 0 &&
-           std::fwrite(header.data(), 1, header.size(), f) == header.size();
+    if (!out.File().seek(0))
+        return Fail(kErrLocalFile,
+                    out.Target() + ": " + LocalProblem(out.Target(), LocalAccess::Write, errno));
+    return out.Write(header.data(), header.size());
 }
 
 }  // namespace
@@ -70,17 +73,13 @@ MediaResult ConvertSMAFtoWAV(const std::string& source, const std::string& targe
     std::string error;
     auto host = smaf::SynthHost::Create(smaf::FindSoundFont(soundFont), error);
     if (!host) return MediaResult::Failure(kMsgNoSoundFont);
-    if (target.empty() || media::IsDirectory(target))
-        return MediaResult::Failure(kMsgCannotOpenFile, target);
-    std::FILE* f = std::fopen(target.c_str(), "wb");
-    if (!f) return MediaResult::Failure(kMsgCannotOpenFile, target);
-    const bool written = RenderInto(f, *host, std::move(melody));
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        // Half a melody is no use to anyone.
-        std::remove(target.c_str());
-        return MediaResult::Failure(kMsgCannotOpenFile, target);
-    }
+    if (target.empty()) return MediaResult::Failure(kMsgCannotOpenFile, target);
+    // Half a melody is no use to anyone: the WAV takes the target's place once it is whole.
+    OutputFile out(target);
+    Status written = out.Open();
+    if (written) written = RenderInto(out, *host, std::move(melody));
+    if (written) written = out.Commit();
+    if (!written) return media::OutputFailure(target, written.error());
     return MediaResult::Success(target);
 }
 

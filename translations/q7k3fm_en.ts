@@ -1317,6 +1317,171 @@ Run the Java compile again.</translation>
         <comment>624</comment>
         <translation>The language changes when the program is started again.</translation>
     </message>
+    <message>
+        <source>Запись файла, прерванная в прошлый раз на другом телефоне этой модели, ждёт его подключения: </source>
+        <comment>420</comment>
+        <translation>A file write interrupted last time on another phone of this model waits for that phone: </translation>
+    </message>
+    <message>
+        <source>Программа не может узнать по серийному номеру, на этом ли телефоне прервалась в прошлый раз запись файла </source>
+        <comment>421</comment>
+        <translation>The program cannot tell by the serial number whether this is the phone on which a file write was interrupted last time: </translation>
+    </message>
+    <message>
+        <source>. Завершить её на этом телефоне?</source>
+        <comment>422</comment>
+        <translation>. Finish it on this phone?</translation>
+    </message>
+    <message>
+        <source>; если это тот же телефон, дайте команду ещё раз с параметром --same-phone (до тех пор запись ждёт)</source>
+        <comment>423</comment>
+        <translation>; if it is the same phone, give the command again with --same-phone (until then the write waits)</translation>
+    </message>
+    <message>
+        <source>Переименование файла, прерванное в прошлый раз, завершено: </source>
+        <comment>425</comment>
+        <translation>A rename interrupted last time was finished: </translation>
+    </message>
+    <message>
+        <source> [д/н] </source>
+        <comment>426</comment>
+        <translation> [y/n] </translation>
+    </message>
+    <message>
+        <source>Файл записан под новым именем, но прежнее имя стереть не удалось: </source>
+        <comment>427</comment>
+        <translation>The file was written under its new name, but the old name could not be erased: </translation>
+    </message>
+    <message>
+        <source>Имеющийся файл: </source>
+        <comment>450</comment>
+        <translation>Existing file: </translation>
+    </message>
+    <message>
+        <source>Новый файл: </source>
+        <comment>451</comment>
+        <translation>New file: </translation>
+    </message>
+    <message>
+        <source>байт|байта|байт</source>
+        <comment>452</comment>
+        <translation>byte|bytes|bytes</translation>
+    </message>
+    <message>
+        <source>файл|файла|файлов</source>
+        <comment>453</comment>
+        <translation>file|files|files</translation>
+    </message>
+    <message>
+        <source>Сигнал DTR при открытии порта</source>
+        <comment>454</comment>
+        <translation>DTR signal when the port opens</translation>
+    </message>
+    <message>
+        <source>Аппаратное управление потоком</source>
+        <comment>455</comment>
+        <translation>Hardware flow control</translation>
+    </message>
+    <message>
+        <source>Программное управление потоком</source>
+        <comment>456</comment>
+        <translation>Software flow control</translation>
+    </message>
+    <message>
+        <source>Проверять состояние линии</source>
+        <comment>457</comment>
+        <translation>Check the line state</translation>
+    </message>
+    <message>
+        <source>только RTS</source>
+        <comment>458</comment>
+        <translation>RTS only</translation>
+    </message>
+    <message>
+        <source>?</source>
+        <comment>459</comment>
+        <translation>?</translation>
+    </message>
+    <message>
+        <source>Скопировано: </source>
+        <comment>460</comment>
+        <translation>Copied: </translation>
+    </message>
+    <message>
+        <source>, пропущено: </source>
+        <comment>461</comment>
+        <translation>, skipped: </translation>
+    </message>
+    <message>
+        <source>, не скопировано: </source>
+        <comment>462</comment>
+        <translation>, not copied: </translation>
+    </message>
+    <message>
+        <source>порт не найден: выберите другой; все порты и их состояние покажет команда</source>
+        <comment>463</comment>
+        <translation>port not found: choose another; the command shows every port and its state</translation>
+    </message>
+    <message>
+        <source>порт держит другая программа: закройте её или выберите другой порт; все порты покажет команда</source>
+        <comment>464</comment>
+        <translation>another program holds the port: close it or choose another port; the command shows every port</translation>
+    </message>
+    <message>
+        <source>выберите последовательный порт; все порты покажет команда</source>
+        <comment>465</comment>
+        <translation>choose a serial port; the command shows every port</translation>
+    </message>
+    <message>
+        <source>проверьте кабель и что телефон включён; другой порт задаётся параметром --port ПУТЬ или переменной Q7K3FM_PORT, все порты покажет команда</source>
+        <comment>466</comment>
+        <translation>check the cable and that the phone is switched on; another port is given with --port PATH or the variable Q7K3FM_PORT, the command shows every port</translation>
+    </message>
+    <message>
+        <source>подключите кабель и включите телефон, затем повторите; состояние каждого порта покажет команда</source>
+        <comment>467</comment>
+        <translation>plug in the cable and switch the phone on, then try again; the command shows the state of each port</translation>
+    </message>
+    <message>
+        <source> — это папка, а не файл: назовите файл в ней</source>
+        <comment>468</comment>
+        <translation> is a folder, not a file: name a file in it</translation>
+    </message>
+    <message>
+        <source>не последовательный порт (не терминал)</source>
+        <comment>469</comment>
+        <translation>not a serial port (not a terminal)</translation>
+    </message>
+    <message>
+        <source>на телефоне уже есть файл с этим именем</source>
+        <comment>470</comment>
+        <translation>the phone already has a file of this name</translation>
+    </message>
+    <message>
+        <source>пропущенные файлы уже есть на телефоне; чтобы заменить их, повторите команду с --overwrite</source>
+        <comment>471</comment>
+        <translation>the skipped files are already on the phone; to replace them, give the command again with --overwrite</translation>
+    </message>
+    <message>
+        <source>Ссылка</source>
+        <comment>472</comment>
+        <translation>Link</translation>
+    </message>
+    <message>
+        <source>Ссылка в никуда</source>
+        <comment>473</comment>
+        <translation>Broken link</translation>
+    </message>
+    <message>
+        <source>Перейти к папке…</source>
+        <comment>474</comment>
+        <translation>Go to folder…</translation>
+    </message>
+    <message>
+        <source>Нет такой папки: </source>
+        <comment>475</comment>
+        <translation>No such folder: </translation>
+    </message>
 </context>
 <context>
     <name>Cli</name>
@@ -1687,6 +1852,10 @@ why and what to do about it.</translation>
     <message>
         <source>показывать и скрытые файлы</source>
         <translation>show hidden files too</translation>
+    </message>
+    <message>
+        <source>это тот телефон, на котором прервалась запись файла (для телефонов без серийного номера)</source>
+        <translation>this is the phone on which a file write was interrupted (for phones without a serial number)</translation>
     </message>
 </context>
 <context>

@@ -447,14 +447,14 @@ const Source kSources[] = {
     /* 418 */ QT_TRANSLATE_NOOP3("Catalogue", "Выбрать", "418"),
     /* 419 */ QT_TRANSLATE_NOOP3("Catalogue", "Проверить все порты и найти, на каком из них телефон", "419"),
     // 420-449: nothing lost: a second phone, cut renames, leftovers.
-    /* 420 */ "",  // reserved
-    /* 421 */ "",  // reserved
-    /* 422 */ "",  // reserved
-    /* 423 */ "",  // reserved
+    /* 420 */ QT_TRANSLATE_NOOP3("Catalogue", "Запись файла, прерванная в прошлый раз на другом телефоне этой модели, ждёт его подключения: ", "420"),
+    /* 421 */ QT_TRANSLATE_NOOP3("Catalogue", "Программа не может узнать по серийному номеру, на этом ли телефоне прервалась в прошлый раз запись файла ", "421"),
+    /* 422 */ QT_TRANSLATE_NOOP3("Catalogue", ". Завершить её на этом телефоне?", "422"),
+    /* 423 */ QT_TRANSLATE_NOOP3("Catalogue", "; если это тот же телефон, дайте команду ещё раз с параметром --same-phone (до тех пор запись ждёт)", "423"),
     /* 424 */ "",  // reserved
-    /* 425 */ "",  // reserved
-    /* 426 */ "",  // reserved
-    /* 427 */ "",  // reserved
+    /* 425 */ QT_TRANSLATE_NOOP3("Catalogue", "Переименование файла, прерванное в прошлый раз, завершено: ", "425"),
+    /* 426 */ QT_TRANSLATE_NOOP3("Catalogue", " [д/н] ", "426"),
+    /* 427 */ QT_TRANSLATE_NOOP3("Catalogue", "Файл записан под новым именем, но прежнее имя стереть не удалось: ", "427"),
     /* 428 */ "",  // reserved
     /* 429 */ "",  // reserved
     /* 430 */ "",  // reserved
@@ -478,32 +478,32 @@ const Source kSources[] = {
     /* 448 */ "",  // reserved
     /* 449 */ "",  // reserved
     // 450-499: dialogs, progress and the advice of errors.
-    /* 450 */ "",  // reserved
-    /* 451 */ "",  // reserved
-    /* 452 */ "",  // reserved
-    /* 453 */ "",  // reserved
-    /* 454 */ "",  // reserved
-    /* 455 */ "",  // reserved
-    /* 456 */ "",  // reserved
-    /* 457 */ "",  // reserved
-    /* 458 */ "",  // reserved
-    /* 459 */ "",  // reserved
-    /* 460 */ "",  // reserved
-    /* 461 */ "",  // reserved
-    /* 462 */ "",  // reserved
-    /* 463 */ "",  // reserved
-    /* 464 */ "",  // reserved
-    /* 465 */ "",  // reserved
-    /* 466 */ "",  // reserved
-    /* 467 */ "",  // reserved
-    /* 468 */ "",  // reserved
-    /* 469 */ "",  // reserved
-    /* 470 */ "",  // reserved
-    /* 471 */ "",  // reserved
-    /* 472 */ "",  // reserved
-    /* 473 */ "",  // reserved
-    /* 474 */ "",  // reserved
-    /* 475 */ "",  // reserved
+    /* 450 */ QT_TRANSLATE_NOOP3("Catalogue", "Имеющийся файл: ", "450"),
+    /* 451 */ QT_TRANSLATE_NOOP3("Catalogue", "Новый файл: ", "451"),
+    /* 452 */ QT_TRANSLATE_NOOP3("Catalogue", "байт|байта|байт", "452"),
+    /* 453 */ QT_TRANSLATE_NOOP3("Catalogue", "файл|файла|файлов", "453"),
+    /* 454 */ QT_TRANSLATE_NOOP3("Catalogue", "Сигнал DTR при открытии порта", "454"),
+    /* 455 */ QT_TRANSLATE_NOOP3("Catalogue", "Аппаратное управление потоком", "455"),
+    /* 456 */ QT_TRANSLATE_NOOP3("Catalogue", "Программное управление потоком", "456"),
+    /* 457 */ QT_TRANSLATE_NOOP3("Catalogue", "Проверять состояние линии", "457"),
+    /* 458 */ QT_TRANSLATE_NOOP3("Catalogue", "только RTS", "458"),
+    /* 459 */ QT_TRANSLATE_NOOP3("Catalogue", "?", "459"),
+    /* 460 */ QT_TRANSLATE_NOOP3("Catalogue", "Скопировано: ", "460"),
+    /* 461 */ QT_TRANSLATE_NOOP3("Catalogue", ", пропущено: ", "461"),
+    /* 462 */ QT_TRANSLATE_NOOP3("Catalogue", ", не скопировано: ", "462"),
+    /* 463 */ QT_TRANSLATE_NOOP3("Catalogue", "порт не найден: выберите другой; все порты и их состояние покажет команда", "463"),
+    /* 464 */ QT_TRANSLATE_NOOP3("Catalogue", "порт держит другая программа: закройте её или выберите другой порт; все порты покажет команда", "464"),
+    /* 465 */ QT_TRANSLATE_NOOP3("Catalogue", "выберите последовательный порт; все порты покажет команда", "465"),
+    /* 466 */ QT_TRANSLATE_NOOP3("Catalogue", "проверьте кабель и что телефон включён; другой порт задаётся параметром --port ПУТЬ или переменной Q7K3FM_PORT, все порты покажет команда", "466"),
+    /* 467 */ QT_TRANSLATE_NOOP3("Catalogue", "подключите кабель и включите телефон, затем повторите; состояние каждого порта покажет команда", "467"),
+    /* 468 */ QT_TRANSLATE_NOOP3("Catalogue", " — это папка, а не файл: назовите файл в ней", "468"),
+    /* 469 */ QT_TRANSLATE_NOOP3("Catalogue", "не последовательный порт (не терминал)", "469"),
+    /* 470 */ QT_TRANSLATE_NOOP3("Catalogue", "на телефоне уже есть файл с этим именем", "470"),
+    /* 471 */ QT_TRANSLATE_NOOP3("Catalogue", "пропущенные файлы уже есть на телефоне; чтобы заменить их, повторите команду с --overwrite", "471"),
+    /* 472 */ QT_TRANSLATE_NOOP3("Catalogue", "Ссылка", "472"),
+    /* 473 */ QT_TRANSLATE_NOOP3("Catalogue", "Ссылка в никуда", "473"),
+    /* 474 */ QT_TRANSLATE_NOOP3("Catalogue", "Перейти к папке…", "474"),
+    /* 475 */ QT_TRANSLATE_NOOP3("Catalogue", "Нет такой папки: ", "475"),
     /* 476 */ "",  // reserved
     /* 477 */ "",  // reserved
     /* 478 */ "",  // reserved

@@ -279,8 +279,46 @@ enum MessageId : int {
     kMsgChoosePhone = 418,
     kMsgFindPhoneHint = 419,
     // Nothing lost: a second phone, cut renames, leftovers (420-449).
+    kMsgStepWaitsForOtherPhone = 420,  // + phone path
+    kMsgSamePhoneQuestion = 421,  // + phone path + kMsgSamePhoneQuestionEnd
+    kMsgSamePhoneQuestionEnd = 422,
+    kMsgCliSamePhoneAdvice = 423,  // after kMsgSamePhoneQuestion + path, in place of its end
+    kMsgRenameFinished = 425,  // + phone path
+    kMsgCliYesNo = 426,  // after a question asked on the terminal
+    kMsgOldNameLeft = 427,  // a rename: + the old name the phone kept
 
     // Dialogs, progress and the advice of errors (450-499).
+    kMsgExistingFile = 450,  // the conflict dialog: + size + ", " + date
+    kMsgIncomingFile = 451,
+    kMsgBytePlural = 452,  // PluralForm forms
+    kMsgFilePlural = 453,
+    // The settings' line page in words (the keys stay as stored).
+    kMsgDtrOnOpenLabel = 454,
+    kMsgHardwareFlowLabel = 455,
+    kMsgSoftwareFlowLabel = 456,
+    kMsgCheckLineLabel = 457,
+    kMsgRtsOnlyItem = 458,
+    kMsgQuestionMark = 459,
+    // A batch copy's summary: + n + kMsgSkippedCount + n + kMsgRefusedCount + n, then a
+    // line for each file left out.
+    kMsgCopiedCount = 460,
+    kMsgSkippedCount = 461,
+    kMsgRefusedCount = 462,
+    // q7k3fm-cli's advice after a port or a phone that failed; the command follows on its
+    // own line.
+    kMsgAdvicePortMissing = 463,
+    kMsgAdvicePortHeld = 464,
+    kMsgAdviceNotSerial = 465,
+    kMsgAdviceSilentPhone = 466,
+    kMsgAdviceNoPhoneFound = 467,
+    kMsgCliFolderNotFile = 468,  // «path» + it
+    kMsgPortNotTerminal = 469,   // a port's state: a file or device that is no terminal
+    kMsgSkippedReason = 470,     // restore's skipped line: why
+    kMsgSkippedCure = 471,       // and what to do
+    kMsgLinkType = 472,          // the computer pane's type of a symbolic link
+    kMsgBrokenLinkType = 473,    // ... of one that leads nowhere
+    kMsgGoToFolder = 474,        // the File menu's item (Ctrl+L) and its box
+    kMsgNoSuchLocalFolder = 475,  // + path  // the local delete question: + N + " " + PluralForm + "?"
 
     // Contacts and messages (500-599).
 

@@ -1,11 +1,8 @@
 #include "ui/TempDir.h"
 
-#include <sys/stat.h>
-
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -70,55 +67,6 @@ void RemoveStrayPathsForGood() {
         std::filesystem::remove_all(path, ignored);
     }
     Strays().clear();
-}
-
-ReplacingFile::ReplacingFile(std::string target) : m_target(std::move(target)) {}
-
-ReplacingFile::~ReplacingFile() {
-    Cancel();
-}
-
-bool ReplacingFile::Open() {
-    const QString dir = QFileInfo(QString::fromStdString(m_target)).absolutePath();
-    auto file = std::make_unique<QTemporaryFile>(dir + QStringLiteral("/.q7k3fm-part-XXXXXX"));
-    file->setAutoRemove(false);
-    // A stop signal that ends the program while another thread makes this file must not
-    // leave it behind: it is made and listed under the clean-up's lock.
-    if (!MakeStrayPath([&] { return file->open() ? file->fileName().toStdString() : std::string(); }))
-        return false;
-    m_file = std::move(file);
-    return true;
-}
-
-QFile& ReplacingFile::File() {
-    return *m_file;
-}
-
-bool ReplacingFile::Commit() {
-    if (!m_file) return false;
-    const std::string temp = m_file->fileName().toStdString();
-    const bool flushed = m_file->flush();
-    m_file->close();
-    // The finished file gets the permissions a new file of the user's would have (the
-    // temporary one is private). umask can only be read by setting it.
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(temp.c_str(), 0666 & ~mask);
-    if (!flushed || !RenameStrayPath(temp, m_target)) {
-        Cancel();
-        return false;
-    }
-    m_file.reset();
-    return true;
-}
-
-void ReplacingFile::Cancel() {
-    if (!m_file) return;
-    const QString temp = m_file->fileName();
-    m_file->close();
-    QFile::remove(temp);
-    DropStrayPath(temp.toStdString());
-    m_file.reset();
 }
 
 }  // namespace q7k3

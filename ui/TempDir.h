@@ -3,12 +3,8 @@
 // and removed with everything in it when the program ends. Scratch files never live
 // under a fixed name in a shared directory.
 
-#include <QFile>
 #include <functional>
-#include <memory>
 #include <string>
-
-class QTemporaryFile;
 
 namespace q7k3 {
 
@@ -31,25 +27,5 @@ bool RenameStrayPath(const std::string& from, const std::string& to);
 // Removes the listed paths on the way out of a process that ends at once: from then on
 // every other thread that would make, list or rename one waits until the process is gone.
 void RemoveStrayPathsForGood();
-
-// A file that takes the place of `target` only when it is complete: it grows under a
-// hidden temporary name beside the target (".q7k3fm-part-XXXXXX", a stray path until it is
-// renamed), and Commit renames it over the target. Destroyed uncommitted, it goes.
-class ReplacingFile {
-public:
-    explicit ReplacingFile(std::string target);
-    ~ReplacingFile();
-    ReplacingFile(const ReplacingFile&) = delete;
-    ReplacingFile& operator=(const ReplacingFile&) = delete;
-
-    bool Open();
-    QFile& File();
-    bool Commit();
-    void Cancel();
-
-private:
-    std::string m_target;
-    std::unique_ptr<QTemporaryFile> m_file;
-};
 
 }  // namespace q7k3

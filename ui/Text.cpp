@@ -1,7 +1,11 @@
 #include "ui/Text.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+
+#include "ui/Messages.h"
 
 namespace q7k3 {
 namespace {
@@ -171,6 +175,46 @@ std::string GetValuesString(std::string_view text, std::string_view key) {
     const size_t lf = text.find('\n', p);
     if (lf == std::string_view::npos) return std::string(text.substr(p)) + "\r\n";
     return std::string(text.substr(p, lf - p + 1));
+}
+
+std::string PluralForm(int64_t n, std::string_view forms) {
+    if (n < 0) n = -n;
+    const int64_t last = n % 10;
+    const int64_t lastTwo = n % 100;
+    size_t form = 2;
+    if (last == 1 && lastTwo != 11)
+        form = 0;
+    else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
+        form = 1;
+    size_t start = 0;
+    for (size_t i = 0; i < form; ++i) {
+        const size_t bar = forms.find('|', start);
+        if (bar == std::string_view::npos) break;
+        start = bar + 1;
+    }
+    const size_t end = forms.find('|', start);
+    return std::string(forms.substr(start, end == std::string_view::npos ? end : end - start));
+}
+
+std::string MinutesText(int64_t seconds) {
+    const int64_t sec = seconds % 60;
+    return std::to_string(seconds / 60) + (sec < 10 ? ":0" : ":") + std::to_string(sec);
+}
+
+std::string TransferLine(int64_t done, int64_t total, int64_t elapsedMs) {
+    std::string line = std::to_string(done / 1024);
+    if (total > 0) line += Msg(kMsgOf) + std::to_string((total + 1023) / 1024);
+    line += Msg(kMsgKilobytes);
+    // A rate from the first tenth of a second says little.
+    if (done <= 0 || elapsedMs < 100) return line;
+    const double rate = static_cast<double>(done) * 1000.0 / static_cast<double>(elapsedMs);
+    char speed[32];
+    std::snprintf(speed, sizeof speed, " %.1f ", rate / 1024);
+    line += speed + Msg(kMsgSpeedUnit);
+    if (total > done)
+        line +=
+            Msg(kMsgTimeLeft) + MinutesText(std::llround(static_cast<double>(total - done) / rate));
+    return line;
 }
 
 }  // namespace q7k3

@@ -3,6 +3,7 @@
 // counts characters it counts Unicode code points and never cuts inside one.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,17 @@ std::string Utf8ToCp1251(std::string_view s);
 
 // The parts one after another with `separator` between them ("a, b, c").
 std::string JoinText(const std::vector<std::string>& parts, std::string_view separator);
+
+// "1:05": a time in minutes and seconds.
+std::string MinutesText(int64_t seconds);
+// One file's transfer as the CLI's progress line and the progress dialog say it:
+// "33 из 293 КБ 11.4 КБ/сек, осталось 0:23". Without a total (0) only the bytes so far;
+// the rate and the time left once `elapsedMs` has run long enough to tell them.
+std::string TransferLine(int64_t done, int64_t total, int64_t elapsedMs);
+
+// The Russian plural form for `n` from "one|few|many" ("файл|файла|файлов": 1 файл,
+// 3 файла, 5 файлов, 11 файлов, 21 файл). A text without '|' is taken for every n.
+std::string PluralForm(int64_t n, std::string_view forms);
 
 // ASCII lower case (names of extensions and phone folders are compared this way).
 std::string LowerAscii(std::string_view s);

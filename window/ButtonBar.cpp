@@ -15,7 +15,7 @@ ButtonBar::ButtonBar(QFrame* panel) : QObject(panel), m_panel(panel) {
         const char* name;
     };
     const ButtonDef defs[] = {
-        {&ViewBtn, "ViewBtn"}, {&RfreshBtn, "RfreshBtn"},           {&CopyBtn, "CopyBtn"},
+        {&ViewBtn, "ViewBtn"}, {&RefreshBtn, "RfreshBtn"},          {&CopyBtn, "CopyBtn"},
         {&Rename, "Rename"},   {&CompileJavaBtn, "CompileJavaBtn"}, {&DeleteBtn, "Delete1"}};
     for (const ButtonDef& def : defs) {
         auto* button = new QPushButton(Cap(kMainForm, def.name), panel);
@@ -32,7 +32,7 @@ ButtonBar::ButtonBar(QFrame* panel) : QObject(panel), m_panel(panel) {
 void ButtonBar::Layout() {
     const int w = m_panel->width() / 6;
     const int h = m_panel->height();
-    QPushButton* buttons[] = {ViewBtn, RfreshBtn, CopyBtn, Rename, CompileJavaBtn, DeleteBtn};
+    QPushButton* buttons[] = {ViewBtn, RefreshBtn, CopyBtn, Rename, CompileJavaBtn, DeleteBtn};
     for (int i = 0; i < 6; ++i) buttons[i]->setGeometry(i * w, 0, w, h);
 }
 
@@ -46,7 +46,7 @@ QPushButton* ButtonBar::ForKey(int key) const {
         case Qt::Key_F3:
             return ViewBtn;
         case Qt::Key_F4:
-            return RfreshBtn;
+            return RefreshBtn;
         case Qt::Key_F5:
             return CopyBtn;
         case Qt::Key_F6:

@@ -12,7 +12,7 @@ namespace q7k3 {
 // The buttons; their object names are the ones the tests know.
 struct ButtonBarParts {
     QPushButton* ViewBtn = nullptr;
-    QPushButton* RfreshBtn = nullptr;
+    QPushButton* RefreshBtn = nullptr;
     QPushButton* CopyBtn = nullptr;
     QPushButton* Rename = nullptr;
     QPushButton* CompileJavaBtn = nullptr;

@@ -38,7 +38,8 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
     FavoritesBtn = new QToolButton(PanelCompStatus);
     FavoritesBtn->setObjectName("FavoritesBtn");
     FavoritesBtn->setText(Cap(kMainForm, "FavoritesBtn"));
-    FavoritesBtn->setFixedSize(16, 16);
+    // Small, yet as large as its letter needs.
+    FavoritesBtn->setFixedSize(FavoritesBtn->sizeHint().expandedTo(QSize(16, 16)));
     FavoritesBtn->setAccessibleName(QStringLiteral("FavoritesBtn"));
     FavPopupMenu = new QMenu(FavoritesBtn);
     FavPopupMenu->setObjectName("FavPopupMenu");
@@ -165,7 +166,7 @@ void ComputerPane::AttachFavourites(Favourites& favs, InputBox& input, QWidget* 
         AddFavourite(favs, input, QDir::toNativeSeparators(DirList->Path()));
     });
     connect(m_favoritesMenu, &FavoritesMenu::configure, this,
-            [this] { m_favouritesEditor->Setup1Click(); });
+            [this] { m_favouritesEditor->EditFavourites(); });
 }
 
 QString ComputerPane::SelectionText() const {

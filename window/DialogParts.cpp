@@ -10,11 +10,9 @@ void CentreOn(QWidget* dialog, QWidget* mainWindow) {
     dialog->move(main.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
 }
 
-QPushButton* ResultButton(QDialog* dialog, const char* name, const QString& text,
-                          const QRect& place, int result) {
+QPushButton* ResultButton(QDialog* dialog, const char* name, const QString& text, int result) {
     auto* button = new QPushButton(text, dialog);
     button->setObjectName(name);
-    button->setGeometry(place);
     QObject::connect(button, &QPushButton::clicked, dialog,
                      [dialog, result] { dialog->done(result); });
     return button;

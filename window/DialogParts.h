@@ -3,7 +3,6 @@
 // place on the screen.
 
 #include <QDialog>
-#include <QRect>
 #include <QString>
 
 class QPushButton;
@@ -18,8 +17,7 @@ inline constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindow
 // Centres a dialog on the main window before it is shown.
 void CentreOn(QWidget* dialog, QWidget* mainWindow);
 
-// A button named `name` at `place` that ends the dialog with `result`.
-QPushButton* ResultButton(QDialog* dialog, const char* name, const QString& text,
-                          const QRect& place, int result);
+// A button named `name` that ends the dialog with `result`; the dialog's layout places it.
+QPushButton* ResultButton(QDialog* dialog, const char* name, const QString& text, int result);
 
 }  // namespace q7k3

@@ -168,6 +168,7 @@ void FileCommands::SendToPhone(const std::vector<std::string>& paths,
             Tree4* folder = commands::FolderAt(fs, place);
             if (!folder) return Outcome::Stopped;
             q7k3::CopyToPhone copy(fs, folder, session->Conflicts());
+            copy.SummarizeLeftOut(paths.size() > 1);
             const bool ok = copy.Run(paths);
             *dealtWith = copy.DealtWith();
             return OutcomeOf(ok, copy.End());
@@ -262,7 +263,7 @@ void FileCommands::CompileJava() {
     session->Run(
         view,
         [](PhoneFs& fs) {
-            if (CompileJava1Click(fs)) return Outcome::Done;
+            if (RebuildJavaRegistry(fs)) return Outcome::Done;
             // A line that died past the erase: the old registry is kept on the computer as
             // well, so that the next connection writes it back even after this window was
             // killed meanwhile.

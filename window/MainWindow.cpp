@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
@@ -157,8 +158,16 @@ void MainWindow::BuildMenu() {
     for (QAction* action : {m_backupAction, m_restoreAction, m_verifyAction})
         action->setEnabled(false);
     m_fileMenu->addSeparator();
+    // A folder of the computer typed or pasted, as two-pane managers take it.
+    QAction* goTo = m_fileMenu->addAction(M(kMsgGoToFolder));
+    goTo->setObjectName("GoToFolder1");
+    goTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(goTo, &QAction::triggered, this, [this] { GoToFolderClick(); });
+    m_fileMenu->addSeparator();
     m_exitAction = m_fileMenu->addAction(Cap(kForm, "Exit1"));
     m_exitAction->setObjectName("Exit1");
+    // Every menu item that has a key shows it.
+    m_exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_helpMenu = bar->addMenu(Cap(kForm, "Help1"));
     m_helpMenu->setObjectName("Help1");
     m_helpAction = m_helpMenu->addAction(Cap(kForm, "Help2"));
@@ -321,6 +330,21 @@ void MainWindow::ExitClick() {
         return;
     }
     QCoreApplication::exit(0);
+}
+
+void MainWindow::GoToFolderClick() {
+    if (m_busy) return;
+    const auto typed = m_inputBox->Ask(M(kMsgGoToFolder), m_computer->List()->Path());
+    if (!typed) return;
+    QString path = typed->trimmed();
+    if (path.startsWith(QLatin1Char('~'))) path.replace(0, 1, QDir::homePath());
+    if (!QFileInfo(path).isDir()) {
+        m_prompts.MessageBox(Msg(kMsgNoSuchLocalFolder) + S(path), Msg(kMsgErrorCaption),
+                             BoxIcon::Error);
+        return;
+    }
+    SetComputerPath(QFileInfo(path).absoluteFilePath());
+    ActivateComputerPane();
 }
 
 QAction* MainWindow::MenuAction(const char* objectName) const {
@@ -507,6 +531,8 @@ void MainWindow::BusyChanged(bool busy) {
 void MainWindow::TreeChanged() {
     if (!m_core.Session || !m_core.Session->Root()) {
         m_phone->ShowNoTree();
+        // The phone is gone: the status bar no longer names its model.
+        m_modelLine->clear();
         return;
     }
     ShowCurrentFolder();

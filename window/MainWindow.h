@@ -147,6 +147,8 @@ public:
     virtual void ConnectClick();
     virtual void ExitClick();
     virtual void HelpClick();
+    // "Перейти к папке" (Ctrl+L): a computer folder typed or pasted; "~" is the home.
+    void GoToFolderClick();
     // Whether the phone has been read (F7 and every phone command need it).
     virtual bool PhoneIsReady() const { return PhoneReady(); }
     bool PhoneReady() const { return m_core.Session && m_core.Session->PhoneReady(); }

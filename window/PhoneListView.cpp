@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QResizeEvent>
@@ -49,7 +50,7 @@ void PhoneListView::SetColumnTitles(const QStringList& titles) {
     setHeaderLabels(titles);
     headerItem()->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
     // No phone file reaches 100 MB: eight digits are the widest size.
-    const int size = ColumnWidthFor(*this, kSizeColumn, QStringLiteral("99999999"));
+    const int size = ColumnWidthFor(*this, kSizeColumn, QLocale().toString(99999999));
     header()->resizeSection(kSizeColumn, size);
     header()->resizeSection(kDateColumn, ColumnWidthFor(*this, kDateColumn, kWidestDate));
     m_nameFit.KeepWhole(kSizeColumn, size);
@@ -164,7 +165,8 @@ QTreeWidgetItem* PhoneListView::AddFileItem(const std::string& name, qint64 size
     auto* item = new QTreeWidgetItem(this);
     item->setText(0, QString::fromStdString(name));
     item->setData(0, kRawNameRole, QByteArray::fromStdString(name));
-    item->setText(kSizeColumn, QString::number(size));
+    // Written as the computer pane writes sizes: "12 345" in Russian.
+    item->setText(kSizeColumn, QLocale().toString(size));
     item->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
     item->setText(kDateColumn, PaneDateText(date));
     item->setData(0, kDateRole, date);

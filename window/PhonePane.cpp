@@ -208,8 +208,8 @@ QString PhonePane::SelectionText() const {
     for (int i = 0; i < ListPhone->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = ListPhone->topLevelItem(i);
         if (!PhoneListView::IsFile(item)) continue;
-        // The size is read back from its column, as the list shows it.
-        const qint64 size = item->text(1).toLongLong();
+        // The size in bytes, as the item keeps it (its column is written for reading).
+        const qint64 size = item->data(0, PhoneListView::kSizeRole).toLongLong();
         ++files;
         totalBytes += size;
         if (item->isSelected()) {

@@ -4,8 +4,11 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/Messages.h"
+#include "ui/Text.h"
 #include "window/PaneLook.h"
 #include "window/Texts.h"
 
@@ -28,6 +31,11 @@ ProgressDialog::ProgressDialog(AppFlags& flags, QWidget* mainWindow)
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName("ProgressBar1");
     ProgressBar1->setTextVisible(false);
+    FileStatus = new QLabel(this);
+    FileStatus->setObjectName("FileStatus");
+    FileStatus->setTextFormat(Qt::PlainText);
+    // The line keeps its place while no file is under way: the dialog does not jump.
+    FileStatus->setMinimumHeight(FileStatus->fontMetrics().height());
     LongStatus = new ElidedLabel(QString(), Qt::ElideRight, this);
     LongStatus->setObjectName("LongStatus");
     ProgressBar2 = new QProgressBar(this);
@@ -41,22 +49,28 @@ ProgressDialog::ProgressDialog(AppFlags& flags, QWidget* mainWindow)
     AbortBtn->setObjectName("AbortBtn");
     AbortBtn->setAutoDefault(false);
     connect(AbortBtn, &QPushButton::clicked, this, &ProgressDialog::AbortBtnClick);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(8, 8, 8, 8);
+    for (QWidget* w : {static_cast<QWidget*>(QuickStatus), static_cast<QWidget*>(ProgressBar1),
+                       static_cast<QWidget*>(FileStatus), static_cast<QWidget*>(LongStatus),
+                       static_cast<QWidget*>(ProgressBar2)})
+        column->addWidget(w);
+    column->addSpacing(4);
+    column->addWidget(AbortBtn, 0, Qt::AlignHCenter);
     SetWide(false);
 }
 
 void ProgressDialog::SetWide(bool wide) {
     m_wide = wide;
-    // "Копирование файла 12 из 60, 340 из 1024 КБ, осталось 1:23" needs about 400 pixels.
-    const int width = wide ? 441 : 265;
-    const int inner = width - 16;
-    // The button is as wide and high as its text needs, whatever the font.
-    const QSize button = AbortBtn->sizeHint().expandedTo(QSize(97, 25));
-    setFixedSize(width, 120 + button.height() + 6);
-    QuickStatus->setGeometry(8, 8, inner, 17);
-    ProgressBar1->setGeometry(8, 32, inner, 17);
-    LongStatus->setGeometry(8, 64, inner, 17);
-    ProgressBar2->setGeometry(8, 88, inner, 17);
-    AbortBtn->setGeometry((width - button.width()) / 2, 120, button.width(), button.height());
+    // "Копирование файла 12 из 60, 340 из 1024 КБ, осталось 1:23" needs about 400 pixels;
+    // the file's own line is never cut, whatever the font.
+    const QString longest = QStringLiteral("9999") + M(kMsgOf) + QStringLiteral("9999") +
+                            M(kMsgKilobytes) + QStringLiteral(" 999.9 ") + M(kMsgSpeedUnit) +
+                            M(kMsgTimeLeft) + QStringLiteral("99:59");
+    const int text = FileStatus->fontMetrics().horizontalAdvance(longest) + 16;
+    setFixedWidth(std::max({wide ? 441 : 265, text, AbortBtn->sizeHint().width() + 16}));
+    setFixedHeight(layout()->sizeHint().height());
 }
 
 ProgressDialog::WideScope::WideScope(ProgressDialog& dialog)
@@ -86,6 +100,10 @@ void ProgressDialog::Show() {
     show();
 }
 
+void ProgressDialog::SetFileBytes(int64_t done, int64_t total, int64_t elapsedMs) {
+    FileStatus->setText(QString::fromStdString(TransferLine(done, total, elapsedMs)));
+}
+
 void ProgressDialog::Hide() {
     m_hiding = true;
     hide();
@@ -93,6 +111,7 @@ void ProgressDialog::Hide() {
     // The lines stay readable until the next operation, which opens the dialog with
     // its own lines, never with this one's.
     m_quickSet = m_longSet = false;
+    FileStatus->clear();
 }
 
 void ProgressDialog::closeEvent(QCloseEvent* event) {

@@ -1,7 +1,8 @@
 #pragma once
 // The progress dialog: shown, not modally, while a phone command runs and the main window
 // is disabled. The user cannot close it; its abort button only raises AbortRequested,
-// which the running command checks before its next file.
+// which the running command checks before its next file. Under the file's bar a line
+// counts its bytes, the speed and the time left.
 
 #include <QDialog>
 
@@ -29,6 +30,8 @@ public:
     void Step(int bar) override;
     int Position(int bar) const override;
     int Max(int bar) const override;
+    // The file under way: "33 из 293 КБ 11.4 КБ/сек, осталось 0:23" under its bar.
+    void SetFileBytes(int64_t done, int64_t total, int64_t elapsedMs) override;
 
     // The wide layout for the long commands whose status line counts files and bytes and
     // estimates the time left; off again, the dialog has its usual size.
@@ -52,6 +55,7 @@ public:
 
     QLabel* QuickStatus;
     QProgressBar* ProgressBar1;
+    QLabel* FileStatus;
     QLabel* LongStatus;
     QProgressBar* ProgressBar2;
     QPushButton* AbortBtn;

@@ -54,7 +54,12 @@ bool QtPrompts::AskYesNoWithIcon(const std::string& text, const std::string& cap
 }
 
 bool QtPrompts::AskYesNoDefaultNo(const std::string& text, const std::string& caption) {
-    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), DisplayText(text),
+    return AskYesNoDefaultNoWithIcon(text, caption, BoxIcon::Question);
+}
+
+bool QtPrompts::AskYesNoDefaultNoWithIcon(const std::string& text, const std::string& caption,
+                                          BoxIcon icon) {
+    QMessageBox box(QtIcon(icon), QString::fromStdString(caption), DisplayText(text),
                     QMessageBox::Yes | QMessageBox::No, m_parent.data());
     box.setObjectName("QuestionBox");
     box.setDefaultButton(QMessageBox::No);

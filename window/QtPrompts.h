@@ -18,6 +18,8 @@ public:
     bool AskYesNoWithIcon(const std::string& text, const std::string& caption,
                           BoxIcon icon) override;
     bool AskYesNoDefaultNo(const std::string& text, const std::string& caption) override;
+    bool AskYesNoDefaultNoWithIcon(const std::string& text, const std::string& caption,
+                                   BoxIcon icon) override;
 
     // The catalogue writes line breaks as CR LF; a message box wants a bare LF.
     static QString DisplayText(const std::string& text);

@@ -1,5 +1,8 @@
 #include "window/RenameDialog.h"
 
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -13,16 +16,26 @@ RenameDialog::RenameDialog(QWidget* mainWindow)
     setObjectName("TRenameForm");
     setWindowTitle(Cap("TRenameForm", ""));
     setModal(true);
-    setFixedSize(230, 77);
 
     RenName = new QLineEdit(this);
     RenName->setObjectName("RenName");
-    RenName->setGeometry(8, 16, 217, 24);
     RenName->setAccessibleName(windowTitle());
-    RenOK = ResultButton(this, "RenOK", Cap("TRenameForm", "RenOK"), QRect(8, 48, 89, 25), kOk);
+    // Room for a phone name of 43 bytes and more.
+    RenName->setMinimumWidth(
+        RenName->fontMetrics().horizontalAdvance(QString(30, QLatin1Char('m'))));
+    RenOK = ResultButton(this, "RenOK", Cap("TRenameForm", "RenOK"), kOk);
     RenOK->setDefault(true);
-    RenCancel = ResultButton(this, "RenCancel", Cap("TRenameForm", "RenCancel"),
-                             QRect(128, 48, 97, 25), kCancel);
+    RenCancel = ResultButton(this, "RenCancel", Cap("TRenameForm", "RenCancel"), kCancel);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(RenOK);
+    buttons->addStretch(1);
+    buttons->addWidget(RenCancel);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(8, 12, 8, 8);
+    column->addWidget(RenName);
+    column->addLayout(buttons);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+    column->activate();
 }
 
 int RenameDialog::Ask(const QString& name, bool nameOnly) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/cli/Options.h"
+#include "ui/Messages.h"
 
 namespace q7k3::cli {
 namespace {
@@ -51,6 +52,15 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
     if (it == args.end()) return false;
     args.erase(it);
     return true;
+}
+
+void PrintToCopy(const std::string& line) {
+    std::fprintf(stderr, "    %s\n", OneLine(line).c_str());
+}
+
+void Advise(int message, const std::string& command, int code) {
+    Fail(Msg(message), code);
+    PrintToCopy(command);
 }
 
 int Fail(const std::string& text, int code) {

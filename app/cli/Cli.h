@@ -36,5 +36,10 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name,
 bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 // Prints "q7k3fm-cli: <text>" to standard error and returns 1 (or `code`).
 int Fail(const std::string& text, int code = 1);
+// A command or a line to copy (a udev rule) on standard error, on its own line and
+// indented, without the program's name before it.
+void PrintToCopy(const std::string& line);
+// The advice `text` ("… покажет команда") and under it the command to run.
+void Advise(int message, const std::string& command, int code);
 
 }  // namespace q7k3::cli

@@ -22,6 +22,14 @@ bool ParseNumber(const std::string& text, uint32_t& value) {
     return ec == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
+// A line of the port's advice in words (the catalogue's), not a command or a rule.
+bool IsPortAdvice(const std::string& line) {
+    for (const int message :
+         {kMsgPortJoinGroup, kMsgPortGrantAccess, kMsgPortUdevRule, kMsgPortUdevReload})
+        if (line == Msg(message)) return true;
+    return false;
+}
+
 }  // namespace
 
 bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
@@ -30,6 +38,7 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
     const std::string baud = TakeOption(args, "--baud", "", missing);
     const std::string sleep = TakeOption(args, "--sleep", "", missing);
     const std::string trace = TakeOption(args, "--trace", "", missing);
+    options.SamePhone = TakeFlag(args, "--same-phone");
     if (missing) {
         Fail(Msg(kMsgCliOptionNeedsValue) + "--port, --baud, --sleep, --trace");
         return false;
@@ -107,13 +116,22 @@ bool CliLink::Open(const LinkOptions& options) {
     // No port at all: the caller says where one is named.
     if (comm.PortName().empty()) return false;
     if (!comm.Connect()) {
-        // Whether the port is missing, held or not permitted, each on a line of its own.
+        // Whether the port is missing, held or not permitted, each on a line of its own;
+        // a command or a udev rule to copy stands on its own line, as it is.
         const std::string text = PortOpenFailureText(comm.PortName());
         size_t from = 0;
+        int index = 0;
         while (from < text.size()) {
             const size_t end = std::min(text.find('\n', from), text.size());
             const size_t cut = end > from && text[end - 1] == '\r' ? end - 1 : end;
-            if (cut > from) Fail(text.substr(from, cut - from), m_exitCode);
+            const std::string line = text.substr(from, cut - from);
+            if (!line.empty()) {
+                // The failure, the port's state, then advice and what to copy in turn.
+                if (index++ < 2 || IsPortAdvice(line))
+                    Fail(line, m_exitCode);
+                else
+                    PrintToCopy(line);
+            }
             from = end + 1;
         }
         return false;

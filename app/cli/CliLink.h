@@ -22,13 +22,15 @@ struct LinkOptions {
     // Given on the command line: then they win over the stored settings.
     bool BaudGiven = false;
     bool SleepGiven = false;
+    // --same-phone: a step cut on a phone that gives no serial number is finished on this one.
+    bool SamePhone = false;
 };
 
 // Usage text of the options, for the commands' usage lines.
 inline constexpr const char* kLinkOptionsUsage =
     "[--port PATH] [--baud N] [--sleep 0|1|2] [--trace FILE]";
 
-// Takes --port, --baud, --sleep and --trace out of args (--trace FILE starts the protocol
+// Takes --port, --baud, --sleep, --trace and --same-phone out of args (--trace FILE starts the protocol
 // trace at once). On a bad value prints one line on
 // standard error and returns false.
 bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options);

@@ -1,5 +1,7 @@
 #include "app/cli/CliSession.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -15,6 +17,28 @@ namespace q7k3::cli {
 void CliPrompts::MessageBox(const std::string& text, const std::string&, BoxIcon) {
     Fail(OneLine(text));
     ++shown;
+}
+
+commands::SamePhoneQuestion CliSamePhone(const LinkOptions& options) {
+    return [samePhone = options.SamePhone](const std::string& question) {
+        if (samePhone) return true;
+        if (isatty(STDIN_FILENO) && isatty(STDERR_FILENO)) {
+            std::fprintf(stderr, "q7k3fm-cli: %s%s", OneLine(question).c_str(),
+                         Msg(kMsgCliYesNo).c_str());
+            std::fflush(stderr);
+            char answer[64] = {};
+            if (!std::fgets(answer, sizeof answer, stdin)) return false;
+            const std::string word = answer;
+            return word.starts_with("д") || word.starts_with("Д") || word.starts_with("y") ||
+                   word.starts_with("Y");
+        }
+        // Nobody to ask: the step waits, and the line says how to finish it.
+        std::string said = question;
+        const std::string& end = Msg(kMsgSamePhoneQuestionEnd);
+        if (said.ends_with(end)) said.resize(said.size() - end.size());
+        Fail(OneLine(said) + Msg(kMsgCliSamePhoneAdvice));
+        return false;
+    };
 }
 
 int CliSession::TakeOptions(const ParsedArgs& parsed) {
@@ -37,7 +61,8 @@ int CliSession::Open() {
     fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
     fs->SetStopFlag(&InterruptFlag());
     // A replacement an earlier run was killed in the middle of is finished first.
-    for (const std::string& line : commands::FinishUnfinishedReplacements(*fs))
+    for (const std::string& line :
+         commands::FinishUnfinishedReplacements(*fs, CliSamePhone(options)))
         Fail(line);  // a note on standard error, not a failure of this command
     return 0;
 }

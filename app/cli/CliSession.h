@@ -8,6 +8,7 @@
 #include "app/cli/CliLink.h"
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
+#include "commands/Unfinished.h"
 #include "link/Prompts.h"
 #include "phonefs/PhoneFs.h"
 
@@ -20,6 +21,12 @@ public:
     bool AskYesNo(const std::string&, const std::string&) override { return true; }
     int shown = 0;  // boxes shown: the command tells of a problem
 };
+
+// The command line's answer to "is this the phone the step was cut on?" (asked only of a
+// phone that gives no serial number): yes with --same-phone; asked on the terminal while
+// standard input and standard error are one; otherwise no, with a line that says how to
+// finish it.
+commands::SamePhoneQuestion CliSamePhone(const LinkOptions& options);
 
 struct CliSession {
     LinkOptions options;

@@ -101,10 +101,13 @@ int RunRestore(const ParsedArgs& a) {
         std::printf("%s\t%s\\%s\n", Msg(kMsgRestoredLine).c_str(),
                     Printable(records[i].FolderPath).c_str(), Printable(records[i].Name).c_str());
     }
+    // A skipped file with its reason; how to replace them follows on standard error.
     for (const size_t i : restore.Skipped()) {
-        std::printf("%s\t%s\\%s\n", Msg(kMsgSkippedLine).c_str(),
-                    Printable(records[i].FolderPath).c_str(), Printable(records[i].Name).c_str());
+        std::printf("%s\t%s\\%s\t%s\n", Msg(kMsgSkippedLine).c_str(),
+                    Printable(records[i].FolderPath).c_str(), Printable(records[i].Name).c_str(),
+                    Msg(kMsgSkippedReason).c_str());
     }
+    if (!restore.Skipped().empty()) Fail(Msg(kMsgSkippedCure), kExitOk);
     for (const Restore::Left& left : restore.NotRestored()) {
         const BackupRecord& r = records[left.Record];
         std::printf("%s\t%s\\%s%s%s\n", Msg(kMsgNotRestoredLine).c_str(),

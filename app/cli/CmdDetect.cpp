@@ -111,7 +111,10 @@ int RunDetect(const std::vector<std::string>& given) {
     else
         PrintHuman(findings, stdout, true);
     if (!PhonesFound(findings).empty()) return kExitOk;
-    if (!parsed.Has("--json")) Fail(Msg(kMsgNoPhoneFound), kExitSilentCode);
+    if (!parsed.Has("--json")) {
+        Fail(Msg(kMsgNoPhoneFound), kExitSilentCode);
+        Advise(kMsgAdviceNoPhoneFound, "q7k3fm-cli ports", kExitSilentCode);
+    }
     return kExitSilentCode;
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
+#include "app/cli/CliSession.h"
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
 #include "commands/CommandSupport.h"
@@ -75,7 +76,9 @@ int RunJava(const ParsedArgs& a) {
     // The model query of the link's opening may still have its "OK" on the way.
     fs.RereadModel();
     // What an earlier run left erased or half replaced is put back first.
-    for (const std::string& line : commands::FinishUnfinishedReplacements(fs)) Fail(line);
+    for (const std::string& line :
+         commands::FinishUnfinishedReplacements(fs, CliSamePhone(options)))
+        Fail(line);
     fs.BuildFolderTree(link.Flags.Mode);
     // The registry is erased before it is written anew: an interrupt is noted, not obeyed
     // at once, so that the old files are kept or written back first.

@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -30,6 +29,7 @@
 #include "preview/SmafWav.h"
 #include "ui/Language.h"
 #include "ui/Messages.h"
+#include "ui/TempDir.h"
 #include "ui/Text.h"
 
 namespace q7k3::cli {
@@ -166,12 +166,12 @@ int RunConvert(const std::vector<std::string>& words) {
     std::string out = args[1];
     const auto slotByte = static_cast<uint8_t>(slot);
 
-    // "-": standard input and output go through a private folder.
-    QTemporaryDir scratch;
+    // "-": standard input and output go through the private temporary folder, which goes
+    // with the program however it ends.
     const bool toStdout = out == "-";
-    if (in == "-" || toStdout) {
-        if (!scratch.isValid()) return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
-    }
+    const QDir scratch(QString::fromStdString(PrivateTempDir()));
+    if ((in == "-" || toStdout) && PrivateTempDir().empty())
+        return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
     if (in == "-") {
         QFile input;
         QFile copy(scratch.filePath(QStringLiteral("stdin")));
@@ -293,9 +293,13 @@ int RunConvert(const std::vector<std::string>& words) {
     } else {
         r = CreateJadFromManifest(in, target);
     }
-    // A message about a file that cannot be opened is about a local file; any other
-    // says the content was not what the converter could use.
-    if (!r) return Fail(Printable(r.Text()), r.Message == 1 ? kExitLocalFile : kExitBadInput);
+    // A message about a file that cannot be opened (or a link in the output's place) is
+    // about a local file; any other says the content was not what the converter could use.
+    if (!r)
+        return Fail(Printable(r.Text()),
+                    r.Message == kMsgCannotOpenFile || r.Message == kMsgLinkRefused
+                        ? kExitLocalFile
+                        : kExitBadInput);
     if (toStdout) {
         QFile result(QString::fromStdString(target));
         if (!result.open(QIODevice::ReadOnly))

@@ -167,6 +167,13 @@ struct Session : CliSession {
         const auto matches = MatchFromRoot(Root(), path);
         const PathMatch* m = Choose(matches, [](const PathMatch& p) { return !p.tail.empty(); });
         if (!m || m->folder == Root()) {
+            // The whole path names a folder: said as such, not as a folder missing.
+            for (const PathMatch& p : matches) {
+                if (p.tail.empty() && p.folder != Root()) {
+                    Fail(Quote(PhonePathText(p.folder)) + Msg(kMsgCliFolderNotFile));
+                    return false;
+                }
+            }
             std::string folderPart = path;
             const size_t sep = folderPart.find_last_of("\\/");
             folderPart.resize(sep == std::string::npos ? 0 : sep);

@@ -1,5 +1,7 @@
 // ports: every serial device the kernel knows, whether it opens, and if not, why and what
 // to do about it.
+#include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -32,11 +34,19 @@ int RunPorts(const std::vector<std::string>& given) {
     if (!parsed.Has("--port")) {
         if (const char* env = std::getenv("Q7K3FM_PORT")) extra = env;
     }
-    if (extra.empty()) {
+    // The port named here is shown whatever it is (a path from the working folder, a
+    // device that is gone, a file that is no port), with its state.
+    const bool named = !extra.empty();
+    if (named) {
+        extra = QFileInfo(QString::fromStdString(extra)).absoluteFilePath().toStdString();
+    } else {
         SettingsStore store;
         extra = store.ReadString("ComPort", "");
     }
-    const std::vector<PortStatus> ports = DiagnosePorts(extra);
+    std::vector<PortStatus> ports = DiagnosePorts(extra);
+    if (named && std::none_of(ports.begin(), ports.end(),
+                              [&](const PortStatus& p) { return p.Path == extra; }))
+        ports.push_back(DiagnoseOnePort(extra));
     if (ports.empty()) return Fail(Msg(kMsgNoSerialDevices), kExitPortCode);
     for (const PortStatus& port : ports) {
         // Device names and the names of the programs holding them come from the system.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
+#include "link/PhoneSearch.h"
+#include "link/PortDiagnostics.h"
 #include "ui/Language.h"
 #include "ui/Messages.h"
 
@@ -24,6 +27,8 @@ const OptionSpec kLinkOptions[] = {
     {"--baud", "N", QT_TRANSLATE_NOOP("Cli", "скорость линии, бит/с")},
     {"--sleep", "0|1|2", QT_TRANSLATE_NOOP("Cli", "скорость реакции связи")},
     {"--trace", QT_TRANSLATE_NOOP("Cli", "ФАЙЛ"), QT_TRANSLATE_NOOP("Cli", "записывать обмен с телефоном в ФАЙЛ")},
+    {"--same-phone", nullptr,
+     QT_TRANSLATE_NOOP("Cli", "это тот телефон, на котором прервалась запись файла (для телефонов без серийного номера)")},
     {"--quiet", nullptr, QT_TRANSLATE_NOOP("Cli", "без индикатора хода и лишних строк"), 'q'},
     {"--verbose", nullptr, QT_TRANSLATE_NOOP("Cli", "подробнее о ходе работы"), 'v'},
 };
@@ -317,8 +322,13 @@ int LinkWords(const ParsedArgs& args, std::vector<std::string>& words) {
         const std::string baud = args.Value("--baud");
         uint32_t value = 0;
         const auto [end, ec] = std::from_chars(baud.data(), baud.data() + baud.size(), value);
-        if (ec != std::errc() || end != baud.data() + baud.size() || value == 0 || value > 4000000)
-            return Fail(Msg(kMsgCliBadValue) + "--baud: «" + Printable(baud) + "»", kExitUsage);
+        // Only the speeds the settings offer: the phones take no other.
+        const bool offered = std::find(std::begin(kOfferedRates), std::end(kOfferedRates),
+                                       static_cast<int>(value)) != std::end(kOfferedRates);
+        if (ec != std::errc() || end != baud.data() + baud.size() || !offered)
+            return Fail(
+                Msg(kMsgCliBadValue) + "--baud: «" + Printable(baud) + "» (115200, 128000, 230400)",
+                kExitUsage);
         words.insert(words.end(), {"--baud", baud});
     }
     if (args.Has("--sleep")) {
@@ -333,12 +343,18 @@ int LinkWords(const ParsedArgs& args, std::vector<std::string>& words) {
             return Fail(Msg(kMsgCliOptionNeedsValue) + "--trace", kExitUsage);
         words.insert(words.end(), {"--trace", args.Value("--trace")});
     }
+    if (args.Has("--same-phone")) words.push_back("--same-phone");
     return kExitOk;
 }
 
 int LinkFailure(CliLink& link, const LinkOptions& options) {
     const int code = link.ExitCode();
     const std::string& port = link.Link().Port.PortName();
+    // The search for --port auto has said what it found.
+    if (options.Port == "auto") {
+        if (code == kExitSilentCode) Advise(kMsgAdviceNoPhoneFound, "q7k3fm-cli ports", code);
+        return code;
+    }
     if (code == kExitPortCode || code == kExitSilentCode) {
         if (port.empty()) {
             Fail(Msg(kMsgCliNoPortSet), code);
@@ -352,7 +368,21 @@ int LinkFailure(CliLink& link, const LinkOptions& options) {
         else if (env && options.Port == env)
             from = Msg(kMsgPortFromEnvironment);
         Fail(Msg(kMsgCliPortNamed) + Printable(port) + from, code);
-        Fail(Msg(kMsgCliPortAdvice), code);
+        if (code == kExitSilentCode) {
+            Advise(kMsgAdviceSilentPhone, "q7k3fm-cli ports", code);
+            return code;
+        }
+        // What fits the reason the port did not open; a missing permission was told with
+        // its remedy already.
+        const PortStatus status = DiagnoseOnePort(port);
+        if (status.State == PortState::NoPermission || status.State == PortState::ModemManager)
+            return code;
+        if (status.State == PortState::Busy)
+            Advise(kMsgAdvicePortHeld, "q7k3fm-cli ports", code);
+        else if (status.State == PortState::Unusable && status.Error == ENOENT)
+            Advise(kMsgAdvicePortMissing, "q7k3fm-cli ports", code);
+        else
+            Advise(kMsgAdviceNotSerial, "q7k3fm-cli ports", code);
     } else if (code == kExitModelCode) {
         Fail(Msg(kMsgCliModelNamed) + Printable(link.Channel().PhoneModel), code);
     }

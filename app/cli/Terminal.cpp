@@ -2,20 +2,18 @@
 
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
 
 #include "app/cli/Options.h"
 #include "app/cli/StopSignals.h"
 #include "ui/Messages.h"
+#include "ui/Text.h"
 
 namespace q7k3::cli {
 namespace {
 
 std::atomic<bool> g_writing{false};
 std::atomic<bool> g_interrupted{false};
-
-constexpr int kBlockBytes = 512;
 
 }  // namespace
 
@@ -46,8 +44,7 @@ WriteGuard::~WriteGuard() {
 
 CliProgress::CliProgress()
     : m_enabled(isatty(STDERR_FILENO) && CurrentVerbosity() != Verbosity::Quiet),
-      m_start(std::chrono::steady_clock::now()),
-      m_lastDraw(m_start) {}
+      m_lastDraw(std::chrono::steady_clock::now()) {}
 
 CliProgress::~CliProgress() {
     Clear();
@@ -61,10 +58,7 @@ void CliProgress::SetQuickStatus(const std::string& text) {
 
 void CliProgress::SetMax(int bar, int max) {
     m_max[Index(bar)] = max;
-    if (bar == 1) {
-        m_pos[0] = 0;
-        m_start = std::chrono::steady_clock::now();
-    }
+    if (bar == 1) m_pos[0] = 0;
 }
 
 void CliProgress::SetPosition(int bar, int position) {
@@ -73,8 +67,15 @@ void CliProgress::SetPosition(int bar, int position) {
 
 void CliProgress::Step(int bar) {
     ++m_pos[Index(bar)];
+}
+
+void CliProgress::SetFileBytes(int64_t done, int64_t total, int64_t elapsedMs) {
+    const bool first = !m_drawn || done == 0;
+    m_done = done;
+    m_total = total;
+    m_elapsedMs = elapsedMs;
     // The line appears with the first block, then at most five times a second.
-    if (bar == 1) Draw(m_pos[0] >= m_max[0] || !m_drawn);
+    if (done > 0) Draw(first || (total > 0 && done >= total));
 }
 
 void CliProgress::Draw(bool force) {
@@ -82,24 +83,8 @@ void CliProgress::Draw(bool force) {
     const auto now = std::chrono::steady_clock::now();
     if (!force && now - m_lastDraw < std::chrono::milliseconds(200)) return;
     m_lastDraw = now;
-    const double seconds = std::chrono::duration<double>(now - m_start).count();
-    const long done = static_cast<long>(m_pos[0]) * kBlockBytes;
-    const long total = static_cast<long>(m_max[0]) * kBlockBytes;
-    const double rate = seconds > 0.1 ? done / seconds : 0;
-    // "name  12 из 52 КБ  4.3 КБ/сек, осталось 0:09"; the total only when it is known.
-    std::string line = Printable(m_file) + "  " + std::to_string(done / 1024);
-    if (total > 0) line += Msg(kMsgOf) + std::to_string((total + 1023) / 1024);
-    line += Msg(kMsgKilobytes);
-    if (rate > 0) {
-        char speed[32];
-        std::snprintf(speed, sizeof speed, "  %.1f ", rate / 1024);
-        line += speed + Msg(kMsgSpeedUnit);
-        if (total > done) {
-            const long left = std::lround((total - done) / rate);
-            line += Msg(kMsgTimeLeft) + std::to_string(left / 60) + (left % 60 < 10 ? ":0" : ":") +
-                    std::to_string(left % 60);
-        }
-    }
+    // "name  12 из 52 КБ 4.3 КБ/сек, осталось 0:09"; the total only when it is known.
+    const std::string line = Printable(m_file) + "  " + TransferLine(m_done, m_total, m_elapsedMs);
     std::fprintf(stderr, "\r\033[K%s", line.c_str());
     std::fflush(stderr);
     m_drawn = true;

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "link/Prompts.h"
@@ -47,6 +48,7 @@ public:
     void Step(int bar) override;
     int Position(int bar) const override { return m_pos[Index(bar)]; }
     int Max(int bar) const override { return m_max[Index(bar)]; }
+    void SetFileBytes(int64_t done, int64_t total, int64_t elapsedMs) override;
     // The file the next blocks belong to (the transfers' own status names it otherwise).
     void SetFile(const std::string& name) { m_file = name; }
 
@@ -59,7 +61,9 @@ private:
     int m_max[2] = {0, 0};
     int m_pos[2] = {0, 0};
     std::string m_file;
-    std::chrono::steady_clock::time_point m_start;
+    int64_t m_done = 0;
+    int64_t m_total = 0;
+    int64_t m_elapsedMs = 0;
     std::chrono::steady_clock::time_point m_lastDraw;
 };
 

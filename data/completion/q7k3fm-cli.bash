@@ -14,13 +14,13 @@ _q7k3fm_cli() {
         words=("${COMP_WORDS[@]}")
         cword=$COMP_CWORD
     }
-    local commands="backup convert get identify java ls ports put rename restore rm scan verify help"
-    local link="--port --baud --sleep --trace --quiet --verbose --help"
+    local commands="backup convert detect get identify java ls ports put rename restore rm scan verify help"
+    local link="--port --baud --sleep --trace --same-phone --quiet --verbose --help"
     local fs="$link --mode --hidden"
     local kinds="mel2mmf mmf2mel mmf2wav mel2wav ani2bmp pic2ani pic2ems ems2bmp imy2ems ems2imy jad"
 
     case $prev in
-        --port) COMPREPLY=($(compgen -f -- "${cur:-/dev/tty}")); return ;;
+        --port) COMPREPLY=($(compgen -W "auto" -- "$cur") $(compgen -f -- "${cur:-/dev/tty}")); return ;;
         --trace) COMPREPLY=($(compgen -f -- "$cur")); return ;;
         --baud) COMPREPLY=($(compgen -W "115200 128000 230400" -- "$cur")); return ;;
         --sleep) COMPREPLY=($(compgen -W "0 1 2" -- "$cur")); return ;;
@@ -46,8 +46,9 @@ _q7k3fm_cli() {
         help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;
         identify) options=$link ;;
         ports) options="--port --help" ;;
-        scan) options="$fs --porcelain --json -0" ;;
-        ls) options="$fs --porcelain --json -0"; phone=1 ;;
+        detect) options="--baud --json --quiet --verbose --help" ;;
+        scan) options="$fs --porcelain --json -0 --null" ;;
+        ls) options="$fs --porcelain --json -0 --null"; phone=1 ;;
         get) options="$fs --raw --force"; phone=1 ;;
         put) options="$fs --raw --overwrite --force --name"; phone=1 ;;
         rm) options=$fs; phone=1 ;;
@@ -63,7 +64,7 @@ _q7k3fm_cli() {
             fi
             ;;
         convert)
-            options="--slot --width --force --quiet --help"
+            options="--slot --width --force --quiet --verbose --help"
             if [[ $cur != -* && $((cword - i)) -eq 1 ]]; then
                 COMPREPLY=($(compgen -W "$kinds" -- "$cur") $(compgen -f -- "$cur"))
                 return

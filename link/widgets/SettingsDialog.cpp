@@ -50,15 +50,9 @@ void SelectIfValid(QComboBox* box, int index) {
 SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("SettingsForm"));
     setWindowTitle(Text(""));
-    // A fixed dialog without title-bar buttons: it is left through Start or Cancel only.
+    // A dialog without title-bar buttons: it is left through Start or Cancel only. Its
+    // layout gives it the size its texts and the longest port name need.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    // The row of the phone search below the lists adds its height to the laid-out 164.
-    setFixedSize(441, 190);
-    // The fixed size was laid out for an 8-point dialog font; a larger desktop font would
-    // cut the labels.
-    QFont small = font();
-    if (small.pointSizeF() > 8) small.setPointSizeF(8);
-    setFont(small);
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
@@ -88,21 +82,41 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     m_pages->addTab(tabSheet1, Text("TabSheet1"));
     m_pages->addTab(page2, Text("TabSheet2"));
 
-    // Each label above its list, four columns: the texts fit the dialog's fixed width.
+    // Each label above its list: the port on a row of its own (a stable name under
+    // /dev/serial/by-id is long), the other lists in columns.
     m_selCom = AddCombo(tabSheet1, "SelCom", "Label1", 0, 0);
-    m_mode = AddCombo(tabSheet1, "Mode", "Label3", 0, 1);
-    m_selSpeed = AddCombo(tabSheet1, "SelSpeed", "Label2", 0, 2);
-    m_irdaReq = AddCombo(tabSheet1, "IRDAReqBox", "Label4", 0, 3);
-    m_melConvertion = AddCombo(tabSheet1, "MelConvertionBox", "Label5", 1, 0);
-    m_sleepTime = AddCombo(tabSheet1, "SleepTimeBox", "Label17", 1, 1);
-    m_hiddenFiles = AddCombo(tabSheet1, "HiddenFilesBox", "Label19", 1, 2);
-    m_portSettings = AddCombo(tabSheet1, "PortSettingsBox", "Label9", 1, 3);
+    m_mode = AddCombo(tabSheet1, "Mode", "Label3", 1, 0);
+    m_selSpeed = AddCombo(tabSheet1, "SelSpeed", "Label2", 1, 1);
+    m_irdaReq = AddCombo(tabSheet1, "IRDAReqBox", "Label4", 1, 2);
+    m_melConvertion = AddCombo(tabSheet1, "MelConvertionBox", "Label5", 1, 3);
+    m_sleepTime = AddCombo(tabSheet1, "SleepTimeBox", "Label17", 2, 0);
+    m_hiddenFiles = AddCombo(tabSheet1, "HiddenFilesBox", "Label19", 2, 1);
+    m_portSettings = AddCombo(tabSheet1, "PortSettingsBox", "Label9", 2, 2);
     m_enableDtr = AddCombo(m_tabSheet2, "EnableDTROnOpenBox", "Label10", 0, 0);
     m_hardwareFlow = AddCombo(m_tabSheet2, "HardwareFlowBox", "Label11", 0, 1);
     m_softwareFlow = AddCombo(m_tabSheet2, "SoftwareFlowBox", "Label12", 1, 0);
     m_checkLineStatus = AddCombo(m_tabSheet2, "CheckLineStatusBox", "Label13", 1, 1);
-    for (QWidget* page : {tabSheet1, m_tabSheet2})
-        static_cast<QGridLayout*>(page->layout())->setRowStretch(4, 1);
+    static_cast<QGridLayout*>(m_tabSheet2->layout())->setRowStretch(4, 1);
+    // The line settings are stored under their port driver's names; the page says what
+    // they do, and the choices in words (the stored values are the positions).
+    const std::pair<const char*, int> readable[] = {{"Label10", kMsgDtrOnOpenLabel},
+                                                    {"Label11", kMsgHardwareFlowLabel},
+                                                    {"Label12", kMsgSoftwareFlowLabel},
+                                                    {"Label13", kMsgCheckLineLabel}};
+    for (const auto& [name, message] : readable) {
+        auto* label = m_tabSheet2->findChild<QLabel*>(QString::fromLatin1(name));
+        label->setText(QString::fromStdString(Msg(message)));
+        label->buddy()->setAccessibleName(label->text());
+    }
+    const QString off = Text("MelConvertionBox.0");
+    const QString on = Text("MelConvertionBox.1");
+    for (QComboBox* box : {m_enableDtr, m_softwareFlow, m_checkLineStatus}) {
+        box->setItemText(0, off);
+        box->setItemText(1, on);
+    }
+    m_hardwareFlow->setItemText(0, off);
+    m_hardwareFlow->setItemText(1, QString::fromStdString(Msg(kMsgRtsOnlyItem)));
+    m_hardwareFlow->setItemText(2, on);
 
     auto* traceLabel = new QLabel(QString::fromStdString(Msg(kMsgTraceLabel)), traceColumn);
     traceLabel->setObjectName(QStringLiteral("TraceLabel"));
@@ -150,7 +164,11 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
         m_portStates->setAccessibleName(m_portStates->toolTip());
         m_portStates->setFixedWidth(m_portStates->sizeHint().width());
         rowLayout->addWidget(m_portStates);
-        grid->addWidget(row, 1, 0);
+        grid->addWidget(row, 1, 0, 1, 4);
+        // The whole name is shown, however long; the list opens as wide as its longest.
+        m_selCom->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        connect(m_selCom, &QComboBox::currentTextChanged, m_selCom,
+                [this](const QString& text) { m_selCom->setToolTip(text); });
         connect(m_portStates, &QToolButton::clicked, this, [this] { PortStatesBtnClick(); });
     }
 
@@ -166,10 +184,9 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
         m_offer->setObjectName(QStringLiteral("SearchOffer"));
         m_offer->setWordWrap(true);
         m_offer->hide();
-        grid->addWidget(m_findPhone, 4, 0);
-        grid->addWidget(m_offer, 4, 1, 1, 3);
-        grid->setRowStretch(4, 0);
-        grid->setRowStretch(5, 1);
+        grid->addWidget(m_findPhone, 6, 0);
+        grid->addWidget(m_offer, 6, 1, 1, 3);
+        grid->setRowStretch(7, 1);
         connect(m_findPhone, &QPushButton::clicked, this, [this] { FindPhoneClick(); });
     }
     connect(&m_plugs, &PortWatcher::PortsAppeared, this,
@@ -204,9 +221,8 @@ QComboBox* SettingsDialog::AddCombo(QWidget* page, const char* name, const char*
     auto* box = new QComboBox(page);
     box->setObjectName(QString::fromLatin1(name));
     box->setEditable(false);
-    // Let the labels keep their full width; the lists take what is left.
-    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    box->setMinimumContentsLength(4);
+    // Every choice whole: the dialog is as wide as its lists and labels need.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (int i = 0, n = CaptionItemCount(kWindow, name); i < n; ++i)
         box->addItem(Text((std::string(name) + "." + std::to_string(i)).c_str()));
     if (box->count() > 0) box->setCurrentIndex(0);

@@ -176,8 +176,6 @@ PreviewWindow::PreviewWindow(QWidget* parent)
     : QDialog(parent), m_tempFileName(q7k3::TempFileName()) {
     setObjectName(kForm);
     setWindowTitle(Cap(""));
-    setMinimumSize(488, 295);
-    resize(488, 295);
 
     PlayBtn = GlyphButton("PlayBtn", Glyph::Play, this);
     StopBtn = GlyphButton("StopBtn", Glyph::Stop, this);
@@ -206,21 +204,25 @@ PreviewWindow::PreviewWindow(QWidget* parent)
     PlayList->setToolTip(Cap("PlayList.hint"));
     PlayList->setItemDelegate(new PlayListDelegate(this, PlayList));
 
-    // Left: the picture, its name and the buttons (previous, play, stop, next) over the
-    // status; right: the list.
+    // Left: the picture, its name and the buttons (previous, play, stop, next); right: the
+    // list; under both the status, whose line ("Чтение " and a name) takes the whole width.
+    // The layout keeps every part inside the window, which is never smaller than it needs.
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(2);
     for (QToolButton* b : {PrevBtn, PlayBtn, StopBtn, NextBtn}) buttons->addWidget(b);
-    buttons->addSpacing(8);
-    buttons->addWidget(PlayStatus, 1);
+    buttons->addStretch(1);
     auto* left = new QVBoxLayout;
     left->addWidget(Image1, 1);
     left->addWidget(PlayFileName1);
     left->addLayout(buttons);
-    auto* layout = new QHBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    top->addLayout(left, 1);
+    top->addWidget(PlayList);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addLayout(left, 1);
-    layout->addWidget(PlayList);
+    layout->addLayout(top, 1);
+    layout->addWidget(PlayStatus);
+    resize(QSize(488, 295).expandedTo(minimumSizeHint()));
 
     connect(PlayBtn, &QToolButton::clicked, this, [this] { PlayBtnClick(); });
     connect(StopBtn, &QToolButton::clicked, this, [this] { StopBtnClick(); });
@@ -251,7 +253,6 @@ int PreviewWindow::ShowFiles(const std::vector<std::string>& files, bool compute
     PlayFileName1->clear();
     Image1->SetPicture(QImage());
     m_skipNextActivation = false;
-    m_lostLink = false;
     const Tree4* folder = !computerPane && m_session ? m_session->CurrentFolder() : nullptr;
     m_place = PlaceOf(folder);
     m_folderName = folder ? folder->Name : std::string();
@@ -309,7 +310,6 @@ void PreviewWindow::MoveTo(int k) {
         PlayBtnClick();
         return;
     }
-    if (m_lostLink) return;
     // The phone busy with the keep-alive: the entry is fetched right after it. Busy with
     // anything else: nothing now and nothing said (the phone is not lost).
     if (m_session && m_session->Admit() == Admission::Busy) {
@@ -378,9 +378,9 @@ bool PreviewWindow::FetchPhoneEntry(const std::string& name, std::function<void(
 }
 
 void PreviewWindow::ShowLostLink() {
-    // Said once: after it the phone's entries are no longer fetched.
-    if (!m_prompts || m_lostLink) return;
-    m_lostLink = true;
+    // Every move whose entry did not come says so, and the status no longer claims a read.
+    PlayStatus->setText(M(kMsgLostLink));
+    if (!m_prompts) return;
     m_inOwnBox = true;
     m_prompts->MessageBox(Msg(kMsgLostLink), Msg(kMsgErrorCaption), BoxIcon::None);
     m_inOwnBox = false;
@@ -457,7 +457,7 @@ void PreviewWindow::PlayPhoneEntry(const std::string& entry, const std::string& 
 
 bool PreviewWindow::ShowPicture(const std::string& path) {
     QImage picture;
-    LoadBitmap1(path, picture);
+    LoadPicture(path, picture);
     if (picture.width() == 0) return false;
     m_lastPicturePath = path;
     Image1->SetPicture(picture);

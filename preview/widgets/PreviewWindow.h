@@ -119,8 +119,6 @@ private:
     std::string m_folderName;
     bool m_animations = false;
     bool m_emsFolder = false;
-    // Once the link is lost no entry is fetched again and no further box is shown.
-    bool m_lostLink = false;
 };
 
 }  // namespace q7k3

@@ -580,6 +580,10 @@ TEST_F(BackupTest, CliBacksUpRestoresAndVerifiesFromAScript) {
     EXPECT_EQ(run({"restore", backup, "--folder", "Images\\My Photos\\Camera"}, &out), 0);
     EXPECT_EQ(out.count(QByteArray::fromStdString(Msg(kMsgSkippedLine) + "\t")),
               static_cast<qsizetype>(before.size() - 1));
+    // Each with its reason, and the cure said once.
+    EXPECT_EQ(out.count(QByteArray::fromStdString("\t" + Msg(kMsgSkippedReason) + "\n")),
+              static_cast<qsizetype>(before.size() - 1));
+    EXPECT_EQ(out.count(QByteArray::fromStdString(Msg(kMsgSkippedCure))), 1);
     EXPECT_FALSE(out.contains(QByteArray::fromStdString(Msg(kMsgNotRestoredLine))));
     EXPECT_TRUE(out.contains(QByteArray::fromStdString(
         Msg(kMsgRestoredLine) + "\t" +

@@ -245,4 +245,47 @@ TEST(CliCommandsTest, PutFromStandardInputIsBoundedAndChecked) {
     EXPECT_FALSE(emu.GetFile("B", "cut.bin"));
 }
 
+// A replacement cut on a phone that gives no serial number: the command line does not finish
+// it unasked (nobody at a terminal to ask), says how to, and does with --same-phone.
+TEST(CliCommandsTest, AStepCutOnAPhoneWithoutSerialWaitsForSamePhone) {
+    EnsureApplication();
+    EmulatorConfig config;
+    config.Serial = "ERROR";
+    PhoneEmulator emu(config);
+    ASSERT_TRUE(emu.Start());
+    QTemporaryDir dir;
+    const auto run = [&](QStringList args, QByteArray* err = nullptr) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dir.filePath("data"));
+        p.setProcessEnvironment(env);
+        p.setStandardInputFile(QProcess::nullDevice());
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+                args << "--port" << QString::fromStdString(emu.SlavePath()));
+        p.waitForFinished(60000);
+        if (err) *err = p.readAllStandardError();
+        return p.exitCode();
+    };
+    emu.PutFile("B", "a.txt", "old");
+    QFile local(dir.filePath("a.txt"));
+    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
+    local.write("new a");
+    local.close();
+    // Refused under its own name: the new file stays under the temporary one.
+    emu.FailCommand("AT+FSFW=-1,\"a.txt\"", 2007);
+    EXPECT_EQ(run({"put", "--raw", "--overwrite", local.fileName(), "User"}), 1);
+    emu.ClearFaults();
+    QByteArray err;
+    EXPECT_EQ(run({"ls", "User"}, &err), 0);
+    EXPECT_TRUE(err.contains(QByteArray::fromStdString(
+        Msg(kMsgSamePhoneQuestion) + "E700:\\User\\a.txt" + Msg(kMsgCliSamePhoneAdvice))))
+        << err.toStdString();
+    EXPECT_FALSE(emu.GetFile("B", "a.txt"));
+    EXPECT_EQ(run({"ls", "User", "--same-phone"}, &err), 0);
+    EXPECT_TRUE(
+        err.contains(QByteArray::fromStdString(Msg(kMsgReplaceFinished) + "E700:\\User\\a.txt")))
+        << err.toStdString();
+    EXPECT_EQ(emu.GetFile("B", "a.txt"), "new a");
+}
+
 }  // namespace

@@ -117,6 +117,7 @@ TEST(CliScriptTest, UsageErrorsNameTheWordAndCreateNothing) {
         {{"ls", "User", "Images", port}, "лишний аргумент «Images»"},
         {{"ls", "--mode", "fast", port}, "недопустимое значение --mode: «fast»"},
         {{"identify", "--sleep=5", port}, "недопустимое значение --sleep"},
+        {{"identify", "--baud", "9600", port}, "--baud: «9600» (115200, 128000, 230400)"},
         {{"put", "a\\b.txt", "User", port},
          "такое имя на телефоне потом не назвать путём: «a\\b.txt»"},
         {{"rename", "User/a.txt", "x\\y.txt", port}, "потом не назвать путём"},
@@ -206,6 +207,7 @@ TEST(CliScriptTest, EachExitCodeHasItsCause) {
         {{"rm", "User\\nothing.txt", "--port", phone.Port()},
          1,
          "Файл не найден: «E700:\\User\\nothing.txt»"},
+        {{"rm", "User", "--port", phone.Port()}, 1, "«E700:\\User» — это папка, а не файл"},
         {{"ls", "User", "--bogus", "--port", phone.Port()}, 2, "«--bogus»"},
         {{"ls", "User", "--port", cwd.filePath("no-such-port")}, 3, "no-such-port"},
         {{"ls", "User", "--port", silent.Port()}, 4, "Телефон не отвечает"},
@@ -256,12 +258,26 @@ TEST(CliScriptTest, EachFailureSaysWhatToDo) {
          {},
          4,
          {"Телефон не отвечает", "порт: " + silent.Port() + "\n", "кабель", where,
-          "q7k3fm-cli ports"}},
+          "\n    q7k3fm-cli ports\n"}},
         {{"ls", "User"},
          {"Q7K3FM_PORT=" + silent.Port()},
          4,
          {"порт: " + silent.Port() + " (из переменной Q7K3FM_PORT)"}},
-        {{"ls", "User", "--port", cwd.filePath("gone")}, {}, 3, {"Невозможно открыть порт\n"}},
+        // The advice fits the cause, and the command to run stands alone, ready to copy.
+        {{"ls", "User", "--port", cwd.filePath("gone")},
+         {},
+         3,
+         {"Невозможно открыть порт\n", "порт не найден: выберите другой",
+          "\n    q7k3fm-cli ports\n"}},
+        {{"ls", "User", "--port", "/dev/null"},
+         {},
+         3,
+         {"/dev/null не последовательный порт", "выберите последовательный порт",
+          "\n    q7k3fm-cli ports\n"}},
+        {{"ls", "User", "--port", "auto"},
+         {"Q7K3FM_SEARCH_PORTS=" + cwd.filePath("gone")},
+         4,
+         {"Телефон не найден ни на одном порту", "подключите кабель", "\n    q7k3fm-cli ports\n"}},
         {{"get", "User/a.txt", "out.txt", "--port", refusing.Port()},
          {},
          1,
@@ -296,8 +312,12 @@ TEST(CliScriptTest, EachFailureSaysWhatToDo) {
         SCOPED_TRACE(c.args.join(' ').toStdString() + "\n" + r.err.toStdString());
         EXPECT_EQ(r.code, c.code);
         for (const QString& part : c.says) EXPECT_TRUE(r.err.contains(part)) << part.toStdString();
-        // One line each: no carriage return, escaped or not, and no time-out for a refusal.
+        // One line each: no carriage return, escaped or not, and no time-out for a refusal;
+        // nothing of the cable for a port that does not open, no port left unnamed after
+        // a search.
         EXPECT_FALSE(r.err.contains("\\x0D") || r.err.contains('\r'));
+        if (c.code == 3) EXPECT_FALSE(r.err.contains("кабель"));
+        if (c.args.contains("auto")) EXPECT_FALSE(r.err.contains("порт телефона не задан"));
         EXPECT_FALSE(r.err.contains("Время ожидания истекло"));
     }
     EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo::exists(fifo)) << "the pipe stays";

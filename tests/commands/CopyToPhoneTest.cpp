@@ -417,6 +417,67 @@ TEST_F(CopyToPhoneTest, AReplacementCutShortIsFinishedAtTheNextConnection) {
     EXPECT_TRUE(UnfinishedEntries().isEmpty());
 }
 
+// A cut replacement is finished only on the phone it was cut on: another of the same model
+// (by its serial number) leaves it waiting; where neither phone gives one, the user says.
+TEST_F(CopyToPhoneTest, ACutReplacementIsFinishedOnlyOnItsOwnPhone) {
+    struct Row {
+        const char* atCut;   // the serial number at the cut ("ERROR": none)
+        const char* atNext;  // at the next connection
+        std::optional<bool> answer;  // the user's answer, when the question must come
+        bool finished;
+    };
+    const Row rows[] = {
+        {"351111111111111", "352222222222222", {}, false},
+        {"351111111111111", "351111111111111", {}, true},
+        {"351111111111111", "ERROR", {}, false},
+        {"ERROR", "351111111111111", {}, false},
+        {"ERROR", "ERROR", false, false},
+        {"ERROR", "ERROR", true, true},
+    };
+    const std::string id = IdOf("User");
+    const std::string question = Msg(kMsgSamePhoneQuestion) + "E700:\\User\\a.txt" +
+                                 Msg(kMsgSamePhoneQuestionEnd);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.atCut) + " -> " + row.atNext);
+        for (const QString& f : UnfinishedEntries())
+            QFile::remove(QDir(dir.path()).filePath("xdg/Q7K3FileManager/Unfinished/" + f));
+        for (const std::string& n : PhoneNames(id)) link.emu->RemoveFile(id, n);
+        link.emu->PutFile(id, "a.txt", "old");
+        link.emu->SetSerial(row.atCut);
+        ASSERT_EQ(ReadModel(*link.link), "SGH-E700");
+        // The write under the user's name is refused: the new file is whole under the
+        // temporary name only, as after a program killed at that moment.
+        link.emu->FailCommand("AT+FSFW=-1,\"a.txt\"", 2007);
+        conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
+        EXPECT_FALSE(Send("User", {WriteLocal("a.txt", Pattern(3000, 2))}, CommandEnd::Failed));
+        link.emu->ClearFaults();
+        ASSERT_EQ(UnfinishedEntries().size(), 1);
+
+        // The next connection.
+        link.emu->SetSerial(row.atNext);
+        ASSERT_EQ(ReadModel(*link.link), "SGH-E700");
+        prompts.shown.clear();
+        if (row.answer) prompts.yesNo = {*row.answer};
+        const std::vector<std::string> said = commands::FinishUnfinishedReplacements(*link.fs);
+        EXPECT_EQ(prompts.shown.size(), row.answer ? 1u : 0u);
+        if (row.answer && !prompts.shown.empty()) EXPECT_EQ(prompts.shown[0].Text, question);
+        if (row.finished) {
+            EXPECT_EQ(said, std::vector<std::string>{Msg(kMsgReplaceFinished) +
+                                                     "E700:\\User\\a.txt"});
+            EXPECT_EQ(PhoneNames(id), std::vector<std::string>{"a.txt"});
+            EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(3000, 2));
+            EXPECT_TRUE(UnfinishedEntries().isEmpty());
+        } else {
+            // Nothing on this phone is touched, and the record waits for its own.
+            if (!row.answer)
+                EXPECT_EQ(said, std::vector<std::string>{Msg(kMsgStepWaitsForOtherPhone) +
+                                                         "E700:\\User\\a.txt"});
+            EXPECT_EQ(PhoneNames(id), std::vector<std::string>{"~q7k3~1.txt"});
+            EXPECT_EQ(UnfinishedEntries().size(), 1);
+        }
+    }
+}
+
 // A phone too full for two copies: the old file waits on the computer instead, and goes
 // back when the new one does not fit even in its place.
 TEST_F(CopyToPhoneTest, OverwriteOnAFullPhoneGoesThroughTheComputer) {

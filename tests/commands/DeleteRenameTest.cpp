@@ -107,7 +107,8 @@ TEST_F(DeleteTest, LocalDeleteAsksOnceAndNamesWhatItCouldNotDelete) {
     prompts.answers = {false};
     EXPECT_FALSE(erase.Run(files));
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].Text, "Вы действительно хотите удалить 3 файлов?");
+    // The folder among them is left alone and not counted.
+    EXPECT_EQ(prompts.shown[0].Text, "Вы действительно хотите удалить 2 файла?");
     EXPECT_EQ(prompts.shown[0].Caption, "Удаление");
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(files[0])));
 
@@ -138,8 +139,9 @@ struct RenameTest : CommandFixture {
     std::vector<std::string> Traffic() {
         std::vector<std::string> out;
         for (const std::string& c : SentCommands(link.emu->Received())) {
-            if (!c.starts_with("AT+FSCD") && !c.starts_with("AT+FSDL"))
-                out.push_back(c.substr(0, c.find('"', c.find('"') + 1) + 1));
+            if (c.starts_with("AT+FSCD") || c.starts_with("AT+FSDL")) continue;
+            const size_t quote = c.find('"');
+            out.push_back(quote == std::string::npos ? c : c.substr(0, c.find('"', quote + 1) + 1));
         }
         return out;
     }
@@ -149,8 +151,10 @@ TEST_F(RenameTest, WithAndWithoutAConflict) {
     rename.newNames = {"c.mid"};
     RenameFile first(*link.fs, folder, rename, conflict);
     ASSERT_TRUE(first.Run("a.mid")) << link.Ch().LastError;
-    EXPECT_EQ(Traffic(), (std::vector<std::string>{"AT+FSFR=-1,\"a.mid\"", "AT+FSFE=-1,\"a.mid\"",
-                                                   "AT+FSFW=-1,\"c.mid\""}));
+    // The new name is written before the old one goes (the phone has room for both); the
+    // serial number binds the record of the step to this phone.
+    EXPECT_EQ(Traffic(), (std::vector<std::string>{"AT+FSFR=-1,\"a.mid\"", "AT+CGSN",
+                                                   "AT+FSFW=-1,\"c.mid\"", "AT+FSFE=-1,\"a.mid\""}));
     EXPECT_EQ(link.emu->GetFile(id, "c.mid"), Pattern(3000, 5));
     EXPECT_TRUE(HasFile(folder, "c.mid"));
     EXPECT_FALSE(HasFile(folder, "a.mid"));
@@ -159,7 +163,7 @@ TEST_F(RenameTest, WithAndWithoutAConflict) {
     EXPECT_EQ(link.progress.longStatus, "Переименовывание файла a.mid");
     EXPECT_EQ(link.progress.quick, "Завершение операции");
 
-    // Onto the taken b.mid: it is erased after the fetch, before the old file.
+    // Onto the taken b.mid: it is erased after the fetch, before anything else.
     link.emu->ClearReceived();
     rename.newNames = {"b.mid"};
     conflict.conflicts = {{ConflictAnswer::Overwrite, "b.mid"}};
@@ -167,7 +171,7 @@ TEST_F(RenameTest, WithAndWithoutAConflict) {
     ASSERT_TRUE(second.Run("c.mid"));
     EXPECT_EQ(Traffic(),
               (std::vector<std::string>{"AT+FSFR=-1,\"c.mid\"", "AT+FSFE=-1,\"b.mid\"",
-                                        "AT+FSFE=-1,\"c.mid\"", "AT+FSFW=-1,\"b.mid\""}));
+                                        "AT+FSFW=-1,\"b.mid\"", "AT+FSFE=-1,\"c.mid\""}));
     EXPECT_EQ(PhoneNames(id), std::vector<std::string>{"b.mid"});
     EXPECT_EQ(link.emu->GetFile(id, "b.mid"), Pattern(3000, 5));
     EXPECT_EQ(link.progress.Position(2), 7);
@@ -259,19 +263,42 @@ TEST_F(RenameTest, AFailedWriteNeverLosesTheFile) {
     EXPECT_TRUE(HasFile(folder, "a.mid"));
     link.emu->ClearFaults();
 
-    // The line dies during the write: the copy is kept in the recovery folder.
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    // The line dies during the write under the new name: the old one is still there.
     link.emu->CutLineAfter(3000 + 1024);
     rename.newNames = {"new.mid"};
     RenameFile cut(*link.fs, folder, rename, conflict);
     EXPECT_FALSE(cut.Run("a.mid"));
-    const QString kept = data.path() + "/Q7K3FileManager/Recovered";
-    EXPECT_EQ(cut.RecoveredPath(), (kept + "/a.mid").toStdString());
-    EXPECT_EQ(ReadLocal(cut.RecoveredPath()), Pattern(3000, 5));
+    link.emu->ClearFaults();
+    EXPECT_EQ(link.emu->GetFile(id, "a.mid"), Pattern(3000, 5));
+    EXPECT_EQ(link.Ch().LastError, kErrTimeout);
+    EXPECT_EQ(cut.RecoveredPath(), "");
+    EXPECT_TRUE(UnfinishedEntries().isEmpty());
+}
+
+// A phone without room for a second copy: the file waits on the computer beside the record
+// of the step while the phone holds it under neither name; writes that fail keep a copy for
+// the user too, and the next connection gives the file its new name.
+TEST_F(RenameTest, WithoutRoomForTwoTheCopyWaitsOnTheComputer) {
+    // Every write is refused for want of room: the way without a second copy is taken, and
+    // then neither name takes the file back.
+    link.emu->FailCommand("AT+FSFW", 2007);
+    rename.newNames = {"new.mid"};
+    RenameFile refused(*link.fs, folder, rename, conflict);
+    EXPECT_FALSE(refused.Run("a.mid"));
+    link.emu->ClearFaults();
+    const QString kept = QDir(dir.path()).filePath("xdg/Q7K3FileManager/Recovered");
+    EXPECT_EQ(refused.RecoveredPath(), (kept + "/a.mid").toStdString());
+    EXPECT_EQ(ReadLocal(refused.RecoveredPath()), Pattern(3000, 5));
     EXPECT_EQ(link.Ch().ErrorText,
-              "Время ожидания истекло\r\nФайл сохранён в папке " + kept.toStdString());
-    qunsetenv("XDG_DATA_HOME");
+              "Память заполнена\r\nФайл сохранён в папке " + kept.toStdString());
+    EXPECT_EQ(PhoneNames(id), std::vector<std::string>{"b.mid"});
+    ASSERT_EQ(UnfinishedEntries().size(), 1);
+    EXPECT_EQ(commands::FinishUnfinishedReplacements(*link.fs),
+              std::vector<std::string>{Msg(kMsgRenameFinished) +
+                                       "E700:\\Sounds\\My Sounds\\new.mid"});
+    EXPECT_EQ(link.emu->GetFile(id, "new.mid"), Pattern(3000, 5));
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"b.mid", "new.mid"}));
+    EXPECT_TRUE(UnfinishedEntries().isEmpty());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "PtyClient.h"
@@ -58,7 +59,7 @@ TEST(EmulatorCli, OptionsReachThePhone) {
         EXPECT_EQ(stat((dir + "/user/sounds/melody01.mel").c_str(), &st), 0);
         EXPECT_EQ(stat((dir + "/java/Tetris_suite.jar").c_str(), &st), 0);
     }
-    std::system(("rm -rf " + dir).c_str());
+    std::filesystem::remove_all(dir);
 }
 
 TEST(EmulatorCli, HostileLineOptionsReachThePhone) {

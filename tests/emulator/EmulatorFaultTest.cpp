@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <ctime>
 #include <fstream>
 #include <set>
@@ -184,7 +185,7 @@ TEST_F(Emulator, RootDirectoryShowsEachFolderAsASubdirectory) {
     EXPECT_EQ(pc->Command("AT+FSFE=-1,\"Photo1.jpg\""), "AT+FSFE=-1,\"Photo1.jpg\"\r\r\nOK\r\n");
     EXPECT_NE(stat(path.c_str(), &st), 0);
     phone->Stop();
-    std::system(("rm -rf " + dir).c_str());
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(Emulator, LogTracesBothDirectionsReadably) {
@@ -204,7 +205,7 @@ TEST_F(Emulator, LogTracesBothDirectionsReadably) {
     EXPECT_NE(log.find("PC> [512 data bytes, 512 of 600]"), std::string::npos);
     EXPECT_EQ(log.find('\0'), std::string::npos);
     EXPECT_EQ(log.find('\r'), std::string::npos);
-    std::system(("rm -rf " + dir).c_str());
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(Emulator, DemoPresetFillsTheRealFoldersWithValidFiles) {

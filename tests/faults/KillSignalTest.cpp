@@ -1,4 +1,6 @@
-// put, restore, get and backup of q7k3fm-cli ended by SIGTERM or SIGKILL at random moments.
+// put (also with a second phone of the same model connected next), rename (with and without
+// room for a second copy), convert, restore, get and backup of q7k3fm-cli ended by SIGTERM or
+// SIGKILL at random moments.
 // After each run and the next connection (which finishes what a killed run left), every
 // user file must be whole under its own name, old or new, on the phone and the computer;
 // after SIGTERM no temporary file of the program may be left anywhere.
@@ -74,6 +76,7 @@ struct Scratch {
     fs::path Local() const { return root / "local"; }
     fs::path Tmp() const { return root / "tmp"; }
     fs::path Data() const { return root / "home/data"; }
+    fs::path OtherPhone() const { return root / "phone2"; }
 };
 
 // Starts q7k3fm-cli with its own home, data and temporary folders; after `killAfterMs`
@@ -114,10 +117,17 @@ int RunCli(const std::vector<std::string>& args, const Scratch& s, int killAfter
     return code;
 }
 
-// The phone as files in a folder of the scratch, served by an emulator while one lives.
+// The phone as files in a folder of the scratch, served by an emulator while one lives. Its
+// serial number comes from its folder: another folder is another phone of the same model.
 struct Phone {
-    explicit Phone(const Scratch& s)
-        : emu({"--root", s.Phone().string(), "--baud", "230400", "--latency", "2"}) {}
+    explicit Phone(const Scratch& s, const std::vector<std::string>& more = {})
+        : Phone(s.Phone(), more) {}
+    explicit Phone(const fs::path& root, const std::vector<std::string>& more = {})
+        : emu(Args(root, more)) {}
+    static std::vector<std::string> Args(const fs::path& root, std::vector<std::string> more) {
+        more.insert(more.begin(), {"--root", root.string(), "--baud", "230400", "--latency", "2"});
+        return more;
+    }
     std::vector<std::string> Port() const { return {"--port", emu.TtyPath()}; }
     EmulatorProcess emu;
 };
@@ -135,11 +145,15 @@ struct Scene {
     // What must hold after the run and the next connection; `clean`: no temporary file
     // may be left (SIGTERM, or no signal at all).
     std::function<void(const Scratch&, bool clean)> check;
+    // What else happens between the killed run and the next connection, if anything.
+    std::function<void(const Scratch&)> between = nullptr;
+    std::vector<std::string> phone = {};  // more options of the emulator
+    bool phoneless = false;               // a local command: no phone, no next connection
 };
 
 const std::string kOld1 = Bytes(5000, 1), kOld2 = Bytes(3000, 2);
 const std::string kNew1 = Bytes(7000, 3), kNew2 = Bytes(2500, 4), kNew3 = Bytes(4000, 5);
-const std::string kLocal = Bytes(1000, 6), kKeep = "keep me";
+const std::string kLocal = Bytes(1000, 6), kKeep = "keep me", kOther = Bytes(6000, 7);
 
 // Whether `bytes` is one of `allowed` (an empty string: absent).
 ::testing::AssertionResult OneOf(const std::string& what, const std::optional<std::string>& bytes,
@@ -183,6 +197,25 @@ void LayBackup(const Scratch& s, const fs::path& dir) {
     fs::copy(made[s.root.parent_path().string()], dir, fs::copy_options::recursive);
 }
 
+void LayRename(const Scratch& s) {
+    Spit(s.Phone() / "user/a.bin", kOld1);
+    Spit(s.Phone() / "user/keep.txt", kKeep);
+}
+
+// The file under one name, old or new, never both and never neither; the record of the step
+// is gone once the next connection has finished it.
+void CheckRename(const Scratch& s, bool clean) {
+    const std::set<std::string> names = PhoneNames(s.Phone() / "user");
+    EXPECT_TRUE(names == (std::set<std::string>{"a.bin", "keep.txt"}) ||
+                names == (std::set<std::string>{"b.bin", "keep.txt"}))
+        << names.size() << " names";
+    for (const char* n : {"a.bin", "b.bin"})
+        if (names.count(n)) EXPECT_EQ(Read(s.Phone() / "user" / n), kOld1) << n;
+    EXPECT_EQ(Read(s.Phone() / "user/keep.txt"), kKeep);
+    EXPECT_TRUE(Names(s.Data() / "Q7K3FileManager/Unfinished").empty());
+    if (clean) NoTemporaries(s);
+}
+
 const std::vector<Scene>& Scenes() {
     static const std::vector<Scene> scenes = {
         {"put",
@@ -204,6 +237,71 @@ const std::vector<Scene>& Scenes() {
              EXPECT_EQ(Names(s.Local()), std::set<std::string>{"a.bin"});
              if (clean) NoTemporaries(s);
          }},
+        {"put_two_phones",
+         // Another phone of the same model, with a file of the same name, is connected
+         // first: what the killed run left is none of its business.
+         [](const Scratch& s) {
+             Spit(s.Phone() / "user/a.bin", kOld1);
+             Spit(s.OtherPhone() / "user/a.bin", kOther);
+             Spit(s.Local() / "a.bin", kNew1);
+         },
+         [](const Scratch& s) {
+             return std::vector<std::string>{"put", "--overwrite", (s.Local() / "a.bin").string(),
+                                             "User"};
+         },
+         [](const Scratch& s, bool clean) {
+             EXPECT_EQ(PhoneNames(s.Phone() / "user"), std::set<std::string>{"a.bin"});
+             EXPECT_TRUE(OneOf("phone a.bin", Read(s.Phone() / "user/a.bin"), {&kOld1, &kNew1}));
+             EXPECT_EQ(PhoneNames(s.OtherPhone() / "user"), std::set<std::string>{"a.bin"});
+             EXPECT_EQ(Read(s.OtherPhone() / "user/a.bin"), kOther);
+             if (clean) NoTemporaries(s);
+         },
+         [](const Scratch& s) {
+             Phone other(s.OtherPhone());
+             EXPECT_EQ(RunCli(With({"ls", "User"}, other.Port()), s), 0)
+                 << ReadAll(s.root / "cli.log");
+             EXPECT_EQ(PhoneNames(s.OtherPhone() / "user"), std::set<std::string>{"a.bin"});
+             EXPECT_EQ(Read(s.OtherPhone() / "user/a.bin"), kOther);
+         }},
+        {"rename",
+         [](const Scratch& s) { LayRename(s); },
+         [](const Scratch&) { return std::vector<std::string>{"rename", "User/a.bin", "b.bin"}; },
+         CheckRename},
+        // No room for a second copy (a.bin and keep.txt fill the phone): the file waits on
+        // the computer while the phone has it under neither name.
+        {"rename_full",
+         [](const Scratch& s) { LayRename(s); },
+         [](const Scratch&) { return std::vector<std::string>{"rename", "User/a.bin", "b.bin"}; },
+         CheckRename, nullptr, {"--capacity", "32"}},
+        // A melody rendered over an existing WAV: the old file or the whole new one.
+        {"convert",
+         [](const Scratch& s) {
+             Spit(s.Local() / "in.mmf", ReadAll(fs::path(Q7K3_SOURCE_DIR) /
+                                                "tests/data/media/dlunch_midi.mmf"));
+             Spit(s.Local() / "out.wav", kLocal);
+         },
+         [](const Scratch& s) {
+             return std::vector<std::string>{"convert", "mmf2wav", (s.Local() / "in.mmf").string(),
+                                             (s.Local() / "out.wav").string(), "--force", "-q"};
+         },
+         [](const Scratch& s, bool clean) {
+             static const std::string rendered = [&] {
+                 const fs::path whole = s.root.parent_path() / "whole.wav";
+                 EXPECT_EQ(RunCli({"convert", "mmf2wav", (s.Local() / "in.mmf").string(),
+                                   whole.string(), "--force", "-q"},
+                                  s),
+                           0);
+                 return ReadAll(whole);
+             }();
+             EXPECT_TRUE(OneOf("out.wav", Read(s.Local() / "out.wav"), {&kLocal, &rendered}));
+             for (const std::string& n : Names(s.Local())) {
+                 if (n != "in.mmf" && n != "out.wav")
+                     EXPECT_TRUE(!clean && n.rfind(".q7k3fm-", 0) == 0) << n;
+             }
+             if (clean)
+                 for (const std::string& n : Names(s.Tmp())) ADD_FAILURE() << "left: " << n;
+         },
+         nullptr, {}, true},
         {"restore",
          [](const Scratch& s) {
              LayBackup(s, s.Local() / "backup");
@@ -296,10 +394,13 @@ TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
     fresh();
     int64_t fullMs = 0;
     {
-        Phone phone(s);
-        ASSERT_TRUE(phone.emu.Started()) << phone.emu.Error();
+        std::optional<Phone> phone;
+        if (!scene.phoneless) phone.emplace(s, scene.phone);
+        ASSERT_TRUE(!phone || phone->emu.Started()) << phone->emu.Error();
         const auto start = Clock::now();
-        ASSERT_EQ(RunCli(With(scene.args(s), phone.Port()), s), 0) << ReadAll(s.root / "cli.log");
+        ASSERT_EQ(RunCli(With(scene.args(s), phone ? phone->Port() : std::vector<std::string>{}), s),
+                  0)
+            << ReadAll(s.root / "cli.log");
         fullMs =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     }
@@ -315,15 +416,19 @@ TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
                          ")");
             fresh();
             {
-                Phone phone(s);
-                ASSERT_TRUE(phone.emu.Started()) << phone.emu.Error();
-                const int code = RunCli(With(scene.args(s), phone.Port()), s, at, sig);
+                std::optional<Phone> phone;
+                if (!scene.phoneless) phone.emplace(s, scene.phone);
+                ASSERT_TRUE(!phone || phone->emu.Started()) << phone->emu.Error();
+                const int code = RunCli(
+                    With(scene.args(s), phone ? phone->Port() : std::vector<std::string>{}), s, at,
+                    sig);
                 // Before its handlers are in place the program simply ends by the signal.
                 if (sig == SIGTERM) EXPECT_TRUE(code == 0 || code == 130 || code == -1) << code;
             }
+            if (scene.between) scene.between(s);
             // The next connection finishes what the killed run left.
-            {
-                Phone phone(s);
+            if (!scene.phoneless) {
+                Phone phone(s, scene.phone);
                 EXPECT_EQ(RunCli(With({"ls", "User"}, phone.Port()), s), 0)
                     << ReadAll(s.root / "cli.log");
             }
@@ -338,7 +443,7 @@ TEST_P(KillSignal, EveryUserFileStaysWholeUnderItsOwnName) {
     fs::remove_all(base);
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, KillSignal, ::testing::Range<size_t>(0, 4),
+INSTANTIATE_TEST_SUITE_P(Commands, KillSignal, ::testing::Range<size_t>(0, Scenes().size()),
                          [](const ::testing::TestParamInfo<size_t>& info) {
                              return std::string(Scenes()[info.param].name);
                          });

@@ -29,7 +29,7 @@ TEST_F(AniTest, HeightFollowsTheFileSizeAndTheWallpaperIsNarrower) {
         const auto r = ConvertANItoBMP(Path("phone.tmp"), Path(row.phoneName));
         ASSERT_TRUE(r.Ok) << r.Text();
         EXPECT_EQ(r.Output, Path(row.bmpName));
-        const QImage img = LoadBitmap1(r.Output);
+        const QImage img = LoadPicture(r.Output);
         EXPECT_EQ(img.width(), row.width);
         EXPECT_EQ(img.height(), row.height);
     }
@@ -82,7 +82,7 @@ TEST_F(AniTest, AWallpaperSurvivesTheTripToThePhoneAndBack) {
             img.setPixel(x, y, AniWordToColor(static_cast<uint16_t>(x * 517 + y * 31)));
     ASSERT_TRUE(ConvertBMPtoANI(img, Path("phone.tmp")));
     ASSERT_TRUE(ConvertANItoBMP(Path("phone.tmp"), Path("wpaper.ani")));
-    EXPECT_EQ(LoadBitmap1(Path("wpaper.bmp")), img);
+    EXPECT_EQ(LoadPicture(Path("wpaper.bmp")), img);
 }
 
 }  // namespace

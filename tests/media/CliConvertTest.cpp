@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <filesystem>
+#include <set>
 
 #include "media/EmsMelody.h"
 #include "media/EmsPicture.h"
@@ -44,9 +45,9 @@ TEST_F(CliConvertTest, EveryKindOnRealFiles) {
     EXPECT_EQ(ReadAll(Path("pic.ani")).size(), 40u * 30 * 2);
     WriteAll(Path("wpaper.ani"), Bytes(126 * 2 * 10, 0xFF));
     ASSERT_TRUE(Run({"ani2bmp", Path("wpaper.ani"), Folder()})) << err;
-    EXPECT_EQ(LoadBitmap1(Path("wpaper.bmp")).size(), QSize(126, 10));
+    EXPECT_EQ(LoadPicture(Path("wpaper.bmp")).size(), QSize(126, 10));
     ASSERT_TRUE(Run({"ani2bmp", Path("wpaper.ani"), Path("narrow.bmp"), "--width", "128"})) << err;
-    EXPECT_EQ(LoadBitmap1(Path("narrow.bmp")).size(), QSize(128, 9));
+    EXPECT_EQ(LoadPicture(Path("narrow.bmp")).size(), QSize(128, 9));
     // Named as the copy from the phone names it: the scratch file read for wpaper.ani.
     WriteAll(Path("phone.tmp"), Bytes(126 * 2 * 10, 0xFF));
     // wpaper.bmp exists from the first ani2bmp: replaced only with --force.
@@ -54,7 +55,7 @@ TEST_F(CliConvertTest, EveryKindOnRealFiles) {
     EXPECT_EQ(exitCode, 6);
     ASSERT_TRUE(Run({"ani2bmp", Path("phone.tmp"), Path("wpaper.ani"), "--force"})) << err;
     EXPECT_EQ(out, Path("wpaper.bmp") + "\n");
-    EXPECT_EQ(LoadBitmap1(Path("wpaper.bmp")).size(), QSize(126, 10));
+    EXPECT_EQ(LoadPicture(Path("wpaper.bmp")).size(), QSize(126, 10));
 
     ASSERT_TRUE(Run({"pic2ems", Path("pic.bmp"), Path("image04.ani"), "--slot", "4"})) << err;
     EXPECT_EQ(ReadAll(Path("image04.ani"))[21], 4);
@@ -123,6 +124,41 @@ TEST_F(CliConvertTest, NeighbouringKindsAreRefusedForWhatTheyLack) {
         EXPECT_NE(err.find(row.said), std::string::npos) << err;
         EXPECT_FALSE(Exists(row.args[2]));
     }
+}
+
+// An output is never written through a symbolic link in its place, dangling or not, and
+// one that replaces a file leaves nothing of the program's beside it.
+TEST_F(CliConvertTest, AnOutputIsNeverWrittenThroughALink) {
+    const std::string mmf = kDataDir + "/dlunch_midi.mmf";
+    WriteAll(Path("victim.txt"), std::string("precious"));
+    namespace fs = std::filesystem;
+    for (const char* kind : {"mmf2mel", "mmf2wav"}) {
+        const std::string ext = std::string(kind) == "mmf2mel" ? ".mel" : ".wav";
+        struct Row {
+            std::string out, pointsTo;
+        };
+        const Row rows[] = {{Path("link" + ext), Path("victim.txt")},
+                            {Path("dangling" + ext), Path("nothing" + ext)}};
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(kind) + " " + row.out);
+            fs::remove(row.out);
+            fs::create_symlink(row.pointsTo, row.out);
+            EXPECT_FALSE(Run({kind, mmf, row.out, "--force"}));
+            EXPECT_EQ(exitCode, 6);
+            EXPECT_NE(err.find(Msg(kMsgLinkRefused) + row.out), std::string::npos) << err;
+            EXPECT_TRUE(fs::is_symlink(row.out));
+            fs::remove(row.out);
+        }
+        EXPECT_EQ(ReadAll(Path("victim.txt")), Bytes({'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
+        EXPECT_FALSE(Exists(Path("nothing" + ext)));
+        // Over a file: replaced whole, and no part file is left beside it.
+        WriteAll(Path("old" + ext), std::string("old"));
+        ASSERT_TRUE(Run({kind, mmf, Path("old" + ext), "--force"})) << err;
+        EXPECT_GT(fs::file_size(Path("old" + ext)), 100u);
+    }
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(Folder())) names.insert(e.path().filename());
+    EXPECT_EQ(names, (std::set<std::string>{"old.mel", "old.wav", "victim.txt"}));
 }
 
 }  // namespace

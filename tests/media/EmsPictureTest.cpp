@@ -94,7 +94,7 @@ TEST_F(EmsPictureTest, ToTheComputerTheFileIsNamedFromItsTitleOrSource) {
         const auto r = ConvertEMStoBMP(Path(row.sourceName), "", Folder());
         ASSERT_TRUE(r.Ok) << r.Text();
         EXPECT_EQ(r.Output, Path(row.expected));
-        EXPECT_EQ(LoadBitmap1(r.Output).size(), QSize(8, 8));
+        EXPECT_EQ(LoadPicture(r.Output).size(), QSize(8, 8));
     }
 }
 

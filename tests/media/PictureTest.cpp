@@ -49,7 +49,7 @@ TEST_F(PictureTest, RealFilesOfEveryKindDecode) {
         const std::string cmd =
             "convert " + args + " " + (prefixed ? flavour : "") + "'" + out + "'";
         ASSERT_EQ(std::system((cmd + " >/dev/null 2>&1").c_str()), 0) << cmd;
-        const QImage img = LoadBitmap1(out);
+        const QImage img = LoadPicture(out);
         ASSERT_EQ(img.size(), QSize(row.width, 16));
         EXPECT_TRUE(Near(img.pixel(8, 8), qRgb(255, 0, 0), row.tolerance))
             << std::hex << img.pixel(8, 8);
@@ -57,7 +57,7 @@ TEST_F(PictureTest, RealFilesOfEveryKindDecode) {
             << std::hex << img.pixel(24, 8);
     }
     ASSERT_TRUE(MagickMake("-size 16x16 xc:gray50 -colorspace Gray", Path("grey.jpg")));
-    EXPECT_TRUE(Near(LoadBitmap1(Path("grey.jpg")).pixel(3, 3), qRgb(128, 128, 128), 3));
+    EXPECT_TRUE(Near(LoadPicture(Path("grey.jpg")).pixel(3, 3), qRgb(128, 128, 128), 3));
 }
 
 // 16-bit bitmaps widen each field by repeating its high bits: full fields are 255 and a
@@ -105,7 +105,7 @@ TEST_F(PictureTest, SixteenBitFieldsAreWidenedByRepeatingTheirHighBits) {
             "convert '" + file + "' -depth 8 'rgb:" + Path("ref.rgb") + "' >/dev/null 2>&1";
         ASSERT_EQ(std::system(raw.c_str()), 0);
         const Bytes ref = ReadAll(Path("ref.rgb"));
-        const QImage ours = LoadBitmap1(file);
+        const QImage ours = LoadPicture(file);
         ASSERT_EQ(ref.size(), static_cast<size_t>(ours.width() * ours.height() * 3));
         int differing = 0;
         for (int y = 0; y < ours.height(); ++y)
@@ -120,7 +120,7 @@ TEST_F(PictureTest, SixteenBitFieldsAreWidenedByRepeatingTheirHighBits) {
 TEST_F(PictureTest, GifsGiveTheFirstFrameAndTransparencyIsWhite) {
     REQUIRE_IMAGEMAGICK();
     ASSERT_TRUE(MagickMake("-delay 10 -size 8x6 xc:black xc:red xc:lime", Path("anim.gif")));
-    const QImage first = LoadBitmap1(Path("anim.gif"));
+    const QImage first = LoadPicture(Path("anim.gif"));
     ASSERT_EQ(first.size(), QSize(8, 6));
     EXPECT_EQ(first.pixel(2, 2), qRgb(0, 0, 0));
     GifPicture gif;
@@ -129,7 +129,7 @@ TEST_F(PictureTest, GifsGiveTheFirstFrameAndTransparencyIsWhite) {
     EXPECT_EQ(gif.Frames[2].pixel(7, 5), qRgb(0, 255, 0));
 
     ASSERT_TRUE(MagickMake("-size 8x8 xc:none", Path("clear.gif")));
-    EXPECT_EQ(LoadBitmap1(Path("clear.gif")).pixel(4, 4), qRgb(255, 255, 255));
+    EXPECT_EQ(LoadPicture(Path("clear.gif")).pixel(4, 4), qRgb(255, 255, 255));
 }
 
 TEST_F(PictureTest, TheExtensionChoosesTheDecoder) {
@@ -139,13 +139,13 @@ TEST_F(PictureTest, TheExtensionChoosesTheDecoder) {
     img.save(QString::fromStdString(Path("photo.Bmp")), "BMP");
     img.save(QString::fromStdString(Path("photo.png")), "PNG");
     img.save(QString::fromStdString(Path("photo")), "BMP");
-    EXPECT_EQ(LoadBitmap1(Path("photo.JPG")).width(), 5);
-    EXPECT_EQ(LoadBitmap1(Path("photo.Bmp")).pixel(1, 1), qRgb(10, 20, 30));
+    EXPECT_EQ(LoadPicture(Path("photo.JPG")).width(), 5);
+    EXPECT_EQ(LoadPicture(Path("photo.Bmp")).pixel(1, 1), qRgb(10, 20, 30));
     for (const char* name : {"photo.jpeg", "photo.png", "photo", "missing.bmp"})
-        EXPECT_EQ(LoadBitmap1(Path(name)).width(), 0) << name;
+        EXPECT_EQ(LoadPicture(Path(name)).width(), 0) << name;
     // A BMP behind a .jpg name is not a JPEG.
     img.save(QString::fromStdString(Path("liar.jpg")), "BMP");
-    EXPECT_TRUE(LoadBitmap1(Path("liar.jpg")).isNull());
+    EXPECT_TRUE(LoadPicture(Path("liar.jpg")).isNull());
 }
 
 TEST_F(PictureTest, HeadersClaimingHugePicturesAreRefusedBeforeDecoding) {
@@ -157,15 +157,15 @@ TEST_F(PictureTest, HeadersClaimingHugePicturesAreRefusedBeforeDecoding) {
         const std::string path = Path(std::string("big") + ext);
         img.save(QString::fromStdString(path), ext[1] == 'b' ? "BMP" : "JPG");
         QImage out;
-        LoadBitmap1(path, out, small);
+        LoadPicture(path, out, small);
         EXPECT_TRUE(out.isNull()) << ext;
-        LoadBitmap1(path, out);
+        LoadPicture(path, out);
         EXPECT_EQ(out.width(), 40) << ext;
     }
     PictureLimits tinyFiles;
     tinyFiles.MaxFileBytes = 100;
     QImage out;
-    LoadBitmap1(Path("big.bmp"), out, tinyFiles);
+    LoadPicture(Path("big.bmp"), out, tinyFiles);
     EXPECT_TRUE(out.isNull());
 }
 

@@ -134,7 +134,7 @@ TEST_F(SuiteRegistryTest, CompileCommandShowsItsLinesAndClosesTheDialog) {
     link.flags.Mode = FolderMode::Normal;
     Put("a_suite.jar", "PK");
     Put("a_suite.jad", "jad");
-    ASSERT_TRUE(CompileJava1Click(*link.fs)) << Shown();
+    ASSERT_TRUE(RebuildJavaRegistry(*link.fs)) << Shown();
     EXPECT_EQ(log.quick.front(), "Компилирование Java");
     EXPECT_EQ(log.longStatus, "Компилирование Java");
     EXPECT_EQ(log.bar1Max.front(), 5);
@@ -147,10 +147,10 @@ TEST_F(SuiteRegistryTest, CompileCommandShowsItsLinesAndClosesTheDialog) {
     link.emu->ClearReceived();
     log.quick.clear();
     link.flags.Mode = FolderMode::Pims;
-    EXPECT_TRUE(CompileJava1Click(*link.fs));
+    EXPECT_TRUE(RebuildJavaRegistry(*link.fs));
     link.flags.Mode = FolderMode::Normal;
     link.fs->DropTree();
-    EXPECT_TRUE(CompileJava1Click(*link.fs));
+    EXPECT_TRUE(RebuildJavaRegistry(*link.fs));
     EXPECT_TRUE(log.quick.empty());
     EXPECT_TRUE(link.emu->Received().empty());
 }
@@ -230,8 +230,8 @@ TEST_F(SuiteRegistryTest, OldRecordsSurviveALineThatDiesAfterTheErase) {
     Put("suites.utf", Encoded({kept}));
     Put("a_suite.jar", "PK");
     Put("a_suite.jad", "jad");
-    // Change folder, list, read, the erase: then the phone falls silent.
-    link.emu->FallSilentAfter(4);
+    // Change folder, list, the serial number, read, the erase: then the phone falls silent.
+    link.emu->FallSilentAfter(5);
     EXPECT_FALSE(Rebuild());
     // A time-out stays one, so that the session guard resets the link.
     EXPECT_EQ(link.Ch().LastError, kErrTimeout);

@@ -102,6 +102,55 @@ TEST_F(RenderTest, SilenceBeforeTheFirstNoteIsKept) {
     EXPECT_GT(Rms(std::vector<int16_t>(pcm.begin() + kRenderRate * 2, pcm.end())), 100.0);
 }
 
+// Ringtones switch channels to mono mode (controller 126); given to the synthesizer it
+// would silence the other channels of the group. The phones play on.
+TEST_F(RenderTest, MonoModeLeavesTheChannelsPlaying) {
+    const Bytes seq = Cat({
+        Vlq(0),
+        {0xC1, 0x00},
+        Vlq(0),
+        {0x91, 60, 100},
+        Vlq(10),
+        Vlq(50),
+        {0xB0, 126, 1},  // mono mode on channel 0 at 200 ms
+        Vlq(0),
+        {0x91, 64, 100},
+        Vlq(50),  // a note of a second after it, on 1
+        Vlq(250),
+        {0xFF, 0x2F, 0x00},
+    });
+    Melody m;
+    ASSERT_TRUE(ReadMelody(
+        SmafFileOf({ScoreTrackChunk(kMobilePlain, 0x02, 0x11, Bytes(16, 0), {Chunk("Mtsq", seq)})}),
+        m));
+    const std::vector<int16_t> pcm = RenderAll(*host, m);
+    ASSERT_GT(pcm.size(), size_t(kRenderRate) * 2);
+    const auto from = pcm.begin() + kRenderRate * 2 * 4 / 10;
+    EXPECT_GT(Rms(std::vector<int16_t>(from, from + kRenderRate * 2 / 2)), 100.0);
+}
+
+// A moment that starts one wave 2000 times sounds (and costs) as 40 of them: the level
+// is that of the wave voices kept, not of all that were started.
+TEST_F(RenderTest, WaveVoicesAreCapped) {
+    Melody m;
+    WaveSound wave;
+    wave.Rate = 8000;
+    wave.Channels = 1;
+    wave.Samples.assign(16000, 1000);
+    m.Waves = {wave};
+    SoundEvent start;
+    start.Kind = EventKind::WaveOn;
+    start.Value = 1;  // of 127: 2000 at once would be loud, 40 are not
+    start.Key = 64;
+    start.Length = 2000;
+    m.Events.assign(2000, start);
+    m.EndMs = 2000;
+    const std::vector<int16_t> pcm = RenderAll(*host, m);
+    ASSERT_GT(pcm.size(), size_t(kRenderRate) * 2);
+    const double one = 1000.0 / 127 * 0.99;  // the level of one voice at the centre
+    EXPECT_NEAR(pcm[kRenderRate * 2], one * kMaxWaveVoices, one * 2);
+}
+
 // ---- the engine ----
 
 struct EngineTest : ::testing::Test {

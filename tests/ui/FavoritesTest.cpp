@@ -184,7 +184,7 @@ TEST_F(FavoritesTest, DeletingTheOnlyFavouriteSavesACountOfZero) {
         EXPECT_EQ(editor.FavList->count(), 0);
         editor.accept();
     });
-    editor.Setup1Click();
+    editor.EditFavourites();
     EXPECT_TRUE(favs.Alias.empty());
     EXPECT_TRUE(favs.Path.empty());
     {

@@ -68,6 +68,31 @@ TEST(GetValuesString, TheLineFromTheKeyWithItsLineEnd) {
     EXPECT_EQ(GetValuesString(text, "C:"), "");
 }
 
+TEST(PluralForm, RussianCountsTakeTheirForm) {
+    const struct {
+        int64_t n;
+        const char* form;
+    } rows[] = {{1, "файл"},    {2, "файла"},    {4, "файла"},   {5, "файлов"},
+                {11, "файлов"}, {12, "файлов"},  {14, "файлов"}, {21, "файл"},
+                {22, "файла"},  {111, "файлов"}, {0, "файлов"}};
+    for (const auto& row : rows)
+        EXPECT_EQ(PluralForm(row.n, "файл|файла|файлов"), row.form) << row.n;
+    EXPECT_EQ(PluralForm(3, "files"), "files");
+}
+
+// One file's line, as the progress dialog and the command line both draw it.
+TEST(TransferLine, BytesThenRateAndTimeLeftOnceTheyCanBeTold) {
+    const struct {
+        int64_t done, total, ms;
+        const char* line;
+    } rows[] = {{33 * 1024, 293 * 1024, 2900, "33 из 293 КБ 11.4 КБ/сек, осталось 0:23"},
+                {0, 293 * 1024, 0, "0 из 293 КБ"},
+                {5000, 0, 50, "4 КБ"},  // no size known, no rate yet
+                {293 * 1024, 293 * 1024, 26000, "293 из 293 КБ 11.3 КБ/сек"}};
+    for (const auto& row : rows)
+        EXPECT_EQ(TransferLine(row.done, row.total, row.ms), row.line) << row.done;
+}
+
 // The reasons a root-run test cannot provoke (a read-only disk, missing rights) come from
 // the failed call's errno; a full disk is told whichever errno the system uses for it.
 TEST(LocalProblem, TheCallsErrnoNamesWhatThePathCannotShow) {

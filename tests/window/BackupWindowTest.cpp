@@ -148,7 +148,9 @@ TEST_F(BackupWindow, BackupFromTheMenuThroughTheDirectoryDialogKeepsEveryFileAnd
         QStringLiteral("^Копирование файла \\d+ из %1, \\d+ из \\d+ КБ(, осталось \\d+:\\d\\d)?")
             .arg(Q(count)))))
         << S(lines.join('|'));
-    EXPECT_EQ(form->Progress()->width(), 265);
+    // The usual width: 265, or what the file's line needs in the font at hand.
+    EXPECT_GE(form->Progress()->width(), 265);
+    EXPECT_LT(form->Progress()->width(), 441);
     EXPECT_EQ(form->Progress()->windowTitle(), "Передача данных...");
 
     // Once more, the chooser answered by the test: nothing is fetched, every file is

@@ -1,5 +1,6 @@
-// The program's dialogs as a newcomer meets them: every button and label shows its whole
-// text (run at QT_SCALE_FACTOR 1 and 2 by two ctest entries), every window carries the
+// The program's windows as a newcomer meets them: every window the program can show
+// shows its buttons, labels and lists whole, inside it (run at QT_SCALE_FACTOR 1 and 2,
+// and in each language, by the ctest entries), every window carries the
 // program's icon, and the small habits: rename selects the name without its extension,
 // the favourites editor shows the paths and closes like any dialog, the local delete
 // question carries the information icon, the progress dialog shortens a long name in the
@@ -8,22 +9,43 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStyleOptionComboBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
 
 #include "commands/DeleteFiles.h"
+#include "link/Connection.h"
+#include "link/widgets/PhoneSearchDialog.h"
+#include "link/widgets/PortStatesDialog.h"
 #include "link/widgets/SettingsDialog.h"
+#include "preview/widgets/PreviewWindow.h"
+#include "settings/Fakes.h"
+#include "ui/Language.h"
 #include "ui/Messages.h"
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/FavoritesDialog.h"
+#include "ui/widgets/HelpWindow.h"
 #include "ui/widgets/InputBox.h"
 #include "ui/widgets/ProgramIcon.h"
+#include "window/ConflictDialog.h"
 #include "window/MainWindow.h"
 #include "window/PaneLook.h"
 #include "window/ProgressDialog.h"
@@ -31,57 +53,320 @@
 #include "window/RenameDialog.h"
 #include "window/RestoreDialog.h"
 #include "window/Texts.h"
+#include "window/ViewCommand.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
 using q7k3::test::ModalDriver;
 using q7k3::test::ScriptedUi;
+using q7k3::test::WaitUntil;
 
 namespace {
 
-// Every visible button and plain label of `dialog` is at least as large as its text needs.
-// Labels that shorten themselves (ElidedLabel) or wrap are left out.
-void ExpectWholeTexts(QWidget& dialog) {
-    dialog.show();
-    QApplication::processEvents();
-    for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) {
-        if (!b->isVisibleTo(&dialog) || b->text().isEmpty()) continue;
-        SCOPED_TRACE(S(dialog.objectName() + "/" + b->objectName() + " «" + b->text() + "»"));
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The language the texts are checked in, from Q7K3_FIT_LANGUAGE: the catalogue's own
+// Russian, or a translation the build made. False: there is none.
+bool FitLanguage(const QString& language) {
+    const QStringList dirs{QStringLiteral(Q7K3_BIN_DIR)};
+    if (language.isEmpty() || language == QLatin1String("ru")) {
+        UseLanguage(Language::Russian, dirs);
+        return true;
+    }
+    return language == QLatin1String("en") && UseLanguage(Language::English, dirs).Program;
+}
+
+// Every text the widgets of `root` show: titles, buttons, labels, tabs, drop-down entries,
+// tool tips, actions and the column titles of lists (what the rows hold is the user's).
+QStringList ShownTexts(QWidget& root) {
+    QStringList texts;
+    auto add = [&](const QObject* where, const QString& text) {
+        if (!text.isEmpty()) texts << where->objectName() + ": " + text;
+    };
+    QList<QWidget*> widgets = root.findChildren<QWidget*>();
+    widgets.prepend(&root);
+    for (QWidget* w : widgets) {
+        if (w->isWindow()) add(w, w->windowTitle());
+        add(w, w->toolTip());
+        add(w, w->accessibleName());
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) add(w, b->text());
+        if (auto* l = qobject_cast<QLabel*>(w)) add(w, l->text());
+        if (auto* t = qobject_cast<QTabWidget*>(w))
+            for (int i = 0; i < t->count(); ++i) add(w, t->tabText(i));
+        if (auto* c = qobject_cast<QComboBox*>(w); c && !c->isEditable())
+            for (int i = 0; i < c->count(); ++i) add(w, c->itemText(i));
+        if (auto* v = qobject_cast<QAbstractItemView*>(w); v && v->model())
+            for (int i = 0; i < v->model()->columnCount(); ++i)
+                add(w, v->model()->headerData(i, Qt::Horizontal).toString());
+    }
+    for (const QAction* a : root.findChildren<QAction*>()) {
+        add(a, a->text());
+        add(a, a->toolTip());
+    }
+    return texts;
+}
+
+// In a translation, no word of Russian is left in any of them.
+void ExpectNoCyrillic(QWidget& window) {
+    static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+    for (const QString& text : ShownTexts(window))
+        EXPECT_FALSE(text.contains(cyrillic)) << S(window.objectName() + " / " + text);
+}
+
+// Every visible button, plain label and list of `window` is at least as large as its text
+// needs. Labels that shorten themselves (ElidedLabel) or wrap are left out.
+void ExpectWholeTexts(QWidget& window) {
+    const std::string where =
+        S(QString::fromLatin1(window.metaObject()->className()) + " " + window.objectName() + "/");
+    for (QAbstractButton* b : window.findChildren<QAbstractButton*>()) {
+        if (!b->isVisibleTo(&window) || b->text().isEmpty()) continue;
+        SCOPED_TRACE(where + S(b->objectName() + " «" + b->text() + "»"));
         EXPECT_LE(b->sizeHint().width(), b->width());
         EXPECT_LE(b->sizeHint().height(), b->height());
     }
-    for (QLabel* l : dialog.findChildren<QLabel*>()) {
-        if (!l->isVisibleTo(&dialog) || l->text().isEmpty() || l->wordWrap() ||
+    for (QLabel* l : window.findChildren<QLabel*>()) {
+        if (!l->isVisibleTo(&window) || l->text().isEmpty() || l->wordWrap() ||
             dynamic_cast<ElidedLabel*>(l) || l->textFormat() == Qt::RichText)
             continue;
-        SCOPED_TRACE(S(dialog.objectName() + "/" + l->objectName() + " «" + l->text() + "»"));
+        SCOPED_TRACE(where + S(l->objectName() + " «" + l->text() + "»"));
         EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width());
+        EXPECT_GE(l->mapTo(&window, l->rect().bottomRight()).x(), 0);
+        EXPECT_LE(l->mapTo(&window, l->rect().bottomRight()).x(), window.width());
     }
-    dialog.hide();
+    for (QComboBox* c : window.findChildren<QComboBox*>()) {
+        // A list that draws its text shortened in the middle, whole in its tool tip.
+        if (!c->isVisibleTo(&window) || c->property("elidesText").toBool()) continue;
+        QStyleOptionComboBox option;
+        option.initFrom(c);
+        const int field =
+            c->style()
+                ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, c)
+                .width();
+        for (int i = 0; i < c->count(); ++i) {
+            SCOPED_TRACE(where + S(c->objectName() + " «" + c->itemText(i) + "»"));
+            EXPECT_LE(c->fontMetrics().horizontalAdvance(c->itemText(i)), field);
+        }
+    }
+    // Nothing sticks out of the window.
+    for (QWidget* w : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!w->isVisibleTo(&window) || w->isWindow()) continue;
+        SCOPED_TRACE(where + S(w->objectName()));
+        EXPECT_TRUE(window.rect().contains(w->geometry()))
+            << w->geometry().x() << "," << w->geometry().width();
+    }
 }
 
-TEST(DialogFit, EveryButtonAndLabelShowsItsWholeText) {
+// Every window class of the program: what derives from a Qt window class in its source.
+std::set<std::string> WindowClassesInTheSource() {
+    namespace fs = std::filesystem;
+    const std::regex declaration(
+        R"(class\s+(\w+)\s*(?:final\s*)?:\s*public\s+Q(?:Dialog|MainWindow|MessageBox|Wizard)\b)");
+    std::set<std::string> classes;
+    const fs::path root(Q7K3_SOURCE_DIR);
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::end(it); ++it) {
+        const std::string top = it->path().lexically_relative(root).begin()->string();
+        if (it->is_directory() && (top.starts_with(".") || top.starts_with("build") ||
+                                   top == "tests" || top == "fuzz" || top == "bench")) {
+            it.disable_recursion_pending();
+            continue;
+        }
+        if (it->path().extension() != ".h") continue;
+        std::ifstream in(it->path());
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        for (std::sregex_iterator m(text.begin(), text.end(), declaration), end; m != end; ++m)
+            classes.insert("q7k3::" + (*m)[1].str());
+    }
+    return classes;
+}
+
+// Checks windows as they are shown, keeps their class names and, with Q7K3_FIT_SHOTS set
+// to a folder, a picture of each there.
+struct Inspector {
+    std::set<std::string> seen;
+    QString shots = qEnvironmentVariable("Q7K3_FIT_SHOTS");
+    int shot = 0;
+
+    void Check(QWidget& window, const QString& variant = {}) {
+        const bool wasShown = window.isVisible();
+        if (!wasShown) window.show();
+        QApplication::processEvents();
+        seen.insert(window.metaObject()->className());
+        const auto pages = window.findChildren<QTabWidget*>();
+        if (pages.isEmpty()) {
+            Look(window, variant);
+        } else {
+            for (int i = 0; i < pages.front()->count(); ++i) {
+                pages.front()->setCurrentIndex(i);
+                QApplication::processEvents();
+                Look(window, variant + QStringLiteral("-page%1").arg(i + 1));
+            }
+            pages.front()->setCurrentIndex(0);
+        }
+        if (!wasShown) window.hide();
+    }
+
+    // Checks the modal window `open` brings up, then closes it.
+    void CheckModal(const QString& variant, const std::function<void()>& open) {
+        ModalDriver driver([&](QWidget* modal) {
+            Check(*modal, variant);
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        });
+        open();
+        EXPECT_TRUE(driver.Acted()) << S(variant);
+    }
+
+private:
+    void Look(QWidget& window, const QString& variant) {
+        ExpectWholeTexts(window);
+        if (CurrentLanguage() != Language::Russian) ExpectNoCyrillic(window);
+        if (shots.isEmpty()) return;
+        const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1"));
+        window.grab().save(QStringLiteral("%1/%2-%3%4-x%5.png")
+                               .arg(shots)
+                               .arg(++shot, 2, 10, QLatin1Char('0'))
+                               .arg(window.objectName(), variant, scale));
+    }
+};
+
+// Every window the program shows, each opened the way the program opens it, with long
+// texts where they can be long; then every window class of the source must have been
+// among them, and so must every window the program made meanwhile.
+TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
+    const QString language = qEnvironmentVariable("Q7K3_FIT_LANGUAGE");
+    // The other tests of this program read the Russian the test environment set.
+    struct BackToRussian {
+        ~BackToRussian() {
+            FitLanguage(QString());
+            QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        }
+    } backToRussian;
+    if (!FitLanguage(language)) GTEST_SKIP() << "no translation " << S(language);
+    const bool russian = CurrentLanguage() == Language::Russian;
+    // As the program starts: Qt's own texts and the dates and sizes in the language.
+    QLocale::setDefault(russian ? QLocale(QLocale::Russian, QLocale::Russia)
+                                : QLocale(QLocale::English, QLocale::UnitedStates));
+    // Names the user gave, long ones, in the user's language.
+    const std::string longName =
+        russian ? "Мелодия для будильника.mmf" : "Melody for the alarm clock.mmf";
+    const std::string music = russian ? "Музыка" : "Music";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    Inspector look;
     AppFlags flags;
     ScriptedUi prompts;
     MainWindow form(flags, prompts);
+    form.resize(form.FirstSize());
+    form.SetComputerPath(dir.path());
+    look.Check(form);
+
+    // The progress dialog, narrow and wide, with a file under way.
+    ProgressDialog& progress = *form.Progress();
+    progress.SetQuickStatus(Msg(kMsgCopyingFile) + "melody01.mmf");
+    progress.SetFileBytes(33 * 1024, 293 * 1024, 2900);
+    progress.SetLongStatus(Msg(kMsgCopyingFile) + "12" + Msg(kMsgOf) + "60");
+    look.Check(progress, QStringLiteral("-narrow"));
     {
-        ProgressDialog progress(flags, &form);
-        ExpectWholeTexts(progress);
         ProgressDialog::WideScope wide(progress);
-        ExpectWholeTexts(progress);
+        progress.SetFileBytes(2900 * 1024, 9999 * 1024, 250000);
+        progress.SetLongStatus(Msg(kMsgCopyingFile) + "12" + Msg(kMsgOf) + "60, 340" + Msg(kMsgOf) +
+                               "1024" + Msg(kMsgKilobytes) + Msg(kMsgTimeLeft) + "1:23");
+        look.Check(progress, QStringLiteral("-wide"));
     }
-    RenameDialog rename(&form);
-    ExpectWholeTexts(rename);
-    Favourites favs{{"Музыка"}, {"/home/u/Музыка"}};
-    DialogInputBox<RenameDialog> input(rename);
-    FavoritesDialog favourites(favs, input, &form);
-    ExpectWholeTexts(favourites);
-    AboutDialog about(&form);
-    ExpectWholeTexts(about);
-    SettingsDialog settings(&form);
-    ExpectWholeTexts(settings);
+    progress.Hide();
+
+    // The file-exists question about several files and about one.
+    ConflictFacts facts{{12345, 1700000000}, {2345678, 1760000000}, false};
+    look.CheckModal(QStringLiteral("-batch"), [&] {
+        form.Conflicts()->AskConflictAbout(longName, longName, facts);
+    });
+    facts.OneFile = true;
+    look.CheckModal(QStringLiteral("-one"),
+                    [&] { form.Conflicts()->AskConflictAbout("notes.txt", "notes.txt", facts); });
+    look.CheckModal({}, [&] { form.Renames()->AskNewName("melody01.mel"); });
+    look.CheckModal({}, [&] { form.MenuAction("About1")->trigger(); });
+    form.Favs = Favourites{{music}, {"/home/u/" + music}};
+    look.CheckModal({}, [&] { form.FavouritesEditor()->EditFavourites(); });
+
     RestoreDialog restore(&form);
-    ExpectWholeTexts(restore);
+    BackupRecord record;
+    record.FolderPath = "E700:\\Sounds\\My Sounds";
+    record.Name = record.LocalName = longName;
+    record.Size = 2345;
+    record.Date = QDateTime::fromSecsSinceEpoch(1700000000);
+    look.CheckModal({}, [&] { restore.Ask({record}, {true}); });
+
+    HelpWindow help(&form);
+    help.Load(russian ? QStringLiteral(Q7K3_SOURCE_DIR "/docs/help/Q7K3FM.html")
+                      : QStringLiteral(Q7K3_SOURCE_DIR "/docs/help/Q7K3FM.en.html"));
+    look.Check(help);
+
+    // The preview on two files of the computer, then while a long name is read.
+    ASSERT_TRUE(WriteFile(dir.filePath("notes.txt"), "text"));
+    ASSERT_TRUE(WriteFile(dir.filePath(Q(longName)), "MMMD"));
+    PreviewWindow& preview = Preview(form);
+    look.CheckModal({}, [&] {
+        preview.ShowFiles(
+            {S(dir.filePath("notes.txt")), S(dir.filePath(Q(longName)))}, true);
+    });
+    preview.PlayStatus->setText(M(kMsgReading) + Q(longName) + "...");
+    look.Check(preview, QStringLiteral("-reading"));
+
+    // The settings with a long stable port name, its list of port states, and the search.
+    SettingsStore store(S(dir.filePath("Q7K3FileManager.conf")));
+    test::FakePort port;
+    int pollStep = 1;
+    const std::string byId = "/dev/serial/by-id/usb-USB-Serial_Controller_D-if00-port0";
+    SettingsDialog settings(&form);
+    settings.Bind({&store, &port, &pollStep, &flags, &prompts,
+                   [&] {
+                       return PortScan{{byId, "/dev/ttyS0"}, 2};
+                   },
+                   [] { return false; }, [] {}, [] {}});
+    PortStatus busy;
+    busy.Path = "/dev/ttyACM0";
+    busy.State = PortState::ModemManager;
+    busy.Holders = {{812, "ModemManager"}};
+    busy.VendorId = "1234";
+    busy.ProductId = "5678";
+    settings.SetPortDiagnostics([busy] { return std::vector<PortStatus>{busy}; });
+    look.CheckModal({}, [&] { settings.Execute(); });
+    settings.PortStatesBtnClick();
+    auto* states = settings.findChild<PortStatesDialog*>();
+    ASSERT_NE(states, nullptr);
+    look.Check(*states);
+    states->close();
+    PhoneSearchDialog search(&form);
+    SearchRequest request;
+    request.Ports = {S(dir.filePath("ttyQ7"))};
+    ASSERT_TRUE(search.Start(request));
+    ASSERT_TRUE(WaitUntil([&] { return !search.Running(); }));
+    look.Check(search);
+    search.close();
+
+    // The message boxes of the program, a question and an error.
+    QtPrompts boxes(&form);
+    look.CheckModal(QStringLiteral("-question"), [&] {
+        boxes.AskYesNoDefaultNo(Msg(kMsgDeleteQuestion) + "3" + Msg(kMsgDeleteQuestionEnd),
+                                Msg(kMsgDeleteCaption));
+    });
+    look.CheckModal(QStringLiteral("-error"), [&] {
+        boxes.MessageBox(SilentPhoneText(byId), Msg(kMsgErrorCaption), BoxIcon::Error);
+    });
+
+    for (const std::string& name : WindowClassesInTheSource())
+        EXPECT_TRUE(look.seen.count(name)) << name << " is never shown by this test";
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        const std::string name = window->metaObject()->className();
+        if (name.starts_with("q7k3::"))
+            EXPECT_TRUE(look.seen.count(name)) << name << " is made but never checked";
+    }
 }
 
 TEST(DialogFit, TheWindowAndItsDialogsCarryTheProgramsIcon) {
@@ -153,26 +438,42 @@ TEST(DialogFit, TheFavouritesShowTheirPathsAndCloseLikeAnyDialog) {
             else
                 QTest::mouseClick(editor.CloseFavBtn, Qt::LeftButton);
         });
-        editor.Setup1Click();
+        editor.EditFavourites();
         EXPECT_TRUE(driver.Acted());
         EXPECT_FALSE(editor.isVisible());
     }
 }
 
-TEST(DialogFit, TheLocalDeleteQuestionCarriesTheInformationIcon) {
-    QtPrompts prompts;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString text;
-    ModalDriver driver([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        icon = box->icon();
-        text = box->text();
-        box->button(QMessageBox::No)->click();
-    });
-    EXPECT_FALSE(DeleteLocalFiles(prompts).Run({"/nonexistent/a.txt"}));
-    EXPECT_EQ(icon, QMessageBox::Information);
-    EXPECT_EQ(S(text), Msg(kMsgDeleteQuestion) + "1" + Msg(kMsgDeleteQuestionEnd));
+TEST(DialogFit, TheLocalDeleteQuestionNamesWhatGoesAndDefaultsToNo) {
+    struct Row {
+        std::vector<std::string> paths;
+        const char* text;
+    };
+    const Row rows[] = {
+        {{"/nonexistent/a.txt"}, "Вы действительно хотите удалить «a.txt»?"},
+        {{"/n/a", "/n/b", "/n/c"}, "Вы действительно хотите удалить 3 файла?"},
+        {{"/n/1", "/n/2", "/n/3", "/n/4", "/n/5"}, "Вы действительно хотите удалить 5 файлов?"},
+    };
+    for (const Row& row : rows) {
+        QtPrompts prompts;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString text;
+        QAbstractButton* byDefault = nullptr;
+        bool defaultIsNo = false;
+        ModalDriver driver([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            icon = box->icon();
+            text = box->text();
+            byDefault = box->defaultButton();
+            defaultIsNo = byDefault == box->button(QMessageBox::No);
+            box->button(QMessageBox::No)->click();
+        });
+        EXPECT_FALSE(DeleteLocalFiles(prompts).Run(row.paths));
+        EXPECT_EQ(icon, QMessageBox::Information);
+        EXPECT_EQ(S(text), row.text);
+        EXPECT_TRUE(defaultIsNo);
+    }
 }
 
 TEST(DialogFit, TheProgressDialogShortensLongNamesAndNeverShowsTheLastOperation) {

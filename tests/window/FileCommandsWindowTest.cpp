@@ -120,6 +120,28 @@ struct FileCommandsWindow : ::testing::Test, WindowOnPhone<> {
     }
 };
 
+// A batch that leaves files out says so once at its end, with each file's reason.
+TEST_F(FileCommandsWindow, ABatchCopyEndsWithOneSummaryOfWhatWasLeftOut) {
+    Boot();
+    Open("User");
+    ASSERT_TRUE(WriteLocal(localDir.filePath("a.txt"), "one"));
+    ASSERT_TRUE(WriteLocal(localDir.filePath("empty.txt"), ""));
+    ASSERT_TRUE(WriteLocal(localDir.filePath("b.txt"), "two"));
+    ASSERT_TRUE(WriteLocal(localDir.filePath("void.txt"), ""));
+    Reload();
+    SelectLocal({"a.txt", "empty.txt", "b.txt", "void.txt"});
+    QTest::keyClick(form->Computer().List(), Qt::Key_F5);
+    Settle();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    const std::string& text = prompts.shown[0].Text;
+    EXPECT_TRUE(text.starts_with("Скопировано: 2, пропущено: 0, не скопировано: 2\r\n")) << text;
+    EXPECT_NE(text.find(Msg(kMsgEmptyFileLeft) + S(localDir.filePath("empty.txt"))),
+              std::string::npos);
+    EXPECT_NE(text.find(S(localDir.filePath("void.txt"))), std::string::npos);
+    EXPECT_EQ(prompts.shown[0].Caption, "Внимание");
+    EXPECT_EQ(phone->GetFile("B", "b.txt"), "two");
+}
+
 TEST_F(FileCommandsWindow, F5SendsAJpegIntoMyImagesWithTheFreeSpaceThenFetchesItBack) {
     Boot();
     Open("Images");
@@ -251,7 +273,7 @@ TEST_F(FileCommandsWindow, F8DeletesPhoneFilesAndLocalFilesAfterTheQuestion) {
     QTest::keyClick(form->Computer().List(), Qt::Key_F8);
     Settle();
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].Text, "Вы действительно хотите удалить 3 файлов?");
+    EXPECT_EQ(prompts.shown[1].Text, "Вы действительно хотите удалить 2 файла?");
     EXPECT_FALSE(QFile::exists(localDir.filePath("a.txt")));
     EXPECT_FALSE(QFile::exists(localDir.filePath("b.txt")));
     ASSERT_TRUE(WaitUntil([&] { return form->Computer().List()->Loaded(); }));

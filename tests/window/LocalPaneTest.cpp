@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <QLocale>
+#include "ui/Messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,6 +66,33 @@ TEST_F(LocalPaneFixture, ListsFoldersFirstHiddenFilesIncludedAndTotals) {
     EXPECT_EQ(view.SelectedFileBytes(), 3000);
     EXPECT_EQ(view.SelectedPaths(),
               (QStringList{QDir(dir.path()).filePath("Alpha"), QDir(dir.path()).filePath("b.mmf")}));
+}
+
+// A symbolic link reads as one: the size of what it leads to, or none, and its kind.
+TEST_F(LocalPaneFixture, LinksShowAsLinks) {
+    QDir d(dir.path());
+    ASSERT_TRUE(QFile::link(d.filePath("b.mmf"), d.filePath("tune-link.mmf")));
+    ASSERT_TRUE(QFile::link(d.filePath("gone.mmf"), d.filePath("dangling.mmf")));
+    Open(dir.path());
+    const struct {
+        const char* name;
+        QString size;
+        std::string type;
+    } rows[] = {{"tune-link.mmf", QLocale().toString(3000), Msg(kMsgLinkType)},
+                {"dangling.mmf", QString(), Msg(kMsgBrokenLinkType)}};
+    for (const auto& row : rows) {
+        const int count = view.model()->rowCount(view.rootIndex());
+        int found = -1;
+        for (int r = 0; r < count; ++r)
+            if (view.model()->index(r, 0, view.rootIndex()).data().toString() == row.name)
+                found = r;
+        ASSERT_GE(found, 0) << row.name;
+        EXPECT_EQ(view.model()->index(found, 1, view.rootIndex()).data().toString(), row.size);
+        EXPECT_EQ(view.model()->index(found, 2, view.rootIndex()).data().toString().toStdString(),
+                  row.type);
+    }
+    // Nothing counts as -1 bytes.
+    EXPECT_EQ(view.TotalFileBytes(), 10240 + 3000);
 }
 
 TEST_F(LocalPaneFixture, SettingThePathStripsTrailingSeparatorsAndSignalsTheRead) {

@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QSplitter>
@@ -116,6 +117,35 @@ struct PaneHabits : ::testing::Test {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     }
 };
+
+// Ctrl+L takes a folder typed or pasted; one that is not there is said, the pane stays.
+TEST_F(PaneHabits, CtrlLGoesToATypedFolder) {
+    QAction* goTo = form.MenuAction("GoToFolder1");
+    ASSERT_NE(goTo, nullptr);
+    EXPECT_EQ(goTo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+    EXPECT_EQ(form.MenuAction("Exit1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    const struct {
+        QString typed;
+        QString lands;
+        bool said;
+    } rows[] = {
+        {QDir(dir.path()).filePath("beta") + "  ", QDir(dir.path()).filePath("beta"), false},
+        {QDir(dir.path()).filePath("nowhere"), QDir(dir.path()).filePath("beta"), true}};
+    for (const auto& row : rows) {
+        prompts.shown.clear();
+        ModalDriver driver([&](QWidget* modal) {
+            auto* edit = modal->findChild<QLineEdit*>();
+            ASSERT_NE(edit, nullptr);
+            edit->setText(row.typed);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        goTo->trigger();
+        EXPECT_TRUE(driver.Acted());
+        EXPECT_EQ(form.Computer().List()->Path(), row.lands);
+        EXPECT_EQ(prompts.shown.size(), row.said ? 1u : 0u);
+        if (row.said) EXPECT_EQ(prompts.shown[0].Text, Msg(kMsgNoSuchLocalFolder) + S(row.typed));
+    }
+}
 
 TEST_F(PaneHabits, TabGoesFromListToListAndTheHighlightFollowsTheFocus) {
     form.ActivateComputerPane();

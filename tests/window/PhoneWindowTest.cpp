@@ -355,6 +355,8 @@ TEST_F(PhoneWindowFixture, APhoneGoneForGoodInASubfolderLeavesNoStaleLines) {
     // The pane no longer names the folder it stopped showing.
     EXPECT_EQ(S(form->Phone().PathLine()->text()), "\\Root");
     EXPECT_EQ(S(form->Phone().FreeLine()->text()), "Свободно 0КБ из 0КБ");
+    // Nor does the status bar name a model that is no longer there.
+    EXPECT_EQ(form->ModelLine()->text(), "");
 }
 
 TEST_F(PhoneWindowFixture, ARefusedFolderIsReportedWithoutEndlessRetries) {

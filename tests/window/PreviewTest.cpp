@@ -462,11 +462,18 @@ TEST_F(PhonePreviewFixture, LostPhoneSaysSoAndTheWindowStaysOpen) {
         EXPECT_EQ(play.PlayIndex, 1);
         EXPECT_TRUE(play.isVisible());
         EXPECT_TRUE(play.isEnabled());
-        EXPECT_EQ(play.PlayStatus->text(), "Чтение b.jpg...");
+        // The status no longer claims a read under way.
+        EXPECT_EQ(play.PlayStatus->text(), "Потеряна связь с телефоном");
         // Nothing of the first picture is shown as the second.
         play.Image1->SetPicture(QImage());
         play.PlayBtnClick();
         EXPECT_TRUE(play.Image1->Picture().isNull());
+        // A later move says so again, instead of doing nothing.
+        play.PrevBtnClick();
+        Fetched();
+        ASSERT_EQ(prompts.shown.size(), 2u);
+        EXPECT_EQ(prompts.shown[1].Text, "Потеряна связь с телефоном");
+        EXPECT_EQ(play.PlayStatus->text(), "Потеряна связь с телефоном");
         phone->ClearFaults();
     });
 }

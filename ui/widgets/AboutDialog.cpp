@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "ui/HelpFile.h"
 #include "ui/Messages.h"
@@ -21,10 +22,9 @@ QString Cap(std::string_view control) {
     return QString::fromStdString(Caption("TAboutForm", control));
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& where) {
+QLabel* MakeLabel(QWidget* parent, const char* name) {
     auto* label = new QLabel(Cap(name), parent);
     label->setObjectName(name);
-    label->setGeometry(where);
     return label;
 }
 
@@ -58,35 +58,50 @@ AboutDialog::AboutDialog(QWidget* mainWindow)
     setObjectName("TAboutForm");
     setWindowTitle(Cap(""));
     setModal(true);
-    setFixedSize(277, 211);
 
-    Label1 = MakeLabel(this, "Label1", QRect(8, 12, 261, 24));
-    QFont title = Label1->font();
+    TitleLabel = MakeLabel(this, "Label1");
+    QFont title = TitleLabel->font();
     title.setBold(true);
     title.setPointSize(title.pointSize() + 2);
-    Label1->setFont(title);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label2 = MakeLabel(this, "Label2", QRect(8, 48, 261, 20));
-    Label3 = MakeLabel(this, "Label3", QRect(8, 72, 261, 20));
-    Label4 = MakeLabel(this, "Label4", QRect(8, 96, 261, 20));
-    Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Label5 = MakeLabel(this, "Label5", QRect(8, 128, 261, 20));
+    TitleLabel->setFont(title);
+    TitleLabel->setAlignment(Qt::AlignCenter);
+    AuthorLabel = MakeLabel(this, "Label2");
+    GroupLabel = MakeLabel(this, "Label3");
+    MailLabel = MakeLabel(this, "Label4");
+    MailLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    HomePageLink = MakeLabel(this, "Label5");
     // Drawn as a link: blue, underlined, a hand over it.
-    QPalette link = Label5->palette();
+    QPalette link = HomePageLink->palette();
     link.setColor(QPalette::WindowText, Qt::blue);
-    Label5->setPalette(link);
-    QFont underlined = Label5->font();
+    HomePageLink->setPalette(link);
+    QFont underlined = HomePageLink->font();
     underlined.setUnderline(true);
-    Label5->setFont(underlined);
-    Label5->setCursor(Qt::PointingHandCursor);
-    Label5->installEventFilter(this);
-    for (QLabel* label : {Label2, Label3, Label4, Label5}) label->setAlignment(Qt::AlignCenter);
+    HomePageLink->setFont(underlined);
+    HomePageLink->setCursor(Qt::PointingHandCursor);
+    HomePageLink->installEventFilter(this);
+    for (QLabel* label : {AuthorLabel, GroupLabel, MailLabel, HomePageLink})
+        label->setAlignment(Qt::AlignCenter);
 
     AboutOkBtn = new QPushButton(Cap("AboutOkBtn"), this);
     AboutOkBtn->setObjectName("AboutOkBtn");
-    AboutOkBtn->setGeometry(94, 172, 89, 25);
+    AboutOkBtn->setMinimumWidth(89);
     AboutOkBtn->setDefault(true);
     connect(AboutOkBtn, &QPushButton::clicked, this, &QDialog::accept);
+
+    // The lines centred one under the other, as wide as the longest needs (never narrower
+    // than the old 277 pixels), the button under them.
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 12);
+    column->addWidget(TitleLabel);
+    column->addSpacing(8);
+    for (QLabel* label : {AuthorLabel, GroupLabel, MailLabel}) column->addWidget(label);
+    column->addSpacing(8);
+    column->addWidget(HomePageLink);
+    column->addSpacing(16);
+    column->addWidget(AboutOkBtn, 0, Qt::AlignHCenter);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+    TitleLabel->setMinimumWidth(253);
+    column->activate();
 
     GoToHomePage = new QAction(this);
     GoToHomePage->setObjectName("GoToHomePage");
@@ -103,15 +118,15 @@ int AboutDialog::ShowModal() {
     return exec();
 }
 
-void AboutDialog::Label5Click() {
+void AboutDialog::HomePageLinkClick() {
     GoToHomePage->setData(HomePageUrl());
     GoToHomePage->trigger();
 }
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Label5 && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == HomePageLink && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        Label5Click();
+        HomePageLinkClick();
         return true;
     }
     return QDialog::eventFilter(watched, event);

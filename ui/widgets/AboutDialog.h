@@ -29,16 +29,16 @@ public:
     // Centres the window on the main window and shows it modally.
     int ShowModal();
     // The link: sets the home page's address on GoToHomePage and runs it.
-    void Label5Click();
+    void HomePageLinkClick();
 
     // How an address reaches the desktop's web browser (tests record it instead).
     std::function<bool(const QUrl&)> OpenUrl;
 
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
+    QLabel* TitleLabel;
+    QLabel* AuthorLabel;
+    QLabel* GroupLabel;
+    QLabel* MailLabel;
+    QLabel* HomePageLink;
     QPushButton* AboutOkBtn;
     QAction* GoToHomePage;
 

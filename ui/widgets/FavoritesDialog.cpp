@@ -1,10 +1,12 @@
 #include "ui/widgets/FavoritesDialog.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "ui/Messages.h"
@@ -78,17 +80,20 @@ FavoritesDialog::FavoritesDialog(Favourites& favs, InputBox& input, QWidget* mai
     RenameFavBtn->setObjectName("RenameFavBtn");
     CloseFavBtn = new QPushButton(QString::fromStdString(Msg(kMsgCloseButton)), this);
     CloseFavBtn->setObjectName("CloseFavBtn");
-    // Three buttons of one width, each as wide as the widest text needs.
-    QSize button(97, 25);
+    // The list over three buttons of one width, each as wide as the widest text needs.
+    auto* buttons = new QHBoxLayout;
+    int widest = 97;
     for (QPushButton* b : {DeleteFavBtn, RenameFavBtn, CloseFavBtn})
-        button = button.expandedTo(b->sizeHint());
-    setFixedSize(std::max(3 * button.width() + 4 * 8, 360), 241 + button.height() - 25);
-    FavList->setGeometry(8, 8, width() - 16, 193);
-    const int y = 208;
-    const int gap = (width() - 3 * button.width()) / 4;
-    DeleteFavBtn->setGeometry(gap, y, button.width(), button.height());
-    RenameFavBtn->setGeometry(2 * gap + button.width(), y, button.width(), button.height());
-    CloseFavBtn->setGeometry(3 * gap + 2 * button.width(), y, button.width(), button.height());
+        widest = std::max(widest, b->sizeHint().width());
+    for (QPushButton* b : {DeleteFavBtn, RenameFavBtn, CloseFavBtn}) {
+        b->setMinimumWidth(widest);
+        buttons->addWidget(b);
+    }
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(8, 8, 8, 8);
+    column->addWidget(FavList, 1);
+    column->addLayout(buttons);
+    FavList->setMinimumSize(344, 193);
     connect(DeleteFavBtn, &QPushButton::clicked, this, &FavoritesDialog::DeleteFavBtnClick);
     connect(RenameFavBtn, &QPushButton::clicked, this, &FavoritesDialog::RenameFavBtnClick);
     connect(CloseFavBtn, &QPushButton::clicked, this, &QDialog::accept);
@@ -96,7 +101,7 @@ FavoritesDialog::FavoritesDialog(Favourites& favs, InputBox& input, QWidget* mai
     FormCreate();
 }
 
-int FavoritesDialog::Setup1Click() {
+int FavoritesDialog::EditFavourites() {
     FormCreate();
     if (m_mainWindow) {
         const QRect outer = m_mainWindow->frameGeometry();

@@ -3,7 +3,7 @@
 // its path under it; a selected entry is deleted or given another display name (its path
 // never changes). "Закрыть", Escape and the title bar's close end it.
 //
-// The main window makes it once and opens it with Setup1Click() when the favourites
+// The main window makes it once and opens it with EditFavourites() when the favourites
 // menu's configure() fires.
 
 #include <QDialog>
@@ -24,7 +24,7 @@ public:
     FavoritesDialog(Favourites& favs, InputBox& input, QWidget* mainWindow = nullptr);
 
     // Refills the list from the favourites and shows the editor modally.
-    int Setup1Click();
+    int EditFavourites();
     // Fills the list with the display names, in order.
     void FormCreate();
     void DeleteFavBtnClick();

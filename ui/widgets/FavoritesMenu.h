@@ -6,7 +6,7 @@
 // connects the signals:
 //   goToPath(path)       set the drive selector and the computer pane to `path`
 //   addCurrentFolder()   AddFavourite(favs, input, <computer pane's folder>)
-//   configure()          FavoritesDialog::Setup1Click()
+//   configure()          FavoritesDialog::EditFavourites()
 
 #include <QObject>
 #include <QString>
