@@ -91,7 +91,11 @@ struct BackupWindow : ::testing::Test, WindowOnPhone<> {
 };
 
 TEST_F(BackupWindow, BackupFromTheMenuThroughTheDirectoryDialogKeepsEveryFileAndIsIncremental) {
-    Boot();
+    // A phone that takes a moment over each answer, so that the progress lines of the files
+    // reach the window one by one, whatever the speed of the build.
+    EmulatorConfig slow;
+    slow.LatencyMs = 3;
+    Boot(slow);
     // The real directory dialog, starting in the computer pane's folder.
     form->Backups()->ChooseFolder = [this](const QString& caption, const QString& start) {
         return ChooseFolderDialog(form.get(), caption, start);
