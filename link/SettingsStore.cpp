@@ -10,6 +10,7 @@
 #include <charconv>
 
 #include "link/Prompts.h"
+#include "ui/Language.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -122,6 +123,10 @@ const std::vector<Entry>& Entries() {
          [](const SettingsStore& s, const SettingKey& k, const LiveSettings& l) {
              if (l.Flags) l.Flags->Trace = s.ReadBool(k.Name, DefaultInt(k) != 0);
          }},
+        // The program's language: "auto", "ru" or "en". It is read at start, before any
+        // window shows a text (ui/Language.h), not applied here.
+        {{kLanguageKey, SettingKind::String, "auto"},
+         [](const SettingsStore&, const SettingKey&, const LiveSettings&) {}},
     };
     return entries;
 }

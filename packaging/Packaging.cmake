@@ -11,8 +11,9 @@ foreach(program q7k3fm q7k3fm-cli q7k3fm-phone)
   endif()
 endforeach()
 
-# The help page: the program looks beside itself first, then in share/q7k3fm.
-install(FILES ${PROJECT_SOURCE_DIR}/docs/help/Q7K3FM.html
+# The help pages: the program looks beside itself first, then in share/q7k3fm. The
+# translations are installed by translations/CMakeLists.txt.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/help/Q7K3FM.html ${PROJECT_SOURCE_DIR}/docs/help/Q7K3FM.en.html
         DESTINATION ${CMAKE_INSTALL_DATADIR}/q7k3fm)
 install(FILES ${Q7K3_DATA}/q7k3fm.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # What software centres show of the program.

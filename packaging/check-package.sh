@@ -28,7 +28,8 @@ deb="$work/pkg/q7k3fm_${version}_$(dpkg --print-architecture).deb"
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|; s|/$||' | grep -v '^$' | sort >"$work/files"
 expected=(
   /usr/bin/q7k3fm /usr/bin/q7k3fm-cli /usr/bin/q7k3fm-phone
-  /usr/share/q7k3fm/Q7K3FM.html
+  /usr/share/q7k3fm/Q7K3FM.html /usr/share/q7k3fm/Q7K3FM.en.html
+  /usr/share/q7k3fm/translations/q7k3fm_en.qm /usr/share/q7k3fm/translations/q7k3fm_ru.qm
   /usr/share/applications/q7k3fm.desktop
   /usr/share/metainfo/q7k3fm.metainfo.xml
   /usr/share/icons/hicolor/scalable/apps/q7k3fm.svg
@@ -88,6 +89,10 @@ zcat "$root/share/man/man1/q7k3fm.1.gz" | grep -qF -- 'F1' ||
 
 # The programs as installed.
 "$root/bin/q7k3fm-cli" --help >/dev/null || fail "q7k3fm-cli --help"
+# The installed command line finds its translation in share/q7k3fm/translations.
+LANG=en_US.UTF-8 LANGUAGE= LC_ALL= Q7K3FM_LANGUAGE= XDG_CONFIG_HOME="$work/none" \
+  "$root/bin/q7k3fm-cli" --help | grep -q '^Usage: q7k3fm-cli' ||
+  fail "the installed q7k3fm-cli does not speak English under LANG=en_US.UTF-8"
 "$root/bin/q7k3fm-phone" --help >/dev/null || fail "q7k3fm-phone --help"
 bash -n "$root/share/bash-completion/completions/q7k3fm-cli" ||
   fail "the bash completion does not parse"

@@ -6,7 +6,9 @@
 
 namespace q7k3 {
 
-// The first of: Q7K3FM.hlp beside the program; share/q7k3fm/Q7K3FM.html next to the
+// In English, the first of Q7K3FM.en.hlp beside the program, share/q7k3fm/Q7K3FM.en.html, and
+// q7k3fm/Q7K3FM.en.html in the desktop's data folders; else (and in Russian) the first of:
+// Q7K3FM.hlp beside the program; share/q7k3fm/Q7K3FM.html next to the
 // program's bin folder (any install prefix, also under a DESTDIR); q7k3fm/Q7K3FM.html in the
 // desktop's data folders ($XDG_DATA_HOME, $XDG_DATA_DIRS). None found: the path beside the
 // program, for the viewer to report. `programDir` empty: the running program's folder.

@@ -1,9 +1,12 @@
 #pragma once
-// The message catalogue: every user-visible text of the program, in Russian (UTF-8).
-// Numbered messages are stable identifiers; callers join fragments with names and numbers.
+// The message catalogue: every user-visible text of the program, in Russian (UTF-8), the
+// source of the English translation (translations/q7k3fm_en.ts). Numbered messages are
+// stable identifiers; callers join fragments with names and numbers.
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace q7k3 {
 
@@ -322,17 +325,36 @@ enum MessageId : int {
     // The session (600-619).
 
     // Languages and the package (620-649).
+    kMsgLanguageLabel = 620,   // the settings' choice, in both languages
+    kMsgLanguageSystem = 621,  // the desktop's language
+    kMsgLanguageRussian = 622,
+    kMsgLanguageEnglish = 623,
+    kMsgLanguageAtNextStart = 624,
 };
 
-// The text of message `number`. An unknown number is a programming error (asserts).
+// The text of message `number`, in the language set (ui/Language.h; Russian until one is).
+// An unknown number is a programming error (asserts).
 const std::string& Msg(int number);
+// A plural text (one holding "%n"): the form for `count` in the language set, "%n" replaced
+// by the count ("1 файл", "3 файла", "5 файлов").
+std::string MsgN(int number, int count);
 int MessageCount();
+// The Russian source of message `number`, whatever the language.
+const char* MessageSource(int number);
+// True when the message has a translation entry (every non-empty text has one).
+bool MessageTranslatable(int number);
+// Makes Msg() and Caption() answer through Translate() (true) or in the Russian source
+// (false). UseLanguage calls these once the translations are loaded.
+void TranslateCatalogue(bool translated);
+void TranslateCaptions(bool translated);
 
 // The catalogue caption of a control (or of the window itself when `control` is empty),
 // by window class and object name: Caption("TProcessForm", "AbortBtn") is "Прервать".
 // "Name.hint" is a control's tool tip and "Name.N" item N of a drop-down or column N of a
 // list view. Returns an empty string when the catalogue holds no caption for that control.
 const std::string& Caption(std::string_view window, std::string_view control);
+// Every caption's window and control, in the table's order (for tests and tools).
+std::vector<std::pair<std::string, std::string>> CaptionKeys();
 // The number of consecutive items "control.0", "control.1", ... the catalogue holds (the
 // entries of a drop-down, the columns of a list view).
 int CaptionItemCount(std::string_view window, std::string_view control);

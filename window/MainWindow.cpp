@@ -108,7 +108,8 @@ QSize MainWindow::FirstSize() const {
     const QFontMetrics metrics = fontMetrics();
     // The computer pane's columns: the narrowest name, size, type, date, and the scroll bar.
     const int pane = 120 + metrics.horizontalAdvance(QString::fromLatin1(kWidestSize)) + 16 + 140 +
-                     metrics.horizontalAdvance(QStringLiteral("Дата изменения")) + 40 +
+                     metrics.horizontalAdvance(
+                         QCoreApplication::translate("QFileSystemModel", "Date Modified")) + 40 +
                      style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
     const int width = std::max(694, 2 * pane + m_splitter->handleWidth());
     return {width, std::max(440, width * 440 / 694 * 9 / 10)};

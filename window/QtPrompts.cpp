@@ -1,9 +1,9 @@
 #include "window/QtPrompts.h"
 
 #include <QCoreApplication>
-#include <QLibraryInfo>
 #include <QMessageBox>
-#include <QTranslator>
+
+#include "ui/Language.h"
 
 namespace q7k3 {
 
@@ -67,16 +67,7 @@ bool QtPrompts::AskYesNoDefaultNoWithIcon(const std::string& text, const std::st
 }
 
 bool InstallRussianTranslation() {
-    static QTranslator* translator = nullptr;
-    if (translator) return true;
-    auto* t = new QTranslator(QCoreApplication::instance());
-    if (!t->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete t;
-        return false;
-    }
-    QCoreApplication::installTranslator(t);
-    translator = t;
-    return true;
+    return UseLanguage(Language::Russian).Qt;
 }
 
 }  // namespace q7k3

@@ -28,8 +28,9 @@ private:
     QPointer<QWidget> m_parent;
 };
 
-// Loads Qt's own Russian texts (standard buttons "Да", "Нет", "Отмена", the file model's
-// column headers). False when the translation is not installed.
+// Sets the program's language to Russian, with Qt's own Russian texts (standard buttons
+// "Да", "Нет", "Отмена", the file model's column headers). False when Qt's translation is
+// not installed.
 bool InstallRussianTranslation();
 
 }  // namespace q7k3

@@ -9,6 +9,8 @@
 #include "app/cli/Cli.h"
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
+#include "link/SettingsStore.h"
+#include "ui/Language.h"
 #include "ui/Messages.h"
 
 #ifndef Q7K3_VERSION
@@ -17,15 +19,16 @@
 
 namespace {
 
+using q7k3::Tr;
 using q7k3::cli::CliCommand;
 using q7k3::cli::Commands;
 
 void PrintUsage(FILE* out) {
-    std::fprintf(out,
-                 "Вызов: q7k3fm-cli КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ...]\n"
-                 "       q7k3fm-cli help КОМАНДА | КОМАНДА --help | --version\n\nКоманды:\n");
-    for (const auto* c : Commands()) std::fprintf(out, "  %s\n", c->usage);
-    std::fprintf(out, "\n%s", q7k3::cli::ExitCodeHelp());
+    std::fprintf(out, "%s",
+                 Tr(QT_TRANSLATE_NOOP("Cli", "Вызов: q7k3fm-cli КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ...]\n"
+                 "       q7k3fm-cli help КОМАНДА | КОМАНДА --help | --version\n\nКоманды:\n")).c_str());
+    for (const auto* c : Commands()) std::fprintf(out, "  %s\n", Tr(c->usage).c_str());
+    std::fprintf(out, "\n%s", q7k3::cli::ExitCodeHelp().c_str());
 }
 
 const CliCommand* Find(const std::string& name) {
@@ -42,7 +45,7 @@ int UnknownCommand(const std::string& word) {
     const std::string near = q7k3::cli::Nearest(word, names);
     if (!near.empty()) text += q7k3::Msg(q7k3::kMsgCliDidYouMean) + "«" + near + "»?";
     std::fprintf(stderr, "q7k3fm-cli: %s\n", text.c_str());
-    std::fprintf(stderr, "%s\n", "Список команд: q7k3fm-cli --help");
+    std::fprintf(stderr, "%s\n", Tr(QT_TRANSLATE_NOOP("Cli", "Список команд: q7k3fm-cli --help")).c_str());
     return q7k3::cli::kExitUsage;
 }
 
@@ -52,7 +55,8 @@ int Help(const std::string& name) {
     if (c->spec) {
         q7k3::cli::PrintCommandHelp(*c->spec, stdout);
     } else {
-        std::printf("Вызов: q7k3fm-cli %s\n\n%s", c->usage, q7k3::cli::ExitCodeHelp());
+        std::printf("%s%s\n\n%s", Tr(QT_TRANSLATE_NOOP("Cli", "Вызов: q7k3fm-cli ")).c_str(),
+                    Tr(c->usage).c_str(), q7k3::cli::ExitCodeHelp().c_str());
     }
     return 0;
 }
@@ -69,6 +73,9 @@ bool TakesValue(const std::string& word) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // The language: Q7K3FM_LANGUAGE, the stored choice, then the locale.
+    q7k3::UseLanguage(
+        q7k3::ChooseLanguage(q7k3::SettingsStore().ReadString(q7k3::kLanguageKey, "auto")));
     // Joined as main returns, before the program's statics go.
     const auto interrupts = q7k3::cli::WatchInterrupts();
     std::vector<std::string> args(argv + 1, argv + argc);

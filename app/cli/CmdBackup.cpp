@@ -151,37 +151,37 @@ int RunVerify(const ParsedArgs& a) {
 
 const std::vector<OptionSpec> kBackupOptions = TreeOptionSpecs({});
 const std::vector<OptionSpec> kRestoreOptions = TreeOptionSpecs({
-    {"--folder", "ПАПКА",
-     "только файлы этой папки телефона и папок внутри неё (путь как в строке пути)"},
-    {"--match", "ШАБЛОН", "только файлы с именем по шаблону (* и ?)"},
-    {"--overwrite", nullptr, "заменять файлы с теми же именами на телефоне"},
+    {"--folder", QT_TRANSLATE_NOOP("Cli", "ПАПКА"),
+     QT_TRANSLATE_NOOP("Cli", "только файлы этой папки телефона и папок внутри неё (путь как в строке пути)")},
+    {"--match", QT_TRANSLATE_NOOP("Cli", "ШАБЛОН"), QT_TRANSLATE_NOOP("Cli", "только файлы с именем по шаблону (* и ?)")},
+    {"--overwrite", nullptr, QT_TRANSLATE_NOOP("Cli", "заменять файлы с теми же именами на телефоне")},
 });
 const std::vector<OptionSpec> kVerifyOptions = TreeOptionSpecs({
-    {"--deep", nullptr, "сверять и содержимое файлов (читает их с телефона)"},
+    {"--deep", nullptr, QT_TRANSLATE_NOOP("Cli", "сверять и содержимое файлов (читает их с телефона)")},
 });
 
 const CommandSyntax kBackupSpec{
     "backup",
-    "backup [ПАРАМЕТРЫ] ПАПКА",
-    "Копирует все файлы телефона в локальную ПАПКУ; при повторе забирает только\n"
-    "изменившиеся.",
+    QT_TRANSLATE_NOOP("Cli", "backup [ПАРАМЕТРЫ] ПАПКА"),
+    QT_TRANSLATE_NOOP("Cli", "Копирует все файлы телефона в локальную ПАПКУ; при повторе забирает только\n"
+    "изменившиеся."),
     kBackupOptions,
     1,
     1};
 const CommandSyntax kRestoreSpec{
     "restore",
-    "restore [ПАРАМЕТРЫ] ПАПКА",
-    "Возвращает на телефон файлы копии из ПАПКИ. Файл, имя которого на телефоне\n"
+    QT_TRANSLATE_NOOP("Cli", "restore [ПАРАМЕТРЫ] ПАПКА"),
+    QT_TRANSLATE_NOOP("Cli", "Возвращает на телефон файлы копии из ПАПКИ. Файл, имя которого на телефоне\n"
     "занято, пропускается (список в конце); --overwrite заменяет его. Ctrl+C во\n"
     "время записи доводит обмен до конца так, что телефон отвергает недописанный\n"
-    "файл, а заменяемый файл остаётся целым под своим именем.",
+    "файл, а заменяемый файл остаётся целым под своим именем."),
     kRestoreOptions,
     1,
     1};
 const CommandSyntax kVerifySpec{
     "verify",
-    "verify [ПАРАМЕТРЫ] ПАПКА",
-    "Сверяет копию в ПАПКЕ с телефоном и печатает различия (код 1, если они есть).",
+    QT_TRANSLATE_NOOP("Cli", "verify [ПАРАМЕТРЫ] ПАПКА"),
+    QT_TRANSLATE_NOOP("Cli", "Сверяет копию в ПАПКЕ с телефоном и печатает различия (код 1, если они есть)."),
     kVerifyOptions,
     1,
     1};

@@ -15,19 +15,19 @@ namespace q7k3::cli {
 namespace {
 
 const OptionSpec kOptions[] = {
-    {"--baud", "N", "скорость, которую пробовать первой (затем 115200, 128000, 230400)"},
-    {"--json", nullptr, "объект JSON: ports (port, stable, answer, model, rate, state), phones"},
-    {"--quiet", nullptr, "без лишних строк", 'q'},
-    {"--verbose", nullptr, "подробнее о ходе работы", 'v'},
+    {"--baud", "N", QT_TRANSLATE_NOOP("Cli", "скорость, которую пробовать первой (затем 115200, 128000, 230400)")},
+    {"--json", nullptr, QT_TRANSLATE_NOOP("Cli", "объект JSON: ports (port, stable, answer, model, rate, state), phones")},
+    {"--quiet", nullptr, QT_TRANSLATE_NOOP("Cli", "без лишних строк"), 'q'},
+    {"--verbose", nullptr, QT_TRANSLATE_NOOP("Cli", "подробнее о ходе работы"), 'v'},
 };
 const CommandSyntax kSpec{
     "detect",
-    "detect [ПАРАМЕТРЫ] [ПОРТ...]",
-    "Ищет телефон: на каждый порт посылает опознание (ATZ, AT+CGMM) на каждой скорости\n"
+    QT_TRANSLATE_NOOP("Cli", "detect [ПАРАМЕТРЫ] [ПОРТ...]"),
+    QT_TRANSLATE_NOOP("Cli", "Ищет телефон: на каждый порт посылает опознание (ATZ, AT+CGMM) на каждой скорости\n"
     "настроек и показывает, что ответил каждый порт. Без ПОРТОВ — порты из\n"
     "Q7K3FM_SEARCH_PORTS (через двоеточие), иначе каждый последовательный порт.\n"
     "Порты, которые не открываются, не трогает и говорит почему. Ничего, кроме\n"
-    "опознания, в порты не пишет. Код 0, когда найден хотя бы один телефон, иначе 4.",
+    "опознания, в порты не пишет. Код 0, когда найден хотя бы один телефон, иначе 4."),
     kOptions,
     0,
     -1};

@@ -98,15 +98,15 @@ int RunJava(const ParsedArgs& a) {
 
 const std::vector<OptionSpec> kJavaOptions = [] {
     std::vector<OptionSpec> all(LinkOptionSpecs().begin(), LinkOptionSpecs().end());
-    all.push_back({"--mode", "normal|pro", "дерево папок: обычное или расширенное"});
+    all.push_back({"--mode", "normal|pro", QT_TRANSLATE_NOOP("Cli", "дерево папок: обычное или расширенное")});
     return all;
 }();
 
 const CommandSyntax kJavaSpec{
     "java",
-    "java [ПАРАМЕТРЫ] rebuild",
-    "rebuild: телефон заново составляет список Java-приложений по мидлетам своей\n"
-    "папки Java; шаги печатаются по строке.",
+    QT_TRANSLATE_NOOP("Cli", "java [ПАРАМЕТРЫ] rebuild"),
+    QT_TRANSLATE_NOOP("Cli", "rebuild: телефон заново составляет список Java-приложений по мидлетам своей\n"
+    "папки Java; шаги печатаются по строке."),
     kJavaOptions,
     1,
     1};

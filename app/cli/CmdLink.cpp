@@ -9,8 +9,8 @@ namespace q7k3::cli {
 namespace {
 
 const CommandSyntax kSpec{"identify",
-                          "identify [ПАРАМЕТРЫ]",
-                          "Открывает порт, сбрасывает телефон и печатает строку его модели.",
+                          QT_TRANSLATE_NOOP("Cli", "identify [ПАРАМЕТРЫ]"),
+                          QT_TRANSLATE_NOOP("Cli", "Открывает порт, сбрасывает телефон и печатает строку его модели."),
                           LinkOptionSpecs(),
                           0,
                           0};

@@ -27,6 +27,7 @@
 #include "media/MediaResult.h"
 #include "media/Melody.h"
 #include "preview/SmafWav.h"
+#include "ui/Language.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
 #include "ui/Text.h"
@@ -38,20 +39,20 @@ constexpr const char* kKinds[] = {"mel2mmf", "mmf2mel", "ani2bmp", "pic2ani", "p
                                   "imy2ems", "ems2imy", "jad",     "mmf2wav", "mel2wav"};
 
 const OptionSpec kOptions[] = {
-    {"--slot", "N", "ячейка EMS 0..255 (pic2ems, imy2ems)"},
-    {"--width", "N", "ширина ANI в точках 1..4096 (ani2bmp)"},
-    {"--force", nullptr, "заменить существующий выходной файл"},
-    {"--quiet", nullptr, "не печатать путь записанного файла", 'q'},
-    {"--verbose", nullptr, "подробнее", 'v'},
+    {"--slot", "N", QT_TRANSLATE_NOOP("Cli", "ячейка EMS 0..255 (pic2ems, imy2ems)")},
+    {"--width", "N", QT_TRANSLATE_NOOP("Cli", "ширина ANI в точках 1..4096 (ani2bmp)")},
+    {"--force", nullptr, QT_TRANSLATE_NOOP("Cli", "заменить существующий выходной файл")},
+    {"--quiet", nullptr, QT_TRANSLATE_NOOP("Cli", "не печатать путь записанного файла"), 'q'},
+    {"--verbose", nullptr, QT_TRANSLATE_NOOP("Cli", "подробнее"), 'v'},
 };
 const CommandSyntax kSpec{
     "convert",
-    "convert [ВИД] ВХОД ВЫХОД [--slot N] [--width N] [--force]",
-    "Преобразует локальный файл, как при копировании. ВИД: mel2mmf, mmf2mel,\n"
+    QT_TRANSLATE_NOOP("Cli", "convert [ВИД] ВХОД ВЫХОД [--slot N] [--width N] [--force]"),
+    QT_TRANSLATE_NOOP("Cli", "Преобразует локальный файл, как при копировании. ВИД: mel2mmf, mmf2mel,\n"
     "ani2bmp, pic2ani, pic2ems, ems2bmp, imy2ems, ems2imy, jad, mmf2wav, mel2wav\n"
     "(мелодия в WAV, как её играет просмотрщик); без ВИДА он\n"
     "угадывается по расширениям (song.mmf song.mel — mmf2mel). ВЫХОД может быть\n"
-    "папкой; - — стандартный ввод или вывод. Печатает путь записанного файла.",
+    "папкой; - — стандартный ввод или вывод. Печатает путь записанного файла."),
     kOptions,
     2,
     3};
@@ -149,7 +150,7 @@ int RunConvert(const std::vector<std::string>& words) {
         bool known = false;
         for (const char* k : kKinds) known = known || kind == k;
         if (!known) {
-            std::string text = Msg(kMsgCliBadValue) + "ВИД: «" + Printable(kind) + "»";
+            std::string text = Msg(kMsgCliBadValue) + Tr(QT_TRANSLATE_NOOP("Cli", "ВИД: «")) + Printable(kind) + "»";
             const std::string near =
                 Nearest(kind, std::vector<std::string>(std::begin(kKinds), std::end(kKinds)));
             if (!near.empty()) text += Msg(kMsgCliDidYouMean) + "«" + near + "»?";

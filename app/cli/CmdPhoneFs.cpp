@@ -765,63 +765,61 @@ int RunRename(const ParsedArgs& a) {
 // ---- the option tables ----------------------------------------------------------------
 
 const std::vector<OptionSpec> kListOptions = TreeOptionSpecs({
-    {"--porcelain", nullptr, "для программ: ВИД<tab>РАЗМЕР<tab>ДАТА<tab>ПУТЬ, запись на строку"},
-    {"--null", nullptr, "как --porcelain, но путь без экранирования, запись кончается байтом NUL",
+    {"--porcelain", nullptr, QT_TRANSLATE_NOOP("Cli", "для программ: ВИД<tab>РАЗМЕР<tab>ДАТА<tab>ПУТЬ, запись на строку")},
+    {"--null", nullptr, QT_TRANSLATE_NOOP("Cli", "как --porcelain, но путь без экранирования, запись кончается байтом NUL"),
      '0'},
-    {"--json", nullptr, "массив JSON: path, type, size, date"},
+    {"--json", nullptr, QT_TRANSLATE_NOOP("Cli", "массив JSON: path, type, size, date")},
 });
 const std::vector<OptionSpec> kGetOptions = TreeOptionSpecs({
-    {"--raw", nullptr, "байты как есть, без правил папок"},
-    {"--force", nullptr, "заменить существующий локальный файл"},
+    {"--raw", nullptr, QT_TRANSLATE_NOOP("Cli", "байты как есть, без правил папок")},
+    {"--force", nullptr, QT_TRANSLATE_NOOP("Cli", "заменить существующий локальный файл")},
 });
 const std::vector<OptionSpec> kPutOptions = TreeOptionSpecs({
-    {"--raw", nullptr, "байты как есть, без правил папок"},
-    {"--overwrite", nullptr, "заменить файл с тем же именем на телефоне"},
-    {"--force", nullptr, "то же, что --overwrite"},
-    {"--name", "ИМЯ", "имя файла на телефоне для - (стандартного ввода)"},
+    {"--raw", nullptr, QT_TRANSLATE_NOOP("Cli", "байты как есть, без правил папок")},
+    {"--overwrite", nullptr, QT_TRANSLATE_NOOP("Cli", "заменить файл с тем же именем на телефоне")},
+    {"--force", nullptr, QT_TRANSLATE_NOOP("Cli", "то же, что --overwrite")},
+    {"--name", QT_TRANSLATE_NOOP("Cli", "ИМЯ"), QT_TRANSLATE_NOOP("Cli", "имя файла на телефоне для - (стандартного ввода)")},
 });
 const std::vector<OptionSpec> kRmOptions = TreeOptionSpecs({});
 const std::vector<OptionSpec> kRenameOptions = TreeOptionSpecs({
-    {"--overwrite", nullptr, "заменить файл, уже носящий новое имя"},
-    {"--force", nullptr, "то же, что --overwrite"},
+    {"--overwrite", nullptr, QT_TRANSLATE_NOOP("Cli", "заменить файл, уже носящий новое имя")},
+    {"--force", nullptr, QT_TRANSLATE_NOOP("Cli", "то же, что --overwrite")},
 });
 
-constexpr const char* kPathHelp =
-    "\n\nПути телефона: папки через \\ или / (\"Sounds/My Sounds\", \"E700:\\User\"),\n"
+// Shared by the commands that name phone paths; the help prints it after the summary.
+constexpr const char* kPathHelp = QT_TRANSLATE_NOOP("Cli",
+    "Пути телефона: папки через \\ или / (\"Sounds/My Sounds\", \"E700:\\User\"),\n"
     "регистр букв не важен, если подходит одно имя. Папка, в имени которой есть /\n"
-    "(\"OnOff/Menu Images\"), пишется как есть: целое имя узнаётся раньше разделителя.";
+    "(\"OnOff/Menu Images\"), пишется как есть: целое имя узнаётся раньше разделителя.");
 
-const std::string kScanSummary = std::string(
-    "Обходит все папки телефона и печатает их файлы, в конце — свободное место\n"
-    "(в --porcelain/--json — запись вида free).");
-const std::string kLsSummary =
-    std::string("Печатает подпапки и файлы одной папки телефона (без ПАПКИ — корень).") + kPathHelp;
-const std::string kGetSummary =
-    std::string(
+const CommandSyntax kScanSpec{"scan", QT_TRANSLATE_NOOP("Cli", "scan [ПАРАМЕТРЫ]"),
+    QT_TRANSLATE_NOOP("Cli",
+        "Обходит все папки телефона и печатает их файлы, в конце — свободное место\n"
+        "(в --porcelain/--json — запись вида free)."),
+    kListOptions, 0, 0};
+const CommandSyntax kLsSpec{"ls", QT_TRANSLATE_NOOP("Cli", "ls [ПАРАМЕТРЫ] [ПАПКА]"),
+    QT_TRANSLATE_NOOP("Cli",
+        "Печатает подпапки и файлы одной папки телефона (без ПАПКИ — корень)."),
+    kListOptions, 0, 1, kPathHelp};
+const CommandSyntax kGetSpec{"get",
+    QT_TRANSLATE_NOOP("Cli", "get [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ... ЛОКАЛЬНЫЙ|-"),
+    QT_TRANSLATE_NOOP("Cli",
         "Копирует файлы телефона на компьютер по правилам папок. ЛОКАЛЬНЫЙ — папка,\n"
         "или путь файла для одного файла, или - (стандартный вывод). Существующий\n"
-        "локальный файл не заменяется без --force.") +
-    kPathHelp;
-const std::string kPutSummary =
-    std::string(
+        "локальный файл не заменяется без --force."),
+    kGetOptions, 2, -1, kPathHelp};
+const CommandSyntax kPutSpec{"put",
+    QT_TRANSLATE_NOOP("Cli", "put [ПАРАМЕТРЫ] ЛОКАЛЬНЫЙ|-... ПАПКА"),
+    QT_TRANSLATE_NOOP("Cli",
         "Копирует локальные файлы в папку телефона по правилам папок; - читает\n"
         "стандартный ввод (имя даёт --name). Ctrl+C во время записи доводит обмен\n"
-        "до конца так, что телефон отвергает недописанный файл.") +
-    kPathHelp;
-const std::string kRmSummary = std::string("Удаляет файлы телефона.") + kPathHelp;
-const std::string kRenameSummary = std::string("Переименовывает файл телефона.") + kPathHelp;
-
-const CommandSyntax kScanSpec{"scan", "scan [ПАРАМЕТРЫ]", kScanSummary.c_str(), kListOptions, 0, 0};
-const CommandSyntax kLsSpec{"ls", "ls [ПАРАМЕТРЫ] [ПАПКА]", kLsSummary.c_str(), kListOptions, 0, 1};
-const CommandSyntax kGetSpec{
-    "get", "get [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ... ЛОКАЛЬНЫЙ|-", kGetSummary.c_str(), kGetOptions, 2, -1};
-const CommandSyntax kPutSpec{
-    "put", "put [ПАРАМЕТРЫ] ЛОКАЛЬНЫЙ|-... ПАПКА", kPutSummary.c_str(), kPutOptions, 2, -1};
-const CommandSyntax kRmSpec{
-    "rm", "rm [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ...", kRmSummary.c_str(), kRmOptions, 1, -1};
-const CommandSyntax kRenameSpec{
-    "rename", "rename [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ НОВОЕ_ИМЯ", kRenameSummary.c_str(), kRenameOptions, 2,
-    2};
+        "до конца так, что телефон отвергает недописанный файл."),
+    kPutOptions, 2, -1, kPathHelp};
+const CommandSyntax kRmSpec{"rm", QT_TRANSLATE_NOOP("Cli", "rm [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ..."),
+    QT_TRANSLATE_NOOP("Cli", "Удаляет файлы телефона."), kRmOptions, 1, -1, kPathHelp};
+const CommandSyntax kRenameSpec{"rename",
+    QT_TRANSLATE_NOOP("Cli", "rename [ПАРАМЕТРЫ] ПАПКА\\ФАЙЛ НОВОЕ_ИМЯ"),
+    QT_TRANSLATE_NOOP("Cli", "Переименовывает файл телефона."), kRenameOptions, 2, 2, kPathHelp};
 
 const CliCommand kScan{kScanSpec, Entry<kScanSpec, RunScan>};
 const CliCommand kLs{kLsSpec, Entry<kLsSpec, RunLs>};

@@ -15,13 +15,13 @@ namespace q7k3::cli {
 namespace {
 
 const OptionSpec kOptions[] = {
-    {"--port", "ПУТЬ", "показать и этот порт (без него: Q7K3FM_PORT, затем сохранённый порт)"},
+    {"--port", QT_TRANSLATE_NOOP("Cli", "ПУТЬ"), QT_TRANSLATE_NOOP("Cli", "показать и этот порт (без него: Q7K3FM_PORT, затем сохранённый порт)")},
 };
 const CommandSyntax kSpec{
     "ports",
-    "ports [--port ПУТЬ]",
-    "Показывает каждый последовательный порт: открывается ли он, а если нет —\n"
-    "почему и что с этим сделать.",
+    QT_TRANSLATE_NOOP("Cli", "ports [--port ПУТЬ]"),
+    QT_TRANSLATE_NOOP("Cli", "Показывает каждый последовательный порт: открывается ли он, а если нет —\n"
+    "почему и что с этим сделать."),
     kOptions,
     0,
     0};

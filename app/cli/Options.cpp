@@ -13,6 +13,7 @@
 #include "app/cli/CliLink.h"
 #include "link/PhoneSearch.h"
 #include "link/PortDiagnostics.h"
+#include "ui/Language.h"
 #include "ui/Messages.h"
 
 namespace q7k3::cli {
@@ -21,18 +22,18 @@ namespace {
 Verbosity g_verbosity = Verbosity::Normal;
 
 const OptionSpec kLinkOptions[] = {
-    {"--port", "ПУТЬ|auto",
-     "порт телефона, auto: найти его (без него: Q7K3FM_PORT, затем сохранённый порт)"},
-    {"--baud", "N", "скорость линии, бит/с"},
-    {"--sleep", "0|1|2", "скорость реакции связи"},
-    {"--trace", "ФАЙЛ", "записывать обмен с телефоном в ФАЙЛ"},
+    {"--port", QT_TRANSLATE_NOOP("Cli", "ПУТЬ|auto"),
+     QT_TRANSLATE_NOOP("Cli", "порт телефона, auto: найти его (без него: Q7K3FM_PORT, затем сохранённый порт)")},
+    {"--baud", "N", QT_TRANSLATE_NOOP("Cli", "скорость линии, бит/с")},
+    {"--sleep", "0|1|2", QT_TRANSLATE_NOOP("Cli", "скорость реакции связи")},
+    {"--trace", QT_TRANSLATE_NOOP("Cli", "ФАЙЛ"), QT_TRANSLATE_NOOP("Cli", "записывать обмен с телефоном в ФАЙЛ")},
     {"--same-phone", nullptr,
-     "это тот телефон, на котором прервалась запись файла (для телефонов без серийного номера)"},
-    {"--quiet", nullptr, "без индикатора хода и лишних строк", 'q'},
-    {"--verbose", nullptr, "подробнее о ходе работы", 'v'},
+     QT_TRANSLATE_NOOP("Cli", "это тот телефон, на котором прервалась запись файла (для телефонов без серийного номера)")},
+    {"--quiet", nullptr, QT_TRANSLATE_NOOP("Cli", "без индикатора хода и лишних строк"), 'q'},
+    {"--verbose", nullptr, QT_TRANSLATE_NOOP("Cli", "подробнее о ходе работы"), 'v'},
 };
 
-const OptionSpec kHelpOption{"--help", nullptr, "эта справка", 'h'};
+const OptionSpec kHelpOption{"--help", nullptr, QT_TRANSLATE_NOOP("Cli", "эта справка"), 'h'};
 
 std::string Quoted(const std::string& text) {
     return "«" + Printable(text) + "»";
@@ -199,26 +200,29 @@ int UsageError(const std::string& command, const std::string& text) {
 }
 
 void PrintCommandHelp(const CommandSyntax& spec, FILE* out) {
-    std::fprintf(out, "Вызов: q7k3fm-cli %s\n\n%s\n", spec.synopsis, spec.summary);
-    std::fprintf(out, "\nПараметры:\n");
+    std::fprintf(out, "%s%s\n\n%s\n", Tr(QT_TRANSLATE_NOOP("Cli", "Вызов: q7k3fm-cli ")).c_str(),
+                 Tr(spec.synopsis).c_str(), Tr(spec.summary).c_str());
+    if (spec.note) std::fprintf(out, "\n%s\n", Tr(spec.note).c_str());
+    std::fprintf(out, "\n%s\n", Tr(QT_TRANSLATE_NOOP("Cli", "Параметры:")).c_str());
     auto line = [&](const OptionSpec& o) {
         std::string left = o.shortName ? std::string("-") + o.shortName + ", " : "    ";
         left += o.name;
-        if (o.value) left += std::string("=") + o.value;
+        if (o.value) left += "=" + Tr(o.value);
         // Column widths count characters, not bytes.
         size_t chars = 0;
         for (const char c : left) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
         std::fprintf(out, "  %s%*s %s\n", left.c_str(),
-                     static_cast<int>(chars < 26 ? 26 - chars : 0), "", o.help);
+                     static_cast<int>(chars < 26 ? 26 - chars : 0), "", Tr(o.help).c_str());
     };
     for (const OptionSpec& o : spec.options) line(o);
     line(kHelpOption);
-    line({"--", nullptr, "дальше только аргументы, даже если начинаются с -"});
-    std::fprintf(out, "\n%s", ExitCodeHelp());
+    line({"--", nullptr, QT_TRANSLATE_NOOP("Cli", "дальше только аргументы, даже если начинаются с -")});
+    std::fprintf(out, "\n%s", ExitCodeHelp().c_str());
 }
 
-const char* ExitCodeHelp() {
-    return "Коды завершения:\n"
+std::string ExitCodeHelp() {
+    return Tr(QT_TRANSLATE_NOOP("Cli",
+           "Коды завершения:\n"
            "  0    успешно\n"
            "  1    телефон отказал или обмен не удался\n"
            "  2    ошибка в командной строке\n"
@@ -228,7 +232,7 @@ const char* ExitCodeHelp() {
            "  6    локальный файл не читается, не пишется или уже есть; опись копии повреждена\n"
            "  7    входной файл не того вида\n"
            "  8    --port auto: найдено несколько телефонов\n"
-           "  130  прервано (Ctrl+C)\n";
+           "  130  прервано (Ctrl+C)\n"));
 }
 
 int Parse(const CommandSyntax& spec, const std::vector<std::string>& words, ParsedArgs& out) {
@@ -287,7 +291,7 @@ int Parse(const CommandSyntax& spec, const std::vector<std::string>& words, Pars
         return kExitOk;
     }
     const int count = static_cast<int>(out.positional.size());
-    if (count < spec.minArgs) return UsageError(spec.name, Msg(kMsgCliMissingArgs) + spec.synopsis);
+    if (count < spec.minArgs) return UsageError(spec.name, Msg(kMsgCliMissingArgs) + Tr(spec.synopsis));
     if (spec.maxArgs >= 0 && count > spec.maxArgs)
         return UsageError(spec.name, Msg(kMsgCliTooManyArgs) +
                                          Quoted(out.positional[static_cast<size_t>(spec.maxArgs)]));
@@ -301,8 +305,8 @@ std::span<const OptionSpec> LinkOptionSpecs() {
 
 std::vector<OptionSpec> TreeOptionSpecs(std::initializer_list<OptionSpec> own) {
     std::vector<OptionSpec> all(std::begin(kLinkOptions), std::end(kLinkOptions));
-    all.push_back({"--mode", "normal|pro|pims", "дерево папок: обычное, расширенное или PIMS"});
-    all.push_back({"--hidden", nullptr, "показывать и скрытые файлы"});
+    all.push_back({"--mode", "normal|pro|pims", QT_TRANSLATE_NOOP("Cli", "дерево папок: обычное, расширенное или PIMS")});
+    all.push_back({"--hidden", nullptr, QT_TRANSLATE_NOOP("Cli", "показывать и скрытые файлы")});
     all.insert(all.end(), own);
     return all;
 }

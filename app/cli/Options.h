@@ -6,16 +6,20 @@
 //   - refuses an unknown option, a missing value or a value given to a flag, naming it,
 //     and a wrong number of arguments, saying which (exit code 2);
 //   - answers "--help"/"-h" with the command's help on standard output.
-// The texts of the help are Russian; the options' names are the same in every command.
+// The texts of the help are Russian, marked QT_TRANSLATE_NOOP("Cli", ...) and printed in the
+// language set (ui/Language.h); the options' names are the same in every command.
 //
 // A command adopts it in a few lines:
-//   const OptionSpec kOpts[] = {kLinkOpts..., {"--force", nullptr, "заменить ..."}};
-//   const CommandSyntax kSpec{"backup", "backup [ПАРАМЕТРЫ] ПАПКА", "Копирует ...", kOpts, 1, 1};
+//   const OptionSpec kOpts[] = {{"--force", nullptr, QT_TRANSLATE_NOOP("Cli", "заменить ...")}};
+//   const CommandSyntax kSpec{"backup", QT_TRANSLATE_NOOP("Cli", "backup [ПАРАМЕТРЫ] ПАПКА"),
+//                             QT_TRANSLATE_NOOP("Cli", "Копирует ..."), kOpts, 1, 1};
 //   int Run(const std::vector<std::string>& words) {
 //       ParsedArgs a;
 //       if (const int rc = Parse(kSpec, words, a); rc != kParsed) return rc;
 //       ... a.Has("--force"), a.Value("--port"), a.positional ...
 //   }
+
+#include <QtGlobal>
 
 #include <initializer_list>
 #include <map>
@@ -55,6 +59,7 @@ struct CommandSyntax {
     std::span<const OptionSpec> options;
     int minArgs = 0;
     int maxArgs = 0;  // -1: any number
+    const char* note = nullptr;  // a paragraph after the summary that several commands share
 };
 
 struct ParsedArgs {
@@ -120,6 +125,6 @@ std::string OneLine(const std::string& text);
 // Returns 0, or exit code 2 after naming the bad value.
 int ModeOption(const ParsedArgs& args, bool pimsToo, FolderMode& mode);
 // The exit code table, as the help shows it.
-const char* ExitCodeHelp();
+std::string ExitCodeHelp();
 
 }  // namespace q7k3::cli

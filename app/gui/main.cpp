@@ -20,6 +20,7 @@
 #include "phonefs/PhoneSession.h"
 #include "preview/SmafEngine.h"
 #include "ui/HandOff.h"
+#include "ui/Language.h"
 #include "ui/Messages.h"
 #include "window/MainWindow.h"
 #include "window/ProgressDialog.h"
@@ -34,9 +35,20 @@ namespace {
 
 }  // namespace
 
+// The language of every text: Q7K3FM_LANGUAGE, the stored choice, then the desktop's.
+q7k3::Language SetLanguage() {
+    const q7k3::Language language = q7k3::ChooseLanguage(
+        q7k3::SettingsStore().ReadString(q7k3::kLanguageKey, "auto"));
+    q7k3::UseLanguage(language);
+    return language;
+}
+
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            // No display is needed to say how the program is called.
+            QCoreApplication core(argc, argv);
+            SetLanguage();
             std::printf("%s\n", q7k3::Msg(q7k3::kMsgGuiUsage).c_str());
             return 0;
         }
@@ -45,9 +57,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Q7K3FileManager"));
     // The menu entry's name: the desktop shows its icon beside the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("q7k3fm"));
-    q7k3::InstallRussianTranslation();
-    // The local pane's sizes and file types read as they would on a Russian desktop.
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    // The local pane's sizes and file types read as they would on a desktop of the
+    // program's language.
+    QLocale::setDefault(SetLanguage() == q7k3::Language::Russian
+                            ? QLocale(QLocale::Russian, QLocale::Russia)
+                            : QLocale(QLocale::English, QLocale::UnitedStates));
 
     using namespace q7k3;
     AppFlags flags;

@@ -19,6 +19,7 @@
 #include "link/ProtocolTrace.h"
 #include "link/widgets/PhoneSearchDialog.h"
 #include "link/widgets/PortStatesDialog.h"
+#include "ui/Language.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -29,6 +30,15 @@ constexpr const int* kSpeeds = kOfferedRates;
 
 QString Text(const char* control) {
     return QString::fromStdString(Caption(kWindow, control));
+}
+
+// The language box's entries as stored.
+constexpr const char* kLanguageChoices[] = {"auto", "ru", "en"};
+
+int LanguageIndex(const std::string& stored) {
+    for (int i = 0; i < 3; ++i)
+        if (stored == kLanguageChoices[i]) return i;
+    return 0;
 }
 
 // Selects `index` when the box has such an entry; otherwise the choice stays as it was.
@@ -120,6 +130,19 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     m_trace->setAccessibleName(traceLabel->text());
     traceGrid->addWidget(traceLabel, 0, 0);
     traceGrid->addWidget(m_trace, 1, 0);
+    // The program's language, below the trace: its label reads in both languages, so the
+    // owner who cannot read the one shown still finds it.
+    auto* languageLabel = new QLabel(QString::fromStdString(Msg(kMsgLanguageLabel)), traceColumn);
+    languageLabel->setObjectName(QStringLiteral("LanguageLabel"));
+    m_language = new QComboBox(traceColumn);
+    m_language->setObjectName(QStringLiteral("LanguageBox"));
+    for (const int text : {kMsgLanguageSystem, kMsgLanguageRussian, kMsgLanguageEnglish})
+        m_language->addItem(QString::fromStdString(Msg(text)));
+    m_language->setToolTip(QString::fromStdString(Msg(kMsgLanguageAtNextStart)));
+    languageLabel->setBuddy(m_language);
+    m_language->setAccessibleName(languageLabel->text());
+    traceGrid->addWidget(languageLabel, 2, 0);
+    traceGrid->addWidget(m_language, 3, 0);
     traceGrid->setRowStretch(4, 1);
 
     // A small "?" right of the port list opens the list of every serial device with the
@@ -244,6 +267,7 @@ bool SettingsDialog::FormCreate(const PortScan& scan) {
     SelectIfValid(m_hiddenFiles, m_b.Store->ReadInt("HiddenFiles", 0));
     m_portSettings->setCurrentIndex(m_b.Port->SettingsMode() ? 1 : 0);
     m_trace->setCurrentIndex(flags.Trace ? 1 : 0);
+    m_language->setCurrentIndex(LanguageIndex(m_b.Store->ReadString(kLanguageKey, "auto")));
     m_pages->setCurrentIndex(0);
     return true;
 }
@@ -330,7 +354,15 @@ void SettingsDialog::StartClick() {
     flags.Trace = index(m_trace) == 1;
     store.WriteBool("Trace", flags.Trace);
 
+    // The texts are set when the windows are made: another language shows from the next
+    // start on, and a box says so.
+    const std::string stored = store.ReadString(kLanguageKey, "auto");
+    const std::string language = kLanguageChoices[std::min(index(m_language), 2)];
+    store.WriteString(kLanguageKey, language);
     store.Flush();
+    if (language != stored && m_b.Boxes && ChooseLanguage(language) != CurrentLanguage())
+        m_b.Boxes->MessageBox(Msg(kMsgLanguageAtNextStart), Msg(kMsgAttentionCaption),
+                              BoxIcon::Information);
 }
 
 void SettingsDialog::PortStatesBtnClick() {

@@ -133,6 +133,7 @@ private:
     QComboBox* m_softwareFlow = nullptr;
     QComboBox* m_checkLineStatus = nullptr;
     QComboBox* m_trace = nullptr;
+    QComboBox* m_language = nullptr;
     QToolButton* m_portStates = nullptr;
     QDialog* m_portStatesForm = nullptr;
     QPushButton* m_start = nullptr;

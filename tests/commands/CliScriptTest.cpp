@@ -575,4 +575,55 @@ TEST(CliScriptTest, AnInterruptedPutLeavesThePhoneInStep) {
     EXPECT_EQ(Entries(dir.path()), QStringList{"big.bin"}) << "no partial file";
 }
 
+// The language follows the locale as the window's does; the stored choice overrides it.
+TEST(CliLanguage, AnswersInTheLanguageOfTheLocaleOrTheStoredChoice) {
+    QTemporaryDir config;
+    WriteFile(config.filePath("Q7K3FileManager.conf"), "[General]\nLanguage=en\n");
+    struct Row {
+        QString lang;
+        QString configHome;  // empty: no stored choice
+        const char* unknown;
+        const char* commands;
+    };
+    const Row rows[] = {
+        {"en_US.UTF-8", {}, "unknown command «bogus»", "The list of commands: q7k3fm-cli --help"},
+        {"C", {}, "unknown command «bogus»", "The list of commands"},
+        {"de_DE.UTF-8", {}, "unknown command «bogus»", "The list of commands"},
+        {"ru_RU.UTF-8", {}, "неизвестная команда «bogus»", "Список команд: q7k3fm-cli --help"},
+        {"ru_RU.UTF-8", config.path(), "unknown command «bogus»", "The list of commands"},
+    };
+    for (const Row& row : rows) {
+        QStringList env{"LANG=" + row.lang, "LANGUAGE=", "LC_ALL=", "LC_MESSAGES=",
+                        "Q7K3FM_LANGUAGE="};
+        if (!row.configHome.isEmpty()) env << "XDG_CONFIG_HOME=" + row.configHome;
+        const Outcome r = Cli({"bogus"}, {}, {}, env);
+        SCOPED_TRACE(row.lang.toStdString() + " " + row.configHome.toStdString());
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.unknown))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.commands))) << r.err.toStdString();
+    }
+}
+
+// Every command's help, and a usage error naming the synopsis, read without a Russian word.
+TEST(CliLanguage, EveryHelpIsEnglishUnderAnEnglishLocale) {
+    const QStringList env{"LANG=en_US.UTF-8", "LANGUAGE=", "LC_ALL=", "LC_MESSAGES=",
+                          "Q7K3FM_LANGUAGE="};
+    static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+    const Outcome usage = Cli({"--help"}, {}, {}, env);
+    EXPECT_TRUE(usage.out.startsWith("Usage: q7k3fm-cli COMMAND")) << usage.out.toStdString();
+    EXPECT_FALSE(QString::fromUtf8(usage.out).contains(cyrillic)) << usage.out.toStdString();
+    for (const char* command : {"identify", "scan", "ls", "get", "put", "rm", "rename", "java",
+                                "backup", "restore", "verify", "ports", "detect", "convert"}) {
+        const Outcome r = Cli({"help", command}, {}, {}, env);
+        EXPECT_EQ(r.code, 0) << command;
+        EXPECT_FALSE(QString::fromUtf8(r.out).contains(cyrillic)) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains("Exit codes:")) << command;
+    }
+    const Outcome missing = Cli({"get"}, {}, {}, env);
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_TRUE(missing.err.contains("missing arguments: get [OPTIONS] FOLDER\\FILE... LOCAL|-"))
+        << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.contains("see: q7k3fm-cli help get")) << missing.err.toStdString();
+}
+
 }  // namespace

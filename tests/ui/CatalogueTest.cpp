@@ -315,6 +315,11 @@ const NumberedText kMessages[] = {
     // 600-619
 
     // 620-649
+    {620, "Язык / Language"},
+    {621, "Как в системе"},
+    {622, "Русский"},
+    {623, "English"},
+    {624, "Язык программы сменится при следующем запуске."},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QHelpEvent>
@@ -18,6 +20,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -35,6 +38,7 @@
 #include "link/widgets/SettingsDialog.h"
 #include "preview/widgets/PreviewWindow.h"
 #include "settings/Fakes.h"
+#include "ui/Language.h"
 #include "ui/Messages.h"
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/FavoritesDialog.h"
@@ -65,9 +69,51 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 }
 
 // The language the texts are checked in, from Q7K3_FIT_LANGUAGE: the catalogue's own
-// Russian unless a translation of that name is installed. False: there is none.
-bool UseLanguage(const QString& language) {
-    return language.isEmpty() || language == QLatin1String("ru");
+// Russian, or a translation the build made. False: there is none.
+bool FitLanguage(const QString& language) {
+    const QStringList dirs{QStringLiteral(Q7K3_BIN_DIR)};
+    if (language.isEmpty() || language == QLatin1String("ru")) {
+        UseLanguage(Language::Russian, dirs);
+        return true;
+    }
+    return language == QLatin1String("en") && UseLanguage(Language::English, dirs).Program;
+}
+
+// Every text the widgets of `root` show: titles, buttons, labels, tabs, drop-down entries,
+// tool tips, actions and the column titles of lists (what the rows hold is the user's).
+QStringList ShownTexts(QWidget& root) {
+    QStringList texts;
+    auto add = [&](const QObject* where, const QString& text) {
+        if (!text.isEmpty()) texts << where->objectName() + ": " + text;
+    };
+    QList<QWidget*> widgets = root.findChildren<QWidget*>();
+    widgets.prepend(&root);
+    for (QWidget* w : widgets) {
+        if (w->isWindow()) add(w, w->windowTitle());
+        add(w, w->toolTip());
+        add(w, w->accessibleName());
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) add(w, b->text());
+        if (auto* l = qobject_cast<QLabel*>(w)) add(w, l->text());
+        if (auto* t = qobject_cast<QTabWidget*>(w))
+            for (int i = 0; i < t->count(); ++i) add(w, t->tabText(i));
+        if (auto* c = qobject_cast<QComboBox*>(w); c && !c->isEditable())
+            for (int i = 0; i < c->count(); ++i) add(w, c->itemText(i));
+        if (auto* v = qobject_cast<QAbstractItemView*>(w); v && v->model())
+            for (int i = 0; i < v->model()->columnCount(); ++i)
+                add(w, v->model()->headerData(i, Qt::Horizontal).toString());
+    }
+    for (const QAction* a : root.findChildren<QAction*>()) {
+        add(a, a->text());
+        add(a, a->toolTip());
+    }
+    return texts;
+}
+
+// In a translation, no word of Russian is left in any of them.
+void ExpectNoCyrillic(QWidget& window) {
+    static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+    for (const QString& text : ShownTexts(window))
+        EXPECT_FALSE(text.contains(cyrillic)) << S(window.objectName() + " / " + text);
 }
 
 // Every visible button, plain label and list of `window` is at least as large as its text
@@ -178,6 +224,7 @@ struct Inspector {
 private:
     void Look(QWidget& window, const QString& variant) {
         ExpectWholeTexts(window);
+        if (CurrentLanguage() != Language::Russian) ExpectNoCyrillic(window);
         if (shots.isEmpty()) return;
         const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1"));
         window.grab().save(QStringLiteral("%1/%2-%3%4-x%5.png")
@@ -192,10 +239,22 @@ private:
 // among them, and so must every window the program made meanwhile.
 TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
     const QString language = qEnvironmentVariable("Q7K3_FIT_LANGUAGE");
-    if (!UseLanguage(language)) GTEST_SKIP() << "no translation " << S(language);
-    // As the program starts: Qt's own texts and the dates and sizes in Russian.
-    InstallRussianTranslation();
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    // The other tests of this program read the Russian the test environment set.
+    struct BackToRussian {
+        ~BackToRussian() {
+            FitLanguage(QString());
+            QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        }
+    } backToRussian;
+    if (!FitLanguage(language)) GTEST_SKIP() << "no translation " << S(language);
+    const bool russian = CurrentLanguage() == Language::Russian;
+    // As the program starts: Qt's own texts and the dates and sizes in the language.
+    QLocale::setDefault(russian ? QLocale(QLocale::Russian, QLocale::Russia)
+                                : QLocale(QLocale::English, QLocale::UnitedStates));
+    // Names the user gave, long ones, in the user's language.
+    const std::string longName =
+        russian ? "Мелодия для будильника.mmf" : "Melody for the alarm clock.mmf";
+    const std::string music = russian ? "Музыка" : "Music";
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
@@ -225,38 +284,38 @@ TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
     // The file-exists question about several files and about one.
     ConflictFacts facts{{12345, 1700000000}, {2345678, 1760000000}, false};
     look.CheckModal(QStringLiteral("-batch"), [&] {
-        form.Conflicts()->AskConflictAbout("Мелодия для будильника.mmf",
-                                           "Мелодия для будильника.mmf", facts);
+        form.Conflicts()->AskConflictAbout(longName, longName, facts);
     });
     facts.OneFile = true;
     look.CheckModal(QStringLiteral("-one"),
                     [&] { form.Conflicts()->AskConflictAbout("notes.txt", "notes.txt", facts); });
     look.CheckModal({}, [&] { form.Renames()->AskNewName("melody01.mel"); });
     look.CheckModal({}, [&] { form.MenuAction("About1")->trigger(); });
-    form.Favs = Favourites{{"Музыка"}, {"/home/u/Музыка"}};
+    form.Favs = Favourites{{music}, {"/home/u/" + music}};
     look.CheckModal({}, [&] { form.FavouritesEditor()->EditFavourites(); });
 
     RestoreDialog restore(&form);
     BackupRecord record;
     record.FolderPath = "E700:\\Sounds\\My Sounds";
-    record.Name = record.LocalName = "Мелодия для будильника.mmf";
+    record.Name = record.LocalName = longName;
     record.Size = 2345;
     record.Date = QDateTime::fromSecsSinceEpoch(1700000000);
     look.CheckModal({}, [&] { restore.Ask({record}, {true}); });
 
     HelpWindow help(&form);
-    help.Load(QStringLiteral(Q7K3_SOURCE_DIR "/docs/help/Q7K3FM.html"));
+    help.Load(russian ? QStringLiteral(Q7K3_SOURCE_DIR "/docs/help/Q7K3FM.html")
+                      : QStringLiteral(Q7K3_SOURCE_DIR "/docs/help/Q7K3FM.en.html"));
     look.Check(help);
 
     // The preview on two files of the computer, then while a long name is read.
     ASSERT_TRUE(WriteFile(dir.filePath("notes.txt"), "text"));
-    ASSERT_TRUE(WriteFile(dir.filePath("Мелодия для будильника.mmf"), "MMMD"));
+    ASSERT_TRUE(WriteFile(dir.filePath(Q(longName)), "MMMD"));
     PreviewWindow& preview = Preview(form);
     look.CheckModal({}, [&] {
         preview.ShowFiles(
-            {S(dir.filePath("notes.txt")), S(dir.filePath("Мелодия для будильника.mmf"))}, true);
+            {S(dir.filePath("notes.txt")), S(dir.filePath(Q(longName)))}, true);
     });
-    preview.PlayStatus->setText(M(kMsgReading) + "Мелодия для будильника.mmf...");
+    preview.PlayStatus->setText(M(kMsgReading) + Q(longName) + "...");
     look.Check(preview, QStringLiteral("-reading"));
 
     // The settings with a long stable port name, its list of port states, and the search.

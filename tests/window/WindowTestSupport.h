@@ -19,6 +19,7 @@
 
 #include "link/Prompts.h"
 #include "support/ScriptedUi.h"
+#include "ui/Language.h"
 
 namespace q7k3::test {
 
@@ -30,6 +31,13 @@ public:
         static char name[] = "window_tests";
         static char* argv[] = {name, nullptr};
         if (!QApplication::instance()) m_app = new QApplication(argc, argv);
+        // As the program does; ctest pins Russian with Q7K3FM_LANGUAGE, the English entries
+        // clear it and set the locale.
+#ifdef Q7K3_BIN_DIR
+        UseLanguage(ChooseLanguage(""), {QString::fromUtf8(Q7K3_BIN_DIR)});
+#else
+        UseLanguage(ChooseLanguage(""));
+#endif
     }
     void TearDown() override {
         delete m_app;

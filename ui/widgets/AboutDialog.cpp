@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/HelpFile.h"
 #include "ui/Messages.h"
 #include "ui/TempDir.h"
 
@@ -33,7 +34,10 @@ QUrl HomePageUrl() {
     const QString address = QString::fromStdString(Caption("TForm11", "HomePage"));
     const QUrl url(address);
     if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) return url;
-    const QString page = QDir(QCoreApplication::applicationDirPath()).filePath(address);
+    // The help page in the program's language, wherever the build or the installation put it.
+    const QString page = address == QLatin1String("Q7K3FM.hlp")
+                             ? FindHelpFile()
+                             : QDir(QCoreApplication::applicationDirPath()).filePath(address);
     if (QFileInfo(page).suffix().compare(QLatin1String("html"), Qt::CaseInsensitive) != 0) {
         const QString dir = QString::fromStdString(PrivateTempDir());
         if (QFileInfo::exists(page) && !dir.isEmpty()) {

@@ -1,0 +1,54 @@
+// The window as an owner who reads no Russian meets it: run by ctest under LANG=en_US.UTF-8
+// with nothing pinning the language, the test environment loads the language as the program
+// does, and the window, its dialogs and Qt's own buttons speak English. (The fit test walks
+// every window of the program in English for a Cyrillic letter left.)
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "commands/DeleteFiles.h"
+#include "ui/Language.h"
+#include "ui/Messages.h"
+#include "window/ConflictDialog.h"
+#include "window/MainWindow.h"
+#include "window/QtPrompts.h"
+#include "window/Texts.h"
+#include "window/WindowTestSupport.h"
+
+using namespace q7k3;
+using q7k3::test::ModalDriver;
+using q7k3::test::ScriptedUi;
+
+namespace {
+
+TEST(EnglishWindow, TheLocaleMakesTheWindowEnglish) {
+    ASSERT_EQ(CurrentLanguage(), Language::English) << "run with LANG=en_US.UTF-8";
+    AppFlags flags;
+    ScriptedUi prompts;
+    MainWindow form(flags, prompts);
+    EXPECT_EQ(form.findChild<QAbstractButton*>("CopyBtn")->text(), "F5 Copy");
+    EXPECT_EQ(form.Conflicts()->FexOverwriteAllBtn->text(), "Overwrite all");
+}
+
+// The questions the program asks through message boxes carry Qt's English buttons.
+TEST(EnglishWindow, TheDeleteQuestionAsksInEnglish) {
+    QtPrompts prompts;
+    QString text, yes, no;
+    ModalDriver driver([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        text = box->windowTitle() + ": " + box->text();
+        yes = box->button(QMessageBox::Yes)->text().remove('&');
+        no = box->button(QMessageBox::No)->text().remove('&');
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_FALSE(DeleteLocalFiles(prompts).Run({"/nonexistent/a.txt"}));
+    EXPECT_EQ(S(text), "Delete: Do you really want to delete “a.txt”?");
+    EXPECT_EQ(yes, "Yes");
+    EXPECT_EQ(no, "No");
+}
+
+}  // namespace
