@@ -1,0 +1,1 @@
+#include "pim/PimTypes.h"
