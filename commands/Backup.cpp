@@ -1,6 +1,7 @@
 #include "commands/Backup.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 
 #include "ui/Messages.h"
 #include "ui/Text.h"
+#include "ui/OutputFile.h"
 
 namespace q7k3 {
 namespace {
@@ -67,6 +69,20 @@ std::string KbText(int64_t bytes) {
 }
 
 void SetBlocks(ProgressView& progress, int64_t size) {
+// The part files killed copies left in the backup folder and the folders below it.
+std::vector<std::string> LeftoverParts(const std::string& top) {
+    QStringList dirs{QString::fromStdString(top)};
+    for (QDirIterator it(dirs.front(), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        dirs.push_back(it.next());
+    std::vector<std::string> parts;
+    for (const QString& dir : dirs)
+        for (std::string& part : OutputFile::StaleParts(dir.toStdString()))
+            parts.push_back(std::move(part));
+    return parts;
+}
+
     progress.SetPosition(1, 0);
     progress.SetMax(1, static_cast<int>(size / 512 + (size % 512 ? 1 : 0)));
 }
@@ -102,6 +118,8 @@ bool Backup::Run() {
     progress.SetCaption(Msg(kMsgBackupCaption));
 
     // What the scan left unlisted is listed now.
+    // A backup killed before left its unfinished copies: they go now.
+    for (const std::string& part : LeftoverParts(m_dir)) QFile::remove(QString::fromStdString(part));
     const std::vector<Tree4*> folders = RealFolders(root);
     for (Tree4* folder : folders) {
         if (folder->Listed) continue;
@@ -570,6 +588,8 @@ bool Verify::Run(bool deep) {
     m_findings.clear();
     m_checked = 0;
     m_end = CommandEnd::Failed;
+        case Kind::LeftoverPart:
+            return Msg(kMsgLeftoverPart) + Name;
     if (!BackupManifest::Exists(m_dir)) {
         commands::FailLocalData(ch, Msg(kMsgNoBackup) + m_dir);
         return false;
@@ -597,6 +617,10 @@ bool Verify::Run(bool deep) {
             return true;
         }
         progress.SetLongStatus(Msg(kMsgListingFolder) + PhonePathText(folder));
+    // What a killed copy left in the folder is no part of the backup; the next backup
+    // removes it.
+    for (std::string& part : LeftoverParts(m_dir))
+        m_findings.push_back({Kind::LeftoverPart, {}, std::move(part)});
         if (!m_fs.ListFolder(folder, flags.HiddenFiles)) return false;
         folder->Listed = true;
         progress.Step(2);

@@ -155,7 +155,14 @@ class Verify {
 public:
     Verify(PhoneFs& fs, std::string dir);
 
-    enum class Kind { MissingOnPhone, ChangedOnPhone, NotInBackup, CrcDiffers, BackupDamaged };
+    enum class Kind {
+        MissingOnPhone,
+        ChangedOnPhone,
+        NotInBackup,
+        CrcDiffers,
+        BackupDamaged,
+        LeftoverPart,  // a part file a killed program left in the folder: Name is its path
+    };
     struct Finding {
         Kind What;
         std::string FolderPath;

@@ -1353,6 +1353,11 @@ Run the Java compile again.</translation>
         <translation>The file was written under its new name, but the old name could not be erased: </translation>
     </message>
     <message>
+        <source>Недописанный файл, оставленный прерванным копированием (его уберёт следующее копирование в эту папку): </source>
+        <comment>428</comment>
+        <translation>A part file left by an interrupted copy (the next copy into this folder removes it): </translation>
+    </message>
+    <message>
         <source>Имеющийся файл: </source>
         <comment>450</comment>
         <translation>Existing file: </translation>

@@ -286,6 +286,7 @@ enum MessageId : int {
     kMsgRenameFinished = 425,  // + phone path
     kMsgCliYesNo = 426,  // after a question asked on the terminal
     kMsgOldNameLeft = 427,  // a rename: + the old name the phone kept
+    kMsgLeftoverPart = 428,  // verify: + the local path of a part file a killed copy left
 
     // Dialogs, progress and the advice of errors (450-499).
     kMsgExistingFile = 450,  // the conflict dialog: + size + ", " + date

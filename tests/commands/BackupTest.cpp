@@ -1,6 +1,9 @@
 // The whole phone kept in a folder: backup of the demo phone, restore onto an empty one,
 // incremental runs, a backup cut by a dead line, hard names, a full phone, verify.
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDirIterator>
 #include <QProcess>
 #include <map>
@@ -545,6 +548,40 @@ TEST_F(BackupTest, VerifyFindsWhatChangedBehindItsBack) {
     manifest.close();
     EXPECT_FALSE(Verify(*phone.fs, backupDir()).Run(false));
     EXPECT_EQ(phone.Ch().ErrorText.rfind(Msg(kMsgBadManifest), 0), 0u);
+}
+
+// A copy killed in the backup folder leaves its part file: verify names it, the next backup
+// removes it.
+TEST_F(BackupTest, PartFilesOfAKilledCopyAreNamedThenRemoved) {
+    EmulatorLink phone;
+    Open(phone);
+    const std::string user = phone.emu->FolderId("user");
+    ASSERT_TRUE(phone.emu->PutFile(user, "a.txt", "words", "2006/01/01 00:00:00"));
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    // Beside the copy of a.txt, wherever the backup put it.
+    std::string part;
+    for (const std::string& file : LocalFiles())
+        if (file.ends_with("/a.txt"))
+            part = QFileInfo(QString::fromStdString(file)).absolutePath().toStdString() +
+                   "/.q7k3fm-part-" + std::to_string(gone) + "-Ab12cd";
+    ASSERT_FALSE(part.empty());
+    QFile f(QString::fromStdString(part));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+
+    Verify verify(*phone.fs, backupDir());
+    ASSERT_TRUE(verify.Run(true));
+    ASSERT_EQ(verify.Findings().size(), 1u);
+    EXPECT_EQ(verify.Findings().front().Text(), Msg(kMsgLeftoverPart) + part);
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(part)));
+    Verify again(*phone.fs, backupDir());
+    ASSERT_TRUE(again.Run(false));
+    EXPECT_TRUE(again.Findings().empty());
 }
 
 TEST_F(BackupTest, CliBacksUpRestoresAndVerifiesFromAScript) {
