@@ -1358,6 +1358,11 @@ Run the Java compile again.</translation>
         <translation>A part file left by an interrupted copy (the next copy into this folder removes it): </translation>
     </message>
     <message>
+        <source>Не сохранены временные файлы записи, прерванной в прошлый раз (её завершит следующее подключение того телефона): </source>
+        <comment>429</comment>
+        <translation>Not saved: the temporary files of a write interrupted last time (the next connection of that phone finishes it): </translation>
+    </message>
+    <message>
         <source>Имеющийся файл: </source>
         <comment>450</comment>
         <translation>Existing file: </translation>

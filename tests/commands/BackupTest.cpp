@@ -10,6 +10,7 @@
 
 #include "CommandFixture.h"
 #include "commands/Backup.h"
+#include "commands/Unfinished.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -54,6 +55,8 @@ Content ContentOf(EmulatorLink& link) {
 struct BackupTest : ::testing::Test {
     QTemporaryDir dir;
     std::string backupDir() const { return dir.filePath("backup").toStdString(); }
+    // The records of unfinished steps live in the test's own data folder.
+    void SetUp() override { qputenv("XDG_DATA_HOME", dir.filePath("xdg").toLocal8Bit()); }
 
     // A phone on the line, scanned.
     static void Open(EmulatorLink& link, EmulatorConfig config = {}) {
@@ -439,7 +442,8 @@ TEST_F(BackupTest, LinksPlantedInTheFolderAreNeverFollowed) {
     BackupManifest manifest;
     std::string bad;
     ASSERT_TRUE(manifest.Load(backupDir(), bad));
-    EXPECT_EQ(manifest.Find(user, "~q7k3~2.txt"), nullptr);
+    // No record names it: a file of the user's like any other.
+    EXPECT_NE(manifest.Find(user, "~q7k3~2.txt"), nullptr);
     const BackupRecord* mine = manifest.Find(user, "mine.txt");
     ASSERT_NE(mine, nullptr);
 
@@ -548,6 +552,32 @@ TEST_F(BackupTest, VerifyFindsWhatChangedBehindItsBack) {
     manifest.close();
     EXPECT_FALSE(Verify(*phone.fs, backupDir()).Run(false));
     EXPECT_EQ(phone.Ch().ErrorText.rfind(Msg(kMsgBadManifest), 0), 0u);
+}
+
+// Only the temporary file a record names is the program's: a user's file of that form is
+// saved, the recorded one is listed as not saved.
+TEST_F(BackupTest, OnlyARecordedTemporaryFileIsLeftOutAndSaidSo) {
+    EmulatorLink phone;
+    Open(phone);
+    const std::string user = phone.emu->FolderId("user");
+    for (const char* name : {"~q7k3~1.txt", "~q7k3~2.txt"})
+        ASSERT_TRUE(phone.emu->PutFile(user, name, name, "2006/01/01 00:00:00"));
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    commands::UnfinishedRecord record;
+    record.Phone.Model = phone.fs->ModelCodeText();
+    record.FolderId = user;
+    record.Name = "notes.txt";
+    record.Temp = "~q7k3~2.txt";
+    ASSERT_TRUE(record.Save());
+    Backup backup(*phone.fs, backupDir());
+    ASSERT_TRUE(backup.Run()) << ErrorReport(phone.Ch());
+    record.Drop();
+    EXPECT_EQ(backup.Fetched(), 1);
+    EXPECT_EQ(backup.UnreadableReport(), Msg(kMsgTemporaryNotSaved) + "E700:\\User\\~q7k3~2.txt");
+    Verify verify(*phone.fs, backupDir());
+    ASSERT_TRUE(verify.Run(false));
+    ASSERT_EQ(verify.Findings().size(), 1u);
+    EXPECT_EQ(verify.Findings().front().Text(), Msg(kMsgNotInBackup) + "E700:\\User\\~q7k3~2.txt");
 }
 
 // A copy killed in the backup folder leaves its part file: verify names it, the next backup
