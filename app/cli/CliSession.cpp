@@ -44,7 +44,7 @@ commands::SamePhoneQuestion CliSamePhone(const LinkOptions& options) {
 int CliSession::TakeOptions(const ParsedArgs& parsed) {
     std::vector<std::string> words;
     if (const int rc = LinkWords(parsed, words)) return rc;
-    if (!TakeLinkOptions(words, options)) return kExitUsage;
+    if (const int rc = TakeLinkOptions(words, options)) return rc;
     hidden = parsed.Has("--hidden");
     return ModeOption(parsed, true, mode);
 }

@@ -219,6 +219,9 @@ TEST(CliScriptTest, EachExitCodeHasItsCause) {
         {{"backup", "saved", "--port", cwd.filePath("no-such-port")}, 3, "no-such-port"},
         {{"backup", "saved", "--port", silent.Port()}, 4, "Телефон не отвечает"},
         {{"java", "rebuild", "--port", stranger.Port()}, 5, "модель: SGH-Z999"},
+        // A trace that cannot be written stops the command before it starts.
+        {{"ls", "User", "--trace", "/dev/full", "--port", phone.Port()}, 6, "/dev/full"},
+        {{"ls", "User", "--trace", cwd.path(), "--port", phone.Port()}, 6, "это папка"},
     };
     for (const Case& c : cases) {
         const Outcome r = Cli(c.args, cwd.path());
