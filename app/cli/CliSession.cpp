@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/cli/Cli.h"
+#include "app/cli/Terminal.h"
 #include "commands/CommandSupport.h"
 #include "link/Connection.h"
 #include "link/Failure.h"
@@ -23,6 +24,7 @@ commands::SamePhoneQuestion CliSamePhone(const LinkOptions& options) {
     return [samePhone = options.SamePhone](const std::string& question) {
         if (samePhone) return true;
         if (isatty(STDIN_FILENO) && isatty(STDERR_FILENO)) {
+            EndProgressLine();
             std::fprintf(stderr, "q7k3fm-cli: %s%s", OneLine(question).c_str(),
                          Msg(kMsgCliYesNo).c_str());
             std::fflush(stderr);

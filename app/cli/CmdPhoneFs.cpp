@@ -507,6 +507,8 @@ public:
         return Path(chosen);
     }
     void Wrote(const std::string& path) { m_written.insert(path); }
+    bool Has(const std::string& path) const { return m_written.count(path) > 0; }
+    std::string PathOf(const std::string& name) const { return Path(name); }
 
 private:
     std::string Path(const std::string& name) const {
@@ -600,8 +602,26 @@ int RunGet(const ParsedArgs& a) {
             return Fail(
                 Msg(kMsgCannotWriteFolder) + Printable(local) + ": " + FolderProblem(local, errno),
                 kExitLocalFile);
+        // A file whose name is known before it is fetched (no converter names it) and is
+        // taken already is refused before its transfer, not after it.
+        std::vector<std::string> names;
+        for (const std::string& name : group.names) {
+            const FileEntry* entry = FindFile(folder, name);
+            if (entry && !force &&
+                RouteToComputer(KindOf(folder), name, s.link.Flags.MelConvertion) ==
+                    FetchRoute::Plain) {
+                const std::string to = written.PathOf(ComputerName(name));
+                if (!written.Has(to) && Exists(to)) {
+                    LocalExists(to);
+                    result = kExitLocalFile;
+                    continue;
+                }
+            }
+            names.push_back(name);
+        }
+        if (names.empty()) continue;
         CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
-        const bool ok = copy.Run(group.names);
+        const bool ok = copy.Run(names);
         for (size_t i = 0; i < copy.Written().size(); ++i) {
             const QString from = QString::fromStdString(copy.Written()[i]);
             const CopyToComputer::Origin& origin = copy.Origins()[i];
@@ -651,6 +671,7 @@ bool Addressable(const std::string& name) {
 // With -v: the phone's name for a local file just written.
 void TellPhoneName(const std::string& local, const Tree4* folder, const std::string& name) {
     if (CurrentVerbosity() != Verbosity::Verbose) return;
+    EndProgressLine();
     std::fprintf(stderr, "q7k3fm-cli: %s%s%s\n", Printable(local).c_str(),
                  Msg(kMsgPhoneNameUsed).c_str(),
                  Printable(PhonePathText(folder) + "\\" + name).c_str());

@@ -172,6 +172,27 @@ TEST(CliCommandsTest, GetNumbersASecondFileOfTheSameLocalName) {
     }
 }
 
+// A local file of the name a phone file will take is refused before its transfer.
+TEST(CliCommandsTest, GetRefusesATakenNameBeforeTheTransfer) {
+    EnsureApplication();
+    PhoneEmulator emu;
+    ASSERT_TRUE(emu.Start());
+    emu.PutFile("B", "a.txt", "phone a");
+    QTemporaryDir out;
+    QFile mine(out.filePath("a.txt"));
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    mine.write("mine");
+    mine.close();
+    emu.ClearReceived();
+    QProcess p;
+    p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+            {"get", "User\\a.txt", out.path(), "--port", QString::fromStdString(emu.SlavePath())});
+    p.waitForFinished(60000);
+    EXPECT_EQ(p.exitCode(), 6);
+    EXPECT_TRUE(p.readAllStandardError().contains(out.filePath("a.txt").toUtf8()));
+    EXPECT_EQ(emu.Received().find("AT+FSFR"), std::string::npos) << "nothing fetched";
+}
+
 // put says what became of each file: an empty one is left out with a line (code 1); with -v
 // every phone name is printed, as the folder cut it.
 TEST(CliCommandsTest, PutSaysWhatBecameOfEachFile) {
