@@ -1363,6 +1363,11 @@ Run the Java compile again.</translation>
         <translation>Not saved: the temporary files of a write interrupted last time (the next connection of that phone finishes it): </translation>
     </message>
     <message>
+        <source>прервано; не сохранено: </source>
+        <comment>430</comment>
+        <translation>interrupted; not saved: </translation>
+    </message>
+    <message>
         <source>Имеющийся файл: </source>
         <comment>450</comment>
         <translation>Existing file: </translation>

@@ -520,6 +520,12 @@ private:
     std::set<std::string> m_written;
 };
 
+// With -v: the local name a phone file was saved under.
+void TellSavedAs(const Tree4* folder, const std::string& name, const std::string& local) {
+    if (CurrentVerbosity() != Verbosity::Verbose) return;
+    Fail(Printable(PhonePathText(folder) + "\\" + name) + Msg(kMsgSavedAs) + Printable(local));
+}
+
 int RunGet(const ParsedArgs& a) {
     Session s;
     if (const int rc = s.TakeOptions(a)) return rc;
@@ -548,9 +554,11 @@ int RunGet(const ParsedArgs& a) {
             if (!plain) return UsageError("get", Msg(kMsgCliConverted));
             const FileEntry* entry = FindFile(folder, group.names.front());
             s.progress.SetFile(entry->Name);
+            const ReadGuard reading(PhonePathText(folder) + "\\" + entry->Name);
             if (!toStdout) {
                 if (!s.fs->ReadPhoneFile(local, entry->Name, entry->Date, entry->Size))
                     return s.PhoneError(local);
+                TellSavedAs(folder, entry->Name, local);
                 continue;
             }
             // Fetched into the private folder first, which goes with the program however
@@ -574,9 +582,11 @@ int RunGet(const ParsedArgs& a) {
                     continue;
                 }
                 s.progress.SetFile(entry->Name);
+                const ReadGuard reading(PhonePathText(folder) + "\\" + entry->Name);
                 if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date, entry->Size))
                     return s.PhoneError(path);
                 written.Wrote(path);
+                TellSavedAs(folder, entry->Name, path);
             }
             continue;
         }
@@ -620,8 +630,15 @@ int RunGet(const ParsedArgs& a) {
             names.push_back(name);
         }
         if (names.empty()) continue;
+        // Until the copy ends, what it fetched waits in the private folder: an interrupt
+        // saves none of them.
+        std::string pending;
+        for (const std::string& name : names)
+            pending += (pending.empty() ? PhonePathText(folder) + "\\" : ", ") + name;
+        std::optional<ReadGuard> reading(std::in_place, pending);
         CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
         const bool ok = copy.Run(names);
+        reading.reset();
         for (size_t i = 0; i < copy.Written().size(); ++i) {
             const QString from = QString::fromStdString(copy.Written()[i]);
             const CopyToComputer::Origin& origin = copy.Origins()[i];
@@ -642,6 +659,7 @@ int RunGet(const ParsedArgs& a) {
                 continue;
             }
             written.Wrote(to.toStdString());
+            TellSavedAs(folder, origin.PhoneName, to.toStdString());
         }
         if (!ok) {
             // A file that could not be written is named where it was to go, not in the

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <mutex>
 
 #include "app/cli/Options.h"
 #include "app/cli/StopSignals.h"
@@ -16,6 +17,8 @@ std::atomic<bool> g_writing{false};
 std::atomic<bool> g_interrupted{false};
 // One progress line on the terminal at a time, drawn or not.
 std::atomic<bool> g_lineDrawn{false};
+std::mutex g_readingMutex;
+std::string g_reading;
 
 }  // namespace
 
@@ -25,12 +28,28 @@ void EndProgressLine() {
     std::fflush(stderr);
 }
 
+ReadGuard::ReadGuard(const std::string& target) {
+    const std::lock_guard lock(g_readingMutex);
+    g_reading = target;
+}
+ReadGuard::~ReadGuard() {
+    const std::lock_guard lock(g_readingMutex);
+    g_reading.clear();
+}
+
 std::unique_ptr<StopSignalWatch> WatchInterrupts() {
     return std::make_unique<StopSignalWatch>([notice = "\nq7k3fm-cli: " +
                                                        Msg(kMsgCliInterrupted) + "\n"](int) {
-        // Outside a write, or on a second interrupt: at once.
+        // Outside a write, or on a second interrupt: at once; a file being read is not saved.
         if (!g_writing.load() || g_interrupted.load()) {
             EndProgressLine();
+            {
+                const std::lock_guard lock(g_readingMutex);
+                if (!g_reading.empty())
+                    std::fprintf(stderr, "q7k3fm-cli: %s%s\n", Msg(kMsgCliNotSaved).c_str(),
+                                 Printable(g_reading).c_str());
+            }
+            std::fflush(stderr);
             EndProcessNow(kExitInterrupted);
         }
         // The notice leaves the progress line with its own line break.

@@ -36,6 +36,16 @@ public:
     WriteGuard& operator=(const WriteGuard&) = delete;
 };
 
+// Names the local file a read from the phone is fetching, for as long as it lives: an
+// interrupt that ends the program says that file was not saved.
+class ReadGuard {
+public:
+    explicit ReadGuard(const std::string& target);
+    ~ReadGuard();
+    ReadGuard(const ReadGuard&) = delete;
+    ReadGuard& operator=(const ReadGuard&) = delete;
+};
+
 // Ends the progress line drawn on standard error, so that the next message starts a line
 // of its own.
 void EndProgressLine();
