@@ -1368,6 +1368,21 @@ Run the Java compile again.</translation>
         <translation>interrupted; not saved: </translation>
     </message>
     <message>
+        <source>Телефон ещё ждёт данных передачи файла, прерванной в прошлый раз; ожидание, пока он её не отменит: </source>
+        <comment>431</comment>
+        <translation>The phone is still waiting for the data of a file transfer cut short last time; waiting until it gives it up: </translation>
+    </message>
+    <message>
+        <source> с</source>
+        <comment>432</comment>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>ожидание телефона, осталось </source>
+        <comment>433</comment>
+        <translation>waiting for the phone, left </translation>
+    </message>
+    <message>
         <source>Имеющийся файл: </source>
         <comment>450</comment>
         <translation>Existing file: </translation>

@@ -289,6 +289,9 @@ enum MessageId : int {
     kMsgLeftoverPart = 428,  // verify: + the local path of a part file a killed copy left
     kMsgTemporaryNotSaved = 429,  // backup: + the phone paths of recorded temporary files
     kMsgCliNotSaved = 430,  // an interrupt during a read: + the phone paths
+    kMsgPhoneFinishingCut = 431,  // + seconds + kMsgSecondsWait
+    kMsgSecondsWait = 432,
+    kMsgWaitLeft = 433,  // the progress line of that wait: + m:ss
 
     // Dialogs, progress and the advice of errors (450-499).
     kMsgExistingFile = 450,  // the conflict dialog: + size + ", " + date

@@ -6,6 +6,7 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/Options.h"
+#include "app/cli/Terminal.h"
 #include "link/Connection.h"
 #include "link/PhoneSearch.h"
 #include "link/PortDiagnostics.h"
@@ -137,8 +138,20 @@ bool CliLink::Open(const LinkOptions& options) {
         return false;
     }
     m_exitCode = 0;
+    // A phone still waiting for the data of a write cut short: said once, then counted down.
+    m_link->OnCutTransferWait = [said = false](int64_t leftMs, int64_t totalMs) mutable {
+        if (!said) {
+            said = true;
+            Fail(Msg(kMsgPhoneFinishingCut) + std::to_string((totalMs + 999) / 1000) +
+                 Msg(kMsgSecondsWait));
+        }
+        const int64_t seconds = (leftMs + 999) / 1000;
+        DrawStatusLine(Msg(kMsgWaitLeft) + std::to_string(seconds / 60) + ":" +
+                       (seconds % 60 < 10 ? "0" : "") + std::to_string(seconds % 60));
+    };
     // The window's identification: reset, model, model check, the SGH-E800 rule.
     const PhoneCheck check = IdentifyPhone(*m_link, Flags);
+    EndProgressLine();
     if (check == PhoneCheck::Supported) return true;
     m_exitCode = check == PhoneCheck::Silent ? kExitSilent : kExitUnsupported;
     Fail(Msg(PhoneCheckMessage(check, ch.LastError)), m_exitCode);

@@ -28,6 +28,13 @@ void EndProgressLine() {
     std::fflush(stderr);
 }
 
+void DrawStatusLine(const std::string& text) {
+    if (!isatty(STDERR_FILENO) || CurrentVerbosity() == Verbosity::Quiet) return;
+    std::fprintf(stderr, "\r\033[K%s", Printable(text).c_str());
+    std::fflush(stderr);
+    g_lineDrawn = true;
+}
+
 ReadGuard::ReadGuard(const std::string& target) {
     const std::lock_guard lock(g_readingMutex);
     g_reading = target;

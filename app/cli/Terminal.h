@@ -46,6 +46,10 @@ public:
     ReadGuard& operator=(const ReadGuard&) = delete;
 };
 
+// Draws one status line on standard error in place of the progress line (on a terminal,
+// without -q).
+void DrawStatusLine(const std::string& text);
+
 // Ends the progress line drawn on standard error, so that the next message starts a line
 // of its own.
 void EndProgressLine();

@@ -150,6 +150,28 @@ TEST(CliSignalTest, TheCommandLineEndsCleanlyInTheMiddleOfACopy) {
     EXPECT_EQ(kept.readAll(), big);
 }
 
+// A put killed outright leaves the phone waiting for the rest of the file, taking every byte
+// for data: the next command says so and waits, sending nothing, until the phone gives up.
+TEST(CliSignalTest, TheNextCommandWaitsOutACutWrite) {
+    SlowPhone phone;
+    ASSERT_TRUE(phone.emu->Started()) << phone.emu->Error();
+    QTemporaryDir local, home;
+    WriteFile(local.filePath("up.bin"), Pattern(200000));
+    const QString cli = QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli");
+    StopMidway(cli, {"put", "--raw", local.filePath("up.bin"), "User", "--port", phone.Port()},
+               home, SIGKILL, 1500);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    p.setProcessEnvironment(env);
+    p.start(cli, {"ls", "User", "--port", phone.Port()});
+    ASSERT_TRUE(p.waitForFinished(40000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains("Телефон ещё ждёт данных передачи файла")) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(phone.root.filePath("user/up.bin")));
+}
+
 TEST(CliSignalTest, TheWindowClosesAsOnItsCloseButtonDuringTheScan) {
     SlowPhone phone;
     ASSERT_TRUE(phone.emu->Started()) << phone.emu->Error();
