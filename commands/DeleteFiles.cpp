@@ -84,8 +84,9 @@ bool AskPhoneDelete(Prompts& prompts, const Tree4* folder,
     const std::string question = files.size() == 1
                                      ? Msg(kMsgDeletePhoneQuestion) + Msg(kMsgQuoteOpen) +
                                            files.front() + Msg(kMsgQuoteCloseQuestion)
-                                     : Msg(kMsgDeletePhoneQuestion) + std::to_string(files.size()) +
-                                           Msg(kMsgDeleteQuestionEnd);
+                                     : Msg(kMsgDeletePhoneQuestion) +
+                                           MsgN(kMsgFilePlural, static_cast<int64_t>(files.size())) +
+                                           Msg(kMsgQuestionMark);
     return prompts.AskYesNoDefaultNo(question, Msg(kMsgDeleteCaption));
 }
 
@@ -103,8 +104,7 @@ bool DeleteLocalFiles::Run(const std::vector<std::string>& paths) {
             ? Msg(kMsgDeleteQuestion) + Msg(kMsgQuoteOpen) +
                   QFileInfo(QString::fromStdString(files.front())).fileName().toStdString() +
                   Msg(kMsgQuoteCloseQuestion)
-            : Msg(kMsgDeleteQuestion) + std::to_string(files.size()) + " " +
-                  PluralForm(static_cast<int64_t>(files.size()), Msg(kMsgFilePlural)) +
+            : Msg(kMsgDeleteQuestion) + MsgN(kMsgFilePlural, static_cast<int64_t>(files.size())) +
                   Msg(kMsgQuestionMark);
     if (!m_prompts.AskYesNoDefaultNoWithIcon(question, Msg(kMsgDeleteCaption),
                                              BoxIcon::Information))

@@ -1392,15 +1392,21 @@ Run the Java compile again.</translation>
         <comment>451</comment>
         <translation>New file: </translation>
     </message>
-    <message>
-        <source>байт|байта|байт</source>
+    <message numerus="yes">
+        <source>%Ln байт</source>
         <comment>452</comment>
-        <translation>byte|bytes|bytes</translation>
+        <translation>
+            <numerusform>%Ln byte</numerusform>
+            <numerusform>%Ln bytes</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>файл|файла|файлов</source>
+    <message numerus="yes">
+        <source>%n файлов</source>
         <comment>453</comment>
-        <translation>file|files|files</translation>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n files</numerusform>
+        </translation>
     </message>
     <message>
         <source>Сигнал DTR при открытии порта</source>
@@ -1511,6 +1517,14 @@ Run the Java compile again.</translation>
         <source>Нет такой папки: </source>
         <comment>475</comment>
         <translation>No such folder: </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n байт</source>
+        <comment>625</comment>
+        <translation>
+            <numerusform>%n byte</numerusform>
+            <numerusform>%n bytes</numerusform>
+        </translation>
     </message>
 </context>
 <context>

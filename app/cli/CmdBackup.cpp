@@ -62,7 +62,7 @@ int RunBackup(const ParsedArgs& a) {
     const bool ok = backup.Run();
     s.progress.Hide();
     std::string summary = Msg(kMsgBackupSummary) + std::to_string(backup.Fetched()) + " (" +
-                          std::to_string(backup.BytesFetched()) + Msg(kMsgBytes) + ")" +
+                          MsgN(kMsgByteCount, backup.BytesFetched()) + ")" +
                           Msg(kMsgBackupKept) + std::to_string(backup.Kept());
     if (backup.Missed()) summary += Msg(kMsgGoneMeanwhile) + std::to_string(backup.Missed());
     std::printf("%s\n", summary.c_str());

@@ -291,8 +291,8 @@ const NumberedText kMessages[] = {
     // 450-499
     {450, "Имеющийся файл: "},
     {451, "Новый файл: "},
-    {452, "байт|байта|байт"},
-    {453, "файл|файла|файлов"},
+    {452, "%Ln байт"},
+    {453, "%n файлов"},
     {454, "Сигнал DTR при открытии порта"},
     {455, "Аппаратное управление потоком"},
     {456, "Программное управление потоком"},
@@ -326,6 +326,7 @@ const NumberedText kMessages[] = {
     {622, "Русский"},
     {623, "English"},
     {624, "Язык программы сменится при следующем запуске."},
+    {625, "%n байт"},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {
@@ -350,6 +351,25 @@ TEST(Catalogue, FragmentsKeepTheirExactBytes) {
     EXPECT_NE(Msg(78).find("\r\n"), std::string::npos);
     EXPECT_EQ(Msg(9).back(), ' ');
     EXPECT_EQ(Msg(10).front(), ' ');
+}
+
+// A process that loads no translation still counts in good Russian.
+TEST(Catalogue, PluralTextsTakeTheirRussianFormUntranslated) {
+    struct Row {
+        int number;
+        int64_t count;
+        const char* text;
+    };
+    const Row rows[] = {
+        {kMsgFilePlural, 0, "0 файлов"},      {kMsgFilePlural, 1, "1 файл"},
+        {kMsgFilePlural, 3, "3 файла"},       {kMsgFilePlural, 11, "11 файлов"},
+        {kMsgFilePlural, 12, "12 файлов"},    {kMsgFilePlural, 21, "21 файл"},
+        {kMsgFilePlural, 104, "104 файла"},   {kMsgFilePlural, 111, "111 файлов"},
+        {kMsgFilePlural, 3000000001, "3000000001 файл"},
+        {kMsgBytePlural, 1, "1 байт"},        {kMsgBytePlural, 2, "2 байта"},
+        {kMsgBytePlural, 500, "500 байт"},       {kMsgByteCount, 48162, "48162 байта"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(MsgN(row.number, row.count), row.text) << row.count;
 }
 
 struct CaptionRow {

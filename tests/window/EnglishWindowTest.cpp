@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -31,6 +32,23 @@ TEST(EnglishWindow, TheLocaleMakesTheWindowEnglish) {
     MainWindow form(flags, prompts);
     EXPECT_EQ(form.findChild<QAbstractButton*>("CopyBtn")->text(), "F5 Copy");
     EXPECT_EQ(form.Conflicts()->FexOverwriteAllBtn->text(), "Overwrite all");
+}
+
+// The sizes of the two files count in English.
+TEST(EnglishWindow, TheConflictDialogCountsBytesInEnglish) {
+    AppFlags flags;
+    ScriptedUi prompts;
+    MainWindow form(flags, prompts);
+    ConflictDialog& dialog = *form.Conflicts();
+    QString existing, incoming;
+    ModalDriver driver([&](QWidget*) {
+        existing = dialog.ExistingFacts->text();
+        incoming = dialog.IncomingFacts->text();
+        dialog.reject();
+    });
+    dialog.AskConflictAbout("a.mmf", "a.mmf", ConflictFacts{{12345, -1}, {1, -1}, true});
+    EXPECT_EQ(S(existing), "Existing file: 12,345 bytes");
+    EXPECT_EQ(S(incoming), "New file: 1 byte");
 }
 
 // The questions the program asks through message boxes carry Qt's English buttons.
