@@ -1353,6 +1353,21 @@ Run the Java compile again.</translation>
         <translation>The file was written under its new name, but the old name could not be erased: </translation>
     </message>
     <message>
+        <source>Недописанный файл, оставленный прерванным копированием (его уберёт следующее копирование в эту папку): </source>
+        <comment>428</comment>
+        <translation>A part file left by an interrupted copy (the next copy into this folder removes it): </translation>
+    </message>
+    <message>
+        <source>Не сохранены временные файлы записи, прерванной в прошлый раз (её завершит следующее подключение того телефона): </source>
+        <comment>429</comment>
+        <translation>Not saved: the temporary files of a write interrupted last time (the next connection of that phone finishes it): </translation>
+    </message>
+    <message>
+        <source>прервано; не сохранено: </source>
+        <comment>430</comment>
+        <translation>interrupted; not saved: </translation>
+    </message>
+    <message>
         <source>Имеющийся файл: </source>
         <comment>450</comment>
         <translation>Existing file: </translation>

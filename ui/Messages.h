@@ -287,6 +287,9 @@ enum MessageId : int {
     kMsgRenameFinished = 425,  // + phone path
     kMsgCliYesNo = 426,  // after a question asked on the terminal
     kMsgOldNameLeft = 427,  // a rename: + the old name the phone kept
+    kMsgLeftoverPart = 428,  // verify: + the local path of a part file a killed copy left
+    kMsgTemporaryNotSaved = 429,  // backup: + the phone paths of recorded temporary files
+    kMsgCliNotSaved = 430,  // an interrupt during a read: + the phone paths
 
     // Dialogs, progress and the advice of errors (450-499).
     kMsgExistingFile = 450,  // the conflict dialog: + size + ", " + date
