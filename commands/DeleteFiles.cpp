@@ -84,9 +84,8 @@ bool AskPhoneDelete(Prompts& prompts, const Tree4* folder,
     const std::string question = files.size() == 1
                                      ? Msg(kMsgDeletePhoneQuestion) + Msg(kMsgQuoteOpen) +
                                            files.front() + Msg(kMsgQuoteCloseQuestion)
-                                     : Msg(kMsgDeletePhoneQuestion) +
-                                           MsgN(kMsgFilePlural, static_cast<int64_t>(files.size())) +
-                                           Msg(kMsgQuestionMark);
+                                     : MsgN(kMsgDeletePhoneCount,
+                                            static_cast<int64_t>(files.size()));
     return prompts.AskYesNoDefaultNo(question, Msg(kMsgDeleteCaption));
 }
 

@@ -1526,6 +1526,14 @@ Run the Java compile again.</translation>
             <numerusform>%n bytes</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Удалить с телефона %n файлов?</source>
+        <comment>626</comment>
+        <translation>
+            <numerusform>Delete %n file from the phone?</numerusform>
+            <numerusform>Delete %n files from the phone?</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Cli</name>

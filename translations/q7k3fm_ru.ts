@@ -30,5 +30,14 @@
             <numerusform>%n байт</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Удалить с телефона %n файлов?</source>
+        <comment>626</comment>
+        <translation>
+            <numerusform>Удалить с телефона %n файл?</numerusform>
+            <numerusform>Удалить с телефона %n файла?</numerusform>
+            <numerusform>Удалить с телефона %n файлов?</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -666,7 +666,8 @@ const Source kSources[] = {
     /* 623 */ QT_TRANSLATE_NOOP3("Catalogue", "English", "623"),
     /* 624 */ QT_TRANSLATE_NOOP3("Catalogue", "Язык программы сменится при следующем запуске.", "624"),
     /* 625 */ {QT_TRANSLATE_N_NOOP3("Catalogue", "%n байт", "625"), "%n байт|%n байта|%n байт"},
-    /* 626 */ "",  // reserved
+    /* 626 */ {QT_TRANSLATE_N_NOOP3("Catalogue", "Удалить с телефона %n файлов?", "626"),
+               "Удалить с телефона %n файл?|Удалить с телефона %n файла?|Удалить с телефона %n файлов?"},
     /* 627 */ "",  // reserved
     /* 628 */ "",  // reserved
     /* 629 */ "",  // reserved

@@ -338,6 +338,7 @@ enum MessageId : int {
     kMsgLanguageEnglish = 623,
     kMsgLanguageAtNextStart = 624,
     kMsgByteCount = 625,  // MsgN: "48165 байт", the digits as they are (the command line's lines)
+    kMsgDeletePhoneCount = 626,  // MsgN: the phone's delete question about several files
 };
 
 // The text of message `number`, in the language set (ui/Language.h; Russian until one is).

@@ -327,6 +327,7 @@ const NumberedText kMessages[] = {
     {623, "English"},
     {624, "Язык программы сменится при следующем запуске."},
     {625, "%n байт"},
+    {626, "Удалить с телефона %n файлов?"},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {
@@ -368,6 +369,7 @@ TEST(Catalogue, PluralTextsTakeTheirRussianFormUntranslated) {
         {kMsgFilePlural, 3000000001, "3000000001 файл"},
         {kMsgBytePlural, 1, "1 байт"},        {kMsgBytePlural, 2, "2 байта"},
         {kMsgBytePlural, 500, "500 байт"},       {kMsgByteCount, 48162, "48162 байта"},
+        {kMsgDeletePhoneCount, 2, "Удалить с телефона 2 файла?"},
     };
     for (const Row& row : rows) EXPECT_EQ(MsgN(row.number, row.count), row.text) << row.count;
 }

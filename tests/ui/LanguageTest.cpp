@@ -134,6 +134,7 @@ TEST(Language, PluralTextsCountInBothLanguages) {
         {kMsgBytePlural, 25, "25 байт", "25 bytes"},
         {kMsgByteCount, 1, "1 байт", "1 byte"},
         {kMsgByteCount, 48163, "48163 байта", "48163 bytes"},  // digits ungrouped
+        {kMsgDeletePhoneCount, 21, "Удалить с телефона 21 файл?", "Delete 21 files from the phone?"},
     };
     ASSERT_TRUE(UseLanguage(Language::Russian, kDirs).Program) << "q7k3fm_ru.qm is not built";
     for (const Row& row : rows) EXPECT_EQ(MsgN(row.number, row.count), row.russian);
