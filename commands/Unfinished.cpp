@@ -249,7 +249,14 @@ std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs, const SamePho
             if (!hasTemp && !hasFrom) record.Drop();
             continue;
         }
-        if (!fs.WritePhoneFile(source, record.Name, folder.get())) continue;
+        if (!fs.WritePhoneFile(source, record.Name, folder.get())) {
+            // A rename that had not begun on a phone without room for a second copy: the
+            // file is whole under its old name, and stays there.
+            if (hasFrom && !hasTemp && record.OldCopy.empty() &&
+                fs.Channel().LastError == kErrPhoneMemoryFull)
+                record.Drop();
+            continue;
+        }
         if (hasTemp) fs.EraseFile(record.Temp);
         if (hasFrom) fs.EraseFile(record.MovedFrom);
         report.push_back(Msg(done) + where);

@@ -175,7 +175,8 @@ std::optional<std::string> Read(const fs::path& path) {
 void NoTemporaries(const Scratch& s) {
     // The private folder of every run is gone, and so is every record of a replacement.
     EXPECT_TRUE(Names(s.Tmp()).empty());
-    EXPECT_TRUE(Names(s.Data() / "Q7K3FileManager/Unfinished").empty());
+    for (const std::string& left : Names(s.Data() / "Q7K3FileManager/Unfinished"))
+        ADD_FAILURE() << "left in Unfinished: " << left;
 }
 
 void LayBackup(const Scratch& s, const fs::path& dir) {
@@ -212,7 +213,8 @@ void CheckRename(const Scratch& s, bool clean) {
     for (const char* n : {"a.bin", "b.bin"})
         if (names.count(n)) EXPECT_EQ(Read(s.Phone() / "user" / n), kOld1) << n;
     EXPECT_EQ(Read(s.Phone() / "user/keep.txt"), kKeep);
-    EXPECT_TRUE(Names(s.Data() / "Q7K3FileManager/Unfinished").empty());
+    for (const std::string& left : Names(s.Data() / "Q7K3FileManager/Unfinished"))
+        ADD_FAILURE() << "left in Unfinished: " << left;
     if (clean) NoTemporaries(s);
 }
 
