@@ -1513,11 +1513,6 @@ Run the Java compile again.</translation>
         <translation>An address in the message is damaged</translation>
     </message>
     <message>
-        <source>Текст не помещается и в 255 частей</source>
-        <comment>506</comment>
-        <translation>The text does not fit even into 255 parts</translation>
-    </message>
-    <message>
         <source>Двоичные данные, байт: </source>
         <comment>507</comment>
         <translation>Binary data, bytes: </translation>
@@ -1571,6 +1566,16 @@ Run the Java compile again.</translation>
         <source>Сообщение не доставлено</source>
         <comment>517</comment>
         <translation>Message not delivered</translation>
+    </message>
+    <message>
+        <source>Текст слишком длинный для SMS</source>
+        <comment>506</comment>
+        <translation>The text is too long for a short message</translation>
+    </message>
+    <message>
+        <source>Текст не записывается 7-битным алфавитом GSM</source>
+        <comment>518</comment>
+        <translation>The text cannot be written in the GSM 7-bit alphabet</translation>
     </message>
 </context>
 <context>
