@@ -17,7 +17,6 @@ enum PimMessageId : int {
     kMsgCardNoNumber = 510,
     kMsgCardUnclosed = 511,
     kMsgCardCharset = 512,     // + the charset's name
-    kMsgCardNoName = 513,
     kMsgPduFileLine = 514,     // + the line's number
     kMsgPduPartsMissing = 515, // + the missing parts' numbers
     kMsgReportPending = 516,

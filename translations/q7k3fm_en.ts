@@ -1543,11 +1543,6 @@ Run the Java compile again.</translation>
         <translation>Unknown character set: </translation>
     </message>
     <message>
-        <source>В карточке нет имени</source>
-        <comment>513</comment>
-        <translation>The card has no name</translation>
-    </message>
-    <message>
         <source>Испорченная строка в файле сообщений: </source>
         <comment>514</comment>
         <translation>Damaged line in the messages file: </translation>

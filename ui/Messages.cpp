@@ -542,7 +542,7 @@ const Source kSources[] = {
     /* 510 */ QT_TRANSLATE_NOOP3("Catalogue", "В карточке нет номера телефона", "510"),
     /* 511 */ QT_TRANSLATE_NOOP3("Catalogue", "Карточка не закрыта строкой END:VCARD", "511"),
     /* 512 */ QT_TRANSLATE_NOOP3("Catalogue", "Неизвестная кодировка: ", "512"),
-    /* 513 */ QT_TRANSLATE_NOOP3("Catalogue", "В карточке нет имени", "513"),
+    /* 513 */ "",  // reserved
     /* 514 */ QT_TRANSLATE_NOOP3("Catalogue", "Испорченная строка в файле сообщений: ", "514"),
     /* 515 */ QT_TRANSLATE_NOOP3("Catalogue", "Не получены части: ", "515"),
     /* 516 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение ещё не доставлено", "516"),
