@@ -1,6 +1,7 @@
 #include "commands/Backup.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +9,9 @@
 #include <map>
 #include <set>
 
+#include "commands/Unfinished.h"
 #include "ui/Messages.h"
+#include "ui/OutputFile.h"
 #include "ui/Text.h"
 
 namespace q7k3 {
@@ -66,6 +69,20 @@ std::string KbText(int64_t bytes) {
     return std::to_string((bytes + 1023) / 1024);
 }
 
+// The part files killed copies left in the backup folder and the folders below it.
+std::vector<std::string> LeftoverParts(const std::string& top) {
+    QStringList dirs{QString::fromStdString(top)};
+    for (QDirIterator it(dirs.front(), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        dirs.push_back(it.next());
+    std::vector<std::string> parts;
+    for (const QString& dir : dirs)
+        for (std::string& part : OutputFile::StaleParts(dir.toStdString()))
+            parts.push_back(std::move(part));
+    return parts;
+}
+
 void SetBlocks(ProgressView& progress, int64_t size) {
     progress.SetPosition(1, 0);
     progress.SetMax(1, static_cast<int>(size / 512 + (size % 512 ? 1 : 0)));
@@ -85,6 +102,7 @@ bool Backup::Run() {
     m_fetched = m_kept = m_missed = 0;
     m_bytes = 0;
     m_unreadable.clear();
+    m_pending.clear();
     Tree4* root = m_fs.PhoneRoot();
     if (!root) {
         commands::FailText(ch, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
@@ -100,6 +118,8 @@ bool Backup::Run() {
         return false;
     }
     progress.SetCaption(Msg(kMsgBackupCaption));
+    // A backup killed before left its unfinished copies: they go now.
+    for (const std::string& part : LeftoverParts(m_dir)) QFile::remove(QString::fromStdString(part));
 
     // What the scan left unlisted is listed now.
     const std::vector<Tree4*> folders = RealFolders(root);
@@ -169,8 +189,14 @@ bool Backup::Run() {
         for (const FileEntry& entry : folder->Files) {
             // Two nodes of one identifier list the same files.
             if (!seen.insert({folder->Id, entry.Name}).second) continue;
-            // What a replacement cut short left behind is no file of the user's.
-            if (commands::IsTemporaryPhoneName(entry.Name)) continue;
+            // The temporary file of a replacement cut short holds the new data until the
+            // next connection of its phone finishes it: not saved, and said so. A user's file
+            // that only looks like one is saved like any other.
+            if (commands::IsTemporaryPhoneName(entry.Name) &&
+                commands::RecordedTemporary(m_fs.ModelCodeText(), folder->Id, entry.Name)) {
+                m_pending.push_back(PhonePathText(folder) + "\\" + entry.Name);
+                continue;
+            }
             BackupRecord* r = m_manifest.Find(folder->Id, entry.Name);
             if (!r) {
                 BackupRecord added;
@@ -304,8 +330,11 @@ bool Backup::Run() {
 }
 
 std::string Backup::UnreadableReport() const {
-    return m_unreadable.empty() ? std::string()
-                                : Msg(kMsgNotReadableOnPhone) + JoinText(m_unreadable, ", ");
+    std::string text;
+    if (!m_unreadable.empty()) text = Msg(kMsgNotReadableOnPhone) + JoinText(m_unreadable, ", ");
+    if (!m_pending.empty())
+        text += (text.empty() ? "" : ". ") + Msg(kMsgTemporaryNotSaved) + JoinText(m_pending, ", ");
+    return text;
 }
 
 // ---- Restore ----
@@ -559,6 +588,8 @@ std::string Verify::Finding::Text() const {
         case Kind::BackupDamaged:
             message = kMsgBackupDamaged;
             break;
+        case Kind::LeftoverPart:
+            return Msg(kMsgLeftoverPart) + Name;
     }
     return Msg(message) + FolderPath + "\\" + Name;
 }
@@ -586,6 +617,10 @@ bool Verify::Run(bool deep) {
         return false;
     }
     progress.SetCaption(Msg(kMsgVerifyCaption));
+    // What a killed copy left in the folder is no part of the backup; the next backup
+    // removes it.
+    for (std::string& part : LeftoverParts(m_dir))
+        m_findings.push_back({Kind::LeftoverPart, {}, std::move(part)});
     const std::vector<Tree4*> folders = RealFolders(root);
     progress.SetMax(2, static_cast<int>(folders.size()));
     progress.SetPosition(2, 0);
@@ -602,7 +637,9 @@ bool Verify::Run(bool deep) {
         progress.Step(2);
         for (const FileEntry& f : folder->Files) {
             if (!seen.insert({folder->Id, f.Name}).second) continue;
-            if (commands::IsTemporaryPhoneName(f.Name)) continue;
+            if (commands::IsTemporaryPhoneName(f.Name) &&
+                commands::RecordedTemporary(m_fs.ModelCodeText(), folder->Id, f.Name))
+                continue;
             if (!manifest.Find(folder->Id, f.Name))
                 m_findings.push_back({Kind::NotInBackup, PhonePathText(folder), f.Name});
         }

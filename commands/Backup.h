@@ -87,7 +87,8 @@ public:
     // 64 characters, which the listing cuts; one with a quote): their phone paths. They are
     // not saved, and not taken for gone either.
     const std::vector<std::string>& Unreadable() const { return m_unreadable; }
-    // "Не сохранены ...: <paths>", or empty when every listed file could be read.
+    // "Не сохранены ...: <paths>", or empty when every listed file was saved: the unreadable
+    // ones, and the temporary files of replacements cut short that wait for their phone.
     std::string UnreadableReport() const;
 
 private:
@@ -100,6 +101,7 @@ private:
     int m_missed = 0;
     int64_t m_bytes = 0;
     std::vector<std::string> m_unreadable;
+    std::vector<std::string> m_pending;
 };
 
 class Restore {
@@ -155,7 +157,14 @@ class Verify {
 public:
     Verify(PhoneFs& fs, std::string dir);
 
-    enum class Kind { MissingOnPhone, ChangedOnPhone, NotInBackup, CrcDiffers, BackupDamaged };
+    enum class Kind {
+        MissingOnPhone,
+        ChangedOnPhone,
+        NotInBackup,
+        CrcDiffers,
+        BackupDamaged,
+        LeftoverPart,  // a part file a killed program left in the folder: Name is its path
+    };
     struct Finding {
         Kind What;
         std::string FolderPath;

@@ -84,8 +84,8 @@ bool AskPhoneDelete(Prompts& prompts, const Tree4* folder,
     const std::string question = files.size() == 1
                                      ? Msg(kMsgDeletePhoneQuestion) + Msg(kMsgQuoteOpen) +
                                            files.front() + Msg(kMsgQuoteCloseQuestion)
-                                     : Msg(kMsgDeletePhoneQuestion) + std::to_string(files.size()) +
-                                           Msg(kMsgDeleteQuestionEnd);
+                                     : MsgN(kMsgDeletePhoneCount,
+                                            static_cast<int64_t>(files.size()));
     return prompts.AskYesNoDefaultNo(question, Msg(kMsgDeleteCaption));
 }
 
@@ -103,8 +103,7 @@ bool DeleteLocalFiles::Run(const std::vector<std::string>& paths) {
             ? Msg(kMsgDeleteQuestion) + Msg(kMsgQuoteOpen) +
                   QFileInfo(QString::fromStdString(files.front())).fileName().toStdString() +
                   Msg(kMsgQuoteCloseQuestion)
-            : Msg(kMsgDeleteQuestion) + std::to_string(files.size()) + " " +
-                  PluralForm(static_cast<int64_t>(files.size()), Msg(kMsgFilePlural)) +
+            : Msg(kMsgDeleteQuestion) + MsgN(kMsgFilePlural, static_cast<int64_t>(files.size())) +
                   Msg(kMsgQuestionMark);
     if (!m_prompts.AskYesNoDefaultNoWithIcon(question, Msg(kMsgDeleteCaption),
                                              BoxIcon::Information))

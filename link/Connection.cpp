@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "link/CutTransfer.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -142,8 +143,25 @@ std::string ModelCode(const std::string& phoneModel) {
     return phoneModel.size() > 4 ? phoneModel.substr(4, 4) : std::string();
 }
 
+void WaitForCutTransfer(PhoneLink& link) {
+    const std::string port = link.Port.PortName();
+    const int64_t total = CutTransferWaitMs(port);
+    if (total <= 0) return;
+    // Every byte would be taken for more of the cut write's data and keep the phone waiting:
+    // nothing is sent until it has given the write up.
+    const int64_t end = link.Clock.NowMs() + total;
+    for (int64_t left = total; left > 0; left = end - link.Clock.NowMs()) {
+        if (link.Channel.Stop && link.Channel.Stop->Raised()) return;
+        if (link.OnCutTransferWait) link.OnCutTransferWait(left, total);
+        link.Clock.Pause(static_cast<int>(std::min<int64_t>(left, 500)));
+    }
+    DropCutTransferMark(port);
+    link.Channel.ClearReceive();
+}
+
 PhoneCheck IdentifyPhone(PhoneLink& link, AppFlags& flags,
                          const std::function<void()>& afterReset) {
+    WaitForCutTransfer(link);
     link.Clock.TakeInput();
     if (!ResetPhone(link)) {
         link.Port.Disconnect();

@@ -49,6 +49,9 @@ enum class PhoneCheck {
     Silent,       // no answer to ATZ or AT+CGMM ("Телефон не отвечает")
     Unsupported,  // refused AT+CGMM or another model ("Эта модель телефона не поддерживается")
 };
+// Before anything is sent: a phone still waiting for the data of a write cut short on this
+// port (CutTransfer.h) is left to give it up, in silence; link.OnCutTransferWait is told.
+void WaitForCutTransfer(PhoneLink& link);
 // afterReset runs once the phone answered ATZ, before the model query.
 PhoneCheck IdentifyPhone(PhoneLink& link, AppFlags& flags,
                          const std::function<void()>& afterReset = nullptr);

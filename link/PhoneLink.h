@@ -5,6 +5,7 @@
 // port.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "link/AtChannel.h"
@@ -30,6 +31,9 @@ public:
     SerialPort& Port;
     LinkClock& Clock;
     AtChannel Channel;
+    // Told, before the first command, while the phone is still waiting for the data of a
+    // write cut short (CutTransfer.h): the milliseconds left and the whole wait.
+    std::function<void(int64_t leftMs, int64_t totalMs)> OnCutTransferWait;
     // No transfer buffer: both transfers stream, so no file size limit comes from one.
 };
 

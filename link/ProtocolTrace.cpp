@@ -99,6 +99,15 @@ bool ProtocolTrace::Start(const std::string& path, uint64_t limit, std::string* 
     if (!parent.empty()) std::filesystem::create_directories(parent, ec);
     if (!OpenFile("a", error)) return false;
     Note("q7k3fm protocol trace, started " + DateTimeNow());
+    // A file that opens but takes nothing (a full disk, /dev/full) is no trace either.
+    if (std::ferror(m_file) || std::fflush(m_file) != 0) {
+        const int err = errno;
+        if (error) *error = std::strerror(err);
+        std::fclose(m_file);
+        m_file = nullptr;
+        errno = err;
+        return false;
+    }
     return true;
 }
 

@@ -353,6 +353,13 @@ void PhoneSession::Connect(Connected done) {
 }
 
 bool PhoneSession::IdentifyAndScan() {
+    m_link.OnCutTransferWait = [this](int64_t leftMs, int64_t totalMs) {
+        m_bridgedProgress.SetLongStatus(Msg(kMsgPhoneFinishingCut) +
+                                        std::to_string((leftMs + 999) / 1000) +
+                                        Msg(kMsgSecondsWait));
+        m_bridgedProgress.SetMax(2, static_cast<int>(totalMs / 500));
+        m_bridgedProgress.SetPosition(2, static_cast<int>((totalMs - leftMs) / 500));
+    };
     const PhoneCheck check = IdentifyPhone(m_link, m_flags, [this] {
         m_bridgedProgress.SetLongStatus(Msg(kMsgInitializing));
     });

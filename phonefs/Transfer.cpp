@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 
+#include "link/CutTransfer.h"
 #include "phonefs/PhoneFs.h"
 #include "ui/Messages.h"
 #include "ui/OutputFile.h"
@@ -316,6 +317,8 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     spec.roundTrips = static_cast<int>(blocks);
     int extraPrompts = 0;
     int64_t sent = 0;
+    // Until the phone answers, a program ended now leaves the phone waiting for the rest.
+    CutTransferMark mark(m_ch.Port().Name());
     spec.onLine = [&](const std::string& line) {
         if (line == kPrompt) {
             Progress().Step(1);
@@ -342,6 +345,7 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
             const std::string caption = speed.Tick(m_ch.Clock().NowMs());
             if (!caption.empty()) Progress().SetCaption(caption);
             m_ch.Send(std::string_view(block, static_cast<size_t>(n)));
+            mark.DataSent();
             sent += n;
             Progress().SetFileBytes(sent, size, m_ch.Clock().NowMs() - startMs);
             m_ch.MarkProgress();
@@ -350,6 +354,8 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
         return LineAction::Standard;
     };
     const bool ok = m_ch.RunCommand(spec);
+    // The phone's answer ended the write; a lost line may have left it waiting.
+    if (ok || !NeedsLinkRecovery(m_ch.LastError)) mark.Ended();
     in.close();
     Progress().SetCaption(Msg(kMsgTransferCaption));
     if (!ok) return false;

@@ -1353,6 +1353,36 @@ Run the Java compile again.</translation>
         <translation>The file was written under its new name, but the old name could not be erased: </translation>
     </message>
     <message>
+        <source>Недописанный файл, оставленный прерванным копированием (его уберёт следующее копирование в эту папку): </source>
+        <comment>428</comment>
+        <translation>A part file left by an interrupted copy (the next copy into this folder removes it): </translation>
+    </message>
+    <message>
+        <source>Не сохранены временные файлы записи, прерванной в прошлый раз (её завершит следующее подключение того телефона): </source>
+        <comment>429</comment>
+        <translation>Not saved: the temporary files of a write interrupted last time (the next connection of that phone finishes it): </translation>
+    </message>
+    <message>
+        <source>прервано; не сохранено: </source>
+        <comment>430</comment>
+        <translation>interrupted; not saved: </translation>
+    </message>
+    <message>
+        <source>Телефон ещё ждёт данных передачи файла, прерванной в прошлый раз; ожидание, пока он её не отменит: </source>
+        <comment>431</comment>
+        <translation>The phone is still waiting for the data of a file transfer cut short last time; waiting until it gives it up: </translation>
+    </message>
+    <message>
+        <source> с</source>
+        <comment>432</comment>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>ожидание телефона, осталось </source>
+        <comment>433</comment>
+        <translation>waiting for the phone, left </translation>
+    </message>
+    <message>
         <source>Имеющийся файл: </source>
         <comment>450</comment>
         <translation>Existing file: </translation>
@@ -1362,15 +1392,21 @@ Run the Java compile again.</translation>
         <comment>451</comment>
         <translation>New file: </translation>
     </message>
-    <message>
-        <source>байт|байта|байт</source>
+    <message numerus="yes">
+        <source>%Ln байт</source>
         <comment>452</comment>
-        <translation>byte|bytes|bytes</translation>
+        <translation>
+            <numerusform>%Ln byte</numerusform>
+            <numerusform>%Ln bytes</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>файл|файла|файлов</source>
+    <message numerus="yes">
+        <source>%n файлов</source>
         <comment>453</comment>
-        <translation>file|files|files</translation>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n files</numerusform>
+        </translation>
     </message>
     <message>
         <source>Сигнал DTR при открытии порта</source>
@@ -1571,6 +1607,22 @@ Run the Java compile again.</translation>
         <source>Текст не записывается 7-битным алфавитом GSM</source>
         <comment>518</comment>
         <translation>The text cannot be written in the GSM 7-bit alphabet</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n байт</source>
+        <comment>625</comment>
+        <translation>
+            <numerusform>%n byte</numerusform>
+            <numerusform>%n bytes</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Удалить с телефона %n файлов?</source>
+        <comment>626</comment>
+        <translation>
+            <numerusform>Delete %n file from the phone?</numerusform>
+            <numerusform>Delete %n files from the phone?</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -10,10 +10,12 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <mutex>
 
 #include "ui/Messages.h"
+#include "ui/Text.h"
 
 namespace q7k3 {
 namespace {
@@ -65,9 +67,18 @@ std::unique_ptr<QTranslator> LoadFirst(const QString& file, const QStringList& d
     return nullptr;
 }
 
-QString ReplaceCount(QString text, int count) {
-    if (count >= 0) text.replace(QLatin1String("%n"), QString::number(count));
-    return text;
+QString ReplaceCount(QString text, int64_t count) {
+    if (count < 0) return text;
+    text.replace(QLatin1String("%Ln"), QLocale().toString(static_cast<qlonglong>(count)));
+    return text.replace(QLatin1String("%n"), QString::number(count));
+}
+
+// A translation file counts in int. A larger count takes a stand-in of the same form: the
+// plural rules of both languages look at the last two digits only, and never take such a
+// number for one.
+int PluralCount(int64_t count) {
+    return count <= std::numeric_limits<int>::max() ? static_cast<int>(count)
+                                                    : static_cast<int>(count % 100 + 100);
 }
 
 }  // namespace
@@ -123,13 +134,17 @@ LanguageFiles UseLanguage(Language language, const QStringList& dirs) {
 Language CurrentLanguage() { return g_language; }
 
 std::string Translate(const char* context, const char* source, const char* disambiguation,
-                      int count) {
+                      int64_t count, const char* forms) {
     QString text;
     {
         const std::lock_guard<std::mutex> lock(g_lock);
-        if (g_program) text = g_program->translate(context, source, disambiguation, count);
+        if (g_program)
+            text = g_program->translate(context, source, disambiguation,
+                                        count < 0 ? -1 : PluralCount(count));
     }
-    if (text.isEmpty()) text = QString::fromUtf8(source);
+    if (text.isEmpty())
+        text = QString::fromStdString(forms && count >= 0 ? PluralForm(count, forms)
+                                                          : std::string(source));
     return ReplaceCount(text, count).toStdString();
 }
 

@@ -8,6 +8,7 @@
 // after which Msg(), Caption() and Tr() answer in it.
 
 #include <QStringList>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -46,9 +47,12 @@ LanguageFiles UseLanguage(Language language, const QStringList& dirs = {});
 Language CurrentLanguage();
 
 // The translation of `source` in `context` (the source itself when there is none). With
-// `count` >= 0 the text is a plural one: the form for `count`, "%n" replaced by it.
+// `count` >= 0 the text is a plural one: the form for `count`, "%n" replaced by it and "%Ln"
+// by it as the locale writes it; where no translation has the text, the form is taken from
+// `forms` (the Russian "one|few|many", as PluralForm picks them) when given.
 std::string Translate(const char* context, const char* source,
-                      const char* disambiguation = nullptr, int count = -1);
+                      const char* disambiguation = nullptr, int64_t count = -1,
+                      const char* forms = nullptr);
 // The command line's own texts (context "Cli"), marked QT_TRANSLATE_NOOP("Cli", ...).
 std::string Tr(const char* source);
 

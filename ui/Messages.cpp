@@ -15,12 +15,21 @@ namespace {
 
 // One text of the catalogue: the Russian source and, for a text that has an English one, its
 // number as lupdate files it (QT_TRANSLATE_NOOP3("Catalogue", text, "N"): one entry per
-// number, even where two numbers hold the same words). A text with "%n" is a plural one.
+// number, even where two numbers hold the same words). A plural text ("%n файлов", marked
+// QT_TRANSLATE_N_NOOP3) also carries its three Russian forms, one|few|many: the translation
+// files hold them too, but a process that loads none still counts right with these.
+struct Marked {
+    const char* Text;
+    const char* Number;
+};
 struct Source {
     constexpr Source(const char* text) : Text(text) {}  // NOLINT: the table's plain entries
     constexpr Source(const char* text, const char* number) : Text(text), Number(number) {}
+    constexpr Source(Marked plural, const char* forms)
+        : Text(plural.Text), Number(plural.Number), Forms(forms) {}
     const char* Text;
     const char* Number = nullptr;
+    const char* Forms = nullptr;
 };
 
 // Numbers 23-25, 31-34, 46-49, 81-109 and every "reserved" one are unused and stay empty so
@@ -455,12 +464,12 @@ const Source kSources[] = {
     /* 425 */ QT_TRANSLATE_NOOP3("Catalogue", "Переименование файла, прерванное в прошлый раз, завершено: ", "425"),
     /* 426 */ QT_TRANSLATE_NOOP3("Catalogue", " [д/н] ", "426"),
     /* 427 */ QT_TRANSLATE_NOOP3("Catalogue", "Файл записан под новым именем, но прежнее имя стереть не удалось: ", "427"),
-    /* 428 */ "",  // reserved
-    /* 429 */ "",  // reserved
-    /* 430 */ "",  // reserved
-    /* 431 */ "",  // reserved
-    /* 432 */ "",  // reserved
-    /* 433 */ "",  // reserved
+    /* 428 */ QT_TRANSLATE_NOOP3("Catalogue", "Недописанный файл, оставленный прерванным копированием (его уберёт следующее копирование в эту папку): ", "428"),
+    /* 429 */ QT_TRANSLATE_NOOP3("Catalogue", "Не сохранены временные файлы записи, прерванной в прошлый раз (её завершит следующее подключение того телефона): ", "429"),
+    /* 430 */ QT_TRANSLATE_NOOP3("Catalogue", "прервано; не сохранено: ", "430"),
+    /* 431 */ QT_TRANSLATE_NOOP3("Catalogue", "Телефон ещё ждёт данных передачи файла, прерванной в прошлый раз; ожидание, пока он её не отменит: ", "431"),
+    /* 432 */ QT_TRANSLATE_NOOP3("Catalogue", " с", "432"),
+    /* 433 */ QT_TRANSLATE_NOOP3("Catalogue", "ожидание телефона, осталось ", "433"),
     /* 434 */ "",  // reserved
     /* 435 */ "",  // reserved
     /* 436 */ "",  // reserved
@@ -480,8 +489,8 @@ const Source kSources[] = {
     // 450-499: dialogs, progress and the advice of errors.
     /* 450 */ QT_TRANSLATE_NOOP3("Catalogue", "Имеющийся файл: ", "450"),
     /* 451 */ QT_TRANSLATE_NOOP3("Catalogue", "Новый файл: ", "451"),
-    /* 452 */ QT_TRANSLATE_NOOP3("Catalogue", "байт|байта|байт", "452"),
-    /* 453 */ QT_TRANSLATE_NOOP3("Catalogue", "файл|файла|файлов", "453"),
+    /* 452 */ {QT_TRANSLATE_N_NOOP3("Catalogue", "%Ln байт", "452"), "%Ln байт|%Ln байта|%Ln байт"},
+    /* 453 */ {QT_TRANSLATE_N_NOOP3("Catalogue", "%n файлов", "453"), "%n файл|%n файла|%n файлов"},
     /* 454 */ QT_TRANSLATE_NOOP3("Catalogue", "Сигнал DTR при открытии порта", "454"),
     /* 455 */ QT_TRANSLATE_NOOP3("Catalogue", "Аппаратное управление потоком", "455"),
     /* 456 */ QT_TRANSLATE_NOOP3("Catalogue", "Программное управление потоком", "456"),
@@ -656,8 +665,9 @@ const Source kSources[] = {
     /* 622 */ QT_TRANSLATE_NOOP3("Catalogue", "Русский", "622"),
     /* 623 */ QT_TRANSLATE_NOOP3("Catalogue", "English", "623"),
     /* 624 */ QT_TRANSLATE_NOOP3("Catalogue", "Язык программы сменится при следующем запуске.", "624"),
-    /* 625 */ "",  // reserved
-    /* 626 */ "",  // reserved
+    /* 625 */ {QT_TRANSLATE_N_NOOP3("Catalogue", "%n байт", "625"), "%n байт|%n байта|%n байт"},
+    /* 626 */ {QT_TRANSLATE_N_NOOP3("Catalogue", "Удалить с телефона %n файлов?", "626"),
+               "Удалить с телефона %n файл?|Удалить с телефона %n файла?|Удалить с телефона %n файлов?"},
     /* 627 */ "",  // reserved
     /* 628 */ "",  // reserved
     /* 629 */ "",  // reserved
@@ -717,11 +727,11 @@ const std::string& Msg(int number) {
     return table[static_cast<size_t>(number)];
 }
 
-std::string MsgN(int number, int count) {
+std::string MsgN(int number, int64_t count) {
     assert(number >= 0 && number < kCount);
     if (number < 0 || number >= kCount) return {};
     const Source& source = kSources[number];
-    return Translate("Catalogue", source.Text, source.Number, count);
+    return Translate("Catalogue", source.Text, source.Number, count, source.Forms);
 }
 
 int MessageCount() { return kCount; }

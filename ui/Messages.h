@@ -3,6 +3,7 @@
 // source of the English translation (translations/q7k3fm_en.ts). Numbered messages are
 // stable identifiers; callers join fragments with names and numbers.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -286,12 +287,18 @@ enum MessageId : int {
     kMsgRenameFinished = 425,  // + phone path
     kMsgCliYesNo = 426,  // after a question asked on the terminal
     kMsgOldNameLeft = 427,  // a rename: + the old name the phone kept
+    kMsgLeftoverPart = 428,  // verify: + the local path of a part file a killed copy left
+    kMsgTemporaryNotSaved = 429,  // backup: + the phone paths of recorded temporary files
+    kMsgCliNotSaved = 430,  // an interrupt during a read: + the phone paths
+    kMsgPhoneFinishingCut = 431,  // + seconds + kMsgSecondsWait
+    kMsgSecondsWait = 432,
+    kMsgWaitLeft = 433,  // the progress line of that wait: + m:ss
 
     // Dialogs, progress and the advice of errors (450-499).
     kMsgExistingFile = 450,  // the conflict dialog: + size + ", " + date
     kMsgIncomingFile = 451,
-    kMsgBytePlural = 452,  // PluralForm forms
-    kMsgFilePlural = 453,
+    kMsgBytePlural = 452,  // MsgN: "12 345 байт"
+    kMsgFilePlural = 453,  // MsgN: "3 файла"
     // The settings' line page in words (the keys stay as stored).
     kMsgDtrOnOpenLabel = 454,
     kMsgHardwareFlowLabel = 455,
@@ -318,7 +325,7 @@ enum MessageId : int {
     kMsgLinkType = 472,          // the computer pane's type of a symbolic link
     kMsgBrokenLinkType = 473,    // ... of one that leads nowhere
     kMsgGoToFolder = 474,        // the File menu's item (Ctrl+L) and its box
-    kMsgNoSuchLocalFolder = 475,  // + path  // the local delete question: + N + " " + PluralForm + "?"
+    kMsgNoSuchLocalFolder = 475,  // + path
 
     // Contacts and messages (500-599).
 
@@ -330,14 +337,17 @@ enum MessageId : int {
     kMsgLanguageRussian = 622,
     kMsgLanguageEnglish = 623,
     kMsgLanguageAtNextStart = 624,
+    kMsgByteCount = 625,  // MsgN: "48165 байт", the digits as they are (the command line's lines)
+    kMsgDeletePhoneCount = 626,  // MsgN: the phone's delete question about several files
 };
 
 // The text of message `number`, in the language set (ui/Language.h; Russian until one is).
 // An unknown number is a programming error (asserts).
 const std::string& Msg(int number);
 // A plural text (one holding "%n"): the form for `count` in the language set, "%n" replaced
-// by the count ("1 файл", "3 файла", "5 файлов").
-std::string MsgN(int number, int count);
+// by the count ("1 файл", "3 файла", "5 файлов"), "%Ln" by the count as the locale writes it
+// ("12 345 байт").
+std::string MsgN(int number, int64_t count);
 int MessageCount();
 // The Russian source of message `number`, whatever the language.
 const char* MessageSource(int number);

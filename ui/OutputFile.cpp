@@ -1,13 +1,18 @@
 #include "ui/OutputFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <cerrno>
+#include <csignal>
+#include <mutex>
 #include <random>
+#include <set>
 
 #include "ui/LocalProblem.h"
 #include "ui/Messages.h"
@@ -30,13 +35,74 @@ int MakePart(const std::string& folder, std::string& path) {
         path = folder + "/" + name;
         const int fd =
             open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        // Held while the file is open: a program on another machine sharing the folder
+        // cannot see whether this one runs, but it can see the lock.
+        if (fd >= 0) flock(fd, LOCK_EX | LOCK_NB);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
     return -1;
 }
 
+constexpr char kPartPrefix[] = ".q7k3fm-part-";
+
+// The pid in a part file's name ".q7k3fm-part-<pid>-XXXXXX", or 0 when the name is not one.
+pid_t PartOwner(const std::string& name) {
+    const std::string_view prefix = kPartPrefix;
+    if (!std::string_view(name).starts_with(prefix)) return 0;
+    size_t at = prefix.size();
+    pid_t pid = 0;
+    const size_t digits = at;
+    while (at < name.size() && name[at] >= '0' && name[at] <= '9' && at - digits < 9)
+        pid = pid * 10 + (name[at++] - '0');
+    if (at == digits || at + 7 != name.size() || name[at] != '-') return 0;
+    for (size_t i = at + 1; i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return 0;
+    }
+    return pid;
+}
+
+// Whether `path` is a part file of this user's that its program left for good: the program
+// is gone and nobody holds the file locked.
+bool Abandoned(const std::string& path, pid_t owner) {
+    if (owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH) return false;
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool mine = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
+    const bool free = mine && flock(fd, LOCK_EX | LOCK_NB) == 0;
+    close(fd);
+    return free;
+}
+
+// Removes the abandoned part files of `folder`, once a folder in a run.
+void SweepOnce(const std::string& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        const std::lock_guard lock(mutex);
+        if (!swept.insert(folder).second) return;
+    }
+    for (const std::string& path : OutputFile::StaleParts(folder)) unlink(path.c_str());
+}
+
 }  // namespace
+
+std::vector<std::string> OutputFile::StaleParts(const std::string& folder) {
+    std::vector<std::string> out;
+    const QStringList names =
+        QDir(QString::fromStdString(folder))
+            .entryList({QString::fromLatin1(kPartPrefix) + QLatin1Char('*')},
+                       QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& entry : names) {
+        const std::string name = entry.toStdString();
+        const pid_t owner = PartOwner(name);
+        const std::string path = folder + "/" + name;
+        if (owner > 0 && Abandoned(path, owner)) out.push_back(path);
+    }
+    return out;
+}
 
 OutputFile::OutputFile(std::string target) : m_target(std::move(target)) {}
 
@@ -58,6 +124,7 @@ Status OutputFile::Open() {
         if (!S_ISREG(st.st_mode)) return LocalFailure(m_target, S_ISDIR(st.st_mode) ? EISDIR : 0);
     }
     const std::string folder = FolderOf(m_target);
+    SweepOnce(folder);
     int fd = -1;
     int err = 0;
     // A stop signal that ends the program while this thread makes the file must not leave

@@ -20,6 +20,11 @@
 //   signal that ends the program at once removes it. Destroyed without Commit (a failure,
 //   an early return), the part file goes.
 //
+// - The part file is locked (flock) while its program has it open. Part files a killed
+//   program left behind are removed by the next one that opens an output in that folder
+//   (once a folder per run): only files of this form, the user's own, whose program is gone
+//   and which nobody holds locked.
+//
 // Failures are values: kErrLocalFile with "path: reason" (FailureText adds "Невозможно
 // открыть файл "), or kErrLocalData with "Путь ведёт через символическую ссылку, отказано:
 // path" for a link at the target.
@@ -28,6 +33,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/Failure.h"
 
@@ -56,6 +62,9 @@ public:
     // The part file's path while there is one (a caller's message may name the target
     // instead).
     std::string PartPath() const;
+
+    // The part files in `folder` that a program now gone left behind (full paths, by name).
+    static std::vector<std::string> StaleParts(const std::string& folder);
 
 private:
     Status LocalFailure(const std::string& path, int err) const;

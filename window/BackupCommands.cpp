@@ -131,8 +131,8 @@ void BackupCommands::Backup() {
                                KbText(backup->BytesFetched()) + Msg(kMsgKilobytes) +
                                Msg(kMsgBackupKept) + std::to_string(backup->Kept());
             if (aborted) text = Msg(kMsgBackupAborted) + "\r\n" + text;
-            if (!backup->Unreadable().empty()) text += "\r\n" + backup->UnreadableReport();
-            ShowBox(text, kMsgBackupCaption, aborted || !backup->Unreadable().empty());
+            if (!backup->UnreadableReport().empty()) text += "\r\n" + backup->UnreadableReport();
+            ShowBox(text, kMsgBackupCaption, aborted || !backup->UnreadableReport().empty());
         });
 }
 

@@ -20,8 +20,7 @@ namespace {
 QString FactsLine(int label, const FileFacts& facts) {
     QStringList parts;
     if (facts.Size >= 0)
-        parts << QLocale().toString(facts.Size) + QLatin1Char(' ') +
-                     Q(PluralForm(facts.Size, Msg(kMsgBytePlural)));
+        parts << Q(MsgN(kMsgBytePlural, facts.Size));
     if (facts.ModifiedSecs >= 0)
         parts << QLocale().toString(QDateTime::fromSecsSinceEpoch(facts.ModifiedSecs),
                                     QLocale::ShortFormat);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/cli/Options.h"
+#include "app/cli/Terminal.h"
 #include "ui/Messages.h"
 
 namespace q7k3::cli {
@@ -64,7 +65,9 @@ void Advise(int message, const std::string& command, int code) {
 }
 
 int Fail(const std::string& text, int code) {
-    // Messages name files and quote the phone: one line, no byte the terminal would obey.
+    // Messages name files and quote the phone: one line, no byte the terminal would obey,
+    // and never at the end of a progress line.
+    EndProgressLine();
     std::fprintf(stderr, "q7k3fm-cli: %s\n", OneLine(text).c_str());
     return code;
 }

@@ -6,6 +6,7 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/Options.h"
+#include "app/cli/Terminal.h"
 #include "link/Connection.h"
 #include "link/PhoneSearch.h"
 #include "link/PortDiagnostics.h"
@@ -32,7 +33,7 @@ bool IsPortAdvice(const std::string& line) {
 
 }  // namespace
 
-bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
+int TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
     bool missing = false;
     options.Port = TakeOption(args, "--port", options.Port, missing);
     const std::string baud = TakeOption(args, "--baud", "", missing);
@@ -40,34 +41,34 @@ bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
     const std::string trace = TakeOption(args, "--trace", "", missing);
     options.SamePhone = TakeFlag(args, "--same-phone");
     if (missing) {
-        Fail(Msg(kMsgCliOptionNeedsValue) + "--port, --baud, --sleep, --trace");
-        return false;
+        return Fail(Msg(kMsgCliOptionNeedsValue) + "--port, --baud, --sleep, --trace", kExitUsage);
     }
     if (!baud.empty()) {
         uint32_t value = 0;
         if (!ParseNumber(baud, value) || value == 0 || value > 4000000) {
-            Fail(Msg(kMsgCliBadValue) + "--baud: «" + Printable(baud) + "»");
-            return false;
+            return Fail(Msg(kMsgCliBadValue) + "--baud: «" + Printable(baud) + "»", kExitUsage);
         }
         options.Baud = value;
         options.BaudGiven = true;
     }
     if (!sleep.empty()) {
         if (sleep != "0" && sleep != "1" && sleep != "2") {
-            Fail(Msg(kMsgCliBadValue) + "--sleep: «" + Printable(sleep) + "» (0, 1, 2)");
-            return false;
+            return Fail(Msg(kMsgCliBadValue) + "--sleep: «" + Printable(sleep) + "» (0, 1, 2)",
+                        kExitUsage);
         }
         options.Sleep = sleep[0] - '0';
         options.SleepGiven = true;
     }
-    // Every byte of the link from here on goes to the trace file as well.
+    // Every byte of the link from here on goes to the trace file as well; a trace that
+    // cannot be written is a local failure before anything goes to the phone.
     std::string why;
     if (!trace.empty() && !ProcessTrace().Start(trace, ProtocolTrace::kDefaultLimit, &why)) {
-        Fail(Msg(kMsgCliTraceFailed) + Printable(trace) + ": " +
-             LocalProblem(trace, LocalAccess::Write, errno));
-        return false;
+        const int err = errno;
+        return Fail(Msg(kMsgCliTraceFailed) + Printable(trace) + ": " +
+                        LocalProblem(trace, LocalAccess::Write, err),
+                    kExitLocalFile);
     }
-    return true;
+    return 0;
 }
 
 bool CliLink::Open(const LinkOptions& options) {
@@ -137,8 +138,20 @@ bool CliLink::Open(const LinkOptions& options) {
         return false;
     }
     m_exitCode = 0;
+    // A phone still waiting for the data of a write cut short: said once, then counted down.
+    m_link->OnCutTransferWait = [said = false](int64_t leftMs, int64_t totalMs) mutable {
+        if (!said) {
+            said = true;
+            Fail(Msg(kMsgPhoneFinishingCut) + std::to_string((totalMs + 999) / 1000) +
+                 Msg(kMsgSecondsWait));
+        }
+        const int64_t seconds = (leftMs + 999) / 1000;
+        DrawStatusLine(Msg(kMsgWaitLeft) + std::to_string(seconds / 60) + ":" +
+                       (seconds % 60 < 10 ? "0" : "") + std::to_string(seconds % 60));
+    };
     // The window's identification: reset, model, model check, the SGH-E800 rule.
     const PhoneCheck check = IdentifyPhone(*m_link, Flags);
+    EndProgressLine();
     if (check == PhoneCheck::Supported) return true;
     m_exitCode = check == PhoneCheck::Silent ? kExitSilent : kExitUnsupported;
     Fail(Msg(PhoneCheckMessage(check, ch.LastError)), m_exitCode);

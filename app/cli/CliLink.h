@@ -30,10 +30,10 @@ struct LinkOptions {
 inline constexpr const char* kLinkOptionsUsage =
     "[--port PATH] [--baud N] [--sleep 0|1|2] [--trace FILE]";
 
-// Takes --port, --baud, --sleep, --trace and --same-phone out of args (--trace FILE starts the protocol
-// trace at once). On a bad value prints one line on
-// standard error and returns false.
-bool TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options);
+// Takes --port, --baud, --sleep, --trace and --same-phone out of args (--trace FILE starts the
+// protocol trace at once). Returns 0, or after one line on standard error the exit code: a
+// bad value is a usage error, a trace file that cannot be written a local failure.
+int TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options);
 
 // --port auto: searches every port (or Q7K3FM_SEARCH_PORTS) and puts the one phone found,
 // and its speed, into `options`. With none or several it prints what each port answered

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/cli/Cli.h"
+#include "app/cli/Terminal.h"
 #include "commands/CommandSupport.h"
 #include "link/Connection.h"
 #include "link/Failure.h"
@@ -23,6 +24,7 @@ commands::SamePhoneQuestion CliSamePhone(const LinkOptions& options) {
     return [samePhone = options.SamePhone](const std::string& question) {
         if (samePhone) return true;
         if (isatty(STDIN_FILENO) && isatty(STDERR_FILENO)) {
+            EndProgressLine();
             std::fprintf(stderr, "q7k3fm-cli: %s%s", OneLine(question).c_str(),
                          Msg(kMsgCliYesNo).c_str());
             std::fflush(stderr);
@@ -44,7 +46,7 @@ commands::SamePhoneQuestion CliSamePhone(const LinkOptions& options) {
 int CliSession::TakeOptions(const ParsedArgs& parsed) {
     std::vector<std::string> words;
     if (const int rc = LinkWords(parsed, words)) return rc;
-    if (!TakeLinkOptions(words, options)) return kExitUsage;
+    if (const int rc = TakeLinkOptions(words, options)) return rc;
     hidden = parsed.Has("--hidden");
     return ModeOption(parsed, true, mode);
 }

@@ -62,15 +62,15 @@ int RunBackup(const ParsedArgs& a) {
     const bool ok = backup.Run();
     s.progress.Hide();
     std::string summary = Msg(kMsgBackupSummary) + std::to_string(backup.Fetched()) + " (" +
-                          std::to_string(backup.BytesFetched()) + Msg(kMsgBytes) + ")" +
+                          MsgN(kMsgByteCount, backup.BytesFetched()) + ")" +
                           Msg(kMsgBackupKept) + std::to_string(backup.Kept());
     if (backup.Missed()) summary += Msg(kMsgGoneMeanwhile) + std::to_string(backup.Missed());
     std::printf("%s\n", summary.c_str());
     // Files left out of the backup: the command tells of them and does not end well.
-    if (!backup.Unreadable().empty()) Fail(backup.UnreadableReport());
+    if (!backup.UnreadableReport().empty()) Fail(backup.UnreadableReport());
     if (!ok) return s.PhoneError();
     if (Interrupted()) return kExitInterrupted;
-    return backup.End() == CommandEnd::Finished && backup.Unreadable().empty() ? kExitOk
+    return backup.End() == CommandEnd::Finished && backup.UnreadableReport().empty() ? kExitOk
                                                                                : kExitPhoneFailed;
 }
 

@@ -100,7 +100,7 @@ int RunDetect(const std::vector<std::string>& given) {
     if (const int rc = LinkWords(parsed, words)) return rc;
     std::vector<std::string> rest = words;
     LinkOptions options;
-    if (!TakeLinkOptions(rest, options)) return kExitUsage;
+    if (const int rc = TakeLinkOptions(rest, options)) return rc;
     SearchRequest request = StoredRequest(options.Baud, options.BaudGiven);
     request.Ports = parsed.positional;
     const std::vector<std::string> ports = SearchList(request);

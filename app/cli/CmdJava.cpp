@@ -58,7 +58,7 @@ int RunJava(const ParsedArgs& a) {
     LinkOptions options;
     std::vector<std::string> words;
     if (const int rc = LinkWords(a, words)) return rc;
-    if (!TakeLinkOptions(words, options)) return kExitUsage;
+    if (const int rc = TakeLinkOptions(words, options)) return rc;
     // The phone registers no suites in the PIMS tree.
     FolderMode mode = FolderMode::Normal;
     if (const int rc = ModeOption(a, false, mode)) return rc;

@@ -21,7 +21,7 @@ int RunIdentify(const std::vector<std::string>& given) {
     std::vector<std::string> args;
     if (const int rc = LinkWords(parsed, args)) return rc;
     LinkOptions options;
-    if (!TakeLinkOptions(args, options)) return kExitUsage;
+    if (const int rc = TakeLinkOptions(args, options)) return rc;
     CliLink link;
     if (!link.Open(options)) return LinkFailure(link, options);
     std::printf("%s\n", Printable(link.Channel().PhoneModel).c_str());

@@ -507,6 +507,8 @@ public:
         return Path(chosen);
     }
     void Wrote(const std::string& path) { m_written.insert(path); }
+    bool Has(const std::string& path) const { return m_written.count(path) > 0; }
+    std::string PathOf(const std::string& name) const { return Path(name); }
 
 private:
     std::string Path(const std::string& name) const {
@@ -517,6 +519,12 @@ private:
     std::string m_dir;
     std::set<std::string> m_written;
 };
+
+// With -v: the local name a phone file was saved under.
+void TellSavedAs(const Tree4* folder, const std::string& name, const std::string& local) {
+    if (CurrentVerbosity() != Verbosity::Verbose) return;
+    Fail(Printable(PhonePathText(folder) + "\\" + name) + Msg(kMsgSavedAs) + Printable(local));
+}
 
 int RunGet(const ParsedArgs& a) {
     Session s;
@@ -546,9 +554,11 @@ int RunGet(const ParsedArgs& a) {
             if (!plain) return UsageError("get", Msg(kMsgCliConverted));
             const FileEntry* entry = FindFile(folder, group.names.front());
             s.progress.SetFile(entry->Name);
+            const ReadGuard reading(PhonePathText(folder) + "\\" + entry->Name);
             if (!toStdout) {
                 if (!s.fs->ReadPhoneFile(local, entry->Name, entry->Date, entry->Size))
                     return s.PhoneError(local);
+                TellSavedAs(folder, entry->Name, local);
                 continue;
             }
             // Fetched into the private folder first, which goes with the program however
@@ -572,9 +582,11 @@ int RunGet(const ParsedArgs& a) {
                     continue;
                 }
                 s.progress.SetFile(entry->Name);
+                const ReadGuard reading(PhonePathText(folder) + "\\" + entry->Name);
                 if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date, entry->Size))
                     return s.PhoneError(path);
                 written.Wrote(path);
+                TellSavedAs(folder, entry->Name, path);
             }
             continue;
         }
@@ -600,8 +612,33 @@ int RunGet(const ParsedArgs& a) {
             return Fail(
                 Msg(kMsgCannotWriteFolder) + Printable(local) + ": " + FolderProblem(local, errno),
                 kExitLocalFile);
+        // A file whose name is known before it is fetched (no converter names it) and is
+        // taken already is refused before its transfer, not after it.
+        std::vector<std::string> names;
+        for (const std::string& name : group.names) {
+            const FileEntry* entry = FindFile(folder, name);
+            if (entry && !force &&
+                RouteToComputer(KindOf(folder), name, s.link.Flags.MelConvertion) ==
+                    FetchRoute::Plain) {
+                const std::string to = written.PathOf(ComputerName(name));
+                if (!written.Has(to) && Exists(to)) {
+                    LocalExists(to);
+                    result = kExitLocalFile;
+                    continue;
+                }
+            }
+            names.push_back(name);
+        }
+        if (names.empty()) continue;
+        // Until the copy ends, what it fetched waits in the private folder: an interrupt
+        // saves none of them.
+        std::string pending;
+        for (const std::string& name : names)
+            pending += (pending.empty() ? PhonePathText(folder) + "\\" : ", ") + name;
+        std::optional<ReadGuard> reading(std::in_place, pending);
         CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
-        const bool ok = copy.Run(group.names);
+        const bool ok = copy.Run(names);
+        reading.reset();
         for (size_t i = 0; i < copy.Written().size(); ++i) {
             const QString from = QString::fromStdString(copy.Written()[i]);
             const CopyToComputer::Origin& origin = copy.Origins()[i];
@@ -622,6 +659,7 @@ int RunGet(const ParsedArgs& a) {
                 continue;
             }
             written.Wrote(to.toStdString());
+            TellSavedAs(folder, origin.PhoneName, to.toStdString());
         }
         if (!ok) {
             // A file that could not be written is named where it was to go, not in the
@@ -651,6 +689,7 @@ bool Addressable(const std::string& name) {
 // With -v: the phone's name for a local file just written.
 void TellPhoneName(const std::string& local, const Tree4* folder, const std::string& name) {
     if (CurrentVerbosity() != Verbosity::Verbose) return;
+    EndProgressLine();
     std::fprintf(stderr, "q7k3fm-cli: %s%s%s\n", Printable(local).c_str(),
                  Msg(kMsgPhoneNameUsed).c_str(),
                  Printable(PhonePathText(folder) + "\\" + name).c_str());

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <mutex>
 
 #include "app/cli/Options.h"
 #include "app/cli/StopSignals.h"
@@ -14,14 +15,52 @@ namespace {
 
 std::atomic<bool> g_writing{false};
 std::atomic<bool> g_interrupted{false};
+// One progress line on the terminal at a time, drawn or not.
+std::atomic<bool> g_lineDrawn{false};
+std::mutex g_readingMutex;
+std::string g_reading;
 
 }  // namespace
+
+void EndProgressLine() {
+    if (!g_lineDrawn.exchange(false)) return;
+    std::fprintf(stderr, "\r\033[K");
+    std::fflush(stderr);
+}
+
+void DrawStatusLine(const std::string& text) {
+    if (!isatty(STDERR_FILENO) || CurrentVerbosity() == Verbosity::Quiet) return;
+    std::fprintf(stderr, "\r\033[K%s", Printable(text).c_str());
+    std::fflush(stderr);
+    g_lineDrawn = true;
+}
+
+ReadGuard::ReadGuard(const std::string& target) {
+    const std::lock_guard lock(g_readingMutex);
+    g_reading = target;
+}
+ReadGuard::~ReadGuard() {
+    const std::lock_guard lock(g_readingMutex);
+    g_reading.clear();
+}
 
 std::unique_ptr<StopSignalWatch> WatchInterrupts() {
     return std::make_unique<StopSignalWatch>([notice = "\nq7k3fm-cli: " +
                                                        Msg(kMsgCliInterrupted) + "\n"](int) {
-        // Outside a write, or on a second interrupt: at once.
-        if (!g_writing.load() || g_interrupted.load()) EndProcessNow(kExitInterrupted);
+        // Outside a write, or on a second interrupt: at once; a file being read is not saved.
+        if (!g_writing.load() || g_interrupted.load()) {
+            EndProgressLine();
+            {
+                const std::lock_guard lock(g_readingMutex);
+                if (!g_reading.empty())
+                    std::fprintf(stderr, "q7k3fm-cli: %s%s\n", Msg(kMsgCliNotSaved).c_str(),
+                                 Printable(g_reading).c_str());
+            }
+            std::fflush(stderr);
+            EndProcessNow(kExitInterrupted);
+        }
+        // The notice leaves the progress line with its own line break.
+        g_lineDrawn = false;
         g_interrupted.store(true);
         if (write(STDERR_FILENO, notice.data(), notice.size()) < 0) {
             // Standard error is gone; the write ends all the same.
@@ -72,7 +111,7 @@ void CliProgress::Step(int bar) {
 }
 
 void CliProgress::SetFileBytes(int64_t done, int64_t total, int64_t elapsedMs) {
-    const bool first = !m_drawn || done == 0;
+    const bool first = !g_lineDrawn.load() || done == 0;
     m_done = done;
     m_total = total;
     m_elapsedMs = elapsedMs;
@@ -89,14 +128,11 @@ void CliProgress::Draw(bool force) {
     const std::string line = Printable(m_file) + "  " + TransferLine(m_done, m_total, m_elapsedMs);
     std::fprintf(stderr, "\r\033[K%s", line.c_str());
     std::fflush(stderr);
-    m_drawn = true;
+    g_lineDrawn = true;
 }
 
 void CliProgress::Clear() {
-    if (!m_drawn) return;
-    std::fprintf(stderr, "\r\033[K");
-    std::fflush(stderr);
-    m_drawn = false;
+    EndProgressLine();
 }
 
 }  // namespace q7k3::cli

@@ -36,6 +36,24 @@ public:
     WriteGuard& operator=(const WriteGuard&) = delete;
 };
 
+// Names the local file a read from the phone is fetching, for as long as it lives: an
+// interrupt that ends the program says that file was not saved.
+class ReadGuard {
+public:
+    explicit ReadGuard(const std::string& target);
+    ~ReadGuard();
+    ReadGuard(const ReadGuard&) = delete;
+    ReadGuard& operator=(const ReadGuard&) = delete;
+};
+
+// Draws one status line on standard error in place of the progress line (on a terminal,
+// without -q).
+void DrawStatusLine(const std::string& text);
+
+// Ends the progress line drawn on standard error, so that the next message starts a line
+// of its own.
+void EndProgressLine();
+
 // The progress of a transfer on standard error, while it is a terminal and -q was not
 // given: file, bytes, rate and time left, redrawn on one line.
 class CliProgress final : public ProgressView {
@@ -61,7 +79,6 @@ private:
     void Draw(bool force);
     void Clear();
     bool m_enabled;
-    bool m_drawn = false;
     int m_max[2] = {0, 0};
     int m_pos[2] = {0, 0};
     std::string m_file;

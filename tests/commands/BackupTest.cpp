@@ -1,12 +1,16 @@
 // The whole phone kept in a folder: backup of the demo phone, restore onto an empty one,
 // incremental runs, a backup cut by a dead line, hard names, a full phone, verify.
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDirIterator>
 #include <QProcess>
 #include <map>
 
 #include "CommandFixture.h"
 #include "commands/Backup.h"
+#include "commands/Unfinished.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -51,6 +55,8 @@ Content ContentOf(EmulatorLink& link) {
 struct BackupTest : ::testing::Test {
     QTemporaryDir dir;
     std::string backupDir() const { return dir.filePath("backup").toStdString(); }
+    // The records of unfinished steps live in the test's own data folder.
+    void SetUp() override { qputenv("XDG_DATA_HOME", dir.filePath("xdg").toLocal8Bit()); }
 
     // A phone on the line, scanned.
     static void Open(EmulatorLink& link, EmulatorConfig config = {}) {
@@ -436,7 +442,8 @@ TEST_F(BackupTest, LinksPlantedInTheFolderAreNeverFollowed) {
     BackupManifest manifest;
     std::string bad;
     ASSERT_TRUE(manifest.Load(backupDir(), bad));
-    EXPECT_EQ(manifest.Find(user, "~q7k3~2.txt"), nullptr);
+    // No record names it: a file of the user's like any other.
+    EXPECT_NE(manifest.Find(user, "~q7k3~2.txt"), nullptr);
     const BackupRecord* mine = manifest.Find(user, "mine.txt");
     ASSERT_NE(mine, nullptr);
 
@@ -545,6 +552,66 @@ TEST_F(BackupTest, VerifyFindsWhatChangedBehindItsBack) {
     manifest.close();
     EXPECT_FALSE(Verify(*phone.fs, backupDir()).Run(false));
     EXPECT_EQ(phone.Ch().ErrorText.rfind(Msg(kMsgBadManifest), 0), 0u);
+}
+
+// Only the temporary file a record names is the program's: a user's file of that form is
+// saved, the recorded one is listed as not saved.
+TEST_F(BackupTest, OnlyARecordedTemporaryFileIsLeftOutAndSaidSo) {
+    EmulatorLink phone;
+    Open(phone);
+    const std::string user = phone.emu->FolderId("user");
+    for (const char* name : {"~q7k3~1.txt", "~q7k3~2.txt"})
+        ASSERT_TRUE(phone.emu->PutFile(user, name, name, "2006/01/01 00:00:00"));
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    commands::UnfinishedRecord record;
+    record.Phone.Model = phone.fs->ModelCodeText();
+    record.FolderId = user;
+    record.Name = "notes.txt";
+    record.Temp = "~q7k3~2.txt";
+    ASSERT_TRUE(record.Save());
+    Backup backup(*phone.fs, backupDir());
+    ASSERT_TRUE(backup.Run()) << ErrorReport(phone.Ch());
+    record.Drop();
+    EXPECT_EQ(backup.Fetched(), 1);
+    EXPECT_EQ(backup.UnreadableReport(), Msg(kMsgTemporaryNotSaved) + "E700:\\User\\~q7k3~2.txt");
+    Verify verify(*phone.fs, backupDir());
+    ASSERT_TRUE(verify.Run(false));
+    ASSERT_EQ(verify.Findings().size(), 1u);
+    EXPECT_EQ(verify.Findings().front().Text(), Msg(kMsgNotInBackup) + "E700:\\User\\~q7k3~2.txt");
+}
+
+// A copy killed in the backup folder leaves its part file: verify names it, the next backup
+// removes it.
+TEST_F(BackupTest, PartFilesOfAKilledCopyAreNamedThenRemoved) {
+    EmulatorLink phone;
+    Open(phone);
+    const std::string user = phone.emu->FolderId("user");
+    ASSERT_TRUE(phone.emu->PutFile(user, "a.txt", "words", "2006/01/01 00:00:00"));
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    // Beside the copy of a.txt, wherever the backup put it.
+    std::string part;
+    for (const std::string& file : LocalFiles())
+        if (file.ends_with("/a.txt"))
+            part = QFileInfo(QString::fromStdString(file)).absolutePath().toStdString() +
+                   "/.q7k3fm-part-" + std::to_string(gone) + "-Ab12cd";
+    ASSERT_FALSE(part.empty());
+    QFile f(QString::fromStdString(part));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+
+    Verify verify(*phone.fs, backupDir());
+    ASSERT_TRUE(verify.Run(true));
+    ASSERT_EQ(verify.Findings().size(), 1u);
+    EXPECT_EQ(verify.Findings().front().Text(), Msg(kMsgLeftoverPart) + part);
+    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(part)));
+    Verify again(*phone.fs, backupDir());
+    ASSERT_TRUE(again.Run(false));
+    EXPECT_TRUE(again.Findings().empty());
 }
 
 TEST_F(BackupTest, CliBacksUpRestoresAndVerifiesFromAScript) {

@@ -172,6 +172,57 @@ TEST(CliCommandsTest, GetNumbersASecondFileOfTheSameLocalName) {
     }
 }
 
+// get -v says under which name each file was written, a folder rule's rename too.
+TEST(CliCommandsTest, GetSaysWhatItWroteUnderWhichName) {
+    EnsureApplication();
+    PhoneEmulator emu;
+    ASSERT_TRUE(emu.Start());
+    const Bytes mmf = {'M', 'M', 'M', 'D', 0, 0, 0, 1, 1};
+    const Bytes mel = BuildMel(mmf, "Morning");
+    emu.PutFile(emu.FolderId("user/sounds"), "melody01.mel", std::string(mel.begin(), mel.end()));
+    emu.PutFile("B", "a.txt", "phone a");
+    QTemporaryDir out;
+    const auto run = [&](const QStringList& args, QString& err) {
+        QProcess p;
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+                QStringList(args) << "--port" << QString::fromStdString(emu.SlavePath()));
+        p.waitForFinished(60000);
+        err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    QString err;
+    ASSERT_EQ(run({"get", "-v", "Sounds\\Default Sounds\\melody01.mel", "User\\a.txt", out.path()},
+                  err),
+              0)
+        << err.toStdString();
+    for (const QString& said : {"melody01.mel сохранён как " + out.filePath("Morning.mmf"),
+                                "E700:\\User\\a.txt сохранён как " + out.filePath("a.txt")})
+        EXPECT_TRUE(err.contains(said)) << err.toStdString();
+    ASSERT_EQ(run({"get", "-v", "User\\a.txt", out.filePath("b.txt")}, err), 0);
+    EXPECT_TRUE(err.contains("a.txt сохранён как " + out.filePath("b.txt"))) << err.toStdString();
+}
+
+// A local file of the name a phone file will take is refused before its transfer.
+TEST(CliCommandsTest, GetRefusesATakenNameBeforeTheTransfer) {
+    EnsureApplication();
+    PhoneEmulator emu;
+    ASSERT_TRUE(emu.Start());
+    emu.PutFile("B", "a.txt", "phone a");
+    QTemporaryDir out;
+    QFile mine(out.filePath("a.txt"));
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    mine.write("mine");
+    mine.close();
+    emu.ClearReceived();
+    QProcess p;
+    p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+            {"get", "User\\a.txt", out.path(), "--port", QString::fromStdString(emu.SlavePath())});
+    p.waitForFinished(60000);
+    EXPECT_EQ(p.exitCode(), 6);
+    EXPECT_TRUE(p.readAllStandardError().contains(out.filePath("a.txt").toUtf8()));
+    EXPECT_EQ(emu.Received().find("AT+FSFR"), std::string::npos) << "nothing fetched";
+}
+
 // put says what became of each file: an empty one is left out with a line (code 1); with -v
 // every phone name is printed, as the folder cut it.
 TEST(CliCommandsTest, PutSaysWhatBecameOfEachFile) {

@@ -219,6 +219,9 @@ TEST(CliScriptTest, EachExitCodeHasItsCause) {
         {{"backup", "saved", "--port", cwd.filePath("no-such-port")}, 3, "no-such-port"},
         {{"backup", "saved", "--port", silent.Port()}, 4, "Телефон не отвечает"},
         {{"java", "rebuild", "--port", stranger.Port()}, 5, "модель: SGH-Z999"},
+        // A trace that cannot be written stops the command before it starts.
+        {{"ls", "User", "--trace", "/dev/full", "--port", phone.Port()}, 6, "/dev/full"},
+        {{"ls", "User", "--trace", cwd.path(), "--port", phone.Port()}, 6, "это папка"},
     };
     for (const Case& c : cases) {
         const Outcome r = Cli(c.args, cwd.path());
@@ -354,30 +357,45 @@ TEST(CliScriptTest, GetOnATerminalShowsTheTotal) {
     Phone phone;
     ASSERT_TRUE(phone.emu->Started());
     WriteFile(phone.User("big.bin"), QByteArray(20000, 'b'));
+    WriteFile(phone.User("kept.txt"), "phone");
     QTemporaryDir cwd;
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    // Held open here too, so that what the program drew stays readable after it ends.
-    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
-    ASSERT_GE(slave, 0);
-    EnsureApp();
-    QProcess p;
-    p.setWorkingDirectory(cwd.path());
-    p.setStandardErrorFile(QString::fromLocal8Bit(ptsname(master)));
-    p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
-            {"get", "User/big.bin", "big.bin", "--port", phone.Port()});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0);
-    QByteArray drawn;
-    fcntl(master, F_SETFL, O_NONBLOCK);
-    char chunk[4096];
-    for (ssize_t n; (n = read(master, chunk, sizeof chunk)) > 0;) drawn.append(chunk, n);
-    close(slave);
-    close(master);
-    EXPECT_TRUE(QString::fromUtf8(drawn).contains(" из 20 КБ")) << drawn.toStdString();
-    EXPECT_TRUE(QString::fromUtf8(drawn).startsWith("\r\033[Kbig.bin  ")) << drawn.toStdString();
+    QDir(cwd.path()).mkdir("sub");
+    WriteFile(cwd.filePath("sub/kept.txt"), "mine");
+    // What the program draws on a terminal as its standard error, and its exit code.
+    const auto drawn = [&](const QStringList& args, int& code) {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_GE(master, 0);
+        grantpt(master);
+        unlockpt(master);
+        // Held open here too, so that what the program drew stays readable after it ends.
+        const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+        EnsureApp();
+        QProcess p;
+        p.setWorkingDirectory(cwd.path());
+        p.setStandardErrorFile(QString::fromLocal8Bit(ptsname(master)));
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
+                QStringList(args) << "--port" << phone.Port());
+        EXPECT_TRUE(p.waitForFinished(60000));
+        code = p.exitCode();
+        QByteArray bytes;
+        fcntl(master, F_SETFL, O_NONBLOCK);
+        char chunk[4096];
+        for (ssize_t n; (n = read(master, chunk, sizeof chunk)) > 0;) bytes.append(chunk, n);
+        close(slave);
+        close(master);
+        return QString::fromUtf8(bytes);
+    };
+    int code = -1;
+    const QString one = drawn({"get", "User/big.bin", "big.bin"}, code);
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(one.contains(" из 20 КБ")) << one.toStdString();
+    EXPECT_TRUE(one.startsWith("\r\033[Kbig.bin  ")) << one.toStdString();
+    // A message after a progress line starts a line of its own.
+    const QString two = drawn({"get", "--raw", "User/big.bin", "User/kept.txt", "sub"}, code);
+    EXPECT_EQ(code, 6);
+    const qsizetype said = two.indexOf("q7k3fm-cli: ");
+    ASSERT_GT(said, 0) << two.toStdString();
+    EXPECT_TRUE(two.mid(0, said).endsWith("\r\033[K")) << two.toStdString();
 }
 
 // Names with spaces, tabs, Cyrillic letters and quotes come out of --porcelain, -0 and

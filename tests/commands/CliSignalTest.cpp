@@ -55,7 +55,7 @@ struct SlowPhone {
 // Starts the program with its own temporary and configuration folders, sends `sig` after
 // `afterMs`, and returns its exit code (-1: it did not end within 15 s).
 int StopMidway(const QString& program, const QStringList& args, const QTemporaryDir& home, int sig,
-               int afterMs) {
+               int afterMs, QString* err = nullptr) {
     EnsureApp();
     QDir(home.path()).mkpath("tmp");
     QProcess p;
@@ -78,6 +78,7 @@ int StopMidway(const QString& program, const QStringList& args, const QTemporary
         p.waitForFinished();
         return -1;
     }
+    if (err) *err = QString::fromUtf8(p.readAllStandardError());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
@@ -104,12 +105,14 @@ TEST(CliSignalTest, TheCommandLineEndsCleanlyInTheMiddleOfACopy) {
     struct Case {
         QStringList args;
         int sig;
+        const char* says = "";  // on standard error
     };
+    const char* notSaved = "прервано; не сохранено: E700:\\User\\big.bin";
     QTemporaryDir local;
     WriteFile(local.filePath("up.bin"), big);
     const Case cases[] = {
-        {{"get", "User/big.bin", local.filePath("down.bin")}, SIGTERM},
-        {{"get", "User/big.bin", local.filePath("down.bin")}, SIGINT},
+        {{"get", "User/big.bin", local.filePath("down.bin")}, SIGTERM, notSaved},
+        {{"get", "User/big.bin", local.filePath("down.bin")}, SIGINT, notSaved},
         {{"backup", local.filePath("saved")}, SIGTERM},
         // A rename reads the file into the private temporary directory first.
         {{"rename", "User/big.bin", "moved.bin"}, SIGTERM},
@@ -118,18 +121,20 @@ TEST(CliSignalTest, TheCommandLineEndsCleanlyInTheMiddleOfACopy) {
         {{"put", "--raw", local.filePath("up.bin"), "User"}, SIGTERM},
         // Into a folder (through a hidden folder beside the files), to standard output, and
         // from standard input: nothing of the program is left anywhere.
-        {{"get", "User/big.bin", local.filePath("into")}, SIGTERM},
+        {{"get", "User/big.bin", local.filePath("into")}, SIGTERM, notSaved},
         {{"get", "User/big.bin", "-"}, SIGINT},
         {{"put", "--name", "s.bin", "-", "User"}, SIGTERM},
     };
     ASSERT_TRUE(QDir(local.path()).mkdir("into"));
     for (const Case& c : cases) {
         QTemporaryDir home;
+        QString err;
         const int code =
             StopMidway(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"),
-                       c.args + QStringList{"--port", phone.Port()}, home, c.sig, 1200);
+                       c.args + QStringList{"--port", phone.Port()}, home, c.sig, 1200, &err);
         const std::string shown = c.args.join(' ').toStdString();
         EXPECT_EQ(code, 130) << shown;
+        EXPECT_TRUE(err.contains(QString::fromUtf8(c.says))) << shown << "\n" << err.toStdString();
         EXPECT_EQ(Left(home), QStringList()) << shown << ": the private temporary directory";
         EXPECT_EQ(QDir(local.filePath("into"))
                       .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
@@ -143,6 +148,28 @@ TEST(CliSignalTest, TheCommandLineEndsCleanlyInTheMiddleOfACopy) {
     QFile kept(phone.root.filePath("user/big.bin"));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), big);
+}
+
+// A put killed outright leaves the phone waiting for the rest of the file, taking every byte
+// for data: the next command says so and waits, sending nothing, until the phone gives up.
+TEST(CliSignalTest, TheNextCommandWaitsOutACutWrite) {
+    SlowPhone phone;
+    ASSERT_TRUE(phone.emu->Started()) << phone.emu->Error();
+    QTemporaryDir local, home;
+    WriteFile(local.filePath("up.bin"), Pattern(200000));
+    const QString cli = QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli");
+    StopMidway(cli, {"put", "--raw", local.filePath("up.bin"), "User", "--port", phone.Port()},
+               home, SIGKILL, 1500);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    p.setProcessEnvironment(env);
+    p.start(cli, {"ls", "User", "--port", phone.Port()});
+    ASSERT_TRUE(p.waitForFinished(40000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains("Телефон ещё ждёт данных передачи файла")) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(phone.root.filePath("user/up.bin")));
 }
 
 TEST(CliSignalTest, TheWindowClosesAsOnItsCloseButtonDuringTheScan) {

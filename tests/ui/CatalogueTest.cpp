@@ -281,12 +281,18 @@ const NumberedText kMessages[] = {
     {425, "Переименование файла, прерванное в прошлый раз, завершено: "},
     {426, " [д/н] "},
     {427, "Файл записан под новым именем, но прежнее имя стереть не удалось: "},
+    {428, "Недописанный файл, оставленный прерванным копированием (его уберёт следующее копирование в эту папку): "},
+    {429, "Не сохранены временные файлы записи, прерванной в прошлый раз (её завершит следующее подключение того телефона): "},
+    {430, "прервано; не сохранено: "},
+    {431, "Телефон ещё ждёт данных передачи файла, прерванной в прошлый раз; ожидание, пока он её не отменит: "},
+    {432, " с"},
+    {433, "ожидание телефона, осталось "},
 
     // 450-499
     {450, "Имеющийся файл: "},
     {451, "Новый файл: "},
-    {452, "байт|байта|байт"},
-    {453, "файл|файла|файлов"},
+    {452, "%Ln байт"},
+    {453, "%n файлов"},
     {454, "Сигнал DTR при открытии порта"},
     {455, "Аппаратное управление потоком"},
     {456, "Программное управление потоком"},
@@ -338,6 +344,8 @@ const NumberedText kMessages[] = {
     {622, "Русский"},
     {623, "English"},
     {624, "Язык программы сменится при следующем запуске."},
+    {625, "%n байт"},
+    {626, "Удалить с телефона %n файлов?"},
 };
 
 TEST(Catalogue, EveryNumberedMessageHasItsText) {
@@ -362,6 +370,26 @@ TEST(Catalogue, FragmentsKeepTheirExactBytes) {
     EXPECT_NE(Msg(78).find("\r\n"), std::string::npos);
     EXPECT_EQ(Msg(9).back(), ' ');
     EXPECT_EQ(Msg(10).front(), ' ');
+}
+
+// A process that loads no translation still counts in good Russian.
+TEST(Catalogue, PluralTextsTakeTheirRussianFormUntranslated) {
+    struct Row {
+        int number;
+        int64_t count;
+        const char* text;
+    };
+    const Row rows[] = {
+        {kMsgFilePlural, 0, "0 файлов"},      {kMsgFilePlural, 1, "1 файл"},
+        {kMsgFilePlural, 3, "3 файла"},       {kMsgFilePlural, 11, "11 файлов"},
+        {kMsgFilePlural, 12, "12 файлов"},    {kMsgFilePlural, 21, "21 файл"},
+        {kMsgFilePlural, 104, "104 файла"},   {kMsgFilePlural, 111, "111 файлов"},
+        {kMsgFilePlural, 3000000001, "3000000001 файл"},
+        {kMsgBytePlural, 1, "1 байт"},        {kMsgBytePlural, 2, "2 байта"},
+        {kMsgBytePlural, 500, "500 байт"},       {kMsgByteCount, 48162, "48162 байта"},
+        {kMsgDeletePhoneCount, 2, "Удалить с телефона 2 файла?"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(MsgN(row.number, row.count), row.text) << row.count;
 }
 
 struct CaptionRow {

@@ -113,6 +113,36 @@ TEST(Language, EveryRussianCaptionHasItsEnglishOne) {
     EXPECT_EQ(Caption("TFileExistForm", "FexOverwriteBtn"), "Перезапиписать");
 }
 
+// Each language's forms come from its translation file.
+TEST(Language, PluralTextsCountInBothLanguages) {
+    struct Row {
+        int number;
+        int64_t count;
+        const char* russian;
+        const char* english;
+    };
+    const Row rows[] = {
+        {kMsgFilePlural, 0, "0 файлов", "0 files"},
+        {kMsgFilePlural, 1, "1 файл", "1 file"},
+        {kMsgFilePlural, 2, "2 файла", "2 files"},
+        {kMsgFilePlural, 14, "14 файлов", "14 files"},
+        {kMsgFilePlural, 22, "22 файла", "22 files"},
+        {kMsgFilePlural, 101, "101 файл", "101 files"},
+        {kMsgFilePlural, 3000000002, "3000000002 файла", "3000000002 files"},
+        {kMsgBytePlural, 1, "1 байт", "1 byte"},
+        {kMsgBytePlural, 3, "3 байта", "3 bytes"},
+        {kMsgBytePlural, 25, "25 байт", "25 bytes"},
+        {kMsgByteCount, 1, "1 байт", "1 byte"},
+        {kMsgByteCount, 48163, "48163 байта", "48163 bytes"},  // digits ungrouped
+        {kMsgDeletePhoneCount, 21, "Удалить с телефона 21 файл?", "Delete 21 files from the phone?"},
+    };
+    ASSERT_TRUE(UseLanguage(Language::Russian, kDirs).Program) << "q7k3fm_ru.qm is not built";
+    for (const Row& row : rows) EXPECT_EQ(MsgN(row.number, row.count), row.russian);
+    ASSERT_TRUE(UseLanguage(Language::English, kDirs).Program);
+    for (const Row& row : rows) EXPECT_EQ(MsgN(row.number, row.count), row.english);
+    UseLanguage(Language::Russian, kDirs);
+}
+
 // A text the caller holds stays good when the language is set again (the link thread may
 // be reading one while the settings are applied).
 TEST(Language, ATextHeldAcrossAChangeStaysGood) {

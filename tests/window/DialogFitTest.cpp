@@ -361,8 +361,7 @@ TEST(DialogFit, EveryWindowOfTheProgramShowsItsWholeTexts) {
     // The message boxes of the program, a question and an error.
     QtPrompts boxes(&form);
     look.CheckModal(QStringLiteral("-question"), [&] {
-        boxes.AskYesNoDefaultNo(Msg(kMsgDeleteQuestion) + "3" + Msg(kMsgDeleteQuestionEnd),
-                                Msg(kMsgDeleteCaption));
+        boxes.AskYesNoDefaultNo(MsgN(kMsgDeletePhoneCount, 3), Msg(kMsgDeleteCaption));
     });
     look.CheckModal(QStringLiteral("-error"), [&] {
         boxes.MessageBox(SilentPhoneText(byId), Msg(kMsgErrorCaption), BoxIcon::Error);

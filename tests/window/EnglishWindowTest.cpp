@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTreeWidget>
 
 #include "commands/DeleteFiles.h"
 #include "ui/Language.h"
@@ -16,6 +19,7 @@
 #include "window/MainWindow.h"
 #include "window/QtPrompts.h"
 #include "window/Texts.h"
+#include "window/WindowOnPhone.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;
@@ -31,6 +35,49 @@ TEST(EnglishWindow, TheLocaleMakesTheWindowEnglish) {
     MainWindow form(flags, prompts);
     EXPECT_EQ(form.findChild<QAbstractButton*>("CopyBtn")->text(), "F5 Copy");
     EXPECT_EQ(form.Conflicts()->FexOverwriteAllBtn->text(), "Overwrite all");
+}
+
+// The sizes of the two files count in English.
+TEST(EnglishWindow, TheConflictDialogCountsBytesInEnglish) {
+    AppFlags flags;
+    ScriptedUi prompts;
+    MainWindow form(flags, prompts);
+    ConflictDialog& dialog = *form.Conflicts();
+    QString existing, incoming;
+    ModalDriver driver([&](QWidget*) {
+        existing = dialog.ExistingFacts->text();
+        incoming = dialog.IncomingFacts->text();
+        dialog.reject();
+    });
+    dialog.AskConflictAbout("a.mmf", "a.mmf", ConflictFacts{{12345, -1}, {1, -1}, true});
+    EXPECT_EQ(S(existing), "Existing file: 12,345 bytes");
+    EXPECT_EQ(S(incoming), "New file: 1 byte");
+}
+
+// Every text the window shows once a phone is read: the status lines, the columns, the
+// menus. The phone's own names are Latin in this phone.
+struct EnglishOnPhone : ::testing::Test, q7k3::test::WindowOnPhone<> {
+    void TearDown() override { Close(); }
+};
+
+TEST_F(EnglishOnPhone, TheWindowOnAPhoneSpeaksEnglish) {
+    emu::EmulatorConfig config;
+    config.Content = emu::Preset::Demo;
+    Boot(config);
+    const QString free = form->Phone().FreeLine()->text();
+    EXPECT_TRUE(free.startsWith("Free ")) << S(free);
+    static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+    QStringList texts;
+    for (const QLabel* l : form->findChildren<QLabel*>()) texts << l->text();
+    for (const QAbstractButton* b : form->findChildren<QAbstractButton*>()) texts << b->text();
+    for (const QAction* a : form->findChildren<QAction*>()) texts << a->text() << a->toolTip();
+    for (const QTreeWidget* t : form->findChildren<QTreeWidget*>())
+        for (int c = 0; c < t->columnCount(); ++c) {
+            texts << t->headerItem()->text(c);
+            for (int i = 0; i < t->topLevelItemCount(); ++i) texts << t->topLevelItem(i)->text(c);
+        }
+    for (const QString& text : texts) EXPECT_FALSE(text.contains(cyrillic)) << S(text);
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 // The questions the program asks through message boxes carry Qt's English buttons.
