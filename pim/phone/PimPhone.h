@@ -45,6 +45,9 @@ struct MessageStore {
 struct ReadOptions {
     int Step = 20;              // phonebook slots asked for in one AT+CPBR=a,b
     int ListTimeoutMs = 15000;  // the first answer of AT+CMGL=4; after it, one by one
+    // Brings the link back after a listing that never answered, as after any time-out
+    // (port closed and opened again, ATZ). Null: the phone is asked on as it is.
+    std::function<Status()> Recover;
 };
 
 // Chooses the character set (UCS2, then GSM, then 8859-1 or IRA, from what AT+CSCS=?
