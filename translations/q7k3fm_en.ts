@@ -1482,6 +1482,56 @@ Run the Java compile again.</translation>
         <comment>475</comment>
         <translation>No such folder: </translation>
     </message>
+    <message>
+        <source>Телефон не отвечает на команды контактов и сообщений</source>
+        <comment>530</comment>
+        <translation>The phone answers none of the contacts and messages commands</translation>
+    </message>
+    <message>
+        <source>Телефон не знает ни одной кодировки, в которой можно читать имена</source>
+        <comment>531</comment>
+        <translation>The phone knows no character set its names can be read in</translation>
+    </message>
+    <message>
+        <source>Телефон не отдаёт контакты по кабелю</source>
+        <comment>532</comment>
+        <translation>The phone does not give its contacts over the cable</translation>
+    </message>
+    <message>
+        <source>Телефон не отдаёт сообщения по кабелю</source>
+        <comment>533</comment>
+        <translation>The phone does not give its messages over the cable</translation>
+    </message>
+    <message>
+        <source>Телефон оборвал список на середине; ничего не сохранено</source>
+        <comment>534</comment>
+        <translation>The phone broke off the listing half-way; nothing was saved</translation>
+    </message>
+    <message>
+        <source>Номер, который телефон не примет: </source>
+        <comment>535</comment>
+        <translation>A number the phone will not take: </translation>
+    </message>
+    <message>
+        <source>Номер длиннее, чем берёт память телефона: </source>
+        <comment>536</comment>
+        <translation>The number is longer than the phone&apos;s memory takes: </translation>
+    </message>
+    <message>
+        <source>Имя длиннее, чем берёт память телефона; знаков не больше </source>
+        <comment>537</comment>
+        <translation>The name is longer than the phone&apos;s memory takes; characters at most </translation>
+    </message>
+    <message>
+        <source>В имени есть знаки, которых телефон не примет: </source>
+        <comment>538</comment>
+        <translation>The name holds characters the phone will not take: </translation>
+    </message>
+    <message>
+        <source>Ячейка уже занята, запись не перезаписана: </source>
+        <comment>539</comment>
+        <translation>The slot is taken, the entry was not overwritten: </translation>
+    </message>
 </context>
 <context>
     <name>Cli</name>
