@@ -1483,6 +1483,96 @@ Run the Java compile again.</translation>
         <translation>No such folder: </translation>
     </message>
     <message>
+        <source>Сообщение обрывается раньше своего конца</source>
+        <comment>500</comment>
+        <translation>The message ends before it should</translation>
+    </message>
+    <message>
+        <source>Сообщение не в шестнадцатеричном виде</source>
+        <comment>501</comment>
+        <translation>The message is not in hexadecimal</translation>
+    </message>
+    <message>
+        <source>Сообщение неизвестного вида</source>
+        <comment>502</comment>
+        <translation>The message is of an unknown kind</translation>
+    </message>
+    <message>
+        <source>Сжатый текст сообщения не читается</source>
+        <comment>503</comment>
+        <translation>The message&apos;s text is compressed and cannot be read</translation>
+    </message>
+    <message>
+        <source>Заголовок данных сообщения испорчен</source>
+        <comment>504</comment>
+        <translation>The message&apos;s data header is damaged</translation>
+    </message>
+    <message>
+        <source>Адрес в сообщении испорчен</source>
+        <comment>505</comment>
+        <translation>An address in the message is damaged</translation>
+    </message>
+    <message>
+        <source>Двоичные данные, байт: </source>
+        <comment>507</comment>
+        <translation>Binary data, bytes: </translation>
+    </message>
+    <message>
+        <source>Сообщение доставлено</source>
+        <comment>508</comment>
+        <translation>Message delivered</translation>
+    </message>
+    <message>
+        <source>Сообщение не читается: </source>
+        <comment>509</comment>
+        <translation>The message cannot be read: </translation>
+    </message>
+    <message>
+        <source>В карточке нет номера телефона</source>
+        <comment>510</comment>
+        <translation>The card has no phone number</translation>
+    </message>
+    <message>
+        <source>Карточка не закрыта строкой END:VCARD</source>
+        <comment>511</comment>
+        <translation>The card is not closed by an END:VCARD line</translation>
+    </message>
+    <message>
+        <source>Неизвестная кодировка: </source>
+        <comment>512</comment>
+        <translation>Unknown character set: </translation>
+    </message>
+    <message>
+        <source>В карточке нет имени</source>
+        <comment>513</comment>
+        <translation>The card has no name</translation>
+    </message>
+    <message>
+        <source>Испорченная строка в файле сообщений: </source>
+        <comment>514</comment>
+        <translation>Damaged line in the messages file: </translation>
+    </message>
+    <message>
+        <source>Не получены части: </source>
+        <comment>515</comment>
+        <translation>Parts not received: </translation>
+    </message>
+    <message>
+        <source>Сообщение ещё не доставлено</source>
+        <comment>516</comment>
+        <translation>Message not delivered yet</translation>
+    </message>
+    <message>
+        <source>Сообщение не доставлено</source>
+        <comment>517</comment>
+        <translation>Message not delivered</translation>
+    </message>
+    <message>
+        <source>Текст слишком длинный для SMS</source>
+        <comment>506</comment>
+        <translation>The text is too long for a short message</translation>
+    </message>
+    <message>
         <source>Телефон не отвечает на команды контактов и сообщений</source>
         <comment>530</comment>
         <translation>The phone answers none of the contacts and messages commands</translation>
@@ -1531,6 +1621,41 @@ Run the Java compile again.</translation>
         <source>Ячейка уже занята, запись не перезаписана: </source>
         <comment>539</comment>
         <translation>The slot is taken, the entry was not overwritten: </translation>
+    </message>
+    <message>
+        <source>Текст не записывается 7-битным алфавитом GSM</source>
+        <comment>518</comment>
+        <translation>The text cannot be written in the GSM 7-bit alphabet</translation>
+    </message>
+    <message>
+        <source>Контакты</source>
+        <comment>540</comment>
+        <translation>Contacts</translation>
+    </message>
+    <message>
+        <source>Сообщения</source>
+        <comment>541</comment>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>Нет такой памяти: </source>
+        <comment>542</comment>
+        <translation>No such store: </translation>
+    </message>
+    <message>
+        <source>Нет такой подкоманды: </source>
+        <comment>543</comment>
+        <translation>No such subcommand: </translation>
+    </message>
+    <message>
+        <source>Номер ячейки должен быть числом: </source>
+        <comment>544</comment>
+        <translation>A slot number must be a number: </translation>
+    </message>
+    <message>
+        <source>В этой ячейке нет сообщения: </source>
+        <comment>545</comment>
+        <translation>There is no message in this slot: </translation>
     </message>
 </context>
 <context>
@@ -1906,6 +2031,40 @@ why and what to do about it.</translation>
     <message>
         <source>это тот телефон, на котором прервалась запись файла (для телефонов без серийного номера)</source>
         <translation>this is the phone on which a file write was interrupted (for phones without a serial number)</translation>
+    </message>
+    <message>
+        <source>только эта память телефона</source>
+        <translation>only this store of the phone</translation>
+    </message>
+    <message>
+        <source>для программ: поля через табуляцию, запись на строку</source>
+        <translation>for programs: fields separated by tabs, one entry a line</translation>
+    </message>
+    <message>
+        <source>массив JSON, запись — объект</source>
+        <translation>a JSON array, one object an entry</translation>
+    </message>
+    <message>
+        <source>contacts [ПАРАМЕТРЫ] ls</source>
+        <translation>contacts [OPTIONS] ls</translation>
+    </message>
+    <message>
+        <source>Печатает записи телефонной книги: память (SM — SIM-карта, ME — телефон),
+ячейку, номер и имя. Без --store — обе памяти.</source>
+        <translation>Prints the phonebook&apos;s entries: store (SM the SIM card, ME the phone),
+slot, number and name. Without --store, both stores.</translation>
+    </message>
+    <message>
+        <source>messages [ПАРАМЕТРЫ] ls | show N</source>
+        <translation>messages [OPTIONS] ls | show N</translation>
+    </message>
+    <message>
+        <source>ls печатает сообщения всех памятей телефона: память, ячейку, состояние,
+адрес, время, часть и первые слова. show N показывает сообщение из ячейки N
+(память ME, если не задана --store) целиком, с остальными его частями.</source>
+        <translation>ls prints the messages of every store of the phone: store, slot, state,
+address, time, part and the first words. show N shows the message in slot N
+(of store ME unless --store names another) whole, with its other parts.</translation>
     </message>
 </context>
 <context>

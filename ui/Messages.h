@@ -331,6 +331,12 @@ enum MessageId : int {
     kMsgContactNameTooLong = 537,  // + the limit + ": " + the name
     kMsgNameNotInCharset = 538,  // + the name
     kMsgSlotTaken = 539,  // + the slot
+    kMsgContactsFolder = 540,  // the phonebook, as the progress line names it
+    kMsgMessagesFolder = 541,
+    kMsgCliBadStore = 542,  // + the store's name
+    kMsgCliBadSubcommand = 543,  // + the word
+    kMsgCliBadIndex = 544,  // + the word
+    kMsgNoSuchMessage = 545,  // + the slot
 
     // The session (600-619).
 

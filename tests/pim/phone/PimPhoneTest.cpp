@@ -8,6 +8,7 @@
 
 #include "link/Connection.h"
 #include "phonefs/EmulatorLink.h"
+#include "pim/Pdu.h"
 #include "pim/phone/PimPhone.h"
 #include "ui/Messages.h"
 
@@ -180,6 +181,47 @@ TEST(PimPhone, WritesGoToFreeSlotsOnly) {
 
         ASSERT_TRUE(EraseContact(t.Ch(), cs, "ME", 500).has_value());
         EXPECT_EQ(t.emu->Contacts("ME").size(), before.size() + 1);
+    }
+}
+
+// The demo phone's messages are what they claim to be.
+TEST(PimPhone, DemoMessagesDecode) {
+    struct Want {
+        const char* Store;
+        int Index;
+        PduKind Kind;
+        const char* Address;
+        const char* Text;
+        int Sequence;  // of its concatenation, 0: none
+    };
+    const Want rows[] = {
+        {"ME", 1, PduKind::Deliver, "+79161234567", "Price 5€ [ok] {x} ~^|\\ done", 0},
+        {"ME", 2, PduKind::Deliver, "+79031112233", "Привет! Встречаемся в 7 у метро.", 0},
+        {"ME", 3, PduKind::Deliver, "+79265554433", "the second part, ", 2},
+        {"ME", 4, PduKind::Deliver, "+79265554433", "and the third.", 3},
+        {"ME", 5, PduKind::Deliver, "+79265554433", "A long story: the first part, ", 1},
+        {"ME", 6, PduKind::Deliver, "+79037778899", "Начало письма, а второй части нет", 1},
+        {"ME", 7, PduKind::Deliver, "Balance", "Balance: 120.50 RUB", 0},
+        {"ME", 8, PduKind::Submit, "+79161234567", "Буду в 8", 0},
+        {"ME", 9, PduKind::Submit, "+79031112233", "Not sent yet", 0},
+        {"SR", 1, PduKind::StatusReport, "+79161234567", "", 0},
+    };
+    PhoneEmulator emu(Demo());
+    std::vector<emu::PimMessage> all = emu.Messages("ME");
+    const auto reports = emu.Messages("SR");
+    all.insert(all.end(), reports.begin(), reports.end());
+    ASSERT_EQ(all.size(), std::size(rows));
+    for (size_t i = 0; i < all.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Want& w = rows[i];
+        EXPECT_EQ(all[i].Store, w.Store);
+        EXPECT_EQ(all[i].Index, w.Index);
+        const auto pdu = DecodePdu(all[i].Pdu);
+        ASSERT_TRUE(pdu.has_value()) << pdu.error().Text;
+        EXPECT_EQ(pdu->Kind, w.Kind);
+        EXPECT_EQ(pdu->Address, w.Address);
+        if (w.Kind != PduKind::StatusReport) EXPECT_EQ(pdu->Text, w.Text);
+        EXPECT_EQ(pdu->Part ? pdu->Part->Sequence : 0, w.Sequence);
     }
 }
 
