@@ -1604,6 +1604,56 @@ Run the Java compile again.</translation>
         <translation>The text is too long for a short message</translation>
     </message>
     <message>
+        <source>Телефон не отвечает на команды контактов и сообщений</source>
+        <comment>530</comment>
+        <translation>The phone answers none of the contacts and messages commands</translation>
+    </message>
+    <message>
+        <source>Телефон не знает ни одной кодировки, в которой можно читать имена</source>
+        <comment>531</comment>
+        <translation>The phone knows no character set its names can be read in</translation>
+    </message>
+    <message>
+        <source>Телефон не отдаёт контакты по кабелю</source>
+        <comment>532</comment>
+        <translation>The phone does not give its contacts over the cable</translation>
+    </message>
+    <message>
+        <source>Телефон не отдаёт сообщения по кабелю</source>
+        <comment>533</comment>
+        <translation>The phone does not give its messages over the cable</translation>
+    </message>
+    <message>
+        <source>Телефон оборвал список на середине; ничего не сохранено</source>
+        <comment>534</comment>
+        <translation>The phone broke off the listing half-way; nothing was saved</translation>
+    </message>
+    <message>
+        <source>Номер, который телефон не примет: </source>
+        <comment>535</comment>
+        <translation>A number the phone will not take: </translation>
+    </message>
+    <message>
+        <source>Номер длиннее, чем берёт память телефона: </source>
+        <comment>536</comment>
+        <translation>The number is longer than the phone&apos;s memory takes: </translation>
+    </message>
+    <message>
+        <source>Имя длиннее, чем берёт память телефона; знаков не больше </source>
+        <comment>537</comment>
+        <translation>The name is longer than the phone&apos;s memory takes; characters at most </translation>
+    </message>
+    <message>
+        <source>В имени есть знаки, которых телефон не примет: </source>
+        <comment>538</comment>
+        <translation>The name holds characters the phone will not take: </translation>
+    </message>
+    <message>
+        <source>Ячейка уже занята, запись не перезаписана: </source>
+        <comment>539</comment>
+        <translation>The slot is taken, the entry was not overwritten: </translation>
+    </message>
+    <message>
         <source>Текст не записывается 7-битным алфавитом GSM</source>
         <comment>518</comment>
         <translation>The text cannot be written in the GSM 7-bit alphabet</translation>
@@ -1623,6 +1673,36 @@ Run the Java compile again.</translation>
             <numerusform>Delete %n file from the phone?</numerusform>
             <numerusform>Delete %n files from the phone?</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Контакты</source>
+        <comment>540</comment>
+        <translation>Contacts</translation>
+    </message>
+    <message>
+        <source>Сообщения</source>
+        <comment>541</comment>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>Нет такой памяти: </source>
+        <comment>542</comment>
+        <translation>No such store: </translation>
+    </message>
+    <message>
+        <source>Нет такой подкоманды: </source>
+        <comment>543</comment>
+        <translation>No such subcommand: </translation>
+    </message>
+    <message>
+        <source>Номер ячейки должен быть числом: </source>
+        <comment>544</comment>
+        <translation>A slot number must be a number: </translation>
+    </message>
+    <message>
+        <source>В этой ячейке нет сообщения: </source>
+        <comment>545</comment>
+        <translation>There is no message in this slot: </translation>
     </message>
 </context>
 <context>
@@ -1998,6 +2078,40 @@ why and what to do about it.</translation>
     <message>
         <source>это тот телефон, на котором прервалась запись файла (для телефонов без серийного номера)</source>
         <translation>this is the phone on which a file write was interrupted (for phones without a serial number)</translation>
+    </message>
+    <message>
+        <source>только эта память телефона</source>
+        <translation>only this store of the phone</translation>
+    </message>
+    <message>
+        <source>для программ: поля через табуляцию, запись на строку</source>
+        <translation>for programs: fields separated by tabs, one entry a line</translation>
+    </message>
+    <message>
+        <source>массив JSON, запись — объект</source>
+        <translation>a JSON array, one object an entry</translation>
+    </message>
+    <message>
+        <source>contacts [ПАРАМЕТРЫ] ls</source>
+        <translation>contacts [OPTIONS] ls</translation>
+    </message>
+    <message>
+        <source>Печатает записи телефонной книги: память (SM — SIM-карта, ME — телефон),
+ячейку, номер и имя. Без --store — обе памяти.</source>
+        <translation>Prints the phonebook&apos;s entries: store (SM the SIM card, ME the phone),
+slot, number and name. Without --store, both stores.</translation>
+    </message>
+    <message>
+        <source>messages [ПАРАМЕТРЫ] ls | show N</source>
+        <translation>messages [OPTIONS] ls | show N</translation>
+    </message>
+    <message>
+        <source>ls печатает сообщения всех памятей телефона: память, ячейку, состояние,
+адрес, время, часть и первые слова. show N показывает сообщение из ячейки N
+(память ME, если не задана --store) целиком, с остальными его частями.</source>
+        <translation>ls prints the messages of every store of the phone: store, slot, state,
+address, time, part and the first words. show N shows the message in slot N
+(of store ME unless --store names another) whole, with its other parts.</translation>
     </message>
 </context>
 <context>

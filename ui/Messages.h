@@ -328,6 +328,22 @@ enum MessageId : int {
     kMsgNoSuchLocalFolder = 475,  // + path
 
     // Contacts and messages (500-599).
+    kMsgNoPimCommands = 530,  // the phone answers none of the phonebook and message commands
+    kMsgNoPimCharset = 531,
+    kMsgNoContacts = 532,
+    kMsgNoMessages = 533,
+    kMsgListingCut = 534,
+    kMsgBadNumber = 535,  // + the number
+    kMsgNumberTooLong = 536,  // + the number
+    kMsgContactNameTooLong = 537,  // + the limit + ": " + the name
+    kMsgNameNotInCharset = 538,  // + the name
+    kMsgSlotTaken = 539,  // + the slot
+    kMsgContactsFolder = 540,  // the phonebook, as the progress line names it
+    kMsgMessagesFolder = 541,
+    kMsgCliBadStore = 542,  // + the store's name
+    kMsgCliBadSubcommand = 543,  // + the word
+    kMsgCliBadIndex = 544,  // + the word
+    kMsgNoSuchMessage = 545,  // + the slot
 
     // The session (600-619).
 

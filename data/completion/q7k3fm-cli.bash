@@ -14,7 +14,7 @@ _q7k3fm_cli() {
         words=("${COMP_WORDS[@]}")
         cword=$COMP_CWORD
     }
-    local commands="backup convert detect get identify java ls ports put rename restore rm scan verify help"
+    local commands="backup contacts convert detect get identify java ls messages ports put rename restore rm scan verify help"
     local link="--port --baud --sleep --trace --same-phone --quiet --verbose --help"
     local fs="$link --mode --hidden"
     local kinds="mel2mmf mmf2mel mmf2wav mel2wav ani2bmp pic2ani pic2ems ems2bmp imy2ems ems2imy jad"
@@ -25,6 +25,7 @@ _q7k3fm_cli() {
         --baud) COMPREPLY=($(compgen -W "115200 128000 230400" -- "$cur")); return ;;
         --sleep) COMPREPLY=($(compgen -W "0 1 2" -- "$cur")); return ;;
         --mode) COMPREPLY=($(compgen -W "normal pro pims" -- "$cur")); return ;;
+        --store) COMPREPLY=($(compgen -W "SM ME SR" -- "$cur")); return ;;
         --slot|--width|--name|--match) return ;;
         --folder) COMPREPLY=($(compgen -W "$(_q7k3fm_cli_folders)" -- "$cur")); return ;;
     esac
@@ -32,7 +33,7 @@ _q7k3fm_cli() {
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --port|--baud|--sleep|--trace|--mode|--slot|--width|--name|--folder|--match) ((i++)) ;;
+            --port|--baud|--sleep|--trace|--mode|--store|--slot|--width|--name|--folder|--match) ((i++)) ;;
             -*) ;;
             *) command=${words[i]}; break ;;
         esac
@@ -56,6 +57,14 @@ _q7k3fm_cli() {
         backup) options=$fs ;;
         restore) options="$fs --folder --match --overwrite" ;;
         verify) options="$fs --deep" ;;
+        contacts|messages)
+            options="$link --store --porcelain --json"
+            if [[ $cur != -* && $((cword - i)) -eq 1 ]]; then
+                [[ $command == contacts ]] && COMPREPLY=($(compgen -W "ls" -- "$cur"))
+                [[ $command == messages ]] && COMPREPLY=($(compgen -W "ls show" -- "$cur"))
+                return
+            fi
+            ;;
         java)
             options="$link --mode"
             if [[ $cur != -* && $((cword - i)) -eq 1 ]]; then
