@@ -1482,6 +1482,11 @@ Run the Java compile again.</translation>
         <comment>475</comment>
         <translation>No such folder: </translation>
     </message>
+    <message>
+        <source>Отключить</source>
+        <comment>476</comment>
+        <translation>Disconnect</translation>
+    </message>
 </context>
 <context>
     <name>Cli</name>

@@ -504,7 +504,7 @@ const Source kSources[] = {
     /* 473 */ QT_TRANSLATE_NOOP3("Catalogue", "Ссылка в никуда", "473"),
     /* 474 */ QT_TRANSLATE_NOOP3("Catalogue", "Перейти к папке…", "474"),
     /* 475 */ QT_TRANSLATE_NOOP3("Catalogue", "Нет такой папки: ", "475"),
-    /* 476 */ "",  // reserved
+    /* 476 */ QT_TRANSLATE_NOOP3("Catalogue", "Отключить", "476"),
     /* 477 */ "",  // reserved
     /* 478 */ "",  // reserved
     /* 479 */ "",  // reserved

@@ -318,7 +318,8 @@ enum MessageId : int {
     kMsgLinkType = 472,          // the computer pane's type of a symbolic link
     kMsgBrokenLinkType = 473,    // ... of one that leads nowhere
     kMsgGoToFolder = 474,        // the File menu's item (Ctrl+L) and its box
-    kMsgNoSuchLocalFolder = 475,  // + path  // the local delete question: + N + " " + PluralForm + "?"
+    kMsgNoSuchLocalFolder = 475,  // + path
+    kMsgDisconnect = 476,         // the File menu's item  // the local delete question: + N + " " + PluralForm + "?"
 
     // Contacts and messages (500-599).
 

@@ -145,6 +145,9 @@ void MainWindow::BuildMenu() {
     m_fileMenu->setObjectName("FileMenu");
     m_connectAction = m_fileMenu->addAction(M(kMsgConnect));
     m_connectAction->setObjectName("Connect1");
+    m_disconnectAction = m_fileMenu->addAction(M(kMsgDisconnect));
+    m_disconnectAction->setObjectName("Disconnect1");
+    m_disconnectAction->setEnabled(false);
     m_settingsAction = m_fileMenu->addAction(Cap(kForm, "Settings1"));
     m_settingsAction->setObjectName("Settings1");
     m_fileMenu->addSeparator();
@@ -182,7 +185,11 @@ void MainWindow::BuildMenu() {
     connect(m_connectAction, &QAction::triggered, this, [this] { ConnectClick(); });
     connect(m_settingsAction, &QAction::triggered, this, [this] { SettingsClick(); });
     connect(m_exitAction, &QAction::triggered, this, [this] { ExitClick(); });
-    connect(m_fileMenu, &QMenu::aboutToShow, this, [this] { m_backups->UpdateActions(); });
+    connect(m_disconnectAction, &QAction::triggered, this, [this] { DisconnectClick(); });
+    connect(m_fileMenu, &QMenu::aboutToShow, this, [this] {
+        m_backups->UpdateActions();
+        m_disconnectAction->setEnabled(PhoneReady());
+    });
     connect(m_backupAction, &QAction::triggered, this, [this] { m_backups->Backup(); });
     connect(m_restoreAction, &QAction::triggered, this, [this] { m_backups->Restore(); });
     connect(m_verifyAction, &QAction::triggered, this, [this] { m_backups->Verify(); });
@@ -436,8 +443,13 @@ void MainWindow::FirstInitialization() {
 
     const std::string port = m_core.Store->ReadString("ComPort", "");
     LastPath.clear();
-    LoadSettings(*m_core.Store,
-                 {m_core.Port, &m_core.Link->Channel.PollStep, &m_flags, &Favs, &LastPath});
+    std::string phoneFolder;
+    LoadSettings(*m_core.Store, {m_core.Port, &m_core.Link->Channel.PollStep, &m_flags, &Favs,
+                                 &LastPath, &phoneFolder});
+    FolderPlace place;
+    for (const QString& name : Q(phoneFolder).split(QLatin1Char('\\'), Qt::SkipEmptyParts))
+        place.push_back(S(name));
+    m_core.Session->SetReturnPlace(std::move(place));
     UpdateModeControls();
     RestoreWindowPlace(*m_core.Store);
     const QString last = QString::fromStdString(LastPath);
@@ -469,6 +481,11 @@ void MainWindow::ConnectClick() {
     });
 }
 
+void MainWindow::DisconnectClick() {
+    if (!Admitted()) return;
+    m_core.Session->Disconnect();
+}
+
 void MainWindow::SettingsClick() {
     if (!Admitted(false)) return;
     m_plugs->EndSearch([this] {
@@ -481,6 +498,11 @@ void MainWindow::CloseQuery() {
     m_closed = true;
     if (m_core.Store) {
         SavePlace(*m_core.Store, *this, *m_splitter);
+        if (m_core.Session) {
+            QStringList names;
+            for (const std::string& name : m_core.Session->ReturnPlace()) names << Q(name);
+            m_core.Store->WriteString("LastPhoneFolder", S(names.join(QLatin1Char('\\'))));
+        }
         SaveOnClose(*m_core.Store, S(m_computer->List()->Path()), Favs);
     }
     m_plugs->Stop();
@@ -538,6 +560,7 @@ void MainWindow::BusyChanged(bool busy) {
 }
 
 void MainWindow::TreeChanged() {
+    m_disconnectAction->setEnabled(PhoneReady());
     if (!m_core.Session || !m_core.Session->Root()) {
         m_phone->ShowNoTree();
         // The phone is gone: the status bar no longer names its model.
@@ -545,12 +568,19 @@ void MainWindow::TreeChanged() {
         return;
     }
     ShowCurrentFolder();
+    RememberPhoneFolder();
     ApplyResizeRule();
     SetSplitterLeft(*m_splitter, m_pendingSplitterLeft);
 }
 
 void MainWindow::FolderChanged() {
     ShowCurrentFolder();
+    RememberPhoneFolder();
+}
+
+void MainWindow::RememberPhoneFolder() {
+    if (Tree4* folder = m_core.Session ? m_core.Session->CurrentFolder() : nullptr)
+        m_core.Session->SetReturnPlace(PlaceOf(folder));
 }
 
 void MainWindow::ModelChanged(const std::string& phoneModel) {

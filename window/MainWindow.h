@@ -145,6 +145,8 @@ public:
     virtual void RefreshClick();
     virtual void SettingsClick();
     virtual void ConnectClick();
+    // "Отключить": the port closed and the phone pane emptied until the next connection.
+    void DisconnectClick();
     virtual void ExitClick();
     virtual void HelpClick();
     // "Перейти к папке" (Ctrl+L): a computer folder typed or pasted; "~" is the home.
@@ -208,6 +210,8 @@ protected:
     void UpdateComputerStatus();
     // The controls that depend on the firmware mode.
     void UpdateModeControls();
+    // The phone folder shown is the one the next connection returns to.
+    void RememberPhoneFolder();
 
     AppFlags& m_flags;
     Prompts& m_prompts;
@@ -227,6 +231,7 @@ private:
     QLabel* m_modelLine = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_connectAction = nullptr;  // reconnect with the stored settings
+    QAction* m_disconnectAction = nullptr;
     QAction* m_settingsAction = nullptr;
     // Backup, restore and verify of the whole phone (BackupCommands).
     QAction* m_backupAction = nullptr;

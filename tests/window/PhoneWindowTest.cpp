@@ -586,3 +586,58 @@ TEST_F(PhoneWindowFixture, ConnectBringsBackAPhoneThatWasStoppedAndStartedAgain)
 }
 
 }  // namespace
+
+namespace {
+
+// "Отключить" closes the port and empties the pane; the next connection goes back to the
+// folder that was shown, and closing keeps it for the next run.
+TEST_F(PhoneWindowFixture, DisconnectAndTheNextConnectionReturnToTheLastFolder) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    DoubleClick("Sounds");
+    DoubleClick("My Sounds");
+    ASSERT_EQ(S(form->Phone().PathLine()->text()), "E700:\\Sounds\\My Sounds");
+
+    QAction* disconnect = form->MenuAction("Disconnect1");
+    ASSERT_NE(disconnect, nullptr);
+    disconnect->trigger();
+    Settle();
+    EXPECT_FALSE(form->PhoneReady());
+    EXPECT_FALSE(link->Port.Connected());
+    EXPECT_TRUE(form->Phone().NoPhoneShown());
+    EXPECT_TRUE(form->ModelLine()->text().isEmpty());
+    EXPECT_FALSE(disconnect->isEnabled());
+    EXPECT_FALSE(session->KeepAliveArmed());
+
+    form->MenuAction("Connect1")->trigger();
+    Settle();
+    ASSERT_TRUE(form->PhoneReady());
+    EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:\\Sounds\\My Sounds");
+    EXPECT_TRUE(prompts.shown.empty());
+
+    form->close();
+    ASSERT_TRUE(WaitUntil([&] { return form->SessionClosed(); }));
+    QSettings file(configDir.filePath("Q7K3FileManager.conf"), QSettings::IniFormat);
+    EXPECT_EQ(file.value("LastPhoneFolder").toString(), "Sounds\\My Sounds");
+}
+
+// A folder kept by an earlier run: shown after the scan when the phone has it, else the root.
+TEST_F(PhoneWindowFixture, TheStoredPhoneFolderIsShownWhenThePhoneHasIt) {
+    const struct {
+        const char* stored;
+        const char* shown;
+    } rows[] = {{"Sounds\\My Sounds", "E700:\\Sounds\\My Sounds"}, {"Sounds\\Gone", "E700:"}};
+    for (const auto& row : rows) {
+        StartPhone();
+        PutDemoFiles();
+        store->WriteString("LastPhoneFolder", row.stored);
+        StorePort();
+        Boot();
+        EXPECT_EQ(S(form->Phone().PathLine()->text()), row.shown) << row.stored;
+        Close();
+    }
+}
+
+}  // namespace
