@@ -85,7 +85,10 @@ bool AskPhoneDelete(Prompts& prompts, const Tree4* folder,
                                      ? Msg(kMsgDeletePhoneQuestion) + Msg(kMsgQuoteOpen) +
                                            files.front() + Msg(kMsgQuoteCloseQuestion)
                                      : Msg(kMsgDeletePhoneQuestion) + std::to_string(files.size()) +
-                                           Msg(kMsgDeleteQuestionEnd);
+                                           " " +
+                                           PluralForm(static_cast<int64_t>(files.size()),
+                                                      Msg(kMsgFilePlural)) +
+                                           Msg(kMsgQuestionMark);
     return prompts.AskYesNoDefaultNo(question, Msg(kMsgDeleteCaption));
 }
 

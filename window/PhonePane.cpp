@@ -37,6 +37,8 @@ PhonePane::PhonePane(QWidget* panel) : QObject(panel) {
     DragDropFilesPhone = new PhoneDropTarget(ListPhone);
 
     StatusPhone = PaneStatusLine("StatusPhone", Cap(kMainForm, "StatusPhone"), panel, layout);
+    // In the program's language from the start, as the computer pane's line.
+    StatusPhone->setText(SelectionText());
 
     for (QWidget* w : {static_cast<QWidget*>(StatusPhone), static_cast<QWidget*>(PhoneDiskStatus),
                        static_cast<QWidget*>(PathPhone)})

@@ -95,7 +95,7 @@ TEST_F(DeleteTest, PhoneDeleteAsksFirst) {
     EXPECT_TRUE(AskPhoneDelete(prompts, folder, {"Ringtones"}));
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0].Text, "Удалить с телефона «Birds.mmf»?");
-    EXPECT_EQ(prompts.shown[1].Text, "Удалить с телефона 2 файлов?");
+    EXPECT_EQ(prompts.shown[1].Text, "Удалить с телефона 2 файла?");
     EXPECT_EQ(prompts.shown[0].Caption, Msg(kMsgDeleteCaption));
     prompts.yesNo.clear();
 }
