@@ -40,6 +40,39 @@ struct Faults {
     int AnywhereMs = 1000;
     int SplitMaxDelayMs = -1;  // 0 or more: answers go out in random pieces, this far apart at most
     uint32_t Seed = 1;         // for the random pieces, places and garbage
+
+    // The phonebook and message commands.
+    int RangeLimit = 0;            // AT+CPBR ranges of more slots than this are refused (0: none)
+    bool ListHangs = false;        // AT+CMGL never answers
+    bool HexArguments = false;     // under UCS2 the quoted arguments are hex too, and AT+CSCS? says so
+    bool PhonebookExtraField = false;  // +CPBR lines carry one more number after the text
+    int CutListingAfter = -1;      // once: a listing stops without its end after this many entries
+};
+
+// A phonebook entry and a stored message of the emulated phone. Names are UTF-8; a message
+// is its PDU in hex, the service centre's address first, as the phone lists it.
+struct PimContact {
+    int Index = 0;
+    std::string Number;
+    int Type = 129;
+    std::string Name;
+};
+struct PimMessage {
+    std::string Store = "ME";  // "ME", "SM" or "SR" (status reports)
+    int Index = 0;
+    int Stat = 1;  // 0 unread, 1 read, 2 unsent, 3 sent
+    std::string Pdu;
+};
+struct PimContent {
+    std::vector<PimContact> Sim;    // "SM"
+    std::vector<PimContact> Phone;  // "ME"
+    std::vector<PimMessage> Messages;
+    int SimSlots = 250;
+    int PhoneSlots = 1000;
+    int SimNameLength = 14;  // characters of a name, as AT+CPBR=? tells
+    int PhoneNameLength = 20;
+    int NumberLength = 40;
+    int MessageSlots = 500;  // of each message store
 };
 
 enum class Preset { Empty, Demo };
@@ -60,6 +93,7 @@ struct EmulatorConfig {
     std::string LogFile;
     int CapacityKb = 13104;  // user memory, used in 16 KB units
     Faults Fault;
+    PimContent Pim;  // the demo preset adds its own entries
 };
 
 // The serial number of a phone whose config names none: fifteen digits made from its model

@@ -108,7 +108,7 @@ std::string DefaultSerial(const EmulatorConfig& config) {
 }
 
 Interpreter::Interpreter(EmulatorConfig& config, FileStore& store, Trace& trace)
-    : m_config(config), m_store(store), m_trace(trace), m_echo(config.Echo) {
+    : m_config(config), m_store(store), m_trace(trace), m_pim(config), m_echo(config.Echo) {
     Reconfigure();
 }
 
@@ -350,9 +350,25 @@ void Interpreter::Dispatch(const std::string& line, Reply& out) {
         CmdWrite(args, out);
     } else if (hasArgs && head == "AT+FSFE") {
         CmdErase(args, out);
-    } else {
+    } else if (!CmdPim(head, hasArgs, args, out)) {
         Final(out, "ERROR");
     }
+}
+
+bool Interpreter::CmdPim(const std::string& head, bool hasArgs, const std::string& args, Reply& out) {
+    std::vector<std::string> lines;
+    std::optional<std::string> final;
+    if (!m_pim.Handle(head, hasArgs, args, lines, final)) return false;
+    if (!lines.empty()) {
+        std::string body = "\r\n";
+        for (const std::string& line : lines) body += line + "\r\n";
+        Send(out, std::move(body));
+    }
+    if (final)
+        Final(out, *final);
+    else
+        m_trace.Note("the phone leaves " + head + " unanswered");
+    return true;
 }
 
 void Interpreter::CmdFolder(const std::string& verb, const std::string& args, Reply& out) {

@@ -10,6 +10,7 @@
 #include "emulator/EmulatorConfig.h"
 #include "emulator/FileStore.h"
 #include "emulator/FolderMap.h"
+#include "emulator/PimStores.h"
 #include "emulator/Trace.h"
 
 namespace q7k3::emu {
@@ -38,6 +39,7 @@ public:
 
     void Reconfigure();
     const FolderMap& Map() const { return m_map; }
+    const PimStores& Pim() const { return m_pim; }
     // A raw "+FSDL: ..." line listed after the folder's files (for malformed-answer tests).
     void InjectListingLine(const std::string& folderPath, const std::string& line);
     // Back to a working line: the cut and silence faults are lifted.
@@ -79,6 +81,7 @@ private:
     void CmdWrite(const std::string& args, Reply& out);
     void CmdErase(const std::string& args, Reply& out);
     void CmdInfo(Reply& out);
+    bool CmdPim(const std::string& head, bool hasArgs, const std::string& args, Reply& out);
 
     // A folder of the fan-out fault ("/Sounds/F0012/F0003"); false if the id names none.
     bool FanOutFolder(const std::string& id, Folder& out) const;
@@ -90,6 +93,7 @@ private:
     FileStore& m_store;
     Trace& m_trace;
     FolderMap m_map;
+    PimStores m_pim;
     std::string m_current;  // path of the current folder
     bool m_echo = true;
     bool m_dead = false;

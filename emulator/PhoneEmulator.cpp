@@ -42,6 +42,7 @@ PhoneEmulator::PhoneEmulator(EmulatorConfig config)
         m_error = "cannot use the directory " + m_config.RootDir;
         return;
     }
+    if (m_config.Content == emu::Preset::Demo) emu::FillDemoPim(m_config.Pim);
     m_interp = std::make_unique<emu::Interpreter>(m_config, *m_store, *m_trace);
     if (m_config.Content == emu::Preset::Demo) emu::FillDemo(*m_store, m_interp->Map());
 }
@@ -487,6 +488,16 @@ void PhoneEmulator::UnsolicitedAnywhere(const std::string& line, int everyMs) {
 void PhoneEmulator::SplitAnswers(int maxDelayMs) {
     std::lock_guard lock(m_mutex);
     m_config.Fault.SplitMaxDelayMs = maxDelayMs;
+}
+
+std::vector<emu::PimContact> PhoneEmulator::Contacts(const std::string& store) const {
+    std::lock_guard lock(m_mutex);
+    return m_interp ? m_interp->Pim().Contacts(store) : std::vector<emu::PimContact>{};
+}
+
+std::vector<emu::PimMessage> PhoneEmulator::Messages(const std::string& store) const {
+    std::lock_guard lock(m_mutex);
+    return m_interp ? m_interp->Pim().Messages(store) : std::vector<emu::PimMessage>{};
 }
 
 void PhoneEmulator::ClearFaults() {

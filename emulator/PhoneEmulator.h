@@ -65,6 +65,10 @@ public:
     // The folder identifier of a path ("mms/camera/image", "Sounds/Ring"); empty if none.
     std::string FolderId(const std::string& path) const;
 
+    // The phonebook entries ("SM", "ME") and stored messages ("ME", "SM", "SR") as they stand.
+    std::vector<emu::PimContact> Contacts(const std::string& store) const;
+    std::vector<emu::PimMessage> Messages(const std::string& store) const;
+
     // The AT+CGMM answer; the folder identifiers follow the model's family.
     void SetModel(const std::string& model);
     // The AT+CGSN answer: another phone of the same model; "ERROR": a phone without one.

@@ -58,6 +58,11 @@ const char kUsage[] =
     "  --early-ok BYTES    a write is answered OK after BYTES of its data, the file kept cut\n"
     "  --fan-out N         with --pims, every folder also lists N subfolders (F0000...)\n"
     "  --split MS          answers go out in random pieces up to MS apart\n"
+    "  --range-limit N     refuse AT+CPBR ranges of more than N slots\n"
+    "  --list-hangs        leave AT+CMGL unanswered\n"
+    "  --hex-arguments     under AT+CSCS=\"UCS2\" take quoted arguments in hex too\n"
+    "  --extra-field       one more number after the text of every +CPBR line\n"
+    "  --cut-listing N     once: a phonebook or message listing stops after N entries\n"
     "  --seed N            the seed of the random pieces, places and garbage (default 1)\n"
     "  --help              this text\n";
 
@@ -113,6 +118,12 @@ int main(int argc, char** argv) {
             config.Fault.EndlessRead = true;
         } else if (opt == "--prompt-storm") {
             config.Fault.PromptStorm = true;
+        } else if (opt == "--list-hangs") {
+            config.Fault.ListHangs = true;
+        } else if (opt == "--hex-arguments") {
+            config.Fault.HexArguments = true;
+        } else if (opt == "--extra-field") {
+            config.Fault.PhonebookExtraField = true;
         } else if (!value(v)) {
             return Fail("unknown option or missing value: " + opt + " (see --help)");
         } else if (opt == "--model") {
@@ -173,6 +184,10 @@ int main(int argc, char** argv) {
             config.Fault.FanOut = static_cast<int>(n);
         } else if (opt == "--split" && ParseInt(v, 0, 10'000, n)) {
             config.Fault.SplitMaxDelayMs = static_cast<int>(n);
+        } else if (opt == "--range-limit" && ParseInt(v, 1, 100'000, n)) {
+            config.Fault.RangeLimit = static_cast<int>(n);
+        } else if (opt == "--cut-listing" && ParseInt(v, 0, INT_MAX, n)) {
+            config.Fault.CutListingAfter = static_cast<int>(n);
         } else if (opt == "--seed" && ParseInt(v, 0, UINT32_MAX, n)) {
             config.Fault.Seed = static_cast<uint32_t>(n);
         } else {

@@ -559,16 +559,16 @@ const Source kSources[] = {
     /* 527 */ "",  // reserved
     /* 528 */ "",  // reserved
     /* 529 */ "",  // reserved
-    /* 530 */ "",  // reserved
-    /* 531 */ "",  // reserved
-    /* 532 */ "",  // reserved
-    /* 533 */ "",  // reserved
-    /* 534 */ "",  // reserved
-    /* 535 */ "",  // reserved
-    /* 536 */ "",  // reserved
-    /* 537 */ "",  // reserved
-    /* 538 */ "",  // reserved
-    /* 539 */ "",  // reserved
+    /* 530 */ QT_TRANSLATE_NOOP3("Catalogue", "Телефон не отвечает на команды контактов и сообщений", "530"),
+    /* 531 */ QT_TRANSLATE_NOOP3("Catalogue", "Телефон не знает ни одной кодировки, в которой можно читать имена", "531"),
+    /* 532 */ QT_TRANSLATE_NOOP3("Catalogue", "Телефон не отдаёт контакты по кабелю", "532"),
+    /* 533 */ QT_TRANSLATE_NOOP3("Catalogue", "Телефон не отдаёт сообщения по кабелю", "533"),
+    /* 534 */ QT_TRANSLATE_NOOP3("Catalogue", "Телефон оборвал список на середине; ничего не сохранено", "534"),
+    /* 535 */ QT_TRANSLATE_NOOP3("Catalogue", "Номер, который телефон не примет: ", "535"),
+    /* 536 */ QT_TRANSLATE_NOOP3("Catalogue", "Номер длиннее, чем берёт память телефона: ", "536"),
+    /* 537 */ QT_TRANSLATE_NOOP3("Catalogue", "Имя длиннее, чем берёт память телефона; знаков не больше ", "537"),
+    /* 538 */ QT_TRANSLATE_NOOP3("Catalogue", "В имени есть знаки, которых телефон не примет: ", "538"),
+    /* 539 */ QT_TRANSLATE_NOOP3("Catalogue", "Ячейка уже занята, запись не перезаписана: ", "539"),
     /* 540 */ "",  // reserved
     /* 541 */ "",  // reserved
     /* 542 */ "",  // reserved

@@ -322,6 +322,16 @@ enum MessageId : int {
     kMsgDisconnect = 476,         // the File menu's item  // the local delete question: + N + " " + PluralForm + "?"
 
     // Contacts and messages (500-599).
+    kMsgNoPimCommands = 530,  // the phone answers none of the phonebook and message commands
+    kMsgNoPimCharset = 531,
+    kMsgNoContacts = 532,
+    kMsgNoMessages = 533,
+    kMsgListingCut = 534,
+    kMsgBadNumber = 535,  // + the number
+    kMsgNumberTooLong = 536,  // + the number
+    kMsgContactNameTooLong = 537,  // + the limit + ": " + the name
+    kMsgNameNotInCharset = 538,  // + the name
+    kMsgSlotTaken = 539,  // + the slot
 
     // The session (600-619).
 

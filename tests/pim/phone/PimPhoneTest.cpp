@@ -1,0 +1,204 @@
+// The phonebook and message exchanges on a real link to the emulated phone, with each of
+// the ways phones are known to differ or fail.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+
+#include "link/Connection.h"
+#include "phonefs/EmulatorLink.h"
+#include "pim/phone/PimPhone.h"
+#include "ui/Messages.h"
+
+namespace q7k3::pim {
+namespace {
+
+using test::EmulatorLink;
+
+EmulatorConfig Demo(const std::function<void(EmulatorConfig&)>& change = {}) {
+    EmulatorConfig c;
+    c.Content = emu::Preset::Demo;
+    if (change) change(c);
+    return c;
+}
+
+std::vector<Contact> ContactsOf(const PhoneEmulator& emu, const std::string& store) {
+    std::vector<Contact> out;
+    for (const emu::PimContact& c : emu.Contacts(store))
+        out.push_back({store, c.Index, c.Number, c.Type, c.Name});
+    return out;
+}
+
+std::vector<StoredPdu> ExpectedMessages(const PhoneEmulator& emu, const std::string& store) {
+    std::vector<StoredPdu> out;
+    for (const emu::PimMessage& m : emu.Messages(store))
+        out.push_back({store, m.Index, static_cast<MessageStat>(m.Stat), m.Pdu});
+    return out;
+}
+
+// What a read should end with: every entry, or a failure with this text.
+struct Row {
+    const char* Name;
+    std::function<void(EmulatorConfig&)> Change;
+    int FailText = 0;  // catalogue number of the expected failure; 0: success
+};
+
+TEST(PimPhone, ContactsOfBothStoresSurviveEveryQuirk) {
+    const Row rows[] = {
+        {"plain", {}},
+        {"ranges over 5 refused", [](EmulatorConfig& c) { c.Fault.RangeLimit = 5; }},
+        {"hex arguments", [](EmulatorConfig& c) { c.Fault.HexArguments = true; }},
+        {"extra field", [](EmulatorConfig& c) { c.Fault.PhonebookExtraField = true; }},
+        {"store question refused",
+         [](EmulatorConfig& c) { c.Fault.Errors.push_back({"AT+CPBS=?", 0}); }},
+        {"listing cut", [](EmulatorConfig& c) { c.Fault.CutListingAfter = 3; }, kMsgListingCut},
+        {"phonebook refused", [](EmulatorConfig& c) { c.Fault.Errors.push_back({"AT+CPB", 0}); },
+         kMsgNoContacts},
+        {"character sets refused",
+         [](EmulatorConfig& c) { c.Fault.Errors.push_back({"AT+CSCS", 0}); }, kMsgNoPimCommands},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        EmulatorLink t;
+        ASSERT_TRUE(t.Open(Demo(row.Change)));
+        auto read = [&]() -> Expected<std::vector<Contact>> {
+            auto cs = OpenPim(t.Ch());
+            if (!cs) return Fail(cs.error());
+            EXPECT_EQ(cs->Used, "UCS2");
+            auto stores = PhonebookStores(t.Ch(), *cs);
+            if (!stores) return Fail(stores.error());
+            EXPECT_EQ(stores->size(), 2u);
+            std::vector<Contact> all;
+            for (const char* store : {"SM", "ME"}) {
+                int lastDone = -1, lastExpected = -1;
+                auto got = ReadContacts(t.Ch(), *cs, store, [&](int done, int expected) {
+                    lastDone = done;
+                    lastExpected = expected;
+                });
+                if (!got) return Fail(got.error());
+                EXPECT_EQ(lastDone, lastExpected);
+                all.insert(all.end(), got->begin(), got->end());
+            }
+            EXPECT_TRUE(ClosePim(t.Ch(), *cs).has_value());
+            return all;
+        };
+        const auto got = read();
+        if (row.FailText == 0) {
+            ASSERT_TRUE(got.has_value()) << got.error().Text;
+            auto want = ContactsOf(*t.emu, "SM");
+            const auto me = ContactsOf(*t.emu, "ME");
+            want.insert(want.end(), me.begin(), me.end());
+            EXPECT_EQ(*got, want);
+        } else {
+            ASSERT_FALSE(got.has_value());
+            EXPECT_EQ(got.error().Text, Msg(row.FailText));
+        }
+    }
+}
+
+TEST(PimPhone, MessagesAreReadWholeOrNotAtAll) {
+    const Row rows[] = {
+        {"plain", {}},
+        {"listing never answers", [](EmulatorConfig& c) { c.Fault.ListHangs = true; }},
+        {"hex arguments", [](EmulatorConfig& c) { c.Fault.HexArguments = true; }},
+        {"listing cut", [](EmulatorConfig& c) { c.Fault.CutListingAfter = 4; }, kMsgListingCut},
+        {"message stores refused",
+         [](EmulatorConfig& c) { c.Fault.Errors.push_back({"AT+CPMS", 0}); }, kMsgNoMessages},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        EmulatorLink t;
+        ASSERT_TRUE(t.Open(Demo(row.Change)));
+        const auto want = ExpectedMessages(*t.emu, "ME");
+        PimScope scope(t.Ch());
+        ASSERT_TRUE(scope.Opened().has_value());
+        ReadOptions options;
+        options.ListTimeoutMs = 1500;
+        int recovered = 0;
+        options.Recover = [&]() -> Status {
+            ++recovered;
+            t.link->Port.Disconnect();
+            if (!t.link->Port.Connect() || !ResetPhone(*t.link)) return Fail(t.Ch().LastFailure());
+            return {};
+        };
+        auto got = ReadMessages(t.Ch(), scope.Charset(), "ME", {}, options);
+        if (row.FailText == 0) {
+            ASSERT_TRUE(got.has_value()) << got.error().Text;
+            // Reading marks the unread one read: compare the PDUs and slots.
+            ASSERT_EQ(got->size(), want.size());
+            for (size_t i = 0; i < want.size(); ++i) {
+                EXPECT_EQ((*got)[i].Index, want[i].Index);
+                EXPECT_EQ((*got)[i].Hex, want[i].Hex);
+            }
+            EXPECT_EQ(recovered, row.Change && std::string(row.Name) == "listing never answers");
+        } else {
+            ASSERT_FALSE(got.has_value());
+            EXPECT_EQ(got.error().Text, Msg(row.FailText));
+        }
+    }
+}
+
+TEST(PimPhone, WritesGoToFreeSlotsOnly) {
+    for (const bool hex : {false, true}) {
+        SCOPED_TRACE(hex ? "hex arguments" : "plain");
+        EmulatorLink t;
+        ASSERT_TRUE(t.Open(Demo([&](EmulatorConfig& c) { c.Fault.HexArguments = hex; })));
+        PimScope scope(t.Ch());
+        ASSERT_TRUE(scope.Opened().has_value());
+        const PimCharset& cs = scope.Charset();
+        EXPECT_EQ(cs.HexArguments, hex);
+        const auto before = t.emu->Contacts("ME");
+
+        // The first free slot, a chosen free one, a taken one, a name too long for the SIM.
+        auto first = WriteContact(t.Ch(), cs, {"ME", 0, "+79160001122", 145, "Новый «друг»"});
+        ASSERT_TRUE(first.has_value()) << first.error().Text;
+        EXPECT_EQ(*first, 12);
+        auto chosen = WriteContact(t.Ch(), cs, {"ME", 500, "0611", 129, "Справка"});
+        ASSERT_TRUE(chosen.has_value()) << chosen.error().Text;
+        EXPECT_EQ(*chosen, 500);
+        auto taken = WriteContact(t.Ch(), cs, {"ME", 1, "+79990000000", 145, "Чужой"});
+        ASSERT_FALSE(taken.has_value());
+        EXPECT_EQ(taken.error().Reason, kErrRefused);
+        auto tooLong = WriteContact(t.Ch(), cs, {"SM", 0, "+79990000000", 145, "Пятнадцать знаков"});
+        ASSERT_FALSE(tooLong.has_value());
+        EXPECT_EQ(tooLong.error().Reason, kErrBadName);
+
+        const auto after = t.emu->Contacts("ME");
+        ASSERT_EQ(after.size(), before.size() + 2);
+        EXPECT_EQ(after.front().Name, before.front().Name);  // slot 1 untouched
+        bool seen = false;
+        for (const auto& c : after)
+            if (c.Index == 12) {
+                seen = true;
+                EXPECT_EQ(c.Name, "Новый «друг»");
+                EXPECT_EQ(c.Number, "79160001122");
+                EXPECT_EQ(c.Type, 145);
+            }
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(t.emu->Contacts("SM").size(), 8u);
+
+        ASSERT_TRUE(EraseContact(t.Ch(), cs, "ME", 500).has_value());
+        EXPECT_EQ(t.emu->Contacts("ME").size(), before.size() + 1);
+    }
+}
+
+TEST(PimPhone, AbortEndsAReadBetweenCommands) {
+    EmulatorLink t;
+    ASSERT_TRUE(t.Open(Demo()));
+    PimScope scope(t.Ch());
+    ASSERT_TRUE(scope.Opened().has_value());
+    std::atomic<bool> abort{false};
+    t.Ch().AbortFlag = &abort;
+    ReadOptions options;
+    options.Step = 5;
+    auto got = ReadContacts(t.Ch(), scope.Charset(), "ME", [&](int done, int) {
+        if (done > 0) abort = true;
+    }, options);
+    ASSERT_FALSE(got.has_value());
+    EXPECT_EQ(got.error().Reason, kErrAborted);
+    abort = false;
+}
+
+}  // namespace
+}  // namespace q7k3::pim
