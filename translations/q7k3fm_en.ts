@@ -1487,6 +1487,96 @@ Run the Java compile again.</translation>
         <comment>476</comment>
         <translation>Disconnect</translation>
     </message>
+    <message>
+        <source>Сообщение обрывается раньше своего конца</source>
+        <comment>500</comment>
+        <translation>The message ends before it should</translation>
+    </message>
+    <message>
+        <source>Сообщение не в шестнадцатеричном виде</source>
+        <comment>501</comment>
+        <translation>The message is not in hexadecimal</translation>
+    </message>
+    <message>
+        <source>Сообщение неизвестного вида</source>
+        <comment>502</comment>
+        <translation>The message is of an unknown kind</translation>
+    </message>
+    <message>
+        <source>Сжатый текст сообщения не читается</source>
+        <comment>503</comment>
+        <translation>The message&apos;s text is compressed and cannot be read</translation>
+    </message>
+    <message>
+        <source>Заголовок данных сообщения испорчен</source>
+        <comment>504</comment>
+        <translation>The message&apos;s data header is damaged</translation>
+    </message>
+    <message>
+        <source>Адрес в сообщении испорчен</source>
+        <comment>505</comment>
+        <translation>An address in the message is damaged</translation>
+    </message>
+    <message>
+        <source>Текст не помещается и в 255 частей</source>
+        <comment>506</comment>
+        <translation>The text does not fit even into 255 parts</translation>
+    </message>
+    <message>
+        <source>Двоичные данные, байт: </source>
+        <comment>507</comment>
+        <translation>Binary data, bytes: </translation>
+    </message>
+    <message>
+        <source>Сообщение доставлено</source>
+        <comment>508</comment>
+        <translation>Message delivered</translation>
+    </message>
+    <message>
+        <source>Сообщение не читается: </source>
+        <comment>509</comment>
+        <translation>The message cannot be read: </translation>
+    </message>
+    <message>
+        <source>В карточке нет номера телефона</source>
+        <comment>510</comment>
+        <translation>The card has no phone number</translation>
+    </message>
+    <message>
+        <source>Карточка не закрыта строкой END:VCARD</source>
+        <comment>511</comment>
+        <translation>The card is not closed by an END:VCARD line</translation>
+    </message>
+    <message>
+        <source>Неизвестная кодировка: </source>
+        <comment>512</comment>
+        <translation>Unknown character set: </translation>
+    </message>
+    <message>
+        <source>В карточке нет имени</source>
+        <comment>513</comment>
+        <translation>The card has no name</translation>
+    </message>
+    <message>
+        <source>Испорченная строка в файле сообщений: </source>
+        <comment>514</comment>
+        <translation>Damaged line in the messages file: </translation>
+    </message>
+    <message>
+        <source>Не получены части: </source>
+        <comment>515</comment>
+        <translation>Parts not received: </translation>
+    </message>
+    <message>
+        <source>Сообщение ещё не доставлено</source>
+        <comment>516</comment>
+        <translation>Message not delivered yet</translation>
+    </message>
+    <message>
+        <source>Сообщение не доставлено</source>
+        <comment>517</comment>
+        <translation>Message not delivered</translation>
+    </message>
 </context>
 <context>
     <name>Cli</name>

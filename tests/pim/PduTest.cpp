@@ -1,0 +1,153 @@
+#include "pim/Pdu.h"
+
+#include <gtest/gtest.h>
+
+#include "pim/GsmAlphabet.h"
+#include "ui/Messages.h"
+
+using namespace q7k3;
+using namespace q7k3::pim;
+
+namespace {
+
+struct Row {
+    const char* Hex;
+    PduKind Kind;
+    const char* Centre;
+    const char* Address;
+    const char* Text;
+    std::int64_t Utc;  // -1: no time stamp
+    int Zone;
+    Concatenation Part;  // Total 0: a whole message
+    DataCoding Coding;
+    int Class;
+};
+
+const Row kRows[] = {
+    // A deliver with a national-format sender, and a submit valid four days.
+    {"07917283010010F5040BC87238880900F10000993092516195800AE8329BFD4697D9EC37", PduKind::Deliver,
+     "+27381000015", "27838890001", "hellohello", 922713419000, 120, {}, DataCoding::Gsm7, -1},
+    {"0011000B916407281553F80000AA0AE8329BFD4697D9EC37", PduKind::Submit, "", "+46708251358", "hellohello", -1, 0,
+     {}, DataCoding::Gsm7, -1},
+    // An alphanumeric sender, UCS-2 Russian, three hours west.
+    {"07919712990000F00407D0D4F29C0E0008506051010203290C041F04400438043204350442", PduKind::Deliver,
+     "+79219900000", "Test", "Привет", 1118841630000, -180, {}, DataCoding::Ucs2, -1},
+    // Part 2 of 3 (8-bit reference), 7-bit after a header: one fill bit; the euro escaped.
+    {"00440B919761214365F7000060102030405061120500032A0302E061391D44BFBF419B32", PduKind::Deliver, "",
+     "+79161234567", "part two €", 1136156645000, 240, {0x2A, 3, 2, false}, DataCoding::Gsm7, -1},
+    // Part 1 of 2 with a 16-bit reference, UCS-2.
+    {"07919712990000F04005812143F50008402113329595000B0608041234020104140430", PduKind::Deliver,
+     "+79219900000", "12345", "Да", 1104537599000, 0, {0x1234, 2, 1, true}, DataCoding::Ucs2, -1},
+    {"07919712990000F0062A0B919761214365F7503010210000215030102100502100", PduKind::StatusReport,
+     "+79219900000", "+79161234567", "", 1109667600000, 180, {}, DataCoding::Gsm7, -1},
+    // Absolute validity, the 0xF0 group with class 1.
+    {"0019050B919761214365F700F15030200000000002C834", PduKind::Submit, "", "+79161234567", "Hi", -1, 0, {},
+     DataCoding::Gsm7, 1},
+    {"000906038119F100040102030405060703DEADBF", PduKind::Submit, "", "911", "", -1, 0, {}, DataCoding::Eight, -1},
+    // A flash message (class 0) stamped in '99: years from 90 are the last century's.
+    {"00240281110010992082000000000141", PduKind::Deliver, "", "11", "A", 920160000000, 0, {}, DataCoding::Gsm7, 0},
+};
+
+}  // namespace
+
+TEST(Pdu, DecodesTheTable) {
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.Hex);
+        auto p = DecodePdu(r.Hex);
+        ASSERT_TRUE(p) << p.error().Text;
+        EXPECT_EQ(p->Kind, r.Kind);
+        EXPECT_EQ(p->ServiceCentre, r.Centre);
+        EXPECT_EQ(p->Address, r.Address);
+        EXPECT_EQ(p->Text, r.Text);
+        EXPECT_EQ(p->Coding, r.Coding);
+        EXPECT_EQ(p->MessageClass, r.Class);
+        if (r.Utc < 0) {
+            EXPECT_FALSE(p->Time);
+        } else {
+            ASSERT_TRUE(p->Time);
+            EXPECT_EQ(*p->Time, (SmsTime{r.Utc, r.Zone}));
+        }
+        if (r.Part.Total) EXPECT_EQ(p->Part, r.Part);
+        else EXPECT_FALSE(p->Part);
+    }
+}
+
+TEST(Pdu, FieldsOfTheKinds) {
+    auto sr = DecodePdu(kRows[5].Hex).value();
+    EXPECT_EQ(sr.MessageReference, 0x2A);
+    EXPECT_EQ(sr.Status, 0);
+    EXPECT_EQ(OutcomeOf(sr.Status), ReportOutcome::Delivered);
+    EXPECT_EQ(sr.Discharge, (SmsTime{1109667605000, 180}));
+    EXPECT_EQ(DecodePdu(kRows[1].Hex)->Valid, (Validity{Validity::Relative, 4 * 24 * 60, {}, {}}));
+    EXPECT_EQ(DecodePdu(kRows[6].Hex)->Valid, (Validity{Validity::Absolute, 0, {1109721600000, 0}, {}}));
+    auto eight = DecodePdu(kRows[7].Hex).value();
+    EXPECT_EQ(eight.Valid.Form, Validity::Enhanced);
+    EXPECT_EQ(ToHex(eight.Valid.Raw), "01020304050607");
+    EXPECT_EQ(ToHex(eight.Data), "DEADBF");
+    EXPECT_TRUE(DecodePdu(kRows[8].Hex)->StatusReportWanted);
+    // The same message without the centre's part, as some commands give it.
+    EXPECT_EQ(DecodePdu(std::string(kRows[2].Hex).substr(16), false)->Text, "Привет");
+}
+
+TEST(Pdu, CodingSchemes) {
+    struct {
+        int Dcs;
+        DataCoding Coding;
+        int Class;
+        bool Compressed;
+    } rows[] = {
+        {0x00, DataCoding::Gsm7, -1, false}, {0x08, DataCoding::Ucs2, -1, false},
+        {0x04, DataCoding::Eight, -1, false}, {0x12, DataCoding::Gsm7, 2, false},
+        {0x19, DataCoding::Ucs2, 1, false}, {0x0C, DataCoding::Gsm7, -1, false},
+        {0x28, DataCoding::Ucs2, -1, true}, {0x48, DataCoding::Ucs2, -1, false},
+        {0xC0, DataCoding::Gsm7, -1, false}, {0xE8, DataCoding::Ucs2, -1, false},
+        {0xF0, DataCoding::Gsm7, 0, false}, {0xF6, DataCoding::Eight, 2, false},
+        {0x85, DataCoding::Gsm7, -1, false},
+    };
+    for (const auto& r : rows) {
+        const CodingInfo c = ReadCodingScheme(r.Dcs);
+        EXPECT_EQ(c.Coding, r.Coding) << r.Dcs;
+        EXPECT_EQ(c.MessageClass, r.Class) << r.Dcs;
+        EXPECT_EQ(c.Compressed, r.Compressed) << r.Dcs;
+    }
+}
+
+TEST(Pdu, TimeStampsThatAreNoTimeLeaveTheMessageReadable) {
+    // Month 13, then a zone digit that is no digit: the text stays, the time goes.
+    for (const char* stamp : {"50310121000000", "503010210000A0"}) {
+        const std::string hex = "00040281110000" + std::string(stamp) + "0141";
+        auto p = DecodePdu(hex);
+        ASSERT_TRUE(p) << stamp;
+        EXPECT_FALSE(p->Time) << stamp;
+        EXPECT_EQ(p->Text, "A");
+    }
+}
+
+TEST(Pdu, CutOrCraftedMessagesFail) {
+    // Every cut of a message that carries its length fails, at every point.
+    for (const Row& r : kRows) {
+        if (r.Kind == PduKind::StatusReport) continue;  // its tail is optional
+        const std::string hex = r.Hex;
+        for (size_t n = 0; n < hex.size(); n += 2) ASSERT_FALSE(DecodePdu(hex.substr(0, n))) << n << " " << hex;
+    }
+    struct {
+        const char* Hex;
+        int Message;
+    } rows[] = {
+        {"0004028111000050301021000000014", 501},       // odd length
+        {"00040281110000503010210000000X41", 501},      // not hex
+        {"03", 500},
+        {"0C91", 505},                                  // a centre longer than any number
+        {"0004FF81", 505},                              // an address of 255 digits
+        {"0003", 502},                                  // no such kind
+        {"0004028111002050301021000000014141", 503},    // compressed
+        {"0044028111000050301021000000020741", 504},    // a header longer than the data
+        {"004402811100F45030102100000004030005AA", 504},  // an element cut inside the header
+        {"004402811100005030102100000003020000", 504},    // a header with no room for its septets
+    };
+    for (const auto& r : rows) {
+        auto p = DecodePdu(r.Hex);
+        ASSERT_FALSE(p) << r.Hex;
+        EXPECT_EQ(p.error(), (Failure{kErrBadAnswer, Msg(r.Message)})) << r.Hex;
+    }
+}
