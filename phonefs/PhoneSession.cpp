@@ -346,6 +346,7 @@ void PhoneSession::Connect(Connected done) {
             }
             if (!IdentifyAndScan()) return ended;
             ended.Result = Outcome::Done;
+            if (AfterScan) AfterScan(*m_fs);
             // Back where the user was, when this phone still has that folder (and an
             // aborted scan did not leave it unread).
             if (Tree4* back = FindPlace(m_fs->PhoneRoot(), place); back && back->Listed)

@@ -188,6 +188,9 @@ public:
     // scan: what an earlier run was killed in the middle of is finished there (its boxes go
     // through fs.Ui(), which reaches the window's thread).
     std::function<void(PhoneFs& fs)> AfterIdentify;
+    // Runs on the link thread once a new connection's scan has succeeded: what the window
+    // asks the phone besides its files (its failures are its own, the connection stands).
+    std::function<void(PhoneFs& fs)> AfterScan;
     PhoneLink& Link() { return m_link; }
     AppFlags& Flags() { return m_flags; }
     // The window's own progress dialog and boxes.

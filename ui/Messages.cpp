@@ -599,18 +599,18 @@ const Source kSources[] = {
     /* 567 */ "",  // reserved
     /* 568 */ "",  // reserved
     /* 569 */ "",  // reserved
-    /* 570 */ "",  // reserved
-    /* 571 */ "",  // reserved
-    /* 572 */ "",  // reserved
-    /* 573 */ "",  // reserved
-    /* 574 */ "",  // reserved
-    /* 575 */ "",  // reserved
-    /* 576 */ "",  // reserved
-    /* 577 */ "",  // reserved
-    /* 578 */ "",  // reserved
-    /* 579 */ "",  // reserved
-    /* 580 */ "",  // reserved
-    /* 581 */ "",  // reserved
+    /* 570 */ QT_TRANSLATE_NOOP3("Catalogue", "Контакты", "570"),
+    /* 571 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщения", "571"),
+    /* 572 */ QT_TRANSLATE_NOOP3("Catalogue", "Номер", "572"),
+    /* 573 */ QT_TRANSLATE_NOOP3("Catalogue", "Память", "573"),
+    /* 574 */ QT_TRANSLATE_NOOP3("Catalogue", "Отправитель", "574"),
+    /* 575 */ QT_TRANSLATE_NOOP3("Catalogue", "Текст", "575"),
+    /* 576 */ QT_TRANSLATE_NOOP3("Catalogue", "Чтение контактов: ", "576"),
+    /* 577 */ QT_TRANSLATE_NOOP3("Catalogue", "Чтение сообщений: ", "577"),
+    /* 578 */ QT_TRANSLATE_NOOP3("Catalogue", "запись|записи|записей", "578"),
+    /* 579 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение", "579"),
+    /* 580 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение не прочитано: ", "580"),
+    /* 581 */ QT_TRANSLATE_NOOP3("Catalogue", "Отчёт о доставке", "581"),
     /* 582 */ "",  // reserved
     /* 583 */ "",  // reserved
     /* 584 */ "",  // reserved

@@ -332,6 +332,19 @@ enum MessageId : int {
     kMsgContactNameTooLong = 537,  // + the limit + ": " + the name
     kMsgNameNotInCharset = 538,  // + the name
     kMsgSlotTaken = 539,  // + the slot
+    // The phone pane's folders of contacts and messages.
+    kMsgContactsFolder = 570,
+    kMsgMessagesFolder = 571,
+    kMsgNumberColumn = 572,
+    kMsgStoreColumn = 573,
+    kMsgSenderColumn = 574,
+    kMsgTextColumn = 575,
+    kMsgReadingContacts = 576,  // + done [+ kMsgOf + expected [+ kMsgTimeLeft + m:ss]]
+    kMsgReadingMessages = 577,
+    kMsgEntryPlural = 578,
+    kMsgMessageCaption = 579,     // F3's box
+    kMsgUnreadableMessage = 580,  // + why
+    kMsgDeliveryReport = 581,     // a status report's text
 
     // The session (600-619).
 

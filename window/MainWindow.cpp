@@ -33,6 +33,7 @@
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"
 #include "window/PhonePane.h"
+#include "window/PimView.h"
 #include "window/PlugWatch.h"
 #include "window/ProgressDialog.h"
 #include "window/RenameDialog.h"
@@ -89,6 +90,10 @@ MainWindow::MainWindow(AppFlags& flags, Prompts& prompts, QWidget* parent)
     m_commands = std::make_unique<FileCommands>(*this, m_prompts);
     m_backups = std::make_unique<BackupCommands>(*this, m_prompts);
     m_help = std::make_unique<HelpCommand>(*this, m_prompts);
+    m_pim = new PimView(*this, m_prompts);
+    m_phone->RootEntryFolders = [this] { return m_pim->RootFolders(); };
+    connect(m_phone, &PhonePane::EntryFolderOpened, this,
+            [this](const QString& name) { m_pim->Open(name); });
     // The rename dialog doubles as the one-line input box of the favourites.
     m_inputBox = std::make_unique<DialogInputBox<RenameDialog>>(*m_renames);
     m_computer->AttachFavourites(Favs, *m_inputBox, this);
@@ -211,7 +216,12 @@ void MainWindow::BuildPanes() {
     connect(m_computer, &ComputerPane::PhoneItemsDropped, this,
             [this](const std::vector<std::string>& names) { PhoneItemsDropped(names); });
     connect(m_phone, &PhonePane::Activated, this, &MainWindow::ActivatePhonePane);
-    connect(m_phone, &PhonePane::ViewRequested, this, [this] { ViewClick(); });
+    connect(m_phone, &PhonePane::ViewRequested, this, [this] {
+        if (m_pim->Shown() != PimView::Folder::None)
+            m_pim->View();
+        else
+            ViewClick();
+    });
     connect(m_phone, &PhonePane::FilesDropped, this,
             [this](const QStringList& paths) { FilesDroppedOnPhone(paths); });
 }
@@ -286,6 +296,26 @@ bool MainWindow::DispatchFunctionKey(int key) {
         if (!m_core.Session->AfterPing([this, key] { DispatchFunctionKey(key); }))
             StatusChanged(Msg(kMsgSessionBusy));
         return true;
+    }
+    if (!m_computerPaneActive && m_pim->Shown() != PimView::Folder::None) {
+        // The contacts or messages shown: their own commands.
+        switch (key) {
+            case Qt::Key_F3:
+                m_pim->View();
+                return true;
+            case Qt::Key_F4:
+                m_pim->Open(m_phone->PathLine()->text().section(QLatin1Char('\\'), -1));
+                return true;
+            case Qt::Key_F8:
+                m_pim->Delete();
+                return true;
+            case Qt::Key_F5:
+            case Qt::Key_F6:
+            case Qt::Key_F7:
+                return true;
+            default:
+                return false;
+        }
     }
     switch (key) {
         case Qt::Key_F3:
@@ -409,6 +439,7 @@ void MainWindow::AttachCore(const WindowCore& core) {
     m_phone->SetSession(core.Session);
     if (PhoneSession* session = core.Session) {
         session->SetQuestions(m_conflicts, m_renames);
+        session->AfterScan = [this](PhoneFs& fs) { m_pim->Probe(fs); };
         // The keep-alive waits while a dialog of the window's own is up, and closing
         // answers the one that is up with its cancel.
         session->QuestionOpen = [] { return QApplication::activeModalWidget() != nullptr; };

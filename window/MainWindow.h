@@ -47,6 +47,7 @@ class ProgressDialog;
 class RenameDialog;
 class PhoneLink;
 class PlugWatch;
+class PimView;
 struct Tree4;
 
 // The core the window drives, made by the program's entry (or a test) and attached once.
@@ -95,6 +96,8 @@ public:
     ComputerPane& Computer() const { return *m_computer; }
     PhonePane& Phone() const { return *m_phone; }
     ButtonBar& Buttons() const { return *m_buttons; }
+    // The phone's contacts and messages, the root's own two folders.
+    PimView& Pim() const { return *m_pim; }
 
     bool ComputerPaneActive() const { return m_computerPaneActive; }
     void ActivateComputerPane() { SetActivePane(true); }
@@ -250,6 +253,7 @@ private:
     std::unique_ptr<BackupCommands> m_backups;
     std::unique_ptr<HelpCommand> m_help;
     PlugWatch* m_plugs = nullptr;
+    PimView* m_pim = nullptr;
     ComputerPane* m_computer = nullptr;
     PhonePane* m_phone = nullptr;
     ButtonBar* m_buttons = nullptr;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -137,11 +139,15 @@ TEST_F(PhoneWindowFixture, StoredPortResetsIdentifiesScansAndShowsTheRoot) {
         expected.push_back("AT+FSCD=\"" + node->Id + "\"");
         expected.push_back("AT+FSDL=\"" + node->Id + "\"");
     }
-    EXPECT_EQ(std::vector<std::string>(sent.begin() + 3, sent.end()), expected);
+    // After them the window asks whether the phone keeps contacts and messages.
+    const auto asked = std::find_if(sent.begin() + 3, sent.end(), [](const std::string& c) {
+        return c.rfind("AT+FS", 0) != 0;
+    });
+    EXPECT_EQ(std::vector<std::string>(sent.begin() + 3, asked), expected);
 
     ASSERT_TRUE(form->PhoneReady());
     EXPECT_EQ(session->CurrentFolder(), fs->PhoneRoot());
-    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User", "Контакты", "Сообщения"}));
     EXPECT_EQ(form->Phone().PathLine()->text(), "E700:");
     EXPECT_EQ(form->ModelLine()->text(), "SGH-E700");
     // 3000 + 2000 + 16385 bytes take 16 + 16 + 32 KB, plus the 240 KB reserve.
@@ -211,7 +217,7 @@ TEST_F(PhoneWindowFixture, NavigationUpDownAndUnlistedFoldersReadOnce) {
     EXPECT_EQ(form->Phone().PathLine()->text(), "E700:\\Sounds");
     DoubleClick("..");
     EXPECT_EQ(form->Phone().PathLine()->text(), "E700:");
-    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User", "Контакты", "Сообщения"}));
 
     // A folder the scan never reached is read when it is opened, and only then.
     Tree4* user = FindChild("User", fs->PhoneRoot());
@@ -252,7 +258,7 @@ TEST_F(PhoneWindowFixture, AnUnlistedFolderThePhoneWillNotEnterStillShowsWhereTh
     phone->ClearFaults();
     DoubleClick("..");
     EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:");
-    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User", "Контакты", "Сообщения"}));
 }
 
 TEST_F(PhoneWindowFixture, RefreshRescansAtTheRootRelistsARealFolderAndSkipsAVirtualOne) {
