@@ -1518,11 +1518,6 @@ Run the Java compile again.</translation>
         <translation>An address in the message is damaged</translation>
     </message>
     <message>
-        <source>Текст не помещается и в 255 частей</source>
-        <comment>506</comment>
-        <translation>The text does not fit even into 255 parts</translation>
-    </message>
-    <message>
         <source>Двоичные данные, байт: </source>
         <comment>507</comment>
         <translation>Binary data, bytes: </translation>
@@ -1551,11 +1546,6 @@ Run the Java compile again.</translation>
         <source>Неизвестная кодировка: </source>
         <comment>512</comment>
         <translation>Unknown character set: </translation>
-    </message>
-    <message>
-        <source>В карточке нет имени</source>
-        <comment>513</comment>
-        <translation>The card has no name</translation>
     </message>
     <message>
         <source>Испорченная строка в файле сообщений: </source>
@@ -1686,6 +1676,16 @@ Run the Java compile again.</translation>
         <source>Отчёт о доставке</source>
         <comment>581</comment>
         <translation>Delivery report</translation>
+    </message>
+    <message>
+        <source>Текст слишком длинный для SMS</source>
+        <comment>506</comment>
+        <translation>The text is too long for a short message</translation>
+    </message>
+    <message>
+        <source>Текст не записывается 7-битным алфавитом GSM</source>
+        <comment>518</comment>
+        <translation>The text cannot be written in the GSM 7-bit alphabet</translation>
     </message>
 </context>
 <context>

@@ -535,19 +535,19 @@ const Source kSources[] = {
     /* 503 */ QT_TRANSLATE_NOOP3("Catalogue", "Сжатый текст сообщения не читается", "503"),
     /* 504 */ QT_TRANSLATE_NOOP3("Catalogue", "Заголовок данных сообщения испорчен", "504"),
     /* 505 */ QT_TRANSLATE_NOOP3("Catalogue", "Адрес в сообщении испорчен", "505"),
-    /* 506 */ QT_TRANSLATE_NOOP3("Catalogue", "Текст не помещается и в 255 частей", "506"),
+    /* 506 */ QT_TRANSLATE_NOOP3("Catalogue", "Текст слишком длинный для SMS", "506"),
     /* 507 */ QT_TRANSLATE_NOOP3("Catalogue", "Двоичные данные, байт: ", "507"),
     /* 508 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение доставлено", "508"),
     /* 509 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение не читается: ", "509"),
     /* 510 */ QT_TRANSLATE_NOOP3("Catalogue", "В карточке нет номера телефона", "510"),
     /* 511 */ QT_TRANSLATE_NOOP3("Catalogue", "Карточка не закрыта строкой END:VCARD", "511"),
     /* 512 */ QT_TRANSLATE_NOOP3("Catalogue", "Неизвестная кодировка: ", "512"),
-    /* 513 */ QT_TRANSLATE_NOOP3("Catalogue", "В карточке нет имени", "513"),
+    /* 513 */ "",  // reserved
     /* 514 */ QT_TRANSLATE_NOOP3("Catalogue", "Испорченная строка в файле сообщений: ", "514"),
     /* 515 */ QT_TRANSLATE_NOOP3("Catalogue", "Не получены части: ", "515"),
     /* 516 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение ещё не доставлено", "516"),
     /* 517 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение не доставлено", "517"),
-    /* 518 */ "",  // reserved
+    /* 518 */ QT_TRANSLATE_NOOP3("Catalogue", "Текст не записывается 7-битным алфавитом GSM", "518"),
     /* 519 */ "",  // reserved
     /* 520 */ "",  // reserved
     /* 521 */ "",  // reserved

@@ -1,4 +1,5 @@
 #include "pim/Pdu.h"
+#include "pim/PduEncoder.h"
 
 #include <gtest/gtest.h>
 
@@ -150,4 +151,117 @@ TEST(Pdu, CutOrCraftedMessagesFail) {
         ASSERT_FALSE(p) << r.Hex;
         EXPECT_EQ(p.error(), (Failure{kErrBadAnswer, Msg(r.Message)})) << r.Hex;
     }
+}
+
+TEST(PduEncoder, RebuildsTheTableByteForByte) {
+    for (const Row& r : kRows) {
+        auto hex = EncodePdu(DecodePdu(r.Hex).value());
+        ASSERT_TRUE(hex) << r.Hex;
+        EXPECT_EQ(*hex, r.Hex);
+    }
+}
+
+TEST(PduEncoder, TextsRoundTripThroughTheirParts) {
+    const std::string latin(400, 'x');
+    std::string euros(152, 'x');  // the euro's escape would straddle the first cut
+    euros += "€€" + std::string(10, 'y');
+    std::string cyrillic;
+    for (int i = 0; i < 30; ++i) cyrillic += "Щука ";
+    std::string emoji(65, 'x');  // the surrogate pair would straddle the first cut
+    emoji += "😀" + std::string(10, 'y');
+    struct {
+        std::string Text;
+        bool Wide, Ucs2;
+        DataCoding Coding;
+        size_t Parts;
+        std::string Address;
+    } rows[] = {
+        {"Hi [all] {~} ^| \\ €", false, false, DataCoding::Gsm7, 1, "+79161234567"},
+        {std::string(160, 'a'), false, false, DataCoding::Gsm7, 1, "Bank"},
+        {std::string(161, 'a'), false, false, DataCoding::Gsm7, 2, "123"},
+        {latin, false, false, DataCoding::Gsm7, 3, "+1"},
+        {latin, true, false, DataCoding::Gsm7, 3, "+1"},
+        {euros, false, false, DataCoding::Gsm7, 2, "+1"},
+        {"Привет, мир", false, false, DataCoding::Ucs2, 1, "+7"},
+        {cyrillic, false, false, DataCoding::Ucs2, 3, "+7"},
+        {emoji, true, false, DataCoding::Ucs2, 2, "+7"},
+        {"plain", false, true, DataCoding::Ucs2, 1, "MyOperator1"},
+        {"", false, false, DataCoding::Gsm7, 1, "+7"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.Text.substr(0, 20));
+        Envelope e;
+        e.ServiceCentre = "+79219900000";
+        e.Address = r.Address;
+        e.Time = {1118841630000, -180};
+        e.ConcatReference = r.Wide ? 0xBEEF : 0x7A;
+        e.WideReference = r.Wide;
+        e.ForceUcs2 = r.Ucs2;
+        for (PduKind kind : {PduKind::Deliver, PduKind::Submit}) {
+            auto parts = kind == PduKind::Deliver ? EncodeDeliver(e, r.Text) : EncodeSubmit(e, r.Text);
+            ASSERT_TRUE(parts);
+            ASSERT_EQ(parts->size(), r.Parts);
+            std::string joined;
+            for (size_t i = 0; i < parts->size(); ++i) {
+                auto p = DecodePdu((*parts)[i]);
+                ASSERT_TRUE(p) << (*parts)[i];
+                EXPECT_EQ(p->Kind, kind);
+                EXPECT_EQ(p->Address, r.Address);
+                EXPECT_EQ(p->Coding, r.Coding);
+                if (kind == PduKind::Deliver) EXPECT_EQ(p->Time, e.Time);
+                if (r.Parts > 1)
+                    EXPECT_EQ(p->Part, (Concatenation{e.ConcatReference, int(r.Parts), int(i + 1), r.Wide}));
+                joined += p->Text;
+            }
+            EXPECT_EQ(joined, r.Text);
+        }
+    }
+}
+
+TEST(PduEncoder, ValidityForms) {
+    Envelope e;
+    e.Address = "+79161234567";
+    const Validity forms[] = {
+        {Validity::None, 0, {}, {}},
+        {Validity::Relative, 5, {}, {}},
+        {Validity::Relative, 750, {}, {}},
+        {Validity::Relative, 3 * 24 * 60, {}, {}},
+        {Validity::Relative, 63 * 7 * 24 * 60, {}, {}},
+        {Validity::Absolute, 0, {1109721600000, -45}, {}},
+        {Validity::Enhanced, 0, {}, std::string("\x01\x02\x03\x04\x05\x06\x07", 7)},
+    };
+    for (const Validity& v : forms) {
+        e.Valid = v;
+        auto p = DecodePdu(EncodeSubmit(e, "x").value().at(0));
+        ASSERT_TRUE(p);
+        EXPECT_EQ(p->Valid, v) << v.Minutes;
+    }
+}
+
+TEST(PduEncoder, StatusReportsAndLimits) {
+    Envelope e;
+    e.Address = "+79161234567";
+    e.MessageReference = 200;
+    e.Time = {1109667600000, 180};
+    for (int status : {0x00, 0x20, 0x41}) {
+        auto p = DecodePdu(EncodeStatusReport(e, status, {1109667605000, 180}).value());
+        ASSERT_TRUE(p);
+        EXPECT_EQ(p->Kind, PduKind::StatusReport);
+        EXPECT_EQ(p->MessageReference, 200);
+        EXPECT_EQ(p->Status, status);
+        EXPECT_EQ(p->Discharge, (SmsTime{1109667605000, 180}));
+    }
+    EXPECT_EQ(OutcomeOf(0x20), ReportOutcome::Pending);
+    EXPECT_EQ(OutcomeOf(0x41), ReportOutcome::Failed);
+    // 255 parts at most; a PDU asked to carry more than one message's room, or a letter the
+    // alphabet lacks as 7-bit, is refused, never cut or replaced.
+    EXPECT_TRUE(EncodeSubmit(e, std::string(153 * 255, 'a')));
+    auto tooLong = EncodeSubmit(e, std::string(153 * 255 + 1, 'a'));
+    ASSERT_FALSE(tooLong);
+    EXPECT_EQ(tooLong.error(), (Failure{kErrLocalData, Msg(506)}));
+    SmsPdu big;
+    big.Text = std::string(161, 'a');
+    EXPECT_EQ(EncodePdu(big).error().Text, Msg(506));
+    big.Text = "Ж";
+    EXPECT_EQ(EncodePdu(big).error().Text, Msg(518));
 }
