@@ -1570,12 +1570,12 @@ Run the Java compile again.</translation>
     <message>
         <source>Телефон не отвечает на команды контактов и сообщений</source>
         <comment>530</comment>
-        <translation>The phone answers none of the contact and message commands</translation>
+        <translation>The phone answers none of the contacts and messages commands</translation>
     </message>
     <message>
         <source>Телефон не знает ни одной кодировки, в которой можно читать имена</source>
         <comment>531</comment>
-        <translation>The phone knows no character set to read names in</translation>
+        <translation>The phone knows no character set its names can be read in</translation>
     </message>
     <message>
         <source>Телефон не отдаёт контакты по кабелю</source>
@@ -1590,7 +1590,7 @@ Run the Java compile again.</translation>
     <message>
         <source>Телефон оборвал список на середине; ничего не сохранено</source>
         <comment>534</comment>
-        <translation>The phone cut its listing short; nothing was saved</translation>
+        <translation>The phone broke off the listing half-way; nothing was saved</translation>
     </message>
     <message>
         <source>Номер, который телефон не примет: </source>
@@ -1605,7 +1605,7 @@ Run the Java compile again.</translation>
     <message>
         <source>Имя длиннее, чем берёт память телефона; знаков не больше </source>
         <comment>537</comment>
-        <translation>The name is longer than the phone&apos;s memory takes; at most this many characters: </translation>
+        <translation>The name is longer than the phone&apos;s memory takes; characters at most </translation>
     </message>
     <message>
         <source>В имени есть знаки, которых телефон не примет: </source>
@@ -1615,7 +1615,7 @@ Run the Java compile again.</translation>
     <message>
         <source>Ячейка уже занята, запись не перезаписана: </source>
         <comment>539</comment>
-        <translation>The slot is taken already, the entry was not overwritten: </translation>
+        <translation>The slot is taken, the entry was not overwritten: </translation>
     </message>
     <message>
         <source>Контакты</source>
