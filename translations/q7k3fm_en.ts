@@ -1687,6 +1687,11 @@ Run the Java compile again.</translation>
         <comment>518</comment>
         <translation>The text cannot be written in the GSM 7-bit alphabet</translation>
     </message>
+    <message>
+        <source>Сохранено в </source>
+        <comment>582</comment>
+        <translation>Saved in </translation>
+    </message>
 </context>
 <context>
     <name>Cli</name>

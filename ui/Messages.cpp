@@ -611,7 +611,7 @@ const Source kSources[] = {
     /* 579 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение", "579"),
     /* 580 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение не прочитано: ", "580"),
     /* 581 */ QT_TRANSLATE_NOOP3("Catalogue", "Отчёт о доставке", "581"),
-    /* 582 */ "",  // reserved
+    /* 582 */ QT_TRANSLATE_NOOP3("Catalogue", "Сохранено в ", "582"),
     /* 583 */ "",  // reserved
     /* 584 */ "",  // reserved
     /* 585 */ "",  // reserved

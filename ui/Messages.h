@@ -345,6 +345,7 @@ enum MessageId : int {
     kMsgMessageCaption = 579,     // F3's box
     kMsgUnreadableMessage = 580,  // + why
     kMsgDeliveryReport = 581,     // a status report's text
+    kMsgExportedTo = 582,         // + the file written
 
     // The session (600-619).
 

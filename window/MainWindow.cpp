@@ -310,6 +310,8 @@ bool MainWindow::DispatchFunctionKey(int key) {
                 m_pim->Delete();
                 return true;
             case Qt::Key_F5:
+                m_pim->Export(m_computer->List()->Path());
+                return true;
             case Qt::Key_F6:
             case Qt::Key_F7:
                 return true;

@@ -1,23 +1,32 @@
 #include "window/PimView.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QTimeZone>
 #include <QTimer>
 
 #include <algorithm>
+#include <map>
 #include <cstdlib>
 #include <memory>
 
 #include "phonefs/PhoneFs.h"
 #include "phonefs/PhoneSession.h"
+#include "pim/MessageJoin.h"
 #include "pim/Pdu.h"
+#include "pim/Conversation.h"
+#include "pim/SmsBackupXml.h"
+#include "pim/VCard.h"
 #include "pim/phone/PimPhone.h"
 #include "ui/Text.h"
 #include "window/MainWindow.h"
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"
+#include "window/ComputerPane.h"
 #include "window/PhonePane.h"
 #include "window/Texts.h"
 
@@ -63,24 +72,28 @@ struct MessageFacts {
     QString Text;
 };
 
-MessageFacts FactsOf(const pim::StoredPdu& stored) {
+MessageFacts FactsOf(const pim::SmsMessage& message) {
     MessageFacts facts;
-    const auto pdu = pim::DecodePdu(stored.Hex);
-    if (!pdu) {
+    if (!message.Decoded) {
         // Kept as it came: a later decoder may read it.
-        facts.Text = M(kMsgUnreadableMessage) + Q(pdu.error().Text);
+        facts.Text = M(kMsgUnreadableMessage) + Q(message.Problem.Text);
         return facts;
     }
-    facts.Who = Q(pdu->Address);
-    if (pdu->Time) {
-        facts.When = QDateTime::fromMSecsSinceEpoch(
-            pdu->Time->UtcMs, QTimeZone(pdu->Time->ZoneMinutes * 60));
+    facts.Who = Q(message.Address);
+    if (message.Time) {
+        facts.When = QDateTime::fromMSecsSinceEpoch(message.Time->UtcMs,
+                                                   QTimeZone(message.Time->ZoneMinutes * 60));
     }
-    facts.Text = Q(pdu->Text);
-    if (pdu->Kind == pim::PduKind::StatusReport) facts.Text = M(kMsgDeliveryReport);
-    if (pdu->Part)
-        facts.Text += QStringLiteral(" (%1/%2)").arg(pdu->Part->Sequence).arg(pdu->Part->Total);
+    facts.Text = message.Kind == pim::PduKind::StatusReport ? M(kMsgDeliveryReport)
+                                                             : Q(message.Text);
     return facts;
+}
+
+// The key of a message: its first stored part's.
+std::string KeyOfMessage(const pim::SmsMessage& message) {
+    return message.Raw.empty() ? std::string()
+                               : PimView::KeyOf(message.Raw.front().Store,
+                                                message.Raw.front().Index);
 }
 
 QString FirstWords(const QString& text) {
@@ -172,7 +185,7 @@ bool PimView::Read(Folder folder) {
             if (outcome != Outcome::Done) return;
             m_folder = folder;
             m_contacts = std::move(*readContacts);
-            m_messages = std::move(*readMessages);
+            m_messages = pim::JoinMessages(*readMessages);
             ShowEntries();
         });
 }
@@ -191,9 +204,9 @@ void PimView::ShowEntries() {
     } else {
         name = M(kMsgMessagesFolder);
         titles = {M(kMsgSenderColumn), M(kMsgDateColumn), M(kMsgTextColumn)};
-        for (const pim::StoredPdu& stored : m_messages) {
-            const MessageFacts facts = FactsOf(stored);
-            rows.append({KeyOf(stored.Store, stored.Index), facts.Who,
+        for (const pim::SmsMessage& message : m_messages) {
+            const MessageFacts facts = FactsOf(message);
+            rows.append({KeyOfMessage(message), facts.Who,
                          facts.When.isValid() ? QLocale().toString(facts.When, QLocale::ShortFormat)
                                               : QString(),
                          FirstWords(facts.Text)});
@@ -214,13 +227,15 @@ void PimView::View() {
     if (Shown() != Folder::Messages) return;
     const std::vector<std::string> keys = TargetKeys();
     if (keys.empty()) return;
-    for (const pim::StoredPdu& stored : m_messages) {
-        if (KeyOf(stored.Store, stored.Index) != keys.front()) continue;
-        const MessageFacts facts = FactsOf(stored);
+    for (const pim::SmsMessage& message : m_messages) {
+        if (KeyOfMessage(message) != keys.front()) continue;
+        const MessageFacts facts = FactsOf(message);
         QString text = facts.Who;
         if (facts.When.isValid())
             text += QStringLiteral("\n") + QLocale().toString(facts.When, QLocale::LongFormat);
         text += QStringLiteral("\n\n") + facts.Text;
+        if (const std::string note = pim::MissingPartsNote(message); !note.empty())
+            text += QStringLiteral("\n\n") + Q(note);
         m_prompts.MessageBox(S(text.trimmed()), Msg(kMsgMessageCaption), BoxIcon::Information);
         return;
     }
@@ -248,12 +263,20 @@ void PimView::Delete() {
     if (!session || !m_form.Admitted()) return;
     // The slots to empty, each in its store.
     std::vector<std::pair<std::string, int>> places;
+    const bool contacts = folder == Folder::Contacts;
     for (const std::string& key : keys) {
         const size_t slash = key.find('/');
         if (slash == std::string::npos) continue;
-        places.emplace_back(key.substr(0, slash), std::atoi(key.c_str() + slash + 1));
+        if (contacts) {
+            places.emplace_back(key.substr(0, slash), std::atoi(key.c_str() + slash + 1));
+            continue;
+        }
+        // A long message goes with all its parts.
+        for (const pim::SmsMessage& message : m_messages)
+            if (KeyOfMessage(message) == key)
+                for (const pim::StoredPdu& part : message.Raw)
+                    places.emplace_back(part.Store, part.Index);
     }
-    const bool contacts = folder == Folder::Contacts;
     BusyView view;
     view.QuickStatus = Msg(kMsgDeleteCaption);
     view.FilesMax = static_cast<int>(places.size());
@@ -276,6 +299,81 @@ void PimView::Delete() {
         },
         // What is left is read again, whatever happened: the list shows the phone as it is.
         [this, folder](Outcome) { QTimer::singleShot(0, this, [this, folder] { Read(folder); }); });
+}
+
+namespace {
+
+// Writes `bytes` whole under `path` (beside it first, then renamed); the failure's text, or
+// empty when it worked.
+std::string WriteWhole(const QString& path, const std::string& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.commit())
+        return FailureReport(kErrLocalFile, S(path) + ": " + S(file.errorString()));
+    return {};
+}
+
+// A name in `dir` that nothing has: "stem.ext", then "stem-2.ext", ...
+QString FreshName(const QString& dir, const QString& stem, const QString& ext) {
+    QString path = QDir(dir).filePath(stem + ext);
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
+        path = QDir(dir).filePath(QStringLiteral("%1-%2%3").arg(stem).arg(n).arg(ext));
+    return path;
+}
+
+}  // namespace
+
+void PimView::Export(const QString& dir) {
+    const Folder folder = Shown();
+    if (folder == Folder::None) return;
+    std::vector<std::string> marked = m_form.Phone().List()->SelectedNames();
+    marked.erase(std::remove(marked.begin(), marked.end(), ".."), marked.end());
+    const auto chosen = [&](const std::string& key) {
+        return marked.empty() || std::find(marked.begin(), marked.end(), key) != marked.end();
+    };
+    std::string failed;
+    QString written;
+    if (folder == Folder::Contacts) {
+        std::vector<pim::Contact> contacts;
+        for (const pim::Contact& contact : m_contacts)
+            if (chosen(KeyOf(contact.Store, contact.Index))) contacts.push_back(contact);
+        written = FreshName(dir, QStringLiteral("contacts"), QStringLiteral(".vcf"));
+        failed = WriteWhole(written, pim::ExportVCards(contacts));
+    } else {
+        // A folder of its own: the XML today's phones import, a text file per conversation,
+        // and the PDUs as they came, for a later decoder.
+        std::vector<pim::SmsMessage> messages;
+        std::vector<pim::StoredPdu> raw;
+        for (const pim::SmsMessage& message : m_messages) {
+            if (!chosen(KeyOfMessage(message))) continue;
+            messages.push_back(message);
+            raw.insert(raw.end(), message.Raw.begin(), message.Raw.end());
+        }
+        std::map<std::string, std::string> names;
+        for (const pim::Contact& contact : m_contacts) names.emplace(contact.Number, contact.Name);
+        written = FreshName(dir, QStringLiteral("messages"), QString());
+        if (!QDir().mkpath(written)) {
+            failed = Msg(kMsgCannotMakeFolder) + S(written);
+        } else {
+            const QDir out(written);
+            failed = WriteWhole(
+                out.filePath(QStringLiteral("messages.xml")),
+                pim::WriteSmsBackupXml(messages, QDateTime::currentMSecsSinceEpoch(), names).Xml);
+            if (failed.empty())
+                failed = WriteWhole(out.filePath(QStringLiteral("messages.pdu")),
+                                    pim::WriteRawPdus(raw));
+            for (const auto& [name, text] : pim::Conversations(messages))
+                if (failed.empty()) failed = WriteWhole(out.filePath(Q(name)), text);
+        }
+    }
+    if (!failed.empty()) {
+        m_prompts.MessageBox(failed, Msg(kMsgErrorCaption), BoxIcon::Error);
+        return;
+    }
+    m_form.StatusChanged(Msg(kMsgExportedTo) + S(QDir::toNativeSeparators(written)));
+    m_form.Computer().Reload();
 }
 
 }  // namespace q7k3

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "link/Prompts.h"
+#include "pim/MessageJoin.h"
 #include "pim/PimTypes.h"
 
 namespace q7k3 {
@@ -44,9 +45,14 @@ public:
     // cursor) erased, after the question.
     void View();
     void Delete();
+    // F5 towards the computer, into `dir`: the marked entries (all of them when none is
+    // marked), contacts as one vCard file, messages as a folder with the SMS backup XML, the
+    // raw PDUs and a text file per conversation. Every file is written whole before it takes
+    // its name, and never over one that is there; what was written is said in the status bar.
+    void Export(const QString& dir);
 
     const std::vector<pim::Contact>& Contacts() const { return m_contacts; }
-    const std::vector<pim::StoredPdu>& Messages() const { return m_messages; }
+    const std::vector<pim::SmsMessage>& Messages() const { return m_messages; }
     // The list's key of an entry: its store and slot ("SM/12").
     static std::string KeyOf(const std::string& store, int index);
 
@@ -64,7 +70,7 @@ private:
     Folder m_folder = Folder::None;  // the one read last
     // Written by the read on the link thread, read on the window's thread once it has ended.
     std::vector<pim::Contact> m_contacts;
-    std::vector<pim::StoredPdu> m_messages;
+    std::vector<pim::SmsMessage> m_messages;
 };
 
 }  // namespace q7k3

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <QDir>
 #include <QLabel>
 #include <QTest>
 
@@ -68,7 +71,8 @@ TEST_F(PimWindow, ContactsAndMessagesAreListedAndBackspaceLeadsBack) {
         int entries;
     } rows[] = {
         {"Контакты", "Мама", {"Мама", "+79161234567", "SM 1"}, 8 + 15},
-        {"Сообщения", "+79161234567", {}, 10},
+        // Ten stored PDUs: a message in three parts is one row.
+        {"Сообщения", "+79161234567", {}, 8},
     };
     for (const auto& row : rows) {
         Enter(row.folder);
@@ -115,6 +119,51 @@ TEST_F(PimWindow, F3ShowsAMessageWholeAndF8ErasesAfterTheQuestion) {
         EXPECT_EQ(phone->Contacts("SM").size(), yes ? before - 1 : before);
         EXPECT_EQ(List().FindItem("Мама") == nullptr, yes);
     }
+}
+
+// F5 towards the computer: the marked contacts, or all of them, as a vCard file that never
+// takes the place of one already there.
+TEST_F(PimWindow, F5ExportsTheMarkedContactsOrAllOfThemAsVCards) {
+    Enter("Контакты");
+    List().setCurrentItem(List().FindItem("Мама"), 0, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(&List(), Qt::Key_Insert);
+    QTest::keyClick(&List(), Qt::Key_Insert);
+    ASSERT_EQ(List().SelectedNames().size(), 2u);
+    const struct {
+        const char* file;
+        int cards;
+    } rows[] = {{"contacts.vcf", 2}, {"contacts-2.vcf", 8 + 15}};
+    for (const auto& row : rows) {
+        QTest::keyClick(&List(), Qt::Key_F5);
+        const std::string vcf = test::ReadLocal(QDir(localDir.path()).filePath(row.file));
+        int cards = 0;
+        for (size_t at = vcf.find("BEGIN:VCARD"); at != std::string::npos;
+             at = vcf.find("BEGIN:VCARD", at + 1))
+            ++cards;
+        EXPECT_EQ(cards, row.cards) << row.file;
+        EXPECT_NE(vcf.find("FN:Мама"), std::string::npos);
+        EXPECT_TRUE(prompts.shown.empty());
+        List().clearSelection();
+    }
+}
+
+// The messages go as a folder: the backup XML without the delivery report, the raw PDUs of
+// every part, a conversation file per address.
+TEST_F(PimWindow, F5ExportsTheMessagesAsAFolderOfTheirOwn) {
+    Enter("Сообщения");
+    QTest::keyClick(&List(), Qt::Key_F5);
+    const QDir out(QDir(localDir.path()).filePath("messages"));
+    const std::string xml = test::ReadLocal(out.filePath("messages.xml"));
+    int entries = 0;
+    for (size_t at = xml.find("<sms "); at != std::string::npos; at = xml.find("<sms ", at + 1))
+        ++entries;
+    EXPECT_GT(entries, 3);
+    EXPECT_NE(xml.find("<smses count=\"" + std::to_string(entries) + "\""), std::string::npos)
+        << xml.substr(0, 200);
+    const std::string pdus = test::ReadLocal(out.filePath("messages.pdu"));
+    EXPECT_EQ(std::count(pdus.begin(), pdus.end(), '\n'), 1 + 10) << pdus;
+    EXPECT_GE(out.entryList({"*.txt"}, QDir::Files).size(), 3);
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 }  // namespace
