@@ -96,6 +96,10 @@ const std::vector<Entry>& Entries() {
          [](const SettingsStore& s, const SettingKey& k, const LiveSettings& l) {
              if (l.LastPath) *l.LastPath = s.ReadString(k.Name, k.Default);
          }},
+        {{"LastPhoneFolder", SettingKind::String, ""},
+         [](const SettingsStore& s, const SettingKey& k, const LiveSettings& l) {
+             if (l.LastPhoneFolder) *l.LastPhoneFolder = s.ReadString(k.Name, k.Default);
+         }},
         {{"IRDAReq", SettingKind::Boolean, "1"},
          [](const SettingsStore& s, const SettingKey& k, const LiveSettings& l) {
              if (l.Flags) l.Flags->IRDAReq = s.ReadBool(k.Name, DefaultInt(k) != 0);

@@ -53,6 +53,8 @@ struct LiveSettings {
     AppFlags* Flags = nullptr;
     Favourites* Favs = nullptr;
     std::string* LastPath = nullptr;  // the local pane's start-up directory
+    // The phone folder the window showed last, its names from the root joined by a backslash.
+    std::string* LastPhoneFolder = nullptr;
 };
 
 enum class SettingKind { String, Integer, Boolean };

@@ -334,7 +334,7 @@ void PhoneSession::ConnectOrAsk(Connected done) {
 void PhoneSession::Connect(Connected done) {
     Launch(
         SessionState::Connecting, nullptr,
-        [this] {
+        [this, place = m_returnPlace] {
             Ended ended;
             ended.Result = Outcome::Stopped;
             // The tree of an earlier connection belongs to it: a new one reads its own, and
@@ -344,7 +344,13 @@ void PhoneSession::Connect(Connected done) {
                 ShowPortError();
                 return ended;
             }
-            if (IdentifyAndScan()) ended.Result = Outcome::Done;
+            if (!IdentifyAndScan()) return ended;
+            ended.Result = Outcome::Done;
+            if (AfterScan) AfterScan(*m_fs);
+            // Back where the user was, when this phone still has that folder (and an
+            // aborted scan did not leave it unread).
+            if (Tree4* back = FindPlace(m_fs->PhoneRoot(), place); back && back->Listed)
+                m_current = back;
             return ended;
         },
         [done = std::move(done)](const Ended& ended) {
@@ -426,6 +432,24 @@ void PhoneSession::OpenSettings() {
             return Ended{};
         },
         [this](const Ended&) { ConnectionDialogLoop(); });
+}
+
+bool PhoneSession::Disconnect(Done done) {
+    if (const Admission door = Admit(); door != Admission::Open) {
+        if (door == Admission::Busy) m_observer.StatusChanged(Msg(kMsgSessionBusy));
+        return false;
+    }
+    Launch(
+        SessionState::Connecting, nullptr,
+        [this] {
+            m_link.Port.Disconnect();
+            DropTree();
+            return Ended{};
+        },
+        [done = std::move(done)](const Ended&) {
+            if (done) done(Outcome::Done);
+        });
+    return true;
 }
 
 void PhoneSession::Close(std::function<void()> closed) {

@@ -144,6 +144,13 @@ public:
     // The "Настройки" menu: the port is closed and the dialog shown; Cancel returns to a
     // running connection (the dialog reopens its port) and re-arms the keep-alive.
     void OpenSettings();
+    // "Отключить": the port is closed and the tree dropped, off the window's thread; the
+    // session is then without a phone until the next connection. False when the door is shut.
+    bool Disconnect(Done done = {});
+    // The folder a new connection goes to once its scan is over, when the phone still has it
+    // (the window keeps it across runs); empty for the root.
+    void SetReturnPlace(FolderPlace place) { m_returnPlace = std::move(place); }
+    const FolderPlace& ReturnPlace() const { return m_returnPlace; }
     // Closing the program: the keep-alive stops; an operation that runs is asked to stop
     // and is waited for (the progress dialog says so); then the port is closed and
     // `closed` is called. No box is shown from then on.
@@ -181,6 +188,9 @@ public:
     // scan: what an earlier run was killed in the middle of is finished there (its boxes go
     // through fs.Ui(), which reaches the window's thread).
     std::function<void(PhoneFs& fs)> AfterIdentify;
+    // Runs on the link thread once a new connection's scan has succeeded: what the window
+    // asks the phone besides its files (its failures are its own, the connection stands).
+    std::function<void(PhoneFs& fs)> AfterScan;
     PhoneLink& Link() { return m_link; }
     AppFlags& Flags() { return m_flags; }
     // The window's own progress dialog and boxes.
@@ -278,6 +288,8 @@ private:
     // right after the ping), and whoever waits for the close to end.
     std::function<void()> m_afterPing;
     std::function<void()> m_onClosed;
+    // Window's thread only; a connection takes its copy as it starts.
+    FolderPlace m_returnPlace;
     QTimer m_keepAlive;
     // Last, so that it is joined before anything its tasks use goes.
     std::unique_ptr<LinkThread> m_thread;

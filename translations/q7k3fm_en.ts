@@ -1519,6 +1519,12 @@ Run the Java compile again.</translation>
         <translation>No such folder: </translation>
     </message>
     <message>
+    </message>
+        <source>Отключить</source>
+        <comment>476</comment>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
         <source>Сообщение обрывается раньше своего конца</source>
         <comment>500</comment>
         <translation>The message ends before it should</translation>
@@ -1597,6 +1603,116 @@ Run the Java compile again.</translation>
         <source>Сообщение не доставлено</source>
         <comment>517</comment>
         <translation>Message not delivered</translation>
+    </message>
+    <message>
+        <source>Телефон не отвечает на команды контактов и сообщений</source>
+        <comment>530</comment>
+        <translation>The phone answers none of the contacts and messages commands</translation>
+    </message>
+    <message>
+        <source>Телефон не знает ни одной кодировки, в которой можно читать имена</source>
+        <comment>531</comment>
+        <translation>The phone knows no character set its names can be read in</translation>
+    </message>
+    <message>
+        <source>Телефон не отдаёт контакты по кабелю</source>
+        <comment>532</comment>
+        <translation>The phone does not give its contacts over the cable</translation>
+    </message>
+    <message>
+        <source>Телефон не отдаёт сообщения по кабелю</source>
+        <comment>533</comment>
+        <translation>The phone does not give its messages over the cable</translation>
+    </message>
+    <message>
+        <source>Телефон оборвал список на середине; ничего не сохранено</source>
+        <comment>534</comment>
+        <translation>The phone broke off the listing half-way; nothing was saved</translation>
+    </message>
+    <message>
+        <source>Номер, который телефон не примет: </source>
+        <comment>535</comment>
+        <translation>A number the phone will not take: </translation>
+    </message>
+    <message>
+        <source>Номер длиннее, чем берёт память телефона: </source>
+        <comment>536</comment>
+        <translation>The number is longer than the phone&apos;s memory takes: </translation>
+    </message>
+    <message>
+        <source>Имя длиннее, чем берёт память телефона; знаков не больше </source>
+        <comment>537</comment>
+        <translation>The name is longer than the phone&apos;s memory takes; characters at most </translation>
+    </message>
+    <message>
+        <source>В имени есть знаки, которых телефон не примет: </source>
+        <comment>538</comment>
+        <translation>The name holds characters the phone will not take: </translation>
+    </message>
+    <message>
+        <source>Ячейка уже занята, запись не перезаписана: </source>
+        <comment>539</comment>
+        <translation>The slot is taken, the entry was not overwritten: </translation>
+    </message>
+    <message>
+        <source>Контакты</source>
+        <comment>570</comment>
+        <translation>Contacts</translation>
+    </message>
+    <message>
+        <source>Сообщения</source>
+        <comment>571</comment>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>Номер</source>
+        <comment>572</comment>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>Память</source>
+        <comment>573</comment>
+        <translation>Store</translation>
+    </message>
+    <message>
+        <source>Отправитель</source>
+        <comment>574</comment>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>Текст</source>
+        <comment>575</comment>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Чтение контактов: </source>
+        <comment>576</comment>
+        <translation>Reading contacts: </translation>
+    </message>
+    <message>
+        <source>Чтение сообщений: </source>
+        <comment>577</comment>
+        <translation>Reading messages: </translation>
+    </message>
+    <message>
+        <source>запись|записи|записей</source>
+        <comment>578</comment>
+        <translation>entry|entries|entries</translation>
+    </message>
+    <message>
+        <source>Сообщение</source>
+        <comment>579</comment>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Сообщение не прочитано: </source>
+        <comment>580</comment>
+        <translation>The message could not be read: </translation>
+    </message>
+    <message>
+        <source>Отчёт о доставке</source>
+        <comment>581</comment>
+        <translation>Delivery report</translation>
     </message>
     <message>
         <source>Текст слишком длинный для SMS</source>
@@ -1703,6 +1819,11 @@ Run the Java compile again.</translation>
         <source>В этой ячейке нет сообщения: </source>
         <comment>545</comment>
         <translation>There is no message in this slot: </translation>
+    </message>
+    <message>
+        <source>Сохранено в </source>
+        <comment>582</comment>
+        <translation>Saved in </translation>
     </message>
 </context>
 <context>

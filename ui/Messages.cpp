@@ -513,7 +513,7 @@ const Source kSources[] = {
     /* 473 */ QT_TRANSLATE_NOOP3("Catalogue", "Ссылка в никуда", "473"),
     /* 474 */ QT_TRANSLATE_NOOP3("Catalogue", "Перейти к папке…", "474"),
     /* 475 */ QT_TRANSLATE_NOOP3("Catalogue", "Нет такой папки: ", "475"),
-    /* 476 */ "",  // reserved
+    /* 476 */ QT_TRANSLATE_NOOP3("Catalogue", "Отключить", "476"),
     /* 477 */ "",  // reserved
     /* 478 */ "",  // reserved
     /* 479 */ "",  // reserved
@@ -610,17 +610,17 @@ const Source kSources[] = {
     /* 569 */ "",  // reserved
     /* 570 */ "",  // reserved
     /* 571 */ "",  // reserved
-    /* 572 */ "",  // reserved
-    /* 573 */ "",  // reserved
-    /* 574 */ "",  // reserved
-    /* 575 */ "",  // reserved
-    /* 576 */ "",  // reserved
-    /* 577 */ "",  // reserved
-    /* 578 */ "",  // reserved
-    /* 579 */ "",  // reserved
-    /* 580 */ "",  // reserved
-    /* 581 */ "",  // reserved
-    /* 582 */ "",  // reserved
+    /* 572 */ QT_TRANSLATE_NOOP3("Catalogue", "Номер", "572"),
+    /* 573 */ QT_TRANSLATE_NOOP3("Catalogue", "Память", "573"),
+    /* 574 */ QT_TRANSLATE_NOOP3("Catalogue", "Отправитель", "574"),
+    /* 575 */ QT_TRANSLATE_NOOP3("Catalogue", "Текст", "575"),
+    /* 576 */ QT_TRANSLATE_NOOP3("Catalogue", "Чтение контактов: ", "576"),
+    /* 577 */ QT_TRANSLATE_NOOP3("Catalogue", "Чтение сообщений: ", "577"),
+    /* 578 */ QT_TRANSLATE_NOOP3("Catalogue", "запись|записи|записей", "578"),
+    /* 579 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение", "579"),
+    /* 580 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщение не прочитано: ", "580"),
+    /* 581 */ QT_TRANSLATE_NOOP3("Catalogue", "Отчёт о доставке", "581"),
+    /* 582 */ QT_TRANSLATE_NOOP3("Catalogue", "Сохранено в ", "582"),
     /* 583 */ "",  // reserved
     /* 584 */ "",  // reserved
     /* 585 */ "",  // reserved

@@ -326,6 +326,7 @@ enum MessageId : int {
     kMsgBrokenLinkType = 473,    // ... of one that leads nowhere
     kMsgGoToFolder = 474,        // the File menu's item (Ctrl+L) and its box
     kMsgNoSuchLocalFolder = 475,  // + path
+    kMsgDisconnect = 476,         // the File menu's item
 
     // Contacts and messages (500-599).
     kMsgNoPimCommands = 530,  // the phone answers none of the phonebook and message commands
@@ -344,6 +345,18 @@ enum MessageId : int {
     kMsgCliBadSubcommand = 543,  // + the word
     kMsgCliBadIndex = 544,  // + the word
     kMsgNoSuchMessage = 545,  // + the slot
+    // The phone pane's folders of contacts and messages.
+    kMsgNumberColumn = 572,
+    kMsgStoreColumn = 573,
+    kMsgSenderColumn = 574,
+    kMsgTextColumn = 575,
+    kMsgReadingContacts = 576,  // + done [+ kMsgOf + expected [+ kMsgTimeLeft + m:ss]]
+    kMsgReadingMessages = 577,
+    kMsgEntryPlural = 578,
+    kMsgMessageCaption = 579,     // F3's box
+    kMsgUnreadableMessage = 580,  // + why
+    kMsgDeliveryReport = 581,     // a status report's text
+    kMsgExportedTo = 582,         // + the file written
 
     // The session (600-619).
 

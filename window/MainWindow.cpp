@@ -33,6 +33,7 @@
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"
 #include "window/PhonePane.h"
+#include "window/PimView.h"
 #include "window/PlugWatch.h"
 #include "window/ProgressDialog.h"
 #include "window/RenameDialog.h"
@@ -89,6 +90,10 @@ MainWindow::MainWindow(AppFlags& flags, Prompts& prompts, QWidget* parent)
     m_commands = std::make_unique<FileCommands>(*this, m_prompts);
     m_backups = std::make_unique<BackupCommands>(*this, m_prompts);
     m_help = std::make_unique<HelpCommand>(*this, m_prompts);
+    m_pim = new PimView(*this, m_prompts);
+    m_phone->RootEntryFolders = [this] { return m_pim->RootFolders(); };
+    connect(m_phone, &PhonePane::EntryFolderOpened, this,
+            [this](const QString& name) { m_pim->Open(name); });
     // The rename dialog doubles as the one-line input box of the favourites.
     m_inputBox = std::make_unique<DialogInputBox<RenameDialog>>(*m_renames);
     m_computer->AttachFavourites(Favs, *m_inputBox, this);
@@ -145,6 +150,9 @@ void MainWindow::BuildMenu() {
     m_fileMenu->setObjectName("FileMenu");
     m_connectAction = m_fileMenu->addAction(M(kMsgConnect));
     m_connectAction->setObjectName("Connect1");
+    m_disconnectAction = m_fileMenu->addAction(M(kMsgDisconnect));
+    m_disconnectAction->setObjectName("Disconnect1");
+    m_disconnectAction->setEnabled(false);
     m_settingsAction = m_fileMenu->addAction(Cap(kForm, "Settings1"));
     m_settingsAction->setObjectName("Settings1");
     m_fileMenu->addSeparator();
@@ -182,7 +190,11 @@ void MainWindow::BuildMenu() {
     connect(m_connectAction, &QAction::triggered, this, [this] { ConnectClick(); });
     connect(m_settingsAction, &QAction::triggered, this, [this] { SettingsClick(); });
     connect(m_exitAction, &QAction::triggered, this, [this] { ExitClick(); });
-    connect(m_fileMenu, &QMenu::aboutToShow, this, [this] { m_backups->UpdateActions(); });
+    connect(m_disconnectAction, &QAction::triggered, this, [this] { DisconnectClick(); });
+    connect(m_fileMenu, &QMenu::aboutToShow, this, [this] {
+        m_backups->UpdateActions();
+        m_disconnectAction->setEnabled(PhoneReady());
+    });
     connect(m_backupAction, &QAction::triggered, this, [this] { m_backups->Backup(); });
     connect(m_restoreAction, &QAction::triggered, this, [this] { m_backups->Restore(); });
     connect(m_verifyAction, &QAction::triggered, this, [this] { m_backups->Verify(); });
@@ -204,7 +216,12 @@ void MainWindow::BuildPanes() {
     connect(m_computer, &ComputerPane::PhoneItemsDropped, this,
             [this](const std::vector<std::string>& names) { PhoneItemsDropped(names); });
     connect(m_phone, &PhonePane::Activated, this, &MainWindow::ActivatePhonePane);
-    connect(m_phone, &PhonePane::ViewRequested, this, [this] { ViewClick(); });
+    connect(m_phone, &PhonePane::ViewRequested, this, [this] {
+        if (m_pim->Shown() != PimView::Folder::None)
+            m_pim->View();
+        else
+            ViewClick();
+    });
     connect(m_phone, &PhonePane::FilesDropped, this,
             [this](const QStringList& paths) { FilesDroppedOnPhone(paths); });
 }
@@ -279,6 +296,28 @@ bool MainWindow::DispatchFunctionKey(int key) {
         if (!m_core.Session->AfterPing([this, key] { DispatchFunctionKey(key); }))
             StatusChanged(Msg(kMsgSessionBusy));
         return true;
+    }
+    if (!m_computerPaneActive && m_pim->Shown() != PimView::Folder::None) {
+        // The contacts or messages shown: their own commands.
+        switch (key) {
+            case Qt::Key_F3:
+                m_pim->View();
+                return true;
+            case Qt::Key_F4:
+                m_pim->Open(m_phone->PathLine()->text().section(QLatin1Char('\\'), -1));
+                return true;
+            case Qt::Key_F8:
+                m_pim->Delete();
+                return true;
+            case Qt::Key_F5:
+                m_pim->Export(m_computer->List()->Path());
+                return true;
+            case Qt::Key_F6:
+            case Qt::Key_F7:
+                return true;
+            default:
+                return false;
+        }
     }
     switch (key) {
         case Qt::Key_F3:
@@ -402,6 +441,7 @@ void MainWindow::AttachCore(const WindowCore& core) {
     m_phone->SetSession(core.Session);
     if (PhoneSession* session = core.Session) {
         session->SetQuestions(m_conflicts, m_renames);
+        session->AfterScan = [this](PhoneFs& fs) { m_pim->Probe(fs); };
         // The keep-alive waits while a dialog of the window's own is up, and closing
         // answers the one that is up with its cancel.
         session->QuestionOpen = [] { return QApplication::activeModalWidget() != nullptr; };
@@ -436,8 +476,13 @@ void MainWindow::FirstInitialization() {
 
     const std::string port = m_core.Store->ReadString("ComPort", "");
     LastPath.clear();
-    LoadSettings(*m_core.Store,
-                 {m_core.Port, &m_core.Link->Channel.PollStep, &m_flags, &Favs, &LastPath});
+    std::string phoneFolder;
+    LoadSettings(*m_core.Store, {m_core.Port, &m_core.Link->Channel.PollStep, &m_flags, &Favs,
+                                 &LastPath, &phoneFolder});
+    FolderPlace place;
+    for (const QString& name : Q(phoneFolder).split(QLatin1Char('\\'), Qt::SkipEmptyParts))
+        place.push_back(S(name));
+    m_core.Session->SetReturnPlace(std::move(place));
     UpdateModeControls();
     RestoreWindowPlace(*m_core.Store);
     const QString last = QString::fromStdString(LastPath);
@@ -469,6 +514,11 @@ void MainWindow::ConnectClick() {
     });
 }
 
+void MainWindow::DisconnectClick() {
+    if (!Admitted()) return;
+    m_core.Session->Disconnect();
+}
+
 void MainWindow::SettingsClick() {
     if (!Admitted(false)) return;
     m_plugs->EndSearch([this] {
@@ -481,6 +531,11 @@ void MainWindow::CloseQuery() {
     m_closed = true;
     if (m_core.Store) {
         SavePlace(*m_core.Store, *this, *m_splitter);
+        if (m_core.Session) {
+            QStringList names;
+            for (const std::string& name : m_core.Session->ReturnPlace()) names << Q(name);
+            m_core.Store->WriteString("LastPhoneFolder", S(names.join(QLatin1Char('\\'))));
+        }
         SaveOnClose(*m_core.Store, S(m_computer->List()->Path()), Favs);
     }
     m_plugs->Stop();
@@ -538,6 +593,7 @@ void MainWindow::BusyChanged(bool busy) {
 }
 
 void MainWindow::TreeChanged() {
+    m_disconnectAction->setEnabled(PhoneReady());
     if (!m_core.Session || !m_core.Session->Root()) {
         m_phone->ShowNoTree();
         // The phone is gone: the status bar no longer names its model.
@@ -545,12 +601,19 @@ void MainWindow::TreeChanged() {
         return;
     }
     ShowCurrentFolder();
+    RememberPhoneFolder();
     ApplyResizeRule();
     SetSplitterLeft(*m_splitter, m_pendingSplitterLeft);
 }
 
 void MainWindow::FolderChanged() {
     ShowCurrentFolder();
+    RememberPhoneFolder();
+}
+
+void MainWindow::RememberPhoneFolder() {
+    if (Tree4* folder = m_core.Session ? m_core.Session->CurrentFolder() : nullptr)
+        m_core.Session->SetReturnPlace(PlaceOf(folder));
 }
 
 void MainWindow::ModelChanged(const std::string& phoneModel) {

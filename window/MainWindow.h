@@ -47,6 +47,7 @@ class ProgressDialog;
 class RenameDialog;
 class PhoneLink;
 class PlugWatch;
+class PimView;
 struct Tree4;
 
 // The core the window drives, made by the program's entry (or a test) and attached once.
@@ -95,6 +96,8 @@ public:
     ComputerPane& Computer() const { return *m_computer; }
     PhonePane& Phone() const { return *m_phone; }
     ButtonBar& Buttons() const { return *m_buttons; }
+    // The phone's contacts and messages, the root's own two folders.
+    PimView& Pim() const { return *m_pim; }
 
     bool ComputerPaneActive() const { return m_computerPaneActive; }
     void ActivateComputerPane() { SetActivePane(true); }
@@ -145,6 +148,8 @@ public:
     virtual void RefreshClick();
     virtual void SettingsClick();
     virtual void ConnectClick();
+    // "Отключить": the port closed and the phone pane emptied until the next connection.
+    void DisconnectClick();
     virtual void ExitClick();
     virtual void HelpClick();
     // "Перейти к папке" (Ctrl+L): a computer folder typed or pasted; "~" is the home.
@@ -208,6 +213,8 @@ protected:
     void UpdateComputerStatus();
     // The controls that depend on the firmware mode.
     void UpdateModeControls();
+    // The phone folder shown is the one the next connection returns to.
+    void RememberPhoneFolder();
 
     AppFlags& m_flags;
     Prompts& m_prompts;
@@ -227,6 +234,7 @@ private:
     QLabel* m_modelLine = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_connectAction = nullptr;  // reconnect with the stored settings
+    QAction* m_disconnectAction = nullptr;
     QAction* m_settingsAction = nullptr;
     // Backup, restore and verify of the whole phone (BackupCommands).
     QAction* m_backupAction = nullptr;
@@ -245,6 +253,7 @@ private:
     std::unique_ptr<BackupCommands> m_backups;
     std::unique_ptr<HelpCommand> m_help;
     PlugWatch* m_plugs = nullptr;
+    PimView* m_pim = nullptr;
     ComputerPane* m_computer = nullptr;
     PhonePane* m_phone = nullptr;
     ButtonBar* m_buttons = nullptr;

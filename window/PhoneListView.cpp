@@ -177,6 +177,18 @@ QTreeWidgetItem* PhoneListView::AddFileItem(const std::string& name, qint64 size
     return item;
 }
 
+QTreeWidgetItem* PhoneListView::AddEntryItem(const std::string& key, const QStringList& texts) {
+    auto* item = new QTreeWidgetItem(this);
+    for (int column = 0; column < texts.size() && column < columnCount(); ++column)
+        item->setText(column, texts[column]);
+    item->setData(0, kRawNameRole, QByteArray::fromStdString(key));
+    item->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+    item->setData(0, kIsFileRole, true);
+    item->setData(0, kSizeRole, 0);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
 bool PhoneListView::IsFile(const QTreeWidgetItem* item) {
     return item && item->data(0, kIsFileRole).toBool();
 }

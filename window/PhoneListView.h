@@ -41,6 +41,9 @@ public:
     // whatever the display makes of it.
     QTreeWidgetItem* AddFolderItem(const std::string& name);
     QTreeWidgetItem* AddFileItem(const std::string& name, qint64 size, const QDateTime& date = {});
+    // A row of the window's own entries (a contact, a message): `key` stands for its name,
+    // the texts fill the three columns. Commands take it as they take a file.
+    QTreeWidgetItem* AddEntryItem(const std::string& key, const QStringList& texts);
     static bool IsFile(const QTreeWidgetItem* item);
     static std::string RawName(const QTreeWidgetItem* item);
 

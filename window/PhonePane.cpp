@@ -37,6 +37,8 @@ PhonePane::PhonePane(QWidget* panel) : QObject(panel) {
     DragDropFilesPhone = new PhoneDropTarget(ListPhone);
 
     StatusPhone = PaneStatusLine("StatusPhone", Cap(kMainForm, "StatusPhone"), panel, layout);
+    // In the program's language from the start, as the computer pane's line.
+    StatusPhone->setText(SelectionText());
 
     for (QWidget* w : {static_cast<QWidget*>(StatusPhone), static_cast<QWidget*>(PhoneDiskStatus),
                        static_cast<QWidget*>(PathPhone)})
@@ -102,6 +104,10 @@ bool PhonePane::NoPhoneShown() const {
 }
 
 void PhonePane::GoUp() {
+    if (EntriesShown()) {
+        ShowCurrentFolder();
+        return;
+    }
     const Tree4* folder = m_session ? m_session->CurrentFolder() : nullptr;
     if (!folder || !folder->Parent) return;
     m_focusAfterUp = folder->Name;
@@ -144,8 +150,16 @@ void PhonePane::ShowRows(const QList<Row>& rows, const std::string& focus,
 void PhonePane::ShowCurrentFolder() {
     const Tree4* folder = m_session ? m_session->CurrentFolder() : nullptr;
     if (!folder) return;
+    if (EntriesShown()) {
+        // Back from the root's own folder: the cursor on it.
+        if (m_focusAfterUp.empty()) m_focusAfterUp = S(m_entryFolder);
+        EndEntries();
+        m_shownPath.clear();
+    }
     QList<Row> rows;
     for (const auto& child : folder->Children) rows.append({child->Name, false, 0, {}});
+    if (!folder->Parent && RootEntryFolders)
+        for (const QString& name : RootEntryFolders()) rows.append({S(name), false, 0, {}});
     for (const FileEntry& file : folder->Files)
         rows.append({file.Name, true, file.Size, file.Date});
     const QString path = PathText();
@@ -165,7 +179,53 @@ void PhonePane::ShowCurrentFolder() {
     PathPhone->setText(path);
 }
 
+void PhonePane::ShowEntries(const QString& folder, const QStringList& titles,
+                            const QList<EntryRow>& rows) {
+    const bool same = m_entryFolder == folder;
+    std::string focus;
+    std::vector<std::string> marks;
+    if (same) {
+        if (const QTreeWidgetItem* current = ListPhone->currentItem())
+            focus = PhoneListView::RawName(current);
+        marks = ListPhone->SelectedNames();
+    }
+    m_entryFolder = folder;
+    ListPhone->setHeaderLabels(titles);
+    {
+        const QSignalBlocker block(ListPhone);
+        ListPhone->setUpdatesEnabled(false);
+        ListPhone->clear();
+        ListPhone->AddFolderItem("..");
+        for (const EntryRow& row : rows)
+            ListPhone->AddEntryItem(row.Key, {row.Name, row.Second, row.Third});
+        QTreeWidgetItem* cursor = nullptr;
+        for (int i = 0; i < ListPhone->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = ListPhone->topLevelItem(i);
+            const std::string key = PhoneListView::RawName(item);
+            if (!focus.empty() && key == focus) cursor = item;
+            if (key != ".." && std::find(marks.begin(), marks.end(), key) != marks.end())
+                item->setSelected(true);
+        }
+        if (!cursor) cursor = ListPhone->topLevelItem(0);
+        ListPhone->setCurrentItem(cursor, 0, QItemSelectionModel::NoUpdate);
+        ListPhone->resizeColumnToContents(PhoneListView::kSizeColumn);
+        ListPhone->resizeColumnToContents(PhoneListView::kDateColumn);
+        ListPhone->setUpdatesEnabled(true);
+    }
+    m_noPhone->hide();
+    const Tree4* root = m_session ? m_session->CurrentFolder() : nullptr;
+    PathPhone->setText((root ? Q(PhonePathText(root)) : QString()) + QLatin1Char('\\') + folder);
+    StatusPhone->setText(SelectionText());
+}
+
+void PhonePane::EndEntries() {
+    m_entryFolder.clear();
+    ListPhone->SetColumnTitles(
+        {Cap(kMainForm, "ListPhone.0"), Cap(kMainForm, "ListPhone.1"), M(kMsgDateColumn)});
+}
+
 void PhonePane::ShowNoTree() {
+    if (EntriesShown()) EndEntries();
     {
         const QSignalBlocker block(ListPhone);
         ListPhone->clear();
@@ -231,6 +291,15 @@ void PhonePane::OpenCurrent() {
     const std::string caption = PhoneListView::RawName(item);
     if (caption == "..") {
         GoUp();
+        return;
+    }
+    if (EntriesShown()) {
+        emit ViewRequested();
+        return;
+    }
+    if (!m_session->CurrentFolder()->Parent && !PhoneListView::IsFile(item) && RootEntryFolders &&
+        RootEntryFolders().contains(Q(caption))) {
+        emit EntryFolderOpened(Q(caption));
         return;
     }
     if (m_session->OpenFolder(caption)) return;

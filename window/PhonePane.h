@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +51,12 @@ public:
         QDateTime Date;  // as the phone lists the file
     };
 
+    // One row of the window's own entries: its key (store and slot) and its three columns.
+    struct EntryRow {
+        std::string Key;
+        QString Name, Second, Third;
+    };
+
     // Builds the pane's controls inside `panel`.
     explicit PhonePane(QWidget* panel);
 
@@ -72,6 +79,14 @@ public:
     // shown again keeps its cursor and the marks of the items still there; after going up
     // the cursor stands on the folder left, in another folder on the first row.
     void ShowCurrentFolder();
+    // The root's own folders after the phone's ("Контакты", "Сообщения"); opening one is
+    // said by EntryFolderOpened.
+    std::function<QStringList()> RootEntryFolders;
+    // Shows the entries of one of them under the root, with their column titles; ".." and
+    // Backspace lead back to the root, and any folder of the phone shown ends it.
+    void ShowEntries(const QString& folder, const QStringList& titles,
+                     const QList<EntryRow>& rows);
+    bool EntriesShown() const { return !m_entryFolder.isEmpty(); }
     // The pane without a tree: empty list, the path and free-space lines as at start, and
     // the line that says there is no phone.
     void ShowNoTree();
@@ -102,6 +117,8 @@ signals:
     void Command(int key);
     // Local files another program dropped on the list.
     void FilesDropped(const QStringList& paths);
+    // A folder of RootEntryFolders was opened.
+    void EntryFolderOpened(const QString& name);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -110,6 +127,9 @@ private:
     PhoneSession* m_session = nullptr;
     QLabel* m_noPhone = nullptr;
     QString m_shownPath;
+    QString m_entryFolder;  // the root's own folder shown, empty while the phone's are
+    // Back to the phone's folders: their column titles again.
+    void EndEntries();
     std::string m_focusAfterUp;
 };
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -137,11 +139,15 @@ TEST_F(PhoneWindowFixture, StoredPortResetsIdentifiesScansAndShowsTheRoot) {
         expected.push_back("AT+FSCD=\"" + node->Id + "\"");
         expected.push_back("AT+FSDL=\"" + node->Id + "\"");
     }
-    EXPECT_EQ(std::vector<std::string>(sent.begin() + 3, sent.end()), expected);
+    // After them the window asks whether the phone keeps contacts and messages.
+    const auto asked = std::find_if(sent.begin() + 3, sent.end(), [](const std::string& c) {
+        return c.rfind("AT+FS", 0) != 0;
+    });
+    EXPECT_EQ(std::vector<std::string>(sent.begin() + 3, asked), expected);
 
     ASSERT_TRUE(form->PhoneReady());
     EXPECT_EQ(session->CurrentFolder(), fs->PhoneRoot());
-    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User", "Контакты", "Сообщения"}));
     EXPECT_EQ(form->Phone().PathLine()->text(), "E700:");
     EXPECT_EQ(form->ModelLine()->text(), "SGH-E700");
     // 3000 + 2000 + 16385 bytes take 16 + 16 + 32 KB, plus the 240 KB reserve.
@@ -211,7 +217,7 @@ TEST_F(PhoneWindowFixture, NavigationUpDownAndUnlistedFoldersReadOnce) {
     EXPECT_EQ(form->Phone().PathLine()->text(), "E700:\\Sounds");
     DoubleClick("..");
     EXPECT_EQ(form->Phone().PathLine()->text(), "E700:");
-    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User", "Контакты", "Сообщения"}));
 
     // A folder the scan never reached is read when it is opened, and only then.
     Tree4* user = FindChild("User", fs->PhoneRoot());
@@ -252,7 +258,7 @@ TEST_F(PhoneWindowFixture, AnUnlistedFolderThePhoneWillNotEnterStillShowsWhereTh
     phone->ClearFaults();
     DoubleClick("..");
     EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:");
-    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User"}));
+    EXPECT_EQ(form->Phone().List()->Names(), (QStringList{"java", "Sounds", "Images", "User", "Контакты", "Сообщения"}));
 }
 
 TEST_F(PhoneWindowFixture, RefreshRescansAtTheRootRelistsARealFolderAndSkipsAVirtualOne) {
@@ -583,6 +589,61 @@ TEST_F(PhoneWindowFixture, ConnectBringsBackAPhoneThatWasStoppedAndStartedAgain)
     EXPECT_TRUE(dialogAnswers.empty());
     EXPECT_TRUE(form->Phone().List()->Names().contains("Sounds"));
     EXPECT_TRUE(form->isEnabled());
+}
+
+}  // namespace
+
+namespace {
+
+// "Отключить" closes the port and empties the pane; the next connection goes back to the
+// folder that was shown, and closing keeps it for the next run.
+TEST_F(PhoneWindowFixture, DisconnectAndTheNextConnectionReturnToTheLastFolder) {
+    StartPhone();
+    PutDemoFiles();
+    StorePort();
+    Boot();
+    DoubleClick("Sounds");
+    DoubleClick("My Sounds");
+    ASSERT_EQ(S(form->Phone().PathLine()->text()), "E700:\\Sounds\\My Sounds");
+
+    QAction* disconnect = form->MenuAction("Disconnect1");
+    ASSERT_NE(disconnect, nullptr);
+    disconnect->trigger();
+    Settle();
+    EXPECT_FALSE(form->PhoneReady());
+    EXPECT_FALSE(link->Port.Connected());
+    EXPECT_TRUE(form->Phone().NoPhoneShown());
+    EXPECT_TRUE(form->ModelLine()->text().isEmpty());
+    EXPECT_FALSE(disconnect->isEnabled());
+    EXPECT_FALSE(session->KeepAliveArmed());
+
+    form->MenuAction("Connect1")->trigger();
+    Settle();
+    ASSERT_TRUE(form->PhoneReady());
+    EXPECT_EQ(S(form->Phone().PathLine()->text()), "E700:\\Sounds\\My Sounds");
+    EXPECT_TRUE(prompts.shown.empty());
+
+    form->close();
+    ASSERT_TRUE(WaitUntil([&] { return form->SessionClosed(); }));
+    QSettings file(configDir.filePath("Q7K3FileManager.conf"), QSettings::IniFormat);
+    EXPECT_EQ(file.value("LastPhoneFolder").toString(), "Sounds\\My Sounds");
+}
+
+// A folder kept by an earlier run: shown after the scan when the phone has it, else the root.
+TEST_F(PhoneWindowFixture, TheStoredPhoneFolderIsShownWhenThePhoneHasIt) {
+    const struct {
+        const char* stored;
+        const char* shown;
+    } rows[] = {{"Sounds\\My Sounds", "E700:\\Sounds\\My Sounds"}, {"Sounds\\Gone", "E700:"}};
+    for (const auto& row : rows) {
+        StartPhone();
+        PutDemoFiles();
+        store->WriteString("LastPhoneFolder", row.stored);
+        StorePort();
+        Boot();
+        EXPECT_EQ(S(form->Phone().PathLine()->text()), row.shown) << row.stored;
+        Close();
+    }
 }
 
 }  // namespace

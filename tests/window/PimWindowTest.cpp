@@ -1,0 +1,169 @@
+// The phone's contacts and messages in the phone pane, against the emulated demo phone: the
+// root's own two folders, their listings, a message shown whole and entries erased.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <QDir>
+#include <QLabel>
+#include <QTest>
+
+#include "phonefs/Tree.h"
+#include "window/PaneLook.h"
+#include "window/PhoneListView.h"
+#include "window/PhonePane.h"
+#include "window/PimView.h"
+#include "window/WindowOnPhone.h"
+
+using namespace q7k3;
+using q7k3::test::WindowOnPhone;
+
+namespace {
+
+struct PimWindow : ::testing::Test, WindowOnPhone<> {
+    void SetUp() override {
+        emu::EmulatorConfig config;
+        config.Content = emu::Preset::Demo;
+        Boot(config);
+        form->ActivatePhonePane();
+    }
+    void TearDown() override {
+        ExpectIdle();
+        Close();
+    }
+
+    PhoneListView& List() { return *form->Phone().List(); }
+    QString Path() { return form->Phone().PathLine()->text(); }
+
+    // Enter on a row of the phone pane.
+    void Enter(const QString& name) {
+        QTreeWidgetItem* item = List().FindItem(name);
+        ASSERT_NE(item, nullptr) << S(name) << " not in " << S(List().Names().join(','));
+        List().setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        QTest::keyClick(&List(), Qt::Key_Return);
+        Settle();
+    }
+
+    QStringList Row(const QString& name) {
+        QTreeWidgetItem* item = List().FindItem(name);
+        if (!item) return {};
+        return {item->text(0), item->text(1), item->text(2)};
+    }
+};
+
+TEST_F(PimWindow, TheRootShowsTheTwoFoldersBesideThePhonesOwnAndTheTreeKnowsNothingOfThem) {
+    const QStringList names = List().Names();
+    EXPECT_TRUE(names.contains("Контакты")) << S(names.join(','));
+    EXPECT_TRUE(names.contains("Сообщения"));
+    EXPECT_TRUE(names.contains("Sounds"));
+    for (const auto& child : session->Root()->Children) {
+        EXPECT_NE(child->Name, "Контакты");
+        EXPECT_NE(child->Name, "Сообщения");
+    }
+}
+
+TEST_F(PimWindow, ContactsAndMessagesAreListedAndBackspaceLeadsBack) {
+    const struct {
+        QString folder;
+        QString row;
+        QStringList shown;
+        int entries;
+    } rows[] = {
+        {"Контакты", "Мама", {"Мама", "+79161234567", "SM 1"}, 8 + 15},
+        // Ten stored PDUs: a message in three parts is one row.
+        {"Сообщения", "+79161234567", {}, 8},
+    };
+    for (const auto& row : rows) {
+        Enter(row.folder);
+        EXPECT_EQ(Path(), "E700:\\" + row.folder);
+        EXPECT_EQ(List().topLevelItemCount(), row.entries + 1) << S(row.folder);  // and ".."
+        ASSERT_FALSE(Row(row.row).isEmpty()) << S(List().Names().join(','));
+        if (!row.shown.isEmpty()) EXPECT_EQ(Row(row.row), row.shown);
+        EXPECT_TRUE(prompts.shown.empty());
+        QTest::keyClick(&List(), Qt::Key_Backspace);
+        Settle();
+        EXPECT_EQ(Path(), "E700:");
+        ASSERT_NE(List().currentItem(), nullptr);
+        EXPECT_EQ(List().currentItem()->text(0), row.folder);
+        EXPECT_EQ(List().headerItem()->text(1), Cap(kMainForm, "ListPhone.1"));
+    }
+}
+
+TEST_F(PimWindow, F3ShowsAMessageWholeAndF8ErasesAfterTheQuestion) {
+    Enter("Сообщения");
+    QTreeWidgetItem* first = List().topLevelItem(1);
+    ASSERT_NE(first, nullptr);
+    List().setCurrentItem(first, 0, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(&List(), Qt::Key_F3);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Caption, "Сообщение");
+    EXPECT_NE(prompts.shown[0].Text.find(S(first->text(0))), std::string::npos);
+    EXPECT_GT(prompts.shown[0].Text.size(), S(first->text(2)).size() / 2);
+
+    QTest::keyClick(&List(), Qt::Key_Backspace);
+    Settle();
+    Enter("Контакты");
+    const size_t before = phone->Contacts("SM").size();
+    // No: nothing goes; yes: the one under the cursor goes, and the list shows the phone.
+    for (const bool yes : {false, true}) {
+        prompts.shown.clear();
+        prompts.yesNo = {yes};
+        List().setCurrentItem(List().FindItem("Мама"), 0, QItemSelectionModel::NoUpdate);
+        QTest::keyClick(&List(), Qt::Key_F8);
+        Settle();
+        QApplication::processEvents();
+        Settle();
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].Text, "Удалить с телефона «Мама»?");
+        EXPECT_EQ(phone->Contacts("SM").size(), yes ? before - 1 : before);
+        EXPECT_EQ(List().FindItem("Мама") == nullptr, yes);
+    }
+}
+
+// F5 towards the computer: the marked contacts, or all of them, as a vCard file that never
+// takes the place of one already there.
+TEST_F(PimWindow, F5ExportsTheMarkedContactsOrAllOfThemAsVCards) {
+    Enter("Контакты");
+    List().setCurrentItem(List().FindItem("Мама"), 0, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(&List(), Qt::Key_Insert);
+    QTest::keyClick(&List(), Qt::Key_Insert);
+    ASSERT_EQ(List().SelectedNames().size(), 2u);
+    const struct {
+        const char* file;
+        int cards;
+    } rows[] = {{"contacts.vcf", 2}, {"contacts-2.vcf", 8 + 15}};
+    for (const auto& row : rows) {
+        QTest::keyClick(&List(), Qt::Key_F5);
+        const std::string vcf = test::ReadLocal(QDir(localDir.path()).filePath(row.file));
+        int cards = 0;
+        for (size_t at = vcf.find("BEGIN:VCARD"); at != std::string::npos;
+             at = vcf.find("BEGIN:VCARD", at + 1))
+            ++cards;
+        EXPECT_EQ(cards, row.cards) << row.file;
+        EXPECT_NE(vcf.find("FN:Мама"), std::string::npos);
+        EXPECT_TRUE(prompts.shown.empty());
+        List().clearSelection();
+    }
+}
+
+// The messages go as a folder: the backup XML without the delivery report, the raw PDUs of
+// every part, a conversation file per address.
+TEST_F(PimWindow, F5ExportsTheMessagesAsAFolderOfTheirOwn) {
+    Enter("Сообщения");
+    QTest::keyClick(&List(), Qt::Key_F5);
+    const QDir out(QDir(localDir.path()).filePath("messages"));
+    const std::string xml = test::ReadLocal(out.filePath("messages.xml"));
+    int entries = 0;
+    for (size_t at = xml.find("<sms "); at != std::string::npos; at = xml.find("<sms ", at + 1))
+        ++entries;
+    EXPECT_GT(entries, 3);
+    EXPECT_NE(xml.find("<smses count=\"" + std::to_string(entries) + "\""), std::string::npos)
+        << xml.substr(0, 200);
+    const std::string pdus = test::ReadLocal(out.filePath("messages.pdu"));
+    EXPECT_EQ(std::count(pdus.begin(), pdus.end(), '\n'), 1 + 10) << pdus;
+    EXPECT_GE(out.entryList({"*.txt"}, QDir::Files).size(), 3);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+}  // namespace
