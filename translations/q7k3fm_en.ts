@@ -1519,7 +1519,6 @@ Run the Java compile again.</translation>
         <translation>No such folder: </translation>
     </message>
     <message>
-    </message>
         <source>Отключить</source>
         <comment>476</comment>
         <translation>Disconnect</translation>
@@ -1655,16 +1654,6 @@ Run the Java compile again.</translation>
         <translation>The slot is taken, the entry was not overwritten: </translation>
     </message>
     <message>
-        <source>Контакты</source>
-        <comment>570</comment>
-        <translation>Contacts</translation>
-    </message>
-    <message>
-        <source>Сообщения</source>
-        <comment>571</comment>
-        <translation>Messages</translation>
-    </message>
-    <message>
         <source>Номер</source>
         <comment>572</comment>
         <translation>Number</translation>
@@ -1718,56 +1707,6 @@ Run the Java compile again.</translation>
         <source>Текст слишком длинный для SMS</source>
         <comment>506</comment>
         <translation>The text is too long for a short message</translation>
-    </message>
-    <message>
-        <source>Телефон не отвечает на команды контактов и сообщений</source>
-        <comment>530</comment>
-        <translation>The phone answers none of the contacts and messages commands</translation>
-    </message>
-    <message>
-        <source>Телефон не знает ни одной кодировки, в которой можно читать имена</source>
-        <comment>531</comment>
-        <translation>The phone knows no character set its names can be read in</translation>
-    </message>
-    <message>
-        <source>Телефон не отдаёт контакты по кабелю</source>
-        <comment>532</comment>
-        <translation>The phone does not give its contacts over the cable</translation>
-    </message>
-    <message>
-        <source>Телефон не отдаёт сообщения по кабелю</source>
-        <comment>533</comment>
-        <translation>The phone does not give its messages over the cable</translation>
-    </message>
-    <message>
-        <source>Телефон оборвал список на середине; ничего не сохранено</source>
-        <comment>534</comment>
-        <translation>The phone broke off the listing half-way; nothing was saved</translation>
-    </message>
-    <message>
-        <source>Номер, который телефон не примет: </source>
-        <comment>535</comment>
-        <translation>A number the phone will not take: </translation>
-    </message>
-    <message>
-        <source>Номер длиннее, чем берёт память телефона: </source>
-        <comment>536</comment>
-        <translation>The number is longer than the phone&apos;s memory takes: </translation>
-    </message>
-    <message>
-        <source>Имя длиннее, чем берёт память телефона; знаков не больше </source>
-        <comment>537</comment>
-        <translation>The name is longer than the phone&apos;s memory takes; characters at most </translation>
-    </message>
-    <message>
-        <source>В имени есть знаки, которых телефон не примет: </source>
-        <comment>538</comment>
-        <translation>The name holds characters the phone will not take: </translation>
-    </message>
-    <message>
-        <source>Ячейка уже занята, запись не перезаписана: </source>
-        <comment>539</comment>
-        <translation>The slot is taken, the entry was not overwritten: </translation>
     </message>
     <message>
         <source>Текст не записывается 7-битным алфавитом GSM</source>
