@@ -2152,26 +2152,36 @@ why and what to do about it.</translation>
         <translation>a JSON array, one object an entry</translation>
     </message>
     <message>
-        <source>contacts [ПАРАМЕТРЫ] ls</source>
-        <translation>contacts [OPTIONS] ls</translation>
+        <source>export заменяет файлы, которые уже есть</source>
+        <translation>export replaces files that are already there</translation>
+    </message>
+    <message>
+        <source>contacts [ПАРАМЕТРЫ] ls | export ФАЙЛ</source>
+        <translation>contacts [OPTIONS] ls | export FILE</translation>
     </message>
     <message>
         <source>Печатает записи телефонной книги: память (SM — SIM-карта, ME — телефон),
-ячейку, номер и имя. Без --store — обе памяти.</source>
+ячейку, номер и имя. Без --store — обе памяти. export ФАЙЛ записывает их
+в ФАЙЛ как vCard 3.0 (UTF-8), целиком или никак.</source>
         <translation>Prints the phonebook&apos;s entries: store (SM the SIM card, ME the phone),
-slot, number and name. Without --store, both stores.</translation>
+slot, number and name. Without --store, both stores. export FILE writes them
+to FILE as vCard 3.0 (UTF-8), whole or not at all.</translation>
     </message>
     <message>
-        <source>messages [ПАРАМЕТРЫ] ls | show N</source>
-        <translation>messages [OPTIONS] ls | show N</translation>
+        <source>messages [ПАРАМЕТРЫ] ls | show N | export ФАЙЛ.xml</source>
+        <translation>messages [OPTIONS] ls | show N | export FILE.xml</translation>
     </message>
     <message>
         <source>ls печатает сообщения всех памятей телефона: память, ячейку, состояние,
 адрес, время, часть и первые слова. show N показывает сообщение из ячейки N
-(память ME, если не задана --store) целиком, с остальными его частями.</source>
+(память ME, если не задана --store) целиком, с остальными его частями.
+export ФАЙЛ.xml записывает их как XML резервной копии SMS для Android, рядом
+ФАЙЛ.pdu (PDU как есть) и папку ФАЙЛ-texts с перепиской по адресам.</source>
         <translation>ls prints the messages of every store of the phone: store, slot, state,
 address, time, part and the first words. show N shows the message in slot N
-(of store ME unless --store names another) whole, with its other parts.</translation>
+(of store ME unless --store names another) whole, with its other parts.
+export FILE.xml writes them as the SMS backup XML for Android, beside it
+FILE.pdu (the PDUs as they came) and the folder FILE-texts with one text per address.</translation>
     </message>
 </context>
 <context>

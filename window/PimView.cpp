@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QTimeZone>
@@ -18,9 +17,7 @@
 #include "phonefs/PhoneSession.h"
 #include "pim/MessageJoin.h"
 #include "pim/Pdu.h"
-#include "pim/Conversation.h"
-#include "pim/SmsBackupXml.h"
-#include "pim/VCard.h"
+#include "pim/Export.h"
 #include "pim/phone/PimPhone.h"
 #include "ui/Text.h"
 #include "window/MainWindow.h"
@@ -303,18 +300,6 @@ void PimView::Delete() {
 
 namespace {
 
-// Writes `bytes` whole under `path` (beside it first, then renamed); the failure's text, or
-// empty when it worked.
-std::string WriteWhole(const QString& path, const std::string& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.commit())
-        return FailureReport(kErrLocalFile, S(path) + ": " + S(file.errorString()));
-    return {};
-}
-
 // A name in `dir` that nothing has: "stem.ext", then "stem-2.ext", ...
 QString FreshName(const QString& dir, const QString& stem, const QString& ext) {
     QString path = QDir(dir).filePath(stem + ext);
@@ -333,41 +318,31 @@ void PimView::Export(const QString& dir) {
     const auto chosen = [&](const std::string& key) {
         return marked.empty() || std::find(marked.begin(), marked.end(), key) != marked.end();
     };
-    std::string failed;
+    Status done;
     QString written;
     if (folder == Folder::Contacts) {
         std::vector<pim::Contact> contacts;
         for (const pim::Contact& contact : m_contacts)
             if (chosen(KeyOf(contact.Store, contact.Index))) contacts.push_back(contact);
         written = FreshName(dir, QStringLiteral("contacts"), QStringLiteral(".vcf"));
-        failed = WriteWhole(written, pim::ExportVCards(contacts));
+        done = pim::ExportContactsFile(S(written), contacts);
     } else {
         // A folder of its own: the XML today's phones import, a text file per conversation,
         // and the PDUs as they came, for a later decoder.
         std::vector<pim::SmsMessage> messages;
-        std::vector<pim::StoredPdu> raw;
-        for (const pim::SmsMessage& message : m_messages) {
-            if (!chosen(KeyOfMessage(message))) continue;
-            messages.push_back(message);
-            raw.insert(raw.end(), message.Raw.begin(), message.Raw.end());
-        }
+        for (const pim::SmsMessage& message : m_messages)
+            if (chosen(KeyOfMessage(message))) messages.push_back(message);
         std::map<std::string, std::string> names;
         for (const pim::Contact& contact : m_contacts) names.emplace(contact.Number, contact.Name);
         written = FreshName(dir, QStringLiteral("messages"), QString());
-        if (!QDir().mkpath(written)) {
-            failed = Msg(kMsgCannotMakeFolder) + S(written);
-        } else {
-            const QDir out(written);
-            failed = WriteWhole(
-                out.filePath(QStringLiteral("messages.xml")),
-                pim::WriteSmsBackupXml(messages, QDateTime::currentMSecsSinceEpoch(), names).Xml);
-            if (failed.empty())
-                failed = WriteWhole(out.filePath(QStringLiteral("messages.pdu")),
-                                    pim::WriteRawPdus(raw));
-            for (const auto& [name, text] : pim::Conversations(messages))
-                if (failed.empty()) failed = WriteWhole(out.filePath(Q(name)), text);
-        }
+        const QDir out(written);
+        done = pim::ExportMessageFiles(
+            {S(out.filePath(QStringLiteral("messages.xml"))),
+             S(out.filePath(QStringLiteral("messages.pdu"))), S(written)},
+            messages, names, QDateTime::currentMSecsSinceEpoch());
     }
+    const std::string failed =
+        done ? std::string() : FailureReport(done.error().Reason, done.error().Text);
     if (!failed.empty()) {
         m_prompts.MessageBox(failed, Msg(kMsgErrorCaption), BoxIcon::Error);
         return;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <thread>
 
@@ -16,7 +17,9 @@
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
 #include "link/Connection.h"
+#include "pim/Export.h"
 #include "pim/GsmAlphabet.h"
+#include "pim/MessageJoin.h"
 #include "pim/Pdu.h"
 #include "pim/PimMessages.h"
 #include "pim/phone/PimPhone.h"
@@ -139,44 +142,73 @@ int CheckStore(const ParsedArgs& a, std::initializer_list<const char*> known) {
 
 // ---- contacts --------------------------------------------------------------------------
 
-int ContactsList(Session& s, const PimCharset& cs, const ParsedArgs& a) {
+// Both stores (or the one --store names), read whole before anything is said or written: a
+// listing cut half-way leaves nothing behind.
+Expected<std::vector<Contact>> ReadAllContacts(Session& s, const PimCharset& cs,
+                                               const ParsedArgs& a) {
     AtChannel& ch = s.link.Channel();
     std::vector<std::string> names;
     if (a.Has("--store")) {
         names.push_back(a.Value("--store"));
     } else {
         auto stores = PhonebookStores(ch, cs);
-        if (!stores) return s.Failed(stores.error());
+        if (!stores) return Fail(stores.error());
         for (const PhonebookStore& st : *stores) names.push_back(st.Name);
     }
-    // Everything is read before anything is printed: a listing cut half-way prints nothing.
     std::vector<Contact> all;
     for (const std::string& store : names) {
         EntryLine line(Msg(kMsgContactsFolder) + " " + store);
         auto got = ReadContacts(ch, cs, store, std::ref(line));
         line.Clear();
-        if (!got) return s.Failed(got.error());
+        if (!got) return Fail(got.error());
         all.insert(all.end(), got->begin(), got->end());
     }
-    Records out(FormatOf(a));
-    for (const Contact& c : all)
-        out.Add({{"store", c.Store}, {"index", std::to_string(c.Index), true},
-                 {"number", c.Number}, {"name", c.Name}});
-    return kExitOk;
+    return all;
+}
+
+// An export never replaces a file unasked, and says so before the phone is read.
+int RefuseExisting(const ParsedArgs& a, const std::string& path) {
+    if (a.Has("--force") || !std::filesystem::exists(std::filesystem::symlink_status(path)))
+        return kExitOk;
+    return Fail(Msg(kMsgCliLocalExists) + Printable(path), kExitLocalFile);
+}
+
+// Where `messages export FILE` puts the rest: the PDUs as FILE's stem + ".pdu", the
+// conversations in the folder FILE's stem + "-texts".
+pim::MessageFiles MessageFilesFor(const std::string& file) {
+    std::string stem = file;
+    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".xml") == 0)
+        stem.resize(stem.size() - 4);
+    return {file, stem + ".pdu", stem + "-texts"};
 }
 
 int RunContacts(const ParsedArgs& a) {
     Session s;
     if (const int rc = s.TakeOptions(a)) return rc;
     const std::string& verb = a.positional[0];
-    if (verb != "ls")
+    if (!((verb == "ls" && a.positional.size() == 1) ||
+          (verb == "export" && a.positional.size() == 2)))
         return UsageError("contacts", Msg(kMsgCliBadSubcommand) + verb);
     if (const int rc = CheckStore(a, {"SM", "ME"})) return rc;
+    if (verb == "export")
+        if (const int rc = RefuseExisting(a, a.positional[1])) return rc;
     if (const int rc = s.Open()) return rc;
     PimScope scope(s.link.Channel());
     if (!scope.Opened()) return s.Failed(scope.Opened().error());
-    const int rc = ContactsList(s, scope.Charset(), a);
-    if (rc != kExitOk) return rc;
+    auto all = ReadAllContacts(s, scope.Charset(), a);
+    if (!all) return s.Failed(all.error());
+    if (verb == "export") {
+        if (Status written = pim::ExportContactsFile(a.positional[1], *all); !written)
+            return s.Failed(written.error());
+        if (CurrentVerbosity() == Verbosity::Verbose)
+            std::fprintf(stderr, "%s%s\n", Msg(kMsgExportedTo).c_str(),
+                         Printable(a.positional[1]).c_str());
+    } else {
+        Records out(FormatOf(a));
+        for (const Contact& c : *all)
+            out.Add({{"store", c.Store}, {"index", std::to_string(c.Index), true},
+                     {"number", c.Number}, {"name", c.Name}});
+    }
     if (auto closed = scope.Close(); !closed) return s.Failed(closed.error());
     return Interrupted() ? kExitInterrupted : kExitOk;
 }
@@ -279,10 +311,15 @@ int RunMessages(const ParsedArgs& a) {
     Session s;
     if (const int rc = s.TakeOptions(a)) return rc;
     const std::string& verb = a.positional[0];
-    if (verb != "ls" && verb != "show")
+    if (verb != "ls" && verb != "show" && verb != "export")
         return UsageError("messages", Msg(kMsgCliBadSubcommand) + verb);
-    if ((verb == "show") != (a.positional.size() == 2))
+    if ((verb != "ls") != (a.positional.size() == 2))
         return UsageError("messages", Msg(kMsgCliBadSubcommand) + verb);
+    if (verb == "export") {
+        const pim::MessageFiles files = MessageFilesFor(a.positional[1]);
+        for (const std::string& path : {files.Xml, files.Pdus})
+            if (const int rc = RefuseExisting(a, path)) return rc;
+    }
     int index = 0;
     if (verb == "show") {
         const std::string& n = a.positional[1];
@@ -311,7 +348,16 @@ int RunMessages(const ParsedArgs& a) {
     if (!stored) return s.Failed(stored.error());
     const std::vector<Decoded> all = DecodeAll(*stored);
 
-    if (verb == "show") {
+    if (verb == "export") {
+        const std::vector<pim::SmsMessage> messages = pim::JoinMessages(*stored);
+        const pim::MessageFiles files = MessageFilesFor(a.positional[1]);
+        if (Status written = pim::ExportMessageFiles(files, messages, {},
+                                                     QDateTime::currentMSecsSinceEpoch());
+            !written)
+            return s.Failed(written.error());
+        if (CurrentVerbosity() == Verbosity::Verbose)
+            std::fprintf(stderr, "%s%s\n", Msg(kMsgExportedTo).c_str(), Printable(files.Xml).c_str());
+    } else if (verb == "show") {
         const auto it = std::find_if(all.begin(), all.end(),
                                      [&](const Decoded& d) { return d.Stored.Index == index; });
         if (it == all.end()) return Fail(Msg(kMsgNoSuchMessage) + std::to_string(index));
@@ -367,21 +413,25 @@ std::vector<OptionSpec> PimOptions() {
     all.push_back({"--store", "SM|ME|SR", QT_TRANSLATE_NOOP("Cli", "только эта память телефона")});
     all.push_back({"--porcelain", nullptr, QT_TRANSLATE_NOOP("Cli", "для программ: поля через табуляцию, запись на строку")});
     all.push_back({"--json", nullptr, QT_TRANSLATE_NOOP("Cli", "массив JSON, запись — объект")});
+    all.push_back({"--force", nullptr, QT_TRANSLATE_NOOP("Cli", "export заменяет файлы, которые уже есть")});
     return all;
 }
 const std::vector<OptionSpec> kPimOptions = PimOptions();
 
-const CommandSyntax kContactsSpec{"contacts", QT_TRANSLATE_NOOP("Cli", "contacts [ПАРАМЕТРЫ] ls"),
+const CommandSyntax kContactsSpec{"contacts", QT_TRANSLATE_NOOP("Cli", "contacts [ПАРАМЕТРЫ] ls | export ФАЙЛ"),
     QT_TRANSLATE_NOOP("Cli",
         "Печатает записи телефонной книги: память (SM — SIM-карта, ME — телефон),\n"
-        "ячейку, номер и имя. Без --store — обе памяти."),
-    kPimOptions, 1, 1};
+        "ячейку, номер и имя. Без --store — обе памяти. export ФАЙЛ записывает их\n"
+        "в ФАЙЛ как vCard 3.0 (UTF-8), целиком или никак."),
+    kPimOptions, 1, 2};
 const CommandSyntax kMessagesSpec{"messages",
-    QT_TRANSLATE_NOOP("Cli", "messages [ПАРАМЕТРЫ] ls | show N"),
+    QT_TRANSLATE_NOOP("Cli", "messages [ПАРАМЕТРЫ] ls | show N | export ФАЙЛ.xml"),
     QT_TRANSLATE_NOOP("Cli",
         "ls печатает сообщения всех памятей телефона: память, ячейку, состояние,\n"
         "адрес, время, часть и первые слова. show N показывает сообщение из ячейки N\n"
-        "(память ME, если не задана --store) целиком, с остальными его частями."),
+        "(память ME, если не задана --store) целиком, с остальными его частями.\n"
+        "export ФАЙЛ.xml записывает их как XML резервной копии SMS для Android, рядом\n"
+        "ФАЙЛ.pdu (PDU как есть) и папку ФАЙЛ-texts с перепиской по адресам."),
     kPimOptions, 1, 2};
 
 const CliCommand kContacts{kContactsSpec, Entry<kContactsSpec, RunContacts>};

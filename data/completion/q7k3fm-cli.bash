@@ -58,10 +58,10 @@ _q7k3fm_cli() {
         restore) options="$fs --folder --match --overwrite" ;;
         verify) options="$fs --deep" ;;
         contacts|messages)
-            options="$link --store --porcelain --json"
+            options="$link --store --porcelain --json --force"
             if [[ $cur != -* && $((cword - i)) -eq 1 ]]; then
-                [[ $command == contacts ]] && COMPREPLY=($(compgen -W "ls" -- "$cur"))
-                [[ $command == messages ]] && COMPREPLY=($(compgen -W "ls show" -- "$cur"))
+                [[ $command == contacts ]] && COMPREPLY=($(compgen -W "ls export" -- "$cur"))
+                [[ $command == messages ]] && COMPREPLY=($(compgen -W "ls show export" -- "$cur"))
                 return
             fi
             ;;

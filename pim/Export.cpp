@@ -1,0 +1,47 @@
+#include "pim/Export.h"
+
+#include <QDir>
+#include <QString>
+
+#include "pim/Conversation.h"
+#include "pim/SmsBackupXml.h"
+#include "pim/VCard.h"
+#include "ui/Messages.h"
+#include "ui/OutputFile.h"
+
+namespace q7k3::pim {
+namespace {
+
+Status WriteWhole(const std::string& path, const std::string& bytes) {
+    OutputFile out(path);
+    if (Status opened = out.Open(); !opened) return opened;
+    if (Status written = out.Write(bytes); !written) return written;
+    return out.Commit();
+}
+
+}  // namespace
+
+Status ExportContactsFile(const std::string& path, const std::vector<Contact>& contacts) {
+    return WriteWhole(path, ExportVCards(contacts));
+}
+
+Status ExportMessageFiles(const MessageFiles& where, const std::vector<SmsMessage>& messages,
+                          const std::map<std::string, std::string>& names, std::int64_t nowMs) {
+    const QString folder = QString::fromStdString(where.Conversations);
+    if (!QDir().mkpath(folder))
+        return Fail(kErrLocalData, Msg(kMsgCannotMakeFolder) + where.Conversations);
+    std::vector<StoredPdu> raw;
+    for (const SmsMessage& message : messages)
+        raw.insert(raw.end(), message.Raw.begin(), message.Raw.end());
+    if (Status s = WriteWhole(where.Xml, WriteSmsBackupXml(messages, nowMs, names).Xml); !s)
+        return s;
+    if (Status s = WriteWhole(where.Pdus, WriteRawPdus(raw)); !s) return s;
+    for (const auto& [name, text] : Conversations(messages))
+        if (Status s = WriteWhole(QDir(folder).filePath(QString::fromStdString(name)).toStdString(),
+                                  text);
+            !s)
+            return s;
+    return {};
+}
+
+}  // namespace q7k3::pim
