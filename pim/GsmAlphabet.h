@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/Text.h"
+
 namespace q7k3::pim {
 
 // What encoding a UTF-8 text into a narrower set gave: the bytes, with '?' standing for
@@ -68,6 +70,6 @@ std::string ToHex(std::string_view bytes);                   // upper case
 std::optional<std::string> FromHex(std::string_view hex);    // either case; nothing if not hex
 // The code points of UTF-8 text; each invalid byte is U+FFFD with `*bad` counting it.
 std::vector<char32_t> DecodeUtf8(std::string_view utf8, int* bad = nullptr);
-void AppendUtf8(std::string& out, char32_t c);
+using q7k3::AppendUtf8;
 
 }  // namespace q7k3::pim

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pim/PimTypes.h"
+#include "ui/Text.h"
 
 namespace q7k3::pim {
 
@@ -32,6 +33,6 @@ struct VCardImport {
 VCardImport ImportVCards(std::string_view file);
 
 // Windows-1251 bytes as UTF-8.
-std::string Cp1251ToUtf8(std::string_view bytes);
+using q7k3::Cp1251ToUtf8;
 
 }  // namespace q7k3::pim

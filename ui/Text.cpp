@@ -40,7 +40,25 @@ constexpr std::array<uint16_t, 128> kCp1251 = {
     0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446,
     0x0447, 0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F};
 
-void AppendUtf8(std::string& out, uint32_t cp) {
+
+uint32_t DecodeAt(std::string_view s, size_t i, size_t n) {
+    const auto b = [&](size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(s[i + k])); };
+    switch (n) {
+        case 2: return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
+        case 3: return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
+        case 4:
+            return ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) |
+                   (b(3) & 0x3F);
+        default: return b(0);
+    }
+}
+
+}  // namespace
+
+// A code point that is no character (a lone surrogate, past U+10FFFF) becomes U+FFFD.
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+    const auto cp = static_cast<uint32_t>(c);
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -57,20 +75,6 @@ void AppendUtf8(std::string& out, uint32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-uint32_t DecodeAt(std::string_view s, size_t i, size_t n) {
-    const auto b = [&](size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(s[i + k])); };
-    switch (n) {
-        case 2: return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
-        case 3: return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
-        case 4:
-            return ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) |
-                   (b(3) & 0x3F);
-        default: return b(0);
-    }
-}
-
-}  // namespace
 
 size_t Utf8Length(std::string_view s) {
     size_t count = 0;

@@ -10,6 +10,9 @@
 
 namespace q7k3 {
 
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t c);
+
 // Number of code points (a malformed byte counts as one).
 size_t Utf8Length(std::string_view s);
 // The first `maxChars` code points of s.
