@@ -226,11 +226,12 @@ TEST(PimPhone, DemoMessagesDecode) {
 }
 
 TEST(PimPhone, AbortEndsAReadBetweenCommands) {
+    // The flag outlives the scope, whose end still talks to the phone.
+    std::atomic<bool> abort{false};
     EmulatorLink t;
     ASSERT_TRUE(t.Open(Demo()));
     PimScope scope(t.Ch());
     ASSERT_TRUE(scope.Opened().has_value());
-    std::atomic<bool> abort{false};
     t.Ch().AbortFlag = &abort;
     ReadOptions options;
     options.Step = 5;
