@@ -268,27 +268,14 @@ std::string PartText(const Decoded& d) {
 
 // The whole text of the message `d` is a part of: its parts in order, whatever order the
 // phone keeps them in, and the parts that never came named.
-std::string WholeText(const Decoded& d, const std::vector<Decoded>& all) {
+std::string WholeText(const Decoded& d, const std::vector<StoredPdu>& stored) {
     if (!d.Pdu || !d.Pdu->Part) return TextOf(d);
-    const Concatenation& part = *d.Pdu->Part;
-    std::map<int, std::string> parts;
-    for (const Decoded& o : all)
-        if (o.Pdu && o.Pdu->Part && o.Pdu->Part->Reference == part.Reference &&
-            o.Pdu->Part->Total == part.Total && o.Pdu->Address == d.Pdu->Address &&
-            o.Stored.Store == d.Stored.Store)
-            parts.emplace(o.Pdu->Part->Sequence, o.Pdu->Text);
-    std::string text, missing;
-    for (int i = 1; i <= part.Total; ++i) {
-        const auto it = parts.find(i);
-        if (it != parts.end()) {
-            text += it->second;
-        } else {
-            text += "[…]";
-            missing += (missing.empty() ? "" : ", ") + std::to_string(i);
-        }
+    for (const SmsMessage& m : JoinMessages(stored)) {
+        if (std::find(m.Raw.begin(), m.Raw.end(), d.Stored) == m.Raw.end()) continue;
+        const std::string note = MissingPartsNote(m);
+        return note.empty() ? m.Text : m.Text + "\n(" + note + ")";
     }
-    if (!missing.empty()) text += "\n(" + Msg(kMsgPduPartsMissing) + missing + ")";
-    return text;
+    return TextOf(d);
 }
 
 Expected<std::vector<StoredPdu>> ReadStores(Session& s, const PimCharset& cs,
@@ -363,7 +350,7 @@ int RunMessages(const ParsedArgs& a) {
         if (it == all.end()) return Fail(Msg(kMsgNoSuchMessage) + std::to_string(index));
         const Decoded& d = *it;
         const Format format = FormatOf(a);
-        const std::string text = WholeText(d, all);
+        const std::string text = WholeText(d, *stored);
         if (format == Format::Human) {
             std::printf("%s %d  %s\n", d.Stored.Store.c_str(), d.Stored.Index, StatName(d.Stored.Stat));
             if (d.Pdu) {
