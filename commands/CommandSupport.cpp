@@ -229,6 +229,9 @@ Outcome ReplaceThroughTemporary(PhoneFs& fs, Tree4* folder, const std::string& s
     // run to their end; only a killed program could not be finished later.
     (void)entry.Save();
     if (!fs.WritePhoneFile(source, temp, folder)) {
+        // Left cut as the program ends: the phone gives the write up by itself, and the
+        // record stays for the next connection, which finds the old file under its name.
+        if (ch.Silenced()) return Outcome::Failed;
         const bool full = ch.LastError == kErrPhoneMemoryFull;
         DropTemporary(fs, folder, temp);
         entry.Drop();

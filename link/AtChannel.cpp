@@ -191,7 +191,7 @@ bool AtChannel::PingPhone() {
 }
 
 void AtChannel::Send(std::string_view bytes) {
-    if (bytes.empty()) return;
+    if (bytes.empty() || m_silenced) return;
     if (m_exchangeDepth > 0) m_sentBytes += bytes.size();
     m_port.SendData(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
@@ -345,6 +345,10 @@ bool AtChannel::RunCommand(const CommandSpec& spec) {
 }
 
 bool AtChannel::RunExchange(const CommandSpec& spec) {
+    if (m_silenced) {
+        LastError = kErrAborted;
+        return false;
+    }
     // What came since the last command is in the buffer before the clear, as if it had
     // been taken the moment it arrived.
     m_clock.TakeInput();

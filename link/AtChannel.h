@@ -165,6 +165,13 @@ public:
     void Send(std::string_view bytes);
     void ClearReceive();
 
+    // A write left cut as the program ends: the phone takes every byte for more of its data,
+    // so from now on nothing is sent and every command fails at once (kErrAborted), until
+    // the next connection has waited the phone out (EndSilence).
+    void Silence() { m_silenced = true; }
+    bool Silenced() const { return m_silenced; }
+    void EndSilence() { m_silenced = false; }
+
     // The command pattern shared by every phone command.
     bool RunCommand(const CommandSpec& spec);
     // The usual terminators: "OK\r\n" succeeds, a "+CME ERROR: " line fails with its
@@ -220,6 +227,7 @@ private:
     ChannelPort& m_port;
     LinkClock& m_clock;
     bool m_overflow = false;
+    bool m_silenced = false;
     // The running exchange: its depth, end, byte limit and the reason that cut it.
     int m_exchangeDepth = 0;
     int64_t m_start = 0;

@@ -146,7 +146,10 @@ std::string ModelCode(const std::string& phoneModel) {
 void WaitForCutTransfer(PhoneLink& link) {
     const std::string port = link.Port.PortName();
     const int64_t total = CutTransferWaitMs(port);
-    if (total <= 0) return;
+    if (total <= 0) {
+        link.Channel.EndSilence();
+        return;
+    }
     // Every byte would be taken for more of the cut write's data and keep the phone waiting:
     // nothing is sent until it has given the write up.
     const int64_t end = link.Clock.NowMs() + total;
@@ -157,6 +160,7 @@ void WaitForCutTransfer(PhoneLink& link) {
     }
     DropCutTransferMark(port);
     link.Channel.ClearReceive();
+    link.Channel.EndSilence();
 }
 
 PhoneCheck IdentifyPhone(PhoneLink& link, AppFlags& flags,

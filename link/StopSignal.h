@@ -10,6 +10,10 @@ class StopSignal {
 public:
     virtual ~StopSignal() = default;
     virtual bool Raised() const = 0;
+    // True when the stop ends the program at once: a write under way then stops at its next
+    // data prompt and leaves the phone to give the rest up (CutTransfer.h), instead of
+    // sending the rest spoiled, which takes as long as the file.
+    virtual bool CutsWrite() const { return false; }
 };
 
 // One flag as the signal: an interrupt handler's, a search's stop.

@@ -57,8 +57,9 @@ public:
     void SetPrompts(Prompts& prompts) { m_prompts = &prompts; }
     // A stop from outside (an interrupt, the program closing): a write under way then sends
     // the rest of its blocks spoiled, so the phone's CRC check refuses the file and the
-    // exchange still ends in step with the phone. It also ends an exchange that stalls
-    // (AtChannel::Stop).
+    // exchange still ends in step with the phone; a stop that ends the program at once
+    // (StopSignal::CutsWrite) leaves the write cut at its next data prompt instead. It also
+    // ends an exchange that stalls (AtChannel::Stop).
     void SetStopSignal(const StopSignal* stop);
     // Whether the stop is raised: a step that could wait for the next connection need not
     // begin.

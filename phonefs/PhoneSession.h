@@ -157,6 +157,10 @@ public:
     void Close(std::function<void()> closed = {});
     // Closing or Closed; true on either thread from the moment Close was called.
     bool Closing() const;
+    // A stop signal: the close to come ends the program at once. A write to the phone under
+    // way stops at its next data prompt, leaving the phone to give it up by itself (the next
+    // connection waits that out), instead of sending the rest spoiled. Safe on any thread.
+    void EndAtOnce() { m_endAtOnce = true; }
 
     // Submits an operation through the door; false (and nothing runs) when the door is
     // shut. `done` hears how it ended.
@@ -267,11 +271,13 @@ private:
     public:
         explicit ClosingSignal(const PhoneSession& session) : m_session(session) {}
         bool Raised() const override { return m_session.Closing(); }
+        bool CutsWrite() const override { return m_session.m_endAtOnce.load(); }
 
     private:
         const PhoneSession& m_session;
     };
     std::atomic<SessionState> m_state = SessionState::NoPhone;
+    std::atomic<bool> m_endAtOnce = false;
     ClosingSignal m_closingSignal{*this};
     // What the link thread hands to the window's thread (a task's end, the bridge's calls).
     HandOff m_toWindow{this};

@@ -340,6 +340,13 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
                 return LineAction::Skip;
             }
             if (m_stop && m_stop->Raised() && m_holds == 0) {
+                // The program ends at once: the phone is left waiting for the rest, which
+                // it gives up after its own time, keeping nothing of it.
+                if (m_stop->CutsWrite()) {
+                    m_ch.LastError = kErrAborted;
+                    m_ch.ClearReceive();
+                    return LineAction::Failure;
+                }
                 for (qint64 i = 0; i < n; ++i) block[i] = static_cast<char>(~block[i]);
             }
             const std::string caption = speed.Tick(m_ch.Clock().NowMs());
@@ -355,7 +362,11 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     };
     const bool ok = m_ch.RunCommand(spec);
     // The phone's answer ended the write; a lost line may have left it waiting.
-    if (ok || !NeedsLinkRecovery(m_ch.LastError)) mark.Ended();
+    const bool phoneMayWait = !ok && NeedsLinkRecovery(m_ch.LastError);
+    if (!phoneMayWait) mark.Ended();
+    // Ending at once with the phone perhaps still waiting: any byte sent now would be more
+    // data to it, so nothing is sent until the next connection has waited it out.
+    if (phoneMayWait && m_stop && m_stop->Raised() && m_stop->CutsWrite()) m_ch.Silence();
     in.close();
     Progress().SetCaption(Msg(kMsgTransferCaption));
     if (!ok) return false;

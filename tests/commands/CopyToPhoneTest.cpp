@@ -5,6 +5,7 @@
 #include <zip.h>
 
 #include "CommandFixture.h"
+#include "link/CutTransfer.h"
 #include "link/Failure.h"
 #include "media/Melody.h"
 #include "media/Picture.h"
@@ -420,6 +421,32 @@ TEST_F(CopyToPhoneTest, AnInterruptDuringTheNewFileKeepsTheOldOne) {
     EXPECT_EQ(link.emu->GetFile(id, "a.txt"), "old");
     EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
     EXPECT_TRUE(UnfinishedEntries().isEmpty());
+}
+
+// A stop that ends the program at once: the write to the temporary name stops at the
+// phone's first prompt and nothing more is sent (the phone would take it for data); the
+// old file is whole, the record stays for the next connection, and the mark tells the next
+// program to wait the phone out.
+TEST_F(CopyToPhoneTest, AStopThatEndsTheProgramLeavesTheWriteCutAndSendsNothingMore) {
+    struct EndingAtOnce final : StopSignal {
+        bool Raised() const override { return true; }
+        bool CutsWrite() const override { return true; }
+    } stop;
+    const std::string id = IdOf("User");
+    link.emu->PutFile(id, "a.txt", "old");
+    link.fs->SetStopSignal(&stop);
+    conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
+    EXPECT_FALSE(Send("User", {WriteLocal("a.txt", Pattern(3000, 2))}, CommandEnd::Failed));
+    link.fs->SetStopSignal(nullptr);
+    const std::vector<std::string> sent = SentCommands(link.emu->Received());
+    ASSERT_FALSE(sent.empty());
+    EXPECT_TRUE(sent.back().starts_with("AT+FSFW=-1,\"~q7k3~")) << sent.back();
+    EXPECT_TRUE(link.Ch().Silenced());
+    EXPECT_EQ(link.emu->GetFile(id, "a.txt"), "old");
+    EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
+    EXPECT_EQ(UnfinishedEntries().size(), 1);
+    EXPECT_GT(CutTransferWaitMs(link.link->Port.PortName()), 0);
+    DropCutTransferMark(link.link->Port.PortName());
 }
 
 // A replacement cut short after the old file went: the next connection gives the name its
