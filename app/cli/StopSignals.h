@@ -13,9 +13,12 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -92,5 +95,49 @@ private:
     if (!dir.empty()) std::filesystem::remove_all(dir, ignored);
     _exit(code);
 }
+
+// The bound of a close: once armed, the process ends (EndProcessNow) at the deadline, however
+// far the close has come; the owner going first (main returning) disarms it. A step that must
+// be whole before the end (the settings being written) is waited for a little longer.
+// A local of main made before everything a stuck close could hang in, so that it outlives
+// their destructors.
+class ExitDeadline {
+public:
+    ExitDeadline() = default;
+    ~ExitDeadline() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_over = true;
+        }
+        m_wake.notify_all();
+        if (m_thread.joinable()) m_thread.join();
+    }
+    ExitDeadline(const ExitDeadline&) = delete;
+    ExitDeadline& operator=(const ExitDeadline&) = delete;
+
+    // Ends the process with `code` once `after` has passed, when `ready` is true by then (or
+    // `grace` later at the most). Only the first call counts.
+    void Arm(std::chrono::milliseconds after, int code, const std::atomic<bool>& ready,
+             std::chrono::milliseconds grace) {
+        const std::lock_guard lock(m_mutex);
+        if (m_thread.joinable() || m_over) return;
+        const auto end = std::chrono::steady_clock::now() + after;
+        m_thread = std::thread([this, end, code, &ready, last = end + grace] {
+            std::unique_lock held(m_mutex);
+            if (m_wake.wait_until(held, end, [this] { return m_over; })) return;
+            while (!ready.load() && std::chrono::steady_clock::now() < last) {
+                const auto step = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
+                if (m_wake.wait_until(held, step, [this] { return m_over; })) return;
+            }
+            EndProcessNow(code);
+        });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_over = false;
+    std::thread m_thread;
+};
 
 }  // namespace q7k3
