@@ -251,9 +251,7 @@ protected:
         fs::remove_all(m_base);
         s.root = m_base / "run";
     }
-    void TearDown() override {
-        if (!getenv("KEEP")) fs::remove_all(m_base);
-    }
+    void TearDown() override { fs::remove_all(m_base); }
 
     // A fresh scene: the phone's a.bin and keep.txt, the computer's new a.bin.
     void Lay(const Copy& copy) {
