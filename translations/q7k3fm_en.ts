@@ -1782,7 +1782,7 @@ Run the Java compile again.</translation>
     <message>
         <source>Память телефона заполнена</source>
         <comment>549</comment>
-        <translation>The phone's store is full</translation>
+        <translation>The phone&apos;s store is full</translation>
     </message>
     <message>
         <source>Остановлено до записи</source>
@@ -1799,7 +1799,7 @@ Run the Java compile again.</translation>
 
 Знаков не больше </source>
         <comment>552</comment>
-        <translation>The file has names longer than the phone's store takes. Cut them short? «No» leaves those contacts out.
+        <translation>The file has names longer than the phone&apos;s store takes. Cut them short? «No» leaves those contacts out.
 
 Characters at most </translation>
     </message>
@@ -2254,7 +2254,7 @@ FILE.pdu (the PDUs as they came) and the folder FILE-texts with one text per add
 в ФАЙЛ как vCard 3.0 (UTF-8), целиком или никак. import ФАЙЛ записывает
 карточки vCard 2.1 и 3.0 из ФАЙЛА в свободные ячейки памяти ME (или --store),
 по записи на номер; записи, которые уже есть, пропускает, ничего не заменяет.</source>
-        <translation>Prints the phonebook's entries: store (SM the SIM card, ME the phone),
+        <translation>Prints the phonebook&apos;s entries: store (SM the SIM card, ME the phone),
 slot, number and name. Without --store, both stores. export FILE writes them
 to FILE as vCard 3.0 (UTF-8), whole or not at all. import FILE writes the
 vCard 2.1 and 3.0 cards of FILE into free slots of the store ME (or --store),

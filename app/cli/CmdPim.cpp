@@ -503,10 +503,15 @@ std::vector<OptionSpec> PimOptions() {
     all.push_back({"--porcelain", nullptr, QT_TRANSLATE_NOOP("Cli", "для программ: поля через табуляцию, запись на строку")});
     all.push_back({"--json", nullptr, QT_TRANSLATE_NOOP("Cli", "массив JSON, запись — объект")});
     all.push_back({"--force", nullptr, QT_TRANSLATE_NOOP("Cli", "export заменяет файлы, которые уже есть")});
-    all.push_back({"--cut-names", nullptr, QT_TRANSLATE_NOOP("Cli", "import укорачивает имена, длиннее чем берёт память")});
     return all;
 }
 const std::vector<OptionSpec> kPimOptions = PimOptions();
+std::vector<OptionSpec> ContactsOptions() {
+    std::vector<OptionSpec> all = PimOptions();
+    all.push_back({"--cut-names", nullptr, QT_TRANSLATE_NOOP("Cli", "import укорачивает имена, длиннее чем берёт память")});
+    return all;
+}
+const std::vector<OptionSpec> kContactsOptions = ContactsOptions();
 
 const CommandSyntax kContactsSpec{"contacts",
     QT_TRANSLATE_NOOP("Cli", "contacts [ПАРАМЕТРЫ] ls | export ФАЙЛ | import ФАЙЛ"),
@@ -516,7 +521,7 @@ const CommandSyntax kContactsSpec{"contacts",
         "в ФАЙЛ как vCard 3.0 (UTF-8), целиком или никак. import ФАЙЛ записывает\n"
         "карточки vCard 2.1 и 3.0 из ФАЙЛА в свободные ячейки памяти ME (или --store),\n"
         "по записи на номер; записи, которые уже есть, пропускает, ничего не заменяет."),
-    kPimOptions, 1, 2};
+    kContactsOptions, 1, 2};
 const CommandSyntax kMessagesSpec{"messages",
     QT_TRANSLATE_NOOP("Cli", "messages [ПАРАМЕТРЫ] ls | show N | export ФАЙЛ.xml"),
     QT_TRANSLATE_NOOP("Cli",
