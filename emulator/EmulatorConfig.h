@@ -47,6 +47,8 @@ struct Faults {
     bool HexArguments = false;     // under UCS2 the quoted arguments are hex too, and AT+CSCS? says so
     bool PhonebookExtraField = false;  // +CPBR lines carry one more number after the text
     int CutListingAfter = -1;      // once: a listing stops without its end after this many entries
+    bool PduModeRefused = false;   // AT+CMGF=0 refused: the messages are listed in text mode only
+    std::vector<std::string> Charsets;  // the sets AT+CSCS offers (empty: GSM, UCS2, 8859-1, IRA)
 };
 
 // A phonebook entry and a stored message of the emulated phone. Names are UTF-8; a message
@@ -62,6 +64,16 @@ struct PimMessage {
     int Index = 0;
     int Stat = 1;  // 0 unread, 1 read, 2 unsent, 3 sent
     std::string Pdu;
+    // The same message as text mode shows it (AT+CMGF=1): the other party, the centre's
+    // time stamp ("06/05/03,09:15:00+12", empty for one the owner wrote) and the text; a
+    // status report's reference, time of delivery and status. Empty Address: none given,
+    // and text mode lists the message without them.
+    std::string Address;
+    std::string Time;
+    std::string Text;
+    int Reference = 0;
+    std::string Discharge;
+    int Status = 0;
 };
 struct PimContent {
     std::vector<PimContact> Sim;    // "SM"
@@ -70,7 +82,7 @@ struct PimContent {
     int SimSlots = 250;
     int PhoneSlots = 1000;
     int SimNameLength = 14;  // characters of a name, as AT+CPBR=? tells
-    int PhoneNameLength = 20;
+    int PhoneNameLength = 20;  // (slots and lengths: --sim-slots, --phone-slots)
     int NumberLength = 40;
     int MessageSlots = 500;  // of each message store
 };

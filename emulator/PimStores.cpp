@@ -113,32 +113,31 @@ std::optional<std::string> FromUcs2Hex(const std::string& hex) {
     return out;
 }
 
-// The printable ASCII characters the GSM default alphabet keeps at their own codes; '@',
-// '$' and '_' move, the rest of ASCII's punctuation is not in the main table.
-bool GsmKeeps(char32_t c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           (c >= ' ' && c <= '?' && c != '$');
-}
+// The GSM default alphabet's main table, code by code (its extension table, reached by an
+// escape, is not kept here: such characters become '?').
+constexpr char32_t kGsm[128] = {
+    U'@', U'£', U'$', U'¥', U'è', U'é', U'ù', U'ì', U'ò', U'Ç', U'\n', U'Ø', U'ø', U'\r', U'Å', U'å',
+    U'Δ', U'_', U'Φ', U'Γ', U'Λ', U'Ω', U'Π', U'Ψ', U'Σ', U'Θ', U'Ξ', U'\x1B', U'Æ', U'æ', U'ß', U'É',
+    U' ', U'!', U'"', U'#', U'¤', U'%', U'&', U'\'', U'(', U')', U'*', U'+', U',', U'-', U'.', U'/',
+    U'0', U'1', U'2', U'3', U'4', U'5', U'6', U'7', U'8', U'9', U':', U';', U'<', U'=', U'>', U'?',
+    U'¡', U'A', U'B', U'C', U'D', U'E', U'F', U'G', U'H', U'I', U'J', U'K', U'L', U'M', U'N', U'O',
+    U'P', U'Q', U'R', U'S', U'T', U'U', U'V', U'W', U'X', U'Y', U'Z', U'Ä', U'Ö', U'Ñ', U'Ü', U'§',
+    U'¿', U'a', U'b', U'c', U'd', U'e', U'f', U'g', U'h', U'i', U'j', U'k', U'l', U'm', U'n', U'o',
+    U'p', U'q', U'r', U's', U't', U'u', U'v', U'w', U'x', U'y', U'z', U'ä', U'ö', U'ñ', U'ü', U'à',
+};
 
 std::string ToGsm(const std::string& utf8) {
     std::string out;
     for (char32_t c : CodePoints(utf8)) {
-        if (c == '@') out += '\0';
-        else if (c == '$') out += '\x02';
-        else if (c == '_') out += '\x11';
-        else out += GsmKeeps(c) ? static_cast<char>(c) : '?';
+        const char32_t* at = std::find(std::begin(kGsm), std::end(kGsm), c);
+        out += at == std::end(kGsm) ? '?' : static_cast<char>(at - std::begin(kGsm));
     }
     return out;
 }
 
 std::string FromGsm(const std::string& codes) {
     std::string out;
-    for (char c : codes) {
-        if (c == '\0') out += '@';
-        else if (c == '\x02') out += '$';
-        else if (c == '\x11') out += '_';
-        else Append(out, GsmKeeps(static_cast<unsigned char>(c)) ? static_cast<unsigned char>(c) : U'?');
-    }
+    for (char c : codes) Append(out, kGsm[static_cast<unsigned char>(c) & 0x7F]);
     return out;
 }
 
@@ -165,6 +164,8 @@ std::string Quoted(const std::string& s) {
 }  // namespace
 
 PimStores::PimStores(EmulatorConfig& config) : m_config(config) {
+    m_charset = Offered().front();
+    m_pduMode = !config.Fault.PduModeRefused;
     const PimContent& c = config.Pim;
     Book& sim = m_books["SM"];
     sim.Total = c.SimSlots;
@@ -192,6 +193,11 @@ std::vector<PimMessage> PimStores::Messages(const std::string& store) const {
     if (s != m_messages.end())
         for (const auto& [i, m] : s->second) out.push_back(m);
     return out;
+}
+
+std::vector<std::string> PimStores::Offered() const {
+    if (!m_config.Fault.Charsets.empty()) return m_config.Fault.Charsets;
+    return {"GSM", "UCS2", "8859-1", "IRA"};
 }
 
 bool PimStores::HexQuirk() const {
@@ -231,8 +237,10 @@ bool PimStores::Handle(const std::string& head, bool hasArgs, const std::string&
         SelectMessages(hasArgs, args, lines, final);
     } else if (head == "AT+CMGF" && hasArgs) {
         if (args == "?") {
-            lines.push_back("+CMGF: (0,1)");
+            lines.push_back(m_config.Fault.PduModeRefused ? "+CMGF: (1)" : "+CMGF: (0,1)");
             final = "OK";
+        } else if (args == "0" && m_config.Fault.PduModeRefused) {
+            final = "+CMS ERROR: 303";
         } else if (args == "0" || args == "1") {
             m_pduMode = args == "0";
             final = "OK";
@@ -256,7 +264,7 @@ bool PimStores::Handle(const std::string& head, bool hasArgs, const std::string&
 
 void PimStores::Charset(bool hasArgs, const std::string& args, Out& lines,
                         std::optional<std::string>& final) {
-    static const char* const kSets[] = {"GSM", "UCS2", "8859-1", "IRA"};
+    const std::vector<std::string> sets = Offered();
     if (!hasArgs) {
         // A phone with the quirk names its set in the set itself.
         lines.push_back("+CSCS: " + Quoted(HexQuirk() ? Ucs2Hex(m_charset) : m_charset));
@@ -264,7 +272,9 @@ void PimStores::Charset(bool hasArgs, const std::string& args, Out& lines,
         return;
     }
     if (args == "?") {
-        lines.push_back("+CSCS: (\"GSM\",\"UCS2\",\"8859-1\",\"IRA\")");
+        std::string list;
+        for (const std::string& set : sets) list += (list.empty() ? "" : ",") + Quoted(set);
+        lines.push_back("+CSCS: (" + list + ")");
         final = "OK";
         return;
     }
@@ -278,7 +288,7 @@ void PimStores::Charset(bool hasArgs, const std::string& args, Out& lines,
     if (HexQuirk()) {
         if (const auto plain = FromUcs2Hex(name)) name = *plain;
     }
-    for (const char* s : kSets)
+    for (const std::string& s : sets)
         if (name == s) {
             m_charset = s;
             final = "OK";
@@ -475,8 +485,7 @@ int TpduLength(const std::string& hex) {
 
 void PimStores::List(const std::string& args, Out& lines, std::optional<std::string>& final) {
     if (!m_pduMode) {
-        // Text mode is not spoken here: the messages are kept as PDUs.
-        final = "+CMS ERROR: 302";
+        ListText(args, lines, final);
         return;
     }
     if (args == "?") {
@@ -501,19 +510,95 @@ void PimStores::List(const std::string& args, Out& lines, std::optional<std::str
     final = "OK";
 }
 
+namespace {
+const char* const kTextStats[] = {"REC UNREAD", "REC READ", "STO UNSENT", "STO SENT"};
+}  // namespace
+
+// A phone that lists messages in text mode shows only those it knows as text; one kept as
+// a PDU alone it cannot show there.
+bool PimStores::TextShown(const PimMessage& m) const {
+    return m_config.Fault.PduModeRefused && !m.Address.empty();
+}
+
+// The header of a message in text mode after "+CMGL: index," or "+CMGR: ", and its text.
+void PimStores::TextEntry(const PimMessage& m, std::string& header, std::string& text) const {
+    const std::string stat = Quoted(kTextStats[std::clamp(m.Stat, 0, 3)]);
+    if (m.Store == "SR") {
+        const int type = m.Address.starts_with('+') ? 145 : 129;
+        header = stat + ",6," + std::to_string(m.Reference) + "," + Quoted(Encode(m.Address)) + "," +
+                 std::to_string(type) + "," + Quoted(m.Time) + "," + Quoted(m.Discharge) + "," +
+                 std::to_string(m.Status);
+        text.clear();
+        return;
+    }
+    header = stat + "," + Quoted(Encode(m.Address)) + ",," + (m.Time.empty() ? "" : Quoted(m.Time));
+    text = Encode(m.Text);
+}
+
+void PimStores::ListText(const std::string& args, Out& lines, std::optional<std::string>& final) {
+    if (!m_config.Fault.PduModeRefused) {
+        // A phone that keeps its messages as PDUs lists them in PDU mode only.
+        final = "+CMS ERROR: 302";
+        return;
+    }
+    if (args == "?") {
+        lines.push_back("+CMGL: (\"REC UNREAD\",\"REC READ\",\"STO UNSENT\",\"STO SENT\",\"ALL\")");
+        final = "OK";
+        return;
+    }
+    std::vector<Field> f;
+    std::optional<std::string> which;
+    if (Fields(args, f) && f.size() == 1 && f[0].Quoted) which = Argument(f[0].Text);
+    int stat = -1;
+    if (which)
+        for (int i = 0; i < 4; ++i)
+            if (*which == kTextStats[i]) stat = i;
+    if (!which || (stat < 0 && *which != "ALL")) {
+        final = "+CMS ERROR: 304";
+        return;
+    }
+    if (m_config.Fault.ListHangs) return;
+    for (auto& [i, m] : m_messages[m_readStore]) {
+        if (!TextShown(m) || (stat >= 0 && m.Stat != stat)) continue;
+        if (Cut()) return;
+        std::string header, text;
+        TextEntry(m, header, text);
+        lines.push_back("+CMGL: " + std::to_string(i) + "," + header);
+        // A text's own line breaks go out as they are, as the phones send them.
+        if (m.Store != "SR")
+            for (size_t at = 0;;) {
+                const size_t nl = text.find('\n', at);
+                lines.push_back(text.substr(at, nl == std::string::npos ? std::string::npos : nl - at));
+                if (nl == std::string::npos) break;
+                at = nl + 1;
+            }
+        if (m.Stat == 0) m.Stat = 1;
+    }
+    final = "OK";
+}
+
 void PimStores::ReadMessage(const std::string& args, Out& lines, std::optional<std::string>& final) {
     int index = 0;
-    if (!m_pduMode || !Number(args, index)) {
+    if (!Number(args, index)) {
         final = "+CMS ERROR: 302";
         return;
     }
     auto& store = m_messages[m_readStore];
     const auto it = store.find(index);
-    if (it == store.end()) {
-        final = "+CMS ERROR: 321";
+    if (it == store.end() || (!m_pduMode && !TextShown(it->second))) {
+        final = !m_pduMode && it != store.end() ? "+CMS ERROR: 302" : "+CMS ERROR: 321";
         return;
     }
     PimMessage& m = it->second;
+    if (!m_pduMode) {
+        std::string header, text;
+        TextEntry(m, header, text);
+        lines.push_back("+CMGR: " + header);
+        if (m.Store != "SR") lines.push_back(text);
+        if (m.Stat == 0) m.Stat = 1;
+        final = "OK";
+        return;
+    }
     lines.push_back("+CMGR: " + std::to_string(m.Stat) + ",," + std::to_string(TpduLength(m.Pdu)));
     lines.push_back(m.Pdu);
     if (m.Stat == 0) m.Stat = 1;

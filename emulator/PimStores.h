@@ -41,6 +41,10 @@ private:
     bool HexQuirk() const;
     std::string ContactLine(const PimContact& c) const;
     bool Cut();
+    std::vector<std::string> Offered() const;
+    bool TextShown(const PimMessage& m) const;
+    void TextEntry(const PimMessage& m, std::string& header, std::string& text) const;
+    void ListText(const std::string& args, Out& lines, std::optional<std::string>& final);
 
     void Charset(bool hasArgs, const std::string& args, Out& lines, std::optional<std::string>& final);
     void SelectBook(bool hasArgs, const std::string& args, Out& lines, std::optional<std::string>& final);

@@ -63,6 +63,10 @@ const char kUsage[] =
     "  --hex-arguments     under AT+CSCS=\"UCS2\" take quoted arguments in hex too\n"
     "  --extra-field       one more number after the text of every +CPBR line\n"
     "  --cut-listing N     once: a phonebook or message listing stops after N entries\n"
+    "  --pdu-refused       AT+CMGF=0 is refused: messages are read in text mode only\n"
+    "  --charsets LIST     the character sets AT+CSCS offers, e.g. GSM or GSM,8859-1\n"
+    "  --sim-slots N       slots of the SIM's phonebook (default 250)\n"
+    "  --phone-slots N     slots of the phone's phonebook (default 1000)\n"
     "  --seed N            the seed of the random pieces, places and garbage (default 1)\n"
     "  --help              this text\n";
 
@@ -124,6 +128,8 @@ int main(int argc, char** argv) {
             config.Fault.HexArguments = true;
         } else if (opt == "--extra-field") {
             config.Fault.PhonebookExtraField = true;
+        } else if (opt == "--pdu-refused") {
+            config.Fault.PduModeRefused = true;
         } else if (!value(v)) {
             return Fail("unknown option or missing value: " + opt + " (see --help)");
         } else if (opt == "--model") {
@@ -188,6 +194,21 @@ int main(int argc, char** argv) {
             config.Fault.RangeLimit = static_cast<int>(n);
         } else if (opt == "--cut-listing" && ParseInt(v, 0, INT_MAX, n)) {
             config.Fault.CutListingAfter = static_cast<int>(n);
+        } else if (opt == "--charsets") {
+            config.Fault.Charsets.clear();
+            for (std::string list = v; !list.empty();) {
+                const size_t comma = list.find(',');
+                const std::string name = list.substr(0, comma);
+                if (name != "GSM" && name != "UCS2" && name != "8859-1" && name != "IRA")
+                    return Fail("--charsets takes GSM, UCS2, 8859-1 or IRA, comma-separated");
+                config.Fault.Charsets.push_back(name);
+                list = comma == std::string::npos ? std::string() : list.substr(comma + 1);
+            }
+            if (config.Fault.Charsets.empty()) return Fail("--charsets names at least one set");
+        } else if (opt == "--sim-slots" && ParseInt(v, 1, 10'000, n)) {
+            config.Pim.SimSlots = static_cast<int>(n);
+        } else if (opt == "--phone-slots" && ParseInt(v, 1, 10'000, n)) {
+            config.Pim.PhoneSlots = static_cast<int>(n);
         } else if (opt == "--seed" && ParseInt(v, 0, UINT32_MAX, n)) {
             config.Fault.Seed = static_cast<uint32_t>(n);
         } else {

@@ -52,8 +52,17 @@ std::map<std::string, std::string> Conversations(const std::vector<SmsMessage>& 
 
 std::string WriteRawPdus(const std::vector<StoredPdu>& pdus) {
     std::string out = "# store index stat pdu\n";
-    for (const StoredPdu& p : pdus)
+    int fromText = 0;
+    for (const StoredPdu& p : pdus) {
+        if (p.FromText) {
+            ++fromText;
+            continue;
+        }
         out += p.Store + " " + std::to_string(p.Index) + " " + std::to_string(int(p.Stat)) + " " + p.Hex + "\n";
+    }
+    if (fromText)
+        out.insert(0, "# " + std::to_string(fromText) +
+                          " messages came in text mode: the phone gave no PDU of them\n");
     return out;
 }
 

@@ -21,7 +21,8 @@ std::string ConversationFileName(const std::string& address);
 // lines indented under its first.
 std::map<std::string, std::string> Conversations(const std::vector<SmsMessage>& messages);
 
-// The raw PDUs: a line per PDU, "store index stat hex", after a comment line.
+// The raw PDUs: a line per PDU, "store index stat hex", after a comment line (and one that
+// counts the messages read in text mode, which have none).
 std::string WriteRawPdus(const std::vector<StoredPdu>& pdus);
 // Reads them back; a line that is none fails with its number (kErrLocalData).
 Expected<std::vector<StoredPdu>> ReadRawPdus(std::string_view file);

@@ -1,6 +1,7 @@
 #include "pim/Export.h"
 
 #include <QDir>
+#include <QFile>
 #include <QString>
 
 #include "pim/Conversation.h"
@@ -20,6 +21,28 @@ Status WriteWhole(const std::string& path, const std::string& bytes) {
 }
 
 }  // namespace
+
+std::map<std::string, std::string> NamesByNumber(const std::vector<Contact>& contacts) {
+    std::map<std::string, std::string> names;
+    for (const Contact& c : contacts) {
+        std::string number = c.Number;
+        if (c.Type == 145 && !number.starts_with('+')) number.insert(0, "+");
+        names.emplace(number, c.Name);
+    }
+    return names;
+}
+
+Expected<std::string> ReadCardFile(const std::string& path) {
+    constexpr qint64 kMaxCardFile = qint64(64) << 20;
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) return Fail(kErrLocalFile, path);
+    if (file.size() > kMaxCardFile)
+        return Fail(kErrLocalData, Msg(kMsgFilePrefix) + path + Msg(kMsgTooLarge));
+    const QByteArray bytes = file.read(kMaxCardFile + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxCardFile)
+        return Fail(kErrLocalFile, path);
+    return bytes.toStdString();
+}
 
 Status ExportContactsFile(const std::string& path, const std::vector<Contact>& contacts) {
     return WriteWhole(path, ExportVCards(contacts));

@@ -14,6 +14,14 @@
 
 namespace q7k3::pim {
 
+// Contact names by the number as dialled, for the messages' contact_name: the first entry
+// of a number names it (the SIM's before the phone's, in the order read).
+std::map<std::string, std::string> NamesByNumber(const std::vector<Contact>& contacts);
+
+// The bytes of a .vcf to import: a file that does not read fails with its path
+// (kErrLocalFile), one beyond 64 MB, far past any phonebook's, as too large (kErrLocalData).
+Expected<std::string> ReadCardFile(const std::string& path);
+
 Status ExportContactsFile(const std::string& path, const std::vector<Contact>& contacts);
 
 // Where the messages go: the XML, the raw PDUs, and the folder of the conversations (made

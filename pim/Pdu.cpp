@@ -95,6 +95,30 @@ std::optional<SmsTime> ReadTime(std::string_view b) {
     return t;
 }
 
+}  // namespace
+
+std::optional<SmsTime> ParseTextTime(std::string_view text) {
+    // yy/MM/dd,hh:mm:ss±zz: the same seven fields as a PDU's stamp, read as one.
+    if (text.size() != 20) return std::nullopt;
+    std::string octets;
+    for (size_t at = 0; at < 18; at += 3) {
+        const char t = text[at], u = text[at + 1];
+        if (t < '0' || t > '9' || u < '0' || u > '9') return std::nullopt;
+        if (at < 15 && text[at + 2] != "//,::"[at / 3]) return std::nullopt;
+        octets += static_cast<char>((t - '0') | (u - '0') << 4);
+    }
+    const char sign = text[17];
+    if (sign != '+' && sign != '-') return std::nullopt;
+    // The zone in quarters of an hour, its sign in the tens' nibble as a PDU keeps it.
+    const char t = text[18], u = text[19];
+    // (A tens' digit over 7 would reach the sign's bit: no zone is that far.)
+    if (t < '0' || t > '7' || u < '0' || u > '9') return std::nullopt;
+    octets += static_cast<char>((t - '0') | (u - '0') << 4 | (sign == '-' ? 0x08 : 0));
+    return ReadTime(octets);
+}
+
+namespace {
+
 Expected<std::optional<SmsTime>> TakeTime(Reader& r) {
     if (!r.Has(7)) return Cut();
     return ReadTime(r.Take(7));

@@ -76,6 +76,10 @@ struct SmsPdu {
 // service centre's address, as AT+CMGL and AT+CMGR give it.
 Expected<SmsPdu> DecodePdu(std::string_view hex, bool withCentre = true);
 
+// A time stamp as text mode gives it, "06/05/03,09:15:00+12" (the zone in quarters of an
+// hour); nothing when it is none.
+std::optional<SmsTime> ParseTextTime(std::string_view text);
+
 // Reads a coding scheme octet: the alphabet, the class (-1: none) and whether the text is
 // compressed (which this program does not read).
 struct CodingInfo {

@@ -42,6 +42,9 @@ struct StoredPdu {
     int Index = 0;
     MessageStat Stat = MessageStat::Read;
     std::string Hex;
+    // Made here from what the phone showed in text mode (it gives no PDU there): the raw
+    // file leaves it out.
+    bool FromText = false;
     bool operator==(const StoredPdu&) const = default;
 };
 

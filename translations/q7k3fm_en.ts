@@ -1764,6 +1764,75 @@ Run the Java compile again.</translation>
         <comment>582</comment>
         <translation>Saved in </translation>
     </message>
+    <message>
+        <source>Записано: </source>
+        <comment>546</comment>
+        <translation>Written: </translation>
+    </message>
+    <message>
+        <source>, уже были в телефоне: </source>
+        <comment>547</comment>
+        <translation>, already on the phone: </translation>
+    </message>
+    <message>
+        <source>Уже есть в телефоне</source>
+        <comment>548</comment>
+        <translation>Already on the phone</translation>
+    </message>
+    <message>
+        <source>Память телефона заполнена</source>
+        <comment>549</comment>
+        <translation>The phone&apos;s store is full</translation>
+    </message>
+    <message>
+        <source>Остановлено до записи</source>
+        <comment>550</comment>
+        <translation>Stopped before it was written</translation>
+    </message>
+    <message>
+        <source>Имя укорочено, в файле: </source>
+        <comment>551</comment>
+        <translation>Name cut short; the file has: </translation>
+    </message>
+    <message>
+        <source>В файле есть имена длиннее, чем берёт память телефона. Укоротить их? «Нет» пропустит такие контакты.
+
+Знаков не больше </source>
+        <comment>552</comment>
+        <translation>The file has names longer than the phone&apos;s store takes. Cut them short? «No» leaves those contacts out.
+
+Characters at most </translation>
+    </message>
+    <message>
+        <source>Импорт контактов</source>
+        <comment>553</comment>
+        <translation>Contacts import</translation>
+    </message>
+    <message>
+        <source>Длинные имена укоротит параметр --cut-names</source>
+        <comment>554</comment>
+        <translation>--cut-names cuts long names short</translation>
+    </message>
+    <message>
+        <source>Запись контактов: </source>
+        <comment>555</comment>
+        <translation>Writing contacts: </translation>
+    </message>
+    <message>
+        <source>В файле нет ни одной карточки vCard: </source>
+        <comment>556</comment>
+        <translation>The file holds no vCard: </translation>
+    </message>
+    <message>
+        <source>, не записано: </source>
+        <comment>557</comment>
+        <translation>, not written: </translation>
+    </message>
+    <message>
+        <source>Контакты записаны в память </source>
+        <comment>558</comment>
+        <translation>Contacts written to the store </translation>
+    </message>
 </context>
 <context>
     <name>Cli</name>
@@ -2156,18 +2225,6 @@ why and what to do about it.</translation>
         <translation>export replaces files that are already there</translation>
     </message>
     <message>
-        <source>contacts [ПАРАМЕТРЫ] ls | export ФАЙЛ</source>
-        <translation>contacts [OPTIONS] ls | export FILE</translation>
-    </message>
-    <message>
-        <source>Печатает записи телефонной книги: память (SM — SIM-карта, ME — телефон),
-ячейку, номер и имя. Без --store — обе памяти. export ФАЙЛ записывает их
-в ФАЙЛ как vCard 3.0 (UTF-8), целиком или никак.</source>
-        <translation>Prints the phonebook&apos;s entries: store (SM the SIM card, ME the phone),
-slot, number and name. Without --store, both stores. export FILE writes them
-to FILE as vCard 3.0 (UTF-8), whole or not at all.</translation>
-    </message>
-    <message>
         <source>messages [ПАРАМЕТРЫ] ls | show N | export ФАЙЛ.xml</source>
         <translation>messages [OPTIONS] ls | show N | export FILE.xml</translation>
     </message>
@@ -2182,6 +2239,26 @@ address, time, part and the first words. show N shows the message in slot N
 (of store ME unless --store names another) whole, with its other parts.
 export FILE.xml writes them as the SMS backup XML for Android, beside it
 FILE.pdu (the PDUs as they came) and the folder FILE-texts with one text per address.</translation>
+    </message>
+    <message>
+        <source>import укорачивает имена, длиннее чем берёт память</source>
+        <translation>import cuts names longer than the store takes</translation>
+    </message>
+    <message>
+        <source>contacts [ПАРАМЕТРЫ] ls | export ФАЙЛ | import ФАЙЛ</source>
+        <translation>contacts [OPTIONS] ls | export FILE | import FILE</translation>
+    </message>
+    <message>
+        <source>Печатает записи телефонной книги: память (SM — SIM-карта, ME — телефон),
+ячейку, номер и имя. Без --store — обе памяти. export ФАЙЛ записывает их
+в ФАЙЛ как vCard 3.0 (UTF-8), целиком или никак. import ФАЙЛ записывает
+карточки vCard 2.1 и 3.0 из ФАЙЛА в свободные ячейки памяти ME (или --store),
+по записи на номер; записи, которые уже есть, пропускает, ничего не заменяет.</source>
+        <translation>Prints the phonebook&apos;s entries: store (SM the SIM card, ME the phone),
+slot, number and name. Without --store, both stores. export FILE writes them
+to FILE as vCard 3.0 (UTF-8), whole or not at all. import FILE writes the
+vCard 2.1 and 3.0 cards of FILE into free slots of the store ME (or --store),
+one entry per number; entries already there are skipped, nothing is replaced.</translation>
     </message>
 </context>
 <context>

@@ -584,19 +584,19 @@ const Source kSources[] = {
     /* 543 */ QT_TRANSLATE_NOOP3("Catalogue", "Нет такой подкоманды: ", "543"),
     /* 544 */ QT_TRANSLATE_NOOP3("Catalogue", "Номер ячейки должен быть числом: ", "544"),
     /* 545 */ QT_TRANSLATE_NOOP3("Catalogue", "В этой ячейке нет сообщения: ", "545"),
-    /* 546 */ "",  // reserved
-    /* 547 */ "",  // reserved
-    /* 548 */ "",  // reserved
-    /* 549 */ "",  // reserved
-    /* 550 */ "",  // reserved
-    /* 551 */ "",  // reserved
-    /* 552 */ "",  // reserved
-    /* 553 */ "",  // reserved
-    /* 554 */ "",  // reserved
-    /* 555 */ "",  // reserved
-    /* 556 */ "",  // reserved
-    /* 557 */ "",  // reserved
-    /* 558 */ "",  // reserved
+    /* 546 */ QT_TRANSLATE_NOOP3("Catalogue", "Записано: ", "546"),
+    /* 547 */ QT_TRANSLATE_NOOP3("Catalogue", ", уже были в телефоне: ", "547"),
+    /* 548 */ QT_TRANSLATE_NOOP3("Catalogue", "Уже есть в телефоне", "548"),
+    /* 549 */ QT_TRANSLATE_NOOP3("Catalogue", "Память телефона заполнена", "549"),
+    /* 550 */ QT_TRANSLATE_NOOP3("Catalogue", "Остановлено до записи", "550"),
+    /* 551 */ QT_TRANSLATE_NOOP3("Catalogue", "Имя укорочено, в файле: ", "551"),
+    /* 552 */ QT_TRANSLATE_NOOP3("Catalogue", "В файле есть имена длиннее, чем берёт память телефона. Укоротить их? «Нет» пропустит такие контакты.\n\nЗнаков не больше ", "552"),
+    /* 553 */ QT_TRANSLATE_NOOP3("Catalogue", "Импорт контактов", "553"),
+    /* 554 */ QT_TRANSLATE_NOOP3("Catalogue", "Длинные имена укоротит параметр --cut-names", "554"),
+    /* 555 */ QT_TRANSLATE_NOOP3("Catalogue", "Запись контактов: ", "555"),
+    /* 556 */ QT_TRANSLATE_NOOP3("Catalogue", "В файле нет ни одной карточки vCard: ", "556"),
+    /* 557 */ QT_TRANSLATE_NOOP3("Catalogue", ", не записано: ", "557"),
+    /* 558 */ QT_TRANSLATE_NOOP3("Catalogue", "Контакты записаны в память ", "558"),
     /* 559 */ "",  // reserved
     /* 560 */ "",  // reserved
     /* 561 */ "",  // reserved

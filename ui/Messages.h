@@ -345,6 +345,20 @@ enum MessageId : int {
     kMsgCliBadSubcommand = 543,  // + the word
     kMsgCliBadIndex = 544,  // + the word
     kMsgNoSuchMessage = 545,  // + the slot
+    // The import of contacts from a file.
+    kMsgImportWrittenCount = 546,  // + n [+ kMsgImportAlreadyCount + m] [+ kMsgImportNotWrittenCount + k]
+    kMsgImportAlreadyCount = 547,
+    kMsgImportAlready = 548,       // an entry's why
+    kMsgImportFull = 549,
+    kMsgImportStopped = 550,
+    kMsgImportNameCut = 551,       // + the name as the file had it
+    kMsgImportCutQuestion = 552,   // + the limit + ": " + the first such name
+    kMsgImportCaption = 553,
+    kMsgImportCutHint = 554,       // the command line's advice after names left out
+    kMsgWritingContacts = 555,     // the progress line
+    kMsgImportNoCards = 556,       // + the file
+    kMsgImportNotWrittenCount = 557,
+    kMsgImportIntoStore = 558,     // the box's first line: + the store
     // The phone pane's folders of contacts and messages.
     kMsgNumberColumn = 572,
     kMsgStoreColumn = 573,

@@ -297,6 +297,12 @@ bool MainWindow::DispatchFunctionKey(int key) {
             StatusChanged(Msg(kMsgSessionBusy));
         return true;
     }
+    // A .vcf sent onto the contacts shown is imported into the phonebook.
+    if (m_computerPaneActive && key == Qt::Key_F5 && m_pim->Shown() == PimView::Folder::Contacts) {
+        std::vector<std::string> paths;
+        for (const QString& path : m_computer->List()->TargetPaths()) paths.push_back(path.toStdString());
+        if (m_pim->Import(paths)) return true;
+    }
     if (!m_computerPaneActive && m_pim->Shown() != PimView::Folder::None) {
         // The contacts or messages shown: their own commands.
         switch (key) {

@@ -18,6 +18,8 @@
 #include "pim/MessageJoin.h"
 #include "pim/Pdu.h"
 #include "pim/Export.h"
+#include "pim/VCard.h"
+#include "pim/phone/ContactImport.h"
 #include "pim/phone/PimPhone.h"
 #include "ui/Text.h"
 #include "window/MainWindow.h"
@@ -332,8 +334,7 @@ void PimView::Export(const QString& dir) {
         std::vector<pim::SmsMessage> messages;
         for (const pim::SmsMessage& message : m_messages)
             if (chosen(KeyOfMessage(message))) messages.push_back(message);
-        std::map<std::string, std::string> names;
-        for (const pim::Contact& contact : m_contacts) names.emplace(contact.Number, contact.Name);
+        const std::map<std::string, std::string> names = pim::NamesByNumber(m_contacts);
         written = FreshName(dir, QStringLiteral("messages"), QString());
         const QDir out(written);
         done = pim::ExportMessageFiles(
@@ -349,6 +350,91 @@ void PimView::Export(const QString& dir) {
     }
     m_form.StatusChanged(Msg(kMsgExportedTo) + S(QDir::toNativeSeparators(written)));
     m_form.Computer().Reload();
+}
+
+bool PimView::Import(const std::vector<std::string>& paths) {
+    if (Shown() != Folder::Contacts) return false;
+    std::vector<std::string> files;
+    for (const std::string& path : paths)
+        if (QFileInfo(Q(path)).suffix().compare(QStringLiteral("vcf"), Qt::CaseInsensitive) == 0)
+            files.push_back(path);
+    if (files.empty()) return false;
+    // The files are read here, whole, before the phone is asked anything.
+    std::vector<pim::Contact> entries;
+    std::vector<pim::SkippedCard> skipped;
+    for (const std::string& path : files) {
+        auto bytes = pim::ReadCardFile(path);
+        if (!bytes) {
+            const Failure& f = bytes.error();
+            m_prompts.MessageBox(f.Reason == kErrLocalFile ? Msg(kMsgCannotOpenFile) + path : f.Text,
+                                 Msg(kMsgErrorCaption), BoxIcon::Error);
+            return true;
+        }
+        pim::VCardImport cards = pim::ImportVCards(*bytes);
+        if (cards.Contacts.empty() && cards.Skipped.empty()) {
+            m_prompts.MessageBox(Msg(kMsgImportNoCards) + path, Msg(kMsgImportCaption),
+                                 BoxIcon::Warning);
+            return true;
+        }
+        entries.insert(entries.end(), cards.Contacts.begin(), cards.Contacts.end());
+        skipped.insert(skipped.end(), cards.Skipped.begin(), cards.Skipped.end());
+    }
+    PhoneSession* session = m_form.Core().Session;
+    if (!session || !m_form.Admitted()) return true;
+    BusyView view;
+    view.QuickStatus = Msg(kMsgWritingContacts) + "0";
+    view.FilesMax = static_cast<int>(entries.size());
+    auto report = std::make_shared<pim::ImportReport>();
+    session->Run(
+        view,
+        [entries, report](PhoneFs& fs) {
+            AtChannel& ch = fs.Channel();
+            pim::PimScope scope(ch);
+            if (!scope.Opened()) return Failed(ch, scope.Opened().error());
+            const auto stores = pim::PhonebookStores(ch, scope.Charset());
+            if (!stores) return Failed(ch, stores.error());
+            pim::ImportOptions options;
+            options.Progress = ReadProgress(fs.Progress(), kMsgWritingContacts);
+            // The question travels to the window; the link waits for its answer.
+            options.CutNames = [&fs](const pim::Contact& first, int limit) {
+                return fs.Ui().AskYesNo(Msg(kMsgImportCutQuestion) + std::to_string(limit) + ": " +
+                                            first.Name,
+                                        Msg(kMsgImportCaption));
+            };
+            *report = pim::ImportContacts(ch, scope.Charset(), pim::DefaultImportStore(*stores),
+                                          entries, options);
+            if (report->Problem.Reason) return Failed(ch, report->Problem);
+            if (const Status closed = scope.Close(); !closed) return Failed(ch, closed.error());
+            return report->Count(pim::ImportResult::Stopped) ? Outcome::Stopped : Outcome::Done;
+        },
+        [this, report, skipped](Outcome) {
+            if (!report->Store.empty()) {
+                pim::PrependSkippedCards(*report, skipped);
+                m_prompts.MessageBox(ImportText(*report), Msg(kMsgImportCaption),
+                                     BoxIcon::Information);
+            }
+            // The list shows the phone as it is now.
+            QTimer::singleShot(0, this, [this] { Read(Folder::Contacts); });
+        });
+    return true;
+}
+
+std::string PimView::ImportText(const pim::ImportReport& report) {
+    // The summary, then each entry not written and why (the first few of a long list).
+    constexpr int kListed = 12;
+    std::string text = pim::ImportSummary(report);
+    int listed = 0, more = 0;
+    for (const pim::ImportedEntry& e : report.Entries) {
+        if (e.Result == pim::ImportResult::Written || e.Result == pim::ImportResult::Already) continue;
+        if (listed == kListed) {
+            ++more;
+            continue;
+        }
+        ++listed;
+        text += "\n" + e.Entry.Name + (e.Entry.Number.empty() ? "" : " " + e.Entry.Number) + ": " + e.Why;
+    }
+    if (more) text += "\n…";
+    return text;
 }
 
 }  // namespace q7k3

@@ -17,6 +17,7 @@
 #include "link/Prompts.h"
 #include "pim/MessageJoin.h"
 #include "pim/PimTypes.h"
+#include "pim/phone/ContactImport.h"
 
 namespace q7k3 {
 
@@ -50,6 +51,12 @@ public:
     // raw PDUs and a text file per conversation. Every file is written whole before it takes
     // its name, and never over one that is there; what was written is said in the status bar.
     void Export(const QString& dir);
+    // F5 of .vcf files from the computer onto the contacts: their cards into free slots of
+    // the phone's store (the SIM's where it has none), never over an entry, an entry the
+    // phone holds already left out. A name longer than the store takes: one question
+    // whether to cut such names. The end says what was written and what not, and why; the
+    // list is read again. False when none of `paths` is a .vcf.
+    bool Import(const std::vector<std::string>& paths);
 
     const std::vector<pim::Contact>& Contacts() const { return m_contacts; }
     const std::vector<pim::SmsMessage>& Messages() const { return m_messages; }
@@ -62,6 +69,8 @@ private:
     void ShowEntries();
     // The entries a command takes: the marked rows' keys, else the one under the cursor.
     std::vector<std::string> TargetKeys() const;
+    // The end of an import as the box says it.
+    static std::string ImportText(const pim::ImportReport& report);
 
     MainWindow& m_form;
     Prompts& m_prompts;

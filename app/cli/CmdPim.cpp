@@ -22,6 +22,8 @@
 #include "pim/MessageJoin.h"
 #include "pim/Pdu.h"
 #include "pim/PimMessages.h"
+#include "pim/VCard.h"
+#include "pim/phone/ContactImport.h"
 #include "pim/phone/PimPhone.h"
 #include "ui/Messages.h"
 #include "ui/Text.h"
@@ -182,14 +184,103 @@ pim::MessageFiles MessageFilesFor(const std::string& file) {
     return {file, stem + ".pdu", stem + "-texts"};
 }
 
+const char* ResultName(ImportResult r) {
+    switch (r) {
+        case ImportResult::Written: return "written";
+        case ImportResult::Cut: return "cut";
+        case ImportResult::Already: return "skipped";
+        case ImportResult::Refused: return "refused";
+        case ImportResult::Full: return "full";
+        case ImportResult::Stopped: return "stopped";
+        case ImportResult::Failed: return "failed";
+    }
+    return "failed";
+}
+
+// contacts import FILE: the cards of FILE into free slots of one store. Every entry ends
+// in the report (written, already there, refused and why, not written and why); the exit
+// is 0 when each entry is on the phone now, 1 when some are not, 130 after Ctrl+C.
+int ImportFile(Session& s, const ParsedArgs& a) {
+    const std::string& path = a.positional[1];
+    auto bytes = pim::ReadCardFile(path);
+    if (!bytes) {
+        const Failure& f = bytes.error();
+        return Fail(f.Reason == kErrLocalFile ? Msg(kMsgCannotOpenFile) + Printable(path)
+                                              : OneLine(f.Text),
+                    kExitLocalFile);
+    }
+    const VCardImport cards = ImportVCards(*bytes);
+    if (cards.Contacts.empty() && cards.Skipped.empty())
+        return Fail(Msg(kMsgImportNoCards) + Printable(path), kExitBadInput);
+
+    if (const int rc = s.Open()) return rc;
+    AtChannel& ch = s.link.Channel();
+    PimScope scope(ch);
+    if (!scope.Opened()) return s.Failed(scope.Opened().error());
+    std::string store = a.Value("--store");
+    if (store.empty()) {
+        auto stores = PhonebookStores(ch, scope.Charset());
+        if (!stores) return s.Failed(stores.error());
+        store = DefaultImportStore(*stores);
+    }
+    ImportReport report;
+    {
+        // Ctrl+C is heard between two entries: what was written stays, the rest is named.
+        const WriteGuard writing;
+        EntryLine line(Msg(kMsgWritingContacts) + store);
+        ImportOptions options;
+        options.Progress = std::ref(line);
+        const bool cut = a.Has("--cut-names");
+        options.CutNames = [cut](const Contact&, int) { return cut; };
+        report = ImportContacts(ch, scope.Charset(), store, cards.Contacts, options);
+        line.Clear();
+    }
+    // The cards that gave no entry go first, as the file has them.
+    PrependSkippedCards(report, cards.Skipped);
+
+    const Format format = FormatOf(a);
+    const bool verbose = CurrentVerbosity() == Verbosity::Verbose;
+    int missing = 0, tooLong = 0;
+    {
+        Records out(format);
+        for (const ImportedEntry& e : report.Entries) {
+            const bool ok = e.Result == ImportResult::Written || e.Result == ImportResult::Cut;
+            missing += !ok && e.Result != ImportResult::Already;
+            tooLong += NameTooLong(e);
+            // Without -v a person sees the entries that want something done; a program all.
+            const bool said = format != Format::Human || verbose ||
+                              e.Result == ImportResult::Refused || e.Result == ImportResult::Failed;
+            if (!said) continue;
+            out.Add({{"result", ResultName(e.Result)}, {"store", ok ? e.Entry.Store : std::string()},
+                     {"index", ok ? std::to_string(e.Entry.Index) : std::string(), true},
+                     {"number", e.Entry.Number}, {"name", e.Entry.Name}, {"why", e.Why}});
+        }
+    }
+    if (format == Format::Human) {
+        std::printf("%s\n", Printable(ImportSummary(report)).c_str());
+        if (const int full = report.Count(ImportResult::Full))
+            std::printf("%s: %d\n", Msg(kMsgImportFull).c_str(), full);
+        const int stopped = report.Count(ImportResult::Stopped);
+        if (stopped && !report.Problem.Reason)
+            std::printf("%s: %d\n", Msg(kMsgImportStopped).c_str(), stopped);
+    }
+    std::fflush(stdout);
+    if (tooLong && !a.Has("--cut-names")) Fail(Msg(kMsgImportCutHint), kExitOk);
+    if (report.Problem.Reason) return s.Failed(report.Problem);
+    if (auto closed = scope.Close(); !closed) return s.Failed(closed.error());
+    if (Interrupted()) return kExitInterrupted;
+    return missing ? kExitPhoneFailed : kExitOk;
+}
+
 int RunContacts(const ParsedArgs& a) {
     Session s;
     if (const int rc = s.TakeOptions(a)) return rc;
     const std::string& verb = a.positional[0];
     if (!((verb == "ls" && a.positional.size() == 1) ||
-          (verb == "export" && a.positional.size() == 2)))
+          ((verb == "export" || verb == "import") && a.positional.size() == 2)))
         return UsageError("contacts", Msg(kMsgCliBadSubcommand) + verb);
     if (const int rc = CheckStore(a, {"SM", "ME"})) return rc;
+    if (verb == "import") return ImportFile(s, a);
     if (verb == "export")
         if (const int rc = RefuseExisting(a, a.positional[1])) return rc;
     if (const int rc = s.Open()) return rc;
@@ -338,7 +429,18 @@ int RunMessages(const ParsedArgs& a) {
     if (verb == "export") {
         const std::vector<pim::SmsMessage> messages = pim::JoinMessages(*stored);
         const pim::MessageFiles files = MessageFilesFor(a.positional[1]);
-        if (Status written = pim::ExportMessageFiles(files, messages, {},
+        // The senders' names from the phonebook, where the phone gives it.
+        std::vector<Contact> contacts;
+        if (auto books = PhonebookStores(ch, cs); books) {
+            for (const PhonebookStore& book : *books) {
+                auto read = ReadContacts(ch, cs, book.Name);
+                if (!read) return s.Failed(read.error());
+                contacts.insert(contacts.end(), read->begin(), read->end());
+            }
+        } else if (books.error().Reason != kErrText) {
+            return s.Failed(books.error());
+        }
+        if (Status written = pim::ExportMessageFiles(files, messages, pim::NamesByNumber(contacts),
                                                      QDateTime::currentMSecsSinceEpoch());
             !written)
             return s.Failed(written.error());
@@ -404,13 +506,22 @@ std::vector<OptionSpec> PimOptions() {
     return all;
 }
 const std::vector<OptionSpec> kPimOptions = PimOptions();
+std::vector<OptionSpec> ContactsOptions() {
+    std::vector<OptionSpec> all = PimOptions();
+    all.push_back({"--cut-names", nullptr, QT_TRANSLATE_NOOP("Cli", "import укорачивает имена, длиннее чем берёт память")});
+    return all;
+}
+const std::vector<OptionSpec> kContactsOptions = ContactsOptions();
 
-const CommandSyntax kContactsSpec{"contacts", QT_TRANSLATE_NOOP("Cli", "contacts [ПАРАМЕТРЫ] ls | export ФАЙЛ"),
+const CommandSyntax kContactsSpec{"contacts",
+    QT_TRANSLATE_NOOP("Cli", "contacts [ПАРАМЕТРЫ] ls | export ФАЙЛ | import ФАЙЛ"),
     QT_TRANSLATE_NOOP("Cli",
         "Печатает записи телефонной книги: память (SM — SIM-карта, ME — телефон),\n"
         "ячейку, номер и имя. Без --store — обе памяти. export ФАЙЛ записывает их\n"
-        "в ФАЙЛ как vCard 3.0 (UTF-8), целиком или никак."),
-    kPimOptions, 1, 2};
+        "в ФАЙЛ как vCard 3.0 (UTF-8), целиком или никак. import ФАЙЛ записывает\n"
+        "карточки vCard 2.1 и 3.0 из ФАЙЛА в свободные ячейки памяти ME (или --store),\n"
+        "по записи на номер; записи, которые уже есть, пропускает, ничего не заменяет."),
+    kContactsOptions, 1, 2};
 const CommandSyntax kMessagesSpec{"messages",
     QT_TRANSLATE_NOOP("Cli", "messages [ПАРАМЕТРЫ] ls | show N | export ФАЙЛ.xml"),
     QT_TRANSLATE_NOOP("Cli",

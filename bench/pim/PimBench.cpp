@@ -39,7 +39,11 @@ emu::PimContent Content() {
         const std::string text = i % 2 ? "Встреча в " + std::to_string(i % 24) + ":00, не опаздывай!"
                                        : "Message number " + std::to_string(i) + ", all in the GSM alphabet.";
         auto pdus = pim::EncodeDeliver(e, text);
-        if (pdus) pim.Messages.push_back({"ME", i, 1, pdus->front()});
+        if (!pdus) continue;
+        emu::PimMessage m;
+        m.Index = i;
+        m.Pdu = pdus->front();
+        pim.Messages.push_back(m);
     }
     return pim;
 }

@@ -59,8 +59,9 @@ _q7k3fm_cli() {
         verify) options="$fs --deep" ;;
         contacts|messages)
             options="$link --store --porcelain --json --force"
+            [[ $command == contacts ]] && options="$options --cut-names"
             if [[ $cur != -* && $((cword - i)) -eq 1 ]]; then
-                [[ $command == contacts ]] && COMPREPLY=($(compgen -W "ls export" -- "$cur"))
+                [[ $command == contacts ]] && COMPREPLY=($(compgen -W "ls export import" -- "$cur"))
                 [[ $command == messages ]] && COMPREPLY=($(compgen -W "ls show export" -- "$cur"))
                 return
             fi

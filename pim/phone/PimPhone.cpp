@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "pim/GsmAlphabet.h"
+#include "pim/PduEncoder.h"
 #include "ui/Messages.h"
 
 namespace q7k3::pim {
@@ -53,6 +54,7 @@ int CmeCode(const std::string& line) {
 struct Answer {
     std::vector<std::string> Lines;
     std::vector<std::string> Pdus;
+    std::vector<std::string> Texts;  // text mode: the lines after each prefixed one, joined
     int Code = -1;  // the +CME/+CMS code of a refusal that `empty` let through
 };
 
@@ -62,6 +64,7 @@ struct Ask {
     std::string Text;
     std::string Prefix;           // "+CPBR: "
     bool WithPdu = false;         // each prefixed line is followed by a PDU line
+    bool WithText = false;        // each is followed by text lines, up to the next or the end
     std::vector<int> EmptyCodes;  // refusals that mean "nothing there" rather than a failure
     int FirstMs = kCommandMs;
     size_t AnswerBytes = 1024;
@@ -71,6 +74,8 @@ struct Ask {
 Expected<Answer> Exchange(AtChannel& ch, const Ask& ask) {
     Answer answer;
     bool pduNext = false;
+    int textLines = 0;
+    int emptyLines = 0;  // held back until a text line follows them
     CommandSpec spec;
     spec.text = ask.Text + "\r";
     spec.firstTimeoutMs = ask.FirstMs;
@@ -84,8 +89,25 @@ Expected<Answer> Exchange(AtChannel& ch, const Ask& ask) {
         }
         if (!ask.Prefix.empty() && line.starts_with(ask.Prefix)) {
             answer.Lines.push_back(line.substr(ask.Prefix.size()));
+            if (ask.WithText) answer.Texts.emplace_back();
             if (ask.Seen) ++*ask.Seen;
             pduNext = ask.WithPdu;
+            textLines = 0;
+            emptyLines = 0;
+            return LineAction::Skip;
+        }
+        const bool result = line == "OK" || line == "ERROR" || line.starts_with("+CME ERROR") ||
+                            line.starts_with("+CMS ERROR");
+        if (ask.WithText && !answer.Texts.empty() && !result) {
+            // A text's own line breaks reach us as lines of their own; the empty line some
+            // phones put before the result is none of it.
+            if (line.empty()) {
+                ++emptyLines;
+                return LineAction::Skip;
+            }
+            if (textLines++ > 0) ++emptyLines;
+            answer.Texts.back() += std::string(static_cast<size_t>(emptyLines), '\n') + line;
+            emptyLines = 0;
             return LineAction::Skip;
         }
         const int cme = CmeCode(line);
@@ -455,8 +477,9 @@ Status EraseContact(AtChannel& ch, const PimCharset& cs, const std::string& stor
 
 namespace {
 
+// PDU mode where the phone has it; text mode (`*text`) where it refuses PDU mode.
 Status SelectMessageStore(AtChannel& ch, const PimCharset& cs, const std::string& store,
-                          int* used = nullptr, int* total = nullptr) {
+                          int* used = nullptr, int* total = nullptr, bool* text = nullptr) {
     auto set = Exchange(ch, Ask{"AT+CPMS=" + Arg(cs, store), "+CPMS: "});
     if (!set) return Refused(set.error(), kMsgNoMessages);
     if (!set->Lines.empty()) {
@@ -464,8 +487,72 @@ Status SelectMessageStore(AtChannel& ch, const PimCharset& cs, const std::string
         if (used && !f.empty()) *used = Int(f[0]).value_or(-1);
         if (total && f.size() > 1) *total = Int(f[1]).value_or(-1);
     }
-    if (auto pdu = Simple(ch, "AT+CMGF=0"); !pdu) return Refused(pdu.error(), kMsgNoMessages);
+    if (text) *text = false;
+    auto pdu = Simple(ch, "AT+CMGF=0");
+    if (pdu) return {};
+    if (pdu.error().Reason != kErrRefused && pdu.error().Reason != kErrText)
+        return Fail(pdu.error());
+    // Some phones speak of their messages in text mode only.
+    if (auto plain = Simple(ch, "AT+CMGF=1"); !plain || !text)
+        return Refused(pdu.error(), kMsgNoMessages);
+    *text = true;
     return {};
+}
+
+std::optional<MessageStat> TextStatOf(const PimCharset& cs, const std::string& s) {
+    static const char* const kStats[] = {"REC UNREAD", "REC READ", "STO UNSENT", "STO SENT"};
+    for (const std::string& name : {s, StoreName(cs, s)})
+        for (int i = 0; i < 4; ++i)
+            if (name == kStats[i]) return static_cast<MessageStat>(i);
+    return std::nullopt;
+}
+
+// A text the phone sent in the set in use; as it came where it does not read so (a
+// phone that gives addresses plain under UCS2).
+std::string TextOf(const PimCharset& cs, const std::string& text) {
+    return Decoded(cs, text).value_or(text);
+}
+
+// One message as text mode shows it: the fields after the index (stat, address, alpha,
+// time; a status report: stat, fo, mr, address, type, time, discharge, status) and its
+// text. Text mode gives no PDU: it is built here from what was shown, so that the rest
+// of the program reads it as any other, and marked so.
+Expected<std::vector<StoredPdu>> FromTextMode(const PimCharset& cs, const std::string& store,
+                                              int index, const std::vector<std::string>& f,
+                                              const std::string& text) {
+    if (f.size() < 2) return Fail(kErrBadAnswer);
+    const auto stat = TextStatOf(cs, f[0]);
+    if (!stat) return Fail(kErrBadAnswer);
+    Envelope e;
+    std::vector<std::string> hex;
+    if (f.size() >= 8 && Int(f[1])) {
+        const auto reference = Int(f[2]);
+        const auto status = Int(f[7]);
+        const auto time = ParseTextTime(f[5]);
+        const auto discharge = ParseTextTime(f[6]);
+        if (!reference || !status || !time || !discharge) return Fail(kErrBadAnswer);
+        e.Address = TextOf(cs, f[3]);
+        e.MessageReference = *reference;
+        e.Time = *time;
+        auto report = EncodeStatusReport(e, *status, *discharge);
+        if (!report) return Fail(kErrBadAnswer);
+        hex.push_back(*report);
+    } else {
+        e.Address = TextOf(cs, f[1]);
+        if (f.size() >= 4 && !f[3].empty()) {
+            const auto time = ParseTextTime(f[3]);
+            if (!time) return Fail(kErrBadAnswer);
+            e.Time = *time;
+        }
+        e.ConcatReference = index & 0xFF;
+        const bool sent = *stat == MessageStat::Unsent || *stat == MessageStat::Sent;
+        auto built = sent ? EncodeSubmit(e, TextOf(cs, text)) : EncodeDeliver(e, TextOf(cs, text));
+        if (!built) return Fail(kErrBadAnswer);
+        hex = *built;
+    }
+    std::vector<StoredPdu> out;
+    for (const std::string& h : hex) out.push_back({store, index, *stat, h, true});
+    return out;
 }
 
 std::optional<MessageStat> StatOf(const std::string& s) {
@@ -511,7 +598,20 @@ Expected<std::vector<MessageStore>> MessageStores(AtChannel& ch, const PimCharse
 
 Expected<StoredPdu> ReadMessage(AtChannel& ch, const PimCharset& cs, const std::string& store,
                                 int index) {
-    if (auto set = SelectMessageStore(ch, cs, store); !set) return Fail(set.error());
+    bool text = false;
+    if (auto set = SelectMessageStore(ch, cs, store, nullptr, nullptr, &text); !set)
+        return Fail(set.error());
+    if (text) {
+        Ask ask{"AT+CMGR=" + std::to_string(index), "+CMGR: "};
+        ask.WithText = true;
+        ask.AnswerBytes = kMessageBytes + 64;
+        auto answer = Exchange(ch, ask);
+        if (!answer) return Fail(answer.error());
+        if (answer->Lines.empty()) return Fail(kErrBadAnswer);
+        auto got = FromTextMode(cs, store, index, Fields(answer->Lines.front()), answer->Texts.front());
+        if (!got) return Fail(got.error());
+        return got->front();
+    }
     Ask ask{"AT+CMGR=" + std::to_string(index), "+CMGR: ", true};
     ask.AnswerBytes = kMessageBytes + 64;
     auto answer = Exchange(ch, ask);
@@ -527,31 +627,45 @@ Expected<std::vector<StoredPdu>> ReadMessages(AtChannel& ch, const PimCharset& c
                                               const std::string& store, const PimProgress& progress,
                                               const ReadOptions& options) {
     int used = -1, total = -1;
-    if (auto set = SelectMessageStore(ch, cs, store, &used, &total); !set) return Fail(set.error());
+    bool text = false;
+    if (auto set = SelectMessageStore(ch, cs, store, &used, &total, &text); !set)
+        return Fail(set.error());
     const int expected = std::max(used, 0);
     if (progress) progress(0, expected);
     std::vector<StoredPdu> messages;
     if (used == 0) return messages;
 
-    Ask list{"AT+CMGL=4", "+CMGL: ", true};
+    Ask list{text ? "AT+CMGL=" + Arg(cs, "ALL") : std::string("AT+CMGL=4"), "+CMGL: ", !text};
+    list.WithText = text;
     list.FirstMs = options.ListTimeoutMs;
     list.AnswerBytes = kMessageBytes * static_cast<size_t>(std::max(used, 1)) + 1024;
     int listed = 0;
     list.Seen = &listed;
     auto answer = Exchange(ch, list);
     if (answer) {
-        if (answer->Lines.size() != answer->Pdus.size()) return Fail(kErrBadAnswer);
+        if (answer->Lines.size() != (text ? answer->Texts.size() : answer->Pdus.size()))
+            return Fail(kErrBadAnswer);
+        int entries = 0;
         for (size_t i = 0; i < answer->Lines.size(); ++i) {
-            const std::vector<std::string> f = Fields(answer->Lines[i]);
+            std::vector<std::string> f = Fields(answer->Lines[i]);
             const auto index = Int(f.front());
+            if (!index) return Fail(kErrBadAnswer);
+            ++entries;
+            if (text) {
+                f.erase(f.begin());
+                auto got = FromTextMode(cs, store, *index, f, answer->Texts[i]);
+                if (!got) return Fail(got.error());
+                messages.insert(messages.end(), got->begin(), got->end());
+                continue;
+            }
             const auto stat = f.size() > 1 ? StatOf(f[1]) : std::nullopt;
-            if (!index || !stat || !IsHex(answer->Pdus[i])) return Fail(kErrBadAnswer);
+            if (!stat || !IsHex(answer->Pdus[i])) return Fail(kErrBadAnswer);
             messages.push_back({store, *index, *stat, answer->Pdus[i]});
         }
         // A listing that ends with fewer entries than the store holds lost some on the way.
-        if (used > 0 && static_cast<int>(messages.size()) < used)
+        if (used > 0 && entries < used)
             return Fail(kErrText, Msg(kMsgListingCut));
-        if (progress) progress(static_cast<int>(messages.size()), expected);
+        if (progress) progress(entries, expected);
         return messages;
     }
     const Failure failure = answer.error();
@@ -567,11 +681,13 @@ Expected<std::vector<StoredPdu>> ReadMessages(AtChannel& ch, const PimCharset& c
         if (cs.Used != cs.Found)
             if (auto again = Simple(ch, "AT+CSCS=\"" + cs.Used + "\""); !again) return Fail(again.error());
     }
-    if (auto set = SelectMessageStore(ch, cs, store); !set) return Fail(set.error());
+    if (auto set = SelectMessageStore(ch, cs, store, nullptr, nullptr, &text); !set)
+        return Fail(set.error());
     if (total <= 0) total = 1000;
-    for (int index = 1; index <= total && static_cast<int>(messages.size()) < used; ++index) {
+    for (int index = 1, found = 0; index <= total && found < used; ++index) {
         if (Aborted(ch)) return Fail(kErrAborted);
-        Ask one{"AT+CMGR=" + std::to_string(index), "+CMGR: ", true};
+        Ask one{"AT+CMGR=" + std::to_string(index), "+CMGR: ", !text};
+        one.WithText = text;
         one.EmptyCodes = {321, 21, 22};
         one.AnswerBytes = kMessageBytes + 64;
         int seen = 0;
@@ -582,6 +698,14 @@ Expected<std::vector<StoredPdu>> ReadMessages(AtChannel& ch, const PimCharset& c
             return Fail(got.error());
         }
         if (got->Lines.empty()) continue;
+        ++found;
+        if (text) {
+            auto built = FromTextMode(cs, store, index, Fields(got->Lines.front()), got->Texts.front());
+            if (!built) return Fail(built.error());
+            messages.insert(messages.end(), built->begin(), built->end());
+            if (progress) progress(found, expected);
+            continue;
+        }
         if (got->Pdus.empty()) return Fail(kErrBadAnswer);
         const auto stat = StatOf(Fields(got->Lines.front()).front());
         if (!stat || !IsHex(got->Pdus.front())) return Fail(kErrBadAnswer);

@@ -107,6 +107,9 @@ Expected<std::vector<MessageStore>> MessageStores(AtChannel& ch, const PimCharse
 // Every message of a store as the phone keeps it (PDU mode): AT+CMGL=4, and where that
 // never answers, AT+CMGR one index after the other until the count AT+CPMS? told is found.
 // A listing that ends before its end fails (kErrUnfinished); nothing half-read is given.
+// A phone that refuses PDU mode is read in text mode (AT+CMGF=1, AT+CMGL="ALL"): each
+// message is then built into a PDU from the sender, time and text it showed, marked
+// FromText (one part of a long message is a message of its own there).
 Expected<std::vector<StoredPdu>> ReadMessages(AtChannel& ch, const PimCharset& charset,
                                               const std::string& store,
                                               const PimProgress& progress = {},

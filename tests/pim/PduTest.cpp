@@ -124,6 +124,20 @@ TEST(Pdu, TimeStampsThatAreNoTimeLeaveTheMessageReadable) {
     }
 }
 
+TEST(Pdu, TextModeTimeStamps) {
+    // The same instant as the PDU's stamp; a zone west of Greenwich; what is no stamp.
+    const auto pdu = DecodePdu("00040281110000" "60503090510021" "0141");
+    ASSERT_TRUE(pdu && pdu->Time);
+    EXPECT_EQ(ParseTextTime("06/05/03,09:15:00+12"), pdu->Time);
+    const auto west = ParseTextTime("99/12/31,23:59:59-20");
+    ASSERT_TRUE(west);
+    EXPECT_EQ(west->ZoneMinutes, -300);
+    EXPECT_EQ(west->UtcMs, 946702799000);  // 2000-01-01 04:59:59 UTC
+    for (const char* bad : {"06/13/03,09:15:00+12", "06/05/03 09:15:00+12", "06/05/03,09:15:00",
+                            "06/05/03,09:15:00+1x", "06/05/03,09:15:00+80", ""})
+        EXPECT_FALSE(ParseTextTime(bad)) << bad;
+}
+
 TEST(Pdu, CutOrCraftedMessagesFail) {
     // Every cut of a message that carries its length fails, at every point.
     for (const Row& r : kRows) {

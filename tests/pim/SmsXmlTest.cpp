@@ -72,6 +72,12 @@ TEST(SmsXml, RawPduFileRoundTripsAndRefusesBrokenLines) {
     const auto pdus = Stored();
     const std::string file = WriteRawPdus(pdus);
     EXPECT_EQ(ReadRawPdus(file).value(), pdus);
+    // A message read in text mode has no PDU of the phone's: counted, not written.
+    auto withText = pdus;
+    withText.push_back({"ME", 40, MessageStat::Read, pdus.front().Hex, true});
+    const std::string noted = WriteRawPdus(withText);
+    EXPECT_NE(noted.find("# 1 messages came in text mode"), std::string::npos);
+    EXPECT_EQ(ReadRawPdus(noted).value(), pdus);
     EXPECT_EQ(ReadRawPdus("\r\n# note\r\nME 1 0 00\r\n")->size(), 1u);
     for (const char* bad : {"ME 1 0", "ME x 0 00", "ME 1 4 00", "ME 1 0 0", "ME 1 0 0G", "M-E 1 0 00", "ME -1 0 00",
                             "ME  1 0 00"}) {

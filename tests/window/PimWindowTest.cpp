@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "phonefs/Tree.h"
+#include "pim/PimMessages.h"
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"
 #include "window/PhonePane.h"
@@ -43,6 +44,14 @@ struct PimWindow : ::testing::Test, WindowOnPhone<> {
         List().setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
         QTest::keyClick(&List(), Qt::Key_Return);
         Settle();
+    }
+
+    void SelectLocal(const QStringList& names) {
+        ASSERT_TRUE(test::WaitUntil([&] { return form->Computer().List()->Loaded(); }));
+        form->Computer().List()->clearSelection();
+        for (const QString& name : names)
+            ASSERT_TRUE(form->Computer().List()->SelectName(name, true)) << S(name);
+        form->ActivateComputerPane();
     }
 
     QStringList Row(const QString& name) {
@@ -164,6 +173,83 @@ TEST_F(PimWindow, F5ExportsTheMessagesAsAFolderOfTheirOwn) {
     EXPECT_EQ(std::count(pdus.begin(), pdus.end(), '\n'), 1 + 10) << pdus;
     EXPECT_GE(out.entryList({"*.txt"}, QDir::Files).size(), 3);
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+// F5 of a .vcf from the computer onto the contacts: its cards go into free slots of the
+// phone's store, one question decides about names too long, the end is said in a box and
+// the list shows the phone as it is now.
+TEST_F(PimWindow, F5OfACardFileOntoTheContactsImportsIt) {
+    const std::string cards =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+        "N;CHARSET=WINDOWS-1251;ENCODING=QUOTED-PRINTABLE:=CF=E5=F2=F0=EE=E2;=C8=E2=E0=ED\r\n"
+        "TEL;CELL:+79165550101\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Константин Константинопольский\r\nTEL:+79165550104\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Бабушка\r\nTEL:+79267770011\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Без номера\r\nEND:VCARD\r\n";
+    ASSERT_TRUE(test::WriteLocal(QDir(localDir.path()).filePath("cards.vcf"), cards));
+    form->Computer().Reload();
+    Enter("Контакты");
+    const size_t before = phone->Contacts("ME").size();
+    // No: the long name is left out; then yes: it is cut, and the rest is there already.
+    for (const bool cut : {false, true}) {
+        SCOPED_TRACE(cut);
+        prompts.shown.clear();
+        prompts.yesNo = {cut};
+        SelectLocal({"cards.vcf"});
+        QTest::keyClick(form->Computer().List(), Qt::Key_F5);
+        Settle();
+        QApplication::processEvents();
+        Settle();
+        ASSERT_EQ(prompts.shown.size(), 2u);
+        EXPECT_EQ(prompts.shown[0].Caption, Msg(kMsgImportCaption));
+        EXPECT_EQ(prompts.shown[0].Text, Msg(kMsgImportCutQuestion) + "20: Константин Константинопольский");
+        EXPECT_EQ(prompts.shown[1].Caption, Msg(kMsgImportCaption));
+        const std::string& end = prompts.shown[1].Text;
+        EXPECT_EQ(end.substr(0, end.find('\n')),
+                  Msg(kMsgImportIntoStore) + "ME. " + Msg(kMsgImportWrittenCount) + (cut ? "1" : "1") +
+                      Msg(kMsgImportAlreadyCount) + (cut ? "2" : "1") + Msg(kMsgImportNotWrittenCount) +
+                      (cut ? "1" : "2"))
+            << end;
+        EXPECT_NE(end.find(Msg(pim::kMsgCardNoNumber)), std::string::npos) << end;
+        EXPECT_EQ(end.find(Msg(kMsgImportNameCut)) != std::string::npos, cut) << end;
+        EXPECT_EQ(phone->Contacts("ME").size(), before + (cut ? 2 : 1));
+        EXPECT_EQ(Path(), "E700:\\Контакты");
+        EXPECT_NE(List().FindItem(cut ? "Константин Константи" : "Иван Петров"), nullptr);
+    }
+}
+
+// A phone that answers no phonebook or no message commands: the folder it cannot fill is
+// not offered, nothing is said, and the phone's own folders are as always.
+TEST(PimWindowRefused, TheFoldersAPhoneCannotFillAreNotShown) {
+    const struct {
+        const char* Name;
+        std::vector<const char*> Refused;
+        bool Contacts, Messages;
+    } rows[] = {
+        {"phonebook", {"AT+CPB"}, false, true},
+        {"messages", {"AT+CPMS", "AT+CMGF"}, true, false},
+        {"character sets", {"AT+CSCS"}, false, false},
+    };
+    QStringList own;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        WindowOnPhone<> w;
+        emu::EmulatorConfig config;
+        config.Content = emu::Preset::Demo;
+        for (const char* command : row.Refused) config.Fault.Errors.push_back({command, 0});
+        w.Boot(config);
+        QStringList names = w.form->Phone().List()->Names();
+        EXPECT_EQ(names.contains("Контакты"), row.Contacts) << S(names.join(','));
+        EXPECT_EQ(names.contains("Сообщения"), row.Messages);
+        names.removeAll("Контакты");
+        names.removeAll("Сообщения");
+        if (own.isEmpty()) own = names;
+        EXPECT_EQ(names, own);
+        EXPECT_TRUE(names.contains("Sounds"));
+        EXPECT_TRUE(w.prompts.shown.empty()) << w.prompts.shown.front().Text;
+        w.ExpectIdle();
+        w.Close();
+    }
 }
 
 }  // namespace

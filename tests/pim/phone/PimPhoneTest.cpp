@@ -8,7 +8,9 @@
 
 #include "link/Connection.h"
 #include "phonefs/EmulatorLink.h"
+#include "pim/MessageJoin.h"
 #include "pim/Pdu.h"
+#include "pim/phone/ContactImport.h"
 #include "pim/phone/PimPhone.h"
 #include "ui/Messages.h"
 
@@ -222,6 +224,122 @@ TEST(PimPhone, DemoMessagesDecode) {
         EXPECT_EQ(pdu->Address, w.Address);
         if (w.Kind != PduKind::StatusReport) EXPECT_EQ(pdu->Text, w.Text);
         EXPECT_EQ(pdu->Part ? pdu->Part->Sequence : 0, w.Sequence);
+    }
+}
+
+// A phone that refuses PDU mode shows its messages in text mode: the same senders, times
+// and texts come off, each marked as having no PDU of the phone's.
+TEST(PimPhone, APhoneWithoutPduModeIsReadInTextMode) {
+    const Row rows[] = {
+        {"plain", {}},
+        {"hex arguments", [](EmulatorConfig& c) { c.Fault.HexArguments = true; }},
+        {"listing never answers", [](EmulatorConfig& c) { c.Fault.ListHangs = true; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        EmulatorLink t;
+        ASSERT_TRUE(t.Open(Demo([&](EmulatorConfig& c) {
+            c.Fault.PduModeRefused = true;
+            if (row.Change) row.Change(c);
+        })));
+        PimScope scope(t.Ch());
+        ASSERT_TRUE(scope.Opened().has_value());
+        ReadOptions options;
+        options.ListTimeoutMs = 1500;
+        options.Recover = [&]() -> Status {
+            t.link->Port.Disconnect();
+            if (!t.link->Port.Connect() || !ResetPhone(*t.link)) return Fail(t.Ch().LastFailure());
+            return {};
+        };
+        for (const char* store : {"ME", "SR"}) {
+            const auto want = ExpectedMessages(*t.emu, store);
+            auto got = ReadMessages(t.Ch(), scope.Charset(), store, {}, options);
+            ASSERT_TRUE(got.has_value()) << store << ": " << got.error().Text;
+            ASSERT_EQ(got->size(), want.size()) << store;
+            for (size_t i = 0; i < want.size(); ++i) {
+                SCOPED_TRACE(want[i].Index);
+                EXPECT_EQ((*got)[i].Index, want[i].Index);
+                EXPECT_TRUE((*got)[i].FromText);
+                const auto mine = DecodePdu((*got)[i].Hex);
+                const auto phones = DecodePdu(want[i].Hex);
+                ASSERT_TRUE(mine && phones);
+                EXPECT_EQ(mine->Kind, phones->Kind);
+                EXPECT_EQ(mine->Address, phones->Address);
+                EXPECT_EQ(mine->Text, phones->Text);
+                if (phones->Kind != PduKind::Submit) EXPECT_EQ(mine->Time, phones->Time);
+                EXPECT_EQ(mine->Status, phones->Status);
+                EXPECT_EQ(mine->Discharge, phones->Discharge);
+            }
+        }
+    }
+}
+
+// An import writes free slots only, leaves out what the store holds, asks once about
+// names too long and never writes a character the phone's set cannot carry as '?'.
+TEST(PimPhone, ImportTakesFreeSlotsAndSaysWhatItLeftOut) {
+    using R = ImportResult;
+    const std::vector<Contact> entries = {
+        {"", 0, "+79160000001", 145, "Zoe Adams"},
+        {"", 0, "+79160000002", 145, "Вера"},
+        {"", 0, "+79099998877", 145, "Anna Schmidt"},  // in ME slot 8 already
+        {"", 0, "+79160000004", 145, "Bartholomew Fitzgerald Jr"},
+        {"", 0, "+49301234567", 129, "Müller"},
+        {"", 0, "+79160000006", 145, "Maximilian Alexander Bo"},
+    };
+    const struct {
+        const char* Set;
+        bool Cut;
+        std::vector<R> Want;
+    } rows[] = {
+        {"UCS2", false, {R::Written, R::Written, R::Already, R::Refused, R::Written, R::Refused}},
+        {"GSM", true, {R::Written, R::Refused, R::Already, R::Cut, R::Written, R::Cut}},
+        {"8859-1", false, {R::Written, R::Refused, R::Already, R::Refused, R::Written, R::Refused}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Set);
+        EmulatorLink t;
+        ASSERT_TRUE(t.Open(Demo([&](EmulatorConfig& c) { c.Fault.Charsets = {row.Set}; })));
+        PimScope scope(t.Ch());
+        ASSERT_TRUE(scope.Opened().has_value());
+        ASSERT_EQ(scope.Charset().Used, row.Set);
+        const auto before = t.emu->Contacts("ME");
+        int asked = 0;
+        ImportOptions options;
+        options.CutNames = [&](const Contact& first, int limit) {
+            ++asked;
+            EXPECT_EQ(first.Name, "Bartholomew Fitzgerald Jr");
+            EXPECT_EQ(limit, 20);
+            return row.Cut;
+        };
+        const ImportReport report = ImportContacts(t.Ch(), scope.Charset(), "ME", entries, options);
+        ASSERT_EQ(report.Problem.Reason, 0) << report.Problem.Text;
+        EXPECT_EQ(asked, 1);
+        ASSERT_EQ(report.Entries.size(), entries.size());
+        std::vector<R> results;
+        for (const ImportedEntry& e : report.Entries) {
+            results.push_back(e.Result);
+            if (e.Result == R::Refused) EXPECT_FALSE(e.Why.empty());
+        }
+        EXPECT_EQ(results, row.Want);
+        // What was written is on the phone as it was given (or cut), in slots that were free.
+        const auto after = t.emu->Contacts("ME");
+        const int written = report.Count(R::Written) + report.Count(R::Cut);
+        ASSERT_EQ(after.size(), before.size() + static_cast<size_t>(written));
+        for (const ImportedEntry& e : report.Entries) {
+            if (e.Result != R::Written && e.Result != R::Cut) continue;
+            const auto slot = std::find_if(after.begin(), after.end(),
+                                           [&](const emu::PimContact& c) { return c.Index == e.Entry.Index; });
+            ASSERT_NE(slot, after.end());
+            EXPECT_EQ(slot->Name, e.Entry.Name);
+            EXPECT_EQ(slot->Name.find('?'), std::string::npos);
+            for (const emu::PimContact& old : before) EXPECT_NE(old.Index, e.Entry.Index);
+        }
+        if (row.Cut) EXPECT_EQ(report.Entries[3].Entry.Name, "Bartholomew Fitzgera");
+        // The same file again adds nothing.
+        const ImportReport again = ImportContacts(t.Ch(), scope.Charset(), "ME", entries, options);
+        EXPECT_EQ(again.Count(R::Written) + again.Count(R::Cut), 0);
+        EXPECT_EQ(again.Count(R::Already), written + 1);
+        EXPECT_EQ(t.emu->Contacts("ME").size(), after.size());
     }
 }
 
