@@ -28,13 +28,6 @@
 
 namespace {
 
-// SIGTERM, SIGINT and SIGHUP end the program as closing its window does: the phone's
-// command under way stops at its next safe point, the settings are saved, the port is
-// closed and the private temporary directory removed. A second signal ends it at once
-// (still without the temporary directory).
-
-}  // namespace
-
 // The language of every text: Q7K3FM_LANGUAGE, the stored choice, then the desktop's.
 q7k3::Language SetLanguage() {
     const q7k3::Language language = q7k3::ChooseLanguage(
@@ -42,6 +35,8 @@ q7k3::Language SetLanguage() {
     q7k3::UseLanguage(language);
     return language;
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -97,9 +92,12 @@ int main(int argc, char** argv) {
     window.SetComputerPath(QDir::homePath());
     // The melody player; without a soundfont or a sound device melodies stay silent.
     SmafInit("");
-    // A stop signal closes the window as the user does: the session asks what runs to stop
-    // and answers its question with the cancel. A dialog of the window's own (the settings,
-    // a folder chooser) is answered with its cancel too, until the window has gone.
+    // SIGTERM, SIGINT and SIGHUP end the program as closing its window does: the phone's
+    // command under way stops at its next safe point, the settings are saved, the port is
+    // closed and the private temporary directory removed. A second signal ends it at once
+    // (still without the temporary directory). The session asks what runs to stop and
+    // answers its question with the cancel; a dialog of the window's own (the settings, a
+    // folder chooser) is answered with its cancel too, until the window has gone.
     int exitCode = 0;
     auto closeOnSignal = [&](int sig) {
         exitCode = 128 + sig;
