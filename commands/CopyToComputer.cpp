@@ -18,8 +18,6 @@
 namespace q7k3 {
 namespace {
 
-enum class Next { Go, Stop, Cancel, Fail };
-
 std::string Join(const std::string& dir, const std::string& name) {
     return QDir(QString::fromStdString(dir)).filePath(QString::fromStdString(name)).toStdString();
 }
@@ -75,6 +73,83 @@ CopyToComputer::Decision CopyToComputer::FreeName(std::string& name, const FileE
     return Decision::Cancel;
 }
 
+std::optional<CopyToComputer::Next> CopyToComputer::TakeName(std::string& name,
+                                                             const FileEntry& entry) {
+    switch (FreeName(name, entry)) {
+        case Decision::Go:
+            return std::nullopt;
+        case Decision::Skip:
+            m_fs.Progress().Step(2);
+            return Next::Go;
+        case Decision::Cancel:
+            return Next::Cancel;
+    }
+    return std::nullopt;
+}
+
+CopyToComputer::Next CopyToComputer::FetchPlain(const FileEntry& entry) {
+    const std::string ruleName = ComputerName(entry.Name);
+    std::string name = ruleName;
+    if (const auto end = TakeName(name, entry)) return *end;
+    const std::string target = Join(m_targetDir, name);
+    if (!ProbeWritable()) {
+        commands::ShowError(m_fs, Msg(kMsgWriteProtected));
+        return Next::Stop;
+    }
+    if (!Fetch(entry, target)) return Next::Fail;
+    Wrote(target, entry, ruleName);
+    return Next::Go;
+}
+
+CopyToComputer::Next CopyToComputer::FetchConverted(const FileEntry& entry, FetchRoute route) {
+    // The phone's file goes to a private folder, the converter writes there, and only the
+    // result's name, made safe, reaches the target directory.
+    const std::string inDir = commands::FreshWorkDir("fetch-in");
+    const std::string outDir = commands::FreshWorkDir("fetch-out");
+    if (inDir.empty() || outDir.empty()) {
+        commands::FailLocal(m_fs.Channel(), PrivateTempDir());
+        return Next::Fail;
+    }
+    const std::string safeName = SafeFileName(entry.Name);
+    const std::string fetched = Join(inDir, safeName);
+    if (!Fetch(entry, fetched)) return Next::Fail;
+    MediaResult result;
+    switch (route) {
+        case FetchRoute::AniToBmp:
+            result = ConvertANItoBMP(fetched, Join(outDir, safeName));
+            break;
+        case FetchRoute::MelToMmf:
+            result = ConvertMELtoMMF(fetched, Join(outDir, safeName), false);
+            break;
+        case FetchRoute::EmsToBmp:
+            result = ConvertEMStoBMP(fetched, {}, outDir);
+            break;
+        case FetchRoute::EmsToImy:
+            result = ConvertEMStoIMY(fetched, {}, outDir);
+            break;
+        case FetchRoute::Plain:
+            break;
+    }
+    // A file the converter cannot read costs only that file.
+    if (!result) {
+        commands::ShowError(m_fs, result.Text());
+        return Next::Go;
+    }
+    std::string name =
+        SafeFileName(QFileInfo(QString::fromStdString(result.Output)).fileName().toStdString());
+    // A melody without a title would be only ".imy".
+    if (name.rfind('.') == 0) name = safeName + name;
+    const std::string ruleName = name;
+    if (const auto end = TakeName(name, entry)) return *end;
+    const std::string target = Join(m_targetDir, name);
+    if (Status installed = commands::InstallLocalFile(result.Output, target); !installed) {
+        m_fs.Channel().Fail(installed.error());
+        return Next::Fail;
+    }
+    Wrote(target, entry, ruleName);
+    return Next::Go;
+}
+
 bool CopyToComputer::Run(const std::vector<std::string>& selection) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
@@ -109,84 +184,9 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
         const FileEntry* found = FindFile(m_folder, item);
         if (!found) continue;  // a folder
         const FileEntry entry = *found;
-        // The local name the file takes (free, or what the question made of it); a file
-        // left out or a cancel ends its step.
-        const auto takeName = [&](std::string& name) -> std::optional<Next> {
-            switch (FreeName(name, entry)) {
-                case Decision::Go:
-                    return std::nullopt;
-                case Decision::Skip:
-                    progress.Step(2);
-                    return Next::Go;
-                case Decision::Cancel:
-                    return Next::Cancel;
-            }
-            return std::nullopt;
-        };
-        const auto next = [&] {
-            const FetchRoute route =
-                RouteToComputer(KindOf(m_folder), entry.Name, flags.MelConvertion);
-            if (route == FetchRoute::Plain) {
-                const std::string ruleName = ComputerName(entry.Name);
-                std::string name = ruleName;
-                if (const auto end = takeName(name)) return *end;
-                const std::string target = Join(m_targetDir, name);
-                if (!ProbeWritable()) {
-                    commands::ShowError(m_fs, Msg(kMsgWriteProtected));
-                    return Next::Stop;
-                }
-                if (!Fetch(entry, target)) return Next::Fail;
-                Wrote(target, entry, ruleName);
-                return Next::Go;
-            }
-            // The phone's file goes to a private folder, the converter writes there, and
-            // only the result's name, made safe, reaches the target directory.
-            const std::string inDir = commands::FreshWorkDir("fetch-in");
-            const std::string outDir = commands::FreshWorkDir("fetch-out");
-            if (inDir.empty() || outDir.empty()) {
-                commands::FailLocal(m_fs.Channel(), PrivateTempDir());
-                return Next::Fail;
-            }
-            const std::string safeName = SafeFileName(entry.Name);
-            const std::string fetched = Join(inDir, safeName);
-            if (!Fetch(entry, fetched)) return Next::Fail;
-            MediaResult result;
-            switch (route) {
-                case FetchRoute::AniToBmp:
-                    result = ConvertANItoBMP(fetched, Join(outDir, safeName));
-                    break;
-                case FetchRoute::MelToMmf:
-                    result = ConvertMELtoMMF(fetched, Join(outDir, safeName), false);
-                    break;
-                case FetchRoute::EmsToBmp:
-                    result = ConvertEMStoBMP(fetched, {}, outDir);
-                    break;
-                case FetchRoute::EmsToImy:
-                    result = ConvertEMStoIMY(fetched, {}, outDir);
-                    break;
-                case FetchRoute::Plain:
-                    break;
-            }
-            // A file the converter cannot read costs only that file.
-            if (!result) {
-                commands::ShowError(m_fs, result.Text());
-                return Next::Go;
-            }
-            std::string name = SafeFileName(
-                QFileInfo(QString::fromStdString(result.Output)).fileName().toStdString());
-            // A melody without a title would be only ".imy".
-            if (name.rfind('.') == 0) name = safeName + name;
-            const std::string ruleName = name;
-            if (const auto end = takeName(name)) return *end;
-            const std::string target = Join(m_targetDir, name);
-            if (Status installed = commands::InstallLocalFile(result.Output, target);
-                !installed) {
-                m_fs.Channel().Fail(installed.error());
-                return Next::Fail;
-            }
-            Wrote(target, entry, ruleName);
-            return Next::Go;
-        }();
+        const FetchRoute route = RouteToComputer(KindOf(m_folder), entry.Name, flags.MelConvertion);
+        const Next next =
+            route == FetchRoute::Plain ? FetchPlain(entry) : FetchConverted(entry, route);
         if (next == Next::Stop) {
             m_end = CommandEnd::Stopped;
             break;

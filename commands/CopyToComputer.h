@@ -9,10 +9,12 @@
 // through a temporary file beside its target, so a failed or aborted copy leaves no
 // damaged file and keeps the one that was there.
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "commands/CommandSupport.h"
+#include "commands/FolderRules.h"
 #include "commands/Questions.h"
 #include "phonefs/PhoneFs.h"
 
@@ -54,6 +56,14 @@ private:
     Decision FreeName(std::string& name, const FileEntry& entry);
     bool WroteName(const std::string& name) const;
     void Wrote(const std::string& path, const FileEntry& entry, const std::string& ruleName);
+    // How one file's step ends: the next file, a stop, a cancel or a failure.
+    enum class Next { Go, Stop, Cancel, Fail };
+    // The local name the file takes (free, or what the question made of it): nothing, or
+    // how the file's step ends when it is left out or the question cancelled.
+    std::optional<Next> TakeName(std::string& name, const FileEntry& entry);
+    // A file that goes as it is, and one the folder's rule converts on the way.
+    Next FetchPlain(const FileEntry& entry);
+    Next FetchConverted(const FileEntry& entry, FetchRoute route);
     bool Fetch(const FileEntry& entry, const std::string& localPath);
     bool ProbeWritable();
 

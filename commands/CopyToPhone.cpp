@@ -144,8 +144,7 @@ void CopyToPhone::DescriptorStep(bool& failed) {
     }
 }
 
-CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
-                                       const std::vector<std::string>& selection) {
+std::optional<CopyToPhone::Next> CopyToPhone::CheckLocalFile(const std::string& path) {
     ProgressView& progress = m_fs.Progress();
     const QFileInfo info(QString::fromStdString(path));
     if (!info.exists() || info.isDir()) return Skip({}, BoxIcon::None);
@@ -163,120 +162,155 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     if (size <= 0) return Skip(Msg(kMsgEmptyFileLeft) + path, BoxIcon::Information);
     progress.SetPosition(1, 0);
     progress.SetMax(1, static_cast<int>(size / 512 + 1));
+    return std::nullopt;
+}
+
+std::optional<CopyToPhone::Next> CopyToPhone::PrepareJavaSuite(
+    Outgoing& file, size_t nameBytes, const std::vector<std::string>& selection) {
+    ProgressView& progress = m_fs.Progress();
+    const std::string whole = QFileInfo(QString::fromStdString(file.path)).fileName().toStdString();
+    const std::string ext = LowerAscii(whole.size() >= 4 ? whole.substr(whole.size() - 4) : whole);
+    file.name = JavaSuiteName(whole, nameBytes);
+    if (ext != ".jar") return std::nullopt;
+    // A descriptor is generated unless the phone has one or one comes along.
+    const std::string jad = Utf8DropRight(file.name, 1) + "d";
+    const QString beside =
+        QFileInfo(QString::fromStdString(Utf8DropRight(file.path, 1) + "d")).fileName();
+    bool comesAlong = false;
+    for (const std::string& other : selection) {
+        if (QFileInfo(QString::fromStdString(other))
+                .fileName()
+                .compare(beside, Qt::CaseInsensitive) == 0)
+            comesAlong = true;
+    }
+    if (!HasName(jad) && !comesAlong) {
+        m_jadQueue.push_back(file.path);
+        progress.SetMax(2, progress.Max(2) + 1);
+    }
+    return std::nullopt;
+}
+
+std::optional<CopyToPhone::Next> CopyToPhone::PrepareDefaultMelody(Outgoing& file) {
+    ProgressView& progress = m_fs.Progress();
+    const HasFileFn hasFile = [this](const std::string& n) { return HasName(n); };
+    const SlotName slot = DefaultMelodyNamesCheck(hasFile);
+    file.name = slot.Name;
+    progress.SetQuickStatus(Msg(kMsgCopyingFile) + file.name);
+    if (!slot) {
+        commands::ShowError(m_fs, Msg(kMsgNoDefaultMelodyRoom));
+        return Next::Stop;
+    }
+    if (!m_fs.Flags().MelConvertion) return std::nullopt;
+    switch (RecogniseMelodyFile(file.path)) {
+        case MelodyKind::Mmf:
+            if (!ConvertMMFtoMEL(file.path, file.scratch)) {
+                return Skip(Msg(kMsgMelConvertFailed), BoxIcon::None);
+            }
+            // The slot name is free: no conflict to resolve.
+            progress.SetLongStatus(m_meter.Line(progress));
+            return Write(file.path, file.scratch, file.name) ? Next::Go : Next::Fail;
+        case MelodyKind::Mel:
+            break;
+        case MelodyKind::Unknown:
+            return Skip(Msg(kMsgMelodyUnknown), BoxIcon::Error);
+    }
+    return std::nullopt;
+}
+
+std::optional<CopyToPhone::Next> CopyToPhone::PrepareAniPicture(Outgoing& file) {
+    ProgressView& progress = m_fs.Progress();
+    if (!IsPictureName(file.name)) return std::nullopt;
+    const QImage picture = LoadPicture(file.path);
+    if (picture.width() == 0) return Skip(Msg(kMsgBmpUnknown), BoxIcon::Error);
+    if (picture.width() > kMaxAniSourceWidth) {
+        // The phone cannot show it as an animation; it goes as it is.
+        commands::ShowError(m_fs, Msg(kMsgBmpTooWide));
+        return std::nullopt;
+    }
+    if (!ConvertBMPtoANI(picture, file.scratch)) {
+        commands::FailLocal(m_fs.Channel(), file.scratch);
+        return Next::Fail;
+    }
+    file.name = Utf8DropRight(file.name, 3) + "ani";
+    progress.SetQuickStatus(Msg(kMsgCopyingFile) + file.name);
+    progress.SetLongStatus(m_meter.Line(progress));
+    file.source = file.scratch;
+    return std::nullopt;
+}
+
+std::optional<CopyToPhone::Next> CopyToPhone::PrepareSmsPicture(Outgoing& file) {
+    ProgressView& progress = m_fs.Progress();
+    if (!IsPictureName(file.name)) return std::nullopt;
+    const HasFileFn hasFile = [this](const std::string& n) { return HasName(n); };
+    const SlotName slot = SmsImagesNamesCheck(hasFile);
+    if (!slot) {
+        commands::ShowError(m_fs, Msg(kMsgNoEmsPictureRoom), BoxIcon::None);
+        return Next::Stop;
+    }
+    file.name = slot.Name;
+    progress.SetQuickStatus(Msg(kMsgCopyingFile) + file.name);
+    progress.SetLongStatus(m_meter.Line(progress));
+    if (!ConvertBMPtoEMS(file.path, file.scratch, static_cast<uint8_t>(slot.Slot))) {
+        return Skip(Msg(kMsgBmpUnknown), BoxIcon::Error);
+    }
+    file.source = file.scratch;
+    return std::nullopt;
+}
+
+std::optional<CopyToPhone::Next> CopyToPhone::PrepareSmsMelody(Outgoing& file) {
+    ProgressView& progress = m_fs.Progress();
+    const HasFileFn hasFile = [this](const std::string& n) { return HasName(n); };
+    const SlotName slot = SmsMelodyNamesCheck(hasFile);
+    if (!slot) {
+        commands::ShowError(m_fs, Msg(kMsgNoEmsMelodyRoom), BoxIcon::None);
+        return Next::Stop;
+    }
+    file.name = slot.Name;
+    progress.SetQuickStatus(Msg(kMsgCopyingFile) + file.name);
+    progress.SetLongStatus(m_meter.Line(progress));
+    const MediaResult r = ConvertIMYtoEMS(file.path, file.scratch, static_cast<uint8_t>(slot.Slot));
+    if (!r) return Skip(r.Message >= 0 ? r.Text() : Msg(kMsgCannotOpenFile), BoxIcon::Error);
+    file.source = file.scratch;
+    return std::nullopt;
+}
+
+CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
+                                       const std::vector<std::string>& selection) {
+    ProgressView& progress = m_fs.Progress();
+    if (const std::optional<Next> refused = CheckLocalFile(path)) return *refused;
 
     const PhoneFolderRule& rule = RuleToPhone(KindOf(m_folder));
     const std::string scratch = TempFileName();
-    std::string name = CutPhoneName(info.fileName().toStdString(), kMaxPhoneNameBytes);
-    std::string source = path;
-    const HasFileFn hasFile = [this](const std::string& n) { return HasName(n); };
-
+    const QFileInfo info(QString::fromStdString(path));
+    Outgoing file{path, scratch, CutPhoneName(info.fileName().toStdString(), kMaxPhoneNameBytes),
+                  path};
+    std::optional<Next> prepared;
     switch (rule.Step) {
-        case PhoneStep::JavaSuite: {
-            const std::string whole = info.fileName().toStdString();
-            const std::string ext =
-                LowerAscii(whole.size() >= 4 ? whole.substr(whole.size() - 4) : whole);
-            name = JavaSuiteName(whole, rule.NameBytes);
-            if (ext != ".jar") break;
-            // A descriptor is generated unless the phone has one or one comes along.
-            const std::string jad = Utf8DropRight(name, 1) + "d";
-            const QString beside =
-                QFileInfo(QString::fromStdString(Utf8DropRight(path, 1) + "d")).fileName();
-            bool comesAlong = false;
-            for (const std::string& other : selection) {
-                if (QFileInfo(QString::fromStdString(other))
-                        .fileName()
-                        .compare(beside, Qt::CaseInsensitive) == 0)
-                    comesAlong = true;
-            }
-            if (!HasName(jad) && !comesAlong) {
-                m_jadQueue.push_back(path);
-                progress.SetMax(2, progress.Max(2) + 1);
-            }
+        case PhoneStep::JavaSuite:
+            prepared = PrepareJavaSuite(file, rule.NameBytes, selection);
             break;
-        }
-        case PhoneStep::DefaultMelody: {
-            const SlotName slot = DefaultMelodyNamesCheck(hasFile);
-            name = slot.Name;
-            progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
-            if (!slot) {
-                commands::ShowError(m_fs, Msg(kMsgNoDefaultMelodyRoom));
-                return Next::Stop;
-            }
-            if (!m_fs.Flags().MelConvertion) break;
-            switch (RecogniseMelodyFile(path)) {
-                case MelodyKind::Mmf:
-                    if (!ConvertMMFtoMEL(path, scratch)) {
-                        return Skip(Msg(kMsgMelConvertFailed), BoxIcon::None);
-                    }
-                    // The slot name is free: no conflict to resolve.
-                    progress.SetLongStatus(m_meter.Line(progress));
-                    return Write(path, scratch, name) ? Next::Go : Next::Fail;
-                case MelodyKind::Mel:
-                    break;
-                case MelodyKind::Unknown:
-                    return Skip(Msg(kMsgMelodyUnknown), BoxIcon::Error);
-            }
+        case PhoneStep::DefaultMelody:
+            prepared = PrepareDefaultMelody(file);
             break;
-        }
-        case PhoneStep::AniPicture: {
-            if (!IsPictureName(name)) break;
-            const QImage picture = LoadPicture(path);
-            if (picture.width() == 0) return Skip(Msg(kMsgBmpUnknown), BoxIcon::Error);
-            if (picture.width() > kMaxAniSourceWidth) {
-                // The phone cannot show it as an animation; it goes as it is.
-                commands::ShowError(m_fs, Msg(kMsgBmpTooWide));
-                break;
-            }
-            if (!ConvertBMPtoANI(picture, scratch)) {
-                commands::FailLocal(m_fs.Channel(), scratch);
-                return Next::Fail;
-            }
-            name = Utf8DropRight(name, 3) + "ani";
-            progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
-            progress.SetLongStatus(m_meter.Line(progress));
-            source = scratch;
+        case PhoneStep::AniPicture:
+            prepared = PrepareAniPicture(file);
             break;
-        }
-        case PhoneStep::SmsPicture: {
-            if (!IsPictureName(name)) break;
-            const SlotName slot = SmsImagesNamesCheck(hasFile);
-            if (!slot) {
-                commands::ShowError(m_fs, Msg(kMsgNoEmsPictureRoom), BoxIcon::None);
-                return Next::Stop;
-            }
-            name = slot.Name;
-            progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
-            progress.SetLongStatus(m_meter.Line(progress));
-            if (!ConvertBMPtoEMS(path, scratch, static_cast<uint8_t>(slot.Slot))) {
-                return Skip(Msg(kMsgBmpUnknown), BoxIcon::Error);
-            }
-            source = scratch;
+        case PhoneStep::SmsPicture:
+            prepared = PrepareSmsPicture(file);
             break;
-        }
-        case PhoneStep::SmsMelody: {
-            const SlotName slot = SmsMelodyNamesCheck(hasFile);
-            if (!slot) {
-                commands::ShowError(m_fs, Msg(kMsgNoEmsMelodyRoom), BoxIcon::None);
-                return Next::Stop;
-            }
-            name = slot.Name;
-            progress.SetQuickStatus(Msg(kMsgCopyingFile) + name);
-            progress.SetLongStatus(m_meter.Line(progress));
-            const MediaResult r = ConvertIMYtoEMS(path, scratch, static_cast<uint8_t>(slot.Slot));
-            if (!r)
-                return Skip(r.Message >= 0 ? r.Text() : Msg(kMsgCannotOpenFile), BoxIcon::Error);
-            source = scratch;
+        case PhoneStep::SmsMelody:
+            prepared = PrepareSmsMelody(file);
             break;
-        }
         case PhoneStep::Plain:
             break;
     }
-    name = CutPhoneName(name, rule.NameBytes);
+    if (prepared) return *prepared;
+    std::string name = CutPhoneName(file.name, rule.NameBytes);
     // A local name may hold what no phone name can (a quote, a line end).
     if (!commands::ValidPhoneName(name)) return Skip(Msg(kMsgBadPhoneName) + name, BoxIcon::Error);
 
     bool replace = false;
-    if (const Next next = ResolveConflict(name, replace, source); next != Next::Go) {
+    if (const Next next = ResolveConflict(name, replace, file.source); next != Next::Go) {
         if (next != Next::Skipped) return next;
         // A suite left out takes no descriptor of its own either.
         if (!m_jadQueue.empty() && m_jadQueue.back() == path) {
@@ -287,7 +321,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     }
     progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
     progress.SetLongStatus(m_meter.Line(progress));
-    return Write(path, source, name, replace) ? Next::Go : Next::Fail;
+    return Write(path, file.source, name, replace) ? Next::Go : Next::Fail;
 }
 
 CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace,

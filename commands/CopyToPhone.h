@@ -9,6 +9,7 @@
 // shows or hides the dialog. A local problem costs only its file (a box, then the next
 // file); a phone failure ends the command with the reason in the channel's LastError.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,25 @@ private:
     enum class Next { Go, Skipped, Stop, Cancel, Fail };
     bool RunFiles(const std::vector<std::string>& paths);
     void ShowSummary();
+    // A file on its way to the phone: its local path, the scratch file a conversion writes,
+    // the phone name it takes and the local file that is sent.
+    struct Outgoing {
+        const std::string& path;
+        const std::string& scratch;
+        std::string name;
+        std::string source;
+    };
     Next SendOne(const std::string& path, const std::vector<std::string>& selection);
+    // The file's checks before anything is sent: nothing when it may go, or how SendOne ends.
+    std::optional<Next> CheckLocalFile(const std::string& path);
+    // The folder rule's step on one file: nothing when the file is ready to go on to the
+    // name check and the conflict question, or how SendOne ends.
+    std::optional<Next> PrepareJavaSuite(Outgoing& file, size_t nameBytes,
+                                         const std::vector<std::string>& selection);
+    std::optional<Next> PrepareDefaultMelody(Outgoing& file);
+    std::optional<Next> PrepareAniPicture(Outgoing& file);
+    std::optional<Next> PrepareSmsPicture(Outgoing& file);
+    std::optional<Next> PrepareSmsMelody(Outgoing& file);
     Next ResolveConflict(std::string& name, bool& replace, const std::string& source);
     bool Write(const std::string& origin, const std::string& source, const std::string& name,
                bool replace = false);

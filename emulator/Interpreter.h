@@ -48,7 +48,6 @@ public:
     // Commands (and keep-alive pings) that came while an earlier answer was still under way:
     // a PC that runs one exchange inside another.
     int Interleaved() const { return m_interleaved; }
-    bool Dead() const { return m_dead; }
 
     static constexpr size_t kMaxLine = 4096;
     static constexpr int kWriteTimeoutMs = 15000;

@@ -95,11 +95,9 @@ int Fail(const std::string& message) {
     return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    q7k3::EmulatorConfig config;
-    std::string link;
+// The options into `config` and `link`. Returns -1 to go on, or the exit code (after --help,
+// or after saying what is wrong).
+int ParseOptions(int argc, char** argv, q7k3::EmulatorConfig& config, std::string& link) {
     for (int i = 1; i < argc; ++i) {
         const std::string opt = argv[i];
         auto value = [&](const char*& out) {
@@ -215,6 +213,15 @@ int main(int argc, char** argv) {
             return Fail("bad value for " + opt + ": " + v + " (see --help)");
         }
     }
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    q7k3::EmulatorConfig config;
+    std::string link;
+    if (const int rc = ParseOptions(argc, argv, config, link); rc >= 0) return rc;
 
     // The serving thread must not take the stop signals; the main thread waits for them.
     sigset_t stopSignals;

@@ -98,7 +98,6 @@ public:
     // Watches these directories from now on; the devices present now are known already.
     void Watch(const WatchSources& sources = {});
     void Stop();
-    bool Watching() const { return m_watching; }
 
     // The serial devices present, one path each (the kernel's name where there is one).
     std::vector<std::string> Present() const;

@@ -105,8 +105,6 @@ public:
     int NativeHandle() const override { return m_inner->NativeHandle(); }
     bool Vanished() const override { return m_inner->Vanished(); }
 
-    SerialDevice& Inner() { return *m_inner; }
-
 private:
     std::unique_ptr<SerialDevice> m_inner;
     ProtocolTrace& m_trace;

@@ -115,17 +115,168 @@ const std::vector<ErasedFile>& RegistryFilesLeftErased() {
     return LeftErased();
 }
 
+namespace {
+
+bool Failed(AtChannel& ch, int code) {
+    ch.LastError = code;
+    return false;
+}
+
+// One rebuild: its files on the computer and how far it has come on the phone.
+struct Rebuild {
+    PhoneFs& fs;
+    Tree4* java;
+    const std::string& scratch;
+    // The old list is kept in a file of its own beside the scratch file until the end: the
+    // scratch file carries the new files, and the old bytes go back to the phone if writing
+    // them fails.
+    std::string backup;
+    bool haveOld = false;
+    bool erasedName = false, nameTried = false, newWritten = false;
+};
+
+// The records of the jars in the java folder and of its zero-size markers. False, with the
+// reason on the channel, when a jar has no descriptor beside it.
+bool CollectSuiteKeys(AtChannel& ch, const Tree4* java, std::vector<std::string>& keys) {
+    for (const FileEntry& file : java->Files) {
+        if (LowerAscii(file.Name).find(".jar") != std::string::npos) {
+            // Names are UTF-8 already: the record takes them as they are.
+            keys.push_back(Utf8DropRight(file.Name, 9));
+            const std::string descriptor = Utf8DropRight(file.Name, 1) + "d";
+            if (!HasFile(java, descriptor)) {
+                ch.ErrorText =
+                    Msg(kMsgJavaNoDescriptor) + descriptor + Msg(kMsgJavaNoDescriptorEnd);
+                return Failed(ch, kErrText);
+            }
+        } else if (file.Size == 0) {
+            const size_t at = file.Name.find("_s");
+            if (at != std::string::npos) keys.push_back(file.Name.substr(0, at + 1));
+        }
+    }
+    return true;
+}
+
+// The old list into the backup file and the beginning of it into `oldBytes`: from the
+// phone, or what a rebuild that lost the line kept of it. Sets haveOld when there is one.
+bool TakeOldRegistry(Rebuild& r, std::string& oldBytes) {
+    AtChannel& ch = r.fs.Channel();
+    const QString backupPath = QString::fromStdString(r.backup);
+    const FileEntry* old = FindFile(r.java, kSuites);
+    if (old && old->Size != 0) {
+        // The java folder is still the phone's current one. A failed read keeps its own
+        // reason: a checksum error is no time-out.
+        if (!r.fs.ReadPhoneFile(r.scratch, kSuites, QDateTime::currentDateTime(), old->Size))
+            return false;
+        if (!QFile::rename(QString::fromStdString(r.scratch), backupPath) ||
+            !ReadLocalHead(r.backup, oldBytes)) {
+            FailLocalFile(ch, r.backup, true, errno);
+            return false;
+        }
+        r.haveOld = true;
+        LostRegistry().clear();
+    } else if (!old && !LostRegistry().empty()) {
+        if (!WriteLocal(r.backup, LostRegistry())) {
+            FailLocalFile(ch, r.backup, true, errno);
+            return false;
+        }
+        oldBytes = LostRegistry().substr(0, static_cast<size_t>(kOldRegistryRead));
+        r.haveOld = true;
+    }
+    return true;
+}
+
+// After a failure past the first erase: the old list goes back where it can, and the error
+// says what the phone holds now. A time-out means a dead line; its recovery is the session
+// guard's, so nothing more is sent.
+bool RestoreAfterFailure(Rebuild& r) {
+    AtChannel& ch = r.fs.Channel();
+    const int code = ch.LastError;
+    if (NeedsLinkRecovery(code)) {
+        std::string lost;
+        if (r.haveOld && !r.newWritten && ReadLocalAll(r.backup, lost)) {
+            LostRegistry() = lost;
+            LeftErased().push_back({std::string(kSuites), lost});
+        }
+        if (r.erasedName)
+            LeftErased().push_back({std::string(kSuitesName), std::string(kSuitesNameText)});
+        return false;
+    }
+    std::string said = FailureText(code, ch.ErrorText);
+    SuitesLeft suites = r.newWritten ? SuitesLeft::New : SuitesLeft::None;
+    if (r.haveOld && r.newWritten && r.fs.EraseFile(kSuites)) {
+        RemoveFile(r.java, kSuites);
+        suites = SuitesLeft::None;
+    }
+    if (r.haveOld && suites == SuitesLeft::None && r.fs.WritePhoneFile(r.backup, kSuites, r.java)) {
+        suites = SuitesLeft::Old;
+    }
+    bool nameLost = r.erasedName;
+    if (r.erasedName && !r.nameTried && WriteLocal(r.scratch, kSuitesNameText) &&
+        r.fs.WritePhoneFile(r.scratch, kSuitesName, r.java)) {
+        nameLost = false;
+    }
+    switch (suites) {
+        case SuitesLeft::Old:
+            said += Msg(kMsgJavaOldRestored);
+            break;
+        case SuitesLeft::None:
+            said += Msg(kMsgJavaNoSuites);
+            break;
+        case SuitesLeft::New:
+            said += Msg(kMsgJavaNewSuites);
+            break;
+    }
+    if (nameLost) said += Msg(kMsgJavaNoSuitesName);
+    if (suites != SuitesLeft::Old || nameLost) said += Msg(kMsgJavaRunAgain);
+    ch.ErrorText = said;
+    return Failed(ch, kErrText);
+}
+
+// The old files go first and the new ones follow, as the phone has always seen it.
+bool ReplaceRegistry(Rebuild& r, const std::string& encoded) {
+    AtChannel& ch = r.fs.Channel();
+    ProgressView& progress = r.fs.Progress();
+    progress.SetQuickStatus(Msg(kMsgJavaErasingSuites));
+    if (HasFile(r.java, kSuites)) {
+        if (!r.fs.EraseFile(kSuites)) return false;
+        RemoveFile(r.java, kSuites);
+    }
+    progress.SetQuickStatus(Msg(kMsgJavaErasingSuitesName));
+    if (HasFile(r.java, kSuitesName)) {
+        if (!r.fs.EraseFile(kSuitesName)) return RestoreAfterFailure(r);
+        RemoveFile(r.java, kSuitesName);
+        r.erasedName = true;
+    }
+
+    progress.SetQuickStatus(Msg(kMsgJavaWritingSuites));
+    if (!WriteLocal(r.scratch, encoded)) {
+        FailLocalFile(ch, r.scratch, true, errno);
+        return RestoreAfterFailure(r);
+    }
+    if (!r.fs.WritePhoneFile(r.scratch, kSuites, r.java)) return RestoreAfterFailure(r);
+    r.newWritten = true;
+    LostRegistry().clear();
+    progress.Step(1);
+
+    progress.SetQuickStatus(Msg(kMsgJavaWritingSuitesName));
+    r.nameTried = true;
+    if (!WriteLocal(r.scratch, kSuitesNameText)) {
+        FailLocalFile(ch, r.scratch, true, errno);
+        return RestoreAfterFailure(r);
+    }
+    if (!r.fs.WritePhoneFile(r.scratch, kSuitesName, r.java)) return RestoreAfterFailure(r);
+    return true;
+}
+
+}  // namespace
+
 bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
     AtChannel& ch = fs.Channel();
     ProgressView& progress = fs.Progress();
     LeftErased().clear();
-    const auto fail = [&ch](int code) {
-        ch.LastError = code;
-        return false;
-    };
     ch.ClearReceive();
     Tree4* root = fs.PhoneRoot();
-    if (!root) return fail(kErrNoJar);
+    if (!root) return Failed(ch, kErrNoJar);
     Tree4* java = FindChild("java", root);
 
     // Zero-size entries count here whatever the hidden-files setting says.
@@ -137,59 +288,21 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
         ch.Fail(serial.error());
         return false;
     }
-
     std::vector<std::string> keys;
-    for (const FileEntry& file : java->Files) {
-        if (LowerAscii(file.Name).find(".jar") != std::string::npos) {
-            // Names are UTF-8 already: the record takes them as they are.
-            keys.push_back(Utf8DropRight(file.Name, 9));
-            const std::string descriptor = Utf8DropRight(file.Name, 1) + "d";
-            if (!HasFile(java, descriptor)) {
-                ch.ErrorText =
-                    Msg(kMsgJavaNoDescriptor) + descriptor + Msg(kMsgJavaNoDescriptorEnd);
-                return fail(kErrText);
-            }
-        } else if (file.Size == 0) {
-            const size_t at = file.Name.find("_s");
-            if (at != std::string::npos) keys.push_back(file.Name.substr(0, at + 1));
-        }
-    }
+    if (!CollectSuiteKeys(ch, java, keys)) return false;
 
-    // The old list is kept in a file of its own beside the scratch file until the end:
-    // the scratch file carries the new files, and the old bytes go back to the phone if
-    // writing them fails.
-    const std::string backup = scratch + ".suites";
+    Rebuild r{fs, java, scratch, scratch + ".suites"};
     struct RemoveBackup {
         QString path;
         ~RemoveBackup() { QFile::remove(path); }
-    } removeBackup{QString::fromStdString(backup)};
+    } removeBackup{QString::fromStdString(r.backup)};
     QFile::remove(removeBackup.path);
 
     progress.SetQuickStatus(Msg(kMsgJavaAnalysing));
-    bool haveOld = false;
     std::string oldBytes;
-    const FileEntry* old = FindFile(java, kSuites);
-    if (old && old->Size != 0) {
-        // The java folder is still the phone's current one. A failed read keeps its own
-        // reason: a checksum error is no time-out.
-        if (!fs.ReadPhoneFile(scratch, kSuites, QDateTime::currentDateTime(), old->Size))
-            return false;
-        if (!QFile::rename(QString::fromStdString(scratch), removeBackup.path) ||
-            !ReadLocalHead(backup, oldBytes)) {
-            FailLocalFile(ch, backup, true, errno);
-            return false;
-        }
-        haveOld = true;
-        LostRegistry().clear();
-    } else if (!old && !LostRegistry().empty()) {
-        if (!WriteLocal(backup, LostRegistry())) {
-            FailLocalFile(ch, backup, true, errno);
-            return false;
-        }
-        oldBytes = LostRegistry().substr(0, static_cast<size_t>(kOldRegistryRead));
-        haveOld = true;
-    }
-    if (haveOld) {
+    if (!TakeOldRegistry(r, oldBytes)) return false;
+    if (r.haveOld) {
+        // An old record stays while the folder still holds its file.
         for (const std::string& record : ParseSuiteRecords(oldBytes)) {
             if (Utf8Length(record) >= kOldRecordPrefix &&
                 HasFile(java, Utf8Left(record, kOldRecordPrefix))) {
@@ -202,90 +315,13 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
     std::string encoded, error;
     if (!EncodeSuiteRecords(keys, encoded, error)) {
         ch.ErrorText = error;
-        return fail(kErrText);
+        return Failed(ch, kErrText);
     }
-    if (encoded.empty()) return fail(kErrNoJar);
+    if (encoded.empty()) return Failed(ch, kErrNoJar);
     const int blocks = static_cast<int>(encoded.size() / 512 + (encoded.size() % 512 ? 1 : 0));
     progress.SetMax(1, blocks + 5);
     progress.Step(1);
-
-    bool erasedName = false, nameTried = false, newWritten = false;
-    // After a failure past the first erase: the old list goes back where it can, and the
-    // error says what the phone holds now. A time-out means a dead line; its recovery is
-    // the session guard's, so nothing more is sent.
-    const auto restore = [&]() {
-        const int code = ch.LastError;
-        if (NeedsLinkRecovery(code)) {
-            std::string lost;
-            if (haveOld && !newWritten && ReadLocalAll(backup, lost)) {
-                LostRegistry() = lost;
-                LeftErased().push_back({std::string(kSuites), lost});
-            }
-            if (erasedName)
-                LeftErased().push_back({std::string(kSuitesName), std::string(kSuitesNameText)});
-            return false;
-        }
-        std::string said = FailureText(code, ch.ErrorText);
-        SuitesLeft suites = newWritten ? SuitesLeft::New : SuitesLeft::None;
-        if (haveOld && newWritten && fs.EraseFile(kSuites)) {
-            RemoveFile(java, kSuites);
-            suites = SuitesLeft::None;
-        }
-        if (haveOld && suites == SuitesLeft::None && fs.WritePhoneFile(backup, kSuites, java)) {
-            suites = SuitesLeft::Old;
-        }
-        bool nameLost = erasedName;
-        if (erasedName && !nameTried && WriteLocal(scratch, kSuitesNameText) &&
-            fs.WritePhoneFile(scratch, kSuitesName, java)) {
-            nameLost = false;
-        }
-        switch (suites) {
-            case SuitesLeft::Old:
-                said += Msg(kMsgJavaOldRestored);
-                break;
-            case SuitesLeft::None:
-                said += Msg(kMsgJavaNoSuites);
-                break;
-            case SuitesLeft::New:
-                said += Msg(kMsgJavaNewSuites);
-                break;
-        }
-        if (nameLost) said += Msg(kMsgJavaNoSuitesName);
-        if (suites != SuitesLeft::Old || nameLost) said += Msg(kMsgJavaRunAgain);
-        ch.ErrorText = said;
-        return fail(kErrText);
-    };
-
-    // The old files go first and the new ones follow, as the phone has always seen it.
-    progress.SetQuickStatus(Msg(kMsgJavaErasingSuites));
-    if (HasFile(java, kSuites)) {
-        if (!fs.EraseFile(kSuites)) return false;
-        RemoveFile(java, kSuites);
-    }
-    progress.SetQuickStatus(Msg(kMsgJavaErasingSuitesName));
-    if (HasFile(java, kSuitesName)) {
-        if (!fs.EraseFile(kSuitesName)) return restore();
-        RemoveFile(java, kSuitesName);
-        erasedName = true;
-    }
-
-    progress.SetQuickStatus(Msg(kMsgJavaWritingSuites));
-    if (!WriteLocal(scratch, encoded)) {
-        FailLocalFile(ch, scratch, true, errno);
-        return restore();
-    }
-    if (!fs.WritePhoneFile(scratch, kSuites, java)) return restore();
-    newWritten = true;
-    LostRegistry().clear();
-    progress.Step(1);
-
-    progress.SetQuickStatus(Msg(kMsgJavaWritingSuitesName));
-    nameTried = true;
-    if (!WriteLocal(scratch, kSuitesNameText)) {
-        FailLocalFile(ch, scratch, true, errno);
-        return restore();
-    }
-    if (!fs.WritePhoneFile(scratch, kSuitesName, java)) return restore();
+    if (!ReplaceRegistry(r, encoded)) return false;
 
     progress.SetQuickStatus(Msg(kMsgJavaRelisting));
     if (!fs.ListFolder(java, fs.Flags().HiddenFiles)) return false;

@@ -98,6 +98,22 @@ int WriteErrno(const QFileDevice& file) {
     return err;
 }
 
+// The CRC of the whole file, which must be `size` bytes long, and the file back at its
+// start. False on a read error or another length (errno says why).
+bool ReadCrc(QFile& in, qint64 size, uLong& crc) {
+    crc = crc32(0L, Z_NULL, 0);
+    char chunk[65536];
+    qint64 total = 0;
+    for (;;) {
+        const qint64 n = in.read(chunk, sizeof chunk);
+        if (n < 0) return false;
+        if (n == 0) break;
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(chunk), static_cast<uInt>(n));
+        total += n;
+    }
+    return total == size && in.seek(0);
+}
+
 }  // namespace
 
 bool WireSafeName(std::string_view name) {
@@ -282,24 +298,10 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
 
     // The announcement carries the CRC, so the file is read once for it and once more
     // while it is sent.
-    uLong crc = crc32(0L, Z_NULL, 0);
-    {
-        char chunk[65536];
-        qint64 total = 0;
-        for (;;) {
-            const qint64 n = in.read(chunk, sizeof chunk);
-            if (n < 0) {
-                FailLocalFile(m_ch, localPath, false, errno);
-                return false;
-            }
-            if (n == 0) break;
-            crc = crc32(crc, reinterpret_cast<const Bytef*>(chunk), static_cast<uInt>(n));
-            total += n;
-        }
-        if (total != size || !in.seek(0)) {
-            FailLocalFile(m_ch, localPath, false, errno);
-            return false;
-        }
+    uLong crc = 0;
+    if (!ReadCrc(in, size, crc)) {
+        FailLocalFile(m_ch, localPath, false, errno);
+        return false;
     }
     const std::string stampText =
         QLocale::c().toString(stamp, QStringLiteral("yyyy:MM:dd hh:mm:ss")).toStdString();

@@ -60,7 +60,6 @@ std::unique_ptr<SynthHost> SynthHost::Create(const std::string& soundFont, std::
     fluid_set_log_function(FLUID_DBG, QuietLog, nullptr);
 
     std::unique_ptr<SynthHost> host(new SynthHost);
-    host->m_path = soundFont;
     host->m_settings = new_fluid_settings();
     if (!host->m_settings) {
         error = "cannot make synthesizer settings";
@@ -83,8 +82,7 @@ std::unique_ptr<SynthHost> SynthHost::Create(const std::string& soundFont, std::
         error = "cannot make a synthesizer";
         return nullptr;
     }
-    host->m_sfont = fluid_synth_sfload(host->m_synth, soundFont.c_str(), 1);
-    if (host->m_sfont == FLUID_FAILED) {
+    if (fluid_synth_sfload(host->m_synth, soundFont.c_str(), 1) == FLUID_FAILED) {
         error = "cannot load the soundfont " + soundFont;
         return nullptr;
     }

@@ -48,8 +48,6 @@ public:
     SynthHost& operator=(const SynthHost&) = delete;
 
     fluid_synth_t* Synth() const { return m_synth; }
-    int SoundFontId() const { return m_sfont; }
-    const std::string& SoundFont() const { return m_path; }
     // Renders `frames` into the two channels; every rendering goes through here, so that
     // the frames rendered tell where the synthesizer is in its own blocks.
     void Render(float* left, float* right, size_t frames);
@@ -59,8 +57,6 @@ private:
     SynthHost() = default;
     fluid_settings_t* m_settings = nullptr;
     fluid_synth_t* m_synth = nullptr;
-    int m_sfont = -1;
-    std::string m_path;
     uint64_t m_rendered = 0;
 };
 
@@ -74,8 +70,6 @@ public:
     int SampleRate() const override { return kRenderRate; }
 
     bool Finished() const { return m_finished; }
-    uint64_t FramesRendered() const { return m_frame; }
-    const Melody& Song() const { return m_melody; }
     // A flag another thread may raise to end the melody at once, even in the middle of a
     // moment that starts thousands of notes. Read answers 0 from then on.
     void SetCancel(const std::atomic<bool>* cancel) { m_cancel = cancel; }

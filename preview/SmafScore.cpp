@@ -302,150 +302,188 @@ private:
     std::map<int, int> m_index;  // wave number -> index or kNone / kUnplayable
 };
 
-ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& clock) {
-    uint8_t velocity[16];
-    uint8_t bankMsb[16] = {};
-    uint8_t volume[16], expression[16], pan[16];
-    std::fill(std::begin(velocity), std::end(velocity), uint8_t{64});
-    std::fill(std::begin(volume), std::end(volume), uint8_t{100});
-    std::fill(std::begin(expression), std::end(expression), uint8_t{127});
-    std::fill(std::begin(pan), std::end(pan), uint8_t{64});
-    bool drum[16] = {};
-    bool sounded[16] = {};
-    for (int ch = 0; ch < 16; ++ch) {
-        // Channel 9 of a group is the rhythm channel, as the status may also say; the
-        // rhythm bank makes any channel one (below).
-        drum[ch] = ch == 9 || ChannelType(t, ch) == 3;
-        if (drum[ch]) {
-            m.Drum[static_cast<size_t>((first + ch) % kSynthChannels)] = true;
-            SoundEvent p = Ev(0, EventKind::Program, first + ch);
-            p.Wide = 128;
-            if (!Emit(m, p)) return Broken("too many events");
-        }
-    }
-    StreamWaves waves(t, m);
+// The end of an event that could not be read whole or would make the melody too long.
+ReadResult Checked(bool ok) {
+    return ok ? ReadResult{} : Broken("an event is cut short or the melody is too long");
+}
 
-    Cursor c{t.Sequence};
-    bool ended = false;
-    while (!c.AtEnd() && !ended) {
-        uint32_t ticks = 0;
-        uint8_t status = 0;
-        if (!c.Vlq(ticks) || !c.Byte(status)) return Broken("a sequence event is cut short");
-        if (!clock.Advance(ticks, t.DurationBaseMs)) return Broken("the melody is too long");
+// A mobile score track's sequence as it plays: the sixteen channels' state, and the events
+// each kind of status byte makes.
+class MobileScore {
+public:
+    MobileScore(const ScoreTrack& t, int first, Melody& m, TrackClock& clock)
+        : m_t(t), m_first(first), m_m(m), m_clock(clock), m_waves(t, m) {
+        std::fill(std::begin(m_velocity), std::end(m_velocity), uint8_t{64});
+        std::fill(std::begin(m_volume), std::end(m_volume), uint8_t{100});
+        std::fill(std::begin(m_expression), std::end(m_expression), uint8_t{127});
+        std::fill(std::begin(m_pan), std::end(m_pan), uint8_t{64});
+    }
+
+    ReadResult Decode() {
+        if (ReadResult r = SetUpRhythmChannels(); !r) return r;
+        Cursor c{m_t.Sequence};
+        bool ended = false;
+        while (!c.AtEnd() && !ended) {
+            uint32_t ticks = 0;
+            uint8_t status = 0;
+            if (!c.Vlq(ticks) || !c.Byte(status)) return Broken("a sequence event is cut short");
+            if (!m_clock.Advance(ticks, m_t.DurationBaseMs))
+                return Broken("the melody is too long");
+            if (ReadResult r = Event(c, status, ended); !r) return r;
+        }
+        if (!ended) m_m.Warnings.push_back("a sequence has no end mark");
+        return {};
+    }
+
+private:
+    ReadResult SetUpRhythmChannels() {
+        for (int ch = 0; ch < 16; ++ch) {
+            // Channel 9 of a group is the rhythm channel, as the status may also say; the
+            // rhythm bank makes any channel one (below).
+            m_drum[ch] = ch == 9 || ChannelType(m_t, ch) == 3;
+            if (m_drum[ch]) {
+                m_m.Drum[static_cast<size_t>((m_first + ch) % kSynthChannels)] = true;
+                SoundEvent p = Ev(0, EventKind::Program, m_first + ch);
+                p.Wide = 128;
+                if (!Emit(m_m, p)) return Broken("too many events");
+            }
+        }
+        return {};
+    }
+
+    ReadResult Event(Cursor& c, uint8_t status, bool& ended) {
         const int ch = status & 0x0F;
-        const int sc = first + ch;
-        bool ok = true;
+        const int sc = m_first + ch;
         switch (status >> 4) {
             case 0x8:
-            case 0x9: {
-                uint8_t key = 0;
-                uint32_t gate = 0;
-                if (!c.Byte(key)) return Broken("a note is cut short");
-                if (status >> 4 == 0x9 && !c.Byte(velocity[ch]))
-                    return Broken("a note is cut short");
-                if (!c.Vlq(gate)) return Broken("a note is cut short");
-                const uint64_t gateMs = uint64_t{gate} * t.GateBaseMs;
-                key = static_cast<uint8_t>(key & 0x7F);
-                if (drum[ch] && waves.Any()) {
-                    const int wave = waves.ForKey(key);
-                    if (wave >= 0) {
-                        const WaveSound& w = m.Waves[static_cast<size_t>(wave)];
-                        const uint64_t waveMs = uint64_t{w.Frames()} * 1000 / w.Rate;
-                        // A gate of zero lets the wave play out.
-                        const uint64_t ms = gate == 0 ? waveMs : std::min(gateMs, waveMs);
-                        SoundEvent e = Ev(clock.Ms, EventKind::WaveOn, sc);
-                        e.Wide = static_cast<uint16_t>(wave);
-                        e.Value = static_cast<uint8_t>((velocity[ch] & 0x7F) * volume[ch] *
-                                                       expression[ch] / (127 * 127));
-                        e.Key = pan[ch];
-                        e.Length = static_cast<uint32_t>(std::min<uint64_t>(ms, kMaxMelodyMs));
-                        ok = clock.Until(clock.Ms + ms) && Emit(m, e);
-                        break;
-                    }
-                    // The note of a wave we cannot sound is no instrument either.
-                    if (wave == StreamWaves::kUnplayable || key < kLowestDrumKey) break;
-                }
-                if (!sounded[ch]) {
-                    // A channel is set up as a rhythm or melody channel as its first note
-                    // finds it.
-                    sounded[ch] = true;
-                    m.Drum[static_cast<size_t>(sc % kSynthChannels)] = drum[ch];
-                }
-                ok = EmitNote(m, clock, sc, key, velocity[ch] & 0x7F, gateMs);
-                break;
-            }
+            case 0x9:
+                return Note(c, status);
             case 0xA:
-                ok = c.Skip(2);
-                break;  // key pressure: not played
-            case 0xB: {
-                uint8_t cc = 0, value = 0;
-                if (!c.Byte(cc) || !c.Byte(value)) return Broken("a control change is cut short");
-                if (cc == 0) {
-                    bankMsb[ch] = value;
-                    if (value == kRhythmBank) drum[ch] = true;
-                    if (value == kMelodyBank) drum[ch] = false;
-                } else if (cc == 126 || cc == 127) {
-                    // Mono and poly mode: the synthesizer would end the channel's notes and
-                    // keep it silent; the phones play on, so the switch is left out.
-                } else if (cc != 32) {
-                    if (cc == 7) volume[ch] = value & 0x7F;
-                    if (cc == 10) pan[ch] = value & 0x7F;
-                    if (cc == 11) expression[ch] = value & 0x7F;
-                    ok = Emit(m, ControlEv(clock.Ms, sc, cc, value));
-                }
-                break;
-            }
-            case 0xC: {
-                uint8_t program = 0;
-                if (!c.Byte(program)) return Broken("a program change is cut short");
-                SoundEvent p = Ev(clock.Ms, EventKind::Program, sc);
-                // The phone's own voices (banks 124 and 125) have no General MIDI
-                // counterpart; the program number is the closest thing to one, and its
-                // rhythm kits are played with the standard kit.
-                if (drum[ch]) {
-                    p.Wide = 128;
-                    p.Value = bankMsb[ch] == 0 ? program & 0x7F : 0;
-                } else {
-                    p.Value = program & 0x7F;
-                }
-                ok = Emit(m, p);
-                break;
-            }
+                return Checked(c.Skip(2));  // key pressure: not played
+            case 0xB:
+                return ControlChange(c, ch);
+            case 0xC:
+                return ProgramChange(c, ch);
             case 0xD:
-                ok = c.Skip(1);
-                break;  // channel pressure: not played
+                return Checked(c.Skip(1));  // channel pressure: not played
             case 0xE: {
                 uint8_t lsb = 0, msb = 0;
                 if (!c.Byte(lsb) || !c.Byte(msb)) return Broken("a pitch bend is cut short");
-                ok = Emit(m, BendEv(clock.Ms, sc, ((msb & 0x7F) << 7) | (lsb & 0x7F)));
-                break;
+                return Checked(
+                    Emit(m_m, BendEv(m_clock.Ms, sc, ((msb & 0x7F) << 7) | (lsb & 0x7F))));
             }
             case 0xF:
-                if (status == 0xF0) {
-                    uint32_t len = 0;
-                    if (!c.Vlq(len) || !c.Skip(len))
-                        return Broken("an exclusive message is cut short");
-                } else if (status == 0xFF) {
-                    uint8_t kind = 0;
-                    if (!c.Byte(kind)) return Broken("a meta event is cut short");
-                    if (kind == 0x2F) {
-                        uint8_t zero = 0;
-                        c.Byte(zero);
-                        ended = true;
-                    } else if (kind != 0x00) {
-                        return Broken("an unknown meta event");
-                    }
-                } else {
-                    return Broken("an unknown system event");
-                }
-                break;
+                return System(c, status, ended);
             default:
                 return Broken("a data byte where an event should start");
         }
-        if (!ok) return Broken("an event is cut short or the melody is too long");
     }
-    if (!ended) m.Warnings.push_back("a sequence has no end mark");
-    return {};
+
+    ReadResult Note(Cursor& c, uint8_t status) {
+        const int ch = status & 0x0F;
+        const int sc = m_first + ch;
+        uint8_t key = 0;
+        uint32_t gate = 0;
+        if (!c.Byte(key)) return Broken("a note is cut short");
+        if (status >> 4 == 0x9 && !c.Byte(m_velocity[ch])) return Broken("a note is cut short");
+        if (!c.Vlq(gate)) return Broken("a note is cut short");
+        const uint64_t gateMs = uint64_t{gate} * m_t.GateBaseMs;
+        key = static_cast<uint8_t>(key & 0x7F);
+        if (m_drum[ch] && m_waves.Any()) {
+            const int wave = m_waves.ForKey(key);
+            if (wave >= 0) {
+                const WaveSound& w = m_m.Waves[static_cast<size_t>(wave)];
+                const uint64_t waveMs = uint64_t{w.Frames()} * 1000 / w.Rate;
+                // A gate of zero lets the wave play out.
+                const uint64_t ms = gate == 0 ? waveMs : std::min(gateMs, waveMs);
+                SoundEvent e = Ev(m_clock.Ms, EventKind::WaveOn, sc);
+                e.Wide = static_cast<uint16_t>(wave);
+                e.Value = static_cast<uint8_t>((m_velocity[ch] & 0x7F) * m_volume[ch] *
+                                               m_expression[ch] / (127 * 127));
+                e.Key = m_pan[ch];
+                e.Length = static_cast<uint32_t>(std::min<uint64_t>(ms, kMaxMelodyMs));
+                return Checked(m_clock.Until(m_clock.Ms + ms) && Emit(m_m, e));
+            }
+            // The note of a wave we cannot sound is no instrument either.
+            if (wave == StreamWaves::kUnplayable || key < kLowestDrumKey) return {};
+        }
+        if (!m_sounded[ch]) {
+            // A channel is set up as a rhythm or melody channel as its first note finds it.
+            m_sounded[ch] = true;
+            m_m.Drum[static_cast<size_t>(sc % kSynthChannels)] = m_drum[ch];
+        }
+        return Checked(EmitNote(m_m, m_clock, sc, key, m_velocity[ch] & 0x7F, gateMs));
+    }
+
+    ReadResult ControlChange(Cursor& c, int ch) {
+        uint8_t cc = 0, value = 0;
+        if (!c.Byte(cc) || !c.Byte(value)) return Broken("a control change is cut short");
+        if (cc == 0) {
+            m_bankMsb[ch] = value;
+            if (value == kRhythmBank) m_drum[ch] = true;
+            if (value == kMelodyBank) m_drum[ch] = false;
+        } else if (cc == 126 || cc == 127) {
+            // Mono and poly mode: the synthesizer would end the channel's notes and keep it
+            // silent; the phones play on, so the switch is left out.
+        } else if (cc != 32) {
+            if (cc == 7) m_volume[ch] = value & 0x7F;
+            if (cc == 10) m_pan[ch] = value & 0x7F;
+            if (cc == 11) m_expression[ch] = value & 0x7F;
+            return Checked(Emit(m_m, ControlEv(m_clock.Ms, m_first + ch, cc, value)));
+        }
+        return {};
+    }
+
+    ReadResult ProgramChange(Cursor& c, int ch) {
+        uint8_t program = 0;
+        if (!c.Byte(program)) return Broken("a program change is cut short");
+        SoundEvent p = Ev(m_clock.Ms, EventKind::Program, m_first + ch);
+        // The phone's own voices (banks 124 and 125) have no General MIDI counterpart; the
+        // program number is the closest thing to one, and its rhythm kits are played with
+        // the standard kit.
+        if (m_drum[ch]) {
+            p.Wide = 128;
+            p.Value = m_bankMsb[ch] == 0 ? program & 0x7F : 0;
+        } else {
+            p.Value = program & 0x7F;
+        }
+        return Checked(Emit(m_m, p));
+    }
+
+    ReadResult System(Cursor& c, uint8_t status, bool& ended) {
+        if (status == 0xF0) {
+            uint32_t len = 0;
+            if (!c.Vlq(len) || !c.Skip(len)) return Broken("an exclusive message is cut short");
+        } else if (status == 0xFF) {
+            uint8_t kind = 0;
+            if (!c.Byte(kind)) return Broken("a meta event is cut short");
+            if (kind == 0x2F) {
+                uint8_t zero = 0;
+                c.Byte(zero);
+                ended = true;
+            } else if (kind != 0x00) {
+                return Broken("an unknown meta event");
+            }
+        } else {
+            return Broken("an unknown system event");
+        }
+        return {};
+    }
+
+    const ScoreTrack& m_t;
+    const int m_first;
+    Melody& m_m;
+    TrackClock& m_clock;
+    StreamWaves m_waves;
+    uint8_t m_velocity[16];
+    uint8_t m_bankMsb[16] = {};
+    uint8_t m_volume[16], m_expression[16], m_pan[16];
+    bool m_drum[16] = {};
+    bool m_sounded[16] = {};
+};
+
+ReadResult DecodeMobile(const ScoreTrack& t, int first, Melody& m, TrackClock& clock) {
+    return MobileScore(t, first, m, clock).Decode();
 }
 
 }  // namespace

@@ -43,10 +43,10 @@ ComputerPane::ComputerPane(QWidget* panel) : QObject(panel) {
     FavoritesBtn->setAccessibleName(QStringLiteral("FavoritesBtn"));
     FavPopupMenu = new QMenu(FavoritesBtn);
     FavPopupMenu->setObjectName("FavPopupMenu");
-    AddCurrentDir1 = FavPopupMenu->addAction(Cap(kMainForm, "AddCurrentDir1"));
-    AddCurrentDir1->setObjectName("AddCurrentDir1");
-    Setup1 = FavPopupMenu->addAction(Cap(kMainForm, "Setup1"));
-    Setup1->setObjectName("Setup1");
+    AddCurrentItem = FavPopupMenu->addAction(Cap(kMainForm, "AddCurrentDir1"));
+    AddCurrentItem->setObjectName("AddCurrentDir1");
+    SetupItem = FavPopupMenu->addAction(Cap(kMainForm, "Setup1"));
+    SetupItem->setObjectName("Setup1");
     // 16 x 16 leaves no room for the menu arrow beside the letter.
     FavoritesBtn->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     DrivesComboBox = new DriveComboBox(PanelCompStatus);

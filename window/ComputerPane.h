@@ -34,8 +34,8 @@ struct ComputerPaneParts {
     QLabel* DiskStatus = nullptr;
     QToolButton* FavoritesBtn = nullptr;
     QMenu* FavPopupMenu = nullptr;
-    QAction* AddCurrentDir1 = nullptr;
-    QAction* Setup1 = nullptr;
+    QAction* AddCurrentItem = nullptr;
+    QAction* SetupItem = nullptr;
     DriveComboBox* DrivesComboBox = nullptr;
     LocalDirView* DirList = nullptr;
     QLabel* StatusComp = nullptr;
@@ -55,7 +55,7 @@ public:
     DriveComboBox* Drives() const { return DrivesComboBox; }
     QToolButton* FavouritesButton() const { return FavoritesBtn; }
     QMenu* FavouritesPopup() const { return FavPopupMenu; }
-    QAction* AddCurrentAction() const { return AddCurrentDir1; }
+    QAction* AddCurrentAction() const { return AddCurrentItem; }
 
     // The "F" button's menu over the favourite folders `favs`; `input` asks for a name,
     // `window` parents the list's editor.

@@ -65,7 +65,6 @@ public:
     QLabel* PathLine() const { return PathPhone; }
     QLabel* FreeLine() const { return PhoneDiskStatus; }
     QLabel* StatusLine() const { return StatusPhone; }
-    PhoneDropTarget* DropTarget() const { return DragDropFilesPhone; }
 
     // The session whose folders are shown; none before the window is attached to its core.
     void SetSession(PhoneSession* session) { m_session = session; }

@@ -28,9 +28,9 @@ ProgressDialog::ProgressDialog(AppFlags& flags, QWidget* mainWindow)
                          M(kMsgUpdatingFolder), M(kMsgReading)});
     QuickStatus = quick;
     QuickStatus->setObjectName("QuickStatus");
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName("ProgressBar1");
-    ProgressBar1->setTextVisible(false);
+    FileBar = new QProgressBar(this);
+    FileBar->setObjectName("ProgressBar1");
+    FileBar->setTextVisible(false);
     FileStatus = new QLabel(this);
     FileStatus->setObjectName("FileStatus");
     FileStatus->setTextFormat(Qt::PlainText);
@@ -38,10 +38,10 @@ ProgressDialog::ProgressDialog(AppFlags& flags, QWidget* mainWindow)
     FileStatus->setMinimumHeight(FileStatus->fontMetrics().height());
     LongStatus = new ElidedLabel(QString(), Qt::ElideRight, this);
     LongStatus->setObjectName("LongStatus");
-    ProgressBar2 = new QProgressBar(this);
-    ProgressBar2->setObjectName("ProgressBar2");
-    ProgressBar2->setTextVisible(false);
-    for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) {
+    CountBar = new QProgressBar(this);
+    CountBar->setObjectName("ProgressBar2");
+    CountBar->setTextVisible(false);
+    for (QProgressBar* bar : {FileBar, CountBar}) {
         bar->setRange(0, 100);
         bar->setValue(0);
     }
@@ -52,9 +52,9 @@ ProgressDialog::ProgressDialog(AppFlags& flags, QWidget* mainWindow)
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(8, 8, 8, 8);
-    for (QWidget* w : {static_cast<QWidget*>(QuickStatus), static_cast<QWidget*>(ProgressBar1),
+    for (QWidget* w : {static_cast<QWidget*>(QuickStatus), static_cast<QWidget*>(FileBar),
                        static_cast<QWidget*>(FileStatus), static_cast<QWidget*>(LongStatus),
-                       static_cast<QWidget*>(ProgressBar2)})
+                       static_cast<QWidget*>(CountBar)})
         column->addWidget(w);
     column->addSpacing(4);
     column->addWidget(AbortBtn, 0, Qt::AlignHCenter);

@@ -54,10 +54,10 @@ public:
     };
 
     QLabel* QuickStatus;
-    QProgressBar* ProgressBar1;
+    QProgressBar* FileBar;
     QLabel* FileStatus;
     QLabel* LongStatus;
-    QProgressBar* ProgressBar2;
+    QProgressBar* CountBar;
     QPushButton* AbortBtn;
 
 public slots:
@@ -69,7 +69,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QProgressBar* Bar(int bar) const { return bar == 2 ? ProgressBar2 : ProgressBar1; }
+    QProgressBar* Bar(int bar) const { return bar == 2 ? CountBar : FileBar; }
 
     AppFlags& m_flags;
     QWidget* m_mainWindow;

@@ -35,9 +35,6 @@
 namespace q7k3::cli {
 namespace {
 
-constexpr const char* kKinds[] = {"mel2mmf", "mmf2mel", "ani2bmp", "pic2ani", "pic2ems", "ems2bmp",
-                                  "imy2ems", "ems2imy", "jad",     "mmf2wav", "mel2wav"};
-
 const OptionSpec kOptions[] = {
     {"--slot", "N", QT_TRANSLATE_NOOP("Cli", "ячейка EMS 0..255 (pic2ems, imy2ems)")},
     {"--width", "N", QT_TRANSLATE_NOOP("Cli", "ширина ANI в точках 1..4096 (ani2bmp)")},
@@ -132,167 +129,250 @@ int BadInput(const std::string& in, int expected) {
     return Fail(Msg(kMsgCliWrongInput) + Msg(expected) + ": " + Printable(in), kExitBadInput);
 }
 
-int RunConvert(const std::vector<std::string>& words) {
-    ParsedArgs a;
-    if (const int rc = Parse(kSpec, words, a); rc != kParsed) return rc;
-    int slot = 0, width = 0;
-    if (a.Has("--slot") && !ParseNumber(a.Value("--slot"), 0, 255, slot))
-        return UsageError("convert", Msg(kMsgCliBadValue) + "--slot: «" +
-                                         Printable(a.Value("--slot")) + "» (0..255)");
-    if (a.Has("--width") && !ParseNumber(a.Value("--width"), 1, 4096, width))
-        return UsageError("convert", Msg(kMsgCliBadValue) + "--width: «" +
-                                         Printable(a.Value("--width")) + "» (1..4096)");
-    std::vector<std::string> args = a.positional;
-    std::string kind;
-    if (args.size() == 3) {
-        kind = args[0];
-        args.erase(args.begin());
-        bool known = false;
-        for (const char* k : kKinds) known = known || kind == k;
-        if (!known) {
-            std::string text = Msg(kMsgCliBadValue) + Tr(QT_TRANSLATE_NOOP("Cli", "ВИД: «")) + Printable(kind) + "»";
-            const std::string near =
-                Nearest(kind, std::vector<std::string>(std::begin(kKinds), std::end(kKinds)));
-            if (!near.empty()) text += Msg(kMsgCliDidYouMean) + "«" + near + "»?";
-            return UsageError("convert", text);
-        }
-    } else {
-        kind = GuessKind(args[0], args[1]);
-        if (kind.empty())
-            return UsageError("convert",
-                              Msg(kMsgCliNoKind) + Printable(args[0]) + " " + Printable(args[1]));
-    }
-    std::string in = args[0];
-    std::string out = args[1];
-    const auto slotByte = static_cast<uint8_t>(slot);
+// One conversion: the files, the numbers the options gave and the file to be written.
+struct ConvertJob {
+    std::string in;
+    std::string out;
+    std::string target;  // the file to be written, known before anything is written
+    bool outIsFolder = false;
+    int width = 0;
+    uint8_t slot = 0;
+};
 
-    // "-": standard input and output go through the private temporary folder, which goes
-    // with the program however it ends.
-    const bool toStdout = out == "-";
+// A folder as OUT for a converter that names its own output: the title when it is fit to
+// name a file, else `fallback`, with `ext` added unless the name holds it already.
+std::string NamedInFolder(const ConvertJob& job, std::string title, const std::string& fallback,
+                          const char* ext) {
+    if (!TitleLike(title)) title = fallback;
+    if (LowerAscii(title).find(ext) == std::string::npos) title += ext;
+    return media::JoinPath(job.out, SafeFileName(title));
+}
+
+int PrepareMel2Mmf(const Bytes& data, ConvertJob& job) {
+    if (RecogniseMelody(data) != MelodyKind::Mel) return BadInput(job.in, kMsgCliKindMel);
+    // The copy form names the melody from its title, or from IN's name.
+    if (!job.outIsFolder) {
+        job.target = job.out;
+        return 0;
+    }
+    std::string title = MelTitle(data);
+    if (!TitleLike(title)) title = BaseName(job.in);
+    if (title.find(".mmf") == std::string::npos) title += ".mmf";
+    job.target = media::JoinPath(job.out, SafeFileName(title));
+    return 0;
+}
+
+int PrepareMmf2Mel(const Bytes& data, ConvertJob& job) {
+    if (RecogniseMelody(data) != MelodyKind::Mmf) return BadInput(job.in, kMsgCliKindMmf);
+    job.target = OutputIn(job.in, job.out, ".mel");
+    return 0;
+}
+
+int PrepareAni2Bmp(const Bytes& data, ConvertJob& job) {
+    const bool phoneName = !job.outIsFolder && LowerAscii(job.out).ends_with(".ani");
+    const std::string named =
+        job.outIsFolder ? media::JoinPath(job.out, media::FileNamePart(job.in)) : job.out;
+    job.target = job.outIsFolder || phoneName ? media::ReplaceLastThree(named, "bmp") : job.out;
+    const bool wallpaper = AniWidthFor(media::FileNamePart(job.in)) == kWallpaperAniWidth ||
+                           AniWidthFor(named) == kWallpaperAniWidth;
+    if (job.width == 0) job.width = wallpaper ? kWallpaperAniWidth : kAniWidth;
+    // Raw pixels have no header: at least one row, and nothing that another kind or
+    // plain text would be.
+    const size_t row = static_cast<size_t>(job.width) * 2;
+    if (data.size() < row || IsPicture(data) || IsText(data) ||
+        RecogniseMelody(data) != MelodyKind::Unknown || StartsWith(data, "PK\x03\x04"))
+        return BadInput(job.in, kMsgCliKindAni);
+    return 0;
+}
+
+int PreparePicture(const Bytes& data, ConvertJob& job) {
+    if (!IsPicture(data)) return BadInput(job.in, kMsgCliKindPicture);
+    job.target = OutputIn(job.in, job.out, ".ani");
+    return 0;
+}
+
+int PrepareEms2Bmp(const Bytes& data, ConvertJob& job) {
+    if (DecodeEmsPicture(data).isNull()) return BadInput(job.in, kMsgCliKindEmsPicture);
+    job.target = job.outIsFolder ? NamedInFolder(job, EmsPictureTitle(data),
+                                                 media::FileNamePart(job.in), ".bmp")
+                                 : job.out;
+    return 0;
+}
+
+int PrepareImy2Ems(const Bytes& data, ConvertJob& job) {
+    std::string body;
+    const std::string text(data.begin(), data.end());
+    if (!ImelodyBody(text, body)) return BadInput(job.in, kMsgCliKindImelody);
+    job.target = OutputIn(job.in, job.out, ".mel");
+    return 0;
+}
+
+int PrepareEms2Imy(const Bytes& data, ConvertJob& job) {
+    // An EMS picture has a length where a melody has its own, and would give a few bytes of
+    // its bitmap as a tune.
+    std::string text;
+    if (!IsEmsMelody(data) || !DecodeEmsMelody(data, text))
+        return BadInput(job.in, kMsgCliKindEmsMelody);
+    job.target = job.outIsFolder
+                     ? NamedInFolder(job, EmsMelodyTitle(data), BaseName(job.in), ".imy")
+                     : job.out;
+    return 0;
+}
+
+int PrepareJad(const Bytes& data, ConvertJob& job) {
+    std::string manifest;
+    if (!StartsWith(data, "PK\x03\x04")) return BadInput(job.in, kMsgCliKindJar);
+    if (!ManifestFromJar(data, manifest)) {
+        // An archive that opens but has no manifest is a jar all the same, with the one
+        // entry the descriptor is made from missing.
+        if (!JarLacksManifest(data)) return BadInput(job.in, kMsgCliKindJar);
+        return Fail(Msg(kMsgJarNoManifest) + ": " + Printable(job.in), kExitBadInput);
+    }
+    job.target = OutputIn(job.in, job.out, ".jad");
+    return 0;
+}
+
+template <bool Mel>
+int PrepareWav(const Bytes& data, ConvertJob& job) {
+    if (RecogniseMelody(data) != (Mel ? MelodyKind::Mel : MelodyKind::Mmf))
+        return BadInput(job.in, Mel ? kMsgCliKindMel : kMsgCliKindMmf);
+    job.target = OutputIn(job.in, job.out, ".wav");
+    return 0;
+}
+
+// Rendered as the preview plays it; a CRC that does not match is only a warning.
+template <bool Mel>
+MediaResult ConvertWav(const ConvertJob& job) {
+    std::vector<std::string> warnings;
+    MediaResult r = ConvertSMAFtoWAV(job.in, job.target, Mel, {}, &warnings);
+    for (const std::string& w : warnings) std::fprintf(stderr, "%s\n", OneLine(w).c_str());
+    return r;
+}
+
+// A kind of conversion: its name, the check of its input that also names the output (0, or
+// the exit code of a refusal it has reported), and the converter.
+struct ConvertKind {
+    const char* Name;
+    int (*Prepare)(const Bytes& data, ConvertJob& job);
+    MediaResult (*Convert)(const ConvertJob& job);
+};
+
+const ConvertKind kKinds[] = {
+    {"mel2mmf", PrepareMel2Mmf,
+     [](const ConvertJob& j) { return ConvertMELtoMMF(j.in, j.target, true); }},
+    {"mmf2mel", PrepareMmf2Mel,
+     [](const ConvertJob& j) { return ConvertMMFtoMEL(j.in, j.target); }},
+    {"ani2bmp", PrepareAni2Bmp,
+     [](const ConvertJob& j) { return ConvertANItoBMP(j.in, j.target, j.width); }},
+    {"pic2ani", PreparePicture,
+     [](const ConvertJob& j) { return ConvertPictureToANI(j.in, j.target); }},
+    {"pic2ems", PreparePicture,
+     [](const ConvertJob& j) { return ConvertBMPtoEMS(j.in, j.target, j.slot); }},
+    {"ems2bmp", PrepareEms2Bmp,
+     [](const ConvertJob& j) { return ConvertEMStoBMP(j.in, j.target); }},
+    {"imy2ems", PrepareImy2Ems,
+     [](const ConvertJob& j) { return ConvertIMYtoEMS(j.in, j.target, j.slot); }},
+    {"ems2imy", PrepareEms2Imy,
+     [](const ConvertJob& j) { return ConvertEMStoIMY(j.in, j.target); }},
+    {"jad", PrepareJad, [](const ConvertJob& j) { return CreateJadFromManifest(j.in, j.target); }},
+    {"mmf2wav", PrepareWav<false>, ConvertWav<false>},
+    {"mel2wav", PrepareWav<true>, ConvertWav<true>},
+};
+
+// The kind named by the first of three arguments or guessed from the two files' names;
+// null after reporting a usage error (its exit code in `rc`).
+const ConvertKind* ChooseKind(std::vector<std::string>& args, int& rc) {
+    std::string name;
+    if (args.size() == 3) {
+        name = args[0];
+        args.erase(args.begin());
+    } else {
+        name = GuessKind(args[0], args[1]);
+        if (name.empty()) {
+            rc = UsageError("convert",
+                            Msg(kMsgCliNoKind) + Printable(args[0]) + " " + Printable(args[1]));
+            return nullptr;
+        }
+    }
+    for (const ConvertKind& k : kKinds)
+        if (name == k.Name) return &k;
+    std::vector<std::string> names;
+    for (const ConvertKind& k : kKinds) names.emplace_back(k.Name);
+    std::string text =
+        Msg(kMsgCliBadValue) + Tr(QT_TRANSLATE_NOOP("Cli", "ВИД: «")) + Printable(name) + "»";
+    if (const std::string near = Nearest(name, names); !near.empty())
+        text += Msg(kMsgCliDidYouMean) + "«" + near + "»?";
+    rc = UsageError("convert", text);
+    return nullptr;
+}
+
+// "-": standard input and output go through the private temporary folder, which goes with
+// the program however it ends. 0, or the exit code of a failure it has reported.
+int RedirectStandardStreams(ConvertJob& job) {
     const QDir scratch(QString::fromStdString(PrivateTempDir()));
-    if ((in == "-" || toStdout) && PrivateTempDir().empty())
+    if ((job.in == "-" || job.out == "-") && PrivateTempDir().empty())
         return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
-    if (in == "-") {
+    if (job.in == "-") {
         QFile input;
         QFile copy(scratch.filePath(QStringLiteral("stdin")));
         if (!input.open(stdin, QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly))
             return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
         copy.write(input.readAll());
-        in = copy.fileName().toStdString();
+        job.in = copy.fileName().toStdString();
     }
-    if (toStdout) out = scratch.filePath(QStringLiteral("stdout")).toStdString();
+    if (job.out == "-") job.out = scratch.filePath(QStringLiteral("stdout")).toStdString();
+    return 0;
+}
+
+// The written file on standard output, a block at a time: a rendered melody may be hundreds
+// of megabytes.
+int CopyToStandardOutput(const std::string& target) {
+    QFile result(QString::fromStdString(target));
+    if (!result.open(QIODevice::ReadOnly))
+        return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
+    bool written = true;
+    while (written && !result.atEnd()) {
+        const QByteArray block = result.read(1 << 16);
+        if (block.isEmpty()) break;
+        written = std::fwrite(block.constData(), 1, static_cast<size_t>(block.size()), stdout) ==
+                  static_cast<size_t>(block.size());
+    }
+    return written && std::fflush(stdout) == 0 ? 0 : kExitLocalFile;
+}
+
+int RunConvert(const std::vector<std::string>& words) {
+    ParsedArgs a;
+    if (const int rc = Parse(kSpec, words, a); rc != kParsed) return rc;
+    ConvertJob job;
+    int slot = 0;
+    if (a.Has("--slot") && !ParseNumber(a.Value("--slot"), 0, 255, slot))
+        return UsageError("convert", Msg(kMsgCliBadValue) + "--slot: «" +
+                                         Printable(a.Value("--slot")) + "» (0..255)");
+    if (a.Has("--width") && !ParseNumber(a.Value("--width"), 1, 4096, job.width))
+        return UsageError("convert", Msg(kMsgCliBadValue) + "--width: «" +
+                                         Printable(a.Value("--width")) + "» (1..4096)");
+    job.slot = static_cast<uint8_t>(slot);
+    std::vector<std::string> args = a.positional;
+    int rc = 0;
+    const ConvertKind* kind = ChooseKind(args, rc);
+    if (kind == nullptr) return rc;
+    job.in = args[0];
+    job.out = args[1];
+    const bool toStdout = job.out == "-";
+    if (const int failed = RedirectStandardStreams(job); failed != 0) return failed;
 
     // The input, read once to check it is what the kind expects.
-    if (!QFileInfo(QString::fromStdString(in)).isFile())
-        return Fail(Msg(kMsgCannotOpenFile) + Printable(in), kExitLocalFile);
+    if (!QFileInfo(QString::fromStdString(job.in)).isFile())
+        return Fail(Msg(kMsgCannotOpenFile) + Printable(job.in), kExitLocalFile);
     Bytes data;
-    if (auto r = media::ReadFileBounded(in, kWorkBufferSize, data); !r)
+    if (auto r = media::ReadFileBounded(job.in, kWorkBufferSize, data); !r)
         return Fail(r.Text(), kExitLocalFile);
-    const bool outIsFolder = media::IsDirectory(out);
-    std::string target;  // the file to be written, known before anything is written
-    if (kind == "mel2mmf") {
-        if (RecogniseMelody(data) != MelodyKind::Mel) return BadInput(in, kMsgCliKindMel);
-        if (outIsFolder) {
-            // The copy form names the melody from its title, or from IN's name.
-            std::string title = MelTitle(data);
-            if (!TitleLike(title)) title = BaseName(in);
-            if (title.find(".mmf") == std::string::npos) title += ".mmf";
-            target = media::JoinPath(out, SafeFileName(title));
-        } else {
-            target = out;
-        }
-    } else if (kind == "mmf2mel") {
-        if (RecogniseMelody(data) != MelodyKind::Mmf) return BadInput(in, kMsgCliKindMmf);
-        target = OutputIn(in, out, ".mel");
-    } else if (kind == "ani2bmp") {
-        const bool phoneName = !outIsFolder && LowerAscii(out).ends_with(".ani");
-        const std::string named = outIsFolder ? media::JoinPath(out, media::FileNamePart(in)) : out;
-        target = outIsFolder || phoneName ? media::ReplaceLastThree(named, "bmp") : out;
-        const bool wallpaper = AniWidthFor(media::FileNamePart(in)) == kWallpaperAniWidth ||
-                               AniWidthFor(named) == kWallpaperAniWidth;
-        if (width == 0) width = wallpaper ? kWallpaperAniWidth : kAniWidth;
-        // Raw pixels have no header: at least one row, and nothing that another kind or
-        // plain text would be.
-        const size_t row = static_cast<size_t>(width) * 2;
-        if (data.size() < row || IsPicture(data) || IsText(data) ||
-            RecogniseMelody(data) != MelodyKind::Unknown || StartsWith(data, "PK\x03\x04"))
-            return BadInput(in, kMsgCliKindAni);
-    } else if (kind == "pic2ani" || kind == "pic2ems") {
-        if (!IsPicture(data)) return BadInput(in, kMsgCliKindPicture);
-        target = OutputIn(in, out, ".ani");
-    } else if (kind == "ems2bmp") {
-        if (DecodeEmsPicture(data).isNull()) return BadInput(in, kMsgCliKindEmsPicture);
-        if (outIsFolder) {
-            std::string name = EmsPictureTitle(data);
-            if (!TitleLike(name)) name = media::FileNamePart(in);
-            if (LowerAscii(name).find(".bmp") == std::string::npos) name += ".bmp";
-            target = media::JoinPath(out, SafeFileName(name));
-        } else {
-            target = out;
-        }
-    } else if (kind == "imy2ems") {
-        std::string body;
-        const std::string text(data.begin(), data.end());
-        if (!ImelodyBody(text, body)) return BadInput(in, kMsgCliKindImelody);
-        target = OutputIn(in, out, ".mel");
-    } else if (kind == "ems2imy") {
-        // An EMS picture has a length where a melody has its own, and would give a few
-        // bytes of its bitmap as a tune.
-        std::string text;
-        if (!IsEmsMelody(data) || !DecodeEmsMelody(data, text))
-            return BadInput(in, kMsgCliKindEmsMelody);
-        if (outIsFolder) {
-            std::string name = EmsMelodyTitle(data);
-            if (!TitleLike(name)) name = BaseName(in);
-            if (LowerAscii(name).find(".imy") == std::string::npos) name += ".imy";
-            target = media::JoinPath(out, SafeFileName(name));
-        } else {
-            target = out;
-        }
-    } else if (kind == "mmf2wav" || kind == "mel2wav") {
-        const bool mel = kind == "mel2wav";
-        if (RecogniseMelody(data) != (mel ? MelodyKind::Mel : MelodyKind::Mmf))
-            return BadInput(in, mel ? kMsgCliKindMel : kMsgCliKindMmf);
-        target = OutputIn(in, out, ".wav");
-    } else {  // jad
-        std::string manifest;
-        if (!StartsWith(data, "PK\x03\x04")) return BadInput(in, kMsgCliKindJar);
-        if (!ManifestFromJar(data, manifest)) {
-            // An archive that opens but has no manifest is a jar all the same, with the one
-            // entry the descriptor is made from missing.
-            if (!JarLacksManifest(data)) return BadInput(in, kMsgCliKindJar);
-            return Fail(Msg(kMsgJarNoManifest) + ": " + Printable(in), kExitBadInput);
-        }
-        target = OutputIn(in, out, ".jad");
-    }
-    if (!toStdout && !a.Has("--force") && QFileInfo::exists(QString::fromStdString(target)))
-        return Fail(Msg(kMsgCliLocalExists) + Printable(target), kExitLocalFile);
+    job.outIsFolder = media::IsDirectory(job.out);
+    if (const int refused = kind->Prepare(data, job); refused != 0) return refused;
+    if (!toStdout && !a.Has("--force") && QFileInfo::exists(QString::fromStdString(job.target)))
+        return Fail(Msg(kMsgCliLocalExists) + Printable(job.target), kExitLocalFile);
 
-    MediaResult r;
-    if (kind == "mel2mmf") {
-        r = ConvertMELtoMMF(in, target, true);
-    } else if (kind == "mmf2mel") {
-        r = ConvertMMFtoMEL(in, target);
-    } else if (kind == "ani2bmp") {
-        r = ConvertANItoBMP(in, target, width);
-    } else if (kind == "pic2ani") {
-        r = ConvertPictureToANI(in, target);
-    } else if (kind == "pic2ems") {
-        r = ConvertBMPtoEMS(in, target, slotByte);
-    } else if (kind == "ems2bmp") {
-        r = ConvertEMStoBMP(in, target);
-    } else if (kind == "imy2ems") {
-        r = ConvertIMYtoEMS(in, target, slotByte);
-    } else if (kind == "ems2imy") {
-        r = ConvertEMStoIMY(in, target);
-    } else if (kind == "mmf2wav" || kind == "mel2wav") {
-        // Rendered as the preview plays it; a CRC that does not match is only a warning.
-        std::vector<std::string> warnings;
-        r = ConvertSMAFtoWAV(in, target, kind == "mel2wav", {}, &warnings);
-        for (const std::string& w : warnings) std::fprintf(stderr, "%s\n", OneLine(w).c_str());
-    } else {
-        r = CreateJadFromManifest(in, target);
-    }
+    const MediaResult r = kind->Convert(job);
     // A message about a file that cannot be opened (or a link in the output's place) is
     // about a local file; any other says the content was not what the converter could use.
     if (!r)
@@ -300,22 +380,9 @@ int RunConvert(const std::vector<std::string>& words) {
                     r.Message == kMsgCannotOpenFile || r.Message == kMsgLinkRefused
                         ? kExitLocalFile
                         : kExitBadInput);
-    if (toStdout) {
-        QFile result(QString::fromStdString(target));
-        if (!result.open(QIODevice::ReadOnly))
-            return Fail(Msg(kMsgCliNoLocalFile) + "-", kExitLocalFile);
-        // A block at a time: a rendered melody may be hundreds of megabytes.
-        bool written = true;
-        while (written && !result.atEnd()) {
-            const QByteArray block = result.read(1 << 16);
-            if (block.isEmpty()) break;
-            written = std::fwrite(block.constData(), 1, static_cast<size_t>(block.size()),
-                                  stdout) == static_cast<size_t>(block.size());
-        }
-        return written && std::fflush(stdout) == 0 ? 0 : kExitLocalFile;
-    }
+    if (toStdout) return CopyToStandardOutput(job.target);
     if (CurrentVerbosity() != Verbosity::Quiet)
-        std::printf("%s\n", Printable(r.Output.empty() ? target : r.Output).c_str());
+        std::printf("%s\n", Printable(r.Output.empty() ? job.target : r.Output).c_str());
     return 0;
 }
 

@@ -526,6 +526,148 @@ void TellSavedAs(const Tree4* folder, const std::string& name, const std::string
     Fail(Printable(PhonePathText(folder) + "\\" + name) + Msg(kMsgSavedAs) + Printable(local));
 }
 
+// One phone file to a path of the user's choosing, or to standard output: the bytes as they
+// are. Returns 0, or the exit code after its message.
+int GetOneFile(Session& s, const FolderFiles& group, const std::string& local, bool toStdout) {
+    Tree4* folder = group.folder;
+    const FileEntry* entry = FindFile(folder, group.names.front());
+    s.progress.SetFile(entry->Name);
+    const ReadGuard reading(PhonePathText(folder) + "\\" + entry->Name);
+    if (!toStdout) {
+        if (!s.fs->ReadPhoneFile(local, entry->Name, entry->Date, entry->Size))
+            return s.PhoneError(local);
+        TellSavedAs(folder, entry->Name, local);
+        return 0;
+    }
+    // Fetched into the private folder first, which goes with the program however it ends.
+    const std::string work = commands::FreshWorkDir("stdout");
+    if (work.empty()) return Fail(Msg(kMsgCliNoLocalFile) + "tmp", kExitLocalFile);
+    const std::string temp = work + "/file";
+    if (!s.fs->ReadPhoneFile(temp, entry->Name, entry->Date, entry->Size)) return s.PhoneError("-");
+    if (!CopyToStdout(QString::fromStdString(temp))) return Fail("-", kExitLocalFile);
+    return 0;
+}
+
+// --raw into a folder: each file under its phone name made safe. Returns 0, or the exit
+// code of a failure that ends the command; a file refused on the computer's side sets
+// `result` and the others go on.
+int GetRaw(Session& s, const FolderFiles& group, LocalNames& written, bool force, int& result) {
+    Tree4* folder = group.folder;
+    for (const std::string& name : group.names) {
+        const FileEntry* entry = FindFile(folder, name);
+        const std::string path =
+            written.Target(SafeFileName(name), Printable(PhonePathText(folder) + "\\" + name));
+        if (!force && Exists(path)) {
+            LocalExists(path);
+            result = kExitLocalFile;
+            continue;
+        }
+        s.progress.SetFile(entry->Name);
+        const ReadGuard reading(PhonePathText(folder) + "\\" + entry->Name);
+        if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date, entry->Size))
+            return s.PhoneError(path);
+        written.Wrote(path);
+        TellSavedAs(folder, entry->Name, path);
+    }
+    return 0;
+}
+
+// The group's files whose local names are free, or all with --force. A file whose name is
+// known before it is fetched (no converter names it) and is taken already is refused
+// before its transfer, not after it (and `result` says so).
+std::vector<std::string> NamesToFetch(Session& s, const FolderFiles& group,
+                                      const LocalNames& written, bool force, int& result) {
+    Tree4* folder = group.folder;
+    std::vector<std::string> names;
+    for (const std::string& name : group.names) {
+        const FileEntry* entry = FindFile(folder, name);
+        if (entry && !force &&
+            RouteToComputer(KindOf(folder), name, s.link.Flags.MelConvertion) ==
+                FetchRoute::Plain) {
+            const std::string to = written.PathOf(ComputerName(name));
+            if (!written.Has(to) && Exists(to)) {
+                LocalExists(to);
+                result = kExitLocalFile;
+                continue;
+            }
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+// Into a folder by the folder rules, which name the local files: they are fetched into a
+// private folder beside the target first, and only then moved to names not taken (or
+// --force). Returns 0, or the exit code of a failure that ends the command; a file refused
+// on the computer's side sets `result` and the others go on.
+int GetByRules(Session& s, const FolderFiles& group, const std::string& local, LocalNames& written,
+               bool force, int& result) {
+    Tree4* folder = group.folder;
+    // The folder is made and listed in one step: a stop signal that ends the program at
+    // once takes it with it, and one during its making is only noted and heard here.
+    // (The guard outlives the folder: it is known until it is gone.)
+    std::optional<StrayGuard> strayStage;
+    std::optional<QTemporaryDir> made;
+    {
+        const WriteGuard making;
+        if (MakeStrayPath([&] {
+                made.emplace(QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
+                return made->isValid() ? made->path().toStdString() : std::string();
+            }))
+            strayStage.emplace(made->path().toStdString());
+    }
+    QTemporaryDir& stage = *made;
+    if (Interrupted()) return kExitInterrupted;
+    if (!stage.isValid())
+        return Fail(
+            Msg(kMsgCannotWriteFolder) + Printable(local) + ": " + FolderProblem(local, errno),
+            kExitLocalFile);
+    const std::vector<std::string> names = NamesToFetch(s, group, written, force, result);
+    if (names.empty()) return 0;
+    // Until the copy ends, what it fetched waits in the private folder: an interrupt saves
+    // none of them.
+    std::string pending;
+    for (const std::string& name : names)
+        pending += (pending.empty() ? PhonePathText(folder) + "\\" : ", ") + name;
+    std::optional<ReadGuard> reading(std::in_place, pending);
+    CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
+    const bool ok = copy.Run(names);
+    reading.reset();
+    for (size_t i = 0; i < copy.Written().size(); ++i) {
+        const QString from = QString::fromStdString(copy.Written()[i]);
+        const CopyToComputer::Origin& origin = copy.Origins()[i];
+        const QString to = QString::fromStdString(written.Target(
+            origin.RuleName, Printable(PhonePathText(folder) + "\\" + origin.PhoneName)));
+        if (!force && QFileInfo::exists(to)) {
+            LocalExists(to.toStdString());
+            result = kExitLocalFile;
+            continue;
+        }
+        // Over the old file in one step (it stays whole until then), and never while a stop
+        // signal's clean-up takes the private folder away.
+        if (!RenameStrayPath(from.toStdString(), to.toStdString())) {
+            Fail(Msg(kMsgCannotOpenFile) + Printable(to.toStdString()) + ": " +
+                     LocalProblem(to.toStdString(), LocalAccess::Write, errno),
+                 kExitLocalFile);
+            result = kExitLocalFile;
+            continue;
+        }
+        written.Wrote(to.toStdString());
+        TellSavedAs(folder, origin.PhoneName, to.toStdString());
+    }
+    if (!ok) {
+        // A file that could not be written is named where it was to go, not in the private
+        // folder it was fetched into.
+        std::string& said = s.link.Channel().ErrorText;
+        const std::string staged = stage.path().toStdString() + "/";
+        if (said.rfind(staged, 0) == 0)
+            said.replace(0, staged.size(), local.ends_with('/') ? local : local + "/");
+        return s.PhoneError();
+    }
+    if (copy.End() != CommandEnd::Finished) return kExitPhoneFailed;
+    return 0;
+}
+
 int RunGet(const ParsedArgs& a) {
     Session s;
     if (const int rc = s.TakeOptions(a)) return rc;
@@ -546,131 +688,18 @@ int RunGet(const ParsedArgs& a) {
     LocalNames written(local);
     for (FolderFiles& group : groups) {
         if (const int rc = ListAndCheck(s, group)) return rc;
-        Tree4* folder = group.folder;
-        const bool plain = raw || RouteToComputer(KindOf(folder), group.names.front(),
+        const bool plain = raw || RouteToComputer(KindOf(group.folder), group.names.front(),
                                                   s.link.Flags.MelConvertion) == FetchRoute::Plain;
+        int rc = 0;
         if (!toFolder) {
-            // One file to a path of the user's choosing: the bytes as they are.
             if (!plain) return UsageError("get", Msg(kMsgCliConverted));
-            const FileEntry* entry = FindFile(folder, group.names.front());
-            s.progress.SetFile(entry->Name);
-            const ReadGuard reading(PhonePathText(folder) + "\\" + entry->Name);
-            if (!toStdout) {
-                if (!s.fs->ReadPhoneFile(local, entry->Name, entry->Date, entry->Size))
-                    return s.PhoneError(local);
-                TellSavedAs(folder, entry->Name, local);
-                continue;
-            }
-            // Fetched into the private folder first, which goes with the program however
-            // it ends.
-            const std::string work = commands::FreshWorkDir("stdout");
-            if (work.empty()) return Fail(Msg(kMsgCliNoLocalFile) + "tmp", kExitLocalFile);
-            const std::string temp = work + "/file";
-            if (!s.fs->ReadPhoneFile(temp, entry->Name, entry->Date, entry->Size))
-                return s.PhoneError("-");
-            if (!CopyToStdout(QString::fromStdString(temp))) return Fail("-", kExitLocalFile);
-            continue;
+            rc = GetOneFile(s, group, local, toStdout);
+        } else if (raw) {
+            rc = GetRaw(s, group, written, force, result);
+        } else {
+            rc = GetByRules(s, group, local, written, force, result);
         }
-        if (raw) {
-            for (const std::string& name : group.names) {
-                const FileEntry* entry = FindFile(folder, name);
-                const std::string path = written.Target(
-                    SafeFileName(name), Printable(PhonePathText(folder) + "\\" + name));
-                if (!force && Exists(path)) {
-                    LocalExists(path);
-                    result = kExitLocalFile;
-                    continue;
-                }
-                s.progress.SetFile(entry->Name);
-                const ReadGuard reading(PhonePathText(folder) + "\\" + entry->Name);
-                if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date, entry->Size))
-                    return s.PhoneError(path);
-                written.Wrote(path);
-                TellSavedAs(folder, entry->Name, path);
-            }
-            continue;
-        }
-        // The folder rules name the local files: they are fetched into a private folder
-        // beside the target first, and only then moved to names not taken (or --force).
-        // The folder is made and listed in one step: a stop signal that ends the program at
-        // once takes it with it, and one during its making is only noted and heard here.
-        // (The guard outlives the folder: it is known until it is gone.)
-        std::optional<StrayGuard> strayStage;
-        std::optional<QTemporaryDir> made;
-        {
-            const WriteGuard making;
-            if (MakeStrayPath([&] {
-                    made.emplace(
-                        QDir(QString::fromStdString(local)).filePath(".q7k3fm-get-XXXXXX"));
-                    return made->isValid() ? made->path().toStdString() : std::string();
-                }))
-                strayStage.emplace(made->path().toStdString());
-        }
-        QTemporaryDir& stage = *made;
-        if (Interrupted()) return kExitInterrupted;
-        if (!stage.isValid())
-            return Fail(
-                Msg(kMsgCannotWriteFolder) + Printable(local) + ": " + FolderProblem(local, errno),
-                kExitLocalFile);
-        // A file whose name is known before it is fetched (no converter names it) and is
-        // taken already is refused before its transfer, not after it.
-        std::vector<std::string> names;
-        for (const std::string& name : group.names) {
-            const FileEntry* entry = FindFile(folder, name);
-            if (entry && !force &&
-                RouteToComputer(KindOf(folder), name, s.link.Flags.MelConvertion) ==
-                    FetchRoute::Plain) {
-                const std::string to = written.PathOf(ComputerName(name));
-                if (!written.Has(to) && Exists(to)) {
-                    LocalExists(to);
-                    result = kExitLocalFile;
-                    continue;
-                }
-            }
-            names.push_back(name);
-        }
-        if (names.empty()) continue;
-        // Until the copy ends, what it fetched waits in the private folder: an interrupt
-        // saves none of them.
-        std::string pending;
-        for (const std::string& name : names)
-            pending += (pending.empty() ? PhonePathText(folder) + "\\" : ", ") + name;
-        std::optional<ReadGuard> reading(std::in_place, pending);
-        CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
-        const bool ok = copy.Run(names);
-        reading.reset();
-        for (size_t i = 0; i < copy.Written().size(); ++i) {
-            const QString from = QString::fromStdString(copy.Written()[i]);
-            const CopyToComputer::Origin& origin = copy.Origins()[i];
-            const QString to = QString::fromStdString(written.Target(
-                origin.RuleName, Printable(PhonePathText(folder) + "\\" + origin.PhoneName)));
-            if (!force && QFileInfo::exists(to)) {
-                LocalExists(to.toStdString());
-                result = kExitLocalFile;
-                continue;
-            }
-            // Over the old file in one step (it stays whole until then), and never while a
-            // stop signal's clean-up takes the private folder away.
-            if (!RenameStrayPath(from.toStdString(), to.toStdString())) {
-                Fail(Msg(kMsgCannotOpenFile) + Printable(to.toStdString()) + ": " +
-                         LocalProblem(to.toStdString(), LocalAccess::Write, errno),
-                     kExitLocalFile);
-                result = kExitLocalFile;
-                continue;
-            }
-            written.Wrote(to.toStdString());
-            TellSavedAs(folder, origin.PhoneName, to.toStdString());
-        }
-        if (!ok) {
-            // A file that could not be written is named where it was to go, not in the
-            // private folder it was fetched into.
-            std::string& said = s.link.Channel().ErrorText;
-            const std::string staged = stage.path().toStdString() + "/";
-            if (said.rfind(staged, 0) == 0)
-                said.replace(0, staged.size(), local.ends_with('/') ? local : local + "/");
-            return s.PhoneError();
-        }
-        if (copy.End() != CommandEnd::Finished) return kExitPhoneFailed;
+        if (rc != 0) return rc;
     }
     if (result) return result;
     return s.prompts.shown ? kExitPhoneFailed : 0;

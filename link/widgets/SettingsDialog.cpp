@@ -55,13 +55,25 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     // layout gives it the size its texts and the longest port name need.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
+    QWidget* traceColumn = nullptr;
+    QWidget* firstPage = BuildPages(traceColumn);
+    BuildChoices(firstPage);
+    BuildTraceColumn(traceColumn);
+    BuildPortRow(firstPage);
+    BuildSearchRow(firstPage);
+    connect(&m_plugs, &PortWatcher::PortsAppeared, this,
+            [this](const QStringList& paths) { PortsAppeared(paths); });
+    BuildButtons();
+}
+
+QWidget* SettingsDialog::BuildPages(QWidget*& traceColumn) {
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
-    auto* tabSheet1 = new QWidget;
-    tabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    m_tabSheet2 = new QWidget;
-    m_tabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-    for (QWidget* page : {tabSheet1, m_tabSheet2}) {
+    auto* firstPage = new QWidget;
+    firstPage->setObjectName(QStringLiteral("TabSheet1"));
+    m_linePage = new QWidget;
+    m_linePage->setObjectName(QStringLiteral("TabSheet2"));
+    for (QWidget* page : {firstPage, m_linePage}) {
         auto* grid = new QGridLayout(page);
         grid->setContentsMargins(6, 4, 6, 4);
         grid->setHorizontalSpacing(6);
@@ -74,30 +86,33 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     auto* page2Layout = new QHBoxLayout(page2);
     page2Layout->setContentsMargins(0, 0, 0, 0);
     page2Layout->setSpacing(0);
-    page2Layout->addWidget(m_tabSheet2, 3);
-    auto* traceColumn = new QWidget(page2);
+    page2Layout->addWidget(m_linePage, 3);
+    traceColumn = new QWidget(page2);
     auto* traceGrid = new QGridLayout(traceColumn);
     traceGrid->setContentsMargins(6, 4, 6, 4);
     traceGrid->setVerticalSpacing(1);
     page2Layout->addWidget(traceColumn, 1);
-    m_pages->addTab(tabSheet1, Text("TabSheet1"));
+    m_pages->addTab(firstPage, Text("TabSheet1"));
     m_pages->addTab(page2, Text("TabSheet2"));
+    return firstPage;
+}
 
+void SettingsDialog::BuildChoices(QWidget* firstPage) {
     // Each label above its list: the port on a row of its own (a stable name under
     // /dev/serial/by-id is long), the other lists in columns.
-    m_selCom = AddCombo(tabSheet1, "SelCom", "Label1", 0, 0);
-    m_mode = AddCombo(tabSheet1, "Mode", "Label3", 1, 0);
-    m_selSpeed = AddCombo(tabSheet1, "SelSpeed", "Label2", 1, 1);
-    m_irdaReq = AddCombo(tabSheet1, "IRDAReqBox", "Label4", 1, 2);
-    m_melConvertion = AddCombo(tabSheet1, "MelConvertionBox", "Label5", 1, 3);
-    m_sleepTime = AddCombo(tabSheet1, "SleepTimeBox", "Label17", 2, 0);
-    m_hiddenFiles = AddCombo(tabSheet1, "HiddenFilesBox", "Label19", 2, 1);
-    m_portSettings = AddCombo(tabSheet1, "PortSettingsBox", "Label9", 2, 2);
-    m_enableDtr = AddCombo(m_tabSheet2, "EnableDTROnOpenBox", "Label10", 0, 0);
-    m_hardwareFlow = AddCombo(m_tabSheet2, "HardwareFlowBox", "Label11", 0, 1);
-    m_softwareFlow = AddCombo(m_tabSheet2, "SoftwareFlowBox", "Label12", 1, 0);
-    m_checkLineStatus = AddCombo(m_tabSheet2, "CheckLineStatusBox", "Label13", 1, 1);
-    static_cast<QGridLayout*>(m_tabSheet2->layout())->setRowStretch(4, 1);
+    m_selCom = AddCombo(firstPage, "SelCom", "Label1", 0, 0);
+    m_mode = AddCombo(firstPage, "Mode", "Label3", 1, 0);
+    m_selSpeed = AddCombo(firstPage, "SelSpeed", "Label2", 1, 1);
+    m_irdaReq = AddCombo(firstPage, "IRDAReqBox", "Label4", 1, 2);
+    m_melConvertion = AddCombo(firstPage, "MelConvertionBox", "Label5", 1, 3);
+    m_sleepTime = AddCombo(firstPage, "SleepTimeBox", "Label17", 2, 0);
+    m_hiddenFiles = AddCombo(firstPage, "HiddenFilesBox", "Label19", 2, 1);
+    m_portSettings = AddCombo(firstPage, "PortSettingsBox", "Label9", 2, 2);
+    m_enableDtr = AddCombo(m_linePage, "EnableDTROnOpenBox", "Label10", 0, 0);
+    m_hardwareFlow = AddCombo(m_linePage, "HardwareFlowBox", "Label11", 0, 1);
+    m_softwareFlow = AddCombo(m_linePage, "SoftwareFlowBox", "Label12", 1, 0);
+    m_checkLineStatus = AddCombo(m_linePage, "CheckLineStatusBox", "Label13", 1, 1);
+    static_cast<QGridLayout*>(m_linePage->layout())->setRowStretch(4, 1);
     // The line settings are stored under their port driver's names; the page says what
     // they do, and the choices in words (the stored values are the positions).
     const std::pair<const char*, int> readable[] = {{"Label10", kMsgDtrOnOpenLabel},
@@ -105,7 +120,7 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
                                                     {"Label12", kMsgSoftwareFlowLabel},
                                                     {"Label13", kMsgCheckLineLabel}};
     for (const auto& [name, message] : readable) {
-        auto* label = m_tabSheet2->findChild<QLabel*>(QString::fromLatin1(name));
+        auto* label = m_linePage->findChild<QLabel*>(QString::fromLatin1(name));
         label->setText(QString::fromStdString(Msg(message)));
         label->buddy()->setAccessibleName(label->text());
     }
@@ -118,7 +133,10 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     m_hardwareFlow->setItemText(0, off);
     m_hardwareFlow->setItemText(1, QString::fromStdString(Msg(kMsgRtsOnlyItem)));
     m_hardwareFlow->setItemText(2, on);
+}
 
+void SettingsDialog::BuildTraceColumn(QWidget* traceColumn) {
+    auto* traceGrid = static_cast<QGridLayout*>(traceColumn->layout());
     auto* traceLabel = new QLabel(QString::fromStdString(Msg(kMsgTraceLabel)), traceColumn);
     traceLabel->setObjectName(QStringLiteral("TraceLabel"));
     m_trace = new QComboBox(traceColumn);
@@ -144,55 +162,55 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
     traceGrid->addWidget(languageLabel, 2, 0);
     traceGrid->addWidget(m_language, 3, 0);
     traceGrid->setRowStretch(4, 1);
+}
 
-    // A small "?" right of the port list opens the list of every serial device with the
-    // reason it is missing from the list. It shares the list's row: the row of labels
-    // above has no width to spare.
-    {
-        auto* grid = static_cast<QGridLayout*>(tabSheet1->layout());
-        grid->removeWidget(m_selCom);
-        auto* row = new QWidget(tabSheet1);
-        row->setObjectName(QStringLiteral("SelComRow"));
-        auto* rowLayout = new QHBoxLayout(row);
-        rowLayout->setContentsMargins(0, 0, 0, 0);
-        rowLayout->setSpacing(0);
-        m_selCom->setParent(row);
-        rowLayout->addWidget(m_selCom, 1);
-        m_portStates = new QToolButton(row);
-        m_portStates->setObjectName(QStringLiteral("PortStatesBtn"));
-        m_portStates->setText(QStringLiteral("?"));
-        m_portStates->setToolTip(QString::fromStdString(Msg(kMsgWhyNoPort)));
-        m_portStates->setAccessibleName(m_portStates->toolTip());
-        m_portStates->setFixedWidth(m_portStates->sizeHint().width());
-        rowLayout->addWidget(m_portStates);
-        grid->addWidget(row, 1, 0, 1, 4);
-        // The whole name is shown, however long; the list opens as wide as its longest.
-        m_selCom->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-        connect(m_selCom, &QComboBox::currentTextChanged, m_selCom,
-                [this](const QString& text) { m_selCom->setToolTip(text); });
-        connect(m_portStates, &QToolButton::clicked, this, [this] { PortStatesBtnClick(); });
-    }
+// A small "?" right of the port list opens the list of every serial device with the reason
+// it is missing from the list. It shares the list's row: the row of labels above has no
+// width to spare.
+void SettingsDialog::BuildPortRow(QWidget* firstPage) {
+    auto* grid = static_cast<QGridLayout*>(firstPage->layout());
+    grid->removeWidget(m_selCom);
+    auto* row = new QWidget(firstPage);
+    row->setObjectName(QStringLiteral("SelComRow"));
+    auto* rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->setSpacing(0);
+    m_selCom->setParent(row);
+    rowLayout->addWidget(m_selCom, 1);
+    m_portStates = new QToolButton(row);
+    m_portStates->setObjectName(QStringLiteral("PortStatesBtn"));
+    m_portStates->setText(QStringLiteral("?"));
+    m_portStates->setToolTip(QString::fromStdString(Msg(kMsgWhyNoPort)));
+    m_portStates->setAccessibleName(m_portStates->toolTip());
+    m_portStates->setFixedWidth(m_portStates->sizeHint().width());
+    rowLayout->addWidget(m_portStates);
+    grid->addWidget(row, 1, 0, 1, 4);
+    // The whole name is shown, however long; the list opens as wide as its longest.
+    m_selCom->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(m_selCom, &QComboBox::currentTextChanged, m_selCom,
+            [this](const QString& text) { m_selCom->setToolTip(text); });
+    connect(m_portStates, &QToolButton::clicked, this, [this] { PortStatesBtnClick(); });
+}
 
-    // "Найти телефон" below the port list, and beside it the offer to search when the port
-    // tried had no phone.
-    {
-        auto* grid = static_cast<QGridLayout*>(tabSheet1->layout());
-        m_findPhone = new QPushButton(QString::fromStdString(Msg(kMsgFindPhone)), tabSheet1);
-        m_findPhone->setObjectName(QStringLiteral("FindPhoneBtn"));
-        m_findPhone->setToolTip(QString::fromStdString(Msg(kMsgFindPhoneHint)));
-        m_findPhone->setAutoDefault(false);
-        m_offer = new QLabel(tabSheet1);
-        m_offer->setObjectName(QStringLiteral("SearchOffer"));
-        m_offer->setWordWrap(true);
-        m_offer->hide();
-        grid->addWidget(m_findPhone, 6, 0);
-        grid->addWidget(m_offer, 6, 1, 1, 3);
-        grid->setRowStretch(7, 1);
-        connect(m_findPhone, &QPushButton::clicked, this, [this] { FindPhoneClick(); });
-    }
-    connect(&m_plugs, &PortWatcher::PortsAppeared, this,
-            [this](const QStringList& paths) { PortsAppeared(paths); });
+// "Найти телефон" below the port list, and beside it the offer to search when the port tried
+// had no phone.
+void SettingsDialog::BuildSearchRow(QWidget* firstPage) {
+    auto* grid = static_cast<QGridLayout*>(firstPage->layout());
+    m_findPhone = new QPushButton(QString::fromStdString(Msg(kMsgFindPhone)), firstPage);
+    m_findPhone->setObjectName(QStringLiteral("FindPhoneBtn"));
+    m_findPhone->setToolTip(QString::fromStdString(Msg(kMsgFindPhoneHint)));
+    m_findPhone->setAutoDefault(false);
+    m_offer = new QLabel(firstPage);
+    m_offer->setObjectName(QStringLiteral("SearchOffer"));
+    m_offer->setWordWrap(true);
+    m_offer->hide();
+    grid->addWidget(m_findPhone, 6, 0);
+    grid->addWidget(m_offer, 6, 1, 1, 3);
+    grid->setRowStretch(7, 1);
+    connect(m_findPhone, &QPushButton::clicked, this, [this] { FindPhoneClick(); });
+}
 
+void SettingsDialog::BuildButtons() {
     m_start = new QPushButton(Text("Start"));
     m_start->setObjectName(QStringLiteral("Start"));
     m_start->setDefault(true);
@@ -467,7 +485,7 @@ void SettingsDialog::PortsAppeared(const QStringList& paths) {
 }
 
 void SettingsDialog::PortSettingsBoxChange() {
-    m_tabSheet2->setEnabled(m_portSettings->currentIndex() == 1);
+    m_linePage->setEnabled(m_portSettings->currentIndex() == 1);
 }
 
 void SettingsDialog::Open(std::function<void(bool start)> answered) {

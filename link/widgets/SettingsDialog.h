@@ -103,6 +103,16 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The parts of the dialog, built by the constructor in this order: the two pages (the
+    // first one returned, the column of the trace and the language beside the line
+    // settings in `traceColumn`), the lists, that column, the port's row with its "?",
+    // the search's row and the buttons.
+    QWidget* BuildPages(QWidget*& traceColumn);
+    void BuildChoices(QWidget* firstPage);
+    void BuildTraceColumn(QWidget* traceColumn);
+    void BuildPortRow(QWidget* firstPage);
+    void BuildSearchRow(QWidget* firstPage);
+    void BuildButtons();
     QComboBox* AddCombo(QWidget* page, const char* name, const char* label, int row, int column);
     void FillPorts(const PortScan& scan);
     // The line settings as the dialog shows them now.
@@ -119,7 +129,7 @@ private:
     SettingsFormBinding m_b;
     std::function<std::vector<PortStatus>()> m_diagnose;
     QTabWidget* m_pages = nullptr;
-    QWidget* m_tabSheet2 = nullptr;
+    QWidget* m_linePage = nullptr;
     QComboBox* m_selCom = nullptr;
     QComboBox* m_mode = nullptr;
     QComboBox* m_selSpeed = nullptr;

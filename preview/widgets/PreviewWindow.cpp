@@ -181,15 +181,15 @@ PreviewWindow::PreviewWindow(QWidget* parent)
     StopBtn = GlyphButton("StopBtn", Glyph::Stop, this);
     NextBtn = GlyphButton("NextBtn", Glyph::Next, this);
     PrevBtn = GlyphButton("PrevBtn", Glyph::Previous, this);
-    Image1 = new PictureBox(this);
-    Image1->setObjectName("Image1");
+    PictureArea = new PictureBox(this);
+    PictureArea->setObjectName("Image1");
     PlayStatus = new QLabel(Cap("PlayStatus"), this);
     PlayStatus->setObjectName("PlayStatus");
-    PlayFileName1 = new QLabel(this);
-    PlayFileName1->setObjectName("PlayFileName1");
-    PlayFileName1->setTextFormat(Qt::PlainText);
-    PlayFileName1->setFrameShape(QFrame::StyledPanel);
-    PlayFileName1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    FileNameLine = new QLabel(this);
+    FileNameLine->setObjectName("PlayFileName1");
+    FileNameLine->setTextFormat(Qt::PlainText);
+    FileNameLine->setFrameShape(QFrame::StyledPanel);
+    FileNameLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     PlayList = new QTreeWidget(this);
     PlayList->setObjectName("PlayList");
     PlayList->setAccessibleName(QStringLiteral("PlayList"));
@@ -212,8 +212,8 @@ PreviewWindow::PreviewWindow(QWidget* parent)
     for (QToolButton* b : {PrevBtn, PlayBtn, StopBtn, NextBtn}) buttons->addWidget(b);
     buttons->addStretch(1);
     auto* left = new QVBoxLayout;
-    left->addWidget(Image1, 1);
-    left->addWidget(PlayFileName1);
+    left->addWidget(PictureArea, 1);
+    left->addWidget(FileNameLine);
     left->addLayout(buttons);
     auto* top = new QHBoxLayout;
     top->addLayout(left, 1);
@@ -250,8 +250,8 @@ int PreviewWindow::ShowFiles(const std::vector<std::string>& files, bool compute
     PlayIndex = 1;
     m_fetchedIndex = -1;
     PlayStatus->setText(Cap("PlayStatus"));
-    PlayFileName1->clear();
-    Image1->SetPicture(QImage());
+    FileNameLine->clear();
+    PictureArea->SetPicture(QImage());
     m_skipNextActivation = false;
     const Tree4* folder = !computerPane && m_session ? m_session->CurrentFolder() : nullptr;
     m_place = PlaceOf(folder);
@@ -389,7 +389,7 @@ void PreviewWindow::ShowLostLink() {
 void PreviewWindow::PlayBtnClick() {
     if (PlayIndex < 0 || PlayIndex >= static_cast<int>(PlayFiles.size())) return;
     const std::string& entry = PlayFiles[static_cast<size_t>(PlayIndex)];
-    PlayFileName1->setText(Q(entry));
+    FileNameLine->setText(Q(entry));
     if (SmafPlaying()) return;
     const std::string ext = LowerExtension(entry);
     if (ComputerPaneActive)
@@ -404,8 +404,8 @@ void PreviewWindow::PlayComputerEntry(const std::string& entry, const std::strin
         GifPicture gif;
         const bool loaded = LoadGifFile(entry, gif) && !gif.Screen.isNull();
         if (loaded) m_lastPicturePath = entry;
-        Image1->SetPicture(loaded ? gif.Screen : QImage());
-        PlayFileName1->setText(Q(media::FileNamePart(entry)));
+        PictureArea->SetPicture(loaded ? gif.Screen : QImage());
+        FileNameLine->setText(Q(media::FileNamePart(entry)));
         return;
     }
     std::string path = entry;
@@ -415,7 +415,7 @@ void PreviewWindow::PlayComputerEntry(const std::string& entry, const std::strin
     }
     if (!ShowPicture(path)) {
         PlayMelody(path);
-        PlayFileName1->setText(Q(media::FileNamePart(entry)));
+        FileNameLine->setText(Q(media::FileNamePart(entry)));
     }
 }
 
@@ -433,8 +433,8 @@ void PreviewWindow::PlayPhoneEntry(const std::string& entry, const std::string& 
         GifPicture gif;
         const bool loaded = LoadGifFile(fetched, gif) && !gif.Screen.isNull();
         if (loaded) m_lastPicturePath = fetched;
-        Image1->SetPicture(loaded ? gif.Screen : QImage());
-        PlayFileName1->setText(Q(entry));
+        PictureArea->SetPicture(loaded ? gif.Screen : QImage());
+        FileNameLine->setText(Q(entry));
         return;
     }
     if (Has(ext, ".ani") && m_animations) {
@@ -450,7 +450,7 @@ void PreviewWindow::PlayPhoneEntry(const std::string& entry, const std::string& 
     if (!ShowPicture(path)) {
         // The player reads the melody whole when it starts.
         PlayMelody(path);
-        PlayFileName1->setText(Q(entry));
+        FileNameLine->setText(Q(entry));
     }
     if (path != fetched) RemoveFile(path);
 }
@@ -460,13 +460,13 @@ bool PreviewWindow::ShowPicture(const std::string& path) {
     LoadPicture(path, picture);
     if (picture.width() == 0) return false;
     m_lastPicturePath = path;
-    Image1->SetPicture(picture);
+    PictureArea->SetPicture(picture);
     return true;
 }
 
 void PreviewWindow::PlayMelody(const std::string& path) {
     // What is neither picture nor melody shows nothing: never the picture before it.
-    Image1->SetPicture(QImage());
+    PictureArea->SetPicture(QImage());
     if (SmafAvailable()) {
         SmafPlay(path, [] {});
         return;
@@ -474,7 +474,7 @@ void PreviewWindow::PlayMelody(const std::string& path) {
     // A melody that cannot be heard says why, in one line.
     QFile file(Q(path));
     if (file.open(QIODevice::ReadOnly) && file.read(4) == "MMMD")
-        Image1->SetNote(M(SmafMissing() != 0 ? SmafMissing() : kMsgNoSoundDevice));
+        PictureArea->SetNote(M(SmafMissing() != 0 ? SmafMissing() : kMsgNoSoundDevice));
 }
 
 void PreviewWindow::StopBtnClick() {

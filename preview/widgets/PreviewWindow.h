@@ -20,7 +20,7 @@ namespace q7k3 {
 class PhoneSession;
 class Prompts;
 
-// Image1: the picture centred in its box, scaled to fit with its proportions kept; or,
+// The preview's picture: centred in its box, scaled to fit with its proportions kept; or,
 // instead of a picture, one line of text saying why nothing can be heard.
 class PictureBox : public QWidget {
     Q_OBJECT
@@ -68,9 +68,9 @@ public:
     QToolButton* StopBtn;
     QToolButton* NextBtn;
     QToolButton* PrevBtn;
-    PictureBox* Image1;
+    PictureBox* PictureArea;
     QLabel* PlayStatus;
-    QLabel* PlayFileName1;
+    QLabel* FileNameLine;
     QTreeWidget* PlayList;
 
     // Event handlers.

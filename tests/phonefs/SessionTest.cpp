@@ -381,3 +381,34 @@ TEST_F(SessionFixture, AStopSignalWhileTheDialogIsUpKeepsTheSessionClosed) {
     EXPECT_FALSE(session->Rescan());
     EXPECT_TRUE(dev->written.empty());
 }
+
+TEST_F(SessionFixture, AnAbortPressedAsAnOperationStartsHoldsForIt) {
+    Connect(false);
+    const auto listings = [this] {
+        size_t n = 0;
+        for (size_t at = 0; (at = dev->written.find("AT+FSDL=", at)) != std::string::npos; ++at)
+            ++n;
+        return n;
+    };
+    ASSERT_TRUE(RescanNow(*session).has_value());
+    const size_t whole = listings();
+    ASSERT_GT(whole, 1u);
+    // The press comes once the operation is admitted, as its progress dialog shows: the scan
+    // stops at its next folder, and the abort stays raised until the next operation.
+    dev->written.clear();
+    const auto press = [this] { flags.AbortRequested = true; };
+    ui.onProgressShown = press;
+    ASSERT_TRUE(RescanNow(*session).has_value());
+    EXPECT_LT(listings(), whole);
+    EXPECT_TRUE(flags.AbortRequested);
+    ui.onProgressShown = nullptr;
+    dev->written.clear();
+    ASSERT_TRUE(RescanNow(*session).has_value());
+    EXPECT_EQ(listings(), whole);
+    // In a subfolder the progress dialog shows as the session admits the operation: a press
+    // then is kept too.
+    ASSERT_TRUE(session->OpenFolder("User"));
+    ui.onProgressShown = press;
+    ASSERT_TRUE(RescanNow(*session).has_value());
+    EXPECT_TRUE(flags.AbortRequested);
+}

@@ -55,6 +55,7 @@ public:
     std::function<void()> onBox;
     std::function<void()> onShow;
     std::function<void(int shown)> onDialog;
+    std::function<void()> onProgressShown;
     int dialogs = 0;
     bool busy = false;
     std::string longStatus;
@@ -133,6 +134,7 @@ public:
     void Show() override {
         visible = true;
         events.push_back("progress shown");
+        if (onProgressShown) onProgressShown();
     }
     void Hide() override {
         visible = false;

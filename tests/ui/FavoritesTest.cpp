@@ -105,8 +105,8 @@ TEST_F(FavoritesTest, ChosenItemNamesItsOwnPathAndTheMenuItemsSignal) {
     menu.actions().at(1)->trigger();
     ASSERT_EQ(go.count(), 1);
     EXPECT_EQ(go.at(0).at(0).toString(), "/b");
-    fav.AddCurrentDir1()->trigger();
-    fav.Setup1()->trigger();
+    fav.AddCurrentAction()->trigger();
+    fav.SetupAction()->trigger();
     EXPECT_EQ(add.count(), 1);
     EXPECT_EQ(setup.count(), 1);
     // An entry deleted while its item still exists selects nothing.

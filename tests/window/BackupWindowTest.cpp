@@ -373,7 +373,7 @@ TEST_F(BackupWindow, AbortStopsTheBackupCleanlyAndTheNextOneCompletesIt) {
     Boot(config);
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (form->Progress()->isVisible() && form->Progress()->ProgressBar2->value() == 3) {
+        if (form->Progress()->isVisible() && form->Progress()->CountBar->value() == 3) {
             QTest::mouseClick(form->Progress()->AbortBtn, Qt::LeftButton);
             presser.stop();
         }

@@ -167,7 +167,7 @@ TEST_F(PreviewFixture, ThreeComputerFilesOpenOnTheFirstAndStepWithinTheList) {
         EXPECT_EQ(form.PlayStatus->text(), "Просмотр 1/3");
         ASSERT_EQ(form.PlayList->topLevelItemCount(), 3);
         EXPECT_EQ(form.PlayList->topLevelItem(1)->text(0), "b.jpg");
-        EXPECT_EQ(form.Image1->Picture().size(), QSize(20, 10));
+        EXPECT_EQ(form.PictureArea->Picture().size(), QSize(20, 10));
         EXPECT_EQ(form.LastPicturePath(), files[0]);
 
         // Previous on the first entry does nothing.
@@ -177,22 +177,22 @@ TEST_F(PreviewFixture, ThreeComputerFilesOpenOnTheFirstAndStepWithinTheList) {
 
         // A double click on the current entry does nothing; on another it moves there.
         form.PlayList->setCurrentItem(form.PlayList->topLevelItem(0));
-        form.Image1->SetPicture(QImage());
+        form.PictureArea->SetPicture(QImage());
         form.PlayListDblClick();
-        EXPECT_TRUE(form.Image1->Picture().isNull());
+        EXPECT_TRUE(form.PictureArea->Picture().isNull());
         form.PlayList->setCurrentItem(form.PlayList->topLevelItem(1));
         form.PlayListDblClick();
         EXPECT_EQ(form.PlayIndex, 1);
-        EXPECT_EQ(form.Image1->Picture().size(), QSize(30, 30));
+        EXPECT_EQ(form.PictureArea->Picture().size(), QSize(30, 30));
 
         QTest::mouseClick(form.NextBtn, Qt::LeftButton);
         EXPECT_EQ(form.PlayStatus->text(), "Просмотр 3/3");
-        EXPECT_EQ(form.Image1->Picture().size(), QSize(8, 16));
+        EXPECT_EQ(form.PictureArea->Picture().size(), QSize(8, 16));
         // Next on the last entry does nothing.
-        form.Image1->SetPicture(QImage());
+        form.PictureArea->SetPicture(QImage());
         form.NextBtnClick();
         EXPECT_EQ(form.PlayIndex, 2);
-        EXPECT_TRUE(form.Image1->Picture().isNull());
+        EXPECT_TRUE(form.PictureArea->Picture().isNull());
         EXPECT_EQ(form.PlayStatus->text(), "Просмотр 3/3");
     });
     // The user's files stay where they were.
@@ -210,7 +210,7 @@ TEST_F(PreviewFixture, MelodiesPlayOnceStopThenPlayRestartsAndTheEndIsReported) 
     Open(form, {S(Path("tune.mmf")), S(Path("ring.mel"))}, true, [&] {
         EXPECT_TRUE(SmafPlaying());
         EXPECT_EQ(sound->starts, 1);
-        EXPECT_EQ(form.PlayFileName1->text(), "tune.mmf");
+        EXPECT_EQ(form.FileNameLine->text(), "tune.mmf");
 
         // Play while a melody plays does nothing.
         form.PlayBtnClick();
@@ -235,7 +235,7 @@ TEST_F(PreviewFixture, MelodiesPlayOnceStopThenPlayRestartsAndTheEndIsReported) 
         form.NextBtnClick();
         EXPECT_EQ(sound->starts, 4);
         EXPECT_TRUE(SmafPlaying());
-        EXPECT_EQ(form.PlayFileName1->text(), "ring.mel");
+        EXPECT_EQ(form.FileNameLine->text(), "ring.mel");
     });
 }
 
@@ -253,12 +253,12 @@ TEST_F(PreviewFixture, WhatCannotBeShownShowsNothing) {
          {S(Path("b.jpg")), S(Path("broken.bmp")), S(Path("c.bmp")), S(Path("d.gif")),
           S(Path("b.jpg")), S(Path("tune.mmf"))},
          true, [&] {
-             EXPECT_EQ(form.Image1->Picture().size(), QSize(30, 30));
+             EXPECT_EQ(form.PictureArea->Picture().size(), QSize(30, 30));
              for (int k = 1; k < 6; ++k) {
                  form.NextBtnClick();
-                 EXPECT_EQ(form.Image1->Picture().isNull(), k != 2 && k != 4) << k;
+                 EXPECT_EQ(form.PictureArea->Picture().isNull(), k != 2 && k != 4) << k;
              }
-             EXPECT_EQ(form.PlayFileName1->text(), "tune.mmf");
+             EXPECT_EQ(form.FileNameLine->text(), "tune.mmf");
          });
 }
 
@@ -283,9 +283,9 @@ TEST_F(PreviewFixture, AMelodyThatCannotBeHeardSaysWhy) {
         PreviewWindow form;
         form.SetTempFileName(S(Path("Q7K3FM.TMP")));
         Open(form, {S(Path("tune.mmf")), S(Path("note.txt"))}, true, [&] {
-            EXPECT_EQ(form.Image1->Note(), Q(Msg(row.said)));
+            EXPECT_EQ(form.PictureArea->Note(), Q(Msg(row.said)));
             form.NextBtnClick();
-            EXPECT_TRUE(form.Image1->Note().isEmpty());  // no melody: nothing said
+            EXPECT_TRUE(form.PictureArea->Note().isEmpty());  // no melody: nothing said
         });
     }
 }
@@ -361,10 +361,10 @@ TEST_F(PhonePreviewFixture, PhonePictureIsShownFromTheScratchFileUnderItsExtensi
         Fetched();
         EXPECT_EQ(play.PlayStatus->text(), "Просмотр 1/2");
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".jpg");
-        EXPECT_EQ(play.Image1->Picture().size(), QSize(24, 12));
+        EXPECT_EQ(play.PictureArea->Picture().size(), QSize(24, 12));
         EXPECT_FALSE(QFileInfo::exists(Q(Temp() + ".jpg")));
         EXPECT_EQ(Slurp(Temp()), jpg.toStdString());
-        EXPECT_EQ(play.PlayFileName1->text(), "wallpaper.jpg");
+        EXPECT_EQ(play.FileNameLine->text(), "wallpaper.jpg");
 
         // The MEL melody plays once its title is off (the player takes only SMAF).
         play.NextBtnClick();
@@ -396,12 +396,12 @@ TEST_F(PhonePreviewFixture, AniPicturesOfTheAnimationsFolderAreShownAtTheirWidth
     PreviewWindow& play = Preview(*form);
     Open(play, {"pic.ani", "wpaper.ani"}, false, [&] {
         Fetched();
-        EXPECT_EQ(play.Image1->Picture().size(), QSize(128, 3));
+        EXPECT_EQ(play.PictureArea->Picture().size(), QSize(128, 3));
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".bmp");
         EXPECT_FALSE(QFileInfo::exists(Q(Temp() + ".bmp")));
         play.NextBtnClick();
         Fetched();
-        EXPECT_EQ(play.Image1->Picture().size(), QSize(126, 5));
+        EXPECT_EQ(play.PictureArea->Picture().size(), QSize(126, 5));
     });
     EXPECT_EQ(sound->starts, 0);
 }
@@ -423,12 +423,12 @@ TEST_F(PhonePreviewFixture, GifAndEmsPicturesAreShown) {
     Open(play, {"two.gif"}, false, [&] {
         Fetched();
         EXPECT_EQ(play.LastPicturePath(), Temp());
-        EXPECT_EQ(play.Image1->Picture().size(), QSize(14, 9));
-        EXPECT_EQ(QColor(play.Image1->Picture().pixel(5, 5)), QColor(Qt::red));
+        EXPECT_EQ(play.PictureArea->Picture().size(), QSize(14, 9));
+        EXPECT_EQ(QColor(play.PictureArea->Picture().pixel(5, 5)), QColor(Qt::red));
     });
     Open(play, {S(Path("two.gif"))}, true, [&] {
         EXPECT_EQ(play.LastPicturePath(), S(Path("two.gif")));
-        EXPECT_EQ(play.Image1->Picture().size(), QSize(14, 9));
+        EXPECT_EQ(play.PictureArea->Picture().size(), QSize(14, 9));
     });
     ASSERT_TRUE(session->OpenFolder(".."));
     ASSERT_TRUE(session->OpenFolder("Images"));
@@ -436,7 +436,7 @@ TEST_F(PhonePreviewFixture, GifAndEmsPicturesAreShown) {
     Open(play, {"smile.ani"}, false, [&] {
         Fetched();
         EXPECT_EQ(play.LastPicturePath(), Temp() + ".bmp");
-        const QImage shown = play.Image1->Picture();
+        const QImage shown = play.PictureArea->Picture();
         ASSERT_EQ(shown.size(), QSize(16, 8));
         EXPECT_EQ(QColor(shown.pixel(3, 2)), QColor(Qt::black));
         EXPECT_EQ(QColor(shown.pixel(4, 2)), QColor(Qt::white));
@@ -453,7 +453,7 @@ TEST_F(PhonePreviewFixture, LostPhoneSaysSoAndTheWindowStaysOpen) {
     PreviewWindow& play = Preview(*form);
     Open(play, {"a.jpg", "b.jpg"}, false, [&] {
         Fetched();
-        EXPECT_EQ(play.Image1->Picture().size(), QSize(8, 8));
+        EXPECT_EQ(play.PictureArea->Picture().size(), QSize(8, 8));
         phone->FallSilentAfter(0);
         play.NextBtnClick();
         Fetched();
@@ -466,9 +466,9 @@ TEST_F(PhonePreviewFixture, LostPhoneSaysSoAndTheWindowStaysOpen) {
         // The status no longer claims a read under way.
         EXPECT_EQ(play.PlayStatus->text(), "Потеряна связь с телефоном");
         // Nothing of the first picture is shown as the second.
-        play.Image1->SetPicture(QImage());
+        play.PictureArea->SetPicture(QImage());
         play.PlayBtnClick();
-        EXPECT_TRUE(play.Image1->Picture().isNull());
+        EXPECT_TRUE(play.PictureArea->Picture().isNull());
         // A later move says so again, instead of doing nothing.
         play.PrevBtnClick();
         Fetched();
@@ -490,7 +490,7 @@ TEST_F(PhonePreviewFixture, F3InThePhonePaneViewsTheSelectedFilesAndConsumesTheS
     WhenShown driver([&](PreviewWindow& play) {
         Fetched();
         EXPECT_EQ(play.PlayStatus->text(), "Просмотр 1/2");
-        EXPECT_EQ(play.Image1->Picture().size(), QSize(10, 20));
+        EXPECT_EQ(play.PictureArea->Picture().size(), QSize(10, 20));
         ASSERT_EQ(play.PlayList->topLevelItemCount(), 2);
         EXPECT_EQ(play.PlayList->topLevelItem(1)->text(0), "two.jpg");
     });

@@ -69,7 +69,7 @@ void FavoritesMenu::Rebuild() {
 }
 
 void FavoritesMenu::Chosen(int index) {
-    // FavoritesChangeDir1Click: the item says which entry it stands for. An entry that
+    // The item says which entry it stands for. An entry that
     // has gone meanwhile selects nothing.
     if (index < 0 || static_cast<size_t>(index) >= m_favs.Path.size()) return;
     emit goToPath(Q(m_favs.Path[static_cast<size_t>(index)]));

@@ -32,13 +32,12 @@ public:
     // The button pops the menu up when pressed (a tool button at once, on the press).
     void AttachTo(QAbstractButton* button);
 
-    // FavoritesBtnClick: removes every item in front of the add and set-up items, then
+    // Removes every item in front of the add and set-up items, then
     // inserts one item per favourite and, when there is any, a separator.
     void Rebuild();
 
-    QMenu* Menu() const { return m_menu; }
-    QAction* AddCurrentDir1() const { return m_add; }
-    QAction* Setup1() const { return m_setup; }
+    QAction* AddCurrentAction() const { return m_add; }
+    QAction* SetupAction() const { return m_setup; }
 
 signals:
     // A favourite was chosen: its full folder path (taken from the chosen item).
@@ -55,7 +54,7 @@ private:
     QAction* m_setup = nullptr;
 };
 
-// AddCurrentDir1Click: asks for a short name (the input box captioned "Введите краткое
+// "Add the current folder": asks for a short name (the input box captioned "Введите краткое
 // наименование", the folder's path filled in) and appends the entry when the box was
 // closed with OK and the name is not empty. True when an entry was added.
 bool AddFavourite(Favourites& favs, InputBox& input, const QString& currentFolder);
