@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 
+#include "ui/LocalProblem.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -388,6 +389,12 @@ bool AtChannel::RunExchange(const CommandSpec& spec) {
         }
         ResponseComplete = false;
     }
+}
+
+void FailLocalFile(AtChannel& ch, const std::string& path, bool writing, int err) {
+    ch.LastError = kErrLocalFile;
+    ch.ErrorText =
+        path + ": " + LocalProblem(path, writing ? LocalAccess::Write : LocalAccess::Read, err);
 }
 
 }  // namespace q7k3

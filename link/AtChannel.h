@@ -244,4 +244,8 @@ private:
 
 bool ContainsText(std::string_view haystack, std::string_view needle);
 
+// The error pair of a local file that cannot be opened, read or written: kErrLocalFile,
+// and as its text the path with the reason (`err`: the failed call's errno, or 0).
+void FailLocalFile(AtChannel& ch, const std::string& path, bool writing, int err = 0);
+
 }  // namespace q7k3

@@ -1,7 +1,5 @@
 #include "link/Failure.h"
 
-#include "link/AtChannel.h"
-#include "ui/LocalProblem.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -51,12 +49,6 @@ std::string FailureReport(int reason, const std::string& errorText) {
     const std::string advice = FailureAdvice(reason);
     const std::string text = FailureText(reason, errorText);
     return advice.empty() ? text : text + "\r\n" + advice;
-}
-
-void FailLocalFile(AtChannel& ch, const std::string& path, bool writing, int err) {
-    ch.LastError = kErrLocalFile;
-    ch.ErrorText =
-        path + ": " + LocalProblem(path, writing ? LocalAccess::Write : LocalAccess::Read, err);
 }
 
 }  // namespace q7k3

@@ -116,9 +116,4 @@ std::string FailureAdvice(int reason);
 // The whole report: FailureText, and the advice on a line of its own when there is one.
 std::string FailureReport(int reason, const std::string& errorText);
 
-// The error pair of a local file that cannot be opened, read or written: kErrLocalFile,
-// and as its text the path with the reason (`err`: the failed call's errno, or 0).
-class AtChannel;
-void FailLocalFile(AtChannel& ch, const std::string& path, bool writing, int err = 0);
-
 }  // namespace q7k3

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "link/AppFlags.h"
+#include "ui/Favourites.h"
 
 class QSettings;
 
@@ -38,12 +39,6 @@ public:
     virtual void SetCheckLineStatus(bool on) = 0;
     virtual int PollingDelay() const = 0;
     virtual void SetPollingDelay(int ms) = 0;
-};
-
-// FavAliasList and FavPathList: index i of one belongs to index i of the other.
-struct Favourites {
-    std::vector<std::string> Alias;
-    std::vector<std::string> Path;
 };
 
 // Everything LoadSettings applies the stored values to.

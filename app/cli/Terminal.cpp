@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "app/cli/Options.h"
-#include "app/cli/StopSignals.h"
+#include "ui/StopSignals.h"
 #include "ui/Messages.h"
 #include "ui/Text.h"
 

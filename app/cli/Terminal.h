@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "app/cli/StopSignals.h"
+#include "ui/StopSignals.h"
 #include "link/Prompts.h"
 #include "link/StopSignal.h"
 

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/cli/StopSignals.h"
+#include "ui/StopSignals.h"
 #include "commands/CommandSupport.h"
 #include "link/AppFlags.h"
 #include "link/PhoneLink.h"

@@ -8,7 +8,7 @@
 
 #include <QDialog>
 
-#include "link/SettingsStore.h"
+#include "ui/Favourites.h"
 
 class QListWidget;
 class QPushButton;

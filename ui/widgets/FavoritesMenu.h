@@ -11,7 +11,7 @@
 #include <QObject>
 #include <QString>
 
-#include "link/SettingsStore.h"
+#include "ui/Favourites.h"
 
 class QAbstractButton;
 class QAction;
