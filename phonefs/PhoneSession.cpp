@@ -15,20 +15,21 @@ namespace q7k3 {
 
 PhoneSession::PhoneSession(PhoneLink& link, AppFlags& flags, Prompts& prompts,
                            ProgressView& progress, ConnectionDialog& dialog,
-                           SessionObserver& observer, Threading threading)
+                           SessionObserver& observer, Threading threading, Role role)
     : m_link(link),
       m_flags(flags),
       m_prompts(prompts),
       m_progress(progress),
       m_dialog(dialog),
       m_observer(observer),
+      m_role(role),
       m_bridge(m_toWindow, m_closingSignal),
       m_bridgedPrompts(m_bridge, prompts),
       m_bridgedProgress(m_bridge, progress),
       m_questions(m_bridge),
       m_fs(std::make_unique<PhoneFs>(link.Channel, flags, m_bridgedProgress, m_bridgedPrompts)),
       m_thread(std::make_unique<LinkThread>(threading == Threading::Inline)) {
-    m_fs->SetStopSignal(&m_closingSignal);
+    m_fs->SetStopSignal(&m_operationStop);
     m_keepAlive.setInterval(kKeepAliveMs);
     connect(&m_keepAlive, &QTimer::timeout, this, [this] { KeepAliveTick(); });
     // Whoever drops the tree (a scan, the report, a failed walk), the window lets go of
@@ -116,7 +117,7 @@ std::string PhoneSession::FreeSpaceText() const {
 Admission PhoneSession::Admit(bool needsPhone) const {
     if (Closing()) return Admission::Closing;
     if (Busy()) return Admission::Busy;
-    if (needsPhone && !PhoneReady()) return Admission::NoPhone;
+    if (needsPhone && !HasPhone()) return Admission::NoPhone;
     return Admission::Open;
 }
 
@@ -157,7 +158,15 @@ void PhoneSession::OfferSearch() {
     m_bridge.Tell([this, port = m_link.Port.PortName()] { m_dialog.OfferPhoneSearch(port); });
 }
 
+bool PhoneSession::HasPhone() const {
+    return m_role == Role::Command ? m_linked.load() : PhoneReady();
+}
+
 void PhoneSession::ShowPortError() {
+    if (OnPortFailed) {
+        OnPortFailed();
+        return;
+    }
     OfferSearch();
 #ifdef Q_OS_UNIX
     const std::string text = PortOpenFailureText(m_link.Port.PortName());
@@ -171,18 +180,36 @@ void PhoneSession::ShowPortError() {
 void PhoneSession::StopKeepAlive() { m_keepAlive.stop(); }
 
 void PhoneSession::ArmKeepAlive() {
-    if (m_flags.IRDAReq && !Closing())
+    // A command's session ends with its command: nothing to keep alive between operations.
+    if (m_role == Role::Window && m_flags.IRDAReq && !Closing())
         m_keepAlive.start();
     else
         m_keepAlive.stop();
 }
 
-void PhoneSession::DropTree() { m_fs->DropTree(); }
+void PhoneSession::DropTree() {
+    m_linked = false;
+    m_fs->DropTree();
+}
 
 // ---- the door ------------------------------------------------------------------------
 
 void PhoneSession::Launch(SessionState state, const BusyView* view, Task task,
                           std::function<void(const Ended&)> after) {
+    Admitted(state, view);
+    m_thread->Post([this, inlineTask = m_thread->Inline(), task = std::move(task),
+                    after = std::move(after)] {
+        const Ended ended = task();
+        if (inlineTask) {
+            Finish(ended, after);
+            return;
+        }
+        // The end is heard on the window's thread; once the session is gone, nobody hears.
+        m_toWindow.Post([this, ended, after] { Finish(ended, after); });
+    });
+}
+
+void PhoneSession::Admitted(SessionState state, const BusyView* view) {
     StopKeepAlive();
     // The one place the abort is lowered: as the operation is admitted, before its progress
     // dialog shows. From here on a press of the abort button holds to the operation's end,
@@ -200,16 +227,6 @@ void PhoneSession::Launch(SessionState state, const BusyView* view, Task task,
         m_progress.Show();
     }
     m_bridgedProgress.Mirror();
-    m_thread->Post([this, inlineTask = m_thread->Inline(), task = std::move(task),
-                    after = std::move(after)] {
-        const Ended ended = task();
-        if (inlineTask) {
-            Finish(ended, after);
-            return;
-        }
-        // The end is heard on the window's thread; once the session is gone, nobody hears.
-        m_toWindow.Post([this, ended, after] { Finish(ended, after); });
-    });
 }
 
 void PhoneSession::Finish(const Ended& ended, const std::function<void(const Ended&)>& after) {
@@ -223,7 +240,8 @@ void PhoneSession::Finish(const Ended& ended, const std::function<void(const End
         FinishClose();
         return;
     }
-    SetState(m_fs->PhoneRoot() ? SessionState::Idle : SessionState::NoPhone);
+    const bool phone = m_role == Role::Command ? m_linked.load() : m_fs->PhoneRoot() != nullptr;
+    SetState(phone ? SessionState::Idle : SessionState::NoPhone);
     DeliverNotes();
     if (was != SessionState::Pinging) m_observer.BusyChanged(false);
     if (after) after(ended);
@@ -263,6 +281,23 @@ bool PhoneSession::AfterPing(std::function<void()> again) {
     if (m_state.load() != SessionState::Pinging || m_afterPing) return false;
     m_afterPing = std::move(again);
     return true;
+}
+
+bool PhoneSession::Begin(const BusyView& view) {
+    if (!m_thread->Inline() || m_begun || Admit() != Admission::Open) return false;
+    Admitted(SessionState::Running, &view);
+    m_begun = true;
+    return true;
+}
+
+Outcome PhoneSession::End(Outcome outcome) {
+    if (!m_begun) return outcome;
+    m_begun = false;
+    const Ended ended = Reported([outcome](PhoneFs&) { return outcome; }, true)();
+    Finish(ended, [this](const Ended& end) {
+        if (end.LinkLost) ConnectionDialogLoop();
+    });
+    return outcome;
 }
 
 // ---- connection ----------------------------------------------------------------------
@@ -344,6 +379,13 @@ void PhoneSession::Connect(Connected done) {
                 ShowPortError();
                 return ended;
             }
+            if (m_role == Role::Command) {
+                // A command reads what it needs itself.
+                if (!Identify()) return ended;
+                m_linked = true;
+                ended.Result = Outcome::Done;
+                return ended;
+            }
             if (!IdentifyAndScan()) return ended;
             ended.Result = Outcome::Done;
             if (AfterScan) AfterScan(*m_fs);
@@ -358,18 +400,24 @@ void PhoneSession::Connect(Connected done) {
         });
 }
 
-bool PhoneSession::IdentifyAndScan() {
-    m_link.OnCutTransferWait = [this](int64_t leftMs, int64_t totalMs) {
-        m_bridgedProgress.SetLongStatus(Msg(kMsgPhoneFinishingCut) +
-                                        std::to_string((leftMs + 999) / 1000) +
-                                        Msg(kMsgSecondsWait));
-        m_bridgedProgress.SetMax(2, static_cast<int>(totalMs / 500));
-        m_bridgedProgress.SetPosition(2, static_cast<int>((totalMs - leftMs) / 500));
-    };
+bool PhoneSession::Identify() {
+    // A link that came with its own countdown (the command line's status line) keeps it.
+    if (m_role == Role::Window || !m_link.OnCutTransferWait)
+        m_link.OnCutTransferWait = [this](int64_t leftMs, int64_t totalMs) {
+            m_bridgedProgress.SetLongStatus(Msg(kMsgPhoneFinishingCut) +
+                                            std::to_string((leftMs + 999) / 1000) +
+                                            Msg(kMsgSecondsWait));
+            m_bridgedProgress.SetMax(2, static_cast<int>(totalMs / 500));
+            m_bridgedProgress.SetPosition(2, static_cast<int>((totalMs - leftMs) / 500));
+        };
     const PhoneCheck check = IdentifyPhone(m_link, m_flags, [this] {
         m_bridgedProgress.SetLongStatus(Msg(kMsgInitializing));
     });
     if (check != PhoneCheck::Supported) {
+        if (OnPhoneRefused) {
+            OnPhoneRefused(check);
+            return false;
+        }
         if (check == PhoneCheck::Silent) OfferSearch();
         const int message = PhoneCheckMessage(check, m_link.Channel.LastError);
         // A silent phone: the port it was asked on, and where another one is chosen.
@@ -380,6 +428,11 @@ bool PhoneSession::IdentifyAndScan() {
         return false;
     }
     if (AfterIdentify) AfterIdentify(*m_fs);
+    return true;
+}
+
+bool PhoneSession::IdentifyAndScan() {
+    if (!Identify()) return false;
     if (!Scan()) {
         // Whatever the scan left behind, a failed start ends without a link or a tree.
         m_link.Port.Disconnect();

@@ -112,12 +112,20 @@ public:
     using Connected = std::function<void(bool)>;
     enum class Threading {
         LinkThread,  // the program: a thread of the session's own
-        Inline,      // tests on the virtual clock: the caller's thread, everything at once
+        Inline,      // the command line, and tests on the virtual clock: the caller's
+                     // thread, everything at once
+    };
+    // Whom the session serves.
+    enum class Role {
+        Window,   // the window: a connection reads the whole tree, the keep-alive pings
+        Command,  // one command of the command line: a connection identifies the phone and
+                  // reads nothing (the command reads what it needs), nothing pings, and the
+                  // phone counts as there from its identification until the link is lost
     };
 
     PhoneSession(PhoneLink& link, AppFlags& flags, Prompts& prompts, ProgressView& progress,
                  ConnectionDialog& dialog, SessionObserver& observer,
-                 Threading threading = Threading::LinkThread);
+                 Threading threading = Threading::LinkThread, Role role = Role::Window);
     ~PhoneSession() override;
     PhoneSession(const PhoneSession&) = delete;
     PhoneSession& operator=(const PhoneSession&) = delete;
@@ -161,6 +169,9 @@ public:
     // way stops at its next data prompt, leaving the phone to give it up by itself (the next
     // connection waits that out), instead of sending the rest spoiled. Safe on any thread.
     void EndAtOnce() { m_endAtOnce = true; }
+    // A stop from outside the session (the command line's interrupt) that the phone's
+    // exchanges obey as well; it outlives the session.
+    void AlsoStopOn(const StopSignal* stop) { m_outsideStop = stop; }
 
     // Submits an operation through the door; false (and nothing runs) when the door is
     // shut. `done` hears how it ended.
@@ -169,6 +180,12 @@ public:
     // `again` runs once the ping has ended with the phone still there. True when it was
     // kept for then; false when the session is not pinging (or something waits already).
     bool AfterPing(std::function<void()> again);
+    // An operation the caller runs itself, on its own thread, between Begin and End (an
+    // inline session only: the command line's command). Begin admits it as Run does (false
+    // when the door is shut); End gives it the same report as Run and tells how it ended.
+    bool Begin(const BusyView& view);
+    Outcome End(Outcome outcome);
+    bool Begun() const { return m_begun; }
 
     // The refresh of the current phone folder: the whole scan at the root, nothing in a
     // folder that exists only in the program, one listing elsewhere.
@@ -195,6 +212,10 @@ public:
     // Runs on the link thread once a new connection's scan has succeeded: what the window
     // asks the phone besides its files (its failures are its own, the connection stands).
     std::function<void(PhoneFs& fs)> AfterScan;
+    // How a connection that failed is said when not in the window's boxes (the command
+    // line says it in lines, with its exit code). Both run on the link thread.
+    std::function<void()> OnPortFailed;
+    std::function<void(PhoneCheck check)> OnPhoneRefused;
     PhoneLink& Link() { return m_link; }
     AppFlags& Flags() { return m_flags; }
     // The window's own progress dialog and boxes.
@@ -226,6 +247,8 @@ private:
     // Puts a task on the link thread; `ended` runs on the window's thread after it.
     void Launch(SessionState state, const BusyView* view, Task task,
                 std::function<void(const Ended&)> ended);
+    // What every admitted operation starts with: the state, the abort lowered, its view.
+    void Admitted(SessionState state, const BusyView* view);
     void Finish(const Ended& ended, const std::function<void(const Ended&)>& after);
     // An operation with its report, as a task.
     Task Reported(Operation operation, bool report);
@@ -249,6 +272,11 @@ private:
     // (the tree is then dropped and the connection dialog must come).
     bool Guard();
     bool IdentifyAndScan();
+    // The phone on the port opened identified, and AfterIdentify; false after its report.
+    bool Identify();
+    // A phone to run operations on: the tree of a window's session, the identified phone
+    // of a command's. Read on the thread that owns the tree.
+    bool HasPhone() const;
     bool Scan();
     bool ListCurrent();
     void ShowError(int message);
@@ -279,6 +307,28 @@ private:
     std::atomic<SessionState> m_state = SessionState::NoPhone;
     std::atomic<bool> m_endAtOnce = false;
     ClosingSignal m_closingSignal{*this};
+    // What the phone's exchanges obey: the close, and a stop from outside.
+    class OperationStop final : public StopSignal {
+    public:
+        explicit OperationStop(const PhoneSession& session) : m_session(session) {}
+        bool Raised() const override {
+            return m_session.Closing() ||
+                   (m_session.m_outsideStop && m_session.m_outsideStop->Raised());
+        }
+        bool CutsWrite() const override {
+            return m_session.m_endAtOnce.load() ||
+                   (m_session.m_outsideStop && m_session.m_outsideStop->CutsWrite());
+        }
+
+    private:
+        const PhoneSession& m_session;
+    };
+    const StopSignal* m_outsideStop = nullptr;
+    OperationStop m_operationStop{*this};
+    const Role m_role;
+    // A command's phone: identified, and its link not lost since.
+    std::atomic<bool> m_linked = false;
+    bool m_begun = false;
     // What the link thread hands to the window's thread (a task's end, the bridge's calls).
     HandOff m_toWindow{this};
     WindowBridge m_bridge;

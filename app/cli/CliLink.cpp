@@ -71,7 +71,7 @@ int TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options) {
     return 0;
 }
 
-bool CliLink::Open(const LinkOptions& options) {
+bool CliLink::Prepare(const LinkOptions& options) {
     m_link = std::make_unique<PhoneLink>();
     SerialPort& comm = m_link->Port;
     AtChannel& ch = m_link->Channel;
@@ -116,27 +116,6 @@ bool CliLink::Open(const LinkOptions& options) {
     m_exitCode = kExitPort;
     // No port at all: the caller says where one is named.
     if (comm.PortName().empty()) return false;
-    if (!comm.Connect()) {
-        // Whether the port is missing, held or not permitted, each on a line of its own;
-        // a command or a udev rule to copy stands on its own line, as it is.
-        const std::string text = PortOpenFailureText(comm.PortName());
-        size_t from = 0;
-        int index = 0;
-        while (from < text.size()) {
-            const size_t end = std::min(text.find('\n', from), text.size());
-            const size_t cut = end > from && text[end - 1] == '\r' ? end - 1 : end;
-            const std::string line = text.substr(from, cut - from);
-            if (!line.empty()) {
-                // The failure, the port's state, then advice and what to copy in turn.
-                if (index++ < 2 || IsPortAdvice(line))
-                    Fail(line, m_exitCode);
-                else
-                    PrintToCopy(line);
-            }
-            from = end + 1;
-        }
-        return false;
-    }
     m_exitCode = 0;
     // A phone still waiting for the data of a write cut short: said once, then counted down.
     m_link->OnCutTransferWait = [said = false](int64_t leftMs, int64_t totalMs) mutable {
@@ -149,13 +128,34 @@ bool CliLink::Open(const LinkOptions& options) {
         DrawStatusLine(Msg(kMsgWaitLeft) + std::to_string(seconds / 60) + ":" +
                        (seconds % 60 < 10 ? "0" : "") + std::to_string(seconds % 60));
     };
-    // The window's identification: reset, model, model check, the SGH-E800 rule.
-    const PhoneCheck check = IdentifyPhone(*m_link, Flags);
-    EndProgressLine();
-    if (check == PhoneCheck::Supported) return true;
+    return true;
+}
+
+void CliLink::PortFailed() {
+    m_exitCode = kExitPort;
+    // Whether the port is missing, held or not permitted, each on a line of its own;
+    // a command or a udev rule to copy stands on its own line, as it is.
+    const std::string text = PortOpenFailureText(m_link->Port.PortName());
+    size_t from = 0;
+    int index = 0;
+    while (from < text.size()) {
+        const size_t end = std::min(text.find('\n', from), text.size());
+        const size_t cut = end > from && text[end - 1] == '\r' ? end - 1 : end;
+        const std::string line = text.substr(from, cut - from);
+        if (!line.empty()) {
+            // The failure, the port's state, then advice and what to copy in turn.
+            if (index++ < 2 || IsPortAdvice(line))
+                Fail(line, m_exitCode);
+            else
+                PrintToCopy(line);
+        }
+        from = end + 1;
+    }
+}
+
+void CliLink::PhoneRefused(PhoneCheck check) {
     m_exitCode = check == PhoneCheck::Silent ? kExitSilent : kExitUnsupported;
-    Fail(Msg(PhoneCheckMessage(check, ch.LastError)), m_exitCode);
-    return false;
+    Fail(Msg(PhoneCheckMessage(check, m_link->Channel.LastError)), m_exitCode);
 }
 
 }  // namespace q7k3::cli

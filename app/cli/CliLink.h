@@ -1,7 +1,7 @@
 #pragma once
-// Opening the phone link for a CLI command: the port options, the port opened with the
-// line settings, the phone reset and its model checked. Every command that talks to the
-// phone starts here.
+// The phone link of a CLI command: the port options, the port chosen with its line settings
+// (or found by the search), and how a port or phone that will not do is said. The port is
+// opened and the phone identified by the command's session (CliSession.h).
 
 #include <cstdint>
 #include <memory>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/AppFlags.h"
+#include "link/Connection.h"
 #include "link/PhoneLink.h"
 #include "link/PhoneSearch.h"
 
@@ -46,9 +47,13 @@ enum LinkExit : int { kExitPort = 3, kExitSilent = 4, kExitUnsupported = 5 };
 
 class CliLink {
 public:
-    // Opens the port, resets the phone and reads its model. On failure prints the
-    // catalogue's text on standard error and returns false; ExitCode() tells why.
-    bool Open(const LinkOptions& options);
+    // Makes the link and chooses its port and line settings (the stored ones, the command
+    // line's, the search's). False when there is no port to open; ExitCode() tells why.
+    bool Prepare(const LinkOptions& options);
+    // The port did not open: why, each on a line of its own, with what to copy.
+    void PortFailed();
+    // The phone on the port will not do: the catalogue's text for the check.
+    void PhoneRefused(PhoneCheck check);
     int ExitCode() const { return m_exitCode; }
 
     PhoneLink& Link() { return *m_link; }

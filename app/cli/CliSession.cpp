@@ -43,6 +43,17 @@ commands::SamePhoneQuestion CliSamePhone(const LinkOptions& options) {
     };
 }
 
+CliSession::CliSession() : m_view(progress), m_ui(prompts) {}
+
+CliSession::CliSession(ProgressView& view, Prompts& ui) : m_view(view), m_ui(ui) {}
+
+CliSession::~CliSession() {
+    if (!m_session) return;
+    m_session->End(Outcome::Done);
+    // The port's last close.
+    m_session->Close();
+}
+
 int CliSession::TakeOptions(const ParsedArgs& parsed) {
     std::vector<std::string> words;
     if (const int rc = LinkWords(parsed, words)) return rc;
@@ -52,30 +63,63 @@ int CliSession::TakeOptions(const ParsedArgs& parsed) {
 }
 
 int CliSession::Open() {
-    if (!link.Open(options)) return LinkFailure(link, options);
-    if (CurrentVerbosity() == Verbosity::Verbose)
-        std::fprintf(stderr, "q7k3fm-cli: %s%s, %s%s\n", Msg(kMsgCliPortNamed).c_str(),
-                     Printable(link.Link().Port.PortName()).c_str(), Msg(kMsgCliModelNamed).c_str(),
-                     Printable(link.Channel().PhoneModel).c_str());
-    ApplyMode(mode, link.Flags);
-    link.Flags.HiddenFiles = hidden;
-    // The link's model query was followed to its final "OK": nothing of it is left.
-    fs = std::make_unique<PhoneFs>(link.Channel(), link.Flags, progress, prompts);
-    fs->SetStopSignal(&InterruptSignal());
-    // A replacement an earlier run was killed in the middle of is finished first.
-    for (const std::string& line :
-         commands::FinishUnfinishedReplacements(*fs, CliSamePhone(options)))
-        Fail(line);  // a note on standard error, not a failure of this command
+    if (!link.Prepare(options)) return LinkFailure(link, options);
+    m_session = std::make_unique<PhoneSession>(link.Link(), link.Flags, m_ui, m_view, m_dialog,
+                                               m_observer, PhoneSession::Threading::Inline,
+                                               PhoneSession::Role::Command);
+    PhoneSession& session = *m_session;
+    session.AlsoStopOn(&InterruptSignal());
+    session.OnPortFailed = [this] { link.PortFailed(); };
+    session.OnPhoneRefused = [this](PhoneCheck check) { link.PhoneRefused(check); };
+    session.AfterIdentify = [this](PhoneFs& phone) {
+        EndProgressLine();
+        if (connecting.NamePort && CurrentVerbosity() == Verbosity::Verbose)
+            std::fprintf(stderr, "q7k3fm-cli: %s%s, %s%s\n", Msg(kMsgCliPortNamed).c_str(),
+                         Printable(link.Link().Port.PortName()).c_str(),
+                         Msg(kMsgCliModelNamed).c_str(),
+                         Printable(link.Channel().PhoneModel).c_str());
+        ApplyMode(mode, link.Flags);
+        if (connecting.TakeHidden) link.Flags.HiddenFiles = hidden;
+        if (connecting.RereadModel) phone.RereadModel();
+        if (!connecting.FinishUnfinished) return;
+        // A replacement an earlier run was killed in the middle of is finished first.
+        for (const std::string& line :
+             commands::FinishUnfinishedReplacements(phone, CliSamePhone(options)))
+            Fail(line);  // a note on standard error, not a failure of this command
+    };
+    bool connected = false;
+    session.Start(true, [&connected](bool ok) { connected = ok; });
+    if (!connected) {
+        const int rc = LinkFailure(link, options);
+        return rc ? rc : kExitPhoneFailed;
+    }
+    fs = &session.Fs();
+    // The command's work is the session's operation from here to its end; the progress line
+    // is the command's to show.
+    session.Begin(BusyView{false, {}, {}, 0, 0});
     return 0;
 }
 
 int CliSession::PhoneError(const std::string& localPath) {
     progress.Hide();
-    if (Interrupted()) return kExitInterrupted;
+    if (Interrupted()) {
+        if (m_session) m_session->End(Outcome::Stopped);
+        return kExitInterrupted;
+    }
+    AtChannel& ch = link.Channel();
+    const int code = IsLocalFailure(ch.LastError) ? kExitLocalFile : kExitPhoneFailed;
+    // A local file the failure did not name is named now.
+    if (ch.LastError == kErrLocalFile && ch.ErrorText.empty()) ch.ErrorText = localPath;
+    ReportFailure();
+    return code;
+}
+
+void CliSession::ReportFailure() {
     const AtChannel& ch = link.Channel();
-    std::string text = FailureReport(ch.LastError, ch.ErrorText);
-    if (ch.LastError == kErrLocalFile && ch.ErrorText.empty()) text += localPath;
-    return Fail(OneLine(text), IsLocalFailure(ch.LastError) ? kExitLocalFile : kExitPhoneFailed);
+    // The session's report leaves an abort unsaid; the command line says it all the same.
+    const bool said = !m_session || !m_session->Begun() || ch.LastError == kErrAborted;
+    if (said) Fail(OneLine(FailureReport(ch.LastError, ch.ErrorText)));
+    if (m_session) m_session->End(Outcome::Failed);
 }
 
 }  // namespace q7k3::cli

@@ -43,9 +43,6 @@ struct Session : CliSession {
             return Interrupted() ? kExitInterrupted : kExitPhoneFailed;
         return 0;
     }
-    ~Session() {
-        if (fs) link.Link().Port.Disconnect();
-    }
 };
 
 // A folder that holds no backup: named, with the local-file code.

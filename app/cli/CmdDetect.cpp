@@ -57,7 +57,7 @@ SearchRequest StoredRequest(uint32_t preferredRate, bool rateGiven) {
     SearchRequest request;
     SettingsStore store;
     request.StoredPort = store.ReadString("ComPort", "");
-    // The settings' line defaults, as CliLink opens the port: rate,N,8,1, line status checked.
+    // The settings' line defaults, as CliLink sets the port up: rate,N,8,1, line status checked.
     request.Line.Manual = false;
     request.Line.CheckLineStatus = true;
     request.PreferredRate = static_cast<int>(

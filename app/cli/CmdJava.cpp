@@ -55,40 +55,28 @@ int RunJava(const ParsedArgs& a) {
     if (a.positional[0] != "rebuild")
         return UsageError("java", Msg(kMsgCliUnknownCommand) + "«" + Printable(a.positional[0]) +
                                       "»" + Msg(kMsgCliDidYouMean) + "«rebuild»?");
-    LinkOptions options;
-    std::vector<std::string> words;
-    if (const int rc = LinkWords(a, words)) return rc;
-    if (const int rc = TakeLinkOptions(words, options)) return rc;
-    // The phone registers no suites in the PIMS tree.
-    FolderMode mode = FolderMode::Normal;
-    if (const int rc = ModeOption(a, false, mode)) return rc;
-
-    CliLink link;
-    if (!link.Open(options)) return LinkFailure(link, options);
-    struct Close {
-        CliLink& link;
-        ~Close() { link.Link().Port.Disconnect(); }
-    } close{link};
-    ApplyMode(mode, link.Flags);
     StepLines progress;
     JavaPrompts prompts;
-    PhoneFs fs(link.Channel(), link.Flags, progress, prompts);
+    CliSession s(progress, prompts);
+    std::vector<std::string> words;
+    if (const int rc = LinkWords(a, words)) return rc;
+    if (const int rc = TakeLinkOptions(words, s.options)) return rc;
+    // The phone registers no suites in the PIMS tree.
+    if (const int rc = ModeOption(a, false, s.mode)) return rc;
     // The model query of the link's opening may still have its "OK" on the way.
-    fs.RereadModel();
-    // What an earlier run left erased or half replaced is put back first.
-    for (const std::string& line :
-         commands::FinishUnfinishedReplacements(fs, CliSamePhone(options)))
-        Fail(line);
-    fs.BuildFolderTree(link.Flags.Mode);
+    s.connecting = {false, false, true, true};
+    if (const int rc = s.Open()) return rc;
+    PhoneFs& fs = *s.fs;
+    fs.BuildFolderTree(s.link.Flags.Mode);
     // The registry is erased before it is written anew: an interrupt is noted, not obeyed
     // at once, so that the old files are kept or written back first.
     const WriteGuard writing;
     if (!RebuildSuiteRegistry(fs)) {
-        const AtChannel& ch = link.Channel();
-        Fail(OneLine(FailureReport(ch.LastError, ch.ErrorText)));
         // A line that died after the erase: this program ends now, so the old files wait
-        // on the computer for the next connection.
+        // on the computer for the next connection (kept while the tree is there, before the
+        // failure's report may drop it).
         const std::vector<std::string> kept = commands::KeepErasedRegistry(fs);
+        s.ReportFailure();
         if (!kept.empty())
             Fail(Msg(kMsgErasedKeptForNextConnection) + Printable(JoinText(kept, ", ")));
         return kExitPhoneFailed;

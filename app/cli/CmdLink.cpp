@@ -3,6 +3,7 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
+#include "app/cli/CliSession.h"
 #include "app/cli/Options.h"
 
 namespace q7k3::cli {
@@ -20,12 +21,12 @@ int RunIdentify(const std::vector<std::string>& given) {
     if (const int rc = Parse(kSpec, given, parsed); rc != kParsed) return rc;
     std::vector<std::string> args;
     if (const int rc = LinkWords(parsed, args)) return rc;
-    LinkOptions options;
-    if (const int rc = TakeLinkOptions(args, options)) return rc;
-    CliLink link;
-    if (!link.Open(options)) return LinkFailure(link, options);
-    std::printf("%s\n", Printable(link.Channel().PhoneModel).c_str());
-    link.Link().Port.Disconnect();
+    CliSession s;
+    if (const int rc = TakeLinkOptions(args, s.options)) return rc;
+    // Only the model: what an earlier run left unfinished waits for a command that works.
+    s.connecting = {false, false, false, false};
+    if (const int rc = s.Open()) return rc;
+    std::printf("%s\n", Printable(s.link.Channel().PhoneModel).c_str());
     return 0;
 }
 

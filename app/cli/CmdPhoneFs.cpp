@@ -184,9 +184,6 @@ struct Session : CliSession {
         name = m->tail;
         return true;
     }
-    ~Session() {
-        if (fs) link.Link().Port.Disconnect();
-    }
 };
 
 // The file of that name in a listed folder: the exact name, else the only one that matches

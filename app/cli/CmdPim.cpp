@@ -42,9 +42,6 @@ Format FormatOf(const ParsedArgs& a) {
 }
 
 struct Session : CliSession {
-    ~Session() {
-        if (fs) link.Link().Port.Disconnect();
-    }
     // The failure of a phonebook or message exchange, said as every command says it.
     int Failed(const Failure& failure) {
         link.Channel().Fail(failure);

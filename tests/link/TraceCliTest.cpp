@@ -1,5 +1,6 @@
 // The CLI's --trace and ports against the phone emulator over a real pseudo-terminal: the
-// trace of a scan reads as the exchange it was, and the emulator's port is said to open.
+// trace of a scan reads as the exchange it was, a time-out is followed by the link's
+// recovery, and the emulator's port is said to open.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -48,6 +49,22 @@ TEST(TraceOption, TheTraceOfAScanReadsAsTheExchangeItWas) {
     EXPECT_NE(r.out.find("Tetris_suite.jar"), std::string::npos);
     EXPECT_NE(received.find("\"Tetris_suite.jar\""), std::string::npos);
     EXPECT_NE(text.find("# close"), std::string::npos);
+}
+
+TEST(TraceOption, AfterATimeOutThePortIsReopenedAndThePhoneResetBeforeTheCommandEnds) {
+    // Reset and model are answered, the listing's commands no longer.
+    EmulatorProcess phone({"--preset", "demo", "--silent-after", "2"});
+    ASSERT_TRUE(phone.Started()) << phone.Error();
+    const std::string trace = testing::TempDir() + "/timeout-trace.txt";
+    std::remove(trace.c_str());
+    const CliResult r = RunCli({"--port", phone.TtyPath(), "--trace", trace, "ls", "/User"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(q7k3::test::CountOf(r.err, q7k3::Msg(q7k3::kMsgTimeout)), 1u) << r.err;
+    EXPECT_EQ(r.out, "");
+    const std::string text = ReadAll(trace);
+    const size_t reopened = text.rfind("# open " + phone.TtyPath());
+    ASSERT_EQ(q7k3::test::CountOf(text, "# open "), 2u) << text;
+    EXPECT_EQ(Direction(text.substr(reopened), '>').rfind("ATZ\r\n", 0), 0u) << text;
 }
 
 TEST(TraceOption, AFileThatCannotBeWrittenStopsTheCommandBeforeThePortOpens) {
