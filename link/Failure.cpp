@@ -53,10 +53,10 @@ std::string FailureReport(int reason, const std::string& errorText) {
     return advice.empty() ? text : text + "\r\n" + advice;
 }
 
-void FailLocalFile(AtChannel& ch, const std::string& path, bool writing, int err) {
-    ch.LastError = kErrLocalFile;
-    ch.ErrorText =
-        path + ": " + LocalProblem(path, writing ? LocalAccess::Write : LocalAccess::Read, err);
+Failure LocalFileFailure(const std::string& path, bool writing, int err) {
+    return {
+        kErrLocalFile,
+        path + ": " + LocalProblem(path, writing ? LocalAccess::Write : LocalAccess::Read, err)};
 }
 
 }  // namespace q7k3

@@ -150,11 +150,11 @@ bool CliLink::Open(const LinkOptions& options) {
                        (seconds % 60 < 10 ? "0" : "") + std::to_string(seconds % 60));
     };
     // The window's identification: reset, model, model check, the SGH-E800 rule.
-    const PhoneCheck check = IdentifyPhone(*m_link, Flags);
+    const Identification check = IdentifyPhone(*m_link, Flags);
     EndProgressLine();
     if (check == PhoneCheck::Supported) return true;
     m_exitCode = check == PhoneCheck::Silent ? kExitSilent : kExitUnsupported;
-    Fail(Msg(PhoneCheckMessage(check, ch.LastError)), m_exitCode);
+    Fail(Msg(PhoneCheckMessage(check)), m_exitCode);
     return false;
 }
 

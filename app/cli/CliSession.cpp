@@ -69,13 +69,12 @@ int CliSession::Open() {
     return 0;
 }
 
-int CliSession::PhoneError(const std::string& localPath) {
+int CliSession::PhoneError(const Failure& failure, const std::string& localPath) {
     progress.Hide();
     if (Interrupted()) return kExitInterrupted;
-    const AtChannel& ch = link.Channel();
-    std::string text = FailureReport(ch.LastError, ch.ErrorText);
-    if (ch.LastError == kErrLocalFile && ch.ErrorText.empty()) text += localPath;
-    return Fail(OneLine(text), IsLocalFailure(ch.LastError) ? kExitLocalFile : kExitPhoneFailed);
+    std::string text = FailureReport(failure);
+    if (failure.Reason == kErrLocalFile && failure.Text.empty()) text += localPath;
+    return Fail(OneLine(text), IsLocalFailure(failure.Reason) ? kExitLocalFile : kExitPhoneFailed);
 }
 
 }  // namespace q7k3::cli

@@ -43,7 +43,7 @@ struct CliSession {
     int Open();
     // The catalogue's text for the failure; a local file that cannot be opened is named
     // and ends the command with the local-file code.
-    int PhoneError(const std::string& localPath = {});
+    int PhoneError(const Failure& failure, const std::string& localPath = {});
 };
 
 }  // namespace q7k3::cli

@@ -79,13 +79,12 @@ int RunJava(const ParsedArgs& a) {
     for (const std::string& line :
          commands::FinishUnfinishedReplacements(fs, CliSamePhone(options)))
         Fail(line);
-    fs.BuildFolderTree(link.Flags.Mode);
+    (void)fs.BuildFolderTree(link.Flags.Mode);
     // The registry is erased before it is written anew: an interrupt is noted, not obeyed
     // at once, so that the old files are kept or written back first.
     const WriteGuard writing;
-    if (!RebuildSuiteRegistry(fs)) {
-        const AtChannel& ch = link.Channel();
-        Fail(OneLine(FailureReport(ch.LastError, ch.ErrorText)));
+    if (Status rebuilt = RebuildSuiteRegistry(fs); !rebuilt) {
+        Fail(OneLine(FailureReport(rebuilt.error())));
         // A line that died after the erase: this program ends now, so the old files wait
         // on the computer for the next connection.
         const std::vector<std::string> kept = commands::KeepErasedRegistry(fs);
