@@ -117,6 +117,25 @@ TEST_F(ChannelFixture, CommandPatternFailsOnCmeErrorAndOnSilence) {
     EXPECT_EQ(port.writes.size(), 2u + 4u);  // the first try's one, then 1 + 4 re-sends
 }
 
+TEST_F(ChannelFixture, EachRefusalIsTheCommandsOwnNeverAnEarlierOnes) {
+    // A handler's reason is the command's; the next command that refuses without a reason
+    // of its own says the phone would not, not what the first one said.
+    port.onSend = [&](const std::string&) {
+        clock.onTick = [&](int64_t) { Arrive("\r\nNO\r\n"); };
+    };
+    CommandSpec spec;
+    spec.text = "AT+FSFE=-1,\"x\"\r\n";
+    spec.onLine = [&](const std::string& line) {
+        return line == "NO\r\n" ? ch.Refuse({kErrText, "said"}) : LineAction::Skip;
+    };
+    const Status first = ch.RunCommand(spec);
+    EXPECT_EQ(test::TextOf(first), "said");
+    spec.onLine = [](const std::string& line) {
+        return line == "NO\r\n" ? LineAction::Failure : LineAction::Skip;
+    };
+    EXPECT_EQ(test::ReasonOf(ch.RunCommand(spec)), kErrRefused);
+}
+
 TEST_F(ChannelFixture, EndlessGarbageIsBoundedAndEndsTheWait) {
     ch.PollStep = 1;
     const std::string chunk(64 * 1024, 'x');

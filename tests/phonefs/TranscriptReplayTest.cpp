@@ -258,7 +258,6 @@ struct TranscriptTest : ::testing::TestWithParam<std::string> {
     }
 
     std::string Step(const Transcript& t, const std::string& step, long& taken) {
-        AtChannel& ch = link->Channel;
         const size_t space = step.find(' ');
         const std::string verb = step.substr(0, space);
         const std::string arg = space == std::string::npos ? "" : step.substr(space + 1);
