@@ -94,71 +94,77 @@ void SetBlocks(ProgressView& progress, int64_t size) {
 
 Backup::Backup(PhoneFs& fs, std::string dir) : m_fs(fs), m_dir(std::move(dir)) {}
 
-bool Backup::Run() {
-    AppFlags& flags = m_fs.Flags();
-    ProgressView& progress = m_fs.Progress();
-    AtChannel& ch = m_fs.Channel();
+Status Backup::Run() {
     m_end = CommandEnd::Failed;
     m_fetched = m_kept = m_missed = 0;
     m_bytes = 0;
     m_unreadable.clear();
     m_pending.clear();
-    Tree4* root = m_fs.PhoneRoot();
-    if (!root) {
-        commands::FailText(ch, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
-        return false;
-    }
-    if (!QDir().mkpath(QString::fromStdString(m_dir))) {
-        commands::FailFolder(ch, m_dir);
-        return false;
-    }
+    if (Status begun = Begin(); !begun) return begun;
+    const std::vector<Tree4*> folders = RealFolders(m_fs.PhoneRoot());
+    if (Status listed = ListUnlisted(folders); !listed) return listed;
+    if (m_end == CommandEnd::Aborted) return {};
+    LocalNames names;
+    for (const BackupRecord& r : m_manifest.Records) names.Take(r.LocalName);
+    std::map<const Tree4*, std::string> folderDirs = FolderDirs(folders, names);
+    const std::vector<Item> plan = Plan(folders, folderDirs, names);
+    if (Status fetched = FetchAll(plan); !fetched) return fetched;
+    m_manifest = Settled();
+    if (Status saved = SaveManifest(); !saved) return saved;
+    if (m_end != CommandEnd::Aborted) m_end = CommandEnd::Finished;
+    m_fs.Progress().SetLongStatus(Msg(kMsgBackupSummary) + std::to_string(m_fetched) + ", " +
+                                  KbText(m_bytes) + Msg(kMsgKilobytes));
+    return {};
+}
+
+Status Backup::Begin() {
+    if (!m_fs.PhoneRoot())
+        return Fail(kErrText, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
+    if (!QDir().mkpath(QString::fromStdString(m_dir))) return Fail(commands::FolderFailure(m_dir));
     std::string bad;
-    if (!m_manifest.Load(m_dir, bad)) {
-        commands::FailLocalData(ch, Msg(kMsgBadManifest) + bad);
-        return false;
-    }
-    progress.SetCaption(Msg(kMsgBackupCaption));
+    if (!m_manifest.Load(m_dir, bad)) return Fail(kErrLocalData, Msg(kMsgBadManifest) + bad);
+    m_fs.Progress().SetCaption(Msg(kMsgBackupCaption));
     // A backup killed before left its unfinished copies: they go now.
     for (const std::string& part : LeftoverParts(m_dir)) QFile::remove(QString::fromStdString(part));
+    return {};
+}
 
-    // What the scan left unlisted is listed now.
-    const std::vector<Tree4*> folders = RealFolders(root);
+Status Backup::ListUnlisted(const std::vector<Tree4*>& folders) {
+    AppFlags& flags = m_fs.Flags();
     for (Tree4* folder : folders) {
         if (folder->Listed) continue;
         if (flags.AbortRequested) {
             m_end = CommandEnd::Aborted;
-            return true;
+            return {};
         }
-        progress.SetLongStatus(Msg(kMsgListingFolder) + PhonePathText(folder));
-        if (!m_fs.ListFolder(folder, flags.HiddenFiles)) return false;
+        m_fs.Progress().SetLongStatus(Msg(kMsgListingFolder) + PhonePathText(folder));
+        if (Status listed = m_fs.ListFolder(folder, flags.HiddenFiles); !listed) return listed;
         folder->Listed = true;
     }
+    return {};
+}
 
-    // The local names in use, per local folder and in any case: the copies of the
-    // manifest, then the folders' own subfolders.
-    std::map<std::string, std::set<QString>> used;
-    const auto split = [](const std::string& rel) {
-        const size_t slash = rel.rfind('/');
-        return std::make_pair(slash == std::string::npos ? std::string() : rel.substr(0, slash),
-                              slash == std::string::npos ? rel : rel.substr(slash + 1));
-    };
-    const auto take = [&](const std::string& rel) {
-        const auto [dir, name] = split(rel);
-        used[dir].insert(QString::fromStdString(name).toCaseFolded());
-    };
-    // A fresh name in `dir` for `safe`: "name", "name~2.ext", ...
-    const auto fresh = [&](const std::string& dir, const std::string& safe) {
-        std::set<QString>& names = used[dir];
-        std::string name = safe;
-        const size_t dot = safe.rfind('.');
-        const std::string stem = dot == std::string::npos || dot == 0 ? safe : safe.substr(0, dot);
-        const std::string ext = stem.size() == safe.size() ? std::string() : safe.substr(dot);
-        for (int n = 2; names.count(QString::fromStdString(name).toCaseFolded()); ++n)
-            name = stem + "~" + std::to_string(n) + ext;
-        names.insert(QString::fromStdString(name).toCaseFolded());
-        return dir.empty() ? name : dir + "/" + name;
-    };
-    for (const BackupRecord& r : m_manifest.Records) take(r.LocalName);
+void Backup::LocalNames::Take(const std::string& relative) {
+    const size_t slash = relative.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : relative.substr(0, slash);
+    const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
+    m_used[dir].insert(QString::fromStdString(name).toCaseFolded());
+}
+
+std::string Backup::LocalNames::Fresh(const std::string& dir, const std::string& safe) {
+    std::set<QString>& names = m_used[dir];
+    std::string name = safe;
+    const size_t dot = safe.rfind('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? safe : safe.substr(0, dot);
+    const std::string ext = stem.size() == safe.size() ? std::string() : safe.substr(dot);
+    for (int n = 2; names.count(QString::fromStdString(name).toCaseFolded()); ++n)
+        name = stem + "~" + std::to_string(n) + ext;
+    names.insert(QString::fromStdString(name).toCaseFolded());
+    return dir.empty() ? name : dir + "/" + name;
+}
+
+std::map<const Tree4*, std::string> Backup::FolderDirs(const std::vector<Tree4*>& folders,
+                                                       LocalNames& names) {
     std::map<const Tree4*, std::string> folderDirs;
     // Parents come after their children in the scan's order: the path decides.
     for (Tree4* folder : folders) {
@@ -168,21 +174,19 @@ bool Backup::Run() {
         for (const Tree4* p : chain) {
             auto known = folderDirs.find(p);
             if (known == folderDirs.end()) {
-                const std::string rel = fresh(dir, SafeLocalName(p->Name));
+                const std::string rel = names.Fresh(dir, SafeLocalName(p->Name));
                 known = folderDirs.emplace(p, rel).first;
             }
             dir = known->second;
         }
     }
+    return folderDirs;
+}
 
-    // The plan: every file whose copy is missing or out of date.
-    struct Item {
-        Tree4* folder;
-        FileEntry entry;
-        size_t record;
-    };
+std::vector<Backup::Item> Backup::Plan(const std::vector<Tree4*>& folders,
+                                       std::map<const Tree4*, std::string>& folderDirs,
+                                       LocalNames& names) {
     std::vector<Item> plan;
-    int64_t total = 0;
     for (BackupRecord& r : m_manifest.Records) r.OnPhone = false;
     std::set<std::pair<std::string, std::string>> seen;
     for (Tree4* folder : folders) {
@@ -202,7 +206,7 @@ bool Backup::Run() {
                 BackupRecord added;
                 added.FolderId = folder->Id;
                 added.Name = entry.Name;
-                added.LocalName = fresh(folderDirs[folder], SafeLocalName(entry.Name));
+                added.LocalName = names.Fresh(folderDirs[folder], SafeLocalName(entry.Name));
                 m_manifest.Records.push_back(std::move(added));
                 r = &m_manifest.Records.back();
                 r->Size = -1;  // nothing saved yet
@@ -216,116 +220,123 @@ bool Backup::Run() {
                 continue;
             }
             plan.push_back({folder, entry, static_cast<size_t>(r - m_manifest.Records.data())});
-            total += entry.Size;
         }
     }
-    // A file seen for the first time has no copy yet: it stays out of the manifest until
-    // it has one (a size of -1 marks it).
-    const auto settled = [&] {
-        BackupManifest out;
-        for (const BackupRecord& r : m_manifest.Records) {
-            if (r.Size >= 0) out.Records.push_back(r);
-        }
-        return out;
-    };
+    return plan;
+}
 
+BackupManifest Backup::Settled() const {
+    BackupManifest out;
+    for (const BackupRecord& r : m_manifest.Records) {
+        if (r.Size >= 0) out.Records.push_back(r);
+    }
+    return out;
+}
+
+Status Backup::SaveManifest() const {
+    if (Settled().Save(m_dir)) return {};
+    const std::string manifest = Join(m_dir, BackupManifest::kFileName);
+    if (QFileInfo(QString::fromStdString(manifest)).isSymLink()) {
+        return Fail(commands::LinkFailure(manifest));
+    }
+    return Fail(commands::LocalFailure(manifest));
+}
+
+Status Backup::SavedThen(const Failure& failure) const {
+    if (Status saved = SaveManifest(); !saved) return saved;
+    return Fail(failure);
+}
+
+Status Backup::FetchAll(const std::vector<Item>& plan) {
+    ProgressView& progress = m_fs.Progress();
+    int64_t total = 0;
+    for (const Item& item : plan) total += item.entry.Size;
     const int count = static_cast<int>(plan.size());
     progress.SetMax(2, count);
     progress.SetPosition(2, 0);
     progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
-    commands::ByteMeter meter;
-    meter.Start(total);
+    m_meter.Start(total);
     QElapsedTimer sinceSave;
     sinceSave.start();
     const Tree4* current = nullptr;
-    const auto save = [&] {
-        const BackupManifest out = settled();
-        if (out.Save(m_dir)) return true;
-        const std::string manifest = Join(m_dir, BackupManifest::kFileName);
-        if (QFileInfo(QString::fromStdString(manifest)).isSymLink())
-            commands::FailLink(ch, manifest);
-        else
-            commands::FailLocal(ch, manifest);
-        return false;
-    };
     for (const Item& item : plan) {
-        if (flags.AbortRequested) {
+        if (m_fs.Flags().AbortRequested) {
             m_end = CommandEnd::Aborted;
             break;
         }
-        BackupRecord& r = m_manifest.Records[item.record];
         if (item.folder != current) {
-            if (!m_fs.ChangeFolder(item.folder->Id)) {
-                save();
-                return false;
-            }
+            Status changed = m_fs.ChangeFolder(item.folder->Id);
+            if (!changed) return SavedThen(changed.error());
             current = item.folder;
         }
-        const std::string path = Join(m_dir, r.LocalName);
-        // Nothing is written through a link planted in the folder (a subfolder, a copy).
-        if (const std::string escape = commands::EscapeOnTheWay(m_dir, r.LocalName);
-            !escape.empty()) {
-            save();
-            commands::FailLink(ch, escape);
-            return false;
+        const Expected<bool> copied = FetchOne(item);
+        if (!copied) return Fail(copied.error());
+        if (!*copied) {
+            progress.Step(2);
+            continue;
         }
-        const QString parent = QFileInfo(QString::fromStdString(path)).path();
-        if (!QDir().mkpath(parent)) {
-            save();
-            commands::FailFolder(ch, parent.toStdString());
-            return false;
-        }
-        SetBlocks(progress, item.entry.Size);
-        progress.SetQuickStatus(Msg(kMsgCopyingFile) + item.entry.Name);
-        progress.SetLongStatus(meter.Line(progress));
-        // The copy takes its place only when complete: a failed read keeps the old one,
-        // which the manifest still describes.
-        if (!m_fs.ReadPhoneFile(path, item.entry.Name, item.entry.Date, item.entry.Size)) {
-            // A file erased since the listing costs only itself, as does one whose name
-            // the phone cannot be asked for.
-            if (ch.LastError == kErrPhoneNotFound || ch.LastError == kErrBadName) {
-                // The listing cuts a name at 64 characters, and the phone then finds no file
-                // of the cut name: that file is still there, only out of reach.
-                if (ch.LastError == kErrBadName || Utf8Length(item.entry.Name) >= kFileNameChars) {
-                    m_unreadable.push_back(PhonePathText(item.folder) + "\\" + item.entry.Name);
-                } else {
-                    r.OnPhone = false;
-                    ++m_missed;
-                }
-                progress.Step(2);
-                continue;
-            }
-            // "Прервать" ends the read under way; the manifest keeps what came before. A
-            // manifest that cannot be written is the failure reported, else the read's.
-            const Failure failure = ch.LastFailure();
-            if (failure.Reason == kErrAborted) m_end = CommandEnd::Aborted;
-            if (!save()) return false;
-            ch.Fail(failure);
-            return false;
-        }
-        uint32_t crc = 0;
-        if (!LocalFileCrc(path, crc)) {
-            save();
-            commands::FailLocal(ch, path, false);
-            return false;
-        }
-        r.Size = item.entry.Size;
-        r.Date = item.entry.Date;
-        r.Crc = crc;
-        ++m_fetched;
-        m_bytes += item.entry.Size;
-        meter.Add(item.entry.Size);
         if (sinceSave.elapsed() >= kManifestEveryMs) {
-            if (!save()) return false;
+            if (Status saved = SaveManifest(); !saved) return saved;
             sinceSave.restart();
         }
     }
-    m_manifest = settled();
-    if (!save()) return false;
-    if (m_end != CommandEnd::Aborted) m_end = CommandEnd::Finished;
-    progress.SetLongStatus(Msg(kMsgBackupSummary) + std::to_string(m_fetched) + ", " +
-                           KbText(m_bytes) + Msg(kMsgKilobytes));
-    ch.LastError = 0;
+    return {};
+}
+
+Expected<bool> Backup::FetchOne(const Item& item) {
+    ProgressView& progress = m_fs.Progress();
+    BackupRecord& r = m_manifest.Records[item.record];
+    const std::string path = Join(m_dir, r.LocalName);
+    // Nothing is written through a link planted in the folder (a subfolder, a copy).
+    if (const std::string escape = commands::EscapeOnTheWay(m_dir, r.LocalName); !escape.empty()) {
+        (void)SaveManifest();
+        return Fail(commands::LinkFailure(escape));
+    }
+    const QString parent = QFileInfo(QString::fromStdString(path)).path();
+    if (!QDir().mkpath(parent)) {
+        const Failure why = commands::FolderFailure(parent.toStdString());
+        (void)SaveManifest();
+        return Fail(why);
+    }
+    SetBlocks(progress, item.entry.Size);
+    progress.SetQuickStatus(Msg(kMsgCopyingFile) + item.entry.Name);
+    progress.SetLongStatus(m_meter.Line(progress));
+    // The copy takes its place only when complete: a failed read keeps the old one,
+    // which the manifest still describes.
+    if (Status read = m_fs.ReadPhoneFile(path, item.entry.Name, item.entry.Date, item.entry.Size);
+        !read) {
+        const int reason = read.error().Reason;
+        // A file erased since the listing costs only itself, as does one whose name
+        // the phone cannot be asked for.
+        if (reason == kErrPhoneNotFound || reason == kErrBadName) {
+            // The listing cuts a name at 64 characters, and the phone then finds no file
+            // of the cut name: that file is still there, only out of reach.
+            if (reason == kErrBadName || Utf8Length(item.entry.Name) >= kFileNameChars) {
+                m_unreadable.push_back(PhonePathText(item.folder) + "\\" + item.entry.Name);
+            } else {
+                r.OnPhone = false;
+                ++m_missed;
+            }
+            return false;
+        }
+        // "Прервать" ends the read under way; the manifest keeps what came before. A
+        // manifest that cannot be written is the failure reported, else the read's.
+        if (reason == kErrAborted) m_end = CommandEnd::Aborted;
+        Status saved = SavedThen(read.error());
+        return Fail(saved.error());
+    }
+    uint32_t crc = 0;
+    if (!LocalFileCrc(path, crc)) {
+        const Failure why = commands::LocalFailure(path, false);
+        (void)SaveManifest();
+        return Fail(why);
+    }
+    r.Size = item.entry.Size;
+    r.Date = item.entry.Date;
+    r.Crc = crc;
+    ++m_fetched;
+    m_bytes += item.entry.Size;
+    m_meter.Add(item.entry.Size);
     return true;
 }
 
@@ -342,18 +353,11 @@ std::string Backup::UnreadableReport() const {
 Restore::Restore(PhoneFs& fs, std::string dir, ConflictQuestion& conflict)
     : m_fs(fs), m_dir(std::move(dir)), m_conflict(conflict) {}
 
-bool Restore::Load() {
-    AtChannel& ch = m_fs.Channel();
-    if (!BackupManifest::Exists(m_dir)) {
-        commands::FailLocalData(ch, Msg(kMsgNoBackup) + m_dir);
-        return false;
-    }
+Status Restore::Load() {
+    if (!BackupManifest::Exists(m_dir)) return Fail(kErrLocalData, Msg(kMsgNoBackup) + m_dir);
     std::string bad;
-    if (!m_manifest.Load(m_dir, bad)) {
-        commands::FailLocalData(ch, Msg(kMsgBadManifest) + bad);
-        return false;
-    }
-    return true;
+    if (!m_manifest.Load(m_dir, bad)) return Fail(kErrLocalData, Msg(kMsgBadManifest) + bad);
+    return {};
 }
 
 namespace {
@@ -417,20 +421,17 @@ void Restore::LeaveRest(const std::vector<size_t>& chosen, size_t from, const st
     }
 }
 
-bool Restore::Run(const std::vector<size_t>& chosen) {
-    AppFlags& flags = m_fs.Flags();
+Status Restore::Run(const std::vector<size_t>& chosen) {
     ProgressView& progress = m_fs.Progress();
-    AtChannel& ch = m_fs.Channel();
     m_end = CommandEnd::Finished;
     m_restored.clear();
     m_skipped.clear();
     m_left.clear();
     Tree4* root = m_fs.PhoneRoot();
     if (!root) {
-        commands::FailText(ch, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
         m_end = CommandEnd::Failed;
         LeaveRest(chosen, 0, {});
-        return false;
+        return Fail(kErrText, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
     }
     int64_t total = 0;
     for (const size_t i : chosen) total += m_manifest.Records.at(i).Size;
@@ -439,110 +440,120 @@ bool Restore::Run(const std::vector<size_t>& chosen) {
     progress.SetMax(2, count);
     progress.SetPosition(2, 0);
     progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
-    commands::ByteMeter meter;
-    meter.Start(total);
-    commands::ConflictMemory answers;
-    std::set<const Tree4*> listed;
-    const Tree4* current = nullptr;
+    m_meter.Start(total);
+    m_answers = {};
+    m_listed.clear();
+    m_current = nullptr;
     for (size_t k = 0; k < chosen.size(); ++k) {
-        if (flags.AbortRequested) {
+        if (m_fs.Flags().AbortRequested) {
             m_end = CommandEnd::Aborted;
             LeaveRest(chosen, k, {});
             break;
         }
-        const BackupRecord& r = m_manifest.Records.at(chosen[k]);
-        Tree4* folder = FolderOf(root, r);
-        if (!folder) {
-            m_left.push_back({chosen[k], Msg(kMsgNoPhoneFolder) + r.FolderPath});
-            progress.Step(2);
-            continue;
-        }
-        // A manifest may name anything: what a copy to the phone refuses is refused here.
-        if (const std::string problem = commands::PhoneNameProblem(r.Name); !problem.empty()) {
-            m_left.push_back({chosen[k], problem});
-            progress.Step(2);
-            continue;
-        }
-        // A fresh listing tells which names are taken; it also makes the folder current.
-        if (folder != current) {
-            if (!listed.count(folder)) {
-                if (!m_fs.ListFolder(folder, true)) {
-                    m_end = CommandEnd::Failed;
-                    LeaveRest(chosen, k, {});
-                    return false;
-                }
-                folder->Listed = true;
-                listed.insert(folder);
-            } else if (!m_fs.ChangeFolder(folder->Id)) {
-                m_end = CommandEnd::Failed;
-                LeaveRest(chosen, k, {});
-                return false;
-            }
-            current = folder;
-        }
-        // Only a copy that is still what was saved goes back, and only from inside the
-        // folder: a link planted there is not followed.
-        const std::string path = Join(m_dir, r.LocalName);
-        if (const std::string escape = commands::EscapeOnTheWay(m_dir, r.LocalName);
-            !escape.empty()) {
-            m_left.push_back({chosen[k], Msg(kMsgLinkRefused) + escape});
-            progress.Step(2);
-            continue;
-        }
-        uint32_t crc = 0;
-        if (QFileInfo(QString::fromStdString(path)).size() != r.Size || !LocalFileCrc(path, crc) ||
-            crc != r.Crc) {
-            m_left.push_back({chosen[k], Msg(kMsgBackupDamaged) + path});
-            progress.Step(2);
-            continue;
-        }
-        // The phone takes the copy's modification time as the file's date.
-        if (QFileInfo(QString::fromStdString(path)).lastModified() != r.Date) {
-            QFile f(QString::fromStdString(path));
-            if (f.open(QIODevice::ReadWrite))
-                f.setFileTime(r.Date, QFileDevice::FileModificationTime);
-        }
-        std::string name = r.Name;
-        bool replace = false;
-        switch (commands::ResolveConflict(m_fs, folder, m_conflict, answers, name, replace, path)) {
-            case commands::ConflictEnd::Go:
-                break;
-            case commands::ConflictEnd::Skip:
-                // The phone's file stays; the list says so.
-                m_skipped.push_back(chosen[k]);
-                progress.Step(2);
-                continue;
-            case commands::ConflictEnd::Cancel:
-                m_end = CommandEnd::Cancelled;
-                LeaveRest(chosen, k, {});
-                return true;
-            case commands::ConflictEnd::Fail:
-                m_end = CommandEnd::Failed;
-                LeaveRest(chosen, k, {});
-                return false;
-        }
-        SetBlocks(progress, r.Size);
-        progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
-        progress.SetLongStatus(meter.Line(progress));
-        if (!commands::WriteToPhone(m_fs, folder, path, name, replace)) {
-            if (ch.LastError == kErrPhoneMemoryFull) {
-                // Nothing more fits: the rest is left out, and the user is told which.
-                m_end = CommandEnd::Stopped;
-                LeaveRest(chosen, k, Msg(kMsgMemoryFull));
-                commands::FailText(ch, Msg(kMsgRestoreMemoryFull) +
-                                           std::to_string(m_restored.size()) + Msg(kMsgOf) +
-                                           std::to_string(chosen.size()) + ". " + Report());
-                return false;
-            }
-            m_end = CommandEnd::Failed;
-            LeaveRest(chosen, k, {});
-            return false;
-        }
-        m_restored.push_back(chosen[k]);
-        meter.Add(r.Size);
+        const Expected<Step> step = RestoreOne(chosen, k, root);
+        if (!step) return Fail(step.error());
+        if (*step == Step::End) return {};
     }
-    ch.LastError = 0;
-    return true;
+    return {};
+}
+
+Expected<Restore::Step> Restore::RestoreOne(const std::vector<size_t>& chosen, size_t k,
+                                            Tree4* root) {
+    ProgressView& progress = m_fs.Progress();
+    const BackupRecord& r = m_manifest.Records.at(chosen[k]);
+    // A record left out costs only itself, with its reason.
+    const auto leftOut = [&](std::string reason) {
+        m_left.push_back({chosen[k], std::move(reason)});
+        progress.Step(2);
+        return Step::Next;
+    };
+    Tree4* folder = FolderOf(root, r);
+    if (!folder) return leftOut(Msg(kMsgNoPhoneFolder) + r.FolderPath);
+    // A manifest may name anything: what a copy to the phone refuses is refused here.
+    if (std::string problem = commands::PhoneNameProblem(r.Name); !problem.empty()) {
+        return leftOut(std::move(problem));
+    }
+    if (Status entered = EnterFolder(folder); !entered) {
+        m_end = CommandEnd::Failed;
+        LeaveRest(chosen, k, {});
+        return Fail(entered.error());
+    }
+    const std::string path = Join(m_dir, r.LocalName);
+    if (std::string problem = CopyProblem(r, path); !problem.empty()) {
+        return leftOut(std::move(problem));
+    }
+    // The phone takes the copy's modification time as the file's date.
+    if (QFileInfo(QString::fromStdString(path)).lastModified() != r.Date) {
+        QFile f(QString::fromStdString(path));
+        if (f.open(QIODevice::ReadWrite)) f.setFileTime(r.Date, QFileDevice::FileModificationTime);
+    }
+    return WriteBack(chosen, k, folder, path);
+}
+
+Status Restore::EnterFolder(Tree4* folder) {
+    if (folder == m_current) return {};
+    // A fresh listing tells which names are taken; it also makes the folder current.
+    if (!m_listed.count(folder)) {
+        if (Status listed = m_fs.ListFolder(folder, true); !listed) return listed;
+        folder->Listed = true;
+        m_listed.insert(folder);
+    } else if (Status changed = m_fs.ChangeFolder(folder->Id); !changed) {
+        return changed;
+    }
+    m_current = folder;
+    return {};
+}
+
+std::string Restore::CopyProblem(const BackupRecord& r, const std::string& path) const {
+    // Only a copy that is still what was saved goes back, and only from inside the
+    // folder: a link planted there is not followed.
+    if (const std::string escape = commands::EscapeOnTheWay(m_dir, r.LocalName); !escape.empty())
+        return Msg(kMsgLinkRefused) + escape;
+    uint32_t crc = 0;
+    if (QFileInfo(QString::fromStdString(path)).size() != r.Size || !LocalFileCrc(path, crc) ||
+        crc != r.Crc)
+        return Msg(kMsgBackupDamaged) + path;
+    return {};
+}
+
+Expected<Restore::Step> Restore::WriteBack(const std::vector<size_t>& chosen, size_t k,
+                                           Tree4* folder, const std::string& path) {
+    ProgressView& progress = m_fs.Progress();
+    const BackupRecord& r = m_manifest.Records.at(chosen[k]);
+    std::string name = r.Name;
+    bool replace = false;
+    switch (commands::ResolveConflict(m_fs, folder, m_conflict, m_answers, name, replace, path)) {
+        case commands::ConflictEnd::Go:
+            break;
+        case commands::ConflictEnd::Skip:
+            // The phone's file stays; the list says so.
+            m_skipped.push_back(chosen[k]);
+            progress.Step(2);
+            return Step::Next;
+        case commands::ConflictEnd::Cancel:
+            m_end = CommandEnd::Cancelled;
+            LeaveRest(chosen, k, {});
+            return Step::End;
+    }
+    SetBlocks(progress, r.Size);
+    progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
+    progress.SetLongStatus(m_meter.Line(progress));
+    if (Status written = commands::WriteToPhone(m_fs, folder, path, name, replace); !written) {
+        if (written.error().Reason == kErrPhoneMemoryFull) {
+            // Nothing more fits: the rest is left out, and the user is told which.
+            m_end = CommandEnd::Stopped;
+            LeaveRest(chosen, k, Msg(kMsgMemoryFull));
+            return Fail(kErrText, Msg(kMsgRestoreMemoryFull) + std::to_string(m_restored.size()) +
+                                      Msg(kMsgOf) + std::to_string(chosen.size()) + ". " +
+                                      Report());
+        }
+        m_end = CommandEnd::Failed;
+        LeaveRest(chosen, k, {});
+        return Fail(written.error());
+    }
+    m_restored.push_back(chosen[k]);
+    m_meter.Add(r.Size);
+    return Step::Next;
 }
 
 std::string Restore::Report() const {
@@ -594,28 +605,18 @@ std::string Verify::Finding::Text() const {
     return Msg(message) + FolderPath + "\\" + Name;
 }
 
-bool Verify::Run(bool deep) {
+Status Verify::Run(bool deep) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
-    AtChannel& ch = m_fs.Channel();
     m_findings.clear();
     m_checked = 0;
     m_end = CommandEnd::Failed;
-    if (!BackupManifest::Exists(m_dir)) {
-        commands::FailLocalData(ch, Msg(kMsgNoBackup) + m_dir);
-        return false;
-    }
+    if (!BackupManifest::Exists(m_dir)) return Fail(kErrLocalData, Msg(kMsgNoBackup) + m_dir);
     BackupManifest manifest;
     std::string bad;
-    if (!manifest.Load(m_dir, bad)) {
-        commands::FailLocalData(ch, Msg(kMsgBadManifest) + bad);
-        return false;
-    }
+    if (!manifest.Load(m_dir, bad)) return Fail(kErrLocalData, Msg(kMsgBadManifest) + bad);
     Tree4* root = m_fs.PhoneRoot();
-    if (!root) {
-        commands::FailText(ch, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
-        return false;
-    }
+    if (!root) return Fail(kErrText, Msg(kMsgNoPhoneFolder) + m_fs.ModelCodeText() + ":");
     progress.SetCaption(Msg(kMsgVerifyCaption));
     // What a killed copy left in the folder is no part of the backup; the next backup
     // removes it.
@@ -629,10 +630,10 @@ bool Verify::Run(bool deep) {
         // Stopped before every folder was compared: not a match, whatever was found.
         if (flags.AbortRequested) {
             m_end = CommandEnd::Aborted;
-            return true;
+            return {};
         }
         progress.SetLongStatus(Msg(kMsgListingFolder) + PhonePathText(folder));
-        if (!m_fs.ListFolder(folder, flags.HiddenFiles)) return false;
+        if (Status listed = m_fs.ListFolder(folder, flags.HiddenFiles); !listed) return listed;
         folder->Listed = true;
         progress.Step(2);
         for (const FileEntry& f : folder->Files) {
@@ -659,16 +660,15 @@ bool Verify::Run(bool deep) {
         }
     }
     m_end = CommandEnd::Finished;
-    if (!deep) {
-        ch.LastError = 0;
-        return true;
-    }
-    // Deep: the copies must still be what was saved, and the phone's files too.
+    if (!deep) return {};
+    return CompareCopies(fetch);
+}
+
+Status Verify::CompareCopies(const std::vector<std::pair<const BackupRecord*, Tree4*>>& fetch) {
+    ProgressView& progress = m_fs.Progress();
+    // The copies must still be what was saved, and the phone's files too.
     const std::string work = commands::FreshWorkDir("verify");
-    if (work.empty()) {
-        commands::FailFolder(ch, work);
-        return false;
-    }
+    if (work.empty()) return Fail(commands::FolderFailure(work));
     int64_t total = 0;
     for (const auto& [r, folder] : fetch) total += r->Size;
     commands::ByteMeter meter;
@@ -678,7 +678,7 @@ bool Verify::Run(bool deep) {
     const Tree4* current = nullptr;
     const std::string scratch = Join(work, "file");
     for (const auto& [r, folder] : fetch) {
-        if (flags.AbortRequested) {
+        if (m_fs.Flags().AbortRequested) {
             m_end = CommandEnd::Aborted;
             break;
         }
@@ -686,23 +686,22 @@ bool Verify::Run(bool deep) {
         if (!LocalFileCrc(Join(m_dir, r->LocalName), crc) || crc != r->Crc)
             m_findings.push_back({Kind::BackupDamaged, r->FolderPath, r->Name});
         if (folder != current) {
-            if (!m_fs.ChangeFolder(folder->Id)) return false;
+            if (Status changed = m_fs.ChangeFolder(folder->Id); !changed) return changed;
             current = folder;
         }
         SetBlocks(progress, r->Size);
         progress.SetQuickStatus(Msg(kMsgCopyingFile) + r->Name);
         progress.SetLongStatus(meter.Line(progress));
-        if (!m_fs.ReadPhoneFile(scratch, r->Name, r->Date, r->Size)) {
-            if (ch.LastError == kErrAborted) m_end = CommandEnd::Aborted;
-            return false;
+        if (Status read = m_fs.ReadPhoneFile(scratch, r->Name, r->Date, r->Size); !read) {
+            if (read.error().Reason == kErrAborted) m_end = CommandEnd::Aborted;
+            return read;
         }
         if (!LocalFileCrc(scratch, crc) || crc != r->Crc)
             m_findings.push_back({Kind::CrcDiffers, r->FolderPath, r->Name});
         meter.Add(r->Size);
     }
     QFile::remove(QString::fromStdString(scratch));
-    ch.LastError = 0;
-    return true;
+    return {};
 }
 
 }  // namespace q7k3

@@ -16,11 +16,13 @@
 // as gone, so a backup of a wiped phone never forgets what an earlier one saved.
 //
 // Each command runs inside the session's busy bracket: it sets the progress texts and
-// bars, never shows or hides the dialog, polls AbortRequested between files, and returns
-// false with the reason in the channel's LastError.
+// bars, never shows or hides the dialog, polls AbortRequested between files, and fails
+// with its reason.
 
 #include <QDateTime>
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,9 +76,9 @@ public:
     Backup(PhoneFs& fs, std::string dir);
 
     // Backs up every file of the scanned tree (PhoneRoot; folders not yet listed are
-    // listed first). False on a phone or local failure; what was fetched before it is in
+    // listed first). Fails on a phone or local failure; what was fetched before it is in
     // the folder and the manifest.
-    bool Run();
+    Status Run();
 
     CommandEnd End() const { return m_end; }
     int Fetched() const { return m_fetched; }  // files read from the phone this time
@@ -92,6 +94,44 @@ public:
     std::string UnreadableReport() const;
 
 private:
+    // A file whose copy is missing or out of date: its folder, its listing entry and its
+    // record in the manifest.
+    struct Item {
+        Tree4* folder;
+        FileEntry entry;
+        size_t record;
+    };
+    // The local names in use, per local folder and in any case.
+    class LocalNames {
+    public:
+        void Take(const std::string& relative);
+        // A fresh name in `dir` for `safe`: "name", "name~2.ext", ...
+        std::string Fresh(const std::string& dir, const std::string& safe);
+
+    private:
+        std::map<std::string, std::set<QString>> m_used;
+    };
+
+    // The phases of Run, in order: the folder and its manifest; the folders the scan left
+    // unlisted; the local folder of each phone folder; the plan; the copies; the end.
+    Status Begin();
+    Status ListUnlisted(const std::vector<Tree4*>& folders);
+    std::map<const Tree4*, std::string> FolderDirs(const std::vector<Tree4*>& folders,
+                                                   LocalNames& names);
+    std::vector<Item> Plan(const std::vector<Tree4*>& folders,
+                           std::map<const Tree4*, std::string>& folderDirs, LocalNames& names);
+    Status FetchAll(const std::vector<Item>& plan);
+    // One file of the plan: true when it was copied, false when it only costs itself (gone
+    // from the phone, or out of its reach).
+    Expected<bool> FetchOne(const Item& item);
+    // The manifest as far as it is settled: a file seen for the first time stays out of it
+    // until it has a copy (a size of -1 marks it).
+    BackupManifest Settled() const;
+    Status SaveManifest() const;
+    // `failure` as the command's, once the manifest is saved: a manifest that cannot be
+    // written is the failure reported instead.
+    Status SavedThen(const Failure& failure) const;
+
     PhoneFs& m_fs;
     std::string m_dir;
     BackupManifest m_manifest;
@@ -102,15 +142,16 @@ private:
     int64_t m_bytes = 0;
     std::vector<std::string> m_unreadable;
     std::vector<std::string> m_pending;
+    commands::ByteMeter m_meter;
 };
 
 class Restore {
 public:
     Restore(PhoneFs& fs, std::string dir, ConflictQuestion& conflict);
 
-    // Reads the backup's manifest; false (the reason in LastError) when the folder holds
-    // no backup or its manifest is damaged.
-    bool Load();
+    // Reads the backup's manifest; fails when the folder holds no backup or its manifest
+    // is damaged.
+    Status Load();
     const std::vector<BackupRecord>& Records() const { return m_manifest.Records; }
     // The records of a folder (and the folders below it; path line, the model prefix
     // optional, any case; empty: every folder) whose names match a wildcard pattern
@@ -123,9 +164,9 @@ public:
     // Writes the chosen records back to their phone folders (found by identifier, else
     // by path) in the tree of PhoneRoot. A taken name goes to the conflict question, whose
     // skip leaves the phone's file and goes on. A copy reached through a link is refused.
-    // Memory full ends the restore: false, the message in LastError, and the lists below
-    // say what was and was not restored.
-    bool Run(const std::vector<size_t>& chosen);
+    // Memory full ends the restore: it fails with the message, and the lists below say
+    // what was and was not restored.
+    Status Run(const std::vector<size_t>& chosen);
 
     CommandEnd End() const { return m_end; }
     const std::vector<size_t>& Restored() const { return m_restored; }
@@ -142,6 +183,16 @@ public:
 
 private:
     void LeaveRest(const std::vector<size_t>& chosen, size_t from, const std::string& reason);
+    // How one record's step ends: on to the next record, or the end of the run.
+    enum class Step { Next, End };
+    // The phases of one record: its folder made current (listed once a run, which tells
+    // the names taken), its copy checked, the conflict question, the write.
+    Expected<Step> RestoreOne(const std::vector<size_t>& chosen, size_t k, Tree4* root);
+    Status EnterFolder(Tree4* folder);
+    // The copy of a record that may go back: empty, or why it may not.
+    std::string CopyProblem(const BackupRecord& r, const std::string& path) const;
+    Expected<Step> WriteBack(const std::vector<size_t>& chosen, size_t k, Tree4* folder,
+                             const std::string& path);
 
     PhoneFs& m_fs;
     std::string m_dir;
@@ -151,6 +202,11 @@ private:
     std::vector<size_t> m_restored;
     std::vector<size_t> m_skipped;
     std::vector<Left> m_left;
+    // The run's state: the conflict answers, the folders listed and the current one.
+    commands::ConflictMemory m_answers;
+    std::set<const Tree4*> m_listed;
+    const Tree4* m_current = nullptr;
+    commands::ByteMeter m_meter;
 };
 
 class Verify {
@@ -174,15 +230,18 @@ public:
 
     // Lists every folder of the tree again and compares sizes and dates with the
     // manifest; `deep` also fetches every file and compares CRCs, and checks the copies.
-    // False on a phone failure or a missing/damaged manifest; the findings say whether
+    // Fails on a phone failure or a missing/damaged manifest; the findings say whether
     // the backup matches.
-    bool Run(bool deep);
+    Status Run(bool deep);
     // Aborted: the abort button stopped it, and the findings cover only what was compared.
     CommandEnd End() const { return m_end; }
     const std::vector<Finding>& Findings() const { return m_findings; }
     int Checked() const { return m_checked; }
 
 private:
+    // The deep part: the copies and the phone's files compared by CRC.
+    Status CompareCopies(const std::vector<std::pair<const BackupRecord*, Tree4*>>& fetch);
+
     PhoneFs& m_fs;
     std::string m_dir;
     std::vector<Finding> m_findings;

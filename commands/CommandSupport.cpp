@@ -64,27 +64,17 @@ void ShowError(PhoneFs& fs, const std::string& text, BoxIcon icon) {
     fs.Ui().MessageBox(text, Msg(kMsgErrorCaption), icon);
 }
 
-void FailLocal(AtChannel& ch, const std::string& path, bool writing) {
-    FailLocalFile(ch, path, writing, errno);
+Failure LocalFailure(const std::string& path, bool writing) {
+    return LocalFileFailure(path, writing, errno);
 }
 
-void FailFolder(AtChannel& ch, const std::string& path) {
+Failure FolderFailure(const std::string& path) {
     const int err = errno;
-    FailLocalData(ch, Msg(kMsgCannotMakeFolder) + path + ": " + FolderProblem(path, err));
+    return {kErrLocalData, Msg(kMsgCannotMakeFolder) + path + ": " + FolderProblem(path, err)};
 }
 
-void FailLocalData(AtChannel& ch, const std::string& text) {
-    ch.LastError = kErrLocalData;
-    ch.ErrorText = text;
-}
-
-void FailText(AtChannel& ch, const std::string& text) {
-    ch.LastError = kErrText;
-    ch.ErrorText = text;
-}
-
-std::string ErrorReport(const AtChannel& ch) {
-    return FailureText(ch.LastError, ch.ErrorText);
+Failure LinkFailure(const std::string& path) {
+    return {kErrText, Msg(kMsgLinkRefused) + path};
 }
 
 bool ValidPhoneName(std::string_view name) {
@@ -191,141 +181,126 @@ int64_t UnitsKb(int64_t size) {
     return 16 * ((std::max<int64_t>(size, 0) + 16383) / 16384);
 }
 
-// Erases the temporary file after a failure; the reason of the failure stays the one
-// reported, and a temporary file the phone keeps is named beside it.
-void DropTemporary(PhoneFs& fs, Tree4* folder, const std::string& temp) {
-    AtChannel::SideExchanges side(fs.Channel());
+// Erases the temporary file after `failure`, which stays the one reported; a temporary
+// file the phone keeps is named beside it.
+Failure DropTemporary(PhoneFs& fs, Tree4* folder, const std::string& temp, Failure failure) {
     if (fs.EraseFile(temp)) {
         RemoveFile(folder, temp);
     } else if (HasFile(folder, temp)) {
         // Written whole: it is on the phone and stays in the list.
-        side.Kept() = {kErrText, FailureText(side.Kept().Reason, side.Kept().Text) + "\r\n" +
-                                     Msg(kMsgTemporaryLeft) + temp};
+        failure = {kErrText, FailureText(failure) + "\r\n" + Msg(kMsgTemporaryLeft) + temp};
     }
     // A write that failed leaves no file: nothing to say about it.
+    return failure;
 }
-
-enum class Outcome { Done, Failed, MemoryFull };
 
 // New file under a temporary name, old one erased, new one under its name, temporary
 // one erased. Until the old file is erased every failure leaves it as it was; from then
-// on neither the abort button nor an interrupt cuts the steps short.
-Outcome ReplaceThroughTemporary(PhoneFs& fs, Tree4* folder, const std::string& source,
-                                const std::string& name) {
+// on neither the abort button nor an interrupt cuts the steps short. False when the phone
+// found its memory full for the temporary file: nothing has changed, and the way that
+// needs no room for two copies is left.
+Expected<bool> ReplaceThroughTemporary(PhoneFs& fs, Tree4* folder, const std::string& source,
+                                       const std::string& name) {
     AtChannel& ch = fs.Channel();
     const std::string temp = TemporaryPhoneName(folder, name);
     Expected<UnfinishedRecord> made = UnfinishedRecord::For(fs, folder, name);
-    if (!made) {
-        ch.Fail(made.error());
-        return Outcome::Failed;
-    }
+    if (!made) return Fail(made.error());
     UnfinishedRecord& entry = *made;
     entry.Temp = temp;
-    if (!LocalFileCrc(source, entry.NewCrc)) {
-        FailLocal(ch, source);
-        return Outcome::Failed;
-    }
+    if (!LocalFileCrc(source, entry.NewCrc)) return Fail(LocalFailure(source));
     // Without a place for the entry (a data folder that cannot be written) the steps still
     // run to their end; only a killed program could not be finished later.
     (void)entry.Save();
-    if (!fs.WritePhoneFile(source, temp, folder)) {
+    if (Status written = fs.WritePhoneFile(source, temp, folder); !written) {
         // Left cut as the program ends: the phone gives the write up by itself, and the
         // record stays for the next connection, which finds the old file under its name.
-        if (ch.Silenced()) return Outcome::Failed;
-        const bool full = ch.LastError == kErrPhoneMemoryFull;
-        DropTemporary(fs, folder, temp);
+        if (ch.Silenced()) return Fail(written.error());
+        const bool full = written.error().Reason == kErrPhoneMemoryFull;
+        Failure why = DropTemporary(fs, folder, temp, written.error());
         entry.Drop();
-        return full ? Outcome::MemoryFull : Outcome::Failed;
+        if (full) return false;
+        return Fail(std::move(why));
     }
     PhoneFs::StopHold hold(fs);
-    if (!fs.EraseFile(name)) {
-        DropTemporary(fs, folder, temp);
+    if (Status erased = fs.EraseFile(name); !erased) {
+        Failure why = DropTemporary(fs, folder, temp, erased.error());
         entry.Drop();
-        return Outcome::Failed;
+        return Fail(std::move(why));
     }
     RemoveFile(folder, name);
-    if (!fs.WritePhoneFile(source, name, folder)) {
+    if (Status written = fs.WritePhoneFile(source, name, folder); !written) {
         // The new file is on the phone all the same, under the temporary name; the entry
         // stays, and the next connection gives it its name.
-        FailText(ch, ErrorReport(ch) + "\r\n" + Msg(kMsgKeptUnderTemporaryName) + temp);
-        return Outcome::Failed;
+        return Fail(kErrText,
+                    FailureText(written.error()) + "\r\n" + Msg(kMsgKeptUnderTemporaryName) + temp);
     }
-    if (!fs.EraseFile(temp)) {
+    if (Status erased = fs.EraseFile(temp); !erased) {
         // The entry stays: the next connection erases the temporary file.
-        FailText(ch, ErrorReport(ch) + "\r\n" + Msg(kMsgTemporaryLeft) + temp);
-        return Outcome::Failed;
+        return Fail(kErrText, FailureText(erased.error()) + "\r\n" + Msg(kMsgTemporaryLeft) + temp);
     }
     RemoveFile(folder, temp);
     entry.Drop();
-    return Outcome::Done;
+    return true;
 }
 
 // The old file fetched to the computer, erased, the new one written; a failed write
 // puts the old one back, or keeps it in the recovery folder.
-bool ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& source,
-                            const std::string& name) {
-    AtChannel& ch = fs.Channel();
+Status ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& source,
+                              const std::string& name) {
     const FileEntry* found = FindFile(folder, name);
     const QDateTime date = found ? found->Date : QDateTime::currentDateTime();
     Expected<UnfinishedRecord> made = UnfinishedRecord::For(fs, folder, name);
-    if (!made) {
-        ch.Fail(made.error());
-        return false;
-    }
+    if (!made) return Fail(made.error());
     UnfinishedRecord& entry = *made;
     // The old file waits beside the entry, where the next connection finds it; without a
     // data folder, in the private temporary folder.
     std::string old = UnfinishedRecord::CopyPath();
     if (old.empty()) {
         const std::string dir = FreshWorkDir("replaced");
-        if (dir.empty()) {
-            FailLocal(ch, PrivateTempDir());
-            return false;
-        }
+        if (dir.empty()) return Fail(LocalFailure(PrivateTempDir()));
         old = dir + "/old";
     }
-    if (!fs.ReadPhoneFile(old, name, date, found ? found->Size : -1)) return false;
+    if (Status read = fs.ReadPhoneFile(old, name, date, found ? found->Size : -1); !read) {
+        return read;
+    }
     entry.OldCopy = old;
     if (!LocalFileCrc(old, entry.OldCrc)) {
-        FailLocal(ch, old);
+        Failure why = LocalFailure(old);
         entry.Drop();
-        return false;
+        return Fail(std::move(why));
     }
     (void)entry.Save();
     PhoneFs::StopHold hold(fs);
-    if (!fs.EraseFile(name)) {
+    if (Status erased = fs.EraseFile(name); !erased) {
         entry.Drop();
-        return false;
+        return erased;
     }
     RemoveFile(folder, name);
-    if (fs.WritePhoneFile(source, name, folder)) {
+    Status written = fs.WritePhoneFile(source, name, folder);
+    if (written) {
         entry.Drop();
-        return true;
+        return {};
     }
 
     // The old file goes back under its name; what is reported is the new one's failure,
     // with where the old one is now.
-    AtChannel::SideExchanges side(ch);
-    Failure& failure = side.Kept();
-    const std::string report = FailureText(failure.Reason, failure.Text);
+    const Failure& failure = written.error();
+    const std::string report = FailureText(failure);
     if (fs.WritePhoneFile(old, name, folder)) {
         entry.Drop();
         // A new file that did not fit: as a plain write that did not fit, the phone is as
         // it was.
-        if (failure.Reason != kErrPhoneMemoryFull)
-            failure = {kErrText, report + "\r\n" + Msg(kMsgPutBackUnderOldName) + name};
-        return false;
+        if (failure.Reason == kErrPhoneMemoryFull) return written;
+        return Fail(kErrText, report + "\r\n" + Msg(kMsgPutBackUnderOldName) + name);
     }
     // The entry stays with its copy, so the next connection puts the old file back; the
     // user gets a copy of their own meanwhile.
     const std::string keep = RecoveryDir();
     if (!keep.empty() && InstallLocalFile(old, UniquePath(keep, SafeFileName(name)))) {
-        failure = {kErrText, report + "\r\n" + Msg(kMsgKeptInFolder) + keep};
-    } else {
-        failure = {kErrText, report + "\r\n" + Msg(kMsgKeptInFolder) +
-                                 QFileInfo(QString::fromStdString(old)).path().toStdString()};
+        return Fail(kErrText, report + "\r\n" + Msg(kMsgKeptInFolder) + keep);
     }
-    return false;
+    return Fail(kErrText, report + "\r\n" + Msg(kMsgKeptInFolder) +
+                              QFileInfo(QString::fromStdString(old)).path().toStdString());
 }
 
 }  // namespace
@@ -346,32 +321,27 @@ std::string TemporaryPhoneName(const Tree4* folder, const std::string& name) {
     }
 }
 
-bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
-                  bool replace) {
+Status WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
+                    bool replace) {
     const FileEntry* old = replace ? FindFile(folder, name) : nullptr;
     if (!old) return fs.WritePhoneFile(source, name, folder);
 
     ProgressView& progress = fs.Progress();
     // The bars count this one file once, however many exchanges its replacing takes.
     const int filesDone = progress.Position(2);
-    const auto counted = [&](bool ok) {
-        progress.SetPosition(2, filesDone + (ok ? 1 : 0));
-        return ok;
+    const auto counted = [&](Status done) {
+        progress.SetPosition(2, filesDone + (done ? 1 : 0));
+        return done;
     };
     const int64_t newSize = QFileInfo(QString::fromStdString(source)).size();
     // Both files at once, and later the new one twice once the old one is gone.
     const bool bothFit = RoomOnPhone(fs, newSize) && RoomOnPhone(fs, newSize, 2, old->Size);
     if (bothFit) {
-        switch (ReplaceThroughTemporary(fs, folder, source, name)) {
-            case Outcome::Done:
-                return counted(true);
-            case Outcome::Failed:
-                return counted(false);
-            case Outcome::MemoryFull:
-                // The estimate was too kind (folders not listed): the way that needs
-                // no room for two copies.
-                break;
-        }
+        const Expected<bool> replaced = ReplaceThroughTemporary(fs, folder, source, name);
+        if (!replaced) return counted(Fail(replaced.error()));
+        if (*replaced) return counted({});
+        // The estimate was too kind (folders not listed): the way that needs no room for
+        // two copies.
     }
     return counted(ReplaceThroughComputer(fs, folder, source, name));
 }
@@ -388,10 +358,6 @@ std::string EscapeOnTheWay(const std::string& root, const std::string& relative)
         if (QFileInfo(path).isSymLink()) return path.toStdString();
     }
     return {};
-}
-
-void FailLink(AtChannel& ch, const std::string& path) {
-    FailText(ch, Msg(kMsgLinkRefused) + path);
 }
 
 Status InstallLocalFile(const std::string& from, const std::string& to) {

@@ -21,7 +21,7 @@ enum class CommandEnd {
     Aborted,    // the abort button stopped it before a file
     Cancelled,  // "Отмена" in a question
     Stopped,    // ended after its own message (no room for a slot file, disk write-protected)
-    Failed,     // a phone or local failure; the reason is in the channel's LastError
+    Failed,     // a phone or local failure: Run() fails with its reason
 };
 
 namespace commands {
@@ -52,18 +52,14 @@ private:
 // An error box of the command ("Ошибка").
 void ShowError(PhoneFs& fs, const std::string& text, BoxIcon icon = BoxIcon::Error);
 
-// Leaves a local failure in the channel: "Невозможно открыть файл <path>: <reason>" (the
-// reason from the errno of the call that just failed and from what the path is now).
-void FailLocal(AtChannel& ch, const std::string& path, bool writing = true);
+// A local failure: "Невозможно открыть файл <path>: <reason>" (the reason from the errno
+// of the call that just failed and from what the path is now).
+Failure LocalFailure(const std::string& path, bool writing = true);
 // A local folder that cannot be made: "Невозможно создать папку <path>: <reason>".
-void FailFolder(AtChannel& ch, const std::string& path);
-// Local data unusable as it is (a damaged backup manifest, a folder without a backup):
-// the text as given, told apart from the phone's failures (kErrLocalData).
-void FailLocalData(AtChannel& ch, const std::string& text);
-// Leaves a failure of the program's own words in the channel.
-void FailText(AtChannel& ch, const std::string& text);
-// The report of whatever the channel holds now.
-std::string ErrorReport(const AtChannel& ch);
+Failure FolderFailure(const std::string& path);
+// A path that leads through a symbolic link: "Путь ведёт через символическую ссылку,
+// отказано: <path>".
+Failure LinkFailure(const std::string& path);
 
 // What one command's answers "… все" decided for its later conflicts.
 struct ConflictMemory {
@@ -75,7 +71,7 @@ struct ConflictMemory {
 // `valid` refuses is asked again). "Перезаписать" sets `replace` and leaves the file where
 // it is: the caller replaces it. "Перезаписать все" and "Пропустить все" answer every later
 // question of the command; Skip leaves this file out.
-enum class ConflictEnd { Go, Skip, Cancel, Fail };
+enum class ConflictEnd { Go, Skip, Cancel };
 // The dialog shows the file `existing(name)` tells of beside `incoming`; with `oneFile` it
 // offers no answers for later files.
 struct ConflictSides {
@@ -106,9 +102,9 @@ FileFacts PhoneFacts(const FileEntry* entry);
 // - otherwise (and when the temporary write finds the memory full) the old file is
 //   fetched to the computer first, then erased and the new one written; a failed write
 //   puts the old one back, or keeps it in RecoveryDir().
-// False on a failure, with the reason (and where the files are) in LastError/ErrorText.
-bool WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
-                  bool replace);
+// Fails with the reason (and where the files are).
+Status WriteToPhone(PhoneFs& fs, Tree4* folder, const std::string& source, const std::string& name,
+                    bool replace);
 
 // Whether the phone's memory, as far as the listed folders tell, has room for `copies` more
 // files of `size` bytes beside what it holds, less `freed` bytes of a file that will go.
@@ -138,8 +134,6 @@ std::string PhoneNameProblem(std::string_view name, size_t maxBytes = SIZE_MAX);
 // that is a symbolic link, or the whole path when `relative` climbs out ("..", absolute).
 // Empty when the path stays inside. Missing parts are fine: they are made as folders.
 std::string EscapeOnTheWay(const std::string& root, const std::string& relative);
-// Leaves "Путь ведёт через символическую ссылке, отказано: <path>" in the channel.
-void FailLink(AtChannel& ch, const std::string& path);
 
 // Copies `from` to `to` through an OutputFile: a failure (with its reason) leaves whatever
 // was at `to`, and a link there is refused.

@@ -67,7 +67,6 @@ CopyToComputer::Decision CopyToComputer::FreeName(std::string& name, const FileE
         case commands::ConflictEnd::Skip:
             return Decision::Skip;
         case commands::ConflictEnd::Cancel:
-        case commands::ConflictEnd::Fail:
             break;
     }
     return Decision::Cancel;
@@ -87,7 +86,7 @@ std::optional<CopyToComputer::Next> CopyToComputer::TakeName(std::string& name,
     return std::nullopt;
 }
 
-CopyToComputer::Next CopyToComputer::FetchPlain(const FileEntry& entry) {
+Expected<CopyToComputer::Next> CopyToComputer::FetchPlain(const FileEntry& entry) {
     const std::string ruleName = ComputerName(entry.Name);
     std::string name = ruleName;
     if (const auto end = TakeName(name, entry)) return *end;
@@ -96,23 +95,21 @@ CopyToComputer::Next CopyToComputer::FetchPlain(const FileEntry& entry) {
         commands::ShowError(m_fs, Msg(kMsgWriteProtected));
         return Next::Stop;
     }
-    if (!Fetch(entry, target)) return Next::Fail;
+    if (Status fetched = Fetch(entry, target); !fetched) return Fail(fetched.error());
     Wrote(target, entry, ruleName);
     return Next::Go;
 }
 
-CopyToComputer::Next CopyToComputer::FetchConverted(const FileEntry& entry, FetchRoute route) {
+Expected<CopyToComputer::Next> CopyToComputer::FetchConverted(const FileEntry& entry,
+                                                              FetchRoute route) {
     // The phone's file goes to a private folder, the converter writes there, and only the
     // result's name, made safe, reaches the target directory.
     const std::string inDir = commands::FreshWorkDir("fetch-in");
     const std::string outDir = commands::FreshWorkDir("fetch-out");
-    if (inDir.empty() || outDir.empty()) {
-        commands::FailLocal(m_fs.Channel(), PrivateTempDir());
-        return Next::Fail;
-    }
+    if (inDir.empty() || outDir.empty()) return Fail(commands::LocalFailure(PrivateTempDir()));
     const std::string safeName = SafeFileName(entry.Name);
     const std::string fetched = Join(inDir, safeName);
-    if (!Fetch(entry, fetched)) return Next::Fail;
+    if (Status read = Fetch(entry, fetched); !read) return Fail(read.error());
     MediaResult result;
     switch (route) {
         case FetchRoute::AniToBmp:
@@ -143,14 +140,13 @@ CopyToComputer::Next CopyToComputer::FetchConverted(const FileEntry& entry, Fetc
     if (const auto end = TakeName(name, entry)) return *end;
     const std::string target = Join(m_targetDir, name);
     if (Status installed = commands::InstallLocalFile(result.Output, target); !installed) {
-        m_fs.Channel().Fail(installed.error());
-        return Next::Fail;
+        return Fail(installed.error());
     }
     Wrote(target, entry, ruleName);
     return Next::Go;
 }
 
-bool CopyToComputer::Run(const std::vector<std::string>& selection) {
+Status CopyToComputer::Run(const std::vector<std::string>& selection) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
     m_end = CommandEnd::Finished;
@@ -164,10 +160,10 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
     progress.SetPosition(2, 0);
     progress.SetLongStatus(Msg(kMsgCopyingFirst) + std::to_string(count));
     // A folder that exists only in the program holds no files to fetch.
-    if (!m_folder || m_folder->IsVirtual() || m_folder->Files.empty()) return true;
-    if (!m_fs.ChangeFolder(m_folder->Id)) {
+    if (!m_folder || m_folder->IsVirtual() || m_folder->Files.empty()) return {};
+    if (Status changed = m_fs.ChangeFolder(m_folder->Id); !changed) {
         m_end = CommandEnd::Failed;
-        return false;
+        return changed;
     }
     int64_t total = 0;
     for (const std::string& item : selection)
@@ -185,38 +181,40 @@ bool CopyToComputer::Run(const std::vector<std::string>& selection) {
         if (!found) continue;  // a folder
         const FileEntry entry = *found;
         const FetchRoute route = RouteToComputer(KindOf(m_folder), entry.Name, flags.MelConvertion);
-        const Next next =
+        const Expected<Next> next =
             route == FetchRoute::Plain ? FetchPlain(entry) : FetchConverted(entry, route);
-        if (next == Next::Stop) {
+        if (!next) {
+            // "Прервать" during a read drops that file: it was not taken. The link still
+            // needs its recovery, so the command ends as a failure that says nothing.
+            const bool aborted = next.error().Reason == kErrAborted;
+            if (aborted) --m_taken;
+            m_end = aborted ? CommandEnd::Aborted : CommandEnd::Failed;
+            return Fail(next.error());
+        }
+        if (*next == Next::Stop) {
             m_end = CommandEnd::Stopped;
             break;
         }
-        if (next == Next::Cancel) {
+        if (*next == Next::Cancel) {
             // The file asked about was not taken: it stays selected.
             --m_taken;
             m_end = CommandEnd::Cancelled;
             break;
         }
-        if (next == Next::Fail) {
-            // "Прервать" during a read drops that file: it was not taken. The link still
-            // needs its recovery, so the command ends as a failure that says nothing.
-            const bool aborted = m_fs.Channel().LastError == kErrAborted;
-            if (aborted) --m_taken;
-            m_end = aborted ? CommandEnd::Aborted : CommandEnd::Failed;
-            return false;
-        }
     }
-    return true;
+    return {};
 }
 
-bool CopyToComputer::Fetch(const FileEntry& entry, const std::string& localPath) {
+Status CopyToComputer::Fetch(const FileEntry& entry, const std::string& localPath) {
     ProgressView& progress = m_fs.Progress();
     progress.SetMax(1, entry.Size / 512 + (entry.Size % 512 ? 1 : 0));
     progress.SetQuickStatus(Msg(kMsgCopyingFile) + entry.Name);
     progress.SetLongStatus(m_meter.Line(progress));
-    if (!m_fs.ReadPhoneFile(localPath, entry.Name, entry.Date, entry.Size)) return false;
+    if (Status read = m_fs.ReadPhoneFile(localPath, entry.Name, entry.Date, entry.Size); !read) {
+        return read;
+    }
     m_meter.Add(entry.Size);
-    return true;
+    return {};
 }
 
 bool CopyToComputer::ProbeWritable() {

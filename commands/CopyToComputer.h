@@ -29,11 +29,10 @@ public:
                    ConflictQuestion* conflict = nullptr);
 
     // `selection`: the captions of the phone pane's selected items, in list order;
-    // folders among them are skipped. False on a phone or local failure (the reason in
-    // the channel's LastError); the files fetched before it stay. An abort ends the read
-    // under way at once: false with End() Aborted and LastError kErrAborted, that file
-    // not taken and the local file of its name as it was.
-    bool Run(const std::vector<std::string>& selection);
+    // folders among them are skipped. Fails on a phone or local failure; the files
+    // fetched before it stay. An abort ends the read under way at once: kErrAborted with
+    // End() Aborted, that file not taken and the local file of its name as it was.
+    Status Run(const std::vector<std::string>& selection);
 
     CommandEnd End() const { return m_end; }
     // How many items of the selection were taken (the window deselects those).
@@ -56,15 +55,16 @@ private:
     Decision FreeName(std::string& name, const FileEntry& entry);
     bool WroteName(const std::string& name) const;
     void Wrote(const std::string& path, const FileEntry& entry, const std::string& ruleName);
-    // How one file's step ends: the next file, a stop, a cancel or a failure.
-    enum class Next { Go, Stop, Cancel, Fail };
+    // How one file's step ends: the next file, a stop or a cancel (or, as the failure of
+    // an Expected<Next>, a failure).
+    enum class Next { Go, Stop, Cancel };
     // The local name the file takes (free, or what the question made of it): nothing, or
     // how the file's step ends when it is left out or the question cancelled.
     std::optional<Next> TakeName(std::string& name, const FileEntry& entry);
     // A file that goes as it is, and one the folder's rule converts on the way.
-    Next FetchPlain(const FileEntry& entry);
-    Next FetchConverted(const FileEntry& entry, FetchRoute route);
-    bool Fetch(const FileEntry& entry, const std::string& localPath);
+    Expected<Next> FetchPlain(const FileEntry& entry);
+    Expected<Next> FetchConverted(const FileEntry& entry, FetchRoute route);
+    Status Fetch(const FileEntry& entry, const std::string& localPath);
     bool ProbeWritable();
 
     PhoneFs& m_fs;

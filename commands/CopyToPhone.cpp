@@ -48,23 +48,24 @@ void CopyToPhone::ShowSummary() {
     m_fs.Ui().MessageBox(text, Msg(kMsgAttentionCaption), BoxIcon::Warning);
 }
 
-bool CopyToPhone::Write(const std::string& origin, const std::string& source,
-                        const std::string& name, bool replace) {
-    if (!commands::WriteToPhone(m_fs, m_folder, source, name, replace)) return false;
+Status CopyToPhone::Write(const std::string& origin, const std::string& source,
+                          const std::string& name, bool replace) {
+    Status written = commands::WriteToPhone(m_fs, m_folder, source, name, replace);
+    if (!written) return written;
     m_sent.push_back(name);
     m_origins.push_back(origin);
     m_meter.Add(QFileInfo(QString::fromStdString(source)).size());
-    return true;
+    return {};
 }
 
-bool CopyToPhone::Run(const std::vector<std::string>& paths) {
+Status CopyToPhone::Run(const std::vector<std::string>& paths) {
     m_refused.clear();
-    const bool ok = RunFiles(paths);
+    Status done = RunFiles(paths);
     ShowSummary();
-    return ok;
+    return done;
 }
 
-bool CopyToPhone::RunFiles(const std::vector<std::string>& paths) {
+Status CopyToPhone::RunFiles(const std::vector<std::string>& paths) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
     m_answers = {};
@@ -80,10 +81,10 @@ bool CopyToPhone::RunFiles(const std::vector<std::string>& paths) {
     progress.SetPosition(1, 0);
     progress.SetPosition(2, 0);
     // A folder that exists only in the program takes no files.
-    if (!m_folder || m_folder->IsVirtual() || paths.empty()) return true;
-    if (!m_fs.ChangeFolder(m_folder->Id)) {
+    if (!m_folder || m_folder->IsVirtual() || paths.empty()) return {};
+    if (Status changed = m_fs.ChangeFolder(m_folder->Id); !changed) {
         m_end = CommandEnd::Failed;
-        return false;
+        return changed;
     }
     int64_t total = 0;
     for (const std::string& path : paths) {
@@ -97,34 +98,34 @@ bool CopyToPhone::RunFiles(const std::vector<std::string>& paths) {
             break;
         }
         m_current = path;
-        switch (SendOne(path, paths)) {
+        const Expected<Next> next = SendOne(path, paths);
+        if (!next) {
+            m_end = CommandEnd::Failed;
+            return Fail(next.error());
+        }
+        switch (*next) {
             case Next::Go:
             case Next::Skipped:
                 m_dealtWith.push_back(path);
                 continue;
             case Next::Stop:
                 m_end = CommandEnd::Stopped;
-                return true;
+                return {};
             case Next::Cancel:
                 m_end = CommandEnd::Cancelled;
-                return true;
-            case Next::Fail:
-                m_end = CommandEnd::Failed;
-                return false;
+                return {};
         }
     }
     // The descriptors come after every file, an aborted command's too.
-    bool failed = false;
-    DescriptorStep(failed);
-    if (failed) {
+    if (Status sent = DescriptorStep(); !sent) {
         m_end = CommandEnd::Failed;
-        return false;
+        return sent;
     }
     m_answers = {};
-    return true;
+    return {};
 }
 
-void CopyToPhone::DescriptorStep(bool& failed) {
+Status CopyToPhone::DescriptorStep() {
     ProgressView& progress = m_fs.Progress();
     const std::string scratch = TempFileName();
     for (const std::string& jar : m_jadQueue) {
@@ -137,11 +138,9 @@ void CopyToPhone::DescriptorStep(bool& failed) {
             continue;
         }
         progress.SetLongStatus(m_meter.Line(progress));
-        if (!Write(jar, scratch, jadName)) {
-            failed = true;
-            return;
-        }
+        if (Status written = Write(jar, scratch, jadName); !written) return written;
     }
+    return {};
 }
 
 std::optional<CopyToPhone::Next> CopyToPhone::CheckLocalFile(const std::string& path) {
@@ -165,8 +164,8 @@ std::optional<CopyToPhone::Next> CopyToPhone::CheckLocalFile(const std::string& 
     return std::nullopt;
 }
 
-std::optional<CopyToPhone::Next> CopyToPhone::PrepareJavaSuite(
-    Outgoing& file, size_t nameBytes, const std::vector<std::string>& selection) {
+CopyToPhone::Prepared CopyToPhone::PrepareJavaSuite(Outgoing& file, size_t nameBytes,
+                                                    const std::vector<std::string>& selection) {
     ProgressView& progress = m_fs.Progress();
     const std::string whole = QFileInfo(QString::fromStdString(file.path)).fileName().toStdString();
     const std::string ext = LowerAscii(whole.size() >= 4 ? whole.substr(whole.size() - 4) : whole);
@@ -190,7 +189,7 @@ std::optional<CopyToPhone::Next> CopyToPhone::PrepareJavaSuite(
     return std::nullopt;
 }
 
-std::optional<CopyToPhone::Next> CopyToPhone::PrepareDefaultMelody(Outgoing& file) {
+CopyToPhone::Prepared CopyToPhone::PrepareDefaultMelody(Outgoing& file) {
     ProgressView& progress = m_fs.Progress();
     const HasFileFn hasFile = [this](const std::string& n) { return HasName(n); };
     const SlotName slot = DefaultMelodyNamesCheck(hasFile);
@@ -208,7 +207,10 @@ std::optional<CopyToPhone::Next> CopyToPhone::PrepareDefaultMelody(Outgoing& fil
             }
             // The slot name is free: no conflict to resolve.
             progress.SetLongStatus(m_meter.Line(progress));
-            return Write(file.path, file.scratch, file.name) ? Next::Go : Next::Fail;
+            if (Status written = Write(file.path, file.scratch, file.name); !written) {
+                return Fail(written.error());
+            }
+            return Next::Go;
         case MelodyKind::Mel:
             break;
         case MelodyKind::Unknown:
@@ -217,7 +219,7 @@ std::optional<CopyToPhone::Next> CopyToPhone::PrepareDefaultMelody(Outgoing& fil
     return std::nullopt;
 }
 
-std::optional<CopyToPhone::Next> CopyToPhone::PrepareAniPicture(Outgoing& file) {
+CopyToPhone::Prepared CopyToPhone::PrepareAniPicture(Outgoing& file) {
     ProgressView& progress = m_fs.Progress();
     if (!IsPictureName(file.name)) return std::nullopt;
     const QImage picture = LoadPicture(file.path);
@@ -227,10 +229,7 @@ std::optional<CopyToPhone::Next> CopyToPhone::PrepareAniPicture(Outgoing& file) 
         commands::ShowError(m_fs, Msg(kMsgBmpTooWide));
         return std::nullopt;
     }
-    if (!ConvertBMPtoANI(picture, file.scratch)) {
-        commands::FailLocal(m_fs.Channel(), file.scratch);
-        return Next::Fail;
-    }
+    if (!ConvertBMPtoANI(picture, file.scratch)) return Fail(commands::LocalFailure(file.scratch));
     file.name = Utf8DropRight(file.name, 3) + "ani";
     progress.SetQuickStatus(Msg(kMsgCopyingFile) + file.name);
     progress.SetLongStatus(m_meter.Line(progress));
@@ -238,7 +237,7 @@ std::optional<CopyToPhone::Next> CopyToPhone::PrepareAniPicture(Outgoing& file) 
     return std::nullopt;
 }
 
-std::optional<CopyToPhone::Next> CopyToPhone::PrepareSmsPicture(Outgoing& file) {
+CopyToPhone::Prepared CopyToPhone::PrepareSmsPicture(Outgoing& file) {
     ProgressView& progress = m_fs.Progress();
     if (!IsPictureName(file.name)) return std::nullopt;
     const HasFileFn hasFile = [this](const std::string& n) { return HasName(n); };
@@ -257,7 +256,7 @@ std::optional<CopyToPhone::Next> CopyToPhone::PrepareSmsPicture(Outgoing& file) 
     return std::nullopt;
 }
 
-std::optional<CopyToPhone::Next> CopyToPhone::PrepareSmsMelody(Outgoing& file) {
+CopyToPhone::Prepared CopyToPhone::PrepareSmsMelody(Outgoing& file) {
     ProgressView& progress = m_fs.Progress();
     const HasFileFn hasFile = [this](const std::string& n) { return HasName(n); };
     const SlotName slot = SmsMelodyNamesCheck(hasFile);
@@ -274,8 +273,8 @@ std::optional<CopyToPhone::Next> CopyToPhone::PrepareSmsMelody(Outgoing& file) {
     return std::nullopt;
 }
 
-CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
-                                       const std::vector<std::string>& selection) {
+Expected<CopyToPhone::Next> CopyToPhone::SendOne(const std::string& path,
+                                                 const std::vector<std::string>& selection) {
     ProgressView& progress = m_fs.Progress();
     if (const std::optional<Next> refused = CheckLocalFile(path)) return *refused;
 
@@ -284,7 +283,7 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     const QFileInfo info(QString::fromStdString(path));
     Outgoing file{path, scratch, CutPhoneName(info.fileName().toStdString(), kMaxPhoneNameBytes),
                   path};
-    std::optional<Next> prepared;
+    Prepared prepared;
     switch (rule.Step) {
         case PhoneStep::JavaSuite:
             prepared = PrepareJavaSuite(file, rule.NameBytes, selection);
@@ -321,7 +320,10 @@ CopyToPhone::Next CopyToPhone::SendOne(const std::string& path,
     }
     progress.SetQuickStatus(Msg(kMsgCopyingToPhone) + name);
     progress.SetLongStatus(m_meter.Line(progress));
-    return Write(path, file.source, name, replace) ? Next::Go : Next::Fail;
+    if (Status written = Write(path, file.source, name, replace); !written) {
+        return Fail(written.error());
+    }
+    return Next::Go;
 }
 
 CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace,
@@ -335,11 +337,9 @@ CopyToPhone::Next CopyToPhone::ResolveConflict(std::string& name, bool& replace,
             m_fs.Progress().Step(2);
             return Next::Skipped;
         case commands::ConflictEnd::Cancel:
-            return Next::Cancel;
-        case commands::ConflictEnd::Fail:
             break;
     }
-    return Next::Fail;
+    return Next::Cancel;
 }
 
 }  // namespace q7k3

@@ -7,7 +7,7 @@
 //
 // Runs inside the session's busy bracket: it sets the progress texts and bars, never
 // shows or hides the dialog. A local problem costs only its file (a box, then the next
-// file); a phone failure ends the command with the reason in the channel's LastError.
+// file); a phone failure ends the command with its reason.
 
 #include <optional>
 #include <string>
@@ -23,10 +23,10 @@ class CopyToPhone {
 public:
     CopyToPhone(PhoneFs& fs, Tree4* folder, ConflictQuestion& conflict);
 
-    // `paths`: full local paths. False on a phone failure (the files sent before it stay
+    // `paths`: full local paths. Fails on a phone failure (the files sent before it stay
     // on the phone and in the tree). "Перезаписать все" holds for the rest of this run
     // only.
-    bool Run(const std::vector<std::string>& paths);
+    Status Run(const std::vector<std::string>& paths);
 
     CommandEnd End() const { return m_end; }
     // The phone names written, descriptors included, in order.
@@ -45,8 +45,11 @@ public:
     void SummarizeLeftOut(bool summarize) { m_summarize = summarize; }
 
 private:
-    enum class Next { Go, Skipped, Stop, Cancel, Fail };
-    bool RunFiles(const std::vector<std::string>& paths);
+    // How one file's step ends (a failure ends it as the failure of an Expected<Next>).
+    enum class Next { Go, Skipped, Stop, Cancel };
+    // A folder rule's step: nothing when the file goes on, or how its step ends.
+    using Prepared = std::optional<Expected<Next>>;
+    Status RunFiles(const std::vector<std::string>& paths);
     void ShowSummary();
     // A file on its way to the phone: its local path, the scratch file a conversion writes,
     // the phone name it takes and the local file that is sent.
@@ -56,23 +59,23 @@ private:
         std::string name;
         std::string source;
     };
-    Next SendOne(const std::string& path, const std::vector<std::string>& selection);
+    Expected<Next> SendOne(const std::string& path, const std::vector<std::string>& selection);
     // The file's checks before anything is sent: nothing when it may go, or how SendOne ends.
     std::optional<Next> CheckLocalFile(const std::string& path);
     // The folder rule's step on one file: nothing when the file is ready to go on to the
     // name check and the conflict question, or how SendOne ends.
-    std::optional<Next> PrepareJavaSuite(Outgoing& file, size_t nameBytes,
-                                         const std::vector<std::string>& selection);
-    std::optional<Next> PrepareDefaultMelody(Outgoing& file);
-    std::optional<Next> PrepareAniPicture(Outgoing& file);
-    std::optional<Next> PrepareSmsPicture(Outgoing& file);
-    std::optional<Next> PrepareSmsMelody(Outgoing& file);
+    Prepared PrepareJavaSuite(Outgoing& file, size_t nameBytes,
+                              const std::vector<std::string>& selection);
+    Prepared PrepareDefaultMelody(Outgoing& file);
+    Prepared PrepareAniPicture(Outgoing& file);
+    Prepared PrepareSmsPicture(Outgoing& file);
+    Prepared PrepareSmsMelody(Outgoing& file);
     Next ResolveConflict(std::string& name, bool& replace, const std::string& source);
-    bool Write(const std::string& origin, const std::string& source, const std::string& name,
-               bool replace = false);
+    Status Write(const std::string& origin, const std::string& source, const std::string& name,
+                 bool replace = false);
     Next Skip(const std::string& text, BoxIcon icon);
     bool HasName(const std::string& name) const;
-    void DescriptorStep(bool& failed);
+    Status DescriptorStep();
 
     PhoneFs& m_fs;
     Tree4* m_folder;

@@ -11,7 +11,7 @@ namespace q7k3 {
 
 DeleteFiles::DeleteFiles(PhoneFs& fs, Tree4* folder) : m_fs(fs), m_folder(folder) {}
 
-bool DeleteFiles::Run(const std::vector<std::string>& selection) {
+Status DeleteFiles::Run(const std::vector<std::string>& selection) {
     AppFlags& flags = m_fs.Flags();
     ProgressView& progress = m_fs.Progress();
     m_end = CommandEnd::Finished;
@@ -23,10 +23,10 @@ bool DeleteFiles::Run(const std::vector<std::string>& selection) {
     progress.SetMax(2, count);
     progress.SetPosition(1, 0);
     progress.SetPosition(2, 0);
-    if (!m_folder || m_folder->IsVirtual() || m_folder->Files.empty()) return true;
-    if (!m_fs.ChangeFolder(m_folder->Id)) {
+    if (!m_folder || m_folder->IsVirtual() || m_folder->Files.empty()) return {};
+    if (Status changed = m_fs.ChangeFolder(m_folder->Id); !changed) {
         m_end = CommandEnd::Failed;
-        return false;
+        return changed;
     }
     // In the normal mode the phone keeps a thumbnail of every photo of its album folders;
     // a phone addressed by paths (PIMS) keeps none that this program knows of.
@@ -44,32 +44,30 @@ bool DeleteFiles::Run(const std::vector<std::string>& selection) {
         progress.SetQuickStatus(Msg(kMsgDeleting) + item);
         progress.SetLongStatus(Msg(kMsgDeletingFile) + std::to_string(progress.Position(2) + 1) +
                                Msg(kMsgOf) + std::to_string(count));
-        if (!m_fs.EraseFile(item)) {
+        if (Status erased = m_fs.EraseFile(item); !erased) {
             m_end = CommandEnd::Failed;
-            return false;
+            return erased;
         }
         RemoveFile(m_folder, item);
         m_erased.push_back(item);
         if (!thumbFolder.empty()) thumbnails.push_back(ThumbnailName(item));
     }
     EraseThumbnails(thumbnails);
-    return true;
+    return {};
 }
 
 void DeleteFiles::EraseThumbnails(const std::vector<std::string>& thumbnails) {
     if (thumbnails.empty()) return;
     const std::string id = ThumbnailFolderId(m_folder->Name, m_fs.ModelCodeText());
     ProgressView& progress = m_fs.Progress();
-    // The results are not used: a missing thumbnail is no reason to stop. The failure of
-    // the main loop, if any, is the one reported.
-    const AtChannel::SideExchanges side(m_fs.Channel());
+    // The results are not used: a missing thumbnail is no reason to stop.
     // Only once the thumbnail folder has really become current: a refused change would
     // leave the photo folder current, and its own files of the same names would go.
     if (m_fs.ChangeFolder(id)) {
         progress.SetPosition(1, 0);
         progress.SetLongStatus(Msg(kMsgDeletingThumbs));
         for (const std::string& name : thumbnails) {
-            m_fs.EraseFile(name);
+            (void)m_fs.EraseFile(name);
             progress.Step(2);
         }
     }

@@ -17,9 +17,9 @@ public:
 
     // `selection`: the captions of the phone pane's selected items in list order; folders
     // among them are skipped. Runs inside the session's busy bracket. A file leaves the
-    // tree only once the phone has confirmed its erase. False on a phone failure (the
-    // reason in the channel's LastError); thumbnail failures are ignored.
-    bool Run(const std::vector<std::string>& selection);
+    // tree only once the phone has confirmed its erase. Fails on a phone failure;
+    // thumbnail failures are ignored.
+    Status Run(const std::vector<std::string>& selection);
 
     CommandEnd End() const { return m_end; }
     size_t Taken() const { return m_taken; }

@@ -17,8 +17,9 @@ RenameFile::RenameFile(PhoneFs& fs, Tree4* folder, RenameQuestion& rename,
                        ConflictQuestion& conflict)
     : m_fs(fs), m_folder(folder), m_rename(rename), m_conflict(conflict) {}
 
-bool RenameFile::Run(const std::string& oldName) {
-    return Ask(oldName) ? Rename() : m_end != CommandEnd::Failed;
+Status RenameFile::Run(const std::string& oldName) {
+    if (!Ask(oldName)) return {};
+    return Rename();
 }
 
 bool RenameFile::Ask(const std::string& oldName) {
@@ -79,20 +80,19 @@ bool RenameFile::Ask(const std::string& oldName) {
     return true;
 }
 
-bool RenameFile::Rename() {
+Status RenameFile::Rename() {
     ProgressView& progress = m_fs.Progress();
-    AtChannel& ch = m_fs.Channel();
     const FileEntry* found = FindFile(m_folder, m_oldName);
     // Renaming a file to its own name would erase it as "the file replaced".
-    if (!found || m_newName == m_oldName) return true;
+    if (!found || m_newName == m_oldName) return {};
     const FileEntry entry = *found;
-    const auto fail = [this] {
+    const auto fail = [this](Failure why) {
         m_end = CommandEnd::Failed;
-        return false;
+        return Fail(std::move(why));
     };
     progress.SetMax(1, entry.Size / 512 + 1);
     progress.SetLongStatus(Msg(kMsgRenamingFile) + m_oldName);
-    if (!m_fs.ChangeFolder(m_folder->Id)) return fail();
+    if (Status changed = m_fs.ChangeFolder(m_folder->Id); !changed) return fail(changed.error());
     progress.SetQuickStatus(Msg(kMsgRenameFetch));
     progress.SetMax(2, m_replace ? 7 : 6);
     progress.SetPosition(1, 0);
@@ -100,27 +100,23 @@ bool RenameFile::Rename() {
 
     const std::string scratch = TempFileName();
     // A failed fetch leaves the phone as it was.
-    if (!m_fs.ReadPhoneFile(scratch, m_oldName, entry.Date, entry.Size)) return fail();
+    if (Status read = m_fs.ReadPhoneFile(scratch, m_oldName, entry.Date, entry.Size); !read) {
+        return fail(read.error());
+    }
     progress.SetPosition(1, 0);
     progress.Step(2);
     // The step is written down before the phone changes: a program killed from here on
     // leaves a record that the next connection to this phone finishes.
     Expected<commands::UnfinishedRecord> made =
         commands::UnfinishedRecord::For(m_fs, m_folder, m_newName);
-    if (!made) {
-        ch.Fail(made.error());
-        return fail();
-    }
+    if (!made) return fail(made.error());
     commands::UnfinishedRecord& record = *made;
     record.MovedFrom = m_oldName;
-    if (!LocalFileCrc(scratch, record.NewCrc)) {
-        commands::FailLocal(ch, scratch, false);
-        return fail();
-    }
+    if (!LocalFileCrc(scratch, record.NewCrc)) return fail(commands::LocalFailure(scratch, false));
     // The file the user chose to replace goes first: until the record is saved, a kill
     // leaves the file under its old name.
     if (m_replace) {
-        if (!m_fs.EraseFile(m_newName)) return fail();
+        if (Status erased = m_fs.EraseFile(m_newName); !erased) return fail(erased.error());
         RemoveFile(m_folder, m_newName);
     }
 
@@ -131,16 +127,16 @@ bool RenameFile::Rename() {
         progress.SetPosition(1, 0);
         progress.SetQuickStatus(Msg(kMsgRenameWrite));
         progress.Step(2);
-        if (m_fs.WritePhoneFile(scratch, m_newName, m_folder)) {
+        Status written = m_fs.WritePhoneFile(scratch, m_newName, m_folder);
+        if (written) {
             progress.SetQuickStatus(Msg(kMsgRenameErase));
             progress.Step(2);
-            if (!m_fs.EraseFile(m_oldName)) {
+            if (Status erased = m_fs.EraseFile(m_oldName); !erased) {
                 // The file has its new name. A phone that fell silent may have erased the
                 // old one or not: the record settles it at the next connection.
-                if (!NeedsLinkRecovery(ch.LastError)) record.Drop();
-                commands::FailText(ch, commands::ErrorReport(ch) + "\r\n" +
-                                           Msg(kMsgOldNameLeft) + m_oldName);
-                return fail();
+                if (!NeedsLinkRecovery(erased.error().Reason)) record.Drop();
+                return fail({kErrText, FailureText(erased.error()) + "\r\n" + Msg(kMsgOldNameLeft) +
+                                           m_oldName});
             }
             RemoveFile(m_folder, m_oldName);
             record.Drop();
@@ -148,9 +144,9 @@ bool RenameFile::Rename() {
         }
         // Not even the estimate's room: the way that needs none. Any other failure leaves
         // the file where it was.
-        if (ch.LastError != kErrPhoneMemoryFull || m_fs.StopRaised()) {
+        if (written.error().Reason != kErrPhoneMemoryFull || m_fs.StopRaised()) {
             record.Drop();
-            return fail();
+            return fail(written.error());
         }
         progress.SetPosition(2, 1);
     }
@@ -174,47 +170,44 @@ bool RenameFile::Rename() {
     progress.SetQuickStatus(Msg(kMsgRenameErase));
     progress.Step(2);
     progress.SetPosition(1, 0);
-    if (!m_fs.EraseFile(m_oldName)) {
+    if (Status erased = m_fs.EraseFile(m_oldName); !erased) {
         record.Drop();
-        return fail();
+        return fail(erased.error());
     }
     RemoveFile(m_folder, m_oldName);
 
     progress.SetPosition(1, 0);
     progress.SetQuickStatus(Msg(kMsgRenameWrite));
     progress.Step(2);
-    if (!m_fs.WritePhoneFile(scratch, m_newName, m_folder)) {
-        Recover(scratch, record);
-        return fail();
+    if (Status written = m_fs.WritePhoneFile(scratch, m_newName, m_folder); !written) {
+        return fail(Recover(scratch, record, written.error()));
     }
     record.Drop();
     return Finish();
 }
 
-bool RenameFile::Finish() {
+Status RenameFile::Finish() {
     m_fs.Progress().SetQuickStatus(Msg(kMsgRenameFinish));
     // The list shows what the phone itself reports.
-    if (!m_fs.ListFolder(m_folder, m_fs.Flags().HiddenFiles)) {
+    if (Status listed = m_fs.ListFolder(m_folder, m_fs.Flags().HiddenFiles); !listed) {
         m_end = CommandEnd::Failed;
-        return false;
+        return listed;
     }
-    return true;
+    return {};
 }
 
-bool RenameFile::Recover(const std::string& scratch, commands::UnfinishedRecord& record) {
-    AtChannel& ch = m_fs.Channel();
-    const std::string report = commands::ErrorReport(ch);
+Failure RenameFile::Recover(const std::string& scratch, commands::UnfinishedRecord& record,
+                            const Failure& failure) {
+    const std::string report = FailureText(failure);
+    const auto kept = [&report](const std::string& where) {
+        return Failure{kErrText, report + "\r\n" + Msg(kMsgKeptInFolder) + where};
+    };
     // A stop under way would spoil the way back too: the record and its copy wait for the
     // next connection, which gives the file its new name.
-    if (m_fs.StopRaised() && record.Saved()) {
-        const std::string dir = commands::UnfinishedDir();
-        commands::FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + dir);
-        return true;
-    }
+    if (m_fs.StopRaised() && record.Saved()) return kept(commands::UnfinishedDir());
     if (m_fs.WritePhoneFile(scratch, m_oldName, m_folder)) {
         record.Drop();
-        commands::FailText(ch, report + "\r\n" + Msg(kMsgPutBackUnderOldName) + m_oldName);
-        return true;
+        return {kErrText, report + "\r\n" + Msg(kMsgPutBackUnderOldName) + m_oldName};
     }
     // The record stays with its copy, so the next connection gives the file its new name;
     // the user gets a copy of their own meanwhile.
@@ -223,17 +216,12 @@ bool RenameFile::Recover(const std::string& scratch, commands::UnfinishedRecord&
         const std::string path = commands::UniquePath(dir, SafeFileName(m_oldName));
         if (commands::InstallLocalFile(scratch, path)) {
             m_recovered = path;
-            commands::FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + dir);
-            return true;
+            return kept(dir);
         }
     }
-    if (record.Saved()) {
-        commands::FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + commands::UnfinishedDir());
-        return true;
-    }
+    if (record.Saved()) return kept(commands::UnfinishedDir());
     // Nowhere better: the scratch file holds it until the next transfer or the end.
-    commands::FailText(ch, report + "\r\n" + Msg(kMsgKeptInFolder) + PrivateTempDir());
-    return false;
+    return kept(PrivateTempDir());
 }
 
 }  // namespace q7k3

@@ -28,12 +28,12 @@ public:
     // the folder. Asks for the new name (and, when it is taken, what to do), then renames.
     // The questions come first: the caller may open its busy bracket around the whole run,
     // or ask with Ask() and run Rename() inside the bracket.
-    bool Run(const std::string& oldName);
+    Status Run(const std::string& oldName);
 
     // The questions alone: true when there is something to rename (NewName(), Replace()).
     bool Ask(const std::string& oldName);
-    // The phone part, after Ask(). False on a phone failure (reason in LastError).
-    bool Rename();
+    // The phone part, after Ask(). Fails on a phone failure.
+    Status Rename();
 
     const std::string& NewName() const { return m_newName; }
     bool Replace() const { return m_replace; }
@@ -42,8 +42,11 @@ public:
     const std::string& RecoveredPath() const { return m_recovered; }
 
 private:
-    bool Finish();
-    bool Recover(const std::string& scratch, commands::UnfinishedRecord& record);
+    Status Finish();
+    // After the write under the new name failed (`failure`) with the old name gone: the
+    // file back under its old name, or kept on the computer. Returns what to report.
+    Failure Recover(const std::string& scratch, commands::UnfinishedRecord& record,
+                    const Failure& failure);
 
     PhoneFs& m_fs;
     Tree4* m_folder;

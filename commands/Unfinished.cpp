@@ -62,7 +62,6 @@ Expected<UnfinishedRecord> UnfinishedRecord::For(PhoneFs& fs, const Tree4* folde
                                                  bool serialMayBeUnknown) {
     UnfinishedRecord record;
     record.Phone.Model = fs.ModelCodeText();
-    const AtChannel::SideExchanges side(fs.Channel());
     Expected<std::string> serial = fs.SerialNumber();
     if (serial) {
         record.Phone.Serial = *serial;
@@ -182,7 +181,6 @@ std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs, const SamePho
     if (dir.empty()) return report;
     // What fails here is tried again at the next connection: no failure of these steps is
     // the caller's.
-    const AtChannel::SideExchanges side(fs.Channel());
     std::optional<PhoneIdentity> phone;
     for (UnfinishedRecord& record : AllRecords(dir)) {
         if (OtherProgramRuns(record.Pid) || record.Phone.Model != fs.ModelCodeText()) continue;
@@ -249,16 +247,16 @@ std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs, const SamePho
             if (!hasTemp && !hasFrom) record.Drop();
             continue;
         }
-        if (!fs.WritePhoneFile(source, record.Name, folder.get())) {
+        if (Status written = fs.WritePhoneFile(source, record.Name, folder.get()); !written) {
             // A rename that had not begun on a phone without room for a second copy: the
             // file is whole under its old name, and stays there.
             if (hasFrom && !hasTemp && record.OldCopy.empty() &&
-                fs.Channel().LastError == kErrPhoneMemoryFull)
+                written.error().Reason == kErrPhoneMemoryFull)
                 record.Drop();
             continue;
         }
-        if (hasTemp) fs.EraseFile(record.Temp);
-        if (hasFrom) fs.EraseFile(record.MovedFrom);
+        if (hasTemp) (void)fs.EraseFile(record.Temp);
+        if (hasFrom) (void)fs.EraseFile(record.MovedFrom);
         report.push_back(Msg(done) + where);
         record.Drop();
     }

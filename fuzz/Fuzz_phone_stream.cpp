@@ -176,24 +176,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         case 1:
             exchanges = 2;  // AT+FSCD, AT+FSDL
-            fs.ListFolder(folder, true);
+            (void)fs.ListFolder(folder, true);
             break;
         case 2:
             exchanges = 2;  // a read, and one more after a checksum failure
-            fs.ReadPhoneFile(dir.filePath("read.bin").toStdString(), "x.bin", QDateTime(),
-                             static_cast<int64_t>(size));
+            (void)fs.ReadPhoneFile(dir.filePath("read.bin").toStdString(), "x.bin", QDateTime(),
+                                   static_cast<int64_t>(size));
             break;
         case 3:
-            fs.WritePhoneFile(local, "x.bin", folder);
+            (void)fs.WritePhoneFile(local, "x.bin", folder);
             break;
         case 4:
-            fs.EraseFile("x.bin");
+            (void)fs.EraseFile("x.bin");
             break;
         default: {
             // Folder, read twice, two erases, write, and the way back: ten at most.
             exchanges = 10;
             RenameFile rename(fs, folder, nobody, nobody);
-            rename.Run("x.bin");
+            (void)rename.Run("x.bin");
             break;
         }
     }

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <optional>
 
-#include "ui/LocalProblem.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -113,12 +112,16 @@ bool AtChannel::ExchangeCut() {
     return m_cut != 0;
 }
 
-int AtChannel::WaitFailure() {
+Failure AtChannel::WaitFailure() const {
     if (m_cut == kErrPortGone || (m_cut == 0 && m_port.Gone())) {
-        ErrorText = m_port.Name();
-        return kErrPortGone;
+        return {kErrPortGone, m_port.Name()};
     }
-    return m_cut != 0 ? m_cut : kErrTimeout;
+    return {m_cut != 0 ? m_cut : kErrTimeout, {}};
+}
+
+LineAction AtChannel::Refuse(Failure failure) {
+    m_refusal = std::move(failure);
+    return LineAction::Failure;
 }
 
 bool AtChannel::WaitResponse(int timeoutMs) {
@@ -141,7 +144,7 @@ bool AtChannel::WaitResponse(int timeoutMs) {
     return !ExchangeCut();
 }
 
-bool AtChannel::WaitResponseResending(std::string_view text, int timeoutMs) {
+Status AtChannel::WaitResponseResending(std::string_view text, int timeoutMs) {
     ResponseComplete = false;
     const int step = Step();
     const int64_t limit = static_cast<int64_t>(timeoutMs / step) * step;
@@ -152,10 +155,7 @@ bool AtChannel::WaitResponseResending(std::string_view text, int timeoutMs) {
         m_clock.WaitForInput(step);
         const int64_t elapsed = m_clock.NowMs() - start;
         if (TakeOverflow() && m_exchangeDepth > 0 && m_cut == 0) m_cut = kErrGarbled;
-        if (ExchangeCut() || m_port.Gone() || elapsed > limit) {
-            LastError = WaitFailure();
-            return false;
-        }
+        if (ExchangeCut() || m_port.Gone() || elapsed > limit) return Fail(WaitFailure());
         // Re-send only while the phone is still silent: a command repeated after its
         // answer has begun would reach the phone as a second command (or as file data).
         if (quarter > 0 && elapsed >= nextResend && !ResponseComplete) {
@@ -163,32 +163,26 @@ bool AtChannel::WaitResponseResending(std::string_view text, int timeoutMs) {
             nextResend += quarter;
         }
     }
-    return true;
+    return {};
 }
 
-bool AtChannel::DecodeCmeError(const std::string& line) {
+std::optional<long> AtChannel::DecodeCmeError(const std::string& line) {
     const size_t at = line.find(kCme);
-    if (at == std::string::npos) return false;
+    if (at == std::string::npos) return std::nullopt;
     std::string_view code(line);
     code.remove_prefix(at + kCme.size());
     if (code.size() >= 2 && code.substr(code.size() - 2) == "\r\n") code.remove_suffix(2);
-    if (code.empty()) return false;
+    if (code.empty()) return std::nullopt;
     long value = 0;
     const auto [end, ec] = std::from_chars(code.data(), code.data() + code.size(), value);
-    if (ec != std::errc() || end != code.data() + code.size()) return false;
-    if (value == 11 || value == 105 || value == 2000 || value == 2007) {
-        LastError = static_cast<int>(value);
-    }
-    return true;
+    if (ec != std::errc() || end != code.data() + code.size()) return std::nullopt;
+    return value;
 }
 
-bool AtChannel::PingPhone() {
+Status AtChannel::PingPhone() {
     Send("\r");
-    if (!WaitResponse(2500)) {
-        LastError = WaitFailure();
-        return false;
-    }
-    return true;
+    if (!WaitResponse(2500)) return Fail(WaitFailure());
+    return {};
 }
 
 void AtChannel::Send(std::string_view bytes) {
@@ -203,28 +197,20 @@ void AtChannel::ClearReceive() {
 }
 
 LineAction AtChannel::CmeFailure(const std::string& line) {
-    // DecodeCmeError names only the codes it knows and leaves LastError alone for the
-    // rest; a refusal with any other code must still fail with a reason, not with the
-    // last command's success.
-    LastError = kErrText;
-    if (!DecodeCmeError(line)) {
-        LastError = kErrBadAnswer;
-    } else if (LastError == kErrText) {
-        std::string said = line.substr(line.find(kCme));
-        if (said.ends_with("\r\n")) said.resize(said.size() - 2);
-        ErrorText = Msg(kMsgErrorCaption) + ": " + said;
-    }
-    return LineAction::Failure;
+    const std::optional<long> code = DecodeCmeError(line);
+    if (!code) return Refuse({kErrBadAnswer, {}});
+    if (IsKnownCmeCode(*code)) return Refuse({static_cast<int>(*code), {}});
+    // Any other code still fails with a reason: the phone's own words.
+    std::string said = line.substr(line.find(kCme));
+    if (said.ends_with("\r\n")) said.resize(said.size() - 2);
+    return Refuse({kErrText, Msg(kMsgErrorCaption) + ": " + said});
 }
 
 LineAction AtChannel::StandardLine(const std::string& line) {
     if (line == kOk) return LineAction::Success;
     if (ContainsText(line, kCme)) return CmeFailure(line);
     // A bare ERROR is the phone's final answer too: waiting on would only end in a time-out.
-    if (line == kError) {
-        LastError = kErrRefused;
-        return LineAction::Failure;
-    }
+    if (line == kError) return Refuse({kErrRefused, {}});
     return LineAction::Skip;
 }
 
@@ -264,7 +250,8 @@ static std::optional<size_t> DeclaredBlockLength(std::string_view head) {
     return value;
 }
 
-bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::string& block) {
+Expected<std::string> AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs) {
+    std::string block;
     // Where the data begins, and how long the phone says it is. The block ends where its
     // declared length puts the "#OK#\r\n" frame; the data's own "#OK#\r\n" before that point
     // is data. A length that is no number, or one the frame does not follow, falls back on
@@ -293,7 +280,7 @@ bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::stri
                 ReceiveBuffer.erase(
                     0, std::max(end + kBatchEnd.size(), firstLine.size()) - firstLine.size());
                 MarkProgress();
-                return true;
+                return block;
             }
         }
         if (EndsWithJoined(firstLine, ReceiveBuffer, kBatchEnd)) {
@@ -305,23 +292,20 @@ bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::stri
                 static_cast<int>(kLineFactor * LineMs(*declared - data + kBatchEnd.size())) + 200;
             if (!WaitResponse(settleMs)) {
                 if (m_cut != 0) {
-                    LastError = WaitFailure();
                     ClearReceive();
-                    return false;
+                    return Fail(WaitFailure());
                 }
                 break;  // nothing more came: that was the block's end
             }
             continue;
         }
         if (firstLine.size() + ReceiveBuffer.size() > kReceiveLimit) {
-            LastError = kErrBadAnswer;
             ClearReceive();
-            return false;
+            return Fail({kErrBadAnswer, {}});
         }
         if (!WaitResponse(timeoutMs)) {
-            LastError = WaitFailure();
             ClearReceive();
-            return false;
+            return Fail(WaitFailure());
         }
     }
     block.reserve(firstLine.size() + ReceiveBuffer.size());
@@ -330,26 +314,24 @@ bool AtChannel::ReadBlock(const std::string& firstLine, int timeoutMs, std::stri
     ReceiveBuffer.clear();
     block.resize(block.size() - kBatchEnd.size());
     MarkProgress();
-    return true;
+    return block;
 }
 
-bool AtChannel::RunCommand(const CommandSpec& spec) {
+Status AtChannel::RunCommand(const CommandSpec& spec) {
     const size_t byteLimit = spec.answerBytes * kFloodFactor + kFloodSlack;
     // The base leaves the per-step waits a round trip of room: a phone that uses each
     // of them to its last step is slow, not stuck.
     const int64_t base =
         static_cast<int64_t>(spec.firstTimeoutMs) + spec.nextTimeoutMs + kRoundTripMs;
     BeginExchange(base, AnswerBudgetMs(spec) + kRoundTripMs, byteLimit);
-    const bool ok = RunExchange(spec);
+    m_refusal.reset();
+    Status done = RunExchange(spec);
     EndExchange();
-    return ok;
+    return done;
 }
 
-bool AtChannel::RunExchange(const CommandSpec& spec) {
-    if (m_silenced) {
-        LastError = kErrAborted;
-        return false;
-    }
+Status AtChannel::RunExchange(const CommandSpec& spec) {
+    if (m_silenced) return Fail({kErrAborted, {}});
     // What came since the last command is in the buffer before the clear, as if it had
     // been taken the moment it arrived.
     m_clock.TakeInput();
@@ -358,16 +340,14 @@ bool AtChannel::RunExchange(const CommandSpec& spec) {
     if (!WaitResponseResending(spec.text, spec.firstTimeoutMs) &&
         (spec.firstTimeoutFails || m_cut != 0)) {
         ClearReceive();
-        LastError = WaitFailure();
-        return false;
+        return Fail(WaitFailure());
     }
     for (;;) {
         // A phone that keeps the buffer full never lets the wait run: the bound is
         // checked on every round as well.
         if (ExchangeCut() || (!ResponseComplete && !WaitResponse(spec.nextTimeoutMs))) {
-            LastError = WaitFailure();
             ClearReceive();
-            return false;
+            return Fail(WaitFailure());
         }
         if (spec.batched) AnswerBatchEnd();
         for (;;) {
@@ -382,19 +362,18 @@ bool AtChannel::RunExchange(const CommandSpec& spec) {
             if (action == LineAction::Standard) action = StandardLine(line);
             if (action == LineAction::Success) {
                 ClearReceive();
-                return true;
+                return {};
             }
-            if (action == LineAction::Failure) return false;
+            if (action == LineAction::Failure) {
+                // A handler that gave no reason: the phone would not do it.
+                Failure why = m_refusal ? *m_refusal : Failure{kErrRefused, {}};
+                m_refusal.reset();
+                return Fail(std::move(why));
+            }
             if (action == LineAction::StopTaking) break;
         }
         ResponseComplete = false;
     }
-}
-
-void FailLocalFile(AtChannel& ch, const std::string& path, bool writing, int err) {
-    ch.LastError = kErrLocalFile;
-    ch.ErrorText =
-        path + ": " + LocalProblem(path, writing ? LocalAccess::Write : LocalAccess::Read, err);
 }
 
 }  // namespace q7k3

@@ -43,7 +43,7 @@ public:
 enum class LineAction {
     Skip,        // consumed and dropped; take the next line
     Success,     // the command succeeded: ReceiveBuffer is cleared
-    Failure,     // the command failed; the handler has set LastError (DecodeCmeError, ...)
+    Failure,     // the command failed; the handler said why with AtChannel::Refuse
     StopTaking,  // stop taking lines and wait for more data
     Standard,    // not a line of this command: the channel's standard handling (StandardLine)
 };
@@ -97,8 +97,6 @@ public:
     // work on it directly.
     std::string ReceiveBuffer;      // everything received and not yet taken; may hold NUL
     bool ResponseComplete = false;  // new data arrived since the last clear
-    int LastError = 0;              // never reset to 0 by the channel itself
-    std::string ErrorText;          // shown when LastError is kErrText
     std::string PhoneModel;         // model line read with AT+CGMM, or "ERROR"
     // The serial number read with AT+CGSN once it was asked for ("" for a phone that has
     // none); forgotten whenever the model is read, as the phone may be another one.
@@ -110,34 +108,6 @@ public:
     const std::atomic<bool>* AbortFlag = nullptr;
     const StopSignal* Stop = nullptr;
 
-    // The failure of the last exchange that failed, as a value, and the same set again (a
-    // command that reports another step's failure as its own).
-    Failure LastFailure() const { return {LastError, ErrorText}; }
-    void Fail(const Failure& failure) {
-        LastError = failure.Reason;
-        ErrorText = failure.Text;
-    }
-
-    // Exchanges made while an earlier failure is being dealt with (a temporary file erased
-    // after a failed write, thumbnails, the model read again): for as long as the scope
-    // lives their failures are its own value (Own), and once it ends the channel holds the
-    // earlier failure again, the one the command reports.
-    class SideExchanges {
-    public:
-        explicit SideExchanges(AtChannel& ch) : m_ch(ch), m_kept(ch.LastFailure()) {}
-        ~SideExchanges() { m_ch.Fail(m_kept); }
-        SideExchanges(const SideExchanges&) = delete;
-        SideExchanges& operator=(const SideExchanges&) = delete;
-        // The failure of the last side exchange that failed (the kept one when none did).
-        Failure Own() const { return m_ch.LastFailure(); }
-        // The failure that will be reported; a side exchange may change what it says.
-        Failure& Kept() { return m_kept; }
-
-    private:
-        AtChannel& m_ch;
-        Failure m_kept;
-    };
-
     // The port's OnReceiveData handler: marks new data and appends it, interpreting nothing.
     void ReceiveData(const void* data, size_t size);
 
@@ -145,22 +115,23 @@ public:
     // ReceiveBuffer; the empty string when no complete line is buffered.
     std::string TakeLine();
 
-    // Waits until new data arrives or the time-out passes. Does not touch LastError.
+    // Waits until new data arrives or the time-out passes (false).
     bool WaitResponse(int timeoutMs);
     // Like WaitResponse, re-sending `text` at every quarter of the time-out while the
-    // phone is silent; sets LastError to kErrTimeout when it gives up.
-    bool WaitResponseResending(std::string_view text, int timeoutMs);
+    // phone is silent; fails with WaitFailure when it gives up.
+    Status WaitResponseResending(std::string_view text, int timeoutMs);
 
-    // For "+CME ERROR: <code>\r\n": stores 11, 105, 2000 and 2007 in LastError; any other
-    // number leaves it as it was. Returns false when the code is not a decimal number.
-    bool DecodeCmeError(const std::string& line);
+    // The code of "+CME ERROR: <code>\r\n"; empty when it is not a decimal number.
+    static std::optional<long> DecodeCmeError(const std::string& line);
     // A refusal fails the command with a reason: the codes the program knows as they
     // are, any other number as kErrText with the phone's own words beside "Ошибка", a
     // code that is no number as kErrBadAnswer.
     LineAction CmeFailure(const std::string& line);
+    // A line handler's refusal: the running command fails with `failure`.
+    LineAction Refuse(Failure failure);
 
     // Keep-alive: one CR without clearing ReceiveBuffer; any answer within 2500 ms counts.
-    bool PingPhone();
+    Status PingPhone();
 
     void Send(std::string_view bytes);
     void ClearReceive();
@@ -172,8 +143,8 @@ public:
     bool Silenced() const { return m_silenced; }
     void EndSilence() { m_silenced = false; }
 
-    // The command pattern shared by every phone command.
-    bool RunCommand(const CommandSpec& spec);
+    // The command pattern shared by every phone command: its success, or why it failed.
+    Status RunCommand(const CommandSpec& spec);
     // The usual terminators: "OK\r\n" succeeds, a "+CME ERROR: " line fails with its
     // reason (CmeFailure), a bare "ERROR\r\n" with kErrRefused; any other line is skipped.
     LineAction StandardLine(const std::string& line);
@@ -185,9 +156,9 @@ public:
     // to the block end "#OK#\r\n" (the data may hold CR LF, and "#OK#\r\n", itself; the
     // phone sends nothing after a block until it is prompted). The block's second field
     // is its data length: an end that comes before it is data. Waits for the rest, takes
-    // it out of ReceiveBuffer and returns the block without its end. False with LastError
-    // set on a time-out or a block past the receive limit.
-    bool ReadBlock(const std::string& firstLine, int timeoutMs, std::string& block);
+    // it out of ReceiveBuffer and returns the block without its end. Fails on a time-out
+    // or a block past the receive limit.
+    Expected<std::string> ReadBlock(const std::string& firstLine, int timeoutMs);
 
     // The longest the exchange of `spec` may take as a whole, in ms, at the port's rate.
     int64_t AnswerBudgetMs(const CommandSpec& spec) const;
@@ -203,8 +174,8 @@ public:
     // A whole block or batch went out or came in: a raised abort counts its grace from here.
     void MarkProgress();
     // Why the last wait gave up: kErrTimeout for silence, or the reason that cut the
-    // exchange (kErrUnfinished, kErrGarbled, kErrAborted).
-    int WaitFailure();
+    // exchange (kErrUnfinished, kErrGarbled, kErrAborted, kErrPortGone with the port).
+    Failure WaitFailure() const;
     // Bytes received since the exchange began.
     size_t ExchangeBytes() const { return m_exchangeBytes; }
     // When the running exchange must end, as things stand (clock time, ms); -1 outside one.
@@ -219,7 +190,7 @@ public:
 
 private:
     int Step() const { return PollStep > 0 ? PollStep : 1; }
-    bool RunExchange(const CommandSpec& spec);
+    Status RunExchange(const CommandSpec& spec);
     // True when the running exchange must end now (its reason in m_cut).
     bool ExchangeCut();
     bool AbortRaised() const;
@@ -240,12 +211,10 @@ private:
     int m_cut = 0;
     int64_t m_progressAt = 0;
     int64_t m_abortSeenAt = -1;
+    // A line handler's refusal of the running command.
+    std::optional<Failure> m_refusal;
 };
 
 bool ContainsText(std::string_view haystack, std::string_view needle);
-
-// The error pair of a local file that cannot be opened, read or written: kErrLocalFile,
-// and as its text the path with the reason (`err`: the failed call's errno, or 0).
-void FailLocalFile(AtChannel& ch, const std::string& path, bool writing, int err = 0);
 
 }  // namespace q7k3

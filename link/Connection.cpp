@@ -23,7 +23,7 @@ std::string OtherText(const std::string& line) {
 }
 }  // namespace
 
-bool ResetPhone(PhoneLink& link, int firstTimeoutMs, int nextTimeoutMs) {
+Status ResetPhone(PhoneLink& link, int firstTimeoutMs, int nextTimeoutMs) {
     AtChannel& ch = link.Channel;
     ch.ClearReceive();
     link.Clock.TakeInput();
@@ -35,14 +35,13 @@ bool ResetPhone(PhoneLink& link, int firstTimeoutMs, int nextTimeoutMs) {
         if (line == kOk) return LineAction::Success;
         if (ContainsText(line, "ERROR")) {
             // A refusal: not to be mistaken for what an earlier command left behind.
-            ch.LastError = kErrBadAnswer;
-            return LineAction::Failure;
+            return ch.Refuse({kErrBadAnswer, {}});
         }
         return LineAction::Skip;
     };
-    if (ch.RunCommand(spec)) return true;
-    ch.ClearReceive();
-    return false;
+    Status done = ch.RunCommand(spec);
+    if (!done) ch.ClearReceive();
+    return done;
 }
 
 ModelAnswer QueryModel(AtChannel& ch, int firstTimeoutMs, int nextTimeoutMs) {
@@ -74,12 +73,10 @@ ModelAnswer QueryModel(AtChannel& ch, int firstTimeoutMs, int nextTimeoutMs) {
     };
     // The answer is followed to its final "OK": left on the way, that "OK" would pass
     // for the answer to the next command.
-    const Failure before = ch.LastFailure();
-    const bool done = ch.RunCommand(spec);
-    if (answer.Seen) {
-        if (!done) ch.Fail(before);  // only the "OK" failed to come: no failure of this query
-        ch.ClearReceive();
-    }
+    const Status done = ch.RunCommand(spec);
+    // A model line that came is the answer, even when only its "OK" failed to follow.
+    if (answer.Seen) ch.ClearReceive();
+    if (!answer.Seen && !answer.Refused && !done) answer.Why = done.error();
     return answer;
 }
 
@@ -99,7 +96,7 @@ Expected<std::string> QuerySerial(AtChannel& ch) {
         if (!text.empty() && !serial) serial = text;
         return LineAction::Skip;
     };
-    if (!ch.RunCommand(spec)) return Fail(ch.LastFailure());
+    if (Status done = ch.RunCommand(spec); !done) return Fail(done.error());
     if (refused) return std::string();
     // A serial number is a short run of digits (some phones add letters): anything else is
     // a line that does not belong to this answer.
@@ -112,7 +109,10 @@ Expected<std::string> QuerySerial(AtChannel& ch) {
     return *serial;
 }
 
-std::string ReadModel(PhoneLink& link) {
+namespace {
+
+// ReadModel, with the reason of a "Time Out".
+std::string ReadModelLine(PhoneLink& link, Failure& silence) {
     AtChannel& ch = link.Channel;
     ch.PhoneSerial.reset();
     const ModelAnswer answer = QueryModel(ch);
@@ -125,9 +125,16 @@ std::string ReadModel(PhoneLink& link) {
         ch.PhoneModel = "ERROR";
         return ch.PhoneModel;
     }
-    // Silence, or an answer cut by its bound: the reason the exchange left stays.
-    if (!NeedsLinkRecovery(ch.LastError)) ch.LastError = kErrTimeout;
+    // Silence, or an answer cut by its bound: the reason the exchange gave stays.
+    silence = NeedsLinkRecovery(answer.Why.Reason) ? answer.Why : Failure{kErrTimeout, {}};
     return std::string(kTimeOut);
+}
+
+}  // namespace
+
+std::string ReadModel(PhoneLink& link) {
+    Failure silence;
+    return ReadModelLine(link, silence);
 }
 
 bool IsSupportedModel(const std::string& phoneModel) {
@@ -163,27 +170,27 @@ void WaitForCutTransfer(PhoneLink& link) {
     link.Channel.EndSilence();
 }
 
-PhoneCheck IdentifyPhone(PhoneLink& link, AppFlags& flags,
-                         const std::function<void()>& afterReset) {
+Identification IdentifyPhone(PhoneLink& link, AppFlags& flags,
+                             const std::function<void()>& afterReset) {
     WaitForCutTransfer(link);
     link.Clock.TakeInput();
-    if (!ResetPhone(link)) {
+    if (Status reset = ResetPhone(link); !reset) {
         link.Port.Disconnect();
-        return PhoneCheck::Silent;
+        return {PhoneCheck::Silent, reset.error()};
     }
     if (afterReset) afterReset();
-    if (ReadModel(link) == kTimeOut) {
+    if (Failure silence; ReadModelLine(link, silence) == kTimeOut) {
         link.Port.Disconnect();
-        return PhoneCheck::Silent;
+        return {PhoneCheck::Silent, silence};
     }
     const std::string& model = link.Channel.PhoneModel;
     if (!IsSupportedModel(model)) {
         link.Port.Disconnect();
-        return PhoneCheck::Unsupported;
+        return {PhoneCheck::Unsupported, {}};
     }
     // This model cannot take converted melodies; the stored setting stays as it is.
     if (model == "SGH-E800") flags.MelConvertion = false;
-    return PhoneCheck::Supported;
+    return {PhoneCheck::Supported, {}};
 }
 
 std::string SilentPhoneText(const std::string& port) {
@@ -203,10 +210,10 @@ int PhoneCheckMessage(PhoneCheck check) {
     return -1;
 }
 
-int PhoneCheckMessage(PhoneCheck check, int lastError) {
+int PhoneCheckMessage(PhoneCheck check, int reason) {
     if (check == PhoneCheck::Silent) {
-        if (lastError == kErrGarbled) return kMsgPhoneGarbled;
-        if (lastError == kErrUnfinished) return kMsgPhoneUnfinished;
+        if (reason == kErrGarbled) return kMsgPhoneGarbled;
+        if (reason == kErrUnfinished) return kMsgPhoneUnfinished;
     }
     return PhoneCheckMessage(check);
 }

@@ -1,5 +1,6 @@
 #include "link/Failure.h"
 
+#include "ui/LocalProblem.h"
 #include "ui/Messages.h"
 
 namespace q7k3 {
@@ -49,6 +50,12 @@ std::string FailureReport(int reason, const std::string& errorText) {
     const std::string advice = FailureAdvice(reason);
     const std::string text = FailureText(reason, errorText);
     return advice.empty() ? text : text + "\r\n" + advice;
+}
+
+Failure LocalFileFailure(const std::string& path, bool writing, int err) {
+    return {
+        kErrLocalFile,
+        path + ": " + LocalProblem(path, writing ? LocalAccess::Write : LocalAccess::Read, err)};
 }
 
 }  // namespace q7k3

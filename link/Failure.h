@@ -1,7 +1,7 @@
 #pragma once
-// Why a phone operation failed. Every operation returns true or false and leaves one of
-// these in the channel's LastError; FailureText turns it into what the user reads. The
-// numbers are the ones the user sees for a reason without a text of its own.
+// Why a phone operation failed. Every operation returns its result or a Failure with one
+// of these reasons; FailureText turns it into what the user reads. The numbers are the
+// ones the user sees for a reason without a text of its own.
 
 #include <array>
 #include <cassert>
@@ -14,10 +14,10 @@ namespace q7k3 {
 
 enum FailReason : int {
     kErrTimeout = 1,     // no (further) answer within the time-out
-    kErrLocalFile = 2,   // a local file cannot be opened or created (ErrorText: path: reason)
+    kErrLocalFile = 2,   // a local file cannot be opened or created (text: path: reason)
     kErrChecksum = 3,    // checksum mismatch on a read file
     kErrNoJar = 4,       // no Java suite found
-    kErrText = 5,        // other failure, text in ErrorText
+    kErrText = 5,        // other failure, with its text
     kErrBadAnswer = 6,   // the phone's answer cannot be read (malformed number, ...)
     kErrUnfinished = 7,  // the phone answers, but the answer never ends within its bound
     kErrGarbled = 8,     // bytes come, but no answer: noise, a flood, a wrong line rate
@@ -25,8 +25,8 @@ enum FailReason : int {
     kErrBadName = 10,    // a name the phone cannot take (a quote, a control character)
     kErrPhoneNotFound11 = 11,
     kErrRefused = 12,    // the phone answered a plain ERROR: it will not do it
-    kErrLocalData = 13,  // a local folder or file is unusable as it is (text in ErrorText)
-    kErrPortGone = 14,   // the port's device went away (cable pulled); ErrorText: the port
+    kErrLocalData = 13,  // a local folder or file is unusable as it is (with its text)
+    kErrPortGone = 14,   // the port's device went away (cable pulled); text: the port
     kErrPhoneChecksum = 105,
     kErrPhoneNotFound = 2000,
     kErrPhoneMemoryFull = 2007,
@@ -115,5 +115,15 @@ bool IsLocalFailure(int reason);
 std::string FailureAdvice(int reason);
 // The whole report: FailureText, and the advice on a line of its own when there is one.
 std::string FailureReport(int reason, const std::string& errorText);
+inline std::string FailureText(const Failure& failure) {
+    return FailureText(failure.Reason, failure.Text);
+}
+inline std::string FailureReport(const Failure& failure) {
+    return FailureReport(failure.Reason, failure.Text);
+}
+
+// The failure of a local file that cannot be opened, read or written: kErrLocalFile,
+// and as its text the path with the reason (`err`: the failed call's errno, or 0).
+Failure LocalFileFailure(const std::string& path, bool writing, int err = 0);
 
 }  // namespace q7k3

@@ -120,7 +120,6 @@ void PhoneFs::SetRoot(std::unique_ptr<Tree4> root) {
 }
 
 bool PhoneFs::RereadModel() {
-    const AtChannel::SideExchanges side(m_ch);
     const ModelAnswer answer = QueryModel(m_ch);
     if (answer.Seen && answer.Model != m_ch.PhoneModel) m_ch.PhoneSerial.reset();
     if (answer.Seen) m_ch.PhoneModel = answer.Model;
@@ -134,7 +133,7 @@ Expected<std::string> PhoneFs::SerialNumber() {
     return serial;
 }
 
-bool PhoneFs::ChangeFolder(std::string_view id) {
+Status PhoneFs::ChangeFolder(std::string_view id) {
     CommandSpec spec;
     spec.text = "AT+FSCD=\"" + std::string(id) + "\"\r\n";
     // Whatever is still buffered (the answer to a keep-alive ping) is no answer to this:
@@ -145,8 +144,8 @@ bool PhoneFs::ChangeFolder(std::string_view id) {
     return m_ch.RunCommand(spec);
 }
 
-bool PhoneFs::ListBatched(const std::string& command, std::string_view tag,
-                          const std::function<bool(const std::string&)>& onData) {
+Status PhoneFs::ListBatched(const std::string& command, std::string_view tag,
+                            const std::function<bool(const std::string&)>& onData) {
     CommandSpec spec;
     spec.text = command;
     spec.clearBefore = false;
@@ -163,29 +162,25 @@ bool PhoneFs::ListBatched(const std::string& command, std::string_view tag,
         if (unreadable) return LineAction::Skip;
         if (++entries > kMaxEntries) {
             // No folder is that long: a runaway answer, not worth following to its end.
-            m_ch.LastError = kErrBadAnswer;
             m_ch.ClearReceive();
-            return LineAction::Failure;
+            return m_ch.Refuse({kErrBadAnswer, {}});
         }
         // After a line that cannot be read nothing more is taken, but the answer is
         // followed to its end so that its rest does not reach the next command.
         if (!onData(line)) unreadable = true;
         return LineAction::Skip;
     };
-    if (!m_ch.RunCommand(spec)) return false;
-    if (unreadable) {
-        m_ch.LastError = kErrBadAnswer;
-        return false;
-    }
-    return true;
+    if (Status done = m_ch.RunCommand(spec); !done) return done;
+    if (unreadable) return Fail({kErrBadAnswer, {}});
+    return {};
 }
 
-bool PhoneFs::ListFolder(Tree4* folder, bool includeEmpty) {
-    if (!folder) return false;
+Status PhoneFs::ListFolder(Tree4* folder, bool includeEmpty) {
+    if (!folder) return Fail({kErrBadAnswer, {}});
     m_ch.ClearReceive();
     FreeFiles(folder);
-    if (folder->IsVirtual()) return true;
-    if (!ChangeFolder(folder->Id)) return false;
+    if (folder->IsVirtual()) return {};
+    if (Status changed = ChangeFolder(folder->Id); !changed) return changed;
     return ListBatched("AT+FSDL=\"" + folder->Id + "\"\r\n",
                        "+FSDL: ", [&](const std::string& line) {
                            const auto entry = ParseListLine(line, QDateTime::currentDateTime());
@@ -207,8 +202,8 @@ std::string PhoneFs::SubfolderId(const Tree4* parent, std::string_view name) con
     return id.substr(2);
 }
 
-bool PhoneFs::ListSubfolders(Tree4* folder) {
-    if (!folder) return false;
+Status PhoneFs::ListSubfolders(Tree4* folder) {
+    if (!folder) return Fail({kErrBadAnswer, {}});
     m_ch.ClearReceive();
     return ListBatched("AT+FSDI=\"" + folder->Id + "\"\r\n",
                        "+FSDI: ", [&](const std::string& line) {
@@ -231,28 +226,24 @@ bool PhoneFs::ListSubfolders(Tree4* folder) {
                        });
 }
 
-bool PhoneFs::EraseFile(std::string_view phoneName) {
+Status PhoneFs::EraseFile(std::string_view phoneName) {
     // A name that cannot go between quotes is said as such; nothing is sent.
-    if (!WireSafeName(phoneName)) {
-        m_ch.LastError = kErrBadName;
-        m_ch.ErrorText = std::string(phoneName);
-        return false;
-    }
+    if (!WireSafeName(phoneName)) return Fail({kErrBadName, std::string(phoneName)});
     CommandSpec spec;
     spec.text = "AT+FSFE=-1,\"" + std::string(phoneName) + "\"\r\n";
-    if (!m_ch.RunCommand(spec)) return false;
+    if (Status done = m_ch.RunCommand(spec); !done) return done;
     Progress().Step(1);
     Progress().Step(2);
-    return true;
+    return {};
 }
 
-bool PhoneFs::DiscoverFolders() {
+Status PhoneFs::DiscoverFolders() {
     SetRoot(MakeRoot(ModelCodeText(), Tree4::kVirtualId));
     Tree4* root = m_root.get();
     CommandSpec info;
     info.text = "AT+FSIF\r\n";
     // Only its end matters: what the phone says about itself is not used.
-    if (!m_ch.RunCommand(info)) return false;
+    if (Status done = m_ch.RunCommand(info); !done) return done;
     m_ch.ClearReceive();
     Progress().Step(1);
     Progress().Step(2);
@@ -266,42 +257,42 @@ bool PhoneFs::DiscoverFolders() {
         Ui().MessageBox(Msg(kMsgTooManyFolders), Msg(kMsgAttentionCaption), BoxIcon::Warning);
         return true;
     };
-    if (!ListSubfolders(root)) {
+    if (Status listed = ListSubfolders(root); !listed) {
         tooMany();
-        return false;
+        return listed;
     }
     std::vector<Tree4*> topLevel;
     for (const auto& child : root->Children) topLevel.push_back(child.get());
     for (Tree4* folder : topLevel) {
         if (m_tooManyFolders) break;
         // Two levels only; a folder that does not answer keeps no subfolders.
-        ChangeFolder(folder->Id);
-        ListSubfolders(folder);
+        (void)ChangeFolder(folder->Id);
+        (void)ListSubfolders(folder);
     }
     tooMany();
-    return true;
+    return {};
 }
 
-void PhoneFs::BuildFolderTree(FolderMode mode) {
+Status PhoneFs::BuildFolderTree(FolderMode mode) {
     const std::string code = ModelCodeText();
     switch (mode) {
         case FolderMode::Normal:
             SetRoot(BuildFolderMap(MapKind::Normal, code));
-            return;
+            return {};
         case FolderMode::Pro:
             SetRoot(BuildFolderMap(MapKind::Pro, code));
-            return;
+            return {};
         case FolderMode::Pims:
-            DiscoverFolders();
-            return;
+            return DiscoverFolders();
     }
     DropTree();
+    return Fail(kErrLocalData);
 }
 
-Tree4* PhoneFs::ScanPhone(FolderMode mode, bool includeEmpty, bool rereadModel) {
+Expected<Tree4*> PhoneFs::ScanPhone(FolderMode mode, bool includeEmpty, bool rereadModel) {
     if (rereadModel) RereadModel();
-    BuildFolderTree(mode);
-    if (!m_root) return nullptr;
+    const Status built = BuildFolderTree(mode);
+    if (!m_root) return Fail(built ? Failure{kErrLocalData, {}} : built.error());
     // The table grows with the tree: a discovered phone may have any number of folders.
     const std::vector<Tree4*> table = CollectFolderTable(m_root.get());
     const int count = static_cast<int>(table.size());
@@ -309,18 +300,18 @@ Tree4* PhoneFs::ScanPhone(FolderMode mode, bool includeEmpty, bool rereadModel) 
         Progress().SetMax(bar, count);
         Progress().SetPosition(bar, 0);
     }
-    if (!CacheWalk(table, includeEmpty)) return nullptr;
+    if (Status walked = CacheWalk(table, includeEmpty); !walked) return Fail(walked.error());
     return m_root.get();
 }
 
-bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
+Status PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
     for (Tree4* node : table) {
         if (m_flags.AbortRequested) break;
-        if (!ListFolder(node, includeEmpty)) {
-            Ui().MessageBox(FailureReport(m_ch.LastError, m_ch.ErrorText), Msg(kMsgErrorCaption),
-                            BoxIcon::Error);
+        if (Status listed = ListFolder(node, includeEmpty); !listed) {
+            Ui().MessageBox(FailureReport(listed.error().Reason, listed.error().Text),
+                            Msg(kMsgErrorCaption), BoxIcon::Error);
             DropTree();
-            return false;
+            return listed;
         }
         node->Listed = true;
         Progress().Step(1);
@@ -330,7 +321,7 @@ bool PhoneFs::CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty) {
         // The folders not reached keep Listed false and are read when they are opened.
         Ui().MessageBox(Msg(kMsgCachingAborted), Msg(kMsgAttentionCaption), BoxIcon::Information);
     }
-    return true;
+    return {};
 }
 
 int64_t PhoneFs::UsedKilobytes() const {

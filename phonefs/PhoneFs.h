@@ -1,10 +1,9 @@
 #pragma once
 // The phone's file-system commands and the folder tree they fill. One PhoneFs lives as
-// long as the link: it works on the channel's state (ReceiveBuffer, LastError, the model
-// line) and owns the current tree, which every scan replaces.
+// long as the link: it works on the channel's state (ReceiveBuffer, the model line) and
+// owns the current tree, which every scan replaces.
 //
-// Every operation returns true or false and leaves the reason of a failure in the
-// channel's LastError.
+// Every operation returns its success or the Failure that says why it failed.
 
 #include <QDateTime>
 #include <atomic>
@@ -113,20 +112,20 @@ public:
     Expected<std::string> SerialNumber();
 
     // Folder commands.
-    bool ChangeFolder(std::string_view id);
-    bool ListFolder(Tree4* folder, bool includeEmpty);
-    bool ListSubfolders(Tree4* folder);
+    Status ChangeFolder(std::string_view id);
+    Status ListFolder(Tree4* folder, bool includeEmpty);
+    Status ListSubfolders(Tree4* folder);
     std::string SubfolderId(const Tree4* parent, std::string_view name) const;
 
     // Transfers, in the folder made current with ChangeFolder. A read's answer is bounded
     // by the file's listed size (unknown, -1 or 0: the phone's whole memory): a phone that sends
     // more than a block past it, or takes longer than its line time allows, fails the read.
-    bool ReadPhoneFile(const std::string& localPath, std::string_view phoneName,
-                       const QDateTime& date, int64_t listedSize = -1);
-    bool WritePhoneFile(const std::string& localPath, std::string_view phoneName, Tree4* folder);
+    Status ReadPhoneFile(const std::string& localPath, std::string_view phoneName,
+                         const QDateTime& date, int64_t listedSize = -1);
+    Status WritePhoneFile(const std::string& localPath, std::string_view phoneName, Tree4* folder);
 
-    bool EraseFile(std::string_view phoneName);
-    bool DiscoverFolders();
+    Status EraseFile(std::string_view phoneName);
+    Status DiscoverFolders();
 
     // A listing holds at most this many entries (13104 KB in 16 KB units hold 819 files),
     // and the phone sends at least kMinBatchLines of them per batch.
@@ -140,15 +139,17 @@ public:
     static constexpr int64_t kPhoneMemoryBytes = 13104 * 1024;
 
     // Builds the tree the mode and the model call for: a fixed map in modes 0 and 1,
-    // discovery in mode 2, nothing for any other mode. Replaces PhoneRoot.
-    void BuildFolderTree(FolderMode mode);
+    // discovery in mode 2, nothing for any other mode. Replaces PhoneRoot. A discovery that
+    // fails leaves the root it began with.
+    Status BuildFolderTree(FolderMode mode);
 
     // The whole scan: model (unless the caller has just read it), tree, post-order walk
-    // listing every folder. Returns the new root, or null when a listing failed (the tree
-    // is then dropped).
-    Tree4* ScanPhone(FolderMode mode, bool includeEmpty, bool rereadModel = true);
-    // Lists every node of the table, polling AbortRequested between folders.
-    bool CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty);
+    // listing every folder. Returns the new root, or fails when there is none or a listing
+    // failed (the tree is then dropped).
+    Expected<Tree4*> ScanPhone(FolderMode mode, bool includeEmpty, bool rereadModel = true);
+    // Lists every node of the table, polling AbortRequested between folders; a failed
+    // listing is shown in a box and drops the tree.
+    Status CacheWalk(const std::vector<Tree4*>& table, bool includeEmpty);
 
     // "Свободно N KB из 13104 KB ": the phone's user memory less what the cached files
     // occupy in 16 KB units.
@@ -159,12 +160,12 @@ public:
 
 private:
     // One read exchange; ReadPhoneFile tries it again once after a checksum failure.
-    bool ReadOnce(const std::string& localPath, std::string_view phoneName, const QDateTime& date,
-                  int64_t listedSize);
+    Status ReadOnce(const std::string& localPath, std::string_view phoneName, const QDateTime& date,
+                    int64_t listedSize);
     // The exchange of a listing: batches closed by "#OK#", one prompt each; every line
     // with `tag` goes to onData, which returns false for a line it cannot read.
-    bool ListBatched(const std::string& command, std::string_view tag,
-                     const std::function<bool(const std::string&)>& onData);
+    Status ListBatched(const std::string& command, std::string_view tag,
+                       const std::function<bool(const std::string&)>& onData);
 
     AtChannel& m_ch;
     AppFlags& m_flags;

@@ -255,7 +255,9 @@ PhoneSession::Task PhoneSession::Reported(Operation operation, bool report) {
     return [this, operation = std::move(operation), report] {
         Ended ended;
         ended.Result = operation(*m_fs);
-        if (ended.Result == Outcome::Failed && report && !Closing()) ended.LinkLost = !Guard();
+        if (ended.Result.IsFailed() && report && !Closing()) {
+            ended.LinkLost = !Guard(ended.Result.Why());
+        }
         return ended;
     };
 }
@@ -410,16 +412,15 @@ bool PhoneSession::Identify() {
             m_bridgedProgress.SetMax(2, static_cast<int>(totalMs / 500));
             m_bridgedProgress.SetPosition(2, static_cast<int>((totalMs - leftMs) / 500));
         };
-    const PhoneCheck check = IdentifyPhone(m_link, m_flags, [this] {
-        m_bridgedProgress.SetLongStatus(Msg(kMsgInitializing));
-    });
+    const Identification check = IdentifyPhone(
+        m_link, m_flags, [this] { m_bridgedProgress.SetLongStatus(Msg(kMsgInitializing)); });
     if (check != PhoneCheck::Supported) {
         if (OnPhoneRefused) {
             OnPhoneRefused(check);
             return false;
         }
         if (check == PhoneCheck::Silent) OfferSearch();
-        const int message = PhoneCheckMessage(check, m_link.Channel.LastError);
+        const int message = PhoneCheckMessage(check);
         // A silent phone: the port it was asked on, and where another one is chosen.
         m_bridgedProgress.Hide();
         m_bridgedPrompts.MessageBox(
@@ -433,7 +434,7 @@ bool PhoneSession::Identify() {
 
 bool PhoneSession::IdentifyAndScan() {
     if (!Identify()) return false;
-    if (!Scan()) {
+    if (Scan() != Outcome::Done) {
         // Whatever the scan left behind, a failed start ends without a link or a tree.
         m_link.Port.Disconnect();
         m_bridgedProgress.Hide();
@@ -444,7 +445,7 @@ bool PhoneSession::IdentifyAndScan() {
     return true;
 }
 
-bool PhoneSession::Scan() {
+Outcome PhoneSession::Scan() {
     ProgressView& progress = m_bridgedProgress;
     RenewScratchFileName();
     progress.Show();
@@ -454,21 +455,22 @@ bool PhoneSession::Scan() {
         progress.SetMax(bar, 0);
         progress.SetPosition(bar, 0);
     }
-    Tree4* root = m_fs->ScanPhone(m_flags.Mode, m_flags.HiddenFiles);
-    if (!root) {
+    const Expected<Tree4*> scanned = m_fs->ScanPhone(m_flags.Mode, m_flags.HiddenFiles);
+    if (!scanned) {
         DropTree();
-        return false;
+        return Outcome::Failed(scanned.error());
     }
+    Tree4* root = *scanned;
     m_current = root;
     Note(kNoteModel | kNoteTree);
     if (!m_flags.AbortRequested && !TreeHasFiles(root)) {
         // No file anywhere: an unprepared or freshly formatted phone.
         if (!m_bridgedPrompts.AskYesNo(Msg(kMsgNotPatched), Msg(kMsgAttentionCaption))) {
             DropTree();
-            return false;
+            return Outcome::Stopped;
         }
     }
-    return true;
+    return Outcome::Done;
 }
 
 void PhoneSession::OpenSettings() {
@@ -566,14 +568,14 @@ void PhoneSession::EndClose() {
 
 // ---- the report ----------------------------------------------------------------------
 
-void PhoneSession::SessionGuard() {
+void PhoneSession::SessionGuard(const Failure& failure) {
     if (Busy() || Closing()) return;
     Launch(
         SessionState::Running, nullptr,
-        [this] {
+        [this, failure] {
             Ended ended;
-            ended.Result = Outcome::Failed;
-            ended.LinkLost = !Guard();
+            ended.Result = Outcome::Failed(failure);
+            ended.LinkLost = !Guard(failure);
             return ended;
         },
         [this](const Ended& ended) {
@@ -581,19 +583,18 @@ void PhoneSession::SessionGuard() {
         });
 }
 
-bool PhoneSession::Guard() {
-    AtChannel& ch = m_link.Channel;
+bool PhoneSession::Guard(const Failure& failure) {
     SerialPort& port = m_link.Port;
     // The box comes once the progress dialog has gone, never over it; an abort the user asked
     // for needs no box, the link is recovered all the same.
     m_bridgedProgress.Hide();
-    if (ch.LastError != kErrAborted)
-        m_bridgedPrompts.MessageBox(FailureReport(ch.LastError, ch.ErrorText),
+    if (failure.Reason != kErrAborted)
+        m_bridgedPrompts.MessageBox(FailureReport(failure.Reason, failure.Text),
                                     Msg(kMsgErrorCaption), BoxIcon::Error);
     // The recovery's own exchanges run to their end whatever ended the failed one; the abort
     // stays raised for the rest of the operation, until the next one is admitted.
     const PhoneFs::AbortHold hold(*m_fs);
-    if (NeedsLinkRecovery(ch.LastError)) {
+    if (NeedsLinkRecovery(failure.Reason)) {
         port.Disconnect();
         m_link.Clock.Pause(kRecoveryPauseMs);
         if (Closing() || !port.Connect() || !ResetPhone(m_link)) {
@@ -606,21 +607,21 @@ bool PhoneSession::Guard() {
     // refusing, a phone that answers ATZ but no listing), it is said once, without
     // another recovery, so the boxes cannot follow each other for ever.
     if (m_current && m_current != m_fs->PhoneRoot() && !m_current->IsVirtual()) {
-        if (!ListCurrent()) {
+        if (Status listed = ListCurrent(); !listed) {
             m_bridgedProgress.Hide();
-            m_bridgedPrompts.MessageBox(FailureReport(ch.LastError, ch.ErrorText),
+            m_bridgedPrompts.MessageBox(FailureReport(listed.error().Reason, listed.error().Text),
                                         Msg(kMsgErrorCaption), BoxIcon::Error);
         }
     }
     return true;
 }
 
-bool PhoneSession::ListCurrent() {
+Status PhoneSession::ListCurrent() {
     m_bridgedProgress.SetQuickStatus(Msg(kMsgUpdatingFolder) + m_current->Name);
     m_bridgedProgress.SetLongStatus(Msg(kMsgUpdatingCurrent));
-    const bool ok = m_fs->ListFolder(m_current, m_flags.HiddenFiles);
+    Status listed = m_fs->ListFolder(m_current, m_flags.HiddenFiles);
     if (m_current) Note(kNoteFolder);
-    return ok;
+    return listed;
 }
 
 // ---- folders -------------------------------------------------------------------------
@@ -636,7 +637,7 @@ bool PhoneSession::Rescan(Done done) {
             SessionState::Running, nullptr,
             [this] {
                 Ended ended;
-                ended.Result = Scan() ? Outcome::Done : Outcome::Failed;
+                ended.Result = Scan();
                 m_bridgedProgress.Hide();
                 if (ended.Result != Outcome::Done) m_link.Port.Disconnect();
                 return ended;
@@ -683,8 +684,10 @@ bool PhoneSession::OpenFolder(const std::string& name) {
             Tree4* folder = FindPlace(fs.PhoneRoot(), place);
             if (!folder) return Outcome::Stopped;
             Note(kNoteFolder);
-            if (!fs.ChangeFolder(folder->Id)) return Outcome::Failed;
-            if (!fs.ListFolder(folder, m_flags.HiddenFiles)) return Outcome::Failed;
+            if (Status changed = fs.ChangeFolder(folder->Id); !changed) return OutcomeOf(changed);
+            if (Status listed = fs.ListFolder(folder, m_flags.HiddenFiles); !listed) {
+                return OutcomeOf(listed);
+            }
             // Only a complete listing counts: a failed one is tried again next time.
             folder->Listed = true;
             return Outcome::Done;
@@ -712,9 +715,10 @@ void PhoneSession::KeepAliveTick() {
         SessionState::Pinging, nullptr,
         [this] {
             Ended ended;
-            if (m_link.Channel.PingPhone()) return ended;
-            ended.Result = Outcome::Failed;
-            if (!Closing()) ended.LinkLost = !Guard();
+            Status answered = m_link.Channel.PingPhone();
+            if (answered) return ended;
+            ended.Result = OutcomeOf(answered);
+            if (!Closing()) ended.LinkLost = !Guard(answered.error());
             return ended;
         },
         [this](const Ended& ended) {

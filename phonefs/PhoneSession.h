@@ -82,14 +82,37 @@ public:
 };
 
 // How an operation ended.
-enum class Outcome {
-    Done,     // it did what it was asked
-    Failed,   // a phone operation failed: the reason is in the channel's LastError and
-              // the session runs the error report
-    Stopped,  // it ended early without a phone failure (the user cancelled, or it has
-              // said why itself): no error report
+class Outcome {
+public:
+    enum class Kind {
+        Done,     // it did what it was asked
+        Failed,   // a phone operation failed: the session runs the error report for Why()
+        Stopped,  // it ended early without a phone failure (the user cancelled, or it has
+                  // said why itself): no error report
+    };
+    static const Outcome Done;
+    static const Outcome Stopped;
+    static Outcome Failed(Failure why) { return Outcome(Fail(std::move(why))); }
+    Outcome(Unexpected failure) : m_kind(Kind::Failed), m_why(std::move(failure.Error)) {}
+
+    Kind End() const { return m_kind; }
+    bool IsFailed() const { return m_kind == Kind::Failed; }
+    // The reason of a failure (none for the other ends).
+    const Failure& Why() const { return m_why; }
+    // Two outcomes are alike when they ended alike, whatever their reasons.
+    bool operator==(const Outcome& other) const { return m_kind == other.m_kind; }
+
+private:
+    explicit Outcome(Kind kind) : m_kind(kind) {}
+    Kind m_kind;
+    Failure m_why;
 };
-inline Outcome OutcomeOf(bool ok) { return ok ? Outcome::Done : Outcome::Failed; }
+inline const Outcome Outcome::Done{Outcome::Kind::Done};
+inline const Outcome Outcome::Stopped{Outcome::Kind::Stopped};
+// Done, or Failed with the reason of the step that failed.
+inline Outcome OutcomeOf(const Status& done) {
+    return done ? Outcome::Done : Outcome::Failed(done.error());
+}
 
 // What the progress dialog shows while an operation runs. Bars start at 0; a max of 0
 // leaves the bar for the operation to set.
@@ -194,9 +217,9 @@ public:
     // the scan did not reach is read first. False when nothing changed.
     bool OpenFolder(const std::string& name);
 
-    // The error report for the channel's present failure, with link recovery after a
-    // time-out, run as an operation of its own.
-    void SessionGuard();
+    // The error report for `failure`, with link recovery after a time-out, run as an
+    // operation of its own.
+    void SessionGuard(const Failure& failure);
     // The keep-alive tick (every 20 s while armed).
     void KeepAliveTick();
     bool KeepAliveArmed() const { return m_keepAlive.isActive(); }
@@ -215,7 +238,7 @@ public:
     // How a connection that failed is said when not in the window's boxes (the command
     // line says it in lines, with its exit code). Both run on the link thread.
     std::function<void()> OnPortFailed;
-    std::function<void(PhoneCheck check)> OnPhoneRefused;
+    std::function<void(const Identification& found)> OnPhoneRefused;
     PhoneLink& Link() { return m_link; }
     AppFlags& Flags() { return m_flags; }
     // The window's own progress dialog and boxes.
@@ -270,15 +293,17 @@ private:
 
     // Link thread: the error report itself; false when the link could not be recovered
     // (the tree is then dropped and the connection dialog must come).
-    bool Guard();
+    bool Guard(const Failure& failure);
     bool IdentifyAndScan();
     // The phone on the port opened identified, and AfterIdentify; false after its report.
     bool Identify();
     // A phone to run operations on: the tree of a window's session, the identified phone
     // of a command's. Read on the thread that owns the tree.
     bool HasPhone() const;
-    bool Scan();
-    bool ListCurrent();
+    // Done with a tree, Failed (the walk has said why), or Stopped when the user would not
+    // go on with a phone that holds no file.
+    Outcome Scan();
+    Status ListCurrent();
     void ShowError(int message);
     // "Невозможно открыть порт" with why: missing, busy (by whom), not permitted.
     // The port tried has no phone: the connection dialog offers the search.

@@ -102,11 +102,10 @@ bool EncodeSuiteRecords(const std::vector<std::string>& records, std::string& ou
     return true;
 }
 
-bool RebuildSuiteRegistry(PhoneFs& fs) {
+Status RebuildSuiteRegistry(PhoneFs& fs) {
     const std::string scratch = TempFileName();
     if (scratch.empty()) {
-        FailLocalFile(fs.Channel(), PrivateTempDir(), true, errno);
-        return false;
+        return Fail(LocalFileFailure(PrivateTempDir(), true, errno));
     }
     return RebuildSuiteRegistry(fs, scratch);
 }
@@ -116,11 +115,6 @@ const std::vector<ErasedFile>& RegistryFilesLeftErased() {
 }
 
 namespace {
-
-bool Failed(AtChannel& ch, int code) {
-    ch.LastError = code;
-    return false;
-}
 
 // One rebuild: its files on the computer and how far it has come on the phone.
 struct Rebuild {
@@ -137,61 +131,56 @@ struct Rebuild {
 
 // The records of the jars in the java folder and of its zero-size markers. False, with the
 // reason on the channel, when a jar has no descriptor beside it.
-bool CollectSuiteKeys(AtChannel& ch, const Tree4* java, std::vector<std::string>& keys) {
+Status CollectSuiteKeys(const Tree4* java, std::vector<std::string>& keys) {
     for (const FileEntry& file : java->Files) {
         if (LowerAscii(file.Name).find(".jar") != std::string::npos) {
             // Names are UTF-8 already: the record takes them as they are.
             keys.push_back(Utf8DropRight(file.Name, 9));
             const std::string descriptor = Utf8DropRight(file.Name, 1) + "d";
             if (!HasFile(java, descriptor)) {
-                ch.ErrorText =
-                    Msg(kMsgJavaNoDescriptor) + descriptor + Msg(kMsgJavaNoDescriptorEnd);
-                return Failed(ch, kErrText);
+                return Fail({kErrText, Msg(kMsgJavaNoDescriptor) + descriptor +
+                                           Msg(kMsgJavaNoDescriptorEnd)});
             }
         } else if (file.Size == 0) {
             const size_t at = file.Name.find("_s");
             if (at != std::string::npos) keys.push_back(file.Name.substr(0, at + 1));
         }
     }
-    return true;
+    return {};
 }
 
 // The old list into the backup file and the beginning of it into `oldBytes`: from the
 // phone, or what a rebuild that lost the line kept of it. Sets haveOld when there is one.
-bool TakeOldRegistry(Rebuild& r, std::string& oldBytes) {
-    AtChannel& ch = r.fs.Channel();
+Status TakeOldRegistry(Rebuild& r, std::string& oldBytes) {
     const QString backupPath = QString::fromStdString(r.backup);
     const FileEntry* old = FindFile(r.java, kSuites);
     if (old && old->Size != 0) {
         // The java folder is still the phone's current one. A failed read keeps its own
         // reason: a checksum error is no time-out.
-        if (!r.fs.ReadPhoneFile(r.scratch, kSuites, QDateTime::currentDateTime(), old->Size))
-            return false;
+        Status read =
+            r.fs.ReadPhoneFile(r.scratch, kSuites, QDateTime::currentDateTime(), old->Size);
+        if (!read) return read;
         if (!QFile::rename(QString::fromStdString(r.scratch), backupPath) ||
             !ReadLocalHead(r.backup, oldBytes)) {
-            FailLocalFile(ch, r.backup, true, errno);
-            return false;
+            return Fail(LocalFileFailure(r.backup, true, errno));
         }
         r.haveOld = true;
         LostRegistry().clear();
     } else if (!old && !LostRegistry().empty()) {
         if (!WriteLocal(r.backup, LostRegistry())) {
-            FailLocalFile(ch, r.backup, true, errno);
-            return false;
+            return Fail(LocalFileFailure(r.backup, true, errno));
         }
         oldBytes = LostRegistry().substr(0, static_cast<size_t>(kOldRegistryRead));
         r.haveOld = true;
     }
-    return true;
+    return {};
 }
 
 // After a failure past the first erase: the old list goes back where it can, and the error
 // says what the phone holds now. A time-out means a dead line; its recovery is the session
 // guard's, so nothing more is sent.
-bool RestoreAfterFailure(Rebuild& r) {
-    AtChannel& ch = r.fs.Channel();
-    const int code = ch.LastError;
-    if (NeedsLinkRecovery(code)) {
+Status RestoreAfterFailure(Rebuild& r, const Failure& why) {
+    if (NeedsLinkRecovery(why.Reason)) {
         std::string lost;
         if (r.haveOld && !r.newWritten && ReadLocalAll(r.backup, lost)) {
             LostRegistry() = lost;
@@ -199,9 +188,9 @@ bool RestoreAfterFailure(Rebuild& r) {
         }
         if (r.erasedName)
             LeftErased().push_back({std::string(kSuitesName), std::string(kSuitesNameText)});
-        return false;
+        return Fail(why);
     }
-    std::string said = FailureText(code, ch.ErrorText);
+    std::string said = FailureText(why.Reason, why.Text);
     SuitesLeft suites = r.newWritten ? SuitesLeft::New : SuitesLeft::None;
     if (r.haveOld && r.newWritten && r.fs.EraseFile(kSuites)) {
         RemoveFile(r.java, kSuites);
@@ -228,32 +217,33 @@ bool RestoreAfterFailure(Rebuild& r) {
     }
     if (nameLost) said += Msg(kMsgJavaNoSuitesName);
     if (suites != SuitesLeft::Old || nameLost) said += Msg(kMsgJavaRunAgain);
-    ch.ErrorText = said;
-    return Failed(ch, kErrText);
+    return Fail({kErrText, said});
 }
 
 // The old files go first and the new ones follow, as the phone has always seen it.
-bool ReplaceRegistry(Rebuild& r, const std::string& encoded) {
-    AtChannel& ch = r.fs.Channel();
+Status ReplaceRegistry(Rebuild& r, const std::string& encoded) {
     ProgressView& progress = r.fs.Progress();
     progress.SetQuickStatus(Msg(kMsgJavaErasingSuites));
     if (HasFile(r.java, kSuites)) {
-        if (!r.fs.EraseFile(kSuites)) return false;
+        if (Status erased = r.fs.EraseFile(kSuites); !erased) return erased;
         RemoveFile(r.java, kSuites);
     }
     progress.SetQuickStatus(Msg(kMsgJavaErasingSuitesName));
     if (HasFile(r.java, kSuitesName)) {
-        if (!r.fs.EraseFile(kSuitesName)) return RestoreAfterFailure(r);
+        if (Status erased = r.fs.EraseFile(kSuitesName); !erased) {
+            return RestoreAfterFailure(r, erased.error());
+        }
         RemoveFile(r.java, kSuitesName);
         r.erasedName = true;
     }
 
     progress.SetQuickStatus(Msg(kMsgJavaWritingSuites));
     if (!WriteLocal(r.scratch, encoded)) {
-        FailLocalFile(ch, r.scratch, true, errno);
-        return RestoreAfterFailure(r);
+        return RestoreAfterFailure(r, LocalFileFailure(r.scratch, true, errno));
     }
-    if (!r.fs.WritePhoneFile(r.scratch, kSuites, r.java)) return RestoreAfterFailure(r);
+    if (Status written = r.fs.WritePhoneFile(r.scratch, kSuites, r.java); !written) {
+        return RestoreAfterFailure(r, written.error());
+    }
     r.newWritten = true;
     LostRegistry().clear();
     progress.Step(1);
@@ -261,35 +251,35 @@ bool ReplaceRegistry(Rebuild& r, const std::string& encoded) {
     progress.SetQuickStatus(Msg(kMsgJavaWritingSuitesName));
     r.nameTried = true;
     if (!WriteLocal(r.scratch, kSuitesNameText)) {
-        FailLocalFile(ch, r.scratch, true, errno);
-        return RestoreAfterFailure(r);
+        return RestoreAfterFailure(r, LocalFileFailure(r.scratch, true, errno));
     }
-    if (!r.fs.WritePhoneFile(r.scratch, kSuitesName, r.java)) return RestoreAfterFailure(r);
-    return true;
+    if (Status written = r.fs.WritePhoneFile(r.scratch, kSuitesName, r.java); !written) {
+        return RestoreAfterFailure(r, written.error());
+    }
+    return {};
 }
 
 }  // namespace
 
-bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
+Status RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
     AtChannel& ch = fs.Channel();
     ProgressView& progress = fs.Progress();
     LeftErased().clear();
     ch.ClearReceive();
     Tree4* root = fs.PhoneRoot();
-    if (!root) return Failed(ch, kErrNoJar);
+    if (!root) return Fail({kErrNoJar, {}});
     Tree4* java = FindChild("java", root);
 
     // Zero-size entries count here whatever the hidden-files setting says.
     progress.SetQuickStatus(Msg(kMsgJavaUpdatingList));
-    if (!fs.ListFolder(java, true)) return false;
+    if (Status listed = fs.ListFolder(java, true); !listed) return listed;
     // The registry files erased and left on the computer by a line that dies are bound to
     // this phone by its serial number, which a dead line no longer tells: it is asked now.
     if (Expected<std::string> serial = fs.SerialNumber(); !serial) {
-        ch.Fail(serial.error());
-        return false;
+        return Fail(serial.error());
     }
     std::vector<std::string> keys;
-    if (!CollectSuiteKeys(ch, java, keys)) return false;
+    if (Status collected = CollectSuiteKeys(java, keys); !collected) return collected;
 
     Rebuild r{fs, java, scratch, scratch + ".suites"};
     struct RemoveBackup {
@@ -300,7 +290,7 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
 
     progress.SetQuickStatus(Msg(kMsgJavaAnalysing));
     std::string oldBytes;
-    if (!TakeOldRegistry(r, oldBytes)) return false;
+    if (Status taken = TakeOldRegistry(r, oldBytes); !taken) return taken;
     if (r.haveOld) {
         // An old record stays while the folder still holds its file.
         for (const std::string& record : ParseSuiteRecords(oldBytes)) {
@@ -313,28 +303,25 @@ bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch) {
 
     // Everything is decided before the phone is touched.
     std::string encoded, error;
-    if (!EncodeSuiteRecords(keys, encoded, error)) {
-        ch.ErrorText = error;
-        return Failed(ch, kErrText);
-    }
-    if (encoded.empty()) return Failed(ch, kErrNoJar);
+    if (!EncodeSuiteRecords(keys, encoded, error)) return Fail({kErrText, error});
+    if (encoded.empty()) return Fail({kErrNoJar, {}});
     const int blocks = static_cast<int>(encoded.size() / 512 + (encoded.size() % 512 ? 1 : 0));
     progress.SetMax(1, blocks + 5);
     progress.Step(1);
-    if (!ReplaceRegistry(r, encoded)) return false;
+    if (Status replaced = ReplaceRegistry(r, encoded); !replaced) return replaced;
 
     progress.SetQuickStatus(Msg(kMsgJavaRelisting));
-    if (!fs.ListFolder(java, fs.Flags().HiddenFiles)) return false;
+    if (Status listed = fs.ListFolder(java, fs.Flags().HiddenFiles); !listed) return listed;
     progress.SetPosition(1, 0);
-    return true;
+    return {};
 }
 
 bool CompileJavaApplies(PhoneFs& fs) {
     return fs.PhoneRoot() != nullptr && fs.Flags().Mode != FolderMode::Pims;
 }
 
-bool RebuildJavaRegistry(PhoneFs& fs) {
-    if (!CompileJavaApplies(fs)) return true;
+Status RebuildJavaRegistry(PhoneFs& fs) {
+    if (!CompileJavaApplies(fs)) return {};
     ProgressView& progress = fs.Progress();
     progress.SetMax(1, 5);
     progress.SetMax(2, 6);
@@ -343,10 +330,10 @@ bool RebuildJavaRegistry(PhoneFs& fs) {
     progress.SetQuickStatus(Msg(kMsgCompiling));
     progress.SetLongStatus(Msg(kMsgCompiling));
     progress.Show();
-    if (!RebuildSuiteRegistry(fs)) return false;
+    if (Status rebuilt = RebuildSuiteRegistry(fs); !rebuilt) return rebuilt;
     progress.SetPosition(2, 0);
     progress.Hide();
-    return true;
+    return {};
 }
 
 }  // namespace q7k3

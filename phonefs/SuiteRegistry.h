@@ -4,8 +4,8 @@
 // command rebuilds both files from the folder's .jar names, its "_s" entries and the
 // still valid records of the old list.
 //
-// Every operation returns true or false and leaves the reason of a failure in the
-// channel's LastError (kErrText with the text in ErrorText where the reason is ours).
+// Every operation returns its success or its Failure (kErrText with its own text where the
+// reason is ours).
 
 #include <string>
 #include <string_view>
@@ -37,8 +37,8 @@ bool EncodeSuiteRecords(const std::vector<std::string>& records, std::string& ou
 // the folder again. Reports progress on the dialog's quick line and first bar. When
 // writing the new files fails, the old "suites.utf" is written back and the error says
 // what the phone holds now. `scratch` is the local file every transfer goes through.
-bool RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch);
-bool RebuildSuiteRegistry(PhoneFs& fs);  // through the program's scratch file
+Status RebuildSuiteRegistry(PhoneFs& fs, const std::string& scratch);
+Status RebuildSuiteRegistry(PhoneFs& fs);  // through the program's scratch file
 
 // The registry files the last rebuild erased and could not write back because the line
 // died (the old "suites.utf" when there was one, the fixed "suitesName.utf"): their names
@@ -56,9 +56,9 @@ bool CompileJavaApplies(PhoneFs& fs);
 
 // The compile command (F7) without its window bracket: the progress dialog's lines and
 // bars, the rebuild, the bars reset on success. When it does not apply it does nothing
-// and returns true. On false the caller reports LastError through the session guard;
-// on true it shows the java folder again when that is the current one (the rebuild has
-// already re-read it).
-bool RebuildJavaRegistry(PhoneFs& fs);
+// and succeeds. A failure the caller reports through the session guard; on success it
+// shows the java folder again when that is the current one (the rebuild has already
+// re-read it).
+Status RebuildJavaRegistry(PhoneFs& fs);
 
 }  // namespace q7k3

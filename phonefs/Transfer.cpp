@@ -124,47 +124,35 @@ bool WireSafeName(std::string_view name) {
     return true;
 }
 
-bool PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phoneName,
-                            const QDateTime& date, int64_t listedSize) {
+Status PhoneFs::ReadPhoneFile(const std::string& localPath, std::string_view phoneName,
+                              const QDateTime& date, int64_t listedSize) {
     m_ch.ClearReceive();
     // A name the phone cannot take is said as such; nothing is sent.
-    if (!WireSafeName(phoneName)) {
-        m_ch.LastError = kErrBadName;
-        m_ch.ErrorText = std::string(phoneName);
-        return false;
-    }
+    if (!WireSafeName(phoneName)) return Fail({kErrBadName, std::string(phoneName)});
     // A line that spoils a byte now and then costs one more read, not the file; a phone
     // that always sends bad data still fails.
     for (int attempt = 0;; ++attempt) {
-        if (ReadOnce(localPath, phoneName, date, listedSize)) return true;
-        if (m_ch.LastError != kErrChecksum || attempt > 0) return false;
+        Status read = ReadOnce(localPath, phoneName, date, listedSize);
+        if (read || read.error().Reason != kErrChecksum || attempt > 0) return read;
         Progress().SetPosition(1, 0);
         m_ch.ClearReceive();
     }
 }
 
-bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
-                       const QDateTime& date, int64_t listedSize) {
+Status PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
+                         const QDateTime& date, int64_t listedSize) {
     SpeedMeter speed;
     // A link at the target (even one that leads nowhere) would take the file elsewhere.
     if (QFileInfo(QString::fromStdString(localPath)).isSymLink()) {
-        m_ch.LastError = kErrText;
-        m_ch.ErrorText = Msg(kMsgLinkRefused) + localPath;
-        return false;
+        return Fail({kErrText, Msg(kMsgLinkRefused) + localPath});
     }
     // The copy grows in a temporary file beside the target and takes its place only when
     // its CRC matches: a failed read leaves whatever was there before.
     // A folder, a pipe or a device of that name is not replaced by a file.
     const QFileInfo target(QString::fromStdString(localPath));
-    if (target.exists() && !target.isFile()) {
-        FailLocalFile(m_ch, localPath, true);
-        return false;
-    }
+    if (target.exists() && !target.isFile()) return Fail(LocalFileFailure(localPath, true));
     OutputFile part(localPath);
-    if (Status opened = part.Open(); !opened) {
-        m_ch.Fail(opened.error());
-        return false;
-    }
+    if (Status opened = part.Open(); !opened) return Fail(opened.error());
     QFile& out = part.File();
     uLong crc = crc32(0L, Z_NULL, 0);
     std::optional<uint64_t> expected;
@@ -177,37 +165,34 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
 
     // One data block: its bytes go into the CRC and the file; the prompt asks for the next.
     const auto takeBlock = [&](const std::string& line) {
-        std::string block;
-        if (!m_ch.ReadBlock(line, kTransferWaitMs, block)) return LineAction::Failure;
+        Expected<std::string> read = m_ch.ReadBlock(line, kTransferWaitMs);
+        if (!read) return m_ch.Refuse(read.error());
+        const std::string& block = *read;
         // An abort ends a read at the next block: the phone is left waiting for its
         // prompt, which the link's recovery (reset) settles, and the copy so far is
         // dropped with the old file kept.
         if (m_flags.AbortRequested || (m_stop && m_stop->Raised())) {
-            m_ch.LastError = kErrAborted;
             m_ch.ClearReceive();
-            return LineAction::Failure;
+            return m_ch.Refuse({kErrAborted, {}});
         }
         const std::string caption = speed.Tick(m_ch.Clock().NowMs());
         if (!caption.empty()) Progress().SetCaption(caption);
         m_ch.Send(kPrompt);
         const auto start = BlockDataStart(block);
         if (!start) {
-            m_ch.LastError = kErrBadAnswer;
             m_ch.ClearReceive();
-            return LineAction::Failure;
+            return m_ch.Refuse({kErrBadAnswer, {}});
         }
         const char* data = block.data() + *start;
         const size_t size = block.size() - *start;
         received += static_cast<int64_t>(size);
         if (received > bound + kBlockSize) {
-            m_ch.LastError = kErrBadAnswer;
             m_ch.ClearReceive();
-            return LineAction::Failure;
+            return m_ch.Refuse({kErrBadAnswer, {}});
         }
         crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
         if (out.write(data, static_cast<qint64>(size)) != static_cast<qint64>(size)) {
-            FailLocalFile(m_ch, localPath, true, WriteErrno(out));
-            return LineAction::Failure;
+            return m_ch.Refuse(LocalFileFailure(localPath, true, WriteErrno(out)));
         }
         Progress().Step(1);
         Progress().SetFileBytes(received, listedSize, m_ch.Clock().NowMs() - startMs);
@@ -232,65 +217,42 @@ bool PhoneFs::ReadOnce(const std::string& localPath, std::string_view phoneName,
             m_ch.Send(kPrompt);
             expected = ClosingCrc(line);
             if (expected) return LineAction::Skip;
-            m_ch.LastError = kErrBadAnswer;
             m_ch.ClearReceive();
-            return LineAction::Failure;
+            return m_ch.Refuse({kErrBadAnswer, {}});
         }
         if (ContainsText(line, "+FSFR: ")) return takeBlock(line);
         return LineAction::Standard;
     };
 
-    const bool ok = m_ch.RunCommand(spec);
+    Status done = m_ch.RunCommand(spec);
     Progress().SetCaption(Msg(kMsgTransferCaption));
-    if (!ok) return false;
+    if (!done) return done;
     // A phone that ends without its closing line has not vouched for the data.
-    if (!expected || *expected != crc) {
-        m_ch.LastError = kErrChecksum;
-        return false;
-    }
+    if (!expected || *expected != crc) return Fail({kErrChecksum, {}});
     // Flush first: the time stamp must come after the last write.
-    if (!out.flush()) {
-        FailLocalFile(m_ch, localPath, true, WriteErrno(out));
-        return false;
-    }
+    if (!out.flush()) return Fail(LocalFileFailure(localPath, true, WriteErrno(out)));
     if (date.isValid()) out.setFileTime(date, QFileDevice::FileModificationTime);
-    if (Status committed = part.Commit(); !committed) {
-        m_ch.Fail(committed.error());
-        return false;
-    }
+    if (Status committed = part.Commit(); !committed) return Fail(committed.error());
     Progress().Step(2);
-    m_ch.LastError = 0;
-    return true;
+    return {};
 }
 
-bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phoneName,
-                             Tree4* folder) {
+Status PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phoneName,
+                               Tree4* folder) {
     m_ch.ClearReceive();
     SpeedMeter speed;
     const QString path = QString::fromStdString(localPath);
     const QFileInfo info(path);
     // A missing file is a file that cannot be opened: the caller gets a reason to show.
-    if (!info.exists() || !info.isFile()) {
-        FailLocalFile(m_ch, localPath, false);
-        return false;
-    }
+    if (!info.exists() || !info.isFile()) return Fail(LocalFileFailure(localPath, false));
     // The local file is fine: it is the name that the phone cannot take.
-    if (!WireSafeName(phoneName)) {
-        m_ch.LastError = kErrBadName;
-        m_ch.ErrorText = std::string(phoneName);
-        return false;
-    }
+    if (!WireSafeName(phoneName)) return Fail({kErrBadName, std::string(phoneName)});
     const QDateTime stamp = info.lastModified();
     QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
-        FailLocalFile(m_ch, localPath, false, errno);
-        return false;
-    }
+    if (!in.open(QIODevice::ReadOnly)) return Fail(LocalFileFailure(localPath, false, errno));
     const qint64 size = in.size();
     if (size < 0 || size > std::numeric_limits<int32_t>::max()) {
-        m_ch.LastError = kErrText;
-        m_ch.ErrorText = Msg(kMsgFilePrefix) + localPath + Msg(kMsgTooLarge);
-        return false;
+        return Fail({kErrText, Msg(kMsgFilePrefix) + localPath + Msg(kMsgTooLarge)});
     }
     Progress().SetMax(1, static_cast<int>(size / kBlockSize + (size % kBlockSize ? 1 : 0)));
     Progress().SetFileBytes(0, size, 0);
@@ -299,10 +261,7 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
     // The announcement carries the CRC, so the file is read once for it and once more
     // while it is sent.
     uLong crc = 0;
-    if (!ReadCrc(in, size, crc)) {
-        FailLocalFile(m_ch, localPath, false, errno);
-        return false;
-    }
+    if (!ReadCrc(in, size, crc)) return Fail(LocalFileFailure(localPath, false, errno));
     const std::string stampText =
         QLocale::c().toString(stamp, QStringLiteral("yyyy:MM:dd hh:mm:ss")).toStdString();
 
@@ -326,18 +285,14 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
             Progress().Step(1);
             char block[kBlockSize];
             const qint64 n = in.read(block, kBlockSize);
-            if (n < 0) {
-                FailLocalFile(m_ch, localPath, false, errno);
-                return LineAction::Failure;
-            }
+            if (n < 0) return m_ch.Refuse(LocalFileFailure(localPath, false, errno));
             // A prompt after the last block: the result follows, perhaps already here. One
             // such prompt is the phone's way; more are a phone asking for data that is not
             // there, which would keep the write going for ever.
             if (n == 0) {
                 if (++extraPrompts > 1) {
-                    m_ch.LastError = kErrBadAnswer;
                     m_ch.ClearReceive();
-                    return LineAction::Failure;
+                    return m_ch.Refuse({kErrBadAnswer, {}});
                 }
                 return LineAction::Skip;
             }
@@ -345,9 +300,8 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
                 // The program ends at once: the phone is left waiting for the rest, which
                 // it gives up after its own time, keeping nothing of it.
                 if (m_stop->CutsWrite()) {
-                    m_ch.LastError = kErrAborted;
                     m_ch.ClearReceive();
-                    return LineAction::Failure;
+                    return m_ch.Refuse({kErrAborted, {}});
                 }
                 for (qint64 i = 0; i < n; ++i) block[i] = static_cast<char>(~block[i]);
             }
@@ -362,30 +316,28 @@ bool PhoneFs::WritePhoneFile(const std::string& localPath, std::string_view phon
         }
         return LineAction::Standard;
     };
-    const bool ok = m_ch.RunCommand(spec);
+    Status done = m_ch.RunCommand(spec);
     // The phone's answer ended the write; a lost line may have left it waiting.
-    const bool phoneMayWait = !ok && NeedsLinkRecovery(m_ch.LastError);
+    const bool phoneMayWait = !done && NeedsLinkRecovery(done.error().Reason);
     if (!phoneMayWait) mark.Ended();
     // Ending at once with the phone perhaps still waiting: any byte sent now would be more
     // data to it, so nothing is sent until the next connection has waited it out.
     if (phoneMayWait && m_stop && m_stop->Raised() && m_stop->CutsWrite()) m_ch.Silence();
     in.close();
     Progress().SetCaption(Msg(kMsgTransferCaption));
-    if (!ok) return false;
+    if (!done) return done;
     if (sent != size) {
         // "OK" before the announced size: whatever the phone kept is cut. It is no file of
         // the user's (the name was free, or held a file already given up), so it goes.
-        EraseFile(phoneName);
+        (void)EraseFile(phoneName);
         RemoveFile(folder, phoneName);
-        m_ch.LastError = kErrText;
-        m_ch.ErrorText = Msg(kMsgEarlyOk) + std::string(phoneName) + " (" + std::to_string(sent) +
-                         Msg(kMsgOf) + std::to_string(size) + ")";
-        return false;
+        return Fail({kErrText, Msg(kMsgEarlyOk) + std::string(phoneName) + " (" +
+                                   std::to_string(sent) + Msg(kMsgOf) + std::to_string(size) +
+                                   ")"});
     }
     Progress().Step(2);
-    m_ch.LastError = 0;
     AddFile(folder, phoneName, stamp, static_cast<int32_t>(size));
-    return true;
+    return {};
 }
 
 }  // namespace q7k3

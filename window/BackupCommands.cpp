@@ -118,7 +118,11 @@ void BackupCommands::Backup() {
     auto backup = std::make_shared<q7k3::Backup>(session->Fs(), S(dir));
     RunWide(
         *session, kMsgBackupCaption,
-        [backup](PhoneFs&) { return OutcomeOf(backup->Run(), backup->End()); },
+        [backup](PhoneFs&) {
+            // The end is read once the run is over.
+            const Status done = backup->Run();
+            return OutcomeOf(done, backup->End());
+        },
         [this, backup](Outcome outcome) {
             // The folder may be the one on show, or below it.
             m_window.Computer().Reload();
@@ -126,7 +130,7 @@ void BackupCommands::Backup() {
             // A failure has had its report from the session; an abort that cut a read
             // short (the link then needed its recovery) is told like any other.
             const bool aborted = backup->End() == CommandEnd::Aborted;
-            if (outcome == Outcome::Failed && !aborted) return;
+            if (outcome.IsFailed() && !aborted) return;
             std::string text = Msg(kMsgBackupSummary) + std::to_string(backup->Fetched()) + ", " +
                                KbText(backup->BytesFetched()) + Msg(kMsgKilobytes) +
                                Msg(kMsgBackupKept) + std::to_string(backup->Kept());
@@ -142,13 +146,9 @@ void BackupCommands::Restore() {
     PhoneSession* session = Session();
     if (dir.isEmpty() || !session) return;
     auto restore = std::make_shared<q7k3::Restore>(session->Fs(), S(dir), session->Conflicts());
-    if (!restore->Load()) {
+    if (Status loaded = restore->Load(); !loaded) {
         // Nothing was sent to the phone: the reason alone, without the link's report.
-        AtChannel& ch = session->Fs().Channel();
-        const std::string reason = commands::ErrorReport(ch);
-        ch.LastError = 0;
-        ch.ErrorText.clear();
-        m_prompts.MessageBox(reason, Msg(kMsgErrorCaption), BoxIcon::Error);
+        m_prompts.MessageBox(FailureText(loaded.error()), Msg(kMsgErrorCaption), BoxIcon::Error);
         return;
     }
     const std::optional<std::vector<size_t>> chosen =
@@ -157,13 +157,14 @@ void BackupCommands::Restore() {
     RunWide(
         *session, kMsgRestoreCaption,
         [restore, chosen = *chosen](PhoneFs&) {
-            return OutcomeOf(restore->Run(chosen), restore->End());
+            const Status done = restore->Run(chosen);
+            return OutcomeOf(done, restore->End());
         },
         [this, restore, count = chosen->size()](Outcome outcome) {
             // The folder on show may have new files, and the free space is less.
             m_window.ShowCurrentFolder();
             // A full phone has said what was and was not restored in its error report.
-            if (outcome == Outcome::Failed) return;
+            if (outcome.IsFailed()) return;
             std::string text = Msg(kMsgRestoredCount) + std::to_string(restore->Restored().size()) +
                                Msg(kMsgOf) + std::to_string(count);
             const bool incomplete = !restore->NotRestored().empty();
@@ -192,11 +193,14 @@ void BackupCommands::Verify() {
     auto verify = std::make_shared<q7k3::Verify>(session->Fs(), S(dir));
     RunWide(
         *session, kMsgVerifyCaption,
-        [verify, deep = *deep](PhoneFs&) { return OutcomeOf(verify->Run(deep), verify->End()); },
+        [verify, deep = *deep](PhoneFs&) {
+            const Status done = verify->Run(deep);
+            return OutcomeOf(done, verify->End());
+        },
         [this, verify](Outcome outcome) {
             // Every folder was listed again: the one on show too.
             m_window.ShowCurrentFolder();
-            if (outcome == Outcome::Failed && verify->End() != CommandEnd::Aborted) return;
+            if (outcome.IsFailed() && verify->End() != CommandEnd::Aborted) return;
             const auto& findings = verify->Findings();
             std::string text;
             if (verify->End() == CommandEnd::Aborted) text = Msg(kMsgVerifyAborted);

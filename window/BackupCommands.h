@@ -16,7 +16,7 @@ namespace q7k3 {
 
 class PhoneFs;
 class PhoneSession;
-enum class Outcome;
+class Outcome;
 class Prompts;
 class MainWindow;
 class RestoreDialog;

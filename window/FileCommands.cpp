@@ -22,8 +22,8 @@
 
 namespace q7k3 {
 
-Outcome OutcomeOf(bool ok, CommandEnd end) {
-    if (!ok) return Outcome::Failed;
+Outcome OutcomeOf(const Status& done, CommandEnd end) {
+    if (!done) return Outcome::Failed(done.error());
     return end == CommandEnd::Finished ? Outcome::Done : Outcome::Stopped;
 }
 
@@ -113,10 +113,10 @@ void FileCommands::FetchToComputer(const std::vector<std::string>& names) {
             if (!folder) return Outcome::Stopped;
             // A local file of the same name is replaced only when the conflict dialog says so.
             q7k3::CopyToComputer copy(fs, folder, dir, &session->Conflicts());
-            const bool ok = copy.Run(names);
+            Status done = copy.Run(names);
             *taken = copy.Taken();
             *numbered = NumberedNames(copy);
-            return OutcomeOf(ok, copy.End());
+            return OutcomeOf(done, copy.End());
         },
         [this, names, taken, wide, numbered](Outcome) mutable {
             wide.reset();
@@ -169,9 +169,9 @@ void FileCommands::SendToPhone(const std::vector<std::string>& paths,
             if (!folder) return Outcome::Stopped;
             q7k3::CopyToPhone copy(fs, folder, session->Conflicts());
             copy.SummarizeLeftOut(paths.size() > 1);
-            const bool ok = copy.Run(paths);
+            Status done = copy.Run(paths);
             *dealtWith = copy.DealtWith();
-            return OutcomeOf(ok, copy.End());
+            return OutcomeOf(done, copy.End());
         },
         [this, then = std::move(then), wide, dealtWith](Outcome) mutable {
             wide.reset();
@@ -205,7 +205,8 @@ void FileCommands::Rename() {
                 progress.SetPosition(bar, 0);
             }
             progress.Show();
-            return OutcomeOf(rename.Rename(), rename.End());
+            const Status done = rename.Rename();
+            return OutcomeOf(done, rename.End());
         },
         [this](Outcome) { m_window.ShowCurrentFolder(); });
 }
@@ -242,8 +243,8 @@ void FileCommands::Delete() {
             Tree4* folder = commands::FolderAt(fs, place);
             if (!folder) return Outcome::Stopped;
             DeleteFiles erase(fs, folder);
-            const bool ok = erase.Run(names);
-            return OutcomeOf(ok, erase.End());
+            Status done = erase.Run(names);
+            return OutcomeOf(done, erase.End());
         },
         [this, names](Outcome) {
             m_window.ShowCurrentFolder();
@@ -263,13 +264,13 @@ void FileCommands::CompileJava() {
     session->Run(
         view,
         [](PhoneFs& fs) {
-            if (RebuildJavaRegistry(fs)) return Outcome::Done;
+            Status rebuilt = RebuildJavaRegistry(fs);
+            if (rebuilt) return Outcome::Done;
             // A line that died past the erase: the old registry is kept on the computer as
             // well, so that the next connection writes it back even after this window was
             // killed meanwhile.
-            const AtChannel::SideExchanges side(fs.Channel());
             commands::KeepErasedRegistry(fs);
-            return Outcome::Failed;
+            return OutcomeOf(rebuilt);
         },
         [this, session](Outcome outcome) {
             // The rebuild has read the java folder again; show it when it is the one in view.

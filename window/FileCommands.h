@@ -18,7 +18,7 @@ class Prompts;
 class MainWindow;
 
 // How a command's end reads to the busy bracket: only a failure runs the error report.
-Outcome OutcomeOf(bool ok, CommandEnd end);
+Outcome OutcomeOf(const Status& done, CommandEnd end);
 
 class FileCommands {
 public:

@@ -58,13 +58,6 @@ pim::PimProgress ReadProgress(ProgressView& progress, int heading) {
     };
 }
 
-// The operation's end for a failure the exchanges returned: the channel holds it, and the
-// session's report says it (and recovers the link after a time-out).
-Outcome Failed(AtChannel& ch, const Failure& failure) {
-    ch.Fail(failure);
-    return Outcome::Failed;
-}
-
 struct MessageFacts {
     QString Who;
     QDateTime When;
@@ -114,7 +107,6 @@ std::string PimView::KeyOf(const std::string& store, int index) {
 void PimView::Probe(PhoneFs& fs) {
     AtChannel& ch = fs.Channel();
     // Its failures are its own: the connection stands whatever it finds.
-    const AtChannel::SideExchanges side(ch);
     bool contacts = false;
     bool messages = false;
     {
@@ -158,26 +150,27 @@ bool PimView::Read(Folder folder) {
         [contacts, heading, readContacts, readMessages](PhoneFs& fs) {
             AtChannel& ch = fs.Channel();
             pim::PimScope scope(ch);
-            if (!scope.Opened()) return Failed(ch, scope.Opened().error());
+            if (!scope.Opened()) return Outcome::Failed(scope.Opened().error());
             const pim::PimProgress progress = ReadProgress(fs.Progress(), heading);
             if (contacts) {
                 const auto stores = pim::PhonebookStores(ch, scope.Charset());
-                if (!stores) return Failed(ch, stores.error());
+                if (!stores) return Outcome::Failed(stores.error());
                 for (const pim::PhonebookStore& store : *stores) {
                     auto read = pim::ReadContacts(ch, scope.Charset(), store.Name, progress);
-                    if (!read) return Failed(ch, read.error());
+                    if (!read) return Outcome::Failed(read.error());
                     readContacts->insert(readContacts->end(), read->begin(), read->end());
                 }
             } else {
                 const auto stores = pim::MessageStores(ch, scope.Charset());
-                if (!stores) return Failed(ch, stores.error());
+                if (!stores) return Outcome::Failed(stores.error());
                 for (const pim::MessageStore& store : *stores) {
                     auto read = pim::ReadMessages(ch, scope.Charset(), store.Name, progress);
-                    if (!read) return Failed(ch, read.error());
+                    if (!read) return Outcome::Failed(read.error());
                     readMessages->insert(readMessages->end(), read->begin(), read->end());
                 }
             }
-            if (const Status closed = scope.Close(); !closed) return Failed(ch, closed.error());
+            if (const Status closed = scope.Close(); !closed)
+                return Outcome::Failed(closed.error());
             return Outcome::Done;
         },
         [this, folder, readContacts, readMessages](Outcome outcome) {
@@ -284,16 +277,17 @@ void PimView::Delete() {
         [contacts, places](PhoneFs& fs) {
             AtChannel& ch = fs.Channel();
             pim::PimScope scope(ch);
-            if (!scope.Opened()) return Failed(ch, scope.Opened().error());
+            if (!scope.Opened()) return Outcome::Failed(scope.Opened().error());
             for (const auto& [store, index] : places) {
                 if (fs.Flags().AbortRequested) return Outcome::Stopped;
                 const Status erased =
                     contacts ? pim::EraseContact(ch, scope.Charset(), store, index)
                              : pim::EraseMessage(ch, scope.Charset(), store, index);
-                if (!erased) return Failed(ch, erased.error());
+                if (!erased) return Outcome::Failed(erased.error());
                 fs.Progress().Step(2);
             }
-            if (const Status closed = scope.Close(); !closed) return Failed(ch, closed.error());
+            if (const Status closed = scope.Close(); !closed)
+                return Outcome::Failed(closed.error());
             return Outcome::Done;
         },
         // What is left is read again, whatever happened: the list shows the phone as it is.
@@ -390,9 +384,9 @@ bool PimView::Import(const std::vector<std::string>& paths) {
         [entries, report](PhoneFs& fs) {
             AtChannel& ch = fs.Channel();
             pim::PimScope scope(ch);
-            if (!scope.Opened()) return Failed(ch, scope.Opened().error());
+            if (!scope.Opened()) return Outcome::Failed(scope.Opened().error());
             const auto stores = pim::PhonebookStores(ch, scope.Charset());
-            if (!stores) return Failed(ch, stores.error());
+            if (!stores) return Outcome::Failed(stores.error());
             pim::ImportOptions options;
             options.Progress = ReadProgress(fs.Progress(), kMsgWritingContacts);
             // The question travels to the window; the link waits for its answer.
@@ -403,8 +397,9 @@ bool PimView::Import(const std::vector<std::string>& paths) {
             };
             *report = pim::ImportContacts(ch, scope.Charset(), pim::DefaultImportStore(*stores),
                                           entries, options);
-            if (report->Problem.Reason) return Failed(ch, report->Problem);
-            if (const Status closed = scope.Close(); !closed) return Failed(ch, closed.error());
+            if (report->Problem.Reason) return Outcome::Failed(report->Problem);
+            if (const Status closed = scope.Close(); !closed)
+                return Outcome::Failed(closed.error());
             return report->Count(pim::ImportResult::Stopped) ? Outcome::Stopped : Outcome::Done;
         },
         [this, report, skipped](Outcome) {

@@ -153,9 +153,9 @@ void CliLink::PortFailed() {
     }
 }
 
-void CliLink::PhoneRefused(PhoneCheck check) {
-    m_exitCode = check == PhoneCheck::Silent ? kExitSilent : kExitUnsupported;
-    Fail(Msg(PhoneCheckMessage(check, m_link->Channel.LastError)), m_exitCode);
+void CliLink::PhoneRefused(const Identification& found) {
+    m_exitCode = found == PhoneCheck::Silent ? kExitSilent : kExitUnsupported;
+    Fail(Msg(PhoneCheckMessage(found)), m_exitCode);
 }
 
 }  // namespace q7k3::cli

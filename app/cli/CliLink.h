@@ -53,7 +53,7 @@ public:
     // The port did not open: why, each on a line of its own, with what to copy.
     void PortFailed();
     // The phone on the port will not do: the catalogue's text for the check.
-    void PhoneRefused(PhoneCheck check);
+    void PhoneRefused(const Identification& found);
     int ExitCode() const { return m_exitCode; }
 
     PhoneLink& Link() { return *m_link; }

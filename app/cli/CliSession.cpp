@@ -70,7 +70,7 @@ int CliSession::Open() {
     PhoneSession& session = *m_session;
     session.AlsoStopOn(&InterruptSignal());
     session.OnPortFailed = [this] { link.PortFailed(); };
-    session.OnPhoneRefused = [this](PhoneCheck check) { link.PhoneRefused(check); };
+    session.OnPhoneRefused = [this](const Identification& found) { link.PhoneRefused(found); };
     session.AfterIdentify = [this](PhoneFs& phone) {
         EndProgressLine();
         if (connecting.NamePort && CurrentVerbosity() == Verbosity::Verbose)
@@ -100,26 +100,24 @@ int CliSession::Open() {
     return 0;
 }
 
-int CliSession::PhoneError(const std::string& localPath) {
+int CliSession::PhoneError(const Failure& failure, const std::string& localPath) {
     progress.Hide();
     if (Interrupted()) {
         if (m_session) m_session->End(Outcome::Stopped);
         return kExitInterrupted;
     }
-    AtChannel& ch = link.Channel();
-    const int code = IsLocalFailure(ch.LastError) ? kExitLocalFile : kExitPhoneFailed;
+    Failure named = failure;
     // A local file the failure did not name is named now.
-    if (ch.LastError == kErrLocalFile && ch.ErrorText.empty()) ch.ErrorText = localPath;
-    ReportFailure();
-    return code;
+    if (named.Reason == kErrLocalFile && named.Text.empty()) named.Text = localPath;
+    ReportFailure(named);
+    return IsLocalFailure(named.Reason) ? kExitLocalFile : kExitPhoneFailed;
 }
 
-void CliSession::ReportFailure() {
-    const AtChannel& ch = link.Channel();
+void CliSession::ReportFailure(const Failure& failure) {
     // The session's report leaves an abort unsaid; the command line says it all the same.
-    const bool said = !m_session || !m_session->Begun() || ch.LastError == kErrAborted;
-    if (said) Fail(OneLine(FailureReport(ch.LastError, ch.ErrorText)));
-    if (m_session) m_session->End(Outcome::Failed);
+    const bool said = !m_session || !m_session->Begun() || failure.Reason == kErrAborted;
+    if (said) Fail(OneLine(FailureReport(failure)));
+    if (m_session) m_session->End(Outcome::Failed(failure));
 }
 
 }  // namespace q7k3::cli

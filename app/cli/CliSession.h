@@ -84,9 +84,9 @@ struct CliSession {
     // text; a local file that cannot be opened is named) and recovers the link after a
     // time-out. Returns the command's exit code: the local-file code, the phone's, or 130
     // after Ctrl+C, which is not reported.
-    int PhoneError(const std::string& localPath = {});
+    int PhoneError(const Failure& failure, const std::string& localPath = {});
     // Ends the operation with the phone's failure as it stands, reported even after Ctrl+C.
-    void ReportFailure();
+    void ReportFailure(const Failure& failure);
     PhoneSession& Session() { return *m_session; }
 
 private:

@@ -56,7 +56,7 @@ int RunBackup(const ParsedArgs& a) {
     const std::string& dir = a.positional[0];
     if (const int rc = s.OpenAndScan()) return rc;
     Backup backup(*s.fs, dir);
-    const bool ok = backup.Run();
+    const Status done = backup.Run();
     s.progress.Hide();
     std::string summary = Msg(kMsgBackupSummary) + std::to_string(backup.Fetched()) + " (" +
                           MsgN(kMsgByteCount, backup.BytesFetched()) + ")" +
@@ -65,7 +65,7 @@ int RunBackup(const ParsedArgs& a) {
     std::printf("%s\n", summary.c_str());
     // Files left out of the backup: the command tells of them and does not end well.
     if (!backup.UnreadableReport().empty()) Fail(backup.UnreadableReport());
-    if (!ok) return s.PhoneError();
+    if (!done) return s.PhoneError(done.error());
     if (Interrupted()) return kExitInterrupted;
     return backup.End() == CommandEnd::Finished && backup.UnreadableReport().empty() ? kExitOk
                                                                                : kExitPhoneFailed;
@@ -82,15 +82,15 @@ int RunRestore(const ParsedArgs& a) {
     if (const int rc = s.OpenAndScan()) return rc;
     OverwriteOrSkip conflict(overwrite);
     Restore restore(*s.fs, dir, conflict);
-    if (!restore.Load()) return s.PhoneError();
+    if (Status loaded = restore.Load(); !loaded) return s.PhoneError(loaded.error());
     const std::vector<size_t> chosen = restore.Select(folder, match);
     if (chosen.empty()) return Fail(Msg(kMsgNothingToRestore), kExitPhoneFailed);
-    bool ok = false;
+    Status done;
     {
         // Ctrl+C now lets the file under way end spoiled, so that the phone refuses it and
         // stays in step for the next command.
         WriteGuard writing;
-        ok = restore.Run(chosen);
+        done = restore.Run(chosen);
     }
     s.progress.Hide();
     const auto& records = restore.Records();
@@ -112,14 +112,14 @@ int RunRestore(const ParsedArgs& a) {
                     left.Reason.empty() ? "" : "\t", OneLine(left.Reason).c_str());
     }
     if (Interrupted()) return kExitInterrupted;
-    if (!ok) {
+    if (!done) {
         // Memory full says it all in its own words, the lists included.
         if (restore.End() == CommandEnd::Stopped) {
             return Fail(OneLine(Msg(kMsgRestoreMemoryFull) +
                                 std::to_string(restore.Restored().size()) + Msg(kMsgOf) +
                                 std::to_string(chosen.size())));
         }
-        return s.PhoneError();
+        return s.PhoneError(done.error());
     }
     return restore.NotRestored().empty() ? kExitOk : kExitPhoneFailed;
 }
@@ -131,7 +131,7 @@ int RunVerify(const ParsedArgs& a) {
     if (!BackupManifest::Exists(dir)) return NoBackup(dir);
     if (const int rc = s.OpenAndScan()) return rc;
     Verify verify(*s.fs, dir);
-    if (!verify.Run(a.Has("--deep"))) return s.PhoneError();
+    if (Status done = verify.Run(a.Has("--deep")); !done) return s.PhoneError(done.error());
     s.progress.Hide();
     for (const Verify::Finding& f : verify.Findings())
         std::printf("%s\n", OneLine(f.Text()).c_str());

@@ -67,16 +67,16 @@ int RunJava(const ParsedArgs& a) {
     s.connecting = {false, false, true, true};
     if (const int rc = s.Open()) return rc;
     PhoneFs& fs = *s.fs;
-    fs.BuildFolderTree(s.link.Flags.Mode);
+    (void)fs.BuildFolderTree(s.link.Flags.Mode);
     // The registry is erased before it is written anew: an interrupt is noted, not obeyed
     // at once, so that the old files are kept or written back first.
     const WriteGuard writing;
-    if (!RebuildSuiteRegistry(fs)) {
+    if (Status rebuilt = RebuildSuiteRegistry(fs); !rebuilt) {
         // A line that died after the erase: this program ends now, so the old files wait
         // on the computer for the next connection (kept while the tree is there, before the
         // failure's report may drop it).
         const std::vector<std::string> kept = commands::KeepErasedRegistry(fs);
-        s.ReportFailure();
+        s.ReportFailure(rebuilt.error());
         if (!kept.empty())
             Fail(Msg(kMsgErasedKeptForNextConnection) + Printable(JoinText(kept, ", ")));
         return kExitPhoneFailed;

@@ -149,7 +149,8 @@ void NoSuchFolder(const std::vector<PathMatch>& matches, const std::string& path
 // One command's session, with the phone paths it names.
 struct Session : CliSession {
     Tree4* Root() {
-        if (!fs->PhoneRoot()) fs->BuildFolderTree(mode);
+        // A discovery that fails leaves what it found; the command's own step says why.
+        if (!fs->PhoneRoot()) (void)fs->BuildFolderTree(mode);
         return fs->PhoneRoot();
     }
     // The folder a path names, in the tree of the mode (built without listing).
@@ -327,9 +328,10 @@ int RunScan(const ParsedArgs& a) {
     if (const int rc = s.TakeOptions(a)) return rc;
     if (const int rc = s.Open()) return rc;
     // The model was read when the link opened: the scan does not ask again.
-    Tree4* root = s.fs->ScanPhone(s.mode, s.hidden, false);
+    const Expected<Tree4*> scanned = s.fs->ScanPhone(s.mode, s.hidden, false);
     // A failed walk has already said why.
-    if (!root) return kExitPhoneFailed;
+    if (!scanned) return kExitPhoneFailed;
+    Tree4* root = *scanned;
     Listing out(FormatOf(a));
     std::function<void(const Tree4*)> print = [&](const Tree4* folder) {
         out.Folder(folder);
@@ -350,7 +352,7 @@ int RunLs(const ParsedArgs& a) {
     if (const int rc = s.Open()) return rc;
     Tree4* folder = s.Folder(a.positional.empty() ? std::string() : a.positional[0]);
     if (!folder) return kExitPhoneFailed;
-    if (!s.fs->ListFolder(folder, s.hidden)) return s.PhoneError();
+    if (Status done = s.fs->ListFolder(folder, s.hidden); !done) return s.PhoneError(done.error());
     Listing out(FormatOf(a));
     out.Folder(folder);
     for (const auto& child : folder->Children) {
@@ -418,7 +420,8 @@ bool GroupByFolder(Session& s, const std::vector<std::string>& paths,
 // Returns 0, or the exit code after its message.
 int ListAndCheck(Session& s, FolderFiles& group) {
     if (!RealFolder(group.folder)) return kExitPhoneFailed;
-    if (!s.fs->ListFolder(group.folder, true)) return s.PhoneError();
+    if (Status done = s.fs->ListFolder(group.folder, true); !done)
+        return s.PhoneError(done.error());
     for (std::string& name : group.names) {
         name = ResolveFile(group.folder, name);
         if (name.empty()) return kExitPhoneFailed;
@@ -531,8 +534,8 @@ int GetOneFile(Session& s, const FolderFiles& group, const std::string& local, b
     s.progress.SetFile(entry->Name);
     const ReadGuard reading(PhonePathText(folder) + "\\" + entry->Name);
     if (!toStdout) {
-        if (!s.fs->ReadPhoneFile(local, entry->Name, entry->Date, entry->Size))
-            return s.PhoneError(local);
+        if (Status done = s.fs->ReadPhoneFile(local, entry->Name, entry->Date, entry->Size); !done)
+            return s.PhoneError(done.error(), local);
         TellSavedAs(folder, entry->Name, local);
         return 0;
     }
@@ -540,7 +543,8 @@ int GetOneFile(Session& s, const FolderFiles& group, const std::string& local, b
     const std::string work = commands::FreshWorkDir("stdout");
     if (work.empty()) return Fail(Msg(kMsgCliNoLocalFile) + "tmp", kExitLocalFile);
     const std::string temp = work + "/file";
-    if (!s.fs->ReadPhoneFile(temp, entry->Name, entry->Date, entry->Size)) return s.PhoneError("-");
+    if (Status done = s.fs->ReadPhoneFile(temp, entry->Name, entry->Date, entry->Size); !done)
+        return s.PhoneError(done.error(), "-");
     if (!CopyToStdout(QString::fromStdString(temp))) return Fail("-", kExitLocalFile);
     return 0;
 }
@@ -561,8 +565,8 @@ int GetRaw(Session& s, const FolderFiles& group, LocalNames& written, bool force
         }
         s.progress.SetFile(entry->Name);
         const ReadGuard reading(PhonePathText(folder) + "\\" + entry->Name);
-        if (!s.fs->ReadPhoneFile(path, entry->Name, entry->Date, entry->Size))
-            return s.PhoneError(path);
+        if (Status done = s.fs->ReadPhoneFile(path, entry->Name, entry->Date, entry->Size); !done)
+            return s.PhoneError(done.error(), path);
         written.Wrote(path);
         TellSavedAs(folder, entry->Name, path);
     }
@@ -628,7 +632,7 @@ int GetByRules(Session& s, const FolderFiles& group, const std::string& local, L
         pending += (pending.empty() ? PhonePathText(folder) + "\\" : ", ") + name;
     std::optional<ReadGuard> reading(std::in_place, pending);
     CopyToComputer copy(*s.fs, folder, stage.path().toStdString());
-    const bool ok = copy.Run(names);
+    const Status done = copy.Run(names);
     reading.reset();
     for (size_t i = 0; i < copy.Written().size(); ++i) {
         const QString from = QString::fromStdString(copy.Written()[i]);
@@ -652,14 +656,14 @@ int GetByRules(Session& s, const FolderFiles& group, const std::string& local, L
         written.Wrote(to.toStdString());
         TellSavedAs(folder, origin.PhoneName, to.toStdString());
     }
-    if (!ok) {
+    if (!done) {
         // A file that could not be written is named where it was to go, not in the private
         // folder it was fetched into.
-        std::string& said = s.link.Channel().ErrorText;
+        Failure failure = done.error();
         const std::string staged = stage.path().toStdString() + "/";
-        if (said.rfind(staged, 0) == 0)
-            said.replace(0, staged.size(), local.ends_with('/') ? local : local + "/");
-        return s.PhoneError();
+        if (failure.Text.rfind(staged, 0) == 0)
+            failure.Text.replace(0, staged.size(), local.ends_with('/') ? local : local + "/");
+        return s.PhoneError(failure);
     }
     if (copy.End() != CommandEnd::Finished) return kExitPhoneFailed;
     return 0;
@@ -758,7 +762,7 @@ int RunPut(const ParsedArgs& a) {
     Tree4* folder = s.Folder(folderPath);
     if (!folder || !RealFolder(folder)) return kExitPhoneFailed;
     // The listing makes the folder current and shows which names are taken.
-    if (!s.fs->ListFolder(folder, true)) return s.PhoneError();
+    if (Status done = s.fs->ListFolder(folder, true); !done) return s.PhoneError(done.error());
     WriteGuard writing;
     if (raw) {
         for (const std::string& path : args) {
@@ -768,8 +772,8 @@ int RunPut(const ParsedArgs& a) {
             if (replace && !overwrite) return ConflictFailure(name);
             s.progress.SetFile(name);
             // A replaced file stays on the phone until the new one is there.
-            if (!commands::WriteToPhone(*s.fs, folder, path, name, replace))
-                return s.PhoneError(path);
+            if (Status done = commands::WriteToPhone(*s.fs, folder, path, name, replace); !done)
+                return s.PhoneError(done.error(), path);
             TellPhoneName(path, folder, name);
             if (Interrupted()) return kExitInterrupted;
         }
@@ -777,12 +781,12 @@ int RunPut(const ParsedArgs& a) {
     }
     CliConflict conflict(overwrite);
     CopyToPhone copy(*s.fs, folder, conflict);
-    const bool ok = copy.Run(args);
+    const Status done = copy.Run(args);
     // The folder rules may have cut the name, given a slot name or added "_suite".
     for (size_t i = 0; i < copy.Sent().size(); ++i)
         TellPhoneName(copy.Origins()[i], folder, copy.Sent()[i]);
     if (Interrupted()) return kExitInterrupted;
-    if (!ok) return s.PhoneError();
+    if (!done) return s.PhoneError(done.error());
     if (copy.End() == CommandEnd::Cancelled) return ConflictFailure(conflict.refused);
     if (copy.End() != CommandEnd::Finished || s.prompts.shown) return kExitPhoneFailed;
     return 0;
@@ -797,7 +801,7 @@ int RunRm(const ParsedArgs& a) {
     for (FolderFiles& group : groups) {
         if (const int rc = ListAndCheck(s, group)) return rc;
         DeleteFiles erase(*s.fs, group.folder);
-        if (!erase.Run(group.names)) return s.PhoneError();
+        if (Status done = erase.Run(group.names); !done) return s.PhoneError(done.error());
     }
     return 0;
 }
@@ -820,7 +824,8 @@ int RunRename(const ParsedArgs& a) {
         // Between its erase and its write the file is only in the private folder: an
         // interrupt is noted and heard once the file has its name again, never at once.
         const WriteGuard writing;
-        if (!rename.Run(groups.front().names.front())) return s.PhoneError();
+        if (Status done = rename.Run(groups.front().names.front()); !done)
+            return s.PhoneError(done.error());
     }
     if (Interrupted()) return kExitInterrupted;
     if (!conflict.refused.empty()) return ConflictFailure(newName);

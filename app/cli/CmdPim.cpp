@@ -43,18 +43,15 @@ Format FormatOf(const ParsedArgs& a) {
 
 struct Session : CliSession {
     // The failure of a phonebook or message exchange, said as every command says it.
-    int Failed(const Failure& failure) {
-        link.Channel().Fail(failure);
-        return PhoneError();
-    }
+    int Failed(const Failure& failure) { return PhoneError(failure); }
     // After a command the phone never answered: the port opened again and the phone reset,
     // as after any time-out.
     Status Recover() {
         PhoneLink& l = link.Link();
         l.Port.Disconnect();
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        if (!l.Port.Connect() || !ResetPhone(l)) return Fail(l.Channel.LastFailure());
-        return {};
+        if (!l.Port.Connect()) return q7k3::Fail(kErrPortGone, l.Port.PortName());
+        return ResetPhone(l);
     }
 };
 

@@ -108,8 +108,8 @@ int main(int argc, char** argv) {
     if (!fs.ScanPhone(FolderMode::Normal, false)) return 1;
     const double scanS = Seconds(t);
     Backup full(fs, target);
-    if (!full.Run()) {
-        std::fprintf(stderr, "backup failed: %d\n", link.Channel.LastError);
+    if (Status done = full.Run(); !done) {
+        std::fprintf(stderr, "backup failed: %d\n", done.error().Reason);
         return 1;
     }
     const double fullS = Seconds(t);

@@ -121,8 +121,8 @@ int main(int argc, char** argv) {
     t.start();
     for (const Group& g : groups) {
         CopyToPhone copy(fs, FindFolderByPath(root, g.folder), overwrite);
-        if (!copy.Run(g.paths)) {
-            std::fprintf(stderr, "copy to the phone failed: %d\n", link.Channel.LastError);
+        if (Status done = copy.Run(g.paths); !done) {
+            std::fprintf(stderr, "copy to the phone failed: %d\n", done.error().Reason);
             return 1;
         }
     }
@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
         std::vector<std::string> names;
         for (const FileEntry& f : folder->Files) names.push_back(f.Name);
         CopyToComputer copy(fs, folder, back);
-        if (!copy.Run(names)) {
-            std::fprintf(stderr, "copy to the computer failed: %d\n", link.Channel.LastError);
+        if (Status done = copy.Run(names); !done) {
+            std::fprintf(stderr, "copy to the computer failed: %d\n", done.error().Reason);
             return 1;
         }
     }

@@ -141,12 +141,13 @@ int main(int argc, char** argv) {
     std::vector<double> writeRatio, readRatio;
     for (int run = 0; run < runs; ++run) {
         if (!b.fs->ChangeFolder("B")) return 1;
-        b.fs->EraseFile("payload.bin");
+        (void)b.fs->EraseFile("payload.bin");
         RemoveFile(user, "payload.bin");
         QElapsedTimer t;
         t.start();
-        if (!b.fs->WritePhoneFile(src.toStdString(), "payload.bin", user)) {
-            std::fprintf(stderr, "write failed: %d\n%s\n", b.Ch().LastError,
+        if (Status written = b.fs->WritePhoneFile(src.toStdString(), "payload.bin", user);
+            !written) {
+            std::fprintf(stderr, "write failed: %d\n%s\n", written.error().Reason,
                          b.emu->Received().substr(0, 300).c_str());
             return 1;
         }
@@ -154,8 +155,9 @@ int main(int argc, char** argv) {
         writeRatio.push_back(static_cast<double>(size) / writeS / lineRate);
 
         t.restart();
-        if (!b.fs->ReadPhoneFile(dst.toStdString(), "payload.bin", QDateTime())) {
-            std::fprintf(stderr, "read failed: %d\n", b.Ch().LastError);
+        if (Status read = b.fs->ReadPhoneFile(dst.toStdString(), "payload.bin", QDateTime());
+            !read) {
+            std::fprintf(stderr, "read failed: %d\n", read.error().Reason);
             return 1;
         }
         const double readS = static_cast<double>(t.nsecsElapsed()) / 1e9;
@@ -181,8 +183,8 @@ int main(int argc, char** argv) {
         b.received = 0;
         QElapsedTimer t;
         t.start();
-        if (!b.fs->ScanPhone(FolderMode::Pro, false)) {
-            std::fprintf(stderr, "scan failed: %d\n", b.Ch().LastError);
+        if (const auto scanned = b.fs->ScanPhone(FolderMode::Pro, false); !scanned) {
+            std::fprintf(stderr, "scan failed: %d\n", scanned.error().Reason);
             return 1;
         }
         const double scanS = static_cast<double>(t.nsecsElapsed()) / 1e9;

@@ -18,12 +18,6 @@ constexpr int kCommandMs = 5000;
 constexpr size_t kContactBytes = 256;
 constexpr size_t kMessageBytes = 400;
 
-// The one place a channel routine's bool becomes a value.
-Status Run(AtChannel& ch, const CommandSpec& spec) {
-    if (!ch.RunCommand(spec)) return Fail(ch.LastFailure());
-    return {};
-}
-
 std::string Trimmed(std::string line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     return line;
@@ -119,12 +113,11 @@ Expected<Answer> Exchange(AtChannel& ch, const Ask& ask) {
             return LineAction::Success;
         }
         if (cms >= 0) {
-            ch.Fail({kErrText, Msg(kMsgErrorCaption) + ": " + line});
-            return LineAction::Failure;
+            return ch.Refuse({kErrText, Msg(kMsgErrorCaption) + ": " + line});
         }
         return LineAction::Standard;
     };
-    if (auto run = Run(ch, spec); !run) return Fail(run.error());
+    if (auto run = ch.RunCommand(spec); !run) return Fail(run.error());
     if (pduNext) return Fail(kErrBadAnswer);
     return answer;
 }
@@ -273,7 +266,6 @@ PimScope::PimScope(AtChannel& ch) : m_ch(ch) {
 }
 
 PimScope::~PimScope() {
-    const AtChannel::SideExchanges side(m_ch);
     (void)Close();
 }
 

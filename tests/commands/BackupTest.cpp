@@ -11,11 +11,11 @@
 #include "CommandFixture.h"
 #include "commands/Backup.h"
 #include "commands/Unfinished.h"
+#include "support/Reasons.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::test;
-using q7k3::commands::ErrorReport;
 
 namespace {
 
@@ -61,7 +61,7 @@ struct BackupTest : ::testing::Test {
     // A phone on the line, scanned.
     static void Open(EmulatorLink& link, EmulatorConfig config = {}) {
         ASSERT_TRUE(link.Open(config));
-        ASSERT_NE(link.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+        ASSERT_NE(link.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     }
     static EmulatorConfig Demo() {
         EmulatorConfig config;
@@ -84,7 +84,7 @@ TEST_F(BackupTest, DemoPhoneBacksUpIncrementallyAndRestoresOntoAnEmptyPhone) {
     ASSERT_GT(original.size(), 10u);
 
     Backup first(*phone.fs, backupDir());
-    ASSERT_TRUE(first.Run()) << ErrorReport(phone.Ch());
+    ASSERT_EQ(test::TextOf(first.Run()), "");
     EXPECT_EQ(first.End(), CommandEnd::Finished);
     EXPECT_EQ(static_cast<size_t>(first.Fetched()), original.size());
     EXPECT_EQ(first.Kept(), 0);
@@ -102,19 +102,19 @@ TEST_F(BackupTest, DemoPhoneBacksUpIncrementallyAndRestoresOntoAnEmptyPhone) {
     // A changed file is fetched again, and only that one (after a rescan).
     const std::string user = phone.emu->FolderId("user");
     ASSERT_TRUE(phone.emu->PutFile(user, "note.txt", "first words", "2006/01/02 03:04:05"));
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     Backup added(*phone.fs, backupDir());
     ASSERT_TRUE(added.Run());
     EXPECT_EQ(added.Fetched(), 1);
     ASSERT_TRUE(phone.emu->PutFile(user, "note.txt", "second words!", "2006/01/02 03:04:09"));
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     Backup changed(*phone.fs, backupDir());
     ASSERT_TRUE(changed.Run());
     EXPECT_EQ(changed.Fetched(), 1);
     EXPECT_EQ(changed.BytesFetched(), 13);
     const Content saved = ContentOf(phone);
     Verify verify(*phone.fs, backupDir());
-    ASSERT_TRUE(verify.Run(true)) << ErrorReport(phone.Ch());
+    ASSERT_EQ(test::TextOf(verify.Run(true)), "");
     EXPECT_TRUE(verify.Findings().empty()) << verify.Findings().front().Text();
     EXPECT_EQ(static_cast<size_t>(verify.Checked()), saved.size());
 
@@ -125,7 +125,7 @@ TEST_F(BackupTest, DemoPhoneBacksUpIncrementallyAndRestoresOntoAnEmptyPhone) {
     Restore restore(*empty.fs, backupDir(), never);
     ASSERT_TRUE(restore.Load());
     const std::vector<size_t> all = restore.Select("", "");
-    ASSERT_TRUE(restore.Run(all)) << ErrorReport(empty.Ch());
+    ASSERT_EQ(test::TextOf(restore.Run(all)), "");
     EXPECT_EQ(restore.Restored().size(), saved.size());
     EXPECT_TRUE(restore.NotRestored().empty());
     EXPECT_TRUE(never.asked.empty());
@@ -160,11 +160,10 @@ TEST_F(BackupTest, BackupCutByADeadLineResumesToAVerifiedCopy) {
         phone.emu->PutFile(user, "big" + std::to_string(i) + ".bin", Pattern(20000, i + 1),
                            "2006/02/0" + std::to_string(i + 1) + " 10:00:00");
     }
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     phone.emu->CutLineAfter(50000);
     Backup cut(*phone.fs, backupDir());
-    EXPECT_FALSE(cut.Run());
-    EXPECT_EQ(phone.Ch().LastError, kErrTimeout);
+    EXPECT_EQ(test::ReasonOf(cut.Run()), kErrTimeout);
     // Only whole files: each copy there is one the manifest vouches for.
     BackupManifest manifest;
     std::string bad;
@@ -183,7 +182,7 @@ TEST_F(BackupTest, BackupCutByADeadLineResumesToAVerifiedCopy) {
 
     phone.emu->ClearFaults();
     Backup resumed(*phone.fs, backupDir());
-    ASSERT_TRUE(resumed.Run()) << ErrorReport(phone.Ch());
+    ASSERT_EQ(test::TextOf(resumed.Run()), "");
     EXPECT_EQ(static_cast<size_t>(resumed.Kept()), manifest.Records.size());
     Verify verify(*phone.fs, backupDir());
     ASSERT_TRUE(verify.Run(true));
@@ -234,10 +233,10 @@ TEST_F(BackupTest, AbortStopsBetweenFilesAndAFileErasedMeanwhileCostsOnlyItself)
     // The phone loses a file after the listing: the rest is saved all the same.
     const std::string user = phone.emu->FolderId("user");
     ASSERT_TRUE(phone.emu->PutFile(user, "soon gone.txt", "bye", "2006/01/01 00:00:00"));
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     ASSERT_TRUE(phone.emu->RemoveFile(user, "soon gone.txt"));
     Backup rest(*phone.fs, backupDir());
-    ASSERT_TRUE(rest.Run()) << ErrorReport(phone.Ch());
+    ASSERT_EQ(test::TextOf(rest.Run()), "");
     EXPECT_EQ(rest.Kept(), 3);
     EXPECT_EQ(static_cast<size_t>(rest.Fetched()), files - 3);
     EXPECT_EQ(rest.Missed(), 1);
@@ -255,9 +254,9 @@ TEST_F(BackupTest, ANameTheListingCutsIsUnreadableNotGone) {
     const std::string longName = std::string(70, 'w') + ".txt";
     ASSERT_TRUE(phone.emu->PutFile(user, longName, "long", "2006/01/01 00:00:00"));
     ASSERT_TRUE(phone.emu->PutFile(user, "short.txt", "short", "2006/01/01 00:00:00"));
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     Backup backup(*phone.fs, backupDir());
-    ASSERT_TRUE(backup.Run()) << ErrorReport(phone.Ch());
+    ASSERT_EQ(test::TextOf(backup.Run()), "");
     EXPECT_EQ(backup.Missed(), 0);
     EXPECT_EQ(backup.Fetched(), 1);
     EXPECT_EQ(backup.UnreadableReport(),
@@ -347,10 +346,10 @@ TEST_F(BackupTest, HardNamesRoundTripThroughTheMapping) {
                                        "2006/01/01 00:00:00"))
             << hard[i];
     }
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     const Content saved = ContentOf(phone);
     Backup backup(*phone.fs, backupDir());
-    ASSERT_TRUE(backup.Run()) << ErrorReport(phone.Ch());
+    ASSERT_EQ(test::TextOf(backup.Run()), "");
     EXPECT_EQ(static_cast<size_t>(backup.Fetched()), saved.size());
     EXPECT_EQ(LocalFiles().size(), saved.size() + 1);  // "Case.txt" and "case.txt" both
 
@@ -387,11 +386,11 @@ TEST_F(BackupTest, RestoreIntoAFullPhoneSaysWhatWasLeftOut) {
     Restore restore(*full.fs, backupDir(), never);
     ASSERT_TRUE(restore.Load());
     const std::vector<size_t> all = restore.Select("", "");
-    EXPECT_FALSE(restore.Run(all));
+    const Status done = restore.Run(all);
     EXPECT_EQ(restore.End(), CommandEnd::Stopped);
-    EXPECT_EQ(full.Ch().LastError, kErrText);
-    EXPECT_EQ(full.Ch().ErrorText.rfind(Msg(kMsgRestoreMemoryFull), 0), 0u);
-    EXPECT_NE(full.Ch().ErrorText.find(Msg(kMsgNotRestored)), std::string::npos);
+    EXPECT_EQ(test::ReasonOf(done), kErrText);
+    EXPECT_EQ(test::TextOf(done).rfind(Msg(kMsgRestoreMemoryFull), 0), 0u);
+    EXPECT_NE(test::TextOf(done).find(Msg(kMsgNotRestored)), std::string::npos);
     EXPECT_GT(restore.Restored().size(), 0u);
     ASSERT_GT(restore.NotRestored().size(), 0u);
     EXPECT_EQ(restore.Restored().size() + restore.NotRestored().size(), all.size());
@@ -411,11 +410,11 @@ TEST_F(BackupTest, RestoreIntoAPhoneWithNoRoomAtAllListsOnlyWhatWasLeftOut) {
     AnswerAlways never(ConflictAnswer::Cancel);
     Restore restore(*full.fs, backupDir(), never);
     ASSERT_TRUE(restore.Load());
-    EXPECT_FALSE(restore.Run(restore.Select("", "")));
+    const Status done = restore.Run(restore.Select("", ""));
+    EXPECT_FALSE(done);
     EXPECT_TRUE(restore.Restored().empty());
     EXPECT_EQ(restore.Report().rfind(Msg(kMsgNotRestored), 0), 0u) << restore.Report();
-    EXPECT_EQ(full.Ch().ErrorText.find(Msg(kMsgRestored)), std::string::npos)
-        << full.Ch().ErrorText;
+    EXPECT_EQ(test::TextOf(done).find(Msg(kMsgRestored)), std::string::npos) << test::TextOf(done);
 }
 
 // A link planted in the backup folder (a subfolder, the manifest, a copy) is never
@@ -426,19 +425,19 @@ TEST_F(BackupTest, LinksPlantedInTheFolderAreNeverFollowed) {
     const std::string user = FindFolderByPath(phone.fs->PhoneRoot(), "User")->Id;
     phone.emu->PutFile(user, "~q7k3~2.txt", "half a replacement");
     phone.emu->PutFile(user, "mine.txt", "hostname");
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     QTemporaryDir outside;
     const QString dirs = QString::fromStdString(backupDir());
 
     // A subfolder that leads out.
     ASSERT_TRUE(QDir().mkpath(dirs));
     ASSERT_TRUE(QFile::link(outside.path(), dirs + "/E700"));
-    EXPECT_FALSE(Backup(*phone.fs, backupDir()).Run());
-    EXPECT_EQ(phone.Ch().ErrorText, Msg(kMsgLinkRefused) + backupDir() + "/E700");
+    EXPECT_EQ(test::TextOf(Backup(*phone.fs, backupDir()).Run()),
+              Msg(kMsgLinkRefused) + backupDir() + "/E700");
     EXPECT_TRUE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QFile::remove(dirs + "/E700");
 
-    ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run()) << phone.Ch().ErrorText;
+    ASSERT_EQ(test::TextOf(Backup(*phone.fs, backupDir()).Run()), "");
     BackupManifest manifest;
     std::string bad;
     ASSERT_TRUE(manifest.Load(backupDir(), bad));
@@ -473,8 +472,8 @@ TEST_F(BackupTest, LinksPlantedInTheFolderAreNeverFollowed) {
     const QString manifestPath = dirs + "/" + BackupManifest::kFileName;
     ASSERT_TRUE(QFile::remove(manifestPath));
     ASSERT_TRUE(QFile::link(secret, manifestPath));
-    EXPECT_FALSE(Backup(*phone.fs, backupDir()).Run());
-    EXPECT_NE(phone.Ch().ErrorText.find(Msg(kMsgLinkRefused)), std::string::npos);
+    EXPECT_NE(test::TextOf(Backup(*phone.fs, backupDir()).Run()).find(Msg(kMsgLinkRefused)),
+              std::string::npos);
     QFile f(secret);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "hostname");
@@ -488,11 +487,11 @@ TEST_F(BackupTest, RestoreSkipsTakenNamesAndGoesOn) {
     const std::string user = FindFolderByPath(phone.fs->PhoneRoot(), "User")->Id;
     phone.emu->PutFile(user, "a.txt", "a");
     phone.emu->PutFile(user, "b.txt", "b");
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
     phone.emu->RemoveFile(user, "a.txt");
     phone.emu->PutFile(user, "b.txt", "b changed");
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     AnswerAlways skip(ConflictAnswer::Skip);
     Restore restore(*phone.fs, backupDir(), skip);
     ASSERT_TRUE(restore.Load());
@@ -550,8 +549,8 @@ TEST_F(BackupTest, VerifyFindsWhatChangedBehindItsBack) {
     ASSERT_TRUE(manifest.open(QIODevice::Append));
     manifest.write("E700:\\User\tB\tx\t../../escape\t1\t2006-01-01 00:00:00\t0\tphone\n");
     manifest.close();
-    EXPECT_FALSE(Verify(*phone.fs, backupDir()).Run(false));
-    EXPECT_EQ(phone.Ch().ErrorText.rfind(Msg(kMsgBadManifest), 0), 0u);
+    EXPECT_EQ(
+        test::TextOf(Verify(*phone.fs, backupDir()).Run(false)).rfind(Msg(kMsgBadManifest), 0), 0u);
 }
 
 // Only the temporary file a record names is the program's: a user's file of that form is
@@ -562,7 +561,7 @@ TEST_F(BackupTest, OnlyARecordedTemporaryFileIsLeftOutAndSaidSo) {
     const std::string user = phone.emu->FolderId("user");
     for (const char* name : {"~q7k3~1.txt", "~q7k3~2.txt"})
         ASSERT_TRUE(phone.emu->PutFile(user, name, name, "2006/01/01 00:00:00"));
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     commands::UnfinishedRecord record;
     record.Phone.Model = phone.fs->ModelCodeText();
     record.FolderId = user;
@@ -570,7 +569,7 @@ TEST_F(BackupTest, OnlyARecordedTemporaryFileIsLeftOutAndSaidSo) {
     record.Temp = "~q7k3~2.txt";
     ASSERT_TRUE(record.Save());
     Backup backup(*phone.fs, backupDir());
-    ASSERT_TRUE(backup.Run()) << ErrorReport(phone.Ch());
+    ASSERT_EQ(test::TextOf(backup.Run()), "");
     record.Drop();
     EXPECT_EQ(backup.Fetched(), 1);
     EXPECT_EQ(backup.UnreadableReport(), Msg(kMsgTemporaryNotSaved) + "E700:\\User\\~q7k3~2.txt");
@@ -587,7 +586,7 @@ TEST_F(BackupTest, PartFilesOfAKilledCopyAreNamedThenRemoved) {
     Open(phone);
     const std::string user = phone.emu->FolderId("user");
     ASSERT_TRUE(phone.emu->PutFile(user, "a.txt", "words", "2006/01/01 00:00:00"));
-    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    ASSERT_NE(phone.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     ASSERT_TRUE(Backup(*phone.fs, backupDir()).Run());
     const pid_t gone = fork();
     if (gone == 0) _exit(0);

@@ -12,6 +12,7 @@
 #include "commands/Questions.h"
 #include "phonefs/EmulatorLink.h"
 #include "phonefs/FolderMaps.h"
+#include "support/Reasons.h"
 
 namespace q7k3::test {
 
@@ -56,7 +57,7 @@ struct CommandFixture : ::testing::Test {
     Tree4* Folder(const std::string& path) {
         Tree4* folder = FindFolderByPath(link.fs->PhoneRoot(), path);
         EXPECT_NE(folder, nullptr) << path;
-        if (folder) EXPECT_TRUE(link.fs->ListFolder(folder, true)) << link.Ch().LastError;
+        if (folder) EXPECT_EQ(test::ReasonOf(link.fs->ListFolder(folder, true)), 0);
         return folder;
     }
     std::string IdOf(const std::string& path) {

@@ -9,6 +9,7 @@
 #include "link/Failure.h"
 #include "media/Melody.h"
 #include "media/Picture.h"
+#include "support/Reasons.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -42,12 +43,12 @@ struct CopyToPhoneTest : CommandFixture {
         EXPECT_EQ(zip_close(z), 0);
         return path;
     }
-    bool Send(const std::string& folder, const std::vector<std::string>& paths,
-              CommandEnd end = CommandEnd::Finished) {
+    Status Send(const std::string& folder, const std::vector<std::string>& paths,
+                CommandEnd end = CommandEnd::Finished) {
         CopyToPhone copy(*link.fs, Folder(folder), conflict);
-        const bool ok = copy.Run(paths);
+        Status done = copy.Run(paths);
         EXPECT_EQ(copy.End(), end);
-        return ok;
+        return done;
     }
 };
 
@@ -169,9 +170,9 @@ TEST_F(CopyToPhoneTest, OverwriteAllHoldsForOneCommandAndCancelEndsIt) {
     link.emu->FailCommand("AT+FSFE", 2000);
     conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
     CopyToPhone copy(*link.fs, Folder("User"), conflict);
-    EXPECT_FALSE(copy.Run({files[0]}));
-    EXPECT_EQ(link.Ch().LastError, kErrText);
-    EXPECT_EQ(link.Ch().ErrorText,
+    const Status done = copy.Run({files[0]});
+    EXPECT_EQ(test::ReasonOf(done), kErrText);
+    EXPECT_EQ(test::TextOf(done),
               FailureText(kErrPhoneNotFound, {}) + "\r\n" + Msg(kMsgTemporaryLeft) + "~q7k3~1.txt");
     EXPECT_TRUE(HasFile(FindFolderByPath(link.fs->PhoneRoot(), "User"), "a.txt"));
     EXPECT_TRUE(HasFile(FindFolderByPath(link.fs->PhoneRoot(), "User"), "~q7k3~1.txt"));
@@ -267,9 +268,9 @@ TEST_F(CopyToPhoneTest, AnAbortLetsAWriteFinishAndStopsARead) {
     QDir(dir.path()).mkdir("back");
     WriteLocal("back/f3.bin", "old");
     CopyToComputer copy(*link.fs, Folder("User"), Path("back"));
-    EXPECT_FALSE(copy.Run({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"}));
+    EXPECT_EQ(test::ReasonOf(copy.Run({"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"})),
+              kErrAborted);
     EXPECT_EQ(copy.End(), CommandEnd::Aborted);
-    EXPECT_EQ(link.Ch().LastError, kErrAborted);
     EXPECT_EQ(copy.Taken(), 2u);
     EXPECT_EQ(QDir(QString::fromStdString(Path("back"))).entryList(QDir::Files).size(), 3);
     EXPECT_EQ(ReadLocal(Path("back/f3.bin")), "old");
@@ -286,8 +287,7 @@ TEST_F(CopyToPhoneTest, OverwriteKeepsTheOldFileWhenTheWriteFails) {
     // The line dies half-way through the new file.
     link.emu->CutLineAfter(2500);
     conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
-    EXPECT_FALSE(Send("User", {fresh}, CommandEnd::Failed));
-    EXPECT_EQ(link.Ch().LastError, kErrTimeout);
+    EXPECT_EQ(test::ReasonOf(Send("User", {fresh}, CommandEnd::Failed)), kErrTimeout);
     link.emu->ClearFaults();
     EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(3000, 1));
     EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
@@ -296,8 +296,7 @@ TEST_F(CopyToPhoneTest, OverwriteKeepsTheOldFileWhenTheWriteFails) {
     link.emu->FailCommand("AT+FSFW", 105);
     conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
     link.emu->ClearReceived();
-    EXPECT_FALSE(Send("User", {fresh}, CommandEnd::Failed));
-    EXPECT_EQ(link.Ch().LastError, kErrPhoneChecksum);
+    EXPECT_EQ(test::ReasonOf(Send("User", {fresh}, CommandEnd::Failed)), kErrPhoneChecksum);
     link.emu->ClearFaults();
     EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(3000, 1));
     EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.txt"}));
@@ -306,7 +305,7 @@ TEST_F(CopyToPhoneTest, OverwriteKeepsTheOldFileWhenTheWriteFails) {
     // A write that goes through: the old file is erased only once the new one is there.
     conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
     link.emu->ClearReceived();
-    ASSERT_TRUE(Send("User", {fresh})) << link.Ch().LastError;
+    ASSERT_EQ(test::ReasonOf(Send("User", {fresh})), 0);
     std::vector<std::string> traffic;
     for (const std::string& c : SentCommands(link.emu->Received())) {
         if (c.starts_with("AT+FSFW") || c.starts_with("AT+FSFE"))
@@ -356,10 +355,10 @@ TEST_F(CopyToPhoneTest, AnEarlyOkFailsTheWriteAndNeverCostsTheOriginal) {
     link.emu->PutFile(id, "a.txt", Pattern(3000, 1));
     link.emu->EarlyOkAfter(512);
     conflict.conflicts = {{ConflictAnswer::Overwrite, "a.txt"}};
-    EXPECT_FALSE(Send("User", {WriteLocal("a.txt", Pattern(3000, 2))}, CommandEnd::Failed));
-    EXPECT_NE(link.Ch().ErrorText.find(Msg(kMsgEarlyOk) + "~q7k3~1.txt (512"), std::string::npos)
-        << link.Ch().ErrorText;
-    EXPECT_EQ(link.Ch().ErrorText.find(Msg(kMsgTemporaryLeft)), std::string::npos);
+    const std::string said =
+        test::TextOf(Send("User", {WriteLocal("a.txt", Pattern(3000, 2))}, CommandEnd::Failed));
+    EXPECT_NE(said.find(Msg(kMsgEarlyOk) + "~q7k3~1.txt (512"), std::string::npos) << said;
+    EXPECT_EQ(said.find(Msg(kMsgTemporaryLeft)), std::string::npos);
     EXPECT_TRUE(link.emu->GetFile(id, "a.txt") == Pattern(3000, 1));
     // A new name: the cut file the phone kept goes again.
     EXPECT_FALSE(Send("User", {WriteLocal("b.txt", Pattern(3000, 3))}, CommandEnd::Failed));
@@ -567,14 +566,14 @@ TEST_F(CopyToPhoneTest, OverwriteOnAFullPhoneGoesThroughTheComputer) {
         CopyToPhone copy(*small.fs, user, conflict);
         return copy.Run({path});
     };
-    ASSERT_TRUE(send(WriteLocal("a.bin", Pattern(20000, 2)))) << commands::ErrorReport(small.Ch());
+    ASSERT_EQ(test::TextOf(send(WriteLocal("a.bin", Pattern(20000, 2)))), "");
     EXPECT_TRUE(small.emu->GetFile(id, "a.bin") == Pattern(20000, 2));
     EXPECT_EQ(PhoneNames(small, id), (std::vector<std::string>{"a.bin"}));
 
     // Too large even in the old file's place: the old file goes back.
     ASSERT_TRUE(QDir(dir.path()).mkdir("big"));
-    EXPECT_FALSE(send(WriteLocal("big/a.bin", Pattern(50000, 3))));
-    EXPECT_EQ(small.Ch().LastError, kErrPhoneMemoryFull);
+    EXPECT_EQ(test::ReasonOf(send(WriteLocal("big/a.bin", Pattern(50000, 3)))),
+              kErrPhoneMemoryFull);
     EXPECT_TRUE(small.emu->GetFile(id, "a.bin") == Pattern(20000, 2));
     EXPECT_EQ(PhoneNames(small, id), (std::vector<std::string>{"a.bin"}));
 }

@@ -3,6 +3,7 @@
 #include "CommandFixture.h"
 #include "commands/DeleteFiles.h"
 #include "commands/RenameFile.h"
+#include "support/Reasons.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -78,8 +79,7 @@ TEST_F(DeleteTest, FoldersAreSkippedAndARefusedEraseKeepsTheFileListed) {
 
     link.emu->FailName("c.mid", 2000);
     DeleteFiles refused(*link.fs, folder);
-    EXPECT_FALSE(refused.Run({"c.mid"}));
-    EXPECT_EQ(link.Ch().LastError, kErrPhoneNotFound);
+    EXPECT_EQ(test::ReasonOf(refused.Run({"c.mid"})), kErrPhoneNotFound);
     EXPECT_TRUE(HasFile(folder, "c.mid"));
 }
 
@@ -150,7 +150,7 @@ struct RenameTest : CommandFixture {
 TEST_F(RenameTest, WithAndWithoutAConflict) {
     rename.newNames = {"c.mid"};
     RenameFile first(*link.fs, folder, rename, conflict);
-    ASSERT_TRUE(first.Run("a.mid")) << link.Ch().LastError;
+    ASSERT_EQ(test::ReasonOf(first.Run("a.mid")), 0);
     // The new name is written before the old one goes (the phone has room for both); the
     // serial number binds the record of the step to this phone.
     EXPECT_EQ(Traffic(), (std::vector<std::string>{"AT+FSFR=-1,\"a.mid\"", "AT+CGSN",
@@ -255,10 +255,10 @@ TEST_F(RenameTest, AFailedWriteNeverLosesTheFile) {
     link.emu->FailName("new.mid", 2007);
     rename.newNames = {"new.mid"};
     RenameFile refused(*link.fs, folder, rename, conflict);
-    EXPECT_FALSE(refused.Run("a.mid"));
+    const Status done = refused.Run("a.mid");
     EXPECT_EQ(link.emu->GetFile(id, "a.mid"), Pattern(3000, 5));
-    EXPECT_EQ(link.Ch().LastError, kErrText);
-    EXPECT_EQ(link.Ch().ErrorText,
+    EXPECT_EQ(test::ReasonOf(done), kErrText);
+    EXPECT_EQ(test::TextOf(done),
               "Память заполнена\r\nФайл возвращён на телефон под прежним именем a.mid");
     EXPECT_TRUE(HasFile(folder, "a.mid"));
     link.emu->ClearFaults();
@@ -267,10 +267,10 @@ TEST_F(RenameTest, AFailedWriteNeverLosesTheFile) {
     link.emu->CutLineAfter(3000 + 1024);
     rename.newNames = {"new.mid"};
     RenameFile cut(*link.fs, folder, rename, conflict);
-    EXPECT_FALSE(cut.Run("a.mid"));
+    const Status cutDone = cut.Run("a.mid");
     link.emu->ClearFaults();
     EXPECT_EQ(link.emu->GetFile(id, "a.mid"), Pattern(3000, 5));
-    EXPECT_EQ(link.Ch().LastError, kErrTimeout);
+    EXPECT_EQ(test::ReasonOf(cutDone), kErrTimeout);
     EXPECT_EQ(cut.RecoveredPath(), "");
     EXPECT_TRUE(UnfinishedEntries().isEmpty());
 }
@@ -284,12 +284,13 @@ TEST_F(RenameTest, WithoutRoomForTwoTheCopyWaitsOnTheComputer) {
     link.emu->FailCommand("AT+FSFW", 2007);
     rename.newNames = {"new.mid"};
     RenameFile refused(*link.fs, folder, rename, conflict);
-    EXPECT_FALSE(refused.Run("a.mid"));
+    const Status done = refused.Run("a.mid");
+    EXPECT_FALSE(done);
     link.emu->ClearFaults();
     const QString kept = QDir(dir.path()).filePath("xdg/Q7K3FileManager/Recovered");
     EXPECT_EQ(refused.RecoveredPath(), (kept + "/a.mid").toStdString());
     EXPECT_EQ(ReadLocal(refused.RecoveredPath()), Pattern(3000, 5));
-    EXPECT_EQ(link.Ch().ErrorText,
+    EXPECT_EQ(test::TextOf(done),
               "Память заполнена\r\nФайл сохранён в папке " + kept.toStdString());
     EXPECT_EQ(PhoneNames(id), std::vector<std::string>{"b.mid"});
     ASSERT_EQ(UnfinishedEntries().size(), 1);

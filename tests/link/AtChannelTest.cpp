@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 
+#include "support/Reasons.h"
 #include "support/VirtualClock.h"
 
 using namespace q7k3;
@@ -43,10 +45,9 @@ TEST_F(ChannelFixture, ResendingRepeatsAtQuartersAndGivesUpAfterTheLastStep) {
     ch.PollStep = 1;
     std::vector<int> sentAt;
     port.onSend = [&](const std::string&) { sentAt.push_back(clock.steps); };
-    EXPECT_FALSE(ch.WaitResponseResending("AT\r\n", 5000));
+    EXPECT_EQ(test::ReasonOf(ch.WaitResponseResending("AT\r\n", 5000)), kErrTimeout);
     EXPECT_EQ(sentAt, (std::vector<int>{1250, 2500, 3750, 5000}));
     EXPECT_EQ(clock.steps, 5001);
-    EXPECT_EQ(ch.LastError, kErrTimeout);
 }
 
 TEST_F(ChannelFixture, DataInTheStepThatExceedsTheLimitStillTimesOut) {
@@ -62,23 +63,21 @@ TEST_F(ChannelFixture, DataInTheStepThatExceedsTheLimitStillTimesOut) {
     EXPECT_TRUE(ch.WaitResponse(2500));
 }
 
-TEST_F(ChannelFixture, CmeErrorKnownCodesOnlyAndGarbageCodesFailSafely) {
-    ch.LastError = 1;
-    EXPECT_TRUE(ch.DecodeCmeError("+CME ERROR: 2007\r\n"));
-    EXPECT_EQ(ch.LastError, 2007);
-    EXPECT_TRUE(ch.DecodeCmeError("+CME ERROR: 3\r\n"));
-    EXPECT_EQ(ch.LastError, 2007);
-    EXPECT_FALSE(ch.DecodeCmeError("+CME ERROR: x1\r\n"));
-    EXPECT_FALSE(ch.DecodeCmeError("+CME ERROR: 99999999999999999999\r\n"));
-    EXPECT_FALSE(ch.DecodeCmeError("+CME ERROR: \r\n"));
-    EXPECT_EQ(ch.LastError, 2007);
+TEST_F(ChannelFixture, CmeErrorCodesAreDecimalNumbersAndGarbageCodesFailSafely) {
+    const std::pair<const char*, std::optional<long>> rows[] = {
+        {"+CME ERROR: 2007\r\n", 2007},
+        {"+CME ERROR: 3\r\n", 3},
+        {"+CME ERROR: x1\r\n", std::nullopt},
+        {"+CME ERROR: 99999999999999999999\r\n", std::nullopt},
+        {"+CME ERROR: \r\n", std::nullopt},
+    };
+    for (const auto& [line, code] : rows) EXPECT_EQ(AtChannel::DecodeCmeError(line), code) << line;
 }
 
 TEST_F(ChannelFixture, PingNeedsNewDataNotWhatWasAlreadyBuffered) {
     ch.PollStep = 10;
     Arrive("OK\r\n");  // left over from an earlier command
-    EXPECT_FALSE(ch.PingPhone());
-    EXPECT_EQ(ch.LastError, kErrTimeout);
+    EXPECT_EQ(test::ReasonOf(ch.PingPhone()), kErrTimeout);
     EXPECT_EQ(port.All(), "\r");
 
     port.onSend = [&](const std::string&) { clock.onTick = [&](int64_t) { Arrive("\r\n"); }; };
@@ -103,22 +102,38 @@ TEST_F(ChannelFixture, CommandPatternSkipsEchoAndLeftoversUntilOk) {
 }
 
 TEST_F(ChannelFixture, CommandPatternFailsOnCmeErrorAndOnSilence) {
-    ch.LastError = 0;
     port.onSend = [&](const std::string&) {
         clock.onTick = [&](int64_t) { Arrive("\r\n+CME ERROR: 2000\r\n"); };
     };
     CommandSpec spec;
     spec.text = "AT+FSFE=-1,\"x\"\r\n";
-    EXPECT_FALSE(ch.RunCommand(spec));
-    EXPECT_EQ(ch.LastError, 2000);
+    EXPECT_EQ(test::ReasonOf(ch.RunCommand(spec)), 2000);
 
     port.onSend = nullptr;
     clock.onTick = nullptr;
     clock.steps = 0;
-    EXPECT_FALSE(ch.RunCommand(spec));
-    EXPECT_EQ(ch.LastError, kErrTimeout);
+    EXPECT_EQ(test::ReasonOf(ch.RunCommand(spec)), kErrTimeout);
     EXPECT_EQ(clock.steps, 5001);
     EXPECT_EQ(port.writes.size(), 2u + 4u);  // the first try's one, then 1 + 4 re-sends
+}
+
+TEST_F(ChannelFixture, EachRefusalIsTheCommandsOwnNeverAnEarlierOnes) {
+    // A handler's reason is the command's; the next command that refuses without a reason
+    // of its own says the phone would not, not what the first one said.
+    port.onSend = [&](const std::string&) {
+        clock.onTick = [&](int64_t) { Arrive("\r\nNO\r\n"); };
+    };
+    CommandSpec spec;
+    spec.text = "AT+FSFE=-1,\"x\"\r\n";
+    spec.onLine = [&](const std::string& line) {
+        return line == "NO\r\n" ? ch.Refuse({kErrText, "said"}) : LineAction::Skip;
+    };
+    const Status first = ch.RunCommand(spec);
+    EXPECT_EQ(test::TextOf(first), "said");
+    spec.onLine = [](const std::string& line) {
+        return line == "NO\r\n" ? LineAction::Failure : LineAction::Skip;
+    };
+    EXPECT_EQ(test::ReasonOf(ch.RunCommand(spec)), kErrRefused);
 }
 
 TEST_F(ChannelFixture, EndlessGarbageIsBoundedAndEndsTheWait) {
@@ -127,10 +142,9 @@ TEST_F(ChannelFixture, EndlessGarbageIsBoundedAndEndsTheWait) {
     clock.onTick = [&](int64_t) { Arrive(chunk); };
     CommandSpec spec;
     spec.text = "AT+FSDL=\"B\"\r\n";
-    EXPECT_FALSE(ch.RunCommand(spec));
     // A phone that floods is told apart from a silent one, and stopped long before the
     // receive limit.
-    EXPECT_EQ(ch.LastError, kErrGarbled);
+    EXPECT_EQ(test::ReasonOf(ch.RunCommand(spec)), kErrGarbled);
     EXPECT_LE(ch.ReceiveBuffer.size(), AtChannel::kReceiveLimit);
     EXPECT_LE(ch.ExchangeBytes(),
               spec.answerBytes * AtChannel::kFloodFactor + AtChannel::kFloodSlack + chunk.size());
@@ -167,8 +181,7 @@ TEST_F(TrickleFixture, EveryCommandEndsAtItsBoundWithAReasonOfItsOwn) {
             spec.firstTimeoutMs = 2000;
             spec.answerBytes = batched ? 4096 * 160 : 512;
             spec.roundTrips = batched ? 410 : 0;
-            EXPECT_FALSE(ch.RunCommand(spec));
-            EXPECT_EQ(ch.LastError, kErrUnfinished);
+            EXPECT_EQ(test::ReasonOf(ch.RunCommand(spec)), kErrUnfinished);
             // No later than its base and the line time of what came, and never past the
             // bound of the largest answer.
             const int64_t base = spec.firstTimeoutMs + spec.nextTimeoutMs + AtChannel::kRoundTripMs;
@@ -215,8 +228,7 @@ TEST_F(TrickleFixture, AbortEndsAStalledExchangeWithinASecond) {
         spec.nextTimeoutMs = 10000;
         spec.answerBytes = 1 << 20;
         spec.roundTrips = 2000;
-        EXPECT_FALSE(ch.RunCommand(spec));
-        EXPECT_EQ(ch.LastError, kErrAborted);
+        EXPECT_EQ(test::ReasonOf(ch.RunCommand(spec)), kErrAborted);
         EXPECT_GE(clock.now, 4000);
         EXPECT_LE(clock.now, 4000 + ch.PollStep);
         abort = false;
@@ -241,7 +253,7 @@ TEST_F(ChannelFixture, AbortLetsAnExchangeThatMakesProgressGoOnToItsEnd) {
     spec.batched = true;
     spec.answerBytes = 4096 * 160;
     spec.roundTrips = 410;
-    EXPECT_TRUE(ch.RunCommand(spec)) << ch.LastError;
+    EXPECT_EQ(test::ReasonOf(ch.RunCommand(spec)), 0);
     EXPECT_GE(clock.now, 5200);
 }
 

@@ -12,6 +12,7 @@
 #include "link/SettingsStore.h"
 #include "support/CliRun.h"
 #include "support/EmulatorProcess.h"
+#include "support/Reasons.h"
 #include "support/ScriptedUi.h"
 #include "ui/Messages.h"
 
@@ -134,8 +135,7 @@ TEST_F(EmulatorConnection, BoxesComeInOrderUntilASupportedPhoneAnswers) {
     // Nothing of the model query is left over to pass for the next command's answer.
     CommandSpec change;
     change.text = "AT+FSCD=\"no such folder\"\r\n";
-    EXPECT_FALSE(link->Channel.RunCommand(change));
-    EXPECT_EQ(link->Channel.LastError, kErrPhoneNotFound);
+    EXPECT_EQ(test::ReasonOf(link->Channel.RunCommand(change)), kErrPhoneNotFound);
     // Off for this run; what the user chose stays stored.
     EXPECT_FALSE(flags.MelConvertion);
     SettingsStore again(ini);
@@ -147,8 +147,7 @@ bool CommandTimesOut(AtChannel& ch) {
     CommandSpec spec;
     spec.text = "AT+FSCD=\"B\"\r\n";
     spec.firstTimeoutMs = 400;
-    ch.LastError = 0;
-    return !ch.RunCommand(spec) && ch.LastError == kErrTimeout;
+    return test::ReasonOf(ch.RunCommand(spec)) == kErrTimeout;
 }
 
 TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
@@ -172,7 +171,7 @@ TEST_F(EmulatorConnection, TimeOutCyclesThePortAndResetsThePhoneThatCameBack) {
             std::vector<std::string>{"--link", portLink, "--log", log});
     };
     win.events.clear();
-    conn->SessionGuard();
+    conn->SessionGuard({kErrTimeout, {}});
     ASSERT_TRUE(phone->Started()) << phone->Error();
     // The box comes once the progress dialog has gone.
     EXPECT_EQ(win.events,
@@ -199,7 +198,7 @@ TEST_F(EmulatorConnection, PhoneThatStaysSilentEndsInTheConnectionDialog) {
     ASSERT_TRUE(q7k3::test::DialogLoopNow(*conn));
     ASSERT_TRUE(CommandTimesOut(link->Channel));
     win.events.clear();
-    conn->SessionGuard();
+    conn->SessionGuard({kErrTimeout, {}});
     // The dialog comes once the window is usable again.
     EXPECT_EQ(win.events,
               (std::vector<std::string>{"busy", "progress hidden", Box(kMsgTimeout),

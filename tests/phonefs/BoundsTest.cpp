@@ -9,6 +9,7 @@
 
 #include "ScriptedPhone.h"
 #include "phonefs/FolderMaps.h"
+#include "support/Reasons.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -61,8 +62,8 @@ TEST_F(BoundsTest, AnEndlessReadStopsPastTheListedSizeAndLeavesTheTargetAlone) {
         if (sent.starts_with("AT+FSFR") || sent == "##>\r\n")
             p.Answer(Block(++blocks, std::string(512, 'x')));
     };
-    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime(), 1000));
-    EXPECT_EQ(p.ch.LastError, kErrBadAnswer);
+    EXPECT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime(), 1000)),
+              kErrBadAnswer);
     // 1000 bytes listed: the fourth block passes it by more than a block.
     EXPECT_EQ(blocks, 4);
     EXPECT_EQ(Get("keep"), "old contents");
@@ -83,15 +84,14 @@ TEST_F(BoundsTest, ChecksumFailureIsRetriedOnceAndABadPhoneStillFails) {
         }
         AnswerNext(queue);
     };
-    ASSERT_TRUE(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime(), 704)) << p.ch.LastError;
+    ASSERT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime(), 704)), 0);
     EXPECT_EQ(requests, 2);
     EXPECT_EQ(Get("f"), data);
 
     // A phone that always sends bad data: one retry, then the checksum error.
     requests = 0;
     badReads = 1000;
-    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("g"), "x", QDateTime(), 704));
-    EXPECT_EQ(p.ch.LastError, kErrChecksum);
+    EXPECT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("g"), "x", QDateTime(), 704)), kErrChecksum);
     EXPECT_EQ(requests, 2);
     EXPECT_EQ(Get("g"), "<missing>");
 }
@@ -118,7 +118,7 @@ TEST_F(BoundsTest, DataHoldingTheBlockEndReadsRightWhereverThePieceEnds) {
             }
         };
         p.port.writes.clear();
-        ASSERT_TRUE(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime(), 31)) << p.ch.LastError;
+        ASSERT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime(), 31)), 0);
         EXPECT_EQ(Get("f"), data);
         EXPECT_EQ(p.Count("##>\r\n"), 2);  // one prompt for the block, one for the closing
     }
@@ -137,8 +137,9 @@ TEST_F(BoundsTest, AStrayLineInTheSameDeliveryAsABlocksEndIsNotTakenForData) {
                      "\r\nOK\r\n"};
         AnswerNext(queue);
     };
-    ASSERT_TRUE(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime(), static_cast<int64_t>(data.size())))
-        << p.ch.LastError;
+    ASSERT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime(),
+                                                static_cast<int64_t>(data.size()))),
+              0);
     EXPECT_EQ(Get("f"), data);
 }
 
@@ -161,9 +162,8 @@ TEST_F(BoundsTest, APromptStormOnAWriteFailsButOneExtraPromptIsTheWayOfThePhone)
                 q.Answer("\r\nOK\r\n");
             }
         };
-        const bool ok = q.fs.WritePhoneFile(Path("f"), "f", folder);
-        EXPECT_EQ(ok, extra == 1) << q.ch.LastError;
-        if (!ok) EXPECT_EQ(q.ch.LastError, kErrBadAnswer);
+        EXPECT_EQ(test::ReasonOf(q.fs.WritePhoneFile(Path("f"), "f", folder)),
+                  extra == 1 ? 0 : kErrBadAnswer);
         EXPECT_EQ(blocks, 2);
     }
 }
@@ -180,7 +180,7 @@ TEST(DiscoveryBoundTest, FanOutStopsAtTheFolderLimitAndSaysSo) {
         auto& children = phone.subfolders["/" + name];
         for (int j = 0; j < 100; ++j) children.push_back("+FSDI: \"s" + std::to_string(j) + "\",0");
     }
-    p.fs.BuildFolderTree(FolderMode::Pims);
+    (void)p.fs.BuildFolderTree(FolderMode::Pims);
     ASSERT_NE(p.fs.PhoneRoot(), nullptr);
     // The limit's worth of the phone's folders (besides the program's own markers).
     size_t kept = 0;

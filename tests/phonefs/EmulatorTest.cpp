@@ -11,6 +11,7 @@
 #include "EmulatorLink.h"
 #include "link/Failure.h"
 #include "phonefs/FolderMaps.h"
+#include "support/Reasons.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -59,7 +60,7 @@ TEST_F(EmulatorTest, ListingInBatchesWithZeroSizesReservedNamesAndOddStamps) {
     link.emu->InjectListingLine("B", "+FSDL: \"nostamp\",0,0,0,0,5,\"\"");
     link.emu->InjectListingLine("B", "+FSDL: \"month13\",0,0,0,0,5,\"2006/13/01 00:00:00\"");
     link.emu->InjectListingLine("B", "+FSDL: \"minute61\",0,0,0,0,5,\"2006/01/01 10:61:00\"");
-    ASSERT_TRUE(link.fs->ListFolder(user, false)) << link.Ch().LastError;
+    ASSERT_EQ(test::ReasonOf(link.fs->ListFolder(user, false)), 0);
     // 29 lines in batches of ten: three batch ends, three prompts.
     EXPECT_EQ(CountOf(link.emu->Received(), "##>\r\n"), 3u);
     EXPECT_EQ(user->Files.size(), 27u);
@@ -78,9 +79,9 @@ TEST_F(EmulatorTest, ListingInBatchesWithZeroSizesReservedNamesAndOddStamps) {
     // A size that is not a number ends the listing with a clear error, and the link is
     // still in step for the next command.
     link.emu->InjectListingLine("B", "+FSDL: \"bad\",0,0,0,0,12a,\"2006/01/01 00:00:00\"");
-    EXPECT_FALSE(link.fs->ListFolder(user, true));
-    EXPECT_EQ(link.Ch().LastError, kErrBadAnswer);
-    EXPECT_EQ(FailureText(link.Ch().LastError, ""), Msg(79));
+    const Status listed = link.fs->ListFolder(user, true);
+    EXPECT_EQ(test::ReasonOf(listed), kErrBadAnswer);
+    EXPECT_EQ(test::TextOf(listed), Msg(79));
     Tree4* java = FindChild("java", link.fs->PhoneRoot());
     link.emu->PutFile("a", "game.jar", "PK");
     ASSERT_TRUE(link.fs->ListFolder(java, true));
@@ -102,14 +103,13 @@ TEST_F(EmulatorTest, WritesAnnounceSizeModBlockAndSendWholeBlocks) {
         const std::string name = "w" + std::to_string(c.size);
         WriteLocal(Path("w"), data, stamp);
         link.emu->ClearReceived();
-        ASSERT_TRUE(link.fs->WritePhoneFile(Path("w"), name, user)) << link.Ch().LastError;
+        ASSERT_EQ(test::ReasonOf(link.fs->WritePhoneFile(Path("w"), name, user)), 0);
         const std::string sent = link.emu->Received();
         const std::string header = "AT+FSFW=-1,\"" + name + "\"" + c.header;
         ASSERT_TRUE(sent.starts_with(header)) << sent.substr(0, 80);
         // After the header line only the file's bytes, in the phone's prompts' rhythm.
         EXPECT_EQ(sent.substr(sent.find("\r\n") + 2), data);
         EXPECT_EQ(link.emu->GetFile("B", name), data);
-        EXPECT_EQ(link.Ch().LastError, 0);
     }
     EXPECT_EQ(user->Files.size(), 3u);
     EXPECT_EQ(FindFile(user, "w1000")->Date, stamp);
@@ -130,8 +130,7 @@ TEST_F(EmulatorTest, PutThenGetReturnsTheBytesAndTheTimeStamp) {
     const FileEntry* entry = FindFile(user, "src.bin");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->Date, stamp);
-    ASSERT_TRUE(link.fs->ReadPhoneFile(Path("back.bin"), "src.bin", entry->Date))
-        << link.Ch().LastError;
+    ASSERT_EQ(test::ReasonOf(link.fs->ReadPhoneFile(Path("back.bin"), "src.bin", entry->Date)), 0);
     EXPECT_EQ(ReadLocal(Path("back.bin")), data);
     EXPECT_EQ(QFileInfo(QString::fromStdString(Path("back.bin"))).lastModified(), stamp);
     EXPECT_EQ(link.progress.captions.back(), "Передача данных... ");
@@ -143,13 +142,13 @@ TEST_F(EmulatorTest, FailedReadsLeaveTheTargetAsItWas) {
     WriteLocal(Path("pic.jpg"), "what was here", QDateTime::currentDateTime());
     ASSERT_TRUE(link.fs->ChangeFolder("B"));
     link.emu->CorruptReadCrc(true);
-    EXPECT_FALSE(link.fs->ReadPhoneFile(Path("pic.jpg"), "pic.jpg", QDateTime()));
-    EXPECT_EQ(link.Ch().LastError, kErrChecksum);
+    EXPECT_EQ(test::ReasonOf(link.fs->ReadPhoneFile(Path("pic.jpg"), "pic.jpg", QDateTime())),
+              kErrChecksum);
     EXPECT_EQ(ReadLocal(Path("pic.jpg")), "what was here");
     link.emu->ClearFaults();
 
-    EXPECT_FALSE(link.fs->ReadPhoneFile(Path("pic.jpg"), "absent.jpg", QDateTime()));
-    EXPECT_EQ(link.Ch().LastError, kErrPhoneNotFound);
+    EXPECT_EQ(test::ReasonOf(link.fs->ReadPhoneFile(Path("pic.jpg"), "absent.jpg", QDateTime())),
+              kErrPhoneNotFound);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"pic.jpg"});
 }
 
@@ -157,13 +156,12 @@ TEST_F(EmulatorTest, FullPhoneAndMissingFileGiveThePhonesCodes) {
     UseMap();
     ASSERT_TRUE(link.fs->ChangeFolder("B"));
     WriteLocal(Path("big"), Pattern(13200 * 1024, 1), QDateTime::currentDateTime());
-    EXPECT_FALSE(link.fs->WritePhoneFile(Path("big"), "big", user));
-    EXPECT_EQ(link.Ch().LastError, kErrPhoneMemoryFull);
-    EXPECT_EQ(FailureText(link.Ch().LastError, ""), "Память заполнена");
+    const Status written = link.fs->WritePhoneFile(Path("big"), "big", user);
+    EXPECT_EQ(test::ReasonOf(written), kErrPhoneMemoryFull);
+    EXPECT_EQ(test::TextOf(written), "Память заполнена");
     EXPECT_FALSE(HasFile(user, "big"));
 
-    EXPECT_FALSE(link.fs->EraseFile("nothing.mid"));
-    EXPECT_EQ(link.Ch().LastError, kErrPhoneNotFound);
+    EXPECT_EQ(test::ReasonOf(link.fs->EraseFile("nothing.mid")), kErrPhoneNotFound);
     link.emu->PutFile("B", "tune.mid", "MThd");
     const int before = link.progress.steps[1];
     EXPECT_TRUE(link.fs->EraseFile("tune.mid"));
@@ -174,8 +172,8 @@ TEST_F(EmulatorTest, FullPhoneAndMissingFileGiveThePhonesCodes) {
 TEST_F(EmulatorTest, ProScanListsTheRealFoldersInTheWalksOrder) {
     link.flags.Mode = FolderMode::Pro;
     link.emu->PutFile(link.emu->FolderId("mms/camera/image"), "photo.jpg", Pattern(20000, 2));
-    Tree4* root = link.fs->ScanPhone(FolderMode::Pro, false);
-    ASSERT_NE(root, nullptr) << link.Ch().LastError;
+    Tree4* root = link.fs->ScanPhone(FolderMode::Pro, false).value_or(nullptr);
+    ASSERT_NE(root, nullptr);
     std::string expected = "AT+CGMM\r\n";
     for (Tree4* n : CollectFolderTable(root)) {
         if (n->IsVirtual()) continue;
@@ -200,7 +198,7 @@ TEST_F(EmulatorTest, ProScanListsTheRealFoldersInTheWalksOrder) {
 TEST_F(EmulatorTest, ScanEndsWithTheTimeoutBoxWhenThePhoneFallsSilent) {
     link.flags.Mode = FolderMode::Normal;
     link.emu->FallSilentAfter(7);
-    EXPECT_EQ(link.fs->ScanPhone(FolderMode::Normal, false), nullptr);
+    EXPECT_EQ(link.fs->ScanPhone(FolderMode::Normal, false).value_or(nullptr), nullptr);
     EXPECT_EQ(link.fs->PhoneRoot(), nullptr);
     ASSERT_EQ(link.prompts.shown.size(), 1u);
     EXPECT_EQ(link.prompts.shown[0].Text, FailureReport(kErrTimeout, ""));
@@ -222,10 +220,10 @@ TEST(EmulatorLargeFileTest, MoreThanAMebibyteBothWaysInBlocksLongerThan600) {
     auto root = BuildFolderMap(MapKind::Pro, "E700");
     Tree4* user = FindChild("user", root.get());
     ASSERT_TRUE(link.fs->ChangeFolder(user->Id));
-    ASSERT_TRUE(link.fs->WritePhoneFile(src.toStdString(), "big.bin", user)) << link.Ch().LastError;
+    ASSERT_EQ(test::ReasonOf(link.fs->WritePhoneFile(src.toStdString(), "big.bin", user)), 0);
     EXPECT_EQ(link.emu->GetFile("B", "big.bin"), data);
-    ASSERT_TRUE(link.fs->ReadPhoneFile(back.toStdString(), "big.bin", QDateTime()))
-        << link.Ch().LastError;
+    ASSERT_EQ(test::ReasonOf(link.fs->ReadPhoneFile(back.toStdString(), "big.bin", QDateTime())),
+              0);
     QFile b(back);
     ASSERT_TRUE(b.open(QIODevice::ReadOnly));
     EXPECT_TRUE(b.readAll().toStdString() == data);
@@ -239,7 +237,7 @@ TEST(EmulatorPimsTest, DiscoveryBuildsPathsFromThePhone) {
     ASSERT_TRUE(link.Open(config));
     link.flags.Mode = FolderMode::Pims;
     link.emu->PutFile("/Sounds/Ring", "ring.mmf", "MMMD....");
-    Tree4* root = link.fs->ScanPhone(FolderMode::Pims, false);
+    Tree4* root = link.fs->ScanPhone(FolderMode::Pims, false).value_or(nullptr);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->Name, "X600");
     Tree4* ring = FindFolderByPath(root, "X600:\\Sounds\\Ring");
@@ -323,8 +321,7 @@ TEST(EmulatorFaultWrite, APromptAfterTheLastBlockStillEndsInTheStoredFile) {
         const std::string name = "x" + std::to_string(size);
         QElapsedTimer clock;
         clock.start();
-        ASSERT_TRUE(link.fs->WritePhoneFile(path.toStdString(), name, user))
-            << FailureText(link.Ch().LastError, link.Ch().ErrorText);
+        ASSERT_EQ(test::ReasonOf(link.fs->WritePhoneFile(path.toStdString(), name, user)), 0);
         EXPECT_LT(clock.elapsed(), 3000);
         EXPECT_EQ(link.emu->GetFile("B", name), data);
         EXPECT_TRUE(HasFile(user, name));

@@ -4,6 +4,7 @@
 #include "link/Failure.h"
 #include "phonefs/FileListCache.h"
 #include "phonefs/FolderMaps.h"
+#include "support/Reasons.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -37,9 +38,7 @@ TEST_F(ListingTest, MalformedNumbersEndTheListingAsABadAnswer) {
                                   "+FSDL: \"x\",0,0,0,0,99999999999,\"2024/01/01 10:00:00\"",
                                   "+FSDL: \"x\",0,0,1", "+FSDL: \"unterminated"}) {
         phone.listings["B"] = {Fsdl("good", 1), bad, Fsdl("after", 1)};
-        p.ch.LastError = 0;
-        EXPECT_FALSE(p.fs.ListFolder(folder, true)) << bad;
-        EXPECT_EQ(p.ch.LastError, kErrBadAnswer) << bad;
+        EXPECT_EQ(test::ReasonOf(p.fs.ListFolder(folder, true)), kErrBadAnswer) << bad;
         // What was read before stays; nothing after the bad line.
         ASSERT_EQ(folder->Files.size(), 1u) << bad;
         EXPECT_EQ(folder->Files[0].Name, "good");
@@ -52,15 +51,13 @@ TEST_F(ListingTest, RunawayListingIsCutShort) {
     for (int i = 0; i < 5000; ++i) lines.push_back(Fsdl("f" + std::to_string(i), 1));
     phone.listings["B"] = lines;
     phone.batch = 1000;
-    EXPECT_FALSE(p.fs.ListFolder(folder, true));
-    EXPECT_EQ(p.ch.LastError, kErrBadAnswer);
+    EXPECT_EQ(test::ReasonOf(p.fs.ListFolder(folder, true)), kErrBadAnswer);
     EXPECT_EQ(folder->Files.size(), 4096u);
 }
 
 TEST_F(ListingTest, RefusedFolderFailsAtOnceWithThePhonesCode) {
     Tree4* gone = AddFolder("gone", root.get(), "Q");
-    EXPECT_FALSE(p.fs.ListFolder(gone, true));
-    EXPECT_EQ(p.ch.LastError, kErrPhoneNotFound);
+    EXPECT_EQ(test::ReasonOf(p.fs.ListFolder(gone, true)), kErrPhoneNotFound);
     EXPECT_LT(p.clock.now, 1000);  // no time-out spent
     EXPECT_EQ(p.Commands().size(), 1u);
 }
@@ -68,25 +65,21 @@ TEST_F(ListingTest, RefusedFolderFailsAtOnceWithThePhonesCode) {
 TEST_F(ListingTest, RefusalWithAnUnknownCodeStillNamesAReason) {
     phone.listings["B"] = {Fsdl("a", 1)};
     ASSERT_TRUE(p.fs.ListFolder(folder, true));
-    ASSERT_EQ(p.ch.LastError, 0);
     // A code the program has no text for: the failure must not read as the last success.
     p.react = [&](const std::string& sent) {
         if (sent.starts_with("AT+FSCD")) p.Answer("\r\nOK\r\n");
         if (sent.starts_with("AT+FSDL") || sent.starts_with("AT+FSFE"))
             p.Answer("\r\n+CME ERROR: 4\r\n");
     };
-    EXPECT_FALSE(p.fs.ListFolder(folder, true));
-    EXPECT_EQ(p.ch.LastError, kErrText);
-    EXPECT_EQ(FailureText(p.ch.LastError, p.ch.ErrorText), "Ошибка: +CME ERROR: 4");
-    p.ch.LastError = 0;
-    EXPECT_FALSE(p.fs.EraseFile("a"));
-    EXPECT_EQ(FailureText(p.ch.LastError, p.ch.ErrorText), "Ошибка: +CME ERROR: 4");
+    const Status listed = p.fs.ListFolder(folder, true);
+    EXPECT_EQ(test::ReasonOf(listed), kErrText);
+    EXPECT_EQ(test::TextOf(listed), "Ошибка: +CME ERROR: 4");
+    EXPECT_EQ(test::TextOf(p.fs.EraseFile("a")), "Ошибка: +CME ERROR: 4");
 }
 
 TEST_F(ListingTest, SilentPhoneTimesOut) {
     p.react = nullptr;
-    EXPECT_FALSE(p.fs.ListFolder(folder, true));
-    EXPECT_EQ(p.ch.LastError, kErrTimeout);
+    EXPECT_EQ(test::ReasonOf(p.fs.ListFolder(folder, true)), kErrTimeout);
 }
 
 TEST(DiscoveryTest, PimsPathsFromTwoLevelsAndTheInfoTextIsIgnored) {
@@ -97,7 +90,7 @@ TEST(DiscoveryTest, PimsPathsFromTwoLevelsAndTheInfoTextIsIgnored) {
     phone.subfolders["/Sounds"] = {"+FSDI: \"Ring\",0", "+FSDI: \".\",0"};
     phone.subfolders["/Pictures"] = {};
     phone.subfolders["/Sounds/Ring"] = {"+FSDI: \"Deeper\",0"};
-    p.fs.BuildFolderTree(FolderMode::Pims);
+    (void)p.fs.BuildFolderTree(FolderMode::Pims);
     Tree4* root = p.fs.PhoneRoot();
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->Name, "E700");
@@ -124,7 +117,7 @@ TEST(DiscoveryTest, PimsPathsFromTwoLevelsAndTheInfoTextIsIgnored) {
         }
         other.React(sent);
     };
-    q.fs.BuildFolderTree(FolderMode::Pims);
+    (void)q.fs.BuildFolderTree(FolderMode::Pims);
     EXPECT_EQ(CollectFolderTable(q.fs.PhoneRoot()).size(),
               CollectFolderTable(p.fs.PhoneRoot()).size());
     EXPECT_EQ(FindChild("Bogus", q.fs.PhoneRoot()), q.fs.PhoneRoot());
@@ -151,7 +144,7 @@ TEST_F(ScanTest, AbortStopsBeforeTheNextFolderAndWarns) {
         if (sent.starts_with("AT+FSDL") && ++listings == 3) p.flags.AbortRequested = true;
         inner(sent);
     };
-    Tree4* root = p.fs.ScanPhone(FolderMode::Pro, false);
+    Tree4* root = p.fs.ScanPhone(FolderMode::Pro, false).value_or(nullptr);
     ASSERT_NE(root, nullptr);  // the scan result is still the tree
     EXPECT_EQ(listings, 3);
     ASSERT_EQ(p.prompts.shown.size(), 1u);
@@ -169,7 +162,7 @@ TEST_F(ScanTest, FailingListingEndsWithTheTimeoutBoxAndNoTree) {
         if (sent == "AT+FSDL=\"L\"\r\n") return;  // mms falls silent
         inner(sent);
     };
-    EXPECT_EQ(p.fs.ScanPhone(FolderMode::Pro, false), nullptr);
+    EXPECT_EQ(p.fs.ScanPhone(FolderMode::Pro, false).value_or(nullptr), nullptr);
     EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
     EXPECT_TRUE(dropped);
     ASSERT_EQ(p.prompts.shown.size(), 1u);
@@ -181,12 +174,12 @@ TEST_F(ScanTest, FailingListingEndsWithTheTimeoutBoxAndNoTree) {
 TEST(ScanModeTest, TheModelLineChoosesTheFamily) {
     ScriptedPhone p;
     p.ch.PhoneModel = "SGH-E800";
-    p.fs.BuildFolderTree(FolderMode::Pro);
+    (void)p.fs.BuildFolderTree(FolderMode::Pro);
     Tree4* sms = FindChild("sms", p.fs.PhoneRoot());
     EXPECT_EQ(FindChild("animations", sms)->Id, "J");
     EXPECT_EQ(FindChild("test", p.fs.PhoneRoot())->Id, "K");
     p.ch.PhoneModel = "SGH-X600";
-    p.fs.BuildFolderTree(FolderMode::Pro);
+    (void)p.fs.BuildFolderTree(FolderMode::Pro);
     EXPECT_EQ(FindChild("test", p.fs.PhoneRoot())->Id, "J");
     EXPECT_EQ(FindChild("animations", FindChild("sms", p.fs.PhoneRoot())),
               FindChild("sms", p.fs.PhoneRoot()));
@@ -205,8 +198,8 @@ TEST(ScanModeTest, ADiscoveredPhoneWithManyFoldersIsWalkedWhole) {
         phone.subfolders["/" + name];
         phone.listings["/" + name] = {Fsdl(name + ".txt", 10)};
     }
-    Tree4* root = p.fs.ScanPhone(FolderMode::Pims, false);
-    ASSERT_NE(root, nullptr) << p.ch.LastError;
+    Tree4* root = p.fs.ScanPhone(FolderMode::Pims, false).value_or(nullptr);
+    ASSERT_NE(root, nullptr);
     EXPECT_EQ(p.progress.Max(1), 161);
     EXPECT_EQ(p.progress.Position(1), 161);
     EXPECT_TRUE(HasFile(FindChild("F79", root), "F79.txt"));
@@ -220,12 +213,12 @@ TEST(ScanModeTest, NormalModeListsOnlyRealFoldersAndAModeOutOfRangeBuildsNothing
         phone.listings[id];
     }
     p.flags.Mode = FolderMode::Normal;
-    Tree4* root = p.fs.ScanPhone(FolderMode::Normal, false);
+    Tree4* root = p.fs.ScanPhone(FolderMode::Normal, false).value_or(nullptr);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(p.progress.Max(1), 33);
     // The model, then 13 real folders; the root, the groups and the markers cost nothing.
     EXPECT_EQ(p.Commands().size(), 27u);
-    EXPECT_EQ(p.fs.ScanPhone(static_cast<FolderMode>(3), false), nullptr);
+    EXPECT_EQ(p.fs.ScanPhone(static_cast<FolderMode>(3), false).value_or(nullptr), nullptr);
     EXPECT_EQ(p.fs.PhoneRoot(), nullptr);
 }
 
@@ -259,9 +252,8 @@ TEST(StaleAnswerTest, LeftoverOkAnswersNeitherTheModelQueryNorAFolderChange) {
             p.Answer("\r\n+CME ERROR: 2000\r\n");
         }
     };
-    EXPECT_FALSE(p.fs.ChangeFolder("Q"));
+    EXPECT_EQ(test::ReasonOf(p.fs.ChangeFolder("Q")), kErrPhoneNotFound);
     EXPECT_TRUE(answered);
-    EXPECT_EQ(p.ch.LastError, kErrPhoneNotFound);
 }
 
 }  // namespace

@@ -37,21 +37,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Tree4* folder = AddFolder("user", root.get(), "B");
     switch (op) {
         case 0:
-            p.fs.ListFolder(folder, true);
+            (void)p.fs.ListFolder(folder, true);
             break;
         case 1:
             p.flags.Mode = FolderMode::Pims;
-            p.fs.ListSubfolders(root.get());
+            (void)p.fs.ListSubfolders(root.get());
             break;
         case 2:
-            p.fs.ReadPhoneFile(dir.filePath("out.bin").toStdString(), "x", QDateTime());
+            (void)p.fs.ReadPhoneFile(dir.filePath("out.bin").toStdString(), "x", QDateTime());
             break;
         case 3:
             p.flags.Mode = FolderMode::Pims;
-            p.fs.DiscoverFolders();
+            (void)p.fs.DiscoverFolders();
             break;
         case 4:
-            p.fs.ScanPhone(static_cast<FolderMode>(size % 3), (size & 4) != 0);
+            (void)p.fs.ScanPhone(static_cast<FolderMode>(size % 3), (size & 4) != 0);
             break;
         default: {
             const std::string line(reinterpret_cast<const char*>(data + 1), size - 1);

@@ -11,6 +11,7 @@
 #include "link/MemorySerialDevice.h"
 #include "phonefs/FileListCache.h"
 #include "phonefs/PhoneSession.h"
+#include "support/Reasons.h"
 #include "support/ScriptedUi.h"
 #include "support/VirtualClock.h"
 #include "ui/Messages.h"
@@ -207,11 +208,10 @@ TEST_F(SessionFixture, RunBracketsEveryWayOutAndReportsAFailureOnce) {
     ui.events.clear();
     const int opens = dev->opens;
     EXPECT_EQ(RunNow(*session, {},
-                     [](PhoneFs& fs) {
-                         fs.Channel().LastError = kErrPhoneMemoryFull;
-                         return Outcome::Failed;
+                     [](PhoneFs&) {
+                         return Outcome::Failed({kErrPhoneMemoryFull, {}});
                      }),
-              Outcome::Failed);
+              Outcome::Failed({}));
     EXPECT_EQ(ui.Only({"box", "progress hidden"}),
               (std::vector<std::string>{"progress hidden", Box(kMsgMemoryFull), "progress hidden"}));
     EXPECT_EQ(dev->opens, opens);
@@ -224,13 +224,12 @@ TEST_F(SessionFixture, RunBracketsEveryWayOutAndReportsAFailureOnce) {
     BusyView quiet;
     quiet.ShowProgress = false;
     bool innerRan = false;
-    session->Run(quiet, [&](PhoneFs& fs) {
+    session->Run(quiet, [&](PhoneFs&) {
         EXPECT_FALSE(RunNow(*session, {}, [&](PhoneFs&) {
                          innerRan = true;
-                         return Outcome::Failed;
+                         return Outcome::Failed({kErrTimeout, {}});
                      }).has_value());
-        fs.Channel().LastError = kErrChecksum;
-        return Outcome::Failed;
+        return Outcome::Failed({kErrChecksum, {}});
     });
     EXPECT_FALSE(innerRan);
     EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgChecksum)}));
@@ -242,8 +241,7 @@ TEST_F(SessionFixture, TimeOutCyclesThePortResetsAndRereadsTheSubfolderOnly) {
         Connect(sub);
         const int opens = dev->opens;
         const int64_t start = clock.now;
-        link->Channel.LastError = kErrTimeout;
-        session->SessionGuard();
+        session->SessionGuard({kErrTimeout, {}});
         EXPECT_EQ(dev->opens, opens + 1);
         EXPECT_GE(clock.now - start, PhoneSession::kRecoveryPauseMs);
         EXPECT_EQ(dev->written.substr(0, 5), "ATZ\r\n");
@@ -252,11 +250,10 @@ TEST_F(SessionFixture, TimeOutCyclesThePortResetsAndRereadsTheSubfolderOnly) {
         EXPECT_TRUE(Comm().Connected());
         EXPECT_TRUE(session->PhoneReady());
     }
-    // Another reason: its box, no port cycle; LastError 0 shows as the number.
+    // Another reason: its box, no port cycle; a reason of 0 shows as the number.
     ui.events.clear();
     dev->written.clear();
-    link->Channel.LastError = 0;
-    session->SessionGuard();
+    session->SessionGuard({0, {}});
     EXPECT_EQ(ui.Only({"box"}).front(), "box 0 / Ошибка");
     EXPECT_EQ(dev->written, "");
 }
@@ -284,7 +281,7 @@ TEST_F(SessionFixture, AListingThatNeverEndsIsCutAtItsBoundAndTheLinkRecovered) 
         Comm().PollTick();
     };
     const int64_t start = clock.now;
-    EXPECT_EQ(RescanNow(*session), Outcome::Failed);
+    EXPECT_EQ(RescanNow(*session), Outcome::Failed({}));
     // The listing's own bound ended it, not the phone: well before a minute.
     EXPECT_LT(clock.now - start, 60000);
     EXPECT_EQ(ui.Only({"box"}), (std::vector<std::string>{Box(kMsgPhoneUnfinished)}));
@@ -298,8 +295,7 @@ TEST_F(SessionFixture, APhoneThatStaysSilentEndsInAUsableDialogWithoutATree) {
     Connect(true);
     phone.silent = true;
     ui.dialogAnswers = {false};
-    link->Channel.LastError = kErrTimeout;
-    session->SessionGuard();
+    session->SessionGuard({kErrTimeout, {}});
     EXPECT_EQ(ui.Only({"box", "dialog", "tree"}),
               (std::vector<std::string>{Box(kMsgTimeout), "tree changed", "dialog"}));
     EXPECT_FALSE(session->PhoneReady());

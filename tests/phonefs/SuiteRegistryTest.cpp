@@ -10,6 +10,7 @@
 #include "EmulatorLink.h"
 #include "phonefs/FolderMaps.h"
 #include "phonefs/SuiteRegistry.h"
+#include "support/Reasons.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -74,13 +75,15 @@ struct SuiteRegistryTest : ::testing::Test {
     std::string Phone(const std::string& name) {
         return link.emu->GetFile(java->Id, name).value_or("<missing>");
     }
-    bool Rebuild() { return RebuildSuiteRegistry(*link.fs, scratch); }
+    // The last rebuild's result, for Shown().
+    Status last;
+    Status Rebuild() { return last = RebuildSuiteRegistry(*link.fs, scratch); }
     bool PhoneWasWrittenTo() {
         const std::string sent = link.emu->Received();
         return sent.find("AT+FSFE") != std::string::npos ||
                sent.find("AT+FSFW") != std::string::npos;
     }
-    std::string Shown() { return FailureText(link.Ch().LastError, link.Ch().ErrorText); }
+    std::string Shown() { return test::TextOf(last); }
 };
 
 TEST_F(SuiteRegistryTest, ShortJarNameGivesAnEmptyRecordAndTheFixedNameFile) {
@@ -134,7 +137,7 @@ TEST_F(SuiteRegistryTest, CompileCommandShowsItsLinesAndClosesTheDialog) {
     link.flags.Mode = FolderMode::Normal;
     Put("a_suite.jar", "PK");
     Put("a_suite.jad", "jad");
-    ASSERT_TRUE(RebuildJavaRegistry(*link.fs)) << Shown();
+    ASSERT_EQ(test::TextOf(RebuildJavaRegistry(*link.fs)), "");
     EXPECT_EQ(log.quick.front(), "Компилирование Java");
     EXPECT_EQ(log.longStatus, "Компилирование Java");
     EXPECT_EQ(log.bar1Max.front(), 5);
@@ -161,16 +164,14 @@ TEST_F(SuiteRegistryTest, RefusalsChangeNothingOnThePhone) {
     Put("suitesName.utf", "Orvik Lanto");
     Put("readme.txt", "no suites here");
     // Nothing to register.
-    EXPECT_FALSE(Rebuild());
-    EXPECT_EQ(link.Ch().LastError, kErrNoJar);
+    EXPECT_EQ(test::ReasonOf(Rebuild()), kErrNoJar);
     EXPECT_EQ(Shown(), "Ни одного JAR файла не найдено");
     EXPECT_FALSE(PhoneWasWrittenTo());
 
     // A .jar whose descriptor is not there under exactly its name (the case counts).
     Put("Game.JAR", "PK");
     Put("Game.jad", "jad");
-    EXPECT_FALSE(Rebuild());
-    EXPECT_EQ(link.Ch().LastError, kErrText);
+    EXPECT_EQ(test::ReasonOf(Rebuild()), kErrText);
     EXPECT_EQ(Shown(), "Ошибка компиляции Файл Game.JAd не найден");
     EXPECT_FALSE(PhoneWasWrittenTo());
 
@@ -198,8 +199,7 @@ TEST_F(SuiteRegistryTest, FailedWriteOfTheNewListPutsTheOldOneBack) {
     const std::string fresh = Encoded({"new_", prefix + "1234567"});
     link.emu->FailCommand("AT+FSFW=-1,\"suites.utf\"," + std::to_string(fresh.size() % 512) + ",",
                           2007);
-    EXPECT_FALSE(Rebuild());
-    EXPECT_EQ(link.Ch().LastError, kErrText);
+    EXPECT_EQ(test::ReasonOf(Rebuild()), kErrText);
     EXPECT_EQ(Shown(), "Память заполнена\r\nНа телефоне восстановлен прежний suites.utf.");
     EXPECT_EQ(Phone("suites.utf"), old);
     EXPECT_EQ(Phone("suitesName.utf"), "Orvik Lanto");
@@ -234,7 +234,7 @@ TEST_F(SuiteRegistryTest, OldRecordsSurviveALineThatDiesAfterTheErase) {
     link.emu->FallSilentAfter(5);
     EXPECT_FALSE(Rebuild());
     // A time-out stays one, so that the session guard resets the link.
-    EXPECT_EQ(link.Ch().LastError, kErrTimeout);
+    EXPECT_EQ(test::ReasonOf(last), kErrTimeout);
     EXPECT_EQ(Phone("suites.utf"), "<missing>");
     link.emu->ClearFaults();
     ASSERT_TRUE(Rebuild()) << Shown();

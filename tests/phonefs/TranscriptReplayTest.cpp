@@ -258,13 +258,12 @@ struct TranscriptTest : ::testing::TestWithParam<std::string> {
     }
 
     std::string Step(const Transcript& t, const std::string& step, long& taken) {
-        AtChannel& ch = link->Channel;
         const size_t space = step.find(' ');
         const std::string verb = step.substr(0, space);
         const std::string arg = space == std::string::npos ? "" : step.substr(space + 1);
-        bool ok = false;
+        Status done;
         if (verb == "identify") {
-            switch (IdentifyPhone(*link, flags)) {
+            switch (IdentifyPhone(*link, flags).Check) {
                 case PhoneCheck::Supported:
                     return "Supported";
                 case PhoneCheck::Silent:
@@ -274,17 +273,18 @@ struct TranscriptTest : ::testing::TestWithParam<std::string> {
             }
             return "?";
         } else if (verb == "model") {
-            ok = phone->RereadModel();
+            // A model that does not come: silence, as the phone's reason.
+            if (!phone->RereadModel()) done = Fail(kErrTimeout);
         } else if (verb == "cd") {
-            ok = phone->ChangeFolder(arg);
+            done = phone->ChangeFolder(arg);
         } else if (verb == "list" || verb == "subfolders") {
             auto root = MakeRoot("E700", arg);
-            ok = verb == "list" ? phone->ListFolder(root.get(), true)
-                                : phone->ListSubfolders(root.get());
+            done = verb == "list" ? phone->ListFolder(root.get(), true)
+                                  : phone->ListSubfolders(root.get());
             taken = static_cast<long>(verb == "list" ? root->Files.size() : root->Children.size());
         } else if (verb == "read") {
             const QString local = dir.filePath(QString::fromStdString(arg));
-            ok = phone->ReadPhoneFile(local.toStdString(), arg, QDateTime());
+            done = phone->ReadPhoneFile(local.toStdString(), arg, QDateTime());
             taken = QFileInfo(local).exists() ? static_cast<long>(QFileInfo(local).size()) : -1;
         } else if (verb == "write") {
             std::string content;
@@ -301,16 +301,16 @@ struct TranscriptTest : ::testing::TestWithParam<std::string> {
             }
             f.close();
             auto root = MakeRoot("E700", "0x1");
-            ok = phone->WritePhoneFile(local.toStdString(), arg, root.get());
+            done = phone->WritePhoneFile(local.toStdString(), arg, root.get());
         } else if (verb == "erase") {
-            ok = phone->EraseFile(arg);
+            done = phone->EraseFile(arg);
         } else if (verb == "discover") {
-            ok = phone->DiscoverFolders();
+            done = phone->DiscoverFolders();
         } else {
             ADD_FAILURE() << GetParam() << ": unknown step " << step;
             return "?";
         }
-        return ok ? "ok" : "LastError " + std::to_string(ch.LastError);
+        return done ? "ok" : "LastError " + std::to_string(done.error().Reason);
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include "ScriptedPhone.h"
 #include "phonefs/FolderMaps.h"
+#include "support/Reasons.h"
 #include "ui/Messages.h"
 
 using namespace q7k3;
@@ -79,7 +80,7 @@ TEST_F(TransferTest, ReadReassemblesBlocksHoldingLineEndsAndNulBytes) {
     const std::string whole = a + b;
     ServeRead({a, b}, "\r\n+FSFR: 0,2," + std::to_string(Crc(whole)) + "\r\n");
     const QDateTime date(QDate(2023, 12, 31), QTime(23, 59, 0));
-    ASSERT_TRUE(p.fs.ReadPhoneFile(Path("got"), "x.bin", date)) << p.ch.LastError;
+    ASSERT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("got"), "x.bin", date)), 0);
     EXPECT_EQ(Get("got"), whole);
     EXPECT_EQ(QFileInfo(QString::fromStdString(Path("got"))).lastModified(), date);
     EXPECT_EQ(p.port.writes[0], "AT+FSFR=-1,\"x.bin\"\r\n");
@@ -87,7 +88,6 @@ TEST_F(TransferTest, ReadReassemblesBlocksHoldingLineEndsAndNulBytes) {
     EXPECT_EQ(p.Count("##>\r\n"), 3);
     EXPECT_EQ(p.progress.steps[0], 2);
     EXPECT_EQ(p.progress.steps[1], 1);
-    EXPECT_EQ(p.ch.LastError, 0);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"got"});
 }
 
@@ -96,52 +96,48 @@ TEST_F(TransferTest, ReadWithABadCrcOrACutLineLeavesTheTargetAsItWas) {
     const std::string data = Bytes(1200);
     ServeRead({data.substr(0, 600), data.substr(600)},
               "\r\n+FSFR: 0,2," + std::to_string(Crc(data) ^ 1) + "#OK#\r\n");
-    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime::currentDateTime()));
-    EXPECT_EQ(p.ch.LastError, kErrChecksum);
+    EXPECT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime::currentDateTime())),
+              kErrChecksum);
     EXPECT_EQ(Get("keep"), "old contents");
 
     // The phone falls silent in the middle of the second block.
     p.react = [&](const std::string& sent) {
         if (sent.starts_with("AT+FSFR")) p.Answer("\r\n+FSFR: 1,600," + data.substr(0, 100));
     };
-    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime::currentDateTime()));
-    EXPECT_EQ(p.ch.LastError, kErrTimeout);
+    EXPECT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime::currentDateTime())),
+              kErrTimeout);
     EXPECT_EQ(Get("keep"), "old contents");
 
     // A missing phone file.
     p.react = [&](const std::string& sent) {
         if (sent.starts_with("AT+FSFR")) p.Answer("\r\n+CME ERROR: 2000\r\n");
     };
-    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime::currentDateTime()));
-    EXPECT_EQ(p.ch.LastError, kErrPhoneNotFound);
+    EXPECT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("keep"), "x", QDateTime::currentDateTime())),
+              kErrPhoneNotFound);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep"});
     // A target that cannot be created.
-    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("no/such/dir/f"), "x", QDateTime()));
-    EXPECT_EQ(p.ch.LastError, kErrLocalFile);
+    EXPECT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("no/such/dir/f"), "x", QDateTime())),
+              kErrLocalFile);
 }
 
 TEST_F(TransferTest, NoSuccessWithoutItsProofAndNoFailureWithoutAReason) {
     // A read that ends without the phone's CRC line has not been vouched for.
     ServeRead({"abc"}, "");
-    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime()));
-    EXPECT_EQ(p.ch.LastError, kErrChecksum);
+    EXPECT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("f"), "x", QDateTime())), kErrChecksum);
     EXPECT_EQ(Get("f"), "<missing>");
     // A local file that is not there, or a name that cannot go between quotes.
-    p.ch.LastError = 0;
-    EXPECT_FALSE(p.fs.WritePhoneFile(Path("nothing"), "nothing", folder));
-    EXPECT_EQ(p.ch.LastError, kErrLocalFile);
+    EXPECT_EQ(test::ReasonOf(p.fs.WritePhoneFile(Path("nothing"), "nothing", folder)),
+              kErrLocalFile);
     Put("f", "data", QDateTime::currentDateTime());
     // The local file is fine: the report names the phone name that cannot be taken.
-    EXPECT_FALSE(p.fs.WritePhoneFile(Path("f"), "bad\"name", folder));
-    EXPECT_EQ(p.ch.LastError, kErrBadName);
-    EXPECT_EQ(FailureText(p.ch.LastError, p.ch.ErrorText), Msg(kMsgBadPhoneName) + "bad\"name");
+    const Status badName = p.fs.WritePhoneFile(Path("f"), "bad\"name", folder);
+    EXPECT_EQ(test::ReasonOf(badName), kErrBadName);
+    EXPECT_EQ(test::TextOf(badName), Msg(kMsgBadPhoneName) + "bad\"name");
     for (const auto& w : p.port.writes) EXPECT_FALSE(w.starts_with("AT+FSFW")) << w;
     // A name that would end the command and smuggle in a second one is never sent.
     p.port.writes.clear();
-    EXPECT_FALSE(p.fs.EraseFile("a\"\r\nAT+FSFE=-1,\"b"));
-    EXPECT_EQ(p.ch.LastError, kErrBadName);
-    EXPECT_FALSE(p.fs.ReadPhoneFile(Path("g"), "a\r\nAT", QDateTime()));
-    EXPECT_EQ(p.ch.LastError, kErrBadName);
+    EXPECT_EQ(test::ReasonOf(p.fs.EraseFile("a\"\r\nAT+FSFE=-1,\"b")), kErrBadName);
+    EXPECT_EQ(test::ReasonOf(p.fs.ReadPhoneFile(Path("g"), "a\r\nAT", QDateTime())), kErrBadName);
     for (const auto& w : p.port.writes) EXPECT_FALSE(w.starts_with("AT+FSF")) << w;
 }
 

@@ -122,8 +122,8 @@ TEST(PimPhone, MessagesAreReadWholeOrNotAtAll) {
         options.Recover = [&]() -> Status {
             ++recovered;
             t.link->Port.Disconnect();
-            if (!t.link->Port.Connect() || !ResetPhone(*t.link)) return Fail(t.Ch().LastFailure());
-            return {};
+            if (!t.link->Port.Connect()) return Fail(kErrPortGone);
+            return ResetPhone(*t.link);
         };
         auto got = ReadMessages(t.Ch(), scope.Charset(), "ME", {}, options);
         if (row.FailText == 0) {
@@ -248,8 +248,8 @@ TEST(PimPhone, APhoneWithoutPduModeIsReadInTextMode) {
         options.ListTimeoutMs = 1500;
         options.Recover = [&]() -> Status {
             t.link->Port.Disconnect();
-            if (!t.link->Port.Connect() || !ResetPhone(*t.link)) return Fail(t.Ch().LastFailure());
-            return {};
+            if (!t.link->Port.Connect()) return Fail(kErrPortGone);
+            return ResetPhone(*t.link);
         };
         for (const char* store : {"ME", "SR"}) {
             const auto want = ExpectedMessages(*t.emu, store);
