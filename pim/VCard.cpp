@@ -248,8 +248,19 @@ std::string NameFromN(const std::vector<std::string>& n) {
 
 std::string NameOf(const Card& card) { return card.Fn.empty() ? NameFromN(card.N) : card.Fn; }
 
+// A name as one line: its line breaks and tabs as spaces, other control characters gone.
+std::string OneLine(const std::string& name) {
+    std::string out;
+    for (char32_t c : DecodeUtf8(name)) {
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) continue;
+        AppendUtf8(out, c);
+    }
+    return Trim(out);
+}
+
 void FinishCard(const Card& card, VCardImport& out) {
-    const std::string name = NameOf(card);
+    const std::string name = OneLine(NameOf(card));
     std::string reason = card.Problem;
     if (reason.empty() && card.Numbers.empty()) reason = Msg(kMsgCardNoNumber);
     if (!reason.empty()) {

@@ -432,6 +432,12 @@ Expected<int> WriteContact(AtChannel& ch, const PimCharset& cs, const Contact& c
     if (room->NameLength > 0 && length > room->NameLength)
         return Fail(kErrBadName, Msg(kMsgContactNameTooLong) + std::to_string(room->NameLength) +
                                      ": " + contact.Name);
+    // A control character has no place in a name, and under a set sent byte for byte a CR
+    // would end the command early and leave the rest of the name to run as one of its own.
+    const std::vector<char32_t> points = DecodeUtf8(contact.Name);
+    if (std::any_of(points.begin(), points.end(),
+                    [](char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }))
+        return Fail(kErrBadName, Msg(kMsgNameNotInCharset) + contact.Name);
     const Encoded name = set ? EncodeCharset(*set, contact.Name) : Encoded{contact.Name, {}};
     if (!name.Whole() || (*set != Charset::Ucs2 && name.Bytes.find('"') != std::string::npos))
         return Fail(kErrBadName, Msg(kMsgNameNotInCharset) + contact.Name);

@@ -67,6 +67,10 @@ TEST(VCard, ImportsWhatPhonesAndBooksWrote) {
          "junk\r\nBEGIN:VCARD\r\nFN:Nobody\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN;CHARSET=X-NONE:a\r\nTEL:1\r\nEND:VCARD\r\n"
          "BEGIN:VCARD\r\nFN:Cut\r\nTEL:2\r\n",
          {}, {Msg(510), Msg(512) + "X-NONE", Msg(511)}},
+        {"control characters in a name: breaks and tabs as spaces, the rest dropped",
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;ENCODING=QUOTED-PRINTABLE:X=0DAT+CPBW=1=0D\r\nTEL:1\r\nEND:VCARD\r\n"
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Two\\nLines\x01\x7F\tend\r\nTEL:2\r\nEND:VCARD\r\n",
+         {{"", 0, "1", 129, "X AT+CPBW=1"}, {"", 0, "2", 129, "Two Lines end"}}, {}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);

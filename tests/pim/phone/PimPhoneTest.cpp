@@ -285,15 +285,16 @@ TEST(PimPhone, ImportTakesFreeSlotsAndSaysWhatItLeftOut) {
         {"", 0, "+79160000004", 145, "Bartholomew Fitzgerald Jr"},
         {"", 0, "+49301234567", 129, "Müller"},
         {"", 0, "+79160000006", 145, "Maximilian Alexander Bo"},
+        {"", 0, "+79160000007", 145, "X\rAT+CPBW=1\r"},  // would erase slot 1 sent as it is
     };
     const struct {
         const char* Set;
         bool Cut;
         std::vector<R> Want;
     } rows[] = {
-        {"UCS2", false, {R::Written, R::Written, R::Already, R::Refused, R::Written, R::Refused}},
-        {"GSM", true, {R::Written, R::Refused, R::Already, R::Cut, R::Written, R::Cut}},
-        {"8859-1", false, {R::Written, R::Refused, R::Already, R::Refused, R::Written, R::Refused}},
+        {"UCS2", false, {R::Written, R::Written, R::Already, R::Refused, R::Written, R::Refused, R::Refused}},
+        {"GSM", true, {R::Written, R::Refused, R::Already, R::Cut, R::Written, R::Cut, R::Refused}},
+        {"8859-1", false, {R::Written, R::Refused, R::Already, R::Refused, R::Written, R::Refused, R::Refused}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Set);
