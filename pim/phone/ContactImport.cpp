@@ -165,7 +165,12 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
             while (nextFree < free.size()) {
                 c.Index = free[nextFree++];
                 written = WriteContact(ch, cs, c);
-                if (written || written.error().Reason != kErrRefused) break;
+                if (written || !SlotTaken(written.error())) break;
+            }
+            if (!written && SlotTaken(written.error())) {
+                written = Fail(kErrPhoneMemoryFull);  // every slot left was filled meanwhile
+            } else if (!written && written.error().Reason != kErrPhoneMemoryFull) {
+                --nextFree;  // a slot the phone would not fill for this entry stays free for the next
             }
         }
         if (written) {

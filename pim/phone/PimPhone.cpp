@@ -476,6 +476,10 @@ Expected<int> WriteContact(AtChannel& ch, const PimCharset& cs, const Contact& c
     return found;
 }
 
+bool SlotTaken(const Failure& failure) {
+    return failure.Reason == kErrRefused && failure.Text.starts_with(Msg(kMsgSlotTaken));
+}
+
 Status EraseContact(AtChannel& ch, const PimCharset& cs, const std::string& store, int index) {
     if (auto room = SelectPhonebook(ch, cs, store); !room) return Fail(room.error());
     return Simple(ch, "AT+CPBW=" + std::to_string(index));
