@@ -188,6 +188,11 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
         } else if (written.error().Reason == kErrBadName) {
             e.Result = ImportResult::Refused;
             e.Why = written.error().Text;
+        } else if (!NeedsLinkRecovery(written.error().Reason)) {
+            // The phone would not take this one (a text too long, a character it refuses):
+            // the rest may go in still.
+            e.Result = ImportResult::Refused;
+            e.Why = FailureText(written.error().Reason, written.error().Text);
         } else {
             e.Result = ImportResult::Failed;
             e.Why = FailureText(written.error().Reason, written.error().Text);

@@ -344,6 +344,26 @@ TEST(PimPhone, ImportTakesFreeSlotsAndSaysWhatItLeftOut) {
     }
 }
 
+// An entry the phone refuses (a plain ERROR, a +CME code of its own) is left out alone:
+// its slot goes to the next entry and the import goes on.
+TEST(PimPhone, ImportGoesOnPastAnEntryThePhoneRefuses) {
+    for (const int code : {0, 24}) {
+        SCOPED_TRACE(code);
+        EmulatorLink t;
+        ASSERT_TRUE(t.Open(Demo([&](EmulatorConfig& c) { c.Fault.Errors.push_back({"5550001", code, true}); })));
+        PimScope scope(t.Ch());
+        ASSERT_TRUE(scope.Opened().has_value());
+        const std::vector<Contact> entries = {{"", 0, "5550001", 129, "Refused"}, {"", 0, "5550002", 129, "Taken"}};
+        const ImportReport report = ImportContacts(t.Ch(), scope.Charset(), "ME", entries);
+        EXPECT_EQ(report.Problem.Reason, 0) << report.Problem.Text;
+        ASSERT_EQ(report.Entries.size(), 2u);
+        EXPECT_EQ(report.Entries[0].Result, ImportResult::Refused);
+        EXPECT_FALSE(report.Entries[0].Why.empty());
+        EXPECT_EQ(report.Entries[1].Result, ImportResult::Written);
+        EXPECT_EQ(report.Entries[1].Entry.Index, 12);  // the first free slot, which the refusal left free
+    }
+}
+
 TEST(PimPhone, AbortEndsAReadBetweenCommands) {
     // The flag outlives the scope, whose end still talks to the phone.
     std::atomic<bool> abort{false};
