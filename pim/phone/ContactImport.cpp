@@ -134,6 +134,7 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
 
     std::optional<bool> cutNames;
     size_t nextFree = 0;
+    bool full = false;
     if (options.Progress) options.Progress(0, all);
     for (int i = 0; i < all; ++i) {
         if (StopAsked(ch)) break;  // this one and the rest: Stopped
@@ -155,6 +156,13 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
         if (there.count(Identity(c))) {
             e.Result = ImportResult::Already;
             e.Why = Msg(kMsgImportAlready);
+            if (options.Progress) options.Progress(i + 1, all);
+            continue;
+        }
+        // Once the store is full, only what would need a write is left out for that.
+        if (full) {
+            e.Result = ImportResult::Full;
+            e.Why = Msg(kMsgImportFull);
             if (options.Progress) options.Progress(i + 1, all);
             continue;
         }
@@ -180,11 +188,9 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
             e.Why = cut ? Msg(kMsgImportNameCut) + e.Entry.Name : std::string();
             e.Entry = c;
         } else if (written.error().Reason == kErrPhoneMemoryFull) {
-            for (int k = i; k < all; ++k) {
-                report.Entries[static_cast<size_t>(k)].Result = ImportResult::Full;
-                report.Entries[static_cast<size_t>(k)].Why = Msg(kMsgImportFull);
-            }
-            break;
+            full = true;
+            e.Result = ImportResult::Full;
+            e.Why = Msg(kMsgImportFull);
         } else if (written.error().Reason == kErrBadName) {
             e.Result = ImportResult::Refused;
             e.Why = written.error().Text;

@@ -364,6 +364,23 @@ TEST(PimPhone, ImportGoesOnPastAnEntryThePhoneRefuses) {
     }
 }
 
+// A full store leaves out for want of room only what would need a slot.
+TEST(PimPhone, AFullStoreLeavesOutOnlyWhatItWouldWrite) {
+    EmulatorLink t;
+    ASSERT_TRUE(t.Open(Demo([](EmulatorConfig& c) { c.Pim.PhoneSlots = 11; })));
+    PimScope scope(t.Ch());
+    ASSERT_TRUE(scope.Opened().has_value());
+    const std::vector<Contact> entries = {{"", 0, "5550099", 129, "New One"},
+                                          {"", 0, "+79099998877", 145, "Anna Schmidt"},
+                                          {"", 0, "5550098", 129, "Bartholomew Fitzgerald Jr"},
+                                          {"", 0, "5550097", 129, "Another"}};
+    const ImportReport report = ImportContacts(t.Ch(), scope.Charset(), "ME", entries);
+    std::vector<ImportResult> results;
+    for (const ImportedEntry& e : report.Entries) results.push_back(e.Result);
+    using R = ImportResult;
+    EXPECT_EQ(results, (std::vector<R>{R::Full, R::Already, R::Refused, R::Full}));
+}
+
 TEST(PimPhone, AbortEndsAReadBetweenCommands) {
     // The flag outlives the scope, whose end still talks to the phone.
     std::atomic<bool> abort{false};
