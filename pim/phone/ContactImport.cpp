@@ -101,12 +101,12 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
     const int all = static_cast<int>(entries.size());
     if (StopAsked(ch)) return report;
 
-    // The store as it is, every entry of it, before anything is written.
+    // The store as it is, every entry of it, before anything is written. Nothing is written
+    // yet, so an abort may end the read anywhere.
     std::set<std::pair<std::string, std::string>> there;
     std::vector<int> free;
     int limit = 0;
     {
-        const EntryHold hold(ch);
         auto room = SelectPhonebook(ch, cs, store);
         if (!room) {
             report.Problem = room.error();

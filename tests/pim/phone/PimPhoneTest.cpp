@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "link/Connection.h"
 #include "phonefs/EmulatorLink.h"
@@ -379,6 +381,30 @@ TEST(PimPhone, AFullStoreLeavesOutOnlyWhatItWouldWrite) {
     for (const ImportedEntry& e : report.Entries) results.push_back(e.Result);
     using R = ImportResult;
     EXPECT_EQ(results, (std::vector<R>{R::Full, R::Already, R::Refused, R::Full}));
+}
+
+// Nothing is written while the store is read first: an abort ends that read at once.
+TEST(PimPhone, AbortEndsTheReadBeforeAnImport) {
+    std::atomic<bool> abort{false};
+    EmulatorLink t;
+    ASSERT_TRUE(t.Open(Demo()));
+    PimScope scope(t.Ch());
+    ASSERT_TRUE(scope.Opened().has_value());
+    t.emu->FallSilentAfter(3);  // the store chosen and measured; its listing never comes
+    t.Ch().AbortFlag = &abort;
+    std::thread user([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        abort = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const ImportReport report = ImportContacts(t.Ch(), scope.Charset(), "ME", {{"", 0, "1", 129, "A"}});
+    const auto took = std::chrono::steady_clock::now() - start;
+    user.join();
+    EXPECT_EQ(report.Problem.Reason, kErrAborted);
+    EXPECT_LT(took, std::chrono::seconds(3));  // not the read's time-out
+    EXPECT_EQ(report.Entries.at(0).Result, ImportResult::Stopped);
+    t.Ch().AbortFlag = nullptr;
+    t.emu->ClearFaults();
 }
 
 TEST(PimPhone, AbortEndsAReadBetweenCommands) {
