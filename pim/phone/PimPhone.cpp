@@ -726,7 +726,9 @@ Expected<std::vector<StoredPdu>> ReadMessages(AtChannel& ch, const PimCharset& c
 }
 
 Status EraseMessage(AtChannel& ch, const PimCharset& cs, const std::string& store, int index) {
-    if (auto set = SelectMessageStore(ch, cs, store); !set) return Fail(set.error());
+    bool text = false;  // a phone without PDU mode deletes in text mode
+    if (auto set = SelectMessageStore(ch, cs, store, nullptr, nullptr, &text); !set)
+        return Fail(set.error());
     return Simple(ch, "AT+CMGD=" + std::to_string(index));
 }
 

@@ -273,6 +273,9 @@ TEST(PimPhone, APhoneWithoutPduModeIsReadInTextMode) {
                 EXPECT_EQ(mine->Discharge, phones->Discharge);
             }
         }
+        const size_t held = t.emu->Messages("ME").size();
+        ASSERT_TRUE(EraseMessage(t.Ch(), scope.Charset(), "ME", 1).has_value());
+        EXPECT_EQ(t.emu->Messages("ME").size(), held - 1);
     }
 }
 
