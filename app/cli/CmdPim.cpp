@@ -429,15 +429,19 @@ int RunMessages(const ParsedArgs& a) {
     if (verb == "export") {
         const std::vector<pim::SmsMessage> messages = pim::JoinMessages(*stored);
         const pim::MessageFiles files = MessageFilesFor(a.positional[1]);
-        // The senders' names from the phonebook, where the phone gives it.
+        // The senders' names from the phonebook, where the phone gives it: a store it will
+        // not read leaves its names out, only a failing link ends the export.
         std::vector<Contact> contacts;
         if (auto books = PhonebookStores(ch, cs); books) {
             for (const PhonebookStore& book : *books) {
                 auto read = ReadContacts(ch, cs, book.Name);
-                if (!read) return s.Failed(read.error());
-                contacts.insert(contacts.end(), read->begin(), read->end());
+                if (read) {
+                    contacts.insert(contacts.end(), read->begin(), read->end());
+                } else if (NeedsLinkRecovery(read.error().Reason)) {
+                    return s.Failed(read.error());
+                }
             }
-        } else if (books.error().Reason != kErrText) {
+        } else if (NeedsLinkRecovery(books.error().Reason)) {
             return s.Failed(books.error());
         }
         if (Status written = pim::ExportMessageFiles(files, messages, pim::NamesByNumber(contacts),

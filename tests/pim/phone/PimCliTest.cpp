@@ -178,7 +178,8 @@ TEST(PimCli, ImportFillsFreeSlotsOnlyAndSaysWhatItLeftOut) {
 }
 
 TEST(PimCli, MessagesOfAPhoneWithoutPduModeComeOffInTextMode) {
-    EmulatorProcess phone({"--preset", "demo", "--pdu-refused"});
+    // Its phonebook will not be read either: that costs the senders' names only.
+    EmulatorProcess phone({"--preset", "demo", "--pdu-refused", "--fail-command", "AT+CPBR=1:5"});
     ASSERT_TRUE(phone.Started()) << phone.Error();
     const fs::path dir = Fresh("pim-cli-text-mode");
     const CliResult m = RunCli({"--port", phone.TtyPath(), "messages", "export", (dir / "m.xml").string()});
