@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "pim/GsmAlphabet.h"
 #include "ui/Messages.h"
 
@@ -89,4 +91,16 @@ TEST(VCard, ImportsWhatPhonesAndBooksWrote) {
 
 TEST(VCard, Cp1251) {
     EXPECT_EQ(Cp1251ToUtf8("A\xC0\xDF\xE0\xFF\xA8\xB8\xB9\x88"), "AАЯаяЁё№€");
+}
+
+// A line folded a million times, its name never ended by a colon, is read in one pass.
+TEST(VCard, AManyTimesFoldedLineIsReadInOnePass) {
+    std::string file = "BEGIN:VCARD\nFN";
+    for (int i = 0; i < 1'000'000; ++i) file += "\n x";
+    file += "\nTEL:1\nEND:VCARD\n";
+    const auto start = std::chrono::steady_clock::now();
+    const VCardImport got = ImportVCards(file);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ASSERT_EQ(got.Contacts.size(), 1u);
+    EXPECT_EQ(got.Contacts[0].Number, "1");
 }
