@@ -550,11 +550,14 @@ Expected<std::vector<StoredPdu>> FromTextMode(const PimCharset& cs, const std::s
     } else {
         e.Address = TextOf(cs, f[1]);
         if (f.size() >= 4 && !f[3].empty()) {
-            const auto time = ParseTextTime(f[3]);
+            // Some phones give the time without its zone: taken as it is, at no offset.
+            const auto time = ParseTextTime(f[3].size() == 17 ? f[3] + "+00" : f[3]);
             if (!time) return Fail(kErrBadAnswer);
             e.Time = *time;
         }
-        e.ConcatReference = index & 0xFF;
+        // The parts built of one long text are told from another's by the slot.
+        e.ConcatReference = index;
+        e.WideReference = index > 0xFF;
         const bool sent = *stat == MessageStat::Unsent || *stat == MessageStat::Sent;
         auto built = sent ? EncodeSubmit(e, TextOf(cs, text)) : EncodeDeliver(e, TextOf(cs, text));
         if (!built) return Fail(kErrBadAnswer);

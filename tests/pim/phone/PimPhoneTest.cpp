@@ -279,6 +279,30 @@ TEST(PimPhone, APhoneWithoutPduModeIsReadInTextMode) {
     }
 }
 
+// Two long texts 256 slots apart stay two; a time stamp without its zone still reads.
+TEST(PimPhone, TextModeKeepsLongTextsApartAndTakesTimesWithoutAZone) {
+    const std::string text(200, 'a');  // two parts each
+    EmulatorConfig config;
+    config.Fault.PduModeRefused = true;
+    config.Pim.Messages = {{"ME", 1, 1, "", "+79160000001", "06/05/03,09:15:00", text + "1"},
+                           {"ME", 257, 1, "", "+79160000001", "06/05/03,09:15:00+12", text + "2"}};
+    EmulatorLink t;
+    ASSERT_TRUE(t.Open(config));
+    PimScope scope(t.Ch());
+    ASSERT_TRUE(scope.Opened().has_value());
+    auto got = ReadMessages(t.Ch(), scope.Charset(), "ME");
+    ASSERT_TRUE(got.has_value()) << got.error().Text;
+    const std::vector<SmsMessage> joined = JoinMessages(*got);
+    ASSERT_EQ(joined.size(), 2u);
+    const bool first = joined[0].Text == text + "1";
+    const SmsMessage& zoneless = joined[first ? 0 : 1];
+    const SmsMessage& east = joined[first ? 1 : 0];
+    EXPECT_EQ(zoneless.Text, text + "1");
+    EXPECT_EQ(east.Text, text + "2");
+    ASSERT_TRUE(zoneless.Time && east.Time);
+    EXPECT_EQ(zoneless.Time->UtcMs - east.Time->UtcMs, 3 * 3600 * 1000);
+}
+
 // An import writes free slots only, leaves out what the store holds, asks once about
 // names too long and never writes a character the phone's set cannot carry as '?'.
 TEST(PimPhone, ImportTakesFreeSlotsAndSaysWhatItLeftOut) {
