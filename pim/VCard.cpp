@@ -322,16 +322,19 @@ VCardImport ImportVCards(std::string_view file) {
         // goes on over the next line whatever it starts with. The name and its parameters
         // end at the first ':', looked for in what came since as long as none is found.
         const bool v21 = card && card->V21;
+        const auto quotedPrintable = [&line](size_t colon) {
+            return colon != std::string::npos && IsQuotedPrintable(std::string_view(line).substr(0, colon));
+        };
         size_t colon = line.find(':');
         size_t searched = line.size();
-        bool qp = colon != std::string::npos && IsQuotedPrintable(std::string_view(line).substr(0, colon));
+        bool qp = quotedPrintable(colon);
         while (at < file.size()) {
             size_t after = 0;
             const std::string_view next = lineAt(at, after);
             if (colon == std::string::npos) {
                 colon = line.find(':', searched);
                 searched = line.size();
-                qp = colon != std::string::npos && IsQuotedPrintable(std::string_view(line).substr(0, colon));
+                qp = quotedPrintable(colon);
             }
             if (qp && !line.empty() && line.back() == '=') {
                 line.pop_back();

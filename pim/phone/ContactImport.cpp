@@ -178,7 +178,7 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
             if (!written && SlotTaken(written.error())) {
                 written = Fail(kErrPhoneMemoryFull);  // every slot left was filled meanwhile
             } else if (!written && written.error().Reason != kErrPhoneMemoryFull) {
-                --nextFree;  // a slot the phone would not fill for this entry stays free for the next
+                --nextFree;  // the slot the phone would not fill for this one stays free
             }
         }
         if (written) {
