@@ -160,6 +160,7 @@ TEST(PimCli, ImportFillsFreeSlotsOnlyAndSaysWhatItLeftOut) {
               std::string::npos)
         << again.out;
     EXPECT_EQ(Count(again.out, q7k3::Msg(q7k3::kMsgImportAlready)), 7u);
+    EXPECT_EQ(Count(again.out, q7k3::Msg(q7k3::kMsgImportResultAlready) + "  "), 7u) << again.out;
     const CliResult phoneBook = run({"ls", "--store", "ME", "--porcelain"});
     EXPECT_EQ(Count(phoneBook.out, "\n"), before + 7);
     EXPECT_NE(phoneBook.out.find("\tКонстантин Константи\n"), std::string::npos) << phoneBook.out;

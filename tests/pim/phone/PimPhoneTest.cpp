@@ -284,8 +284,8 @@ TEST(PimPhone, TextModeKeepsLongTextsApartAndTakesTimesWithoutAZone) {
     const std::string text(200, 'a');  // two parts each
     EmulatorConfig config;
     config.Fault.PduModeRefused = true;
-    config.Pim.Messages = {{"ME", 1, 1, "", "+79160000001", "06/05/03,09:15:00", text + "1"},
-                           {"ME", 257, 1, "", "+79160000001", "06/05/03,09:15:00+12", text + "2"}};
+    config.Pim.Messages = {{"ME", 1, 1, "", "+79160000001", "06/05/03,09:15:00", text + "1", 0, "", 0},
+                           {"ME", 257, 1, "", "+79160000001", "06/05/03,09:15:00+12", text + "2", 0, "", 0}};
     EmulatorLink t;
     ASSERT_TRUE(t.Open(config));
     PimScope scope(t.Ch());
