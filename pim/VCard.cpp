@@ -248,8 +248,19 @@ std::string NameFromN(const std::vector<std::string>& n) {
 
 std::string NameOf(const Card& card) { return card.Fn.empty() ? NameFromN(card.N) : card.Fn; }
 
+// A name as one line: its line breaks and tabs as spaces, other control characters gone.
+std::string OneLine(const std::string& name) {
+    std::string out;
+    for (char32_t c : DecodeUtf8(name)) {
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) continue;
+        AppendUtf8(out, c);
+    }
+    return Trim(out);
+}
+
 void FinishCard(const Card& card, VCardImport& out) {
-    const std::string name = NameOf(card);
+    const std::string name = OneLine(NameOf(card));
     std::string reason = card.Problem;
     if (reason.empty() && card.Numbers.empty()) reason = Msg(kMsgCardNoNumber);
     if (!reason.empty()) {
@@ -290,39 +301,51 @@ std::string ExportVCards(const std::vector<Contact>& contacts) {
 
 VCardImport ImportVCards(std::string_view file) {
     if (file.substr(0, 3) == "\xEF\xBB\xBF") file.remove_prefix(3);
-    // Physical lines, whatever their ends.
-    std::vector<std::string_view> lines;
-    for (size_t start = 0; start < file.size();) {
-        size_t end = file.find_first_of("\r\n", start);
+    // Physical lines, whatever their ends, taken one after the other.
+    size_t at = 0;
+    int physical = 0;
+    const auto lineAt = [&file](size_t from, size_t& after) {
+        size_t end = file.find_first_of("\r\n", from);
         if (end == std::string_view::npos) end = file.size();
-        lines.push_back(file.substr(start, end - start));
-        start = end;
-        if (start < file.size() && file[start] == '\r') ++start;
-        if (start < file.size() && file[start] == '\n') ++start;
-    }
+        after = end;
+        if (after < file.size() && file[after] == '\r') ++after;
+        if (after < file.size() && file[after] == '\n') ++after;
+        return file.substr(from, end - from);
+    };
     VCardImport out;
     std::optional<Card> card;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const int lineNo = int(i) + 1;
-        std::string line(lines[i]);
+    while (at < file.size()) {
+        std::string line(lineAt(at, at));
+        const int lineNo = ++physical;
         // Folding: a line that starts with a space or tab goes on the one before (vCard 3.0
         // drops that one character; 2.1 keeps it). A quoted-printable value ending in '='
-        // goes on over the next line whatever it starts with.
+        // goes on over the next line whatever it starts with. The name and its parameters
+        // end at the first ':', looked for in what came since as long as none is found.
         const bool v21 = card && card->V21;
-        while (i + 1 < lines.size()) {
-            const std::string_view next = lines[i + 1];
-            const size_t colon = line.find(':');
-            if (colon != std::string::npos && IsQuotedPrintable(line.substr(0, colon)) && !line.empty() &&
-                line.back() == '=') {
+        const auto quotedPrintable = [&line](size_t colon) {
+            return colon != std::string::npos && IsQuotedPrintable(std::string_view(line).substr(0, colon));
+        };
+        size_t colon = line.find(':');
+        size_t searched = line.size();
+        bool qp = quotedPrintable(colon);
+        while (at < file.size()) {
+            size_t after = 0;
+            const std::string_view next = lineAt(at, after);
+            if (colon == std::string::npos) {
+                colon = line.find(':', searched);
+                searched = line.size();
+                qp = quotedPrintable(colon);
+            }
+            if (qp && !line.empty() && line.back() == '=') {
                 line.pop_back();
                 line += next;
-                ++i;
             } else if (!next.empty() && (next[0] == ' ' || next[0] == '\t')) {
                 line += v21 ? next : next.substr(1);
-                ++i;
             } else {
                 break;
             }
+            at = after;
+            ++physical;
         }
         const std::string upper = Upper(Trim(line));
         if (upper == "BEGIN:VCARD") {

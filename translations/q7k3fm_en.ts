@@ -1765,6 +1765,41 @@ Run the Java compile again.</translation>
         <translation>Saved in </translation>
     </message>
     <message>
+        <source>записан</source>
+        <comment>599</comment>
+        <translation>written</translation>
+    </message>
+    <message>
+        <source>записан, имя укорочено</source>
+        <comment>600</comment>
+        <translation>written, name cut</translation>
+    </message>
+    <message>
+        <source>уже есть</source>
+        <comment>601</comment>
+        <translation>already there</translation>
+    </message>
+    <message>
+        <source>не принят</source>
+        <comment>602</comment>
+        <translation>refused</translation>
+    </message>
+    <message>
+        <source>нет места</source>
+        <comment>603</comment>
+        <translation>no room</translation>
+    </message>
+    <message>
+        <source>не начат</source>
+        <comment>604</comment>
+        <translation>not begun</translation>
+    </message>
+    <message>
+        <source>сбой</source>
+        <comment>605</comment>
+        <translation>failed</translation>
+    </message>
+    <message>
         <source>Записано: </source>
         <comment>546</comment>
         <translation>Written: </translation>

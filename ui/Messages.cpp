@@ -637,14 +637,14 @@ const Source kSources[] = {
     /* 596 */ "",  // reserved
     /* 597 */ "",  // reserved
     /* 598 */ "",  // reserved
-    /* 599 */ "",  // reserved
+    /* 599 */ QT_TRANSLATE_NOOP3("Catalogue", "записан", "599"),
     // 600-619: the session.
-    /* 600 */ "",  // reserved
-    /* 601 */ "",  // reserved
-    /* 602 */ "",  // reserved
-    /* 603 */ "",  // reserved
-    /* 604 */ "",  // reserved
-    /* 605 */ "",  // reserved
+    /* 600 */ QT_TRANSLATE_NOOP3("Catalogue", "записан, имя укорочено", "600"),
+    /* 601 */ QT_TRANSLATE_NOOP3("Catalogue", "уже есть", "601"),
+    /* 602 */ QT_TRANSLATE_NOOP3("Catalogue", "не принят", "602"),
+    /* 603 */ QT_TRANSLATE_NOOP3("Catalogue", "нет места", "603"),
+    /* 604 */ QT_TRANSLATE_NOOP3("Catalogue", "не начат", "604"),
+    /* 605 */ QT_TRANSLATE_NOOP3("Catalogue", "сбой", "605"),
     /* 606 */ "",  // reserved
     /* 607 */ "",  // reserved
     /* 608 */ "",  // reserved

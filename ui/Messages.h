@@ -371,6 +371,14 @@ enum MessageId : int {
     kMsgUnreadableMessage = 580,  // + why
     kMsgDeliveryReport = 581,     // a status report's text
     kMsgExportedTo = 582,         // + the file written
+    // What became of an imported entry, in the command line's report to a person.
+    kMsgImportResultWritten = 599,
+    kMsgImportResultCut = 600,
+    kMsgImportResultAlready = 601,
+    kMsgImportResultRefused = 602,
+    kMsgImportResultFull = 603,
+    kMsgImportResultStopped = 604,
+    kMsgImportResultFailed = 605,
 
     // The session (600-619).
 

@@ -353,35 +353,43 @@ bool PimView::Import(const std::vector<std::string>& paths) {
         if (QFileInfo(Q(path)).suffix().compare(QStringLiteral("vcf"), Qt::CaseInsensitive) == 0)
             files.push_back(path);
     if (files.empty()) return false;
-    // The files are read here, whole, before the phone is asked anything.
-    std::vector<pim::Contact> entries;
-    std::vector<pim::SkippedCard> skipped;
-    for (const std::string& path : files) {
-        auto bytes = pim::ReadCardFile(path);
-        if (!bytes) {
-            const Failure& f = bytes.error();
-            m_prompts.MessageBox(f.Reason == kErrLocalFile ? Msg(kMsgCannotOpenFile) + path : f.Text,
-                                 Msg(kMsgErrorCaption), BoxIcon::Error);
-            return true;
-        }
-        pim::VCardImport cards = pim::ImportVCards(*bytes);
-        if (cards.Contacts.empty() && cards.Skipped.empty()) {
-            m_prompts.MessageBox(Msg(kMsgImportNoCards) + path, Msg(kMsgImportCaption),
-                                 BoxIcon::Warning);
-            return true;
-        }
-        entries.insert(entries.end(), cards.Contacts.begin(), cards.Contacts.end());
-        skipped.insert(skipped.end(), cards.Skipped.begin(), cards.Skipped.end());
-    }
     PhoneSession* session = m_form.Core().Session;
     if (!session || !m_form.Admitted()) return true;
     BusyView view;
     view.QuickStatus = Msg(kMsgWritingContacts) + "0";
-    view.FilesMax = static_cast<int>(entries.size());
-    auto report = std::make_shared<pim::ImportReport>();
+    // The files are read and their cards taken on the link's thread (a large file would
+    // hold the window up), whole, before the phone is asked anything. A file that gives
+    // nothing ends it there with a box of its own.
+    struct Work {
+        pim::ImportReport Report;
+        std::vector<pim::SkippedCard> Skipped;
+        std::string Problem, Caption;
+        BoxIcon Icon = BoxIcon::Error;
+    };
+    auto work = std::make_shared<Work>();
     session->Run(
         view,
-        [entries, report](PhoneFs& fs) {
+        [files, work](PhoneFs& fs) {
+            std::vector<pim::Contact> entries;
+            for (const std::string& path : files) {
+                auto bytes = pim::ReadCardFile(path);
+                if (!bytes) {
+                    const Failure& f = bytes.error();
+                    work->Problem =
+                        f.Reason == kErrLocalFile ? Msg(kMsgCannotOpenFile) + path : f.Text;
+                    work->Caption = Msg(kMsgErrorCaption);
+                    return Outcome::Stopped;
+                }
+                pim::VCardImport cards = pim::ImportVCards(*bytes);
+                if (cards.Contacts.empty() && cards.Skipped.empty()) {
+                    work->Problem = Msg(kMsgImportNoCards) + path;
+                    work->Caption = Msg(kMsgImportCaption);
+                    work->Icon = BoxIcon::Warning;
+                    return Outcome::Stopped;
+                }
+                entries.insert(entries.end(), cards.Contacts.begin(), cards.Contacts.end());
+                work->Skipped.insert(work->Skipped.end(), cards.Skipped.begin(), cards.Skipped.end());
+            }
             AtChannel& ch = fs.Channel();
             pim::PimScope scope(ch);
             if (!scope.Opened()) return Outcome::Failed(scope.Opened().error());
@@ -395,17 +403,22 @@ bool PimView::Import(const std::vector<std::string>& paths) {
                                             first.Name,
                                         Msg(kMsgImportCaption));
             };
-            *report = pim::ImportContacts(ch, scope.Charset(), pim::DefaultImportStore(*stores),
-                                          entries, options);
-            if (report->Problem.Reason) return Outcome::Failed(report->Problem);
+            pim::ImportReport& report = work->Report;
+            report = pim::ImportContacts(ch, scope.Charset(), pim::DefaultImportStore(*stores),
+                                         entries, options);
+            if (report.Problem.Reason) return Outcome::Failed(report.Problem);
             if (const Status closed = scope.Close(); !closed)
                 return Outcome::Failed(closed.error());
-            return report->Count(pim::ImportResult::Stopped) ? Outcome::Stopped : Outcome::Done;
+            return report.Count(pim::ImportResult::Stopped) ? Outcome::Stopped : Outcome::Done;
         },
-        [this, report, skipped](Outcome) {
-            if (!report->Store.empty()) {
-                pim::PrependSkippedCards(*report, skipped);
-                m_prompts.MessageBox(ImportText(*report), Msg(kMsgImportCaption),
+        [this, work](Outcome) {
+            if (!work->Problem.empty()) {
+                m_prompts.MessageBox(work->Problem, work->Caption, work->Icon);
+                return;
+            }
+            if (!work->Report.Store.empty()) {
+                pim::PrependSkippedCards(work->Report, work->Skipped);
+                m_prompts.MessageBox(ImportText(work->Report), Msg(kMsgImportCaption),
                                      BoxIcon::Information);
             }
             // The list shows the phone as it is now.

@@ -191,6 +191,20 @@ const char* ResultName(ImportResult r) {
     return "failed";
 }
 
+// The same in the user's language, for a person's eyes.
+int ResultText(ImportResult r) {
+    switch (r) {
+        case ImportResult::Written: return kMsgImportResultWritten;
+        case ImportResult::Cut: return kMsgImportResultCut;
+        case ImportResult::Already: return kMsgImportResultAlready;
+        case ImportResult::Refused: return kMsgImportResultRefused;
+        case ImportResult::Full: return kMsgImportResultFull;
+        case ImportResult::Stopped: return kMsgImportResultStopped;
+        case ImportResult::Failed: return kMsgImportResultFailed;
+    }
+    return kMsgImportResultFailed;
+}
+
 // contacts import FILE: the cards of FILE into free slots of one store. Every entry ends
 // in the report (written, already there, refused and why, not written and why); the exit
 // is 0 when each entry is on the phone now, 1 when some are not, 130 after Ctrl+C.
@@ -245,7 +259,9 @@ int ImportFile(Session& s, const ParsedArgs& a) {
             const bool said = format != Format::Human || verbose ||
                               e.Result == ImportResult::Refused || e.Result == ImportResult::Failed;
             if (!said) continue;
-            out.Add({{"result", ResultName(e.Result)}, {"store", ok ? e.Entry.Store : std::string()},
+            const std::string result =
+                format == Format::Human ? Msg(ResultText(e.Result)) : ResultName(e.Result);
+            out.Add({{"result", result}, {"store", ok ? e.Entry.Store : std::string()},
                      {"index", ok ? std::to_string(e.Entry.Index) : std::string(), true},
                      {"number", e.Entry.Number}, {"name", e.Entry.Name}, {"why", e.Why}});
         }
@@ -423,15 +439,19 @@ int RunMessages(const ParsedArgs& a) {
     if (verb == "export") {
         const std::vector<pim::SmsMessage> messages = pim::JoinMessages(*stored);
         const pim::MessageFiles files = MessageFilesFor(a.positional[1]);
-        // The senders' names from the phonebook, where the phone gives it.
+        // The senders' names from the phonebook, where the phone gives it: a store it will
+        // not read leaves its names out, only a failing link ends the export.
         std::vector<Contact> contacts;
         if (auto books = PhonebookStores(ch, cs); books) {
             for (const PhonebookStore& book : *books) {
                 auto read = ReadContacts(ch, cs, book.Name);
-                if (!read) return s.Failed(read.error());
-                contacts.insert(contacts.end(), read->begin(), read->end());
+                if (read) {
+                    contacts.insert(contacts.end(), read->begin(), read->end());
+                } else if (NeedsLinkRecovery(read.error().Reason)) {
+                    return s.Failed(read.error());
+                }
             }
-        } else if (books.error().Reason != kErrText) {
+        } else if (NeedsLinkRecovery(books.error().Reason)) {
             return s.Failed(books.error());
         }
         if (Status written = pim::ExportMessageFiles(files, messages, pim::NamesByNumber(contacts),

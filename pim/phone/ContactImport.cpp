@@ -101,12 +101,12 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
     const int all = static_cast<int>(entries.size());
     if (StopAsked(ch)) return report;
 
-    // The store as it is, every entry of it, before anything is written.
+    // The store as it is, every entry of it, before anything is written. Nothing is written
+    // yet, so an abort may end the read anywhere.
     std::set<std::pair<std::string, std::string>> there;
     std::vector<int> free;
     int limit = 0;
     {
-        const EntryHold hold(ch);
         auto room = SelectPhonebook(ch, cs, store);
         if (!room) {
             report.Problem = room.error();
@@ -134,6 +134,7 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
 
     std::optional<bool> cutNames;
     size_t nextFree = 0;
+    bool full = false;
     if (options.Progress) options.Progress(0, all);
     for (int i = 0; i < all; ++i) {
         if (StopAsked(ch)) break;  // this one and the rest: Stopped
@@ -158,6 +159,13 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
             if (options.Progress) options.Progress(i + 1, all);
             continue;
         }
+        // Once the store is full, only what would need a write is left out for that.
+        if (full) {
+            e.Result = ImportResult::Full;
+            e.Why = Msg(kMsgImportFull);
+            if (options.Progress) options.Progress(i + 1, all);
+            continue;
+        }
         // A slot someone filled since the store was read is passed over for the next.
         Expected<int> written = Fail(kErrPhoneMemoryFull);
         {
@@ -165,7 +173,12 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
             while (nextFree < free.size()) {
                 c.Index = free[nextFree++];
                 written = WriteContact(ch, cs, c);
-                if (written || written.error().Reason != kErrRefused) break;
+                if (written || !SlotTaken(written.error())) break;
+            }
+            if (!written && SlotTaken(written.error())) {
+                written = Fail(kErrPhoneMemoryFull);  // every slot left was filled meanwhile
+            } else if (!written && written.error().Reason != kErrPhoneMemoryFull) {
+                --nextFree;  // the slot the phone would not fill for this one stays free
             }
         }
         if (written) {
@@ -175,14 +188,17 @@ ImportReport ImportContacts(AtChannel& ch, const PimCharset& cs, const std::stri
             e.Why = cut ? Msg(kMsgImportNameCut) + e.Entry.Name : std::string();
             e.Entry = c;
         } else if (written.error().Reason == kErrPhoneMemoryFull) {
-            for (int k = i; k < all; ++k) {
-                report.Entries[static_cast<size_t>(k)].Result = ImportResult::Full;
-                report.Entries[static_cast<size_t>(k)].Why = Msg(kMsgImportFull);
-            }
-            break;
+            full = true;
+            e.Result = ImportResult::Full;
+            e.Why = Msg(kMsgImportFull);
         } else if (written.error().Reason == kErrBadName) {
             e.Result = ImportResult::Refused;
             e.Why = written.error().Text;
+        } else if (!NeedsLinkRecovery(written.error().Reason)) {
+            // The phone would not take this one (a text too long, a character it refuses):
+            // the rest may go in still.
+            e.Result = ImportResult::Refused;
+            e.Why = FailureText(written.error().Reason, written.error().Text);
         } else {
             e.Result = ImportResult::Failed;
             e.Why = FailureText(written.error().Reason, written.error().Text);

@@ -51,8 +51,10 @@ struct ImportOptions {
 std::string DefaultImportStore(const std::vector<PhonebookStore>& stores);
 
 // Writes `entries` into `store`. Stops between two entries when the channel's abort or
-// stop is raised (the rest Stopped), at a full store (the rest Full), and at a failure of
-// the phone (Problem set, the rest Stopped); what was written stays written.
+// stop is raised (the rest Stopped), at a full store (the rest Full), and when the link
+// fails (Problem set, the rest Stopped); an entry the phone refuses is Refused with its
+// words. What was written stays written. An abort during the read of the store before
+// any write ends the import there (Problem: the abort).
 ImportReport ImportContacts(AtChannel& ch, const PimCharset& charset, const std::string& store,
                             const std::vector<Contact>& entries, const ImportOptions& options = {});
 

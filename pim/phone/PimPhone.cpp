@@ -424,6 +424,12 @@ Expected<int> WriteContact(AtChannel& ch, const PimCharset& cs, const Contact& c
     if (room->NameLength > 0 && length > room->NameLength)
         return Fail(kErrBadName, Msg(kMsgContactNameTooLong) + std::to_string(room->NameLength) +
                                      ": " + contact.Name);
+    // A control character has no place in a name, and under a set sent byte for byte a CR
+    // would end the command early and leave the rest of the name to run as one of its own.
+    const std::vector<char32_t> points = DecodeUtf8(contact.Name);
+    if (std::any_of(points.begin(), points.end(),
+                    [](char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }))
+        return Fail(kErrBadName, Msg(kMsgNameNotInCharset) + contact.Name);
     const Encoded name = set ? EncodeCharset(*set, contact.Name) : Encoded{contact.Name, {}};
     if (!name.Whole() || (*set != Charset::Ucs2 && name.Bytes.find('"') != std::string::npos))
         return Fail(kErrBadName, Msg(kMsgNameNotInCharset) + contact.Name);
@@ -460,6 +466,10 @@ Expected<int> WriteContact(AtChannel& ch, const PimCharset& cs, const Contact& c
     for (const Contact& c : *after)
         if (c.Name == contact.Name && (c.Number == number || c.Number == digits)) found = c.Index;
     return found;
+}
+
+bool SlotTaken(const Failure& failure) {
+    return failure.Reason == kErrRefused && failure.Text.starts_with(Msg(kMsgSlotTaken));
 }
 
 Status EraseContact(AtChannel& ch, const PimCharset& cs, const std::string& store, int index) {
@@ -532,11 +542,14 @@ Expected<std::vector<StoredPdu>> FromTextMode(const PimCharset& cs, const std::s
     } else {
         e.Address = TextOf(cs, f[1]);
         if (f.size() >= 4 && !f[3].empty()) {
-            const auto time = ParseTextTime(f[3]);
+            // Some phones give the time without its zone: taken as it is, at no offset.
+            const auto time = ParseTextTime(f[3].size() == 17 ? f[3] + "+00" : f[3]);
             if (!time) return Fail(kErrBadAnswer);
             e.Time = *time;
         }
-        e.ConcatReference = index & 0xFF;
+        // The parts built of one long text are told from another's by the slot.
+        e.ConcatReference = index;
+        e.WideReference = index > 0xFF;
         const bool sent = *stat == MessageStat::Unsent || *stat == MessageStat::Sent;
         auto built = sent ? EncodeSubmit(e, TextOf(cs, text)) : EncodeDeliver(e, TextOf(cs, text));
         if (!built) return Fail(kErrBadAnswer);
@@ -708,7 +721,9 @@ Expected<std::vector<StoredPdu>> ReadMessages(AtChannel& ch, const PimCharset& c
 }
 
 Status EraseMessage(AtChannel& ch, const PimCharset& cs, const std::string& store, int index) {
-    if (auto set = SelectMessageStore(ch, cs, store); !set) return Fail(set.error());
+    bool text = false;  // a phone without PDU mode deletes in text mode
+    if (auto set = SelectMessageStore(ch, cs, store, nullptr, nullptr, &text); !set)
+        return Fail(set.error());
     return Simple(ch, "AT+CMGD=" + std::to_string(index));
 }
 

@@ -97,6 +97,8 @@ Expected<std::vector<Contact>> ReadContacts(AtChannel& ch, const PimCharset& cha
 // A taken slot fails (kErrRefused), a name or number longer than the store takes fails
 // (kErrBadName) with the reason. Returns the slot written.
 Expected<int> WriteContact(AtChannel& ch, const PimCharset& charset, const Contact& contact);
+// Whether WriteContact failed for a taken slot; a plain refusal of the phone's is no such.
+bool SlotTaken(const Failure& failure);
 // Empties one slot (AT+CPBW=index).
 Status EraseContact(AtChannel& ch, const PimCharset& charset, const std::string& store,
                     int index);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "link/Connection.h"
 #include "phonefs/EmulatorLink.h"
@@ -271,7 +273,34 @@ TEST(PimPhone, APhoneWithoutPduModeIsReadInTextMode) {
                 EXPECT_EQ(mine->Discharge, phones->Discharge);
             }
         }
+        const size_t held = t.emu->Messages("ME").size();
+        ASSERT_TRUE(EraseMessage(t.Ch(), scope.Charset(), "ME", 1).has_value());
+        EXPECT_EQ(t.emu->Messages("ME").size(), held - 1);
     }
+}
+
+// Two long texts 256 slots apart stay two; a time stamp without its zone still reads.
+TEST(PimPhone, TextModeKeepsLongTextsApartAndTakesTimesWithoutAZone) {
+    const std::string text(200, 'a');  // two parts each
+    EmulatorConfig config;
+    config.Fault.PduModeRefused = true;
+    config.Pim.Messages = {{"ME", 1, 1, "", "+79160000001", "06/05/03,09:15:00", text + "1", 0, "", 0},
+                           {"ME", 257, 1, "", "+79160000001", "06/05/03,09:15:00+12", text + "2", 0, "", 0}};
+    EmulatorLink t;
+    ASSERT_TRUE(t.Open(config));
+    PimScope scope(t.Ch());
+    ASSERT_TRUE(scope.Opened().has_value());
+    auto got = ReadMessages(t.Ch(), scope.Charset(), "ME");
+    ASSERT_TRUE(got.has_value()) << got.error().Text;
+    const std::vector<SmsMessage> joined = JoinMessages(*got);
+    ASSERT_EQ(joined.size(), 2u);
+    const bool first = joined[0].Text == text + "1";
+    const SmsMessage& zoneless = joined[first ? 0 : 1];
+    const SmsMessage& east = joined[first ? 1 : 0];
+    EXPECT_EQ(zoneless.Text, text + "1");
+    EXPECT_EQ(east.Text, text + "2");
+    ASSERT_TRUE(zoneless.Time && east.Time);
+    EXPECT_EQ(zoneless.Time->UtcMs - east.Time->UtcMs, 3 * 3600 * 1000);
 }
 
 // An import writes free slots only, leaves out what the store holds, asks once about
@@ -285,15 +314,16 @@ TEST(PimPhone, ImportTakesFreeSlotsAndSaysWhatItLeftOut) {
         {"", 0, "+79160000004", 145, "Bartholomew Fitzgerald Jr"},
         {"", 0, "+49301234567", 129, "Müller"},
         {"", 0, "+79160000006", 145, "Maximilian Alexander Bo"},
+        {"", 0, "+79160000007", 145, "X\rAT+CPBW=1\r"},  // would erase slot 1 sent as it is
     };
     const struct {
         const char* Set;
         bool Cut;
         std::vector<R> Want;
     } rows[] = {
-        {"UCS2", false, {R::Written, R::Written, R::Already, R::Refused, R::Written, R::Refused}},
-        {"GSM", true, {R::Written, R::Refused, R::Already, R::Cut, R::Written, R::Cut}},
-        {"8859-1", false, {R::Written, R::Refused, R::Already, R::Refused, R::Written, R::Refused}},
+        {"UCS2", false, {R::Written, R::Written, R::Already, R::Refused, R::Written, R::Refused, R::Refused}},
+        {"GSM", true, {R::Written, R::Refused, R::Already, R::Cut, R::Written, R::Cut, R::Refused}},
+        {"8859-1", false, {R::Written, R::Refused, R::Already, R::Refused, R::Written, R::Refused, R::Refused}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Set);
@@ -341,6 +371,67 @@ TEST(PimPhone, ImportTakesFreeSlotsAndSaysWhatItLeftOut) {
         EXPECT_EQ(again.Count(R::Already), written + 1);
         EXPECT_EQ(t.emu->Contacts("ME").size(), after.size());
     }
+}
+
+// An entry the phone refuses (a plain ERROR, a +CME code of its own) is left out alone:
+// its slot goes to the next entry and the import goes on.
+TEST(PimPhone, ImportGoesOnPastAnEntryThePhoneRefuses) {
+    for (const int code : {0, 24}) {
+        SCOPED_TRACE(code);
+        EmulatorLink t;
+        ASSERT_TRUE(t.Open(Demo([&](EmulatorConfig& c) { c.Fault.Errors.push_back({"5550001", code, true}); })));
+        PimScope scope(t.Ch());
+        ASSERT_TRUE(scope.Opened().has_value());
+        const std::vector<Contact> entries = {{"", 0, "5550001", 129, "Refused"}, {"", 0, "5550002", 129, "Taken"}};
+        const ImportReport report = ImportContacts(t.Ch(), scope.Charset(), "ME", entries);
+        EXPECT_EQ(report.Problem.Reason, 0) << report.Problem.Text;
+        ASSERT_EQ(report.Entries.size(), 2u);
+        EXPECT_EQ(report.Entries[0].Result, ImportResult::Refused);
+        EXPECT_FALSE(report.Entries[0].Why.empty());
+        EXPECT_EQ(report.Entries[1].Result, ImportResult::Written);
+        EXPECT_EQ(report.Entries[1].Entry.Index, 12);  // the first free slot, which the refusal left free
+    }
+}
+
+// A full store leaves out for want of room only what would need a slot.
+TEST(PimPhone, AFullStoreLeavesOutOnlyWhatItWouldWrite) {
+    EmulatorLink t;
+    ASSERT_TRUE(t.Open(Demo([](EmulatorConfig& c) { c.Pim.PhoneSlots = 11; })));
+    PimScope scope(t.Ch());
+    ASSERT_TRUE(scope.Opened().has_value());
+    const std::vector<Contact> entries = {{"", 0, "5550099", 129, "New One"},
+                                          {"", 0, "+79099998877", 145, "Anna Schmidt"},
+                                          {"", 0, "5550098", 129, "Bartholomew Fitzgerald Jr"},
+                                          {"", 0, "5550097", 129, "Another"}};
+    const ImportReport report = ImportContacts(t.Ch(), scope.Charset(), "ME", entries);
+    std::vector<ImportResult> results;
+    for (const ImportedEntry& e : report.Entries) results.push_back(e.Result);
+    using R = ImportResult;
+    EXPECT_EQ(results, (std::vector<R>{R::Full, R::Already, R::Refused, R::Full}));
+}
+
+// Nothing is written while the store is read first: an abort ends that read at once.
+TEST(PimPhone, AbortEndsTheReadBeforeAnImport) {
+    std::atomic<bool> abort{false};
+    EmulatorLink t;
+    ASSERT_TRUE(t.Open(Demo()));
+    PimScope scope(t.Ch());
+    ASSERT_TRUE(scope.Opened().has_value());
+    t.emu->FallSilentAfter(3);  // the store chosen and measured; its listing never comes
+    t.Ch().AbortFlag = &abort;
+    std::thread user([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        abort = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const ImportReport report = ImportContacts(t.Ch(), scope.Charset(), "ME", {{"", 0, "1", 129, "A"}});
+    const auto took = std::chrono::steady_clock::now() - start;
+    user.join();
+    EXPECT_EQ(report.Problem.Reason, kErrAborted);
+    EXPECT_LT(took, std::chrono::seconds(3));  // not the read's time-out
+    EXPECT_EQ(report.Entries.at(0).Result, ImportResult::Stopped);
+    t.Ch().AbortFlag = nullptr;
+    t.emu->ClearFaults();
 }
 
 TEST(PimPhone, AbortEndsAReadBetweenCommands) {
