@@ -223,6 +223,7 @@ bool Backup::Run() {
     // it has one (a size of -1 marks it).
     const auto settled = [&] {
         BackupManifest out;
+        out.PimLines = m_manifest.PimLines;
         for (const BackupRecord& r : m_manifest.Records) {
             if (r.Size >= 0) out.Records.push_back(r);
         }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "commands/Backup.h"
+#include "commands/PimBackup.h"
 #include "link/Prompts.h"
 #include "localpane/LocalDirView.h"
 #include "phonefs/PhoneSession.h"
@@ -26,6 +27,28 @@ constexpr size_t kMaxFindingsShown = 25;
 
 std::string KbText(int64_t bytes) {
     return std::to_string((bytes + 1023) / 1024);
+}
+
+// The failure a command handed back as a value, kept in the channel for the session's report.
+Outcome FailedWith(AtChannel& ch, const Failure& failure) {
+    ch.Fail(failure);
+    return Outcome::Failed;
+}
+
+// What a restore of contacts did: each store's summary, then each entry not put back and why.
+std::string ContactsText(const std::vector<pim::ImportReport>& reports) {
+    std::string text;
+    for (const pim::ImportReport& report : reports) {
+        if (report.Entries.empty()) continue;
+        text += (text.empty() ? "" : "\r\n") + pim::ImportSummary(report);
+        for (const pim::ImportedEntry& e : report.Entries) {
+            if (e.Result == pim::ImportResult::Written || e.Result == pim::ImportResult::Already)
+                continue;
+            text += "\r\n" + e.Entry.Name + (e.Entry.Number.empty() ? "" : " " + e.Entry.Number) +
+                    ": " + e.Why;
+        }
+    }
+    return text;
 }
 
 // The question before a verify: the folder, and a check box for the deep comparison.
@@ -116,10 +139,20 @@ void BackupCommands::Backup() {
     PhoneSession* session = Session();
     if (dir.isEmpty() || !session) return;
     auto backup = std::make_shared<q7k3::Backup>(session->Fs(), S(dir));
+    auto pim = std::make_shared<std::optional<PimBackupReport>>();
     RunWide(
         *session, kMsgBackupCaption,
-        [backup](PhoneFs&) { return OutcomeOf(backup->Run(), backup->End()); },
-        [this, backup](Outcome outcome) {
+        [backup, pim, dir = S(dir)](PhoneFs& fs) {
+            const bool ok = backup->Run();
+            // The contacts and messages follow the files, beside them.
+            if (ok && backup->End() == CommandEnd::Finished) {
+                auto saved = BackupPim(fs.Channel(), fs.Progress(), dir);
+                if (!saved) return FailedWith(fs.Channel(), saved.error());
+                *pim = *saved;
+            }
+            return OutcomeOf(ok, backup->End());
+        },
+        [this, backup, pim](Outcome outcome) {
             // The folder may be the one on show, or below it.
             m_window.Computer().Reload();
             m_window.Computer().UpdateStatus();
@@ -132,7 +165,10 @@ void BackupCommands::Backup() {
                                Msg(kMsgBackupKept) + std::to_string(backup->Kept());
             if (aborted) text = Msg(kMsgBackupAborted) + "\r\n" + text;
             if (!backup->UnreadableReport().empty()) text += "\r\n" + backup->UnreadableReport();
-            ShowBox(text, kMsgBackupCaption, aborted || !backup->UnreadableReport().empty());
+            if (*pim)
+                for (const std::string& line : (*pim)->Lines()) text += "\r\n" + line;
+            ShowBox(text, kMsgBackupCaption,
+                    aborted || !backup->UnreadableReport().empty() || (*pim && !(*pim)->Complete()));
         });
 }
 
@@ -151,27 +187,46 @@ void BackupCommands::Restore() {
         m_prompts.MessageBox(reason, Msg(kMsgErrorCaption), BoxIcon::Error);
         return;
     }
+    const std::optional<PimPart> saved = SavedContacts(S(dir));
+    RestoreForm()->OfferContacts(saved ? saved->Entries : -1);
     const std::optional<std::vector<size_t>> chosen =
         RestoreForm()->Ask(restore->Records(), restore->MissingOnPhone());
-    if (!chosen || chosen->empty() || !(session = Session())) return;
+    const bool contacts = RestoreForm()->ContactsChosen();
+    if (!chosen || (chosen->empty() && !contacts) || !(session = Session())) return;
+    auto reports = std::make_shared<std::vector<pim::ImportReport>>();
     RunWide(
         *session, kMsgRestoreCaption,
-        [restore, chosen = *chosen](PhoneFs&) {
-            return OutcomeOf(restore->Run(chosen), restore->End());
+        [restore, chosen = *chosen, contacts, reports, dir = S(dir)](PhoneFs& fs) {
+            const bool ok = chosen.empty() || restore->Run(chosen);
+            // The contacts the phone lacks, after the files; a full phone may still have room
+            // in its phonebook.
+            if (contacts && (ok || restore->End() == CommandEnd::Stopped)) {
+                auto put = RestoreContacts(fs.Channel(), fs.Progress(), dir);
+                if (!put) return ok ? FailedWith(fs.Channel(), put.error()) : Outcome::Failed;
+                *reports = *put;
+                for (const pim::ImportReport& r : *reports)
+                    if (r.Problem.Reason && ok) return FailedWith(fs.Channel(), r.Problem);
+            }
+            return OutcomeOf(ok, restore->End());
         },
-        [this, restore, count = chosen->size()](Outcome outcome) {
+        [this, restore, reports, count = chosen->size()](Outcome outcome) {
             // The folder on show may have new files, and the free space is less.
             m_window.ShowCurrentFolder();
             // A full phone has said what was and was not restored in its error report.
             if (outcome == Outcome::Failed) return;
-            std::string text = Msg(kMsgRestoredCount) + std::to_string(restore->Restored().size()) +
-                               Msg(kMsgOf) + std::to_string(count);
-            const bool incomplete = !restore->NotRestored().empty();
+            std::string text;
+            if (count)
+                text = Msg(kMsgRestoredCount) + std::to_string(restore->Restored().size()) +
+                       Msg(kMsgOf) + std::to_string(count);
+            bool incomplete = !restore->NotRestored().empty();
             if (incomplete || !restore->Skipped().empty()) {
                 text += "\r\n" + restore->Report();
                 for (const q7k3::Restore::Left& left : restore->NotRestored())
                     if (!left.Reason.empty()) text += "\r\n" + left.Reason;
             }
+            if (const std::string put = ContactsText(*reports); !put.empty())
+                text += (text.empty() ? "" : "\r\n") + put;
+            incomplete = incomplete || ContactsNotRestored(*reports) > 0;
             ShowBox(text, kMsgRestoreCaption, incomplete);
         });
 }
@@ -190,22 +245,35 @@ void BackupCommands::Verify() {
     PhoneSession* session = Session();
     if (!deep || !session) return;
     auto verify = std::make_shared<q7k3::Verify>(session->Fs(), S(dir));
+    auto pim = std::make_shared<std::pair<std::vector<std::string>, int>>();
     RunWide(
         *session, kMsgVerifyCaption,
-        [verify, deep = *deep](PhoneFs&) { return OutcomeOf(verify->Run(deep), verify->End()); },
-        [this, verify](Outcome outcome) {
+        [verify, pim, deep = *deep, dir = S(dir)](PhoneFs& fs) {
+            const bool ok = verify->Run(deep);
+            // The saved contacts and messages: their files, and when deep the contacts too.
+            if (ok && verify->End() == CommandEnd::Finished) {
+                auto found = VerifyPim(dir, deep ? &fs.Channel() : nullptr, pim->second);
+                if (!found) return FailedWith(fs.Channel(), found.error());
+                pim->first = std::move(*found);
+            }
+            return OutcomeOf(ok, verify->End());
+        },
+        [this, verify, pim](Outcome outcome) {
             // Every folder was listed again: the one on show too.
             m_window.ShowCurrentFolder();
             if (outcome == Outcome::Failed && verify->End() != CommandEnd::Aborted) return;
-            const auto& findings = verify->Findings();
+            std::vector<std::string> findings;
+            for (const q7k3::Verify::Finding& f : verify->Findings()) findings.push_back(f.Text());
+            findings.insert(findings.end(), pim->first.begin(), pim->first.end());
             std::string text;
             if (verify->End() == CommandEnd::Aborted) text = Msg(kMsgVerifyAborted);
             for (size_t i = 0; i < findings.size() && i < kMaxFindingsShown; ++i)
-                text += (text.empty() ? "" : "\r\n") + findings[i].Text();
+                text += (text.empty() ? "" : "\r\n") + findings[i];
             if (findings.size() > kMaxFindingsShown)
                 text += "\r\n… (" + std::to_string(findings.size()) + ")";
             if (text.empty())
-                text = Msg(kMsgBackupMatches) + " (" + std::to_string(verify->Checked()) + ")";
+                text = Msg(kMsgBackupMatches) + " (" +
+                       std::to_string(verify->Checked() + pim->second) + ")";
             ShowBox(text, kMsgVerifyCaption,
                     verify->End() == CommandEnd::Aborted || !findings.empty());
         });
