@@ -203,15 +203,20 @@ int RunVerify(const ParsedArgs& a) {
     // The saved contacts and messages: their files, and with --deep the contacts themselves.
     int pimChecked = 0;
     std::vector<std::string> pimFindings;
+    Failure pimFailure;
     if (verify.End() != CommandEnd::Aborted && !Interrupted()) {
         auto found = VerifyPim(dir, a.Has("--deep") ? &s.link.Channel() : nullptr, pimChecked);
-        if (!found) return s.Failed(found.error());
-        pimFindings = std::move(*found);
+        if (found)
+            pimFindings = std::move(*found);
+        else
+            pimFailure = found.error();
     }
     s.progress.Hide();
     for (const Verify::Finding& f : verify.Findings())
         std::printf("%s\n", OneLine(f.Text()).c_str());
     for (const std::string& f : pimFindings) std::printf("%s\n", OneLine(f).c_str());
+    // The files' differences are said first; then why the contacts could not be compared.
+    if (pimFailure.Reason) return s.Failed(pimFailure);
     // Cut short, the comparison proves nothing either way.
     if (Interrupted() || verify.End() == CommandEnd::Aborted) return kExitInterrupted;
     if (verify.Findings().empty() && pimFindings.empty()) {
