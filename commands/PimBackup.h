@@ -14,6 +14,7 @@
 
 #include <QDateTime>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 

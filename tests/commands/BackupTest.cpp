@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <map>
+#include <set>
 
 #include "CommandFixture.h"
 #include "commands/Backup.h"
@@ -681,10 +682,10 @@ namespace {
 
 // The emulated phone's phonebook as a comparison sees it: store, name and the number as
 // dialled.
-std::multiset<std::string> PhonebookOf(const PhoneEmulator& emu) {
+std::multiset<std::string> PhonebookOf(const PhoneEmulator& phone) {
     std::multiset<std::string> out;
     for (const char* store : {"SM", "ME"})
-        for (const emu::PimContact& c : emu.Contacts(store))
+        for (const emu::PimContact& c : phone.Contacts(store))
             out.insert(std::string(store) + "|" + c.Name + "|" +
                        (c.Type == 145 && !c.Number.starts_with('+') ? "+" : "") + c.Number);
     return out;
