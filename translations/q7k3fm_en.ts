@@ -2320,7 +2320,7 @@ reason, its files saved all the same. --files-only leaves them out.</translation
 is taken on the phone is skipped (listed at the end); --overwrite replaces it.
 Ctrl+C during a write brings the exchange to its end so that the phone refuses
 the unfinished file, and the file being replaced stays whole under its name. The
-backup's contacts missing on
+backup&apos;s contacts missing on
 the phone are written into free slots of their store (SM or ME), replacing nothing;
 --files-only leaves them alone. Messages are not written back to the phone.</translation>
     </message>
@@ -2330,7 +2330,7 @@ the phone are written into free slots of their store (SM or ME), replacing nothi
 --deep сверяет и сами контакты с телефоном.</source>
         <translation>Compares the backup in FOLDER with the phone and prints the differences (exit 1 if there are any).
 Checks the size and CRC of the contacts and messages files and reads the contacts back whole;
---deep also compares the contacts themselves with the phone's.</translation>
+--deep also compares the contacts themselves with the phone&apos;s.</translation>
     </message>
 </context>
 <context>
