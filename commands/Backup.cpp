@@ -227,6 +227,7 @@ std::vector<Backup::Item> Backup::Plan(const std::vector<Tree4*>& folders,
 
 BackupManifest Backup::Settled() const {
     BackupManifest out;
+    out.PimLines = m_manifest.PimLines;
     for (const BackupRecord& r : m_manifest.Records) {
         if (r.Size >= 0) out.Records.push_back(r);
     }

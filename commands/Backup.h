@@ -59,6 +59,9 @@ public:
     // The record of a phone file, or null.
     BackupRecord* Find(std::string_view folderId, std::string_view name);
     std::vector<BackupRecord> Records;
+    // The lines of the contacts and messages saved beside the files ("#pim\t..."), kept
+    // as they are: a reader that knows only files takes them for comments.
+    std::vector<std::string> PimLines;
 };
 
 // A phone name as a local file name: every byte a local file system refuses (controls,

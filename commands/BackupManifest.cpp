@@ -4,6 +4,8 @@
 //   folder path, folder id, phone name, local name, size, date, CRC-32 (8 hex), state
 // Every field is written with '%', control bytes and DEL as %XX, so any name's bytes
 // survive; the date is "yyyy-MM-dd hh:mm:ss" local time; the state is "phone" or "gone".
+// Lines starting with '#' are comments to a reader; those of the contacts and messages saved
+// beside the files ("#pim\t...", commands/PimBackup.h) are kept as they are and written back.
 
 #include <zlib.h>
 
@@ -189,6 +191,7 @@ bool BackupManifest::Exists(const std::string& dir) {
 
 bool BackupManifest::Load(const std::string& dir, std::string& error) {
     Records.clear();
+    PimLines.clear();
     const QString path = QDir(QString::fromStdString(dir)).filePath(kFileName);
     QFile file(path);
     // A manifest that is a link would have the program read (and later write) outside.
@@ -207,6 +210,7 @@ bool BackupManifest::Load(const std::string& dir, std::string& error) {
         ++number;
         if (!line.empty() && line.back() == '\n') line.pop_back();
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.starts_with("#pim\t")) PimLines.push_back(line);
         if (line.empty() || line.front() == '#') continue;
         std::vector<std::string> fields;
         for (size_t at = 0;;) {
@@ -242,6 +246,7 @@ bool BackupManifest::Load(const std::string& dir, std::string& error) {
         if (!ok) {
             error = path.toStdString() + ":" + std::to_string(number);
             Records.clear();
+            PimLines.clear();
             return false;
         }
         Records.push_back(std::move(r));
@@ -267,6 +272,7 @@ bool BackupManifest::Save(const std::string& dir) const {
                 r.Date.toString(QString::fromLatin1(kDateFormat)).toStdString() + '\t' + crc +
                 '\t' + (r.OnPhone ? "phone" : "gone") + '\n';
     }
+    for (const std::string& line : PimLines) text += line + '\n';
     if (file.write(text.data(), static_cast<qint64>(text.size())) !=
         static_cast<qint64>(text.size())) {
         file.cancelWriting();

@@ -1868,6 +1868,56 @@ Characters at most </translation>
         <comment>558</comment>
         <translation>Contacts written to the store </translation>
     </message>
+    <message>
+        <source>Контакты сохранены: </source>
+        <comment>559</comment>
+        <translation>Contacts saved: </translation>
+    </message>
+    <message>
+        <source>Сообщения сохранены: </source>
+        <comment>560</comment>
+        <translation>Messages saved: </translation>
+    </message>
+    <message>
+        <source>Контакты не сохранены: </source>
+        <comment>561</comment>
+        <translation>Contacts not saved: </translation>
+    </message>
+    <message>
+        <source>Сообщения не сохранены: </source>
+        <comment>562</comment>
+        <translation>Messages not saved: </translation>
+    </message>
+    <message>
+        <source>Резервную копию без контактов и сообщений делает параметр --files-only</source>
+        <comment>563</comment>
+        <translation>--files-only makes the backup without contacts and messages</translation>
+    </message>
+    <message>
+        <source>В телефоне нет памяти контактов </source>
+        <comment>564</comment>
+        <translation>The phone has no contacts store </translation>
+    </message>
+    <message>
+        <source>Вернуть контакты, которых нет на телефоне; в копии: </source>
+        <comment>565</comment>
+        <translation>Put back the contacts missing on the phone; in the backup: </translation>
+    </message>
+    <message>
+        <source>В контакты копируются только файлы .vcf</source>
+        <comment>566</comment>
+        <translation>Only .vcf files can be copied onto the contacts</translation>
+    </message>
+    <message>
+        <source>В сообщения файлы с компьютера не копируются</source>
+        <comment>567</comment>
+        <translation>Files from the computer are not copied onto the messages</translation>
+    </message>
+    <message>
+        <source>Контакты не восстановлены: </source>
+        <comment>568</comment>
+        <translation>Contacts not restored: </translation>
+    </message>
 </context>
 <context>
     <name>Cli</name>
@@ -1920,32 +1970,12 @@ Commands:
         <translation>backup [OPTIONS] FOLDER</translation>
     </message>
     <message>
-        <source>Копирует все файлы телефона в локальную ПАПКУ; при повторе забирает только
-изменившиеся.</source>
-        <translation>Copies every phone file into the local FOLDER; run again, it fetches only the
-changed ones.</translation>
-    </message>
-    <message>
         <source>restore [ПАРАМЕТРЫ] ПАПКА</source>
         <translation>restore [OPTIONS] FOLDER</translation>
     </message>
     <message>
-        <source>Возвращает на телефон файлы копии из ПАПКИ. Файл, имя которого на телефоне
-занято, пропускается (список в конце); --overwrite заменяет его. Ctrl+C во
-время записи доводит обмен до конца так, что телефон отвергает недописанный
-файл, а заменяемый файл остаётся целым под своим именем.</source>
-        <translation>Writes the files of the backup in FOLDER back to the phone. A file whose name
-is taken on the phone is skipped (listed at the end); --overwrite replaces it.
-Ctrl+C during a write brings the exchange to its end so that the phone refuses
-the unfinished file, and the file being replaced stays whole under its name.</translation>
-    </message>
-    <message>
         <source>verify [ПАРАМЕТРЫ] ПАПКА</source>
         <translation>verify [OPTIONS] FOLDER</translation>
-    </message>
-    <message>
-        <source>Сверяет копию в ПАПКЕ с телефоном и печатает различия (код 1, если они есть).</source>
-        <translation>Compares the backup in FOLDER with the phone and prints the differences (exit 1 if there are any).</translation>
     </message>
     <message>
         <source>скорость, которую пробовать первой (затем 115200, 128000, 230400)</source>
@@ -2294,6 +2324,48 @@ slot, number and name. Without --store, both stores. export FILE writes them
 to FILE as vCard 3.0 (UTF-8), whole or not at all. import FILE writes the
 vCard 2.1 and 3.0 cards of FILE into free slots of the store ME (or --store),
 one entry per number; entries already there are skipped, nothing is replaced.</translation>
+    </message>
+    <message>
+        <source>только файлы, без контактов и сообщений</source>
+        <translation>files only, without contacts and messages</translation>
+    </message>
+    <message>
+        <source>только файлы, без контактов</source>
+        <translation>files only, without contacts</translation>
+    </message>
+    <message>
+        <source>Копирует все файлы телефона в локальную ПАПКУ; при повторе забирает только
+изменившиеся. Рядом сохраняет контакты (contacts.vcf), сообщения (messages.xml)
+и их PDU (messages.pdu); телефон, который их не отдаёт, — код 1 и причина,
+файлы при этом сохранены. --files-only их не сохраняет.</source>
+        <translation>Copies every phone file into the local FOLDER; run again, it fetches only the
+changed ones. Beside them it saves the contacts (contacts.vcf), the messages (messages.xml)
+and their PDUs (messages.pdu); a phone that will not give them ends with exit 1 and the
+reason, its files saved all the same. --files-only leaves them out.</translation>
+    </message>
+    <message>
+        <source>Возвращает на телефон файлы копии из ПАПКИ. Файл, имя которого на телефоне
+занято, пропускается (список в конце); --overwrite заменяет его. Ctrl+C во
+время записи доводит обмен до конца так, что телефон отвергает недописанный
+файл, а заменяемый файл остаётся целым под своим именем. Контакты копии, которых
+нет на телефоне, записываются в свободные ячейки своей памяти (SM или ME),
+ничего не заменяя; --files-only их не трогает. Сообщения на телефон не
+возвращаются.</source>
+        <translation>Writes the files of the backup in FOLDER back to the phone. A file whose name
+is taken on the phone is skipped (listed at the end); --overwrite replaces it.
+Ctrl+C during a write brings the exchange to its end so that the phone refuses
+the unfinished file, and the file being replaced stays whole under its name. The
+backup&apos;s contacts missing on
+the phone are written into free slots of their store (SM or ME), replacing nothing;
+--files-only leaves them alone. Messages are not written back to the phone.</translation>
+    </message>
+    <message>
+        <source>Сверяет копию в ПАПКЕ с телефоном и печатает различия (код 1, если они есть).
+Файлы контактов и сообщений сверяет по размеру и CRC, контакты читает целиком;
+--deep сверяет и сами контакты с телефоном.</source>
+        <translation>Compares the backup in FOLDER with the phone and prints the differences (exit 1 if there are any).
+Checks the size and CRC of the contacts and messages files and reads the contacts back whole;
+--deep also compares the contacts themselves with the phone&apos;s.</translation>
     </message>
 </context>
 <context>

@@ -597,16 +597,16 @@ const Source kSources[] = {
     /* 556 */ QT_TRANSLATE_NOOP3("Catalogue", "В файле нет ни одной карточки vCard: ", "556"),
     /* 557 */ QT_TRANSLATE_NOOP3("Catalogue", ", не записано: ", "557"),
     /* 558 */ QT_TRANSLATE_NOOP3("Catalogue", "Контакты записаны в память ", "558"),
-    /* 559 */ "",  // reserved
-    /* 560 */ "",  // reserved
-    /* 561 */ "",  // reserved
-    /* 562 */ "",  // reserved
-    /* 563 */ "",  // reserved
-    /* 564 */ "",  // reserved
-    /* 565 */ "",  // reserved
-    /* 566 */ "",  // reserved
-    /* 567 */ "",  // reserved
-    /* 568 */ "",  // reserved
+    /* 559 */ QT_TRANSLATE_NOOP3("Catalogue", "Контакты сохранены: ", "559"),
+    /* 560 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщения сохранены: ", "560"),
+    /* 561 */ QT_TRANSLATE_NOOP3("Catalogue", "Контакты не сохранены: ", "561"),
+    /* 562 */ QT_TRANSLATE_NOOP3("Catalogue", "Сообщения не сохранены: ", "562"),
+    /* 563 */ QT_TRANSLATE_NOOP3("Catalogue", "Резервную копию без контактов и сообщений делает параметр --files-only", "563"),
+    /* 564 */ QT_TRANSLATE_NOOP3("Catalogue", "В телефоне нет памяти контактов ", "564"),
+    /* 565 */ QT_TRANSLATE_NOOP3("Catalogue", "Вернуть контакты, которых нет на телефоне; в копии: ", "565"),
+    /* 566 */ QT_TRANSLATE_NOOP3("Catalogue", "В контакты копируются только файлы .vcf", "566"),
+    /* 567 */ QT_TRANSLATE_NOOP3("Catalogue", "В сообщения файлы с компьютера не копируются", "567"),
+    /* 568 */ QT_TRANSLATE_NOOP3("Catalogue", "Контакты не восстановлены: ", "568"),
     /* 569 */ "",  // reserved
     /* 570 */ "",  // reserved
     /* 571 */ "",  // reserved

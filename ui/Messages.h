@@ -359,6 +359,17 @@ enum MessageId : int {
     kMsgImportNoCards = 556,       // + the file
     kMsgImportNotWrittenCount = 557,
     kMsgImportIntoStore = 558,     // the box's first line: + the store
+    // Contacts and messages in a backup.
+    kMsgContactsSaved = 559,  // + the count
+    kMsgMessagesSaved = 560,
+    kMsgContactsNotSaved = 561,  // + why
+    kMsgMessagesNotSaved = 562,
+    kMsgFilesOnlyHint = 563,
+    kMsgNoSuchPhonebook = 564,  // + the store
+    kMsgRestoreContactsCheck = 565,  // + the count
+    kMsgOnlyVcfToContacts = 566,
+    kMsgNoCopyToMessages = 567,
+    kMsgContactsNotRestored = 568,  // + why
     // The phone pane's folders of contacts and messages.
     kMsgNumberColumn = 572,
     kMsgStoreColumn = 573,

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "commands/Backup.h"
+#include "commands/PimBackup.h"
 #include "link/Prompts.h"
 #include "localpane/LocalDirView.h"
 #include "phonefs/PhoneSession.h"
@@ -26,6 +27,22 @@ constexpr size_t kMaxFindingsShown = 25;
 
 std::string KbText(int64_t bytes) {
     return std::to_string((bytes + 1023) / 1024);
+}
+
+// What a restore of contacts did: each store's summary, then each entry not put back and why.
+std::string ContactsText(const std::vector<pim::ImportReport>& reports) {
+    std::string text;
+    for (const pim::ImportReport& report : reports) {
+        if (report.Entries.empty()) continue;
+        text += (text.empty() ? "" : "\r\n") + pim::ImportSummary(report);
+        for (const pim::ImportedEntry& e : report.Entries) {
+            if (e.Result == pim::ImportResult::Written || e.Result == pim::ImportResult::Already)
+                continue;
+            text += "\r\n" + e.Entry.Name + (e.Entry.Number.empty() ? "" : " " + e.Entry.Number) +
+                    ": " + e.Why;
+        }
+    }
+    return text;
 }
 
 // The question before a verify: the folder, and a check box for the deep comparison.
@@ -116,14 +133,20 @@ void BackupCommands::Backup() {
     PhoneSession* session = Session();
     if (dir.isEmpty() || !session) return;
     auto backup = std::make_shared<q7k3::Backup>(session->Fs(), S(dir));
+    auto pim = std::make_shared<std::optional<PimBackupReport>>();
     RunWide(
         *session, kMsgBackupCaption,
-        [backup](PhoneFs&) {
-            // The end is read once the run is over.
+        [backup, pim, dir = S(dir)](PhoneFs& fs) {
             const Status done = backup->Run();
+            // The contacts and messages follow the files, beside them.
+            if (done && backup->End() == CommandEnd::Finished) {
+                auto saved = BackupPim(fs.Channel(), fs.Progress(), dir);
+                if (!saved) return Outcome::Failed(saved.error());
+                *pim = *saved;
+            }
             return OutcomeOf(done, backup->End());
         },
-        [this, backup](Outcome outcome) {
+        [this, backup, pim](Outcome outcome) {
             // The folder may be the one on show, or below it.
             m_window.Computer().Reload();
             m_window.Computer().UpdateStatus();
@@ -136,7 +159,10 @@ void BackupCommands::Backup() {
                                Msg(kMsgBackupKept) + std::to_string(backup->Kept());
             if (aborted) text = Msg(kMsgBackupAborted) + "\r\n" + text;
             if (!backup->UnreadableReport().empty()) text += "\r\n" + backup->UnreadableReport();
-            ShowBox(text, kMsgBackupCaption, aborted || !backup->UnreadableReport().empty());
+            if (*pim)
+                for (const std::string& line : (*pim)->Lines()) text += "\r\n" + line;
+            ShowBox(text, kMsgBackupCaption,
+                    aborted || !backup->UnreadableReport().empty() || (*pim && !(*pim)->Complete()));
         });
 }
 
@@ -151,28 +177,46 @@ void BackupCommands::Restore() {
         m_prompts.MessageBox(FailureText(loaded.error()), Msg(kMsgErrorCaption), BoxIcon::Error);
         return;
     }
+    const std::optional<PimPart> saved = SavedContacts(S(dir));
+    RestoreForm()->OfferContacts(saved ? saved->Entries : -1);
     const std::optional<std::vector<size_t>> chosen =
         RestoreForm()->Ask(restore->Records(), restore->MissingOnPhone());
-    if (!chosen || chosen->empty() || !(session = Session())) return;
+    const bool contacts = RestoreForm()->ContactsChosen();
+    if (!chosen || (chosen->empty() && !contacts) || !(session = Session())) return;
+    auto reports = std::make_shared<std::vector<pim::ImportReport>>();
     RunWide(
         *session, kMsgRestoreCaption,
-        [restore, chosen = *chosen](PhoneFs&) {
-            const Status done = restore->Run(chosen);
+        [restore, chosen = *chosen, contacts, reports, dir = S(dir)](PhoneFs& fs) {
+            const Status done = chosen.empty() ? Status{} : restore->Run(chosen);
+            // The contacts the phone lacks, after the files; a full phone may still have room
+            // in its phonebook.
+            if (contacts && (done || restore->End() == CommandEnd::Stopped)) {
+                auto put = RestoreContacts(fs.Channel(), fs.Progress(), dir);
+                if (!put) return done ? Outcome::Failed(put.error()) : OutcomeOf(done, restore->End());
+                *reports = *put;
+                for (const pim::ImportReport& r : *reports)
+                    if (r.Problem.Reason && done) return Outcome::Failed(r.Problem);
+            }
             return OutcomeOf(done, restore->End());
         },
-        [this, restore, count = chosen->size()](Outcome outcome) {
+        [this, restore, reports, count = chosen->size()](Outcome outcome) {
             // The folder on show may have new files, and the free space is less.
             m_window.ShowCurrentFolder();
             // A full phone has said what was and was not restored in its error report.
             if (outcome.IsFailed()) return;
-            std::string text = Msg(kMsgRestoredCount) + std::to_string(restore->Restored().size()) +
-                               Msg(kMsgOf) + std::to_string(count);
-            const bool incomplete = !restore->NotRestored().empty();
+            std::string text;
+            if (count)
+                text = Msg(kMsgRestoredCount) + std::to_string(restore->Restored().size()) +
+                       Msg(kMsgOf) + std::to_string(count);
+            bool incomplete = !restore->NotRestored().empty();
             if (incomplete || !restore->Skipped().empty()) {
                 text += "\r\n" + restore->Report();
                 for (const q7k3::Restore::Left& left : restore->NotRestored())
                     if (!left.Reason.empty()) text += "\r\n" + left.Reason;
             }
+            if (const std::string put = ContactsText(*reports); !put.empty())
+                text += (text.empty() ? "" : "\r\n") + put;
+            incomplete = incomplete || ContactsNotRestored(*reports) > 0;
             ShowBox(text, kMsgRestoreCaption, incomplete);
         });
 }
@@ -191,25 +235,35 @@ void BackupCommands::Verify() {
     PhoneSession* session = Session();
     if (!deep || !session) return;
     auto verify = std::make_shared<q7k3::Verify>(session->Fs(), S(dir));
+    auto pim = std::make_shared<std::pair<std::vector<std::string>, int>>();
     RunWide(
         *session, kMsgVerifyCaption,
-        [verify, deep = *deep](PhoneFs&) {
+        [verify, pim, deep = *deep, dir = S(dir)](PhoneFs& fs) {
             const Status done = verify->Run(deep);
+            // The saved contacts and messages: their files, and when deep the contacts too.
+            if (done && verify->End() == CommandEnd::Finished) {
+                auto found = VerifyPim(dir, deep ? &fs.Channel() : nullptr, pim->second);
+                if (!found) return Outcome::Failed(found.error());
+                pim->first = std::move(*found);
+            }
             return OutcomeOf(done, verify->End());
         },
-        [this, verify](Outcome outcome) {
+        [this, verify, pim](Outcome outcome) {
             // Every folder was listed again: the one on show too.
             m_window.ShowCurrentFolder();
             if (outcome.IsFailed() && verify->End() != CommandEnd::Aborted) return;
-            const auto& findings = verify->Findings();
+            std::vector<std::string> findings;
+            for (const q7k3::Verify::Finding& f : verify->Findings()) findings.push_back(f.Text());
+            findings.insert(findings.end(), pim->first.begin(), pim->first.end());
             std::string text;
             if (verify->End() == CommandEnd::Aborted) text = Msg(kMsgVerifyAborted);
             for (size_t i = 0; i < findings.size() && i < kMaxFindingsShown; ++i)
-                text += (text.empty() ? "" : "\r\n") + findings[i].Text();
+                text += (text.empty() ? "" : "\r\n") + findings[i];
             if (findings.size() > kMaxFindingsShown)
                 text += "\r\n… (" + std::to_string(findings.size()) + ")";
             if (text.empty())
-                text = Msg(kMsgBackupMatches) + " (" + std::to_string(verify->Checked()) + ")";
+                text = Msg(kMsgBackupMatches) + " (" +
+                       std::to_string(verify->Checked() + pim->second) + ")";
             ShowBox(text, kMsgVerifyCaption,
                     verify->End() == CommandEnd::Aborted || !findings.empty());
         });

@@ -297,11 +297,12 @@ bool MainWindow::DispatchFunctionKey(int key) {
             StatusChanged(Msg(kMsgSessionBusy));
         return true;
     }
-    // A .vcf sent onto the contacts shown is imported into the phonebook.
-    if (m_computerPaneActive && key == Qt::Key_F5 && m_pim->Shown() == PimView::Folder::Contacts) {
+    // A .vcf sent onto the contacts shown is imported into the phonebook; any other file sent
+    // onto the contacts or messages is refused, never copied to the phone.
+    if (m_computerPaneActive && key == Qt::Key_F5 && m_pim->Shown() != PimView::Folder::None) {
         std::vector<std::string> paths;
         for (const QString& path : m_computer->List()->TargetPaths()) paths.push_back(path.toStdString());
-        if (m_pim->Import(paths)) return true;
+        if (m_pim->Receive(paths)) return true;
     }
     if (!m_computerPaneActive && m_pim->Shown() != PimView::Folder::None) {
         // The contacts or messages shown: their own commands.
@@ -423,6 +424,10 @@ void MainWindow::PhoneItemsDropped(const std::vector<std::string>& names) {
 void MainWindow::FilesDroppedOnPhone(const QStringList& paths) {
     if (m_core.Session && m_core.Session->AfterPing([this, paths] { FilesDroppedOnPhone(paths); }))
         return;
+    // Onto the contacts or messages shown: what F5 would do with these files.
+    std::vector<std::string> files;
+    for (const QString& path : paths) files.push_back(path.toStdString());
+    if (m_pim->Receive(files)) return;
     m_commands->CopyDroppedFiles(paths);
 }
 

@@ -427,6 +427,22 @@ bool PimView::Import(const std::vector<std::string>& paths) {
     return true;
 }
 
+bool PimView::Receive(const std::vector<std::string>& paths) {
+    if (Shown() == Folder::None) return false;
+    const int why = Shown() == Folder::Contacts ? kMsgOnlyVcfToContacts : kMsgNoCopyToMessages;
+    const bool others = std::any_of(paths.begin(), paths.end(), [](const std::string& path) {
+        return QFileInfo(Q(path)).suffix().compare(QStringLiteral("vcf"), Qt::CaseInsensitive) != 0;
+    });
+    if (Shown() == Folder::Contacts && Import(paths)) {
+        // The .vcf files are imported; the others are named as left out.
+        if (others) m_form.StatusChanged(Msg(why));
+        return true;
+    }
+    m_form.StatusChanged(Msg(why));
+    m_prompts.MessageBox(Msg(why), Msg(kMsgAttentionCaption), BoxIcon::Warning);
+    return true;
+}
+
 std::string PimView::ImportText(const pim::ImportReport& report) {
     // The summary, then each entry not written and why (the first few of a long list).
     constexpr int kListed = 12;

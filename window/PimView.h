@@ -57,6 +57,10 @@ public:
     // whether to cut such names. The end says what was written and what not, and why; the
     // list is read again. False when none of `paths` is a .vcf.
     bool Import(const std::vector<std::string>& paths);
+    // Files from the computer sent (F5) or dropped onto the folder shown: .vcf files onto the
+    // contacts are imported; anything else is refused with the reason in the status bar and
+    // a box, never copied to the phone as a file. False while neither folder is shown.
+    bool Receive(const std::vector<std::string>& paths);
 
     const std::vector<pim::Contact>& Contacts() const { return m_contacts; }
     const std::vector<pim::SmsMessage>& Messages() const { return m_messages; }

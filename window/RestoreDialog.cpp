@@ -1,5 +1,6 @@
 #include "window/RestoreDialog.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -44,6 +45,11 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent) {
     RestoreStatus->setObjectName("RestoreStatus");
     layout->addWidget(RestoreStatus);
 
+    RestoreContacts = new QCheckBox(this);
+    RestoreContacts->setObjectName("RestoreContacts");
+    RestoreContacts->hide();
+    layout->addWidget(RestoreContacts);
+
     auto* buttons = new QHBoxLayout();
     buttons->addStretch(1);
     RestoreOK = new QPushButton(Cap("TFileExistForm", "FexOKBtn"), this);
@@ -58,6 +64,7 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent) {
     connect(RestoreOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(RestoreCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(RestoreTree, &QTreeWidget::itemChanged, this, [this] { UpdateStatus(); });
+    connect(RestoreContacts, &QCheckBox::toggled, this, [this] { UpdateStatus(); });
 }
 
 void RestoreDialog::SetRecords(const std::vector<BackupRecord>& records,
@@ -113,6 +120,18 @@ std::optional<std::vector<size_t>> RestoreDialog::Ask(const std::vector<BackupRe
     return Chosen();
 }
 
+void RestoreDialog::OfferContacts(int count) {
+    RestoreContacts->setVisible(count >= 0);
+    RestoreContacts->setChecked(count > 0);
+    RestoreContacts->setEnabled(count > 0);
+    RestoreContacts->setText(M(kMsgRestoreContactsCheck) + QString::number(std::max(count, 0)));
+    UpdateStatus();
+}
+
+bool RestoreDialog::ContactsChosen() const {
+    return RestoreContacts->isEnabled() && RestoreContacts->isChecked();
+}
+
 QTreeWidgetItem* RestoreDialog::FolderItem(const QString& folderPath) const {
     for (int f = 0; f < RestoreTree->topLevelItemCount(); ++f) {
         QTreeWidgetItem* folder = RestoreTree->topLevelItem(f);
@@ -142,7 +161,7 @@ void RestoreDialog::UpdateStatus() {
         QString::number(chosenBytes / 1024) + M(kMsgKbOf) + QString::number(totalBytes / 1024) +
         M(kMsgKbFiles) + QString::number(chosen) + M(kMsgOf) + QString::number(m_records.size()) +
         (m_missing ? ", " + M(kMsgMissingCount) + QString::number(m_missing) : QString()));
-    RestoreOK->setEnabled(chosen > 0);
+    RestoreOK->setEnabled(chosen > 0 || ContactsChosen());
 }
 
 }  // namespace q7k3

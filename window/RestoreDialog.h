@@ -1,7 +1,7 @@
 #pragma once
 // What to put back from a backup: the backup's files under their phone folders, each with
 // a check box (all checked to begin with); a folder's box checks or clears all its files.
-// OK is enabled while at least one file is checked.
+// OK is enabled while at least one file, or the backup's contacts, is checked.
 
 #include <QDialog>
 #include <cstddef>
@@ -10,6 +10,7 @@
 
 #include "commands/Backup.h"
 
+class QCheckBox;
 class QDialogButtonBox;
 class QLabel;
 class QPushButton;
@@ -33,12 +34,18 @@ public:
     std::optional<std::vector<size_t>> Ask(const std::vector<BackupRecord>& records,
                                            const std::vector<bool>& missing = {});
 
+    // The backup's contacts (`count` of them; -1: it has none): the box to put back those
+    // the phone lacks, checked when there are any. Whether it is checked.
+    void OfferContacts(int count);
+    bool ContactsChosen() const;
+
     // The folder row of a phone folder's path line, and the file row of a record.
     QTreeWidgetItem* FolderItem(const QString& folderPath) const;
     QTreeWidgetItem* FileItem(const QString& folderPath, const QString& name) const;
 
     QTreeWidget* RestoreTree;
     QLabel* RestoreStatus;
+    QCheckBox* RestoreContacts;
     QPushButton* RestoreOK;
     QPushButton* RestoreCancel;
 

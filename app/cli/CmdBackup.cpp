@@ -12,6 +12,7 @@
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
 #include "commands/Backup.h"
+#include "commands/PimBackup.h"
 #include "link/Connection.h"
 #include "link/Failure.h"
 #include "link/SettingsStore.h"
@@ -57,6 +58,16 @@ int RunBackup(const ParsedArgs& a) {
     if (const int rc = s.OpenAndScan()) return rc;
     Backup backup(*s.fs, dir);
     const Status done = backup.Run();
+    // The contacts and messages follow the files, unless they are left out.
+    std::optional<PimBackupReport> pim;
+    Failure pimFailure;
+    if (done && backup.End() == CommandEnd::Finished && !Interrupted() && !a.Has("--files-only")) {
+        auto saved = BackupPim(s.link.Channel(), s.progress, dir);
+        if (saved)
+            pim = *saved;
+        else
+            pimFailure = saved.error();
+    }
     s.progress.Hide();
     std::string summary = Msg(kMsgBackupSummary) + std::to_string(backup.Fetched()) + " (" +
                           MsgN(kMsgByteCount, backup.BytesFetched()) + ")" +
@@ -66,9 +77,24 @@ int RunBackup(const ParsedArgs& a) {
     // Files left out of the backup: the command tells of them and does not end well.
     if (!backup.UnreadableReport().empty()) Fail(backup.UnreadableReport());
     if (!done) return s.PhoneError(done.error());
+    if (pimFailure.Reason) return s.PhoneError(pimFailure);
+    // The files are saved; a part the phone would not give is named, and the backup does
+    // not end well unless it was left out on purpose.
+    if (pim) {
+        const std::vector<std::string> lines = pim->Lines();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if ((i == 0 ? pim->Contacts : pim->Messages) >= 0)
+                std::printf("%s\n", Printable(lines[i]).c_str());
+            else
+                Fail(lines[i]);
+        }
+        if (!pim->Complete() && !Interrupted()) Fail(Msg(kMsgFilesOnlyHint));
+    }
     if (Interrupted()) return kExitInterrupted;
-    return backup.End() == CommandEnd::Finished && backup.UnreadableReport().empty() ? kExitOk
-                                                                               : kExitPhoneFailed;
+    return backup.End() == CommandEnd::Finished && backup.UnreadableReport().empty() &&
+                   (!pim || pim->Complete())
+               ? kExitOk
+               : kExitPhoneFailed;
 }
 
 int RunRestore(const ParsedArgs& a) {
@@ -84,13 +110,20 @@ int RunRestore(const ParsedArgs& a) {
     Restore restore(*s.fs, dir, conflict);
     if (Status loaded = restore.Load(); !loaded) return s.PhoneError(loaded.error());
     const std::vector<size_t> chosen = restore.Select(folder, match);
-    if (chosen.empty()) return Fail(Msg(kMsgNothingToRestore), kExitPhoneFailed);
+    // The saved contacts go back too (those the phone lacks), unless left out; the messages
+    // stay in the backup.
+    const bool withContacts = !a.Has("--files-only") && SavedContacts(dir).has_value();
+    if (chosen.empty() && !withContacts) return Fail(Msg(kMsgNothingToRestore), kExitPhoneFailed);
     Status done;
+    std::optional<Expected<std::vector<pim::ImportReport>>> contacts;
     {
         // Ctrl+C now lets the file under way end spoiled, so that the phone refuses it and
-        // stays in step for the next command.
+        // stays in step for the next command; between two contacts it stops the rest.
         WriteGuard writing;
-        done = restore.Run(chosen);
+        if (!chosen.empty()) done = restore.Run(chosen);
+        // A full phone takes no file more, but its phonebook may have room.
+        if (withContacts && (done || restore.End() == CommandEnd::Stopped) && !Interrupted())
+            contacts = RestoreContacts(s.link.Channel(), s.progress, dir);
     }
     s.progress.Hide();
     const auto& records = restore.Records();
@@ -111,7 +144,34 @@ int RunRestore(const ParsedArgs& a) {
                     Printable(r.FolderPath).c_str(), Printable(r.Name).c_str(),
                     left.Reason.empty() ? "" : "\t", OneLine(left.Reason).c_str());
     }
+    int contactsLeft = 0;
+    Failure contactsFailure;
+    if (contacts && !*contacts) contactsFailure = contacts->error();
+    if (contacts && *contacts) {
+        for (const pim::ImportReport& report : **contacts) {
+            for (const pim::ImportedEntry& e : report.Entries) {
+                const bool written =
+                    e.Result == pim::ImportResult::Written || e.Result == pim::ImportResult::Cut;
+                if (e.Result == pim::ImportResult::Already) continue;
+                std::printf("%s\t%s %s/%s\t%s %s%s%s\n",
+                            Msg(written ? kMsgRestoredLine : kMsgNotRestoredLine).c_str(),
+                            Msg(kMsgContactsFolder).c_str(), report.Store.c_str(),
+                            written ? std::to_string(e.Entry.Index).c_str() : "",
+                            Printable(e.Entry.Name).c_str(), Printable(e.Entry.Number).c_str(),
+                            written ? "" : "\t", written ? "" : OneLine(e.Why).c_str());
+            }
+            if (!report.Entries.empty())
+                std::printf("%s\n", Printable(pim::ImportSummary(report)).c_str());
+            if (report.Problem.Reason) contactsFailure = report.Problem;
+        }
+        contactsLeft = ContactsNotRestored(**contacts);
+    }
     if (Interrupted()) return kExitInterrupted;
+    if (done && contactsFailure.Reason) {
+        return Fail(Msg(kMsgContactsNotRestored) +
+                        FailureReport(contactsFailure),
+                    IsLocalFailure(contactsFailure.Reason) ? kExitLocalFile : kExitPhoneFailed);
+    }
     if (!done) {
         // Memory full says it all in its own words, the lists included.
         if (restore.End() == CommandEnd::Stopped) {
@@ -121,7 +181,7 @@ int RunRestore(const ParsedArgs& a) {
         }
         return s.PhoneError(done.error());
     }
-    return restore.NotRestored().empty() ? kExitOk : kExitPhoneFailed;
+    return restore.NotRestored().empty() && !contactsLeft ? kExitOk : kExitPhoneFailed;
 }
 
 int RunVerify(const ParsedArgs& a) {
@@ -132,13 +192,27 @@ int RunVerify(const ParsedArgs& a) {
     if (const int rc = s.OpenAndScan()) return rc;
     Verify verify(*s.fs, dir);
     if (Status done = verify.Run(a.Has("--deep")); !done) return s.PhoneError(done.error());
+    // The saved contacts and messages: their files, and with --deep the contacts themselves.
+    int pimChecked = 0;
+    std::vector<std::string> pimFindings;
+    Failure pimFailure;
+    if (verify.End() != CommandEnd::Aborted && !Interrupted()) {
+        auto found = VerifyPim(dir, a.Has("--deep") ? &s.link.Channel() : nullptr, pimChecked);
+        if (found)
+            pimFindings = std::move(*found);
+        else
+            pimFailure = found.error();
+    }
     s.progress.Hide();
     for (const Verify::Finding& f : verify.Findings())
         std::printf("%s\n", OneLine(f.Text()).c_str());
+    for (const std::string& f : pimFindings) std::printf("%s\n", OneLine(f).c_str());
+    // The files' differences are said first; then why the contacts could not be compared.
+    if (pimFailure.Reason) return s.PhoneError(pimFailure);
     // Cut short, the comparison proves nothing either way.
     if (Interrupted() || verify.End() == CommandEnd::Aborted) return kExitInterrupted;
-    if (verify.Findings().empty()) {
-        std::printf("%s (%d)\n", Msg(kMsgBackupMatches).c_str(), verify.Checked());
+    if (verify.Findings().empty() && pimFindings.empty()) {
+        std::printf("%s (%d)\n", Msg(kMsgBackupMatches).c_str(), verify.Checked() + pimChecked);
         return kExitOk;
     }
     return kExitPhoneFailed;
@@ -146,12 +220,15 @@ int RunVerify(const ParsedArgs& a) {
 
 // ---- the option tables ----------------------------------------------------------------
 
-const std::vector<OptionSpec> kBackupOptions = TreeOptionSpecs({});
+const std::vector<OptionSpec> kBackupOptions = TreeOptionSpecs({
+    {"--files-only", nullptr, QT_TRANSLATE_NOOP("Cli", "только файлы, без контактов и сообщений")},
+});
 const std::vector<OptionSpec> kRestoreOptions = TreeOptionSpecs({
     {"--folder", QT_TRANSLATE_NOOP("Cli", "ПАПКА"),
      QT_TRANSLATE_NOOP("Cli", "только файлы этой папки телефона и папок внутри неё (путь как в строке пути)")},
     {"--match", QT_TRANSLATE_NOOP("Cli", "ШАБЛОН"), QT_TRANSLATE_NOOP("Cli", "только файлы с именем по шаблону (* и ?)")},
     {"--overwrite", nullptr, QT_TRANSLATE_NOOP("Cli", "заменять файлы с теми же именами на телефоне")},
+    {"--files-only", nullptr, QT_TRANSLATE_NOOP("Cli", "только файлы, без контактов")},
 });
 const std::vector<OptionSpec> kVerifyOptions = TreeOptionSpecs({
     {"--deep", nullptr, QT_TRANSLATE_NOOP("Cli", "сверять и содержимое файлов (читает их с телефона)")},
@@ -161,7 +238,9 @@ const CommandSyntax kBackupSpec{
     "backup",
     QT_TRANSLATE_NOOP("Cli", "backup [ПАРАМЕТРЫ] ПАПКА"),
     QT_TRANSLATE_NOOP("Cli", "Копирует все файлы телефона в локальную ПАПКУ; при повторе забирает только\n"
-    "изменившиеся."),
+    "изменившиеся. Рядом сохраняет контакты (contacts.vcf), сообщения (messages.xml)\n"
+    "и их PDU (messages.pdu); телефон, который их не отдаёт, — код 1 и причина,\n"
+    "файлы при этом сохранены. --files-only их не сохраняет."),
     kBackupOptions,
     1,
     1};
@@ -171,14 +250,19 @@ const CommandSyntax kRestoreSpec{
     QT_TRANSLATE_NOOP("Cli", "Возвращает на телефон файлы копии из ПАПКИ. Файл, имя которого на телефоне\n"
     "занято, пропускается (список в конце); --overwrite заменяет его. Ctrl+C во\n"
     "время записи доводит обмен до конца так, что телефон отвергает недописанный\n"
-    "файл, а заменяемый файл остаётся целым под своим именем."),
+    "файл, а заменяемый файл остаётся целым под своим именем. Контакты копии, которых\n"
+    "нет на телефоне, записываются в свободные ячейки своей памяти (SM или ME),\n"
+    "ничего не заменяя; --files-only их не трогает. Сообщения на телефон не\n"
+    "возвращаются."),
     kRestoreOptions,
     1,
     1};
 const CommandSyntax kVerifySpec{
     "verify",
     QT_TRANSLATE_NOOP("Cli", "verify [ПАРАМЕТРЫ] ПАПКА"),
-    QT_TRANSLATE_NOOP("Cli", "Сверяет копию в ПАПКЕ с телефоном и печатает различия (код 1, если они есть)."),
+    QT_TRANSLATE_NOOP("Cli", "Сверяет копию в ПАПКЕ с телефоном и печатает различия (код 1, если они есть).\n"
+    "Файлы контактов и сообщений сверяет по размеру и CRC, контакты читает целиком;\n"
+    "--deep сверяет и сами контакты с телефоном."),
     kVerifyOptions,
     1,
     1};

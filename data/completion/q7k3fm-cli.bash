@@ -54,8 +54,8 @@ _q7k3fm_cli() {
         put) options="$fs --raw --overwrite --force --name"; phone=1 ;;
         rm) options=$fs; phone=1 ;;
         rename) options="$fs --overwrite --force"; phone=1 ;;
-        backup) options=$fs ;;
-        restore) options="$fs --folder --match --overwrite" ;;
+        backup) options="$fs --files-only" ;;
+        restore) options="$fs --folder --match --overwrite --files-only" ;;
         verify) options="$fs --deep" ;;
         contacts|messages)
             options="$link --store --porcelain --json --force"

@@ -7,9 +7,12 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <map>
+#include <set>
 
 #include "CommandFixture.h"
 #include "commands/Backup.h"
+#include "commands/PimBackup.h"
+#include "pim/phone/PimPhone.h"
 #include "commands/Unfinished.h"
 #include "support/Reasons.h"
 #include "ui/Messages.h"
@@ -670,6 +673,146 @@ TEST_F(BackupTest, CliBacksUpRestoresAndVerifiesFromAScript) {
         << out.toStdString();
     EXPECT_EQ(run({"verify", "--mode=normal", "--deep", backup}, &out), 0) << out.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("nothing")));
+}
+
+}  // namespace
+
+namespace {
+
+// The emulated phone's phonebook as a comparison sees it: store, name and the number as
+// dialled.
+std::multiset<std::string> PhonebookOf(const PhoneEmulator& phone) {
+    std::multiset<std::string> out;
+    for (const char* store : {"SM", "ME"})
+        for (const emu::PimContact& c : phone.Contacts(store))
+            out.insert(std::string(store) + "|" + c.Name + "|" +
+                       (c.Type == 145 && !c.Number.starts_with('+') ? "+" : "") + c.Number);
+    return out;
+}
+
+std::string ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "<missing>";
+}
+void WriteAll(const QString& path, const std::string& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+TEST_F(BackupTest, ContactsAndMessagesAreSavedVerifiedAndTheMissingContactsPutBack) {
+    EmulatorLink phone;
+    Open(phone, Demo());
+    const std::multiset<std::string> book = PhonebookOf(*phone.emu);
+    ASSERT_GT(book.size(), 4u);
+    Backup files(*phone.fs, backupDir());
+    ASSERT_TRUE(files.Run()) << ErrorReport(phone.Ch());
+    auto saved = BackupPim(phone.Ch(), phone.progress, backupDir());
+    ASSERT_TRUE(saved) << saved.error().Text;
+    EXPECT_TRUE(saved->Complete());
+    EXPECT_EQ(static_cast<size_t>(saved->Contacts), book.size());
+    EXPECT_GT(saved->Messages, 0);
+
+    // The three files, each with its line; the files' records are read as before, and the
+    // next (incremental) backup keeps the lines.
+    const QDir folder(QString::fromStdString(backupDir()));
+    BackupManifest manifest;
+    std::string bad;
+    ASSERT_TRUE(manifest.Load(backupDir(), bad)) << bad;
+    EXPECT_EQ(manifest.Records.size(), static_cast<size_t>(files.Fetched()));
+    const std::vector<PimPart> parts = PimPartsOf(manifest);
+    ASSERT_EQ(parts.size(), 3u);
+    for (const PimPart& p : parts)
+        EXPECT_EQ(QFileInfo(folder.filePath(QString::fromStdString(p.File))).size(), p.Size) << p.File;
+    Backup again(*phone.fs, backupDir());
+    ASSERT_TRUE(again.Run());
+    ASSERT_TRUE(manifest.Load(backupDir(), bad));
+    EXPECT_EQ(PimPartsOf(manifest), parts);
+
+    int checked = 0;
+    auto found = VerifyPim(backupDir(), &phone.Ch(), checked);
+    ASSERT_TRUE(found) << found.error().Text;
+    EXPECT_TRUE(found->empty()) << found->front();
+    EXPECT_EQ(static_cast<size_t>(checked), 3 + book.size());
+    // One changed byte of the cards is a damaged backup, and nothing goes back from it.
+    const QString vcf = folder.filePath(kContactsFile);
+    const std::string cards = ReadAll(vcf);
+    std::string changed = cards;
+    changed[changed.find("FN:") + 3] ^= 1;
+    WriteAll(vcf, changed);
+    found = VerifyPim(backupDir(), nullptr, checked);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    EXPECT_EQ(found->front(), Msg(kMsgBackupDamaged) + vcf.toStdString());
+    EXPECT_FALSE(RestoreContacts(phone.Ch(), phone.progress, backupDir()));
+    WriteAll(vcf, cards);
+
+    // Two entries erased on the phone, one of each store: the deep check names them, and the
+    // restore puts back exactly those two, into their own stores.
+    {
+        pim::PimScope scope(phone.Ch());
+        ASSERT_TRUE(scope.Opened());
+        for (const char* store : {"SM", "ME"})
+            ASSERT_TRUE(pim::EraseContact(phone.Ch(), scope.Charset(), store,
+                                          phone.emu->Contacts(store).front().Index));
+    }
+    found = VerifyPim(backupDir(), &phone.Ch(), checked);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 2u);
+    EXPECT_TRUE(found->front().starts_with(Msg(kMsgMissingOnPhone) + Msg(kMsgContactsFolder)));
+    auto put = RestoreContacts(phone.Ch(), phone.progress, backupDir());
+    ASSERT_TRUE(put) << put.error().Text;
+    int written = 0;
+    for (const pim::ImportReport& r : *put) {
+        EXPECT_EQ(r.Problem.Reason, 0);
+        written += r.Count(pim::ImportResult::Written);
+    }
+    EXPECT_EQ(written, 2);
+    EXPECT_EQ(ContactsNotRestored(*put), 0);
+    EXPECT_EQ(PhonebookOf(*phone.emu), book);
+}
+
+// A phone that refuses the phonebook: the files and the messages are saved, the contacts
+// named as not saved, and the exit is 1 with the way to leave them out. --files-only leaves
+// a manifest an older reader wrote alike, and a restore from it puts the files back.
+TEST_F(BackupTest, CliSavesTheFilesOfAPhoneThatRefusesItsPhonebook) {
+    EnsureApplication();
+    EmulatorConfig config = Demo();
+    config.Fault.Errors.push_back({"AT+CPB", 0, false});
+    PhoneEmulator emu(config);
+    ASSERT_TRUE(emu.Start());
+    const auto run = [&](QStringList args, QByteArray* out) {
+        QProcess p;
+        args << "--port" << QString::fromStdString(emu.SlavePath());
+        p.start(QStringLiteral(Q7K3_BIN_DIR "/q7k3fm-cli"), args);
+        p.waitForFinished(60000);
+        *out = p.readAllStandardOutput() + p.readAllStandardError();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    const QDir folder(QString::fromStdString(backupDir()));
+    QByteArray out;
+    EXPECT_EQ(run({"backup", folder.path()}, &out), 1) << out.toStdString();
+    for (const int text : {kMsgContactsNotSaved, kMsgMessagesSaved, kMsgFilesOnlyHint})
+        EXPECT_TRUE(out.contains(QByteArray::fromStdString(Msg(text)))) << out.toStdString();
+    BackupManifest manifest;
+    std::string bad;
+    ASSERT_TRUE(manifest.Load(backupDir(), bad));
+    EXPECT_FALSE(manifest.Records.empty());
+    EXPECT_FALSE(folder.exists(kContactsFile));
+    EXPECT_TRUE(folder.exists(kMessagesFile) && folder.exists(kPdusFile));
+
+    const QString plain = dir.filePath("plain");
+    ASSERT_EQ(run({"backup", plain, "--files-only"}, &out), 0) << out.toStdString();
+    EXPECT_EQ(ReadAll(QDir(plain).filePath(BackupManifest::kFileName)).find("#pim"),
+              std::string::npos);
+    const std::string user =
+        FindFolderByPath(BuildFolderMap(MapKind::Normal, "E700").get(), "Images\\My Photos\\Camera")
+            ->Id;
+    const std::vector<StoredFile> before = emu.ListFiles(user);
+    ASSERT_FALSE(before.empty());
+    emu.RemoveFile(user, before.front().Name);
+    EXPECT_EQ(run({"restore", plain}, &out), 0) << out.toStdString();
+    EXPECT_EQ(emu.ListFiles(user).size(), before.size());
 }
 
 }  // namespace

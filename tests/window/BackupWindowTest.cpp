@@ -143,7 +143,10 @@ TEST_F(BackupWindow, BackupFromTheMenuThroughTheDirectoryDialogKeepsEveryFileAnd
     EXPECT_EQ(prompts.shown[0].Caption, "Резервная копия телефона");
     EXPECT_EQ(prompts.shown[0].Icon, BoxIcon::Information);
     EXPECT_TRUE(prompts.shown[0].Text.starts_with("Скопировано файлов: " + count + ", "));
-    EXPECT_TRUE(prompts.shown[0].Text.ends_with(" КБ, без изменений: 0")) << prompts.shown[0].Text;
+    // The contacts and messages follow the files.
+    EXPECT_TRUE(prompts.shown[0].Text.ends_with(" КБ, без изменений: 0\r\nКонтакты сохранены: 23\r\n"
+                                                "Сообщения сохранены: 8"))
+        << prompts.shown[0].Text;
 
     // The wide dialog counted files and kilobytes; afterwards it is its usual self again.
     EXPECT_EQ(width, 441);
@@ -165,7 +168,8 @@ TEST_F(BackupWindow, BackupFromTheMenuThroughTheDirectoryDialogKeepsEveryFileAnd
     };
     Choose(form->MenuAction("Backup1"));
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].Text, "Скопировано файлов: 0, 0 КБ, без изменений: " + count);
+    EXPECT_EQ(prompts.shown[1].Text, "Скопировано файлов: 0, 0 КБ, без изменений: " + count +
+                                         "\r\nКонтакты сохранены: 23\r\nСообщения сохранены: 8");
     EXPECT_EQ(startFolders, QStringList{localDir.path()});
 }
 
@@ -236,8 +240,11 @@ TEST_F(BackupWindow, RestoreThroughTheSelectionDialogPutsBackTheCheckedFiles) {
     EXPECT_EQ(phone->GetFile(other->FolderId, other->Name), otherBytes);
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].Caption, "Восстановление из резервной копии");
+    // Then the contacts, all of them on the phone still.
     EXPECT_EQ(prompts.shown[1].Text, "Восстановлено файлов: " + std::to_string(saved.size()) +
-                                         " из " + std::to_string(saved.size()));
+                                         " из " + std::to_string(saved.size()) + "\r\n" +
+                                         "Контакты записаны в память SM. Записано: 0, уже были в телефоне: 8\r\n" +
+                                         "Контакты записаны в память ME. Записано: 0, уже были в телефоне: 15");
     EXPECT_EQ(prompts.shown[1].Icon, BoxIcon::Information);
 }
 
@@ -307,6 +314,10 @@ TEST_F(BackupWindow, RestoreCancelledInTheSelectionDialogSendsNothing) {
         // With nothing checked, OK cannot be pressed.
         for (int f = 0; f < dialog->RestoreTree->topLevelItemCount(); ++f)
             dialog->RestoreTree->topLevelItem(f)->setCheckState(0, Qt::Unchecked);
+        // The backup's contacts are offered, checked: OK stays until they are cleared too.
+        EXPECT_TRUE(dialog->RestoreContacts->isVisible());
+        EXPECT_TRUE(dialog->RestoreOK->isEnabled());
+        dialog->RestoreContacts->setChecked(false);
         EXPECT_FALSE(dialog->RestoreOK->isEnabled());
         QTest::mouseClick(dialog->RestoreCancel, Qt::LeftButton);
     });
@@ -391,7 +402,10 @@ TEST_F(BackupWindow, AbortStopsTheBackupCleanlyAndTheNextOneCompletesIt) {
 
     Choose(form->MenuAction("Backup1"));
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_TRUE(prompts.shown[1].Text.ends_with(", без изменений: " + std::to_string(partial)))
+    // The files, then the contacts and messages the aborted one had not reached.
+    EXPECT_NE(prompts.shown[1].Text.find(", без изменений: " + std::to_string(partial) +
+                                         "\r\nКонтакты сохранены: "),
+              std::string::npos)
         << prompts.shown[1].Text;
     const BackupManifest manifest = Manifest();
     EXPECT_GT(manifest.Records.size(), partial);

@@ -6,8 +6,11 @@
 #include <algorithm>
 
 #include <QDir>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 
 #include "phonefs/Tree.h"
 #include "pim/PimMessages.h"
@@ -250,6 +253,75 @@ TEST(PimWindowRefused, TheFoldersAPhoneCannotFillAreNotShown) {
         w.ExpectIdle();
         w.Close();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Local files dropped onto the phone list, as a file manager drops them.
+void DropOntoPhone(PhoneListView& list, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls.push_back(QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    QWidget* target = list.viewport();
+    const QPointF at(target->width() / 2, target->height() / 2);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+// A .vcf dropped onto the contacts is imported as F5 imports it; any other file sent (F5) or
+// dropped onto the contacts or the messages is refused and said so, never copied to the
+// phone as a file.
+TEST_F(PimWindow, ADroppedCardFileImportsAndOtherFilesAreRefused) {
+    const QDir local(localDir.path());
+    ASSERT_TRUE(test::WriteLocal(local.filePath("new.vcf"),
+                                 "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Соседка\r\nTEL:+79031112233\r\nEND:VCARD\r\n"));
+    ASSERT_TRUE(test::WriteLocal(local.filePath("note.txt"), "words"));
+    form->Computer().Reload();
+    Enter("Контакты");
+    const size_t before = phone->Contacts("ME").size();
+    DropOntoPhone(List(), {local.filePath("new.vcf")});
+    Settle();
+    QApplication::processEvents();
+    Settle();
+    EXPECT_EQ(phone->Contacts("ME").size(), before + 1);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Caption, Msg(kMsgImportCaption));
+    EXPECT_NE(List().FindItem("Соседка"), nullptr);
+
+    phone->ClearReceived();
+    const struct {
+        const char* folder;
+        bool drop;
+        int text;
+    } rows[] = {{"Контакты", true, kMsgOnlyVcfToContacts},
+                {"Контакты", false, kMsgOnlyVcfToContacts},
+                {"Сообщения", true, kMsgNoCopyToMessages},
+                {"Сообщения", false, kMsgNoCopyToMessages}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.folder) + (row.drop ? " drop" : " F5"));
+        if (Path() != QStringLiteral("E700:\\") + QString::fromUtf8(row.folder)) {
+            form->ActivatePhonePane();
+            QTest::keyClick(&List(), Qt::Key_Backspace);
+            Settle();
+            Enter(QString::fromUtf8(row.folder));
+        }
+        prompts.shown.clear();
+        if (row.drop) {
+            DropOntoPhone(List(), {local.filePath("note.txt")});
+        } else {
+            SelectLocal({"note.txt"});
+            QTest::keyClick(form->Computer().List(), Qt::Key_F5);
+        }
+        Settle();
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].Text, Msg(row.text));
+    }
+    EXPECT_EQ(phone->Received().find("note.txt"), std::string::npos);
 }
 
 }  // namespace
