@@ -7,7 +7,7 @@
 
 #include "link/Connection.h"
 #include "link/PhoneLink.h"
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 
 namespace q7k3::bench {
 

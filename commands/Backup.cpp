@@ -10,9 +10,9 @@
 #include <set>
 
 #include "commands/Unfinished.h"
-#include "ui/Messages.h"
-#include "ui/OutputFile.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/OutputFile.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 namespace {

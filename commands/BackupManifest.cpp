@@ -19,7 +19,7 @@
 #include <charconv>
 
 #include "commands/Backup.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

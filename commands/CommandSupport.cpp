@@ -12,12 +12,12 @@
 #include "commands/FolderRules.h"
 
 #include "link/Connection.h"
-#include "link/Failure.h"
-#include "ui/LocalProblem.h"
-#include "ui/Messages.h"
-#include "ui/OutputFile.h"
-#include "ui/TempDir.h"
-#include "ui/Text.h"
+#include "base/Failure.h"
+#include "base/LocalProblem.h"
+#include "base/Messages.h"
+#include "base/OutputFile.h"
+#include "base/TempDir.h"
+#include "base/Text.h"
 
 namespace q7k3::commands {
 

@@ -11,9 +11,9 @@
 #include "media/EmsMelody.h"
 #include "media/EmsPicture.h"
 #include "media/Melody.h"
-#include "ui/Messages.h"
-#include "ui/TempDir.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/TempDir.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 namespace {

@@ -12,9 +12,9 @@
 #include "media/Melody.h"
 #include "media/Picture.h"
 #include "media/SlotNames.h"
-#include "ui/Messages.h"
-#include "ui/TempDir.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/TempDir.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 

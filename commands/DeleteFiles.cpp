@@ -4,8 +4,8 @@
 #include <QFileInfo>
 
 #include "commands/FolderRules.h"
-#include "ui/Messages.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 

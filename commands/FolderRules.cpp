@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "phonefs/FolderMaps.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 namespace {

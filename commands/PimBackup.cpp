@@ -14,8 +14,8 @@
 #include "pim/SmsBackupXml.h"
 #include "pim/VCard.h"
 #include "pim/phone/PimPhone.h"
-#include "ui/Messages.h"
-#include "ui/OutputFile.h"
+#include "base/Messages.h"
+#include "base/OutputFile.h"
 
 namespace q7k3 {
 namespace {

@@ -20,8 +20,8 @@
 
 #include "commands/Backup.h"
 #include "link/AtChannel.h"
-#include "link/Failure.h"
-#include "link/Prompts.h"
+#include "base/Failure.h"
+#include "base/Prompts.h"
 #include "pim/phone/ContactImport.h"
 
 namespace q7k3 {

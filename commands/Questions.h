@@ -4,4 +4,4 @@
 // the link's question seams: the window answers them with ConflictDialog and RenameDialog,
 // the CLI from its options, tests from a script.
 
-#include "link/Prompts.h"
+#include "base/Prompts.h"

@@ -3,10 +3,10 @@
 #include "commands/Backup.h"
 #include "commands/FolderRules.h"
 #include "commands/Unfinished.h"
-#include "link/Failure.h"
-#include "ui/Messages.h"
-#include "ui/TempDir.h"
-#include "ui/Text.h"
+#include "base/Failure.h"
+#include "base/Messages.h"
+#include "base/TempDir.h"
+#include "base/Text.h"
 
 #include <filesystem>
 #include <optional>

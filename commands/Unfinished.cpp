@@ -12,8 +12,8 @@
 #include "commands/Backup.h"
 #include "commands/CommandSupport.h"
 #include "link/Connection.h"
-#include "phonefs/SuiteRegistry.h"
-#include "ui/Messages.h"
+#include "commands/SuiteRegistry.h"
+#include "base/Messages.h"
 
 namespace q7k3::commands {
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "phonefs/PhoneFs.h"
 
 namespace q7k3::commands {

@@ -1,7 +1,7 @@
 // MEL melodies from the phone: the title block, recognition, and the title written back.
 #include "fuzz/FuzzCheck.h"
 #include "media/Melody.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const q7k3::ByteView in(data, size);

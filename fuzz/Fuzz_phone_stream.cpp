@@ -19,7 +19,7 @@
 #include <string>
 
 #include "commands/RenameFile.h"
-#include "link/AppFlags.h"
+#include "base/AppFlags.h"
 #include "link/Connection.h"
 #include "link/LinkClock.h"
 #include "link/MemorySerialDevice.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "fuzz/FuzzCheck.h"
-#include "preview/SmafScore.h"
+#include "media/smaf/SmafScore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const q7k3::ByteView in(data, size);

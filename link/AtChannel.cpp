@@ -4,7 +4,7 @@
 #include <charconv>
 #include <optional>
 
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "link/LinkClock.h"
-#include "link/StopSignal.h"
+#include "base/StopSignal.h"
 
 namespace q7k3 {
 

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "link/CutTransfer.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

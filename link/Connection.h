@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "link/AppFlags.h"
+#include "base/AppFlags.h"
 #include "link/PhoneLink.h"
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 
 namespace q7k3 {
 

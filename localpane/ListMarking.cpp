@@ -7,7 +7,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

@@ -16,7 +16,7 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "ui/Messages.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 namespace {

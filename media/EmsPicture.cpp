@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "media/Picture.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 namespace {

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "ui/Messages.h"
-#include "ui/TempDir.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/TempDir.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "media/MediaResult.h"
-#include "ui/Messages.h"
-#include "ui/OutputFile.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/OutputFile.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 

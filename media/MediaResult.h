@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/Failure.h"
+#include "base/Failure.h"
 
 namespace q7k3 {
 
@@ -23,7 +23,7 @@ constexpr size_t kMelodyAniBufferSize = 650000;
 
 struct MediaResult {
     bool Ok = false;
-    int Message = -1;     // catalogue message of the failure (ui/Messages.h), -1 for none
+    int Message = -1;     // catalogue message of the failure (base/Messages.h), -1 for none
     std::string Subject;  // the file the message speaks of, joined by Text()
     std::string Output;   // on success: the path that was written
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 

@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ui/Messages.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 namespace {

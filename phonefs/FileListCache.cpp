@@ -1,6 +1,6 @@
 #include "phonefs/FileListCache.h"
 
-#include "ui/TempDir.h"
+#include "base/TempDir.h"
 
 namespace q7k3 {
 namespace {

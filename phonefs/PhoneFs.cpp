@@ -7,7 +7,7 @@
 
 #include "link/Connection.h"
 #include "phonefs/FolderMaps.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

@@ -15,10 +15,10 @@
 #include <string>
 #include <string_view>
 
-#include "link/AppFlags.h"
+#include "base/AppFlags.h"
 #include "link/AtChannel.h"
 #include "link/Connection.h"
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 #include "phonefs/Tree.h"
 
 namespace q7k3 {

@@ -12,9 +12,9 @@
 
 #include "link/CutTransfer.h"
 #include "phonefs/PhoneFs.h"
-#include "ui/Messages.h"
-#include "ui/OutputFile.h"
-#include "ui/TempDir.h"
+#include "base/Messages.h"
+#include "base/OutputFile.h"
+#include "base/TempDir.h"
 
 namespace q7k3 {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 

@@ -7,7 +7,7 @@
 #include "pim/GsmAlphabet.h"
 #include "pim/PimMessages.h"
 #include "pim/SmsBackupXml.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3::pim {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "pim/MessageJoin.h"
 
 namespace q7k3::pim {

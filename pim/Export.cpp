@@ -7,8 +7,8 @@
 #include "pim/Conversation.h"
 #include "pim/SmsBackupXml.h"
 #include "pim/VCard.h"
-#include "ui/Messages.h"
-#include "ui/OutputFile.h"
+#include "base/Messages.h"
+#include "base/OutputFile.h"
 
 namespace q7k3::pim {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "pim/MessageJoin.h"
 #include "pim/PimTypes.h"
 

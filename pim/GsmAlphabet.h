@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace q7k3::pim {
 

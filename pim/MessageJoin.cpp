@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "pim/PimMessages.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3::pim {
 namespace {

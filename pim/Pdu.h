@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/Failure.h"
+#include "base/Failure.h"
 
 namespace q7k3::pim {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "pim/Pdu.h"
 
 namespace q7k3::pim {

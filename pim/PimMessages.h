@@ -1,5 +1,5 @@
 #pragma once
-// The catalogue numbers (ui/Messages.h) of the contacts' and messages' codecs.
+// The catalogue numbers (base/Messages.h) of the contacts' and messages' codecs.
 
 namespace q7k3::pim {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "pim/PimTypes.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace q7k3::pim {
 

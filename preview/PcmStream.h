@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "preview/SmafRender.h"
+#include "media/smaf/SmafRender.h"
 
 namespace q7k3::smaf {
 

@@ -9,9 +9,9 @@
 
 #include "media/MediaResult.h"
 #include "preview/PcmStream.h"
-#include "preview/SmafScore.h"
-#include "ui/HandOff.h"
-#include "ui/Messages.h"
+#include "media/smaf/SmafScore.h"
+#include "base/HandOff.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

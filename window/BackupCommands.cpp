@@ -9,9 +9,9 @@
 
 #include "commands/Backup.h"
 #include "commands/PimBackup.h"
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 #include "localpane/LocalDirView.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 #include "window/ConflictDialog.h"
 #include "window/FileCommands.h"
 #include "window/MainWindow.h"

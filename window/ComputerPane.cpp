@@ -17,8 +17,8 @@
 
 #include "localpane/DriveComboBox.h"
 #include "localpane/LocalDirView.h"
-#include "ui/widgets/FavoritesDialog.h"
-#include "ui/widgets/FavoritesMenu.h"
+#include "base/widgets/FavoritesDialog.h"
+#include "base/widgets/FavoritesMenu.h"
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"
 #include "window/Texts.h"

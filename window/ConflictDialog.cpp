@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/Text.h"
+#include "base/Text.h"
 #include "window/PaneLook.h"
 #include "window/Texts.h"
 

@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 #include "window/DialogParts.h"
 
 class QLabel;

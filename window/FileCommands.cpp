@@ -11,7 +11,7 @@
 #include "commands/DeleteFiles.h"
 #include "commands/RenameFile.h"
 #include "localpane/LocalDirView.h"
-#include "phonefs/SuiteRegistry.h"
+#include "commands/SuiteRegistry.h"
 #include "phonefs/Tree.h"
 #include "window/ConflictDialog.h"
 #include "window/MainWindow.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "commands/CommandSupport.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 
 namespace q7k3 {
 

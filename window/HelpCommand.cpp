@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <QUrl>
 
-#include "link/Prompts.h"
-#include "ui/Messages.h"
-#include "ui/TempDir.h"
+#include "base/Prompts.h"
+#include "base/Messages.h"
+#include "base/TempDir.h"
 #include "window/Texts.h"
 
 namespace q7k3 {

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "ui/widgets/HelpWindow.h"
+#include "base/widgets/HelpWindow.h"
 
 namespace q7k3 {
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "link/AppFlags.h"
-#include "link/Prompts.h"
-#include "link/SettingsStore.h"
-#include "phonefs/PhoneSession.h"
-#include "ui/widgets/HelpWindow.h"
+#include "base/AppFlags.h"
+#include "base/Prompts.h"
+#include "settings/SettingsStore.h"
+#include "session/PhoneSession.h"
+#include "base/widgets/HelpWindow.h"
 #include "window/ButtonBar.h"
 #include "window/ComputerPane.h"
 #include "window/PhonePane.h"

@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 
 #include "phonefs/PhoneFs.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 #include "phonefs/Tree.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"
 #include "window/Texts.h"

@@ -14,14 +14,14 @@
 #include <memory>
 
 #include "phonefs/PhoneFs.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 #include "pim/MessageJoin.h"
 #include "pim/Pdu.h"
 #include "pim/Export.h"
 #include "pim/VCard.h"
 #include "pim/phone/ContactImport.h"
 #include "pim/phone/PimPhone.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 #include "window/MainWindow.h"
 #include "window/PaneLook.h"
 #include "window/PhoneListView.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 #include "pim/MessageJoin.h"
 #include "pim/PimTypes.h"
 #include "pim/phone/ContactImport.h"

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 
-#include "link/SettingsStore.h"
-#include "phonefs/PhoneSession.h"
-#include "ui/Messages.h"
+#include "settings/SettingsStore.h"
+#include "session/PhoneSession.h"
+#include "base/Messages.h"
 #include "window/MainWindow.h"
 
 namespace q7k3 {

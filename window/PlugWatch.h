@@ -11,7 +11,7 @@
 
 #include <functional>
 
-#include "link/PhoneWatch.h"
+#include "ports/PhoneWatch.h"
 
 namespace q7k3 {
 

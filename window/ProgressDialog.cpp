@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "ui/Messages.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/Text.h"
 #include "window/PaneLook.h"
 #include "window/Texts.h"
 

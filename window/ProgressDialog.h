@@ -6,8 +6,8 @@
 
 #include <QDialog>
 
-#include "link/AppFlags.h"
-#include "link/Prompts.h"
+#include "base/AppFlags.h"
+#include "base/Prompts.h"
 
 class QLabel;
 class QProgressBar;

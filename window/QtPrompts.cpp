@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
-#include "ui/Language.h"
+#include "base/Language.h"
 
 namespace q7k3 {
 

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 
 namespace q7k3 {
 

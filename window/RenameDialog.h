@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 
 class QLineEdit;
 class QPushButton;

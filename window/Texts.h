@@ -4,7 +4,7 @@
 #include <QString>
 #include <string_view>
 
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 

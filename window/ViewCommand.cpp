@@ -5,7 +5,7 @@
 #include <QItemSelectionModel>
 
 #include "localpane/LocalDirView.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 #include "phonefs/Tree.h"
 #include "preview/widgets/PreviewWindow.h"
 #include "window/MainWindow.h"

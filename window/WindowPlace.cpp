@@ -7,7 +7,7 @@
 #include <QSplitter>
 #include <QWidget>
 
-#include "link/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace q7k3 {
 

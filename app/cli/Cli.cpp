@@ -5,7 +5,7 @@
 
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3::cli {
 namespace {

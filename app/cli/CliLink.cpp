@@ -8,12 +8,12 @@
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
 #include "link/Connection.h"
-#include "link/PhoneSearch.h"
-#include "link/PortDiagnostics.h"
+#include "ports/PhoneSearch.h"
+#include "ports/PortDiagnostics.h"
 #include "link/ProtocolTrace.h"
-#include "link/SettingsStore.h"
-#include "ui/LocalProblem.h"
-#include "ui/Messages.h"
+#include "settings/SettingsStore.h"
+#include "base/LocalProblem.h"
+#include "base/Messages.h"
 
 namespace q7k3::cli {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "link/AppFlags.h"
+#include "base/AppFlags.h"
 #include "link/Connection.h"
 #include "link/PhoneLink.h"
-#include "link/PhoneSearch.h"
+#include "ports/PhoneSearch.h"
 
 namespace q7k3::cli {
 

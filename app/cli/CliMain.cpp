@@ -9,9 +9,9 @@
 #include "app/cli/Cli.h"
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
-#include "link/SettingsStore.h"
-#include "ui/Language.h"
-#include "ui/Messages.h"
+#include "settings/SettingsStore.h"
+#include "base/Language.h"
+#include "base/Messages.h"
 
 #ifndef Q7K3_VERSION
 #define Q7K3_VERSION "0"

@@ -9,9 +9,9 @@
 #include "app/cli/Terminal.h"
 #include "commands/CommandSupport.h"
 #include "link/Connection.h"
-#include "link/Failure.h"
-#include "link/SettingsStore.h"
-#include "ui/Messages.h"
+#include "base/Failure.h"
+#include "settings/SettingsStore.h"
+#include "base/Messages.h"
 
 namespace q7k3::cli {
 

@@ -12,9 +12,9 @@
 #include "app/cli/Options.h"
 #include "app/cli/Terminal.h"
 #include "commands/Unfinished.h"
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 #include "phonefs/PhoneFs.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 
 namespace q7k3::cli {
 

@@ -14,10 +14,10 @@
 #include "commands/Backup.h"
 #include "commands/PimBackup.h"
 #include "link/Connection.h"
-#include "link/Failure.h"
-#include "link/SettingsStore.h"
+#include "base/Failure.h"
+#include "settings/SettingsStore.h"
 #include "phonefs/PhoneFs.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3::cli {
 namespace {

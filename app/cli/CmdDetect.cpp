@@ -7,9 +7,9 @@
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
 #include "app/cli/Options.h"
-#include "link/PhoneSearch.h"
-#include "link/SettingsStore.h"
-#include "ui/Messages.h"
+#include "ports/PhoneSearch.h"
+#include "settings/SettingsStore.h"
+#include "base/Messages.h"
 
 namespace q7k3::cli {
 namespace {

@@ -11,11 +11,11 @@
 #include "app/cli/Terminal.h"
 #include "commands/CommandSupport.h"
 #include "link/Connection.h"
-#include "link/Failure.h"
-#include "link/SettingsStore.h"
-#include "phonefs/SuiteRegistry.h"
-#include "ui/Messages.h"
-#include "ui/Text.h"
+#include "base/Failure.h"
+#include "settings/SettingsStore.h"
+#include "commands/SuiteRegistry.h"
+#include "base/Messages.h"
+#include "base/Text.h"
 
 namespace q7k3::cli {
 namespace {

@@ -26,11 +26,11 @@
 #include "media/Jad.h"
 #include "media/MediaResult.h"
 #include "media/Melody.h"
-#include "preview/SmafWav.h"
-#include "ui/Language.h"
-#include "ui/Messages.h"
-#include "ui/TempDir.h"
-#include "ui/Text.h"
+#include "media/smaf/SmafWav.h"
+#include "base/Language.h"
+#include "base/Messages.h"
+#include "base/TempDir.h"
+#include "base/Text.h"
 
 namespace q7k3::cli {
 namespace {

@@ -33,12 +33,12 @@
 #include "commands/FolderRules.h"
 #include "commands/RenameFile.h"
 #include "link/Connection.h"
-#include "link/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "phonefs/PhoneFs.h"
-#include "ui/LocalProblem.h"
-#include "ui/Messages.h"
-#include "ui/TempDir.h"
-#include "ui/Text.h"
+#include "base/LocalProblem.h"
+#include "base/Messages.h"
+#include "base/TempDir.h"
+#include "base/Text.h"
 
 namespace q7k3::cli {
 namespace {

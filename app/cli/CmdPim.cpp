@@ -25,8 +25,8 @@
 #include "pim/VCard.h"
 #include "pim/phone/ContactImport.h"
 #include "pim/phone/PimPhone.h"
-#include "ui/Messages.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/Text.h"
 
 namespace q7k3::cli {
 namespace {

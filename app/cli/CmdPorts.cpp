@@ -7,9 +7,9 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/Options.h"
-#include "link/PortDiagnostics.h"
-#include "link/SettingsStore.h"
-#include "ui/Messages.h"
+#include "ports/PortDiagnostics.h"
+#include "settings/SettingsStore.h"
+#include "base/Messages.h"
 
 namespace q7k3::cli {
 namespace {

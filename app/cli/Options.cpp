@@ -11,10 +11,10 @@
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
-#include "link/PhoneSearch.h"
-#include "link/PortDiagnostics.h"
-#include "ui/Language.h"
-#include "ui/Messages.h"
+#include "ports/PhoneSearch.h"
+#include "ports/PortDiagnostics.h"
+#include "base/Language.h"
+#include "base/Messages.h"
 
 namespace q7k3::cli {
 namespace {

@@ -7,7 +7,7 @@
 //     and a wrong number of arguments, saying which (exit code 2);
 //   - answers "--help"/"-h" with the command's help on standard output.
 // The texts of the help are Russian, marked QT_TRANSLATE_NOOP("Cli", ...) and printed in the
-// language set (ui/Language.h); the options' names are the same in every command.
+// language set (base/Language.h); the options' names are the same in every command.
 //
 // A command adopts it in a few lines:
 //   const OptionSpec kOpts[] = {{"--force", nullptr, QT_TRANSLATE_NOOP("Cli", "заменить ...")}};
@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "link/AppFlags.h"
+#include "base/AppFlags.h"
 
 namespace q7k3::cli {
 

@@ -6,9 +6,9 @@
 #include <mutex>
 
 #include "app/cli/Options.h"
-#include "ui/StopSignals.h"
-#include "ui/Messages.h"
-#include "ui/Text.h"
+#include "base/StopSignals.h"
+#include "base/Messages.h"
+#include "base/Text.h"
 
 namespace q7k3::cli {
 namespace {

@@ -15,9 +15,9 @@
 #include <memory>
 #include <string>
 
-#include "ui/StopSignals.h"
-#include "link/Prompts.h"
-#include "link/StopSignal.h"
+#include "base/StopSignals.h"
+#include "base/Prompts.h"
+#include "base/StopSignal.h"
 
 namespace q7k3::cli {
 

@@ -2,7 +2,7 @@
 # The program whole is a library of its own, so that a test can drive the real thing.
 add_library(q7k3_window_program STATIC gui/WindowProgram.cpp)
 target_include_directories(q7k3_window_program PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(q7k3_window_program PUBLIC q7k3_window_widgets q7k3_link_widgets)
+target_link_libraries(q7k3_window_program PUBLIC q7k3_window_widgets q7k3_settings_widgets)
 add_executable(q7k3fm gui/main.cpp)
 target_include_directories(q7k3fm PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(q7k3fm PRIVATE q7k3_window_program)

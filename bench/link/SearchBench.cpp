@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "emulator/PhoneEmulator.h"
-#include "link/PhoneSearch.h"
+#include "ports/PhoneSearch.h"
 
 namespace {
 

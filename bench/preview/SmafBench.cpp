@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "preview/SmafEngine.h"
-#include "preview/SmafScore.h"
+#include "media/smaf/SmafScore.h"
 
 extern char** environ;
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "pim/GsmAlphabet.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3::pim {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "link/AtChannel.h"
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "pim/PimTypes.h"
 #include "pim/VCard.h"
 #include "pim/phone/PimPhone.h"

@@ -6,7 +6,7 @@
 
 #include "pim/GsmAlphabet.h"
 #include "pim/PduEncoder.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3::pim {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "link/AtChannel.h"
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "pim/PimTypes.h"
 
 namespace q7k3::pim {

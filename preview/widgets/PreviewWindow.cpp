@@ -15,17 +15,17 @@
 #include <QVBoxLayout>
 
 #include "commands/FolderRules.h"
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 #include "media/Ani.h"
 #include "media/EmsPicture.h"
 #include "media/Melody.h"
 #include "media/Picture.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 #include "phonefs/Tree.h"
 #include "preview/SmafEngine.h"
-#include "ui/Messages.h"
-#include "ui/TempDir.h"
-#include "ui/Text.h"
+#include "base/Messages.h"
+#include "base/TempDir.h"
+#include "base/Text.h"
 
 namespace q7k3 {
 namespace {

@@ -15,7 +15,7 @@
 #include "pim/phone/PimPhone.h"
 #include "commands/Unfinished.h"
 #include "support/Reasons.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::test;

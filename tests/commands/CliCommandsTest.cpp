@@ -7,7 +7,7 @@
 #include "CommandFixture.h"
 #include "media/Melody.h"
 #include "support/EmulatorProcess.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::test;

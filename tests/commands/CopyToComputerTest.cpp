@@ -6,7 +6,7 @@
 #include "media/EmsMelody.h"
 #include "media/Melody.h"
 #include "support/Reasons.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::test;

@@ -6,11 +6,11 @@
 
 #include "CommandFixture.h"
 #include "link/CutTransfer.h"
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "media/Melody.h"
 #include "media/Picture.h"
 #include "support/Reasons.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::test;

@@ -4,7 +4,7 @@
 #include "commands/DeleteFiles.h"
 #include "commands/RenameFile.h"
 #include "support/Reasons.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::test;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "phonefs/FolderMaps.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 using namespace q7k3;
 

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "EmulatorFixture.h"
-#include "preview/SmafScore.h"
+#include "media/smaf/SmafScore.h"
 
 using namespace q7k3::test;
 

@@ -13,9 +13,9 @@
 
 #include "emulator/PhoneEmulator.h"
 #include "link/PhoneLink.h"
-#include "link/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "localpane/LocalDirView.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 #include "window/MainWindow.h"
 #include "window/PhoneListView.h"
 #include "window/ProgressDialog.h"

@@ -34,7 +34,7 @@
 
 #include "app/gui/WindowProgram.h"
 #include "localpane/LocalDirView.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 #include "support/EmulatorProcess.h"
 #include "support/HostFiles.h"
 #include "window/ComputerPane.h"

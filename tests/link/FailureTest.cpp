@@ -8,10 +8,10 @@
 #include <fstream>
 
 #include "link/Connection.h"
-#include "link/Failure.h"
-#include "link/PortDiagnostics.h"
+#include "base/Failure.h"
+#include "ports/PortDiagnostics.h"
 #include "support/VirtualClock.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using q7k3::test::RecordingPort;

@@ -8,13 +8,13 @@
 #include <QCoreApplication>
 
 #include "link/Connection.h"
-#include "link/Failure.h"
-#include "link/SettingsStore.h"
+#include "base/Failure.h"
+#include "settings/SettingsStore.h"
 #include "support/CliRun.h"
 #include "support/EmulatorProcess.h"
 #include "support/Reasons.h"
 #include "support/ScriptedUi.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using q7k3::test::CliResult;

@@ -8,7 +8,7 @@
 #include "support/CliRun.h"
 #include "support/EmulatorProcess.h"
 #include "support/TraceText.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using q7k3::test::CliResult;
 using q7k3::test::EmulatorProcess;

@@ -10,7 +10,7 @@
 #include "media/EmsPicture.h"
 #include "media/MediaTestSupport.h"
 #include "media/Picture.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::test;

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "media/MediaTestSupport.h"
-#include "ui/Messages.h"
-#include "ui/TempDir.h"
+#include "base/Messages.h"
+#include "base/TempDir.h"
 
 using namespace q7k3;
 using namespace q7k3::test;

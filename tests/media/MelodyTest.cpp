@@ -1,7 +1,7 @@
 #include "media/Melody.h"
 
 #include "media/MediaTestSupport.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 using namespace q7k3;
 using namespace q7k3::test;

@@ -9,10 +9,10 @@
 #include <QTemporaryDir>
 
 #include "EmulatorLink.h"
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "phonefs/FolderMaps.h"
 #include "support/Reasons.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using q7k3::test::EmulatorLink;

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "ScriptedPhone.h"
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "phonefs/FileListCache.h"
 #include "phonefs/FolderMaps.h"
 #include "support/Reasons.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using q7k3::test::FolderPhone;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "link/AppFlags.h"
-#include "link/Prompts.h"
+#include "base/AppFlags.h"
+#include "base/Prompts.h"
 #include "phonefs/PhoneFs.h"
 #include "support/ScriptedUi.h"
 #include "support/VirtualClock.h"

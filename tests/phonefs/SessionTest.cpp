@@ -3,18 +3,18 @@
 // screen sees comes from the one set of scripted fakes.
 #include <gtest/gtest.h>
 
-#include "link/PortDiagnostics.h"
+#include "ports/PortDiagnostics.h"
 
 #include <QCoreApplication>
 
 #include "link/Connection.h"
 #include "link/MemorySerialDevice.h"
 #include "phonefs/FileListCache.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 #include "support/Reasons.h"
 #include "support/ScriptedUi.h"
 #include "support/VirtualClock.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using q7k3::test::ScriptedUi;

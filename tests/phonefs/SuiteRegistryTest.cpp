@@ -9,9 +9,9 @@
 
 #include "EmulatorLink.h"
 #include "phonefs/FolderMaps.h"
-#include "phonefs/SuiteRegistry.h"
+#include "commands/SuiteRegistry.h"
 #include "support/Reasons.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using q7k3::test::EmulatorLink;

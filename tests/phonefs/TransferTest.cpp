@@ -9,7 +9,7 @@
 #include "ScriptedPhone.h"
 #include "phonefs/FolderMaps.h"
 #include "support/Reasons.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using q7k3::test::ScriptedPhone;

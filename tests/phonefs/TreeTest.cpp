@@ -3,7 +3,7 @@
 #include "ScriptedPhone.h"
 #include "phonefs/FolderMaps.h"
 #include "phonefs/Tree.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 using namespace q7k3;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "pim/PduEncoder.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::pim;

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "pim/GsmAlphabet.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::pim;

@@ -4,7 +4,7 @@
 
 #include "pim/Conversation.h"
 #include "pim/PduEncoder.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::pim;

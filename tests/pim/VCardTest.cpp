@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "pim/GsmAlphabet.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::pim;

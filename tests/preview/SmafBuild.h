@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "media/MediaResult.h"
-#include "preview/SmafFile.h"
+#include "media/smaf/SmafFile.h"
 
 namespace q7k3::test {
 

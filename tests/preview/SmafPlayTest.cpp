@@ -15,9 +15,9 @@
 #include "media/Melody.h"
 #include "preview/SmafBuild.h"
 #include "preview/SmafEngine.h"
-#include "preview/SmafScore.h"
-#include "preview/SmafWav.h"
-#include "ui/Messages.h"
+#include "media/smaf/SmafScore.h"
+#include "media/smaf/SmafWav.h"
+#include "base/Messages.h"
 
 using namespace q7k3;
 using namespace q7k3::smaf;

@@ -9,7 +9,7 @@
 
 #include "media/MediaTestSupport.h"
 #include "preview/SmafBuild.h"
-#include "preview/SmafScore.h"
+#include "media/smaf/SmafScore.h"
 
 using namespace q7k3;
 using namespace q7k3::smaf;

@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "media/MediaTestSupport.h"
-#include "preview/SmafRender.h"
-#include "preview/SmafScore.h"
+#include "media/smaf/SmafRender.h"
+#include "media/smaf/SmafScore.h"
 
 using namespace q7k3;
 using namespace q7k3::smaf;

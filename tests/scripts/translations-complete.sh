@@ -10,7 +10,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "translations-complete: $*" >&2; exit 1; }
 
-sources=("$src/ui/Messages.cpp" "$src/ui/Captions.cpp" "$src/app/cli/"*.cpp)
+sources=("$src/base/Messages.cpp" "$src/base/Captions.cpp" "$src/app/cli/"*.cpp)
 for lang in en ru; do
   cp "$src/translations/q7k3fm_$lang.ts" "$work/"
   extra=()

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "link/Prompts.h"
-#include "link/SettingsStore.h"
+#include "base/Prompts.h"
+#include "settings/SettingsStore.h"
 #include "support/ScriptedUi.h"
 
 namespace q7k3::test {

@@ -19,11 +19,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "link/PhoneSearch.h"
-#include "link/PhoneWatch.h"
+#include "ports/PhoneSearch.h"
+#include "ports/PhoneWatch.h"
 #include "settings/Fakes.h"
 #include "support/EmulatorProcess.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

@@ -19,9 +19,9 @@
 #include <fstream>
 #include <map>
 
-#include "link/PortDiagnostics.h"
+#include "ports/PortDiagnostics.h"
 #include "settings/Fakes.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

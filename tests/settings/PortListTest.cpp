@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <set>
 
-#include "link/PortList.h"
+#include "ports/PortList.h"
 #include "settings/Fakes.h"
 
 namespace q7k3 {

@@ -17,11 +17,11 @@
 #include <cstdlib>
 #include <optional>
 
-#include "link/widgets/PhoneSearchDialog.h"
-#include "link/widgets/PortStatesDialog.h"
-#include "link/widgets/SettingsDialog.h"
+#include "ports/widgets/PhoneSearchDialog.h"
+#include "ports/widgets/PortStatesDialog.h"
+#include "settings/widgets/SettingsDialog.h"
 #include "settings/Fakes.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "link/MemorySerialDevice.h"
 #include "link/SerialPort.h"
-#include "link/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "settings/Fakes.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

@@ -2,7 +2,7 @@
 // The reason an operation failed with, 0 when it succeeded: a test compares the whole
 // result in one line.
 
-#include "link/Failure.h"
+#include "base/Failure.h"
 
 namespace q7k3::test {
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "link/Prompts.h"
-#include "phonefs/PhoneSession.h"
+#include "base/Prompts.h"
+#include "session/PhoneSession.h"
 
 namespace q7k3::test {
 

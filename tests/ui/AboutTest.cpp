@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ui/widgets/AboutDialog.h"
+#include "base/widgets/AboutDialog.h"
 #include "window/WindowTestSupport.h"
 
 using namespace q7k3;

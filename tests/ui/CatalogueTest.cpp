@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

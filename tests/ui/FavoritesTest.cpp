@@ -12,11 +12,11 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "link/SettingsStore.h"
-#include "ui/Messages.h"
-#include "ui/widgets/FavoritesDialog.h"
-#include "ui/widgets/FavoritesMenu.h"
-#include "ui/widgets/InputBox.h"
+#include "settings/SettingsStore.h"
+#include "base/Messages.h"
+#include "base/widgets/FavoritesDialog.h"
+#include "base/widgets/FavoritesMenu.h"
+#include "base/widgets/InputBox.h"
 #include "window/ConflictDialog.h"
 #include "window/RenameDialog.h"
 #include "window/WindowTestSupport.h"

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "ui/HelpFile.h"
+#include "base/HelpFile.h"
 
 namespace q7k3 {
 namespace {

@@ -7,8 +7,8 @@
 #include <QRegularExpression>
 #include <QString>
 
-#include "ui/Language.h"
-#include "ui/Messages.h"
+#include "base/Language.h"
+#include "base/Messages.h"
 
 namespace q7k3 {
 namespace {

@@ -11,7 +11,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "ui/OutputFile.h"
+#include "base/OutputFile.h"
 
 using namespace q7k3;
 

@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <cerrno>
 
-#include "ui/LocalProblem.h"
-#include "ui/Messages.h"
-#include "ui/Text.h"
+#include "base/LocalProblem.h"
+#include "base/Messages.h"
+#include "base/Text.h"
 
 using namespace q7k3;
 

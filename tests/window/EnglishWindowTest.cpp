@@ -13,8 +13,8 @@
 #include <QTreeWidget>
 
 #include "commands/DeleteFiles.h"
-#include "ui/Language.h"
-#include "ui/Messages.h"
+#include "base/Language.h"
+#include "base/Messages.h"
 #include "window/ConflictDialog.h"
 #include "window/MainWindow.h"
 #include "window/QtPrompts.h"

@@ -12,7 +12,7 @@
 #include <QTextBrowser>
 
 #include "localpane/LocalDirView.h"
-#include "ui/widgets/HelpWindow.h"
+#include "base/widgets/HelpWindow.h"
 #include "window/ComputerPane.h"
 #include "window/MainWindow.h"
 #include "window/PhoneListView.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <QLocale>
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 #include <QDir>
 #include <QFile>

@@ -21,7 +21,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "link/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "localpane/DriveComboBox.h"
 #include "localpane/LocalDirView.h"
 #include "window/ComputerPane.h"

@@ -13,11 +13,11 @@
 #include <QTest>
 
 #include "emulator/PhoneEmulator.h"
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "link/PhoneLink.h"
-#include "link/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "phonefs/PhoneFs.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 #include "phonefs/Tree.h"
 #include "window/MainWindow.h"
 #include "window/PhoneListView.h"

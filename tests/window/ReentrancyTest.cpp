@@ -17,9 +17,9 @@
 
 #include "emulator/PhoneEmulator.h"
 #include "localpane/LocalDirView.h"
-#include "phonefs/PhoneSession.h"
+#include "session/PhoneSession.h"
 #include "preview/widgets/PreviewWindow.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 #include "window/BackupCommands.h"
 #include "window/ButtonBar.h"
 #include "window/MainWindow.h"

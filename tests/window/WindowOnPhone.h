@@ -14,8 +14,8 @@
 
 #include "emulator/PhoneEmulator.h"
 #include "link/PhoneLink.h"
-#include "link/SettingsStore.h"
-#include "phonefs/PhoneSession.h"
+#include "settings/SettingsStore.h"
+#include "session/PhoneSession.h"
 #include "window/MainWindow.h"
 #include "window/ProgressDialog.h"
 #include "window/Texts.h"

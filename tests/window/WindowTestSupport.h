@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "link/Prompts.h"
+#include "base/Prompts.h"
 #include "support/ScriptedUi.h"
-#include "ui/Language.h"
+#include "base/Language.h"
 
 namespace q7k3::test {
 

@@ -15,7 +15,7 @@
 
 #include "support/CliRun.h"
 #include "support/EmulatorProcess.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace fs = std::filesystem;
 using q7k3::test::CliResult;

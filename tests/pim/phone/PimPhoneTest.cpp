@@ -14,7 +14,7 @@
 #include "pim/Pdu.h"
 #include "pim/phone/ContactImport.h"
 #include "pim/phone/PimPhone.h"
-#include "ui/Messages.h"
+#include "base/Messages.h"
 
 namespace q7k3::pim {
 namespace {
