@@ -706,7 +706,7 @@ TEST_F(BackupTest, ContactsAndMessagesAreSavedVerifiedAndTheMissingContactsPutBa
     const std::multiset<std::string> book = PhonebookOf(*phone.emu);
     ASSERT_GT(book.size(), 4u);
     Backup files(*phone.fs, backupDir());
-    ASSERT_TRUE(files.Run()) << ErrorReport(phone.Ch());
+    ASSERT_TRUE(files.Run());
     auto saved = BackupPim(phone.Ch(), phone.progress, backupDir());
     ASSERT_TRUE(saved) << saved.error().Text;
     EXPECT_TRUE(saved->Complete());
