@@ -594,14 +594,10 @@ bool PhoneSession::Guard(const Failure& failure) {
     // The recovery's own exchanges run to their end whatever ended the failed one; the abort
     // stays raised for the rest of the operation, until the next one is admitted.
     const PhoneFs::AbortHold hold(*m_fs);
-    if (NeedsLinkRecovery(failure.Reason)) {
+    if (NeedsLinkRecovery(failure.Reason) && !RecoverLink()) {
         port.Disconnect();
-        m_link.Clock.Pause(kRecoveryPauseMs);
-        if (Closing() || !port.Connect() || !ResetPhone(m_link)) {
-            port.Disconnect();
-            DropTree();
-            return false;
-        }
+        DropTree();
+        return false;
     }
     // The folder shown is read again. Should that fail too (a folder the phone keeps
     // refusing, a phone that answers ATZ but no listing), it is said once, without
@@ -614,6 +610,15 @@ bool PhoneSession::Guard(const Failure& failure) {
         }
     }
     return true;
+}
+
+Status PhoneSession::RecoverLink() {
+    SerialPort& port = m_link.Port;
+    port.Disconnect();
+    m_link.Clock.Pause(kRecoveryPauseMs);
+    if (Closing()) return Fail(kErrAborted);
+    if (!port.Connect()) return Fail(kErrPortGone, port.PortName());
+    return ResetPhone(m_link);
 }
 
 Status PhoneSession::ListCurrent() {

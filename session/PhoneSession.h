@@ -224,6 +224,11 @@ public:
     void KeepAliveTick();
     bool KeepAliveArmed() const { return m_keepAlive.isActive(); }
 
+    // The link after a command the phone never answered: the port closed, a pause, the
+    // port opened again and the phone reset. On the link thread, inside an operation (the
+    // report does it by itself after a failed one).
+    Status RecoverLink();
+
     // For operations on the link thread (and tests that run inline).
     PhoneFs& Fs() { return *m_fs; }
     ConflictQuestion& Conflicts() { return m_questions; }

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <thread>
 
 #include "app/cli/Cli.h"
 #include "app/cli/CliLink.h"
@@ -44,15 +43,8 @@ Format FormatOf(const ParsedArgs& a) {
 struct Session : CliSession {
     // The failure of a phonebook or message exchange, said as every command says it.
     int Failed(const Failure& failure) { return PhoneError(failure); }
-    // After a command the phone never answered: the port opened again and the phone reset,
-    // as after any time-out.
-    Status Recover() {
-        PhoneLink& l = link.Link();
-        l.Port.Disconnect();
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        if (!l.Port.Connect()) return q7k3::Fail(kErrPortGone, l.Port.PortName());
-        return ResetPhone(l);
-    }
+    // After a command the phone never answered: the link recovered as after any time-out.
+    Status Recover() { return CliSession::Session().RecoverLink(); }
 };
 
 // "Контакты SM  40 из 250, осталось 0:12" on standard error while a store is read.
