@@ -26,7 +26,7 @@ LAYERS = {
     "pim/phone": ["pim", "link"],
     "phonefs": ["link"],
     "session": ["phonefs", "ports"],
-    "commands": ["phonefs", "media"],
+    "commands": ["phonefs", "media", "pim/phone"],
     "preview": ["media/smaf"],
     "preview/widgets": ["preview", "commands", "session", "base/widgets"],
     "localpane": ["base"],
