@@ -260,10 +260,14 @@ Status ReplaceThroughComputer(PhoneFs& fs, Tree4* folder, const std::string& sou
         if (dir.empty()) return Fail(LocalFailure(PrivateTempDir()));
         old = dir + "/old";
     }
+    // Named by the entry before it is fetched: a kill leaves no copy that no entry names
+    // (while the old file is on the phone, the next connection drops both).
+    entry.OldCopy = old;
+    (void)entry.Save();
     if (Status read = fs.ReadPhoneFile(old, name, date, found ? found->Size : -1); !read) {
+        entry.Drop();
         return read;
     }
-    entry.OldCopy = old;
     if (!LocalFileCrc(old, entry.OldCrc)) {
         Failure why = LocalFailure(old);
         entry.Drop();

@@ -153,16 +153,24 @@ Status RenameFile::Rename() {
 
     // No room for two: the file waits on the computer beside the record (where the next
     // connection finds it) while the phone has it under neither name.
+    // The record names the copy before the copy is made: a kill leaves no copy that no
+    // record names.
     const std::string copy = commands::UnfinishedRecord::CopyPath();
-    if (!copy.empty() && commands::InstallLocalFile(scratch, copy)) {
+    bool saved = false;
+    if (!copy.empty()) {
         record.OldCopy = copy;
         record.OldCrc = record.NewCrc;
-        // The file keeps its date when the next connection writes it from there.
-        std::error_code ignored;
-        std::filesystem::last_write_time(copy, std::filesystem::last_write_time(scratch, ignored),
-                                         ignored);
+        saved = record.Save() && commands::InstallLocalFile(scratch, copy);
+        if (saved) {
+            // The file keeps its date when the next connection writes it from there.
+            std::error_code ignored;
+            std::filesystem::last_write_time(
+                copy, std::filesystem::last_write_time(scratch, ignored), ignored);
+        } else {
+            record.OldCopy.clear();
+            if (record.Saved()) (void)record.Save();
+        }
     }
-    const bool saved = !record.OldCopy.empty() && record.Save().has_value();
     // Without that record a stop (the window closing, an interrupt) waits for the write,
     // or for the way back under the old name, instead of spoiling them.
     std::optional<PhoneFs::StopHold> hold;

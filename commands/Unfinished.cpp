@@ -14,6 +14,7 @@
 #include "link/Connection.h"
 #include "commands/SuiteRegistry.h"
 #include "base/Messages.h"
+#include "base/OutputFile.h"
 
 namespace q7k3::commands {
 namespace {
@@ -179,6 +180,10 @@ std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs, const SamePho
     std::vector<std::string> report;
     const std::string dir = UnfinishedDir();
     if (dir.empty()) return report;
+    // A program killed while it made a copy here leaves the part file of it: never whole,
+    // and no record names it.
+    for (const std::string& part : OutputFile::StaleParts(dir))
+        QFile::remove(QString::fromStdString(part));
     // What fails here is tried again at the next connection: no failure of these steps is
     // the caller's.
     std::optional<PhoneIdentity> phone;
@@ -248,10 +253,10 @@ std::vector<std::string> FinishUnfinishedReplacements(PhoneFs& fs, const SamePho
             continue;
         }
         if (Status written = fs.WritePhoneFile(source, record.Name, folder.get()); !written) {
-            // A rename that had not begun on a phone without room for a second copy: the
-            // file is whole under its old name, and stays there.
-            if (hasFrom && !hasTemp && record.OldCopy.empty() &&
-                written.error().Reason == kErrPhoneMemoryFull)
+            // A rename that had not begun on a phone without room for a second copy (killed
+            // before the old name went, its copy beside the record or not): the file is
+            // whole under its old name, and stays there.
+            if (hasFrom && !hasTemp && written.error().Reason == kErrPhoneMemoryFull)
                 record.Drop();
             continue;
         }

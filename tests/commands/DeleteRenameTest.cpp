@@ -1,10 +1,12 @@
 #include <QFileInfo>
 
 #include "CommandFixture.h"
+#include "commands/Backup.h"
 #include "commands/DeleteFiles.h"
 #include "commands/RenameFile.h"
 #include "support/Reasons.h"
 #include "base/Messages.h"
+#include "commands/Unfinished.h"
 
 using namespace q7k3;
 using namespace q7k3::test;
@@ -300,6 +302,35 @@ TEST_F(RenameTest, WithoutRoomForTwoTheCopyWaitsOnTheComputer) {
     EXPECT_EQ(link.emu->GetFile(id, "new.mid"), Pattern(3000, 5));
     EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"b.mid", "new.mid"}));
     EXPECT_TRUE(UnfinishedEntries().isEmpty());
+}
+
+// Killed on a phone without room for two before the old name went: the record, the copy it
+// names (whole or not yet made) and the part file of a copy under way. The next connection
+// leaves the file under its old name and nothing behind.
+TEST_F(RenameTest, AKillBeforeTheOldNameGoesLeavesNothingBehind) {
+    const QString unfinished = QDir(dir.path()).filePath("xdg/Q7K3FileManager/Unfinished");
+    for (const bool copyMade : {true, false}) {
+        SCOPED_TRACE(copyMade ? "copy made" : "copy under way");
+        Expected<commands::UnfinishedRecord> made =
+            commands::UnfinishedRecord::For(*link.fs, folder, "new.mid");
+        ASSERT_TRUE(made);
+        made->MovedFrom = "a.mid";
+        made->OldCopy = commands::UnfinishedRecord::CopyPath();
+        WriteLocal(made->OldCopy, Pattern(3000, 5));
+        ASSERT_TRUE(commands::LocalFileCrc(made->OldCopy, made->NewCrc));
+        made->OldCrc = made->NewCrc;
+        ASSERT_TRUE(made->Save());
+        if (!copyMade) {
+            QFile::remove(QString::fromStdString(made->OldCopy));
+            WriteLocal((unfinished + "/.q7k3fm-part-99999999-abcdef").toStdString(), "half");
+        }
+        link.emu->FailCommand("AT+FSFW", 2007);
+        EXPECT_TRUE(commands::FinishUnfinishedReplacements(*link.fs).empty());
+        link.emu->ClearFaults();
+        EXPECT_EQ(link.emu->GetFile(id, "a.mid"), Pattern(3000, 5));
+        EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.mid", "b.mid"}));
+        EXPECT_EQ(QDir(unfinished).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
 }
 
 }  // namespace
