@@ -317,7 +317,7 @@ TEST_F(RenameTest, AKillBeforeTheOldNameGoesLeavesNothingBehind) {
         made->MovedFrom = "a.mid";
         made->OldCopy = commands::UnfinishedRecord::CopyPath();
         WriteLocal(made->OldCopy, Pattern(3000, 5));
-        ASSERT_TRUE(commands::LocalFileCrc(made->OldCopy, made->NewCrc));
+        ASSERT_TRUE(LocalFileCrc(made->OldCopy, made->NewCrc));
         made->OldCrc = made->NewCrc;
         ASSERT_TRUE(made->Save());
         if (!copyMade) {
