@@ -329,7 +329,8 @@ TEST_F(RenameTest, AKillBeforeTheOldNameGoesLeavesNothingBehind) {
         link.emu->ClearFaults();
         EXPECT_EQ(link.emu->GetFile(id, "a.mid"), Pattern(3000, 5));
         EXPECT_EQ(PhoneNames(id), (std::vector<std::string>{"a.mid", "b.mid"}));
-        EXPECT_EQ(QDir(unfinished).entryList(QDir::Files | QDir::Hidden), QStringList());
+        const QStringList left = QDir(unfinished).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(left.join(' ').toStdString(), "");
     }
 }
 
